@@ -1,0 +1,34 @@
+# One folder is one library named after its path (platform/rtl -> platform_rtl),
+# built from every source file in that folder.
+function(quillaran_module)
+  cmake_parse_arguments(QM "" "" "DEPENDS;LIBS" ${ARGN})
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" name ${rel})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${QM_DEPENDS} ${QM_LIBS})
+endfunction()
+
+# One GoogleTest executable per folder of tests/, its tests named "<folder>.<suite>.<case>".
+# FIXTURES names ctest fixtures (servers started by the tests' own set-up steps).
+function(quillaran_tests)
+  cmake_parse_arguments(QT "" "" "DEPENDS;FIXTURES;LABELS" ${ARGN})
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" name ${rel})
+  string(REPLACE "/" "." prefix ${rel})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name}_tests ${sources})
+  target_link_libraries(${name}_tests PRIVATE ${QT_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  target_compile_definitions(${name}_tests PRIVATE
+    QUILLARAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    QUILLARAN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(props ENVIRONMENT "QUILLARAN_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp")
+  if(QT_FIXTURES)
+    list(APPEND props FIXTURES_REQUIRED "${QT_FIXTURES}")
+  endif()
+  gtest_discover_tests(${name}_tests
+    TEST_PREFIX "${prefix}."
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,18 @@
+#pragma once
+// Where the program keeps its data and its settings on this system.
+
+#include <string>
+
+namespace platform {
+
+// The program's folder: $QUILLARAN_HOME, else $XDG_DATA_HOME/quillaran,
+// else ~/.local/share/quillaran. Ends without '/'.
+std::string DataRoot();
+
+// The folder of the settings store: $XDG_CONFIG_HOME/quillaran, else ~/.config/quillaran.
+std::string ConfigRoot();
+
+// Creates a folder and its missing parents; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+
+}  // namespace platform
