@@ -1,0 +1,104 @@
+#include "net/Nettext.h"
+#include "net/Netsystem.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/net/Netpeer.h"
+
+#include <sys/stat.h>
+
+TEST(Nettext, CutTokenTakesOneDelimiter)
+{
+    std::string t = "abc";
+    EXPECT_EQ(CutToken(t, " "), "abc");
+    EXPECT_EQ(t, "");
+    t = "a  b";
+    EXPECT_EQ(CutToken(t, " "), "a");
+    EXPECT_EQ(t, " b");
+    t = "a--b";
+    EXPECT_EQ(CutToken(t, "--"), "a");
+    EXPECT_EQ(t, "b");
+    t = "a b";
+    EXPECT_EQ(CutToken(t, " ", false), "a");
+    EXPECT_EQ(t, "a b");
+    t = "xBOUNDARY=y";
+    EXPECT_EQ(CutToken(t, "boundary=", true, false), "x");
+    EXPECT_EQ(t, "y");
+    t = std::string("a\0b", 3);
+    EXPECT_EQ(CutToken(t, std::string(1, '\0')), "a");
+    EXPECT_EQ(t, "b");
+}
+
+TEST(Nettext, SearchesAndLookups)
+{
+    EXPECT_EQ(BytePos("", "abc"), 0);
+    EXPECT_EQ(BytePos("abcd", "abc"), 0);
+    EXPECT_EQ(BytePos("bc", "abc"), 2);
+    EXPECT_EQ(TextPos("c", "abc"), 3);
+    EXPECT_EQ(IndexInTexts("a", {}, true), -1);
+    EXPECT_EQ(IndexInTexts("B", {"a", "b"}, false), 1);
+    EXPECT_EQ(IndexInTexts("B", {"a", "b"}, true), -1);
+    EXPECT_EQ(MonthNameNumber("dec"), 12);
+    EXPECT_EQ(MonthNameNumber("December"), 0);
+    EXPECT_EQ(DayNameNumber("sun"), 1);
+    EXPECT_EQ(DayNameNumber("Sunday"), 0);
+    EXPECT_EQ(DayNameNumber("Sat"), 7);
+    const char buf[] = {'a', 'b', 'c', 'a', 'b'};
+    EXPECT_EQ(FindInBuffer("abcab", buf, 5), 1);
+    EXPECT_EQ(FindInBuffer("abcabx", buf, 5), 0);
+    EXPECT_EQ(FindInBuffer("ab", buf + 1, 4), 3);
+    EXPECT_EQ(FindInBuffer("b", buf, 5), 2);
+    EXPECT_EQ(FindInBuffer("", buf, 5), 0);
+    EXPECT_EQ(FindInBuffer("cb", buf, 5), 0);
+}
+
+TEST(Nettext, SplitCommaTexts)
+{
+    auto l = SplitCommaTexts("one, \"two, half\", three");
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[1], "\"two, half\"");
+    EXPECT_TRUE(SplitCommaTexts(",,").empty());
+    l = SplitCommaTexts("\"a,b\" \"c,d\"");
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0], "\"a,b\" \"c");
+    EXPECT_EQ(l[1], "d\"");
+}
+
+TEST(Netsystem, SmallServices)
+{
+    EXPECT_EQ(RotateLeft32(0x80000001u, 32), 0x80000001u);
+    EXPECT_EQ(RotateLeft32(0x80000000u, 1), 1u);
+    EXPECT_EQ(SmallerInt(3, -2), -2);
+    EXPECT_EQ(WithTrailingBackslash(""), "/");
+    EXPECT_EQ(WithTrailingBackslash("/a"), "/a/");
+    EXPECT_EQ(WithTrailingBackslash("/a/"), "/a/");
+    EXPECT_TRUE(IsMainThread());
+}
+
+TEST(Netsystem, TempFilesArePrivateAndCopiesNeverOverwrite)
+{
+    const std::string dir = netpeer::TestFolder("tempfiles");
+    const std::string name = CreateTempFile(dir);
+    ASSERT_FALSE(name.empty());
+    EXPECT_EQ(name.rfind(dir + "/Mail", 0), 0u);
+    struct stat st{};
+    ASSERT_EQ(stat(name.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_size, 0);
+
+    const std::string own = CreateTempFile();
+    ASSERT_FALSE(own.empty());
+    const std::string folder = own.substr(0, own.rfind('/'));
+    ASSERT_EQ(stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    remove(own.c_str());
+
+    netpeer::WriteFile(name, "data");
+    EXPECT_TRUE(CopyFileNoOverwrite(name, dir + "/copy"));
+    EXPECT_EQ(netpeer::ReadFile(dir + "/copy"), "data");
+    netpeer::WriteFile(name, "other");
+    EXPECT_FALSE(CopyFileNoOverwrite(name, dir + "/copy"));
+    EXPECT_EQ(netpeer::ReadFile(dir + "/copy"), "data");
+    EXPECT_FALSE(CopyFileNoOverwrite(name, dir + "/missing/copy"));
+    EXPECT_FALSE(CopyFileNoOverwrite(dir + "/none", dir + "/copy2"));
+}
