@@ -18,6 +18,11 @@ int32_t BytePos(const std::string& Substr, const std::string& Text)
     return p == std::string::npos ? 0 : static_cast<int32_t>(p + 1);
 }
 
+std::string SubText(const std::string& Text, size_t Start, size_t Count)
+{
+    return Start >= Text.size() ? std::string() : Text.substr(Start, Count);
+}
+
 std::string UpperCaseAscii(std::string Text)
 {
     for (char& c : Text)

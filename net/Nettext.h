@@ -35,6 +35,9 @@ std::vector<std::string> SplitCommaTexts(const std::string& Text);
 // 1-based position of Substr in the raw buffer; 0 when absent.
 int32_t FindInBuffer(const std::string& Substr, const void* Buffer, int32_t Size);
 
+// Up to Count characters from the 0-based Start; empty past the end.
+std::string SubText(const std::string& Text, size_t Start, size_t Count = std::string::npos);
+
 // ASCII-only case changes, as the header code expects whatever the locale.
 std::string UpperCaseAscii(std::string Text);
 std::string LowerCaseAscii(std::string Text);

@@ -1,0 +1,125 @@
+#include "net/Netdate.h"
+
+#include "net/Nettext.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+int IntOr(const std::string& Text, int Default)
+{
+    int32_t v;
+    return TryTextToInt(TrimLeftText(Text), v) ? v : Default;
+}
+
+} // namespace
+
+TDateTime LocalUtcOffset()
+{
+    const time_t now = time(nullptr);
+    struct tm local{};
+    if (!localtime_r(&now, &local))
+        return 0;
+    const long minutes = local.tm_gmtoff / 60;
+    TDateTime offset = 0;
+    TryEncodeTime(static_cast<int>(std::labs(minutes) / 60), static_cast<int>(std::labs(minutes) % 60), 0, 0, offset);
+    return minutes < 0 ? -offset : offset;
+}
+
+std::string FormatZoneOffset(TDateTime Offset, bool AsGmt)
+{
+    if (AsGmt && Offset == 0)
+        return "GMT";
+    uint16_t h, m, s, ms;
+    DecodeTime(std::fabs(Offset), h, m, s, ms);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%c%02d%02d", Offset < 0 ? '-' : '+', h, m);
+    return buf;
+}
+
+std::string FormatMailDate(TDateTime Value, bool AsGmt)
+{
+    uint16_t y, mo, d, h, mi, s, ms;
+    DecodeDate(Value, y, mo, d);
+    DecodeTime(Value, h, mi, s, ms);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s, %d %s %d %02d:%02d:%02d ", DayNames[DayOfWeek(Value)], d, MonthNames[mo], y,
+                  h, mi, s);
+    return buf + FormatZoneOffset(LocalUtcOffset(), AsGmt);
+}
+
+TDateTime ParseMailDate(std::string& Text)
+{
+    Text = TrimText(Text);
+    if (Text.empty())
+        return 0;
+    if (DayNameNumber(Text.substr(0, 3)) > 0) {
+        CutToken(Text, " ");
+        Text = TrimLeftText(Text);
+    }
+    const int32_t dash = TextPos("-", Text);
+    const std::string sep = dash > 1 && dash < TextPos(" ", Text) ? "-" : " ";
+    int day, month;
+    if (MonthNameNumber(CutToken(Text, sep, false)) > 0) {
+        month = MonthNameNumber(CutToken(Text, sep));
+        Text = TrimLeftText(Text);
+        day = IntOr(CutToken(Text, sep), 1);
+        Text = TrimLeftText(Text);
+    } else {
+        day = IntOr(CutToken(Text, sep), 1);
+        Text = TrimLeftText(Text);
+        month = MonthNameNumber(CutToken(Text, sep));
+        Text = TrimLeftText(Text);
+    }
+    const std::string yearToken = CutToken(Text, " ");
+    int year = IntOr(yearToken, 1900);
+    if (year == 1900) {
+        // The year may stand after the time ("Dec 19 14:03:07 2005").
+        year = IntOr(Text, 1900);
+        Text = yearToken;
+    }
+    uint16_t year16 = static_cast<uint16_t>(year);
+    if (year16 < 80)
+        year16 += 2000;
+    else if (year16 < 100)
+        year16 += 1900;
+    TDateTime result;
+    if (!TryEncodeDate(year16, month, day, result))
+        return 0;
+    if (TextPos(":", Text) > 0) {
+        std::string time = CutToken(Text, " ");
+        const int h = IntOr(CutToken(time, ":"), 0);
+        const int m = IntOr(CutToken(time, ":"), 0);
+        const int s = IntOr(time, 0);
+        TDateTime t;
+        if (!TryEncodeTime(h, m, s, 0, t))
+            return 0;
+        result += result < 0 ? -t : t;
+    }
+    Text = TrimLeftText(Text);
+    return result;
+}
+
+TDateTime ParseZoneOffset(const std::string& Text)
+{
+    const std::string zone = TrimText(Text).substr(0, 5);
+    if (zone.empty() || (zone[0] != '+' && zone[0] != '-'))
+        return 0;
+    int32_t h, m;
+    if (!TryTextToInt(SubText(zone, 1, 2), h) || !TryTextToInt(SubText(zone, 3, 2), m))
+        return 0;
+    TDateTime offset;
+    if (h < 0 || m < 0 || !TryEncodeTime(h, m, 0, 0, offset))
+        return 0;
+    return zone[0] == '-' ? -offset : offset;
+}
+
+TDateTime MailDateToLocal(const std::string& Text)
+{
+    std::string rest = Text;
+    const TDateTime t = ParseMailDate(rest);
+    const TDateTime zone = rest.size() >= 5 ? ParseZoneOffset(rest) : 0;
+    return t - zone + LocalUtcOffset();
+}
