@@ -19,7 +19,7 @@ function(quillaran_tests)
   string(REPLACE "/" "." prefix ${rel})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name}_tests ${sources})
-  target_link_libraries(${name}_tests PRIVATE ${QT_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  target_link_libraries(${name}_tests PRIVATE ${QT_DEPENDS} test_support GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${name}_tests PRIVATE
     QUILLARAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QUILLARAN_BINARY_DIR="${PROJECT_BINARY_DIR}")

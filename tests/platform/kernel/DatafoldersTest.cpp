@@ -1,4 +1,5 @@
 #include "platform/kernel/Datafolders.h"
+#include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +34,14 @@ TEST(Datafolders, DataRootPrefersQuillaranHomeThenXdg) {
 }
 
 TEST(Datafolders, MakeFoldersCreatesParentsAndRefusesFiles) {
-  std::string base = std::string(std::getenv("QUILLARAN_TEST_TMP") ? std::getenv("QUILLARAN_TEST_TMP") : "/tmp") + "/datafolders";
+  std::string base = testsupport::ScratchFolder();
   std::string deep = base + "/a/b/c";
   ASSERT_TRUE(platform::MakeFolders(deep));
   struct stat st;
   ASSERT_EQ(stat(deep.c_str(), &st), 0);
   EXPECT_TRUE(S_ISDIR(st.st_mode));
   EXPECT_TRUE(platform::MakeFolders(deep));  // already there
-  FILE* f = std::fopen((base + "/file").c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
+  testsupport::WriteFile(base + "/file", "x");
   EXPECT_FALSE(platform::MakeFolders(base + "/file"));
   EXPECT_FALSE(platform::MakeFolders(""));
 }

@@ -1,0 +1,28 @@
+#pragma once
+// What many test suites need: a private scratch folder per test, whole-file
+// reads and writes, random bytes, and running an independent peer program.
+
+#include <cstdint>
+#include <string>
+
+namespace testsupport {
+
+// A fresh, empty folder under $QUILLARAN_TEST_TMP named after the running test.
+std::string ScratchFolder();
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& data);
+
+// Reproducible pseudo-random bytes.
+std::string RandomBytes(size_t size, uint32_t seed);
+
+std::string Hex(const std::string& bytes);
+
+// Runs a shell command, returns its standard output and puts its exit code
+// in *status when given (-1 when it could not be run).
+std::string Run(const std::string& command, int* status = nullptr);
+
+// The same, failing the running test when the command exits non-zero.
+std::string RunPeer(const std::string& command);
+
+}  // namespace testsupport
