@@ -8,7 +8,11 @@ namespace {
 
 constexpr TNetCodingTable MakeTable(const char* Chars, char EncodeFill, char DecodeFill)
 {
-    TNetCodingTable t{Chars, EncodeFill, DecodeFill, {}};
+    TNetCodingTable t{Chars, EncodeFill, DecodeFill, {}, {}};
+    for (int v = 0; v < 4096; ++v) {
+        t.Pairs[v][0] = Chars[v >> 6];
+        t.Pairs[v][1] = Chars[v & 63];
+    }
     for (int i = 0; i < 256; ++i)
         t.Decode[i] = 255;
     for (int i = 0; i < 64; ++i)
@@ -32,27 +36,52 @@ constinit const TNetCodingTable NetUUETable = MakeTable(UUEChars, '`', '~');
 constinit const TNetCodingTable NetXXETable =
     MakeTable("+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", '+', '~');
 
+namespace {
+
+// Writes the groups of Size bytes at O, which has room for (Size + 2) / 3 * 4 characters.
+char* EncodeGroups(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, char* O)
+{
+    const auto& pairs = Table.Pairs;
+    size_t i = 0;
+    for (; i + 3 <= Size; i += 3, O += 4) {
+        const uint32_t v = uint32_t(Data[i]) << 16 | uint32_t(Data[i + 1]) << 8 | Data[i + 2];
+        std::memcpy(O, pairs[v >> 12], 2);
+        std::memcpy(O + 2, pairs[v & 4095], 2);
+    }
+    if (i < Size) {
+        const char* t = Table.Chars;
+        const uint32_t b1 = Data[i], b2 = i + 1 < Size ? Data[i + 1] : 0;
+        const uint32_t v = b1 << 16 | b2 << 8;
+        O[0] = t[v >> 18];
+        O[1] = t[(v >> 12) & 63];
+        O[2] = i + 1 < Size ? t[(v >> 6) & 63] : Table.EncodeFill;
+        O[3] = Table.EncodeFill;
+        O += 4;
+    }
+    return O;
+}
+
+} // namespace
+
 void Encode3to4(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, std::string& Out)
 {
     const size_t start = Out.size();
     Out.resize(start + (Size + 2) / 3 * 4);
+    EncodeGroups(Data, Size, Table, Out.data() + start);
+}
+
+void Encode3to4Lines(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
+                     const char* LineEnd, std::string& Out)
+{
+    const size_t endLength = std::strlen(LineEnd);
+    const size_t lines = (Size + BytesPerLine - 1) / BytesPerLine;
+    const size_t start = Out.size();
+    Out.resize(start + (Size + 2) / 3 * 4 + lines * endLength);
     char* o = Out.data() + start;
-    const char* t = Table.Chars;
-    size_t i = 0;
-    for (; i + 3 <= Size; i += 3, o += 4) {
-        const uint32_t v = uint32_t(Data[i]) << 16 | uint32_t(Data[i + 1]) << 8 | Data[i + 2];
-        o[0] = t[v >> 18];
-        o[1] = t[(v >> 12) & 63];
-        o[2] = t[(v >> 6) & 63];
-        o[3] = t[v & 63];
-    }
-    if (i < Size) {
-        const uint32_t b1 = Data[i], b2 = i + 1 < Size ? Data[i + 1] : 0;
-        const uint32_t v = b1 << 16 | b2 << 8;
-        o[0] = t[v >> 18];
-        o[1] = t[(v >> 12) & 63];
-        o[2] = i + 1 < Size ? t[(v >> 6) & 63] : Table.EncodeFill;
-        o[3] = Table.EncodeFill;
+    for (size_t i = 0; i < Size; i += BytesPerLine) {
+        o = EncodeGroups(Data + i, std::min(BytesPerLine, Size - i), Table, o);
+        std::memcpy(o, LineEnd, endLength);
+        o += endLength;
     }
 }
 

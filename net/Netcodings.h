@@ -12,6 +12,7 @@ struct TNetCodingTable {
     char EncodeFill;
     char DecodeFill;
     uint8_t Decode[256];
+    char Pairs[4096][2]; // the two characters of each 12-bit value
 };
 
 extern const TNetCodingTable NetBase64Table;
@@ -20,6 +21,10 @@ extern const TNetCodingTable NetXXETable;
 
 // Appends (Size + 2) / 3 * 4 characters; a short last group ends in fill characters.
 void Encode3to4(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, std::string& Out);
+
+// The same in lines of BytesPerLine bytes (a multiple of 3), each followed by LineEnd.
+void Encode3to4Lines(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
+                     const char* LineEnd, std::string& Out);
 
 // Decodes whole groups of four; false when Size is not a multiple of four.
 // Characters outside the alphabet count as 0.
