@@ -1,0 +1,26 @@
+#include "foundation/Guihooks.h"
+
+#include "platform/kernel/Codepage.h"
+
+#include <cstdio>
+
+namespace {
+TGuiHooks gHooks;
+}  // namespace
+
+void SetGuiHooks(const TGuiHooks& hooks) { gHooks = hooks; }
+const TGuiHooks& GuiHooks() { return gHooks; }
+
+int ShowMessageBox(const std::string& caption, const std::string& message, const std::string& third,
+                   const std::string& buttons, int defaultButton) {
+  if (gHooks.ShowMessageBox) return gHooks.ShowMessageBox(caption, message, third, buttons, defaultButton);
+  std::string text = caption + ": " + message + (third.empty() ? "" : "\n" + third);
+  std::fprintf(stderr, "%s\n", platform::AnsiToUtf8(text).c_str());
+  return defaultButton;
+}
+
+bool InputString(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                 std::string& result, bool option) {
+  if (gHooks.InputString) return gHooks.InputString(caption, prompt, proposal, result, option);
+  return false;
+}

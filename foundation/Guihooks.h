@@ -1,0 +1,28 @@
+#pragma once
+// The foundation's windows (the error window, message boxes, the input box)
+// belong to the application's user interface, which registers them here when
+// it starts. Until it does, texts go to the terminal and the default answer is
+// taken. Texts are in the program's code page.
+
+#include <string>
+
+struct TGuiHooks {
+  // Shows the error window for a reported text; its buttons call TError::RequestTerminate.
+  void (*ShowErrorWindow)(const std::string& text) = nullptr;
+  // A message box: caption, message, a third text under the message, button captions
+  // separated by '|', the default button. Returns the index of the pressed button.
+  int (*ShowMessageBox)(const std::string& caption, const std::string& message, const std::string& third,
+                        const std::string& buttons, int defaultButton) = nullptr;
+  // A one-line input dialog; true on OK with the text in `result`.
+  bool (*InputString)(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                      std::string& result, bool option) = nullptr;
+};
+
+// Registers the hooks (all of them at once; null members fall back to the terminal).
+void SetGuiHooks(const TGuiHooks& hooks);
+const TGuiHooks& GuiHooks();
+
+int ShowMessageBox(const std::string& caption, const std::string& message, const std::string& third = "",
+                   const std::string& buttons = "OK", int defaultButton = 0);
+bool InputString(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                 std::string& result, bool option = false);

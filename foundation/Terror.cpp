@@ -1,0 +1,49 @@
+#include "foundation/Terror.h"
+
+#include "foundation/Guihooks.h"
+#include "platform/kernel/Codepage.h"
+#include "platform/kernel/Datafolders.h"
+
+#include <cstdio>
+
+TError& TError::Instance() {
+  static TError state;
+  return state;
+}
+
+std::string TError::LogPath() { return platform::DataRoot() + "/errors.log"; }
+
+void TError::AppendToLog(std::string_view line) {
+  std::string path = LogPath();
+  FILE* f = std::fopen(path.c_str(), "a");
+  if (!f) {
+    platform::MakeFolders(platform::DataRoot());
+    f = std::fopen(path.c_str(), "a");
+  }
+  if (!f) return;
+  std::string utf8 = platform::AnsiToUtf8(line);
+  std::fprintf(f, "%s\n", utf8.c_str());
+  std::fclose(f);
+}
+
+void TError::Report(std::string_view text) {
+  TError& state = Instance();
+  state.fReported = true;
+  AppendToLog(std::string("ERROR MESSAGE: ") + std::string(text));
+  if (state.fShowing) return;
+  state.fShowing = true;
+  if (GuiHooks().ShowErrorWindow) GuiHooks().ShowErrorWindow(std::string(text));
+  else std::fprintf(stderr, "ERROR MESSAGE: %s\n", platform::AnsiToUtf8(text).c_str());
+  state.fShowing = false;
+}
+
+void TError::RequestTerminate(bool reload) {
+  fTerminate = true;
+  fReload = fReload || reload;
+}
+
+void TError::Reset() {
+  fReported = fTerminate = fReload = fShowing = false;
+}
+
+bool IsErrorReported() { return TError::Instance().IsReported(); }

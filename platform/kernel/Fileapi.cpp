@@ -1,0 +1,315 @@
+#include "platform/kernel/Fileapi.h"
+
+#include "platform/kernel/Codepage.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local DWORD gLastError = ERROR_SUCCESS;
+
+BOOL Fail(DWORD code) {
+  gLastError = code;
+  return 0;
+}
+
+BOOL FailErrno() { return Fail(platform::ErrorFromErrno(errno)); }
+
+HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd)); }
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Copies the bytes and the modification time of one open file to another.
+bool CopyContents(int from, int to) {
+  char buf[1 << 16];
+  ssize_t n;
+  while ((n = ::read(from, buf, sizeof buf)) != 0) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (!WriteAll(to, buf, static_cast<size_t>(n))) return false;
+  }
+  struct stat st;
+  if (::fstat(from, &st) == 0) {
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(to, times);
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace platform {
+
+std::string SystemPath(const std::string& path) { return AnsiToUtf8(path); }
+std::string ProgramPath(const std::string& systemPath) { return Utf8ToAnsi(systemPath); }
+
+DWORD ErrorFromErrno(int err) {
+  switch (err) {
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EMFILE: case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case EACCES: case EPERM: case EISDIR: return ERROR_ACCESS_DENIED;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case EBUSY: case ETXTBSY: return ERROR_SHARING_VIOLATION;
+    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    default: return ERROR_GEN_FAILURE;
+  }
+}
+
+std::string ErrorText(DWORD code) {
+  switch (code) {
+    case ERROR_SUCCESS: return "The operation completed successfully.";
+    case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
+    case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
+    case ERROR_TOO_MANY_OPEN_FILES: return "The system cannot open the file.";
+    case ERROR_ACCESS_DENIED: return "Access is denied.";
+    case ERROR_INVALID_HANDLE: return "The handle is invalid.";
+    case ERROR_NOT_ENOUGH_MEMORY: return "Not enough storage is available to process this command.";
+    case ERROR_WRITE_PROTECT: return "The media is write protected.";
+    case ERROR_SHARING_VIOLATION:
+      return "The process cannot access the file because it is being used by another process.";
+    case ERROR_HANDLE_EOF: return "Reached the end of the file.";
+    case ERROR_FILE_EXISTS: return "The file exists.";
+    case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
+    case ERROR_DISK_FULL: return "There is not enough space on the disk.";
+    case ERROR_INVALID_NAME: return "The filename, directory name, or volume label syntax is incorrect.";
+    case ERROR_DIR_NOT_EMPTY: return "The directory is not empty.";
+    case ERROR_ALREADY_EXISTS: return "Cannot create a file when that file already exists.";
+    case ERROR_FILENAME_EXCED_RANGE: return "The filename or extension is too long.";
+    case ERROR_NO_MORE_FILES: return "There are no more files.";
+    default: return "A device attached to the system is not functioning.";
+  }
+}
+
+int DescriptorOf(HANDLE file) {
+  intptr_t fd = reinterpret_cast<intptr_t>(file);
+  return fd < 0 || fd > INT32_MAX ? -1 : static_cast<int>(fd);
+}
+
+}  // namespace platform
+
+DWORD GetLastError() { return gLastError; }
+void SetLastError(DWORD code) { gLastError = code; }
+
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD, void*, DWORD creationDisposition, DWORD,
+                   HANDLE) {
+  if (!fileName || !*fileName) {
+    Fail(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  bool read = desiredAccess & GENERIC_READ, write = desiredAccess & GENERIC_WRITE;
+  int flags = O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY);
+  switch (creationDisposition) {
+    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
+    case OPEN_EXISTING: break;
+    case OPEN_ALWAYS: flags |= O_CREAT; break;
+    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
+    default: Fail(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+  }
+  std::string path = platform::SystemPath(fileName);
+  bool existed = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS
+                     ? ::access(path.c_str(), F_OK) == 0
+                     : false;
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) {
+    Fail(errno == EEXIST ? ERROR_FILE_EXISTS : platform::ErrorFromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  // As the kernel does, opening an existing file "always" succeeds and says so.
+  gLastError = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  return HandleOf(fd);
+}
+
+BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*) {
+  int fd = platform::DescriptorOf(file);
+  if (read) *read = 0;
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  char* p = static_cast<char*>(buffer);
+  DWORD done = 0;
+  while (done < toRead) {
+    ssize_t n = ::read(fd, p + done, toRead - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      if (read) *read = done;
+      return FailErrno();
+    }
+    if (n == 0) break;
+    done += static_cast<DWORD>(n);
+  }
+  if (read) *read = done;
+  return 1;
+}
+
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, void*) {
+  int fd = platform::DescriptorOf(file);
+  if (written) *written = 0;
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  const char* p = static_cast<const char*>(buffer);
+  DWORD done = 0;
+  while (done < toWrite) {
+    ssize_t n = ::write(fd, p + done, toWrite - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (written) *written = done;
+      return n < 0 ? FailErrno() : Fail(ERROR_DISK_FULL);
+    }
+    done += static_cast<DWORD>(n);
+  }
+  if (written) *written = done;
+  return 1;
+}
+
+BOOL CloseHandle(HANDLE file) {
+  int fd = platform::DescriptorOf(file);
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  return ::close(fd) == 0 ? 1 : FailErrno();
+}
+
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod) {
+  int fd = platform::DescriptorOf(file);
+  if (fd < 0) {
+    Fail(ERROR_INVALID_HANDLE);
+    return INVALID_SET_FILE_POINTER;
+  }
+  int64_t offset = distanceHigh ? (static_cast<int64_t>(*distanceHigh) << 32) | static_cast<uint32_t>(distance)
+                                : static_cast<int64_t>(distance);
+  int whence = moveMethod == FILE_BEGIN ? SEEK_SET : moveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  off_t r = ::lseek(fd, offset, whence);
+  if (r < 0) {
+    Fail(errno == EINVAL ? ERROR_INVALID_PARAMETER : platform::ErrorFromErrno(errno));
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh) *distanceHigh = static_cast<LONG>(r >> 32);
+  gLastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(r);
+}
+
+DWORD GetFileSize(HANDLE file, DWORD* sizeHigh) {
+  int fd = platform::DescriptorOf(file);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    Fail(fd < 0 ? ERROR_INVALID_HANDLE : platform::ErrorFromErrno(errno));
+    return INVALID_FILE_SIZE;
+  }
+  if (sizeHigh) *sizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+  gLastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(st.st_size);
+}
+
+BOOL SetEndOfFile(HANDLE file) {
+  int fd = platform::DescriptorOf(file);
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  off_t pos = ::lseek(fd, 0, SEEK_CUR);
+  return pos >= 0 && ::ftruncate(fd, pos) == 0 ? 1 : FailErrno();
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  int fd = platform::DescriptorOf(file);
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  return ::fsync(fd) == 0 ? 1 : FailErrno();
+}
+
+BOOL DeleteFileA(const char* fileName) {
+  std::string path = platform::SystemPath(fileName ? fileName : "");
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  return ::unlink(path.c_str()) == 0 ? 1 : FailErrno();
+}
+
+BOOL CreateDirectoryA(const char* pathName, void*) {
+  std::string path = platform::SystemPath(pathName ? pathName : "");
+  if (::mkdir(path.c_str(), 0777) == 0) return 1;
+  return errno == ENOENT ? Fail(ERROR_PATH_NOT_FOUND) : FailErrno();
+}
+
+BOOL RemoveDirectoryA(const char* pathName) {
+  std::string path = platform::SystemPath(pathName ? pathName : "");
+  return ::rmdir(path.c_str()) == 0 ? 1 : FailErrno();
+}
+
+BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists) {
+  std::string from = platform::SystemPath(existingName ? existingName : "");
+  std::string to = platform::SystemPath(newName ? newName : "");
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return FailErrno();
+  struct stat st;
+  if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(in);
+    return Fail(ERROR_ACCESS_DENIED);
+  }
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC), 0666);
+  if (out < 0) {
+    DWORD code = errno == EEXIST ? ERROR_FILE_EXISTS : platform::ErrorFromErrno(errno);
+    ::close(in);
+    return Fail(code);
+  }
+  bool ok = CopyContents(in, out);
+  int saved = errno;
+  ::close(in);
+  ok = ::close(out) == 0 && ok;
+  if (!ok) {
+    ::unlink(to.c_str());
+    return Fail(platform::ErrorFromErrno(saved));
+  }
+  return 1;
+}
+
+BOOL MoveFileA(const char* existingName, const char* newName) {
+  std::string from = platform::SystemPath(existingName ? existingName : "");
+  std::string to = platform::SystemPath(newName ? newName : "");
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 1;
+  if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
+  if (errno == EINVAL) {
+    // A file system without the no-replace rename.
+    if (::access(to.c_str(), F_OK) == 0) return Fail(ERROR_ALREADY_EXISTS);
+    if (::rename(from.c_str(), to.c_str()) == 0) return 1;
+  }
+  if (errno != EXDEV) return FailErrno();
+  // Another file system: copy, then remove the original.
+  if (!CopyFileA(existingName, newName, 1)) return 0;
+  if (::unlink(from.c_str()) != 0) {
+    int saved = errno;
+    ::unlink(to.c_str());
+    return Fail(platform::ErrorFromErrno(saved));
+  }
+  return 1;
+}
+
+DWORD GetFileAttributesA(const char* fileName) {
+  std::string path = platform::SystemPath(fileName ? fileName : "");
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    Fail(platform::ErrorFromErrno(errno));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}

@@ -1,0 +1,47 @@
+#include "foundation/Guihooks.h"
+#include "foundation/Terror.h"
+#include "Testsupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string gShown;
+void RecordAndTerminate(const std::string& text) {
+  gShown = text;
+  TError::Instance().RequestTerminate(true);
+  TError::Report("reported from the window");  // logged, not shown again
+}
+
+TEST(Terror, ReportLogsInUtf8AndStaysReported) {
+  testsupport::DataRoot root("terror_log");
+  EXPECT_FALSE(IsErrorReported());
+  TError::Report("TDiscBlockStorages::GetDiscBlock - неверный индекс");
+  EXPECT_TRUE(IsErrorReported());
+  TError::Report("second");
+  EXPECT_TRUE(IsErrorReported());
+  EXPECT_EQ(root.Log(),
+            "ERROR MESSAGE: TDiscBlockStorages::GetDiscBlock - "
+            "\xd0\xbd\xd0\xb5\xd0\xb2\xd0\xb5\xd1\x80\xd0\xbd\xd1\x8b\xd0\xb9 "
+            "\xd0\xb8\xd0\xbd\xd0\xb4\xd0\xb5\xd0\xba\xd1\x81\n"
+            "ERROR MESSAGE: second\n");
+  EXPECT_FALSE(TError::Instance().IsTerminateRequested());
+}
+
+TEST(Terror, TheErrorWindowHookMayRequestTermination) {
+  testsupport::DataRoot root("terror_window");
+  TGuiHooks hooks;
+  hooks.ShowErrorWindow = RecordAndTerminate;
+  SetGuiHooks(hooks);
+  TError::Report("boom");
+  SetGuiHooks(TGuiHooks());
+  EXPECT_EQ(gShown, "boom");
+  EXPECT_TRUE(TError::Instance().IsTerminateRequested());
+  EXPECT_TRUE(TError::Instance().IsReloadRequested());
+  EXPECT_EQ(root.Log(), "ERROR MESSAGE: boom\nERROR MESSAGE: reported from the window\n");
+  TError::Instance().Reset();
+  EXPECT_FALSE(IsErrorReported());
+  EXPECT_FALSE(TError::Instance().IsTerminateRequested());
+}
+
+}  // namespace
