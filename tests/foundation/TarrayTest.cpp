@@ -1,6 +1,6 @@
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
-#include "Testsupport.h"
+#include "Scratchroot.h"
 #include "platform/kernel/Codepage.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ std::vector<int> Values(const TArray<Tracked>& a) {
 }
 
 TEST(Tarray, GrowingArrayAddsInsertsDeletesSortsAndClears) {
-  testsupport::DataRoot root("tarray_grow");
+  TScratchRoot root;
   {
     TArray<Tracked> a;  // step 1
     EXPECT_EQ(a.GrowStep(), 1);
@@ -84,7 +84,7 @@ TEST(Tarray, GrowingArrayAddsInsertsDeletesSortsAndClears) {
 }
 
 TEST(Tarray, FixedArrayRefusesToGrowWithTheTextOfEachOperation) {
-  testsupport::DataRoot root("tarray_fixed");
+  TScratchRoot root;
   TArray<TStr> a(0, 2);
   EXPECT_EQ(a.AddItem(TStr("one")), 0);
   EXPECT_EQ(a.AddEmptyItem(), 1);
@@ -110,7 +110,7 @@ TEST(Tarray, FixedArrayRefusesToGrowWithTheTextOfEachOperation) {
 }
 
 TEST(Tarray, AFailedReallocationIsReportedAndAddsNothing) {
-  testsupport::DataRoot root("tarray_realloc");
+  TScratchRoot root;
   TArray<TStr> a(10);
   TArrayBase::SetAllocationLimit(64 * sizeof(TStr));
   int32_t last = 0;

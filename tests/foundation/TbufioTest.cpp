@@ -1,7 +1,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Tstr.h"
-#include "Testsupport.h"
+#include "Scratchroot.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ HANDLE Open(const std::string& path) {
 }
 
 TEST(Tbufio, EveryTypeIsWrittenLittleEndianAndReadBack) {
-  testsupport::DataRoot root("bufio_types");
+  TScratchRoot root;
   std::string path = root.Path() + "/types.bin";
   HANDLE h = Create(path);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -78,7 +78,7 @@ TEST(Tbufio, DoublesKeepEveryBit) {
 }
 
 TEST(Tbufio, TStrIsALengthAndItsCharactersAtEveryLength) {
-  testsupport::DataRoot root("bufio_tstr");
+  TScratchRoot root;
   std::string longest(65535, 'x');
   longest[0] = 'Ж';
   longest[65534] = '\xFF';
@@ -106,7 +106,7 @@ TEST(Tbufio, TStrIsALengthAndItsCharactersAtEveryLength) {
 }
 
 TEST(Tbufio, ATextTooLongToStoreIsReportedAndCut) {
-  testsupport::DataRoot root("bufio_toolong");
+  TScratchRoot root;
   std::string bytes;
   {
     TBufWriter w(bytes);
@@ -118,7 +118,7 @@ TEST(Tbufio, ATextTooLongToStoreIsReportedAndCut) {
 }
 
 TEST(Tbufio, ReadingPastTheEndIsReportedOnceAndGivesZeros) {
-  testsupport::DataRoot root("bufio_eof");
+  TScratchRoot root;
   std::string path = root.Path() + "/short.bin";
   HANDLE h = Create(path);
   {
@@ -153,7 +153,7 @@ TEST(Tbufio, ReadingPastTheEndIsReportedOnceAndGivesZeros) {
 }
 
 TEST(Tbufio, AFailedWriteIsReportedAndLaterWritesDropped) {
-  testsupport::DataRoot root("bufio_writefail");
+  TScratchRoot root;
   std::string path = root.Path() + "/readonly.bin";
   CloseHandle(Create(path));
   HANDLE h = Open(path);  // opened for reading only

@@ -1,6 +1,6 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
-#include "Testsupport.h"
+#include "Scratchroot.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ void RecordAndTerminate(const std::string& text) {
 }
 
 TEST(Terror, ReportLogsInUtf8AndStaysReported) {
-  testsupport::DataRoot root("terror_log");
+  TScratchRoot root;
   EXPECT_FALSE(IsErrorReported());
   TError::Report("TDiscBlockStorages::GetDiscBlock - неверный индекс");
   EXPECT_TRUE(IsErrorReported());
@@ -29,7 +29,7 @@ TEST(Terror, ReportLogsInUtf8AndStaysReported) {
 }
 
 TEST(Terror, TheErrorWindowHookMayRequestTermination) {
-  testsupport::DataRoot root("terror_window");
+  TScratchRoot root;
   TGuiHooks hooks;
   hooks.ShowErrorWindow = RecordAndTerminate;
   SetGuiHooks(hooks);

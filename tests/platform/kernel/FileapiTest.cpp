@@ -1,25 +1,19 @@
 #include "platform/kernel/Fileapi.h"
 
+#include "tests/support/Testsupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
-
-std::string Fresh(const std::string& name) {
-  const char* base = std::getenv("QUILLARAN_TEST_TMP");
-  std::string dir = std::string(base ? base : "/tmp") + "/fileapi/" + name;
-  std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-  return dir;
-}
 
 HANDLE Open(const std::string& path, DWORD access, DWORD disposition) {
   return CreateFileA(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 TEST(Fileapi, CreationDispositionsAndTheirErrors) {
-  std::string dir = Fresh("create");
+  std::string dir = testsupport::ScratchFolder();
   std::string file = dir + "/Файл.bin";  // a code-page name becomes a UTF-8 name
   EXPECT_EQ(Open(file, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -57,7 +51,7 @@ TEST(Fileapi, CreationDispositionsAndTheirErrors) {
 }
 
 TEST(Fileapi, CopyMoveDeleteAndFolders) {
-  std::string dir = Fresh("copy");
+  std::string dir = testsupport::ScratchFolder();
   std::string a = dir + "/a", b = dir + "/b", c = dir + "/sub/c";
   HANDLE h = Open(a, GENERIC_WRITE, CREATE_NEW);
   WriteFile(h, "data", 4, nullptr, nullptr);

@@ -1,5 +1,7 @@
 #include "platform/kernel/Registrystore.h"
 
+#include "tests/support/Testsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,13 +15,6 @@ namespace {
 using platform::TRegistryStore;
 using platform::TRegStoreValue;
 
-std::string TestFolder(const std::string& name) {
-  const char* base = std::getenv("QUILLARAN_TEST_TMP");
-  std::string dir = std::string(base ? base : "/tmp") + "/registrystore/" + name;
-  std::system(("rm -rf '" + dir + "'").c_str());
-  return dir;
-}
-
 TRegStoreValue Sz(const std::string& s) { return {platform::REG_SZ, s}; }
 TRegStoreValue Dword(uint32_t v) {
   std::string d(4, '\0');
@@ -30,7 +25,7 @@ TRegStoreValue Dword(uint32_t v) {
 const char* kKey = "HKEY_CURRENT_USER\\Software\\Quillaran";
 
 TEST(Registrystore, ValuesOfEveryTypeSurviveAFreshStore) {
-  std::string file = TestFolder("types") + "/registry";
+  std::string file = testsupport::ScratchFolder() + "/registry";
   std::string awkward = "Путь \"C:\\x\"\r\n\tend\x01\x98";
   std::string bytes("\0\xff\x10", 3);
   {
@@ -72,7 +67,7 @@ TEST(Registrystore, ValuesOfEveryTypeSurviveAFreshStore) {
 }
 
 TEST(Registrystore, KeysAndValuesAreListedChangedAndDeleted) {
-  TRegistryStore store(TestFolder("keys") + "/registry");
+  TRegistryStore store(testsupport::ScratchFolder() + "/registry");
   EXPECT_FALSE(store.KeyExists(kKey));
   EXPECT_TRUE(store.GetKeyNames("HKEY_CURRENT_USER").empty());
   ASSERT_TRUE(store.CreateKey(std::string(kKey) + "\\Forms\\Browse"));
@@ -98,7 +93,7 @@ TEST(Registrystore, KeysAndValuesAreListedChangedAndDeleted) {
 }
 
 TEST(Registrystore, TwoProcessesWritingAtOnceLoseNothing) {
-  std::string file = TestFolder("processes") + "/registry";
+  std::string file = testsupport::ScratchFolder() + "/registry";
   constexpr int kEach = 40;
   pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -119,8 +114,7 @@ TEST(Registrystore, TwoProcessesWritingAtOnceLoseNothing) {
 }
 
 TEST(Registrystore, ADamagedLineLosesOnlyItself) {
-  std::string dir = TestFolder("damaged");
-  std::system(("mkdir -p '" + dir + "'").c_str());
+  std::string dir = testsupport::ScratchFolder();
   std::ofstream(dir + "/registry") << "[HKEY_CURRENT_USER\\S]\n\"Good\"=dword:00000005\n\"Bad\"=dword:5\n"
                                       "\"Half\"=sz:\"unterminated\ngarbage\n\"Last\"=sz:\"ok\"\n";
   TRegistryStore store(dir + "/registry");
