@@ -1,6 +1,9 @@
 #include "net/Netdate.h"
 
+#include "net/Enetexception.h"
+#include "net/Netmessages.h"
 #include "net/Nettext.h"
+#include "platform/rtl/Numconv.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,10 +11,11 @@
 
 namespace {
 
+// A decimal number, or Default; hexadecimal forms do not belong in a date.
 int IntOr(const std::string& Text, int Default)
 {
-    int32_t v;
-    return TryTextToInt(TrimLeftText(Text), v) ? v : Default;
+    int v;
+    return Text.find_first_of("$xX") == std::string::npos && TryStrToInt(Text, v) ? v : Default;
 }
 
 } // namespace
@@ -21,7 +25,7 @@ TDateTime LocalUtcOffset()
     const time_t now = time(nullptr);
     struct tm local{};
     if (!localtime_r(&now, &local))
-        return 0;
+        throw ENetFailedToRetreiveTimeZoneInfo(NetMessageText(RSFailedTimeZoneInfo));
     const long minutes = local.tm_gmtoff / 60;
     TDateTime offset = 0;
     TryEncodeTime(static_cast<int>(std::labs(minutes) / 60), static_cast<int>(std::labs(minutes) % 60), 0, 0, offset);
@@ -52,26 +56,26 @@ std::string FormatMailDate(TDateTime Value, bool AsGmt)
 
 TDateTime ParseMailDate(std::string& Text)
 {
-    Text = TrimText(Text);
+    Text = Trim(Text);
     if (Text.empty())
         return 0;
     if (DayNameNumber(Text.substr(0, 3)) > 0) {
         CutToken(Text, " ");
-        Text = TrimLeftText(Text);
+        Text = TrimLeft(Text);
     }
     const int32_t dash = TextPos("-", Text);
     const std::string sep = dash > 1 && dash < TextPos(" ", Text) ? "-" : " ";
     int day, month;
     if (MonthNameNumber(CutToken(Text, sep, false)) > 0) {
         month = MonthNameNumber(CutToken(Text, sep));
-        Text = TrimLeftText(Text);
+        Text = TrimLeft(Text);
         day = IntOr(CutToken(Text, sep), 1);
-        Text = TrimLeftText(Text);
+        Text = TrimLeft(Text);
     } else {
         day = IntOr(CutToken(Text, sep), 1);
-        Text = TrimLeftText(Text);
+        Text = TrimLeft(Text);
         month = MonthNameNumber(CutToken(Text, sep));
-        Text = TrimLeftText(Text);
+        Text = TrimLeft(Text);
     }
     const std::string yearToken = CutToken(Text, " ");
     int year = IntOr(yearToken, 1900);
@@ -98,17 +102,17 @@ TDateTime ParseMailDate(std::string& Text)
             return 0;
         result += result < 0 ? -t : t;
     }
-    Text = TrimLeftText(Text);
+    Text = TrimLeft(Text);
     return result;
 }
 
 TDateTime ParseZoneOffset(const std::string& Text)
 {
-    const std::string zone = TrimText(Text).substr(0, 5);
+    const std::string zone = Trim(Text).substr(0, 5);
     if (zone.empty() || (zone[0] != '+' && zone[0] != '-'))
         return 0;
-    int32_t h, m;
-    if (!TryTextToInt(SubText(zone, 1, 2), h) || !TryTextToInt(SubText(zone, 3, 2), m))
+    int h, m;
+    if (Copy(zone, 2, 4).find_first_of("$xX") != std::string::npos || !TryStrToInt(Copy(zone, 2, 2), h) || !TryStrToInt(Copy(zone, 4, 2), m))
         return 0;
     TDateTime offset;
     if (h < 0 || m < 0 || !TryEncodeTime(h, m, 0, 0, offset))

@@ -193,7 +193,7 @@ std::string DecodeHeader(const std::string& Header)
     size_t pos = 0;
     size_t lastWordEnd = std::string::npos;
     for (;;) {
-        const std::string upper = UpperCaseAscii(text);
+        const std::string upper = UpperCase(text);
         const size_t iso = upper.find("=?ISO", pos), win = upper.find("=?WINDOWS", pos);
         const size_t p = std::min(iso, win);
         if (p == std::string::npos)
@@ -206,7 +206,7 @@ std::string DecodeHeader(const std::string& Header)
         const std::string charSet = text.substr(p + 2, q1 - p - 2);
         const char encoding = q2 > q1 + 1 ? text[q1 + 1] : 'B';
         std::string decoded = DecodeWordText(text.substr(q2 + 1, q3 + 2 - (q2 + 1)), encoding);
-        if (SameTextAscii(charSet, "ISO-2022-JP"))
+        if (SameText(charSet, "ISO-2022-JP"))
             decoded = ISO2022JPToShiftJIS(decoded);
         size_t from = p;
         // White space between two encoded words belongs to neither.

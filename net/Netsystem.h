@@ -7,9 +7,9 @@
 
 enum TNetMailCharSet : uint8_t { mcsGB2312, mcsBig5, mcsIso2022Jp, mcsEucKr, mcsIso88591 };
 
-// The folder of received attachments: a private folder (mode 0700) of this
-// process under the system's temporary folder, with a trailing "/". Recorded
-// when the library starts; created on first use.
+// The system's temporary folder with a trailing "/", recorded when the library
+// starts. Received attachments go to a private folder (mode 0700) of this
+// process under it, created on first use.
 extern std::string TempFolder;
 
 TNetMailCharSet SystemMailCharSet();

@@ -1,5 +1,7 @@
 #include "net/Nettext.h"
 
+#include "platform/rtl/Tstrings.h"
+
 #include <cstring>
 
 TTextPosFunc TextPos = BytePos;
@@ -18,84 +20,6 @@ int32_t BytePos(const std::string& Substr, const std::string& Text)
     return p == std::string::npos ? 0 : static_cast<int32_t>(p + 1);
 }
 
-std::string SubText(const std::string& Text, size_t Start, size_t Count)
-{
-    return Start >= Text.size() ? std::string() : Text.substr(Start, Count);
-}
-
-std::string UpperCaseAscii(std::string Text)
-{
-    for (char& c : Text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return Text;
-}
-
-std::string LowerCaseAscii(std::string Text)
-{
-    for (char& c : Text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return Text;
-}
-
-bool SameTextAscii(const std::string& A, const std::string& B)
-{
-    return A.size() == B.size() && UpperCaseAscii(A) == UpperCaseAscii(B);
-}
-
-static bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string TrimText(const std::string& Text)
-{
-    size_t b = 0, e = Text.size();
-    while (b < e && IsTrimmed(Text[b]))
-        ++b;
-    while (e > b && IsTrimmed(Text[e - 1]))
-        --e;
-    return Text.substr(b, e - b);
-}
-
-std::string TrimLeftText(const std::string& Text)
-{
-    size_t b = 0;
-    while (b < Text.size() && IsTrimmed(Text[b]))
-        ++b;
-    return Text.substr(b);
-}
-
-std::string TrimRightText(const std::string& Text)
-{
-    size_t e = Text.size();
-    while (e > 0 && IsTrimmed(Text[e - 1]))
-        --e;
-    return Text.substr(0, e);
-}
-
-bool TryTextToInt(const std::string& Text, int32_t& Value)
-{
-    size_t i = 0;
-    bool negative = false;
-    if (i < Text.size() && (Text[i] == '+' || Text[i] == '-'))
-        negative = Text[i++] == '-';
-    if (i == Text.size())
-        return false;
-    int64_t v = 0;
-    for (; i < Text.size(); ++i) {
-        if (Text[i] < '0' || Text[i] > '9')
-            return false;
-        v = v * 10 + (Text[i] - '0');
-        if (v > 2147483648LL)
-            return false;
-    }
-    if (negative)
-        v = -v;
-    if (v > INT32_MAX || v < INT32_MIN)
-        return false;
-    Value = static_cast<int32_t>(v);
-    return true;
-}
-
 std::string CutToken(std::string& Text, const std::string& Delim, bool Remove, bool CaseSensitive)
 {
     const bool nulDelim = Delim.size() == 1 && Delim[0] == '\0';
@@ -105,7 +29,7 @@ std::string CutToken(std::string& Text, const std::string& Delim, bool Remove, b
     else if (CaseSensitive)
         p = TextPos(Delim, Text);
     else
-        p = TextPos(UpperCaseAscii(Delim), UpperCaseAscii(Text));
+        p = TextPos(UpperCase(Delim), UpperCase(Text));
     if (p == 0) {
         std::string result = Text;
         if (Remove)
@@ -121,16 +45,16 @@ std::string CutToken(std::string& Text, const std::string& Delim, bool Remove, b
 int32_t IndexInTexts(const std::string& Text, const std::vector<std::string>& Texts, bool CaseSensitive)
 {
     for (size_t i = 0; i < Texts.size(); ++i)
-        if (CaseSensitive ? Texts[i] == Text : SameTextAscii(Texts[i], Text))
+        if (CaseSensitive ? Texts[i] == Text : SameText(Texts[i], Text))
             return static_cast<int32_t>(i);
     return -1;
 }
 
 static int NameNumber(const std::string& Text, const char* const* Names, int Count)
 {
-    const std::string upper = UpperCaseAscii(Text);
+    const std::string upper = UpperCase(Text);
     for (int i = 1; i <= Count; ++i)
-        if (upper == UpperCaseAscii(Names[i]))
+        if (upper == UpperCase(Names[i]))
             return i;
     return 0;
 }
@@ -150,12 +74,19 @@ std::vector<std::string> SplitCommaTexts(const std::string& Text)
                 ++quotes;
             ++end;
         }
-        std::string piece = TrimText(Text.substr(pos, end - pos));
+        std::string piece = Trim(Text.substr(pos, end - pos));
         if (!piece.empty())
             result.push_back(piece);
         pos = end + 1;
     }
     return result;
+}
+
+void SplitCommaList(TStrings* List, const std::string& Text)
+{
+    List->Clear();
+    for (const std::string& piece : SplitCommaTexts(Text))
+        List->Add(piece);
 }
 
 int32_t FindInBuffer(const std::string& Substr, const void* Buffer, int32_t Size)

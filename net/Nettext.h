@@ -2,6 +2,8 @@
 // Text routines of the mail library: searching, cutting tokens, looking up
 // day and month names, splitting comma lists. Positions are 1-based, 0 means
 // not found; texts are byte strings and may hold NUL characters.
+#include "platform/rtl/Strutil.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,28 +31,16 @@ int32_t IndexInTexts(const std::string& Text, const std::vector<std::string>& Te
 int DayNameNumber(const std::string& Text);
 int MonthNameNumber(const std::string& Text);
 
-// Splits at commas that do not stand between a piece's first two double quotes.
+class TStrings;
+
+// Splits at commas that do not stand between a piece's first two double quotes;
+// the trimmed pieces that are not empty.
 std::vector<std::string> SplitCommaTexts(const std::string& Text);
+// The same into a cleared list.
+void SplitCommaList(TStrings* List, const std::string& Text);
 
 // 1-based position of Substr in the raw buffer; 0 when absent.
 int32_t FindInBuffer(const std::string& Substr, const void* Buffer, int32_t Size);
-
-// Up to Count characters from the 0-based Start; empty past the end.
-std::string SubText(const std::string& Text, size_t Start, size_t Count = std::string::npos);
-
-// ASCII-only case changes, as the header code expects whatever the locale.
-std::string UpperCaseAscii(std::string Text);
-std::string LowerCaseAscii(std::string Text);
-bool SameTextAscii(const std::string& A, const std::string& B);
-
-// Trimming of blanks and control characters, the class library's way.
-std::string TrimText(const std::string& Text);
-std::string TrimLeftText(const std::string& Text);
-std::string TrimRightText(const std::string& Text);
-
-// Decimal integer of the whole text (optional sign, surrounding nothing);
-// false when it is not one or does not fit in 32 bits.
-bool TryTextToInt(const std::string& Text, int32_t& Value);
 
 extern const char* const DayNames[8];    // [1..7] = "Sun".."Sat"
 extern const char* const MonthNames[13]; // [1..12] = "Jan".."Dec"

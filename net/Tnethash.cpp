@@ -1,6 +1,7 @@
 #include "net/Tnethash.h"
 
 #include "net/Nettext.h"
+#include "platform/rtl/Tstream.h"
 
 #include <cstring>
 
@@ -165,4 +166,17 @@ void TNetHashMessageDigest5::MDCoder(const uint8_t* Blocks, size_t Count)
         a0 += a; b0 += b; c0 += c; d0 += d;
     }
     FState = {a0, b0, c0, d0};
+}
+
+T4x4LongWordRecord TNetHashMessageDigest4::HashValue(TStream& Stream)
+{
+    Reset();
+    uint8_t buffer[65536];
+    for (;;) {
+        const int32_t n = Stream.Read(buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        Update(buffer, static_cast<size_t>(n));
+    }
+    return Finish();
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class TStream;
+
 // Four 32-bit state words A, B, C, D; their little-endian bytes are the digest.
 using T4x4LongWordRecord = std::array<uint32_t, 4>;
 
@@ -15,6 +17,8 @@ public:
 
 class TNetHash128 : public TNetHash {
 public:
+    // Digest of the bytes from the stream's position to its end.
+    virtual T4x4LongWordRecord HashValue(TStream& Stream) = 0;
     // Digest of a memory block, and of a text's bytes.
     virtual T4x4LongWordRecord HashValue(const void* Data, size_t Size) = 0;
     T4x4LongWordRecord HashValue(const std::string& Text) { return HashValue(Text.data(), Text.size()); }
@@ -27,6 +31,7 @@ class TNetHashMessageDigest : public TNetHash128 {};
 class TNetHashMessageDigest4 : public TNetHashMessageDigest {
 public:
     using TNetHash128::HashValue;
+    T4x4LongWordRecord HashValue(TStream& Stream) override;
     T4x4LongWordRecord HashValue(const void* Data, size_t Size) override;
 
 protected:
