@@ -8,10 +8,10 @@ using namespace gostpeer;
 
 namespace {
 
-std::string Digest(const Bytes& data, const TGostTables& tables = TGostTables::HashCryptoPro()) {
+std::string Digest(const std::string& data, const TGostTables& tables = TGostTables::HashCryptoPro()) {
   uint8_t d[GostHashSize];
-  TGostHash::Compute(data.data(), data.size(), d, tables);
-  return Hex(d, sizeof d);
+  TGostHash::Compute(U(data), data.size(), d, tables);
+  return HexOf(d, sizeof d);
 }
 
 struct Vector {
@@ -49,24 +49,24 @@ TEST(Gosthash, PublishedVectors) {
        "8693287aa62f9478f7cb312ec0866b6c4e4a0f11160441e8f4ffcd2715dd554f"},
   };
   for (const auto& v : vectors) {
-    Bytes m = FromText(v.Message);
+    std::string m = std::string(v.Message);
     EXPECT_EQ(Digest(m, TGostTables::HashTest()), v.TestSet) << "length " << m.size();
     EXPECT_EQ(Digest(m), v.CryptoProSet) << "length " << m.size();
   }
 }
 
 TEST(Gosthash, PiecewiseUpdatesEqualOneShotAndStateResets) {
-  Bytes data = Random(1000, 7);
+  std::string data = RandomBytes(1000, 7);
   std::string whole = Digest(data);
   for (size_t piece : {1u, 3u, 31u, 32u, 33u, 100u}) {
     TGostHash h;
-    for (size_t at = 0; at < data.size(); at += piece) h.Update(data.data() + at, std::min(piece, data.size() - at));
+    for (size_t at = 0; at < data.size(); at += piece) h.Update(U(data) + at, std::min(piece, data.size() - at));
     uint8_t d[GostHashSize];
     h.Final(d);
-    EXPECT_EQ(Hex(d, sizeof d), whole) << "pieces of " << piece;
-    h.Update(data.data(), data.size());  // Final left a fresh state behind
+    EXPECT_EQ(HexOf(d, sizeof d), whole) << "pieces of " << piece;
+    h.Update(U(data), data.size());  // Final left a fresh state behind
     h.Final(d);
-    EXPECT_EQ(Hex(d, sizeof d), whole);
+    EXPECT_EQ(HexOf(d, sizeof d), whole);
   }
 }
 
@@ -74,7 +74,7 @@ TEST(Gosthash, EqualsRhashForBothParameterSets) {
   std::string dir = ScratchFolder();
   uint32_t seed = 1;
   for (size_t size : {0u, 1u, 31u, 32u, 33u, 64u, 1000u, 1048576u}) {
-    Bytes data = Random(size, seed++);
+    std::string data = RandomBytes(size, seed++);
     std::string file = dir + "/data" + std::to_string(size) + ".bin";
     WriteFile(file, data);
     EXPECT_EQ(DigestIn(RunPeer("rhash --gost94 '" + file + "'")), Digest(data, TGostTables::HashTest())) << size;
@@ -89,7 +89,7 @@ TEST(Gosthash, EqualsOpensslGostEngine) {
   std::string env = OpensslEnv(dir);
   uint32_t seed = 100;
   for (size_t size : {1u, 31u, 32u, 33u, 1000u, 1048576u}) {
-    Bytes data = Random(size, seed++);
+    std::string data = RandomBytes(size, seed++);
     std::string file = dir + "/data.bin";
     WriteFile(file, data);
     EXPECT_EQ(DigestIn(RunPeer(env + "openssl dgst -md_gost94 '" + file + "'")), Digest(data)) << size;

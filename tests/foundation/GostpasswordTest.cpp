@@ -12,42 +12,42 @@ namespace {
 
 const std::string Password = "correct horse";
 
-Bytes Encipher(const Bytes& plain, const std::string& password = Password) {
-  Bytes out(plain.size() + PasswordCipherOverhead);
-  EncipherWithPassword(plain.data(), plain.size(), password.data(), password.size(), out.data());
+std::string Encipher(const std::string& plain, const std::string& password = Password) {
+  std::string out(plain.size() + PasswordCipherOverhead, '\0');
+  EncipherWithPassword(U(plain), plain.size(), U(password), password.size(), U(out));
   return out;
 }
 
-bool Decipher(const Bytes& enciphered, Bytes& plain, const std::string& password = Password) {
-  plain.assign(enciphered.size() >= PasswordCipherOverhead ? enciphered.size() - PasswordCipherOverhead : 0, 0);
-  return DecipherWithPassword(enciphered.data(), enciphered.size(), password.data(), password.size(), plain.data());
+bool Decipher(const std::string& enciphered, std::string& plain, const std::string& password = Password) {
+  plain.assign(enciphered.size() >= PasswordCipherOverhead ? enciphered.size() - PasswordCipherOverhead : 0, '\0');
+  return DecipherWithPassword(U(enciphered), enciphered.size(), U(password), password.size(), U(plain));
 }
 
 }  // namespace
 
 TEST(Gostpassword, RoundTripsWithAFreshSynchroEachTime) {
   for (size_t size : {0u, 1u, 8u, 1024u, 1025u, 5000u}) {
-    Bytes plain = Random(size, static_cast<uint32_t>(size) + 1);
-    Bytes a = Encipher(plain), b = Encipher(plain);
-    EXPECT_NE(Hex(a.data(), 8), Hex(b.data(), 8)) << "the synchro must be fresh";
-    Bytes back;
+    std::string plain = RandomBytes(size, static_cast<uint32_t>(size) + 1);
+    std::string a = Encipher(plain), b = Encipher(plain);
+    EXPECT_NE(HexOf(U(a), 8), HexOf(U(b), 8)) << "the synchro must be fresh";
+    std::string back;
     ASSERT_TRUE(Decipher(a, back)) << size;
     EXPECT_EQ(Hex(back), Hex(plain));
   }
 }
 
 TEST(Gostpassword, WrongPasswordAlteredOrTruncatedTextIsRefused) {
-  Bytes plain = FromText("a private annotation");
-  Bytes enc = Encipher(plain), back;
+  std::string plain = std::string("a private annotation");
+  std::string enc = Encipher(plain), back;
   EXPECT_FALSE(Decipher(enc, back, "correct horsf"));
   EXPECT_FALSE(Decipher(enc, back, ""));
   for (size_t i = 0; i < enc.size(); ++i) {
-    Bytes altered = enc;
-    altered[i] ^= 0x01;
+    std::string altered = enc;
+    altered[i] = static_cast<char>(altered[i] ^ 0x01);
     EXPECT_FALSE(Decipher(altered, back)) << "flipped byte " << i;
   }
   for (size_t cut = 0; cut < enc.size(); ++cut) {
-    Bytes shorter(enc.begin(), enc.begin() + static_cast<long>(cut));
+    std::string shorter(enc.begin(), enc.begin() + static_cast<long>(cut));
     EXPECT_FALSE(Decipher(shorter, back)) << "cut to " << cut;
   }
 }
@@ -56,12 +56,12 @@ TEST(Gostpassword, WrongPasswordAlteredOrTruncatedTextIsRefused) {
 // the derived key: openssl with the GOST engine deciphers it given that key and the synchro.
 TEST(Gostpassword, CipherTextIsStandardCfbUnderTheDerivedKey) {
   std::string dir = ScratchFolder();
-  Bytes plain = Random(3000, 9);
-  Bytes enc = Encipher(plain);
+  std::string plain = RandomBytes(3000, 9);
+  std::string enc = Encipher(plain);
   uint8_t key[32];
-  DeriveGostKey(Password.data(), Password.size(), "cipher", key);
-  WriteFile(dir + "/cipher.bin", Bytes(enc.begin() + 8, enc.end() - 8));
-  RunPeer(OpensslEnv(dir) + "openssl enc -d -gost89 -K " + Hex(key, 32) + " -iv " + Hex(enc.data(), 8) + " -in '" +
+  DeriveGostKey(U(Password), Password.size(), "cipher", key);
+  WriteFile(dir + "/cipher.bin", enc.substr(8, enc.size() - 16));
+  RunPeer(OpensslEnv(dir) + "openssl enc -d -gost89 -K " + HexOf(key, 32) + " -iv " + HexOf(U(enc), 8) + " -in '" +
           dir + "/cipher.bin' -out '" + dir + "/plain.bin'");
   EXPECT_EQ(Hex(ReadFile(dir + "/plain.bin")), Hex(plain));
 }

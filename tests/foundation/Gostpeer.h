@@ -1,34 +1,28 @@
 #pragma once
-// Helpers of the GOST tests: random data, hex, a private scratch folder per test,
-// and the independent peers (rhash, openssl with the GOST engine) run on files.
+// What the GOST tests add to the shared test support: the GOST engine of openssl
+// configured with the CryptoPro-A cipher parameters, the digest in a peer's output,
+// and byte views of texts.
+
+#include "tests/support/Testsupport.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace gostpeer {
 
-using Bytes = std::vector<uint8_t>;
+using namespace testsupport;
 
-Bytes Random(size_t size, uint32_t seed);
-Bytes FromText(const std::string& text);
-std::string Hex(const uint8_t* data, size_t size);
-inline std::string Hex(const Bytes& b) { return Hex(b.data(), b.size()); }
-Bytes FromHex(const std::string& hex);
-
-// A fresh folder under $QUILLARAN_TEST_TMP named after the running test.
-std::string ScratchFolder();
-void WriteFile(const std::string& path, const Bytes& data);
-Bytes ReadFile(const std::string& path);
-
-// Runs a shell command and returns its standard output; fails the test on a non-zero exit.
-std::string RunPeer(const std::string& command);
-
-// An OpenSSL configuration in the folder that loads the GOST engine with the
+// Writes an OpenSSL configuration into the folder that loads the GOST engine with the
 // CryptoPro-A cipher parameters; returns "OPENSSL_CONF=<path> " to put before a command.
 std::string OpensslEnv(const std::string& folder);
 
-// The first whitespace-separated hex word of 64 digits in a peer's output.
+// The first whitespace-delimited word of 64 hex digits in a peer's output, in lower case.
 std::string DigestIn(const std::string& output);
+
+inline const uint8_t* U(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+inline uint8_t* U(std::string& s) { return reinterpret_cast<uint8_t*>(s.data()); }
+inline std::string HexOf(const uint8_t* data, size_t size) {
+  return Hex(std::string(reinterpret_cast<const char*>(data), size));
+}
 
 }  // namespace gostpeer

@@ -1,0 +1,279 @@
+#include "foundation/Commoncrypt.h"
+
+#include "foundation/Gosthmac.h"
+#include "foundation/Gostpassword.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Terror.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint8_t PackFormat = 1;
+constexpr char SealMarker[6] = {'Q', 'L', 'S', 'E', 'A', 'L'};
+constexpr uint8_t SealVersion = 1;
+constexpr size_t SealHeaderSize = 16;  // marker, version, reserved, length
+// The key text of the seals of messages that are not private.
+constexpr std::string_view SuiteSealText = "Quillaran command-message seal, suite key 1";
+
+bool PasswordFits(std::string_view password) {
+  return password.size() >= PackPasswordMin && password.size() <= PackPasswordMax;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+void WipeString(std::string& s) {
+  if (!s.empty()) WipeMemory(s.data(), s.size());
+  s.clear();
+}
+
+// The file's size and the present position, restored by the destructor.
+class TFilePlace {
+ public:
+  explicit TFilePlace(HANDLE file) : File(file) {
+    LONG high = 0;
+    DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
+    Saved = low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS
+                ? -1
+                : static_cast<int64_t>(static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 | low);
+  }
+  ~TFilePlace() {
+    if (Saved < 0) return;
+    LONG high = static_cast<LONG>(Saved >> 32);
+    SetFilePointer(File, static_cast<LONG>(Saved & 0xFFFFFFFF), &high, FILE_BEGIN);
+  }
+  bool Valid() const { return Saved >= 0; }
+
+ private:
+  HANDLE File;
+  int64_t Saved;
+};
+
+bool FileSize(HANDLE file, uint64_t& size) {
+  DWORD high = 0;
+  DWORD low = GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return false;
+  size = static_cast<uint64_t>(high) << 32 | low;
+  return true;
+}
+
+bool SeekTo(HANDLE file, uint64_t offset) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  DWORD r = SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN);
+  return !(r == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS);
+}
+
+bool ReadExactly(HANDLE file, void* data, size_t size) {
+  DWORD got = 0;
+  return ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) && got == size;
+}
+
+// Feeds the first `size` bytes of the file into the code.
+bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac) {
+  if (!SeekTo(file, 0)) return false;
+  std::vector<uint8_t> buf(64 * 1024);
+  while (size > 0) {
+    size_t take = size < buf.size() ? static_cast<size_t>(size) : buf.size();
+    if (!ReadExactly(file, buf.data(), take)) return false;
+    hmac.Update(buf.data(), take);
+    size -= take;
+  }
+  return true;
+}
+
+void SealHeader(uint64_t sealedSize, uint8_t header[SealHeaderSize]) {
+  std::memcpy(header, SealMarker, sizeof SealMarker);
+  header[6] = SealVersion;
+  header[7] = 0;
+  for (int i = 0; i < 8; ++i) header[8 + i] = static_cast<uint8_t>(sealedSize >> (8 * i));
+}
+
+// The seal code of the file's first `sealedSize` bytes and the trailer header.
+bool ComputeSeal(HANDLE file, uint64_t sealedSize, std::string_view keyText, const uint8_t header[SealHeaderSize],
+                 uint8_t mac[GostHashSize]) {
+  uint8_t key[32];
+  DeriveGostKey(keyText.data(), keyText.size(), "seal", key);
+  TGostHmac hmac(key, sizeof key);
+  WipeMemory(key, sizeof key);
+  if (!HashFilePrefix(file, sealedSize, hmac)) return false;
+  hmac.Update(header, SealHeaderSize);
+  hmac.Final(mac);
+  return true;
+}
+
+// A handle of the same file open for reading: the writer's own handle may be write-only.
+// The process's descriptor folder names every open file.
+class TReadHandle {
+ public:
+  explicit TReadHandle(HANDLE file) : Handle(file) {
+    uint8_t probe;
+    DWORD got = 0;
+    if (SeekTo(file, 0) && ReadFile(file, &probe, 1, &got, nullptr)) return;
+    std::string self = "/proc/self/fd/" + std::to_string(platform::DescriptorOf(file));
+    Handle = Own = CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  ~TReadHandle() {
+    if (Own != INVALID_HANDLE_VALUE) CloseHandle(Own);
+  }
+  HANDLE Get() const { return Handle; }
+
+ private:
+  HANDLE Handle;
+  HANDLE Own = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace
+
+std::string PackAS(std::string_view text, std::string_view password) {
+  if (!PasswordFits(password)) {
+    TError::Report("PackAS - странный пароль");
+    return "";
+  }
+  std::vector<uint8_t> bytes(1 + text.size() + PasswordCipherOverhead);
+  bytes[0] = PackFormat;
+  EncipherWithPassword(text.data(), text.size(), password.data(), password.size(), bytes.data() + 1);
+  static const char digits[] = "0123456789ABCDEF";
+  std::string packed;
+  packed.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) {
+    packed += digits[b >> 4];
+    packed += digits[b & 15];
+  }
+  return packed;
+}
+
+bool UnpackAS(std::string_view packed, std::string_view password, std::string& text) {
+  if (!PasswordFits(password)) {
+    TError::Report("UnpackAS - странный пароль");
+    return false;
+  }
+  std::vector<uint8_t> bytes(packed.size() / 2);
+  bool wellFormed = packed.size() % 2 == 0 && bytes.size() >= 1 + PasswordCipherOverhead;
+  for (size_t i = 0; wellFormed && i < bytes.size(); ++i) {
+    int hi = HexDigit(packed[2 * i]), lo = HexDigit(packed[2 * i + 1]);
+    wellFormed = hi >= 0 && lo >= 0;
+    bytes[i] = static_cast<uint8_t>(hi << 4 | lo);
+  }
+  if (!wellFormed || bytes[0] != PackFormat) {
+    TError::Report("UnpackAS - упакованный текст искажён");
+    return false;
+  }
+  std::string plain(bytes.size() - 1 - PasswordCipherOverhead, '\0');
+  if (!DecipherWithPassword(bytes.data() + 1, bytes.size() - 1, password.data(), password.size(),
+                            reinterpret_cast<uint8_t*>(plain.data()))) {
+    TError::Report("UnpackAS - неверный пароль или упакованный текст искажён");
+    return false;
+  }
+  WipeString(text);
+  text = std::move(plain);
+  return true;
+}
+
+void WriteCryptedPortion(TBufWriter& writer, std::string_view plain, std::string_view password) {
+  if (password.empty()) {
+    TError::Report("WriteCryptedPortion - пустой пароль");
+    return;
+  }
+  if (plain.size() > MaxCryptedPortion) {
+    TError::Report("WriteCryptedPortion - слишком длинная порция");
+    return;
+  }
+  std::vector<uint8_t> enciphered(plain.size() + PasswordCipherOverhead);
+  EncipherWithPassword(plain.data(), plain.size(), password.data(), password.size(), enciphered.data());
+  writer.WriteDWord(static_cast<uint32_t>(plain.size()));
+  writer.WriteBytes(enciphered.data(), enciphered.size());
+}
+
+bool ReadCryptedPortion(TBufReader& reader, std::string_view password, std::string& plain) {
+  if (password.empty()) {
+    TError::Report("ReadCryptedPortion - пустой пароль");
+    return false;
+  }
+  uint32_t size = reader.ReadDWord();
+  if (reader.IsFailed()) return false;
+  if (size > MaxCryptedPortion) {
+    TError::Report("ReadCryptedPortion - неверная длина зашифрованной порции");
+    return false;
+  }
+  // Read in slices, so that a length that runs past the end of the data fails at the
+  // end of the data before much memory is taken for it.
+  std::vector<uint8_t> enciphered;
+  size_t want = size + PasswordCipherOverhead;
+  while (enciphered.size() < want) {
+    size_t at = enciphered.size();
+    size_t take = std::min<size_t>(want - at, 64 * 1024);
+    enciphered.resize(at + take);
+    if (!reader.ReadBytes(enciphered.data() + at, take)) return false;  // the reader reported it
+  }
+  std::string result(size, '\0');
+  if (!DecipherWithPassword(enciphered.data(), enciphered.size(), password.data(), password.size(),
+                            reinterpret_cast<uint8_t*>(result.data()))) {
+    TError::Report("ReadCryptedPortion - неверный пароль или данные искажены");
+    return false;
+  }
+  WipeString(plain);
+  plain = std::move(result);
+  return true;
+}
+
+bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce) {
+  uint64_t sealedSize = 0;
+  if (!FileSize(file, sealedSize)) {
+    TError::Report("SignFile - ошибка чтения файла команды-сообщения");
+    return false;
+  }
+  uint8_t trailer[SealTrailerSize];
+  SealHeader(sealedSize, trailer);
+  bool sealed;
+  {
+    TReadHandle reader(file);
+    sealed = ComputeSeal(reader.Get(), sealedSize, keyPassword.empty() ? SuiteSealText : keyPassword, trailer,
+                         trailer + SealHeaderSize);
+  }
+  if (!sealed) {
+    TError::Report("SignFile - ошибка чтения файла команды-сообщения");
+    return false;
+  }
+  DWORD written = 0;
+  if (!SeekTo(file, sealedSize) || !WriteFile(file, trailer, sizeof trailer, &written, nullptr) ||
+      written != sizeof trailer) {
+    TError::Report("SignFile - ошибка записи печати файла команды-сообщения");
+    return false;
+  }
+  if (announce)
+    ShowMessageBox(std::string(commandName), "Command message " + std::string(commandName) + " composed and signed.");
+  return true;
+}
+
+bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey) {
+  if (privateMessage && senderKey.empty()) return false;
+  TFilePlace place(file);
+  uint64_t size = 0;
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize) return false;
+  uint64_t sealedSize = size - SealTrailerSize;
+  uint8_t trailer[SealTrailerSize], expected[SealHeaderSize];
+  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return false;
+  // The trailer must name exactly the bytes before it; anything else is refused unread.
+  SealHeader(sealedSize, expected);
+  if (std::memcmp(trailer, expected, SealHeaderSize) != 0) return false;
+  uint8_t mac[GostHashSize];
+  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac)) return false;
+  bool good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
+  WipeMemory(mac, sizeof mac);
+  return good;
+}
+
+bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header) {
+  bool privateMessage = header.IsPrivateMessage();
+  std::string key = privateMessage ? header.SenderKey() : std::string();
+  bool good = VerifyFileSign(file, privateMessage, key);
+  WipeString(key);
+  return good;
+}
