@@ -277,3 +277,8 @@ bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header) {
   WipeString(key);
   return good;
 }
+
+bool ShowVerifyingError() {
+  ShowMessageBox("VERIFYING ERROR", "Incorrect command-message sign or verifying error!");
+  return false;
+}

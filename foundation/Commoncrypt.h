@@ -25,7 +25,8 @@ std::string PackAS(std::string_view text, std::string_view password);
 bool UnpackAS(std::string_view packed, std::string_view password, std::string& text);
 
 // An encrypted portion: u32 length n of the plain bytes, then the n + 16 enciphered bytes.
-// The password may not be empty.
+// The password may not be empty. A structured portion is composed with a TBufWriter into
+// memory and read back with a TBufReader over the deciphered bytes.
 void WriteCryptedPortion(TBufWriter& writer, std::string_view plain, std::string_view password);
 // False, with a report, for a wrong password, damaged data, a length past the end of the
 // data or above MaxCryptedPortion.
@@ -62,3 +63,7 @@ class TSealedMessageHeader {
 // or wrong, when a private message's sender has no key, or when the file cannot be read.
 bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey);
 bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header);
+
+// Tells the user that a command message's seal or sender did not verify; always false,
+// so that a caller going on only on true stops.
+bool ShowVerifyingError();

@@ -272,7 +272,7 @@ TEST(Commoncrypt, TrailerWithAbsurdLengthIsRefusedAndPositionKept) {
   CloseHandle(f);
 }
 
-TEST(Commoncrypt, SignFileAnnouncesTheComposedMessageAndReportsFailure) {
+TEST(Commoncrypt, SignFileAnnouncesTheComposedMessageVerifyingErrorIsShownAndFailureReported) {
   TScratchRoot root;
   TGuiHooks hooks;
   hooks.ShowMessageBox = RecordMessageBox;
@@ -283,6 +283,9 @@ TEST(Commoncrypt, SignFileAnnouncesTheComposedMessageAndReportsFailure) {
   WriteMessage(root.Path(), "COMMAND=NEW_BLOCKS\r\n", "", 1);
   EXPECT_EQ(gCaption, "NEW_BLOCKS");
   EXPECT_EQ(gMessage, "Command message NEW_BLOCKS composed and signed.");
+  EXPECT_FALSE(ShowVerifyingError());
+  EXPECT_EQ(gCaption, "VERIFYING ERROR");
+  EXPECT_EQ(gMessage, "Incorrect command-message sign or verifying error!");
   SetGuiHooks(TGuiHooks());
 
   EXPECT_FALSE(SignFile(INVALID_HANDLE_VALUE, KeyPassword, "NEW_BLOCKS", 1));
