@@ -1,0 +1,64 @@
+#pragma once
+// MSZIP blocks: "CK" and one finished raw deflate stream per data block.
+// The 32 KB that precede a block in its folder serve as the dictionary, in
+// both directions; a fresh folder starts with an empty window.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct z_stream_s;
+
+namespace platform {
+
+// The window of the last 32 KB of a folder's uncompressed stream.
+class MszipWindow {
+ public:
+  void Clear() { size_ = 0; }
+  void Append(const std::uint8_t* data, std::size_t size);
+  const std::uint8_t* Data() const { return bytes_; }
+  std::size_t Size() const { return size_; }
+
+ private:
+  std::uint8_t bytes_[32768];
+  std::size_t size_ = 0;
+};
+
+class MszipEncoder {
+ public:
+  MszipEncoder();
+  ~MszipEncoder();
+  MszipEncoder(const MszipEncoder&) = delete;
+  MszipEncoder& operator=(const MszipEncoder&) = delete;
+
+  bool Ok() const { return stream_ != nullptr; }
+  // Starts a new folder: the next block refers to nothing before it.
+  void Reset() { window_.Clear(); }
+  // Compresses one block of at most 32768 bytes into out ("CK" included).
+  bool Encode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
+
+ private:
+  z_stream_s* stream_ = nullptr;
+  MszipWindow window_;
+};
+
+class MszipDecoder {
+ public:
+  MszipDecoder();
+  ~MszipDecoder();
+  MszipDecoder(const MszipDecoder&) = delete;
+  MszipDecoder& operator=(const MszipDecoder&) = delete;
+
+  bool Ok() const { return stream_ != nullptr; }
+  void Reset() { window_.Clear(); }
+  // Decodes one block into exactly outSize bytes; false when the data is bad.
+  bool Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize);
+  // Uncompressed blocks of the same folder still feed the window.
+  void Remember(const std::uint8_t* data, std::size_t size) { window_.Append(data, size); }
+
+ private:
+  z_stream_s* stream_ = nullptr;
+  MszipWindow window_;
+};
+
+}  // namespace platform

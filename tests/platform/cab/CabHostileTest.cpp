@@ -1,0 +1,193 @@
+// Cabinets that are broken or made to harm: each is refused with the
+// library's error code, and nothing is written outside the target folder.
+#include "Cabtesting.h"
+
+#include "platform/cab/Cabfiles.h"
+#include "platform/cab/Fci.h"
+#include "platform/cab/Fdi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace cabtest;
+
+namespace {
+
+Extracted UnpackBytes(const std::string& dir, const std::string& bytes, std::uint64_t limit = 0) {
+  WriteFile(dir + "/t.cab", bytes);
+  return Unpack(dir + "/t.cab", dir + "/out", limit);
+}
+
+std::size_t FilesUnder(const std::string& dir) {
+  std::size_t n = 0;
+  for (auto it = fs::recursive_directory_iterator(dir); it != fs::recursive_directory_iterator(); ++it)
+    if (it->is_regular_file()) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(CabHostile, GeneratedCabinetIsReadByUsAndByCabextract) {
+  std::string dir = Folder("hostile-baseline");
+  std::string payload = MixedBytes(70000, 3);
+  WriteFile(dir + "/g.cab", BuildRaw(RawOf({{"a.txt", "hello"}, {"dir\\b.bin", payload}})));
+  std::string text;
+  ASSERT_EQ(Shell("cabextract -t " + dir + "/g.cab", &text), 0) << text;
+  Extracted x = Unpack(dir + "/g.cab", dir + "/out");
+  ASSERT_EQ(x.error, 0);
+  EXPECT_EQ(ReadFile(dir + "/out/dir/b.bin"), payload);
+}
+
+TEST(CabHostile, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsWritten) {
+  for (const char* bad : {"../evil", "..\\evil", "/tmp/evil", "\\evil", "C:evil", "a\\..\\..\\evil", "",
+                          "con\ttrol"}) {
+    std::string dir = Folder("hostile-names");
+    Extracted x = UnpackBytes(dir, BuildRaw(RawOf({{"good.txt", "fine"}, {bad, "bad"}})));
+    EXPECT_EQ(x.error, FDIERROR_CORRUPT_CABINET) << bad;
+    EXPECT_TRUE(x.names.empty()) << bad;
+    EXPECT_FALSE(fs::exists(dir + "/evil"));
+    EXPECT_FALSE(fs::exists(dir + "/out/good.txt"));
+  }
+  std::string dir = Folder("hostile-long-name");
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(RawOf({{std::string(256, 'n'), "x"}}))).error, FDIERROR_CORRUPT_CABINET);
+}
+
+TEST(CabHostile, SymbolicLinksInTheTargetAreNeverFollowed) {
+  std::string dir = Folder("hostile-links");
+  std::string outside = dir + "/outside";
+  fs::create_directories(outside);
+  fs::create_directories(dir + "/out");
+  WriteFile(outside + "/victim", "precious");
+  fs::create_directory_symlink(outside, dir + "/out/sub");
+  fs::create_symlink(outside + "/victim", dir + "/out/victim");
+  Extracted x = UnpackBytes(dir, BuildRaw(RawOf({{"sub\\new", "bad"}})));
+  EXPECT_EQ(x.error, FDIERROR_USER_ABORT);
+  x = UnpackBytes(dir, BuildRaw(RawOf({{"victim", "bad"}})));
+  EXPECT_EQ(x.error, FDIERROR_USER_ABORT);
+  EXPECT_EQ(ReadFile(outside + "/victim"), "precious");
+  EXPECT_FALSE(fs::exists(outside + "/new"));
+  // An existing regular file is replaced, not written through: a hard link keeps its bytes.
+  WriteFile(dir + "/out/plain", "old");
+  fs::create_hard_link(dir + "/out/plain", dir + "/linked");
+  x = UnpackBytes(dir, BuildRaw(RawOf({{"plain", "new"}})));
+  EXPECT_EQ(x.error, 0);
+  EXPECT_EQ(ReadFile(dir + "/out/plain"), "new");
+  EXPECT_EQ(ReadFile(dir + "/linked"), "old");
+}
+
+TEST(CabHostile, BrokenStructuresGiveTheLibrarysErrors) {
+  std::string dir = Folder("hostile-structure");
+  std::string payload = MixedBytes(70000, 5);
+  RawCabinet good = RawOf({{"a", payload}});
+  std::string bytes = BuildRaw(good);
+
+  EXPECT_EQ(Unpack(dir + "/missing.cab", dir + "/out").error, FDIERROR_CABINET_NOT_FOUND);
+  EXPECT_EQ(UnpackBytes(dir, "MSCX" + bytes.substr(4)).error, FDIERROR_NOT_A_CABINET);
+  EXPECT_EQ(UnpackBytes(dir, "short").error, FDIERROR_NOT_A_CABINET);
+  RawCabinet v = good;
+  v.versionMajor = 2;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(v)).error, FDIERROR_UNKNOWN_CABINET_VERSION);
+
+  // A flipped data byte fails the block checksum.
+  std::string flipped = bytes;
+  flipped[flipped.size() - 100] ^= 0x55;
+  EXPECT_EQ(UnpackBytes(dir, flipped).error, FDIERROR_CORRUPT_CABINET);
+  std::string text;
+  WriteFile(dir + "/flipped.cab", flipped);
+  EXPECT_NE(Shell("cabextract -t " + dir + "/flipped.cab", &text), 0);
+
+  // Cut short, in the middle of the data.
+  EXPECT_EQ(UnpackBytes(dir, bytes.substr(0, bytes.size() - 5000)).error, FDIERROR_CORRUPT_CABINET);
+
+  RawCabinet folder = good;
+  folder.entries[0].folder = 3;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(folder)).error, FDIERROR_CORRUPT_CABINET);
+  RawCabinet continued = good;  // continued from a previous cabinet that the header does not name
+  continued.entries[0].folder = 0xFFFD;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(continued)).error, FDIERROR_CORRUPT_CABINET);
+  RawCabinet overflow = good;
+  overflow.entries[0].offset = 0xFFFFFF00u;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(overflow)).error, FDIERROR_CORRUPT_CABINET);
+  RawCabinet beyond = good;  // more bytes than the folder's blocks hold
+  beyond.entries[0].size = 3 * 32768 + 1;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(beyond)).error, FDIERROR_CORRUPT_CABINET);
+  RawCabinet noFolders = good;
+  noFolders.folderCount = 0;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(noFolders)).error, FDIERROR_CORRUPT_CABINET);
+
+  // Block sizes beyond the format's limits.
+  std::string big = bytes;
+  std::size_t firstBlock = bytes.size() - 70000 - 3 * 8;
+  big[firstBlock + 6] = static_cast<char>(0x01);  // uncompressed size 0x8001
+  big[firstBlock + 7] = static_cast<char>(0x80);
+  EXPECT_EQ(UnpackBytes(dir, big).error, FDIERROR_CORRUPT_CABINET);
+  big = bytes;
+  big[firstBlock + 4] = static_cast<char>(0xFF);  // compressed size 0xFFFF
+  big[firstBlock + 5] = static_cast<char>(0xFF);
+  EXPECT_EQ(UnpackBytes(dir, big).error, FDIERROR_CORRUPT_CABINET);
+
+  // Folders of the compressions we do not read.
+  for (std::uint16_t comp : {std::uint16_t(2), std::uint16_t(0x1503)}) {
+    RawCabinet lzx = good;
+    lzx.compression = comp;
+    EXPECT_EQ(UnpackBytes(dir, BuildRaw(lzx)).error, FDIERROR_BAD_COMPR_TYPE);
+  }
+  // MSZIP data that is no deflate stream.
+  RawCabinet fake = RawOf({{"a", "CK\xFF\xFF\xFF garbage"}});
+  fake.compression = 1;
+  fake.entries[0].size = 100;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(fake)).error, FDIERROR_MDI_FAIL);
+}
+
+TEST(CabHostile, OutputBeyondTheCallersLimitIsRefused) {
+  std::string dir = Folder("hostile-bomb");
+  std::string payload(200000, 'z');
+  // Declared sizes above the limit: refused before anything is written.
+  Extracted x = UnpackBytes(dir, BuildRaw(RawOf({{"a", payload}})), 100000);
+  EXPECT_EQ(x.error, FDIERROR_MDI_FAIL);
+  EXPECT_TRUE(x.names.empty());
+  // Many entries over the same bytes: each small, but decoding runs past the limit.
+  RawCabinet overlap = RawOf({{"a", payload}});
+  for (int i = 0; i < 40; ++i) overlap.entries.push_back({"f" + std::to_string(i), 1, 199990, 0});
+  overlap.entries.erase(overlap.entries.begin());
+  x = UnpackBytes(dir, BuildRaw(overlap), 1000000);
+  EXPECT_EQ(x.error, FDIERROR_MDI_FAIL);
+  EXPECT_EQ(Unpack(dir + "/t.cab", dir + "/out2").error, 0);
+}
+
+TEST(CabHostile, ANextCabinetThatIsNotTheNextOneIsRefused) {
+  std::string dir = Folder("hostile-loop");
+  // The cabinet continues its folder into itself.
+  RawCabinet self = RawOf({{"a", MixedBytes(40000, 8)}});
+  self.flags = 2;
+  self.nextName = "t.cab";
+  self.entries[0].folder = 0xFFFE;
+  self.entries[0].size = 80000;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(self)).error, FDIERROR_WRONG_CABINET);
+  // ... or into one of another set.
+  RawCabinet other = self;
+  other.flags = 1;
+  other.index = 1;
+  other.setId = 99;
+  other.prevName = "t.cab";
+  other.entries[0].folder = 0xFFFD;
+  WriteFile(dir + "/o.cab", BuildRaw(other));
+  self.nextName = "o.cab";
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(self)).error, FDIERROR_WRONG_CABINET);
+  // ... or into one that is missing.
+  self.nextName = "gone.cab";
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(self)).error, FDIERROR_CABINET_NOT_FOUND);
+}
+
+TEST(CabHostile, CompressionTypesWeDoNotWriteAreRefused) {
+  std::string dir = Folder("hostile-fci");
+  WriteFile(dir + "/src", "data");
+  PackOptions lzx;
+  lzx.compression = 0x1503;
+  EXPECT_EQ(Pack(dir, "l", {{dir + "/src", "src"}}, lzx), FCIERR_BAD_COMPR_TYPE);
+  EXPECT_EQ(Pack(dir, "m", {{dir + "/missing", "src"}}), FCIERR_OPEN_SRC);
+  EXPECT_EQ(FilesUnder(dir), 1u);
+}

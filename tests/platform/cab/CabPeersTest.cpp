@@ -1,0 +1,159 @@
+// Our cabinets read by cabextract and gcab, and gcab's cabinets read by us.
+#include "Cabtesting.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace fs = std::filesystem;
+using namespace cabtest;
+
+namespace {
+
+// 2024-05-06 07:08:10 local time: an even second, as DOS times keep it.
+std::time_t KnownTime() {
+  std::tm tm{};
+  tm.tm_year = 124;
+  tm.tm_mon = 4;
+  tm.tm_mday = 6;
+  tm.tm_hour = 7;
+  tm.tm_min = 8;
+  tm.tm_sec = 10;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+std::vector<Member> MakeSources(const std::string& dir, const std::vector<std::pair<std::string, std::size_t>>& files) {
+  std::vector<Member> members;
+  unsigned seed = 1;
+  for (const auto& [name, size] : files) {
+    std::string path = dir + "/src/" + std::to_string(seed);
+    WriteFile(path, MixedBytes(size, seed++));
+    struct utimbuf t{KnownTime(), KnownTime()};
+    utime(path.c_str(), &t);
+    members.push_back({path, name});
+  }
+  return members;
+}
+
+std::string Unix(std::string name) {
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  return name;
+}
+
+void ExpectSameFiles(const std::vector<Member>& members, const std::string& out, bool checkTimes = true) {
+  for (const Member& m : members) {
+    std::string path = out + "/" + Unix(m.name);
+    ASSERT_TRUE(fs::exists(path)) << path;
+    EXPECT_EQ(ReadFile(path), ReadFile(m.source)) << m.name;
+    if (checkTimes) {
+      struct stat st;
+      ASSERT_EQ(stat(path.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mtime, KnownTime()) << m.name;
+    }
+  }
+}
+
+const std::vector<std::pair<std::string, std::size_t>> kMixed = {
+    {"empty.txt", 0}, {"small.txt", 100}, {"multi.bin", 200000}, {"sub\\deep.txt", 5000}, {"exact.bin", 65536},
+    {"zero2", 0}};
+
+}  // namespace
+
+TEST(CabPeers, CabextractAndGcabReadOurCabinetsStoredAndMszip) {
+  for (int comp : {0, 1}) {
+    std::string dir = Folder("peers-read-" + std::to_string(comp));
+    std::vector<Member> members = MakeSources(dir, kMixed);
+    ASSERT_EQ(Pack(dir, "our", members, PackOptions{comp}), 0);
+    std::string cab = dir + "/our.cab", text;
+    ASSERT_EQ(Shell("cabextract -t " + cab, &text), 0) << text;
+    EXPECT_NE(text.find("All done, no errors"), std::string::npos) << text;
+    ASSERT_EQ(Shell("cabextract -q -d " + dir + "/x " + cab, &text), 0) << text;
+    ExpectSameFiles(members, dir + "/x");
+
+    ASSERT_EQ(Shell("gcab -t " + cab, &text), 0) << text;
+    for (const Member& m : members) EXPECT_NE(text.find(m.name + "\n"), std::string::npos) << text;
+    ASSERT_EQ(Shell("gcab -x -C " + dir + "/g " + cab, &text), 0) << text;
+    ExpectSameFiles(members, dir + "/g", false);
+
+    Extracted ours = Unpack(cab, dir + "/o");
+    EXPECT_EQ(ours.error, 0);
+    EXPECT_EQ(ours.names.size(), members.size());
+    ExpectSameFiles(members, dir + "/o");
+  }
+}
+
+TEST(CabPeers, TenMegabytesAndCrossBlockReferences) {
+  std::string dir = Folder("peers-large");
+  std::vector<Member> members = MakeSources(dir, {{"big.bin", 10 << 20}});
+  // A pattern that repeats every 1000 bytes: every block after the first
+  // is almost all references into the block before it.
+  std::string pattern = MixedBytes(1000, 99), repeated;
+  while (repeated.size() < 200000) repeated += pattern;
+  WriteFile(dir + "/src/rep", repeated);
+  members.push_back({dir + "/src/rep", "rep.txt"});
+  ASSERT_EQ(Pack(dir, "big", members), 0);
+  std::string text;
+  ASSERT_EQ(Shell("cabextract -q -d " + dir + "/x " + dir + "/big.cab", &text), 0) << text;
+  ExpectSameFiles({members[0]}, dir + "/x");
+  EXPECT_EQ(ReadFile(dir + "/x/rep.txt"), repeated);
+  Extracted ours = Unpack(dir + "/big.cab", dir + "/o");
+  ASSERT_EQ(ours.error, 0);
+  EXPECT_EQ(ReadFile(dir + "/o/rep.txt"), repeated);
+  EXPECT_EQ(ReadFile(dir + "/o/big.bin"), ReadFile(members[0].source));
+
+  // Only rep.txt: seven blocks, each after the first one tiny.
+  ASSERT_EQ(Pack(dir, "rep", {members[1]}), 0);
+  EXPECT_LT(fs::file_size(dir + "/rep.cab"), 3000u);
+}
+
+TEST(CabPeers, WeReadGcabCabinetsStoredAndMszip) {
+  for (const char* flags : {"-c", "-c -z"}) {
+    std::string dir = Folder(std::string("gcab-made") + (std::string(flags).size() > 2 ? "-z" : ""));
+    std::vector<Member> members = MakeSources(dir, {{"a", 0}, {"b", 70000}, {"c", 123}, {"d", 300000}});
+    std::string list;
+    for (const Member& m : members) {
+      fs::copy_file(m.source, dir + "/" + m.name);
+      list += " " + m.name;
+    }
+    std::string text;
+    ASSERT_EQ(Shell("cd " + dir + " && gcab " + flags + " g.cab" + list, &text), 0) << text;
+    Extracted ours = Unpack(dir + "/g.cab", dir + "/o");
+    ASSERT_EQ(ours.error, 0);
+    ExpectSameFiles(members, dir + "/o", false);
+  }
+}
+
+TEST(CabPeers, SetsOfCabinetsAreReadWhole) {
+  for (int comp : {0, 1}) {
+    std::string dir = Folder("peers-set-" + std::to_string(comp));
+    std::vector<Member> members =
+        MakeSources(dir, {{"one", 400000}, {"two", 10}, {"three", 0}, {"four", 200000}, {"five", 40000}});
+    PackOptions options{comp};
+    options.cabinetSize = 40000;
+    ASSERT_EQ(Pack(dir, "set", members, options), 0);
+    ASSERT_TRUE(fs::exists(dir + "/set2.cab"));
+    ASSERT_TRUE(fs::exists(dir + "/set3.cab"));
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.path().extension() == ".cab") {
+        EXPECT_LE(fs::file_size(e.path()), 40000u) << e.path();
+      }
+
+    std::string text;
+    ASSERT_EQ(Shell("cabextract -t " + dir + "/set.cab", &text), 0) << text;
+    EXPECT_EQ(text.find("WARNING"), std::string::npos) << text;
+    EXPECT_NE(text.find("All done, no errors"), std::string::npos) << text;
+    ASSERT_EQ(Shell("cabextract -q -d " + dir + "/x " + dir + "/set.cab", &text), 0) << text;
+    ExpectSameFiles(members, dir + "/x");
+
+    Extracted ours = Unpack(dir + "/set.cab", dir + "/o");
+    ASSERT_EQ(ours.error, 0);
+    EXPECT_EQ(ours.names.size(), members.size());
+    EXPECT_FALSE(ours.partial.empty());
+    ExpectSameFiles(members, dir + "/o");
+  }
+}
