@@ -87,6 +87,8 @@ bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac) {
   return true;
 }
 
+// The first 16 bytes of the seal trailer (the layout is documented in Commoncrypt.h):
+// marker, version, reserved byte, u64 little-endian count of sealed bytes.
 void SealHeader(uint64_t sealedSize, uint8_t header[SealHeaderSize]) {
   std::memcpy(header, SealMarker, sizeof SealMarker);
   header[6] = SealVersion;
