@@ -1,0 +1,29 @@
+#pragma once
+// The process-wide utility objects: the error state, the memory manager and
+// the listener registry. One TUtilityGlobal lives from start-up to shutdown;
+// creating it starts from a clean state and logs the start, destroying it logs
+// the finish. Its address is what libraries loaded at run time are given, so
+// that they use the same objects.
+
+class TError;
+class TListeners;
+class TMemManager;
+
+class TUtilityGlobal {
+ public:
+  TUtilityGlobal();
+  ~TUtilityGlobal();
+  TUtilityGlobal(const TUtilityGlobal&) = delete;
+  TUtilityGlobal& operator=(const TUtilityGlobal&) = delete;
+
+  // The living one, null before start-up and after shutdown.
+  static TUtilityGlobal* Current();
+
+  TError* Error;
+  TMemManager* MemManager;
+  TListeners* Listeners;
+
+ private:
+  void Init();
+  void Done();
+};

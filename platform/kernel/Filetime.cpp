@@ -1,0 +1,89 @@
+#include "platform/kernel/Filetime.h"
+
+#include <ctime>
+
+namespace {
+
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr int64_t kUnixEpochTicks = 116444736000000000LL;  // 1601-01-01 to 1970-01-01
+
+int64_t Ticks(const FILETIME& ft) {
+  return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+FILETIME FromTicks(int64_t ticks) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) & 0xFFFFFFFFu);
+  ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
+  return ft;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// The local zone's offset from UTC, in seconds, at a UTC moment.
+long LocalOffsetAt(time_t utc) {
+  struct tm local;
+  localtime_r(&utc, &local);
+  return local.tm_gmtoff;
+}
+
+}  // namespace
+
+namespace platform {
+
+FILETIME FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
+  return FromTicks(seconds * kTicksPerSecond + nanoseconds / 100 + kUnixEpochTicks);
+}
+
+int64_t UnixFromFileTime(const FILETIME& fileTime) {
+  return FloorDiv(Ticks(fileTime) - kUnixEpochTicks, kTicksPerSecond);
+}
+
+}  // namespace platform
+
+BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime) {
+  if (!fileTime || !localFileTime) return SetLastError(ERROR_INVALID_PARAMETER), 0;
+  int64_t ticks = Ticks(*fileTime);
+  time_t utc = static_cast<time_t>(platform::UnixFromFileTime(*fileTime));
+  *localFileTime = FromTicks(ticks + static_cast<int64_t>(LocalOffsetAt(utc)) * kTicksPerSecond);
+  return 1;
+}
+
+BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, FILETIME* fileTime) {
+  if (!fileTime || !localFileTime) return SetLastError(ERROR_INVALID_PARAMETER), 0;
+  int64_t ticks = Ticks(*localFileTime);
+  // The offset of the moment the local time names: try the offset at that time taken as UTC, once corrected.
+  time_t guess = static_cast<time_t>(platform::UnixFromFileTime(*localFileTime));
+  long offset = LocalOffsetAt(guess - LocalOffsetAt(guess));
+  *fileTime = FromTicks(ticks - static_cast<int64_t>(offset) * kTicksPerSecond);
+  return 1;
+}
+
+BOOL FileTimeToDosDateTime(const FILETIME* fileTime, WORD* fatDate, WORD* fatTime) {
+  if (!fileTime || !fatDate || !fatTime) return SetLastError(ERROR_INVALID_PARAMETER), 0;
+  time_t secs = static_cast<time_t>(platform::UnixFromFileTime(*fileTime));
+  struct tm t;
+  gmtime_r(&secs, &t);  // the file time is taken as it stands (local when converted before)
+  int year = t.tm_year + 1900;
+  if (year < 1980 || year > 2107) return SetLastError(ERROR_INVALID_PARAMETER), 0;
+  *fatDate = static_cast<WORD>(((year - 1980) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);
+  *fatTime = static_cast<WORD>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
+  return 1;
+}
+
+BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, FILETIME* fileTime) {
+  if (!fileTime) return SetLastError(ERROR_INVALID_PARAMETER), 0;
+  int day = fatDate & 31, month = (fatDate >> 5) & 15, year = 1980 + (fatDate >> 9);
+  int hour = fatTime >> 11, minute = (fatTime >> 5) & 63, second = (fatTime & 31) * 2;
+  if (day < 1 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 59)
+    return SetLastError(ERROR_INVALID_PARAMETER), 0;
+  struct tm t = {};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  *fileTime = platform::FileTimeFromUnix(static_cast<int64_t>(timegm(&t)));
+  return 1;
+}
