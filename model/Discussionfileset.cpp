@@ -1,0 +1,157 @@
+#include "model/Discussionfileset.h"
+
+#include "foundation/Tbufreader.h"
+#include "platform/kernel/Fileapi.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+const char* const TDiscussionFileSet::Names[TDiscussionFileSet::Count] = {
+    "Model.cbs",       "Model.cbt",       "Annotations.cbs",          "Annotations.cbt",
+    "Notes.cbs",       "Notes.cbt",       "ModeratedAnnotations.cbs", "ModeratedAnnotations.cbt",
+    "Authors.cbs",     "ReadProps.cbs",   "UserInfo.cbs",             "DiscussionInfo.cbs",
+};
+
+uint16_t TDiscussionFileSet::Version(int file) { return file < 8 ? BlockFileVersion : DiscussionFileVersion; }
+
+namespace {
+
+constexpr size_t HeaderSize = 2 + 4 + 1;
+
+// Reads the header of a file without reporting: a file left half-written by an
+// interrupted save is expected here. False when it is missing or not of that file.
+bool PeekHeader(const std::string& path, int file, uint32_t& generation) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  unsigned char header[HeaderSize] = {};
+  DWORD read = 0;
+  const bool ok = ReadFile(handle, header, sizeof header, &read, nullptr) && read == sizeof header;
+  CloseHandle(handle);
+  if (!ok) return false;
+  const unsigned version = header[0] | (header[1] << 8);
+  generation = uint32_t(header[2]) | (uint32_t(header[3]) << 8) | (uint32_t(header[4]) << 16) |
+               (uint32_t(header[5]) << 24);
+  return version == TDiscussionFileSet::Version(file) && header[6] == file;
+}
+
+}  // namespace
+
+bool TDiscussionFileSet::Choose(const std::string& folder, std::string& reason) {
+  std::array<std::set<uint32_t>, Count> found;
+  Generation = 0;
+  HighestGeneration = 0;
+  AnyFile = false;
+  for (int file = 0; file < Count; ++file) {
+    const std::string base = folder + "/" + Names[file];
+    for (const char* suffix : {"", ".old", ".tmp"}) {
+      uint32_t generation = 0;
+      if (!PeekHeader(base + suffix, file, generation)) continue;
+      HighestGeneration = std::max(HighestGeneration, generation);
+      if (std::string(suffix) == ".tmp") continue;  // a temporary file is never part of a set
+      AnyFile = true;
+      found[file].insert(generation);
+    }
+  }
+  // The newest generation that every file has.
+  for (auto it = found[0].rbegin(); it != found[0].rend(); ++it) {
+    const uint32_t candidate = *it;
+    bool complete = true;
+    for (int file = 1; file < Count && complete; ++file) complete = found[file].count(candidate) > 0;
+    if (!complete) continue;
+    Generation = candidate;
+    for (int file = 0; file < Count; ++file) {
+      const std::string base = folder + "/" + Names[file];
+      uint32_t generation = 0;
+      Paths[file] = PeekHeader(base, file, generation) && generation == candidate ? base : base + ".old";
+    }
+    return true;
+  }
+  reason = AnyFile ? "нет полного набора файлов обсуждения" : "файлы обсуждения не найдены";
+  return false;
+}
+
+namespace {
+
+uint32_t Crc32(const std::string& data, size_t size) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+uint32_t GetLE32(const std::string& data, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(data[at + i]);
+  return v;
+}
+
+void PutLE(std::string& data, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) data += char((value >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation, const std::string& content) {
+  std::string data;
+  data.reserve(HeaderSize + content.size() + 8);
+  PutLE(data, TDiscussionFileSet::Version(file), 2);
+  PutLE(data, generation, 4);
+  PutLE(data, uint32_t(file), 1);
+  data += content;
+  PutLE(data, Crc32(data, data.size()), 4);
+  PutLE(data, DiscussionFileEndMarker, 4);
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  for (size_t at = 0; ok && at < data.size();) {
+    const DWORD chunk = DWORD(std::min<size_t>(data.size() - at, 1u << 30));
+    DWORD written = 0;
+    ok = WriteFile(handle, data.data() + at, chunk, &written, nullptr) && written == chunk;
+    at += chunk;
+  }
+  ok = ok && FlushFileBuffers(handle);
+  return CloseHandle(handle) && ok;
+}
+
+std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& content) {
+  content.clear();
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return "файл не открывается";
+  DWORD high = 0;
+  const DWORD low = GetFileSize(handle, &high);
+  std::string data;
+  bool ok = low != INVALID_FILE_SIZE && high == 0 && low < 0x7FFFFFFFu;
+  if (ok) {
+    data.resize(low);
+    for (size_t at = 0; ok && at < data.size();) {
+      DWORD read = 0;
+      ok = ReadFile(handle, data.data() + at, DWORD(data.size() - at), &read, nullptr) && read > 0;
+      at += read;
+    }
+  }
+  CloseHandle(handle);
+  if (!ok) return "ошибка чтения файла";
+  if (data.size() < HeaderSize + 8 || GetLE32(data, data.size() - 4) != DiscussionFileEndMarker)
+    return "файл обрезан";
+  if (GetLE32(data, data.size() - 8) != Crc32(data, data.size() - 8)) return "неверная контрольная сумма";
+  TBufReader reader{std::string_view(data.data(), HeaderSize)};
+  const uint16_t version = reader.ReadWord();
+  const uint32_t stored = reader.ReadDWord();
+  const uint8_t number = reader.ReadByte();
+  if (version != TDiscussionFileSet::Version(file)) return "неверная версия формата " + std::to_string(version);
+  if (number != file) return "чужой файл";
+  if (stored != generation) return "файл из другого сохранения";
+  content.assign(data, HeaderSize, data.size() - HeaderSize - 8);
+  return {};
+}

@@ -1,0 +1,62 @@
+#pragma once
+// What the higher layers lend the discussion model. The model calls upwards only through
+// these: the application registers the current login and the dialogs at start-up, the
+// browse window its row measuring and a discussion's graph. Until then every hook does
+// nothing or answers a safe default.
+
+#include "foundation/Tstr.h"
+#include "model/Tdiscblockindex.h"
+
+#include <cstdint>
+#include <functional>
+
+class TDiscussion;
+
+// The current login as the model sees it.
+struct TModelLogin {
+  uint16_t Ident = 0xFFFF;  // the login's 16-bit identifier, 0xFFFF when nobody is logged in
+  TStr LIdent;
+  TStr EMail;
+};
+
+struct TModelHooks {
+  // The current login.
+  std::function<TModelLogin()> CurrentLogin;
+  // The LIdent of the login with that 16-bit identifier, empty when unknown.
+  std::function<TStr(uint16_t loginIdent)> LoginLIdent;
+  // The current login's access level to a private discussion, 0 = none.
+  std::function<int(const TStr& privateIdent)> AccessLevel;
+  // Two discussion folders share a model identifier: 1 or 2 names the one that gets a
+  // new identifier, 0 leaves both.
+  std::function<int(const TStr& path1, const TStr& path2)> AskRegenerateMIdent;
+  // A message box with an OK button.
+  std::function<void(const TStr& text, const TStr& caption)> ShowMessage;
+  // Change notifications (code, discussion, block reference packed into a word).
+  std::function<void(uint8_t code, TDiscussion* discussion, intptr_t word)> Notify;
+};
+
+// The process-wide hooks; a default-constructed member means "not registered".
+TModelHooks& ModelHooks();
+
+// Convenience calls that apply the safe defaults.
+TModelLogin CurrentModelLogin();
+void NotifyModel(uint8_t code, TDiscussion* discussion, intptr_t word);
+
+// The browse window measures the rows of a block for the row-height caches.
+class TRowMeasurer {
+public:
+  virtual ~TRowMeasurer() = default;
+  // mode 1 the header row, 2 the text row; the painted height in pixels.
+  virtual int MeasureDiscBlockRow(TDiscussion& discussion, TDiscBlockIndex block, int level, int mode) = 0;
+};
+
+// The graph of a discussion, kept by the discussion while the browse window has built it.
+class TDiscussionGraph {
+public:
+  virtual ~TDiscussionGraph() = default;
+  virtual void AddDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) = 0;
+  virtual void DeleteDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) = 0;
+};
+
+// Codes of the change notifications the model sends.
+enum : uint8_t { Notify_BlockChanged = 3, Notify_BlockAdded = 12, Notify_FoldersChanged = 17 };

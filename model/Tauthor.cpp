@@ -1,0 +1,173 @@
+#include "model/Tauthor.h"
+
+#include "foundation/Tbufreader.h"
+#include "foundation/Tbufwriter.h"
+#include "foundation/Terror.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+
+#include <string>
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+bool TAuthor::operator==(const TAuthor& o) const {
+  return Deleted == o.Deleted && ADIdent == o.ADIdent && AGIdent == o.AGIdent && FirstName == o.FirstName &&
+         MiddleName == o.MiddleName && LastName == o.LastName && Organisation == o.Organisation &&
+         PrivateEMail == o.PrivateEMail && AutomaticEMail == o.AutomaticEMail && WebPage == o.WebPage &&
+         Address == o.Address && Phones == o.Phones && BirthYear == o.BirthYear && Degree == o.Degree &&
+         OtherText == o.OtherText && LIdent == o.LIdent && Subscriber == o.Subscriber &&
+         Unsubscribed == o.Unsubscribed && IdentsGiven == o.IdentsGiven && Robot == o.Robot &&
+         CommentCounter == o.CommentCounter;
+}
+
+TStr TAuthor::GetFullName() const {
+  const std::string full =
+      std::string(FirstName.c_str()) + " " + MiddleName.c_str() + " " + LastName.c_str();
+  std::string joined;
+  for (size_t i = 0; i < full.size(); ++i)
+    if (full[i] != ' ' || (!joined.empty() && joined.back() != ' ')) joined += full[i];
+  return TStr(Trimmed(joined).c_str());
+}
+
+TStr TAuthor::GetShortName() const {
+  std::string name;
+  if (!FirstName.IsEmpty()) name += std::string(1, FirstName.c_str()[0]) + ".";
+  if (!MiddleName.IsEmpty()) name += std::string(1, MiddleName.c_str()[0]) + ".";
+  name += LastName.c_str();
+  return TStr(name.c_str());
+}
+
+TStr TAuthor::GetIdentText() const { return TStr(std::to_string(ADIdent).c_str()); }
+
+void TAuthor::CopyPersonalData(const TAuthor& o) {
+  FirstName = o.FirstName;
+  MiddleName = o.MiddleName;
+  LastName = o.LastName;
+  Organisation = o.Organisation;
+  PrivateEMail = o.PrivateEMail;
+  AutomaticEMail = o.AutomaticEMail;
+  WebPage = o.WebPage;
+  Address = o.Address;
+  Phones = o.Phones;
+  BirthYear = o.BirthYear;
+  Degree = o.Degree;
+  OtherText = o.OtherText;
+}
+
+void TAuthor::SaveToBufWriter(TBufWriter& w) const {
+  w.WriteByte(Deleted);
+  w.WriteWord(ADIdent);
+  for (const TStr* text : {&AGIdent, &FirstName, &MiddleName, &LastName, &Organisation, &PrivateEMail,
+                           &AutomaticEMail, &WebPage, &Address, &Phones})
+    text->SaveToBufWriter(w);
+  w.WriteWord(BirthYear);
+  Degree.SaveToBufWriter(w);
+  OtherText.SaveToBufWriter(w);
+  LIdent.SaveToBufWriter(w);
+  w.WriteByte(Subscriber);
+  w.WriteByte(Unsubscribed);
+  w.WriteByte(IdentsGiven);
+  w.WriteByte(Robot);
+  w.WriteWord(CommentCounter);
+}
+
+void TAuthor::LoadFromBufReader(TBufReader& r) {
+  Deleted = r.ReadByte();
+  ADIdent = r.ReadWord();
+  for (TStr* text : {&AGIdent, &FirstName, &MiddleName, &LastName, &Organisation, &PrivateEMail, &AutomaticEMail,
+                     &WebPage, &Address, &Phones})
+    text->LoadFromBufReader(r);
+  BirthYear = r.ReadWord();
+  Degree.LoadFromBufReader(r);
+  OtherText.LoadFromBufReader(r);
+  LIdent.LoadFromBufReader(r);
+  Subscriber = r.ReadByte();
+  Unsubscribed = r.ReadByte();
+  IdentsGiven = r.ReadByte();
+  Robot = r.ReadByte();
+  CommentCounter = r.ReadWord();
+}
+
+int TAuthorsStorage::FindAuthorByLIdent(const TStr& lident) const {
+  if (lident.IsEmpty()) return -1;
+  for (int i = 0; i < Count(); ++i)
+    if (Authors[i].LIdent == lident) return i;
+  return -1;
+}
+
+int TAuthorsStorage::FindAuthorByADIdent(uint16_t adident) const {
+  for (int i = 0; i < Count(); ++i)
+    if (Authors[i].ADIdent == adident) return i;
+  return -1;
+}
+
+int TAuthorsStorage::FindAuthorByLIdent(TDiscussion& discussion, const TStr& lident, bool create) {
+  const int found = FindAuthorByLIdent(lident);
+  if (found >= 0 || !create || lident.IsEmpty()) return found;
+  return CreateAuthor(discussion, lident, -1, 0);
+}
+
+int TAuthorsStorage::FindAuthorByADIdent(TDiscussion& discussion, uint16_t adident, bool create) {
+  const int found = FindAuthorByADIdent(adident);
+  if (found >= 0 || !create || adident == 0xFFFF) return found;
+  return CreateAuthor(discussion, TStr(), adident, 0);
+}
+
+int TAuthorsStorage::FindAuthorByAutomaticEMail(const TStr& address) const {
+  if (address.IsEmpty()) return -1;
+  for (int i = 0; i < Count(); ++i)
+    if (Authors[i].AutomaticEMail == address) return i;
+  return -1;
+}
+
+int TAuthorsStorage::CreateAuthor(TDiscussion&, const TStr& lident, int adident, int) {
+  if (adident < -1 || adident > 0xFFFE) {
+    TError::Report("TAuthorsStorage::CreateAuthor - неверный идентификатор автора");
+    return -1;
+  }
+  // Authors made from an identifier alone have no LIdent; only a real one must be unique.
+  if (FindAuthorByLIdent(lident) >= 0 || (adident >= 0 && FindAuthorByADIdent(uint16_t(adident)) >= 0)) {
+    TError::Report("TAuthorsStorage::CreateAuthor - такой автор уже есть");
+    return -1;
+  }
+  if (Count() >= 0xFFFF) {
+    TError::Report("TAuthorsStorage::CreateAuthor - список авторов заполнен");
+    return -1;
+  }
+  const int index = Authors.AddEmptyItem();
+  if (index < 0) return -1;
+  Authors[index].LIdent = lident;
+  Authors[index].ADIdent = adident < 0 ? 0xFFFF : uint16_t(adident);
+  return index;
+}
+
+int TAuthorsStorage::CopyAuthorDataFromModel(TDiscussionsManager& manager, TDiscussion& discussion, int authorIndex) {
+  if (authorIndex < 0 || authorIndex >= Count() || Authors[authorIndex].LIdent.IsEmpty()) return -1;
+  const TStr lident = Authors[authorIndex].LIdent;
+  for (int d = 0; d < manager.GetDiscussionsCount(); ++d) {
+    TDiscussion& other = manager.GetDiscussion(d);
+    if (&other == &discussion) continue;
+    const bool wasLoaded = other.Loaded;
+    if (!wasLoaded && !other.Load()) return -1;
+    const int found = other.Authors.FindAuthorByLIdent(lident);
+    if (found >= 0) Authors[authorIndex].CopyPersonalData(other.Authors.Author(found));
+    if (!wasLoaded) other.Unload();
+    if (found >= 0) return d;
+  }
+  return -1;
+}
+
+int TAuthorsStorage::GetMaxADIdent() const {
+  int highest = -1;
+  for (int i = 0; i < Count(); ++i)
+    if (Authors[i].ADIdent != 0xFFFF && Authors[i].ADIdent > highest) highest = Authors[i].ADIdent;
+  return highest;
+}

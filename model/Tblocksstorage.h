@@ -1,0 +1,70 @@
+#pragma once
+// One block storage: its blocks, their texts and the running block number.
+
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+#include "model/Tdiscblock.h"
+#include "model/Tdiscblockstr.h"
+
+#include <string>
+#include <unordered_map>
+
+class TDiscussion;
+class TBufReader;
+class TBufWriter;
+
+// Most blocks one storage can hold: positions are 16-bit.
+inline constexpr int MaxBlocksInStorage = 0xFFFF;
+
+class TBlocksStorage {
+public:
+  explicit TBlocksStorage(uint8_t storageType = StorageType_None) : StorageType(storageType) {}
+
+  uint8_t StorageType;
+  uint16_t LastBlockNum = 0;  // the number given to the last block appended
+  TArray<TDiscBlock> Blocks;
+
+  int Count() const { return Blocks.Count(); }
+  TDiscBlock& Block(int index) { return Blocks[index]; }
+  const TDiscBlock& Block(int index) const { return Blocks[index]; }
+  TStrHashItem& Texts(int index) { return TextItems[index]; }
+  const TStrHashItem& Texts(int index) const { return TextItems[index]; }
+
+  // Appends a default block of this storage with an empty text item; -1 (reported)
+  // when the storage is full.
+  int AddEmptyItem();
+  // Removes the last block (the undoing of its creation).
+  void DeleteLastItem(TDiscussion& discussion);
+  // The next block number (stored back); -1 (reported) when the numbers are used up.
+  int TakeNewBlockNum();
+  // The next number under the upper block: the highest child number + 1 for model blocks,
+  // the user's note counter + 1 for notes (stored back), the storage's highest number + 1
+  // for comments; -1 (reported) when the numbers are used up.
+  int GetNewBlockNumber(TDiscussion& discussion, TDiscBlockIndex upper);
+  // Bookkeeping after a block was appended or replaced: name index, graph, notification 12.
+  void NewBlockAdded(TDiscussion& discussion, int index, int flag);
+
+  // Lookups through indices built on demand; -1 when absent.
+  int FindByBlockNum(uint16_t blockNum) const;
+  int FindByName(const std::string& name) const;
+  // Names changed: the name index is rebuilt on the next lookup. Whoever renames a block
+  // either goes through SetBlockName or clears the index.
+  void ClearNameIndex() { NameIndexValid = false; }
+  void SetBlockName(int index, const TStr& name);
+
+  void Clear();
+
+  // The block file and the block text file of this storage.
+  void SaveBlocks(TBufWriter& writer) const;
+  void SaveTexts(TBufWriter& writer) const;
+  // Reads into this (empty) storage; an empty text when sound, else what is wrong.
+  std::string LoadBlocks(TBufReader& reader);
+  std::string LoadTexts(TBufReader& reader);
+
+private:
+  TArray<TStrHashItem> TextItems;
+  mutable std::unordered_map<std::string, uint16_t> NameIndex;
+  mutable std::unordered_map<uint16_t, uint16_t> NumIndex;
+  mutable bool NameIndexValid = false;
+  mutable bool NumIndexValid = false;
+};

@@ -1,0 +1,35 @@
+#include "model/Tbrowseitemident.h"
+
+#include "foundation/Tbufreader.h"
+#include "foundation/Tbufwriter.h"
+#include "model/Tdiscblockstorages.h"
+
+bool TBrowseItemIdent::operator==(const TBrowseItemIdent& o) const {
+  if (Kind != o.Kind) return false;
+  switch (Kind) {
+    case BrowseItem_Block: return Code == o.Code;
+    case BrowseItem_Author: return ADIdent == o.ADIdent;
+    case BrowseItem_Folder: return Folder == o.Folder;
+    default: return Text == o.Text;
+  }
+}
+
+void TBrowseItemIdent::SaveToBufWriter(TBufWriter& w) const {
+  w.WriteByte(Kind);
+  Code.SaveToBufWriter(w);
+  w.WriteWord(ADIdent);
+  w.WriteWord(uint16_t(Folder));
+  Text.SaveToBufWriter(w);
+}
+
+void TBrowseItemIdent::LoadFromBufReader(TBufReader& r) {
+  Kind = r.ReadByte();
+  Code.LoadFromBufReader(r);
+  ADIdent = r.ReadWord();
+  Folder = int16_t(r.ReadWord());
+  Text.LoadFromBufReader(r);
+}
+
+void TBrowseItemIdent::ResolveIndex(const TDiscBlockStorages& storages) {
+  Index = Kind == BrowseItem_Block ? storages.FindDiscBlockIndex(Code) : TDiscBlockIndex{};
+}

@@ -1,0 +1,97 @@
+#include "model/Tdiscblockstorages.h"
+
+#include "foundation/Terror.h"
+#include "model/Blocknames.h"
+
+TBlocksStorage* TDiscBlockStorages::GetStorage(uint8_t storageType) {
+  return const_cast<TBlocksStorage*>(static_cast<const TDiscBlockStorages*>(this)->GetStorage(storageType));
+}
+
+const TBlocksStorage* TDiscBlockStorages::GetStorage(uint8_t storageType) const {
+  switch (storageType) {
+    case StorageType_Model: return &Model;
+    case StorageType_Comments: return &Comments;
+    case StorageType_Notes: return &Notes;
+    case StorageType_ModeratedComments: return &ModeratedComments;
+    default:
+      TError::Report("TDiscBlockStorages::GetStorage - неверный тип хранилища блоков");
+      return nullptr;
+  }
+}
+
+bool TDiscBlockStorages::IsValidIndex(TDiscBlockIndex index) const {
+  if (!IsValidStorageType(index.StorageType)) return false;
+  return index.Index < GetStorage(index.StorageType)->Count();
+}
+
+TDiscBlock* TDiscBlockStorages::GetDiscBlock(TDiscBlockIndex index) {
+  return const_cast<TDiscBlock*>(static_cast<const TDiscBlockStorages*>(this)->GetDiscBlock(index));
+}
+
+const TDiscBlock* TDiscBlockStorages::GetDiscBlock(TDiscBlockIndex index) const {
+  if (!IsValidIndex(index)) {
+    TError::Report("TDiscBlockStorages::GetDiscBlock - неверная ссылка на блок");
+    return nullptr;
+  }
+  return &GetStorage(index.StorageType)->Block(index.Index);
+}
+
+TStrHashItem* TDiscBlockStorages::GetStrHashItem(TDiscBlockIndex index) {
+  return const_cast<TStrHashItem*>(static_cast<const TDiscBlockStorages*>(this)->GetStrHashItem(index));
+}
+
+const TStrHashItem* TDiscBlockStorages::GetStrHashItem(TDiscBlockIndex index) const {
+  if (!IsValidIndex(index)) {
+    TError::Report("TDiscBlockStorages::GetStrHashItem - неверная ссылка на блок");
+    return nullptr;
+  }
+  return &GetStorage(index.StorageType)->Texts(index.Index);
+}
+
+TDiscBlockIndex TDiscBlockStorages::FindDiscBlockIndex(TDiscBlockCode code) const {
+  TDiscBlockIndex index;
+  if (!IsValidStorageType(code.StorageType)) return index;
+  const int found = GetStorage(code.StorageType)->FindByBlockNum(code.BlockNum);
+  if (found >= 0) index = TDiscBlockIndex{code.StorageType, uint16_t(found)};
+  return index;
+}
+
+TDiscBlockIndex TDiscBlockStorages::FindDiscBlockIndexByName(const std::string& name) const {
+  TDiscBlockIndex index;
+  if (name.empty()) return index;
+  const uint8_t first = StorageTypeOfNameForm(name);
+  for (uint8_t type : {first, uint8_t(StorageType_Model), uint8_t(StorageType_ModeratedComments),
+                       uint8_t(StorageType_Comments), uint8_t(StorageType_Notes)}) {
+    if (type == StorageType_None) continue;
+    const int found = GetStorage(type)->FindByName(name);
+    if (found >= 0) return TDiscBlockIndex{type, uint16_t(found)};
+  }
+  return index;
+}
+
+TDiscBlockIndex TDiscBlockStorages::GetRootBlockIndex() const {
+  for (int i = 0; i < int(Model.Count()); ++i)
+    if (Model.Block(i).Upper.IsEmpty() && Model.Block(i).Name == TStr(RootBlockName))
+      return TDiscBlockIndex{StorageType_Model, uint16_t(i)};
+  return {};
+}
+
+bool TDiscBlockStorages::IsInUpperChain(TDiscBlockIndex block, TDiscBlockIndex candidate) const {
+  const int limit = TotalCount() + 1;
+  for (int steps = 0; steps <= limit && IsValidIndex(block); ++steps) {
+    if (block == candidate) return true;
+    block = GetStorage(block.StorageType)->Block(block.Index).Upper;
+  }
+  return false;
+}
+
+int TDiscBlockStorages::TotalCount() const {
+  return Model.Count() + Comments.Count() + Notes.Count() + ModeratedComments.Count();
+}
+
+void TDiscBlockStorages::Clear() {
+  Model.Clear();
+  Comments.Clear();
+  Notes.Clear();
+  ModeratedComments.Clear();
+}

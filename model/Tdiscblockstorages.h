@@ -1,0 +1,42 @@
+#pragma once
+// The four block storages of a discussion.
+
+#include "model/Tblocksstorage.h"
+
+#include <string>
+
+class TDiscBlockStorages {
+public:
+  TBlocksStorage Model{StorageType_Model};
+  TBlocksStorage Comments{StorageType_Comments};
+  TBlocksStorage Notes{StorageType_Notes};
+  TBlocksStorage ModeratedComments{StorageType_ModeratedComments};
+
+  // The storage of a type 1..4; null (reported) for another type.
+  TBlocksStorage* GetStorage(uint8_t storageType);
+  const TBlocksStorage* GetStorage(uint8_t storageType) const;
+
+  // The block a reference points to; null (reported) for an empty or dangling reference.
+  TDiscBlock* GetDiscBlock(TDiscBlockIndex index);
+  const TDiscBlock* GetDiscBlock(TDiscBlockIndex index) const;
+  bool IsValidIndex(TDiscBlockIndex index) const;
+  TStrHashItem* GetStrHashItem(TDiscBlockIndex index);
+  const TStrHashItem* GetStrHashItem(TDiscBlockIndex index) const;
+
+  // The reference of the block with that code; empty when absent.
+  TDiscBlockIndex FindDiscBlockIndex(TDiscBlockCode code) const;
+  // The reference of the block with that name: the storage its form names first, then all
+  // storages in the order model blocks, moderated comments, comments, notes; empty when none.
+  TDiscBlockIndex FindDiscBlockIndexByName(const std::string& name) const;
+
+  // The model's root block (the model block without an upper block named "*").
+  TDiscBlockIndex GetRootBlockIndex() const;
+
+  // Whether candidate is the block itself or lies on its chain of upper blocks. The walk
+  // stops after as many steps as there are blocks, so a cycle in damaged or received
+  // data cannot hang it.
+  bool IsInUpperChain(TDiscBlockIndex block, TDiscBlockIndex candidate) const;
+
+  int TotalCount() const;
+  void Clear();
+};

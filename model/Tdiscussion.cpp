@@ -1,0 +1,402 @@
+#include "model/Tdiscussion.h"
+
+#include "foundation/Tbufreader.h"
+#include "foundation/Tbufwriter.h"
+#include "foundation/Terror.h"
+#include "model/Discussionfileset.h"
+#include "model/Foldertree.h"
+#include "model/Tdiscussionsmanager.h"
+#include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <cctype>
+#include <random>
+
+int TDiscussion::CrashBeforeSaveStep = 0;
+
+namespace {
+
+// Most authors, reader properties, themes and unlinked-block records a file may hold.
+constexpr uint32_t MaxRecords = 1u << 20;
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool g_checkingDuplicates = false;
+
+// The login's e-mail as an upper-case identifier: letters and digits upper-cased, every
+// other character "_".
+std::string UpperIdentOf(const std::string& text) {
+  std::string ident;
+  for (unsigned char c : text) ident += std::isalnum(c) ? char(std::toupper(c)) : '_';
+  return ident;
+}
+
+}  // namespace
+
+TDiscussion::TDiscussion() = default;
+TDiscussion::~TDiscussion() = default;
+
+void TDiscussion::ClearContent() {
+  Graph.reset();
+  Storages.Clear();
+  Authors.Clear();
+  ReaderProperties.Clear();
+  User.Clear();
+  Themes.Clear();
+  UnlinkedBlockInfos.Clear();
+  HyperRefBlocks.Clear();
+}
+
+void TDiscussion::Unload() {
+  ClearContent();
+  Loaded = 0;
+}
+
+bool TDiscussion::FolderHoldsDiscussion(const TStr& folder) {
+  const std::string info = folder.ToString() + "/" + TDiscussionFileSet::Names[TDiscussionFileSet::Count - 1];
+  return FileExists(info) || FileExists(info + ".old");
+}
+
+std::string TDiscussion::ComposeFile(int file) const {
+  std::string content;
+  {
+    TBufWriter w(content);
+    if (file < 8) {
+      const TBlocksStorage& storage = *Storages.GetStorage(uint8_t(file / 2 + 1));
+      if (file % 2 == 0)
+        storage.SaveBlocks(w);
+      else
+        storage.SaveTexts(w);
+    } else if (file == 8) {
+      // Authors: u32 count, the author records.
+      w.WriteDWord(Authors.Authors.Count());
+      for (const TAuthor& author : Authors.Authors) author.SaveToBufWriter(w);
+    } else if (file == 9) {
+      // Reader properties: u32 count, the property records.
+      w.WriteDWord(ReaderProperties.Items.Count());
+      for (const TReaderProperty& property : ReaderProperties.Items) property.SaveToBufWriter(w);
+    } else if (file == 10) {
+      User.SaveToBufWriter(*this, w);
+    } else {
+      // Discussion information: the information record, u32 count and the unlinked-block
+      // records, u32 count and the themes.
+      Info.SaveToBufWriter(w);
+      w.WriteDWord(UnlinkedBlockInfos.Count());
+      for (const TUnlinkedBlockInfo& info : UnlinkedBlockInfos) info.SaveToBufWriter(w);
+      w.WriteDWord(Themes.Count());
+      for (const TTheme& theme : Themes) theme.SaveToBufWriter(w);
+    }
+    w.Flush();
+  }
+  return content;
+}
+
+// Parses one file's content into `into`; an empty text when it is sound.
+std::string TDiscussion::ParseFile(int file, const std::string& content, TDiscussion& into, bool infoOnly) {
+  TBufReader r{std::string_view(content)};
+  std::string fault;
+  if (file < 8) {
+    TBlocksStorage& storage = *into.Storages.GetStorage(uint8_t(file / 2 + 1));
+    fault = file % 2 == 0 ? storage.LoadBlocks(r) : storage.LoadTexts(r);
+  } else if (file == 8) {
+    const uint32_t count = r.ReadDWord();
+    if (count > 0xFFFF) return "неверное число авторов";
+    for (uint32_t i = 0; i < count && !r.IsFailed(); ++i) {
+      const int index = into.Authors.Authors.AddEmptyItem();
+      if (index < 0) return "нет памяти";
+      TAuthor& author = into.Authors.Authors[index];
+      author.LoadFromBufReader(r);
+      if (author.Deleted > 1 || author.Subscriber > 1 || author.Unsubscribed > 1 || author.IdentsGiven > 1 ||
+          author.Robot > 1)
+        return "неверный флаг автора " + std::to_string(i);
+    }
+  } else if (file == 9) {
+    const uint32_t count = r.ReadDWord();
+    if (count > MaxRecords) return "неверное число свойств";
+    for (uint32_t i = 0; i < count && !r.IsFailed(); ++i) {
+      const int index = into.ReaderProperties.Items.AddEmptyItem();
+      if (index < 0) return "нет памяти";
+      TReaderProperty& property = into.ReaderProperties.Items[index];
+      property.LoadFromBufReader(r);
+      if (!IsValidStorageType(property.Code.StorageType) || property.Mark > Mark_Trite || property.Read > 1 ||
+          property.Possibility > 100)
+        return "неверное свойство " + std::to_string(i);
+    }
+  } else if (file == 10) {
+    fault = into.User.LoadFromBufReader(r);
+  } else {
+    fault = into.Info.LoadFromBufReader(r);
+    if (!fault.empty() || infoOnly) return fault;
+    const uint32_t unlinked = r.ReadDWord();
+    if (unlinked > 0xFFFF) return "неверное число потерянных связей";
+    for (uint32_t i = 0; i < unlinked && !r.IsFailed(); ++i) {
+      const int index = into.UnlinkedBlockInfos.AddEmptyItem();
+      if (index < 0) return "нет памяти";
+      TUnlinkedBlockInfo& info = into.UnlinkedBlockInfos[index];
+      info.LoadFromBufReader(r);
+      if (!IsValidStorageType(info.Code.StorageType) || info.LostParent > 1 || info.LostConclusion > 1 ||
+          info.FormulaError > 1 || info.LostHyperRefs > 1)
+        return "неверная запись потерянной связи " + std::to_string(i);
+    }
+    const uint32_t themes = r.ReadDWord();
+    if (themes > MaxRecords) return "неверное число тем";
+    for (uint32_t i = 0; i < themes && !r.IsFailed() && fault.empty(); ++i) {
+      const int index = into.Themes.AddEmptyItem();
+      if (index < 0) return "нет памяти";
+      fault = into.Themes[index].LoadFromBufReader(r);
+    }
+  }
+  if (!fault.empty()) return fault;
+  if (r.IsFailed()) return "файл обрезан";
+  if (!r.IsEof()) return "лишние данные в файле";
+  return {};
+}
+
+// Finds the positions of linked blocks again from their codes.
+std::string TDiscussion::ResolveLinks(int& file) {
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
+    TBlocksStorage& storage = *Storages.GetStorage(type);
+    file = (type - 1) * 2;
+    for (int i = 0; i < int(storage.Count()); ++i) {
+      TDiscBlock& block = storage.Block(i);
+      if (!block.UpperCode.IsEmpty()) {
+        block.Upper = Storages.FindDiscBlockIndex(block.UpperCode);
+        if (block.Upper.IsEmpty()) return "верхний блок не найден (блок " + std::to_string(i) + ")";
+      }
+      if (!block.ConclusionCode.IsEmpty()) {
+        block.Conclusion = Storages.FindDiscBlockIndex(block.ConclusionCode);
+        if (block.Conclusion.IsEmpty()) return "блок вывода не найден (блок " + std::to_string(i) + ")";
+      }
+      if (block.UnlinkedIndex != NoUnlinkedBlockInfo && block.UnlinkedIndex >= int(UnlinkedBlockInfos.Count()))
+        return "неверная ссылка на потерянную связь (блок " + std::to_string(i) + ")";
+    }
+  }
+  User.ResolveIndices(Storages);
+  return {};
+}
+
+bool TDiscussion::Load(bool infoOnly) {
+  if (Loaded || (infoOnly && Info.InfoRead)) return true;
+  TDiscussionFileSet set;
+  std::string reason;
+  if (!set.Choose(Folder.ToString(), reason)) {
+    TError::Report("TDiscussion::Load - " + reason + ": " + Folder.ToString());
+    return false;
+  }
+  auto fresh = std::make_unique<TDiscussion>();
+  const int first = infoOnly ? TDiscussionFileSet::Count - 1 : 0;
+  for (int file = first; file < TDiscussionFileSet::Count; ++file) {
+    std::string content;
+    std::string fault = ReadDiscussionFile(set.Paths[file], file, set.Generation, content);
+    if (fault.empty()) fault = ParseFile(file, content, *fresh, infoOnly);
+    if (!fault.empty()) {
+      TError::Report("TDiscussion::Load - файл " + set.Paths[file] + " повреждён: " + fault);
+      return false;
+    }
+  }
+  if (!infoOnly) {
+    int file = 0;
+    const std::string fault = fresh->ResolveLinks(file);
+    if (!fault.empty()) {
+      TError::Report("TDiscussion::Load - файл " + set.Paths[file] + " повреждён: " + fault);
+      return false;
+    }
+  }
+  Info = fresh->Info;
+  Info.InfoRead = 1;
+  if (infoOnly) return true;
+  Storages = std::move(fresh->Storages);
+  Authors = std::move(fresh->Authors);
+  ReaderProperties = std::move(fresh->ReaderProperties);
+  User = std::move(fresh->User);
+  Themes = std::move(fresh->Themes);
+  UnlinkedBlockInfos = std::move(fresh->UnlinkedBlockInfos);
+  HyperRefBlocks.Clear();
+  Graph.reset();
+  Generation = set.Generation;
+  Loaded = 1;
+  CheckDuplicatedMIdent();
+  return true;
+}
+
+bool TDiscussion::Save(int mode) {
+  (void)mode;  // both modes write the complete set
+  if (!Loaded) {
+    TError::Report("TDiscussion::Save - обсуждение не загружено: " + Folder.ToString());
+    return false;
+  }
+  const std::string folder = Folder.ToString();
+  int step = 0;
+  const auto crash = [&] { return ++step == CrashBeforeSaveStep; };
+  TDiscussionFileSet set;
+  std::string reason;
+  const bool haveSet = set.Choose(folder, reason);
+  // A set taken from the previous versions is put back in place first, so that moving the
+  // present files aside can never overwrite the only complete set.
+  for (int file = 0; haveSet && file < TDiscussionFileSet::Count; ++file) {
+    const std::string path = folder + "/" + TDiscussionFileSet::Names[file];
+    if (set.Paths[file] == path) continue;
+    if (crash()) return false;
+    if (FileExists(path) && !DeleteFileA(path.c_str())) return SaveFailed(path);
+    if (crash()) return false;
+    if (!MoveFileA(set.Paths[file].c_str(), path.c_str())) return SaveFailed(path);
+  }
+  const uint32_t generation = std::max(set.HighestGeneration, Generation) + 1;
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
+    const std::string path = folder + "/" + TDiscussionFileSet::Names[file] + ".tmp";
+    if (crash()) return false;
+    if (!WriteDiscussionFile(path, file, generation, ComposeFile(file))) {
+      for (int done = 0; done <= file; ++done)
+        DeleteFileA((folder + "/" + TDiscussionFileSet::Names[done] + ".tmp").c_str());
+      return SaveFailed(path);
+    }
+  }
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
+    const std::string path = folder + "/" + TDiscussionFileSet::Names[file];
+    const std::string old = path + ".old";
+    if (FileExists(path)) {
+      if (crash()) return false;
+      if (FileExists(old) && !DeleteFileA(old.c_str())) return SaveFailed(old);
+      if (crash()) return false;
+      if (!MoveFileA(path.c_str(), old.c_str())) return SaveFailed(path);
+    }
+    if (crash()) return false;
+    if (!MoveFileA((path + ".tmp").c_str(), path.c_str())) return SaveFailed(path);
+  }
+  Generation = generation;
+  return true;
+}
+
+bool TDiscussion::SaveFailed(const std::string& path) {
+  TError::Report("TDiscussion::Save - ошибка записи файла " + path + ": " + platform::ErrorText(GetLastError()));
+  return false;
+}
+
+bool TDiscussion::Backup(const TStr& backupFolder, int maxCopies) {
+  TDiscussionFileSet set;
+  std::string reason;
+  if (!set.Choose(Folder.ToString(), reason)) {
+    TError::Report("TDiscussion::Backup - " + reason + ": " + Folder.ToString());
+    return false;
+  }
+  const std::string prefix = GetModelFolderName().ToString() + "_";
+  const std::string stamp = prefix + FormatDateTime("yyyymmdd_hhnnss", Now());
+  std::string target = backupFolder.ToString() + "/" + stamp;
+  for (int n = 2; FileExists(target); ++n) target = backupFolder.ToString() + "/" + stamp + "_" + std::to_string(n);
+  if (!MakeFolder(backupFolder.ToString()) || !MakeFolder(target)) {
+    TError::Report("TDiscussion::Backup - ошибка создания папки " + target);
+    return false;
+  }
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
+    const std::string to = target + "/" + TDiscussionFileSet::Names[file];
+    if (!CopyFileA(set.Paths[file].c_str(), to.c_str(), 1)) {
+      TError::Report("TDiscussion::Backup - ошибка копирования файла " + set.Paths[file] + " в " + to);
+      return false;
+    }
+  }
+  if (maxCopies > 0) {
+    // Backups of this discussion are the sub-folders named with its prefix and a time stamp;
+    // names sort by their time.
+    std::vector<std::string> backups;
+    for (const std::string& name : ListSubFolders(backupFolder.ToString()))
+      if (name.compare(0, prefix.size(), prefix) == 0 && name.size() > prefix.size() &&
+          std::isdigit(static_cast<unsigned char>(name[prefix.size()])))
+        backups.push_back(name);
+    std::sort(backups.begin(), backups.end());
+    for (size_t i = 0; i + size_t(maxCopies) < backups.size(); ++i) {
+      const std::string old = backupFolder.ToString() + "/" + backups[i];
+      for (int file = 0; file < TDiscussionFileSet::Count; ++file)
+        DeleteFileA((old + "/" + TDiscussionFileSet::Names[file]).c_str());
+      RemoveDirectoryA(old.c_str());
+    }
+  }
+  return true;
+}
+
+bool TDiscussion::IsModerator() const {
+  return Info.IsModerated() && CurrentModelLogin().Ident == Info.ModeratorLoginIdent;
+}
+
+bool TDiscussion::IsModelAuthor() {
+  const int author = Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
+  return author >= 0 && Authors.Author(author).ADIdent == ModelAuthorADIdent;
+}
+
+bool TDiscussion::IsLeader() { return Info.IsModerated() ? IsModerator() : IsModelAuthor(); }
+
+bool TDiscussion::IsLeaderLIdent(const TStr& lident) {
+  if (lident.IsEmpty()) return false;
+  if (Info.IsModerated()) {
+    const TModelHooks& hooks = ModelHooks();
+    return hooks.LoginLIdent && hooks.LoginLIdent(Info.ModeratorLoginIdent) == lident;
+  }
+  const int author = Authors.FindAuthorByADIdent(ModelAuthorADIdent);
+  const TStr leader = author >= 0 && !Authors.Author(author).LIdent.IsEmpty() ? Authors.Author(author).LIdent
+                                                                              : Info.ModelAuthorLIdent;
+  return leader == lident;
+}
+
+bool TDiscussion::HasAuthorWithLIdent(const TStr& lident) const { return Authors.FindAuthorByLIdent(lident) >= 0; }
+
+int TDiscussion::FindReaderProperty(TDiscBlockIndex block, bool create) {
+  const TDiscBlock* record = Storages.GetDiscBlock(block);
+  if (record == nullptr) return -1;
+  const int found = ReaderProperties.Find(record->GetDiscBlockCode());
+  if (found >= 0 || !create) return found;
+  return ReaderProperties.Add(*record);
+}
+
+TStr TDiscussion::GetModelFolderName() {
+  if (Info.ModelFolderName.IsEmpty()) Info.ModelFolderName = BaseName(Folder.ToString());
+  return Info.ModelFolderName;
+}
+
+TStr TDiscussion::GetCurrentLoginEMail() const { return CurrentModelLogin().EMail; }
+
+bool TDiscussion::GenerateAuthorIdent(uint16_t& adident, TStr& agident) {
+  const int highest = Authors.GetMaxADIdent();
+  if (highest >= 0xFFFE) {
+    TError::Report("TDiscussion::GenerateAuthorIdent - идентификаторы авторов исчерпаны");
+    return false;
+  }
+  adident = uint16_t(highest + 1);
+  static std::mt19937 random{std::random_device{}()};
+  const std::string tail = UpperIdentOf(GetCurrentLoginEMail().ToString()) + "_AGP";
+  for (;;) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%06u", unsigned(random() % 1000000));
+    agident = std::string(number) + tail;
+    bool taken = false;
+    for (const TAuthor& author : Authors.Authors) taken = taken || author.AGIdent == agident;
+    if (!taken) return true;
+  }
+}
+
+void TDiscussion::CheckDuplicatedMIdent() {
+  if (Manager == nullptr || Info.MIdent.IsEmpty() || g_checkingDuplicates) return;
+  g_checkingDuplicates = true;
+  for (int d = 0; d < Manager->GetDiscussionsCount(); ++d) {
+    TDiscussion& other = Manager->GetDiscussion(d);
+    if (&other == this || !other.Load(true) || !(other.Info.MIdent == Info.MIdent)) continue;
+    const TModelHooks& hooks = ModelHooks();
+    const int answer = hooks.AskRegenerateMIdent ? hooks.AskRegenerateMIdent(Folder, other.Folder) : 0;
+    if (answer == 1) {
+      Info.GenerateMIdent();
+      Save();
+    } else if (answer == 2) {
+      const bool wasLoaded = other.Loaded;
+      if (other.Load()) {
+        other.Info.GenerateMIdent();
+        other.Save();
+        if (!wasLoaded) other.Unload();
+      }
+    }
+    break;
+  }
+  g_checkingDuplicates = false;
+}

@@ -1,0 +1,94 @@
+#pragma once
+// One discussion: a folder of files holding its four block storages, authors, reader
+// properties, the user's state, themes and information.
+
+#include "foundation/Tstr.h"
+#include "model/Modelhooks.h"
+#include "model/Tauthor.h"
+#include "model/Tdiscblockstorages.h"
+#include "model/Tdiscussioninfo.h"
+#include "model/Thyperrefblocks.h"
+#include "model/Treaderproperty.h"
+#include "model/Ttheme.h"
+#include "model/Tunlinkedblockinfo.h"
+#include "model/Tuser.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TDiscussionsManager;
+
+class TDiscussion {
+public:
+  TDiscussion();
+  ~TDiscussion();
+  TDiscussion(const TDiscussion&) = delete;
+  TDiscussion& operator=(const TDiscussion&) = delete;
+
+  TStr Folder;                // full path of the discussion's folder, without a trailing '/'
+  int16_t FolderIndex = -1;   // its entry in the manager's folders
+  TDiscussionsManager* Manager = nullptr;
+  uint8_t Loaded = 0;
+
+  TDiscussionInfo Info;
+  TDiscBlockStorages Storages;
+  TAuthorsStorage Authors;
+  TReaderProperties ReaderProperties;
+  TUser User;
+  TThemes Themes;
+  TUnlinkedBlockInfos UnlinkedBlockInfos;
+  THyperRefBlocks HyperRefBlocks;
+  std::unique_ptr<TDiscussionGraph> Graph;  // while the browse window has built it
+
+  const TStr& GetName() const { return Info.Name; }
+  uint8_t IsCreating() const { return Info.Creating; }
+
+  // Loads the discussion's files once; with infoOnly just the information record. A
+  // damaged set is refused (reported, naming the file) and nothing of it is kept.
+  bool Load(bool infoOnly = false);
+  // Writes the complete set of files (mode 0 the ordinary save, mode 1 the user's
+  // "Save database"); a failure leaves the last saved set in place.
+  bool Save(int mode = 0);
+  // Drops the loaded content, keeping the entry and its information.
+  void Unload();
+  // Copies the last saved set into a new sub-folder of the backup folder named after the
+  // model folder and the time, keeping at most maxCopies backups of this discussion
+  // (0 = no limit).
+  bool Backup(const TStr& backupFolder, int maxCopies);
+
+  bool IsModerator() const;
+  bool IsModelAuthor();
+  bool IsLeader();
+  bool IsLeaderLIdent(const TStr& lident);
+  bool HasAuthorWithLIdent(const TStr& lident) const;
+  // Index of the block's reader property; with create set one is made when missing. -1
+  // when absent.
+  int FindReaderProperty(TDiscBlockIndex block, bool create);
+  // The model folder name, first set from the folder's name when empty.
+  TStr GetModelFolderName();
+  TStr GetCurrentLoginEMail() const;
+  // A new author identity: ADIdent one above the largest in use, AGIdent a random
+  // six-digit number, the login's e-mail as an upper-case identifier and "_AGP". False
+  // (reported) when the 16-bit identifiers are used up.
+  bool GenerateAuthorIdent(uint16_t& adident, TStr& agident);
+
+  // The bytes a save writes into one file of the set (between its header and trailer);
+  // files are numbered as TDiscussionFileSet::Names.
+  std::string ComposeFile(int file) const;
+  // Whether a folder holds a discussion's files (a saved set or its previous version).
+  static bool FolderHoldsDiscussion(const TStr& folder);
+
+  // Test seam: the save stops dead before its n-th file operation (1-based) as a crash
+  // would, leaving whatever is on disk; 0 = off.
+  static int CrashBeforeSaveStep;
+
+private:
+  uint32_t Generation = 0;  // of the set last loaded or saved
+
+  void ClearContent();
+  static std::string ParseFile(int file, const std::string& content, TDiscussion& into, bool infoOnly);
+  std::string ResolveLinks(int& file);
+  bool SaveFailed(const std::string& path);
+  void CheckDuplicatedMIdent();
+};

@@ -1,0 +1,28 @@
+#pragma once
+// References from the texts of blocks to other blocks: pairs (referring block, referenced block).
+
+#include "foundation/Tarray.h"
+#include "model/Tdiscblockindex.h"
+
+#include <string>
+
+class TDiscussion;
+
+struct THyperRefBlock {
+  TDiscBlockIndex Block;       // the block whose text or formula holds the reference
+  TDiscBlockIndex Referenced;  // the block it names
+  bool operator==(const THyperRefBlock& other) const = default;
+};
+
+class THyperRefBlocks {
+public:
+  TArray<THyperRefBlock> Items;
+
+  // Adds the pair once.
+  void Add(TDiscBlockIndex block, TDiscBlockIndex referenced);
+  // Drops every pair of the referring block.
+  void RemoveBlock(TDiscBlockIndex block);
+  // The block that a name in a block's text names; empty when the name does not resolve.
+  TDiscBlockIndex FindReferencedBlock(const TDiscussion& discussion, TDiscBlockIndex block, const std::string& name) const;
+  void Clear() { Items.Clear(); }
+};

@@ -1,0 +1,206 @@
+// Saving and loading the files of a discussion folder.
+
+#include "Modeltesthelpers.h"
+#include "tests/support/Testsupport.h"
+#include "model/Discussionfileset.h"
+
+#include <filesystem>
+
+using namespace modeltest;
+
+class DiscussionFiles : public ModelTest {};
+
+TEST_F(DiscussionFiles, EveryFileRoundTripsWithEveryField) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  ASSERT_TRUE(saved.Save());
+
+  TDiscussion loaded;
+  loaded.Folder = Folder();
+  ASSERT_TRUE(loaded.Load());
+  EXPECT_EQ(Contents(loaded), Contents(saved));
+  EXPECT_TRUE(loaded.Info == saved.Info);
+  for (uint8_t type = 1; type <= 4; ++type) {
+    const TBlocksStorage& a = *saved.Storages.GetStorage(type);
+    const TBlocksStorage& b = *loaded.Storages.GetStorage(type);
+    ASSERT_EQ(a.Count(), b.Count());
+    EXPECT_EQ(a.LastBlockNum, b.LastBlockNum);
+    for (int i = 0; i < a.Count(); ++i) {
+      EXPECT_TRUE(a.Block(i) == b.Block(i)) << int(type) << ":" << i;
+      EXPECT_TRUE(a.Texts(i) == b.Texts(i));
+    }
+  }
+  for (int i = 0; i < saved.Authors.Count(); ++i) EXPECT_TRUE(saved.Authors.Author(i) == loaded.Authors.Author(i));
+  EXPECT_TRUE(saved.ReaderProperties.Items[0] == loaded.ReaderProperties.Items[0]);
+  EXPECT_TRUE(saved.UnlinkedBlockInfos[0] == loaded.UnlinkedBlockInfos[0]);
+  EXPECT_TRUE(saved.Themes[0] == loaded.Themes[0]);
+  EXPECT_TRUE(saved.User.Pairs[0] == loaded.User.Pairs[0]);
+  EXPECT_EQ(loaded.User.Visited.Count(), 2u);
+  EXPECT_TRUE(saved.User.PostLists.Items[0] == loaded.User.PostLists.Items[0]);
+  EXPECT_EQ(loaded.User.NoteCounter, 2);
+  // Links are found again from the codes.
+  const TDiscBlock& formula = loaded.Storages.Model.Block(4);
+  EXPECT_EQ(formula.Conclusion, (TDiscBlockIndex{StorageType_Model, 3}));
+  EXPECT_EQ(loaded.Storages.Notes.Block(0).Upper, (TDiscBlockIndex{StorageType_Comments, 0}));
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(DiscussionFiles, FilesHaveTheDocumentedLayout) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  ASSERT_TRUE(d.Save());
+  const std::string model = testsupport::ReadFile(Folder() + "/Model.cbs");
+  // Header: version 7, generation 1, file number 0.
+  ASSERT_GE(model.size(), 7u);
+  EXPECT_EQ(model.substr(0, 7), std::string("\x07\x00\x01\x00\x00\x00\x00", 7));
+  // Storage type 1, last block number 1, one block; the root block record.
+  const std::string expected = std::string("\x01\x01\x00\x01\x00\x00\x00", 7) +
+                               std::string("\x01\x00\x01\x00", 4) +    // block number 1, name number 1
+                               std::string("\x01\x00*\x00\x00", 5) +   // name "*", no saved name
+                               std::string("\x01\x02\x02\x64\x00\x00\x00", 7) +
+                               std::string("\x00\x00\x00\x00\x00\x00", 6) +  // no upper, no conclusion
+                               std::string("\xFF\xFF\x00\x00", 4);     // no unlinked record, date 0
+  EXPECT_EQ(model.substr(7, expected.size()), expected);
+  EXPECT_EQ(model.size(), 7 + expected.size() + 8);
+  EXPECT_EQ(model.substr(model.size() - 4), std::string("END!"));
+  // Every file of the set is there, and no temporary or previous file after a first save.
+  for (const char* name : TDiscussionFileSet::Names) {
+    EXPECT_TRUE(std::filesystem::exists(Folder() + "/" + name)) << name;
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "/" + name + ".tmp")) << name;
+  }
+  ASSERT_TRUE(d.Save());
+  EXPECT_TRUE(std::filesystem::exists(Folder() + "/Model.cbs.old"));
+  EXPECT_EQ(testsupport::ReadFile(Folder() + "/Model.cbs")[2], '\x02');
+}
+
+TEST_F(DiscussionFiles, InformationOnlyLoadReadsJustTheInformation) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  ASSERT_TRUE(saved.Save());
+  TDiscussion d;
+  d.Folder = Folder();
+  ASSERT_TRUE(d.Load(true));
+  EXPECT_FALSE(d.Loaded);
+  EXPECT_EQ(d.Info.InfoRead, 1);
+  EXPECT_TRUE(d.Info == saved.Info);
+  EXPECT_EQ(d.Storages.TotalCount(), 0);
+  ASSERT_TRUE(d.Load());
+  EXPECT_TRUE(d.Loaded);
+  d.Unload();
+  EXPECT_FALSE(d.Loaded);
+  EXPECT_EQ(d.Storages.TotalCount(), 0);
+  EXPECT_TRUE(d.Info == saved.Info);
+}
+
+TEST_F(DiscussionFiles, DamagedFilesAreRefusedNamingTheFile) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  ASSERT_TRUE(saved.Save());
+  for (const char* name : TDiscussionFileSet::Names) {
+    const std::string path = Folder() + "/" + name;
+    const std::string good = testsupport::ReadFile(path);
+    for (int damage = 0; damage < 3; ++damage) {
+      std::string bad = good;
+      if (damage == 0) bad[bad.size() / 2] ^= 0x5A;            // a changed byte
+      if (damage == 1) bad.resize(bad.size() - 3);             // a truncated file
+      if (damage == 2) bad = good.substr(0, 7) + good.substr(9);  // bytes missing inside
+      testsupport::WriteFile(path, bad);
+      TError::Instance().Reset();
+      Reports().clear();
+      TDiscussion d;
+      d.Folder = Folder();
+      EXPECT_FALSE(d.Load()) << name << " " << damage;
+      EXPECT_FALSE(d.Loaded);
+      EXPECT_EQ(d.Storages.TotalCount(), 0);
+      ASSERT_FALSE(Reports().empty()) << name;
+      EXPECT_NE(Reports().back().find(name), std::string::npos) << Reports().back();
+    }
+    testsupport::WriteFile(path, good);
+  }
+}
+
+// Builds a file whose check sum is right but whose content is not sound.
+static void WriteWithContent(const std::string& folder, int file, const std::string& content) {
+  ASSERT_TRUE(WriteDiscussionFile(folder + "/" + TDiscussionFileSet::Names[file], file, 1, content));
+}
+
+TEST_F(DiscussionFiles, UnsoundContentIsRefused) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  ASSERT_TRUE(saved.Save());
+  struct Case {
+    int file;
+    size_t at;  // byte of the content to change
+    char value;
+  } cases[] = {
+      {0, 0, 2},                 // storage type of another storage
+      {0, 3, 0x7F},              // block count beyond the blocks present
+      {0, 7 + 4 + 5 + 0, 9},     // text type 9 of the root block
+      {0, 7 + 4 + 5 + 3, 101},   // possibility 101
+      {0, 7 + 4 + 5 + 5, 4},     // delete flag 4
+      {1, 1, 9},                 // more texts than blocks
+      {8, 0, 0x7F},              // author count
+      {11, 1, 0x7F},             // a text length beyond the file
+  };
+  for (const Case& c : cases) {
+    std::string content = saved.ComposeFile(c.file);
+    content[c.at] = c.value;
+    WriteWithContent(Folder(), c.file, content);
+    TError::Instance().Reset();
+    Reports().clear();
+    TDiscussion d;
+    d.Folder = Folder();
+    EXPECT_FALSE(d.Load()) << c.file << "@" << c.at;
+    ASSERT_FALSE(Reports().empty());
+    EXPECT_NE(Reports().back().find(TDiscussionFileSet::Names[c.file]), std::string::npos) << Reports().back();
+    WriteWithContent(Folder(), c.file, saved.ComposeFile(c.file));
+  }
+  // An upper block code that names no block.
+  TDiscussion broken;
+  MakeRoot(broken, Folder());
+  const TDiscBlockIndex child = AddBlock(broken, StorageType_Model, broken.Storages.GetRootBlockIndex(), 2, "x");
+  broken.Storages.GetDiscBlock(child)->UpperCode.BlockNum = 77;
+  WriteWithContent(Folder(), 0, broken.ComposeFile(0));
+  WriteWithContent(Folder(), 1, broken.ComposeFile(1));
+  TError::Instance().Reset();
+  TDiscussion d;
+  d.Folder = Folder();
+  EXPECT_FALSE(d.Load());
+  EXPECT_FALSE(d.Loaded);
+}
+
+TEST_F(DiscussionFiles, AFolderWithoutFilesIsNoDiscussion) {
+  TDiscussion d;
+  d.Folder = Folder();
+  EXPECT_FALSE(TDiscussion::FolderHoldsDiscussion(Folder()));
+  EXPECT_FALSE(d.Load());
+  ASSERT_FALSE(Reports().empty());
+  EXPECT_NE(Reports().back().find("TDiscussion::Load - "), std::string::npos);
+}
+
+TEST_F(DiscussionFiles, BackupCopiesTheSavedSetAndKeepsTheNewest) {
+  TDiscussion d;
+  MakeRoot(d, Folder() + "/disc");
+  std::filesystem::create_directories(Folder() + "/disc");
+  FillEverything(d);
+  ASSERT_TRUE(d.Save());
+  const std::string backups = Folder() + "/backups";
+  // Older backups of this discussion and one of another.
+  for (const char* old : {"Folder_20000101_000000", "Folder_20000102_000000", "Other_20000101_000000"})
+    std::filesystem::create_directories(backups + "/" + old);
+  ASSERT_TRUE(d.Backup(backups, 2));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(backups)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], "Folder_20000102_000000");
+  EXPECT_EQ(names[2], "Other_20000101_000000");
+  TDiscussion copy;
+  copy.Folder = backups + "/" + names[1];
+  ASSERT_TRUE(copy.Load());
+  EXPECT_EQ(Contents(copy), Contents(d));
+}
