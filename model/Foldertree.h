@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-// Creates a folder and its missing parents; true when it exists afterwards.
+// Creates a folder and its missing parents without asking; true when it exists afterwards.
 bool MakeFolder(const std::string& path);
-bool IsFolder(const std::string& path);
-// Names of the sub-folders of a folder, sorted; symbolic links and names starting with "."
-// are passed over.
+// Names of the sub-folders of a folder, in name order; symbolic links and hidden names
+// (starting with ".") are passed over.
 std::vector<std::string> ListSubFolders(const std::string& path);
 // A name that may become one folder inside another: not empty, not "." or "..", and
 // without "/", "\" or control characters.

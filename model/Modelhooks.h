@@ -29,18 +29,13 @@ struct TModelHooks {
   // Two discussion folders share a model identifier: 1 or 2 names the one that gets a
   // new identifier, 0 leaves both.
   std::function<int(const TStr& path1, const TStr& path2)> AskRegenerateMIdent;
-  // A message box with an OK button.
-  std::function<void(const TStr& text, const TStr& caption)> ShowMessage;
-  // Change notifications (code, discussion, block reference packed into a word).
-  std::function<void(uint8_t code, TDiscussion* discussion, intptr_t word)> Notify;
 };
 
 // The process-wide hooks; a default-constructed member means "not registered".
 TModelHooks& ModelHooks();
 
-// Convenience calls that apply the safe defaults.
+// The current login, or nobody while no login is registered.
 TModelLogin CurrentModelLogin();
-void NotifyModel(uint8_t code, TDiscussion* discussion, intptr_t word);
 
 // The browse window measures the rows of a block for the row-height caches.
 class TRowMeasurer {

@@ -47,6 +47,14 @@ TStr TAuthor::GetShortName() const {
 
 TStr TAuthor::GetIdentText() const { return TStr(std::to_string(ADIdent).c_str()); }
 
+int TAuthor::TakeNewCommentNumber() {
+  if (CommentCounter == 0xFFFF) {
+    TError::Report("TAuthor::TakeNewCommentNumber - номера комментариев исчерпаны");
+    return -1;
+  }
+  return ++CommentCounter;
+}
+
 void TAuthor::CopyPersonalData(const TAuthor& o) {
   FirstName = o.FirstName;
   MiddleName = o.MiddleName;

@@ -45,6 +45,9 @@ struct TAuthor {
   TStr GetShortName() const;
   // The ident that opens the names of the author's comments.
   TStr GetIdentText() const;
+  // The number of the author's next comment (stored back); -1 (reported) when the numbers
+  // are used up.
+  int TakeNewCommentNumber();
   // The personal data (names, addresses, phones, year, degree, text) of another record.
   void CopyPersonalData(const TAuthor& other);
 

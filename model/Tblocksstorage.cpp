@@ -3,6 +3,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
 #include "model/Tdiscussion.h"
 
 #include <algorithm>
@@ -69,7 +70,7 @@ void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag)
   NameIndexValid = false;
   const TDiscBlockIndex block{StorageType, uint16_t(index)};
   if (discussion.Graph) discussion.Graph->AddDiscBlock(discussion, block);
-  NotifyModel(Notify_BlockAdded, &discussion, PackDiscBlockIndex(block));
+  TListeners::SendPair(Notify_BlockAdded, reinterpret_cast<intptr_t>(&discussion), PackDiscBlockIndex(block), true);
 }
 
 int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {

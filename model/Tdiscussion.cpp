@@ -2,7 +2,9 @@
 
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
+#include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
+#include "foundation/Textroutines.h"
 #include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
 #include "model/Tdiscussionsmanager.h"
@@ -19,22 +21,12 @@ namespace {
 // Most authors, reader properties, themes and unlinked-block records a file may hold.
 constexpr uint32_t MaxRecords = 1u << 20;
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool g_checkingDuplicates = false;
-
-// The login's e-mail as an upper-case identifier: letters and digits upper-cased, every
-// other character "_".
-std::string UpperIdentOf(const std::string& text) {
-  std::string ident;
-  for (unsigned char c : text) ident += std::isalnum(c) ? char(std::toupper(c)) : '_';
-  return ident;
-}
 
 }  // namespace
 
@@ -59,7 +51,7 @@ void TDiscussion::Unload() {
 
 bool TDiscussion::FolderHoldsDiscussion(const TStr& folder) {
   const std::string info = folder.ToString() + "/" + TDiscussionFileSet::Names[TDiscussionFileSet::Count - 1];
-  return FileExists(info) || FileExists(info + ".old");
+  return IsFileExists(info) || IsFileExists(info + ".old");
 }
 
 std::string TDiscussion::ComposeFile(int file) const {
@@ -242,7 +234,7 @@ bool TDiscussion::Save(int mode) {
     const std::string path = folder + "/" + TDiscussionFileSet::Names[file];
     if (set.Paths[file] == path) continue;
     if (crash()) return false;
-    if (FileExists(path) && !DeleteFileA(path.c_str())) return SaveFailed(path);
+    if (IsFileExists(path) && !DeleteFileA(path.c_str())) return SaveFailed(path);
     if (crash()) return false;
     if (!MoveFileA(set.Paths[file].c_str(), path.c_str())) return SaveFailed(path);
   }
@@ -259,9 +251,9 @@ bool TDiscussion::Save(int mode) {
   for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
     const std::string path = folder + "/" + TDiscussionFileSet::Names[file];
     const std::string old = path + ".old";
-    if (FileExists(path)) {
+    if (IsFileExists(path)) {
       if (crash()) return false;
-      if (FileExists(old) && !DeleteFileA(old.c_str())) return SaveFailed(old);
+      if (IsFileExists(old) && !DeleteFileA(old.c_str())) return SaveFailed(old);
       if (crash()) return false;
       if (!MoveFileA(path.c_str(), old.c_str())) return SaveFailed(path);
     }
@@ -287,7 +279,7 @@ bool TDiscussion::Backup(const TStr& backupFolder, int maxCopies) {
   const std::string prefix = GetModelFolderName().ToString() + "_";
   const std::string stamp = prefix + FormatDateTime("yyyymmdd_hhnnss", Now());
   std::string target = backupFolder.ToString() + "/" + stamp;
-  for (int n = 2; FileExists(target); ++n) target = backupFolder.ToString() + "/" + stamp + "_" + std::to_string(n);
+  for (int n = 2; IsDirExists(target); ++n) target = backupFolder.ToString() + "/" + stamp + "_" + std::to_string(n);
   if (!MakeFolder(backupFolder.ToString()) || !MakeFolder(target)) {
     TError::Report("TDiscussion::Backup - ошибка создания папки " + target);
     return false;
@@ -366,7 +358,7 @@ bool TDiscussion::GenerateAuthorIdent(uint16_t& adident, TStr& agident) {
   }
   adident = uint16_t(highest + 1);
   static std::mt19937 random{std::random_device{}()};
-  const std::string tail = UpperIdentOf(GetCurrentLoginEMail().ToString()) + "_AGP";
+  const std::string tail = MakeUpperIdent(GetCurrentLoginEMail().ToString()) + "_AGP";
   for (;;) {
     char number[8];
     std::snprintf(number, sizeof number, "%06u", unsigned(random() % 1000000));

@@ -1,5 +1,6 @@
 #include "model/Tdiscussionsmanager.h"
 
+#include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "model/Blocknames.h"
 #include "model/Foldertree.h"
@@ -161,9 +162,8 @@ int TDiscussionsManager::FindDiscussionByDIdent(const TStr& dident, bool showMes
     TDiscussion& discussion = GetDiscussion(i);
     if (discussion.Load(true) && discussion.Info.DIdent == dident) return i;
   }
-  const TModelHooks& hooks = ModelHooks();
-  if (showMessage && hooks.ShowMessage)
-    hooks.ShowMessage("The discussion with identifier '" + dident + "' is not found.\n" + messageTail, caption);
+  if (showMessage)
+    ShowMessageBox(caption.ToString(), "The discussion with identifier '" + dident + "' is not found.\n" + messageTail);
   return -1;
 }
 

@@ -186,3 +186,12 @@ TEST_F(Authors, InformationRecord) {
   EXPECT_FALSE(info.MIdent == first);
   EXPECT_EQ(info.MIdent.c_str()[0], 'M');
 }
+
+TEST_F(Authors, CommentNumbersNeverWrap) {
+  TAuthor author;
+  author.CommentCounter = 0xFFFE;
+  EXPECT_EQ(author.TakeNewCommentNumber(), 0xFFFF);
+  EXPECT_EQ(author.TakeNewCommentNumber(), -1);
+  ASSERT_FALSE(Reports().empty());
+  EXPECT_EQ(Reports().back(), "TAuthor::TakeNewCommentNumber - номера комментариев исчерпаны");
+}

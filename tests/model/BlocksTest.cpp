@@ -3,6 +3,7 @@
 #include "Modeltesthelpers.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
+#include "foundation/Tlisteners.h"
 #include "model/Blocknames.h"
 
 using namespace modeltest;
@@ -213,4 +214,91 @@ TEST_F(Blocks, CopyContentsFromAnotherDiscussion) {
   ASSERT_TRUE(target.Storages.GetDiscBlock(second)->CopyContentsFrom(
       target, second, source, *source.Storages.GetDiscBlock(recycled), recycled));
   EXPECT_EQ(target.Storages.GetDiscBlock(second)->DeleteFlag, DeleteFlag_Alive);
+}
+
+namespace {
+
+struct RecordingGraph : TDiscussionGraph {
+  std::vector<TDiscBlockIndex>* added;
+  std::vector<TDiscBlockIndex>* deleted;
+  void AddDiscBlock(TDiscussion&, TDiscBlockIndex block) override { added->push_back(block); }
+  void DeleteDiscBlock(TDiscussion&, TDiscBlockIndex block) override { deleted->push_back(block); }
+};
+
+struct RecordingListener : TListener {
+  std::vector<TListenMessage> heard;
+  void Listen(const TListenMessage& message) override { heard.push_back(message); }
+};
+
+struct FixedMeasurer : TRowMeasurer {
+  int calls = 0;
+  int height = 0;
+  int MeasureDiscBlockRow(TDiscussion&, TDiscBlockIndex, int, int) override {
+    ++calls;
+    return height;
+  }
+};
+
+}  // namespace
+
+TEST_F(Blocks, AppendsAndRemovalsReachTheGraphAndTheListeners) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  std::vector<TDiscBlockIndex> added, deleted;
+  auto graph = std::make_unique<RecordingGraph>();
+  graph->added = &added;
+  graph->deleted = &deleted;
+  d.Graph = std::move(graph);
+  RecordingListener listener;
+  TListeners::Instance().ClearQueue();
+  const TDiscBlockIndex block = AddBlock(d, StorageType_Notes, d.Storages.GetRootBlockIndex(), 2, "");
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0], block);
+  TListeners::Instance().DeliverQueued();
+  ASSERT_EQ(listener.heard.size(), 1u);
+  EXPECT_EQ(listener.heard[0].Code, 12);
+  EXPECT_EQ(listener.heard[0].Word1, reinterpret_cast<intptr_t>(&d));
+  EXPECT_EQ(UnpackDiscBlockIndex(listener.heard[0].Word2), block);
+  d.Storages.Notes.DeleteLastItem(d);
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0], block);
+  EXPECT_EQ(d.Storages.Notes.Count(), 0);
+}
+
+TEST_F(Blocks, RowHeightsAreMeasuredOnce) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  const TDiscBlockIndex root = d.Storages.GetRootBlockIndex();
+  TDiscBlock& block = *d.Storages.GetDiscBlock(root);
+  FixedMeasurer measurer;
+  measurer.height = 37;
+  EXPECT_EQ(block.GetLinesHeightMode1(measurer, d, root, 0), 37);
+  EXPECT_EQ(block.GetLinesHeightMode1(measurer, d, root, 0), 37);
+  EXPECT_EQ(measurer.calls, 1);
+  measurer.height = 0;
+  EXPECT_EQ(block.GetLinesHeightMode2(measurer, d, root, 0), 4);  // an empty text row
+  EXPECT_EQ(measurer.calls, 2);
+  // The caches are not stored.
+  ASSERT_TRUE(d.Save());
+  TDiscussion loaded;
+  loaded.Folder = Folder();
+  ASSERT_TRUE(loaded.Load());
+  EXPECT_EQ(loaded.Storages.Model.Block(0).HeightMode1, UnmeasuredHeight);
+}
+
+TEST_F(Blocks, HyperReferences) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  const TDiscBlockIndex root = d.Storages.GetRootBlockIndex();
+  const TDiscBlockIndex a = AddBlock(d, StorageType_Model, root, TextType_Formula, "");
+  const TDiscBlockIndex b = AddBlock(d, StorageType_Model, root, TextType_Premise, "");
+  d.HyperRefBlocks.Add(a, b);
+  d.HyperRefBlocks.Add(a, b);
+  d.HyperRefBlocks.Add(b, root);
+  EXPECT_EQ(d.HyperRefBlocks.Items.Count(), 2u);
+  EXPECT_EQ(d.HyperRefBlocks.FindReferencedBlock(d, a, "2"), b);
+  EXPECT_TRUE(d.HyperRefBlocks.FindReferencedBlock(d, a, "5.5").IsEmpty());
+  d.HyperRefBlocks.RemoveBlock(a);
+  ASSERT_EQ(d.HyperRefBlocks.Items.Count(), 1u);
+  EXPECT_EQ(d.HyperRefBlocks.Items[0].Block, b);
 }

@@ -74,11 +74,15 @@ TEST_F(Manager, FindsDiscussionsByIdentifiersReadingOnlyTheirInformation) {
   EXPECT_EQ(manager.GetDiscussion(manager.FindDiscussionByMIdent("M-3")).Folder.ToString(), root + "/Created/C");
   EXPECT_EQ(manager.FindDiscussionByMIdent("M-none"), -1);
 
-  std::string shown, caption;
-  ModelHooks().ShowMessage = [&](const TStr& text, const TStr& title) {
-    shown = text.ToString();
-    caption = title.ToString();
+  static std::string shown, caption;
+  TGuiHooks hooks = GuiHooks();
+  hooks.ShowMessageBox = [](const std::string& title, const std::string& text, const std::string&,
+                            const std::string&, int) {
+    shown = text;
+    caption = title;
+    return 0;
   };
+  SetGuiHooks(hooks);
   EXPECT_EQ(manager.FindDiscussionByDIdent("D-x", true, "So the command message is left unhandled.", "NEW_BLOCKS"), -1);
   EXPECT_EQ(shown, "The discussion with identifier 'D-x' is not found.\nSo the command message is left unhandled.");
   EXPECT_EQ(caption, "NEW_BLOCKS");
@@ -140,4 +144,33 @@ TEST_F(Manager, CreatesNewDiscussions) {
   TDiscussionsManager again;
   ASSERT_TRUE(again.Init(root));
   EXPECT_EQ(again.GetDiscussionsCount(), 1);  // folders without files are no discussions
+}
+
+TEST_F(Manager, AuthorDataComesFromAnotherModel) {
+  const std::string root = Folder();
+  std::filesystem::create_directories(root + "/Discussed/Old");
+  {
+    TDiscussion old;
+    MakeRoot(old, root + "/Discussed/Old");
+    const int index = old.Authors.CreateAuthor(old, "L-me", 3, 0);
+    old.Authors.Author(index).FirstName = "Anna";
+    old.Authors.Author(index).LastName = "Ivanova";
+    old.Authors.Author(index).Phones = "555";
+    ASSERT_TRUE(old.Save());
+  }
+  TDiscussionsManager manager;
+  ASSERT_TRUE(manager.Init(root));
+  const int index = manager.CreateNewDiscussion(manager.CreatedRoot, "New", true, 0);
+  ASSERT_GE(index, 0);
+  TDiscussion& fresh = manager.GetDiscussion(index);
+  const int author = fresh.Authors.CreateAuthor(fresh, "L-me", 0, 0);
+  const int from = fresh.Authors.CopyAuthorDataFromModel(manager, fresh, author);
+  ASSERT_GE(from, 0);
+  EXPECT_EQ(manager.GetDiscussion(from).Folder.ToString(), root + "/Discussed/Old");
+  EXPECT_FALSE(manager.GetDiscussion(from).Loaded);
+  EXPECT_EQ(fresh.Authors.Author(author).GetFullName(), "Anna Ivanova");
+  EXPECT_EQ(fresh.Authors.Author(author).Phones, "555");
+  EXPECT_EQ(fresh.Authors.Author(author).ADIdent, 0);
+  const int stranger = fresh.Authors.CreateAuthor(fresh, "L-nobody", 1, 0);
+  EXPECT_EQ(fresh.Authors.CopyAuthorDataFromModel(manager, fresh, stranger), -1);
 }
