@@ -6,7 +6,17 @@
 
 #include <cstring>
 
-TStr::~TStr() { delete[] fText; }
+char* TStr::NewText(size_t n) {
+  char* block = new char[sizeof(uint32_t) + n + 1];
+  uint32_t length = static_cast<uint32_t>(n);
+  std::memcpy(block, &length, sizeof length);
+  block[sizeof length + n] = '\0';
+  return block + sizeof length;
+}
+
+void TStr::FreeText(char* text) {
+  if (text) delete[] (text - sizeof(uint32_t));
+}
 
 TStr& TStr::operator=(const TStr& other) {
   if (this != &other) Assign(other.View());
@@ -15,7 +25,7 @@ TStr& TStr::operator=(const TStr& other) {
 
 TStr& TStr::operator=(TStr&& other) noexcept {
   if (this != &other) {
-    delete[] fText;
+    FreeText(fText);
     fText = other.fText;
     other.fText = nullptr;
   }
@@ -28,18 +38,15 @@ void TStr::Assign(std::string_view text) {
   if (n == std::string_view::npos) n = text.size();
   char* fresh = nullptr;
   if (n > 0) {
-    fresh = new char[n + 1];
+    fresh = NewText(n);
     std::memcpy(fresh, text.data(), n);
-    fresh[n] = '\0';
   }
-  delete[] fText;
+  FreeText(fText);
   fText = fresh;
 }
 
-size_t TStr::Length() const { return fText ? std::strlen(fText) : 0; }
-
 void TStr::Clear() {
-  delete[] fText;
+  FreeText(fText);
   fText = nullptr;
 }
 
@@ -74,10 +81,18 @@ void TStr::SaveToBufWriter(TBufWriter& writer) const {
 
 void TStr::LoadFromBufReader(TBufReader& reader) {
   uint16_t n = reader.ReadWord();
-  if (n == 0) {
-    Clear();
+  Clear();
+  if (n == 0) return;
+  // Read straight into the new text: one allocation a text.
+  char* fresh = NewText(n);
+  if (!reader.ReadBytes(fresh, n)) {
+    FreeText(fresh);
     return;
   }
-  std::string text = reader.ReadAnsiString(n);
-  Assign(text);
+  if (std::memchr(fresh, '\0', n)) {  // a text stops at its first zero character
+    Assign(std::string_view(fresh, n));
+    FreeText(fresh);
+    return;
+  }
+  fText = fresh;
 }

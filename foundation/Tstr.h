@@ -1,9 +1,10 @@
 #pragma once
 // The program's text: one pointer to a zero-terminated text in the code page,
 // null for the empty text. Stored in files as a 16-bit length and the
-// characters without terminator.
+// characters without terminator. The length is kept in front of the text.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,7 @@ class TStr {
   TStr(const std::string& text) { Assign(text); }
   TStr(const TStr& other) { Assign(other.View()); }
   TStr(TStr&& other) noexcept : fText(other.fText) { other.fText = nullptr; }
-  ~TStr();
+  ~TStr() { FreeText(fText); }
 
   TStr& operator=(const TStr& other);
   TStr& operator=(TStr&& other) noexcept;
@@ -32,7 +33,11 @@ class TStr {
   TStr& operator=(const std::string& text) { return *this = std::string_view(text); }
 
   bool IsEmpty() const { return fText == nullptr; }
-  size_t Length() const;
+  size_t Length() const {
+    uint32_t n = 0;
+    if (fText) std::memcpy(&n, fText - sizeof n, sizeof n);
+    return n;
+  }
   // Never null: "" for the empty text.
   const char* c_str() const { return fText ? fText : ""; }
   // The text pointer itself, null for the empty text.
@@ -66,6 +71,9 @@ class TStr {
 
  private:
   void Assign(std::string_view text);
+  // A block for a text of n characters (n > 0) with its length and terminator set.
+  static char* NewText(size_t n);
+  static void FreeText(char* text);
 
   char* fText = nullptr;
 };

@@ -125,11 +125,21 @@ uint32_t DwordOf(const std::string& data) {
   return v;
 }
 
+// tag + the escaped text in quotes (built by appending: the chained form trips a
+// false -Wrestrict warning of the compiler).
+std::string Quoted(const char* tag, std::string_view text) {
+  std::string out = tag;
+  out += '"';
+  out += Escape(text);
+  out += '"';
+  return out;
+}
+
 std::string FormatValue(const TRegStoreValue& v) {
   char buf[32];
   switch (v.Type) {
-    case REG_SZ: return "sz:\"" + Escape(v.Data) + "\"";
-    case REG_EXPAND_SZ: return "expand:\"" + Escape(v.Data) + "\"";
+    case REG_SZ: return Quoted("sz:", v.Data);
+    case REG_EXPAND_SZ: return Quoted("expand:", v.Data);
     case REG_DWORD:
       if (v.Data.size() == 4) {
         std::snprintf(buf, sizeof buf, "dword:%08x", DwordOf(v.Data));
@@ -208,7 +218,12 @@ std::string Format(const Tree& tree) {
   std::string out = "; Quillaran settings\n";
   for (const auto& [folded, key] : tree) {
     std::string section = "\n[" + key.path + "]\n";
-    for (const auto& [name, value] : key.values) section += "\"" + Escape(name) + "\"=" + FormatValue(value) + "\n";
+    for (const auto& [name, value] : key.values) {
+      section += Quoted("", name);
+      section += '=';
+      section += FormatValue(value);
+      section += '\n';
+    }
     out += AnsiToUtf8(section);
   }
   return out;
