@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -190,6 +192,87 @@ TEST(Tbufio, LargeBlocksPassTheBuffer) {
   EXPECT_EQ(back, big);
   EXPECT_EQ(r.ReadByte(), 10);
   EXPECT_EQ(r.Position(), bytes.size());
+}
+
+}  // namespace
+
+namespace {
+
+// Little-endian bytes of a value, built by shifts: an encoding independent of the writer's.
+template <class T>
+void AppendLE(std::string& out, T v) {
+  for (size_t i = 0; i < sizeof v; ++i) out += static_cast<char>((static_cast<uint64_t>(v) >> (8 * i)) & 0xFF);
+}
+
+TEST(Tbufio, RandomMixedRecordsAcrossBufferSizes) {
+  TScratchRoot root;
+  std::mt19937 gen(7);
+  struct Field {
+    int kind;
+    uint32_t n;
+    double d;
+    std::string text;
+  };
+  std::vector<Field> fields;
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    Field f{static_cast<int>(gen() % 5), static_cast<uint32_t>(gen()), 0, ""};
+    switch (f.kind) {
+      case 0: f.n &= 0xFF; AppendLE(expected, static_cast<uint8_t>(f.n)); break;
+      case 1: f.n &= 0xFFFF; AppendLE(expected, static_cast<uint16_t>(f.n)); break;
+      case 2: AppendLE(expected, f.n); break;
+      case 3: {
+        f.d = std::ldexp(static_cast<double>(gen()), static_cast<int>(gen() % 200) - 100);
+        uint64_t bits;
+        std::memcpy(&bits, &f.d, 8);
+        AppendLE(expected, bits);
+        break;
+      }
+      default: {
+        size_t len = gen() % 4 == 0 ? 0 : gen() % 300;
+        for (size_t k = 0; k < len; ++k) f.text += static_cast<char>(1 + gen() % 255);
+        AppendLE(expected, static_cast<uint16_t>(len));
+        expected += f.text;
+      }
+    }
+    fields.push_back(f);
+  }
+  for (size_t bufferSize : {16u, 17u, 1000u, 65536u}) {
+    std::string path = root.Path() + "/mixed" + std::to_string(bufferSize);
+    HANDLE h = Create(path);
+    {
+      TBufWriter w(h, bufferSize);
+      for (const Field& f : fields) {
+        switch (f.kind) {
+          case 0: w.WriteByte(static_cast<uint8_t>(f.n)); break;
+          case 1: w.WriteWord(static_cast<uint16_t>(f.n)); break;
+          case 2: w.WriteDWord(f.n); break;
+          case 3: w.WriteDouble(f.d); break;
+          default: TStr(f.text).SaveToBufWriter(w);
+        }
+      }
+    }
+    CloseHandle(h);
+    ASSERT_EQ(testsupport::ReadFile(path), expected) << bufferSize;
+    h = Open(path);
+    TBufReader r(h, 4096 / (bufferSize % 7 + 1));
+    for (const Field& f : fields) {
+      switch (f.kind) {
+        case 0: ASSERT_EQ(r.ReadByte(), f.n); break;
+        case 1: ASSERT_EQ(r.ReadWord(), f.n); break;
+        case 2: ASSERT_EQ(r.ReadDWord(), f.n); break;
+        case 3: ASSERT_EQ(r.ReadDouble(), f.d); break;
+        default: {
+          TStr s;
+          s.LoadFromBufReader(r);
+          ASSERT_EQ(s.ToString(), f.text);
+        }
+      }
+    }
+    EXPECT_TRUE(r.IsEof());
+    CloseHandle(h);
+  }
+  EXPECT_FALSE(IsErrorReported());
 }
 
 }  // namespace
