@@ -204,3 +204,19 @@ TEST_F(DiscussionFiles, BackupCopiesTheSavedSetAndKeepsTheNewest) {
   ASSERT_TRUE(copy.Load());
   EXPECT_EQ(Contents(copy), Contents(d));
 }
+
+TEST_F(DiscussionFiles, TheCheckSumIsTheZipCrc32) {
+  const std::string path = Folder() + "/probe";
+  ASSERT_TRUE(WriteDiscussionFile(path, 9, 5, "123456789abcdefghij"));
+  const std::string bytes = testsupport::ReadFile(path);
+  ASSERT_EQ(bytes.size(), 7 + 19 + 8u);
+  // Checked against the zlib routine through Python.
+  const std::string expected = testsupport::RunPeer(
+      "python3 -c \"import zlib,sys; d=bytes.fromhex('" + testsupport::Hex(bytes.substr(0, 26)) +
+      "'); sys.stdout.write('%08x' % zlib.crc32(d))\"");
+  const std::string stored = bytes.substr(26, 4);
+  EXPECT_EQ(testsupport::Hex(std::string(stored.rbegin(), stored.rend())), expected);
+  std::string content;
+  EXPECT_EQ(ReadDiscussionFile(path, 9, 5, content), "");
+  EXPECT_EQ(content, "123456789abcdefghij");
+}

@@ -1,0 +1,147 @@
+// Creating, saving and loading a discussion of 20,000 model blocks and 20,000 comments
+// with 200-character texts, beside a plain write and read of as many bytes.
+
+#include "foundation/Fileroutines.h"
+#include "model/Blocknames.h"
+#include "model/Discussionfileset.h"
+#include "model/Tdiscussion.h"
+#include "platform/kernel/Fileapi.h"
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+constexpr int BlocksPerStorage = 20000;
+
+std::string BenchFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string folder = std::string(tmp ? tmp : "/tmp") + "/quillaran-bench-discussion";
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+std::string Text(int i) {
+  std::string text(200, 'a' + i % 26);
+  text.replace(0, std::to_string(i).size(), std::to_string(i));
+  return text;
+}
+
+void Fill(TDiscussion& d) {
+  d.Loaded = 1;
+  TBlocksStorage& model = d.Storages.Model;
+  const int root = model.AddEmptyItem();
+  model.Block(root).BlockNum = uint16_t(model.TakeNewBlockNum());
+  model.Block(root).TextType = TextType_Heading;
+  model.SetBlockName(root, RootBlockName);
+  const TDiscBlockIndex rootIndex{StorageType_Model, uint16_t(root)};
+  d.Authors.CreateAuthor(d, "L-1", 1, 0);
+  for (int i = 1; i < BlocksPerStorage; ++i) {
+    const int index = model.AddEmptyItem();
+    TDiscBlock& block = model.Block(index);
+    block.BlockNum = uint16_t(model.TakeNewBlockNum());
+    block.Num = uint16_t(i);
+    block.Upper = rootIndex;
+    block.UpperCode = model.Block(root).GetDiscBlockCode();
+    block.Name = std::to_string(i);
+    model.Texts(index).Str.Text = Text(i);
+  }
+  TBlocksStorage& comments = d.Storages.Comments;
+  for (int i = 0; i < BlocksPerStorage; ++i) {
+    const int index = comments.AddEmptyItem();
+    TDiscBlock& block = comments.Block(index);
+    block.BlockNum = uint16_t(comments.TakeNewBlockNum());
+    block.Num = uint16_t(i + 1);
+    block.ADIdent = 1;
+    block.Upper = TDiscBlockIndex{StorageType_Model, uint16_t(1 + i % (BlocksPerStorage - 1))};
+    block.UpperCode = model.Block(block.Upper.Index).GetDiscBlockCode();
+    block.Name = "1-" + std::to_string(i + 1);
+    comments.Texts(index).Str.Text = Text(i);
+  }
+  model.ClearNameIndex();
+  comments.ClearNameIndex();
+}
+
+// Bytes of the saved set.
+int64_t SetBytes(const std::string& folder) {
+  int64_t total = 0;
+  for (const char* name : TDiscussionFileSet::Names) total += int64_t(std::filesystem::file_size(folder + "/" + name));
+  return total;
+}
+
+void BM_CreateDiscussion(benchmark::State& state) {
+  for (auto _ : state) {
+    TDiscussion d;
+    Fill(d);
+    benchmark::DoNotOptimize(d.Storages.TotalCount());
+  }
+}
+BENCHMARK(BM_CreateDiscussion)->Unit(benchmark::kMillisecond);
+
+void BM_SaveDiscussion(benchmark::State& state) {
+  TDiscussion d;
+  d.Folder = BenchFolder() + "/save";
+  std::filesystem::create_directories(d.Folder.ToString());
+  Fill(d);
+  for (auto _ : state) d.Save();
+  state.SetBytesProcessed(state.iterations() * SetBytes(d.Folder.ToString()));
+}
+BENCHMARK(BM_SaveDiscussion)->Unit(benchmark::kMillisecond);
+
+// The same number of bytes written to one file and flushed to the disk, as a save does.
+void BM_PlainWrite(benchmark::State& state) {
+  const std::string folder = BenchFolder() + "/save";
+  const int64_t bytes = SetBytes(folder);
+  const std::string data(size_t(bytes), 'x');
+  const std::string path = BenchFolder() + "/plain";
+  for (auto _ : state) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, data.data(), DWORD(data.size()), &written, nullptr);
+    FlushFileBuffers(file);
+    CloseHandle(file);
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDiscussion(benchmark::State& state) {
+  const std::string folder = BenchFolder() + "/save";
+  const int64_t bytes = SetBytes(folder);
+  size_t heap = 0;
+  for (auto _ : state) {
+    TDiscussion d;
+    d.Folder = folder;
+    const size_t before = mallinfo2().uordblks;
+    d.Load();
+    heap = mallinfo2().uordblks - before;
+    benchmark::DoNotOptimize(d.Storages.TotalCount());
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+  state.counters["file_bytes"] = double(bytes);
+  state.counters["memory_per_file_byte"] = double(heap) / double(bytes);
+}
+BENCHMARK(BM_LoadDiscussion)->Unit(benchmark::kMillisecond);
+
+void BM_PlainRead(benchmark::State& state) {
+  const std::string path = BenchFolder() + "/plain";
+  const int64_t bytes = int64_t(std::filesystem::file_size(path));
+  std::string data(size_t(bytes), '\0');
+  for (auto _ : state) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD read = 0;
+    ReadFile(file, data.data(), DWORD(data.size()), &read, nullptr);
+    CloseHandle(file);
+    benchmark::DoNotOptimize(data.data());
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+
+}  // namespace
