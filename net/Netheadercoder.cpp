@@ -3,6 +3,7 @@
 #include "net/Netcodings.h"
 #include "net/Netjis.h"
 #include "net/Netsystem.h"
+#include "net/Tnetemailaddress.h"
 #include "net/Nettext.h"
 
 #include <bitset>
@@ -185,6 +186,27 @@ std::string EncodeDisplayName(const std::string& Name, char HeaderEncoding, uint
         quoted += c;
     }
     return quoted + "\"";
+}
+
+std::string EncodeAddressItem(TNetEMailAddressItem* EmailAddr, char HeaderEncoding, uint8_t TransferHeader,
+                              const std::string& CharSet)
+{
+    if (EmailAddr->Name().empty())
+        return EmailAddr->Address();
+    return EncodeDisplayName(EmailAddr->Name(), HeaderEncoding, TransferHeader, CharSet) + " <" +
+           EmailAddr->Address() + ">";
+}
+
+std::string EncodeAddress(TNetEMailAddressList* EmailAddr, char HeaderEncoding, uint8_t TransferHeader,
+                          const std::string& CharSet)
+{
+    std::string result;
+    for (int i = 0; i < EmailAddr->Count(); ++i) {
+        if (i > 0)
+            result += ", ";
+        result += EncodeAddressItem(EmailAddr->Items(i), HeaderEncoding, TransferHeader, CharSet);
+    }
+    return result;
 }
 
 std::string DecodeHeader(const std::string& Header)

@@ -25,6 +25,17 @@ std::string EncodeHeader(const std::string& Header, const std::string& Specials,
 std::string EncodeDisplayName(const std::string& Name, char HeaderEncoding, uint8_t TransferHeader,
                               const std::string& CharSet);
 
+class TNetEMailAddressItem;
+class TNetEMailAddressList;
+
+// "name <address>" with the name coded as EncodeDisplayName; the address alone
+// without a name.
+std::string EncodeAddressItem(TNetEMailAddressItem* EmailAddr, char HeaderEncoding, uint8_t TransferHeader,
+                              const std::string& CharSet);
+// The items joined by ", ".
+std::string EncodeAddress(TNetEMailAddressList* EmailAddr, char HeaderEncoding, uint8_t TransferHeader,
+                          const std::string& CharSet);
+
 // Replaces the encoded words of the ISO-* and WINDOWS-* character sets by their bytes.
 std::string DecodeHeader(const std::string& Header);
 

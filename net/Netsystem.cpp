@@ -1,9 +1,10 @@
 #include "net/Netsystem.h"
 
+#include "platform/kernel/Fileapi.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
@@ -33,9 +34,9 @@ const std::string& PrivateTempFolder()
     std::lock_guard<std::mutex> guard(PrivateFolderLock);
     if (PrivateFolder.empty()) {
         std::string base = TempFolder.empty() ? SystemTempFolder() : TempFolder;
-        std::string pattern = base + "quillaran-mail-XXXXXX";
-        if (mkdtemp(pattern.data()))
-            PrivateFolder = pattern + "/";
+        std::string pattern = platform::SystemPath(base) + "quillaran-mail-XXXXXX";
+        if (mkdtemp(pattern.data())) // mode 0700
+            PrivateFolder = platform::ProgramPath(pattern) + "/";
     }
     return PrivateFolder;
 }
@@ -60,7 +61,7 @@ TNetMailCharSet SystemMailCharSet()
 std::string SystemTempFolder()
 {
     const char* dir = std::getenv("TMPDIR");
-    return WithTrailingBackslash(dir && *dir ? dir : "/tmp");
+    return WithTrailingBackslash(dir && *dir ? platform::ProgramPath(dir) : std::string("/tmp"));
 }
 
 std::string CreateTempFile(const std::string& Folder)
@@ -68,51 +69,41 @@ std::string CreateTempFile(const std::string& Folder)
     const std::string dir = Folder.empty() ? PrivateTempFolder() : WithTrailingBackslash(Folder);
     if (dir.empty())
         return std::string();
-    std::string pattern = dir + "MailXXXXXX";
+    std::string pattern = platform::SystemPath(dir) + "MailXXXXXX";
     const int fd = mkstemp(pattern.data()); // mode 0600
     if (fd < 0)
         return std::string();
     close(fd);
-    return pattern;
+    return platform::ProgramPath(pattern);
 }
 
 bool CopyFileNoOverwrite(const std::string& Source, const std::string& Dest)
 {
-    const int in = open(Source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
-    const int out = open(Dest.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        close(in);
-        return false;
+    return CopyFileA(Source.c_str(), Dest.c_str(), 1) != 0;
+}
+
+std::string SafeBaseName(const std::string& Name)
+{
+    const size_t slash = Name.find_last_of("/\\");
+    std::string name;
+    for (char c : slash == std::string::npos ? Name : Name.substr(slash + 1)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 || b == 127)
+            continue;
+        if (c == '.' && (name.empty() || name.back() == '.'))
+            continue; // no leading dots, no ".."
+        name += c;
     }
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = read(in, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
-            if (w <= 0) {
-                ok = false;
-                break;
-            }
-            done += w;
-        }
-        if (!ok)
-            break;
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.'))
+        name.pop_back();
+    constexpr size_t MaxLength = 200;
+    if (name.size() > MaxLength) {
+        // Keep the extension, which tells what the file is.
+        const size_t dot = name.rfind('.');
+        const std::string ext = dot != std::string::npos && name.size() - dot <= 16 ? name.substr(dot) : "";
+        name = name.substr(0, MaxLength - ext.size()) + ext;
     }
-    close(in);
-    if (close(out) != 0)
-        ok = false;
-    if (!ok)
-        unlink(Dest.c_str());
-    return ok;
+    return name.empty() ? "attachment" : name;
 }
 
 std::string WithTrailingBackslash(const std::string& Path)
@@ -125,7 +116,7 @@ std::string WithTrailingBackslash(const std::string& Path)
 void RemovePrivateTempFolder()
 {
     std::lock_guard<std::mutex> guard(PrivateFolderLock);
-    if (!PrivateFolder.empty() && rmdir(PrivateFolder.c_str()) == 0)
+    if (!PrivateFolder.empty() && RemoveDirectoryA(PrivateFolder.c_str()))
         PrivateFolder.clear();
 }
 

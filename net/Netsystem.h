@@ -23,6 +23,11 @@ std::string CreateTempFile(const std::string& Folder = std::string());
 // copy is removed).
 bool CopyFileNoOverwrite(const std::string& Source, const std::string& Dest);
 
+// A file name from outside (a message, an archive) reduced to a safe base
+// name: the part after the last "/" or "\", without control characters, runs
+// of dots or leading dots, at most 200 bytes; "attachment" when nothing is left.
+std::string SafeBaseName(const std::string& Name);
+
 // The path with the path delimiter appended unless it ends in one.
 std::string WithTrailingBackslash(const std::string& Path);
 

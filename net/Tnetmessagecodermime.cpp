@@ -1,0 +1,256 @@
+#include "net/Tnetmessagecodermime.h"
+
+#include "net/Netcodings.h"
+#include "net/Netheadercoder.h"
+#include "net/Nettext.h"
+#include "net/Tnetmessage.h"
+#include "net/Tnettcpconnection.h"
+#include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tstream.h"
+
+const char* const NetMixedBoundary = "=_NextPart_2rfkqzlmsadvnqw3nerasdf";
+const char* const NetRelatedBoundary = "=_NextPart_2relrfksadvnqqzlmw3nerasdf";
+const char* const NetAlternativeBoundary = "=_NextPart_2altrfkqzlmsadvnqw3nerasdf";
+const char* const NetMIMEPreamble = "This is a multi-part message in MIME format";
+
+namespace {
+
+bool IsCodedTransfer(const std::string& ATransfer)
+{
+    return SameText(ATransfer, "base64") || SameText(ATransfer, "quoted-printable");
+}
+
+// A parameter of a header value: the text after "NAME=" (any case), the
+// text between its double quotes when quoted, else up to ";".
+std::string ParameterOf(const std::string& AValue, const std::string& AName)
+{
+    std::string text = AValue;
+    if (TextPos(UpperCase(AName), UpperCase(text)) == 0)
+        return std::string();
+    CutToken(text, AName, true, false);
+    text = TrimLeft(text);
+    if (!text.empty() && text[0] == '"') {
+        text.erase(0, 1);
+        return CutToken(text, "\"");
+    }
+    return Trim(CutToken(text, ";"));
+}
+
+// Base64 lines into bytes: characters outside the alphabet are skipped and a
+// group may run over a line end, so no line can make the part unreadable.
+class TBase64Lines {
+public:
+    void Add(const std::string& ALine, TStream& ADest)
+    {
+        for (char c : ALine) {
+            if (c == '=') {
+                FPadded = true;
+                continue;
+            }
+            const uint8_t v = NetBase64Table.Decode[static_cast<uint8_t>(c)];
+            if (v == 255 || FPadded)
+                continue;
+            FBits = FBits << 6 | v;
+            if (++FCount == 4) {
+                const char bytes[3] = {static_cast<char>(FBits >> 16), static_cast<char>(FBits >> 8),
+                                       static_cast<char>(FBits)};
+                FOut.append(bytes, 3);
+                FBits = 0;
+                FCount = 0;
+            }
+        }
+        if (FOut.size() >= 65536)
+            Flush(ADest);
+    }
+    void Finish(TStream& ADest)
+    {
+        if (FCount >= 2) {
+            const uint32_t v = FBits << (6 * (4 - FCount));
+            FOut += static_cast<char>(v >> 16);
+            if (FCount == 3)
+                FOut += static_cast<char>(v >> 8);
+        }
+        FCount = 0;
+        Flush(ADest);
+    }
+
+private:
+    void Flush(TStream& ADest)
+    {
+        if (!FOut.empty())
+            ADest.WriteBuffer(FOut.data(), static_cast<int32_t>(FOut.size()));
+        FOut.clear();
+    }
+    std::string FOut;
+    uint32_t FBits = 0;
+    int FCount = 0;
+    bool FPadded = false;
+};
+
+} // namespace
+
+TNetMessageDecoderMIME::TNetMessageDecoderMIME(TComponent* AOwner) : TNetMessageDecoder(AOwner)
+{
+    if (TNetMessage* msg = Message()) {
+        FMIMEBoundary = msg->MIMEBoundary()->Boundary();
+        FBodyEncoded = FMIMEBoundary.empty() && IsCodedTransfer(msg->ContentTransferEncoding());
+    }
+}
+
+TNetMessageDecoderMIME::TNetMessageDecoderMIME(TComponent* AOwner, const std::string& ALine)
+    : TNetMessageDecoderMIME(AOwner)
+{
+    FFirstLine = ALine;
+    FHasFirstLine = true;
+}
+
+TNetMessage* TNetMessageDecoderMIME::Message() const { return dynamic_cast<TNetMessage*>(Owner()); }
+
+bool TNetMessageDecoderMIME::NextLine(std::string& ALine)
+{
+    if (FHasFirstLine) {
+        FHasFirstLine = false;
+        ALine = FFirstLine;
+        return ALine != ".";
+    }
+    return ReadBodyLine(ALine);
+}
+
+void TNetMessageDecoderMIME::ReadHeader()
+{
+    TNetMessage* msg = Message();
+    if (FBodyEncoded && msg) {
+        FHeaders.SetValues("Content-Type", msg->ContentType());
+        FHeaders.SetValues("Content-Transfer-Encoding", msg->ContentTransferEncoding());
+        FHeaders.SetValues("Content-Disposition", msg->ContentDisposition());
+    } else {
+        std::string line;
+        for (;;) {
+            if (!ReadBodyLine(line)) {
+                FPartType = mcptUnknown; // the message ended inside the part's header
+                return;
+            }
+            if (line.empty())
+                break;
+            if (FHeaders.Count() >= NetMaxHeaderLines)
+                continue;
+            if (line[0] == ' ' || line[0] == '\t') {
+                if (FHeaders.Count() == 0)
+                    FHeaders.Add(line.substr(1));
+                else
+                    FHeaders.SetStrings(FHeaders.Count() - 1, FHeaders[FHeaders.Count() - 1] + " " + line.substr(1));
+                continue;
+            }
+            const size_t colon = line.find(':');
+            FHeaders.Add(colon == std::string::npos ? line
+                                                    : line.substr(0, colon) + "=" + Trim(line.substr(colon + 1)));
+        }
+        const std::string boundary = TNetMIMEBoundary::FindBoundary(FHeaders.Values("Content-Type"));
+        if (!boundary.empty()) {
+            if (msg)
+                msg->MIMEBoundary()->Push(boundary);
+            FMIMEBoundary = boundary;
+        }
+    }
+    const std::string contentType = FHeaders.Values("Content-Type");
+    const std::string disposition = FHeaders.Values("Content-Disposition");
+    std::string kind = disposition;
+    if (!SameText(Trim(CutToken(kind, ";")), "attachment") && TextPos("NAME", UpperCase(contentType)) == 0) {
+        FPartType = mcptText;
+        return;
+    }
+    FPartType = mcptAttachment;
+    std::string name = ParameterOf(disposition, "filename=");
+    if (name.empty())
+        name = ParameterOf(contentType, "name=");
+    FFilename = DecodeHeader(name);
+}
+
+TNetMessageDecoder* TNetMessageDecoderMIME::ReadBody(TStream& ADestStream, bool& AMsgEnd)
+{
+    TNetMessage* msg = Message();
+    const std::string transfer = FBodyEncoded && msg ? msg->ContentTransferEncoding()
+                                                     : FHeaders.Values("Content-Transfer-Encoding");
+    const bool base64 = SameText(transfer, "base64");
+    const bool quotedPrintable = SameText(transfer, "quoted-printable");
+    const std::string next = "--" + FMIMEBoundary;
+    const std::string last = next + "--";
+    TBase64Lines base64Lines;
+    TNetMessageDecoder* result = nullptr;
+    std::string line, decoded;
+    for (;;) {
+        if (!NextLine(line)) {
+            AMsgEnd = true;
+            break;
+        }
+        if (!FMIMEBoundary.empty() && SameText(line, next)) {
+            result = new TNetMessageDecoderMIME(Owner());
+            break;
+        }
+        if (!FMIMEBoundary.empty() && SameText(line, last)) {
+            if (msg)
+                msg->MIMEBoundary()->Pop();
+            break;
+        }
+        if (base64)
+            base64Lines.Add(line, ADestStream);
+        else if (quotedPrintable) {
+            decoded.clear();
+            DecodeQuotedPrintable(line + "\r\n", decoded);
+            WriteStringToStream(ADestStream, decoded);
+        } else
+            WriteLnToStream(ADestStream, line);
+    }
+    if (base64)
+        base64Lines.Finish(ADestStream);
+    return result;
+}
+
+TNetMessageDecoder* TNetMessageDecoderInfoMIME::CheckForStart(TNetMessage* ASender, const std::string& ALine)
+{
+    const std::string boundary = ASender->MIMEBoundary()->Boundary();
+    if (!boundary.empty()) {
+        if (SameText(ALine, "--" + boundary))
+            return new TNetMessageDecoderMIME(ASender);
+        return nullptr;
+    }
+    if (IsCodedTransfer(ASender->ContentTransferEncoding()))
+        return new TNetMessageDecoderMIME(ASender, ALine);
+    return nullptr;
+}
+
+void TNetMessageEncoderMIME::Encode(TStream& ASrc, TStream& ADest)
+{
+    ASrc.SetPosition(0);
+    char chunk[57 * 256];
+    std::string out;
+    for (;;) {
+        int32_t got = 0;
+        while (got < static_cast<int32_t>(sizeof chunk)) { // whole lines of 57 bytes
+            const int32_t n = ASrc.Read(chunk + got, static_cast<int32_t>(sizeof chunk) - got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        if (got <= 0)
+            break;
+        out.clear();
+        Encode3to4Lines(reinterpret_cast<const uint8_t*>(chunk), static_cast<size_t>(got), NetBase64Table, 57, "\r\n",
+                        out);
+        WriteStringToStream(ADest, out);
+        if (got < static_cast<int32_t>(sizeof chunk))
+            break;
+    }
+}
+
+void TNetMessageEncoderInfoMIME::InitializeHeaders(TNetMessage* AMsg)
+{
+    TNetMessageParts* parts = AMsg->MessageParts();
+    if (parts->RelatedPartCount() > 0)
+        AMsg->SetContentType("multipart/related; type=\"multipart/alternative\"; boundary=\"" +
+                             std::string(NetRelatedBoundary) + "\"");
+    else if (parts->AttachmentCount() >= 1)
+        AMsg->SetContentType("multipart/mixed; boundary=\"" + std::string(NetMixedBoundary) + "\"");
+    else if (parts->TextPartCount() > 0)
+        AMsg->SetContentType("multipart/alternative; boundary=\"" + std::string(NetMixedBoundary) + "\"");
+}
