@@ -1,5 +1,7 @@
 #include "platform/cab/Cabfiles.h"
 
+#include "platform/kernel/Fileapi.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -61,9 +63,9 @@ INT_PTR CabFileOpen(const char* path, int oflag, int pmode, int* err) {
   // Files that are written are never reached through a symbolic link.
   if ((flags & O_ACCMODE) != O_RDONLY || (oflag & CAB_O_CREAT)) flags |= O_NOFOLLOW;
   mode_t mode = (pmode & CAB_S_IWRITE) || pmode == 0 ? 0666 : 0444;
-  int fd = ::open(path, flags, mode);
+  int fd = ::open(SystemPath(path).c_str(), flags, mode);
   if (fd < 0) return Failed<INT_PTR>(err, -1);
-  if ((oflag & CAB_O_TEMPORARY) && (oflag & CAB_O_CREAT)) unlink(path);
+  if ((oflag & CAB_O_TEMPORARY) && (oflag & CAB_O_CREAT)) unlink(SystemPath(path).c_str());
   return fd;
 }
 
@@ -100,7 +102,9 @@ long CabFileSeek(INT_PTR hf, long dist, int seektype, int* err) {
   return r < 0 ? Failed(err, -1L) : static_cast<long>(r);
 }
 
-int CabFileDelete(const char* path, int* err) { return ::unlink(path) == 0 ? 0 : Failed(err, -1); }
+int CabFileDelete(const char* path, int* err) {
+  return ::unlink(SystemPath(path).c_str()) == 0 ? 0 : Failed(err, -1);
+}
 
 bool CabTempFileName(char* name, int size) {
   const std::string& folder = Temp().Path();
@@ -111,7 +115,9 @@ bool CabTempFileName(char* name, int size) {
   if (fd < 0) return false;
   ::close(fd);
   ::unlink(pattern.c_str());
-  std::memcpy(name, pattern.c_str(), pattern.size() + 1);
+  std::string program = ProgramPath(pattern);
+  if (static_cast<int>(program.size()) >= size) return false;
+  std::memcpy(name, program.c_str(), program.size() + 1);
   return true;
 }
 
@@ -160,7 +166,8 @@ bool CabSetFileDosInfo(INT_PTR hf, USHORT date, USHORT time, USHORT attribs, int
   return true;
 }
 
-INT_PTR CabCreateTarget(const std::string& folder, const std::string& relative, int* err) {
+INT_PTR CabCreateTarget(const std::string& programFolder, const std::string& programRelative, int* err) {
+  std::string folder = SystemPath(programFolder), relative = SystemPath(programRelative);
   int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return Failed<INT_PTR>(err, -1);
   std::size_t start = 0;
@@ -209,7 +216,13 @@ INT_PTR CabCreateTarget(const std::string& folder, const std::string& relative, 
 
 bool CabFileIsReadOnly(const std::string& path) {
   struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0200) == 0;
+  return lstat(SystemPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0200) == 0;
+}
+
+bool CabMakeWritable(const std::string& path) {
+  struct stat st;
+  std::string system = SystemPath(path);
+  return lstat(system.c_str(), &st) == 0 && S_ISREG(st.st_mode) && chmod(system.c_str(), st.st_mode | 0200) == 0;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
-// File services behind the cabinet interfaces' callbacks on this system:
+// File services behind the cabinet interfaces' callbacks on this system
+// (paths are the program's code-page texts, turned into file names here):
 // the C run-time style open flags translated to POSIX, a private folder for
 // temporary files, DOS dates and attributes of files, and the creation of
 // extracted files that never leaves their target folder.
@@ -40,5 +41,7 @@ INT_PTR CabCreateTarget(const std::string& folder, const std::string& relative, 
 
 // True when path names an existing regular file without write permission.
 bool CabFileIsReadOnly(const std::string& path);
+// Gives an existing regular file (never a link) write permission again.
+bool CabMakeWritable(const std::string& path);
 
 }  // namespace platform

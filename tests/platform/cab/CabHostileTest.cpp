@@ -1,6 +1,6 @@
 // Cabinets that are broken or made to harm: each is refused with the
 // library's error code, and nothing is written outside the target folder.
-#include "Cabtesting.h"
+#include "tests/platform/cab/testing/Cabtesting.h"
 
 #include "platform/cab/Cabfiles.h"
 #include "platform/cab/Fci.h"

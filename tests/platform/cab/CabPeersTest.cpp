@@ -1,5 +1,5 @@
 // Our cabinets read by cabextract and gcab, and gcab's cabinets read by us.
-#include "Cabtesting.h"
+#include "tests/platform/cab/testing/Cabtesting.h"
 
 #include <gtest/gtest.h>
 

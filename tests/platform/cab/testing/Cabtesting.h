@@ -3,16 +3,19 @@
 // content, the peers on the command line, and the engine driven through its
 // interfaces with the system's file callbacks.
 
+#include "tests/support/Testsupport.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace cabtest {
 
-// A fresh, empty folder under $QUILLARAN_TEST_TMP for one test.
+// A folder of that name in the running test's scratch folder.
 std::string Folder(const std::string& name);
 
-std::string ReadFile(const std::string& path);
+using testsupport::ReadFile;
+// Writes a file, making its folder first.
 void WriteFile(const std::string& path, const std::string& bytes);
 // Text and random bytes mixed, reproducible from seed.
 std::string MixedBytes(std::size_t size, unsigned seed);

@@ -1,9 +1,11 @@
-#include "Cabtesting.h"
+#include "tests/platform/cab/testing/Cabtesting.h"
 
 #include "platform/cab/Cabfiles.h"
 #include "platform/cab/Cabmembername.h"
 #include "platform/cab/Fci.h"
 #include "platform/cab/Fdi.h"
+
+#include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +22,14 @@ namespace fs = std::filesystem;
 namespace cabtest {
 
 std::string Folder(const std::string& name) {
-  const char* root = std::getenv("QUILLARAN_TEST_TMP");
-  fs::path p = fs::path(root ? root : "/tmp/quillaran-test") / "cab" / name;
-  fs::remove_all(p);
+  fs::path p = fs::path(testsupport::ScratchFolder()) / name;
   fs::create_directories(p);
   return p.string();
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
   fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  testsupport::WriteFile(path, bytes);
 }
 
 std::string MixedBytes(std::size_t size, unsigned seed) {
@@ -56,14 +49,10 @@ std::string MixedBytes(std::size_t size, unsigned seed) {
 }
 
 int Shell(const std::string& command, std::string* out) {
-  FILE* p = popen((command + " 2>&1").c_str(), "r");
-  if (!p) return -1;
-  std::string text;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-  int rc = pclose(p);
+  int status = -1;
+  std::string text = testsupport::Run(command + " 2>&1", &status);
   if (out) *out = text;
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  return status;
 }
 
 namespace {

@@ -1,0 +1,190 @@
+#include "net/Tcabreader.h"
+#include "net/Tcabwriter.h"
+#include "platform/cab/Cabmembername.h"
+#include "tests/platform/cab/testing/Cabtesting.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace cabtest;
+
+namespace {
+
+std::string Raw(const std::string& dir, const std::string& name, const RawCabinet& cab) {
+  WriteFile(dir + "/" + name, BuildRaw(cab));
+  return dir + "/" + name;
+}
+
+template <typename F>
+ECabinet Raised(F&& f) {
+  try {
+    f();
+  } catch (const ECabinet& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no ECabinet";
+  return ECabinet(ERF{}, false);
+}
+
+}  // namespace
+
+TEST(TCabReader, UnpacksGcabCabinetsWithFoldersAndTimes) {
+  std::string dir = Folder("gcab");
+  WriteFile(dir + "/src/a.txt", "alpha");
+  WriteFile(dir + "/src/sub/b.bin", MixedBytes(100000, 2));
+  WriteFile(dir + "/src/empty", "");
+  std::string text;
+  ASSERT_EQ(Shell("cd " + dir + "/src && touch -d '2023-03-04 05:06:08' a.txt && gcab -c -z ../g.cab a.txt sub/b.bin empty", &text), 0) << text;
+  TCabReader r(nullptr);
+  std::vector<std::string> copied;
+  r.OnCopyFile = [&](TObject*, const std::string& name, int32_t size, uint16_t, uint16_t, uint16_t, uint16_t,
+                     std::string& target, bool&) {
+    copied.push_back(name + "=" + std::to_string(size));
+    EXPECT_EQ(target.substr(target.size() - name.size()), platform::CabMemberPath(name));
+  };
+  r.Extract(dir + "/g.cab", dir + "/out");
+  EXPECT_EQ(copied, (std::vector<std::string>{"a.txt=5", "sub\\b.bin=100000", "empty=0"}));
+  EXPECT_EQ(ReadFile(dir + "/out/a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(dir + "/out/sub/b.bin"), MixedBytes(100000, 2));
+  EXPECT_TRUE(fs::exists(dir + "/out/empty"));
+  struct stat st;
+  ASSERT_EQ(stat((dir + "/out/a.txt").c_str(), &st), 0);
+  struct stat src;
+  ASSERT_EQ(stat((dir + "/src/a.txt").c_str(), &src), 0);
+  EXPECT_EQ(st.st_mtime, src.st_mtime);
+}
+
+TEST(TCabReader, MissingCabinetGivesTheLibrarysTextAndTheSystemsMessage) {
+  std::string dir = Folder("missing");
+  TCabReader r(nullptr);
+  ECabinet e = Raised([&] { r.Extract(dir + "/nothere.cab", dir + "/out"); });
+  EXPECT_EQ(e.Message(), "Cabinet not found [0x0001].\r\nThe system cannot find the file specified. [0x0002].");
+  EXPECT_EQ(e.ErrorCode(), 1);
+  EXPECT_EQ(e.SystemErrorCode(), 2);
+  EXPECT_TRUE(e.ErrorPresent());
+  EXPECT_FALSE(e.IsCompressionError());
+  EXPECT_EQ(ECabinet(ERF{}, false).Message(), "FDI error");
+  EXPECT_EQ(ECabinet(ERF{}, true).Message(), "FCI error");
+  EXPECT_EQ(ECabinet(ERF{42, 0, TRUE}, false).Message(), "FDI error [0x002A]");
+}
+
+TEST(TCabReader, ReadOnlyTargetsAndTheTargetEvent) {
+  std::string dir = Folder("readonly");
+  std::string cab = Raw(dir, "r.cab", RawOf({{"keep.txt", "new"}, {"skip.txt", "zzz"}, {"moved.txt", "mm"}}));
+  WriteFile(dir + "/out/keep.txt", "old");
+  chmod((dir + "/out/keep.txt").c_str(), 0444);
+  TCabReader r(nullptr);
+  r.SetOptions({croDontOverwriteReadOnlyFiles});
+  r.OnCopyFile = [&](TObject*, const std::string& name, int32_t, uint16_t, uint16_t, uint16_t, uint16_t,
+                     std::string& target, bool&) {
+    if (name == "skip.txt") target.clear();
+    if (name == "moved.txt") target = dir + "/elsewhere/moved.txt";
+  };
+  r.Extract(cab, dir + "/out");
+  EXPECT_EQ(ReadFile(dir + "/out/keep.txt"), "old");
+  EXPECT_FALSE(fs::exists(dir + "/out/skip.txt"));
+  EXPECT_EQ(ReadFile(dir + "/elsewhere/moved.txt"), "mm");
+
+  TCabReader plain(nullptr);
+  plain.Extract(cab, dir + "/out");
+  EXPECT_EQ(ReadFile(dir + "/out/keep.txt"), "new");
+}
+
+TEST(TCabReader, FilesMarkedToRunAreNeverStarted) {
+  std::string dir = Folder("exec");
+  WriteFile(dir + "/run.sh", "#!/bin/sh\ntouch " + dir + "/ran\n");
+  chmod((dir + "/run.sh").c_str(), 0755);
+  {
+    TCabWriter w(nullptr);
+    w.SetCompressionType(cctMsZip);
+    w.Open(dir + "/x.cab");
+    w.AddFile(dir + "/run.sh", "run.sh", true);
+    w.Close(true);
+  }
+  TCabReader r(nullptr);
+  r.SetOptions({croExecuteOnExtract});
+  bool sawExec = false;
+  r.OnCloseFile = [&](TObject*, const std::string&, uint16_t, uint16_t, uint16_t, uint16_t, bool& exec,
+                      const std::string& target, bool&) {
+    sawExec = exec;
+    EXPECT_EQ(target, dir + "/out/run.sh");
+  };
+  r.Extract(dir + "/x.cab", dir + "/out");
+  EXPECT_TRUE(sawExec);
+  EXPECT_TRUE(fs::exists(dir + "/out/run.sh"));
+  EXPECT_FALSE(fs::exists(dir + "/ran"));
+}
+
+TEST(TCabReader, HostileCabinetsAreRefusedAndLeaveNothingBehind) {
+  std::string dir = Folder("hostile");
+  TCabReader r(nullptr);
+  ECabinet e = Raised([&] { r.Extract(Raw(dir, "n.cab", RawOf({{"ok", "1"}, {"..\\..\\evil", "2"}})), dir + "/out"); });
+  EXPECT_EQ(e.Message(), "Cabinet file is corrupt [0x0004]");
+  EXPECT_FALSE(fs::exists(dir + "/evil"));
+  EXPECT_FALSE(fs::exists(dir + "/out/ok"));
+
+  // A checksum fails in the second block: the half-written file is removed.
+  std::string bytes = BuildRaw(RawOf({{"first", "1"}, {"big", MixedBytes(80000, 9)}}));
+  bytes[bytes.size() - 100] ^= 1;
+  WriteFile(dir + "/c.cab", bytes);
+  e = Raised([&] { r.Extract(dir + "/c.cab", dir + "/out2"); });
+  EXPECT_EQ(e.ErrorCode(), FDIERROR_CORRUPT_CABINET);
+  EXPECT_EQ(ReadFile(dir + "/out2/first"), "1");
+  EXPECT_FALSE(fs::exists(dir + "/out2/big"));
+
+  // More output than the caller allows.
+  r.SetOutputLimit(50000);
+  e = Raised([&] { r.Extract(Raw(dir, "b.cab", RawOf({{"big", std::string(60000, 'b')}})), dir + "/out3"); });
+  EXPECT_EQ(e.Message(), "Failure decompressing data from a cabinet file [0x0007]");
+  EXPECT_FALSE(fs::exists(dir + "/out3/big"));
+}
+
+TEST(TCabReader, CabinetsThatNameEachOtherAsNextAreReadOnce) {
+  std::string dir = Folder("loop");
+  RawCabinet one = RawOf({{"one", "1"}});
+  one.flags = 2;
+  one.nextName = "two.cab";
+  RawCabinet two = RawOf({{"two", "2"}});
+  two.flags = 3;
+  two.index = 1;
+  two.prevName = "one.cab";
+  two.nextName = "one.cab";
+  Raw(dir, "two.cab", two);
+  TCabReader r(nullptr);
+  ECabinet e = Raised([&] { r.Extract(Raw(dir, "one.cab", one), dir + "/out"); });
+  EXPECT_EQ(e.Message(), "Cabinet returned on fdintNEXT_CABINET is incorrect [0x000A]");
+  EXPECT_EQ(ReadFile(dir + "/out/two"), "2");
+
+  RawCabinet self = RawOf({{"self", "s"}});
+  self.flags = 2;
+  self.nextName = "self.cab";
+  e = Raised([&] { r.Extract(Raw(dir, "self.cab", self), dir + "/out"); });
+  EXPECT_EQ(e.ErrorCode(), FDIERROR_WRONG_CABINET);
+}
+
+TEST(TCabReader, PartialFilesAndCabinetInfoOfASet) {
+  std::string dir = Folder("set");
+  std::string big = MixedBytes(200000, 31);
+  WriteFile(dir + "/big", big);
+  {
+    TCabWriter w(nullptr);
+    w.SetCompressionType(cctNone);
+    w.SetCabinetSizeThreshold(80000);
+    w.Open(dir + "/s.cab");
+    w.AddFile(dir + "/big", "big", false);
+    w.Close(true);
+  }
+  TCabReader r(nullptr);
+  std::vector<std::string> infos, partial;
+  r.OnCabinetInfo = [&](TObject*, const std::string& next, const std::string&, const std::string&, uint16_t, uint16_t no,
+                        bool&) { infos.push_back(std::to_string(no) + ">" + next); };
+  r.OnCopyPartialFile = [&](TObject*, const std::string& name, const std::string& start, const std::string&,
+                            const std::string&, bool&) { partial.push_back(name + "<" + start); };
+  r.Extract(dir + "/s.cab", dir + "/out");
+  EXPECT_EQ(ReadFile(dir + "/out/big"), big);
+  EXPECT_EQ(infos, (std::vector<std::string>{"0>s1.cab", "1>s2.cab", "2>", "2>"}));
+  EXPECT_EQ(partial, (std::vector<std::string>{"big<s1.cab"}));
+}
