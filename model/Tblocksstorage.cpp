@@ -171,7 +171,9 @@ std::string TBlocksStorage::LoadTexts(TBufReader& reader) {
   if (reader.IsFailed()) return "файл обрезан";
   if (count != uint32_t(Count())) return "число текстов не равно числу блоков";
   for (uint32_t i = 0; i < count; ++i) {
-    TDiscBlockStr& str = TextItems[int(i)].Str;
+    TStrHashItem& item = TextItems[int(i)];
+    TDiscBlockStr& str = item.Str;
+    item.Place = uint32_t(reader.Position());
     str.Text.LoadFromBufReader(reader);
     str.URL.LoadFromBufReader(reader);
     str.FormulaText.LoadFromBufReader(reader);

@@ -16,8 +16,8 @@ struct TDiscBlockStr {
   bool operator==(const TDiscBlockStr& other) const;
 };
 
-// A block's text item: its texts and where they were found in the block text file of
-// the set last saved or loaded.
+// A block's text item: its texts and where they were found in the content of the block
+// text file when it was loaded (0 for texts not loaded from a file).
 struct TStrHashItem {
   TDiscBlockStr Str;
   uint32_t Place = 0;

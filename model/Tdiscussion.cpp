@@ -106,6 +106,10 @@ std::string TDiscussion::ParseFile(int file, const std::string& content, TDiscus
       if (author.Deleted > 1 || author.Subscriber > 1 || author.Unsubscribed > 1 || author.IdentsGiven > 1 ||
           author.Robot > 1)
         return "неверный флаг автора " + std::to_string(i);
+      // Authors are found by these identifiers: each names one author.
+      if ((author.ADIdent != NoADIdent && into.Authors.FindAuthorByADIdent(author.ADIdent) != index) ||
+          into.Authors.FindAuthorByLIdent(author.LIdent) != (author.LIdent.IsEmpty() ? -1 : index))
+        return "повторный идентификатор автора " + std::to_string(i);
     }
   } else if (file == 9) {
     const uint32_t count = r.ReadDWord();

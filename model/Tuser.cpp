@@ -82,6 +82,9 @@ std::string TUser::LoadFromBufReader(TBufReader& r) {
     Pairs[index].Second.LoadFromBufReader(r);
     Pairs[index].RelationType = r.ReadByte();
     if (r.IsFailed()) return "файл обрезан";
+    for (const TBrowseItemIdent* ident : {&Pairs[index].First, &Pairs[index].Second})
+      if (ident->Kind > BrowseItem_Folder || (ident->Kind == BrowseItem_Block && !IsValidStorageType(ident->Code.StorageType)))
+        return "неверный идентификатор элемента просмотра";
   }
   const uint32_t visited = r.ReadDWord();
   if (r.IsFailed()) return "файл обрезан";

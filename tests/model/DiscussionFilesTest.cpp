@@ -159,6 +159,31 @@ TEST_F(DiscussionFiles, UnsoundContentIsRefused) {
     EXPECT_NE(Reports().back().find(TDiscussionFileSet::Names[c.file]), std::string::npos) << Reports().back();
     WriteWithContent(Folder(), c.file, saved.ComposeFile(c.file));
   }
+  // Records that are sound one by one but not together, or name what cannot be.
+  const auto refused = [&](int file, const std::string& content) {
+    WriteWithContent(Folder(), file, content);
+    TError::Instance().Reset();
+    TDiscussion d;
+    d.Folder = Folder();
+    EXPECT_FALSE(d.Load()) << file;
+  };
+  saved.Authors.Author(1).ADIdent = 0;
+  refused(8, saved.ComposeFile(8));
+  saved.Authors.Author(1).ADIdent = 1;
+  saved.Authors.Author(1).LIdent = saved.Authors.Author(0).LIdent;
+  refused(8, saved.ComposeFile(8));
+  saved.Authors.Author(1).LIdent = TStr();
+  saved.User.Pairs[0].First.Kind = 9;
+  refused(10, saved.ComposeFile(10));
+  saved.User.Pairs[0].First.Kind = BrowseItem_Block;
+  WriteWithContent(Folder(), 8, saved.ComposeFile(8));
+  WriteWithContent(Folder(), 10, saved.ComposeFile(10));
+  {
+    TError::Instance().Reset();
+    TDiscussion d;
+    d.Folder = Folder();
+    ASSERT_TRUE(d.Load()) << (Reports().empty() ? "" : Reports().back());
+  }
   // An upper block code that names no block.
   TDiscussion broken;
   MakeRoot(broken, Folder());
