@@ -33,9 +33,7 @@ TStr& TStr::operator=(TStr&& other) noexcept {
 }
 
 void TStr::Assign(std::string_view text) {
-  // A text stops at its first zero character.
-  size_t n = text.find('\0');
-  if (n == std::string_view::npos) n = text.size();
+  size_t n = text.size();
   char* fresh = nullptr;
   if (n > 0) {
     fresh = NewText(n);
@@ -65,7 +63,7 @@ size_t TStr::Pos(std::string_view what, size_t from) const {
 }
 
 int TStr::Compare(const TStr& other) const {
-  int r = std::strcmp(c_str(), other.c_str());
+  int r = View().compare(other.View());  // bytes compare as unsigned values
   return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
@@ -86,11 +84,6 @@ void TStr::LoadFromBufReader(TBufReader& reader) {
   // Read straight into the new text: one allocation a text.
   char* fresh = NewText(n);
   if (!reader.ReadBytes(fresh, n)) {
-    FreeText(fresh);
-    return;
-  }
-  if (std::memchr(fresh, '\0', n)) {  // a text stops at its first zero character
-    Assign(std::string_view(fresh, n));
     FreeText(fresh);
     return;
   }

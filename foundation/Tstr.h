@@ -1,7 +1,9 @@
 #pragma once
 // The program's text: one pointer to a zero-terminated text in the code page,
 // null for the empty text. Stored in files as a 16-bit length and the
-// characters without terminator. The length is kept in front of the text.
+// characters without terminator. The length is kept in front of the text, so a
+// text keeps every byte it was given or read, a zero byte too (C callers of
+// c_str() then see it end there).
 
 #include <cstdint>
 #include <cstring>
@@ -17,6 +19,7 @@ class TStr {
 
   TStr() = default;
   TStr(const char* text) { Assign(text ? std::string_view(text) : std::string_view()); }
+  TStr(const char* text, size_t length) { Assign(std::string_view(text, length)); }
   TStr(std::string_view text) { Assign(text); }
   TStr(const std::string& text) { Assign(text); }
   TStr(const TStr& other) { Assign(other.View()); }

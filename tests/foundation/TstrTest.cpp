@@ -28,8 +28,10 @@ TEST(Tstr, EmptyIsNullAndTextsCopyMoveAndCompare) {
 
   c = "";
   EXPECT_TRUE(c.IsEmpty());
-  c = std::string("x\0y", 3);  // a text ends at its first zero character
-  EXPECT_EQ(c, "x");
+  c = std::string("x\0y", 3);  // every byte is kept
+  EXPECT_EQ(c.Length(), 3u);
+  EXPECT_EQ(c.View(), std::string_view("x\0y", 3));
+  EXPECT_STREQ(c.c_str(), "x");
 }
 
 TEST(Tstr, AppendAndPos) {
