@@ -195,8 +195,10 @@ TNetMessageDecoder* TNetMessageDecoderMIME::ReadBody(TStream& ADestStream, bool&
         if (base64)
             base64Lines.Add(line, ADestStream);
         else if (quotedPrintable) {
+            // A line that ends in "=" goes on in the next one (a soft line break).
             decoded.clear();
-            DecodeQuotedPrintable(line + "\r\n", decoded);
+            const std::string trimmed = TrimRight(line);
+            DecodeQuotedPrintable(!trimmed.empty() && trimmed.back() == '=' ? trimmed : line + "\r\n", decoded);
             WriteStringToStream(ADestStream, decoded);
         } else
             WriteLnToStream(ADestStream, line);
