@@ -137,14 +137,15 @@ bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation,
   return CloseHandle(handle) && ok;
 }
 
-std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& content) {
-  content.clear();
+std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& data,
+                               std::string_view& content) {
+  content = {};
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return "файл не открывается";
   DWORD high = 0;
   const DWORD low = GetFileSize(handle, &high);
-  std::string data;
+  data.clear();
   bool ok = low != INVALID_FILE_SIZE && high == 0 && low < 0x7FFFFFFFu;
   if (ok) {
     data.resize(low);
@@ -166,6 +167,6 @@ std::string ReadDiscussionFile(const std::string& path, int file, uint32_t gener
   if (version != TDiscussionFileSet::Version(file)) return "неверная версия формата " + std::to_string(version);
   if (number != file) return "чужой файл";
   if (stored != generation) return "файл из другого сохранения";
-  content.assign(data, HeaderSize, data.size() - HeaderSize - 8);
+  content = std::string_view(data).substr(HeaderSize, data.size() - HeaderSize - 8);
   return {};
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 inline constexpr uint32_t DiscussionFileEndMarker = 0x21444E45;
 inline constexpr uint16_t BlockFileVersion = 7;
@@ -39,6 +40,7 @@ struct TDiscussionFileSet {
 // Writes a file of the set: the header, the content, then u32 CRC-32 of all bytes before it
 // and the end marker; flushed to the disk. False when any step failed.
 bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation, const std::string& content);
-// Reads a file of the set and checks its header, check sum and end; the content between
-// header and trailer, or what is wrong.
-std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& content);
+// Reads a file of the set into data and checks its header, check sum and end; content
+// views the bytes between header and trailer. An empty text, or what is wrong.
+std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& data,
+                               std::string_view& content);

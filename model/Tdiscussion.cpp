@@ -89,8 +89,8 @@ std::string TDiscussion::ComposeFile(int file) const {
 }
 
 // Parses one file's content into `into`; an empty text when it is sound.
-std::string TDiscussion::ParseFile(int file, const std::string& content, TDiscussion& into, bool infoOnly) {
-  TBufReader r{std::string_view(content)};
+std::string TDiscussion::ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly) {
+  TBufReader r{content};
   std::string fault;
   if (file < 8) {
     TBlocksStorage& storage = *into.Storages.GetStorage(uint8_t(file / 2 + 1));
@@ -186,9 +186,10 @@ bool TDiscussion::Load(bool infoOnly) {
   }
   auto fresh = std::make_unique<TDiscussion>();
   const int first = infoOnly ? TDiscussionFileSet::Count - 1 : 0;
+  std::string buffer;
   for (int file = first; file < TDiscussionFileSet::Count; ++file) {
-    std::string content;
-    std::string fault = ReadDiscussionFile(set.Paths[file], file, set.Generation, content);
+    std::string_view content;
+    std::string fault = ReadDiscussionFile(set.Paths[file], file, set.Generation, buffer, content);
     if (fault.empty()) fault = ParseFile(file, content, *fresh, infoOnly);
     if (!fault.empty()) {
       TError::Report("TDiscussion::Load - файл " + set.Paths[file] + " повреждён: " + fault);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TDiscussionsManager;
 
@@ -87,7 +88,7 @@ private:
   uint32_t Generation = 0;  // of the set last loaded or saved
 
   void ClearContent();
-  static std::string ParseFile(int file, const std::string& content, TDiscussion& into, bool infoOnly);
+  static std::string ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly);
   std::string ResolveLinks(int& file);
   bool SaveFailed(const std::string& path);
   void CheckDuplicatedMIdent();
