@@ -1,19 +1,16 @@
 #include "platform/rtl/Exception.h"
 
-#include <cstring>
+#include "platform/kernel/Fileapi.h"
 
 void Abort() { throw EAbort(); }
 
-std::string SysErrorMessage(int ErrorCode) {
-  char buf[256];
-  // The GNU variant may return a static text instead of filling buf.
-  const char* text = strerror_r(ErrorCode, buf, sizeof buf);
-  return text ? std::string(text) : std::string();
-}
+std::string SysErrorMessage(uint32_t ErrorCode) { return platform::ErrorText(ErrorCode); }
 
-void RaiseLastOSError(int ErrorCode) {
+void RaiseLastOSError() { RaiseLastOSError(GetLastError()); }
+
+void RaiseLastOSError(uint32_t ErrorCode) {
   if (ErrorCode != 0)
     throw EOSError("System Error.  Code: " + std::to_string(ErrorCode) + ".\r\n" + SysErrorMessage(ErrorCode),
-                   ErrorCode);
+                   static_cast<int>(ErrorCode));
   throw EOSError("A call to an OS function failed", 0);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/rtl/Tobject.h"
 
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -70,7 +71,7 @@ RTL_EXCEPTION(EThread, Exception);
 RTL_EXCEPTION(EIniFileException, Exception);
 RTL_EXCEPTION(ERegistryException, Exception);
 
-// An operating-system call failed; ErrorCode is the system's error number.
+// An operating-system call failed; ErrorCode is the kernel's error code (GetLastError).
 class EOSError : public Exception {
  public:
   explicit EOSError(std::string Msg, int ErrorCode = 0) : Exception(std::move(Msg)), errorCode_(ErrorCode) {}
@@ -83,8 +84,10 @@ class EOSError : public Exception {
 // Raises EAbort: leaves the current operation without a message.
 [[noreturn]] void Abort();
 
-// The system's text for an error number (errno).
-std::string SysErrorMessage(int ErrorCode);
+// The system's text for a kernel error code.
+std::string SysErrorMessage(uint32_t ErrorCode);
 
-// Raises EOSError for the error number, "System Error.  Code: N.\r\n<text>".
-[[noreturn]] void RaiseLastOSError(int ErrorCode);
+// Raises EOSError "System Error.  Code: N.\r\n<text>" for the kernel error
+// code, by default the calling thread's last error.
+[[noreturn]] void RaiseLastOSError();
+[[noreturn]] void RaiseLastOSError(uint32_t ErrorCode);

@@ -1,6 +1,6 @@
 #include "platform/rtl/Tfilestream.h"
 
-#include "platform/kernel/Codepage.h"
+#include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Exception.h"
 
 #include <cerrno>
@@ -9,8 +9,6 @@
 #include <unistd.h>
 
 namespace {
-
-const char kSharingViolation[] = "The process cannot access the file because it is being used by another process.";
 
 // The lock that stands for a share mode; 0 for none.
 int LockFor(uint16_t share) {
@@ -56,41 +54,41 @@ int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 
 void THandleStream::SetSize(int64_t NewSize) {
   int64_t pos = Seek(0, soCurrent);
-  if (::ftruncate(handle_, static_cast<off_t>(NewSize)) != 0) RaiseLastOSError(errno);
+  if (::ftruncate(handle_, static_cast<off_t>(NewSize)) != 0) RaiseLastOSError(platform::ErrorFromErrno(errno));
   if (pos > NewSize) Seek(NewSize, soBeginning);
 }
 
 TFileStream::TFileStream(const std::string& AFileName, uint16_t Mode) : THandleStream(-1), fileName_(AFileName) {
   const bool create = (Mode & fmCreate) == fmCreate;
-  const std::string path = platform::AnsiToUtf8(AFileName);
+  const std::string path = platform::SystemPath(AFileName);
   int flags = O_CLOEXEC;
   if (create) flags |= O_RDWR | O_CREAT;
   else if ((Mode & 3) == fmOpenWrite) flags |= O_WRONLY;
   else if ((Mode & 3) == fmOpenReadWrite) flags |= O_RDWR;
   else flags |= O_RDONLY;
 
-  auto fail = [&](int err, const std::string& reason) {
+  auto fail = [&](DWORD code) {
     std::string msg = std::string(create ? "Cannot create file \"" : "Cannot open file \"") + AFileName + "\". " +
-                      (reason.empty() ? SysErrorMessage(err) : reason);
+                      SysErrorMessage(code);
     if (create) throw EFCreateError(msg);
     throw EFOpenError(msg);
   };
 
   int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) fail(errno, "");
+  if (fd < 0) fail(create && errno == ENOENT ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
   if (int lock = LockFor(create ? (Mode & 0x00F0) : Mode)) {
     int r;
     do r = ::flock(fd, lock | LOCK_NB); while (r != 0 && errno == EINTR);
     if (r != 0) {
       int err = errno;
       ::close(fd);
-      fail(err, err == EWOULDBLOCK ? kSharingViolation : "");
+      fail(err == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : platform::ErrorFromErrno(err));
     }
   }
   if (create && ::ftruncate(fd, 0) != 0) {
     int err = errno;
     ::close(fd);
-    fail(err, "");
+    fail(platform::ErrorFromErrno(err));
   }
   handle_ = fd;
 }

@@ -101,13 +101,13 @@ TEST(Tstream, FileStreamModesAndRefusals) {
     TFileStream f(dir + "/missing.bin", fmOpenRead);
     FAIL() << "opened a missing file";
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message(), "Cannot open file \"" + dir + "/missing.bin\". No such file or directory");
+    EXPECT_EQ(e.Message(), "Cannot open file \"" + dir + "/missing.bin\". The system cannot find the file specified.");
   }
   try {
     TFileStream f(dir + "/no/such/folder.bin", fmCreate);
     FAIL() << "created a file in a missing folder";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Cannot create file \"" + dir + "/no/such/folder.bin\". No such file or directory");
+    EXPECT_EQ(e.Message(), "Cannot create file \"" + dir + "/no/such/folder.bin\". The system cannot find the path specified.");
   }
   // EFOpenError and EFCreateError are stream errors and exceptions.
   EXPECT_THROW(TFileStream(dir + "/missing.bin", fmOpenRead), EFileStreamError);
