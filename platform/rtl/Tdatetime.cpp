@@ -1,12 +1,12 @@
 #include "platform/rtl/Tdatetime.h"
 
+#include "platform/rtl/Exception.h"
 #include "platform/rtl/Formatsettings.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <ctime>
-#include <stdexcept>
 #include <sys/time.h>
 
 namespace {
@@ -250,13 +250,13 @@ bool TryEncodeTime(int Hour, int Min, int Sec, int MSec, TDateTime& Result) {
 
 TDateTime EncodeDate(int Year, int Month, int Day) {
   TDateTime r;
-  if (!TryEncodeDate(Year, Month, Day, r)) throw std::invalid_argument("Invalid argument to date encode");
+  if (!TryEncodeDate(Year, Month, Day, r)) throw EConvertError("Invalid argument to date encode");
   return r;
 }
 
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec) {
   TDateTime r;
-  if (!TryEncodeTime(Hour, Min, Sec, MSec, r)) throw std::invalid_argument("Invalid argument to time encode");
+  if (!TryEncodeTime(Hour, Min, Sec, MSec, r)) throw EConvertError("Invalid argument to time encode");
   return r;
 }
 

@@ -27,7 +27,8 @@ int DaysInAMonth(int Year, int Month);
 // seconds 0..59, milliseconds 0..999).
 bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Result);
 bool TryEncodeTime(int Hour, int Min, int Sec, int MSec, TDateTime& Result);
-// The same, raising an exception on a part out of range.
+// The same, raising EConvertError "Invalid argument to date encode" (or
+// "... time encode") on a part out of range.
 TDateTime EncodeDate(int Year, int Month, int Day);
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 

@@ -289,3 +289,15 @@ void TStrings::PutObject(int, TObject*) {}
 void TStrings::SetUpdateState(bool) {}
 
 int TStrings::CompareStrings(const std::string& S1, const std::string& S2) const { return AnsiCompareText(S1, S2); }
+
+void AssignTexts(TStrings* Strings, const std::vector<std::string>& Texts) {
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    for (const std::string& t : Texts) Strings->Add(t);
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}

@@ -7,6 +7,7 @@
 #include "platform/rtl/Tobject.h"
 
 #include <string>
+#include <vector>
 
 class TStream;
 
@@ -95,3 +96,6 @@ class TStrings : public TPersistent {
   char quoteChar_ = '"';
   char nameValueSeparator_ = '=';
 };
+
+// Replaces the texts of a list in one update (one change notification).
+void AssignTexts(TStrings* Strings, const std::vector<std::string>& Texts);
