@@ -23,6 +23,7 @@
 #include "platform/rtl/Formatsettings.h"
 #include "platform/rtl/Numconv.h"
 #include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tickcount.h"
 #include "platform/rtl/Tbits.h"
 #include "platform/rtl/Tclassregistry.h"
 #include "platform/rtl/Tcollection.h"

@@ -38,9 +38,10 @@ std::string ThreadText(std::thread::id id) {
 }  // namespace
 
 std::thread::id MainThreadID() { return kMainThread; }
-bool IsMainThread() { return std::this_thread::get_id() == kMainThread; }
 
 namespace platform {
+
+bool IsMainThread() { return std::this_thread::get_id() == kMainThread; }
 
 void SetSynchronizeWakeup(std::function<void()> Wakeup) {
   std::lock_guard<std::mutex> lock(Queue().mutex);
@@ -50,7 +51,7 @@ void SetSynchronizeWakeup(std::function<void()> Wakeup) {
 }  // namespace platform
 
 bool CheckSynchronize(int Timeout) {
-  if (!IsMainThread())
+  if (!platform::IsMainThread())
     throw EThread("CheckSynchronize called from thread " + ThreadText(std::this_thread::get_id()) +
                   ", which is NOT the main thread");
   SyncQueue& q = Queue();
@@ -77,7 +78,7 @@ bool CheckSynchronize(int Timeout) {
 }
 
 void TThread::Synchronize(TThread*, const TThreadMethod& Method) {
-  if (IsMainThread()) {
+  if (platform::IsMainThread()) {
     Method();
     return;
   }
@@ -154,7 +155,7 @@ int TThread::WaitFor() {
   if (freeOnTerminate_) throw EThread("Cannot wait for a thread that frees itself");
   if (std::this_thread::get_id() == threadId_) throw EThread("A thread cannot wait for itself");
   SyncQueue& q = Queue();
-  if (IsMainThread()) {
+  if (platform::IsMainThread()) {
     // Keep running synchronised methods: the thread may be waiting in one.
     while (true) {
       CheckSynchronize();

@@ -105,9 +105,11 @@ bool CheckSynchronize(int Timeout = 0);
 
 // The thread that initialised the program.
 std::thread::id MainThreadID();
-bool IsMainThread();
 
 namespace platform {
+
+// True on the thread that initialised the program.
+bool IsMainThread();
 
 // Called whenever a method is queued for the main thread, so that a message
 // loop asleep in its wait can wake and call CheckSynchronize.

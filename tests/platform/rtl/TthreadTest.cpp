@@ -1,6 +1,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Tcriticalsection.h"
 #include "platform/rtl/Tevent.h"
+#include "platform/rtl/Tickcount.h"
 #include "platform/rtl/Tthread.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ class TCounter : public TThread {
       int n = ++count;
       if (n % 10 == 0)
         Synchronize([this, n] {
-          EXPECT_TRUE(IsMainThread());
+          EXPECT_TRUE(platform::IsMainThread());
           seenOnMain = n;
         });
       std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -76,7 +77,7 @@ TEST(Tthread, ExceptionsReachTheirThreadAndOnTerminateRunsOnMain) {
   bool terminatedOnMain = false;
   auto* t = NewThread<TFailing>();
   t->OnTerminate = [&](TObject* sender) {
-    terminatedOnMain = IsMainThread() && sender == t;
+    terminatedOnMain = platform::IsMainThread() && sender == t;
   };
   t->WaitFor();  // on the main thread WaitFor runs the synchronised methods
   EXPECT_EQ(t->caught, "bad value");
@@ -158,6 +159,29 @@ TEST(Tthread, CheckSynchronizeBelongsToTheMainThread) {
   t.join();
   EXPECT_EQ(message.rfind("CheckSynchronize called from thread ", 0), 0u);
   EXPECT_NE(message.find("which is NOT the main thread"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+uint64_t gFakeTicks = 0;
+uint64_t FakeTicks() { return gFakeTicks; }
+
+TEST(Tickcount, SteadyAndReplaceable) {
+  uint64_t a = GetTickCount64();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  uint64_t b = GetTickCount64();
+  EXPECT_GE(b - a, 19u);
+  EXPECT_LT(b - a, 5000u);
+  platform::SetTickCountSource(FakeTicks);
+  gFakeTicks = 0x1'0000'0005ULL;  // past the 32-bit wrap
+  EXPECT_EQ(GetTickCount(), 5u);
+  EXPECT_EQ(GetTickCount64(), 0x1'0000'0005ULL);
+  uint32_t before = static_cast<uint32_t>(0xFFFFFFF0u);
+  EXPECT_EQ(GetTickCount() - before, 21u);  // intervals survive the wrap
+  platform::SetTickCountSource(nullptr);
+  EXPECT_GE(GetTickCount64(), b);
 }
 
 }  // namespace
