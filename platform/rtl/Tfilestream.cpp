@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -76,6 +77,11 @@ TFileStream::TFileStream(const std::string& AFileName, uint16_t Mode) : THandleS
 
   int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) fail(create && errno == ENOENT ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {  // a folder is no file to stream
+    ::close(fd);
+    fail(ERROR_ACCESS_DENIED);
+  }
   if (int lock = LockFor(create ? (Mode & 0x00F0) : Mode)) {
     int r;
     do r = ::flock(fd, lock | LOCK_NB); while (r != 0 && errno == EINTR);

@@ -109,6 +109,12 @@ TEST(Tstream, FileStreamModesAndRefusals) {
   } catch (const EFCreateError& e) {
     EXPECT_EQ(e.Message(), "Cannot create file \"" + dir + "/no/such/folder.bin\". The system cannot find the path specified.");
   }
+  try {
+    TFileStream f(dir, fmOpenRead);
+    FAIL() << "opened a folder";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message(), "Cannot open file \"" + dir + "\". Access is denied.");
+  }
   // EFOpenError and EFCreateError are stream errors and exceptions.
   EXPECT_THROW(TFileStream(dir + "/missing.bin", fmOpenRead), EFileStreamError);
 
