@@ -1,4 +1,5 @@
-#include "platform/rtl/Exception.h"
+// The whole library through its one header.
+#include "platform/rtl/Rtl.h"
 #include "platform/rtl/Tbits.h"
 #include "platform/rtl/Tclassregistry.h"
 #include "platform/rtl/Tcomponent.h"
