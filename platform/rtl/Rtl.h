@@ -45,3 +45,4 @@
 #include "platform/rtl/Tstrings.h"
 #include "platform/rtl/Tstringstream.h"
 #include "platform/rtl/Tthread.h"
+#include "platform/rtl/Variant.h"
