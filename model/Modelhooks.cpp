@@ -9,3 +9,13 @@ TModelLogin CurrentModelLogin() {
   const TModelHooks& hooks = ModelHooks();
   return hooks.CurrentLogin ? hooks.CurrentLogin() : TModelLogin{};
 }
+
+bool EditAuthorInDialog(TDiscussion& discussion, int author, bool editing) {
+  const TModelHooks& hooks = ModelHooks();
+  return hooks.EditAuthor && hooks.EditAuthor(discussion, author, editing);
+}
+
+bool EditReaderPropertyInDialog(TDiscussion& discussion, int property) {
+  const TModelHooks& hooks = ModelHooks();
+  return hooks.EditReaderProperty && hooks.EditReaderProperty(discussion, property);
+}

@@ -29,6 +29,11 @@ struct TModelHooks {
   // Two discussion folders share a model identifier: 1 or 2 names the one that gets a
   // new identifier, 0 leaves both.
   std::function<int(const TStr& path1, const TStr& path2)> AskRegenerateMIdent;
+  // The author dialog on an author of a discussion (editing allowed or not); true when the
+  // user changed the record.
+  std::function<bool(TDiscussion& discussion, int author, bool editing)> EditAuthor;
+  // The reader-property dialog on a property of a discussion; true when it was changed.
+  std::function<bool(TDiscussion& discussion, int property)> EditReaderProperty;
 };
 
 // The process-wide hooks; a default-constructed member means "not registered".
@@ -36,6 +41,9 @@ TModelHooks& ModelHooks();
 
 // The current login, or nobody while no login is registered.
 TModelLogin CurrentModelLogin();
+// The dialogs; false (nothing changed) while none is registered.
+bool EditAuthorInDialog(TDiscussion& discussion, int author, bool editing);
+bool EditReaderPropertyInDialog(TDiscussion& discussion, int property);
 
 // The browse window measures the rows of a block for the row-height caches.
 class TRowMeasurer {

@@ -195,3 +195,17 @@ TEST_F(Authors, CommentNumbersNeverWrap) {
   ASSERT_FALSE(Reports().empty());
   EXPECT_EQ(Reports().back(), "TAuthor::TakeNewCommentNumber - номера комментариев исчерпаны");
 }
+
+TEST_F(Authors, DialogsAnswerNothingChangedUntilRegistered) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  EXPECT_FALSE(EditAuthorInDialog(d, 0, true));
+  EXPECT_FALSE(EditReaderPropertyInDialog(d, 0));
+  int seen = -1;
+  ModelHooks().EditAuthor = [&](TDiscussion&, int author, bool) {
+    seen = author;
+    return true;
+  };
+  EXPECT_TRUE(EditAuthorInDialog(d, 3, false));
+  EXPECT_EQ(seen, 3);
+}

@@ -4,6 +4,7 @@
 #include "tests/support/Testsupport.h"
 #include "model/Discussionfileset.h"
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -76,9 +77,14 @@ TEST_F(CrashSafety, AKilledSavingProcessLeavesTheOldOrTheNewSet) {
   // Enough blocks that a save takes a while.
   for (int i = 0; i < 3000; ++i)
     AddBlock(d, StorageType_Model, d.Storages.GetRootBlockIndex(), TextType_Premise, std::string(200, 'a' + i % 26));
+  const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(d.Save());
+  // Kills land anywhere from before the save starts to after it ended.
+  const long saveMicros = long(std::chrono::duration_cast<std::chrono::microseconds>(
+                                   std::chrono::steady_clock::now() - start).count());
   std::mt19937 random(12345);
-  for (int round = 1; round <= 12; ++round) {
+  int old = 0, fresh = 0;
+  for (int round = 1; round <= 16; ++round) {
     bool ok = false;
     const std::vector<std::string> before = LoadContents(Folder(), ok);
     ASSERT_TRUE(ok);
@@ -93,14 +99,17 @@ TEST_F(CrashSafety, AKilledSavingProcessLeavesTheOldOrTheNewSet) {
       working.Save();
       _exit(0);
     }
-    usleep(random() % 40000);
+    usleep(useconds_t(random() % (saveMicros * 3 / 2 + 1)));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
     const std::vector<std::string> reloaded = LoadContents(Folder(), ok);
     ASSERT_TRUE(ok) << "round " << round;
     EXPECT_TRUE(reloaded == before || reloaded == after) << "a mix in round " << round;
+    (reloaded == after ? fresh : old) += 1;
   }
+  RecordProperty("old_sets", old);
+  RecordProperty("new_sets", fresh);
 }
 
 TEST_F(CrashSafety, AFailedWriteKeepsTheSavedSetAndReportsIt) {
