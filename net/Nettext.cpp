@@ -45,7 +45,7 @@ std::string CutToken(std::string& Text, const std::string& Delim, bool Remove, b
 int32_t IndexInTexts(const std::string& Text, const std::vector<std::string>& Texts, bool CaseSensitive)
 {
     for (size_t i = 0; i < Texts.size(); ++i)
-        if (CaseSensitive ? Texts[i] == Text : SameText(Texts[i], Text))
+        if (CaseSensitive ? Texts[i] == Text : AnsiSameText(Texts[i], Text))
             return static_cast<int32_t>(i);
     return -1;
 }

@@ -124,8 +124,8 @@ const uint32_t K5[64] = {
     0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
 
 #define MD5STEP(f, a, b, c, d, x, k, s) a = b + Rol(a + f(b, c, d) + x + k, s)
+#define MD5STEPG(a, b, c, d, x, k, s) a = b + Rol(a + x + k + (~d & c) + (d & b), s)
 #define F5(x, y, z) (z ^ (x & (y ^ z)))
-#define G5(x, y, z) (y ^ (z & (x ^ y)))
 #define H5(x, y, z) (x ^ y ^ z)
 #define I5(x, y, z) (y ^ (x | ~z))
 
@@ -145,11 +145,12 @@ void TNetHashMessageDigest5::MDCoder(const uint8_t* Blocks, size_t Count)
             MD5STEP(F5, c, d, a, b, x[i + 2], K5[i + 2], 17);
             MD5STEP(F5, b, c, d, a, x[i + 3], K5[i + 3], 22);
         }
+        // G as the sum of its two disjoint halves: the half without b starts early.
         for (int i = 16; i < 32; i += 4) {
-            MD5STEP(G5, a, b, c, d, x[(5 * i + 1) & 15], K5[i], 5);
-            MD5STEP(G5, d, a, b, c, x[(5 * i + 6) & 15], K5[i + 1], 9);
-            MD5STEP(G5, c, d, a, b, x[(5 * i + 11) & 15], K5[i + 2], 14);
-            MD5STEP(G5, b, c, d, a, x[(5 * i + 16) & 15], K5[i + 3], 20);
+            MD5STEPG(a, b, c, d, x[(5 * i + 1) & 15], K5[i], 5);
+            MD5STEPG(d, a, b, c, x[(5 * i + 6) & 15], K5[i + 1], 9);
+            MD5STEPG(c, d, a, b, x[(5 * i + 11) & 15], K5[i + 2], 14);
+            MD5STEPG(b, c, d, a, x[(5 * i + 16) & 15], K5[i + 3], 20);
         }
         for (int i = 32; i < 48; i += 4) {
             MD5STEP(H5, a, b, c, d, x[(3 * i + 5) & 15], K5[i], 4);

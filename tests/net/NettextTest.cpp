@@ -1,5 +1,6 @@
 #include "net/Nettext.h"
 #include "net/Netsystem.h"
+#include "platform/rtl/Tstringlist.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,7 @@ TEST(Nettext, SearchesAndLookups)
     EXPECT_EQ(IndexInTexts("a", {}, true), -1);
     EXPECT_EQ(IndexInTexts("B", {"a", "b"}, false), 1);
     EXPECT_EQ(IndexInTexts("B", {"a", "b"}, true), -1);
+    EXPECT_EQ(IndexInTexts("ТЕМА", {"тема"}, false), 0);
     EXPECT_EQ(MonthNameNumber("dec"), 12);
     EXPECT_EQ(MonthNameNumber("December"), 0);
     EXPECT_EQ(DayNameNumber("sun"), 1);
@@ -58,6 +60,11 @@ TEST(Nettext, SplitCommaTexts)
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[1], "\"two, half\"");
     EXPECT_TRUE(SplitCommaTexts(",,").empty());
+    TStringList list;
+    list.Add("old");
+    SplitCommaList(&list, "alt.test, comp.lang");
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[1], "comp.lang");
     l = SplitCommaTexts("\"a,b\" \"c,d\"");
     ASSERT_EQ(l.size(), 2u);
     EXPECT_EQ(l[0], "\"a,b\" \"c");
