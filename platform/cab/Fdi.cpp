@@ -87,6 +87,7 @@ class CabDecompressor {
   std::uint64_t pos_ = 0;  // folder stream offset of out_[outPos_]
   std::vector<std::uint8_t> out_ = std::vector<std::uint8_t>(kCabMaxBlock);
   std::size_t outPos_ = 0, outLen_ = 0;
+  std::vector<std::uint8_t> block_;  // compressed bytes of the block being read
   MszipDecoder mszip_;
 };
 
@@ -282,7 +283,8 @@ bool CabDecompressor::Extract(OpenCabinet* origin, std::size_t folder, const Cab
 // Reads the next data block of the folder (joining a block split across
 // cabinets) and decodes it into out_.
 bool CabDecompressor::NextBlock() {
-  std::vector<std::uint8_t> data;
+  std::vector<std::uint8_t>& data = block_;
+  data.clear();
   std::uint16_t usize = 0;
   if (!ReadBlock(data, usize)) return false;
   if (comp_ == kCabCompNone) {
@@ -321,6 +323,7 @@ bool CabDecompressor::ReadBlock(std::vector<std::uint8_t>& data, std::uint16_t& 
     std::uint64_t dataPos = blockPos_ + headerSize;
     if (dataPos + csize > cab_->size) return Fail(FDIERROR_CORRUPT_CABINET);
     std::size_t at = data.size();
+    if (data.capacity() < kCabMaxCompressedBlock) data.reserve(kCabMaxCompressedBlock);
     data.resize(at + csize);
     if (csize && !ReadAt(cab_->hf, dataPos, data.data() + at, csize)) return Fail(FDIERROR_CORRUPT_CABINET);
     if (checksum != 0 && checksum != CabBlockChecksum(data.data() + at, csize, usize, head + kCabDataSize, h.dataReserve))

@@ -1,7 +1,7 @@
 #pragma once
-// MSZIP blocks: "CK" and one finished raw deflate stream per data block.
-// The 32 KB that precede a block in its folder serve as the dictionary, in
-// both directions; a fresh folder starts with an empty window.
+// MSZIP blocks: "CK" and one finished raw deflate stream per data block,
+// whose references may reach into the 32 KB of the folder before the block.
+// A fresh folder starts with an empty window.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,13 +33,13 @@ class MszipEncoder {
 
   bool Ok() const { return stream_ != nullptr; }
   // Starts a new folder: the next block refers to nothing before it.
-  void Reset() { window_.Clear(); }
+  void Reset() { fresh_ = true; }
   // Compresses one block of at most 32768 bytes into out ("CK" included).
   bool Encode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
 
  private:
   z_stream_s* stream_ = nullptr;
-  MszipWindow window_;
+  bool fresh_ = true;
 };
 
 class MszipDecoder {
