@@ -283,25 +283,73 @@ BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists)
   return 1;
 }
 
-BOOL MoveFileA(const char* existingName, const char* newName) {
+namespace {
+
+// Makes the folder's entries (a rename's result) durable.
+void SyncFolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags) {
   std::string from = platform::SystemPath(existingName ? existingName : "");
   std::string to = platform::SystemPath(newName ? newName : "");
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 1;
-  if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
-  if (errno == EINVAL) {
-    // A file system without the no-replace rename.
-    if (::access(to.c_str(), F_OK) == 0) return Fail(ERROR_ALREADY_EXISTS);
-    if (::rename(from.c_str(), to.c_str()) == 0) return 1;
+  bool replace = flags & MOVEFILE_REPLACE_EXISTING;
+  bool moved = false;
+  if (replace) {
+    moved = ::rename(from.c_str(), to.c_str()) == 0;
+  } else {
+    moved = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+    if (!moved && errno == EINVAL) {
+      // A file system without the no-replace rename.
+      if (::access(to.c_str(), F_OK) == 0) return Fail(ERROR_ALREADY_EXISTS);
+      moved = ::rename(from.c_str(), to.c_str()) == 0;
+    }
   }
-  if (errno != EXDEV) return FailErrno();
-  // Another file system: copy, then remove the original.
-  if (!CopyFileA(existingName, newName, 1)) return 0;
-  if (::unlink(from.c_str()) != 0) {
-    int saved = errno;
-    ::unlink(to.c_str());
-    return Fail(platform::ErrorFromErrno(saved));
+  if (!moved) {
+    if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
+    if (errno != EXDEV || !(flags & MOVEFILE_COPY_ALLOWED)) return FailErrno();
+    // Another file system: copy, then remove the original.
+    if (!CopyFileA(existingName, newName, replace ? 0 : 1)) return 0;
+    if (::unlink(from.c_str()) != 0) {
+      int saved = errno;
+      ::unlink(to.c_str());
+      return Fail(platform::ErrorFromErrno(saved));
+    }
+  }
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    SyncFolderOf(to);
+    SyncFolderOf(from);
   }
   return 1;
+}
+
+BOOL MoveFileA(const char* existingName, const char* newName) {
+  return MoveFileExA(existingName, newName, MOVEFILE_COPY_ALLOWED);
+}
+
+HANDLE ReOpenFile(HANDLE original, DWORD desiredAccess, DWORD, DWORD) {
+  int fd = platform::DescriptorOf(original);
+  if (fd < 0) {
+    Fail(ERROR_INVALID_HANDLE);
+    return INVALID_HANDLE_VALUE;
+  }
+  bool read = desiredAccess & GENERIC_READ, write = desiredAccess & GENERIC_WRITE;
+  std::string self = "/proc/self/fd/" + std::to_string(fd);
+  int again = ::open(self.c_str(), O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY));
+  if (again < 0) {
+    FailErrno();
+    return INVALID_HANDLE_VALUE;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return HandleOf(again);
 }
 
 DWORD GetFileAttributesA(const char* fileName) {

@@ -71,6 +71,12 @@ BOOL DeleteFileA(const char* fileName);
 BOOL CreateDirectoryA(const char* pathName, void* securityAttributes);
 BOOL RemoveDirectoryA(const char* pathName);
 BOOL MoveFileA(const char* existingName, const char* newName);  // fails when the target exists
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;  // across file systems: copy, then delete
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;  // returns once the move is on the disk
+BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags);
+// A second handle of the file behind an open handle, with its own access and position.
+HANDLE ReOpenFile(HANDLE original, DWORD desiredAccess, DWORD shareMode, DWORD flagsAndAttributes);
 BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists);
 DWORD GetFileAttributesA(const char* fileName);
 

@@ -23,6 +23,8 @@ std::string LongDayNames[7];
 
 namespace platform {
 
+// Texts are assigned as whole strings: assigning the literals directly trips a
+// false -Wrestrict warning of the compiler in optimised builds.
 void ResetFormatSettings() {
   static const char* const kShortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -37,24 +39,24 @@ void ResetFormatSettings() {
   DateSeparator = '/';
   TimeSeparator = ':';
   ListSeparator = ',';
-  ShortDateFormat = "m/d/yyyy";
-  LongDateFormat = "dddd, mmmm dd, yyyy";
-  ShortTimeFormat = "h:mm AMPM";
-  LongTimeFormat = "h:mm:ss AMPM";
-  TimeAMString = "AM";
-  TimePMString = "PM";
-  CurrencyString = "$";
+  ShortDateFormat = std::string("m/d/yyyy");
+  LongDateFormat = std::string("dddd, mmmm dd, yyyy");
+  ShortTimeFormat = std::string("h:mm AMPM");
+  LongTimeFormat = std::string("h:mm:ss AMPM");
+  TimeAMString = std::string("AM");
+  TimePMString = std::string("PM");
+  CurrencyString = std::string("$");
   CurrencyFormat = 0;
   NegCurrFormat = 0;
   CurrencyDecimals = 2;
   TwoDigitYearCenturyWindow = 50;
   for (int i = 0; i < 12; ++i) {
-    ShortMonthNames[i] = kShortMonths[i];
-    LongMonthNames[i] = kLongMonths[i];
+    ShortMonthNames[i] = std::string(kShortMonths[i]);
+    LongMonthNames[i] = std::string(kLongMonths[i]);
   }
   for (int i = 0; i < 7; ++i) {
-    ShortDayNames[i] = kShortDays[i];
-    LongDayNames[i] = kLongDays[i];
+    ShortDayNames[i] = std::string(kShortDays[i]);
+    LongDayNames[i] = std::string(kLongDays[i]);
   }
 }
 

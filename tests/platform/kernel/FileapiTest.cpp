@@ -80,3 +80,31 @@ TEST(Fileapi, CopyMoveDeleteAndFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Fileapi, MoveFileExReplacesOnlyWhenAskedAndReOpenFileGivesASecondHandle) {
+  std::string dir = testsupport::ScratchFolder();
+  std::string a = dir + "/a", b = dir + "/b";
+  testsupport::WriteFile(a, "new");
+  testsupport::WriteFile(b, "old");
+  EXPECT_FALSE(MoveFileExA(a.c_str(), b.c_str(), MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_TRUE(MoveFileExA(a.c_str(), b.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(testsupport::ReadFile(b), "new");
+  EXPECT_EQ(GetFileAttributesA(a.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  HANDLE w = CreateFileA(a.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  WriteFile(w, "written", 7, nullptr, nullptr);
+  HANDLE r = ReOpenFile(w, GENERIC_READ, FILE_SHARE_READ, 0);
+  ASSERT_NE(r, INVALID_HANDLE_VALUE);
+  char buf[8] = {};
+  DWORD n = 0;
+  EXPECT_TRUE(ReadFile(r, buf, 7, &n, nullptr));  // its own position, at the start
+  EXPECT_STREQ(buf, "written");
+  CloseHandle(r);
+  CloseHandle(w);
+  EXPECT_EQ(ReOpenFile(INVALID_HANDLE_VALUE, GENERIC_READ, 0, 0), INVALID_HANDLE_VALUE);
+}
+
+}  // namespace
