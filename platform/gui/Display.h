@@ -1,0 +1,37 @@
+#pragma once
+// The screen behind the window system. Each top-level window paints into a surface of
+// its own; a display back end shows those surfaces (the headless screen composes them in
+// memory, a desktop back end maps them to its windows) and feeds input back.
+
+#include <optional>
+#include <string>
+
+#include "platform/gui/Wintypes.h"
+
+namespace platform {
+
+class Display {
+ public:
+  virtual ~Display() = default;
+  virtual SIZE ScreenSize() const = 0;
+  // A top-level window was created, moved, resized, shown, hidden or restacked.
+  virtual void TopLevelChanged(HWND) {}
+  virtual void TopLevelDestroyed(HWND) {}
+  // New pixels in a top-level window's surface (window coordinates).
+  virtual void SurfaceChanged(HWND, const RECT&) {}
+  // The message queue is empty. Wait up to timeout (negative: no limit) for input of the
+  // back end; false when no input can ever come (a blocked loop would hang).
+  virtual bool WaitForInput(int timeoutMs) = 0;
+  virtual void Beep(UINT) {}
+  virtual void CursorChanged(HCURSOR) {}
+  // The clipboard of the system beyond this process, when the back end has one.
+  virtual void ClipboardTextSet(const std::string&) {}
+  virtual std::optional<std::string> ClipboardText() { return std::nullopt; }
+};
+
+// The display in use; a plain in-memory screen until a back end is installed.
+Display& CurrentDisplay();
+// Installs a back end (null restores the default). The caller keeps ownership.
+void SetDisplay(Display* display);
+
+}  // namespace platform
