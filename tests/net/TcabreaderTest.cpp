@@ -188,3 +188,29 @@ TEST(TCabReader, PartialFilesAndCabinetInfoOfASet) {
   EXPECT_EQ(infos, (std::vector<std::string>{"0>s1.cab", "1>s2.cab", "2>", "2>"}));
   EXPECT_EQ(partial, (std::vector<std::string>{"big<s1.cab"}));
 }
+
+TEST(TCabReader, NamesMeetTheFileSystemInUtf8) {
+  std::string dir = Folder("names");
+  const std::string utf8Name = "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt";  // "test" in Cyrillic, UTF-8 bytes
+  WriteFile(dir + "/src/" + utf8Name, "cyr");
+  std::string text;
+  ASSERT_EQ(Shell("cd " + dir + "/src && gcab -c ../u.cab " + utf8Name, &text), 0) << text;
+  TCabReader r(nullptr);
+  std::string seen;
+  r.OnCopyFile = [&](TObject*, const std::string&, int32_t, uint16_t, uint16_t, uint16_t, uint16_t,
+                     std::string& target, bool&) { seen = target; };
+  r.Extract(dir + "/u.cab", dir + "/out");
+  EXPECT_EQ(ReadFile(dir + "/out/" + utf8Name), "cyr");
+  // The program sees the name in its code page.
+  EXPECT_EQ(seen.substr(seen.size() - 8), "\xF2\xE5\xF1\xF2.txt");
+
+  // A name written by the program in its code page lands in UTF-8 as well.
+  TCabWriter w(nullptr);
+  w.SetCompressionType(cctMsZip);
+  w.Open(dir + "/p.cab");
+  w.AddFile(dir + "/src/" + std::string("\xF2\xE5\xF1\xF2.txt"), "\xE4\xE0.txt", false);
+  w.Close(true);
+  r.OnCopyFile = nullptr;
+  r.Extract(dir + "/p.cab", dir + "/out2");
+  EXPECT_EQ(ReadFile(dir + "/out2/\xD0\xB4\xD0\xB0.txt"), "cyr");
+}

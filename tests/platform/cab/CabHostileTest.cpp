@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -190,4 +191,31 @@ TEST(CabHostile, CompressionTypesWeDoNotWriteAreRefused) {
   EXPECT_EQ(Pack(dir, "l", {{dir + "/src", "src"}}, lzx), FCIERR_BAD_COMPR_TYPE);
   EXPECT_EQ(Pack(dir, "m", {{dir + "/missing", "src"}}), FCIERR_OPEN_SRC);
   EXPECT_EQ(FilesUnder(dir), 1u);
+}
+
+TEST(CabHostile, RandomDamageNeverCrashesNorWritesOutside) {
+  std::string dir = Folder("hostile-damage");
+  std::vector<Member> members;
+  for (int i = 0; i < 4; ++i) {
+    WriteFile(dir + "/src/" + std::to_string(i), MixedBytes(20000 * i + 5, 40 + i));
+    members.push_back({dir + "/src/" + std::to_string(i), "d\\" + std::to_string(i)});
+  }
+  ASSERT_EQ(Pack(dir, "good", members), 0);
+  const std::string good = ReadFile(dir + "/good.cab");
+  std::mt19937 rng(1234);
+  int refused = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string bad = good;
+    int flips = 1 + static_cast<int>(rng() % 4);
+    for (int f = 0; f < flips; ++f) {
+      // Mostly the directory, where counts and offsets live.
+      std::size_t at = rng() % 3 ? rng() % std::min<std::size_t>(bad.size(), 200) : rng() % bad.size();
+      bad[at] = static_cast<char>(rng());
+    }
+    if (rng() % 10 == 0) bad.resize(rng() % bad.size());
+    Extracted x = UnpackBytes(dir + "/r", bad, 1 << 20);
+    refused += x.error != 0;
+  }
+  EXPECT_GT(refused, 150);
+  EXPECT_EQ(FilesUnder(dir + "/r"), FilesUnder(dir + "/r/out") + 1);  // t.cab and what went into out
 }

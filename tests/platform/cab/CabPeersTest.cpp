@@ -77,6 +77,9 @@ TEST(CabPeers, CabextractAndGcabReadOurCabinetsStoredAndMszip) {
 
     ASSERT_EQ(Shell("gcab -t " + cab, &text), 0) << text;
     for (const Member& m : members) EXPECT_NE(text.find(m.name + "\n"), std::string::npos) << text;
+    // gcab lists the DOS time it read; its extraction does not restore times.
+    ASSERT_EQ(Shell("gcab -l " + cab, &text), 0) << text;
+    EXPECT_NE(text.find("multi.bin 200000 2024-05-06 07:08:10 0x20"), std::string::npos) << text;
     ASSERT_EQ(Shell("gcab -x -C " + dir + "/g " + cab, &text), 0) << text;
     ExpectSameFiles(members, dir + "/g", false);
 
@@ -156,4 +159,26 @@ TEST(CabPeers, SetsOfCabinetsAreReadWhole) {
     EXPECT_FALSE(ours.partial.empty());
     ExpectSameFiles(members, dir + "/o");
   }
+}
+
+TEST(CabPeers, ReservedAreasAndSeveralFoldersAreRead) {
+  std::string dir = Folder("peers-reserve");
+  std::vector<Member> members = MakeSources(dir, {{"r1", 70000}, {"r2", 3000}, {"r3", 0}, {"r4", 50000}});
+  PackOptions options;
+  options.reserveHeader = 20;
+  options.reserveFolder = 4;
+  options.reserveData = 8;
+  options.folderThreshold = 1000;  // a folder closes after each larger file
+  ASSERT_EQ(Pack(dir, "res", members, options), 0);
+  std::string text;
+  ASSERT_EQ(Shell("cabextract -t " + dir + "/res.cab", &text), 0) << text;
+  EXPECT_NE(text.find("All done, no errors"), std::string::npos) << text;
+  ASSERT_EQ(Shell("gcab -x -C " + dir + "/g " + dir + "/res.cab", &text), 0) << text;
+  ExpectSameFiles(members, dir + "/g", false);
+  Extracted ours = Unpack(dir + "/res.cab", dir + "/o");
+  ASSERT_EQ(ours.error, 0);
+  ExpectSameFiles(members, dir + "/o");
+  // The folder count sits at offset 26 of the header.
+  std::string bytes = ReadFile(dir + "/res.cab");
+  EXPECT_GE(static_cast<unsigned char>(bytes[26]), 2);
 }
