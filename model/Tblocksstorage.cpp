@@ -82,12 +82,12 @@ int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   const auto found = NumIndex.find(blockNum);
   if (found != NumIndex.end() && found->second < Count() && Blocks[found->second].BlockNum == blockNum)
     return found->second;
-  // A stale index (a number given after the index was built) is rebuilt once.
-  for (int i = 0; i < Count(); ++i)
-    if (Blocks[i].BlockNum == blockNum) {
-      NumIndexValid = false;
-      return i;
-    }
+  if (found != NumIndex.end()) {
+    NumIndexValid = false;
+    return FindByBlockNum(blockNum);
+  }
+  // The newest block may have been numbered after the index was built.
+  if (Count() > 0 && Blocks[Count() - 1].BlockNum == blockNum) return Count() - 1;
   return -1;
 }
 

@@ -50,6 +50,9 @@ public:
   // Names changed: the name index is rebuilt on the next lookup. Whoever renames a block
   // either goes through SetBlockName or clears the index.
   void ClearNameIndex() { NameIndexValid = false; }
+  // Block numbers are given right after a block is appended; whoever changes the number of
+  // another block clears the indices.
+  void ClearIndices() { NameIndexValid = NumIndexValid = false; }
   void SetBlockName(int index, const TStr& name);
 
   void Clear();

@@ -302,3 +302,23 @@ TEST_F(Blocks, HyperReferences) {
   ASSERT_EQ(d.HyperRefBlocks.Items.Count(), 1u);
   EXPECT_EQ(d.HyperRefBlocks.Items[0].Block, b);
 }
+
+TEST_F(Blocks, LookupsFollowNumbersAndNamesGivenAfterAppending) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  TBlocksStorage& notes = d.Storages.Notes;
+  const int a = notes.AddEmptyItem();
+  EXPECT_EQ(notes.FindByBlockNum(0), a);  // builds the index before the number is given
+  notes.Block(a).BlockNum = uint16_t(notes.TakeNewBlockNum());
+  notes.Block(a).Name = "N-1";
+  EXPECT_EQ(notes.FindByBlockNum(1), a);
+  EXPECT_EQ(notes.FindByName("N-1"), a);
+  const int b = notes.AddEmptyItem();
+  notes.Block(b).BlockNum = uint16_t(notes.TakeNewBlockNum());
+  EXPECT_EQ(notes.FindByBlockNum(2), b);
+  EXPECT_EQ(notes.FindByBlockNum(3), -1);
+  notes.Block(a).BlockNum = 7;
+  notes.ClearIndices();
+  EXPECT_EQ(notes.FindByBlockNum(7), a);
+  EXPECT_EQ(notes.FindByBlockNum(1), -1);
+}
