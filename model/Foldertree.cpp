@@ -26,3 +26,11 @@ bool IsSafeFolderName(const std::string& name) {
     if (c < 0x20 || c == '/' || c == '\\' || c == 0x7F) return false;
   return true;
 }
+
+std::string MakeSafeFolderName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return "_";
+  std::string safe = name;
+  for (char& c : safe)
+    if (static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == 0x7F) c = '_';
+  return safe;
+}

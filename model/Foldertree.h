@@ -12,3 +12,5 @@ std::vector<std::string> ListSubFolders(const std::string& path);
 // A name that may become one folder inside another: not empty, not "." or "..", and
 // without "/", "\" or control characters.
 bool IsSafeFolderName(const std::string& name);
+// The name made safe: unsafe characters become "_", and so do an empty name, "." and "..".
+std::string MakeSafeFolderName(const std::string& name);

@@ -281,7 +281,8 @@ bool TDiscussion::Backup(const TStr& backupFolder, int maxCopies) {
     TError::Report("TDiscussion::Backup - " + reason + ": " + Folder.ToString());
     return false;
   }
-  const std::string prefix = GetModelFolderName().ToString() + "_";
+  // The model folder name may have come with a received message.
+  const std::string prefix = MakeSafeFolderName(GetModelFolderName().ToString()) + "_";
   const std::string stamp = prefix + FormatDateTime("yyyymmdd_hhnnss", Now());
   std::string target = backupFolder.ToString() + "/" + stamp;
   for (int n = 2; IsDirExists(target); ++n) target = backupFolder.ToString() + "/" + stamp + "_" + std::to_string(n);

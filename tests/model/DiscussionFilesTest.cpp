@@ -3,6 +3,7 @@
 #include "Modeltesthelpers.h"
 #include "tests/support/Testsupport.h"
 #include "model/Discussionfileset.h"
+#include "model/Foldertree.h"
 
 #include <filesystem>
 
@@ -245,4 +246,21 @@ TEST_F(DiscussionFiles, TheCheckSumIsTheZipCrc32) {
   std::string_view content;
   EXPECT_EQ(ReadDiscussionFile(path, 9, 5, data, content), "");
   EXPECT_EQ(content, "123456789abcdefghij");
+}
+
+TEST_F(DiscussionFiles, BackupStaysInsideItsFolderWhateverTheModelName) {
+  TDiscussion d;
+  std::filesystem::create_directories(Folder() + "/disc");
+  MakeRoot(d, Folder() + "/disc");
+  d.Info.ModelFolderName = "../../escape";
+  ASSERT_TRUE(d.Save());
+  const std::string backups = Folder() + "/backups";
+  ASSERT_TRUE(d.Backup(backups, 0));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(backups)) names.push_back(entry.path().filename());
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0].substr(0, 13), ".._.._escape_");
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "/escape"));
+  EXPECT_EQ(MakeSafeFolderName(".."), "_");
+  EXPECT_EQ(MakeSafeFolderName("a\\b\x01"), "a_b_");
 }
