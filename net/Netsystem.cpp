@@ -35,8 +35,11 @@ const std::string& PrivateTempFolder()
     if (PrivateFolder.empty()) {
         std::string base = TempFolder.empty() ? SystemTempFolder() : TempFolder;
         std::string pattern = platform::SystemPath(base) + "quillaran-mail-XXXXXX";
-        if (mkdtemp(pattern.data())) // mode 0700
+        if (mkdtemp(pattern.data())) { // mode 0700
             PrivateFolder = platform::ProgramPath(pattern) + "/";
+            static const bool cleanup = std::atexit(RemovePrivateTempFolder) == 0;
+            (void)cleanup;
+        }
     }
     return PrivateFolder;
 }

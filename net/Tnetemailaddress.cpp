@@ -53,10 +53,10 @@ std::string TNetEMailAddressItem::Text() const
         size_t odd = 0;
         while (odd < local.size() && IsAtomChar(local[odd]))
             ++odd;
-        if (odd < local.size() && local[odd] != '.')
-            addressPart = "<" + QuotedText(local) + domain + ">";
-        else
-            addressPart = FName.empty() ? local + domain : "<" + local + domain + ">";
+        const bool quoted = odd < local.size() && local[odd] != '.';
+        addressPart = (quoted ? QuotedText(local) : local) + domain;
+        if (quoted || !FName.empty())
+            addressPart = std::string(1, '<').append(addressPart).append(1, '>');
     }
     if (FName.empty() || FName == UpperCase(FAddress))
         return addressPart;

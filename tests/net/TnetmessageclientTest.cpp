@@ -424,3 +424,53 @@ TEST(Tnetmessageclient, HeaderValuesCannotInjectLines)
     EXPECT_EQ(wire.find("\r\nBcc:"), std::string::npos);
     EXPECT_EQ(wire.find("\r\nX-Evil"), std::string::npos);
 }
+
+TEST(Tnetmessageclient, UndecodedBodiesEventsAndTerminators)
+{
+    const std::string wire = "Subject: raw\r\nContent-Transfer-Encoding: base64\r\n\r\nYWJj\r\n..dot\r\n.\r\n";
+    TNetMessage raw(nullptr);
+    raw.SetNoDecode(true);
+    Receive(raw, wire);
+    ASSERT_EQ(raw.Body()->Count(), 2);
+    EXPECT_EQ(raw.Body()->Strings(0), "YWJj");
+    EXPECT_EQ(raw.Body()->Strings(1), ".dot");
+    EXPECT_EQ(raw.MessageParts()->Count(), 0);
+
+    // A header that ends in another terminator (a POP3 TOP reply ends in ".").
+    TStandInIOHandler handler("Subject: top\r\nFrom: a@b.c\r\n.\r\n");
+    TNetMessageClient client(nullptr);
+    client.SetIOHandler(&handler);
+    TNetMessage top(nullptr);
+    client.ReceiveHeader(&top, ".");
+    EXPECT_EQ(top.Subject(), "top");
+    EXPECT_EQ(top.From()->Address(), "a@b.c");
+
+    // Status and work events of a send; the header coding chosen by the event.
+    const std::string dir = netpeer::TestFolder("events");
+    netpeer::WriteFile(dir + "/a.cab", "abc");
+    TNetMessage msg(nullptr);
+    msg.SetSubject("тема");
+    msg.OnInitializeISO = [](uint8_t&, char& encoding, std::string& charSet) {
+        encoding = 'B';
+        charSet = "KOI8-R";
+    };
+    new TNetAttachment(msg.MessageParts(), dir + "/a.cab");
+    std::vector<std::string> statuses;
+    int begins = 0, ends = 0;
+    int32_t written = 0;
+    client.OnStatus = [&](TObject*, TNetStatus, const std::string& text) { statuses.push_back(text); };
+    client.OnWorkBegin = [&](TObject*, TWorkMode mode, int32_t) { begins += mode == wmWrite; };
+    client.OnWork = [&](TObject*, TWorkMode mode, int32_t count) {
+        if (mode == wmWrite)
+            written = count;
+    };
+    client.OnWorkEnd = [&](TObject*, TWorkMode mode) { ends += mode == wmWrite; };
+    handler.Output.clear();
+    client.SendMsg(&msg);
+    client.SetIOHandler(nullptr);
+    EXPECT_EQ(statuses, std::vector<std::string>{"Encoding attachment"});
+    EXPECT_EQ(begins, 1);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(written, static_cast<int32_t>(handler.Output.size()));
+    EXPECT_NE(handler.Output.find("Subject: =?KOI8-R?B?8uXs4A==?=\r\n"), std::string::npos) << handler.Output;
+}
