@@ -85,7 +85,9 @@ TEST(TCabWriter, FileCountThresholdStartsTheNextCabinetOfTheSet) {
     placed.push_back(std::string(cab.szCab) + ":" + name);
   };
   w.OnGetNextCabinet = [&](TObject*, CCAB& cab, uint32_t prev, bool&) {
-    if (nextCalls++ == 0) EXPECT_EQ(prev, 0u);
+    if (nextCalls++ == 0) {
+      EXPECT_EQ(prev, 0u);
+    }
     EXPECT_EQ(cab.cb, 0x7FFFFFFFu);
     EXPECT_EQ(cab.cbFolderThresh, 0x7FFFFFFFu);
   };

@@ -219,3 +219,27 @@ TEST(CabHostile, RandomDamageNeverCrashesNorWritesOutside) {
   EXPECT_GT(refused, 150);
   EXPECT_EQ(FilesUnder(dir + "/r"), FilesUnder(dir + "/r/out") + 1);  // t.cab and what went into out
 }
+
+TEST(CabHostile, SetsCutAtABlockEdgeWithMoreFilesInTheContinuedFolder) {
+  std::string dir = Folder("foreign-set");
+  std::string a = MixedBytes(40000, 61), b = MixedBytes(1000, 62);
+  RawCabinet one;
+  one.data = a.substr(0, 32768);
+  one.entries = {{"a", 40000, 0, 0xFFFE}};
+  one.flags = 2;
+  one.nextName = "c2.cab";
+  RawCabinet two;
+  two.data = a.substr(32768) + b;
+  two.entries = {{"a", 40000, 0, 0xFFFD}, {"b", 1000, 40000, 0}};
+  two.flags = 1;
+  two.index = 1;
+  two.prevName = "c1.cab";
+  WriteFile(dir + "/c1.cab", BuildRaw(one));
+  WriteFile(dir + "/c2.cab", BuildRaw(two));
+  Extracted x = Unpack(dir + "/c1.cab", dir + "/out");
+  ASSERT_EQ(x.error, 0);
+  EXPECT_EQ(x.names, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(x.partial, (std::vector<std::string>{"a"}));
+  EXPECT_EQ(ReadFile(dir + "/out/a"), a);
+  EXPECT_EQ(ReadFile(dir + "/out/b"), b);
+}
