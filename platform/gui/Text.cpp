@@ -22,9 +22,16 @@ void DrawRun(DeviceContext& dc, Raster& raster, int x, int y, std::string_view t
   POINT origin = dc.ToSurface(x, y);
   std::uint32_t ink = PixelFromColor(dc.state.text);
   int penX = origin.x;
+  // Characters wholly outside the clipping area cost nothing more than their advance.
+  const RECT bounds = raster.Clip().Bounds();
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     const Glyph& g = face.GlyphOf(c);
+    RECT cell{penX + g.left, origin.y + g.top, penX + g.left + g.width, origin.y + g.top + g.height};
+    if (Empty(Intersect(cell, bounds))) {
+      penX += dx ? dx[i] : face.Advance(c);
+      continue;
+    }
     for (int gy = 0; gy < g.height; ++gy)
       for (int gx = 0; gx < g.width; ++gx) {
         unsigned a = g.alpha[static_cast<size_t>(gy) * g.width + gx];

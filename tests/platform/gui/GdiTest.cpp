@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/gui/Blit.h"
+#include "platform/gui/Drawedge.h"
+#include "platform/gui/Syscolors.h"
 #include "platform/gui/Devicecontext.h"
 #include "platform/gui/Gdiobjects.h"
 #include "platform/gui/Regions.h"
@@ -245,6 +247,41 @@ TEST(Gdi, ObjectsAreReleasedAndStockObjectsStay) {
   EXPECT_EQ(pixels->At(1, 0), 0u);
   EXPECT_EQ(pixels->At(1, 1), 0xFFFFFFu);
   DeleteObject(mono);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Gdi, EdgesFocusRectanglesAndFrameControls) {
+  Canvas c(20, 20);
+  c.Fill(RGB(0, 255, 0));
+  RECT r{0, 0, 10, 10};
+  DrawEdge(c.dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+  EXPECT_EQ(GetPixel(c.dc, 0, 0), GetSysColor(COLOR_3DLIGHT));
+  EXPECT_EQ(GetPixel(c.dc, 9, 9), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(GetPixel(c.dc, 1, 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(GetPixel(c.dc, 8, 8), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(GetPixel(c.dc, 5, 5), RGB(0, 255, 0)) << "no middle asked";
+  EXPECT_EQ(r.left, 2);
+  EXPECT_EQ(r.right, 8);
+  RECT sunken{10, 10, 20, 20};
+  DrawEdge(c.dc, &sunken, EDGE_SUNKEN, BF_RECT | BF_MIDDLE);
+  EXPECT_EQ(GetPixel(c.dc, 10, 10), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(GetPixel(c.dc, 11, 11), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(GetPixel(c.dc, 15, 15), GetSysColor(COLOR_BTNFACE));
+  // A focus rectangle drawn twice is gone.
+  RECT focus{2, 12, 8, 18};
+  DrawFocusRect(c.dc, &focus);
+  EXPECT_EQ(GetPixel(c.dc, 2, 12), RGB(255, 0, 255));
+  EXPECT_EQ(GetPixel(c.dc, 3, 12), RGB(0, 255, 0));
+  DrawFocusRect(c.dc, &focus);
+  EXPECT_EQ(GetPixel(c.dc, 2, 12), RGB(0, 255, 0));
+  // A checked check box has its mark in the button text colour on the window colour.
+  RECT box{0, 0, 13, 13};
+  DrawFrameControl(c.dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED);
+  EXPECT_EQ(GetPixel(c.dc, 6, 6), GetSysColor(COLOR_BTNTEXT));
+  EXPECT_EQ(GetPixel(c.dc, 3, 9), GetSysColor(COLOR_WINDOW));
 }
 
 }  // namespace

@@ -129,6 +129,42 @@ TEST_F(Windows, DestructionInsideItsOwnHandlerWaits) {
   EXPECT_TRUE(Messages({WM_USER + 1}).empty());
 }
 
+TEST_F(Windows, AButtonRemovingItsFormOnItsOwnClick) {
+  static bool childAlive = false;
+  struct Local {
+    static LRESULT Button(HWND h, UINT m, WPARAM w, LPARAM l) {
+      if (m == WM_LBUTTONUP) {
+        DestroyWindow(GetParent(h));  // the form goes, with the button inside
+        childAlive = IsWindow(h) && IsWindowVisible(h);
+        return 0;
+      }
+      return guitest::LoggingProc(h, m, w, l);
+    }
+  };
+  HWND form = TopLevel(0, 0, 100, 100);
+  HWND button = Child(form, 10, 10, 50, 20);
+  SetWindowLong(button, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&Local::Button));
+  person.Click(20, 20);
+  person.Pump();
+  EXPECT_TRUE(childAlive) << "still there while its handler runs";
+  EXPECT_FALSE(IsWindow(button));
+  EXPECT_FALSE(IsWindow(form));
+}
+
+TEST_F(Windows, SendMessageTimeoutGivesUpOnABusyThread) {
+  HWND top = TopLevel(0, 0, 50, 50);
+  ULONG_PTR result = 7;
+  LRESULT answered = 1;
+  // This thread does not look at its queue meanwhile, so the other one waits in vain.
+  std::thread worker([&] { answered = SendMessageTimeout(top, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 50, &result); });
+  worker.join();
+  EXPECT_EQ(answered, 0);
+  EXPECT_EQ(result, 0u);
+  person.Pump();
+  EXPECT_EQ(SendMessageTimeout(top, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10, &result), 1);
+  EXPECT_EQ(result, 4u);
+}
+
 TEST_F(Windows, SubclassingChains) {
   static WNDPROC original, first;
   static std::vector<std::string> calls;
