@@ -22,4 +22,5 @@ class TNetMessageDecoderInfo;
 
 // Limits that keep a hostile message from exhausting the reader.
 constexpr int32_t NetMaxHeaderLines = 10000;    // header lines of a message or a part
+constexpr int32_t NetMaxHeaderBytes = 1 << 20;  // bytes of the header lines of a message
 constexpr int32_t NetMaxMessageParts = 10000;   // parts of one message

@@ -13,11 +13,9 @@ bool IsBreakChar(char c) { return c == '\t' || c == ' ' || c == ','; }
 
 std::string TNetHeaderList::GetNameFromLine(int Index) const
 {
-    std::string line = Strings(Index);
-    const size_t colon = line.find(':');
-    if (colon != std::string::npos)
-        line.resize(colon);
-    return FCaseSensitiveNames ? line : UpperCase(line);
+    const std::string line = Strings(Index);
+    const std::string name = line.substr(0, line.find(':'));
+    return FCaseSensitiveNames ? name : UpperCase(name);
 }
 
 int TNetHeaderList::IndexOfName(const std::string& Name) const

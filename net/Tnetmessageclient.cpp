@@ -276,6 +276,7 @@ void TNetMessageClient::ReceiveHeader(TNetMessage* AMsg, const std::string& AAlt
 {
     BeginWork(wmRead);
     try {
+        int64_t bytes = 0;
         for (;;) {
             std::string line = ReadLn();
             if (AAltTerm.empty() && line == ".")
@@ -286,7 +287,8 @@ void TNetMessageClient::ReceiveHeader(TNetMessage* AMsg, const std::string& AAlt
                 continue;
             if (line[0] == '.')
                 line.erase(0, 1);
-            if (AMsg->Headers()->Count() < NetMaxHeaderLines)
+            bytes += static_cast<int64_t>(line.size());
+            if (AMsg->Headers()->Count() < NetMaxHeaderLines && bytes <= NetMaxHeaderBytes)
                 AMsg->Headers()->Add(line);
         }
         AMsg->ProcessHeaders();

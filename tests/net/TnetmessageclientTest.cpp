@@ -1,4 +1,5 @@
 #include "net/Enetexception.h"
+#include "net/Netheadercoder.h"
 #include "net/Netsystem.h"
 #include "net/Tnethash.h"
 #include "net/Tnetmessage.h"
@@ -473,4 +474,22 @@ TEST(Tnetmessageclient, UndecodedBodiesEventsAndTerminators)
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(written, static_cast<int32_t>(handler.Output.size()));
     EXPECT_NE(handler.Output.find("Subject: =?KOI8-R?B?8uXs4A==?=\r\n"), std::string::npos) << handler.Output;
+}
+
+TEST(Tnetmessageclient, JapaneseSystemsSendISO2022JP)
+{
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old ? old : "";
+    setenv("LC_ALL", "ja_JP.SJIS", 1);
+    TNetMessage msg(nullptr);
+    msg.SetSubject("\x83\x65\x83\x58\x83\x67"); // "test" in katakana, Shift-JIS
+    msg.Body()->Add("\x83\x65\x83\x58\x83\x67 abc");
+    const std::string wire = SendWire(msg);
+    if (old)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+    EXPECT_NE(wire.find("Subject: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=\r\n"), std::string::npos) << wire;
+    EXPECT_NE(wire.find("\r\n\r\n\x1b$B%F%9%H\x1b(B abc\r\n"), std::string::npos) << wire;
+    EXPECT_EQ(DecodeHeader("=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?="), "\x83\x65\x83\x58\x83\x67");
 }
