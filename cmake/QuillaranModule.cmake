@@ -32,3 +32,14 @@ function(quillaran_tests)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ${props})
 endfunction()
+
+# A ctest fixture NAME: the SETUP command runs before every test that requires
+# it (quillaran_tests(FIXTURES NAME)) and the CLEANUP command after the last
+# of them, so that a plain ctest starts and stops the servers the tests use.
+function(quillaran_fixture name)
+  cmake_parse_arguments(QF "" "" "SETUP;CLEANUP" ${ARGN})
+  add_test(NAME fixture.${name}.setup COMMAND ${QF_SETUP})
+  set_tests_properties(fixture.${name}.setup PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 120)
+  add_test(NAME fixture.${name}.cleanup COMMAND ${QF_CLEANUP})
+  set_tests_properties(fixture.${name}.cleanup PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
+endfunction()

@@ -1,0 +1,29 @@
+#include "Mailservers.h"
+
+#include <fstream>
+#include <map>
+
+const TMailServers& TMailServers::Get()
+{
+    static const TMailServers servers = [] {
+        TMailServers s;
+        std::ifstream in(std::string(QUILLARAN_BINARY_DIR) + "/mailservers/servers.env");
+        std::map<std::string, std::string> values;
+        for (std::string line; std::getline(in, line);) {
+            auto eq = line.find('=');
+            if (eq != std::string::npos)
+                values[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        auto port = [&](const char* key) { return values.count(key) ? std::stoi(values[key]) : 0; };
+        s.SmtpPort = port("SMTP_PORT");
+        s.Pop3Port = port("POP3_PORT");
+        s.SocksPort = port("SOCKS_PORT");
+        s.SocksAuthPort = port("SOCKS_AUTH_PORT");
+        s.Password = values["MAIL_PASSWORD"];
+        s.SocksUser = values["SOCKS_USER"];
+        s.SocksPassword = values["SOCKS_PASSWORD"];
+        s.MailRoot = values["MAIL_ROOT"];
+        return s;
+    }();
+    return servers;
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Stops the servers that start.sh started for STATE, by their recorded ids.
+set -uo pipefail
+state=${1:?usage: stop.sh STATE}
+[ -d "$state" ] || exit 0
+
+# Alive and not merely a zombie waiting to be reaped.
+alive() {
+  [ -r "/proc/$1/stat" ] && ! awk '{ sub(/^.*\) /, ""); exit ($1 == "Z") ? 0 : 1 }' "/proc/$1/stat"
+}
+
+pids=()
+for name in smtp socks socksauth; do
+  [ -s "$state/$name.pid" ] && pids+=("$(cat "$state/$name.pid")")
+  rm -f "$state/$name.pid"
+done
+rundir=""
+if [ -s "$state/rundir" ]; then
+  rundir=$(cat "$state/rundir")
+  [ -s "$rundir/dovecot/master.pid" ] && pids+=("$(cat "$rundir/dovecot/master.pid")")
+fi
+
+for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+for _ in $(seq 1 100); do
+  left=0
+  for pid in "${pids[@]}"; do alive "$pid" && left=1; done
+  [ $left -eq 0 ] && break
+  sleep 0.05
+done
+for pid in "${pids[@]}"; do alive "$pid" && kill -9 "$pid" 2>/dev/null; done
+
+if [ -n "$rundir" ]; then
+  case "$rundir" in /tmp/quillaran-mail.*) rm -rf "$rundir" ;; esac
+  rm -f "$state/rundir"
+fi
+exit 0
