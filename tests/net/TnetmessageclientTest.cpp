@@ -493,3 +493,47 @@ TEST(Tnetmessageclient, JapaneseSystemsSendISO2022JP)
     EXPECT_NE(wire.find("\r\n\r\n\x1b$B%F%9%H\x1b(B abc\r\n"), std::string::npos) << wire;
     EXPECT_EQ(DecodeHeader("=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?="), "\x83\x65\x83\x58\x83\x67");
 }
+
+TEST(Tnetmessageclient, DamagedMessagesNeverCrashTheReader)
+{
+    const std::string dir = netpeer::TestFolder("damaged");
+    netpeer::WriteFile(dir + "/a.cab", netpeer::RandomBytes(3000, 1));
+    netpeer::WriteFile(dir + "/b.uue", netpeer::RandomBytes(100, 2));
+    TNetMessage msg(nullptr);
+    msg.SetSubject("Quillaran### =?x?= тема");
+    msg.From()->SetText("\"A, B\" <a@b.c>");
+    new TNetAttachment(msg.MessageParts(), dir + "/a.cab");
+    auto* text = new TNetText(msg.MessageParts());
+    text->Body()->Add("text = with soft breaks " + std::string(100, 'x'));
+    auto* text2 = new TNetText(msg.MessageParts());
+    text2->Body()->Add("begin 644 b.uue");
+    const std::string wire = SendWire(msg);
+    const std::string pieces[] = {"\r\n", "--", "=_NextPart_2rfkqzlmsadvnqw3nerasdf", "=?ISO-8859-1?Q?", "?=", "\"", "=",
+                                  "begin 644 x\r\n", "\r\n\r\n", "Content-Type: multipart/mixed; boundary=Z\r\n", ":"};
+    std::mt19937 gen(2026);
+    int failures = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string damaged = wire;
+        for (int k = 0, n = 1 + static_cast<int>(gen() % 8); k < n; ++k) {
+            const size_t at = gen() % damaged.size();
+            switch (gen() % 4) {
+            case 0: damaged[at] = static_cast<char>(gen()); break;
+            case 1: damaged.erase(at, gen() % 200); break;
+            case 2: damaged.insert(at, pieces[gen() % std::size(pieces)]); break;
+            case 3: damaged.resize(at); break;
+            }
+            if (damaged.empty())
+                damaged = "x";
+        }
+        TNetMessage back(nullptr);
+        try {
+            Receive(back, Stuffed(Unstuffed(damaged + "\r\n.\r\n")));
+        } catch (const ENetException&) {
+            ++failures; // a refusal with the library's text is fine; a crash is not
+        }
+        for (int i = 0; i < back.MessageParts()->Count(); ++i)
+            if (TNetAttachment* a = AttachmentAt(back, i))
+                EXPECT_EQ(a->FileName().find('/'), std::string::npos);
+    }
+    EXPECT_LT(failures, 400);
+}
