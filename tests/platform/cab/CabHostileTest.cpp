@@ -243,3 +243,37 @@ TEST(CabHostile, SetsCutAtABlockEdgeWithMoreFilesInTheContinuedFolder) {
   EXPECT_EQ(ReadFile(dir + "/out/a"), a);
   EXPECT_EQ(ReadFile(dir + "/out/b"), b);
 }
+
+TEST(CabHostile, IsCabinetTellsCabinetsFromOtherFiles) {
+  std::string dir = Folder("is-cabinet");
+  RawCabinet cab = RawOf({{"a", "1"}, {"b", "22"}});
+  cab.flags = 2;
+  cab.nextName = "n.cab";
+  cab.index = 3;
+  WriteFile(dir + "/c.cab", BuildRaw(cab));
+  WriteFile(dir + "/text", "just some text, no cabinet at all");
+  ERF erf{};
+  HFDI h = FDICreate([](ULONG n) { return std::malloc(n); }, [](void* p) { std::free(p); },
+                     [](char* f, int o, int m) { int e; return platform::CabFileOpen(f, o, m, &e); },
+                     [](INT_PTR f, void* b, UINT n) { int e; return platform::CabFileRead(f, b, n, &e); },
+                     [](INT_PTR f, void* b, UINT n) { int e; return platform::CabFileWrite(f, b, n, &e); },
+                     [](INT_PTR f) { int e; return platform::CabFileClose(f, &e); },
+                     [](INT_PTR f, long d, int t) { int e; return platform::CabFileSeek(f, d, t, &e); }, cpuUNKNOWN, &erf);
+  ASSERT_NE(h, nullptr);
+  int e = 0;
+  INT_PTR hf = platform::CabFileOpen((dir + "/c.cab").c_str(), CAB_O_RDONLY, 0, &e);
+  FDICABINETINFO info{};
+  EXPECT_TRUE(FDIIsCabinet(h, hf, &info));
+  EXPECT_EQ(info.cFiles, 2);
+  EXPECT_EQ(info.cFolders, 1);
+  EXPECT_EQ(info.setID, 7);
+  EXPECT_EQ(info.iCabinet, 3);
+  EXPECT_TRUE(info.hasnext);
+  EXPECT_FALSE(info.hasprev);
+  EXPECT_EQ(info.cbCabinet, static_cast<long>(fs::file_size(dir + "/c.cab")));
+  platform::CabFileClose(hf, &e);
+  hf = platform::CabFileOpen((dir + "/text").c_str(), CAB_O_RDONLY, 0, &e);
+  EXPECT_FALSE(FDIIsCabinet(h, hf, &info));
+  platform::CabFileClose(hf, &e);
+  EXPECT_TRUE(FDIDestroy(h));
+}
