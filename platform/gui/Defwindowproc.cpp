@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gui/Cursor.h"
+#include "platform/gui/Display.h"
 #include "platform/gui/Drawedge.h"
 #include "platform/gui/Drawtext.h"
 #include "platform/gui/Gdiobjects.h"
@@ -206,6 +207,7 @@ LRESULT DefWindowProc(HWND h, UINT message, WPARAM wp, LPARAM lp) {
     case WM_SETTEXT:
       w->text = lp ? reinterpret_cast<const char*>(lp) : "";
       if ((w->style & WS_CAPTION) == WS_CAPTION) w->ncDirty = true;
+      if (w->IsTopLevel()) CurrentDisplay().TopLevelChanged(h);
       return TRUE;
     case WM_GETTEXT: {
       auto* buffer = reinterpret_cast<char*>(lp);

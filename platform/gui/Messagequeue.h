@@ -88,8 +88,9 @@ std::optional<std::uint64_t> NextTimerDue();
 void SetSynchronizeHook(void (*hook)());
 // Wakes every thread blocked in GetMessage or WaitMessage.
 void WakeMessageLoops();
-// Called when a loop would block forever (no input can come on this display); the
-// default prints the reason and aborts, so that a test fails instead of hanging.
+// Called when a loop would block forever: no input can come on this display and no
+// timer is set (on the virtual clock a wait jumps to the next timer). The default
+// prints the reason and aborts, so that a test fails instead of hanging.
 void SetBlockedLoopHandler(void (*handler)());
 
 }  // namespace platform

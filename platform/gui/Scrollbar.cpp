@@ -66,7 +66,7 @@ ScrollBarState* StateOf(Window* w, int bar) {
   if (!w) return nullptr;
   if (bar == SB_VERT) return (w->style & WS_VSCROLL) ? &w->vbar : nullptr;
   if (bar == SB_HORZ) return (w->style & WS_HSCROLL) ? &w->hbar : nullptr;
-  if (bar == SB_CTL) return w->proc && w->cls->name == "SCROLLBAR" ? &w->vbar : nullptr;
+  if (bar == SB_CTL) return w->scrollBarControl ? &w->vbar : nullptr;
   return nullptr;
 }
 
@@ -276,9 +276,11 @@ LRESULT ScrollBarControlProc(HWND h, UINT message, WPARAM wp, LPARAM lp) {
   Window* w = FindWindowObject(h);
   if (!w) return 0;
   switch (message) {
-    case WM_CREATE:
+    case WM_NCCREATE:
+      // Classes built on this one are scroll-bar controls too.
+      w->scrollBarControl = true;
       w->vbar = ScrollBarState{0, 0, 0, 0, 0, false, false};
-      return 0;
+      return DefWindowProc(h, message, wp, lp);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;

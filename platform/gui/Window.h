@@ -73,6 +73,7 @@ struct Window {
   bool ncActive = false;
 
   ScrollBarState vbar, hbar;  // the window's own bars (the control's state is vbar)
+  bool scrollBarControl = false;  // served by the scroll-bar control's procedure
 
   int calls = 0;                // window procedure calls on the stack
   bool destroyPending = false;  // DestroyWindow asked while busy

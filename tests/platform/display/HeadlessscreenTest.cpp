@@ -11,6 +11,7 @@
 
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
+#include "platform/gui/Clock.h"
 #include "platform/gui/Gui.h"
 
 namespace {
@@ -80,6 +81,17 @@ TEST(HeadlessScreen, PngSnapshotsOfTheScreenAndOfAWindow) {
   EXPECT_EQ(Output("python3 " + decoder + " " + one + " 0,0 29,9"), "30x10\n123456\n0a246a\n");
   EXPECT_FALSE(screen.SaveScreenPng(folder + "/missing/folder/x.png"));
   DestroyWindow(w);
+}
+
+TEST(HeadlessScreen, AWaitingLoopJumpsToTheNextTimer) {
+  platform::HeadlessScreen screen(10, 10);
+  std::uint64_t start = platform::GuiClockNow();
+  UINT_PTR id = SetTimer(nullptr, 0, 5000, nullptr);
+  MSG msg;
+  ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER));
+  EXPECT_EQ(platform::GuiClockNow() - start, 5000u) << "no real time passed";
+  KillTimer(nullptr, id);
 }
 
 TEST(HeadlessScreen, ALoopWaitingForeverFailsInsteadOfHanging) {

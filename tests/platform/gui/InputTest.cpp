@@ -117,6 +117,22 @@ TEST_F(Input, KeysCharactersAndKeyboardState) {
   EXPECT_EQ(GetKeyState(VK_LWIN) & 1, 1) << "toggled by the press";
 }
 
+TEST_F(Input, WheelGoesToTheFocusAndUpToTheParent) {
+  HWND top = TopLevel(0, 0, 100, 100);
+  HWND child = Child(top, 0, 0, 50, 50);
+  SetFocus(child);
+  person.MoveTo(10, 10);
+  person.Pump();
+  Log().clear();
+  person.Wheel(-WHEEL_DELTA);
+  person.Pump();
+  std::vector<std::pair<HWND, int>> wheels;
+  for (const auto& m : Log())
+    if (m.message == WM_MOUSEWHEEL) wheels.emplace_back(m.window, GET_WHEEL_DELTA_WPARAM(m.w));
+  std::vector<std::pair<HWND, int>> expected{{child, -WHEEL_DELTA}, {top, -WHEEL_DELTA}};
+  EXPECT_EQ(wheels, expected) << "the default procedure hands it to the parent";
+}
+
 TEST_F(Input, CaptureMoves) {
   HWND a = TopLevel(0, 0, 100, 100);
   HWND b = TopLevel(200, 0, 100, 100);
