@@ -102,7 +102,11 @@ void TThread::Synchronize(TThread*, const TThreadMethod& Method) {
 TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {}
 
 TThread::~TThread() {
-  StopAndWait();
+  try {
+    StopAndWait();
+  } catch (...) {
+    // Only a thread deleting itself gets here; it must not wait for itself.
+  }
   if (thread_.joinable()) {
     if (thread_.get_id() == std::this_thread::get_id()) thread_.detach();
     else thread_.join();
