@@ -1,5 +1,7 @@
 #include "model/Modelhooks.h"
 
+#include "foundation/Tlisteners.h"
+
 TModelHooks& ModelHooks() {
   static TModelHooks hooks;
   return hooks;
@@ -18,4 +20,13 @@ bool EditAuthorInDialog(TDiscussion& discussion, int author, bool editing) {
 bool EditReaderPropertyInDialog(TDiscussion& discussion, int property) {
   const TModelHooks& hooks = ModelHooks();
   return hooks.EditReaderProperty && hooks.EditReaderProperty(discussion, property);
+}
+
+void ModelBeep() {
+  const TModelHooks& hooks = ModelHooks();
+  if (hooks.MessageBeep) hooks.MessageBeep();
+}
+
+void SendBlockNotification(uint8_t code, const TDiscussion& discussion, TDiscBlockIndex block, bool defer) {
+  TListeners::SendPair(code, reinterpret_cast<intptr_t>(&discussion), PackDiscBlockIndex(block), defer);
 }

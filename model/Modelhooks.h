@@ -34,7 +34,18 @@ struct TModelHooks {
   std::function<bool(TDiscussion& discussion, int author, bool editing)> EditAuthor;
   // The reader-property dialog on a property of a discussion; true when it was changed.
   std::function<bool(TDiscussion& discussion, int property)> EditReaderProperty;
+  // A refusal without words.
+  std::function<void()> MessageBeep;
+  // The moderation library: the moderate type (1 trustworthy, 2 doubtful, 3 discredited)
+  // of an author of a discussion; returns 2 when it answered.
+  std::function<int(const TStr& dident, uint16_t adident, int& moderateType)> GetAuthorModerateType;
+  // The moderation library is told how many moderated comments wait, by their authors'
+  // moderate types.
+  std::function<void(const TStr& dident, int trustworthy, int doubtful, int discredited)> SetModeratedCommentsCount;
 };
+
+// MessageBeep through the hook; nothing while none is registered.
+void ModelBeep();
 
 // The process-wide hooks; a default-constructed member means "not registered".
 TModelHooks& ModelHooks();
@@ -61,5 +72,19 @@ public:
   virtual void DeleteDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) = 0;
 };
 
-// Codes of the change notifications the model sends.
-enum : uint8_t { Notify_BlockChanged = 3, Notify_BlockAdded = 12, Notify_FoldersChanged = 17 };
+// Codes of the change notifications the model sends. Word 1 is the discussion; word 2 a
+// block reference packed with PackDiscBlockIndex (3, 9, 12, 13), the new delete state (10)
+// or the author's index (8).
+enum : uint8_t {
+  Notify_BlockChanged = 3,
+  Notify_TitlesChanged = 6,
+  Notify_AuthorChanged = 8,
+  Notify_BlockGone = 9,
+  Notify_BlocksDeleted = 10,
+  Notify_BlockAdded = 12,
+  Notify_FormulaReferenceChanged = 13,
+  Notify_FoldersChanged = 17,
+};
+
+// Sends a notification about one block of a discussion.
+void SendBlockNotification(uint8_t code, const TDiscussion& discussion, TDiscBlockIndex block, bool defer);

@@ -136,7 +136,7 @@ int TAuthorsStorage::FindAuthorByAutomaticEMail(const TStr& address) const {
   return -1;
 }
 
-int TAuthorsStorage::CreateAuthor(TDiscussion&, const TStr& lident, int adident, int) {
+int TAuthorsStorage::CreateAuthor(TDiscussion& discussion, const TStr& lident, int adident, int) {
   if (adident < -1 || adident > 0xFFFE) {
     TError::Report("TAuthorsStorage::CreateAuthor - неверный идентификатор автора");
     return -1;
@@ -154,6 +154,7 @@ int TAuthorsStorage::CreateAuthor(TDiscussion&, const TStr& lident, int adident,
   if (index < 0) return -1;
   Authors[index].LIdent = lident;
   Authors[index].ADIdent = adident < 0 ? 0xFFFF : uint16_t(adident);
+  if (this == &discussion.Authors) discussion.Undo.AddAuthorCreation(index);
   return index;
 }
 

@@ -42,7 +42,7 @@ int TBlocksPostListItem::DeleteBlock(TDiscBlockCode code) {
 
 TBlocksPostList::TBlocksPostList() = default;
 
-bool TBlocksPostList::AddNewItem(TDiscussion&) {
+bool TBlocksPostList::AddNewItem(TDiscussion& discussion) {
   if (Counter == 0xFFFF) {
     TError::Report("TBlocksPostList::AddNewItem - номера списков исчерпаны");
     return false;
@@ -50,20 +50,31 @@ bool TBlocksPostList::AddNewItem(TDiscussion&) {
   const int index = Items.AddEmptyItem();
   if (index < 0) return false;
   TBlocksPostListItem& item = Items[index];
+  if (this == &discussion.User.PostLists) discussion.Undo.AddPostsListItemCreation(index, Counter);
   item.Number = ++Counter;
   item.Name = TStr(NewPostListName);
   item.CreationDate = Date();
   return true;
 }
 
-int TBlocksPostList::AddBlockToItem(TDiscussion&, int item, TDiscBlockCode code) {
+int TBlocksPostList::AddBlockToItem(TDiscussion& discussion, int item, TDiscBlockCode code) {
   if (item < 0 || item >= int(Items.Count())) return -1;
-  return Items[item].AddBlock(code);
+  const TStr oldName = Items[item].Name;
+  const int added = Items[item].AddBlock(code);
+  if (added >= 0 && this == &discussion.User.PostLists) {
+    if (!(Items[item].Name == oldName))
+      discussion.Undo.AddPostsListItemFieldChange(item, PostListField_Name, 0, 0, oldName);
+    discussion.Undo.AddPostsListItemFieldChange(item, PostListField_CodeAppended, 0, 0, TStr());
+  }
+  return added;
 }
 
-int TBlocksPostList::DeleteBlockFromItem(TDiscussion&, int item, TDiscBlockCode code) {
+int TBlocksPostList::DeleteBlockFromItem(TDiscussion& discussion, int item, TDiscBlockCode code) {
   if (item < 0 || item >= int(Items.Count())) return -1;
-  return Items[item].DeleteBlock(code);
+  const int removed = Items[item].DeleteBlock(code);
+  if (removed >= 0 && this == &discussion.User.PostLists)
+    discussion.Undo.AddPostsListItemCodeChange(item, removed, code);
+  return removed;
 }
 
 void TBlocksPostList::SaveToBufWriter(const TDiscussion& discussion, TBufWriter& w) const {

@@ -44,6 +44,17 @@ public:
   // Bookkeeping after a block was appended or replaced: name index, graph, notification 12.
   void NewBlockAdded(TDiscussion& discussion, int index, int flag);
 
+  // Renumbers the model blocks under the root 1, 2, ... in their order and composes their
+  // names again (undo records); only while the discussion's renumbering switch is on.
+  void RenumBlocks(TDiscussion& discussion, TDiscBlockIndex root);
+  // Evaluates a formula block; with mark set the formula-error flag of its unlinked-block
+  // record follows the result. False when the formula is invalid.
+  bool CheckFormula(TDiscussion& discussion, int index, int mark);
+  // Checks the references "<name>" in the block's texts and keeps the resolved ones as
+  // hyper-references; with mark set the lost-hyperrefs flag follows the result. False
+  // when a name does not resolve.
+  bool CheckReferences(TDiscussion& discussion, int index, int mark, int keep);
+
   // Lookups through indices built on demand; -1 when absent.
   int FindByBlockNum(uint16_t blockNum) const;
   int FindByName(const std::string& name) const;

@@ -2,7 +2,7 @@
 
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
-#include "model/Tdiscblockstorages.h"
+#include "model/Tdiscussion.h"
 
 bool TBrowseItemIdent::operator==(const TBrowseItemIdent& o) const {
   if (Kind != o.Kind) return false;
@@ -32,4 +32,19 @@ void TBrowseItemIdent::LoadFromBufReader(TBufReader& r) {
 
 void TBrowseItemIdent::ResolveIndex(const TDiscBlockStorages& storages) {
   Index = Kind == BrowseItem_Block ? storages.FindDiscBlockIndex(Code) : TDiscBlockIndex{};
+}
+
+TDiscBlock* TBrowseItemIdent::SetDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) {
+  *this = TBrowseItemIdent{};
+  Kind = BrowseItem_Block;
+  if (block.IsEmpty()) return nullptr;
+  TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
+  if (record == nullptr) return nullptr;
+  Index = block;
+  Code = record->GetDiscBlockCode();
+  return record;
+}
+
+void TBrowseItemIdent::BroadcastChanging(const TDiscussion& discussion) const {
+  if (Kind == BrowseItem_Block && !Index.IsEmpty()) SendBlockNotification(Notify_BlockChanged, discussion, Index, false);
 }

@@ -9,6 +9,8 @@
 class TBufReader;
 class TBufWriter;
 class TDiscBlockStorages;
+class TDiscussion;
+struct TDiscBlock;
 
 enum : uint8_t { BrowseItem_None = 0, BrowseItem_Block = 1, BrowseItem_Author = 2, BrowseItem_Folder = 3 };
 
@@ -26,6 +28,12 @@ struct TBrowseItemIdent {
   // Stored form: u8 kind, block code, u16 ADIdent, i16 folder, text.
   void SaveToBufWriter(TBufWriter& writer) const;
   void LoadFromBufReader(TBufReader& reader);
+  // Makes this a block identifier (kind 1, position and code); the block, or null (and an
+  // empty identifier of kind 1) for an empty reference.
+  TDiscBlock* SetDiscBlock(TDiscussion& discussion, TDiscBlockIndex block);
+  // Notification 3 for a block identifier.
+  void BroadcastChanging(const TDiscussion& discussion) const;
+
   // Finds the block position again from the code after loading.
   void ResolveIndex(const TDiscBlockStorages& storages);
 };

@@ -11,6 +11,7 @@ class TDiscussion;
 class TBufReader;
 class TBufWriter;
 class TRowMeasurer;
+struct TRetrievalColors;
 
 inline constexpr uint16_t NoUnlinkedBlockInfo = 0xFFFF;
 inline constexpr uint16_t NoADIdent = 0xFFFF;
@@ -63,6 +64,23 @@ struct TDiscBlock {
   // or crossed state, the date, the unlinked-block record, the texts and the reader property.
   bool CopyContentsFrom(TDiscussion& target, TDiscBlockIndex own, TDiscussion& source, const TDiscBlock& sourceBlock,
                         TDiscBlockIndex sourceIndex);
+  // Moves the block to another state (0 alive, 1 crossed, 2 erased, 3 recycled) with undo
+  // records; the name is kept as the saved name when the block leaves state 0. Sends
+  // notification 10 (queued, with the new state) and 3 for the block. lostParent tells
+  // that the block has been cut from its upper block (the caller cleared the link).
+  void SetDeleteFlag(TDiscussion& discussion, TDiscBlockIndex own, uint8_t value, int lostParent);
+  // Whether the block meets a retrieval kind 1..18 (data: a theme index, a day number or
+  // a post-list number); another kind is reported.
+  bool IsRetrieval(TDiscussion& discussion, TDiscBlockIndex own, int kind, int32_t data, const TStr& text,
+                   bool caseSensitive) const;
+  // A formula block chosen by the user for its conclusion.
+  bool IsUserSelectedFormula(const TDiscussion& discussion) const;
+  // Colours of the block's retrieval marks (see Blockretrieval.h).
+  uint32_t GetRetrievalColor(TDiscussion& discussion, TDiscBlockIndex own, const TRetrievalColors& colors) const;
+  uint32_t GetGraphRetrievalColorA(TDiscussion& discussion, TDiscBlockIndex own, const TRetrievalColors& colors) const;
+  uint32_t GetGraphRetrievalColorB(TDiscussion& discussion, TDiscBlockIndex own, const TRetrievalColors& colors) const;
+  uint32_t GetStorageTypeColor(const TRetrievalColors& colors) const;
+
   // Cached row heights; measured by the browse window when unknown.
   int GetLinesHeightMode1(TRowMeasurer& browse, TDiscussion& discussion, TDiscBlockIndex own, int level);
   int GetLinesHeightMode2(TRowMeasurer& browse, TDiscussion& discussion, TDiscBlockIndex own, int level);

@@ -37,6 +37,19 @@ public:
   // data cannot hang it.
   bool IsInUpperChain(TDiscBlockIndex block, TDiscBlockIndex candidate) const;
 
+  // Blocks whose upper or conclusion block was `from` point to `to` (undo records).
+  void RelinkBlocks(TDiscussion& discussion, TDiscBlockIndex from, TDiscBlockIndex to);
+  // Links again every live block whose kept upper or conclusion name now resolves; the
+  // number of blocks relinked.
+  int RelinkUnlinkedBlocks(TDiscussion& discussion);
+  // Formula blocks whose conclusion was the block lose it, keeping its name.
+  void UnlinkFormulaBlocks(TDiscussion& discussion, TDiscBlockIndex conclusion);
+  // Every crossed or recycled block becomes erased.
+  void EraseMarkedBlocks(TDiscussion& discussion);
+  // Copies the live lower blocks of a source block (of this or another discussion) under
+  // a new block; whether any were copied.
+  bool CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex newBlock, TDiscussion& source, TDiscBlockIndex sourceBlock);
+
   int TotalCount() const;
   void Clear();
 };

@@ -42,6 +42,7 @@ void TDiscussion::ClearContent() {
   Themes.Clear();
   UnlinkedBlockInfos.Clear();
   HyperRefBlocks.Clear();
+  Undo.Clear();
 }
 
 void TDiscussion::Unload() {
@@ -214,6 +215,7 @@ bool TDiscussion::Load(bool infoOnly) {
   Themes = std::move(fresh->Themes);
   UnlinkedBlockInfos = std::move(fresh->UnlinkedBlockInfos);
   HyperRefBlocks.Clear();
+  Undo.Clear();
   Graph.reset();
   Generation = set.Generation;
   Loaded = 1;
@@ -346,7 +348,9 @@ int TDiscussion::FindReaderProperty(TDiscBlockIndex block, bool create) {
   if (record == nullptr) return -1;
   const int found = ReaderProperties.Find(record->GetDiscBlockCode());
   if (found >= 0 || !create) return found;
-  return ReaderProperties.Add(*record);
+  const int added = ReaderProperties.Add(*record);
+  if (added >= 0) Undo.AddReaderPropertyCreation(added);
+  return added;
 }
 
 TStr TDiscussion::GetModelFolderName() {

@@ -3,6 +3,7 @@
 // properties, the user's state, themes and information.
 
 #include "foundation/Tstr.h"
+#include "model/Calculateformula.h"
 #include "model/Modelhooks.h"
 #include "model/Tauthor.h"
 #include "model/Tdiscblockstorages.h"
@@ -10,6 +11,7 @@
 #include "model/Thyperrefblocks.h"
 #include "model/Treaderproperty.h"
 #include "model/Ttheme.h"
+#include "model/Tundo.h"
 #include "model/Tunlinkedblockinfo.h"
 #include "model/Tuser.h"
 
@@ -17,8 +19,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TDiscussionsManager;
+struct TDiscussionStatistics;
 
 class TDiscussion {
 public:
@@ -40,6 +44,7 @@ public:
   TThemes Themes;
   TUnlinkedBlockInfos UnlinkedBlockInfos;
   THyperRefBlocks HyperRefBlocks;
+  TUndo Undo;  // not stored: an unloaded discussion forgets its steps
   std::unique_ptr<TDiscussionGraph> Graph;  // while the browse window has built it
 
   const TStr& GetName() const { return Info.Name; }
@@ -79,6 +84,24 @@ public:
   std::string ComposeFile(int file) const;
   // Whether a folder holds a discussion's files (a saved set or its previous version).
   static bool FolderHoldsDiscussion(const TStr& folder);
+
+  // Evaluates every formula again, conclusions fed by other conclusions after those (in
+  // dependency order); the formula that computes a conclusion is the one the user chose
+  // for it, else the first found. Changes are recorded for undo. Returns how many
+  // formulas could not be evaluated, with their errors when asked.
+  int CalculateFormulas(TDiscBlockIndex block = {}, std::vector<TFormulaError>* errors = nullptr);
+  // Counts the moderated comments by their authors' moderate types and tells the
+  // moderation library.
+  void UpdateModeratedCommentsCount();
+  void CollectStatistics(TDiscussionStatistics& statistics) const;
+  // Creates the current login's author record when missing and fills it from the same
+  // author in another discussion.
+  void AutoFillMyData();
+  // Appends an address to the requesters of the block names (with an undo record).
+  void AddExistingBlockNamesRequest(const TStr& address);
+  // Re-checks the user's relations between blocks: relations to blocks that no longer
+  // exist are dropped, the others find their blocks again.
+  void RepairUserBlockRelations();
 
   // Test seam: the save stops dead before its n-th file operation (1-based) as a crash
   // would, leaving whatever is on disk; 0 = off.

@@ -9,6 +9,7 @@
 
 class TBufReader;
 class TBufWriter;
+class TDiscussion;
 
 struct TTheme {
   TStr Name;
@@ -17,6 +18,8 @@ struct TTheme {
   TTheme();
   bool operator==(const TTheme& other) const;
   int FindBlock(TDiscBlockCode code) const;
+  // Notification 3 for each of its blocks (defined with the theme operations).
+  void BroadcastChanging(const TDiscussion& discussion) const;
 
   // Stored form: text name, u32 code count, codes.
   void SaveToBufWriter(TBufWriter& writer) const;

@@ -3,6 +3,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "model/Tdiscussion.h"
 
 bool TUnlinkedBlockInfo::operator==(const TUnlinkedBlockInfo& o) const {
   return Code == o.Code && LostParent == o.LostParent && ParentName == o.ParentName &&
@@ -30,12 +31,14 @@ void TUnlinkedBlockInfo::LoadFromBufReader(TBufReader& r) {
   LostHyperRefs = r.ReadByte();
 }
 
-int AddUnlinkedBlockInfo(TUnlinkedBlockInfos& list, TDiscussion&, TDiscBlockCode code) {
+int AddUnlinkedBlockInfo(TUnlinkedBlockInfos& list, TDiscussion& discussion, TDiscBlockCode code) {
   if (list.Count() >= 0xFFFF) {
     TError::Report("AddUnlinkedBlockInfo - список потерянных связей заполнен");
     return -1;
   }
   const int index = list.AddEmptyItem();
-  if (index >= 0) list[index].Code = code;
+  if (index < 0) return -1;
+  list[index].Code = code;
+  if (&list == &discussion.UnlinkedBlockInfos) discussion.Undo.AddUnlinkedBlockInfoCreation(index);
   return index;
 }

@@ -23,10 +23,16 @@ const TBrowseItemIdent* TUser::GetSecondBrowseItemIdent(const TBrowseItemIdent& 
   return nullptr;
 }
 
-void TUser::SetBrowseItemIdentsPair(TDiscussion&, const TBrowseItemIdent& first, const TBrowseItemIdent& second,
-                                    uint8_t relationType) {
+void TUser::SetBrowseItemIdentsPair(TDiscussion& discussion, const TBrowseItemIdent& first,
+                                    const TBrowseItemIdent& second, uint8_t relationType) {
+  const bool recorded = this == &discussion.User;
   for (int i = 0; i < int(Pairs.Count()); ++i)
     if (Pairs[i].RelationType == relationType && Pairs[i].First == first) {
+      const TBrowseItemIdent& now = Pairs[i].Second;
+      if (now.Kind == second.Kind && now.Code == second.Code && now.ADIdent == second.ADIdent &&
+          now.Folder == second.Folder && now.Text == second.Text)
+        return;
+      if (recorded) discussion.Undo.AddPairChange(i, Pairs[i], false);
       Pairs[i].Second = second;
       return;
     }
@@ -35,11 +41,15 @@ void TUser::SetBrowseItemIdentsPair(TDiscussion&, const TBrowseItemIdent& first,
   Pairs[index].First = first;
   Pairs[index].Second = second;
   Pairs[index].RelationType = relationType;
+  if (recorded) discussion.Undo.AddPairCreation(index);
 }
 
-void TUser::RemoveBrowseItemIdentsPair(TDiscussion&, const TBrowseItemIdent& first, uint8_t relationType) {
+void TUser::RemoveBrowseItemIdentsPair(TDiscussion& discussion, const TBrowseItemIdent& first, uint8_t relationType) {
   for (int i = Pairs.Count() - 1; i >= 0; --i)
-    if (Pairs[i].RelationType == relationType && Pairs[i].First == first) Pairs.Delete(i);
+    if (Pairs[i].RelationType == relationType && Pairs[i].First == first) {
+      if (this == &discussion.User) discussion.Undo.AddPairChange(i, Pairs[i], true);
+      Pairs.Delete(i);
+    }
 }
 
 void TUser::AddVisited(TDiscBlockCode code) {

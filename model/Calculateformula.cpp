@@ -1,0 +1,356 @@
+#include "model/Calculateformula.h"
+
+#include "foundation/Tlisteners.h"
+#include "model/Tdiscussion.h"
+
+#include <cctype>
+#include <cmath>
+#include <unordered_map>
+
+namespace {
+
+constexpr int MaxNesting = 100;  // parentheses and signs; keeps the parser's stack small
+
+// Recursive descent over the text, emitting postfix steps.
+class TFormulaParser {
+public:
+  TFormulaParser(const TDiscussion& discussion, const std::string& text, TFormulaProgram& program)
+      : Discussion(discussion), Text(text), Program(program) {}
+
+  bool Parse(std::string& error) {
+    SkipBlanks();
+    if (Pos >= Text.size()) return Fail(error, "Empty formula");
+    if (!Sum(error, 0)) return false;
+    SkipBlanks();
+    if (Pos < Text.size()) return Unexpected(error);
+    return true;
+  }
+
+private:
+  const TDiscussion& Discussion;
+  const std::string& Text;
+  TFormulaProgram& Program;
+  size_t Pos = 0;
+
+  void SkipBlanks() {
+    while (Pos < Text.size() && (Text[Pos] == ' ' || Text[Pos] == '\t' || Text[Pos] == '\r' || Text[Pos] == '\n')) ++Pos;
+  }
+  char Peek() {
+    SkipBlanks();
+    return Pos < Text.size() ? Text[Pos] : '\0';
+  }
+  std::string Position() const { return "Syntax error at position " + std::to_string(Pos + 1) + ": "; }
+  static bool Fail(std::string& error, const std::string& text) {
+    error = text;
+    return false;
+  }
+  bool Unexpected(std::string& error) {
+    if (Text[Pos] == ',') return Fail(error, Position() + "the decimal separator is '.'");
+    return Fail(error, Position() + "unexpected character '" + std::string(1, Text[Pos]) + "'");
+  }
+  void Emit(uint8_t op) { Program.Steps.push_back({op, 0, {}}); }
+
+  bool Sum(std::string& error, int depth) {
+    if (!Product(error, depth)) return false;
+    for (char c = Peek(); c == '+' || c == '-'; c = Peek()) {
+      ++Pos;
+      if (!Product(error, depth)) return false;
+      Emit(c == '+' ? TFormulaProgram::Add : TFormulaProgram::Subtract);
+    }
+    return true;
+  }
+
+  bool Product(std::string& error, int depth) {
+    if (!Unary(error, depth)) return false;
+    for (char c = Peek(); c == '*' || c == '/'; c = Peek()) {
+      ++Pos;
+      if (!Unary(error, depth)) return false;
+      Emit(c == '*' ? TFormulaProgram::Multiply : TFormulaProgram::Divide);
+    }
+    return true;
+  }
+
+  bool Unary(std::string& error, int depth) {
+    if (depth > MaxNesting) return Fail(error, "Formula is nested too deeply");
+    const char c = Peek();
+    if (c == '-' || c == '+') {
+      ++Pos;
+      if (!Unary(error, depth + 1)) return false;
+      if (c == '-') Emit(TFormulaProgram::Negate);
+      return true;
+    }
+    return Primary(error, depth);
+  }
+
+  bool Primary(std::string& error, int depth) {
+    const char c = Peek();
+    if (c == '(') {
+      ++Pos;
+      if (!Sum(error, depth + 1)) return false;
+      if (Peek() != ')') return Fail(error, Position() + "')' expected");
+      ++Pos;
+      return true;
+    }
+    if (c == '<') return Reference(error);
+    if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') return Number(error);
+    if (c == '\0') return Fail(error, Position() + "number, block reference or '(' expected");
+    return Unexpected(error);
+  }
+
+  bool Number(std::string& error) {
+    const size_t start = Pos;
+    size_t digits = 0;
+    while (Pos < Text.size() && std::isdigit(static_cast<unsigned char>(Text[Pos]))) ++Pos, ++digits;
+    if (Pos < Text.size() && Text[Pos] == '.') {
+      ++Pos;
+      while (Pos < Text.size() && std::isdigit(static_cast<unsigned char>(Text[Pos]))) ++Pos, ++digits;
+    }
+    if (digits == 0) {
+      Pos = start;
+      return Fail(error, Position() + "digits expected");
+    }
+    if (Pos < Text.size() && Text[Pos] == ',') return Fail(error, Position() + "the decimal separator is '.'");
+    const double value = std::strtod(Text.substr(start, Pos - start).c_str(), nullptr);
+    if (!std::isfinite(value)) return Fail(error, "Value out of range");
+    Program.Steps.push_back({TFormulaProgram::Number, value, {}});
+    return true;
+  }
+
+  bool Reference(std::string& error) {
+    const size_t open = Pos++;
+    const size_t close = Text.find('>', Pos);
+    if (close == std::string::npos) {
+      Pos = open;
+      return Fail(error, Position() + "'>' expected after the block name");
+    }
+    std::string name;
+    for (size_t i = Pos; i < close; ++i)
+      if (Text[i] != ' ' && Text[i] != '\t') name += Text[i];
+    if (name.empty()) {
+      Pos = open;
+      return Fail(error, Position() + "block name expected");
+    }
+    Pos = close + 1;
+    const TDiscBlockIndex block = Discussion.Storages.FindDiscBlockIndexByName(name);
+    if (block.IsEmpty()) return Fail(error, "Unknown block <" + name + ">");
+    if (!Discussion.Storages.GetDiscBlock(block)->IsAlive()) return Fail(error, "Block <" + name + "> is deleted");
+    Program.Steps.push_back({TFormulaProgram::Reference, 0, block});
+    Program.Names.push_back(name);
+    return true;
+  }
+};
+
+}  // namespace
+
+bool TFormulaProgram::Compile(const TDiscussion& discussion, const std::string& text, std::string& error) {
+  Steps.clear();
+  Names.clear();
+  error.clear();
+  return TFormulaParser(discussion, text, *this).Parse(error);
+}
+
+bool TFormulaProgram::Run(TDiscussion& discussion, double& value, std::string& error) const {
+  std::vector<double> stack;
+  stack.reserve(Steps.size());
+  for (const TStep& step : Steps) {
+    switch (step.Op) {
+      case Number: stack.push_back(step.Value); continue;
+      case Reference: stack.push_back(GetPossibilityInForce(discussion, step.Block)); continue;
+      case Negate: stack.back() = -stack.back(); continue;
+      default: break;
+    }
+    const double right = stack.back();
+    stack.pop_back();
+    double& left = stack.back();
+    switch (step.Op) {
+      case Add: left += right; break;
+      case Subtract: left -= right; break;
+      case Multiply: left *= right; break;
+      case Divide:
+        if (right == 0) {
+          error = "Division by zero";
+          return false;
+        }
+        left /= right;
+        break;
+    }
+    if (!std::isfinite(left)) {
+      error = "Value out of range";
+      return false;
+    }
+  }
+  value = stack.empty() ? 0 : stack.back();
+  return true;
+}
+
+int GetPossibilityInForce(TDiscussion& discussion, TDiscBlockIndex block) {
+  const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
+  if (record == nullptr) return 0;
+  const int property = discussion.ReaderProperties.Find(record->GetDiscBlockCode());
+  return property >= 0 ? discussion.ReaderProperties.Items[property].GetPossibility() : record->Possibility;
+}
+
+int FormulaValueToPossibility(double value) {
+  if (!(value > 0)) return 0;
+  if (value >= 100) return 100;
+  return int(value);
+}
+
+namespace {
+
+// Stores a valid result: the conclusion's possibility in force and the formula's value
+// flag. True when the conclusion's possibility changed.
+bool StoreFormulaValue(TDiscussion& discussion, TDiscBlockIndex conclusion, TDiscBlockIndex formula, double value) {
+  if (TDiscBlock* block = discussion.Storages.IsValidIndex(formula) ? discussion.Storages.GetDiscBlock(formula) : nullptr) {
+    const uint8_t flag = value != 0 ? 1 : 0;
+    if (block->FormulaValue != flag) {
+      discussion.Undo.AddDiscBlockFieldChange(discussion, formula, BlockField_FormulaValue, block->FormulaValue);
+      block->FormulaValue = flag;
+    }
+  }
+  if (!discussion.Storages.IsValidIndex(conclusion)) return false;
+  const int possibility = FormulaValueToPossibility(value);
+  if (GetPossibilityInForce(discussion, conclusion) == possibility) return false;
+  const int property = discussion.FindReaderProperty(conclusion, true);
+  if (property < 0) return false;
+  TReaderProperty& record = discussion.ReaderProperties.Items[property];
+  discussion.Undo.AddReaderPropertyFieldChange(property, PropertyField_Possibility, record.Possibility);
+  record.Possibility = uint8_t(possibility);
+  return true;
+}
+
+}  // namespace
+
+bool CalculateFormula(TDiscussion& discussion, TDiscBlockIndex conclusion, TDiscBlockIndex formula,
+                      const TStr& formulaText, TStr& errorText, double& value, int flag) {
+  errorText.Clear();
+  value = 0;
+  TFormulaProgram program;
+  std::string error;
+  bool valid = program.Compile(discussion, formulaText.ToString(), error);
+  for (size_t i = 0; valid && i < program.Steps.size(); ++i) {
+    const TFormulaProgram::TStep& step = program.Steps[i];
+    if (step.Op == TFormulaProgram::Reference && !conclusion.IsEmpty() && step.Block == conclusion) {
+      error = "Formula refers to its own conclusion <" + discussion.Storages.GetDiscBlock(conclusion)->Name + ">";
+      valid = false;
+    }
+  }
+  if (valid) valid = program.Run(discussion, value, error);
+  if (!valid) {
+    errorText = error;
+    value = 0;
+    return false;
+  }
+  if (flag && StoreFormulaValue(discussion, conclusion, formula, value))
+    SendBlockNotification(Notify_BlockChanged, discussion, conclusion, true);
+  return true;
+}
+
+namespace {
+
+uint32_t Key(TDiscBlockIndex index) { return (uint32_t(index.StorageType) << 16) | index.Index; }
+uint32_t Key(TDiscBlockCode code) { return (uint32_t(code.StorageType) << 16) | code.BlockNum; }
+
+struct TFeed {
+  TDiscBlockIndex Conclusion;
+  TDiscBlockIndex Formula;
+  TFormulaProgram Program;
+  bool Valid = false;
+  int Waiting = 0;                 // feeding conclusions not yet computed
+  std::vector<int> Dependants;     // feeds that read this conclusion
+};
+
+}  // namespace
+
+int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* errorsOut) {
+  // Every live formula block with a live conclusion, in storage order.
+  std::vector<TDiscBlockIndex> formulas;
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
+    const TBlocksStorage& storage = *Storages.GetStorage(type);
+    for (int i = 0; i < storage.Count(); ++i) {
+      const TDiscBlock& block = storage.Block(i);
+      if (block.TextType != TextType_Formula || !block.IsAlive() || !Storages.IsValidIndex(block.Conclusion)) continue;
+      if (!Storages.GetDiscBlock(block.Conclusion)->IsAlive()) continue;
+      formulas.push_back(TDiscBlockIndex{type, uint16_t(i)});
+    }
+  }
+  // The formula that computes each conclusion: the one the user chose for it (relation
+  // type 3), else the first one found.
+  std::unordered_map<uint32_t, uint32_t> chosen;  // conclusion code -> formula code
+  for (const TBrowseItemIdentsPair& pair : User.Pairs)
+    if (pair.RelationType == UserRelation_SelectedFormula && pair.First.Kind == BrowseItem_Block &&
+        pair.Second.Kind == BrowseItem_Block)
+      chosen.emplace(Key(pair.First.Code), Key(pair.Second.Code));
+  std::vector<TFeed> feeds;
+  std::unordered_map<uint32_t, int> feedOf;  // conclusion index -> feed
+  std::vector<TDiscBlockIndex> others;
+  for (const TDiscBlockIndex formula : formulas) {
+    const TDiscBlock& block = *Storages.GetDiscBlock(formula);
+    const auto choice = chosen.find(Key(Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode()));
+    const bool isChosen = choice != chosen.end() && choice->second == Key(block.GetDiscBlockCode());
+    const auto existing = feedOf.find(Key(block.Conclusion));
+    if (existing == feedOf.end()) {
+      feedOf.emplace(Key(block.Conclusion), int(feeds.size()));
+      feeds.push_back(TFeed{block.Conclusion, formula, {}, false, 0, {}});
+    } else if (isChosen) {
+      others.push_back(feeds[existing->second].Formula);
+      feeds[existing->second].Formula = formula;
+    } else {
+      others.push_back(formula);
+    }
+  }
+  // Dependencies between the feeds through the conclusions their formulas read.
+  std::vector<std::string> errors(feeds.size());
+  for (size_t f = 0; f < feeds.size(); ++f) {
+    TFeed& feed = feeds[f];
+    feed.Valid = feed.Program.Compile(*this, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.ToString(), errors[f]);
+    if (!feed.Valid) continue;
+    for (const TFormulaProgram::TStep& step : feed.Program.Steps) {
+      if (step.Op != TFormulaProgram::Reference) continue;
+      const auto source = feedOf.find(Key(step.Block));
+      if (source == feedOf.end()) continue;
+      feeds[source->second].Dependants.push_back(int(f));
+      ++feed.Waiting;
+    }
+  }
+  // Kahn's order: a feed runs once every conclusion it reads is computed. Whatever never
+  // becomes ready lies on or behind a cycle.
+  std::vector<int> ready;
+  for (size_t f = 0; f < feeds.size(); ++f)
+    if (feeds[f].Waiting == 0) ready.push_back(int(f));
+  std::vector<char> done(feeds.size(), 0);
+  int failures = 0;
+  bool changed = false;
+  const auto fail = [&](const TFeed& feed, const std::string& error) {
+    ++failures;
+    if (errorsOut) errorsOut->push_back(TFormulaError{feed.Formula, TStr(error)});
+  };
+  while (!ready.empty()) {
+    const int f = ready.back();
+    ready.pop_back();
+    done[size_t(f)] = 1;
+    TFeed& feed = feeds[size_t(f)];
+    double value = 0;
+    if (feed.Valid && feed.Program.Run(*this, value, errors[size_t(f)]))
+      changed = StoreFormulaValue(*this, feed.Conclusion, feed.Formula, value) || changed;
+    else
+      fail(feed, errors[size_t(f)]);
+    for (const int next : feed.Dependants)
+      if (--feeds[size_t(next)].Waiting == 0) ready.push_back(next);
+  }
+  for (size_t f = 0; f < feeds.size(); ++f)
+    if (!done[f])
+      fail(feeds[f], "Formulas form a cycle through <" + Storages.GetDiscBlock(feeds[f].Conclusion)->Name + ">");
+  // The formulas not chosen for their conclusions only get their value flags.
+  for (const TDiscBlockIndex formula : others) {
+    TFormulaProgram program;
+    std::string error;
+    double value = 0;
+    if (program.Compile(*this, Storages.GetStrHashItem(formula)->Str.FormulaText.ToString(), error) &&
+        program.Run(*this, value, error))
+      StoreFormulaValue(*this, {}, formula, value);
+  }
+  // One notification for the whole discussion rather than one per conclusion.
+  if (changed) TListeners::SendPair(Notify_BlockChanged, reinterpret_cast<intptr_t>(this), 0, true);
+  return failures;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Putting blocks into the user's post lists and taking them out.
+
+#include "model/Tdiscblockindex.h"
+
+class TDiscBlockStorages;
+class TDiscussion;
+
+// Includes (include 1) or excludes (include 0) a block in the user's post list at that
+// position, with undo records, and announces the block as changed. False when the list or
+// the block is not there, or nothing changed.
+bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, int include, int postList,
+                       TDiscBlockIndex block);
