@@ -8,6 +8,7 @@
 #include "platform/gui/Devicecontext.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Window.h"
+#include "platform/gui/Windowdirectory.h"
 #include "platform/gui/Winstyles.h"
 
 namespace platform {
@@ -16,9 +17,13 @@ HeadlessScreen::HeadlessScreen(int width, int height)
     : size_{std::clamp(width, 1, Pixmap::kMaxSide), std::clamp(height, 1, Pixmap::kMaxSide)} {
   UseVirtualClock(true);
   SetDisplay(this);
+  // Windows on a virtual screen stay unknown to other processes unless a test asks.
+  previousDirectory_ = WindowDirectory();
+  SetWindowDirectory(std::string());
 }
 
 HeadlessScreen::~HeadlessScreen() {
+  SetWindowDirectory(previousDirectory_);
   SetDisplay(nullptr);
   UseVirtualClock(false);
 }

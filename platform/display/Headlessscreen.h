@@ -35,6 +35,7 @@ class HeadlessScreen : public Display {
  private:
   SIZE size_;
   int beeps_ = 0;
+  std::string previousDirectory_;
 };
 
 }  // namespace platform

@@ -17,6 +17,7 @@
 #include "platform/gui/Syscolors.h"
 #include "platform/gui/Sysmetrics.h"
 #include "platform/gui/Text.h"
+#include "platform/gui/Windowdirectory.h"
 #include "platform/gui/Windowmanager.h"
 
 namespace platform {
@@ -207,7 +208,10 @@ LRESULT DefWindowProc(HWND h, UINT message, WPARAM wp, LPARAM lp) {
     case WM_SETTEXT:
       w->text = lp ? reinterpret_cast<const char*>(lp) : "";
       if ((w->style & WS_CAPTION) == WS_CAPTION) w->ncDirty = true;
-      if (w->IsTopLevel()) CurrentDisplay().TopLevelChanged(h);
+      if (w->IsTopLevel()) {
+        CurrentDisplay().TopLevelChanged(h);
+        PublishWindow(h);
+      }
       return TRUE;
     case WM_GETTEXT: {
       auto* buffer = reinterpret_cast<char*>(lp);

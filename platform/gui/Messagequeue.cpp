@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -15,6 +16,7 @@
 #include "platform/gui/Input.h"
 #include "platform/gui/Painting.h"
 #include "platform/gui/Window.h"
+#include "platform/gui/Windowdirectory.h"
 #include "platform/gui/Windowmanager.h"
 
 namespace platform {
@@ -98,6 +100,7 @@ bool TakeTimer(ThreadQueue& q, MSG* out, HWND filter, bool remove) {
 
 bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
   auto q = CurrentQueue();
+  ReceiveRemoteMessages();
   ProcessSent(*q);
   if (auto hook = g_synchronizeHook.load()) hook();
   {
@@ -221,6 +224,21 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
 
 LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM w, LPARAM l, UINT, UINT timeoutMs, ULONG_PTR* result) {
   if (result) *result = 0;
+  if (IsRemoteHandle(window)) {
+    // Of a window of another process only its published text can be asked.
+    auto r = FindRemote(window);
+    if (!r || (message != WM_GETTEXT && message != WM_GETTEXTLENGTH)) return 0;
+    size_t n = r->title.size();
+    if (message == WM_GETTEXT) {
+      auto* buffer = reinterpret_cast<char*>(l);
+      if (!buffer || w == 0) return 0;
+      n = std::min(n, static_cast<size_t>(w) - 1);
+      std::memcpy(buffer, r->title.data(), n);
+      buffer[n] = 0;
+    }
+    if (result) *result = n;
+    return 1;
+  }
   Window* win = FindWindowObject(window);
   if (!win || win->IsDesktop()) return 0;
   if (win->thread == CurrentThread()) {
@@ -262,6 +280,7 @@ BOOL PostMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (!window) return PostThreadMessage(static_cast<DWORD>(CurrentThread()), message, w, l);
   MSG m{window, message, w, l, 0, {}};
   Stamp(m);
+  if (IsRemoteHandle(window)) return PostToRemote(window, message, w, l);
   if (window == HWND_BROADCAST) {
     for (Window* top : Desktop()->children) {
       m.hwnd = top->handle;

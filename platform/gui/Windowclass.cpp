@@ -6,6 +6,7 @@
 
 #include "platform/gui/Guilock.h"
 #include "platform/gui/Scrollbar.h"
+#include "platform/gui/Windowdirectory.h"
 
 namespace platform {
 
@@ -80,10 +81,13 @@ BOOL GetClassInfo(HINSTANCE, const char* name, WNDCLASS* out) {
 }
 
 int GetClassName(HWND window, char* buffer, int size) {
-  Window* w = FindWindowObject(window);
-  if (!w || !buffer || size <= 0) return 0;
-  int n = std::min(static_cast<int>(w->cls->name.size()), size - 1);
-  std::memcpy(buffer, w->cls->name.data(), n);
+  if (!buffer || size <= 0) return 0;
+  std::string name;
+  if (auto r = FindRemote(window)) name = r->className;
+  else if (Window* w = FindWindowObject(window)) name = w->cls->name;
+  else return 0;
+  int n = std::min(static_cast<int>(name.size()), size - 1);
+  std::memcpy(buffer, name.data(), n);
   buffer[n] = 0;
   return n;
 }

@@ -16,6 +16,7 @@
 #include "platform/gui/Rects.h"
 #include "platform/gui/Sysmetrics.h"
 #include "platform/gui/Windowclass.h"
+#include "platform/gui/Windowdirectory.h"
 
 namespace platform {
 
@@ -69,6 +70,7 @@ void FreeTree(Window* w) {
   siblings.erase(std::remove(siblings.begin(), siblings.end(), w), siblings.end());
   bool top = w->IsTopLevel();
   HWND h = w->handle;
+  if (top) WithdrawWindow(h);
   RemoveWindowObject(h);
   if (top) CurrentDisplay().TopLevelDestroyed(h);
 }
@@ -145,7 +147,7 @@ void CollectDescendants(Window* w, std::vector<HWND>& out) {
 BOOL Enumerate(const std::vector<HWND>& handles, WNDENUMPROC proc, LPARAM l) {
   if (!proc) return FALSE;
   for (HWND h : handles)
-    if (FindWindowObject(h) && !proc(h, l)) return FALSE;
+    if ((IsRemoteHandle(h) || FindWindowObject(h)) && !proc(h, l)) return FALSE;
   return TRUE;
 }
 
@@ -243,6 +245,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWO
     SendMessage(h, WM_MOVE, 0, MAKELPARAM(created->rect.left + created->client.left, created->rect.top + created->client.top));
   if (!(created = FindWindowObject(h))) return nullptr;
   NotifyTopLevel(created);
+  PublishWindow(h);
   if (wantVisible) {
     int cmd = (startState & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : (startState & WS_MINIMIZE) ? SW_SHOWMINIMIZED : SW_SHOW;
     ShowWindow(h, cmd);
@@ -266,8 +269,8 @@ BOOL DestroyWindow(HWND window) {
 }
 
 BOOL IsWindow(HWND window) {
-  Window* w = FindWindowObject(window);
-  return w != nullptr;
+  if (IsRemoteHandle(window)) return FindRemote(window).has_value();
+  return FindWindowObject(window) != nullptr;
 }
 
 BOOL IsWindowVisible(HWND window) {
@@ -581,8 +584,12 @@ HWND SetParent(HWND window, HWND parent) {
   bool topNow = w->IsTopLevel();
   if (topNow && !w->surface) w->surface = std::make_shared<Pixmap>(Width(w->rect), Height(w->rect), false, 0xFFFFFF);
   if (!topNow) w->surface.reset();
-  if (old->IsDesktop()) CurrentDisplay().TopLevelDestroyed(window);
+  if (old->IsDesktop()) {
+    WithdrawWindow(window);
+    CurrentDisplay().TopLevelDestroyed(window);
+  }
   NotifyTopLevel(w);
+  PublishWindow(window);
   if (VisibleChain(w)) InvalidateWhole(w);
   return old->handle;
 }
@@ -646,6 +653,10 @@ HWND FindWindowEx(HWND parent, HWND after, const char* className, const char* ti
     if (title && c->text != title) continue;
     return c->handle;
   }
+  // Then the windows that other processes published.
+  if (!parent && !IsRemoteHandle(after))
+    for (const RemoteWindow& r : RemoteWindows())
+      if ((!className || SameName(r.className, className)) && (!title || r.title == title)) return r.handle;
   return nullptr;
 }
 
@@ -654,6 +665,7 @@ HWND FindWindow(const char* className, const char* title) { return FindWindowEx(
 BOOL EnumWindows(WNDENUMPROC proc, LPARAM l) {
   std::vector<HWND> tops;
   for (Window* c : Desktop()->children) tops.push_back(c->handle);
+  for (const RemoteWindow& r : RemoteWindows()) tops.push_back(r.handle);
   return Enumerate(tops, proc, l);
 }
 
@@ -673,6 +685,10 @@ BOOL EnumThreadWindows(DWORD thread, WNDENUMPROC proc, LPARAM l) {
 }
 
 DWORD GetWindowThreadProcessId(HWND window, DWORD* process) {
+  if (auto r = FindRemote(window)) {
+    if (process) *process = static_cast<DWORD>(r->process);
+    return static_cast<DWORD>(r->thread);
+  }
   Window* w = FindWindowObject(window);
   if (!w) return 0;
   if (process) *process = static_cast<DWORD>(::getpid());

@@ -1,0 +1,42 @@
+#pragma once
+// Windows of several processes find each other: the titled top-level windows of every
+// process are published as entries in a per-user folder, and each process receives
+// messages posted to its windows by others through a datagram socket there.
+// A window of another process has a handle of its own kind; FindWindow, EnumWindows,
+// IsWindow, GetClassName, GetWindowText, GetWindowThreadProcessId and PostMessage
+// work with it.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Wintypes.h"
+
+namespace platform {
+
+// The folder in use; empty when publishing is off. The default is $QUILLARAN_RUNTIME_DIR,
+// else $XDG_RUNTIME_DIR/quillaran, else /tmp/quillaran-<uid>.
+std::string WindowDirectory();
+// Sets the folder (empty turns publishing off; the headless screen turns it off).
+void SetWindowDirectory(const std::string& folder);
+
+struct RemoteWindow {
+  HWND handle = nullptr;
+  long process = 0;
+  long thread = 0;
+  std::string className;
+  std::string title;
+};
+
+bool IsRemoteHandle(HWND window);
+std::optional<RemoteWindow> FindRemote(HWND window);
+// Published windows of other processes that are alive.
+std::vector<RemoteWindow> RemoteWindows();
+// Publishes or withdraws a top-level window of this process as it is now.
+void PublishWindow(HWND window);
+void WithdrawWindow(HWND window);
+bool PostToRemote(HWND window, UINT message, WPARAM w, LPARAM l);
+// Posts what other processes sent to this one's windows into their queues.
+void ReceiveRemoteMessages();
+
+}  // namespace platform
