@@ -239,9 +239,15 @@ LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM w, LPARAM l, UINT, 
     if (result) *result = n;
     return 1;
   }
-  Window* win = FindWindowObject(window);
-  if (!win || win->IsDesktop()) return 0;
-  if (win->thread == CurrentThread()) {
+  std::shared_ptr<ThreadQueue> target;
+  Window* win;
+  {
+    GuiLock lock(GuiMutex());
+    win = FindWindowObject(window);
+    if (!win || win->IsDesktop()) return 0;
+    if (win->thread != CurrentThread()) target = win->queue;
+  }
+  if (!target) {
     LRESULT r = CallProc(win, win->proc, message, w, l);
     if (result) *result = static_cast<ULONG_PTR>(r);
     return 1;
@@ -253,7 +259,6 @@ LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM w, LPARAM l, UINT, 
   s->message = message;
   s->w = w;
   s->l = l;
-  auto target = win->queue;
   {
     GuiLock lock(GuiMutex());
     target->sent.push_back(s);
@@ -281,6 +286,9 @@ BOOL PostMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
   MSG m{window, message, w, l, 0, {}};
   Stamp(m);
   if (IsRemoteHandle(window)) return PostToRemote(window, message, w, l);
+  // Any thread may post: the window is looked up and its queue fed under the lock, so
+  // that its own thread cannot free it meanwhile.
+  GuiLock lock(GuiMutex());
   if (window == HWND_BROADCAST) {
     for (Window* top : Desktop()->children) {
       m.hwnd = top->handle;
