@@ -7,6 +7,7 @@
 #include "platform/gui/Display.h"
 #include "platform/gui/Drawedge.h"
 #include "platform/gui/Drawtext.h"
+#include "platform/gui/Frametracking.h"
 #include "platform/gui/Gdiobjects.h"
 #include "platform/gui/Input.h"
 #include "platform/gui/Messagequeue.h"
@@ -264,6 +265,8 @@ LRESULT DefWindowProc(HWND h, UINT message, WPARAM wp, LPARAM lp) {
       else if (wp == HTHSCROLL) StartScrollTracking(w, SB_HORZ, p);
       else if (message == WM_NCLBUTTONDBLCLK && wp == HTCAPTION && (w->style & WS_MAXIMIZEBOX))
         ShowWindow(h, (w->style & WS_MAXIMIZE) ? SW_RESTORE : SW_SHOWMAXIMIZED);
+      else if (message == WM_NCLBUTTONDOWN)
+        StartFrameTracking(w, static_cast<LRESULT>(wp), p);
       return 0;
     }
     case WM_NCLBUTTONUP:

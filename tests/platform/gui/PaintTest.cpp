@@ -143,6 +143,33 @@ TEST_F(Painting, NonClientFrameAndCaption) {
   EXPECT_TRUE(IsWindow(top));
 }
 
+TEST_F(Painting, CaptionMovesAndFrameSizes) {
+  HWND top = TopLevel(100, 100, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  person.Pump();
+  Log().clear();
+  person.Drag(150, 110, 180, 60, 3);
+  person.Pump();
+  RECT r;
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.left, 130);
+  EXPECT_EQ(r.top, 50);
+  EXPECT_EQ(r.right - r.left, 200);
+  EXPECT_EQ(guitest::Messages({WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}), (Messages_t{WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}));
+  // The right border sizes; the smallest tracking size holds.
+  person.Drag(r.right - 2, 120, r.right + 40, 120, 2);
+  person.Pump();
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.right - r.left, 242);
+  EXPECT_EQ(r.left, 130);
+  person.Drag(r.right - 2, 120, 0, 120, 2);
+  person.Pump();
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXMINTRACK));
+  RECT client;
+  GetClientRect(top, &client);
+  EXPECT_EQ(client.right, GetSystemMetrics(SM_CXMINTRACK) - 8);
+}
+
 TEST_F(Painting, CaretClipboardAndObjectsOfPaintCycles) {
   HWND top = TopLevel(0, 0, 100, 100);
   person.Pump();
