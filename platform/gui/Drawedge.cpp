@@ -85,13 +85,17 @@ BOOL DrawFocusRect(HDC h, const RECT* rect) {
   if (!dc || !rect) return FALSE;
   Raster raster(*dc);
   RECT r = dc->ToSurface(*rect);
-  if (Empty(r)) return TRUE;
+  if (Empty(r) || raster.Nothing()) return TRUE;
   // Every other pixel along the border, counted from the top-left corner.
   auto dot = [&](int x, int y) {
     if (((x - r.left) + (y - r.top)) % 2 == 0) raster.Plot(x, y, 0xFFFFFF, R2_XORPEN);
   };
-  for (int x = r.left; x < r.right; ++x) { dot(x, r.top); if (r.bottom - 1 > r.top) dot(x, r.bottom - 1); }
-  for (int y = r.top + 1; y < r.bottom - 1; ++y) { dot(r.left, y); if (r.right - 1 > r.left) dot(r.right - 1, y); }
+  // Only the part of the border on the surface is walked.
+  const Pixmap& s = raster.Surface();
+  int x0 = std::max<int>(r.left, 0), x1 = std::min<int>(r.right, s.Width());
+  int y0 = std::max<int>(r.top + 1, 0), y1 = std::min<int>(r.bottom - 1, s.Height());
+  for (int x = x0; x < x1; ++x) { dot(x, r.top); if (r.bottom - 1 > r.top) dot(x, r.bottom - 1); }
+  for (int y = y0; y < y1; ++y) { dot(r.left, y); if (r.right - 1 > r.left) dot(r.right - 1, y); }
   return TRUE;
 }
 

@@ -140,6 +140,14 @@ void Raster::PenDot(int x, int y, const PenData& pen, std::uint32_t pixel) {
 
 void Raster::Line(POINT a, POINT b, const PenData& pen, bool lastPixel) {
   if (pen.style == PS_NULL || !surface_) return;
+  // A line wholly beside the surface draws nothing (and is not walked).
+  int reach = std::max(1, pen.width);
+  if ((a.x < -reach && b.x < -reach) || (a.y < -reach && b.y < -reach) ||
+      (a.x >= surface_->Width() + reach && b.x >= surface_->Width() + reach) ||
+      (a.y >= surface_->Height() + reach && b.y >= surface_->Height() + reach)) {
+    if (pen.style != PS_SOLID) styleStep_ += std::max(std::abs(b.x - a.x), std::abs(b.y - a.y));
+    return;
+  }
   static const int kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                    kDashDotDot[] = {9, 3, 3, 3, 3, 3};
   const int* pattern = nullptr;

@@ -129,34 +129,39 @@ BOOL Ellipse(HDC h, int left, int top, int right, int bottom) {
   DeviceContext* dc = FindDeviceContext(h);
   if (!dc) return FALSE;
   Raster raster(*dc);
+  if (raster.Nothing()) return TRUE;
   RECT r = NormalizedSurfaceRect(*dc, left, top, right, bottom);
   if (Width(r) < 2 || Height(r) < 2) return TRUE;
   double cx = (r.left + r.right - 1) / 2.0, cy = (r.top + r.bottom - 1) / 2.0;
   double rx = (r.right - r.left - 1) / 2.0, ry = (r.bottom - r.top - 1) / 2.0;
-  int rows = Height(r);
-  std::vector<int> x0(rows), x1(rows);
-  for (int i = 0; i < rows; ++i) {
-    double dy = (r.top + i - cy) / ry;
+  // The span of each row, computed only for the rows on the surface (and their neighbours).
+  auto span = [&](int y, int& x0, int& x1) {
+    double dy = (y - cy) / ry;
     double half = rx * std::sqrt(std::max(0.0, 1.0 - dy * dy));
-    x0[i] = static_cast<int>(std::lround(cx - half));
-    x1[i] = static_cast<int>(std::lround(cx + half));
-  }
+    x0 = static_cast<int>(std::lround(cx - half));
+    x1 = static_cast<int>(std::lround(cx + half));
+  };
   const PenData& pen = dc->Pen();
   bool outline = pen.style != PS_NULL;
   int rop2 = dc->state.rop2;
-  for (int i = 0; i < rows; ++i) {
-    int y = r.top + i;
-    if (!outline) { raster.Span(y, x0[i], x1[i] + 1, dc->Brush(), rop2); continue; }
+  std::uint32_t ink = PixelFromColor(pen.color);
+  int first = std::max<int>(r.top, 0), last = std::min<int>(r.bottom, raster.Surface().Height());
+  for (int y = first; y < last; ++y) {
+    int x0, x1;
+    span(y, x0, x1);
+    if (!outline) { raster.Span(y, x0, x1 + 1, dc->Brush(), rop2); continue; }
     // Outline pixels are those with a neighbour row that does not reach them.
-    int innerL = x0[i] + 1, innerR = x1[i] - 1;
-    for (int n : {i - 1, i + 1}) {
-      if (n < 0 || n >= rows) { innerL = x1[i] + 1; innerR = x0[i] - 1; break; }
-      innerL = std::max(innerL, x0[n]);
-      innerR = std::min(innerR, x1[n]);
+    int innerL = x0 + 1, innerR = x1 - 1;
+    for (int n : {y - 1, y + 1}) {
+      if (n < r.top || n >= r.bottom) { innerL = x1 + 1; innerR = x0 - 1; break; }
+      int n0, n1;
+      span(n, n0, n1);
+      innerL = std::max(innerL, n0);
+      innerR = std::min(innerR, n1);
     }
     if (innerL <= innerR) raster.Span(y, innerL, innerR + 1, dc->Brush(), rop2);
-    std::uint32_t ink = PixelFromColor(pen.color);
-    for (int x = x0[i]; x <= x1[i]; ++x)
+    int width = raster.Surface().Width();
+    for (int x = std::max(x0, -1); x <= std::min(x1, width); ++x)
       if (x < innerL || x > innerR) raster.Plot(x, y, ink, rop2);
   }
   return TRUE;

@@ -51,6 +51,17 @@ TEST_F(Refusals, StaleAndWrongHandlesAreRefusedWithoutHarm) {
   EXPECT_EQ(CreateBitmap(100000, 5, 1, 32, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(5, 5, 1, 8, nullptr), nullptr);
   EXPECT_FALSE(RestoreDC(mem, 3)) << "nothing saved";
+  // Shapes far beyond any surface: only what shows is drawn.
+  HBITMAP bmp = CreateBitmap(8, 8, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  Ellipse(mem, -(1 << 24), -(1 << 24), 1 << 24, 1 << 24);
+  RECT huge{-(1 << 24), -(1 << 24), 1 << 24, 1 << 24};
+  DrawFocusRect(mem, &huge);
+  MoveToEx(mem, -(1 << 24), -5, nullptr);
+  LineTo(mem, 1 << 24, -5);
+  EXPECT_EQ(GetPixel(mem, 4, 4), RGB(255, 255, 255)) << "inside the ellipse";
+  SelectObject(mem, old);
+  DeleteObject(bmp);
   DeleteDC(mem);
   EXPECT_FALSE(DeleteDC(mem));
   EXPECT_EQ(CreateWindowEx(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
