@@ -548,13 +548,36 @@ LONG_PTR SetWindowLong(HWND window, int index, LONG_PTR value) {
   return old;
 }
 
+namespace {
+// The text of a window of another thread is read as stored: asking that thread could
+// wait for ever when it does not look at its queue.
+bool StoredText(HWND window, std::string& text) {
+  GuiLock lock(GuiMutex());
+  Window* w = FindWindowObject(window);
+  if (!w || w->thread == CurrentThread()) return false;
+  text = w->text;
+  return true;
+}
+}  // namespace
+
 int GetWindowText(HWND window, char* buffer, int size) {
   if (!buffer || size <= 0) return 0;
   buffer[0] = 0;
+  std::string stored;
+  if (StoredText(window, stored)) {
+    int n = std::min(static_cast<int>(stored.size()), size - 1);
+    std::memcpy(buffer, stored.data(), n);
+    buffer[n] = 0;
+    return n;
+  }
   return static_cast<int>(SendMessage(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
 
-int GetWindowTextLength(HWND window) { return static_cast<int>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0)); }
+int GetWindowTextLength(HWND window) {
+  std::string stored;
+  if (StoredText(window, stored)) return static_cast<int>(stored.size());
+  return static_cast<int>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0));
+}
 
 BOOL SetWindowText(HWND window, const char* text) {
   return SendMessage(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) ? TRUE : FALSE;

@@ -274,6 +274,13 @@ TEST_F(Windows, PostedAndSentAcrossThreads) {
   while (answer == 0) person.Pump();
   worker.join();
   EXPECT_EQ(answer, 4);
+  // Another thread reads the text as stored, without waiting for this one.
+  std::thread reader([&] {
+    char text[16];
+    answer = GetWindowText(top, text, sizeof text);
+  });
+  reader.join();
+  EXPECT_EQ(answer, 4);
   person.Pump();
   EXPECT_EQ(Messages({WM_USER + 2}).size(), 1u);
   UINT a = RegisterWindowMessage("Quillaran.Test");
