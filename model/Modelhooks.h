@@ -9,8 +9,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class TDiscussion;
+struct TRecipientsList;
+template <class T>
+class TArray;
 
 // The current login as the model sees it.
 struct TModelLogin {
@@ -42,6 +46,21 @@ struct TModelHooks {
   // The moderation library is told how many moderated comments wait, by their authors'
   // moderate types.
   std::function<void(const TStr& dident, int trustworthy, int doubtful, int discredited)> SetModeratedCommentsCount;
+  // The current login's key password: for a private discussion asked of the user when not
+  // yet verified; empty when the user fails or privateDiscussion is false.
+  std::function<TStr(bool privateDiscussion)> KeyPassword;
+  // The key kept for the login of that LIdent, empty when there is none.
+  std::function<TStr(const TStr& lident)> KeyOfLogin;
+  // The user chooses the receivers of a command message of the discussion (receiver kind
+  // 0 to the subscribers, 2 editing them, 3 to pending requesters, 4 to the leader); false
+  // when cancelled.
+  std::function<bool(TDiscussion& discussion, const std::string& caption, int kind, TArray<TRecipientsList>& rows)>
+      ChooseReceivers;
+  // The full path of a new outgoing post file in the folder (the post state keeps the
+  // names issued today).
+  std::function<std::string(const std::string& folder, const std::string& modelFolderName,
+                            const std::string& shortCode)>
+      PostFileName;
 };
 
 // MessageBeep through the hook; nothing while none is registered.

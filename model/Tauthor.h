@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class TDiscussion;
 class TDiscussionsManager;
@@ -50,6 +51,13 @@ struct TAuthor {
   int TakeNewCommentNumber();
   // The personal data (names, addresses, phones, year, degree, text) of another record.
   void CopyPersonalData(const TAuthor& other);
+
+  // The author's public data as one text (Authordata.h): ADIdent first, then the LIdent
+  // and the personal data.
+  TStr EncodeAuthorDataStr() const;
+  // Fills the record from such a text, keeping the local fields (AGIdent, flags, comment
+  // counter); false, with the record untouched, for a malformed text.
+  bool DecodeAuthorDataStr(std::string_view text);
 
   // Stored form: u8 deleted, u16 ADIdent, texts AGIdent, first, middle, last name,
   // organisation, private e-mail, automatic e-mail, Web page, address, phones, u16 birth

@@ -6,6 +6,7 @@
 #include "platform/rtl/Tdatetime.h"
 
 #include <cstdint>
+#include <string_view>
 
 class TDiscussion;
 class TBufReader;
@@ -84,6 +85,12 @@ struct TDiscBlock {
   // Cached row heights; measured by the browse window when unknown.
   int GetLinesHeightMode1(TRowMeasurer& browse, TDiscussion& discussion, TDiscBlockIndex own, int level);
   int GetLinesHeightMode2(TRowMeasurer& browse, TDiscussion& discussion, TDiscBlockIndex own, int level);
+
+  // The block's record in a command message (Blockrecord.h), its texts packed when the key
+  // is not empty; false (reported) when it cannot be written.
+  bool WriteToBufWriter(TBufWriter& writer, TDiscussion& discussion, TDiscBlockIndex own, std::string_view key) const;
+  // The block's check value, the same that its record carries (Blockrecord.h).
+  TStr ComposeTextLine(TDiscussion& discussion, TDiscBlockIndex own) const;
 
   // Stored form in the block file (see TBlocksStorage::SaveBlocks).
   void SaveToBufWriter(TBufWriter& writer) const;
