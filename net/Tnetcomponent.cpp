@@ -1,6 +1,45 @@
 #include "net/Tnetcomponent.h"
 
 #include "net/Netmessages.h"
+#include "net/Tnetstack.h"
+#include "platform/rtl/Tcriticalsection.h"
+
+namespace {
+
+TCriticalSection& ComponentLock()
+{
+    static TCriticalSection lock;
+    return lock;
+}
+int32_t GInstanceCount = 0;
+
+} // namespace
+
+TNetComponent::TNetComponent(TComponent* AOwner) : TNetBaseComponent(AOwner)
+{
+    ComponentLock().Enter();
+    try {
+        if (++GInstanceCount == 1)
+            GStack = TNetStack::CreateStack();
+    } catch (...) {
+        --GInstanceCount;
+        ComponentLock().Leave();
+        throw;
+    }
+    ComponentLock().Leave();
+}
+
+TNetComponent::~TNetComponent()
+{
+    ComponentLock().Enter();
+    if (--GInstanceCount == 0) {
+        delete GStack;
+        GStack = nullptr;
+    }
+    ComponentLock().Leave();
+}
+
+std::string TNetComponent::GetLocalName() { return GStack->WSGetHostName(); }
 
 std::string TNetComponent::StatusText(TNetStatus AStatus, std::initializer_list<TVarRec> Args)
 {

@@ -37,7 +37,13 @@ using TWorkEndEvent = std::function<void(TObject* Sender, TWorkMode AWorkMode)>;
 
 class TNetComponent : public TNetBaseComponent {
 public:
-    explicit TNetComponent(TComponent* AOwner) : TNetBaseComponent(AOwner) {}
+    // The first component of the process creates the socket stack (GStack),
+    // the last one frees it; one lock guards the count and the stack.
+    explicit TNetComponent(TComponent* AOwner);
+    ~TNetComponent() override;
+
+    // The local host name, as the socket stack reports it.
+    static std::string GetLocalName();
 
     // The status text of the status (its message text formatted with the arguments).
     static std::string StatusText(TNetStatus AStatus, std::initializer_list<TVarRec> Args = {});

@@ -2,11 +2,45 @@
 
 #include "net/Enetexception.h"
 #include "net/Netmessages.h"
+#include "net/Tnetantifreeze.h"
+#include "net/Tnetintercept.h"
+#include "net/Tnetiohandlersocket.h"
+#include "net/Tnetsockethandle.h"
+#include "net/Tnetstack.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tfilestream.h"
+#include "platform/rtl/Tmemorystream.h"
 #include "platform/rtl/Tstrings.h"
+#include "platform/kernel/Codepage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
+
+namespace {
+
+// Socket errors that mean the connection is gone rather than a failure of the call.
+constexpr std::initializer_list<int32_t> ReceiveGoneCodes = {ws2::WSAESHUTDOWN, ws2::WSAECONNABORTED};
+constexpr std::initializer_list<int32_t> SendGoneCodes = {ws2::WSAESHUTDOWN, ws2::WSAECONNABORTED,
+                                                          ws2::WSAECONNRESET};
+
+// Passes a block of bytes through an intercept, which may change it.
+void ThroughIntercept(std::string& ABytes, bool AReceived, TNetConnectionIntercept* AIntercept)
+{
+    TMemoryStream stream;
+    if (!ABytes.empty())
+        stream.WriteBuffer(ABytes.data(), static_cast<int32_t>(ABytes.size()));
+    stream.SetPosition(0);
+    if (AReceived)
+        AIntercept->Receive(&stream);
+    else
+        AIntercept->Send(&stream);
+    ABytes.assign(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+} // namespace
 
 TNetTCPConnection::TNetTCPConnection(TComponent* AOwner) : TNetComponent(AOwner) {}
 
@@ -14,13 +48,46 @@ TNetTCPConnection::~TNetTCPConnection()
 {
     if (FIOHandler)
         FIOHandler->Close();
+    if (FFreeIOHandlerOnDisconnect)
+        delete FIOHandler;
 }
 
 void TNetTCPConnection::Notification(TComponent* AComponent, TOperation Operation)
 {
     TNetComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FIOHandler)
+    if (Operation == opRemove && AComponent == FIOHandler) {
         FIOHandler = nullptr;
+        FSocket = nullptr;
+        FFreeIOHandlerOnDisconnect = false;
+    }
+    if (Operation == opRemove && AComponent == FIntercept)
+        FIntercept = nullptr;
+}
+
+void TNetTCPConnection::SetIOHandler(TNetIOHandler* AValue)
+{
+    if (FFreeIOHandlerOnDisconnect && FIOHandler != AValue) {
+        delete FIOHandler;
+        FFreeIOHandlerOnDisconnect = false;
+    }
+    FIOHandler = AValue;
+    FSocket = dynamic_cast<TNetIOHandlerSocket*>(AValue);
+    if (AValue)
+        AValue->FreeNotification(this);
+}
+
+void TNetTCPConnection::SetIntercept(TNetConnectionIntercept* AValue)
+{
+    FIntercept = AValue;
+    if (AValue)
+        AValue->FreeNotification(this);
+}
+
+void TNetTCPConnection::ResetConnection()
+{
+    FInputBuffer.clear();
+    FInputConsumed = 0;
+    FClosedGracefully = false;
 }
 
 std::string TNetTCPConnection::ExtractInput(int32_t ACount)
@@ -63,11 +130,20 @@ void TNetTCPConnection::CheckForDisconnect(bool ARaiseExceptionIfDisconnected, b
         throw ENetConnClosedGracefully(NetMessageText(RSConnectionClosedGracefully));
 }
 
+void TNetTCPConnection::CheckForGracefulDisconnect(bool ARaiseExceptionIfDisconnected)
+{
+    ReadFromStack(ARaiseExceptionIfDisconnected, 1, false);
+}
+
 void TNetTCPConnection::DisconnectSocket()
 {
     if (FIOHandler) {
         FClosedGracefully = true;
-        FIOHandler->Close();
+        if (!ComponentState().Contains(csDesigning)) {
+            if (FIntercept)
+                FIntercept->Disconnect();
+            FIOHandler->Close();
+        }
     }
 }
 
@@ -75,6 +151,13 @@ void TNetTCPConnection::Disconnect()
 {
     DoStatus(hsDisconnecting);
     DisconnectSocket();
+    if (FFreeIOHandlerOnDisconnect) {
+        TNetIOHandler* handler = FIOHandler;
+        FIOHandler = nullptr;
+        FSocket = nullptr;
+        FFreeIOHandlerOnDisconnect = false;
+        delete handler;
+    }
     DoOnDisconnected();
     DoStatus(hsDisconnected);
 }
@@ -96,15 +179,34 @@ int32_t TNetTCPConnection::ReadFromStack(bool ARaiseExceptionIfDisconnected, int
             throw ENetNotConnected(NetMessageText(RSNotConnected));
         return 0;
     }
-    std::vector<char> buffer(static_cast<size_t>(std::max(FRecvBufferSize, 1)));
+    std::string buffer;
     while (FIOHandler && FIOHandler->Readable(ATimeout)) {
-        const int32_t count = FIOHandler->Recv(buffer.data(), static_cast<int32_t>(buffer.size()));
+        int32_t count = 0;
+        if (!FIOHandler) {
+            if (ARaiseExceptionIfDisconnected)
+                throw ENetNotConnected(NetMessageText(RSNotConnected));
+        } else {
+            buffer.resize(static_cast<size_t>(std::max(FRecvBufferSize, 1)));
+            count = FIOHandler->Recv(buffer.data(), static_cast<int32_t>(buffer.size()));
+        }
         FClosedGracefully = count == 0;
+        if (count != 0 && GStack && GStack->CheckForSocketError(count, ReceiveGoneCodes)) {
+            count = 0;
+            if (FIOHandler)
+                DisconnectSocket();
+            if (InputBufferSize() == 0)
+                GStack->RaiseSocketError(GStack->LastError());
+        }
         if (count > 0) {
+            buffer.resize(static_cast<size_t>(count));
+            if (FIntercept) {
+                ThroughIntercept(buffer, true, FIntercept);
+                count = static_cast<int32_t>(buffer.size());
+            }
             if (FASCIIFilter)
-                for (int32_t i = 0; i < count; ++i)
-                    buffer[static_cast<size_t>(i)] &= 0x7F;
-            FInputBuffer.append(buffer.data(), static_cast<size_t>(count));
+                for (char& c : buffer)
+                    c &= 0x7F;
+            FInputBuffer.append(buffer);
         }
         CheckForDisconnect(ARaiseExceptionIfDisconnected, false);
         if (count != 0 || !Connected())
@@ -147,11 +249,44 @@ std::string TNetTCPConnection::ReadLn(const std::string& ATerminator, int32_t AT
             return line;
         }
         CheckForDisconnect(true, true);
-        if (ReadFromStack(true, ATimeout, ATimeout == NetDefaultTimeout) == 0) {
+        // An explicit wait that ran out ends the line read too, rather than
+        // starting another wait.
+        if (ReadFromStack(true, ATimeout, ATimeout == NetDefaultTimeout) <= 0) {
             FReadLnTimedOut = true;
             return std::string();
         }
     }
+}
+
+std::string TNetTCPConnection::ReadLnWait(int32_t AFailCount)
+{
+    std::string line;
+    for (int32_t count = 0; line.empty() && count < AFailCount; ++count)
+        line = Trim(ReadLn());
+    return line;
+}
+
+std::string TNetTCPConnection::CurrentReadBuffer()
+{
+    if (Connected())
+        ReadFromStack(false);
+    return ExtractInput(InputBufferSize());
+}
+
+std::string TNetTCPConnection::AllData()
+{
+    BeginWork(wmRead);
+    std::string data;
+    try {
+        while (Connected())
+            data += CurrentReadBuffer();
+        data += ExtractInput(InputBufferSize());
+    } catch (...) {
+        EndWork(wmRead);
+        throw;
+    }
+    EndWork(wmRead);
+    return data;
 }
 
 void TNetTCPConnection::ReadBuffer(void* ABuffer, int32_t AByteCount)
@@ -188,13 +323,39 @@ void TNetTCPConnection::CaptureLines(TSink&& Sink, const std::string& ADelim, bo
 
 void TNetTCPConnection::Capture(TStrings* ADest, const std::string& ADelim, bool AIsRFCMessage)
 {
-    CaptureLines([&](const std::string& line) { if (ADest) ADest->Add(line); }, ADelim, AIsRFCMessage);
+    int32_t count;
+    Capture(ADest, count, ADelim, AIsRFCMessage);
 }
 
 void TNetTCPConnection::Capture(TStream* ADest, const std::string& ADelim, bool AIsRFCMessage)
 {
-    CaptureLines([&](const std::string& line) { if (ADest) WriteLnToStream(*ADest, line); }, ADelim,
-                 AIsRFCMessage);
+    int32_t count;
+    Capture(ADest, count, ADelim, AIsRFCMessage);
+}
+
+void TNetTCPConnection::Capture(TStrings* ADest, int32_t& VLineCount, const std::string& ADelim,
+                                bool AIsRFCMessage)
+{
+    VLineCount = 0;
+    CaptureLines(
+        [&](const std::string& line) {
+            ++VLineCount;
+            if (ADest)
+                ADest->Add(line);
+        },
+        ADelim, AIsRFCMessage);
+}
+
+void TNetTCPConnection::Capture(TStream* ADest, int32_t& VLineCount, const std::string& ADelim, bool AIsRFCMessage)
+{
+    VLineCount = 0;
+    CaptureLines(
+        [&](const std::string& line) {
+            ++VLineCount;
+            if (ADest)
+                WriteLnToStream(*ADest, line);
+        },
+        ADelim, AIsRFCMessage);
 }
 
 void TNetTCPConnection::Write(const std::string& AOut)
@@ -205,18 +366,40 @@ void TNetTCPConnection::Write(const std::string& AOut)
 
 void TNetTCPConnection::WriteLn(const std::string& AOut) { Write(AOut + "\r\n"); }
 
-void TNetTCPConnection::WriteBuffer(const void* ABuffer, int32_t AByteCount, bool)
+void TNetTCPConnection::WriteBuffer(const void* ABuffer, int32_t AByteCount, bool AWriteNow)
 {
     if (AByteCount < 1 || !ABuffer)
         return;
     CheckForDisconnect(true, true);
     if (!Connected())
         throw ENetNotConnected(NetMessageText(RSNotConnected));
-    const char* data = static_cast<const char*>(ABuffer);
+    if (FWriteBuffer && !AWriteNow) {
+        FWriteBuffer->append(static_cast<const char*>(ABuffer), static_cast<size_t>(AByteCount));
+        if (FWriteBufferThreshold >= 1 && FWriteBuffer->size() >= static_cast<size_t>(FWriteBufferThreshold))
+            FlushWriteBuffer(FWriteBufferThreshold);
+        return;
+    }
+    SendNow(static_cast<const char*>(ABuffer), AByteCount);
+}
+
+void TNetTCPConnection::SendNow(const char* AData, int32_t AByteCount)
+{
+    std::string intercepted;
+    if (FIntercept) {
+        intercepted.assign(AData, static_cast<size_t>(AByteCount));
+        ThroughIntercept(intercepted, false, FIntercept);
+        AData = intercepted.data();
+        AByteCount = static_cast<int32_t>(intercepted.size());
+    }
     for (int32_t pos = 0; pos < AByteCount;) {
-        const int32_t sent = FIOHandler->Send(data + pos, AByteCount - pos);
+        const int32_t sent = FIOHandler->Send(AData + pos, AByteCount - pos);
+        TNetAntiFreezeBase::DoProcess(false);
         FClosedGracefully = sent == 0;
         CheckForDisconnect(true, false);
+        if (GStack && GStack->CheckForSocketError(sent, SendGoneCodes)) {
+            DisconnectSocket();
+            GStack->RaiseSocketError(GStack->LastError());
+        }
         if (sent < 0)
             throw ENetNotConnected(NetMessageText(RSNotConnected));
         DoWork(wmWrite, sent);
@@ -224,18 +407,75 @@ void TNetTCPConnection::WriteBuffer(const void* ABuffer, int32_t AByteCount, boo
     }
 }
 
-void TNetTCPConnection::WriteStrings(TStrings* AValue)
+void TNetTCPConnection::OpenWriteBuffer(int32_t AThreshold)
 {
+    FWriteBuffer = std::make_unique<std::string>();
+    FWriteBufferThreshold = AThreshold;
+}
+
+void TNetTCPConnection::CloseWriteBuffer()
+{
+    FlushWriteBuffer();
+    FWriteBuffer.reset();
+}
+
+void TNetTCPConnection::FlushWriteBuffer(int32_t AByteCount)
+{
+    if (!FWriteBuffer || FWriteBuffer->empty())
+        return;
+    if (AByteCount == -1 || static_cast<size_t>(AByteCount) > FWriteBuffer->size()) {
+        const std::string all = std::move(*FWriteBuffer);
+        FWriteBuffer->clear();
+        SendNow(all.data(), static_cast<int32_t>(all.size()));
+    } else {
+        const std::string first = FWriteBuffer->substr(0, static_cast<size_t>(AByteCount));
+        FWriteBuffer->erase(0, static_cast<size_t>(AByteCount));
+        SendNow(first.data(), AByteCount);
+    }
+}
+
+void TNetTCPConnection::ClearWriteBuffer()
+{
+    if (FWriteBuffer)
+        FWriteBuffer->clear();
+}
+
+void TNetTCPConnection::WriteInteger(int32_t AValue, bool AConvert)
+{
+    uint32_t value = static_cast<uint32_t>(AValue);
+    if (AConvert)
+        value = GStack->WSHToNL(value);
+    WriteBuffer(&value, sizeof value);
+}
+
+void TNetTCPConnection::WriteStrings(TStrings* AValue, bool AWriteLinesCount)
+{
+    if (AWriteLinesCount)
+        WriteInteger(AValue->Count());
     for (int i = 0; i < AValue->Count(); ++i)
         WriteLn(AValue->Strings(i));
 }
 
-void TNetTCPConnection::WriteStream(TStream* AStream, bool AAll, int32_t ASize)
+int32_t TNetTCPConnection::WriteFile(const std::string& AFile, bool AEnableTransferFile)
+{
+    struct stat st;
+    if (::stat(platform::AnsiToUtf8(AFile).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw ENetFileNotFound(Format(NetMessageText(RSFileNotFound), {AFile}));
+    if (GServeFileProc && !FIntercept && AEnableTransferFile && FSocket && FSocket->Binding())
+        return static_cast<int32_t>(GServeFileProc(FSocket->Binding()->Handle(), AFile));
+    TFileStream file(AFile, fmOpenRead | fmShareDenyWrite);
+    WriteStream(&file, true, false, 0);
+    return static_cast<int32_t>(file.Size());
+}
+
+void TNetTCPConnection::WriteStream(TStream* AStream, bool AAll, bool AWriteByteCount, int32_t ASize)
 {
     if (AAll)
         AStream->SetPosition(0);
     const int64_t position = AStream->Position();
     const int64_t end = ASize != 0 ? position + ASize : AStream->Size();
+    if (AWriteByteCount)
+        WriteInteger(static_cast<int32_t>(end - position));
     BeginWork(wmWrite, static_cast<int32_t>(end - position));
     try {
         std::vector<char> buffer(static_cast<size_t>(std::max(FSendBufferSize, 1)));
@@ -322,3 +562,100 @@ void WriteStringToStream(TStream& AStream, const std::string& AStr)
 }
 
 void WriteLnToStream(TStream& AStream, const std::string& AStr) { WriteStringToStream(AStream, AStr + "\r\n"); }
+
+void TNetTCPConnection::GetInternalResponse()
+{
+    std::vector<std::string> lines;
+    lines.push_back(ReadLnWait());
+    const std::string& first = lines.front();
+    if (first.size() >= 4 && first[3] == '-') {
+        const std::string term = first.substr(0, 3) + " ";
+        for (;;) {
+            lines.push_back(ReadLnWait());
+            const std::string& line = lines.back();
+            if (line.size() < 4 || SameText(line.substr(0, 4), term))
+                break;
+        }
+    }
+    FLastCmdResult.ParseResponse(lines);
+}
+
+int16_t TNetTCPConnection::GetResponse(std::initializer_list<int16_t> AAllowedResponses)
+{
+    GetInternalResponse();
+    return CheckResponse(static_cast<int16_t>(FLastCmdResult.NumericCode()), AAllowedResponses);
+}
+
+int16_t TNetTCPConnection::GetResponse(int16_t AAllowedResponse)
+{
+    if (AAllowedResponse == -1)
+        return GetResponse(std::initializer_list<int16_t>{});
+    return GetResponse({AAllowedResponse});
+}
+
+int16_t TNetTCPConnection::CheckResponse(int16_t AResponse, std::initializer_list<int16_t> AAllowedResponses)
+{
+    if (AAllowedResponses.size() > 0 &&
+        std::find(AAllowedResponses.begin(), AAllowedResponses.end(), AResponse) == AAllowedResponses.end())
+        RaiseExceptionForLastCmdResult();
+    return AResponse;
+}
+
+int16_t TNetTCPConnection::SendCmd(const std::string& AOut, std::initializer_list<int16_t> AResponses)
+{
+    WriteLn(AOut);
+    return GetResponse(AResponses);
+}
+
+int16_t TNetTCPConnection::SendCmd(const std::string& AOut, int16_t AResponse)
+{
+    WriteLn(AOut);
+    return GetResponse(AResponse);
+}
+
+void TNetTCPConnection::RaiseExceptionForLastCmdResult()
+{
+    std::string message;
+    TStrings* text = FLastCmdResult.Text();
+    for (int i = 0; i < text->Count(); ++i)
+        message += text->Strings(i) + "\r\n";
+    throw ENetProtocolReplyError(FLastCmdResult.NumericCode(), message);
+}
+
+void TNetTCPClient::Connect(int32_t ATimeout)
+{
+    if (FIOHandler && FIOHandler->Connected())
+        throw ENetAlreadyConnected(NetMessageText(RSAlreadyConnected));
+    if (!FIOHandler) {
+        auto* handler = new TNetIOHandlerSocket(this);
+        SetIOHandler(handler);
+        handler->OnStatus = OnStatus;
+        FFreeIOHandlerOnDisconnect = true;
+    }
+    try {
+        FIOHandler->Open();
+        ResetConnection();
+        FIOHandler->ConnectClient(FHost, FPort, BoundIP, BoundPort, BoundPortMin, BoundPortMax, ATimeout);
+        if (FIntercept)
+            FIntercept->Connect(this);
+        DoStatus(hsConnected, {FHost});
+        DoOnConnected();
+    } catch (...) {
+        DisconnectSocket();
+        throw;
+    }
+}
+
+std::string TNetTCPClient::ConnectAndGetAll()
+{
+    Connect();
+    std::string data = AllData();
+    Disconnect();
+    return data;
+}
+
+void TNetTCPClient::DoOnConnected()
+{
+    if (OnConnected)
+        OnConnected(this);
+}

@@ -3,12 +3,18 @@
 // (TNetIOHandler), the client that owns one, a stream view of a connection,
 // and the line functions on any stream.
 #include "net/Tnetiohandler.h"
+#include "net/Tnetrfcreply.h"
 #include "platform/rtl/Tstream.h"
 
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <vector>
 
 class TStrings;
+class TNetConnectionIntercept;
+class TNetIOHandlerSocket;
 
 constexpr int32_t NetDefaultTimeout = -1;
 constexpr int32_t NetInfiniteTimeout = -2;
@@ -27,11 +33,21 @@ public:
     // The next line without its terminator (and a CR before a LF terminator).
     virtual std::string ReadLn(const std::string& ATerminator = "\n", int32_t ATimeout = NetDefaultTimeout,
                                int32_t AMaxLineLength = -1);
+    // ReadLn with the defaults, trimmed, until a line is not empty or AFailCount
+    // lines were read; the last trimmed line.
+    std::string ReadLnWait(int32_t AFailCount = INT32_MAX);
     void ReadBuffer(void* ABuffer, int32_t AByteCount);
+    // Everything received so far (reading once more when connected).
+    std::string CurrentReadBuffer();
+    // Everything until the peer closes.
+    virtual std::string AllData();
     // Lines up to the delimiter line (not stored), into a TStrings or a TStream
-    // (each with CR LF); with AIsRFCMessage a leading ".." loses one dot.
+    // (each with CR LF), or only counted (null); with AIsRFCMessage a leading
+    // ".." loses one dot. The count of lines stored goes to VLineCount.
     void Capture(TStrings* ADest, const std::string& ADelim = ".", bool AIsRFCMessage = true);
     void Capture(TStream* ADest, const std::string& ADelim = ".", bool AIsRFCMessage = true);
+    void Capture(TStrings* ADest, int32_t& VLineCount, const std::string& ADelim = ".", bool AIsRFCMessage = true);
+    void Capture(TStream* ADest, int32_t& VLineCount, const std::string& ADelim = ".", bool AIsRFCMessage = true);
     bool ReadLnSplit() const { return FReadLnSplit; }
     bool ReadLnTimedOut() const { return FReadLnTimedOut; }
     int32_t InputBufferSize() const { return static_cast<int32_t>(FInputBuffer.size() - FInputConsumed); }
@@ -39,17 +55,44 @@ public:
     virtual void Write(const std::string& AOut);
     virtual void WriteLn(const std::string& AOut = std::string());
     virtual void WriteBuffer(const void* ABuffer, int32_t AByteCount, bool AWriteNow = false);
-    void WriteStrings(TStrings* AValue);
-    // From the start (AAll) or the position to the end (or ASize bytes).
-    virtual void WriteStream(TStream* AStream, bool AAll = true, int32_t ASize = 0);
+    // Four bytes, in network byte order when AConvert.
+    void WriteInteger(int32_t AValue, bool AConvert = true);
+    void WriteStrings(TStrings* AValue, bool AWriteLinesCount = false);
+    // From the start (AAll) or the position to the end (or ASize bytes); with
+    // AWriteByteCount the count goes first as WriteInteger.
+    virtual void WriteStream(TStream* AStream, bool AAll = true, bool AWriteByteCount = false, int32_t ASize = 0);
+    // Sends a file; its size. ENetFileNotFound when it does not exist.
+    virtual int32_t WriteFile(const std::string& AFile, bool AEnableTransferFile = false);
+    // Write buffering: writes gather until the threshold (or a flush).
+    void OpenWriteBuffer(int32_t AThreshold = -1);
+    void CloseWriteBuffer();
+    void FlushWriteBuffer(int32_t AByteCount = -1);
+    void ClearWriteBuffer();
 
     virtual bool Connected();
     virtual void CheckForDisconnect(bool ARaiseExceptionIfDisconnected = true, bool AIgnoreBuffer = false);
+    void CheckForGracefulDisconnect(bool ARaiseExceptionIfDisconnected = true);
     virtual void Disconnect();
     virtual void DisconnectSocket();
+    virtual void ResetConnection();
+
+    // Replies of text protocols: one reply read into LastCmdResult and its
+    // code checked against the allowed codes (none: any code).
+    virtual int16_t GetResponse(std::initializer_list<int16_t> AAllowedResponses);
+    int16_t GetResponse(int16_t AAllowedResponse);
+    virtual int16_t CheckResponse(int16_t AResponse, std::initializer_list<int16_t> AAllowedResponses);
+    // Writes the command line and reads its reply; -1 allows any code.
+    virtual int16_t SendCmd(const std::string& AOut, std::initializer_list<int16_t> AResponses);
+    int16_t SendCmd(const std::string& AOut, int16_t AResponse = -1);
+    [[noreturn]] virtual void RaiseExceptionForLastCmdResult();
+    TNetRFCReply* Greeting() { return &FGreeting; }
+    TNetRFCReply* LastCmdResult() { return &FLastCmdResult; }
 
     TNetIOHandler* IOHandler() const { return FIOHandler; }
-    void SetIOHandler(TNetIOHandler* AValue) { FIOHandler = AValue; }
+    // Frees a handler that Connect made, then keeps the new one.
+    void SetIOHandler(TNetIOHandler* AValue);
+    TNetConnectionIntercept* Intercept() const { return FIntercept; }
+    void SetIntercept(TNetConnectionIntercept* AValue);
     bool ASCIIFilter() const { return FASCIIFilter; }
     void SetASCIIFilter(bool AValue) { FASCIIFilter = AValue; }
     TNetMaxLineAction MaxLineAction() const { return FMaxLineAction; }
@@ -67,6 +110,8 @@ public:
 
 protected:
     virtual void DoOnDisconnected();
+    void GetInternalResponse();
+    void SendNow(const char* AData, int32_t AByteCount);
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Takes the first ACount bytes out of the input buffer.
     std::string ExtractInput(int32_t ACount);
@@ -74,6 +119,13 @@ protected:
     void CaptureLines(TSink&& Sink, const std::string& ADelim, bool AIsRFCMessage);
 
     TNetIOHandler* FIOHandler = nullptr;
+    TNetIOHandlerSocket* FSocket = nullptr;
+    TNetConnectionIntercept* FIntercept = nullptr;
+    bool FFreeIOHandlerOnDisconnect = false;
+    TNetRFCReply FGreeting;
+    TNetRFCReply FLastCmdResult;
+    std::unique_ptr<std::string> FWriteBuffer;
+    int32_t FWriteBufferThreshold = 0;
     std::string FInputBuffer;
     size_t FInputConsumed = 0;
     bool FClosedGracefully = false;
@@ -91,12 +143,27 @@ class TNetTCPClient : public TNetTCPConnection {
 public:
     explicit TNetTCPClient(TComponent* AOwner) : TNetTCPConnection(AOwner) {}
 
+    // Connects to Host and Port through the IOHandler (a socket handler made
+    // here when none is set); time-outs as the socket handler takes them.
+    virtual void Connect(int32_t ATimeout = NetDefaultTimeout);
+    std::string ConnectAndGetAll();
+
     const std::string& Host() const { return FHost; }
     virtual void SetHost(const std::string& AValue) { FHost = AValue; }
     int32_t Port() const { return FPort; }
     virtual void SetPort(int32_t AValue) { FPort = AValue; }
 
+    std::string BoundIP;
+    int32_t BoundPort = 0;
+    int32_t BoundPortMin = 0;
+    int32_t BoundPortMax = 0;
+    std::string Username;
+    std::string Password;
+    TNotifyEvent OnConnected;
+
 protected:
+    virtual void DoOnConnected();
+
     std::string FHost;
     int32_t FPort = 0;
 };

@@ -70,6 +70,7 @@ listen = 127.0.0.1
 ssl = no
 disable_plaintext_auth = no
 auth_mechanisms = plain login apop
+auth_failure_delay = 0
 default_login_user = $login_user
 default_internal_user = $user
 default_internal_group = $group

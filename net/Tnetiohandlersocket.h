@@ -1,0 +1,43 @@
+#pragma once
+// The socket transport of a connection: connects a socket (directly or through
+// a SOCKS proxy, under a time-out), waits for data, receives and sends.
+#include "net/Tnetiohandler.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TNetSocketHandle;
+class TNetSocksInfo;
+
+class TNetIOHandlerSocket : public TNetIOHandler {
+public:
+    explicit TNetIOHandlerSocket(TComponent* AOwner);
+    ~TNetIOHandlerSocket() override;
+
+    void Close() override;
+    // Time-outs: -1 or 0 connect as the system does (120 s when an
+    // anti-freeze is in use), -2 waits without limit, else milliseconds.
+    void ConnectClient(const std::string& AHost, int32_t APort, const std::string& ABoundIP, int32_t ABoundPort,
+                       int32_t ABoundPortMin, int32_t ABoundPortMax, int32_t ATimeout) override;
+    bool Connected() override;
+    void Open() override;
+    bool Readable(int32_t AMSec) override;
+    // The socket call's result (-1 on an error); ENetClosedSocket when not connected.
+    int32_t Recv(void* ABuf, int32_t ALen) override;
+    int32_t Send(const void* ABuf, int32_t ALen) override;
+
+    TNetSocketHandle* Binding() const { return FBinding.get(); }
+    bool UseNagle = true;
+    // Created on first use; an owned component replaces it, an ownerless one is copied in.
+    TNetSocksInfo* SocksInfo();
+    void SetSocksInfo(TNetSocksInfo* AValue);
+
+protected:
+    void ConnectWithTimeout(int32_t ATimeout);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    std::unique_ptr<TNetSocketHandle> FBinding;
+    TNetSocksInfo* FSocksInfo = nullptr;
+    bool FOwnsSocksInfo = false;
+};

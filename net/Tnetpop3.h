@@ -1,0 +1,38 @@
+#pragma once
+// The POP3 client: logs in with USER and PASS (or APOP), counts messages,
+// asks their sizes, reads headers or whole messages, and deletes them.
+#include "net/Tnetmessageclient.h"
+
+#include <string>
+
+class TNetMessage;
+
+class TNetPOP3 : public TNetMessageClient {
+public:
+    explicit TNetPOP3(TComponent* AOwner);
+
+    // Connects, reads the greeting and logs in; any failure disconnects
+    // (sending QUIT) and is raised again.
+    void Connect(int32_t ATimeout = NetDefaultTimeout) override;
+    // QUIT without waiting for its reply (the server then applies the
+    // deletions), then the connection's disconnect.
+    void Disconnect() override;
+    // "+OK" counts as code 1 and "-ERR" as 2; any other reply raises.
+    int16_t GetResponse(std::initializer_list<int16_t> AAllowedResponses) override;
+    using TNetMessageClient::GetResponse;
+    std::string ReadLn(const std::string& ATerminator = "\n", int32_t ATimeout = NetDefaultTimeout,
+                       int32_t AMaxLineLength = -1) override;
+
+    int32_t CheckMessages();
+    // -1 when the reply carries no number.
+    int32_t RetrieveMsgSize(int32_t AMsgNum);
+    bool RetrieveHeader(int32_t AMsgNum, TNetMessage* AMsg);
+    // False (reading nothing more) when the server answers -ERR.
+    bool Retrieve(int32_t AMsgNum, TNetMessage* AMsg);
+    bool Delete(int32_t AMsgNum);
+
+    bool APOP = false;
+
+protected:
+    std::string FLastLine;
+};
