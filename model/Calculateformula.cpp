@@ -135,7 +135,6 @@ private:
     if (block.IsEmpty()) return Fail(error, "Unknown block <" + name + ">");
     if (!Discussion.Storages.GetDiscBlock(block)->IsAlive()) return Fail(error, "Block <" + name + "> is deleted");
     Program.Steps.push_back({TFormulaProgram::Reference, 0, block});
-    Program.Names.push_back(name);
     return true;
   }
 };
@@ -144,13 +143,14 @@ private:
 
 bool TFormulaProgram::Compile(const TDiscussion& discussion, const std::string& text, std::string& error) {
   Steps.clear();
-  Names.clear();
   error.clear();
   return TFormulaParser(discussion, text, *this).Parse(error);
 }
 
 bool TFormulaProgram::Run(TDiscussion& discussion, double& value, std::string& error) const {
-  std::vector<double> stack;
+  // The stack never holds more values than there are steps.
+  thread_local std::vector<double> stack;
+  stack.clear();
   stack.reserve(Steps.size());
   for (const TStep& step : Steps) {
     switch (step.Op) {
@@ -256,8 +256,7 @@ struct TFeed {
   TDiscBlockIndex Formula;
   TFormulaProgram Program;
   bool Valid = false;
-  int Waiting = 0;                 // feeding conclusions not yet computed
-  std::vector<int> Dependants;     // feeds that read this conclusion
+  int Waiting = 0;  // feeding conclusions not yet computed
 };
 
 }  // namespace
@@ -283,6 +282,8 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
       chosen.emplace(Key(pair.First.Code), Key(pair.Second.Code));
   std::vector<TFeed> feeds;
   std::unordered_map<uint32_t, int> feedOf;  // conclusion index -> feed
+  feeds.reserve(formulas.size());
+  feedOf.reserve(formulas.size());
   std::vector<TDiscBlockIndex> others;
   for (const TDiscBlockIndex formula : formulas) {
     const TDiscBlock& block = *Storages.GetDiscBlock(formula);
@@ -291,7 +292,7 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
     const auto existing = feedOf.find(Key(block.Conclusion));
     if (existing == feedOf.end()) {
       feedOf.emplace(Key(block.Conclusion), int(feeds.size()));
-      feeds.push_back(TFeed{block.Conclusion, formula, {}, false, 0, {}});
+      feeds.push_back(TFeed{block.Conclusion, formula, {}, false, 0});
     } else if (isChosen) {
       others.push_back(feeds[existing->second].Formula);
       feeds[existing->second].Formula = formula;
@@ -299,8 +300,10 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
       others.push_back(formula);
     }
   }
-  // Dependencies between the feeds through the conclusions their formulas read.
+  // Dependencies between the feeds through the conclusions their formulas read: the
+  // feeds reading feed s are dependants[first[s] .. first[s + 1]).
   std::vector<std::string> errors(feeds.size());
+  std::vector<std::pair<int, int>> edges;  // (source feed, reading feed)
   for (size_t f = 0; f < feeds.size(); ++f) {
     TFeed& feed = feeds[f];
     feed.Valid = feed.Program.Compile(*this, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.ToString(), errors[f]);
@@ -309,9 +312,17 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
       if (step.Op != TFormulaProgram::Reference) continue;
       const auto source = feedOf.find(Key(step.Block));
       if (source == feedOf.end()) continue;
-      feeds[source->second].Dependants.push_back(int(f));
+      edges.emplace_back(source->second, int(f));
       ++feed.Waiting;
     }
+  }
+  std::vector<int> first(feeds.size() + 1, 0);
+  for (const auto& edge : edges) ++first[size_t(edge.first) + 1];
+  for (size_t f = 0; f < feeds.size(); ++f) first[f + 1] += first[f];
+  std::vector<int> dependants(edges.size());
+  {
+    std::vector<int> fill(first.begin(), first.end() - 1);
+    for (const auto& edge : edges) dependants[size_t(fill[size_t(edge.first)]++)] = edge.second;
   }
   // Kahn's order: a feed runs once every conclusion it reads is computed. Whatever never
   // becomes ready lies on or behind a cycle.
@@ -325,9 +336,8 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
     ++failures;
     if (errorsOut) errorsOut->push_back(TFormulaError{feed.Formula, TStr(error)});
   };
-  while (!ready.empty()) {
-    const int f = ready.back();
-    ready.pop_back();
+  for (size_t next = 0; next < ready.size(); ++next) {  // first ready, first run: storage order where free
+    const int f = ready[next];
     done[size_t(f)] = 1;
     TFeed& feed = feeds[size_t(f)];
     double value = 0;
@@ -335,8 +345,8 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
       changed = StoreFormulaValue(*this, feed.Conclusion, feed.Formula, value) || changed;
     else
       fail(feed, errors[size_t(f)]);
-    for (const int next : feed.Dependants)
-      if (--feeds[size_t(next)].Waiting == 0) ready.push_back(next);
+    for (int e = first[size_t(f)]; e < first[size_t(f) + 1]; ++e)
+      if (--feeds[size_t(dependants[size_t(e)])].Waiting == 0) ready.push_back(dependants[size_t(e)]);
   }
   for (size_t f = 0; f < feeds.size(); ++f)
     if (!done[f])

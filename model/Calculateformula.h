@@ -45,7 +45,6 @@ struct TFormulaProgram {
     TDiscBlockIndex Block;
   };
   std::vector<TStep> Steps;
-  std::vector<std::string> Names;  // of the references, in the order of the steps
 
   // Compiles the text; false with the error text on a fault.
   bool Compile(const TDiscussion& discussion, const std::string& text, std::string& error);

@@ -17,6 +17,7 @@ bool TClip::Add(TDiscussionsManager& manager, int discussionIndex, TDiscBlockInd
   const int index = Items.AddEmptyItem();
   if (index < 0) return false;
   Items[index].DiscussionIndex = int16_t(discussionIndex);
+  Items[index].Owner = &discussion;
   Items[index].Code = record.GetDiscBlockCode();
   Items[index].Name = record.Name;
   return true;
@@ -29,7 +30,7 @@ bool TClip::Resolve(TDiscussionsManager& manager, int i, TDiscussion*& discussio
   const TClipItem& item = Items[i];
   if (item.DiscussionIndex < 0 || item.DiscussionIndex >= manager.GetDiscussionsCount()) return false;
   TDiscussion& owner = manager.GetDiscussion(item.DiscussionIndex);
-  if (!owner.Loaded) return false;
+  if (&owner != item.Owner || !owner.Loaded) return false;
   const TDiscBlockIndex found = owner.Storages.FindDiscBlockIndex(item.Code);
   if (found.IsEmpty()) return false;
   const TDiscBlock& record = *owner.Storages.GetDiscBlock(found);
@@ -50,4 +51,15 @@ int TClip::DropStale(TDiscussionsManager& manager) {
     }
   }
   return dropped;
+}
+
+void TClip::Listen(const TListenMessage& message) {
+  if (message.Code != Notify_BlockGone) return;
+  const auto* discussion = reinterpret_cast<const TDiscussion*>(message.Word1);
+  const TDiscBlockIndex gone = UnpackDiscBlockIndex(message.Word2);
+  // The block is still in place while the notification runs.
+  if (discussion == nullptr || !discussion->Storages.IsValidIndex(gone)) return;
+  const TDiscBlockCode code = discussion->Storages.GetDiscBlock(gone)->GetDiscBlockCode();
+  for (int i = Count() - 1; i >= 0; --i)
+    if (Items[i].Owner == discussion && Items[i].Code == code) Items.Delete(uint32_t(i));
 }

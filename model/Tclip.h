@@ -4,10 +4,12 @@
 //
 // The clipboard lives across commands, so what it names may be gone when it is used: a
 // block whose creation was undone, an erased block, a discussion unloaded meanwhile.
-// Every use goes through Resolve, which checks the item against the discussion and drops
-// nothing by itself; DropStale removes the items that no longer resolve.
+// Every use goes through Resolve, which checks the item against the discussion;
+// DropStale removes the items that no longer resolve. A block that disappears (its
+// creation undone) is dropped at once, since a later block may take over its code.
 
 #include "foundation/Tarray.h"
+#include "foundation/Tlisteners.h"
 #include "foundation/Tstr.h"
 #include "model/Tdiscblockindex.h"
 
@@ -18,11 +20,12 @@ class TDiscussionsManager;
 
 struct TClipItem {
   int16_t DiscussionIndex = -1;  // in the discussions manager
+  const TDiscussion* Owner = nullptr;  // compared only, never followed
   TDiscBlockCode Code;
   TStr Name;  // the block's name when it was added: a later block with the same code is another block
 };
 
-class TClip {
+class TClip : public TListener {
 public:
   uint8_t Cut = 0;  // 1 after "Cut": the pasted sources are erased afterwards
   TArray<TClipItem> Items;
@@ -38,4 +41,6 @@ public:
   bool Resolve(TDiscussionsManager& manager, int i, TDiscussion*& discussion, TDiscBlockIndex& block) const;
   // Removes the items that no longer resolve; how many went.
   int DropStale(TDiscussionsManager& manager);
+
+  void Listen(const TListenMessage& message) override;
 };

@@ -1,0 +1,194 @@
+// Links between blocks: states, relinking after blocks arrive out of order, unlinking of
+// formulas, relinking by reference, copying trees, renumbering and reference checks.
+
+#include "Rootedtest.h"
+#include "foundation/Tlisteners.h"
+#include "model/Blocklinks.h"
+
+using namespace modeltest;
+
+namespace {
+
+class LinksTest : public RootedTest {
+protected:
+  TDiscBlockIndex Named(const char* name) { return d.Storages.FindDiscBlockIndexByName(name); }
+  // A block that arrived before its upper block: no upper block, the name kept.
+  TDiscBlockIndex Orphan(uint8_t textType, const char* upperName) {
+    const TDiscBlockIndex block = AddBlock(d, StorageType_Model, {}, textType, "сирота");
+    Block(block).Name = std::string("9.") + std::to_string(block.Index);
+    d.Storages.Model.ClearNameIndex();
+    ChangeUnlinkedBlockInfo(d, block, [&](TUnlinkedBlockInfo& info) {
+      info.LostParent = 1;
+      info.ParentName = upperName;
+    });
+    return block;
+  }
+
+};
+
+}  // namespace
+
+TEST_F(LinksTest, SetDeleteFlagKeepsTheNameAndAnnouncesTheState) {
+  struct TCatch : TListener {
+    std::vector<TListenMessage> Heard;
+    void Listen(const TListenMessage& message) override { Heard.push_back(message); }
+  } listener;
+  const TDiscBlockIndex block = AddBlock(d, StorageType_Model, root, TextType_Premise, "x");
+  TListeners::Instance().ClearQueue();
+  Block(block).SetDeleteFlag(d, block, DeleteFlag_Recycled, 1);
+  EXPECT_EQ(Block(block).DeleteFlag, DeleteFlag_Recycled);
+  EXPECT_EQ(Block(block).SavedName, TStr("1"));
+  ASSERT_EQ(listener.Heard.size(), 1u);  // 3 at once, 10 queued
+  EXPECT_EQ(listener.Heard[0].Code, Notify_BlockChanged);
+  EXPECT_EQ(listener.Heard[0].Word2, PackDiscBlockIndex(block));
+  TListeners::Instance().DeliverQueued();
+  ASSERT_EQ(listener.Heard.size(), 2u);
+  EXPECT_EQ(listener.Heard[1].Code, Notify_BlocksDeleted);
+  EXPECT_EQ(listener.Heard[1].Word1, reinterpret_cast<intptr_t>(&d));
+  EXPECT_EQ(listener.Heard[1].Word2, DeleteFlag_Recycled);
+  // Leaving a state other than 0 keeps the saved name; the same state changes nothing.
+  Block(block).Name = "renamed";
+  Block(block).SetDeleteFlag(d, block, DeleteFlag_Erased, 0);
+  EXPECT_EQ(Block(block).SavedName, TStr("1"));
+  const int actions = d.Undo.Count();
+  Block(block).SetDeleteFlag(d, block, DeleteFlag_Erased, 0);
+  EXPECT_EQ(d.Undo.Count(), actions);
+  Block(block).SetDeleteFlag(d, block, 4, 0);
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_EQ(Reports()[0], "TDiscBlock::SetDeleteFlag - неверное состояние блока");
+}
+
+TEST_F(LinksTest, BlocksThatArrivedBeforeTheirUpperAndConclusionBlocksAreRelinked) {
+  const TDiscBlockIndex formula = AddBlock(d, StorageType_Model, root, TextType_Formula, "");
+  ASSERT_EQ(Block(formula).Name, TStr("1"));
+  ChangeUnlinkedBlockInfo(d, formula, [](TUnlinkedBlockInfo& info) {
+    info.LostConclusion = 1;
+    info.ConclusionName = "2.2";
+  });
+  const TDiscBlockIndex orphan = Orphan(TextType_Premise, "2.1");
+  EXPECT_EQ(d.Storages.RelinkUnlinkedBlocks(d), 0);
+
+  // The missing blocks arrive, the upper block first.
+  const TDiscBlockIndex heading = AddBlock(d, StorageType_Model, root, TextType_Heading, "");
+  const TDiscBlockIndex upper = AddBlock(d, StorageType_Model, heading, TextType_Premise, "");
+  ASSERT_EQ(Block(upper).Name, TStr("2.1"));
+  EXPECT_EQ(d.Storages.RelinkUnlinkedBlocks(d), 1);
+  EXPECT_EQ(Block(orphan).Upper, upper);
+  EXPECT_EQ(Block(orphan).UpperCode, Block(upper).GetDiscBlockCode());
+  EXPECT_EQ(Block(orphan).UnlinkedIndex, NoUnlinkedBlockInfo);
+  EXPECT_TRUE(Block(formula).Conclusion.IsEmpty());
+
+  const TDiscBlockIndex conclusion = AddBlock(d, StorageType_Model, heading, TextType_Conclusion, "");
+  ASSERT_EQ(Block(conclusion).Name, TStr("2.2"));
+  EXPECT_EQ(d.Storages.RelinkUnlinkedBlocks(d), 1);
+  EXPECT_EQ(Block(formula).Conclusion, conclusion);
+  EXPECT_EQ(Block(formula).ConclusionCode, Block(conclusion).GetDiscBlockCode());
+  EXPECT_EQ(Block(formula).UnlinkedIndex, NoUnlinkedBlockInfo);
+  EXPECT_EQ(d.Storages.RelinkUnlinkedBlocks(d), 0);
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(LinksTest, RelinkingNeverMakesACycleNorRevivesDeletedBlocks) {
+  const TDiscBlockIndex a = AddBlock(d, StorageType_Model, root, TextType_Premise, "");
+  const TDiscBlockIndex b = AddBlock(d, StorageType_Model, a, TextType_Premise, "");
+  // a claims to have lost an upper block that is in fact below it.
+  ChangeUnlinkedBlockInfo(d, a, [&](TUnlinkedBlockInfo& info) {
+    info.LostParent = 1;
+    info.ParentName = Block(b).Name;
+  });
+  EXPECT_EQ(d.Storages.RelinkUnlinkedBlocks(d), 0);
+  EXPECT_EQ(Block(a).Upper, root);
+  const TDiscBlockIndex recycled = Orphan(TextType_Premise, "1");
+  Block(recycled).DeleteFlag = DeleteFlag_Recycled;
+  EXPECT_EQ(d.Storages.RelinkUnlinkedBlocks(d), 0);
+  EXPECT_TRUE(Block(recycled).Upper.IsEmpty());
+}
+
+TEST_F(LinksTest, UnlinkFormulaBlocksKeepsTheConclusionsName) {
+  const TDiscBlockIndex conclusion = AddBlock(d, StorageType_Model, root, TextType_Conclusion, "");
+  const TDiscBlockIndex formula = AddBlock(d, StorageType_Model, root, TextType_Formula, "");
+  Block(formula).Conclusion = conclusion;
+  Block(formula).ConclusionCode = Block(conclusion).GetDiscBlockCode();
+  d.Storages.UnlinkFormulaBlocks(d, conclusion);
+  EXPECT_TRUE(Block(formula).Conclusion.IsEmpty());
+  EXPECT_TRUE(Block(formula).ConclusionCode.IsEmpty());
+  const TUnlinkedBlockInfo& info = d.UnlinkedBlockInfos[Block(formula).UnlinkedIndex];
+  EXPECT_EQ(info.LostConclusion, 1);
+  EXPECT_EQ(info.ConclusionName, TStr("1"));
+  EXPECT_EQ(Block(formula).GetLinkText(d), TStr("???1"));
+}
+
+TEST_F(LinksTest, RelinkBlocksMovesChildrenAndConclusionsButNeverUnderThemselves) {
+  const TDiscBlockIndex a = AddBlock(d, StorageType_Model, root, TextType_Conclusion, "");
+  const TDiscBlockIndex b = AddBlock(d, StorageType_Model, root, TextType_Conclusion, "");
+  const TDiscBlockIndex child = AddBlock(d, StorageType_Model, a, TextType_Premise, "");
+  const TDiscBlockIndex formula = AddBlock(d, StorageType_Model, child, TextType_Formula, "");
+  Block(formula).Conclusion = a;
+  Block(formula).ConclusionCode = Block(a).GetDiscBlockCode();
+  d.Storages.RelinkBlocks(d, a, b);
+  EXPECT_EQ(Block(child).Upper, b);
+  EXPECT_EQ(Block(child).UpperCode, Block(b).GetDiscBlockCode());
+  EXPECT_EQ(Block(formula).Conclusion, b);
+  // Children of the root moved under one of them: that one stays where it is.
+  d.Storages.RelinkBlocks(d, root, b);
+  EXPECT_EQ(Block(a).Upper, b);
+  EXPECT_EQ(Block(b).Upper, root);
+}
+
+TEST_F(LinksTest, CopyBlockTreeCopiesLiveLowerBlocksOnce) {
+  d.Authors.CreateAuthor(d, "L-1", 1, 0);
+  const TDiscBlockIndex source = AddBlock(d, StorageType_Model, root, TextType_Heading, "источник");
+  const TDiscBlockIndex child = AddBlock(d, StorageType_Model, source, TextType_Premise, "дитя");
+  AddBlock(d, StorageType_Model, child, TextType_Premise, "внук");
+  const TDiscBlockIndex gone = AddBlock(d, StorageType_Model, source, TextType_Premise, "стёртый");
+  Block(gone).DeleteFlag = DeleteFlag_Erased;
+  AddBlock(d, StorageType_Comments, child, TextType_Premise, "комментарий", 1);
+  // The copy goes below the source itself: the new blocks must not be copied again.
+  const TDiscBlockIndex target = AddBlock(d, StorageType_Model, child, TextType_Heading, "цель");
+  const int models = d.Storages.Model.Count();
+  ASSERT_TRUE(d.Storages.CopyBlockTree(d, target, d, source));
+  EXPECT_EQ(d.Storages.Model.Count(), models + 2);  // child and grandchild, not the erased one
+  EXPECT_EQ(d.Storages.Comments.Count(), 2);
+  const TDiscBlockIndex copied = d.Storages.FindDiscBlockIndexByName("1.1.2.1");
+  ASSERT_FALSE(copied.IsEmpty());
+  EXPECT_EQ(Block(copied).Upper, target);
+  EXPECT_EQ(d.Storages.GetStrHashItem(copied)->Str.Text, TStr("дитя"));
+  EXPECT_FALSE(d.Storages.CopyBlockTree(d, target, d, gone));
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(LinksTest, RenumberingFollowsTheSwitch) {
+  const TDiscBlockIndex heading = AddBlock(d, StorageType_Model, root, TextType_Heading, "");
+  const TDiscBlockIndex first = AddBlock(d, StorageType_Model, heading, TextType_Premise, "");
+  const TDiscBlockIndex second = AddBlock(d, StorageType_Model, heading, TextType_Premise, "");
+  const TDiscBlockIndex below = AddBlock(d, StorageType_Model, second, TextType_Premise, "");
+  Block(first).Num = 7;
+  d.Storages.Model.RenumBlocks(d, root);
+  EXPECT_EQ(Block(first).Num, 7);  // the switch is off
+  d.Info.Renumbering = 1;
+  d.Storages.Model.RenumBlocks(d, root);
+  EXPECT_EQ(Block(second).Num, 1);
+  EXPECT_EQ(Block(first).Num, 2);
+  EXPECT_EQ(Block(second).Name, TStr("1.1"));
+  EXPECT_EQ(Block(first).Name, TStr("1.2"));
+  EXPECT_EQ(Block(below).Name, TStr("1.1.1"));
+  EXPECT_EQ(Named("1.2"), first);
+}
+
+TEST_F(LinksTest, ReferencesInTexts) {
+  const TDiscBlockIndex a = AddBlock(d, StorageType_Model, root, TextType_Premise, "");
+  const TDiscBlockIndex b = AddBlock(d, StorageType_Model, root, TextType_Premise, "см. <1> и <7.7>, а не <x>");
+  TStr error;
+  EXPECT_FALSE(TestTextReferences(d, b, "см. <1> и <7.7>", error, false));
+  EXPECT_EQ(error, TStr("Block <7.7> not found"));
+  EXPECT_TRUE(TestTextReferences(d, b, "см. <1>", error, false));
+  EXPECT_TRUE(error.IsEmpty());
+  EXPECT_FALSE(d.Storages.Model.CheckReferences(d, b.Index, 1, 1));
+  EXPECT_EQ(d.UnlinkedBlockInfos[Block(b).UnlinkedIndex].LostHyperRefs, 1);
+  ASSERT_EQ(d.HyperRefBlocks.Items.Count(), 1u);
+  EXPECT_EQ(d.HyperRefBlocks.Items[0].Block, b);
+  EXPECT_EQ(d.HyperRefBlocks.Items[0].Referenced, a);
+  d.Storages.GetStrHashItem(b)->Str.Text = "<1>";
+  EXPECT_TRUE(d.Storages.Model.CheckReferences(d, b.Index, 1, 1));
+  EXPECT_EQ(Block(b).UnlinkedIndex, NoUnlinkedBlockInfo);
+}
