@@ -65,10 +65,15 @@ int TBlocksStorage::GetNewBlockNumber(TDiscussion& discussion, TDiscBlockIndex u
 }
 
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
-  (void)flag;
   NumIndexValid = false;
-  NameIndexValid = false;
+  // The name joins a built index rather than making it be built again, so that announcing
+  // blocks one by one stays linear; an entry that went stale is caught by FindByName.
+  if (NameIndexValid) NameIndex.emplace(Blocks[index].Name.c_str(), uint16_t(index));
   const TDiscBlockIndex block{StorageType, uint16_t(index)};
+  // The block's references become hyper-references; a received block (flag 1) also gets
+  // its troubles recorded.
+  CheckReferences(discussion, index, flag, 1);
+  if (flag) CheckFormula(discussion, index, 1);
   if (discussion.Graph) discussion.Graph->AddDiscBlock(discussion, block);
   TListeners::SendPair(Notify_BlockAdded, reinterpret_cast<intptr_t>(&discussion), PackDiscBlockIndex(block), true);
 }

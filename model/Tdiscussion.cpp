@@ -354,7 +354,10 @@ int TDiscussion::FindReaderProperty(TDiscBlockIndex block, bool create) {
 }
 
 TStr TDiscussion::GetModelFolderName() {
-  if (Info.ModelFolderName.IsEmpty()) Info.ModelFolderName = BaseName(Folder.ToString());
+  if (Info.ModelFolderName.IsEmpty()) {
+    Undo.AddStrFieldChange(UndoObject_DiscussionInfo, InfoField_ModelFolderName, Info.ModelFolderName);
+    Info.ModelFolderName = BaseName(Folder.ToString());
+  }
   return Info.ModelFolderName;
 }
 

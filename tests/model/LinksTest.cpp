@@ -192,3 +192,26 @@ TEST_F(LinksTest, ReferencesInTexts) {
   EXPECT_TRUE(d.Storages.Model.CheckReferences(d, b.Index, 1, 1));
   EXPECT_EQ(Block(b).UnlinkedIndex, NoUnlinkedBlockInfo);
 }
+
+TEST_F(LinksTest, AnnouncedBlocksAreChecked) {
+  const TDiscBlockIndex a = AddBlock(d, StorageType_Model, root, TextType_Premise, "");
+  // Made here: references kept, no trouble recorded.
+  const TDiscBlockIndex b = AddBlock(d, StorageType_Model, root, TextType_Premise, "<1> <5>");
+  EXPECT_EQ(Block(b).UnlinkedIndex, NoUnlinkedBlockInfo);
+  ASSERT_EQ(d.HyperRefBlocks.Items.Count(), 1u);
+  EXPECT_EQ(d.HyperRefBlocks.Items[0].Referenced, a);
+  // Received: the lost reference and the faulty formula are recorded.
+  const int index = d.Storages.Model.AddEmptyItem();
+  TDiscBlock& received = d.Storages.Model.Block(index);
+  received.BlockNum = uint16_t(d.Storages.Model.TakeNewBlockNum());
+  received.Name = "7";
+  received.TextType = TextType_Formula;
+  d.Storages.Model.Texts(index).Str.Text = "<9>";
+  d.Storages.Model.Texts(index).Str.FormulaText = "1/";
+  d.Storages.Model.NewBlockAdded(d, index, 1);
+  const TDiscBlock& stored = d.Storages.Model.Block(index);
+  ASSERT_NE(stored.UnlinkedIndex, NoUnlinkedBlockInfo);
+  EXPECT_EQ(d.UnlinkedBlockInfos[stored.UnlinkedIndex].LostHyperRefs, 1);
+  EXPECT_EQ(d.UnlinkedBlockInfos[stored.UnlinkedIndex].FormulaError, 1);
+  EXPECT_TRUE(Reports().empty());
+}

@@ -119,6 +119,13 @@ const std::vector<TCase>& Cases() {
          d.Undo.AddDiscussionInfoChanges(d, old);
        }},
       {"block-name requesters", [](TDiscussion& d) { d.AddExistingBlockNamesRequest("new@x"); }},
+      {"model folder name taken from the folder",
+       [](TDiscussion& d) {
+         d.Undo.AddStrFieldChange(UndoObject_DiscussionInfo, InfoField_ModelFolderName, d.Info.ModelFolderName);
+         d.Info.ModelFolderName.Clear();
+         ASSERT_FALSE(d.GetModelFolderName().IsEmpty());
+         ASSERT_EQ(d.Undo.Count(), 2);
+       }},
       {"theme created", [](TDiscussion& d) { ASSERT_TRUE(AddTheme(d.Themes, d, "Вторая")); }},
       {"theme deleted", [](TDiscussion& d) { DeleteTheme(d.Themes, d, 0); }},
       {"theme renamed", [](TDiscussion& d) { ASSERT_TRUE(RenameTheme(d.Themes, d, 0, "Переименованная")); }},
