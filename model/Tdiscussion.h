@@ -22,6 +22,7 @@
 #include <vector>
 
 class TDiscussionsManager;
+struct TRecipientsList;
 struct TDiscussionStatistics;
 
 class TDiscussion {
@@ -102,6 +103,28 @@ public:
   // Re-checks the user's relations between blocks: relations to blocks that no longer
   // exist are dropped, the others find their blocks again.
   void RepairUserBlockRelations();
+
+  // Composers of command messages into the Outbox (Messagecomposer.h): one sealed message
+  // per receivers row. False (reported) when a message cannot be completed; the composer
+  // then leaves no message behind.
+  // AUTHORS_UPDATE with the data of one author (its ADIdent), of every author known by an
+  // identifier (-1) or of those whose identifiers were given (-2); nothing when none.
+  bool Reply(const TArray<TRecipientsList>& receivers, int author, int announce);
+  // GIVE_EXISTING_BLOCKS_LIST to receivers the user chooses; false when cancelled.
+  bool SendCommand_GiveExistingBlockNames();
+  bool SendCommand_ExistingBlockNames(const TArray<TRecipientsList>& receivers);
+  // FORM_NEW_MODEL with every model block; AGIDENT1 carries the text when it is not empty.
+  bool SendCommand_CreateModel(const TArray<TRecipientsList>& receivers, const TStr& agident);
+  // NEW_BLOCKS with every comment; nothing when there is none.
+  bool SendCommand_NewBlocks_AllComments(const TArray<TRecipientsList>& receivers);
+  // REQUESTED_BLOCKS with the named blocks (names joined by ";"), after the user agrees.
+  bool SendCommand_RequestedBlocks(const TArray<TRecipientsList>& receivers, const TStr& blockNames);
+  bool SendCommand_YourCommandIgnored(const TArray<TRecipientsList>& receivers, const TStr& ignoredCommand,
+                                      const TStr& auxInfo, const TStr& comment);
+  // The model, its authors and its comments to the persons who asked for the model.
+  bool SendCommandsForNewModel();
+  // The list of block names to the addresses waiting for it, which are then cleared.
+  bool SendPendingExistingBlockNames();
 
   // Test seam: the save stops dead before its n-th file operation (1-based) as a crash
   // would, leaving whatever is on disk; 0 = off.

@@ -1,0 +1,457 @@
+#include "model/Messagecomposer.h"
+
+#include "foundation/Commoncrypt.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Postfilename.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Tbufwriter.h"
+#include "foundation/Terror.h"
+#include "model/Blockrecord.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
+#include "model/Tundo.h"
+#include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <cstring>
+#include <set>
+#include <vector>
+
+namespace {
+
+TComposedMessages* gJournal = nullptr;
+
+// Authors' data fields in one AUTHORS_UPDATE message; more authors take more messages.
+constexpr size_t AuthorsPerMessage = 4000;
+
+// Names of new files when the post office has not registered its naming.
+TArray<TStr>& FallbackIssuedNames() {
+  static TArray<TStr> names;
+  return names;
+}
+
+std::string NewOutboxFileName(TDiscussion& discussion, const char* shortCode) {
+  const std::string folder = TBrowseGlobal::Paths.Outbox;
+  const std::string partA = SafePostNamePart(discussion.GetModelFolderName().View());
+  const TModelHooks& hooks = ModelHooks();
+  if (hooks.PostFileName) return hooks.PostFileName(folder, partA, shortCode);
+  return MakePostFileName("", partA, folder, shortCode, FallbackIssuedNames());
+}
+
+TStr KeyPassword(bool privateMessage) {
+  const TModelHooks& hooks = ModelHooks();
+  return hooks.KeyPassword ? hooks.KeyPassword(privateMessage) : TStr();
+}
+
+bool IsPrivate(const TDiscussion& discussion) { return discussion.Info.Secret != 0; }
+const char* PrivateReq(const TDiscussion& discussion) { return IsPrivate(discussion) ? "1" : "0"; }
+
+// The rows of receivers, each at least one address; false (reported) for none.
+bool HasReceivers(const TArray<TRecipientsList>& receivers, const std::string& who) {
+  if (receivers.Count() > 0) return true;
+  TError::Report(who + " - нет получателей команды-сообщения");
+  return false;
+}
+
+bool AddFields(TCommandMessageHeader& header, std::initializer_list<std::pair<const char*, std::string>> fields) {
+  for (const auto& [name, value] : fields)
+    if (!header.AddField(name, value)) return false;
+  return true;
+}
+
+// Writes the records of the blocks, then the closing byte.
+TMessageDataWriter BlocksWriter(TDiscussion& discussion, const std::vector<TDiscBlockIndex>& blocks) {
+  return [&discussion, &blocks](TBufWriter& writer, std::string_view key) {
+    for (TDiscBlockIndex block : blocks)
+      if (!discussion.Storages.GetDiscBlock(block)->WriteToBufWriter(writer, discussion, block, key)) return false;
+    EndBlockRecords(writer);
+    return true;
+  };
+}
+
+// Every model block but the root, upper blocks before the blocks beneath them (blocks no
+// walk from the root reaches follow in storage order).
+std::vector<TDiscBlockIndex> ModelBlocksInTreeOrder(const TDiscussion& discussion) {
+  const TBlocksStorage& model = discussion.Storages.Model;
+  const int count = model.Count();
+  std::vector<std::vector<uint16_t>> children(size_t(count) + 1);
+  for (int i = 0; i < count; ++i) {
+    const TDiscBlockIndex upper = model.Block(i).Upper;
+    const bool underModel = upper.StorageType == StorageType_Model && upper.Index < count && upper.Index != i;
+    children[underModel ? upper.Index : size_t(count)].push_back(uint16_t(i));
+  }
+  std::vector<TDiscBlockIndex> order;
+  std::vector<bool> seen(size_t(count), false);
+  const TDiscBlockIndex root = discussion.Storages.GetRootBlockIndex();
+  std::vector<uint16_t> stack;
+  auto walkFrom = [&](uint16_t start) {
+    stack.assign(1, start);
+    while (!stack.empty()) {
+      const uint16_t at = stack.back();
+      stack.pop_back();
+      if (seen[at]) continue;
+      seen[at] = true;
+      if (!(root.StorageType == StorageType_Model && root.Index == at)) order.push_back({StorageType_Model, at});
+      const std::vector<uint16_t>& below = children[at];
+      for (auto it = below.rbegin(); it != below.rend(); ++it) stack.push_back(*it);
+    }
+  };
+  if (!root.IsEmpty()) walkFrom(root.Index);
+  for (int i = 0; i < count; ++i)
+    if (!seen[size_t(i)]) walkFrom(uint16_t(i));
+  return order;
+}
+
+std::vector<TDiscBlockIndex> AllBlocksOf(const TBlocksStorage& storage) {
+  std::vector<TDiscBlockIndex> blocks;
+  for (int i = 0; i < storage.Count(); ++i) blocks.push_back({storage.StorageType, uint16_t(i)});
+  return blocks;
+}
+
+}  // namespace
+
+std::string SafePostNamePart(std::string_view text) {
+  std::string safe;
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    safe += u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|. ", c) != nullptr ? '_' : c;
+  }
+  return safe;
+}
+
+TComposedMessages::TComposedMessages() : Outer(gJournal) { gJournal = this; }
+
+TComposedMessages::~TComposedMessages() {
+  gJournal = Outer;
+  if (Kept) {
+    if (Outer)
+      for (const std::string& path : Files) Outer->Files.push_back(path);
+    return;
+  }
+  for (const std::string& path : Files) DeleteFileA(path.c_str());
+}
+
+void TComposedMessages::Written(const std::string& path) {
+  if (gJournal) gJournal->Files.push_back(path);
+}
+
+std::string ComposeDateTimeText() { return FormatDateTime("mm'/'dd'/'yyyy hh:nn:ss", Now()); }
+
+bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value) {
+  value = discussion.Info.Annotation.ToString();
+  if (!IsPrivate(discussion)) return true;
+  const TStr key = KeyPassword(true);
+  if (key.IsEmpty()) return false;
+  value = PackAS(value, key.View());
+  return !value.empty();
+}
+
+bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
+                        std::string_view command) {
+  return header.AddField("FROM_USER_EMAIL", discussion.GetCurrentLoginEMail().View()) &&
+         header.AddRecipientsFields(row) && header.AddField("COMMAND", command);
+}
+
+bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& header, const char* shortCode,
+                         const std::string& who, int announce, const TMessageDataWriter& writeData) {
+  const std::string command = header.GetFieldValue("COMMAND");
+  // The key is asked before anything is written: without it there is nothing to seal.
+  std::string key;
+  if (header.IsPrivateMessage()) {
+    key = KeyPassword(true).ToString();
+    if (key.empty()) return false;
+  }
+  const std::string path = NewOutboxFileName(discussion, shortCode);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    TError::Report(who + " - ошибка открытия файла команды-сообщения " + path);
+    return false;
+  }
+  bool complete;
+  {
+    TBufWriter writer(file);
+    complete = header.Write(writer, "") && (!writeData || writeData(writer, key)) && writer.Flush();
+  }
+  complete = complete && SignFile(file, key, command, announce);
+  CloseHandle(file);
+  if (!complete) {
+    DeleteFileA(path.c_str());
+    return false;
+  }
+  TComposedMessages::Written(path);
+  return true;
+}
+
+bool TDiscussion::Reply(const TArray<TRecipientsList>& receivers, int author, int announce) {
+  const std::string who = "TDiscussion::Reply";
+  std::vector<int> chosen;
+  if (author == -1 || author == -2) {
+    // -1 every author known by an identifier; -2 those whose identifiers were given.
+    for (int i = 0; i < Authors.Count(); ++i) {
+      const TAuthor& a = Authors.Author(i);
+      if (a.ADIdent != NoADIdent && a.Deleted == 0 && (author == -1 || a.IdentsGiven)) chosen.push_back(i);
+    }
+  } else {
+    const int found = author >= 0 && author < 0xFFFF ? Authors.FindAuthorByADIdent(uint16_t(author)) : -1;
+    if (found < 0) {
+      TError::Report(who + " - нет автора с идентификатором " + std::to_string(author));
+      return false;
+    }
+    chosen.push_back(found);
+  }
+  if (chosen.empty()) return true;  // nobody to tell about
+  if (!HasReceivers(receivers, who)) return false;
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    for (size_t first = 0; first < chosen.size(); first += AuthorsPerMessage) {
+      const size_t count = std::min(AuthorsPerMessage, chosen.size() - first);
+      TCommandMessageHeader header;
+      if (!StartCommandHeader(*this, header, row, "AUTHORS_UPDATE") ||
+          !AddFields(header, {{"DIDENT", Info.DIdent}, {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                              {"AUTHORS_COUNT", std::to_string(count)}}))
+        return false;
+      for (size_t i = 0; i < count; ++i)
+        if (!header.AddField("AUTHOR_DATA_" + std::to_string(i + 1),
+                             Authors.Author(chosen[first + i]).EncodeAuthorDataStr().View()))
+          return false;
+      if (!WriteCommandMessage(*this, header, ShortCode::AuthorsUpdate, who, announce)) return false;
+    }
+  }
+  journal.Keep();
+  return true;
+}
+
+bool TDiscussion::SendCommand_GiveExistingBlockNames() {
+  const TModelHooks& hooks = ModelHooks();
+  TArray<TRecipientsList> receivers;
+  if (!hooks.ChooseReceivers || !hooks.ChooseReceivers(*this, "", 4, receivers)) return false;
+  const std::string who = "TDiscussion::SendCommand_GiveExistingBlockNames";
+  if (!HasReceivers(receivers, who)) return false;
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    TCommandMessageHeader header;
+    if (!StartCommandHeader(*this, header, row, "GIVE_EXISTING_BLOCKS_LIST") ||
+        !AddFields(header, {{"DIDENT", Info.DIdent}, {"COMPOSE_DATETIME", ComposeDateTimeText()}}) ||
+        !WriteCommandMessage(*this, header, ShortCode::GiveExistingBlocksList, who, 1))
+      return false;
+  }
+  journal.Keep();
+  return true;
+}
+
+bool TDiscussion::SendCommand_ExistingBlockNames(const TArray<TRecipientsList>& receivers) {
+  const std::string who = "TDiscussion::SendCommand_ExistingBlockNames";
+  if (!HasReceivers(receivers, who)) return false;
+  // The blocks the receivers may hold: model blocks and comments, in every state.
+  std::vector<TDiscBlockIndex> blocks = AllBlocksOf(Storages.Model);
+  for (TDiscBlockIndex comment : AllBlocksOf(Storages.Comments)) blocks.push_back(comment);
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    TCommandMessageHeader header;
+    if (!StartCommandHeader(*this, header, row, "EXISTING_BLOCKS_LIST") ||
+        !AddFields(header, {{"DIDENT", Info.DIdent},
+                            {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                            {"BLOCKSCOUNT", std::to_string(blocks.size())}}))
+      return false;
+    const auto pairs = [this, &blocks](TBufWriter& writer, std::string_view) {
+      for (TDiscBlockIndex block : blocks) {
+        const TDiscBlock& b = *Storages.GetDiscBlock(block);
+        if (!DiscBlockNameAndCRCToBufWriter(writer, b.Name, b.ComposeTextLine(*this, block))) return false;
+      }
+      EndBlockRecords(writer);
+      return true;
+    };
+    if (!WriteCommandMessage(*this, header, ShortCode::ExistingBlocksList, who, 1, pairs)) return false;
+  }
+  journal.Keep();
+  return true;
+}
+
+bool TDiscussion::SendCommand_CreateModel(const TArray<TRecipientsList>& receivers, const TStr& agident) {
+  const std::string who = "TDiscussion::SendCommand_CreateModel";
+  if (!HasReceivers(receivers, who)) return false;
+  const int modelAuthor = Authors.FindAuthorByADIdent(ModelAuthorADIdent);
+  TAuthor author;
+  if (modelAuthor >= 0) {
+    author = Authors.Author(modelAuthor);
+  } else {
+    author.ADIdent = ModelAuthorADIdent;
+    author.LIdent = Info.ModelAuthorLIdent;
+  }
+  std::string annotation;
+  if (!MakeAnnotationFieldValue(*this, annotation)) return false;
+  const std::string modelFolderName = GetModelFolderName().ToString();
+  const std::vector<TDiscBlockIndex> blocks = ModelBlocksInTreeOrder(*this);
+  const TDateTime shareDate = Info.ShareDate != 0 ? TDateTime(Info.ShareDate) : Date();
+  std::string moderatorEMail, moderatorLIdent;
+  if (Info.IsModerated()) {
+    const int moderatorAuthor = Authors.FindAuthorByADIdent(1);
+    moderatorEMail = IsModerator() ? GetCurrentLoginEMail().ToString()
+                     : moderatorAuthor >= 0 ? Authors.Author(moderatorAuthor).AutomaticEMail.ToString()
+                                            : std::string();
+    const TModelHooks& hooks = ModelHooks();
+    moderatorLIdent = hooks.LoginLIdent ? hooks.LoginLIdent(Info.ModeratorLoginIdent).ToString() : std::string();
+  }
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    TCommandMessageHeader header;
+    if (!StartCommandHeader(*this, header, row, "FORM_NEW_MODEL") ||
+        !AddFields(header, {{"DIDENT", Info.DIdent},
+                            {"PRIVATE_REQ", PrivateReq(*this)},
+                            {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                            {"MODEL_NAME", Info.Name},
+                            {"MODEL_NICK", modelFolderName},
+                            {"MODEL_AUTHOR_LIDENT", Info.ModelAuthorLIdent},
+                            {"AUTHOR_DATA", author.EncodeAuthorDataStr()},
+                            {"ANNOTATION", annotation},
+                            {"SHARE_DATE", FormatDateTime("mm'/'dd'/'yyyy", shareDate)},
+                            {"MODERATED", Info.IsModerated() ? "1" : "0"}}))
+      return false;
+    if (Info.IsModerated() &&
+        !AddFields(header, {{"MODERATOR_EMAIL", moderatorEMail}, {"MODERATOR_LIDENT", moderatorLIdent}}))
+      return false;
+    if (!agident.IsEmpty() && !header.AddField("AGIDENT1", agident.View())) return false;
+    if (!header.AddField("BLOCKSCOUNT", std::to_string(blocks.size())) ||
+        !WriteCommandMessage(*this, header, ShortCode::FormNewModel, who, 1, BlocksWriter(*this, blocks)))
+      return false;
+  }
+  journal.Keep();
+  return true;
+}
+
+// The blocks of a message of new blocks: header fields as the posting command writes them.
+static bool WriteNewBlocks(TDiscussion& discussion, const TArray<TRecipientsList>& receivers, const char* command,
+                           const char* shortCode, const std::vector<TDiscBlockIndex>& blocks, const std::string& who) {
+  if (!HasReceivers(receivers, who)) return false;
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    TCommandMessageHeader header;
+    if (!StartCommandHeader(discussion, header, row, command) ||
+        !AddFields(header, {{"DIDENT", discussion.Info.DIdent},
+                            {"PRIVATE_REQ", PrivateReq(discussion)},
+                            {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                            {"BLOCKSCOUNT", std::to_string(blocks.size())}}) ||
+        !WriteCommandMessage(discussion, header, shortCode, who, 1, BlocksWriter(discussion, blocks)))
+      return false;
+  }
+  journal.Keep();
+  return true;
+}
+
+bool TDiscussion::SendCommand_NewBlocks_AllComments(const TArray<TRecipientsList>& receivers) {
+  const std::vector<TDiscBlockIndex> comments = AllBlocksOf(Storages.Comments);
+  if (comments.empty()) return true;  // nothing to send
+  return WriteNewBlocks(*this, receivers, "NEW_BLOCKS", ShortCode::NewBlocks, comments,
+                        "TDiscussion::SendCommand_NewBlocks_AllComments");
+}
+
+bool TDiscussion::SendCommand_RequestedBlocks(const TArray<TRecipientsList>& receivers, const TStr& blockNames) {
+  // Names joined by ";"; each is sent once, and only what the receivers may hold: model
+  // blocks and comments.
+  std::vector<TDiscBlockIndex> found;
+  std::set<std::string> asked;
+  int missing = 0;
+  const std::string names = blockNames.ToString();
+  for (size_t start = 0; start <= names.size();) {
+    size_t end = names.find(';', start);
+    if (end == std::string::npos) end = names.size();
+    const std::string name = Trim(std::string_view(names).substr(start, end - start));
+    start = end + 1;
+    if (name.empty() || !asked.insert(name).second) continue;
+    const TDiscBlockIndex block = Storages.FindDiscBlockIndexByName(name);
+    if (block.StorageType == StorageType_Model || block.StorageType == StorageType_Comments)
+      found.push_back(block);
+    else
+      ++missing;
+  }
+  if (found.empty()) {
+    ShowMessageBox("GIVE_BLOCKS", "None of " + std::to_string(missing) + " requested blocks is found.");
+    return true;
+  }
+  std::string question;
+  if (missing > 0) question = std::to_string(missing) + " requested blocks are not found.\n";
+  question += "Send " + std::to_string(found.size()) + " requested blocks?";
+  if (ShowMessageBox("GIVE_BLOCKS", question, "", "Yes|No", 0) != 0) return false;
+  return WriteNewBlocks(*this, receivers, "REQUESTED_BLOCKS", ShortCode::RequestedBlocks, found,
+                        "TDiscussion::SendCommand_RequestedBlocks");
+}
+
+bool TDiscussion::SendCommand_YourCommandIgnored(const TArray<TRecipientsList>& receivers,
+                                                 const TStr& ignoredCommand, const TStr& auxInfo,
+                                                 const TStr& comment) {
+  const std::string who = "TDiscussion::SendCommand_YourCommandIgnored";
+  if (!HasReceivers(receivers, who)) return false;
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    TCommandMessageHeader header;
+    if (!StartCommandHeader(*this, header, row, "YOUR_COMMAND_IGNORED") ||
+        !AddFields(header, {{"DIDENT", Info.DIdent},
+                            {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                            {"IGNORED_COMMAND", ignoredCommand}}) ||
+        (!auxInfo.IsEmpty() && !header.AddField("AUX_INFO", auxInfo.View())) ||
+        (!comment.IsEmpty() && !header.AddField("RESULT_COMMENT", comment.View())) ||
+        !header.AddField("MODEL_NAME", Info.Name.View()) ||
+        !WriteCommandMessage(*this, header, ShortCode::YourCommandIgnored, who, 1))
+      return false;
+  }
+  journal.Keep();
+  return true;
+}
+
+bool TDiscussion::SendCommandsForNewModel() {
+  // The persons who asked for the model become authors, so that the receivers can be
+  // chosen among them; when the model does not go out they are taken back.
+  const TAuthorsStorage before = Authors;
+  std::vector<int> created, changed;
+  for (const TPersonRow& person : Info.Persons) {
+    int index = Authors.FindAuthorByLIdent(person.LIdent);
+    if (index < 0) {
+      index = Authors.Authors.AddEmptyItem();
+      if (index < 0) {
+        Authors = before;
+        return false;
+      }
+      Authors.Author(index).LIdent = person.LIdent;
+      created.push_back(index);
+    } else if (index < before.Count()) {
+      changed.push_back(index);
+    }
+    Authors.Author(index).AutomaticEMail = person.Address;
+    Authors.Author(index).LastName = person.Note;
+  }
+  TArray<TRecipientsList> receivers;
+  const TModelHooks& hooks = ModelHooks();
+  bool sent = false;
+  if (hooks.ChooseReceivers && hooks.ChooseReceivers(*this, "", 3, receivers)) {
+    if (receivers.Count() == 0) {
+      ShowMessageBox("Send FORM_NEW_MODEL", "There are no FORM_NEW_MODEL requesters!");
+    } else {
+      TComposedMessages journal;
+      sent = SendCommand_CreateModel(receivers, TStr()) && Reply(receivers, -1, 0) &&
+             SendCommand_NewBlocks_AllComments(receivers);
+      if (sent) journal.Keep();
+    }
+  }
+  if (!sent) {
+    Authors = before;
+    return false;
+  }
+  for (int index : created) Undo.AddAuthorCreation(index);
+  for (int index : changed) Undo.AddAuthorChanges(*this, index, before.Author(index));
+  const TDiscussionInfo old = Info;
+  Info.ModelRequesters.Clear();
+  Info.Persons.Clear();
+  Undo.AddDiscussionInfoChanges(*this, old);
+  return true;
+}
+
+bool TDiscussion::SendPendingExistingBlockNames() {
+  const TArray<TRecipientsList> receivers = MakeRecipientsList(Info.BlockNamesRequesters.View());
+  if (receivers.Count() == 0) return true;
+  if (!SendCommand_ExistingBlockNames(receivers)) return false;
+  Undo.AddStrFieldChange(UndoObject_InfoRequesters, InfoField_BlockNamesRequesters, Info.BlockNamesRequesters);
+  Info.BlockNamesRequesters.Clear();
+  return true;
+}

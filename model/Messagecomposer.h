@@ -1,0 +1,77 @@
+#pragma once
+// How the model writes a command message: a new file of the Outbox, created exclusively
+// and named by the post state, the header, the data, then the seal. A message that cannot
+// be completed and sealed is removed, and so are the messages that an unfinished
+// composer had already written: a composer leaves either all its messages or none.
+//
+// The composers of the discussion (TDiscussion::Reply, SendCommand_...) are declared with
+// TDiscussion and written in Messagecomposer.cpp.
+//
+// A message whose header says it is private (PRIVATE_REQ "1") is sealed with the current
+// login's key password, and its block texts are packed with it; every other message is
+// sealed with the suite's key, so that its receivers can check it without a password.
+
+#include "model/Tcommandmessage.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TBufWriter;
+class TDiscussion;
+
+// Short codes of the commands in post-file names.
+namespace ShortCode {
+inline constexpr const char* AuthorsUpdate = "AU";
+inline constexpr const char* GiveExistingBlocksList = "GEBL";
+inline constexpr const char* ExistingBlocksList = "EBL";
+inline constexpr const char* FormNewModel = "FNM";
+inline constexpr const char* NewBlocks = "NB";
+inline constexpr const char* RequestedBlocks = "RB";
+inline constexpr const char* YourCommandIgnored = "YCI";
+}  // namespace ShortCode
+
+// The present date and time as messages carry them: "mm'/'dd'/'yyyy hh:nn:ss".
+std::string ComposeDateTimeText();
+
+// The annotation as the header field carries it: packed with the current login's key
+// password when the discussion is private. False when that key is not given.
+bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
+
+// FROM_USER_EMAIL (the current login's e-mail), the receivers' fields and COMMAND.
+bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
+                        std::string_view command);
+
+// Writes the data part after the header; `key` packs block texts (empty: plain).
+using TMessageDataWriter = std::function<bool(TBufWriter& writer, std::string_view key)>;
+
+// Writes one sealed message of the header's COMMAND into the Outbox. `who` opens the error
+// texts ("TDiscussion::Reply"); `announce` tells the user of the sealed message. False
+// (reported) when the file cannot be created, written or sealed; no file is left then.
+bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& header, const char* shortCode,
+                         const std::string& who, int announce, const TMessageDataWriter& writeData = {});
+
+// The messages a composer writes while it runs. Unless Keep is called, the files written
+// under the journal are removed when it ends; kept files pass to an enclosing journal.
+class TComposedMessages {
+ public:
+  TComposedMessages();
+  ~TComposedMessages();
+  TComposedMessages(const TComposedMessages&) = delete;
+  TComposedMessages& operator=(const TComposedMessages&) = delete;
+
+  void Keep() { Kept = true; }
+  const std::vector<std::string>& Paths() const { return Files; }
+  // Records a written file in the innermost journal.
+  static void Written(const std::string& path);
+
+ private:
+  TComposedMessages* Outer;
+  std::vector<std::string> Files;
+  bool Kept = false;
+};
+
+// A name part as a post-file name may hold it: characters that are not safe in a file
+// name (path separators, dots, wildcards, controls) become "_".
+std::string SafePostNamePart(std::string_view text);
