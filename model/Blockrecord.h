@@ -73,8 +73,13 @@ bool DiscBlockNameAndCRCToBufWriter(TBufWriter& writer, const TStr& name, const 
 // malformed pair.
 bool DiscBlockNameAndCRCFromBufReader(TBufReader& reader, TStr& name, TStr& checkValue);
 
-// The check value of a block's content: 64 hexadecimal digits of a GOST R 34.11-94 digest
-// over its name, the names of its upper and conclusion blocks, text type, novelty,
-// importance, possibility, state and texts. What differs between installations (numbers,
-// dates, storage positions) is left out, so equal blocks have equal values everywhere.
+// The check value of a block's content: 64 upper-case hexadecimal digits of the GOST
+// R 34.11-94 digest (CryptoPro parameter set) of the line
+//   "QLBLOCK1", name, upper block's name, conclusion block's name (a formula's only),
+//   u8 text type, u8 novelty, u8 importance, u8 possibility, u8 delete flag,
+//   text, URL, formula text
+// where every text is a u32 little-endian length and its bytes, and a moderated comment's
+// name is taken without its final "M" (it is the comment its author sent). What differs
+// between installations (numbers, dates, authors' numbering, storage positions) is left
+// out, so equal blocks have equal values everywhere.
 TStr ComposeCheckValue(const TDiscBlockRecord& record);

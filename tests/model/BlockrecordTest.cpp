@@ -335,3 +335,22 @@ TEST_F(BlockRecord, AuthorDataRoundTripsAnyTextAndKeepsLocalFields) {
     EXPECT_TRUE(back == before);
   }
 }
+
+TEST_F(BlockRecord, CheckValueIsTheGostDigestOfTheComposedLine) {
+  TDiscBlockRecord r = SampleRecord();
+  r.StorageType = StorageType_ModeratedComments;
+  r.Name = "12-7M";
+  const auto text = [](const std::string& t) {
+    std::string framed;
+    for (int i = 0; i < 4; ++i) framed += char((t.size() >> (8 * i)) & 0xFF);
+    return framed + t;
+  };
+  const std::string line = "QLBLOCK1" + text("12-7") + text("3.*") + text("3.2") + "\x04\x01\x02\x37\x01" +
+                           text("Текст") + text("u") + text("<3.2>");
+  const std::string path = Folder() + "/line";
+  testsupport::WriteFile(path, line);
+  const std::string output = testsupport::RunPeer("rhash --gost-cryptopro --simple '" + path + "'");
+  std::string expected = output.substr(0, 64);
+  for (char& c : expected) c = char(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(ComposeCheckValue(r).ToString(), expected);
+}
