@@ -147,7 +147,8 @@ bool TFormulaProgram::Compile(const TDiscussion& discussion, const std::string& 
   return TFormulaParser(discussion, text, *this).Parse(error);
 }
 
-bool TFormulaProgram::Run(TDiscussion& discussion, double& value, std::string& error) const {
+bool TFormulaProgram::Run(TDiscussion& discussion, double& value, std::string& error,
+                          const std::vector<double>* computed) const {
   // The stack never holds more values than there are steps.
   thread_local std::vector<double> stack;
   stack.clear();
@@ -156,6 +157,7 @@ bool TFormulaProgram::Run(TDiscussion& discussion, double& value, std::string& e
     switch (step.Op) {
       case Number: stack.push_back(step.Value); continue;
       case Reference: stack.push_back(GetPossibilityInForce(discussion, step.Block)); continue;
+      case Computed: stack.push_back((*computed)[size_t(step.Value)]); continue;
       case Negate: stack.back() = -stack.back(); continue;
       default: break;
     }
@@ -308,10 +310,18 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
     TFeed& feed = feeds[f];
     feed.Valid = feed.Program.Compile(*this, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.ToString(), errors[f]);
     if (!feed.Valid) continue;
-    for (const TFormulaProgram::TStep& step : feed.Program.Steps) {
+    // A reference to another computed conclusion reads the table of this pass; any other
+    // block keeps its possibility throughout the pass, so it is read once here.
+    for (TFormulaProgram::TStep& step : feed.Program.Steps) {
       if (step.Op != TFormulaProgram::Reference) continue;
       const auto source = feedOf.find(Key(step.Block));
-      if (source == feedOf.end()) continue;
+      if (source == feedOf.end()) {
+        step.Op = TFormulaProgram::Number;
+        step.Value = GetPossibilityInForce(*this, step.Block);
+        continue;
+      }
+      step.Op = TFormulaProgram::Computed;
+      step.Value = source->second;
       edges.emplace_back(source->second, int(f));
       ++feed.Waiting;
     }
@@ -330,6 +340,9 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
   for (size_t f = 0; f < feeds.size(); ++f)
     if (feeds[f].Waiting == 0) ready.push_back(int(f));
   std::vector<char> done(feeds.size(), 0);
+  // The possibility in force of each computed conclusion, as it stands after its formula ran.
+  std::vector<double> computed(feeds.size());
+  for (size_t f = 0; f < feeds.size(); ++f) computed[f] = GetPossibilityInForce(*this, feeds[f].Conclusion);
   int failures = 0;
   bool changed = false;
   const auto fail = [&](const TFeed& feed, const std::string& error) {
@@ -341,10 +354,12 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
     done[size_t(f)] = 1;
     TFeed& feed = feeds[size_t(f)];
     double value = 0;
-    if (feed.Valid && feed.Program.Run(*this, value, errors[size_t(f)]))
+    if (feed.Valid && feed.Program.Run(*this, value, errors[size_t(f)], &computed)) {
       changed = StoreFormulaValue(*this, feed.Conclusion, feed.Formula, value) || changed;
-    else
+      computed[size_t(f)] = FormulaValueToPossibility(value);
+    } else {
       fail(feed, errors[size_t(f)]);
+    }
     for (int e = first[size_t(f)]; e < first[size_t(f) + 1]; ++e)
       if (--feeds[size_t(dependants[size_t(e)])].Waiting == 0) ready.push_back(dependants[size_t(e)]);
   }

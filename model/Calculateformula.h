@@ -38,7 +38,9 @@ struct TFormulaError {
 // A formula compiled against a discussion: numbers, resolved references and operators in
 // postfix order.
 struct TFormulaProgram {
-  enum : uint8_t { Number, Reference, Add, Subtract, Multiply, Divide, Negate };
+  // Computed: a conclusion computed earlier in the same pass over all formulas; its value
+  // is read from that pass's table at the position in Value.
+  enum : uint8_t { Number, Reference, Computed, Add, Subtract, Multiply, Divide, Negate };
   struct TStep {
     uint8_t Op = Number;
     double Value = 0;
@@ -48,8 +50,10 @@ struct TFormulaProgram {
 
   // Compiles the text; false with the error text on a fault.
   bool Compile(const TDiscussion& discussion, const std::string& text, std::string& error);
-  // Runs the program on the possibilities in force; false with the error text on a fault.
-  bool Run(TDiscussion& discussion, double& value, std::string& error) const;
+  // Runs the program on the possibilities in force (and the computed table); false with
+  // the error text on a fault.
+  bool Run(TDiscussion& discussion, double& value, std::string& error,
+           const std::vector<double>* computed = nullptr) const;
 };
 
 // The possibility in force of a block: the reader's own when the reader has a property
