@@ -442,6 +442,9 @@ void TUndo::AddPairChange(int pair, const TBrowseItemIdentsPair& old, bool remov
 
 // Undoing.
 
+// A block that disappears is announced at once (the windows drop it while it still
+// exists); changed blocks are queued, so that a block changed in several fields is
+// announced once.
 bool TUndo::UndoStep(TDiscussion& discussion) {
   if (Actions.Count() == 0) {
     ModelBeep();
@@ -490,7 +493,7 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
       if (block == nullptr || member == nullptr) return;
       Restore(*block, action, *member);
       if (action.Field == BlockField_Name) storages.GetStorage(action.Block.StorageType)->ClearNameIndex();
-      SendBlockNotification(Notify_BlockChanged, discussion, action.Block, false);
+      SendBlockNotification(Notify_BlockChanged, discussion, action.Block, true);
       return;
     }
     case UndoAction_BlockTextField: {
@@ -498,7 +501,7 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
       const TMember<TDiscBlockStr>* member = FindField(TextFields, action.Field);
       if (texts == nullptr || member == nullptr) return;
       Restore(texts->Str, action, *member);
-      SendBlockNotification(Notify_BlockChanged, discussion, action.Block, false);
+      SendBlockNotification(Notify_BlockChanged, discussion, action.Block, true);
       return;
     }
     case UndoAction_UnlinkedCreation:
@@ -563,7 +566,7 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
         if (const TMember<TReaderProperty>* member = FindField(PropertyFields, action.Field)) {
           TReaderProperty& property = discussion.ReaderProperties.Items[action.ObjectIndex];
           Restore(property, action, *member);
-          SendBlockNotification(Notify_BlockChanged, discussion, storages.FindDiscBlockIndex(property.Code), false);
+          SendBlockNotification(Notify_BlockChanged, discussion, storages.FindDiscBlockIndex(property.Code), true);
         }
       return;
     case UndoAction_PostListCreation: {
