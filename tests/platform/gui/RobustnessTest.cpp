@@ -86,6 +86,16 @@ TEST_F(Refusals, CreationRefusedByTheWindow) {
   EXPECT_TRUE(UnregisterClass("Refusing", nullptr));
 }
 
+TEST_F(Refusals, TheSynchronizeHookRunsWhereLoopsLookForWork) {
+  static int calls = 0;
+  platform::SetSynchronizeHook([] { ++calls; });
+  MSG msg;
+  PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  person.Pump();
+  platform::SetSynchronizeHook(nullptr);
+  EXPECT_GE(calls, 2);
+}
+
 TEST_F(Refusals, MessageFiltersAndPeeking) {
   HWND a = TopLevel(0, 0, 10, 10);
   HWND b = TopLevel(20, 0, 10, 10);
