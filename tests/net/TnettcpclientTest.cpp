@@ -2,6 +2,8 @@
 // closing peers, stalls, long lines, refused and timed-out connects.
 #include "Scriptedserver.h"
 #include "net/Enetexception.h"
+#include "net/Netsystem.h"
+#include "net/Tnetantifreeze.h"
 #include "net/Tnetintercept.h"
 #include "net/Tnetiohandlersocket.h"
 #include "net/Tnetsockethandle.h"
@@ -12,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -260,4 +264,75 @@ TEST(Tnettcpclient, BindingOverAPortRangeAndNagle)
     } catch (const ENetInvalidPortRange& e) {
         EXPECT_EQ(e.Message(), "Invalid Port Range (5002 - 5000)");
     }
+}
+
+namespace {
+
+class TCountingAntiFreeze : public TNetAntiFreezeBase {
+public:
+    TCountingAntiFreeze() : TNetAntiFreezeBase(nullptr) {}
+    void Process() override { ++Turns; }
+    int Turns = 0;
+};
+
+} // namespace
+
+TEST(Tnettcpclient, TheAntiFreezeGetsItsTurnsWhileWaiting)
+{
+    RecordMainThread();
+    TCountingAntiFreeze antiFreeze;
+    antiFreeze.IdleTimeOut = 50;
+    TScriptedServer server([](TScriptedPeer& p) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        p.Send("late\r\n");
+        p.ReadLine();
+    });
+    TNetTCPClient client(nullptr);
+    Point(client, server.Port());
+    client.Connect();
+    EXPECT_EQ(client.ReadLn(), "late");
+    EXPECT_GE(antiFreeze.Turns, 4); // the wait went in slices of 50 ms
+    client.Disconnect();
+}
+
+TEST(Tnettcpclient, FilesAllDataAndStatus)
+{
+    const std::string folder = std::string(std::getenv("QUILLARAN_TEST_TMP") ? std::getenv("QUILLARAN_TEST_TMP") : "/tmp") +
+                               "/tnettcpclient-files";
+    std::filesystem::create_directories(folder);
+    std::string content(100000, '\0');
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 31);
+    std::ofstream(folder + "/data.bin", std::ios::binary) << content;
+
+    TScriptedServer server([&](TScriptedPeer& p) {
+        p.ReadBytes(2 * content.size());
+        p.Send("\r\n \t\r\n  reply  \r\nall the rest");
+        p.Close();
+    });
+    TNetTCPClient client(nullptr);
+    client.SetHost("localhost");
+    client.SetPort(server.Port());
+    client.SetReadTimeout(5000);
+    std::vector<std::string> status;
+    client.OnStatus = [&](TObject*, TNetStatus, const std::string& AText) { status.push_back(AText); };
+    client.Connect();
+    ASSERT_GE(status.size(), 3u);
+    EXPECT_EQ(status[0], "Resolving hostname localhost.");
+    EXPECT_EQ(status[1], "Connecting to 127.0.0.1.");
+    EXPECT_EQ(status[2], "Connected.");
+    EXPECT_THROW(client.Connect(), ENetAlreadyConnected);
+    EXPECT_EQ(client.WriteFile(folder + "/data.bin"), static_cast<int32_t>(content.size()));
+    EXPECT_EQ(client.WriteFile(folder + "/data.bin", true), static_cast<int32_t>(content.size()));
+    try {
+        client.WriteFile(folder + "/missing.bin");
+        FAIL();
+    } catch (const ENetFileNotFound& e) {
+        EXPECT_EQ(e.Message(), "File \"" + folder + "/missing.bin\" not found");
+    }
+    EXPECT_EQ(client.ReadLnWait(), "reply");
+    EXPECT_EQ(client.AllData(), "all the rest");
+    client.Disconnect();
+    EXPECT_EQ(status.back(), "Disconnected.");
+    EXPECT_EQ(server.Finish(), content + content);
 }
