@@ -14,7 +14,7 @@ constexpr int MaxNesting = 100;  // parentheses and signs; keeps the parser's st
 // Recursive descent over the text, emitting postfix steps.
 class TFormulaParser {
 public:
-  TFormulaParser(const TDiscussion& discussion, const std::string& text, TFormulaProgram& program)
+  TFormulaParser(const TDiscussion& discussion, std::string_view text, TFormulaProgram& program)
       : Discussion(discussion), Text(text), Program(program) {}
 
   bool Parse(std::string& error) {
@@ -28,7 +28,7 @@ public:
 
 private:
   const TDiscussion& Discussion;
-  const std::string& Text;
+  std::string_view Text;
   TFormulaProgram& Program;
   size_t Pos = 0;
 
@@ -110,7 +110,7 @@ private:
       return Fail(error, Position() + "digits expected");
     }
     if (Pos < Text.size() && Text[Pos] == ',') return Fail(error, Position() + "the decimal separator is '.'");
-    const double value = std::strtod(Text.substr(start, Pos - start).c_str(), nullptr);
+    const double value = std::strtod(std::string(Text.substr(start, Pos - start)).c_str(), nullptr);
     if (!std::isfinite(value)) return Fail(error, "Value out of range");
     Program.Steps.push_back({TFormulaProgram::Number, value, {}});
     return true;
@@ -119,7 +119,7 @@ private:
   bool Reference(std::string& error) {
     const size_t open = Pos++;
     const size_t close = Text.find('>', Pos);
-    if (close == std::string::npos) {
+    if (close == std::string_view::npos) {
       Pos = open;
       return Fail(error, Position() + "'>' expected after the block name");
     }
@@ -141,7 +141,7 @@ private:
 
 }  // namespace
 
-bool TFormulaProgram::Compile(const TDiscussion& discussion, const std::string& text, std::string& error) {
+bool TFormulaProgram::Compile(const TDiscussion& discussion, std::string_view text, std::string& error) {
   Steps.clear();
   error.clear();
   return TFormulaParser(discussion, text, *this).Parse(error);
@@ -229,7 +229,7 @@ bool CalculateFormula(TDiscussion& discussion, TDiscBlockIndex conclusion, TDisc
   value = 0;
   TFormulaProgram program;
   std::string error;
-  bool valid = program.Compile(discussion, formulaText.ToString(), error);
+  bool valid = program.Compile(discussion, formulaText.View(), error);
   for (size_t i = 0; valid && i < program.Steps.size(); ++i) {
     const TFormulaProgram::TStep& step = program.Steps[i];
     if (step.Op == TFormulaProgram::Reference && !conclusion.IsEmpty() && step.Block == conclusion) {
@@ -250,7 +250,6 @@ bool CalculateFormula(TDiscussion& discussion, TDiscBlockIndex conclusion, TDisc
 
 namespace {
 
-uint32_t Key(TDiscBlockIndex index) { return (uint32_t(index.StorageType) << 16) | index.Index; }
 uint32_t Key(TDiscBlockCode code) { return (uint32_t(code.StorageType) << 16) | code.BlockNum; }
 
 struct TFeed {
@@ -283,21 +282,24 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
         pair.Second.Kind == BrowseItem_Block)
       chosen.emplace(Key(pair.First.Code), Key(pair.Second.Code));
   std::vector<TFeed> feeds;
-  std::unordered_map<uint32_t, int> feedOf;  // conclusion index -> feed
   feeds.reserve(formulas.size());
-  feedOf.reserve(formulas.size());
+  // The feed computing each block, -1 for none, by storage and position.
+  std::vector<int> feedAt[StorageType_ModeratedComments + 1];
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type)
+    feedAt[type].assign(size_t(Storages.GetStorage(type)->Count()), -1);
+  const auto feedOf = [&](TDiscBlockIndex block) -> int& { return feedAt[block.StorageType][block.Index]; };
   std::vector<TDiscBlockIndex> others;
   for (const TDiscBlockIndex formula : formulas) {
     const TDiscBlock& block = *Storages.GetDiscBlock(formula);
     const auto choice = chosen.find(Key(Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode()));
     const bool isChosen = choice != chosen.end() && choice->second == Key(block.GetDiscBlockCode());
-    const auto existing = feedOf.find(Key(block.Conclusion));
-    if (existing == feedOf.end()) {
-      feedOf.emplace(Key(block.Conclusion), int(feeds.size()));
+    int& existing = feedOf(block.Conclusion);
+    if (existing < 0) {
+      existing = int(feeds.size());
       feeds.push_back(TFeed{block.Conclusion, formula, {}, false, 0});
     } else if (isChosen) {
-      others.push_back(feeds[existing->second].Formula);
-      feeds[existing->second].Formula = formula;
+      others.push_back(feeds[size_t(existing)].Formula);
+      feeds[size_t(existing)].Formula = formula;
     } else {
       others.push_back(formula);
     }
@@ -308,21 +310,21 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
   std::vector<std::pair<int, int>> edges;  // (source feed, reading feed)
   for (size_t f = 0; f < feeds.size(); ++f) {
     TFeed& feed = feeds[f];
-    feed.Valid = feed.Program.Compile(*this, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.ToString(), errors[f]);
+    feed.Valid = feed.Program.Compile(*this, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.View(), errors[f]);
     if (!feed.Valid) continue;
     // A reference to another computed conclusion reads the table of this pass; any other
     // block keeps its possibility throughout the pass, so it is read once here.
     for (TFormulaProgram::TStep& step : feed.Program.Steps) {
       if (step.Op != TFormulaProgram::Reference) continue;
-      const auto source = feedOf.find(Key(step.Block));
-      if (source == feedOf.end()) {
+      const int source = feedOf(step.Block);
+      if (source < 0) {
         step.Op = TFormulaProgram::Number;
         step.Value = GetPossibilityInForce(*this, step.Block);
         continue;
       }
       step.Op = TFormulaProgram::Computed;
-      step.Value = source->second;
-      edges.emplace_back(source->second, int(f));
+      step.Value = source;
+      edges.emplace_back(source, int(f));
       ++feed.Waiting;
     }
   }
@@ -371,7 +373,7 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
     TFormulaProgram program;
     std::string error;
     double value = 0;
-    if (program.Compile(*this, Storages.GetStrHashItem(formula)->Str.FormulaText.ToString(), error) &&
+    if (program.Compile(*this, Storages.GetStrHashItem(formula)->Str.FormulaText.View(), error) &&
         program.Run(*this, value, error))
       StoreFormulaValue(*this, {}, formula, value);
   }

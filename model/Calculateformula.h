@@ -22,6 +22,7 @@
 #include "model/Tdiscblockindex.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TDiscussion;
@@ -49,7 +50,7 @@ struct TFormulaProgram {
   std::vector<TStep> Steps;
 
   // Compiles the text; false with the error text on a fault.
-  bool Compile(const TDiscussion& discussion, const std::string& text, std::string& error);
+  bool Compile(const TDiscussion& discussion, std::string_view text, std::string& error);
   // Runs the program on the possibilities in force (and the computed table); false with
   // the error text on a fault.
   bool Run(TDiscussion& discussion, double& value, std::string& error,
