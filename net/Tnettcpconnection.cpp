@@ -391,6 +391,13 @@ void TNetTCPConnection::SendNow(const char* AData, int32_t AByteCount)
         AData = intercepted.data();
         AByteCount = static_cast<int32_t>(intercepted.size());
     }
+    // A peer that stops reading ends in the caller's time-out too, never in a
+    // send blocked for good: the socket gets the read time-out as its send time-out.
+    if (FSocket && FSocket->Binding() && FSendTimeoutApplied != FReadTimeout) {
+        const uint32_t ms = static_cast<uint32_t>(std::max(FReadTimeout, 0));
+        FSocket->Binding()->SetSockOpt(ws2::SOL_SOCKET, ws2::SO_SNDTIMEO, &ms, sizeof ms);
+        FSendTimeoutApplied = FReadTimeout;
+    }
     for (int32_t pos = 0; pos < AByteCount;) {
         const int32_t sent = FIOHandler->Send(AData + pos, AByteCount - pos);
         TNetAntiFreezeBase::DoProcess(false);
@@ -635,6 +642,7 @@ void TNetTCPClient::Connect(int32_t ATimeout)
     try {
         FIOHandler->Open();
         ResetConnection();
+        FSendTimeoutApplied = 0;
         FIOHandler->ConnectClient(FHost, FPort, BoundIP, BoundPort, BoundPortMin, BoundPortMax, ATimeout);
         if (FIntercept)
             FIntercept->Connect(this);

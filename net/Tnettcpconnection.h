@@ -124,6 +124,7 @@ protected:
     bool FFreeIOHandlerOnDisconnect = false;
     TNetRFCReply FGreeting;
     TNetRFCReply FLastCmdResult;
+    int32_t FSendTimeoutApplied = 0;
     std::unique_ptr<std::string> FWriteBuffer;
     int32_t FWriteBufferThreshold = 0;
     std::string FInputBuffer;

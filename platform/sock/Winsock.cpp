@@ -104,6 +104,18 @@ int Fail(int code)
 
 int FailErrno() { return Fail(platform::WSAErrorFromErrno(errno)); }
 
+// A blocking socket reports a send or receive time-out (SO_SNDTIMEO,
+// SO_RCVTIMEO) as EAGAIN; Winsock calls it a timed-out connection.
+int FailTransfer(int fd)
+{
+    if (errno == EAGAIN) {
+        int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0 && (flags & O_NONBLOCK) == 0)
+            return Fail(ws2::WSAETIMEDOUT);
+    }
+    return FailErrno();
+}
+
 bool Started()
 {
     if (gStartCount.load() > 0)
@@ -391,7 +403,7 @@ int recv(SOCKET s, char* buf, int len, int flags)
         got = ::recv(fd, buf, static_cast<size_t>(len), posixFlags);
     while (got < 0 && errno == EINTR);
     if (got < 0)
-        return FailErrno();
+        return FailTransfer(fd);
     return static_cast<int>(got);
 }
 
@@ -408,7 +420,7 @@ int send(SOCKET s, const char* buf, int len, int flags)
         sent = ::send(fd, buf, static_cast<size_t>(len), posixFlags);
     while (sent < 0 && errno == EINTR);
     if (sent < 0)
-        return FailErrno();
+        return FailTransfer(fd);
     return static_cast<int>(sent);
 }
 

@@ -336,3 +336,29 @@ TEST(Tnettcpclient, FilesAllDataAndStatus)
     EXPECT_EQ(status.back(), "Disconnected.");
     EXPECT_EQ(server.Finish(), content + content);
 }
+
+TEST(Tnettcpclient, APeerThatStopsReadingEndsInTheTimeOut)
+{
+    TScriptedServer server([](TScriptedPeer& p) {
+        p.ReadLine(); // reads the first line, then nothing more until the client gives up
+        std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    });
+    TNetTCPClient client(nullptr);
+    Point(client, server.Port());
+    client.SetReadTimeout(400);
+    client.Connect();
+    const std::string block(1 << 20, 'x');
+    const auto waited = Timed([&] {
+        try {
+            client.WriteLn("first");
+            for (int i = 0; i < 256; ++i)
+                client.Write(block);
+            FAIL() << "256 MB went to a peer that does not read";
+        } catch (const ENetSocketError& e) {
+            EXPECT_EQ(e.LastError(), 10060);
+            EXPECT_EQ(e.Message(), "Socket Error # 10060\r\nConnection timed out.");
+        }
+    });
+    EXPECT_LT(waited.count(), 2500);
+    client.Disconnect();
+}

@@ -394,3 +394,16 @@ TEST_F(WinsockTest, TransmitFileSendsTheWholeFile)
     closesocket(client);
     closesocket(peer);
 }
+
+TEST_F(WinsockTest, TransferTimeOutsReadAsTimedOut)
+{
+    SOCKET client, peer;
+    Pair(client, peer);
+    uint32_t ms = 200;
+    ASSERT_EQ(setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&ms), sizeof ms), 0);
+    char c;
+    EXPECT_EQ(recv(client, &c, 1, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAETIMEDOUT);
+    closesocket(client);
+    closesocket(peer);
+}
