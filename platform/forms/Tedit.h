@@ -1,0 +1,177 @@
+#pragma once
+// Text editing controls: TCustomEdit holds the editing engine (caret, selection with
+// the mouse and Shift, words with Ctrl, the clipboard, one step of undo, read-only,
+// maximum length, letter case, password characters); TEdit is one line, TMemo many
+// (lines separated by CR LF in Text, Lines as a list, word wrap, scroll bars, Enter
+// and Tab when wanted). The editing itself is the control's default handling of keys,
+// so that OnKeyDown and OnKeyPress see the keys first and may swallow them.
+
+#include <string>
+#include <vector>
+
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tcustomcontrol.h"
+#include "platform/rtl/Tstrings.h"
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+enum TBorderStyle { bsNoneBorder, bsSingleBorder };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TCustomEdit : public TCustomControl {
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+  ~TCustomEdit() override;
+
+  int SelStart() const;
+  void SetSelStart(int Value);
+  int SelLength() const;
+  void SetSelLength(int Value);
+  std::string SelText() const;
+  // Replaces the selection (as typing or pasting does).
+  void SetSelText(const std::string& Value);
+  void SelectAll();
+  void ClearSelection() { SetSelText(""); }
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  void Clear() { SetText(""); }
+  bool CanUndo() const { return canUndo_; }
+  void Undo();
+  void ClearUndo() { canUndo_ = false; }
+
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool Value) { readOnly_ = Value; }
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int Value) { maxLength_ = Value; }
+  TEditCharCase CharCase() const { return charCase_; }
+  void SetCharCase(TEditCharCase Value);
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char Value) { passwordChar_ = Value; Invalidate(); }
+  bool Modified() const { return modified_; }
+  void SetModified(bool Value) { modified_ = Value; }
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool Value) { hideSelection_ = Value; Invalidate(); }
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle Value) { borderStyle_ = Value; RecreateWnd(); }
+  bool AutoSelect() const { return autoSelect_; }
+  void SetAutoSelect(bool Value) { autoSelect_ = Value; }
+
+  // The character offset at a client point, and the client point of an offset.
+  int CharAtPoint(POINT P);
+  POINT PointOfChar(int Offset);
+
+  void DefaultHandler(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void SetTextValue(const std::string& Value) override;
+  std::string GetText() const override { return text_; }
+  bool WantsKey(WORD Key) const override;
+  void DoEnter() override;
+  virtual void Change();
+  void FontChanged() override;
+  void BoundsChanged(const RECT& Old) override;
+
+  bool multiLine_ = false;
+  bool wordWrap_ = false;
+  bool wantReturns_ = false;
+  bool wantTabs_ = false;
+  TScrollStyle scrollBars_ = ssNone;
+  void Relayout();
+
+ private:
+  struct Row {
+    int start;
+    int length;  // without the line break
+  };
+  void Replace(int From, int To, const std::string& With, bool Undoable);
+  void MoveCaret(int Offset, bool Extend);
+  void ScrollToCaret();
+  void UpdateCaret();
+  void UpdateScrollBars();
+  int RowOf(int Offset) const;
+  int RowHeight();
+  int TextWidthOf(const std::string& Text, int From, int Count);
+  std::string Shown() const;
+  int WordStart(int Offset) const;
+  int WordEnd(int Offset) const;
+  RECT TextArea();
+  void HandleKey(WORD Key);
+  void HandleChar(char Ch);
+  void Scroll(int Bar, int Code);
+
+  std::string text_;
+  int anchor_ = 0;
+  int caret_ = 0;
+  bool readOnly_ = false;
+  int maxLength_ = 0;
+  TEditCharCase charCase_ = ecNormal;
+  char passwordChar_ = 0;
+  bool modified_ = false;
+  bool hideSelection_ = true;
+  bool autoSelect_ = true;
+  TBorderStyle borderStyle_ = bsSingleBorder;
+  bool canUndo_ = false;
+  std::string undoText_;
+  int undoCaret_ = 0;
+  std::vector<Row> rows_;
+  int topRow_ = 0;
+  int scrollX_ = 0;
+  int preferredX_ = -1;
+  bool selecting_ = false;
+  HDC measureDc_ = nullptr;
+  HGDIOBJ measureOld_ = nullptr;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  explicit TEdit(TComponent* AOwner);
+};
+
+class TMemo;
+
+// The lines of a memo, a view on its text.
+class TMemoStrings : public TStrings {
+ public:
+  explicit TMemoStrings(TMemo* Memo) : memo_(Memo) {}
+  void Clear() override;
+  void Delete(int Index) override;
+  void Insert(int Index, const std::string& S) override;
+  std::string Text() const override;
+  void SetText(const std::string& Value) override;
+
+ protected:
+  std::string Get(int Index) const override;
+  int GetCount() const override;
+  void Put(int Index, const std::string& S) override;
+
+ private:
+  std::vector<std::string> Split() const;
+  void Join(const std::vector<std::string>& Lines);
+  TMemo* memo_;
+};
+
+class TMemo : public TCustomEdit {
+ public:
+  explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
+  TStrings* Lines() const { return lines_; }
+  void SetLines(TStrings* Value) { lines_->Assign(Value); }
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool Value) { wordWrap_ = Value; Relayout(); }
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool Value) { wantReturns_ = Value; }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool Value) { wantTabs_ = Value; }
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle Value);
+  // The caret as line and column (0-based).
+  POINT CaretPos();
+
+ private:
+  TMemoStrings* lines_;
+};

@@ -1,0 +1,156 @@
+#pragma once
+// Lists: TListBox (single or multiple selection, owner drawing with fixed or variable
+// heights, a vertical scroll bar) and TComboBox (an edit or a fixed text with a list
+// that drops down below it and takes the mouse and the keyboard while it is open).
+
+#include <vector>
+
+#include "platform/forms/Tedit.h"
+#include "platform/rtl/Tstringlist.h"
+
+enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit };
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, RECT Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
+
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+
+class TCustomListBox : public TCustomControl {
+ public:
+  explicit TCustomListBox(TComponent* AOwner);
+  ~TCustomListBox() override;
+
+  TStrings* Items() const { return items_; }
+  void SetItems(TStrings* Value) { items_->Assign(Value); }
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int Value);
+  bool MultiSelect() const { return multiSelect_; }
+  void SetMultiSelect(bool Value) { multiSelect_ = Value; }
+  bool ExtendedSelect() const { return extendedSelect_; }
+  void SetExtendedSelect(bool Value) { extendedSelect_ = Value; }
+  bool Selected(int Index) const;
+  void SetSelected(int Index, bool Value);
+  int SelCount() const;
+  void ClearSelection();
+  void SelectAll();
+  TListBoxStyle Style() const { return style_; }
+  void SetStyle(TListBoxStyle Value) { style_ = Value; Changed(); }
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int Value) { itemHeight_ = Value > 0 ? Value : itemHeight_; Changed(); }
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool Value);
+  int TopIndex() const { return topIndex_; }
+  void SetTopIndex(int Value);
+  int Count() const { return items_->Count(); }
+  void Clear() { items_->Clear(); }
+  // The item at a client point; -1 (or the nearest with Existing false) when none.
+  int ItemAtPos(POINT Pos, bool Existing);
+  RECT ItemRect(int Index);
+  // Draws an item: OnDrawItem for owner-drawn lists, else the text with the selection colours.
+  virtual void DrawItem(int Index, RECT Rect, TOwnerDrawState State);
+  void WndProc(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  bool WantsKey(WORD Key) const override { return Key == VK_UP || Key == VK_DOWN || Key == VK_LEFT || Key == VK_RIGHT; }
+  int HeightOf(int Index);
+  void Changed();
+
+ private:
+  void SelectByUser(int Index, bool Shift, bool Ctrl);
+  void MakeVisible(int Index);
+  void UpdateScrollBar();
+  int VisibleHeight();
+
+  TStringList* items_;
+  std::vector<bool> selected_;
+  int itemIndex_ = -1;
+  int anchor_ = -1;
+  bool multiSelect_ = false;
+  bool extendedSelect_ = true;
+  TListBoxStyle style_ = lbStandard;
+  int itemHeight_ = 16;
+  bool sorted_ = false;
+  int topIndex_ = 0;
+};
+
+class TListBox : public TCustomListBox {
+ public:
+  explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TCustomComboBox : public TCustomControl {
+ public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  ~TCustomComboBox() override;
+
+  TStrings* Items() const { return items_; }
+  void SetItems(TStrings* Value) { items_->Assign(Value); }
+  int ItemIndex() const { return itemIndex_; }
+  // Selecting shows the item's text; -1 leaves the text of an editable box alone.
+  void SetItemIndex(int Value);
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle Value);
+  int DropDownCount() const { return dropDownCount_; }
+  void SetDropDownCount(int Value) { dropDownCount_ = Value; }
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int Value) { itemHeight_ = Value; }
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool Value);
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int Value);
+  bool DroppedDown() const { return droppedDown_; }
+  // Opens the list and runs it until an item is chosen or it is closed.
+  void SetDroppedDown(bool Value);
+  TCustomEdit* Edit() const { return edit_; }
+  void SelectAll();
+  void WndProc(TMessage& Message) override;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  TNotifyEvent OnSelect;
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void SetTextValue(const std::string& Value) override;
+  std::string GetText() const override;
+  bool WantsKey(WORD Key) const override { return Key == VK_UP || Key == VK_DOWN || (droppedDown_ && (Key == VK_RETURN || Key == VK_ESCAPE)); }
+  void BoundsChanged(const RECT& Old) override;
+  void EnabledChanged() override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+
+ private:
+  friend class TComboEdit;
+  RECT ButtonRect();
+  void Choose(int Index, bool ByUser);
+  void Dropped();
+  void PlaceEdit();
+  void TextEdited();
+
+  TStringList* items_;
+  int itemIndex_ = -1;
+  TComboBoxStyle style_ = csDropDown;
+  int dropDownCount_ = 8;
+  int itemHeight_ = 16;
+  bool sorted_ = false;
+  int maxLength_ = 0;
+  bool droppedDown_ = false;
+  std::string text_;
+  TCustomEdit* edit_ = nullptr;
+};
+
+class TComboBox : public TCustomComboBox {
+ public:
+  explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};

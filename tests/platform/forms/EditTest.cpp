@@ -1,0 +1,158 @@
+// Editing in edits and memos: typing, selection, words, the clipboard, undo, limits.
+
+#include "Formstest.h"
+
+namespace {
+
+class Editing : public formstest::Screen {
+ protected:
+  template <class T>
+  T* Make() {
+    form = new TForm(nullptr);
+    form->SetBounds(0, 0, 400, 300);
+    auto* e = new T(form);
+    e->SetParent(form);
+    e->SetBounds(10, 10, 300, 200);
+    form->Show();
+    person.Pump();
+    e->SetFocus();
+    person.Pump();
+    return e;
+  }
+  std::string Clipboard() {
+    OpenClipboard(nullptr);
+    std::string s = platform::GetClipboardText();
+    CloseClipboard();
+    return s;
+  }
+  TForm* form = nullptr;
+};
+
+TEST_F(Editing, TypingSelectionAndClipboard) {
+  auto* edit = Make<TEdit>();
+  int changes = 0;
+  edit->OnChange = [&](TObject*) { ++changes; };
+  person.Type("abc def");
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "abc def");
+  EXPECT_EQ(changes, 7);
+  EXPECT_EQ(edit->SelStart(), 7);
+  person.PressKey(VK_HOME);
+  person.PressKey(VK_RIGHT, true, true);  // Shift+Ctrl+Right: the first word and its space
+  person.Pump();
+  EXPECT_EQ(edit->SelText(), "abc ");
+  person.PressKey('X', false, true);
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "def");
+  EXPECT_EQ(Clipboard(), "abc ");
+  person.PressKey(VK_END);
+  person.PressKey('V', false, true);
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "defabc ");
+  person.PressKey(VK_BACK);
+  person.PressKey(VK_LEFT);
+  person.PressKey(VK_DELETE);
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "defab");
+  person.PressKey('Z', false, true);
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "defabc") << "one step of undo";
+  edit->SelectAll();
+  person.PressKey('C', false, true);
+  person.Pump();
+  EXPECT_EQ(Clipboard(), "defabc");
+  EXPECT_TRUE(edit->Modified());
+  delete form;
+}
+
+TEST_F(Editing, LimitsCaseReadOnlyAndPasswords) {
+  auto* edit = Make<TEdit>();
+  edit->SetMaxLength(5);
+  person.Type("123456789");
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "12345");
+  edit->SetText("");
+  edit->SetCharCase(ecUpperCase);
+  person.Type("ab");
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "AB");
+  edit->SetReadOnly(true);
+  person.Type("c");
+  person.PressKey(VK_BACK);
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "AB");
+  edit->SetReadOnly(false);
+  edit->SetPasswordChar('*');
+  edit->SelectAll();
+  person.PressKey('C', false, true);
+  person.Pump();
+  EXPECT_NE(Clipboard(), "AB") << "passwords are not copied";
+  // A pasted text with line breaks stops at the first one in a one-line edit.
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  platform::SetClipboardText("first\r\nsecond");
+  CloseClipboard();
+  edit->SetPasswordChar(0);
+  edit->SetMaxLength(0);
+  edit->SetCharCase(ecNormal);
+  edit->SetText("");
+  edit->PasteFromClipboard();
+  EXPECT_EQ(edit->Text(), "first");
+  delete form;
+}
+
+TEST_F(Editing, MemoLinesReturnsAndCaret) {
+  auto* memo = Make<TMemo>();
+  person.Type("one");
+  person.PressKey(VK_RETURN);
+  person.Type("two");
+  person.Pump();
+  EXPECT_EQ(memo->Text(), "one\r\ntwo");
+  ASSERT_EQ(memo->Lines()->Count(), 2);
+  EXPECT_EQ(memo->Lines()->Strings(1), "two");
+  EXPECT_EQ(memo->CaretPos().y, 1);
+  EXPECT_EQ(memo->CaretPos().x, 3);
+  person.PressKey(VK_UP);
+  person.PressKey(VK_HOME);
+  person.PressKey(VK_DOWN, true);
+  person.Pump();
+  EXPECT_EQ(memo->SelText(), "one\r\n");
+  memo->Lines()->Add("three");
+  EXPECT_EQ(memo->Text(), "one\r\ntwo\r\nthree");
+  memo->Lines()->Delete(0);
+  EXPECT_EQ(memo->Lines()->Text(), "two\r\nthree\r\n");
+  memo->Lines()->SetText("a\r\nb\r\n");
+  EXPECT_EQ(memo->Text(), "a\r\nb");
+  memo->SetText("");
+  memo->SetWantReturns(false);
+  person.Type("x");
+  person.PressKey(VK_BACK);
+  person.PressKey(VK_BACK);
+  person.Pump();
+  EXPECT_EQ(memo->Text(), "");
+  delete form;
+}
+
+TEST_F(Editing, MouseSelectsAndWordWrapBreaksLines) {
+  auto* memo = Make<TMemo>();
+  memo->SetText("alpha beta gamma");
+  // 300 px of width hold the line; a narrow memo wraps it.
+  memo->SetWidth(60);
+  person.Pump();
+  POINT start = memo->PointOfChar(6);
+  EXPECT_GT(start.y, 0) << "beta starts the second row";
+  POINT p0 = memo->PointOfChar(0);
+  POINT p1 = memo->PointOfChar(5);
+  POINT s0 = memo->ClientToScreen(p0);
+  POINT s1 = memo->ClientToScreen(POINT{p1.x, p1.y + 2});
+  person.Drag(s0.x, s0.y + 2, s1.x, s1.y);
+  person.Pump();
+  EXPECT_EQ(memo->SelText(), "alpha");
+  POINT word = memo->ClientToScreen(POINT{start.x + 2, start.y + 2});
+  person.DoubleClick(word.x, word.y);
+  person.Pump();
+  EXPECT_EQ(memo->SelText(), "beta");
+  delete form;
+}
+
+}  // namespace
