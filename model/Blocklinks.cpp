@@ -65,17 +65,18 @@ bool ChangeUnlinkedBlockInfo(TDiscussion& discussion, TDiscBlockIndex own,
   return true;
 }
 
-void ForEachTextReference(const std::string& text, const std::function<void(const std::string&, size_t)>& found) {
-  for (size_t pos = text.find('<'); pos != std::string::npos; pos = text.find('<', pos + 1)) {
-    const int length = GetBlockNameLength(text.c_str() + pos);
-    if (length > 2) found(text.substr(pos + 1, size_t(length) - 2), pos + 1);
+void ForEachTextReference(std::string_view text, const std::function<void(const std::string&, size_t)>& found) {
+  // Texts are zero-terminated (TStr), which GetBlockNameLength relies on.
+  for (size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
+    const int length = GetBlockNameLength(text.data() + pos);
+    if (length > 2) found(std::string(text.substr(pos + 1, size_t(length) - 2)), pos + 1);
   }
 }
 
 bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr& text, TStr& errorText, bool store) {
   errorText.Clear();
   std::string missing;
-  ForEachTextReference(text.ToString(), [&](const std::string& name, size_t) {
+  ForEachTextReference(text.View(), [&](const std::string& name, size_t) {
     const TDiscBlockIndex referenced = discussion.Storages.FindDiscBlockIndexByName(name);
     if (referenced.IsEmpty()) {
       if (missing.empty()) missing = "Block <" + name + "> not found";
@@ -85,6 +86,14 @@ bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr
   });
   errorText = missing;
   return missing.empty();
+}
+
+void RebuildHyperRefBlocks(TDiscussion& discussion) {
+  discussion.HyperRefBlocks.Clear();
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
+    TBlocksStorage& storage = *discussion.Storages.GetStorage(type);
+    for (int i = 0; i < storage.Count(); ++i) storage.CheckReferences(discussion, i, 0, 1);
+  }
 }
 
 void TDiscBlock::SetDeleteFlag(TDiscussion& discussion, TDiscBlockIndex own, uint8_t value, int) {

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 class TDiscussion;
 struct TUnlinkedBlockInfo;
@@ -22,10 +23,13 @@ bool ChangeUnlinkedBlockInfo(TDiscussion& discussion, TDiscBlockIndex block,
                              const std::function<void(TUnlinkedBlockInfo&)>& change);
 
 // Calls `found` for every reference "<name>" in a text, with the name and its 1-based
-// position.
-void ForEachTextReference(const std::string& text, const std::function<void(const std::string&, size_t)>& found);
+// position. The text must be followed by a zero byte (as a TStr's view is).
+void ForEachTextReference(std::string_view text, const std::function<void(const std::string&, size_t)>& found);
 
 // Tests the references of a text written in a block: every name must name a block. With
 // store set the resolved ones are kept as the block's hyper-references. An empty error
 // text when all resolve.
 bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr& text, TStr& errorText, bool store);
+
+// Collects the hyper-references of every block again (they are not stored).
+void RebuildHyperRefBlocks(TDiscussion& discussion);

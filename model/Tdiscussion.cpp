@@ -5,6 +5,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
+#include "model/Blocklinks.h"
 #include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
 #include "model/Tdiscussionsmanager.h"
@@ -219,6 +220,7 @@ bool TDiscussion::Load(bool infoOnly) {
   Graph.reset();
   Generation = set.Generation;
   Loaded = 1;
+  RebuildHyperRefBlocks(*this);
   CheckDuplicatedMIdent();
   return true;
 }

@@ -5,6 +5,8 @@
 #include "model/Tdiscblockindex.h"
 
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 class TDiscussion;
 
@@ -22,7 +24,18 @@ public:
   void Add(TDiscBlockIndex block, TDiscBlockIndex referenced);
   // Drops every pair of the referring block.
   void RemoveBlock(TDiscBlockIndex block);
+  // Drops every pair naming the block (a block that disappears).
+  void RemoveReferenced(TDiscBlockIndex referenced);
   // The block that a name in a block's text names; empty when the name does not resolve.
   TDiscBlockIndex FindReferencedBlock(const TDiscussion& discussion, TDiscBlockIndex block, const std::string& name) const;
-  void Clear() { Items.Clear(); }
+  void Clear() {
+    Items.Clear();
+    Pairs.clear();
+    PairsOf.clear();
+  }
+
+private:
+  // Kept beside the items so that adding and removing stay cheap with many references.
+  std::unordered_set<uint64_t> Pairs;
+  std::unordered_map<uint32_t, int> PairsOf;  // referring block -> its pairs
 };

@@ -470,12 +470,13 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
   TDiscBlockStorages& storages = discussion.Storages;
   switch (action.Action) {
     case UndoAction_BlockCreation: {
-      // Only the newest block of its storage can be taken back; anything else means the
-      // list no longer matches the storage, and the block is left alone.
+      // Only the newest block of its storage can be taken back. Blocks appended since
+      // without records (received ones) leave it in place: the step is refused with a
+      // beep, as there is nothing wrong inside the program.
       TBlocksStorage* storage = storages.GetStorage(action.Block.StorageType);
       if (storage == nullptr || action.Block.Index + 1 != storage->Count() ||
           !(storage->Block(action.Block.Index).GetDiscBlockCode() == action.Code)) {
-        TError::Report("TUndo::UndoStep - отменяемый блок не последний в хранилище");
+        ModelBeep();
         return;
       }
       const TDiscBlock& block = storage->Block(action.Block.Index);
@@ -484,6 +485,7 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
         --discussion.User.NoteCounter;
       SendBlockNotification(Notify_BlockGone, discussion, action.Block, false);
       discussion.HyperRefBlocks.RemoveBlock(action.Block);
+      discussion.HyperRefBlocks.RemoveReferenced(action.Block);
       storage->DeleteLastItem(discussion);
       return;
     }

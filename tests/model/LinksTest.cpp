@@ -215,3 +215,23 @@ TEST_F(LinksTest, AnnouncedBlocksAreChecked) {
   EXPECT_EQ(d.UnlinkedBlockInfos[stored.UnlinkedIndex].FormulaError, 1);
   EXPECT_TRUE(Reports().empty());
 }
+
+TEST_F(LinksTest, HyperReferencesAreCollectedOnLoadingAndDropWithTheirBlocks) {
+  const TDiscBlockIndex a = AddBlock(d, StorageType_Model, root, TextType_Premise, "");
+  AddBlock(d, StorageType_Model, root, TextType_Premise, "<1> и снова <1>");
+  ASSERT_TRUE(d.Save());
+  TDiscussion loaded;
+  loaded.Folder = Folder();
+  ASSERT_TRUE(loaded.Load());
+  ASSERT_EQ(loaded.HyperRefBlocks.Items.Count(), 1u);
+  EXPECT_EQ(loaded.HyperRefBlocks.Items[0].Referenced, a);
+
+  loaded.Undo.StartStep();
+  const TDiscBlockIndex added = AddBlock(loaded, StorageType_Model, root, TextType_Premise, "");
+  loaded.Undo.AddDiscBlockCreation(loaded, added);
+  const TDiscBlockIndex referring = AddBlock(loaded, StorageType_Model, root, TextType_Premise, "<3>");
+  loaded.Undo.AddDiscBlockCreation(loaded, referring);
+  ASSERT_EQ(loaded.HyperRefBlocks.Items.Count(), 2u);
+  ASSERT_TRUE(loaded.Undo.UndoStep(loaded));
+  EXPECT_EQ(loaded.HyperRefBlocks.Items.Count(), 1u);
+}
