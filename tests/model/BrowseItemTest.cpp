@@ -70,10 +70,7 @@ TEST_F(BrowseItemTest, IdentifiersOfBlocks) {
   EXPECT_EQ(other.Kind, BrowseItem_Block);
   EXPECT_FALSE(other == ident);
 
-  struct TCatch : TListener {
-    std::vector<TListenMessage> Heard;
-    void Listen(const TListenMessage& message) override { Heard.push_back(message); }
-  } listener;
+  TListenerCatch listener;
   ident.BroadcastChanging(d);
   other.BroadcastChanging(d);
   ASSERT_EQ(listener.Heard.size(), 1u);

@@ -29,10 +29,7 @@ protected:
 }  // namespace
 
 TEST_F(LinksTest, SetDeleteFlagKeepsTheNameAndAnnouncesTheState) {
-  struct TCatch : TListener {
-    std::vector<TListenMessage> Heard;
-    void Listen(const TListenMessage& message) override { Heard.push_back(message); }
-  } listener;
+  TListenerCatch listener;
   const TDiscBlockIndex block = AddBlock(d, StorageType_Model, root, TextType_Premise, "x");
   TListeners::Instance().ClearQueue();
   Block(block).SetDeleteFlag(d, block, DeleteFlag_Recycled, 1);

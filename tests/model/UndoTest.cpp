@@ -1,7 +1,8 @@
 // Undo: every recorder, changed and taken back, leaves the files of the discussion as
 // they were, byte for byte; steps, the step-start switch and the beep.
 
-#include "Modeltesthelpers.h"
+#include "Rootedtest.h"
+#include "foundation/Tlisteners.h"
 #include "model/Blocklinks.h"
 #include "model/Includetopostlist.h"
 #include "model/Themeoperations.h"
@@ -323,4 +324,28 @@ TEST_F(UndoTest, UnknownFieldCodesAreRefused) {
   EXPECT_EQ(d->Undo.Count(), 0);
   ASSERT_EQ(Reports().size(), 1u);
   EXPECT_EQ(Reports()[0], "TUndo::AddDiscBlockFieldChange - неизвестный код поля 99");
+}
+
+TEST_F(UndoTest, UndoAnnouncesGoneBlocksAtOnceAndChangedOnesOnceThroughTheQueue) {
+  TListenerCatch listener;
+  auto d = Filled();
+  d->Undo.StartStep();
+  const TDiscBlockIndex added = AddBlock(*d, StorageType_Model, ByName(*d, "*"), TextType_Premise, "");
+  d->Undo.AddDiscBlockCreation(*d, added);
+  const TDiscBlockIndex changed = ByName(*d, "1.1");
+  const TDiscBlock old = *d->Storages.GetDiscBlock(changed);
+  d->Storages.GetDiscBlock(changed)->Novelty = 2;
+  d->Storages.GetDiscBlock(changed)->Importance = 2;
+  d->Undo.AddDiscBlockChanges(*d, changed, old);
+  TListeners::Instance().ClearQueue();
+  listener.Heard.clear();
+  ASSERT_TRUE(d->Undo.UndoStep(*d));
+  ASSERT_EQ(listener.Heard.size(), 1u);
+  EXPECT_EQ(listener.Heard[0].Code, Notify_BlockGone);
+  EXPECT_EQ(listener.Heard[0].Word1, reinterpret_cast<intptr_t>(d.get()));
+  EXPECT_EQ(listener.Heard[0].Word2, PackDiscBlockIndex(added));
+  TListeners::Instance().DeliverQueued();
+  ASSERT_EQ(listener.Heard.size(), 2u);
+  EXPECT_EQ(listener.Heard[1].Code, Notify_BlockChanged);
+  EXPECT_EQ(listener.Heard[1].Word2, PackDiscBlockIndex(changed));
 }
