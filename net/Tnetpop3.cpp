@@ -73,12 +73,7 @@ void TNetPOP3::Connect(int32_t ATimeout)
 
 void TNetPOP3::Disconnect()
 {
-    // A connection that broke cannot say good-bye; it is closed all the same.
-    try {
-        if (Connected())
-            WriteLn("QUIT");
-    } catch (const ENetException&) {
-    }
+    WriteLnIfConnected("QUIT");
     TNetMessageClient::Disconnect();
 }
 

@@ -98,13 +98,7 @@ void TNetSMTP::GetAuthTypes()
 
 void TNetSMTP::Disconnect()
 {
-    // A connection that broke cannot say good-bye; it is closed all the same
-    // and the failure that broke it is the one reported.
-    try {
-        if (Connected())
-            WriteLn("QUIT");
-    } catch (const ENetException&) {
-    }
+    WriteLnIfConnected("QUIT");
     TNetMessageClient::Disconnect();
     FDidAuthenticate = false;
 }

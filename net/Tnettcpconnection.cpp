@@ -570,6 +570,15 @@ void WriteStringToStream(TStream& AStream, const std::string& AStr)
 
 void WriteLnToStream(TStream& AStream, const std::string& AStr) { WriteStringToStream(AStream, AStr + "\r\n"); }
 
+void TNetTCPConnection::WriteLnIfConnected(const std::string& AOut)
+{
+    try {
+        if (Connected())
+            WriteLn(AOut);
+    } catch (const ENetException&) {
+    }
+}
+
 void TNetTCPConnection::GetInternalResponse()
 {
     std::vector<std::string> lines;

@@ -111,6 +111,10 @@ public:
 protected:
     virtual void DoOnDisconnected();
     void GetInternalResponse();
+    // A last line (a protocol's good-bye) when still connected; a connection
+    // that broke meanwhile is left to be closed, and the failure that broke
+    // it stays the one reported.
+    void WriteLnIfConnected(const std::string& AOut);
     void SendNow(const char* AData, int32_t AByteCount);
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Takes the first ACount bytes out of the input buffer.

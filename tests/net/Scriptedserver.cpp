@@ -50,19 +50,25 @@ void TScriptedPeer::Close()
     FSocket = ws2::INVALID_SOCKET;
 }
 
+ws2::SOCKET LoopbackListener(int ABacklog, int& VPort)
+{
+    ws2::SOCKET listener = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);
+    ws2::TSockAddrIn a{};
+    a.sin_family = ws2::AF_INET;
+    a.sin_addr.S_addr = ws2::inet_addr("127.0.0.1");
+    ws2::bind(listener, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a);
+    ws2::listen(listener, ABacklog);
+    int len = sizeof a;
+    ws2::getsockname(listener, reinterpret_cast<ws2::TSockAddr*>(&a), &len);
+    VPort = ws2::ntohs(a.sin_port);
+    return listener;
+}
+
 TScriptedServer::TScriptedServer(std::function<void(TScriptedPeer&)> AScript)
 {
     ws2::TWSAData data;
     ws2::WSAStartup(0x0202, &data);
-    FListener = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);
-    ws2::TSockAddrIn a{};
-    a.sin_family = ws2::AF_INET;
-    a.sin_addr.S_addr = ws2::inet_addr("127.0.0.1");
-    ws2::bind(FListener, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a);
-    ws2::listen(FListener, 4);
-    int len = sizeof a;
-    ws2::getsockname(FListener, reinterpret_cast<ws2::TSockAddr*>(&a), &len);
-    FPort = ws2::ntohs(a.sin_port);
+    FListener = LoopbackListener(4, FPort);
     FThread = std::thread([this, AScript] {
         ws2::SOCKET client = ws2::accept(FListener, nullptr, nullptr);
         if (client == ws2::INVALID_SOCKET)

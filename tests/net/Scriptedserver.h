@@ -25,6 +25,19 @@ private:
     std::string FPending;
 };
 
+// A socket listening on a free port of 127.0.0.1 (the caller has started the
+// socket layer); its port in VPort.
+ws2::SOCKET LoopbackListener(int ABacklog, int& VPort);
+
+// Points a client at a port of 127.0.0.1 with a read time-out of 5 s.
+template <class TClient>
+void PointAt(TClient& AClient, int APort)
+{
+    AClient.SetHost("127.0.0.1");
+    AClient.SetPort(APort);
+    AClient.SetReadTimeout(5000);
+}
+
 class TScriptedServer {
 public:
     explicit TScriptedServer(std::function<void(TScriptedPeer&)> AScript);

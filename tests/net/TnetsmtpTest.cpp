@@ -13,14 +13,6 @@
 
 namespace {
 
-template <class TClient>
-void Point(TClient& AClient, int APort)
-{
-    AClient.SetHost("127.0.0.1");
-    AClient.SetPort(APort);
-    AClient.SetReadTimeout(5000);
-}
-
 // Answers each command with the reply its prefix names ("" for QUIT: no reply).
 void Answer(TScriptedPeer& APeer, const std::vector<std::pair<std::string, std::string>>& AReplies)
 {
@@ -77,7 +69,7 @@ TEST(Tnetrfcreply, ParsingAndChecking)
         p.Send("ok\r\n");
     });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     client.Connect();
     EXPECT_EQ(client.GetResponse(220), 220);
     EXPECT_EQ(client.LastCmdResult()->Text()->Strings(0), "ready");
@@ -103,7 +95,7 @@ TEST(Tnetsmtp, EhloFallsBackToHeloAndTheEnvelopeGoesInOrder)
                    {"MAIL FROM", "250 ok\r\n"}, {"RCPT TO", "250 ok\r\n"}});
     });
     TNetSMTP smtp(nullptr);
-    Point(smtp, server.Port());
+    PointAt(smtp, server.Port());
     smtp.HeloName = "client.test";
     smtp.MailAgent = "Quillaran";
     smtp.SetAuthenticationType(atLogin);
@@ -143,7 +135,7 @@ TEST(Tnetsmtp, AuthSchemesAndLogin)
                    {"RCPT", "250 ok\r\n"}});
     });
     TNetSMTP smtp(nullptr);
-    Point(smtp, server.Port());
+    PointAt(smtp, server.Port());
     smtp.Username = "user";
     smtp.Password = "secret";
     smtp.SetAuthenticationType(atLogin);
@@ -180,7 +172,7 @@ TEST(Tnetsmtp, EnvelopeAddressesCannotInjectCommands)
         Answer(p, {{"EHLO", "250 ok\r\n"}, {"RSET", "250 ok\r\n"}, {"MAIL", "250 ok\r\n"}, {"RCPT", "250 ok\r\n"}});
     });
     TNetSMTP smtp(nullptr);
-    Point(smtp, server.Port());
+    PointAt(smtp, server.Port());
     smtp.Connect();
     for (const std::string bad : {"a@test>\r\nRCPT TO:<victim@test", "a@test\nDATA", "<a@test", "a@te>st"}) {
         TNetMessage msg(nullptr);
@@ -208,7 +200,7 @@ TEST(Tnetsmtp, AServerThatClosesEarly)
         p.Close(); // gone after RSET
     });
     TNetSMTP smtp(nullptr);
-    Point(smtp, server.Port());
+    PointAt(smtp, server.Port());
     smtp.Connect();
     TNetMessage msg(nullptr);
     msg.From()->SetAddress("from@test");
@@ -247,7 +239,7 @@ TEST(Tnetpop3, DialogueRepliesAndApop)
         }
     });
     TNetPOP3 pop(nullptr);
-    Point(pop, server.Port());
+    PointAt(pop, server.Port());
     pop.Username = "mrose";
     pop.Password = "tanstaaf";
     pop.APOP = true;
@@ -292,7 +284,7 @@ TEST(Tnetpop3, ApopWithoutATimeStamp)
         p.ReadLine();
     });
     TNetPOP3 pop(nullptr);
-    Point(pop, server.Port());
+    PointAt(pop, server.Port());
     pop.APOP = true;
     try {
         pop.Connect();

@@ -21,12 +21,6 @@
 
 namespace {
 
-void Point(TNetTCPClient& AClient, int APort)
-{
-    AClient.SetHost("127.0.0.1");
-    AClient.SetPort(APort);
-}
-
 template <class TFn>
 std::chrono::milliseconds Timed(TFn&& AFn)
 {
@@ -44,7 +38,7 @@ TEST(Tnettcpclient, LinesStayReadableAfterThePeerCloses)
         p.Close();
     });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     std::vector<std::string> status;
     int disconnected = 0;
     client.OnStatus = [&](TObject*, TNetStatus, const std::string& AText) { status.push_back(AText); };
@@ -74,7 +68,7 @@ TEST(Tnettcpclient, AStalledServerEndsInTheReadTimeout)
         p.ReadLine(); // waits for the client to give up
     });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     client.SetReadTimeout(300);
     client.Connect();
     const auto waited = Timed([&] {
@@ -99,7 +93,7 @@ TEST(Tnettcpclient, ALineLongerThanTheLimit)
     {
         TScriptedServer server([&](TScriptedPeer& p) { p.Send(longLine + "\r\nnext\r\n"); });
         TNetTCPClient client(nullptr);
-        Point(client, server.Port());
+        PointAt(client, server.Port());
         client.SetReadTimeout(5000);
         client.SetRecvBufferSize(1024);
         client.Connect();
@@ -115,7 +109,7 @@ TEST(Tnettcpclient, ALineLongerThanTheLimit)
     }
     TScriptedServer server([&](TScriptedPeer& p) { p.Send(longLine + "\r\nnext\r\n"); });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     client.SetReadTimeout(5000);
     client.SetMaxLineAction(maSplit);
     client.Connect();
@@ -134,7 +128,7 @@ TEST(Tnettcpclient, WritesReachThePeerThroughTheIntercept)
         p.Send("abc\r\n");
     });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     client.SetReadTimeout(5000);
     TNetConnectionIntercept intercept(nullptr);
     std::string seenOut, seenIn;
@@ -167,7 +161,7 @@ TEST(Tnettcpclient, RefusedAndTimedOutConnects)
         TScriptedServer closed([](TScriptedPeer&) {});
         port = closed.Port();
     }
-    Point(client, port);
+    PointAt(client, port);
     try {
         client.Connect();
         FAIL();
@@ -186,14 +180,12 @@ TEST(Tnettcpclient, RefusedAndTimedOutConnects)
     // A listener whose queue is full answers no new connection.
     ws2::TWSAData data;
     ws2::WSAStartup(0x0202, &data);
-    ws2::SOCKET listener = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);
+    int fullPort;
+    ws2::SOCKET listener = LoopbackListener(0, fullPort);
     ws2::TSockAddrIn a{};
     a.sin_family = ws2::AF_INET;
+    a.sin_port = ws2::htons(static_cast<ws2::u_short>(fullPort));
     a.sin_addr.S_addr = ws2::inet_addr("127.0.0.1");
-    ws2::bind(listener, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a);
-    ws2::listen(listener, 0);
-    int len = sizeof a;
-    ws2::getsockname(listener, reinterpret_cast<ws2::TSockAddr*>(&a), &len);
     std::vector<ws2::SOCKET> fillers;
     for (int i = 0; i < 3; ++i) {
         ws2::SOCKET s = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);
@@ -202,7 +194,7 @@ TEST(Tnettcpclient, RefusedAndTimedOutConnects)
         ws2::connect(s, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a);
         fillers.push_back(s);
     }
-    Point(client, ws2::ntohs(a.sin_port));
+    PointAt(client, fullPort);
     const auto waited = Timed([&] {
         try {
             client.Connect(1000);
@@ -239,7 +231,7 @@ TEST(Tnettcpclient, BindingOverAPortRangeAndNagle)
     }
     ASSERT_NE(base, 0);
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     client.BoundPortMin = base;
     client.BoundPortMax = base + 2;
     auto* handler = new TNetIOHandlerSocket(&client);
@@ -288,7 +280,8 @@ TEST(Tnettcpclient, TheAntiFreezeGetsItsTurnsWhileWaiting)
         p.ReadLine();
     });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
+    client.SetReadTimeout(0); // no limit: the wait goes in slices
     client.Connect();
     EXPECT_EQ(client.ReadLn(), "late");
     EXPECT_GE(antiFreeze.Turns, 4); // the wait went in slices of 50 ms
@@ -344,7 +337,7 @@ TEST(Tnettcpclient, APeerThatStopsReadingEndsInTheTimeOut)
         std::this_thread::sleep_for(std::chrono::milliseconds(3000));
     });
     TNetTCPClient client(nullptr);
-    Point(client, server.Port());
+    PointAt(client, server.Port());
     client.SetReadTimeout(400);
     client.Connect();
     const std::string block(1 << 20, 'x');
