@@ -114,8 +114,10 @@ service auth-worker {
 }
 CONF
 mkdir -p "$state/dovecot-state"
-dovecot -c "$state/dovecot.conf" > "$state/dovecot.out" 2>&1 < /dev/null
-wait_port "$pop3_port" dovecot
+# /usr/sbin is not on every user's path.
+dovecot_bin=$(command -v dovecot || echo /usr/sbin/dovecot)
+"$dovecot_bin" -c "$state/dovecot.conf" > "$state/dovecot.out" 2>&1 < /dev/null
+wait_port "$pop3_port" dovecot || { cat "$state/dovecot.out" "$state/dovecot.log" >&2 2>/dev/null; exit 1; }
 
 # SMTP: aiosmtpd.
 smtp_port=$(free_port)
