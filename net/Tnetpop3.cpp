@@ -83,7 +83,10 @@ int32_t TNetPOP3::CheckMessages()
     const std::string text = FirstTextLine(LastCmdResult());
     if (text.empty())
         return 0;
-    return StrToInt(text.substr(0, text.find(' ')));
+    // The count stands before the first blank; a reply without one has no count
+    // and fails the conversion.
+    const size_t blank = text.find(' ');
+    return StrToInt(blank == std::string::npos ? std::string() : text.substr(0, blank));
 }
 
 int32_t TNetPOP3::RetrieveMsgSize(int32_t AMsgNum)

@@ -212,6 +212,7 @@ TEST(Tnetsmtp, AServerThatClosesEarly)
 TEST(Tnetpop3, DialogueRepliesAndApop)
 {
     const std::string stamp = "<1896.697170952@dbc.mtview.ca.us>";
+    int stats = 0;
     TScriptedServer server([&](TScriptedPeer& p) {
         p.Send("+OK POP3 server ready " + stamp + " more\r\n");
         for (;;) {
@@ -221,7 +222,7 @@ TEST(Tnetpop3, DialogueRepliesAndApop)
             if (line.rfind("APOP", 0) == 0)
                 p.Send("+OK maildrop has 2 messages\r\n");
             else if (line == "STAT")
-                p.Send("+ok 2 320\r\n");
+                p.Send(++stats == 1 ? "+ok 2 320\r\n" : "+OK 2\r\n");
             else if (line == "LIST 1")
                 p.Send("+OK 1 120\r\n");
             else if (line == "LIST 2")
@@ -245,6 +246,7 @@ TEST(Tnetpop3, DialogueRepliesAndApop)
     pop.APOP = true;
     pop.Connect();
     EXPECT_EQ(pop.CheckMessages(), 2);
+    EXPECT_THROW(pop.CheckMessages(), EConvertError); // no blank, so no count
     EXPECT_EQ(pop.RetrieveMsgSize(1), 120);
     EXPECT_EQ(pop.RetrieveMsgSize(2), -1);
     TNetMessage header(nullptr);
