@@ -47,6 +47,11 @@ inline constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
 inline constexpr UINT CM_DEFERREDFREE = CM_BASE + 60;  // frees a control after its event
 
+// Notifications of child windows, reflected to the control that sent them.
+inline constexpr UINT CN_BASE = 0xBC00;
+inline constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
+inline constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
+
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };

@@ -17,6 +17,10 @@ class TWinControl;
 class TPopupMenu;
 class TCustomForm;
 
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// Controls have no border or a single one (bsNone, bsSingle).
+using TBorderStyle = TFormBorderStyle;
+
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;

@@ -49,7 +49,7 @@ TCustomEdit::~TCustomEdit() {
 
 void TCustomEdit::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  if (borderStyle_ == bsSingleBorder) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
   if (scrollBars_ == ssVertical || scrollBars_ == ssBoth) Params.Style |= WS_VSCROLL;
   if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) Params.Style |= WS_HSCROLL;
 }

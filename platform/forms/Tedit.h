@@ -14,7 +14,6 @@
 #include "platform/rtl/Tstrings.h"
 
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
-enum TBorderStyle { bsNoneBorder, bsSingleBorder };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TCustomEdit : public TCustomControl {
@@ -114,7 +113,7 @@ class TCustomEdit : public TCustomControl {
   bool modified_ = false;
   bool hideSelection_ = true;
   bool autoSelect_ = true;
-  TBorderStyle borderStyle_ = bsSingleBorder;
+  TBorderStyle borderStyle_ = bsSingle;
   bool canUndo_ = false;
   std::string undoText_;
   int undoCaret_ = 0;

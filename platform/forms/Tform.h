@@ -15,7 +15,6 @@
 class TMainMenu;
 class TMenuItem;
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };

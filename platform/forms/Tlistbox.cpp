@@ -279,7 +279,7 @@ void TCustomListBox::DefaultHandler(TMessage& Message) {
 // The edit part of an editable combo box: keys for the list go to the box.
 class TComboEdit : public TCustomEdit {
  public:
-  TComboEdit(TCustomComboBox* box) : TCustomEdit(box), box_(box) { SetBorderStyle(bsNoneBorder); }
+  TComboEdit(TCustomComboBox* box) : TCustomEdit(box), box_(box) { SetBorderStyle(bsNone); }
   void WndProc(TMessage& Message) override {
     if (Message.Msg == WM_KEYDOWN && (Message.WParam == VK_UP || Message.WParam == VK_DOWN ||
                                       (Message.WParam == VK_F4) || (box_->droppedDown_))) {
@@ -328,6 +328,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
     edit_->SetTabStop(false);
     edit_->SetText(text_);
     PlaceEdit();
+    if (Focused()) edit_->SetFocus();
   } else if (!editable && edit_) {
     delete edit_;
     edit_ = nullptr;

@@ -21,6 +21,7 @@ using namespace platform::forms;
 
 namespace {
 TWinControl* creating = nullptr;
+bool altAlone = false;
 }
 
 LRESULT FormsWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -33,9 +34,11 @@ LRESULT FormsWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   }
   if (!c) return DefWindowProc(h, msg, w, l);
   if (msg == WM_NCDESTROY) {
+    WNDPROC previous = c->defProc_;
     c->handle_ = nullptr;
+    c->defProc_ = nullptr;
     SetWindowLong(h, GWL_USERDATA, 0);
-    return DefWindowProc(h, msg, w, l);
+    return previous ? CallWindowProc(previous, h, msg, w, l) : DefWindowProc(h, msg, w, l);
   }
   TMessage m{msg, w, l, 0};
   ++messageDepth;
@@ -57,15 +60,7 @@ LRESULT FormsWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 
 TWinControl* TWinControl::FindControl(HWND Handle) {
   if (!Handle || !IsWindow(Handle)) return nullptr;
-  if (reinterpret_cast<WNDPROC>(GetWindowLong(Handle, GWL_WNDPROC)) != FormsWindowProc) {
-    auto* c = reinterpret_cast<TWinControl*>(GetWindowLong(Handle, GWL_USERDATA));
-    // Subclassed windows keep the control in their user data as well.
-    WNDCLASS info{};
-    char name[256];
-    GetClassName(Handle, name, sizeof name);
-    if (!GetClassInfo(nullptr, name, &info) || info.lpfnWndProc != FormsWindowProc) return nullptr;
-    return c;
-  }
+  if (reinterpret_cast<WNDPROC>(GetWindowLong(Handle, GWL_WNDPROC)) != FormsWindowProc) return nullptr;
   return reinterpret_cast<TWinControl*>(GetWindowLong(Handle, GWL_USERDATA));
 }
 
@@ -91,8 +86,9 @@ void TWinControl::DetachHandles() {
     HWND h = handle_;
     handle_ = nullptr;
     SetWindowLong(h, GWL_USERDATA, 0);
-    if (!GetParent(h) || !parent_ || !parent_->handle_) DestroyWindow(h);
-    else DestroyWindow(h);
+    if (defProc_) SetWindowLong(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(defProc_));
+    defProc_ = nullptr;
+    DestroyWindow(h);
   }
 }
 
@@ -128,6 +124,17 @@ void TWinControl::CreateWnd() {
   CreateParams(p);
   if ((p.Style & WS_CHILD) && !p.WndParent)
     throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+  if (p.SystemClass) {
+    HWND h = CreateWindowEx(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
+                            p.Height, p.WndParent, nullptr, nullptr, nullptr);
+    if (!h) throw EOutOfResources("Error creating window");
+    defProc_ = reinterpret_cast<WNDPROC>(GetWindowLong(h, GWL_WNDPROC));
+    SetWindowLong(h, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLong(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(FormsWindowProc));
+    handle_ = h;
+    WindowMoved();
+    return;
+  }
   WNDCLASS existing{};
   if (!GetClassInfo(nullptr, p.WinClassName.c_str(), &existing)) {
     WNDCLASS wc{};
@@ -689,7 +696,9 @@ void TWinControl::WndProc(TMessage& Message) {
         }
         if (!*alive) return;
       }
-      if (msg == WM_SYSKEYDOWN && (key == VK_MENU || key == VK_F10)) {
+      // Alt alone opens the menu bar when it is let go; F10 at once.
+      altAlone = key == VK_MENU && !(Message.LParam & 0x40000000);
+      if (msg == WM_SYSKEYDOWN && key == VK_F10) {
         if (TCustomForm* form = GetParentForm(this); form && form->Perform(CM_DIALOGKEY, key, Message.LParam)) return;
         if (!*alive) return;
       }
@@ -699,6 +708,11 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_KEYUP:
     case WM_SYSKEYUP: {
       WORD key = static_cast<WORD>(Message.WParam);
+      if (key == VK_MENU && altAlone) {
+        altAlone = false;
+        if (TCustomForm* form = GetParentForm(this); form && form->Perform(CM_DIALOGKEY, VK_MENU, Message.LParam)) return;
+        if (!*alive) return;
+      }
       if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
       Message.WParam = key;
       break;
@@ -726,6 +740,16 @@ void TWinControl::WndProc(TMessage& Message) {
     case CM_DIALOGCHAR:
       Broadcast(Message);
       return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (Message.LParam) {
+        TWinControl* child = FindControl(reinterpret_cast<HWND>(Message.LParam));
+        if (child && child != this) {
+          Message.Result = child->Perform(CN_BASE + msg, Message.WParam, Message.LParam);
+          return;
+        }
+      }
+      break;
     case CM_ENTER:
       DoEnter();
       return;
@@ -741,5 +765,6 @@ void TWinControl::WndProc(TMessage& Message) {
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (!handle_) return;
   if (Message.Msg >= CM_BASE && Message.Msg < CM_BASE + 0x1000) return;
-  Message.Result = DefWindowProc(handle_, Message.Msg, Message.WParam, Message.LParam);
+  Message.Result = defProc_ ? CallWindowProc(defProc_, handle_, Message.Msg, Message.WParam, Message.LParam)
+                            : DefWindowProc(handle_, Message.Msg, Message.WParam, Message.LParam);
 }

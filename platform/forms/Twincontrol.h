@@ -20,6 +20,8 @@ struct TCreateParams {
   UINT ClassStyle = 0;
   TCursor ClassCursor = crArrow;
   std::string WinClassName;
+  // Made of a class of the window system (its procedure handles what the control leaves).
+  bool SystemClass = false;
 };
 
 class TWinControl : public TControl {
@@ -122,6 +124,7 @@ class TWinControl : public TControl {
   bool SetCursorFor(LPARAM HitTest);
 
   HWND handle_ = nullptr;
+  WNDPROC defProc_ = nullptr;
   std::vector<TControl*> controls_;       // z-order: later is above
   std::vector<TWinControl*> tabList_;     // tab order
   std::unique_ptr<TBrush> brush_;
