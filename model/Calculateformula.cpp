@@ -291,8 +291,11 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
   std::vector<TDiscBlockIndex> others;
   for (const TDiscBlockIndex formula : formulas) {
     const TDiscBlock& block = *Storages.GetDiscBlock(formula);
-    const auto choice = chosen.find(Key(Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode()));
-    const bool isChosen = choice != chosen.end() && choice->second == Key(block.GetDiscBlockCode());
+    bool isChosen = false;
+    if (!chosen.empty()) {
+      const auto choice = chosen.find(Key(Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode()));
+      isChosen = choice != chosen.end() && choice->second == Key(block.GetDiscBlockCode());
+    }
     int& existing = feedOf(block.Conclusion);
     if (existing < 0) {
       existing = int(feeds.size());
@@ -342,9 +345,9 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
   for (size_t f = 0; f < feeds.size(); ++f)
     if (feeds[f].Waiting == 0) ready.push_back(int(f));
   std::vector<char> done(feeds.size(), 0);
-  // The possibility in force of each computed conclusion, as it stands after its formula ran.
+  // The possibility in force of each computed conclusion, as it stands after its formula
+  // ran (or failed); a feed is read only after it ran.
   std::vector<double> computed(feeds.size());
-  for (size_t f = 0; f < feeds.size(); ++f) computed[f] = GetPossibilityInForce(*this, feeds[f].Conclusion);
   int failures = 0;
   bool changed = false;
   const auto fail = [&](const TFeed& feed, const std::string& error) {
@@ -361,6 +364,7 @@ int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* 
       computed[size_t(f)] = FormulaValueToPossibility(value);
     } else {
       fail(feed, errors[size_t(f)]);
+      computed[size_t(f)] = GetPossibilityInForce(*this, feed.Conclusion);
     }
     for (int e = first[size_t(f)]; e < first[size_t(f) + 1]; ++e)
       if (--feeds[size_t(dependants[size_t(e)])].Waiting == 0) ready.push_back(dependants[size_t(e)]);
