@@ -68,7 +68,12 @@ void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag)
   NumIndexValid = false;
   // The name joins a built index rather than making it be built again, so that announcing
   // blocks one by one stays linear; an entry that went stale is caught by FindByName.
-  if (NameIndexValid) NameIndex.emplace(Blocks[index].Name.c_str(), uint16_t(index));
+  if (NameIndexValid) {
+    if (size_t(Count()) * 2 > NameIndex.size())
+      NameIndexValid = false;  // built again, larger, on the next lookup
+    else
+      IndexName(index);
+  }
   const TDiscBlockIndex block{StorageType, uint16_t(index)};
   // The block's references become hyper-references; a received block (flag 1) also gets
   // its troubles recorded.
@@ -96,21 +101,60 @@ int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   return -1;
 }
 
+namespace {
+size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+}  // namespace
+
+void TBlocksStorage::IndexName(int index) const {
+  const std::string_view name = Blocks[index].Name.View();
+  const size_t hash = NameHash(name);
+  const uint32_t tag = uint32_t(hash >> 48) << 16;
+  const size_t mask = NameIndex.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint32_t entry = NameIndex[slot];
+    if (entry == 0) {
+      NameIndex[slot] = tag | uint32_t(index + 1);
+      return;
+    }
+    // The first of several blocks with one name keeps it.
+    if ((entry & 0xFFFF0000u) == tag && Blocks[(entry & 0xFFFF) - 1].Name.View() == name) return;
+  }
+}
+
+void TBlocksStorage::BuildNameIndex() const {
+  size_t size = 16;
+  while (size < size_t(Count()) * 4) size *= 2;
+  NameIndex.assign(size, 0);
+  for (int i = 0; i < Count(); ++i) IndexName(i);
+  NameIndexValid = true;
+}
+
 int TBlocksStorage::FindByName(const std::string& name) const {
-  if (!NameIndexValid) {
-    NameIndex.clear();
-    for (int i = 0; i < Count(); ++i) NameIndex.emplace(Blocks[i].Name.c_str(), uint16_t(i));
-    NameIndexValid = true;
+  if (!NameIndexValid) BuildNameIndex();
+  const size_t hash = NameHash(name);
+  const uint32_t tag = uint32_t(hash >> 48) << 16;
+  bool mismatch = false;
+  const auto probe = [&]() {
+    const size_t mask = NameIndex.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const uint32_t entry = NameIndex[slot];
+      if (entry == 0) return -1;
+      if ((entry & 0xFFFF0000u) != tag) continue;
+      const int index = int(entry & 0xFFFF) - 1;
+      if (index < Count() && Blocks[index].Name.View() == name) return index;
+      mismatch = true;
+    }
+  };
+  int found = probe();
+  // An entry of the same hash whose block is named otherwise may be stale (a block renamed
+  // without clearing the index): the index is built again once.
+  if (found < 0 && mismatch) {
+    BuildNameIndex();
+    found = probe();
   }
-  const auto found = NameIndex.find(name);
-  if (found != NameIndex.end() && found->second < Count() && name == Blocks[found->second].Name.c_str())
-    return found->second;
-  if (found != NameIndex.end()) {
-    NameIndexValid = false;
-    return FindByName(name);
-  }
+  if (found >= 0) return found;
   // The newest block may have been named after the index was built.
-  if (Count() > 0 && name == Blocks[Count() - 1].Name.c_str()) return Count() - 1;
+  if (Count() > 0 && name == Blocks[Count() - 1].Name.View()) return Count() - 1;
   return -1;
 }
 

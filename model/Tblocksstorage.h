@@ -8,6 +8,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class TDiscussion;
 class TBufReader;
@@ -76,8 +77,13 @@ public:
   std::string LoadTexts(TBufReader& reader);
 
 private:
+  void BuildNameIndex() const;
+  void IndexName(int index) const;
+
   TArray<TStrHashItem> TextItems;
-  mutable std::unordered_map<std::string, uint16_t> NameIndex;
+  // Open addressing over the names: a slot holds the position + 1 in its low 16 bits and
+  // 16 bits of the name's hash above them; 0 is a free slot.
+  mutable std::vector<uint32_t> NameIndex;
   mutable std::unordered_map<uint16_t, uint16_t> NumIndex;
   mutable bool NameIndexValid = false;
   mutable bool NumIndexValid = false;

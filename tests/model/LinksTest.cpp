@@ -232,3 +232,24 @@ TEST_F(LinksTest, HyperReferencesAreCollectedOnLoadingAndDropWithTheirBlocks) {
   ASSERT_TRUE(loaded.Undo.UndoStep(loaded));
   EXPECT_EQ(loaded.HyperRefBlocks.Items.Count(), 1u);
 }
+
+TEST_F(LinksTest, TheNameIndexGrowsWithAppendedBlocksAndHealsStaleEntries) {
+  TBlocksStorage& model = d.Storages.Model;
+  ASSERT_EQ(model.FindByName("*"), 0);  // the index is built
+  for (int i = 0; i < 3000; ++i) {
+    const int index = model.AddEmptyItem();
+    model.Block(index).BlockNum = uint16_t(model.TakeNewBlockNum());
+    model.Block(index).Name = "7." + std::to_string(i);
+    model.NewBlockAdded(d, index, 0);
+  }
+  for (int i = 0; i < 3000; i += 37) EXPECT_EQ(model.FindByName("7." + std::to_string(i)), i + 1);
+  EXPECT_EQ(model.FindByName("7.3000"), -1);
+  // A block renamed without clearing the index: the old name no longer finds it.
+  model.Block(5).Name = "8.1";
+  EXPECT_EQ(model.FindByName("7.4"), -1);
+  EXPECT_EQ(model.FindByName("8.1"), 5);
+  // Of two blocks with one name the first is found.
+  model.Block(9).Name = "8.1";
+  model.ClearNameIndex();
+  EXPECT_EQ(model.FindByName("8.1"), 5);
+}
