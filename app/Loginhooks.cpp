@@ -1,0 +1,57 @@
+#include "app/Loginhooks.h"
+
+#include "foundation/Postfilename.h"
+#include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
+
+namespace {
+
+TLoginsStorage* gLogins = nullptr;
+
+bool ManagerEMail(std::string& email) {
+  if (!gLogins) return false;
+  const int manager = gLogins->GetManagerLoginIndex();
+  if (manager < 0) return false;
+  email = gLogins->GetLogin(manager).AutomaticEMail.ToString();
+  return true;
+}
+
+}  // namespace
+
+void RegisterLoginHooks(TLoginsStorage& logins) {
+  gLogins = &logins;
+  TModelHooks& hooks = ModelHooks();
+  hooks.CurrentLogin = [] {
+    TModelLogin result;
+    if (TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr) {
+      result.Ident = login->Ident;
+      result.LIdent = login->LIdent;
+      result.EMail = login->AutomaticEMail;
+    }
+    return result;
+  };
+  hooks.LoginLIdent = [](uint16_t ident) {
+    const int i = gLogins ? gLogins->FindLogin(ident) : -1;
+    return i < 0 ? TStr() : gLogins->GetLogin(i).LIdent;
+  };
+  hooks.AccessLevel = [](const TStr& privateIdent) {
+    TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
+    return login ? login->AccessLevel(privateIdent) : 0;
+  };
+  hooks.KeyPassword = [](bool privateDiscussion) {
+    return gLogins ? gLogins->GetKeyPassword(privateDiscussion) : TStr();
+  };
+  hooks.KeyOfLogin = [](const TStr& lident) { return gLogins ? gLogins->GetKeyOf(lident) : TStr(); };
+  SetManagerEMailSource(ManagerEMail);
+}
+
+void UnregisterLoginHooks() {
+  TModelHooks& hooks = ModelHooks();
+  hooks.CurrentLogin = nullptr;
+  hooks.LoginLIdent = nullptr;
+  hooks.AccessLevel = nullptr;
+  hooks.KeyPassword = nullptr;
+  hooks.KeyOfLogin = nullptr;
+  SetManagerEMailSource(nullptr);
+  gLogins = nullptr;
+}

@@ -1,0 +1,114 @@
+#include "app/Loginloop.h"
+
+#include "foundation/Guihooks.h"
+#include "foundation/Tlogin.h"
+
+namespace {
+
+const char* const kLoginError = "LOGIN ERROR";
+const char* const kCreating = "CREATING LOGIN";
+const char* const kAccount = "MAIL ACCOUNT";
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool IsPlausibleAddress(const std::string& email) {
+  const size_t at = email.find('@');
+  if (at == std::string::npos || at == 0 || at + 1 >= email.size() || email.find('@', at + 1) != std::string::npos)
+    return false;
+  for (unsigned char c : email)
+    if (c <= ' ' || c == ',' || c == ';' || c == '<' || c == '>' || c == '"') return false;
+  return true;
+}
+
+// Asks until the answer is not empty (or `allowEmpty`); false when cancelled.
+bool AskText(const char* caption, const std::string& prompt, const std::string& proposal, std::string& answer,
+             bool allowEmpty, bool hidden = false) {
+  for (;;) {
+    std::string text;
+    if (!InputString(caption, prompt, proposal, text, hidden)) return false;
+    answer = hidden ? text : Trimmed(text);
+    if (allowEmpty || !answer.empty()) return true;
+    ShowMessageBox(kLoginError, "Please, fill in: " + prompt);
+  }
+}
+
+bool CreateFirstLogin(TLoginsStorage& logins) {
+  ShowMessageBox(kCreating,
+                 "There is no login yet.\nPlease, create yours: it becomes the manager login of this installation.");
+  std::string name, email, password, pop3, smtp, user, mailPassword;
+  if (!AskText(kCreating, "Your name:", "", name, false)) return false;
+  for (;;) {
+    if (!AskText(kCreating, "Your e-mail address:", "", email, false)) return false;
+    if (IsPlausibleAddress(email)) break;
+    ShowMessageBox(kLoginError, "Incorrect e-mail address: " + email);
+  }
+  if (!AskNewKeyPassword(kCreating, password)) return false;
+  if (!AskText(kAccount, "POP3 server:", "", pop3, true)) return false;
+  if (!AskText(kAccount, "SMTP server:", "", smtp, true)) return false;
+  if (!AskText(kAccount, "User name:", email, user, true)) return false;
+  if (!AskText(kAccount, "Mail password:", "", mailPassword, true, true)) return false;
+
+  const int index = logins.AddLogin(name, email);
+  if (index < 0) return false;
+  TLogin& login = logins.GetLogin(index);
+  login.EMail.POP3Server = pop3;
+  login.EMail.SMTPServer = smtp;
+  login.EMail.UserName = user;
+  login.EMail.Password = mailPassword;
+  login.SetKeyPassword(password);
+  login.KeyPasswordVerified = 1;
+  logins.Current = index;
+  logins.LastLoginIdent = login.Ident;
+  return logins.Save();
+}
+
+// The login the user names; -1 when cancelled.
+int ChooseLogin(TLoginsStorage& logins) {
+  int only = -1;
+  for (int i = 0; i < logins.Count(); ++i)
+    if (!logins.GetLogin(i).Virtual) only = only < 0 ? i : -2;
+  if (only >= 0) return only;
+  const int last = logins.FindLogin(logins.LastLoginIdent);
+  const std::string proposal = last >= 0 && !logins.GetLogin(last).Virtual ? logins.GetLogin(last).Name.ToString() : "";
+  for (;;) {
+    std::string name;
+    if (!AskText("LOGIN", "Login name:", proposal, name, false)) return -1;
+    for (int i = 0; i < logins.Count(); ++i) {
+      const TLogin& login = logins.GetLogin(i);
+      if (!login.Virtual && (login.Name.View() == name || login.LIdent.View() == name)) return i;
+    }
+    ShowMessageBox(kLoginError, "There is no login named '" + name + "'.");
+  }
+}
+
+}  // namespace
+
+bool RunLoginLoop(TLoginsStorage& logins) {
+  if (logins.RealLoginCount() == 0) return CreateFirstLogin(logins);
+  for (;;) {
+    const int index = ChooseLogin(logins);
+    if (index < 0) return false;
+    TLogin& login = logins.GetLogin(index);
+    if (!login.HasKeyPassword()) {
+      std::string fresh;
+      if (!AskNewKeyPassword("LOGIN", fresh)) return false;
+      login.SetKeyPassword(fresh);
+    } else {
+      std::string entered;
+      if (!AskKeyPassword("LOGIN", "Key password of " + login.Name.ToString() + ":", entered)) return false;
+      if (!login.Unlock(entered)) {
+        ShowMessageBox(kLoginError, "Incorrect key password of '" + login.Name.ToString() + "'.");
+        continue;
+      }
+    }
+    login.KeyPasswordVerified = 1;
+    login.OutsideCommand = 1;
+    logins.Current = index;
+    logins.LastLoginIdent = login.Ident;
+    return logins.Save();
+  }
+}

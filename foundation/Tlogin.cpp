@@ -1,0 +1,408 @@
+#include "foundation/Tlogin.h"
+
+#include "foundation/Filereplace.h"
+#include "foundation/Gosthmac.h"
+#include "foundation/Gostpassword.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Tbufreader.h"
+#include "foundation/Tbufwriter.h"
+#include "foundation/Terror.h"
+#include "foundation/Textroutines.h"
+#include "platform/kernel/Datafolders.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kMagic[8] = {'Q', 'L', 'L', 'O', 'G', 'I', 'N', 'S'};
+constexpr uint16_t kVersion = 1;
+constexpr uint32_t kMaxLogins = 65536;
+constexpr uint32_t kMaxEntries = 1u << 20;
+constexpr uint32_t kMaxSecrets = 1u << 20;
+constexpr size_t kKeyPasswordMin = 7;
+constexpr size_t kKeyPasswordMax = 32;
+
+bool SameAddress(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string RandomDigits(size_t count, const char* alphabet, size_t alphabetSize) {
+  std::string bytes(count, '\0');
+  RandomBytes(reinterpret_cast<uint8_t*>(bytes.data()), count);
+  for (char& c : bytes) c = alphabet[static_cast<uint8_t>(c) % alphabetSize];
+  return bytes;
+}
+
+void SaveEMailInfo(TBufWriter& w, const TEMailInfo& info) {
+  info.Name.SaveToBufWriter(w);
+  info.POP3Server.SaveToBufWriter(w);
+  info.SMTPServer.SaveToBufWriter(w);
+  info.UserName.SaveToBufWriter(w);
+  w.WriteWord(info.MaxReceivers);
+}
+
+void LoadEMailInfo(TBufReader& r, TEMailInfo& info) {
+  info.Name.LoadFromBufReader(r);
+  info.POP3Server.LoadFromBufReader(r);
+  info.SMTPServer.LoadFromBufReader(r);
+  info.UserName.LoadFromBufReader(r);
+  info.MaxReceivers = r.ReadWord();
+}
+
+// The plain secrets portion: the key and the mail password.
+std::string ComposeSecrets(const TLogin& login) {
+  std::string plain;
+  {
+    TBufWriter w(plain);
+    w.WriteByte(1);
+    login.Key.SaveToBufWriter(w);
+    login.EMail.Password.SaveToBufWriter(w);
+  }
+  return plain;
+}
+
+bool ReportDamaged(const std::string& path, const char* what) {
+  TError::Report(std::string("TLoginsStorage::Load - файл учётных записей повреждён (") + what + "): " + path);
+  return false;
+}
+
+}  // namespace
+
+// ---- TLogin ----
+
+bool TLogin::HasRight(int n) const { return n >= 1 && static_cast<size_t>(n) <= Rights.Length() && Rights.View()[n - 1] == '1'; }
+
+void TLogin::SetDiscussionPosition(const TStr& mident, uint8_t storageType, uint16_t number) {
+  if (mident.IsEmpty()) return;
+  for (TLoginPosition& p : Positions)
+    if (p.MIdent == mident) {
+      p.StorageType = storageType;
+      p.Number = number;
+      return;
+    }
+  TLoginPosition p;
+  p.MIdent = mident;
+  p.StorageType = storageType;
+  p.Number = number;
+  Positions.AddItem(std::move(p));
+}
+
+bool TLogin::GetDiscussionPosition(const TStr& mident, uint8_t& storageType, uint16_t& number) const {
+  for (const TLoginPosition& p : Positions)
+    if (p.MIdent == mident) {
+      storageType = p.StorageType;
+      number = p.Number;
+      return true;
+    }
+  return false;
+}
+
+int TLogin::AccessLevel(const TStr& privateIdent) const {
+  for (const TLoginAccess& a : Accesses)
+    if (a.PrivateIdent == privateIdent) return a.Level;
+  return 0;
+}
+
+bool TLogin::Unlock(const std::string& keyPassword) {
+  if (keyPassword.empty()) return false;
+  if (!fKeyPassword.empty())
+    return keyPassword.size() == fKeyPassword.size() &&
+           ConstantTimeEqual(keyPassword.data(), fKeyPassword.data(), keyPassword.size());
+  if (fSecrets.size() <= PasswordCipherOverhead) return false;
+  std::string plain(fSecrets.size() - PasswordCipherOverhead, '\0');
+  if (!DecipherWithPassword(reinterpret_cast<const uint8_t*>(fSecrets.data()), fSecrets.size(), keyPassword.data(),
+                            keyPassword.size(), reinterpret_cast<uint8_t*>(plain.data())))
+    return false;
+  TBufReader r(plain);
+  if (r.ReadByte() != 1) return false;
+  TStr key, password;
+  key.LoadFromBufReader(r);
+  password.LoadFromBufReader(r);
+  if (r.IsFailed()) return false;
+  Key = key;
+  EMail.Password = password;
+  fKeyPassword = keyPassword;
+  return true;
+}
+
+bool TLogin::SetKeyPassword(const std::string& keyPassword) {
+  if (keyPassword.size() < kKeyPasswordMin || keyPassword.size() > kKeyPasswordMax) return false;
+  if (HasKeyPassword() && !IsUnlocked()) return false;
+  fKeyPassword = keyPassword;
+  fSecrets.clear();
+  return true;
+}
+
+bool TLogin::VerifyKeyPassword(bool perCommand) {
+  if (perCommand ? KeyPasswordVerifiedForCommand : KeyPasswordVerified) return true;
+  if (!HasKeyPassword()) {
+    std::string fresh;
+    if (!AskNewKeyPassword("KEY PASSWORD", fresh) || !SetKeyPassword(fresh)) return false;
+    if (TLoginsStorage* storage = LoginsStorage()) storage->Save();
+  } else {
+    for (int attempt = 0;; ++attempt) {
+      std::string entered;
+      if (!AskKeyPassword("KEY PASSWORD", "Key password of " + Name.ToString() + ":", entered)) return false;
+      if (Unlock(entered)) break;
+      if (attempt == 2) {
+        ShowMessageBox("KEY PASSWORD", "Incorrect key password.");
+        return false;
+      }
+      ShowMessageBox("KEY PASSWORD", "Incorrect key password. Please, try again.");
+    }
+  }
+  KeyPasswordVerified = 1;
+  KeyPasswordVerifiedForCommand = 1;
+  return true;
+}
+
+// ---- TLoginsStorage ----
+
+TLoginsStorage::TLoginsStorage() = default;
+TLoginsStorage::~TLoginsStorage() = default;
+
+std::string TLoginsStorage::DefaultPath() {
+  const std::string& root = TBrowseGlobal::Paths.Root;
+  return (root.empty() ? platform::DataRoot() + "/" : root) + "Logins.cbs";
+}
+
+bool TLoginsStorage::Load(const std::string& path) {
+  fPath = path;
+  Logins.Clear();
+  SiteURL.Clear();
+  LastLoginIdent = 0;
+  Current = -1;
+  std::string data;
+  if (!ReadWholeFile(path, data)) return true;  // no logins yet
+  if (data.size() < sizeof kMagic + 2 || std::memcmp(data.data(), kMagic, sizeof kMagic) != 0)
+    return ReportDamaged(path, "нет заголовка");
+  TBufReader r(std::string_view(data).substr(sizeof kMagic));
+  if (r.ReadWord() != kVersion) return ReportDamaged(path, "неизвестная версия");
+  TArray<TLogin> logins;
+  TStr site;
+  site.LoadFromBufReader(r);
+  const uint16_t last = r.ReadWord();
+  const uint32_t count = r.ReadDWord();
+  if (count > kMaxLogins) return ReportDamaged(path, "число записей");
+  for (uint32_t i = 0; i < count && !r.IsFailed(); ++i) {
+    TLogin login;
+    login.Ident = r.ReadWord();
+    login.Virtual = r.ReadByte();
+    login.LIdent.LoadFromBufReader(r);
+    login.Name.LoadFromBufReader(r);
+    login.DisplayName.LoadFromBufReader(r);
+    login.AutomaticEMail.LoadFromBufReader(r);
+    login.Rights.LoadFromBufReader(r);
+    LoadEMailInfo(r, login.EMail);
+    login.LastDiscussion.LoadFromBufReader(r);
+    const uint32_t positions = r.ReadDWord();
+    if (positions > kMaxEntries) return ReportDamaged(path, "число позиций");
+    for (uint32_t k = 0; k < positions && !r.IsFailed(); ++k) {
+      TLoginPosition p;
+      p.MIdent.LoadFromBufReader(r);
+      p.StorageType = r.ReadByte();
+      p.Number = r.ReadWord();
+      login.Positions.AddItem(std::move(p));
+    }
+    const uint32_t accesses = r.ReadDWord();
+    if (accesses > kMaxEntries) return ReportDamaged(path, "число доступов");
+    for (uint32_t k = 0; k < accesses && !r.IsFailed(); ++k) {
+      TLoginAccess a;
+      a.PrivateIdent.LoadFromBufReader(r);
+      a.Level = r.ReadByte();
+      login.Accesses.AddItem(std::move(a));
+    }
+    const uint32_t secrets = r.ReadDWord();
+    if (secrets > kMaxSecrets) return ReportDamaged(path, "длина секретов");
+    login.fSecrets = r.ReadAnsiString(secrets);
+    if (IsErrorReported()) return false;
+    logins.AddItem(std::move(login));
+  }
+  if (r.IsFailed() || IsErrorReported()) return false;
+  if (!r.IsEof()) return ReportDamaged(path, "лишние данные");
+  Logins = std::move(logins);
+  SiteURL = site;
+  LastLoginIdent = last;
+  return true;
+}
+
+bool TLoginsStorage::Save() {
+  if (fPath.empty()) fPath = DefaultPath();
+  std::string data(kMagic, sizeof kMagic);
+  {
+    TBufWriter w(data);
+    w.WriteWord(kVersion);
+    SiteURL.SaveToBufWriter(w);
+    w.WriteWord(LastLoginIdent);
+    w.WriteDWord(Logins.Count());
+    for (TLogin& login : Logins) {
+      w.WriteWord(login.Ident);
+      w.WriteByte(login.Virtual);
+      login.LIdent.SaveToBufWriter(w);
+      login.Name.SaveToBufWriter(w);
+      login.DisplayName.SaveToBufWriter(w);
+      login.AutomaticEMail.SaveToBufWriter(w);
+      login.Rights.SaveToBufWriter(w);
+      SaveEMailInfo(w, login.EMail);
+      login.LastDiscussion.SaveToBufWriter(w);
+      w.WriteDWord(login.Positions.Count());
+      for (const TLoginPosition& p : login.Positions) {
+        p.MIdent.SaveToBufWriter(w);
+        w.WriteByte(p.StorageType);
+        w.WriteWord(p.Number);
+      }
+      w.WriteDWord(login.Accesses.Count());
+      for (const TLoginAccess& a : login.Accesses) {
+        a.PrivateIdent.SaveToBufWriter(w);
+        w.WriteByte(a.Level);
+      }
+      if (login.IsUnlocked()) {
+        const std::string plain = ComposeSecrets(login);
+        login.fSecrets.assign(plain.size() + PasswordCipherOverhead, '\0');
+        EncipherWithPassword(plain.data(), plain.size(), login.fKeyPassword.data(), login.fKeyPassword.size(),
+                             reinterpret_cast<uint8_t*>(login.fSecrets.data()));
+      }
+      w.WriteDWord(static_cast<uint32_t>(login.fSecrets.size()));
+      w.WriteAnsiString(login.fSecrets);
+    }
+  }
+  if (IsErrorReported()) return false;
+  return ReplaceFileContents(fPath, data, true, "TLoginsStorage::Save");
+}
+
+TLogin* TLoginsStorage::GetCurrentLogin() {
+  return Current >= 0 && static_cast<uint32_t>(Current) < Logins.Count() ? &Logins[Current] : nullptr;
+}
+
+int TLoginsStorage::FindLogin(uint16_t ident) const {
+  for (uint32_t i = 0; i < Logins.Count(); ++i)
+    if (Logins[i].Ident == ident) return static_cast<int>(i);
+  return -1;
+}
+
+int TLoginsStorage::FindLoginByLIdent(const TStr& lident) const {
+  if (lident.IsEmpty()) return -1;
+  for (uint32_t i = 0; i < Logins.Count(); ++i)
+    if (!Logins[i].Virtual && Logins[i].LIdent == lident) return static_cast<int>(i);
+  return -1;
+}
+
+int TLoginsStorage::GetManagerLoginIndex() const { return FindLogin(TLogin::ManagerIdent); }
+
+int TLoginsStorage::RealLoginCount() const {
+  int n = 0;
+  for (const TLogin& login : Logins) n += login.Virtual ? 0 : 1;
+  return n;
+}
+
+namespace {
+
+// The next identifier above every one in use, or the first gap; -1 when all are taken.
+int NextFreeIdent(const TArray<TLogin>& logins) {
+  int highest = -1;
+  for (const TLogin& login : logins) highest = std::max<int>(highest, login.Ident);
+  if (highest < 0xFFFE) return highest + 1;
+  for (int candidate = 1; candidate < 0xFFFF; ++candidate) {
+    bool used = false;
+    for (const TLogin& login : logins) used = used || login.Ident == candidate;
+    if (!used) return candidate;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int TLoginsStorage::FindOrAddVirtualLogin(const TStr& email, const TStr& name) {
+  for (uint32_t i = 0; i < Logins.Count(); ++i) {
+    TLogin& login = Logins[i];
+    if (!login.Virtual || !SameAddress(login.AutomaticEMail.View(), email.View())) continue;
+    if (!name.IsEmpty()) login.Name = name;
+    return static_cast<int>(i);
+  }
+  const int ident = NextFreeIdent(Logins);
+  if (ident < 0) {
+    TError::Report("TLoginsStorage::FindOrAddVirtualLogin - нет свободного идентификатора учётной записи");
+    return -1;
+  }
+  TLogin login;
+  login.Ident = static_cast<uint16_t>(ident);
+  login.Virtual = 1;
+  login.Name = name;
+  login.DisplayName = name;
+  login.AutomaticEMail = email;
+  return Logins.AddItem(std::move(login));
+}
+
+int TLoginsStorage::AddLogin(const TStr& name, const TStr& email) {
+  const int ident = RealLoginCount() == 0 && FindLogin(TLogin::ManagerIdent) < 0 ? 0 : NextFreeIdent(Logins);
+  if (ident < 0) {
+    TError::Report("TLoginsStorage::AddLogin - нет свободного идентификатора учётной записи");
+    return -1;
+  }
+  static const char kDigits[] = "0123456789";
+  static const char kHex[] = "0123456789ABCDEF";
+  TLogin login;
+  login.Ident = static_cast<uint16_t>(ident);
+  login.Name = name;
+  login.DisplayName = name;
+  login.AutomaticEMail = email;
+  login.LIdent = MakeUpperIdent(email.View()) + "_" + RandomDigits(6, kDigits, 10) + "_LID";
+  login.Key = RandomDigits(24, kHex, 16);
+  login.Rights = ident == 0 ? "111" : "11";
+  login.EMail.Name = email;
+  login.EMail.UserName = email;
+  return Logins.AddItem(std::move(login));
+}
+
+TStr TLoginsStorage::GetKeyOf(uint16_t ident) const {
+  const int i = FindLogin(ident);
+  return i < 0 || !Logins[i].IsUnlocked() ? TStr() : Logins[i].Key;
+}
+
+TStr TLoginsStorage::GetKeyOf(const TStr& lident) const {
+  const int i = FindLoginByLIdent(lident);
+  return i < 0 || !Logins[i].IsUnlocked() ? TStr() : Logins[i].Key;
+}
+
+TStr TLoginsStorage::GetKeyPassword(bool privateFlag) {
+  TLogin* login = GetCurrentLogin();
+  if (!privateFlag || !login) return TStr();
+  if (!login->VerifyKeyPassword(false)) return TStr();
+  return TStr(login->SessionKeyPassword());
+}
+
+TLoginsStorage*& LoginsStorage() {
+  static TLoginsStorage* storage = nullptr;
+  return storage;
+}
+
+bool AskKeyPassword(const std::string& caption, const std::string& prompt, std::string& password) {
+  password.clear();
+  return InputString(caption, prompt, "", password, true);
+}
+
+bool AskNewKeyPassword(const std::string& caption, std::string& password) {
+  for (;;) {
+    std::string first, second;
+    if (!AskKeyPassword(caption, "New key password (7 to 32 characters):", first)) return false;
+    if (first.size() < kKeyPasswordMin || first.size() > kKeyPasswordMax) {
+      ShowMessageBox(caption, "The key password must be 7 to 32 characters long.");
+      continue;
+    }
+    if (!AskKeyPassword(caption, "Repeat the new key password:", second)) return false;
+    if (first != second) {
+      ShowMessageBox(caption, "The two key passwords differ. Please, try again.");
+      continue;
+    }
+    password = first;
+    return true;
+  }
+}

@@ -1,0 +1,164 @@
+#pragma once
+// The users' logins. A login is one user of this installation (or, virtual, a
+// correspondent known only by e-mail) with the identity its contributions carry, its
+// rights, its mail account and its key password.
+//
+// The logins file keeps secrets only enciphered: the login's key (the password of its
+// private messages) and its mail password are one portion enciphered under the login's
+// key password, which is itself never stored. Entering the key password unlocks them for
+// the rest of the session. The file is readable by its owner only and is replaced as a
+// whole (temporary file and rename), so a crash never leaves it half written.
+
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+
+#include <cstdint>
+#include <string>
+
+// A mail account of a login.
+struct TEMailInfo {
+  TStr Name;  // the account's own name; not used by the post office
+  TStr POP3Server;
+  TStr SMTPServer;
+  TStr UserName;
+  TStr Password;                // kept enciphered in the file
+  uint16_t MaxReceivers = 0;    // receivers per e-mail, 0 = no limit
+  bool operator==(const TEMailInfo&) const = default;
+};
+
+// Where a login last stood in a discussion, keyed by the discussion's model identifier.
+struct TLoginPosition {
+  TStr MIdent;
+  uint8_t StorageType = 0;  // the block's code: storage type and number
+  uint16_t Number = 0;
+  bool operator==(const TLoginPosition&) const = default;
+};
+
+// Access of a login to a private discussion, by the discussion's private identifier.
+struct TLoginAccess {
+  TStr PrivateIdent;
+  uint8_t Level = 0;  // 0 none; 1 or more may read
+  bool operator==(const TLoginAccess&) const = default;
+};
+
+class TLogin {
+ public:
+  static constexpr uint16_t ManagerIdent = 0;
+  static constexpr int ModerateRight = 3;
+
+  uint16_t Ident = 0;      // 0 for the manager login
+  uint8_t Virtual = 0;     // 1: a correspondent, not a user of this installation
+  TStr LIdent;             // the identity of the user's contributions
+  TStr Name;
+  TStr DisplayName;        // the From name of post mails
+  TStr AutomaticEMail;     // also the letter code of post-file names
+  TStr Rights;             // one character per right, '1' granted
+  TEMailInfo EMail;
+  TStr Key;                // the password of the login's private messages; kept enciphered
+  TStr LastDiscussion;     // the identifier of the discussion shown last
+  TArray<TLoginPosition> Positions;
+  TArray<TLoginAccess> Accesses;
+
+  // Not stored: this session's state.
+  uint8_t KeyPasswordVerified = 0;            // the key password was entered; the post office clears it
+  uint8_t KeyPasswordVerifiedForCommand = 0;  // ... during the running command; the dispatcher clears it
+  uint8_t OutsideCommand = 1;                 // 0 while a command runs
+
+  // True when right n (1-based) is granted.
+  bool HasRight(int n) const;
+
+  // Asks for the key password unless the session flag (perCommand false) or the
+  // per-command flag (perCommand true) says it was verified; sets both on success.
+  // A cancelled or wrong entry is a refusal: false, nothing reported.
+  bool VerifyKeyPassword(bool perCommand);
+
+  // The block the login stood on in the discussion of that model identifier.
+  void SetDiscussionPosition(const TStr& mident, uint8_t storageType, uint16_t number);
+  bool GetDiscussionPosition(const TStr& mident, uint8_t& storageType, uint16_t& number) const;
+
+  // The access level to a private discussion, 0 for none.
+  int AccessLevel(const TStr& privateIdent) const;
+
+  // True when the login has a key password (its secrets portion exists).
+  bool HasKeyPassword() const { return !fSecrets.empty() || !fKeyPassword.empty(); }
+  // True when the secrets are readable in this session.
+  bool IsUnlocked() const { return !fKeyPassword.empty(); }
+  // Checks a key password against the secrets portion and, when right, unlocks the
+  // secrets and keeps the password for the session. No report on a wrong one.
+  bool Unlock(const std::string& keyPassword);
+  // Sets a new key password (7 to 32 characters) for a login that is unlocked or has
+  // none; its secrets are enciphered under it when the logins are saved.
+  bool SetKeyPassword(const std::string& keyPassword);
+  // The key password of this session, "" while locked.
+  const std::string& SessionKeyPassword() const { return fKeyPassword; }
+
+ private:
+  friend class TLoginsStorage;
+  std::string fSecrets;      // the enciphered portion as stored
+  std::string fKeyPassword;  // this session's key password, "" while locked
+};
+
+class TLoginsStorage {
+ public:
+  TLoginsStorage();
+  ~TLoginsStorage();
+  TLoginsStorage(const TLoginsStorage&) = delete;
+  TLoginsStorage& operator=(const TLoginsStorage&) = delete;
+
+  TArray<TLogin> Logins;
+  TStr SiteURL;                 // the address of the program's web site
+  uint16_t LastLoginIdent = 0;  // who logged in last
+  int Current = -1;             // index of the current login, -1 before the login
+
+  // The file of the logins; "Logins.cbs" in the suite's root folder.
+  static std::string DefaultPath();
+
+  // Loads the file; a missing file gives no logins and true. A damaged file is
+  // reported ("TLoginsStorage::Load - ...") and nothing of it is kept.
+  bool Load(const std::string& path);
+  // Writes the file (temporary file, owner-only, rename). False when reported.
+  bool Save();
+  const std::string& Path() const { return fPath; }
+
+  // The current login, null before the login.
+  TLogin* GetCurrentLogin();
+  TLogin& GetLogin(int index) { return Logins[index]; }
+  int Count() const { return static_cast<int>(Logins.Count()); }
+
+  // Index of the login with that 16-bit identifier, -1 when there is none.
+  int FindLogin(uint16_t ident) const;
+  // Index of the (non-virtual) login with that LIdent, -1 when there is none.
+  int FindLoginByLIdent(const TStr& lident) const;
+  // Index of the first login with identifier 0, -1 when there is none.
+  int GetManagerLoginIndex() const;
+  // Finds the virtual login with that e-mail (updating its name when one is given) or
+  // appends one with the next free identifier; -1 (reported) when none is free.
+  int FindOrAddVirtualLogin(const TStr& email, const TStr& name);
+  // The key of the login of that identifier or LIdent; "" when there is none or its
+  // secrets are locked in this session.
+  TStr GetKeyOf(uint16_t ident) const;
+  TStr GetKeyOf(const TStr& lident) const;
+  // The current login's key password when privateFlag is set: asked of the user while
+  // not verified (a new one is asked for and stored when the login has none); "" when
+  // the flag is clear or the user cancels or fails.
+  TStr GetKeyPassword(bool privateFlag);
+
+  // Appends a login of this installation and returns its index; the first gets
+  // identifier 0 (the manager), the others the next free identifier.
+  int AddLogin(const TStr& name, const TStr& email);
+  // Real (non-virtual) logins.
+  int RealLoginCount() const;
+
+ private:
+  std::string fPath;
+};
+
+// The process-wide logins, made by the start-up driver; null before.
+TLoginsStorage*& LoginsStorage();
+
+// The key-password prompt: asks the user for a key password (hidden input); false when
+// the user cancels. `caption` and `prompt` are the dialog's texts.
+bool AskKeyPassword(const std::string& caption, const std::string& prompt, std::string& password);
+// Asks for a new key password twice until both agree and it is 7 to 32 characters long;
+// false when the user cancels.
+bool AskNewKeyPassword(const std::string& caption, std::string& password);

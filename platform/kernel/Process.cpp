@@ -1,0 +1,66 @@
+#include "platform/kernel/Process.h"
+
+#include "platform/kernel/Codepage.h"
+#include "platform/kernel/Fileapi.h"
+
+#include <cerrno>
+#include <climits>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+long StartProgram(const std::string& program, const std::vector<std::string>& arguments, bool reapInBackground) {
+  if (program.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return -1;
+  }
+  std::vector<std::string> texts;
+  texts.reserve(arguments.size() + 1);
+  texts.push_back(SystemPath(program));
+  for (const std::string& argument : arguments) texts.push_back(AnsiToUtf8(argument));
+  std::vector<char*> argv;
+  for (std::string& text : texts) argv.push_back(text.data());
+  argv.push_back(nullptr);
+
+  pid_t pid = 0;
+  // A name without '/' is searched along PATH, as a shell would, but without one.
+  const bool search = texts[0].find('/') == std::string::npos;
+  int rc = search ? posix_spawnp(&pid, texts[0].c_str(), nullptr, nullptr, argv.data(), environ)
+                  : posix_spawn(&pid, texts[0].c_str(), nullptr, nullptr, argv.data(), environ);
+  if (rc != 0) {
+    SetLastError(ErrorFromErrno(rc));
+    return -1;
+  }
+  if (reapInBackground) {
+    std::thread([pid] {
+      int status = 0;
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  }
+  return pid;
+}
+
+int WaitProgram(long process) {
+  int status = 0;
+  pid_t rc;
+  do {
+    rc = waitpid(static_cast<pid_t>(process), &status, 0);
+  } while (rc < 0 && errno == EINTR);
+  if (rc < 0 || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+std::string ExecutablePath() {
+  char buffer[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return std::string();
+  return ProgramPath(std::string(buffer, static_cast<size_t>(n)));
+}
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+// Starting other programs: the program and each argument are handed to the system as
+// they are, never through a shell, so no character of an argument has a meaning of its
+// own. Texts are in the program's code page.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Starts `program` (a path, or a bare name looked up along PATH) with `arguments`.
+// Returns the process id, or -1 (with the kernel's last error set) when it could not be
+// started. A program started with `reapInBackground` is waited for by a thread of its
+// own, so that it never lingers after it ends; otherwise the caller waits with WaitProgram.
+long StartProgram(const std::string& program, const std::vector<std::string>& arguments, bool reapInBackground);
+
+// Waits for a program started without background reaping; its exit code, or -1 when it
+// did not end normally or `process` is not a child.
+int WaitProgram(long process);
+
+// The path of the running program's executable file (a program path), "" when unknown.
+std::string ExecutablePath();
+
+}  // namespace platform

@@ -1,0 +1,235 @@
+#include "foundation/Filereplace.h"
+#include "foundation/Tlogin.h"
+#include "platform/kernel/Filemode.h"
+#include "Scratchroot.h"
+#include "Scripteddialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kKeyPassword = "correct horse";
+
+// A storage with a manager login (unlocked), a second login and a virtual one.
+void Fill(TLoginsStorage& logins) {
+  const int manager = logins.AddLogin("Иван Петров", "ivan@example.org");
+  ASSERT_EQ(manager, 0);
+  TLogin& m = logins.GetLogin(manager);
+  m.EMail.POP3Server = "pop.example.org";
+  m.EMail.SMTPServer = "smtp.example.org";
+  m.EMail.Password = "mail-secret-1";
+  m.EMail.MaxReceivers = 25;
+  m.LastDiscussion = "D20261207-ABCDEF";
+  m.SetDiscussionPosition("M-1", 1, 17);
+  m.SetDiscussionPosition("M-2", 2, 300);
+  m.SetDiscussionPosition("M-1", 3, 4);  // replaces the first
+  TLoginAccess access;
+  access.PrivateIdent = "P-42";
+  access.Level = 2;
+  m.Accesses.AddItem(access);
+  ASSERT_TRUE(m.SetKeyPassword(kKeyPassword));
+  ASSERT_EQ(logins.AddLogin("Second", "second@example.org"), 1);
+  ASSERT_TRUE(logins.GetLogin(1).SetKeyPassword("another password"));
+  ASSERT_EQ(logins.FindOrAddVirtualLogin("Far@Example.NET", "Far Away"), 2);
+  logins.SiteURL = "https://quillaran.example.org/";
+  logins.LastLoginIdent = 1;
+}
+
+TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
+  TScratchRoot root;
+  const std::string path = root.Path() + "/Logins.cbs";
+  std::string key;
+  {
+    TLoginsStorage logins;
+    ASSERT_TRUE(logins.Load(path));
+    EXPECT_EQ(logins.Count(), 0);
+    Fill(logins);
+    key = logins.GetLogin(0).Key.ToString();
+    EXPECT_EQ(key.size(), 24u);
+    ASSERT_TRUE(logins.Save());
+  }
+  EXPECT_EQ(platform::FilePermissions(path), 0600);
+  const std::string bytes = testsupport::ReadFile(path);
+  for (const std::string& secret : {kKeyPassword, key, std::string("mail-secret-1"), std::string("another password")})
+    EXPECT_EQ(bytes.find(secret), std::string::npos) << secret;
+  EXPECT_NE(bytes.find("pop.example.org"), std::string::npos);
+
+  TLoginsStorage logins;
+  ASSERT_TRUE(logins.Load(path));
+  ASSERT_EQ(logins.Count(), 3);
+  EXPECT_EQ(logins.SiteURL, "https://quillaran.example.org/");
+  EXPECT_EQ(logins.LastLoginIdent, 1);
+  TLogin& m = logins.GetLogin(0);
+  EXPECT_EQ(m.Ident, 0);
+  EXPECT_EQ(m.Name, "Иван Петров");
+  EXPECT_EQ(m.AutomaticEMail, "ivan@example.org");
+  EXPECT_EQ(m.Rights, "111");
+  EXPECT_TRUE(m.HasRight(TLogin::ModerateRight));
+  EXPECT_FALSE(logins.GetLogin(1).HasRight(TLogin::ModerateRight));
+  EXPECT_EQ(m.LIdent.Pos("IVAN_EXAMPLE_ORG_"), 1u);
+  EXPECT_EQ(m.EMail.POP3Server, "pop.example.org");
+  EXPECT_EQ(m.EMail.MaxReceivers, 25);
+  EXPECT_EQ(m.LastDiscussion, "D20261207-ABCDEF");
+  uint8_t type = 0;
+  uint16_t number = 0;
+  ASSERT_TRUE(m.GetDiscussionPosition("M-1", type, number));
+  EXPECT_EQ(type, 3);
+  EXPECT_EQ(number, 4);
+  ASSERT_TRUE(m.GetDiscussionPosition("M-2", type, number));
+  EXPECT_EQ(number, 300);
+  EXPECT_FALSE(m.GetDiscussionPosition("M-3", type, number));
+  EXPECT_EQ(m.AccessLevel("P-42"), 2);
+  EXPECT_EQ(m.AccessLevel("P-43"), 0);
+  EXPECT_EQ(logins.GetLogin(2).Virtual, 1);
+
+  // Locked until the key password is given; a wrong one is no error.
+  EXPECT_TRUE(m.HasKeyPassword());
+  EXPECT_FALSE(m.IsUnlocked());
+  EXPECT_TRUE(m.Key.IsEmpty());
+  EXPECT_TRUE(m.EMail.Password.IsEmpty());
+  EXPECT_EQ(logins.GetKeyOf(uint16_t(0)), "");
+  EXPECT_FALSE(m.Unlock("wrong password"));
+  EXPECT_FALSE(IsErrorReported());
+  ASSERT_TRUE(m.Unlock(kKeyPassword));
+  EXPECT_EQ(m.Key.ToString(), key);
+  EXPECT_EQ(m.EMail.Password, "mail-secret-1");
+  EXPECT_EQ(logins.GetKeyOf(uint16_t(0)).ToString(), key);
+  EXPECT_EQ(logins.GetKeyOf(m.LIdent).ToString(), key);
+  EXPECT_EQ(logins.GetKeyOf(TStr("NOBODY")), "");
+
+  // Saving with one login unlocked and another locked keeps both secrets.
+  ASSERT_TRUE(logins.Save());
+  TLoginsStorage again;
+  ASSERT_TRUE(again.Load(path));
+  ASSERT_TRUE(again.GetLogin(1).Unlock("another password"));
+  ASSERT_TRUE(again.GetLogin(0).Unlock(kKeyPassword));
+  EXPECT_EQ(again.GetLogin(0).EMail.Password, "mail-secret-1");
+}
+
+TEST(Tlogin, DamagedFilesAreRefusedWholeAndLeftoversIgnored) {
+  TScratchRoot root;
+  const std::string path = root.Path() + "/Logins.cbs";
+  {
+    TLoginsStorage logins;
+    logins.Load(path);
+    Fill(logins);
+    ASSERT_TRUE(logins.Save());
+  }
+  const std::string good = testsupport::ReadFile(path);
+  // A crash during a later save leaves only a temporary file beside the good one.
+  testsupport::WriteFile(path + ".tmp", good.substr(0, good.size() / 2));
+  {
+    TLoginsStorage logins;
+    ASSERT_TRUE(logins.Load(path));
+    EXPECT_EQ(logins.Count(), 3);
+  }
+  for (const std::string& damaged : {good.substr(0, good.size() - 3), std::string("NOTLOGIN") + good.substr(8),
+                                     good + "x"}) {
+    TError::Instance().Reset();
+    testsupport::WriteFile(path, damaged);
+    TLoginsStorage logins;
+    EXPECT_FALSE(logins.Load(path));
+    EXPECT_TRUE(IsErrorReported());
+    EXPECT_EQ(logins.Count(), 0);
+  }
+  EXPECT_NE(root.Log().find("TLoginsStorage::Load - "), std::string::npos);
+}
+
+TEST(Tlogin, IdentifiersVirtualLoginsAndTheManager) {
+  TScratchRoot root;
+  TLoginsStorage logins;
+  EXPECT_EQ(logins.GetManagerLoginIndex(), -1);
+  EXPECT_EQ(logins.GetCurrentLogin(), nullptr);
+  Fill(logins);
+  EXPECT_EQ(logins.GetManagerLoginIndex(), 0);
+  EXPECT_EQ(logins.FindLogin(1), 1);
+  EXPECT_EQ(logins.FindLogin(77), -1);
+  // Found again by its address in any case; a given name replaces the old one.
+  EXPECT_EQ(logins.FindOrAddVirtualLogin("far@example.net", ""), 2);
+  EXPECT_EQ(logins.GetLogin(2).Name, "Far Away");
+  EXPECT_EQ(logins.FindOrAddVirtualLogin("FAR@example.net", "Renamed"), 2);
+  EXPECT_EQ(logins.GetLogin(2).Name, "Renamed");
+  const int next = logins.FindOrAddVirtualLogin("new@example.net", "New");
+  EXPECT_EQ(next, 3);
+  EXPECT_EQ(logins.GetLogin(next).Ident, 3);
+  EXPECT_EQ(logins.RealLoginCount(), 2);
+  // A real login with a taken address is not a virtual one.
+  EXPECT_EQ(logins.FindOrAddVirtualLogin("ivan@example.org", "x"), 4);
+  // Identifiers wrap into the first gap when the top is used.
+  logins.GetLogin(4).Ident = 0xFFFE;
+  EXPECT_EQ(logins.GetLogin(logins.FindOrAddVirtualLogin("gap@example.net", "")).Ident, 4);
+  logins.Current = 1;
+  ASSERT_NE(logins.GetCurrentLogin(), nullptr);
+  EXPECT_EQ(logins.GetCurrentLogin()->Name, "Second");
+}
+
+TEST(Tlogin, KeyPasswordPromptsVerifyAndRefuseWithoutAnError) {
+  TScratchRoot root;
+  TLoginsStorage logins;
+  logins.Load(root.Path() + "/Logins.cbs");
+  Fill(logins);
+  ASSERT_TRUE(logins.Save());
+  TLoginsStorage stored;
+  ASSERT_TRUE(stored.Load(root.Path() + "/Logins.cbs"));
+  stored.Current = 0;
+  TScriptedDialogs dialogs;
+  const std::string prompt = "Key password of Иван Петров:";
+
+  EXPECT_EQ(stored.GetKeyPassword(false), "");  // not asked at all
+  dialogs.Cancel(prompt);
+  EXPECT_EQ(stored.GetKeyPassword(true), "");
+  EXPECT_FALSE(IsErrorReported());
+  EXPECT_EQ(stored.GetCurrentLogin()->KeyPasswordVerified, 0);
+
+  // Three wrong entries refuse; the user is told each time.
+  for (int i = 0; i < 3; ++i) dialogs.Answer(prompt, "wrong one " + std::to_string(i));
+  EXPECT_EQ(stored.GetKeyPassword(true), "");
+  EXPECT_TRUE(dialogs.Showed("KEY PASSWORD", "Incorrect key password."));
+  EXPECT_FALSE(IsErrorReported());
+
+  dialogs.Answer(prompt, "wrong again");
+  dialogs.Answer(prompt, kKeyPassword);
+  EXPECT_EQ(stored.GetKeyPassword(true).ToString(), kKeyPassword);
+  TLogin& login = *stored.GetCurrentLogin();
+  EXPECT_EQ(login.KeyPasswordVerified, 1);
+  EXPECT_EQ(login.KeyPasswordVerifiedForCommand, 1);
+  EXPECT_EQ(stored.GetKeyPassword(true).ToString(), kKeyPassword);  // not asked again
+  EXPECT_TRUE(login.VerifyKeyPassword(true));
+
+  // The dispatcher clears the per-command flag: the next command asks once more.
+  login.KeyPasswordVerifiedForCommand = 0;
+  dialogs.Answer(prompt, kKeyPassword);
+  EXPECT_TRUE(login.VerifyKeyPassword(true));
+  EXPECT_TRUE(login.VerifyKeyPassword(false));
+  EXPECT_EQ(dialogs.Unused(), 0u);
+
+  // A login without a key password gets a new one, checked for length and agreement.
+  TLoginsStorage fresh;
+  fresh.Load(root.Path() + "/Fresh.cbs");
+  fresh.AddLogin("Nobody", "nobody@example.org");
+  fresh.Current = 0;
+  dialogs.Answer("New key password (7 to 32 characters):", "short");
+  dialogs.Answer("New key password (7 to 32 characters):", "long enough");
+  dialogs.Answer("Repeat the new key password:", "long enougH");
+  dialogs.Answer("New key password (7 to 32 characters):", "long enough");
+  dialogs.Answer("Repeat the new key password:", "long enough");
+  EXPECT_EQ(fresh.GetKeyPassword(true), "long enough");
+  EXPECT_TRUE(dialogs.Showed("KEY PASSWORD", "7 to 32 characters long"));
+  EXPECT_TRUE(dialogs.Showed("KEY PASSWORD", "differ"));
+  EXPECT_FALSE(IsErrorReported());
+}
+
+TEST(Tlogin, ReplacingAFileIsAtomicAndReportsFailures) {
+  TScratchRoot root;
+  const std::string path = root.Path() + "/file.bin";
+  ASSERT_TRUE(ReplaceFileContents(path, "first", true, "Test::Write"));
+  ASSERT_TRUE(ReplaceFileContents(path, "second", true, "Test::Write"));
+  EXPECT_EQ(testsupport::ReadFile(path), "second");
+  EXPECT_EQ(platform::FilePermissions(path), 0600);
+  EXPECT_EQ(platform::FilePermissions(path + ".tmp"), -1);
+  EXPECT_FALSE(ReplaceFileContents(root.Path() + "/missing/folder/file", "x", false, "Test::Write"));
+  EXPECT_TRUE(IsErrorReported());
+  EXPECT_NE(root.Log().find("Test::Write - "), std::string::npos);
+}
+
+}  // namespace
