@@ -27,6 +27,14 @@ class Display {
   // The clipboard of the system beyond this process, when the back end has one.
   virtual void ClipboardTextSet(const std::string&) {}
   virtual std::optional<std::string> ClipboardText() { return std::nullopt; }
+  // Injected input (mouse_event, keybd_event, SetCursorPos) that the back end sends to
+  // the whole desktop; false leaves it to this process. What reaches our windows comes
+  // back as the back end's input.
+  virtual bool InjectMouse(DWORD /*flags*/, LONG /*dx*/, LONG /*dy*/, DWORD /*data*/) { return false; }
+  virtual bool InjectKey(BYTE /*vk*/, BYTE /*scan*/, DWORD /*flags*/) { return false; }
+  virtual bool InjectCursorPos(int /*x*/, int /*y*/) { return false; }
+  // Whether a key or button is down on the real keyboard and mouse, when the back end knows.
+  virtual std::optional<bool> RealKeyDown(int /*vk*/) { return std::nullopt; }
 };
 
 // The display in use; a plain in-memory screen until a back end is installed.

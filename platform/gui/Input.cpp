@@ -412,7 +412,7 @@ void WindowHidden(Window* w) {
 
 using namespace platform;
 
-void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR) {
+void platform::FeedMouse(DWORD flags, DWORD dx, DWORD dy, DWORD data) {
   InputState& s = State();
   if (flags & MOUSEEVENTF_MOVE) {
     SIZE screen = CurrentDisplay().ScreenSize();
@@ -464,7 +464,7 @@ void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR) {
   }
 }
 
-void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
+void platform::FeedKey(BYTE vk, BYTE scan, DWORD flags) {
   RawEvent e;
   bool up = flags & KEYEVENTF_KEYUP;
   if (vk == VK_PACKET || vk == 0 || (flags & KEYEVENTF_UNICODE)) {
@@ -494,7 +494,23 @@ void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
   Push(e);
 }
 
+void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR) {
+  if (CurrentDisplay().InjectMouse(flags, static_cast<LONG>(static_cast<std::int32_t>(dx)),
+                                   static_cast<LONG>(static_cast<std::int32_t>(dy)), data))
+    return;
+  FeedMouse(flags, dx, dy, data);
+}
+
+void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
+  if (!CurrentDisplay().InjectKey(vk, scan, flags)) FeedKey(vk, scan, flags);
+}
+
 BOOL SetCursorPos(int x, int y) {
+  if (!CurrentDisplay().InjectCursorPos(x, y)) FeedCursorPos(x, y);
+  return TRUE;
+}
+
+void platform::FeedCursorPos(int x, int y) {
   SIZE screen = CurrentDisplay().ScreenSize();
   RawEvent e;
   {
@@ -504,7 +520,6 @@ BOOL SetCursorPos(int x, int y) {
   }
   e.kind = RawEvent::Move;
   Push(e);
-  return TRUE;
 }
 
 BOOL GetCursorPos(POINT* p) {
@@ -520,6 +535,7 @@ SHORT GetKeyState(int vk) {
 }
 
 SHORT GetAsyncKeyState(int vk) {
+  if (auto real = CurrentDisplay().RealKeyDown(vk & 0xFF)) return static_cast<SHORT>(*real ? 0x8000 : 0);
   GuiLock lock(GuiMutex());
   return static_cast<SHORT>((State().async[vk & 0xFF] & 0x80) ? 0x8000 : 0);
 }

@@ -58,6 +58,13 @@ void ActivateWindowObject(Window* top, WPARAM how);
 // True when raw input is waiting (for pumping until idle).
 bool InputPending();
 
+// Input as a display back end reports it (and as injection without one does): the
+// cursor moved to a screen point, mouse buttons and wheel (mouse_event flags without a
+// move), a key (keybd_event's arguments).
+void FeedCursorPos(int x, int y);
+void FeedMouse(DWORD flags, DWORD dx, DWORD dy, DWORD data);
+void FeedKey(BYTE vk, BYTE scan, DWORD flags);
+
 // Receives the mouse while a scroll bar is tracked; returns true when it took the event.
 using MouseInterceptor = bool (*)(UINT message, POINT screen);
 void SetMouseInterceptor(MouseInterceptor interceptor);

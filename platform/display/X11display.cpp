@@ -1,0 +1,717 @@
+#include "platform/display/X11display.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "platform/display/X11keys.h"
+#include "platform/gui/Cursor.h"
+#include "platform/gui/Guilock.h"
+#include "platform/gui/Input.h"
+#include "platform/gui/Rects.h"
+#include "platform/gui/Window.h"
+#include "platform/gui/Windowmanager.h"
+#include "platform/gui/Winstyles.h"
+#include "platform/kernel/Codepage.h"
+
+// Xlib after the window system's headers: its macros would clash with their names.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/XTest.h>
+#undef CursorShape
+
+namespace platform {
+
+namespace {
+
+using XDisplay = ::Display;
+using XWindow = ::Window;
+
+// The connection is gone: nothing can be shown any more, so the program ends here.
+int LostConnection(XDisplay*) {
+  std::fprintf(stderr, "%s: the connection to the X display was lost\n", program_invocation_short_name);
+  std::fflush(stderr);
+  _exit(1);
+}
+
+// Errors of single requests (a window that another client destroyed meanwhile, a
+// refused property) are not fatal: the request just had no effect.
+int IgnoreError(XDisplay*, XErrorEvent*) { return 0; }
+
+struct Shown {
+  XWindow id = 0;
+  RECT rect{};          // geometry the X server has (asked by us or reported to us)
+  std::string title;
+  bool mapped = false;  // asked to be shown
+  bool viewable = false;
+  bool overrideRedirect = false;
+};
+
+// Motif's window-manager hints: the window draws its own frame.
+struct MotifHints {
+  unsigned long flags, functions, decorations;
+  long inputMode;
+  unsigned long status;
+};
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+unsigned int CursorGlyph(CursorShape shape) {
+  switch (shape) {
+    case CursorShape::IBeam: return XC_xterm;
+    case CursorShape::Wait: return XC_watch;
+    case CursorShape::AppStarting: return XC_watch;
+    case CursorShape::Cross: return XC_crosshair;
+    case CursorShape::UpArrow: return XC_sb_up_arrow;
+    case CursorShape::SizeNWSE: return XC_bottom_right_corner;
+    case CursorShape::SizeNESW: return XC_bottom_left_corner;
+    case CursorShape::SizeWE: case CursorShape::HSplit: return XC_sb_h_double_arrow;
+    case CursorShape::SizeNS: case CursorShape::VSplit: return XC_sb_v_double_arrow;
+    case CursorShape::SizeAll: return XC_fleur;
+    case CursorShape::No: case CursorShape::NoDrop: return XC_X_cursor;
+    case CursorShape::Hand: return XC_hand2;
+    case CursorShape::Help: return XC_question_arrow;
+    default: return XC_left_ptr;
+  }
+}
+
+}  // namespace
+
+struct X11Display::Impl {
+  XDisplay* dpy = nullptr;
+  int screen = 0;
+  XWindow root = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+  GC gc = nullptr;
+  XWindow helper = 0;  // owns the clipboard and receives its transfers
+  bool installed = false;
+  std::recursive_mutex lock;
+  std::map<HWND, Shown> shown;
+  std::map<XWindow, HWND> byId;
+  std::map<int, Cursor> cursors;
+  HWND focused = nullptr;  // our window that has the X input focus
+  bool owning = false;
+  std::string clipboardUtf8;
+  Atom clipboard, targets, utf8, text, textPlain, incr, transfer, wmProtocols, wmDelete, motifHints, netWmName;
+
+  HWND HandleOf(XWindow id) const {
+    auto it = byId.find(id);
+    return it == byId.end() ? nullptr : it->second;
+  }
+
+  void Put(HWND h, const Shown& s, RECT area) {
+    GuiLock guard(GuiMutex());
+    Window* w = FindWindowObject(h);
+    if (!w || !w->surface || !s.viewable) return;
+    const Pixmap& surface = *w->surface;
+    area = Intersect(area, surface.Bounds());
+    if (Empty(area)) return;
+    if (depth >= 24 && visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF) {
+      // The surface's pixels are the server's pixels: no copy.
+      XImage* image = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                   reinterpret_cast<char*>(const_cast<std::uint32_t*>(surface.Row(0))),
+                                   static_cast<unsigned>(surface.Width()), static_cast<unsigned>(surface.Height()), 32,
+                                   surface.Width() * 4);
+      if (!image) return;
+      XPutImage(dpy, s.id, gc, image, area.left, area.top, area.left, area.top, static_cast<unsigned>(Width(area)),
+                static_cast<unsigned>(Height(area)));
+      image->data = nullptr;
+      XDestroyImage(image);
+      return;
+    }
+    XImage* image = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                 static_cast<unsigned>(Width(area)), static_cast<unsigned>(Height(area)), 32, 0);
+    if (!image) return;
+    image->data = static_cast<char*>(std::calloc(static_cast<size_t>(image->bytes_per_line), static_cast<size_t>(Height(area))));
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) {
+        std::uint32_t p = surface.At(x, y);
+        unsigned long r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        auto channel = [](unsigned long v, unsigned long mask) {
+          if (!mask) return 0UL;
+          int shift = __builtin_ctzl(mask);
+          unsigned long max = mask >> shift;
+          return ((v * max + 127) / 255) << shift;
+        };
+        XPutPixel(image, x - area.left, y - area.top,
+                  channel(r, visual->red_mask) | channel(g, visual->green_mask) | channel(b, visual->blue_mask));
+      }
+    XPutImage(dpy, s.id, gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(Width(area)),
+              static_cast<unsigned>(Height(area)));
+    XDestroyImage(image);
+  }
+
+  void Create(HWND h, Window* w, Shown& s) {
+    // Owned pop-ups without a caption (menus, lists, tips) are placed exactly where the
+    // program puts them; other windows go through the window manager.
+    s.overrideRedirect = w->owner && (w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION;
+    XSetWindowAttributes a{};
+    a.override_redirect = s.overrideRedirect ? True : False;
+    a.background_pixmap = None;
+    a.bit_gravity = NorthWestGravity;
+    a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                   KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+    s.rect = w->rect;
+    s.id = XCreateWindow(dpy, root, w->rect.left, w->rect.top, static_cast<unsigned>(std::max(1, static_cast<int>(Width(w->rect)))),
+                         static_cast<unsigned>(std::max(1, static_cast<int>(Height(w->rect)))), 0, CopyFromParent, InputOutput,
+                         CopyFromParent, CWOverrideRedirect | CWBackPixmap | CWBitGravity | CWEventMask, &a);
+    byId[s.id] = h;
+    XSetWMProtocols(dpy, s.id, &wmDelete, 1);
+    MotifHints hints{2, 0, 0, 0, 0};  // decorations: none
+    XChangeProperty(dpy, s.id, motifHints, motifHints, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hints), 5);
+    XSizeHints size{};
+    size.flags = USPosition | USSize | PPosition | PSize;
+    size.x = w->rect.left;
+    size.y = w->rect.top;
+    size.width = Width(w->rect);
+    size.height = Height(w->rect);
+    XSetWMNormalHints(dpy, s.id, &size);
+    XClassHint cls{const_cast<char*>("quillaran"), const_cast<char*>("Quillaran")};
+    XSetClassHint(dpy, s.id, &cls);
+    XWMHints wm{};
+    wm.flags = InputHint;
+    wm.input = True;
+    XSetWMHints(dpy, s.id, &wm);
+    if (w->owner)
+      if (auto o = shown.find(w->owner->handle); o != shown.end()) XSetTransientForHint(dpy, s.id, o->second.id);
+    XDefineCursor(dpy, s.id, CursorFor(ShownCursorShape()));
+  }
+
+  void SetTitle(Shown& s, const std::string& title) {
+    s.title = title;
+    std::string utf8Title = AnsiToUtf8(title);
+    XChangeProperty(dpy, s.id, netWmName, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8Title.data()), static_cast<int>(utf8Title.size()));
+    std::string latin;
+    for (unsigned char c : title) {
+      char32_t u = AnsiCharToUnicode(c);
+      latin += u < 0x100 ? static_cast<char>(u) : '?';
+    }
+    XStoreName(dpy, s.id, latin.c_str());
+  }
+
+  Cursor CursorFor(CursorShape shape) {
+    int key = static_cast<int>(shape);
+    if (auto it = cursors.find(key); it != cursors.end()) return it->second;
+    Cursor c;
+    if (shape == CursorShape::Blank) {
+      char none = 0;
+      ::Pixmap empty = XCreateBitmapFromData(dpy, root, &none, 1, 1);
+      XColor black{};
+      c = XCreatePixmapCursor(dpy, empty, empty, &black, &black, 0, 0);
+      XFreePixmap(dpy, empty);
+    } else {
+      c = XCreateFontCursor(dpy, CursorGlyph(shape));
+    }
+    cursors[key] = c;
+    return c;
+  }
+
+  void Focus(HWND h, Shown& s) {
+    if (focused == h || !s.viewable || s.overrideRedirect) return;
+    XRaiseWindow(dpy, s.id);
+    XSetInputFocus(dpy, s.id, RevertToParent, CurrentTime);
+    focused = h;
+  }
+
+  // Keys and characters: a key the program knows becomes a key; a character it has no
+  // key for (a Cyrillic letter) becomes a typed character of the code page; the rest
+  // is dropped.
+  void Key(XKeyEvent& e, bool up) {
+    char buffer[32];
+    KeySym typed = 0;
+    XLookupString(&e, buffer, sizeof buffer, &typed, nullptr);
+    bool extended = false;
+    int vk = VirtualKeyOfKeysym(XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(e.keycode), 0, 0), &extended);
+    char32_t u = UnicodeOfKeysym(typed);
+    bool command = e.state & (ControlMask | Mod1Mask);
+    unsigned char ch = 0;
+    if (vk && (command || u < 0x80)) {
+      FeedKey(static_cast<BYTE>(vk), 0, (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0));
+    } else if (u && UnicodeToAnsiChar(u, ch)) {
+      FeedKey(VK_PACKET, ch, KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0));
+    } else if (vk) {
+      FeedKey(static_cast<BYTE>(vk), 0, (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0));
+    }
+  }
+
+  void Button(const XButtonEvent& e, bool up) {
+    FeedCursorPos(e.x_root, e.y_root);
+    switch (e.button) {
+      case Button1: FeedMouse(up ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN, 0, 0, 0); break;
+      case Button2: FeedMouse(up ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_MIDDLEDOWN, 0, 0, 0); break;
+      case Button3: FeedMouse(up ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_RIGHTDOWN, 0, 0, 0); break;
+      case Button4: if (!up) FeedMouse(MOUSEEVENTF_WHEEL, 0, 0, 120); break;
+      case Button5: if (!up) FeedMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-120)); break;
+      default: break;  // sideways scrolling and extra buttons mean nothing to the program
+    }
+  }
+
+  void Configured(const XConfigureEvent& e) {
+    HWND h = HandleOf(e.window);
+    auto it = shown.find(h);
+    if (!h || it == shown.end()) return;
+    int x = e.x, y = e.y;
+    if (!e.send_event && !it->second.overrideRedirect) {
+      // A reparenting window manager reports the position within its frame.
+      XWindow child;
+      XTranslateCoordinates(dpy, e.window, root, 0, 0, &x, &y, &child);
+    }
+    RECT now{x, y, x + e.width, y + e.height};
+    if (SameRect(now, it->second.rect)) return;
+    it->second.rect = now;
+    Window* w = FindWindowObject(h);
+    if (w && !SameRect(w->rect, now))
+      SetWindowPos(h, nullptr, x, y, e.width, e.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void AnswerSelectionRequest(const XSelectionRequestEvent& r) {
+    XSelectionEvent reply{};
+    reply.type = SelectionNotify;
+    reply.display = dpy;
+    reply.requestor = r.requestor;
+    reply.selection = r.selection;
+    reply.target = r.target;
+    reply.time = r.time;
+    reply.property = None;
+    Atom property = r.property != None ? r.property : r.target;
+    const long limit = XMaxRequestSize(dpy) * 4 - 1024;
+    if (owning && r.selection == clipboard) {
+      if (r.target == targets) {
+        Atom offered[] = {targets, utf8, textPlain, text, XA_STRING};
+        XChangeProperty(dpy, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(offered), 5);
+        reply.property = property;
+      } else if (r.target == utf8 || r.target == text || r.target == textPlain || r.target == XA_STRING) {
+        std::string data = clipboardUtf8;
+        Atom type = r.target == XA_STRING ? XA_STRING : utf8;
+        if (r.target == XA_STRING) {
+          std::string latin;
+          for (unsigned char c : Utf8ToAnsi(clipboardUtf8)) {
+            char32_t u = AnsiCharToUnicode(c);
+            latin += u < 0x100 ? static_cast<char>(u) : '?';
+          }
+          data = latin;
+        }
+        // Text too large for one request is refused rather than sent in pieces.
+        if (static_cast<long>(data.size()) <= limit) {
+          XChangeProperty(dpy, r.requestor, property, type, 8, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+          reply.property = property;
+        }
+      }
+    }
+    XSendEvent(dpy, r.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+  }
+
+  void Handle(XEvent& e) {
+    switch (e.type) {
+      case Expose: {
+        HWND h = HandleOf(e.xexpose.window);
+        if (auto it = shown.find(h); h && it != shown.end())
+          Put(h, it->second, RECT{e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height});
+        break;
+      }
+      case MapNotify: {
+        HWND h = HandleOf(e.xmap.window);
+        auto it = shown.find(h);
+        if (!h || it == shown.end()) break;
+        it->second.viewable = true;
+        if (GetActiveWindow() == h) Focus(h, it->second);
+        break;
+      }
+      case UnmapNotify: {
+        HWND h = HandleOf(e.xunmap.window);
+        if (auto it = shown.find(h); h && it != shown.end()) it->second.viewable = false;
+        if (focused == h) focused = nullptr;
+        break;
+      }
+      case ConfigureNotify: Configured(e.xconfigure); break;
+      case MotionNotify: {
+        XEvent last = e;
+        while (XCheckTypedWindowEvent(dpy, e.xmotion.window, MotionNotify, &last)) {}
+        FeedCursorPos(last.xmotion.x_root, last.xmotion.y_root);
+        break;
+      }
+      case ButtonPress: Button(e.xbutton, false); break;
+      case ButtonRelease: Button(e.xbutton, true); break;
+      case KeyPress: Key(e.xkey, false); break;
+      case KeyRelease: Key(e.xkey, true); break;
+      case FocusIn: {
+        if (e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer) break;
+        HWND h = HandleOf(e.xfocus.window);
+        focused = h;
+        if (Window* w = FindWindowObject(h); w && GetActiveWindow() != h) ActivateWindowObject(w, WA_ACTIVE);
+        break;
+      }
+      case FocusOut: {
+        if (e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer || e.xfocus.mode != NotifyNormal) break;
+        HWND h = HandleOf(e.xfocus.window);
+        if (focused != h) break;
+        focused = nullptr;
+        // Focus went to another program: ours deactivate, unless a FocusIn of ours follows.
+        XEvent next;
+        if (XCheckTypedEvent(dpy, FocusIn, &next)) {
+          Handle(next);
+          break;
+        }
+        if (GetActiveWindow() == h) ActivateWindowObject(nullptr, WA_INACTIVE);
+        break;
+      }
+      case ClientMessage:
+        if (e.xclient.message_type == wmProtocols && static_cast<Atom>(e.xclient.data.l[0]) == wmDelete)
+          if (HWND h = HandleOf(e.xclient.window)) PostMessage(h, WM_CLOSE, 0, 0);
+        break;
+      case SelectionRequest: AnswerSelectionRequest(e.xselectionrequest); break;
+      case SelectionClear:
+        if (e.xselectionclear.selection == clipboard) owning = false;
+        break;
+      default: break;
+    }
+  }
+
+  bool Readable(int timeoutMs) {
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    return poll(&p, 1, timeoutMs) > 0;
+  }
+
+  KeyCode KeycodeOf(unsigned long keysym, bool* shifted) {
+    if (shifted) *shifted = false;
+    if (!keysym) return 0;
+    KeyCode code = XKeysymToKeycode(dpy, keysym);
+    if (code && shifted) *shifted = XkbKeycodeToKeysym(dpy, code, 0, 0) != keysym && XkbKeycodeToKeysym(dpy, code, 0, 1) == keysym;
+    return code;
+  }
+};
+
+X11Display::X11Display(const std::string& name) : impl_(std::make_unique<Impl>()) {
+  XInitThreads();
+  Impl& x = *impl_;
+  x.dpy = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+  if (!x.dpy) return;
+  XSetIOErrorHandler(LostConnection);
+  XSetErrorHandler(IgnoreError);
+  x.screen = DefaultScreen(x.dpy);
+  x.root = RootWindow(x.dpy, x.screen);
+  x.visual = DefaultVisual(x.dpy, x.screen);
+  x.depth = DefaultDepth(x.dpy, x.screen);
+  x.gc = XCreateGC(x.dpy, x.root, 0, nullptr);
+  x.helper = XCreateSimpleWindow(x.dpy, x.root, -10, -10, 1, 1, 0, 0, 0);
+  XSelectInput(x.dpy, x.helper, PropertyChangeMask);
+  x.clipboard = XInternAtom(x.dpy, "CLIPBOARD", False);
+  x.targets = XInternAtom(x.dpy, "TARGETS", False);
+  x.utf8 = XInternAtom(x.dpy, "UTF8_STRING", False);
+  x.text = XInternAtom(x.dpy, "TEXT", False);
+  x.textPlain = XInternAtom(x.dpy, "text/plain;charset=utf-8", False);
+  x.incr = XInternAtom(x.dpy, "INCR", False);
+  x.transfer = XInternAtom(x.dpy, "QUILLARAN_CLIPBOARD", False);
+  x.wmProtocols = XInternAtom(x.dpy, "WM_PROTOCOLS", False);
+  x.wmDelete = XInternAtom(x.dpy, "WM_DELETE_WINDOW", False);
+  x.motifHints = XInternAtom(x.dpy, "_MOTIF_WM_HINTS", False);
+  x.netWmName = XInternAtom(x.dpy, "_NET_WM_NAME", False);
+  // Held keys repeat as presses alone, as the program expects of a keyboard.
+  XkbSetDetectableAutoRepeat(x.dpy, True, nullptr);
+  XFlush(x.dpy);
+}
+
+X11Display::~X11Display() {
+  Impl& x = *impl_;
+  if (x.installed) SetDisplay(nullptr);
+  if (!x.dpy) return;
+  for (auto& [h, s] : x.shown) XDestroyWindow(x.dpy, s.id);
+  for (auto& [shape, c] : x.cursors) XFreeCursor(x.dpy, c);
+  XDestroyWindow(x.dpy, x.helper);
+  XFreeGC(x.dpy, x.gc);
+  XCloseDisplay(x.dpy);
+}
+
+bool X11Display::Connected() const { return impl_->dpy != nullptr; }
+
+void X11Display::Install() {
+  if (!Connected()) return;
+  impl_->installed = true;
+  SetDisplay(this);
+}
+
+SIZE X11Display::ScreenSize() const {
+  if (!impl_->dpy) return SIZE{1280, 1024};
+  return SIZE{DisplayWidth(impl_->dpy, impl_->screen), DisplayHeight(impl_->dpy, impl_->screen)};
+}
+
+void X11Display::TopLevelChanged(HWND h) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  Window* w = FindWindowObject(h);
+  if (!w || !w->IsTopLevel() || w->destroying) return;
+  Shown& s = x.shown[h];
+  if (!s.id) x.Create(h, w, s);
+  if (s.title != w->text || s.title.empty()) x.SetTitle(s, w->text);
+  if (!SameRect(s.rect, w->rect)) {
+    s.rect = w->rect;
+    XMoveResizeWindow(x.dpy, s.id, w->rect.left, w->rect.top, static_cast<unsigned>(std::max(1, static_cast<int>(Width(w->rect)))),
+                      static_cast<unsigned>(std::max(1, static_cast<int>(Height(w->rect)))));
+  }
+  bool visible = (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
+  if (visible && !s.mapped) {
+    XMapRaised(x.dpy, s.id);
+    s.mapped = true;
+  } else if (!visible && s.mapped) {
+    if ((w->style & WS_MINIMIZE) && !s.overrideRedirect) XIconifyWindow(x.dpy, s.id, x.screen);
+    else XUnmapWindow(x.dpy, s.id);
+    s.mapped = false;
+    s.viewable = false;
+  }
+  if (GetActiveWindow() == h) x.Focus(h, s);
+  XFlush(x.dpy);
+}
+
+void X11Display::TopLevelDestroyed(HWND h) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  auto it = x.shown.find(h);
+  if (it == x.shown.end()) return;
+  x.byId.erase(it->second.id);
+  XDestroyWindow(x.dpy, it->second.id);
+  x.shown.erase(it);
+  if (x.focused == h) x.focused = nullptr;
+  XFlush(x.dpy);
+}
+
+void X11Display::SurfaceChanged(HWND h, const RECT& area) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  auto it = x.shown.find(h);
+  if (it == x.shown.end()) return;
+  x.Put(h, it->second, area);
+  XFlush(x.dpy);
+}
+
+void X11Display::Drain() {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  while (XPending(x.dpy)) {
+    XEvent e;
+    XNextEvent(x.dpy, &e);
+    x.Handle(e);
+  }
+}
+
+bool X11Display::WaitForInput(int timeoutMs) {
+  Impl& x = *impl_;
+  if (!x.dpy) return false;
+  Drain();
+  if (timeoutMs != 0 && !InputPending() && x.Readable(timeoutMs)) Drain();
+  return true;
+}
+
+void X11Display::Beep(UINT) {
+  if (!impl_->dpy) return;
+  XBell(impl_->dpy, 0);
+  XFlush(impl_->dpy);
+}
+
+void X11Display::CursorChanged(HCURSOR) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  Cursor c = x.CursorFor(ShownCursorShape());
+  for (auto& [h, s] : x.shown) XDefineCursor(x.dpy, s.id, c);
+  XFlush(x.dpy);
+}
+
+void X11Display::ClipboardTextSet(const std::string& text) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  x.clipboardUtf8 = AnsiToUtf8(text);
+  XSetSelectionOwner(x.dpy, x.clipboard, x.helper, CurrentTime);
+  x.owning = XGetSelectionOwner(x.dpy, x.clipboard) == x.helper;
+  XFlush(x.dpy);
+}
+
+std::optional<std::string> X11Display::ClipboardText() {
+  Impl& x = *impl_;
+  if (!x.dpy) return std::nullopt;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  XWindow owner = XGetSelectionOwner(x.dpy, x.clipboard);
+  // Our own text is the window system's; no owner means no text beyond this process.
+  if (owner == None || owner == x.helper) return std::nullopt;
+  XDeleteProperty(x.dpy, x.helper, x.transfer);
+  XConvertSelection(x.dpy, x.clipboard, x.utf8, x.transfer, x.helper, CurrentTime);
+  XFlush(x.dpy);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  XEvent e;
+  for (;;) {
+    if (XCheckTypedWindowEvent(x.dpy, x.helper, SelectionNotify, &e)) break;
+    if (XCheckTypedEvent(x.dpy, SelectionRequest, &e)) {
+      x.AnswerSelectionRequest(e.xselectionrequest);
+      continue;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return std::nullopt;  // the owner does not answer
+    x.Readable(static_cast<int>(std::min<long long>(left, 20)));
+  }
+  if (e.xselection.property == None) return std::nullopt;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x.dpy, x.helper, x.transfer, 0, 1L << 24, True, AnyPropertyType, &type, &format, &items,
+                         &after, &data) != Success)
+    return std::nullopt;
+  std::optional<std::string> result;
+  // Transfers in pieces (text of megabytes) are not taken.
+  if (data && format == 8 && type != x.incr) {
+    std::string raw(reinterpret_cast<const char*>(data), items);
+    if (type == XA_STRING) {
+      std::string ansi;
+      for (unsigned char c : raw) {
+        unsigned char b;
+        if (UnicodeToAnsiChar(c, b)) ansi += static_cast<char>(b);
+        else ansi += '?';
+      }
+      result = ansi;
+    } else {
+      result = Utf8ToAnsi(raw);
+    }
+  }
+  if (data) XFree(data);
+  return result;
+}
+
+bool X11Display::InjectMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
+  Impl& x = *impl_;
+  if (!x.dpy) return false;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  if (flags & MOUSEEVENTF_MOVE) {
+    SIZE screen = ScreenSize();
+    int tx, ty;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+      tx = static_cast<int>((static_cast<long long>(dx & 0xFFFF) * screen.cx) / 65536);
+      ty = static_cast<int>((static_cast<long long>(dy & 0xFFFF) * screen.cy) / 65536);
+    } else {
+      XWindow r, c;
+      int rx = 0, ry = 0, wx, wy;
+      unsigned mask;
+      XQueryPointer(x.dpy, x.root, &r, &c, &rx, &ry, &wx, &wy, &mask);
+      tx = rx + dx;
+      ty = ry + dy;
+    }
+    XTestFakeMotionEvent(x.dpy, x.screen, std::clamp(tx, 0, static_cast<int>(screen.cx) - 1),
+                         std::clamp(ty, 0, static_cast<int>(screen.cy) - 1), CurrentTime);
+  }
+  struct { DWORD flag; unsigned button; bool down; } buttons[] = {
+      {MOUSEEVENTF_LEFTDOWN, Button1, true}, {MOUSEEVENTF_LEFTUP, Button1, false},
+      {MOUSEEVENTF_RIGHTDOWN, Button3, true}, {MOUSEEVENTF_RIGHTUP, Button3, false},
+      {MOUSEEVENTF_MIDDLEDOWN, Button2, true}, {MOUSEEVENTF_MIDDLEUP, Button2, false}};
+  for (const auto& b : buttons)
+    if (flags & b.flag) XTestFakeButtonEvent(x.dpy, b.button, b.down ? True : False, CurrentTime);
+  if (flags & MOUSEEVENTF_WHEEL) {
+    int delta = static_cast<std::int16_t>(data & 0xFFFF);
+    unsigned button = delta > 0 ? Button4 : Button5;
+    for (int notches = std::min(std::abs(delta) / 120, 50); notches > 0; --notches) {
+      XTestFakeButtonEvent(x.dpy, button, True, CurrentTime);
+      XTestFakeButtonEvent(x.dpy, button, False, CurrentTime);
+    }
+  }
+  XSync(x.dpy, False);
+  return true;
+}
+
+bool X11Display::InjectKey(BYTE vk, BYTE scan, DWORD flags) {
+  Impl& x = *impl_;
+  if (!x.dpy) return false;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  bool up = flags & KEYEVENTF_KEYUP;
+  bool shifted = false;
+  KeyCode code;
+  if (vk == VK_PACKET || vk == 0 || (flags & KEYEVENTF_UNICODE)) {
+    // A character goes through the keyboard only where a key types it.
+    code = x.KeycodeOf(KeysymOfUnicode(AnsiCharToUnicode(scan)), &shifted);
+  } else {
+    code = x.KeycodeOf(KeysymOfVirtualKey(vk), nullptr);
+  }
+  if (!code) return false;  // left to this process's windows
+  KeyCode shift = XKeysymToKeycode(x.dpy, XK_Shift_L);
+  if (shifted && !up && shift) XTestFakeKeyEvent(x.dpy, shift, True, CurrentTime);
+  XTestFakeKeyEvent(x.dpy, code, up ? False : True, CurrentTime);
+  if (shifted && !up && shift) XTestFakeKeyEvent(x.dpy, shift, False, CurrentTime);
+  XSync(x.dpy, False);
+  return true;
+}
+
+bool X11Display::InjectCursorPos(int px, int py) {
+  Impl& x = *impl_;
+  if (!x.dpy) return false;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  SIZE screen = ScreenSize();
+  XTestFakeMotionEvent(x.dpy, x.screen, std::clamp(px, 0, static_cast<int>(screen.cx) - 1),
+                       std::clamp(py, 0, static_cast<int>(screen.cy) - 1), CurrentTime);
+  XSync(x.dpy, False);
+  return true;
+}
+
+std::optional<bool> X11Display::RealKeyDown(int vk) {
+  Impl& x = *impl_;
+  if (!x.dpy) return std::nullopt;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON) {
+    XWindow r, c;
+    int rx, ry, wx, wy;
+    unsigned mask = 0;
+    XQueryPointer(x.dpy, x.root, &r, &c, &rx, &ry, &wx, &wy, &mask);
+    unsigned want = vk == VK_LBUTTON ? Button1Mask : vk == VK_RBUTTON ? Button3Mask : Button2Mask;
+    return (mask & want) != 0;
+  }
+  std::vector<unsigned long> keysyms;
+  switch (vk) {
+    case VK_SHIFT: keysyms = {XK_Shift_L, XK_Shift_R}; break;
+    case VK_CONTROL: keysyms = {XK_Control_L, XK_Control_R}; break;
+    case VK_MENU: keysyms = {XK_Alt_L, XK_Alt_R}; break;
+    default: keysyms = {KeysymOfVirtualKey(vk)}; break;
+  }
+  char keys[32];
+  XQueryKeymap(x.dpy, keys);
+  bool known = false;
+  for (unsigned long sym : keysyms) {
+    KeyCode code = x.KeycodeOf(sym, nullptr);
+    if (!code) continue;
+    known = true;
+    if (keys[code / 8] & (1 << (code % 8))) return true;
+  }
+  if (!known) return std::nullopt;
+  return false;
+}
+
+unsigned long X11Display::XWindowOf(HWND h) const {
+  std::lock_guard<std::recursive_mutex> guard(impl_->lock);
+  auto it = impl_->shown.find(h);
+  return it == impl_->shown.end() ? 0 : it->second.id;
+}
+
+std::unique_ptr<X11Display> OpenX11DisplayFromEnvironment() {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) return nullptr;
+  auto display = std::make_unique<X11Display>(name);
+  if (!display->Connected()) return nullptr;
+  return display;
+}
+
+}  // namespace platform
