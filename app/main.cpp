@@ -3,6 +3,7 @@
 #include "app/Tstartupdriver.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "platform/display/Programdisplay.h"
 #include "platform/kernel/Codepage.h"
 #include "platform/kernel/Datafolders.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillaran: cannot create the data folder %s\n", root.c_str());
     return 1;
   }
+  // The X display when $DISPLAY is set, the system's fonts: for as long as the program runs.
+  platform::ProgramDisplay screen;
   TStartupDriver driver;
   const TStartupDriver::TStart start = driver.Start(argc, argv);
   int code = 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/display/Pngfile.h"
+#include "platform/display/Programdisplay.h"
 #include "platform/display/X11display.h"
 #include "platform/display/X11keys.h"
 #include "platform/gui/Freetypefont.h"
@@ -429,6 +430,41 @@ TEST(X11Connection, NoDisplayMeansNoX11AndALostServerEndsTheProgram) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_NE(testsupport::ReadFile(errors).find("connection to the X display was lost"), std::string::npos)
       << testsupport::ReadFile(errors);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProgramDisplay, X11AndRealFontsWhenDisplayIsSet) {
+  const char* saved = std::getenv("DISPLAY");
+  std::string keep = saved ? saved : "";
+  unsetenv("DISPLAY");
+  {
+    platform::ProgramDisplay none;
+    EXPECT_FALSE(none.OnX11());
+    EXPECT_FALSE(none.RealFonts());
+  }
+  XvfbServer server;
+  ASSERT_TRUE(server.Running());
+  setenv("DISPLAY", server.Name().c_str(), 1);
+  {
+    platform::ProgramDisplay screen;
+    EXPECT_TRUE(screen.OnX11());
+    EXPECT_TRUE(screen.RealFonts());
+    EXPECT_EQ(platform::CurrentDisplay().ScreenSize().cx, 800);
+    EXPECT_EQ(platform::CurrentDisplay().ScreenSize().cy, 600);
+  }
+  // Back to the defaults: the test font and the plain screen.
+  EXPECT_EQ(platform::CurrentDisplay().ScreenSize().cx, 1280);
+  LOGFONT f{};
+  f.lfHeight = -10;
+  EXPECT_EQ(platform::CurrentFontEngine().Realize(f)->Metrics().tmHeight, 13);
+  if (saved) {
+    setenv("DISPLAY", keep.c_str(), 1);
+  } else {
+    unsetenv("DISPLAY");
+  }
 }
 
 }  // namespace

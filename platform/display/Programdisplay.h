@@ -1,0 +1,28 @@
+#pragma once
+// The screen of a real run, chosen once at start-up: the X display when $DISPLAY names
+// one that answers, with the system's fonts; otherwise the plain in-memory screen of the
+// window system (the real clock runs and other processes still find our windows) with
+// the built-in font, since nothing is seen. Destroying the object goes back to the defaults.
+
+#include <memory>
+
+namespace platform {
+
+class X11Display;
+
+class ProgramDisplay {
+ public:
+  ProgramDisplay();
+  ~ProgramDisplay();
+  ProgramDisplay(const ProgramDisplay&) = delete;
+  ProgramDisplay& operator=(const ProgramDisplay&) = delete;
+
+  bool OnX11() const { return x11_ != nullptr; }
+  bool RealFonts() const { return realFonts_; }
+
+ private:
+  std::unique_ptr<X11Display> x11_;
+  bool realFonts_ = false;
+};
+
+}  // namespace platform
