@@ -1,0 +1,56 @@
+#include "foundation/Tformprogress.h"
+
+#include "platform/forms/Tcanvas.h"
+#include "platform/forms/Tlabel.h"
+#include "platform/forms/Tscreen.h"
+#include "platform/gui/Gui.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int kMargin = 16;
+constexpr int kMinimumWidth = 300;
+}  // namespace
+
+TFormProgress::TFormProgress(TComponent* owner) : TForm(owner) {
+  SetName("FormProgress");
+  SetCaption("Please, wait");
+  SetBorderStyle(bsDialog);
+  SetBorderIcons({});
+  fLabel = new TLabel(this);
+  fLabel->SetName("LabelStatus");
+  fLabel->SetShowAccelChar(false);
+  fLabel->SetParent(this);
+  fLabel->SetBounds(kMargin, kMargin, kMinimumWidth - 2 * kMargin, 16);
+  SetClientWidth(kMinimumWidth);
+  SetClientHeight(2 * kMargin + 16);
+}
+
+void TFormProgress::Centre() {
+  SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+}
+
+void TFormProgress::ShowCentered() {
+  Centre();
+  Show();
+  Update();
+}
+
+void TFormProgress::SetStatus(const std::string& text) {
+  fStatus = text;
+  const RECT r = CalcTextRect(fLabel->Font(), text.empty() ? std::string(" ") : text, DT_NOPREFIX | DT_SINGLELINE);
+  const int textWidth = r.right - r.left;
+  const int textHeight = r.bottom - r.top;
+  fLabel->SetCaption(text);
+  fLabel->SetBounds(kMargin, kMargin, std::max(textWidth, kMinimumWidth - 2 * kMargin), textHeight);
+  if (textWidth + 2 * kMargin > ClientWidth() || textHeight + 2 * kMargin != ClientHeight()) {
+    SetClientWidth(std::max(ClientWidth(), textWidth + 2 * kMargin));
+    SetClientHeight(textHeight + 2 * kMargin);
+    Centre();
+  }
+  // Painted now: the caller goes on working without returning to the message loop.
+  if (HandleAllocated()) {
+    Invalidate();
+    Update();
+  }
+}

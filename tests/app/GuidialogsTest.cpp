@@ -1,0 +1,167 @@
+#include "app/Guidialogs.h"
+#include "app/Tformerror.h"
+#include "app/Tstartupdriver.h"
+#include "Apptesthelpers.h"
+#include "foundation/Tformprogress.h"
+#include "foundation/Tlogin.h"
+#include "foundation/Ttempcursor.h"
+#include "platform/display/Headlessscreen.h"
+#include "platform/forms/Forms.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The headless screen with the program's dialogs as forms, answered by a script.
+struct TGuiScreen {
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  TGuiScreen() {
+    script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+    RegisterGuiDialogs();
+  }
+  ~TGuiScreen() { SetGuiHooks(TGuiHooks()); }
+};
+
+std::string CaptionOf(TCustomForm& form, const std::string& name) {
+  auto* control = dynamic_cast<TControl*>(platform::FindNamed(form, name));
+  return control ? control->Caption() : std::string("<none>");
+}
+
+TEST(Guidialogs, MessageBoxesHaveTheGivenButtonsAndAnswerTheirIndex) {
+  TGuiScreen gui;
+  std::vector<std::string> captions;
+  gui.script.Answer("Pick out data to file", [&](TCustomForm& form) {
+    for (const char* name : {"Button0", "Button1", "Button2", "Button3"}) captions.push_back(CaptionOf(form, name));
+    EXPECT_EQ(CaptionOf(form, "LabelMessage"), "The file exists.");
+    EXPECT_EQ(CaptionOf(form, "LabelThird"), "/tmp/x.txt");
+    platform::PressControl(form, "Button1");
+  });
+  EXPECT_EQ(ShowMessageBox("Pick out data to file", "The file exists.", "/tmp/x.txt", "Append|Overwrite|Cancel", 0), 1);
+  EXPECT_EQ(captions, (std::vector<std::string>{"Append", "Overwrite", "Cancel", "<none>"}));
+  // Closed without a button: the default one.
+  gui.script.Answer("QUESTION", [](TCustomForm& form) { form.Close(); });
+  EXPECT_EQ(ShowMessageBox("QUESTION", "Go on?", "", "Yes|No", 1), 1);
+  gui.script.Press("NOTICE", "Button0");
+  EXPECT_EQ(ShowMessageBox("NOTICE", "Done."), 0);
+  EXPECT_EQ(gui.script.Pending(), 0u);
+}
+
+TEST(Guidialogs, InputBoxesGiveTheTextOnOkAndHidePasswords) {
+  TGuiScreen gui;
+  std::string result = "untouched";
+  gui.script.Answer("LOGIN", [](TCustomForm& form) {
+    auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditValue"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->PasswordChar(), '*');
+    EXPECT_EQ(CaptionOf(form, "LabelPrompt"), "Key password of Анна:");
+    platform::SetControlValue(form, "EditValue", "secret key");
+    platform::PressControl(form, "ButtonOk");
+  });
+  EXPECT_TRUE(InputString("LOGIN", "Key password of Анна:", "", result, true));
+  EXPECT_EQ(result, "secret key");
+  gui.script.Answer("NAME", [](TCustomForm& form) {
+    auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditValue"));
+    EXPECT_EQ(edit->PasswordChar(), 0);
+    EXPECT_EQ(edit->Text(), "proposal");
+    platform::PressControl(form, "ButtonCancel");
+  });
+  result = "untouched";
+  EXPECT_FALSE(InputString("NAME", "Your name:", "proposal", result, false));
+  EXPECT_EQ(result, "untouched");
+}
+
+TEST(Guidialogs, TheErrorWindowsButtonsTerminateOrReload) {
+  TAppScratch s;
+  TGuiScreen gui;
+  std::vector<std::string> seen;
+  gui.script.Answer("ERROR", [&](TCustomForm& form) {
+    seen.push_back(CaptionOf(form, "MemoError"));
+    seen.push_back(CaptionOf(form, "ButtonTerminate"));
+    seen.push_back(CaptionOf(form, "ButtonTerminateAndReload"));
+    form.Close();  // closed: the program goes on
+  });
+  TError::Report("TDiscBlockStorages::GetDiscBlock - неверный индекс");
+  EXPECT_EQ(seen, (std::vector<std::string>{"TDiscBlockStorages::GetDiscBlock - неверный индекс",
+                                            "Terminate Quillaran", "Terminate and reload Quillaran"}));
+  EXPECT_TRUE(IsErrorReported());
+  EXPECT_FALSE(TError::Instance().IsTerminateRequested());
+
+  gui.script.Press("ERROR", "ButtonTerminate");
+  TError::Report("second");
+  EXPECT_TRUE(TError::Instance().IsTerminateRequested());
+  EXPECT_FALSE(TError::Instance().IsReloadRequested());
+
+  TError::Instance().Reset();
+  gui.script.Press("ERROR", "ButtonTerminateAndReload");
+  TError::Report("third");
+  EXPECT_TRUE(TError::Instance().IsTerminateRequested());
+  EXPECT_TRUE(TError::Instance().IsReloadRequested());
+  EXPECT_NE(s.Log().find("ERROR MESSAGE: third"), std::string::npos);
+}
+
+TEST(Guidialogs, ANewUserLogsInThroughTheDialogs) {
+  TAppScratch s;
+  TGuiScreen gui;
+  auto input = [&](const char* caption, const char* value) {
+    gui.script.Press(caption, "ButtonOk", {{"EditValue", value}});
+  };
+  gui.script.Press("CREATING LOGIN", "Button0");  // the notice that there is no login
+  input("CREATING LOGIN", "Анна");
+  input("CREATING LOGIN", "anna@example.org");
+  input("CREATING LOGIN", kKey);
+  input("CREATING LOGIN", kKey);
+  input("MAIL ACCOUNT", "pop.example.org");
+  input("MAIL ACCOUNT", "smtp.example.org");
+  input("MAIL ACCOUNT", "anna");
+  input("MAIL ACCOUNT", "pop secret");
+  const char* args[] = {"quillaran", "/DET"};
+  {
+    TStartupDriver driver;
+    ASSERT_EQ(driver.Start(2, args), TStartupDriver::TStart::Running);
+    EXPECT_EQ(driver.Logins()->GetCurrentLogin()->EMail.SMTPServer, "smtp.example.org");
+    driver.Shutdown();
+  }
+  EXPECT_EQ(gui.script.Pending(), 0u);
+  // The next start: a wrong key password is told under "LOGIN ERROR", then the right one.
+  input("LOGIN", "wrong key");
+  gui.script.Press("LOGIN ERROR", "Button0");
+  input("LOGIN", kKey);
+  TStartupDriver driver;
+  ASSERT_EQ(driver.Start(2, args), TStartupDriver::TStart::Running);
+  EXPECT_EQ(driver.Logins()->GetCurrentLogin()->Name, "Анна");
+  EXPECT_EQ(gui.script.Pending(), 0u);
+}
+
+TEST(Guidialogs, TheProgressWindowGrowsWithItsStatusAndStaysCentred) {
+  TGuiScreen gui;
+  TFormProgress progress(nullptr);
+  progress.ShowCentered();
+  EXPECT_TRUE(progress.Visible());
+  const int narrow = progress.Width();
+  EXPECT_EQ(progress.Left(), (800 - narrow) / 2);
+  progress.SetStatus("Packing");
+  EXPECT_EQ(progress.Width(), narrow);
+  EXPECT_EQ(CaptionOf(progress, "LabelStatus"), "Packing");
+  progress.SetStatus(std::string(120, 'W'));
+  EXPECT_GT(progress.Width(), narrow);
+  EXPECT_EQ(progress.Left(), (800 - progress.Width()) / 2);
+  EXPECT_EQ(progress.Status(), std::string(120, 'W'));
+}
+
+TEST(Guidialogs, ATemporaryCursorIsPutBack) {
+  TGuiScreen gui;
+  Screen->SetCursor(crDefault);
+  {
+    TTempCursor busy;
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    {
+      TTempCursor other(crSQLWait);
+      EXPECT_EQ(Screen->Cursor(), crSQLWait);
+    }
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  }
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+}  // namespace
