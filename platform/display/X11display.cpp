@@ -1,5 +1,6 @@
 #include "platform/display/X11display.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -8,13 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "platform/display/X11keys.h"
 #include "platform/gui/Cursor.h"
 #include "platform/gui/Guilock.h"
 #include "platform/gui/Input.h"
+#include "platform/gui/Messagequeue.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Window.h"
 #include "platform/gui/Windowmanager.h"
@@ -105,6 +110,13 @@ struct X11Display::Impl {
   HWND focused = nullptr;  // our window that has the X input focus
   bool owning = false;
   std::string clipboardUtf8;
+  // Wakes the message loops as soon as the server sends something, instead of at their
+  // next look; it waits for the events to be taken before it looks again.
+  std::thread watcher;
+  int stopPipe[2] = {-1, -1};
+  std::mutex drainLock;
+  std::condition_variable drained;
+  bool signalled = false;
   Atom clipboard, targets, utf8, text, textPlain, incr, transfer, wmProtocols, wmDelete, motifHints, netWmName;
 
   HWND HandleOf(XWindow id) const {
@@ -388,6 +400,32 @@ struct X11Display::Impl {
     return poll(&p, 1, timeoutMs) > 0;
   }
 
+  void Watch() {
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> wait(drainLock);
+        drained.wait_for(wait, std::chrono::milliseconds(100), [&] { return !signalled; });
+        if (signalled) continue;
+      }
+      pollfd p[2] = {{ConnectionNumber(dpy), POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
+      if (poll(p, 2, 1000) <= 0) continue;
+      if (p[1].revents) return;
+      {
+        std::lock_guard<std::mutex> hold(drainLock);
+        signalled = true;
+      }
+      WakeMessageLoops();
+    }
+  }
+
+  void EventsTaken() {
+    {
+      std::lock_guard<std::mutex> hold(drainLock);
+      signalled = false;
+    }
+    drained.notify_all();
+  }
+
   KeyCode KeycodeOf(unsigned long keysym, bool* shifted) {
     if (shifted) *shifted = false;
     if (!keysym) return 0;
@@ -425,11 +463,20 @@ X11Display::X11Display(const std::string& name) : impl_(std::make_unique<Impl>()
   // Held keys repeat as presses alone, as the program expects of a keyboard.
   XkbSetDetectableAutoRepeat(x.dpy, True, nullptr);
   XFlush(x.dpy);
+  if (pipe2(x.stopPipe, O_CLOEXEC) == 0) x.watcher = std::thread([&x] { x.Watch(); });
 }
 
 X11Display::~X11Display() {
   Impl& x = *impl_;
   if (x.installed) SetDisplay(nullptr);
+  if (x.watcher.joinable()) {
+    char stop = 1;
+    (void)!write(x.stopPipe[1], &stop, 1);
+    x.EventsTaken();
+    x.watcher.join();
+  }
+  for (int fd : x.stopPipe)
+    if (fd >= 0) close(fd);
   if (!x.dpy) return;
   for (auto& [h, s] : x.shown) XDestroyWindow(x.dpy, s.id);
   for (auto& [shape, c] : x.cursors) XFreeCursor(x.dpy, c);
@@ -511,6 +558,7 @@ void X11Display::Drain() {
     XNextEvent(x.dpy, &e);
     x.Handle(e);
   }
+  x.EventsTaken();
 }
 
 bool X11Display::WaitForInput(int timeoutMs) {
