@@ -355,3 +355,31 @@ TEST(Tnettcpclient, APeerThatStopsReadingEndsInTheTimeOut)
     EXPECT_LT(waited.count(), 2500);
     client.Disconnect();
 }
+
+TEST(Tnettcpclient, WriteBufferingGathersUntilTheThreshold)
+{
+    TScriptedServer server([](TScriptedPeer& p) { p.ReadBytes(15); });
+    TNetTCPClient client(nullptr);
+    PointAt(client, server.Port());
+    client.Connect();
+    int64_t sent = 0;
+    client.OnWork = [&](TObject*, TWorkMode AMode, int32_t ACount) {
+        if (AMode == wmWrite)
+            sent = ACount;
+    };
+    client.BeginWork(wmWrite);
+    client.OpenWriteBuffer(10);
+    client.Write("abc");
+    EXPECT_EQ(sent, 0);
+    client.Write("defghijkl"); // 12 gathered: the first 10 go
+    EXPECT_EQ(sent, 10);
+    client.Write("mn");
+    client.ClearWriteBuffer(); // "klmn" dropped
+    client.Write("xyz");
+    client.CloseWriteBuffer();
+    EXPECT_EQ(sent, 13);
+    client.WriteBuffer("12", 2, true);
+    client.EndWork(wmWrite);
+    client.Disconnect();
+    EXPECT_EQ(server.Finish(), "abcdefghijxyz12");
+}
