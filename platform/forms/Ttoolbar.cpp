@@ -140,6 +140,9 @@ void TToolButton::WndProc(TMessage& Message) {
         Invalidate();
       }
       return;
+    case CM_TEXTCHANGED:
+      if (TToolBar* bar = Bar()) bar->ArrangeButtons();
+      break;
     case CM_MOUSEENTER:
       hot_ = true;
       Invalidate();

@@ -634,6 +634,11 @@ void TWinControl::WndProc(TMessage& Message) {
     if (*alive) DefaultHandler(Message);
     return;
   }
+  if (defProc_ && (msg == WM_PAINT || msg == WM_ERASEBKGND)) {
+    // A control of a system class paints itself.
+    DefaultHandler(Message);
+    return;
+  }
   switch (msg) {
     case WM_PAINT:
       if (Message.WParam) {
