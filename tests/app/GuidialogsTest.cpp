@@ -2,7 +2,10 @@
 #include "app/Tformerror.h"
 #include "app/Tstartupdriver.h"
 #include "Apptesthelpers.h"
+#include "foundation/Tbrowsepars.h"
+#include "foundation/Tformbrowsepars.h"
 #include "foundation/Tformprogress.h"
+#include "foundation/Tshellregistry.h"
 #include "foundation/Tlogin.h"
 #include "foundation/Ttempcursor.h"
 #include "platform/display/Headlessscreen.h"
@@ -162,6 +165,52 @@ TEST(Guidialogs, ATemporaryCursorIsPutBack) {
     EXPECT_EQ(Screen->Cursor(), crHourGlass);
   }
   EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Guidialogs, TheSettingsDialogChecksStoresAndCancels) {
+  TAppScratch s;
+  TGuiScreen gui;
+  TBrowsePars pars;
+  const std::string path = s.Home + "/BrowsePars.cbs";
+  gui.script.Answer("Customize", [&](TCustomForm& form) {
+    EXPECT_EQ(dynamic_cast<TEdit*>(platform::FindNamed(form, "EditPostPartSize"))->Text(), "512");
+    platform::SetControlValue(form, "EditPostPartSize", "0");  // parts of nothing
+    platform::PressControl(form, "ButtonOk");                    // refused: the dialog stays
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    platform::SetControlValue(form, "EditPostPartSize", " 2048 ");
+    platform::SetControlValue(form, "CheckBoxAutoBackup", "1");
+    platform::SetControlValue(form, "EditAutoBackupFolder", "/home/u/Резерв");
+    platform::SetControlValue(form, "EditExternalBrowser", "/usr/bin/firefox");
+    platform::PressControl(form, "ButtonOk");
+  });
+  gui.script.Press("SETTINGS", "Button0");
+  {
+    TFormBrowsePars dialog(nullptr);
+    ASSERT_TRUE(dialog.Execute(pars, path));
+  }
+  EXPECT_EQ(gui.script.Pending(), 0u);
+  EXPECT_EQ(pars.PostPartSizeKB, 2048);
+  EXPECT_EQ(pars.AutoBackup, 1);
+  EXPECT_EQ(pars.AutoBackupFolder, "/home/u/Резерв");
+  TBrowsePars stored;
+  ASSERT_TRUE(stored.Load(path));
+  EXPECT_TRUE(stored == pars);
+  EXPECT_EQ(TShellRegistry::ReadString("ExternalInternetExplorer"), "/usr/bin/firefox");
+  EXPECT_NE(testsupport::ReadFile(TFormBrowsePars::IniFilePath()).find("[TFormBrowsePars]"), std::string::npos);
+  EXPECT_NE(testsupport::ReadFile(TFormBrowsePars::IniFilePath()).find("FormVersion=0"), std::string::npos);
+
+  // Cancelled: nothing changes.
+  gui.script.Answer("Customize", [](TCustomForm& form) {
+    platform::SetControlValue(form, "EditPostPartSize", "99");
+    platform::PressControl(form, "ButtonCancel");
+  });
+  TFormBrowsePars dialog(nullptr);
+  EXPECT_FALSE(dialog.Execute(pars, path));
+  EXPECT_EQ(pars.PostPartSizeKB, 2048);
 }
 
 }  // namespace

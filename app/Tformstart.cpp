@@ -1,0 +1,69 @@
+#include "app/Tformstart.h"
+
+#include "app/Guidialogs.h"
+#include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
+#include "foundation/Workpaintbox.h"
+#include "platform/forms/Tapplication.h"
+#include "platform/forms/Tpaintbox.h"
+
+TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
+  SetName("FormStart");
+  SetCaption("Quillaran");
+  SetBorderStyle(bsNone);
+  SetBounds(-10000, -10000, 200, 100);
+  PaintBoxWork = new TPaintBox(this);
+  PaintBoxWork->SetName("PaintBoxWork");
+  PaintBoxWork->SetParent(this);
+  PaintBoxWork->SetBounds(0, 0, 200, 100);
+  WorkPaintBox() = PaintBoxWork;
+  OnShow = [this](TObject*) { FirstShow(); };
+}
+
+TFormStart::~TFormStart() {
+  if (WorkPaintBox() == PaintBoxWork) WorkPaintBox() = nullptr;
+}
+
+void TFormStart::SetStartup(TStartupDriver* driver, int argc, const char* const* argv) {
+  fDriver = driver;
+  fArgc = argc;
+  fArgv = argv;
+}
+
+void TFormStart::FirstShow() {
+  // Off the screen, whatever placement the window system chose.
+  SetBounds(-10000, -10000, Width(), Height());
+  if (fStarted || !fDriver) return;
+  fStarted = true;
+  fResult = fDriver->Start(fArgc, fArgv);
+  if (fResult != TStartupDriver::TStart::Running) Application->Terminate();
+}
+
+void InstallApplicationHandlers() {
+  Application->OnIdle = [](TObject*, bool& done) {
+    TStartupDriver::OnIdle();
+    done = !TListeners::Instance().HasQueued();
+    if (TError::Instance().IsTerminateRequested()) Application->Terminate();
+  };
+  Application->OnDeactivate = [](TObject*) { TStartupDriver::OnDeactivate(); };
+}
+
+int RunWithWindows(int argc, const char* const* argv) {
+  if (TError::Instance().IsTerminateRequested()) return 1;
+  RegisterGuiDialogs();
+  InstallApplicationHandlers();
+  TStartupDriver driver;
+  TFormStart* start = nullptr;
+  Application->CreateForm(start);
+  start->SetStartup(&driver, argc, argv);
+  Application->Run();
+  const TStartupDriver::TStart result = start->StartResult();
+  driver.Shutdown();
+  switch (result) {
+    case TStartupDriver::TStart::Running: return 0;
+    case TStartupDriver::TStart::AnotherInstance: return 3;
+    case TStartupDriver::TStart::NoLogin: return 2;
+    case TStartupDriver::TStart::Failed: return 1;
+  }
+  return 1;
+}

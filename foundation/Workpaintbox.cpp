@@ -1,0 +1,6 @@
+#include "foundation/Workpaintbox.h"
+
+TPaintBox*& WorkPaintBox() {
+  static TPaintBox* paintBox = nullptr;
+  return paintBox;
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The start form's work paint box: a canvas that is always there, on which the browse
+// windows measure texts and rows before they paint them.
+
+class TPaintBox;
+
+// The paint box of the start form, null before the form exists and after it is gone.
+TPaintBox*& WorkPaintBox();
