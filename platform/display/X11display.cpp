@@ -728,13 +728,7 @@ std::optional<bool> X11Display::RealKeyDown(int vk) {
     unsigned want = vk == VK_LBUTTON ? Button1Mask : vk == VK_RBUTTON ? Button3Mask : Button2Mask;
     return (mask & want) != 0;
   }
-  std::vector<unsigned long> keysyms;
-  switch (vk) {
-    case VK_SHIFT: keysyms = {XK_Shift_L, XK_Shift_R}; break;
-    case VK_CONTROL: keysyms = {XK_Control_L, XK_Control_R}; break;
-    case VK_MENU: keysyms = {XK_Alt_L, XK_Alt_R}; break;
-    default: keysyms = {KeysymOfVirtualKey(vk)}; break;
-  }
+  std::vector<unsigned long> keysyms = KeysymsOfVirtualKey(vk);
   char keys[32];
   XQueryKeymap(x.dpy, keys);
   bool known = false;
@@ -746,6 +740,17 @@ std::optional<bool> X11Display::RealKeyDown(int vk) {
   }
   if (!known) return std::nullopt;
   return false;
+}
+
+std::optional<POINT> X11Display::RealCursorPos() {
+  Impl& x = *impl_;
+  if (!x.dpy) return std::nullopt;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  XWindow r, c;
+  int rx = 0, ry = 0, wx, wy;
+  unsigned mask;
+  if (!XQueryPointer(x.dpy, x.root, &r, &c, &rx, &ry, &wx, &wy, &mask)) return std::nullopt;
+  return POINT{rx, ry};
 }
 
 unsigned long X11Display::XWindowOf(HWND h) const {

@@ -37,6 +37,7 @@ class X11Display : public Display {
   bool InjectKey(BYTE vk, BYTE scan, DWORD flags) override;
   bool InjectCursorPos(int x, int y) override;
   std::optional<bool> RealKeyDown(int vk) override;
+  std::optional<POINT> RealCursorPos() override;
 
   // The X window that shows a top-level window (0 when none), for tests and diagnostics.
   unsigned long XWindowOf(HWND window) const;

@@ -106,4 +106,21 @@ unsigned long KeysymOfVirtualKey(int vk) {
   return 0;
 }
 
+std::vector<unsigned long> KeysymsOfVirtualKey(int vk) {
+  std::vector<unsigned long> out;
+  auto side = [](int generic, int key) {
+    switch (generic) {
+      case VK_SHIFT: return key == VK_LSHIFT || key == VK_RSHIFT;
+      case VK_CONTROL: return key == VK_LCONTROL || key == VK_RCONTROL;
+      case VK_MENU: return key == VK_LMENU || key == VK_RMENU;
+      default: return false;
+    }
+  };
+  for (const KeyPair& k : kKeys)
+    if (k.vk == vk || side(vk, k.vk)) out.push_back(k.keysym);
+  if (out.empty())
+    if (unsigned long sym = KeysymOfVirtualKey(vk)) out.push_back(sym);
+  return out;
+}
+
 }  // namespace platform

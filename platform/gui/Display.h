@@ -35,6 +35,8 @@ class Display {
   virtual bool InjectCursorPos(int /*x*/, int /*y*/) { return false; }
   // Whether a key or button is down on the real keyboard and mouse, when the back end knows.
   virtual std::optional<bool> RealKeyDown(int /*vk*/) { return std::nullopt; }
+  // Where the real pointer is, over whichever program's window, when the back end knows.
+  virtual std::optional<POINT> RealCursorPos() { return std::nullopt; }
 };
 
 // The display in use; a plain in-memory screen until a back end is installed.

@@ -524,7 +524,7 @@ void platform::FeedCursorPos(int x, int y) {
 
 BOOL GetCursorPos(POINT* p) {
   if (!p) return FALSE;
-  *p = CursorPosition();
+  *p = CurrentDisplay().RealCursorPos().value_or(CursorPosition());
   return TRUE;
 }
 

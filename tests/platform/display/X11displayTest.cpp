@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
@@ -253,6 +254,20 @@ TEST_F(X11Screen, InjectedClicksWheelAndKeysComeBackAsMessages) {
   GetCursorPos(&p);
   EXPECT_EQ(p.x, 80);
   EXPECT_EQ(p.y, 95);
+  // Over no window of ours the position is still the real pointer's.
+  SetCursorPos(700, 550);
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 700);
+  EXPECT_EQ(p.y, 550);
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 32768, 32768, 0, 0);
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 400);
+  EXPECT_EQ(p.y, 300);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+  SetCursorPos(80, 95);
 
   // Keys through the server's keyboard: the real keyboard's state is what
   // GetAsyncKeyState reports.
@@ -260,6 +275,8 @@ TEST_F(X11Screen, InjectedClicksWheelAndKeysComeBackAsMessages) {
   SetFocus(h);
   keybd_event(VK_SHIFT, 0, 0, 0);
   EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+  EXPECT_TRUE(GetAsyncKeyState(VK_LSHIFT) & 0x8000);
+  EXPECT_FALSE(GetAsyncKeyState(VK_RSHIFT) & 0x8000);
   keybd_event('A', 0, 0, 0);
   EXPECT_TRUE(GetAsyncKeyState('A') & 0x8000);
   keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
@@ -386,6 +403,11 @@ TEST(X11Keys, KeysymsAndVirtualKeys) {
     EXPECT_EQ(platform::VirtualKeyOfKeysym(platform::KeysymOfVirtualKey(vk)), vk) << vk;
   EXPECT_EQ(platform::KeysymOfVirtualKey(VK_SHIFT), static_cast<unsigned long>(XK_Shift_L));
   EXPECT_EQ(platform::KeysymOfVirtualKey(0xFF), 0u);
+  auto shifts = platform::KeysymsOfVirtualKey(VK_SHIFT);
+  EXPECT_NE(std::find(shifts.begin(), shifts.end(), static_cast<unsigned long>(XK_Shift_R)), shifts.end());
+  EXPECT_EQ(platform::KeysymsOfVirtualKey(VK_RSHIFT), std::vector<unsigned long>{XK_Shift_R});
+  EXPECT_EQ(platform::KeysymsOfVirtualKey('Q'), std::vector<unsigned long>{XK_q});
+  EXPECT_TRUE(platform::KeysymsOfVirtualKey(0xFF).empty());
   // Characters: Latin-1, Cyrillic and Unicode keysyms.
   EXPECT_EQ(platform::UnicodeOfKeysym(XK_Cyrillic_zhe), char32_t{0x436});
   EXPECT_EQ(platform::UnicodeOfKeysym(XK_Cyrillic_YA), char32_t{0x42F});
