@@ -118,6 +118,8 @@ class TControl : public TComponent {
   void SetShowHint(bool Value) { showHint_ = Value; parentShowHint_ = false; }
   bool ParentShowHint() const { return parentShowHint_; }
   void SetParentShowHint(bool Value) { parentShowHint_ = Value; }
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int Value) { helpContext_ = Value; }
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor Value);
   TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -213,6 +215,7 @@ class TControl : public TComponent {
   bool showHint_ = false;
   bool parentShowHint_ = true;
   TCursor cursor_ = crDefault;
+  int helpContext_ = 0;
   TPopupMenu* popupMenu_ = nullptr;
   std::shared_ptr<bool> alive_;
   // Anchor base: bounds and parent client size when the control was last placed by hand.

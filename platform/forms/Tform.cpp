@@ -400,8 +400,8 @@ void TCustomForm::Activated(bool Active) {
     if (!*alive) return;
     if (activeControl_ && activeControl_->CanFocus()) ::SetFocus(activeControl_->Handle());
     else SelectFirst();
-  } else if (OnDeactivate) {
-    OnDeactivate(this);
+  } else {
+    if (OnDeactivate) OnDeactivate(this);
   }
 }
 
@@ -484,9 +484,15 @@ void TCustomForm::WndProc(TMessage& Message) {
     case CM_RELEASE:
       FreeDeferred();
       return;
-    case WM_ACTIVATE:
-      Activated(LOWORD(Message.WParam) != WA_INACTIVE);
+    case WM_ACTIVATE: {
+      bool active = LOWORD(Message.WParam) != WA_INACTIVE;
+      HWND other = reinterpret_cast<HWND>(Message.LParam);
+      auto alive = AliveToken();
+      Activated(active);
+      // The program as a whole loses the activation when it goes to no form of ours.
+      if (*alive && !active && !TWinControl::FindControl(other)) Application->ActiveChanged(false);
       return;
+    }
     case WM_SETFOCUS:
       if (activeControl_ && activeControl_ != static_cast<TWinControl*>(this) && activeControl_->CanFocus() &&
           activeControl_->HandleAllocated()) {

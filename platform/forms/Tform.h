@@ -55,8 +55,6 @@ class TCustomForm : public TCustomControl {
   bool Active() const { return active_; }
   TMainMenu* Menu() const { return menu_; }
   void SetMenu(TMainMenu* Value);
-  int HelpContext() const { return helpContext_; }
-  void SetHelpContext(int Value) { helpContext_ = Value; }
   // The button pressed by Enter, and the one pressed by Escape.
   TControl* DefaultButton() const;
 
@@ -127,7 +125,6 @@ class TCustomForm : public TCustomControl {
   bool created_ = false;
   bool positioned_ = false;
   TMainMenu* menu_ = nullptr;
-  int helpContext_ = 0;
 };
 
 class TForm : public TCustomForm {

@@ -6,6 +6,7 @@
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tcustomcontrol.h"
 #include "platform/forms/Tform.h"
+#include "platform/forms/Thintwindow.h"
 #include "platform/forms/Tscreen.h"
 #include "platform/gui/Cursor.h"
 #include "platform/gui/Defwindowproc.h"
@@ -596,6 +597,7 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
 
 void TWinControl::TrackMouse(TControl* Over) {
   if (mouseControl == Over) return;
+  platform::hints::MouseOver(Over);
   TControl* old = mouseControl;
   mouseControl = Over;
   if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
@@ -623,6 +625,8 @@ bool TWinControl::SetCursorFor(LPARAM HitTest) {
 void TWinControl::WndProc(TMessage& Message) {
   auto alive = AliveToken();
   UINT msg = Message.Msg;
+  if ((msg >= WM_LBUTTONDOWN && msg <= WM_MBUTTONDBLCLK) || msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
+    platform::hints::Cancel();
   if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
     if (IsControlMouseMsg(Message)) return;
     if (msg == WM_MOUSEMOVE) TrackMouse(this);
@@ -691,6 +695,15 @@ void TWinControl::WndProc(TMessage& Message) {
       if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(key, shift)) return;
       if (!*alive) return;
       if (DoKeyDown(key, shift)) return;
+      if (key == VK_F1 && msg == WM_KEYDOWN) {
+        // Help on the focused control, else on its form.
+        int context = 0;
+        for (TControl* c = this; c && !context; c = c->Parent()) context = c->HelpContext();
+        if (context) {
+          Application->HelpContext(context);
+          return;
+        }
+      }
       bool dialogKey = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT ||
                        key == VK_RIGHT || key == VK_UP || key == VK_DOWN || key == VK_CANCEL;
       if (msg == WM_KEYDOWN && dialogKey && !WantsKey(key) && !shift.Contains(ssCtrl)) {

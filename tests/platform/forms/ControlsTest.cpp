@@ -274,4 +274,49 @@ TEST_F(Controls, GroupBoxPanelClientAreasAndBevels) {
   delete form;
 }
 
+TEST_F(Controls, HintsHelpAndTheScreenCursor) {
+  auto* form = Plain();
+  auto* label = new TLabel(form);
+  label->SetParent(form);
+  label->SetBounds(10, 10, 80, 20);
+  label->SetAutoSize(false);
+  label->SetHint("Подсказка|Длинная подсказка");
+  label->SetShowHint(true);
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 100, 80, 21);
+  edit->SetHelpContext(42);
+  form->Show();
+  person.Pump();
+  person.MoveTo(20, 15);
+  person.Pump();
+  EXPECT_EQ(Application->Hint(), "Длинная подсказка");
+  EXPECT_EQ(platform::hints::Window(), nullptr) << "not before the pause";
+  person.Advance(Application->HintPause() + 10);
+  ASSERT_NE(platform::hints::Window(), nullptr);
+  EXPECT_EQ(platform::hints::ShownText(), "Подсказка");
+  RECT r{};
+  GetWindowRect(platform::hints::Window(), &r);
+  EXPECT_EQ(r.top, 35) << "below the mouse";
+  EXPECT_EQ(screen.WindowPixel(platform::hints::Window(), 1, 1), GetSysColor(COLOR_INFOBK));
+  person.MoveTo(200, 150);
+  person.Pump();
+  EXPECT_EQ(platform::hints::Window(), nullptr);
+
+  edit->SetFocus();
+  person.PressKey(VK_F1);
+  person.Pump();
+  EXPECT_EQ(Application->LastHelpContext(), 42);
+
+  ::Screen->SetCursor(crHourGlass);
+  person.MoveTo(20, 110);
+  person.Pump();
+  EXPECT_EQ(platform::ShownCursorShape(), platform::CursorShape::Wait);
+  ::Screen->SetCursor(crDefault);
+  person.MoveTo(21, 110);
+  person.Pump();
+  EXPECT_EQ(platform::ShownCursorShape(), platform::CursorShape::IBeam) << "the edit's own cursor";
+  delete form;
+}
+
 }  // namespace
