@@ -22,6 +22,7 @@
 #include "platform/gui/Messagequeue.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Window.h"
+#include "platform/gui/Windowdirectory.h"
 #include "platform/gui/Windowmanager.h"
 #include "platform/gui/Winstyles.h"
 #include "platform/kernel/Codepage.h"
@@ -117,6 +118,7 @@ struct X11Display::Impl {
   std::mutex drainLock;
   std::condition_variable drained;
   bool signalled = false;
+  Atom netWmPid, windowTag;
   Atom clipboard, targets, utf8, text, textPlain, incr, transfer, wmProtocols, wmDelete, motifHints, netWmName;
 
   HWND HandleOf(XWindow id) const {
@@ -182,6 +184,11 @@ struct X11Display::Impl {
                          CopyFromParent, CWOverrideRedirect | CWBackPixmap | CWBitGravity | CWEventMask, &a);
     byId[s.id] = h;
     XSetWMProtocols(dpy, s.id, &wmDelete, 1);
+    // Other processes of ours tell our windows from the rest by these.
+    long pid = static_cast<long>(getpid());
+    long tag = static_cast<long>(reinterpret_cast<std::uintptr_t>(h) & 0xFFFFFFFFu);
+    XChangeProperty(dpy, s.id, netWmPid, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+    XChangeProperty(dpy, s.id, windowTag, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&tag), 1);
     MotifHints hints{2, 0, 0, 0, 0};  // decorations: none
     XChangeProperty(dpy, s.id, motifHints, motifHints, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hints), 5);
     XSizeHints size{};
@@ -426,6 +433,33 @@ struct X11Display::Impl {
     drained.notify_all();
   }
 
+  std::optional<unsigned long> Cardinal(XWindow w, Atom property) {
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    std::optional<unsigned long> value;
+    if (XGetWindowProperty(dpy, w, property, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+        data && format == 32 && items == 1)
+      value = *reinterpret_cast<unsigned long*>(data);
+    if (data) XFree(data);
+    return value;
+  }
+
+  // The window of the tree that carries our tag (a window manager's frame holds the
+  // client window a level or two below it).
+  XWindow Tagged(XWindow w, int depth) {
+    if (Cardinal(w, windowTag)) return w;
+    if (depth == 0) return 0;
+    XWindow rootReturn, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(dpy, w, &rootReturn, &parent, &children, &count)) return 0;
+    XWindow found = 0;
+    for (unsigned i = count; i-- > 0 && !found;) found = Tagged(children[i], depth - 1);
+    if (children) XFree(children);
+    return found;
+  }
+
   KeyCode KeycodeOf(unsigned long keysym, bool* shifted) {
     if (shifted) *shifted = false;
     if (!keysym) return 0;
@@ -460,6 +494,8 @@ X11Display::X11Display(const std::string& name) : impl_(std::make_unique<Impl>()
   x.wmDelete = XInternAtom(x.dpy, "WM_DELETE_WINDOW", False);
   x.motifHints = XInternAtom(x.dpy, "_MOTIF_WM_HINTS", False);
   x.netWmName = XInternAtom(x.dpy, "_NET_WM_NAME", False);
+  x.netWmPid = XInternAtom(x.dpy, "_NET_WM_PID", False);
+  x.windowTag = XInternAtom(x.dpy, "QUILLARAN_WINDOW", False);
   // Held keys repeat as presses alone, as the program expects of a keyboard.
   XkbSetDetectableAutoRepeat(x.dpy, True, nullptr);
   XFlush(x.dpy);
@@ -751,6 +787,24 @@ std::optional<POINT> X11Display::RealCursorPos() {
   unsigned mask;
   if (!XQueryPointer(x.dpy, x.root, &r, &c, &rx, &ry, &wx, &wy, &mask)) return std::nullopt;
   return POINT{rx, ry};
+}
+
+std::optional<HWND> X11Display::ForeignWindowAt(POINT p) {
+  Impl& x = *impl_;
+  if (!x.dpy) return std::nullopt;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  int cx, cy;
+  XWindow top = 0;
+  if (!XTranslateCoordinates(x.dpy, x.root, x.root, p.x, p.y, &cx, &cy, &top) || !top) return std::nullopt;
+  if (x.byId.count(top)) return std::nullopt;
+  XWindow tagged = x.Tagged(top, 2);
+  if (!tagged) return HWND{nullptr};  // a window of some other program
+  if (x.byId.count(tagged)) return std::nullopt;
+  auto pid = x.Cardinal(tagged, x.netWmPid);
+  auto handle = x.Cardinal(tagged, x.windowTag);
+  if (!pid || !handle) return HWND{nullptr};
+  if (static_cast<long>(*pid) == static_cast<long>(getpid())) return std::nullopt;
+  return RemoteHandle(static_cast<long>(*pid), *handle);
 }
 
 unsigned long X11Display::XWindowOf(HWND h) const {

@@ -38,6 +38,7 @@ class X11Display : public Display {
   bool InjectCursorPos(int x, int y) override;
   std::optional<bool> RealKeyDown(int vk) override;
   std::optional<POINT> RealCursorPos() override;
+  std::optional<HWND> ForeignWindowAt(POINT p) override;
 
   // The X window that shows a top-level window (0 when none), for tests and diagnostics.
   unsigned long XWindowOf(HWND window) const;

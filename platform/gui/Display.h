@@ -37,6 +37,9 @@ class Display {
   virtual std::optional<bool> RealKeyDown(int /*vk*/) { return std::nullopt; }
   // Where the real pointer is, over whichever program's window, when the back end knows.
   virtual std::optional<POINT> RealCursorPos() { return std::nullopt; }
+  // The window at a screen point when it is not one of ours: another process's window
+  // (null when it is no window of this program's kind); nothing when ours is on top there.
+  virtual std::optional<HWND> ForeignWindowAt(POINT) { return std::nullopt; }
 };
 
 // The display in use; a plain in-memory screen until a back end is installed.

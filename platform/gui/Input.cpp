@@ -648,6 +648,7 @@ BOOL SetForegroundWindow(HWND window) {
 }
 
 HWND WindowFromPoint(POINT p) {
+  if (auto foreign = CurrentDisplay().ForeignWindowAt(p)) return *foreign;
   Window* w = WindowAt(p);
   return w ? w->handle : nullptr;
 }

@@ -63,9 +63,6 @@ std::string EntryName(long pid, std::uintptr_t handle) {
 
 std::string SocketPath(const std::string& folder, long pid) { return folder + "/" + std::to_string(pid) + ".socket"; }
 
-HWND RemoteHandle(long pid, std::uintptr_t handle) {
-  return reinterpret_cast<HWND>(kRemoteMark | (static_cast<std::uintptr_t>(pid) << 32) | (handle & 0xFFFFFFFFu));
-}
 
 // Opens this process's socket the first time a window is published.
 void OpenSocket(DirectoryState& s) {
@@ -130,6 +127,10 @@ void SetWindowDirectory(const std::string& folder) {
   }
   s.chosen = true;
   s.folder = folder;
+}
+
+HWND RemoteHandle(long pid, std::uintptr_t handle) {
+  return reinterpret_cast<HWND>(kRemoteMark | (static_cast<std::uintptr_t>(pid) << 32) | (handle & 0xFFFFFFFFu));
 }
 
 bool IsRemoteHandle(HWND window) { return reinterpret_cast<std::uintptr_t>(window) & kRemoteMark; }

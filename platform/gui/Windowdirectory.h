@@ -6,6 +6,7 @@
 // IsWindow, GetClassName, GetWindowText, GetWindowThreadProcessId and PostMessage
 // work with it.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ struct RemoteWindow {
 };
 
 bool IsRemoteHandle(HWND window);
+// The handle by which this process knows a window of another process (its id there).
+HWND RemoteHandle(long process, std::uintptr_t handle);
 std::optional<RemoteWindow> FindRemote(HWND window);
 // Published windows of other processes that are alive.
 std::vector<RemoteWindow> RemoteWindows();

@@ -10,6 +10,7 @@
 #include "platform/display/X11keys.h"
 #include "platform/gui/Freetypefont.h"
 #include "platform/gui/Gui.h"
+#include "platform/gui/Windowdirectory.h"
 #include "platform/kernel/Codepage.h"
 #include "tests/support/Testsupport.h"
 #include "Xvfbserver.h"
@@ -328,6 +329,39 @@ TEST_F(X11Screen, AnotherClientMovesResizesAndClosesTheWindow) {
   XSendEvent(peer, e.xclient.window, False, NoEventMask, &e);
   XSync(peer, False);
   EXPECT_TRUE(PumpUntil([] { return Logs(WM_CLOSE); }));
+}
+
+TEST_F(X11Screen, WindowFromPointSeesWindowsOfOtherProcesses) {
+  HWND h = Open(50, 60, 300, 120);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(h); }));
+  EXPECT_EQ(WindowFromPoint(POINT{100, 100}), h);
+  // A window of another program of ours (its process id and handle as ours publish
+  // them) and a window of some other program.
+  auto other = [&](int x, int y, long pid, long tag) {
+    ::Window w = XCreateSimpleWindow(peer, DefaultRootWindow(peer), x, y, 60, 40, 0, 0, 0);
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    XChangeWindowAttributes(peer, w, CWOverrideRedirect, &a);
+    if (pid) {
+      XChangeProperty(peer, w, XInternAtom(peer, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&pid), 1);
+      XChangeProperty(peer, w, XInternAtom(peer, "QUILLARAN_WINDOW", False), XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&tag), 1);
+    }
+    XMapRaised(peer, w);
+    XSync(peer, False);
+    return w;
+  };
+  ::Window ours = other(500, 400, 4242, 0x1234);
+  ::Window theirs = other(600, 400, 0, 0);
+  EXPECT_EQ(WindowFromPoint(POINT{510, 410}), platform::RemoteHandle(4242, 0x1234));
+  EXPECT_EQ(WindowFromPoint(POINT{610, 410}), nullptr);
+  // Where another program's window covers ours, it is the one at the point.
+  ::Window cover = other(60, 70, 0, 0);
+  EXPECT_EQ(WindowFromPoint(POINT{70, 80}), nullptr);
+  EXPECT_EQ(WindowFromPoint(POINT{200, 150}), h);
+  for (::Window w : {ours, theirs, cover}) XDestroyWindow(peer, w);
+  XSync(peer, False);
 }
 
 TEST_F(X11Screen, ClipboardTextTravelsBothWaysWithAnotherClient) {
