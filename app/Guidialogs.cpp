@@ -1,8 +1,11 @@
 #include "app/Guidialogs.h"
 
+#include "app/Tformauthor.h"
 #include "app/Tformerror.h"
+#include "app/Tformreaderproperty.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Textroutines.h"
+#include "model/Modelhooks.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tedit.h"
@@ -148,4 +151,16 @@ void RegisterGuiDialogs() {
   hooks.ShowMessageBox = MessageBoxHook;
   hooks.InputString = InputStringHook;
   SetGuiHooks(hooks);
+  TModelHooks& model = ModelHooks();
+  model.EditAuthor = EditAuthor;
+  model.EditReaderProperty = EditReaderProperty;
+  model.MessageBeep = [] { MessageBeep(1); };
+}
+
+void UnregisterGuiDialogs() {
+  SetGuiHooks(TGuiHooks());
+  TModelHooks& model = ModelHooks();
+  model.EditAuthor = nullptr;
+  model.EditReaderProperty = nullptr;
+  model.MessageBeep = nullptr;
 }

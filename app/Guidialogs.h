@@ -34,4 +34,6 @@ class TFormInputString : public TForm {
   TEdit* fEdit;
 };
 
+// Also lends the model its dialogs (the author and reader-property dialogs) and the beep.
 void RegisterGuiDialogs();
+void UnregisterGuiDialogs();

@@ -1,5 +1,6 @@
 #include "foundation/Tformbrowsepars.h"
 
+#include "foundation/Dialogrows.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
 #include "platform/forms/Tbutton.h"
@@ -9,25 +10,14 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Tinifile.h"
 
-#include <charconv>
-
 namespace {
 
 constexpr int kMargin = 12;
 constexpr int kLabelWidth = 230;
 constexpr int kEditWidth = 260;
-constexpr int kRow = 26;
+constexpr int kRow = 26;  // the height of a check box's row
 const char* const kSection = "TFormBrowsePars";
 constexpr int kFormVersion = 0;
-
-bool ParseNumber(const std::string& text, int& value) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  while (first < last && *first == ' ') ++first;
-  while (last > first && last[-1] == ' ') --last;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
-}
 
 }  // namespace
 
@@ -102,17 +92,7 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
 }
 
 TEdit* TFormBrowsePars::AddEdit(const char* name, const char* label, int& top) {
-  auto* caption = new TLabel(this);
-  caption->SetName(std::string("Label") + (name + 4));
-  caption->SetCaption(label);
-  caption->SetParent(this);
-  caption->SetBounds(kMargin, top + 3, kLabelWidth, 16);
-  auto* edit = new TEdit(this);
-  edit->SetName(name);
-  edit->SetParent(this);
-  edit->SetBounds(2 * kMargin + kLabelWidth, top, kEditWidth, 21);
-  top += kRow;
-  return edit;
+  return AddLabelledEdit(this, name, label, kMargin, kLabelWidth, kEditWidth, top);
 }
 
 TCheckBox* TFormBrowsePars::AddCheck(const char* name, const char* caption, int& top) {
@@ -152,7 +132,7 @@ bool TFormBrowsePars::Take(TBrowsePars& pars) {
   int values[std::size(numbers)];
   for (size_t i = 0; i < std::size(numbers); ++i) {
     const TNumberField& f = numbers[i];
-    if (!ParseNumber(f.Edit->Text(), values[i]) || values[i] < f.Lowest || values[i] > f.Highest) {
+    if (!ParseWholeNumber(f.Edit->Text(), f.Lowest, f.Highest, values[i])) {
       ShowMessageBox("SETTINGS", std::string(f.Label) + " must be a whole number from " + std::to_string(f.Lowest) +
                                      " to " + std::to_string(f.Highest) + ".");
       f.Edit->SetFocus();

@@ -1,0 +1,113 @@
+#include "app/Tformauthor.h"
+
+#include "foundation/Dialogrows.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Tlisteners.h"
+#include "model/Modelhooks.h"
+#include "model/Tauthor.h"
+#include "model/Tdiscussion.h"
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tedit.h"
+
+namespace {
+constexpr int kMargin = 12;
+constexpr int kLabelWidth = 130;
+constexpr int kEditWidth = 300;
+}  // namespace
+
+TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
+  SetName("FormAuthor");
+  SetCaption("Author");
+  SetBorderStyle(bsDialog);
+  SetPosition(poScreenCenter);
+  struct Spec {
+    const char* name;
+    const char* label;
+    TStr TAuthor::*text;
+  };
+  const Spec specs[] = {
+      {"EditFirstName", "First name:", &TAuthor::FirstName},
+      {"EditMiddleName", "Middle name:", &TAuthor::MiddleName},
+      {"EditLastName", "Last name:", &TAuthor::LastName},
+      {"EditOrganisation", "Organisation:", &TAuthor::Organisation},
+      {"EditPrivateEMail", "Private e-mail:", &TAuthor::PrivateEMail},
+      {"EditWebPage", "Web page:", &TAuthor::WebPage},
+      {"EditAddress", "Address:", &TAuthor::Address},
+      {"EditPhones", "Phones:", &TAuthor::Phones},
+      {"EditDegree", "Degree:", &TAuthor::Degree},
+      {"EditOtherText", "About:", &TAuthor::OtherText},
+  };
+  int top = kMargin;
+  auto addEdit = [&](const char* name, const char* label) {
+    return AddLabelledEdit(this, name, label, kMargin, kLabelWidth, kEditWidth, top);
+  };
+  for (const Spec& spec : specs) fFields.push_back({addEdit(spec.name, spec.label), spec.text});
+  fBirthYear = addEdit("EditBirthYear", "Year of birth:");
+  top += kMargin;
+  fOk = new TButton(this);
+  fOk->SetName("ButtonOk");
+  fOk->SetCaption("OK");
+  fOk->SetParent(this);
+  fOk->SetBounds(kMargin, top, 90, 25);
+  fOk->SetDefault(true);
+  fOk->OnClick = [this](TObject*) {
+    int year = 0;
+    const std::string text = fBirthYear->Text();
+    if (text.find_first_not_of(' ') != std::string::npos && !ParseWholeNumber(text, 0, 9999, year)) {
+      ShowMessageBox("AUTHOR", "The year of birth must be a number from 0 to 9999.");
+      return;
+    }
+    SetModalResult(mrOk);
+  };
+  auto* cancel = new TButton(this);
+  cancel->SetName("ButtonCancel");
+  cancel->SetCaption("Close");
+  cancel->SetParent(this);
+  cancel->SetBounds(kMargin + 98, top, 90, 25);
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrCancel);
+  SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
+  SetClientHeight(top + 25 + kMargin);
+  EnableEditing(false);
+}
+
+void TFormAuthor::SetAuthor(TDiscussion* discussion, int author, TForm*) {
+  fDiscussion = discussion;
+  fAuthor = author;
+  if (!discussion || author < 0 || author >= discussion->Authors.Count()) return;
+  const TAuthor& record = discussion->Authors.Author(author);
+  for (const TField& field : fFields) field.Edit->SetText((record.*field.Text).ToString());
+  fBirthYear->SetText(record.BirthYear ? std::to_string(record.BirthYear) : std::string());
+  SetCaption("Author " + record.GetFullName().ToString());
+}
+
+void TFormAuthor::EnableEditing(bool editing) {
+  fEditing = editing;
+  for (const TField& field : fFields) field.Edit->SetReadOnly(!editing);
+  fBirthYear->SetReadOnly(!editing);
+  fOk->SetVisible(editing);
+}
+
+bool TFormAuthor::Execute() {
+  if (ShowModal() != mrOk || !fEditing || !fDiscussion || fAuthor < 0 || fAuthor >= fDiscussion->Authors.Count())
+    return false;
+  TAuthor& record = fDiscussion->Authors.Author(fAuthor);
+  TAuthor changed = record;
+  for (const TField& field : fFields) changed.*field.Text = field.Edit->Text();
+  int year = 0;
+  ParseWholeNumber(fBirthYear->Text(), 0, 9999, year);
+  changed.BirthYear = static_cast<uint16_t>(year);
+  if (changed == record) return false;
+  const TAuthor old = record;
+  record = changed;
+  fDiscussion->Undo.AddAuthorChanges(*fDiscussion, fAuthor, old);
+  TListeners::SendPair(Notify_AuthorChanged, reinterpret_cast<intptr_t>(fDiscussion), fAuthor, false);
+  return true;
+}
+
+bool EditAuthor(TDiscussion& discussion, int author, bool editing) {
+  TFormAuthor form(nullptr);
+  form.SetAuthor(&discussion, author, nullptr);
+  form.EnableEditing(editing);
+  return form.Execute();
+}

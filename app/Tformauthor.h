@@ -1,0 +1,39 @@
+#pragma once
+// The author dialog: the personal data of one author of a discussion, shown for reading
+// or, with editing enabled, changed with an undo record and notification 8.
+
+#include "foundation/Tstr.h"
+#include "platform/forms/Tform.h"
+
+#include <string>
+#include <vector>
+
+class TDiscussion;
+class TEdit;
+class TButton;
+struct TAuthor;
+
+class TFormAuthor : public TForm {
+ public:
+  explicit TFormAuthor(TComponent* owner);
+  // The author shown; the browse window it was opened from may be null.
+  void SetAuthor(TDiscussion* discussion, int author, TForm* browseWindow);
+  void EnableEditing(bool editing = true);
+  // Shows the dialog; true when the author's record was changed.
+  bool Execute();
+
+ private:
+  struct TField {
+    TEdit* Edit;
+    TStr TAuthor::*Text;
+  };
+  TDiscussion* fDiscussion = nullptr;
+  int fAuthor = -1;
+  std::vector<TField> fFields;
+  TEdit* fBirthYear;
+  TButton* fOk;
+  bool fEditing = false;
+};
+
+// The author dialog as the model's hook asks for it.
+bool EditAuthor(TDiscussion& discussion, int author, bool editing);
