@@ -220,11 +220,31 @@ TEST(Tnettcpclient, BindingOverAPortRangeAndNagle)
     ws2::TWSAData data;
     ws2::WSAStartup(0x0202, &data);
     ws2::SOCKET blocker = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);
-    for (int candidate = 42000 + (::getpid() % 500) * 10; candidate < 60000; candidate += 7) {
+    // Above the system's range of ephemeral ports, so that no other connection
+    // of a parallel test takes one of the three meanwhile.
+    int first = 61000;
+    if (std::ifstream range("/proc/sys/net/ipv4/ip_local_port_range"); range) {
+        int low = 0, high = 0;
+        if (range >> low >> high && high < 65000)
+            first = high + 1;
+    }
+    // The two lower ports must be free as well (not still waiting after an
+    // earlier run's connection).
+    auto bindable = [](int APort) {
+        ws2::SOCKET probe = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);
+        ws2::TSockAddrIn a{};
+        a.sin_family = ws2::AF_INET;
+        a.sin_port = ws2::htons(static_cast<ws2::u_short>(APort));
+        const bool ok = ws2::bind(probe, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a) == 0;
+        ws2::closesocket(probe);
+        return ok;
+    };
+    for (int candidate = first + (::getpid() % 100) * 3; candidate < 65530; candidate += 7) {
         ws2::TSockAddrIn a{};
         a.sin_family = ws2::AF_INET;
         a.sin_port = ws2::htons(static_cast<ws2::u_short>(candidate + 2));
-        if (ws2::bind(blocker, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a) == 0) {
+        if (bindable(candidate) && bindable(candidate + 1) &&
+            ws2::bind(blocker, reinterpret_cast<ws2::TSockAddr*>(&a), sizeof a) == 0) {
             base = candidate;
             break;
         }
