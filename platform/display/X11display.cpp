@@ -119,6 +119,11 @@ struct X11Display::Impl {
   std::condition_variable drained;
   bool signalled = false;
   Atom netWmPid, windowTag;
+  // Keycodes without keysyms, lent to characters no key types so that XTest can type them.
+  std::vector<KeyCode> spareKeys;
+  std::map<unsigned long, KeyCode> lent;
+  size_t nextSpare = 0;
+  bool sparesFound = false;
   Atom clipboard, targets, utf8, text, textPlain, incr, transfer, wmProtocols, wmDelete, motifHints, netWmName;
 
   HWND HandleOf(XWindow id) const {
@@ -394,6 +399,7 @@ struct X11Display::Impl {
         if (e.xclient.message_type == wmProtocols && static_cast<Atom>(e.xclient.data.l[0]) == wmDelete)
           if (HWND h = HandleOf(e.xclient.window)) PostMessage(h, WM_CLOSE, 0, 0);
         break;
+      case MappingNotify: XRefreshKeyboardMapping(&e.xmapping); break;
       case SelectionRequest: AnswerSelectionRequest(e.xselectionrequest); break;
       case SelectionClear:
         if (e.xselectionclear.selection == clipboard) owning = false;
@@ -460,6 +466,45 @@ struct X11Display::Impl {
     return found;
   }
 
+  void FindSpareKeys() {
+    sparesFound = true;
+    int low = 0, high = 0, per = 0;
+    XDisplayKeycodes(dpy, &low, &high);
+    KeySym* map = XGetKeyboardMapping(dpy, static_cast<KeyCode>(low), high - low + 1, &per);
+    if (!map) return;
+    for (int code = high; code >= low && spareKeys.size() < 8; --code) {
+      bool empty = true;
+      for (int i = 0; i < per; ++i) empty = empty && map[(code - low) * per + i] == NoSymbol;
+      if (empty) spareKeys.push_back(static_cast<KeyCode>(code));
+    }
+    XFree(map);
+  }
+
+  // A keycode that types the keysym: one of the keyboard's, or a spare one lent to it.
+  // Lent keys keep their keysym until they are lent again, so that events still on
+  // their way read right.
+  KeyCode LendKey(unsigned long keysym) {
+    if (auto it = lent.find(keysym); it != lent.end()) return it->second;
+    if (!sparesFound) FindSpareKeys();
+    if (spareKeys.empty()) return 0;
+    KeyCode code = spareKeys[nextSpare++ % spareKeys.size()];
+    for (auto it = lent.begin(); it != lent.end();)
+      it = it->second == code ? lent.erase(it) : std::next(it);
+    KeySym both[2] = {keysym, keysym};
+    XChangeKeyboardMapping(dpy, code, 2, both, 1);
+    XSync(dpy, False);
+    lent[keysym] = code;
+    return code;
+  }
+
+  void ReturnLentKeys() {
+    for (auto& [sym, code] : lent) {
+      KeySym none[2] = {NoSymbol, NoSymbol};
+      XChangeKeyboardMapping(dpy, code, 2, none, 1);
+    }
+    lent.clear();
+  }
+
   KeyCode KeycodeOf(unsigned long keysym, bool* shifted) {
     if (shifted) *shifted = false;
     if (!keysym) return 0;
@@ -514,6 +559,7 @@ X11Display::~X11Display() {
   for (int fd : x.stopPipe)
     if (fd >= 0) close(fd);
   if (!x.dpy) return;
+  x.ReturnLentKeys();
   for (auto& [h, s] : x.shown) XDestroyWindow(x.dpy, s.id);
   for (auto& [shape, c] : x.cursors) XFreeCursor(x.dpy, c);
   XDestroyWindow(x.dpy, x.helper);
@@ -727,12 +773,17 @@ bool X11Display::InjectKey(BYTE vk, BYTE scan, DWORD flags) {
   bool shifted = false;
   KeyCode code;
   if (vk == VK_PACKET || vk == 0 || (flags & KEYEVENTF_UNICODE)) {
-    // A character goes through the keyboard only where a key types it.
-    code = x.KeycodeOf(KeysymOfUnicode(AnsiCharToUnicode(scan)), &shifted);
+    // A character no key types goes through a spare key lent to it.
+    unsigned long keysym = KeysymOfUnicode(AnsiCharToUnicode(scan));
+    code = x.KeycodeOf(keysym, &shifted);
+    if (!code) {
+      code = x.LendKey(keysym);
+      shifted = false;
+    }
   } else {
     code = x.KeycodeOf(KeysymOfVirtualKey(vk), nullptr);
   }
-  if (!code) return false;  // left to this process's windows
+  if (!code) return false;  // no key at all: left to this process's windows
   KeyCode shift = XKeysymToKeycode(x.dpy, XK_Shift_L);
   if (shifted && !up && shift) XTestFakeKeyEvent(x.dpy, shift, True, CurrentTime);
   XTestFakeKeyEvent(x.dpy, code, up ? False : True, CurrentTime);
