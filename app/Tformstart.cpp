@@ -1,7 +1,9 @@
 #include "app/Tformstart.h"
 
 #include "app/Guidialogs.h"
+#include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlogin.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"
 #include "platform/forms/Tapplication.h"
@@ -53,6 +55,14 @@ int RunWithWindows(int argc, const char* const* argv) {
   RegisterGuiDialogs();
   InstallApplicationHandlers();
   TStartupDriver driver;
+  // Until the browse windows exist, a start-up that succeeds says who is logged in and ends.
+  driver.Hooks.OpenFirstBrowseWindow = [&driver](int, int, int) {
+    const TLogin* login = driver.Logins()->GetCurrentLogin();
+    ShowMessageBox("QUILLARAN", (login ? login->Name.ToString() : std::string()) +
+                                    " is logged in.\nThe browse windows are not built yet; Quillaran ends here.");
+    Application->Terminate();
+    return true;
+  };
   TFormStart* start = nullptr;
   Application->CreateForm(start);
   start->SetStartup(&driver, argc, argv);

@@ -1,7 +1,9 @@
-// Program entry: prepares the data root, starts the browser, runs it and shuts it down.
+// Program entry: prepares the data root and runs the browser, with its windows on the X
+// display when there is one, else without a screen (the questions of start-up then go to
+// the terminal and are not answered).
 
+#include "app/Tformstart.h"
 #include "app/Tstartupdriver.h"
-#include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
 #include "platform/display/Programdisplay.h"
 #include "platform/kernel/Codepage.h"
@@ -9,14 +11,9 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
-  const std::string root = platform::DataRoot();
-  if (!platform::MakeFolders(root)) {
-    std::fprintf(stderr, "quillaran: cannot create the data folder %s\n", root.c_str());
-    return 1;
-  }
-  // The X display when $DISPLAY is set, the system's fonts: for as long as the program runs.
-  platform::ProgramDisplay screen;
+namespace {
+
+int RunWithoutScreen(int argc, const char* const* argv) {
   TStartupDriver driver;
   const TStartupDriver::TStart start = driver.Start(argc, argv);
   int code = 0;
@@ -31,4 +28,17 @@ int main(int argc, char** argv) {
   }
   driver.Shutdown();
   return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string root = platform::DataRoot();
+  if (!platform::MakeFolders(root)) {
+    std::fprintf(stderr, "quillaran: cannot create the data folder %s\n", root.c_str());
+    return 1;
+  }
+  platform::ProgramDisplay display;
+  if (display.OnX11()) return RunWithWindows(argc, argv);
+  return RunWithoutScreen(argc, argv);
 }
