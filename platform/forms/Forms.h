@@ -28,6 +28,7 @@
 #include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tlistbox.h"
+#include "platform/forms/Tmaskedit.h"
 #include "platform/forms/Tmenu.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"

@@ -235,6 +235,20 @@ void TCustomEdit::Replace(int From, int To, const std::string& With, bool Undoab
   Change();
 }
 
+void TCustomEdit::SetEditText(const std::string& Value, int Caret) {
+  undoText_ = text_;
+  undoCaret_ = caret_;
+  canUndo_ = true;
+  text_ = Value;
+  TControl::SetTextValue(text_);
+  anchor_ = caret_ = std::clamp(Caret, 0, static_cast<int>(text_.size()));
+  modified_ = true;
+  Relayout();
+  ScrollToCaret();
+  Invalidate();
+  Change();
+}
+
 void TCustomEdit::SetTextValue(const std::string& Value) {
   std::string v = Value;
   if (charCase_ == ecUpperCase) std::transform(v.begin(), v.end(), v.begin(), ToUpper);

@@ -75,6 +75,8 @@ class TCustomEdit : public TCustomControl {
   void FontChanged() override;
   void BoundsChanged(const RECT& Old) override;
 
+  // Replaces the whole text as an edit by the user does (undo, OnChange), the caret at Caret.
+  void SetEditText(const std::string& Value, int Caret);
   bool multiLine_ = false;
   bool wordWrap_ = false;
   bool wantReturns_ = false;

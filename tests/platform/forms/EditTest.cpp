@@ -1,6 +1,7 @@
 // Editing in edits and memos: typing, selection, words, the clipboard, undo, limits.
 
 #include "Formstest.h"
+#include "platform/forms/Tmaskedit.h"
 
 namespace {
 
@@ -152,6 +153,43 @@ TEST_F(Editing, MouseSelectsAndWordWrapBreaksLines) {
   person.DoubleClick(word.x, word.y);
   person.Pump();
   EXPECT_EQ(memo->SelText(), "beta");
+  delete form;
+}
+
+TEST_F(Editing, MaskedEditTakesWhatFitsTheMask) {
+  auto* edit = Make<TMaskEdit>();
+  edit->SetEditMask("000-00;1;_");
+  EXPECT_EQ(edit->EditText(), "___-__");
+  int beeps = screen.Beeps();
+  person.Type("12a345");
+  person.Pump();
+  EXPECT_EQ(screen.Beeps(), beeps + 1) << "the letter is refused";
+  EXPECT_EQ(edit->EditText(), "123-45");
+  EXPECT_EQ(edit->Text(), "123-45");
+  person.PressKey(VK_BACK);
+  person.Pump();
+  EXPECT_EQ(edit->EditText(), "123-4_");
+  EXPECT_EQ(edit->Text(), "123-4");
+  EXPECT_THROW(edit->ValidateEdit(), EDBEditError);
+  edit->SetEditMask(">LL<ll;0; ");
+  person.Type("AbCd");
+  person.Pump();
+  EXPECT_EQ(edit->Text(), "ABcd");
+  edit->SetText("xy");
+  EXPECT_EQ(edit->EditText(), "XY  ");
+  // Leaving with a required position empty is an error shown to the user.
+  edit->SetEditMask("00;1;_");
+  person.Type("1");
+  person.Pump();
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(10, 250, 50, 21);
+  std::string error;
+  Application->OnException = [&](TObject*, Exception& e) { error = e.Message(); };
+  other->SetFocus();
+  person.Pump();
+  Application->OnException = nullptr;
+  EXPECT_EQ(error, "Invalid input value.  Use escape key to abandon changes");
   delete form;
 }
 
