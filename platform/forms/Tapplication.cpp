@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <exception>
 
 #include "platform/forms/Formsstate.h"
 #include "platform/forms/Messagebox.h"
@@ -106,10 +107,26 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
   return ShowMessageBox(Text, Caption.empty() ? title_ : Caption, Flags);
 }
 
-void TApplication::HandleException(Exception& E) {
+void TApplication::HandleException(Exception& E, TObject* Sender) {
   if (dynamic_cast<EAbort*>(&E)) return;
-  if (OnException) OnException(this, E);
+  if (OnException) OnException(Sender ? Sender : this, E);
   else ShowException(E);
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  std::exception_ptr current = std::current_exception();
+  if (!current) return;
+  try {
+    std::rethrow_exception(current);
+  } catch (Exception& e) {
+    HandleException(e, Sender);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    HandleException(wrapped, Sender);
+  } catch (...) {
+    Exception wrapped("Unknown exception");
+    HandleException(wrapped, Sender);
+  }
 }
 
 void TApplication::ShowException(Exception& E) {

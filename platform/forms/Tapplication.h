@@ -61,7 +61,9 @@ class TApplication : public TComponent {
   // A message box with its buttons (MB_*); returns the button pressed (ID*).
   int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = 0);
   // What happens to an exception that escaped an event: OnException, else a message box.
-  void HandleException(Exception& E);
+  void HandleException(Exception& E, TObject* Sender = nullptr);
+  // Inside a catch block: handles the exception being caught, as raised by Sender.
+  void HandleException(TObject* Sender);
   void ShowException(Exception& E);
 
   const std::string& HelpFile() const { return helpFile_; }

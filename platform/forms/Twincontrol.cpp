@@ -45,11 +45,9 @@ LRESULT FormsWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   ++messageDepth;
   try {
     c->WindowProc(m);
-  } catch (Exception& e) {
-    Application->HandleException(e);
-  } catch (std::exception& e) {
-    Exception wrapped(e.what());
-    Application->HandleException(wrapped);
+  } catch (...) {
+    // Nothing an event raises leaves the window procedure.
+    Application->HandleException(static_cast<TObject*>(c));
   }
   --messageDepth;
   if (messageDepth == 0) {

@@ -225,10 +225,19 @@ TEST_F(Forms, PositionsAndExceptionsInEvents) {
   EXPECT_EQ(wr.left, (800 - (wr.right - wr.left)) / 2);
   // An exception escaping an event reaches Application->OnException.
   std::string caught;
-  Application->OnException = [&](TObject*, Exception& e) { caught = e.Message(); };
+  TObject* sender = nullptr;
+  Application->OnException = [&](TObject* s, Exception& e) {
+    caught = e.Message();
+    sender = s;
+  };
   form.Flag->OnClick = [](TObject*) { throw EConvertError("bad value"); };
   ClickAt(form.Flag, 5, 5);
   EXPECT_EQ(caught, "bad value");
+  EXPECT_EQ(sender, form.Flag) << "the control whose message raised it";
+  form.Flag->OnClick = [](TObject*) { throw std::runtime_error("plain"); };
+  ClickAt(form.Flag, 5, 5);
+  EXPECT_EQ(caught, "plain");
+  form.Flag->OnClick = [](TObject*) { throw EConvertError("bad value"); };
   Application->OnException = nullptr;
   platform::DialogScript script;
   script.Press("TMessageForm", "OK");
