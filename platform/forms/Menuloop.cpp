@@ -207,6 +207,9 @@ void OpenSubmenu(Loop& loop, size_t index, bool selectFirst) {
   TMenuItem* item = level.parent->Items(level.selected);
   CloseLevelsFrom(loop, index + 1);
   if (item->Count() == 0 || !item->Enabled()) return;
+  // An item's OnClick runs before its submenu opens, so that it can fill the submenu.
+  if (item->OnClick) item->OnClick(item);
+  if (item->Count() == 0) return;
   RECT r = level.items[level.selected];
   OpenLevel(loop, item, level.screen.right - kBorder, level.screen.top + r.top - kBorder, level.screen.left,
             level.screen.top + r.bottom + kBorder);
@@ -254,6 +257,7 @@ void OpenBarItem(Loop& loop, int index, bool selectFirst) {
   loop.barIndex = index;
   platform::menus::RedrawBar(loop.form);
   TMenuItem* item = loop.bar->Items()->Items(index);
+  if (item->OnClick) item->OnClick(item);
   if (item->Count() == 0) return;
   RECT r = loop.bar->ItemRect(loop.form, index);
   RECT wr{};

@@ -3,7 +3,8 @@
 // checks, radio groups, short cuts, nested items), TMainMenu (the bar of a form,
 // drawn in its frame) and TPopupMenu (Popup(x, y) at a screen point). An open menu
 // runs its own loop that takes the mouse and the keyboard until an item is chosen
-// or the menu is cancelled; the chosen item is clicked after the menu has closed.
+// or the menu is cancelled; the chosen item is clicked after the menu has closed. An
+// item with a submenu has its OnClick run just before the submenu opens.
 
 #include <functional>
 #include <string>

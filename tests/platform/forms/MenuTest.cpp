@@ -26,7 +26,12 @@ TEST_F(Menus, PopupByMouseAndKeys) {
   auto* disabled = Item(form, popup->Items(), "&Disabled", &log);
   disabled->SetEnabled(false);
   auto* more = Item(form, popup->Items(), "&More");
-  Item(form, more, "&Inner", &log);
+  Item(form, more, "Placeholder");
+  more->OnClick = [&, more](TObject*) {
+    // The submenu is filled as it opens.
+    more->Clear();
+    Item(form, more, "&Inner", &log);
+  };
   int popups = 0;
   popup->OnPopup = [&](TObject*) { ++popups; };
   form->SetPopupMenu(popup);
