@@ -3,6 +3,7 @@
 #include "app/Tformauthor.h"
 #include "app/Tformerror.h"
 #include "app/Tformreaderproperty.h"
+#include "app/Tformregeneratemident.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Textroutines.h"
 #include "model/Modelhooks.h"
@@ -155,6 +156,9 @@ void RegisterGuiDialogs() {
   model.EditAuthor = EditAuthor;
   model.EditReaderProperty = EditReaderProperty;
   model.MessageBeep = [] { MessageBeep(1); };
+  model.AskRegenerateMIdent = [](const TStr& path1, const TStr& path2) {
+    return AskRegenerateMIdent(path1.ToString(), path2.ToString());
+  };
 }
 
 void UnregisterGuiDialogs() {
@@ -163,4 +167,5 @@ void UnregisterGuiDialogs() {
   model.EditAuthor = nullptr;
   model.EditReaderProperty = nullptr;
   model.MessageBeep = nullptr;
+  model.AskRegenerateMIdent = nullptr;
 }

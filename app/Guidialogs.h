@@ -34,6 +34,7 @@ class TFormInputString : public TForm {
   TEdit* fEdit;
 };
 
-// Also lends the model its dialogs (the author and reader-property dialogs) and the beep.
+// Also lends the model its dialogs (the author and reader-property dialogs, the question
+// about a duplicated model identifier) and the beep.
 void RegisterGuiDialogs();
 void UnregisterGuiDialogs();

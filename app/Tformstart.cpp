@@ -1,6 +1,7 @@
 #include "app/Tformstart.h"
 
 #include "app/Guidialogs.h"
+#include "app/Tformreadme.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
@@ -62,6 +63,10 @@ int RunWithWindows(int argc, const char* const* argv) {
                                     " is logged in.\nThe browse windows are not built yet; Quillaran ends here.");
     Application->Terminate();
     return true;
+  };
+  driver.Hooks.ShowReadme = [](const std::string& path) {
+    TFormReadme readme(nullptr);
+    return readme.Execute(path);
   };
   TFormStart* start = nullptr;
   Application->CreateForm(start);
