@@ -113,12 +113,15 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.Y = top_;
   Params.Width = width_;
   Params.Height = height_;
-  if (parent_) Params.WndParent = parent_->Handle();
+  // Asking for the parameters (to measure the client area) makes no window.
+  if (parent_ && parent_->HandleAllocated()) Params.WndParent = parent_->Handle();
   Params.ClassStyle = CS_DBLCLKS;
   Params.WinClassName = ClassName();
 }
 
 void TWinControl::CreateWnd() {
+  if (parent_) parent_->HandleNeeded();
+  if (handle_) return;  // made meanwhile, with the parent's children
   TCreateParams p;
   CreateParams(p);
   if ((p.Style & WS_CHILD) && !p.WndParent)

@@ -56,6 +56,8 @@ class TSettingsForm : public TForm {
 
 TEST_F(Forms, ModalDialogAnsweredByScriptRunsItsHandlers) {
   TSettingsForm form(nullptr);
+  EXPECT_FALSE(form.HandleAllocated()) << "no window until the form is needed on the screen";
+  EXPECT_EQ(platform::WindowCount(), 0u);
   platform::DialogScript script;
   script.Press("Settings", "OK", {{"Name", "Вася"}, {"Flag", "1"}});
   EXPECT_EQ(form.ShowModal(), mrOk);
