@@ -8,6 +8,7 @@
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"
 #include "platform/forms/Tapplication.h"
+#include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tpaintbox.h"
 
 TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
@@ -20,11 +21,17 @@ TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
   PaintBoxWork->SetParent(this);
   PaintBoxWork->SetBounds(0, 0, 200, 100);
   WorkPaintBox() = PaintBoxWork;
+  FontShared = new TFont();
+  FontShared->SetName("DejaVu Sans");
+  FontShared->SetSize(10);
+  SharedFont() = FontShared;
   OnShow = [this](TObject*) { FirstShow(); };
 }
 
 TFormStart::~TFormStart() {
   if (WorkPaintBox() == PaintBoxWork) WorkPaintBox() = nullptr;
+  if (SharedFont() == FontShared) SharedFont() = nullptr;
+  delete FontShared;
 }
 
 void TFormStart::SetStartup(TStartupDriver* driver, int argc, const char* const* argv) {

@@ -6,6 +6,7 @@
 #include "app/Tstartupdriver.h"
 #include "platform/forms/Tform.h"
 
+class TFont;
 class TPaintBox;
 
 class TFormStart : public TForm {
@@ -14,6 +15,7 @@ class TFormStart : public TForm {
   ~TFormStart() override;
 
   TPaintBox* PaintBoxWork;
+  TFont* FontShared;  // the program's shared font
 
   // What the first showing runs.
   void SetStartup(TStartupDriver* driver, int argc, const char* const* argv);

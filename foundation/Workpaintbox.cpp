@@ -4,3 +4,8 @@ TPaintBox*& WorkPaintBox() {
   static TPaintBox* paintBox = nullptr;
   return paintBox;
 }
+
+TFont*& SharedFont() {
+  static TFont* font = nullptr;
+  return font;
+}

@@ -42,6 +42,8 @@ TEST(Startform, TheFirstShowRunsStartUpOffTheScreenAndGivesTheWorkCanvas) {
     TStartupDriver driver;
     TFormStart form(nullptr);
     EXPECT_EQ(WorkPaintBox(), form.PaintBoxWork);
+    ASSERT_NE(SharedFont(), nullptr);
+    EXPECT_EQ(SharedFont()->Size(), 10);
     form.SetStartup(&driver, 2, args);
     EXPECT_FALSE(form.Started());
     form.Show();
@@ -74,6 +76,7 @@ TEST(Startform, TheFirstShowRunsStartUpOffTheScreenAndGivesTheWorkCanvas) {
     driver.Shutdown();
   }
   EXPECT_EQ(WorkPaintBox(), nullptr);
+  EXPECT_EQ(SharedFont(), nullptr);
   SetGuiHooks(TGuiHooks());
   Application->OnIdle = nullptr;
   Application->OnDeactivate = nullptr;
