@@ -38,6 +38,7 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner) {
   controlStyle_ -= TControlStyle{csSetCaption};
   SetBounds(0, 0, 121, 21);
   Relayout();
+  AdjustHeight();
 }
 
 TCustomEdit::~TCustomEdit() {
@@ -462,8 +463,19 @@ void TCustomEdit::DoEnter() {
   TCustomControl::DoEnter();
 }
 
+void TCustomEdit::SetAutoSize(bool Value) {
+  autoSize_ = Value;
+  AdjustHeight();
+}
+
+void TCustomEdit::AdjustHeight() {
+  if (!autoSize_ || multiLine_) return;
+  SetHeight(RowHeight() + (borderStyle_ == bsSingle ? 8 : 2));
+}
+
 void TCustomEdit::FontChanged() {
   if (measureDc_) SelectObject(measureDc_, Font()->Handle());
+  AdjustHeight();
   Relayout();
   TCustomControl::FontChanged();
 }

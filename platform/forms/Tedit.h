@@ -52,6 +52,9 @@ class TCustomEdit : public TCustomControl {
   void SetHideSelection(bool Value) { hideSelection_ = Value; Invalidate(); }
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle Value) { borderStyle_ = Value; RecreateWnd(); }
+  // A one-line edit takes the height its font needs when made and when the font changes.
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool Value);
   bool AutoSelect() const { return autoSelect_; }
   void SetAutoSelect(bool Value) { autoSelect_ = Value; }
 
@@ -115,6 +118,8 @@ class TCustomEdit : public TCustomControl {
   bool modified_ = false;
   bool hideSelection_ = true;
   bool autoSelect_ = true;
+  bool autoSize_ = true;
+  void AdjustHeight();
   TBorderStyle borderStyle_ = bsSingle;
   bool canUndo_ = false;
   std::string undoText_;

@@ -31,6 +31,15 @@ class Editing : public formstest::Screen {
 
 TEST_F(Editing, TypingSelectionAndClipboard) {
   auto* edit = Make<TEdit>();
+  {
+    TEdit sized(nullptr);
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    measure.Canvas()->Font()->Assign(sized.Font());
+    EXPECT_EQ(sized.Height(), measure.Canvas()->TextHeight("W") + 8) << "the height its font needs";
+    sized.Font()->SetHeight(-20);
+    EXPECT_EQ(sized.Height(), 20 + 20 / 4 + 8);
+  }
   int changes = 0;
   edit->OnChange = [&](TObject*) { ++changes; };
   person.Type("abc def");
