@@ -377,9 +377,39 @@ void TCustomEdit::UpdateScrollBars() {
     si.nPos = topRow_;
     SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
   }
+  if ((scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && !wordWrap_) {
+    RECT area = TextArea();
+    std::string shown = Shown();
+    int widest = 0;
+    for (const Row& r : rows_) widest = std::max(widest, TextWidthOf(shown, r.start, r.length));
+    SCROLLINFO h{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
+                 std::max(0, widest + 1), static_cast<UINT>(std::max<LONG>(1, area.right - area.left)), scrollX_, 0};
+    SetScrollInfo(Handle(), SB_HORZ, &h, TRUE);
+  }
 }
 
 void TCustomEdit::Scroll(int Bar, int Code) {
+  if (Bar == SB_HORZ) {
+    RECT area = TextArea();
+    int page = std::max<LONG>(1, area.right - area.left);
+    SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    GetScrollInfo(Handle(), SB_HORZ, &si);
+    switch (Code) {
+      case SB_LINELEFT: scrollX_ -= 8; break;
+      case SB_LINERIGHT: scrollX_ += 8; break;
+      case SB_PAGELEFT: scrollX_ -= page; break;
+      case SB_PAGERIGHT: scrollX_ += page; break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION: scrollX_ = si.nTrackPos; break;
+      case SB_LEFT: scrollX_ = 0; break;
+      default: return;
+    }
+    scrollX_ = std::clamp(scrollX_, 0, std::max(0, si.nMax - page + 1));
+    UpdateScrollBars();
+    UpdateCaret();
+    Invalidate();
+    return;
+  }
   if (Bar != SB_VERT) return;
   RECT area = TextArea();
   int page = std::max<LONG>(1, (area.bottom - area.top) / RowHeight());
@@ -604,6 +634,12 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
     case WM_VSCROLL:
       Scroll(SB_VERT, LOWORD(Message.WParam));
       return;
+    case WM_HSCROLL:
+      if (!Message.LParam) {
+        Scroll(SB_HORZ, LOWORD(Message.WParam));
+        return;
+      }
+      break;
     case WM_MOUSEWHEEL:
       if (multiLine_) {
         Scroll(SB_VERT, GET_WHEEL_DELTA_WPARAM(Message.WParam) > 0 ? SB_LINEUP : SB_LINEDOWN);

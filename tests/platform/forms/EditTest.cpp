@@ -143,6 +143,31 @@ TEST_F(Editing, MemoLinesReturnsAndCaret) {
   delete form;
 }
 
+TEST_F(Editing, MemoScrollsBothWays) {
+  auto* memo = Make<TMemo>();
+  memo->SetWordWrap(false);
+  memo->SetScrollBars(ssBoth);
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += std::string(i == 5 ? 200 : 3, 'x') + "\r\n";
+  memo->SetText(text);
+  person.Pump();
+  SCROLLINFO v{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0}, h = v;
+  ASSERT_TRUE(GetScrollInfo(memo->Handle(), SB_VERT, &v));
+  ASSERT_TRUE(GetScrollInfo(memo->Handle(), SB_HORZ, &h));
+  EXPECT_EQ(v.nMax, 40) << "41 rows, the last one empty";
+  EXPECT_GT(h.nMax, static_cast<int>(h.nPage)) << "the long line is wider than the memo";
+  POINT before = memo->PointOfChar(0);
+  SendMessage(memo->Handle(), WM_HSCROLL, SB_PAGERIGHT, 0);
+  POINT after = memo->PointOfChar(0);
+  EXPECT_LT(after.x, before.x);
+  SendMessage(memo->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_GT(GetScrollPos(memo->Handle(), SB_VERT), 0);
+  person.PressKey(VK_HOME, false, true);
+  person.Pump();
+  EXPECT_EQ(GetScrollPos(memo->Handle(), SB_VERT), 0) << "back to the caret at the start";
+  delete form;
+}
+
 TEST_F(Editing, MouseSelectsAndWordWrapBreaksLines) {
   auto* memo = Make<TMemo>();
   memo->SetText("alpha beta gamma");
