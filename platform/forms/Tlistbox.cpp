@@ -511,6 +511,20 @@ LRESULT DropListProc(HWND window, UINT message, WPARAM w, LPARAM l) {
       int index = openList->top + i;
       RECT r{0, i * openList->itemHeight, client.right, (i + 1) * openList->itemHeight};
       bool hot = index == openList->hot;
+      TCustomComboBox* box = openList->box;
+      if ((box->Style() == csOwnerDrawFixed || box->Style() == csOwnerDrawVariable) && box->OnDrawItem) {
+        // Owner-drawn boxes draw their list on their own canvas, lent the list's context.
+        auto* canvas = static_cast<TControlCanvas*>(box->Canvas());
+        canvas->PaintOn(dc);
+        canvas->Font()->Assign(box->Font());
+        canvas->Brush()->SetColor(hot ? clHighlight : box->Color());
+        if (hot) canvas->Font()->SetColor(clHighlightText);
+        TOwnerDrawState state;
+        if (hot) state = {odSelected, odFocused};
+        box->OnDrawItem(box, index, r, state);
+        canvas->SetHandle(nullptr);
+        continue;
+      }
       if (hot) FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
       SetTextColor(dc, GetSysColor(hot ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
       std::string s = items->Strings(index);
@@ -560,6 +574,7 @@ void TCustomComboBox::SetDroppedDown(bool Value) {
   droppedDown_ = true;
   Invalidate();
   ShowWindow(list.window, SW_SHOWNA);
+  UpdateWindow(list.window);
   SetCapture(list.window);
   int chosen = -1;
   bool done = false;

@@ -164,6 +164,20 @@ TEST_F(Controls, ComboBoxDropsDownAndChooses) {
   EXPECT_EQ(combo->ItemIndex(), 2);
   EXPECT_EQ(changes, "one three ");
   EXPECT_FALSE(combo->DroppedDown());
+  // An owner-drawn box draws its dropped list too.
+  combo->SetStyle(csOwnerDrawFixed);
+  std::vector<int> drawn;
+  combo->OnDrawItem = [&](TWinControl*, int index, RECT r, TOwnerDrawState) {
+    drawn.push_back(index);
+    combo->Canvas()->FillRect(r);
+  };
+  platform::SetMenuLoopIdleHook(nullptr);
+  combo->OnDropDown = [&](TObject*) { person.PressKey(VK_ESCAPE); };
+  combo->SetDroppedDown(true);
+  person.Pump();
+  EXPECT_GE(drawn.size(), 3u);
+  combo->OnDropDown = nullptr;
+  combo->OnDrawItem = nullptr;
   // An editable box takes typed text.
   combo->SetStyle(csDropDown);
   combo->SetText("");
