@@ -18,10 +18,10 @@ struct ButtonInfo {
 };
 
 const ButtonInfo kButtons[] = {
-    {"Yes", "&Да", mrYes},          {"No", "&Нет", mrNo},           {"OK", "ОК", mrOk},
-    {"Cancel", "Отмена", mrCancel}, {"Abort", "&Прервать", mrAbort}, {"Retry", "П&овторить", mrRetry},
-    {"Ignore", "Про&пустить", mrIgnore}, {"All", "&Все", mrAll},    {"NoToAll", "Н&ет для всех", mrNoToAll},
-    {"YesToAll", "Да для &всех", mrYesToAll}, {"Help", "&Справка", mrNone},
+    {"Yes", "&Yes", mrYes},          {"No", "&No", mrNo},           {"OK", "OK", mrOk},
+    {"Cancel", "Cancel", mrCancel}, {"Abort", "&Abort", mrAbort}, {"Retry", "&Retry", mrRetry},
+    {"Ignore", "&Ignore", mrIgnore}, {"All", "&All", mrAll},    {"NoToAll", "N&o to All", mrNoToAll},
+    {"YesToAll", "Yes to &All", mrYesToAll}, {"Help", "&Help", mrNone},
 };
 
 constexpr int kButtonWidth = 75;
@@ -109,7 +109,7 @@ int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Fla
 }
 
 TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) {
-  static const char* const captions[] = {"Предупреждение", "Ошибка", "Информация", "Подтверждение", ""};
+  static const char* const captions[] = {"Warning", "Error", "Information", "Confirm", ""};
   static const UINT beeps[] = {MB_ICONEXCLAMATION, MB_ICONHAND, MB_ICONASTERISK, MB_ICONQUESTION, 0};
   std::string caption = DlgType == mtCustom ? Application->Title() : captions[DlgType];
   if (beeps[DlgType]) MessageBeep(beeps[DlgType]);
@@ -150,14 +150,14 @@ bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::st
   prompt->SetFocusControl(edit);
   auto* ok = new TButton(&form);
   ok->SetName("OK");
-  ok->SetCaption("ОК");
+  ok->SetCaption("OK");
   ok->SetModalResult(mrOk);
   ok->SetDefault(true);
   ok->SetParent(&form);
   ok->SetBounds(94, 62, kButtonWidth, kButtonHeight);
   auto* cancel = new TButton(&form);
   cancel->SetName("Cancel");
-  cancel->SetCaption("Отмена");
+  cancel->SetCaption("Cancel");
   cancel->SetModalResult(mrCancel);
   cancel->SetCancel(true);
   cancel->SetParent(&form);

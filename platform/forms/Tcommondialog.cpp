@@ -108,12 +108,12 @@ TEdit* AddEdit(TForm* form, const char* name, const std::string& label, int x, i
 class TFileDialogForm : public TForm {
  public:
   TFileDialogForm(TOpenDialog& dialog, bool saving) : TForm(nullptr), dialog_(dialog), saving_(saving) {
-    SetCaption(!dialog.Title().empty() ? dialog.Title() : saving ? "Сохранить как" : "Открыть");
+    SetCaption(!dialog.Title().empty() ? dialog.Title() : saving ? "Save As" : "Open");
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetClientWidth(420);
     SetClientHeight(320);
-    folderEdit_ = AddEdit(this, "Folder", "Папка:", 8, 8, 316);
+    folderEdit_ = AddEdit(this, "Folder", "Folder:", 8, 8, 316);
     folderEdit_->SetReadOnly(true);
     folderEdit_->SetTabStop(false);
     files_ = new TListBox(this);
@@ -121,7 +121,7 @@ class TFileDialogForm : public TForm {
     files_->SetParent(this);
     files_->SetBounds(8, 36, 404, 190);
     files_->SetMultiSelect(dialog.Options().Contains(ofAllowMultiSelect));
-    name_ = AddEdit(this, "FileName", "Имя файла:", 8, 234, 316);
+    name_ = AddEdit(this, "FileName", "File name:", 8, 234, 316);
     filter_ = new TComboBox(this);
     filter_->SetName("Filter");
     filter_->SetParent(this);
@@ -129,11 +129,11 @@ class TFileDialogForm : public TForm {
     filter_->SetBounds(98, 262, 316, 21);
     auto* typeLabel = new TLabel(this);
     typeLabel->SetParent(this);
-    typeLabel->SetCaption("Тип файлов:");
+    typeLabel->SetCaption("Files of type:");
     typeLabel->SetBounds(8, 265, typeLabel->Width(), typeLabel->Height());
-    auto* ok = AddButton(this, "OK", saving ? "Сохранить" : "Открыть", 256, 290);
+    auto* ok = AddButton(this, "OK", saving ? "Save" : "Open", 256, 290);
     ok->SetDefault(true);
-    auto* cancel = AddButton(this, "Cancel", "Отмена", 337, 290);
+    auto* cancel = AddButton(this, "Cancel", "Cancel", 337, 290);
     cancel->SetCancel(true);
     cancel->SetModalResult(mrCancel);
     // Filters: "Name|pattern|Name|pattern".
@@ -233,16 +233,16 @@ class TFileDialogForm : public TForm {
       }
       bool exists = KindOf(full) == Kind::File;
       if (!exists && dialog_.Options().Contains(ofFileMustExist)) {
-        ShowMessageBox(full + "\r\nФайл не найден.\r\nПроверьте правильность имени файла.", Caption(),
+        ShowMessageBox(full + "\r\nFile not found.\r\nPlease verify the correct file name was given.", Caption(),
                        MB_OK | MB_ICONEXCLAMATION);
         return;
       }
       if (!exists && dialog_.Options().Contains(ofPathMustExist) && KindOf(ExtractFileDir(full)) != Kind::Folder) {
-        ShowMessageBox(full + "\r\nПуть не существует.", Caption(), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(full + "\r\nPath does not exist.", Caption(), MB_OK | MB_ICONEXCLAMATION);
         return;
       }
       if (exists && saving_ && dialog_.Options().Contains(ofOverwritePrompt) &&
-          ShowMessageBox(full + " уже существует.\r\nЗаменить?", Caption(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+          ShowMessageBox(full + " already exists.\r\nDo you want to replace it?", Caption(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
       chosen.push_back(full);
     }
@@ -283,7 +283,7 @@ TFontDialog::~TFontDialog() { delete font_; }
 
 bool TFontDialog::Execute() {
   TForm form(nullptr);
-  form.SetCaption(!title_.empty() ? title_ : "Шрифт");
+  form.SetCaption(!title_.empty() ? title_ : "Font");
   form.SetBorderStyle(bsDialog);
   form.SetPosition(poScreenCenter);
   form.SetClientWidth(330);
@@ -295,12 +295,12 @@ bool TFontDialog::Execute() {
   for (const char* face : {"Arial", "Courier New", "MS Sans Serif", "Tahoma", "Times New Roman", "Verdana"})
     name->Items()->Add(face);
   name->SetText(font_->Name());
-  TEdit* size = AddEdit(&form, "Size", "Размер:", 216, 8, 20);
+  TEdit* size = AddEdit(&form, "Size", "Size:", 216, 8, 20);
   size->SetLeft(276);
   size->SetWidth(46);
   size->SetText(std::to_string(font_->Size()));
   const char* styles[] = {"Bold", "Italic", "Underline", "StrikeOut"};
-  const char* captions[] = {"&Жирный", "&Курсив", "&Подчёркнутый", "&Зачёркнутый"};
+  const char* captions[] = {"&Bold", "&Italic", "&Underline", "Stri&keout"};
   TCheckBox* boxes[4];
   for (int i = 0; i < 4; ++i) {
     boxes[i] = new TCheckBox(&form);
@@ -327,10 +327,10 @@ bool TFontDialog::Execute() {
   name->OnChange = update;
   size->OnChange = update;
   for (auto* b : boxes) b->OnClick = update;
-  auto* ok = AddButton(&form, "OK", "ОК", 166, 168);
+  auto* ok = AddButton(&form, "OK", "OK", 166, 168);
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
-  auto* cancel = AddButton(&form, "Cancel", "Отмена", 247, 168);
+  auto* cancel = AddButton(&form, "Cancel", "Cancel", 247, 168);
   cancel->SetCancel(true);
   cancel->SetModalResult(mrCancel);
   if (OnShow) OnShow(this);
@@ -349,7 +349,7 @@ bool TColorDialog::Execute() {
   static const TColor basic[] = {clBlack, clMaroon, clGreen, clOlive, clNavy,   clPurple, clTeal, clGray,
                                  clSilver, clRed,   clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
   TForm form(nullptr);
-  form.SetCaption(!title_.empty() ? title_ : "Цвет");
+  form.SetCaption(!title_.empty() ? title_ : "Color");
   form.SetBorderStyle(bsDialog);
   form.SetPosition(poScreenCenter);
   form.SetClientWidth(250);
@@ -357,7 +357,7 @@ bool TColorDialog::Execute() {
   COLORREF rgb = ColorToRGB(color_);
   TEdit* channels[3];
   const char* names[] = {"Red", "Green", "Blue"};
-  const char* labels[] = {"Красный:", "Зелёный:", "Синий:"};
+  const char* labels[] = {"Red:", "Green:", "Blue:"};
   int values[] = {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)};
   for (int i = 0; i < 3; ++i) {
     channels[i] = AddEdit(&form, names[i], labels[i], 8, 72 + 26 * i, 50);
@@ -377,10 +377,10 @@ bool TColorDialog::Execute() {
       channels[2]->SetText(std::to_string(GetBValue(c)));
     };
   }
-  auto* ok = AddButton(&form, "OK", "ОК", 86, 160);
+  auto* ok = AddButton(&form, "OK", "OK", 86, 160);
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
-  auto* cancel = AddButton(&form, "Cancel", "Отмена", 167, 160);
+  auto* cancel = AddButton(&form, "Cancel", "Cancel", 167, 160);
   cancel->SetCancel(true);
   cancel->SetModalResult(mrCancel);
   if (OnShow) OnShow(this);
@@ -396,7 +396,7 @@ bool TColorDialog::Execute() {
 
 bool SelectDirectory(const std::string& Caption, const std::string& Root, std::string& Directory) {
   TForm form(nullptr);
-  form.SetCaption(Caption.empty() ? "Выбор папки" : Caption);
+  form.SetCaption(Caption.empty() ? "Browse for Folder" : Caption);
   form.SetBorderStyle(bsDialog);
   form.SetPosition(poScreenCenter);
   form.SetClientWidth(320);
@@ -425,15 +425,15 @@ bool SelectDirectory(const std::string& Caption, const std::string& Root, std::s
     folder = name == ".." ? ParentFolder(folder) : Join(folder, name);
     refresh();
   };
-  auto* ok = AddButton(&form, "OK", "ОК", 156, 248);
+  auto* ok = AddButton(&form, "OK", "OK", 156, 248);
   ok->SetDefault(true);
-  auto* cancel = AddButton(&form, "Cancel", "Отмена", 237, 248);
+  auto* cancel = AddButton(&form, "Cancel", "Cancel", 237, 248);
   cancel->SetCancel(true);
   cancel->SetModalResult(mrCancel);
   ok->OnClick = [&](TObject*) {
     std::string chosen = Trim(edit->Text());
     if (KindOf(chosen) != Kind::Folder) {
-      ShowMessageBox(chosen + "\r\nПапка не найдена.", form.Caption(), MB_OK | MB_ICONEXCLAMATION);
+      ShowMessageBox(chosen + "\r\nFolder not found.", form.Caption(), MB_OK | MB_ICONEXCLAMATION);
       return;
     }
     folder = chosen;

@@ -25,7 +25,7 @@ TEST_F(Dialogs, OpenAndSaveDialogsWalkFoldersAndCheckNames) {
   open.SetOptions({ofFileMustExist});
   platform::DialogScript script;
   std::vector<std::string> listed;
-  script.Answer("Открыть", [&](TCustomForm& f) {
+  script.Answer("Open", [&](TCustomForm& f) {
     auto* files = dynamic_cast<TListBox*>(platform::FindNamed(f, "Files"));
     for (int i = 0; i < files->Count(); ++i) listed.push_back(files->Items()->Strings(i));
     platform::SetControlValue(f, "FileName", "missing.txt");
@@ -45,7 +45,7 @@ TEST_F(Dialogs, OpenAndSaveDialogsWalkFoldersAndCheckNames) {
   save.SetInitialDir(folder);
   save.SetDefaultExt("txt");
   save.SetOptions({ofOverwritePrompt});
-  script.Press("Сохранить как", "OK", {{"FileName", "a"}});
+  script.Press("Save As", "OK", {{"FileName", "a"}});
   script.Press("TMessageForm", "No");
   std::vector<std::string> failures;
   script.OnFailure = [&](const std::string& what) { failures.push_back(what); };
@@ -63,28 +63,28 @@ TEST_F(Dialogs, SaveReplacesAfterAskingFolderFontAndColour) {
   save.SetInitialDir(folder);
   save.SetDefaultExt("txt");
   save.SetOptions({ofOverwritePrompt});
-  script.Press("Сохранить как", "OK", {{"FileName", "a"}});
+  script.Press("Save As", "OK", {{"FileName", "a"}});
   script.Press("TMessageForm", "Yes");
   ASSERT_TRUE(save.Execute());
   EXPECT_EQ(save.FileName(), folder + "/a.txt");
 
   std::string chosen;
-  script.Press("Выбор папки", "OK", {{"Folder", folder + "/sub"}});
+  script.Press("Browse for Folder", "OK", {{"Folder", folder + "/sub"}});
   ASSERT_TRUE(SelectDirectory("", folder, chosen));
   EXPECT_EQ(chosen, folder + "/sub");
 
   TFontDialog font(nullptr);
-  script.Press("Шрифт", "OK", {{"Name", "Arial"}, {"Size", "12"}, {"Bold", "1"}});
+  script.Press("Font", "OK", {{"Name", "Arial"}, {"Size", "12"}, {"Bold", "1"}});
   ASSERT_TRUE(font.Execute());
   EXPECT_EQ(font.Font()->Name(), "Arial");
   EXPECT_EQ(font.Font()->Size(), 12);
   EXPECT_TRUE(font.Font()->Style().Contains(fsBold));
 
   TColorDialog colour(nullptr);
-  script.Press("Цвет", "OK", {{"Red", "10"}, {"Green", "20"}, {"Blue", "300"}});
+  script.Press("Color", "OK", {{"Red", "10"}, {"Green", "20"}, {"Blue", "300"}});
   ASSERT_TRUE(colour.Execute());
   EXPECT_EQ(colour.Color(), static_cast<TColor>(RGB(10, 20, 255)));
-  script.Press("Цвет", "Cancel", {{"Red", "99"}});
+  script.Press("Color", "Cancel", {{"Red", "99"}});
   EXPECT_FALSE(colour.Execute());
   EXPECT_EQ(colour.Color(), static_cast<TColor>(RGB(10, 20, 255)));
 }

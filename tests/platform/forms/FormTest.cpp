@@ -114,7 +114,7 @@ TEST_F(Forms, NestedModalsAndMessageBoxes) {
   script.Press("Имя", "Cancel", {{"Value", "newer"}});
   EXPECT_FALSE(InputQuery("Имя", "Введите имя:", value));
   EXPECT_EQ(value, "new");
-  script.Press("Ошибка", "OK");
+  script.Press("Error", "OK");
   EXPECT_EQ(MessageDlg("Плохо", mtError, {mbOK}, 0), mrOk);
 }
 
