@@ -109,6 +109,10 @@ struct X11Display::Impl {
   std::map<XWindow, HWND> byId;
   std::map<int, Cursor> cursors;
   HWND focused = nullptr;  // our window that has the X input focus
+  // The window our side made active last, and the serial of the first request sent after
+  // that: focus events the server made before it tell of a state we have since left.
+  HWND wanted = nullptr;
+  unsigned long wantedSerial = 0;
   bool owning = false;
   std::string clipboardUtf8;
   // Wakes the message loops as soon as the server sends something, instead of at their
@@ -244,6 +248,21 @@ struct X11Display::Impl {
     return c;
   }
 
+  // Our side activated the window: the X input focus follows it as soon as it can be
+  // shown (without a window manager nobody else moves the focus).
+  void Activated(HWND h, Shown& s) {
+    if (wanted != h) {
+      wanted = h;
+      wantedSerial = NextRequest(dpy);
+      XNoOp(dpy);  // events the server makes from now on carry this serial or a later one
+    }
+    Focus(h, s);
+  }
+
+  bool Stale(const XFocusChangeEvent& e) const {
+    return static_cast<long>(e.serial - wantedSerial) < 0;
+  }
+
   void Focus(HWND h, Shown& s) {
     if (focused == h || !s.viewable || s.overrideRedirect) return;
     XRaiseWindow(dpy, s.id);
@@ -376,6 +395,9 @@ struct X11Display::Impl {
       case KeyRelease: Key(e.xkey, true); break;
       case FocusIn: {
         if (e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer) break;
+        // The answer to an earlier focus request must not take the activation back from
+        // a window activated since (a closed dialog's owner against the next dialog).
+        if (Stale(e.xfocus)) break;
         HWND h = HandleOf(e.xfocus.window);
         focused = h;
         if (Window* w = FindWindowObject(h); w && GetActiveWindow() != h) ActivateWindowObject(w, WA_ACTIVE);
@@ -384,7 +406,9 @@ struct X11Display::Impl {
       case FocusOut: {
         if (e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer || e.xfocus.mode != NotifyNormal) break;
         HWND h = HandleOf(e.xfocus.window);
-        if (focused != h) break;
+        // A destroyed window of ours is no longer known, and an old event does not undo
+        // an activation made after it.
+        if (!h || focused != h || Stale(e.xfocus)) break;
         focused = nullptr;
         // Focus went to another program: ours deactivate, unless a FocusIn of ours follows.
         XEvent next;
@@ -604,7 +628,7 @@ void X11Display::TopLevelChanged(HWND h) {
     s.mapped = false;
     s.viewable = false;
   }
-  if (GetActiveWindow() == h) x.Focus(h, s);
+  if (GetActiveWindow() == h) x.Activated(h, s);
   XFlush(x.dpy);
 }
 

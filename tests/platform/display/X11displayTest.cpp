@@ -425,6 +425,73 @@ TEST_F(X11Screen, RealFontsOnScreenLatinAndCyrillic) {
   }
 }
 
+TEST_F(X11Screen, ASecondTopLevelWindowTakesTheKeysAfterTheFirstIsDestroyed) {
+  // Xvfb has no window manager: nobody but us moves the X input focus.
+  std::vector<std::pair<HWND, char>> typed;
+  static std::vector<std::pair<HWND, char>>* sink = nullptr;
+  sink = &typed;
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASS c{};
+    c.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      if (m == WM_CHAR && sink) sink->emplace_back(h, static_cast<char>(w));
+      if (m == WM_ACTIVATE && LOWORD(w) != WA_INACTIVE) SetFocus(h);
+      return DefWindowProc(h, m, w, l);
+    };
+    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    c.lpszClassName = "X11TestDialog";
+    ASSERT_TRUE(RegisterClass(&c));
+    registered = true;
+  }
+  SetCursorPos(700, 550);  // the pointer over no window of ours
+  auto open = [&](const char* title) {
+    HWND h = CreateWindowEx(0, "X11TestDialog", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 150, nullptr,
+                            nullptr, nullptr, nullptr);
+    windows.push_back(h);
+    UpdateWindow(h);
+    return h;
+  };
+  auto type = [&](char c) {
+    keybd_event(static_cast<BYTE>(c), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(c), 0, KEYEVENTF_KEYUP, 0);
+  };
+  auto received = [&](HWND h, char c) {
+    return std::find(typed.begin(), typed.end(), std::make_pair(h, c)) != typed.end();
+  };
+  // The program's main window, shown first and active again when a dialog closes.
+  HWND main = Open(400, 300, 200, 100);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(main); }));
+  HWND first = open("Первый");
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(first); }));
+  EXPECT_EQ(GetActiveWindow(), first);
+  type('A');
+  EXPECT_TRUE(PumpUntil([&] { return received(first, 'a'); }));
+  // The dialog closes and gives the activation back; the next one opens before the
+  // server's answer to that arrives.
+  SetActiveWindow(main);
+  DestroyWindow(first);
+  HWND second = open("Второй");
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(second); }));
+  type('B');
+  EXPECT_TRUE(PumpUntil([&] { return received(second, 'b'); }));
+  EXPECT_EQ(GetActiveWindow(), second);
+  EXPECT_EQ(GetFocus(), second);
+  // Hidden first and destroyed only after the next one is up, as a closed dialog often is.
+  ShowWindow(second, SW_HIDE);
+  Pump();
+  HWND third = open("Третий");
+  DestroyWindow(second);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(third); }));
+  type('C');
+  EXPECT_TRUE(PumpUntil([&] { return received(third, 'c'); }));
+  EXPECT_EQ(GetActiveWindow(), third);
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(peer, &focus, &revert);
+  EXPECT_EQ(focus, display->XWindowOf(third));
+  sink = nullptr;
+}
+
 TEST(X11Keys, KeysymsAndVirtualKeys) {
   bool extended = true;
   EXPECT_EQ(platform::VirtualKeyOfKeysym(XK_a, &extended), 'A');
