@@ -227,13 +227,7 @@ void TNetMessageEncoderMIME::Encode(TStream& ASrc, TStream& ADest)
     char chunk[57 * 256];
     std::string out;
     for (;;) {
-        int32_t got = 0;
-        while (got < static_cast<int32_t>(sizeof chunk)) { // whole lines of 57 bytes
-            const int32_t n = ASrc.Read(chunk + got, static_cast<int32_t>(sizeof chunk) - got);
-            if (n <= 0)
-                break;
-            got += n;
-        }
+        const int32_t got = ReadUpToFromStream(ASrc, chunk, static_cast<int32_t>(sizeof chunk)); // whole lines
         if (got <= 0)
             break;
         out.clear();

@@ -568,6 +568,18 @@ void WriteStringToStream(TStream& AStream, const std::string& AStr)
         AStream.WriteBuffer(AStr.data(), static_cast<int32_t>(AStr.size()));
 }
 
+int32_t ReadUpToFromStream(TStream& AStream, char* ABuffer, int32_t ASize)
+{
+    int32_t got = 0;
+    while (got < ASize) {
+        const int32_t n = AStream.Read(ABuffer + got, ASize - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 void WriteLnToStream(TStream& AStream, const std::string& AStr) { WriteStringToStream(AStream, AStr + "\r\n"); }
 
 void TNetTCPConnection::WriteLnIfConnected(const std::string& AOut)

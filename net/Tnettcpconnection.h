@@ -190,4 +190,6 @@ private:
 // stream the connection's ReadLn. At the end: empty, or ENetEndOfStream with ARaiseAtEnd.
 std::string ReadLnFromStream(TStream& AStream, int32_t AMaxLineLength = -1, bool ARaiseAtEnd = false);
 void WriteStringToStream(TStream& AStream, const std::string& AStr);
+// Reads until the buffer is full or the stream ends; the count read.
+int32_t ReadUpToFromStream(TStream& AStream, char* ABuffer, int32_t ASize);
 void WriteLnToStream(TStream& AStream, const std::string& AStr);

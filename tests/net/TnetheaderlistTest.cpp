@@ -50,8 +50,9 @@ TEST(Tnetheaderlist, FoldingAtBlanksAndCommasOutsideQuotes)
     ASSERT_GT(h.Count(), 1);
     for (int i = 0; i < h.Count(); ++i) {
         EXPECT_LE(h[i].size(), 80u) << h[i];
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(h[i][0], ' ');
+        }
         EXPECT_NE(h[i].back(), ' ');
         // Never broken inside a quoted display name.
         size_t quotes = 0;

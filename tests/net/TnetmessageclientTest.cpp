@@ -532,8 +532,9 @@ TEST(Tnetmessageclient, DamagedMessagesNeverCrashTheReader)
             ++failures; // a refusal with the library's text is fine; a crash is not
         }
         for (int i = 0; i < back.MessageParts()->Count(); ++i)
-            if (TNetAttachment* a = AttachmentAt(back, i))
+            if (TNetAttachment* a = AttachmentAt(back, i)) {
                 EXPECT_EQ(a->FileName().find('/'), std::string::npos);
+            }
     }
     EXPECT_LT(failures, 400);
 }
