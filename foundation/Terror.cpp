@@ -6,6 +6,20 @@
 
 #include <cstdio>
 
+namespace {
+TErrorCapture* gCapture = nullptr;
+}  // namespace
+
+TErrorCapture::TErrorCapture() : fOuter(gCapture), fWasReported(TError::Instance().fReported) {
+  TError::Instance().fReported = false;
+  gCapture = this;
+}
+
+TErrorCapture::~TErrorCapture() {
+  gCapture = fOuter;
+  TError::Instance().fReported = fWasReported;
+}
+
 TError& TError::Instance() {
   static TError state;
   return state;
@@ -29,6 +43,12 @@ void TError::AppendToLog(std::string_view line) {
 void TError::Report(std::string_view text) {
   TError& state = Instance();
   state.fReported = true;
+  if (gCapture) {
+    if (!gCapture->fCaught) gCapture->fFirst = std::string(text);
+    gCapture->fCaught = true;
+    AppendToLog(std::string("REFUSED INPUT: ") + std::string(text));
+    return;
+  }
   AppendToLog(std::string("ERROR MESSAGE: ") + std::string(text));
   if (state.fShowing) return;
   state.fShowing = true;

@@ -32,6 +32,7 @@ class TError {
   static void AppendToLog(std::string_view line);
 
  private:
+  friend class TErrorCapture;
   bool fReported = false;
   bool fTerminate = false;
   bool fReload = false;
@@ -41,3 +42,26 @@ class TError {
 
 // True when an error was reported since start.
 bool IsErrorReported();
+
+// Reading what other participants sent: a refusal of their input is no fault of the
+// program. While a capture lives, reports are kept by it and logged ("REFUSED INPUT: ")
+// instead of shown, and the error state reads as reported once one was made, so that the
+// code below stops as usual. When the capture ends the state is what it was before.
+class TErrorCapture {
+ public:
+  TErrorCapture();
+  ~TErrorCapture();
+  TErrorCapture(const TErrorCapture&) = delete;
+  TErrorCapture& operator=(const TErrorCapture&) = delete;
+
+  bool Caught() const { return fCaught; }
+  // The first text reported inside.
+  const std::string& First() const { return fFirst; }
+
+ private:
+  friend class TError;
+  TErrorCapture* fOuter;
+  bool fWasReported;
+  bool fCaught = false;
+  std::string fFirst;
+};

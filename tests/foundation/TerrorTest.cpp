@@ -45,3 +45,25 @@ TEST(Terror, TheErrorWindowHookMayRequestTermination) {
 }
 
 }  // namespace
+
+TEST(Terror, ACaptureKeepsRefusalsOfInputAwayFromTheStickyState) {
+  TScratchRoot root;
+  {
+    TErrorCapture capture;
+    EXPECT_FALSE(IsErrorReported());
+    TError::Report("TCommandMessageHeader::Read - bad header");
+    TError::Report("second");
+    EXPECT_TRUE(IsErrorReported());
+    EXPECT_TRUE(capture.Caught());
+    EXPECT_EQ(capture.First(), "TCommandMessageHeader::Read - bad header");
+  }
+  EXPECT_FALSE(IsErrorReported());
+  EXPECT_EQ(root.Log(), "REFUSED INPUT: TCommandMessageHeader::Read - bad header\nREFUSED INPUT: second\n");
+  TError::Report("real");
+  {
+    TErrorCapture capture;
+    EXPECT_FALSE(IsErrorReported());
+    EXPECT_FALSE(capture.Caught());
+  }
+  EXPECT_TRUE(IsErrorReported());
+}

@@ -1,0 +1,327 @@
+#include "postoffice/Tpostfile.h"
+
+#include "foundation/Commoncrypt.h"
+#include "foundation/Fileroutines.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Tbufreader.h"
+#include "foundation/Tbufwriter.h"
+#include "foundation/Terror.h"
+#include "model/Tcommandmessage.h"
+#include "platform/kernel/Fileapi.h"
+#include "postoffice/Postdates.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostadaptor.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Times are stored as whole ten-thousandths of a day.
+int32_t TimeToStored(TDateTime time) {
+  const double scaled = std::trunc(time * 10000.0);
+  if (!(scaled >= std::numeric_limits<int32_t>::min() && scaled <= std::numeric_limits<int32_t>::max())) return 0;
+  return static_cast<int32_t>(scaled);
+}
+
+TDateTime StoredToTime(uint32_t stored) { return static_cast<int32_t>(stored) * 0.0001; }
+
+// A text of another participant as a record keeps it: no longer than a stored text.
+TStr Clipped(const std::string& text) {
+  return TStr(std::string_view(text).substr(0, TStr::kMaxStoredLength));
+}
+
+// "X.cab" followed by exactly one character: a leftover of the cabinet writer.
+bool IsCabinetLeftover(const std::string& name) {
+  const size_t at = name.rfind(".cab");
+  return at != std::string::npos && name.size() == at + 5;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool TPostFile::SaveToBufWriter(TBufWriter& writer) const {
+  Name.SaveToBufWriter(writer);
+  writer.WriteDWord(Size);
+  writer.WriteDWord(static_cast<uint32_t>(TimeToStored(FileTime)));
+  writer.WriteDWord(static_cast<uint32_t>(TimeToStored(ComposeTime)));
+  Sender.SaveToBufWriter(writer);
+  Receivers.SaveToBufWriter(writer);
+  Robots.SaveToBufWriter(writer);
+  DIdent.SaveToBufWriter(writer);
+  Command.SaveToBufWriter(writer);
+  writer.WriteByte(Processed);
+  writer.WriteWord(Reserved1);
+  writer.WriteWord(Reserved2);
+  ReservedText.SaveToBufWriter(writer);
+  writer.WriteDouble(ReservedValue);
+  AttachedFileName.SaveToBufWriter(writer);
+  return !writer.IsFailed();
+}
+
+bool TPostFile::LoadFromBufReader(TBufReader& reader, uint16_t version) {
+  Name.LoadFromBufReader(reader);
+  Size = reader.ReadDWord();
+  FileTime = StoredToTime(reader.ReadDWord());
+  ComposeTime = StoredToTime(reader.ReadDWord());
+  Sender.LoadFromBufReader(reader);
+  Receivers.LoadFromBufReader(reader);
+  if (version >= 4) Robots.LoadFromBufReader(reader);
+  DIdent.LoadFromBufReader(reader);
+  Command.LoadFromBufReader(reader);
+  Processed = reader.ReadByte() != 0 ? 1 : 0;
+  if (version >= 6) {
+    Reserved1 = reader.ReadWord();
+    Reserved2 = reader.ReadWord();
+  }
+  if (version >= 7) ReservedText.LoadFromBufReader(reader);
+  if (version >= 8) ReservedValue = reader.ReadDouble();
+  if (version >= 9) AttachedFileName.LoadFromBufReader(reader);
+  return !reader.IsFailed();
+}
+
+void TPostFile::CopyMessageData(const TPostFile& source) {
+  Sender = source.Sender;
+  Receivers = source.Receivers;
+  Robots = source.Robots;
+  DIdent = source.DIdent;
+  Command = source.Command;
+  AttachedFileName = source.AttachedFileName;
+  ComposeTime = source.ComposeTime;
+  ReservedText = source.ReservedText;
+  ReservedValue = source.ReservedValue;
+  ReservedFlag1 = source.ReservedFlag1;
+  ReservedFlag2 = source.ReservedFlag2;
+  Reserved1 = source.Reserved1;
+  Reserved2 = source.Reserved2;
+}
+
+bool TPostFilesStorage::SaveToBufWriter(TBufWriter& writer) const {
+  const uint32_t count = std::min(Files.Count(), MaxFiles);
+  writer.WriteWord(static_cast<uint16_t>(count));
+  if (writer.IsFailed()) {
+    TError::Report("TPostFilesStorage::SaveToBufWriter - ошибка сохранения");
+    return false;
+  }
+  for (uint32_t i = 0; i < count; ++i)
+    if (!Files[i].SaveToBufWriter(writer)) {
+      TError::Report("TPostFilesStorage::SaveToBufWriter - ошибка сохранения TPostFile");
+      return false;
+    }
+  return true;
+}
+
+bool TPostFilesStorage::LoadFromBufReader(TBufReader& reader, uint16_t version) {
+  Files.Clear();
+  const uint16_t count = reader.ReadWord();
+  if (reader.IsFailed()) {
+    TError::Report("TPostFilesStorage::LoadFromBufReader - ошибка загрузки");
+    return false;
+  }
+  for (uint16_t i = 0; i < count; ++i) {
+    TPostFile file;
+    if (!file.LoadFromBufReader(reader, version) || Files.AddItem(std::move(file)) < 0) {
+      TError::Report("TPostFilesStorage::LoadFromBufReader - ошибка сохранения TPostFile");
+      Files.Clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+int32_t TPostFilesStorage::FindPostFile(std::string_view name) const {
+  for (uint32_t i = 0; i < Files.Count(); ++i)
+    if (Files[i].Name == name) return static_cast<int32_t>(i);
+  return -1;
+}
+
+void TPostFilesStorage::ReadMessageData(TPostFile& file, const std::string& path) const {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  // A message that does not read is listed with defaults; its refusal is only logged.
+  TErrorCapture capture;
+  TCommandMessageHeader header;
+  bool read;
+  {
+    TBufReader reader(handle);
+    read = header.Read(reader) && !capture.Caught();
+  }
+  if (read) {
+    const std::string receivers = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");
+    const bool trusted = (!receivers.empty() && receivers[0] == '$') || VerifyFileSign(handle, header);
+    if (trusted && !capture.Caught()) {
+      if (header.HasField("FROM_USER_EMAIL")) file.Sender = Clipped(header.GetFieldValue("FROM_USER_EMAIL"));
+      if (header.HasField("TO_USERS_EMAILS_CRYPTED")) file.Receivers = Clipped(receivers);
+      if (header.HasField("TO_ROBOTS_EMAILS_CRYPTED"))
+        file.Robots = Clipped(header.GetCryptedFieldValue("TO_ROBOTS_EMAILS_CRYPTED"));
+      if (header.HasField("DIDENT")) file.DIdent = Clipped(header.GetFieldValue("DIDENT"));
+      if (header.HasField("COMPOSE_DATETIME")) file.ComposeTime = ParseComposeDateTime(header.GetFieldValue("COMPOSE_DATETIME"));
+      if (header.HasField("COMMAND")) file.Command = Clipped(header.GetFieldValue("COMMAND"));
+      if (header.HasField("ATTACHED_FILENAME"))
+        file.AttachedFileName = Clipped(header.GetFieldValue("ATTACHED_FILENAME"));
+      if (capture.Caught()) file.CopyMessageData(TPostFile());
+    }
+  }
+  CloseHandle(handle);
+}
+
+void TPostFilesStorage::Refresh(TPost& post) {
+  const std::string folder = FolderPath.ToString();
+  for (uint32_t i = Files.Count(); i-- > 0;)
+    if (!IsFileExists(folder + Files[i].Name.ToString())) Files.Delete(i);
+
+  TFindEntry entry;
+  if (!FindFirstEntry(folder + "*.*", entry)) {
+    if (!IsDirExists(folder)) TError::Report("Post catalog not found: " + folder);
+    return;
+  }
+  do {
+    const std::string name = entry.Name;
+    if (FindPostFile(name) >= 0) continue;
+    if (IsCabinetLeftover(name)) {
+      DeleteFileA((folder + name).c_str());
+      continue;
+    }
+    if (Files.Count() >= MaxFiles) continue;  // listed once others have left
+    TPostFile file;
+    file.Name = name;
+    file.Size = entry.Size > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(entry.Size);
+    file.FileTime = DosDateTimeToDateTime(entry);
+    post.IssuedNames.AddItem(TStr(name));
+    if (Kind == PostKind_Inbox || Kind == PostKind_Outbox) {
+      ReadMessageData(file, folder + name);
+      if (Kind == PostKind_Inbox) {
+        // The received parts of this message take its data: "X.cab", "X.1_3" ...
+        const std::string prefix = name + ".";
+        for (TPostFile& part : post.InboxPost.Files)
+          if (StartsWith(part.Name.View(), prefix)) part.CopyMessageData(file);
+      }
+    } else {
+      const size_t dot = name.rfind('.');
+      const std::string message = dot == std::string::npos ? std::string() : name.substr(0, dot);
+      if (!message.empty()) {
+        const TPostFilesStorage& messages = Kind == PostKind_InboxPost ? post.Inbox : post.Outbox;
+        const int32_t found = messages.FindPostFile(message);
+        if (found >= 0) file.CopyMessageData(messages.Files[uint32_t(found)]);
+      }
+    }
+    if (Files.AddItem(std::move(file)) < 0) break;
+  } while (FindNextEntry(entry));
+  FindCloseEntry(entry);
+}
+
+void TPostFilesStorage::ListUnprocessed(TArray<TPostsListItem>& list) {
+  for (uint32_t i = 0; i < Files.Count(); ++i) {
+    if (Files[i].Processed) {
+      Files[i].ListRow = 0xFFFF;
+    } else {
+      list.AddItem(TPostsListItem{static_cast<int32_t>(i)});
+    }
+  }
+}
+
+void TPostFilesStorage::ListByCommand(TArray<TPostsListItem>& list, std::string_view command) {
+  for (uint32_t i = 0; i < Files.Count(); ++i) {
+    if (Files[i].Command == command) {
+      list.AddItem(TPostsListItem{static_cast<int32_t>(i)});
+    } else {
+      Files[i].ListRow = 0xFFFF;
+    }
+  }
+}
+
+bool TPostFilesStorage::HasUnhandledPostFile(std::string_view dident, std::string_view command) const {
+  for (const TPostFile& file : Files)
+    if (!file.Processed && file.DIdent == dident && file.Command == command) return true;
+  return false;
+}
+
+void TPostFilesStorage::DeleteProcessedFiles() {
+  for (uint32_t i = Files.Count(); i-- > 0;) {
+    if (!Files[i].Processed) continue;
+    const std::string path = FilePath(i);
+    // A file that will not go stays listed, so that it is not met again as a new one.
+    if (DeleteFileA(path.c_str()) || !IsFileExists(path)) Files.Delete(i);
+  }
+}
+
+void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
+  for (uint32_t i = Files.Count(); i-- > 0;) {
+    const TPostFile& file = Files[i];
+    const bool broadcast = Kind == PostKind_OutboxPost && file.IsBroadcast();
+    if (!file.Processed && !broadcast) continue;
+    std::string history, copies;
+    if (file.DIdent.IsEmpty()) {
+      history = HistoryPath.ToString();
+      copies = TBrowseGlobal::Paths.Root + "OutboxPostBroadcast/";
+    } else {
+      std::string discussion;
+      if (!post.Adaptor || !post.Adaptor->GetPostDiscussionPath(file, discussion)) continue;
+      if (HistoryName.IsEmpty()) continue;
+      history = discussion + HistoryName.ToString() + "/";
+      copies = discussion + "OutboxPostBroadcast/";
+    }
+    if (history.empty()) continue;  // Inbox and Outbox keep no history
+    if (RetirePostFile(FilePath(i), file.Name.ToString(), broadcast ? copies : std::string(), history))
+      Files.Delete(i);
+  }
+}
+
+void MakeHistoryPathUnique(std::string& path) {
+  if (!IsFileExists(path)) return;
+  ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER",
+                 "The message file " + path + "already exists.\nThe handled message will be placed to " +
+                     FolderOf(path) + " folder with suffix #N appended to its name.");
+  const size_t slash = path.find_last_of("/:");
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.find('.', nameStart);
+  for (unsigned n = 2; n < 1000000; ++n) {
+    std::string candidate = path;
+    candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
+    if (!IsFileExists(candidate)) {
+      path = candidate;
+      return;
+    }
+  }
+}
+
+bool RetirePostFile(const std::string& source, const std::string& name, const std::string& broadcastFolder,
+                    const std::string& historyFolder) {
+  if (!broadcastFolder.empty() && CreateFolder(broadcastFolder)) {
+    const std::string copy = broadcastFolder + name;
+    // An existing copy is the copy of an earlier attempt. The bytes go under a
+    // temporary name first, so that a copy is either whole or absent.
+    if (!IsFileExists(copy)) {
+      const std::string temporary = copy + ".tmp";
+      DeleteFileA(temporary.c_str());
+      if (!CopyFileA(source.c_str(), temporary.c_str(), 1) || !MoveFileA(temporary.c_str(), copy.c_str())) {
+        const std::string error = platform::ErrorText(GetLastError());
+        DeleteFileA(temporary.c_str());
+        ShowMessageBox("COPYING POST FILE TO BROADCAST FOLDER",
+                       "Error copying file " + name + " to broadcast folder.\nError:" + error);
+      }
+    }
+  }
+  std::string target = historyFolder + name;
+  bool moved = CreateFolder(historyFolder);
+  if (moved) {
+    MakeHistoryPathUnique(target);
+    moved = MoveFileA(source.c_str(), target.c_str()) != 0;
+  }
+  if (!moved) {
+    ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER", "Error moving file " + name + " to history.\nError: " +
+                                                                platform::ErrorText(GetLastError()) +
+                                                                "\nIt will be moving next time.");
+  }
+  return moved;
+}

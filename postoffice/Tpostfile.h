@@ -1,0 +1,105 @@
+#pragma once
+// One post folder and its files. Inbox and Outbox hold command messages (a header of
+// named fields, the data, the seal); InboxPost and OutboxPost hold post files, the
+// cabinet archives of messages and the parts they were split into. A folder's list keeps,
+// per file, what its message header says and whether the file was sent or handled.
+
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class TBufReader;
+class TBufWriter;
+class TPost;
+
+// Kinds of the post folders.
+enum : uint8_t { PostKind_Inbox = 1, PostKind_InboxPost = 2, PostKind_Outbox = 3, PostKind_OutboxPost = 4 };
+
+// The index of a post file in its folder's list (-1: none); the files the post office
+// window shows, and the files handed to a handling run.
+struct TPostsListItem {
+  int32_t Index = -1;
+};
+struct TPostFileIndex {
+  int32_t Index = -1;
+};
+
+class TPostFile {
+ public:
+  TStr Name;             // without folder
+  uint32_t Size = 0;     // bytes
+  TDateTime FileTime = 0;
+  TStr Sender;           // FROM_USER_EMAIL
+  TStr Receivers;        // TO_USERS_EMAILS_CRYPTED deciphered: addresses joined by "; ", "*" for all
+  TStr Robots;           // TO_ROBOTS_EMAILS_CRYPTED deciphered
+  TStr DIdent;           // DIDENT
+  TStr Command;          // COMMAND
+  TStr AttachedFileName; // ATTACHED_FILENAME: a file of the root folder sent along
+  TDateTime ComposeTime = 0;
+  // Kept, stored and copied, never interpreted.
+  TStr ReservedText;
+  double ReservedValue = -1.0;
+  uint8_t ReservedFlag1 = 0, ReservedFlag2 = 0;  // not stored
+  uint16_t Reserved1 = 0xFFFF, Reserved2 = 0xFFFF;
+  uint8_t Processed = 0;   // sent or handled
+  uint8_t Sendable = 1;    // marked in the post office window; not stored
+  uint16_t ListRow = 0xFFFF;  // the file's row in a list or a handling run; not stored
+
+  bool SaveToBufWriter(TBufWriter& writer) const;
+  // Fields that an older version lacks keep their defaults.
+  bool LoadFromBufReader(TBufReader& reader, uint16_t version);
+  // The message data of another record (sender ... compose time, reserved fields); name,
+  // size, file time and the flags stay.
+  void CopyMessageData(const TPostFile& source);
+  // Sent to every subscriber by the Web and to no robot: it is copied, not mailed.
+  bool IsBroadcast() const { return Receivers == "*" && Robots.IsEmpty(); }
+};
+
+class TPostFilesStorage {
+ public:
+  // The stored list holds at most this many files (a 16-bit count).
+  static constexpr uint32_t MaxFiles = 65535;
+
+  TStr FolderPath;   // ends with '/'
+  TStr HistoryPath;  // where handled files of no discussion go; empty for Inbox and Outbox
+  TStr HistoryName;  // the history folder's name inside a discussion's folder
+  TStr FolderName;   // "Inbox", "InboxPost", "Outbox", "OutboxPost"
+  TArray<TPostFile> Files;
+  uint8_t Kind = 0;
+
+  bool SaveToBufWriter(TBufWriter& writer) const;
+  // Replaces the list; false (reported) when the file is damaged.
+  bool LoadFromBufReader(TBufReader& reader, uint16_t version);
+
+  // Exact comparison of names; -1 when absent.
+  int32_t FindPostFile(std::string_view name) const;
+  // Forgets files that went away and lists the new ones (with their message data).
+  void Refresh(TPost& post);
+  void ListUnprocessed(TArray<TPostsListItem>& list);
+  void ListByCommand(TArray<TPostsListItem>& list, std::string_view command);
+  // An unprocessed file of that discussion and command waits.
+  bool HasUnhandledPostFile(std::string_view dident, std::string_view command) const;
+  // Deletes the processed files from the disk and the list.
+  void DeleteProcessedFiles();
+  // Moves processed files (and copies broadcast ones) to the history folders.
+  void MoveProcessedToHistory(TPost& post);
+
+  std::string FilePath(uint32_t index) const { return FolderPath.ToString() + Files[index].Name.ToString(); }
+
+ private:
+  void ReadMessageData(TPostFile& file, const std::string& path) const;
+};
+
+// While a file of that path exists, tells the user and tries the name with "#2", "#3" ...
+// inserted before the first '.' of its name (or appended when it has none).
+void MakeHistoryPathUnique(std::string& path);
+
+// Copies a handled post file to a broadcast folder (never over an existing copy) and
+// moves it to a history folder under a unique name. False, after telling the user, when
+// the move failed; the file then stays for the next attempt.
+bool RetirePostFile(const std::string& source, const std::string& name, const std::string& broadcastFolder,
+                    const std::string& historyFolder);
