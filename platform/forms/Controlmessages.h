@@ -51,6 +51,10 @@ inline constexpr UINT CM_DEFERREDFREE = CM_BASE + 60;  // frees a control after 
 inline constexpr UINT CN_BASE = 0xBC00;
 inline constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
 inline constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
+inline constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+inline constexpr UINT CN_DRAWITEM = CN_BASE + 0x002B;
+inline constexpr UINT CN_MEASUREITEM = CN_BASE + 0x002C;
+inline constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
 
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;

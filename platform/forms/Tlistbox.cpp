@@ -3,275 +3,404 @@
 #include <algorithm>
 
 #include "platform/gui/Gui.h"
+#include "platform/rtl/Exception.h"
+
+// ---- TListBoxStrings
+
+namespace {
+LRESULT Send(TCustomListBox* Box, UINT Msg, WPARAM W = 0, LPARAM L = 0) { return SendMessage(Box->Handle(), Msg, W, L); }
+}  // namespace
+
+int TListBoxStrings::GetCount() const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_.items.Count();
+  return static_cast<int>(Send(listBox_, LB_GETCOUNT));
+}
+
+std::string TListBoxStrings::Get(int Index) const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_.items.Strings(Index);
+  LRESULT length = Send(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(Index));
+  if (length < 0) Error("List index out of bounds (%d)", Index);
+  std::string s(static_cast<size_t>(length) + 1, '\0');
+  Send(listBox_, LB_GETTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(static_cast<size_t>(length));
+  return s;
+}
+
+TObject* TListBoxStrings::GetObject(int Index) const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_.items.Objects(Index);
+  if (Index < 0 || Index >= GetCount()) Error("List index out of bounds (%d)", Index);
+  return reinterpret_cast<TObject*>(Send(listBox_, LB_GETITEMDATA, static_cast<WPARAM>(Index)));
+}
+
+void TListBoxStrings::PutObject(int Index, TObject* AObject) {
+  if (!listBox_->HandleAllocated()) {
+    listBox_->saved_.items.SetObjects(Index, AObject);
+    return;
+  }
+  if (Send(listBox_, LB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject)) == LB_ERR)
+    Error("List index out of bounds (%d)", Index);
+}
+
+int TListBoxStrings::Add(const std::string& S) {
+  if (!listBox_->HandleAllocated()) {
+    int i = listBox_->saved_.items.Add(S);
+    listBox_->AdjustSaved(i, true);
+    return i;
+  }
+  LRESULT i = Send(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
+  if (i < 0) throw EOutOfResources("Unable to insert a line");
+  return static_cast<int>(i);
+}
+
+void TListBoxStrings::Insert(int Index, const std::string& S) {
+  if (!listBox_->HandleAllocated()) {
+    listBox_->saved_.items.Insert(Index, S);
+    listBox_->AdjustSaved(Index, true);
+    return;
+  }
+  if (Send(listBox_, LB_INSERTSTRING, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0)
+    throw EOutOfResources("Unable to insert a line");
+}
+
+void TListBoxStrings::Delete(int Index) {
+  if (!listBox_->HandleAllocated()) {
+    listBox_->saved_.items.Delete(Index);
+    listBox_->AdjustSaved(Index, false);
+    return;
+  }
+  Send(listBox_, LB_DELETESTRING, static_cast<WPARAM>(Index));
+}
+
+void TListBoxStrings::Clear() {
+  if (!listBox_->HandleAllocated()) {
+    listBox_->saved_.items.Clear();
+    listBox_->saved_.selected.clear();
+    listBox_->saved_.itemIndex = -1;
+    listBox_->saved_.topIndex = 0;
+    return;
+  }
+  Send(listBox_, LB_RESETCONTENT);
+}
+
+void TListBoxStrings::SetUpdateState(bool Updating) {
+  if (!listBox_->HandleAllocated()) return;
+  Send(listBox_, WM_SETREDRAW, Updating ? 0 : 1);
+  if (!Updating) listBox_->Invalidate();
+}
 
 // ---- TCustomListBox
 
-TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner), items_(new TStringList) {
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner), items_(new TListBoxStrings(this)) {
+  // Clicks and double clicks come from the list's own notifications.
+  controlStyle_ -= TControlStyle{csClickEvents, csDoubleClicks};
   SetTabStop(true);
   SetColor(clWindow);
   SetBounds(0, 0, 121, 97);
-  items_->OnChange = [this](TObject*) { Changed(); };
   itemHeight_ = CalcTextRect(Font(), "Wg", DT_SINGLELINE).bottom + 3;
 }
 
-TCustomListBox::~TCustomListBox() {
-  items_->OnChange = nullptr;
-  delete items_;
-}
+TCustomListBox::~TCustomListBox() { delete items_; }
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
+  Params.WinClassName = "LISTBOX";
+  Params.SystemClass = true;
   Params.ExStyle |= WS_EX_CLIENTEDGE;
-  Params.Style |= WS_VSCROLL;
+  Params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+  if (style_ == lbOwnerDrawFixed) Params.Style |= LBS_OWNERDRAWFIXED;
+  if (style_ == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE;
+  if (sorted_) Params.Style |= LBS_SORT;
+  if (multiSelect_) Params.Style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
 }
 
-void TCustomListBox::Changed() {
-  selected_.resize(items_->Count(), false);
-  if (itemIndex_ >= Count()) itemIndex_ = Count() - 1;
-  if (topIndex_ >= Count()) topIndex_ = std::max(0, Count() - 1);
-  UpdateScrollBar();
+void TCustomListBox::CreateWnd() {
+  TCustomControl::CreateWnd();
+  HWND h = Handle();
+  SendMessage(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+  if (style_ == lbOwnerDrawFixed) SendMessage(h, LB_SETITEMHEIGHT, 0, itemHeight_);
+  // The items kept aside go into the window in their order, with their selection.
+  Saved saved;
+  std::swap(saved.selected, saved_.selected);
+  saved.itemIndex = saved_.itemIndex;
+  saved.topIndex = saved_.topIndex;
+  SendMessage(h, WM_SETREDRAW, 0, 0);
+  for (int i = 0; i < saved_.items.Count(); ++i) {
+    SendMessage(h, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(saved_.items.Strings(i).c_str()));
+    SendMessage(h, LB_SETITEMDATA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(saved_.items.Objects(i)));
+  }
+  saved_.items.Clear();
+  saved_.itemIndex = -1;
+  saved_.topIndex = 0;
+  if (multiSelect_) {
+    for (size_t i = 0; i < saved.selected.size(); ++i)
+      if (saved.selected[i]) SendMessage(h, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+    if (saved.itemIndex >= 0) SendMessage(h, LB_SETCARETINDEX, static_cast<WPARAM>(saved.itemIndex), 0);
+  } else if (saved.itemIndex >= 0) {
+    SendMessage(h, LB_SETCURSEL, static_cast<WPARAM>(saved.itemIndex), 0);
+  }
+  SendMessage(h, LB_SETTOPINDEX, static_cast<WPARAM>(saved.topIndex), 0);
+  SendMessage(h, WM_SETREDRAW, 1, 0);
   Invalidate();
 }
 
-void TCustomListBox::SetSorted(bool Value) {
-  sorted_ = Value;
-  items_->SetSorted(Value);
+void TCustomListBox::SaveState() {
+  if (!HandleAllocated()) return;
+  HWND h = Handle();
+  int count = static_cast<int>(SendMessage(h, LB_GETCOUNT, 0, 0));
+  saved_.items.SetSorted(false);
+  saved_.items.Clear();
+  saved_.selected.assign(static_cast<size_t>(count), false);
+  for (int i = 0; i < count; ++i) {
+    saved_.items.AddObject(items_->Strings(i), items_->Objects(i));
+    saved_.selected[i] = SendMessage(h, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0;
+  }
+  saved_.items.SetSorted(sorted_);
+  saved_.itemIndex = count ? ItemIndex() : -1;
+  saved_.topIndex = static_cast<int>(SendMessage(h, LB_GETTOPINDEX, 0, 0));
 }
 
-int TCustomListBox::HeightOf(int Index) {
-  int h = itemHeight_;
-  if (style_ == lbOwnerDrawVariable && OnMeasureItem) OnMeasureItem(this, Index, h);
-  return h;
+void TCustomListBox::DestroyWnd() {
+  SaveState();
+  TCustomControl::DestroyWnd();
 }
 
-int TCustomListBox::VisibleHeight() {
-  RECT r = ClientRect();
-  return r.bottom - r.top;
-}
-
-RECT TCustomListBox::ItemRect(int Index) {
-  RECT client = ClientRect();
-  int y = 0;
-  if (Index >= topIndex_) {
-    for (int i = topIndex_; i < Index; ++i) y += HeightOf(i);
+// Keeps the selection kept aside in step with an item inserted or deleted.
+void TCustomListBox::AdjustSaved(int Index, bool Inserted) {
+  auto& sel = saved_.selected;
+  sel.resize(static_cast<size_t>(std::max(0, saved_.items.Count() + (Inserted ? -1 : 1))), false);
+  if (Inserted) {
+    sel.insert(sel.begin() + std::min<size_t>(static_cast<size_t>(Index), sel.size()), false);
+    if (saved_.itemIndex >= Index) ++saved_.itemIndex;
   } else {
-    for (int i = Index; i < topIndex_; ++i) y -= HeightOf(i);
+    if (Index < static_cast<int>(sel.size())) sel.erase(sel.begin() + Index);
+    if (saved_.itemIndex == Index) saved_.itemIndex = -1;
+    else if (saved_.itemIndex > Index) --saved_.itemIndex;
   }
-  return RECT{0, y, client.right, y + HeightOf(Index)};
 }
 
-int TCustomListBox::ItemAtPos(POINT Pos, bool Existing) {
-  int y = 0;
-  for (int i = topIndex_; i < Count(); ++i) {
-    int h = HeightOf(i);
-    if (Pos.y >= y && Pos.y < y + h) return i;
-    y += h;
-  }
-  return Existing ? -1 : Count();
+void TCustomListBox::FontChanged() {
+  TCustomControl::FontChanged();
+  if (HandleAllocated()) SendMessage(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
 }
 
-bool TCustomListBox::Selected(int Index) const {
+void TCustomListBox::SetMultiSelect(bool Value) {
+  if (Value == multiSelect_) return;
+  multiSelect_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+  if (Value == extendedSelect_) return;
+  extendedSelect_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle Value) {
+  if (Value == style_) return;
+  style_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetItemHeight(int Value) {
+  if (Value <= 0 || Value == itemHeight_) return;
+  itemHeight_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetSorted(bool Value) {
+  if (Value == sorted_) return;
+  sorted_ = Value;
+  if (!HandleAllocated()) {
+    saved_.items.SetSorted(Value);
+    saved_.selected.assign(static_cast<size_t>(saved_.items.Count()), false);
+    saved_.itemIndex = -1;
+    return;
+  }
+  RecreateWnd();
+  if (Value) {
+    // The window sorts what it is given from now on; sort what it has.
+    TStringList copy;
+    copy.Assign(items_);
+    copy.SetSorted(true);
+    items_->Assign(&copy);
+  }
+}
+
+int TCustomListBox::ItemIndex() {
+  if (!HandleAllocated()) return saved_.itemIndex;
+  if (multiSelect_) return Count() ? static_cast<int>(Send(this, LB_GETCARETINDEX)) : -1;
+  return static_cast<int>(Send(this, LB_GETCURSEL));
+}
+
+void TCustomListBox::SetItemIndex(int Value) {
+  if (Value < -1 || Value >= Count()) Value = -1;
+  if (!HandleAllocated()) {
+    saved_.itemIndex = Value;
+    if (multiSelect_ && Value >= 0) {
+      saved_.selected.resize(static_cast<size_t>(Count()), false);
+      saved_.selected[Value] = true;
+    }
+    return;
+  }
+  if (!multiSelect_) {
+    Send(this, LB_SETCURSEL, static_cast<WPARAM>(Value));
+    return;
+  }
+  if (Value < 0) return;
+  Send(this, LB_SETSEL, TRUE, Value);
+  Send(this, LB_SETCARETINDEX, static_cast<WPARAM>(Value));
+  Send(this, LB_SETANCHORINDEX, static_cast<WPARAM>(Value));
+}
+
+bool TCustomListBox::Selected(int Index) {
   if (Index < 0 || Index >= Count()) return false;
-  if (!multiSelect_) return Index == itemIndex_;
-  return Index < static_cast<int>(selected_.size()) && selected_[Index];
+  if (!HandleAllocated())
+    return multiSelect_ ? Index < static_cast<int>(saved_.selected.size()) && saved_.selected[Index]
+                        : Index == saved_.itemIndex;
+  return Send(this, LB_GETSEL, static_cast<WPARAM>(Index)) > 0;
 }
 
 void TCustomListBox::SetSelected(int Index, bool Value) {
   if (Index < 0 || Index >= Count()) return;
   if (!multiSelect_) {
     if (Value) SetItemIndex(Index);
-    else if (itemIndex_ == Index) SetItemIndex(-1);
+    else if (ItemIndex() == Index) SetItemIndex(-1);
     return;
   }
-  selected_.resize(Count(), false);
-  selected_[Index] = Value;
-  Invalidate();
+  if (!HandleAllocated()) {
+    saved_.selected.resize(static_cast<size_t>(Count()), false);
+    saved_.selected[Index] = Value;
+    return;
+  }
+  Send(this, LB_SETSEL, Value ? TRUE : FALSE, Index);
 }
 
-int TCustomListBox::SelCount() const {
+int TCustomListBox::SelCount() {
   if (!multiSelect_) return -1;
-  return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
+  if (!HandleAllocated()) return static_cast<int>(std::count(saved_.selected.begin(), saved_.selected.end(), true));
+  return static_cast<int>(Send(this, LB_GETSELCOUNT));
 }
 
 void TCustomListBox::ClearSelection() {
-  std::fill(selected_.begin(), selected_.end(), false);
-  if (!multiSelect_) itemIndex_ = -1;
-  Invalidate();
+  if (!multiSelect_) {
+    SetItemIndex(-1);
+    return;
+  }
+  if (!HandleAllocated()) std::fill(saved_.selected.begin(), saved_.selected.end(), false);
+  else Send(this, LB_SETSEL, FALSE, -1);
 }
 
 void TCustomListBox::SelectAll() {
   if (!multiSelect_) return;
-  std::fill(selected_.begin(), selected_.end(), true);
-  Invalidate();
+  if (!HandleAllocated()) saved_.selected.assign(static_cast<size_t>(Count()), true);
+  else Send(this, LB_SETSEL, TRUE, -1);
 }
 
-void TCustomListBox::SetItemIndex(int Value) {
-  if (Value < -1 || Value >= Count()) Value = -1;
-  itemIndex_ = Value;
-  anchor_ = Value;
-  if (multiSelect_ && Value >= 0) {
-    selected_.resize(Count(), false);
-    selected_[Value] = true;
-  }
-  if (Value >= 0) MakeVisible(Value);
-  Invalidate();
+int TCustomListBox::TopIndex() {
+  return HandleAllocated() ? static_cast<int>(Send(this, LB_GETTOPINDEX)) : saved_.topIndex;
 }
 
 void TCustomListBox::SetTopIndex(int Value) {
-  topIndex_ = std::clamp(Value, 0, std::max(0, Count() - 1));
-  UpdateScrollBar();
-  Invalidate();
+  Value = std::clamp(Value, 0, std::max(0, Count() - 1));
+  if (!HandleAllocated()) saved_.topIndex = Value;
+  else if (Value != TopIndex()) Send(this, LB_SETTOPINDEX, static_cast<WPARAM>(Value));
 }
 
-void TCustomListBox::MakeVisible(int Index) {
-  if (Index < topIndex_) {
-    SetTopIndex(Index);
-    return;
+RECT TCustomListBox::ItemRect(int Index) {
+  RECT r{};
+  if (Index == Count() && Index > 0) {
+    Send(this, LB_GETITEMRECT, static_cast<WPARAM>(Index - 1), reinterpret_cast<LPARAM>(&r));
+    OffsetRect(&r, 0, r.bottom - r.top);
+    return r;
   }
-  int visible = VisibleHeight();
-  while (topIndex_ < Index) {
-    RECT r = ItemRect(Index);
-    if (r.bottom <= visible) break;
-    ++topIndex_;
-  }
-  UpdateScrollBar();
+  if (Index == 0 || (Index > 0 && Index < Count())) Send(this, LB_GETITEMRECT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&r));
+  return r;
 }
 
-void TCustomListBox::UpdateScrollBar() {
-  if (!HandleAllocated()) return;
-  int page = 0, y = 0;
-  for (int i = topIndex_; i < Count() && y + HeightOf(i) <= VisibleHeight(); ++i, ++page) y += HeightOf(i);
-  SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, Count() - 1, static_cast<UINT>(std::max(1, page)),
-                topIndex_, 0};
-  SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+int TCustomListBox::ItemAtPos(POINT Pos, bool Existing) {
+  RECT client = ClientRect();
+  if (!PtInRect(&client, Pos)) return -1;
+  int count = Count();
+  for (int i = TopIndex(); i < count; ++i) {
+    RECT r = ItemRect(i);
+    if (r.top >= client.bottom) break;
+    if (PtInRect(&r, Pos)) return i;
+  }
+  return Existing ? -1 : count;
 }
 
 void TCustomListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState State) {
-  TCanvas* c = Canvas();
-  if (style_ != lbStandard && OnDrawItem) {
+  if (OnDrawItem) {
     OnDrawItem(this, Index, Rect, State);
     return;
   }
+  TCanvas* c = Canvas();
   c->FillRect(Rect);
   RECT text = Rect;
   text.left += 2;
-  DrawControlText(c, items_->Strings(Index), text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, true);
-}
-
-void TCustomListBox::Paint() {
-  TCanvas* c = Canvas();
-  RECT client = ClientRect();
-  c->Brush()->SetColor(Color());
-  c->FillRect(client);
-  for (int i = topIndex_; i < Count(); ++i) {
-    RECT r = ItemRect(i);
-    if (r.top >= client.bottom) break;
-    TOwnerDrawState state;
-    bool sel = Selected(i);
-    if (sel) state.Include(odSelected);
-    if (!Enabled()) state.Include(odDisabled);
-    if (Focused() && i == itemIndex_) state.Include(odFocused);
-    c->Brush()->SetColor(sel ? clHighlight : Color());
-    c->Font()->Assign(Font());
-    if (sel) c->Font()->SetColor(clHighlightText);
-    auto alive = AliveToken();
-    DrawItem(i, r, state);
-    if (!*alive) return;
-    if (state.Contains(odFocused)) c->DrawFocusRect(r);
-  }
-}
-
-void TCustomListBox::SelectByUser(int Index, bool Shift, bool Ctrl) {
-  if (Index < 0 || Index >= Count()) return;
-  int before = itemIndex_;
-  std::vector<bool> was = selected_;
-  if (multiSelect_) {
-    selected_.resize(Count(), false);
-    if (extendedSelect_ && Shift && anchor_ >= 0) {
-      if (!Ctrl) std::fill(selected_.begin(), selected_.end(), false);
-      for (int i = std::min(anchor_, Index); i <= std::max(anchor_, Index); ++i) selected_[i] = true;
-    } else if (Ctrl || !extendedSelect_) {
-      selected_[Index] = !selected_[Index];
-      anchor_ = Index;
-    } else {
-      std::fill(selected_.begin(), selected_.end(), false);
-      selected_[Index] = true;
-      anchor_ = Index;
-    }
-  } else {
-    anchor_ = Index;
-  }
-  itemIndex_ = Index;
-  MakeVisible(Index);
-  Invalidate();
-  if (before != itemIndex_ || was != selected_) Click();
+  if (Index >= 0 && Index < Count())
+    DrawControlText(c, items_->Strings(Index), text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, true);
 }
 
 void TCustomListBox::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_SIZE) {
-    TCustomControl::WndProc(Message);
-    UpdateScrollBar();
-    return;
-  }
-  if (Message.Msg == WM_LBUTTONDOWN) {
-    // The selection changes before OnMouseDown, as the system list does.
-    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-    int i = ItemAtPos(p, true);
-    auto alive = AliveToken();
-    if (TabStop() && CanFocus() && !Focused()) SetFocus();
-    if (!*alive) return;
-    if (i >= 0) SelectByUser(i, (Message.WParam & MK_SHIFT) != 0, (Message.WParam & MK_CONTROL) != 0);
-    if (!*alive) return;
-    controlStyle_.Exclude(csClickEvents);
-    TCustomControl::WndProc(Message);
-    if (*alive) controlStyle_.Include(csClickEvents);
-    return;
-  }
-  TCustomControl::WndProc(Message);
-}
-
-void TCustomListBox::DefaultHandler(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_KEYDOWN: {
-      bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
-      int page = std::max(1, VisibleHeight() / std::max(1, itemHeight_));
-      int i = itemIndex_;
-      switch (Message.WParam) {
-        case VK_UP: case VK_LEFT: i = std::max(0, i - 1); break;
-        case VK_DOWN: case VK_RIGHT: i = std::min(Count() - 1, i + 1); break;
-        case VK_PRIOR: i = std::max(0, i - page); break;
-        case VK_NEXT: i = std::min(Count() - 1, i + page); break;
-        case VK_HOME: i = 0; break;
-        case VK_END: i = Count() - 1; break;
-        case VK_SPACE:
-          if (multiSelect_ && itemIndex_ >= 0) SelectByUser(itemIndex_, false, true);
-          return;
-        default: return;
-      }
-      if (Count() > 0) SelectByUser(std::max(0, i), shift && multiSelect_, false && ctrl);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // The list selects (and tells) before OnMouseDown, as a list box does.
+      auto alive = AliveToken();
+      if (TabStop() && CanFocus() && !Focused()) SetFocus();
+      if (!*alive) return;
+      DefaultHandler(Message);
+      if (*alive) TControl::WndProc(Message);
       return;
     }
-    case WM_VSCROLL: {
-      int page = std::max(1, VisibleHeight() / std::max(1, itemHeight_));
-      switch (LOWORD(Message.WParam)) {
-        case SB_LINEUP: SetTopIndex(topIndex_ - 1); break;
-        case SB_LINEDOWN: SetTopIndex(topIndex_ + 1); break;
-        case SB_PAGEUP: SetTopIndex(topIndex_ - page); break;
-        case SB_PAGEDOWN: SetTopIndex(topIndex_ + page); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: SetTopIndex(static_cast<SHORT>(HIWORD(Message.WParam))); break;
+    case CN_COMMAND:
+      switch (HIWORD(Message.WParam)) {
+        case LBN_SELCHANGE: Click(); break;
+        case LBN_DBLCLK: DblClick(); break;
         default: break;
       }
       return;
+    case CN_CTLCOLORLISTBOX: {
+      auto dc = reinterpret_cast<HDC>(Message.WParam);
+      SetTextColor(dc, ColorToRGB(Font()->Color()));
+      SetBkColor(dc, ColorToRGB(Color()));
+      Message.Result = reinterpret_cast<LRESULT>(Brush()->Handle());
+      return;
     }
-    case WM_MOUSEWHEEL:
-      SetTopIndex(topIndex_ + (GET_WHEEL_DELTA_WPARAM(Message.WParam) > 0 ? -3 : 3));
+    case CN_MEASUREITEM: {
+      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      int height = itemHeight_;
+      if (style_ == lbOwnerDrawVariable && OnMeasureItem) OnMeasureItem(this, static_cast<int>(m->itemID), height);
+      m->itemHeight = static_cast<UINT>(std::max(1, height));
       Message.Result = 1;
       return;
+    }
+    case CN_DRAWITEM: {
+      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      TOwnerDrawState state;
+      if (d->itemState & ODS_SELECTED) state.Include(odSelected);
+      if (d->itemState & ODS_DISABLED) state.Include(odDisabled);
+      if (d->itemState & ODS_FOCUS) state.Include(odFocused);
+      auto* canvas = static_cast<TControlCanvas*>(Canvas());
+      canvas->PaintOn(d->hDC);
+      canvas->Font()->Assign(Font());
+      canvas->Brush()->SetColor(state.Contains(odSelected) ? clHighlight : Color());
+      if (state.Contains(odSelected)) canvas->Font()->SetColor(clHighlightText);
+      auto alive = AliveToken();
+      int index = static_cast<int>(d->itemID);
+      if (index >= 0) DrawItem(index, d->rcItem, state);
+      else canvas->FillRect(d->rcItem);
+      if (!*alive) return;
+      if (state.Contains(odFocused)) canvas->DrawFocusRect(d->rcItem);
+      canvas->SetHandle(nullptr);
+      Message.Result = 1;
+      return;
+    }
     default:
       break;
   }
-  TCustomControl::DefaultHandler(Message);
+  TCustomControl::WndProc(Message);
 }
 
 // ---- TCustomComboBox

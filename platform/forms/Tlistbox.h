@@ -1,6 +1,6 @@
 #pragma once
 // Lists: TListBox (single or multiple selection, owner drawing with fixed or variable
-// heights, a vertical scroll bar) and TComboBox (an edit or a fixed text with a list
+// heights, over the window system's list box) and TComboBox (an edit or a fixed text with a list
 // that drops down below it and takes the mouse and the keyboard while it is open).
 
 #include <vector>
@@ -15,6 +15,30 @@ using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, in
 
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
 
+class TCustomListBox;
+
+// The items of a list box: in its window while it has one, else kept aside until
+// the window is made (and again while it is made anew).
+class TListBoxStrings : public TStrings {
+ public:
+  explicit TListBoxStrings(TCustomListBox* ListBox) : listBox_(ListBox) {}
+  int Add(const std::string& S) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  void Insert(int Index, const std::string& S) override;
+
+ protected:
+  std::string Get(int Index) const override;
+  int GetCount() const override;
+  TObject* GetObject(int Index) const override;
+  void PutObject(int Index, TObject* AObject) override;
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  TCustomListBox* listBox_;
+};
+
+// A list box of the window system's "LISTBOX" class.
 class TCustomListBox : public TCustomControl {
  public:
   explicit TCustomListBox(TComponent* AOwner);
@@ -22,61 +46,63 @@ class TCustomListBox : public TCustomControl {
 
   TStrings* Items() const { return items_; }
   void SetItems(TStrings* Value) { items_->Assign(Value); }
-  int ItemIndex() const { return itemIndex_; }
+  int ItemIndex();
   void SetItemIndex(int Value);
   bool MultiSelect() const { return multiSelect_; }
-  void SetMultiSelect(bool Value) { multiSelect_ = Value; }
+  void SetMultiSelect(bool Value);
   bool ExtendedSelect() const { return extendedSelect_; }
-  void SetExtendedSelect(bool Value) { extendedSelect_ = Value; }
-  bool Selected(int Index) const;
+  void SetExtendedSelect(bool Value);
+  bool Selected(int Index);
   void SetSelected(int Index, bool Value);
-  int SelCount() const;
+  int SelCount();
   void ClearSelection();
   void SelectAll();
   TListBoxStyle Style() const { return style_; }
-  void SetStyle(TListBoxStyle Value) { style_ = Value; Changed(); }
+  void SetStyle(TListBoxStyle Value);
   int ItemHeight() const { return itemHeight_; }
-  void SetItemHeight(int Value) { itemHeight_ = Value > 0 ? Value : itemHeight_; Changed(); }
+  void SetItemHeight(int Value);
   bool Sorted() const { return sorted_; }
   void SetSorted(bool Value);
-  int TopIndex() const { return topIndex_; }
+  int TopIndex();
   void SetTopIndex(int Value);
   int Count() const { return items_->Count(); }
   void Clear() { items_->Clear(); }
-  // The item at a client point; -1 (or the nearest with Existing false) when none.
+  // The item at a client point; -1 (or the count with Existing false) when none.
   int ItemAtPos(POINT Pos, bool Existing);
   RECT ItemRect(int Index);
-  // Draws an item: OnDrawItem for owner-drawn lists, else the text with the selection colours.
+  // Draws an item of an owner-drawn list: OnDrawItem, else the text with the selection colours.
   virtual void DrawItem(int Index, RECT Rect, TOwnerDrawState State);
   void WndProc(TMessage& Message) override;
-  void DefaultHandler(TMessage& Message) override;
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
-  void Paint() override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void FontChanged() override;
   bool WantsKey(WORD Key) const override { return Key == VK_UP || Key == VK_DOWN || Key == VK_LEFT || Key == VK_RIGHT; }
-  int HeightOf(int Index);
-  void Changed();
 
  private:
-  void SelectByUser(int Index, bool Shift, bool Ctrl);
-  void MakeVisible(int Index);
-  void UpdateScrollBar();
-  int VisibleHeight();
+  friend class TListBoxStrings;
+  // Items, selection and top while there is no window.
+  struct Saved {
+    TStringList items;
+    std::vector<bool> selected;
+    int itemIndex = -1;
+    int topIndex = 0;
+  };
+  void SaveState();
+  void AdjustSaved(int Index, bool Inserted);
 
-  TStringList* items_;
-  std::vector<bool> selected_;
-  int itemIndex_ = -1;
-  int anchor_ = -1;
+  TListBoxStrings* items_;
+  Saved saved_;
   bool multiSelect_ = false;
   bool extendedSelect_ = true;
   TListBoxStyle style_ = lbStandard;
   int itemHeight_ = 16;
   bool sorted_ = false;
-  int topIndex_ = 0;
 };
 
 class TListBox : public TCustomListBox {

@@ -11,6 +11,7 @@
 #include "platform/gui/Cursor.h"
 #include "platform/gui/Defwindowproc.h"
 #include "platform/gui/Input.h"
+#include "platform/gui/Listbox.h"
 #include "platform/gui/Painting.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Shapes.h"
@@ -80,7 +81,7 @@ TWinControl::~TWinControl() {
 
 void TWinControl::DetachHandles() {
   for (TControl* c : controls_)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->DetachHandles();
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyWnd();  // a control may keep what its window held
   if (handle_) {
     HWND h = handle_;
     handle_ = nullptr;
@@ -200,7 +201,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
   AControl->Invalidate();
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
-    if (w->handle_ && !(ComponentState().Contains(csDestroying))) w->DetachHandles();
+    if (w->handle_ && !(ComponentState().Contains(csDestroying))) w->DestroyWnd();
   }
   if (TCustomForm* form = GetParentForm(this)) form->ControlRemoved(AControl);
   controls_.erase(std::find(controls_.begin(), controls_.end(), AControl));
@@ -769,6 +770,16 @@ void TWinControl::WndProc(TMessage& Message) {
         }
       }
       break;
+    case WM_COMMAND:
+    case WM_CTLCOLORLISTBOX:
+      if (ReflectTo(reinterpret_cast<HWND>(Message.LParam), Message)) return;
+      break;
+    case WM_DRAWITEM:
+      if (Message.LParam && ReflectTo(reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam)->hwndItem, Message)) return;
+      break;
+    case WM_MEASUREITEM:
+      if (Message.LParam && ReflectTo(reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam)->hwndItem, Message)) return;
+      break;
     case CM_ENTER:
       DoEnter();
       return;
@@ -779,6 +790,13 @@ void TWinControl::WndProc(TMessage& Message) {
       break;
   }
   TControl::WndProc(Message);
+}
+
+bool TWinControl::ReflectTo(HWND Child, TMessage& Message) {
+  TWinControl* child = Child ? FindControl(Child) : nullptr;
+  if (!child || child == this) return false;
+  Message.Result = child->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+  return true;
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {

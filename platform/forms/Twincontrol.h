@@ -122,6 +122,8 @@ class TWinControl : public TControl {
   void UpdateZOrder();
   void DetachHandles();
   bool SetCursorFor(LPARAM HitTest);
+  // Passes a notification of a child window to its control as CN_* (true when it has one).
+  bool ReflectTo(HWND Child, TMessage& Message);
 
   HWND handle_ = nullptr;
   WNDPROC defProc_ = nullptr;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gui/Guilock.h"
+#include "platform/gui/Listbox.h"
 #include "platform/gui/Scrollbar.h"
 #include "platform/gui/Windowdirectory.h"
 
@@ -27,6 +28,12 @@ void AddSystemClasses() {
   sb->info.lpfnWndProc = ScrollBarControlProc;
   sb->info.style = 0x0008;  // double clicks, as the control repeats on them
   Classes().push_back(sb);
+  auto lb = std::make_shared<WindowClass>();
+  lb->name = "LISTBOX";
+  lb->system = true;
+  lb->info.lpfnWndProc = ListBoxControlProc;
+  lb->info.style = 0x0008;  // double clicks
+  Classes().push_back(lb);
 }
 
 }  // namespace
