@@ -1,0 +1,132 @@
+// Building the graph of a discussion and laying it out on the grid, for 10,000 and 100,000
+// blocks: three tenths model blocks in a tree of five children each, six tenths comments
+// (half of them answers to earlier comments, so threads grow deep), one tenth notes.
+
+#include "browse/Tgraph.h"
+#include "model/Blocknames.h"
+#include "model/Tdiscussion.h"
+#include "platform/display/Headlessscreen.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TRandom {
+  uint32_t State = 12345;
+  uint32_t Below(uint32_t n) {
+    State = State * 1664525u + 1013904223u;
+    return (State >> 8) % n;
+  }
+};
+
+TDiscBlockIndex Append(TDiscussion& d, uint8_t type, TDiscBlockIndex upper, std::vector<uint16_t>& childCount) {
+  TBlocksStorage& storage = *d.Storages.GetStorage(type);
+  const int index = storage.AddEmptyItem();
+  const TDiscBlockIndex own{type, uint16_t(index)};
+  TDiscBlock& block = storage.Block(index);
+  block.BlockNum = uint16_t(storage.TakeNewBlockNum());
+  block.ADIdent = type == StorageType_Comments ? 1 : NoADIdent;
+  block.Upper = upper;
+  if (!upper.IsEmpty()) block.UpperCode = d.Storages.GetDiscBlock(upper)->GetDiscBlockCode();
+  block.Num = type == StorageType_Model ? (upper.IsEmpty() ? 1 : ++childCount[upper.Index]) : block.BlockNum;
+  block.SetComposedBlockName(d, own);
+  if (type == StorageType_Model) childCount.push_back(0);
+  return own;
+}
+
+std::unique_ptr<TDiscussion> MakeDiscussion(int blocks) {
+  auto d = std::make_unique<TDiscussion>();
+  d->Loaded = 1;
+  TRandom random;
+  std::vector<uint16_t> childCount;
+  const int models = blocks * 3 / 10, comments = blocks * 6 / 10, notes = blocks - models - comments;
+  std::vector<TDiscBlockIndex> model{Append(*d, StorageType_Model, {}, childCount)};
+  for (int i = 1; i < models; ++i) model.push_back(Append(*d, StorageType_Model, model[size_t(i - 1) / 5], childCount));
+  std::vector<TDiscBlockIndex> comment;
+  for (int i = 0; i < comments; ++i) {
+    const bool answer = !comment.empty() && random.Below(2) == 0;
+    const TDiscBlockIndex upper =
+        answer ? comment[comment.size() - 1 - random.Below(std::min<uint32_t>(uint32_t(comment.size()), 50))]
+               : model[random.Below(uint32_t(model.size()))];
+    comment.push_back(Append(*d, StorageType_Comments, upper, childCount));
+  }
+  for (int i = 0; i < notes; ++i) Append(*d, StorageType_Notes, model[random.Below(uint32_t(model.size()))], childCount);
+  return d;
+}
+
+TDiscussion& DiscussionOf(int blocks) {
+  static std::map<int, std::unique_ptr<TDiscussion>> made;
+  std::unique_ptr<TDiscussion>& d = made[blocks];
+  if (!d) d = MakeDiscussion(blocks);
+  return *d;
+}
+
+void BM_GraphBuild(benchmark::State& state) {
+  platform::HeadlessScreen screen(1024, 768);
+  TDiscussion& d = DiscussionOf(int(state.range(0)));
+  TGraph& graph = DiscussionGraph(d);
+  for (auto _ : state) {
+    graph.Clear();
+    if (!graph.Build()) state.SkipWithError("not built");
+  }
+  state.counters["nodes"] = graph.NodeCount();
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_GraphPlace(benchmark::State& state) {
+  platform::HeadlessScreen screen(1024, 768);
+  TDiscussion& d = DiscussionOf(int(state.range(0)));
+  TGraph& graph = DiscussionGraph(d);
+  graph.Clear();
+  graph.Build();
+  for (auto _ : state) {
+    graph.ResetPlacement();
+    graph.EnsurePlaced();
+  }
+  state.counters["rows"] = graph.RowCount();
+  state.counters["width"] = graph.GetWidth();
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_GraphBuildAndPlace(benchmark::State& state) {
+  platform::HeadlessScreen screen(1024, 768);
+  TDiscussion& d = DiscussionOf(int(state.range(0)));
+  TGraph& graph = DiscussionGraph(d);
+  for (auto _ : state) {
+    graph.Clear();
+    graph.Build();
+    graph.EnsurePlaced();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// A block appended to a built and placed graph of a large discussion, the layout computed
+// again, and the block taken back.
+void BM_GraphAddBlockAndPlace(benchmark::State& state) {
+  platform::HeadlessScreen screen(1024, 768);
+  TDiscussion& d = DiscussionOf(int(state.range(0)));
+  TGraph& graph = DiscussionGraph(d);
+  graph.Clear();
+  graph.Build();
+  graph.EnsurePlaced();
+  const TDiscBlockIndex upper{StorageType_Model, 7};
+  std::vector<uint16_t> childCount(size_t(d.Storages.Model.Count()), 100);
+  for (auto _ : state) {
+    const TDiscBlockIndex block = Append(d, StorageType_Notes, upper, childCount);
+    graph.AddDiscBlock(d, block);
+    graph.EnsurePlaced();
+    d.Storages.Notes.DeleteLastItem(d);
+    --d.Storages.Notes.LastBlockNum;
+  }
+}
+
+BENCHMARK(BM_GraphBuild)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphPlace)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphBuildAndPlace)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphAddBlockAndPlace)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

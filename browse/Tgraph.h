@@ -1,0 +1,116 @@
+#pragma once
+// The graph of a discussion: a tree with a node for every live block, hung under the node
+// of its upper block, and a layout of that tree on a grid of cells, one row per depth.
+//
+// A discussion owns one graph (DiscussionGraph). It is built on demand; while built, the
+// block storages tell it of every block appended or removed. The layout is computed once
+// (EnsurePlaced) and thrown away whenever the tree changes and on the notifications of a
+// block added or gone; the next paint computes it again.
+//
+// Nodes live in one pool and name each other by their position in it, so that finding the
+// node of a block is a lookup in a table per storage, whatever the shape of the tree.
+
+#include "browse/Tgraphrow.h"
+#include "foundation/Tlisteners.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscblockindex.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class TDiscussion;
+struct TDiscBlock;
+
+struct TGraphNode {
+  int32_t Column = -1;  // cell of the node in its row; -1 = not placed
+  TDiscBlockIndex Block;  // empty for the root of the tree
+  int32_t Depth = -1;   // the row: the root 0, its children 1, ...
+  int32_t Parent = -1;  // node id, -1 for the root
+  std::vector<int32_t> Children;  // node ids, in the order they were added
+};
+
+class TGraph : public TDiscussionGraph {
+public:
+  static constexpr int32_t RootNode = 0;
+
+  explicit TGraph(TDiscussion& discussion);
+  ~TGraph() override;
+  TGraph(const TGraph&) = delete;
+  TGraph& operator=(const TGraph&) = delete;
+
+  // Back to the defaults: no nodes but the root, no rows, neither built nor placed.
+  void Init();
+  // Frees the tree, the rows and the index; both flags 0.
+  void Clear();
+
+  // Builds the tree once, under a progress window. Blocks whose upper block has no node
+  // are left out; when there are such, the user is asked whether to see the graph without
+  // them. True when the graph is built; false when the user declined, leaving the graph
+  // empty so that the next build starts afresh (the caller then hides the graph).
+  bool Build();
+
+  // Hangs a node for the block under the node of its upper block; false when that node
+  // does not exist. A block that has a node already is moved with its subtree.
+  bool AddDiscBlock(TDiscBlockIndex index, const TDiscBlock& block);
+  // Removes the block's node with its subtree; nothing for a block without a node.
+  void DeleteDiscBlock(TDiscBlockIndex index);
+
+  // The block storages' calls, heeded only while the graph is built.
+  void AddDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) override;
+  void DeleteDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) override;
+
+  // The node of a block (the root for the empty reference); null when it has none. Valid
+  // until the next node is added.
+  const TGraphNode* FindNode(TDiscBlockIndex index) const;
+  int32_t FindNodeId(TDiscBlockIndex index) const;
+
+  // Computes the layout when it is not computed.
+  void EnsurePlaced();
+  // Throws the layout away: every column -1, no rows.
+  void ResetPlacement();
+
+  uint8_t IsBuilt() const { return Built; }
+  uint8_t IsPlaced() const { return Placed; }
+  const TGraphNode& Root() const { return Nodes[RootNode]; }
+  const TGraphNode& Node(int32_t id) const { return Nodes[size_t(id)]; }
+  // Nodes of blocks in the tree (the root not counted).
+  int32_t NodeCount() const { return int32_t(Nodes.size() - FreeNodes.size()) - 1; }
+  int32_t RowCount() const { return int32_t(Rows.size()); }
+  const TGraphRow& Row(int32_t depth) const { return Rows[size_t(depth)]; }
+  // The largest first free column over all rows: the width of the laid-out graph.
+  int32_t GetWidth() const;
+
+  // Used by the layout; public for its tests. Rows are appended up to the depth.
+  int32_t GetFirstFree(int32_t depth);
+  void BusyCell(int32_t depth, int32_t column);
+  void FreeCell(int32_t depth, int32_t column);
+
+private:
+  class TListenerOfGraph : public TListener {
+  public:
+    explicit TListenerOfGraph(TGraph& graph) : Graph(graph) {}
+    void Listen(const TListenMessage& message) override;
+    TGraph& Graph;
+  };
+
+  TDiscussion& Discussion;
+  uint8_t Built = 0;
+  uint8_t Placed = 0;
+  std::vector<TGraphRow> Rows;
+  std::vector<TGraphNode> Nodes;  // the pool; node 0 is the root
+  std::vector<int32_t> FreeNodes;
+  std::array<std::vector<int32_t>, 5> NodeOfBlock;  // per storage type, per block position
+  TListenerOfGraph Listener{*this};
+
+  int32_t& NodeSlot(TDiscBlockIndex index);
+  int32_t NewNode(int32_t parent, TDiscBlockIndex block);
+  void RemoveSubtree(int32_t id);
+  bool IsInSubtree(int32_t id, int32_t top) const;
+  void EnsureRow(int32_t depth);
+  void PlaceTree();
+  void ShiftSubtree(int32_t id, int32_t dx);
+};
+
+// The graph of a discussion, made when first asked for.
+TGraph& DiscussionGraph(TDiscussion& discussion);
