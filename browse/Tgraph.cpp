@@ -74,6 +74,7 @@ bool TGraph::AddDiscBlock(TDiscBlockIndex index, const TDiscBlock& block) {
   if (index.IsEmpty() || !IsValidStorageType(index.StorageType)) return false;
   const int32_t parent = FindNodeId(block.Upper);
   if (parent < 0) return false;
+  ResetPlacement();
   const int32_t existing = FindNodeId(index);
   if (existing < 0) {
     NewNode(parent, index);
@@ -120,6 +121,7 @@ void TGraph::DeleteDiscBlock(TDiscBlockIndex index) {
   const int32_t id = FindNodeId(index);
   // A block left out of the graph (erased, or its upper block missing) has nothing to lose.
   if (id < 0) return;
+  ResetPlacement();
   std::vector<int32_t>& siblings = Nodes[size_t(Nodes[size_t(id)].Parent)].Children;
   siblings.erase(std::find(siblings.begin(), siblings.end(), id));
   RemoveSubtree(id);
@@ -128,15 +130,11 @@ void TGraph::DeleteDiscBlock(TDiscBlockIndex index) {
 void TGraph::AddDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) {
   if (!Built) return;
   const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
-  if (record == nullptr) return;
-  AddDiscBlock(block, *record);
-  ResetPlacement();
+  if (record != nullptr) AddDiscBlock(block, *record);
 }
 
 void TGraph::DeleteDiscBlock(TDiscussion&, TDiscBlockIndex block) {
-  if (!Built) return;
-  DeleteDiscBlock(block);
-  ResetPlacement();
+  if (Built) DeleteDiscBlock(block);
 }
 
 void TGraph::TListenerOfGraph::Listen(const TListenMessage& message) {

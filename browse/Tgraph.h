@@ -51,7 +51,8 @@ public:
   bool Build();
 
   // Hangs a node for the block under the node of its upper block; false when that node
-  // does not exist. A block that has a node already is moved with its subtree.
+  // does not exist. A block that has a node already is moved with its subtree. A change
+  // of the tree throws the layout away.
   bool AddDiscBlock(TDiscBlockIndex index, const TDiscBlock& block);
   // Removes the block's node with its subtree; nothing for a block without a node.
   void DeleteDiscBlock(TDiscBlockIndex index);

@@ -336,11 +336,18 @@ TEST_F(Graph, ABlockAnnouncedAgainMovesWithItsSubtree) {
   TDiscBlock& block = *d.Storages.GetDiscBlock(comment);
   d.Storages.Comments.NewBlockAdded(d, comment.Index, 0);  // the same upper block: unchanged
   EXPECT_EQ(Children(graph, one), Blocks{comment});
+  graph.EnsurePlaced();
   block.Upper = two;
   d.Storages.Comments.NewBlockAdded(d, comment.Index, 0);
+  EXPECT_FALSE(graph.IsPlaced());
   EXPECT_EQ(Children(graph, one), Blocks{});
   EXPECT_EQ(Children(graph, two), Blocks{comment});
   EXPECT_EQ(Depth(graph, answer), 4);
+  graph.EnsurePlaced();
+  EXPECT_EQ(Column(graph, one), 3);
+  EXPECT_EQ(Column(graph, two), 6);
+  EXPECT_EQ(Column(graph, comment), 6);
+  EXPECT_EQ(Column(graph, answer), 6);
   // An upper block inside its own subtree cannot be shown.
   block.Upper = answer;
   d.Storages.Comments.NewBlockAdded(d, comment.Index, 0);
