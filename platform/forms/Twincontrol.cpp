@@ -508,9 +508,12 @@ void TWinControl::Update() {
 
 void TWinControl::PaintWindow(HDC DC) { (void)DC; }
 
-void TWinControl::PaintControls(HDC DC) {
-  std::vector<TControl*> copy = controls_;
-  for (TControl* c : copy) {
+namespace {
+
+// Paints the visible graphic controls of a list (a copy: painting may change the
+// children) at their places on DC.
+void PaintGraphicControls(std::vector<TControl*> controls, HDC DC) {
+  for (TControl* c : controls) {
     if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
     RECT r = c->BoundsRect();
     if (!RectVisible(DC, &r)) continue;
@@ -522,6 +525,17 @@ void TWinControl::PaintControls(HDC DC) {
     c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
     RestoreDC(DC, saved);
   }
+}
+
+}  // namespace
+
+void TWinControl::PaintControls(HDC DC) { PaintGraphicControls(controls_, DC); }
+
+void TWinControl::PaintBehind(TControl* Child, HDC DC) {
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+  PaintWindow(DC);
+  auto end = std::find(controls_.begin(), controls_.end(), Child);
+  PaintGraphicControls(std::vector<TControl*>(controls_.begin(), end), DC);
 }
 
 void TWinControl::PaintHandler(HDC DC) {

@@ -54,6 +54,9 @@ class TWinControl : public TControl {
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   // Sends a message to every child control until one answers non-zero.
   void Broadcast(TMessage& Message);
+  // Paints on DC what shows under a child control: the background, the window and
+  // the graphic controls below the child (for controls that look transparent).
+  void PaintBehind(TControl* Child, HDC DC);
 
   TBrush* Brush() const { return brush_.get(); }
   void DisableAlign() { ++alignDisabled_; }
