@@ -152,7 +152,6 @@ int FullyVisible(HWND h, ListState& s, int from) {
     if (y > height) break;
     ++n;
   }
-  if (from >= Count(s)) n = height / ItemHeight(h, s);
   return std::max(1, n);
 }
 
