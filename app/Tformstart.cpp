@@ -1,10 +1,10 @@
 #include "app/Tformstart.h"
 
+#include "app/Browsestartup.h"
 #include "app/Guidialogs.h"
 #include "app/Tformreadme.h"
-#include "foundation/Guihooks.h"
+#include "browse/Tformbrowsemanager.h"
 #include "foundation/Terror.h"
-#include "foundation/Tlogin.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"
 #include "platform/forms/Tapplication.h"
@@ -63,23 +63,18 @@ int RunWithWindows(int argc, const char* const* argv) {
   RegisterGuiDialogs();
   InstallApplicationHandlers();
   TStartupDriver driver;
-  // Until the browse windows exist, a start-up that succeeds says who is logged in and ends.
-  driver.Hooks.OpenFirstBrowseWindow = [&driver](int, int, int) {
-    const TLogin* login = driver.Logins()->GetCurrentLogin();
-    ShowMessageBox("QUILLARAN", (login ? login->Name.ToString() : std::string()) +
-                                    " is logged in.\nThe browse windows are not built yet; Quillaran ends here.");
-    Application->Terminate();
-    return true;
-  };
+  TFormBrowseManager browseWindows;
   driver.Hooks.ShowReadme = [](const std::string& path) {
     TFormReadme readme(nullptr);
     return readme.Execute(path);
   };
   TFormStart* start = nullptr;
   Application->CreateForm(start);
+  ConnectBrowseWindows(driver, browseWindows, *start);
   start->SetStartup(&driver, argc, argv);
   Application->Run();
   const TStartupDriver::TStart result = start->StartResult();
+  browseWindows.DestroyAll();  // windows left by a termination go before what they show
   driver.Shutdown();
   switch (result) {
     case TStartupDriver::TStart::Running: return 0;

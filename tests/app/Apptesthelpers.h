@@ -4,6 +4,8 @@
 
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
+#include "platform/forms/Tapplication.h"
+#include "platform/gui/Gui.h"
 #include "tests/foundation/Scripteddialogs.h"
 #include "tests/support/Testsupport.h"
 
@@ -46,4 +48,12 @@ inline void AnswerNewUser(TScriptedDialogs& d) {
   d.Answer("SMTP server:", "127.0.0.1");
   d.Answer("User name:", "anna");
   d.Answer("Mail password:", "pop secret");
+}
+
+// Forgets a quit that Terminate posted, so later loops of the test run.
+inline void ForgetQuit() {
+  Application->ResetTerminated();
+  MSG m;
+  while (PeekMessage(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
 }

@@ -18,14 +18,6 @@ struct TRecorder : TListener {
   void Listen(const TListenMessage& m) override { Codes.push_back(m.Code); }
 };
 
-// Forgets a quit that Terminate posted, so later loops of the test run.
-void ForgetQuit() {
-  Application->ResetTerminated();
-  MSG m;
-  while (PeekMessage(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
-
 TEST(Startform, TheFirstShowRunsStartUpOffTheScreenAndGivesTheWorkCanvas) {
   TAppScratch s;
   platform::HeadlessScreen screen(800, 600);

@@ -1,0 +1,375 @@
+#include "browse/Tbrowse.h"
+
+#include "browse/Tformbrowse.h"
+#include "foundation/Tbrowsepars.h"
+#include "foundation/Terror.h"
+#include "model/Tdiscussionsmanager.h"
+#include "platform/forms/Tapplication.h"
+#include "platform/forms/Tmenu.h"
+#include "platform/forms/Tpaintbox.h"
+#include "platform/forms/Tpanel.h"
+#include "platform/gui/Gui.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <algorithm>
+
+THorzMenuPopup::THorzMenuPopup() = default;
+THorzMenuPopup::THorzMenuPopup(THorzMenuPopup&&) noexcept = default;
+THorzMenuPopup& THorzMenuPopup::operator=(THorzMenuPopup&&) noexcept = default;
+THorzMenuPopup::~THorzMenuPopup() = default;
+
+TBrowse::TBrowse() : Listener(this) { Init(); }
+
+TBrowse::~TBrowse() { Done(); }
+
+void TBrowse::Init() {
+  HitAreas.Clear();
+  HitAreas.Browse = this;
+  Listener.Browse = this;
+  RetrievalText.Clear();
+  Form = nullptr;
+  Settings = nullptr;
+  CurrentBrowseState.Init();
+  History.Clear();
+  GraphPlaces.Clear();
+  Popups.Clear();
+  HoveredRow = -1;
+  RecordHitAreas = 1;
+  ServiceRowHeight = 10;
+  MarkingAnchorRow = -1;
+  LastUpperPanelHeight = 0;
+  ModerationMode = 0;
+  ShowAll = 0;
+  WindowState = 0;
+  HoverStamp = 0;
+  Menu.Reset();
+  PopupMenu.Reset();
+  MenuRebuildOnActivation = 0;
+  ListOffset = 0;
+  Closing = 0;
+  ScrollRequest = 0;
+  LayoutRequest = 0;
+  DragBlocked = 1;
+  DragSourceRow = -1;
+  DropMoves = 0;
+  LastTick = Now();
+  WholeListInvalidated = 0;
+  AutoScrollUp = 0;
+  AutoScrollDown = 0;
+}
+
+void TBrowse::SetFormBrowse(TFormBrowse* form) {
+  Form = form;
+  Menu.Bind(this, form->ToolBarHorzMenu);
+  PopupMenu.Bind(this, nullptr);
+  WindowState = uint8_t(form->WindowState());
+  if (LastUpperPanelHeight == 0) LastUpperPanelHeight = uint16_t(std::max(0, form->PanelUpperBlock->Height()));
+  SetHelpContext();
+}
+
+void TBrowse::Done() {
+  Closing = 1;
+  History.Clear();
+  CurrentBrowseState.Clear();
+  Menu.Reset();
+  PopupMenu.Reset();
+  HitAreas.Clear();
+  RetrievalText.Clear();
+  GraphPlaces.Clear();
+  Popups.Clear();
+}
+
+TDiscussion* TBrowse::GetDiscussion() const {
+  const int index = CurrentBrowseState.DiscussionIndex;
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (!manager || index < 0 || index >= manager->GetDiscussionsCount()) return nullptr;
+  return &manager->GetDiscussion(index);
+}
+
+bool TBrowse::SetDiscussionIndex(int index) {
+  if (index < 0) {
+    CurrentBrowseState.DiscussionIndex = -1;
+    CurrentBrowseState.Creating = 0;
+    return true;
+  }
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (!manager || index >= manager->GetDiscussionsCount()) {
+    TError::Report("TBrowse::SetDiscussionIndex - нет обсуждения " + std::to_string(index));
+    return false;
+  }
+  TDiscussion& discussion = manager->GetDiscussion(index);
+  if (!discussion.Load()) return false;
+  CurrentBrowseState.DiscussionIndex = int16_t(index);
+  CurrentBrowseState.Creating = discussion.IsCreating();
+  return true;
+}
+
+void TBrowse::PushHistory() {
+  if (int(History.Count()) >= BrowseHistoryLimit) History.Delete(0);
+  History.AddItem(CurrentBrowseState);
+}
+
+void TBrowse::OpenBrowseItem(const TBrowseItem& item) {
+  if (CurrentBrowseState.CurrentItem.Kind() != BrowseItem_None) PushHistory();
+  const TBrowseItem copy = item;  // the item may be a part of the state it replaces
+  CurrentBrowseState.Rows.Clear();
+  CurrentBrowseState.CurrentItem = copy;
+  CurrentBrowseState.SelectedRow = 0;
+  CurrentBrowseState.SpecCaptionType = 0;
+  ListOffset = 0;
+  CurrentBrowseItemChanged();
+}
+
+void TBrowse::SetCurrentBrowseState(const TBrowseState& state) {
+  if (&state == &CurrentBrowseState) return;
+  CurrentBrowseState = state;
+  ListOffset = 0;
+  LowerListChangedFrom(0);
+}
+
+void TBrowse::CurrentBrowseItemChanged() {
+  if (IsErrorReported()) return;
+  HoveredRow = -1;
+  HitAreas.Clear();
+  if (!Form) return;
+  Form->SetCaption(GetFormBrowseCaption());
+  SetHelpContext();
+  Menu.Build(TBrowseItemIndex(), CurrentBrowseState.CurrentItem, 1);
+  Form->PaintBoxUpperBlock->Invalidate();
+  InvalidateLowerList();
+  LowerListChangedFrom(0);
+}
+
+std::string TBrowse::GetFormBrowseCaption() const {
+  if (Form && Form->PanelGraph->Visible()) return "Graph";
+  const TBrowseItem& item = CurrentBrowseState.CurrentItem;
+  TDiscussion* discussion = GetDiscussion();
+  TDiscussionsManager* manager = DiscussionsManager();
+  switch (item.Kind()) {
+    case BrowseItem_Block: {
+      if (!discussion) return "Browse";
+      if (item.Ident.Index == discussion->Storages.GetRootBlockIndex())
+        return manager ? manager->GetFolderPath(discussion->FolderIndex).ToString() : discussion->GetName().ToString();
+      const TDiscBlock* block = discussion->Storages.GetDiscBlock(item.Ident.Index);
+      return block ? block->GetBlockName(*discussion).ToString() : "empty block";
+    }
+    case BrowseItem_Author:
+      if (discussion)
+        for (int i = 0; i < int(discussion->Authors.Count()); ++i)
+          if (discussion->Authors.Author(i).ADIdent == item.Ident.ADIdent)
+            return discussion->Authors.Author(i).GetFullName().ToString();
+      return "Browse";
+    case BrowseItem_Folder:
+      return manager ? manager->GetFolderPath(item.Ident.Folder).ToString() : "Browse";
+    default: return "Browse";
+  }
+}
+
+void TBrowse::SetHelpContext() {
+  if (!Form) return;
+  Form->SetHelpContext(ModerationMode ? 12 : 1);
+  if (ModerationMode) return;
+  TDiscussionsManager* manager = DiscussionsManager();
+  const TBrowseItem& item = CurrentBrowseState.CurrentItem;
+  if (TDiscussion* discussion = GetDiscussion()) {
+    if (discussion->IsCreating()) Form->SetHelpContext(11);
+  } else if (manager && item.Kind() == BrowseItem_Folder && item.Ident.Folder >= 0 &&
+             manager->GetParentFolder(item.Ident.Folder) == manager->CreatedRoot) {
+    Form->SetHelpContext(11);
+  }
+}
+
+// ---- rows of the lower list
+
+RECT TBrowse::GetLowerListRowRect(int row) const {
+  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  if (row < 0 || row >= int(rows.Count()) || !Form) return RECT{0, 0, 0, 0};
+  int top = -ListOffset;
+  for (int i = 0; i < row; ++i) top += rows[uint32_t(i)].Height;
+  return RECT{0, top, Form->PaintBoxLowerList->Width(), top + rows[uint32_t(row)].Height};
+}
+
+int TBrowse::GetFirstVisibleRow() const {
+  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  int top = -ListOffset;
+  for (int i = 0; i < int(rows.Count()); ++i) {
+    const int height = std::max(0, rows[uint32_t(i)].Height);
+    if (top + height > 0) return i;
+    top += height;
+  }
+  return -1;
+}
+
+int TBrowse::GetLastVisibleRow() const {
+  const int first = GetFirstVisibleRow();
+  if (first < 0 || !Form) return -1;
+  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const int bottom = Form->PaintBoxLowerList->Height();
+  int top = GetLowerListRowRect(first).top;
+  int last = first;
+  for (int i = first; i < int(rows.Count()) && top < bottom; ++i) {
+    last = i;
+    top += std::max(0, rows[uint32_t(i)].Height);
+  }
+  return last;
+}
+
+bool TBrowse::LowerListHitTest(int x, int y, int& row, POINT& inRow) const {
+  if (!Form || x < 0 || x >= Form->PaintBoxLowerList->Width()) return false;
+  const int first = GetFirstVisibleRow();
+  const int last = GetLastVisibleRow();
+  if (first < 0) return false;
+  for (int i = first; i <= last; ++i) {
+    const RECT r = GetLowerListRowRect(i);
+    if (y >= r.top && y < r.bottom) {
+      row = i;
+      inRow = POINT{x - r.left, y - r.top};
+      return true;
+    }
+  }
+  return false;
+}
+
+void TBrowse::InvalidateLowerList() {
+  if (!Form) return;
+  Form->PaintBoxLowerList->Invalidate();
+  WholeListInvalidated = 1;
+}
+
+void TBrowse::InvalidateLowerListRow(int row) {
+  if (WholeListInvalidated || !Form) return;
+  TPaintBox* box = Form->PaintBoxLowerList;
+  const int count = int(CurrentBrowseState.Rows.Count());
+  RECT r;
+  if (row >= 0 && row < count) {
+    if (CurrentBrowseState.Rows[uint32_t(row)].Height < 0) return;
+    r = GetLowerListRowRect(row);
+  } else if (row == count) {
+    const int top = count ? GetLowerListRowRect(count - 1).bottom : 0;
+    r = RECT{0, std::max(0, top), box->Width(), box->Height()};
+  } else {
+    return;
+  }
+  // The paint box has no window of its own: its rectangle lies in the panel's.
+  if (!box->Parent() || !box->Parent()->HandleAllocated()) return;
+  OffsetRect(&r, box->Left(), box->Top());
+  InvalidateRect(box->Parent()->Handle(), &r, TRUE);
+}
+
+void TBrowse::SelectLowerListRow(int row, bool scroll) {
+  HoverStamp = -1;
+  TBrowseState& state = CurrentBrowseState;
+  if (row < 0 || row >= int(state.Rows.Count())) return;
+  if (row != state.SelectedRow) {
+    InvalidateLowerListRow(state.SelectedRow);
+    InvalidateLowerListRow(row);
+    state.SelectedRow = int16_t(row);
+  }
+  if (scroll) ScrollRequest = 1;
+}
+
+void TBrowse::InsertLowerListRow(int at, uint8_t rowType, const TBrowseItemIndex& itemIndex, int height) {
+  TBrowseState& state = CurrentBrowseState;
+  if (state.Rows.InsertEmpty(uint32_t(at)) < 0) return;
+  TLowerListRow& row = state.Rows[uint32_t(at)];
+  row.RowType = rowType;
+  row.ItemIndex = itemIndex;
+  row.Height = height;
+  if (state.SelectedRow >= at && state.SelectedRow + 1 < int(state.Rows.Count()))
+    SelectLowerListRow(state.SelectedRow + 1, false);
+  LowerListChangedFrom(at);
+}
+
+namespace {
+
+// The nearest service row at or above a row, else row 0.
+int16_t NearestServiceRowAtOrAbove(const TArray<TLowerListRow>& rows, int row) {
+  for (int i = std::min(row, int(rows.Count()) - 1); i >= 0; --i)
+    if (rows[uint32_t(i)].RowType == LowerListRow_Service) return int16_t(i);
+  return 0;
+}
+
+}  // namespace
+
+void TBrowse::RemoveLowerListRow(int row) {
+  TBrowseState& state = CurrentBrowseState;
+  if (!state.Rows.Delete(uint32_t(row))) return;
+  state.SelectedRow = NearestServiceRowAtOrAbove(state.Rows, state.SelectedRow);
+  LowerListChangedFrom(row);
+}
+
+bool TBrowse::ResolvesToOrBelow(const TBrowseItemIndex& rowIndex, const TBrowseItemIndex& item) const {
+  if (rowIndex.Length() < item.Length()) return false;
+  for (int i = 0; i < item.Length(); ++i)
+    if (rowIndex.Path[uint32_t(i)] != item.Path[uint32_t(i)]) return false;
+  return true;
+}
+
+void TBrowse::RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& item) {
+  TBrowseState& state = CurrentBrowseState;
+  int lowest = -1;
+  for (int i = int(state.Rows.Count()) - 1; i >= 0; --i) {
+    const TLowerListRow& row = state.Rows[uint32_t(i)];
+    if (!ResolvesToOrBelow(row.ItemIndex, item)) continue;
+    // The item's own rows only of the given type; its children's rows of every type.
+    if (row.ItemIndex.Length() == item.Length() && rowType != 0 && row.RowType != rowType) continue;
+    state.Rows.Delete(uint32_t(i));
+    if (state.SelectedRow >= i && state.SelectedRow > 0) --state.SelectedRow;
+    if (MarkingAnchorRow >= i && MarkingAnchorRow > 0) --MarkingAnchorRow;
+    lowest = i;
+  }
+  if (lowest < 0) return;
+  state.SelectedRow = NearestServiceRowAtOrAbove(state.Rows, state.SelectedRow);
+  if (MarkingAnchorRow >= 0) MarkingAnchorRow = NearestServiceRowAtOrAbove(state.Rows, MarkingAnchorRow);
+  LowerListChangedFrom(lowest);
+}
+
+void TBrowse::LowerListChangedFrom(int row) {
+  for (int i = row; i <= int(CurrentBrowseState.Rows.Count()); ++i) InvalidateLowerListRow(i);
+  LayoutRequest = 1;
+}
+
+void TBrowse::RunDeferredPaintRequests() {
+  // Rows are measured and scrolled into view by the list painting; until it lays them
+  // out, the requests only end here.
+  ScrollRequest = 0;
+  LayoutRequest = 0;
+}
+
+// ---- pointer, keys and painting
+
+void TBrowse::LowerListHover(int row, POINT) {
+  if (row == HoveredRow) return;
+  InvalidateLowerListRow(HoveredRow);
+  HoveredRow = int16_t(row);
+  InvalidateLowerListRow(row);
+  HoverStamp = Now();
+}
+
+void TBrowse::UpperTextHover(POINT) {}
+
+void TBrowse::DropHover() {
+  if (HoveredRow >= 0) {
+    InvalidateLowerListRow(HoveredRow);
+    HoveredRow = -1;
+    if (Form) Form->PaintBoxLowerList->SetCursor(crDefault);
+  }
+  HitAreas.DropHover();
+}
+
+void TBrowse::LowerListMouseDown(int row, TMouseButton, TShiftState, POINT) {
+  MarkingAnchorRow = int16_t(row);
+  SelectLowerListRow(row, false);
+}
+
+// The seams below are where the upper panel, the list painting, the keys and the graph
+// come in; until then they leave the window as it is.
+void TBrowse::LowerListMouseUp(int, TMouseButton, TShiftState, POINT) {}
+void TBrowse::UpperPanelMouseDown(TMouseButton, TShiftState, POINT) {}
+void TBrowse::KeyDown(WORD, TShiftState) {}
+void TBrowse::DrawUpperBrowseItem() {}
+void TBrowse::DrawLowerListRow(int, const RECT&) {}
+void TBrowse::GraphPaint() {}
+void TBrowse::GraphMouseMove(TShiftState, POINT) {}
+void TBrowse::GraphMouseDown(TMouseButton, TShiftState, POINT) {}
+void TBrowse::ScrollGraph(int, int) {}

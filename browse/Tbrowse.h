@@ -1,0 +1,151 @@
+#pragma once
+// The engine of one browse window: what the window shows now (its current browse state),
+// where it came from (the Back history), the rows of the lower list and their geometry,
+// the hit areas of its texts, its two menus and its listener. The form only forwards its
+// events here.
+
+#include "browse/Tbrowselistener.h"
+#include "browse/Tbrowsestate.h"
+#include "browse/Thyperrefinfo.h"
+#include "browse/Tsmartmenu.h"
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+#include "model/Tdiscblockindex.h"
+#include "platform/forms/Controlmessages.h"
+#include "platform/gui/Wintypes.h"
+
+#include <cstdint>
+#include <memory>
+
+class TBrowsePars;
+class TDiscussion;
+class TFormBrowse;
+class TPopupMenu;
+
+// The box drawn for one node of the graph at the last paint.
+struct TGraphNodePlace {
+  TDiscBlockIndex Block;
+  int16_t Left = -1, Top = -1, Width = -1, Height = -1;
+};
+
+// A popup menu of the horizontal menu, owned by the entry.
+struct THorzMenuPopup {
+  std::unique_ptr<TPopupMenu> Popup;
+  int32_t Word1 = 0, Word2 = 0;
+  THorzMenuPopup();
+  THorzMenuPopup(THorzMenuPopup&&) noexcept;
+  THorzMenuPopup& operator=(THorzMenuPopup&&) noexcept;
+  ~THorzMenuPopup();
+};
+
+// Most states the Back history keeps.
+inline constexpr int BrowseHistoryLimit = 21;
+
+class TBrowse {
+ public:
+  TBrowse();
+  ~TBrowse();
+  TBrowse(const TBrowse&) = delete;
+  TBrowse& operator=(const TBrowse&) = delete;
+
+  TFormBrowse* Form = nullptr;
+  TBrowsePars* Settings = nullptr;
+  TBrowseState CurrentBrowseState;
+  TArray<TBrowseState> History;  // oldest first
+  TArray<TGraphNodePlace> GraphPlaces;
+  TArray<THorzMenuPopup> Popups;
+  int16_t HoveredRow = -1;
+  THyperRefInfo HitAreas;
+  uint8_t RecordHitAreas = 1;
+  int16_t ServiceRowHeight = 10;
+  int16_t MarkingAnchorRow = -1;
+  uint16_t LastUpperPanelHeight = 0;
+  uint8_t ModerationMode = 0;
+  uint8_t ShowAll = 0;
+  uint8_t WindowState = 0;
+  TStr RetrievalText;
+  double HoverStamp = 0;  // when the hovered row last changed; -1: no automatic selection pending
+  TSmartMenu Menu;        // the window menu with the tool bar
+  TSmartMenu PopupMenu;
+  uint8_t MenuRebuildOnActivation = 0;
+  TBrowseListener Listener;
+  int32_t ListOffset = 0;  // pixels by which the lower list is scrolled
+  uint8_t Closing = 0;     // from Done on, and during the close query: notifications are ignored
+  uint8_t ScrollRequest = 0;
+  uint8_t LayoutRequest = 0;
+  uint8_t DragBlocked = 1;
+  int16_t DragSourceRow = -1;
+  uint8_t DropMoves = 0;
+  double LastTick = 0;
+  uint8_t WholeListInvalidated = 0;
+  uint8_t AutoScrollUp = 0;
+  uint8_t AutoScrollDown = 0;
+
+  // Every field to its reset value.
+  void Init();
+  // Binds the engine to its form and the window menu to the form's tool bar.
+  void SetFormBrowse(TFormBrowse* form);
+  // The window closes: the history, the state, the menus and the hit areas go, and
+  // notifications no longer reach the engine.
+  void Done();
+
+  // The window's discussion (the discussions manager's entry), or null.
+  TDiscussion* GetDiscussion() const;
+  // Makes the discussion the window's, loading it when needed; -1 for none. False when it
+  // could not be loaded (reported); the window then keeps what it had.
+  bool SetDiscussionIndex(int index);
+  // Shows another item: the Back history gets the present state when it shows something.
+  void OpenBrowseItem(const TBrowseItem& item);
+  // Shows a whole state as it is.
+  void SetCurrentBrowseState(const TBrowseState& state);
+  // Keeps the present state in the Back history (the oldest goes beyond the limit).
+  void PushHistory();
+  // The central refresh for the current item: the lower list, the caption, the help
+  // context and the menus.
+  void CurrentBrowseItemChanged();
+  // The caption of the current state.
+  std::string GetFormBrowseCaption() const;
+  // The form's help file and context for what the window shows.
+  void SetHelpContext();
+
+  // Lower-list rows, all on the current state.
+  RECT GetLowerListRowRect(int row) const;
+  // The first and last rows at least partly in view; -1 when none.
+  int GetFirstVisibleRow() const;
+  int GetLastVisibleRow() const;
+  // The visible row holding a point of the list paint box and the point within the row.
+  bool LowerListHitTest(int x, int y, int& row, POINT& inRow) const;
+  void InvalidateLowerList();
+  void InvalidateLowerListRow(int row);
+  void SelectLowerListRow(int row, bool scroll);
+  void InsertLowerListRow(int at, uint8_t rowType, const TBrowseItemIndex& itemIndex, int height);
+  void RemoveLowerListRow(int row);
+  // Removes the rows showing an item and its children (rows of one type, or all for 0).
+  void RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& item);
+  void LowerListChangedFrom(int row);
+  // Carries out the deferred requests (scroll the selection into view, lay the rows out).
+  void RunDeferredPaintRequests();
+
+  // The pointer over the lower list and the upper text.
+  void LowerListHover(int row, POINT inRow);
+  void UpperTextHover(POINT point);
+  // The hover ends: the hovered row and the hovered reference are dropped.
+  void DropHover();
+  void LowerListMouseDown(int row, TMouseButton button, TShiftState shift, POINT inRow);
+  void LowerListMouseUp(int row, TMouseButton button, TShiftState shift, POINT inRow);
+  void UpperPanelMouseDown(TMouseButton button, TShiftState shift, POINT point);
+  // A key of the window (the form takes Alt+F4 before).
+  void KeyDown(WORD key, TShiftState shift);
+
+  // Painting of the upper item and of one lower-list row.
+  void DrawUpperBrowseItem();
+  void DrawLowerListRow(int row, const RECT& rect);
+  // The graph panel: painting, the pointer and scrolling by a distance.
+  void GraphPaint();
+  void GraphMouseMove(TShiftState shift, POINT point);
+  void GraphMouseDown(TMouseButton button, TShiftState shift, POINT point);
+  void ScrollGraph(int dx, int dy);
+
+ private:
+  bool ResolvesToOrBelow(const TBrowseItemIndex& rowIndex, const TBrowseItemIndex& item) const;
+};

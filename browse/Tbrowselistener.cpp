@@ -1,0 +1,27 @@
+#include "browse/Tbrowselistener.h"
+
+#include "browse/Tbrowse.h"
+#include "browse/Tformbrowse.h"
+#include "platform/forms/Tpanel.h"
+
+void TBrowseListener::Listen(const TListenMessage& message) {
+  TBrowse& browse = *Browse;
+  if (browse.Closing || message.Code > Notify_DragMoves) return;
+  switch (message.Code) {
+    case Notify_Idle: browse.RunDeferredPaintRequests(); break;
+    case Notify_WindowsChanged:
+    case 6:
+    case Notify_WindowClosed:
+      if (browse.Form && !browse.Form->Active()) browse.MenuRebuildOnActivation = 1;
+      break;
+    case Notify_SettingsChanged:
+      if (reinterpret_cast<TBrowsePars*>(message.Word1) == browse.Settings) browse.CurrentBrowseItemChanged();
+      break;
+    case Notify_MousePressed: browse.DropHover(); break;
+    case Notify_GraphInvalid:
+      if (browse.Form && reinterpret_cast<TDiscussion*>(message.Word1) == browse.GetDiscussion())
+        browse.Form->PanelGraph->Hide();
+      break;
+    default: break;  // the reactions to changes of the discussion come with the lower list
+  }
+}

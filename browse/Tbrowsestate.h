@@ -1,0 +1,55 @@
+#pragma once
+// What a browse window shows, as one copyable value: the rows of the lower list, the
+// current item, the selected row, the kind of list and the fields of a retrieval. A
+// window keeps its current state and a Back history of earlier ones.
+
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+#include "model/Tbrowseitem.h"
+#include "model/Tdiscblockindex.h"
+
+#include <cstdint>
+
+// Kinds of rows of the lower list.
+enum : uint8_t {
+  LowerListRow_Service = 1,   // the service line of an item: a click selects and opens it
+  LowerListRow_Text = 2,      // the text lines of a block
+  LowerListRow_FullText = 3,  // the unfolded full text of a block, under its other rows
+};
+
+// One row of the lower list.
+struct TLowerListRow {
+  uint8_t RowType = 0;
+  int32_t Height = -1;         // painted height in pixels; -1 until measured
+  TBrowseItemIndex ItemIndex;  // path from the current item to the item the row shows
+
+  // The item the row shows, resolved against the current item; null (reported) when the
+  // path leads nowhere.
+  TBrowseItem* GetBrowseItem(TBrowseItem& current) const { return ItemIndex.GetBrowseItem(current); }
+};
+
+class TBrowseState {
+ public:
+  TArray<TLowerListRow> Rows;
+  TBrowseItem CurrentItem;
+  int16_t SelectedRow = 0;
+  uint8_t ListKind = 0;             // kind of the lower list; also the relation the user's position is kept under
+  uint16_t UpperPanelHeight = 100;  // of the upper panel when the state was stored
+  uint8_t DisplayMode = DisplayMode_Brief;
+  int16_t DiscussionIndex = -1;     // in the discussions manager; -1 none
+  uint8_t Creating = 0;             // the discussion's creating flag when it was set
+  uint8_t SpecCaptionType = 0;      // which caption the window shows
+  uint8_t RetrievalKind = 0;
+  TDiscBlockIndex FirstBlock;       // the block a retrieval starts from
+  int32_t RetrievalData = -1;
+  TStr Caption;                     // the retrieval text
+  uint8_t ModerationType = 0;       // the experts' rating a list of experts shows
+  TDiscBlockIndex SecondBlock;      // the thesis of a list of disputants
+
+  TBrowseState() { Init(); }
+
+  // Every field to its default.
+  void Init();
+  // Forgets the item, the rows, both blocks and the caption; the plain fields stay.
+  void Clear();
+};

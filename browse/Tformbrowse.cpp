@@ -1,0 +1,547 @@
+#include "browse/Tformbrowse.h"
+
+#include "browse/Tformbrowsemanager.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Tbrowsepars.h"
+#include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
+#include "foundation/Tshellregistry.h"
+#include "foundation/Tstartimagecaller.h"
+#include "platform/forms/Tapplication.h"
+#include "platform/forms/Tcommondialog.h"
+#include "platform/forms/Tmenu.h"
+#include "platform/forms/Tpaintbox.h"
+#include "platform/forms/Tpanel.h"
+#include "platform/forms/Tscreen.h"
+#include "platform/forms/Tscrollbar.h"
+#include "platform/forms/Tscrollbox.h"
+#include "platform/forms/Ttoolbar.h"
+#include "platform/gui/Gui.h"
+
+#include <algorithm>
+
+namespace {
+
+// Screens this narrow show every browse window maximised.
+constexpr int kNarrowScreen = 800;
+
+template <class T>
+T* Make(TComponent* owner, const char* name) {
+  T* component = new T(owner);
+  component->SetName(name);
+  return component;
+}
+
+template <class T>
+T* Make(TComponent* owner, TWinControl* parent, const char* name) {
+  T* control = Make<T>(owner, name);
+  control->SetParent(parent);
+  return control;
+}
+
+TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name, TAlign align) {
+  TPanel* panel = Make<TPanel>(owner, parent, name);
+  panel->SetCaption("");
+  panel->SetAlign(align);
+  return panel;
+}
+
+}  // namespace
+
+TFormBrowse::TFormBrowse(TComponent* owner) : TForm(owner) {
+  BuildComponents();
+  ConnectEvents();
+  OnCreate = [this](TObject*) {
+    fClosed = 0;
+    fInScrollPaint = 0;
+  };
+  OnShow = [this](TObject*) { fShown = 1; };
+  OnActivate = [this](TObject*) { FormActivate(); };
+  OnCloseQuery = [this](TObject*, bool& canClose) { FormCloseQuery(canClose); };
+  OnClose = [this](TObject*, TCloseAction& action) { FormClose(action); };
+  OnKeyDown = [this](TObject*, WORD& key, TShiftState shift) { FormKeyDown(key, shift); };
+  OnResize = [this](TObject*) { FormResize(); };
+}
+
+TFormBrowse::~TFormBrowse() {
+  if (TFormBrowseManager* manager = FormBrowseManager()) manager->Forget(this);
+  Browse.Done();
+  DisconnectEvents();
+}
+
+void TFormBrowse::DisconnectEvents() {
+  // The controls outlive this part of the form while they are destroyed; their events
+  // must not reach it then.
+  OnCreate = OnShow = OnActivate = OnResize = nullptr;
+  OnCloseQuery = nullptr;
+  OnClose = nullptr;
+  OnKeyDown = nullptr;
+  for (int i = 0; i < ComponentCount(); ++i) {
+    if (auto* control = dynamic_cast<TControl*>(Components(i))) {
+      control->OnResize = nullptr;
+      control->OnMouseDown = control->OnMouseUp = nullptr;
+      control->OnMouseMove = nullptr;
+      control->OnMouseLeave = nullptr;
+    }
+    if (auto* box = dynamic_cast<TPaintBox*>(Components(i))) box->OnPaint = nullptr;
+    if (auto* bar = dynamic_cast<TScrollBar*>(Components(i))) {
+      bar->OnChange = nullptr;
+      bar->OnScroll = nullptr;
+    }
+  }
+}
+
+void TFormBrowse::BuildComponents() {
+  SetCaption("Browse");
+  SetClientWidth(632);
+  SetClientHeight(369);
+  SetKeyPreview(true);
+
+  Panel1 = MakePanel(this, this, "Panel1", alClient);
+  Panel1->SetBevelOuter(bvNone);
+
+  PanelUpperBlock = MakePanel(this, Panel1, "PanelUpperBlock", alTop);
+  PanelUpperBlock->SetHeight(189);
+  PanelUpperBlock->SetColor(clGrayText);
+
+  ScrollBoxUpperBlock = Make<TScrollBox>(this, PanelUpperBlock, "ScrollBoxUpperBlock");
+  ScrollBoxUpperBlock->SetAlign(alClient);
+  ScrollBoxUpperBlock->SetBorderStyle(bsNone);
+  ScrollBoxUpperBlock->HorzScrollBar()->SetVisible(false);
+  ScrollBoxUpperBlock->VertScrollBar()->SetTracking(true);
+
+  ScrollBarLowerListSBarHider = Make<TScrollBar>(this, ScrollBoxUpperBlock, "ScrollBarLowerListSBarHider");
+  ScrollBarLowerListSBarHider->SetKind(sbVertical);
+  ScrollBarLowerListSBarHider->SetBounds(0, 0, GetSystemMetrics(SM_CXVSCROLL), 50);
+  ScrollBarLowerListSBarHider->SetEnabled(false);
+  ScrollBarLowerListSBarHider->SetVisible(false);
+
+  PanelUpperBlockPaintBox = MakePanel(this, ScrollBoxUpperBlock, "PanelUpperBlockPaintBox", alNone);
+  PanelUpperBlockPaintBox->SetBevelOuter(bvNone);
+  PanelUpperBlockPaintBox->SetBounds(0, 0, 600, 150);
+
+  PaintBoxUpperBlock = Make<TPaintBox>(this, PanelUpperBlockPaintBox, "PaintBoxUpperBlock");
+  PaintBoxUpperBlock->SetAlign(alClient);
+
+  PanelGraph = MakePanel(this, ScrollBoxUpperBlock, "PanelGraph", alNone);
+  PanelGraph->SetVisible(false);
+  ScrollBarGraphHorz = Make<TScrollBar>(this, PanelGraph, "ScrollBarGraphHorz");
+  ScrollBarGraphHorz->SetKind(sbHorizontal);
+  ScrollBarGraphHorz->SetAlign(alBottom);
+  ScrollBarGraphHorz->SetTabStop(false);
+  ScrollBarGraphVert = Make<TScrollBar>(this, PanelGraph, "ScrollBarGraphVert");
+  ScrollBarGraphVert->SetKind(sbVertical);
+  ScrollBarGraphVert->SetAlign(alRight);
+  ScrollBarGraphVert->SetTabStop(false);
+  PaintBoxGraph = Make<TPaintBox>(this, PanelGraph, "PaintBoxGraph");
+  PaintBoxGraph->SetAlign(alClient);
+
+  PanelLowerList = MakePanel(this, Panel1, "PanelLowerList", alClient);
+
+  PanelMenu = MakePanel(this, PanelLowerList, "PanelMenu", alTop);
+  PanelMenu->SetHeight(73);
+  PanelMenu->SetCursor(crVSplit);
+  PanelMenu->SetColor(clSilver);
+
+  PanelDragAndDrop = MakePanel(this, PanelMenu, "PanelDragAndDrop", alLeft);
+  PanelDragAndDrop->SetWidth(10);
+
+  ToolBarHorzMenu = Make<TToolBar>(this, PanelMenu, "ToolBarHorzMenu");
+  ToolBarHorzMenu->SetAlign(alLeft);
+  ToolBarHorzMenu->SetFlat(true);
+  ToolBarHorzMenu->SetList(true);
+  ToolBarHorzMenu->SetShowCaptions(true);
+  ToolBarHorzMenu->SetButtonHeight(13);
+  ToolBarHorzMenu->SetButtonWidth(37);
+  ToolBarHorzMenu->SetColor(clGreen);
+
+  PanelDragMenu = MakePanel(this, PanelMenu, "PanelDragMenu", alNone);
+  PanelDragMenu->SetBounds(0, 0, 17, 16);
+  PanelDragMenu->SetCursor(crVSplit);
+  PanelDragMenu->SetCaption("=");
+
+  PanelLowerListWithScroller = MakePanel(this, PanelLowerList, "PanelLowerListWithScroller", alClient);
+
+  ScrollBoxLowerList2 = Make<TScrollBox>(this, PanelLowerListWithScroller, "ScrollBoxLowerList2");
+  ScrollBoxLowerList2->SetAlign(alRight);
+  ScrollBoxLowerList2->SetBorderStyle(bsNone);
+  ScrollBoxLowerList2->HorzScrollBar()->SetVisible(false);
+  ScrollBoxLowerList2->VertScrollBar()->SetTracking(true);
+  PaintBoxLowerListScrollPattern2 = Make<TPaintBox>(this, ScrollBoxLowerList2, "PaintBoxLowerListScrollPattern2");
+  PaintBoxLowerListScrollPattern2->SetAlign(alTop);
+  PaintBoxLowerListScrollPattern2->SetHeight(1);
+
+  PanelLowerListPaintBox = MakePanel(this, PanelLowerListWithScroller, "PanelLowerListPaintBox", alClient);
+  PanelLowerListPaintBox->SetBevelOuter(bvNone);
+
+  PaintBoxLowerList = Make<TPaintBox>(this, PanelLowerListPaintBox, "PaintBoxLowerList");
+  PaintBoxLowerList->SetAlign(alClient);
+
+  PanelWidthLimit = MakePanel(this, this, "PanelWidthLimit", alRight);
+  PanelWidthLimit->SetColor(clLime);
+  PanelWidthLimit->SetVisible(false);
+
+  PopupMenuRightClick = Make<TPopupMenu>(this, "PopupMenuRightClick");
+  OpenDialogCreateModel = Make<TOpenDialog>(this, "OpenDialogCreateModel");
+  OpenDialogCreateModel->SetDefaultExt("cbc");
+  OpenDialogCreateModel->SetTitle("Select model source marked out file");
+  OpenDialogCreateModel->SetFilter("Command-message files (*.cbc)|*.cbc");
+  _SaveDialogCreateModel = Make<TSaveDialog>(this, "_SaveDialogCreateModel");
+  _SaveDialogCreateModel->SetTitle("Select model destination directory");
+  SaveDialogPrint = Make<TSaveDialog>(this, "SaveDialogPrint");
+  SaveDialogPrint->SetDefaultExt("txt");
+  SaveDialogPrint->SetFileName("filename.txt");
+  SaveDialogPrint->SetTitle("Select excerpt file");
+}
+
+void TFormBrowse::ConnectEvents() {
+  PanelUpperBlock->OnResize = [this](TObject*) { UpperBlockResized(); };
+  ScrollBoxUpperBlock->OnResize = [this](TObject*) {
+    PanelUpperBlockPaintBox->SetWidth(std::max(0, ScrollBoxUpperBlock->Width() - fScrollBarWidth));
+  };
+  ScrollBoxUpperBlock->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    UpperTextMouseDown(ScrollBoxUpperBlock, button, shift, x, y);
+  };
+  PanelUpperBlockPaintBox->OnMouseMove = [this](TObject*, TShiftState, int x, int y) {
+    UpperTextMouseMove(PanelUpperBlockPaintBox, x, y);
+  };
+  PanelUpperBlockPaintBox->OnMouseLeave = [this](TObject*) { Browse.HitAreas.DropHover(); };
+  PanelUpperBlockPaintBox->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    UpperTextMouseDown(PanelUpperBlockPaintBox, button, shift, x, y);
+  };
+  PaintBoxUpperBlock->OnPaint = [this](TObject*) { PaintUpperBlock(); };
+  PaintBoxUpperBlock->OnMouseMove = [this](TObject*, TShiftState, int x, int y) {
+    UpperTextMouseMove(PanelUpperBlockPaintBox, x, y);
+  };
+  PaintBoxUpperBlock->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    UpperTextMouseDown(PanelUpperBlockPaintBox, button, shift, x, y);
+  };
+  PanelGraph->OnResize = [this](TObject*) { GraphPanelResized(); };
+  ScrollBarGraphHorz->OnChange = [this](TObject*) { GraphScrolled(ScrollBarGraphHorz, fGraphHorzPosition, true); };
+  ScrollBarGraphVert->OnChange = [this](TObject*) { GraphScrolled(ScrollBarGraphVert, fGraphVertPosition, false); };
+  for (TScrollBar* bar : {ScrollBarGraphHorz, ScrollBarGraphVert})
+    bar->OnScroll = [this](TObject*, TScrollCode, int&) {
+      TListeners::Send(Notify_MousePressed, false);
+      PaintBoxGraph->Update();
+    };
+  PaintBoxGraph->OnPaint = [this](TObject*) {
+    if (!IsErrorReported()) Browse.GraphPaint();
+  };
+  PaintBoxGraph->OnMouseMove = [this](TObject*, TShiftState shift, int x, int y) {
+    Browse.GraphMouseMove(shift, POINT{x, y});
+  };
+  PaintBoxGraph->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    Browse.GraphMouseDown(button, shift, POINT{x, y});
+  };
+  PanelMenu->OnResize = [this](TObject*) {
+    PlaceDragPanel();
+    if (fShown) Browse.Menu.Build(TBrowseItemIndex(), Browse.CurrentBrowseState.CurrentItem, 1);
+  };
+  PanelMenu->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int y) {
+    SplitMouseDown(PanelMenu, false, y);
+  };
+  PanelMenu->OnMouseMove = [this](TObject*, TShiftState, int, int y) { SplitMouseMove(y); };
+  PanelMenu->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { SplitMouseUp(); };
+  PanelDragAndDrop->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) {
+    Screen->SetCursor(crDefault);
+    ReleaseCapture();
+    Browse.DragSourceRow = -1;
+  };
+  PanelDragAndDrop->OnMouseMove = [this](TObject*, TShiftState, int x, int y) { DragPanelMouseMove(x, y); };
+  PanelDragAndDrop->OnMouseUp = [this](TObject*, TMouseButton, TShiftState shift, int x, int y) {
+    DragPanelMouseUp(shift, x, y);
+  };
+  ToolBarHorzMenu->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
+    // The grip takes the drag over: the point in its own terms.
+    const POINT point = PanelDragMenu->ScreenToClient(ToolBarHorzMenu->ClientToScreen(POINT{x, y}));
+    SplitMouseDown(PanelDragMenu, true, point.y);
+  };
+  PanelDragMenu->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int y) {
+    SplitMouseDown(PanelDragMenu, true, y);
+  };
+  PanelDragMenu->OnMouseMove = [this](TObject*, TShiftState, int, int y) { SplitMouseMove(y); };
+  PanelDragMenu->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { SplitMouseUp(); };
+  PanelLowerListWithScroller->OnMouseMove = [this](TObject*, TShiftState, int, int) { LeaveLowerList(); };
+  PaintBoxLowerListScrollPattern2->OnPaint = [this](TObject*) { ScrollPatternPaint(); };
+  PanelLowerListPaintBox->OnMouseMove = [this](TObject*, TShiftState, int x, int y) { LowerListMouseMove(x, y); };
+  PanelLowerListPaintBox->OnMouseLeave = [this](TObject*) { LeaveLowerList(); };
+  PanelLowerListPaintBox->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    LowerListMouseDown(button, shift, x, y);
+  };
+  PanelLowerListPaintBox->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    LowerListMouseUp(button, shift, x, y);
+  };
+  PaintBoxLowerList->OnPaint = [this](TObject*) { PaintLowerList(); };
+  // The paint box fills the panel: its points are the panel's.
+  PaintBoxLowerList->OnMouseMove = PanelLowerListPaintBox->OnMouseMove;
+  PaintBoxLowerList->OnMouseDown = PanelLowerListPaintBox->OnMouseDown;
+  PaintBoxLowerList->OnMouseUp = PanelLowerListPaintBox->OnMouseUp;
+}
+
+void TFormBrowse::SetUp() {
+  fSizeRestored = 0;
+  fShown = 0;
+  Browse.Init();
+  fSplitDragging = 0;
+  ScrollBarLowerListSBarHider->SetParent(this);
+  PanelGraph->SetParent(this);
+  PanelGraph->SetBounds(0, 0, PanelGraph->Width(), PanelGraph->Height());
+  fScrollBarWidth = ScrollBarLowerListSBarHider->Width();
+  fGraphHorzPosition = fGraphVertPosition = 0;
+  ScrollBoxLowerList2->SetWidth(fScrollBarWidth + 2);
+  PanelUpperBlock->SetHeight(int(Height() * 0.15));
+  Browse.SetFormBrowse(this);
+  PanelUpperBlockPaintBox->SetWidth(std::max(0, ScrollBoxUpperBlock->Width() - fScrollBarWidth));
+  FormResize();
+}
+
+void TFormBrowse::SetBrowsePars(TBrowsePars* settings) {
+  Browse.Settings = settings;
+  FormResize();
+}
+
+// ---- form events
+
+void TFormBrowse::FormActivate() {
+  TStartImageCaller::CloseFormStartImage();
+  if (Browse.MenuRebuildOnActivation) {
+    Browse.Menu.Build(TBrowseItemIndex(), Browse.CurrentBrowseState.CurrentItem, 1);
+    Browse.MenuRebuildOnActivation = 0;
+  }
+}
+
+void TFormBrowse::FormCloseQuery(bool& canClose) {
+  TListeners::Send(Notify_MousePressed, false);
+  TBrowseGlobal::CloseRefused = 0;
+  Browse.Closing = 1;
+  if (TFormBrowseManager* manager = FormBrowseManager()) manager->FormBrowseClosing(this);
+  Browse.Closing = 0;
+  canClose = TBrowseGlobal::CloseRefused == 0;
+}
+
+void TFormBrowse::FormClose(TCloseAction& action) {
+  if (fClosed) return;
+  fClosed = 1;
+  action = caFree;
+  Browse.Done();
+  if (TFormBrowseManager* manager = FormBrowseManager()) manager->FormBrowseClosed(this);
+}
+
+void TFormBrowse::FormKeyDown(WORD& key, TShiftState shift) {
+  if (key == VK_F4 && shift.Contains(ssAlt)) {
+    key = 0;
+    Close();
+    return;
+  }
+  Browse.KeyDown(key, shift);
+}
+
+void TFormBrowse::FormResize() {
+  if (WindowState() != wsMinimized) fLastWindowState = WindowState();
+  PanelGraph->SetBounds(PanelGraph->Left(), PanelGraph->Top(), ClientWidth(), ClientHeight());
+  if (const TBrowsePars* settings = Browse.Settings) {
+    const int limit = Screen->Width() * settings->TextWidthPercent / 100 + 8;
+    if (limit < Width()) {
+      PanelWidthLimit->SetWidth(Width() - limit);
+      PanelWidthLimit->Show();
+    } else {
+      PanelWidthLimit->Hide();
+    }
+  }
+  if (fSizeRestored) {
+    TShellRegistry::WriteInteger(LastBrowserWindowWidth, Width());
+    TShellRegistry::WriteInteger(LastBrowserWindowHeight, Height());
+  }
+}
+
+void TFormBrowse::RestoreStoredSize() {
+  if (Screen->Width() > kNarrowScreen) {
+    if (TShellRegistry::ValueExists(LastBrowserWindowWidth) && TShellRegistry::ValueExists(LastBrowserWindowHeight)) {
+      const int width = TShellRegistry::ReadInteger(LastBrowserWindowWidth);
+      const int height = TShellRegistry::ReadInteger(LastBrowserWindowHeight);
+      // A value that no window could have is not taken.
+      if (width > 0 && height > 0) SetBounds(Left(), Top(), width, height);
+    }
+  } else {
+    SetWindowState(wsMaximized);
+  }
+  fSizeRestored = 1;
+}
+
+void TFormBrowse::ScrollPatternPaint() {
+  if (fInScrollPaint) return;
+  fInScrollPaint = 1;
+  TListeners::Send(Notify_MousePressed, false);
+  if (!fSizeRestored) RestoreStoredSize();
+  PlaceDragPanel();
+  Browse.RunDeferredPaintRequests();
+  const int position = ScrollBoxLowerList2->VertScrollBar()->Position();
+  if (Browse.ListOffset != position) {
+    PaintBoxLowerList->Update();
+    RECT client = PanelLowerListPaintBox->ClientRect();
+    ScrollWindow(PanelLowerListPaintBox->Handle(), 0, Browse.ListOffset - position, &client, &client);
+    Browse.ListOffset = position;
+    PaintBoxLowerList->Update();
+  }
+  fInScrollPaint = 0;
+}
+
+void TFormBrowse::PlaceDragPanel() {
+  PanelDragMenu->SetBounds(PanelMenu->Width() - PanelDragMenu->Width(), 0, PanelDragMenu->Width(), PanelMenu->Height());
+  PanelDragMenu->BringToFront();
+  ToolBarHorzMenu->SetWidth(std::max(0, PanelMenu->Width() - PanelDragMenu->Width()));
+}
+
+void TFormBrowse::PaintUpperBlock() {
+  if (IsErrorReported()) return;
+  if (Browse.Settings && PaintBoxUpperBlock->Color() != TColor(Browse.Settings->UpperPanelColor))
+    PaintBoxUpperBlock->SetColor(TColor(Browse.Settings->UpperPanelColor));
+  Browse.DrawUpperBrowseItem();
+}
+
+void TFormBrowse::PaintLowerList() {
+  if (IsErrorReported()) return;
+  Browse.WholeListInvalidated = 0;
+  TCanvas* canvas = PaintBoxLowerList->Canvas();
+  const RECT clip = canvas->ClipRect();
+  canvas->Brush()->SetColor(clWhite);
+  canvas->FillRect(clip);
+  const int first = Browse.GetFirstVisibleRow();
+  if (first < 0) return;
+  for (int row = first, last = Browse.GetLastVisibleRow(); row <= last; ++row) {
+    const RECT rect = Browse.GetLowerListRowRect(row);
+    RECT common;
+    if (IntersectRect(&common, &rect, &clip)) Browse.DrawLowerListRow(row, rect);
+  }
+}
+
+void TFormBrowse::UpperBlockResized() {
+  if (PanelUpperBlock->Height() != 0) {
+    PanelDragMenu->SetWidth(17);
+    PanelMenu->SetCursor(crVSplit);
+  } else {
+    PanelDragMenu->SetWidth(0);
+    PanelMenu->SetCursor(crDefault);
+  }
+  if (PanelUpperBlock->Height() != 0) Browse.LastUpperPanelHeight = uint16_t(PanelUpperBlock->Height());
+}
+
+void TFormBrowse::GraphPanelResized() {
+  const int large = (PanelGraph->Width() / 6) / 2 - 1;
+  ScrollBarGraphHorz->SetLargeChange(large);
+  ScrollBarGraphHorz->SetSmallChange(large / 3);
+}
+
+void TFormBrowse::GraphScrolled(TScrollBar* bar, int& lastPosition, bool horizontal) {
+  const int delta = bar->Position() - lastPosition;
+  if (horizontal) Browse.ScrollGraph(delta, 0);
+  else Browse.ScrollGraph(0, delta);
+  lastPosition = bar->Position();
+}
+
+// ---- the pointer over the texts
+
+void TFormBrowse::LowerListMouseMove(int x, int y) {
+  if (!Active() || x >= PaintBoxLowerList->Width()) {
+    LeaveLowerList();
+    return;
+  }
+  int row = -1;
+  POINT inRow{};
+  if (Browse.LowerListHitTest(x, y, row, inRow)) Browse.LowerListHover(row, inRow);
+  else LeaveLowerList();
+}
+
+void TFormBrowse::LeaveLowerList() {
+  Screen->SetCursor(crDefault);
+  Browse.DropHover();
+}
+
+void TFormBrowse::LowerListMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (!Active()) {
+    SetFocus();
+    return;
+  }
+  TListeners::Send(Notify_MousePressed, false);
+  int row = -1;
+  POINT inRow{};
+  if (Browse.LowerListHitTest(x, y, row, inRow)) Browse.LowerListMouseDown(row, button, shift, inRow);
+}
+
+void TFormBrowse::LowerListMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  int row = -1;
+  POINT inRow{};
+  if (Browse.LowerListHitTest(x, y, row, inRow)) Browse.LowerListMouseUp(row, button, shift, inRow);
+}
+
+void TFormBrowse::UpperTextMouseMove(TControl* over, int x, int y) {
+  if (!Active()) return;
+  (void)over;
+  Browse.UpperTextHover(POINT{x, y});
+}
+
+void TFormBrowse::UpperTextMouseDown(TControl* over, TMouseButton button, TShiftState shift, int x, int y) {
+  (void)over;
+  if (!Active()) {
+    SetFocus();
+    return;
+  }
+  TListeners::Send(Notify_MousePressed, false);
+  Browse.UpperPanelMouseDown(button, shift, POINT{x, y});
+}
+
+// ---- the split between the upper panel and the lower list
+
+void TFormBrowse::SplitMouseDown(TControl* pressed, bool withCursor, int y) {
+  if (PanelUpperBlock->Height() == 0) return;
+  if (withCursor) {
+    fSavedCursor = Screen->Cursor();
+    fCursorSaved = true;
+    Screen->SetCursor(crVSplit);
+  }
+  fSplitDragging = 1;
+  fDragStartY = y;
+  fLastSplitStep = GetMessageTime();
+  pressed->SetMouseCapture(true);
+}
+
+void TFormBrowse::SplitMouseMove(int y) {
+  if (!fSplitDragging) return;
+  const int step = Browse.Settings ? Browse.Settings->SplitDragStep * 10 : 0;
+  const uint32_t now = GetMessageTime();
+  if (int64_t(now - fLastSplitStep) <= step) return;
+  PanelUpperBlock->SetHeight(std::max(1, PanelUpperBlock->Height() + (y - fDragStartY)));
+  fLastSplitStep = now;
+}
+
+void TFormBrowse::SplitMouseUp() {
+  if (fCursorSaved) {
+    Screen->SetCursor(fSavedCursor);
+    fCursorSaved = false;
+  }
+  fSplitDragging = 0;
+  ReleaseCapture();
+}
+
+// ---- dragging blocks to other windows
+
+TControl* TFormBrowse::ControlUnderPointer() const {
+  POINT screen{};
+  GetCursorPos(&screen);
+  return TWinControl::FindControl(WindowFromPoint(screen));
+}
+
+void TFormBrowse::DragPanelMouseMove(int, int) {
+  TListeners::SendPair(Notify_DragMoves, 0, reinterpret_cast<intptr_t>(ControlUnderPointer()), false);
+}
+
+void TFormBrowse::DragPanelMouseUp(TShiftState shift, int, int) {
+  Screen->SetCursor(crDefault);
+  ReleaseCapture();
+  Browse.DropMoves = shift.Contains(ssShift) ? 0 : 1;
+  TListeners::SendPair(Notify_Drop, &Browse, ControlUnderPointer(), false);
+  if (Browse.DragSourceRow != -1) {
+    MessageBeep(0);
+    Browse.DragSourceRow = -1;
+  }
+}

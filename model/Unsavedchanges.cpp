@@ -1,0 +1,18 @@
+#include "model/Unsavedchanges.h"
+
+#include "model/Discussionfileset.h"
+#include "model/Tdiscussion.h"
+
+bool HasUnsavedChanges(const TDiscussion& discussion) {
+  if (!discussion.Loaded) return false;
+  TDiscussionFileSet set;
+  std::string reason;
+  if (!set.Choose(discussion.Folder.ToString(), reason)) return true;
+  std::string data;
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
+    std::string_view saved;
+    if (!ReadDiscussionFile(set.Paths[file], file, set.Generation, data, saved).empty()) return true;
+    if (discussion.ComposeFile(file) != saved) return true;
+  }
+  return false;
+}

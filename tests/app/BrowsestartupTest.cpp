@@ -1,0 +1,131 @@
+// Start-up opens the first browse window; closing the last one ends the program, with the
+// discussion, the logins, the settings and the window size saved.
+
+#include "app/Browsestartup.h"
+#include "app/Tformstart.h"
+#include "Apptesthelpers.h"
+#include "browse/Tformbrowse.h"
+#include "browse/Tformbrowsemanager.h"
+#include "foundation/Tbrowsepars.h"
+#include "foundation/Tlogin.h"
+#include "foundation/Tshellregistry.h"
+#include "model/Tdiscussionsmanager.h"
+#include "platform/display/Headlessscreen.h"
+#include "platform/display/Screendriver.h"
+#include "platform/forms/Forms.h"
+#include "platform/gui/Gui.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kArgs[] = {"quillaran", "/DET"};
+
+// The program with its windows as RunWithWindows makes it, started by the first showing
+// of the start form.
+struct TProgram {
+  TStartupDriver driver;
+  TFormBrowseManager windows;
+  TFormStart start{nullptr};
+  platform::ScreenDriver person;
+
+  TFormBrowse* Start() {
+    ConnectBrowseWindows(driver, windows, start);
+    start.SetStartup(&driver, 2, kArgs);
+    start.Show();
+    EXPECT_EQ(start.StartResult(), TStartupDriver::TStart::Running);
+    person.Pump();
+    EXPECT_EQ(windows.Count(), 1);
+    return windows.Count() ? windows.GetFormBrowse(0) : nullptr;
+  }
+  // After the loop: what RunWithWindows does once it ends.
+  void End() {
+    EXPECT_EQ(windows.Count(), 0);
+    EXPECT_TRUE(Application->Terminated());
+    ForgetQuit();
+    windows.DestroyAll();
+    driver.Shutdown();
+  }
+};
+
+TEST(Browsestartup, TheFirstWindowOpensOnTheLastPositionAndClosingItEndsTheProgramWithEverythingSaved) {
+  TAppScratch s;
+  platform::HeadlessScreen screen(1024, 768);
+  platform::ScreenDriver person;
+  TScriptedDialogs d;
+  AnswerNewUser(d);
+  std::string folder;
+  {
+    // A new user: no last discussion, so the window shows the root folder.
+    TProgram program;
+    TStartupDriver& driver = program.driver;
+    TFormBrowse* window = program.Start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->Visible());
+    EXPECT_EQ(window->Browse.Settings, driver.Pars());
+    EXPECT_EQ(window->Browse.CurrentBrowseState.DiscussionIndex, -1);
+    EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Folder);
+    EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Ident.Folder, driver.Discussions()->RootFolder);
+
+    // A discussion for the next start, with the login's position in it.
+    TDiscussionsManager& manager = *driver.Discussions();
+    const int index = manager.CreateNewDiscussion(manager.DiscussedRoot, "Ecology", true, 0);
+    ASSERT_GE(index, 0);
+    TDiscussion& discussion = manager.GetDiscussion(index);
+    manager.MakeUniqueDIdent(discussion);
+    manager.GenerateMIdent(discussion);
+    ASSERT_TRUE(discussion.Save());
+    folder = discussion.Folder.ToString();
+    TLogin* login = driver.Logins()->GetCurrentLogin();
+    login->LastDiscussion = discussion.Info.DIdent;
+    login->SetDiscussionPosition(discussion.Info.MIdent, StorageType_Model, 999);  // no such block
+
+    window->SetBounds(20, 20, 700, 450);
+    person.Pump();
+    window->Close();
+    person.Pump();
+    program.End();
+  }
+  EXPECT_EQ(TShellRegistry::ReadInteger("LastBrowserWindowWidth"), 700);
+  EXPECT_EQ(TShellRegistry::ReadInteger("LastBrowserWindowHeight"), 450);
+
+  d.Answer("Key password of Анна Смирнова:", kKey);
+  {
+    TProgram program;
+    TStartupDriver& driver = program.driver;
+    TFormBrowse* window = program.Start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Width(), 700);  // the stored size
+    const int shown = window->Browse.CurrentBrowseState.DiscussionIndex;
+    ASSERT_EQ(shown, driver.LastDiscussion());
+    TDiscussion& discussion = driver.Discussions()->GetDiscussion(shown);
+    EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Ident.Index, discussion.Storages.GetRootBlockIndex());
+    driver.Pars()->AutoBackup = 1;
+    driver.Pars()->AutoBackupFolder = s.Folder + "/backups";
+
+    // Closing the start form asks the window; its discussion has changed, and the
+    // question's default answer saves it.
+    discussion.Info.Name = "Ecology of rivers";
+    d.Boxes.clear();
+    program.start.Close();
+    person.Pump();
+    EXPECT_TRUE(d.Showed("CLOSING DISCUSSION", "Ecology of rivers"));
+    program.End();
+  }
+  EXPECT_EQ(d.Unused(), 0u);
+  EXPECT_FALSE(IsErrorReported()) << s.Log();
+  // What the program kept: the discussion, its backup, the logins and the settings.
+  TDiscussion saved;
+  saved.Folder = folder;
+  ASSERT_TRUE(saved.Load());
+  EXPECT_EQ(saved.Info.Name, "Ecology of rivers");
+  EXPECT_EQ(testsupport::Run("ls '" + s.Folder + "/backups' | wc -l"), "1\n");
+  TLoginsStorage logins;
+  ASSERT_TRUE(logins.Load(s.Home + "/Logins.cbs"));
+  EXPECT_EQ(logins.Count(), 1);
+  TBrowsePars pars;
+  pars.Load(TBrowsePars::DefaultPath());
+  EXPECT_EQ(pars.AutoBackup, 1);
+}
+
+}  // namespace
