@@ -359,5 +359,24 @@ DWORD GetFileAttributesA(const char* fileName) {
     Fail(platform::ErrorFromErrno(errno));
     return INVALID_FILE_ATTRIBUTES;
   }
-  return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
+  if (!(st.st_mode & S_IWUSR)) attributes |= 0x01;  // FILE_ATTRIBUTE_READONLY
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL SetFileAttributesA(const char* fileName, DWORD attributes) {
+  std::string path = platform::SystemPath(fileName ? fileName : "");
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    Fail(platform::ErrorFromErrno(errno));
+    return 0;
+  }
+  mode_t mode = st.st_mode & 07777;
+  // Read-only takes every write permission away; writable gives the owner's back.
+  mode = (attributes & 0x01) ? mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+  if (::chmod(path.c_str(), mode) != 0) {
+    Fail(platform::ErrorFromErrno(errno));
+    return 0;
+  }
+  return 1;
 }

@@ -78,7 +78,12 @@ BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags);
 // A second handle of the file behind an open handle, with its own access and position.
 HANDLE ReOpenFile(HANDLE original, DWORD desiredAccess, DWORD shareMode, DWORD flagsAndAttributes);
 BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists);
+// FILE_ATTRIBUTE_DIRECTORY, and the read-only bit (0x01) when the owner may not
+// write; FILE_ATTRIBUTE_NORMAL when neither.
 DWORD GetFileAttributesA(const char* fileName);
+// Only the read-only bit counts: set, every write permission goes; clear, the
+// owner may write again.
+BOOL SetFileAttributesA(const char* fileName, DWORD attributes);
 
 namespace platform {
 

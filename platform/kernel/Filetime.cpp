@@ -1,6 +1,8 @@
 #include "platform/kernel/Filetime.h"
 
+#include <cerrno>
 #include <ctime>
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,5 +87,48 @@ BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, FILETIME* fileTime) {
   t.tm_min = minute;
   t.tm_sec = second;
   *fileTime = platform::FileTimeFromUnix(static_cast<int64_t>(timegm(&t)));
+  return 1;
+}
+
+namespace {
+
+FILETIME FromTimespec(const timespec& t) { return platform::FileTimeFromUnix(t.tv_sec, t.tv_nsec); }
+
+timespec ToTimespec(const FILETIME& ft) {
+  int64_t ticks = Ticks(ft) - kUnixEpochTicks;
+  int64_t seconds = FloorDiv(ticks, kTicksPerSecond);
+  return timespec{static_cast<time_t>(seconds), static_cast<long>((ticks - seconds * kTicksPerSecond) * 100)};
+}
+
+}  // namespace
+
+BOOL GetFileTime(HANDLE file, FILETIME* creationTime, FILETIME* lastAccessTime, FILETIME* lastWriteTime) {
+  struct stat st;
+  int fd = platform::DescriptorOf(file);
+  if (fd < 0 || fstat(fd, &st) != 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  if (creationTime) *creationTime = FromTimespec(st.st_ctim);
+  if (lastAccessTime) *lastAccessTime = FromTimespec(st.st_atim);
+  if (lastWriteTime) *lastWriteTime = FromTimespec(st.st_mtim);
+  return 1;
+}
+
+BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime,
+                 const FILETIME* lastWriteTime) {
+  (void)creationTime;
+  int fd = platform::DescriptorOf(file);
+  if (fd < 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+  if (lastAccessTime) times[0] = ToTimespec(*lastAccessTime);
+  if (lastWriteTime) times[1] = ToTimespec(*lastWriteTime);
+  if (futimens(fd, times) != 0) {
+    SetLastError(platform::ErrorFromErrno(errno));
+    return 0;
+  }
   return 1;
 }

@@ -19,6 +19,12 @@ BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, FILETIME* fileTime);
 BOOL FileTimeToDosDateTime(const FILETIME* fileTime, WORD* fatDate, WORD* fatTime);
 BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, FILETIME* fileTime);
 
+// The times of an open file; a null time is not read or changed. The creation
+// time reads as the time of the last status change and cannot be set.
+BOOL GetFileTime(HANDLE file, FILETIME* creationTime, FILETIME* lastAccessTime, FILETIME* lastWriteTime);
+BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime,
+                 const FILETIME* lastWriteTime);
+
 namespace platform {
 
 // Conversions between file times and seconds (with nanoseconds) since 1970 (UTC).
