@@ -1,6 +1,7 @@
 // Building the graph of a discussion and laying it out on the grid, for 10,000 and 100,000
 // blocks: three tenths model blocks in a tree of five children each, six tenths comments
-// (half of them answers to earlier comments, so threads grow deep), one tenth notes.
+// (half of them answers to earlier comments, so threads grow deep), one tenth notes. Then
+// the layout of a tree shaped to push one long thread right at every level.
 
 #include "browse/Tgraph.h"
 #include "model/Blocknames.h"
@@ -124,9 +125,33 @@ void BM_GraphAddBlockAndPlace(benchmark::State& state) {
   }
 }
 
+// A thread of comments beside a comb (a spine whose every block also holds a leaf): the
+// thread is pushed right at every level of its length.
+void BM_GraphPlaceThreadBesideComb(benchmark::State& state) {
+  platform::HeadlessScreen screen(1024, 768);
+  TDiscussion d;
+  d.Loaded = 1;
+  std::vector<uint16_t> childCount;
+  const TDiscBlockIndex root = Append(d, StorageType_Model, {}, childCount);
+  TDiscBlockIndex spine = root, thread = root;
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    spine = Append(d, StorageType_Comments, spine, childCount);
+    Append(d, StorageType_Comments, spine, childCount);
+  }
+  for (int64_t i = 0; i < state.range(0); ++i) thread = Append(d, StorageType_Comments, thread, childCount);
+  TGraph& graph = DiscussionGraph(d);
+  graph.Build();
+  for (auto _ : state) {
+    graph.ResetPlacement();
+    graph.EnsurePlaced();
+  }
+  state.counters["rows"] = graph.RowCount();
+}
+
 BENCHMARK(BM_GraphBuild)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphPlace)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphBuildAndPlace)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphAddBlockAndPlace)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphPlaceThreadBesideComb)->Arg(1000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "model/Tdiscussion.h"
 
 #include <algorithm>
+#include <climits>
 
 TGraph::TGraph(TDiscussion& discussion) : Discussion(discussion) { Init(); }
 
@@ -154,23 +155,8 @@ TGraph& DiscussionGraph(TDiscussion& discussion) {
 
 // Layout.
 
-void TGraph::EnsureRow(int32_t depth) {
-  if (depth >= RowCount()) Rows.resize(size_t(depth) + 1);
-}
-
-int32_t TGraph::GetFirstFree(int32_t depth) {
-  EnsureRow(depth);
-  return Rows[size_t(depth)].GetFirstFree();
-}
-
-void TGraph::BusyCell(int32_t depth, int32_t column) {
-  EnsureRow(depth);
-  Rows[size_t(depth)].BusyCell(column);
-}
-
-void TGraph::FreeCell(int32_t depth, int32_t column) {
-  EnsureRow(depth);
-  if (column != -1) Rows[size_t(depth)].FreeCell(column);
+int32_t TGraph::GetFirstFree(int32_t depth) const {
+  return depth >= 0 && depth < RowCount() ? Rows[size_t(depth)].GetFirstFree() : 0;
 }
 
 int32_t TGraph::GetWidth() const {
@@ -192,65 +178,107 @@ void TGraph::ResetPlacement() {
   Placed = 0;
 }
 
-// Moves a subtree right: the rightmost nodes of each row first, so that no node lands
-// on a cell of the subtree that has not moved yet.
-void TGraph::ShiftSubtree(int32_t id, int32_t dx) {
-  std::vector<int32_t> order;  // pre-order, children in order: its reverse moves the last child first
-  std::vector<int32_t> stack{id};
-  while (!stack.empty()) {
-    const int32_t top = stack.back();
-    stack.pop_back();
-    order.push_back(top);
-    const std::vector<int32_t>& children = Nodes[size_t(top)].Children;
-    stack.insert(stack.end(), children.rbegin(), children.rend());
+namespace {
+
+// Numbers added to ranges of rows, read row by row (a Fenwick tree over the differences).
+class TRowOffsets {
+public:
+  explicit TRowOffsets(size_t rows) : Tree(rows + 1, 0) {}
+  void AddToRows(int32_t first, int32_t last, int32_t dx) {
+    Add(first, dx);
+    Add(last + 1, -dx);
   }
-  for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    TGraphNode& node = Nodes[size_t(*it)];
-    FreeCell(node.Depth, node.Column);
-    node.Column += dx;
-    BusyCell(node.Depth, node.Column);
+  int32_t OfRow(int32_t row) const {
+    int32_t sum = 0;
+    for (size_t i = size_t(row) + 1; i > 0; i -= i & (0 - i)) sum += Tree[i];
+    return sum;
   }
-}
+
+private:
+  void Add(int32_t row, int32_t dx) {
+    for (size_t i = size_t(row) + 1; i < Tree.size(); i += i & (0 - i)) Tree[i] += dx;
+  }
+  std::vector<int32_t> Tree;
+};
+
+}  // namespace
 
 // Places every node after its children: a leaf goes after the last busy cell of its row
 // (three cells on for a first child, two for the others); a parent over the middle of its
 // children, unless its row is filled beyond that, in which case its children's subtrees
-// move right beneath it. Iterative, so that a deep thread cannot exhaust the stack.
+// move right beneath it.
+//
+// Rows fill from left to right, so the nodes of a subtree just placed are the last ones of
+// every row from its top to its deepest. Moving it right therefore moves the last busy
+// cell of each of those rows, and its nodes: both are recorded as offsets (per range of
+// rows; per node for the nodes below it) and settled once at the end, so that a deep
+// subtree pushed right at every level costs no more than a shallow one. Iterative, so
+// that a deep thread cannot exhaust the stack.
 void TGraph::PlaceTree() {
+  int32_t deepest = 0;
+  for (const TGraphNode& node : Nodes) deepest = std::max(deepest, node.Depth);
+  const size_t rows = size_t(deepest) + 1;
+  constexpr int32_t NoneBusy = INT32_MIN;
+  std::vector<int32_t> lastBusy(rows, NoneBusy);  // less the offsets of the row
+  TRowOffsets offsets(rows);
+  std::vector<int32_t> below(Nodes.size(), 0);        // offset owed to the nodes under a node
+  std::vector<int32_t> subtreeDepth(Nodes.size(), 0);  // the deepest row of a node's subtree
+  const auto firstFree = [&](int32_t depth) {
+    return lastBusy[size_t(depth)] == NoneBusy ? 0 : lastBusy[size_t(depth)] + offsets.OfRow(depth) + 1;
+  };
+
   struct TFrame {
     int32_t Id;
     bool First;
     size_t Next = 0;
   };
-  std::vector<TFrame> stack;
-  const auto begin = [&](int32_t id, bool first) {
-    TGraphNode& node = Nodes[size_t(id)];
-    FreeCell(node.Depth, node.Column);
-    stack.push_back(TFrame{id, first});
-  };
-  begin(RootNode, true);
+  std::vector<TFrame> stack{TFrame{RootNode, true}};
   while (!stack.empty()) {
     TFrame& frame = stack.back();
-    const std::vector<int32_t>& children = Nodes[size_t(frame.Id)].Children;
+    const int32_t id = frame.Id;
+    const std::vector<int32_t>& children = Nodes[size_t(id)].Children;
     if (frame.Next < children.size()) {
       const int32_t child = children[frame.Next];
-      begin(child, frame.Next++ == 0);
+      stack.push_back(TFrame{child, frame.Next++ == 0});
       continue;
     }
-    TGraphNode& node = Nodes[size_t(frame.Id)];
-    const int32_t least = GetFirstFree(node.Depth) + (frame.First ? 3 : 2);
+    TGraphNode& node = Nodes[size_t(id)];
+    const int32_t least = firstFree(node.Depth) + (frame.First ? 3 : 2);
     int32_t column = least;
+    subtreeDepth[size_t(id)] = node.Depth;
     if (!children.empty()) {
       int64_t sum = 0;
-      for (const int32_t child : children) sum += Nodes[size_t(child)].Column;
+      for (const int32_t child : children) {
+        sum += Nodes[size_t(child)].Column;
+        subtreeDepth[size_t(id)] = std::max(subtreeDepth[size_t(id)], subtreeDepth[size_t(child)]);
+      }
       column = int32_t(sum / int64_t(children.size()));
       if (column < least) {
-        for (auto it = children.rbegin(); it != children.rend(); ++it) ShiftSubtree(*it, least - column);
+        const int32_t dx = least - column;
+        for (const int32_t child : children) {
+          Nodes[size_t(child)].Column += dx;
+          below[size_t(child)] += dx;
+        }
+        offsets.AddToRows(node.Depth + 1, subtreeDepth[size_t(id)], dx);
         column = least;
       }
     }
     node.Column = column;
-    BusyCell(node.Depth, column);
+    lastBusy[size_t(node.Depth)] = column - offsets.OfRow(node.Depth);
     stack.pop_back();
+  }
+
+  // Settle the offsets from the top down and mark the cells.
+  Rows.assign(rows, TGraphRow{});
+  std::vector<std::pair<int32_t, int32_t>> pending{{RootNode, 0}};  // node, offset from above
+  while (!pending.empty()) {
+    const auto [id, offset] = pending.back();
+    pending.pop_back();
+    TGraphNode& node = Nodes[size_t(id)];
+    node.Column += offset;
+    Rows[size_t(node.Depth)].BusyCell(node.Column);
+    // Last child first onto the stack, so that each row is marked from left to right.
+    for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it)
+      pending.emplace_back(*it, offset + below[size_t(id)]);
   }
 }

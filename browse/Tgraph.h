@@ -82,10 +82,8 @@ public:
   // The largest first free column over all rows: the width of the laid-out graph.
   int32_t GetWidth() const;
 
-  // Used by the layout; public for its tests. Rows are appended up to the depth.
-  int32_t GetFirstFree(int32_t depth);
-  void BusyCell(int32_t depth, int32_t column);
-  void FreeCell(int32_t depth, int32_t column);
+  // The column after the last busy cell of a row; 0 for an empty or missing row.
+  int32_t GetFirstFree(int32_t depth) const;
 
 private:
   class TListenerOfGraph : public TListener {
@@ -108,9 +106,7 @@ private:
   int32_t NewNode(int32_t parent, TDiscBlockIndex block);
   void RemoveSubtree(int32_t id);
   bool IsInSubtree(int32_t id, int32_t top) const;
-  void EnsureRow(int32_t depth);
   void PlaceTree();
-  void ShiftSubtree(int32_t id, int32_t dx);
 };
 
 // The graph of a discussion, made when first asked for.

@@ -2,21 +2,37 @@
 
 #include "foundation/Terror.h"
 
+#include <algorithm>
+
+char TGraphRow::Cell(int32_t x) const {
+  if (x < 0 || x >= Count) return 0;
+  return std::binary_search(BusyColumns.begin(), BusyColumns.end(), x) ? Busy : Free;
+}
+
 void TGraphRow::BusyCell(int32_t x) {
-  if (x < 0 || (x < CellCount() && Cells[size_t(x)] != Free)) {
+  if (x < 0) {
     TError::Report("TGraphRow::BusyCell - ошибка занятия ячейки графа");
-    if (x < 0) return;
+    return;
   }
-  while (x >= CellCount()) Cells.append(size_t(GrowStep), Free);
-  Cells[size_t(x)] = Busy;
-  if (x > LastBusy) LastBusy = x;
+  while (x >= Count) Count += GrowStep;
+  // Rows fill from left to right: the new cell is nearly always the last one.
+  if (BusyColumns.empty() || x > BusyColumns.back()) {
+    BusyColumns.push_back(x);
+    return;
+  }
+  const auto at = std::lower_bound(BusyColumns.begin(), BusyColumns.end(), x);
+  if (*at == x) {
+    TError::Report("TGraphRow::BusyCell - ошибка занятия ячейки графа");
+    return;
+  }
+  BusyColumns.insert(at, x);
 }
 
 void TGraphRow::FreeCell(int32_t x) {
-  if (x < 0 || x >= CellCount() || Cells[size_t(x)] != Busy) {
+  const auto at = std::lower_bound(BusyColumns.begin(), BusyColumns.end(), x);
+  if (x < 0 || x >= Count || at == BusyColumns.end() || *at != x) {
     TError::Report("TGraphRow::FreeCell - ошибка освобождения ячейки графа");
     return;
   }
-  Cells[size_t(x)] = Free;
-  while (LastBusy >= 0 && Cells[size_t(LastBusy)] != Busy) --LastBusy;
+  BusyColumns.erase(at);
 }

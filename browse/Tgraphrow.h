@@ -1,10 +1,11 @@
 #pragma once
-// One row of the graph's grid: a cell per column, busy or free. Rows fill from left to
-// right; the row remembers its last busy cell, so finding the first free column after it
-// does not scan the row.
+// One row of the graph's grid: cells in columns, each busy or free. The row has as many
+// cells as its busiest column needs, counted in steps of a thousand; it keeps only the
+// columns of its busy cells, in order, so that a wide row of a few nodes costs a few
+// numbers.
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
 class TGraphRow {
 public:
@@ -13,18 +14,18 @@ public:
   static constexpr int32_t GrowStep = 1000;
 
   // Makes a cell busy, growing the row in steps of free cells as needed. A cell that is not
-  // free is reported and still made busy; a negative column is reported and ignored.
+  // free is reported (and stays busy); a negative column is reported and ignored.
   void BusyCell(int32_t x);
   // Frees a busy cell; anything else is reported and changes nothing.
   void FreeCell(int32_t x);
   // The column after the last busy cell, 0 when none is busy.
-  int32_t GetFirstFree() const { return LastBusy + 1; }
+  int32_t GetFirstFree() const { return BusyColumns.empty() ? 0 : BusyColumns.back() + 1; }
 
-  int32_t CellCount() const { return int32_t(Cells.size()); }
+  int32_t CellCount() const { return Count; }
   // 'B', 'F', or 0 outside the row.
-  char Cell(int32_t x) const { return x >= 0 && x < CellCount() ? Cells[size_t(x)] : 0; }
+  char Cell(int32_t x) const;
 
 private:
-  std::string Cells;
-  int32_t LastBusy = -1;
+  std::vector<int32_t> BusyColumns;  // ascending
+  int32_t Count = 0;
 };
