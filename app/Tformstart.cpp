@@ -76,6 +76,7 @@ int RunWithWindows(int argc, const char* const* argv) {
   const TStartupDriver::TStart result = start->StartResult();
   browseWindows.DestroyAll();  // windows left by a termination go before what they show
   driver.Shutdown();
+  delete start;  // while the display and its fonts are still there
   switch (result) {
     case TStartupDriver::TStart::Running: return 0;
     case TStartupDriver::TStart::AnotherInstance: return 3;

@@ -9,6 +9,7 @@
 #include "platform/forms/Messagebox.h"
 #include "platform/forms/Tcustomcontrol.h"
 #include "platform/forms/Tform.h"
+#include "platform/forms/Tscreen.h"
 #include "platform/gui/Input.h"
 #include "platform/gui/Messagequeue.h"
 #include "platform/rtl/Tthread.h"
@@ -24,7 +25,9 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   platform::SetSynchronizeWakeup([] { platform::WakeMessageLoops(); });
 }
 
-TApplication::~TApplication() = default;
+// The forms go while the object is still an application: each one asks it, as it goes,
+// whether it was the main form.
+TApplication::~TApplication() { DestroyComponents(); }
 
 void TApplication::FormCreated(TCustomForm* Form) {
   if (!mainForm_) {
@@ -146,5 +149,10 @@ bool TApplication::HelpCommand(WORD Command, intptr_t Data) {
   return result;
 }
 
+// The screen and the application live in this one unit, so that they are made in this order
+// and go in the reverse one: forms the application still owns when the program ends leave
+// the screen's list while there is a screen.
+static TScreen screenInstance(nullptr);
+TScreen* Screen = &screenInstance;
 static TApplication applicationInstance(nullptr);
 TApplication* Application = &applicationInstance;

@@ -89,6 +89,3 @@ void TScreen::SetActiveForm(TCustomForm* Form) {
   }
   if (OnActiveFormChange) OnActiveFormChange(this);
 }
-
-static TScreen screenInstance(nullptr);
-TScreen* Screen = &screenInstance;

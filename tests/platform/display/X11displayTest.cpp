@@ -13,7 +13,7 @@
 #include "platform/gui/Windowdirectory.h"
 #include "platform/kernel/Codepage.h"
 #include "tests/support/Testsupport.h"
-#include "Xvfbserver.h"
+#include "tests/support/Xvfbserver.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 #include "platform/display/X11display.h"
 #include "platform/forms/Forms.h"
 #include "platform/gui/Gui.h"
-#include "Xvfbserver.h"
+#include "tests/support/Xvfbserver.h"
 
 namespace {
 

@@ -187,6 +187,22 @@ TEST_F(Forms, MainFormClosingEndsTheProgram) {
   EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
+// The program's forms belong to the application object, which goes at the very end; the
+// forms are freed while it is still whole, since each asks it whether it was the main one.
+TEST_F(Forms, TheApplicationFreesItsFormsWhileStillWhole) {
+  TApplication* global = Application;
+  auto* application = new TApplication(nullptr);
+  Application = application;
+  TForm* main = nullptr;
+  application->CreateForm(main);
+  EXPECT_EQ(application->MainForm(), main);
+  bool destroyed = false;
+  main->OnDestroy = [&](TObject*) { destroyed = application->MainForm() == main; };
+  delete application;
+  Application = global;
+  EXPECT_TRUE(destroyed);
+}
+
 TEST_F(Forms, ButtonFreedByItsOwnClick) {
   auto* form = new TForm(nullptr);
   form->SetBorderStyle(bsNone);

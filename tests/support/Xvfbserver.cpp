@@ -1,4 +1,4 @@
-#include "Xvfbserver.h"
+#include "tests/support/Xvfbserver.h"
 
 #include <poll.h>
 #include <signal.h>
