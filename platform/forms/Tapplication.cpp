@@ -92,6 +92,11 @@ void TApplication::Run() {
       HandleException(e);
     }
   }
+  // Forms released by the last events (a window that closed itself and ended the
+  // program) go now, before the program frees what they show.
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, CM_RELEASE, CM_RELEASE, PM_REMOVE)) DispatchMessage(&msg);
+  platform::forms::RunDeferredFrees();
 }
 
 void TApplication::Terminate() {

@@ -203,6 +203,24 @@ TEST_F(Forms, TheApplicationFreesItsFormsWhileStillWhole) {
   EXPECT_TRUE(destroyed);
 }
 
+TEST_F(Forms, AFormThatFreesItselfAndEndsTheProgramIsGoneWhenTheLoopEnds) {
+  auto* main = new TForm(nullptr);
+  Application->SetMainForm(main);
+  main->Show();
+  auto* window = new TForm(Application);
+  bool destroyed = false;
+  window->OnDestroy = [&](TObject*) { destroyed = true; };
+  window->OnClose = [](TObject*, TCloseAction& action) {
+    action = caFree;
+    Application->Terminate();
+  };
+  window->Show();
+  PostMessage(window->Handle(), WM_CLOSE, 0, 0);
+  Application->Run();
+  EXPECT_TRUE(destroyed);
+  delete main;
+}
+
 TEST_F(Forms, ButtonFreedByItsOwnClick) {
   auto* form = new TForm(nullptr);
   form->SetBorderStyle(bsNone);
