@@ -109,7 +109,9 @@ std::vector<int32_t> PassesOf(const TDiscussion& discussion, const std::vector<T
 
 bool TGraph::Build() {
   if (Built) return true;
+  if (Building) return false;
   Init();
+  Building = 1;
   std::unique_ptr<TFormProgress> progress(new TFormProgress(nullptr));
   progress->ShowCentered();
 
@@ -157,10 +159,12 @@ bool TGraph::Build() {
     if (ShowMessageBox("GRAPH", question, "", "Yes|No", 0) != 0) {
       progress.reset();
       Init();
+      Building = 0;
       return false;
     }
   }
   progress.reset();
   Built = 1;
+  Building = 0;
   return true;
 }

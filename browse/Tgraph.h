@@ -46,9 +46,12 @@ public:
 
   // Builds the tree once, under a progress window. Blocks whose upper block has no node
   // are left out; when there are such, the user is asked whether to see the graph without
-  // them. True when the graph is built; false when the user declined, leaving the graph
-  // empty so that the next build starts afresh (the caller then hides the graph).
+  // them. True when the graph is built. False when the user declined, leaving the graph
+  // empty so that the next build starts afresh (the caller then hides the graph), and
+  // when a build is already running further up the stack (a paint while the question is
+  // up; the caller draws nothing then).
   bool Build();
+  uint8_t IsBuilding() const { return Building; }
 
   // Hangs a node for the block under the node of its upper block; false when that node
   // does not exist. A block that has a node already is moved with its subtree. A change
@@ -96,6 +99,7 @@ private:
   TDiscussion& Discussion;
   uint8_t Built = 0;
   uint8_t Placed = 0;
+  uint8_t Building = 0;
   std::vector<TGraphRow> Rows;
   std::vector<TGraphNode> Nodes;  // the pool; node 0 is the root
   std::vector<int32_t> FreeNodes;

@@ -31,9 +31,13 @@ struct TQuestions {
   static inline std::vector<std::string> Asked;
   static inline std::vector<std::string> Status;
   static inline int Answer = 0;
+  // A graph painted while the question is up builds again from within.
+  static inline TGraph* Repaint = nullptr;
+  static inline std::vector<bool> Repainted;
   static int Ask(const std::string& caption, const std::string& message, const std::string&,
                  const std::string& buttons, int) {
     Asked.push_back(caption + "|" + message + "|" + buttons);
+    if (Repaint) Repainted = {bool(Repaint->IsBuilding()), Repaint->Build()};
     for (int i = 0; i < Screen->FormCount(); ++i)
       if (auto* progress = dynamic_cast<TFormProgress*>(Screen->Forms(i))) Status.push_back(progress->Status());
     return Answer;
@@ -50,6 +54,7 @@ protected:
     TQuestions::Asked.clear();
     TQuestions::Status.clear();
     TQuestions::Answer = 0;
+    TQuestions::Repaint = nullptr;
     TGuiHooks hooks = GuiHooks();
     hooks.ShowMessageBox = &TQuestions::Ask;
     SetGuiHooks(hooks);
@@ -395,6 +400,21 @@ TEST_F(Graph, DecliningAnIncompleteGraphLeavesItEmptyAndAsksAgainNextTime) {
   TQuestions::Answer = 0;
   EXPECT_TRUE(graph.Build());
   EXPECT_EQ(TQuestions::Asked.size(), 2u);
+  EXPECT_EQ(graph.NodeCount(), 3);
+  EXPECT_EQ(Children(graph, one).size(), 1u);
+}
+
+TEST_F(Graph, ABuildRunningUnderItsQuestionIsNotStartedAgain) {
+  const TDiscBlockIndex one = Model(RootBlock), lost = Model(one);
+  Model(lost);
+  Model(one);
+  d.Storages.GetDiscBlock(lost)->SetDeleteFlag(d, lost, DeleteFlag_Erased, 0);
+  TGraph& graph = DiscussionGraph(d);
+  TQuestions::Repaint = &graph;
+  ASSERT_TRUE(graph.Build());
+  EXPECT_EQ(TQuestions::Asked.size(), 1u);
+  EXPECT_EQ(TQuestions::Repainted, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(graph.IsBuilding());
   EXPECT_EQ(graph.NodeCount(), 3);
   EXPECT_EQ(Children(graph, one).size(), 1u);
 }
