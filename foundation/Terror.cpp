@@ -49,6 +49,7 @@ void TError::Report(std::string_view text) {
     AppendToLog(std::string("REFUSED INPUT: ") + std::string(text));
     return;
   }
+  ++state.fCount;
   AppendToLog(std::string("ERROR MESSAGE: ") + std::string(text));
   if (state.fShowing) return;
   state.fShowing = true;
@@ -64,6 +65,7 @@ void TError::RequestTerminate(bool reload) {
 
 void TError::Reset() {
   fReported = fTerminate = fReload = fShowing = false;
+  fCount = 0;
 }
 
 bool IsErrorReported() { return TError::Instance().IsReported(); }

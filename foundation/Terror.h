@@ -16,6 +16,9 @@ class TError {
   static TError& Instance();
 
   bool IsReported() const { return fReported; }
+  // How many errors were reported since start: tells whether a call reported one even
+  // when the state was already reported before it.
+  unsigned ReportCount() const { return fCount; }
   bool IsTerminateRequested() const { return fTerminate; }
   bool IsReloadRequested() const { return fReload; }
   bool StartedWithReRun() const { return fReRun; }
@@ -34,6 +37,7 @@ class TError {
  private:
   friend class TErrorCapture;
   bool fReported = false;
+  unsigned fCount = 0;
   bool fTerminate = false;
   bool fReload = false;
   bool fReRun = false;

@@ -59,7 +59,9 @@ TEST(Terror, ACaptureKeepsRefusalsOfInputAwayFromTheStickyState) {
   }
   EXPECT_FALSE(IsErrorReported());
   EXPECT_EQ(root.Log(), "REFUSED INPUT: TCommandMessageHeader::Read - bad header\nREFUSED INPUT: second\n");
+  EXPECT_EQ(TError::Instance().ReportCount(), 0u);  // refusals of input are not counted
   TError::Report("real");
+  EXPECT_EQ(TError::Instance().ReportCount(), 1u);
   {
     TErrorCapture capture;
     EXPECT_FALSE(IsErrorReported());

@@ -31,9 +31,9 @@ void PostTest::SetUp() {
   TGuiHooks hooks;
   hooks.ShowErrorWindow = [](const std::string& text) { gCurrent->Reports.push_back(text); };
   hooks.ShowMessageBox = [](const std::string& caption, const std::string& text, const std::string&,
-                            const std::string&, int defaultButton) {
+                            const std::string& buttons, int defaultButton) {
     gCurrent->Boxes.push_back({caption, text});
-    return defaultButton;
+    return buttons != "OK" && gCurrent->Answer >= 0 ? gCurrent->Answer : defaultButton;
   };
   SetGuiHooks(hooks);
   Post.Init(TStr(), &Adaptor);

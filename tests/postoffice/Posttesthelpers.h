@@ -26,6 +26,8 @@ class PostTest : public ::testing::Test {
 
   // Message boxes shown since the test began; every one is answered with its default.
   std::vector<TShownBox> Boxes;
+  // The button pressed in a message box with more than an OK button; -1 its default.
+  int Answer = -1;
   // Texts reported to the error state.
   std::vector<std::string> Reports;
   bool Showed(const std::string& caption, const std::string& part) const;

@@ -1,0 +1,54 @@
+#pragma once
+// A handling run over chosen files of one post folder, in compose-date order:
+//   Inbox       each received command message goes to the handler of its command;
+//   InboxPost   the parts of a received archive are joined, unpacked into the Inbox and retired;
+//   Outbox      each message is packed into a cabinet and split into parts in OutboxPost;
+//   OutboxPost  nothing (sending is the mail exchange's work).
+// After the files the requests that the handlers queued (models, block names) are
+// answered when the user agrees. The post office window runs it and shows its progress;
+// a handler may set Stop, and so may the window, to end the run after the current file.
+
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+
+#include <cstdint>
+#include <string>
+
+class TPost;
+class TPostFilesStorage;
+
+class TPostFilesHandler {
+ public:
+  explicit TPostFilesHandler(TPost& post);
+  virtual ~TPostFilesHandler();
+  TPostFilesHandler(const TPostFilesHandler&) = delete;
+  TPostFilesHandler& operator=(const TPostFilesHandler&) = delete;
+
+  TPost& Post;
+  uint8_t Stop = 0;
+  TArray<TStr> ModelRequests;      // DIDENTs of GIVE_MODEL messages handled in the run
+  TArray<TStr> BlockNameRequests;  // DIDENTs of GIVE_EXISTING_BLOCKS_LIST messages
+  int32_t AddedBlocks = 0;         // blocks added by NEW_BLOCKS and REQUESTED_BLOCKS
+  int32_t PostPartSizeKB = 100;    // the largest part of outgoing post, from the browser's settings
+
+  // Handles the files of `storage` named by `indices` (sorted here). `done` counts the files
+  // gone through without a stop. False only when a GENERATE_AUTHOR_IDENTS message names a
+  // discussion that is not here: the run then ends at once.
+  bool HandlePostFiles(TPostFilesStorage& storage, TArray<int32_t>& indices, bool interactive, int* done,
+                       const std::string& caption);
+
+ protected:
+  // The window's part: progress shown from the first file on, and its file list.
+  virtual void ShowProgress(const std::string& status);
+  virtual void CloseProgress();
+  virtual void RefreshList();
+
+ private:
+  // False when the run must end at once.
+  bool HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive);
+  bool HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled);
+  void JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive);
+  void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
+  void AnswerRequests(TArray<TStr>& requests, bool models);
+  void Refuse(const std::string& text);
+};

@@ -1,0 +1,312 @@
+// Handling runs: outgoing messages packed and split (checked by cabextract and gcab),
+// received parts joined and unpacked (also of cabinets that gcab made), refusals of bad
+// sets, and the dispatch of received messages by their command.
+
+#include "Posttesthelpers.h"
+
+#include "foundation/Fileroutines.h"
+#include "foundation/Terror.h"
+#include "model/Tdiscussionsmanager.h"
+#include "postoffice/Postcommands.h"
+#include "postoffice/Tpostfileshandler.h"
+#include "tests/support/Testsupport.h"
+
+using namespace posttest;
+using testsupport::ReadFile;
+using testsupport::RunPeer;
+using testsupport::WriteFile;
+
+namespace {
+
+// A run that keeps what the window would show.
+class TRecordingRun : public TPostFilesHandler {
+ public:
+  using TPostFilesHandler::TPostFilesHandler;
+  std::vector<std::string> Progress;
+  int Refreshed = 0, Closed = 0;
+
+ protected:
+  void ShowProgress(const std::string& status) override { Progress.push_back(status); }
+  void CloseProgress() override { ++Closed; }
+  void RefreshList() override { ++Refreshed; }
+};
+
+class Handling : public PostTest {
+ protected:
+  void SetUp() override {
+    PostTest::SetUp();
+    ASSERT_TRUE(Post.Load());
+  }
+  void TearDown() override {
+    for (const TPostCommand& row : PostCommands()) RegisterPostCommandHandler(row.Name, nullptr);
+    DiscussionsManager() = nullptr;
+    PostTest::TearDown();
+  }
+  // Runs over the named files of a folder.
+  bool RunOver(TPostFilesStorage& storage, const std::vector<std::string>& names, int& done) {
+    TArray<int32_t> indices;
+    for (const std::string& name : names) indices.AddItem(storage.FindPostFile(name));
+    return run.HandlePostFiles(storage, indices, true, &done, "Perform");
+  }
+  std::string Message(const std::string& name, const std::string& command, const std::string& data = "",
+                      const std::string& date = "12/19/2005 14:05:09", const std::string& dident = "D-1") {
+    const std::string path = Post.Inbox.FolderPath.ToString() + name;
+    WriteMessage(path, {{"FROM_USER_EMAIL", "a@x"}, {"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", command},
+                        {"DIDENT", dident}, {"COMPOSE_DATETIME", date}}, data);
+    return path;
+  }
+  TRecordingRun run{Post};
+};
+
+TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
+  const std::string outbox = Post.Outbox.FolderPath.ToString();
+  WriteMessage(outbox + "QK-Ecology-051219-NB-001",
+               {{"FROM_USER_EMAIL", "a@x"}, {"TO_USERS_EMAILS_CRYPTED*", "b@y"}, {"COMMAND", "NEW_BLOCKS"},
+                {"DIDENT", "D-1"}, {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}},
+               testsupport::RandomBytes(30000, 7));
+  const std::string message = ReadFile(outbox + "QK-Ecology-051219-NB-001");
+  Post.Outbox.Refresh(Post);
+  run.PostPartSizeKB = 10;
+  int done = -1;
+  ASSERT_TRUE(RunOver(Post.Outbox, {"QK-Ecology-051219-NB-001"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_TRUE(Reports.empty());
+  EXPECT_EQ(Post.Outbox.Files.Count(), 0u);
+  EXPECT_FALSE(IsFileExists(outbox + "QK-Ecology-051219-NB-001"));
+  EXPECT_FALSE(IsFileExists(outbox + "QK-Ecology-051219-NB-001.cab"));
+  ASSERT_EQ(run.Progress.size(), 1u);
+  EXPECT_EQ(run.Progress[0], "Perform - 1 of 1 messages...");
+  EXPECT_TRUE(IsFileExists(Post.CBSFileName.ToString()));  // saved after an Outbox run
+
+  // Three parts of 11000 bytes at most, carrying their message's data.
+  ASSERT_EQ(Post.OutboxPost.Files.Count(), 3u);
+  std::string parts;
+  const std::string outboxPost = Post.OutboxPost.FolderPath.ToString();
+  for (uint32_t i = 1; i <= 3; ++i) {
+    const std::string part = "QK-Ecology-051219-NB-001." + std::to_string(i) + "_3";
+    const int32_t at = Post.OutboxPost.FindPostFile(part);
+    ASSERT_GE(at, 0) << part;
+    EXPECT_EQ(Post.OutboxPost.Files[uint32_t(at)].Command, "NEW_BLOCKS");
+    EXPECT_LE(Post.OutboxPost.Files[uint32_t(at)].Size, 11000u);
+    parts += outboxPost + part + " ";
+  }
+  // The joined parts are a cabinet that the independent tools read.
+  const std::string peer = Root + "peer/";
+  ASSERT_TRUE(CreateFolder(peer));
+  RunPeer("cat " + parts + "> " + peer + "joined.cab");
+  RunPeer("cabextract -q -d " + peer + "x " + peer + "joined.cab");
+  EXPECT_EQ(ReadFile(peer + "x/QK-Ecology-051219-NB-001"), message);
+  EXPECT_NE(RunPeer("gcab -l " + peer + "joined.cab").find("QK-Ecology-051219-NB-001"), std::string::npos);
+
+  // Received: any two parts of the set start one join.
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  RunPeer("cp " + parts + inboxPost);
+  Post.InboxPost.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"QK-Ecology-051219-NB-001.3_3", "QK-Ecology-051219-NB-001.1_3"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_TRUE(Reports.empty());
+  EXPECT_EQ(ReadFile(Post.Inbox.FolderPath.ToString() + "QK-Ecology-051219-NB-001"), message);
+  ASSERT_EQ(Post.Inbox.Files.Count(), 1u);
+  EXPECT_EQ(Post.Inbox.Files[0].Command, "NEW_BLOCKS");
+  // The discussion D-1 is not here: the retired parts wait to go into its history.
+  ASSERT_EQ(Post.InboxPost.Files.Count(), 3u);
+  for (const TPostFile& part : Post.InboxPost.Files) EXPECT_EQ(part.Processed, 1);
+  EXPECT_EQ(RunPeer("ls -A " + Post.Inbox.FolderPath.ToString()), "QK-Ecology-051219-NB-001\n");
+}
+
+TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
+  const std::string peer = Root + "peer/", inbox = Post.Inbox.FolderPath.ToString();
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  ASSERT_TRUE(CreateFolder(peer));
+  WriteFile(peer + "Letter", "a received message");
+  WriteFile(peer + "Taken", "the newer one");
+  WriteFile(inbox + "Taken", "the older one");
+  RunPeer("cd " + peer + " && gcab -c -z g.cab Letter Taken && split -n 2 -d g.cab part && mv part00 " + inboxPost +
+          "g.1_2 && mv part01 " + inboxPost + "g.2_2");
+  Post.InboxPost.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"g.2_2"}, done));
+  EXPECT_EQ(ReadFile(inbox + "Letter"), "a received message");
+  EXPECT_EQ(ReadFile(inbox + "Taken"), "the older one");
+  EXPECT_EQ(ReadFile(inbox + "Taken#2"), "the newer one");
+  EXPECT_GE(Post.Inbox.FindPostFile("Taken#2"), 0);
+}
+
+TEST_F(Handling, DamagedOrIncompleteSetsAreRefusedAndKept) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
+  WriteFile(inboxPost + "bad.1_2", testsupport::RandomBytes(3000, 1));
+  WriteFile(inboxPost + "bad.2_2", testsupport::RandomBytes(3000, 2));
+  WriteFile(inboxPost + "msg.2_3", "p2");
+  WriteFile(inboxPost + "msg.3_3", "p3");
+  WriteFile(inboxPost + "twelve.1_12", "p");
+  WriteFile(inboxPost + "Readme.txt", "no postfix");
+  WriteFile(inboxPost + "zero.1_0", "no set");
+  Post.InboxPost.Refresh(Post);
+
+  // No postfix: skipped, the next file is still handled.
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"Readme.txt", "zero.1_0", "msg.2_3"}, done));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Handling InboxPost files - can't find postfix; skipped"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Not enough message parts!"));
+  EXPECT_EQ(done, 2);
+  EXPECT_EQ(Post.InboxPost.Files.Count(), 7u);
+
+  // Part 1 of 12 is "01", not "1".
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"twelve.1_12"}, done));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Not enough message parts!"));
+
+  // A damaged cabinet: nothing comes into the Inbox, the parts stay, no work files remain.
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"bad.1_2", "msg.3_3"}, done));
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't unpack bad.cab: "));
+  EXPECT_EQ(Post.InboxPost.Files.Count(), 7u);
+  EXPECT_EQ(Post.Inbox.Files.Count(), 0u);
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "");
+  EXPECT_TRUE(Reports.empty());
+  EXPECT_FALSE(IsErrorReported());
+}
+
+TEST_F(Handling, ReceivedMessagesGoToTheHandlersOfTheirCommands) {
+  std::vector<std::string> seen;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&seen](TPostFilesHandler& r, const std::string& path) {
+    seen.push_back(path);
+    r.AddedBlocks += 5;
+    return true;
+  });
+  RegisterPostCommandHandler("REQUESTED_BLOCKS", [&seen](TPostFilesHandler& r, const std::string& path) {
+    seen.push_back(path);
+    r.AddedBlocks += 3;
+    return true;
+  });
+  RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", [&seen](TPostFilesHandler&, const std::string& path) {
+    seen.push_back(path);
+    return false;  // not yet: stays for a later run
+  });
+  const std::string later = Message("B-later", "NEW_BLOCKS", "", "12/20/2005 10:00:00");
+  const std::string earlier = Message("A-earlier", "REQUESTED_BLOCKS", "", "12/19/2005 10:00:00");
+  const std::string waits = Message("C-waits", "YOUR_COMMAND_IGNORED", "", "12/21/2005 10:00:00");
+  Post.Inbox.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"B-later", "C-waits", "A-earlier"}, done));
+  EXPECT_EQ(seen, (std::vector<std::string>{earlier, later, waits}));  // compose-date order
+  EXPECT_EQ(done, 3);
+  EXPECT_TRUE(Showed("New blocks", "There are 8 blocks added."));
+  EXPECT_FALSE(IsFileExists(later));
+  EXPECT_FALSE(IsFileExists(earlier));
+  EXPECT_TRUE(IsFileExists(waits));
+  ASSERT_EQ(Post.Inbox.Files.Count(), 1u);
+  EXPECT_EQ(Post.Inbox.Files[0].Processed, 0);
+  EXPECT_EQ(run.Progress.back(), "Perform - 3 of 3 messages...");
+
+  // An empty choice handles nothing.
+  run.Progress.clear();
+  ASSERT_TRUE(RunOver(Post.Inbox, {}, done));
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(run.Progress.empty());
+  EXPECT_EQ(run.Closed, 1);
+}
+
+TEST_F(Handling, UnknownAndNotYetHandledCommandsStopTheRunAndLoseNothing) {
+  int calls = 0;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
+    ++calls;
+    return true;
+  });
+  Message("1-bogus", "BOGUS_COMMAND", "", "12/19/2005 10:00:00");
+  Message("2-new", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
+  Message("3-subscribe", "SUBSCRIBE_ME", "", "12/19/2005 12:00:00");
+  Post.Inbox.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-bogus", "2-new", "3-subscribe"}, done));
+  EXPECT_EQ(done, 0);
+  EXPECT_EQ(calls, 0);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "HANDLING POST FILE");
+  EXPECT_EQ(Boxes[0].Text, "Unknown command (BOGUS_COMMAND) - can't handle Inbox file.");
+  EXPECT_EQ(Post.Inbox.Files.Count(), 3u);
+
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.Inbox, {"2-new", "3-subscribe"}, done));
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(done, 1);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text, "The command SUBSCRIBE_ME of Inbox file 3-subscribe can't be handled yet. The file is left "
+                           "unhandled.");
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "3-subscribe"));
+  const std::string log = ReadFile(Root + "errors.log");
+  EXPECT_NE(log.find("HANDLING POST FILE: Unknown command (BOGUS_COMMAND)"), std::string::npos);
+  EXPECT_NE(log.find("HANDLING POST FILE: The command SUBSCRIBE_ME"), std::string::npos);
+
+  // A message whose seal does not verify carries no command here: refused as unknown.
+  WriteMessage(Post.Inbox.FolderPath.ToString() + "4-unsealed",
+               {{"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", "NEW_BLOCKS"}}, "", false);
+  Post.Inbox.Refresh(Post);
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.Inbox, {"4-unsealed"}, done));
+  EXPECT_EQ(calls, 1);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text, "Unknown command () - can't handle Inbox file.");
+
+  // A handler that reports an error stops the run after its message.
+  RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
+    ++calls;
+    TError::Report("HandleCommand_NewBlocks - test failure");
+    return true;
+  });
+  Message("5-new", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
+  Message("6-new", "NEW_BLOCKS", "", "12/19/2005 12:00:00");
+  Post.Inbox.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.Inbox, {"5-new", "6-new"}, done));
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-new"));
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "6-new"));
+}
+
+TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
+  TDiscussionsManager manager;
+  DiscussionsManager() = &manager;
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  const int index = manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("Ecology"), true, 0);
+  ASSERT_GE(index, 0);
+  TDiscussion& discussion = manager.GetDiscussion(index);
+  discussion.Info.DIdent = "D-1";
+  discussion.Info.Name = "Ecology";
+  discussion.Info.ModelRequesters = "a@x; b@y; c@z";
+  ASSERT_TRUE(discussion.Save());
+  RegisterPostCommandHandler("GIVE_MODEL", [](TPostFilesHandler& r, const std::string&) {
+    r.ModelRequests.AddItem(TStr("D-1"));
+    return true;
+  });
+  Message("1-gm", "GIVE_MODEL", "", "12/19/2005 10:00:00");
+  Message("2-gm", "GIVE_MODEL", "", "12/19/2005 11:00:00");
+  Post.Inbox.Refresh(Post);
+  Answer = 1;  // "No"
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm", "2-gm"}, done));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "GIVE_MODEL");
+  EXPECT_EQ(Boxes[0].Text,
+            "Discussion: Ecology\nThere are 2 new / 3 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?");
+
+  // GENERATE_AUTHOR_IDENTS of a discussion that is not here ends the run at once.
+  Boxes.clear();
+  Message("3-gm", "GIVE_MODEL", "", "12/19/2005 10:00:00");
+  Message("4-gai", "GENERATE_AUTHOR_IDENTS", "", "12/19/2005 11:00:00", "D-unknown");
+  Message("5-gm", "GIVE_MODEL", "", "12/19/2005 12:00:00");
+  Post.Inbox.Refresh(Post);
+  EXPECT_FALSE(RunOver(Post.Inbox, {"3-gm", "4-gai", "5-gm"}, done));
+  EXPECT_EQ(done, 1);
+  ASSERT_EQ(Boxes.size(), 1u);  // the not-found message, no question
+  EXPECT_NE(Boxes[0].Text.find("The discussion with identifier 'D-unknown' is not found.\nSo the command message is "
+                               "left unhandled."),
+            std::string::npos);
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "4-gai"));
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-gm"));
+}
+
+}  // namespace
