@@ -118,7 +118,7 @@ void TFormBrowse::BuildComponents() {
 
   PanelUpperBlockPaintBox = MakePanel(this, ScrollBoxUpperBlock, "PanelUpperBlockPaintBox", alNone);
   PanelUpperBlockPaintBox->SetBevelOuter(bvNone);
-  PanelUpperBlockPaintBox->SetBounds(0, 0, 600, 150);
+  PanelUpperBlockPaintBox->SetBounds(0, 0, 600, 0);  // as high as the item's text, once drawn
 
   PaintBoxUpperBlock = Make<TPaintBox>(this, PanelUpperBlockPaintBox, "PaintBoxUpperBlock");
   PaintBoxUpperBlock->SetAlign(alClient);

@@ -146,13 +146,14 @@ void TFormBrowseManager::FormBrowseClosing(TFormBrowse* form) {
 void TFormBrowseManager::FormBrowseClosed(TFormBrowse* form) {
   if (IndexOf(form) < 0) return;
   Forget(form);
+  fClosed.push_back(form);
   TListeners::Send(Notify_WindowClosed, false);
   if (fForms.empty() && OnLastWindowClosed) OnLastWindowClosed();
 }
 
 void TFormBrowseManager::Forget(TFormBrowse* form) {
-  const auto it = std::find(fForms.begin(), fForms.end(), form);
-  if (it != fForms.end()) fForms.erase(it);
+  std::erase(fForms, form);
+  std::erase(fClosed, form);
 }
 
 bool TFormBrowseManager::UnloadUnshownDiscussions() {
@@ -180,9 +181,11 @@ bool TFormBrowseManager::CloseAll() {
 }
 
 void TFormBrowseManager::DestroyAll() {
-  while (!fForms.empty()) {
-    TFormBrowse* form = fForms.back();
-    fForms.pop_back();
-    delete form;
+  for (std::vector<TFormBrowse*>* forms : {&fForms, &fClosed}) {
+    while (!forms->empty()) {
+      TFormBrowse* form = forms->back();
+      forms->pop_back();
+      delete form;
+    }
   }
 }

@@ -55,6 +55,8 @@ class TFormBrowseManager {
   // the last window, any loaded discussion) or it could not be saved.
   void FormBrowseClosing(TFormBrowse* form);
   // A window has closed: it leaves the register; after the last one OnLastWindowClosed.
+  // The window itself is freed by the message queue, or by DestroyAll when the queue
+  // stops first.
   void FormBrowseClosed(TFormBrowse* form);
   // A window is going away: it leaves the register without anything else.
   void Forget(TFormBrowse* form);
@@ -66,7 +68,8 @@ class TFormBrowseManager {
   bool IsDiscussionShown(int discussion, const TFormBrowse* except = nullptr) const;
   // Asks the windows to close, last to first; false as soon as one refuses.
   bool CloseAll();
-  // Frees every window without asking (the program is ending).
+  // Frees every window without asking, and the closed ones not yet freed (the program is
+  // ending).
   void DestroyAll();
 
  private:
@@ -77,6 +80,7 @@ class TFormBrowseManager {
   bool OfferSaving(TDiscussion& discussion, bool& discard);
 
   std::vector<TFormBrowse*> fForms;
+  std::vector<TFormBrowse*> fClosed;  // closed, waiting to be freed
 };
 
 // The process-wide manager, made at start-up; null before.

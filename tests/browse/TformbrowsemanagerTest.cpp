@@ -247,6 +247,20 @@ TEST_F(BrowseManager, ClosingAllStopsAtTheFirstWindowThatStays) {
   EXPECT_EQ(lastWindowClosed, 1);
 }
 
+TEST_F(BrowseManager, WindowsClosedWhileTheQueueStopsAreFreedWithTheRest) {
+  TFormBrowse* closed = OpenOn(ecology);
+  TFormBrowse* open = OpenOn(economy);
+  const auto closedToken = closed->AliveToken();
+  const auto openToken = open->AliveToken();
+  closed->Close();  // its freeing waits in the queue, which no one runs any more
+  EXPECT_TRUE(Alive(closedToken));
+  manager->DestroyAll();
+  EXPECT_FALSE(Alive(closedToken));
+  EXPECT_FALSE(Alive(openToken));
+  EXPECT_EQ(manager->Count(), 0);
+  Pump();
+}
+
 TEST_F(BrowseManager, AWindowOnADiscussionThatDoesNotLoadIsNotMade) {
   TRecorder recorder;
   testsupport::Run("rm -f '" + Discussion(economy).Folder.ToString() + "'/*");
