@@ -7,6 +7,7 @@
 // and an owner (usually the form), placed with SetParent, and freed by their owner or
 // parent. Forms are built in code: the constructor makes the controls.
 
+#include "platform/forms/Allocatehwnd.h"
 #include "platform/forms/Colors.h"
 #include "platform/forms/Controlmessages.h"
 #include "platform/forms/Dialogscript.h"

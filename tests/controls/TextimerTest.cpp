@@ -1,0 +1,117 @@
+// The timer component: ticks from its worker thread (on the main thread or its own)
+// and from a hidden window's system timer, and what stops them.
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "Screenfixture.h"
+#include "controls/Textimer.h"
+#include "platform/rtl/Exception.h"
+
+namespace {
+
+class ExTimer : public controlstest::Screen {
+ protected:
+  // Runs the main thread's share of the work until the condition holds (at most 10 s).
+  template <class Condition>
+  bool WaitUntil(Condition done) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      CheckSynchronize(5);
+    }
+    return true;
+  }
+};
+
+TEST_F(ExTimer, NoHandlerNoIntervalOrDisabledMeansNoTicks) {
+  TExTimer timer(nullptr);
+  EXPECT_TRUE(timer.Threaded());
+  EXPECT_TRUE(timer.SyncEvent());
+  EXPECT_EQ(timer.Interval(), 1000u);
+  EXPECT_FALSE(timer.ThreadRunning()) << "no handler";
+  int ticks = 0;
+  timer.SetInterval(0);
+  timer.SetOnTimer([&](TObject*) { ++ticks; });
+  EXPECT_FALSE(timer.ThreadRunning()) << "no interval";
+  timer.SetInterval(5);
+  EXPECT_TRUE(timer.ThreadRunning());
+  timer.SetEnabled(false);
+  EXPECT_FALSE(timer.ThreadRunning());
+  // Without a thread: the hidden window's timer, also only with all three.
+  timer.SetThreaded(false);
+  ASSERT_NE(timer.WindowHandle(), nullptr);
+  person.Advance(100);
+  person.Pump();
+  EXPECT_EQ(ticks, 0);
+  timer.SetOnTimer(nullptr);
+  timer.SetEnabled(true);
+  person.Advance(100);
+  person.Pump();
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(ExTimer, SynchronisedTicksRunOnTheMainThread) {
+  TExTimer timer(nullptr);
+  timer.SetInterval(5);
+  int ticks = 0;
+  bool elsewhere = false;
+  timer.SetOnTimer([&](TObject* sender) {
+    EXPECT_EQ(sender, &timer);
+    if (!platform::IsMainThread()) elsewhere = true;
+    ++ticks;
+  });
+  ASSERT_TRUE(WaitUntil([&] { return ticks >= 3; }));
+  EXPECT_FALSE(elsewhere);
+  // Synchronize of the component reaches the main thread from the worker's side too.
+  bool ran = false;
+  timer.Synchronize([&] { ran = platform::IsMainThread(); });
+  EXPECT_TRUE(ran);
+
+  // Without the thread the ticks come from the window system's clock, at the same interval.
+  timer.SetInterval(20);
+  timer.SetThreaded(false);
+  EXPECT_FALSE(timer.ThreadRunning());
+  int before = ticks;
+  person.Advance(20 * 4);
+  person.Pump();
+  EXPECT_EQ(ticks - before, 4);
+  EXPECT_EQ(timer.Interval(), 20u);
+  timer.SetThreaded(true);
+  EXPECT_EQ(timer.WindowHandle(), nullptr);
+  before = ticks;
+  ASSERT_TRUE(WaitUntil([&] { return ticks >= before + 2; }));
+}
+
+TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
+  std::atomic<int> ticks{0};
+  std::atomic<bool> onMain{false};
+  std::vector<std::string> reported;
+  Application->OnException = [&](TObject*, Exception& e) {
+    EXPECT_TRUE(platform::IsMainThread());
+    reported.push_back(e.Message());
+  };
+  {
+    TExTimer timer(nullptr);
+    timer.SetSyncEvent(false);
+    timer.SetInterval(2);
+    timer.SetOnTimer([&](TObject*) {
+      int n = ++ticks;
+      if (platform::IsMainThread()) onMain = true;
+      if (n == 1) throw EAbort();
+      if (n == 2) throw EConvertError("not a number");
+    });
+    ASSERT_TRUE(WaitUntil([&] { return ticks >= 5 && !reported.empty(); }));
+    EXPECT_FALSE(onMain);
+    // Destroyed while ticking: the worker ends before the timer is gone.
+  }
+  Application->OnException = nullptr;
+  int after = ticks;
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ticks, after) << "no tick after destruction";
+  ASSERT_EQ(reported.size(), 1u) << "an abort is silent";
+  EXPECT_EQ(reported[0], "not a number");
+}
+
+}  // namespace
