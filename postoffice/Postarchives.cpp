@@ -21,11 +21,6 @@ std::string FreeName(const std::string& folder, const std::string& name) {
   }
 }
 
-std::string ExceptionText(const std::exception& e) {
-  if (const auto* exception = dynamic_cast<const Exception*>(&e)) return exception->Message();
-  return e.what();
-}
-
 }  // namespace
 
 bool PackMessageCabinet(const std::string& folder, const std::string& name, const std::string& cabinet,
@@ -38,7 +33,7 @@ bool PackMessageCabinet(const std::string& folder, const std::string& name, cons
     writer->Close(true);
     return true;
   } catch (const std::exception& e) {
-    error = ExceptionText(e);
+    error = e.what();
   }
   DeleteFileA(cabinet.c_str());
   return false;
@@ -100,7 +95,7 @@ bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder
     auto reader = std::make_unique<TCabReader>(nullptr);
     reader->Extract(cabinet, work);
   } catch (const std::exception& e) {
-    error = ExceptionText(e);
+    error = e.what();
   }
   std::vector<std::string> unpacked;
   if (error.empty()) {

@@ -1,0 +1,353 @@
+#include "postoffice/Tpostexchange.h"
+
+#include "foundation/Fileroutines.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Tlogin.h"
+#include "net/Tnetemailaddress.h"
+#include "net/Tnetmessageparts.h"
+#include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Tdatetime.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostadaptor.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+// Blanks and control characters around.
+std::string Trimmed(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+}  // namespace
+
+std::string SafeAttachmentName(std::string_view name) {
+  const size_t cut = name.find_last_of("/\\:");
+  if (cut != std::string_view::npos) name.remove_prefix(cut + 1);
+  std::string safe;
+  for (char c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    safe += u < 0x20 || u == 0x7F || std::strchr("*?\"<>|", c) ? '_' : c;
+  }
+  const size_t start = safe.find_first_not_of(". ");
+  safe = start == std::string::npos ? std::string() : safe.substr(start);
+  while (!safe.empty() && (safe.back() == ' ' || safe.back() == '.')) safe.pop_back();
+  if (safe.size() > 200) safe.erase(0, safe.size() - 200);  // the end keeps the part postfix
+  return safe;
+}
+
+std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& robots) {
+  std::string text = receivers == "*" ? std::string() : receivers.ToString();
+  if (!text.empty() && !robots.IsEmpty()) text += "; ";
+  text += robots.ToString();
+  std::vector<std::string> list;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t next = text.find("; ", at);
+    if (next == std::string::npos) next = text.size();
+    std::string address = text.substr(at, next - at);
+    at = next + 2;
+    if (!address.empty() && std::find(list.begin(), list.end(), address) == list.end()) list.push_back(address);
+  }
+  return list;
+}
+
+TPostExchange::TPostExchange() : Receiver(nullptr), Sender(nullptr), Message(nullptr) {
+  Message.SetEncoding(meMIME);
+}
+
+TPostExchange::~TPostExchange() {
+  try {
+    if (Receiver.Connected()) Receiver.Disconnect();
+    if (Sender.Connected()) Sender.Disconnect();
+  } catch (const std::exception&) {
+  }
+}
+
+void TPostExchange::Log(const std::string&) {}
+void TPostExchange::ShowStatus(const std::string&) {}
+void TPostExchange::ShowTransfer(const std::string&) {}
+void TPostExchange::ProcessMessages() {}
+void TPostExchange::ShowBadAddresses(const std::string&) {}
+
+void TPostExchange::ReceiveStep() {
+  Log(" *** RECEIVING POST...");
+  for (uint32_t a = 0; Accounts && a < Accounts->Count(); ++a) {
+    const TEMailInfo& account = (*Accounts)[a];
+    if (account.POP3Server.IsEmpty() || account.UserName.IsEmpty()) continue;
+    bool connected = false;
+    const bool goOn = ReceiveFromAccount(account, connected);
+    if (connected) {
+      Log("Disconnecting...");
+      try {
+        Receiver.Disconnect();
+      } catch (const std::exception&) {
+      }
+    }
+    if (!goOn || Cancel) break;
+  }
+  Log("Finished.");
+}
+
+void TPostExchange::Configure(TNetTCPClient& client, const std::string& server, int32_t port,
+                              const TEMailInfo& account) {
+  client.SetHost(server);
+  client.SetPort(port);
+  client.Username = account.UserName.ToString();
+  client.Password = account.Password.ToString();
+  client.SetReadTimeout(ReadTimeout);
+  Log("Connecting to " + server + " / " + account.UserName.ToString() + "...");
+}
+
+bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connected) {
+  const std::string server = account.POP3Server.ToString(), user = account.UserName.ToString();
+  ShowStatus("Receiving post from " + server + " / " + user);
+  ReceivedMessages.Clear();
+  Configure(Receiver, server, Pop3Port, account);
+  try {
+    Receiver.Connect();
+  } catch (const std::exception& e) {
+    Log("Error connecting (" + std::string(e.what()) + ")");
+    return false;  // no further account is tried
+  }
+  connected = true;
+  Log("Connected.");
+  try {
+    const int32_t count = Receiver.CheckMessages();
+    if (count <= 0) {
+      Log("No new messages.");
+      return true;
+    }
+    Log("There are " + std::to_string(count) + " message(s) on server.");
+    Log("Retrieving message headers...");
+    for (int32_t i = 1; i <= count; ++i) {
+      ProcessMessages();
+      if (Cancel) return true;
+      ShowTransfer("Current transfer: " + std::to_string(i) + " of " + std::to_string(count) + " messages (" +
+                   std::to_string(int64_t(i - 1) * 100 / count) + "%)");
+      Message.Clear();
+      std::string error = "-ERR";
+      bool read = false;
+      try {
+        read = Receiver.RetrieveHeader(i, &Message);
+      } catch (const std::exception& e) {
+        error = e.what();
+      }
+      if (!read) {
+        Log("Error receiving message (" + error + ")");
+        Cancel = 1;
+        return true;
+      }
+      TReceivedMessage received;
+      received.Number = i;
+      received.Subject = std::string_view(Message.Subject()).substr(0, TStr::kMaxStoredLength);
+      received.Sender = std::string_view(Message.From()->Address()).substr(0, TStr::kMaxStoredLength);
+      ReceivedMessages.AddItem(std::move(received));
+    }
+    ShowTransfer("");
+    for (uint32_t k = ReceivedMessages.Count(); k-- > 0;) {
+      TReceivedMessage& received = ReceivedMessages[k];
+      if (Trimmed(received.Subject.View()).rfind(PostSubjectMarker, 0) != 0) {
+        Log("Non-quillaran message with Subject='" + received.Subject.ToString() + "' skipped...");
+        ReceivedMessages.Delete(k);
+      } else {
+        received.Size = Receiver.RetrieveMsgSize(received.Number);
+      }
+    }
+    if (ReceivedMessages.IsEmpty()) {
+      Log("No new command-messages on server.");
+      return true;
+    }
+    Log("There are " + std::to_string(ReceivedMessages.Count()) + " new command-message(s) on server.");
+    TArray<TEMailComment> spammers;
+    if (Post && Post->Adaptor) Post->Adaptor->GetSpammersList(spammers);
+    Log("Receiving command-messages...");
+    for (const TReceivedMessage& received : ReceivedMessages) {
+      ProcessMessages();
+      if (Cancel) {
+        Log("Aborting...");
+        return true;
+      }
+      std::string sender = received.Sender.ToString();
+      sender = sender.substr(0, sender.find(' '));
+      const bool spammer = std::any_of(spammers.begin(), spammers.end(), [&sender](const TEMailComment& row) {
+        return EqualNoCase(sender, row.Address.View());
+      });
+      if (spammer) {
+        Log("Message from spammer " + sender + " deleted...");
+        Receiver.Delete(received.Number);
+        continue;
+      }
+      Message.Clear();
+      Log("Message #" + std::to_string(received.Number) + " receiving...");
+      std::string error = "-ERR";
+      bool read = false;
+      try {
+        read = Receiver.Retrieve(received.Number, &Message);
+      } catch (const std::exception& e) {
+        error = e.what();
+      }
+      if (!read) {
+        Log("Error receiving message (" + error + ")");
+        Cancel = 1;
+        return true;
+      }
+      SaveAttachments();
+      if (Cancel) return true;
+      // Only now, with every attachment saved or kept, may the message go.
+      Receiver.Delete(received.Number);
+    }
+  } catch (const std::exception& e) {
+    Log("Error receiving message (" + std::string(e.what()) + ")");
+    Cancel = 1;
+  }
+  return true;
+}
+
+void TPostExchange::SaveAttachments() {
+  TNetMessageParts* parts = Message.MessageParts();
+  for (int i = 0; i < parts->Count(); ++i) {
+    auto* attachment = dynamic_cast<TNetAttachment*>(parts->Items(i));
+    if (!attachment) continue;
+    const std::string name = SafeAttachmentName(attachment->FileName());
+    if (name.empty()) {
+      Log("Attachment without a usable name skipped...");
+      continue;
+    }
+    const std::string folder = EndsWithNoCase(name, ".cab") ? TBrowseGlobal::Paths.Root : ReceiveFolderPath;
+    const std::string path = folder + name;
+    if (IsFileExists(path)) {
+      Log("File " + path + " exists - skipping decoding...");
+      continue;
+    }
+    Log("Decoding " + name + " to " + folder + "...");
+    // Saved under a hidden name first: a file of that name is always complete.
+    const std::string partial = folder + "." + name + ".part";
+    DeleteFileA(partial.c_str());
+    std::string error;
+    try {
+      attachment->SaveToFile(partial);
+      if (!MoveFileA(partial.c_str(), path.c_str())) error = "cannot rename " + partial + ": " + platform::ErrorText(GetLastError());
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    if (!error.empty()) {
+      DeleteFileA(partial.c_str());
+      Log("Error saving " + name + " (" + error + ")");
+      Cancel = 1;  // the message stays on the server
+      return;
+    }
+  }
+}
+
+void TPostExchange::SendStep() {
+  if (!Post) return;
+  bool waiting = false;
+  for (const TPostFile& file : Post->OutboxPost.Files)
+    if (!file.Processed && file.Sendable) waiting = true;
+  if (!waiting) return;
+  BadAddresses.clear();
+  Log("");
+  Log(" *** SENDING POST...");
+  for (uint32_t a = 0; Accounts && a < Accounts->Count(); ++a) {
+    const TEMailInfo& account = (*Accounts)[a];
+    if (account.SMTPServer.IsEmpty() || account.UserName.IsEmpty()) continue;
+    if (!SendFromAccount(account)) break;
+    if (Cancel) break;
+  }
+  Log("Finished.");
+  if (!BadAddresses.empty()) ShowBadAddresses(BadAddresses);
+}
+
+bool TPostExchange::SendFromAccount(const TEMailInfo& account) {
+  const std::string server = account.SMTPServer.ToString(), user = account.UserName.ToString();
+  ShowStatus("Sending post to " + server + " / " + user);
+  Configure(Sender, server, SmtpPort, account);
+  try {
+    Sender.SetAuthenticationType(atNone);
+    Sender.Connect();
+    if (Sender.AuthSchemesSupported()->IndexOf("LOGIN") >= 0) {
+      Sender.SetAuthenticationType(atLogin);
+      Sender.Authenticate();
+    }
+  } catch (const std::exception& e) {
+    Log("Error connecting (" + std::string(e.what()) + ")");
+    try {
+      if (Sender.Connected()) Sender.Disconnect();
+    } catch (const std::exception&) {
+    }
+    return false;  // ends the whole send step
+  }
+  Log("Connected.");
+  const uint16_t limit = account.MaxReceivers;
+  for (uint32_t r = 0; r < Post->OutboxPost.Files.Count() && !Cancel; ++r) {
+    TPostFile& file = Post->OutboxPost.Files[r];
+    if (file.Processed || !file.Sendable) continue;
+    std::vector<std::string> receivers = PostFileReceivers(file.Receivers, file.Robots);
+    if (receivers.empty()) continue;
+    while (!receivers.empty()) {
+      ProcessMessages();
+      if (Cancel) {
+        Log("Aborting...");
+        break;
+      }
+      const size_t batch = limit != 0 && limit < receivers.size() ? limit : receivers.size();
+      Message.Clear();
+      Message.Recipients()->Add()->SetAddress(receivers[0]);
+      for (size_t i = 1; i < batch; ++i) Message.BccList()->Add()->SetAddress(receivers[i]);
+      receivers.erase(receivers.begin(), receivers.begin() + long(batch));
+      if (!SendPostFile(r)) break;
+    }
+    if (receivers.empty() && !Cancel) file.Processed = 1;
+  }
+  Log("Disconnecting...");
+  try {
+    Sender.Disconnect();
+  } catch (const std::exception&) {
+  }
+  return true;
+}
+
+bool TPostExchange::SendPostFile(uint32_t index) {
+  const TPostFile& file = Post->OutboxPost.Files[index];
+  const std::string name = file.Name.ToString();
+  TLoginsStorage* logins = LoginsStorage();
+  const TLogin* login = logins ? logins->GetCurrentLogin() : nullptr;
+  Message.From()->SetAddress(file.Sender.ToString());
+  Message.From()->SetName((login ? login->DisplayName.ToString() : std::string()) + " " + "Quillaran");
+  Message.Body()->Add(std::string(PostSubjectMarker) + name);
+  new TNetAttachment(Message.MessageParts(), Post->OutboxPost.FilePath(index));
+  if (!file.AttachedFileName.IsEmpty()) {
+    // Only a file of the root folder itself goes along.
+    const std::string attached = SafeAttachmentName(file.AttachedFileName.View());
+    if (!attached.empty()) new TNetAttachment(Message.MessageParts(), TBrowseGlobal::Paths.Root + attached);
+  }
+  Message.SetSubject(std::string(PostSubjectMarker) + " " + name + " " + FormatDateTime("yyyy.mm.dd hh:nn:ss", Now()) +
+                     " #" + std::to_string(index));
+  Message.ReplyTo()->Add()->SetAddress(file.Sender.ToString());
+  Log("Sending " + name + "...");
+  try {
+    Sender.Send(&Message);
+  } catch (const std::exception& e) {
+    Log("Error sending " + name + " (" + std::string(e.what()) + ")");
+    Cancel = 1;
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// One mail exchange of the post office: receiving post files from every mail account by
+// POP3 and sending the waiting post files of OutboxPost by SMTP. Post mail carries the
+// marker "Quillaran###" at the start of its subject; other mail stays on the server, mail
+// of listed spammers is deleted. The "Receive/Send post" window runs the two steps and
+// shows what they log.
+
+#include "foundation/Tarray.h"
+#include "foundation/Tstr.h"
+#include "net/Tnetmessage.h"
+#include "net/Tnetpop3.h"
+#include "net/Tnetsmtp.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TPost;
+struct TEMailInfo;
+
+inline constexpr const char* PostSubjectMarker = "Quillaran###";
+
+struct TReceivedMessage {
+  int32_t Number = -1;
+  int32_t Size = -1;
+  TStr Subject;
+  TStr Sender;
+};
+
+// A received attachment's name as a file of ours may carry it: its last path component,
+// without control characters, wildcards and leading dots or blanks, at most 200 bytes;
+// "" when nothing usable remains.
+std::string SafeAttachmentName(std::string_view name);
+
+// The addresses a post file goes to: its receivers ("*", everybody by the Web, counts as
+// none) and its robots, split at "; ", without repeats.
+std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& robots);
+
+class TPostExchange {
+ public:
+  TPostExchange();
+  virtual ~TPostExchange();
+  TPostExchange(const TPostExchange&) = delete;
+  TPostExchange& operator=(const TPostExchange&) = delete;
+
+  TArray<TReceivedMessage> ReceivedMessages;
+  std::string ReceiveFolderName;
+  std::string ReceiveFolderPath;  // where received post files go; ends with '/'
+  const TArray<TEMailInfo>* Accounts = nullptr;
+  TPost* Post = nullptr;
+  uint8_t Cancel = 0;
+  std::string BadAddresses;
+  int32_t Pop3Port = 110;
+  int32_t SmtpPort = 25;
+  int32_t ReadTimeout = 60000;  // milliseconds a server may keep us waiting
+
+  TNetPOP3 Receiver;
+  TNetSMTP Sender;
+  TNetMessage Message;
+
+  void ReceiveStep();
+  void SendStep();
+
+ protected:
+  // The window's part.
+  virtual void Log(const std::string& line);
+  virtual void ShowStatus(const std::string& status);
+  virtual void ShowTransfer(const std::string& text);  // "" hides it
+  virtual void ProcessMessages();
+  virtual void ShowBadAddresses(const std::string& addresses);
+
+ private:
+  void Configure(TNetTCPClient& client, const std::string& server, int32_t port, const TEMailInfo& account);
+  // False when the account's exchange must stop.
+  bool ReceiveFromAccount(const TEMailInfo& account, bool& connected);
+  void SaveAttachments();
+  bool SendFromAccount(const TEMailInfo& account);
+  bool SendPostFile(uint32_t index);
+};

@@ -1,0 +1,284 @@
+// The mail exchange against the real servers of the mail fixture: mail written by
+// Python's email package is received, and what we send is read back by Python's poplib
+// and email package.
+
+#include "Posttesthelpers.h"
+
+#include "foundation/Fileroutines.h"
+#include "foundation/Tlogin.h"
+#include "platform/rtl/Tdatetime.h"
+#include "postoffice/Tmoderatecaller.h"
+#include "postoffice/Tpostexchange.h"
+#include "tests/support/Testsupport.h"
+
+#include <fstream>
+#include <map>
+
+using namespace posttest;
+using testsupport::ReadFile;
+using testsupport::RunPeer;
+using testsupport::WriteFile;
+
+namespace {
+
+struct TServers {
+  int Smtp = 0, Pop3 = 0;
+  std::string Password;
+};
+
+const TServers& Servers() {
+  static const TServers servers = [] {
+    TServers s;
+    std::ifstream in(std::string(QUILLARAN_BINARY_DIR) + "/mailservers/servers.env");
+    std::map<std::string, std::string> values;
+    for (std::string line; std::getline(in, line);)
+      if (size_t eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+    s.Smtp = values.count("SMTP_PORT") ? std::stoi(values["SMTP_PORT"]) : 0;
+    s.Pop3 = values.count("POP3_PORT") ? std::stoi(values["POP3_PORT"]) : 0;
+    s.Password = values["MAIL_PASSWORD"];
+    return s;
+  }();
+  return servers;
+}
+
+// An exchange that keeps its log.
+class TLoggedExchange : public TPostExchange {
+ public:
+  std::vector<std::string> Lines, Transfers;
+  bool Logged(const std::string& line) const { return std::find(Lines.begin(), Lines.end(), line) != Lines.end(); }
+
+ protected:
+  void Log(const std::string& line) override { Lines.push_back(line); }
+  void ShowTransfer(const std::string& text) override { Transfers.push_back(text); }
+};
+
+const std::string StandIn = std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll";
+
+class Exchange : public PostTest {
+ protected:
+  void SetUp() override {
+    PostTest::SetUp();
+    ASSERT_NE(Servers().Smtp, 0) << "the mail server fixture did not run";
+    fOldLogins = LoginsStorage();
+    LoginsStorage() = &logins;
+    logins.Current = logins.AddLogin(TStr("Manager"), TStr("me@quillaran.test"));
+    logins.GetLogin(0).DisplayName = "Tester";
+    exchange.Post = &Post;
+    exchange.Accounts = &accounts;
+    exchange.Pop3Port = Servers().Pop3;
+    exchange.SmtpPort = Servers().Smtp;
+    exchange.ReadTimeout = 20000;
+    exchange.ReceiveFolderName = "InboxPost";
+    exchange.ReceiveFolderPath = Post.InboxPost.FolderPath.ToString();
+  }
+  void TearDown() override {
+    ModerateCaller() = nullptr;
+    TBrowseGlobal::Moderation = 0;
+    LoginsStorage() = fOldLogins;
+    PostTest::TearDown();
+  }
+  void AddAccount(const std::string& user, uint16_t limit = 0) {
+    TEMailInfo account;
+    account.POP3Server = "127.0.0.1";
+    account.SMTPServer = "127.0.0.1";
+    account.UserName = user;
+    account.Password = Servers().Password;
+    account.MaxReceivers = limit;
+    accounts.AddItem(account);
+  }
+  // Python reads and empties a mailbox: one line per message with its headers, the body
+  // and the attachments' names and contents.
+  std::string Mailbox(const std::string& user) {
+    const std::string script = Root + "read.py";
+    WriteFile(script, R"(import poplib, sys, email
+from email import policy
+p = poplib.POP3('127.0.0.1', int(sys.argv[1]))
+p.user(sys.argv[2]); p.pass_(sys.argv[3])
+for i in range(1, len(p.list()[1]) + 1):
+    m = email.message_from_bytes(b'\r\n'.join(p.retr(i)[1]), policy=policy.default)
+    body = ''
+    files = []
+    for part in m.walk():
+        if part.get_content_disposition() == 'attachment':
+            files.append(part.get_filename() + '=' + part.get_payload(decode=True).decode('latin-1'))
+        elif part.get_content_type() == 'text/plain' and not body:
+            body = part.get_content().strip()
+    print('|'.join([m['Subject'], m['From'], m['To'], str(m['Reply-To']), body] + files))
+    p.dele(i)
+p.quit()
+)");
+    return RunPeer("python3 " + script + " " + std::to_string(Servers().Pop3) + " " + user + " " +
+                   Servers().Password);
+  }
+  void SendWithPython(const std::string& subject, const std::string& from,
+                      const std::vector<std::pair<std::string, std::string>>& files) {
+    const std::string script = Root + "send.py";
+    WriteFile(script, R"(import smtplib, sys, email.message
+m = email.message.EmailMessage()
+m['Subject'] = sys.argv[2]; m['From'] = sys.argv[3]; m['To'] = 'postrecv@quillaran.test'
+m.set_content('Quillaran###')
+for arg in sys.argv[4:]:
+    name, data = arg.split('=', 1)
+    m.add_attachment(data.encode('latin-1'), maintype='application', subtype='octet-stream', filename=name)
+with smtplib.SMTP('127.0.0.1', int(sys.argv[1])) as s:
+    s.send_message(m)
+)");
+    std::string command = "python3 " + script + " " + std::to_string(Servers().Smtp) + " '" + subject + "' '" + from + "'";
+    for (const auto& [name, data] : files) command += " '" + name + "=" + data + "'";
+    RunPeer(command);
+  }
+  TPostFile& AddOutgoing(const std::string& name, const std::string& receivers, const std::string& robots = "") {
+    WriteFile(Post.OutboxPost.FolderPath.ToString() + name, "part " + name);
+    TPostFile file;
+    file.Name = name;
+    file.Sender = "me@quillaran.test";
+    file.Receivers = receivers;
+    file.Robots = robots;
+    Post.OutboxPost.Files.AddItem(file);
+    return Post.OutboxPost.Files[Post.OutboxPost.Files.Count() - 1];
+  }
+
+  TLoginsStorage logins;
+  TArray<TEMailInfo> accounts;
+  TLoggedExchange exchange;
+
+ private:
+  TLoginsStorage* fOldLogins = nullptr;
+};
+
+TEST(ExchangeTexts, AttachmentNamesAndReceiversLists) {
+  EXPECT_EQ(SafeAttachmentName("QK-1.2_2"), "QK-1.2_2");
+  EXPECT_EQ(SafeAttachmentName("../../evil/QK-1.2_2"), "QK-1.2_2");
+  EXPECT_EQ(SafeAttachmentName("C:\\x\\..\\a.cab"), "a.cab");
+  EXPECT_EQ(SafeAttachmentName("..."), "");
+  EXPECT_EQ(SafeAttachmentName(".hidden"), "hidden");
+  EXPECT_EQ(SafeAttachmentName("a*b?\x01.cab"), "a_b__.cab");
+  EXPECT_EQ(SafeAttachmentName(std::string(300, 'x') + ".1_2").size(), 200u);
+
+  EXPECT_EQ(PostFileReceivers(TStr("a@x; b@y; a@x"), TStr()), (std::vector<std::string>{"a@x", "b@y"}));
+  EXPECT_EQ(PostFileReceivers(TStr("*"), TStr()), std::vector<std::string>());
+  EXPECT_EQ(PostFileReceivers(TStr("*"), TStr("r@z")), std::vector<std::string>{"r@z"});
+  EXPECT_EQ(PostFileReceivers(TStr("a@x; "), TStr("r@z")), (std::vector<std::string>{"a@x", "r@z"}));
+}
+
+TEST_F(Exchange, MarkedMailIsReceivedAndOtherMailStays) {
+  SendWithPython("Hello there", "friend@x.org", {{"x.1_2", "not post"}});
+  SendWithPython("  Quillaran### QK-1 2005.12.19 14:05:09 #0", "a@x.org", {{"QK-1.1_2", "first part"}, {"Extra.cab", "cab"}});
+  SendWithPython("Quillaran### S 2005.12.19 14:05:09 #1", "spam@bad.org", {{"S.1_1", "spam"}});
+  SendWithPython("Quillaran### QK-1 2005.12.19 14:05:09 #2", "a@x.org", {{"../../evil/QK-1.2_2", "second part"}});
+  SendWithPython("Re: Quillaran### later", "a@x.org", {});
+  SendWithPython("Quillaran### Pre", "a@x.org", {{"Pre.1_1", "new"}});
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  WriteFile(inboxPost + "Pre.1_1", "old");
+
+  // Spammers come from the moderation library.
+  TBrowseGlobal::Moderation = 1;
+  TModerateCaller caller(StandIn);
+  ModerateCaller() = &caller;
+  WriteFile(Root + "Spammers.txt", "SPAM@bad.org  known\r\n");
+
+  AddAccount("");  // no user: skipped
+  AddAccount("postrecv");
+  exchange.ReceiveStep();
+  caller.ModerateClose();
+
+  EXPECT_EQ(ReadFile(inboxPost + "QK-1.1_2"), "first part");
+  EXPECT_EQ(ReadFile(inboxPost + "QK-1.2_2"), "second part");
+  EXPECT_EQ(ReadFile(inboxPost + "Pre.1_1"), "old");
+  EXPECT_EQ(ReadFile(Root + "Extra.cab"), "cab");
+  EXPECT_FALSE(IsFileExists(inboxPost + "S.1_1"));
+  EXPECT_FALSE(IsFileExists(inboxPost + "x.1_2"));
+  EXPECT_EQ(RunPeer("ls -A " + inboxPost), "Pre.1_1\nQK-1.1_2\nQK-1.2_2\n");
+
+  EXPECT_TRUE(exchange.Logged(" *** RECEIVING POST..."));
+  EXPECT_TRUE(exchange.Logged("Connecting to 127.0.0.1 / postrecv..."));
+  EXPECT_TRUE(exchange.Logged("There are 6 message(s) on server."));
+  EXPECT_TRUE(exchange.Logged("Non-quillaran message with Subject='Hello there' skipped..."));
+  EXPECT_TRUE(exchange.Logged("Non-quillaran message with Subject='Re: Quillaran### later' skipped..."));
+  EXPECT_TRUE(exchange.Logged("There are 4 new command-message(s) on server."));
+  EXPECT_TRUE(exchange.Logged("Message from spammer spam@bad.org deleted..."));
+  EXPECT_TRUE(exchange.Logged("File " + inboxPost + "Pre.1_1 exists - skipping decoding..."));
+  EXPECT_TRUE(exchange.Logged("Decoding Extra.cab to " + Root + "..."));
+  EXPECT_EQ(exchange.Lines.back(), "Finished.");
+  ASSERT_GE(exchange.Transfers.size(), 6u);
+  EXPECT_EQ(exchange.Transfers[0], "Current transfer: 1 of 6 messages (0%)");
+  EXPECT_EQ(exchange.Transfers[5], "Current transfer: 6 of 6 messages (83%)");
+
+  // Only the two unmarked messages are left on the server.
+  const std::string left = Mailbox("postrecv");
+  EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 2);
+  EXPECT_NE(left.find("Hello there|"), std::string::npos);
+  EXPECT_NE(left.find("Re: Quillaran### later|"), std::string::npos);
+}
+
+TEST_F(Exchange, PostFilesAreMailedInBatchesToTheirReceivers) {
+  platform::SetNowSource([] { return EncodeDate(2005, 12, 19) + EncodeTime(14, 5, 9, 0); });
+  WriteFile(Root + "Extra.txt", "along");
+  AddOutgoing("A.1_1", "posta@quillaran.test; postb@quillaran.test; posta@quillaran.test").AttachedFileName =
+      "Extra.txt";
+  AddOutgoing("B.1_1", "*");
+  AddOutgoing("C.1_1", "*", "postc@quillaran.test");
+  AddOutgoing("D.1_1", "posta@quillaran.test").Processed = 1;
+  AddOutgoing("E.1_1", "posta@quillaran.test").Sendable = 0;
+  AddAccount("posta");
+  exchange.SendStep();
+
+  EXPECT_TRUE(exchange.Logged(" *** SENDING POST..."));
+  EXPECT_TRUE(exchange.Logged("Connected."));
+  EXPECT_TRUE(exchange.Logged("Sending A.1_1..."));
+  EXPECT_EQ(exchange.Lines.back(), "Finished.");
+  const std::vector<uint8_t> processed = {1, 0, 1, 1, 0};
+  for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(Post.OutboxPost.Files[i].Processed, processed[i]) << i;
+
+  const std::string a = "Quillaran### A.1_1 2005.12.19 14:05:09 #0|Tester Quillaran <me@quillaran.test>|"
+                        "posta@quillaran.test|me@quillaran.test|Quillaran###A.1_1|A.1_1=part A.1_1|Extra.txt=along\n";
+  EXPECT_EQ(Mailbox("posta"), a);
+  EXPECT_EQ(Mailbox("postb"), a);  // a blind copy
+  EXPECT_EQ(Mailbox("postc"), "Quillaran### C.1_1 2005.12.19 14:05:09 #2|Tester Quillaran <me@quillaran.test>|"
+                              "postc@quillaran.test|me@quillaran.test|Quillaran###C.1_1|C.1_1=part C.1_1\n");
+
+  // Five receivers, two an e-mail: the first of each batch is its To recipient.
+  accounts.Clear();
+  AddAccount("posta", 2);
+  AddOutgoing("F.1_1", "posta@quillaran.test; postb@quillaran.test; postc@quillaran.test; postd@quillaran.test; "
+                       "poste@quillaran.test");
+  exchange.Lines.clear();
+  exchange.SendStep();
+  EXPECT_EQ(std::count(exchange.Lines.begin(), exchange.Lines.end(), "Sending F.1_1..."), 3);
+  EXPECT_EQ(Post.OutboxPost.Files[5].Processed, 1);
+  const std::map<std::string, std::string> to = {
+      {"posta", "posta"}, {"postb", "posta"}, {"postc", "postc"}, {"postd", "postc"}, {"poste", "poste"}};
+  for (const auto& [box, first] : to) {
+    const std::string mail = Mailbox(box);
+    EXPECT_NE(mail.find("|" + first + "@quillaran.test|"), std::string::npos) << box << ": " << mail;
+    EXPECT_NE(mail.find("Quillaran### F.1_1 2005.12.19 14:05:09 #5|"), std::string::npos) << mail;
+  }
+
+  // Nothing waits: the step does nothing.
+  exchange.Lines.clear();
+  Post.OutboxPost.Files[1].Sendable = 0;
+  exchange.SendStep();
+  EXPECT_TRUE(exchange.Lines.empty());
+}
+
+TEST_F(Exchange, AServerThatCannotBeReachedEndsTheStep) {
+  exchange.Pop3Port = 1;
+  exchange.SmtpPort = 1;
+  AddAccount("posta");
+  AddAccount("postb");
+  exchange.ReceiveStep();
+  EXPECT_EQ(std::count_if(exchange.Lines.begin(), exchange.Lines.end(),
+                          [](const std::string& l) { return l.rfind("Connecting to", 0) == 0; }),
+            1);
+  EXPECT_EQ(exchange.Lines.back(), "Finished.");
+  AddOutgoing("A.1_1", "posta@quillaran.test");
+  exchange.Lines.clear();
+  exchange.SendStep();
+  EXPECT_EQ(std::count_if(exchange.Lines.begin(), exchange.Lines.end(),
+                          [](const std::string& l) { return l.rfind("Connecting to", 0) == 0; }),
+            1);
+  EXPECT_EQ(exchange.Lines.back(), "Finished.");
+  EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 0);
+}
+
+}  // namespace
