@@ -219,6 +219,26 @@ RECT CalcTextRect(TFont* Font, const std::string& Text, UINT Format, int MaxWidt
   return r;
 }
 
+void Frame3D(TCanvas* Canvas, RECT& Rect, TColor TopColor, TColor BottomColor, int Width) {
+  TPen* pen = Canvas->Pen();
+  TColor oldColor = pen->Color();
+  int oldWidth = pen->Width();
+  pen->SetWidth(1);
+  --Rect.bottom;
+  --Rect.right;
+  for (int i = 0; i < Width; ++i) {
+    pen->SetColor(TopColor);
+    Canvas->Polyline({POINT{Rect.left, Rect.bottom}, POINT{Rect.left, Rect.top}, POINT{Rect.right, Rect.top}});
+    pen->SetColor(BottomColor);
+    Canvas->Polyline({POINT{Rect.right, Rect.top}, POINT{Rect.right, Rect.bottom}, POINT{Rect.left - 1, Rect.bottom}});
+    InflateRect(&Rect, -1, -1);
+  }
+  ++Rect.bottom;
+  ++Rect.right;
+  pen->SetColor(oldColor);
+  pen->SetWidth(oldWidth);
+}
+
 void DrawControlText(TCanvas* Canvas, const std::string& Text, RECT R, UINT Format, bool Enabled) {
   HDC dc = Canvas->Handle();
   Canvas->Font();

@@ -93,5 +93,8 @@ class TCanvas : public TPersistent {
 // The rectangle a text takes in a font (DrawText with DT_CALCRECT; MaxWidth limits
 // the width of word-wrapped text, 0 for none).
 RECT CalcTextRect(TFont* Font, const std::string& Text, UINT Format, int MaxWidth = 0);
+// A 3-D frame: the top and left edges in TopColor, the bottom and right in
+// BottomColor, Width pixels deep; Rect shrinks to what lies inside.
+void Frame3D(TCanvas* Canvas, RECT& Rect, TColor TopColor, TColor BottomColor, int Width);
 // Text as controls draw it: embossed grey when disabled.
 void DrawControlText(TCanvas* Canvas, const std::string& Text, RECT R, UINT Format, bool Enabled);

@@ -15,6 +15,9 @@
 
 class TWinControl;
 class TPopupMenu;
+
+// Controls draw in the three-dimensional style of the newer system look.
+inline bool NewStyleControls = true;
 class TCustomForm;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };

@@ -26,35 +26,67 @@ void TImageList::SetHeight(int Value) {
   height_ = Value;
 }
 
+std::vector<TBitmap*> TImageList::Cut(TBitmap* Picture, TColor Mask) {
+  std::vector<TBitmap*> pieces;
+  int count = std::max(1, Picture->Width() / width_);
+  for (int i = 0; i < count; ++i) {
+    auto* b = new TBitmap;
+    b->SetSize(width_, height_);
+    b->Canvas()->Brush()->SetColor(Mask);
+    b->Canvas()->FillRect(RECT{0, 0, width_, height_});
+    b->Canvas()->CopyRect(RECT{0, 0, width_, height_}, Picture->Canvas(), RECT{i * width_, 0, (i + 1) * width_, height_});
+    b->SetTransparentColor(Mask);
+    b->SetTransparent(true);
+    pieces.push_back(b);
+  }
+  return pieces;
+}
+
 int TImageList::AddMasked(TBitmap* Picture, TColor MaskColor) {
   if (!Picture || Picture->Empty()) return -1;
   TColor mask = MaskColor == clDefault ? Picture->Canvas()->Pixels(0, Picture->Height() - 1) : MaskColor;
   int first = Count();
-  int pieces = std::max(1, Picture->Width() / width_);
-  for (int i = 0; i < pieces; ++i) {
-    auto* b = new TBitmap;
-    b->SetSize(width_, height_);
-    b->Canvas()->Brush()->SetColor(mask);
-    b->Canvas()->FillRect(RECT{0, 0, width_, height_});
-    b->Canvas()->CopyRect(RECT{0, 0, width_, height_}, Picture->Canvas(), RECT{i * width_, 0, (i + 1) * width_, height_});
-    b->SetTransparentColor(mask);
-    b->SetTransparent(true);
-    images_.push_back(Image{b, mask});
-  }
+  for (TBitmap* b : Cut(Picture, mask)) images_.push_back(Image{b, mask});
   Changed();
   return first;
 }
 
+void TImageList::ReplaceMasked(int Index, TBitmap* NewImage, TColor MaskColor) {
+  if (Index < 0 || Index >= Count() || !NewImage || NewImage->Empty()) return;
+  TColor mask = MaskColor == clDefault ? NewImage->Canvas()->Pixels(0, NewImage->Height() - 1) : MaskColor;
+  std::vector<TBitmap*> pieces = Cut(NewImage, mask);
+  delete images_[Index].bitmap;
+  images_[Index] = Image{pieces[0], mask};
+  for (size_t i = 1; i < pieces.size(); ++i) delete pieces[i];
+  Changed();
+}
+
+namespace {
+
+// A copy of a picture whose mask's white pixels take a colour it lacks.
+constexpr TColor kMaskKey = 0xFF00FF;
+
+void ApplyMask(TBitmap* Picture, TBitmap* Mask, TBitmap& Copy) {
+  Copy.Assign(Picture);
+  for (int y = 0; y < Copy.Height() && y < Mask->Height(); ++y)
+    for (int x = 0; x < Copy.Width() && x < Mask->Width(); ++x)
+      if (Mask->Canvas()->Pixels(x, y) == clWhite) Copy.Canvas()->SetPixels(x, y, kMaskKey);
+}
+
+}  // namespace
+
 int TImageList::Add(TBitmap* Picture, TBitmap* Mask) {
   if (!Mask) return AddMasked(Picture, clDefault);
-  // White pixels of the mask are transparent: they take a colour the picture lacks.
-  const TColor key = 0xFF00FF;
   TBitmap copy;
-  copy.Assign(Picture);
-  for (int y = 0; y < copy.Height() && y < Mask->Height(); ++y)
-    for (int x = 0; x < copy.Width() && x < Mask->Width(); ++x)
-      if (Mask->Canvas()->Pixels(x, y) == clWhite) copy.Canvas()->SetPixels(x, y, key);
-  return AddMasked(&copy, key);
+  ApplyMask(Picture, Mask, copy);
+  return AddMasked(&copy, kMaskKey);
+}
+
+void TImageList::Replace(int Index, TBitmap* Picture, TBitmap* Mask) {
+  if (!Mask) return ReplaceMasked(Index, Picture, clDefault);
+  TBitmap copy;
+  ApplyMask(Picture, Mask, copy);
+  ReplaceMasked(Index, &copy, kMaskKey);
 }
 
 void TImageList::Delete(int Index) {

@@ -21,6 +21,10 @@ class TImageList : public TComponent {
   // MaskColor (clDefault: the bottom-left pixel) are transparent. Returns the first index.
   int AddMasked(TBitmap* Image, TColor MaskColor);
   int Add(TBitmap* Image, TBitmap* Mask);
+  // Put a new picture in place of picture Index (a mask bitmap white where it is
+  // transparent, or a transparent colour as AddMasked).
+  void Replace(int Index, TBitmap* Image, TBitmap* Mask);
+  void ReplaceMasked(int Index, TBitmap* NewImage, TColor MaskColor);
   void Delete(int Index);
   void Clear();
   void GetBitmap(int Index, TBitmap* Image);
@@ -29,6 +33,8 @@ class TImageList : public TComponent {
 
  private:
   void Changed();
+  // The list's pictures cut from a bitmap, pixels of Mask transparent.
+  std::vector<TBitmap*> Cut(TBitmap* Picture, TColor Mask);
   struct Image {
     TBitmap* bitmap;
     TColor transparent;

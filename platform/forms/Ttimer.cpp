@@ -1,6 +1,7 @@
 #include "platform/forms/Ttimer.h"
 
 #include <map>
+#include <set>
 
 #include "platform/gui/Messagequeue.h"
 
@@ -11,6 +12,12 @@ std::map<UINT_PTR, TTimer*>& Timers() {
   return timers;
 }
 
+// Timers not yet freed: an event may free its own timer.
+std::set<const TTimer*>& LiveTimers() {
+  static std::set<const TTimer*> live;
+  return live;
+}
+
 void TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
   auto it = Timers().find(id);
   if (it != Timers().end()) it->second->Timer();
@@ -18,9 +25,13 @@ void TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
 
 }  // namespace
 
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) { Update(); }
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
+  LiveTimers().insert(this);
+  Update();
+}
 
 TTimer::~TTimer() {
+  LiveTimers().erase(this);
   enabled_ = false;
   Update();
 }
@@ -52,8 +63,7 @@ void TTimer::Update() {
 void TTimer::Timer() {
   if (running_) return;
   running_ = true;
-  auto id = id_;
   if (OnTimer) OnTimer(this);
-  // The event may have freed the timer.
-  if (Timers().count(id)) running_ = false;
+  // The event may have freed the timer, or changed its interval or switched it off.
+  if (LiveTimers().count(this)) running_ = false;
 }

@@ -206,6 +206,21 @@ TEST_F(Controls, TimersRunOnTheVirtualClock) {
   };
   person.Advance(250);
   EXPECT_EQ(ticks, 4);
+  // An event that switches its timer off and on, or changes its interval, keeps it going.
+  timer.OnTimer = [&](TObject*) {
+    ++ticks;
+    timer.SetInterval(50);
+  };
+  timer.SetEnabled(true);
+  person.Advance(200);
+  EXPECT_EQ(ticks, 7) << "at 100, then every 50";
+  timer.OnTimer = [&](TObject*) {
+    ++ticks;
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);
+  };
+  person.Advance(100);
+  EXPECT_EQ(ticks, 9);
 }
 
 TEST_F(Controls, ScrollBarAndScrollBox) {
