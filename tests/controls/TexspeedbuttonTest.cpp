@@ -171,7 +171,9 @@ TEST_F(Speedbuttons, DefaultsAndLayout) {
   g->CalcButtonLayout(canvas, RECT{0, 0, 75, 25}, shown, blGlyphLeft, -1, -1, false, glyphPos, text, DT_CENTER,
                       nullptr, -1);
   int expected = (75 - 16 - textWidth) / 3;
-  if (textWidth == 20) EXPECT_EQ(expected, 13);
+  if (textWidth == 20) {
+    EXPECT_EQ(expected, 13);
+  }
   EXPECT_EQ(glyphPos.x, expected);
   EXPECT_EQ(text.left, expected + 16 + expected);
   EXPECT_EQ(glyphPos.y, 25 / 2 - 8);
