@@ -168,8 +168,10 @@ void TFormBrowse::BuildComponents() {
   ScrollBoxLowerList2->HorzScrollBar()->SetVisible(false);
   ScrollBoxLowerList2->VertScrollBar()->SetTracking(true);
   PaintBoxLowerListScrollPattern2 = Make<TPaintBox>(this, ScrollBoxLowerList2, "PaintBoxLowerListScrollPattern2");
-  PaintBoxLowerListScrollPattern2->SetAlign(alTop);
-  PaintBoxLowerListScrollPattern2->SetHeight(1);
+  // Placed at the top across the box by hand rather than aligned, so that its height
+  // counts in the box's scroll range.
+  PaintBoxLowerListScrollPattern2->SetBounds(0, 0, ScrollBoxLowerList2->ClientWidth(), 1);
+  PaintBoxLowerListScrollPattern2->SetAnchors({akLeft, akTop, akRight});
 
   PanelLowerListPaintBox = MakePanel(this, PanelLowerListWithScroller, "PanelLowerListPaintBox", alClient);
   PanelLowerListPaintBox->SetBevelOuter(bvNone);
@@ -200,21 +202,21 @@ void TFormBrowse::ConnectEvents() {
     PanelUpperBlockPaintBox->SetWidth(std::max(0, ScrollBoxUpperBlock->Width() - fScrollBarWidth));
   };
   ScrollBoxUpperBlock->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-    UpperTextMouseDown(ScrollBoxUpperBlock, button, shift, x, y);
+    UpperTextMouseDown(button, shift, x, y);
   };
   PanelUpperBlockPaintBox->OnMouseMove = [this](TObject*, TShiftState, int x, int y) {
-    UpperTextMouseMove(PanelUpperBlockPaintBox, x, y);
+    UpperTextMouseMove(x, y);
   };
   PanelUpperBlockPaintBox->OnMouseLeave = [this](TObject*) { Browse.HitAreas.DropHover(); };
   PanelUpperBlockPaintBox->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-    UpperTextMouseDown(PanelUpperBlockPaintBox, button, shift, x, y);
+    UpperTextMouseDown(button, shift, x, y);
   };
   PaintBoxUpperBlock->OnPaint = [this](TObject*) { PaintUpperBlock(); };
   PaintBoxUpperBlock->OnMouseMove = [this](TObject*, TShiftState, int x, int y) {
-    UpperTextMouseMove(PanelUpperBlockPaintBox, x, y);
+    UpperTextMouseMove(x, y);
   };
   PaintBoxUpperBlock->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-    UpperTextMouseDown(PanelUpperBlockPaintBox, button, shift, x, y);
+    UpperTextMouseDown(button, shift, x, y);
   };
   PanelGraph->OnResize = [this](TObject*) { GraphPanelResized(); };
   ScrollBarGraphHorz->OnChange = [this](TObject*) { GraphScrolled(ScrollBarGraphHorz, fGraphHorzPosition, true); };
@@ -441,8 +443,17 @@ void TFormBrowse::GraphScrolled(TScrollBar* bar, int& lastPosition, bool horizon
 
 // ---- the pointer over the texts
 
+bool TFormBrowse::PointerOver(TControl* area, int x, int y) {
+  // While the pointer is over the area the area holds the mouse capture, so that the move
+  // that leaves it, wherever to, still arrives here and ends the hover.
+  auto* windowed = static_cast<TWinControl*>(area);
+  const bool inside = Active() && WindowFromPoint(area->ClientToScreen(POINT{x, y})) == windowed->Handle();
+  if (inside != area->MouseCapture()) area->SetMouseCapture(inside);
+  return inside;
+}
+
 void TFormBrowse::LowerListMouseMove(int x, int y) {
-  if (!Active() || x >= PaintBoxLowerList->Width()) {
+  if (!PointerOver(PanelLowerListPaintBox, x, y) || x >= PaintBoxLowerList->Width()) {
     LeaveLowerList();
     return;
   }
@@ -474,14 +485,12 @@ void TFormBrowse::LowerListMouseUp(TMouseButton button, TShiftState shift, int x
   if (Browse.LowerListHitTest(x, y, row, inRow)) Browse.LowerListMouseUp(row, button, shift, inRow);
 }
 
-void TFormBrowse::UpperTextMouseMove(TControl* over, int x, int y) {
-  if (!Active()) return;
-  (void)over;
-  Browse.UpperTextHover(POINT{x, y});
+void TFormBrowse::UpperTextMouseMove(int x, int y) {
+  if (PointerOver(PanelUpperBlockPaintBox, x, y)) Browse.UpperTextHover(POINT{x, y});
+  else Browse.HitAreas.DropHover();
 }
 
-void TFormBrowse::UpperTextMouseDown(TControl* over, TMouseButton button, TShiftState shift, int x, int y) {
-  (void)over;
+void TFormBrowse::UpperTextMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (!Active()) {
     SetFocus();
     return;

@@ -90,8 +90,10 @@ class TFormBrowse : public TForm {
   void LowerListMouseDown(TMouseButton button, TShiftState shift, int x, int y);
   void LowerListMouseUp(TMouseButton button, TShiftState shift, int x, int y);
   void LeaveLowerList();
-  void UpperTextMouseMove(TControl* over, int x, int y);
-  void UpperTextMouseDown(TControl* over, TMouseButton button, TShiftState shift, int x, int y);
+  void UpperTextMouseMove(int x, int y);
+  void UpperTextMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  // Whether the pointer lies on the visible part of an area of the active window.
+  bool PointerOver(TControl* area, int x, int y);
 
   // The split between the upper panel and the lower list.
   void SplitMouseDown(TControl* pressed, bool withCursor, int y);

@@ -178,3 +178,132 @@ TEST_F(BrowseWindow, AltF4ClosesTheWindow) {
 
 }  // namespace
 }  // namespace browsetest
+
+namespace browsetest {
+namespace {
+
+// Rows of 20 pixels showing children of the current item.
+void TwentyPixelRows(TBrowse& browse, int count) {
+  browse.CurrentBrowseState.CurrentItem.Children.resize(size_t(count));
+  for (int i = 0; i < count; ++i) {
+    TBrowseItemIndex index;
+    index.Append(uint16_t(i));
+    browse.InsertLowerListRow(i, LowerListRow_Service, index, 20);
+  }
+}
+
+TEST_F(BrowseWindow, ThePointerHoversAndSelectsRowsOfTheActiveWindowOnly) {
+  TFormBrowse* form = OpenOn(ecology);
+  TBrowse& browse = form->Browse;
+  TwentyPixelRows(browse, 5);
+  TRecorder recorder;
+  const POINT row2 = ScreenPoint(form->PaintBoxLowerList, 30, 45);
+  person.MoveTo(row2.x, row2.y);
+  Pump();
+  EXPECT_EQ(browse.HoveredRow, 2);
+  EXPECT_NE(browse.HoverStamp, -1);
+  person.Press();
+  Pump();
+  EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 2);
+  EXPECT_EQ(recorder.Count(Notify_MousePressed), 1);
+  person.Release();
+  Pump();
+  person.MoveTo(row2.x, row2.y + 20);
+  Pump();
+  EXPECT_EQ(browse.HoveredRow, 3);
+  // Below the last row, and then out of the list: no row hovered.
+  const POINT below = ScreenPoint(form->PaintBoxLowerList, 30, 150);
+  person.MoveTo(below.x, below.y);
+  Pump();
+  EXPECT_EQ(browse.HoveredRow, -1);
+  person.MoveTo(row2.x, row2.y);
+  Pump();
+  EXPECT_EQ(browse.HoveredRow, 2);
+  const POINT outside = ScreenPoint(form, form->Width() + 40, 10);
+  person.MoveTo(outside.x, outside.y);
+  Pump();
+  EXPECT_EQ(browse.HoveredRow, -1);
+
+  // No hover in a window that is not active; a press activates it.
+  TFormBrowse* other = OpenOn(economy);
+  form->SetBounds(0, 0, 500, 400);
+  other->SetBounds(520, 0, 400, 300);
+  Pump();
+  ASSERT_TRUE(other->Active());
+  const POINT row4 = ScreenPoint(form->PaintBoxLowerList, 30, 85);
+  ASSERT_EQ(WindowFromPoint(row4), form->PanelLowerListPaintBox->Handle());
+  person.MoveTo(row4.x, row4.y);
+  Pump();
+  EXPECT_EQ(browse.HoveredRow, -1);  // no hover in an inactive window
+  person.Press();
+  person.Release();
+  Pump();
+  EXPECT_TRUE(form->Active());
+}
+
+TEST_F(BrowseWindow, TheListFollowsItsScrollBar) {
+  TFormBrowse* form = OpenOn(ecology);
+  TBrowse& browse = form->Browse;
+  TwentyPixelRows(browse, 30);
+  // The scroll pattern is as tall as the list, so that the narrow box scrolls it.
+  form->PaintBoxLowerListScrollPattern2->SetHeight(600);
+  Pump();
+  form->ScrollBoxLowerList2->VertScrollBar()->SetPosition(50);
+  Pump();
+  EXPECT_EQ(browse.ListOffset, 50);
+  EXPECT_EQ(browse.GetFirstVisibleRow(), 2);
+  int row = -1;
+  POINT inRow{};
+  ASSERT_TRUE(browse.LowerListHitTest(5, 0, row, inRow));
+  EXPECT_EQ(row, 2);
+  EXPECT_EQ(inRow.y, 10);
+}
+
+TEST_F(BrowseWindow, ADropThatNoWindowTakesEndsInABeep) {
+  TFormBrowse* form = OpenOn(ecology);
+  TRecorder recorder;
+  form->Browse.DragSourceRow = 3;
+  form->Browse.DropMoves = 0;
+  const int beeps = screen->Beeps();
+  form->PanelDragAndDrop->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  ASSERT_EQ(recorder.Count(Notify_Drop), 1);
+  EXPECT_EQ(recorder.Heard.back().Word1, reinterpret_cast<intptr_t>(&form->Browse));
+  EXPECT_EQ(form->Browse.DropMoves, 1);  // without Shift the blocks move
+  EXPECT_EQ(form->Browse.DragSourceRow, -1);
+  EXPECT_EQ(screen->Beeps(), beeps + 1);
+
+  // A window that took the drop clears the row: no beep.
+  struct TTaker : TListener {
+    void Listen(const TListenMessage& m) override {
+      if (m.Code == Notify_Drop) reinterpret_cast<TBrowse*>(m.Word1)->DragSourceRow = -1;
+    }
+  } taker;
+  form->Browse.DragSourceRow = 3;
+  form->PanelDragAndDrop->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(screen->Beeps(), beeps + 1);
+}
+
+TEST_F(BrowseWindow, TheGraphPanelCoversTheWindowAndStepsItsScrollBarByItsWidth) {
+  TFormBrowse* form = OpenOn(ecology);
+  form->SetBounds(0, 0, 800, 500);
+  Pump();
+  const int large = (form->PanelGraph->Width() / 6) / 2 - 1;
+  EXPECT_EQ(form->ScrollBarGraphHorz->LargeChange(), large);
+  EXPECT_EQ(form->ScrollBarGraphHorz->SmallChange(), large / 3);
+  EXPECT_FALSE(form->PanelGraph->Visible());  // until the graph is shown
+}
+
+TEST_F(BrowseWindow, ANewWindowWithoutFocusLeavesItWithItsSource) {
+  TFormBrowse* source = OpenOn(ecology);
+  ASSERT_TRUE(source->Active());
+  TBrowseItem item;
+  TBrowse* made = manager->NewFormBrowse(ecology, item, source, 0, false);
+  ASSERT_NE(made, nullptr);
+  Pump();
+  EXPECT_TRUE(made->Form->Visible());
+  EXPECT_TRUE(source->Active());
+  EXPECT_FALSE(made->Form->Active());
+}
+
+}  // namespace
+}  // namespace browsetest
