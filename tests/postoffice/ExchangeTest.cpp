@@ -7,6 +7,11 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Tlogin.h"
 #include "platform/rtl/Tdatetime.h"
+#include "platform/display/Headlessscreen.h"
+#include "platform/display/Screendriver.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Forms.h"
+#include "postoffice/Tformretrievesendpost.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostexchange.h"
 #include "tests/support/Testsupport.h"
@@ -111,19 +116,20 @@ p.quit()
                    Servers().Password);
   }
   void SendWithPython(const std::string& subject, const std::string& from,
-                      const std::vector<std::pair<std::string, std::string>>& files) {
+                      const std::vector<std::pair<std::string, std::string>>& files,
+                      const std::string& to = "postrecv") {
     const std::string script = Root + "send.py";
     WriteFile(script, R"(import smtplib, sys, email.message
 m = email.message.EmailMessage()
-m['Subject'] = sys.argv[2]; m['From'] = sys.argv[3]; m['To'] = 'postrecv@quillaran.test'
+m['Subject'] = sys.argv[2]; m['From'] = sys.argv[3]; m['To'] = sys.argv[4] + '@quillaran.test'
 m.set_content('Quillaran###')
-for arg in sys.argv[4:]:
+for arg in sys.argv[5:]:
     name, data = arg.split('=', 1)
     m.add_attachment(data.encode('latin-1'), maintype='application', subtype='octet-stream', filename=name)
 with smtplib.SMTP('127.0.0.1', int(sys.argv[1])) as s:
     s.send_message(m)
 )");
-    std::string command = "python3 " + script + " " + std::to_string(Servers().Smtp) + " '" + subject + "' '" + from + "'";
+    std::string command = "python3 " + script + " " + std::to_string(Servers().Smtp) + " '" + subject + "' '" + from + "' " + to;
     for (const auto& [name, data] : files) command += " '" + name + "=" + data + "'";
     RunPeer(command);
   }
@@ -279,6 +285,45 @@ TEST_F(Exchange, AServerThatCannotBeReachedEndsTheStep) {
             1);
   EXPECT_EQ(exchange.Lines.back(), "Finished.");
   EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 0);
+}
+
+TEST_F(Exchange, TheWindowReceivesThenSendsAndLogsEveryStep) {
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  SendWithPython("Quillaran### W 2005.12.19 14:05:09 #0", "a@x.org", {{"W.1_1", "window part"}}, "postwin");
+  AddOutgoing("Out.1_1", "postwin@quillaran.test");
+  AddAccount("postwin");
+  TFormRetrieveSendPost form(nullptr);
+  form.Exchange().Pop3Port = Servers().Pop3;
+  form.Exchange().SmtpPort = Servers().Smtp;
+  std::vector<std::string> lines;
+  script.Answer("Receive/Send post", [&lines](TCustomForm& shown) {
+    auto& window = dynamic_cast<TFormRetrieveSendPost&>(shown);
+    EXPECT_EQ(window.LabelStatus->Caption(), "Initializing...");
+    EXPECT_FALSE(window.ButtonClose->Visible());
+    platform::ScreenDriver().Advance(600);
+    EXPECT_FALSE(window.TimerStart->Enabled());
+    EXPECT_TRUE(window.ButtonClose->Visible());
+    EXPECT_FALSE(window.ButtonCancel->Visible());
+    EXPECT_EQ(window.LabelStatus->Caption(), "Sending post to 127.0.0.1 / postwin");
+    for (int i = 0; i < window.MemoLog->Lines()->Count(); ++i) lines.push_back(window.MemoLog->Lines()->Strings(i));
+    platform::PressControl(shown, "ButtonClose");
+  });
+  form.Execute(true, true, &accounts, &Post, "InboxPost", Post.InboxPost.FolderPath.ToString());
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(ReadFile(Post.InboxPost.FolderPath.ToString() + "W.1_1"), "window part");
+  EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 1);
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  ASSERT_GE(lines.size(), 10u) << all;
+  EXPECT_EQ(lines[0], " *** RECEIVING POST...");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Decoding W.1_1 to " + Post.InboxPost.FolderPath.ToString() + "..."),
+            lines.end()) << all;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), " *** SENDING POST..."), lines.end());
+  EXPECT_EQ(lines.back(), "Finished.");
+  const std::string mail = Mailbox("postwin");
+  EXPECT_NE(mail.find("Quillaran### Out.1_1 "), std::string::npos) << mail;
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+#include "postoffice/Tformretrievesendpost.h"
+
+#include "foundation/Guihooks.h"
+#include "platform/forms/Tapplication.h"
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tedit.h"
+#include "platform/forms/Tlabel.h"
+#include "platform/forms/Ttimer.h"
+
+// The exchange as the window shows it.
+class TFormRetrieveSendPost::TWindowExchange : public TPostExchange {
+ public:
+  explicit TWindowExchange(TFormRetrieveSendPost& form) : fForm(form) {}
+
+ protected:
+  void Log(const std::string& line) override { fForm.Log(line); }
+  void ShowStatus(const std::string& status) override {
+    fForm.LabelStatus->SetCaption(status);
+    fForm.LabelStatus->Repaint();
+  }
+  void ShowTransfer(const std::string& text) override {
+    fForm.LabelCurrentTransferPercentage->SetCaption(text);
+    fForm.LabelCurrentTransferPercentage->SetVisible(!text.empty());
+  }
+  void ProcessMessages() override { Application->ProcessMessages(); }
+  void ShowBadAddresses(const std::string& addresses) override {
+    ShowMessageBox("Bad recipient addresses", addresses);
+  }
+
+ private:
+  TFormRetrieveSendPost& fForm;
+};
+
+TFormRetrieveSendPost::TFormRetrieveSendPost(TComponent* owner)
+    : TForm(owner), fExchange(std::make_unique<TWindowExchange>(*this)) {
+  SetName("FormRetrieveSendPost");
+  SetCaption("Receive/Send post");
+  SetBorderIcons({});
+  SetPosition(poScreenCenter);
+  SetClientWidth(480);
+  SetClientHeight(340);
+  LabelStatus = new TLabel(this);
+  LabelStatus->SetName("LabelStatus");
+  LabelStatus->SetParent(this);
+  LabelStatus->SetCaption("Initializing...");
+  LabelStatus->SetBounds(8, 8, 464, 16);
+  MemoLog = new TMemo(this);
+  MemoLog->SetName("MemoLog");
+  MemoLog->SetParent(this);
+  MemoLog->SetReadOnly(true);
+  MemoLog->SetScrollBars(ssVertical);
+  MemoLog->SetBounds(8, 30, 464, 260);
+  LabelCurrentTransferPercentage = new TLabel(this);
+  LabelCurrentTransferPercentage->SetName("LabelCurrentTransferPercentage");
+  LabelCurrentTransferPercentage->SetParent(this);
+  LabelCurrentTransferPercentage->SetBounds(8, 300, 300, 16);
+  LabelCurrentTransferPercentage->SetVisible(false);
+  ButtonClose = new TButton(this);
+  ButtonClose->SetName("ButtonClose");
+  ButtonClose->SetParent(this);
+  ButtonClose->SetCaption("Close");
+  ButtonClose->SetBounds(382, 306, 90, 25);
+  ButtonClose->SetVisible(false);
+  ButtonClose->OnClick = [this](TObject*) { SetModalResult(mrOk); };
+  ButtonCancel = new TButton(this);
+  ButtonCancel->SetName("ButtonCancel");
+  ButtonCancel->SetParent(this);
+  ButtonCancel->SetCaption("Cancel");
+  ButtonCancel->SetBounds(382, 306, 90, 25);
+  ButtonCancel->OnClick = [this](TObject*) { fExchange->Cancel = 1; };
+  TimerStart = new TTimer(this);
+  TimerStart->SetName("TimerStart");
+  TimerStart->SetEnabled(false);
+  TimerStart->SetInterval(500);
+  TimerStart->OnTimer = [this](TObject*) { StartExchange(); };
+  OnClose = [this](TObject*, TCloseAction&) { Disconnect(); };
+}
+
+TFormRetrieveSendPost::~TFormRetrieveSendPost() { Disconnect(); }
+
+TPostExchange& TFormRetrieveSendPost::Exchange() { return *fExchange; }
+
+void TFormRetrieveSendPost::Execute(bool receive, bool send, const TArray<TEMailInfo>* accounts, TPost* post,
+                                    const std::string& receiveFolderName, const std::string& receiveFolderPath) {
+  fReceive = receive;
+  fSend = send;
+  fExchange->Accounts = accounts;
+  fExchange->Post = post;
+  fExchange->ReceiveFolderName = receiveFolderName;
+  fExchange->ReceiveFolderPath = receiveFolderPath;
+  TimerStart->SetEnabled(true);
+  ShowModal();
+}
+
+void TFormRetrieveSendPost::Log(const std::string& line) {
+  LabelCurrentTransferPercentage->SetVisible(false);
+  MemoLog->Lines()->Add(line);
+}
+
+void TFormRetrieveSendPost::StartExchange() {
+  TimerStart->SetEnabled(false);
+  if (fReceive) fExchange->ReceiveStep();
+  if (fSend && !fExchange->Cancel) fExchange->SendStep();
+  ButtonCancel->SetVisible(false);
+  ButtonClose->SetVisible(true);
+}
+
+void TFormRetrieveSendPost::Disconnect() {
+  try {
+    if (fExchange->Receiver.Connected()) fExchange->Receiver.Disconnect();
+    if (fExchange->Sender.Connected()) fExchange->Sender.Disconnect();
+  } catch (const std::exception&) {
+  }
+}
