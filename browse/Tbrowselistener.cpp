@@ -2,6 +2,7 @@
 
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
+#include "model/Modelhooks.h"
 #include "platform/forms/Tpanel.h"
 
 void TBrowseListener::Listen(const TListenMessage& message) {
@@ -10,7 +11,7 @@ void TBrowseListener::Listen(const TListenMessage& message) {
   switch (message.Code) {
     case Notify_Idle: browse.RunDeferredPaintRequests(); break;
     case Notify_WindowsChanged:
-    case 6:
+    case Notify_TitlesChanged:
     case Notify_WindowClosed:
       if (browse.Form && !browse.Form->Active()) browse.MenuRebuildOnActivation = 1;
       break;

@@ -361,8 +361,10 @@ void TFormBrowse::RestoreStoredSize() {
     if (TShellRegistry::ValueExists(LastBrowserWindowWidth) && TShellRegistry::ValueExists(LastBrowserWindowHeight)) {
       const int width = TShellRegistry::ReadInteger(LastBrowserWindowWidth);
       const int height = TShellRegistry::ReadInteger(LastBrowserWindowHeight);
-      // A value that no window could have is not taken.
-      if (width > 0 && height > 0) SetBounds(Left(), Top(), width, height);
+      // A value that no window could have is not taken; a size kept from a larger screen
+      // is cut to this one.
+      if (width > 0 && height > 0)
+        SetBounds(Left(), Top(), std::min(width, Screen->Width()), std::min(height, Screen->Height()));
     }
   } else {
     SetWindowState(wsMaximized);

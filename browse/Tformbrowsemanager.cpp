@@ -5,19 +5,13 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "model/Unsavedchanges.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tpanel.h"
 
 #include <algorithm>
-
-namespace {
-
-// Notification 6: a discussion was loaded or unloaded.
-constexpr uint8_t kDiscussionUnloaded = 6;
-
-}  // namespace
 
 TFormBrowseManager*& FormBrowseManager() {
   static TFormBrowseManager* manager = nullptr;
@@ -140,7 +134,7 @@ void TFormBrowseManager::FormBrowseClosing(TFormBrowse* form) {
     return;
   }
   discussion.Unload();
-  TListeners::Send(kDiscussionUnloaded, false);
+  TListeners::Send(Notify_TitlesChanged, false);  // the windows refresh their titles
 }
 
 void TFormBrowseManager::FormBrowseClosed(TFormBrowse* form) {
@@ -165,7 +159,7 @@ bool TFormBrowseManager::UnloadUnshownDiscussions() {
     bool discard = false;
     if (!OfferSaving(discussion, discard)) return false;
     discussion.Unload();
-    TListeners::Send(kDiscussionUnloaded, false);
+    TListeners::Send(Notify_TitlesChanged, false);  // the windows refresh their titles
   }
   return true;
 }

@@ -152,6 +152,13 @@ TEST_F(BrowseWindow, TheStoredSizeIsTakenByTheNextWindow) {
   TFormBrowse* third = OpenOn(economy);
   EXPECT_GT(third->Width(), 0);
   EXPECT_NE(third->Width(), -5);
+
+  // A size kept on a larger screen fits this one.
+  ASSERT_TRUE(TShellRegistry::WriteInteger(LastBrowserWindowWidth, 5000));
+  ASSERT_TRUE(TShellRegistry::WriteInteger(LastBrowserWindowHeight, 4000));
+  TFormBrowse* fourth = OpenOn(economy);
+  EXPECT_EQ(fourth->Width(), 1024);
+  EXPECT_EQ(fourth->Height(), 768);
 }
 
 TEST_F(BrowseWindow, OnANarrowScreenEveryWindowIsMaximisedWithoutReadingTheStoredSize) {
