@@ -49,6 +49,7 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
   }
   std::string buffer;
   bool ok = true;
+  uint64_t total = 0;
   for (const std::string& part : parts) {
     HANDLE in = CreateFileA(part.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -60,7 +61,8 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
     DWORD high = 0;
     const DWORD size = GetFileSize(in, &high);
     DWORD got = 0;
-    if (high != 0 || size == INVALID_FILE_SIZE || size > MaxJoinedCabinetSize) {
+    total += size;
+    if (high != 0 || size == INVALID_FILE_SIZE || total > MaxJoinedCabinetSize) {
       ok = false;
     } else {
       if (buffer.size() < size) buffer.resize(size);
@@ -122,4 +124,22 @@ bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder
   }
   RecourseDelete(work);
   return error.empty();
+}
+
+void RemoveFolderFiles(const std::string& folder) {
+  TFindEntry entry;
+  for (bool more = FindFirstEntry(folder + "*.*", entry); more; more = FindNextEntry(entry))
+    DeleteFileA((folder + entry.Name).c_str());
+}
+
+bool PublishFolderFiles(const std::string& from, const std::string& to) {
+  std::vector<std::string> names;
+  TFindEntry entry;
+  for (bool more = FindFirstEntry(from + "*.*", entry); more; more = FindNextEntry(entry)) names.push_back(entry.Name);
+  for (const std::string& name : names)
+    if (!MoveFileExA((from + name).c_str(), (to + name).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      TError::Report("Can't move file " + from + name + " to " + to + ": " + platform::ErrorText(GetLastError()));
+      return false;
+    }
+  return true;
 }

@@ -29,3 +29,9 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
 // `names` receives the names the files have in the folder.
 bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder, std::vector<std::string>& names,
                            std::string& error);
+
+// Deletes the plain files of a folder (not its sub-folders).
+void RemoveFolderFiles(const std::string& folder);
+// Moves every plain file of `from` into `to`, replacing files of the same names. False
+// after a report when one cannot be moved.
+bool PublishFolderFiles(const std::string& from, const std::string& to);

@@ -265,18 +265,28 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
 void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive) {
   const std::string folder = storage.FolderPath.ToString();
   const std::string name = storage.Files[index].Name.ToString();
-  const std::string cabinet = folder + name + ".cab";
+  // The cabinet and its parts are made in a work folder that no scan lists, so that a
+  // crash leaves no cabinet among the messages and no incomplete set among the post files.
+  const std::string work = folder + ".pack/", parts = work + "parts/";
+  const std::string cabinet = work + name + ".cab";
   const unsigned reportsBefore = TError::Instance().ReportCount();
+  if (!CreateFolder(parts)) {
+    Stop = 1;
+    return;
+  }
+  RemoveFolderFiles(parts);
   std::string error;
   if (!PackMessageCabinet(folder, name, cabinet, error)) {
     Refuse("Can't pack " + storage.FolderName.ToString() + " file " + name + ": " + error);
     return;
   }
-  const bool split = PackAndSplit(folder, name + ".cab", Post.OutboxPost.FolderPath.ToString(),
-                                  uint64_t(std::max(PostPartSizeKB, 1)) * 1024);
+  const bool split =
+      PackAndSplit(work, name + ".cab", parts, uint64_t(std::max(PostPartSizeKB, 1)) * 1024) &&
+      PublishFolderFiles(parts, Post.OutboxPost.FolderPath.ToString());
   if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet) && split)
     TError::Report("Can't delete file " + cabinet + " - delete it manually!");
   if (!split || TError::Instance().ReportCount() != reportsBefore) {
+    RemoveFolderFiles(parts);
     Stop = 1;
     return;
   }

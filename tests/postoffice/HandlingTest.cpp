@@ -114,6 +114,24 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   EXPECT_EQ(RunPeer("ls -A " + Post.Inbox.FolderPath.ToString()), "QK-Ecology-051219-NB-001\n");
 }
 
+TEST_F(Handling, AMessageWhosePartsCannotBePublishedStaysInTheOutbox) {
+  const std::string outbox = Post.Outbox.FolderPath.ToString(), outboxPost = Post.OutboxPost.FolderPath.ToString();
+  WriteMessage(outbox + "QK-2", {{"TO_USERS_EMAILS_CRYPTED*", "b@y"}, {"COMMAND", "NEW_BLOCKS"}});
+  WriteMessage(outbox + "QK-3", {{"TO_USERS_EMAILS_CRYPTED*", "b@y"}, {"COMMAND", "NEW_BLOCKS"}});
+  Post.Outbox.Refresh(Post);
+  ASSERT_TRUE(CreateFolder(outboxPost + "QK-2.1_1"));  // stands where the part must go
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Outbox, {"QK-2", "QK-3"}, done));
+  EXPECT_EQ(done, 0);
+  ASSERT_EQ(Reports.size(), 1u);
+  EXPECT_EQ(Reports[0].rfind("Can't move file " + outbox + ".pack/parts/QK-2.1_1 to " + outboxPost, 0), 0u);
+  EXPECT_EQ(Post.Outbox.Files.Count(), 2u);  // both wait: the run stopped
+  EXPECT_TRUE(IsFileExists(outbox + "QK-2"));
+  EXPECT_EQ(Post.OutboxPost.Files.Count(), 0u);
+  EXPECT_EQ(RunPeer("ls -A " + outbox + ".pack/parts"), "");
+  EXPECT_EQ(RunPeer("ls -A " + outbox), ".pack\nQK-2\nQK-3\n");
+}
+
 TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
   const std::string peer = Root + "peer/", inbox = Post.Inbox.FolderPath.ToString();
   const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
