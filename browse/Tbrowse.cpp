@@ -1,5 +1,7 @@
 #include "browse/Tbrowse.h"
 
+#include "browse/Paintsettings.h"
+#include "browse/Tblocktextpainter.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
@@ -346,7 +348,7 @@ void TBrowse::LowerListHover(int row, POINT) {
   HoverStamp = Now();
 }
 
-void TBrowse::UpperTextHover(POINT) {}
+void TBrowse::UpperTextHover(POINT point) { HitAreas.HitTest(HyperRefOwner_Upper, point.x, point.y); }
 
 void TBrowse::DropHover() {
   if (HoveredRow >= 0) {
@@ -360,6 +362,26 @@ void TBrowse::DropHover() {
 void TBrowse::LowerListMouseDown(int row, TMouseButton, TShiftState, POINT) {
   MarkingAnchorRow = int16_t(row);
   SelectLowerListRow(row, false);
+}
+
+int TBrowse::DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas, TFont* textFont,
+                           TFont* referenceFont, const RECT& rect, const std::string& text,
+                           const std::string& linkText, int indent, int top, int mode, bool compact) {
+  TBlockTextPainter painter;
+  painter.Areas = &HitAreas;
+  painter.Record = RecordHitAreas != 0;
+  if (Settings) painter.HoverColor = TColor(Settings->HoverFontColor & 0xFFFFFF);
+  painter.ReferenceColor = [this, block](const std::string& name) { return TColor(GetReferenceColor(block, name)); };
+  return painter.Draw(owner, canvas, textFont, referenceFont, rect, text, linkText, indent, top, mode, compact);
+}
+
+uint32_t TBrowse::GetReferenceColor(TDiscBlockIndex block, const std::string& name) {
+  TDiscussion* discussion = GetDiscussion();
+  if (!discussion || !Settings) return 0xFFFFFF;
+  const TDiscBlockIndex referenced = discussion->HyperRefBlocks.FindReferencedBlock(*discussion, block, name);
+  const TDiscBlock* target = referenced.IsEmpty() ? nullptr : discussion->Storages.GetDiscBlock(referenced);
+  if (!target) return 0xFFFFFF;
+  return target->GetRetrievalColor(*discussion, referenced, RetrievalColorsOf(*Settings)) & 0xFFFFFF;
 }
 
 // The seams below are where the upper panel, the list painting, the keys and the graph

@@ -18,7 +18,9 @@
 #include <memory>
 
 class TBrowsePars;
+class TCanvas;
 class TDiscussion;
+class TFont;
 class TFormBrowse;
 class TPopupMenu;
 
@@ -136,6 +138,14 @@ class TBrowse {
   void UpperPanelMouseDown(TMouseButton button, TShiftState shift, POINT point);
   // A key of the window (the form takes Alt+F4 before).
   void KeyDown(WORD key, TShiftState shift);
+
+  // Lays out and draws a block's text with its references (see TBlockTextPainter), the
+  // areas recorded for the owner while RecordHitAreas is on; the height it took.
+  int DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont,
+                    const RECT& rect, const std::string& text, const std::string& linkText, int indent, int top,
+                    int mode, bool compact);
+  // The colour of the block that a name in a block's text names; white when none.
+  uint32_t GetReferenceColor(TDiscBlockIndex block, const std::string& name);
 
   // Painting of the upper item and of one lower-list row.
   void DrawUpperBrowseItem();
