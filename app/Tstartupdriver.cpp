@@ -16,6 +16,7 @@
 #include "foundation/Tutilityglobal.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussionsmanager.h"
+#include "postoffice/Tpostoffice.h"
 #include "platform/kernel/Process.h"
 
 #include <chrono>
@@ -103,6 +104,8 @@ bool TStartupDriver::CreateProcessWideObjects() {
   if (root.size() > 1 && root.back() == '/') root.pop_back();
   if (!fDiscussions->Init(root)) return false;
   fClip = std::make_unique<TClip>();
+  fPostOffice = std::make_unique<TPostOffice>();
+  fPostOffice->Start();
   return !IsErrorReported();
 }
 
@@ -132,9 +135,11 @@ void TStartupDriver::Shutdown() {
       if (discussion.Loaded) discussion.Backup(fPars->AutoBackupFolder, fPars->BackupCopies);
     }
   }
+  if (fPostOffice) fPostOffice->Stop();
   if (fLogins && fLogins->GetCurrentLogin()) fLogins->Save();
   if (fPars) fPars->Save(TBrowsePars::DefaultPath());
 
+  fPostOffice.reset();
   fClip.reset();
   if (fDiscussions) DiscussionsManager() = nullptr;
   fDiscussions.reset();

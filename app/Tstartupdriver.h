@@ -17,6 +17,7 @@ class TClip;
 class TDiscussionsManager;
 class TInstanceWindow;
 class TLoginsStorage;
+class TPostOffice;
 class TStartImageCaller;
 class TUtilityGlobal;
 
@@ -77,6 +78,7 @@ class TStartupDriver {
   std::unique_ptr<TDiscussionsManager> fDiscussions;
   std::unique_ptr<TClip> fClip;
   std::unique_ptr<TStartImageCaller> fStartImage;
+  std::unique_ptr<TPostOffice> fPostOffice;
   int fLastDiscussion = -1;
   long fRestarted = -1;
   bool fShutDown = false;

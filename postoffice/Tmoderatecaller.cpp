@@ -1,5 +1,6 @@
 #include "postoffice/Tmoderatecaller.h"
 
+#include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
@@ -61,7 +62,13 @@ bool TModerateCaller::ModerateInit() {
   if (!login || !HasUserRight(*login, TLogin::ModerateRight)) return false;
   if (fModule) return true;
   if (fLoadFailed) return false;
-  const std::string path = fLibraryPath.empty() ? TBrowseGlobal::Paths.ModerationLibrary : fLibraryPath;
+  std::string path = fLibraryPath;
+  if (path.empty()) {
+    // A library delivered to the suite's root folder takes the place of the one that came
+    // with the program.
+    path = TBrowseGlobal::Paths.ModerationLibrary;
+    if (!IsFileExists(platform::LibraryFilePath(path))) path = "Leafguard.dll";
+  }
   fModule = LoadLibraryA(path.c_str());
   if (!fModule) {
     // Told once; moderation then stays unavailable for this run.

@@ -26,7 +26,8 @@ bool HasUserRight(const TLogin& login, int right);
 
 class TModerateCaller {
  public:
-  // The library's file; the suite's moderation library path when empty.
+  // The library's file. When empty: the one delivered to the suite's root folder, else
+  // the one beside the program.
   explicit TModerateCaller(std::string libraryPath = std::string());
   ~TModerateCaller();
   TModerateCaller(const TModerateCaller&) = delete;

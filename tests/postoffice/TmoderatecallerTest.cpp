@@ -129,4 +129,15 @@ TEST_F(Moderation, TheStandInLibraryIsReachedThroughEveryEntry) {
   EXPECT_TRUE(Reports.empty());
 }
 
+TEST_F(Moderation, ALibraryDeliveredToTheRootFolderIsTheOneLoaded) {
+  logins.Current = 0;
+  testsupport::RunPeer("cp " + std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.so " + Root + "Leafguard.so");
+  TModerateCaller caller;
+  int32_t trustworthy = -1, doubtful = -1;
+  EXPECT_EQ(caller.GetModeratedCommentsCountByDIdent("D", trustworthy, doubtful), 2);
+  EXPECT_TRUE(caller.IsLoaded());
+  EXPECT_EQ(trustworthy, 0);
+  EXPECT_TRUE(Boxes.empty());
+}
+
 }  // namespace
