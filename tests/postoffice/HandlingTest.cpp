@@ -139,8 +139,9 @@ TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
   WriteFile(peer + "Letter", "a received message");
   WriteFile(peer + "Taken", "the newer one");
   WriteFile(inbox + "Taken", "the older one");
-  RunPeer("cd " + peer + " && gcab -c -z g.cab Letter Taken && split -n 2 -d g.cab part && mv part00 " + inboxPost +
-          "g.1_2 && mv part01 " + inboxPost + "g.2_2");
+  RunPeer("mkdir -p " + peer + "sub && echo nested > " + peer + "sub/Nested");
+  RunPeer("cd " + peer + " && gcab -c -z g.cab Letter Taken sub/Nested && split -n 2 -d g.cab part && mv part00 " +
+          inboxPost + "g.1_2 && mv part01 " + inboxPost + "g.2_2");
   Post.InboxPost.Refresh(Post);
   int done = 0;
   ASSERT_TRUE(RunOver(Post.InboxPost, {"g.2_2"}, done));
@@ -148,6 +149,17 @@ TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
   EXPECT_EQ(ReadFile(inbox + "Taken"), "the older one");
   EXPECT_EQ(ReadFile(inbox + "Taken#2"), "the newer one");
   EXPECT_GE(Post.Inbox.FindPostFile("Taken#2"), 0);
+  // Only plain files of the cabinet's top come out; nothing is left in work folders.
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "Letter\nTaken\nTaken#2\n");
+
+  // A cabinet of more files than a message set may hold is refused whole.
+  RunPeer("mkdir -p " + peer + "many && cd " + peer + "many && for i in $(seq 1 1001); do echo $i > f$i; done && "
+          "gcab -c ../many.cab f* && cp ../many.cab " + inboxPost + "many.1_1");
+  Post.InboxPost.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"many.1_1"}, done));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't unpack many.cab: more than 1000 files in the cabinet"));
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "Letter\nTaken\nTaken#2\n");
+  EXPECT_GE(Post.InboxPost.FindPostFile("many.1_1"), 0);
 }
 
 TEST_F(Handling, DamagedOrIncompleteSetsAreRefusedAndKept) {
