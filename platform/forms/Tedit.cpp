@@ -101,6 +101,7 @@ int TCustomEdit::RowHeight() {
 
 RECT TCustomEdit::TextArea() {
   RECT r = ClientRect();
+  if (hasFormatRect_) IntersectRect(&r, &r, &formatRect_);
   InflateRect(&r, -kMargin, multiLine_ ? 0 : 0);
   if (r.right < r.left) r.right = r.left;
   return r;
@@ -548,19 +549,20 @@ void TCustomEdit::HandleKey(WORD Key) {
       break;
     case VK_DELETE:
       if (readOnly_) break;
-      if (shift) CutToClipboard();
+      if (shift) Perform(WM_CUT, 0, 0);
       else if (SelLength()) ClearSelection();
       else if (caret_ < static_cast<int>(text_.size()))
         Replace(caret_, caret_ + (text_.compare(caret_, 2, "\r\n") == 0 ? 2 : 1), "", true);
       break;
     case VK_INSERT:
       if (ctrl) CopyToClipboard();
-      else if (shift) PasteFromClipboard();
+      else if (shift) Perform(WM_PASTE, 0, 0);
       break;
     default:
       if (ctrl && Key == 'C') CopyToClipboard();
-      else if (ctrl && Key == 'X') CutToClipboard();
-      else if (ctrl && Key == 'V') PasteFromClipboard();
+      // Through the messages, so that a control can take them over.
+      else if (ctrl && Key == 'X') Perform(WM_CUT, 0, 0);
+      else if (ctrl && Key == 'V') Perform(WM_PASTE, 0, 0);
       else if (ctrl && Key == 'Z') Undo();
       else if (ctrl && Key == 'A') SelectAll();
       break;
@@ -604,6 +606,16 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
     case WM_PASTE: PasteFromClipboard(); return;
     case WM_CLEAR: if (!readOnly_) ClearSelection(); return;
     case WM_UNDO: Undo(); return;
+    case EM_GETRECT:
+      if (Message.LParam) *reinterpret_cast<RECT*>(Message.LParam) = TextArea();
+      return;
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+      hasFormatRect_ = Message.LParam != 0;
+      if (hasFormatRect_) formatRect_ = *reinterpret_cast<const RECT*>(Message.LParam);
+      Relayout();
+      if (Message.Msg == EM_SETRECT) Invalidate();
+      return;
     case WM_LBUTTONDOWN: {
       POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
       MoveCaret(CharAtPoint(p), (Message.WParam & MK_SHIFT) != 0);

@@ -14,6 +14,12 @@
 #include "platform/rtl/Tstrings.h"
 
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
+// The formatting rectangle of an edit: the part of the client area its text takes
+// (LParam: a RECT*); SETRECTNP does not repaint.
+inline constexpr UINT EM_GETRECT = 0x00B2;
+inline constexpr UINT EM_SETRECT = 0x00B3;
+inline constexpr UINT EM_SETRECTNP = 0x00B4;
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TCustomEdit : public TCustomControl {
@@ -128,6 +134,8 @@ class TCustomEdit : public TCustomControl {
   int topRow_ = 0;
   int scrollX_ = 0;
   int preferredX_ = -1;
+  RECT formatRect_{};
+  bool hasFormatRect_ = false;
   bool selecting_ = false;
   HDC measureDc_ = nullptr;
   HGDIOBJ measureOld_ = nullptr;
