@@ -1,10 +1,13 @@
 #include "browse/Tbrowse.h"
 
+#include "browse/Graphdrawing.h"
 #include "browse/Paintsettings.h"
 #include "browse/Tblocktextpainter.h"
 #include "browse/Tformbrowse.h"
+#include "browse/Tgraph.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tmenu.h"
@@ -391,7 +394,47 @@ void TBrowse::UpperPanelMouseDown(TMouseButton, TShiftState, POINT) {}
 void TBrowse::KeyDown(WORD, TShiftState) {}
 void TBrowse::DrawUpperBrowseItem() {}
 void TBrowse::DrawLowerListRow(int, const RECT&) {}
-void TBrowse::GraphPaint() {}
-void TBrowse::GraphMouseMove(TShiftState, POINT) {}
-void TBrowse::GraphMouseDown(TMouseButton, TShiftState, POINT) {}
-void TBrowse::ScrollGraph(int, int) {}
+void TBrowse::ShowReferencePopup(const std::string&) {}
+
+// ---- the graph panel
+
+void TBrowse::GraphPaint() {
+  if (TDiscussion* discussion = GetDiscussion()) DiscussionGraph(*discussion).Paint(*this);
+  else FillGraphBackground(*this);
+}
+
+void TBrowse::GraphMouseMove(TShiftState shift, POINT point) {
+  if (TDiscussion* discussion = GetDiscussion()) DiscussionGraph(*discussion).MouseMove(*this, shift, point.x, point.y);
+}
+
+void TBrowse::GraphMouseDown(TMouseButton button, TShiftState shift, POINT point) {
+  TListeners::Send(Notify_MousePressed, false);
+  if (TDiscussion* discussion = GetDiscussion())
+    DiscussionGraph(*discussion).MouseDown(*this, button, shift, point.x, point.y);
+}
+
+void TBrowse::GraphScroll(int dx, int dy) { TGraph::Scroll(*this, dx, dy); }
+
+void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
+  TDiscussion* discussion = GetDiscussion();
+  if (!discussion || !discussion->Storages.GetDiscBlock(block)) return;
+  if (Form) Form->PanelGraph->Hide();
+  PushHistory();
+  discussion->User.AddVisited(discussion->Storages.GetDiscBlock(block)->GetDiscBlockCode());
+  TBrowseItem& item = CurrentBrowseState.CurrentItem;
+  item.Children.clear();
+  item.Ident.SetDiscBlock(*discussion, block);
+  CurrentBrowseState.Rows.Clear();
+  CurrentBrowseState.SelectedRow = 0;
+  CurrentBrowseState.SpecCaptionType = 0;
+  if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
+  item.DisplayMode = DisplayMode_Full;
+  ListOffset = 0;
+  CurrentBrowseItemChanged();
+}
+
+std::string TBrowse::GetDiscBlockSummary(TDiscBlockIndex block) const {
+  TDiscussion* discussion = GetDiscussion();
+  const TDiscBlock* record = discussion && !block.IsEmpty() ? discussion->Storages.GetDiscBlock(block) : nullptr;
+  return record ? record->GetBlockName(*discussion).ToString() : "empty block";
+}

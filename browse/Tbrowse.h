@@ -150,11 +150,20 @@ class TBrowse {
   // Painting of the upper item and of one lower-list row.
   void DrawUpperBrowseItem();
   void DrawLowerListRow(int row, const RECT& rect);
-  // The graph panel: painting, the pointer and scrolling by a distance.
+  // The graph panel: painting, the pointer and scrolling by a distance in columns and
+  // depths (the graph of the window's discussion).
   void GraphPaint();
   void GraphMouseMove(TShiftState shift, POINT point);
   void GraphMouseDown(TMouseButton button, TShiftState shift, POINT point);
-  void ScrollGraph(int dx, int dy);
+  void GraphScroll(int dx, int dy);
+
+  // Shows a block of the window's discussion: the graph is hidden, the present state goes
+  // to the Back history and the block is shown unfolded.
+  void GoToDiscBlock(TDiscBlockIndex block);
+  // The popup of a block named in a text or chosen in the graph.
+  void ShowReferencePopup(const std::string& name);
+  // One line telling what a block is.
+  std::string GetDiscBlockSummary(TDiscBlockIndex block) const;
 
  private:
   bool ResolvesToOrBelow(const TBrowseItemIndex& rowIndex, const TBrowseItemIndex& item) const;

@@ -3,6 +3,7 @@
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "model/Modelhooks.h"
+#include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"
 
 void TBrowseListener::Listen(const TListenMessage& message) {
@@ -19,6 +20,14 @@ void TBrowseListener::Listen(const TListenMessage& message) {
       if (reinterpret_cast<TBrowsePars*>(message.Word1) == browse.Settings) browse.CurrentBrowseItemChanged();
       break;
     case Notify_MousePressed: browse.DropHover(); break;
+    case Notify_BlockAdded:
+    case Notify_BlockGone:
+      // The graph lays itself out again; the boxes drawn here are gone with its layout.
+      if (browse.Form && reinterpret_cast<TDiscussion*>(message.Word1) == browse.GetDiscussion()) {
+        browse.GraphPlaces.Clear();
+        browse.Form->PaintBoxGraph->Invalidate();
+      }
+      break;
     case Notify_GraphInvalid:
       if (browse.Form && reinterpret_cast<TDiscussion*>(message.Word1) == browse.GetDiscussion())
         browse.Form->PanelGraph->Hide();

@@ -438,8 +438,8 @@ void TFormBrowse::GraphPanelResized() {
 
 void TFormBrowse::GraphScrolled(TScrollBar* bar, int& lastPosition, bool horizontal) {
   const int delta = bar->Position() - lastPosition;
-  if (horizontal) Browse.ScrollGraph(delta, 0);
-  else Browse.ScrollGraph(0, delta);
+  if (horizontal) Browse.GraphScroll(delta, 0);
+  else Browse.GraphScroll(0, delta);
   lastPosition = bar->Position();
 }
 

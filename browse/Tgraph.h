@@ -14,11 +14,13 @@
 #include "foundation/Tlisteners.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscblockindex.h"
+#include "platform/forms/Controlmessages.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
+class TBrowse;
 class TDiscussion;
 struct TDiscBlock;
 
@@ -88,6 +90,20 @@ public:
   // The column after the last busy cell of a row; 0 for an empty or missing row.
   int32_t GetFirstFree(int32_t depth) const;
 
+  // In a browse window's graph panel (Graphdrawing.cpp). Paints the whole paint box,
+  // building and placing the graph first, and records where each node was drawn.
+  void Paint(TBrowse& window);
+  // Moves the pixels of the panel by whole columns and depths.
+  static void Scroll(TBrowse& window, int dx, int dy);
+  // Scrolls so that the window's current block comes to the middle.
+  void ScrollToCurrentBlock(TBrowse& window);
+  // Repaints the boxes drawn for a block, or for every node with the empty reference.
+  void InvalidateNode(TBrowse& window, TDiscBlockIndex block) const;
+  // A click on a node opens its block (left button) or its popup (right button).
+  void MouseDown(TBrowse& window, TMouseButton button, TShiftState shift, int x, int y);
+  // The node under the pointer tells what it is in the paint box's hint.
+  void MouseMove(TBrowse& window, TShiftState shift, int x, int y);
+
 private:
   class TListenerOfGraph : public TListener {
   public:
@@ -111,6 +127,8 @@ private:
   void RemoveSubtree(int32_t id);
   bool IsInSubtree(int32_t id, int32_t top) const;
   void PlaceTree();
+  void SetScrollRanges(TBrowse& window) const;
+  void DrawNodes(TBrowse& window, int h, int v);
 };
 
 // The graph of a discussion, made when first asked for.

@@ -1,0 +1,303 @@
+// The graph drawn in a browse window's graph panel: node boxes and links probed pixel by
+// pixel, the places recorded for the pointer, scrolling by columns and depths that leaves
+// the same pixels as a full repaint, centring on the current block, hints and clicks.
+
+#include "Browsetest.h"
+
+#include "browse/Graphdrawing.h"
+#include "browse/Tgraph.h"
+#include "model/Tdiscussion.h"
+#include "platform/forms/Forms.h"
+#include "platform/gui/Gui.h"
+#include "tests/model/Modeltesthelpers.h"
+
+#include <vector>
+
+namespace browsetest {
+namespace {
+
+using modeltest::AddBlock;
+
+constexpr TColor kBackground = 0x102030, kPlain = 0xE0E0E0, kFrame = 0x000080, kLink = 0x008000,
+                 kUnread = 0x00C0FF, kSignificant = 0xC000C0;
+
+class GraphPanel : public BrowseTest {
+ protected:
+  void SetUp() override {
+    BrowseTest::SetUp();
+    pars.GraphBackgroundColor = kBackground;
+    pars.GraphPlainNodeColor = kPlain;
+    pars.GraphNodeFrameColor = kFrame;
+    pars.GraphLinkColor = kLink;
+    pars.GraphLinkWidth = 1;
+    pars.MarkUnreadColor = kUnread;
+    pars.MarkSignificantColor = kSignificant;
+  }
+
+  // The window on the root block "*" of a discussion with "1" and "2" under it and "1.1"
+  // under "1". Laid out: "*" in column 4, "1" and "1.1" in column 3, "2" in column 6.
+  TFormBrowse* OpenSmallGraph() {
+    TFormBrowse* form = OpenOn(ecology);
+    TDiscussion& d = Discussion(ecology);
+    root = d.Storages.GetRootBlockIndex();
+    one = AddBlock(d, StorageType_Model, root, TextType_Premise, "first");
+    two = AddBlock(d, StorageType_Model, root, TextType_Premise, "second");
+    oneOne = AddBlock(d, StorageType_Model, one, TextType_Premise, "below the first");
+    Pump();
+    return form;
+  }
+
+  void ShowGraph(TFormBrowse* form) {
+    form->PanelGraph->Show();
+    form->PanelGraph->BringToFront();
+    Pump();
+  }
+
+  // A pixel of the graph paint box.
+  COLORREF At(TFormBrowse* form, int x, int y) {
+    TPaintBox* box = form->PaintBoxGraph;
+    return screen->WindowPixel(form->PanelGraph->Handle(), box->Left() + x, box->Top() + y);
+  }
+  std::vector<COLORREF> AllPixels(TFormBrowse* form) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < form->PaintBoxGraph->Height(); ++y)
+      for (int x = 0; x < form->PaintBoxGraph->Width(); ++x) pixels.push_back(At(form, x, y));
+    return pixels;
+  }
+  void Click(TFormBrowse* form, int x, int y) {
+    const POINT p = form->PaintBoxGraph->ClientToScreen(POINT{x, y});
+    person.MoveTo(p.x, p.y);
+    person.Press();
+    person.Release();
+    Pump();
+  }
+  void Hover(TFormBrowse* form, int x, int y) {
+    const POINT p = form->PaintBoxGraph->ClientToScreen(POINT{x, y});
+    person.MoveTo(p.x, p.y);
+    Pump();
+  }
+
+  TDiscBlockIndex root, one, two, oneOne;
+};
+
+TEST(GraphClipping, SegmentsAreCutToTheRectangle) {
+  const RECT r{0, 0, 100, 50};
+  POINT a, b;
+  ASSERT_TRUE(ClipSegment(r, 10, 10, 90, 40, a, b));
+  EXPECT_EQ((std::vector<LONG>{a.x, a.y, b.x, b.y}), (std::vector<LONG>{10, 10, 90, 40})) << "inside as it is";
+  ASSERT_TRUE(ClipSegment(r, 50, -50, 50, 150, a, b));
+  EXPECT_EQ((std::vector<LONG>{a.x, a.y, b.x, b.y}), (std::vector<LONG>{50, 0, 50, 50})) << "top, then bottom";
+  ASSERT_TRUE(ClipSegment(r, 20, 25, 220, 25, a, b));
+  EXPECT_EQ((std::vector<LONG>{a.x, a.y, b.x, b.y}), (std::vector<LONG>{20, 25, 100, 25})) << "the end inside first";
+  ASSERT_TRUE(ClipSegment(r, -10, 60, 10, -40, a, b));
+  // Crossing y = 0 at x = -10 + 20 x 60 / 100 = 2; y = 50 at -10 + 20 x 10 / 100 = -8.
+  EXPECT_EQ((std::vector<LONG>{a.x, a.y, b.x, b.y}), (std::vector<LONG>{2, 0, -8, 50}));
+  EXPECT_FALSE(ClipSegment(r, -5, -5, -1, 60, a, b)) << "both ends left";
+  EXPECT_FALSE(ClipSegment(r, 0, 60, 100, 70, a, b)) << "both ends below";
+  EXPECT_FALSE(ClipSegment(r, 100, 50, 200, 120, a, b)) << "one corner only is one point";
+  // Far away points do not overflow.
+  ASSERT_TRUE(ClipSegment(r, 50, 25, 3000000000LL, 25, a, b));
+  EXPECT_EQ((std::vector<LONG>{a.x, a.y, b.x, b.y}), (std::vector<LONG>{50, 25, 100, 25}));
+  EXPECT_EQ(GraphCellToPixel(0, 1, 0, 0).x, 6) << "the first column 6 pixels from the left";
+  EXPECT_EQ(GraphCellToPixel(0, 1, 0, 0).y, 80) << "the first depth 80 pixels down";
+  EXPECT_EQ(GraphCellToPixel(10, 3, 2, 1).x, 54);
+  EXPECT_EQ(GraphCellToPixel(10, 3, 2, 1).y, 160);
+}
+
+TEST_F(GraphPanel, NodesAndLinksAreDrawnAndTheirPlacesRecorded) {
+  TFormBrowse* form = OpenSmallGraph();
+  TDiscussion& d = Discussion(ecology);
+  // "1.1" is significant and unread: both halves in the same colour, no middle line.
+  pars.MarkSignificantColor = kUnread;
+  d.Storages.GetDiscBlock(oneOne)->Importance = 1;
+  ShowGraph(form);
+  TGraph& graph = DiscussionGraph(d);
+  ASSERT_TRUE(graph.IsBuilt());
+  ASSERT_TRUE(graph.IsPlaced());
+  EXPECT_EQ(graph.FindNode(root)->Column, 4);
+  EXPECT_EQ(graph.FindNode(two)->Column, 6);
+  EXPECT_EQ(form->ScrollBarGraphHorz->Max(), 7);
+  EXPECT_EQ(form->ScrollBarGraphVert->Max(), 4);
+
+  // Places in drawing order: "*" (the current block, twice as large), "1", "1.1", "2".
+  TBrowse& browse = form->Browse;
+  ASSERT_EQ(browse.GraphPlaces.Count(), 4u);
+  const TGraphNodePlace& star = browse.GraphPlaces[0];
+  EXPECT_TRUE(star.Block == root);
+  EXPECT_EQ((std::vector<int>{star.Left, star.Top, star.Width, star.Height}), (std::vector<int>{20, 70, 20, 20}));
+  const TGraphNodePlace& second = browse.GraphPlaces[3];
+  EXPECT_TRUE(second.Block == two);
+  EXPECT_EQ((std::vector<int>{second.Left, second.Top, second.Width, second.Height}),
+            (std::vector<int>{37, 155, 10, 10}));
+  EXPECT_TRUE(browse.GraphPlaces[2].Block == oneOne);
+
+  // "2" centred at (42, 160): a frame from 37 to 47 and 155 to 164, the left half plain,
+  // the right half unread, a line between.
+  EXPECT_EQ(At(form, 39, 160), COLORREF(kPlain));
+  EXPECT_EQ(At(form, 45, 160), COLORREF(kUnread));
+  EXPECT_EQ(At(form, 42, 160), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 37, 158), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 47, 158), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 45, 155), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 45, 164), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 45, 165), COLORREF(kBackground));
+  EXPECT_EQ(At(form, 48, 158), COLORREF(kBackground));
+  // "*" at (30, 80), 20 by 20 and one more pixel to the right.
+  EXPECT_EQ(At(form, 22, 75), COLORREF(kPlain));
+  EXPECT_EQ(At(form, 38, 75), COLORREF(kUnread));
+  EXPECT_EQ(At(form, 40, 75), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 20, 85), COLORREF(kFrame));
+  EXPECT_EQ(At(form, 41, 75), COLORREF(kBackground));
+  // "1.1" at (24, 240) without a middle line.
+  EXPECT_EQ(At(form, 24, 240), COLORREF(kUnread));
+  EXPECT_EQ(At(form, 21, 240), COLORREF(kUnread));
+  // Links from centre to centre: "1" to "1.1" straight down, "*" to "1" slanting.
+  EXPECT_EQ(At(form, 24, 200), COLORREF(kLink));
+  EXPECT_EQ(At(form, 27, 120), COLORREF(kLink));
+  EXPECT_EQ(At(form, 26, 200), COLORREF(kBackground));
+  EXPECT_EQ(At(form, 300, 40), COLORREF(kBackground));
+}
+
+TEST_F(GraphPanel, ScrollingMovesByColumnsAndDepthsAndLeavesWhatARepaintWould) {
+  TFormBrowse* form = OpenSmallGraph();
+  ShowGraph(form);
+  form->ScrollBarGraphHorz->SetPosition(2);
+  Pump();
+  // "2" moved 12 pixels left.
+  EXPECT_EQ(At(form, 45 - 12, 160), COLORREF(kUnread));
+  EXPECT_EQ(At(form, 39 - 12, 160), COLORREF(kPlain));
+  const std::vector<COLORREF> scrolled = AllPixels(form);
+  const TArray<TGraphNodePlace> places = form->Browse.GraphPlaces;
+  form->PaintBoxGraph->Invalidate();
+  Pump();
+  EXPECT_TRUE(scrolled == AllPixels(form)) << "scrolled pixels differ from a full repaint";
+  ASSERT_EQ(places.Count(), form->Browse.GraphPlaces.Count());
+  EXPECT_EQ(places[3].Left, 25);
+
+  form->ScrollBarGraphVert->SetPosition(1);
+  Pump();
+  // The top-level row leaves the view upwards; "1" comes to the top edge.
+  EXPECT_EQ(At(form, 27 - 12, 80), COLORREF(kUnread));
+  const std::vector<COLORREF> down = AllPixels(form);
+  form->PaintBoxGraph->Invalidate();
+  Pump();
+  EXPECT_TRUE(down == AllPixels(form)) << "scrolled pixels differ from a full repaint";
+  ASSERT_EQ(form->Browse.GraphPlaces.Count(), 4u) << "half of \"*\" is still in view";
+  EXPECT_EQ(form->Browse.GraphPlaces[0].Top, -10);
+  form->ScrollBarGraphVert->SetPosition(2);
+  Pump();
+  ASSERT_EQ(form->Browse.GraphPlaces.Count(), 3u) << "\"*\" lies wholly above the view";
+  for (const TGraphNodePlace& place : form->Browse.GraphPlaces) EXPECT_FALSE(place.Block == root);
+}
+
+TEST_F(GraphPanel, TheCurrentBlockIsBroughtToTheMiddle) {
+  TFormBrowse* form = OpenOn(ecology);
+  TDiscussion& d = Discussion(ecology);
+  TDiscBlockIndex upper = d.Storages.GetRootBlockIndex();
+  for (int i = 0; i < 80; ++i) AddBlock(d, StorageType_Model, upper, TextType_Premise, "wide");
+  for (int i = 0; i < 9; ++i) upper = AddBlock(d, StorageType_Model, upper, TextType_Premise, "deep");
+  Pump();
+  form->Browse.GoToDiscBlock(upper);
+  Pump();
+  TGraph& graph = DiscussionGraph(d);
+  ASSERT_TRUE(graph.Build());
+  graph.ScrollToCurrentBlock(form->Browse);
+  ShowGraph(form);
+  const TGraphNode& node = *graph.FindNode(upper);
+  EXPECT_EQ(node.Depth, 10);
+  const int h = node.Column - (form->PanelGraph->Width() / 6 - 2) / 2;
+  const int v = node.Depth - (form->PanelGraph->Height() / 80) / 2;
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(form->ScrollBarGraphHorz->Position(), h);
+  EXPECT_EQ(form->ScrollBarGraphVert->Position(), v);
+  // The node is drawn large near the middle of the panel.
+  int found = 0;
+  for (const TGraphNodePlace& place : form->Browse.GraphPlaces)
+    if (place.Block == upper) {
+      ++found;
+      EXPECT_EQ(place.Width, 20);
+      EXPECT_NEAR(place.Left + 10, form->PanelGraph->Width() / 2, 12);
+      EXPECT_NEAR(place.Top + 10, form->PanelGraph->Height() / 2, 80);
+    }
+  EXPECT_EQ(found, 1);
+  // Near the start the view stays at 0.
+  form->Browse.GoToDiscBlock(d.Storages.GetRootBlockIndex());
+  graph.ScrollToCurrentBlock(form->Browse);
+  EXPECT_EQ(form->ScrollBarGraphVert->Position(), 0);
+}
+
+TEST_F(GraphPanel, HoveringANodeTellsWhatItIsAndAClickOpensIt) {
+  TFormBrowse* form = OpenSmallGraph();
+  TDiscussion& d = Discussion(ecology);
+  d.Storages.GetStrHashItem(two)->Str.URL = "http://example.org";
+  ShowGraph(form);
+  TBrowse& browse = form->Browse;
+  Hover(form, 42, 160);
+  EXPECT_TRUE(form->PaintBoxGraph->ShowHint());
+  EXPECT_EQ(form->PaintBoxGraph->Hint(), "2\r\nhttp://example.org\r\nsecond");
+  Hover(form, 30, 80);
+  EXPECT_EQ(form->PaintBoxGraph->Hint(), "Ecology") << "the root block tells the discussion's name";
+  Hover(form, 200, 200);
+  EXPECT_FALSE(form->PaintBoxGraph->ShowHint());
+  EXPECT_EQ(form->PaintBoxGraph->Hint(), "");
+
+  TRecorder recorder;
+  Click(form, 120, 160);
+  EXPECT_TRUE(form->PanelGraph->Visible()) << "a click beside the nodes opens nothing";
+  EXPECT_EQ(recorder.Count(Notify_MousePressed), 1);
+  const uint32_t history = browse.History.Count();
+  Click(form, 47, 165);  // the box's corner counts
+  EXPECT_FALSE(form->PanelGraph->Visible());
+  EXPECT_TRUE(browse.CurrentBrowseState.CurrentItem.Ident.Index == two);
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.DisplayMode, DisplayMode_Full);
+  EXPECT_EQ(browse.History.Count(), history + 1);
+  EXPECT_TRUE(browse.History[history].CurrentItem.Ident.Index == d.Storages.GetRootBlockIndex());
+}
+
+TEST_F(GraphPanel, AnAddedBlockIsDrawnAtTheNextPaint) {
+  TFormBrowse* form = OpenSmallGraph();
+  ShowGraph(form);
+  ASSERT_EQ(form->Browse.GraphPlaces.Count(), 4u);
+  TDiscussion& d = Discussion(ecology);
+  const TDiscBlockIndex three = AddBlock(d, StorageType_Model, two, TextType_Premise, "third");
+  d.Undo.AddDiscBlockCreation(d, three);
+  TListeners::Instance().DeliverQueued();  // as on idle
+  EXPECT_EQ(form->Browse.GraphPlaces.Count(), 0u) << "the boxes drawn went with the layout";
+  Pump();
+  ASSERT_EQ(form->Browse.GraphPlaces.Count(), 5u);
+  EXPECT_TRUE(form->Browse.GraphPlaces[4].Block == three);
+  // Undoing the creation takes it away again.
+  d.Undo.UndoStep(d);
+  Pump();
+  EXPECT_EQ(form->Browse.GraphPlaces.Count(), 4u);
+}
+
+TEST_F(GraphPanel, DecliningAnIncompleteGraphHidesThePanel) {
+  TFormBrowse* form = OpenSmallGraph();
+  Discussion(ecology).Storages.GetDiscBlock(one)->DeleteFlag = DeleteFlag_Erased;  // "1.1" has no upper node
+  Answer(1);  // No
+  ShowGraph(form);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Caption, "GRAPH");
+  EXPECT_FALSE(form->PanelGraph->Visible());
+  EXPECT_EQ(form->Browse.GraphPlaces.Count(), 0u);
+  // Shown again, the graph is asked for again; taken as it is, "1.1" is left out.
+  Answer(0);
+  ShowGraph(form);
+  EXPECT_TRUE(form->PanelGraph->Visible());
+  EXPECT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(form->Browse.GraphPlaces.Count(), 2u);
+}
+
+TEST_F(GraphPanel, AWindowWithoutDiscussionPaintsTheBackground) {
+  TFormBrowse* form = OpenSmallGraph();
+  ShowGraph(form);
+  form->Browse.CurrentBrowseState.DiscussionIndex = -1;
+  form->PaintBoxGraph->Invalidate();
+  Pump();
+  EXPECT_EQ(form->Browse.GraphPlaces.Count(), 0u);
+  EXPECT_EQ(At(form, 42, 160), COLORREF(kBackground));
+}
+
+}  // namespace
+}  // namespace browsetest
