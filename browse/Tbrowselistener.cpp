@@ -2,7 +2,9 @@
 
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
+#include "browse/Tgraph.h"
 #include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"
 
@@ -20,6 +22,14 @@ void TBrowseListener::Listen(const TListenMessage& message) {
       if (reinterpret_cast<TBrowsePars*>(message.Word1) == browse.Settings) browse.CurrentBrowseItemChanged();
       break;
     case Notify_MousePressed: browse.DropHover(); break;
+    case Notify_BlockChanged:
+    case Notify_FormulaReferenceChanged:
+      // The graph's boxes of the block take its new marks. (The refresh of the item and
+      // its rows comes with the lower list.)
+      if (TDiscussion* discussion = browse.GetDiscussion();
+          discussion && discussion->Graph && reinterpret_cast<TDiscussion*>(message.Word1) == discussion)
+        DiscussionGraph(*discussion).InvalidateNode(browse, UnpackDiscBlockIndex(message.Word2));
+      break;
     case Notify_BlockAdded:
     case Notify_BlockGone:
       // The graph lays itself out again; the boxes drawn here are gone with its layout.

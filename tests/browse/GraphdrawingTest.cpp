@@ -272,6 +272,26 @@ TEST_F(GraphPanel, AnAddedBlockIsDrawnAtTheNextPaint) {
   EXPECT_EQ(form->Browse.GraphPlaces.Count(), 4u);
 }
 
+TEST_F(GraphPanel, AChangedBlockIsRepaintedInItsNewColours) {
+  TFormBrowse* form = OpenSmallGraph();
+  ShowGraph(form);
+  EXPECT_EQ(At(form, 39, 160), COLORREF(kPlain));
+  TDiscussion& d = Discussion(ecology);
+  d.Storages.GetDiscBlock(two)->Importance = 1;
+  SendBlockNotification(Notify_BlockChanged, Discussion(economy), two, false);
+  Pump();
+  EXPECT_EQ(At(form, 39, 160), COLORREF(kPlain)) << "a block of another discussion";
+  SendBlockNotification(Notify_BlockChanged, d, two, false);
+  Pump();
+  EXPECT_EQ(At(form, 39, 160), COLORREF(kSignificant));
+  d.Storages.GetDiscBlock(one)->Importance = 1;
+  d.Storages.GetDiscBlock(oneOne)->Importance = 1;
+  TListeners::SendPair(Notify_BlockChanged, reinterpret_cast<intptr_t>(&d), 0, false);  // any block
+  Pump();
+  EXPECT_EQ(At(form, 21, 160), COLORREF(kSignificant));
+  EXPECT_EQ(At(form, 21, 240), COLORREF(kSignificant));
+}
+
 TEST_F(GraphPanel, DecliningAnIncompleteGraphHidesThePanel) {
   TFormBrowse* form = OpenSmallGraph();
   Discussion(ecology).Storages.GetDiscBlock(one)->DeleteFlag = DeleteFlag_Erased;  // "1.1" has no upper node
