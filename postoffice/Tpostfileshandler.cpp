@@ -2,6 +2,7 @@
 
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Tformprogress.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
@@ -63,8 +64,16 @@ TPostFilesHandler::TPostFilesHandler(TPost& post) : Post(post) {}
 
 TPostFilesHandler::~TPostFilesHandler() = default;
 
-void TPostFilesHandler::ShowProgress(const std::string&) {}
-void TPostFilesHandler::CloseProgress() {}
+void TPostFilesHandler::ShowProgress(const std::string& status) {
+  if (!fProgress) {
+    fProgress = std::make_unique<TFormProgress>(nullptr);
+    fProgress->ShowCentered();
+  }
+  fProgress->SetStatus(status);
+}
+
+void TPostFilesHandler::CloseProgress() { fProgress.reset(); }
+
 void TPostFilesHandler::RefreshList() {}
 
 void TPostFilesHandler::Refuse(const std::string& text) {

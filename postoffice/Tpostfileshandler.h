@@ -12,8 +12,10 @@
 #include "foundation/Tstr.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+class TFormProgress;
 class TPost;
 class TPostFilesStorage;
 
@@ -38,7 +40,8 @@ class TPostFilesHandler {
                        const std::string& caption);
 
  protected:
-  // The window's part: progress shown from the first file on, and its file list.
+  // The window's part: progress shown from the first file on (in a progress window
+  // unless overridden), and its file list.
   virtual void ShowProgress(const std::string& status);
   virtual void CloseProgress();
   virtual void RefreshList();
@@ -51,4 +54,6 @@ class TPostFilesHandler {
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);
   void Refuse(const std::string& text);
+
+  std::unique_ptr<TFormProgress> fProgress;
 };

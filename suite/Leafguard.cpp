@@ -3,13 +3,13 @@
 // "Spammers.txt" in the data folder, and takes no moderator decision: the messages that
 // need one (model registration, author identifiers) are left unhandled.
 
-#include "foundation/Filereplace.h"
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
 #include "platform/kernel/Datafolders.h"
-#include "platform/kernel/Fileapi.h"
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -90,8 +90,13 @@ LEAFGUARD_ENTRY uint8_t MakeDiscussionPrivatePublic(const TStr* dident, uint8_t 
 
 LEAFGUARD_ENTRY uint8_t GetEditSpammersList(TStr* spammers) {
   if (!spammers) return NotDone;
-  std::string text;
-  if (ReadWholeFile(platform::ProgramPath(platform::DataRoot()) + "/Spammers.txt", text)) *spammers = text.substr(0, TStr::kMaxStoredLength);
+  // Read with the standard library: nothing here may touch the thread-local state of the
+  // program's own file calls, which a library that is unloaded again must not own.
+  std::ifstream in(platform::DataRoot() + "/Spammers.txt", std::ios::binary);
+  if (in) {
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    *spammers = text.substr(0, TStr::kMaxStoredLength);
+  }
   return Done;
 }
 

@@ -6,7 +6,10 @@
 
 #include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
+#include "foundation/Tformprogress.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/display/Headlessscreen.h"
+#include "platform/forms/Forms.h"
 #include "postoffice/Postcommands.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
@@ -337,6 +340,27 @@ TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
             std::string::npos);
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "4-gai"));
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-gm"));
+}
+
+TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
+  platform::HeadlessScreen screen{800, 600};
+  std::vector<std::string> shown;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&shown](TPostFilesHandler&, const std::string&) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* progress = dynamic_cast<TFormProgress*>(Screen->Forms(i))) shown.push_back(progress->Status());
+    return true;
+  });
+  Message("1-new", "NEW_BLOCKS", "", "12/19/2005 10:00:00");
+  Message("2-new", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
+  Post.Inbox.Refresh(Post);
+  TPostFilesHandler plain(Post);
+  TArray<int32_t> indices;
+  indices.AddItem(0);
+  indices.AddItem(1);
+  int done = 0;
+  ASSERT_TRUE(plain.HandlePostFiles(Post.Inbox, indices, false, &done, "Auto-handling"));
+  EXPECT_EQ(shown, (std::vector<std::string>{"Auto-handling - 1 of 2 messages...", "Auto-handling - 2 of 2 messages..."}));
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_EQ(dynamic_cast<TFormProgress*>(Screen->Forms(i)), nullptr);
 }
 
 }  // namespace
