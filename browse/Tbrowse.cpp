@@ -18,11 +18,6 @@
 
 #include <algorithm>
 
-THorzMenuPopup::THorzMenuPopup() = default;
-THorzMenuPopup::THorzMenuPopup(THorzMenuPopup&&) noexcept = default;
-THorzMenuPopup& THorzMenuPopup::operator=(THorzMenuPopup&&) noexcept = default;
-THorzMenuPopup::~THorzMenuPopup() = default;
-
 TBrowse::TBrowse() : Listener(this) { Init(); }
 
 TBrowse::~TBrowse() { Done(); }
@@ -143,31 +138,6 @@ void TBrowse::CurrentBrowseItemChanged() {
   Form->PaintBoxUpperBlock->Invalidate();
   InvalidateLowerList();
   LowerListChangedFrom(0);
-}
-
-std::string TBrowse::GetFormBrowseCaption() const {
-  if (Form && Form->PanelGraph->Visible()) return "Graph";
-  const TBrowseItem& item = CurrentBrowseState.CurrentItem;
-  TDiscussion* discussion = GetDiscussion();
-  TDiscussionsManager* manager = DiscussionsManager();
-  switch (item.Kind()) {
-    case BrowseItem_Block: {
-      if (!discussion) return "Browse";
-      if (item.Ident.Index == discussion->Storages.GetRootBlockIndex())
-        return manager ? manager->GetFolderPath(discussion->FolderIndex).ToString() : discussion->GetName().ToString();
-      const TDiscBlock* block = discussion->Storages.GetDiscBlock(item.Ident.Index);
-      return block ? block->GetBlockName(*discussion).ToString() : "empty block";
-    }
-    case BrowseItem_Author:
-      if (discussion)
-        for (int i = 0; i < int(discussion->Authors.Count()); ++i)
-          if (discussion->Authors.Author(i).ADIdent == item.Ident.ADIdent)
-            return discussion->Authors.Author(i).GetFullName().ToString();
-      return "Browse";
-    case BrowseItem_Folder:
-      return manager ? manager->GetFolderPath(item.Ident.Folder).ToString() : "Browse";
-    default: return "Browse";
-  }
 }
 
 void TBrowse::SetHelpContext() {

@@ -6,6 +6,7 @@
 
 #include "browse/Tbrowselistener.h"
 #include "browse/Tbrowsestate.h"
+#include "browse/Thorzmenupopup.h"
 #include "browse/Thyperrefinfo.h"
 #include "browse/Tsmartmenu.h"
 #include "foundation/Tarray.h"
@@ -28,16 +29,6 @@ class TPopupMenu;
 struct TGraphNodePlace {
   TDiscBlockIndex Block;
   int16_t Left = -1, Top = -1, Width = -1, Height = -1;
-};
-
-// A popup menu of the horizontal menu, owned by the entry.
-struct THorzMenuPopup {
-  std::unique_ptr<TPopupMenu> Popup;
-  int32_t Word1 = 0, Word2 = 0;
-  THorzMenuPopup();
-  THorzMenuPopup(THorzMenuPopup&&) noexcept;
-  THorzMenuPopup& operator=(THorzMenuPopup&&) noexcept;
-  ~THorzMenuPopup();
 };
 
 // Most states the Back history keeps.
@@ -109,6 +100,18 @@ class TBrowse {
   std::string GetFormBrowseCaption() const;
   // The form's help file and context for what the window shows.
   void SetHelpContext();
+  // One line naming a block, its fields in columns like those of its service row.
+  std::string GetDiscBlockSummary(TDiscBlockIndex block) const;
+  // The window's entry in the lists of windows.
+  std::string GetStringForWindowsMenu() const;
+
+  // Runs a command of the window on an item (the path in the root item) or on a block
+  // name (text), with the two data words of the menu entry.
+  void ProcessCommand(const TBrowseItemIndex* path, const TBrowseItem* root, const std::string& text, uint8_t code,
+                      TShiftState shift, int32_t data1, int32_t data2);
+  // The right-click popups at the pointer: of an item of the window, of a block name.
+  void ShowItemPopup(const TBrowseItemIndex& index, const TBrowseItem& root);
+  void ShowReferencePopup(const std::string& name);
 
   // Lower-list rows, all on the current state.
   RECT GetLowerListRowRect(int row) const;

@@ -61,6 +61,11 @@ class TFormBrowse : public TForm {
   // The settings the window follows; its layout is made again for them.
   void SetBrowsePars(TBrowsePars* settings);
 
+  // The menus: an entry chosen on the tool bar or in a popup runs its command; a tool
+  // button lets the mouse go when the pointer leaves it.
+  void SmartMenuItemClick(TObject* sender);
+  void ToolButtonMouseMove(TObject* sender, TShiftState shift, int x, int y);
+
   bool SplitDragging() const { return fSplitDragging; }
   bool SizeRestored() const { return fSizeRestored; }
   bool Closed() const { return fClosed; }

@@ -258,7 +258,10 @@ void TToolBar::AlignControls(TControl* AControl, RECT& Rect) {
 void TToolBar::ArrangeButtons() {
   if (arranging_ || ComponentState().Contains(csDestroying)) return;
   arranging_ = true;
-  int iw = images_ ? images_->Width() : 16, ih = images_ ? images_->Height() : 16;
+  // Buttons in a list of captions without pictures leave no room for a picture.
+  const bool captionsOnly = !images_ && showCaptions_ && list_;
+  int iw = images_ ? images_->Width() : captionsOnly ? 0 : 16;
+  int ih = images_ ? images_->Height() : captionsOnly ? 0 : 16;
   int textH = CalcTextRect(Font(), "Wg", DT_SINGLELINE).bottom;
   int w = std::max(buttonWidth_, iw + 7), h = std::max(buttonHeight_, ih + 6);
   if (showCaptions_) {

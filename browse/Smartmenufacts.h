@@ -1,0 +1,38 @@
+#pragma once
+// What the menus of a browse window are built from: the facts about the item a menu is
+// built for and about the state of its window.
+
+#include "model/Tbrowseitem.h"
+
+#include <cstdint>
+
+class TBrowse;
+class TDiscussion;
+struct TDiscBlock;
+
+struct TSmartMenuFacts {
+  TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const TBrowseItem* rootItem,
+                  const TBrowseItemIndex& index, bool mainMenu);
+
+  uint8_t Kind = 0;                     // the item's kind
+  bool Current = false;                 // the item is the window's current item
+  TDiscussion* Discussion = nullptr;    // the window's discussion, or null
+  bool BlockItem = false;               // a block item with a window discussion
+  bool AuthorItem = false;              // an author item with a window discussion
+  const TDiscBlock* Block = nullptr;    // the block of a block item
+  TDiscBlockIndex BlockIndex;
+  bool Root = false;                    // the current item is the model's root block
+  bool Moderator = false;
+  bool LostUpper = false;               // the block's upper block is lost
+  bool CreatingWindow = false;          // the window's state is a created one
+  uint8_t ListKind = 0;                 // counts as 0 without a discussion
+  bool RetrievalList = false;
+  uint8_t RetrievalKind = 0;
+  bool ModerationMode = false;
+  bool Manager = false;                 // the current login is the manager's
+  bool UnderDiscussed = false;          // a folder row at or directly under the discussed root
+  bool UnderCreated = false;            // ... under the root of created discussions
+  bool FolderHasParent = false;         // a folder row whose folder is not a root
+  bool UpperPanelShown = false;
+  bool MainMenu = false;
+};
