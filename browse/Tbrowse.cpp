@@ -117,7 +117,7 @@ void TBrowse::OpenBrowseItem(const TBrowseItem& item) {
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = 0;
   ListOffset = 0;
-  CurrentBrowseItemChanged();
+  CurrentBrowseItemChanged(true);
 }
 
 void TBrowse::SetCurrentBrowseState(const TBrowseState& state) {
@@ -127,10 +127,12 @@ void TBrowse::SetCurrentBrowseState(const TBrowseState& state) {
   LowerListChangedFrom(0);
 }
 
-void TBrowse::CurrentBrowseItemChanged() {
+void TBrowse::CurrentBrowseItemChanged(bool rebuild) {
   if (IsErrorReported()) return;
   HoveredRow = -1;
   HitAreas.Clear();
+  if (rebuild) RebuildLowerList();
+  if (IsErrorReported()) return;
   if (!Form) return;
   Form->SetCaption(GetFormBrowseCaption());
   SetHelpContext();

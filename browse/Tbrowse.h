@@ -11,18 +11,21 @@
 #include "browse/Tsmartmenu.h"
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscblockindex.h"
 #include "platform/forms/Controlmessages.h"
 #include "platform/gui/Wintypes.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class TBrowsePars;
 class TCanvas;
 class TDiscussion;
 class TFont;
 class TFormBrowse;
+class TFormProgress;
 class TPopupMenu;
 
 // The box drawn for one node of the graph at the last paint.
@@ -34,10 +37,10 @@ struct TGraphNodePlace {
 // Most states the Back history keeps.
 inline constexpr int BrowseHistoryLimit = 21;
 
-class TBrowse {
+class TBrowse : public TRowMeasurer {
  public:
   TBrowse();
-  ~TBrowse();
+  ~TBrowse() override;
   TBrowse(const TBrowse&) = delete;
   TBrowse& operator=(const TBrowse&) = delete;
 
@@ -93,9 +96,9 @@ class TBrowse {
   void SetCurrentBrowseState(const TBrowseState& state);
   // Keeps the present state in the Back history (the oldest goes beyond the limit).
   void PushHistory();
-  // The central refresh for the current item: the lower list, the caption, the help
-  // context and the menus.
-  void CurrentBrowseItemChanged();
+  // The central refresh for the current item: with rebuild the lower list, then the
+  // caption, the help context and the menus.
+  void CurrentBrowseItemChanged(bool rebuild = false);
   // The caption of the current state.
   std::string GetFormBrowseCaption() const;
   // The form's help file and context for what the window shows.
@@ -130,6 +133,27 @@ class TBrowse {
   void LowerListChangedFrom(int row);
   // Carries out the deferred requests (scroll the selection into view, lay the rows out).
   void RunDeferredPaintRequests();
+  // Selects the first service row whose item has that identifier; false when none has.
+  bool SelectRowByItemIdent(const TBrowseItemIdent& ident, bool scroll);
+
+  // Lower-list builders (Lowerlistbuilders.cpp, Retrievallists.cpp). Each fills the
+  // children of the listed item and the rows, and records the list kind.
+  // The children of the block at a path below the current item; with an insertion row
+  // they are inserted there (a heading unfolded in place), else they make the whole list.
+  void BuildLowerList_JustLowerList(TBrowseItemIndex parent, int insertRow);
+  void BuildLowerList_MonoGroupChilds(int16_t folder);
+  // False when the author has no blocks (the user is told).
+  bool BuildLowerList_BlocksOfAuthor(uint8_t moderation);
+  // The model block (or the empty reference) where the chain up from the block ends.
+  TDiscBlockIndex BuildLowerList_ChainToMonography();
+  void BuildLowerList_FormulasForTextTo();
+  void BuildLowerList_History();
+  void BuildLowerList_ThesisDisputants();
+  void BuildLowerList_Experts(int discussion, uint8_t trust, uint8_t ofModeratedComments);
+  void BuildLowerList_Retrieval(uint8_t kind, int32_t data, const std::string& text, bool caseSensitive,
+                                TFormProgress* progress);
+  // Measures a block's header (mode 1) or text row (mode 2) for the row-height caches.
+  int MeasureDiscBlockRow(TDiscussion& discussion, TDiscBlockIndex block, int level, int mode) override;
 
   // The pointer over the lower list and the upper text.
   void LowerListHover(int row, POINT inRow);
@@ -169,5 +193,17 @@ class TBrowse {
   std::string GetDiscBlockSummary(TDiscBlockIndex block) const;
 
  private:
+  void RebuildLowerList();
+  // The start of every builder: the rows and the children of the listed item go.
+  TBrowseItem* BeginLowerList(uint8_t listKind, const TBrowseItemIndex& listed);
+  // The same for a list of the current block; null after the refusal is reported when the
+  // window shows no block of a discussion.
+  TBrowseItem* BeginBlockList(uint8_t listKind, const char* refusal);
+  // Appends (or inserts at `at`, advancing it) the rows of child `position` of an item.
+  void AddRowsOfChild(TBrowseItem& parent, const TBrowseItemIndex& parentPath, int position, int* at);
+  // Selects the row of the item the user chose last time in this list.
+  void RestoreListSelection();
+  // The children and rows of a list of blocks shown brief, then the selection.
+  void FillBriefBlockList(TDiscussion& discussion, TBrowseItem& listed, const TArray<TDiscBlockIndex>& blocks);
   bool ResolvesToOrBelow(const TBrowseItemIndex& rowIndex, const TBrowseItemIndex& item) const;
 };

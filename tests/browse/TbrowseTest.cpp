@@ -147,16 +147,16 @@ TEST_F(BrowseEngine, TheBackHistoryKeepsTheLastStates) {
   TFormBrowse* form = OpenOn(ecology);
   TBrowse& browse = form->Browse;
   EXPECT_TRUE(browse.History.IsEmpty());  // the first item of a window has no past
-  TBrowseItem author;
-  author.Ident.Kind = BrowseItem_Author;
-  for (uint16_t i = 0; i < 30; ++i) {
-    author.Ident.ADIdent = i;
-    browse.OpenBrowseItem(author);
+  TBrowseItem folder;
+  folder.Ident.Kind = BrowseItem_Folder;
+  for (int16_t i = 0; i < 30; ++i) {
+    folder.Ident.Folder = i;
+    browse.OpenBrowseItem(folder);
   }
   ASSERT_EQ(int(browse.History.Count()), BrowseHistoryLimit);
-  EXPECT_EQ(browse.History[BrowseHistoryLimit - 1].CurrentItem.Ident.ADIdent, 28);
-  EXPECT_EQ(browse.History[0].CurrentItem.Ident.ADIdent, 8);
-  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Ident.ADIdent, 29);
+  EXPECT_EQ(browse.History[BrowseHistoryLimit - 1].CurrentItem.Ident.Folder, 28);
+  EXPECT_EQ(browse.History[0].CurrentItem.Ident.Folder, 8);
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Ident.Folder, 29);
 }
 
 TEST_F(BrowseEngine, AClosingWindowHearsNothingAndOthersDropTheirHover) {

@@ -1,0 +1,318 @@
+#include "browse/Lowerlistcollectors.h"
+
+#include "foundation/Terror.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+#include "postoffice/Tmoderatecaller.h"
+#include "postoffice/Tpost.h"
+
+#include <set>
+#include <vector>
+
+namespace {
+
+// Notes first, then model blocks, moderated comments and comments.
+int StorageRank(uint8_t storageType) {
+  switch (storageType) {
+    case StorageType_Notes: return 0;
+    case StorageType_Model: return 1;
+    case StorageType_ModeratedComments: return 2;
+    case StorageType_Comments: return 3;
+    default: return -1;
+  }
+}
+
+template <class T>
+int Sign(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+bool IsListed(const TDiscBlock& block) {
+  return block.DeleteFlag != DeleteFlag_Erased && block.DeleteFlag != DeleteFlag_Recycled;
+}
+
+// The storages a list walks, in the order it walks them.
+constexpr uint8_t WalkOrder[] = {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments,
+                                 StorageType_Notes};
+
+// 2 and the moderate type when the moderation library rates the author.
+int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type) {
+  const TModelHooks& hooks = ModelHooks();
+  type = 0;
+  return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type) : 1;
+}
+
+}  // namespace
+
+int CompareFolderEntries(TDiscussionsManager& manager, const TMonoGroupIndex& a, const TMonoGroupIndex& b) {
+  const int da = manager.FindDiscussionByFolder(a.Folder);
+  const int db = manager.FindDiscussionByFolder(b.Folder);
+  if ((da < 0) != (db < 0)) return da < 0 ? -1 : 1;
+  if (da >= 0) {
+    const int byName = manager.GetDiscussion(da).GetName().View().compare(manager.GetDiscussion(db).GetName().View());
+    if (byName != 0) return byName < 0 ? -1 : 1;
+  }
+  const auto folderName = [&](int16_t folder) {
+    return folder >= 0 && uint32_t(folder) < manager.Folders.Count() ? manager.Folders[uint32_t(folder)].Name.View()
+                                                                      : std::string_view();
+  };
+  const int byFolder = folderName(a.Folder).compare(folderName(b.Folder));
+  return byFolder < 0 ? -1 : (byFolder > 0 ? 1 : 0);
+}
+
+int LowerDiscBlocksCompare(const TDiscussion& discussion, TDiscBlockIndex a, TDiscBlockIndex b) {
+  if (a.StorageType != b.StorageType) {
+    const int ra = StorageRank(a.StorageType), rb = StorageRank(b.StorageType);
+    if (ra < 0 || rb < 0) {
+      TError::Report("LowerDiscBlocksCompare - неизвестный тип хранилища блоков?");
+      return 0;
+    }
+    return Sign(ra, rb);
+  }
+  const TDiscBlock* x = discussion.Storages.GetDiscBlock(a);
+  const TDiscBlock* y = discussion.Storages.GetDiscBlock(b);
+  if (!x || !y) return 0;
+  if (HasAuthorField(a.StorageType)) {
+    if (int c = Sign(x->Date, y->Date)) return c;
+    if (int c = Sign(int16_t(x->ADIdent), int16_t(y->ADIdent))) return c;
+  }
+  return Sign(x->Num, y->Num);
+}
+
+int CompareAuthorIdents(uint16_t a, uint16_t b) {
+  if (a == NoADIdent || b == NoADIdent) return Sign(a == NoADIdent, b == NoADIdent);
+  return Sign(int16_t(a), int16_t(b));
+}
+
+bool IsListedChildStorage(uint8_t parentStorage, uint8_t childStorage) {
+  switch (childStorage) {
+    case StorageType_Model: return parentStorage == StorageType_Model;
+    case StorageType_Comments:
+    case StorageType_ModeratedComments:
+      return parentStorage == StorageType_Model || HasAuthorField(parentStorage);
+    case StorageType_Notes: return IsValidStorageType(parentStorage);
+    default: return false;
+  }
+}
+
+namespace {
+
+void SortBlocks(const TDiscussion& discussion, TArray<TDiscBlockIndex>& blocks) {
+  blocks.Sort([&](TDiscBlockIndex a, TDiscBlockIndex b) { return LowerDiscBlocksCompare(discussion, a, b); });
+}
+
+void SortIdents(TArray<TAuthorADIdent>& idents) {
+  idents.Sort([](TAuthorADIdent a, TAuthorADIdent b) { return CompareAuthorIdents(a.ADIdent, b.ADIdent); });
+}
+
+// Appends the listed blocks of one storage that pass a test; false when the array is full.
+template <class Test>
+bool TakeBlocks(const TDiscussion& discussion, uint8_t storageType, TArray<TDiscBlockIndex>& result, Test test) {
+  const TBlocksStorage& storage = *discussion.Storages.GetStorage(storageType);
+  for (int i = 0; i < storage.Count(); ++i) {
+    const TDiscBlock& block = storage.Block(i);
+    if (IsListed(block) && test(block) && result.AddItem(TDiscBlockIndex{storageType, uint16_t(i)}) < 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void CollectChildBlocks(TDiscussion& discussion, TDiscBlockIndex parent, TArray<TDiscBlockIndex>& result) {
+  if (!discussion.Storages.IsValidIndex(parent)) return;
+  for (uint8_t type : WalkOrder)
+    if (IsListedChildStorage(parent.StorageType, type) &&
+        !TakeBlocks(discussion, type, result, [&](const TDiscBlock& b) { return b.Upper == parent; }))
+      return;
+  SortBlocks(discussion, result);
+}
+
+void CollectDoubtfulModeratedComments(TDiscussion& discussion, TArray<TDiscBlockIndex>& result) {
+  const bool taken = TakeBlocks(discussion, StorageType_ModeratedComments, result, [&](const TDiscBlock& b) {
+    int type = 0;
+    return AuthorModerateType(discussion, b.ADIdent, type) == 2 && type == 2;
+  });
+  if (taken) SortBlocks(discussion, result);
+}
+
+void CollectBlocksOfAuthor(TDiscussion& discussion, uint16_t adident, bool moderation, TArray<TDiscBlockIndex>& result) {
+  const auto ofAuthor = [&](const TDiscBlock& b) { return b.ADIdent == adident; };
+  if (!moderation && !TakeBlocks(discussion, StorageType_Comments, result, ofAuthor)) return;
+  if (!TakeBlocks(discussion, StorageType_ModeratedComments, result, ofAuthor)) return;
+  if (!moderation) {
+    const int own = discussion.Authors.FindAuthorByLIdent(discussion, CurrentModelLogin().LIdent, true);
+    if (IsErrorReported()) return;
+    if (own >= 0 && discussion.Authors.Author(own).ADIdent == adident &&
+        !TakeBlocks(discussion, StorageType_Notes, result, [](const TDiscBlock&) { return true; }))
+      return;
+  }
+  SortBlocks(discussion, result);
+}
+
+TDiscBlockIndex CollectChain(const TDiscussion& discussion, TDiscBlockIndex block, TArray<TDiscBlockIndex>& result) {
+  const TDiscBlockStorages& storages = discussion.Storages;
+  // A cycle of upper blocks in damaged data ends the walk after every block was seen.
+  for (int steps = storages.TotalCount(); steps >= 0; --steps) {
+    if (!storages.IsValidIndex(block) || block.StorageType == StorageType_Model) break;
+    if (result.AddItem(block) < 0) return {};
+    block = storages.GetDiscBlock(block)->Upper;
+  }
+  for (uint32_t i = 0, j = result.Count(); i + 1 < j; ++i, --j) std::swap(result[i], result[j - 1]);
+  return storages.IsValidIndex(block) && block.StorageType == StorageType_Model ? block : TDiscBlockIndex{};
+}
+
+void CollectFormulasForText(const TDiscussion& discussion, TDiscBlockIndex block, TArray<TDiscBlockIndex>& result) {
+  if (!discussion.Storages.IsValidIndex(block)) return;
+  for (uint8_t type : WalkOrder)
+    if (IsListedChildStorage(block.StorageType, type) &&
+        !TakeBlocks(discussion, type, result,
+                    [&](const TDiscBlock& b) { return b.TextType == TextType_Formula && b.Conclusion == block; }))
+      return;
+  SortBlocks(discussion, result);
+}
+
+void CollectHistory(const TDiscussion& discussion, TArray<TDiscBlockIndex>& result) {
+  for (const TDiscBlockCode& code : discussion.User.Visited) {
+    const TDiscBlockIndex index = discussion.Storages.FindDiscBlockIndex(code);
+    if (!index.IsEmpty() && result.AddItem(index) < 0) return;
+  }
+}
+
+TLowerBlocks::TLowerBlocks(const TDiscussion& discussion) {
+  const TDiscBlockStorages& storages = discussion.Storages;
+  for (uint8_t type : WalkOrder) {
+    fLower[type].resize(size_t(storages.GetStorage(type)->Count()));
+    fSeen[type].assign(fLower[type].size(), false);
+  }
+  for (uint8_t type : WalkOrder) {
+    const TBlocksStorage& storage = *storages.GetStorage(type);
+    for (int i = 0; i < storage.Count(); ++i) {
+      const TDiscBlockIndex upper = storage.Block(i).Upper;
+      if (storages.IsValidIndex(upper)) fLower[upper.StorageType][upper.Index].push_back({type, uint16_t(i)});
+    }
+  }
+}
+
+bool TLowerBlocks::FirstVisit(TDiscBlockIndex block) {
+  std::vector<bool>::reference seen = fSeen[block.StorageType][block.Index];
+  if (seen) return false;
+  seen = true;
+  return true;
+}
+
+namespace {
+
+// Adds the authors of the blocks below a thesis; false when the array is full.
+bool CollectDisputantsBelow(TDiscussion& discussion, TDiscBlockIndex thesis, TArray<TAuthorADIdent>& result) {
+  TLowerBlocks lower(discussion);
+  bool noteSeen = false;
+  std::vector<TDiscBlockIndex> pending{thesis};
+  lower.FirstVisit(thesis);
+  while (!pending.empty()) {
+    const TDiscBlockIndex block = pending.back();
+    pending.pop_back();
+    for (TDiscBlockIndex child : lower.Lower(block)) {
+      if (!IsListedChildStorage(block.StorageType, child.StorageType)) continue;
+      uint16_t adident = ModelAuthorADIdent;
+      if (child.StorageType == StorageType_Notes) {
+        // Notes are the login's own: the first one names the login, none is descended.
+        if (noteSeen) continue;
+        noteSeen = true;
+        const int own = discussion.Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
+        if (own >= 0 && result.AddItemNoDupes(TAuthorADIdent{discussion.Authors.Author(own).ADIdent}) < 0) return false;
+        continue;
+      }
+      if (child.StorageType != StorageType_Model) adident = discussion.Storages.GetDiscBlock(child)->ADIdent;
+      if (result.AddItemNoDupes(TAuthorADIdent{adident}) < 0) return false;
+      if (lower.FirstVisit(child)) pending.push_back(child);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void CollectThesisDisputants(TDiscussion& discussion, TDiscBlockIndex thesis, TArray<TAuthorADIdent>& result) {
+  const TDiscBlock* block = discussion.Storages.IsValidIndex(thesis) ? discussion.Storages.GetDiscBlock(thesis) : nullptr;
+  if (!block) return;
+  // The thesis's author; a block whose author has no record still names its ident.
+  const int author = block->GetAuthor(discussion);
+  if (author >= 0) {
+    if (result.AddItemNoDupes(TAuthorADIdent{discussion.Authors.Author(author).ADIdent}) < 0) return;
+  } else if (block->StorageType != StorageType_Notes) {
+    const uint16_t adident = block->StorageType == StorageType_Model ? ModelAuthorADIdent : block->ADIdent;
+    if (result.AddItemNoDupes(TAuthorADIdent{adident}) < 0) return;
+  }
+  if (CollectDisputantsBelow(discussion, thesis, result)) SortIdents(result);
+}
+
+void CollectExperts(TDiscussion& discussion, uint8_t trust, bool ofModerated, TArray<TAuthorADIdent>& result) {
+  std::set<uint16_t> moderatedAuthors;
+  if (ofModerated)
+    for (const TDiscBlock& block : discussion.Storages.ModeratedComments.Blocks) moderatedAuthors.insert(block.ADIdent);
+  for (int i = 0; i < discussion.Authors.Count(); ++i) {
+    const uint16_t adident = discussion.Authors.Author(i).ADIdent;
+    if (adident == NoADIdent) continue;
+    if (trust != 0) {
+      int type = 0;
+      if (AuthorModerateType(discussion, adident, type) != 2 || type != trust) continue;
+    }
+    if (ofModerated && !moderatedAuthors.count(adident)) continue;
+    if (result.AddItemNoDupes(TAuthorADIdent{adident}) < 0) return;
+  }
+  SortIdents(result);
+}
+
+TModerationSources DefaultModerationSources() {
+  TModerationSources sources;
+  if (TModerateCaller* caller = ModerateCaller())
+    sources.GetModeratedCommentsCount = [caller](const std::string& dident, int32_t& trustworthy, int32_t& doubtful) {
+      return caller->GetModeratedCommentsCountByDIdent(dident, trustworthy, doubtful);
+    };
+  if (TPost* post = PostState()) sources.Inbox = &post->Inbox;
+  return sources;
+}
+
+namespace {
+
+bool WaitsForModerator(TDiscussion& discussion, const TModerationSources& sources) {
+  int32_t trustworthy = 0, doubtful = 0;
+  const std::string dident = discussion.Info.DIdent.ToString();
+  if (sources.GetModeratedCommentsCount && sources.GetModeratedCommentsCount(dident, trustworthy, doubtful) == 2 &&
+      int64_t(trustworthy) + doubtful != 0)
+    return true;
+  return sources.Inbox && sources.Inbox->HasUnhandledPostFile(dident, "NEW_BLOCKS");
+}
+
+}  // namespace
+
+bool CollectMonoGroupChilds(TDiscussionsManager& manager, int16_t folder, bool moderation, bool showAll,
+                            const TModerationSources& sources, TArray<TMonoGroupIndex>& result) {
+  if (moderation) {
+    for (int d = 0; d < manager.GetDiscussionsCount(); ++d) {
+      TDiscussion& discussion = manager.GetDiscussion(d);
+      if (!discussion.Load(true)) return false;
+      if (!discussion.IsModerator() || !(showAll || WaitsForModerator(discussion, sources))) continue;
+      if (result.AddItem(TMonoGroupIndex{discussion.FolderIndex, 1, int16_t(d), 0}) < 0) return false;
+    }
+    return true;
+  }
+  for (uint32_t f = 0; f < manager.Folders.Count(); ++f) {
+    if (manager.Folders[f].Parent != folder || int(f) == folder) continue;
+    const int d = manager.FindDiscussionByFolder(int16_t(f));
+    if (d >= 0) {
+      TDiscussion& discussion = manager.GetDiscussion(d);
+      if (!discussion.Load(true)) return false;
+      if (!discussion.Info.CanCurrentLoginAccess()) continue;
+    }
+    if (result.AddItem(TMonoGroupIndex{int16_t(f)}) < 0) return false;
+  }
+  result.Sort([&](const TMonoGroupIndex& a, const TMonoGroupIndex& b) { return CompareFolderEntries(manager, a, b); });
+  for (uint32_t i = result.Count(); i-- > 0;)
+    if (manager.FindDiscussionByFolder(result[i].Folder) < 0) {
+      result[i].Separator = 1;
+      break;
+    }
+  return true;
+}

@@ -1,0 +1,193 @@
+#include "browse/Retrievallists.h"
+
+#include "browse/Lowerlistcollectors.h"
+#include "browse/Tbrowse.h"
+#include "foundation/Terror.h"
+#include "foundation/Tformprogress.h"
+#include "model/Blockretrieval.h"
+#include "model/Tdiscussion.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <vector>
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Takes the run of digits at the start of the text off and compares the numbers they
+// write, however long they are.
+int CompareLeadingNumbers(std::string_view& a, std::string_view& b) {
+  const auto take = [](std::string_view& text) {
+    size_t n = 0;
+    while (n < text.size() && IsDigit(text[n])) ++n;
+    std::string_view digits = text.substr(0, n);
+    text.remove_prefix(n);
+    while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+    return digits;
+  };
+  const std::string_view x = take(a), y = take(b);
+  if (x.size() != y.size()) return x.size() < y.size() ? -1 : 1;
+  const int c = x.compare(y);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+}  // namespace
+
+int NaturalCompare(std::string_view a, std::string_view b) {
+  for (;;) {
+    while (!a.empty() && !b.empty() && a.front() == b.front()) {
+      a.remove_prefix(1);
+      b.remove_prefix(1);
+    }
+    if (a.empty() || b.empty() || !IsDigit(a.front()) || !IsDigit(b.front())) break;
+    if (const int c = CompareLeadingNumbers(a, b)) return c;
+  }
+  const int c = a.compare(b);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int CompareBlocksByName(const TDiscussion& discussion, TDiscBlockIndex a, TDiscBlockIndex b) {
+  const TDiscBlock* x = discussion.Storages.GetDiscBlock(a);
+  const TDiscBlock* y = discussion.Storages.GetDiscBlock(b);
+  if (!x || !y) return 0;
+  return NaturalCompare(x->Name.View(), y->Name.View());
+}
+
+namespace {
+
+// One retrieval: the blocks tested so far are tested no more.
+class TRetrieval {
+ public:
+  TRetrieval(TDiscussion& discussion, TArray<TDiscBlockIndex>& result, uint8_t kind, int32_t data, const TStr& text,
+             bool caseSensitive, TFormProgress* progress)
+      : fDiscussion(discussion), fLower(discussion), fResult(result), fKind(kind), fData(data), fText(text),
+        fCaseSensitive(caseSensitive), fProgress(progress) {}
+
+  // Tests a block once; false when the walk must stop (an error, a full array).
+  bool Test(TDiscBlockIndex block) {
+    const TDiscBlock* record = fDiscussion.Storages.GetDiscBlock(block);
+    if (!record) return false;
+    if (record->IsRetrieval(fDiscussion, block, fKind, fData, fText, fCaseSensitive) && fResult.AddItem(block) < 0)
+      return false;
+    return !IsErrorReported();
+  }
+  bool TestOnce(TDiscBlockIndex block) { return !fLower.FirstVisit(block) || Test(block); }
+
+  // The blocks below a block, each one's own lower blocks before it.
+  bool CollectRetrievalBelow(TDiscBlockIndex start) {
+    struct TFrame {
+      TDiscBlockIndex Block;
+      size_t Next = 0;
+    };
+    std::vector<TFrame> frames{{start}};
+    ShowWalkStatus(start);
+    while (!frames.empty()) {
+      TFrame& frame = frames.back();
+      const std::vector<TDiscBlockIndex>& lower = fLower.Lower(frame.Block);
+      if (frame.Next < lower.size()) {
+        const TDiscBlockIndex child = lower[frame.Next++];
+        if (!IsWalked(frame.Block, child) || !fLower.FirstVisit(child)) continue;
+        ShowWalkStatus(child);
+        frames.push_back({child});
+        continue;
+      }
+      const TDiscBlockIndex done = frame.Block;
+      frames.pop_back();
+      if (!frames.empty() && !Test(done)) return false;
+    }
+    return true;
+  }
+
+  void ShowStatus(const std::string& text) {
+    if (fProgress) fProgress->SetStatus(text);
+  }
+
+ private:
+  bool IsWalked(TDiscBlockIndex parent, TDiscBlockIndex child) const {
+    if (child.StorageType == StorageType_Notes && fKind == Retrieval_Unread) return false;
+    return IsListedChildStorage(parent.StorageType, child.StorageType);
+  }
+  // At most once a second, so that deep trees do not spend their time repainting.
+  void ShowWalkStatus(TDiscBlockIndex block) {
+    if (!fProgress) return;
+    const double now = Now();
+    if (now - fLastStatus <= 1.0 / 86400) return;
+    fLastStatus = now;
+    fProgress->SetStatus(fDiscussion.Storages.GetDiscBlock(block)->Name.ToString() + " lowers...");
+  }
+
+  TDiscussion& fDiscussion;
+  TLowerBlocks fLower;
+  TArray<TDiscBlockIndex>& fResult;
+  uint8_t fKind;
+  int32_t fData;
+  const TStr& fText;
+  bool fCaseSensitive;
+  TFormProgress* fProgress;
+  double fLastStatus = 0;
+};
+
+constexpr uint8_t StorageOrder[] = {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments,
+                                    StorageType_Notes};
+
+void CollectPostList(const TDiscussion& discussion, int32_t number, TArray<TDiscBlockIndex>& result) {
+  for (const TBlocksPostListItem& list : discussion.User.PostLists.Items) {
+    if (list.Number != number) continue;
+    for (const TDiscBlockCode& code : list.Blocks) {
+      const TDiscBlockIndex index = discussion.Storages.FindDiscBlockIndex(code);
+      if (!index.IsEmpty() && discussion.Storages.GetDiscBlock(index)->IsAlive()) result.AddItemNoDupes(index);
+    }
+    return;
+  }
+}
+
+}  // namespace
+
+void CollectRetrieval(TDiscussion& discussion, TDiscBlockIndex start, TArray<TDiscBlockIndex>& result, uint8_t kind,
+                      int32_t data, const TStr& text, bool caseSensitive, TFormProgress* progress) {
+  TRetrieval retrieval(discussion, result, kind, data, text, caseSensitive, progress);
+  if (kind == Retrieval_PostList) {
+    CollectPostList(discussion, data, result);
+  } else if (kind == Retrieval_Erased || kind == Retrieval_Deleted) {
+    for (uint8_t type : StorageOrder)
+      for (int i = 0; i < discussion.Storages.GetStorage(type)->Count(); ++i)
+        if (!retrieval.Test({type, uint16_t(i)})) return;
+  } else {
+    if (!discussion.Storages.IsValidIndex(start)) return;
+    if (!retrieval.TestOnce(start) || !retrieval.CollectRetrievalBelow(start)) return;
+    retrieval.ShowStatus("Unlinked from parent blocks...");
+    // Blocks cut off from their upper blocks cannot be reached from any block.
+    for (uint8_t type : StorageOrder) {
+      if (type == StorageType_Notes && kind == Retrieval_Unread) continue;
+      const TBlocksStorage& storage = *discussion.Storages.GetStorage(type);
+      for (int i = 0; i < storage.Count(); ++i) {
+        const uint16_t record = storage.Block(i).UnlinkedIndex;
+        if (record == NoUnlinkedBlockInfo || record >= discussion.UnlinkedBlockInfos.Count() ||
+            !discussion.UnlinkedBlockInfos[record].LostParent)
+          continue;
+        if (!retrieval.TestOnce({type, uint16_t(i)})) return;
+      }
+    }
+  }
+  retrieval.ShowStatus("Sorting " + std::to_string(result.Count()) + " blocks...");
+  result.Sort([&](TDiscBlockIndex a, TDiscBlockIndex b) { return CompareBlocksByName(discussion, a, b); });
+}
+
+void TBrowse::BuildLowerList_Retrieval(uint8_t kind, int32_t data, const std::string& text, bool caseSensitive,
+                                       TFormProgress* progress) {
+  RetrievalText = text;
+  TBrowseItem* listed =
+      BeginBlockList(ListKind_Retrieval, "TBrowse::BuildLowerList_Retrieval - тип элемента просмотра неверен");
+  if (!listed) return;
+  TDiscussion* discussion = GetDiscussion();
+  TArray<TDiscBlockIndex> blocks;
+  CollectRetrieval(*discussion, listed->Ident.Index, blocks, kind, data, TStr(text), caseSensitive, progress);
+  if (IsErrorReported()) return;
+  TBrowseState& state = CurrentBrowseState;
+  state.SpecCaptionType = 1;
+  state.RetrievalKind = kind;
+  state.FirstBlock = listed->Ident.Index;
+  state.Caption = text;
+  state.RetrievalData = data;
+  FillBriefBlockList(*discussion, *listed, blocks);
+}
