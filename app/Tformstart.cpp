@@ -2,6 +2,7 @@
 
 #include "app/Browsestartup.h"
 #include "app/Guidialogs.h"
+#include "app/Terminaldialogs.h"
 #include "app/Tformreadme.h"
 #include "browse/Tformbrowsemanager.h"
 #include "foundation/Terror.h"
@@ -10,6 +11,7 @@
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tpaintbox.h"
+#include "platform/kernel/Console.h"
 
 TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
   SetName("FormStart");
@@ -53,21 +55,25 @@ void InstallApplicationHandlers() {
   Application->OnIdle = [](TObject*, bool& done) {
     TStartupDriver::OnIdle();
     done = !TListeners::Instance().HasQueued();
-    if (TError::Instance().IsTerminateRequested()) Application->Terminate();
+    if (TError::Instance().IsTerminateRequested() || platform::StopSignalled()) Application->Terminate();
   };
   Application->OnDeactivate = [](TObject*) { TStartupDriver::OnDeactivate(); };
 }
 
-int RunWithWindows(int argc, const char* const* argv) {
+int RunWithWindows(int argc, const char* const* argv, bool onScreen) {
   if (TError::Instance().IsTerminateRequested()) return 1;
-  RegisterGuiDialogs();
   InstallApplicationHandlers();
   TStartupDriver driver;
   TFormBrowseManager browseWindows;
-  driver.Hooks.ShowReadme = [](const std::string& path) {
-    TFormReadme readme(nullptr);
-    return readme.Execute(path);
-  };
+  if (onScreen) {
+    RegisterGuiDialogs();
+    driver.Hooks.ShowReadme = [](const std::string& path) {
+      TFormReadme readme(nullptr);
+      return readme.Execute(path);
+    };
+  } else {
+    PrepareTerminalStartup(driver);
+  }
   TFormStart* start = nullptr;
   Application->CreateForm(start);
   ConnectBrowseWindows(driver, browseWindows, *start);

@@ -32,10 +32,11 @@ class TFormStart : public TForm {
 };
 
 // The application's idle handler (notification 2, the queued notifications, and the end
-// of the loop once the error window asked to terminate) and its deactivation handler
+// of the loop once the error window or a stop signal asked to terminate) and its deactivation handler
 // (notification 1).
 void InstallApplicationHandlers();
 
 // The program with its windows: the start form, the message loop and the shutdown
-// step. The exit code.
-int RunWithWindows(int argc, const char* const* argv);
+// step. The exit code. Off the screen (no display) the questions of start-up go to the
+// terminal and the windows live on the in-memory screen until a stop signal.
+int RunWithWindows(int argc, const char* const* argv, bool onScreen = true);

@@ -81,7 +81,9 @@ TStartupDriver::TStart TStartupDriver::Start(int argc, const char* const* argv) 
     if (!Hooks.OpenFirstBrowseWindow(fLastDiscussion, type, number)) return TStart::Failed;
   }
   fInstance->StartTicks();
-  return IsErrorReported() ? TStart::Failed : TStart::Running;
+  if (IsErrorReported()) return TStart::Failed;
+  if (Hooks.Started) Hooks.Started();
+  return TStart::Running;
 }
 
 bool TStartupDriver::CreateProcessWideObjects() {

@@ -27,6 +27,8 @@ struct TStartupHooks {
   // Opens the first browse window on a discussion (-1: none) and its block (storage
   // type and number, 0 and 0 for its root); false when no window could be made.
   std::function<bool(int discussion, int storageType, int number)> OpenFirstBrowseWindow;
+  // Start-up went through: the user is logged in and the first window is open.
+  std::function<void()> Started;
 };
 
 class TStartupDriver {

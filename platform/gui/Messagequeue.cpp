@@ -302,6 +302,8 @@ BOOL PostMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
   return TRUE;
 }
 
+DWORD GetCurrentThreadId() { return static_cast<DWORD>(CurrentThread()); }
+
 BOOL PostThreadMessage(DWORD thread, UINT message, WPARAM w, LPARAM l) {
   MSG m{nullptr, message, w, l, 0, {}};
   Stamp(m);

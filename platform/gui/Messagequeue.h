@@ -17,6 +17,8 @@ LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM w, LPARAM l, UINT f
                            ULONG_PTR* result);
 BOOL PostMessage(HWND window, UINT message, WPARAM w, LPARAM l);
 BOOL PostThreadMessage(DWORD thread, UINT message, WPARAM w, LPARAM l);
+// The calling thread, as PostThreadMessage names it.
+DWORD GetCurrentThreadId();
 void PostQuitMessage(int exitCode);
 // Waits for a message; FALSE on WM_QUIT.
 BOOL GetMessage(MSG* msg, HWND window, UINT first, UINT last);

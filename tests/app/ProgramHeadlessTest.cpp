@@ -1,0 +1,176 @@
+// The real program without a display: the login answered on its standard input, one
+// answer a line, and SIGTERM or SIGINT to end it, as a service manager or Ctrl+C would.
+
+#include "Apptesthelpers.h"
+#include "foundation/Tlogin.h"
+#include "platform/kernel/Codepage.h"
+#include "platform/kernel/Filemode.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr auto kTimeout = std::chrono::seconds(30);
+
+// The program in a process of its own: its standard input a pipe the test writes, its
+// terminal output (both streams) in a file.
+class TProgramOnTerminal {
+ public:
+  explicit TProgramOnTerminal(const TAppScratch& scratch)
+      : fOutput(scratch.Folder + "/terminal" + std::to_string(++sRuns) + ".txt") {
+    int input[2];
+    if (pipe(input) != 0) return;
+    fPid = fork();
+    if (fPid == 0) {
+      dup2(input[0], STDIN_FILENO);
+      const int out = open(fOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(out, STDOUT_FILENO);
+      dup2(out, STDERR_FILENO);
+      close(input[0]);
+      close(input[1]);
+      close(out);
+      unsetenv("DISPLAY");
+      const std::string program = std::string(QUILLARAN_BINARY_DIR) + "/app/quillaran";
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(input[0]);
+    fInput = input[1];
+  }
+  ~TProgramOnTerminal() {
+    CloseInput();
+    if (fPid > 0) {
+      kill(fPid, SIGKILL);
+      waitpid(fPid, nullptr, 0);
+    }
+  }
+
+  // Answers in the program's code page, one a line.
+  void Answer(const std::string& line) {
+    const std::string bytes = platform::AnsiToUtf8(line) + "\n";
+    ASSERT_EQ(write(fInput, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  void CloseInput() {
+    if (fInput >= 0) close(fInput);
+    fInput = -1;
+  }
+
+  // What the program wrote so far, in the program's code page.
+  std::string Output() const { return platform::Utf8ToAnsi(testsupport::ReadFile(fOutput)); }
+
+  bool WaitForOutput(const std::string& text) const {
+    const auto until = std::chrono::steady_clock::now() + kTimeout;
+    while (std::chrono::steady_clock::now() < until) {
+      if (Output().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+  void Signal(int signal) { kill(fPid, signal); }
+
+  // The exit code, -1 when it did not end in time or ended by a signal.
+  int Wait() {
+    const auto until = std::chrono::steady_clock::now() + kTimeout;
+    while (std::chrono::steady_clock::now() < until) {
+      int status = 0;
+      const pid_t ended = waitpid(fPid, &status, WNOHANG);
+      if (ended == fPid) {
+        fPid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+  }
+
+ private:
+  static inline int sRuns = 0;
+  std::string fOutput;  // one file a run, so that nothing of an earlier run is read
+  pid_t fPid = -1;
+  int fInput = -1;
+};
+
+const char* const kLoggedIn = "Анна is logged in. Quillaran runs without a screen; Ctrl+C ends it.";
+
+TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItSavingEverything) {
+  TAppScratch s;
+  {
+    TProgramOnTerminal program(s);
+    for (const char* answer : {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7",
+                               "anna's key 7", "127.0.0.1", "localhost", "", "pop secret"})
+      program.Answer(answer);
+    ASSERT_TRUE(program.WaitForOutput(kLoggedIn)) << program.Output();
+    // The same questions and refusals as the dialogs ask and tell.
+    const std::string said = program.Output();
+    EXPECT_NE(said.find("CREATING LOGIN: There is no login yet.\nPlease, create yours: it becomes the manager "
+                        "login of this installation.\n"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("CREATING LOGIN: Your name: \nCREATING LOGIN: Your e-mail address: \n"
+                        "LOGIN ERROR: Incorrect e-mail address: anna at example\n"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("CREATING LOGIN: The key password must be 7 to 32 characters long.\n"), std::string::npos);
+    EXPECT_NE(said.find("MAIL ACCOUNT: User name: [anna@example.org] \n"), std::string::npos);
+    EXPECT_EQ(said.find("pop secret"), std::string::npos);
+    EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), 0600);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0) << program.Output();
+  }
+  EXPECT_NE(platform::FilePermissions(s.Home + "/BrowsePars.cbs"), -1);
+  EXPECT_NE(s.Log().find("PROGRAM FINISHED: "), std::string::npos) << s.Log();
+  EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
+  TLoginsStorage saved;
+  ASSERT_TRUE(saved.Load(s.Home + "/Logins.cbs"));
+  ASSERT_EQ(saved.Count(), 1);
+  TLogin& login = saved.GetLogin(0);
+  EXPECT_EQ(login.Name.ToString(), "Анна");
+  EXPECT_EQ(login.AutomaticEMail.ToString(), "anna@example.org");
+  ASSERT_TRUE(login.Unlock("anna's key 7"));
+  EXPECT_EQ(login.EMail.POP3Server.ToString(), "127.0.0.1");
+  EXPECT_EQ(login.EMail.SMTPServer.ToString(), "localhost");
+  EXPECT_EQ(login.EMail.UserName.ToString(), "anna@example.org");
+  EXPECT_EQ(login.EMail.Password.ToString(), "pop secret");
+
+  // The next start asks the key password of the only login, and Ctrl+C ends it as well.
+  TProgramOnTerminal again(s);
+  again.Answer("anna's key");
+  again.Answer("anna's key 7");
+  ASSERT_TRUE(again.WaitForOutput(kLoggedIn)) << again.Output();
+  EXPECT_NE(again.Output().find("LOGIN: Key password of Анна: \nLOGIN ERROR: Incorrect key password of 'Анна'.\n"
+                                "LOGIN: Key password of Анна: \n"),
+            std::string::npos)
+      << again.Output();
+  again.Signal(SIGINT);
+  EXPECT_EQ(again.Wait(), 0) << again.Output();
+  EXPECT_NE(s.Log().rfind("PROGRAM FINISHED: "), s.Log().find("PROGRAM FINISHED: "));
+}
+
+TEST(ProgramHeadless, TheEndOfTheInputOrAStopSignalDuringTheLoginEndsWithoutALogin) {
+  TAppScratch s;
+  {
+    TProgramOnTerminal program(s);
+    program.Answer("Анна");
+    program.CloseInput();
+    EXPECT_EQ(program.Wait(), 2) << program.Output();
+  }
+  {
+    TProgramOnTerminal program(s);
+    ASSERT_TRUE(program.WaitForOutput("CREATING LOGIN: Your name: "));
+    program.Signal(SIGTERM);  // while the question waits for its answer
+    EXPECT_EQ(program.Wait(), 2) << program.Output();
+  }
+  EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), -1);
+  EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
+}
+
+}  // namespace
