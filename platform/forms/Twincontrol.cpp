@@ -171,8 +171,12 @@ void TWinControl::DestroyHandle() { DestroyWnd(); }
 void TWinControl::RecreateWnd() {
   if (!handle_) return;
   bool focused = Focused();
+  // A window shown (a form, maximized or not) is shown again as it was.
+  DWORD style = static_cast<DWORD>(GetWindowLong(handle_, GWL_STYLE));
   DestroyHandle();
   CreateHandle();
+  if ((style & WS_VISIBLE) && !(GetWindowLong(handle_, GWL_STYLE) & WS_VISIBLE))
+    ShowWindow(handle_, (style & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : (style & WS_MINIMIZE) ? SW_SHOWMINNOACTIVE : SW_SHOWNA);
   if (focused && CanFocus()) SetFocus();
 }
 

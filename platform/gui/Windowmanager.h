@@ -14,6 +14,7 @@ struct WINDOWPLACEMENT {
   POINT ptMaxPosition;
   RECT rcNormalPosition;
 };
+inline constexpr UINT WPF_SETMINPOSITION = 0x0001;
 
 HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance, void* param);
