@@ -366,7 +366,6 @@ void TBrowse::UpperPanelMouseDown(TMouseButton, TShiftState, POINT) {}
 void TBrowse::KeyDown(WORD, TShiftState) {}
 void TBrowse::DrawUpperBrowseItem() {}
 void TBrowse::DrawLowerListRow(int, const RECT&) {}
-void TBrowse::ShowReferencePopup(const std::string&) {}
 
 // ---- the graph panel
 
@@ -405,8 +404,3 @@ void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
   CurrentBrowseItemChanged();
 }
 
-std::string TBrowse::GetDiscBlockSummary(TDiscBlockIndex block) const {
-  TDiscussion* discussion = GetDiscussion();
-  const TDiscBlock* record = discussion && !block.IsEmpty() ? discussion->Storages.GetDiscBlock(block) : nullptr;
-  return record ? record->GetBlockName(*discussion).ToString() : "empty block";
-}

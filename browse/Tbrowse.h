@@ -187,10 +187,6 @@ class TBrowse : public TRowMeasurer {
   // Shows a block of the window's discussion: the graph is hidden, the present state goes
   // to the Back history and the block is shown unfolded.
   void GoToDiscBlock(TDiscBlockIndex block);
-  // The popup of a block named in a text or chosen in the graph.
-  void ShowReferencePopup(const std::string& name);
-  // One line telling what a block is.
-  std::string GetDiscBlockSummary(TDiscBlockIndex block) const;
 
  private:
   void RebuildLowerList();

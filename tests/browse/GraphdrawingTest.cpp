@@ -234,7 +234,8 @@ TEST_F(GraphPanel, HoveringANodeTellsWhatItIsAndAClickOpensIt) {
   TBrowse& browse = form->Browse;
   Hover(form, 42, 160);
   EXPECT_TRUE(form->PaintBoxGraph->ShowHint());
-  EXPECT_EQ(form->PaintBoxGraph->Hint(), "2\r\nhttp://example.org\r\nsecond");
+  // The block's summary: its fields in the columns of its service row.
+  EXPECT_EQ(form->PaintBoxGraph->Hint(), "2" + std::string(29, ' ') + "A100%\r\nhttp://example.org\r\nsecond");
   Hover(form, 30, 80);
   EXPECT_EQ(form->PaintBoxGraph->Hint(), "Ecology") << "the root block tells the discussion's name";
   Hover(form, 200, 200);
