@@ -1,12 +1,17 @@
-// Building the graph of a discussion and laying it out on the grid, for 10,000 and 100,000
-// blocks: three tenths model blocks in a tree of five children each, six tenths comments
+// Building the graph of a discussion, laying it out on the grid and painting it in a browse
+// window, for 10,000 and 100,000 blocks: three tenths model blocks in a tree of five children each, six tenths comments
 // (half of them answers to earlier comments, so threads grow deep), one tenth notes. Then
 // the layout of a tree shaped to push one long thread right at every level.
 
+#include "browse/Tformbrowse.h"
 #include "browse/Tgraph.h"
+#include "foundation/Tbrowsepars.h"
+#include "foundation/Tlisteners.h"
 #include "model/Blocknames.h"
 #include "model/Tdiscussion.h"
 #include "platform/display/Headlessscreen.h"
+#include "platform/display/Screendriver.h"
+#include "platform/forms/Forms.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,6 +65,8 @@ std::unique_ptr<TDiscussion> MakeDiscussion(int blocks) {
 }
 
 TDiscussion& DiscussionOf(int blocks) {
+  // The listener registry must outlive the discussions' graphs, which unregister from it.
+  TListeners::Instance();
   static std::map<int, std::unique_ptr<TDiscussion>> made;
   std::unique_ptr<TDiscussion>& d = made[blocks];
   if (!d) d = MakeDiscussion(blocks);
@@ -148,10 +155,61 @@ void BM_GraphPlaceThreadBesideComb(benchmark::State& state) {
   state.counters["rows"] = graph.RowCount();
 }
 
+// A browse window 1280 x 1000 showing the graph of a large discussion, scrolled to the
+// middle of its width.
+struct TGraphWindow {
+  platform::HeadlessScreen screen{1280, 1024};
+  platform::ScreenDriver person;
+  TBrowsePars pars;
+  std::unique_ptr<TFormBrowse> form = std::make_unique<TFormBrowse>(nullptr);
+  TGraph& graph;
+
+  explicit TGraphWindow(TDiscussion& d) : graph(DiscussionGraph(d)) {
+    form->SetUp();
+    form->SetBrowsePars(&pars);
+    form->SetBounds(0, 0, 1280, 1000);
+    form->Show();
+    form->PanelGraph->Show();
+    form->PaintBoxGraph->OnPaint = [this](TObject*) { graph.Paint(form->Browse); };
+    graph.Clear();
+    graph.Build();
+    graph.EnsurePlaced();
+    form->ScrollBarGraphHorz->SetParams(graph.GetWidth() / 2, 0, graph.GetWidth());
+    person.Pump();
+  }
+  ~TGraphWindow() { form->PaintBoxGraph->OnPaint = nullptr; }
+};
+
+// The whole graph panel painted again.
+void BM_GraphPaint(benchmark::State& state) {
+  TDiscussion& d = DiscussionOf(int(state.range(0)));
+  TGraphWindow window(d);
+  for (auto _ : state) {
+    window.form->PaintBoxGraph->Invalidate();
+    window.form->PanelGraph->Update();
+  }
+  state.counters["boxes"] = window.form->Browse.GraphPlaces.Count();
+}
+
+// The graph panel scrolled by one column, back and forth: the pixels move and the strip
+// uncovered is painted.
+void BM_GraphScrollColumn(benchmark::State& state) {
+  TDiscussion& d = DiscussionOf(int(state.range(0)));
+  TGraphWindow window(d);
+  TScrollBar* bar = window.form->ScrollBarGraphHorz;
+  int step = 1;
+  for (auto _ : state) {
+    bar->SetPosition(bar->Position() + step);
+    step = -step;
+  }
+}
+
 BENCHMARK(BM_GraphBuild)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphPlace)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphBuildAndPlace)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphAddBlockAndPlace)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphPlaceThreadBesideComb)->Arg(1000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphPaint)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphScrollColumn)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

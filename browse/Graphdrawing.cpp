@@ -118,6 +118,34 @@ void TGraph::Paint(TBrowse& window) {
   DrawNodes(window, form.ScrollBarGraphHorz->Position(), form.ScrollBarGraphVert->Position());
 }
 
+void TGraph::EnsureSubtreeColumns() {
+  if (SubtreeColumnsPlacement == Placements && SubtreeColumns.size() == Nodes.size()) return;
+  SubtreeColumns.assign(Nodes.size(), {INT32_MAX, INT32_MIN});
+  // After the children, without recursion.
+  struct TFrame {
+    int32_t Id;
+    size_t Next;
+  };
+  std::vector<TFrame> stack{TFrame{RootNode, 0}};
+  while (!stack.empty()) {
+    const int32_t id = stack.back().Id;
+    const std::vector<int32_t>& children = Nodes[size_t(id)].Children;
+    if (stack.back().Next < children.size()) {
+      const int32_t child = children[stack.back().Next++];
+      stack.push_back(TFrame{child, 0});
+      continue;
+    }
+    std::pair<int32_t, int32_t>& range = SubtreeColumns[size_t(id)];
+    range = {Nodes[size_t(id)].Column, Nodes[size_t(id)].Column};
+    for (const int32_t child : children) {
+      range.first = std::min(range.first, SubtreeColumns[size_t(child)].first);
+      range.second = std::max(range.second, SubtreeColumns[size_t(child)].second);
+    }
+    stack.pop_back();
+  }
+  SubtreeColumnsPlacement = Placements;
+}
+
 void TGraph::DrawNodes(TBrowse& window, int h, int v) {
   TFormBrowse& form = *window.Form;
   TCanvas& canvas = *form.PaintBoxGraph->Canvas();
@@ -128,6 +156,15 @@ void TGraph::DrawNodes(TBrowse& window, int h, int v) {
   const TColor frameColor = TColor(settings.GraphNodeFrameColor & 0xFFFFFF);
   const TDiscBlockIndex current = CurrentBlock(window);
   const RECT linkClip{-100, -30, width + 100, height + 30};
+
+  // A subtree wholly beside the view, farther than the links are drawn, has nothing to show:
+  // it is not walked.
+  EnsureSubtreeColumns();
+  const auto besideView = [&](int32_t id) {
+    const std::pair<int32_t, int32_t>& range = SubtreeColumns[size_t(id)];
+    return GraphCellToPixel(range.second, 0, h, v).x < linkClip.left ||
+           GraphCellToPixel(range.first, 0, h, v).x > linkClip.right;
+  };
 
   // Depth first, each node before its children and the children in order, without
   // recursion: a thread of blocks may be far deeper than the stack.
@@ -185,7 +222,7 @@ void TGraph::DrawNodes(TBrowse& window, int h, int v) {
     // Children below the view are left out with their subtrees.
     for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it) {
       const TGraphNode& child = Nodes[size_t(*it)];
-      if (GraphCellToPixel(child.Column, child.Depth, h, v).y - 10 < height) pending.push_back(*it);
+      if (GraphCellToPixel(child.Column, child.Depth, h, v).y - 10 < height && !besideView(*it)) pending.push_back(*it);
     }
   }
 }

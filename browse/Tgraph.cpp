@@ -169,6 +169,7 @@ void TGraph::EnsurePlaced() {
   if (Placed) return;
   PlaceTree();
   Placed = 1;
+  ++Placements;
 }
 
 void TGraph::ResetPlacement() {

@@ -116,6 +116,7 @@ private:
   uint8_t Built = 0;
   uint8_t Placed = 0;
   uint8_t Building = 0;
+  uint32_t Placements = 0;  // layouts computed so far
   std::vector<TGraphRow> Rows;
   std::vector<TGraphNode> Nodes;  // the pool; node 0 is the root
   std::vector<int32_t> FreeNodes;
@@ -129,6 +130,10 @@ private:
   void PlaceTree();
   void SetScrollRanges(TBrowse& window) const;
   void DrawNodes(TBrowse& window, int h, int v);
+  // The leftmost and rightmost column of each node's subtree, for the layout in force.
+  void EnsureSubtreeColumns();
+  std::vector<std::pair<int32_t, int32_t>> SubtreeColumns;
+  uint32_t SubtreeColumnsPlacement = 0;
 };
 
 // The graph of a discussion, made when first asked for.

@@ -6,6 +6,7 @@
 #include "platform/forms/Tbitmap.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tgraphicsobject.h"
+#include "platform/forms/Tscreen.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,11 @@ class BlockText : public ::testing::Test {
       named.push_back(name);
       return kBehind;
     };
+  }
+
+  // Hovering sets the screen's cursor, which outlives the test.
+  void TearDown() override {
+    if (Screen) Screen->SetCursor(crDefault);
   }
 
   // Every line of a text cut to a width.
@@ -223,6 +229,8 @@ TEST_F(BlockText, HitTestsFindTheFirstAreaOfTheOwner) {
   areas.Add(HyperRef_Link, -1, 20, 10, 30, 20, TStr("http://x"));
   EXPECT_TRUE(areas.HitTest(-1, 10, 0));
   EXPECT_EQ(areas.Hovered, 1);
+  ASSERT_NE(Screen, nullptr);
+  EXPECT_EQ(Screen->Cursor(), crHandPoint);
   EXPECT_TRUE(areas.HitTest(-1, 33, 19)) << "the first area holding the point answers";
   EXPECT_EQ(areas.Hovered, 1);
   EXPECT_TRUE(areas.HitTest(-1, 34, 19));
@@ -233,6 +241,7 @@ TEST_F(BlockText, HitTestsFindTheFirstAreaOfTheOwner) {
   EXPECT_EQ(areas.Hovered, -1);
   EXPECT_FALSE(areas.HitTest(4, 12, 5)) << "another owner's areas";
   EXPECT_EQ(areas.FindArea(3, 12, 5), 0);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
 
   // Removing an owner keeps the hover of another owner's area.
   areas.HitTest(-1, 25, 25);

@@ -49,7 +49,6 @@ class GraphPanel : public BrowseTest {
 
   void ShowGraph(TFormBrowse* form) {
     form->PanelGraph->Show();
-    form->PanelGraph->BringToFront();
     Pump();
   }
 
@@ -75,6 +74,28 @@ class GraphPanel : public BrowseTest {
     const POINT p = form->PaintBoxGraph->ClientToScreen(POINT{x, y});
     person.MoveTo(p.x, p.y);
     Pump();
+  }
+
+  // Every node whose box reaches into the view has been drawn, and no other.
+  void ExpectEveryVisibleNodeDrawn(TFormBrowse* form, TGraph& graph, TDiscBlockIndex current) {
+    TDiscussion& d = Discussion(ecology);
+    const int h = form->ScrollBarGraphHorz->Position(), v = form->ScrollBarGraphVert->Position();
+    const int width = form->PaintBoxGraph->Width(), height = form->PaintBoxGraph->Height();
+    uint32_t visible = 0;
+    for (uint16_t i = 0; i < d.Storages.Model.Count(); ++i) {
+      const TDiscBlockIndex block{StorageType_Model, i};
+      const TGraphNode* drawn = graph.FindNode(block);
+      ASSERT_NE(drawn, nullptr);
+      const POINT centre = GraphCellToPixel(drawn->Column, drawn->Depth, h, v);
+      const int half = block == current ? 10 : 5;
+      if (centre.x < -half || centre.y < -half || centre.x > width + half || centre.y > height + half) continue;
+      ++visible;
+      bool placed = false;
+      for (const TGraphNodePlace& place : form->Browse.GraphPlaces) placed = placed || place.Block == block;
+      EXPECT_TRUE(placed) << "block " << i << " at " << centre.x << ", " << centre.y;
+    }
+    EXPECT_EQ(form->Browse.GraphPlaces.Count(), visible);
+    EXPECT_GT(visible, 10u);
   }
 
   TDiscBlockIndex root, one, two, oneOne;
@@ -220,10 +241,13 @@ TEST_F(GraphPanel, TheCurrentBlockIsBroughtToTheMiddle) {
       EXPECT_NEAR(place.Top + 10, form->PanelGraph->Height() / 2, 80);
     }
   EXPECT_EQ(found, 1);
-  // Near the start the view stays at 0.
+  // Near the start the view stays at 0; the row of 80 is wider than the view.
   form->Browse.GoToDiscBlock(d.Storages.GetRootBlockIndex());
   graph.ScrollToCurrentBlock(form->Browse);
+  ShowGraph(form);
   EXPECT_EQ(form->ScrollBarGraphVert->Position(), 0);
+  EXPECT_GT(form->ScrollBarGraphHorz->Position(), 0);
+  ExpectEveryVisibleNodeDrawn(form, graph, d.Storages.GetRootBlockIndex());
 }
 
 TEST_F(GraphPanel, HoveringANodeTellsWhatItIsAndAClickOpensIt) {
