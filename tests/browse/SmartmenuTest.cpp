@@ -343,5 +343,17 @@ TEST_F(SmartMenu, TheNamePopupOffersTheNameAndEveryWindow) {
   EXPECT_EQ(open.Item(2).Data1, -1);
 }
 
+TEST_F(SmartMenu, AWindowShowingTheGraphIsCalledGraph) {
+  TFormBrowse* form = OpenOn(ecology);
+  ASSERT_NE(form, nullptr);
+  form->Browse.CurrentBrowseState.SpecCaptionType = 4;
+  EXPECT_EQ(form->Browse.GetFormBrowseCaption(), "History");
+  form->PanelGraph->Show();
+  EXPECT_EQ(form->Browse.GetFormBrowseCaption(), "Graph");
+  EXPECT_EQ(form->Browse.GetStringForWindowsMenu(), "Graph");
+  form->Browse.CurrentBrowseState.SpecCaptionType = 0;
+  EXPECT_EQ(form->Browse.GetStringForWindowsMenu(), "Graph");
+}
+
 }  // namespace
 }  // namespace browsetest

@@ -1,0 +1,173 @@
+// How a browse window names what it shows: the caption of each kind of browse state, the
+// block summary with its columns, and the window's entry in lists of windows.
+
+#include "Lowerlisttest.h"
+
+#include "foundation/Terror.h"
+#include "model/Themeoperations.h"
+#include "model/Tunlinkedblockinfo.h"
+#include "platform/forms/Forms.h"
+#include "platform/rtl/Tdatetime.h"
+#include "tests/model/Modeltesthelpers.h"
+
+namespace browsetest {
+namespace {
+
+using Captions = LowerListTest;
+
+std::string Blanks(int n) { return std::string(size_t(n), ' '); }
+
+TEST_F(Captions, ABlockIsSummedUpInTheColumnsOfItsServiceRow) {
+  const TDiscBlockIndex block = Add(StorageType_Model, root, TextType_Conclusion, "text");
+  TDiscBlock& b = Block(block);
+  b.Importance = 1;
+  b.Novelty = 1;
+  b.Possibility = 80;
+  b.Date = int16_t(int(EncodeDate(2026, 3, 4)) - BlockDateOffset);
+  Add(StorageType_Notes, block);  // commented
+  const int property = d->FindReaderProperty(block, true);
+  ASSERT_GE(property, 0);
+  d->ReaderProperties.Items[uint32_t(property)].Mark = Mark_Interesting;
+  d->ReaderProperties.Items[uint32_t(property)].Possibility = 70;
+  ASSERT_TRUE(AddTheme(d->Themes, *d, "Water"));
+  ASSERT_TRUE(AddBlockToTheme(d->Themes, *d, 0, block));
+  const int unlinked = AddUnlinkedBlockInfo(d->UnlinkedBlockInfos, *d, b.GetDiscBlockCode());
+  ASSERT_GE(unlinked, 0);
+  b.UnlinkedIndex = uint16_t(unlinked);
+  const std::string name = b.Name.ToString();
+  ASSERT_EQ(name.size(), 1u);
+  // Columns at 6, 8, 20, 22, 24, 28, 30, 38, 42, 54 and 64 letters; each text is cut to
+  // 1.85 times its width and padded to where its column ends when it has room.
+  const std::string expected = name + Blanks(5) + " " + " co" + " " + Blanks(11) + " " + "sig" + " " + "new" + " " +
+                               "A80%" + " " + "arg" + " " + "interesting" + " " + "R70%" + " " + "Water " + " " +
+                               " 03/04/26 " + " " + "unlinked";
+  EXPECT_EQ(browse.GetDiscBlockSummary(block), expected);
+  Show(block);
+  EXPECT_EQ(browse.GetFormBrowseCaption(), expected);
+
+  // A plain block: blanks for the known importance and novelty, nothing else.
+  const TDiscBlockIndex plain = Add(StorageType_Model, root);
+  EXPECT_EQ(browse.GetDiscBlockSummary(plain), Block(plain).Name.ToString() + Blanks(29) + "A100%");
+  EXPECT_EQ(browse.GetDiscBlockSummary(TDiscBlockIndex()), "empty block");
+  EXPECT_EQ(browse.GetDiscBlockSummary(root), discussions->GetFolderPath(d->FolderIndex).ToString());
+}
+
+TEST_F(Captions, CommentsShowTheirAuthorAndPostedNotesSaySo) {
+  const int author = d->Authors.CreateAuthor(*d, "lident", 5, 0);
+  ASSERT_GE(author, 0);
+  d->Authors.Author(author).LastName = "Smith";
+  const TDiscBlockIndex comment = Add(StorageType_Comments, root, TextType_Premise, "", 5);
+  ASSERT_EQ(Block(comment).Name.ToString(), "5-1");
+  EXPECT_EQ(browse.GetDiscBlockSummary(comment), "5-1" + Blanks(7) + "Smith" + Blanks(15) + "A100%");
+  const TDiscBlockIndex note = Add(StorageType_Notes, root);
+  Block(note).Posted = 1;
+  ASSERT_EQ(Block(note).Name.ToString(), "N-1");
+  // A note has no "A" before its possibility and "posted" in the reader's column.
+  EXPECT_EQ(browse.GetDiscBlockSummary(note), "N-1" + Blanks(27) + "100%" + Blanks(12) + "posted");
+}
+
+TEST_F(Captions, ALongNameWidensItsColumnInStepsAndTheRestKeepTheirPlaces) {
+  const TDiscBlockIndex block = Add(StorageType_Model, root);
+  Block(block).Name = "abcdefgh";  // 8 letters: columns of 6 and 8 are too narrow, 10 fits
+  const std::string summary = browse.GetDiscBlockSummary(block);
+  EXPECT_EQ(summary, "abcdefgh" + Blanks(2) + Blanks(24) + "A100%");
+  pars.NameWidthStep = 0;  // a step that would never end the widening: one letter at a time
+  EXPECT_EQ(browse.GetDiscBlockSummary(block), "abcdefgh" + Blanks(1) + Blanks(24) + "A100%");
+}
+
+TEST_F(Captions, EveryKindOfStateHasItsCaption) {
+  const TDiscBlockIndex first = Add(StorageType_Model, root);
+  const std::string firstName = Block(first).Name.ToString();
+  Show(first);
+  TBrowseState& state = browse.CurrentBrowseState;
+  state.SpecCaptionType = 1;
+  state.FirstBlock = first;
+  const std::pair<int, std::string> plain[] = {
+      {1, "Arguable"}, {2, "Significant"}, {3, "False"},   {4, "Interesting"}, {5, "Trite"},
+      {6, "Unread"},   {7, "Crossed"},     {8, "Unlinked"}, {9, "New"},         {12, "Conclusions"},
+      {18, "Moderated comments"}};
+  for (const auto& [kind, name] : plain) {
+    state.RetrievalKind = uint8_t(kind);
+    EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": " + name);
+  }
+  state.RetrievalKind = 13;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Erased");
+  state.RetrievalKind = 14;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Deleted");
+  ASSERT_TRUE(AddTheme(d->Themes, *d, "Air"));
+  ASSERT_TRUE(AddTheme(d->Themes, *d, "Soil"));
+  state.RetrievalKind = 10;
+  state.RetrievalData = 1;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Theme Soil");
+  state.RetrievalKind = 11;
+  state.Caption = "rain";
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Search text 'rain'");
+  state.RetrievalData = int(EncodeDate(2025, 12, 31));
+  state.RetrievalKind = 15;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Notes composed on 12/31/2025");
+  state.RetrievalKind = 16;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Comments published on 12/31/2025");
+  ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  state.RetrievalKind = 17;
+  state.RetrievalData = 0;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Postlist");
+
+  const std::string path = discussions->GetFolderPath(d->FolderIndex).ToString();
+  state.SpecCaptionType = 2;
+  state.ModerationType = 0;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), path);
+  const char* const types[] = {"", "Trustworthy", "Doubtful", "Discredited"};
+  for (int type = 1; type <= 3; ++type) {
+    state.ModerationType = uint8_t(type);
+    EXPECT_EQ(browse.GetFormBrowseCaption(), path + " " + types[type]);
+  }
+  state.SpecCaptionType = 3;
+  state.SecondBlock = first;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "<" + firstName + "> thesis disputants");
+  state.SpecCaptionType = 4;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "History");
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "History") << "a special list is listed by its caption";
+  state.SpecCaptionType = 5;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "");
+  EXPECT_EQ(TakeReport(), "TBrowse::GetFormBrowseCaption - неизвестный CurrentBrowseState.SpecCaptionType");
+
+  // Plain authors and folders are named by who and where they are.
+  state.SpecCaptionType = 0;
+  const int author = d->Authors.CreateAuthor(*d, "lident", 7, 0);
+  d->Authors.Author(author).FirstName = "Ann";
+  d->Authors.Author(author).LastName = "Lee";
+  ShowAuthor(7);
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Ann Lee");
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "Ann Lee");
+  ShowFolder(discussions->DiscussedRoot);
+  EXPECT_EQ(browse.GetFormBrowseCaption(), discussions->GetFolderPath(discussions->DiscussedRoot).ToString());
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), discussions->GetFolderPath(discussions->DiscussedRoot).ToString());
+}
+
+TEST_F(Captions, TheEntryInListsOfWindowsIsTheFirstLineOfTheBlockCutTo80Letters) {
+  const TDiscBlockIndex conclusion = Add(StorageType_Model, root, TextType_Conclusion, "conclusion");
+  const TDiscBlockIndex formula = Add(StorageType_Model, conclusion, TextType_Formula, "how\r\nmore");
+  Block(formula).Conclusion = conclusion;
+  d->Storages.GetStrHashItem(formula)->Str.FormulaText = "a+b";
+  d->Storages.GetStrHashItem(formula)->Str.Text = "how\r\nmore";
+  Show(formula);
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "<" + Block(conclusion).Name.ToString() + "> = a+b how");
+  d->Storages.GetStrHashItem(conclusion)->Str.URL = "http://x.org";
+  d->Storages.GetStrHashItem(conclusion)->Str.Text = "  " + std::string(79, 'w') + "z\nnext";
+  Show(conclusion);
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "http://x.org    " + std::string(61, 'w') + "...");
+  d->Storages.GetStrHashItem(conclusion)->Str.URL.Clear();
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), std::string(79, 'w') + "z") << "80 letters stay";
+  d->Storages.GetStrHashItem(conclusion)->Str.Text = std::string(81, 'w');
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), std::string(77, 'w') + "...");
+  Show(root);
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "Ecology");
+  browse.CurrentBrowseState.CurrentItem.Clear();
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "");
+  browse.CurrentBrowseState.CurrentItem.Ident.Kind = 4;
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "");
+  EXPECT_EQ(TakeReport(), "TBrowse::GetStringForWindowsMenu - неизвестный тип элемента просмотра");
+}
+
+}  // namespace
+}  // namespace browsetest
