@@ -401,6 +401,6 @@ void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
   if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
   item.DisplayMode = DisplayMode_Full;
   ListOffset = 0;
-  CurrentBrowseItemChanged();
+  CurrentBrowseItemChanged(true);
 }
 

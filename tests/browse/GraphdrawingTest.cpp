@@ -243,6 +243,7 @@ TEST_F(GraphPanel, TheCurrentBlockIsBroughtToTheMiddle) {
   EXPECT_EQ(found, 1);
   // Near the start the view stays at 0; the row of 80 is wider than the view.
   form->Browse.GoToDiscBlock(d.Storages.GetRootBlockIndex());
+  EXPECT_GE(form->Browse.CurrentBrowseState.Rows.Count(), 81u) << "the opened block's list is built";
   graph.ScrollToCurrentBlock(form->Browse);
   ShowGraph(form);
   EXPECT_EQ(form->ScrollBarGraphVert->Position(), 0);
