@@ -6,9 +6,13 @@
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Guihooks.h"
+#include "browse/Paintsettings.h"
+#include "browse/Workcanvas.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/forms/Tgraphicsobject.h"
+#include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"
 
 #include <algorithm>
@@ -316,21 +320,32 @@ void TBrowse::RebuildLowerList() {
   }
 }
 
-// Until the rows are painted, a block's rows are given the height of their lines in the
-// list's fonts; painting measures them exactly and corrects the caches.
-int TBrowse::MeasureDiscBlockRow(TDiscussion& discussion, TDiscBlockIndex block, int, int mode) {
+// Measures without drawing, on the work canvas, as the list paints the rows: the header
+// row (mode 1) shows the first line as in brief display, the text row (mode 2) the rest
+// of the text and the link as in full display. -1 when the row has nothing to show.
+int TBrowse::MeasureDiscBlockRow(TDiscussion& discussion, TDiscBlockIndex block, int level, int mode) {
   const TBrowsePars defaults;
   const TBrowsePars& pars = Settings ? *Settings : defaults;
   const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
-  const TStrHashItem* texts = discussion.Storages.GetStrHashItem(block);
-  if (!record || !texts) return -1;
-  const TBrowseFont& font = record->TextType == TextType_Heading ? pars.HeadingTextFont : pars.BlockTextFont;
-  const int lineHeight = (std::max<int>(font.Size, 1) * 96 + 71) / 72 + 3;
-  int lines = 1;
-  if (mode == 2) {
-    const std::string_view text = texts->Str.Text.View();
-    lines = int(std::count(text.begin(), text.end(), '\n'));
-    if (lines == 0) return -1;
-  }
-  return pars.TextVerticalMargin + lines * lineHeight;
+  const TStrHashItem* texts = record ? discussion.Storages.GetStrHashItem(block) : nullptr;
+  if (!texts) return -1;
+  const bool heading = record->TextType == TextType_Heading;
+  if (heading && mode != 1) return -1;
+  std::string text = texts->Str.Text.ToString();
+  const std::string link = mode == 2 ? texts->Str.URL.ToString() : std::string();
+  const std::string formula = texts->Str.FormulaText.ToString();
+  if (!formula.empty()) text = "<" + record->GetLinkText(discussion).ToString() + "> = " + formula + "\r\n" + text;
+  const bool compact = mode == 1 && !formula.empty() && !heading;
+  TFont textFont, referenceFont;
+  AssignBrowseFont(textFont, heading ? pars.HeadingTextFont : pars.BlockTextFont);
+  AssignBrowseFont(referenceFont, heading ? pars.HeadingReferenceFont : pars.BlockReferenceFont);
+  const int width = Form ? Form->PaintBoxLowerList->Width() : 0;
+  const RECT rect{0, 0, width > 0 ? width : 640, 1};
+  const int indent = level * pars.IndentPerLevel + pars.TextLeftMargin;
+  const uint8_t keep = RecordHitAreas;
+  RecordHitAreas = 0;
+  const int height = DrawBlockText(block, -2, WorkCanvas(), &textFont, &referenceFont, rect, text, link, indent,
+                                   pars.TextVerticalMargin, mode, compact);
+  RecordHitAreas = keep;
+  return height > 0 ? pars.TextVerticalMargin + height : -1;
 }
