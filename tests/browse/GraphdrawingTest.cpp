@@ -280,6 +280,24 @@ TEST_F(GraphPanel, HoveringANodeTellsWhatItIsAndAClickOpensIt) {
   EXPECT_TRUE(browse.History[history].CurrentItem.Ident.Index == d.Storages.GetRootBlockIndex());
 }
 
+TEST_F(GraphPanel, ARightClickOnANodeOpensThePopupOfItsName) {
+  TFormBrowse* form = OpenSmallGraph();
+  ShowGraph(form);
+  int opened = 0;
+  platform::SetMenuLoopIdleHook([&] {
+    if (opened++ == 0) person.PressKey(VK_ESCAPE);
+  });
+  const POINT p = form->PaintBoxGraph->ClientToScreen(POINT{24, 240});
+  person.MoveTo(p.x, p.y);
+  person.Press(platform::MouseButton::Right);
+  person.Release(platform::MouseButton::Right);
+  Pump();
+  platform::SetMenuLoopIdleHook(nullptr);
+  EXPECT_GT(opened, 0);
+  EXPECT_EQ(form->Browse.PopupMenu.Text.ToString(), "1.1");
+  EXPECT_TRUE(form->PanelGraph->Visible()) << "the popup opens nothing by itself";
+}
+
 TEST_F(GraphPanel, AnAddedBlockIsDrawnAtTheNextPaint) {
   TFormBrowse* form = OpenSmallGraph();
   ShowGraph(form);
