@@ -15,6 +15,11 @@ extern char** environ;
 namespace platform {
 
 long StartProgram(const std::string& program, const std::vector<std::string>& arguments, bool reapInBackground) {
+  return StartProgramIn(program, arguments, std::string(), reapInBackground);
+}
+
+long StartProgramIn(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
+                    bool reapInBackground) {
   if (program.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return -1;
@@ -28,10 +33,15 @@ long StartProgram(const std::string& program, const std::vector<std::string>& ar
   argv.push_back(nullptr);
 
   pid_t pid = 0;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  std::string where = folder.empty() ? std::string() : SystemPath(folder);
+  if (!where.empty()) posix_spawn_file_actions_addchdir_np(&actions, where.c_str());
   // A name without '/' is searched along PATH, as a shell would, but without one.
   const bool search = texts[0].find('/') == std::string::npos;
-  int rc = search ? posix_spawnp(&pid, texts[0].c_str(), nullptr, nullptr, argv.data(), environ)
-                  : posix_spawn(&pid, texts[0].c_str(), nullptr, nullptr, argv.data(), environ);
+  int rc = search ? posix_spawnp(&pid, texts[0].c_str(), &actions, nullptr, argv.data(), environ)
+                  : posix_spawn(&pid, texts[0].c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     SetLastError(ErrorFromErrno(rc));
     return -1;
@@ -54,6 +64,17 @@ int WaitProgram(long process) {
   } while (rc < 0 && errno == EINTR);
   if (rc < 0 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+}
+
+bool ProgramEnded(long process, int& exitCode) {
+  int status = 0;
+  pid_t rc;
+  do {
+    rc = waitpid(static_cast<pid_t>(process), &status, WNOHANG);
+  } while (rc < 0 && errno == EINTR);
+  if (rc == 0) return false;
+  exitCode = rc > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return true;
 }
 
 std::string ExecutablePath() {

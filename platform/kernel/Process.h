@@ -13,10 +13,16 @@ namespace platform {
 // started. A program started with `reapInBackground` is waited for by a thread of its
 // own, so that it never lingers after it ends; otherwise the caller waits with WaitProgram.
 long StartProgram(const std::string& program, const std::vector<std::string>& arguments, bool reapInBackground);
+// The same, started in `folder` ("" keeps the current folder).
+long StartProgramIn(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
+                    bool reapInBackground);
 
 // Waits for a program started without background reaping; its exit code, or -1 when it
 // did not end normally or `process` is not a child.
 int WaitProgram(long process);
+// Whether a program started without background reaping has ended, without waiting;
+// when it has, its exit code (-1 when it did not end normally or is not a child).
+bool ProgramEnded(long process, int& exitCode);
 
 // The path of the running program's executable file (a program path), "" when unknown.
 std::string ExecutablePath();

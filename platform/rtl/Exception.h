@@ -45,6 +45,7 @@ RTL_EXCEPTION(EInvalidPointer, Exception);
 RTL_EXCEPTION(EInvalidCast, Exception);
 RTL_EXCEPTION(EOutOfMemory, Exception);
 RTL_EXCEPTION(EOutOfResources, Exception);
+RTL_EXCEPTION(EResNotFound, Exception);
 RTL_EXCEPTION(EIntError, Exception);
 RTL_EXCEPTION(ERangeError, EIntError);
 RTL_EXCEPTION(EDivByZero, EIntError);
