@@ -104,6 +104,15 @@ bool IsForegroundTask() {
          !platform::IsRemoteHandle(active);
 }
 
+TControl* ControlAtCursor() {
+  POINT p;
+  if (!GetCursorPos(&p)) return nullptr;
+  TWinControl* w = TWinControl::FindControl(WindowFromPoint(p));
+  if (!w) return nullptr;
+  TControl* c = w->ControlAtPos(w->ScreenToClient(p), true);
+  return c ? c : w;
+}
+
 std::string WindowClassName(HWND Wnd) {
   char buffer[256] = {};
   int n = GetClassName(Wnd, buffer, sizeof buffer);

@@ -28,6 +28,8 @@ HWND FindPrevInstance(const std::string& MainFormClass, const std::string& ATitl
 bool ActivatePrevInstance(const std::string& MainFormClass, const std::string& ATitle);
 // The active window belongs to the calling thread.
 bool IsForegroundTask();
+// The control under the mouse pointer, disabled ones included.
+TControl* ControlAtCursor();
 std::string WindowClassName(HWND Wnd);
 void ShowMDIClientEdge(HWND ClientHandle, bool ShowEdge);
 // Puts a form inside a container control as a borderless child.

@@ -9,16 +9,6 @@
 
 namespace {
 
-// The control under the mouse pointer, disabled ones included.
-TControl* ControlAtCursor() {
-  POINT p;
-  if (!GetCursorPos(&p)) return nullptr;
-  TWinControl* w = TWinControl::FindControl(WindowFromPoint(p));
-  if (!w) return nullptr;
-  TControl* c = w->ControlAtPos(w->ScreenToClient(p), true);
-  return c ? c : w;
-}
-
 // Caption has "&" before Key (not "&&").
 bool IsAccel(WPARAM Key, const std::string& Caption) {
   for (size_t i = 0; i + 1 < Caption.size(); ++i) {

@@ -371,6 +371,9 @@ void TCustomForm::SetFocusedControl(TWinControl* Control) {
     (*it)->Perform(CM_ENTER, 0, 0);
     if (!*alive) return;
   }
+  // Every control of the form hears where the focus went.
+  Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+  if (!*alive) return;
   if (Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
 }
 

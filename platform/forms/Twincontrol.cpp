@@ -778,6 +778,10 @@ void TWinControl::WndProc(TMessage& Message) {
     case CM_DIALOGCHAR:
       Broadcast(Message);
       return;
+    case CM_FOCUSCHANGED:
+      Broadcast(Message);
+      Message.Result = 0;
+      return;
     case WM_HSCROLL:
     case WM_VSCROLL:
       if (Message.LParam) {
