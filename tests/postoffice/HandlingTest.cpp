@@ -10,7 +10,9 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/forms/Forms.h"
+#include "foundation/Tlogin.h"
 #include "postoffice/Postcommands.h"
+#include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
 
@@ -326,6 +328,22 @@ TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
   EXPECT_EQ(Boxes[0].Text,
             "Discussion: Ecology\nThere are 2 new / 3 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?");
 
+  // Block-name requests are asked about in the same way.
+  discussion.Info.BlockNamesRequesters = "a@x";
+  ASSERT_TRUE(discussion.Save());
+  RegisterPostCommandHandler("GIVE_EXISTING_BLOCKS_LIST", [](TPostFilesHandler& r, const std::string&) {
+    r.BlockNameRequests.AddItem(TStr("D-1"));
+    return true;
+  });
+  Message("1-gebl", "GIVE_EXISTING_BLOCKS_LIST");
+  Post.Inbox.Refresh(Post);
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gebl"}, done));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "Existing blocks list");
+  EXPECT_EQ(Boxes[0].Text, "Discussion: Ecology\nThere are 1 new (1 total) EXISTING_BLOCKS_LIST requests.\nPost "
+                           "existing blocks list?");
+
   // GENERATE_AUTHOR_IDENTS of a discussion that is not here ends the run at once.
   Boxes.clear();
   Message("3-gm", "GIVE_MODEL", "", "12/19/2005 10:00:00");
@@ -361,6 +379,41 @@ TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
   ASSERT_TRUE(plain.HandlePostFiles(Post.Inbox, indices, false, &done, "Auto-handling"));
   EXPECT_EQ(shown, (std::vector<std::string>{"Auto-handling - 1 of 2 messages...", "Auto-handling - 2 of 2 messages..."}));
   for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_EQ(dynamic_cast<TFormProgress*>(Screen->Forms(i)), nullptr);
+}
+
+TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarysWork) {
+  TDiscussionsManager manager;
+  DiscussionsManager() = &manager;
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("M"), true, 0));
+  discussion.Info.DIdent = "D-1";
+  discussion.Info.ModeratorLoginIdent = 0;
+  ASSERT_TRUE(discussion.Save());
+  Message("1-gai", "GENERATE_AUTHOR_IDENTS");
+  Post.Inbox.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gai"}, done));
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't call moderation function -\ncurrent user don't have Moderate permission."));
+
+  // The stand-in library leaves the request unhandled: the file waits, the run goes on.
+  TLoginsStorage logins;
+  LoginsStorage() = &logins;
+  logins.Current = logins.AddLogin(TStr("Moderator"), TStr("m@x"));
+  TBrowseGlobal::Moderation = 1;
+  TModerateCaller caller(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll");
+  ModerateCaller() = &caller;
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gai"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "1-gai"));
+  caller.ModerateClose();
+  ModerateCaller() = nullptr;
+  TBrowseGlobal::Moderation = 0;
+  LoginsStorage() = nullptr;
 }
 
 }  // namespace
