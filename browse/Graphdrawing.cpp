@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <vector>
 
-POINT GraphCellToPixel(int64_t column, int64_t depth, int h, int v) {
+POINT TGraph::NodeToPixel(int64_t column, int64_t depth, int h, int v) {
   const int64_t x = (column - h) * GraphColumnWidth + GraphColumnWidth;
   const int64_t y = (depth - v) * GraphDepthHeight;
   // Far away cells stay far away without wrapping.
@@ -115,7 +115,7 @@ void TGraph::Paint(TBrowse& window) {
   const TPaintingWindow painting(window);
   SetScrollRanges(window);
   FillGraphBackground(window);
-  DrawNodes(window, form.ScrollBarGraphHorz->Position(), form.ScrollBarGraphVert->Position());
+  DrawNode(window, RootNode, form.ScrollBarGraphHorz->Position(), form.ScrollBarGraphVert->Position());
 }
 
 void TGraph::EnsureSubtreeColumns() {
@@ -146,7 +146,7 @@ void TGraph::EnsureSubtreeColumns() {
   SubtreeColumnsPlacement = Placements;
 }
 
-void TGraph::DrawNodes(TBrowse& window, int h, int v) {
+void TGraph::DrawNode(TBrowse& window, int32_t top, int h, int v) {
   TFormBrowse& form = *window.Form;
   TCanvas& canvas = *form.PaintBoxGraph->Canvas();
   const int width = form.PaintBoxGraph->Width(), height = form.PaintBoxGraph->Height();
@@ -162,25 +162,25 @@ void TGraph::DrawNodes(TBrowse& window, int h, int v) {
   EnsureSubtreeColumns();
   const auto besideView = [&](int32_t id) {
     const std::pair<int32_t, int32_t>& range = SubtreeColumns[size_t(id)];
-    return GraphCellToPixel(range.second, 0, h, v).x < linkClip.left ||
-           GraphCellToPixel(range.first, 0, h, v).x > linkClip.right;
+    return NodeToPixel(range.second, 0, h, v).x < linkClip.left ||
+           NodeToPixel(range.first, 0, h, v).x > linkClip.right;
   };
 
   // Depth first, each node before its children and the children in order, without
   // recursion: a thread of blocks may be far deeper than the stack.
-  std::vector<int32_t> pending{RootNode};
+  std::vector<int32_t> pending{top};
   while (!pending.empty()) {
     const int32_t id = pending.back();
     pending.pop_back();
     const TGraphNode& node = Nodes[size_t(id)];
-    const POINT centre = GraphCellToPixel(node.Column, node.Depth, h, v);
+    const POINT centre = NodeToPixel(node.Column, node.Depth, h, v);
     if (id != RootNode) {
       canvas.Pen()->SetStyle(psSolid);
       canvas.Pen()->SetColor(TColor(settings.GraphLinkColor & 0xFFFFFF));
       canvas.Pen()->SetWidth(settings.GraphLinkWidth);
       for (const int32_t child : node.Children) {
         const TGraphNode& lower = Nodes[size_t(child)];
-        const POINT end = GraphCellToPixel(lower.Column, lower.Depth, h, v);
+        const POINT end = NodeToPixel(lower.Column, lower.Depth, h, v);
         POINT from, to;
         if (ClipSegment(linkClip, centre.x, centre.y, end.x, end.y, from, to)) {
           canvas.MoveTo(from.x, from.y);
@@ -222,7 +222,7 @@ void TGraph::DrawNodes(TBrowse& window, int h, int v) {
     // Children below the view are left out with their subtrees.
     for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it) {
       const TGraphNode& child = Nodes[size_t(*it)];
-      if (GraphCellToPixel(child.Column, child.Depth, h, v).y - 10 < height && !besideView(*it)) pending.push_back(*it);
+      if (NodeToPixel(child.Column, child.Depth, h, v).y - 10 < height && !besideView(*it)) pending.push_back(*it);
     }
   }
 }

@@ -16,9 +16,6 @@ inline constexpr int GraphDepthHeight = 80;
 inline constexpr int GraphNodeHalfSize = 5;
 inline constexpr int GraphCurrentNodeHalfSize = 10;
 
-// The centre of a cell with the view scrolled h columns and v depths.
-POINT GraphCellToPixel(int64_t column, int64_t depth, int h, int v);
-
 // Clips the segment (x1, y1)-(x2, y2) to the rectangle (edges included): false when
 // nothing of it is kept, else the two points kept.
 bool ClipSegment(const RECT& rect, int64_t x1, int64_t y1, int64_t x2, int64_t y2, POINT& from, POINT& to);

@@ -93,6 +93,8 @@ public:
   // In a browse window's graph panel (Graphdrawing.cpp). Paints the whole paint box,
   // building and placing the graph first, and records where each node was drawn.
   void Paint(TBrowse& window);
+  // The centre of a node in the paint box with the view scrolled h columns and v depths.
+  static POINT NodeToPixel(int64_t column, int64_t depth, int h, int v);
   // Moves the pixels of the panel by whole columns and depths.
   static void Scroll(TBrowse& window, int dx, int dy);
   // Scrolls so that the window's current block comes to the middle.
@@ -129,7 +131,8 @@ private:
   bool IsInSubtree(int32_t id, int32_t top) const;
   void PlaceTree();
   void SetScrollRanges(TBrowse& window) const;
-  void DrawNodes(TBrowse& window, int h, int v);
+  // Draws a node's links and box, then its subtree's.
+  void DrawNode(TBrowse& window, int32_t node, int h, int v);
   // The leftmost and rightmost column of each node's subtree, for the layout in force.
   void EnsureSubtreeColumns();
   std::vector<std::pair<int32_t, int32_t>> SubtreeColumns;

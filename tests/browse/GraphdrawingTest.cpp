@@ -86,7 +86,7 @@ class GraphPanel : public BrowseTest {
       const TDiscBlockIndex block{StorageType_Model, i};
       const TGraphNode* drawn = graph.FindNode(block);
       ASSERT_NE(drawn, nullptr);
-      const POINT centre = GraphCellToPixel(drawn->Column, drawn->Depth, h, v);
+      const POINT centre = TGraph::NodeToPixel(drawn->Column, drawn->Depth, h, v);
       const int half = block == current ? 10 : 5;
       if (centre.x < -half || centre.y < -half || centre.x > width + half || centre.y > height + half) continue;
       ++visible;
@@ -119,10 +119,10 @@ TEST(GraphClipping, SegmentsAreCutToTheRectangle) {
   // Far away points do not overflow.
   ASSERT_TRUE(ClipSegment(r, 50, 25, 3000000000LL, 25, a, b));
   EXPECT_EQ((std::vector<LONG>{a.x, a.y, b.x, b.y}), (std::vector<LONG>{50, 25, 100, 25}));
-  EXPECT_EQ(GraphCellToPixel(0, 1, 0, 0).x, 6) << "the first column 6 pixels from the left";
-  EXPECT_EQ(GraphCellToPixel(0, 1, 0, 0).y, 80) << "the first depth 80 pixels down";
-  EXPECT_EQ(GraphCellToPixel(10, 3, 2, 1).x, 54);
-  EXPECT_EQ(GraphCellToPixel(10, 3, 2, 1).y, 160);
+  EXPECT_EQ(TGraph::NodeToPixel(0, 1, 0, 0).x, 6) << "the first column 6 pixels from the left";
+  EXPECT_EQ(TGraph::NodeToPixel(0, 1, 0, 0).y, 80) << "the first depth 80 pixels down";
+  EXPECT_EQ(TGraph::NodeToPixel(10, 3, 2, 1).x, 54);
+  EXPECT_EQ(TGraph::NodeToPixel(10, 3, 2, 1).y, 160);
 }
 
 TEST_F(GraphPanel, NodesAndLinksAreDrawnAndTheirPlacesRecorded) {
