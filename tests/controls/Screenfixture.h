@@ -10,7 +10,12 @@
 #include "platform/forms/Forms.h"
 #include "platform/gui/Gui.h"
 
+#include <string>
+
 namespace controlstest {
+
+// An icon file of one 16 x 16 picture of 32 bits in one colour (0xRRGGBB).
+std::string IconFile(unsigned Colour);
 
 class Screen : public ::testing::Test {
  protected:

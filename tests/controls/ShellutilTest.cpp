@@ -11,38 +11,6 @@ namespace {
 
 class ShellUtil : public controlstest::Screen {};
 
-void Put16(std::string& b, unsigned v) {
-  b += static_cast<char>(v & 0xFF);
-  b += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& b, unsigned v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
-// A one-entry 16 x 16 icon of 32 bits, all blue.
-std::string BlueIcon() {
-  std::string image;
-  Put32(image, 40);
-  Put32(image, 16);
-  Put32(image, 32);
-  Put16(image, 1);
-  Put16(image, 32);
-  for (int i = 0; i < 6; ++i) Put32(image, 0);
-  for (int i = 0; i < 16 * 16; ++i) image += std::string("\xFF\x00\x00\xFF", 4);
-  image += std::string(4 * 16, '\0');
-  std::string file;
-  Put16(file, 0);
-  Put16(file, 1);
-  Put16(file, 1);
-  file += std::string("\x10\x10\x00\x00", 4);
-  Put16(file, 1);
-  Put16(file, 32);
-  Put32(file, static_cast<unsigned>(image.size()));
-  Put32(file, 6 + 16);
-  return file + image;
-}
-
 TEST_F(ShellUtil, ProgramsStartInTheirFolderWithTheirParameters) {
   std::string folder = testsupport::ScratchFolder();
   EXPECT_EQ(FileExecuteWait("touch", "\"a b\" c", folder, esNormal), 0);
@@ -68,7 +36,7 @@ TEST_F(ShellUtil, ProgramsStartInTheirFolderWithTheirParameters) {
 
 TEST_F(ShellUtil, IconsFromFiles) {
   std::string folder = testsupport::ScratchFolder();
-  testsupport::WriteFile(folder + "/blue.ico", BlueIcon());
+  testsupport::WriteFile(folder + "/blue.ico", controlstest::IconFile(0x0000FF));
   std::unique_ptr<TIcon> icon(IconExtract(folder + "/blue.ico", 0));
   ASSERT_NE(icon, nullptr);
   EXPECT_EQ(icon->Width(), 16);
