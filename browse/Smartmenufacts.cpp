@@ -4,6 +4,7 @@
 #include "browse/Tformbrowse.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tpanel.h"
@@ -18,7 +19,6 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
   if (Discussion) {
     BlockItem = Kind == BrowseItem_Block;
     AuthorItem = Kind == BrowseItem_Author;
-    ListKind = state.ListKind;
     Moderator = Discussion->IsModerator();
   } else {
     Moderator = TBrowseGlobal::Moderation != 0;
@@ -34,12 +34,22 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
     LostUpper = unlinked != NoUnlinkedBlockInfo && unlinked < Discussion->UnlinkedBlockInfos.Count() &&
                 Discussion->UnlinkedBlockInfos[unlinked].LostParent;
   }
+  // Without a discussion no list counts as the disputants of a thesis.
+  ListKind = Discussion || state.ListKind != 6 ? state.ListKind : 0;
   CreatingWindow = state.Creating != 0;
   RetrievalList = state.SpecCaptionType == 1;
-  RetrievalKind = state.RetrievalKind;
+  RetrievalKind = RetrievalList ? state.RetrievalKind : 0;  // a kind kept from an earlier list says nothing
   ModerationMode = browse.ModerationMode != 0;
-  if (TLoginsStorage* logins = LoginsStorage())
-    if (const TLogin* login = logins->GetCurrentLogin()) Manager = login->Ident == TLogin::ManagerIdent;
+  const TModelLogin login = CurrentModelLogin();
+  Manager = login.Ident == TLogin::ManagerIdent;
+  if (Discussion) {
+    CreatingDiscussion = Discussion->IsCreating() != 0;
+    Leader = Discussion->IsLeader();
+    ModelAuthor = Discussion->IsModelAuthor();
+    // Looked up only: building a menu changes nothing in the discussion.
+    const int author = Discussion->Authors.FindAuthorByLIdent(login.LIdent);
+    if (author >= 0) MyADIdent = Discussion->Authors.Author(author).ADIdent;
+  }
   if (Kind == BrowseItem_Folder)
     if (TDiscussionsManager* manager = DiscussionsManager()) {
       const int16_t folder = item.Ident.Folder;
@@ -49,4 +59,32 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
       UnderCreated = folder == manager->CreatedRoot || parent == manager->CreatedRoot;
     }
   UpperPanelShown = browse.Form && browse.Form->PanelUpperBlock->Height() != 0;
+  if (!mainMenu) CollectMarked(browse, item);
+}
+
+void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem& item) {
+  if (Current) {
+    if (BlockItem) Marked.push_back(BlockIndex);
+    else MarkedAreBlocks = false;
+    return;
+  }
+  TBrowseState& state = browse.CurrentBrowseState;
+  for (int pass = 0; pass < 2 && Marked.empty(); ++pass)
+    for (const TLowerListRow& row : state.Rows) {
+      if (row.RowType != LowerListRow_Service) continue;
+      const TBrowseItem* shown = row.ItemIndex.GetBrowseItem(static_cast<const TBrowseItem&>(state.CurrentItem));
+      if (!shown) continue;
+      if (pass == 0 && !shown->Marked) continue;
+      if (shown->Kind() != BrowseItem_Block) {
+        if (pass == 0) MarkedAreBlocks = false;
+        continue;
+      }
+      if (pass == 1 && !(item.Kind() == BrowseItem_Block && shown->Ident.Index == item.Ident.Index)) continue;
+      Marked.push_back(shown->Ident.Index);
+    }
+}
+
+TClip*& BlockClipboard() {
+  static TClip* clip = nullptr;
+  return clip;
 }

@@ -5,8 +5,10 @@
 #include "model/Tbrowseitem.h"
 
 #include <cstdint>
+#include <vector>
 
 class TBrowse;
+class TClip;
 class TDiscussion;
 struct TDiscBlock;
 
@@ -35,4 +37,18 @@ struct TSmartMenuFacts {
   bool FolderHasParent = false;         // a folder row whose folder is not a root
   bool UpperPanelShown = false;
   bool MainMenu = false;
+  bool CreatingDiscussion = false;      // the window discussion is being created
+  bool Leader = false;
+  bool ModelAuthor = false;
+  uint16_t MyADIdent = 0xFFFF;          // the current login's author identifier in the discussion
+  // Popup mode: the marked blocks of the lower list, else the item's own block; false
+  // when a marked item is not a block.
+  std::vector<TDiscBlockIndex> Marked;
+  bool MarkedAreBlocks = true;
+
+ private:
+  void CollectMarked(TBrowse& browse, const TBrowseItem& item);
 };
+
+// The program's block clipboard; null until the program makes it.
+TClip*& BlockClipboard();

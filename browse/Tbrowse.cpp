@@ -334,9 +334,15 @@ void TBrowse::DropHover() {
   HitAreas.DropHover();
 }
 
-void TBrowse::LowerListMouseDown(int row, TMouseButton, TShiftState, POINT) {
+void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState, POINT) {
   MarkingAnchorRow = int16_t(row);
   SelectLowerListRow(row, false);
+  // The service row of an item offers the item's commands.
+  const TLowerListRow& pressed = CurrentBrowseState.Rows[uint32_t(row)];
+  if (button == mbRight && pressed.RowType == LowerListRow_Service) {
+    const TBrowseItemIndex index = pressed.ItemIndex;
+    ShowItemPopup(index, CurrentBrowseState.CurrentItem);
+  }
 }
 
 int TBrowse::DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas, TFont* textFont,
@@ -362,7 +368,9 @@ uint32_t TBrowse::GetReferenceColor(TDiscBlockIndex block, const std::string& na
 // The seams below are where the upper panel, the list painting, the keys and the graph
 // come in; until then they leave the window as it is.
 void TBrowse::LowerListMouseUp(int, TMouseButton, TShiftState, POINT) {}
-void TBrowse::UpperPanelMouseDown(TMouseButton, TShiftState, POINT) {}
+void TBrowse::UpperPanelMouseDown(TMouseButton button, TShiftState, POINT) {
+  if (button == mbRight) ShowItemPopup(TBrowseItemIndex(), CurrentBrowseState.CurrentItem);
+}
 void TBrowse::KeyDown(WORD, TShiftState) {}
 void TBrowse::DrawUpperBrowseItem() {}
 void TBrowse::DrawLowerListRow(int, const RECT&) {}

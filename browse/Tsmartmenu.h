@@ -17,6 +17,7 @@
 class TBrowse;
 class TMenuItem;
 class TSmartMenu;
+struct TSmartMenuFacts;
 class TToolBar;
 class TToolButton;
 
@@ -109,6 +110,12 @@ class TSmartMenu {
   void DestroyKeptButtons();
   // The entries of a build (Smartmenucontents.cpp).
   void BuildContents(const TBrowseItem* item, bool mainMenu);
+  void BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseItem& item);
+  void BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseItem& item);
+  void BuildThemeEntries(const TSmartMenuFacts& facts);
+  void BuildRetrievalEntries(const TSmartMenuFacts& facts, TSmartMenuItem& retrieval);
+  void BuildServiceEntries(const TSmartMenuFacts& facts, TSmartMenuItem& service);
+  bool CanPaste(const TSmartMenuFacts& facts) const;
 
   std::vector<TToolButton*> fKept;  // by position; null: that entry had no button
   int fUsedWidth = 0;

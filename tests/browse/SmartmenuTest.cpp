@@ -105,13 +105,13 @@ TEST_F(SmartMenu, TheWindowMenuOfARootBlockIsLaidOutAsTheToolBar) {
   EXPECT_EQ(menu.RootItem, &form->Browse.CurrentBrowseState.CurrentItem);
   EXPECT_TRUE(menu.Index.IsEmpty());
   EXPECT_EQ(Captions(menu.Root), (std::vector<std::string>{"Windows", "Back", "Contents", "Previous", "Next", "Help",
-                                                           "Full", "Chain", "Graph", Up()}));
+                                                           "Commands", "Full", "Chain", "Graph", Up()}));
   struct Expected {
     int code;
     bool enabled;
   };
-  const Expected expected[] = {{0, true},   {12, false}, {2, false},  {14, false}, {13, false},
-                               {84, true},  {5, false},  {24, false}, {40, true},  {1, true}};
+  const Expected expected[] = {{0, true},  {12, false}, {2, false},  {14, false}, {13, false}, {84, true},
+                               {0, true},  {5, false},  {24, false}, {40, true},  {1, true}};
   for (int i = 0; i < menu.Root.Count(); ++i) {
     SCOPED_TRACE(i);
     const TSmartMenuItem& entry = menu.Root.Item(i);
@@ -121,14 +121,14 @@ TEST_F(SmartMenu, TheWindowMenuOfARootBlockIsLaidOutAsTheToolBar) {
     EXPECT_EQ(entry.Owner, &menu);
     EXPECT_EQ(entry.Data1, -1);
   }
-  EXPECT_EQ(menu.Root.Item(6).SecondCaption.ToString(), "Brief");
+  EXPECT_EQ(menu.Root.Item(7).SecondCaption.ToString(), "Brief");
   EXPECT_EQ(Captions(menu.Root.Item(0)), std::vector<std::string>{"New window"});
 
   // One button per entry, in order, disabled ones shown disabled.
   TToolBar* bar = form->ToolBarHorzMenu;
-  ASSERT_EQ(bar->ButtonCount(), 10);
+  ASSERT_EQ(bar->ButtonCount(), 11);
   EXPECT_EQ(ButtonCaptions(bar), Captions(menu.Root));
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < 11; ++i) {
     SCOPED_TRACE(i);
     TToolButton* button = bar->Buttons(i);
     EXPECT_EQ(button, menu.Root.Item(i).ToolButton);
@@ -144,7 +144,7 @@ TEST_F(SmartMenu, TheWindowMenuOfARootBlockIsLaidOutAsTheToolBar) {
   EXPECT_EQ(bar->Buttons(0)->Tag(), 0);
   EXPECT_EQ(bar->Buttons(5)->Tag(), reinterpret_cast<intptr_t>(&menu.Root.Item(5)));
   EXPECT_EQ(bar->Buttons(1)->Tag(), 0) << "a disabled command has no entry to run";
-  EXPECT_EQ(form->Browse.Popups.Count(), 1u);
+  EXPECT_EQ(form->Browse.Popups.Count(), 2u);
 
   // The menu font (9 points: 12 pixels) sets the height of the bar and of its panel.
   EXPECT_EQ(bar->Height(), form->PanelMenu->ClientHeight() - 2 * form->PanelMenu->BevelWidth());
@@ -166,7 +166,7 @@ TEST_F(SmartMenu, TheWindowMenuOfARootBlockIsLaidOutAsTheToolBar) {
   const COLORREF grey = pixel(back, 9, middle);
   EXPECT_NE(grey, RGB(0, 0, 0));
   EXPECT_NE(grey, TColor(pars.ToolBarColor));
-  const TToolButton* last = bar->Buttons(9);
+  const TToolButton* last = bar->Buttons(10);
   EXPECT_EQ(pixel(bar, last->Left() + last->Width() + 3, bar->Height() / 2), TColor(pars.ToolBarColor));
 }
 
@@ -180,17 +180,18 @@ TEST_F(SmartMenu, ANarrowToolBarMovesWhatDoesNotFitUnderAnOverflowEntry) {
   const int available = form->ToolBarHorzMenu->Width() - 15;
   int used = 5;
   int fitting = 0;
-  for (const std::string caption : {"Windows", "Back", "Contents", "Previous", "Next", "Help", "Brief"}) {
+  for (const std::string caption : {"Windows", "Back", "Contents", "Previous", "Next", "Help", "Commands",
+                                   "Brief"}) {
     used += 6 * int(std::string(caption).size()) + 10;
     if (used + 28 > available) break;
     ++fitting;
   }
-  ASSERT_LT(fitting, 7);
+  ASSERT_LT(fitting, 8);
   ASSERT_EQ(menu.Root.Count(), fitting + 1);
   const TSmartMenuItem& more = menu.Root.Item(fitting);
   EXPECT_EQ(more.Caption.ToString(), "...");
   EXPECT_EQ(more.Code, 0);
-  EXPECT_EQ(more.Count(), 10 - fitting);
+  EXPECT_EQ(more.Count(), 11 - fitting);
   EXPECT_EQ(more.Item(more.Count() - 1).Caption.ToString(), Up());
   EXPECT_EQ(form->ToolBarHorzMenu->ButtonCount(), fitting + 1);
 
@@ -198,7 +199,7 @@ TEST_F(SmartMenu, ANarrowToolBarMovesWhatDoesNotFitUnderAnOverflowEntry) {
   form->SetBounds(0, 0, 120, 500);
   Pump();
   ASSERT_EQ(menu.Root.Count(), 1);
-  EXPECT_EQ(menu.Root.Item(0).Count(), 10);
+  EXPECT_EQ(menu.Root.Item(0).Count(), 11);
   ASSERT_EQ(form->ToolBarHorzMenu->ButtonCount(), 1);
   EXPECT_EQ(form->ToolBarHorzMenu->Buttons(0)->Caption(), "...");
 }
@@ -213,12 +214,12 @@ TEST_F(SmartMenu, ARebuildReusesTheButtonsOfEnabledEntriesInOrder) {
   std::vector<TToolButton*> before;
   for (int i = 0; i < bar->ButtonCount(); ++i) before.push_back(bar->Buttons(i));
   browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
-  ASSERT_EQ(bar->ButtonCount(), 10);
+  ASSERT_EQ(bar->ButtonCount(), 11);
   // The enabled entries come first (Windows) and keep their buttons while every slot up
   // to them holds one; "Back" was disabled, so from there on the buttons are new.
   EXPECT_EQ(bar->Buttons(0), before[0]);
-  for (int i = 1; i < 10; ++i) EXPECT_EQ(bar->Buttons(i)->Caption(), browse.Menu.Root.Item(i).Caption.ToString());
-  EXPECT_EQ(browse.Popups.Count(), 1u) << "popup records are reused";
+  for (int i = 1; i < 11; ++i) EXPECT_EQ(bar->Buttons(i)->Caption(), browse.Menu.Root.Item(i).Caption.ToString());
+  EXPECT_EQ(browse.Popups.Count(), 2u) << "popup records are reused";
 }
 
 TEST_F(SmartMenu, AToolButtonDropsItsPopupAndAChosenEntryReachesTheCommands) {
@@ -278,14 +279,14 @@ TEST_F(SmartMenu, AToolButtonDropsItsPopupAndAChosenEntryReachesTheCommands) {
 
   // A command that rebuilds the menu from within the click of its own button.
   log.OnCall = [&] { form->Browse.Menu.Build(TBrowseItemIndex(), form->Browse.CurrentBrowseState.CurrentItem, 1); };
-  TToolButton* graph = bar->Buttons(8);
+  TToolButton* graph = bar->Buttons(9);
   ASSERT_EQ(graph->Caption(), "Graph");
   p = graph->ClientToScreen(POINT{6, 6});
   person.Click(p.x, p.y);
   Pump();
   ASSERT_EQ(log.Calls.size(), 3u);
   EXPECT_EQ(log.Calls[2].Code, 40);
-  EXPECT_EQ(bar->ButtonCount(), 10);
+  EXPECT_EQ(bar->ButtonCount(), 11);
 }
 
 TEST_F(SmartMenu, WithoutCommandsAChosenEntryBeeps) {
@@ -341,6 +342,54 @@ TEST_F(SmartMenu, TheNamePopupOffersTheNameAndEveryWindow) {
   EXPECT_EQ(open.Item(1).Data1, 1);
   EXPECT_EQ(open.Item(2).Code, 11);
   EXPECT_EQ(open.Item(2).Data1, -1);
+}
+
+TEST_F(SmartMenu, ARightClickShowsThePopupOfTheItem) {
+  CommandLog log;
+  TFormBrowse* form = OpenOn(ecology);
+  ASSERT_NE(form, nullptr);
+  form->SetBounds(0, 0, 800, 500);
+  Pump();
+  ASSERT_TRUE(form->Active());
+  TBrowse& browse = form->Browse;
+  std::vector<std::string> shown;
+  auto opened = std::make_shared<int>(0);
+  platform::SetMenuLoopIdleHook([&, opened] {
+    if ((*opened)++ > 0) return;
+    TMenuItem* items = form->PopupMenuRightClick->Items();
+    for (int i = 0; i < items->Count(); ++i) shown.push_back(items->Items(i)->Caption());
+    person.PressKey(VK_DOWN);
+    person.PressKey(VK_DOWN);
+    person.PressKey(VK_RETURN);
+  });
+  // On the upper panel: the window's own item; disabled entries are left out.
+  const POINT at = form->ScrollBoxUpperBlock->ClientToScreen(POINT{40, 20});
+  person.Click(at.x, at.y, platform::MouseButton::Right);
+  Pump();
+  EXPECT_EQ(shown, (std::vector<std::string>{"Author", "Add note", "Copy", "Evaluate", "Pick out", "Copy name", "Copy text",
+                                             "Block text", "Open block in"}));
+  ASSERT_EQ(log.Calls.size(), 1u);
+  EXPECT_EQ(log.Calls[0].Code, 8);
+  EXPECT_TRUE(log.Calls[0].Path.IsEmpty());
+  EXPECT_EQ(log.Calls[0].Root, &browse.CurrentBrowseState.CurrentItem);
+  EXPECT_EQ(browse.PopupMenu.ToolBar, nullptr);
+
+  // On the service row of an item of the list: that item, by its path.
+  TBrowseItem child;
+  child.Ident.SetDiscBlock(Discussion(ecology), Discussion(ecology).Storages.GetRootBlockIndex());
+  browse.CurrentBrowseState.CurrentItem.Children.push_back(child);
+  TBrowseItemIndex path;
+  path.Append(uint16_t(browse.CurrentBrowseState.CurrentItem.Children.size() - 1));
+  browse.InsertLowerListRow(0, LowerListRow_Service, path, 12);
+  *opened = 0;
+  shown.clear();
+  browse.LowerListMouseDown(0, mbRight, TShiftState(), POINT{5, 5});
+  Pump();
+  platform::SetMenuLoopIdleHook(nullptr);
+  ASSERT_EQ(log.Calls.size(), 2u);
+  EXPECT_EQ(log.Calls[1].Path, path);
+  EXPECT_EQ(log.Calls[1].Root, &browse.CurrentBrowseState.CurrentItem);
+  EXPECT_EQ(shown.back(), "Open block in");
 }
 
 TEST_F(SmartMenu, AWindowShowingTheGraphIsCalledGraph) {
