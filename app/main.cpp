@@ -3,6 +3,7 @@
 // start-up on the terminal. SIGINT and SIGTERM end it as closing its windows would.
 
 #include "app/Tformstart.h"
+#include "controls/Libcursors.h"
 #include "platform/display/Programdisplay.h"
 #include "platform/gui/Messagequeue.h"
 #include "platform/kernel/Console.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   platform::ProgramDisplay display;
+  InstallLibraryCursors();
   // The signal only wakes the message loop, whose idle step then ends it.
   const DWORD mainThread = GetCurrentThreadId();
   platform::WatchStopSignals([mainThread] { PostThreadMessage(mainThread, WM_NULL, 0, 0); });

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "controls/Dateutil.h"
-#include "platform/forms/Tupdown.h"
+#include "controls/Progresscontrols.h"
 #include "platform/kernel/Findfile.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strutil.h"
@@ -35,26 +35,27 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// A progress bar takes byte counts scaled down to fit its integer range.
+// A progress control (of any registered class) takes byte counts scaled down to fit
+// its integer range.
 class TProgress {
  public:
-  TProgress(TControl* control, int64_t total) : bar_(dynamic_cast<TProgressBar*>(control)) {
+  TProgress(TControl* control, int64_t total) : control_(SupportsProgressControl(control) ? control : nullptr) {
     while (total / scale_ > INT_MAX) scale_ *= 1024;
-    if (!bar_) return;
-    bar_->SetMin(0);
-    bar_->SetMax(static_cast<int>(total / scale_));
-    bar_->SetPosition(0);
+    if (!control_) return;
+    SetProgressMin(control_, 0);
+    SetProgressMax(control_, static_cast<int>(total / scale_));
+    SetProgressValue(control_, 0);
   }
   void Add(int64_t bytes) {
     done_ += bytes;
-    if (bar_) bar_->SetPosition(static_cast<int>(done_ / scale_));
+    if (control_) SetProgressValue(control_, static_cast<int>(done_ / scale_));
   }
   void Reset() {
-    if (bar_) bar_->SetPosition(0);
+    if (control_) SetProgressValue(control_, 0);
   }
 
  private:
-  TProgressBar* bar_;
+  TControl* control_;
   int64_t scale_ = 1, done_ = 0;
 };
 
