@@ -2,6 +2,7 @@
 // (Lowerlistcollectors.h), makes a child item for each and the rows that show it, and
 // selects the row the user chose the last time the list was shown.
 
+#include "browse/Browsecommand.h"
 #include "browse/Lowerlistcollectors.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
@@ -16,6 +17,12 @@
 #include "platform/forms/Tpanel.h"
 
 #include <algorithm>
+
+namespace {
+
+constexpr uint8_t BrowseCommand_Back = 12;
+
+}  // namespace
 
 TBrowseItem* TBrowse::BeginLowerList(uint8_t listKind, const TBrowseItemIndex& listed) {
   TBrowseState& state = CurrentBrowseState;
@@ -306,10 +313,10 @@ void TBrowse::RebuildLowerList() {
     case BrowseItem_Author:
       if (GetDiscussion() && !BuildLowerList_BlocksOfAuthor(ModerationMode) && !IsErrorReported() &&
           History.Count() > 1) {
-        // Nothing to show: back to where the user came from.
-        TBrowseState last = History[History.Count() - 1];
-        History.Delete(History.Count() - 1);
-        SetCurrentBrowseState(last);
+        // Nothing to show: "Back" to where the user came from.
+        const TBrowseItemIndex none;
+        const TBrowseItem item = state.CurrentItem;
+        ProcessCommand(&none, &item, std::string(), BrowseCommand_Back, TShiftState(), -1, -1);
       }
       break;
     case BrowseItem_Folder:

@@ -3,6 +3,7 @@
 
 #include "Lowerlisttest.h"
 
+#include "browse/Browsecommand.h"
 #include "browse/Lowerlistcollectors.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Terror.h"
@@ -242,6 +243,17 @@ TEST_F(LowerListBuilders, AnAuthorWithoutBlocksSendsTheWindowBack) {
   const TDiscBlockIndex m1 = Add(StorageType_Model, root);
   TFormBrowse* form = OpenOn(ecology);
   TBrowse& window = form->Browse;
+  // The window's "Back": the last state of the history comes back.
+  std::vector<std::string> commands;
+  BrowseCommandHandler() = [&](TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* item,
+                               const std::string& text, uint8_t code, TShiftState, int32_t data1, int32_t data2) {
+    commands.push_back(std::to_string(code) + " " + std::to_string(path->Length()) + " " +
+                       std::to_string(item->Ident.ADIdent) + " [" + text + "] " + std::to_string(data1) + " " +
+                       std::to_string(data2));
+    TBrowseState last = browse.History[browse.History.Count() - 1];
+    browse.History.Delete(browse.History.Count() - 1);
+    browse.SetCurrentBrowseState(last);
+  };
 
   // With one state behind, the empty list stays.
   TBrowseItem author;
@@ -252,6 +264,7 @@ TEST_F(LowerListBuilders, AnAuthorWithoutBlocksSendsTheWindowBack) {
   ASSERT_EQ(window.History.Count(), 1u);
   EXPECT_EQ(window.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Author);
   EXPECT_EQ(form->PanelUpperBlock->Height(), 0);
+  EXPECT_TRUE(commands.empty());
 
   // With more, the window goes back to the block it came from.
   TBrowseItem item;
@@ -259,6 +272,9 @@ TEST_F(LowerListBuilders, AnAuthorWithoutBlocksSendsTheWindowBack) {
   window.OpenBrowseItem(item);
   Answer(0);
   window.OpenBrowseItem(author);
+  BrowseCommandHandler() = nullptr;
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0], "12 0 12 [] -1 -1");
   EXPECT_EQ(window.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Block);
   EXPECT_EQ(window.CurrentBrowseState.CurrentItem.Ident.Index, m1);
   EXPECT_EQ(window.History.Count(), 2u);

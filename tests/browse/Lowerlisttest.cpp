@@ -1,5 +1,6 @@
 #include "Lowerlisttest.h"
 
+#include "browse/Browsecommand.h"
 #include "foundation/Terror.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -17,6 +18,7 @@ void LowerListTest::SetUp() {
 }
 
 void LowerListTest::TearDown() {
+  BrowseCommandHandler() = nullptr;
   browse.Done();
   ModelHooks() = TModelHooks{};
   BrowseTest::TearDown();
