@@ -86,10 +86,7 @@ void TExCustomLabel::Paint() {
   DoDrawText(c, r, flags);
   if (showFocus_ && focusControl_ && focused_ && !ComponentState().Contains(csDesigning)) {
     RECT around = r;
-    if (layout_ == tlTop) {
-      around = r;
-      DoDrawText(c, around, flags | DT_CALCRECT);
-    }
+    if (layout_ == tlTop) DoDrawText(c, around, flags | DT_CALCRECT);
     InflateRect(&around, 1, 0);
     c->Brush()->SetColor(Color());
     c->DrawFocusRect(around);
