@@ -737,10 +737,23 @@ LRESULT ListBoxControlProc(HWND h, UINT message, WPARAM wp, LPARAM lp) {
     case WM_CREATE:
       UpdateScrollBars(h, *s);
       return 0;
-    case WM_SIZE:
+    case WM_SIZE: {
+      DWORD style = StyleOf(h);
+      RECT c = Client(h);
+      int item = ItemHeight(h, *s);
+      // Without LBS_NOINTEGRALHEIGHT the box shows whole items only: it shortens itself.
+      if (!(style & LBS_NOINTEGRALHEIGHT) && !Variable(style) && !Columns(style) && c.bottom > item &&
+          c.bottom % item != 0) {
+        RECT w{};
+        GetWindowRect(h, &w);
+        SetWindowPos(h, nullptr, 0, 0, w.right - w.left, (w.bottom - w.top) - c.bottom % item,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
       UpdateScrollBars(h, *s);
       InvalidateRect(h, nullptr, TRUE);
       return 0;
+    }
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wp);
       if (!(StyleOf(h) & LBS_OWNERDRAWFIXED) && !Variable(StyleOf(h))) s->heightKnown = false;

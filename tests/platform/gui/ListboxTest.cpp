@@ -185,6 +185,22 @@ TEST_F(ListBoxes, ExtendedAndMultipleSelection) {
   EXPECT_EQ(SendMessage(multi, LB_GETSELCOUNT, 0, 0), 3);
 }
 
+TEST_F(ListBoxes, IntegralHeightShowsWholeItems) {
+  HWND list = CreateWindowEx(0, "ListBox", "", WS_CHILD | WS_VISIBLE | LBS_HASSTRINGS, 10, 10, 100, 100, window, nullptr,
+                             nullptr, nullptr);
+  int height = static_cast<int>(SendMessage(list, LB_GETITEMHEIGHT, 0, 0));
+  RECT client{};
+  GetClientRect(list, &client);
+  EXPECT_EQ(client.bottom % height, 0);
+  EXPECT_GT(client.bottom, 100 - height);
+  MoveWindow(list, 10, 10, 100, 3 * height + 1, TRUE);
+  GetClientRect(list, &client);
+  EXPECT_EQ(client.bottom, 3 * height);
+  HWND free = Make(LBS_NOINTEGRALHEIGHT, 140, 10, 100, 3 * height + 1);
+  GetClientRect(free, &client);
+  EXPECT_EQ(client.bottom, 3 * height + 1);
+}
+
 TEST_F(ListBoxes, HorizontalExtentTabsAndColumns) {
   HWND list = Make(WS_HSCROLL | LBS_USETABSTOPS);
   Add(list, "a\tb");
