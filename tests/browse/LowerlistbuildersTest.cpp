@@ -457,6 +457,35 @@ TEST_F(LowerListBuilders, FoldersBeforeDiscussionsEachByName) {
   ShowFolder(discussions->CreatedRoot);
   browse.BuildLowerList_MonoGroupChilds(discussions->CreatedRoot);
   EXPECT_EQ(Types(), "");
+  const int created = discussions->CreateNewDiscussion(discussions->CreatedRoot, "Draft", true, 0);
+  ASSERT_GE(created, 0);
+  browse.BuildLowerList_MonoGroupChilds(discussions->CreatedRoot);
+  EXPECT_EQ(Names(), "Draft");
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Children[0].Separator, 0);
+}
+
+TEST_F(LowerListBuilders, RowsOfBlocksTakeTheHeightsOfTheirTexts) {
+  const TDiscBlockIndex one = Add(StorageType_Model, root, TextType_Premise, "one line");
+  const TDiscBlockIndex three = Add(StorageType_Model, root, TextType_Premise, "first\r\nsecond\nthird");
+  const TDiscBlockIndex heading = Add(StorageType_Model, root, TextType_Heading, "title\r\nmore");
+  Show(root);
+  browse.CurrentBrowseState.DisplayMode = DisplayMode_Full;
+  browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+  ASSERT_EQ(Types(), "12312312");
+  const TArray<TLowerListRow>& rows = browse.CurrentBrowseState.Rows;
+  // Header rows hold one line; the text row the lines after the first.
+  EXPECT_EQ(rows[1].Height, rows[4].Height);
+  EXPECT_EQ(rows[1].Height, rows[7].Height);
+  EXPECT_GT(rows[5].Height, rows[2].Height);
+  EXPECT_GT(rows[1].Height, pars.TextVerticalMargin);
+  EXPECT_EQ(rows[4].Height, Block(three).HeightMode1);
+  EXPECT_EQ(rows[5].Height, Block(three).HeightMode2);
+  EXPECT_EQ(Block(one).HeightMode2, pars.TextVerticalMargin + 1);  // nothing after the first line
+  EXPECT_EQ(Block(heading).HeightMode2, UnmeasuredHeight);        // a heading has no text row
+  // A cached height is taken as it is.
+  Block(one).HeightMode1 = 77;
+  browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+  EXPECT_EQ(rows[1].Height, 77);
 }
 
 TEST_F(LowerListBuilders, TheModerationListingShowsTheDiscussionsThatWait) {
