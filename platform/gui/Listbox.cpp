@@ -527,6 +527,21 @@ void Scroll(HWND h, ListState& s, bool vertical, int code, int thumb) {
   SetTop(h, s, top);
 }
 
+// Without LBS_NOINTEGRALHEIGHT the box shows whole items only: it shortens itself
+// (true when it did, and a new size follows).
+bool FitIntegralHeight(HWND h, ListState& s) {
+  DWORD style = StyleOf(h);
+  if ((style & LBS_NOINTEGRALHEIGHT) || Variable(style) || Columns(style)) return false;
+  RECT c = Client(h);
+  int item = ItemHeight(h, s);
+  if (c.bottom <= item || c.bottom % item == 0) return false;
+  RECT w{};
+  GetWindowRect(h, &w);
+  SetWindowPos(h, nullptr, 0, 0, w.right - w.left, (w.bottom - w.top) - c.bottom % item,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
 LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
   DWORD style = StyleOf(h);
   switch (message) {
@@ -737,26 +752,15 @@ LRESULT ListBoxControlProc(HWND h, UINT message, WPARAM wp, LPARAM lp) {
     case WM_CREATE:
       UpdateScrollBars(h, *s);
       return 0;
-    case WM_SIZE: {
-      DWORD style = StyleOf(h);
-      RECT c = Client(h);
-      int item = ItemHeight(h, *s);
-      // Without LBS_NOINTEGRALHEIGHT the box shows whole items only: it shortens itself.
-      if (!(style & LBS_NOINTEGRALHEIGHT) && !Variable(style) && !Columns(style) && c.bottom > item &&
-          c.bottom % item != 0) {
-        RECT w{};
-        GetWindowRect(h, &w);
-        SetWindowPos(h, nullptr, 0, 0, w.right - w.left, (w.bottom - w.top) - c.bottom % item,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-      }
+    case WM_SIZE:
+      if (FitIntegralHeight(h, *s)) return 0;
       UpdateScrollBars(h, *s);
       InvalidateRect(h, nullptr, TRUE);
       return 0;
-    }
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wp);
       if (!(StyleOf(h) & LBS_OWNERDRAWFIXED) && !Variable(StyleOf(h))) s->heightKnown = false;
+      if (FitIntegralHeight(h, *s)) return 0;
       UpdateScrollBars(h, *s);
       if (lp) InvalidateRect(h, nullptr, TRUE);
       return 0;

@@ -86,6 +86,13 @@ TEST_F(ExListBox, PlacesOfItemsAndSelection) {
   EXPECT_EQ(list->ItemAtPos(POINT{5, 3 * h + 1}, false), 3);
   EXPECT_EQ(list->ItemAtPos(POINT{-1, 1}, false), -1) << "outside the client area";
   EXPECT_THROW(list->Selected(5), EListError);
+  // With integral height the box shortens itself to whole items.
+  list->SetBounds(10, 10, 100, 3 * h + h / 2);
+  list->SetIntegralHeight(true);
+  EXPECT_EQ(list->ClientHeight() % h, 0) << "also after the font came";
+  EXPECT_EQ(list->ItemIndex(), -1);
+  EXPECT_EQ(list->Items()->Count(), 3) << "a new window keeps the items";
+  list->SetIntegralHeight(false);
   EXPECT_THROW(list->Items()->Strings(5), EStringListError);
 
   int clicks = 0, doubles = 0;
