@@ -111,6 +111,17 @@ TEST_F(SecretPanel, CyclesRestartsAndSmallPanels) {
   EXPECT_EQ(panel->GlyphOrigin().x, 4 + 3);
   EXPECT_EQ(panel->TextRect().left, 4 + 3 + 20 + 4);
   EXPECT_EQ(panel->GlyphOrigin().y, (4 + 96 - 10) / 2);
+  // The glyph is drawn with its bottom-left colour left out.
+  glyph.Canvas()->Brush()->SetColor(clRed);
+  glyph.Canvas()->FillRect(RECT{0, 0, 20, 10});
+  glyph.Canvas()->Brush()->SetColor(clLime);
+  glyph.Canvas()->FillRect(RECT{0, 5, 10, 10});
+  panel->SetGlyph(&glyph);
+  panel->Repaint();
+  person.Pump();
+  POINT g = panel->GlyphOrigin();
+  EXPECT_EQ(Pixel(panel, g.x + 15, g.y + 2), RGB(255, 0, 0));
+  EXPECT_EQ(Pixel(panel, g.x + 2, g.y + 8), ColorToRGB(panel->Color())) << "transparent";
 
   // Horizontal: the widest line and the width; the block of lines is centred.
   panel->SetGlyph(nullptr);
