@@ -2,6 +2,7 @@
 
 #include "foundation/Tbrowseglobal.h"
 #include "model/Modelhooks.h"
+#include "postoffice/Commandhandlers.h"
 #include "postoffice/Tbrowsepostadaptor.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpost.h"
@@ -18,6 +19,7 @@ bool TPostOffice::Start() {
   ModerateCaller() = fModerate.get();
   RegisterPostFileNaming(*fPost);
   RegisterModerationHooks();
+  RegisterCommandHandlers();
   fPost->Init(TStr(), fAdaptor.get());
   fPost->SetCBSFileName(TBrowseGlobal::Paths.PostFilesFile);
   return fPost->Load();

@@ -1,0 +1,120 @@
+#include "postoffice/Commandhandlers.h"
+
+#include "foundation/Guihooks.h"
+#include "foundation/Terror.h"
+#include "model/Tdiscussion.h"
+#include "platform/rtl/Strutil.h"
+#include "postoffice/Postcommands.h"
+#include "postoffice/Thandlerframe.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostadaptor.h"
+#include "postoffice/Tpostfileshandler.h"
+
+namespace {
+
+constexpr const char* Command = "GIVE_MODEL";
+// Longest sender address taken from a message.
+constexpr size_t MaxAddressLength = 320;
+// Lists kept as one stored text must stay within its 16-bit length.
+constexpr size_t MaxListText = 0xFFFF;
+
+bool IsSoundAddress(std::string_view address) {
+  if (address.empty() || address.size() > MaxAddressLength) return false;
+  for (char c : address)
+    if (static_cast<unsigned char>(c) <= ' ' || c == ';' || c == ',') return false;
+  return true;
+}
+
+bool Listed(std::string_view list, std::string_view address) {
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(';', start);
+    if (end == std::string_view::npos) end = list.size();
+    if (SameText(Trim(list.substr(start, end - start)), address)) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The comments the advised-persons list keeps for the address, joined by "; "; `listed`
+// tells whether the address has a row at all.
+std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed) {
+  TArray<TEMailComment> rows;
+  ParseEMailComments(post.AdvertisingList.View(), rows);
+  const std::string wanted = AnsiUpperCase(address);
+  std::string comment;
+  listed = false;
+  for (const TEMailComment& row : rows) {
+    if (AnsiUpperCase(row.Address.View()) != wanted) continue;
+    listed = true;
+    if (row.Comment.IsEmpty()) continue;
+    if (!comment.empty()) comment += "; ";
+    comment += row.Comment.View();
+  }
+  return comment;
+}
+
+bool AddToAdvisedList(TPost& post, std::string_view address) {
+  std::string list = post.AdvertisingList.ToString();
+  if (!list.empty() && list.back() != '\n') list += "\r\n";
+  list += address;
+  list += "\r\n";
+  if (list.size() > MaxListText) return false;
+  post.AdvertisingList = list;
+  return true;
+}
+
+}  // namespace
+
+bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
+  THandlerFrame frame("HandleCommand_GiveModel");
+  if (!frame.Open(path, {Command})) return false;
+  const std::string address = frame.Field("FROM_USER_EMAIL");
+  const std::string dident = frame.Field("DIDENT");
+  const std::string lident = frame.Field("SENDER_LIDENT");
+  // Whatever is recorded must be one address and one identifier.
+  if (!IsSoundAddress(address) || lident.empty()) {
+    TError::Report(frame.Who + " - ошибка формата файла " + path);
+    return false;
+  }
+  TDiscussion* discussion = FindMessageDiscussion(dident, Command);
+  if (!discussion) return false;
+
+  if (discussion->Authors.FindAuthorByAutomaticEMail(TStr(address)) < 0) {
+    bool listed = false;
+    const std::string comment = AdvisedComment(run.Post, address, listed);
+    if (comment.empty()) {
+      const TDiscussionInfo& info = discussion->Info;
+      if (info.Secret || info.SubscribersOnly) {
+        if (ShowMessageBox(Command, "Non-advised person " + address + " requests the Discussion. Post it to him/her?",
+                           "", "Yes|No", 0) != 0)
+          return discussion->SendCommand_YourCommandIgnored(MakeRecipientsList(address), TStr(Command), TStr(),
+                                                            TStr());
+      }
+      if (!listed && !AddToAdvisedList(run.Post, address)) {
+        TError::Report(frame.Who + " - список адресатов переполнен");
+        return false;
+      }
+    }
+    const int author = discussion->Authors.FindAuthorByLIdent(TStr(lident));
+    if (author < 0) {
+      discussion->Info.AddOrUpdatePerson(TStr(lident), TStr(address), TStr(comment));
+    } else {
+      discussion->Authors.Author(author).AutomaticEMail = address;
+      discussion->Authors.Author(author).LastName = comment;
+    }
+  }
+
+  TStr& requesters = discussion->Info.ModelRequesters;
+  if (!Listed(requesters.View(), address)) {
+    if (requesters.Length() + address.size() + 2 > MaxListText) {
+      TError::Report(frame.Who + " - список запросивших модель переполнен");
+      return false;
+    }
+    discussion->Undo.AddStrFieldChange(UndoObject_InfoRequesters, InfoField_ModelRequesters, requesters);
+    if (!requesters.IsEmpty()) requesters += "; ";
+    requesters += address;
+  }
+  run.ModelRequests.AddItem(TStr(dident));
+  return true;
+}

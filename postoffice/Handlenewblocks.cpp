@@ -1,0 +1,322 @@
+#include "postoffice/Commandhandlers.h"
+
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
+#include "model/Blockrecord.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
+#include "platform/rtl/Tdatetime.h"
+#include "postoffice/Replyignoredblocks.h"
+#include "postoffice/Thandlerframe.h"
+#include "postoffice/Tpostfileshandler.h"
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Per-block messages about missing links shown for one message; the rest are counted only.
+constexpr int MaxLinkMessages = 20;
+
+// A received block whose upper or conclusion block is looked up after the last record.
+struct TReceivedBlock {
+  TDiscBlockIndex Block;
+  TStr UpperName;
+  TStr ConclusionName;
+};
+
+std::string Clipped(std::string_view text) {
+  constexpr size_t limit = 80;
+  return text.size() <= limit ? std::string(text) : std::string(text.substr(0, limit)) + "...";
+}
+
+// The block of that name in the target storage; a name found only in another storage is
+// no match there.
+int FindInStorage(const TDiscussion& discussion, uint8_t storage, const std::string& name) {
+  const TDiscBlockIndex found = discussion.Storages.FindDiscBlockIndexByName(name);
+  return found.StorageType == storage ? int(found.Index) : -1;
+}
+
+int FindTarget(const TDiscussion& discussion, uint8_t storage, const std::string& name) {
+  int found = FindInStorage(discussion, storage, name);
+  if (found >= 0) return found;
+  if (storage == StorageType_ModeratedComments) return FindInStorage(discussion, storage, name + "M");
+  if (!name.empty() && name.back() == 'M') return FindInStorage(discussion, storage, name.substr(0, name.size() - 1));
+  return -1;
+}
+
+uint8_t TargetStorage(const TDiscBlockRecord& record, bool moderator) {
+  if (record.StorageType == StorageType_Model) return StorageType_Model;
+  return moderator ? StorageType_ModeratedComments : StorageType_Comments;
+}
+
+bool NamesConclusion(const TDiscBlockRecord& record) {
+  return record.TextType == TextType_Formula && !record.ConclusionName.IsEmpty();
+}
+
+bool IsDiscredited(const TDiscussion& discussion, uint16_t adident) {
+  const TModelHooks& hooks = ModelHooks();
+  int type = 0;
+  return hooks.GetAuthorModerateType && hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type) == 2 &&
+         type == 3;
+}
+
+// The upper block of a received block: a model block for a model block, a model block or a
+// comment for a comment, never the block itself or one beneath it.
+TDiscBlockIndex ResolveUpper(const TDiscussion& discussion, TDiscBlockIndex block, const TStr& name) {
+  const TDiscBlockIndex upper = discussion.Storages.FindDiscBlockIndexByName(name.ToString());
+  if (upper.IsEmpty() || upper.StorageType == StorageType_Notes) return {};
+  if (block.StorageType == StorageType_Model && upper.StorageType != StorageType_Model) return {};
+  if (discussion.Storages.IsInUpperChain(upper, block)) return {};
+  return upper;
+}
+
+TDiscBlockIndex ResolveConclusion(const TDiscussion& discussion, TDiscBlockIndex block, const TStr& name) {
+  const TDiscBlockIndex conclusion = discussion.Storages.FindDiscBlockIndexByName(name.ToString());
+  if (conclusion.StorageType != StorageType_Model || conclusion == block) return {};
+  return conclusion;
+}
+
+class TNewBlocksHandler {
+ public:
+  TNewBlocksHandler(TPostFilesHandler& run, THandlerFrame& frame, TDiscussion& discussion)
+      : fRun(run), fFrame(frame), d(discussion) {}
+
+  bool ReadRecords(std::string_view key);
+  bool HasRoom() const;
+  void Apply();
+  void Link();
+  bool Finish();
+
+ private:
+  void ApplyRecord(TDiscBlockRecord& record);
+  void Ignore(const TDiscBlockRecord& record);
+
+  TPostFilesHandler& fRun;
+  THandlerFrame& fFrame;
+  TDiscussion& d;
+  std::vector<TDiscBlockRecord> fRecords;
+  std::vector<TReceivedBlock> fReceived;
+  std::vector<TYourBlocksIgnoredInfo> fIgnored;
+  int fAdded = 0, fUpdated = 0, fSkipped = 0, fIgnoredCount = 0, fErased = 0;
+  bool fModeratedReceived = false;
+};
+
+bool TNewBlocksHandler::ReadRecords(std::string_view key) {
+  const unsigned before = TError::Instance().ReportCount();
+  TDiscBlockRecord record;
+  while (DiscBlockFromBufReader(fFrame.Reader(), record, key)) {
+    if (record.StorageType != StorageType_Model && record.StorageType != StorageType_Comments) {
+      TError::Report(fFrame.Who + " - обнаружен не блок монографии или комментария");
+      return false;
+    }
+    // More records than two storages can hold cannot be a sound message.
+    if (fRecords.size() >= 2 * size_t(MaxBlocksInStorage)) {
+      TError::Report(fFrame.Who + " - слишком много блоков в команде-сообщении " + fFrame.Path);
+      return false;
+    }
+    fRecords.push_back(std::move(record));
+    record = TDiscBlockRecord();
+  }
+  return TError::Instance().ReportCount() == before;
+}
+
+// Whether the storages can take every block the message may add, so that applying it
+// cannot stop half-way.
+bool TNewBlocksHandler::HasRoom() const {
+  const bool moderator = d.IsModerator();
+  std::set<std::pair<uint8_t, std::string>> fresh;
+  for (const TDiscBlockRecord& record : fRecords) {
+    const uint8_t storage = TargetStorage(record, moderator);
+    if (FindTarget(d, storage, record.Name.ToString()) < 0) fresh.insert({storage, record.Name.ToString()});
+  }
+  for (uint8_t type : {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments}) {
+    size_t count = 0;
+    for (const auto& entry : fresh) count += entry.first == type;
+    const TBlocksStorage& storage = *d.Storages.GetStorage(type);
+    if (size_t(storage.Count()) + count > size_t(MaxBlocksInStorage) ||
+        size_t(storage.LastBlockNum) + count > 0xFFFF) {
+      TError::Report(fFrame.Who + " - хранилище блоков переполнено; команда-сообщение " + fFrame.Path +
+                     " не применена");
+      return false;
+    }
+  }
+  return true;
+}
+
+void TNewBlocksHandler::Ignore(const TDiscBlockRecord& record) {
+  auto it = std::find_if(fIgnored.begin(), fIgnored.end(),
+                         [&record](const TYourBlocksIgnoredInfo& info) { return info.ADIdent == record.ADIdent; });
+  if (it == fIgnored.end()) {
+    fIgnored.push_back({});
+    it = fIgnored.end() - 1;
+    it->ADIdent = record.ADIdent;
+  }
+  if (!it->BlockNames.IsEmpty()) it->BlockNames += "; ";
+  it->BlockNames += record.Name;
+  ++fIgnoredCount;
+}
+
+void TNewBlocksHandler::Apply() {
+  for (TDiscBlockRecord& record : fRecords) ApplyRecord(record);
+}
+
+void TNewBlocksHandler::ApplyRecord(TDiscBlockRecord& record) {
+  const bool leader = d.IsLeader();
+  if (record.StorageType == StorageType_Comments && leader) {
+    TDiscBlock today;
+    today.SetDate(Date());
+    record.Date = today.Date;
+  }
+  const uint8_t target = TargetStorage(record, d.IsModerator());
+  if (target == StorageType_ModeratedComments) {
+    fModeratedReceived = true;
+    if (IsDiscredited(d, record.ADIdent)) return Ignore(record);
+  }
+  TBlocksStorage& storage = *d.Storages.GetStorage(target);
+  int index = FindTarget(d, target, record.Name.ToString());
+  if (index >= 0) {
+    TDiscBlock& found = storage.Block(index);
+    if (found.ComposeTextLine(d, {target, uint16_t(index)}) == record.CheckValue) {
+      ++fSkipped;
+      return;
+    }
+    ++fUpdated;
+    found.UnlinkedIndex = NoUnlinkedBlockInfo;
+  } else {
+    // Room was checked before anything was applied.
+    index = storage.AddEmptyItem();
+    storage.Block(index).BlockNum = uint16_t(storage.TakeNewBlockNum());
+    ++fAdded;
+  }
+  const TDiscBlockIndex own{target, uint16_t(index)};
+  TDiscBlock& block = storage.Block(index);
+  block.StorageType = target;
+  block.Num = record.Num;
+  block.TextType = record.TextType;
+  block.Novelty = record.Novelty;
+  block.Importance = record.Importance;
+  block.Possibility = uint8_t(std::min<unsigned>(record.Possibility, 100));
+  block.DeleteFlag = record.DeleteFlag;
+  if (HasAuthorField(target)) {
+    if (record.Date != 0) block.Date = record.Date;
+    block.ADIdent = record.ADIdent;
+    block.SetComposedBlockName(d, own);
+  } else if (!(block.Name == record.Name)) {
+    if (block.Name.IsEmpty()) block.Name = record.Name;  // a new block: announced below
+    else storage.SetBlockName(index, record.Name);
+  }
+  const bool conclusion = NamesConclusion(record);
+  if (!record.UpperName.IsEmpty() || conclusion)
+    fReceived.push_back({own, record.UpperName, conclusion ? record.ConclusionName : TStr()});
+  TStrHashItem& texts = storage.Texts(index);
+  texts.Str = record.Texts;
+  texts.Save(block);
+  storage.NewBlockAdded(d, index, 1);
+}
+
+void TNewBlocksHandler::Link() {
+  bool progress = true;
+  while (!fReceived.empty() && progress) {
+    progress = false;
+    for (size_t i = fReceived.size(); i-- > 0;) {
+      TReceivedBlock& item = fReceived[i];
+      TDiscBlock& block = *d.Storages.GetDiscBlock(item.Block);
+      if (!item.UpperName.IsEmpty()) {
+        block.Upper = ResolveUpper(d, item.Block, item.UpperName);
+        if (!block.Upper.IsEmpty()) {
+          block.UpperCode = d.Storages.GetDiscBlock(block.Upper)->GetDiscBlockCode();
+          item.UpperName.Clear();
+          progress = true;
+        }
+      }
+      if (!item.ConclusionName.IsEmpty()) {
+        block.Conclusion = ResolveConclusion(d, item.Block, item.ConclusionName);
+        if (!block.Conclusion.IsEmpty()) {
+          block.ConclusionCode = d.Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode();
+          item.ConclusionName.Clear();
+          progress = true;
+        }
+      }
+      if (item.UpperName.IsEmpty() && item.ConclusionName.IsEmpty()) fReceived.erase(fReceived.begin() + long(i));
+    }
+  }
+  int shown = 0;
+  for (const TReceivedBlock& item : fReceived) {
+    const std::string name = Clipped(d.Storages.GetDiscBlock(item.Block)->Name.View());
+    if (!item.UpperName.IsEmpty() && shown++ < MaxLinkMessages)
+      ShowMessageBox(fFrame.Command,
+                     "Upper block (" + Clipped(item.UpperName.View()) + ") not found -\n" + name + " will be erased.");
+    if (!item.ConclusionName.IsEmpty() && shown++ < MaxLinkMessages)
+      ShowMessageBox(fFrame.Command, "Formula conclusion block (" + Clipped(item.ConclusionName.View()) +
+                                         ") not found -\n" + name + " will be erased.");
+    d.Storages.GetDiscBlock(item.Block)->SetDeleteFlag(d, item.Block, DeleteFlag_Erased, 1);
+    ++fErased;
+  }
+}
+
+bool TNewBlocksHandler::Finish() {
+  if (TBrowseGlobal::Moderation) d.UpdateModeratedCommentsCount();
+  if (!d.Save()) return false;
+  const std::string& command = fFrame.Command;
+  if (command != "NEW_BLOCKS" || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
+    std::string summary;
+    if (fAdded) summary += std::to_string(fAdded) + " blocks added\n";
+    if (fUpdated) summary += std::to_string(fUpdated) + " blocks updated\n";
+    if (fSkipped) summary += std::to_string(fSkipped) + " blocks skipped\n";
+    if (fIgnoredCount) summary += std::to_string(fIgnoredCount) + " comments of discredited authors ignored.\n";
+    if (fErased) summary += std::to_string(fErased) + " blocks erased because of absent parent or conclusion.\n";
+    ShowMessageBox(command, summary);
+  }
+  fRun.AddedBlocks += fAdded;
+  for (const TYourBlocksIgnoredInfo& info : fIgnored)
+    if (!ReplyBlocksIgnored(info, d)) return false;
+  if (const int relinked = d.Storages.RelinkUnlinkedBlocks(d)) {
+    if (!d.Save()) return false;
+    ShowMessageBox("RETEST LINKS", "There are " + std::to_string(relinked) + " unlinked blocks relinked.");
+  }
+  if (fModeratedReceived) TListeners::SendPair(Notify_FoldersChanged, 0, 0, false);
+  return true;
+}
+
+}  // namespace
+
+bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
+  THandlerFrame frame("HandleCommand_NewBlocks");
+  if (!frame.Open(path, {"NEW_BLOCKS", "REQUESTED_BLOCKS", "FORM_NEW_MODEL"})) return false;
+  const std::string& command = frame.Command;
+  const std::string dident = frame.Field("DIDENT");
+  const std::string count = frame.Field("BLOCKSCOUNT");
+  const TStr lident(frame.Field("SENDER_LIDENT"));
+  bool loadedHere = false;
+  TDiscussion* discussion = FindMessageDiscussion(dident, command, &loadedHere);
+  if (!discussion) return false;
+  // A discussion loaded for the message is let go again on every path.
+  struct TUnloader {
+    TDiscussion& discussion;
+    bool active;
+    ~TUnloader() {
+      if (active) discussion.Unload();
+    }
+  } unloader{*discussion, loadedHere};
+
+  const bool sender = discussion->IsLeader() ? discussion->HasAuthorWithLIdent(lident)
+                                             : discussion->IsLeaderLIdent(lident);
+  if (!sender) return ShowVerifyingError();
+  if (ShowMessageBox(command, "Add " + Clipped(count) + " blocks to model '" + discussion->GetName().ToString() + "'?",
+                     "", "OK|Cancel", 0) != 0)
+    return false;
+  const std::string key = frame.Header.IsPrivateMessage() ? frame.Header.SenderKey() : std::string();
+
+  TNewBlocksHandler handler(run, frame, *discussion);
+  // Every record is read and checked before the discussion is touched.
+  if (!handler.ReadRecords(key) || !handler.HasRoom()) return false;
+  frame.Close();
+  handler.Apply();
+  handler.Link();
+  return handler.Finish();
+}

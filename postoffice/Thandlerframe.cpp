@@ -1,0 +1,50 @@
+#include "postoffice/Thandlerframe.h"
+
+#include "foundation/Commoncrypt.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+
+THandlerFrame::THandlerFrame(std::string who) : Who(std::move(who)) {}
+
+THandlerFrame::~THandlerFrame() { Close(); }
+
+void THandlerFrame::Close() {
+  fReader.reset();
+  if (fFile != INVALID_HANDLE_VALUE) CloseHandle(fFile);
+  fFile = INVALID_HANDLE_VALUE;
+}
+
+bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::string_view> commands) {
+  Close();
+  Path = path;
+  fFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
+  if (fFile == INVALID_HANDLE_VALUE) {
+    TError::Report(Who + " - ошибка открытия файла " + path);
+    return false;
+  }
+  fReader = std::make_unique<TBufReader>(fFile);
+  if (fReader->IsFailed() || !Header.Read(*fReader)) return false;
+  if (!VerifyFileSign(fFile, Header)) return ShowVerifyingError();
+  Command = Header.GetFieldValue("COMMAND");
+  for (std::string_view command : commands)
+    if (Command == command) return true;
+  TError::Report(Who + " - ошибка формата файла " + path);
+  return false;
+}
+
+TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere) {
+  if (loadedHere) *loadedHere = false;
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (!manager) return nullptr;
+  const int index = manager->FindDiscussionByDIdent(TStr(dident), true, TStr(LeftUnhandledText), TStr(caption));
+  if (index < 0) return nullptr;
+  TDiscussion& discussion = manager->GetDiscussion(index);
+  if (!discussion.Loaded) {
+    if (!discussion.Load()) return nullptr;
+    if (loadedHere) *loadedHere = true;
+  }
+  return &discussion;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// How every handler of a received command message begins: the file is opened and its
+// header read, the seal checked and the command compared with the ones the handler
+// takes. The reader then stands at the message's data. The file is closed when the
+// frame ends, on every path.
+
+#include "foundation/Tbufreader.h"
+#include "model/Tcommandmessage.h"
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class TDiscussion;
+
+// Appended to every "discussion not found" message of the handlers.
+inline constexpr const char* LeftUnhandledText = "So the command message is left unhandled.";
+
+class THandlerFrame {
+ public:
+  // `who` opens the error texts, e.g. "HandleCommand_GiveModel".
+  explicit THandlerFrame(std::string who);
+  ~THandlerFrame();
+  THandlerFrame(const THandlerFrame&) = delete;
+  THandlerFrame& operator=(const THandlerFrame&) = delete;
+
+  // Opens the message and checks it; false (reported, or the verifying error shown) when
+  // it cannot be read, its seal does not verify or its COMMAND is none of `commands`.
+  bool Open(const std::string& path, std::initializer_list<std::string_view> commands);
+  void Close();
+
+  std::string Field(std::string_view name) const { return Header.GetFieldValue(name); }
+  TBufReader& Reader() { return *fReader; }
+
+  const std::string Who;
+  std::string Path;
+  std::string Command;
+  TCommandMessageHeader Header;
+
+ private:
+  HANDLE fFile = INVALID_HANDLE_VALUE;
+  std::unique_ptr<TBufReader> fReader;
+};
+
+// The loaded discussion of a message's DIDENT; null when there is none here (the user is
+// told so under `caption`) or it cannot be loaded. `loadedHere` tells that it was loaded
+// for the message.
+TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere = nullptr);

@@ -1,0 +1,440 @@
+// Handlers of received command messages: messages composed by the model's composers on a
+// leader's copy of a discussion, carried through the Inbox by a handling run and applied
+// to the participant's copy; the saved files, the answers left in the Outbox and the
+// refusals of forged, damaged and malformed messages.
+
+#include "Posttesthelpers.h"
+
+#include "foundation/Commoncrypt.h"
+#include "foundation/Fileroutines.h"
+#include "foundation/Terror.h"
+#include "model/Blockrecord.h"
+#include "model/Messagecomposer.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussionsmanager.h"
+#include "platform/kernel/Fileapi.h"
+#include "platform/kernel/Findfile.h"
+#include "platform/rtl/Tdatetime.h"
+#include "postoffice/Commandhandlers.h"
+#include "postoffice/Postcommands.h"
+#include "postoffice/Tpostfileshandler.h"
+#include "tests/support/Testsupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+using namespace posttest;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+// The plain files of a folder, sorted.
+std::vector<std::string> ListFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TDiscBlockIndex AddBlock(TDiscussion& d, uint8_t storageType, TDiscBlockIndex upper, uint8_t textType,
+                         const std::string& text, uint16_t adident = 0xFFFF) {
+  TBlocksStorage& storage = *d.Storages.GetStorage(storageType);
+  const int index = storage.AddEmptyItem();
+  const TDiscBlockIndex own{storageType, uint16_t(index)};
+  TDiscBlock& block = storage.Block(index);
+  block.BlockNum = uint16_t(storage.TakeNewBlockNum());
+  block.TextType = textType;
+  block.ADIdent = adident;
+  block.Upper = upper;
+  if (!upper.IsEmpty()) block.UpperCode = d.Storages.GetDiscBlock(upper)->GetDiscBlockCode();
+  block.Num = uint16_t(storage.GetNewBlockNumber(d, upper));
+  block.SetComposedBlockName(d, own);
+  storage.Texts(index).Str.Text = text;
+  storage.NewBlockAdded(d, index, 0);
+  return own;
+}
+
+void AddAuthor(TDiscussion& d, const char* lident, int adident, const char* email) {
+  const int index = d.Authors.CreateAuthor(d, TStr(lident), adident, 0);
+  ASSERT_GE(index, 0);
+  d.Authors.Author(index).AutomaticEMail = email;
+}
+
+// The login the model sees; switched between the leader who composes and the participant
+// who receives.
+TModelLogin& Login() {
+  static TModelLogin login;
+  return login;
+}
+
+class Handlers : public PostTest {
+ protected:
+  void SetUp() override {
+    PostTest::SetUp();
+    ASSERT_TRUE(Post.Load());
+    RegisterPostFileNaming(Post);
+    RegisterCommandHandlers();
+    platform::SetNowSource([] { return EncodeDate(2005, 12, 19) + EncodeTime(14, 5, 9, 0); });
+    TModelHooks& hooks = ModelHooks();
+    hooks.CurrentLogin = [] { return Login(); };
+    hooks.KeyPassword = [](bool) { return TStr(); };
+    std::string root = Root;
+    root.pop_back();
+    ASSERT_TRUE(manager.Init(root));
+    DiscussionsManager() = &manager;
+
+    // The participant's copy, saved and not loaded.
+    const int index = manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("Ecology"), true, 0);
+    ASSERT_GE(index, 0);
+    mine = &manager.GetDiscussion(index);
+    Describe(*mine);
+    ASSERT_TRUE(mine->Save());
+    mine->Unload();
+
+    // The leader's copy, outside the manager.
+    leader.Folder = Root + "LeaderCopy";
+    leader.Loaded = 1;
+    AddBlock(leader, StorageType_Model, {}, TextType_Heading, "");
+    Describe(leader);
+    AsParticipant();
+  }
+  void TearDown() override {
+    for (const TPostCommand& row : PostCommands()) RegisterPostCommandHandler(row.Name, nullptr);
+    DiscussionsManager() = nullptr;
+    ModelHooks() = TModelHooks();
+    PostTest::TearDown();
+  }
+  static void Describe(TDiscussion& d) {
+    d.Info.DIdent = "D-1";
+    d.Info.Name = "Ecology";
+    d.Info.ModelFolderName = "Ecology";
+    d.Info.ModelAuthorLIdent = "L-lead";
+    AddAuthor(d, "L-lead", 0, "lead@x");
+    AddAuthor(d, "L-me", 3, "me@x");
+  }
+  void AsLeader() { Login() = {1, TStr("L-lead"), TStr("lead@x")}; }
+  void AsParticipant() { Login() = {2, TStr("L-me"), TStr("me@x")}; }
+
+  // Moves what the composers wrote into the Inbox; the names moved.
+  std::vector<std::string> Deliver() {
+    std::vector<std::string> names;
+    const std::string outbox = Post.Outbox.FolderPath.ToString(), inbox = Post.Inbox.FolderPath.ToString();
+    for (const std::string& name : ListFiles(outbox)) {
+      EXPECT_TRUE(MoveFileA((outbox + name).c_str(), (inbox + name).c_str()));
+      names.push_back(name);
+    }
+    return names;
+  }
+  // Handles every Inbox message in one run.
+  int Perform() {
+    Post.Inbox.Files.Clear();  // files rewritten in place within one second are read again
+    Post.Inbox.Refresh(Post);
+    TArray<int32_t> indices;
+    for (uint32_t i = 0; i < Post.Inbox.Files.Count(); ++i) indices.AddItem(int32_t(i));
+    int done = 0;
+    TPostFilesHandler run(Post);
+    EXPECT_TRUE(run.HandlePostFiles(Post.Inbox, indices, false, &done, "Perform"));
+    return done;
+  }
+  // The leader sends the named blocks.
+  void SendBlocks(const std::string& names) {
+    AsLeader();
+    ASSERT_TRUE(leader.SendCommand_RequestedBlocks(MakeRecipientsList("me@x"), TStr(names)));
+    AsParticipant();
+  }
+  // The participant's copy as it was saved.
+  std::unique_ptr<TDiscussion> Saved() {
+    auto d = std::make_unique<TDiscussion>();
+    d->Folder = mine->Folder;
+    EXPECT_TRUE(d->Load());
+    return d;
+  }
+  std::string SavedFiles() {
+    std::string all;
+    for (const char* name : {"Model.cbs", "Model.cbt", "Annotations.cbs", "Authors.cbs", "DiscussionInfo.cbs"})
+      all += ReadFile(mine->Folder.ToString() + "/" + name);
+    return all;
+  }
+  std::vector<std::string> InboxNames() { return ListFiles(Post.Inbox.FolderPath.ToString()); }
+
+  TDiscussionsManager manager;
+  TDiscussion* mine = nullptr;
+  TDiscussion leader;
+};
+
+std::string Text(const TDiscussion& d, const std::string& name) {
+  const TDiscBlockIndex at = d.Storages.FindDiscBlockIndexByName(name);
+  if (at.IsEmpty()) return "<none>";
+  return d.Storages.GetStrHashItem(at)->Str.Text.ToString();
+}
+
+std::string UpperName(const TDiscussion& d, const std::string& name) {
+  const TDiscBlockIndex at = d.Storages.FindDiscBlockIndexByName(name);
+  if (at.IsEmpty()) return "<none>";
+  const TDiscBlock* block = d.Storages.GetDiscBlock(at);
+  return block->Upper.IsEmpty() ? "" : d.Storages.GetDiscBlock(block->Upper)->Name.ToString();
+}
+
+}  // namespace
+
+TEST_F(Handlers, RequestedBlocksJoinTheDiscussionAndAreSavedWhole) {
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  const TDiscBlockIndex one = AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forests burn");
+  const TDiscBlockIndex oneOne = AddBlock(leader, StorageType_Model, one, TextType_Premise, "Rivers dry");
+  AddBlock(leader, StorageType_Model, root, TextType_Conclusion, "Act now");
+  // A block before its upper block in the message is linked all the same.
+  SendBlocks("1.1;1;2");
+  ASSERT_EQ(Deliver().size(), 1u);
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  ASSERT_GE(Boxes.size(), 3u);
+  EXPECT_EQ(Boxes[0].Caption, "REQUESTED_BLOCKS");
+  EXPECT_EQ(Boxes[0].Text, "Add 3 blocks to model 'Ecology'?");
+  EXPECT_EQ(Boxes[1].Caption, "REQUESTED_BLOCKS");
+  EXPECT_EQ(Boxes[1].Text, "3 blocks added\n");
+  EXPECT_TRUE(Showed("New blocks", "There are 3 blocks added."));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Reports.empty());
+  EXPECT_FALSE(mine->Loaded);  // loaded for the message, let go after it
+  {
+    auto saved = Saved();
+    EXPECT_EQ(saved->Storages.Model.Count(), 4);
+    EXPECT_EQ(Text(*saved, "1"), "Forests burn");
+    EXPECT_EQ(Text(*saved, "1.1"), "Rivers dry");
+    EXPECT_EQ(Text(*saved, "2"), "Act now");
+    EXPECT_EQ(UpperName(*saved, "1.1"), "1");
+    EXPECT_EQ(UpperName(*saved, "2"), "*");
+    // Equal blocks carry equal check values on both sides.
+    const TDiscBlockIndex at = saved->Storages.FindDiscBlockIndexByName("1.1");
+    EXPECT_EQ(saved->Storages.GetDiscBlock(at)->ComposeTextLine(*saved, at),
+              leader.Storages.GetDiscBlock(oneOne)->ComposeTextLine(leader, oneOne));
+  }
+
+  // The same blocks again are skipped; a changed one is updated in place.
+  leader.Storages.Model.Texts(one.Index).Str.Text = "Forests burn faster";
+  SendBlocks("1;1.1");
+  Deliver();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  ASSERT_GE(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[1].Text, "1 blocks updated\n1 blocks skipped\n");
+  auto saved = Saved();
+  EXPECT_EQ(saved->Storages.Model.Count(), 4);
+  EXPECT_EQ(Text(*saved, "1"), "Forests burn faster");
+  EXPECT_EQ(UpperName(*saved, "1.1"), "1");
+}
+
+TEST_F(Handlers, ABlockWithoutItsUpperBlockIsErased) {
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  const TDiscBlockIndex one = AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forests burn");
+  AddBlock(leader, StorageType_Model, one, TextType_Premise, "Rivers dry");
+  SendBlocks("1.1");
+  Deliver();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("REQUESTED_BLOCKS", "Upper block (1) not found -\n1.1 will be erased."));
+  EXPECT_TRUE(Showed("REQUESTED_BLOCKS", "1 blocks added\n1 blocks erased because of absent parent or conclusion.\n"));
+  auto saved = Saved();
+  const TDiscBlockIndex at = saved->Storages.FindDiscBlockIndexByName("1.1");
+  ASSERT_FALSE(at.IsEmpty());
+  EXPECT_EQ(saved->Storages.GetDiscBlock(at)->DeleteFlag, DeleteFlag_Erased);
+}
+
+TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forests burn");
+  AddBlock(leader, StorageType_Model, root, TextType_Premise, "Rivers dry");
+  SendBlocks("1;2");
+  const std::vector<std::string> names = Deliver();
+  ASSERT_EQ(names.size(), 1u);
+  const std::string path = Post.Inbox.FolderPath.ToString() + names[0];
+  const std::string good = ReadFile(path);
+  const std::string before = SavedFiles();
+  const auto refused = [&](const std::string& bytes) {
+    WriteFile(path, bytes);
+    Boxes.clear();
+    Reports.clear();
+    TError::Instance().Reset();
+    TPostFilesHandler run(Post);
+    EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
+    EXPECT_EQ(run.AddedBlocks, 0);
+    EXPECT_EQ(InboxNames(), names);
+    EXPECT_EQ(SavedFiles(), before);
+  };
+  // A byte of the data changed after sealing.
+  std::string damaged = good;
+  damaged[damaged.size() - SealTrailerSize - 5] ^= 0x20;
+  refused(damaged);
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  // A run does not even hand it to the handler: its command is not believed.
+  EXPECT_EQ(Perform(), 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command () - can't handle Inbox file."));
+  EXPECT_EQ(SavedFiles(), before);
+
+  // Cut short.
+  refused(good.substr(0, good.size() / 2));
+
+  // Sealed anew, but a record goes on where the records should end: nothing of the
+  // message is applied, not even the sound records before it.
+  std::string malformed = good.substr(0, good.size() - SealTrailerSize);
+  ASSERT_EQ(malformed.back(), char(BlockRecordsEnd));
+  malformed.back() = char(BlockRecordMark);
+  malformed += std::string("\x07garbage", 8);
+  const auto seal = [&](const std::string& bytes, const char* command) {
+    WriteFile(path, bytes);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_TRUE(SignFile(file, "", command, 0));
+    CloseHandle(file);
+    return ReadFile(path);
+  };
+  refused(seal(malformed, "REQUESTED_BLOCKS"));
+  EXPECT_FALSE(Reports.empty());
+
+  // Sealed by somebody who is not the discussion's leader.
+  std::string stranger = good.substr(0, good.size() - SealTrailerSize);
+  const size_t at = stranger.find("L-lead");
+  ASSERT_NE(at, std::string::npos);
+  stranger.replace(at, 6, "L-evil");
+  refused(seal(stranger, "REQUESTED_BLOCKS"));
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+
+  // The user declines.
+  Answer = 1;
+  refused(good);
+  EXPECT_TRUE(Showed("REQUESTED_BLOCKS", "Add 2 blocks to model 'Ecology'?"));
+  Answer = -1;
+
+  // A discussion that is not here.
+  std::string elsewhere = good.substr(0, good.size() - SealTrailerSize);
+  elsewhere.replace(elsewhere.find("DIDENT=D-1"), 10, "DIDENT=D-9");
+  refused(seal(elsewhere, "REQUESTED_BLOCKS"));
+  EXPECT_TRUE(Showed("REQUESTED_BLOCKS",
+                     "The discussion with identifier 'D-9' is not found.\nSo the command message is left unhandled."));
+
+  // The genuine message still applies.
+  WriteFile(path, good);
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_EQ(Saved()->Storages.Model.Count(), 3);
+}
+
+TEST_F(Handlers, CommentsOfDiscreditedAuthorsAreIgnoredAndTheAuthorIsTold) {
+  // The leader moderates; participants' comments go to the moderated comments.
+  AsLeader();
+  mine->Load();
+  mine->Info.ModeratorLoginIdent = 1;
+  AddAuthor(*mine, "L-bad", 5, "bad@x");
+  ASSERT_TRUE(mine->Save());
+  mine->Unload();
+  ModelHooks().LoginLIdent = [](uint16_t ident) { return ident == 1 ? TStr("L-lead") : TStr(); };
+  ModelHooks().GetAuthorModerateType = [](const TStr&, uint16_t adident, int& type) {
+    type = adident == 5 ? 3 : 1;
+    return 2;
+  };
+  // The participants' copy (outside the manager) sends its comments.
+  TDiscussion& participant = leader;
+  participant.Info.ModeratorLoginIdent = 1;
+  AddAuthor(participant, "L-bad", 5, "bad@x");
+  const TDiscBlockIndex root = participant.Storages.GetRootBlockIndex();
+  AddBlock(participant, StorageType_Comments, root, TextType_Premise, "Spam spam", 5);
+  AddBlock(participant, StorageType_Comments, root, TextType_Premise, "A fair point", 3);
+  Login() = {3, TStr("L-bad"), TStr("bad@x")};
+  ASSERT_TRUE(participant.SendCommand_NewBlocks_AllComments(MakeRecipientsList("lead@x")));
+  // The message claims the participant "L-bad" as its sender.
+  Deliver();
+  AsLeader();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Reports.empty()) << (Reports.empty() ? "" : Reports[0]);
+  EXPECT_TRUE(Showed("NEW_BLOCKS", "1 comments of discredited authors ignored.\n"));
+  auto saved = Saved();
+  EXPECT_EQ(saved->Storages.ModeratedComments.Count(), 1);
+  EXPECT_EQ(saved->Storages.Comments.Count(), 0);
+
+  // The answer to the discredited author, sealed in the Outbox.
+  const std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NE(out[0].find("-YBI-"), std::string::npos);
+  const std::string path = Post.Outbox.FolderPath.ToString() + out[0];
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  TCommandMessageHeader header;
+  {
+    TBufReader reader(file);
+    ASSERT_TRUE(header.Read(reader));
+    EXPECT_TRUE(reader.IsEof() || reader.Position() + SealTrailerSize == ReadFile(path).size());
+  }
+  EXPECT_TRUE(VerifyFileSign(file, header));
+  CloseHandle(file);
+  std::vector<std::string> fields;
+  for (size_t i = 0; i < header.FieldCount(); ++i)
+    fields.push_back(header.Field(i).Name.ToString() + "=" + header.Field(i).Plain.ToString());
+  const TDiscBlockIndex spam{StorageType_Comments, 0};
+  EXPECT_EQ(fields, (std::vector<std::string>{"SENDER_LIDENT=L-lead", "FROM_USER_EMAIL=lead@x", "TO_USERS_EMAILS_CRYPTED=bad@x",
+                                              "COMMAND=YOUR_BLOCKS_IGNORED", "COMPOSE_DATETIME=12/19/2005 14:05:09",
+                                              "DIDENT=D-1", "YOUR_ADIDENT=5",
+                                              "BLOCK_NAMES=" + participant.Storages.GetDiscBlock(spam)->Name.ToString()}));
+  EXPECT_TRUE(header.Field(2).Crypted);
+  const std::string bytes = ReadFile(path);
+  EXPECT_EQ(bytes.substr(0, 21), "SENDER_LIDENT=L-lead\r");
+}
+
+TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto request = [&](const std::string& name, const std::string& from) {
+    WriteMessage(inbox + name, {{"FROM_USER_EMAIL", from}, {"TO_USERS_EMAILS_CRYPTED*", "me@x"},
+                                {"COMMAND", "GIVE_MODEL"}, {"DIDENT", "D-1"}, {"COMPOSE_DATETIME", "12/19/2005 10:00:00"}});
+  };
+  Post.AdvertisingList = "old@x Old Friend";
+  request("1-gm", "new@x");
+  request("2-gm", "lead@x");  // an author: never asked about, never listed
+  Answer = 1;                 // the run's question: no FORM_NEW_MODEL now
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 2);
+  EXPECT_TRUE(Reports.empty());
+  EXPECT_EQ(Post.AdvertisingList, "old@x Old Friend\r\nnew@x\r\n");
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text, "Discussion: Ecology\nThere are 2 new / 2 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?");
+  ASSERT_TRUE(mine->Loaded);
+  EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x");
+  ASSERT_EQ(mine->Info.Persons.Count(), 1u);
+  EXPECT_EQ(mine->Info.Persons[0].LIdent, "L-sender");
+  EXPECT_EQ(mine->Info.Persons[0].Address, "new@x");
+
+  // A closed discussion asks about a stranger; refused, the stranger is told so.
+  mine->Info.SubscribersOnly = 1;
+  request("3-gm", "stranger@x");
+  Answer = 1;
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("GIVE_MODEL", "Non-advised person stranger@x requests the Discussion. Post it to him/her?"));
+  EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x");
+  EXPECT_EQ(Post.AdvertisingList, "old@x Old Friend\r\nnew@x\r\n");
+  const std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NE(out[0].find("-YCI-"), std::string::npos);
+  const std::string answer = ReadFile(Post.Outbox.FolderPath.ToString() + out[0]);
+  EXPECT_NE(answer.find("IGNORED_COMMAND=GIVE_MODEL\r\n"), std::string::npos);
+
+  // An advised friend is admitted without a question and keeps the list's comment.
+  request("4-gm", "OLD@X");
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_FALSE(Showed("GIVE_MODEL", "Non-advised"));
+  EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x; OLD@X");
+  EXPECT_EQ(mine->Info.Persons[0].Note, "Old Friend");
+
+  // A sender address that is not one address is refused.
+  request("5-gm", "a@x; b@y");
+  Boxes.clear();
+  Reports.clear();
+  EXPECT_EQ(Perform(), 0);
+  ASSERT_FALSE(Reports.empty());
+  EXPECT_NE(Reports[0].find("HandleCommand_GiveModel - ошибка формата файла "), std::string::npos);
+  EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x; OLD@X");
+}
