@@ -4,11 +4,11 @@
 
 #include "browse/Browsecommand.h"
 #include "browse/Lowerlistcollectors.h"
+#include "browse/Paintsettings.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
-#include "foundation/Guihooks.h"
-#include "browse/Paintsettings.h"
 #include "browse/Workcanvas.h"
+#include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
 #include "model/Tdiscussionsmanager.h"
@@ -78,8 +78,8 @@ void TBrowse::RestoreListSelection() {
   TDiscussion* discussion = GetDiscussion();
   if (!discussion) return;
   const TBrowseState& state = CurrentBrowseState;
-  if (const TBrowseItemIdent* remembered = discussion->User.GetSecondBrowseItemIdent(state.CurrentItem.Ident, state.ListKind))
-    SelectRowByItemIdent(*remembered, true);
+  const TBrowseItemIdent* remembered = discussion->User.GetSecondBrowseItemIdent(state.CurrentItem.Ident, state.ListKind);
+  if (remembered) SelectRowByItemIdent(*remembered, true);
 }
 
 bool TBrowse::SelectRowByItemIdent(const TBrowseItemIdent& ident, bool scroll) {
