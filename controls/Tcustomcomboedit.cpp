@@ -283,7 +283,7 @@ void TCustomComboEdit::SetDirectInput(bool Value) {
 void TCustomComboEdit::SetAlignment(TAlignment Value) {
   if (Value == alignment_) return;
   alignment_ = Value;
-  if (HandleAllocated()) RecreateWnd();
+  SetTextAlignment(Value);
 }
 
 void TCustomComboEdit::SelectAll() {

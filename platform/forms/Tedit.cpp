@@ -157,7 +157,7 @@ int TCustomEdit::CharAtPoint(POINT P) {
   row = std::clamp(row, 0, static_cast<int>(rows_.size()) - 1);
   const Row& r = rows_[row];
   std::string shown = Shown();
-  int x = P.x - area.left + scrollX_;
+  int x = P.x - area.left + scrollX_ - AlignShift();
   int best = r.start;
   for (int i = 0; i <= r.length; ++i) {
     int w = TextWidthOf(shown, r.start, i);
@@ -168,11 +168,27 @@ int TCustomEdit::CharAtPoint(POINT P) {
   return best;
 }
 
+int TCustomEdit::AlignShift() {
+  if (multiLine_ || textAlignment_ == taLeftJustify || rows_.empty()) return 0;
+  RECT area = TextArea();
+  int room = (area.right - area.left) - TextWidthOf(Shown(), rows_[0].start, rows_[0].length);
+  if (room <= 0) return 0;
+  return textAlignment_ == taRightJustify ? room - 1 : room / 2;
+}
+
+void TCustomEdit::SetTextAlignment(TAlignment Value) {
+  if (Value == textAlignment_) return;
+  textAlignment_ = Value;
+  UpdateCaret();
+  Invalidate();
+}
+
 POINT TCustomEdit::PointOfChar(int Offset) {
   RECT area = TextArea();
   int row = RowOf(Offset);
   const Row& r = rows_[row];
-  int x = area.left + TextWidthOf(Shown(), r.start, std::min(Offset, r.start + r.length) - r.start) - scrollX_;
+  int x = area.left + TextWidthOf(Shown(), r.start, std::min(Offset, r.start + r.length) - r.start) - scrollX_ +
+          AlignShift();
   int y = multiLine_ ? area.top + (row - topRow_) * RowHeight()
                      : std::max<LONG>(0, (area.bottom - area.top - RowHeight()) / 2);
   return POINT{x, y};
@@ -457,7 +473,7 @@ void TCustomEdit::Paint() {
     const Row& r = rows_[i];
     POINT p = PointOfChar(r.start);
     if (p.y > area.bottom) break;
-    int x = area.left - scrollX_;
+    int x = area.left - scrollX_ + AlignShift();
     SetTextColor(dc, Enabled() ? ColorToRGB(Font()->Color()) : GetSysColor(COLOR_GRAYTEXT));
     std::string line = shown.substr(r.start, r.length);
     RECT lineRect{x, p.y, area.right, p.y + h};

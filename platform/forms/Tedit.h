@@ -86,6 +86,9 @@ class TCustomEdit : public TCustomControl {
 
   // Replaces the whole text as an edit by the user does (undo, OnChange), the caret at Caret.
   void SetEditText(const std::string& Value, int Caret);
+  // Where a one-line edit puts a text narrower than its text area.
+  TAlignment TextAlignment() const { return textAlignment_; }
+  void SetTextAlignment(TAlignment Value);
   bool multiLine_ = false;
   bool wordWrap_ = false;
   bool wantReturns_ = false;
@@ -134,6 +137,9 @@ class TCustomEdit : public TCustomControl {
   int topRow_ = 0;
   int scrollX_ = 0;
   int preferredX_ = -1;
+  // How far an aligned one-line text stands from the left of the text area.
+  int AlignShift();
+  TAlignment textAlignment_ = taLeftJustify;
   RECT formatRect_{};
   bool hasFormatRect_ = false;
   bool selecting_ = false;

@@ -165,6 +165,36 @@ TEST_F(Comboedits, ButtonClicksKeysAndReadOnly) {
   EXPECT_FALSE(e->Button()->Enabled()) << "the button follows the edit";
 }
 
+TEST_F(Comboedits, AlignedText) {
+  auto* e = Make<TComboEdit>();
+  e->SetText("12");
+  e->SetAlignment(taRightJustify);
+  person.Pump();
+  RECT area{};
+  e->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  auto inked = [&](int from, int to) {
+    int n = 0;
+    for (int x = from; x < to; ++x)
+      for (int y = 2; y < e->ClientHeight() - 2; ++y) n += Pixel(e, x, y) != ColorToRGB(e->Color());
+    return n;
+  };
+  EXPECT_EQ(inked(0, area.right / 2), 0);
+  EXPECT_GT(inked(area.right / 2, area.right), 0) << "right-aligned beside the button";
+  EXPECT_LE(e->PointOfChar(2).x, area.right);
+  EXPECT_EQ(e->CharAtPoint(POINT{area.left + 1, 5}), 0) << "left of the text: before it";
+  EXPECT_EQ(e->CharAtPoint(POINT{area.right - 1, 5}), 2);
+  e->SetFocus();
+  person.Pump();
+  person.PressKey(VK_END);
+  person.Type("3");
+  person.Pump();
+  EXPECT_EQ(e->Text(), "123");
+  e->SetAlignment(taCenter);
+  person.Pump();
+  EXPECT_GT(inked(area.right / 3, 2 * area.right / 3), 0);
+  EXPECT_EQ(inked(0, area.right / 4), 0);
+}
+
 TEST_F(Comboedits, EnterStillReachesTheDefaultButton) {
   auto* e = Make<TComboEdit>();
   auto* ok = new TButton(form);

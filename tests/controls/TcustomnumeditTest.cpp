@@ -324,6 +324,11 @@ TEST_F(Numedits, FormatOnEditing) {
   person.Type(".5");
   person.Pump();
   EXPECT_EQ(e->Text(), "1,234,567.5");
+  EXPECT_EQ(e->TCustomComboEdit::Alignment(), taRightJustify) << "the typed number stands right";
+  int w = e->ClientWidth(), ink = 0;
+  for (int x = 0; x < w / 4; ++x)
+    for (int y = 2; y < e->ClientHeight() - 2; ++y) ink += Pixel(e, x, y) != ColorToRGB(e->Color());
+  EXPECT_EQ(ink, 0);
   e->SetFormatOnEditing(false);
   EXPECT_EQ(e->Text(), "1234567.5");
 }
