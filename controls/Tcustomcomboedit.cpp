@@ -463,6 +463,14 @@ void TCustomComboEdit::WndProc(TMessage& Message) {
     case WM_CUT:
       if (!directInput_ || readOnly_) return;
       break;
+    case CM_CANCELMODE: {
+      // A press elsewhere on the form closes the popup; one on the edit's own parts does not.
+      auto* sender = reinterpret_cast<TControl*>(Message.LParam);
+      bool own = sender == this || sender == button_ || sender == btnControl_ ||
+                 (popup_ && (sender == popup_ || popup_->ContainsControl(sender)));
+      if (!own) Close(false, false);
+      break;
+    }
     default:
       break;
   }

@@ -19,6 +19,9 @@ struct TMessage {
 inline constexpr UINT CM_BASE = 0xB000;
 inline constexpr UINT CM_ACTIVATE = CM_BASE + 0;
 inline constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
+// To the focused control of a form when another control is pressed (LParam: that
+// control), so that it drops what it had open.
+inline constexpr UINT CM_CANCELMODE = CM_BASE + 4;
 inline constexpr UINT CM_DIALOGKEY = CM_BASE + 5;    // WParam: key; Result 1 when used
 inline constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;   // WParam: character (accelerators)
 inline constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;

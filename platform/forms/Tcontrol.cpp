@@ -372,6 +372,14 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool Do
   if (Double) shift.Include(ssDouble);
   auto alive = alive_;
   if (Down) {
+    if (Button == mbLeft) {
+      TCustomForm* form = GetParentForm(this);
+      TWinControl* active = form ? form->ActiveControl() : nullptr;
+      if (active && active != this) {
+        active->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
+        if (!*alive) return;
+      }
+    }
     if (Button == mbLeft && controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (Button == mbLeft && controlStyle_.Contains(csClickEvents)) controlState_.Include(csClicked);
     if (Double && Button == mbLeft && controlStyle_.Contains(csDoubleClicks)) {

@@ -274,6 +274,17 @@ TEST_F(Comboedits, PopupOpensBelowAndClosesByKeysAndClicks) {
   EXPECT_FALSE(e->PopupVisible());
   EXPECT_EQ(e->Text(), "clicked");
 
+  // A press on another control of the form cancels, even one that takes no focus.
+  auto* label = new TPaintBox(form);
+  label->SetParent(form);
+  label->SetBounds(10, 150, 50, 20);
+  ClickButton(e);
+  ASSERT_TRUE(e->PopupVisible());
+  popup->value = "ignored";
+  ClickAt(label, 5, 5);
+  EXPECT_FALSE(e->PopupVisible());
+  EXPECT_EQ(e->Text(), "clicked");
+
   // Leaving the edit cancels and the focus goes where it was sent.
   auto* other = Make<TComboEdit>(20, 200);
   ClickButton(e);
