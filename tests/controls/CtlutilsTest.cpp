@@ -292,6 +292,34 @@ TEST_F(Ctlutils, TextShortenedAndInCells) {
   EXPECT_EQ(PixelOf(b, 12, 12), RGB(255, 255, 255));
 }
 
+TEST_F(Ctlutils, ScreenCanvasTakesAndGivesBackTheScreen) {
+  size_t before = platform::DeviceContextCount();
+  {
+    TScreenCanvas canvas;
+    EXPECT_FALSE(canvas.HandleAllocated());
+    canvas.SetOrigin(10, 20);
+    EXPECT_TRUE(canvas.HandleAllocated());
+    POINT org{};
+    GetWindowOrgEx(canvas.Handle(), &org);
+    EXPECT_EQ(org.x, -10);
+    EXPECT_EQ(org.y, -20);
+    EXPECT_EQ(platform::DeviceContextCount(), before + 1);
+    canvas.FreeHandle();
+    EXPECT_EQ(platform::DeviceContextCount(), before);
+    canvas.Handle();
+  }
+  EXPECT_EQ(platform::DeviceContextCount(), before) << "the screen is given back with the canvas";
+  TForm* form = MakeForm();
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  DrawInvertFrame(r, 2);
+  DrawInvertFrame(r, 2);
+  PaintInverseRect(POINT{r.right, r.bottom}, POINT{r.left, r.top});
+  PaintInverseRect(POINT{r.left, r.top}, POINT{r.right, r.bottom});
+  EXPECT_EQ(platform::DeviceContextCount(), before);
+  delete form;
+}
+
 TEST_F(Ctlutils, Geometry) {
   RECT r{10, 20, 30, 60};
   EXPECT_EQ(WidthOf(r), 20);
