@@ -1,6 +1,8 @@
 #include "controls/Ctlwindows.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "controls/Exconst.h"
 #include "platform/gui/Window.h"
@@ -30,6 +32,8 @@ void Delay(int64_t MSecs) {
     Application->ProcessMessages();
     uint32_t now = GetTickCount();
     if (now < first || static_cast<int64_t>(now - first) >= MSecs) break;
+    // A breath between rounds, so that waiting does not keep a processor busy.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

@@ -285,22 +285,33 @@ TEST_F(Speedbuttons, ClicksEventsAndModalResult) {
   person.Release();
   person.Pump();
   EXPECT_EQ(clicks, 1);
-  // The bottom edge counts as inside.
-  EXPECT_TRUE(b->Perform(WM_NULL, 0, 0) == 0);
+  // While held, the bottom edge counts as inside, the right edge does not.
+  person.MoveTo(At(b, 5, 5).x, At(b, 5, 5).y);
+  person.Press();
+  person.MoveTo(At(b, 5, b->Height()).x, At(b, 5, b->Height()).y);
+  person.Pump();
+  EXPECT_EQ(b->State(), rbsDown);
+  person.MoveTo(At(b, b->Width(), 5).x, At(b, b->Width(), 5).y);
+  person.Pump();
+  EXPECT_EQ(b->State(), rbsUp);
+  person.MoveTo(At(b, 5, b->Height()).x, At(b, 5, b->Height()).y);
+  person.Release();
+  person.Pump();
+  EXPECT_EQ(clicks, 2) << "released on the bottom edge: a click";
   // Right button: no click.
   ClickAt(b, 10, 10, platform::MouseButton::Right);
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks, 2);
   // A programmatic press and an accelerator.
   b->ButtonClick();
-  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(clicks, 3);
   b->SetCaption("&Go");
   EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'g', 0), 1);
   EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'o', 0), 0);
-  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(clicks, 4);
   b->SetEnabled(false);
   b->ButtonClick();
   ClickAt(b, 10, 10);
-  EXPECT_EQ(clicks, 3) << "a disabled button does nothing";
+  EXPECT_EQ(clicks, 4) << "a disabled button does nothing";
 }
 
 TEST_F(Speedbuttons, GroupsLatchAndRelease) {
