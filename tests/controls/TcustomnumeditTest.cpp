@@ -311,6 +311,35 @@ TEST_F(Numedits, FocusedAndUnfocusedLooks) {
   EXPECT_TRUE(grey) << "disabled text is grey";
 }
 
+TEST_F(Numedits, ReadOnlyBorderlessYear) {
+  // As the author dialog shows a year of birth.
+  auto* e = Make();
+  auto* other = Make<TEdit>(20, 100);
+  e->SetReadOnly(true);
+  e->SetBorderStyle(bsNone);
+  e->SetDecimalPlaces(0);
+  e->SetDisplayFormat("0");
+  e->SetValue(1975);
+  EXPECT_EQ(e->DisplayText(), "1975");
+  Focus(e);
+  person.Type("2");
+  person.PressKey(VK_BACK);
+  person.Pump();
+  EXPECT_EQ(e->Text(), "1975");
+  Focus(other);
+  EXPECT_EQ(e->Value(), 1975);
+  EXPECT_EQ(e->AsInteger(), 1975);
+  // The pointer engine's tuning values: four decimals shown without trailing zeros.
+  auto* tuning = Make(20, 150);
+  tuning->SetDecimalPlaces(4);
+  tuning->SetDisplayFormat("0.####");
+  tuning->SetValue(0.125L);
+  EXPECT_EQ(tuning->DisplayText(), "0.125");
+  EXPECT_EQ(tuning->Text(), "0.125");
+  tuning->SetValue(2);
+  EXPECT_EQ(tuning->DisplayText(), "2");
+}
+
 TEST_F(Numedits, FormatOnEditing) {
   auto* e = Make();
   e->SetFormatOnEditing(true);
