@@ -17,3 +17,5 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path);
 // NEW_BLOCKS, REQUESTED_BLOCKS (and FORM_NEW_MODEL for an existing discussion): the
 // blocks of the message update or join the discussion.
 bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path);
+// FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
+bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

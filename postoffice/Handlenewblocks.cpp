@@ -29,11 +29,6 @@ struct TReceivedBlock {
   TStr ConclusionName;
 };
 
-std::string Clipped(std::string_view text) {
-  constexpr size_t limit = 80;
-  return text.size() <= limit ? std::string(text) : std::string(text.substr(0, limit)) + "...";
-}
-
 // The block of that name in the target storage; a name found only in another storage is
 // no match there.
 int FindInStorage(const TDiscussion& discussion, uint8_t storage, const std::string& name) {
@@ -196,12 +191,7 @@ void TNewBlocksHandler::ApplyRecord(TDiscBlockRecord& record) {
   const TDiscBlockIndex own{target, uint16_t(index)};
   TDiscBlock& block = storage.Block(index);
   block.StorageType = target;
-  block.Num = record.Num;
-  block.TextType = record.TextType;
-  block.Novelty = record.Novelty;
-  block.Importance = record.Importance;
-  block.Possibility = uint8_t(std::min<unsigned>(record.Possibility, 100));
-  block.DeleteFlag = record.DeleteFlag;
+  CopyReceivedValues(block, record);
   if (HasAuthorField(target)) {
     if (record.Date != 0) block.Date = record.Date;
     block.ADIdent = record.ADIdent;
@@ -247,12 +237,12 @@ void TNewBlocksHandler::Link() {
   }
   int shown = 0;
   for (const TReceivedBlock& item : fReceived) {
-    const std::string name = Clipped(d.Storages.GetDiscBlock(item.Block)->Name.View());
+    const std::string name = ShownText(d.Storages.GetDiscBlock(item.Block)->Name.View());
     if (!item.UpperName.IsEmpty() && shown++ < MaxLinkMessages)
       ShowMessageBox(fFrame.Command,
-                     "Upper block (" + Clipped(item.UpperName.View()) + ") not found -\n" + name + " will be erased.");
+                     "Upper block (" + ShownText(item.UpperName.View()) + ") not found -\n" + name + " will be erased.");
     if (!item.ConclusionName.IsEmpty() && shown++ < MaxLinkMessages)
-      ShowMessageBox(fFrame.Command, "Formula conclusion block (" + Clipped(item.ConclusionName.View()) +
+      ShowMessageBox(fFrame.Command, "Formula conclusion block (" + ShownText(item.ConclusionName.View()) +
                                          ") not found -\n" + name + " will be erased.");
     d.Storages.GetDiscBlock(item.Block)->SetDeleteFlag(d, item.Block, DeleteFlag_Erased, 1);
     ++fErased;
@@ -307,7 +297,7 @@ bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
   const bool sender = discussion->IsLeader() ? discussion->HasAuthorWithLIdent(lident)
                                              : discussion->IsLeaderLIdent(lident);
   if (!sender) return ShowVerifyingError();
-  if (ShowMessageBox(command, "Add " + Clipped(count) + " blocks to model '" + discussion->GetName().ToString() + "'?",
+  if (ShowMessageBox(command, "Add " + ShownText(count) + " blocks to model '" + discussion->GetName().ToString() + "'?",
                      "", "OK|Cancel", 0) != 0)
     return false;
   const std::string key = frame.Header.IsPrivateMessage() ? frame.Header.SenderKey() : std::string();

@@ -3,8 +3,11 @@
 #include "foundation/Commoncrypt.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
+#include "model/Blockrecord.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
+
+#include <algorithm>
 
 THandlerFrame::THandlerFrame(std::string who) : Who(std::move(who)) {}
 
@@ -47,4 +50,18 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
     if (loadedHere) *loadedHere = true;
   }
   return &discussion;
+}
+
+std::string ShownText(std::string_view text) {
+  constexpr size_t limit = 80;
+  return text.size() <= limit ? std::string(text) : std::string(text.substr(0, limit)) + "...";
+}
+
+void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record) {
+  block.Num = record.Num;
+  block.TextType = record.TextType;
+  block.Novelty = record.Novelty;
+  block.Importance = record.Importance;
+  block.Possibility = uint8_t(std::min<unsigned>(record.Possibility, 100));
+  block.DeleteFlag = record.DeleteFlag;
 }

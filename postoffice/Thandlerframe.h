@@ -13,6 +13,8 @@
 #include <string_view>
 
 class TDiscussion;
+struct TDiscBlock;
+struct TDiscBlockRecord;
 
 // Appended to every "discussion not found" message of the handlers.
 inline constexpr const char* LeftUnhandledText = "So the command message is left unhandled.";
@@ -47,3 +49,10 @@ class THandlerFrame {
 // told so under `caption`) or it cannot be loaded. `loadedHere` tells that it was loaded
 // for the message.
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere = nullptr);
+
+// A text of a message as the handlers' message boxes show it: cut at 80 characters.
+std::string ShownText(std::string_view text);
+
+// The values of a received block record that a block takes over as they are (number in
+// names, text type, novelty, importance, possibility, delete state).
+void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record);

@@ -12,6 +12,7 @@
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
+#include "postoffice/Thandlerframe.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
@@ -23,12 +24,6 @@ namespace {
 
 constexpr const char* Caption = "HANDLING POST FILE";
 constexpr const char* LeftUnhandled = "So the command message is left unhandled.";
-
-// A text of another participant as a message box shows it.
-std::string Shown(std::string_view text) {
-  constexpr size_t limit = 80;
-  return text.size() <= limit ? std::string(text) : std::string(text.substr(0, limit)) + "...";
-}
 
 int CompareByDates(const TPostFile& a, const TPostFile& b) {
   if (a.ComposeTime != b.ComposeTime) return a.ComposeTime < b.ComposeTime ? -1 : 1;
@@ -146,7 +141,7 @@ bool TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
   bool handled = false;
   const TPostCommand* row = FindPostCommand(command);
   if (!row) {
-    Refuse("Unknown command (" + Shown(command) + ") - can't handle " + storage.FolderName.ToString() + " file.");
+    Refuse("Unknown command (" + ShownText(command) + ") - can't handle " + storage.FolderName.ToString() + " file.");
     Stop = 1;
   } else if (command == "GENERATE_AUTHOR_IDENTS") {
     if (!HandleGenerateAuthorIdents(storage, index, handled)) return false;
@@ -242,7 +237,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
     total += storage.Files[uint32_t(at)].Size;
   }
   if (!Stop && total > MaxJoinedCabinetSize) {
-    Refuse("The parts of " + Shown(base) + "cab are larger than " + std::to_string(MaxJoinedCabinetSize) +
+    Refuse("The parts of " + ShownText(base) + "cab are larger than " + std::to_string(MaxJoinedCabinetSize) +
            " bytes together; they are left in " + storage.FolderName.ToString() + ".");
     Stop = 1;
   }
@@ -258,7 +253,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
         ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
       if (!extracted) {
-        Refuse("Can't unpack " + Shown(base) + "cab: " + error);
+        Refuse("Can't unpack " + ShownText(base) + "cab: " + error);
         Stop = 1;
       } else {
         for (uint32_t part : parts) storage.Files[part].Processed = 1;

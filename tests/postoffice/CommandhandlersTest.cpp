@@ -7,6 +7,7 @@
 
 #include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
@@ -437,4 +438,147 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   ASSERT_FALSE(Reports.empty());
   EXPECT_NE(Reports[0].find("HandleCommand_GiveModel - ошибка формата файла "), std::string::npos);
   EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x; OLD@X");
+}
+
+namespace {
+
+// Folder names typed into the input box, in turn; none left is Cancel.
+std::vector<std::string>& Typed() {
+  static std::vector<std::string> typed;
+  return typed;
+}
+
+class CreateModel : public Handlers {
+ protected:
+  void SetUp() override {
+    Handlers::SetUp();
+    TGuiHooks hooks = GuiHooks();
+    hooks.InputString = [](const std::string& caption, const std::string& prompt, const std::string& proposal,
+                           std::string& result, bool) {
+      Prompts().push_back(caption + "|" + prompt + "|" + proposal);
+      if (Typed().empty()) return false;
+      result = Typed().front();
+      Typed().erase(Typed().begin());
+      return true;
+    };
+    SetGuiHooks(hooks);
+    Typed().clear();
+    Prompts().clear();
+    leader.Info.DIdent = "D-2";
+    leader.Info.Name = "Rivers";
+    leader.Info.ModelFolderName = "Rivers";
+    leader.Info.Annotation = "About rivers";
+    const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+    const TDiscBlockIndex one = AddBlock(leader, StorageType_Model, root, TextType_Premise, "Rivers dry");
+    AddBlock(leader, StorageType_Model, one, TextType_Premise, "Fish leave");
+    AddBlock(leader, StorageType_Model, root, TextType_Conclusion, "Dams <1> help");
+  }
+  static std::vector<std::string>& Prompts() {
+    static std::vector<std::string> prompts;
+    return prompts;
+  }
+  void SendModel(const std::string& to = "me@x") {
+    AsLeader();
+    ASSERT_TRUE(leader.SendCommand_CreateModel(MakeRecipientsList(to), TStr()));
+    AsParticipant();
+    ASSERT_EQ(Deliver().size(), 1u);
+  }
+  std::string Discussed() { return TBrowseGlobal::Paths.DiscussionsRoot; }
+};
+
+}  // namespace
+
+TEST_F(CreateModel, AReceivedModelBecomesANewDiscussionInTheFolderTheUserNames) {
+  SendModel();
+  Typed() = {"two words", "Ecology", "Rivers\\"};
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Reports.empty()) << (Reports.empty() ? "" : Reports[0]);
+  ASSERT_GE(Boxes.size(), 4u);
+  EXPECT_EQ(Boxes[0].Caption, "FORM_NEW_MODEL");
+  EXPECT_EQ(Boxes[0].Text, "Create model 'Rivers' (3 blocks)?");
+  EXPECT_EQ(Boxes[1].Caption, "ILLEGAL FOLDER NAME");
+  EXPECT_EQ(Boxes[1].Text, "This folder name contain illegal characters;\nplease reenter it.");
+  EXPECT_EQ(Boxes[2].Caption, "NEW FOLDER NAME");
+  EXPECT_EQ(Boxes[2].Text, "This folder name already exists. Enter another name.\n(You can delete/rename any "
+                           "discussion folder after Quillaran exit)");
+  EXPECT_EQ(Boxes[3].Caption, "MODEL IS CREATED");
+  EXPECT_EQ(Boxes[3].Text, "Model 'Rivers' is created");
+  ASSERT_EQ(Prompts().size(), 3u);
+  EXPECT_EQ(Prompts()[0], "Forming new model|Type folder name for new discussion:|Rivers");
+  EXPECT_EQ(Prompts()[1], "Forming new model|Type folder name for new discussion:|two words");
+  EXPECT_TRUE(InboxNames().empty());
+  for (const char* sub : {"InboxPostHistory", "OutboxPostHistory", "OutboxPostBroadcast"})
+    EXPECT_TRUE(IsDirExists(Discussed() + "Rivers/" + sub)) << sub;
+
+  TDiscussion saved;
+  saved.Folder = Discussed() + "Rivers";
+  ASSERT_TRUE(saved.Load());
+  EXPECT_EQ(saved.Info.DIdent, "D-2");
+  EXPECT_EQ(saved.Info.Name, "Rivers");
+  EXPECT_EQ(saved.Info.ModelFolderName, "Rivers");
+  EXPECT_EQ(saved.Info.Annotation, "About rivers");
+  EXPECT_EQ(saved.Info.ModelAuthorLIdent, "L-lead");
+  EXPECT_EQ(saved.Info.ModeratorLoginIdent, 0xFFFF);
+  EXPECT_EQ(saved.Info.Subscribed, 1);
+  EXPECT_EQ(saved.Info.Secret, 0);
+  EXPECT_FALSE(saved.Info.MIdent.IsEmpty());
+  EXPECT_EQ(saved.Storages.Model.Count(), 4);
+  EXPECT_EQ(Text(saved, "*"), "Rivers");
+  EXPECT_EQ(Text(saved, "1.1"), "Fish leave");
+  EXPECT_EQ(UpperName(saved, "1.1"), "1");
+  EXPECT_EQ(UpperName(saved, "2"), "*");
+  const int author = saved.Authors.FindAuthorByADIdent(ModelAuthorADIdent);
+  ASSERT_GE(author, 0);
+  EXPECT_EQ(saved.Authors.Author(author).LIdent, "L-lead");
+  EXPECT_EQ(saved.Authors.Author(author).Subscriber, 1);
+  EXPECT_EQ(saved.User.PostLists.Items.Count(), 1u);
+  // The reference "<1>" of a received text became a hyper-reference.
+  EXPECT_GT(saved.HyperRefBlocks.Items.Count(), 0u);
+}
+
+TEST_F(CreateModel, AModelForEverybodyLeavesTheDiscussionUnsubscribedAndAKnownIdentTakesItAsBlocks) {
+  SendModel("*");
+  Typed() = {"Rivers"};
+  EXPECT_EQ(Perform(), 1);
+  TDiscussion saved;
+  saved.Folder = Discussed() + "Rivers";
+  ASSERT_TRUE(saved.Load());
+  EXPECT_EQ(saved.Info.Subscribed, 0);
+
+  // The same model again: its discussion is here, so it is taken as requested blocks.
+  manager.Clear();
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  SendModel();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("FORM_NEW_MODEL", "The discussion with the same ident already exists.\nDo you want to handle this "
+                                       "FORM_NEW_MODEL command as REQUESTED_BLOCKS command?"));
+  EXPECT_TRUE(Showed("FORM_NEW_MODEL", "3 blocks skipped\n"));
+}
+
+TEST_F(CreateModel, DeclinedOrRefusedModelsMakeNothing) {
+  SendModel();
+  // Declined at the question.
+  Answer = 1;
+  Perform();
+  Answer = -1;
+  EXPECT_EQ(InboxNames().size(), 1u);
+  // The input box cancelled.
+  Perform();
+  EXPECT_EQ(InboxNames().size(), 1u);
+  // A folder that exists without a discussion is never used: asked again, then cancelled.
+  ASSERT_TRUE(CreateFolder(Discussed() + "Taken"));
+  Typed() = {"Taken"};
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("FOLDER ALREADY EXISTS", "Subfolder 'Taken' already exists in " + Discussed() +
+                                                  ";\ndo you want to reenter discussion folder name?"));
+  EXPECT_EQ(Prompts().back(), "Forming new model|Type folder name for new discussion:|Taken");
+  EXPECT_TRUE(ListFiles(Discussed() + "Taken").empty());
+  EXPECT_EQ(InboxNames().size(), 1u);
+  EXPECT_EQ(manager.FindDiscussionByDIdent(TStr("D-2"), false, TStr(), TStr()), -1);
+  EXPECT_TRUE(Reports.empty());
 }
