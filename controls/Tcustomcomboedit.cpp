@@ -214,6 +214,14 @@ void TCustomComboEdit::SetButtonWidth(int Value) {
   RecreateGlyph();
 }
 
+bool TCustomComboEdit::BtnWidthStored() const {
+  TBitmap* glyph = button_->Glyph();
+  if (glyphKind_ == gkDefault && glyph && !glyph->Empty())
+    return ButtonWidth() != std::max(glyph->Width() / std::max(1, button_->NumGlyphs()) + 6, 21);
+  if (glyphKind_ == gkDropDown) return ButtonWidth() != GetSystemMetrics(SM_CXVSCROLL);
+  return ButtonWidth() != 21;
+}
+
 void TCustomComboEdit::SetGlyph(TBitmap* Value) {
   button_->SetGlyph(Value);
   glyphKind_ = gkCustom;

@@ -78,6 +78,8 @@ class TCustomComboEdit : public TMaskEdit {
   void SetButtonHint(const std::string& Value) { button_->SetHint(Value); }
   int ButtonWidth() const { return button_->Width(); }
   void SetButtonWidth(int Value);
+  // Whether the button's width differs from what its glyph kind gives by itself.
+  bool BtnWidthStored() const;
   TShortCut ClickKey() const { return clickKey_; }
   void SetClickKey(TShortCut Value) { clickKey_ = Value; }
   bool DirectInput() const { return directInput_; }

@@ -70,6 +70,7 @@ class Comboedits : public formstest::Screen {
 TEST_F(Comboedits, ButtonWidthAndGlyphKinds) {
   auto* e = Make<TComboEdit>();
   EXPECT_EQ(e->ButtonWidth(), 21);
+  EXPECT_FALSE(e->BtnWidthStored());
   EXPECT_TRUE(e->ButtonHolder()->Visible());
   EXPECT_EQ(e->ButtonHolder()->Left() + e->ButtonHolder()->Width(), e->ClientWidth()) << "inside the right edge";
   RECT text{};
@@ -85,8 +86,10 @@ TEST_F(Comboedits, ButtonWidthAndGlyphKinds) {
   e->SetButtonWidth(e->ClientWidth());
   EXPECT_EQ(e->ButtonWidth(), 30) << "a width not below the client width is ignored";
 
+  EXPECT_TRUE(e->BtnWidthStored());
   e->SetGlyphKind(gkDropDown);
   EXPECT_EQ(e->ButtonWidth(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_FALSE(e->BtnWidthStored());
   EXPECT_EQ(e->NumGlyphs(), 1);
   EXPECT_EQ(e->Glyph()->Height(), 4);
   e->SetGlyphKind(gkEllipsis);
