@@ -7,6 +7,8 @@
 #include "controls/Strutils.h"
 #include "controls/Tformplacement.h"
 #include "platform/forms/Tgrid.h"
+#include "platform/kernel/Datafolders.h"
+#include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Numconv.h"
@@ -121,7 +123,8 @@ TWindowState StateOfShowCmd(int cmd, TWindowState def) {
 
 std::string GetDefaultIniName() {
   if (OnGetDefaultIniName) return OnGetDefaultIniName();
-  return ChangeFileExt(Application->ExeName(), ".INI");
+  // In the program's data folder: the executable's own folder is not the user's to write.
+  return platform::ProgramPath(platform::DataRoot()) + "/" + ChangeFileExt(ExtractFileName(Application->ExeName()), ".INI");
 }
 
 std::string GetDefaultIniRegKey() {

@@ -23,7 +23,7 @@ extern std::string DefCompanyName;
 // The application title (when not empty) names the default registry key.
 extern bool RegUseAppTitle;
 
-// The executable's path with the extension ".INI".
+// The executable's name with the extension ".INI" in the program's data folder.
 std::string GetDefaultIniName();
 // "Software\" [company "\"] application.
 std::string GetDefaultIniRegKey();

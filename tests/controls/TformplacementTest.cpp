@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "controls/Apputils.h"
 #include "controls/Strutils.h"
 #include "controls/Tformstorage.h"
@@ -444,7 +446,12 @@ TEST_F(Placement, DefaultsAndIniHelpers) {
   EXPECT_EQ(GetDefaultSection(onCustom), "FormStorage1") << "only a TForm owner prefixes";
 
   OnGetDefaultIniName = nullptr;
-  EXPECT_EQ(GetDefaultIniName(), ChangeFileExt(Application->ExeName(), ".INI"));
+  const char* home = std::getenv("QUILLARAN_HOME");
+  const std::string savedHome = home ? home : "";
+  setenv("QUILLARAN_HOME", dir.c_str(), 1);
+  EXPECT_EQ(GetDefaultIniName(), dir + "/controls_tests.INI") << "in the data folder";
+  if (home) setenv("QUILLARAN_HOME", savedHome.c_str(), 1);
+  else unsetenv("QUILLARAN_HOME");
   std::string exe = ChangeFileExt(ExtractFileName(Application->ExeName()), "");
   EXPECT_EQ(GetDefaultIniRegKey(), "Software\\" + exe);
   DefCompanyName = "Leaf";
