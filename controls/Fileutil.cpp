@@ -9,6 +9,7 @@
 
 #include "controls/Dateutil.h"
 #include "controls/Progresscontrols.h"
+#include "controls/Texfileoperator.h"
 #include "platform/kernel/Findfile.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strutil.h"
@@ -216,7 +217,16 @@ void CopyFile(const std::string& FileName, const std::string& DestName, TControl
 
 void CopyFileEx(const std::string& FileName, const std::string& DestName, bool OverwriteReadOnly,
                 TControl* ProgressControl, bool ShellDialog) {
-  (void)ShellDialog;  // no shell copy dialog here: the copy below serves both
+  if (ShellDialog) {
+    // The file operator asks before replacing unless told to overwrite.
+    TExFileOperator op(nullptr);
+    op.SetOperation(foCopy);
+    op.SetOptions(OverwriteReadOnly ? TFileOperFlags{flNoConfirmation} : TFileOperFlags{});
+    op.SetSource(FileName);
+    op.SetDestination(DestName);
+    if (!op.Execute() || op.Aborted()) throw EAbort();
+    return;
+  }
   std::string dest = DestName;
   if (DirExists(dest)) dest = NormalDir(dest) + ExtractFileName(FileName);
   THandle source(CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -254,8 +264,17 @@ void MoveFile(const std::string& FileName, const std::string& DestName) {
 }
 
 void MoveFileEx(const std::string& FileName, const std::string& DestName, bool ShellDialog) {
-  (void)ShellDialog;
-  MoveFile(FileName, DestName);
+  if (!ShellDialog) {
+    MoveFile(FileName, DestName);
+    return;
+  }
+  TExFileOperator op(nullptr);
+  bool sameFolder = AnsiSameText(ExtractFilePath(FileName), ExtractFilePath(DestName));
+  op.SetOperation(sameFolder ? foRename : foMove);
+  op.SetOptions({flNoConfirmation});
+  op.SetSource(FileName);
+  op.SetDestination(DestName);
+  if (!op.Execute() || op.Aborted()) throw EAbort();
 }
 
 int FileLock(HANDLE Handle, int64_t Offset, int64_t LockSize) { return LockRange(Handle, Offset, LockSize, F_WRLCK); }

@@ -49,11 +49,14 @@ bool ClearDir(const std::string& Path, bool DelDir);
 // destination's folder is made when missing; a read-only destination is
 // overwritten only with OverwriteReadOnly. The destination gets the source's
 // modification time. A progress bar, when given, follows the bytes copied.
-// Raises EFOpenError, EFCreateError, EReadError, EWriteError.
+// Raises EFOpenError, EFCreateError, EReadError, EWriteError. With ShellDialog
+// the file operator copies, asking before it replaces a file unless
+// OverwriteReadOnly; a failure or the user's stop raises EAbort.
 void CopyFile(const std::string& FileName, const std::string& DestName, TControl* ProgressControl = nullptr);
 void CopyFileEx(const std::string& FileName, const std::string& DestName, bool OverwriteReadOnly,
                 TControl* ProgressControl, bool ShellDialog);
-// Renames; across file systems copies and deletes the source.
+// Renames; across file systems copies and deletes the source. With ShellDialog
+// through the file operator, a failure raising EAbort.
 void MoveFile(const std::string& FileName, const std::string& DestName);
 void MoveFileEx(const std::string& FileName, const std::string& DestName, bool ShellDialog);
 

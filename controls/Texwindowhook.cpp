@@ -7,8 +7,7 @@
 namespace {
 
 // The records of the hooked controls and the hidden window of deferred work.
-// Made on first use and kept to the end of the process: records may still be
-// waiting in the queue for their deferred freeing when everything else goes.
+// Made on first use and freed with the last record.
 struct THookList {
   std::vector<TControlHook*> records;
   HWND window = nullptr;
@@ -25,6 +24,12 @@ LRESULT HookListWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == CM_RECREATEWINDOW) r->Install();
     else if (r->Busy()) PostMessage(h, msg, w, l);  // a modal loop inside its own procedure
     else if (r->HookCount() == 0) delete r;
+    // The last record gone, the list goes with its window.
+    if (hookList->records.empty()) {
+      delete hookList;
+      hookList = nullptr;
+      DestroyWindow(h);
+    }
     return 0;
   }
   return DefWindowProc(h, msg, w, l);

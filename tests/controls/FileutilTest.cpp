@@ -150,7 +150,7 @@ TEST(FileFunctions, CopyAndMove) {
   MoveFile(dir + "/new/src.bin", dir + "/moved.bin");
   EXPECT_FALSE(Exists(dir + "/new/src.bin"));
   EXPECT_EQ(ReadFile(dir + "/moved.bin"), data);
-  MoveFileEx(dir + "/moved.bin", dir + "/empty2", true);
+  MoveFileEx(dir + "/moved.bin", dir + "/empty2", false);
   EXPECT_EQ(ReadFile(dir + "/empty2"), data) << "the destination replaced";
   MoveFile(dir + "/nothing", dir + "/nothing2");
   EXPECT_FALSE(Exists(dir + "/nothing2"));
