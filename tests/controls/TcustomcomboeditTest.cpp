@@ -108,6 +108,8 @@ TEST_F(Comboedits, ButtonWidthAndGlyphKinds) {
   for (int y = 2; y < b->Height() - 2; ++y)
     for (int x = 2; x < b->Width() - 2; ++x) dark += Pixel(b, x, y) == RGB(0, 0, 0);
   EXPECT_EQ(dark, 12) << "inside the frame";
+  EXPECT_EQ(Pixel(b, 0, 5), ColorToRGB(clBtnFace)) << "the button's left edge blends with the edit";
+  EXPECT_EQ(Pixel(b, 1, 5), ColorToRGB(clBtnHighlight));
   auto* custom = new TBitmap;
   custom->SetSize(10, 10);
   e->SetGlyph(custom);
