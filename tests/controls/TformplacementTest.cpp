@@ -119,6 +119,24 @@ TEST_F(Placement, EmptyOptionsWriteOnlyTheVersionAndNothingBeforeShowing) {
   EXPECT_EQ(ReadFile(ini), "[TFormPlaced]\r\nFormVersion=0\r\n") << "saved at closing, not again";
 }
 
+TEST_F(Placement, ModalSettingsDialogKeepsItsVersion) {
+  // As the settings dialog holds it: a storage with no options on a modal form.
+  TFormPlaced form(nullptr, {}, true);
+  form.SetCaption("Settings");
+  auto* ok = new TButton(&form);
+  ok->SetName("OK");
+  ok->SetParent(&form);
+  ok->SetModalResult(mrOk);
+  form.Ready();
+  {
+    platform::DialogScript script;
+    script.Press("Settings", "OK");
+    EXPECT_EQ(form.ShowModal(), mrOk);
+  }
+  EXPECT_EQ(ReadFile(ini), "[TFormPlaced]\r\nFormVersion=0\r\n");
+  EXPECT_TRUE(form.Placement->Saved());
+}
+
 TEST_F(Placement, PositionStateAndActiveControlRoundTrip) {
   int destroyed = destroyedForms;
   {
