@@ -326,33 +326,3 @@ void TBrowse::RebuildLowerList() {
     default: break;
   }
 }
-
-// Measures without drawing, on the work canvas, as the list paints the rows: the header
-// row (mode 1) shows the first line as in brief display, the text row (mode 2) the rest
-// of the text and the link as in full display. -1 when the row has nothing to show.
-int TBrowse::MeasureDiscBlockRow(TDiscussion& discussion, TDiscBlockIndex block, int level, int mode) {
-  const TBrowsePars defaults;
-  const TBrowsePars& pars = Settings ? *Settings : defaults;
-  const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
-  const TStrHashItem* texts = record ? discussion.Storages.GetStrHashItem(block) : nullptr;
-  if (!texts) return -1;
-  const bool heading = record->TextType == TextType_Heading;
-  if (heading && mode != 1) return -1;
-  std::string text = texts->Str.Text.ToString();
-  const std::string link = mode == 2 ? texts->Str.URL.ToString() : std::string();
-  const std::string formula = texts->Str.FormulaText.ToString();
-  if (!formula.empty()) text = "<" + record->GetLinkText(discussion).ToString() + "> = " + formula + "\r\n" + text;
-  const bool compact = mode == 1 && !formula.empty() && !heading;
-  TFont textFont, referenceFont;
-  AssignBrowseFont(textFont, heading ? pars.HeadingTextFont : pars.BlockTextFont);
-  AssignBrowseFont(referenceFont, heading ? pars.HeadingReferenceFont : pars.BlockReferenceFont);
-  const int width = Form ? Form->PaintBoxLowerList->Width() : 0;
-  const RECT rect{0, 0, width > 0 ? width : 640, 1};
-  const int indent = level * pars.IndentPerLevel + pars.TextLeftMargin;
-  const uint8_t keep = RecordHitAreas;
-  RecordHitAreas = 0;
-  const int height = DrawBlockText(block, -2, WorkCanvas(), &textFont, &referenceFont, rect, text, link, indent,
-                                   pars.TextVerticalMargin, mode, compact);
-  RecordHitAreas = keep;
-  return height > 0 ? pars.TextVerticalMargin + height : -1;
-}

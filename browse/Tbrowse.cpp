@@ -307,10 +307,8 @@ void TBrowse::LowerListChangedFrom(int row) {
 }
 
 void TBrowse::RunDeferredPaintRequests() {
-  // Rows are measured and scrolled into view by the list painting; until it lays them
-  // out, the requests only end here.
+  if (LayoutRequest) UpdateScrollPatternHeight();
   ScrollRequest = 0;
-  LayoutRequest = 0;
 }
 
 // ---- pointer, keys and painting
@@ -373,7 +371,6 @@ void TBrowse::UpperPanelMouseDown(TMouseButton button, TShiftState, POINT) {
 }
 void TBrowse::KeyDown(WORD, TShiftState) {}
 void TBrowse::DrawUpperBrowseItem() {}
-void TBrowse::DrawLowerListRow(int, const RECT&) {}
 
 // ---- the graph panel
 

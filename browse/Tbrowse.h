@@ -27,6 +27,7 @@ class TFont;
 class TFormBrowse;
 class TFormProgress;
 class TPopupMenu;
+struct TStrHashItem;
 
 // The box drawn for one node of the graph at the last paint.
 struct TGraphNodePlace {
@@ -174,9 +175,27 @@ class TBrowse : public TRowMeasurer {
   // The colour of the block that a name in a block's text names; white when none.
   uint32_t GetReferenceColor(TDiscBlockIndex block, const std::string& name);
 
-  // Painting of the upper item and of one lower-list row.
+  // Painting of the upper item.
   void DrawUpperBrowseItem();
-  void DrawLowerListRow(int row, const RECT& rect);
+
+  // Painting of the lower list (Lowerlistpainting.cpp). A row is measured while it is
+  // painted: a height that changed lays out the rows below it at once.
+  void DrawLowerListRow(TCanvas& canvas, int row, const RECT& rect);
+  // The service row of an item; 0 stands for the service-row height.
+  int ServeLinePaint(const TBrowseItem& item, TCanvas& canvas, const RECT& rect, int row);
+  // The header row (mode 1) or text row (mode 2) of a block; row -2 only measures. -1
+  // when nothing was drawn.
+  int FirstSecondLinesPaint(int row, const TBrowseItem& item, TCanvas& canvas, const RECT& rect, int mode);
+  // The texts of a block item (text, link, formula) of the window's discussion or of the
+  // one given; null when reported.
+  const TStrHashItem* GetStrHashItem(const TBrowseItem& item, TDiscussion* discussion = nullptr);
+  // A text clipped to its field; x moves past the field and the gap.
+  void DrawServiceField(TCanvas& canvas, int& x, int y, const std::string& text, int width, int gap);
+  // The visible rows from a row down and the area below the last row are drawn again;
+  // the scroll pattern follows at once or at the next paint (deferred).
+  void RelayoutLowerListFrom(int row, bool deferred);
+  // The scroll pattern as high as the rows + 20.
+  void UpdateScrollPatternHeight();
   // The graph panel: painting, the pointer and scrolling by a distance in columns and
   // depths (the graph of the window's discussion).
   void GraphPaint();

@@ -299,6 +299,7 @@ void TFormBrowse::SetUp() {
 
 void TFormBrowse::SetBrowsePars(TBrowsePars* settings) {
   Browse.Settings = settings;
+  if (settings) Browse.ServiceRowHeight = int16_t(settings->ServiceRowHeight);
   FormResize();
 }
 
@@ -412,10 +413,12 @@ void TFormBrowse::PaintLowerList() {
   canvas->FillRect(clip);
   const int first = Browse.GetFirstVisibleRow();
   if (first < 0) return;
-  for (int row = first, last = Browse.GetLastVisibleRow(); row <= last; ++row) {
+  // A row measured anew moves the rows below it: the last visible row is found again.
+  for (int row = first; row <= Browse.GetLastVisibleRow(); ++row) {
     const RECT rect = Browse.GetLowerListRowRect(row);
     RECT common;
-    if (IntersectRect(&common, &rect, &clip)) Browse.DrawLowerListRow(row, rect);
+    if (IntersectRect(&common, &rect, &clip)) Browse.DrawLowerListRow(*canvas, row, rect);
+    if (IsErrorReported()) return;
   }
 }
 

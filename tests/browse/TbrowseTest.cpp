@@ -18,9 +18,13 @@ TBrowseItemIndex Path(std::initializer_list<uint16_t> steps) {
   return index;
 }
 
-// Rows of the given types, each 10 pixels high, showing child i of the current item.
+// Rows of the given types, each 10 pixels high, showing child i of the current item (the
+// root block of the window's discussion, so that a window can paint them).
 void FillRows(TBrowse& browse, const std::string& types) {
-  browse.CurrentBrowseState.CurrentItem.Children.resize(types.size());
+  TBrowseItem child;
+  if (TDiscussion* discussion = browse.GetDiscussion())
+    child.Ident.SetDiscBlock(*discussion, discussion->Storages.GetRootBlockIndex());
+  browse.CurrentBrowseState.CurrentItem.Children.assign(types.size(), child);
   for (size_t i = 0; i < types.size(); ++i)
     browse.InsertLowerListRow(int(i), uint8_t(types[i] - '0'), Path({uint16_t(i)}), 10);
 }

@@ -191,7 +191,11 @@ namespace {
 
 // Rows of 20 pixels showing children of the current item.
 void TwentyPixelRows(TBrowse& browse, int count) {
-  browse.CurrentBrowseState.CurrentItem.Children.resize(size_t(count));
+  // Service rows of the root block, as high as the window's service rows.
+  browse.ServiceRowHeight = 20;
+  TBrowseItem child;
+  child.Ident.SetDiscBlock(*browse.GetDiscussion(), browse.GetDiscussion()->Storages.GetRootBlockIndex());
+  browse.CurrentBrowseState.CurrentItem.Children.assign(size_t(count), child);
   for (int i = 0; i < count; ++i) {
     TBrowseItemIndex index;
     index.Append(uint16_t(i));

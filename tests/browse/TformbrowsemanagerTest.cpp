@@ -75,7 +75,7 @@ TEST_F(BrowseManager, ANewWindowWithAStateShowsACopyOfIt) {
   browse.InsertLowerListRow(0, LowerListRow_Service, first, 12);
   browse.InsertLowerListRow(1, LowerListRow_Text, first, 20);
   browse.SelectLowerListRow(1, false);
-  TBrowseState& state = browse.CurrentBrowseState;
+  TBrowseState state = browse.CurrentBrowseState;
   state.ListKind = 9;
   state.DisplayMode = DisplayMode_Full;
   state.SpecCaptionType = 1;
