@@ -7,4 +7,12 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("NEW_BLOCKS", HandleCommand_NewBlocks);
   RegisterPostCommandHandler("REQUESTED_BLOCKS", HandleCommand_NewBlocks);
   RegisterPostCommandHandler("FORM_NEW_MODEL", HandleCommand_CreateModel);
+  RegisterPostCommandHandler("SUBSCRIBE_ME", HandleCommand_SubscribeMe);
+  RegisterPostCommandHandler("YOU_SUBSCRIBED", HandleCommand_YouSubscribed);
+  RegisterPostCommandHandler("UNSUBSCRIBE_ME", HandleCommand_UnsubscribeMe);
+  RegisterPostCommandHandler("DO_NOT_BOTHER_MORE", HandleCommand_DontBotherMore);
+}
+
+void UnregisterCommandHandlers() {
+  for (const TPostCommand& row : PostCommands()) RegisterPostCommandHandler(row.Name, nullptr);
 }

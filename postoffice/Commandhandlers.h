@@ -10,6 +10,8 @@ class TPostFilesHandler;
 
 // Registers every handler below with the command table's registry.
 void RegisterCommandHandlers();
+// Takes every handler of the command table out of the registry again.
+void UnregisterCommandHandlers();
 
 // GIVE_MODEL: the sender asks for the model; admitted senders are recorded and the
 // discussion queued in the run's model requests.
@@ -17,5 +19,13 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path);
 // NEW_BLOCKS, REQUESTED_BLOCKS (and FORM_NEW_MODEL for an existing discussion): the
 // blocks of the message update or join the discussion.
 bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path);
+// SUBSCRIBE_ME (leader): an agreed reader becomes a subscribed author and is answered
+// YOU_SUBSCRIBED. YOU_SUBSCRIBED (reader): the copy is marked subscribed. UNSUBSCRIBE_ME
+// (leader): the sender's author rows are marked unsubscribed. DO_NOT_BOTHER_MORE (reader):
+// the user is told that the leader stopped the registration.
+bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_YouSubscribed(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_UnsubscribeMe(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_DontBotherMore(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

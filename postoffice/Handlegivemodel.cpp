@@ -4,27 +4,16 @@
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
-#include "postoffice/Postcommands.h"
+#include "postoffice/Advisedlist.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpost.h"
-#include "postoffice/Tpostadaptor.h"
 #include "postoffice/Tpostfileshandler.h"
 
 namespace {
 
 constexpr const char* Command = "GIVE_MODEL";
-// Longest sender address taken from a message.
-constexpr size_t MaxAddressLength = 320;
-// Lists kept as one stored text must stay within its 16-bit length.
-constexpr size_t MaxListText = 0xFFFF;
 
-bool IsSoundAddress(std::string_view address) {
-  if (address.empty() || address.size() > MaxAddressLength) return false;
-  for (char c : address)
-    if (static_cast<unsigned char>(c) <= ' ' || c == ';' || c == ',') return false;
-  return true;
-}
-
+// Whether a list of addresses joined by "; " holds the address.
 bool Listed(std::string_view list, std::string_view address) {
   size_t start = 0;
   while (start <= list.size()) {
@@ -34,34 +23,6 @@ bool Listed(std::string_view list, std::string_view address) {
     start = end + 1;
   }
   return false;
-}
-
-// The comments the advised-persons list keeps for the address, joined by "; "; `listed`
-// tells whether the address has a row at all.
-std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed) {
-  TArray<TEMailComment> rows;
-  ParseEMailComments(post.AdvertisingList.View(), rows);
-  const std::string wanted = AnsiUpperCase(address);
-  std::string comment;
-  listed = false;
-  for (const TEMailComment& row : rows) {
-    if (AnsiUpperCase(row.Address.View()) != wanted) continue;
-    listed = true;
-    if (row.Comment.IsEmpty()) continue;
-    if (!comment.empty()) comment += "; ";
-    comment += row.Comment.View();
-  }
-  return comment;
-}
-
-bool AddToAdvisedList(TPost& post, std::string_view address) {
-  std::string list = post.AdvertisingList.ToString();
-  if (!list.empty() && list.back() != '\n') list += "\r\n";
-  list += address;
-  list += "\r\n";
-  if (list.size() > MaxListText) return false;
-  post.AdvertisingList = list;
-  return true;
 }
 
 }  // namespace

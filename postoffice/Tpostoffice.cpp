@@ -29,6 +29,7 @@ void TPostOffice::Stop() {
   if (!fPost) return;
   fPost->Save();
   fModerate->ModerateClose();
+  UnregisterCommandHandlers();
   TModelHooks& hooks = ModelHooks();
   hooks.PostFileName = nullptr;
   hooks.GetAuthorModerateType = nullptr;

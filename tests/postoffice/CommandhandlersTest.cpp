@@ -8,6 +8,7 @@
 #include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
@@ -103,7 +104,7 @@ class Handlers : public PostTest {
     AsParticipant();
   }
   void TearDown() override {
-    for (const TPostCommand& row : PostCommands()) RegisterPostCommandHandler(row.Name, nullptr);
+    UnregisterCommandHandlers();
     DiscussionsManager() = nullptr;
     ModelHooks() = TModelHooks();
     PostTest::TearDown();
@@ -581,4 +582,122 @@ TEST_F(CreateModel, DeclinedOrRefusedModelsMakeNothing) {
   EXPECT_EQ(InboxNames().size(), 1u);
   EXPECT_EQ(manager.FindDiscussionByDIdent(TStr("D-2"), false, TStr(), TStr()), -1);
   EXPECT_TRUE(Reports.empty());
+}
+
+namespace {
+
+// A sealed message of another installation, as its sender's header writer writes it.
+void Compose(const std::string& path, const std::string& lident, const TFields& fields) {
+  TCommandMessageHeader header;
+  for (const auto& [name, value] : fields) ASSERT_TRUE(header.AddField(name, value));
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  {
+    TBufWriter writer(file);
+    ASSERT_TRUE(header.Write(writer, lident));
+    ASSERT_TRUE(writer.Flush());
+  }
+  ASSERT_TRUE(SignFile(file, "", header.GetFieldValue("COMMAND"), 0));
+  CloseHandle(file);
+}
+
+}  // namespace
+
+TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
+  AsLeader();
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto subscribe = [&](const std::string& lident, const std::string& from) {
+    Compose(inbox + "sm-" + lident, lident, {{"FROM_USER_EMAIL", from}, {"COMMAND", "SUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
+  };
+  subscribe("L-new", "new@x");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  ASSERT_GE(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "SUBSCRIBE_ME");
+  EXPECT_EQ(Boxes[0].Text, "new@x requests subscribing for\nEcology discussion;\nsatisfy it?");
+  ASSERT_TRUE(mine->Loaded);
+  const int author = mine->Authors.FindAuthorByLIdent(TStr("L-new"));
+  ASSERT_GE(author, 0);
+  EXPECT_EQ(mine->Authors.Author(author).AutomaticEMail, "new@x");
+  EXPECT_EQ(mine->Authors.Author(author).Subscriber, 1);
+  EXPECT_EQ(mine->Authors.Author(author).ADIdent, 0xFFFF);
+  EXPECT_EQ(Post.AdvertisingList, "new@x\r\n");
+  // The answer, sealed in the Outbox.
+  std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NE(out[0].find("-YS-"), std::string::npos);
+  const std::string answer = ReadFile(Post.Outbox.FolderPath.ToString() + out[0]);
+  const size_t crypted = answer.find("TO_USERS_EMAILS_CRYPTED*=");
+  ASSERT_NE(crypted, std::string::npos);
+  EXPECT_EQ(answer.substr(0, crypted), "SENDER_LIDENT=L-lead\r\nFROM_USER_EMAIL=lead@x\r\n");
+  EXPECT_NE(answer.find("\r\nCOMMAND=YOU_SUBSCRIBED\r\nDIDENT=D-1\r\nCOMPOSE_DATETIME=12/19/2005 14:05:09\r\nDATA\r\n"),
+            std::string::npos);
+  EXPECT_EQ(answer.size() - answer.find("DATA\r\n") - 6, SealTrailerSize);
+
+  // Asked again: only told. Declined: nothing at all.
+  subscribe("L-new", "new@x");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("SUBSCRIBE_ME", "new@x already subscribed for\nEcology discussion!"));
+  subscribe("L-other", "other@x");
+  Answer = 1;
+  Perform();
+  Answer = -1;
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(mine->Authors.FindAuthorByLIdent(TStr("L-other")), -1);
+  EXPECT_EQ(ListFiles(Post.Outbox.FolderPath.ToString()).size(), 1u);
+  EXPECT_EQ(Post.AdvertisingList, "new@x\r\n");
+
+  // Leaving: every row of the sender's address; nobody leaves for somebody else.
+  AddAuthor(*mine, "L-new2", 9, "NEW@x");
+  Compose(inbox + "um-evil", "L-lead", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "UNSUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"um-evil"});
+  EXPECT_EQ(mine->Authors.Author(author).Unsubscribed, 0);
+  DeleteFileA((inbox + "um-evil").c_str());
+  Compose(inbox + "um", "L-new", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "UNSUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(mine->Authors.Author(author).Unsubscribed, 1);
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-new2"))).Unsubscribed, 1);
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-me"))).Unsubscribed, 0);
+
+  // A malformed sender address is refused.
+  subscribe("L-third", "a@x b@y");
+  Reports.clear();
+  Perform();
+  ASSERT_FALSE(Reports.empty());
+  EXPECT_NE(Reports[0].find("HandleCommand_SubscribeMe - ошибка формата файла "), std::string::npos);
+}
+
+TEST_F(Handlers, ReadersHearFromTheLeaderOnly) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  Compose(inbox + "ys-evil", "L-evil", {{"COMMAND", "YOU_SUBSCRIBED"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  ASSERT_TRUE(mine->Loaded);
+  EXPECT_EQ(mine->Info.Subscribed, 0);
+  DeleteFileA((inbox + "ys-evil").c_str());
+  Compose(inbox + "ys", "L-lead", {{"COMMAND", "YOU_SUBSCRIBED"}, {"DIDENT", "D-1"}});
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(mine->Info.Subscribed, 1);
+
+  Compose(inbox + "dbm-bad", "L-lead", {{"COMMAND", "DO_NOT_BOTHER_MORE"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3x"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("DO_NOT_BOTHER_MORE", "Integer error (3x)"));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"dbm-bad"});
+  DeleteFileA((inbox + "dbm-bad").c_str());
+  Compose(inbox + "dbm", "L-lead", {{"COMMAND", "DO_NOT_BOTHER_MORE"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  const std::string shortName = mine->Authors.Author(mine->Authors.FindAuthorByADIdent(3)).GetShortName().ToString();
+  EXPECT_TRUE(Showed("DO_NOT_BOTHER_MORE", "Registration of " + shortName + " in discussion Ecology is stopped."));
 }

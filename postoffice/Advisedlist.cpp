@@ -1,0 +1,48 @@
+#include "postoffice/Advisedlist.h"
+
+#include "platform/rtl/Strutil.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostadaptor.h"
+
+namespace {
+
+// Longest sender address taken from a message.
+constexpr size_t MaxAddressLength = 320;
+
+}  // namespace
+
+bool IsSoundAddress(std::string_view address) {
+  if (address.empty() || address.size() > MaxAddressLength) return false;
+  for (char c : address)
+    if (static_cast<unsigned char>(c) <= ' ' || c == ';' || c == ',') return false;
+  return true;
+}
+
+// The comments the advised-persons list keeps for the address, joined by "; "; `listed`
+// tells whether the address has a row at all.
+std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed) {
+  TArray<TEMailComment> rows;
+  ParseEMailComments(post.AdvertisingList.View(), rows);
+  const std::string wanted = AnsiUpperCase(address);
+  std::string comment;
+  listed = false;
+  for (const TEMailComment& row : rows) {
+    if (AnsiUpperCase(row.Address.View()) != wanted) continue;
+    listed = true;
+    if (row.Comment.IsEmpty()) continue;
+    if (!comment.empty()) comment += "; ";
+    comment += row.Comment.View();
+  }
+  return comment;
+}
+
+bool AddToAdvisedList(TPost& post, std::string_view address) {
+  std::string list = post.AdvertisingList.ToString();
+  if (!list.empty() && list.back() != '\n') list += "\r\n";
+  list += address;
+  list += "\r\n";
+  if (list.size() > MaxListText) return false;
+  post.AdvertisingList = list;
+  return true;
+}
+

@@ -1,0 +1,21 @@
+#pragma once
+// The advised-persons list of the post state (rows "address comment") as the handlers of
+// requests read and extend it, and the sender addresses they accept.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class TPost;
+
+// Lists kept as one stored text must stay within its 16-bit length.
+inline constexpr size_t MaxListText = 0xFFFF;
+
+// One address of a message's sender: not empty, at most 320 characters, no blanks,
+// controls or list separators.
+bool IsSoundAddress(std::string_view address);
+// The comments the list keeps for the address (compared in upper case), joined by "; ";
+// `listed` tells whether the address has a row at all.
+std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed);
+// Appends the address as a row of its own; false when the list would grow too long.
+bool AddToAdvisedList(TPost& post, std::string_view address);

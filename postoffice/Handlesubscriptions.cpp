@@ -1,0 +1,116 @@
+#include "postoffice/Commandhandlers.h"
+
+#include "foundation/Guihooks.h"
+#include "foundation/Terror.h"
+#include "model/Messagecomposer.h"
+#include "model/Tdiscussion.h"
+#include "platform/rtl/Strutil.h"
+#include "postoffice/Advisedlist.h"
+#include "postoffice/Thandlerframe.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostfileshandler.h"
+
+#include <charconv>
+
+namespace {
+
+bool FormatError(const THandlerFrame& frame) {
+  TError::Report(frame.Who + " - ошибка формата файла " + frame.Path);
+  return false;
+}
+
+}  // namespace
+
+bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) {
+  constexpr const char* command = "SUBSCRIBE_ME";
+  THandlerFrame frame("HandleCommand_SubscribeMe");
+  if (!frame.Open(path, {command})) return false;
+  const std::string address = frame.Field("FROM_USER_EMAIL");
+  const TStr lident(frame.Field("SENDER_LIDENT"));
+  if (!IsSoundAddress(address) || lident.IsEmpty()) return FormatError(frame);
+  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
+  if (!d) return false;
+  const std::string name = d->GetName().ToString();
+  if (ShowMessageBox(command, address + " requests subscribing for\n" + name + " discussion;\nsatisfy it?", "",
+                     "Yes|No", 0) != 0)
+    return true;
+  if (d->HasAuthorWithLIdent(lident)) {
+    ShowMessageBox(command, address + " already subscribed for\n" + name + " discussion!");
+    return true;
+  }
+  bool listed = false;
+  AdvisedComment(run.Post, address, listed);
+  if (!listed && run.Post.AdvertisingList.Length() + address.size() + 4 > MaxListText)
+    return FormatError(frame);
+  // The answer first: a subscriber who cannot be told is not recorded, and the request
+  // stays for a later run.
+  TRecipientsList row;
+  row.Users = address;
+  TCommandMessageHeader header;
+  if (!StartCommandHeader(*d, header, row, "YOU_SUBSCRIBED") || !header.AddField("DIDENT", d->Info.DIdent.View()) ||
+      !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
+      !WriteCommandMessage(*d, header, "YS", frame.Who, 1))
+    return false;
+  const int author = d->Authors.CreateAuthor(*d, lident, -1, 1);
+  if (author < 0) return false;
+  d->Authors.Author(author).AutomaticEMail = address;
+  d->Authors.Author(author).Subscriber = 1;
+  if (!listed) AddToAdvisedList(run.Post, address);
+  return true;
+}
+
+bool HandleCommand_YouSubscribed(TPostFilesHandler&, const std::string& path) {
+  constexpr const char* command = "YOU_SUBSCRIBED";
+  THandlerFrame frame("HandleCommand_YouSubscribed");
+  if (!frame.Open(path, {command})) return false;
+  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
+  if (!d) return false;
+  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  if (!d->Info.Subscribed && !d->IsModelAuthor() && !d->IsModerator()) {
+    d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
+    d->Info.Subscribed = 1;
+  }
+  return true;
+}
+
+bool HandleCommand_UnsubscribeMe(TPostFilesHandler&, const std::string& path) {
+  constexpr const char* command = "UNSUBSCRIBE_ME";
+  THandlerFrame frame("HandleCommand_UnsubscribeMe");
+  if (!frame.Open(path, {command})) return false;
+  const TStr address(frame.Field("FROM_USER_EMAIL"));
+  const TStr lident(frame.Field("SENDER_LIDENT"));
+  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
+  if (!d) return false;
+  // Only the sender's own address leaves: the author of that LIdent must have it.
+  const int sender = d->Authors.FindAuthorByLIdent(lident);
+  if (sender < 0 || address.IsEmpty() || !SameText(d->Authors.Author(sender).AutomaticEMail.View(), address.View()))
+    return ShowVerifyingError();
+  for (int i = 0; i < d->Authors.Count(); ++i) {
+    TAuthor& author = d->Authors.Author(i);
+    if (!SameText(author.AutomaticEMail.View(), address.View()) || author.Unsubscribed) continue;
+    d->Undo.AddAuthorFieldChange(i, AuthorField_Unsubscribed, author.Unsubscribed);
+    author.Unsubscribed = 1;
+  }
+  return true;
+}
+
+bool HandleCommand_DontBotherMore(TPostFilesHandler&, const std::string& path) {
+  constexpr const char* command = "DO_NOT_BOTHER_MORE";
+  THandlerFrame frame("HandleCommand_DontBotherMore");
+  if (!frame.Open(path, {command})) return false;
+  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
+  if (!d) return false;
+  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  const std::string text = frame.Field("YOUR_ADIDENT");
+  int adident = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), adident);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || adident < 0 || adident > 0xFFFE) {
+    ShowMessageBox(command, "Integer error (" + ShownText(text) + ")");
+    return false;
+  }
+  const int author = d->Authors.FindAuthorByADIdent(*d, uint16_t(adident), true);
+  if (author < 0) return false;
+  ShowMessageBox(command, "Registration of " + d->Authors.Author(author).GetShortName().ToString() +
+                              " in discussion " + d->GetName().ToString() + " is stopped.");
+  return true;
+}
