@@ -277,13 +277,14 @@ void TExSpeedButton::SetDown(bool Value) {
 
 void TExSpeedButton::UpdateExclusive() {
   if (groupIndex_ == 0 || !Parent()) return;
-  TMessage msg{CM_EXBUTTONPRESSED, static_cast<WPARAM>(groupIndex_), reinterpret_cast<LPARAM>(this), 0};
+  TControl* self = this;
+  TMessage msg{CM_EXBUTTONPRESSED, static_cast<WPARAM>(groupIndex_), reinterpret_cast<LPARAM>(self), 0};
   Parent()->Broadcast(msg);
 }
 
 void TExSpeedButton::ButtonPressed(TMessage& Message) {
   if (Message.WParam != static_cast<WPARAM>(groupIndex_) || !Parent() || !Parent()->HandleAllocated()) return;
-  auto* sender = dynamic_cast<TExSpeedButton*>(reinterpret_cast<TObject*>(Message.LParam));
+  auto* sender = dynamic_cast<TExSpeedButton*>(reinterpret_cast<TControl*>(Message.LParam));
   if (!sender || sender == this) return;
   if (sender->down_ && down_) {
     down_ = false;

@@ -7,8 +7,8 @@
 
 #include "controls/Texbuttonglyph.h"
 
-// Tells the other buttons of a group (WParam: group index, LParam: the button) that
-// one went down.
+// Tells the other buttons of a group (WParam: group index, LParam: the button as a
+// TControl*) that one went down.
 inline constexpr UINT CM_EXBUTTONPRESSED = 0xB051;
 
 class TExSpeedButton : public TGraphicControl {
