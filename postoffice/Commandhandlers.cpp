@@ -11,8 +11,13 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("YOU_SUBSCRIBED", HandleCommand_YouSubscribed);
   RegisterPostCommandHandler("UNSUBSCRIBE_ME", HandleCommand_UnsubscribeMe);
   RegisterPostCommandHandler("DO_NOT_BOTHER_MORE", HandleCommand_DontBotherMore);
+  RegisterPostCommandHandler("AUTHORS_UPDATE", HandleCommand_AuthorsUpdate);
+  RegisterPostCommandHandler("MAKE_DISCUSSION_PRIVATE", HandleCommand_MakeDiscussionPrivate);
+  RegisterPostCommandHandler("MAKE_DISCUSSION_PUBLIC", HandleCommand_MakeDiscussionPublic);
+  RegisterRefreshAuthorData(RefreshAuthorData);
 }
 
 void UnregisterCommandHandlers() {
   for (const TPostCommand& row : PostCommands()) RegisterPostCommandHandler(row.Name, nullptr);
+  RegisterRefreshAuthorData(nullptr);
 }

@@ -4,6 +4,7 @@
 // handled; a message left unhandled stays for a later run. A message from another
 // participant is never trusted: it is applied whole or not at all.
 
+#include <cstdint>
 #include <string>
 
 class TPostFilesHandler;
@@ -27,5 +28,14 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_YouSubscribed(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_UnsubscribeMe(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_DontBotherMore(TPostFilesHandler& run, const std::string& path);
+// AUTHORS_UPDATE: authors' data from the leader, or an author's own data to the leader.
+bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path);
+// The identifiers the moderation library gave the author of a GENERATE_AUTHOR_IDENTS
+// message, stored with the message's author data.
+bool RefreshAuthorData(TPostFilesHandler& run, const std::string& path, uint16_t adident, const std::string& agident);
+// MAKE_DISCUSSION_PRIVATE, MAKE_DISCUSSION_PUBLIC from the leader: the privacy switched and
+// saved.
+bool HandleCommand_MakeDiscussionPrivate(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_MakeDiscussionPublic(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

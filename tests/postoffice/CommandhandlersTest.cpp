@@ -701,3 +701,112 @@ TEST_F(Handlers, ReadersHearFromTheLeaderOnly) {
   const std::string shortName = mine->Authors.Author(mine->Authors.FindAuthorByADIdent(3)).GetShortName().ToString();
   EXPECT_TRUE(Showed("DO_NOT_BOTHER_MORE", "Registration of " + shortName + " in discussion Ecology is stopped."));
 }
+
+TEST_F(Handlers, AuthorsDataComeFromTheLeaderOrFromTheAuthorsThemselves) {
+  // The leader's update of every author known by an identifier, by the model's composer.
+  const int added = leader.Authors.CreateAuthor(leader, TStr("L-x"), 7, 0);
+  leader.Authors.Author(added).FirstName = "Ivan";
+  leader.Authors.Author(added).LastName = "Petrov";
+  leader.Authors.Author(added).AutomaticEMail = "x@x";
+  AsLeader();
+  ASSERT_TRUE(leader.Reply(MakeRecipientsList("me@x"), -1, 0));
+  AsParticipant();
+  Deliver();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Reports.empty());
+  ASSERT_TRUE(mine->Loaded);
+  const int x = mine->Authors.FindAuthorByADIdent(7);
+  ASSERT_GE(x, 0);
+  EXPECT_EQ(mine->Authors.Author(x).LIdent, "L-x");
+  EXPECT_EQ(mine->Authors.Author(x).GetShortName().ToString(), leader.Authors.Author(added).GetShortName().ToString());
+  EXPECT_EQ(mine->Authors.Author(x).LastName, "Petrov");
+  EXPECT_EQ(mine->Authors.Author(x).IdentsGiven, 1);
+  // Equal data leave a record alone.
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).IdentsGiven, 0);
+
+  // At the leader's: an author may not rewrite the model author's record.
+  AsLeader();
+  TAuthor forged;
+  forged.ADIdent = 0;
+  forged.LIdent = "L-me";
+  forged.LastName = "Mallory";
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  Compose(inbox + "au-forged", "L-me",
+          {{"COMMAND", "AUTHORS_UPDATE"}, {"DIDENT", "D-1"}, {"AUTHORS_COUNT", "1"},
+           {"AUTHOR_DATA_1", forged.EncodeAuthorDataStr().ToString()}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).LIdent, "L-lead");
+  DeleteFileA((inbox + "au-forged").c_str());
+  // Its own data are taken; a count beyond the fields present ends early.
+  TAuthor own = mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-me")));
+  own.LastName = "Sidorov";
+  Compose(inbox + "au-own", "L-me",
+          {{"COMMAND", "AUTHORS_UPDATE"}, {"DIDENT", "D-1"}, {"AUTHORS_COUNT", "3"},
+           {"AUTHOR_DATA_1", own.EncodeAuthorDataStr().ToString()}});
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-me"))).LastName, "Sidorov");
+  // A count that is no number.
+  Compose(inbox + "au-bad", "L-me", {{"COMMAND", "AUTHORS_UPDATE"}, {"DIDENT", "D-1"}, {"AUTHORS_COUNT", "x1"}});
+  Reports.clear();
+  Perform();
+  ASSERT_FALSE(Reports.empty());
+  EXPECT_NE(Reports[0].find("HandleCommand_AuthorsUpdate - ошибка целого числа (x1)"), std::string::npos);
+}
+
+TEST_F(Handlers, IdentifiersFromTheModerationLibraryAreStoredWithTheAuthorsData) {
+  mine->Load();
+  const int anonymous = mine->Authors.CreateAuthor(*mine, TStr(), -1, 0);
+  mine->Authors.Author(anonymous).AutomaticEMail = "anon@x";
+  TAuthor data;
+  data.LIdent = "L-anon";
+  data.AutomaticEMail = "anon@x";
+  data.LastName = "Anon";
+  const std::string path = Post.Inbox.FolderPath.ToString() + "gai";
+  Compose(path, "L-anon", {{"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"DIDENT", "D-1"},
+                           {"AUTHOR_DATA", data.EncodeAuthorDataStr().ToString()}});
+  TPostFilesHandler run(Post);
+  // An identifier that another author holds is refused.
+  EXPECT_FALSE(RefreshAuthorData(run, path, 3, "AG-3"));
+  EXPECT_EQ(mine->Authors.Author(anonymous).ADIdent, 0xFFFF);
+  TError::Instance().Reset();
+  ASSERT_TRUE(RefreshAuthorData(run, path, 12, "000123_ANON_X_AGP"));
+  const int count = mine->Authors.Count();
+  const TAuthor& stored = mine->Authors.Author(anonymous);  // known by address: no second record
+  EXPECT_EQ(stored.LIdent, "L-anon");
+  EXPECT_EQ(stored.LastName, "Anon");
+  EXPECT_EQ(stored.ADIdent, 12);
+  EXPECT_EQ(stored.AGIdent, "000123_ANON_X_AGP");
+  EXPECT_EQ(stored.IdentsGiven, 1);
+  EXPECT_EQ(stored.Subscriber, 1);
+  EXPECT_EQ(mine->Authors.Count(), count);
+}
+
+TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  Compose(inbox + "mdpr-evil", "L-evil", {{"COMMAND", "MAKE_DISCUSSION_PRIVATE"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(Saved()->Info.Secret, 0);
+  DeleteFileA((inbox + "mdpr-evil").c_str());
+
+  Compose(inbox + "mdpr", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PRIVATE"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("MAKE_DISCUSSION_PRIVATE", "Discussion Ecology is secret now!"));
+  EXPECT_EQ(Saved()->Info.Secret, 1);
+
+  mine->Info.PrivateIdent = "P-7";
+  Compose(inbox + "mdpu", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("MAKE_DISCUSSION_PUBLIC", "Discussion Ecology is public now!"));
+  auto saved = Saved();
+  EXPECT_EQ(saved->Info.Secret, 0);
+  EXPECT_TRUE(saved->Info.PrivateIdent.IsEmpty());
+}

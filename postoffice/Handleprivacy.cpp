@@ -1,0 +1,39 @@
+#include "postoffice/Commandhandlers.h"
+
+#include "foundation/Guihooks.h"
+#include "model/Tdiscussion.h"
+#include "postoffice/Thandlerframe.h"
+
+namespace {
+
+bool SwitchPrivacy(const std::string& path, bool secret) {
+  const char* command = secret ? "MAKE_DISCUSSION_PRIVATE" : "MAKE_DISCUSSION_PUBLIC";
+  THandlerFrame frame(secret ? "HandleCommand_MakeDiscussionPrivate" : "HandleCommand_MakeDiscussionPublic");
+  if (!frame.Open(path, {command})) return false;
+  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
+  if (!d) return false;
+  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  const uint8_t oldSecret = d->Info.Secret;
+  const TStr oldIdent = d->Info.PrivateIdent;
+  d->Info.Secret = secret ? 1 : 0;
+  if (!secret) d->Info.PrivateIdent.Clear();
+  if (!d->Save()) {
+    // The switch is made only together with its save.
+    d->Info.Secret = oldSecret;
+    d->Info.PrivateIdent = oldIdent;
+    return false;
+  }
+  ShowMessageBox(command,
+                 "Discussion " + d->GetName().ToString() + " is " + (secret ? "secret" : "public") + " now!");
+  return true;
+}
+
+}  // namespace
+
+bool HandleCommand_MakeDiscussionPrivate(TPostFilesHandler&, const std::string& path) {
+  return SwitchPrivacy(path, true);
+}
+
+bool HandleCommand_MakeDiscussionPublic(TPostFilesHandler&, const std::string& path) {
+  return SwitchPrivacy(path, false);
+}
