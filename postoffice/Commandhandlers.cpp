@@ -14,6 +14,9 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("AUTHORS_UPDATE", HandleCommand_AuthorsUpdate);
   RegisterPostCommandHandler("MAKE_DISCUSSION_PRIVATE", HandleCommand_MakeDiscussionPrivate);
   RegisterPostCommandHandler("MAKE_DISCUSSION_PUBLIC", HandleCommand_MakeDiscussionPublic);
+  RegisterPostCommandHandler("YOUR_BLOCKS_IGNORED", HandleCommand_YourBlocksIgnored);
+  RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", HandleCommand_YourCommandIgnored);
+  RegisterPostCommandHandler("EXISTING_BLOCKS_LIST", HandleCommand_ExistingBlockNames);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

@@ -37,5 +37,11 @@ bool RefreshAuthorData(TPostFilesHandler& run, const std::string& path, uint16_t
 // saved.
 bool HandleCommand_MakeDiscussionPrivate(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_MakeDiscussionPublic(TPostFilesHandler& run, const std::string& path);
+// YOUR_BLOCKS_IGNORED (from the leader) and YOUR_COMMAND_IGNORED: the user is told.
+bool HandleCommand_YourBlocksIgnored(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_YourCommandIgnored(TPostFilesHandler& run, const std::string& path);
+// EXISTING_BLOCKS_LIST from the leader: blocks missing or different here are asked for
+// with GIVE_BLOCKS when the user agrees.
+bool HandleCommand_ExistingBlockNames(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

@@ -5,15 +5,9 @@
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
 
-#include <charconv>
 #include <vector>
 
 namespace {
-
-bool ParseCount(const std::string& text, int& count) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
-  return !text.empty() && error == std::errc() && end == text.data() + text.size() && count >= 0;
-}
 
 // Stores decoded data into the author, with the change recorded; whether it changed.
 bool StoreAuthor(TDiscussion& d, int index, const std::string& data) {
@@ -35,7 +29,7 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
   const TStr sender(frame.Field("SENDER_LIDENT"));
   const std::string countText = frame.Field("AUTHORS_COUNT");
   int count = 0;
-  if (!ParseCount(countText, count)) {
+  if (!ParseDecimal(countText, count, 0x7FFFFFFF)) {
     TError::Report(frame.Who + " - ошибка целого числа (" + ShownText(countText) + ")");
     return false;
   }

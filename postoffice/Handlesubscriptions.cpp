@@ -10,7 +10,6 @@
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostfileshandler.h"
 
-#include <charconv>
 
 namespace {
 
@@ -103,8 +102,7 @@ bool HandleCommand_DontBotherMore(TPostFilesHandler&, const std::string& path) {
   if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
   const std::string text = frame.Field("YOUR_ADIDENT");
   int adident = -1;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), adident);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || adident < 0 || adident > 0xFFFE) {
+  if (!ParseDecimal(text, adident, 0xFFFE)) {
     ShowMessageBox(command, "Integer error (" + ShownText(text) + ")");
     return false;
   }

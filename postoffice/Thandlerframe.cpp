@@ -8,6 +8,7 @@
 #include "model/Tdiscussionsmanager.h"
 
 #include <algorithm>
+#include <charconv>
 
 THandlerFrame::THandlerFrame(std::string who) : Who(std::move(who)) {}
 
@@ -64,4 +65,13 @@ void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record) {
   block.Importance = record.Importance;
   block.Possibility = uint8_t(std::min<unsigned>(record.Possibility, 100));
   block.DeleteFlag = record.DeleteFlag;
+}
+
+bool ParseDecimal(std::string_view text, int& value, int max) {
+  int parsed = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || parsed < 0 || parsed > max)
+    return false;
+  value = parsed;
+  return true;
 }

@@ -56,3 +56,6 @@ std::string ShownText(std::string_view text);
 // The values of a received block record that a block takes over as they are (number in
 // names, text type, novelty, importance, possibility, delete state).
 void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record);
+
+// A decimal number of a message between 0 and `max`, nothing else in the text.
+bool ParseDecimal(std::string_view text, int& value, int max);

@@ -810,3 +810,96 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   EXPECT_EQ(saved->Info.Secret, 0);
   EXPECT_TRUE(saved->Info.PrivateIdent.IsEmpty());
 }
+
+TEST_F(Handlers, TheLeadersListOfBlocksBringsARequestForWhatIsMissingOrDifferent) {
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  for (int i = 1; i <= 9; ++i) AddBlock(leader, StorageType_Model, root, TextType_Premise, "Block " + std::to_string(i));
+  const auto list = [&] {
+    AsLeader();
+    ASSERT_TRUE(leader.SendCommand_ExistingBlockNames(MakeRecipientsList("me@x")));
+    AsParticipant();
+    Deliver();
+  };
+  list();
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("EXISTING_BLOCKS_LIST", "9 blocks are lost (1; 2; 3; 4; 5; 6...).\nRequest correct blocks?"));
+  std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NE(out[0].find("-GB-"), std::string::npos);
+  const std::string request = ReadFile(Post.Outbox.FolderPath.ToString() + out[0]);
+  const size_t crypted = request.find("TO_USERS_EMAILS_CRYPTED*=");
+  ASSERT_NE(crypted, std::string::npos);
+  EXPECT_EQ(request.substr(0, crypted), "SENDER_LIDENT=L-me\r\nFROM_USER_EMAIL=me@x\r\n");
+  const std::string tail = "COMMAND=GIVE_BLOCKS\r\nPRIVATE_REQ=0\r\nCOMPOSE_DATETIME=12/19/2005 14:05:09\r\nDIDENT=D-1\r\n"
+                           "BLOCK_NAMES=1;2;3;4;5;6;7;8;9\r\nDATA\r\n";
+  const size_t at = request.find("\r\nCOMMAND=");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(request.substr(at + 2), tail + request.substr(request.size() - SealTrailerSize));
+  DeleteFileA((Post.Outbox.FolderPath.ToString() + out[0]).c_str());
+
+  // With the blocks here the lists agree; a changed block differs, and No writes nothing.
+  SendBlocks("1;2;3;4;5;6;7;8;9");
+  Deliver();
+  Perform();
+  list();
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("EXISTING_BLOCKS_LIST", "All blocks in your discussion are equal to original."));
+  leader.Storages.Model.Texts(3).Str.Text = "Block 3, amended";
+  list();
+  Answer = 1;
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("EXISTING_BLOCKS_LIST", "1 blocks differ from originals (3).\nRequest correct blocks?"));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
+
+  // Only the leader's list is believed.
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  Compose(inbox + "ebl-evil", "L-evil", {{"COMMAND", "EXISTING_BLOCKS_LIST"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"ebl-evil"});
+}
+
+TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  Compose(inbox + "ybi-evil", "L-evil", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  DeleteFileA((inbox + "ybi-evil").c_str());
+  Compose(inbox + "ybi-bad", "L-lead", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3a"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("YOUR_BLOCKS_IGNORED", "Integer error (3a)"));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"ybi-bad"});
+  DeleteFileA((inbox + "ybi-bad").c_str());
+  Compose(inbox + "ybi", "L-lead", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  const std::string me = mine->Authors.Author(mine->Authors.FindAuthorByADIdent(3)).GetShortName().ToString();
+  EXPECT_TRUE(Showed("YOUR_BLOCKS_IGNORED", "Sended by " + me + " blocks of discussion Ecology is ignored by Moderator."));
+
+  // The model's notice of an ignored command, for a discussion unknown here all the same.
+  AsLeader();
+  leader.Info.DIdent = "D-elsewhere";
+  ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("GIVE_MODEL"), TStr(),
+                                                    TStr("Not now")));
+  ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("SUBSCRIBE_ME"), TStr(), TStr()));
+  AsParticipant();
+  Deliver();
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED",
+                     "lead@x: Your command GIVE_MODEL in Discussion Ecology has been ignored\nComment: Not now"));
+  bool oneLine = false;
+  for (const TShownBox& box : Boxes)
+    oneLine |= box.Text == "lead@x: Your command SUBSCRIBE_ME in Discussion Ecology has been ignored";
+  EXPECT_TRUE(oneLine);
+}
