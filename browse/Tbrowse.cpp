@@ -332,7 +332,9 @@ void TBrowse::DropHover() {
   HitAreas.DropHover();
 }
 
-void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState, POINT) {
+void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState, POINT inRow) {
+  // A press on a reference or a link in the row's text is theirs alone.
+  if (HitAreas.Click(button, int16_t(row), inRow.x, inRow.y)) return;
   MarkingAnchorRow = int16_t(row);
   SelectLowerListRow(row, false);
   // The service row of an item offers the item's commands.
@@ -366,11 +368,7 @@ uint32_t TBrowse::GetReferenceColor(TDiscBlockIndex block, const std::string& na
 // The seams below are where the upper panel, the list painting, the keys and the graph
 // come in; until then they leave the window as it is.
 void TBrowse::LowerListMouseUp(int, TMouseButton, TShiftState, POINT) {}
-void TBrowse::UpperPanelMouseDown(TMouseButton button, TShiftState, POINT) {
-  if (button == mbRight) ShowItemPopup(TBrowseItemIndex(), CurrentBrowseState.CurrentItem);
-}
 void TBrowse::KeyDown(WORD, TShiftState) {}
-void TBrowse::DrawUpperBrowseItem() {}
 
 // ---- the graph panel
 

@@ -175,7 +175,7 @@ class TBrowse : public TRowMeasurer {
   // The colour of the block that a name in a block's text names; white when none.
   uint32_t GetReferenceColor(TDiscBlockIndex block, const std::string& name);
 
-  // Painting of the upper item.
+  // Painting of the upper item (Upperpanel.cpp): the panel takes the height of the text.
   void DrawUpperBrowseItem();
 
   // Painting of the lower list (Lowerlistpainting.cpp). A row is measured while it is
@@ -206,6 +206,8 @@ class TBrowse : public TRowMeasurer {
   // Shows a block of the window's discussion: the graph is hidden, the present state goes
   // to the Back history and the block is shown unfolded.
   void GoToDiscBlock(TDiscBlockIndex block);
+  // The same for the block of that composed name; the user is told when there is none.
+  void GoToReference(const std::string& name);
 
  private:
   void RebuildLowerList();

@@ -118,7 +118,8 @@ void TFormBrowse::BuildComponents() {
 
   PanelUpperBlockPaintBox = MakePanel(this, ScrollBoxUpperBlock, "PanelUpperBlockPaintBox", alNone);
   PanelUpperBlockPaintBox->SetBevelOuter(bvNone);
-  PanelUpperBlockPaintBox->SetBounds(0, 0, 600, 0);  // as high as the item's text, once drawn
+  // A pixel high until the item is first drawn and the panel takes the height of its text.
+  PanelUpperBlockPaintBox->SetBounds(0, 0, 600, 1);
 
   PaintBoxUpperBlock = Make<TPaintBox>(this, PanelUpperBlockPaintBox, "PaintBoxUpperBlock");
   PaintBoxUpperBlock->SetAlign(alClient);

@@ -2,6 +2,7 @@
 
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
+#include "foundation/Runexternalbrowser.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"
 #include "platform/forms/Tscreen.h"
@@ -87,6 +88,23 @@ void THyperRefInfo::InvalidateArea(int area) {
     panel->Update();
   }
   Browse->RecordHitAreas = record;
+}
+
+bool THyperRefInfo::Click(TMouseButton button, int16_t owner, int x, int y) {
+  const int area = FindArea(owner, x, y);
+  if (area < 0) return false;
+  DropHover();
+  // Copies: going to a block draws the texts again, and their areas with them.
+  const uint8_t kind = Items[uint32_t(area)].Kind;
+  const std::string text = Items[uint32_t(area)].Text.ToString();
+  if (!Browse) return true;
+  if (kind == HyperRef_Reference) {
+    if (button == mbLeft) Browse->GoToReference(text);
+    else if (button == mbRight) Browse->ShowReferencePopup(text);
+  } else if (kind == HyperRef_Link && button == mbLeft) {
+    RunExternalBrowser(text);
+  }
+  return true;
 }
 
 void THyperRefInfo::DropHover() {

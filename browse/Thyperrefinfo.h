@@ -5,6 +5,7 @@
 
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
+#include "platform/forms/Controlmessages.h"
 
 #include <cstdint>
 
@@ -47,6 +48,10 @@ class THyperRefInfo {
   void SetHovered(int area);
   // Repaints an area at once where its owner shows it, recording nothing.
   void InvalidateArea(int area);
+  // A press on the texts of an owner: on a reference the left button goes to the block it
+  // names and the right button offers its popup; the left button opens a link in the
+  // Internet browser. False when no area holds the point.
+  bool Click(TMouseButton button, int16_t owner, int x, int y);
   // No area hovered any more: the one that was is repainted plain, the cursor default.
   void DropHover();
   void Clear() {
