@@ -17,6 +17,8 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("YOUR_BLOCKS_IGNORED", HandleCommand_YourBlocksIgnored);
   RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", HandleCommand_YourCommandIgnored);
   RegisterPostCommandHandler("EXISTING_BLOCKS_LIST", HandleCommand_ExistingBlockNames);
+  RegisterPostCommandHandler("REGISTRATE_MODEL", HandleCommand_RegistrateModel);
+  RegisterPostCommandHandler("MODEL_REGISTRATION", HandleCommand_ModelRegistration);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

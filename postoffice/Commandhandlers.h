@@ -43,5 +43,10 @@ bool HandleCommand_YourCommandIgnored(TPostFilesHandler& run, const std::string&
 // EXISTING_BLOCKS_LIST from the leader: blocks missing or different here are asked for
 // with GIVE_BLOCKS when the user agrees.
 bool HandleCommand_ExistingBlockNames(TPostFilesHandler& run, const std::string& path);
+// REGISTRATE_MODEL (moderator): the moderation library decides. MODEL_REGISTRATION (the
+// model's author): the result shown; a registered model takes the moderator's identifiers
+// and goes to the moderator as FORM_NEW_MODEL.
+bool HandleCommand_RegistrateModel(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

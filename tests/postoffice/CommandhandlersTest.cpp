@@ -10,6 +10,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlogin.h"
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
@@ -902,4 +903,79 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
   for (const TShownBox& box : Boxes)
     oneLine |= box.Text == "lead@x: Your command SUBSCRIBE_ME in Discussion Ecology has been ignored";
   EXPECT_TRUE(oneLine);
+}
+
+TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModerator) {
+  TLoginsStorage logins;
+  LoginsStorage() = &logins;
+  AsLeader();
+  mine->Load();
+  mine->Info.MIdent = "M-1";
+  mine->Info.ShareDate = 0;
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto answer = [&](const std::string& name, const std::string& result, const std::string& mident) {
+    Compose(inbox + name, "L-mod",
+            {{"FROM_USER_EMAIL", "mod@x"}, {"COMMAND", "MODEL_REGISTRATION"}, {"MIDENT", mident},
+             {"MODEL_NICK", ""}, {"RESULT", result}, {"RESULT_COMMENT", result == "0" ? "Too short" : ""},
+             {"DIDENT", "D-100"}, {"AGIDENT0", "AG-0"}, {"AGIDENT1", "AG-1"}});
+  };
+  // Refused: nothing but the subscription mark changes.
+  answer("mr-failed", "0", "M-1");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("MODEL_REGISTRATION", "\nModel: Ecology\nRegistration result: FAILED\nModerator comments: Too short"));
+  EXPECT_EQ(mine->Info.Subscribed, 1);
+  EXPECT_EQ(mine->Info.DIdent, "D-1");
+  EXPECT_FALSE(mine->Info.IsModerated());
+
+  answer("mr-unknown", "1", "M-9");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("MODEL_REGISTRATION", "Can't find discussion with M-ident 'M-9'.\nSo the command message is left "
+                                           "unhandled."));
+  DeleteFileA((inbox + "mr-unknown").c_str());
+
+  // A participant's copy is nobody's to register.
+  AsParticipant();
+  answer("mr-participant", "1", "M-1");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(mine->Info.DIdent, "D-1");
+  DeleteFileA((inbox + "mr-participant").c_str());
+
+  AsLeader();
+  answer("mr", "1", "M-1");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Reports.empty()) << (Reports.empty() ? "" : Reports[0]);
+  EXPECT_TRUE(Showed("MODEL_REGISTRATION", "\nModel: Ecology\nRegistration result: SUCCESSFUL"));
+  EXPECT_EQ(mine->Info.DIdent, "D-100");
+  EXPECT_EQ(mine->Info.ModelFolderName, "Ecology");
+  EXPECT_EQ(mine->Info.ShareDate, int32_t(EncodeDate(2005, 12, 19)));
+  ASSERT_TRUE(mine->Info.IsModerated());
+  const int moderator = logins.FindLogin(mine->Info.ModeratorLoginIdent);
+  ASSERT_GE(moderator, 0);
+  EXPECT_EQ(logins.GetLogin(moderator).Virtual, 1);
+  EXPECT_EQ(logins.GetLogin(moderator).LIdent, "L-mod");
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).AGIdent, "AG-0");
+  // The model, to the moderator.
+  const std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NE(out[0].find("-FNM-"), std::string::npos);
+  const std::string model = ReadFile(Post.Outbox.FolderPath.ToString() + out[0]);
+  EXPECT_NE(model.find("\r\nDIDENT=D-100\r\n"), std::string::npos);
+  EXPECT_NE(model.find("\r\nMODERATED=1\r\n"), std::string::npos);
+  EXPECT_NE(model.find("\r\nAGIDENT1=AG-1\r\n"), std::string::npos);
+  LoginsStorage() = nullptr;
+
+  // Registration requests are the moderation library's, for a moderator only.
+  Compose(inbox + "rm", "L-x", {{"COMMAND", "REGISTRATE_MODEL"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "Can't calling moderation function -\ncurrent user don't have Moderate permission."));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"rm"});
 }
