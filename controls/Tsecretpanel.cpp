@@ -79,6 +79,11 @@ void TSecretPanel::SetActive(bool Value) {
   Invalidate();
 }
 
+void TSecretPanel::SetCycled(bool Value) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  cycled_ = Value;
+}
+
 void TSecretPanel::SetGlyph(TBitmap* Value) {
   TBitmap none;
   glyph_->Assign(Value ? Value : &none);

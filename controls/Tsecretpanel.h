@@ -35,7 +35,7 @@ class TSecretPanel : public TPanel {
   bool AsyncDrawing() const { return asyncDrawing_; }
   void SetAsyncDrawing(bool Value);
   bool Cycled() const { return cycled_; }
-  void SetCycled(bool Value) { cycled_ = Value; }
+  void SetCycled(bool Value);
   TBitmap* Glyph() const { return glyph_.get(); }
   // None clears the glyph.
   void SetGlyph(TBitmap* Value);

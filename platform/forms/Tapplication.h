@@ -3,6 +3,7 @@
 // main form (closing it ends the loop), the title, idle processing, message filters,
 // exceptions that escape an event (shown in a message box), message boxes and help.
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -94,7 +95,7 @@ class TApplication : public TComponent {
   bool ProcessMessage(MSG& Msg);
   void Idle();
 
-  bool terminated_ = false;
+  std::atomic<bool> terminated_{false};  // read by worker threads too
   bool active_ = false;
   bool showHint_ = true;
   TForm* mainForm_ = nullptr;
