@@ -46,3 +46,14 @@ bool AddToAdvisedList(TPost& post, std::string_view address) {
   return true;
 }
 
+
+bool IsListedAddress(std::string_view list, std::string_view address) {
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(';', start);
+    if (end == std::string_view::npos) end = list.size();
+    if (SameText(Trim(list.substr(start, end - start)), address)) return true;
+    start = end + 1;
+  }
+  return false;
+}

@@ -19,3 +19,5 @@ bool IsSoundAddress(std::string_view address);
 std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed);
 // Appends the address as a row of its own; false when the list would grow too long.
 bool AddToAdvisedList(TPost& post, std::string_view address);
+// Whether a list of addresses joined by "; " holds the address (compared ignoring case).
+bool IsListedAddress(std::string_view list, std::string_view address);

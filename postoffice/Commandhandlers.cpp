@@ -19,6 +19,8 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("EXISTING_BLOCKS_LIST", HandleCommand_ExistingBlockNames);
   RegisterPostCommandHandler("REGISTRATE_MODEL", HandleCommand_RegistrateModel);
   RegisterPostCommandHandler("MODEL_REGISTRATION", HandleCommand_ModelRegistration);
+  RegisterPostCommandHandler("GIVE_BLOCKS", HandleCommand_GiveBlocks);
+  RegisterPostCommandHandler("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

@@ -48,5 +48,10 @@ bool HandleCommand_ExistingBlockNames(TPostFilesHandler& run, const std::string&
 // and goes to the moderator as FORM_NEW_MODEL.
 bool HandleCommand_RegistrateModel(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& path);
+// GIVE_BLOCKS: the named blocks sent back as REQUESTED_BLOCKS when the user agrees.
+// GIVE_EXISTING_BLOCKS_LIST: the sender waits for the list of names, sent after the run.
+// A closed discussion drops both from strangers.
+bool HandleCommand_GiveBlocks(TPostFilesHandler& run, const std::string& path);
+bool HandleCommand_GiveExistingBlockNames(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

@@ -13,17 +13,6 @@ namespace {
 
 constexpr const char* Command = "GIVE_MODEL";
 
-// Whether a list of addresses joined by "; " holds the address.
-bool Listed(std::string_view list, std::string_view address) {
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(';', start);
-    if (end == std::string_view::npos) end = list.size();
-    if (SameText(Trim(list.substr(start, end - start)), address)) return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -67,7 +56,7 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
   }
 
   TStr& requesters = discussion->Info.ModelRequesters;
-  if (!Listed(requesters.View(), address)) {
+  if (!IsListedAddress(requesters.View(), address)) {
     if (requesters.Length() + address.size() + 2 > MaxListText) {
       TError::Report(frame.Who + " - список запросивших модель переполнен");
       return false;

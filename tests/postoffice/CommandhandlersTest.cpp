@@ -979,3 +979,54 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
                      "Can't calling moderation function -\ncurrent user don't have Moderate permission."));
   EXPECT_EQ(InboxNames(), std::vector<std::string>{"rm"});
 }
+
+TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpen) {
+  AsLeader();
+  mine->Load();
+  const TDiscBlockIndex root = mine->Storages.GetRootBlockIndex();
+  AddBlock(*mine, StorageType_Model, root, TextType_Premise, "Forests burn");
+  AddBlock(*mine, StorageType_Model, root, TextType_Premise, "Rivers dry");
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto ask = [&](const std::string& name, const std::string& lident, const std::string& from,
+                       const std::string& command) {
+    Compose(inbox + name, lident, {{"FROM_USER_EMAIL", from}, {"COMMAND", command}, {"DIDENT", "D-1"},
+                                   {"BLOCK_NAMES", "1;2;7"}});
+  };
+  ask("gb", "L-me", "me@x", "GIVE_BLOCKS");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("GIVE_BLOCKS", "1 requested blocks are not found.\nSend 2 requested blocks?"));
+  std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NE(out[0].find("-RB-"), std::string::npos);
+  EXPECT_NE(ReadFile(Post.Outbox.FolderPath.ToString() + out[0]).find("\r\nBLOCKSCOUNT=2\r\n"), std::string::npos);
+  DeleteFileA((Post.Outbox.FolderPath.ToString() + out[0]).c_str());
+
+  // Declined: the request waits for a later run.
+  ask("gb-later", "L-me", "me@x", "GIVE_BLOCKS");
+  Answer = 1;
+  Perform();
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"gb-later"});
+  DeleteFileA((inbox + "gb-later").c_str());
+
+  // Names: both requesters wait; the run asks once about the discussion.
+  ask("gebl-1", "L-me", "me@x", "GIVE_EXISTING_BLOCKS_LIST");
+  ask("gebl-2", "L-stranger", "other@x", "GIVE_EXISTING_BLOCKS_LIST");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
+  EXPECT_TRUE(Showed("Existing blocks list", "There are 2 new (2 total) EXISTING_BLOCKS_LIST requests."));
+
+  // A secret discussion drops strangers' requests without a trace.
+  mine->Info.Secret = 1;
+  ask("gb-stranger", "L-stranger", "other@x", "GIVE_BLOCKS");
+  ask("gebl-stranger", "L-stranger", "third@x", "GIVE_EXISTING_BLOCKS_LIST");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
+  EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
+}
