@@ -69,6 +69,7 @@ void TExCalendar::ChangeElement(int Element, int Value) {
 void TExCalendar::SetCalendarDate(TDateTime Value) {
   if (Value == date_) return;
   date_ = Value;
+  useCurrentDate_ = false;  // an explicit date, kept and stored as such
   UpdateCalendar();
   Change();
 }
