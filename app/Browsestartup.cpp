@@ -3,10 +3,12 @@
 #include "app/Tformstart.h"
 #include "app/Tstartupdriver.h"
 #include "browse/Tformbrowsemanager.h"
+#include "commands/Tbrowsecommands.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 
 void ConnectBrowseWindows(TStartupDriver& driver, TFormBrowseManager& windows, TFormStart& start) {
+  InstallBrowseCommands();
   driver.Hooks.OpenFirstBrowseWindow = [&driver, &windows](int discussion, int storageType, int number) {
     return OpenFirstBrowseWindow(driver, windows, discussion, storageType, number);
   };

@@ -104,27 +104,12 @@ bool TBrowse::SetDiscussionIndex(int index) {
   return true;
 }
 
-void TBrowse::PushHistory() {
-  if (int(History.Count()) >= BrowseHistoryLimit) History.Delete(0);
-  History.AddItem(CurrentBrowseState);
-}
-
-void TBrowse::OpenBrowseItem(const TBrowseItem& item) {
-  if (CurrentBrowseState.CurrentItem.Kind() != BrowseItem_None) PushHistory();
-  const TBrowseItem copy = item;  // the item may be a part of the state it replaces
-  CurrentBrowseState.Rows.Clear();
-  CurrentBrowseState.CurrentItem = copy;
-  CurrentBrowseState.SelectedRow = 0;
-  CurrentBrowseState.SpecCaptionType = 0;
-  ListOffset = 0;
-  CurrentBrowseItemChanged(true);
-}
-
 void TBrowse::SetCurrentBrowseState(const TBrowseState& state) {
   if (&state == &CurrentBrowseState) return;
   CurrentBrowseState = state;
   ListOffset = 0;
   LowerListChangedFrom(0);
+  if (Form) Form->PanelUpperBlock->SetHeight(state.UpperPanelHeight);
 }
 
 void TBrowse::CurrentBrowseItemChanged(bool rebuild) {
@@ -388,22 +373,3 @@ void TBrowse::GraphMouseDown(TMouseButton button, TShiftState shift, POINT point
 }
 
 void TBrowse::GraphScroll(int dx, int dy) { TGraph::Scroll(*this, dx, dy); }
-
-void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
-  TDiscussion* discussion = GetDiscussion();
-  if (!discussion || !discussion->Storages.GetDiscBlock(block)) return;
-  if (Form) Form->PanelGraph->Hide();
-  PushHistory();
-  discussion->User.AddVisited(discussion->Storages.GetDiscBlock(block)->GetDiscBlockCode());
-  TBrowseItem& item = CurrentBrowseState.CurrentItem;
-  item.Children.clear();
-  item.Ident.SetDiscBlock(*discussion, block);
-  CurrentBrowseState.Rows.Clear();
-  CurrentBrowseState.SelectedRow = 0;
-  CurrentBrowseState.SpecCaptionType = 0;
-  if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
-  item.DisplayMode = DisplayMode_Full;
-  ListOffset = 0;
-  CurrentBrowseItemChanged(true);
-}
-

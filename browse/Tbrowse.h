@@ -91,8 +91,15 @@ class TBrowse : public TRowMeasurer {
   // Makes the discussion the window's, loading it when needed; -1 for none. False when it
   // could not be loaded (reported); the window then keeps what it had.
   bool SetDiscussionIndex(int index);
-  // Shows another item: the Back history gets the present state when it shows something.
-  void OpenBrowseItem(const TBrowseItem& item);
+  // Moves to another item (Browsemoves.cpp). A folder that holds a discussion opens the
+  // discussion on the block the login stood on last, else on its root block; any other
+  // item is shown as it is. The Back history gets the present state (a new window's
+  // first entry shows nothing); with refresh the lower list is built anew.
+  void OpenBrowseItem(const TBrowseItem& item, bool refresh = true);
+  // Opens a folder entry of the discussions manager.
+  void OpenMonoGroup(int16_t folder);
+  // Remembers the item of the selected row for the item shown, under the list kind.
+  void SaveUserPosition();
   // Shows a whole state as it is.
   void SetCurrentBrowseState(const TBrowseState& state);
   // Keeps the present state in the Back history (the oldest goes beyond the limit).
@@ -208,6 +215,15 @@ class TBrowse : public TRowMeasurer {
   void GoToDiscBlock(TDiscBlockIndex block);
   // The same for the block of that composed name; the user is told when there is none.
   void GoToReference(const std::string& name);
+  // Moves to the next (+1) or previous (-1) sibling of the item's block in list order,
+  // wrapping around; a beep when the block is not among its upper block's children.
+  void GoToNeighbourBlock(const TBrowseItem& item, int step);
+  // Selects the service row of a block; false when no row shows it.
+  bool SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll);
+  // Removes the rows of blocks in that delete state (not from the list that shows them).
+  void RemoveRowsOfBlocksInState(uint8_t deleteFlag);
+  // Sets a deferred request: scroll the selection into view (1) or lay out the rows (2).
+  void SetPaintRequest(int request);
 
  private:
   void RebuildLowerList();

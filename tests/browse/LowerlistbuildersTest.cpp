@@ -260,6 +260,7 @@ TEST_F(LowerListBuilders, AnAuthorWithoutBlocksSendsTheWindowBack) {
   author.Ident.Kind = BrowseItem_Author;
   author.Ident.ADIdent = 12;
   Answer(0);
+  window.History.Clear();  // as the first move of a new window: only its empty first state behind
   window.OpenBrowseItem(author);
   ASSERT_EQ(window.History.Count(), 1u);
   EXPECT_EQ(window.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Author);

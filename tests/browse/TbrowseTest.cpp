@@ -150,7 +150,9 @@ TEST_F(BrowseEngine, RowRectanglesAndHitsFollowTheScrolledList) {
 TEST_F(BrowseEngine, TheBackHistoryKeepsTheLastStates) {
   TFormBrowse* form = OpenOn(ecology);
   TBrowse& browse = form->Browse;
-  EXPECT_TRUE(browse.History.IsEmpty());  // the first item of a window has no past
+  // The first item of a window has only the window's empty first state behind it.
+  ASSERT_EQ(browse.History.Count(), 1u);
+  EXPECT_EQ(browse.History[0].CurrentItem.Kind(), BrowseItem_None);
   TBrowseItem folder;
   folder.Ident.Kind = BrowseItem_Folder;
   for (int16_t i = 0; i < 30; ++i) {

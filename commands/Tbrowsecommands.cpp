@@ -1,0 +1,115 @@
+#include "commands/Tbrowsecommands.h"
+
+#include "browse/Browsecommand.h"
+#include "browse/Tbrowse.h"
+#include "commands/Commandcodes.h"
+#include "commands/Navigationcommands.h"
+#include "commands/Tautosavediscussiondisabler.h"
+#include "foundation/Terror.h"
+#include "foundation/Tlogin.h"
+#include "model/Tdiscussion.h"
+#include "platform/forms/Tscreen.h"
+
+#include <array>
+
+namespace {
+
+// The handler each code starts with; null for the codes that have none.
+TCommandHandler DefaultHandler(uint8_t code) {
+  switch (code) {
+    case Command_Up: return UpCommand;
+    case Command_Contents: return ContentsCommand;
+    case Command_BriefFull: return BriefFullCommand;
+    case Command_NewWindow: return NewWindowCommand;
+    case Command_HyperReference: return HyperReferenceCommand;
+    case Command_TextReference: return TextReferenceCommand;
+    case Command_Back: return BackCommand;
+    case Command_Next: return NextCommand;
+    case Command_Previous: return PreviousCommand;
+    case Command_ActivateWindow: return ActivateWindowCommand;
+    case Command_ShowInWindow: return ShowInWindowCommand;
+    case Command_ShowAllDiscussions: return ShowAllDiscussionsCommand;
+    case Command_Connect: return ConnectCommand;
+    case Command_CopyURL: return CopyURLCommand;
+    case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
+    case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
+      return nullptr;
+    default: return code < CommandCount ? CommandNotAvailable : nullptr;
+  }
+}
+
+std::array<TCommandHandler, CommandCount>& Handlers() {
+  static std::array<TCommandHandler, CommandCount> handlers = [] {
+    std::array<TCommandHandler, CommandCount> table{};
+    for (int code = 0; code < CommandCount; ++code) table[size_t(code)] = DefaultHandler(uint8_t(code));
+    return table;
+  }();
+  return handlers;
+}
+
+TLogin* CurrentLogin() {
+  TLoginsStorage* logins = LoginsStorage();
+  return logins ? logins->GetCurrentLogin() : nullptr;
+}
+
+}  // namespace
+
+TCommandHandler GetCommandHandler(uint8_t code) { return code < CommandCount ? Handlers()[code] : nullptr; }
+
+void SetCommandHandler(uint8_t code, TCommandHandler handler) {
+  if (code < CommandCount) Handlers()[code] = handler;
+}
+
+void ResetCommandHandlers() {
+  for (int code = 0; code < CommandCount; ++code) Handlers()[size_t(code)] = DefaultHandler(uint8_t(code));
+}
+
+void CommandNotAvailable(TCommand& command) {
+  TError::AppendToLog("COMMAND NOT AVAILABLE: " + std::to_string(command.Code));
+}
+
+void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
+                          const std::string& text, uint8_t code, int32_t data1, int32_t data2) {
+  TCommand command(browse);
+  command.Path = path;
+  command.Root = root;
+  command.Text = text;
+  command.Code = code;
+  command.Data1 = data1;
+  command.Data2 = data2;
+  Screen->SetCursor(crDefault);
+
+  // Only the outermost command of nested ones lets the key password be asked again.
+  uint8_t outside = 0;
+  if (TLogin* login = CurrentLogin()) {
+    outside = login->OutsideCommand;
+    login->OutsideCommand = 0;
+  }
+  {
+    TAutoSaveDiscussionDisabler noAutoSave;
+    command.Discussion = browse.GetDiscussion();
+    if (command.Text.empty() && path && root) {
+      command.Item = path->GetBrowseItem(*root);
+      if (command.Item && command.Item->Kind() == BrowseItem_Block && command.Discussion &&
+          !command.Item->Ident.Index.IsEmpty()) {
+        command.BlockIndex = command.Item->Ident.Index;
+        command.Block = command.Discussion->Storages.GetDiscBlock(command.BlockIndex);
+      }
+    }
+    if (!IsErrorReported()) {
+      if (const TCommandHandler handler = GetCommandHandler(code)) handler(command);
+      else TError::Report("TBrowse::ProcessCommand - команда не обрабатывается");
+    }
+  }
+  if (TLogin* login = CurrentLogin()) {
+    login->OutsideCommand = outside;
+    if (outside) login->KeyPasswordVerifiedForCommand = 0;
+  }
+}
+
+void InstallBrowseCommands() {
+  BrowseCommandHandler() = [](TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
+                              const std::string& text, uint8_t code, TShiftState, int32_t data1, int32_t data2) {
+    ProcessBrowseCommand(browse, path, root, text, code, data1, data2);
+  };
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Browse windows over the browse fixture's discussions with the command dispatcher
+// installed, a small tree of model blocks in the first discussion, and a way to run a
+// command on a window's item as its menus do.
+
+#include "tests/browse/Browsetest.h"
+
+#include "browse/Tbrowse.h"
+#include "model/Tdiscblockindex.h"
+
+#include <initializer_list>
+#include <string>
+
+namespace commandstest {
+
+class CommandsTest : public browsetest::BrowseTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Gives the first discussion the model blocks
+  //   * -> A, B, C;  A -> A1, A2;  A1 -> A1a
+  // saved, and opens a window on its root.
+  TFormBrowse* OpenTree();
+  // Runs a command on the item at a path below the window's current item (empty: the
+  // current item), as a chosen menu entry does.
+  void Run(TBrowse& browse, uint8_t code, std::initializer_list<uint16_t> path = {}, const std::string& text = "",
+           int32_t data1 = -1, int32_t data2 = -1);
+  // The composed name of a block of the first discussion.
+  std::string Name(TDiscBlockIndex block);
+  // The block the window shows, empty when it shows no block.
+  static TDiscBlockIndex Shown(const TBrowse& browse);
+  // The block of the selected row, empty when it shows none.
+  static TDiscBlockIndex SelectedBlock(TBrowse& browse);
+  int Beeps() const { return screen->Beeps(); }
+
+  TDiscussion* d = nullptr;
+  TDiscBlockIndex root, a, b, c, a1, a2, a1a;
+};
+
+}  // namespace commandstest
