@@ -21,6 +21,7 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("MODEL_REGISTRATION", HandleCommand_ModelRegistration);
   RegisterPostCommandHandler("GIVE_BLOCKS", HandleCommand_GiveBlocks);
   RegisterPostCommandHandler("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
+  RegisterPostCommandHandler("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

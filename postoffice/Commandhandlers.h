@@ -53,5 +53,8 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& 
 // A closed discussion drops both from strangers.
 bool HandleCommand_GiveBlocks(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_GiveExistingBlockNames(TPostFilesHandler& run, const std::string& path);
+// AUTHOR_IDENTS_GENERATED from the leader: the identifiers stored in the named author's
+// record (or the refusal shown).
+bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

@@ -1030,3 +1030,50 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
   EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
 }
+
+TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto answer = [&](const std::string& name, const std::string& lident, const TFields& more) {
+    TFields fields{{"FROM_USER_EMAIL", "lead@x"}, {"COMMAND", "AUTHOR_IDENTS_GENERATED"}, {"DIDENT", "D-1"},
+                   {"AUTHOR_LIDENT", "L-new"}};
+    fields.insert(fields.end(), more.begin(), more.end());
+    Compose(inbox + name, lident, fields);
+  };
+  answer("aig-evil", "L-evil", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8"}, {"YOUR_AGIDENT", "AG-8"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  DeleteFileA((inbox + "aig-evil").c_str());
+  answer("aig-bad", "L-lead", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8x"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("AUTHOR_IDENTS_GENERATED", "Integer error (8x)"));
+  DeleteFileA((inbox + "aig-bad").c_str());
+  // Another author's identifier is never taken.
+  answer("aig-taken", "L-lead", {{"RESULT", "1"}, {"YOUR_ADIDENT", "3"}, {"YOUR_AGIDENT", "AG-3"}});
+  Reports.clear();
+  Perform();
+  EXPECT_FALSE(Reports.empty());
+  EXPECT_EQ(mine->Authors.FindAuthorByLIdent(TStr("L-new")), -1);
+  DeleteFileA((inbox + "aig-taken").c_str());
+
+  answer("aig-refused", "L-lead", {{"RESULT", "0"}, {"RESULT_COMMENT", "Sorry. The Discussion is private."}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(mine->Info.Subscribed, 1);
+  const int author = mine->Authors.FindAuthorByLIdent(TStr("L-new"));
+  ASSERT_GE(author, 0);
+  const std::string name = mine->Authors.Author(author).GetShortName().ToString();
+  EXPECT_TRUE(Showed("Author identifier",
+                     "Registration of " + name + " is refused.\nComments: Sorry. The Discussion is private."));
+  EXPECT_EQ(mine->Authors.Author(author).ADIdent, 0xFFFF);
+
+  answer("aig", "L-lead", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8"}, {"YOUR_AGIDENT", "000001_NEW_X_AGP"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("Author identifier", "Identifier of " + name + " is received."));
+  EXPECT_EQ(mine->Authors.Author(author).ADIdent, 8);
+  EXPECT_EQ(mine->Authors.Author(author).AGIdent, "000001_NEW_X_AGP");
+}
