@@ -75,10 +75,11 @@ class TExTimerThread : public TThread {
 
   void Tick(TExTimer* Owner, bool Synchronized) {
     if (Synchronized) {
-      // The owner may be going while the tick waits for the main thread.
+      // The owner may be going, or have paused the thread, while the tick waits for the
+      // main thread: such a tick is stale and dropped.
       Synchronize([this] {
         TExTimer* owner = CurrentOwner();
-        if (owner) owner->Timer();
+        if (owner && !IsPaused()) owner->Timer();
       });
       return;
     }
@@ -100,6 +101,10 @@ class TExTimerThread : public TThread {
         else Application->ShowException(e);
       }
     });
+  }
+  bool IsPaused() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return paused_;
   }
   TExTimer* CurrentOwner() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -115,3 +115,21 @@ TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExTimer, ATickWaitingForTheMainThreadIsDroppedOnceTheThreadStops) {
+  TExTimer timer(nullptr);
+  timer.SetInterval(5);
+  int ticks = 0;
+  timer.SetOnTimer([&](TObject*) { ++ticks; });
+  // Nobody serves the worker for a while, so its tick waits for the main thread.
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  timer.SetInterval(100000);
+  timer.SetThreaded(false);
+  CheckSynchronize(0);
+  person.Pump();
+  EXPECT_EQ(ticks, 0);
+}
+
+}  // namespace

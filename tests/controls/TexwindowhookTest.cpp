@@ -155,9 +155,10 @@ TEST_F(WindowHook, MovingTheOnlyHookFreesTheOldRecordLater) {
   delete hook;
   person.Pump();
   EXPECT_EQ(HookedControlCount(), records);
-  if (records == 0)
+  if (records == 0) {
     EXPECT_EQ(TExWindowHook::GetHookHandle(), reinterpret_cast<HWND>(static_cast<intptr_t>(-1)))
         << "the hidden window went with the last record";
+  }
 }
 
 }  // namespace
