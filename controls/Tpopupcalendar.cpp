@@ -124,11 +124,13 @@ void TPopupCalendar::KeyDown(WORD& Key, TShiftState Shift) {
   if (Key == VK_PRIOR) ctrl ? calendar_->PrevYear() : calendar_->PrevMonth();
   else if (Key == VK_NEXT) ctrl ? calendar_->NextYear() : calendar_->NextMonth();
   else if (Key != 0) calendar_->Perform(WM_KEYDOWN, Key, 0);
+  Key = 0;  // the calendar's keys, not the form's (arrows would move the focus)
 }
 
 void TPopupCalendar::KeyPress(char& Key) {
   TPopupWindow::KeyPress(Key);
   if (calendar_ && Key != 0) calendar_->Perform(WM_CHAR, static_cast<unsigned char>(Key), 0);
+  Key = 0;
 }
 
 TPopupWindow* CreatePopupCalendar(TCustomComboEdit* AOwner) {
