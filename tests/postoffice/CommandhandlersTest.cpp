@@ -1077,3 +1077,27 @@ TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
   EXPECT_EQ(mine->Authors.Author(author).ADIdent, 8);
   EXPECT_EQ(mine->Authors.Author(author).AGIdent, "000001_NEW_X_AGP");
 }
+
+TEST_F(Handlers, BlocksOfAPrivateDiscussionNeedTheSendersKey) {
+  leader.Info.Secret = 1;
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  AddBlock(leader, StorageType_Model, root, TextType_Premise, "Секретный текст");
+  ModelHooks().KeyPassword = [](bool privately) { return privately ? TStr("lead key 1") : TStr(); };
+  SendBlocks("1");
+  const std::vector<std::string> names = Deliver();
+  ASSERT_EQ(names.size(), 1u);
+  const std::string path = Post.Inbox.FolderPath.ToString() + names[0];
+  EXPECT_EQ(ReadFile(path).find("Секретный текст"), std::string::npos);  // packed on the way
+  // Without the sender's key here the message does not even verify.
+  const std::string before = SavedFiles();
+  TPostFilesHandler run(Post);
+  Boxes.clear();
+  EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(SavedFiles(), before);
+  // With it the texts arrive.
+  ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
+  TError::Instance().Reset();
+  EXPECT_TRUE(HandleCommand_NewBlocks(run, path));
+  EXPECT_EQ(Text(*Saved(), "1"), "Секретный текст");
+}
