@@ -291,10 +291,6 @@ void TBrowse::LowerListChangedFrom(int row) {
   LayoutRequest = 1;
 }
 
-void TBrowse::RunDeferredPaintRequests() {
-  if (LayoutRequest) UpdateScrollPatternHeight();
-  ScrollRequest = 0;
-}
 
 // ---- pointer, keys and painting
 
@@ -353,7 +349,6 @@ uint32_t TBrowse::GetReferenceColor(TDiscBlockIndex block, const std::string& na
 // The seams below are where the upper panel, the list painting, the keys and the graph
 // come in; until then they leave the window as it is.
 void TBrowse::LowerListMouseUp(int, TMouseButton, TShiftState, POINT) {}
-void TBrowse::KeyDown(WORD, TShiftState) {}
 
 // ---- the graph panel
 

@@ -35,6 +35,9 @@ struct TGraphNodePlace {
   int16_t Left = -1, Top = -1, Width = -1, Height = -1;
 };
 
+// The deferred requests of TBrowse::SetPaintRequest.
+enum : uint8_t { PaintRequest_Scroll = 1, PaintRequest_Layout = 2 };
+
 // Most states the Back history keeps.
 inline constexpr int BrowseHistoryLimit = 21;
 
@@ -139,10 +142,24 @@ class TBrowse : public TRowMeasurer {
   // Removes the rows showing an item and its children (rows of one type, or all for 0).
   void RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& item);
   void LowerListChangedFrom(int row);
-  // Carries out the deferred requests (scroll the selection into view, lay the rows out).
+  // Scrolling, selection and keys (Lowerlistscrolling.cpp).
+  // Carries out the deferred requests: the rows laid out, the selected row scrolled into
+  // view (about a third of the list below the top, a whole item at the top).
   void RunDeferredPaintRequests();
+  // Asks the next paint of the scroll pattern for a scroll or a layout.
+  void SetPaintRequest(uint8_t request);
+  // The first row whose top and the last row whose bottom lie in the list; -1 when none.
+  int GetFirstFullyVisibleRow() const;
+  int GetLastFullyVisibleRow() const;
+  // The position of the list's scroll bar; setting it moves the list at once.
+  int GetLowerListScrollPos() const;
+  void SetLowerListScrollPos(int position);
+  // The row's top comes to the top of the list.
+  void ScrollRowToTop(int row);
   // Selects the first service row whose item has that identifier; false when none has.
   bool SelectRowByItemIdent(const TBrowseItemIdent& ident, bool scroll);
+  // Selects the first row of that block; false when none shows it.
+  bool SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll);
 
   // Lower-list builders (Lowerlistbuilders.cpp, Retrievallists.cpp). Each fills the
   // children of the listed item and the rows, and records the list kind.
@@ -171,7 +188,9 @@ class TBrowse : public TRowMeasurer {
   void LowerListMouseDown(int row, TMouseButton button, TShiftState shift, POINT inRow);
   void LowerListMouseUp(int row, TMouseButton button, TShiftState shift, POINT inRow);
   void UpperPanelMouseDown(TMouseButton button, TShiftState shift, POINT point);
-  // A key of the window (the form takes Alt+F4 before).
+  // A key of the window (the form takes Alt+F4 before): Backspace goes up, Enter opens
+  // the selected item, Space, Page Down and Page Up page, Up and Down (with Shift
+  // marking) move the selection, Ctrl+S saves.
   void KeyDown(WORD key, TShiftState shift);
 
   // Lays out and draws a block's text with its references (see TBlockTextPainter), the

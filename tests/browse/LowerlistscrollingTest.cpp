@@ -1,0 +1,172 @@
+// The lower list of a browse window scrolled and driven from the keyboard: the selected
+// row scrolled into view by the deferred request, paging, the selection moving cyclically
+// with Up and Down (Shift marking), Enter opening, Ctrl+S saving.
+//
+// Every listed block here is a premise in brief display: a service row of 16 and a header
+// row of 2 + 17 = 19, so item i starts at 35 x i and its service row is row 2 x i.
+
+#include "Browsetest.h"
+
+#include "browse/Browsecommand.h"
+#include "browse/Tformbrowse.h"
+#include "model/Tdiscussion.h"
+#include "platform/forms/Forms.h"
+#include "platform/gui/Gui.h"
+#include "tests/model/Modeltesthelpers.h"
+
+namespace browsetest {
+namespace {
+
+class ListScrolling : public BrowseTest {
+ protected:
+  void SetUp() override {
+    BrowseTest::SetUp();
+    form = OpenOn(ecology);
+    ASSERT_NE(form, nullptr);
+    TDiscussion& d = Discussion(ecology);
+    for (int i = 0; i < 30; ++i)
+      modeltest::AddBlock(d, StorageType_Model, d.Storages.GetRootBlockIndex(), TextType_Premise, "a text");
+    form->Browse.CurrentBrowseState.DisplayMode = DisplayMode_Brief;
+    form->Browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+    Idle();
+    ASSERT_EQ(form->Browse.CurrentBrowseState.Rows.Count(), 60u);
+    ASSERT_EQ(form->Browse.GetLowerListRowRect(2).top, 35);
+    height = form->PaintBoxLowerList->Height();
+    ASSERT_GT(height, 100);
+    ASSERT_LT(height, 30 * 35);
+    BrowseCommandHandler() = [this](TBrowse&, const TBrowseItemIndex*, const TBrowseItem*, const std::string&,
+                                    uint8_t code, TShiftState, int32_t, int32_t) { commands.push_back(code); };
+  }
+  void TearDown() override {
+    BrowseCommandHandler() = nullptr;
+    BrowseTest::TearDown();
+  }
+  // What the program's idle handler does: the deferred requests run, then the paints.
+  void Idle() {
+    Pump();
+    TListeners::Send(Notify_Idle, false);
+    Pump();
+  }
+  void Key(int vk, bool shift = false, bool ctrl = false, bool alt = false) {
+    person.PressKey(vk, shift, ctrl, alt);
+    Idle();
+  }
+  TBrowse& Browse() { return form->Browse; }
+  int Selected() { return Browse().CurrentBrowseState.SelectedRow; }
+
+  TFormBrowse* form = nullptr;
+  int height = 0;
+  std::vector<uint8_t> commands;
+};
+
+TEST_F(ListScrolling, TheSelectedRowIsScrolledIntoViewAThirdBelowTheTop) {
+  TBrowse& browse = Browse();
+  EXPECT_EQ(form->PaintBoxLowerListScrollPattern2->Height(), 30 * 35 + 20);
+  browse.SelectLowerListRow(40, true);
+  EXPECT_EQ(browse.ScrollRequest, 1);
+  Idle();
+  EXPECT_EQ(browse.ScrollRequest, 0);
+  // Row 40 spans 700..716: the point a third of the list above its middle, moved down to
+  // the next service row, comes to the top.
+  const int y = 708 - height / 3;
+  int row = 2 * (y / 35) + (y % 35 >= 16 ? 1 : 0);
+  row += row % 2;
+  EXPECT_EQ(browse.GetLowerListScrollPos(), row / 2 * 35);
+  EXPECT_EQ(browse.ListOffset, row / 2 * 35) << "the list follows its scroll bar";
+  EXPECT_EQ(browse.GetFirstFullyVisibleRow(), row);
+  EXPECT_LE(40, browse.GetLastFullyVisibleRow());
+
+  // A selected row already in full view does not scroll.
+  browse.SelectLowerListRow(row + 2, true);
+  Idle();
+  EXPECT_EQ(browse.ListOffset, row / 2 * 35);
+  // A row above the view comes to the top.
+  browse.SelectLowerListRow(4, true);
+  Idle();
+  EXPECT_EQ(browse.ListOffset, 70);
+  EXPECT_EQ(browse.GetFirstFullyVisibleRow(), 4);
+}
+
+TEST_F(ListScrolling, UpAndDownMoveTheSelectionCyclicallyAndShiftMarks) {
+  TBrowse& browse = Browse();
+  ASSERT_EQ(Selected(), 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(Selected(), 2);
+  // Up from the first service row: the last one, scrolled into view at the next paint.
+  Key(VK_UP);
+  Key(VK_UP);
+  EXPECT_EQ(Selected(), 58);
+  EXPECT_GE(browse.GetLastFullyVisibleRow(), 58);
+  EXPECT_GT(browse.ListOffset, 0);
+  // Down from the last: the first, above the view, and Down does not scroll to it.
+  const int offset = browse.ListOffset;
+  Key(VK_DOWN);
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(browse.ListOffset, offset);
+  EXPECT_EQ(browse.ScrollRequest, 0);
+
+  // Shift+Down marks the item left and the item reached, which becomes the anchor.
+  Key(VK_DOWN, true);
+  const auto& children = browse.CurrentBrowseState.CurrentItem.Children;
+  EXPECT_EQ(children[0].Marked, 1);
+  EXPECT_EQ(children[1].Marked, 1);
+  EXPECT_EQ(children[2].Marked, 0);
+  EXPECT_EQ(browse.MarkingAnchorRow, 2);
+}
+
+TEST_F(ListScrolling, DownBelowTheViewScrollsTheNewItemAndTheRowAfterItIn) {
+  TBrowse& browse = Browse();
+  const int last = browse.GetLastFullyVisibleRow();
+  // Walk down to the last service row in full view, then one more.
+  int service = last - (last % 2 == 0 ? 0 : 1);
+  browse.SelectLowerListRow(service, false);
+  Key(VK_DOWN);
+  EXPECT_EQ(Selected(), service + 2);
+  int grow = 0;
+  for (int i = last + 1; i <= service + 3; ++i) grow += browse.CurrentBrowseState.Rows[uint32_t(i)].Height;
+  EXPECT_EQ(browse.ListOffset, grow);
+  EXPECT_GE(browse.GetLastFullyVisibleRow(), service + 3);
+}
+
+TEST_F(ListScrolling, PageDownAndPageUpBringAServiceRowToTheTop) {
+  TBrowse& browse = Browse();
+  const int last = browse.GetLastFullyVisibleRow();
+  const int target = last % 2 == 0 ? last : last - 1;  // a header row goes up to its service row
+  Key(VK_NEXT);
+  EXPECT_EQ(Selected(), target);
+  EXPECT_EQ(browse.ListOffset, target / 2 * 35);
+  EXPECT_EQ(browse.GetFirstFullyVisibleRow(), target);
+  Key(VK_SPACE);
+  EXPECT_GT(Selected(), target);
+  // Page Up: the row a list height above the first whole row.
+  const int first = browse.GetFirstFullyVisibleRow();
+  const int y = first / 2 * 35 - height;
+  int row = y < 0 ? 0 : 2 * (y / 35) + (y % 35 >= 16 ? 1 : 0);
+  row += row % 2;
+  Key(VK_PRIOR);
+  EXPECT_EQ(Selected(), row);
+  EXPECT_EQ(browse.ListOffset, row / 2 * 35);
+}
+
+TEST_F(ListScrolling, EnterOpensTheSelectedItemAndCtrlSSaves) {
+  TBrowse& browse = Browse();
+  Key('S', false, true);
+  EXPECT_EQ(commands, std::vector<uint8_t>{7});
+  Key('S', true, true);
+  Key('S', false, true, true);
+  EXPECT_EQ(commands, std::vector<uint8_t>{7}) << "Ctrl+Shift+S and Ctrl+Alt+S do nothing";
+
+  browse.SelectLowerListRow(6, false);
+  const TDiscBlockIndex third = browse.CurrentBrowseState.CurrentItem.Children[3].GetDiscBlockIndex();
+  const uint32_t history = browse.History.Count();
+  Key(VK_RETURN);
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.GetDiscBlockIndex(), third);
+  EXPECT_EQ(browse.History.Count(), history + 1);
+
+  // Backspace: a press on the upper panel beside its texts, so Up.
+  Key(VK_BACK);
+  EXPECT_EQ(commands, (std::vector<uint8_t>{7, 1}));
+}
+
+}  // namespace
+}  // namespace browsetest
