@@ -105,18 +105,6 @@ void TBrowse::RunDeferredPaintRequests() {
   ScrollRequest = 0;
 }
 
-bool TBrowse::SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll) {
-  TBrowseState& state = CurrentBrowseState;
-  for (uint32_t i = 0; i < state.Rows.Count(); ++i) {
-    const TBrowseItem* item = state.Rows[i].ItemIndex.GetBrowseItem(std::as_const(state.CurrentItem));
-    if (item && item->Kind() == BrowseItem_Block && item->GetDiscBlockIndex() == block) {
-      SelectLowerListRow(int(i), scroll);
-      return true;
-    }
-  }
-  return false;
-}
-
 void TBrowse::KeyDown(WORD key, TShiftState shift) {
   TBrowseState& state = CurrentBrowseState;
   const TArray<TLowerListRow>& rows = state.Rows;

@@ -158,8 +158,6 @@ class TBrowse : public TRowMeasurer {
   void ScrollRowToTop(int row);
   // Selects the first service row whose item has that identifier; false when none has.
   bool SelectRowByItemIdent(const TBrowseItemIdent& ident, bool scroll);
-  // Selects the first row of that block; false when none shows it.
-  bool SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll);
 
   // Lower-list builders (Lowerlistbuilders.cpp, Retrievallists.cpp). Each fills the
   // children of the listed item and the rows, and records the list kind.
