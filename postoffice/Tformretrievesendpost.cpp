@@ -1,11 +1,11 @@
 #include "postoffice/Tformretrievesendpost.h"
 
-#include "foundation/Guihooks.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Ttimer.h"
+#include "postoffice/Tformbadrecipientaddresses.h"
 
 // The exchange as the window shows it.
 class TFormRetrieveSendPost::TWindowExchange : public TPostExchange {
@@ -24,7 +24,7 @@ class TFormRetrieveSendPost::TWindowExchange : public TPostExchange {
   }
   void ProcessMessages() override { Application->ProcessMessages(); }
   void ShowBadAddresses(const std::string& addresses) override {
-    ShowMessageBox("Bad recipient addresses", addresses);
+    ShowBadRecipientAddresses(addresses);
   }
 
  private:

@@ -3,9 +3,11 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
+#include "net/Enetexception.h"
 #include "net/Tnetemailaddress.h"
 #include "net/Tnetmessageparts.h"
 #include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
@@ -307,12 +309,10 @@ bool TPostExchange::SendFromAccount(const TEMailInfo& account) {
         Log("Aborting...");
         break;
       }
-      const size_t batch = limit != 0 && limit < receivers.size() ? limit : receivers.size();
-      Message.Clear();
-      Message.Recipients()->Add()->SetAddress(receivers[0]);
-      for (size_t i = 1; i < batch; ++i) Message.BccList()->Add()->SetAddress(receivers[i]);
-      receivers.erase(receivers.begin(), receivers.begin() + long(batch));
-      if (!SendPostFile(r)) break;
+      const size_t count = limit != 0 && limit < receivers.size() ? limit : receivers.size();
+      std::vector<std::string> batch(receivers.begin(), receivers.begin() + long(count));
+      receivers.erase(receivers.begin(), receivers.begin() + long(count));
+      if (!SendPostFile(r, batch)) break;
     }
     if (receivers.empty() && !Cancel) file.Processed = 1;
   }
@@ -324,9 +324,33 @@ bool TPostExchange::SendFromAccount(const TEMailInfo& account) {
   return true;
 }
 
-bool TPostExchange::SendPostFile(uint32_t index) {
+// The receiver of the batch that a refusal names; "" when it names none of them.
+static std::string RefusedReceiver(const std::string& reply, const std::vector<std::string>& batch) {
+  for (const std::string& address : batch)
+    if (LowerCase(reply).find(LowerCase("<" + address + ">")) != std::string::npos) return address;
+  return {};
+}
+
+bool TPostExchange::SendPostFile(uint32_t index, std::vector<std::string> batch) {
+  // A receiver the server refuses for good is listed as a bad address and the e-mail goes
+  // to the others of the batch.
+  while (!batch.empty()) {
+    std::string refused;
+    if (!SendPostFileTo(index, batch, refused)) return false;
+    if (refused.empty()) return true;
+    if (!BadAddresses.empty()) BadAddresses += "\r\n";
+    BadAddresses += refused;
+    batch.erase(std::find(batch.begin(), batch.end(), refused));
+  }
+  return true;
+}
+
+bool TPostExchange::SendPostFileTo(uint32_t index, const std::vector<std::string>& batch, std::string& refused) {
   const TPostFile& file = Post->OutboxPost.Files[index];
   const std::string name = file.Name.ToString();
+  Message.Clear();
+  Message.Recipients()->Add()->SetAddress(batch[0]);
+  for (size_t i = 1; i < batch.size(); ++i) Message.BccList()->Add()->SetAddress(batch[i]);
   TLoginsStorage* logins = LoginsStorage();
   const TLogin* login = logins ? logins->GetCurrentLogin() : nullptr;
   Message.From()->SetAddress(file.Sender.ToString());
@@ -344,6 +368,16 @@ bool TPostExchange::SendPostFile(uint32_t index) {
   Log("Sending " + name + "...");
   try {
     Sender.Send(&Message);
+  } catch (const ENetProtocolReplyError& e) {
+    const int32_t code = e.ReplyErrorCode();
+    refused = code >= 550 && code <= 553 ? RefusedReceiver(e.what(), batch) : std::string();
+    if (!refused.empty()) {
+      Log("Receiver " + refused + " refused (" + std::string(e.what()) + ")");
+      return true;
+    }
+    Log("Error sending " + name + " (" + std::string(e.what()) + ")");
+    Cancel = 1;
+    return false;
   } catch (const std::exception& e) {
     Log("Error sending " + name + " (" + std::string(e.what()) + ")");
     Cancel = 1;

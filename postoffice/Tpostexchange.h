@@ -75,5 +75,8 @@ class TPostExchange {
   bool ReceiveFromAccount(const TEMailInfo& account, bool& connected);
   void SaveAttachments();
   bool SendFromAccount(const TEMailInfo& account);
-  bool SendPostFile(uint32_t index);
+  // Sends the post file to the batch of receivers; false when the exchange must stop.
+  bool SendPostFile(uint32_t index, std::vector<std::string> batch);
+  // One attempt; a receiver refused for good is returned in refused.
+  bool SendPostFileTo(uint32_t index, const std::vector<std::string>& batch, std::string& refused);
 };

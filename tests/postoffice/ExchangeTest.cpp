@@ -11,6 +11,7 @@
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Forms.h"
+#include "postoffice/Tformbadrecipientaddresses.h"
 #include "postoffice/Tformretrievesendpost.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostexchange.h"
@@ -324,6 +325,51 @@ TEST_F(Exchange, TheWindowReceivesThenSendsAndLogsEveryStep) {
   EXPECT_EQ(lines.back(), "Finished.");
   const std::string mail = Mailbox("postwin");
   EXPECT_NE(mail.find("Quillaran### Out.1_1 "), std::string::npos) << mail;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Exchange, RefusedReceiversAreListedAndTheOthersGetTheirMail) {
+  AddOutgoing("R.1_1", "postrefa@quillaran.test; nobody@quillaran.test; postrefb@quillaran.test");
+  AddOutgoing("S.1_1", "ghost@quillaran.test");
+  AddOutgoing("T.1_1", "postrefc@quillaran.test");
+  AddAccount("postrefa");
+  exchange.SendStep();
+  EXPECT_EQ(exchange.BadAddresses, "nobody@quillaran.test\r\nghost@quillaran.test");
+  EXPECT_TRUE(exchange.Logged("Finished."));
+  EXPECT_EQ(exchange.Cancel, 0);
+  for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(Post.OutboxPost.Files[i].Processed, 1) << i;
+  EXPECT_NE(Mailbox("postrefa").find("Quillaran### R.1_1 "), std::string::npos);
+  EXPECT_NE(Mailbox("postrefb").find("Quillaran### R.1_1 "), std::string::npos);
+  EXPECT_NE(Mailbox("postrefc").find("Quillaran### T.1_1 "), std::string::npos);
+
+  // The window shows them in its own list.
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  AddOutgoing("U.1_1", "postrefa@quillaran.test; nobody@quillaran.test");
+  TFormRetrieveSendPost form(nullptr);
+  form.Exchange().SmtpPort = Servers().Smtp;
+  std::string memo, label;
+  script.Answer("Receive/Send post", [](TCustomForm& shown) {
+    platform::ScreenDriver().Advance(600);
+    platform::PressControl(shown, "ButtonClose");
+  });
+  script.Answer("Bad recipient addresses", [&memo, &label](TCustomForm& shown) {
+    auto& window = dynamic_cast<TFormBadRecipientAddresses&>(shown);
+    memo = window.MemoEMails->Text();
+    label = window.Label1->Caption();
+    EXPECT_TRUE(window.MemoEMails->ReadOnly());
+    platform::PressControl(shown, "Button1");
+  });
+  form.Execute(false, true, &accounts, &Post, "InboxPost", Post.InboxPost.FolderPath.ToString());
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(memo, "nobody@quillaran.test");
+  EXPECT_EQ(label, "There are bad recipients of command message\r\n(e-mails domains are not found):");
+  EXPECT_EQ(Post.OutboxPost.Files[3].Processed, 1);
+  EXPECT_NE(Mailbox("postrefa").find("Quillaran### U.1_1 "), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#include "postoffice/Tformrecipient.h"
+
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tedit.h"
+#include "platform/forms/Tlabel.h"
+
+TFormRecipient::TFormRecipient(TComponent* owner) : TForm(owner) {
+  SetName("FormRecipient");
+  SetCaption("");
+  SetBorderIcons({});
+  SetPosition(poScreenCenter);
+  SetClientWidth(330);
+  SetClientHeight(110);
+  LabelName = new TLabel(this);
+  LabelName->SetName("LabelName");
+  LabelName->SetParent(this);
+  LabelName->SetCaption("Name:");
+  LabelName->SetBounds(8, 12, 50, 16);
+  EditFamily = new TEdit(this);
+  EditFamily->SetName("EditFamily");
+  EditFamily->SetParent(this);
+  EditFamily->SetBounds(64, 8, 258, 21);
+  LabelEMail = new TLabel(this);
+  LabelEMail->SetName("LabelEMail");
+  LabelEMail->SetParent(this);
+  LabelEMail->SetCaption("EMail:");
+  LabelEMail->SetBounds(8, 42, 50, 16);
+  EditEMail = new TEdit(this);
+  EditEMail->SetName("EditEMail");
+  EditEMail->SetParent(this);
+  EditEMail->SetBounds(64, 38, 258, 21);
+  // An edited field is repainted at once.
+  EditFamily->OnChange = [this](TObject*) { EditFamily->Repaint(); };
+  EditEMail->OnChange = [this](TObject*) { EditEMail->Repaint(); };
+  Button1 = new TButton(this);
+  Button1->SetName("Button1");
+  Button1->SetParent(this);
+  Button1->SetCaption("OK");
+  Button1->SetDefault(true);
+  Button1->SetBounds(152, 76, 80, 25);
+  Button1->OnClick = [this](TObject*) {
+    if (fRecipient) {
+      fRecipient->Name = TStr(EditFamily->Text());
+      fRecipient->EMail = TStr(EditEMail->Text());
+    }
+    fOk = true;
+    SetModalResult(mrOk);
+  };
+  Button2 = new TButton(this);
+  Button2->SetName("Button2");
+  Button2->SetParent(this);
+  Button2->SetCaption("Cancel");
+  Button2->SetCancel(true);
+  Button2->SetBounds(242, 76, 80, 25);
+  Button2->OnClick = [this](TObject*) {
+    fOk = false;
+    SetModalResult(mrCancel);
+  };
+}
+
+bool TFormRecipient::Execute(TRecipient& recipient) {
+  fOk = false;
+  fRecipient = &recipient;
+  EditFamily->SetText(recipient.Name.ToString());
+  EditEMail->SetText(recipient.EMail.ToString());
+  ShowModal();
+  fRecipient = nullptr;
+  return fOk;
+}
