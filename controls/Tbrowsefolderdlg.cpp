@@ -8,7 +8,18 @@ bool TBrowseFolderDlg::Execute() {
   if (browseKind_ == bfComputers) return false;
   // The desktop and the computer are one tree here: the whole file system.
   std::string folder = DirExists(folderName_) ? folderName_ : std::string();
-  if (!SelectDirectory(dialogText_, "/", folder)) return false;
+  TSelectDirectoryEvents events;
+  events.OnShown = [this](HWND dialog) {
+    handle_ = dialog;
+    if (OnInitialized) OnInitialized(this);
+  };
+  events.OnChanged = [this](const std::string& selected) {
+    displayName_ = ExtractFileName(RemoveBackSlash(selected));
+    if (OnSelChanged) OnSelChanged(this);
+  };
+  bool chosen = SelectDirectory(dialogText_, "/", folder, events);
+  handle_ = nullptr;
+  if (!chosen) return false;
   folderName_ = RemoveBackSlash(folder);
   displayName_ = ExtractFileName(folderName_);
   if (displayName_.empty()) displayName_ = folderName_;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/gui/Wintypes.h"
 #include "platform/rtl/Tcomponent.h"
 
 enum TBrowseKind { bfFolders, bfComputers };
@@ -27,8 +28,13 @@ class TBrowseFolderDlg : public TComponent {
   void SetHelpContext(int Value) { helpContext_ = Value; }
   TDialogPosition Position() const { return position_; }
   void SetPosition(TDialogPosition Value) { position_ = Value; }
-  // The name of the item picked.
+  // The name of the item picked, or of the one selected while the dialog is up.
   const std::string& DisplayName() const { return displayName_; }
+  // The dialog's window while it is shown, else null.
+  HWND Handle() const { return handle_; }
+  // The dialog is ready / the selection changed.
+  TNotifyEvent OnInitialized;
+  TNotifyEvent OnSelChanged;
 
   // True when the user chose OK.
   bool Execute();
@@ -41,6 +47,7 @@ class TBrowseFolderDlg : public TComponent {
   int helpContext_ = 0;
   TDialogPosition position_ = dpScreenCenter;
   std::string displayName_;
+  HWND handle_ = nullptr;
 };
 
 // Asks for a folder; on OK FolderName is replaced and true returned.

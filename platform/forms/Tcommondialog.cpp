@@ -395,6 +395,11 @@ bool TColorDialog::Execute() {
 }
 
 bool SelectDirectory(const std::string& Caption, const std::string& Root, std::string& Directory) {
+  return SelectDirectory(Caption, Root, Directory, TSelectDirectoryEvents{});
+}
+
+bool SelectDirectory(const std::string& Caption, const std::string& Root, std::string& Directory,
+                     const TSelectDirectoryEvents& Events) {
   TForm form(nullptr);
   form.SetCaption(Caption.empty() ? "Browse for Folder" : Caption);
   form.SetBorderStyle(bsDialog);
@@ -411,8 +416,10 @@ bool SelectDirectory(const std::string& Caption, const std::string& Root, std::s
   list->SetName("Folders");
   list->SetParent(&form);
   list->SetBounds(8, 36, 304, 200);
+  bool shown = false;
   auto refresh = [&] {
     edit->SetText(folder);
+    if (shown && Events.OnChanged) Events.OnChanged(folder);
     ListFolder(folder, "", true, list->Items());
     if (folder == root && list->Count() > 0 && list->Items()->Strings(0) == "[..]") list->Items()->Delete(0);
   };
@@ -440,6 +447,11 @@ bool SelectDirectory(const std::string& Caption, const std::string& Root, std::s
     form.SetModalResult(mrOk);
   };
   form.SetActiveControl(list);
+  form.OnShow = [&](TObject*) {
+    shown = true;
+    if (Events.OnShown) Events.OnShown(form.Handle());
+    if (Events.OnChanged) Events.OnChanged(folder);
+  };
   if (form.ShowModal() != mrOk) return false;
   Directory = folder;
   return true;

@@ -5,6 +5,7 @@
 // "FileName", "Files", "Folder", "Filter", "Folders", "Name", "Size", "Bold", "Italic",
 // "Underline", "StrikeOut", "Red", "Green", "Blue", and the buttons "OK" and "Cancel".
 
+#include <functional>
 #include <string>
 
 #include "platform/forms/Tgraphicsobject.h"
@@ -97,3 +98,11 @@ class TColorDialog : public TCommonDialog {
 
 // Asks for a folder below Root (the whole file system when empty); true when chosen.
 bool SelectDirectory(const std::string& Caption, const std::string& Root, std::string& Directory);
+// The same, telling the caller when the dialog is ready (its window) and each
+// folder it moves to.
+struct TSelectDirectoryEvents {
+  std::function<void(HWND Dialog)> OnShown;
+  std::function<void(const std::string& Folder)> OnChanged;
+};
+bool SelectDirectory(const std::string& Caption, const std::string& Root, std::string& Directory,
+                     const TSelectDirectoryEvents& Events);

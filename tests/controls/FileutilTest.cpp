@@ -223,6 +223,21 @@ TEST(FileFunctions, FolderBrowserAnsweredByScript) {
     EXPECT_FALSE(BrowseDirectory(folder, "Choose the folder", 0));
     EXPECT_EQ(folder, dir);
   }
+  {
+    // The events: ready once, then the selection; the window known meanwhile.
+    platform::DialogScript script;
+    TBrowseFolderDlg dialog(nullptr);
+    std::vector<std::string> seen;
+    dialog.OnInitialized = [&](TObject*) { seen.push_back(dialog.Handle() ? "ready" : "no window"); };
+    dialog.OnSelChanged = [&](TObject*) { seen.push_back("changed:" + dialog.DisplayName()); };
+    dialog.SetFolderName(dir + "/picked");
+    script.Press("Pick", "OK");
+    dialog.SetDialogText("Pick");
+    EXPECT_TRUE(dialog.Execute());
+    EXPECT_EQ(seen, (std::vector<std::string>{"ready", "changed:picked"}));
+    EXPECT_EQ(dialog.Handle(), nullptr);
+    EXPECT_EQ(dialog.FolderName(), dir + "/picked");
+  }
   TBrowseFolderDlg computers(nullptr);
   computers.SetBrowseKind(bfComputers);
   EXPECT_FALSE(computers.Execute());
