@@ -1,0 +1,74 @@
+#pragma once
+// The pointer engine proper: a 20 ms poll of the keyboard turns the Windows keys into
+// the main mouse button, the Applications key into the aux button, and Left Ctrl with
+// Esc into the task list. It exists while its coordinator works.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/forms/Forms.h"
+#include "pointer/Tkeysnapshot.h"
+
+class TCurrencyEdit;
+class TExTrayIcon;
+class TFormStart_Cursorwright;
+
+class TFormMain : public TForm {
+ public:
+  explicit TFormMain(TFormStart_Cursorwright* AOwner);
+  ~TFormMain() override;
+
+  void PollKeyboard();
+  void SwitchToDragEmulationOnly();
+  void Log(const std::string& Line);
+
+  TMemo* MemoKeys() const { return memoKeys_; }
+  TTimer* TimerReTestKeyboard() const { return timerReTestKeyboard_; }
+  TExTrayIcon* ExTrayIcon() const { return exTrayIcon_; }
+  bool MainDown() const { return mainDown_; }
+  bool AuxDown() const { return auxDown_; }
+  bool Scrolling() const { return scrolling_; }
+  bool HookSet() const { return hookSet_; }
+  bool DragEmulationOnly() const { return dragEmulationOnly_; }
+  int Speed() const { return speed_; }
+  // The "block taskmenu" and "unblock taskmenu" buttons.
+  void BlockTaskMenu();
+  void UnblockTaskMenu();
+
+ private:
+  using SetHookProc = uint8_t (*)(HWND, unsigned);
+  using FreeHookProc = uint8_t (*)();
+
+  void TimerReTestKeyboardTimer();
+  bool LoadHookLibrary();
+  static bool NextState(bool Was, bool DownNow, bool DownBefore, TFormStart_Cursorwright* Coordinator);
+
+  TFormStart_Cursorwright* coordinator_;
+  TMemo* memoKeys_;
+  TTimer* timerReTestKeyboard_;
+  TCurrencyEdit* currencyEditDeltaSr_;
+  TCurrencyEdit* currencyEditTicksDiff_;
+  TCheckBox* checkBoxIndicateThumb_;
+  TCheckBox* checkBoxCursorSyncWithThumbs_;
+  TCheckBox* checkBoxTrackEmulOnly_;
+  TExTrayIcon* exTrayIcon_;
+  TKeySnapshot previous_;
+  bool mainDown_ = false, auxDown_ = false, scrolling_ = false;
+  uint64_t lastSampleTime_ = 0;
+  int lastSampleY_ = 0;
+  int speed_ = 0;
+  bool dragEmulationOnly_ = false;
+  bool debugRun_ = false;
+  bool buttonsSwapped_ = false;
+  void* hookLibrary_ = nullptr;
+  SetHookProc setHook_ = nullptr;
+  FreeHookProc freeHook_ = nullptr;
+  bool hookSet_ = false;
+  bool firstShow_ = true;
+};
+
+// The hook library the engine loads: "Leafsnare.dll" beside the program, or
+// "../Leafsnare/Leafsnare.dll" from the program's folder when started with /DebugRun.
+std::string HookLibraryName(bool DebugRun);
+// Replaces the library's file (a test's build of it); empty restores the default.
+void SetHookLibraryOverride(const std::string& Path);

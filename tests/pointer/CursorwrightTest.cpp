@@ -1,0 +1,237 @@
+// The pointer engine: its coordinators agreeing which one works, and the keyboard
+// poll turning the Windows and Applications keys into mouse buttons over served windows.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/display/Headlessscreen.h"
+#include "platform/display/Screendriver.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Messagebox.h"
+#include "platform/gui/Gui.h"
+#include "pointer/Tformmain.h"
+#include "pointer/Tformstartcursorwright.h"
+
+namespace {
+
+class Cursorwright : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetHookLibraryOverride(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafsnare.dll");
+    Application->ResetTerminated();
+  }
+  void TearDown() override {
+    StartStopCursorwright(false);
+    person.Pump();
+    while (::Screen->FormCount() > 0) delete ::Screen->Forms(0);
+    person.Pump();
+    EXPECT_EQ(platform::WindowCount(), 0u) << "windows left behind";
+    SetHookLibraryOverride("");
+    Application->ResetTerminated();
+  }
+  static std::vector<std::string> Lines(TMemo* Memo) {
+    std::vector<std::string> out;
+    for (int i = 0; i < Memo->Lines()->Count(); ++i) out.push_back(Memo->Lines()->Strings(i));
+    return out;
+  }
+  std::string Me() { return ProcessIdHex(static_cast<uint32_t>(getpid())); }
+  // One poll of the engine after the keyboard changed.
+  void Poll() {
+    person.Pump();
+    _FormStart_Cursorwright->Engine()->PollKeyboard();
+    person.Pump();
+  }
+
+  platform::HeadlessScreen screen{800, 600};
+  platform::ScreenDriver person;
+};
+
+// A plain form that records the mouse buttons it gets.
+class TTarget : public TForm {
+ public:
+  TTarget() : TForm(nullptr) {
+    SetBorderStyle(bsNone);
+    SetBounds(100, 100, 200, 150);
+    OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+      events.push_back(std::string(Button == mbLeft ? "left" : "right") + " down " + std::to_string(X) + "," +
+                       std::to_string(Y));
+    };
+    OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, int, int) {
+      events.push_back(std::string(Button == mbLeft ? "left" : "right") + " up");
+    };
+    Show();
+  }
+  std::vector<std::string> events;
+};
+
+TEST_F(Cursorwright, SwitchingOnAloneWorksAndServesItsOwnProcess) {
+  StartStopCursorwright(true);
+  TFormStart_Cursorwright* start = _FormStart_Cursorwright;
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(start->Caption(), "App Cursorwright working...");
+  EXPECT_TRUE(start->IsAppVariant());
+  ASSERT_NE(start->Engine(), nullptr);
+  EXPECT_FALSE(start->Visible());
+  EXPECT_TRUE(start->Engine()->HookSet()) << "the hook library is loaded and its block set";
+  EXPECT_EQ(start->ClientHeight(), 41) << "only the header shows";
+  EXPECT_EQ(start->ServedCount(), 1);
+  EXPECT_EQ(start->ServedProcessId(0), static_cast<uint32_t>(getpid()));
+  EXPECT_EQ(Lines(start->MemoProcesses()), (std::vector<std::string>{"me: " + Me(), Me()}));
+  EXPECT_EQ(FindWindowA("TFormStart_Cursorwright", "App Cursorwright working..."), start->Handle());
+
+  StartStopCursorwright(true);
+  EXPECT_EQ(_FormStart_Cursorwright, start) << "switching on twice makes one coordinator";
+  StartStopCursorwright(false);
+  EXPECT_EQ(_FormStart_Cursorwright, nullptr);
+  StartStopCursorwright(false);  // nothing to switch off
+  EXPECT_EQ(FindWindowA("TFormStart_Cursorwright", nullptr), nullptr);
+}
+
+TEST_F(Cursorwright, InstancesAgreeWhichOneWorks) {
+  StartStopCursorwright(true);
+  TFormStart_Cursorwright* first = _FormStart_Cursorwright;
+  // A second instance (as another process's would) finds the working one and stays paused.
+  auto* second = new TFormStart_Cursorwright(nullptr);
+  EXPECT_EQ(second->Caption(), "App Cursorwright paused");
+  EXPECT_EQ(second->Engine(), nullptr);
+  EXPECT_FALSE(second->MemoProcesses()->Visible());
+  person.Pump();
+  EXPECT_EQ(first->ServedCount(), 2) << "the rescan it was asked for finds both instances";
+
+  // Stopping the working one tells the paused one to start.
+  first->StopEngine();
+  EXPECT_EQ(first->Caption(), "App Cursorwright paused");
+  person.Pump();
+  EXPECT_NE(second->Engine(), nullptr);
+  EXPECT_EQ(second->Caption(), "App Cursorwright working...");
+
+  // A Sys instance makes the working one serve every process.
+  first->StartEngine();
+  person.Pump();
+  EXPECT_EQ(first->Engine(), nullptr) << "another instance works already";
+  first->SetCaption("Sys Cursorwright paused");
+  second->RescanServedProcesses();
+  second->UpdateCaption();
+  EXPECT_TRUE(second->ServeAllProcesses());
+  EXPECT_EQ(Lines(second->MemoProcesses()), (std::vector<std::string>{"me: " + Me(), "for all processes"}));
+  first->SetCaption("App Cursorwright paused");
+
+  // Destroying the working one hands the work over.
+  delete second;
+  person.Pump();
+  EXPECT_NE(first->Engine(), nullptr);
+  EXPECT_EQ(first->Caption(), "App Cursorwright working...");
+  EXPECT_EQ(first->ServedCount(), 1);
+}
+
+TEST_F(Cursorwright, HookMessagesAreLoggedAndHandled) {
+  StartStopCursorwright(true);
+  TFormMain* engine = _FormStart_Cursorwright->Engine();
+  PostMessageA(engine->Handle(), WM_VOX_TASKLIST_SUPPRESSED, 0x1A2B, 0x12345678);
+  PostMessageA(engine->Handle(), WM_VOX_HOTKEY_SUPPRESSED, 0x5B, 0x2A);
+  Application->ProcessMessages();
+  EXPECT_EQ(Lines(engine->MemoKeys()),
+            (std::vector<std::string>{"tasklist подавлен: 1A2B 12345678", "hotkey подавлен: 005B 0000002A"}));
+  engine->UnblockTaskMenu();
+  EXPECT_FALSE(engine->HookSet());
+  engine->BlockTaskMenu();
+  EXPECT_TRUE(engine->HookSet());
+  EXPECT_EQ(engine->MemoKeys()->Lines()->Strings(2), "блок выкл");
+  EXPECT_EQ(engine->MemoKeys()->Lines()->Strings(3), "блок ВКЛ");
+}
+
+TEST_F(Cursorwright, MissingHookLibraryEndsTheProgram) {
+  SetHookLibraryOverride("/nonexistent/Leafsnare.dll");
+  std::string shown;
+  platform::DialogScript script;
+  script.Answer("error", [&](TCustomForm& f) {
+    shown = dynamic_cast<TMessageForm&>(f).Message();
+    f.SetModalResult(mrOk);
+  });
+  StartStopCursorwright(true);
+  EXPECT_EQ(shown, "leafsnare.dll not found");
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_FALSE(_FormStart_Cursorwright->Engine()->HookSet());
+}
+
+TEST_F(Cursorwright, WindowsKeysPressTheButtonsOverServedWindows) {
+  TTarget target;
+  StartStopCursorwright(true);
+  TFormMain* engine = _FormStart_Cursorwright->Engine();
+  person.MoveTo(150, 130);
+  person.KeyDown(VK_LWIN);
+  Poll();
+  EXPECT_TRUE(engine->MainDown());
+  person.KeyDown(VK_RWIN);
+  Poll();
+  person.KeyUp(VK_LWIN);
+  Poll();
+  EXPECT_TRUE(engine->MainDown()) << "the press lasts while either Windows key is down";
+  person.KeyUp(VK_RWIN);
+  Poll();
+  EXPECT_FALSE(engine->MainDown());
+  person.KeyDown(VK_APPS);
+  Poll();
+  person.KeyUp(VK_APPS);
+  Poll();
+  EXPECT_EQ(target.events, (std::vector<std::string>{"left down 50,30", "left up", "right down 50,30", "right up"}));
+
+  // Over no window of a served process nothing is pressed, and its release sends nothing.
+  target.events.clear();
+  person.MoveTo(700, 500);
+  person.KeyDown(VK_LWIN);
+  Poll();
+  EXPECT_FALSE(engine->MainDown());
+  person.MoveTo(150, 130);
+  Poll();
+  person.KeyUp(VK_LWIN);
+  Poll();
+  EXPECT_TRUE(target.events.empty());
+
+  // Left Ctrl with Esc: the task list once per Esc press.
+  person.KeyDown(VK_LCONTROL);
+  person.KeyDown(VK_ESCAPE);
+  Poll();
+  Poll();
+  person.KeyUp(VK_ESCAPE);
+  Poll();
+  person.KeyDown(VK_ESCAPE);
+  Poll();
+  person.KeyUp(VK_ESCAPE);
+  person.KeyUp(VK_LCONTROL);
+  Poll();
+  int opened = 0;
+  for (const auto& line : Lines(engine->MemoKeys())) opened += line == "taskmenu popup emulation";
+  EXPECT_EQ(opened, 2);
+}
+
+TEST_F(Cursorwright, SwappedButtonsPressTheLogicalButtons) {
+  SwapMouseButton(TRUE);
+  TTarget target;
+  StartStopCursorwright(true);
+  person.MoveTo(110, 110);
+  person.KeyDown(VK_RWIN);
+  Poll();
+  person.KeyUp(VK_RWIN);
+  Poll();
+  person.KeyDown(VK_APPS);
+  Poll();
+  person.KeyUp(VK_APPS);
+  Poll();
+  SwapMouseButton(FALSE);
+  EXPECT_EQ(target.events, (std::vector<std::string>{"left down 10,10", "left up", "right down 10,10", "right up"}));
+}
+
+TEST_F(Cursorwright, TheTimerPollsEveryTwentyMilliseconds) {
+  TTarget target;
+  StartStopCursorwright(true);
+  person.MoveTo(120, 120);
+  person.KeyDown(VK_LWIN);
+  person.Advance(25);
+  person.KeyUp(VK_LWIN);
+  person.Advance(25);
+  EXPECT_EQ(target.events, (std::vector<std::string>{"left down 20,20", "left up"}));
+}
+
+}  // namespace
