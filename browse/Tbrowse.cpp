@@ -17,6 +17,7 @@
 #include "platform/rtl/Tdatetime.h"
 
 #include <algorithm>
+#include <filesystem>
 
 TBrowse::TBrowse() : Listener(this) { Init(); }
 
@@ -129,6 +130,7 @@ void TBrowse::CurrentBrowseItemChanged(bool rebuild) {
 
 void TBrowse::SetHelpContext() {
   if (!Form) return;
+  Form->SetHelpFile(std::filesystem::absolute(HelpFileName).string());
   Form->SetHelpContext(ModerationMode ? 12 : 1);
   if (ModerationMode) return;
   TDiscussionsManager* manager = DiscussionsManager();

@@ -38,6 +38,9 @@ struct TGraphNodePlace {
 // The deferred requests of TBrowse::SetPaintRequest.
 enum : uint8_t { PaintRequest_Scroll = 1, PaintRequest_Layout = 2 };
 
+// The help file of browse windows, in the program's folder.
+inline constexpr const char* HelpFileName = "Quillaran.hlp";
+
 // Most states the Back history keeps.
 inline constexpr int BrowseHistoryLimit = 21;
 

@@ -47,6 +47,9 @@ class TCustomForm : public TCustomControl {
   void SetWindowState(TWindowState Value);
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool Value) { keyPreview_ = Value; }
+  // The help file whose topics the form's help contexts name.
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& Value) { helpFile_ = Value; }
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* Control);
   TModalResult ModalResult() const { return modalResult_; }
@@ -118,6 +121,7 @@ class TCustomForm : public TCustomControl {
   TPosition position_ = poDesigned;
   TWindowState windowState_ = wsNormal;
   bool keyPreview_ = false;
+  std::string helpFile_;
   TWinControl* activeControl_ = nullptr;
   TModalResult modalResult_ = mrNone;
   TFormState formState_;

@@ -392,6 +392,21 @@ TEST_F(SmartMenu, ARightClickShowsThePopupOfTheItem) {
   EXPECT_EQ(shown.back(), "Open block in");
 }
 
+TEST_F(SmartMenu, ACreatedStateColoursTheToolBarAndTheWindowNamesItsHelp) {
+  TFormBrowse* form = OpenOn(ecology);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->ToolBarHorzMenu->Color(), TColor(pars.ToolBarColor));
+  EXPECT_EQ(form->HelpContext(), 1);
+  const std::string help = form->HelpFile();
+  ASSERT_GE(help.size(), 14u);
+  EXPECT_EQ(help.substr(help.size() - 14), "/Quillaran.hlp");
+  EXPECT_EQ(help[0], '/');
+  form->Browse.CurrentBrowseState.Creating = 1;
+  form->Browse.Menu.Build(TBrowseItemIndex(), form->Browse.CurrentBrowseState.CurrentItem, 1);
+  EXPECT_EQ(form->ToolBarHorzMenu->Color(), TColor(pars.ToolBarCreatingColor));
+  EXPECT_EQ(form->Browse.MenuRebuildOnActivation, 0);
+}
+
 TEST_F(SmartMenu, AWindowShowingTheGraphIsCalledGraph) {
   TFormBrowse* form = OpenOn(ecology);
   ASSERT_NE(form, nullptr);

@@ -3,6 +3,7 @@
 #include "Lowerlisttest.h"
 
 #include "browse/Smartmenufacts.h"
+#include "foundation/Tbrowseglobal.h"
 #include "model/Tclip.h"
 #include "model/Themeoperations.h"
 #include "model/Tunlinkedblockinfo.h"
@@ -216,6 +217,51 @@ TEST_F(MenuContents, PastingNeedsBlocksThatFitTheMenu) {
   EXPECT_NE(Sub("Commands").find("Paste:38 "), std::string::npos);
   EXPECT_EQ(Popup(row).find("Paste"), std::string::npos);
   BlockClipboard() = nullptr;
+}
+
+TEST_F(MenuContents, TheModeratorOfADiscussionListedInModerationRatesItsExperts) {
+  ShowFolder(discussions->DiscussedRoot);
+  browse.CurrentBrowseState.DiscussionIndex = -1;
+  TBrowseItem row;
+  row.Ident.Kind = BrowseItem_Folder;
+  row.Ident.Folder = Discussion(economy).FolderIndex;
+  row.Moderation = 1;
+  row.DiscussionIndex = int16_t(economy);
+  browse.CurrentBrowseState.CurrentItem.Children.push_back(row);
+  const TBrowseItemIndex path = Path({0});
+  EXPECT_EQ(Popup(path), "Open in new window:9") << "not for other logins";
+  TBrowseGlobal::Moderation = 1;
+  EXPECT_EQ(Popup(path), "Open in new window:9 Trustworthy experts:65(1,0) Doubtful experts:65(2,0) "
+                         "Discredited experts:65(3,0) Experts of moderated comments:65(0,1) All experts:65(0,0) "
+                         "Set secrecy:85(1,-1)");
+  EXPECT_TRUE(Discussion(economy).Loaded) << "the listed discussion is loaded for its entries";
+  Discussion(economy).Info.Secret = 1;
+  EXPECT_NE(Popup(path).find("Set publicity:85(0,-1)"), std::string::npos);
+  TBrowseGlobal::Moderation = 0;
+}
+
+TEST_F(MenuContents, NotesArePostedInTheLastPostList) {
+  Show(root);
+  const TDiscBlockIndex note = Add(StorageType_Notes, root);
+  const TBrowseItemIndex row = ListChild(note);
+  EXPECT_EQ(Popup(row).find("Post"), std::string::npos) << "no post list yet";
+  ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  EXPECT_NE(Popup(row).find("Post:54(1,-1)"), std::string::npos);
+  ASSERT_GE(d->User.PostLists.AddBlockToItem(*d, 1, Block(note).GetDiscBlockCode()), 0);
+  EXPECT_EQ(Popup(row).find("Post:54"), std::string::npos) << "already in the last list";
+  TBrowseState& state = browse.CurrentBrowseState;
+  state.SpecCaptionType = 1;
+  state.RetrievalKind = 17;
+  EXPECT_NE(Popup(row).find("Cancel posting:58(1,-1)"), std::string::npos);
+  // The window menu offers the retrieval of each post list holding blocks.
+  Show(root);
+  state.SpecCaptionType = 0;
+  Main();
+  const std::string name = d->User.PostLists.Items[1].Name.ToString();
+  EXPECT_NE(Sub("Retrieval").find("Conclusions:32(12,-1) " + name + ":32(17,1) Comments"), std::string::npos)
+      << "only the list holding blocks";
+  EXPECT_NE(Sub("Form post command").find("Send post:59(1,-1)"), std::string::npos);
 }
 
 }  // namespace
