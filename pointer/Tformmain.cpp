@@ -1,5 +1,9 @@
 #include "pointer/Tformmain.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <cstdio>
 #include <cstdlib>
 
 #include "controls/Tcustomnumedit.h"
@@ -105,6 +109,8 @@ TFormMain::TFormMain(TFormStart_Cursorwright* AOwner) : TForm(AOwner), coordinat
     if (ParamStr(i) == "/DebugRun") debugRun_ = true;
   timerReTestKeyboard_->SetEnabled(true);
   buttonsSwapped_ = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+  vertical_.Init(1, &target_);
+  horizontal_.Init(2, &target_);
   if (!LoadHookLibrary()) return;
   hookSet_ = setHook_(Handle(), kHookMagic) != 0;
 }
@@ -192,8 +198,126 @@ void TFormMain::PollKeyboard() {
   if (main != mainDown_) mouse_event(main ? primaryDown : primaryUp, 0, 0, 0, 0);
   if (aux != auxDown_) mouse_event(aux ? secondaryDown : secondaryUp, 0, 0, 0, 0);
 
+  if (scroll && !scrolling_) StartScrolling();
+  if (scroll) {
+    VerticalStep();
+    HorizontalStep();
+  }
+
   mainDown_ = main;
   auxDown_ = aux;
   scrolling_ = scroll;
   previous_ = current;
+}
+
+void TFormMain::FindScrollTarget() {
+  POINT p{};
+  GetCursorPos(&p);
+  windowUnderCursor_ = WindowFromPoint(p);
+  auto found = [this](HWND Window) {
+    target_.SetWindow(Window);
+    vertical_.Examine();
+    horizontal_.Examine();
+    return vertical_.kind != 0 || horizontal_.kind != 0;
+  };
+  while (windowUnderCursor_) {
+    if (found(windowUnderCursor_)) break;
+    HWND stack[TScrollTargetInfo::kMaxDescendants];
+    int depth = 0;
+    auto push = [&]() {
+      for (int i = 0; i < target_.descendantCount && depth < TScrollTargetInfo::kMaxDescendants; ++i)
+        stack[depth++] = target_.descendants[i];
+    };
+    push();
+    bool inner = false;
+    while (depth > 0 && !inner) {
+      inner = found(stack[--depth]);
+      if (!inner) push();
+    }
+    if (GetWindowLong(windowUnderCursor_, GWL_STYLE) & 0x00CF0000) break;
+    windowUnderCursor_ = GetParent(windowUnderCursor_);
+  }
+  vertical_.ReadScrollInfo();
+  horizontal_.ReadScrollInfo();
+  vertical_.ComputeGeometry();
+  horizontal_.ComputeGeometry();
+  pages_ = vertical_.GetPages();
+}
+
+void TFormMain::StartScrolling() {
+  FindScrollTarget();
+  averageDelta_ = static_cast<double>(currencyEditDeltaSr_->Value()) * Screen->Height() / 480;
+  startThumbX_ = horizontal_.thumbRect.x;
+  startThumbY_ = vertical_.thumbRect.y;
+  POINT p{};
+  GetCursorPos(&p);
+  if (horizontal_.Active()) p.x = horizontal_.thumbRect.x + horizontal_.thumbRect.width / 2;
+  if (vertical_.Active()) p.y = vertical_.thumbRect.y + vertical_.thumbRect.height / 2;
+  SetCursorPos(p.x, p.y);
+  startX_ = lastX_ = p.x;
+  startY_ = lastY_ = p.y;
+  accumulatedY_ = p.y;
+  dragEmulationOnly_ = checkBoxTrackEmulOnly_->Checked();
+  Log("");
+  for (int i = 0; i < target_.childBarCount; ++i) {
+    const RECT& r = target_.childBarRects[i];
+    Log("found alien scroll bar " + ProcessIdHex(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(target_.childBars[i]))) +
+        " " + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+        std::to_string(r.bottom));
+  }
+  auto describe = [](const TScrollerInfo& S) {
+    return std::to_string(S.barRect.x) + "," + std::to_string(S.barRect.y) + "," + std::to_string(S.barRect.width) +
+           "," + std::to_string(S.barRect.height) + ") полз=" + std::to_string(S.thumbRect.x) + "," +
+           std::to_string(S.thumbRect.y) + "," + std::to_string(S.thumbRect.width) + "," +
+           std::to_string(S.thumbRect.height);
+  };
+  Log("found " + vertical_.KindText() + " vert scroll bar (" + describe(vertical_));
+  Log("found " + horizontal_.KindText() + " horz scroll bar (" + describe(horizontal_));
+  char pages[32];
+  std::snprintf(pages, sizeof pages, "%.2f", pages_);
+  std::string text = pages;
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  Log("vert pages: " + text);
+}
+
+void TFormMain::VerticalStep() {
+  POINT p{};
+  GetCursorPos(&p);
+  if (!vertical_.Active() || p.y == lastY_) return;
+  int y = p.y;
+  const double f = averageDelta_ > 0 ? std::max((1 - speed_ / averageDelta_) * pages_, 1.0) : 1.0;
+  accumulatedY_ += (y - lastY_) / f;
+  const int d = static_cast<int>(accumulatedY_ - startY_);
+  UpdateWindow(target_.window);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (vertical_.ResyncPosition()) SwitchToDragEmulationOnly();
+  int newPos = vertical_.pixelsPerUnit > 0 ? static_cast<int>(vertical_.startPos + d / vertical_.pixelsPerUnit)
+                                           : vertical_.startPos;
+  newPos = std::max(std::min(newPos, vertical_.maxPos), vertical_.nMin);
+  if (checkBoxCursorSyncWithThumbs_->Checked()) {
+    const int c = static_cast<int>(accumulatedY_ - y);
+    lastSampleY_ += c;
+    y += c;
+    if (c != 0) SetCursorPos(p.x, y);
+  }
+  if (static_cast<long long>(y - lastY_) * (newPos - vertical_.nPos) > 0)
+    vertical_.ApplyPosition(newPos, d - (vertical_.thumbRect.y - startThumbY_), buttonsSwapped_, dragEmulationOnly_);
+  lastY_ = y;
+}
+
+void TFormMain::HorizontalStep() {
+  POINT p{};
+  GetCursorPos(&p);
+  if (!horizontal_.Active() || p.x == lastX_) return;
+  const int dx = p.x - startX_;
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (horizontal_.ResyncPosition()) SwitchToDragEmulationOnly();
+  int newPos = horizontal_.pixelsPerUnit > 0 ? static_cast<int>(horizontal_.startPos + dx / horizontal_.pixelsPerUnit)
+                                             : horizontal_.startPos;
+  newPos = std::max(std::min(newPos, horizontal_.maxPos), horizontal_.nMin);
+  if (static_cast<long long>(p.x - lastX_) * (newPos - horizontal_.nPos) > 0)
+    horizontal_.ApplyPosition(newPos, dx - (horizontal_.thumbRect.x - startThumbX_), buttonsSwapped_,
+                              dragEmulationOnly_);
+  lastX_ = p.x;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/forms/Forms.h"
 #include "pointer/Tkeysnapshot.h"
+#include "pointer/Tscrollerinfo.h"
 
 class TCurrencyEdit;
 class TExTrayIcon;
@@ -19,6 +20,14 @@ class TFormMain : public TForm {
   ~TFormMain() override;
 
   void PollKeyboard();
+  // Scroll emulation: the window under the pointer and its bars, fixed when the scroll
+  // key goes down; each later poll turns the pointer's movement into positions.
+  void FindScrollTarget();
+  void StartScrolling();
+  void VerticalStep();
+  void HorizontalStep();
+  const TScrollerInfo& Vertical() const { return vertical_; }
+  const TScrollerInfo& Horizontal() const { return horizontal_; }
   void SwitchToDragEmulationOnly();
   void Log(const std::string& Line);
 
@@ -65,6 +74,15 @@ class TFormMain : public TForm {
   FreeHookProc freeHook_ = nullptr;
   bool hookSet_ = false;
   bool firstShow_ = true;
+  int startX_ = 0, startY_ = 0;
+  double accumulatedY_ = 0;
+  int lastX_ = 0, lastY_ = 0;
+  int startThumbX_ = 0, startThumbY_ = 0;
+  HWND windowUnderCursor_ = nullptr;
+  TScrollTargetInfo target_;
+  TScrollerInfo vertical_, horizontal_;
+  double averageDelta_ = 0;
+  double pages_ = 1.0;
 };
 
 // The hook library the engine loads: "Leafsnare.dll" beside the program, or
