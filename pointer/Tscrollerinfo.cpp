@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "pointer/Tcursorhider.h"
+
 namespace {
 
 BOOL CollectDescendant(HWND Window, LPARAM Param) {
@@ -198,6 +200,7 @@ void TScrollerInfo::ApplyPosition(int NewPos, int DragOffset, bool ButtonsSwappe
   } else if (DragOffset != 0) {
     POINT remembered{};
     GetCursorPos(&remembered);
+    TCursorHider hidden;
     const int cx = thumbRect.x + thumbRect.width / 2, cy = thumbRect.y + thumbRect.height / 2;
     SetCursorPos(cx, cy);
     mouse_event(ButtonsSwapped ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);

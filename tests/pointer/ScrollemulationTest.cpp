@@ -125,6 +125,7 @@ TEST_F(Scrolling, AScrollBarControlIsDraggedByItsThumb) {
   EXPECT_GT(bar->Position(), 20) << "the thumb was dragged with the hidden cursor";
   GetCursorPos(&p);
   EXPECT_EQ(p.x, 500) << "the cursor came back from the thumb";
+  EXPECT_EQ(platform::ShownCursorShape(), platform::CursorShape::Arrow) << "the arrow is back after the drags";
   person.KeyUp(VK_CONTROL);
   person.Advance(25);
   delete panel;
