@@ -406,9 +406,9 @@ void TCustomListBox::WndProc(TMessage& Message) {
 // ---- TCustomComboBox
 
 // The edit part of an editable combo box: keys for the list go to the box.
-class TComboEdit : public TCustomEdit {
+class TComboBoxEdit : public TCustomEdit {
  public:
-  TComboEdit(TCustomComboBox* box) : TCustomEdit(box), box_(box) { SetBorderStyle(bsNone); }
+  TComboBoxEdit(TCustomComboBox* box) : TCustomEdit(box), box_(box) { SetBorderStyle(bsNone); }
   void WndProc(TMessage& Message) override {
     if (Message.Msg == WM_KEYDOWN && (Message.WParam == VK_UP || Message.WParam == VK_DOWN ||
                                       (Message.WParam == VK_F4) || (box_->droppedDown_))) {
@@ -451,7 +451,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
   style_ = Value;
   bool editable = Value == csDropDown || Value == csSimple;
   if (editable && !edit_) {
-    edit_ = new TComboEdit(this);
+    edit_ = new TComboBoxEdit(this);
     edit_->SetName("");
     edit_->SetParent(this);
     edit_->SetTabStop(false);

@@ -157,7 +157,7 @@ class TCustomComboBox : public TCustomControl {
   void KeyDown(WORD& Key, TShiftState Shift) override;
 
  private:
-  friend class TComboEdit;
+  friend class TComboBoxEdit;
   RECT ButtonRect();
   void Choose(int Index, bool ByUser);
   void Dropped();
