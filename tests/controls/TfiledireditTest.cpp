@@ -117,9 +117,11 @@ TEST_F(FileDirEdits, Dialogs) {
   d->SetMultipleDirs(false);
   d->SetText(dir + "/missing");
   script.Answer("Browse for Folder", [](TCustomForm& f) {
-    for (int i = 0; i < f.ComponentCount(); ++i)
-      if (auto* edit = dynamic_cast<TCustomEdit*>(f.Components(i)); edit && edit->Name() == "Folder")
+    for (int i = 0; i < f.ComponentCount(); ++i) {
+      if (auto* edit = dynamic_cast<TCustomEdit*>(f.Components(i)); edit && edit->Name() == "Folder") {
         EXPECT_EQ(edit->Text(), "/") << "a missing folder opens the dialog at the root";
+      }
+    }
     f.SetModalResult(mrCancel);
   });
   d->DoClick();
