@@ -131,6 +131,61 @@ TEST_F(Scrolling, AScrollBarControlIsDraggedByItsThumb) {
   delete panel;
 }
 
+// A window with its own bar that ignores the scroll messages.
+class TDeafWindow : public TForm {
+ public:
+  TDeafWindow() : TForm(nullptr) {
+    SetBorderStyle(bsNone);
+    SetBounds(450, 100, 200, 300);
+    Show();
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 0, 0};
+    SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+  }
+  int messages = 0;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TForm::CreateParams(Params);
+    Params.Style |= WS_VSCROLL;
+  }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_VSCROLL) {
+      ++messages;
+      return;
+    }
+    TForm::WndProc(Message);
+  }
+};
+
+TEST_F(Scrolling, AWindowThatIgnoresThePositionIsDraggedInstead) {
+  auto* deaf = new TDeafWindow;
+  person.Pump();
+  person.MoveTo(500, 200);
+  person.KeyDown(VK_CONTROL);
+  person.Advance(25);
+  ASSERT_TRUE(engine->Vertical().isOwnBar);
+  POINT p{};
+  // Against the way the position can go (up from the top) nothing is applied.
+  GetCursorPos(&p);
+  person.MoveTo(p.x, p.y - 5);
+  person.Advance(20);
+  EXPECT_EQ(deaf->messages, 0);
+  for (int i = 1; i <= 20; ++i) {
+    GetCursorPos(&p);
+    person.MoveTo(p.x, p.y + 5);
+    person.Advance(20);
+  }
+  EXPECT_GT(deaf->messages, 0);
+  EXPECT_TRUE(engine->DragEmulationOnly());
+  int switched = 0;
+  for (int i = 0; i < engine->MemoKeys()->Lines()->Count(); ++i)
+    switched += engine->MemoKeys()->Lines()->Strings(i) == "переключаемся в режим <только эмуляция перетаскивания>";
+  EXPECT_EQ(switched, 1);
+  person.KeyUp(VK_CONTROL);
+  person.Advance(25);
+  delete deaf;
+}
+
 TEST_F(Scrolling, NoBarUpToTheTopWindowScrollsNothing) {
   auto* bare = new TForm(nullptr);
   bare->SetBorderStyle(bsNone);
