@@ -106,6 +106,7 @@ bool TStartupDriver::CreateProcessWideObjects() {
   if (root.size() > 1 && root.back() == '/') root.pop_back();
   if (!fDiscussions->Init(root)) return false;
   fClip = std::make_unique<TClip>();
+  BlockClipboard() = fClip.get();
   fPostOffice = std::make_unique<TPostOffice>();
   fPostOffice->Start();
   return !IsErrorReported();
@@ -142,6 +143,7 @@ void TStartupDriver::Shutdown() {
   if (fPars) fPars->Save(TBrowsePars::DefaultPath());
 
   fPostOffice.reset();
+  if (fClip) BlockClipboard() = nullptr;
   fClip.reset();
   if (fDiscussions) DiscussionsManager() = nullptr;
   fDiscussions.reset();

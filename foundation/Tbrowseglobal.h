@@ -2,6 +2,8 @@
 // The browser's process-wide values: switches set at start-up or by the
 // command line and read everywhere, and the suite's path table.
 
+#include "platform/forms/Shiftstate.h"
+
 #include <cstdint>
 #include <string>
 
@@ -27,6 +29,8 @@ struct TBrowseGlobal {
   static inline uint8_t DebugRun = 0;              // "/DebugRun"
   static inline uint8_t DisableExistanceTest = 0;  // "/DisableExistanceTest", "/DET"
   static inline TSuitePaths Paths;
+  // The shift state that menu commands pass to the command dispatcher: always empty.
+  static inline const TShiftState EmptyShiftState{};
 
   // Fills the path table from the data root (and the debug-run flag).
   static void SetSuitePaths();

@@ -198,12 +198,14 @@ bool InRange(const T& v, double lo, double hi) {
   else return static_cast<double>(v) >= lo && static_cast<double>(v) <= hi;
 }
 bool InRange(const TStr& v, double, double) { return v.Length() <= 4096; }
-bool InRange(const TBrowseFont& v, double, double) {
+bool InRange(const TBrowseFont& v, double, double) { return IsValidBrowseFont(v); }
+
+}  // namespace
+
+bool IsValidBrowseFont(const TBrowseFont& v) {
   return !v.Name.IsEmpty() && v.Name.Length() <= 64 && v.Size >= 4 && v.Size <= 96 && v.Style <= 15 &&
          v.Color <= kNoColor;
 }
-
-}  // namespace
 
 TBrowsePars::TBrowsePars() {
   const char* face = "DejaVu Sans";
@@ -405,4 +407,12 @@ bool TBrowsePars::operator==(const TBrowsePars& other) const {
     else same = same && a == b;
   });
   return same;
+}
+
+std::vector<TBrowseParsField> TBrowsePars::Fields() {
+  std::vector<TBrowseParsField> fields;
+  VisitFields(*this, *this, [&](const char* name, auto& field, const auto&, double lo, double hi) {
+    fields.push_back(TBrowseParsField{name, &field, lo, hi});
+  });
+  return fields;
 }

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
+#include <vector>
 
 // A font as the settings keep it; the windows make their fonts from it.
 struct TBrowseFont {
@@ -22,6 +24,20 @@ struct TBrowseFont {
   uint32_t Color = 0;       // 0x00BBGGRR
   bool operator==(const TBrowseFont&) const = default;
 };
+
+struct TBrowsePars;
+
+// One stored value of a settings object, as the settings dialog reaches it: its stored
+// name, the field itself and the range a number or colour must keep (colours are
+// 0..0xFFFFFF, flags 0..1; texts and fonts are checked by their own rules).
+struct TBrowseParsField {
+  const char* Name;
+  std::variant<uint8_t*, int32_t*, uint32_t*, double*, TStr*, TBrowseFont*> Field;
+  double Lowest, Highest;
+};
+
+// Whether a font may be kept: a face name, a size of 4 to 96 points, known style bits.
+bool IsValidBrowseFont(const TBrowseFont& font);
 
 struct TBrowsePars {
   TBrowsePars();  // the defaults
@@ -145,4 +161,7 @@ struct TBrowsePars {
   int Validate();
 
   bool operator==(const TBrowsePars& other) const;
+
+  // Every stored value of this object, in the stored order (colours are the uint32_t ones).
+  std::vector<TBrowseParsField> Fields();
 };

@@ -3,12 +3,22 @@
 #include "foundation/Dialogrows.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
+#include "platform/forms/Colors.h"
 #include "platform/forms/Tbutton.h"
+#include "platform/forms/Tcommondialog.h"
 #include "platform/forms/Tedit.h"
+#include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tlabel.h"
+#include "platform/forms/Tlistbox.h"
 #include "platform/kernel/Datafolders.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/Numconv.h"
 #include "platform/rtl/Tinifile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -16,8 +26,81 @@ constexpr int kMargin = 12;
 constexpr int kLabelWidth = 230;
 constexpr int kEditWidth = 260;
 constexpr int kRow = 26;  // the height of a check box's row
+constexpr int kListHeight = 240;
 const char* const kSection = "TFormBrowsePars";
+const char* const kCaption = "SETTINGS";
 constexpr int kFormVersion = 0;
+
+// The values with rows of their own; every other one is in the appearance list.
+bool HasOwnRow(const std::string& name) {
+  for (const char* own : {"AutoSave", "AutoSaveMinutes", "AutoBackup", "AutoBackupFolder", "ManualBackupFolder",
+                          "BackupCopies", "PostPartSizeKB", "ExternalBrowser", "PointerEngineOn"})
+    if (name == own) return true;
+  return false;
+}
+
+// "ServiceLineLeftMargin" -> "Service line left margin"; a few names say more in words.
+std::string LabelOf(const std::string& name) {
+  static const std::pair<const char*, const char*> named[] = {
+      {"StorageTypeColor1", "Model blocks color"},
+      {"StorageTypeColor2", "Comments color"},
+      {"StorageTypeColor3", "Notes color"},
+      {"StorageTypeColor4", "Moderated comments color"},
+      {"HoverFontStyle", "Hovered reference style (1 bold, 2 italic, 4 underline, 8 strikeout)"},
+      {"LevelNumberFlag", "Levels as numbers (1) or as gradient bands (0)"},
+      {"ListHeaderMarginH", "List header margin, horizontal"},
+      {"ListHeaderMarginV", "List header margin, vertical"},
+      {"RowMarginH", "Row margin, horizontal"},
+      {"RowMarginV", "Row margin, vertical"},
+      {"TextWidthPercent", "Widest text (% of the screen)"},
+      {"SplitDragStep", "Split drag step (1/100 s)"},
+  };
+  for (const auto& [stored, label] : named)
+    if (name == stored) return label;
+  std::string label;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (i > 0 && c >= 'A' && c <= 'Z') label += ' ';
+    label += i > 0 && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return label;
+}
+
+std::string ColorText(uint32_t bgr) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+  return text;
+}
+
+std::string FontText(const TBrowseFont& font) {
+  std::string text = font.Name.ToString() + ", " + std::to_string(font.Size) + " pt";
+  const char* styles[] = {"bold", "italic", "underline", "strikeout"};
+  for (int bit = 0; bit < 4; ++bit)
+    if (font.Style & (1 << bit)) text += std::string(", ") + styles[bit];
+  return text + ", " + ColorText(font.Color);
+}
+
+// The number in the text, whole or with a decimal point, when it lies in lowest..highest.
+bool ParseRealNumber(const std::string& text, double lowest, double highest, double& value) {
+  double parsed = 0;
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return false;
+  const std::string trimmed = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  if (!TryStrToFloat(trimmed, parsed) || !std::isfinite(parsed) || parsed < lowest || parsed > highest) return false;
+  value = parsed;
+  return true;
+}
+
+TBrowseParsField* FieldNamed(std::vector<TBrowseParsField>& fields, const char* name) {
+  for (TBrowseParsField& field : fields)
+    if (std::strcmp(field.Name, name) == 0) return &field;
+  return nullptr;
+}
+
+std::string RangeRefusal(const std::string& label, double lowest, double highest, bool whole) {
+  return label + (whole ? " must be a whole number from " : " must be a number from ") +
+         std::to_string(static_cast<int>(lowest)) + " to " + std::to_string(static_cast<int>(highest)) + ".";
+}
 
 }  // namespace
 
@@ -38,10 +121,25 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
   fPostPartSize = AddEdit("EditPostPartSize", "Largest post part (kilobytes):", top);
   fExternalBrowser = AddEdit("EditExternalBrowser", "Internet browser program:", top);
   fPointerEngine = AddCheck("CheckBoxPointerEngine", "Keyboard pointer engine on", top);
-  fServiceRowHeight = AddEdit("EditServiceRowHeight", "Service row height (pixels):", top);
-  fIndentPerLevel = AddEdit("EditIndentPerLevel", "Indent per level (pixels):", top);
-  fTextWidthPercent = AddEdit("EditTextWidthPercent", "Widest text (% of the screen):", top);
-  top += kMargin;
+  auto* appearance = new TLabel(this);
+  appearance->SetName("LabelAppearance");
+  appearance->SetCaption("Colors, fonts and measures of the windows:");
+  appearance->SetParent(this);
+  appearance->SetBounds(kMargin, top + 3, kLabelWidth + kEditWidth, 16);
+  top += 22;
+  fAppearance = new TListBox(this);
+  fAppearance->SetName("ListBoxAppearance");
+  fAppearance->SetParent(this);
+  fAppearance->SetBounds(kMargin, top, kLabelWidth + kEditWidth + kMargin, kListHeight);
+  fAppearance->OnDblClick = [this](TObject*) { ChangeAppearance(fAppearance->ItemIndex()); };
+  top += kListHeight + 6;
+  auto* change = new TButton(this);
+  change->SetName("ButtonChange");
+  change->SetCaption("Change...");
+  change->SetParent(this);
+  change->SetBounds(kMargin, top, 90, 25);
+  change->OnClick = [this](TObject*) { ChangeAppearance(fAppearance->ItemIndex()); };
+  top += 25 + 2 * kMargin;
 
   struct Spec {
     const char* name;
@@ -61,7 +159,7 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
       button->SetDefault(true);
       // The dialog stays open until every value is acceptable.
       button->OnClick = [this](TObject*) {
-        TBrowsePars taken = *fEdited;
+        TBrowsePars taken = fWorking;
         if (Take(taken)) SetModalResult(mrOk);
       };
     } else if (name == "ButtonCancel") {
@@ -106,6 +204,7 @@ TCheckBox* TFormBrowsePars::AddCheck(const char* name, const char* caption, int&
 }
 
 void TFormBrowsePars::Fill(const TBrowsePars& pars) {
+  fWorking = pars;
   fAutoSave->SetChecked(pars.AutoSave != 0);
   fAutoSaveMinutes->SetText(std::to_string(pars.AutoSaveMinutes));
   fAutoBackup->SetChecked(pars.AutoBackup != 0);
@@ -115,27 +214,105 @@ void TFormBrowsePars::Fill(const TBrowsePars& pars) {
   fPostPartSize->SetText(std::to_string(pars.PostPartSizeKB));
   fExternalBrowser->SetText(pars.ExternalBrowser.ToString());
   fPointerEngine->SetChecked(pars.PointerEngineOn != 0);
-  fServiceRowHeight->SetText(std::to_string(pars.ServiceRowHeight));
-  fIndentPerLevel->SetText(std::to_string(pars.IndentPerLevel));
-  fTextWidthPercent->SetText(std::to_string(pars.TextWidthPercent));
+  FillAppearance();
+}
+
+std::string TFormBrowsePars::AppearanceLine(const TBrowseParsField& field) const {
+  const std::string value = std::visit(
+      [](auto* v) -> std::string {
+        using T = std::remove_pointer_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, uint32_t>) return ColorText(*v);
+        else if constexpr (std::is_same_v<T, TBrowseFont>) return FontText(*v);
+        else if constexpr (std::is_same_v<T, TStr>) return v->ToString();
+        else if constexpr (std::is_same_v<T, double>) return FormatFloat("0.##", *v);
+        else return std::to_string(*v);
+      },
+      field.Field);
+  return LabelOf(field.Name) + ": " + value;
+}
+
+void TFormBrowsePars::FillAppearance() {
+  const int selected = fAppearance->ItemIndex();
+  fAppearanceFields.clear();
+  fAppearance->Items()->Clear();
+  for (const TBrowseParsField& field : fWorking.Fields()) {
+    if (HasOwnRow(field.Name)) continue;
+    fAppearanceFields.push_back(field);
+    fAppearance->Items()->Add(AppearanceLine(field));
+  }
+  fAppearance->SetItemIndex(selected < fAppearance->Items()->Count() ? selected : -1);
+}
+
+void TFormBrowsePars::ChangeAppearance(int line) {
+  if (line < 0 || line >= static_cast<int>(fAppearanceFields.size())) return;
+  const TBrowseParsField& field = fAppearanceFields[static_cast<size_t>(line)];
+  const std::string label = LabelOf(field.Name);
+  if (auto* color = std::get_if<uint32_t*>(&field.Field)) {
+    TColorDialog dialog(nullptr);
+    dialog.SetColor(static_cast<TColor>(**color));
+    if (dialog.Execute()) **color = ColorToRGB(dialog.Color()) & 0xFFFFFF;
+  } else if (auto* font = std::get_if<TBrowseFont*>(&field.Field)) {
+    TFontDialog dialog(nullptr);
+    dialog.Font()->SetName((*font)->Name.ToString());
+    dialog.Font()->SetSize((*font)->Size);
+    TFontStyles styles;
+    for (int bit = 0; bit < 4; ++bit)
+      if ((*font)->Style & (1 << bit)) styles.Include(static_cast<TFontStyle>(bit));
+    dialog.Font()->SetStyle(styles);
+    if (dialog.Execute()) {
+      TBrowseFont chosen = **font;
+      chosen.Name = dialog.Font()->Name();
+      chosen.Size = static_cast<int16_t>(std::clamp(dialog.Font()->Size(), -1, 1000));
+      chosen.Style = 0;
+      for (int bit = 0; bit < 4; ++bit)
+        if (dialog.Font()->Style().Contains(static_cast<TFontStyle>(bit))) chosen.Style |= static_cast<uint8_t>(1 << bit);
+      if (IsValidBrowseFont(chosen)) **font = chosen;
+      else ShowMessageBox(kCaption, label + ": the font needs a name and a size from 4 to 96 points.");
+    }
+  } else {
+    // A number: asked until it is acceptable or the question is cancelled.
+    std::string proposal = AppearanceLine(field).substr(label.size() + 2);
+    for (;;) {
+      std::string answer;
+      if (!InputString(kCaption, label + ":", proposal, answer)) break;
+      proposal = answer;
+      double value = 0;
+      const bool whole = !std::holds_alternative<double*>(field.Field);
+      int number = 0;
+      const bool accepted = whole ? ParseWholeNumber(answer, static_cast<int>(field.Lowest),
+                                                     static_cast<int>(field.Highest), number)
+                                  : ParseRealNumber(answer, field.Lowest, field.Highest, value);
+      if (!accepted) {
+        ShowMessageBox(kCaption, RangeRefusal(label, field.Lowest, field.Highest, whole));
+        continue;
+      }
+      if (whole) value = number;
+      std::visit(
+          [value](auto* v) {
+            using T = std::remove_pointer_t<decltype(v)>;
+            if constexpr (std::is_arithmetic_v<T>) *v = static_cast<T>(value);
+          },
+          field.Field);
+      break;
+    }
+  }
+  FillAppearance();
+  fAppearance->SetItemIndex(line);
 }
 
 bool TFormBrowsePars::Take(TBrowsePars& pars) {
-  const TNumberField numbers[] = {
-      {fAutoSaveMinutes, "Automatic saving every (minutes)", 1, 1440},
-      {fBackupCopies, "Backups kept per discussion", 0, 10000},
-      {fPostPartSize, "Largest post part (kilobytes)", 1, 1024 * 1024},
-      {fServiceRowHeight, "Service row height", 4, 200},
-      {fIndentPerLevel, "Indent per level", 0, 200},
-      {fTextWidthPercent, "Widest text (% of the screen)", 10, 100},
-  };
+  std::vector<TBrowseParsField> fields = pars.Fields();
+  const std::pair<TEdit*, const char*> numbers[] = {
+      {fAutoSaveMinutes, "AutoSaveMinutes"}, {fBackupCopies, "BackupCopies"}, {fPostPartSize, "PostPartSizeKB"}};
+  const char* labels[] = {"Automatic saving every (minutes)", "Backups kept per discussion",
+                          "Largest post part (kilobytes)"};
   int values[std::size(numbers)];
   for (size_t i = 0; i < std::size(numbers); ++i) {
-    const TNumberField& f = numbers[i];
-    if (!ParseWholeNumber(f.Edit->Text(), f.Lowest, f.Highest, values[i])) {
-      ShowMessageBox("SETTINGS", std::string(f.Label) + " must be a whole number from " + std::to_string(f.Lowest) +
-                                     " to " + std::to_string(f.Highest) + ".");
-      f.Edit->SetFocus();
+    const TBrowseParsField* field = FieldNamed(fields, numbers[i].second);
+    const int lowest = static_cast<int>(field->Lowest), highest = static_cast<int>(field->Highest);
+    if (!ParseWholeNumber(numbers[i].first->Text(), lowest, highest, values[i])) {
+      ShowMessageBox(kCaption, RangeRefusal(labels[i], lowest, highest, true));
+      numbers[i].first->SetFocus();
       return false;
     }
   }
@@ -148,19 +325,13 @@ bool TFormBrowsePars::Take(TBrowsePars& pars) {
   pars.PostPartSizeKB = values[2];
   pars.ExternalBrowser = fExternalBrowser->Text();
   pars.PointerEngineOn = fPointerEngine->Checked() ? 1 : 0;
-  pars.ServiceRowHeight = values[3];
-  pars.IndentPerLevel = values[4];
-  pars.TextWidthPercent = values[5];
   return true;
 }
 
 bool TFormBrowsePars::Execute(TBrowsePars& pars, const std::string& path) {
-  fEdited = &pars;
   Fill(pars);
-  const bool confirmed = ShowModal() == mrOk;
-  fEdited = nullptr;
-  if (!confirmed) return false;
-  TBrowsePars taken = pars;
+  if (ShowModal() != mrOk) return false;
+  TBrowsePars taken = fWorking;
   if (!Take(taken)) return false;
   taken.Validate();
   pars = taken;

@@ -1,17 +1,22 @@
 #pragma once
 // The settings dialog ("Customize"): automatic saving and backups, the post part size,
-// the external browser, the pointer engine and the measures of the lists. The values are
-// checked before the dialog closes; confirmed values are validated and stored. The
-// dialog's own stored record is its form version, in the section "TFormBrowsePars" of
-// the program's ini file.
+// the external browser and the pointer engine in their own rows; every colour, font and
+// measure of the windows in the list "ListBoxAppearance", changed one at a time with
+// "Change..." (or a double click) through the colour dialog, the font dialog or an
+// input box. The values are checked before they are taken; confirmed values are
+// validated and stored, a cancelled dialog changes nothing. The dialog's own stored
+// record is its form version, in the section "TFormBrowsePars" of the program's ini
+// file.
 
+#include "foundation/Tbrowsepars.h"
 #include "platform/forms/Tform.h"
 
 #include <string>
+#include <vector>
 
-struct TBrowsePars;
 class TCheckBox;
 class TEdit;
+class TListBox;
 
 class TFormBrowsePars : public TForm {
  public:
@@ -24,12 +29,11 @@ class TFormBrowsePars : public TForm {
   static std::string IniFilePath();
 
  private:
-  struct TNumberField {
-    TEdit* Edit;
-    const char* Label;
-    int Lowest, Highest;
-  };
   TEdit* AddEdit(const char* name, const char* label, int& top);
+  // The appearance list: one line a value of fWorking, "label: value".
+  void FillAppearance();
+  void ChangeAppearance(int line);
+  std::string AppearanceLine(const TBrowseParsField& field) const;
   TCheckBox* AddCheck(const char* name, const char* caption, int& top);
   void Fill(const TBrowsePars& pars);
   // Reads the controls into pars; false (the user told) when a number is out of range.
@@ -44,8 +48,7 @@ class TFormBrowsePars : public TForm {
   TEdit* fPostPartSize;
   TEdit* fExternalBrowser;
   TCheckBox* fPointerEngine;
-  TEdit* fServiceRowHeight;
-  TEdit* fIndentPerLevel;
-  TEdit* fTextWidthPercent;
-  TBrowsePars* fEdited = nullptr;
+  TListBox* fAppearance;
+  TBrowsePars fWorking;  // the values being edited; taken only on OK
+  std::vector<TBrowseParsField> fAppearanceFields;  // of fWorking, in the list's order
 };

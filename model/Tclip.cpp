@@ -63,3 +63,8 @@ void TClip::Listen(const TListenMessage& message) {
   for (int i = Count() - 1; i >= 0; --i)
     if (Items[i].Owner == discussion && Items[i].Code == code) Items.Delete(uint32_t(i));
 }
+
+TClip*& BlockClipboard() {
+  static TClip* clipboard = nullptr;
+  return clipboard;
+}

@@ -44,3 +44,8 @@ public:
 
   void Listen(const TListenMessage& message) override;
 };
+
+// The process-wide block clipboard of "Copy", "Cut" and "Paste", made by start-up and
+// gone at shutdown (null outside that span). A drag between windows fills a clipboard of
+// its own.
+TClip*& BlockClipboard();

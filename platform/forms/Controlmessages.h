@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "platform/forms/Shiftstate.h"
 #include "platform/gui/Winkeys.h"
 #include "platform/gui/Winmessages.h"
 #include "platform/rtl/Tobject.h"
@@ -59,8 +60,6 @@ inline constexpr UINT CN_DRAWITEM = CN_BASE + 0x002B;
 inline constexpr UINT CN_MEASUREITEM = CN_BASE + 0x002C;
 inline constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
 
-enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSet<TShiftStateItem>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // The shift state of a key or mouse message, and the state of the keyboard now.

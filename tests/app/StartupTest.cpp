@@ -7,6 +7,7 @@
 #include "foundation/Tlogin.h"
 #include "foundation/Tshellregistry.h"
 #include "model/Modelhooks.h"
+#include "model/Tclip.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
@@ -53,6 +54,11 @@ TEST(Startup, ANewUserCreatesTheManagerLoginAndShutdownSavesEverything) {
     EXPECT_EQ(login->EMail.UserName, "anna");
     EXPECT_EQ(login->KeyPasswordVerified, 1);
 
+    // The process-wide objects are reachable.
+    ASSERT_NE(driver.Clip(), nullptr);
+    EXPECT_EQ(BlockClipboard(), driver.Clip());
+    EXPECT_EQ(DiscussionsManager(), driver.Discussions());
+
     // The model and the foundation see the login.
     EXPECT_EQ(CurrentModelLogin().Ident, 0);
     EXPECT_EQ(CurrentModelLogin().LIdent, login->LIdent);
@@ -82,6 +88,7 @@ TEST(Startup, ANewUserCreatesTheManagerLoginAndShutdownSavesEverything) {
   EXPECT_EQ(CurrentModelLogin().Ident, 0xFFFF);  // nobody after shutdown
   EXPECT_EQ(LoginsStorage(), nullptr);
   EXPECT_EQ(DiscussionsManager(), nullptr);
+  EXPECT_EQ(BlockClipboard(), nullptr);
   EXPECT_FALSE(IsErrorReported());
 
   TLoginsStorage saved;
