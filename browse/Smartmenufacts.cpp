@@ -83,8 +83,3 @@ void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem& item) {
       Marked.push_back(shown->Ident.Index);
     }
 }
-
-TClip*& BlockClipboard() {
-  static TClip* clip = nullptr;
-  return clip;
-}

@@ -8,7 +8,6 @@
 #include <vector>
 
 class TBrowse;
-class TClip;
 class TDiscussion;
 struct TDiscBlock;
 
@@ -49,6 +48,3 @@ struct TSmartMenuFacts {
  private:
   void CollectMarked(TBrowse& browse, const TBrowseItem& item);
 };
-
-// The program's block clipboard; null until the program makes it.
-TClip*& BlockClipboard();
