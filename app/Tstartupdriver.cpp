@@ -16,6 +16,7 @@
 #include "foundation/Tutilityglobal.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussionsmanager.h"
+#include "pointer/Tformstartcursorwright.h"
 #include "postoffice/Tpostoffice.h"
 #include "platform/kernel/Process.h"
 
@@ -131,6 +132,7 @@ void TStartupDriver::Shutdown() {
   if (fShutDown) return;
   fShutDown = true;
   if (fInstance) fInstance->StopTicks();
+  StartStopCursorwright(false);  // the engine's windows go before the objects they serve
 
   if (fPars && fDiscussions && fPars->AutoBackup && !fPars->AutoBackupFolder.IsEmpty()) {
     for (int i = 0; i < fDiscussions->GetDiscussionsCount(); ++i) {

@@ -3,10 +3,12 @@
 #include "browse/Tformbrowse.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
+#include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
+#include "pointer/Tformstartcursorwright.h"
 #include "model/Unsavedchanges.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tpanel.h"
@@ -46,6 +48,8 @@ TFormBrowse* TFormBrowseManager::MakeForm(int discussion, TFormBrowse* source, u
 
 TBrowse* TFormBrowseManager::Register(TFormBrowse* form, bool focus, TFormBrowse* source) {
   fForms.push_back(form);
+  // A new window starts or stops the keyboard pointer engine by the stored switch.
+  if (form->Browse.Settings) StartStopCursorwright(form->Browse.Settings->PointerEngineOn != 0);
   form->Show();
   if (focus) form->SetFocus();
   else if (source && IndexOf(source) >= 0) source->SetFocus();

@@ -3,7 +3,9 @@
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "commands/Tbrowsecommands.h"
+#include "foundation/Tbrowsepars.h"
 #include "model/Tdiscussionsmanager.h"
+#include "pointer/Tformstartcursorwright.h"
 
 namespace {
 
@@ -24,4 +26,13 @@ void BrowsingModeratingCommand(TCommand& command) {
 
 void CloseWindowCommand(TCommand& command) {
   if (command.Browse.Form) command.Browse.Form->Close();
+}
+
+void PointerEngineCommand(TCommand& command) {
+  TBrowse& browse = command.Browse;
+  if (!browse.Settings) return;
+  browse.Settings->PointerEngineOn = browse.Settings->PointerEngineOn ? 0 : 1;
+  StartStopCursorwright(browse.Settings->PointerEngineOn != 0);
+  // The menu's caption follows the engine's new state.
+  browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
 }

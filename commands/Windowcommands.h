@@ -7,3 +7,4 @@ void DiscussingCommand(TCommand& command);           // the root folder of discu
 void CreatingCommand(TCommand& command);             // the root folder of created discussions
 void BrowsingModeratingCommand(TCommand& command);   // moderation mode on or off, then the discussed root
 void CloseWindowCommand(TCommand& command);          // this window closes (its close query applies)
+void PointerEngineCommand(TCommand& command);        // the keyboard pointer engine switched on or off

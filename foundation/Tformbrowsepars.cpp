@@ -1,3 +1,4 @@
+#include "controls/Tformstorage.h"
 #include "foundation/Tformbrowsepars.h"
 
 #include "foundation/Dialogrows.h"
@@ -27,9 +28,7 @@ constexpr int kLabelWidth = 230;
 constexpr int kEditWidth = 260;
 constexpr int kRow = 26;  // the height of a check box's row
 constexpr int kListHeight = 240;
-const char* const kSection = "TFormBrowsePars";
 const char* const kCaption = "SETTINGS";
-constexpr int kFormVersion = 0;
 
 // The values with rows of their own; every other one is in the appearance list.
 bool HasOwnRow(const std::string& name) {
@@ -172,21 +171,12 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
   SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
   SetClientHeight(top + 25 + kMargin);
 
-  // The dialog's stored record: its form version, read when shown, written when closed.
-  OnShow = [](TObject*) {
-    try {
-      TIniFile ini(IniFilePath());
-      ini.ReadInteger(kSection, "FormVersion", 0);
-    } catch (Exception&) {
-    }
-  };
-  OnClose = [](TObject*, TCloseAction&) {
-    try {
-      TIniFile ini(IniFilePath());
-      ini.WriteInteger(kSection, "FormVersion", kFormVersion);
-    } catch (Exception&) {
-    }
-  };
+  // The dialog's stored record (its form version), read when shown, written when closed.
+  FormStorageRegistrationIniFile = new TFormStorage(this);
+  FormStorageRegistrationIniFile->SetName("FormStorageRegistrationIniFile");
+  FormStorageRegistrationIniFile->SetOptions({});
+  FormStorageRegistrationIniFile->SetIniFileName(IniFilePath());
+  FormStorageRegistrationIniFile->Loaded();
 }
 
 TEdit* TFormBrowsePars::AddEdit(const char* name, const char* label, int& top) {

@@ -16,6 +16,7 @@
 
 class TCheckBox;
 class TEdit;
+class TFormStorage;
 class TListBox;
 
 class TFormBrowsePars : public TForm {
@@ -27,6 +28,8 @@ class TFormBrowsePars : public TForm {
 
   // The ini file of the dialog's stored record: "quillaran.INI" in the data root.
   static std::string IniFilePath();
+
+  TFormStorage* FormStorageRegistrationIniFile;  // the form version, kept by the placement storage
 
  private:
   TEdit* AddEdit(const char* name, const char* label, int& top);

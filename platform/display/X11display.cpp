@@ -122,6 +122,7 @@ struct X11Display::Impl {
   std::mutex drainLock;
   std::condition_variable drained;
   bool signalled = false;
+  bool stopping = false;  // under drainLock: the watcher ends even while its wake-up is untaken
   Atom netWmPid, windowTag;
   // Keycodes without keysyms, lent to characters no key types so that XTest can type them.
   std::vector<KeyCode> spareKeys;
@@ -441,7 +442,8 @@ struct X11Display::Impl {
     for (;;) {
       {
         std::unique_lock<std::mutex> wait(drainLock);
-        drained.wait_for(wait, std::chrono::milliseconds(100), [&] { return !signalled; });
+        drained.wait_for(wait, std::chrono::milliseconds(100), [&] { return !signalled || stopping; });
+        if (stopping) return;
         if (signalled) continue;
       }
       pollfd p[2] = {{ConnectionNumber(dpy), POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
@@ -575,6 +577,10 @@ X11Display::~X11Display() {
   Impl& x = *impl_;
   if (x.installed) SetDisplay(nullptr);
   if (x.watcher.joinable()) {
+    {
+      std::lock_guard<std::mutex> hold(x.drainLock);
+      x.stopping = true;
+    }
     char stop = 1;
     (void)!write(x.stopPipe[1], &stop, 1);
     x.EventsTaken();

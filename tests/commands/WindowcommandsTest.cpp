@@ -4,6 +4,8 @@
 
 #include "commands/Commandcodes.h"
 #include "model/Tdiscussionsmanager.h"
+#include "pointer/Tformmain.h"
+#include "pointer/Tformstartcursorwright.h"
 
 namespace commandstest {
 namespace {
@@ -38,6 +40,28 @@ TEST_F(WindowCommands, FolderViewsModesAndClosing) {
   EXPECT_FALSE(Alive(token));
   EXPECT_EQ(manager->Count(), 1);
   EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(WindowCommands, ThePointerEngineSwitchesOnAndOffWithItsStoredByte) {
+  SetHookLibraryOverride(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafsnare.dll");
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  ASSERT_NE(browse.Settings, nullptr);
+  EXPECT_EQ(browse.Settings->PointerEngineOn, 0);
+  EXPECT_EQ(_FormStart_Cursorwright, nullptr);
+  Run(browse, Command_PointerEngine);
+  EXPECT_EQ(browse.Settings->PointerEngineOn, 1);
+  EXPECT_NE(_FormStart_Cursorwright, nullptr);
+  // A new window starts the engine by the byte: it stays on, one coordinator.
+  TFormStart_Cursorwright* running = _FormStart_Cursorwright;
+  ASSERT_NE(manager->NewFormBrowseOnBlock(ecology, a, form, 0, false), nullptr);
+  EXPECT_EQ(_FormStart_Cursorwright, running);
+  Run(browse, Command_PointerEngine);
+  EXPECT_EQ(browse.Settings->PointerEngineOn, 0);
+  EXPECT_EQ(_FormStart_Cursorwright, nullptr);
+  EXPECT_TRUE(Reports().empty());
+  SetHookLibraryOverride("");
 }
 
 }  // namespace
