@@ -7,18 +7,9 @@
 bool HandleCommand_YourBlocksIgnored(TPostFilesHandler&, const std::string& path) {
   constexpr const char* command = "YOUR_BLOCKS_IGNORED";
   THandlerFrame frame("HandleCommand_YourBlocksIgnored");
-  if (!frame.Open(path, {command})) return false;
-  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
-  if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
-  const std::string text = frame.Field("YOUR_ADIDENT");
-  int adident = -1;
-  if (!ParseDecimal(text, adident, 0xFFFE)) {
-    ShowMessageBox(command, "Integer error (" + ShownText(text) + ")");
-    return false;
-  }
-  const int author = d->Authors.FindAuthorByADIdent(*d, uint16_t(adident), true);
-  if (author < 0) return false;
+  TDiscussion* d = nullptr;
+  int author = -1;
+  if (!OpenLeaderNoticeOnAuthor(frame, path, command, d, author)) return false;
   ShowMessageBox(command, "Sended by " + d->Authors.Author(author).GetShortName().ToString() +
                               " blocks of discussion " + d->GetName().ToString() + " is ignored by Moderator.");
   return true;

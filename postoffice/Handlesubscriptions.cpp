@@ -96,18 +96,9 @@ bool HandleCommand_UnsubscribeMe(TPostFilesHandler&, const std::string& path) {
 bool HandleCommand_DontBotherMore(TPostFilesHandler&, const std::string& path) {
   constexpr const char* command = "DO_NOT_BOTHER_MORE";
   THandlerFrame frame("HandleCommand_DontBotherMore");
-  if (!frame.Open(path, {command})) return false;
-  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
-  if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
-  const std::string text = frame.Field("YOUR_ADIDENT");
-  int adident = -1;
-  if (!ParseDecimal(text, adident, 0xFFFE)) {
-    ShowMessageBox(command, "Integer error (" + ShownText(text) + ")");
-    return false;
-  }
-  const int author = d->Authors.FindAuthorByADIdent(*d, uint16_t(adident), true);
-  if (author < 0) return false;
+  TDiscussion* d = nullptr;
+  int author = -1;
+  if (!OpenLeaderNoticeOnAuthor(frame, path, command, d, author)) return false;
   ShowMessageBox(command, "Registration of " + d->Authors.Author(author).GetShortName().ToString() +
                               " in discussion " + d->GetName().ToString() + " is stopped.");
   return true;

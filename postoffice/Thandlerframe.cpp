@@ -1,6 +1,7 @@
 #include "postoffice/Thandlerframe.h"
 
 #include "foundation/Commoncrypt.h"
+#include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
@@ -74,4 +75,20 @@ bool ParseDecimal(std::string_view text, int& value, int max) {
     return false;
   value = parsed;
   return true;
+}
+
+bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, const char* command, TDiscussion*& d,
+                              int& author) {
+  if (!frame.Open(path, {command})) return false;
+  d = FindMessageDiscussion(frame.Field("DIDENT"), command);
+  if (!d) return false;
+  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  const std::string text = frame.Field("YOUR_ADIDENT");
+  int adident = -1;
+  if (!ParseDecimal(text, adident, 0xFFFE)) {
+    ShowMessageBox(command, "Integer error (" + ShownText(text) + ")");
+    return false;
+  }
+  author = d->Authors.FindAuthorByADIdent(*d, uint16_t(adident), true);
+  return author >= 0;
 }

@@ -59,3 +59,9 @@ void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record);
 
 // A decimal number of a message between 0 and `max`, nothing else in the text.
 bool ParseDecimal(std::string_view text, int& value, int max);
+
+// A notice the discussion's leader sends about one of this installation's authors
+// (YOUR_ADIDENT), opened in `frame`: its discussion and the author's index, or false
+// when the file, the discussion, the sender or the author does not hold (the user told).
+bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, const char* command, TDiscussion*& d,
+                              int& author);
