@@ -129,22 +129,15 @@ void TPropsStorage::EraseSection(const std::string& ASection) {
 // ---- lists of properties
 
 void TPropsStorage::StoreObjectsProps(TComponent* Root, TStrings* Props) {
-  UpdateStoredList(Root, Props, false);
-  owner_ = Root;
-  for (int i = 0; i < Props->Count(); ++i) {
-    std::string comp, prop;
-    auto* c = dynamic_cast<TComponent*>(Props->Objects(i));
-    if (!c || !ParseStoredItem(Props->Strings(i), comp, prop)) continue;
-    TPropInfoList props(c, tkProperties);
-    object_ = c;
-    prefix_ = c->Name() + sPropNameDelimiter;
-    StoreAnyProperty(props.Find(prop));
-  }
-  owner_ = nullptr;
-  object_ = nullptr;
+  ForEachStoredProperty(Root, Props, &TPropsStorage::StoreAnyProperty);
 }
 
 void TPropsStorage::LoadObjectsProps(TComponent* Root, TStrings* Props) {
+  ForEachStoredProperty(Root, Props, &TPropsStorage::LoadAnyProperty);
+}
+
+void TPropsStorage::ForEachStoredProperty(TComponent* Root, TStrings* Props,
+                                          void (TPropsStorage::*Action)(const TPropInfo*)) {
   UpdateStoredList(Root, Props, false);
   owner_ = Root;
   for (int i = 0; i < Props->Count(); ++i) {
@@ -154,7 +147,7 @@ void TPropsStorage::LoadObjectsProps(TComponent* Root, TStrings* Props) {
     TPropInfoList props(c, tkProperties);
     object_ = c;
     prefix_ = c->Name() + sPropNameDelimiter;
-    LoadAnyProperty(props.Find(prop));
+    (this->*Action)(props.Find(prop));
   }
   owner_ = nullptr;
   object_ = nullptr;

@@ -74,6 +74,8 @@ class TPropsStorage : public TObject {
   TEraseSectEvent OnEraseSection;
 
  private:
+  // Stores or loads each listed property of Root's components (list items with their objects).
+  void ForEachStoredProperty(TComponent* Root, TStrings* Props, void (TPropsStorage::*Action)(const TPropInfo*));
   std::string ValueText(const TPropInfo* P);
   void LoadText(const TPropInfo* P, const std::string& Text);
   std::string ComponentText(TComponent* C) const;
