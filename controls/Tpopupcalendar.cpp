@@ -48,19 +48,9 @@ TPopupCalendar::TPopupCalendar(TCustomComboEdit* AOwner) : TPopupWindow(AOwner) 
   if (ComponentState().Contains(csDesigning)) return;
   int w = ClientWidth();
   const int lefts[4] = {-1, 12, w - 26, w - 13};
-  for (int i = 0; i < 4; ++i) {
-    auto* btn = new TExTimerSpeedButton(this);
-    btn->SetBounds(lefts[i] + 1, 0, 14, 14);  // the client area starts inside the border
-    std::unique_ptr<TBitmap> glyph(CreateCalendarNavGlyph(i));
-    btn->SetGlyph(glyph.get());
-    btn->SetHint(CalendarNavHint(i));
-    btn->SetParent(this);
-    buttons_[i] = btn;
-  }
-  buttons_[0]->OnClick = [this](TObject*) { calendar_->PrevYear(); };
-  buttons_[1]->OnClick = [this](TObject*) { calendar_->PrevMonth(); };
-  buttons_[2]->OnClick = [this](TObject*) { calendar_->NextMonth(); };
-  buttons_[3]->OnClick = [this](TObject*) { calendar_->NextYear(); };
+  // The client area starts inside the border.
+  const int shifted[4] = {lefts[0] + 1, lefts[1] + 1, lefts[2] + 1, lefts[3] + 1};
+  CreateCalendarNavButtons(this, this, shifted, 0, 14, [this] { return calendar_; }, buttons_);
   titleLabel_ = new TLabel(this);
   titleLabel_->SetAutoSize(false);
   titleLabel_->SetAlignment(taCenter);
@@ -155,4 +145,21 @@ void SetupPopupCalendar(TPopupWindow* PopupCalendar, TDayOfWeekName StartOfWeek,
   int next = 0;
   for (int i = 0; i < Hints->Count() && next < 4; ++i)
     if (!Hints->Strings(i).empty()) popup->NavButton(next++)->SetHint(Hints->Strings(i));
+}
+
+void CreateCalendarNavButtons(TComponent* Owner, TWinControl* Parent, const int Lefts[4], int Top, int Size,
+                              std::function<TExCalendar*()> Calendar, TExTimerSpeedButton* Buttons[4]) {
+  for (int i = 0; i < 4; ++i) {
+    auto* btn = new TExTimerSpeedButton(Owner);
+    btn->SetBounds(Lefts[i], Top, Size, Size);
+    std::unique_ptr<TBitmap> glyph(CreateCalendarNavGlyph(i));
+    btn->SetGlyph(glyph.get());
+    btn->SetHint(CalendarNavHint(i));
+    btn->SetParent(Parent);
+    Buttons[i] = btn;
+  }
+  Buttons[0]->OnClick = [Calendar](TObject*) { Calendar()->PrevYear(); };
+  Buttons[1]->OnClick = [Calendar](TObject*) { Calendar()->PrevMonth(); };
+  Buttons[2]->OnClick = [Calendar](TObject*) { Calendar()->NextMonth(); };
+  Buttons[3]->OnClick = [Calendar](TObject*) { Calendar()->NextYear(); };
 }

@@ -6,6 +6,8 @@
 #include "controls/Tcustomcomboedit.h"
 #include "controls/Texcalendar.h"
 
+#include <functional>
+
 // The navigation buttons: plain style, repeating while held.
 class TExTimerSpeedButton : public TExSpeedButton {
  public:
@@ -49,3 +51,7 @@ void SetCalendarFont(TFont* Font);
 TBitmap* CreateCalendarNavGlyph(int Index);
 // The hints of the navigation buttons, in the same order.
 std::string CalendarNavHint(int Index);
+// The four navigation buttons of a calendar's title, at Lefts on Parent, square of Size;
+// each click moves the calendar that Calendar holds at the time of the click.
+void CreateCalendarNavButtons(TComponent* Owner, TWinControl* Parent, const int Lefts[4], int Top, int Size,
+                              std::function<TExCalendar*()> Calendar, TExTimerSpeedButton* Buttons[4]);

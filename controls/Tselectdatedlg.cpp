@@ -23,19 +23,7 @@ TSelectDateDlg::TSelectDateDlg(TComponent* AOwner) : TForm(AOwner) {
   topPanel_->OnDblClick = [this](TObject*) { SetDate(::Date()); };
   int w = ClientWidth();
   const int lefts[4] = {3, 20, w - 36, w - 19};
-  for (int i = 0; i < 4; ++i) {
-    auto* btn = new TExTimerSpeedButton(this);
-    btn->SetBounds(lefts[i], 3, 16, 16);
-    std::unique_ptr<TBitmap> glyph(CreateCalendarNavGlyph(i));
-    btn->SetGlyph(glyph.get());
-    btn->SetHint(CalendarNavHint(i));
-    btn->SetParent(topPanel_);
-    buttons_[i] = btn;
-  }
-  buttons_[0]->OnClick = [this](TObject*) { calendar_->PrevYear(); };
-  buttons_[1]->OnClick = [this](TObject*) { calendar_->PrevMonth(); };
-  buttons_[2]->OnClick = [this](TObject*) { calendar_->NextMonth(); };
-  buttons_[3]->OnClick = [this](TObject*) { calendar_->NextYear(); };
+  CreateCalendarNavButtons(this, topPanel_, lefts, 3, 16, [this] { return calendar_; }, buttons_);
   titleLabel_ = new TLabel(this);
   titleLabel_->SetAutoSize(false);
   titleLabel_->SetAlignment(taCenter);
