@@ -18,24 +18,6 @@ namespace {
 
 constexpr const char* LastPrintedPath = "LastPrintedPath";
 
-// The identifiers of the marked rows of the list, each once; the command's item when no
-// row is marked.
-std::vector<TBrowseItemIdent> MarkedItemIdents(TCommand& command) {
-  std::vector<TBrowseItemIdent> idents;
-  TBrowseState& state = command.Browse.CurrentBrowseState;
-  for (uint32_t i = 0; i < state.Rows.Count(); ++i) {
-    const TLowerListRow& row = state.Rows[i];
-    if (row.RowType != LowerListRow_Service) continue;
-    const TBrowseItem* item = row.GetBrowseItem(state.CurrentItem);
-    if (!item || !item->Marked) continue;
-    bool known = false;
-    for (const TBrowseItemIdent& ident : idents) known = known || ident == item->Ident;
-    if (!known) idents.push_back(item->Ident);
-  }
-  if (idents.empty() && command.Item) idents.push_back(command.Item->Ident);
-  return idents;
-}
-
 void AppendBlock(TCommand& command, TDiscussion& discussion, TDiscBlockIndex index, std::string& out) {
   const TDiscBlock* block = discussion.Storages.GetDiscBlock(index);
   const TStrHashItem* texts = discussion.Storages.GetStrHashItem(index);
@@ -64,7 +46,11 @@ void AppendAuthor(const TDiscussion& discussion, const TAuthor& author, std::str
 
 // The text of the items; false (reported) for an item of another kind.
 bool ComposePickOut(TCommand& command, TDiscussion& discussion, std::string& out) {
-  for (const TBrowseItemIdent& ident : MarkedItemIdents(command)) {
+  // The marked rows, else the command's item. A marked row of another kind than a block
+  // makes the collection answer false; what it collected is written all the same.
+  TArray<TBrowseItemIdent> idents;
+  if (command.Path && command.Root) command.Browse.GetMarkedBrowseItemIdents(*command.Path, *command.Root, idents);
+  for (const TBrowseItemIdent& ident : idents) {
     out += "\r\n";
     if (ident.Kind == BrowseItem_Block) {
       AppendBlock(command, discussion, ident.Index, out);

@@ -13,6 +13,7 @@
 #include "foundation/Tlisteners.h"
 #include "model/Tclip.h"
 #include "model/Tcommandmessage.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 #include "pointer/Tformstartcursorwright.h"
@@ -113,11 +114,12 @@ void CloseProgramCommand(TCommand& command) {
 }
 
 void EditSubscribersCommand(TCommand& command) {
-  const auto& choose = PostOfficeDialogs().ChooseCommandMessageReceivers;
+  const auto& choose = ModelHooks().ChooseReceivers;
   if (!choose) return CommandNotAvailable(command);
   if (!command.Discussion) return;
+  // What the user does in the dialog is the dialog's; the command takes nothing back.
   TArray<TRecipientsList> receivers;
-  choose(*command.Discussion, command.Browse.Settings, "Edit subscribers list", 2, receivers, 0);
+  choose(*command.Discussion, "Edit subscribers list", 2, receivers);
 }
 
 void EditSpammersCommand(TCommand& command) {

@@ -77,12 +77,21 @@ TEST_F(SavingCommands, PickOutWritesANewFileAndAppendsOverwritesOrLeavesAnExisti
   d->Storages.GetStrHashItem(a)->Str.Text = "Text of A";
   d->Storages.GetStrHashItem(a)->Str.URL = "http://example.org/a";
   d->Storages.GetStrHashItem(b)->Str.Text = "Text of B";
-  // Two rows marked: both are written, in the list's order.
+  // Two rows marked: both are written, in the list's order, when the command is chosen
+  // on a row.
   TBrowseState& state = browse.CurrentBrowseState;
+  TBrowseItemIndex onRow;
   for (uint32_t i = 0; i < state.Rows.Count(); ++i) {
     TBrowseItem* item = state.Rows[i].GetBrowseItem(state.CurrentItem);
-    if (item && (item->GetDiscBlockIndex() == a || item->GetDiscBlockIndex() == b)) item->Marked = 1;
+    if (item && (item->GetDiscBlockIndex() == a || item->GetDiscBlockIndex() == b)) {
+      item->Marked = 1;
+      onRow = state.Rows[i].ItemIndex;
+    }
   }
+  const auto pickOut = [&] {
+    browse.ProcessCommand(&onRow, &state.CurrentItem, "", Command_PickOut, TShiftState(), -1, -1);
+    Pump();
+  };
   const std::string out = folder + "/out/picked.txt";
   ASSERT_TRUE(MakeFolder(folder + "/out"));
   const std::string expected = "\r\n\r\n" + browse.GetDiscBlockSummary(a) + "   " + Name(root) +
@@ -92,7 +101,7 @@ TEST_F(SavingCommands, PickOutWritesANewFileAndAppendsOverwritesOrLeavesAnExisti
   platform::DialogScript script;
   script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
   script.Press("Select excerpt file", "OK", {{"FileName", out}});
-  Run(browse, Command_PickOut);
+  pickOut();
   EXPECT_EQ(testsupport::ReadFile(out), expected);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(TShellRegistry::ReadString("LastPrintedPath"), folder + "/out/");
@@ -105,7 +114,7 @@ TEST_F(SavingCommands, PickOutWritesANewFileAndAppendsOverwritesOrLeavesAnExisti
     platform::PressControl(dialog, "OK");
   });
   Answer(0);
-  Run(browse, Command_PickOut);
+  pickOut();
   EXPECT_EQ(offered, folder + "/out/");
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].Caption, "Pick out data to file");
@@ -115,11 +124,11 @@ TEST_F(SavingCommands, PickOutWritesANewFileAndAppendsOverwritesOrLeavesAnExisti
   // Cancel leaves it as it was; Overwrite replaces it whole.
   script.Press("Select excerpt file", "OK", {{"FileName", out}});
   Answer(2);
-  Run(browse, Command_PickOut);
+  pickOut();
   EXPECT_EQ(testsupport::ReadFile(out), expected + expected);
   script.Press("Select excerpt file", "OK", {{"FileName", out}});
   Answer(1);
-  Run(browse, Command_PickOut);
+  pickOut();
   EXPECT_EQ(testsupport::ReadFile(out), expected);
   EXPECT_FALSE(IsFileExists(out + ".tmp"));
 
@@ -129,7 +138,7 @@ TEST_F(SavingCommands, PickOutWritesANewFileAndAppendsOverwritesOrLeavesAnExisti
   script.Press("Select excerpt file", "OK", {{"FileName", out}});
   Answer(1);
   Answer(0);
-  Run(browse, Command_PickOut);
+  pickOut();
   EXPECT_EQ(Boxes().back().Caption, "Print error");
   EXPECT_EQ(Boxes().back().Message, "Error printing data to " + out);
   EXPECT_EQ(testsupport::ReadFile(out), expected);

@@ -8,6 +8,7 @@
 #include "foundation/Tshellregistry.h"
 #include "model/Foldertree.h"
 #include "model/Tcommandmessage.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Dialogscript.h"
 #include "pointer/Tformmain.h"
@@ -206,9 +207,9 @@ TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
     text = "b@example.org\r\nc@example.org";
     return confirm;
   };
-  PostOfficeDialogs().ChooseCommandMessageReceivers = [&](TDiscussion& discussion, TBrowsePars*,
-                                                          const std::string& title, int receiverKind,
-                                                          TArray<TRecipientsList>&, int) {
+  const auto chooseBefore = ModelHooks().ChooseReceivers;
+  ModelHooks().ChooseReceivers = [&](TDiscussion& discussion, const std::string& title, int receiverKind,
+                                     TArray<TRecipientsList>&) {
     EXPECT_EQ(&discussion, d);
     caption = title;
     kind = receiverKind;
@@ -224,6 +225,7 @@ TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
   EXPECT_EQ(caption, "Edit subscribers list");
   EXPECT_EQ(kind, 2);
   PostOfficeDialogs() = TPostOfficeDialogs();
+  ModelHooks().ChooseReceivers = chooseBefore;
   PostState() = nullptr;
 }
 
