@@ -440,6 +440,26 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   EXPECT_EQ(Perform(), 0);
   EXPECT_TRUE(Showed("HANDLING POST FILE", "HandleCommand_GiveModel - ошибка формата файла "));
   EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x; OLD@X");
+  DeleteFileA((inbox + "5-gm").c_str());
+
+  // "Yes": the model goes to the requesters the user keeps, and the emptied list is saved.
+  AsLeader();
+  ModelHooks().ChooseReceivers = [](TDiscussion& d, const std::string&, int kind, TArray<TRecipientsList>& rows) {
+    EXPECT_EQ(kind, 3);
+    rows = MakeRecipientsList(d.Info.ModelRequesters.View());
+    return true;
+  };
+  request("6-gm", "late@x");
+  Answer = 0;
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("GIVE_MODEL", "There are 1 new / 4 in all GIVE_MODEL requests."));
+  std::string written;
+  for (const std::string& name : ListFiles(Post.Outbox.FolderPath.ToString()))
+    if (name.find("-FNM-") != std::string::npos) written = ReadFile(Post.Outbox.FolderPath.ToString() + name);
+  EXPECT_NE(written.find("\r\nCOMMAND=FORM_NEW_MODEL\r\n"), std::string::npos);
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Saved()->Info.ModelRequesters.IsEmpty());
 }
 
 namespace {
