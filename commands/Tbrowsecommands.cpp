@@ -3,8 +3,16 @@
 #include "browse/Browsecommand.h"
 #include "browse/Tbrowse.h"
 #include "commands/Commandcodes.h"
+#include "commands/Creationcommands.h"
+#include "commands/Expertcommands.h"
+#include "commands/Listcommands.h"
 #include "commands/Navigationcommands.h"
+#include "commands/Postofficecommand.h"
+#include "commands/Readercommands.h"
+#include "commands/Savingcommands.h"
+#include "commands/Searchcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
+#include "commands/Themecommands.h"
 #include "commands/Windowcommands.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
@@ -37,6 +45,42 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_Retrieval: return RetrievalCommand;
+    case Command_History: return HistoryCommand;
+    case Command_ThesisDisputants: return ThesisDisputantsCommand;
+    case Command_Chain: return ChainCommand;
+    case Command_Data: return DataCommand;
+    case Command_MyData: return MyDataCommand;
+    case Command_NewTheme: return NewThemeCommand;
+    case Command_RenameTheme: return RenameThemeCommand;
+    case Command_DeleteTheme: return DeleteThemeCommand;
+    case Command_AddToTheme: return AddToThemeCommand;
+    case Command_RemoveFromTheme: return RemoveFromThemeCommand;
+    case Command_Formulas: return FormulasCommand;
+    case Command_Evaluate: return EvaluateCommand;
+    case Command_Graph: return GraphCommand;
+    case Command_ReformGraph: return ReformGraphCommand;
+    case Command_Search: return SearchCommand;
+    case Command_Display: return DisplayCommand;
+    case Command_CopyName: return CopyNameCommand;
+    case Command_CopyText: return CopyTextCommand;
+    case Command_Experts: return ExpertsCommand;
+    case Command_SetTrust: return SetTrustCommand;
+    case Command_EraseDiscreditedComments: return EraseDiscreditedCommentsCommand;
+    case Command_Help: return HelpCommand;
+    case Command_Customize: return CustomizeCommand;
+    case Command_CloseDiscussion: return CloseDiscussionCommand;
+    case Command_CloseProgram: return CloseProgramCommand;
+    case Command_EditSubscribers: return EditSubscribersCommand;
+    case Command_EditSpammers: return EditSpammersCommand;
+    case Command_EditAdvertising: return EditAdvertisingCommand;
+    case Command_Save: return SaveCommand;
+    case Command_SaveDatabase: return SaveDatabaseCommand;
+    case Command_ManualBackup: return ManualBackupCommand;
+    case Command_PickOut: return PickOutCommand;
+    case Command_CreateModel: return CreateModelCommand;
+    case Command_FormPublishedModel: return FormPublishedModelCommand;
+    case Command_RunPostModule: return RunPostModuleCommand;
     case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
     case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
       return nullptr;

@@ -54,6 +54,19 @@ std::string SafeAttachmentName(std::string_view name) {
   return safe;
 }
 
+bool IsPostPartName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  const std::string_view tail = name.substr(dot + 1);
+  const size_t underscore = tail.find('_');
+  const auto digits = [](std::string_view text) {
+    return !text.empty() && text.size() <= 5 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  return underscore != std::string_view::npos && digits(tail.substr(0, underscore)) &&
+         digits(tail.substr(underscore + 1));
+}
+
 std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& robots) {
   std::string text = receivers == "*" ? std::string() : receivers.ToString();
   if (!text.empty() && !robots.IsEmpty()) text += "; ";
@@ -114,6 +127,7 @@ void TPostExchange::Configure(TNetTCPClient& client, const std::string& server, 
   client.Username = account.UserName.ToString();
   client.Password = account.Password.ToString();
   client.SetReadTimeout(ReadTimeout);
+  fServer = server;
   Log("Connecting to " + server + " / " + account.UserName.ToString() + "...");
 }
 
@@ -123,9 +137,10 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
   ReceivedMessages.Clear();
   Configure(Receiver, server, Pop3Port, account);
   try {
-    Receiver.Connect();
+    Receiver.Connect(ConnectTimeout);
   } catch (const std::exception& e) {
     Log("Error connecting (" + std::string(e.what()) + ")");
+    TellTimeout(e, "connecting");
     return false;  // no further account is tried
   }
   connected = true;
@@ -150,6 +165,7 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
         read = Receiver.RetrieveHeader(i, &Message);
       } catch (const std::exception& e) {
         error = e.what();
+        TellTimeout(e, "receiving message headers");
       }
       if (!read) {
         Log("Error receiving message (" + error + ")");
@@ -204,6 +220,7 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
         read = Receiver.Retrieve(received.Number, &Message);
       } catch (const std::exception& e) {
         error = e.what();
+        TellTimeout(e, "receiving messages");
       }
       if (!read) {
         Log("Error receiving message (" + error + ")");
@@ -217,9 +234,17 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
     }
   } catch (const std::exception& e) {
     Log("Error receiving message (" + std::string(e.what()) + ")");
+    TellTimeout(e, "receiving messages");
     Cancel = 1;
   }
   return true;
+}
+
+void TPostExchange::TellTimeout(const std::exception& e, const std::string& step) {
+  if (!dynamic_cast<const ENetReadTimeout*>(&e) && !dynamic_cast<const ENetConnectTimeout*>(&e)) return;
+  const std::string text = "The server " + fServer + " did not answer in time (" + step + ").";
+  Log(text);
+  ShowStatus(text);
 }
 
 void TPostExchange::SaveAttachments() {
@@ -232,7 +257,19 @@ void TPostExchange::SaveAttachments() {
       Log("Attachment without a usable name skipped...");
       continue;
     }
-    const std::string folder = EndsWithNoCase(name, ".cab") ? TBrowseGlobal::Paths.Root : ReceiveFolderPath;
+    // Only what the post office expects comes in, and only into its own folders: the
+    // parts of post files, and cabinets that messages name, set apart from them.
+    const bool cabinet = EndsWithNoCase(name, ".cab");
+    if (!cabinet && !IsPostPartName(name)) {
+      Log("Attachment " + name + " is no post file - skipped...");
+      continue;
+    }
+    const std::string folder = cabinet ? ReceiveFolderPath + AttachedFolderName : ReceiveFolderPath;
+    if (cabinet && !CreateFolder(folder)) {
+      Log("Error saving " + name + " (cannot create " + folder + ")");
+      Cancel = 1;
+      return;
+    }
     const std::string path = folder + name;
     if (IsFileExists(path)) {
       Log("File " + path + " exists - skipping decoding...");
@@ -283,13 +320,14 @@ bool TPostExchange::SendFromAccount(const TEMailInfo& account) {
   Configure(Sender, server, SmtpPort, account);
   try {
     Sender.SetAuthenticationType(atNone);
-    Sender.Connect();
+    Sender.Connect(ConnectTimeout);
     if (Sender.AuthSchemesSupported()->IndexOf("LOGIN") >= 0) {
       Sender.SetAuthenticationType(atLogin);
       Sender.Authenticate();
     }
   } catch (const std::exception& e) {
     Log("Error connecting (" + std::string(e.what()) + ")");
+    TellTimeout(e, "connecting");
     try {
       if (Sender.Connected()) Sender.Disconnect();
     } catch (const std::exception&) {
@@ -380,6 +418,7 @@ bool TPostExchange::SendPostFileTo(uint32_t index, const std::vector<std::string
     return false;
   } catch (const std::exception& e) {
     Log("Error sending " + name + " (" + std::string(e.what()) + ")");
+    TellTimeout(e, "sending " + name);
     Cancel = 1;
     return false;
   }
