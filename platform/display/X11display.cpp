@@ -594,13 +594,15 @@ struct X11Display::Impl {
         if (e.xclient.message_type == wmProtocols && static_cast<Atom>(e.xclient.data.l[0]) == wmDelete)
           if (HWND h = HandleOf(e.xclient.window)) PostMessage(h, WM_CLOSE, 0, 0);
         break;
-      case PropertyNotify:
-        if (e.xproperty.atom == wmState || e.xproperty.atom == netWmState)
-          if (HWND h = HandleOf(e.xproperty.window); h && shown.count(h) && shown[h].managed) StateChanged(h, shown[h]);
-        break;
       case MappingNotify: XRefreshKeyboardMapping(&e.xmapping); break;
       case SelectionRequest: AnswerSelectionRequest(e.xselectionrequest); break;
-      case PropertyNotify: ContinueTransfer(e.xproperty); break;
+      case PropertyNotify:
+        if (e.xproperty.atom == wmState || e.xproperty.atom == netWmState) {
+          if (HWND h = HandleOf(e.xproperty.window); h && shown.count(h) && shown[h].managed) StateChanged(h, shown[h]);
+          break;
+        }
+        ContinueTransfer(e.xproperty);
+        break;
       case SelectionClear:
         if (e.xselectionclear.selection == clipboard) owning = false;
         break;
