@@ -37,6 +37,28 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   return names;
 }
 
+// Chooses the entry of that caption in a submenu of the window's menu, as a click on it
+// in the menu does.
+bool ChooseMenuEntry(TBrowse& browse, const std::string& submenu, const std::string& caption) {
+  std::vector<TSmartMenuItem*> open{&browse.Menu.Root};
+  while (!open.empty()) {
+    TSmartMenuItem* item = open.back();
+    open.pop_back();
+    if (item->Caption.ToString() == submenu) {
+      TMenuItem shown(nullptr);
+      browse.Menu.FillMenuItems(*item, &shown);
+      for (int i = 0; i < shown.Count(); ++i)
+        if (shown.Items(i)->Caption() == caption) {
+          shown.Items(i)->Click();
+          return true;
+        }
+      return false;
+    }
+    for (int i = 0; i < item->Count(); ++i) open.push_back(&item->Item(i));
+  }
+  return false;
+}
+
 std::deque<std::string>& Typed() {  // answers of the input box; "\x1b" cancels
   static std::deque<std::string> typed;
   return typed;
@@ -99,9 +121,12 @@ TEST_F(CreationCommands, ANewUserCreatesAnEmptyDiscussionSavesBacksItUpClosesAnd
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
   // Illegal names are refused and asked again; a trailing backslash is dropped.
+  // From the "Creating" folder's menu.
+  Run(form->Browse, Command_Creating);
   Type({"", ".", "..", "my forest", "a/b", "a\\b", "a\x01z", "Forest\\"});
   for (int i = 0; i < 7; ++i) Answer(0);
-  Run(form->Browse, Command_CreateModel, {}, "", 0);
+  ASSERT_TRUE(ChooseMenuEntry(form->Browse, "Create new model", "Empty"));
+  Pump();
   ASSERT_EQ(Boxes().size(), 7u);
   for (const auto& box : Boxes()) {
     EXPECT_EQ(box.Caption, "ILLEGAL FOLDER NAME");
