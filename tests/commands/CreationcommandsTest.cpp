@@ -219,7 +219,7 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   const TDiscBlockIndex f = modeltest::AddBlock(*d, StorageType_Model, a, TextType_Formula, "");
   d->Storages.GetDiscBlock(f)->Conclusion = a2;
   d->Storages.GetDiscBlock(f)->ConclusionCode = d->Storages.GetDiscBlock(a2)->GetDiscBlockCode();
-  d->Storages.GetStrHashItem(f)->Str.FormulaText = "<" + Name(a1) + ">*0.5";
+  d->Storages.GetStrHashItem(f)->Str.FormulaText = std::string("<").append(Name(a1)).append(">*0.5");
   const std::string outbox = folder + "/Outbox/";
   ASSERT_TRUE(MakeFolder(outbox));
   TBrowseGlobal::Paths.Outbox = outbox;
