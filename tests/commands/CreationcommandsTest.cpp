@@ -302,6 +302,11 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   const int thicket = DiscussionIn(discussions->CreatedRoot, "Thicket");
   ASSERT_GE(thicket, 0);
   EXPECT_EQ(Discussion(thicket).Storages.Model.Count(), 1);
+  // What was made of it before the file was read is saved: it reads back whole.
+  Discussion(thicket).Unload();
+  ASSERT_TRUE(Discussion(thicket).Load());
+  EXPECT_EQ(Discussion(thicket).Info.Creating, 1);
+  EXPECT_EQ(Discussion(thicket).Info.ModelAuthorLIdent.ToString(), "L-me");
 
   // Cancelling the file dialog still makes the model, and says so.
   script.Press("Select model source marked out file", "Cancel");
