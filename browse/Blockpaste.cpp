@@ -22,6 +22,13 @@ bool Refuse(const char* caption, const char* message) {
 
 }  // namespace
 
+int TBrowse::ServiceRowOf(const TBrowseItemIndex& path) const {
+  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  for (int i = 0; i < int(rows.Count()); ++i)
+    if (rows[uint32_t(i)].RowType == LowerListRow_Service && rows[uint32_t(i)].ItemIndex == path) return i;
+  return int(rows.Count());
+}
+
 void TBrowse::ShowNewBlock(TDiscBlockIndex block, uint8_t displayMode, int& at) {
   TDiscussion* discussion = GetDiscussion();
   if (!discussion) return;
@@ -58,13 +65,7 @@ bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
   const uint16_t clickedNum = clickedBlock->Num;
   const uint8_t clickedType = clickedBlock->StorageType;
 
-  int at = int(state.Rows.Count());
-  if (beforeRow)
-    for (int i = 0; i < int(state.Rows.Count()); ++i)
-      if (state.Rows[uint32_t(i)].RowType == LowerListRow_Service && state.Rows[uint32_t(i)].ItemIndex == clicked) {
-        at = i;
-        break;
-      }
+  int at = beforeRow ? ServiceRowOf(clicked) : int(state.Rows.Count());
 
   bool pasted = true;
   while (!clip.IsEmpty()) {

@@ -275,6 +275,8 @@ class TBrowse : public TRowMeasurer {
   void UnfoldRowsOfDiscBlock(TDiscBlockIndex block);
 
   // Blocks written into the discussion (Blockpaste.cpp).
+  // The first service row showing the item at the path; the row count when none does.
+  int ServiceRowOf(const TBrowseItemIndex& path) const;
   // A block new in the discussion becomes a child item of the current item, its rows
   // inserted at `at` (advanced past them) and its service row selected.
   void ShowNewBlock(TDiscBlockIndex block, uint8_t displayMode, int& at);

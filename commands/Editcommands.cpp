@@ -60,13 +60,7 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
   }
   // Only a row of the new block's own kind is a place to insert before.
   const bool before = insert && clickedBlock->StorageType == storageType;
-  int at = int(state.Rows.Count());
-  if (before)
-    for (int i = 0; i < int(state.Rows.Count()); ++i)
-      if (state.Rows[uint32_t(i)].RowType == LowerListRow_Service && state.Rows[uint32_t(i)].ItemIndex == clicked) {
-        at = i;
-        break;
-      }
+  int at = before ? browse.ServiceRowOf(clicked) : int(state.Rows.Count());
   const uint16_t clickedNum = before ? clickedBlock->Num : 0;
   const TStr clickedName = before ? clickedBlock->Name : TStr();
 
