@@ -263,10 +263,10 @@ class TBrowse : public TRowMeasurer {
   void GraphMouseDown(TMouseButton button, TShiftState shift, POINT point);
   void GraphScroll(int dx, int dy);
 
-  // Makes the formula block the reader's choice for computing its conclusion and gives
-  // the conclusion the formula's value (Formulaselection.cpp); a beep without a sound
-  // conclusion, a message for a formula that does not calculate.
-  void EvaluateBlockFormula(const TBrowseItemIdent& formula);
+  // The user chooses a formula block to compute its conclusion (Formulaselection.cpp): a
+  // beep when it has no conclusion it can compute; a faulty formula is told and changes
+  // nothing.
+  void EvaluateBlockFormula(TDiscBlockIndex formula);
   // Folding of the rows of an item in place (Rowfolding.cpp): a brief item unfolds (a
   // heading lists its children under it, another block shows its full text), a full one
   // folds back. The row is any row of the item.

@@ -118,11 +118,7 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
     const TBrowseItemIndex none;
     ProcessBrowseCommand(browse, &none, &root, "", Command_Undo, -1, -1);
   } else {
-    if (storage.Block(index).TextType == TextType_Formula) {
-      TBrowseItemIdent formula;
-      formula.SetDiscBlock(*discussion, made);
-      browse.EvaluateBlockFormula(formula);
-    }
+    if (storage.Block(index).TextType == TextType_Formula) browse.EvaluateBlockFormula(made);
     discussion->Save(0);
   }
   browse.SetPaintRequest(1);
