@@ -4,6 +4,8 @@
 #include "browse/Tbrowse.h"
 #include "commands/Commandcodes.h"
 #include "commands/Navigationcommands.h"
+#include "commands/Postingcommands.h"
+#include "commands/Receiverscommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Windowcommands.h"
 #include "foundation/Terror.h"
@@ -37,6 +39,10 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_SendPost: return SendPostCommand;
+    case Command_PublishEmbeddedComments: return PublishEmbeddedCommentsCommand;
+    case Command_EditSubscribers: return EditSubscribersCommand;
+    case Command_EditAdvertising: return EditAdvertisingCommand;
     case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
     case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
       return nullptr;
@@ -114,6 +120,7 @@ void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const T
 }
 
 void InstallBrowseCommands() {
+  InstallReceiversChoice();
   BrowseCommandHandler() = [](TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
                               const std::string& text, uint8_t code, TShiftState, int32_t data1, int32_t data2) {
     ProcessBrowseCommand(browse, path, root, text, code, data1, data2);

@@ -43,6 +43,13 @@ bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
 bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
                         std::string_view command);
 
+// A message is written under its name and this suffix, and renamed once it is sealed; a
+// file so named is the leftover of a write that did not finish.
+inline constexpr const char* UnfinishedMessageSuffix = "~";
+
+// Test seam: the n-th message written from now on fails after its seal (0 = off).
+void FailMessageWrite(int n);
+
 // Writes the data part after the header; `key` packs block texts (empty: plain).
 using TMessageDataWriter = std::function<bool(TBufWriter& writer, std::string_view key)>;
 
