@@ -6,6 +6,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
+#include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
@@ -104,6 +105,35 @@ TDiscBlockIndex MakeCommentFrom(TDiscussion& discussion, TDiscBlockIndex source,
   if (!comments.Block(index).CopyContentsFrom(discussion, own, discussion, original, source)) return {};
   comments.NewBlockAdded(discussion, index, 0);
   return own;
+}
+
+void PostCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  TArray<TDiscBlockIndex> blocks;
+  if (!d || !command.Path || !command.Root || !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
+    return;
+  bool told = false;
+  for (uint32_t i = 0; i < blocks.Count(); ++i) {
+    const TDiscBlock* block = d->Storages.GetDiscBlock(blocks[i]);
+    if (!block) continue;
+    if (IsNote(*d, block->Upper)) {
+      if (!told) ShowMessageBox("PARENT NOTE", "Notes attached to notes can't be published and will be skipped.");
+      told = true;
+      continue;
+    }
+    IncludeToPostList(d->Storages, *d, 1, command.Data1, blocks[i]);
+  }
+  command.Browse.CurrentBrowseItemChanged(true);
+}
+
+void CancelPostingCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  TArray<TDiscBlockIndex> blocks;
+  if (!d || !command.Block || !command.Path || !command.Root ||
+      !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
+    return;
+  for (uint32_t i = 0; i < blocks.Count(); ++i) IncludeToPostList(d->Storages, *d, 0, command.Data1, blocks[i]);
+  command.Browse.CurrentBrowseItemChanged(true);
 }
 
 void SendPostCommand(TCommand& command) {

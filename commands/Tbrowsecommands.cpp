@@ -39,6 +39,8 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_Post: return PostCommand;
+    case Command_CancelPosting: return CancelPostingCommand;
     case Command_SendPost: return SendPostCommand;
     case Command_PublishEmbeddedComments: return PublishEmbeddedCommentsCommand;
     case Command_EditSubscribers: return EditSubscribersCommand;

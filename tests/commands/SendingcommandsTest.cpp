@@ -69,16 +69,13 @@ struct PostListCase {
   TDiscBlockIndex note, underNote;
 };
 
-PostListCase FillPostList(TDiscussion& d, TDiscBlockIndex a, TDiscBlockIndex b, TDiscBlockIndex c) {
+PostListCase FillPostList(TDiscussion& d, TDiscBlockIndex b, TDiscBlockIndex c) {
   PostListCase made;
   made.note = modeltest::AddBlock(d, StorageType_Notes, b, TextType_Premise, "my note");
   made.underNote = modeltest::AddBlock(d, StorageType_Notes, made.note, TextType_Premise, "note on note");
   d.Storages.GetDiscBlock(c)->DeleteFlag = DeleteFlag_Erased;
   TBlocksPostList& lists = d.User.PostLists;
-  if (lists.Items.Count() == 0) {
-    EXPECT_TRUE(lists.AddNewItem(d));
-  }
-  for (TDiscBlockIndex block : {a, made.note, made.underNote, c})
+  for (TDiscBlockIndex block : {made.note, made.underNote, c})
     lists.Items[0].Blocks.AddItem(d.Storages.GetDiscBlock(block)->GetDiscBlockCode());
   lists.Items[0].Blocks.AddItem(TDiscBlockCode{StorageType_Comments, 999});
   return made;
@@ -89,7 +86,15 @@ TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesM
   ASSERT_NE(form, nullptr);
   AddSubscriber("Ant", "a@x.org", 1);
   d->Authors.Author(AddSubscriber("MailService", "r@x.org", 0xFFFF)).Robot = 1;
-  const PostListCase blocks = FillPostList(*d, a, b, c);
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  // "Post" on the first row of the window puts its block into the list.
+  Run(form->Browse, Command_Post, {0}, "", 0);
+  ASSERT_EQ(lists.Items[0].Blocks.Count(), 1u);
+  EXPECT_EQ(lists.Items[0].Blocks[0], d->Storages.GetDiscBlock(a)->GetDiscBlockCode());
+  const PostListCase blocks = FillPostList(*d, b, c);
   const std::string underNoteName = Name(blocks.underNote);
   Answer(0);  // the block under a note is dropped
   Answer(0);  // Yes, the note becomes a comment
@@ -134,7 +139,6 @@ TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesM
   EXPECT_EQ(robots, (std::vector<std::string>{"r@x.org"}));
 
   // The list was sent and a new one begun.
-  const TBlocksPostList& lists = d->User.PostLists;
   ASSERT_EQ(lists.Items.Count(), 2u);
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
   EXPECT_NE(lists.Items[0].SentDate, 0);
@@ -146,7 +150,9 @@ TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {
   ASSERT_NE(form, nullptr);
   AddSubscriber("Ant", "a@x.org", 1);
   d->Authors.Author(AddSubscriber("MailService", "r@x.org", 0xFFFF)).Robot = 1;
-  FillPostList(*d, a, b, c);
+  ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  d->User.PostLists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(a)->GetDiscBlockCode());
+  FillPostList(*d, b, c);
   Answer(0);
   Answer(0);
   Answer(0);  // both messages are sealed (and announced) before the second fails
