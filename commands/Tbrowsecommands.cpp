@@ -3,8 +3,10 @@
 #include "browse/Browsecommand.h"
 #include "browse/Tbrowse.h"
 #include "commands/Commandcodes.h"
+#include "commands/Annotationcommands.h"
 #include "commands/Navigationcommands.h"
 #include "commands/Postingcommands.h"
+#include "commands/Protocolcommands.h"
 #include "commands/Receiverscommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Windowcommands.h"
@@ -39,6 +41,17 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_DiscussionInfo: return DiscussionInfoCommand;
+    case Command_Annotation: return AnnotationCommand;
+    case Command_RegistrateModel: return RegistrateModelCommand;
+    case Command_FormNewDiscussion: return FormNewDiscussionCommand;
+    case Command_GiveMyIdentifier: return GiveMyIdentifierCommand;
+    case Command_PublishMyData: return PublishMyDataCommand;
+    case Command_SetPublicity: return SetPublicityCommand;
+    case Command_Unsubscribe: return UnsubscribeCommand;
+    case Command_Subscribe: return SubscribeCommand;
+    case Command_RequestBlocksList: return RequestBlocksListCommand;
+    case Command_ExistingBlocksList: return ExistingBlocksListCommand;
     case Command_Post: return PostCommand;
     case Command_CancelPosting: return CancelPostingCommand;
     case Command_SendPost: return SendPostCommand;

@@ -165,14 +165,18 @@ bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, 
 
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& header, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData) {
+  return WriteCommandMessageTo(NewOutboxFileName(discussion, shortCode), header, who, announce, writeData);
+}
+
+bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
+                           int announce, const TMessageDataWriter& writeData) {
   const std::string command = header.GetFieldValue("COMMAND");
-  // The key is asked before anything is written: without it there is nothing to seal.
+  // Without the key there is nothing to seal.
   std::string key;
   if (header.IsPrivateMessage()) {
     key = KeyPassword(true).ToString();
     if (key.empty()) return false;
   }
-  const std::string path = NewOutboxFileName(discussion, shortCode);
   // Written under a name of its own and given its Outbox name only once sealed, so that
   // the Outbox never holds half a message.
   const std::string writing = path + UnfinishedMessageSuffix;

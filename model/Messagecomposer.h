@@ -43,6 +43,10 @@ bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
 bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
                         std::string_view command);
 
+// The same into a file of that path (which must not exist yet).
+bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
+                           int announce, const TMessageDataWriter& writeData = {});
+
 // A message is written under its name and this suffix, and renamed once it is sealed; a
 // file so named is the leftover of a write that did not finish.
 inline constexpr const char* UnfinishedMessageSuffix = "~";
