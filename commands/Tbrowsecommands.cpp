@@ -6,6 +6,7 @@
 #include "commands/Annotationcommands.h"
 #include "commands/Navigationcommands.h"
 #include "commands/Postingcommands.h"
+#include "commands/Postofficecommand.h"
 #include "commands/Protocolcommands.h"
 #include "commands/Receiverscommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
@@ -58,6 +59,7 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_PublishEmbeddedComments: return PublishEmbeddedCommentsCommand;
     case Command_EditSubscribers: return EditSubscribersCommand;
     case Command_EditAdvertising: return EditAdvertisingCommand;
+    case Command_RunPostModule: return RunPostModuleCommand;
     case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
     case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
       return nullptr;

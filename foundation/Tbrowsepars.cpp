@@ -4,7 +4,6 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Tshellregistry.h"
-#include "platform/forms/Tgraphicsobject.h"
 #include "platform/kernel/Datafolders.h"
 
 #include <cmath>
@@ -417,16 +416,3 @@ std::vector<TBrowseParsField> TBrowsePars::Fields() {
   });
   return fields;
 }
-
-void AssignBrowseFont(TFont& font, const TBrowseFont& record) {
-  if (!record.Name.IsEmpty()) font.SetName(record.Name.ToString());
-  font.SetSize(record.Size);
-  TFontStyles style;
-  if (record.Style & TBrowseFont::Bold) style.Include(fsBold);
-  if (record.Style & TBrowseFont::Italic) style.Include(fsItalic);
-  if (record.Style & TBrowseFont::Underline) style.Include(fsUnderline);
-  if (record.Style & TBrowseFont::StrikeOut) style.Include(fsStrikeOut);
-  font.SetStyle(style);
-  font.SetColor(TColor(record.Color & 0xFFFFFF));
-}
-

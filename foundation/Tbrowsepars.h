@@ -36,10 +36,6 @@ struct TBrowseParsField {
   double Lowest, Highest;
 };
 
-class TFont;
-// The font gets the face, size, style and colour of the settings' record.
-void AssignBrowseFont(TFont& font, const TBrowseFont& record);
-
 // Whether a font may be kept: a face name, a size of 4 to 96 points, known style bits.
 bool IsValidBrowseFont(const TBrowseFont& font);
 

@@ -1,5 +1,6 @@
 #include "postoffice/Tformcommandmessageheader.h"
 
+#include "foundation/Browsefont.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
