@@ -1,6 +1,7 @@
 #include "commands/Tformannotation.h"
 
 #include "foundation/Guihooks.h"
+#include "foundation/Newcontrol.h"
 #include "foundation/Runexternalbrowser.h"
 #include "foundation/Tlogin.h"
 #include "model/Tdiscussion.h"
@@ -15,17 +16,8 @@
 
 namespace {
 
-template <class T>
-T* Make(TForm* form, const char* name, int left, int top, int width, int height) {
-  T* control = new T(form);
-  control->SetName(name);
-  control->SetParent(form);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 TCheckBox* MakeCheck(TForm* form, const char* name, const char* caption, int left, int top) {
-  TCheckBox* box = Make<TCheckBox>(form, name, left, top, 140, 17);
+  TCheckBox* box = NewControl<TCheckBox>(form, form, name, left, top, 140, 17);
   box->SetCaption(caption);
   return box;
 }
@@ -59,10 +51,10 @@ TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {
   SetClientWidth(480);
   SetClientHeight(360);
   SetKeyPreview(true);
-  EditMonographyName = Make<TEdit>(this, "EditMonographyName", 8, 8, 464, 21);
-  MemoAnnotation = Make<TMemo>(this, "MemoAnnotation", 8, 36, 464, 150);
-  EditMonographyNick = Make<TEdit>(this, "EditMonographyNick", 8, 194, 200, 21);
-  EditAuthors = Make<TEdit>(this, "EditAuthors", 216, 194, 256, 21);
+  EditMonographyName = NewControl<TEdit>(this, this, "EditMonographyName", 8, 8, 464, 21);
+  MemoAnnotation = NewControl<TMemo>(this, this, "MemoAnnotation", 8, 36, 464, 150);
+  EditMonographyNick = NewControl<TEdit>(this, this, "EditMonographyNick", 8, 194, 200, 21);
+  EditAuthors = NewControl<TEdit>(this, this, "EditAuthors", 216, 194, 256, 21);
   for (TCustomEdit* edit : std::initializer_list<TCustomEdit*>{EditMonographyName, MemoAnnotation, EditMonographyNick,
                                                                EditAuthors}) {
     edit->SetReadOnly(true);
@@ -74,12 +66,12 @@ TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {
     };
   }
   EditMonographyNick->SetBorderStyle(bsNone);
-  LabelShareDateName = Make<TLabel>(this, "LabelShareDateName", 8, 222, 100, 16);
+  LabelShareDateName = NewControl<TLabel>(this, this, "LabelShareDateName", 8, 222, 100, 16);
   LabelShareDateName->SetCaption("Publication date:");
-  LabelShareDateValue = Make<TLabel>(this, "LabelShareDateValue", 112, 222, 100, 16);
-  LabelLeaderCaption = Make<TLabel>(this, "LabelLeaderCaption", 8, 242, 100, 16);
-  LabelLeaderEMail = Make<TLabel>(this, "LabelLeaderEMail", 112, 242, 360, 16);
-  LabelSubscribed = Make<TLabel>(this, "LabelSubscribed", 8, 262, 100, 16);
+  LabelShareDateValue = NewControl<TLabel>(this, this, "LabelShareDateValue", 112, 222, 100, 16);
+  LabelLeaderCaption = NewControl<TLabel>(this, this, "LabelLeaderCaption", 8, 242, 100, 16);
+  LabelLeaderEMail = NewControl<TLabel>(this, this, "LabelLeaderEMail", 112, 242, 360, 16);
+  LabelSubscribed = NewControl<TLabel>(this, this, "LabelSubscribed", 8, 262, 100, 16);
   LabelSubscribed->SetCaption("Subscribed");
   CheckBoxPrivateDiscussion = MakeCheck(this, "CheckBoxPrivateDiscussion", "Secret", 8, 282);
   CheckBoxShowRecipients = MakeCheck(this, "CheckBoxShowRecipients", "Show recipients", 160, 282);
@@ -101,9 +93,9 @@ TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {
     CheckBoxGiveCommandsSubscribersOnly->SetVisible(!secret);
     CheckBoxViaWebOnlyDefault->SetVisible(!secret);
   };
-  PanelModelURL = Make<TPanel>(this, "PanelModelURL", 8, 326, 150, 24);
+  PanelModelURL = NewControl<TPanel>(this, this, "PanelModelURL", 8, 326, 150, 24);
   PanelModelURL->SetCaption("Model Web-site");
-  PanelDiscussionURL = Make<TPanel>(this, "PanelDiscussionURL", 164, 326, 150, 24);
+  PanelDiscussionURL = NewControl<TPanel>(this, this, "PanelDiscussionURL", 164, 326, 150, 24);
   PanelDiscussionURL->SetCaption("Discussion Web-site");
   for (TPanel* panel : {PanelModelURL, PanelDiscussionURL}) {
     panel->SetVisible(false);
@@ -112,11 +104,11 @@ TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {
       LinkMouseDown(panel, button == mbLeft);
     };
   }
-  ButtonOk = Make<TButton>(this, "ButtonOk", 320, 328, 72, 23);
+  ButtonOk = NewControl<TButton>(this, this, "ButtonOk", 320, 328, 72, 23);
   ButtonOk->SetCaption("OK");
   ButtonOk->SetVisible(false);
   ButtonOk->OnClick = [this](TObject*) { OkClicked(); };
-  ButtonCancel = Make<TButton>(this, "ButtonCancel", 400, 328, 72, 23);
+  ButtonCancel = NewControl<TButton>(this, this, "ButtonCancel", 400, 328, 72, 23);
   ButtonCancel->SetCaption("Cancel");
   ButtonCancel->SetCancel(true);
   ButtonCancel->OnClick = [this](TObject*) { CancelClicked(); };

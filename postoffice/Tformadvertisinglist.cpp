@@ -1,5 +1,6 @@
 #include "postoffice/Tformadvertisinglist.h"
 
+#include "foundation/Newcontrol.h"
 #include "foundation/Tbrowseglobal.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tclipboard.h"
@@ -13,11 +14,8 @@
 namespace {
 
 TButton* MakeButton(TForm* form, const char* name, const char* caption, int left) {
-  TButton* button = new TButton(form);
-  button->SetName(name);
-  button->SetParent(form);
+  TButton* button = NewControl<TButton>(form, form, name, left, 244, 80, 23);
   button->SetCaption(caption);
-  button->SetBounds(left, 244, 80, 23);
   button->SetAnchors({akLeft, akBottom});
   return button;
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/Browsefont.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Newcontrol.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Tlogin.h"
@@ -28,11 +29,8 @@ namespace {
 constexpr const char* Separator = "; ";
 
 TButton* MakeButton(TWinControl* parent, TComponent* owner, const char* name, const char* caption, int left, int top) {
-  TButton* button = new TButton(owner);
-  button->SetName(name);
-  button->SetParent(parent);
+  TButton* button = NewControl<TButton>(owner, parent, name, left, top, 72, 23);
   button->SetCaption(caption);
-  button->SetBounds(left, top, 72, 23);
   return button;
 }
 

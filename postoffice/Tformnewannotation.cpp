@@ -1,5 +1,6 @@
 #include "postoffice/Tformnewannotation.h"
 
+#include "foundation/Newcontrol.h"
 #include "model/Tauthor.h"
 #include "model/Tcommandmessage.h"
 #include "platform/forms/Tbutton.h"
@@ -9,17 +10,8 @@
 
 namespace {
 
-template <class T>
-T* Make(TForm* form, const char* name, int left, int top, int width, int height) {
-  T* control = new T(form);
-  control->SetName(name);
-  control->SetParent(form);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 TMemo* ReadOnlyMemo(TForm* form, const char* name, int top, int height) {
-  TMemo* memo = Make<TMemo>(form, name, 8, top, 424, height);
+  TMemo* memo = NewControl<TMemo>(form, form, name, 8, top, 424, height);
   memo->SetReadOnly(true);
   memo->SetWordWrap(true);
   memo->SetScrollBars(ssVertical);
@@ -44,23 +36,23 @@ TFormNewAnnotation::TFormNewAnnotation(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(440);
   SetClientHeight(340);
-  LabelPublicPrivate = Make<TLabel>(this, "LabelPublicPrivate", 8, 8, 80, 16);
-  LabelModelName = Make<TLabel>(this, "LabelModelName", 96, 8, 336, 16);
+  LabelPublicPrivate = NewControl<TLabel>(this, this, "LabelPublicPrivate", 8, 8, 80, 16);
+  LabelModelName = NewControl<TLabel>(this, this, "LabelModelName", 96, 8, 336, 16);
   MemoAnnotation = ReadOnlyMemo(this, "MemoAnnotation", 30, 150);
   MemoAuthorInfo = ReadOnlyMemo(this, "MemoAuthorInfo", 186, 114);
-  Button1 = Make<TButton>(this, "Button1", 8, 308, 80, 25);
+  Button1 = NewControl<TButton>(this, this, "Button1", 8, 308, 80, 25);
   Button1->SetCaption("Request");
   Button1->OnClick = [this](TObject*) {
     fAnswer = 1;
     SetModalResult(mrOk);
   };
-  Button3 = Make<TButton>(this, "Button3", 96, 308, 80, 25);
+  Button3 = NewControl<TButton>(this, this, "Button3", 96, 308, 80, 25);
   Button3->SetCaption("Ignore");
   Button3->OnClick = [this](TObject*) {
     fAnswer = 2;
     SetModalResult(mrOk);
   };
-  Button2 = Make<TButton>(this, "Button2", 352, 308, 80, 25);
+  Button2 = NewControl<TButton>(this, this, "Button2", 352, 308, 80, 25);
   Button2->SetCaption("Cancel");
   Button2->SetCancel(true);
   Button2->OnClick = [this](TObject*) {

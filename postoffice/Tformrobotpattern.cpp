@@ -1,6 +1,7 @@
 #include "postoffice/Tformrobotpattern.h"
 
 #include "controls/Tcustomnumedit.h"
+#include "foundation/Newcontrol.h"
 #include "foundation/Textroutines.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
@@ -13,14 +14,6 @@ namespace {
 // The post state keeps the group size in 16 bits.
 constexpr int MaxGroupSize = 0xFFFF;
 
-template <class T>
-T* Make(TForm* form, const char* name, int left, int top, int width, int height) {
-  T* control = new T(form);
-  control->SetName(name);
-  control->SetParent(form);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
 
 }  // namespace
 
@@ -31,32 +24,32 @@ TFormRobotPattern::TFormRobotPattern(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(184);
   SetClientHeight(154);
-  Label2 = Make<TLabel>(this, "Label2", 8, 4, 100, 16);
+  Label2 = NewControl<TLabel>(this, this, "Label2", 8, 4, 100, 16);
   Label2->SetCaption("List pattern:");
-  RadioButtonPattern1 = Make<TRadioButton>(this, "RadioButtonPattern1", 8, 22, 168, 17);
+  RadioButtonPattern1 = NewControl<TRadioButton>(this, this, "RadioButtonPattern1", 8, 22, 168, 17);
   RadioButtonPattern1->SetCaption("name<e-mail>");
-  RadioButtonPattern2 = Make<TRadioButton>(this, "RadioButtonPattern2", 8, 40, 168, 17);
+  RadioButtonPattern2 = NewControl<TRadioButton>(this, this, "RadioButtonPattern2", 8, 40, 168, 17);
   RadioButtonPattern2->SetCaption("e-mail <name>");
-  RadioButtonPatternOther = Make<TRadioButton>(this, "RadioButtonPatternOther", 8, 58, 60, 17);
+  RadioButtonPatternOther = NewControl<TRadioButton>(this, this, "RadioButtonPatternOther", 8, 58, 60, 17);
   RadioButtonPatternOther->SetCaption("other");
-  EditPatternOther = Make<TEdit>(this, "EditPatternOther", 68, 56, 108, 21);
+  EditPatternOther = NewControl<TEdit>(this, this, "EditPatternOther", 68, 56, 108, 21);
   for (TRadioButton* button : {RadioButtonPattern1, RadioButtonPattern2, RadioButtonPatternOther})
     button->OnClick = [this](TObject*) { PatternChosen(); };
-  Label1 = Make<TLabel>(this, "Label1", 8, 84, 168, 16);
+  Label1 = NewControl<TLabel>(this, this, "Label1", 8, 84, 168, 16);
   Label1->SetCaption("E-mails number per portion:");
-  CurrencyEditMaxEMailsPerLine = Make<TCurrencyEdit>(this, "CurrencyEditMaxEMailsPerLine", 8, 100, 80, 21);
+  CurrencyEditMaxEMailsPerLine = NewControl<TCurrencyEdit>(this, this, "CurrencyEditMaxEMailsPerLine", 8, 100, 80, 21);
   CurrencyEditMaxEMailsPerLine->SetDecimalPlaces(0);
   CurrencyEditMaxEMailsPerLine->SetDisplayFormat("0");
   CurrencyEditMaxEMailsPerLine->SetMinValue(1);
   CurrencyEditMaxEMailsPerLine->SetMaxValue(MaxGroupSize);
-  Button1 = Make<TButton>(this, "Button1", 8, 126, 80, 23);
+  Button1 = NewControl<TButton>(this, this, "Button1", 8, 126, 80, 23);
   Button1->SetCaption("OK");
   Button1->SetDefault(true);
   Button1->OnClick = [this](TObject*) {
     fResult = true;
     SetModalResult(mrOk);
   };
-  Button2 = Make<TButton>(this, "Button2", 96, 126, 80, 23);
+  Button2 = NewControl<TButton>(this, this, "Button2", 96, 126, 80, 23);
   Button2->SetCaption("Cancel");
   Button2->SetCancel(true);
   Button2->OnClick = [this](TObject*) {
