@@ -1,10 +1,9 @@
 #include "commands/Receiverscommands.h"
 
-#include "browse/Tbrowse.h"
 #include "browse/Tformbrowsemanager.h"
-#include "commands/Tbrowsecommands.h"
 #include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
+#include "postoffice/Postofficedialogs.h"
 #include "postoffice/Tformadvertisinglist.h"
 #include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tpost.h"
@@ -23,17 +22,13 @@ void InstallReceiversChoice() {
                                     TArray<TRecipientsList>& rows) {
     return ChooseCommandMessageReceivers(discussion, WindowSettings(), caption, uint8_t(kind), rows, false);
   };
+  PostOfficeDialogs().EditAdvertisingList = [](std::string& text) {
+    TPost* post = PostState();
+    return post && EditAdvertisingList(*post, text);
+  };
 }
 
-void UninstallReceiversChoice() { ModelHooks().ChooseReceivers = nullptr; }
-
-void EditSubscribersCommand(TCommand& command) {
-  if (!command.Discussion) return;
-  TArray<TRecipientsList> rows;
-  ChooseCommandMessageReceivers(*command.Discussion, command.Browse.Settings, "Edit subscribers list",
-                                Receivers_EditSubscribers, rows, false);
-}
-
-void EditAdvertisingCommand(TCommand&) {
-  if (TPost* post = PostState()) EditAdvertisingList(*post);
+void UninstallReceiversChoice() {
+  ModelHooks().ChooseReceivers = nullptr;
+  PostOfficeDialogs().EditAdvertisingList = nullptr;
 }

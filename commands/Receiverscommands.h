@@ -1,14 +1,9 @@
 #pragma once
-// The receivers of command messages: the header editor lent to the model, so that every
-// composer lets the user choose, and the commands that edit the subscribers and the
-// advertising list.
+// The receivers of command messages and the post office's list editors: the header editor
+// lent to the model, so that every composer (and "Edit subscribers list") lets the user
+// choose, and the advertising-list window lent to "Edit advertising list".
 
-struct TCommand;
-
-// Makes the header editor the model's choice of receivers (with the browse windows'
-// settings for its look); Uninstall takes it back.
+// Registers both (the header editor with the browse windows' settings for its look);
+// Uninstall takes them back.
 void InstallReceiversChoice();
 void UninstallReceiversChoice();
-
-void EditSubscribersCommand(TCommand& command);  // "Edit subscribers list"
-void EditAdvertisingCommand(TCommand& command);  // "Edit advertising list"

@@ -97,11 +97,11 @@ void TFormAdvertisingList::CopyAddresses() {
   Clipboard()->SetAsText(ComposeRobotList(pattern, groupSize, entries));
 }
 
-bool EditAdvertisingList(TPost& post) {
+bool EditAdvertisingList(TPost& post, std::string& text) {
   TFormAdvertisingList form(nullptr, post);
-  form.MemoAddresses->SetText(post.AdvertisingList.ToString());
+  form.MemoAddresses->SetText(text);
   form.ShowModal();
   if (!form.Result()) return false;
-  post.AdvertisingList = TStr(form.MemoAddresses->Text());
+  text = form.MemoAddresses->Text();
   return true;
 }

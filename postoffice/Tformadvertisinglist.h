@@ -5,6 +5,8 @@
 
 #include "platform/forms/Tform.h"
 
+#include <string>
+
 class TButton;
 class TCheckBox;
 class TMemo;
@@ -33,5 +35,6 @@ class TFormAdvertisingList : public TForm {
   bool fResult = false;
 };
 
-// Shows the post state's advertising list and robot settings; OK stores the list. True on OK.
-bool EditAdvertisingList(TPost& post);
+// Shows an advertising list with the post state's robot settings (which the window changes
+// at once); true on OK with the edited list in `text`.
+bool EditAdvertisingList(TPost& post, std::string& text);

@@ -93,13 +93,14 @@ TEST_F(RobotDialogs, TheAdvertisingListRefusesAnAddressThatIsNotOneMailboxAndCop
   });
   script.Press("TFormRobotEMail", "Button1", {{"EditRobot", "robot@x.org"}});
   script.Press("TFormRobotPattern", "Button1", {{"RadioButtonPattern1", "1"}, {"CurrencyEditMaxEMailsPerLine", "1"}});
-  EXPECT_TRUE(EditAdvertisingList(Post));
+  std::string list = Post.AdvertisingList.ToString();
+  EXPECT_TRUE(EditAdvertisingList(Post, list));
   EXPECT_FALSE(copyShown);
   EXPECT_EQ(Post.RobotEMail, "robot@x.org");
   EXPECT_EQ(Post.RobotPattern, RobotPatternNameFirst);
   EXPECT_EQ(Post.RobotPatternGroupSize, 1);
   EXPECT_EQ(Clipboard()->AsText(), "Old<old@x.org>");
-  EXPECT_EQ(Post.AdvertisingList, "a@x.org Ann\r\n\r\nb@x.org Bob");
+  EXPECT_EQ(list, "a@x.org Ann\r\n\r\nb@x.org Bob");
   ASSERT_EQ(Boxes.size(), 1u);
   EXPECT_EQ(Boxes[0].Text, "\"b@x.org<c@y.org>\" is not one e-mail address.");
 }
