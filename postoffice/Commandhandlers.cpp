@@ -24,6 +24,7 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
   RegisterPostCommandHandler("NEW_ANNOTATION", HandleCommand_NewAnnotation);
   RegisterPostCommandHandler("GENERATE_AUTHOR_IDENTS", HandleCommand_GenerateAuthorIdents);
+  RegisterPostCommandHandler("MODERATE_DLL", HandleCommand_ModerateDLL);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

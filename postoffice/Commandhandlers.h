@@ -62,5 +62,8 @@ bool HandleCommand_NewAnnotation(TPostFilesHandler& run, const std::string& path
 // GENERATE_AUTHOR_IDENTS (the leader of a discussion without a moderator): the user
 // decides, the author gets identifiers, and the answer AUTHOR_IDENTS_GENERATED goes out.
 bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler& run, const std::string& path);
+// MODERATE_DLL: a new moderation library installed when the user, shown its digest, agrees;
+// used from the next start.
+bool HandleCommand_ModerateDLL(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);
