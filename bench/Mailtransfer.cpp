@@ -39,7 +39,7 @@ struct TServers {
         Work = fs::temp_directory_path() / ("quillaran-bench-mail-" + std::to_string(::getpid()));
         fs::create_directories(Work);
         State = Work / "servers";
-        const fs::path scripts = fs::path(__FILE__).parent_path().parent_path() / "tests" / "net" / "servers";
+        const fs::path scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
         Scripts = scripts;
         if (std::system(((scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
             std::fprintf(stderr, "the mail servers did not start\n");
