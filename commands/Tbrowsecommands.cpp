@@ -4,6 +4,7 @@
 #include "browse/Tbrowse.h"
 #include "commands/Commandcodes.h"
 #include "commands/Navigationcommands.h"
+#include "commands/Postofficecommand.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Windowcommands.h"
 #include "foundation/Terror.h"
@@ -37,6 +38,7 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_RunPostModule: return RunPostModuleCommand;
     case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
     case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
       return nullptr;

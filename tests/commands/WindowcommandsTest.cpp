@@ -3,9 +3,16 @@
 #include "Commandstest.h"
 
 #include "commands/Commandcodes.h"
+#include "foundation/Fileroutines.h"
+#include "foundation/Tbrowseglobal.h"
 #include "model/Tdiscussionsmanager.h"
 #include "pointer/Tformmain.h"
 #include "pointer/Tformstartcursorwright.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Forms.h"
+#include "postoffice/Tbrowsepostadaptor.h"
+#include "postoffice/Tformpost.h"
+#include "postoffice/Tpost.h"
 
 namespace commandstest {
 namespace {
@@ -62,6 +69,37 @@ TEST_F(WindowCommands, ThePointerEngineSwitchesOnAndOffWithItsStoredByte) {
   EXPECT_EQ(_FormStart_Cursorwright, nullptr);
   EXPECT_TRUE(Reports().empty());
   SetHookLibraryOverride("");
+}
+
+TEST_F(WindowCommands, RunPostModuleOpensThePostOfficeOnOutboxPostAndClosesItSavingThePostState) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  const TSuitePaths paths = TBrowseGlobal::Paths;
+  TBrowseGlobal::SetSuitePaths();
+  TBrowsePostAdaptor adaptor;
+  TPost post;
+  post.Init(TStr(), &adaptor);
+  post.SetCBSFileName(TBrowseGlobal::Paths.PostFilesFile);
+  ASSERT_TRUE(post.Load());
+  PostState() = &post;
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  uint8_t kind = 0;
+  std::string header;
+  script.Answer("post", [&](TCustomForm& shown) {
+    auto& office = dynamic_cast<TFormPost&>(shown);
+    kind = office.FolderKind();
+    header = office.CellText(3, 0);
+    platform::PressControl(shown, "ButtonClose");
+  });
+  Run(form->Browse, Command_RunPostModule);
+  PostState() = nullptr;
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(kind, PostKind_OutboxPost);
+  EXPECT_EQ(header, "compose date/time");
+  EXPECT_TRUE(IsFileExists(TBrowseGlobal::Paths.PostFilesFile));
+  EXPECT_TRUE(Reports().empty());
+  TBrowseGlobal::Paths = paths;
 }
 
 }  // namespace
