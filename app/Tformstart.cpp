@@ -11,6 +11,7 @@
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tpaintbox.h"
+#include "platform/gui/Gui.h"
 #include "platform/kernel/Console.h"
 
 TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
@@ -42,9 +43,28 @@ void TFormStart::SetStartup(TStartupDriver* driver, int argc, const char* const*
   fArgv = argv;
 }
 
+namespace {
+constexpr UINT WM_START_UP = WM_APP + 0x101;
+}
+
+void TFormStart::StartWhenLoopRuns() { PostMessage(Handle(), WM_START_UP, 0, 0); }
+
+void TFormStart::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_START_UP) {
+    RunStartUp();
+    Message.Result = 0;
+    return;
+  }
+  TForm::WndProc(Message);
+}
+
 void TFormStart::FirstShow() {
   // Off the screen, whatever placement the window system chose.
   SetBounds(-10000, -10000, Width(), Height());
+  RunStartUp();
+}
+
+void TFormStart::RunStartUp() {
   if (fStarted || !fDriver) return;
   fStarted = true;
   fResult = fDriver->Start(fArgc, fArgv);
@@ -78,6 +98,8 @@ int RunWithWindows(int argc, const char* const* argv, bool onScreen) {
   Application->CreateForm(start);
   ConnectBrowseWindows(driver, browseWindows, *start);
   start->SetStartup(&driver, argc, argv);
+  Application->SetShowMainForm(false);
+  start->StartWhenLoopRuns();
   Application->Run();
   const TStartupDriver::TStart result = start->StartResult();
   browseWindows.DestroyAll();  // windows left by a termination go before what they show

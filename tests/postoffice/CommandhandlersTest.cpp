@@ -1056,6 +1056,21 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
   EXPECT_TRUE(Showed("Existing blocks list", "There are 2 new (2 total) EXISTING_BLOCKS_LIST requests."));
+  // "Yes": the list goes to the waiting requesters, and the emptied list is saved.
+  ask("gebl-3", "L-me", "me@x", "GIVE_EXISTING_BLOCKS_LIST");
+  Answer = 0;
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("Existing blocks list", "There are 1 new (2 total) EXISTING_BLOCKS_LIST requests."));
+  const std::vector<std::string> lists = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_NE(lists[0].find("-EBL-"), std::string::npos);
+  const std::string list = ReadFile(Post.Outbox.FolderPath.ToString() + lists[0]);
+  EXPECT_NE(list.find("\r\nCOMMAND=EXISTING_BLOCKS_LIST\r\n"), std::string::npos);
+  DeleteFileA((Post.Outbox.FolderPath.ToString() + lists[0]).c_str());
+  EXPECT_TRUE(mine->Info.BlockNamesRequesters.IsEmpty());
+  EXPECT_TRUE(Saved()->Info.BlockNamesRequesters.IsEmpty());
+  Answer = 1;
 
   // A secret discussion takes no request that its sender's key did not seal.
   mine->Info.Secret = 1;
@@ -1067,7 +1082,7 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_EQ(InboxNames(), (std::vector<std::string>{"gb-stranger", "gebl-stranger"}));
   EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-stranger is about a secret discussion"));
   EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
-  EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
+  EXPECT_TRUE(mine->Info.BlockNamesRequesters.IsEmpty());
 }
 
 TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
