@@ -8,6 +8,8 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tpaintbox.h"
@@ -78,6 +80,18 @@ void InstallApplicationHandlers() {
     if (TError::Instance().IsTerminateRequested() || platform::StopSignalled()) Application->Terminate();
   };
   Application->OnDeactivate = [](TObject*) { TStartupDriver::OnDeactivate(); };
+  // Each key or button the user presses begins a new undo step in every discussion (but
+  // one whose command holds its step open).
+  Application->OnMessage = [](MSG& msg, bool&) {
+    switch (msg.message) {
+      case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        if (TDiscussionsManager* manager = DiscussionsManager())
+          for (int i = 0; i < manager->GetDiscussionsCount(); ++i)
+            if (manager->GetDiscussion(i).Loaded) manager->GetDiscussion(i).Undo.StartStep();
+        break;
+      default: break;
+    }
+  };
 }
 
 int RunWithWindows(int argc, const char* const* argv, bool onScreen) {

@@ -113,6 +113,8 @@ bool TFormBrowseManager::IsDiscussionShown(int discussion, const TFormBrowse* ex
 bool TFormBrowseManager::OfferSaving(TDiscussion& discussion, bool& discard) {
   discard = false;
   if (!HasUnsavedChanges(discussion)) return true;
+  // Reading alone is kept without asking.
+  if (!HasUnsavedChanges(discussion, true)) return discussion.Save();
   const std::string name = discussion.GetName().IsEmpty() ? discussion.Folder.ToString() : discussion.GetName().ToString();
   switch (ShowMessageBox(UnloadDiscussionCaption, "Save the changes of the discussion \"" + name + "\"?", "",
                          "Yes|No|Cancel", UnloadAnswer_Save)) {

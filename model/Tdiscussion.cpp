@@ -237,6 +237,7 @@ bool TDiscussion::Load(bool infoOnly) {
   Graph.reset();
   // The next save goes above every generation found, the passed-over ones included.
   Generation = std::max(set.Generation, set.HighestGeneration);
+  LastSaveTime = Now();
   Loaded = 1;
   SetAsideNewerFiles(set, damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault);
   RebuildHyperRefBlocks(*this);
@@ -308,6 +309,7 @@ bool TDiscussion::Save(int mode) {
     if (!MoveFileExA((path + ".tmp").c_str(), path.c_str(), Durably)) return SaveFailed(path);
   }
   Generation = generation;
+  LastSaveTime = Now();
   return true;
 }
 

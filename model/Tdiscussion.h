@@ -46,6 +46,7 @@ public:
   TThemes Themes;
   TUnlinkedBlockInfos UnlinkedBlockInfos;
   THyperRefBlocks HyperRefBlocks;
+  double LastSaveTime = 0;  // when the set was last loaded or saved (days, as Now)
   TUndo Undo;  // not stored: an unloaded discussion forgets its steps
   std::unique_ptr<TDiscussionGraph> Graph;  // while the browse window has built it
 
@@ -134,7 +135,7 @@ public:
   static int CrashBeforeSaveStep;
 
 private:
-  uint32_t Generation = 0;  // of the set last loaded or saved
+  uint32_t Generation = 0;  // of the set last saved, or the highest found when loading
 
   void ClearContent();
   // Reads one complete generation of the set into a new discussion; null when a file of it

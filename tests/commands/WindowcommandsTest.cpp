@@ -149,10 +149,9 @@ TEST_F(WindowCommands, CustomizeTellsEveryWindowOnlyWhenConfirmed) {
 TEST_F(WindowCommands, CloseDiscussionTurnsTheOnlyWindowToTheFolderOrClosesEveryWindowOfIt) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  // The window's position in the discussion was kept: the user is offered to save it.
-  Answer(UnloadAnswer_Save);
+  // The window's position in the discussion was kept: reading is saved without a question.
   Run(form->Browse, Command_CloseDiscussion);
-  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes().size(), 0u);
   EXPECT_EQ(manager->Count(), 1);
   EXPECT_EQ(form->Browse.CurrentBrowseState.DiscussionIndex, -1);
   EXPECT_EQ(form->Browse.CurrentBrowseState.CurrentItem.Ident.Folder, discussions->DiscussedRoot);
