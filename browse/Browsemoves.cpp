@@ -52,6 +52,7 @@ void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
   TBrowseItem& item = CurrentBrowseState.CurrentItem;
   item.Children.clear();
   item.Ident.SetDiscBlock(*discussion, block);
+  item.Level = -1;
   CurrentBrowseState.Rows.Clear();
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = 0;
@@ -112,6 +113,8 @@ void TBrowse::OpenBrowseItem(const TBrowseItem& item, bool refresh) {
   CurrentBrowseState.Rows.Clear();
   CurrentBrowseState.CurrentItem = copy;
   CurrentBrowseState.CurrentItem.DisplayMode = DisplayMode_Full;
+  // The shown item stands above its list: its children are the list's first level.
+  CurrentBrowseState.CurrentItem.Level = -1;
   if (copy.Kind() == BrowseItem_Folder) SetDiscussionIndex(-1);
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = 0;

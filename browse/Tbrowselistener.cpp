@@ -99,7 +99,8 @@ void BlocksDeleted(TBrowse& browse, TDiscussion& discussion, uint8_t state) {
 // that added it shows it already).
 void BlockAdded(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
   TBrowseState& state = browse.CurrentBrowseState;
-  const TDiscBlock* added = block.IsEmpty() ? nullptr : discussion.Storages.GetDiscBlock(block);
+  // The notification was queued: the block may be gone again (an undone creation).
+  const TDiscBlock* added = discussion.Storages.IsValidIndex(block) ? discussion.Storages.GetDiscBlock(block) : nullptr;
   if (!added || !added->IsAlive() || state.ListKind != ListKind_Children || state.SpecCaptionType != 0 ||
       state.CurrentItem.Kind() != BrowseItem_Block || !(state.CurrentItem.Ident.Index == added->Upper))
     return;

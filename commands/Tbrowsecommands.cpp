@@ -2,16 +2,20 @@
 
 #include "browse/Browsecommand.h"
 #include "browse/Tbrowse.h"
+#include "commands/Annotationcommands.h"
 #include "commands/Clipboardcommands.h"
 #include "commands/Commandcodes.h"
+#include "commands/Creationcommands.h"
 #include "commands/Deletecommands.h"
 #include "commands/Editcommands.h"
-#include "commands/Creationcommands.h"
 #include "commands/Expertcommands.h"
 #include "commands/Listcommands.h"
 #include "commands/Navigationcommands.h"
+#include "commands/Postingcommands.h"
 #include "commands/Postofficecommand.h"
+#include "commands/Protocolcommands.h"
 #include "commands/Readercommands.h"
+#include "commands/Receiverscommands.h"
 #include "commands/Savingcommands.h"
 #include "commands/Searchcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
@@ -48,6 +52,21 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_DiscussionInfo: return DiscussionInfoCommand;
+    case Command_Annotation: return AnnotationCommand;
+    case Command_RegistrateModel: return RegistrateModelCommand;
+    case Command_FormNewDiscussion: return FormNewDiscussionCommand;
+    case Command_GiveMyIdentifier: return GiveMyIdentifierCommand;
+    case Command_PublishMyData: return PublishMyDataCommand;
+    case Command_SetPublicity: return SetPublicityCommand;
+    case Command_Unsubscribe: return UnsubscribeCommand;
+    case Command_Subscribe: return SubscribeCommand;
+    case Command_RequestBlocksList: return RequestBlocksListCommand;
+    case Command_ExistingBlocksList: return ExistingBlocksListCommand;
+    case Command_Post: return PostCommand;
+    case Command_CancelPosting: return CancelPostingCommand;
+    case Command_SendPost: return SendPostCommand;
+    case Command_PublishEmbeddedComments: return PublishEmbeddedCommentsCommand;
     case Command_AddNote: return AddNoteCommand;
     case Command_AddBlock: return AddBlockCommand;
     case Command_InsertBlock: return InsertBlockCommand;
@@ -183,6 +202,7 @@ void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const T
 }
 
 void InstallBrowseCommands() {
+  InstallReceiversChoice();
   BrowseCommandHandler() = [](TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
                               const std::string& text, uint8_t code, TShiftState, int32_t data1, int32_t data2) {
     ProcessBrowseCommand(browse, path, root, text, code, data1, data2);

@@ -87,7 +87,8 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
 }
 
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
-  NumIndexValid = false;
+  // The number joins a built index (an entry gone stale is caught by FindByBlockNum).
+  if (NumIndexValid) NumIndex[Blocks[index].BlockNum] = uint16_t(index);
   // The name joins a built index rather than making it be built again, so that announcing
   // blocks one by one stays linear; an entry that went stale is caught by FindByName.
   if (NameIndexValid) {

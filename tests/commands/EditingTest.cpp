@@ -101,6 +101,7 @@ TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
   // A note whose header is cancelled is gone again, its number with it.
   script.Press("TFormDiscBlockHeader", "Button2");
   Run(browse, Command_AddNote);
+  TListeners::Instance().DeliverQueued();  // what the idle handler does next
   EXPECT_EQ(Names(browse), "1 2 3 4");
   EXPECT_EQ(d->User.NoteCounter, notes);
   EXPECT_EQ(d->Storages.Notes.Count(), 0);

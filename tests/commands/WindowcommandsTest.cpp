@@ -4,6 +4,7 @@
 
 #include "browse/Tbrowselistener.h"
 #include "commands/Commandcodes.h"
+#include "commands/Receiverscommands.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"
@@ -192,6 +193,7 @@ TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
   // Without the dialogs the commands are not available; nothing changes.
+  UninstallReceiversChoice();
   Run(form->Browse, Command_EditAdvertising);
   Run(form->Browse, Command_EditSubscribers);
   // The moderation library is not loaded: the user is told.
