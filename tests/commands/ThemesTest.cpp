@@ -99,7 +99,7 @@ TEST_F(Themes, EvaluateStoresTheReadersPossibilityOnlyWhenChangedAndFormulasFoll
   ASSERT_EQ(GetPossibilityInForce(*d, conclusion), 60);
   browse.CurrentBrowseItemChanged(true);
   Pump();
-  ModelHooks().AskReaderProperty = [](TReaderProperty& values) {
+  ModelHooks().AskReaderProperty = [](TReaderProperty& values, int, int) {
     ShownValues() = values;
     values.CopyValuesFrom(Given());
     return true;
