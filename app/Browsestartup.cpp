@@ -2,8 +2,13 @@
 
 #include "app/Tformstart.h"
 #include "app/Tstartupdriver.h"
+#include "browse/Tbrowse.h"
+#include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
+#include "commands/Commandcodes.h"
 #include "commands/Tbrowsecommands.h"
+#include "foundation/Helpdocument.h"
+#include "foundation/Tbrowseglobal.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 
@@ -13,7 +18,21 @@ void ConnectBrowseWindows(TStartupDriver& driver, TFormBrowseManager& windows, T
     return OpenFirstBrowseWindow(driver, windows, discussion, storageType, number);
   };
   windows.OnLastWindowClosed = [] { Application->Terminate(); };
-  start.OnCloseQuery = [&windows](TObject*, bool& canClose) { canClose = windows.CloseAll(); };
+  // The program ends through the last window's "Close Quillaran"; it stays when the user
+  // keeps a window.
+  start.OnCloseQuery = [&windows](TObject*, bool& canClose) {
+    if (windows.Count() > 0) {
+      TBrowse& browse = windows.GetFormBrowse(windows.Count() - 1)->Browse;
+      const TBrowseItemIndex none;
+      browse.ProcessCommand(&none, &browse.CurrentBrowseState.CurrentItem, "", Command_CloseProgram,
+                            TBrowseGlobal::EmptyShiftState, -1, -1);
+    }
+    canClose = windows.Count() == 0;
+  };
+  // Help asked of the application (a dialog's help button) opens the program's document.
+  Application->OnHelp = [](WORD command, intptr_t context, bool&) {
+    return command == HELP_CONTEXT && OpenHelp(int(context));
+  };
 }
 
 bool OpenFirstBrowseWindow(TStartupDriver& driver, TFormBrowseManager& windows, int discussion, int storageType,

@@ -59,27 +59,12 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
       UnderCreated = folder == manager->CreatedRoot || parent == manager->CreatedRoot;
     }
   UpperPanelShown = browse.Form && browse.Form->PanelUpperBlock->Height() != 0;
-  if (!mainMenu) CollectMarked(browse, item);
+  if (!mainMenu) CollectMarked(browse, rootItem, index);
 }
 
-void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem& item) {
-  if (Current) {
-    if (BlockItem) Marked.push_back(BlockIndex);
-    else MarkedAreBlocks = false;
-    return;
-  }
-  TBrowseState& state = browse.CurrentBrowseState;
-  for (int pass = 0; pass < 2 && Marked.empty(); ++pass)
-    for (const TLowerListRow& row : state.Rows) {
-      if (row.RowType != LowerListRow_Service) continue;
-      const TBrowseItem* shown = row.ItemIndex.GetBrowseItem(static_cast<const TBrowseItem&>(state.CurrentItem));
-      if (!shown) continue;
-      if (pass == 0 && !shown->Marked) continue;
-      if (shown->Kind() != BrowseItem_Block) {
-        if (pass == 0) MarkedAreBlocks = false;
-        continue;
-      }
-      if (pass == 1 && !(item.Kind() == BrowseItem_Block && shown->Ident.Index == item.Ident.Index)) continue;
-      Marked.push_back(shown->Ident.Index);
-    }
+void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem* rootItem, const TBrowseItemIndex& index) {
+  if (!rootItem) return;
+  TArray<TDiscBlockIndex> marked;
+  MarkedAreBlocks = browse.GetMarkedDiscBlocks(index, *rootItem, marked);
+  for (TDiscBlockIndex block : marked) Marked.push_back(block);
 }

@@ -46,5 +46,5 @@ struct TSmartMenuFacts {
   bool MarkedAreBlocks = true;
 
  private:
-  void CollectMarked(TBrowse& browse, const TBrowseItem& item);
+  void CollectMarked(TBrowse& browse, const TBrowseItem* rootItem, const TBrowseItemIndex& index);
 };

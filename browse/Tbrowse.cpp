@@ -315,13 +315,16 @@ void TBrowse::DropHover() {
   HitAreas.DropHover();
 }
 
-void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState, POINT inRow) {
+void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift, POINT inRow) {
   // A press on a reference or a link in the row's text is theirs alone.
   if (HitAreas.Click(button, int16_t(row), inRow.x, inRow.y)) return;
-  MarkingAnchorRow = int16_t(row);
   SelectLowerListRow(row, false);
   // The service row of an item offers the item's commands.
   const TLowerListRow& pressed = CurrentBrowseState.Rows[uint32_t(row)];
+  if (button == mbLeft && pressed.RowType == LowerListRow_Service) {
+    DragBlocked = 0;
+    MarkRowsByPress(row, shift);
+  }
   if (button == mbRight && pressed.RowType == LowerListRow_Service) {
     const TBrowseItemIndex index = pressed.ItemIndex;
     ShowItemPopup(index, CurrentBrowseState.CurrentItem);

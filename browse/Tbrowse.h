@@ -187,6 +187,19 @@ class TBrowse : public TRowMeasurer {
   // The hover ends: the hovered row and the hovered reference are dropped.
   void DropHover();
   void LowerListMouseDown(int row, TMouseButton button, TShiftState shift, POINT inRow);
+  // Marked rows (Markedrows.cpp). A left press on a service row: with Alt its item alone
+  // is marked, with Ctrl its mark toggles, with Shift the items from the anchor row to it
+  // are marked (a beep without an anchor); the row becomes the anchor. A marking press
+  // starts no drag.
+  void MarkRowsByPress(int row, TShiftState shift);
+  // What a command on the item at `path` in `root` works on: when that is the window's
+  // current item, its block; otherwise the blocks of the marked service rows, or, when
+  // none is marked, of the rows showing the item's block. False when a marked item (or the
+  // current item) is not a block.
+  bool GetMarkedDiscBlocks(const TBrowseItemIndex& path, const TBrowseItem& root, TArray<TDiscBlockIndex>& blocks);
+  // The same collection as identifiers, each once.
+  bool GetMarkedBrowseItemIdents(const TBrowseItemIndex& path, const TBrowseItem& root,
+                                 TArray<TBrowseItemIdent>& idents);
   void LowerListMouseUp(int row, TMouseButton button, TShiftState shift, POINT inRow);
   void UpperPanelMouseDown(TMouseButton button, TShiftState shift, POINT point);
   // A key of the window (the form takes Alt+F4 before): Backspace goes up, Enter opens

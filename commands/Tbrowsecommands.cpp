@@ -3,7 +3,10 @@
 #include "browse/Browsecommand.h"
 #include "browse/Tbrowse.h"
 #include "commands/Commandcodes.h"
+#include "commands/Creationcommands.h"
 #include "commands/Navigationcommands.h"
+#include "commands/Postofficecommand.h"
+#include "commands/Savingcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Windowcommands.h"
 #include "foundation/Terror.h"
@@ -37,6 +40,20 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_Help: return HelpCommand;
+    case Command_Customize: return CustomizeCommand;
+    case Command_CloseDiscussion: return CloseDiscussionCommand;
+    case Command_CloseProgram: return CloseProgramCommand;
+    case Command_EditSubscribers: return EditSubscribersCommand;
+    case Command_EditSpammers: return EditSpammersCommand;
+    case Command_EditAdvertising: return EditAdvertisingCommand;
+    case Command_Save: return SaveCommand;
+    case Command_SaveDatabase: return SaveDatabaseCommand;
+    case Command_ManualBackup: return ManualBackupCommand;
+    case Command_PickOut: return PickOutCommand;
+    case Command_CreateModel: return CreateModelCommand;
+    case Command_FormPublishedModel: return FormPublishedModelCommand;
+    case Command_RunPostModule: return RunPostModuleCommand;
     case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
     case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
       return nullptr;

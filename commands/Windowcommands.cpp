@@ -1,16 +1,39 @@
 #include "commands/Windowcommands.h"
 
 #include "browse/Tbrowse.h"
+#include "browse/Tbrowselistener.h"
 #include "browse/Tformbrowse.h"
+#include "browse/Tformbrowsemanager.h"
 #include "commands/Tbrowsecommands.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Helpdocument.h"
+#include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
+#include "foundation/Tformbrowsepars.h"
+#include "foundation/Tlisteners.h"
+#include "model/Tclip.h"
+#include "model/Tcommandmessage.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/forms/Tapplication.h"
 #include "pointer/Tformstartcursorwright.h"
+#include "postoffice/Postofficedialogs.h"
+#include "postoffice/Tmoderatecaller.h"
+#include "postoffice/Tpost.h"
 
 namespace {
 
 void OpenRoot(TCommand& command, int16_t TDiscussionsManager::*root) {
   if (TDiscussionsManager* manager = DiscussionsManager()) command.Browse.OpenMonoGroup(manager->*root);
+}
+
+// Closes, last to first, every window that shows the discussion, but `except`.
+void CloseWindowsShowing(TFormBrowseManager& windows, int discussion, TFormBrowse* except) {
+  for (int i = windows.Count() - 1; i >= 0; --i) {
+    if (i >= windows.Count()) continue;
+    TFormBrowse* form = windows.GetFormBrowse(i);
+    if (form != except && form->Browse.CurrentBrowseState.DiscussionIndex == discussion) form->Close();
+  }
 }
 
 }  // namespace
@@ -35,4 +58,82 @@ void PointerEngineCommand(TCommand& command) {
   StartStopCursorwright(browse.Settings->PointerEngineOn != 0);
   // The menu's caption follows the engine's new state.
   browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
+}
+
+void HelpCommand(TCommand& command) {
+  if (command.Browse.Form) OpenHelp(command.Browse.Form->HelpContext());
+}
+
+void CustomizeCommand(TCommand& command) {
+  TBrowsePars* pars = command.Browse.Settings;
+  if (!pars) return;
+  bool confirmed = false;
+  {
+    TFormBrowsePars dialog(nullptr);
+    confirmed = dialog.Execute(*pars);
+  }
+  if (confirmed) TListeners::SendPtr(Notify_SettingsChanged, pars, false);
+}
+
+void CloseDiscussionCommand(TCommand& command) {
+  TFormBrowseManager* windows = FormBrowseManager();
+  TDiscussionsManager* discussions = DiscussionsManager();
+  TFormBrowse* self = command.Browse.Form;
+  const int shown = command.Browse.CurrentBrowseState.DiscussionIndex;
+  if (!windows || !discussions || !self || !command.Discussion || shown < 0) return;
+  const int16_t parent = discussions->GetParentFolder(command.Discussion->FolderIndex);
+  CloseWindowsShowing(*windows, shown, self);
+  if (windows->Count() == 1 && windows->GetFormBrowse(0) == self) {
+    command.Browse.OpenMonoGroup(parent);
+    windows->UnloadUnshownDiscussions();
+    return;
+  }
+  CloseWindowsShowing(*windows, shown, nullptr);
+}
+
+void CloseProgramCommand(TCommand& command) {
+  TFormBrowseManager* windows = FormBrowseManager();
+  TFormBrowse* self = command.Browse.Form;
+  if (!windows || !self) return;
+  if (!windows->UnloadUnshownDiscussions()) return;
+  if (TClip* clip = BlockClipboard(); clip && !clip->IsEmpty()) {
+    clip->Reset(0);
+    TListeners::Send(Notify_TitlesChanged, false);
+  }
+  TBrowseGlobal::CloseRefused = 0;
+  for (int i = windows->Count() - 1; i >= 0; --i) {
+    if (i >= windows->Count()) continue;
+    TFormBrowse* form = windows->GetFormBrowse(i);
+    if (form == self) continue;
+    form->Close();
+    // The user kept a window: the rest stay open.
+    if (TBrowseGlobal::CloseRefused || windows->IndexOf(form) >= 0) return;
+  }
+  Application->ProcessMessages();
+  if (windows->IndexOf(self) >= 0) self->Close();
+}
+
+void EditSubscribersCommand(TCommand& command) {
+  const auto& choose = ModelHooks().ChooseReceivers;
+  if (!choose) return CommandNotAvailable(command);
+  if (!command.Discussion) return;
+  // What the user does in the dialog is the dialog's; the command takes nothing back.
+  TArray<TRecipientsList> receivers;
+  choose(*command.Discussion, "Edit subscribers list", 2, receivers);
+}
+
+void EditSpammersCommand(TCommand& command) {
+  TModerateCaller* caller = ModerateCaller();
+  if (!caller || caller->EditSpammersList() == 1)
+    ShowMessageBox("EDIT SPAMMERS LIST", "The moderation module is not available.");
+  (void)command;
+}
+
+void EditAdvertisingCommand(TCommand& command) {
+  const auto& edit = PostOfficeDialogs().EditAdvertisingList;
+  TPost* post = PostState();
+  if (!edit) return CommandNotAvailable(command);
+  if (!post) return;
+  std::string text = post->AdvertisingList.ToString();
+  if (edit(text)) post->AdvertisingList = text;
 }

@@ -8,17 +8,24 @@
 
 namespace {
 
-bool Fail(std::string_view who, const std::string& what, const std::string& path) {
-  TError::Report(std::string(who) + " - " + what + " " + path + ": " + platform::ErrorText(GetLastError()));
+bool Fail(std::string& failure, const std::string& what, const std::string& path) {
+  failure = what + " " + path + ": " + platform::ErrorText(GetLastError());
   return false;
 }
 
 }  // namespace
 
 bool ReplaceFileContents(const std::string& path, std::string_view data, bool ownerOnly, std::string_view who) {
+  std::string failure;
+  if (ReplaceFileContents(path, data, ownerOnly, failure)) return true;
+  TError::Report(std::string(who) + " - " + failure);
+  return false;
+}
+
+bool ReplaceFileContents(const std::string& path, std::string_view data, bool ownerOnly, std::string& failure) {
   const std::string temp = path + ".tmp";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail(who, "ошибка создания файла", temp);
+  if (file == INVALID_HANDLE_VALUE) return Fail(failure, "ошибка создания файла", temp);
   bool ok = !ownerOnly || platform::RestrictToOwner(file);
   size_t done = 0;
   while (ok && done < data.size()) {
@@ -33,13 +40,13 @@ bool ReplaceFileContents(const std::string& path, std::string_view data, bool ow
   if (!ok) {
     DeleteFileA(temp.c_str());
     SetLastError(error);
-    return Fail(who, "ошибка записи файла", temp);
+    return Fail(failure, "ошибка записи файла", temp);
   }
   if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD moveError = GetLastError();
     DeleteFileA(temp.c_str());
     SetLastError(moveError);
-    return Fail(who, "ошибка замены файла", path);
+    return Fail(failure, "ошибка замены файла", path);
   }
   return true;
 }

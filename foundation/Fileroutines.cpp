@@ -106,6 +106,11 @@ bool CreateFolder(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
+bool IsLinkPath(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  return platform::GetEntryInfo(WithoutTrailingSlash(path), entry) && IsLink(entry);
+}
+
 bool RecourseDelete(const std::string& folder, bool keepFolder) {
   std::string path = WithoutTrailingSlash(folder);
   std::string real, root;

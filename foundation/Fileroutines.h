@@ -13,6 +13,8 @@
 bool IsFileExists(const std::string& path, int64_t* length = nullptr);
 // True for an existing folder; a trailing '/' is ignored.
 bool IsDirExists(const std::string& path);
+// True when the path itself is a symbolic link (whatever it points to).
+bool IsLinkPath(const std::string& path);
 // Creates a folder (and its missing parents) when it does not exist; a failure
 // shows "Error creating folder '<path>'" under "ERROR" and answers false.
 bool CreateFolder(const std::string& path);

@@ -34,3 +34,7 @@ std::string MakeSafeFolderName(const std::string& name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == 0x7F) c = '_';
   return safe;
 }
+
+bool IsLegalDiscussionFolderName(const std::string& name) {
+  return IsSafeFolderName(name) && name.find(' ') == std::string::npos;
+}

@@ -117,6 +117,13 @@ int TDiscussionsManager::CreateNewDiscussion(int16_t parentFolder, const TStr& f
   return index;
 }
 
+void TDiscussionsManager::ForgetLastDiscussion(int index) {
+  if (index < 0 || index != GetDiscussionsCount() - 1) return;
+  const int16_t folder = Discussions.back()->FolderIndex;
+  Discussions.pop_back();
+  if (folder >= 0 && folder == int(Folders.Count()) - 1) Folders.Delete(uint32_t(folder));
+}
+
 bool TDiscussionsManager::FolderHasDiscussion(const TStr& path) const {
   for (const auto& discussion : Discussions)
     if (discussion->Folder == path) return true;

@@ -50,6 +50,10 @@ public:
   // block "*" is made and the discussion saved. -1 (reported) when the name is not a
   // plain folder name, the folder cannot be made or already holds a discussion.
   int CreateNewDiscussion(int16_t parentFolder, const TStr& folderName, bool withRootBlock, int flags);
+  // Forgets the discussion just created, when it is the last one registered, with its
+  // folder entry when that is the last one too (a creation that failed halfway). Its files
+  // are not touched.
+  void ForgetLastDiscussion(int index);
   bool FolderHasDiscussion(const TStr& path) const;
   TStr GetFolderPath(int16_t folder) const;
   // The parent of a folder entry, the entry itself for the root.

@@ -123,13 +123,18 @@ bool TNetSocketHandle::Readable(int32_t AMSec)
             } while (!readable && FHandleAllocated);
             return readable;
         }
-        if (AMSec > slice) {
-            if (WaitReadable(AMSec - slice)) {
+        // A longer limit goes in slices too, so that the user interface stays alive
+        // for the whole wait.
+        while (AMSec > slice && FHandleAllocated) {
+            if (WaitReadable(slice)) {
                 TNetAntiFreezeBase::DoProcess(false);
                 return true;
             }
-            AMSec = slice;
+            TNetAntiFreezeBase::DoProcess(true);
+            AMSec -= slice;
         }
+        if (!FHandleAllocated)
+            return false;
     }
     readable = WaitReadable(AMSec);
     TNetAntiFreezeBase::DoProcess(!readable);

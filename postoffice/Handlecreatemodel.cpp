@@ -26,7 +26,6 @@ constexpr const char* Command = "FORM_NEW_MODEL";
 constexpr const char* Who = "HandleCommand_CreateModel";
 // Questions and messages about missing links asked for one message; the rest are counted.
 constexpr int MaxLinkQuestions = 20;
-const char* const HistoryFolders[] = {"InboxPostHistory", "OutboxPostHistory", "OutboxPostBroadcast"};
 
 // The model blocks of the message, read and checked before anything is made.
 bool ReadModelBlocks(THandlerFrame& frame, std::string_view key, std::vector<TDiscBlockRecord>& records) {
@@ -65,10 +64,6 @@ bool AcceptMissingUppers(const std::vector<TDiscBlockRecord>& records) {
   return true;
 }
 
-bool IsLegalFolderName(const std::string& name) {
-  return IsSafeFolderName(name) && name.find(' ') == std::string::npos;
-}
-
 // Asks for the new discussion's folder and makes it with its post history folders; the
 // folder's name, or "" when the user gave up or the folders cannot be made.
 std::string MakeDiscussionFolder(TDiscussionsManager& manager, const std::string& proposal) {
@@ -79,7 +74,7 @@ std::string MakeDiscussionFolder(TDiscussionsManager& manager, const std::string
     if (!InputString("Forming new model", "Type folder name for new discussion:", name, entered)) return "";
     name = entered;
     if (!name.empty() && (name.back() == '\\' || name.back() == '/')) name.pop_back();
-    if (!IsLegalFolderName(name)) {
+    if (!IsLegalDiscussionFolderName(name)) {
       ShowMessageBox("ILLEGAL FOLDER NAME", "This folder name contain illegal characters;\nplease reenter it.");
       continue;
     }
@@ -103,12 +98,12 @@ std::string MakeDiscussionFolder(TDiscussionsManager& manager, const std::string
         continue;
       return "";
     }
-    for (size_t i = 0; i < std::size(HistoryFolders); ++i) {
-      if (MakeFolder(folder + "/" + HistoryFolders[i])) continue;
+    for (size_t i = 0; i < std::size(DiscussionHistoryFolders); ++i) {
+      if (MakeFolder(folder + "/" + DiscussionHistoryFolders[i])) continue;
       ShowMessageBox("ERROR CREATING FOLDER",
-                     "Error creating subfolder '" + std::string(HistoryFolders[i]) + "' in " + folder + "/");
+                     "Error creating subfolder '" + std::string(DiscussionHistoryFolders[i]) + "' in " + folder + "/");
       // Nothing of a discussion that cannot be made stays behind.
-      while (i-- > 0) RemoveDirectoryA((folder + "/" + HistoryFolders[i]).c_str());
+      while (i-- > 0) RemoveDirectoryA((folder + "/" + DiscussionHistoryFolders[i]).c_str());
       RemoveDirectoryA(folder.c_str());
       return "";
     }

@@ -1,11 +1,23 @@
 #include "postoffice/Tformretrievesendpost.h"
 
+#include "net/Netsystem.h"
+#include "net/Tnetantifreeze.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Ttimer.h"
 #include "postoffice/Tformbadrecipientaddresses.h"
+
+// While the exchange waits for a server, the window keeps answering the user.
+class TFormRetrieveSendPost::TWindowAntiFreeze : public TNetAntiFreezeBase {
+ public:
+  TWindowAntiFreeze() : TNetAntiFreezeBase(nullptr) {
+    RecordMainThread();  // the window runs the exchange on this thread
+    IdleTimeOut = 100;
+  }
+  void Process() override { Application->ProcessMessages(); }
+};
 
 // The exchange as the window shows it.
 class TFormRetrieveSendPost::TWindowExchange : public TPostExchange {
@@ -73,6 +85,13 @@ TFormRetrieveSendPost::TFormRetrieveSendPost(TComponent* owner)
   TimerStart->SetEnabled(false);
   TimerStart->SetInterval(500);
   TimerStart->OnTimer = [this](TObject*) { StartExchange(); };
+  OnCloseQuery = [this](TObject*, bool& canClose) {
+    if (!fRunning) return;
+    // The exchange stops at its next step; the window closes then.
+    fExchange->Cancel = 1;
+    fClosePending = true;
+    canClose = false;
+  };
   OnClose = [this](TObject*, TCloseAction&) { Disconnect(); };
 }
 
@@ -99,10 +118,16 @@ void TFormRetrieveSendPost::Log(const std::string& line) {
 
 void TFormRetrieveSendPost::StartExchange() {
   TimerStart->SetEnabled(false);
-  if (fReceive) fExchange->ReceiveStep();
-  if (fSend && !fExchange->Cancel) fExchange->SendStep();
+  fRunning = true;
+  {
+    TWindowAntiFreeze antiFreeze;
+    if (fReceive) fExchange->ReceiveStep();
+    if (fSend && !fExchange->Cancel) fExchange->SendStep();
+  }
+  fRunning = false;
   ButtonCancel->SetVisible(false);
   ButtonClose->SetVisible(true);
+  if (fClosePending) SetModalResult(mrCancel);
 }
 
 void TFormRetrieveSendPost::Disconnect() {

@@ -1,8 +1,9 @@
 #pragma once
 // The "Receive/Send post" window: one mail exchange of the post office, shown modally.
 // Half a second after it appears it receives post from every mail account and then sends
-// the waiting post files, logging each step; Cancel stops the exchange between messages,
-// Close ends the window once the exchange is over.
+// the waiting post files, logging each step; the window answers the user while a server
+// is waited for. Cancel stops the exchange between messages, closing the window during it
+// stops it likewise and closes the window then; Close ends the window once it is over.
 
 #include "platform/forms/Tform.h"
 #include "postoffice/Tpostexchange.h"
@@ -37,10 +38,13 @@ class TFormRetrieveSendPost : public TForm {
 
  private:
   class TWindowExchange;
+  class TWindowAntiFreeze;
   void StartExchange();
   void Disconnect();
 
   std::unique_ptr<TWindowExchange> fExchange;
   bool fReceive = false;
   bool fSend = false;
+  bool fRunning = false;
+  bool fClosePending = false;
 };

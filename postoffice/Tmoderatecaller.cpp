@@ -176,6 +176,11 @@ uint8_t TModerateCaller::GetEditSpammersList(std::string& spammers) {
   return status;
 }
 
+uint8_t TModerateCaller::EditSpammersList() {
+  auto entry = As<TSpammers>(Entry(Slot_Spammers, "GetEditSpammersList"));
+  return entry ? entry(nullptr) : NotDone;
+}
+
 TModerateCaller*& ModerateCaller() {
   static TModerateCaller* caller = nullptr;
   return caller;

@@ -48,6 +48,8 @@ class TModerateCaller {
   uint8_t SetAuthorModerateType(const std::string& dident, uint16_t adident, uint8_t moderateType);
   uint8_t MakeDiscussionPrivatePublic(const std::string& dident, bool makePrivate, std::string& accessText);
   uint8_t GetEditSpammersList(std::string& spammers);
+  // The same entry without a result buffer: the library shows its own editor of the list.
+  uint8_t EditSpammersList();
 
  private:
   // The entry of that name, resolved once; null when moderation is unavailable.

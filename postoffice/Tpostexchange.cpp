@@ -114,6 +114,7 @@ void TPostExchange::Configure(TNetTCPClient& client, const std::string& server, 
   client.Username = account.UserName.ToString();
   client.Password = account.Password.ToString();
   client.SetReadTimeout(ReadTimeout);
+  fServer = server;
   Log("Connecting to " + server + " / " + account.UserName.ToString() + "...");
 }
 
@@ -123,9 +124,10 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
   ReceivedMessages.Clear();
   Configure(Receiver, server, Pop3Port, account);
   try {
-    Receiver.Connect();
+    Receiver.Connect(ConnectTimeout);
   } catch (const std::exception& e) {
     Log("Error connecting (" + std::string(e.what()) + ")");
+    TellTimeout(e, "connecting");
     return false;  // no further account is tried
   }
   connected = true;
@@ -150,6 +152,7 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
         read = Receiver.RetrieveHeader(i, &Message);
       } catch (const std::exception& e) {
         error = e.what();
+        TellTimeout(e, "receiving message headers");
       }
       if (!read) {
         Log("Error receiving message (" + error + ")");
@@ -204,6 +207,7 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
         read = Receiver.Retrieve(received.Number, &Message);
       } catch (const std::exception& e) {
         error = e.what();
+        TellTimeout(e, "receiving messages");
       }
       if (!read) {
         Log("Error receiving message (" + error + ")");
@@ -217,9 +221,17 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
     }
   } catch (const std::exception& e) {
     Log("Error receiving message (" + std::string(e.what()) + ")");
+    TellTimeout(e, "receiving messages");
     Cancel = 1;
   }
   return true;
+}
+
+void TPostExchange::TellTimeout(const std::exception& e, const std::string& step) {
+  if (!dynamic_cast<const ENetReadTimeout*>(&e) && !dynamic_cast<const ENetConnectTimeout*>(&e)) return;
+  const std::string text = "The server " + fServer + " did not answer in time (" + step + ").";
+  Log(text);
+  ShowStatus(text);
 }
 
 void TPostExchange::SaveAttachments() {
@@ -283,13 +295,14 @@ bool TPostExchange::SendFromAccount(const TEMailInfo& account) {
   Configure(Sender, server, SmtpPort, account);
   try {
     Sender.SetAuthenticationType(atNone);
-    Sender.Connect();
+    Sender.Connect(ConnectTimeout);
     if (Sender.AuthSchemesSupported()->IndexOf("LOGIN") >= 0) {
       Sender.SetAuthenticationType(atLogin);
       Sender.Authenticate();
     }
   } catch (const std::exception& e) {
     Log("Error connecting (" + std::string(e.what()) + ")");
+    TellTimeout(e, "connecting");
     try {
       if (Sender.Connected()) Sender.Disconnect();
     } catch (const std::exception&) {
@@ -380,6 +393,7 @@ bool TPostExchange::SendPostFileTo(uint32_t index, const std::vector<std::string
     return false;
   } catch (const std::exception& e) {
     Log("Error sending " + name + " (" + std::string(e.what()) + ")");
+    TellTimeout(e, "sending " + name);
     Cancel = 1;
     return false;
   }

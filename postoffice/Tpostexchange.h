@@ -12,6 +12,7 @@
 #include "net/Tnetsmtp.h"
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,8 @@ class TPostExchange {
   std::string BadAddresses;
   int32_t Pop3Port = 110;
   int32_t SmtpPort = 25;
-  int32_t ReadTimeout = 60000;  // milliseconds a server may keep us waiting
+  int32_t ReadTimeout = 60000;     // milliseconds a server may keep us waiting for an answer
+  int32_t ConnectTimeout = 60000;  // milliseconds a connection may take
 
   TNetPOP3 Receiver;
   TNetSMTP Sender;
@@ -71,6 +73,8 @@ class TPostExchange {
 
  private:
   void Configure(TNetTCPClient& client, const std::string& server, int32_t port, const TEMailInfo& account);
+  // A server that stopped answering ends the exchange; the user is told which and when.
+  void TellTimeout(const std::exception& e, const std::string& step);
   // False when the account's exchange must stop.
   bool ReceiveFromAccount(const TEMailInfo& account, bool& connected);
   void SaveAttachments();
@@ -79,4 +83,6 @@ class TPostExchange {
   bool SendPostFile(uint32_t index, std::vector<std::string> batch);
   // One attempt; a receiver refused for good is returned in refused.
   bool SendPostFileTo(uint32_t index, const std::vector<std::string>& batch, std::string& refused);
+
+  std::string fServer;  // the server of the present step
 };

@@ -8,6 +8,7 @@
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
 #include "model/Tdiscussionsmanager.h"
+#include "model/Unsavedchanges.h"
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
@@ -105,10 +106,12 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
     // waits for its discussion to take it into its history.
     if (index < 0 || storage.Files[uint32_t(index)].Processed) continue;
     progress = true;
+    fSetAside = false;
     ShowProgress(caption + " - " + std::to_string(k + 1) + " of " + std::to_string(count) + " messages...");
     switch (storage.Kind) {
       case PostKind_Inbox:
         if (!HandleInboxFile(storage, uint32_t(index), interactive)) {
+          SaveAndDeleteHandled(storage);
           CloseProgress();
           RefreshList();
           return false;
@@ -118,7 +121,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
       case PostKind_Outbox: PackOutgoingMessage(storage, uint32_t(index), interactive); break;
       default: break;
     }
-    if (!Stop && done) ++*done;
+    if (!Stop && !fSetAside && done) ++*done;
   }
 
   if (&storage == &Post.Outbox) {
@@ -127,6 +130,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   }
   AnswerRequests(ModelRequests, true);
   AnswerRequests(BlockNameRequests, false);
+  SaveAndDeleteHandled(storage);
   if (AddedBlocks != 0) ShowMessageBox("New blocks", "There are " + std::to_string(AddedBlocks) + " blocks added.");
   if (progress) CloseProgress();
   RefreshList();
@@ -137,34 +141,72 @@ bool TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
   const std::string path = storage.FilePath(index);
   const std::string command = storage.Files[index].Command.ToString();
   const std::string name = storage.Files[index].Name.ToString();
-  const unsigned reportsBefore = TError::Instance().ReportCount();
-  bool handled = false;
-  const TPostCommand* row = FindPostCommand(command);
-  if (!row) {
-    Refuse("Unknown command (" + ShownText(command) + ") - can't handle " + storage.FolderName.ToString() + " file.");
-    Stop = 1;
-  } else if (command == "GENERATE_AUTHOR_IDENTS") {
-    if (!HandleGenerateAuthorIdents(storage, index, handled)) return false;
-  } else if (const TPostCommandHandler* handler = FindPostCommandHandler(command)) {
-    handled = (*handler)(*this, path);
-  } else {
-    // Known, but this program cannot apply it yet: the message waits, and so do the
-    // later ones, so that nothing is applied out of its order.
-    Refuse("The command " + command + " of " + storage.FolderName.ToString() + " file " + name +
-           " can't be handled yet. The file is left unhandled.");
-    Stop = 1;
+  const std::string dident = storage.Files[index].DIdent.ToString();
+  const std::string folder = storage.FolderName.ToString();
+  bool handled = false, goOn = true;
+  {
+    // What another participant sent is refused, never a fault of the program: a message
+    // that cannot be read, verified or applied is set aside and the run goes on.
+    TErrorCapture capture;
+    if (!FindPostCommand(command)) {
+      SetAside(storage, name, "Unknown command (" + ShownText(command) + ") - can't handle " + folder + " file " +
+                                  ShownText(name) + "; the file is set aside.");
+    } else if (command == "GENERATE_AUTHOR_IDENTS") {
+      goOn = HandleGenerateAuthorIdents(storage, index, handled);
+    } else if (const TPostCommandHandler* handler = FindPostCommandHandler(command)) {
+      handled = (*handler)(*this, path);
+    } else {
+      SetAside(storage, name, "The command " + command + " of " + folder + " file " + name +
+                                  " can't be handled yet. The file is set aside.");
+    }
+    if (capture.Caught()) {
+      handled = false;
+      SetAside(storage, name, ShownText(name) + ": " + capture.First() + "\nThe file is set aside.");
+    }
   }
-  if (TError::Instance().ReportCount() != reportsBefore) {
-    Stop = 1;
-  } else if (handled) {
-    // Handlers may have refreshed the list: the file is found again by its name.
+  if (handled) {
+    // Handlers may have refreshed the list: the file is found again by its name. It is
+    // deleted once its discussion is saved, at the end of the run.
     const int32_t at = storage.FindPostFile(name);
-    if (at >= 0) storage.Files[uint32_t(at)].Processed = 1;
+    if (at >= 0) {
+      storage.Files[uint32_t(at)].Processed = 1;
+      fHandled.push_back({name, dident});
+    }
   }
-  storage.DeleteProcessedFiles();
   if (interactive) RefreshList();
   ClearKeyPasswordVerified();
-  return true;
+  return goOn;
+}
+
+void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text) {
+  Refuse(text);
+  fSetAside = true;
+  const int32_t at = storage.FindPostFile(name);
+  if (at >= 0) storage.Files[uint32_t(at)].Sendable = 0;
+}
+
+void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
+  if (fHandled.empty()) return;
+  std::vector<std::string> unsaved;
+  if (TDiscussionsManager* manager = DiscussionsManager()) {
+    std::vector<std::string> didents;
+    for (const auto& [name, dident] : fHandled)
+      if (std::find(didents.begin(), didents.end(), dident) == didents.end()) didents.push_back(dident);
+    for (int i = 0; i < manager->GetDiscussionsCount(); ++i) {
+      TDiscussion& d = manager->GetDiscussion(i);
+      const std::string dident = d.Info.DIdent.ToString();
+      if (!d.Loaded || std::find(didents.begin(), didents.end(), dident) == didents.end()) continue;
+      if (HasUnsavedChanges(d) && !d.Save()) unsaved.push_back(dident);
+    }
+  }
+  for (const auto& [name, dident] : fHandled) {
+    if (std::find(unsaved.begin(), unsaved.end(), dident) == unsaved.end()) continue;
+    // Its effect is not on the disk: the message stays to be handled again.
+    const int32_t at = storage.FindPostFile(name);
+    if (at >= 0) storage.Files[uint32_t(at)].Processed = 0;
+  }
+  fHandled.clear();
+  storage.DeleteProcessedFiles();
 }
 
 bool TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled) {
@@ -175,9 +217,9 @@ bool TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     if (const TPostCommandHandler* handler = FindPostCommandHandler("GENERATE_AUTHOR_IDENTS")) {
       handled = (*handler)(*this, path);
     } else {
-      Refuse("The command GENERATE_AUTHOR_IDENTS of " + storage.FolderName.ToString() + " file " +
-             storage.Files[index].Name.ToString() + " can't be handled yet. The file is left unhandled.");
-      Stop = 1;
+      SetAside(storage, storage.Files[index].Name.ToString(),
+               "The command GENERATE_AUTHOR_IDENTS of " + storage.FolderName.ToString() + " file " +
+                   storage.Files[index].Name.ToString() + " can't be handled yet. The file is set aside.");
     }
     return true;
   }

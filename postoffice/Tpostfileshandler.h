@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TFormProgress;
 class TPost;
@@ -53,7 +55,14 @@ class TPostFilesHandler {
   void JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);
+  // Tells the user why a file is not handled and unmarks it; the run goes on.
+  void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text);
+  // Saves the discussions that the handled messages changed, then deletes the messages;
+  // a message whose discussion could not be saved stays unhandled.
+  void SaveAndDeleteHandled(TPostFilesStorage& storage);
   void Refuse(const std::string& text);
 
   std::unique_ptr<TFormProgress> fProgress;
+  std::vector<std::pair<std::string, std::string>> fHandled;  // file name, DIDENT
+  bool fSetAside = false;  // the present file was refused
 };

@@ -2,10 +2,29 @@
 
 #include "Commandstest.h"
 
+#include "browse/Tbrowselistener.h"
 #include "commands/Commandcodes.h"
+#include "foundation/Fileroutines.h"
+#include "foundation/Helpdocument.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Tshellregistry.h"
+#include "model/Foldertree.h"
+#include "model/Modelhooks.h"
+#include "model/Tcommandmessage.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Forms.h"
 #include "pointer/Tformmain.h"
 #include "pointer/Tformstartcursorwright.h"
+#include "postoffice/Postofficedialogs.h"
+#include "postoffice/Tbrowsepostadaptor.h"
+#include "postoffice/Tformpost.h"
+#include "postoffice/Tpost.h"
+#include "tests/support/Testsupport.h"
+
+#include <chrono>
+#include <sys/stat.h>
+#include <thread>
 
 namespace commandstest {
 namespace {
@@ -62,6 +81,188 @@ TEST_F(WindowCommands, ThePointerEngineSwitchesOnAndOffWithItsStoredByte) {
   EXPECT_EQ(_FormStart_Cursorwright, nullptr);
   EXPECT_TRUE(Reports().empty());
   SetHookLibraryOverride("");
+}
+
+TEST_F(WindowCommands, HelpOpensTheDocumentAtTheWindowsSectionInTheBrowser) {
+  // The document shipped beside the program has a section for every context a window sets.
+  const std::string document = testsupport::ReadFile(std::string(QUILLARAN_BINARY_DIR) + "/app/Quillaran.html");
+  for (int context : {1, 10, 11, 12})
+    EXPECT_NE(document.find("id=\"context-" + std::to_string(context) + "\""), std::string::npos) << context;
+
+  // A stand-in browser writes down the address it is given.
+  const std::string browser = folder + "/browser", given = folder + "/address";
+  testsupport::WriteFile(browser, "#!/bin/sh\nprintf '%s' \"$*\" > \"" + given + ".new\"\nmv \"" + given + ".new\" \"" +
+                                      given + "\"\n");
+  chmod(browser.c_str(), 0755);
+  ASSERT_TRUE(TShellRegistry::WriteString("ExternalInternetExplorer", browser));
+  const std::string place = folder + "/program files#1";
+  ASSERT_TRUE(MakeFolder(place));
+  testsupport::WriteFile(place + "/Quillaran.html", document);
+  SetHelpDocumentFolder(place);
+  auto address = [&] {
+    for (int i = 0; i < 1000; ++i) {
+      const std::string text = testsupport::ReadFile(given);
+      if (!text.empty()) {
+        remove(given.c_str());
+        return text;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::string("no address");
+  };
+
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  Run(form->Browse, Command_Help);
+  EXPECT_EQ(address(), "file://" + folder + "/program%20files%231/Quillaran.html#context-1");
+  Run(form->Browse, Command_BrowsingModerating);
+  Run(form->Browse, Command_Help);
+  EXPECT_EQ(address(), "file://" + folder + "/program%20files%231/Quillaran.html#context-12");
+
+  // Without the document the user is told, and no browser starts.
+  SetHelpDocumentFolder(folder + "/nowhere");
+  Answer(0);
+  Run(form->Browse, Command_Help);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Caption, "HELP");
+  EXPECT_EQ(Boxes()[0].Message, "The help file is not found:\n" + folder + "/nowhere/Quillaran.html");
+  SetHelpDocumentFolder("");
+}
+
+TEST_F(WindowCommands, CustomizeTellsEveryWindowOnlyWhenConfirmed) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  browsetest::TRecorder heard;
+  ASSERT_TRUE(MakeFolder(folder + "/home"));
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  script.Press("Customize", "ButtonCancel");
+  Run(form->Browse, Command_Customize);
+  EXPECT_EQ(heard.Count(Notify_SettingsChanged), 0);
+  script.Press("Customize", "ButtonOk", {{"CheckBoxAutoBackup", "1"}});
+  Run(form->Browse, Command_Customize);
+  ASSERT_EQ(heard.Count(Notify_SettingsChanged), 1);
+  EXPECT_EQ(pars.AutoBackup, 1);
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
+TEST_F(WindowCommands, CloseDiscussionTurnsTheOnlyWindowToTheFolderOrClosesEveryWindowOfIt) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  // The window's position in the discussion was kept: the user is offered to save it.
+  Answer(UnloadAnswer_Save);
+  Run(form->Browse, Command_CloseDiscussion);
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(manager->Count(), 1);
+  EXPECT_EQ(form->Browse.CurrentBrowseState.DiscussionIndex, -1);
+  EXPECT_EQ(form->Browse.CurrentBrowseState.CurrentItem.Ident.Folder, discussions->DiscussedRoot);
+  EXPECT_FALSE(d->Loaded);
+
+  // Two windows on it and one on another discussion: both of it close, this one too.
+  TFormBrowse* first = OpenOn(ecology);
+  ASSERT_NE(manager->NewFormBrowseOnBlock(ecology, d->Storages.GetRootBlockIndex(), first, 0, false), nullptr);
+  TFormBrowse* other = OpenOn(economy);
+  const auto token = first->AliveToken();
+  Run(first->Browse, Command_CloseDiscussion);
+  EXPECT_FALSE(Alive(token));
+  ASSERT_EQ(manager->Count(), 2);
+  EXPECT_EQ(manager->GetFormBrowse(0), form);
+  EXPECT_EQ(manager->GetFormBrowse(1), other);
+  EXPECT_EQ(lastWindowClosed, 0);
+}
+
+TEST_F(WindowCommands, CloseQuillaranStopsAtAWindowTheUserKeeps) {
+  TFormBrowse* form = OpenTree();
+  TFormBrowse* other = OpenOn(economy);
+  ASSERT_NE(other, nullptr);
+  Discussion(economy).Info.Annotation = "unsaved";
+  Answer(UnloadAnswer_Cancel);
+  Run(form->Browse, Command_CloseProgram);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Caption, UnloadDiscussionCaption);
+  EXPECT_EQ(manager->Count(), 2);
+  EXPECT_EQ(lastWindowClosed, 0);
+
+  Answer(UnloadAnswer_Discard);
+  Run(form->Browse, Command_CloseProgram);
+  EXPECT_EQ(manager->Count(), 0);
+  EXPECT_EQ(lastWindowClosed, 1);
+}
+
+TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  // Without the dialogs the commands are not available; nothing changes.
+  Run(form->Browse, Command_EditAdvertising);
+  Run(form->Browse, Command_EditSubscribers);
+  // The moderation library is not loaded: the user is told.
+  Answer(0);
+  Run(form->Browse, Command_EditSpammers);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Caption, "EDIT SPAMMERS LIST");
+
+  TPost post;
+  post.AdvertisingList = "a@example.org";
+  PostState() = &post;
+  std::string shown, caption;
+  int kind = -1;
+  bool confirm = false;
+  PostOfficeDialogs().EditAdvertisingList = [&](std::string& text) {
+    shown = text;
+    text = "b@example.org\r\nc@example.org";
+    return confirm;
+  };
+  const auto chooseBefore = ModelHooks().ChooseReceivers;
+  ModelHooks().ChooseReceivers = [&](TDiscussion& discussion, const std::string& title, int receiverKind,
+                                     TArray<TRecipientsList>&) {
+    EXPECT_EQ(&discussion, d);
+    caption = title;
+    kind = receiverKind;
+    return true;
+  };
+  Run(form->Browse, Command_EditAdvertising);
+  EXPECT_EQ(shown, "a@example.org");
+  EXPECT_EQ(post.AdvertisingList.ToString(), "a@example.org");
+  confirm = true;
+  Run(form->Browse, Command_EditAdvertising);
+  EXPECT_EQ(post.AdvertisingList.ToString(), "b@example.org\r\nc@example.org");
+  Run(form->Browse, Command_EditSubscribers);
+  EXPECT_EQ(caption, "Edit subscribers list");
+  EXPECT_EQ(kind, 2);
+  PostOfficeDialogs() = TPostOfficeDialogs();
+  ModelHooks().ChooseReceivers = chooseBefore;
+  PostState() = nullptr;
+}
+
+TEST_F(WindowCommands, RunPostModuleOpensThePostOfficeOnOutboxPostAndClosesItSavingThePostState) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  const TSuitePaths paths = TBrowseGlobal::Paths;
+  TBrowseGlobal::SetSuitePaths();
+  TBrowsePostAdaptor adaptor;
+  TPost post;
+  post.Init(TStr(), &adaptor);
+  post.SetCBSFileName(TBrowseGlobal::Paths.PostFilesFile);
+  ASSERT_TRUE(post.Load());
+  PostState() = &post;
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  uint8_t kind = 0;
+  std::string header;
+  script.Answer("post", [&](TCustomForm& shown) {
+    auto& office = dynamic_cast<TFormPost&>(shown);
+    kind = office.FolderKind();
+    header = office.CellText(3, 0);
+    platform::PressControl(shown, "ButtonClose");
+  });
+  Run(form->Browse, Command_RunPostModule);
+  PostState() = nullptr;
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(kind, PostKind_OutboxPost);
+  EXPECT_EQ(header, "compose date/time");
+  EXPECT_TRUE(IsFileExists(TBrowseGlobal::Paths.PostFilesFile));
+  EXPECT_TRUE(Reports().empty());
+  TBrowseGlobal::Paths = paths;
 }
 
 }  // namespace

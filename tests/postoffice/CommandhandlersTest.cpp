@@ -274,7 +274,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
   // A run does not even hand it to the handler: its command is not believed.
   EXPECT_EQ(Perform(), 0);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command () - can't handle Inbox file."));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command () - can't handle Inbox file "));
   EXPECT_EQ(SavedFiles(), before);
 
   // Cut short.
@@ -437,8 +437,7 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   Boxes.clear();
   Reports.clear();
   EXPECT_EQ(Perform(), 0);
-  ASSERT_FALSE(Reports.empty());
-  EXPECT_NE(Reports[0].find("HandleCommand_GiveModel - ошибка формата файла "), std::string::npos);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "HandleCommand_GiveModel - ошибка формата файла "));
   EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x; OLD@X");
 }
 
@@ -671,8 +670,7 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   subscribe("L-third", "a@x b@y");
   Reports.clear();
   Perform();
-  ASSERT_FALSE(Reports.empty());
-  EXPECT_NE(Reports[0].find("HandleCommand_SubscribeMe - ошибка формата файла "), std::string::npos);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "HandleCommand_SubscribeMe - ошибка формата файла "));
 }
 
 TEST_F(Handlers, ReadersHearFromTheLeaderOnly) {
@@ -754,8 +752,7 @@ TEST_F(Handlers, AuthorsDataComeFromTheLeaderOrFromTheAuthorsThemselves) {
   Compose(inbox + "au-bad", "L-me", {{"COMMAND", "AUTHORS_UPDATE"}, {"DIDENT", "D-1"}, {"AUTHORS_COUNT", "x1"}});
   Reports.clear();
   Perform();
-  ASSERT_FALSE(Reports.empty());
-  EXPECT_NE(Reports[0].find("HandleCommand_AuthorsUpdate - ошибка целого числа (x1)"), std::string::npos);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "HandleCommand_AuthorsUpdate - ошибка целого числа (x1)"));
 }
 
 TEST_F(Handlers, IdentifiersFromTheModerationLibraryAreStoredWithTheAuthorsData) {
@@ -1051,9 +1048,9 @@ TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
   DeleteFileA((inbox + "aig-bad").c_str());
   // Another author's identifier is never taken.
   answer("aig-taken", "L-lead", {{"RESULT", "1"}, {"YOUR_ADIDENT", "3"}, {"YOUR_AGIDENT", "AG-3"}});
-  Reports.clear();
+  Boxes.clear();
   Perform();
-  EXPECT_FALSE(Reports.empty());
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "aig-taken: "));
   EXPECT_EQ(mine->Authors.FindAuthorByLIdent(TStr("L-new")), -1);
   DeleteFileA((inbox + "aig-taken").c_str());
 

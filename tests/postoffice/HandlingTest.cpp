@@ -243,7 +243,7 @@ TEST_F(Handling, ReceivedMessagesGoToTheHandlersOfTheirCommands) {
   EXPECT_EQ(run.Closed, 1);
 }
 
-TEST_F(Handling, UnknownAndNotYetHandledCommandsStopTheRunAndLoseNothing) {
+TEST_F(Handling, UnknownAndNotYetHandledCommandsAreSetAsideAndTheOthersHandled) {
   int calls = 0;
   RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
     ++calls;
@@ -255,20 +255,17 @@ TEST_F(Handling, UnknownAndNotYetHandledCommandsStopTheRunAndLoseNothing) {
   Post.Inbox.Refresh(Post);
   int done = 0;
   ASSERT_TRUE(RunOver(Post.Inbox, {"1-bogus", "2-new", "3-subscribe"}, done));
-  EXPECT_EQ(done, 0);
-  EXPECT_EQ(calls, 0);
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Caption, "HANDLING POST FILE");
-  EXPECT_EQ(Boxes[0].Text, "Unknown command (BOGUS_COMMAND) - can't handle Inbox file.");
-  EXPECT_EQ(Post.Inbox.Files.Count(), 3u);
-
-  Boxes.clear();
-  ASSERT_TRUE(RunOver(Post.Inbox, {"2-new", "3-subscribe"}, done));
-  EXPECT_EQ(calls, 1);
   EXPECT_EQ(done, 1);
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "The command SUBSCRIBE_ME of Inbox file 3-subscribe can't be handled yet. The file is left "
-                           "unhandled.");
+  EXPECT_EQ(calls, 1);
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Caption, "HANDLING POST FILE");
+  EXPECT_EQ(Boxes[0].Text, "Unknown command (BOGUS_COMMAND) - can't handle Inbox file 1-bogus; the file is set aside.");
+  EXPECT_EQ(Boxes[1].Text, "The command SUBSCRIBE_ME of Inbox file 3-subscribe can't be handled yet. The file is set "
+                           "aside.");
+  // Both stay, unmarked, for a later program; the handled one is gone.
+  ASSERT_EQ(Post.Inbox.Files.Count(), 2u);
+  for (const TPostFile& file : Post.Inbox.Files) EXPECT_EQ(file.Sendable, 0) << file.Name.ToString();
+  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "2-new"));
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "3-subscribe"));
   const std::string log = ReadFile(Root + "errors.log");
   EXPECT_NE(log.find("HANDLING POST FILE: Unknown command (BOGUS_COMMAND)"), std::string::npos);
@@ -282,9 +279,9 @@ TEST_F(Handling, UnknownAndNotYetHandledCommandsStopTheRunAndLoseNothing) {
   ASSERT_TRUE(RunOver(Post.Inbox, {"4-unsealed"}, done));
   EXPECT_EQ(calls, 1);
   ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "Unknown command () - can't handle Inbox file.");
+  EXPECT_EQ(Boxes[0].Text, "Unknown command () - can't handle Inbox file 4-unsealed; the file is set aside.");
 
-  // A handler that reports an error stops the run after its message.
+  // An error a handler reports refuses its message only; the error state stays clear.
   RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
     ++calls;
     TError::Report("HandleCommand_NewBlocks - test failure");
@@ -293,9 +290,13 @@ TEST_F(Handling, UnknownAndNotYetHandledCommandsStopTheRunAndLoseNothing) {
   Message("5-new", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
   Message("6-new", "NEW_BLOCKS", "", "12/19/2005 12:00:00");
   Post.Inbox.Refresh(Post);
+  Boxes.clear();
   ASSERT_TRUE(RunOver(Post.Inbox, {"5-new", "6-new"}, done));
-  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(calls, 3);
   EXPECT_EQ(done, 0);
+  EXPECT_FALSE(IsErrorReported());
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text, "5-new: HandleCommand_NewBlocks - test failure\nThe file is set aside.");
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-new"));
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "6-new"));
 }

@@ -1,0 +1,6 @@
+#include "postoffice/Postofficedialogs.h"
+
+TPostOfficeDialogs& PostOfficeDialogs() {
+  static TPostOfficeDialogs dialogs;
+  return dialogs;
+}

@@ -1,0 +1,182 @@
+// The post office window on the headless screen: what it does by itself when it opens,
+// the grid of each folder cell by cell, marking by the mouse, "Perform", the closing test
+// of InboxPost, and the browse window's command that opens it.
+
+#include "Posttesthelpers.h"
+
+#include "foundation/Fileroutines.h"
+#include "platform/display/Headlessscreen.h"
+#include "platform/display/Screendriver.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Tgrid.h"
+#include "platform/forms/Tlabel.h"
+#include "platform/gui/Sysmetrics.h"
+#include "platform/kernel/Fileapi.h"
+#include "postoffice/Postcommands.h"
+#include "postoffice/Tformpost.h"
+#include "tests/support/Testsupport.h"
+
+using namespace posttest;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+class PostWindow : public PostTest {
+ protected:
+  void SetUp() override {
+    PostTest::SetUp();
+    ASSERT_TRUE(Post.Load());
+    script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  }
+  void TearDown() override {
+    for (const TPostCommand& row : PostCommands()) RegisterPostCommandHandler(row.Name, nullptr);
+    PostTest::TearDown();
+  }
+  void Message(const std::string& folder, const std::string& name, const std::string& command,
+               const std::string& date, const std::string& to = "me@x", const std::string& data = "") {
+    WriteMessage(folder + name, {{"FROM_USER_EMAIL", "a@x"}, {"TO_USERS_EMAILS_CRYPTED*", to}, {"COMMAND", command},
+                                 {"DIDENT", "D-1"}, {"COMPOSE_DATETIME", date}}, data);
+  }
+  // The texts of a grid row, joined by '|'.
+  static std::string Row(const TFormPost& form, int row) {
+    std::string text;
+    for (int col = 0; col < 5; ++col) text += (col ? "|" : "") + form.CellText(col, row);
+    return text;
+  }
+  static void ClickCell(TFormPost& form, int col, int row, bool shift = false, bool alt = false) {
+    platform::ScreenDriver().Pump();  // painted: the cells have their sizes
+    const RECT cell = form.DrawGridPosts->CellRect(col, row);
+    const POINT at = form.DrawGridPosts->ClientToScreen({(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+    platform::ScreenDriver driver;
+    if (shift) driver.KeyDown(VK_SHIFT);
+    if (alt) driver.KeyDown(VK_MENU);
+    driver.Click(at.x, at.y);
+    if (alt) driver.KeyUp(VK_MENU);
+    if (shift) driver.KeyUp(VK_SHIFT);
+    driver.Pump();
+  }
+  std::string Marks(const TFormPost& form) {
+    std::string marks;
+    for (int row = 1; row < form.DrawGridPosts->RowCount(); ++row) marks += form.CellText(0, row) == "+" ? '+' : '.';
+    return marks;
+  }
+
+  platform::HeadlessScreen screen{1024, 768};
+  platform::DialogScript script;
+};
+
+TEST_F(PostWindow, OpeningPacksTheOutboxAndTheGridShowsEachFolderCellByCell) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), outbox = Post.Outbox.FolderPath.ToString();
+  Message(inbox, "QK-Eco-051219-YCI-001", "YOUR_COMMAND_IGNORED", "12/19/2005 14:05:09");
+  Message(inbox, "QK-Eco-051218-YCI-001", "YOUR_COMMAND_IGNORED", "12/18/2005 09:30:00");
+  Message(inbox, "QK-Eco-051218-YCI-000", "YOUR_COMMAND_IGNORED", "12/18/2005 09:30:00");
+  Message(outbox, "QK-Eco-051219-NB-001", "NEW_BLOCKS", "12/19/2005 15:00:00", "b@y; c@z",
+          testsupport::RandomBytes(3000, 3));
+  WriteFile(Post.InboxPost.FolderPath.ToString() + "QK-Part.1_3", "first");
+  WriteFile(Post.InboxPost.FolderPath.ToString() + "QK-Part.3_3", "third");
+
+  TFormPost form(nullptr, &Post);
+  form.Show();
+  platform::ScreenDriver().Pump();
+  // The Outbox message went into OutboxPost as its one part; the incomplete set stays.
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Not enough message parts!"));
+  EXPECT_TRUE(Showed("AUTO-HANDLING", "1 Outbox files\nauto-handled."));
+  EXPECT_FALSE(IsFileExists(outbox + "QK-Eco-051219-NB-001"));
+  EXPECT_EQ(form.FolderKind(), PostKind_OutboxPost);
+  EXPECT_TRUE(form.RadioButtonOutboxPost->Checked());
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
+  EXPECT_EQ(form.DrawGridPosts->FixedRows(), 1);
+  EXPECT_EQ(Row(form, 0), "+|file name|file size|compose date/time|command");
+  const uint32_t size = Post.OutboxPost.Files[0].Size;
+  EXPECT_GT(size, 1000u);
+  EXPECT_EQ(Row(form, 1), "+|qk-Eco-051219-NB-001.1_1|" + std::to_string(size / 1000) + "," +
+                              std::to_string(size % 1000 + 1000).substr(1) + "|12/19/05 15:00:00|NEW_BLOCKS");
+  EXPECT_EQ(form.LabelFromEMail->Caption(), "a@x");
+  EXPECT_EQ(form.LabelToEMails->Caption(), "b@y; c@z");
+  EXPECT_TRUE(form.LabelToEMails->Visible());
+  EXPECT_FALSE(form.ButtonHandle->Enabled());  // nothing is performed on OutboxPost
+
+  // Inbox: compose time, then name in byte order.
+  platform::PressControl(form, "RadioButtonInbox");
+  EXPECT_EQ(form.FolderKind(), PostKind_Inbox);
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 4);
+  EXPECT_EQ(Row(form, 1), "+|qk-Eco-051218-YCI-000|" + std::to_string(Post.Inbox.Files[0].Size) +
+                              "|12/18/05 09:30:00|YOUR_COMMAND_IGNORED");
+  EXPECT_EQ(form.CellText(1, 2), "qk-Eco-051218-YCI-001");
+  EXPECT_EQ(form.CellText(1, 3), "qk-Eco-051219-YCI-001");
+  EXPECT_FALSE(form.LabelToEMails->Visible());
+  EXPECT_TRUE(form.ButtonHandle->Enabled());
+
+  // Marks: a plain click toggles, Shift marks the range from the anchor, Alt unmarks it,
+  // the header's "+" gives all the opposite of the first.
+  platform::PressControl(form, "ButtonDeselectAll");
+  EXPECT_EQ(Marks(form), "...");
+  ClickCell(form, 0, 1);
+  EXPECT_EQ(Marks(form), "+..");
+  ClickCell(form, 0, 3, true);
+  EXPECT_EQ(Marks(form), "+++");
+  ClickCell(form, 1, 2);  // another column moves only the anchor
+  ClickCell(form, 0, 3, false, true);
+  EXPECT_EQ(Marks(form), "+..");
+  ClickCell(form, 0, 0);
+  EXPECT_EQ(Marks(form), "...");
+  platform::PressControl(form, "ButtonSelectAll");
+  EXPECT_EQ(Marks(form), "+++");
+
+  // InboxPost shows file times under its own title.
+  platform::PressControl(form, "RadioButtonInboxPost");
+  EXPECT_EQ(form.CellText(3, 0), "file date/time");
+  EXPECT_EQ(form.CellText(1, 1).substr(0, 8), "qk-Part.");
+
+  // Closing tells of the incomplete set and saves the post state.
+  Boxes.clear();
+  form.Close();
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "INCOMPLETED INBOXPOST POSTFILES");
+  EXPECT_EQ(Boxes[0].Text.substr(0, 46), "This postfiles in InboxPost are incompleted:\n\r");
+  EXPECT_EQ(Boxes[0].Text.substr(Boxes[0].Text.size() - 13), "  QK-Part (2)");
+  EXPECT_TRUE(IsFileExists(Root + "PostFiles.cbs"));
+}
+
+TEST_F(PostWindow, PerformHandlesTheMarkedFilesAndAnUnknownOneStopsNothing) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  // Sorts first and carries no command anybody knows.
+  WriteFile(inbox + "AAA-garbage", "not a command message at all");
+  Message(inbox, "QK-Eco-051219-YCI-001", "YOUR_COMMAND_IGNORED", "12/19/2005 14:05:09");
+  Message(inbox, "QK-Eco-051219-YCI-002", "YOUR_COMMAND_IGNORED", "12/19/2005 14:06:00");
+  std::vector<std::string> handled;
+  RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", [&handled](TPostFilesHandler&, const std::string& path) {
+    handled.push_back(path.substr(path.rfind('/') + 1));
+    return true;
+  });
+  TFormPost form(nullptr, &Post);
+  form.Show();
+  platform::PressControl(form, "RadioButtonInbox");
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 4);
+  EXPECT_EQ(form.CellText(4, 1), "");
+  platform::PressControl(form, "ButtonHandle");
+  EXPECT_EQ(handled, (std::vector<std::string>{"QK-Eco-051219-YCI-001", "QK-Eco-051219-YCI-002"}));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command () - can't handle Inbox file AAA-garbage"));
+  // The handled messages are gone; the refused file stays, unmarked, alone in the grid.
+  EXPECT_FALSE(IsFileExists(inbox + "QK-Eco-051219-YCI-001"));
+  EXPECT_TRUE(IsFileExists(inbox + "AAA-garbage"));
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
+  EXPECT_EQ(form.CellText(1, 1), "aaa-garbage");
+  EXPECT_EQ(form.CellText(0, 1), "");
+  EXPECT_FALSE(form.Running());
+
+  // Nothing marked: the current row is taken; none at all: a beep.
+  Boxes.clear();
+  platform::PressControl(form, "ButtonHandle");
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command ()"));
+  platform::PressControl(form, "RadioButtonOutbox");
+  EXPECT_FALSE(form.ButtonHandle->Enabled());
+  const int beeps = screen.Beeps();
+  platform::PressControl(form, "ButtonHandle");
+  EXPECT_EQ(screen.Beeps(), beeps + 1);
+  form.Close();
+}
+
+}  // namespace
