@@ -155,6 +155,7 @@ void RegisterGuiDialogs() {
   TModelHooks& model = ModelHooks();
   model.EditAuthor = EditAuthor;
   model.EditReaderProperty = EditReaderProperty;
+  model.AskReaderProperty = AskReaderProperty;
   model.MessageBeep = [] { MessageBeep(1); };
   model.AskRegenerateMIdent = [](const TStr& path1, const TStr& path2) {
     return AskRegenerateMIdent(path1.ToString(), path2.ToString());
@@ -166,6 +167,7 @@ void UnregisterGuiDialogs() {
   TModelHooks& model = ModelHooks();
   model.EditAuthor = nullptr;
   model.EditReaderProperty = nullptr;
+  model.AskReaderProperty = nullptr;
   model.MessageBeep = nullptr;
   model.AskRegenerateMIdent = nullptr;
 }

@@ -75,23 +75,32 @@ void TFormReaderProperty::SetReaderProperty(TDiscussion* discussion, int propert
   fDiscussion = discussion;
   fProperty = property;
   if (!discussion || property < 0 || property >= discussion->ReaderProperties.Count()) return;
-  const TReaderProperty& p = discussion->ReaderProperties.Items[property];
-  fMarks[p.Mark <= Mark_Trite ? int(p.Mark) : int(Mark_None)]->SetChecked(true);
-  fRead->SetChecked(p.Read != 0);
-  fPossibility->SetText(std::to_string(p.Possibility));
+  SetValues(discussion->ReaderProperties.Items[property]);
+}
+
+void TFormReaderProperty::SetValues(const TReaderProperty& values) {
+  fMarks[values.Mark <= Mark_Trite ? int(values.Mark) : int(Mark_None)]->SetChecked(true);
+  fRead->SetChecked(values.Read != 0);
+  fPossibility->SetText(std::to_string(values.Possibility));
+}
+
+bool TFormReaderProperty::ExecuteValues(TReaderProperty& values) {
+  if (ShowModal() != mrOk) return false;
+  for (uint8_t i = 0; i < 4; ++i)
+    if (fMarks[i]->Checked()) values.Mark = i;
+  values.Read = fRead->Checked() ? 1 : 0;
+  int possibility = values.Possibility;
+  ParseWholeNumber(fPossibility->Text(), 0, 100, possibility);
+  values.Possibility = static_cast<uint8_t>(possibility);
+  return true;
 }
 
 bool TFormReaderProperty::Execute() {
-  if (ShowModal() != mrOk || !fDiscussion || fProperty < 0 || fProperty >= fDiscussion->ReaderProperties.Count())
-    return false;
+  if (!fDiscussion || fProperty < 0 || fProperty >= fDiscussion->ReaderProperties.Count()) return false;
+  TReaderProperty changed = fDiscussion->ReaderProperties.Items[fProperty];
+  // The list may not change while the dialog is up; the property is looked up again after.
+  if (!ExecuteValues(changed) || fProperty >= fDiscussion->ReaderProperties.Count()) return false;
   TReaderProperty& p = fDiscussion->ReaderProperties.Items[fProperty];
-  TReaderProperty changed = p;
-  for (uint8_t i = 0; i < 4; ++i)
-    if (fMarks[i]->Checked()) changed.Mark = i;
-  changed.Read = fRead->Checked() ? 1 : 0;
-  int possibility = p.Possibility;
-  ParseWholeNumber(fPossibility->Text(), 0, 100, possibility);
-  changed.Possibility = static_cast<uint8_t>(possibility);
   if (changed == p) return false;
   const TReaderProperty old = p;
   p = changed;
@@ -105,4 +114,10 @@ bool EditReaderProperty(TDiscussion& discussion, int property) {
   TFormReaderProperty form(nullptr);
   form.SetReaderProperty(&discussion, property);
   return form.Execute();
+}
+
+bool AskReaderProperty(TReaderProperty& values) {
+  TFormReaderProperty form(nullptr);
+  form.SetValues(values);
+  return form.ExecuteValues(values);
 }

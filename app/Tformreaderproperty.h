@@ -9,11 +9,16 @@ class TDiscussion;
 class TCheckBox;
 class TEdit;
 class TRadioButton;
+struct TReaderProperty;
 
 class TFormReaderProperty : public TForm {
  public:
   explicit TFormReaderProperty(TComponent* owner);
   void SetReaderProperty(TDiscussion* discussion, int property);
+  // The dialog on values alone, stored nowhere.
+  void SetValues(const TReaderProperty& values);
+  // Shows the dialog; true when confirmed, with the values as the user left them.
+  bool ExecuteValues(TReaderProperty& values);
   // Shows the dialog; true when the property was changed.
   bool Execute();
 
@@ -27,3 +32,5 @@ class TFormReaderProperty : public TForm {
 
 // The dialog as the model's hook asks for it.
 bool EditReaderProperty(TDiscussion& discussion, int property);
+// The dialog on values alone, as the model's hook asks for it; true when confirmed.
+bool AskReaderProperty(TReaderProperty& values);

@@ -1,9 +1,10 @@
-// Building lower lists of large discussions (10,000 and 60,000 blocks): three tenths model
+// Building lower lists of large discussions (10,000, 60,000 and 100,000 blocks): three tenths model
 // blocks in a tree of five children each, six tenths comments of 100 authors (half of them
 // answers to earlier comments), one tenth notes; the root also holds 2,000 model blocks
 // directly. Measured: the children of the root with their rows (texts taken from the
 // blocks' height caches, and laid out anew), the blocks of one author, the disputants of the root
-// (the whole tree), a search over the whole discussion, and the erased blocks.
+// (the whole tree), a search over the whole discussion, each retrieval kind, and the erased
+// blocks. Block texts are 200 characters long.
 
 #include "browse/Lowerlistcollectors.h"
 #include "browse/Retrievallists.h"
@@ -46,7 +47,21 @@ TDiscBlockIndex Append(TDiscussion& d, uint8_t type, TDiscBlockIndex upper, uint
   block.Date = int16_t(random.Below(400));
   block.DeleteFlag = random.Below(50) == 0 ? DeleteFlag_Erased : DeleteFlag_Alive;
   block.SetComposedBlockName(d, own);
-  storage.Texts(index).Str.Text = random.Below(20) == 0 ? "the searched word is here" : "an ordinary text of a block";
+  // Texts of 200 characters; one in twenty holds the searched word near its end.
+  std::string text = random.Below(20) == 0 ? "the searched word is here" : "an ordinary text of a block";
+  while (text.size() < 200) text = "Words of a block, one after another. " + text;
+  storage.Texts(index).Str.Text = text.substr(text.size() - 200);
+  block.Importance = random.Below(10) == 0 ? 1 : 0;
+  block.Novelty = random.Below(7) == 0 ? 1 : 0;
+  if (random.Below(100) == 0) block.DeleteFlag = DeleteFlag_Recycled;
+  if (random.Below(30) == 0) {
+    const int property = d.ReaderProperties.Add(block);
+    d.ReaderProperties.Items[property].Mark = uint8_t(1 + random.Below(3));
+    d.ReaderProperties.Items[property].Read = 1;
+  }
+  if (random.Below(50) == 0) d.Themes[0].Blocks.AddItem(block.GetDiscBlockCode());
+  if (type == StorageType_Comments && random.Below(100) == 0)
+    d.User.PostLists.Items[0].Blocks.AddItem(block.GetDiscBlockCode());
   return own;
 }
 
@@ -67,6 +82,9 @@ struct TBench {
     Root = d.Storages.GetRootBlockIndex();
     TRandom random;
     for (uint16_t a = 1; a <= 100; ++a) d.Authors.CreateAuthor(d, TStr(), a, 0);
+    d.Themes.AddEmptyItem();
+    d.Themes[0].Name = "Bench";
+    d.User.PostLists.AddNewItem(d);
     std::vector<uint16_t> children(1, 0);
     std::vector<TDiscBlockIndex> model;
     for (int i = 0; i < 2000; ++i) {
@@ -169,6 +187,27 @@ void BM_SearchFromTheRoot(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// Each retrieval kind from the root (the erased and deleted over every storage): its day, theme
+// and post list are those the discussion was made with.
+void BM_RetrievalKind(benchmark::State& state) {
+  TBench& bench = BenchOf(int(state.range(0)));
+  TDiscussion& d = bench.Manager.GetDiscussion(bench.Index);
+  const uint8_t kind = uint8_t(state.range(1));
+  int32_t data = -1;
+  if (kind == Retrieval_Theme) data = 0;
+  if (kind == Retrieval_NotesOfDay || kind == Retrieval_CommentsOfDay) data = BlockDateOffset + 7;
+  if (kind == Retrieval_PostList) data = d.User.PostLists.Items[0].Number;
+  const TStr text(kind == Retrieval_Search ? "searched" : "");
+  size_t found = 0;
+  for (auto _ : state) {
+    TArray<TDiscBlockIndex> blocks;
+    CollectRetrieval(d, bench.Root, blocks, kind, data, text, false, nullptr);
+    found = blocks.Count();
+  }
+  state.counters["found"] = double(found);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 void BM_ErasedBlocks(benchmark::State& state) {
   TBench& bench = BenchOf(int(state.range(0)));
   TDiscussion& d = bench.Manager.GetDiscussion(bench.Index);
@@ -188,5 +227,9 @@ BENCHMARK(BM_ChildrenOfTheRoot)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillis
 BENCHMARK(BM_ChildrenOfTheRootMeasured)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlocksOfAuthor)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DisputantsOfTheRoot)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SearchFromTheRoot)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchFromTheRoot)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RetrievalKind)
+    ->ArgsProduct({{10000, 100000}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}})
+    ->ArgNames({"blocks", "kind"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ErasedBlocks)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);

@@ -102,9 +102,10 @@ std::string TBrowse::GetFormBrowseCaption() const {
         case 15: caption += " composed on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(state.RetrievalData)); break;
         case 16: caption += " published on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(state.RetrievalData)); break;
         case 17:
-          if (discussion && state.RetrievalData >= 0 &&
-              uint32_t(state.RetrievalData) < discussion->User.PostLists.Items.Count())
-            caption += discussion->User.PostLists.Items[uint32_t(state.RetrievalData)].Name.ToString();
+          // The post list is named by its number, which stays while lists come and go.
+          if (discussion)
+            for (const TBlocksPostListItem& list : discussion->User.PostLists.Items)
+              if (list.Number == uint32_t(state.RetrievalData)) caption += list.Name.ToString();
           break;
         default: break;
       }

@@ -67,8 +67,12 @@ class TRetrieval {
   bool Test(TDiscBlockIndex block) {
     const TDiscBlock* record = fDiscussion.Storages.GetDiscBlock(block);
     if (!record) return false;
-    if (record->IsRetrieval(fDiscussion, block, fKind, fData, fText, fCaseSensitive) && fResult.AddItem(block) < 0)
-      return false;
+    // Whether a block is commented is read from the index of lower blocks at hand, instead of
+    // a scan of every comment and note for each block.
+    const bool found = fKind == Retrieval_Arguable
+                           ? record->IsAlive() && IsCommented(block)
+                           : record->IsRetrieval(fDiscussion, block, fKind, fData, fText, fCaseSensitive);
+    if (found && fResult.AddItem(block) < 0) return false;
     return !IsErrorReported();
   }
   bool TestOnce(TDiscBlockIndex block) { return !fLower.FirstVisit(block) || Test(block); }
@@ -103,6 +107,12 @@ class TRetrieval {
   }
 
  private:
+  // A note, a comment or a moderated comment hangs under the block.
+  bool IsCommented(TDiscBlockIndex block) const {
+    for (const TDiscBlockIndex lower : fLower.Lower(block))
+      if (lower.StorageType != StorageType_Model) return true;
+    return false;
+  }
   bool IsWalked(TDiscBlockIndex parent, TDiscBlockIndex child) const {
     if (child.StorageType == StorageType_Notes && fKind == Retrieval_Unread) return false;
     return IsListedChildStorage(parent.StorageType, child.StorageType);

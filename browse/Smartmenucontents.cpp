@@ -351,7 +351,7 @@ void TSmartMenu::BuildRetrievalEntries(const TSmartMenuFacts& facts, TSmartMenuI
     const TBlocksPostList& posts = discussion.User.PostLists;
     for (uint32_t i = 0; i < posts.Items.Count(); ++i)
       if (!posts.Items[i].Name.IsEmpty() && posts.Items[i].Blocks.Count() > 0)
-        retrieval.Add(posts.Items[i].Name.ToString(), 32, true, 17, int32_t(i));
+        retrieval.Add(posts.Items[i].Name.ToString(), 32, true, 17, int32_t(posts.Items[i].Number));
     const std::vector<int> days = Days(discussion, StorageType_Comments);
     TSmartMenuItem& published = retrieval.Add("Comments published on", 0, !days.empty());
     for (int day : days) published.Add(FormatDateTime("mm'/'dd'/'yyyy", TDateTime(day)), 32, true, 16, day);

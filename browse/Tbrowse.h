@@ -243,6 +243,11 @@ class TBrowse : public TRowMeasurer {
   void GraphMouseDown(TMouseButton button, TShiftState shift, POINT point);
   void GraphScroll(int dx, int dy);
 
+  // The user chooses a formula block to compute its conclusion (Formulaselection.cpp): a
+  // beep when it has no conclusion it can compute; a faulty formula is told and changes
+  // nothing.
+  void EvaluateBlockFormula(TDiscBlockIndex formula);
+
   // Shows a block of the window's discussion: the graph is hidden, the present state goes
   // to the Back history and the block is shown unfolded.
   void GoToDiscBlock(TDiscBlockIndex block);

@@ -230,8 +230,9 @@ void CreateModelCommand(TCommand& command) {
 
   if (command.Data1 == 1) {
     const std::string path = PickModelBlockFile(command);
+    // The empty model is kept whole whatever becomes of the file.
+    if (!d.Save()) return;
     if (path.empty()) {
-      if (!d.Save()) return;
       OpenNewWindowOnRoot(command, index);
       ShowMessageBox("", "Model is created; no blocks added.");
       return;

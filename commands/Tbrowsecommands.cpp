@@ -4,10 +4,15 @@
 #include "browse/Tbrowse.h"
 #include "commands/Commandcodes.h"
 #include "commands/Creationcommands.h"
+#include "commands/Expertcommands.h"
+#include "commands/Listcommands.h"
 #include "commands/Navigationcommands.h"
 #include "commands/Postofficecommand.h"
+#include "commands/Readercommands.h"
 #include "commands/Savingcommands.h"
+#include "commands/Searchcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
+#include "commands/Themecommands.h"
 #include "commands/Windowcommands.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
@@ -40,6 +45,28 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_Retrieval: return RetrievalCommand;
+    case Command_History: return HistoryCommand;
+    case Command_ThesisDisputants: return ThesisDisputantsCommand;
+    case Command_Chain: return ChainCommand;
+    case Command_Data: return DataCommand;
+    case Command_MyData: return MyDataCommand;
+    case Command_NewTheme: return NewThemeCommand;
+    case Command_RenameTheme: return RenameThemeCommand;
+    case Command_DeleteTheme: return DeleteThemeCommand;
+    case Command_AddToTheme: return AddToThemeCommand;
+    case Command_RemoveFromTheme: return RemoveFromThemeCommand;
+    case Command_Formulas: return FormulasCommand;
+    case Command_Evaluate: return EvaluateCommand;
+    case Command_Graph: return GraphCommand;
+    case Command_ReformGraph: return ReformGraphCommand;
+    case Command_Search: return SearchCommand;
+    case Command_Display: return DisplayCommand;
+    case Command_CopyName: return CopyNameCommand;
+    case Command_CopyText: return CopyTextCommand;
+    case Command_Experts: return ExpertsCommand;
+    case Command_SetTrust: return SetTrustCommand;
+    case Command_EraseDiscreditedComments: return EraseDiscreditedCommentsCommand;
     case Command_Help: return HelpCommand;
     case Command_Customize: return CustomizeCommand;
     case Command_CloseDiscussion: return CloseDiscussionCommand;

@@ -30,6 +30,9 @@ void TBrowseGlobal::SetSuitePaths() {
   p.InboxPostHistory = root + "InboxPostHistory" + "/";
   p.OutboxPostHistory = root + "OutboxPostHistory" + "/";
   p.PostFilesFile = root + "PostFiles.cbs";
-  p.ModerationLibrary = DebugRun ? Up(dataRoot, 1) + "/Leafguard/Leafguard.dll" : root + "Leafguard.dll";
+  p.InboxAttached = p.InboxPost + "Attached/";
+  // Code is never loaded from the data root itself, where received files could land.
+  p.LibraryFolder = root + "Library/";
+  p.ModerationLibrary = DebugRun ? Up(dataRoot, 1) + "/Leafguard/Leafguard.dll" : p.LibraryFolder + "Leafguard.dll";
   p.DiscussionsRoot = root + "Discussed/";
 }

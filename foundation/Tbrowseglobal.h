@@ -17,7 +17,9 @@ struct TSuitePaths {
   std::string InboxPostHistory;   // Root + "InboxPostHistory/"
   std::string OutboxPostHistory;  // Root + "OutboxPostHistory/"
   std::string PostFilesFile;      // Root + "PostFiles.cbs"
-  std::string ModerationLibrary;  // Root + "Leafguard.dll"; "../Leafguard/Leafguard.dll" beside the data root in a debug run
+  std::string InboxAttached;      // InboxPost + "Attached/": cabinets that came with received post
+  std::string LibraryFolder;      // Root + "Library/": written only by the installer of delivered libraries
+  std::string ModerationLibrary;  // LibraryFolder + "Leafguard.dll"; "../Leafguard/Leafguard.dll" beside the data root in a debug run
   std::string DiscussionsRoot;    // Root + "Discussed/"
 };
 

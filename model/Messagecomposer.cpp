@@ -153,8 +153,12 @@ bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, 
          header.AddRecipientsFields(row) && header.AddField("COMMAND", command);
 }
 
-bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& header, const char* shortCode,
+bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& given, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData) {
+  // Every message about a secret discussion is sealed with the sender's key: the other
+  // copies accept no other seal for it.
+  TCommandMessageHeader header = given;
+  if (IsPrivate(discussion) && !header.HasField("PRIVATE_REQ") && !header.AddField("PRIVATE_REQ", "1")) return false;
   const std::string command = header.GetFieldValue("COMMAND");
   // The key is asked before anything is written: without it there is nothing to seal.
   std::string key;

@@ -22,6 +22,11 @@ bool EditReaderPropertyInDialog(TDiscussion& discussion, int property) {
   return hooks.EditReaderProperty && hooks.EditReaderProperty(discussion, property);
 }
 
+bool AskReaderPropertyInDialog(TReaderProperty& values) {
+  const TModelHooks& hooks = ModelHooks();
+  return hooks.AskReaderProperty && hooks.AskReaderProperty(values);
+}
+
 void ModelBeep() {
   const TModelHooks& hooks = ModelHooks();
   if (hooks.MessageBeep) hooks.MessageBeep();

@@ -12,6 +12,7 @@
 #include <string>
 
 class TDiscussion;
+struct TReaderProperty;
 struct TRecipientsList;
 template <class T>
 class TArray;
@@ -38,6 +39,9 @@ struct TModelHooks {
   std::function<bool(TDiscussion& discussion, int author, bool editing)> EditAuthor;
   // The reader-property dialog on a property of a discussion; true when it was changed.
   std::function<bool(TDiscussion& discussion, int property)> EditReaderProperty;
+  // The reader-property dialog on values not yet stored; true when the user confirmed, with
+  // the values as the user left them.
+  std::function<bool(TReaderProperty& values)> AskReaderProperty;
   // A refusal without words.
   std::function<void()> MessageBeep;
   // The moderation library: the moderate type (1 trustworthy, 2 doubtful, 3 discredited)
@@ -74,6 +78,7 @@ TModelLogin CurrentModelLogin();
 // The dialogs; false (nothing changed) while none is registered.
 bool EditAuthorInDialog(TDiscussion& discussion, int author, bool editing);
 bool EditReaderPropertyInDialog(TDiscussion& discussion, int property);
+bool AskReaderPropertyInDialog(TReaderProperty& values);
 
 // The browse window measures the rows of a block for the row-height caches.
 class TRowMeasurer {

@@ -22,6 +22,7 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("GIVE_BLOCKS", HandleCommand_GiveBlocks);
   RegisterPostCommandHandler("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
   RegisterPostCommandHandler("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
+  RegisterPostCommandHandler("MODERATE_DLL", HandleCommand_ModerateDLL);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

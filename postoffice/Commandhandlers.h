@@ -56,5 +56,8 @@ bool HandleCommand_GiveExistingBlockNames(TPostFilesHandler& run, const std::str
 // AUTHOR_IDENTS_GENERATED from the leader: the identifiers stored in the named author's
 // record (or the refusal shown).
 bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::string& path);
+// MODERATE_DLL: a new moderation library installed when the user, shown its digest, agrees;
+// used from the next start.
+bool HandleCommand_ModerateDLL(TPostFilesHandler& run, const std::string& path);
 // FORM_NEW_MODEL: a new discussion in a folder the user names, with the model's blocks.
 bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path);

@@ -3,6 +3,7 @@
 #include "foundation/Browsefont.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
@@ -550,7 +551,6 @@ void TFormPost::ButtonToEMailsClick() {
 }
 
 void TFormPost::Button2Click() {
-  Application->SetHelpFile(TBrowseGlobal::Paths.Root + "Quillaran.hlp");
-  Application->HelpContext(HelpContext());
+  OpenHelp(HelpContext());
   FocusGrid();
 }

@@ -54,6 +54,32 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
   return &discussion;
 }
 
+bool IsSealedForItsDiscussion(const std::string& path) {
+  TCommandMessageHeader header;
+  {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    bool read;
+    {
+      TErrorCapture capture;
+      TBufReader reader(file);
+      read = !reader.IsFailed() && header.Read(reader) && !capture.Caught();
+    }
+    CloseHandle(file);
+    if (!read) return true;
+  }
+  const std::string dident = header.GetFieldValue("DIDENT");
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (dident.empty() || !manager) return true;
+  for (int i = 0; i < manager->GetDiscussionsCount(); ++i) {
+    TDiscussion& discussion = manager->GetDiscussion(i);
+    if (discussion.Load(true) && discussion.Info.DIdent.View() == dident)
+      return !discussion.Info.Secret || header.IsPrivateMessage();
+  }
+  return true;
+}
+
 std::string ShownText(std::string_view text) {
   constexpr size_t limit = 80;
   return text.size() <= limit ? std::string(text) : std::string(text.substr(0, limit)) + "...";

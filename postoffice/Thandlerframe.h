@@ -50,6 +50,11 @@ class THandlerFrame {
 // for the message.
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere = nullptr);
 
+// False for a message about a secret discussion of this installation that is not sealed
+// with its sender's key: the seal that every copy of the program can make proves nothing
+// there. True for every other message, also one that cannot be read (its handler tells).
+bool IsSealedForItsDiscussion(const std::string& path);
+
 // A text of a message as the handlers' message boxes show it: cut at 80 characters.
 std::string ShownText(std::string_view text);
 

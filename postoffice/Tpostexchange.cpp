@@ -54,6 +54,19 @@ std::string SafeAttachmentName(std::string_view name) {
   return safe;
 }
 
+bool IsPostPartName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  const std::string_view tail = name.substr(dot + 1);
+  const size_t underscore = tail.find('_');
+  const auto digits = [](std::string_view text) {
+    return !text.empty() && text.size() <= 5 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  return underscore != std::string_view::npos && digits(tail.substr(0, underscore)) &&
+         digits(tail.substr(underscore + 1));
+}
+
 std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& robots) {
   std::string text = receivers == "*" ? std::string() : receivers.ToString();
   if (!text.empty() && !robots.IsEmpty()) text += "; ";
@@ -250,7 +263,19 @@ void TPostExchange::SaveAttachments() {
       Log("Attachment without a usable name skipped...");
       continue;
     }
-    const std::string folder = EndsWithNoCase(name, ".cab") ? TBrowseGlobal::Paths.Root : ReceiveFolderPath;
+    // Only what the post office expects comes in, and only into its own folders: the
+    // parts of post files, and cabinets that messages name, set apart from them.
+    const bool cabinet = EndsWithNoCase(name, ".cab");
+    if (!cabinet && !IsPostPartName(name)) {
+      Log("Attachment " + name + " is no post file - skipped...");
+      continue;
+    }
+    const std::string folder = cabinet ? ReceiveFolderPath + AttachedFolderName : ReceiveFolderPath;
+    if (cabinet && !CreateFolder(folder)) {
+      Log("Error saving " + name + " (cannot create " + folder + ")");
+      Cancel = 1;
+      return;
+    }
     const std::string path = folder + name;
     if (IsFileExists(path)) {
       Log("File " + path + " exists - skipping decoding...");

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TPost;
@@ -32,6 +33,12 @@ struct TReceivedMessage {
 // without control characters, wildcards and leading dots or blanks, at most 200 bytes;
 // "" when nothing usable remains.
 std::string SafeAttachmentName(std::string_view name);
+
+// A part of a post file: a name, ".", the part number, "_" and the part count.
+bool IsPostPartName(std::string_view name);
+
+// The folder below the receive folder where cabinets that came with received post wait.
+inline constexpr const char* AttachedFolderName = "Attached/";
 
 // The addresses a post file goes to: its receivers ("*", everybody by the Web, counts as
 // none) and its robots, split at "; ", without repeats.

@@ -1,5 +1,6 @@
 #include "postoffice/Tpostfileshandler.h"
 
+#include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tformprogress.h"
@@ -148,7 +149,12 @@ bool TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // What another participant sent is refused, never a fault of the program: a message
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
-    if (!FindPostCommand(command)) {
+    if (!IsSealedForItsDiscussion(path)) {
+      ShowVerifyingError();
+      SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
+                                  " is about a secret discussion but not sealed with its sender's key; the file is "
+                                  "set aside.");
+    } else if (!FindPostCommand(command)) {
       SetAside(storage, name, "Unknown command (" + ShownText(command) + ") - can't handle " + folder + " file " +
                                   ShownText(name) + "; the file is set aside.");
     } else if (command == "GENERATE_AUTHOR_IDENTS") {
@@ -228,6 +234,11 @@ bool TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     ShowMessageBox(Caption, "Can't call moderation function -\ncurrent user don't have Moderate permission.");
     Stop = 1;
     return true;
+  }
+  {
+    // The moderation library takes only what was checked as every other message is.
+    THandlerFrame frame("HandleCommand_GenerateAuthorIdents");
+    if (!frame.Open(path, {"GENERATE_AUTHOR_IDENTS"})) return true;
   }
   uint16_t adident = 0xFFFF;
   std::string agident;

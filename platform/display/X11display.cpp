@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +116,16 @@ struct X11Display::Impl {
   unsigned long wantedSerial = 0;
   bool owning = false;
   std::string clipboardUtf8;
+  // Texts too large for one request go to their requestors in pieces (INCR): each piece
+  // follows when the requestor has taken the last one by deleting the property.
+  struct Transfer {
+    XWindow requestor = 0;
+    Atom property = None, type = None;
+    std::string data;
+    size_t sent = 0;
+    bool done = false;  // the empty piece that ends the transfer is out
+  };
+  std::vector<Transfer> transfers;
   // Wakes the message loops as soon as the server sends something, instead of at their
   // next look; it waits for the events to be taken before it looks again.
   std::thread watcher;
@@ -350,15 +361,40 @@ struct X11Display::Impl {
           }
           data = latin;
         }
-        // Text too large for one request is refused rather than sent in pieces.
         if (static_cast<long>(data.size()) <= limit) {
           XChangeProperty(dpy, r.requestor, property, type, 8, PropModeReplace,
                           reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
-          reply.property = property;
+        } else {
+          // Too large for one request: the size first, then the pieces as they are taken.
+          long size = static_cast<long>(data.size());
+          XSelectInput(dpy, r.requestor, PropertyChangeMask);
+          XChangeProperty(dpy, r.requestor, property, incr, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&size), 1);
+          std::erase_if(transfers, [&](const Transfer& t) { return t.requestor == r.requestor && t.property == property; });
+          transfers.push_back(Transfer{r.requestor, property, type, std::move(data), 0, false});
         }
+        reply.property = property;
       }
     }
     XSendEvent(dpy, r.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+  }
+
+  // The requestor took a piece of a transfer: the next one, or the empty one that ends it.
+  void ContinueTransfer(const XPropertyEvent& p) {
+    if (p.state != PropertyDelete) return;
+    auto it = std::find_if(transfers.begin(), transfers.end(),
+                           [&](const Transfer& t) { return t.requestor == p.window && t.property == p.atom; });
+    if (it == transfers.end()) return;
+    if (it->done) {
+      XSelectInput(dpy, it->requestor, NoEventMask);
+      transfers.erase(it);
+      return;
+    }
+    const size_t piece = std::min(it->data.size() - it->sent, static_cast<size_t>(XMaxRequestSize(dpy) * 4 - 1024));
+    XChangeProperty(dpy, it->requestor, it->property, it->type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(it->data.data() + it->sent), static_cast<int>(piece));
+    it->sent += piece;
+    it->done = piece == 0;
+    XFlush(dpy);
   }
 
   void Handle(XEvent& e) {
@@ -426,6 +462,7 @@ struct X11Display::Impl {
         break;
       case MappingNotify: XRefreshKeyboardMapping(&e.xmapping); break;
       case SelectionRequest: AnswerSelectionRequest(e.xselectionrequest); break;
+      case PropertyNotify: ContinueTransfer(e.xproperty); break;
       case SelectionClear:
         if (e.xselectionclear.selection == clipboard) owning = false;
         break;

@@ -109,8 +109,10 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Comments published on 12/31/2025");
   ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
   state.RetrievalKind = 17;
-  state.RetrievalData = 0;
+  state.RetrievalData = d->User.PostLists.Items[0].Number;  // lists are named by number
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Postlist");
+  state.RetrievalData = d->User.PostLists.Items[0].Number + 1;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: ");
 
   const std::string path = discussions->GetFolderPath(d->FolderIndex).ToString();
   state.SpecCaptionType = 2;

@@ -259,7 +259,8 @@ TEST_F(MenuContents, NotesArePostedInTheLastPostList) {
   state.SpecCaptionType = 0;
   Main();
   const std::string name = d->User.PostLists.Items[1].Name.ToString();
-  EXPECT_NE(Sub("Retrieval").find("Conclusions:32(12,-1) " + name + ":32(17,1) Comments"), std::string::npos)
+  const std::string number = std::to_string(d->User.PostLists.Items[1].Number);
+  EXPECT_NE(Sub("Retrieval").find("Conclusions:32(12,-1) " + name + ":32(17," + number + ") Comments"), std::string::npos)
       << "only the list holding blocks";
   EXPECT_NE(Sub("Form post command").find("Send post:59(1,-1)"), std::string::npos);
 }

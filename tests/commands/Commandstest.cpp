@@ -1,8 +1,11 @@
 #include "Commandstest.h"
 
 #include "browse/Browsecommand.h"
+#include "browse/Tsmartmenu.h"
 #include "commands/Tbrowsecommands.h"
 #include "tests/model/Modeltesthelpers.h"
+
+#include <functional>
 
 namespace commandstest {
 
@@ -53,6 +56,57 @@ TDiscBlockIndex CommandsTest::SelectedBlock(TBrowse& browse) {
   if (state.SelectedRow < 0 || state.SelectedRow >= int(state.Rows.Count())) return {};
   const TBrowseItem* item = state.Rows[uint32_t(state.SelectedRow)].GetBrowseItem(state.CurrentItem);
   return item ? item->GetDiscBlockIndex() : TDiscBlockIndex{};
+}
+
+bool CommandsTest::ChooseIn(TSmartMenu& menu, std::initializer_list<std::string> captions) {
+  // Each caption is looked for at any depth below the last one found, since the menus
+  // group their entries in sections and overflow ("...") by the room on the tool bar.
+  std::function<TSmartMenuItem*(TSmartMenuItem&, const std::string&)> find = [&](TSmartMenuItem& item,
+                                                                                 const std::string& caption) {
+    for (TSmartMenuItem& sub : item.SubItems)
+      if (sub.Caption.ToString() == caption && sub.Enabled) return &sub;
+    for (TSmartMenuItem& sub : item.SubItems)
+      if (sub.Code == 0 && sub.Enabled)
+        if (TSmartMenuItem* found = find(sub, caption)) return found;
+    return static_cast<TSmartMenuItem*>(nullptr);
+  };
+  TSmartMenuItem* entry = &menu.Root;
+  for (const std::string& caption : captions)
+    if (!(entry = find(*entry, caption))) return false;
+  if (entry->Code == 0 || !entry->Owner) return false;
+  // As the form's handler of a chosen entry: what the command needs is copied first.
+  const TBrowseItemIndex path = menu.Index;
+  const std::string text = menu.Text.ToString();
+  menu.Browse->ProcessCommand(&path, menu.RootItem, text, entry->Code, TShiftState(), entry->Data1, entry->Data2);
+  Pump();
+  return true;
+}
+
+bool CommandsTest::Choose(TBrowse& browse, std::initializer_list<std::string> captions) {
+  return ChooseIn(browse.Menu, captions);
+}
+
+bool CommandsTest::ChooseInPopup(TBrowse& browse, std::initializer_list<uint16_t> steps,
+                                 std::initializer_list<std::string> captions) {
+  TBrowseItemIndex path;
+  for (uint16_t step : steps) path.Append(step);
+  browse.PopupMenu.Build(path, browse.CurrentBrowseState.CurrentItem, 0);
+  return ChooseIn(browse.PopupMenu, captions);
+}
+
+TFormBrowse* CommandsTest::Newest() const {
+  return manager->Count() > 0 ? manager->GetFormBrowse(manager->Count() - 1) : nullptr;
+}
+
+std::vector<TDiscBlockIndex> CommandsTest::ListedBlocks(TBrowse& browse) {
+  std::vector<TDiscBlockIndex> blocks;
+  TBrowseState& state = browse.CurrentBrowseState;
+  for (uint32_t row = 0; row < state.Rows.Count(); ++row) {
+    if (state.Rows[row].RowType != LowerListRow_Service) continue;
+    const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
+    if (item && item->Kind() == BrowseItem_Block) blocks.push_back(item->GetDiscBlockIndex());
+  }
+  return blocks;
 }
 
 }  // namespace commandstest

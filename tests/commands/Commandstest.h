@@ -10,6 +10,9 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
+
+class TSmartMenu;
 
 namespace commandstest {
 
@@ -33,6 +36,17 @@ class CommandsTest : public browsetest::BrowseTest {
   // The block of the selected row, empty when it shows none.
   static TDiscBlockIndex SelectedBlock(TBrowse& browse);
   int Beeps() const { return screen->Beeps(); }
+  // Chooses an entry of the window menu (no item given) or of the popup of an item at a
+  // path below the current item, through its submenus by their captions, as a click does.
+  // False when the entry is not offered.
+  bool Choose(TBrowse& browse, std::initializer_list<std::string> captions);
+  bool ChooseInPopup(TBrowse& browse, std::initializer_list<uint16_t> path, std::initializer_list<std::string> captions);
+  // The window opened last.
+  TFormBrowse* Newest() const;
+  // The blocks of the service rows of a window's lower list, in order.
+  static std::vector<TDiscBlockIndex> ListedBlocks(TBrowse& browse);
+
+  bool ChooseIn(TSmartMenu& menu, std::initializer_list<std::string> captions);
 
   TDiscussion* d = nullptr;
   TDiscBlockIndex root, a, b, c, a1, a2, a1a;

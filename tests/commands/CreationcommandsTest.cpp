@@ -37,6 +37,28 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   return names;
 }
 
+// Chooses the entry of that caption in a submenu of the window's menu, as a click on it
+// in the menu does.
+bool ChooseMenuEntry(TBrowse& browse, const std::string& submenu, const std::string& caption) {
+  std::vector<TSmartMenuItem*> open{&browse.Menu.Root};
+  while (!open.empty()) {
+    TSmartMenuItem* item = open.back();
+    open.pop_back();
+    if (item->Caption.ToString() == submenu) {
+      TMenuItem shown(nullptr);
+      browse.Menu.FillMenuItems(*item, &shown);
+      for (int i = 0; i < shown.Count(); ++i)
+        if (shown.Items(i)->Caption() == caption) {
+          shown.Items(i)->Click();
+          return true;
+        }
+      return false;
+    }
+    for (int i = 0; i < item->Count(); ++i) open.push_back(&item->Item(i));
+  }
+  return false;
+}
+
 std::deque<std::string>& Typed() {  // answers of the input box; "\x1b" cancels
   static std::deque<std::string> typed;
   return typed;
@@ -99,9 +121,12 @@ TEST_F(CreationCommands, ANewUserCreatesAnEmptyDiscussionSavesBacksItUpClosesAnd
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
   // Illegal names are refused and asked again; a trailing backslash is dropped.
+  // From the "Creating" folder's menu.
+  Run(form->Browse, Command_Creating);
   Type({"", ".", "..", "my forest", "a/b", "a\\b", "a\x01z", "Forest\\"});
   for (int i = 0; i < 7; ++i) Answer(0);
-  Run(form->Browse, Command_CreateModel, {}, "", 0);
+  ASSERT_TRUE(ChooseMenuEntry(form->Browse, "Create new model", "Empty"));
+  Pump();
   ASSERT_EQ(Boxes().size(), 7u);
   for (const auto& box : Boxes()) {
     EXPECT_EQ(box.Caption, "ILLEGAL FOLDER NAME");
@@ -194,7 +219,7 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   const TDiscBlockIndex f = modeltest::AddBlock(*d, StorageType_Model, a, TextType_Formula, "");
   d->Storages.GetDiscBlock(f)->Conclusion = a2;
   d->Storages.GetDiscBlock(f)->ConclusionCode = d->Storages.GetDiscBlock(a2)->GetDiscBlockCode();
-  d->Storages.GetStrHashItem(f)->Str.FormulaText = "<" + Name(a1) + ">*0.5";
+  d->Storages.GetStrHashItem(f)->Str.FormulaText = std::string("<").append(Name(a1)).append(">*0.5");
   const std::string outbox = folder + "/Outbox/";
   ASSERT_TRUE(MakeFolder(outbox));
   TBrowseGlobal::Paths.Outbox = outbox;
@@ -277,6 +302,11 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   const int thicket = DiscussionIn(discussions->CreatedRoot, "Thicket");
   ASSERT_GE(thicket, 0);
   EXPECT_EQ(Discussion(thicket).Storages.Model.Count(), 1);
+  // What was made of it before the file was read is saved: it reads back whole.
+  Discussion(thicket).Unload();
+  ASSERT_TRUE(Discussion(thicket).Load());
+  EXPECT_EQ(Discussion(thicket).Info.Creating, 1);
+  EXPECT_EQ(Discussion(thicket).Info.ModelAuthorLIdent.ToString(), "L-me");
 
   // Cancelling the file dialog still makes the model, and says so.
   script.Press("Select model source marked out file", "Cancel");

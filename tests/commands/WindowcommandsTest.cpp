@@ -253,9 +253,15 @@ TEST_F(WindowCommands, RunPostModuleOpensThePostOfficeOnOutboxPostAndClosesItSav
     auto& office = dynamic_cast<TFormPost&>(shown);
     kind = office.FolderKind();
     header = office.CellText(3, 0);
+    platform::PressControl(shown, "Button2");  // the program's help, which is not there
     platform::PressControl(shown, "ButtonClose");
   });
+  SetHelpDocumentFolder(folder + "/nowhere");
+  Answer(0);
   Run(form->Browse, Command_RunPostModule);
+  SetHelpDocumentFolder("");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Caption, "HELP");
   PostState() = nullptr;
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(kind, PostKind_OutboxPost);

@@ -59,7 +59,9 @@ TEST(Commandline, UnknownOptionsAreToldAndStartUpGoesOn) {
   EXPECT_EQ(p.InboxPost, root.Path() + "/InboxPost/");
   EXPECT_EQ(p.OutboxPostHistory, root.Path() + "/OutboxPostHistory/");
   EXPECT_EQ(p.PostFilesFile, root.Path() + "/PostFiles.cbs");
-  EXPECT_EQ(p.ModerationLibrary, root.Path() + "/Leafguard.dll");
+  // Code is loaded only from the library folder, never from the data root itself.
+  EXPECT_EQ(p.ModerationLibrary, root.Path() + "/Library/Leafguard.dll");
+  EXPECT_EQ(p.InboxAttached, root.Path() + "/InboxPost/Attached/");
   EXPECT_EQ(p.DiscussionsRoot, root.Path() + "/Discussed/");
 }
 

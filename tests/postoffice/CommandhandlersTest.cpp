@@ -15,6 +15,7 @@
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
+#include "model/Unsavedchanges.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Findfile.h"
 #include "platform/rtl/Tdatetime.h"
@@ -439,6 +440,26 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   EXPECT_EQ(Perform(), 0);
   EXPECT_TRUE(Showed("HANDLING POST FILE", "HandleCommand_GiveModel - ошибка формата файла "));
   EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x; OLD@X");
+  DeleteFileA((inbox + "5-gm").c_str());
+
+  // "Yes": the model goes to the requesters the user keeps, and the emptied list is saved.
+  AsLeader();
+  ModelHooks().ChooseReceivers = [](TDiscussion& d, const std::string&, int kind, TArray<TRecipientsList>& rows) {
+    EXPECT_EQ(kind, 3);
+    rows = MakeRecipientsList(d.Info.ModelRequesters.View());
+    return true;
+  };
+  request("6-gm", "late@x");
+  Answer = 0;
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("GIVE_MODEL", "There are 1 new / 4 in all GIVE_MODEL requests."));
+  std::string written;
+  for (const std::string& name : ListFiles(Post.Outbox.FolderPath.ToString()))
+    if (name.find("-FNM-") != std::string::npos) written = ReadFile(Post.Outbox.FolderPath.ToString() + name);
+  EXPECT_NE(written.find("\r\nCOMMAND=FORM_NEW_MODEL\r\n"), std::string::npos);
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Saved()->Info.ModelRequesters.IsEmpty());
 }
 
 namespace {
@@ -587,7 +608,9 @@ TEST_F(CreateModel, DeclinedOrRefusedModelsMakeNothing) {
 namespace {
 
 // A sealed message of another installation, as its sender's header writer writes it.
-void Compose(const std::string& path, const std::string& lident, const TFields& fields) {
+// Sealed as every copy can seal; with `key`, sealed with the sender's key (PRIVATE_REQ=1
+// among the fields).
+void Compose(const std::string& path, const std::string& lident, const TFields& fields, const std::string& key = "") {
   TCommandMessageHeader header;
   for (const auto& [name, value] : fields) ASSERT_TRUE(header.AddField(name, value));
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -598,7 +621,7 @@ void Compose(const std::string& path, const std::string& lident, const TFields& 
     ASSERT_TRUE(header.Write(writer, lident));
     ASSERT_TRUE(writer.Flush());
   }
-  ASSERT_TRUE(SignFile(file, "", header.GetFieldValue("COMMAND"), 0));
+  ASSERT_TRUE(SignFile(file, key, header.GetFieldValue("COMMAND"), 0));
   CloseHandle(file);
 }
 
@@ -624,6 +647,15 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   EXPECT_EQ(mine->Authors.Author(author).Subscriber, 1);
   EXPECT_EQ(mine->Authors.Author(author).ADIdent, 0xFFFF);
   EXPECT_EQ(Post.AdvertisingList, "new@x\r\n");
+  // The message went only once its effect was saved: a "No" to saving at closing loses
+  // nothing of it.
+  EXPECT_FALSE(HasUnsavedChanges(*mine));
+  {
+    const auto saved = Saved();
+    const int kept = saved->Authors.FindAuthorByLIdent(TStr("L-new"));
+    ASSERT_GE(kept, 0);
+    EXPECT_EQ(saved->Authors.Author(kept).Subscriber, 1);
+  }
   // The answer, sealed in the Outbox.
   std::vector<std::string> out = ListFiles(Post.Outbox.FolderPath.ToString());
   ASSERT_EQ(out.size(), 1u);
@@ -799,8 +831,17 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   EXPECT_TRUE(Showed("MAKE_DISCUSSION_PRIVATE", "Discussion Ecology is secret now!"));
   EXPECT_EQ(Saved()->Info.Secret, 1);
 
+  // Now secret: only the leader's keyed seal is believed.
   mine->Info.PrivateIdent = "P-7";
-  Compose(inbox + "mdpu", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}});
+  Compose(inbox + "mdpu-forged", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_EQ(Saved()->Info.Secret, 1);
+  DeleteFileA((inbox + "mdpu-forged").c_str());
+  ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
+  Compose(inbox + "mdpu", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
+          "lead key 1");
   Boxes.clear();
   Perform();
   EXPECT_TRUE(Showed("MAKE_DISCUSSION_PUBLIC", "Discussion Ecology is public now!"));
@@ -1016,14 +1057,15 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
   EXPECT_TRUE(Showed("Existing blocks list", "There are 2 new (2 total) EXISTING_BLOCKS_LIST requests."));
 
-  // A secret discussion drops strangers' requests without a trace.
+  // A secret discussion takes no request that its sender's key did not seal.
   mine->Info.Secret = 1;
+  ASSERT_TRUE(mine->Save());
   ask("gb-stranger", "L-stranger", "other@x", "GIVE_BLOCKS");
   ask("gebl-stranger", "L-stranger", "third@x", "GIVE_EXISTING_BLOCKS_LIST");
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(InboxNames().empty());
-  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(InboxNames(), (std::vector<std::string>{"gb-stranger", "gebl-stranger"}));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-stranger is about a secret discussion"));
   EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
   EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
 }
@@ -1073,6 +1115,48 @@ TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
   EXPECT_TRUE(Showed("Author identifier", "Identifier of " + name + " is received."));
   EXPECT_EQ(mine->Authors.Author(author).ADIdent, 8);
   EXPECT_EQ(mine->Authors.Author(author).AGIdent, "000001_NEW_X_AGP");
+}
+
+TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
+  ASSERT_TRUE(mine->Load());
+  mine->Info.Secret = 1;
+  ASSERT_TRUE(mine->Save());
+  mine->Unload();
+  // Blocks "from the leader" sealed as every copy of the program can seal them.
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forged");
+  SendBlocks("1");
+  ASSERT_EQ(Deliver().size(), 1u);
+  const std::string before = SavedFiles();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 0);
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_EQ(SavedFiles(), before);
+  EXPECT_EQ(InboxNames().size(), 1u);
+
+  // What this program writes about a secret discussion is sealed with the sender's key,
+  // whatever the message.
+  leader.Info.Secret = 1;
+  ModelHooks().KeyPassword = [](bool) { return TStr("lead key 1"); };
+  AsLeader();
+  TCommandMessageHeader header;
+  ASSERT_TRUE(StartCommandHeader(leader, header, MakeRecipientsList("me@x")[0], "YOU_SUBSCRIBED"));
+  ASSERT_TRUE(header.AddField("DIDENT", "D-1"));
+  const std::vector<std::string> old = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_TRUE(WriteCommandMessage(leader, header, "YS", "test", 0));
+  AsParticipant();
+  std::vector<std::string> now = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(now.size(), old.size() + 1);
+  std::string written;
+  for (const std::string& name : now)
+    if (std::find(old.begin(), old.end(), name) == old.end()) written = Post.Outbox.FolderPath.ToString() + name;
+  EXPECT_NE(ReadFile(written).find("\r\nPRIVATE_REQ=1\r\nDATA\r\n"), std::string::npos);
+  HANDLE file = CreateFileA(written.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_TRUE(VerifyFileSign(file, true, "lead key 1"));
+  EXPECT_FALSE(VerifyFileSign(file, false, ""));
+  CloseHandle(file);
 }
 
 TEST_F(Handlers, BlocksOfAPrivateDiscussionNeedTheSendersKey) {

@@ -12,11 +12,20 @@
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Forms.h"
 #include "postoffice/Tformbadrecipientaddresses.h"
+#include "postoffice/Tformpost.h"
+#include "platform/forms/Tgrid.h"
+#include "platform/forms/Tlabel.h"
 #include "postoffice/Tformretrievesendpost.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostexchange.h"
 #include "tests/support/Testsupport.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <map>
 
@@ -170,7 +179,7 @@ TEST(ExchangeTexts, AttachmentNamesAndReceiversLists) {
 
 TEST_F(Exchange, MarkedMailIsReceivedAndOtherMailStays) {
   SendWithPython("Hello there", "friend@x.org", {{"x.1_2", "not post"}});
-  SendWithPython("  Quillaran### QK-1 2005.12.19 14:05:09 #0", "a@x.org", {{"QK-1.1_2", "first part"}, {"Extra.cab", "cab"}});
+  SendWithPython("  Quillaran### QK-1 2005.12.19 14:05:09 #0", "a@x.org", {{"QK-1.1_2", "first part"}, {"Extra.cab", "cab"}, {"Leafguard.so", "code"}});
   SendWithPython("Quillaran### S 2005.12.19 14:05:09 #1", "spam@bad.org", {{"S.1_1", "spam"}});
   SendWithPython("Quillaran### QK-1 2005.12.19 14:05:09 #2", "a@x.org", {{"../../evil/QK-1.2_2", "second part"}});
   SendWithPython("Re: Quillaran### later", "a@x.org", {});
@@ -192,10 +201,16 @@ TEST_F(Exchange, MarkedMailIsReceivedAndOtherMailStays) {
   EXPECT_EQ(ReadFile(inboxPost + "QK-1.1_2"), "first part");
   EXPECT_EQ(ReadFile(inboxPost + "QK-1.2_2"), "second part");
   EXPECT_EQ(ReadFile(inboxPost + "Pre.1_1"), "old");
-  EXPECT_EQ(ReadFile(Root + "Extra.cab"), "cab");
+  // A cabinet waits apart in the post folder, never where code is loaded from.
+  EXPECT_EQ(ReadFile(inboxPost + "Attached/Extra.cab"), "cab");
+  EXPECT_FALSE(IsFileExists(Root + "Extra.cab"));
+  EXPECT_FALSE(IsFileExists(TBrowseGlobal::Paths.LibraryFolder + "Extra.cab"));
+  // A name the post office does not expect is not saved at all.
+  EXPECT_TRUE(exchange.Logged("Attachment Leafguard.so is no post file - skipped..."));
+  EXPECT_EQ(RunPeer("find " + Root + " -name 'Leafguard*'"), "");
   EXPECT_FALSE(IsFileExists(inboxPost + "S.1_1"));
   EXPECT_FALSE(IsFileExists(inboxPost + "x.1_2"));
-  EXPECT_EQ(RunPeer("ls -A " + inboxPost), "Pre.1_1\nQK-1.1_2\nQK-1.2_2\n");
+  EXPECT_EQ(RunPeer("ls -A " + inboxPost), "Attached\nPre.1_1\nQK-1.1_2\nQK-1.2_2\n");
 
   EXPECT_TRUE(exchange.Logged(" *** RECEIVING POST..."));
   EXPECT_TRUE(exchange.Logged("Connecting to 127.0.0.1 / postrecv..."));
@@ -205,7 +220,7 @@ TEST_F(Exchange, MarkedMailIsReceivedAndOtherMailStays) {
   EXPECT_TRUE(exchange.Logged("There are 4 new command-message(s) on server."));
   EXPECT_TRUE(exchange.Logged("Message from spammer spam@bad.org deleted..."));
   EXPECT_TRUE(exchange.Logged("File " + inboxPost + "Pre.1_1 exists - skipping decoding..."));
-  EXPECT_TRUE(exchange.Logged("Decoding Extra.cab to " + Root + "..."));
+  EXPECT_TRUE(exchange.Logged("Decoding Extra.cab to " + inboxPost + "Attached/..."));
   EXPECT_EQ(exchange.Lines.back(), "Finished.");
   ASSERT_GE(exchange.Transfers.size(), 6u);
   EXPECT_EQ(exchange.Transfers[0], "Current transfer: 1 of 6 messages (0%)");
@@ -370,6 +385,98 @@ TEST_F(Exchange, RefusedReceiversAreListedAndTheOthersGetTheirMail) {
   EXPECT_EQ(label, "There are bad recipients of command message\r\n(e-mails domains are not found):");
   EXPECT_EQ(Post.OutboxPost.Files[3].Processed, 1);
   EXPECT_NE(Mailbox("postrefa").find("Quillaran### U.1_1 "), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A server that takes the connection and never says a word.
+class TSilentServer {
+ public:
+  TSilentServer() {
+    fSocket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fSocket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(fSocket, 4);
+    socklen_t length = sizeof address;
+    getsockname(fSocket, reinterpret_cast<sockaddr*>(&address), &length);
+    Port = ntohs(address.sin_port);
+  }
+  ~TSilentServer() { close(fSocket); }
+  int Port = 0;
+
+ private:
+  int fSocket = -1;
+};
+
+TEST_F(Exchange, AServerThatSaysNothingEndsTheExchangeWithinItsTimeout) {
+  TSilentServer silent;
+  exchange.Pop3Port = silent.Port;
+  exchange.SmtpPort = silent.Port;
+  exchange.ReadTimeout = 300;
+  exchange.ConnectTimeout = 300;
+  AddAccount("posta");
+  AddOutgoing("A.1_1", "posta@quillaran.test");
+  const auto started = std::chrono::steady_clock::now();
+  exchange.ReceiveStep();
+  exchange.Cancel = 0;
+  exchange.SendStep();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  EXPECT_TRUE(exchange.Logged("The server 127.0.0.1 did not answer in time (connecting)."));
+  EXPECT_EQ(std::count(exchange.Lines.begin(), exchange.Lines.end(),
+                       "The server 127.0.0.1 did not answer in time (connecting)."),
+            2);
+  EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 0);
+}
+
+TEST_F(Exchange, ThePostOfficeWindowMailsTheOutboxAndJoinsWhatComesBack) {
+  platform::HeadlessScreen screen{1024, 768};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  logins.GetLogin(0).EMail.POP3Server = "127.0.0.1";
+  logins.GetLogin(0).EMail.SMTPServer = "127.0.0.1";
+  logins.GetLogin(0).EMail.UserName = "postform";
+  logins.GetLogin(0).EMail.Password = Servers().Password;
+  const std::string outbox = Post.Outbox.FolderPath.ToString();
+  WriteMessage(outbox + "QK-Mail-051219-NB-001",
+               {{"FROM_USER_EMAIL", "me@quillaran.test"}, {"TO_USERS_EMAILS_CRYPTED*", "postform@quillaran.test"},
+                {"COMMAND", "NEW_BLOCKS"}, {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}},
+               testsupport::RandomBytes(5000, 11));
+  const std::string message = ReadFile(outbox + "QK-Mail-051219-NB-001");
+
+  TFormPost form(nullptr, &Post);
+  form.Pop3Port = Servers().Pop3;
+  form.SmtpPort = Servers().Smtp;
+  form.Show();
+  ASSERT_EQ(form.FolderKind(), PostKind_OutboxPost);
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
+  const auto exchangeOnce = [&script] {
+    script.Answer("Receive/Send post", [](TCustomForm& shown) {
+      platform::ScreenDriver().Advance(600);
+      platform::PressControl(shown, "ButtonClose");
+    });
+  };
+  // "Mail": nothing to receive yet, the part goes to the server and into the history.
+  exchangeOnce();
+  platform::PressControl(form, "ButtonMail");
+  EXPECT_EQ(form.DrawGridPosts->RowCount(), 1);
+  EXPECT_TRUE(IsFileExists(Post.OutboxPost.HistoryPath.ToString() + "QK-Mail-051219-NB-001.1_1"));
+  // "Receive": it comes back, is joined and unpacked into the Inbox byte for byte.
+  exchangeOnce();
+  Boxes.clear();
+  platform::PressControl(form, "Button1");
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Showed("AUTO-HANDLING", "1 InboxPost files auto-handled."));
+  EXPECT_EQ(ReadFile(Post.Inbox.FolderPath.ToString() + "QK-Mail-051219-NB-001"), message);
+  platform::PressControl(form, "RadioButtonInbox");
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
+  EXPECT_EQ(form.CellText(1, 1), "qk-Mail-051219-NB-001");
+  EXPECT_EQ(form.CellText(4, 1), "NEW_BLOCKS");
+  EXPECT_EQ(form.LabelFromEMail->Caption(), "me@quillaran.test");
+  form.Close();
 }
 
 }  // namespace

@@ -129,11 +129,25 @@ TEST_F(Moderation, TheStandInLibraryIsReachedThroughEveryEntry) {
   EXPECT_TRUE(Reports.empty());
 }
 
-TEST_F(Moderation, ALibraryDeliveredToTheRootFolderIsTheOneLoaded) {
+TEST_F(Moderation, TheLibraryComesFromTheLibraryFolderNeverFromTheDataRoot) {
   logins.Current = 0;
-  testsupport::RunPeer("cp " + std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.so " + Root + "Leafguard.so");
-  TModerateCaller caller;
+  const std::string standIn = std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.so";
   int32_t trustworthy = -1, doubtful = -1;
+  // A library that landed in the data root is never run.
+  testsupport::RunPeer("cp " + standIn + " " + Root + "Leafguard.so");
+  {
+    TModerateCaller caller;
+    EXPECT_NE(caller.GetModeratedCommentsCountByDIdent("D", trustworthy, doubtful), 2);
+    EXPECT_FALSE(caller.IsLoaded());
+    EXPECT_EQ(testsupport::ReadFile("/proc/self/maps").find(Root + "Leafguard.so"), std::string::npos);
+  }
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "MODERATION LIBRARY");
+  // The library folder's is.
+  Boxes.clear();
+  testsupport::RunPeer("mkdir -p " + TBrowseGlobal::Paths.LibraryFolder + " && cp " + standIn + " " +
+                       TBrowseGlobal::Paths.LibraryFolder + "Leafguard.so");
+  TModerateCaller caller;
   EXPECT_EQ(caller.GetModeratedCommentsCountByDIdent("D", trustworthy, doubtful), 2);
   EXPECT_TRUE(caller.IsLoaded());
   EXPECT_EQ(trustworthy, 0);

@@ -391,6 +391,19 @@ TEST_F(X11Screen, ClipboardTextTravelsBothWaysWithAnotherClient) {
     return text;
   };
   EXPECT_TRUE(PumpUntil([&] { return clipboard() == "Из xclip: a?b"; })) << clipboard();
+
+  // A text larger than one request travels whole, in pieces.
+  std::string large;
+  for (int i = 0; large.size() < 700000; ++i) large += "Строка " + std::to_string(i) + " of a long text\r\n";
+  ASSERT_TRUE(OpenClipboard(h));
+  EmptyClipboard();
+  ASSERT_TRUE(platform::SetClipboardText(large));
+  CloseClipboard();
+  auto whole = std::async(std::launch::async, [&] { return testsupport::Run(env + "xclip -selection clipboard -o"); });
+  ASSERT_TRUE(PumpUntil([&] { return whole.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; }, 20000));
+  const std::string got = whole.get();
+  EXPECT_EQ(got.size(), platform::AnsiToUtf8(large).size());
+  EXPECT_TRUE(got == platform::AnsiToUtf8(large));
 }
 
 TEST_F(X11Screen, RealFontsOnScreenLatinAndCyrillic) {
