@@ -109,5 +109,7 @@ bool EditAuthor(TDiscussion& discussion, int author, bool editing) {
   TFormAuthor form(nullptr);
   form.SetAuthor(&discussion, author, nullptr);
   form.EnableEditing(editing);
+  // Only the user's own record is ever given for editing.
+  if (editing) form.SetCaption("My data");
   return form.Execute();
 }

@@ -8,9 +8,12 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tgraphicsobject.h"
 #include "platform/forms/Tpaintbox.h"
+#include "platform/gui/Gui.h"
 #include "platform/kernel/Console.h"
 
 TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
@@ -42,9 +45,28 @@ void TFormStart::SetStartup(TStartupDriver* driver, int argc, const char* const*
   fArgv = argv;
 }
 
+namespace {
+constexpr UINT WM_START_UP = WM_APP + 0x101;
+}
+
+void TFormStart::StartWhenLoopRuns() { PostMessage(Handle(), WM_START_UP, 0, 0); }
+
+void TFormStart::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_START_UP) {
+    RunStartUp();
+    Message.Result = 0;
+    return;
+  }
+  TForm::WndProc(Message);
+}
+
 void TFormStart::FirstShow() {
   // Off the screen, whatever placement the window system chose.
   SetBounds(-10000, -10000, Width(), Height());
+  RunStartUp();
+}
+
+void TFormStart::RunStartUp() {
   if (fStarted || !fDriver) return;
   fStarted = true;
   fResult = fDriver->Start(fArgc, fArgv);
@@ -58,6 +80,18 @@ void InstallApplicationHandlers() {
     if (TError::Instance().IsTerminateRequested() || platform::StopSignalled()) Application->Terminate();
   };
   Application->OnDeactivate = [](TObject*) { TStartupDriver::OnDeactivate(); };
+  // Each key or button the user presses begins a new undo step in every discussion (but
+  // one whose command holds its step open).
+  Application->OnMessage = [](MSG& msg, bool&) {
+    switch (msg.message) {
+      case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        if (TDiscussionsManager* manager = DiscussionsManager())
+          for (int i = 0; i < manager->GetDiscussionsCount(); ++i)
+            if (manager->GetDiscussion(i).Loaded) manager->GetDiscussion(i).Undo.StartStep();
+        break;
+      default: break;
+    }
+  };
 }
 
 int RunWithWindows(int argc, const char* const* argv, bool onScreen) {
@@ -78,6 +112,8 @@ int RunWithWindows(int argc, const char* const* argv, bool onScreen) {
   Application->CreateForm(start);
   ConnectBrowseWindows(driver, browseWindows, *start);
   start->SetStartup(&driver, argc, argv);
+  Application->SetShowMainForm(false);
+  start->StartWhenLoopRuns();
   Application->Run();
   const TStartupDriver::TStart result = start->StartResult();
   browseWindows.DestroyAll();  // windows left by a termination go before what they show

@@ -1,7 +1,8 @@
 #pragma once
-// The hidden start form: the application's main form. It moves itself off the screen and,
-// when it is first shown, runs the start-up driver; its work paint box `PaintBoxWork` is
-// the canvas on which texts and rows are measured. Closing it ends the program.
+// The hidden start form: the application's main form. It is never put on the screen: the
+// start-up driver runs when the message loop takes the start the form posts itself (or
+// when it is first shown); its work paint box `PaintBoxWork` is the canvas on which texts
+// and rows are measured. Closing it ends the program.
 
 #include "app/Tstartupdriver.h"
 #include "platform/forms/Tform.h"
@@ -17,13 +18,19 @@ class TFormStart : public TForm {
   TPaintBox* PaintBoxWork;
   TFont* FontShared;  // the program's shared font
 
-  // What the first showing runs.
+  // What the start runs.
   void SetStartup(TStartupDriver* driver, int argc, const char* const* argv);
+  // Starts once the message loop runs, without showing the form.
+  void StartWhenLoopRuns();
   bool Started() const { return fStarted; }
   TStartupDriver::TStart StartResult() const { return fResult; }
 
+ protected:
+  void WndProc(TMessage& Message) override;
+
  private:
   void FirstShow();
+  void RunStartUp();
   TStartupDriver* fDriver = nullptr;
   int fArgc = 0;
   const char* const* fArgv = nullptr;

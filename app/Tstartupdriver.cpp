@@ -2,6 +2,7 @@
 
 #include "app/Loginhooks.h"
 #include "app/Loginloop.h"
+#include "app/Shippedreadme.h"
 #include "app/Tinstancewindow.h"
 #include "foundation/Commandline.h"
 #include "foundation/Fileroutines.h"
@@ -115,7 +116,7 @@ bool TStartupDriver::CreateProcessWideObjects() {
 
 void TStartupDriver::ShowReadmeUnlessTurnedOff() {
   if (!Hooks.ShowReadme || TShellRegistry::ReadInteger("LastDontShowBrowseReadmeAgain") == 1) return;
-  if (!IsFileExists(ReadmePath)) return;
+  if (!WriteShippedReadme(ReadmePath) || !IsFileExists(ReadmePath)) return;
   TShellRegistry::WriteInteger("LastDontShowBrowseReadmeAgain", Hooks.ShowReadme(ReadmePath) ? 1 : 0);
 }
 

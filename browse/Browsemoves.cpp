@@ -52,6 +52,7 @@ void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
   TBrowseItem& item = CurrentBrowseState.CurrentItem;
   item.Children.clear();
   item.Ident.SetDiscBlock(*discussion, block);
+  item.Level = -1;
   CurrentBrowseState.Rows.Clear();
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = 0;
@@ -112,6 +113,8 @@ void TBrowse::OpenBrowseItem(const TBrowseItem& item, bool refresh) {
   CurrentBrowseState.Rows.Clear();
   CurrentBrowseState.CurrentItem = copy;
   CurrentBrowseState.CurrentItem.DisplayMode = DisplayMode_Full;
+  // The shown item stands above its list: its children are the list's first level.
+  CurrentBrowseState.CurrentItem.Level = -1;
   if (copy.Kind() == BrowseItem_Folder) SetDiscussionIndex(-1);
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = 0;
@@ -156,18 +159,27 @@ bool TBrowse::SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll) {
 }
 
 void TBrowse::RemoveRowsOfBlocksInState(uint8_t deleteFlag) {
-  TBrowseState& state = CurrentBrowseState;
+  const TBrowseState& state = CurrentBrowseState;
   if (state.ListKind == ListKind_Retrieval &&
       ((state.RetrievalKind == Retrieval_Erased && deleteFlag == DeleteFlag_Erased) ||
        (state.RetrievalKind == Retrieval_Deleted && deleteFlag == DeleteFlag_Recycled)))
     return;
+  RemoveRowsOfBlocksWhere([deleteFlag](TDiscBlockIndex, const TDiscBlock& block) { return block.DeleteFlag == deleteFlag; });
+}
+
+void TBrowse::RemoveRowsOfDiscBlock(TDiscBlockIndex block) {
+  RemoveRowsOfBlocksWhere([block](TDiscBlockIndex shown, const TDiscBlock&) { return shown == block; });
+}
+
+void TBrowse::RemoveRowsOfBlocksWhere(const std::function<bool(TDiscBlockIndex, const TDiscBlock&)>& doomed) {
+  TBrowseState& state = CurrentBrowseState;
   TDiscussion* discussion = GetDiscussion();
   if (!discussion) return;
   for (int i = int(state.Rows.Count()) - 1; i >= 0; --i) {
     const TBrowseItem* shown = state.Rows[uint32_t(i)].ItemIndex.GetBrowseItem(state.CurrentItem);
     if (!shown || shown->Kind() != BrowseItem_Block) continue;
     const TDiscBlock* block = discussion->Storages.GetDiscBlock(shown->Ident.Index);
-    if (block && block->DeleteFlag == deleteFlag) RemoveLowerListRow(i);
+    if (block && doomed(shown->Ident.Index, *block)) RemoveLowerListRow(i);
   }
 }
 

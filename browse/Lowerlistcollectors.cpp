@@ -182,16 +182,33 @@ void CollectHistory(const TDiscussion& discussion, TArray<TDiscBlockIndex>& resu
 TLowerBlocks::TLowerBlocks(const TDiscussion& discussion) {
   const TDiscBlockStorages& storages = discussion.Storages;
   for (uint8_t type : WalkOrder) {
-    fLower[type].resize(size_t(storages.GetStorage(type)->Count()));
-    fSeen[type].assign(fLower[type].size(), false);
+    const size_t count = size_t(storages.GetStorage(type)->Count());
+    fFirst[type].assign(count + 1, 0);
+    fSeen[type].assign(count, false);
   }
-  for (uint8_t type : WalkOrder) {
-    const TBlocksStorage& storage = *storages.GetStorage(type);
-    for (int i = 0; i < storage.Count(); ++i) {
-      const TDiscBlockIndex upper = storage.Block(i).Upper;
-      if (storages.IsValidIndex(upper)) fLower[upper.StorageType][upper.Index].push_back({type, uint16_t(i)});
+  // Two passes: how many lower blocks each block has, then each put in its place, so that
+  // a large discussion needs no allocation per block.
+  const auto eachLink = [&](auto&& take) {
+    for (uint8_t type : WalkOrder) {
+      const TBlocksStorage& storage = *storages.GetStorage(type);
+      for (int i = 0; i < storage.Count(); ++i) {
+        const TDiscBlockIndex upper = storage.Block(i).Upper;
+        if (storages.IsValidIndex(upper)) take(upper, TDiscBlockIndex{type, uint16_t(i)});
+      }
     }
-  }
+  };
+  eachLink([&](TDiscBlockIndex upper, TDiscBlockIndex) { ++fFirst[upper.StorageType][upper.Index]; });
+  uint32_t begins = 0;
+  for (uint8_t type : WalkOrder)
+    for (uint32_t& first : fFirst[type]) {
+      const uint32_t count = first;
+      first = begins;
+      begins += count;
+    }
+  fBlocks.resize(begins);
+  std::vector<uint32_t> next[5];
+  for (uint8_t type : WalkOrder) next[type] = fFirst[type];
+  eachLink([&](TDiscBlockIndex upper, TDiscBlockIndex lower) { fBlocks[next[upper.StorageType][upper.Index]++] = lower; });
 }
 
 bool TLowerBlocks::FirstVisit(TDiscBlockIndex block) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -63,14 +64,19 @@ class TLowerBlocks {
   explicit TLowerBlocks(const TDiscussion& discussion);
   // The blocks whose upper block it is, storage by storage (model blocks, comments,
   // moderated comments, notes), each storage in index order.
-  const std::vector<TDiscBlockIndex>& Lower(TDiscBlockIndex block) const {
-    return fLower[block.StorageType][block.Index];
+  std::span<const TDiscBlockIndex> Lower(TDiscBlockIndex block) const {
+    const std::vector<uint32_t>& first = fFirst[block.StorageType];
+    return {fBlocks.data() + first[block.Index], first[size_t(block.Index) + 1] - first[block.Index]};
   }
   // True the first time it is asked for a block: a cycle in damaged data is walked once.
   bool FirstVisit(TDiscBlockIndex block);
+  bool Visited(TDiscBlockIndex block) const { return fSeen[block.StorageType][block.Index]; }
 
  private:
-  std::vector<std::vector<TDiscBlockIndex>> fLower[5];
+  // The lower blocks of every block in one array, grouped by their upper block; per storage
+  // and block, where its group begins (and, one past the last block, where the storage ends).
+  std::vector<TDiscBlockIndex> fBlocks;
+  std::vector<uint32_t> fFirst[5];
   std::vector<bool> fSeen[5];
 };
 

@@ -8,6 +8,9 @@
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Tdatetime.h"
 
+#include <algorithm>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,49 +58,57 @@ int CompareBlocksByName(const TDiscussion& discussion, TDiscBlockIndex a, TDiscB
 
 namespace {
 
-// One retrieval: the blocks tested so far are tested no more.
+constexpr uint8_t StorageOrder[] = {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments,
+                                    StorageType_Notes};
+
+// One retrieval: the blocks to test are marked first, then tested once each.
 class TRetrieval {
  public:
   TRetrieval(TDiscussion& discussion, TArray<TDiscBlockIndex>& result, uint8_t kind, int32_t data, const TStr& text,
              bool caseSensitive, TFormProgress* progress)
       : fDiscussion(discussion), fLower(discussion), fResult(result), fKind(kind), fData(data), fText(text),
-        fCaseSensitive(caseSensitive), fProgress(progress) {}
+        fCaseSensitive(caseSensitive), fProgress(progress) {
+    if (kind == Retrieval_Theme && data >= 0 && uint32_t(data) < discussion.Themes.Count())
+      for (const TDiscBlockCode& code : discussion.Themes[uint32_t(data)].Blocks) fThemeCodes.insert(CodeKey(code));
+  }
 
   // Tests a block once; false when the walk must stop (an error, a full array).
   bool Test(TDiscBlockIndex block) {
     const TDiscBlock* record = fDiscussion.Storages.GetDiscBlock(block);
     if (!record) return false;
-    // Whether a block is commented is read from the index of lower blocks at hand, instead of
-    // a scan of every comment and note for each block.
-    const bool found = fKind == Retrieval_Arguable
-                           ? record->IsAlive() && IsCommented(block)
-                           : record->IsRetrieval(fDiscussion, block, fKind, fData, fText, fCaseSensitive);
+    // Whether a block is commented is read from the index of lower blocks at hand, and whether
+    // it is in a theme from the theme's codes read once, instead of a scan for each block.
+    bool found;
+    if (fKind == Retrieval_Arguable) found = record->IsAlive() && IsCommented(block);
+    else if (fKind == Retrieval_Theme) found = record->IsAlive() && fThemeCodes.contains(CodeKey(record->GetDiscBlockCode()));
+    else found = record->IsRetrieval(fDiscussion, block, fKind, fData, fText, fCaseSensitive);
     if (found && fResult.AddItem(block) < 0) return false;
     return !IsErrorReported();
   }
-  bool TestOnce(TDiscBlockIndex block) { return !fLower.FirstVisit(block) || Test(block); }
-
-  // The blocks below a block, each one's own lower blocks before it.
-  bool CollectRetrievalBelow(TDiscBlockIndex start) {
-    struct TFrame {
-      TDiscBlockIndex Block;
-      size_t Next = 0;
-    };
-    std::vector<TFrame> frames{{start}};
+  // Marks a block and every block below it, each once whatever cycles damaged data holds.
+  void MarkBelow(TDiscBlockIndex start) {
+    fLower.FirstVisit(start);
+    std::vector<TDiscBlockIndex> pending{start};
     ShowWalkStatus(start);
-    while (!frames.empty()) {
-      TFrame& frame = frames.back();
-      const std::vector<TDiscBlockIndex>& lower = fLower.Lower(frame.Block);
-      if (frame.Next < lower.size()) {
-        const TDiscBlockIndex child = lower[frame.Next++];
-        if (!IsWalked(frame.Block, child) || !fLower.FirstVisit(child)) continue;
-        ShowWalkStatus(child);
-        frames.push_back({child});
-        continue;
-      }
-      const TDiscBlockIndex done = frame.Block;
-      frames.pop_back();
-      if (!frames.empty() && !Test(done)) return false;
+    while (!pending.empty()) {
+      const TDiscBlockIndex block = pending.back();
+      pending.pop_back();
+      for (const TDiscBlockIndex child : fLower.Lower(block))
+        if (IsWalked(block, child) && fLower.FirstVisit(child)) {
+          ShowWalkStatus(child);
+          pending.push_back(child);
+        }
+    }
+  }
+  void Mark(TDiscBlockIndex block) { fLower.FirstVisit(block); }
+  // Tests every marked block, storage by storage in index order, so that the blocks and their
+  // texts are read in the order they lie in memory (the list is sorted afterwards); false
+  // when stopped by an error or a full array.
+  bool TestMarked() {
+    for (uint8_t type : StorageOrder) {
+      const int count = fDiscussion.Storages.GetStorage(type)->Count();
+      for (int i = 0; i < count; ++i)
+        if (fLower.Visited({type, uint16_t(i)}) && !Test({type, uint16_t(i)})) return false;
     }
     return true;
   }
@@ -107,6 +118,7 @@ class TRetrieval {
   }
 
  private:
+  static uint32_t CodeKey(TDiscBlockCode code) { return (uint32_t(code.StorageType) << 16) | code.BlockNum; }
   // A note, a comment or a moderated comment hangs under the block.
   bool IsCommented(TDiscBlockIndex block) const {
     for (const TDiscBlockIndex lower : fLower.Lower(block))
@@ -135,10 +147,9 @@ class TRetrieval {
   bool fCaseSensitive;
   TFormProgress* fProgress;
   double fLastStatus = 0;
+  std::unordered_set<uint32_t> fThemeCodes;
 };
 
-constexpr uint8_t StorageOrder[] = {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments,
-                                    StorageType_Notes};
 
 void CollectPostList(const TDiscussion& discussion, int32_t number, TArray<TDiscBlockIndex>& result) {
   for (const TBlocksPostListItem& list : discussion.User.PostLists.Items) {
@@ -164,7 +175,7 @@ void CollectRetrieval(TDiscussion& discussion, TDiscBlockIndex start, TArray<TDi
         if (!retrieval.Test({type, uint16_t(i)})) return;
   } else {
     if (!discussion.Storages.IsValidIndex(start)) return;
-    if (!retrieval.TestOnce(start) || !retrieval.CollectRetrievalBelow(start)) return;
+    retrieval.MarkBelow(start);
     retrieval.ShowStatus("Unlinked from parent blocks...");
     // Blocks cut off from their upper blocks cannot be reached from any block.
     for (uint8_t type : StorageOrder) {
@@ -175,12 +186,18 @@ void CollectRetrieval(TDiscussion& discussion, TDiscBlockIndex start, TArray<TDi
         if (record == NoUnlinkedBlockInfo || record >= discussion.UnlinkedBlockInfos.Count() ||
             !discussion.UnlinkedBlockInfos[record].LostParent)
           continue;
-        if (!retrieval.TestOnce({type, uint16_t(i)})) return;
+        retrieval.Mark({type, uint16_t(i)});
       }
     }
+    if (!retrieval.TestMarked()) return;
   }
   retrieval.ShowStatus("Sorting " + std::to_string(result.Count()) + " blocks...");
-  result.Sort([&](TDiscBlockIndex a, TDiscBlockIndex b) { return CompareBlocksByName(discussion, a, b); });
+  // The names are looked up once, not at every comparison.
+  std::vector<std::pair<std::string_view, TDiscBlockIndex>> named;
+  named.reserve(result.Count());
+  for (const TDiscBlockIndex block : result) named.emplace_back(discussion.Storages.GetDiscBlock(block)->Name.View(), block);
+  std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return NaturalCompare(a.first, b.first) < 0; });
+  for (uint32_t i = 0; i < result.Count(); ++i) result[i] = named[i].second;
 }
 
 void TBrowse::BuildLowerList_Retrieval(uint8_t kind, int32_t data, const std::string& text, bool caseSensitive,

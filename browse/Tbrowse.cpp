@@ -8,6 +8,9 @@
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
+#include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tmenu.h"
@@ -117,12 +120,35 @@ void TBrowse::CurrentBrowseItemChanged(bool rebuild) {
   if (IsErrorReported()) return;
   HoveredRow = -1;
   HitAreas.Clear();
+  TDiscussion* discussion = GetDiscussion();
+  const TBrowseItem& item = CurrentBrowseState.CurrentItem;
+  const TDiscBlock* block = discussion && item.Kind() == BrowseItem_Block && !item.Ident.Index.IsEmpty()
+                                ? discussion->Storages.GetDiscBlock(item.Ident.Index)
+                                : nullptr;
+  // The login remembers where it stands, so that the next start opens it there.
+  if (block)
+    if (TLoginsStorage* logins = LoginsStorage())
+      if (TLogin* login = logins->GetCurrentLogin()) {
+        if (!ModerationMode) login->SetDiscussionPosition(discussion->Info.MIdent, block->StorageType, block->BlockNum);
+        login->LastDiscussion = discussion->Info.DIdent;
+      }
+  if (Form && Form->WindowState() == wsMinimized) {
+    // The rest follows when the window is restored (the tick sees its state change).
+    Form->SetCaption(GetStringForWindowsMenu());
+    SetHelpContext();
+    return;
+  }
   if (rebuild) RebuildLowerList();
   if (IsErrorReported()) return;
+  // Opening a block reads it.
+  if (block && !discussion->IsCreating() && block->StorageType != StorageType_Notes &&
+      block->TextType != TextType_Heading)
+    MarkRead(*discussion, CurrentBrowseState.CurrentItem.Ident.Index);
   if (!Form) return;
   Form->SetCaption(GetFormBrowseCaption());
-  SetHelpContext();
+  TListeners::Send(Notify_TitlesChanged, false);
   Menu.Build(TBrowseItemIndex(), CurrentBrowseState.CurrentItem, 1);
+  SetHelpContext();
   Form->PaintBoxUpperBlock->Invalidate();
   InvalidateLowerList();
   LowerListChangedFrom(0);
@@ -296,14 +322,6 @@ void TBrowse::LowerListChangedFrom(int row) {
 
 // ---- pointer, keys and painting
 
-void TBrowse::LowerListHover(int row, POINT) {
-  if (row == HoveredRow) return;
-  InvalidateLowerListRow(HoveredRow);
-  HoveredRow = int16_t(row);
-  InvalidateLowerListRow(row);
-  HoverStamp = Now();
-}
-
 void TBrowse::UpperTextHover(POINT point) { HitAreas.HitTest(HyperRefOwner_Upper, point.x, point.y); }
 
 void TBrowse::DropHover() {
@@ -316,18 +334,26 @@ void TBrowse::DropHover() {
 }
 
 void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift, POINT inRow) {
+  if (row < 0 || row >= int(CurrentBrowseState.Rows.Count())) return;
   // A press on a reference or a link in the row's text is theirs alone.
   if (HitAreas.Click(button, int16_t(row), inRow.x, inRow.y)) return;
-  SelectLowerListRow(row, false);
-  // The service row of an item offers the item's commands.
   const TLowerListRow& pressed = CurrentBrowseState.Rows[uint32_t(row)];
-  if (button == mbLeft && pressed.RowType == LowerListRow_Service) {
-    DragBlocked = 0;
-    MarkRowsByPress(row, shift);
-  }
-  if (button == mbRight && pressed.RowType == LowerListRow_Service) {
+  if (button == mbRight) {
+    // The rows of an item offer the item's commands.
     const TBrowseItemIndex index = pressed.ItemIndex;
     ShowItemPopup(index, CurrentBrowseState.CurrentItem);
+    return;
+  }
+  if (button != mbLeft) return;
+  switch (pressed.RowType) {
+    case LowerListRow_Service:
+      SelectLowerListRow(row, false);
+      DragBlocked = 0;
+      MarkRowsByPress(row, shift);
+      break;
+    case LowerListRow_Text:
+    case LowerListRow_FullText: ToggleRowFolding(row); break;
+    default: TError::Report("TBrowse::LowerListMouseDown - неизвестный тип кликнутой строки");
   }
 }
 
@@ -351,9 +377,6 @@ uint32_t TBrowse::GetReferenceColor(TDiscBlockIndex block, const std::string& na
   return target->GetRetrievalColor(*discussion, referenced, RetrievalColorsOf(*Settings)) & 0xFFFFFF;
 }
 
-// The seams below are where the upper panel, the list painting, the keys and the graph
-// come in; until then they leave the window as it is.
-void TBrowse::LowerListMouseUp(int, TMouseButton, TShiftState, POINT) {}
 
 // ---- the graph panel
 

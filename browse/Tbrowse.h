@@ -17,15 +17,19 @@
 #include "platform/gui/Wintypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 class TBrowsePars;
+class TClip;
 class TCanvas;
+class TControl;
 class TDiscussion;
 class TFont;
 class TFormBrowse;
 class TFormProgress;
+struct TDiscBlock;
 class TPopupMenu;
 struct TStrHashItem;
 
@@ -181,8 +185,24 @@ class TBrowse : public TRowMeasurer {
   // Measures a block's header (mode 1) or text row (mode 2) for the row-height caches.
   int MeasureDiscBlockRow(TDiscussion& discussion, TDiscBlockIndex block, int level, int mode) override;
 
-  // The pointer over the lower list and the upper text.
+  // The pointer over the lower list and the upper text (Blockdrag.cpp): the hovered
+  // service row (selected by the tick after a pause), the cursor, and a quick move of a
+  // pressed block row that starts dragging it.
   void LowerListHover(int row, POINT inRow);
+  // A drag moves over a control: at the top or bottom edge of this window's list the tick
+  // scrolls it.
+  void DragMovesOver(TControl* control);
+  // A drag from a window (perhaps this one) ends over this window's list.
+  void TakeDrop(TBrowse& source);
+  // The dragged blocks of the source window are pasted before the target row (or under the
+  // current block for -1); moved blocks are erased in the source once copied.
+  void DropBlocks(TBrowse& source, int targetRow);
+  // The timed work of the tick (Browsetick.cpp).
+  void Tick();
+  // Reading time of the blocks in view; those in view long enough are marked read.
+  void CountReadingTime(int elapsedMs);
+  // The reader has read the block (an undo record, notification 3).
+  static void MarkRead(TDiscussion& discussion, TDiscBlockIndex block);
   void UpperTextHover(POINT point);
   // The hover ends: the hovered row and the hovered reference are dropped.
   void DropHover();
@@ -247,6 +267,23 @@ class TBrowse : public TRowMeasurer {
   // beep when it has no conclusion it can compute; a faulty formula is told and changes
   // nothing.
   void EvaluateBlockFormula(TDiscBlockIndex formula);
+  // Folding of the rows of an item in place (Rowfolding.cpp): a brief item unfolds (a
+  // heading lists its children under it, another block shows its full text), a full one
+  // folds back. The row is any row of the item.
+  void ToggleRowFolding(int row);
+  // Every child item showing the block in brief unfolds.
+  void UnfoldRowsOfDiscBlock(TDiscBlockIndex block);
+
+  // Blocks written into the discussion (Blockpaste.cpp).
+  // The first service row showing the item at the path; the row count when none does.
+  int ServiceRowOf(const TBrowseItemIndex& path) const;
+  // A block new in the discussion becomes a child item of the current item, its rows
+  // inserted at `at` (advanced past them) and its service row selected.
+  void ShowNewBlock(TDiscBlockIndex block, uint8_t displayMode, int& at);
+  // Pastes the clipboard's blocks under the current block: at the end, or before the
+  // clicked row (a path of one step). Each pasted item leaves the clipboard, a cut's
+  // source is erased once its copy stands. False after a refusal (told to the user).
+  bool Paste(TClip& clip, const TBrowseItemIndex& clicked);
 
   // Shows a block of the window's discussion: the graph is hidden, the present state goes
   // to the Back history and the block is shown unfolded.
@@ -260,6 +297,8 @@ class TBrowse : public TRowMeasurer {
   bool SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll);
   // Removes the rows of blocks in that delete state (not from the list that shows them).
   void RemoveRowsOfBlocksInState(uint8_t deleteFlag);
+  // Removes the rows of a block.
+  void RemoveRowsOfDiscBlock(TDiscBlockIndex block);
   // Sets a deferred request: scroll the selection into view (1) or lay out the rows (2).
   void SetPaintRequest(int request);
 
@@ -276,5 +315,6 @@ class TBrowse : public TRowMeasurer {
   void RestoreListSelection();
   // The children and rows of a list of blocks shown brief, then the selection.
   void FillBriefBlockList(TDiscussion& discussion, TBrowseItem& listed, const TArray<TDiscBlockIndex>& blocks);
+  void RemoveRowsOfBlocksWhere(const std::function<bool(TDiscBlockIndex, const TDiscBlock&)>& doomed);
   bool ResolvesToOrBelow(const TBrowseItemIndex& rowIndex, const TBrowseItemIndex& item) const;
 };

@@ -1,47 +1,180 @@
 #include "browse/Tbrowselistener.h"
 
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tgraph.h"
+#include "foundation/Tbrowsepars.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"
+
+namespace {
+
+// Repaints every row whose item passes the test.
+template <class Test>
+void RepaintRows(TBrowse& browse, Test test) {
+  TBrowseState& state = browse.CurrentBrowseState;
+  for (int i = 0; i < int(state.Rows.Count()); ++i) {
+    const TBrowseItem* item = state.Rows[uint32_t(i)].ItemIndex.GetBrowseItem(
+        static_cast<const TBrowseItem&>(state.CurrentItem));
+    if (item && test(*item)) browse.InvalidateLowerListRow(i);
+  }
+}
+
+// The graph lays itself out again; the boxes drawn here are gone with its layout.
+void ResetGraph(TBrowse& browse) {
+  if (!browse.Form) return;
+  browse.GraphPlaces.Clear();
+  browse.Form->PaintBoxGraph->Invalidate();
+}
+
+// A block changed (or any block, with an empty block).
+void BlockChanged(TBrowse& browse, TDiscussion* changed, TDiscBlockIndex block) {
+  TBrowseState& state = browse.CurrentBrowseState;
+  if (!block.IsEmpty() && state.CurrentItem.Kind() == BrowseItem_Folder)
+    if (TDiscussionsManager* manager = DiscussionsManager())
+      if (changed && block == changed->Storages.GetRootBlockIndex())
+        RepaintRows(browse, [&](const TBrowseItem& item) {
+          const int shown = item.Kind() == BrowseItem_Folder ? manager->FindDiscussionByFolder(item.Ident.Folder) : -1;
+          return shown >= 0 && &manager->GetDiscussion(shown) == changed;
+        });
+  TDiscussion* discussion = browse.GetDiscussion();
+  if (!discussion || changed != discussion) return;
+  if (state.CurrentItem.Kind() == BrowseItem_Block && (block.IsEmpty() || state.CurrentItem.Ident.Index == block))
+    browse.CurrentBrowseItemChanged();
+  RepaintRows(browse, [&](const TBrowseItem& item) {
+    return item.Kind() == BrowseItem_Block && (block.IsEmpty() || item.Ident.Index == block);
+  });
+  if (discussion->Graph) DiscussionGraph(*discussion).InvalidateNode(browse, block);
+}
+
+void BlockGone(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
+  TBrowseState& state = browse.CurrentBrowseState;
+  bool hit = false, currentHit = false;
+  state.RemoveDiscBlock(block, hit, currentHit);
+  if (currentHit) {
+    // The window goes to the first block above that stays.
+    const TDiscBlock* gone = discussion.Storages.GetDiscBlock(block);
+    TDiscBlockIndex upper = gone ? gone->Upper : TDiscBlockIndex{};
+    if (upper.IsEmpty() || !discussion.Storages.IsValidIndex(upper)) upper = discussion.Storages.GetRootBlockIndex();
+    if (!upper.IsEmpty() && !(upper == block)) {
+      browse.GoToDiscBlock(upper);
+      state.RemoveDiscBlock(block, hit, currentHit);
+    }
+  }
+  if (hit) {
+    browse.LowerListChangedFrom(0);
+    if (state.Rows.Count() > 0) browse.SelectLowerListRow(0, false);
+  }
+  for (TBrowseState& earlier : browse.History) earlier.RemoveDiscBlock(block, hit, currentHit);
+  ResetGraph(browse);
+}
+
+// The first live block above an erased or recycled one, else the root.
+TDiscBlockIndex FirstLiveAncestor(TDiscussion& discussion, TDiscBlockIndex block) {
+  const int limit = discussion.Storages.TotalCount();
+  TDiscBlockIndex at = block;
+  for (int step = 0; step <= limit; ++step) {
+    const TDiscBlock* record = discussion.Storages.IsValidIndex(at) ? discussion.Storages.GetDiscBlock(at) : nullptr;
+    if (!record) break;
+    if (!(at == block) && record->IsAlive()) return at;
+    at = record->Upper;
+  }
+  return discussion.Storages.GetRootBlockIndex();
+}
+
+void BlocksDeleted(TBrowse& browse, TDiscussion& discussion, uint8_t state) {
+  browse.RemoveRowsOfBlocksInState(state);
+  const TBrowseItem& current = browse.CurrentBrowseState.CurrentItem;
+  if (current.Kind() != BrowseItem_Block || !discussion.Storages.IsValidIndex(current.Ident.Index)) return;
+  if (discussion.Storages.GetDiscBlock(current.Ident.Index)->DeleteFlag != state) return;
+  const TDiscBlockIndex target = FirstLiveAncestor(discussion, current.Ident.Index);
+  if (!target.IsEmpty() && !(target == current.Ident.Index)) browse.GoToDiscBlock(target);
+}
+
+// A window listing the children of the new block's upper block lists it too (the window
+// that added it shows it already).
+void BlockAdded(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
+  TBrowseState& state = browse.CurrentBrowseState;
+  // The notification was queued: the block may be gone again (an undone creation).
+  const TDiscBlock* added = discussion.Storages.IsValidIndex(block) ? discussion.Storages.GetDiscBlock(block) : nullptr;
+  if (!added || !added->IsAlive() || state.ListKind != ListKind_Children || state.SpecCaptionType != 0 ||
+      state.CurrentItem.Kind() != BrowseItem_Block || !(state.CurrentItem.Ident.Index == added->Upper))
+    return;
+  for (const TBrowseItem& child : state.CurrentItem.Children)
+    if (child.Kind() == BrowseItem_Block && child.Ident.Index == block) return;
+  browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+}
+
+}  // namespace
 
 void TBrowseListener::Listen(const TListenMessage& message) {
   TBrowse& browse = *Browse;
   if (browse.Closing || message.Code > Notify_DragMoves) return;
+  TDiscussion* discussion = browse.GetDiscussion();
+  auto* about = reinterpret_cast<TDiscussion*>(message.Word1);
+  const bool ours = discussion && about == discussion;
   switch (message.Code) {
     case Notify_Idle: browse.RunDeferredPaintRequests(); break;
+    case Notify_Tick: browse.Tick(); break;
     case Notify_WindowsChanged:
     case Notify_TitlesChanged:
     case Notify_WindowClosed:
       if (browse.Form && !browse.Form->Active()) browse.MenuRebuildOnActivation = 1;
       break;
     case Notify_SettingsChanged:
-      if (reinterpret_cast<TBrowsePars*>(message.Word1) == browse.Settings) browse.CurrentBrowseItemChanged();
+      if (reinterpret_cast<TBrowsePars*>(message.Word1) == browse.Settings) {
+        if (browse.Form) browse.Form->SetBrowsePars(browse.Settings);
+        browse.CurrentBrowseItemChanged();
+      }
       break;
     case Notify_MousePressed: browse.DropHover(); break;
-    case Notify_BlockChanged:
-    case Notify_FormulaReferenceChanged:
-      // The graph's boxes of the block take its new marks. (The refresh of the item and
-      // its rows comes with the lower list.)
-      if (TDiscussion* discussion = browse.GetDiscussion();
-          discussion && discussion->Graph && reinterpret_cast<TDiscussion*>(message.Word1) == discussion)
-        DiscussionGraph(*discussion).InvalidateNode(browse, UnpackDiscBlockIndex(message.Word2));
+    case Notify_BlockChanged: {
+      const TDiscBlockIndex block = UnpackDiscBlockIndex(message.Word2);
+      // Formulas that name the block change with it.
+      if (ours && !block.IsEmpty()) {
+        const TArray<THyperRefBlock> pairs = discussion->HyperRefBlocks.Items;
+        for (const THyperRefBlock& pair : pairs)
+          if (pair.Referenced == block && !(pair.Block == block))
+            TListeners::SendPair(Notify_FormulaReferenceChanged, message.Word1, PackDiscBlockIndex(pair.Block), false);
+      }
+      BlockChanged(browse, about, block);
+      break;
+    }
+    case Notify_FormulaReferenceChanged: BlockChanged(browse, about, UnpackDiscBlockIndex(message.Word2)); break;
+    case Notify_AuthorChanged:
+      if (ours && message.Word2 >= 0 && message.Word2 < discussion->Authors.Count()) {
+        const uint16_t adident = discussion->Authors.Author(int(message.Word2)).ADIdent;
+        if (browse.CurrentBrowseState.CurrentItem.IsOfAuthor(adident, *discussion)) browse.CurrentBrowseItemChanged();
+        RepaintRows(browse, [&](const TBrowseItem& item) { return item.IsOfAuthor(adident, *discussion); });
+      }
+      break;
+    case Notify_BlockGone:
+      if (ours) BlockGone(browse, *discussion, UnpackDiscBlockIndex(message.Word2));
+      break;
+    case Notify_BlocksDeleted:
+      if (ours) BlocksDeleted(browse, *discussion, uint8_t(message.Word2));
+      break;
+    case Notify_Drop:
+      if (browse.Form && message.Word2 == reinterpret_cast<intptr_t>(browse.Form->PanelLowerListPaintBox))
+        browse.TakeDrop(*reinterpret_cast<TBrowse*>(message.Word1));
       break;
     case Notify_BlockAdded:
-    case Notify_BlockGone:
-      // The graph lays itself out again; the boxes drawn here are gone with its layout.
-      if (browse.Form && reinterpret_cast<TDiscussion*>(message.Word1) == browse.GetDiscussion()) {
-        browse.GraphPlaces.Clear();
-        browse.Form->PaintBoxGraph->Invalidate();
+      if (ours) {
+        ResetGraph(browse);
+        BlockAdded(browse, *discussion, UnpackDiscBlockIndex(message.Word2));
       }
       break;
     case Notify_GraphInvalid:
-      if (browse.Form && reinterpret_cast<TDiscussion*>(message.Word1) == browse.GetDiscussion())
-        browse.Form->PanelGraph->Hide();
+      if (browse.Form && ours) browse.Form->PanelGraph->Hide();
       break;
-    default: break;  // the reactions to changes of the discussion come with the lower list
+    case Notify_FoldersChanged:
+      if (browse.CurrentBrowseState.CurrentItem.Kind() == BrowseItem_Folder) browse.CurrentBrowseItemChanged(true);
+      break;
+    case Notify_DragMoves: browse.DragMovesOver(reinterpret_cast<TControl*>(message.Word2)); break;
+    default: break;
   }
 }

@@ -21,3 +21,38 @@ void TBrowseState::Clear() {
   SecondBlock.Clear();
   Caption.Clear();
 }
+
+namespace {
+
+void EmptyItemsOf(TBrowseItem& item, TDiscBlockIndex block) {
+  for (TBrowseItem& child : item.Children) {
+    if (child.Kind() == BrowseItem_Block && child.Ident.Index == block) child.Clear();
+    else EmptyItemsOf(child, block);
+  }
+}
+
+// Whether the path passes through an item showing the block.
+bool PassesThrough(const TBrowseItem& root, const TBrowseItemIndex& path, TDiscBlockIndex block) {
+  const TBrowseItem* item = &root;
+  for (const uint16_t step : path.Path) {
+    if (step >= item->Children.size()) return false;
+    item = &item->Children[step];
+    if (item->Kind() == BrowseItem_Block && item->Ident.Index == block) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TBrowseState::RemoveDiscBlock(TDiscBlockIndex block, bool& hit, bool& currentHit) {
+  hit = false;
+  currentHit = CurrentItem.Kind() == BrowseItem_Block && CurrentItem.Ident.Index == block;
+  for (int i = int(Rows.Count()) - 1; i >= 0; --i)
+    if (PassesThrough(CurrentItem, Rows[uint32_t(i)].ItemIndex, block)) {
+      Rows.Delete(uint32_t(i));
+      if (SelectedRow > i) --SelectedRow;
+      hit = true;
+    }
+  if (SelectedRow >= int(Rows.Count())) SelectedRow = int16_t(Rows.Count() > 0 ? Rows.Count() - 1 : 0);
+  EmptyItemsOf(CurrentItem, block);
+}

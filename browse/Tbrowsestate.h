@@ -52,4 +52,8 @@ class TBrowseState {
   void Init();
   // Forgets the item, the rows, both blocks and the caption; the plain fields stay.
   void Clear();
+  // A block that disappears: the rows showing it (or an item below it) go, with hit set
+  // when any went, and the items showing it become empty in their places, so that the
+  // paths of the other rows still hold. currentHit tells that the current item showed it.
+  void RemoveDiscBlock(TDiscBlockIndex block, bool& hit, bool& currentHit);
 };

@@ -365,8 +365,10 @@ void TFormBrowse::RestoreStoredSize() {
       const int height = TShellRegistry::ReadInteger(LastBrowserWindowHeight);
       // A value that no window could have is not taken; a size kept from a larger screen
       // is cut to this one.
-      if (width > 0 && height > 0)
+      if (width > 0 && height > 0) {
         SetBounds(Left(), Top(), std::min(width, Screen->Width()), std::min(height, Screen->Height()));
+        KeepOnWorkArea();
+      }
     }
   } else {
     SetWindowState(wsMaximized);

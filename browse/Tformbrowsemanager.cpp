@@ -12,6 +12,7 @@
 #include "model/Unsavedchanges.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tpanel.h"
+#include "platform/forms/Tscreen.h"
 
 #include <algorithm>
 
@@ -46,7 +47,21 @@ TFormBrowse* TFormBrowseManager::MakeForm(int discussion, TFormBrowse* source, u
   return form;
 }
 
+// A new window opens a caption's height down and right of the last one, and back at
+// the work area's corner when that would leave the screen.
+static void Cascade(TFormBrowse& form, const TFormBrowse& last) {
+  constexpr int kStep = 24;
+  const RECT area = Screen->WorkAreaRect();
+  int left = last.Left() + kStep, top = last.Top() + kStep;
+  if (left + form.Width() > area.right || top + form.Height() > area.bottom) {
+    left = area.left;
+    top = area.top;
+  }
+  form.SetBounds(left, top, form.Width(), form.Height());
+}
+
 TBrowse* TFormBrowseManager::Register(TFormBrowse* form, bool focus, TFormBrowse* source) {
+  if (!fForms.empty() && fForms.back()->WindowState() == wsNormal) Cascade(*form, *fForms.back());
   fForms.push_back(form);
   // A new window starts or stops the keyboard pointer engine by the stored switch.
   if (form->Browse.Settings) StartStopCursorwright(form->Browse.Settings->PointerEngineOn != 0);
@@ -98,6 +113,8 @@ bool TFormBrowseManager::IsDiscussionShown(int discussion, const TFormBrowse* ex
 bool TFormBrowseManager::OfferSaving(TDiscussion& discussion, bool& discard) {
   discard = false;
   if (!HasUnsavedChanges(discussion)) return true;
+  // Reading alone is kept without asking.
+  if (!HasUnsavedChanges(discussion, true)) return discussion.Save();
   const std::string name = discussion.GetName().IsEmpty() ? discussion.Folder.ToString() : discussion.GetName().ToString();
   switch (ShowMessageBox(UnloadDiscussionCaption, "Save the changes of the discussion \"" + name + "\"?", "",
                          "Yes|No|Cancel", UnloadAnswer_Save)) {

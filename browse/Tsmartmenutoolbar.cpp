@@ -11,6 +11,7 @@
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tmenu.h"
 #include "platform/forms/Tpanel.h"
+#include "platform/forms/Tscreen.h"
 #include "platform/forms/Ttoolbar.h"
 
 #include <cstdlib>
@@ -54,6 +55,11 @@ void TSmartMenu::LayoutToolBar() {
     const bool creating = Browse->CurrentBrowseState.Creating != 0;
     ToolBar->SetColor(TColor((creating ? settings->ToolBarCreatingColor : settings->ToolBarColor) & 0xFFFFFF));
     AssignBrowseFont(*ToolBar->Font(), settings->MenuFont);
+    // The pop-up menus show in the tool bar's font, in the menu's text colour.
+    TFont& menuFont = *Screen->MenuFont();
+    const TColor menuText = menuFont.Color();
+    AssignBrowseFont(menuFont, settings->MenuFont);
+    menuFont.SetColor(menuText);
   }
   ToolBar->SetIndent(5);
   // The bar fills its panel's height: the panel takes the bar's.

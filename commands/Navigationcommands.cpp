@@ -259,4 +259,9 @@ std::string SiteURL() {
 
 void ConnectCommand(TCommand&) { RunExternalBrowser(SiteURL()); }
 
-void CopyURLCommand(TCommand&) { Clipboard()->SetAsText(SiteURL()); }
+// Without an address there is nothing to copy: the clipboard keeps what it has.
+void CopyURLCommand(TCommand&) {
+  const std::string url = SiteURL();
+  if (url.empty()) MessageBeep(1);
+  else Clipboard()->SetAsText(url);
+}

@@ -2,13 +2,20 @@
 
 #include "browse/Browsecommand.h"
 #include "browse/Tbrowse.h"
+#include "commands/Annotationcommands.h"
+#include "commands/Clipboardcommands.h"
 #include "commands/Commandcodes.h"
 #include "commands/Creationcommands.h"
+#include "commands/Deletecommands.h"
+#include "commands/Editcommands.h"
 #include "commands/Expertcommands.h"
 #include "commands/Listcommands.h"
 #include "commands/Navigationcommands.h"
+#include "commands/Postingcommands.h"
 #include "commands/Postofficecommand.h"
+#include "commands/Protocolcommands.h"
 #include "commands/Readercommands.h"
+#include "commands/Receiverscommands.h"
 #include "commands/Savingcommands.h"
 #include "commands/Searchcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
@@ -45,6 +52,36 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_BrowsingModerating: return BrowsingModeratingCommand;
     case Command_CloseWindow: return CloseWindowCommand;
     case Command_PointerEngine: return PointerEngineCommand;
+    case Command_DiscussionInfo: return DiscussionInfoCommand;
+    case Command_Annotation: return AnnotationCommand;
+    case Command_RegistrateModel: return RegistrateModelCommand;
+    case Command_FormNewDiscussion: return FormNewDiscussionCommand;
+    case Command_GiveMyIdentifier: return GiveMyIdentifierCommand;
+    case Command_PublishMyData: return PublishMyDataCommand;
+    case Command_SetPublicity: return SetPublicityCommand;
+    case Command_Unsubscribe: return UnsubscribeCommand;
+    case Command_Subscribe: return SubscribeCommand;
+    case Command_RequestBlocksList: return RequestBlocksListCommand;
+    case Command_ExistingBlocksList: return ExistingBlocksListCommand;
+    case Command_Post: return PostCommand;
+    case Command_CancelPosting: return CancelPostingCommand;
+    case Command_SendPost: return SendPostCommand;
+    case Command_PublishEmbeddedComments: return PublishEmbeddedCommentsCommand;
+    case Command_AddNote: return AddNoteCommand;
+    case Command_AddBlock: return AddBlockCommand;
+    case Command_InsertBlock: return InsertBlockCommand;
+    case Command_Edit: return EditCommand;
+    case Command_BlockText: return BlockTextCommand;
+    case Command_Delete: return DeleteCommand;
+    case Command_Restore: return RestoreCommand;
+    case Command_CrossUncross: return CrossCommand;
+    case Command_Renumerate: return RenumerateCommand;
+    case Command_FixTrouble: return FixTroubleCommand;
+    case Command_Statistics: return StatisticsCommand;
+    case Command_Copy: return CopyCommand;
+    case Command_Cut: return CutCommand;
+    case Command_Paste: return PasteCommand;
+    case Command_Undo: return UndoCommand;
     case Command_Retrieval: return RetrievalCommand;
     case Command_History: return HistoryCommand;
     case Command_ThesisDisputants: return ThesisDisputantsCommand;
@@ -135,9 +172,16 @@ void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const T
     outside = login->OutsideCommand;
     login->OutsideCommand = 0;
   }
+  // The changes of an outermost command form one undo step of its discussion.
+  static int depth = 0;
+  struct TDepth {
+    TDepth() { ++depth; }
+    ~TDepth() { --depth; }
+  } nesting;
   {
     TAutoSaveDiscussionDisabler noAutoSave;
     command.Discussion = browse.GetDiscussion();
+    if (depth == 1 && command.Discussion) command.Discussion->Undo.StartStep();
     if (command.Text.empty() && path && root) {
       command.Item = path->GetBrowseItem(*root);
       if (command.Item && command.Item->Kind() == BrowseItem_Block && command.Discussion &&
@@ -158,6 +202,7 @@ void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const T
 }
 
 void InstallBrowseCommands() {
+  InstallReceiversChoice();
   BrowseCommandHandler() = [](TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
                               const std::string& text, uint8_t code, TShiftState, int32_t data1, int32_t data2) {
     ProcessBrowseCommand(browse, path, root, text, code, data1, data2);

@@ -6,6 +6,7 @@
 #include "model/Tdiscussion.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -194,6 +195,15 @@ void TDiscBlockStorages::EraseMarkedBlocks(TDiscussion& discussion) {
 bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex newBlock, TDiscussion& source,
                                        TDiscBlockIndex sourceBlock) {
   if (!IsValidIndex(newBlock) || !source.Storages.IsValidIndex(sourceBlock)) return false;
+  // A block without lower blocks (the common case) costs one plain look at each block.
+  bool anyLower = false;
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments && !anyLower; ++type)
+    for (const TDiscBlock& block : source.Storages.GetStorage(type)->Blocks)
+      if (block.Upper == sourceBlock && block.IsAlive()) {
+        anyLower = true;
+        break;
+      }
+  if (!anyLower) return false;
   // The whole subtree is listed before anything is added, so that copies made under a
   // block inside the source tree are never copied again.
   struct TCopy {
@@ -210,14 +220,25 @@ bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex 
   };
   listed[slot(sourceBlock)] = 1;
   if (&source == &discussion) listed[slot(newBlock)] = 1;
-  std::vector<std::vector<TDiscBlockIndex>> children(listed.size());
-  for (const TDiscBlockIndex own : sourceBlocks) {
-    const TDiscBlock& block = *source.Storages.GetDiscBlock(own);
-    if (block.IsAlive() && source.Storages.IsValidIndex(block.Upper)) children[slot(block.Upper)].push_back(own);
+  // The lower blocks of every block in two flat arrays (those of slot s are
+  // lower[first[s]] .. lower[first[s + 1] - 1], in index order): one pass to count, one to fill.
+  std::vector<int> first(listed.size() + 1, 0);
+  std::vector<size_t> upperSlot(sourceBlocks.size(), SIZE_MAX);
+  for (size_t i = 0; i < sourceBlocks.size(); ++i) {
+    const TDiscBlock& block = *source.Storages.GetDiscBlock(sourceBlocks[i]);
+    if (!block.IsAlive() || !source.Storages.IsValidIndex(block.Upper)) continue;
+    upperSlot[i] = slot(block.Upper);
+    ++first[upperSlot[i] + 1];
   }
+  for (size_t s = 0; s < listed.size(); ++s) first[s + 1] += first[s];
+  std::vector<TDiscBlockIndex> lower(size_t(first.back()));
+  std::vector<int> fill(first.begin(), first.end() - 1);
+  for (size_t i = 0; i < sourceBlocks.size(); ++i)
+    if (upperSlot[i] != SIZE_MAX) lower[size_t(fill[upperSlot[i]]++)] = sourceBlocks[i];
   std::vector<std::pair<TDiscBlockIndex, int>> queue{{sourceBlock, -1}};
   for (size_t next = 0; next < queue.size(); ++next)
-    for (const TDiscBlockIndex child : children[slot(queue[next].first)]) {
+    for (int at = first[slot(queue[next].first)]; at < first[slot(queue[next].first) + 1]; ++at) {
+      const TDiscBlockIndex child = lower[size_t(at)];
       if (listed[slot(child)]) continue;
       listed[slot(child)] = 1;
       const int parent = next == 0 ? -1 : int(next) - 1;
@@ -226,6 +247,7 @@ bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex 
     }
   const bool crossModel = &source != &discussion && discussion.IsCreating() && newBlock.StorageType == StorageType_Model;
   std::vector<TDiscBlockIndex> made;
+  std::unordered_map<intptr_t, int> modelChildren;
   for (const TCopy& copy : copies) {
     const TDiscBlockIndex upper = copy.Parent < 0 ? newBlock : made[size_t(copy.Parent)];
     const TDiscBlock sourceRecord = *source.Storages.GetDiscBlock(copy.Source);
@@ -252,7 +274,16 @@ bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex 
     block.Upper = upper;
     block.UpperCode = GetDiscBlock(upper)->GetDiscBlockCode();
     discussion.Undo.AddDiscBlockCreation(discussion, own);
-    const int childNumber = storage.GetNewBlockNumber(discussion, upper);
+    // The upper blocks are newBlock and copies made here: model children are numbered on
+    // from the first number, without a walk over the storage for each copy.
+    int childNumber = 0;
+    if (type == StorageType_Model) {
+      const auto [counter, first] = modelChildren.try_emplace(PackDiscBlockIndex(upper), 0);
+      if (first && upper == newBlock) counter->second = storage.GetNewBlockNumber(discussion, upper) - 1;
+      childNumber = ++counter->second;
+    } else {
+      childNumber = storage.GetNewBlockNumber(discussion, upper);
+    }
     if (childNumber < 0) return !made.empty();
     storage.Block(index).Num = uint16_t(childNumber);
     storage.Block(index).SetComposedBlockName(discussion, own);

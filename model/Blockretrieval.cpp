@@ -5,6 +5,9 @@
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 // The reader's mark of the block, Mark_None without a property.
@@ -22,12 +25,54 @@ bool OnDay(const TDiscBlock& block, int32_t day) {
   return uint16_t(block.Date) == uint16_t(uint32_t(day - BlockDateOffset) & 0xFFFF);
 }
 
-bool TextHolds(const TStr& where, const std::string& what, bool caseSensitive) {
-  if (caseSensitive) return where.View().find(what) != std::string_view::npos;
-  return AnsiUpperCase(where.View()).find(what) != std::string::npos;
+}  // namespace
+
+namespace {
+
+// The upper case of each character of the code page, made once.
+const std::array<uint8_t, 256>& UpperCaseTable() {
+  static const std::array<uint8_t, 256> table = [] {
+    std::array<uint8_t, 256> upper{};
+    for (int c = 0; c < 256; ++c) {
+      const std::string one = AnsiUpperCase(std::string(1, char(c)));
+      upper[size_t(c)] = uint8_t(one.size() == 1 ? one[0] : char(c));
+    }
+    return upper;
+  }();
+  return table;
+}
+
+const std::array<uint8_t, 256>& SameCaseTable() {
+  static const std::array<uint8_t, 256> table = [] {
+    std::array<uint8_t, 256> same{};
+    for (int c = 0; c < 256; ++c) same[size_t(c)] = uint8_t(c);
+    return same;
+  }();
+  return table;
 }
 
 }  // namespace
+
+TTextMatcher::TTextMatcher(std::string_view what, bool caseSensitive)
+    : fFold(caseSensitive ? SameCaseTable() : UpperCaseTable()) {
+  fWhat.reserve(what.size());
+  for (char c : what) fWhat.push_back(char(fFold[uint8_t(c)]));
+  // Skips beyond 255 are cut to 255: a shorter step is always safe.
+  const auto step = [](size_t n) { return uint8_t(std::min<size_t>(n, 255)); };
+  fSkip.fill(step(std::max<size_t>(fWhat.size(), 1)));
+  for (size_t i = 0; i + 1 < fWhat.size(); ++i) fSkip[uint8_t(fWhat[i])] = step(fWhat.size() - 1 - i);
+}
+
+bool TTextMatcher::Holds(std::string_view text) const {
+  const size_t m = fWhat.size();
+  if (m == 0) return true;
+  for (size_t at = 0; at + m <= text.size(); at += fSkip[fFold[uint8_t(text[at + m - 1])]]) {
+    size_t k = m;
+    while (k > 0 && fFold[uint8_t(text[at + k - 1])] == uint8_t(fWhat[k - 1])) --k;
+    if (k == 0) return true;
+  }
+  return false;
+}
 
 bool TDiscBlock::IsRetrieval(TDiscussion& discussion, TDiscBlockIndex own, int kind, int32_t data, const TStr& text,
                              bool caseSensitive) const {
@@ -51,9 +96,9 @@ bool TDiscBlock::IsRetrieval(TDiscussion& discussion, TDiscBlockIndex own, int k
       if (!alive) return false;
       const TStrHashItem* texts = discussion.Storages.IsValidIndex(own) ? discussion.Storages.GetStrHashItem(own) : nullptr;
       if (texts == nullptr) return false;
-      const std::string what = caseSensitive ? text.ToString() : AnsiUpperCase(text.View());
-      return TextHolds(texts->Str.Text, what, caseSensitive) || TextHolds(texts->Str.URL, what, caseSensitive) ||
-             TextHolds(texts->Str.FormulaText, what, caseSensitive);
+      const TTextMatcher matcher(text.View(), caseSensitive);
+      return matcher.Holds(texts->Str.Text.View()) || matcher.Holds(texts->Str.URL.View()) ||
+             matcher.Holds(texts->Str.FormulaText.View());
     }
     case Retrieval_Conclusions: return alive && TextType == TextType_Conclusion;
     case Retrieval_Erased: return DeleteFlag == DeleteFlag_Erased;

@@ -5,7 +5,10 @@
 // Defined in Blockretrieval.cpp: TDiscBlock::IsRetrieval, IsUserSelectedFormula,
 // GetRetrievalColor, GetGraphRetrievalColorA, GetGraphRetrievalColorB, GetStorageTypeColor.
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // Retrieval kinds (TDiscBlock::IsRetrieval).
 enum : uint8_t {
@@ -27,6 +30,20 @@ enum : uint8_t {
   Retrieval_CommentsOfDay = 16,      // alive comments published on the day of the data
   Retrieval_PostList = 17,           // alive, in the user's post list numbered by the data
   Retrieval_ModeratedComments = 18,  // alive moderated comments
+};
+
+// Whether a text holds a searched text, as plain characters (no sign has a meaning of its
+// own); without case, letters of either case of the code page match. Each test looks at
+// a text once, skipping ahead by the searched text's length where it can.
+class TTextMatcher {
+ public:
+  TTextMatcher(std::string_view what, bool caseSensitive);
+  bool Holds(std::string_view text) const;
+
+ private:
+  const std::array<uint8_t, 256>& fFold;
+  std::string fWhat;  // folded
+  std::array<uint8_t, 256> fSkip;  // how far a character at the end lets the test move on
 };
 
 // The colours of the settings that the marks use (0x00BBGGRR).

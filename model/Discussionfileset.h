@@ -22,6 +22,8 @@ inline constexpr uint16_t DiscussionFileVersion = 1;
 struct TDiscussionFileSet {
   static constexpr int Count = 12;
   static const char* const Names[Count];
+  // The files of the reader's own state: reader properties and the user's information.
+  static bool IsReaderState(int file) { return file == 9 || file == 10; }
   static uint16_t Version(int file);
 
   // The committed set of a folder: its generation and, per file, the path that holds it.

@@ -1,6 +1,7 @@
 #include "model/Messagecomposer.h"
 
 #include "foundation/Commoncrypt.h"
+#include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Postfilename.h"
 #include "foundation/Tbrowseglobal.h"
@@ -21,6 +22,13 @@
 namespace {
 
 TComposedMessages* gJournal = nullptr;
+int gFailAfter = 0;
+
+// The test seam: true for the message that is to fail.
+bool FailNextMessageWrite() {
+  if (gFailAfter <= 0) return false;
+  return --gFailAfter == 0;
+}
 
 // Authors' data fields in one AUTHORS_UPDATE message; more authors take more messages.
 constexpr size_t AuthorsPerMessage = 4000;
@@ -120,6 +128,8 @@ std::string SafePostNamePart(std::string_view text) {
   return safe;
 }
 
+void FailMessageWrite(int n) { gFailAfter = n; }
+
 TComposedMessages::TComposedMessages() : Outer(gJournal) { gJournal = this; }
 
 TComposedMessages::~TComposedMessages() {
@@ -159,17 +169,28 @@ bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& g
   // copies accept no other seal for it.
   TCommandMessageHeader header = given;
   if (IsPrivate(discussion) && !header.HasField("PRIVATE_REQ") && !header.AddField("PRIVATE_REQ", "1")) return false;
+  return WriteCommandMessageTo(NewOutboxFileName(discussion, shortCode), header, who, announce, writeData);
+}
+
+bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
+                           int announce, const TMessageDataWriter& writeData) {
   const std::string command = header.GetFieldValue("COMMAND");
-  // The key is asked before anything is written: without it there is nothing to seal.
+  // Without the key there is nothing to seal.
   std::string key;
   if (header.IsPrivateMessage()) {
     key = KeyPassword(true).ToString();
     if (key.empty()) return false;
   }
-  const std::string path = NewOutboxFileName(discussion, shortCode);
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  // Written under a name of its own and given its Outbox name only once sealed, so that
+  // the Outbox never holds half a message.
+  const std::string writing = path + UnfinishedMessageSuffix;
+  HANDLE file = CreateFileA(writing.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  if (file == INVALID_HANDLE_VALUE || IsFileExists(path)) {
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      DeleteFileA(writing.c_str());
+    }
     TError::Report(who + " - ошибка открытия файла команды-сообщения " + path);
     return false;
   }
@@ -178,10 +199,11 @@ bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& g
     TBufWriter writer(file);
     complete = header.Write(writer, "") && (!writeData || writeData(writer, key)) && writer.Flush();
   }
-  complete = complete && SignFile(file, key, command, announce);
+  complete = complete && SignFile(file, key, command, announce) && !FailNextMessageWrite();
   CloseHandle(file);
-  if (!complete) {
-    DeleteFileA(path.c_str());
+  if (!complete || !MoveFileA(writing.c_str(), path.c_str())) {
+    DeleteFileA(writing.c_str());
+    if (complete) TError::Report(who + " - ошибка открытия файла команды-сообщения " + path);
     return false;
   }
   TComposedMessages::Written(path);

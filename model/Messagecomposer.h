@@ -43,6 +43,13 @@ bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
 bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
                         std::string_view command);
 
+// A message is written under its name and this suffix, and renamed once it is sealed; a
+// file so named is the leftover of a write that did not finish.
+inline constexpr const char* UnfinishedMessageSuffix = "~";
+
+// Test seam: the n-th message written from now on fails after its seal (0 = off).
+void FailMessageWrite(int n);
+
 // Writes the data part after the header; `key` packs block texts (empty: plain).
 using TMessageDataWriter = std::function<bool(TBufWriter& writer, std::string_view key)>;
 
@@ -51,6 +58,10 @@ using TMessageDataWriter = std::function<bool(TBufWriter& writer, std::string_vi
 // (reported) when the file cannot be created, written or sealed; no file is left then.
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& header, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData = {});
+
+// The same into a file of that path (which must not exist yet).
+bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
+                           int announce, const TMessageDataWriter& writeData = {});
 
 // The messages a composer writes while it runs. Unless Keep is called, the files written
 // under the journal are removed when it ends; kept files pass to an enclosing journal.

@@ -4,6 +4,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 
 #include <algorithm>
@@ -64,8 +65,30 @@ int TBlocksStorage::GetNewBlockNumber(TDiscussion& discussion, TDiscBlockIndex u
   return highest + 1;
 }
 
+void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upper, uint16_t number) {
+  if (StorageType != StorageType_Model && StorageType != StorageType_Notes) {
+    TError::Report("TBlocksStorage::InsertChildNum - неверный тип хранилища блоков");
+    return;
+  }
+  for (int i = 0; i < Count(); ++i) {
+    TDiscBlock& block = Blocks[i];
+    if (block.Upper != upper || block.Num < number) continue;
+    if (block.Num == 0xFFFF) {
+      TError::Report("TBlocksStorage::InsertChildNum - номера блоков исчерпаны");
+      return;
+    }
+    const TDiscBlockIndex own{StorageType, uint16_t(i)};
+    discussion.Undo.AddDiscBlockFieldChange(discussion, own, BlockField_Num, block.Num);
+    ++block.Num;
+    if (StorageType == StorageType_Notes && block.Num > discussion.User.NoteCounter)
+      discussion.User.NoteCounter = block.Num;
+    SendBlockNotification(Notify_BlockChanged, discussion, own, false);
+  }
+}
+
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
-  NumIndexValid = false;
+  // The number joins a built index (an entry gone stale is caught by FindByBlockNum).
+  if (NumIndexValid) NumIndex[Blocks[index].BlockNum] = uint16_t(index);
   // The name joins a built index rather than making it be built again, so that announcing
   // blocks one by one stays linear; an entry that went stale is caught by FindByName.
   if (NameIndexValid) {

@@ -42,6 +42,12 @@ public:
   // the user's note counter + 1 for notes (stored back), the storage's highest number + 1
   // for comments; -1 (reported) when the numbers are used up.
   int GetNewBlockNumber(TDiscussion& discussion, TDiscBlockIndex upper);
+  // Makes room for child number `number` under the upper block: the model blocks or notes
+  // under it numbered at or above it move up by one (undo records, notification 3). A
+  // note moved above the user's note counter raises the counter, so that the counter never
+  // hands out a number in use; the caller records the counter first. Other storages are
+  // reported.
+  void InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upper, uint16_t number);
   // Bookkeeping after a block was appended or replaced: name index, graph, notification 12.
   void NewBlockAdded(TDiscussion& discussion, int index, int flag);
 

@@ -219,6 +219,7 @@ bool TDiscussion::Load(bool infoOnly) {
   Undo.Clear();
   Graph.reset();
   Generation = set.Generation;
+  LastSaveTime = Now();
   Loaded = 1;
   RebuildHyperRefBlocks(*this);
   CheckDuplicatedMIdent();
@@ -270,6 +271,7 @@ bool TDiscussion::Save(int mode) {
     if (!MoveFileA((path + ".tmp").c_str(), path.c_str())) return SaveFailed(path);
   }
   Generation = generation;
+  LastSaveTime = Now();
   return true;
 }
 

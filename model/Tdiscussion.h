@@ -45,6 +45,7 @@ public:
   TThemes Themes;
   TUnlinkedBlockInfos UnlinkedBlockInfos;
   THyperRefBlocks HyperRefBlocks;
+  double LastSaveTime = 0;  // when the set was last loaded or saved (days, as Now)
   TUndo Undo;  // not stored: an unloaded discussion forgets its steps
   std::unique_ptr<TDiscussionGraph> Graph;  // while the browse window has built it
 

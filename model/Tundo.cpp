@@ -205,6 +205,8 @@ int TUndo::KeepSnapshot(std::any value) {
 
 // Blocks.
 
+void TUndo::AddNoteCounterChange(uint16_t oldCounter) { Record(UndoAction_NoteCounter).OldInt = oldCounter; }
+
 void TUndo::AddDiscBlockCreation(TDiscussion& discussion, TDiscBlockIndex block) {
   const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
   if (record == nullptr) return;
@@ -570,6 +572,9 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
           Restore(property, action, *member);
           SendBlockNotification(Notify_BlockChanged, discussion, storages.FindDiscBlockIndex(property.Code), true);
         }
+      return;
+    case UndoAction_NoteCounter:
+      discussion.User.NoteCounter = uint16_t(action.OldInt);
       return;
     case UndoAction_PostListCreation: {
       TBlocksPostList& lists = discussion.User.PostLists;

@@ -52,6 +52,7 @@ enum : uint8_t {
   UndoAction_PairAdded = 20,
   UndoAction_PairChanged = 21,
   UndoAction_PairRemoved = 22,
+  UndoAction_NoteCounter = 23,      // the user's note counter
 };
 
 // Object types of the discussion-wide text and number fields.
@@ -181,6 +182,9 @@ public:
   // Takes back the last step; beeps and returns false when there is nothing to undo.
   bool UndoStep(TDiscussion& discussion);
   void Clear();
+
+  // The user's note counter, recorded before anything that may raise it.
+  void AddNoteCounterChange(uint16_t oldCounter);
 
   // Blocks.
   void AddDiscBlockCreation(TDiscussion& discussion, TDiscBlockIndex block);

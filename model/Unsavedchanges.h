@@ -6,4 +6,6 @@ class TDiscussion;
 
 // True when a save would write anything else than the committed set holds, or when there
 // is no readable set; false for a discussion that is not loaded.
-bool HasUnsavedChanges(const TDiscussion& discussion);
+// With contentOnly the reader's own state (read marks, reader properties, visited blocks
+// and chosen formulas) does not count.
+bool HasUnsavedChanges(const TDiscussion& discussion, bool contentOnly = false);

@@ -1,6 +1,8 @@
 #include "postoffice/Advisedlist.h"
 
+#include "foundation/Guihooks.h"
 #include "platform/rtl/Strutil.h"
+#include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
 
@@ -55,5 +57,18 @@ bool IsListedAddress(std::string_view list, std::string_view address) {
     if (SameText(Trim(list.substr(start, end - start)), address)) return true;
     start = end + 1;
   }
+  return false;
+}
+
+bool IsSingleMailbox(std::string_view address) {
+  if (!IsSoundAddress(address) || address.find_first_of("<>\"") != std::string_view::npos) return false;
+  const size_t at = address.find('@');
+  return at != std::string_view::npos && at > 0 && at + 1 < address.size() &&
+         address.find('@', at + 1) == std::string_view::npos;
+}
+
+bool CheckTypedMailbox(std::string_view address, const std::string& caption) {
+  if (IsSingleMailbox(address)) return true;
+  ShowMessageBox(caption, "\"" + ShownText(address) + "\" is not one e-mail address.");
   return false;
 }

@@ -21,3 +21,9 @@ std::string AdvisedComment(const TPost& post, std::string_view address, bool& li
 bool AddToAdvisedList(TPost& post, std::string_view address);
 // Whether a list of addresses joined by "; " holds the address (compared ignoring case).
 bool IsListedAddress(std::string_view list, std::string_view address);
+
+// One mailbox as a user types it: a sound address with one "@" between a local part and a
+// domain, and no "<" or ">".
+bool IsSingleMailbox(std::string_view address);
+// A typed address that is not one mailbox is named in a message under the caption; false then.
+bool CheckTypedMailbox(std::string_view address, const std::string& caption);

@@ -22,6 +22,8 @@ void RegisterCommandHandlers() {
   RegisterPostCommandHandler("GIVE_BLOCKS", HandleCommand_GiveBlocks);
   RegisterPostCommandHandler("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
   RegisterPostCommandHandler("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
+  RegisterPostCommandHandler("NEW_ANNOTATION", HandleCommand_NewAnnotation);
+  RegisterPostCommandHandler("GENERATE_AUTHOR_IDENTS", HandleCommand_GenerateAuthorIdents);
   RegisterPostCommandHandler("MODERATE_DLL", HandleCommand_ModerateDLL);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }

@@ -56,6 +56,12 @@ bool HandleCommand_GiveExistingBlockNames(TPostFilesHandler& run, const std::str
 // AUTHOR_IDENTS_GENERATED from the leader: the identifiers stored in the named author's
 // record (or the refusal shown).
 bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::string& path);
+// NEW_ANNOTATION: the announced discussion shown; asked for, a GIVE_MODEL message goes out
+// at once.
+bool HandleCommand_NewAnnotation(TPostFilesHandler& run, const std::string& path);
+// GENERATE_AUTHOR_IDENTS (the leader of a discussion without a moderator): the user
+// decides, the author gets identifiers, and the answer AUTHOR_IDENTS_GENERATED goes out.
+bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler& run, const std::string& path);
 // MODERATE_DLL: a new moderation library installed when the user, shown its digest, agrees;
 // used from the next start.
 bool HandleCommand_ModerateDLL(TPostFilesHandler& run, const std::string& path);

@@ -52,6 +52,8 @@ class TFormPost::TWindowRun : public TPostFilesHandler {
   void ShowProgress(const std::string& status) override {
     TPostFilesHandler::ShowProgress(status);
     Application->ProcessMessages();
+    // A modal window asked to close has its result already: the run ends after this file.
+    if (fForm.ModalResult() != mrNone) Stop = 1;
   }
   void RefreshList() override { fForm.RefreshPostsList(); }
 

@@ -12,11 +12,14 @@
 // While the exchange waits for a server, the window keeps answering the user.
 class TFormRetrieveSendPost::TWindowAntiFreeze : public TNetAntiFreezeBase {
  public:
-  TWindowAntiFreeze() : TNetAntiFreezeBase(nullptr) {
+  explicit TWindowAntiFreeze(TFormRetrieveSendPost& form) : TNetAntiFreezeBase(nullptr), fForm(form) {
     RecordMainThread();  // the window runs the exchange on this thread
     IdleTimeOut = 100;
   }
-  void Process() override { Application->ProcessMessages(); }
+  void Process() override { fForm.HearUser(); }
+
+ private:
+  TFormRetrieveSendPost& fForm;
 };
 
 // The exchange as the window shows it.
@@ -34,7 +37,7 @@ class TFormRetrieveSendPost::TWindowExchange : public TPostExchange {
     fForm.LabelCurrentTransferPercentage->SetCaption(text);
     fForm.LabelCurrentTransferPercentage->SetVisible(!text.empty());
   }
-  void ProcessMessages() override { Application->ProcessMessages(); }
+  void ProcessMessages() override { fForm.HearUser(); }
   void ShowBadAddresses(const std::string& addresses) override {
     ShowBadRecipientAddresses(addresses);
   }
@@ -120,7 +123,7 @@ void TFormRetrieveSendPost::StartExchange() {
   TimerStart->SetEnabled(false);
   fRunning = true;
   {
-    TWindowAntiFreeze antiFreeze;
+    TWindowAntiFreeze antiFreeze(*this);
     if (fReceive) fExchange->ReceiveStep();
     if (fSend && !fExchange->Cancel) fExchange->SendStep();
   }
@@ -128,6 +131,16 @@ void TFormRetrieveSendPost::StartExchange() {
   ButtonCancel->SetVisible(false);
   ButtonClose->SetVisible(true);
   if (fClosePending) SetModalResult(mrCancel);
+}
+
+void TFormRetrieveSendPost::HearUser() {
+  Application->ProcessMessages();
+  // A modal window that was asked to close gets a result: the exchange stops at its next
+  // step and the window closes then.
+  if (fRunning && ModalResult() != mrNone) {
+    fExchange->Cancel = 1;
+    fClosePending = true;
+  }
 }
 
 void TFormRetrieveSendPost::Disconnect() {

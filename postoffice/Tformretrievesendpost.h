@@ -40,6 +40,8 @@ class TFormRetrieveSendPost : public TForm {
   class TWindowExchange;
   class TWindowAntiFreeze;
   void StartExchange();
+  // Lets the window answer the user while the exchange runs.
+  void HearUser();
   void Disconnect();
 
   std::unique_ptr<TWindowExchange> fExchange;

@@ -7,6 +7,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "model/Messagecomposer.h"
 #include "model/Tcommandmessage.h"
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Postdates.h"
@@ -188,7 +189,7 @@ void TPostFilesStorage::Refresh(TPost& post) {
   do {
     const std::string name = entry.Name;
     if (FindPostFile(name) >= 0) continue;
-    if (IsCabinetLeftover(name)) {
+    if (IsCabinetLeftover(name) || name.ends_with(UnfinishedMessageSuffix)) {
       DeleteFileA((folder + name).c_str());
       continue;
     }

@@ -1,30 +1,16 @@
 // Stand-in for the suite's keyboard-hook library. The desktop keeps its own keys to
-// itself, so nothing is suppressed here: the library only keeps the engine's window
-// while the block is "set", and answers as the engine expects.
+// itself, so nothing can be suppressed here, and setting the block says so: it fails,
+// and the engine reports the block off.
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-void* gWindow = nullptr;
-}  // namespace
-
 extern "C" {
 
 __attribute__((visibility("default"))) unsigned char SetHook(void* window, unsigned magic) {
-  if (!window || magic != 1324) return 0;
-  gWindow = window;
-  if (std::getenv("QUILLARAN_HOOK_TRACE")) std::fprintf(stderr, "hook set\n");
-  return 1;
+  if (std::getenv("QUILLARAN_HOOK_TRACE")) std::fprintf(stderr, "hook not set: %p %u\n", window, magic);
+  return 0;
 }
 
-__attribute__((visibility("default"))) unsigned char FreeHook() {
-  if (!gWindow) return 0;
-  gWindow = nullptr;
-  if (std::getenv("QUILLARAN_HOOK_TRACE")) std::fprintf(stderr, "hook freed\n");
-  return 1;
-}
-
-// For tests: 1 while the block is set.
-__attribute__((visibility("default"))) int HookIsSet() { return gWindow != nullptr; }
+__attribute__((visibility("default"))) unsigned char FreeHook() { return 0; }
 }

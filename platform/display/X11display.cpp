@@ -22,6 +22,7 @@
 #include "platform/gui/Input.h"
 #include "platform/gui/Messagequeue.h"
 #include "platform/gui/Rects.h"
+#include "platform/gui/Sysmetrics.h"
 #include "platform/gui/Window.h"
 #include "platform/gui/Windowdirectory.h"
 #include "platform/gui/Windowmanager.h"
@@ -62,14 +63,29 @@ struct Shown {
   bool mapped = false;  // asked to be shown
   bool viewable = false;
   bool overrideRedirect = false;
+  // A window manager draws the frame: the X window shows the window without its own
+  // caption and border, which lie these insets within the window rectangle.
+  bool managed = false;
+  RECT inset{};
+  DWORD style = 0, exStyle = 0;  // as the hints were last set from
+  bool maximized = false;        // as the window manager was last told or told us
 };
 
-// Motif's window-manager hints: the window draws its own frame.
+// Motif's window-manager hints: which parts of the frame and which functions it offers.
 struct MotifHints {
   unsigned long flags, functions, decorations;
   long inputMode;
   unsigned long status;
 };
+constexpr unsigned long kMotifFunctions = 1, kMotifDecorations = 2;
+constexpr unsigned long kFuncResize = 2, kFuncMove = 4, kFuncMinimize = 8, kFuncMaximize = 16, kFuncClose = 32;
+constexpr unsigned long kDecorBorder = 2, kDecorResize = 4, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32,
+                        kDecorMaximize = 64;
+
+RECT Deflated(const RECT& r, const RECT& inset) {
+  return RECT{r.left + inset.left, r.top + inset.top, std::max(r.left + inset.left + 1, r.right - inset.right),
+              std::max(r.top + inset.top + 1, r.bottom - inset.bottom)};
+}
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -141,6 +157,118 @@ struct X11Display::Impl {
   size_t nextSpare = 0;
   bool sparesFound = false;
   Atom clipboard, targets, utf8, text, textPlain, incr, transfer, wmProtocols, wmDelete, motifHints, netWmName;
+  Atom wmCheck, wmState, netWmState, stateMaxV, stateMaxH, stateHidden, workArea, windowType, typeNormal, typeDialog,
+      typeMenu, typeDropdown, typeTooltip, typeCombo;
+
+  // A window manager runs when the root names a check window that names itself.
+  bool WindowManagerRunning() {
+    auto check = Cardinal(root, wmCheck, XA_WINDOW);
+    if (!check || !*check) return false;
+    auto self = Cardinal(static_cast<XWindow>(*check), wmCheck, XA_WINDOW);
+    return self && *self == *check;
+  }
+
+  // The caption and border that the window manager's frame stands in for.
+  static RECT FrameInsets(const Window* w) {
+    return NonClientInsets(w->style & ~(WS_VSCROLL | WS_HSCROLL), w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
+  }
+
+  void SetFrameHints(const Window* w, Shown& s) {
+    s.style = w->style;
+    s.exStyle = w->exStyle;
+    MotifHints hints{kMotifFunctions | kMotifDecorations, 0, 0, 0, 0};
+    if (s.managed) {
+      bool caption = (w->style & WS_CAPTION) == WS_CAPTION;
+      bool sizeable = w->style & WS_THICKFRAME;
+      hints.functions = kFuncMove | kFuncClose | (sizeable ? kFuncResize : 0) |
+                        ((w->style & WS_MINIMIZEBOX) ? kFuncMinimize : 0) | ((w->style & WS_MAXIMIZEBOX) ? kFuncMaximize : 0);
+      if (caption)
+        hints.decorations = kDecorBorder | kDecorTitle | kDecorMenu | (sizeable ? kDecorResize : 0) |
+                            ((w->style & WS_MINIMIZEBOX) ? kDecorMinimize : 0) | ((w->style & WS_MAXIMIZEBOX) ? kDecorMaximize : 0);
+      else if (s.inset.left > 0)
+        hints.decorations = kDecorBorder;
+    }
+    // Without a window manager nobody reads these; our own caption is drawn then.
+    XChangeProperty(dpy, s.id, motifHints, motifHints, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hints), 5);
+    SetSizeHints(w, s);
+  }
+
+  // The position is the client window's own (static gravity), so that the program's
+  // placement comes back unchanged; windows without a sizing frame keep their size.
+  void SetSizeHints(const Window* w, const Shown& s) {
+    RECT shownRect = Deflated(w->rect, s.inset);
+    XSizeHints size{};
+    size.flags = USPosition | USSize | PPosition | PSize | PWinGravity | PMinSize;
+    size.x = shownRect.left;
+    size.y = shownRect.top;
+    size.width = Width(shownRect);
+    size.height = Height(shownRect);
+    size.win_gravity = StaticGravity;
+    if (s.managed && !(w->style & WS_THICKFRAME)) {
+      size.flags |= PMaxSize;
+      size.min_width = size.max_width = size.width;
+      size.min_height = size.max_height = size.height;
+    } else {
+      size.min_width = std::max(1, GetSystemMetrics(SM_CXMINTRACK) - s.inset.left - s.inset.right);
+      size.min_height = std::max(1, GetSystemMetrics(SM_CYMINTRACK) - s.inset.top - s.inset.bottom);
+    }
+    XSetWMNormalHints(dpy, s.id, &size);
+  }
+
+  Atom WindowTypeOf(const Window* w, const Shown& s) {
+    if (s.overrideRedirect) {
+      const std::string& name = w->cls->name;
+      if (name == "#MenuPopup") return typeMenu;
+      if (name == "#Hint") return typeTooltip;
+      if (name == "#ComboList") return typeCombo;
+      return typeDropdown;
+    }
+    return w->owner && shown.count(w->owner->handle) ? typeDialog : typeNormal;
+  }
+
+  // Asks the window manager to add or take away the maximised state.
+  void RequestMaximized(const Shown& s, bool on) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = s.id;
+    e.xclient.message_type = netWmState;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = on ? 1 : 0;
+    e.xclient.data.l[1] = static_cast<long>(stateMaxV);
+    e.xclient.data.l[2] = static_cast<long>(stateMaxH);
+    e.xclient.data.l[3] = 1;
+    XSendEvent(dpy, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  }
+
+  // The window manager changed the window's state: the window takes it over.
+  void StateChanged(HWND h, Shown& s) {
+    Window* w = FindWindowObject(h);
+    if (!w || !(w->style & WS_VISIBLE)) return;
+    auto iconic = Cardinal(s.id, wmState, wmState);
+    bool minimized = iconic && *iconic == IconicState;
+    bool maximized = false;
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, s.id, netWmState, 0, 32, False, XA_ATOM, &type, &format, &items, &after, &data) ==
+            Success && data && format == 32) {
+      const auto* atoms = reinterpret_cast<const unsigned long*>(data);
+      bool v = false, hz = false;
+      for (unsigned long i = 0; i < items; ++i) {
+        v = v || atoms[i] == stateMaxV;
+        hz = hz || atoms[i] == stateMaxH;
+        minimized = minimized || atoms[i] == stateHidden;
+      }
+      maximized = v && hz;
+    }
+    if (data) XFree(data);
+    s.maximized = maximized;
+    if (minimized) s.mapped = false;  // mapping it again is what restores it
+    else if (!s.mapped && s.viewable) s.mapped = true;
+    DWORD state = minimized ? WS_MINIMIZE : maximized ? WS_MAXIMIZE : 0;
+    if ((w->style & (WS_MINIMIZE | WS_MAXIMIZE)) != state) MirrorWindowState(h, state);
+  }
 
   HWND HandleOf(XWindow id) const {
     auto it = byId.find(id);
@@ -152,8 +280,9 @@ struct X11Display::Impl {
     Window* w = FindWindowObject(h);
     if (!w || !w->surface || !s.viewable) return;
     const Pixmap& surface = *w->surface;
-    area = Intersect(area, surface.Bounds());
+    area = Intersect(Intersect(area, surface.Bounds()), Deflated(RECT{0, 0, surface.Width(), surface.Height()}, s.inset));
     if (Empty(area)) return;
+    const int dx = s.inset.left, dy = s.inset.top;  // window coordinates to the X window's
     if (depth >= 24 && visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF) {
       // The surface's pixels are the server's pixels: no copy.
       XImage* image = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0,
@@ -161,7 +290,7 @@ struct X11Display::Impl {
                                    static_cast<unsigned>(surface.Width()), static_cast<unsigned>(surface.Height()), 32,
                                    surface.Width() * 4);
       if (!image) return;
-      XPutImage(dpy, s.id, gc, image, area.left, area.top, area.left, area.top, static_cast<unsigned>(Width(area)),
+      XPutImage(dpy, s.id, gc, image, area.left, area.top, area.left - dx, area.top - dy, static_cast<unsigned>(Width(area)),
                 static_cast<unsigned>(Height(area)));
       image->data = nullptr;
       XDestroyImage(image);
@@ -184,7 +313,7 @@ struct X11Display::Impl {
         XPutPixel(image, x - area.left, y - area.top,
                   channel(r, visual->red_mask) | channel(g, visual->green_mask) | channel(b, visual->blue_mask));
       }
-    XPutImage(dpy, s.id, gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(Width(area)),
+    XPutImage(dpy, s.id, gc, image, 0, 0, area.left - dx, area.top - dy, static_cast<unsigned>(Width(area)),
               static_cast<unsigned>(Height(area)));
     XDestroyImage(image);
   }
@@ -192,16 +321,19 @@ struct X11Display::Impl {
   void Create(HWND h, Window* w, Shown& s) {
     // Owned pop-ups without a caption (menus, lists, tips) are placed exactly where the
     // program puts them; other windows go through the window manager.
-    s.overrideRedirect = w->owner && (w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION;
+    s.overrideRedirect = (w->owner || (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST))) && (w->style & WS_POPUP) &&
+                         (w->style & WS_CAPTION) != WS_CAPTION;
+    s.managed = !s.overrideRedirect && WindowManagerRunning();
+    s.inset = s.managed ? FrameInsets(w) : RECT{};
     XSetWindowAttributes a{};
     a.override_redirect = s.overrideRedirect ? True : False;
     a.background_pixmap = None;
     a.bit_gravity = NorthWestGravity;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                   KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
-    s.rect = w->rect;
-    s.id = XCreateWindow(dpy, root, w->rect.left, w->rect.top, static_cast<unsigned>(std::max(1, static_cast<int>(Width(w->rect)))),
-                         static_cast<unsigned>(std::max(1, static_cast<int>(Height(w->rect)))), 0, CopyFromParent, InputOutput,
+                   KeyReleaseMask | FocusChangeMask | StructureNotifyMask | PropertyChangeMask;
+    s.rect = Deflated(w->rect, s.inset);
+    s.id = XCreateWindow(dpy, root, s.rect.left, s.rect.top, static_cast<unsigned>(Width(s.rect)),
+                         static_cast<unsigned>(Height(s.rect)), 0, CopyFromParent, InputOutput,
                          CopyFromParent, CWOverrideRedirect | CWBackPixmap | CWBitGravity | CWEventMask, &a);
     byId[s.id] = h;
     XSetWMProtocols(dpy, s.id, &wmDelete, 1);
@@ -210,15 +342,9 @@ struct X11Display::Impl {
     long tag = static_cast<long>(reinterpret_cast<std::uintptr_t>(h) & 0xFFFFFFFFu);
     XChangeProperty(dpy, s.id, netWmPid, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
     XChangeProperty(dpy, s.id, windowTag, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&tag), 1);
-    MotifHints hints{2, 0, 0, 0, 0};  // decorations: none
-    XChangeProperty(dpy, s.id, motifHints, motifHints, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hints), 5);
-    XSizeHints size{};
-    size.flags = USPosition | USSize | PPosition | PSize;
-    size.x = w->rect.left;
-    size.y = w->rect.top;
-    size.width = Width(w->rect);
-    size.height = Height(w->rect);
-    XSetWMNormalHints(dpy, s.id, &size);
+    SetFrameHints(w, s);
+    Atom type = WindowTypeOf(w, s);
+    XChangeProperty(dpy, s.id, windowType, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
     XClassHint cls{const_cast<char*>("quillaran"), const_cast<char*>("Quillaran")};
     XSetClassHint(dpy, s.id, &cls);
     XWMHints wm{};
@@ -329,8 +455,11 @@ struct X11Display::Impl {
     if (SameRect(now, it->second.rect)) return;
     it->second.rect = now;
     Window* w = FindWindowObject(h);
-    if (w && !SameRect(w->rect, now))
-      SetWindowPos(h, nullptr, x, y, e.width, e.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT& in = it->second.inset;
+    RECT outer{now.left - in.left, now.top - in.top, now.right + in.right, now.bottom + in.bottom};
+    // An iconic window keeps the placement it is restored to.
+    if (w && !(w->style & WS_MINIMIZE) && !SameRect(w->rect, outer))
+      SetWindowPos(h, nullptr, outer.left, outer.top, Width(outer), Height(outer), SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   void AnswerSelectionRequest(const XSelectionRequestEvent& r) {
@@ -402,7 +531,8 @@ struct X11Display::Impl {
       case Expose: {
         HWND h = HandleOf(e.xexpose.window);
         if (auto it = shown.find(h); h && it != shown.end())
-          Put(h, it->second, RECT{e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height});
+          Put(h, it->second, Offset(RECT{e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height},
+                                    it->second.inset.left, it->second.inset.top));
         break;
       }
       case MapNotify: {
@@ -410,6 +540,10 @@ struct X11Display::Impl {
         auto it = shown.find(h);
         if (!h || it == shown.end()) break;
         it->second.viewable = true;
+        // What was painted before the server showed the window appears now, without
+        // waiting for an expose or for the next change.
+        Put(h, it->second, RECT{0, 0, 1 << 15, 1 << 15});
+        if (it->second.managed) StateChanged(h, it->second);
         if (GetActiveWindow() == h) Focus(h, it->second);
         break;
       }
@@ -462,7 +596,13 @@ struct X11Display::Impl {
         break;
       case MappingNotify: XRefreshKeyboardMapping(&e.xmapping); break;
       case SelectionRequest: AnswerSelectionRequest(e.xselectionrequest); break;
-      case PropertyNotify: ContinueTransfer(e.xproperty); break;
+      case PropertyNotify:
+        if (e.xproperty.atom == wmState || e.xproperty.atom == netWmState) {
+          if (HWND h = HandleOf(e.xproperty.window); h && shown.count(h) && shown[h].managed) StateChanged(h, shown[h]);
+          break;
+        }
+        ContinueTransfer(e.xproperty);
+        break;
       case SelectionClear:
         if (e.xselectionclear.selection == clipboard) owning = false;
         break;
@@ -502,13 +642,13 @@ struct X11Display::Impl {
     drained.notify_all();
   }
 
-  std::optional<unsigned long> Cardinal(XWindow w, Atom property) {
+  std::optional<unsigned long> Cardinal(XWindow w, Atom property, Atom kind = XA_CARDINAL) {
     Atom type;
     int format;
     unsigned long items, after;
     unsigned char* data = nullptr;
     std::optional<unsigned long> value;
-    if (XGetWindowProperty(dpy, w, property, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+    if (XGetWindowProperty(dpy, w, property, 0, 1, False, kind, &type, &format, &items, &after, &data) == Success &&
         data && format == 32 && items == 1)
       value = *reinterpret_cast<unsigned long*>(data);
     if (data) XFree(data);
@@ -604,6 +744,20 @@ X11Display::X11Display(const std::string& name) : impl_(std::make_unique<Impl>()
   x.netWmName = XInternAtom(x.dpy, "_NET_WM_NAME", False);
   x.netWmPid = XInternAtom(x.dpy, "_NET_WM_PID", False);
   x.windowTag = XInternAtom(x.dpy, "QUILLARAN_WINDOW", False);
+  x.wmCheck = XInternAtom(x.dpy, "_NET_SUPPORTING_WM_CHECK", False);
+  x.wmState = XInternAtom(x.dpy, "WM_STATE", False);
+  x.netWmState = XInternAtom(x.dpy, "_NET_WM_STATE", False);
+  x.stateMaxV = XInternAtom(x.dpy, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+  x.stateMaxH = XInternAtom(x.dpy, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+  x.stateHidden = XInternAtom(x.dpy, "_NET_WM_STATE_HIDDEN", False);
+  x.workArea = XInternAtom(x.dpy, "_NET_WORKAREA", False);
+  x.windowType = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE", False);
+  x.typeNormal = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_NORMAL", False);
+  x.typeDialog = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+  x.typeMenu = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+  x.typeDropdown = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", False);
+  x.typeTooltip = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_TOOLTIP", False);
+  x.typeCombo = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_COMBO", False);
   // Held keys repeat as presses alone, as the program expects of a keyboard.
   XkbSetDetectableAutoRepeat(x.dpy, True, nullptr);
   XFlush(x.dpy);
@@ -647,6 +801,29 @@ SIZE X11Display::ScreenSize() const {
   return SIZE{DisplayWidth(impl_->dpy, impl_->screen), DisplayHeight(impl_->dpy, impl_->screen)};
 }
 
+RECT X11Display::WorkArea() const {
+  Impl& x = *impl_;
+  SIZE screen = ScreenSize();
+  RECT all{0, 0, screen.cx, screen.cy};
+  if (!x.dpy) return all;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  Atom type;
+  int format;
+  unsigned long items = 0, after;
+  unsigned char* data = nullptr;
+  RECT area = all;
+  // The first desktop's area; panels reserve the rest.
+  if (XGetWindowProperty(x.dpy, x.root, x.workArea, 0, 4, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+          Success && data && format == 32 && items == 4) {
+    const auto* v = reinterpret_cast<const long*>(data);
+    RECT r{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]), static_cast<LONG>(v[1] + v[3])};
+    r = Intersect(r, all);
+    if (Width(r) >= 100 && Height(r) >= 100) area = r;
+  }
+  if (data) XFree(data);
+  return area;
+}
+
 void X11Display::TopLevelChanged(HWND h) {
   Impl& x = *impl_;
   if (!x.dpy) return;
@@ -656,10 +833,29 @@ void X11Display::TopLevelChanged(HWND h) {
   Shown& s = x.shown[h];
   if (!s.id) x.Create(h, w, s);
   if (s.title != w->text || s.title.empty()) x.SetTitle(s, w->text);
-  if (!SameRect(s.rect, w->rect)) {
-    s.rect = w->rect;
-    XMoveResizeWindow(x.dpy, s.id, w->rect.left, w->rect.top, static_cast<unsigned>(std::max(1, static_cast<int>(Width(w->rect)))),
-                      static_cast<unsigned>(std::max(1, static_cast<int>(Height(w->rect)))));
+  constexpr DWORD kStateBits = WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE | WS_DISABLED;
+  if ((s.style & ~kStateBits) != (w->style & ~kStateBits) || s.exStyle != w->exStyle) {
+    if (s.managed) s.inset = Impl::FrameInsets(w);
+    x.SetFrameHints(w, s);
+  }
+  // An iconic window stays where the window manager keeps it.
+  RECT shownRect = Deflated(w->rect, s.inset);
+  if (!(w->style & WS_MINIMIZE) && !SameRect(s.rect, shownRect)) {
+    s.rect = shownRect;
+    if (s.managed) x.SetSizeHints(w, s);
+    XMoveResizeWindow(x.dpy, s.id, shownRect.left, shownRect.top, static_cast<unsigned>(Width(shownRect)),
+                      static_cast<unsigned>(Height(shownRect)));
+  }
+  bool maximized = w->style & WS_MAXIMIZE;
+  if (s.managed && maximized != s.maximized && !(w->style & WS_MINIMIZE)) {
+    s.maximized = maximized;
+    if (s.mapped) {
+      x.RequestMaximized(s, maximized);
+    } else {
+      Atom both[2] = {x.stateMaxV, x.stateMaxH};
+      XChangeProperty(x.dpy, s.id, x.netWmState, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(both),
+                      maximized ? 2 : 0);
+    }
   }
   bool visible = (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
   if (visible && !s.mapped) {

@@ -25,6 +25,7 @@ class X11Display : public Display {
   void Install();
 
   SIZE ScreenSize() const override;
+  RECT WorkArea() const override;
   void TopLevelChanged(HWND window) override;
   void TopLevelDestroyed(HWND window) override;
   void SurfaceChanged(HWND window, const RECT& area) override;

@@ -84,7 +84,7 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Run() {
-  if (mainForm_) mainForm_->Show();
+  if (mainForm_ && showMainForm_) mainForm_->Show();
   while (!terminated_) {
     try {
       HandleMessage();

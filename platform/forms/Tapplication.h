@@ -52,6 +52,9 @@ class TApplication : public TComponent {
   std::string ExeName() const;
   HWND Handle() const { return nullptr; }
   bool Active() const { return active_; }
+  // Whether Run shows the main form (a hidden main form is never put on the screen).
+  bool ShowMainForm() const { return showMainForm_; }
+  void SetShowMainForm(bool Value) { showMainForm_ = Value; }
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool Value) { showHint_ = Value; }
   const std::string& Hint() const { return hint_; }
@@ -99,6 +102,7 @@ class TApplication : public TComponent {
   std::atomic<bool> terminated_{false};  // read by worker threads too
   bool active_ = false;
   bool showHint_ = true;
+  bool showMainForm_ = true;
   TForm* mainForm_ = nullptr;
   std::string title_;
   std::string hint_;

@@ -5,6 +5,7 @@
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Formsstate.h"
 #include "platform/forms/Menuloop.h"
+#include "platform/forms/Tasklist.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tmenu.h"
@@ -163,6 +164,18 @@ void TCustomForm::ApplyPosition() {
             width_, height_);
 }
 
+// A window with a frame opens on the screen whatever placement it was given or
+// remembered: cut to the work area and moved into it. Frameless windows are placed
+// exactly by their code (hidden forms off the screen among them).
+void TCustomForm::KeepOnWorkArea() {
+  if (borderStyle_ == bsNone || windowState_ != wsNormal) return;
+  RECT area = Screen->WorkAreaRect();
+  int width = std::min(width_, int(area.right - area.left)), height = std::min(height_, int(area.bottom - area.top));
+  int left = std::clamp(left_, int(area.left), int(area.right) - width);
+  int top = std::clamp(top_, int(area.top), int(area.bottom) - height);
+  if (left != left_ || top != top_ || width != width_ || height != height_) SetBounds(left, top, width, height);
+}
+
 void TCustomForm::ShowWindowNow() {
   int cmd = windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : windowState_ == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW;
   ShowWindow(Handle(), cmd);
@@ -176,6 +189,7 @@ void TCustomForm::SetVisible(bool Value) {
     DoCreate();
     HandleNeeded();
     ApplyPosition();
+    KeepOnWorkArea();
     TControl::SetVisible(true);
     formState_.Include(fsVisible);
     DoShow();
@@ -506,6 +520,12 @@ void TCustomForm::WndProc(TMessage& Message) {
     case CM_DIALOGKEY:
       DialogKey(Message);
       return;
+    case WM_SYSCOMMAND:
+      if ((Message.WParam & 0xFFF0) == SC_TASKLIST) {
+        ShowTaskList();
+        return;
+      }
+      break;
     case WM_NCCALCSIZE:
       TCustomControl::WndProc(Message);
       if (menu_ && Message.LParam) reinterpret_cast<RECT*>(Message.LParam)->top += menu_->Height();

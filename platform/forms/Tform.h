@@ -32,6 +32,8 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
 class TCustomForm : public TCustomControl {
  public:
+  // Cuts a framed form to the screen's work area and moves it into it.
+  void KeepOnWorkArea();
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
 

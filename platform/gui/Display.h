@@ -14,6 +14,11 @@ class Display {
  public:
   virtual ~Display() = default;
   virtual SIZE ScreenSize() const = 0;
+  // The part of the screen that windows may cover (without the desktop's panels).
+  virtual RECT WorkArea() const {
+    SIZE s = ScreenSize();
+    return RECT{0, 0, s.cx, s.cy};
+  }
   // A top-level window was created, moved, resized, shown, hidden or restacked.
   virtual void TopLevelChanged(HWND) {}
   virtual void TopLevelDestroyed(HWND) {}

@@ -43,8 +43,7 @@ BOOL SystemParametersInfo(UINT action, UINT param, void* data, UINT) {
   switch (action) {
     case SPI_GETWORKAREA: {
       if (!data) return FALSE;
-      SIZE s = platform::CurrentDisplay().ScreenSize();
-      *static_cast<RECT*>(data) = RECT{0, 0, s.cx, s.cy};
+      *static_cast<RECT*>(data) = platform::CurrentDisplay().WorkArea();
       return TRUE;
     }
     case SPI_SETCURSORS: platform::RestoreSystemCursors(); return TRUE;

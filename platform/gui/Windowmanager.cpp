@@ -169,6 +169,17 @@ void RunPendingDestroys() {
 
 size_t WindowCount() { return AllWindowHandles().size() - 1; }
 
+void MirrorWindowState(HWND window, DWORD state) {
+  Window* w = FindWindowObject(window);
+  if (!w || !w->IsTopLevel() || (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) == state) return;
+  if (!(w->style & (WS_MINIMIZE | WS_MAXIMIZE))) w->normalRect = w->rect;
+  w->style = (w->style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | state;
+  if (state & WS_MINIMIZE) WindowHidden(w);
+  if (!(w = FindWindowObject(window))) return;
+  WPARAM kind = (state & WS_MINIMIZE) ? SIZE_MINIMIZED : (state & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+  SendMessage(window, WM_SIZE, kind, MAKELPARAM(w->ClientWidth(), w->ClientHeight()));
+}
+
 }  // namespace platform
 
 using namespace platform;

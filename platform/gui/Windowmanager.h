@@ -76,4 +76,8 @@ namespace platform {
 void RunPendingDestroys();
 // Windows alive (the desktop not counted), for leak checks.
 size_t WindowCount();
+// The desktop's window manager minimised, maximised or restored a top-level window
+// (state: WS_MINIMIZE, WS_MAXIMIZE or 0): the window takes that state without being
+// placed again, since the window manager places it; WM_SIZE tells of the new kind.
+void MirrorWindowState(HWND window, DWORD state);
 }  // namespace platform

@@ -45,7 +45,7 @@ TEST(Modeldialogs, TheAuthorDialogEditsWithUndoAndShowsReadOnly) {
   TRecorder recorder;
   d.discussion->Undo.StartStep();  // as the application does before each user action
   const int before = d.discussion->Undo.Count();
-  d.script.Answer("Author Анна Смирнова", [](TCustomForm& form) {
+  d.script.Answer("My data", [](TCustomForm& form) {
     EXPECT_EQ(dynamic_cast<TEdit*>(platform::FindNamed(form, "EditLastName"))->Text(), "Смирнова");
     platform::SetControlValue(form, "EditOrganisation", "Институт");
     platform::SetControlValue(form, "EditBirthYear", "19x0");

@@ -1,6 +1,8 @@
+#include "app/Tformreadme.h"
 #include "app/Tinstancewindow.h"
 #include "app/Tstartupdriver.h"
 #include "Apptesthelpers.h"
+#include "foundation/Fileroutines.h"
 #include "foundation/Postfilename.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Tlisteners.h"
@@ -11,6 +13,7 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
+#include "platform/forms/Forms.h"
 #include "platform/kernel/Filemode.h"
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
@@ -183,6 +186,45 @@ TEST(Startup, AnUnknownOptionIsOnlyTold) {
   EXPECT_EQ(driver.Start(3, args), TStart::NoLogin);
   EXPECT_TRUE(d.Showed("Command line error", "Command-line option (/Strange) unknown\nPress OK to continue"));
   EXPECT_TRUE(d.Showed("CREATING LOGIN", ""));  // start-up went on
+}
+
+TEST(Startup, TheFirstStartShowsTheShippedReadmeUntilTheUserTurnsItOff) {
+  TAppScratch s;
+  platform::HeadlessScreen screen(800, 600);
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  TScriptedDialogs d;
+  AnswerNewUser(d);
+  int shown = 0;
+  auto answer = [&](bool turnOff) {
+    script.Answer("ReadMe", [&, turnOff](TCustomForm& form) {
+      ++shown;
+      auto* memo = dynamic_cast<TMemo*>(platform::FindNamed(form, "MemoReadme"));
+      ASSERT_NE(memo, nullptr);
+      EXPECT_EQ(memo->Lines()->Strings(0), "Quillaran");
+      EXPECT_GT(memo->Lines()->Count(), 5);
+      if (turnOff) platform::SetControlValue(form, "CheckBoxDontShowAgain", "1");
+      platform::ScreenDriver().PressKey(VK_RETURN);
+    });
+  };
+  answer(false);
+  answer(true);
+  for (int run = 0; run < 3; ++run) {
+    if (run > 0) d.Answer("Key password of Анна Смирнова:", kKey);
+    TStartupDriver driver;
+    driver.Hooks.ShowReadme = [](const std::string& path) {
+      TFormReadme readme(nullptr);
+      return readme.Execute(path);
+    };
+    ASSERT_EQ(driver.Start(2, kArgs), TStart::Running);
+    // Shown at the first start and the next; the third start keeps it closed.
+    EXPECT_EQ(shown, std::min(run + 1, 2));
+    driver.Shutdown();
+  }
+  EXPECT_TRUE(IsFileExists(s.Home + "/Readme.txt"));
+  EXPECT_EQ(TShellRegistry::ReadInteger("LastDontShowBrowseReadmeAgain"), 1);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(d.Unused(), 0u);
 }
 
 TEST(Startup, TerminateAndReloadStartsTheProgramAgainWithReRun) {

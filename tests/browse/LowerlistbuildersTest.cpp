@@ -46,7 +46,7 @@ TEST_F(LowerListBuilders, ChildrenOfABlockInTheirOrderAndRows) {
   ASSERT_EQ(current.Children.size(), 4u);
   EXPECT_EQ(current.Children[2].DisplayMode, DisplayMode_Brief);
   EXPECT_EQ(current.Children[3].DisplayMode, DisplayMode_Full);
-  EXPECT_EQ(current.Children[0].Level, 1);
+  EXPECT_EQ(current.Children[0].Level, 0);
   // Every row of child i carries the path [i].
   EXPECT_TRUE(browse.CurrentBrowseState.Rows[4].ItemIndex == Path({1}));
   EXPECT_EQ(browse.CurrentBrowseState.Rows[0].Height, browse.ServiceRowHeight);
@@ -120,7 +120,7 @@ TEST_F(LowerListBuilders, AHeadingUnfoldsInPlace) {
   EXPECT_TRUE(state.Rows[9].ItemIndex == Path({2}));
   EXPECT_EQ(state.SelectedRow, 9);  // the row selected before moved down with the insertion
   EXPECT_EQ(state.ListKind, ListKind_Children);
-  EXPECT_EQ(state.CurrentItem.Children[1].Children[0].Level, 2);
+  EXPECT_EQ(state.CurrentItem.Children[1].Children[0].Level, 1);
 }
 
 TEST_F(LowerListBuilders, TheRowChosenLastTimeIsSelectedAgain) {

@@ -35,9 +35,11 @@ class ListPainting : public BrowseTest {
   TDiscBlockIndex Add(uint8_t textType, const std::string& text, TDiscBlockIndex upper = {}) {
     return modeltest::AddBlock(*d, StorageType_Model, upper.IsEmpty() ? root : upper, textType, text);
   }
-  // The root's children listed again and painted.
+  // The root's children listed again and painted, one level in (as children of a child),
+  // so that the level marks show.
   void Relist(uint8_t displayMode = DisplayMode_Brief) {
     TBrowse& browse = form->Browse;
+    browse.CurrentBrowseState.CurrentItem.Level = 0;
     browse.CurrentBrowseState.DisplayMode = displayMode;
     browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
     browse.InvalidateLowerList();

@@ -162,6 +162,12 @@ TEST_F(ListScrolling, EnterOpensTheSelectedItemAndCtrlSSaves) {
   Key(VK_RETURN);
   EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.GetDiscBlockIndex(), third);
   EXPECT_EQ(browse.History.Count(), history + 1);
+  // The opened block's children are the first level of its list, however deep it lies.
+  TDiscussion& d = Discussion(ecology);
+  modeltest::AddBlock(d, StorageType_Model, third, TextType_Premise, "below");
+  browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+  ASSERT_EQ(browse.CurrentBrowseState.CurrentItem.Children.size(), 1u);
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Children[0].Level, 0);
 
   // Backspace: a press on the upper panel beside its texts, so Up.
   Key(VK_BACK);

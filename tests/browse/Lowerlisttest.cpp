@@ -35,6 +35,7 @@ void LowerListTest::Show(TDiscBlockIndex block) {
   TBrowseItem& item = browse.CurrentBrowseState.CurrentItem;
   item.Clear();
   item.Ident.SetDiscBlock(*d, block);
+  item.Level = -1;  // as the window's moves leave it
 }
 
 void LowerListTest::ShowAuthor(uint16_t adident) {

@@ -5,6 +5,7 @@
 #include "Commandstest.h"
 
 #include "commands/Commandcodes.h"
+#include "model/Tdiscussion.h"
 #include "commands/Navigationcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Tbrowsecommands.h"
@@ -146,12 +147,16 @@ TEST_F(Dispatcher, CodesWithoutAHandlerAreReportedAndChangeNothing) {
 TEST_F(Dispatcher, CommandsNotCarriedOutYetOnlyLeaveALine) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  ASSERT_EQ(GetCommandHandler(Command_Delete), &CommandNotAvailable);
-  Run(form->Browse, Command_Delete, {0});
+  int code = 0;
+  while (code < CommandCount && GetCommandHandler(uint8_t(code)) != &CommandNotAvailable) ++code;
+  if (code == CommandCount) GTEST_SKIP() << "every command is carried out";
+  const std::vector<std::string> saved = {d->ComposeFile(0), d->ComposeFile(4)};
+  Run(form->Browse, uint8_t(code), {0});
   EXPECT_TRUE(Reports().empty());
-  EXPECT_TRUE(d->Storages.GetDiscBlock(a)->IsAlive());
+  EXPECT_EQ(d->ComposeFile(0), saved[0]);
+  EXPECT_EQ(d->ComposeFile(4), saved[1]);
   const std::string log = testsupport::ReadFile(TError::LogPath());
-  EXPECT_NE(log.find("COMMAND NOT AVAILABLE: 29"), std::string::npos) << log;
+  EXPECT_NE(log.find("COMMAND NOT AVAILABLE: " + std::to_string(code)), std::string::npos) << log;
 }
 
 TEST_F(Dispatcher, NestedCommandsKeepAutomaticSavingOffUntilTheOutermostEnds) {

@@ -10,6 +10,8 @@
 #include "model/Calculateformula.h"
 #include "model/Modelhooks.h"
 #include "model/Themeoperations.h"
+#include "model/Treaderproperty.h"
+#include "platform/rtl/Tdatetime.h"
 #include "platform/forms/Tpanel.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -28,6 +30,16 @@ TEST_F(Lists, RetrievalListsOpenInNewWindowsWithTheirCaptionsAndRows) {
   d->Storages.GetDiscBlock(a2)->Novelty = 1;
   ASSERT_TRUE(AddTheme(d->Themes, *d, TStr("Air")));
   ASSERT_TRUE(AddBlockToTheme(d->Themes, *d, 0, b));
+  // The reader's marks, a conclusion, a comment and a note of their days, a moderated comment.
+  for (auto [block, mark] : {std::pair{a1, Mark_False}, std::pair{c, Mark_Interesting}, std::pair{a1a, Mark_Trite}})
+    d->ReaderProperties.Items[d->FindReaderProperty(block, true)].Mark = mark;
+  const TDiscBlockIndex conclusion = modeltest::AddBlock(*d, StorageType_Model, b, TextType_Conclusion, "K");
+  const TDiscBlockIndex comment = modeltest::AddBlock(*d, StorageType_Comments, a2, TextType_Premise, "comment", 1);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, c, TextType_Premise, "note");
+  const TDiscBlockIndex moderated =
+      modeltest::AddBlock(*d, StorageType_ModeratedComments, a, TextType_Premise, "moderated", 2);
+  d->Storages.GetDiscBlock(comment)->SetDate(EncodeDate(2025, 3, 4));
+  d->Storages.GetDiscBlock(note)->SetDate(EncodeDate(2025, 5, 6));
   browse.CurrentBrowseItemChanged(true);
   Pump();
   const int windows = manager->Count();
@@ -40,7 +52,14 @@ TEST_F(Lists, RetrievalListsOpenInNewWindowsWithTheirCaptionsAndRows) {
   const TCase cases[] = {{"Significant", from + "Significant", {a1a, c}},
                          {"New", from + "New", {a2}},
                          {"Theme Air", from + "Theme Air", {b}},
-                         {"Unread", from + "Unread", {root, a, a1, a1a, a2, b, c}}};
+                         {"Arguable", from + "Arguable", {a, a2, c}},
+                         {"False", from + "False", {a1}},
+                         {"Interesting", from + "Interesting", {c}},
+                         {"Trite", from + "Trite", {a1a}},
+                         {"Conclusions", from + "Conclusions", {conclusion}},
+                         {"Moderated comments", from + "Moderated comments", {moderated}},
+                         {"03/04/2025", from + "Comments published on 03/04/2025", {comment}},
+                         {"05/06/25", from + "Notes composed on 05/06/2025", {note}}};
   for (const TCase& entry : cases) {
     ASSERT_TRUE(Choose(browse, {"Retrieval", entry.Entry})) << entry.Entry;
     TFormBrowse* list = Newest();

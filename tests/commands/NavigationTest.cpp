@@ -230,6 +230,14 @@ TEST_F(Navigation, NewWindowsCopyTheStateOrOpenTheRowAndLeaveTheHistoryAlone) {
   EXPECT_EQ(Shown(manager->GetFormBrowse(2)->Browse), a1);
   EXPECT_EQ(browse.History.Count(), history);
   EXPECT_EQ(Shown(browse), a);
+  // Each new window opens down and right of the last one, on the screen.
+  for (int i = 1; i < 3; ++i) {
+    const TFormBrowse* last = manager->GetFormBrowse(i - 1);
+    const TFormBrowse* next = manager->GetFormBrowse(i);
+    EXPECT_EQ(next->Left(), last->Left() + 24);
+    EXPECT_EQ(next->Top(), last->Top() + 24);
+    EXPECT_LE(next->Left() + next->Width(), Screen->Width());
+  }
 
   // The window lists: another window comes forward, or shows this window's item.
   TFormBrowse* third = manager->GetFormBrowse(2);
@@ -351,9 +359,11 @@ TEST_F(Navigation, ShowAllDiscussionsAndTheSiteAddress) {
   EXPECT_EQ(browse.ShowAll, 0) << "only while the folder opens";
 
   TLoginsStorage logins;
-  logins.SiteURL = "http://quillaran.example/";
   LoginsStorage() = &logins;
   Clipboard()->SetAsText("before");
+  Run(browse, Command_CopyURL);  // no address: nothing replaces what the clipboard holds
+  EXPECT_EQ(Clipboard()->AsText(), "before");
+  logins.SiteURL = "http://quillaran.example/";
   Run(browse, Command_CopyURL);
   EXPECT_EQ(Clipboard()->AsText(), "http://quillaran.example/");
   LoginsStorage() = nullptr;

@@ -14,7 +14,14 @@
 #include "platform/forms/Tclipboard.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tpanel.h"
+#include "platform/display/X11display.h"
+#include "platform/kernel/Codepage.h"
 #include "tests/model/Modeltesthelpers.h"
+#include "tests/support/Testsupport.h"
+#include "tests/support/Xvfbserver.h"
+
+#include <chrono>
+#include <future>
 
 namespace commandstest {
 namespace {
@@ -182,6 +189,45 @@ TEST_F(Search, DisplayGoesToANamedBlockAndCopyPutsNamesAndTextsOnTheClipboard) {
   EXPECT_EQ(Clipboard()->AsText(), "Первая строка\r\nвторая\r\n<2> + 1");
   Run(browse, Command_CopyName, {}, "7.7");
   EXPECT_EQ(Clipboard()->AsText(), "7.7");
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(Search, CopiedNamesAndTextsReachAnotherXClientWhole) {
+  xvfbtest::XvfbServer server;
+  ASSERT_TRUE(server.Running()) << "Xvfb did not start";
+  screen.reset();
+  platform::X11Display display(server.Name());
+  ASSERT_TRUE(display.Connected());
+  display.Install();
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  // What xclip reads from the clipboard while the windows' loop runs.
+  const auto paste = [&] {
+    auto pasted = std::async(std::launch::async, [&] {
+      return testsupport::Run("DISPLAY=" + server.Name() + " xclip -selection clipboard -o");
+    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (pasted.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready &&
+           std::chrono::steady_clock::now() < end) {
+      Pump();
+      display.WaitForInput(5);
+    }
+    return pasted.get();
+  };
+  ASSERT_TRUE(ChooseInPopup(browse, {1}, {"Copy name"}));
+  EXPECT_EQ(paste(), Name(b));
+  // A text far larger than one request of the X protocol.
+  std::string text;
+  for (int line = 0; text.size() < 400000; ++line) text += "Строка " + std::to_string(line) + " текста блока\r\n";
+  SetText(*d, c, text, "http://example.org/c");
+  ASSERT_TRUE(ChooseInPopup(browse, {2}, {"Copy text"}));
+  const std::string got = paste();
+  const std::string expected = platform::AnsiToUtf8(text + "\r\nhttp://example.org/c");
+  EXPECT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected);
+  manager.reset();
+  Pump();
   EXPECT_TRUE(Reports().empty());
 }
 

@@ -4,6 +4,7 @@
 
 #include "browse/Tbrowselistener.h"
 #include "commands/Commandcodes.h"
+#include "commands/Receiverscommands.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"
@@ -149,10 +150,9 @@ TEST_F(WindowCommands, CustomizeTellsEveryWindowOnlyWhenConfirmed) {
 TEST_F(WindowCommands, CloseDiscussionTurnsTheOnlyWindowToTheFolderOrClosesEveryWindowOfIt) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  // The window's position in the discussion was kept: the user is offered to save it.
-  Answer(UnloadAnswer_Save);
+  // The window's position in the discussion was kept: reading is saved without a question.
   Run(form->Browse, Command_CloseDiscussion);
-  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes().size(), 0u);
   EXPECT_EQ(manager->Count(), 1);
   EXPECT_EQ(form->Browse.CurrentBrowseState.DiscussionIndex, -1);
   EXPECT_EQ(form->Browse.CurrentBrowseState.CurrentItem.Ident.Folder, discussions->DiscussedRoot);
@@ -193,6 +193,7 @@ TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
   // Without the dialogs the commands are not available; nothing changes.
+  UninstallReceiversChoice();
   Run(form->Browse, Command_EditAdvertising);
   Run(form->Browse, Command_EditSubscribers);
   // The moderation library is not loaded: the user is told.

@@ -144,3 +144,28 @@ TEST_F(RetrievalTest, MarkColours) {
   EXPECT_EQ(Block(moderated).GetStorageTypeColor(colors), 24u);
   EXPECT_EQ(TDiscBlock{}.GetStorageTypeColor(colors), 0u);
 }
+
+namespace {
+
+// The searched text is found wherever it stands, as plain characters, with or without case,
+// and never past the end of the text.
+TEST(TextMatcher, FindsPlainTextAnywhereWithAndWithoutCase) {
+  struct TCase {
+    std::string What, Text;
+    bool CaseSensitive, Found;
+  };
+  const TCase cases[] = {
+      {"rain", "the rain falls", true, true},     {"Rain", "the rain falls", true, false},
+      {"Rain", "the rain falls", false, true},    {"falls", "the rain falls", true, true},
+      {"the", "the rain falls", true, true},      {"fallsx", "the rain falls", true, false},
+      {"aab", "aaaaaaab", true, true},            {"abab", "abaabab", true, true},
+      {"ДОЖДЬ", "идёт дождь", false, true},       {"Ёлка", "под ёлкой", false, false},
+      {"ЁЛК", "под ёлкой", false, true},          {"(.+)+$", "a(.+)+$", true, true},
+      {".*", "no dots or stars", false, false},   {"long searched text", "short", false, false},
+      {"", "anything", true, true},               {std::string(300, 'x') + "y", std::string(600, 'x') + "y", true, true},
+      {std::string(300, 'x') + "y", std::string(600, 'x'), true, false}};
+  for (const TCase& c : cases)
+    EXPECT_EQ(TTextMatcher(c.What, c.CaseSensitive).Holds(c.Text), c.Found) << c.What.substr(0, 20) << " in " << c.Text.substr(0, 20);
+}
+
+}  // namespace

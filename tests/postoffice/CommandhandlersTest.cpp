@@ -16,11 +16,18 @@
 #include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "model/Unsavedchanges.h"
+#include "platform/display/Headlessscreen.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Tedit.h"
+#include "platform/forms/Tlabel.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Findfile.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Commandhandlers.h"
 #include "postoffice/Postcommands.h"
+#include "postoffice/Tformnewannotation.h"
+#include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
 
@@ -1056,6 +1063,21 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
   EXPECT_TRUE(Showed("Existing blocks list", "There are 2 new (2 total) EXISTING_BLOCKS_LIST requests."));
+  // "Yes": the list goes to the waiting requesters, and the emptied list is saved.
+  ask("gebl-3", "L-me", "me@x", "GIVE_EXISTING_BLOCKS_LIST");
+  Answer = 0;
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("Existing blocks list", "There are 1 new (2 total) EXISTING_BLOCKS_LIST requests."));
+  const std::vector<std::string> lists = ListFiles(Post.Outbox.FolderPath.ToString());
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_NE(lists[0].find("-EBL-"), std::string::npos);
+  const std::string list = ReadFile(Post.Outbox.FolderPath.ToString() + lists[0]);
+  EXPECT_NE(list.find("\r\nCOMMAND=EXISTING_BLOCKS_LIST\r\n"), std::string::npos);
+  DeleteFileA((Post.Outbox.FolderPath.ToString() + lists[0]).c_str());
+  EXPECT_TRUE(mine->Info.BlockNamesRequesters.IsEmpty());
+  EXPECT_TRUE(Saved()->Info.BlockNamesRequesters.IsEmpty());
+  Answer = 1;
 
   // A secret discussion takes no request that its sender's key did not seal.
   mine->Info.Secret = 1;
@@ -1067,7 +1089,7 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_EQ(InboxNames(), (std::vector<std::string>{"gb-stranger", "gebl-stranger"}));
   EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-stranger is about a secret discussion"));
   EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
-  EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x; other@x");
+  EXPECT_TRUE(mine->Info.BlockNamesRequesters.IsEmpty());
 }
 
 TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
@@ -1181,4 +1203,154 @@ TEST_F(Handlers, BlocksOfAPrivateDiscussionNeedTheSendersKey) {
   TError::Instance().Reset();
   EXPECT_TRUE(HandleCommand_NewBlocks(run, path));
   EXPECT_EQ(Text(*Saved(), "1"), "Секретный текст");
+}
+
+// The Outbox messages whose names carry the short code, read as a handler reads them.
+static std::vector<TCommandMessageHeader> OutboxMessages(TPost& post, const std::string& command, const std::string& code) {
+  std::vector<TCommandMessageHeader> found;
+  const std::string folder = post.Outbox.FolderPath.ToString();
+  for (const std::string& name : ListFiles(folder)) {
+    if (name.find("-" + code + "-") == std::string::npos) continue;
+    THandlerFrame frame("Test");
+    EXPECT_TRUE(frame.Open(folder + name, {command})) << name;
+    found.push_back(frame.Header);
+  }
+  return found;
+}
+
+TEST_F(Handlers, AnAnnouncementAskedForWritesAModelRequestAndPacksIt) {
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  TLoginsStorage logins;
+  logins.Current = logins.AddLogin(TStr("Boss"), TStr("boss@x"));
+  LoginsStorage() = &logins;
+  struct TForget {
+    ~TForget() { LoginsStorage() = nullptr; }
+  } forget;
+  TAuthor author;
+  author.LastName = "Lead";
+  author.PrivateEMail = "lead@home";
+  author.AutomaticEMail = "lead@x";
+  const auto announce = [&](const std::string& name, const std::string& dident) {
+    Compose(Post.Inbox.FolderPath.ToString() + name, "L-lead",
+            {{"FROM_USER_EMAIL", "lead@x"}, {"COMMAND", "NEW_ANNOTATION"}, {"COMPOSE_DATETIME", "12/19/2005 14:05:09"},
+             {"DIDENT", dident}, {"MODEL_NAME", "Forests"}, {"MODEL_NICK", "Forest"}, {"PRIVATE_REQ", "0"},
+             {"MODERATED", "0"}, {"AUTHOR_DATA", author.EncodeAuthorDataStr().ToString()},
+             {"ANNOTATION", "About <a href=x>forests</a>"}});
+  };
+  // Ignored: handled, nothing written.
+  announce("na-1", "D-8");
+  script.Press("NEW ANNOTATION", "Button3");
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(OutboxMessages(Post, "GIVE_MODEL", "GM").empty());
+
+  announce("na-2", "D-9");
+  std::string shown, kind, authorInfo;
+  script.Answer("NEW ANNOTATION", [&](TCustomForm& form) {
+    auto& window = dynamic_cast<TFormNewAnnotation&>(form);
+    shown = window.MemoAnnotation->Text();
+    kind = window.LabelPublicPrivate->Caption();
+    authorInfo = window.MemoAuthorInfo->Text();
+    platform::PressControl(form, "Button1");
+  });
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_EQ(shown, "About <a href=x>forests</a>");
+  EXPECT_EQ(kind, "public");
+  EXPECT_NE(authorInfo.find("private lead@home\r\n"), std::string::npos);
+  EXPECT_NE(authorInfo.find("automatic lead@x"), std::string::npos);
+  // Packed at once: the parts, received, unpack into the Inbox again.
+  const std::string outboxPost = Post.OutboxPost.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
+  const std::vector<std::string> parts = ListFiles(outboxPost);
+  ASSERT_FALSE(parts.empty());
+  for (const std::string& part : parts) ASSERT_TRUE(CopyFileA((outboxPost + part).c_str(), (inboxPost + part).c_str(), TRUE));
+  Post.InboxPost.Refresh(Post);
+  TArray<int32_t> received;
+  for (uint32_t i = 0; i < Post.InboxPost.Files.Count(); ++i) received.AddItem(int32_t(i));
+  TPostFilesHandler join(Post);
+  join.HandlePostFiles(Post.InboxPost, received, false, nullptr, "Join");
+  std::vector<TCommandMessageHeader> requests;
+  for (const std::string& name : InboxNames()) {
+    if (name.find("-GM-") == std::string::npos) continue;
+    THandlerFrame frame("Test");
+    ASSERT_TRUE(frame.Open(Post.Inbox.FolderPath.ToString() + name, {"GIVE_MODEL"}));
+    requests.push_back(frame.Header);
+  }
+  ASSERT_EQ(requests.size(), 1u);
+  std::vector<std::string> names;
+  for (size_t i = 0; i < requests[0].FieldCount(); ++i) names.push_back(requests[0].Field(i).Name.ToString());
+  EXPECT_EQ(names, (std::vector<std::string>{"SENDER_LIDENT", "FROM_USER_EMAIL", "TO_USERS_EMAILS_CRYPTED", "COMMAND",
+                                             "PRIVATE_REQ", "COMPOSE_DATETIME", "DIDENT"}));
+  EXPECT_EQ(requests[0].GetFieldValue("FROM_USER_EMAIL"), "boss@x");
+  EXPECT_EQ(requests[0].GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "lead@x");
+  EXPECT_EQ(requests[0].GetFieldValue("DIDENT"), "D-9");
+}
+
+TEST_F(Handlers, TheLeaderGivesIdentifiersInItsWindowAndTheReaderStoresThem) {
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  // The leader's installation: a data folder and discussions of its own.
+  TDiscussionsManager leaderSide;
+  ASSERT_TRUE(leaderSide.Init(Root + "LeaderSide"));
+  const int index = leaderSide.CreateNewDiscussion(leaderSide.DiscussedRoot, TStr("Ecology"), true, 0);
+  ASSERT_GE(index, 0);
+  TDiscussion& led = leaderSide.GetDiscussion(index);
+  Describe(led);
+  ASSERT_TRUE(led.Save());
+  DiscussionsManager() = &leaderSide;
+  AsLeader();
+  TAuthor reader;
+  reader.LIdent = "L-new";
+  reader.LastName = "Newman";
+  reader.AutomaticEMail = "new@x";
+  const auto request = [&](const std::string& name, const std::string& lident, const std::string& from) {
+    Compose(Post.Inbox.FolderPath.ToString() + name, lident,
+            {{"FROM_USER_EMAIL", from}, {"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"PRIVATE_REQ", "0"},
+             {"DIDENT", "D-1"}, {"AUTHOR_DATA", reader.EncodeAuthorDataStr().ToString()}, {"MODEL_NICK", "Ecology"}});
+  };
+  request("gai", "L-new", "new@x");
+  script.Answer("Expert identifier request", [&](TCustomForm& form) {
+    platform::SetControlValue(form, "MemoResultComment", "Welcome");
+    platform::PressControl(form, "ButtonGenerate");
+  });
+  Perform();
+  const int given = led.Authors.FindAuthorByLIdent(TStr("L-new"));
+  ASSERT_GE(given, 0);
+  const TAuthor& record = led.Authors.Author(given);
+  EXPECT_EQ(record.ADIdent, 4);  // one above the largest
+  EXPECT_EQ(record.LastName, "Newman");
+  EXPECT_EQ(record.IdentsGiven, 1);
+  EXPECT_EQ(record.Subscriber, 1);
+  ASSERT_GE(record.AGIdent.ToString().size(), 10u);
+  EXPECT_EQ(record.AGIdent.ToString().substr(record.AGIdent.ToString().size() - 4), "_AGP");
+  const TStr agident = record.AGIdent;
+
+  // The answer reaches the reader's installation.
+  ASSERT_EQ(Deliver().size(), 1u);
+  DiscussionsManager() = &manager;
+  AsParticipant();
+  Boxes.clear();
+  Perform();
+  const int stored = mine->Authors.FindAuthorByLIdent(TStr("L-new"));
+  ASSERT_GE(stored, 0);
+  EXPECT_EQ(mine->Authors.Author(stored).ADIdent, 4);
+  EXPECT_EQ(mine->Authors.Author(stored).AGIdent, agident);
+  EXPECT_TRUE(Showed("Author identifier", " is received.\nComments: Welcome"));
+
+  // A stranger to a discussion for subscribers only is refused without the window.
+  DiscussionsManager() = &leaderSide;
+  AsLeader();
+  led.Info.SubscribersOnly = 1;
+  request("gai-2", "L-far", "far@x");
+  Answer = 1;  // No
+  Perform();
+  EXPECT_EQ(led.Authors.FindAuthorByLIdent(TStr("L-far")), -1);
+  const auto answers = OutboxMessages(Post, "AUTHOR_IDENTS_GENERATED", "AIG");
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].GetFieldValue("RESULT"), "0");
+  EXPECT_EQ(answers[0].GetFieldValue("RESULT_COMMENT"), "Sorry. The Discussion is private.");
+  EXPECT_FALSE(answers[0].HasField("YOUR_ADIDENT"));
+  EXPECT_EQ(answers[0].GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "far@x");
+  DiscussionsManager() = &manager;
 }

@@ -14,6 +14,7 @@
 #include "postoffice/Tformbadrecipientaddresses.h"
 #include "postoffice/Tformpost.h"
 #include "platform/forms/Tgrid.h"
+#include "platform/gui/Messagequeue.h"
 #include "platform/forms/Tlabel.h"
 #include "postoffice/Tformretrievesendpost.h"
 #include "postoffice/Tmoderatecaller.h"
@@ -26,6 +27,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 #include <fstream>
 #include <map>
 
@@ -405,11 +407,16 @@ class TSilentServer {
     getsockname(fSocket, reinterpret_cast<sockaddr*>(&address), &length);
     Port = ntohs(address.sin_port);
   }
-  ~TSilentServer() { close(fSocket); }
+  ~TSilentServer() {
+    if (fPeer >= 0) close(fPeer);
+    close(fSocket);
+  }
+  // Waits for the client; the connection stays open and silent.
+  void Accept() { fPeer = accept(fSocket, nullptr, nullptr); }
   int Port = 0;
 
  private:
-  int fSocket = -1;
+  int fSocket = -1, fPeer = -1;
 };
 
 TEST_F(Exchange, AServerThatSaysNothingEndsTheExchangeWithinItsTimeout) {
@@ -429,6 +436,39 @@ TEST_F(Exchange, AServerThatSaysNothingEndsTheExchangeWithinItsTimeout) {
   EXPECT_EQ(std::count(exchange.Lines.begin(), exchange.Lines.end(),
                        "The server 127.0.0.1 did not answer in time (connecting)."),
             2);
+  EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 0);
+}
+
+TEST_F(Exchange, ClosingTheWindowWhileAServerIsWaitedForEndsTheExchangeAndThenTheWindow) {
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  TSilentServer silent;
+  AddAccount("posta");
+  AddOutgoing("A.1_1", "posta@quillaran.test");
+  TFormRetrieveSendPost form(nullptr);
+  form.Exchange().Pop3Port = silent.Port;
+  form.Exchange().SmtpPort = Servers().Smtp;
+  form.Exchange().ReadTimeout = 1500;
+  std::vector<std::string> lines;
+  script.Answer("Receive/Send post", [&lines, &silent](TCustomForm& shown) {
+    auto& window = dynamic_cast<TFormRetrieveSendPost&>(shown);
+    // The user closes the window once the server is reached and keeps silent: the window
+    // hears it while it waits.
+    std::thread user([&silent, window = shown.Handle()] {
+      silent.Accept();
+      PostMessage(window, WM_CLOSE, 0, 0);
+    });
+    platform::ScreenDriver().Advance(600);
+    user.join();
+    for (int i = 0; i < window.MemoLog->Lines()->Count(); ++i) lines.push_back(window.MemoLog->Lines()->Strings(i));
+    EXPECT_EQ(window.ModalResult(), mrCancel);
+  });
+  form.Execute(true, true, &accounts, &Post, "InboxPost", Post.InboxPost.FolderPath.ToString());
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "The server 127.0.0.1 did not answer in time (connecting)."),
+            lines.end());
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), " *** SENDING POST..."), lines.end());
   EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 0);
 }
 

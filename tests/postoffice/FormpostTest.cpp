@@ -11,6 +11,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tgrid.h"
 #include "platform/forms/Tlabel.h"
+#include "platform/gui/Messagequeue.h"
 #include "platform/gui/Sysmetrics.h"
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Postcommands.h"
@@ -177,6 +178,32 @@ TEST_F(PostWindow, PerformHandlesTheMarkedFilesAndAnUnknownOneStopsNothing) {
   platform::PressControl(form, "ButtonHandle");
   EXPECT_EQ(screen.Beeps(), beeps + 1);
   form.Close();
+}
+
+TEST_F(PostWindow, ClosingTheWindowDuringARunEndsTheRunAfterItsFileAndThenTheWindow) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  for (const char* name : {"QK-A-1", "QK-A-2", "QK-A-3"})
+    Message(inbox, name, "YOUR_COMMAND_IGNORED", std::string("12/19/2005 14:0") + name[5] + ":00");
+  std::vector<std::string> handled;
+  HWND window = nullptr;
+  RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", [&](TPostFilesHandler&, const std::string& path) {
+    handled.push_back(path.substr(path.rfind('/') + 1));
+    if (handled.size() == 1) PostMessage(window, WM_CLOSE, 0, 0);  // the user closes the window
+    return true;
+  });
+  TFormPost form(nullptr, &Post);
+  script.Answer("post", [&](TCustomForm& shown) {
+    window = shown.Handle();
+    platform::PressControl(shown, "RadioButtonInbox");
+    platform::PressControl(shown, "ButtonHandle");
+    EXPECT_FALSE(form.Running());
+  });
+  form.ShowModal();
+  EXPECT_EQ(form.ModalResult(), mrCancel);
+  EXPECT_EQ(handled, (std::vector<std::string>{"QK-A-1", "QK-A-2"}));
+  EXPECT_TRUE(IsFileExists(inbox + "QK-A-3"));
+  EXPECT_FALSE(IsFileExists(inbox + "QK-A-1"));
+  EXPECT_TRUE(IsFileExists(Root + "PostFiles.cbs"));
 }
 
 }  // namespace

@@ -48,3 +48,73 @@ void XvfbServer::Stop() {
 }
 
 }  // namespace xvfbtest
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace xvfbtest {
+
+namespace {
+
+bool RootHas(::Display* dpy, const char* property) {
+  Atom type = None;
+  int format;
+  unsigned long items = 0, after;
+  unsigned char* data = nullptr;
+  bool found = XGetWindowProperty(dpy, DefaultRootWindow(dpy), XInternAtom(dpy, property, False), 0, 1, False,
+                                  AnyPropertyType, &type, &format, &items, &after, &data) == Success && type != None;
+  if (data) XFree(data);
+  return found;
+}
+
+// The manager names its check window early; the list of the windows it manages comes
+// once it has taken over the screen's windows and manages new ones.
+bool ManagerAnswers(::Display* dpy) {
+  return RootHas(dpy, "_NET_SUPPORTING_WM_CHECK") && RootHas(dpy, "_NET_CLIENT_LIST");
+}
+
+}  // namespace
+
+WindowManager::WindowManager(const std::string& display) {
+  pid_ = fork();
+  if (pid_ == 0) {
+    setenv("DISPLAY", display.c_str(), 1);
+    // Its own empty configuration home, so that no user's settings take part.
+    std::string home = "/tmp/quillaran-wm-" + std::to_string(getpid());
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (pid_ < 0) return;
+  ::Display* dpy = XOpenDisplay(display.c_str());
+  if (!dpy) return;
+  XSelectInput(dpy, DefaultRootWindow(dpy), PropertyChangeMask);
+  XSync(dpy, False);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!(ready_ = ManagerAnswers(dpy)) && std::chrono::steady_clock::now() < end) {
+    int status;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      break;
+    }
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    if (!XPending(dpy)) poll(&p, 1, 200);
+    while (XPending(dpy)) {
+      XEvent e;
+      XNextEvent(dpy, &e);
+    }
+  }
+  XCloseDisplay(dpy);
+}
+
+WindowManager::~WindowManager() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  int status;
+  waitpid(pid_, &status, 0);
+}
+
+}  // namespace xvfbtest

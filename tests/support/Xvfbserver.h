@@ -24,3 +24,23 @@ class XvfbServer {
 };
 
 }  // namespace xvfbtest
+
+namespace xvfbtest {
+
+// A real window manager (openbox) on the test's X server, started on construction and
+// ready once it names its check window on the root; stopped when the object goes.
+class WindowManager {
+ public:
+  explicit WindowManager(const std::string& display);
+  ~WindowManager();
+  WindowManager(const WindowManager&) = delete;
+  WindowManager& operator=(const WindowManager&) = delete;
+
+  bool Running() const { return ready_; }
+
+ private:
+  int pid_ = -1;
+  bool ready_ = false;
+};
+
+}  // namespace xvfbtest

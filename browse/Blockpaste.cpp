@@ -1,0 +1,158 @@
+// Blocks of a block clipboard pasted under the window's current block: at the end of its
+// children or before a clicked row, with the rules of which block may hang under which.
+
+#include "browse/Tbrowse.h"
+
+#include "foundation/Guihooks.h"
+#include "foundation/Terror.h"
+#include "foundation/Textroutines.h"
+#include "model/Blocknames.h"
+#include "model/Modelhooks.h"
+#include "model/Tclip.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+#include "platform/gui/Sysmetrics.h"
+
+namespace {
+
+bool Refuse(const char* caption, const char* message) {
+  ShowMessageBox(caption, message);
+  return false;
+}
+
+}  // namespace
+
+int TBrowse::ServiceRowOf(const TBrowseItemIndex& path) const {
+  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  for (int i = 0; i < int(rows.Count()); ++i)
+    if (rows[uint32_t(i)].RowType == LowerListRow_Service && rows[uint32_t(i)].ItemIndex == path) return i;
+  return int(rows.Count());
+}
+
+void TBrowse::ShowNewBlock(TDiscBlockIndex block, uint8_t displayMode, int& at) {
+  TDiscussion* discussion = GetDiscussion();
+  if (!discussion) return;
+  TBrowseItem& current = CurrentBrowseState.CurrentItem;
+  TBrowseItem child;
+  child.Ident.SetDiscBlock(*discussion, block);
+  child.DisplayMode = displayMode;
+  current.Children.push_back(std::move(child));
+  const int first = at;
+  AddRowsOfChild(current, TBrowseItemIndex(), int(current.Children.size()) - 1, &at);
+  SelectLowerListRow(first, false);
+}
+
+bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
+  if (clip.IsEmpty()) return true;
+  TDiscussionsManager* manager = DiscussionsManager();
+  TDiscussion* discussion = GetDiscussion();
+  TBrowseState& state = CurrentBrowseState;
+  const TBrowseItem* clickedItem = clicked.Length() <= 1 ? clicked.GetBrowseItem(state.CurrentItem) : nullptr;
+  if (!manager || !discussion || !clickedItem || clickedItem->Kind() != BrowseItem_Block) {
+    MessageBeep(1);
+    return false;
+  }
+  const TDiscBlockIndex current = state.CurrentItem.GetDiscBlockIndex();
+  TDiscBlock* currentBlock = current.IsEmpty() ? nullptr : discussion->Storages.GetDiscBlock(current);
+  if (!currentBlock) return Refuse("Blocks paste", "Upper block can only be a discussion block");
+  const bool beforeRow = !clicked.IsEmpty();
+  const TDiscBlockIndex clickedIndex = clickedItem->Ident.Index;
+  const TDiscBlock* clickedBlock = discussion->Storages.GetDiscBlock(clickedIndex);
+  if (!clickedBlock) return false;
+  if (beforeRow && clickedBlock->StorageType != StorageType_Model && clickedBlock->StorageType != StorageType_Notes)
+    return Refuse("Paste blocks before clicked", "Blocks can only be pasted before model or note block.");
+  const TStr clickedName = clickedBlock->Name;
+  const uint16_t clickedNum = clickedBlock->Num;
+  const uint8_t clickedType = clickedBlock->StorageType;
+
+  int at = beforeRow ? ServiceRowOf(clicked) : int(state.Rows.Count());
+
+  bool pasted = true;
+  while (!clip.IsEmpty()) {
+    TDiscussion* source = nullptr;
+    TDiscBlockIndex sourceIndex;
+    // A block gone since it was copied is never followed; it leaves the clipboard.
+    if (!clip.Resolve(*manager, 0, source, sourceIndex)) {
+      clip.Items.Delete(0);
+      pasted = Refuse("Blocks paste", "The copied block is no longer in its discussion.");
+      break;
+    }
+    const TDiscBlock sourceBlock = *source->Storages.GetDiscBlock(sourceIndex);
+    const uint8_t upperType = discussion->Storages.GetDiscBlock(current)->StorageType;
+    const bool crossModel = source != discussion && discussion->IsCreating() && upperType == StorageType_Model;
+    const uint8_t storageType = crossModel ? uint8_t(StorageType_Model) : sourceBlock.StorageType;
+    TBlocksStorage* storage = storageType >= StorageType_Model && storageType <= StorageType_ModeratedComments
+                                  ? discussion->Storages.GetStorage(storageType)
+                                  : nullptr;
+    if (!storage) {
+      TError::Report("Paste - pasting block with invalid storage type");
+      return false;
+    }
+    if (storageType == StorageType_Model && upperType != StorageType_Model) {
+      pasted = Refuse("Pasting model blocks before clicked", "Model blocks can only be pasted as child of another model block");
+      break;
+    }
+    if (HasAuthorField(storageType) && upperType == StorageType_Notes) {
+      pasted = Refuse("Paste comment blocks before clicked",
+                      "Comment blocks can only be pasted as child of model or another comment block");
+      break;
+    }
+    if (source == discussion && discussion->Storages.IsInUpperChain(current, sourceIndex)) {
+      pasted = Refuse("Recourse paste", "Block cannot be pasted as self child blocks");
+      break;
+    }
+
+    const bool insert = beforeRow && storageType == clickedType;
+    // The counter first: undoing the step puts it back after everything else.
+    if (insert && storageType == StorageType_Notes) discussion->Undo.AddNoteCounterChange(discussion->User.NoteCounter);
+    if (insert) storage->InsertChildNum(*discussion, current, clickedNum);
+    const int index = storage->AddEmptyItem();
+    const int blockNum = index < 0 || IsErrorReported() ? -1 : storage->TakeNewBlockNum();
+    if (blockNum < 0) return false;
+    const TDiscBlockIndex made{storageType, uint16_t(index)};
+    TDiscBlock& block = storage->Block(index);
+    block.StorageType = storageType;
+    block.TextType = sourceBlock.TextType;
+    block.Upper = current;
+    block.UpperCode = discussion->Storages.GetDiscBlock(current)->GetDiscBlockCode();
+    block.BlockNum = uint16_t(blockNum);
+    if (HasAuthorField(storageType)) block.ADIdent = sourceBlock.ADIdent;
+    if (insert) {
+      block.Num = clickedNum;
+      std::string name = block.MakeUniqueName(*discussion, clickedName).c_str();
+      const std::string inner = ExtractParenthesisText(sourceBlock.Name.c_str());
+      if (!inner.empty()) name += "(" + inner + ")";
+      storage->SetBlockName(index, TStr(name.c_str()));
+    } else {
+      const int number = storage->GetNewBlockNumber(*discussion, current);
+      if (number < 0) return false;
+      storage->Block(index).Num = uint16_t(number);
+      storage->Block(index).SetComposedBlockName(*discussion, made);
+    }
+    discussion->Undo.AddDiscBlockCreation(*discussion, made);
+    if (!storage->Block(index).CopyContentsFrom(*discussion, made, *source, sourceBlock, sourceIndex)) return false;
+    if (crossModel) storage->Block(index).Date = 0;
+    storage->NewBlockAdded(*discussion, index, 0);
+    if (IsErrorReported()) return false;
+
+    ShowNewBlock(made, DisplayMode_Brief, at);
+    SendBlockNotification(Notify_BlockChanged, *discussion, made, false);
+
+    const bool copied = discussion->Storages.CopyBlockTree(*discussion, made, *source, sourceIndex);
+    TDiscBlock& pastedBlock = *discussion->Storages.GetDiscBlock(made);
+    if (crossModel && copied && pastedBlock.TextType != TextType_Heading) {
+      discussion->Undo.AddDiscBlockFieldChange(*discussion, made, BlockField_TextType, pastedBlock.TextType);
+      discussion->Undo.AddDiscBlockStrFieldChange(*discussion, made, BlockField_Name, pastedBlock.Name);
+      pastedBlock.TextType = TextType_Heading;
+      storage->SetBlockName(index, TStr((std::string(pastedBlock.Name.c_str()) + HeadingNameSuffix).c_str()));
+    }
+    // A cut's source goes only now that its copy stands.
+    if (clip.Cut)
+      if (TDiscBlock* gone = source->Storages.GetDiscBlock(sourceIndex))
+        gone->SetDeleteFlag(*source, sourceIndex, DeleteFlag_Erased, 0);
+    clip.Items.Delete(0);
+    if (IsErrorReported()) return false;
+  }
+  LowerListChangedFrom(0);
+  return pasted;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// A discussion's annotation: "Discussion info" shows and edits it, "Annotation" announces
+// it with NEW_ANNOTATION messages to the advertising list, the robot and the Web.
+
+#include "foundation/Tstr.h"
+
+struct TCommand;
+class TDiscussion;
+
+void DiscussionInfoCommand(TCommand& command);  // "Discussion info"
+void AnnotationCommand(TCommand& command);      // "Annotation"
+
+// A private key text no other discussion of the manager has: six random digits from the
+// system's secure source, the current login's e-mail as an upper-case identifier, "_PDK".
+TStr MakePrivateKeyText(TDiscussion& discussion);

@@ -1,0 +1,293 @@
+#include "commands/Postingcommands.h"
+
+#include "browse/Tbrowse.h"
+#include "commands/Tbrowsecommands.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
+#include "model/Blockrecord.h"
+#include "model/Includetopostlist.h"
+#include "model/Messagecomposer.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+#include "postoffice/Tformcommandmessageheader.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* SendingPost = "SENDING POST";
+
+const char* PrivateReq(const TDiscussion& discussion) { return discussion.Info.Secret ? "1" : "0"; }
+
+// The block records written after the header, then the closing byte.
+TMessageDataWriter RecordsWriter(const std::vector<TDiscBlockRecord>& records) {
+  return [&records](TBufWriter& writer, std::string_view key) {
+    for (const TDiscBlockRecord& record : records)
+      if (!DiscBlockToBufWriter(writer, record, key)) return false;
+    EndBlockRecords(writer);
+    return true;
+  };
+}
+
+// One NEW_BLOCKS message per receivers row, all or none of them; `didentFirst` puts
+// DIDENT before PRIVATE_REQ.
+bool WriteNewBlocksMessages(TDiscussion& discussion, const TArray<TRecipientsList>& receivers,
+                            const std::vector<TDiscBlockRecord>& records, bool didentFirst, const std::string& who) {
+  TComposedMessages journal;
+  for (const TRecipientsList& row : receivers) {
+    TCommandMessageHeader header;
+    const std::string dident = discussion.Info.DIdent.ToString();
+    if (!StartCommandHeader(discussion, header, row, "NEW_BLOCKS") ||
+        !(didentFirst ? header.AddField("DIDENT", dident) && header.AddField("PRIVATE_REQ", PrivateReq(discussion))
+                      : header.AddField("PRIVATE_REQ", PrivateReq(discussion)) && header.AddField("DIDENT", dident)) ||
+        !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
+        !header.AddField("BLOCKSCOUNT", std::to_string(records.size())) ||
+        !WriteCommandMessage(discussion, header, ShortCode::NewBlocks, who, 1, RecordsWriter(records)))
+      return false;
+  }
+  journal.Keep();
+  return true;
+}
+
+bool IsNote(const TDiscussion& discussion, TDiscBlockIndex block) {
+  return !block.IsEmpty() && discussion.Storages.IsValidIndex(block) && block.StorageType == StorageType_Notes;
+}
+
+// Why a block of a post list may not be sent; empty when it may.
+std::string PostListRefusal(TDiscussion& discussion, const TDiscBlock& block) {
+  const std::string name = block.GetBlockName(discussion).ToString();
+  if (IsNote(discussion, block.Upper)) return "Block <" + name + "> has parent remark block;\ndeleted from postlist.";
+  if (block.TextType == TextType_Formula && IsNote(discussion, block.Conclusion))
+    return "Formula block <" + name + "> has conclusion remark block;\ndeleted from postlist.";
+  if (block.UnlinkedIndex != NoUnlinkedBlockInfo) return "Block <" + name + "> unlinked;\ndeleted from postlist.";
+  return {};
+}
+
+}  // namespace
+
+TDiscussion* CommandDiscussion(TCommand& command) {
+  TDiscussion* discussion = command.Discussion;
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (command.Item && command.Item->Ident.Kind == BrowseItem_Folder && manager) {
+    const int index = manager->FindDiscussionByFolder(command.Item->Ident.Folder);
+    if (index >= 0) discussion = &manager->GetDiscussion(index);
+  }
+  if (discussion && !discussion->Loaded && !discussion->Load()) return nullptr;
+  return discussion;
+}
+
+TDiscBlockIndex MakeCommentFrom(TDiscussion& discussion, TDiscBlockIndex source, int author) {
+  TBlocksStorage& comments = discussion.Storages.Comments;
+  const TDiscBlock original = *discussion.Storages.GetDiscBlock(source);
+  TAuthor& writer = discussion.Authors.Author(author);
+  const uint16_t oldCounter = writer.CommentCounter;
+  const int number = writer.TakeNewCommentNumber();
+  if (number < 0) return {};
+  discussion.Undo.AddAuthorFieldChange(author, AuthorField_CommentCounter, oldCounter);
+  const int blockNum = comments.TakeNewBlockNum();
+  if (blockNum < 0) return {};
+  const int index = comments.AddEmptyItem();
+  if (index < 0) return {};
+  const TDiscBlockIndex own{StorageType_Comments, uint16_t(index)};
+  TDiscBlock& block = comments.Block(index);
+  block.ADIdent = writer.ADIdent;
+  block.Upper = original.Upper;
+  block.UpperCode = original.UpperCode;
+  block.BlockNum = uint16_t(blockNum);
+  block.Num = uint16_t(number);
+  block.TextType = original.TextType;
+  block.SetComposedBlockName(discussion, own);
+  discussion.Undo.AddDiscBlockCreation(discussion, own);
+  if (!comments.Block(index).CopyContentsFrom(discussion, own, discussion, original, source)) return {};
+  comments.NewBlockAdded(discussion, index, 0);
+  return own;
+}
+
+void PostCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  TArray<TDiscBlockIndex> blocks;
+  if (!d || !command.Path || !command.Root || !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
+    return;
+  bool told = false;
+  for (uint32_t i = 0; i < blocks.Count(); ++i) {
+    const TDiscBlock* block = d->Storages.GetDiscBlock(blocks[i]);
+    if (!block) continue;
+    if (IsNote(*d, block->Upper)) {
+      if (!told) ShowMessageBox("PARENT NOTE", "Notes attached to notes can't be published and will be skipped.");
+      told = true;
+      continue;
+    }
+    IncludeToPostList(d->Storages, *d, 1, command.Data1, blocks[i]);
+  }
+  command.Browse.CurrentBrowseItemChanged(true);
+}
+
+void CancelPostingCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  TArray<TDiscBlockIndex> blocks;
+  if (!d || !command.Block || !command.Path || !command.Root ||
+      !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
+    return;
+  for (uint32_t i = 0; i < blocks.Count(); ++i) IncludeToPostList(d->Storages, *d, 0, command.Data1, blocks[i]);
+  command.Browse.CurrentBrowseItemChanged(true);
+}
+
+void SendPostCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  if (!d) return;
+  TBlocksPostList& lists = d->User.PostLists;
+  const int list = command.Data1;
+  if (list < 0 || list >= int(lists.Items.Count())) return;
+  const TModelLogin login = CurrentModelLogin();
+  const int author = d->Authors.FindAuthorByLIdent(*d, login.LIdent, true);
+  if (author < 0) return;
+  if (!TBrowseGlobal::Moderation && d->Authors.Author(author).ADIdent == NoADIdent) {
+    ShowMessageBox("CAN'T SEND POST", "Current user is neither a registered author\nnor a Moderator and can't send posts.");
+    return;
+  }
+  const bool leader = d->IsLeader();
+  TArray<TRecipientsList> receivers;
+  if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "", leader ? Receivers_Ordinary : Receivers_Moderator,
+                                     receivers, false))
+    return;
+
+  // Entries that cannot go are dropped, from the last to the first.
+  std::vector<TDiscBlockIndex> notes;
+  for (int i = int(lists.Items[list].Blocks.Count()) - 1; i >= 0; --i) {
+    const TDiscBlockCode code = lists.Items[list].Blocks[uint32_t(i)];
+    const TDiscBlockIndex index = d->Storages.FindDiscBlockIndex(code);
+    const TDiscBlock* block = index.IsEmpty() ? nullptr : d->Storages.GetDiscBlock(index);
+    std::string refusal;
+    if (block && block->DeleteFlag != DeleteFlag_Erased && block->DeleteFlag != DeleteFlag_Recycled) {
+      refusal = PostListRefusal(*d, *block);
+      if (refusal.empty()) {
+        if (index.StorageType == StorageType_Notes) notes.push_back(index);
+        continue;
+      }
+      ShowMessageBox(SendingPost, refusal);
+    }
+    lists.DeleteBlockFromItem(*d, list, code);
+  }
+
+  // The leader's notes become comments; the post list then names the comments.
+  if (leader && !notes.empty()) {
+    if (ShowMessageBox(SendingPost,
+                       std::to_string(notes.size()) +
+                           " notes are included into post and will be converted to comments.\nForm comments from them?",
+                       "", "Yes|No", 0) != 0)
+      return;
+    TBlocksPostListItem& item = lists.Items[list];
+    for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
+      const TDiscBlockIndex index = d->Storages.FindDiscBlockIndex(item.Blocks[i]);
+      if (index.StorageType != StorageType_Notes) continue;
+      const TDiscBlockIndex comment = MakeCommentFrom(*d, index, author);
+      if (comment.IsEmpty()) return;
+      TDiscBlock* made = d->Storages.GetDiscBlock(comment);
+      made->SetDate(Date());
+      d->Undo.AddPostsListItemCodeChange(list, int(i), item.Blocks[i]);
+      item.Blocks[i] = made->GetDiscBlockCode();
+    }
+  }
+
+  // The records, once for every receivers row. A note that goes as it is gets one
+  // comment name of the user's own, taken once.
+  std::vector<TDiscBlockRecord> records;
+  const TBlocksPostListItem& item = lists.Items[list];
+  for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
+    const TDiscBlockIndex index = d->Storages.FindDiscBlockIndex(item.Blocks[i]);
+    TDiscBlockRecord record = MakeDiscBlockRecord(*d, index);
+    if (index.StorageType == StorageType_Notes) {
+      TAuthor& me = d->Authors.Author(author);
+      const uint16_t oldCounter = me.CommentCounter;
+      const int number = me.TakeNewCommentNumber();
+      if (number < 0) return;
+      d->Undo.AddAuthorFieldChange(author, AuthorField_CommentCounter, oldCounter);
+      record.StorageType = StorageType_Comments;
+      record.Num = uint16_t(number);
+      record.Name = TStr(me.GetIdentText().ToString() + "-" + std::to_string(number));
+      record.ADIdent = me.ADIdent;
+      record.CheckValue = ComposeCheckValue(record);
+    }
+    records.push_back(std::move(record));
+  }
+  if (!WriteNewBlocksMessages(*d, receivers, records, false, "Sending post")) return;
+
+  // The list is sent: it is emptied and a new one begun.
+  TBlocksPostListItem& sent = lists.Items[list];
+  d->Undo.AddPostsListItemFieldChange(list, PostListField_SentDate, 0, sent.SentDate, TStr());
+  sent.SentDate = Date();
+  while (sent.Blocks.Count() > 0) lists.DeleteBlockFromItem(*d, list, sent.Blocks[sent.Blocks.Count() - 1]);
+  d->Undo.AddPostsListItemFieldChange(list, PostListField_Name, 0, 0, sent.Name);
+  sent.Name = TStr();
+  lists.AddNewItem(*d);
+  for (auto it = notes.rbegin(); it != notes.rend(); ++it) {
+    TDiscBlock* note = d->Storages.GetDiscBlock(*it);
+    d->Undo.AddDiscBlockFieldChange(*d, *it, BlockField_Posted, note->Posted);
+    note->Posted = 1;
+    SendBlockNotification(Notify_BlockChanged, *d, *it, false);
+  }
+  if (leader) d->Reply(receivers, -2, 1);
+  command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
+}
+
+void PublishEmbeddedCommentsCommand(TCommand& command) {
+  TDiscussion* d = CommandDiscussion(command);
+  if (!d) return;
+  const TModelHooks& hooks = ModelHooks();
+  TBlocksStorage& moderated = d->Storages.ModeratedComments;
+  std::vector<TDiscBlockIndex> chosen;
+  for (int i = 0; i < moderated.Count(); ++i) {
+    const TDiscBlock& block = moderated.Block(i);
+    if (block.DeleteFlag == DeleteFlag_Erased || block.DeleteFlag == DeleteFlag_Recycled ||
+        block.UnlinkedIndex != NoUnlinkedBlockInfo)
+      continue;
+    int trust = 0;
+    if (!hooks.GetAuthorModerateType || hooks.GetAuthorModerateType(d->Info.DIdent, block.ADIdent, trust) != 2) continue;
+    if (trust == command.Data1 || (command.Data2 != 0 && trust == command.Data2))
+      chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
+  }
+  if (chosen.empty()) {
+    ShowMessageBox("PUBLISHING", "There are no moderated comments for sending!");
+    return;
+  }
+  if (ShowMessageBox("PUBLISHING",
+                     "There are " + std::to_string(chosen.size()) + " embedded comments.\nDo you want to publish them?",
+                     "", "Yes|No", 0) != 0)
+    return;
+  TArray<TRecipientsList> receivers;
+  if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "Check subscribers of 'NEW_BLOCKS' command message",
+                                     Receivers_Ordinary, receivers, false))
+    return;
+
+  // The comments are made and sent first; only when every message is written do the
+  // moderated comments give way to them.
+  std::vector<TDiscBlockIndex> made;
+  d->Undo.StartStep();
+  const int before = d->Undo.Count();
+  const auto takeBack = [&] {
+    if (d->Undo.Count() > before && d->Undo.Action(before).FirstOfStep) d->Undo.UndoStep(*d);
+  };
+  for (TDiscBlockIndex source : chosen) {
+    const uint16_t adident = d->Storages.GetDiscBlock(source)->ADIdent;
+    const int author = d->Authors.FindAuthorByADIdent(*d, adident, true);
+    const TDiscBlockIndex comment = author < 0 ? TDiscBlockIndex() : MakeCommentFrom(*d, source, author);
+    if (comment.IsEmpty()) break;
+    made.push_back(comment);
+  }
+  std::vector<TDiscBlockRecord> records;
+  for (TDiscBlockIndex comment : made) records.push_back(MakeDiscBlockRecord(*d, comment));
+  if (made.size() != chosen.size() || !WriteNewBlocksMessages(*d, receivers, records, true, "Publishing")) {
+    takeBack();
+    return;
+  }
+  for (size_t i = 0; i < chosen.size(); ++i) {
+    d->Storages.RelinkBlocks(*d, chosen[i], made[i]);
+    d->Storages.GetDiscBlock(chosen[i])->SetDeleteFlag(*d, chosen[i], DeleteFlag_Erased, 0);
+  }
+  d->UpdateModeratedCommentsCount();
+  d->Reply(receivers, -2, 1);
+}

@@ -1,0 +1,295 @@
+#include "commands/Tformdiscblockheader.h"
+
+#include "browse/Paintsettings.h"
+#include "browse/Tbrowse.h"
+#include "commands/Tformblocktext.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowsepars.h"
+#include "model/Blocklinks.h"
+#include "model/Calculateformula.h"
+#include "model/Tdiscussion.h"
+#include "model/Tundo.h"
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tedit.h"
+#include "platform/forms/Tpanel.h"
+#include "platform/forms/Tupdown.h"
+#include "platform/rtl/Strutil.h"
+
+#include <algorithm>
+
+uint8_t& HeaderCancelled() {
+  static uint8_t cancelled = 0;
+  return cancelled;
+}
+
+namespace {
+
+template <class T>
+T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
+  auto* control = new T(owner);
+  control->SetName(name);
+  control->SetParent(parent);
+  control->SetBounds(left, top, width, height);
+  return control;
+}
+
+// The whole number 0..100 that an edit shows: its digits, at most 100.
+int PossibilityOf(const std::string& text) {
+  int value = 0;
+  for (const char c : text)
+    if (c >= '0' && c <= '9') value = std::min(100, value * 10 + (c - '0'));
+  return value;
+}
+
+}  // namespace
+
+TFormDiscBlockHeader::TFormDiscBlockHeader(TComponent* owner) : TForm(owner) {
+  SetName("FormDiscBlockHeader");
+  SetCaption("(параметры блока)");
+  SetShowHint(true);
+  const char* radioNames[4] = {"RadioButton_Heading", "RadioButton_Premise", "RadioButton_Conclusion",
+                               "RadioButton_Formula"};
+  const char* radioCaptions[4] = {"heading", "premise", "conclusion", "formula"};
+  TRadioButton** radios[4] = {&RadioButton_Heading, &RadioButton_Premise, &RadioButton_Conclusion,
+                              &RadioButton_Formula};
+  for (int i = 0; i < 4; ++i) {
+    *radios[i] = Make<TRadioButton>(this, this, radioNames[i], 8 + 100 * i, 8, 96, 21);
+    (*radios[i])->SetCaption(radioCaptions[i]);
+    (*radios[i])->OnClick = [this](TObject*) { RefreshToggles(); };
+  }
+  ButtonNewKnown = Make<TButton>(this, this, "ButtonNewKnown", 410, 6, 90, 25);
+  ButtonNewKnown->SetHint("known/new");
+  ButtonNewKnown->OnClick = [this](TObject*) {
+    fNovelty = fNovelty == 1 ? 2 : 1;
+    RefreshToggles();
+  };
+  ButtonImportantOrdinary = Make<TButton>(this, this, "ButtonImportantOrdinary", 504, 6, 90, 25);
+  ButtonImportantOrdinary->SetHint("significant/ordinary");
+  ButtonImportantOrdinary->OnClick = [this](TObject*) {
+    fImportance = fImportance == 1 ? 2 : 1;
+    RefreshToggles();
+  };
+  EditPossibility = Make<TEdit>(this, this, "EditPossibility", 600, 8, 40, 21);
+  EditPossibility->SetHint("credibillity");
+  EditPossibility->SetMaxLength(3);
+  EditPossibility->SetText("0");
+  EditPossibility->OnChange = [this](TObject*) { PossibilityChange(); };
+  UpDownPossibility = Make<TUpDown>(this, this, "UpDownPossibility", 640, 8, 16, 21);
+  UpDownPossibility->SetMin(0);
+  UpDownPossibility->SetWrap(false);
+  UpDownPossibility->SetAssociate(EditPossibility);
+  ButtonFind = Make<TButton>(this, this, "ButtonFind", 664, 6, 60, 25);
+  ButtonFind->SetCaption("Find");
+  ButtonFind->OnClick = [this](TObject*) { FindClick(); };
+  EditSearchPattern = Make<TEdit>(this, this, "EditSearchPattern", 728, 8, 120, 21);
+  EditSearchPattern->Hide();
+  _CheckBoxCaseSensitiveSearch = Make<TCheckBox>(this, this, "_CheckBoxCaseSensitiveSearch", 852, 8, 100, 21);
+  _CheckBoxCaseSensitiveSearch->SetCaption("_case sensitive");
+  _CheckBoxCaseSensitiveSearch->Hide();
+
+  PanelFormula = Make<TPanel>(this, this, "PanelFormula", 0, 0, 800, 33);
+  PanelFormula->SetAlign(alBottom);
+  PanelFormula->SetCaption("");
+  EditFormulaTextTo = Make<TEdit>(this, PanelFormula, "EditFormulaTextTo", 8, 6, 120, 21);
+  EditFormulaTextTo->SetHint("conclusion name");
+  EditFormulaOrURLText = Make<TEdit>(this, PanelFormula, "EditFormulaOrURLText", 132, 6, 460, 21);
+  EditFormulaOrURLText->SetHint("formula/URL");
+  Button1 = Make<TButton>(this, PanelFormula, "Button1", 600, 4, 80, 25);
+  Button1->SetCaption("OK");
+  Button1->SetDefault(true);
+  Button1->OnClick = [this](TObject*) { OkClick(); };
+  Button2 = Make<TButton>(this, PanelFormula, "Button2", 684, 4, 80, 25);
+  Button2->SetCaption("Cancel");
+  Button2->SetCancel(true);
+  Button2->OnClick = [this](TObject*) {
+    HeaderCancelled() = 1;
+    SetModalResult(mrCancel);
+  };
+  Button3 = Make<TButton>(this, PanelFormula, "Button3", 768, 4, 60, 25);
+  Button3->SetCaption("BackUp");
+  Button3->Hide();
+
+  MemoText = Make<TMemo>(this, this, "MemoText", 8, 36, 784, 160);
+  MemoText->SetWordWrap(true);
+  MemoText->SetScrollBars(ssVertical);
+  MemoText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  SetClientWidth(800);
+  SetClientHeight(240);
+  // Until OK says otherwise the dialog counts as cancelled, also when its frame closes it.
+  OnShow = [this](TObject*) {
+    HeaderCancelled() = 1;
+    if (fBrowse && ShowsSearchList(*fBrowse)) {
+      fSearchOnShow = true;
+      FindClick();
+    }
+  };
+}
+
+void TFormDiscBlockHeader::SetUp(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
+  fBrowse = &browse;
+  fDiscussion = &discussion;
+  fBlock = block;
+  const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
+  const TStrHashItem* texts = discussion.Storages.GetStrHashItem(block);
+  if (!record || !texts) return;
+  SetCaption(record->Name.c_str());
+  if (browse.Settings) AssignBrowseFont(*MemoText->Font(), browse.Settings->BlockTextFont);
+  UpDownPossibility->SetPosition(record->Possibility);
+  EditPossibility->SetText(std::to_string(std::min<int>(100, record->Possibility)));
+  if (texts->Str.Text.IsEmpty()) {
+    MemoText->SetText("block text");
+    MemoText->SelectAll();
+  } else {
+    MemoText->SetText(texts->Str.Text.c_str());
+  }
+  TRadioButton* radios[4] = {RadioButton_Heading, RadioButton_Premise, RadioButton_Conclusion, RadioButton_Formula};
+  if (record->TextType >= TextType_Heading && record->TextType <= TextType_Formula)
+    radios[record->TextType - 1]->SetChecked(true);
+  if (record->TextType == TextType_Formula) {
+    EditFormulaTextTo->SetText("<" + std::string(record->GetLinkText(discussion).c_str()) + ">");
+    EditFormulaOrURLText->SetText(texts->Str.FormulaText.c_str());
+  } else {
+    EditFormulaOrURLText->SetText(texts->Str.URL.c_str());
+  }
+  EditSearchPattern->SetText(browse.RetrievalText.c_str());
+  fNovelty = record->Novelty;
+  fImportance = record->Importance;
+  RefreshToggles();
+}
+
+void TFormDiscBlockHeader::SetUpRoot(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
+  SetUp(browse, discussion, block);
+  fRoot = true;
+  MemoText->SetText(discussion.GetName().c_str());
+  RadioButton_Heading->SetChecked(true);
+  for (TControl* control : std::initializer_list<TControl*>{RadioButton_Heading, RadioButton_Premise,
+                                                             RadioButton_Conclusion, RadioButton_Formula, ButtonNewKnown,
+                                                             ButtonImportantOrdinary, EditPossibility, UpDownPossibility})
+    control->SetEnabled(false);
+  EditFormulaOrURLText->Hide();
+  RefreshToggles();
+}
+
+std::string TFormDiscBlockHeader::MemoTextValue() const { return MemoText->Text(); }
+
+uint8_t TFormDiscBlockHeader::CheckedTextType() const {
+  if (RadioButton_Heading->Checked()) return TextType_Heading;
+  if (RadioButton_Conclusion->Checked()) return TextType_Conclusion;
+  if (RadioButton_Formula->Checked()) return TextType_Formula;
+  return TextType_Premise;
+}
+
+void TFormDiscBlockHeader::RefreshToggles() {
+  ButtonNewKnown->SetCaption(fNovelty == 1 ? "new" : "known");
+  ButtonImportantOrdinary->SetCaption(fImportance == 1 ? "significant" : "ordinary");
+  EditFormulaTextTo->SetVisible(RadioButton_Formula->Checked());
+}
+
+void TFormDiscBlockHeader::PossibilityChange() {
+  const std::string text = EditPossibility->Text();
+  std::string digits;
+  for (const char c : text)
+    if (c >= '0' && c <= '9') digits += c;
+  if (digits.empty()) digits = "0";
+  if (digits != text) EditPossibility->SetText(digits);
+}
+
+void TFormDiscBlockHeader::FindClick() {
+  if (!fSearchShown) {
+    fSearchShown = true;
+    EditSearchPattern->Show();
+    if (!fSearchOnShow) return;
+  }
+  FindInEdit(*MemoText, EditSearchPattern->Text(), false);
+}
+
+void TFormDiscBlockHeader::OkClick() {
+  if (!fDiscussion) return;
+  TDiscussion& discussion = *fDiscussion;
+  TDiscBlock* block = discussion.Storages.GetDiscBlock(fBlock);
+  TStrHashItem* texts = discussion.Storages.GetStrHashItem(fBlock);
+  if (!block || !texts) return;
+  const bool formula = CheckedTextType() == TextType_Formula;
+  const std::string formulaText = EditFormulaOrURLText->Text();
+  if (formula && formulaText.empty()) {
+    ShowMessageBox("FORMULA ERROR", "Empty formula text!");
+    return;
+  }
+  if (formula && formulaText.find(',') != std::string::npos) {
+    ShowMessageBox("FORMULA ERROR", "Formula text contain ','; decimal separator - '.'.\nPlease correct formula text!");
+    return;
+  }
+  const TStr text(fRoot ? texts->Str.Text.c_str() : MemoText->Text().c_str());
+  TStr error;
+  if (!TestTextReferences(discussion, fBlock, text, error, false)) {
+    ShowMessageBox("REFERENCE ERROR", "Testing references:\n" + std::string(error.c_str()));
+    return;
+  }
+  TDiscBlockIndex conclusion;
+  double value = 0;
+  if (formula) {
+    std::string name = Trim(EditFormulaTextTo->Text());
+    if (name.empty()) {
+      ShowMessageBox("CONCLUSION NOT ENTERED", "Conclusion block for formula block not entered!");
+      if (EditFormulaTextTo->CanFocus()) EditFormulaTextTo->SetFocus();
+      return;
+    }
+    if (name.size() >= 2 && name.front() == '<' && name.back() == '>') name = name.substr(1, name.size() - 2);
+    conclusion = discussion.Storages.FindDiscBlockIndexByName(name);
+    if (conclusion.IsEmpty()) {
+      ShowMessageBox("CONCLUSION NOT FOUND", "Please correct conclusion block name");
+      return;
+    }
+    if (discussion.Storages.GetDiscBlock(conclusion)->TextType != TextType_Conclusion) {
+      ShowMessageBox("CONCLUSION NOT FOUND", "Block in the conclusion field is no conclusion");
+      return;
+    }
+    if (AnsiUpperCase(formulaText).find("<" + AnsiUpperCase(name) + ">") != std::string::npos) {
+      ShowMessageBox("FORMULA ERROR", "Formula can not contain its conclusion as argument!");
+      return;
+    }
+    if (!CalculateFormula(discussion, conclusion, fBlock, TStr(formulaText.c_str()), error, value, 0) ||
+        !error.IsEmpty()) {
+      ShowMessageBox("FORMULA ERROR", error.c_str());
+      return;
+    }
+  }
+
+  block->TextType = CheckedTextType();
+  if (!fRoot) {
+    block->Novelty = fNovelty;
+    block->Importance = fImportance;
+    block->Possibility = uint8_t(PossibilityOf(EditPossibility->Text()));
+  }
+  texts->Str.Text = text;
+  if (formula) {
+    texts->Str.URL.Clear();
+    texts->Str.FormulaText = TStr(formulaText.c_str());
+    block->Conclusion = conclusion;
+    block->ConclusionCode = discussion.Storages.GetDiscBlock(conclusion)->GetDiscBlockCode();
+    block->FormulaValue = value != 0 ? 1 : 0;
+  } else {
+    if (!fRoot) texts->Str.URL = TStr(Trim(EditFormulaOrURLText->Text()).c_str());
+    block->Conclusion.Clear();
+    block->ConclusionCode = TDiscBlockCode{};
+    texts->Str.FormulaText.Clear();
+  }
+  discussion.HyperRefBlocks.RemoveBlock(fBlock);
+  TestTextReferences(discussion, fBlock, texts->Str.Text, error, true);
+  if (formula) TestTextReferences(discussion, fBlock, texts->Str.FormulaText, error, true);
+  // The checks just passed: the troubles they stand for are over.
+  if (block->UnlinkedIndex != NoUnlinkedBlockInfo && block->UnlinkedIndex < discussion.UnlinkedBlockInfos.Count()) {
+    TUnlinkedBlockInfo& info = discussion.UnlinkedBlockInfos[block->UnlinkedIndex];
+    const TUnlinkedBlockInfo old = info;
+    info.LostHyperRefs = 0;
+    if (formula) {
+      info.LostConclusion = 0;
+      info.ConclusionName.Clear();
+      info.FormulaError = 0;
+    }
+    discussion.Undo.AddUnlinkedBlockInfoChanges(discussion, block->UnlinkedIndex, old);
+    if (info.IsEmpty()) block->UnlinkedIndex = NoUnlinkedBlockInfo;
+  }
+  HeaderCancelled() = 0;
+  SetModalResult(mrOk);
+}

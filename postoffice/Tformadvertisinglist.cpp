@@ -1,0 +1,107 @@
+#include "postoffice/Tformadvertisinglist.h"
+
+#include "foundation/Newcontrol.h"
+#include "foundation/Tbrowseglobal.h"
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tclipboard.h"
+#include "platform/forms/Tedit.h"
+#include "postoffice/Advisedlist.h"
+#include "postoffice/Tformrobotemail.h"
+#include "postoffice/Tformrobotpattern.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostadaptor.h"
+
+namespace {
+
+TButton* MakeButton(TForm* form, const char* name, const char* caption, int left) {
+  TButton* button = NewControl<TButton>(form, form, name, left, 244, 80, 23);
+  button->SetCaption(caption);
+  button->SetAnchors({akLeft, akBottom});
+  return button;
+}
+
+}  // namespace
+
+TFormAdvertisingList::TFormAdvertisingList(TComponent* owner, TPost& post) : TForm(owner), fPost(post) {
+  SetName("FormAdvertisingList");
+  SetCaption("Edit advertising list");
+  SetBorderIcons({biSystemMenu, biMaximize});
+  SetPosition(poScreenCenter);
+  SetClientWidth(449);
+  SetClientHeight(274);
+  MemoAddresses = new TMemo(this);
+  MemoAddresses->SetName("MemoAddresses");
+  MemoAddresses->SetParent(this);
+  MemoAddresses->SetBounds(4, 4, 441, 234);
+  MemoAddresses->SetAnchors({akLeft, akTop, akRight, akBottom});
+  MemoAddresses->SetScrollBars(ssVertical);
+  Button1 = MakeButton(this, "Button1", "OK", 4);
+  Button1->OnClick = [this](TObject*) {
+    if (!AddressesSound()) return;
+    fResult = true;
+    SetModalResult(mrOk);
+  };
+  Button2 = MakeButton(this, "Button2", "Cancel", 88);
+  Button2->SetCancel(true);
+  Button2->OnClick = [this](TObject*) {
+    fResult = false;
+    SetModalResult(mrCancel);
+  };
+  ButtonEditRobot = MakeButton(this, "ButtonEditRobot", "MailService", 200);
+  ButtonEditRobot->OnClick = [this](TObject*) {
+    TFormRobotEMail dialog(this);
+    if (dialog.Execute(fPost.RobotEMail)) UpdateButtons();
+  };
+  ButtonCopy = MakeButton(this, "ButtonCopy", "Copy", 284);
+  ButtonCopy->SetVisible(false);
+  ButtonCopy->OnClick = [this](TObject*) { CopyAddresses(); };
+  CheckBoxEnableRobot = new TCheckBox(this);
+  CheckBoxEnableRobot->SetName("CheckBoxEnableRobot");
+  CheckBoxEnableRobot->SetParent(this);
+  CheckBoxEnableRobot->SetCaption("MailService on");
+  CheckBoxEnableRobot->SetBounds(370, 247, 76, 17);
+  CheckBoxEnableRobot->SetAnchors({akLeft, akBottom});
+  CheckBoxEnableRobot->SetChecked(fPost.RobotEnabled != 0);
+  CheckBoxEnableRobot->OnClick = [this](TObject*) {
+    fPost.RobotEnabled = CheckBoxEnableRobot->Checked() ? 1 : 0;
+    UpdateButtons();
+  };
+  UpdateButtons();
+}
+
+void TFormAdvertisingList::UpdateButtons() {
+  ButtonCopy->SetVisible(!fPost.RobotEMail.IsEmpty() && TBrowseGlobal::Moderation);
+  ButtonEditRobot->SetEnabled(fPost.RobotEnabled != 0);
+}
+
+bool TFormAdvertisingList::AddressesSound() {
+  TArray<TEMailComment> rows;
+  ParseEMailComments(MemoAddresses->Text(), rows);
+  for (uint32_t i = 0; i < rows.Count(); ++i)
+    if (!CheckTypedMailbox(rows[i].Address.View(), Caption())) return false;
+  return true;
+}
+
+void TFormAdvertisingList::CopyAddresses() {
+  std::string pattern = fPost.RobotPattern.IsEmpty() ? TPost::DefaultRobotPattern() : fPost.RobotPattern.ToString();
+  int groupSize = fPost.RobotPatternGroupSize;
+  TFormRobotPattern dialog(this);
+  if (!dialog.Execute(pattern, groupSize)) return;
+  fPost.RobotPattern = TStr(pattern);
+  fPost.RobotPatternGroupSize = uint16_t(groupSize);
+  UpdateButtons();
+  TArray<TEMailComment> rows;
+  ParseEMailComments(MemoAddresses->Text(), rows);
+  std::vector<TRobotListEntry> entries;
+  for (uint32_t i = 0; i < rows.Count(); ++i) entries.emplace_back(rows[i].Address.ToString(), rows[i].Comment.ToString());
+  Clipboard()->SetAsText(ComposeRobotList(pattern, groupSize, entries));
+}
+
+bool EditAdvertisingList(TPost& post, std::string& text) {
+  TFormAdvertisingList form(nullptr, post);
+  form.MemoAddresses->SetText(text);
+  form.ShowModal();
+  if (!form.Result()) return false;
+  text = form.MemoAddresses->Text();
+  return true;
+}

@@ -1,0 +1,170 @@
+// Writing into a discussion from a browse window: adding, inserting and editing blocks
+// through the header dialog, cutting and pasting, deleting, restoring and crossing, and
+// undoing all of it step by step back to what the discussion saved at the start.
+
+#include "Commandstest.h"
+
+#include "commands/Commandcodes.h"
+#include "commands/Tformdiscblockheader.h"
+#include "model/Discussionfileset.h"
+#include "model/Tclip.h"
+#include "model/Tdiscussion.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Tedit.h"
+#include "tests/model/Modeltesthelpers.h"
+
+#include <memory>
+
+namespace commandstest {
+namespace {
+
+class Editing : public CommandsTest {
+ protected:
+  void SetUp() override {
+    CommandsTest::SetUp();
+    script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+    clip = std::make_unique<TClip>();
+    BlockClipboard() = clip.get();
+  }
+  void TearDown() override {
+    BlockClipboard() = nullptr;
+    CommandsTest::TearDown();
+  }
+  // What the discussion would save, file by file.
+  std::vector<std::string> Saved() {
+    std::vector<std::string> files;
+    for (int file = 0; file < TDiscussionFileSet::Count; ++file) files.push_back(d->ComposeFile(file));
+    return files;
+  }
+  // The header dialog gets a text and OK.
+  void WriteHeader(const std::string& text) {
+    script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", text}});
+  }
+  std::string Names(TBrowse& browse) {
+    std::string names;
+    for (const TLowerListRow& row : browse.CurrentBrowseState.Rows) {
+      if (row.RowType != LowerListRow_Service) continue;
+      const TBrowseItem* item = row.GetBrowseItem(browse.CurrentBrowseState.CurrentItem);
+      names += (names.empty() ? "" : " ") + (item ? Name(item->GetDiscBlockIndex()) : std::string("?"));
+    }
+    return names;
+  }
+  TDiscBlockIndex Find(const std::string& name) { return d->Storages.FindDiscBlockIndexByName(name); }
+  std::string Text(TDiscBlockIndex block) { return d->Storages.GetStrHashItem(block)->Str.Text.ToString(); }
+
+  platform::DialogScript script;
+  std::unique_ptr<TClip> clip;
+};
+
+TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
+  d = &Discussion(ecology);
+  ASSERT_TRUE(d->Load());
+  d->Info.Creating = 1;
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  d->Undo.Clear();
+  const std::vector<std::string> start = Saved();
+  const uint16_t notes = d->User.NoteCounter;
+  ASSERT_EQ(Names(browse), "1 2 3");
+
+  // A model block added at the end: OK refuses each fault of a formula first.
+  script.Answer("TFormDiscBlockHeader", [&](TCustomForm& dialog) {
+    platform::SetControlValue(dialog, "MemoText", "Water is scarce");
+    platform::SetControlValue(dialog, "RadioButton_Formula", "1");
+    const std::vector<std::pair<std::string, std::string>> faults = {
+        {"", ""}, {"", "<1> * 0,5"}, {"", "<1> * 0.5"}, {"<9>", "<1> * 0.5"}, {"<2>", "<1> * 0.5"}};
+    for (const auto& [conclusion, formula] : faults) {
+      platform::SetControlValue(dialog, "EditFormulaTextTo", conclusion);
+      platform::SetControlValue(dialog, "EditFormulaOrURLText", formula);
+      Answer(0);
+      platform::PressControl(dialog, "Button1");
+    }
+    platform::SetControlValue(dialog, "RadioButton_Premise", "1");
+    platform::SetControlValue(dialog, "EditPossibility", "7x5");
+    EXPECT_EQ(dynamic_cast<TEdit*>(platform::FindNamed(dialog, "EditPossibility"))->Text(), "75");
+    platform::PressControl(dialog, "Button1");
+  });
+  Run(browse, Command_AddBlock);
+  ASSERT_EQ(Boxes().size(), 5u);
+  EXPECT_EQ(Boxes()[0].Message, "Empty formula text!");
+  EXPECT_EQ(Boxes()[1].Message, "Formula text contain ','; decimal separator - '.'.\nPlease correct formula text!");
+  EXPECT_EQ(Boxes()[2].Message, "Conclusion block for formula block not entered!");
+  EXPECT_EQ(Boxes()[3].Message, "Please correct conclusion block name");
+  EXPECT_EQ(Boxes()[4].Message, "Block in the conclusion field is no conclusion");
+  EXPECT_EQ(Names(browse), "1 2 3 4");
+  const TDiscBlockIndex added = Find("4");
+  ASSERT_FALSE(added.IsEmpty());
+  EXPECT_EQ(Text(added), "Water is scarce");
+  EXPECT_EQ(d->Storages.GetDiscBlock(added)->Possibility, 75);
+
+  // A note whose header is cancelled is gone again, its number with it.
+  script.Press("TFormDiscBlockHeader", "Button2");
+  Run(browse, Command_AddNote);
+  TListeners::Instance().DeliverQueued();  // what the idle handler does next
+  EXPECT_EQ(Names(browse), "1 2 3 4");
+  EXPECT_EQ(d->User.NoteCounter, notes);
+  EXPECT_EQ(d->Storages.Notes.Count(), 0);
+
+  // Inserted before the second row: the later siblings move up a number.
+  WriteHeader("Inserted");
+  Run(browse, Command_InsertBlock, {1});
+  EXPECT_EQ(d->Storages.GetDiscBlock(b)->Num, 3);
+  EXPECT_EQ(d->Storages.GetDiscBlock(c)->Num, 4);
+  const TDiscBlockIndex inserted = d->Storages.Model.Count() > 0 ? TDiscBlockIndex{1, uint16_t(d->Storages.Model.Count() - 1)}
+                                                                    : TDiscBlockIndex{};
+  EXPECT_EQ(d->Storages.GetDiscBlock(inserted)->Num, 2);
+  EXPECT_EQ(Text(inserted), "Inserted");
+
+  // A premise made a heading takes ".*".
+  script.Press("TFormDiscBlockHeader", "Button1", {{"RadioButton_Heading", "1"}});
+  Run(browse, Command_Edit, {0}, "", 1, 0);
+  EXPECT_EQ(Name(a), "1.*");
+
+  // The subtree of A cut and pasted before C: A's copy with its lower blocks, A erased.
+  Run(browse, Command_Cut, {0});
+  EXPECT_EQ(clip->Count(), 1);
+  EXPECT_EQ(d->Storages.GetDiscBlock(a)->DeleteFlag, DeleteFlag_Recycled);
+  const int before = d->Storages.Model.Count();
+  Run(browse, Command_Paste, {2});
+  EXPECT_TRUE(clip->IsEmpty());
+  EXPECT_EQ(d->Storages.Model.Count(), before + 4);
+  EXPECT_EQ(d->Storages.GetDiscBlock(a)->DeleteFlag, DeleteFlag_Erased);
+
+  // A note added, deleted to the recycle bin, restored, crossed.
+  WriteHeader("My note");
+  Run(browse, Command_AddNote);
+  ASSERT_EQ(d->Storages.Notes.Count(), 1);
+  const TDiscBlockIndex note{StorageType_Notes, 0};
+  Answer(0);
+  Run(browse, Command_Delete, {uint16_t(browse.CurrentBrowseState.CurrentItem.Children.size() - 1)});
+  EXPECT_EQ(Boxes().back().Caption, "MOVING TO RECYCLE BIN");
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->DeleteFlag, DeleteFlag_Recycled);
+  // The root is never deleted.
+  Answer(0);
+  Run(browse, Command_Delete);
+  EXPECT_EQ(Boxes().back().Caption, "DELETING");
+  browse.GoToDiscBlock(note);
+  Run(browse, Command_Restore);
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->DeleteFlag, DeleteFlag_Alive);
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Upper, root);
+  Run(browse, Command_CrossUncross, {}, "", 1);
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->DeleteFlag, DeleteFlag_Crossed);
+  EXPECT_EQ(script.Pending(), 0u);
+
+  // Undo, step by step, back to the start.
+  for (int step = 0; step < 50 && d->Undo.CanUndo(); ++step) Run(browse, Command_Undo);
+  EXPECT_FALSE(d->Undo.CanUndo());
+  EXPECT_EQ(d->User.NoteCounter, notes);
+  const std::vector<std::string> end = Saved();
+  // The user's file keeps what was read and visited, which no undo takes back; its note
+  // counter is checked above.
+  for (size_t file = 0; file < start.size(); ++file) {
+    if (std::string(TDiscussionFileSet::Names[file]) == "UserInfo.cbs") continue;
+    EXPECT_EQ(end[file], start[file]) << TDiscussionFileSet::Names[file];
+  }
+  EXPECT_TRUE(Reports().empty());
+}
+
+}  // namespace
+}  // namespace commandstest

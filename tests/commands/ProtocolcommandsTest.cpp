@@ -1,0 +1,198 @@
+// The protocol requests, the annotation and the discussion's information.
+
+#include "Sendingtest.h"
+
+#include "commands/Commandcodes.h"
+#include "commands/Tformannotation.h"
+#include "foundation/Guihooks.h"
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tedit.h"
+#include "postoffice/Tformcommandmessageheader.h"
+#include "postoffice/Tpost.h"
+
+#include <map>
+
+namespace commandstest {
+namespace {
+
+// Six digits, the login's e-mail as an identifier, "_PDK".
+bool IsPrivateKeyText(const std::string& text) {
+  if (text.size() < 10 || text.compare(text.size() - 4, 4, "_PDK") != 0 || text.compare(6, 4, "LEAD") != 0) return false;
+  for (size_t i = 0; i < 6; ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
+class ProtocolCommands : public SendingTest {
+ protected:
+  // The Outbox messages by their short codes (several of one code in name order).
+  std::multimap<std::string, TCommandMessageHeader> Sent() {
+    std::multimap<std::string, TCommandMessageHeader> sent;
+    for (const std::string& file : Outbox()) {
+      // letter code - model folder - date - short code - counter
+      const size_t end = file.rfind('-');
+      const size_t start = file.rfind('-', end - 1);
+      const std::string code = file.substr(start + 1, end - start - 1);
+      TCommandMessageHeader header;
+      ReadSent(file, header);
+      sent.emplace(code, header);
+    }
+    return sent;
+  }
+  static void ReadSent(const std::string& file, TCommandMessageHeader& header) {
+    for (const char* command : {"SUBSCRIBE_ME", "UNSUBSCRIBE_ME", "GENERATE_AUTHOR_IDENTS", "REGISTRATE_MODEL",
+                                "MAKE_DISCUSSION_PRIVATE", "NEW_ANNOTATION"}) {
+      if (file.find(std::string("-") + ShortCodeOf(command) + "-") != std::string::npos) {
+        EXPECT_TRUE(ReadMessage(file, command, header)) << file;
+        return;
+      }
+    }
+    ADD_FAILURE() << "unexpected message " << file;
+  }
+  static std::string ShortCodeOf(const std::string& command) {
+    static const std::map<std::string, std::string> codes{
+        {"SUBSCRIBE_ME", "SM"},     {"UNSUBSCRIBE_ME", "UM"},          {"GENERATE_AUTHOR_IDENTS", "GAI"},
+        {"REGISTRATE_MODEL", "RM"}, {"MAKE_DISCUSSION_PRIVATE", "MDPR"}, {"NEW_ANNOTATION", "NA"}};
+    return codes.at(command);
+  }
+  static std::vector<std::string> Order(std::initializer_list<const char*> rest) {
+    std::vector<std::string> names{"SENDER_LIDENT", "FROM_USER_EMAIL", "TO_USERS_EMAILS_CRYPTED", "COMMAND"};
+    names.insert(names.end(), rest.begin(), rest.end());
+    return names;
+  }
+  // Makes the first discussion one that another installation leads.
+  TFormBrowse* OpenAsReader() {
+    TFormBrowse* form = OpenTree();
+    const int lead = d->Authors.CreateAuthor(*d, TStr("L-LEAD"), ModelAuthorADIdent, 0);
+    d->Authors.Author(lead).AutomaticEMail = TStr("lead@y.org");
+    d->Info.ModelAuthorLIdent = TStr("L-LEAD");
+    d->Info.DIdent = TStr("D-ECOLOGY-1");
+    return form;
+  }
+};
+
+TEST_F(ProtocolCommands, AReaderSendsItsRequestsToTheLeaderWithTheFieldsInOrder) {
+  TFormBrowse* form = OpenAsReader();
+  ASSERT_NE(form, nullptr);
+  TGuiHooks hooks = GuiHooks();
+  static std::vector<std::string> typed;
+  typed = {"a@b.org, c@d.org", " mod@z.org "};
+  hooks.InputString = [](const std::string& caption, const std::string&, const std::string&, std::string& result, bool) {
+    EXPECT_EQ(caption, "Moderator's E-Mail");
+    result = typed.front();
+    typed.erase(typed.begin());
+    return true;
+  };
+  SetGuiHooks(hooks);
+  for (int i = 0; i < 5; ++i) Answer(0);  // a refusal and four announcements
+  for (uint8_t code : {Command_Subscribe, Command_Unsubscribe, Command_GiveMyIdentifier, Command_RegistrateModel,
+                       Command_RegistrateModel})
+    Run(form->Browse, code);
+  EXPECT_EQ(Boxes()[3].Caption, "Moderator's E-Mail");
+  EXPECT_EQ(Boxes()[3].Message, "\"a@b.org, c@d.org\" is not one e-mail address.");
+
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 4u);
+  const TCommandMessageHeader& subscribe = sent.find("SM")->second;
+  EXPECT_EQ(FieldNames(subscribe), Order({"DIDENT", "COMPOSE_DATETIME"}));
+  EXPECT_EQ(subscribe.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "lead@y.org");
+  EXPECT_EQ(subscribe.GetFieldValue("DIDENT"), "D-ECOLOGY-1");
+  EXPECT_EQ(FieldNames(sent.find("UM")->second), Order({"DIDENT", "COMPOSE_DATETIME"}));
+  const TCommandMessageHeader& identifier = sent.find("GAI")->second;
+  EXPECT_EQ(FieldNames(identifier),
+            Order({"PRIVATE_REQ", "COMPOSE_DATETIME", "DIDENT", "AUTHOR_DATA", "MODEL_NICK"}));
+  EXPECT_EQ(identifier.GetFieldValue("FROM_USER_EMAIL"), "lead@x.org");  // the login's, the record has none
+  const TCommandMessageHeader& registration = sent.find("RM")->second;
+  EXPECT_EQ(FieldNames(registration), Order({"COMPOSE_DATETIME", "MODEL_NICK", "MIDENT", "MODEL_AUTHOR_LIDENT",
+                                             "PRIVATE_REQ", "MODEL_NAME", "AUTHOR_DATA", "ANNOTATION"}));
+  EXPECT_EQ(registration.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "mod@z.org");
+  EXPECT_EQ(registration.GetFieldValue("MODEL_AUTHOR_LIDENT"), "L-LEAD");
+}
+
+TEST_F(ProtocolCommands, SecrecyChangesOnlyOnceEveryMessageIsWritten) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  d->Info.ShowRecipients = 1;
+  bool broadcastShown = true;
+  script.Press("TFormCommandMessageHeader", "ButtonCancel");
+  script.Answer("TFormCommandMessageHeader", [&](TCustomForm& f) {
+    auto& editor = dynamic_cast<TFormCommandMessageHeader&>(f);
+    EXPECT_EQ(editor.Caption(), "Check subscribers of 'MAKE_DISCUSSION_PRIVATE' command message");
+    broadcastShown = editor.CheckBoxBroadcastMessage->Visible();
+    platform::PressControl(f, "ButtonOk");
+  });
+  Run(form->Browse, Command_SetPublicity, {}, "", 1);
+  EXPECT_EQ(d->Info.Secret, 0);
+  EXPECT_TRUE(Outbox().empty());
+
+  Answer(0);  // the announcement
+  Run(form->Browse, Command_SetPublicity, {}, "", 1);
+  EXPECT_FALSE(broadcastShown);
+  EXPECT_EQ(d->Info.Secret, 1);
+  EXPECT_TRUE(IsPrivateKeyText(d->Info.PrivateIdent.ToString())) << d->Info.PrivateIdent.ToString();
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(FieldNames(sent.begin()->second), Order({"DIDENT", "COMPOSE_DATETIME"}));
+  EXPECT_EQ(sent.begin()->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "a@x.org");
+}
+
+TEST_F(ProtocolCommands, TheAnnotationGoesToTheAdvertisingListTheRobotAndTheWeb) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  TPost& post = *PostState();
+  post.AdvertisingList = "a@x.org Ann\r\nbad<address Bad\r\n\r\nb@x.org\r\n";
+  post.RobotEnabled = 1;
+  post.RobotEMail = "robot@x.org";
+  for (int i = 0; i < 3; ++i) Answer(0);
+  Run(form->Browse, Command_Annotation);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 3u);
+  std::multiset<std::string> rows;
+  for (const auto& [code, header] : sent) {
+    EXPECT_EQ(code, "NA");
+    EXPECT_EQ(FieldNames(header).back(), "ANNOTATION");
+    rows.insert(header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED") + "|" +
+                header.GetCryptedFieldValue("TO_ROBOTS_EMAILS_CRYPTED"));
+  }
+  EXPECT_EQ(rows, (std::multiset<std::string>{"*|", "*|robot@x.org", "a@x.org; b@x.org|"}));
+  std::vector<std::string> order{"SENDER_LIDENT", "FROM_USER_EMAIL", "TO_USERS_EMAILS_CRYPTED", "COMMAND",
+                                 "COMPOSE_DATETIME", "DIDENT", "MODEL_AUTHOR_LIDENT", "MODEL_NAME", "MODEL_NICK",
+                                 "PRIVATE_REQ", "MODERATED", "AUTHOR_DATA", "ANNOTATION"};
+  for (const auto& [code, header] : sent)
+    if (!header.HasField("TO_ROBOTS_EMAILS_CRYPTED")) {
+      EXPECT_EQ(FieldNames(header), order);
+    }
+}
+
+TEST_F(ProtocolCommands, TheDiscussionInfoRefusesAnIllegalNickAndMakesASecretOnesKey) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  script.Answer("TFormAnnotation", [&](TCustomForm& f) {
+    auto& dialog = dynamic_cast<TFormAnnotation&>(f);
+    EXPECT_TRUE(dialog.EditMode());
+    EXPECT_TRUE(dialog.ButtonOk->Visible());
+    platform::SetControlValue(f, "EditMonographyNick", "bad nick!");
+    platform::PressControl(f, "ButtonOk");  // refused, stays open
+    platform::SetControlValue(f, "EditMonographyNick", "good-nick_1");
+    platform::SetControlValue(f, "CheckBoxPrivateDiscussion", "1");
+    EXPECT_FALSE(dialog.CheckBoxGiveCommandsSubscribersOnly->Visible());
+    platform::PressControl(f, "ButtonOk");
+  });
+  Answer(0);
+  Run(form->Browse, Command_DiscussionInfo);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Caption, "ILLEGAL MODEL NICK");
+  EXPECT_EQ(d->Info.ModelFolderName, "good-nick_1");
+  EXPECT_EQ(d->Info.Secret, 1);
+  EXPECT_TRUE(IsPrivateKeyText(d->Info.PrivateIdent.ToString())) << d->Info.PrivateIdent.ToString();
+
+  // Unchanged and closed: nothing recorded.
+  const int steps = d->Undo.Count();
+  script.Press("TFormAnnotation", "ButtonCancel");
+  Run(form->Browse, Command_DiscussionInfo);
+  EXPECT_EQ(d->Undo.Count(), steps);
+}
+
+}  // namespace
+}  // namespace commandstest

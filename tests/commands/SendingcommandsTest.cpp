@@ -1,0 +1,170 @@
+// The header editor and the commands that write what the user wrote into the Outbox.
+
+#include "Sendingtest.h"
+
+#include "commands/Commandcodes.h"
+#include "model/Messagecomposer.h"
+#include "platform/forms/Tbutton.h"
+#include "platform/forms/Tgrid.h"
+#include "postoffice/Tformcommandmessageheader.h"
+#include "postoffice/Tpost.h"
+#include "tests/model/Modeltesthelpers.h"
+
+namespace commandstest {
+namespace {
+
+using SendingCommands = SendingTest;
+
+TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Bee", "b@x.org", 2);
+  const int ant = AddSubscriber("Ant", "a@x.org", 1);
+  const int robot = AddSubscriber("MailService", "r@x.org", 0xFFFF);
+  d->Authors.Author(robot).Robot = 1;
+  d->Authors.Author(AddSubscriber("Gone", "g@x.org", 0xFFFF)).Deleted = 1;
+  d->Authors.Author(AddSubscriber("Left", "l@x.org", 3)).Unsubscribed = 1;
+
+  std::vector<std::string> shown;
+  bool cancelShown = true, broadcastShown = true;
+  script.Answer("TFormCommandMessageHeader", [&](TCustomForm& f) {
+    auto& editor = dynamic_cast<TFormCommandMessageHeader&>(f);
+    EXPECT_EQ(editor.Caption(), "Edit subscribers list");
+    cancelShown = editor.ButtonCancel->Visible();
+    broadcastShown = editor.CheckBoxBroadcastMessage->Visible();
+    platform::PressControl(f, "ButtonNewRecipient");  // refused: two addresses
+    platform::PressControl(f, "ButtonNewRecipient");
+    editor.DrawGridReceivers->SetRow(2);  // a@x.org
+    EXPECT_TRUE(editor.ButtonDeleteRecipient->Visible());
+    EXPECT_FALSE(editor.ButtonEditRecipient->Visible());  // it has an identifier
+    platform::PressControl(f, "ButtonDeleteRecipient");
+    platform::PressControl(f, "ButtonOk");
+  });
+  script.Press("TFormRecipient", "Button1", {{"EditFamily", "Cyr"}, {"EditEMail", "c@x.org,d@x.org"}});
+  script.Press("TFormRecipient", "Button1", {{"EditFamily", "Cyr"}, {"EditEMail", "c@x.org"}});
+  Answer(0);  // the refusal
+  Answer(0);  // Yes, delete
+  const int authors = d->Authors.Count();
+  Run(form->Browse, Command_EditSubscribers);
+
+  EXPECT_FALSE(cancelShown);
+  EXPECT_FALSE(broadcastShown);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].Caption, "NEW SUBSCRIBER");
+  EXPECT_EQ(Boxes()[0].Message, "\"c@x.org,d@x.org\" is not one e-mail address.");
+  EXPECT_EQ(Boxes()[1].Message, "Do you really want to delete subscriber?");
+  ASSERT_EQ(d->Authors.Count(), authors + 1);
+  const TAuthor& added = d->Authors.Author(authors);
+  EXPECT_EQ(added.AutomaticEMail, "c@x.org");
+  EXPECT_EQ(added.LastName, "Cyr");
+  EXPECT_EQ(added.Subscriber, 1);
+  EXPECT_EQ(d->Authors.Author(ant).Unsubscribed, 1);  // known by an identifier: unsubscribed
+  EXPECT_EQ(d->Authors.Author(ant).Deleted, 0);
+  EXPECT_EQ(PostState()->AdvertisingList, "c@x.org\r\n");
+}
+
+// A post list of a model block, a note, a block under the note, an erased block and a
+// code that names nothing, sent by the leader to a subscriber and a mail-service robot.
+struct PostListCase {
+  TDiscBlockIndex note, underNote;
+};
+
+PostListCase FillPostList(TDiscussion& d, TDiscBlockIndex b, TDiscBlockIndex c) {
+  PostListCase made;
+  made.note = modeltest::AddBlock(d, StorageType_Notes, b, TextType_Premise, "my note");
+  made.underNote = modeltest::AddBlock(d, StorageType_Notes, made.note, TextType_Premise, "note on note");
+  d.Storages.GetDiscBlock(c)->DeleteFlag = DeleteFlag_Erased;
+  TBlocksPostList& lists = d.User.PostLists;
+  for (TDiscBlockIndex block : {made.note, made.underNote, c})
+    lists.Items[0].Blocks.AddItem(d.Storages.GetDiscBlock(block)->GetDiscBlockCode());
+  lists.Items[0].Blocks.AddItem(TDiscBlockCode{StorageType_Comments, 999});
+  return made;
+}
+
+TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesMadeComments) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  d->Authors.Author(AddSubscriber("MailService", "r@x.org", 0xFFFF)).Robot = 1;
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  // "Post" on the first row of the window puts its block into the list.
+  Run(form->Browse, Command_Post, {0}, "", 0);
+  ASSERT_EQ(lists.Items[0].Blocks.Count(), 1u);
+  EXPECT_EQ(lists.Items[0].Blocks[0], d->Storages.GetDiscBlock(a)->GetDiscBlockCode());
+  const PostListCase blocks = FillPostList(*d, b, c);
+  const std::string underNoteName = Name(blocks.underNote);
+  Answer(0);  // the block under a note is dropped
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // each message is announced
+  Answer(0);
+  Run(form->Browse, Command_SendPost, {}, "", 0);
+
+  ASSERT_EQ(Boxes().size(), 4u);
+  EXPECT_EQ(Boxes()[0].Caption, "SENDING POST");
+  EXPECT_EQ(Boxes()[0].Message, "Block <" + underNoteName + "> has parent remark block;\ndeleted from postlist.");
+  EXPECT_EQ(Boxes()[1].Message, "1 notes are included into post and will be converted to comments.\nForm comments from them?");
+  ASSERT_EQ(d->Storages.Comments.Count(), 1);
+  const TDiscBlock& comment = d->Storages.Comments.Block(0);
+  EXPECT_EQ(comment.Upper, b);
+  EXPECT_EQ(comment.ADIdent, ModelAuthorADIdent);
+  EXPECT_EQ(d->Storages.GetDiscBlock(blocks.note)->Posted, 1);
+  EXPECT_EQ(d->Storages.GetDiscBlock(blocks.note)->StorageType, StorageType_Notes);
+
+  const std::vector<std::string> files = Outbox();
+  ASSERT_EQ(files.size(), 2u);
+  std::vector<std::string> users, robots;
+  for (const std::string& file : files) {
+    EXPECT_NE(file.find("-NB-"), std::string::npos) << file;
+    TCommandMessageHeader header;
+    std::vector<std::string> names;
+    ASSERT_TRUE(ReadMessage(file, "NEW_BLOCKS", header, &names)) << file;
+    const bool robotRow = header.HasField("TO_ROBOTS_EMAILS_CRYPTED");
+    std::vector<std::string> order{"SENDER_LIDENT", "FROM_USER_EMAIL", "TO_USERS_EMAILS_CRYPTED"};
+    if (robotRow) order.push_back("TO_ROBOTS_EMAILS_CRYPTED");
+    for (const char* name : {"COMMAND", "PRIVATE_REQ", "DIDENT", "COMPOSE_DATETIME", "BLOCKSCOUNT"}) order.push_back(name);
+    EXPECT_EQ(FieldNames(header), order);
+    EXPECT_EQ(header.GetFieldValue("FROM_USER_EMAIL"), "lead@x.org");
+    EXPECT_EQ(header.GetFieldValue("PRIVATE_REQ"), "0");
+    EXPECT_EQ(header.GetFieldValue("DIDENT"), "D-ECOLOGY-1");
+    EXPECT_EQ(header.GetFieldValue("BLOCKSCOUNT"), "2");
+    EXPECT_EQ(names, (std::vector<std::string>{Name(a), comment.Name.ToString()}));
+    users.push_back(header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"));
+    if (robotRow) robots.push_back(header.GetCryptedFieldValue("TO_ROBOTS_EMAILS_CRYPTED"));
+  }
+  std::sort(users.begin(), users.end());
+  EXPECT_EQ(users, (std::vector<std::string>{"*", "a@x.org"}));
+  EXPECT_EQ(robots, (std::vector<std::string>{"r@x.org"}));
+
+  // The list was sent and a new one begun.
+  ASSERT_EQ(lists.Items.Count(), 2u);
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
+  EXPECT_NE(lists.Items[0].SentDate, 0);
+  EXPECT_EQ(lists.Items[1].Name, "Postlist");
+}
+
+TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  d->Authors.Author(AddSubscriber("MailService", "r@x.org", 0xFFFF)).Robot = 1;
+  ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  d->User.PostLists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(a)->GetDiscBlockCode());
+  FillPostList(*d, b, c);
+  Answer(0);
+  Answer(0);
+  Answer(0);  // both messages are sealed (and announced) before the second fails
+  Answer(0);
+  FailMessageWrite(2);
+  Run(form->Browse, Command_SendPost, {}, "", 0);
+  FailMessageWrite(0);
+  EXPECT_TRUE(Outbox().empty());
+  // Nothing was sent: the list keeps its blocks.
+  EXPECT_EQ(d->User.PostLists.Items.Count(), 1u);
+  EXPECT_EQ(d->User.PostLists.Items[0].Blocks.Count(), 2u);
+}
+
+}  // namespace
+}  // namespace commandstest
