@@ -116,8 +116,10 @@ bool EditReaderProperty(TDiscussion& discussion, int property) {
   return form.Execute();
 }
 
-bool AskReaderProperty(TReaderProperty& values) {
+bool AskReaderProperty(TReaderProperty& values, int left, int top) {
   TFormReaderProperty form(nullptr);
+  form.SetPosition(poDesigned);
+  form.SetBounds(left, top, form.Width(), form.Height());
   form.SetValues(values);
   return form.ExecuteValues(values);
 }

@@ -32,5 +32,6 @@ class TFormReaderProperty : public TForm {
 
 // The dialog as the model's hook asks for it.
 bool EditReaderProperty(TDiscussion& discussion, int property);
-// The dialog on values alone, as the model's hook asks for it; true when confirmed.
-bool AskReaderProperty(TReaderProperty& values);
+// The dialog on values alone at a place of the screen, as the model's hook asks for it; true
+// when confirmed.
+bool AskReaderProperty(TReaderProperty& values, int left, int top);

@@ -116,9 +116,8 @@ struct TBench {
 };
 
 TBench& BenchOf(int blocks) {
-  // Kept to the end of the process: freed at exit, a bench's screen would outlive the window
-  // system's own statics. Each bench clears its folder when it is made.
-  static auto& made = *new std::map<int, std::unique_ptr<TBench>>;
+  // Freed at exit like any static: the window system outlives the benches' screens.
+  static std::map<int, std::unique_ptr<TBench>> made;
   std::unique_ptr<TBench>& bench = made[blocks];
   if (!bench) bench = std::make_unique<TBench>(blocks);
   DiscussionsManager() = &bench->Manager;

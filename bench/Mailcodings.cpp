@@ -13,7 +13,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -111,10 +114,25 @@ TPeerFiles& Peers()
     return files;
 }
 
-void RunPeer(benchmark::State& state, const std::string& command)
+std::string ReadFile(const std::string& path)
 {
-    if (std::system((command + " > /dev/null").c_str()) != 0) // warms the page cache
-        state.SkipWithError(("peer failed: " + command).c_str());
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Times a peer only after its output was found the same as ours (a first run that also warms
+// the page cache).
+void RunPeer(benchmark::State& state, const std::string& command,
+             const std::function<bool(const std::string&)>& sameAsOurs)
+{
+    const std::string output = Peers().Folder + "/peer.out";
+    const bool ran = std::system((command + " > '" + output + "'").c_str()) == 0;
+    const bool same = ran && sameAsOurs(ReadFile(output));
+    std::remove(output.c_str());
+    if (!same) {
+        state.SkipWithError(((ran ? "the peer's output differs from ours: " : "peer failed: ") + command).c_str());
+        return;
+    }
     for (auto _ : state)
         if (std::system((command + " > /dev/null").c_str()) != 0) {
             state.SkipWithError(("peer failed: " + command).c_str());
@@ -198,18 +216,41 @@ void Md5(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * DataSize));
 }
 
-void PeerBase64Encode(benchmark::State& state) { RunPeer(state, "base64 -w 76 '" + Peers().BinaryFile + "'"); }
-void PeerBase64Decode(benchmark::State& state) { RunPeer(state, "base64 -d '" + Peers().Base64File + "'"); }
-void PeerMd5sum(benchmark::State& state) { RunPeer(state, "md5sum '" + Peers().BinaryFile + "'"); }
+void PeerBase64Encode(benchmark::State& state)
+{
+    RunPeer(state, "base64 -w 76 '" + Peers().BinaryFile + "'",
+            [](const std::string& out) { return out == Base64Lines(Binary(), "\n"); });
+}
+void PeerBase64Decode(benchmark::State& state)
+{
+    RunPeer(state, "base64 -d '" + Peers().Base64File + "'", [](const std::string& out) { return out == Binary(); });
+}
+void PeerMd5sum(benchmark::State& state)
+{
+    TNetHashMessageDigest5 md5;
+    std::string ours = TNetHash128::AsHex(md5.HashValue(Binary()));
+    for (char& c : ours)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    RunPeer(state, "md5sum '" + Peers().BinaryFile + "'",
+            [&](const std::string& out) { return out.compare(0, ours.size(), ours) == 0; });
+}
+// The peer's lines break elsewhere than ours: its encoding must decode to the same text.
 void PeerQuopriEncode(benchmark::State& state)
 {
-    RunPeer(state, "python3 -c 'import sys,quopri; quopri.encode(open(sys.argv[1],\"rb\"),sys.stdout.buffer,False)' '" +
-                       Peers().TextFile + "'");
+    RunPeer(state,
+            "python3 -c 'import sys,quopri; quopri.encode(open(sys.argv[1],\"rb\"),sys.stdout.buffer,False)' '" +
+                Peers().TextFile + "'",
+            [](const std::string& out) {
+                std::string decoded;
+                DecodeQuotedPrintable(out, decoded);
+                return decoded == Text();
+            });
 }
 void PeerQuopriDecode(benchmark::State& state)
 {
     RunPeer(state, "python3 -c 'import sys,quopri; quopri.decode(open(sys.argv[1],\"rb\"),sys.stdout.buffer)' '" +
-                       Peers().QPFile + "'");
+                       Peers().QPFile + "'",
+            [](const std::string& out) { return out == Text(); });
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -39,7 +40,7 @@ struct TServers {
         Work = fs::temp_directory_path() / ("quillaran-bench-mail-" + std::to_string(::getpid()));
         fs::create_directories(Work);
         State = Work / "servers";
-        const fs::path scripts = fs::path(__FILE__).parent_path().parent_path() / "tests" / "net" / "servers";
+        const fs::path scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
         Scripts = scripts;
         if (std::system(((scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
             std::fprintf(stderr, "the mail servers did not start\n");
@@ -102,14 +103,37 @@ void SendWithOurClient()
     smtp.Disconnect();
 }
 
+// The file of the message the mailbox holds.
+fs::path StoredMessage()
+{
+    for (auto& e : fs::directory_iterator(Servers().Mailbox() / "new"))
+        return e.path();
+    return {};
+}
+
 // One message in the mailbox, as our client sends it; its file for curl's upload.
 fs::path DeliverOne()
 {
     Servers().EmptyMailbox();
     SendWithOurClient();
-    for (auto& e : fs::directory_iterator(Servers().Mailbox() / "new"))
-        return e.path();
-    return {};
+    return StoredMessage();
+}
+
+std::string FileText(const fs::path& APath)
+{
+    std::ifstream in(APath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The lines of a message as the mailbox stores them (ended by LF only).
+std::string StoredLines(std::string AText)
+{
+    std::string out;
+    out.reserve(AText.size());
+    for (size_t i = 0; i < AText.size(); ++i)
+        if (!(AText[i] == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n'))
+            out += AText[i];
+    return out;
 }
 
 int Run(const std::string& ACommand) { return std::system((ACommand + " >/dev/null 2>&1").c_str()); }
@@ -134,8 +158,10 @@ void BM_SmtpSendCurl(benchmark::State& state)
 {
     // The message as our client sent it, its lines ended by CR LF again for the wire.
     const fs::path message = Servers().Work / "message.eml";
+    const fs::path ours = DeliverOne();
+    const std::string delivered = FileText(ours);
     {
-        std::ifstream in(DeliverOne(), std::ios::binary);
+        std::ifstream in(ours, std::ios::binary);
         std::ofstream out(message, std::ios::binary);
         for (std::string line; std::getline(in, line);)
             out << line << "\r\n";
@@ -145,6 +171,12 @@ void BM_SmtpSendCurl(benchmark::State& state)
                                 " --mail-from sender@quillaran.test --mail-rcpt " + User +
                                 "@quillaran.test --login-options AUTH=LOGIN" + CurlAuth() + " -T " +
                                 message.string();
+    // curl is timed only once the server stored from it what it stored from our client.
+    if (Run(command) != 0 || FileText(StoredMessage()) != delivered) {
+        state.SkipWithError("curl could not send, or the server stored another message from it");
+        return;
+    }
+    Servers().EmptyMailbox();
     for (auto _ : state) {
         if (Run(command) != 0) {
             state.SkipWithError("curl could not send");
@@ -185,9 +217,10 @@ void BM_Pop3FetchCurl(benchmark::State& state)
 {
     const std::string url = "pop3://127.0.0.1:" + Servers().Env["POP3_PORT"];
     const std::string out = (Servers().Work / "fetched.eml").string();
+    std::string stored;
     for (auto _ : state) {
         state.PauseTiming();
-        DeliverOne();
+        stored = FileText(DeliverOne());
         state.ResumeTiming();
         if (Run("curl -sS " + url + "/1" + CurlAuth() + " -o " + out) != 0 ||
             Run("curl -sS " + url + CurlAuth() + " -X 'DELE 1' -I") != 0) {
@@ -195,6 +228,8 @@ void BM_Pop3FetchCurl(benchmark::State& state)
             break;
         }
     }
+    if (StoredLines(FileText(out)) != stored)
+        state.SkipWithError("curl fetched another message than the mailbox held");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
 }
 

@@ -300,7 +300,22 @@ void TFormBrowse::SetUp() {
 
 void TFormBrowse::SetBrowsePars(TBrowsePars* settings) {
   Browse.Settings = settings;
-  if (settings) Browse.ServiceRowHeight = int16_t(settings->ServiceRowHeight);
+  if (settings) {
+    Browse.ServiceRowHeight = int16_t(settings->ServiceRowHeight);
+    const TColor upper(settings->UpperPanelColor & 0xFFFFFF);
+    ScrollBoxUpperBlock->SetColor(upper);
+    PanelUpperBlockPaintBox->SetColor(upper);
+    PanelWidthLimit->SetColor(upper);
+    PaintBoxUpperBlock->Invalidate();
+    const TColor lower(settings->LowerListColor & 0xFFFFFF);
+    for (TControl* control : std::initializer_list<TControl*>{PaintBoxLowerListScrollPattern2, ScrollBoxLowerList2,
+                                                                PaintBoxLowerList, PanelLowerListPaintBox,
+                                                                PanelLowerListWithScroller, PanelLowerList})
+      control->SetColor(lower);
+    PanelGraph->SetColor(TColor(settings->GraphPanelColor & 0xFFFFFF));
+    // Rows keep their heights until they are painted again.
+    Browse.RelayoutLowerListFrom(0, false);
+  }
   FormResize();
 }
 

@@ -1,5 +1,7 @@
 #include "commands/Readercommands.h"
 
+#include "browse/Tbrowse.h"
+#include "browse/Tformbrowse.h"
 #include "commands/Tbrowsecommands.h"
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
@@ -48,7 +50,9 @@ void EvaluateCommand(TCommand& command) {
   if (found >= 0) values = discussion->ReaderProperties.Items[found];
   else values.SetFromDiscBlock(*command.Block);
   const TReaderProperty old = values;
-  if (!AskReaderPropertyInDialog(values) || values == old) return;
+  const TFormBrowse* form = command.Browse.Form;
+  if (!AskReaderPropertyInDialog(values, form ? form->Left() + 50 : 50, form ? form->Top() + 50 : 50) || values == old)
+    return;
   discussion->Undo.StartStep();
   const int property = discussion->FindReaderProperty(block, true);
   if (property < 0 || IsErrorReported()) return;

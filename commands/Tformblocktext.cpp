@@ -3,6 +3,7 @@
 #include "browse/Paintsettings.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
+#include "foundation/Newcontrol.h"
 #include "foundation/Tbrowsepars.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
@@ -35,43 +36,26 @@ bool ShowsSearchList(const TBrowse& browse) {
   return state.SpecCaptionType == 1 && state.ListKind == 11;  // the list kind of a search
 }
 
-namespace {
-
-template <class T>
-T* Make(TForm* form, const char* name) {
-  auto* control = new T(form);
-  control->SetName(name);
-  control->SetParent(form);
-  return control;
-}
-
-}  // namespace
-
 TFormBlockText::TFormBlockText(TComponent* owner) : TForm(owner) {
   SetName("FormBlockText");
   SetCaption("Block text");
-  Label1 = Make<TLabel>(this, "Label1");
+  Label1 = NewControl<TLabel>(this, this, "Label1", 8, 12, 90, 16);
   Label1->SetCaption("Find pattern:");
-  Label1->SetBounds(8, 12, 90, 16);
-  EditModel = Make<TEdit>(this, "EditModel");
-  EditModel->SetBounds(100, 8, 200, 21);
-  ButtonFindNext = Make<TButton>(this, "ButtonFindNext");
+  EditModel = NewControl<TEdit>(this, this, "EditModel", 100, 8, 200, 21);
+  ButtonFindNext = NewControl<TButton>(this, this, "ButtonFindNext", 308, 6, 90, 25);
   ButtonFindNext->SetCaption("Find next");
-  ButtonFindNext->SetBounds(308, 6, 90, 25);
   ButtonFindNext->SetDefault(true);
   ButtonFindNext->OnClick = [this](TObject*) { FindInEdit(*MemoBlockText, EditModel->Text(), true); };
-  ButtonClose = Make<TButton>(this, "ButtonClose");
+  ButtonClose = NewControl<TButton>(this, this, "ButtonClose", 406, 6, 90, 25);
   ButtonClose->SetCaption("Close");
-  ButtonClose->SetBounds(406, 6, 90, 25);
   ButtonClose->OnClick = [this](TObject*) { Close(); };
-  _CheckBoxCaseSensitiveSearch = Make<TCheckBox>(this, "_CheckBoxCaseSensitiveSearch");
+  _CheckBoxCaseSensitiveSearch = NewControl<TCheckBox>(this, this, "_CheckBoxCaseSensitiveSearch", 0, 0, 100, 21);
   _CheckBoxCaseSensitiveSearch->SetCaption("_case sensitive");
   _CheckBoxCaseSensitiveSearch->Hide();
-  MemoBlockText = Make<TMemo>(this, "MemoBlockText");
+  MemoBlockText = NewControl<TMemo>(this, this, "MemoBlockText", 8, 38, 584, 250);
   MemoBlockText->SetReadOnly(true);
   MemoBlockText->SetScrollBars(ssVertical);
   MemoBlockText->SetWordWrap(true);
-  MemoBlockText->SetBounds(8, 38, 584, 250);
   MemoBlockText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
   SetClientWidth(600);
   SetClientHeight(296);

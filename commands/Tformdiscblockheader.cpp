@@ -4,6 +4,7 @@
 #include "browse/Tbrowse.h"
 #include "commands/Tformblocktext.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Newcontrol.h"
 #include "foundation/Tbrowsepars.h"
 #include "model/Blocklinks.h"
 #include "model/Calculateformula.h"
@@ -23,15 +24,6 @@ uint8_t& HeaderCancelled() {
 }
 
 namespace {
-
-template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* control = new T(owner);
-  control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
 
 // The whole number 0..100 that an edit shows: its digits, at most 100.
 int PossibilityOf(const std::string& text) {
@@ -53,63 +45,63 @@ TFormDiscBlockHeader::TFormDiscBlockHeader(TComponent* owner) : TForm(owner) {
   TRadioButton** radios[4] = {&RadioButton_Heading, &RadioButton_Premise, &RadioButton_Conclusion,
                               &RadioButton_Formula};
   for (int i = 0; i < 4; ++i) {
-    *radios[i] = Make<TRadioButton>(this, this, radioNames[i], 8 + 100 * i, 8, 96, 21);
+    *radios[i] = NewControl<TRadioButton>(this, this, radioNames[i], 8 + 100 * i, 8, 96, 21);
     (*radios[i])->SetCaption(radioCaptions[i]);
     (*radios[i])->OnClick = [this](TObject*) { RefreshToggles(); };
   }
-  ButtonNewKnown = Make<TButton>(this, this, "ButtonNewKnown", 410, 6, 90, 25);
+  ButtonNewKnown = NewControl<TButton>(this, this, "ButtonNewKnown", 410, 6, 90, 25);
   ButtonNewKnown->SetHint("known/new");
   ButtonNewKnown->OnClick = [this](TObject*) {
     fNovelty = fNovelty == 1 ? 2 : 1;
     RefreshToggles();
   };
-  ButtonImportantOrdinary = Make<TButton>(this, this, "ButtonImportantOrdinary", 504, 6, 90, 25);
+  ButtonImportantOrdinary = NewControl<TButton>(this, this, "ButtonImportantOrdinary", 504, 6, 90, 25);
   ButtonImportantOrdinary->SetHint("significant/ordinary");
   ButtonImportantOrdinary->OnClick = [this](TObject*) {
     fImportance = fImportance == 1 ? 2 : 1;
     RefreshToggles();
   };
-  EditPossibility = Make<TEdit>(this, this, "EditPossibility", 600, 8, 40, 21);
+  EditPossibility = NewControl<TEdit>(this, this, "EditPossibility", 600, 8, 40, 21);
   EditPossibility->SetHint("credibillity");
   EditPossibility->SetMaxLength(3);
   EditPossibility->SetText("0");
   EditPossibility->OnChange = [this](TObject*) { PossibilityChange(); };
-  UpDownPossibility = Make<TUpDown>(this, this, "UpDownPossibility", 640, 8, 16, 21);
+  UpDownPossibility = NewControl<TUpDown>(this, this, "UpDownPossibility", 640, 8, 16, 21);
   UpDownPossibility->SetMin(0);
   UpDownPossibility->SetWrap(false);
   UpDownPossibility->SetAssociate(EditPossibility);
-  ButtonFind = Make<TButton>(this, this, "ButtonFind", 664, 6, 60, 25);
+  ButtonFind = NewControl<TButton>(this, this, "ButtonFind", 664, 6, 60, 25);
   ButtonFind->SetCaption("Find");
   ButtonFind->OnClick = [this](TObject*) { FindClick(); };
-  EditSearchPattern = Make<TEdit>(this, this, "EditSearchPattern", 728, 8, 120, 21);
+  EditSearchPattern = NewControl<TEdit>(this, this, "EditSearchPattern", 728, 8, 120, 21);
   EditSearchPattern->Hide();
-  _CheckBoxCaseSensitiveSearch = Make<TCheckBox>(this, this, "_CheckBoxCaseSensitiveSearch", 852, 8, 100, 21);
+  _CheckBoxCaseSensitiveSearch = NewControl<TCheckBox>(this, this, "_CheckBoxCaseSensitiveSearch", 852, 8, 100, 21);
   _CheckBoxCaseSensitiveSearch->SetCaption("_case sensitive");
   _CheckBoxCaseSensitiveSearch->Hide();
 
-  PanelFormula = Make<TPanel>(this, this, "PanelFormula", 0, 0, 800, 33);
+  PanelFormula = NewControl<TPanel>(this, this, "PanelFormula", 0, 0, 800, 33);
   PanelFormula->SetAlign(alBottom);
   PanelFormula->SetCaption("");
-  EditFormulaTextTo = Make<TEdit>(this, PanelFormula, "EditFormulaTextTo", 8, 6, 120, 21);
+  EditFormulaTextTo = NewControl<TEdit>(this, PanelFormula, "EditFormulaTextTo", 8, 6, 120, 21);
   EditFormulaTextTo->SetHint("conclusion name");
-  EditFormulaOrURLText = Make<TEdit>(this, PanelFormula, "EditFormulaOrURLText", 132, 6, 460, 21);
+  EditFormulaOrURLText = NewControl<TEdit>(this, PanelFormula, "EditFormulaOrURLText", 132, 6, 460, 21);
   EditFormulaOrURLText->SetHint("formula/URL");
-  Button1 = Make<TButton>(this, PanelFormula, "Button1", 600, 4, 80, 25);
+  Button1 = NewControl<TButton>(this, PanelFormula, "Button1", 600, 4, 80, 25);
   Button1->SetCaption("OK");
   Button1->SetDefault(true);
   Button1->OnClick = [this](TObject*) { OkClick(); };
-  Button2 = Make<TButton>(this, PanelFormula, "Button2", 684, 4, 80, 25);
+  Button2 = NewControl<TButton>(this, PanelFormula, "Button2", 684, 4, 80, 25);
   Button2->SetCaption("Cancel");
   Button2->SetCancel(true);
   Button2->OnClick = [this](TObject*) {
     HeaderCancelled() = 1;
     SetModalResult(mrCancel);
   };
-  Button3 = Make<TButton>(this, PanelFormula, "Button3", 768, 4, 60, 25);
+  Button3 = NewControl<TButton>(this, PanelFormula, "Button3", 768, 4, 60, 25);
   Button3->SetCaption("BackUp");
   Button3->Hide();
 
-  MemoText = Make<TMemo>(this, this, "MemoText", 8, 36, 784, 160);
+  MemoText = NewControl<TMemo>(this, this, "MemoText", 8, 36, 784, 160);
   MemoText->SetWordWrap(true);
   MemoText->SetScrollBars(ssVertical);
   MemoText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});

@@ -22,9 +22,9 @@ bool EditReaderPropertyInDialog(TDiscussion& discussion, int property) {
   return hooks.EditReaderProperty && hooks.EditReaderProperty(discussion, property);
 }
 
-bool AskReaderPropertyInDialog(TReaderProperty& values) {
+bool AskReaderPropertyInDialog(TReaderProperty& values, int left, int top) {
   const TModelHooks& hooks = ModelHooks();
-  return hooks.AskReaderProperty && hooks.AskReaderProperty(values);
+  return hooks.AskReaderProperty && hooks.AskReaderProperty(values, left, top);
 }
 
 void ModelBeep() {

@@ -39,9 +39,9 @@ struct TModelHooks {
   std::function<bool(TDiscussion& discussion, int author, bool editing)> EditAuthor;
   // The reader-property dialog on a property of a discussion; true when it was changed.
   std::function<bool(TDiscussion& discussion, int property)> EditReaderProperty;
-  // The reader-property dialog on values not yet stored; true when the user confirmed, with
-  // the values as the user left them.
-  std::function<bool(TReaderProperty& values)> AskReaderProperty;
+  // The reader-property dialog on values not yet stored, its corner at a place of the screen;
+  // true when the user confirmed, with the values as the user left them.
+  std::function<bool(TReaderProperty& values, int left, int top)> AskReaderProperty;
   // A refusal without words.
   std::function<void()> MessageBeep;
   // The moderation library: the moderate type (1 trustworthy, 2 doubtful, 3 discredited)
@@ -78,7 +78,7 @@ TModelLogin CurrentModelLogin();
 // The dialogs; false (nothing changed) while none is registered.
 bool EditAuthorInDialog(TDiscussion& discussion, int author, bool editing);
 bool EditReaderPropertyInDialog(TDiscussion& discussion, int property);
-bool AskReaderPropertyInDialog(TReaderProperty& values);
+bool AskReaderPropertyInDialog(TReaderProperty& values, int left, int top);
 
 // The browse window measures the rows of a block for the row-height caches.
 class TRowMeasurer {

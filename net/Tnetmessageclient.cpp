@@ -13,6 +13,8 @@
 #include "platform/rtl/Tfilestream.h"
 #include "platform/rtl/Tmemorystream.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 // Everything written into a message goes through this stream: a "." that
@@ -27,12 +29,17 @@ public:
     int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
     int32_t Write(const void* Buffer, int32_t Count) override
     {
+        // Whole lines at a time: only the first byte of a line can need a dot.
         const char* p = static_cast<const char*>(Buffer);
-        for (int32_t i = 0; i < Count; ++i) {
-            if (FAtLineStart && p[i] == '.')
+        const char* const end = p + std::max<int32_t>(Count, 0);
+        while (p < end) {
+            if (FAtLineStart && *p == '.')
                 FPending += '.';
-            FPending += p[i];
-            FAtLineStart = p[i] == '\n';
+            const char* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            const char* next = newline ? newline + 1 : end;
+            FPending.append(p, static_cast<size_t>(next - p));
+            FAtLineStart = newline != nullptr;
+            p = next;
         }
         if (FPending.size() >= 65536)
             Flush();

@@ -8,6 +8,8 @@
 #include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tstream.h"
 
+#include <vector>
+
 const char* const NetMixedBoundary = "=_NextPart_2rfkqzlmsadvnqw3nerasdf";
 const char* const NetRelatedBoundary = "=_NextPart_2relrfksadvnqqzlmw3nerasdf";
 const char* const NetAlternativeBoundary = "=_NextPart_2altrfkqzlmsadvnqw3nerasdf";
@@ -224,17 +226,19 @@ TNetMessageDecoder* TNetMessageDecoderInfoMIME::CheckForStart(TNetMessage* ASend
 void TNetMessageEncoderMIME::Encode(TStream& ASrc, TStream& ADest)
 {
     ASrc.SetPosition(0);
-    char chunk[57 * 256];
+    // Large blocks of whole lines: few reads of the file and few writes to the connection.
+    std::vector<char> chunk(57 * 4096);
+    const int32_t size = static_cast<int32_t>(chunk.size());
     std::string out;
     for (;;) {
-        const int32_t got = ReadUpToFromStream(ASrc, chunk, static_cast<int32_t>(sizeof chunk)); // whole lines
+        const int32_t got = ReadUpToFromStream(ASrc, chunk.data(), size);
         if (got <= 0)
             break;
         out.clear();
-        Encode3to4Lines(reinterpret_cast<const uint8_t*>(chunk), static_cast<size_t>(got), NetBase64Table, 57, "\r\n",
-                        out);
+        Encode3to4Lines(reinterpret_cast<const uint8_t*>(chunk.data()), static_cast<size_t>(got), NetBase64Table, 57,
+                        "\r\n", out);
         WriteStringToStream(ADest, out);
-        if (got < static_cast<int32_t>(sizeof chunk))
+        if (got < size)
             break;
     }
 }

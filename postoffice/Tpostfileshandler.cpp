@@ -110,14 +110,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
     fSetAside = false;
     ShowProgress(caption + " - " + std::to_string(k + 1) + " of " + std::to_string(count) + " messages...");
     switch (storage.Kind) {
-      case PostKind_Inbox:
-        if (!HandleInboxFile(storage, uint32_t(index), interactive)) {
-          SaveAndDeleteHandled(storage);
-          CloseProgress();
-          RefreshList();
-          return false;
-        }
-        break;
+      case PostKind_Inbox: HandleInboxFile(storage, uint32_t(index), interactive); break;
       case PostKind_InboxPost: JoinReceivedParts(storage, uint32_t(index), interactive); break;
       case PostKind_Outbox: PackOutgoingMessage(storage, uint32_t(index), interactive); break;
       default: break;
@@ -138,13 +131,13 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   return true;
 }
 
-bool TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive) {
+void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive) {
   const std::string path = storage.FilePath(index);
   const std::string command = storage.Files[index].Command.ToString();
   const std::string name = storage.Files[index].Name.ToString();
   const std::string dident = storage.Files[index].DIdent.ToString();
   const std::string folder = storage.FolderName.ToString();
-  bool handled = false, goOn = true;
+  bool handled = false;
   {
     // What another participant sent is refused, never a fault of the program: a message
     // that cannot be read, verified or applied is set aside and the run goes on.
@@ -158,7 +151,7 @@ bool TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
       SetAside(storage, name, "Unknown command (" + ShownText(command) + ") - can't handle " + folder + " file " +
                                   ShownText(name) + "; the file is set aside.");
     } else if (command == "GENERATE_AUTHOR_IDENTS") {
-      goOn = HandleGenerateAuthorIdents(storage, index, handled);
+      HandleGenerateAuthorIdents(storage, index, handled);
     } else if (const TPostCommandHandler* handler = FindPostCommandHandler(command)) {
       handled = (*handler)(*this, path);
     } else {
@@ -181,7 +174,6 @@ bool TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
   }
   if (interactive) RefreshList();
   ClearKeyPasswordVerified();
-  return goOn;
 }
 
 void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text) {
@@ -215,10 +207,15 @@ void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
   storage.DeleteProcessedFiles();
 }
 
-bool TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled) {
+void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled) {
   const std::string path = storage.FilePath(index);
   const int discussion = FindDiscussion(storage.Files[index].DIdent, "GENERATE_AUTHOR_IDENTS");
-  if (discussion < 0) return false;
+  if (discussion < 0) {
+    // The user was told; the request waits unmarked and the run goes on.
+    fSetAside = true;
+    storage.Files[index].Sendable = 0;
+    return;
+  }
   if (!DiscussionsManager()->GetDiscussion(discussion).Info.IsModerated()) {
     if (const TPostCommandHandler* handler = FindPostCommandHandler("GENERATE_AUTHOR_IDENTS")) {
       handled = (*handler)(*this, path);
@@ -227,18 +224,18 @@ bool TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
                "The command GENERATE_AUTHOR_IDENTS of " + storage.FolderName.ToString() + " file " +
                    storage.Files[index].Name.ToString() + " can't be handled yet. The file is set aside.");
     }
-    return true;
+    return;
   }
   TModerateCaller* caller = ModerateCaller();
   if (!TBrowseGlobal::Moderation || !caller) {
     ShowMessageBox(Caption, "Can't call moderation function -\ncurrent user don't have Moderate permission.");
     Stop = 1;
-    return true;
+    return;
   }
   {
     // The moderation library takes only what was checked as every other message is.
     THandlerFrame frame("HandleCommand_GenerateAuthorIdents");
-    if (!frame.Open(path, {"GENERATE_AUTHOR_IDENTS"})) return true;
+    if (!frame.Open(path, {"GENERATE_AUTHOR_IDENTS"})) return;
   }
   uint16_t adident = 0xFFFF;
   std::string agident;
@@ -256,7 +253,6 @@ bool TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
       Stop = 1;
     }
   }
-  return true;
 }
 
 void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive) {

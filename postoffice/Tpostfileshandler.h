@@ -36,8 +36,8 @@ class TPostFilesHandler {
   int32_t PostPartSizeKB = 100;    // the largest part of outgoing post, from the browser's settings
 
   // Handles the files of `storage` named by `indices` (sorted here). `done` counts the files
-  // gone through without a stop. False only when a GENERATE_AUTHOR_IDENTS message names a
-  // discussion that is not here: the run then ends at once.
+  // gone through without a stop, not those set aside. True: a file that cannot be handled is
+  // set aside, never the end of the run.
   bool HandlePostFiles(TPostFilesStorage& storage, TArray<int32_t>& indices, bool interactive, int* done,
                        const std::string& caption);
 
@@ -49,9 +49,8 @@ class TPostFilesHandler {
   virtual void RefreshList();
 
  private:
-  // False when the run must end at once.
-  bool HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive);
-  bool HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled);
+  void HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive);
+  void HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled);
   void JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);

@@ -197,8 +197,13 @@ void OpenLevel(Loop& loop, TMenuItem* parent, int x, int y, int alternativeX, in
   level.window = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, MenuClass(), "", WS_POPUP, x, y, w, h, nullptr,
                                 nullptr, nullptr, nullptr);
   loop.levels.push_back(level);
+  // Painted at once: the level's window finds its loop while it is shown, before the
+  // loop runs (a first menu opens before its loop starts).
+  Loop* outer = current;
+  current = &loop;
   ShowWindow(level.window, SW_SHOWNA);
   UpdateWindow(level.window);
+  current = outer;
 }
 
 void OpenSubmenu(Loop& loop, size_t index, bool selectFirst) {

@@ -40,13 +40,20 @@ void TCustomGrid::SetRowCount(int Value) {
   Changed();
 }
 
+// The scrolled part begins right after the fixed cells; the current cell stays out of them.
 void TCustomGrid::SetFixedCols(int Value) {
   fixedCols_ = std::clamp(Value, 0, ColCount() - 1);
+  leftCol_ = fixedCols_;
+  col_ = std::max(col_, fixedCols_);
+  anchorCol_ = std::max(anchorCol_, fixedCols_);
   Changed();
 }
 
 void TCustomGrid::SetFixedRows(int Value) {
   fixedRows_ = std::clamp(Value, 0, RowCount() - 1);
+  topRow_ = fixedRows_;
+  row_ = std::max(row_, fixedRows_);
+  anchorRow_ = std::max(anchorRow_, fixedRows_);
   Changed();
 }
 

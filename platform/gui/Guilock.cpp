@@ -3,7 +3,8 @@
 namespace platform {
 
 std::recursive_mutex& GuiMutex() {
-  static std::recursive_mutex mutex;
+  // Never freed: the window system is locked from static destructors too.
+  static std::recursive_mutex& mutex = *new std::recursive_mutex;
   return mutex;
 }
 

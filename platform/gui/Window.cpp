@@ -25,7 +25,9 @@ struct WindowTable {
 };
 
 WindowTable& Table() {
-  static WindowTable table;
+  // Never freed: a screen or a window owned by a static of the program may be torn down after
+  // every other static, and still reaches the desktop and the table then.
+  static WindowTable& table = *new WindowTable;
   return table;
 }
 

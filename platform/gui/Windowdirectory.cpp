@@ -45,7 +45,8 @@ struct DirectoryState {
 };
 
 DirectoryState& State() {
-  static DirectoryState state;
+  // Never freed: a screen torn down at exit restores the folder after other statics are gone.
+  static DirectoryState& state = *new DirectoryState;
   return state;
 }
 

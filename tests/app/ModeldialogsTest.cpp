@@ -106,4 +106,25 @@ TEST(Modeldialogs, TheReaderPropertyDialogMarksTheBlock) {
   EXPECT_EQ(d.discussion->Undo.Count(), steps);
 }
 
+TEST(Modeldialogs, TheReaderPropertyDialogOnValuesStoresNothing) {
+  TDialogsWithDiscussion d;
+  TReaderProperty values;
+  values.Possibility = 70;
+  const int properties = d.discussion->ReaderProperties.Count();
+  d.script.Answer("Reader property", [](TCustomForm& form) {
+    EXPECT_EQ(form.Left(), 120);
+    EXPECT_EQ(form.Top(), 130);
+    EXPECT_EQ(dynamic_cast<TEdit*>(platform::FindNamed(form, "EditPossibility"))->Text(), "70");
+    platform::SetControlValue(form, "RadioButtonTrite", "1");
+    platform::SetControlValue(form, "EditPossibility", "35");
+    platform::PressControl(form, "ButtonOk");
+  });
+  ASSERT_TRUE(AskReaderPropertyInDialog(values, 120, 130));
+  EXPECT_EQ(values.Mark, Mark_Trite);
+  EXPECT_EQ(values.Possibility, 35);
+  EXPECT_EQ(d.discussion->ReaderProperties.Count(), properties);
+  d.script.Press("Reader property", "ButtonCancel");
+  EXPECT_FALSE(AskReaderPropertyInDialog(values, 120, 130));
+}
+
 }  // namespace

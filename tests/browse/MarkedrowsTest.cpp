@@ -1,13 +1,17 @@
 // Rows of the lower list marked with the mouse (Ctrl toggles, Shift marks a range from
-// the anchor, Alt leaves one mark) and the blocks a command on an item collects.
+// the anchor, Alt leaves one mark) and the blocks a command on an item collects; blocks
+// marked read by the tick after they were in view long enough.
 //
 // Ten premises in brief display: item i has its service row at 2 x i, 35 pixels apart.
 
 #include "Browsetest.h"
 
+#include "browse/Tbrowselistener.h"
 #include "model/Tdiscussion.h"
+#include "model/Treaderproperty.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/gui/Gui.h"
+#include "platform/rtl/Tdatetime.h"
 #include "tests/model/Modeltesthelpers.h"
 
 namespace browsetest {
@@ -101,6 +105,56 @@ TEST_F(MarkedRows, CtrlShiftAndAltClicksMarkAndCommandsCollectTheMarkedBlocks) {
   ClickItem(6, VK_CONTROL);
   Collected(Item(6));
   EXPECT_FALSE(collectedBlocks);
+}
+
+}  // namespace
+}  // namespace browsetest
+
+namespace browsetest {
+namespace {
+
+double& Clock() {
+  static double clock = 45000.5;
+  return clock;
+}
+
+// Blocks in view are read after 3 s shown in full in the active window: the tick shares
+// its time among them, a long pause counts no more than 3 s, and then they are marked read.
+TEST_F(BrowseTest, BlocksInViewLongEnoughAreMarkedReadByTheTick) {
+  TFormBrowse* form = OpenOn(ecology);
+  ASSERT_NE(form, nullptr);
+  TDiscussion& d = Discussion(ecology);
+  const TDiscBlockIndex one = modeltest::AddBlock(d, StorageType_Model, d.Storages.GetRootBlockIndex(), TextType_Premise, "one");
+  const TDiscBlockIndex two = modeltest::AddBlock(d, StorageType_Model, d.Storages.GetRootBlockIndex(), TextType_Premise, "two");
+  TBrowse& browse = form->Browse;
+  browse.CurrentBrowseState.DisplayMode = DisplayMode_Full;
+  browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+  Pump();
+  ASSERT_TRUE(form->Active());
+  platform::SetNowSource([] { return TDateTime(Clock()); });
+  browse.LastTick = Clock();
+  auto tick = [&](double seconds) {
+    Clock() += seconds / 86400.0;
+    TListeners::Send(Notify_Tick, false);
+  };
+  auto read = [&](TDiscBlockIndex block) {
+    const int property = d.FindReaderProperty(block, false);
+    return property >= 0 && d.ReaderProperties.Items[property].Read;
+  };
+  const auto& children = browse.CurrentBrowseState.CurrentItem.Children;
+  tick(1);
+  EXPECT_EQ(children[0].ReadingTime, 500);  // one second shared by the two blocks
+  EXPECT_EQ(children[1].ReadingTime, 500);
+  tick(36000);  // a sleeping machine: no more than 3 s count
+  EXPECT_EQ(children[0].ReadingTime, 2000);
+  EXPECT_FALSE(read(one));
+  const int undo = d.Undo.Count();
+  tick(3);
+  tick(1);
+  EXPECT_TRUE(read(one));
+  EXPECT_TRUE(read(two));
+  EXPECT_EQ(d.Undo.Count(), undo + 4);  // a reader property made and its read mark, for each
+  platform::SetNowSource(nullptr);
 }
 
 }  // namespace

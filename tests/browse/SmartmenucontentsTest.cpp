@@ -21,11 +21,19 @@ std::string Dump(const TSmartMenuItem& item) {
     std::string caption = entry.Caption.ToString();
     for (char& c : caption) c = c == char(0xA0) ? '_' : c;
     text += caption;
+    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
     if (entry.Code) text += ":" + std::to_string(entry.Code);
+#pragma GCC diagnostic pop
     if (!entry.Enabled) text += "-";
+    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
     if (entry.Data1 != -1 || entry.Data2 != -1)
       text += "(" + std::to_string(entry.Data1) + "," + std::to_string(entry.Data2) + ")";
     if (!entry.SubItems.empty()) text += "{" + Dump(entry) + "}";
+#pragma GCC diagnostic pop
   }
   return text;
 }

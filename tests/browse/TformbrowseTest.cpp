@@ -320,5 +320,23 @@ TEST_F(BrowseWindow, ANewWindowWithoutFocusLeavesItWithItsSource) {
   EXPECT_FALSE(made->Form->Active());
 }
 
+TEST_F(BrowseWindow, NewSettingsReachEveryOpenWindow) {
+  TFormBrowse* first = OpenOn(ecology);
+  TFormBrowse* second = OpenOn(economy);
+  pars.LowerListColor = 0x123456;
+  pars.UpperPanelColor = 0x0000AA;
+  pars.GraphPanelColor = 0x00BB00;
+  pars.ServiceRowHeight = 22;
+  TListeners::SendPair(Notify_SettingsChanged, reinterpret_cast<intptr_t>(&pars), 0, false);
+  Pump();
+  for (TFormBrowse* form : {first, second}) {
+    EXPECT_EQ(form->PanelLowerList->Color(), TColor(0x123456));
+    EXPECT_EQ(form->PaintBoxLowerList->Color(), TColor(0x123456));
+    EXPECT_EQ(form->ScrollBoxUpperBlock->Color(), TColor(0x0000AA));
+    EXPECT_EQ(form->PanelGraph->Color(), TColor(0x00BB00));
+    EXPECT_EQ(form->Browse.ServiceRowHeight, 22);
+  }
+}
+
 }  // namespace
 }  // namespace browsetest

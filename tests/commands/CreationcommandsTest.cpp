@@ -20,6 +20,10 @@
 #include "tests/support/Testsupport.h"
 
 #include <algorithm>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <deque>
 #include <set>
 
@@ -154,8 +158,7 @@ TEST_F(CreationCommands, ANewUserCreatesAnEmptyDiscussionSavesBacksItUpClosesAnd
   EXPECT_EQ(Shown(window), forest.Storages.GetRootBlockIndex());
   EXPECT_TRUE(TDiscussion::FolderHoldsDiscussion(TStr(path)));
 
-  // It is listed in the "Creating" folder.
-  Run(form->Browse, Command_Creating);
+  // The window showing the "Creating" folder lists it.
   bool listed = false;
   TBrowseState& state = form->Browse.CurrentBrowseState;
   for (uint32_t i = 0; i < state.Rows.Count(); ++i) {
@@ -358,6 +361,41 @@ TEST_F(CreationCommands, APublishedModelLosesItsCrossedAndRecycledBlocksAndTheSo
   EXPECT_EQ(after, before);
   EXPECT_FALSE(HasUnsavedChanges(*d));
   EXPECT_EQ(d->Storages.GetDiscBlock(b)->DeleteFlag, DeleteFlag_Crossed);
+}
+
+TEST_F(CreationCommands, APublishedCopyThatCannotBeMadeLeavesNothingBehind) {
+  // Only folders of the program's data root are ever removed.
+  setenv("QUILLARAN_HOME", (folder + "/data").c_str(), 1);
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  // A socket in the discussion's folder cannot be copied: the copy stops halfway.
+  const std::string socketPath = d->Folder.ToString() + "/socket";
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, "socket");  // made from within the folder: its path is too long for an address
+  char here[4096];
+  ASSERT_NE(getcwd(here, sizeof here), nullptr);
+  ASSERT_EQ(chdir(d->Folder.ToString().c_str()), 0);
+  const int bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  ASSERT_EQ(chdir(here), 0);
+  ASSERT_EQ(bound, 0);
+  close(fd);
+  const int count = discussions->GetDiscussionsCount();
+  const uint32_t folders = discussions->Folders.Count();
+  Type({"Published"});
+  Run(form->Browse, Command_FormPublishedModel);
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_EQ(Reports()[0].rfind("RecourseCopy - ", 0), 0u) << Reports()[0];
+  Reports().clear();
+  TError::Instance().Reset();
+  EXPECT_FALSE(IsDirExists(discussions->GetFolderPath(discussions->DiscussedRoot).ToString() + "/Published"));
+  EXPECT_EQ(discussions->GetDiscussionsCount(), count);
+  EXPECT_EQ(discussions->Folders.Count(), folders);
+  EXPECT_EQ(manager->Count(), 1);
+  EXPECT_TRUE(d->Loaded);
+  unlink(socketPath.c_str());
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include "Commandstest.h"
 
 #include "commands/Commandcodes.h"
+#include "commands/Tformblocktext.h"
 #include "commands/Tformdiscblockheader.h"
 #include "model/Discussionfileset.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tedit.h"
+#include "platform/forms/Tscreen.h"
 #include "tests/model/Modeltesthelpers.h"
 
 #include <memory>
@@ -151,6 +153,21 @@ TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
   Run(browse, Command_CrossUncross, {}, "", 1);
   EXPECT_EQ(d->Storages.GetDiscBlock(note)->DeleteFlag, DeleteFlag_Crossed);
   EXPECT_EQ(script.Pending(), 0u);
+
+  // The texts of a block in a window of their own, searched from the pattern.
+  Run(browse, Command_BlockText);
+  TFormBlockText* viewer = nullptr;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* found = dynamic_cast<TFormBlockText*>(Screen->Forms(i))) viewer = found;
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->Caption(), "Block text <" + Name(note) + ">");
+  EXPECT_EQ(viewer->MemoBlockText->Text(), "My note");
+  viewer->EditModel->SetText("NOTE");
+  platform::PressControl(*viewer, "ButtonFindNext");
+  EXPECT_EQ(viewer->MemoBlockText->SelStart(), 3);
+  EXPECT_EQ(viewer->MemoBlockText->SelLength(), 4);
+  platform::PressControl(*viewer, "ButtonClose");
+  Pump();
 
   // Undo, step by step, back to the start.
   for (int step = 0; step < 50 && d->Undo.CanUndo(); ++step) Run(browse, Command_Undo);

@@ -279,7 +279,14 @@ TEST_F(Navigation, OpeningADiscussionGoesWhereTheLoginStoodElseToItsRoot) {
   browse.OpenBrowseItem(FolderItem(d->FolderIndex));
   EXPECT_EQ(Shown(browse), root) << "no remembered block";
 
-  logins.GetCurrentLogin()->SetDiscussionPosition(d->Info.MIdent, code.StorageType, code.BlockNum);
+  // Standing on a block is remembered by the window's refresh, and the discussion as the
+  // last one shown.
+  browse.GoToDiscBlock(a1);
+  uint8_t type = 0;
+  uint16_t number = 0;
+  ASSERT_TRUE(logins.GetCurrentLogin()->GetDiscussionPosition(d->Info.MIdent, type, number));
+  EXPECT_EQ((TDiscBlockCode{type, number}), code);
+  EXPECT_EQ(logins.GetCurrentLogin()->LastDiscussion, d->Info.DIdent);
   browse.OpenMonoGroup(discussions->DiscussedRoot);
   browse.OpenBrowseItem(FolderItem(d->FolderIndex));
   EXPECT_EQ(Shown(browse), a1);

@@ -63,6 +63,34 @@ TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
   EXPECT_EQ(PostState()->AdvertisingList, "c@x.org\r\n");
 }
 
+TEST_F(SendingCommands, ClicksInThePlusColumnChooseTheReceivers) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  AddSubscriber("Bee", "b@x.org", 2);
+  d->Info.ShowRecipients = 1;
+  script.Answer("TFormCommandMessageHeader", [&](TCustomForm& f) {
+    auto& editor = dynamic_cast<TFormCommandMessageHeader&>(f);
+    const auto click = [&](int row) {
+      Pump();  // painted: the cells have grown to their texts
+      const RECT cell = editor.DrawGridReceivers->CellRect(0, row);
+      const POINT at = editor.DrawGridReceivers->ClientToScreen(POINT{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+      person.Click(at.x, at.y);
+      Pump();
+    };
+    click(0);  // the header: every row the opposite of the first
+    click(2);  // b@x.org again
+    platform::PressControl(f, "ButtonOk");
+  });
+  Answer(0);  // the announcement
+  Run(form->Browse, Command_ExistingBlocksList);
+  const std::vector<std::string> files = Outbox();
+  ASSERT_EQ(files.size(), 1u);
+  TCommandMessageHeader header;
+  ASSERT_TRUE(ReadMessage(files[0], "EXISTING_BLOCKS_LIST", header));
+  EXPECT_EQ(header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "b@x.org");
+}
+
 // A post list of a model block, a note, a block under the note, an erased block and a
 // code that names nothing, sent by the leader to a subscriber and a mail-service robot.
 struct PostListCase {

@@ -345,20 +345,22 @@ TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
   EXPECT_EQ(Boxes[0].Text, "Discussion: Ecology\nThere are 1 new (1 total) EXISTING_BLOCKS_LIST requests.\nPost "
                            "existing blocks list?");
 
-  // GENERATE_AUTHOR_IDENTS of a discussion that is not here ends the run at once.
+  // GENERATE_AUTHOR_IDENTS of a discussion that is not here waits, unmarked; the run goes on.
   Boxes.clear();
   Message("3-gm", "GIVE_MODEL", "", "12/19/2005 10:00:00");
   Message("4-gai", "GENERATE_AUTHOR_IDENTS", "", "12/19/2005 11:00:00", "D-unknown");
   Message("5-gm", "GIVE_MODEL", "", "12/19/2005 12:00:00");
   Post.Inbox.Refresh(Post);
-  EXPECT_FALSE(RunOver(Post.Inbox, {"3-gm", "4-gai", "5-gm"}, done));
-  EXPECT_EQ(done, 1);
-  ASSERT_EQ(Boxes.size(), 1u);  // the not-found message, no question
+  EXPECT_TRUE(RunOver(Post.Inbox, {"3-gm", "4-gai", "5-gm"}, done));
+  EXPECT_EQ(done, 2);
+  ASSERT_EQ(Boxes.size(), 2u);  // the not-found message, then the question about the requests
   EXPECT_NE(Boxes[0].Text.find("The discussion with identifier 'D-unknown' is not found.\nSo the command message is "
                                "left unhandled."),
             std::string::npos);
+  EXPECT_EQ(Boxes[1].Caption, "GIVE_MODEL");
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "4-gai"));
-  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-gm"));
+  EXPECT_EQ(Post.Inbox.Files[uint32_t(Post.Inbox.FindPostFile("4-gai"))].Sendable, 0);
+  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-gm"));
 }
 
 TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {

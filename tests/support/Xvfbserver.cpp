@@ -89,6 +89,7 @@ WindowManager::WindowManager(const std::string& display) {
     _exit(127);
   }
   if (pid_ < 0) return;
+  XInitThreads();  // before this process's first connection: its display back end uses threads
   ::Display* dpy = XOpenDisplay(display.c_str());
   if (!dpy) return;
   XSelectInput(dpy, DefaultRootWindow(dpy), PropertyChangeMask);

@@ -105,3 +105,17 @@ TEST(HeadlessScreen, ALoopWaitingForeverFailsInsteadOfHanging) {
 }
 
 }  // namespace
+
+// A screen held by a static made before the window system's own state, with a window still
+// registered, is torn down after that state at exit: the process must end cleanly.
+TEST(HeadlessScreen, AProgramEndingWithWindowsStillRegisteredEndsCleanly) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no window made before
+  EXPECT_EXIT(
+      {
+        static std::unique_ptr<platform::HeadlessScreen> screen;
+        screen = std::make_unique<platform::HeadlessScreen>(320, 200);
+        HWND w = Window(10, 10, 50, 40, COLOR_WINDOW);
+        std::exit(w && screen->Pixel(20, 20) != CLR_INVALID ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
+}

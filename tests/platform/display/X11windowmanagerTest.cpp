@@ -277,4 +277,49 @@ TEST_F(X11Managed, APanelShrinksTheWorkAreaAndNoFormOpensOffIt) {
   XSync(peer, False);
 }
 
+TEST_F(X11Managed, APopupMenuIsPaintedAsSoonAsItShows) {
+  std::unique_ptr<TForm> form(MakeForm("Меню", 60, 60, 300, 200));
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(form->Handle()); }));
+  TPopupMenu menu(nullptr);
+  for (const char* caption : {"Первый пункт", "Второй пункт"}) {
+    auto* item = new TMenuItem(&menu);
+    item->SetCaption(caption);
+    menu.Items()->Add(item);
+  }
+  // The pointer stays where it is: the menu's pixels must reach the screen by themselves.
+  int inked = 0, differing = -1;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  platform::SetMenuLoopIdleHook([&] {
+    std::vector<HWND> open = platform::OpenMenuWindows();
+    if (open.empty()) return;
+    HWND m = open.back();
+    bool done = std::chrono::steady_clock::now() > end;
+    if (Viewable(m)) {
+      const platform::Pixmap& ours = *platform::FindWindowObject(m)->surface;
+      XImage* image = XGetImage(peer, XOf(m), 0, 0, static_cast<unsigned>(ours.Width()),
+                                static_cast<unsigned>(ours.Height()), AllPlanes, ZPixmap);
+      if (image) {
+        differing = inked = 0;
+        for (int y = 0; y < ours.Height(); ++y)
+          for (int x = 0; x < ours.Width(); ++x) {
+            std::uint32_t shown = static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+            differing += shown != (ours.At(x, y) & 0xFFFFFF);
+            inked += (shown & 0xFF) < 0x80;  // text and frame are dark
+          }
+        XDestroyImage(image);
+        done = done || (differing == 0 && inked > 0);
+      }
+    }
+    if (done) PostMessage(m, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  // A ticking timer lets the menu's loop come back to the look above while it waits.
+  SetTimer(form->Handle(), 1, 20, nullptr);
+  menu.Popup(120, 120);
+  KillTimer(form->Handle(), 1);
+  platform::SetMenuLoopIdleHook(nullptr);
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(inked, 20);
+}
+
 }  // namespace
