@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -61,6 +62,28 @@ std::string SourceList() {
   return list;
 }
 
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Whether a folder holds every source file, byte for byte.
+bool SameAsSources(const std::string& dir) {
+  for (int i = 0; i < kFiles; ++i) {
+    std::string name = "f";
+    name += std::to_string(i) + ".dat";
+    if (!fs::exists(fs::path(dir) / name) || FileText(fs::path(dir) / name) != FileText(fs::path(Root()) / "src" / name))
+      return false;
+  }
+  return true;
+}
+
+// A packer's figure counts only when the other side unpacks its cabinet to the sources.
+void CheckUnpacked(benchmark::State& state, const std::string& dir, const char* what) {
+  if (!SameAsSources(dir)) state.SkipWithError(what);
+  fs::remove_all(dir);
+}
+
 void Finish(benchmark::State& state, const std::string& cab) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFiles * kFileSize);
   state.counters["archive_MB"] = static_cast<double>(fs::file_size(cab)) / (1 << 20);
@@ -84,6 +107,9 @@ void PackOurs(const std::string& root, const std::string& cab) {
 void BM_PackOurs(benchmark::State& state) {
   std::string root = Root(), cab = root + "/ours.cab";
   for (auto _ : state) PackOurs(root, cab);
+  fs::create_directories(root + "/x-check");
+  const bool read = std::system(("gcab -x -C " + root + "/x-check " + cab + " >/dev/null").c_str()) == 0;
+  CheckUnpacked(state, root + "/x-check", read ? "gcab unpacks our cabinet to other bytes" : "gcab -x failed");
   Finish(state, cab);
 }
 
@@ -94,6 +120,9 @@ void BM_PackGcab(benchmark::State& state) {
     fs::remove(cab);
     if (std::system(command.c_str()) != 0) state.SkipWithError("gcab -c -z failed");
   }
+  TCabReader reader(nullptr);
+  reader.Extract(cab, root + "/x-check");
+  CheckUnpacked(state, root + "/x-check", "we unpack gcab's cabinet to other bytes");
   Finish(state, cab);
 }
 
@@ -105,6 +134,7 @@ void BM_UnpackOurs(benchmark::State& state) {
     TCabReader reader(nullptr);
     reader.Extract(cab, root + "/x-ours");
   }
+  CheckUnpacked(state, root + "/x-ours", "our unpacked files differ from the sources");
   Finish(state, cab);
 }
 
@@ -117,6 +147,7 @@ void BM_UnpackGcab(benchmark::State& state) {
     fs::create_directories(root + "/x-gcab");
     if (std::system(command.c_str()) != 0) state.SkipWithError("gcab -x failed");
   }
+  CheckUnpacked(state, root + "/x-gcab", "gcab's unpacked files differ from the sources");
   Finish(state, cab);
 }
 

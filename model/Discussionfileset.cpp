@@ -1,18 +1,22 @@
 #include "model/Discussionfileset.h"
 
 #include "foundation/Tbufreader.h"
+#include "foundation/Fileroutines.h"
 #include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Tdatetime.h"
 
 #include <algorithm>
 #include <array>
 #include <initializer_list>
-#include <set>
+#include <map>
 
 const char* const TDiscussionFileSet::Names[TDiscussionFileSet::Count] = {
     "Model.cbs",       "Model.cbt",       "Annotations.cbs",          "Annotations.cbt",
     "Notes.cbs",       "Notes.cbt",       "ModeratedAnnotations.cbs", "ModeratedAnnotations.cbt",
     "Authors.cbs",     "ReadProps.cbs",   "UserInfo.cbs",             "DiscussionInfo.cbs",
 };
+
+const char* const TDiscussionFileSet::Suffixes[TDiscussionFileSet::Places] = {"", ".old", ".tmp"};
 
 uint16_t TDiscussionFileSet::Version(int file) { return file < 8 ? BlockFileVersion : DiscussionFileVersion; }
 
@@ -21,56 +25,148 @@ namespace {
 constexpr size_t HeaderSize = 2 + 4 + 1;
 
 // Reads the header of a file without reporting: a file left half-written by an
-// interrupted save is expected here. False when it is missing or not of that file.
-bool PeekHeader(const std::string& path, int file, uint32_t& generation) {
+// interrupted save is expected here.
+TDiscussionFileSet::THeader PeekHeader(const std::string& path, int file) {
+  TDiscussionFileSet::THeader result;
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) return result;
+  result.Exists = true;
   unsigned char header[HeaderSize] = {};
   DWORD read = 0;
-  const bool ok = ReadFile(handle, header, sizeof header, &read, nullptr) && read == sizeof header;
+  const bool ok = ReadFile(handle, header, sizeof header, &read, nullptr);
   CloseHandle(handle);
-  if (!ok) return false;
   const unsigned version = header[0] | (header[1] << 8);
-  generation = uint32_t(header[2]) | (uint32_t(header[3]) << 8) | (uint32_t(header[4]) << 16) |
-               (uint32_t(header[5]) << 24);
-  return version == TDiscussionFileSet::Version(file) && header[6] == file;
+  result.Generation = uint32_t(header[2]) | (uint32_t(header[3]) << 8) | (uint32_t(header[4]) << 16) |
+                      (uint32_t(header[5]) << 24);
+  if (!ok) result.Fault = "ошибка чтения файла";
+  else if (read < sizeof header) result.Fault = "файл обрезан (" + std::to_string(read) + " байт)";
+  else if (version != TDiscussionFileSet::Version(file)) result.Fault = "неверная версия формата " + std::to_string(version);
+  else if (header[6] != file) result.Fault = "чужой файл (номер " + std::to_string(header[6]) + ")";
+  return result;
 }
 
 }  // namespace
 
-bool TDiscussionFileSet::Choose(const std::string& folder, std::string& reason) {
-  std::array<std::set<uint32_t>, Count> found;
+void TDiscussionFileSet::Survey(const std::string& folder) {
+  Folder = folder;
   Generation = 0;
   HighestGeneration = 0;
   AnyFile = false;
   for (int file = 0; file < Count; ++file) {
-    const std::string base = folder + "/" + Names[file];
-    for (const char* suffix : {"", ".old", ".tmp"}) {
-      uint32_t generation = 0;
-      if (!PeekHeader(base + suffix, file, generation)) continue;
-      HighestGeneration = std::max(HighestGeneration, generation);
-      if (std::string(suffix) == ".tmp") continue;  // a temporary file is never part of a set
-      AnyFile = true;
-      found[file].insert(generation);
+    Paths[file].clear();
+    for (int place = 0; place < Places; ++place) {
+      THeader& header = Headers[file][place];
+      header = PeekHeader(PathOf(file, place), file);
+      if (header.Sound()) HighestGeneration = std::max(HighestGeneration, header.Generation);
+      if (place != Temporary) AnyFile = AnyFile || header.Exists;
     }
   }
-  // The newest generation that every file has.
-  for (auto it = found[0].rbegin(); it != found[0].rend(); ++it) {
-    const uint32_t candidate = *it;
-    bool complete = true;
-    for (int file = 1; file < Count && complete; ++file) complete = found[file].count(candidate) > 0;
-    if (!complete) continue;
-    Generation = candidate;
-    for (int file = 0; file < Count; ++file) {
-      const std::string base = folder + "/" + Names[file];
-      uint32_t generation = 0;
-      Paths[file] = PeekHeader(base, file, generation) && generation == candidate ? base : base + ".old";
-    }
-    return true;
+}
+
+std::vector<uint32_t> TDiscussionFileSet::CompleteGenerations() const {
+  std::vector<uint32_t> complete;
+  const auto has = [&](int file, uint32_t generation) {
+    for (int place : {Current, Previous})
+      if (Headers[file][place].Sound() && Headers[file][place].Generation == generation) return true;
+    return false;
+  };
+  for (int place : {Current, Previous}) {
+    const THeader& first = Headers[0][place];
+    if (!first.Sound()) continue;
+    bool all = true;
+    for (int file = 1; file < Count && all; ++file) all = has(file, first.Generation);
+    if (all) complete.push_back(first.Generation);
   }
-  reason = AnyFile ? "нет полного набора файлов обсуждения" : "файлы обсуждения не найдены";
-  return false;
+  std::sort(complete.rbegin(), complete.rend());
+  complete.erase(std::unique(complete.begin(), complete.end()), complete.end());
+  return complete;
+}
+
+void TDiscussionFileSet::Take(uint32_t generation) {
+  Generation = generation;
+  for (int file = 0; file < Count; ++file) {
+    const THeader& current = Headers[file][Current];
+    Paths[file] = PathOf(file, current.Sound() && current.Generation == generation ? Current : Previous);
+  }
+}
+
+bool TDiscussionFileSet::TakePrevious(int file) {
+  const THeader& previous = Headers[file][Previous];
+  if (Paths[file] != PathOf(file, Current) || !previous.Sound() || previous.Generation != Generation) return false;
+  Paths[file] = PathOf(file, Previous);
+  return true;
+}
+
+std::string TDiscussionFileSet::WhyIncomplete() const {
+  if (!AnyFile) return "файлы обсуждения не найдены: " + Folder;
+  // The set the current files were saved as: the generation most of them have.
+  std::map<uint32_t, int> votes;
+  for (int place : {Current, Previous}) {
+    for (int file = 0; file < Count; ++file)
+      if (Headers[file][place].Sound()) ++votes[Headers[file][place].Generation];
+    if (!votes.empty()) break;
+  }
+  uint32_t expected = 0;
+  int most = 0;
+  for (const auto& [generation, count] : votes)
+    if (count >= most) expected = generation, most = count;
+  const std::string lead = "нет полного набора файлов обсуждения: ";
+  for (int file = 0; file < Count; ++file) {
+    const THeader& current = Headers[file][Current];
+    const THeader& previous = Headers[file][Previous];
+    const std::string path = PathOf(file, Current);
+    if (current.Sound() && current.Generation == expected) continue;
+    if (!current.Exists) {
+      if (previous.Sound() && previous.Generation == expected) continue;
+      if (previous.Exists && !previous.Sound())
+        return lead + "файл " + PathOf(file, Previous) + " повреждён: " + previous.Fault;
+      return lead + "нет файла " + path;
+    }
+    if (!current.Sound()) return lead + "файл " + path + " повреждён: " + current.Fault;
+    return lead + "файл " + path + " из другого сохранения (поколение " + std::to_string(current.Generation) +
+           " вместо " + std::to_string(expected) + ")";
+  }
+  return {};
+}
+
+std::vector<std::string> TDiscussionFileSet::Displaced(bool temporaries) const {
+  std::vector<std::string> paths;
+  for (int file = 0; file < Count; ++file) {
+    if (Headers[file][Current].Exists && Paths[file] != PathOf(file, Current)) paths.push_back(PathOf(file, Current));
+    const THeader& previous = Headers[file][Previous];
+    if (previous.Sound() && previous.Generation > Generation && Paths[file] != PathOf(file, Previous))
+      paths.push_back(PathOf(file, Previous));
+  }
+  // What an interrupted newer save left under temporary names belongs with its other files.
+  for (int file = 0; temporaries && !paths.empty() && file < Count; ++file) {
+    const THeader& temporary = Headers[file][Temporary];
+    if (temporary.Sound() && temporary.Generation > Generation) paths.push_back(PathOf(file, Temporary));
+  }
+  return paths;
+}
+
+bool TDiscussionFileSet::Choose(const std::string& folder, std::string& reason) {
+  Survey(folder);
+  const std::vector<uint32_t> complete = CompleteGenerations();
+  if (complete.empty()) {
+    reason = WhyIncomplete();
+    return false;
+  }
+  Take(complete.front());
+  return true;
+}
+
+bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& paths, std::string& aside) {
+  const std::string stamp = folder + "/damaged-" + FormatDateTime("yyyymmdd_hhnnss", Now());
+  aside = stamp;
+  for (int n = 2; IsDirExists(aside) || IsFileExists(aside); ++n) aside = stamp + "_" + std::to_string(n);
+  if (!CreateDirectoryA(aside.c_str(), nullptr)) return false;
+  for (const std::string& path : paths) {
+    const std::string target = aside + path.substr(path.find_last_of('/'));
+    if (!MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return false;
+  }
+  return true;
 }
 
 namespace {
@@ -166,7 +262,8 @@ std::string ReadDiscussionFile(const std::string& path, int file, uint32_t gener
   const uint8_t number = reader.ReadByte();
   if (version != TDiscussionFileSet::Version(file)) return "неверная версия формата " + std::to_string(version);
   if (number != file) return "чужой файл";
-  if (stored != generation) return "файл из другого сохранения";
+  if (stored != generation)
+    return "файл из другого сохранения (поколение " + std::to_string(stored) + " вместо " + std::to_string(generation) + ")";
   content = std::string_view(data).substr(HeaderSize, data.size() - HeaderSize - 8);
   return {};
 }

@@ -6,14 +6,16 @@
 // and ends with u32 CRC-32 of everything before it and the u32 end marker 0x21444E45. A save writes every file of the set
 // under "<name>.tmp" with the next generation, then for each file moves the present
 // one to "<name>.old" and the new one into place. The set that a loader takes is the
-// newest generation that every file has, either as "<name>" or as "<name>.old": a
-// save interrupted at any instant leaves either the new set or the previous one.
+// newest generation that every file has, either as "<name>" or as "<name>.old", and whose
+// files are all sound: a save interrupted at any instant leaves either the new set or the
+// previous one. Files of a newer set that could not be taken are set aside, never deleted.
 
 #include "foundation/Tstr.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr uint32_t DiscussionFileEndMarker = 0x21444E45;
 inline constexpr uint16_t BlockFileVersion = 7;
@@ -26,7 +28,19 @@ struct TDiscussionFileSet {
   static bool IsReaderState(int file) { return file == 9 || file == 10; }
   static uint16_t Version(int file);
 
-  // The committed set of a folder: its generation and, per file, the path that holds it.
+  // What the header of one file of the folder says.
+  struct THeader {
+    bool Exists = false;
+    std::string Fault;  // why the header is not of this file; empty when it is
+    uint32_t Generation = 0;
+    bool Sound() const { return Exists && Fault.empty(); }
+  };
+  enum { Current, Previous, Temporary, Places };
+  static const char* const Suffixes[Places];  // "", ".old", ".tmp"
+
+  std::string Folder;
+  THeader Headers[Count][Places];
+  // The taken set: its generation and, per file, the path that holds it.
   uint32_t Generation = 0;
   std::string Paths[Count];
   // The highest generation found in any file of the folder (new, previous or temporary).
@@ -34,10 +48,33 @@ struct TDiscussionFileSet {
   // Whether any file of the set (current or previous) exists.
   bool AnyFile = false;
 
-  // Looks at the headers of the folder's files; false with a reason when no complete set
-  // exists.
+  std::string PathOf(int file, int place) const { return Folder + "/" + Names[file] + Suffixes[place]; }
+  // Reads the headers of the folder's files.
+  void Survey(const std::string& folder);
+  // The generations every file has, as itself or as its previous version; newest first.
+  std::vector<uint32_t> CompleteGenerations() const;
+  // Takes a complete generation; a file of it is taken from its current place when that
+  // holds it.
+  void Take(uint32_t generation);
+  // Takes the previous version of a file instead when it claims the same generation (the
+  // current one's generation bytes may be damaged); false when there is none.
+  bool TakePrevious(int file);
+  // Why the newest saved set is not complete: the file that lacks it, and what is wrong
+  // with it (missing, header, generation).
+  std::string WhyIncomplete() const;
+  // The files that are not part of the taken set and that the next save would replace or
+  // delete: current files outside it, newer previous versions, and with temporaries the
+  // temporary files of a newer, interrupted save.
+  std::vector<std::string> Displaced(bool temporaries) const;
+  // Surveys the folder and takes the newest complete generation; false with a reason
+  // naming what keeps every set from being complete.
   bool Choose(const std::string& folder, std::string& reason);
 };
+
+// Moves files of a discussion folder into a new sub-folder "damaged-<date>_<time>" beside
+// them, each move durable. False, with the last error set, when a move failed; aside names
+// the sub-folder either way.
+bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& paths, std::string& aside);
 
 // Writes a file of the set: the header, the content, then u32 CRC-32 of all bytes before it
 // and the end marker; flushed to the disk. False when any step failed.

@@ -3,6 +3,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
 #include "model/Blocklinks.h"
@@ -18,6 +19,10 @@
 int TDiscussion::CrashBeforeSaveStep = 0;
 
 namespace {
+
+// Every move of a save is on the disk before the next step, so that a power cut leaves
+// what a crash at that step would.
+constexpr DWORD Durably = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
 
 // Most authors, reader properties, themes and unlinked-block records a file may hold.
 constexpr uint32_t MaxRecords = 1u << 20;
@@ -178,33 +183,45 @@ std::string TDiscussion::ResolveLinks(int& file) {
   return {};
 }
 
+std::unique_ptr<TDiscussion> TDiscussion::ReadGeneration(TDiscussionFileSet& set, uint32_t generation,
+                                                         bool infoOnly, std::string& path, std::string& fault) {
+  set.Take(generation);
+  const int first = infoOnly ? TDiscussionFileSet::Count - 1 : 0;
+  std::string buffer;
+  for (;;) {
+    auto fresh = std::make_unique<TDiscussion>();
+    int failed = -1;
+    std::string why;
+    for (int file = first; file < TDiscussionFileSet::Count && failed < 0; ++file) {
+      std::string_view content;
+      why = ReadDiscussionFile(set.Paths[file], file, generation, buffer, content);
+      if (why.empty()) why = ParseFile(file, content, *fresh, infoOnly);
+      if (!why.empty()) failed = file;
+    }
+    if (failed < 0 && !infoOnly) {
+      int file = 0;
+      why = fresh->ResolveLinks(file);
+      if (!why.empty()) failed = file;
+    }
+    if (failed < 0) return fresh;
+    if (path.empty()) path = set.Paths[failed], fault = why;
+    if (!set.TakePrevious(failed)) return nullptr;
+  }
+}
+
 bool TDiscussion::Load(bool infoOnly) {
   if (Loaded || (infoOnly && Info.InfoRead)) return true;
   TDiscussionFileSet set;
-  std::string reason;
-  if (!set.Choose(Folder.ToString(), reason)) {
-    TError::Report("TDiscussion::Load - " + reason + ": " + Folder.ToString());
+  set.Survey(Folder.ToString());
+  // The newest set whose every file is sound; the first fault met names the damaged file.
+  std::string damaged, fault;
+  std::unique_ptr<TDiscussion> fresh;
+  for (const uint32_t generation : set.CompleteGenerations())
+    if ((fresh = ReadGeneration(set, generation, infoOnly, damaged, fault))) break;
+  if (!fresh) {
+    TError::Report("TDiscussion::Load - " +
+                   (damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault));
     return false;
-  }
-  auto fresh = std::make_unique<TDiscussion>();
-  const int first = infoOnly ? TDiscussionFileSet::Count - 1 : 0;
-  std::string buffer;
-  for (int file = first; file < TDiscussionFileSet::Count; ++file) {
-    std::string_view content;
-    std::string fault = ReadDiscussionFile(set.Paths[file], file, set.Generation, buffer, content);
-    if (fault.empty()) fault = ParseFile(file, content, *fresh, infoOnly);
-    if (!fault.empty()) {
-      TError::Report("TDiscussion::Load - файл " + set.Paths[file] + " повреждён: " + fault);
-      return false;
-    }
-  }
-  if (!infoOnly) {
-    int file = 0;
-    const std::string fault = fresh->ResolveLinks(file);
-    if (!fault.empty()) {
-      TError::Report("TDiscussion::Load - файл " + set.Paths[file] + " повреждён: " + fault);
-      return false;
-    }
   }
   Info = fresh->Info;
   Info.InfoRead = 1;
@@ -218,12 +235,28 @@ bool TDiscussion::Load(bool infoOnly) {
   HyperRefBlocks.Clear();
   Undo.Clear();
   Graph.reset();
-  Generation = set.Generation;
+  // The next save goes above every generation found, the passed-over ones included.
+  Generation = std::max(set.Generation, set.HighestGeneration);
   LastSaveTime = Now();
   Loaded = 1;
+  SetAsideNewerFiles(set, damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault);
   RebuildHyperRefBlocks(*this);
   CheckDuplicatedMIdent();
   return true;
+}
+
+void TDiscussion::SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& why) {
+  const std::vector<std::string> newer = set.Displaced(true);
+  if (newer.empty()) return;
+  std::string aside;
+  const bool moved = SetAsideFiles(set.Folder, newer, aside);
+  const std::string named = why.empty() ? "файл " + newer.front() + " не из сохранённого набора" : why;
+  const std::string kept = moved ? "Файлы последнего сохранения перенесены в папку " + aside + "."
+                                 : "Файлы последнего сохранения не удалось перенести в папку " + aside + " (" +
+                                       platform::ErrorText(GetLastError()) + "); они оставлены на месте.";
+  ShowMessageBox("Загрузка обсуждения",
+                 "Последнее сохранение обсуждения " + set.Folder + " не загружено: " + named + ".\n" +
+                     "Загружено предыдущее сохранение.\n" + kept);
 }
 
 bool TDiscussion::Save(int mode) {
@@ -238,15 +271,20 @@ bool TDiscussion::Save(int mode) {
   TDiscussionFileSet set;
   std::string reason;
   const bool haveSet = set.Choose(folder, reason);
+  // Files outside the saved set (a newer set that broke after loading) are kept aside.
+  const std::vector<std::string> displaced = haveSet ? set.Displaced(false) : std::vector<std::string>{};
+  if (!displaced.empty()) {
+    if (crash()) return false;
+    std::string aside;
+    if (!SetAsideFiles(folder, displaced, aside)) return SaveFailed(aside);
+  }
   // A set taken from the previous versions is put back in place first, so that moving the
   // present files aside can never overwrite the only complete set.
   for (int file = 0; haveSet && file < TDiscussionFileSet::Count; ++file) {
     const std::string path = folder + "/" + TDiscussionFileSet::Names[file];
     if (set.Paths[file] == path) continue;
     if (crash()) return false;
-    if (IsFileExists(path) && !DeleteFileA(path.c_str())) return SaveFailed(path);
-    if (crash()) return false;
-    if (!MoveFileA(set.Paths[file].c_str(), path.c_str())) return SaveFailed(path);
+    if (!MoveFileExA(set.Paths[file].c_str(), path.c_str(), Durably)) return SaveFailed(path);
   }
   const uint32_t generation = std::max(set.HighestGeneration, Generation) + 1;
   for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
@@ -265,10 +303,10 @@ bool TDiscussion::Save(int mode) {
       if (crash()) return false;
       if (IsFileExists(old) && !DeleteFileA(old.c_str())) return SaveFailed(old);
       if (crash()) return false;
-      if (!MoveFileA(path.c_str(), old.c_str())) return SaveFailed(path);
+      if (!MoveFileExA(path.c_str(), old.c_str(), Durably)) return SaveFailed(path);
     }
     if (crash()) return false;
-    if (!MoveFileA((path + ".tmp").c_str(), path.c_str())) return SaveFailed(path);
+    if (!MoveFileExA((path + ".tmp").c_str(), path.c_str(), Durably)) return SaveFailed(path);
   }
   Generation = generation;
   LastSaveTime = Now();
@@ -284,7 +322,7 @@ bool TDiscussion::Backup(const TStr& backupFolder, int maxCopies) {
   TDiscussionFileSet set;
   std::string reason;
   if (!set.Choose(Folder.ToString(), reason)) {
-    TError::Report("TDiscussion::Backup - " + reason + ": " + Folder.ToString());
+    TError::Report("TDiscussion::Backup - " + reason);
     return false;
   }
   // The model folder name may have come with a received message.

@@ -22,6 +22,7 @@
 #include <vector>
 
 class TDiscussionsManager;
+struct TDiscussionFileSet;
 struct TRecipientsList;
 struct TDiscussionStatistics;
 
@@ -52,8 +53,10 @@ public:
   const TStr& GetName() const { return Info.Name; }
   uint8_t IsCreating() const { return Info.Creating; }
 
-  // Loads the discussion's files once; with infoOnly just the information record. A
-  // damaged set is refused (reported, naming the file) and nothing of it is kept.
+  // Loads the discussion's files once; with infoOnly just the information record. The
+  // newest sound set is taken; when a newer one is damaged or incomplete the user is told
+  // which file and why, and its files are moved aside. With no sound set the discussion is
+  // refused (reported, naming the file and why) and nothing of it is kept.
   bool Load(bool infoOnly = false);
   // Writes the complete set of files (mode 0 the ordinary save, mode 1 the user's
   // "Save database"); a failure leaves the last saved set in place.
@@ -132,9 +135,16 @@ public:
   static int CrashBeforeSaveStep;
 
 private:
-  uint32_t Generation = 0;  // of the set last loaded or saved
+  uint32_t Generation = 0;  // of the set last saved, or the highest found when loading
 
   void ClearContent();
+  // Reads one complete generation of the set into a new discussion; null when a file of it
+  // is damaged, the first such file and why then in path and fault.
+  static std::unique_ptr<TDiscussion> ReadGeneration(TDiscussionFileSet& set, uint32_t generation, bool infoOnly,
+                                                     std::string& path, std::string& fault);
+  // Moves the files of a newer set that loading passed over aside and tells the user why,
+  // what was loaded instead and where the files are.
+  static void SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& why);
   static std::string ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly);
   std::string ResolveLinks(int& file);
   bool SaveFailed(const std::string& path);

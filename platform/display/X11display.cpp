@@ -871,6 +871,21 @@ void X11Display::TopLevelChanged(HWND h) {
   XFlush(x.dpy);
 }
 
+void X11Display::ModalOver(HWND dialog, HWND over) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  Window* w = FindWindowObject(dialog);
+  auto it = x.shown.find(dialog);
+  if (!w || w->owner || it == x.shown.end() || it->second.overrideRedirect) return;
+  auto o = over ? x.shown.find(over) : x.shown.end();
+  if (o != x.shown.end() && o->first != dialog) XSetTransientForHint(x.dpy, it->second.id, o->second.id);
+  else XDeleteProperty(x.dpy, it->second.id, XA_WM_TRANSIENT_FOR);
+  Atom type = o != x.shown.end() ? x.typeDialog : x.typeNormal;
+  XChangeProperty(x.dpy, it->second.id, x.windowType, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+  XFlush(x.dpy);
+}
+
 void X11Display::TopLevelDestroyed(HWND h) {
   Impl& x = *impl_;
   if (!x.dpy) return;

@@ -28,6 +28,7 @@ class X11Display : public Display {
   RECT WorkArea() const override;
   void TopLevelChanged(HWND window) override;
   void TopLevelDestroyed(HWND window) override;
+  void ModalOver(HWND dialog, HWND over) override;
   void SurfaceChanged(HWND window, const RECT& area) override;
   bool WaitForInput(int timeoutMs) override;
   void Beep(UINT) override;

@@ -10,6 +10,7 @@
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tmenu.h"
 #include "platform/forms/Tscreen.h"
+#include "platform/gui/Display.h"
 #include "platform/gui/Input.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Windowmanager.h"
@@ -243,6 +244,8 @@ TModalResult TCustomForm::ShowModal() {
   }
   auto alive = AliveToken();
   HWND previous = GetActiveWindow();
+  // The desktop keeps a modal form above the window it interrupts.
+  platform::CurrentDisplay().ModalOver(Handle(), previous);
   formState_.Include(fsModal);
   std::vector<HWND> disabled = DisableOtherWindows();
   Application->ModalStarted();
@@ -288,6 +291,7 @@ TModalResult TCustomForm::ShowModal() {
   if (*alive) {
     formState_.Exclude(fsModal);
     if (Visible()) Hide();
+    if (HandleAllocated()) platform::CurrentDisplay().ModalOver(Handle(), nullptr);
   }
   if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
   return result;

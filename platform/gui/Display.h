@@ -21,6 +21,9 @@ class Display {
   }
   // A top-level window was created, moved, resized, shown, hidden or restacked.
   virtual void TopLevelChanged(HWND) {}
+  // A window runs modally over another one (null: no longer), for a desktop that keeps
+  // dialogs above the windows they belong to.
+  virtual void ModalOver(HWND /*dialog*/, HWND /*over*/) {}
   virtual void TopLevelDestroyed(HWND) {}
   // New pixels in a top-level window's surface (window coordinates).
   virtual void SurfaceChanged(HWND, const RECT&) {}

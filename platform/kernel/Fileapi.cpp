@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Codepage.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -285,18 +286,36 @@ BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists)
 
 namespace {
 
-// Makes the folder's entries (a rename's result) durable.
-void SyncFolderOf(const std::string& path) {
+std::atomic<platform::FileCallWatcher> gWatcher{nullptr};
+
+void Tell(const char* call, const std::string& path) {
+  if (const platform::FileCallWatcher watcher = gWatcher.load()) watcher(call, path);
+}
+
+std::string FolderOfPath(const std::string& path) {
   size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
+
+namespace platform {
+
+void WatchFileCalls(FileCallWatcher watcher) { gWatcher = watcher; }
+
+bool SyncFolderOf(const std::string& systemPath) {
+  const std::string folder = FolderOfPath(systemPath);
+  Tell("SyncFolder", folder);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return FailErrno();
+  const bool ok = ::fsync(fd) == 0;
+  const int err = errno;
+  ::close(fd);
+  if (!ok) Fail(ErrorFromErrno(err));
+  return ok;
+}
+
+}  // namespace platform
 
 BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags) {
   std::string from = platform::SystemPath(existingName ? existingName : "");
@@ -324,9 +343,11 @@ BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags) {
       return Fail(platform::ErrorFromErrno(saved));
     }
   }
+  Tell("MoveFileExA", to);
+  // The move is on the disk once both folders' entries are.
   if (flags & MOVEFILE_WRITE_THROUGH) {
-    SyncFolderOf(to);
-    SyncFolderOf(from);
+    if (!platform::SyncFolderOf(to)) return 0;
+    if (FolderOfPath(from) != FolderOfPath(to) && !platform::SyncFolderOf(from)) return 0;
   }
   return 1;
 }

@@ -100,4 +100,13 @@ std::string ErrorText(DWORD code);
 // The descriptor behind a file handle, -1 for an invalid one.
 int DescriptorOf(HANDLE file);
 
+// Makes the entries of the folder that holds a file (system path) durable, as after a
+// rename; false, with the last error set, when the disk refused.
+bool SyncFolderOf(const std::string& systemPath);
+
+// Test seam: told of every completed move (its target) and every folder sync (the
+// folder), as system paths; null stops it.
+using FileCallWatcher = void (*)(const char* call, const std::string& path);
+void WatchFileCalls(FileCallWatcher watcher);
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Codepage.h"
 #include "platform/kernel/Datafolders.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -281,6 +282,8 @@ bool WriteWhole(const std::string& path, const std::string& text) {
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
+  // The new contents count once the rename is on the disk.
+  ok = ok && platform::SyncFolderOf(path);
   return ok;
 }
 

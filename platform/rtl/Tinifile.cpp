@@ -114,6 +114,7 @@ class IniDocument {
       ::unlink(temp.c_str());
       Fail();
     }
+    if (!platform::SyncFolderOf(path)) Fail();
   }
 
   [[noreturn]] void Fail() const { throw EIniFileException("Unable to write to " + fileName_); }

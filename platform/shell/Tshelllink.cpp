@@ -100,23 +100,18 @@ bool TShellLink::Save(const std::string& FileName) const {
   if (!workingDirectory_.empty()) out << "Path=" << Utf8(EscapeValue(workingDirectory_)) << "\n";
   if (!iconLocation_.empty()) out << "Icon=" << Utf8(EscapeValue(iconLocation_)) << "\n";
 
-  std::string target = platform::SystemPath(FileName);
-  std::string temp = target + ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f << out.str();
-    f.flush();
-    if (!f) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), target.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  // Written beside the link, flushed, then moved over it and the move made durable.
+  const std::string temp = FileName + ".tmp";
+  const std::string text = out.str();
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size() &&
+            FlushFileBuffers(file);
+  ok = CloseHandle(file) && ok;
+  ok = ok && MoveFileExA(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileA(temp.c_str());
+  return ok;
 }
 
 bool TShellLink::Load(const std::string& FileName) {

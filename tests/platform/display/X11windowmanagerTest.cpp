@@ -322,4 +322,32 @@ TEST_F(X11Managed, APopupMenuIsPaintedAsSoonAsItShows) {
   EXPECT_GT(inked, 20);
 }
 
+TEST_F(X11Managed, AModalFormIsTransientForTheWindowItInterrupts) {
+  std::unique_ptr<TForm> form(MakeForm("Главное", 80, 90, 300, 200));
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(form->Handle()) && GetActiveWindow() == form->Handle(); }));
+  std::unique_ptr<TForm> dialog(MakeForm("Вопрос", 120, 140, 200, 100));
+  dialog->SetBorderStyle(bsDialog);
+  Window owner = 0;
+  bool dialogType = false;
+  auto* look = new TTimer(dialog.get());
+  look->SetInterval(20);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  look->OnTimer = [&](TObject*) {
+    Window shown = XOf(dialog->Handle());
+    if (Viewable(dialog->Handle()) && XGetTransientForHint(peer, shown, &owner)) {
+      dialogType = Has(shown, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
+      dialog->SetModalResult(mrOk);
+    } else if (std::chrono::steady_clock::now() > end) {
+      dialog->SetModalResult(mrCancel);
+    }
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_EQ(owner, XOf(form->Handle()));
+  EXPECT_TRUE(dialogType);
+  // Afterwards it belongs to no window again.
+  Window none = 0;
+  EXPECT_FALSE(XGetTransientForHint(peer, XOf(dialog->Handle()), &none));
+}
+
 }  // namespace
