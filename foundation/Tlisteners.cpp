@@ -19,28 +19,39 @@ void TListeners::SendPair(uint8_t code, intptr_t word1, intptr_t word2, bool def
   else Instance().Deliver(message);
 }
 
+namespace {
+auto ByListener(TListener* listener) {
+  return [listener](const auto& registration) { return registration.Listener == listener; };
+}
+}  // namespace
+
 void TListeners::Register(TListener* listener) {
-  if (std::find(fListeners.begin(), fListeners.end(), listener) == fListeners.end())
-    fListeners.push_back(listener);
+  if (std::none_of(fListeners.begin(), fListeners.end(), ByListener(listener)))
+    fListeners.push_back({listener, ++fLastNumber});
 }
 
 void TListeners::Unregister(TListener* listener) {
-  auto it = std::find(fListeners.begin(), fListeners.end(), listener);
+  auto it = std::find_if(fListeners.begin(), fListeners.end(), ByListener(listener));
   if (it == fListeners.end()) return;
   fListeners.erase(it);
   ++fGeneration;
 }
 
+bool TListeners::IsRegistered(const TRegistration& registration) const {
+  return std::any_of(fListeners.begin(), fListeners.end(), [&](const TRegistration& r) {
+    return r.Number == registration.Number;
+  });
+}
+
 void TListeners::Deliver(const TListenMessage& message) {
   // Listeners may come and go while they listen (a window closes, another
   // opens): those present at the start hear the message unless they left.
-  std::vector<TListener*> present = fListeners;
+  // A newcomer never hears it, even at the address of one that left.
+  std::vector<TRegistration> present = fListeners;
   uint64_t generation = fGeneration;
-  for (TListener* listener : present) {
-    if (generation != fGeneration) {
-      if (std::find(fListeners.begin(), fListeners.end(), listener) == fListeners.end()) continue;
-    }
-    listener->Listen(message);
+  for (const TRegistration& registration : present) {
+    if (generation != fGeneration && !IsRegistered(registration)) continue;
+    registration.Listener->Listen(message);
   }
 }
 

@@ -58,7 +58,16 @@ class TListeners {
   void ClearQueue() { fQueue.clear(); }
 
  private:
-  std::vector<TListener*> fListeners;
+  // A registration is known by its number, never by the listener's address:
+  // an address freed during a delivery may at once belong to a newcomer.
+  struct TRegistration {
+    TListener* Listener;
+    uint64_t Number;
+  };
+  bool IsRegistered(const TRegistration& registration) const;
+
+  std::vector<TRegistration> fListeners;
   std::vector<TListenMessage> fQueue;
+  uint64_t fLastNumber = 0;
   uint64_t fGeneration = 0;  // changes whenever a listener leaves
 };

@@ -22,6 +22,7 @@ RTL_EXCEPTION(ENetInvalidSocket, ENetException);
 RTL_EXCEPTION(ENetEndOfStream, ENetException);
 RTL_EXCEPTION(ENetFailedToRetreiveTimeZoneInfo, ENetException);
 RTL_EXCEPTION(ENetEmailParseError, ENetException);
+RTL_EXCEPTION(ENetMessageTooLarge, ENetException);
 
 // A protocol reply that reports failure; the reply's numeric code.
 class ENetProtocolReplyError : public ENetException {

@@ -6,6 +6,7 @@
 #include "net/Tnetemailaddress.h"
 #include "net/Nettext.h"
 
+#include <algorithm>
 #include <bitset>
 
 const std::string NetAddressSpecials = "\"(),.:;<>@[\\]";
@@ -28,17 +29,29 @@ TCharSet NeedsEncoding(const std::string& Specials)
     return set;
 }
 
+// Lines that hold encoded words stay within this many characters.
+constexpr size_t LineLimit = 76;
+
+// Characters on the last line of Out, the first of which follows Column others.
+size_t CurrentColumn(const std::string& Out, size_t Column)
+{
+    const size_t fold = Out.rfind("\r\n");
+    return fold == std::string::npos ? Column + Out.size() : Out.size() - (fold + 2);
+}
+
 void WriteEncodedRun(const std::string& Run, char Encoding, const std::string& Begin, const TCharSet& Quoted,
-                     std::string& Out)
+                     std::string& Out, size_t Column)
 {
     const size_t start = Begin.size() + 2;
-    size_t count = start;
+    // The first word takes what is left of its line; each next one a line of its
+    // own after a TAB. No word passes 75 characters.
+    size_t count = start + std::clamp<size_t>(Column, 1, LineLimit - start - 12);
     Out += Begin;
     auto piece = [&](const std::string& p) {
-        if (count + p.size() > 75) {
+        if (count + p.size() > LineLimit) {
             Out += "?=\r\n\t";
             Out += Begin;
-            count = start;
+            count = start + 1;
         }
         Out += p;
         count += p.size();
@@ -127,7 +140,7 @@ void DefaultInitializeISO(uint8_t& TransferHeader, char& HeaderEncoding, std::st
 }
 
 std::string EncodeHeader(const std::string& Header, const std::string& Specials, char HeaderEncoding,
-                         uint8_t TransferHeader, const std::string& CharSet)
+                         uint8_t TransferHeader, const std::string& CharSet, size_t Column)
 {
     const std::string text = TransferHeader == iso2022jp ? ShiftJISToISO2022JP(Header) : Header;
     if (HeaderEncoding == '8')
@@ -141,6 +154,24 @@ std::string EncodeHeader(const std::string& Header, const std::string& Specials,
 
     std::string out;
     size_t runStart = std::string::npos, runEnd = 0;
+    // A run that would not fit in what is left of its line starts on the next one
+    // when there is a blank before it to fold at and the room left is small, or
+    // when it is ISO-2022-JP (a word cut inside its escapes reads back wrong).
+    auto writeRun = [&] {
+        const std::string run = text.substr(runStart, runEnd - runStart);
+        const size_t column = CurrentColumn(out, Column);
+        std::string words;
+        WriteEncodedRun(run, HeaderEncoding, begin, quoted, words, column);
+        const bool cramped = column + begin.size() + 2 + 12 > LineLimit || TransferHeader == iso2022jp;
+        if (cramped && words.find("\r\n") != std::string::npos && column > 1 && !out.empty() &&
+            IsWhite(out.back())) {
+            out.insert(out.size() - 1, "\r\n");
+            words.clear();
+            WriteEncodedRun(run, HeaderEncoding, begin, quoted, words, 1);
+        }
+        out += words;
+        runStart = std::string::npos;
+    };
     size_t i = 0;
     while (i < text.size()) {
         const size_t wordStart = i;
@@ -159,15 +190,13 @@ std::string EncodeHeader(const std::string& Header, const std::string& Specials,
             }
             runEnd = i;
         } else {
-            if (runStart != std::string::npos) {
-                WriteEncodedRun(text.substr(runStart, runEnd - runStart), HeaderEncoding, begin, quoted, out);
-                runStart = std::string::npos;
-            }
+            if (runStart != std::string::npos)
+                writeRun();
             out.append(text, wordStart, i - wordStart);
         }
     }
     if (runStart != std::string::npos)
-        WriteEncodedRun(text.substr(runStart, runEnd - runStart), HeaderEncoding, begin, quoted, out);
+        writeRun();
     return out;
 }
 
@@ -211,7 +240,17 @@ std::string EncodeAddress(TNetEMailAddressList* EmailAddr, char HeaderEncoding, 
 
 std::string DecodeHeader(const std::string& Header)
 {
-    std::string text = Header;
+    // Unfolded first: a fold is a line break before a blank.
+    std::string text;
+    text.reserve(Header.size());
+    for (size_t i = 0; i < Header.size(); ++i) {
+        if (Header.compare(i, 2, "\r\n") == 0 && i + 2 < Header.size() && IsWhite(Header[i + 2]) &&
+            Header[i + 2] != '\r' && Header[i + 2] != '\n') {
+            ++i;
+            continue;
+        }
+        text += Header[i];
+    }
     size_t pos = 0;
     size_t lastWordEnd = std::string::npos;
     for (;;) {

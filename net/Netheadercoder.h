@@ -17,8 +17,10 @@ void DefaultInitializeISO(uint8_t& TransferHeader, char& HeaderEncoding, std::st
 
 // Writes the words that hold bytes outside printable ASCII (or one of
 // Specials) as encoded words of at most 75 characters, joined by CR LF TAB.
+// Column is the length of what stands before the value on its line ("Subject: "):
+// no line of encoded words grows past 76 characters.
 std::string EncodeHeader(const std::string& Header, const std::string& Specials, char HeaderEncoding,
-                         uint8_t TransferHeader, const std::string& CharSet);
+                         uint8_t TransferHeader, const std::string& CharSet, size_t Column = 0);
 
 // A display name for "name <address>": encoded when it holds non-ASCII bytes,
 // else in double quotes with backslashes before backslashes and quotes.

@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 std::string TempFolder;
 
@@ -32,8 +34,13 @@ std::string LocaleName()
 const std::string& PrivateTempFolder()
 {
     std::lock_guard<std::mutex> guard(PrivateFolderLock);
+    // Made again when it went (cleared as stale by another process).
+    if (!PrivateFolder.empty() && ::access(platform::SystemPath(PrivateFolder).c_str(), F_OK) != 0)
+        PrivateFolder.clear();
     if (PrivateFolder.empty()) {
         std::string base = TempFolder.empty() ? SystemTempFolder() : TempFolder;
+        static const bool cleared = (ClearStaleMailFolders(base, StaleMailFolderAge), true);
+        (void)cleared;
         std::string pattern = platform::SystemPath(base) + "quillaran-mail-XXXXXX";
         if (mkdtemp(pattern.data())) { // mode 0700
             PrivateFolder = platform::ProgramPath(pattern) + "/";
@@ -114,6 +121,37 @@ std::string WithTrailingBackslash(const std::string& Path)
     if (!Path.empty() && Path.back() == '/')
         return Path;
     return Path + "/";
+}
+
+void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age)
+{
+    const std::string base = platform::SystemPath(WithTrailingBackslash(Base));
+    DIR* dir = ::opendir(base.c_str());
+    if (!dir)
+        return;
+    const auto now = std::chrono::system_clock::now();
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(dir)) {
+        if (std::strncmp(e->d_name, "quillaran-mail-", 15) != 0)
+            continue;
+        struct stat st;
+        const std::string path = base + e->d_name;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+            continue;
+        if (now - std::chrono::system_clock::from_time_t(st.st_mtime) > Age)
+            stale.push_back(path);
+    }
+    ::closedir(dir);
+    // Only the attachment files this library makes there, then the folder.
+    for (const std::string& folder : stale) {
+        if (DIR* d = ::opendir(folder.c_str())) {
+            while (dirent* e = ::readdir(d))
+                if (std::strncmp(e->d_name, "Mail", 4) == 0)
+                    ::unlink((folder + "/" + e->d_name).c_str());
+            ::closedir(d);
+        }
+        ::rmdir(folder.c_str());
+    }
 }
 
 void RemovePrivateTempFolder()

@@ -3,6 +3,7 @@
 // overwriting, the mail character set of the user's language, and small helpers.
 // This module is the library's only edge to the operating system for them.
 #include <cstdint>
+#include <chrono>
 #include <string>
 
 enum TNetMailCharSet : uint8_t { mcsGB2312, mcsBig5, mcsIso2022Jp, mcsEucKr, mcsIso88591 };
@@ -30,6 +31,13 @@ std::string SafeBaseName(const std::string& Name);
 
 // The path with the path delimiter appended unless it ends in one.
 std::string WithTrailingBackslash(const std::string& Path);
+
+// Attachments being received wait in a private folder of each process under the
+// temporary folder. Folders that a process left behind (it ended without removing
+// them) and that have not changed for Age are removed with the attachment files in
+// them; each process does so when it makes its own folder.
+inline constexpr std::chrono::seconds StaleMailFolderAge{24 * 60 * 60};
+void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age);
 
 // Removes the private attachment folder when it is empty (library shutdown).
 void RemovePrivateTempFolder();

@@ -87,7 +87,11 @@ std::vector<std::string> TNetHeaderList::FoldLine(const std::string& Line, int F
     std::string wrapped;
     size_t lineStart = 0, breakAfter = std::string::npos;
     bool quoted = false;
-    size_t i = 0;
+    // The value starts on the name's line: no break before its first character.
+    size_t i = Line.find(':');
+    i = i == std::string::npos ? 0 : i + 1;
+    while (i < Line.size() && IsBreakChar(Line[i]))
+        ++i;
     while (i < Line.size()) {
         const char c = Line[i];
         if (c == '\r' && i + 1 < Line.size() && Line[i + 1] == '\n') {

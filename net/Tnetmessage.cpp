@@ -155,7 +155,7 @@ TNetHeaderList* TNetMessage::GenerateHeader()
     if (FHeaders.Count() > 0)
         header->Assign(&FHeaders);
     header->SetValues("From", EncodeAddressItem(FFrom, encoding, transfer, charSet));
-    header->SetValues("Subject", EncodeHeader(FSubject, "", encoding, transfer, charSet));
+    header->SetValues("Subject", EncodeHeader(FSubject, "", encoding, transfer, charSet, sizeof "Subject: " - 1));
     header->SetValues("To", EncodeAddress(&FRecipients, encoding, transfer, charSet));
     header->SetValues("Cc", EncodeAddress(&FCCList, encoding, transfer, charSet));
     header->SetValues("Newsgroups", FNewsGroups.CommaText());
@@ -167,7 +167,7 @@ TNetHeaderList* TNetMessage::GenerateHeader()
     }
     header->SetValues("Sender", FSender->Text());
     header->SetValues("Reply-To", EncodeAddress(&FReplyTo, encoding, transfer, charSet));
-    header->SetValues("Organization", EncodeHeader(FOrganization, "", encoding, transfer, charSet));
+    header->SetValues("Organization", EncodeHeader(FOrganization, "", encoding, transfer, charSet, sizeof "Organization: " - 1));
     header->SetValues("Disposition-Notification-To", EncodeAddressItem(FReceiptRecipient, encoding, transfer, charSet));
     header->SetValues("References", FReferences);
     header->SetValues("Date", FormatMailDate(UseNowForDate() ? Now() : FDate, false));

@@ -340,7 +340,11 @@ void TNetMessageClient::ReceiveBody(TNetMessage* AMsg, const std::string& ADelim
                 case mcptText: {
                     TMemoryStream text;
                     next.reset(decoder->ReadBody(text, msgEnd));
-                    if (keep) {
+                    // A nested multipart container holds parts: what stands before
+                    // its first one is no text of the message.
+                    const bool container =
+                        UpperCase(Trim(decoder->Headers()->Values("Content-Type"))).rfind("MULTIPART/", 0) == 0;
+                    if (keep && !container) {
                         auto* part = new TNetText(parts);
                         part->SetContentType(decoder->Headers()->Values("Content-Type"));
                         part->SetContentTransfer(decoder->Headers()->Values("Content-Transfer-Encoding"));

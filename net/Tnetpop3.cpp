@@ -102,9 +102,32 @@ int32_t TNetPOP3::RetrieveMsgSize(int32_t AMsgNum)
     return size;
 }
 
+namespace {
+
+// The bound of one message's reading, lifted however the reading ends.
+class TMessageReading {
+public:
+    explicit TMessageReading(TNetPOP3& AClient) : FClient(AClient)
+    {
+        if (AClient.MaxMessageSize <= 0)
+            return;
+        // What is already buffered counts as received.
+        AClient.LimitReading(AClient.MaxMessageSize - AClient.InputBufferSize(),
+                             "The message is larger than the limit of " + std::to_string(AClient.MaxMessageSize) +
+                                 " bytes");
+    }
+    ~TMessageReading() { FClient.LimitReading(-1); }
+
+private:
+    TNetPOP3& FClient;
+};
+
+} // namespace
+
 bool TNetPOP3::RetrieveHeader(int32_t AMsgNum, TNetMessage* AMsg)
 {
     SendCmd("TOP " + std::to_string(AMsgNum) + " 0", wsOk);
+    TMessageReading bound(*this);
     ReceiveHeader(AMsg, ".");
     return true;
 }
@@ -114,6 +137,7 @@ bool TNetPOP3::Retrieve(int32_t AMsgNum, TNetMessage* AMsg)
     if (SendCmd("RETR " + std::to_string(AMsgNum)) != wsOk)
         return false;
     FLastLine.clear();
+    TMessageReading bound(*this);
     ReceiveHeader(AMsg);
     if (FLastLine != ".")
         ReceiveBody(AMsg);

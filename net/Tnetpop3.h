@@ -32,6 +32,9 @@ public:
     bool Delete(int32_t AMsgNum);
 
     bool APOP = false;
+    // The most a message (or its header) may take on the wire; reading more
+    // raises ENetMessageTooLarge. Not above 0: no bound.
+    int64_t MaxMessageSize = int64_t{64} << 20;
 
 protected:
     std::string FLastLine;

@@ -206,6 +206,11 @@ int32_t TNetTCPConnection::ReadFromStack(bool ARaiseExceptionIfDisconnected, int
             if (FASCIIFilter)
                 for (char& c : buffer)
                     c &= 0x7F;
+            if (FReadAllowance >= 0) {
+                FReadAllowance -= count;
+                if (FReadAllowance < 0)
+                    throw ENetMessageTooLarge(FReadLimitWhat);
+            }
             FInputBuffer.append(buffer);
         }
         CheckForDisconnect(ARaiseExceptionIfDisconnected, false);
@@ -220,6 +225,12 @@ int32_t TNetTCPConnection::ReadFromStack(bool ARaiseExceptionIfDisconnected, int
     if (ARaiseExceptionOnTimeout)
         throw ENetReadTimeout(NetMessageText(RSReadTimeout));
     return -1;
+}
+
+void TNetTCPConnection::LimitReading(int64_t AByteCount, const std::string& AWhat)
+{
+    FReadAllowance = AByteCount;
+    FReadLimitWhat = AWhat;
 }
 
 std::string TNetTCPConnection::ReadLn(const std::string& ATerminator, int32_t ATimeout, int32_t AMaxLineLength)

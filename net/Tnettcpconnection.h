@@ -105,6 +105,9 @@ public:
     void SetRecvBufferSize(int32_t AValue) { FRecvBufferSize = AValue; }
     int32_t SendBufferSize() const { return FSendBufferSize; }
     void SetSendBufferSize(int32_t AValue) { FSendBufferSize = AValue; }
+    // Bounds what may still be received (-1: no bound); receiving more raises
+    // ENetMessageTooLarge with AWhat in its text.
+    void LimitReading(int64_t AByteCount, const std::string& AWhat = std::string());
 
     TNotifyEvent OnDisconnected;
 
@@ -142,6 +145,8 @@ protected:
     int32_t FReadTimeout = 0;
     int32_t FRecvBufferSize = 32768;
     int32_t FSendBufferSize = 32768;
+    int64_t FReadAllowance = -1;
+    std::string FReadLimitWhat;
 };
 
 class TNetTCPClient : public TNetTCPConnection {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/gui/Gui.h"
+#include "platform/gui/Windowdirectory.h"
 #include "pointer/Tformmain.h"
 
 const char* const kCaptionSysWorking = "Sys Cursorwright working...";
@@ -84,6 +85,9 @@ TFormStart_Cursorwright::TFormStart_Cursorwright(TComponent* AOwner) : TForm(AOw
   memoProcesses_->SetBounds(0, 50, 260, 110);
   memoProcesses_->SetVisible(false);
 
+  // Other instances tell this one to start or to look again at who works.
+  platform::AcceptRemoteMessage(WM_VOX_START);
+  platform::AcceptRemoteMessage(WM_VOX_RESCAN);
   // What the coordinator does on creation.
   Application->OnMessage = [this](MSG& Msg, bool& Handled) { AppMessage(Msg, Handled); };
   SetClientHeight(panelHeader_->Height());

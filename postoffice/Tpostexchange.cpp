@@ -212,6 +212,12 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
         Receiver.Delete(received.Number);
         continue;
       }
+      if (Receiver.MaxMessageSize > 0 && received.Size > Receiver.MaxMessageSize) {
+        Log("Message #" + std::to_string(received.Number) + " of " + std::to_string(received.Size) +
+            " bytes is larger than the limit of " + std::to_string(Receiver.MaxMessageSize) +
+            " bytes: left on the server...");
+        continue;
+      }
       Message.Clear();
       Log("Message #" + std::to_string(received.Number) + " receiving...");
       std::string error = "-ERR";

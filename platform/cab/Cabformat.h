@@ -26,7 +26,10 @@ inline constexpr std::uint16_t kCabFolderPrevAndNext = 0xFFFF;
 
 inline constexpr std::uint16_t kCabCompNone = 0;
 inline constexpr std::uint16_t kCabCompMszip = 1;
+inline constexpr std::uint16_t kCabCompLzx = 3;  // its window exponent in bits 8..12
 inline constexpr std::uint16_t kCabCompMask = 0x000F;
+inline constexpr std::uint16_t kCabLzxWindowMask = 0x1F00;
+inline constexpr int kCabLzxWindowShift = 8;
 
 inline constexpr std::size_t kCabHeaderSize = 36;
 inline constexpr std::size_t kCabFolderSize = 8;

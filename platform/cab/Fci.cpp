@@ -1,6 +1,7 @@
 #include "platform/cab/Fci.h"
 
 #include "platform/cab/Cabformat.h"
+#include "platform/cab/Lzx.h"
 #include "platform/cab/Mszip.h"
 
 #include <algorithm>
@@ -120,6 +121,12 @@ class CabCompressor {
   std::vector<std::uint8_t> block_ = std::vector<std::uint8_t>(kCabMaxBlock);
   std::size_t blockFill_ = 0;
   MszipEncoder mszip_;
+  LzxEncoder lzx_;
+  // The folder entry's compression: the type, and for LZX its window.
+  std::uint16_t FolderCompression() const {
+    const TCOMP type = folderComp_ & tcompMASK_TYPE;
+    return static_cast<std::uint16_t>(type == tcompTYPE_LZX ? folderComp_ & (tcompMASK_TYPE | tcompMASK_LZX_WINDOW) : type);
+  }
   std::vector<std::uint8_t> encoded_;
 };
 
@@ -190,7 +197,9 @@ void CabCompressor::StartCabinet(const CCAB* previous) {
 bool CabCompressor::AddFile(const char* source, const char* name, bool execute, PFNFCIGETOPENINFO openInfo,
                             TCOMP comp) {
   TCOMP type = comp & tcompMASK_TYPE;
-  if (type != tcompTYPE_NONE && type != tcompTYPE_MSZIP) return Fail(FCIERR_BAD_COMPR_TYPE);
+  const int window = (comp & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW;
+  const bool lzx = type == tcompTYPE_LZX && window >= kLzxMinWindowBits && window <= kLzxMaxWindowBits;
+  if (type != tcompTYPE_NONE && type != tcompTYPE_MSZIP && !lzx) return Fail(FCIERR_BAD_COMPR_TYPE);
   std::size_t nameLength = std::strlen(name);
   if (nameLength == 0 || nameLength > kCabMaxName) return Fail(FCIERR_OPEN_SRC, ENAMETOOLONG);
 
@@ -249,12 +258,15 @@ void CabCompressor::OpenFolder(TCOMP comp) {
   streamPos_ = folderCompressed_ = 0;
   blockFill_ = 0;
   mszip_.Reset();
+  if ((comp & tcompMASK_TYPE) == tcompTYPE_LZX) lzx_.Reset((comp & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW);
 }
 
 // Compresses the block being filled into the folder's temporary file.
 bool CabCompressor::StoreBlock() {
   if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_MSZIP) {
     if (!mszip_.Encode(block_.data(), blockFill_, encoded_)) return Fail(FCIERR_MCI_FAIL);
+  } else if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_LZX) {
+    if (!lzx_.Encode(block_.data(), blockFill_, encoded_)) return Fail(FCIERR_MCI_FAIL);
   } else {
     encoded_.assign(block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(blockFill_));
   }
@@ -308,7 +320,7 @@ bool CabCompressor::CloseFolder() {
   if (folderFiles_.empty()) return true;
   if (folders_.size() >= kMaxEntries && !FlushCabinet(true)) return false;
 
-  folders_.push_back(FolderOut{cabData_.size, 0, static_cast<std::uint16_t>(folderComp_ & tcompMASK_TYPE)});
+  folders_.push_back(FolderOut{cabData_.size, 0, FolderCompression()});
   std::size_t firstFile = files_.size();
   for (const FileOut& f : folderFiles_) {
     CabFileEntry e = f.entry;
@@ -353,7 +365,7 @@ bool CabCompressor::CloseFolder() {
       CCAB previous = ccab;
       ccab = next;
       StartCabinet(&previous);
-      folders_.push_back(FolderOut{0, 0, static_cast<std::uint16_t>(folderComp_ & tcompMASK_TYPE)});
+      folders_.push_back(FolderOut{0, 0, FolderCompression()});
       files_ = std::move(carried);
       firstFile = 0;
       for (const CabFileEntry& e : files_)

@@ -26,6 +26,8 @@ enum : TCOMP {
   tcompTYPE_MSZIP = 0x0001,
   tcompTYPE_QUANTUM = 0x0002,
   tcompTYPE_LZX = 0x0003,
+  tcompMASK_LZX_WINDOW = 0x1F00,  // LZX: the window's exponent, 15 to 21
+  tcompSHIFT_LZX_WINDOW = 8,
   tcompBAD = 0x000F,
 };
 

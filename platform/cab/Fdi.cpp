@@ -2,6 +2,7 @@
 
 #include "platform/cab/Cabformat.h"
 #include "platform/cab/Cabmembername.h"
+#include "platform/cab/Lzx.h"
 #include "platform/cab/Mszip.h"
 
 #include <cstring>
@@ -89,6 +90,7 @@ class CabDecompressor {
   std::size_t outPos_ = 0, outLen_ = 0;
   std::vector<std::uint8_t> block_;  // compressed bytes of the block being read
   MszipDecoder mszip_;
+  LzxDecoder lzx_;
 };
 
 bool CabDecompressor::ReadAt(INT_PTR hf, std::uint64_t offset, std::uint8_t* buf, std::size_t count) {
@@ -120,7 +122,9 @@ int CabDecompressor::Load(OpenCabinet& cab) {
   if (rc != FDIERROR_NONE) return rc;
   for (const CabFolderEntry& f : cab.dir.folders) {
     std::uint16_t type = f.compression & kCabCompMask;
-    if (type != kCabCompNone && type != kCabCompMszip) return FDIERROR_BAD_COMPR_TYPE;
+    const int window = (f.compression & kCabLzxWindowMask) >> kCabLzxWindowShift;
+    const bool lzx = type == kCabCompLzx && window >= kLzxMinWindowBits && window <= kLzxMaxWindowBits;
+    if (type != kCabCompNone && type != kCabCompMszip && !lzx) return FDIERROR_BAD_COMPR_TYPE;
   }
   return CheckNames(cab.dir) ? FDIERROR_NONE : FDIERROR_CORRUPT_CABINET;
 }
@@ -222,6 +226,7 @@ void CabDecompressor::Begin(OpenCabinet* origin, std::size_t folder) {
   pos_ = 0;
   outPos_ = outLen_ = 0;
   mszip_.Reset();
+  if (comp_ == kCabCompLzx) lzx_.Reset((f.compression & kCabLzxWindowMask) >> kCabLzxWindowShift);
 }
 
 bool CabDecompressor::Extract(OpenCabinet* origin, std::size_t folder, const CabFileEntry& f) {
@@ -291,6 +296,8 @@ bool CabDecompressor::NextBlock() {
     if (data.size() != usize) return Fail(FDIERROR_CORRUPT_CABINET);
     std::memcpy(out_.data(), data.data(), usize);
     mszip_.Remember(out_.data(), usize);
+  } else if (comp_ == kCabCompLzx) {
+    if (!lzx_.Decode(data.data(), data.size(), out_.data(), usize)) return Fail(FDIERROR_MDI_FAIL);
   } else if (!mszip_.Decode(data.data(), data.size(), out_.data(), usize)) {
     return Fail(FDIERROR_MDI_FAIL);
   }

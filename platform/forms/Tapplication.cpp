@@ -104,6 +104,13 @@ void TApplication::Terminate() {
   PostQuitMessage(0);
 }
 
+void TApplication::ResetTerminated() {
+  terminated_ = false;
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
 void TApplication::ActiveChanged(bool Active) {
   if (Active == active_) return;
   active_ = Active;

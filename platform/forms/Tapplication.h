@@ -41,8 +41,9 @@ class TApplication : public TComponent {
   void HandleMessage();
   void Terminate();
   bool Terminated() const { return terminated_; }
-  // Back to a fresh state (for a program that runs the loop again, and for tests).
-  void ResetTerminated() { terminated_ = false; }
+  // Back to a fresh state (for a program that runs the loop again, and for tests):
+  // the quit request that Terminate posted goes too.
+  void ResetTerminated();
 
   TForm* MainForm() const { return mainForm_; }
   void SetMainForm(TForm* Value) { mainForm_ = Value; }

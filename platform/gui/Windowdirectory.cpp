@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/gui/Guilock.h"
@@ -40,6 +41,7 @@ struct DirectoryState {
   int socket = -1;
   long socketOwner = 0;  // the process that opened it (a forked child opens its own)
   std::string socketPath;
+  std::set<UINT> accepted;  // the messages others may post here
 };
 
 DirectoryState& State() {
@@ -207,15 +209,23 @@ bool PostToRemote(HWND window, UINT message, WPARAM w, LPARAM l) {
   return ok;
 }
 
+void AcceptRemoteMessage(UINT message) {
+  GuiLock lock(GuiMutex());
+  State().accepted.insert(message);
+}
+
 void ReceiveRemoteMessages() {
   int fd;
+  std::set<UINT> accepted;
   {
     GuiLock lock(GuiMutex());
     fd = State().socketOwner == ::getpid() ? State().socket : -1;
+    accepted = State().accepted;
   }
   if (fd < 0) return;
   Datagram d;
   while (::recv(fd, &d, sizeof d, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof d)) {
+    if (!accepted.count(d.message)) continue;
     HWND target = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(d.window));
     // Only published windows of this process take messages from others.
     Window* w = FindWindowObject(target);

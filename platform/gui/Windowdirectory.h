@@ -39,6 +39,11 @@ std::vector<RemoteWindow> RemoteWindows();
 void PublishWindow(HWND window);
 void WithdrawWindow(HWND window);
 bool PostToRemote(HWND window, UINT message, WPARAM w, LPARAM l);
+// Lets other processes post this message to this one's windows. Only messages whose
+// words are plain values may be accepted: a word that this process would read as an
+// address (the text of WM_SETTEXT, the buffer of WM_GETTEXT, a timer's procedure)
+// means nothing coming from another process. Every other message is dropped.
+void AcceptRemoteMessage(UINT message);
 // Posts what other processes sent to this one's windows into their queues.
 void ReceiveRemoteMessages();
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -76,6 +77,31 @@ TEST(Tlisteners, ListenersMayLeaveAndJoinWhileAMessageTravels) {
   first.reset();
   joined.reset();
   EXPECT_EQ(reg.Count(), 0u);
+}
+
+TEST(Tlisteners, ANewcomerAtALeaversAddressHearsNothingSentBeforeItCame) {
+  // The same storage hosts one listener after another, the way an allocator
+  // hands a freed address straight to the next object.
+  alignas(Recorder) unsigned char place[sizeof(Recorder)];
+  TListeners& reg = TListeners::Instance();
+  Recorder closer;
+  auto* tenant = new (place) Recorder;
+  for (int round = 0; round < 200; ++round) {
+    bool reborn = false;
+    closer.onListen = [&](const TListenMessage&) {
+      tenant->~Recorder();
+      tenant = new (place) Recorder;  // at the very address of the one closed
+      reborn = true;
+    };
+    TListeners::Send(static_cast<uint8_t>(round % 250), false);
+    ASSERT_TRUE(reborn);
+    EXPECT_TRUE(tenant->heard.empty()) << "round " << round;
+    closer.onListen = nullptr;
+    TListeners::Send(1, false);  // the newcomer hears what comes after it
+    ASSERT_EQ(tenant->heard.size(), 1u);
+  }
+  tenant->~Recorder();
+  EXPECT_EQ(reg.Count(), 1u);
 }
 
 }  // namespace

@@ -81,6 +81,22 @@ TEST(Mailtransfer, RoundTripOfABinaryAttachment)
     smtp.Send(&msg);
     smtp.Disconnect();
 
+    // A message past the size bound is refused while it arrives, and stays on the server.
+    {
+        TNetPOP3 bounded(nullptr);
+        Configure(bounded, Servers().Pop3Port, "roundtrip");
+        bounded.Connect();
+        bounded.MaxMessageSize = 100000;
+        TNetMessage big(nullptr);
+        try {
+            bounded.Retrieve(1, &big);
+            ADD_FAILURE() << "read past the bound";
+        } catch (const ENetMessageTooLarge& e) {
+            EXPECT_STREQ(e.what(), "The message is larger than the limit of 100000 bytes");
+        }
+        bounded.Disconnect();
+    }
+
     TNetPOP3 pop(nullptr);
     Configure(pop, Servers().Pop3Port, "roundtrip");
     pop.Connect();

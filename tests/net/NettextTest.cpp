@@ -7,6 +7,9 @@
 #include "tests/net/Netpeer.h"
 
 #include <sys/stat.h>
+#include <sys/time.h>
+
+#include <ctime>
 
 TEST(Nettext, CutTokenTakesOneDelimiter)
 {
@@ -108,4 +111,23 @@ TEST(Netsystem, TempFilesArePrivateAndCopiesNeverOverwrite)
     EXPECT_EQ(netpeer::ReadFile(dir + "/copy"), "data");
     EXPECT_FALSE(CopyFileNoOverwrite(name, dir + "/missing/copy"));
     EXPECT_FALSE(CopyFileNoOverwrite(dir + "/none", dir + "/copy2"));
+}
+
+TEST(Netsystem, AttachmentFoldersLeftBehindAreClearedAfterTheirAge)
+{
+    const std::string base = netpeer::TestFolder("stale-mail");
+    const std::string stale = base + "/quillaran-mail-old123", fresh = base + "/quillaran-mail-new123",
+                      other = base + "/kept-old";
+    for (const std::string& f : {stale, fresh, other}) {
+        mkdir(f.c_str(), 0700);
+        netpeer::WriteFile(f + "/MailAbc123", "part of an attachment");
+    }
+    const timeval twoDaysAgo[2] = {{time(nullptr) - 2 * 86400, 0}, {time(nullptr) - 2 * 86400, 0}};
+    ASSERT_EQ(utimes(stale.c_str(), twoDaysAgo), 0);
+    ASSERT_EQ(utimes(other.c_str(), twoDaysAgo), 0);
+    ClearStaleMailFolders(base, StaleMailFolderAge);
+    struct stat st{};
+    EXPECT_NE(stat(stale.c_str(), &st), 0);
+    EXPECT_EQ(stat((fresh + "/MailAbc123").c_str(), &st), 0);
+    EXPECT_EQ(stat((other + "/MailAbc123").c_str(), &st), 0);
 }

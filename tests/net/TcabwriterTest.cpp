@@ -155,10 +155,11 @@ TEST(TCabWriter, SizeThresholdMakesASetNamedByTheTemplates) {
 TEST(TCabWriter, FailuresRaiseECabinetWithTheLibrarysTexts) {
   std::string dir = Folder("fail");
   TCabWriter w(nullptr);
+  w.SetCompressionLzxLevel(22);  // a window LZX has not
   w.Open(dir + "/l.cab");
   std::string src = Source(dir, "a", "x");
   try {
-    w.AddFile(src, "a", false);  // LZX, the default, is not available
+    w.AddFile(src, "a", false);
     FAIL() << "no exception";
   } catch (const ECabinet& e) {
     EXPECT_EQ(e.Message(), "Unknown compression type [0x0005]");
@@ -223,4 +224,35 @@ TEST(TCabWriter, DestroyedWithoutCloseWritesNothing) {
     w.AddFile(Source(dir, "a", "data"), "a", false);
   }
   EXPECT_FALSE(fs::exists(dir + "/u.cab"));
+}
+
+TEST(TCabWriter, LzxAtEveryWindowIsReadByCabextract7zAndOurReader) {
+  std::string text;
+  for (int i = 0; text.size() < 150000; ++i)
+    text += "Block " + std::to_string(i % 977) + ": the moderator accepts the statement and links it.\r\n";
+  const std::string random = MixedBytes(90000, 5);
+  for (int window = 15; window <= 21; ++window) {
+    const std::string dir = Folder("lzx" + std::to_string(window));
+    const std::string a = Source(dir, "text.txt", text), b = Source(dir, "random.bin", random);
+    {
+      TCabWriter w(nullptr);
+      if (window != 21) w.SetCompressionLzxLevel(window);  // 21 is the default
+      w.Open(dir + "/out/L.cab");
+      w.AddFile(a, "text.txt", false);
+      w.AddFile(b, "sub\\random.bin", false);
+      w.Close(true);
+    }
+    EXPECT_LT(fs::file_size(dir + "/out/L.cab"), text.size() / 4 + random.size() + 2000) << window;
+    std::string said;
+    ASSERT_EQ(Shell("cabextract -q -d " + dir + "/c " + dir + "/out/L.cab", &said), 0) << said;
+    EXPECT_TRUE(ReadFile(dir + "/c/text.txt") == text) << window;
+    EXPECT_TRUE(ReadFile(dir + "/c/sub/random.bin") == random) << window;
+    ASSERT_EQ(Shell("7z x -y -o" + dir + "/z " + dir + "/out/L.cab", &said), 0) << said;
+    EXPECT_TRUE(ReadFile(dir + "/z/text.txt") == text) << window;
+    EXPECT_TRUE(ReadFile(dir + "/z/sub/random.bin") == random) << window;
+    TCabReader r(nullptr);
+    r.Extract(dir + "/out/L.cab", dir + "/in");
+    EXPECT_TRUE(ReadFile(dir + "/in/text.txt") == text) << window;
+    EXPECT_TRUE(ReadFile(dir + "/in/sub/random.bin") == random) << window;
+  }
 }

@@ -134,3 +134,31 @@ TEST(Tnetmessage, ProcessesReceivedHeaders)
     msg.ProcessHeaders();
     EXPECT_EQ(msg.Date(), 0);
 }
+
+TEST(Tnetmessage, EncodedSubjectStartsOnItsOwnLineAndFoldsOnlyPast76)
+{
+    TNetMessage msg(nullptr);
+    msg.SetSubject("Итоги обсуждения");
+    std::vector<std::string> lines = Lines(msg.GenerateHeader());
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Subject: =?windows-1251?Q?=C8=F2=EE=E3=E8_=EE=E1=F1=F3=E6=E4=E5=ED=E8=FF?=");
+    EXPECT_EQ(lines[1].rfind("Date: ", 0), 0u);
+
+    const std::string longer = "Quillaran### Итоги обсуждения за декабрь и новые правила модерации";
+    msg.SetSubject(longer);
+    lines = Lines(msg.GenerateHeader());
+    EXPECT_EQ(lines[0].rfind("Subject: Quillaran### =?windows-1251?Q?=C8=F2=EE", 0), 0u) << lines[0];
+    size_t folds = 0;
+    for (size_t i = 0; i < lines.size() && (i == 0 || lines[i][0] == '\t'); ++i) {
+        EXPECT_LE(lines[i].size(), 76u) << lines[i];
+        EXPECT_EQ(lines[i].substr(lines[i].size() - 2), "?=") << lines[i];
+        folds += i > 0;
+    }
+    EXPECT_GE(folds, 2u);
+    // Read back as a received header.
+    TNetMessage back(nullptr);
+    for (const std::string& l : lines)
+        back.Headers()->Add(l);
+    back.ProcessHeaders();
+    EXPECT_EQ(back.Subject(), longer);
+}

@@ -278,13 +278,17 @@ TEST(Tnetmessageclient, WeReadPythonMessages)
     ASSERT_EQ(msg.Recipients()->Count(), 2);
     EXPECT_EQ(msg.Recipients()->Items(1)->Name(), "Last, First");
 
-    std::vector<std::string> attachments, texts;
+    std::vector<std::string> attachments, texts, textTypes;
     for (int i = 0; i < msg.MessageParts()->Count(); ++i) {
         if (TNetAttachment* a = AttachmentAt(msg, i))
             attachments.push_back(a->FileName() + " " + Md5Hex(netpeer::ReadFile(a->StoredPathName())));
-        else if (auto* t = dynamic_cast<TNetText*>(msg.MessageParts()->Items(i)))
+        else if (auto* t = dynamic_cast<TNetText*>(msg.MessageParts()->Items(i))) {
             texts.push_back(t->Body()->Text());
+            textTypes.push_back(t->ContentType().substr(0, t->ContentType().find(';')));
+        }
     }
+    // The nested alternative container is no text of its own: its two texts are.
+    EXPECT_EQ(textTypes, (std::vector<std::string>{"text/plain", "text/html"}));
     const std::string digests = netpeer::ReadFile(dir + "/digests");
     std::vector<std::string> expected;
     for (size_t p = 0, e; (e = digests.find('\n', p)) != std::string::npos; p = e + 1)

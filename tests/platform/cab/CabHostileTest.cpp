@@ -130,12 +130,16 @@ TEST(CabHostile, BrokenStructuresGiveTheLibrarysErrors) {
   big[firstBlock + 5] = static_cast<char>(0xFF);
   EXPECT_EQ(UnpackBytes(dir, big).error, FDIERROR_CORRUPT_CABINET);
 
-  // Folders of the compressions we do not read.
-  for (std::uint16_t comp : {std::uint16_t(2), std::uint16_t(0x1503)}) {
-    RawCabinet lzx = good;
-    lzx.compression = comp;
-    EXPECT_EQ(UnpackBytes(dir, BuildRaw(lzx)).error, FDIERROR_BAD_COMPR_TYPE);
+  // Folders of the compressions we do not read: Quantum, LZX windows the format has not.
+  for (std::uint16_t comp : {std::uint16_t(2), std::uint16_t(0x0E03), std::uint16_t(0x1603)}) {
+    RawCabinet other = good;
+    other.compression = comp;
+    EXPECT_EQ(UnpackBytes(dir, BuildRaw(other)).error, FDIERROR_BAD_COMPR_TYPE);
   }
+  // Stored bytes that claim to be LZX.
+  RawCabinet notLzx = good;
+  notLzx.compression = 0x1503;
+  EXPECT_EQ(UnpackBytes(dir, BuildRaw(notLzx)).error, FDIERROR_MDI_FAIL);
   // MSZIP data that is no deflate stream.
   RawCabinet fake = RawOf({{"a", "CK\xFF\xFF\xFF garbage"}});
   fake.compression = 1;
@@ -190,9 +194,11 @@ TEST(CabHostile, ANextCabinetThatIsNotTheNextOneIsRefused) {
 TEST(CabHostile, CompressionTypesWeDoNotWriteAreRefused) {
   std::string dir = Folder("hostile-fci");
   WriteFile(dir + "/src", "data");
-  PackOptions lzx;
-  lzx.compression = 0x1503;
-  EXPECT_EQ(Pack(dir, "l", {{dir + "/src", "src"}}, lzx), FCIERR_BAD_COMPR_TYPE);
+  for (std::uint16_t comp : {std::uint16_t(2), std::uint16_t(0x0E03), std::uint16_t(0x1603)}) {
+    PackOptions other;
+    other.compression = comp;
+    EXPECT_EQ(Pack(dir, "l", {{dir + "/src", "src"}}, other), FCIERR_BAD_COMPR_TYPE);
+  }
   EXPECT_EQ(Pack(dir, "m", {{dir + "/missing", "src"}}), FCIERR_OPEN_SRC);
   EXPECT_EQ(FilesUnder(dir), 1u);
 }

@@ -18,7 +18,9 @@ class Processes : public guitest::Screen {
   void SetUp() override {
     Screen::SetUp();
     const char* root = std::getenv("QUILLARAN_TEST_TMP");
-    folder = std::string(root ? root : "/tmp") + "/gui-processes";
+    // A folder of each test's own (ctest runs them side by side), with a name short
+    // enough for the sockets' paths.
+    folder = std::string(root ? root : "/tmp") + "/gp" + std::to_string(getpid());
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     platform::SetWindowDirectory(folder);
@@ -37,6 +39,7 @@ TEST_F(Processes, FindEnumerateAndPostAcrossProcesses) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     // The other instance: publishes a hidden window and waits for a posted message.
+    platform::AcceptRemoteMessage(WM_USER + 5);
     HWND mine = CreateWindowEx(0, "TestWindow", "Child instance", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     for (int i = 0; i < 500; ++i) {
       MSG msg;
@@ -77,6 +80,51 @@ TEST_F(Processes, FindEnumerateAndPostAcrossProcesses) {
   EXPECT_FALSE(IsWindow(other));
   EXPECT_EQ(FindWindow(nullptr, "Child instance"), nullptr);
   EXPECT_FALSE(PostMessage(other, WM_USER, 0, 0));
+}
+
+TEST_F(Processes, MessagesWhoseWordsWouldBeAddressesHereAreDroppedFromOtherProcesses) {
+  HWND own = TopLevel(0, 0, 10, 10, WS_POPUP);
+  SetWindowText(own, "Receiving instance");
+  constexpr UINT kDone = WM_USER + 7;
+  platform::AcceptRemoteMessage(kDone);
+  const UINT kCopyData = 0x004A;
+  const UINT refused[] = {WM_SETTEXT, WM_GETTEXT, kCopyData, WM_SETFONT, WM_NOTIFY, WM_TIMER, WM_USER + 8};
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Another local program: posts each kind with a word that is no address here.
+    for (const platform::RemoteWindow& r : platform::RemoteWindows()) {
+      if (r.process != getppid() || r.title != "Receiving instance") continue;
+      for (UINT m : refused) PostMessage(r.handle, m, 64, 0x10);
+      _exit(PostMessage(r.handle, kDone, 99, 0) ? 0 : 2);
+    }
+    _exit(1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  guitest::Log().clear();
+  bool done = false;
+  for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+       !done && std::chrono::steady_clock::now() < until;) {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessage(&msg);
+      done = done || msg.message == kDone;
+    }
+    if (!done) std::this_thread::yield();
+  }
+  ASSERT_TRUE(done);
+  for (const guitest::Logged& l : guitest::Log())
+    for (UINT m : refused) EXPECT_NE(l.message, m) << "a refused message was delivered";
+  std::vector<guitest::Logged> got = guitest::Log();
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(got.back().message, kDone);
+  EXPECT_EQ(got.back().w, 99u);
+  char text[32];
+  GetWindowText(own, text, sizeof text);
+  EXPECT_STREQ(text, "Receiving instance");
 }
 
 }  // namespace
