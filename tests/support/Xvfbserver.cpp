@@ -108,26 +108,6 @@ WindowManager::WindowManager(const std::string& display) {
       XNextEvent(dpy, &e);
     }
   }
-  // Ready only once it manages a new window: a probe is mapped through it.
-  if (ready_) {
-    ::Window probe = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0);
-    XSelectInput(dpy, probe, StructureNotifyMask);
-    XMapWindow(dpy, probe);
-    XFlush(dpy);
-    bool mapped = false;
-    while (!mapped && std::chrono::steady_clock::now() < end) {
-      pollfd p{ConnectionNumber(dpy), POLLIN, 0};
-      if (!XPending(dpy)) poll(&p, 1, 200);
-      while (XPending(dpy)) {
-        XEvent e;
-        XNextEvent(dpy, &e);
-        mapped = mapped || (e.type == MapNotify && e.xmap.window == probe);
-      }
-    }
-    XDestroyWindow(dpy, probe);
-    XSync(dpy, False);
-    ready_ = mapped;
-  }
   XCloseDisplay(dpy);
 }
 

@@ -325,7 +325,7 @@ TEST_F(X11Managed, APopupMenuIsPaintedAsSoonAsItShows) {
 TEST_F(X11Managed, AModalFormIsTransientForTheWindowItInterrupts) {
   std::unique_ptr<TForm> form(MakeForm("Главное", 80, 90, 300, 200));
   form->Show();
-  ASSERT_TRUE(PumpUntil([&] { return Viewable(form->Handle()); }));
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(form->Handle()) && GetActiveWindow() == form->Handle(); }));
   std::unique_ptr<TForm> dialog(MakeForm("Вопрос", 120, 140, 200, 100));
   dialog->SetBorderStyle(bsDialog);
   Window owner = 0;
@@ -342,8 +342,6 @@ TEST_F(X11Managed, AModalFormIsTransientForTheWindowItInterrupts) {
       dialog->SetModalResult(mrCancel);
     }
   };
-  // The manager may hand the focus elsewhere meanwhile; the form is the one interrupted.
-  SetActiveWindow(form->Handle());
   EXPECT_EQ(dialog->ShowModal(), mrOk);
   EXPECT_EQ(owner, XOf(form->Handle()));
   EXPECT_TRUE(dialogType);
