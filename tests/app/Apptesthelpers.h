@@ -5,7 +5,6 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "platform/forms/Tapplication.h"
-#include "platform/gui/Gui.h"
 #include "tests/foundation/Scripteddialogs.h"
 #include "tests/support/Testsupport.h"
 
@@ -50,10 +49,3 @@ inline void AnswerNewUser(TScriptedDialogs& d) {
   d.Answer("Mail password:", "pop secret");
 }
 
-// Forgets a quit that Terminate posted, so later loops of the test run.
-inline void ForgetQuit() {
-  Application->ResetTerminated();
-  MSG m;
-  while (PeekMessage(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}

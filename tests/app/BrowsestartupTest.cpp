@@ -42,7 +42,7 @@ struct TProgram {
   void End() {
     EXPECT_EQ(windows.Count(), 0);
     EXPECT_TRUE(Application->Terminated());
-    ForgetQuit();
+    Application->ResetTerminated();
     windows.DestroyAll();
     driver.Shutdown();
   }

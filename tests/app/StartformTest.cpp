@@ -64,7 +64,7 @@ TEST(Startform, TheFirstShowRunsStartUpOffTheScreenAndGivesTheWorkCanvas) {
     TError::Instance().RequestTerminate(false);
     Application->OnIdle(nullptr, done);
     EXPECT_TRUE(Application->Terminated());
-    ForgetQuit();
+    Application->ResetTerminated();
     driver.Shutdown();
   }
   EXPECT_EQ(WorkPaintBox(), nullptr);
@@ -89,7 +89,7 @@ TEST(Startform, AStartUpThatEndsWithoutALoginEndsTheLoop) {
   form.Show();
   EXPECT_EQ(form.StartResult(), TStartupDriver::TStart::NoLogin);
   EXPECT_TRUE(Application->Terminated());
-  ForgetQuit();
+  Application->ResetTerminated();
   driver.Shutdown();
   SetGuiHooks(TGuiHooks());
 }
