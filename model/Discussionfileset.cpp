@@ -98,8 +98,12 @@ bool TDiscussionFileSet::TakePrevious(int file) {
   return true;
 }
 
-std::string TDiscussionFileSet::WhyIncomplete() const {
-  if (!AnyFile) return "файлы обсуждения не найдены: " + Folder;
+TDiscussionFileSet::TGap TDiscussionFileSet::FindGap() const {
+  TGap gap;
+  if (!AnyFile) {
+    gap.What = TGap::NoFiles;
+    return gap;
+  }
   // The set the current files were saved as: the generation most of them have.
   std::map<uint32_t, int> votes;
   for (int place : {Current, Previous}) {
@@ -107,27 +111,46 @@ std::string TDiscussionFileSet::WhyIncomplete() const {
       if (Headers[file][place].Sound()) ++votes[Headers[file][place].Generation];
     if (!votes.empty()) break;
   }
-  uint32_t expected = 0;
   int most = 0;
   for (const auto& [generation, count] : votes)
-    if (count >= most) expected = generation, most = count;
-  const std::string lead = "нет полного набора файлов обсуждения: ";
+    if (count >= most) gap.Expected = generation, most = count;
   for (int file = 0; file < Count; ++file) {
     const THeader& current = Headers[file][Current];
     const THeader& previous = Headers[file][Previous];
-    const std::string path = PathOf(file, Current);
-    if (current.Sound() && current.Generation == expected) continue;
+    if (current.Sound() && current.Generation == gap.Expected) continue;
+    gap.Path = PathOf(file, Current);
     if (!current.Exists) {
-      if (previous.Sound() && previous.Generation == expected) continue;
-      if (previous.Exists && !previous.Sound())
-        return lead + "файл " + PathOf(file, Previous) + " повреждён: " + previous.Fault;
-      return lead + "нет файла " + path;
+      if (previous.Sound() && previous.Generation == gap.Expected) continue;
+      if (previous.Exists && !previous.Sound()) {
+        gap.What = TGap::Damaged;
+        gap.Path = PathOf(file, Previous);
+        gap.Fault = previous.Fault;
+      } else {
+        gap.What = TGap::Missing;
+      }
+      return gap;
     }
-    if (!current.Sound()) return lead + "файл " + path + " повреждён: " + current.Fault;
-    return lead + "файл " + path + " из другого сохранения (поколение " + std::to_string(current.Generation) +
-           " вместо " + std::to_string(expected) + ")";
+    gap.What = current.Sound() ? TGap::OtherSave : TGap::Damaged;
+    gap.Fault = current.Fault;
+    gap.Generation = current.Generation;
+    return gap;
   }
-  return {};
+  gap.Path.clear();
+  return gap;
+}
+
+std::string TDiscussionFileSet::WhyIncomplete() const {
+  const TGap gap = FindGap();
+  const std::string lead = "нет полного набора файлов обсуждения: ";
+  switch (gap.What) {
+    case TGap::None: return {};
+    case TGap::NoFiles: return "файлы обсуждения не найдены: " + Folder;
+    case TGap::Missing: return lead + "нет файла " + gap.Path;
+    case TGap::Damaged: return lead + "файл " + gap.Path + " повреждён: " + gap.Fault;
+    case TGap::OtherSave: break;
+  }
+  return lead + "файл " + gap.Path + " из другого сохранения (поколение " + std::to_string(gap.Generation) +
+         " вместо " + std::to_string(gap.Expected) + ")";
 }
 
 std::vector<std::string> TDiscussionFileSet::Displaced(bool temporaries) const {

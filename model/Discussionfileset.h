@@ -59,8 +59,15 @@ struct TDiscussionFileSet {
   // Takes the previous version of a file instead when it claims the same generation (the
   // current one's generation bytes may be damaged); false when there is none.
   bool TakePrevious(int file);
-  // Why the newest saved set is not complete: the file that lacks it, and what is wrong
-  // with it (missing, header, generation).
+  // What keeps the newest saved set from being complete: the first file that lacks it
+  // (its path, and its fault or generation), or None.
+  struct TGap {
+    enum TWhat { None, NoFiles, Missing, Damaged, OtherSave } What = None;
+    std::string Path, Fault;
+    uint32_t Generation = 0, Expected = 0;
+  };
+  TGap FindGap() const;
+  // The gap in words, for the error report.
   std::string WhyIncomplete() const;
   // The files that are not part of the taken set and that the next save would replace or
   // delete: current files outside it, newer previous versions, and with temporaries the

@@ -218,9 +218,9 @@ bool TDiscussion::Load(bool infoOnly) {
   std::unique_ptr<TDiscussion> fresh;
   for (const uint32_t generation : set.CompleteGenerations())
     if ((fresh = ReadGeneration(set, generation, infoOnly, damaged, fault))) break;
+  const std::string why = damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault;
   if (!fresh) {
-    TError::Report("TDiscussion::Load - " +
-                   (damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault));
+    TError::Report("TDiscussion::Load - " + why);
     return false;
   }
   Info = fresh->Info;
@@ -239,24 +239,42 @@ bool TDiscussion::Load(bool infoOnly) {
   Generation = std::max(set.Generation, set.HighestGeneration);
   LastSaveTime = Now();
   Loaded = 1;
-  SetAsideNewerFiles(set, damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault);
+  SetAsideNewerFiles(set, damaged, why);
   RebuildHyperRefBlocks(*this);
   CheckDuplicatedMIdent();
   return true;
 }
 
-void TDiscussion::SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& why) {
+namespace {
+
+// Which file kept the last save from loading, and why, in the user's words.
+std::string WhyNotLoaded(const TDiscussionFileSet& set, const std::string& damaged, const std::string& firstNewer) {
+  if (!damaged.empty()) return "the file " + damaged + " is damaged";
+  using TGap = TDiscussionFileSet::TGap;
+  const TGap gap = set.FindGap();
+  switch (gap.What) {
+    case TGap::Missing: return "the file " + gap.Path + " is missing";
+    case TGap::Damaged: return "the file " + gap.Path + " is damaged";
+    case TGap::OtherSave: return "the file " + gap.Path + " is of another save";
+    default: return "the file " + firstNewer + " is not of the saved set";
+  }
+}
+
+}  // namespace
+
+void TDiscussion::SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& damaged,
+                                     const std::string& why) {
   const std::vector<std::string> newer = set.Displaced(true);
   if (newer.empty()) return;
+  if (!why.empty()) TError::AppendToLog("TDiscussion::Load - " + why);
   std::string aside;
   const bool moved = SetAsideFiles(set.Folder, newer, aside);
-  const std::string named = why.empty() ? "файл " + newer.front() + " не из сохранённого набора" : why;
-  const std::string kept = moved ? "Файлы последнего сохранения перенесены в папку " + aside + "."
-                                 : "Файлы последнего сохранения не удалось перенести в папку " + aside + " (" +
-                                       platform::ErrorText(GetLastError()) + "); они оставлены на месте.";
-  ShowMessageBox("Загрузка обсуждения",
-                 "Последнее сохранение обсуждения " + set.Folder + " не загружено: " + named + ".\n" +
-                     "Загружено предыдущее сохранение.\n" + kept);
+  const std::string named = WhyNotLoaded(set, damaged, newer.front());
+  const std::string kept = moved ? "The files of the last save were moved to the folder " + aside + "."
+                                 : "The files of the last save could not be moved to the folder " + aside + " (" +
+                                       platform::ErrorText(GetLastError()) + "); they were left in place.";
+  ShowMessageBox("LOADING DISCUSSION", "The last save of the discussion " + set.Folder + " was not loaded: " + named +
+                                           ".\nThe previous save was loaded.\n" + kept);
 }
 
 bool TDiscussion::Save(int mode) {

@@ -142,9 +142,10 @@ private:
   // is damaged, the first such file and why then in path and fault.
   static std::unique_ptr<TDiscussion> ReadGeneration(TDiscussionFileSet& set, uint32_t generation, bool infoOnly,
                                                      std::string& path, std::string& fault);
-  // Moves the files of a newer set that loading passed over aside and tells the user why,
-  // what was loaded instead and where the files are.
-  static void SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& why);
+  // Moves the files of a newer set that loading passed over aside and tells the user why
+  // (the damaged file that stopped it, when one did), what was loaded instead and where
+  // the files are; the errors log keeps the full reason `why`.
+  static void SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& damaged, const std::string& why);
   static std::string ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly);
   std::string ResolveLinks(int& file);
   bool SaveFailed(const std::string& path);

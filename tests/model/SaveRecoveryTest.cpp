@@ -5,6 +5,8 @@
 #include "tests/support/Testsupport.h"
 #include "foundation/Filereplace.h"
 #include "model/Discussionfileset.h"
+#include "foundation/Terror.h"
+#include "platform/kernel/Codepage.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Registrystore.h"
 #include "platform/rtl/Tinifile.h"
@@ -107,11 +109,19 @@ TEST_F(SaveRecovery, ADamagedNewestSetGivesThePreviousNamesTheFileAndKeepsIt) {
       EXPECT_EQ(Contents(d), previous) << context;
       ASSERT_EQ(Messages().size(), 1u) << context;
       const std::string& message = Messages()[0];
-      EXPECT_NE(message.find("файл " + path + " "), std::string::npos) << message;
-      EXPECT_NE(message.find(damage.why), std::string::npos) << message;
+      const bool otherSave = std::string(damage.why).find("другого") != std::string::npos;
+      EXPECT_NE(message.find("the file " + path + (otherSave ? " is of another save." : " is damaged.")),
+                std::string::npos)
+          << message;
+      // The errors log keeps the exact fault, as its last line.
+      std::string log = testsupport::ReadFile(TError::LogPath());
+      log = log.substr(log.rfind('\n', log.size() - 2) + 1);
+      EXPECT_NE(log.find(platform::AnsiToUtf8("TDiscussion::Load - ")), std::string::npos) << log;
+      EXPECT_NE(log.find(platform::AnsiToUtf8("файл " + path + " ")), std::string::npos) << log;
+      EXPECT_NE(log.find(platform::AnsiToUtf8(damage.why)), std::string::npos) << log;
       const std::vector<std::string> aside = AsideFolders(folder);
       ASSERT_EQ(aside.size(), 1u) << context;
-      EXPECT_NE(message.find("перенесены в папку " + aside[0] + "."), std::string::npos) << message;
+      EXPECT_NE(message.find("moved to the folder " + aside[0] + "."), std::string::npos) << message;
       // The whole newer set is kept, the damaged file with its damage.
       for (const char* name : TDiscussionFileSet::Names)
         EXPECT_TRUE(fs::exists(aside[0] + "/" + name)) << context << ": " << name;
@@ -150,9 +160,9 @@ TEST_F(SaveRecovery, ADamagedNewestSetGivesThePreviousNamesTheFileAndKeepsIt) {
   d.Folder = folder;
   ASSERT_TRUE(d.Load());
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "Загрузка обсуждения: Последнее сохранение обсуждения " + folder +
-                               " не загружено: файл " + notes + " повреждён: неверная контрольная сумма.\n"
-                               "Загружено предыдущее сохранение.\nФайлы последнего сохранения перенесены в папку " +
+  EXPECT_EQ(Messages()[0], "LOADING DISCUSSION: The last save of the discussion " + folder +
+                               " was not loaded: the file " + notes + " is damaged.\n"
+                               "The previous save was loaded.\nThe files of the last save were moved to the folder " +
                                AsideFolders(folder)[0] + ".");
 }
 
