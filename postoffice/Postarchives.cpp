@@ -31,6 +31,7 @@ bool PackMessageCabinet(const std::string& folder, const std::string& name, cons
                         std::string& error) {
   try {
     auto writer = std::make_unique<TCabWriter>(nullptr);
+    // Post files are MSZIP cabinets, whatever the writer's own default.
     writer->SetCompressionType(cctMsZip);
     writer->Open(cabinet);
     writer->AddFile(folder + name, name, false);

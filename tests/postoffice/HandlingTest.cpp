@@ -99,6 +99,8 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   const std::string peer = Root + "peer/";
   ASSERT_TRUE(CreateFolder(peer));
   RunPeer("cat " + parts + "> " + peer + "joined.cab");
+  // Its one folder is MSZIP (the folder entry's compression word follows the 36-byte header).
+  EXPECT_EQ(ReadFile(peer + "joined.cab").substr(36 + 6, 2), std::string("\x01\x00", 2));
   RunPeer("cabextract -q -d " + peer + "x " + peer + "joined.cab");
   EXPECT_EQ(ReadFile(peer + "x/QK-Ecology-051219-NB-001"), message);
   EXPECT_NE(RunPeer("gcab -l " + peer + "joined.cab").find("QK-Ecology-051219-NB-001"), std::string::npos);
