@@ -5,6 +5,8 @@
 #include "platform/forms/Tcontrol.h"
 #include "platform/forms/Twincontrol.h"
 
+#include <functional>
+
 template <class T>
 T* NewControl(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
   T* control = new T(owner);
@@ -13,3 +15,12 @@ T* NewControl(TComponent* owner, TWinControl* parent, const char* name, int left
   control->SetBounds(left, top, width, height);
   return control;
 }
+
+class TButton;
+class TForm;
+
+// The OK (default) and Cancel buttons of a dialog made in code, named Button1 and Button2,
+// on one row. OK closes the form with mrOk once `accept` agrees (it takes what the dialog
+// gives first); Cancel closes it with mrCancel.
+void NewOkCancelButtons(TForm* form, TButton*& ok, TButton*& cancel, int okLeft, int cancelLeft, int top, int width,
+                        int height, std::function<bool()> accept);

@@ -35,18 +35,10 @@ TFormAdvertisingList::TFormAdvertisingList(TComponent* owner, TPost& post) : TFo
   MemoAddresses->SetBounds(4, 4, 441, 234);
   MemoAddresses->SetAnchors({akLeft, akTop, akRight, akBottom});
   MemoAddresses->SetScrollBars(ssVertical);
-  Button1 = MakeButton(this, "Button1", "OK", 4);
-  Button1->OnClick = [this](TObject*) {
-    if (!AddressesSound()) return;
-    fResult = true;
-    SetModalResult(mrOk);
-  };
-  Button2 = MakeButton(this, "Button2", "Cancel", 88);
-  Button2->SetCancel(true);
-  Button2->OnClick = [this](TObject*) {
-    fResult = false;
-    SetModalResult(mrCancel);
-  };
+  NewOkCancelButtons(this, Button1, Button2, 4, 88, 244, 80, 23,
+                     [this] { return AddressesSound() && (fResult = true); });
+  Button1->SetAnchors({akLeft, akBottom});
+  Button2->SetAnchors({akLeft, akBottom});
   ButtonEditRobot = MakeButton(this, "ButtonEditRobot", "MailService", 200);
   ButtonEditRobot->OnClick = [this](TObject*) {
     TFormRobotEMail dialog(this);

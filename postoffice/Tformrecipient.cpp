@@ -1,5 +1,6 @@
 #include "postoffice/Tformrecipient.h"
 
+#include "foundation/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tlabel.h"
@@ -32,30 +33,13 @@ TFormRecipient::TFormRecipient(TComponent* owner) : TForm(owner) {
   // An edited field is repainted at once.
   EditFamily->OnChange = [this](TObject*) { EditFamily->Repaint(); };
   EditEMail->OnChange = [this](TObject*) { EditEMail->Repaint(); };
-  Button1 = new TButton(this);
-  Button1->SetName("Button1");
-  Button1->SetParent(this);
-  Button1->SetCaption("OK");
-  Button1->SetDefault(true);
-  Button1->SetBounds(152, 76, 80, 25);
-  Button1->OnClick = [this](TObject*) {
+  NewOkCancelButtons(this, Button1, Button2, 152, 242, 76, 80, 25, [this] {
     if (fRecipient) {
       fRecipient->Name = TStr(EditFamily->Text());
       fRecipient->EMail = TStr(EditEMail->Text());
     }
-    fOk = true;
-    SetModalResult(mrOk);
-  };
-  Button2 = new TButton(this);
-  Button2->SetName("Button2");
-  Button2->SetParent(this);
-  Button2->SetCaption("Cancel");
-  Button2->SetCancel(true);
-  Button2->SetBounds(242, 76, 80, 25);
-  Button2->OnClick = [this](TObject*) {
-    fOk = false;
-    SetModalResult(mrCancel);
-  };
+    return fOk = true;
+  });
 }
 
 bool TFormRecipient::Execute(TRecipient& recipient) {

@@ -1,5 +1,6 @@
 #include "postoffice/Tformrobotemail.h"
 
+#include "foundation/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "postoffice/Advisedlist.h"
@@ -16,31 +17,14 @@ TFormRobotEMail::TFormRobotEMail(TComponent* owner) : TForm(owner) {
   EditRobot->SetParent(this);
   EditRobot->SetBounds(8, 6, 210, 21);
   EditRobot->OnChange = [this](TObject*) { EditRobot->Repaint(); };
-  Button1 = new TButton(this);
-  Button1->SetName("Button1");
-  Button1->SetParent(this);
-  Button1->SetCaption("OK");
-  Button1->SetDefault(true);
-  Button1->SetBounds(56, 32, 75, 23);
-  Button1->OnClick = [this](TObject*) {
+  NewOkCancelButtons(this, Button1, Button2, 56, 143, 32, 75, 23, [this] {
     const std::string address = EditRobot->Text();
     if (!address.empty() && !CheckTypedMailbox(address, Caption())) {
       EditRobot->SetFocus();
-      return;
+      return false;
     }
-    fResult = true;
-    SetModalResult(mrOk);
-  };
-  Button2 = new TButton(this);
-  Button2->SetName("Button2");
-  Button2->SetParent(this);
-  Button2->SetCaption("Cancel");
-  Button2->SetCancel(true);
-  Button2->SetBounds(143, 32, 75, 23);
-  Button2->OnClick = [this](TObject*) {
-    fResult = false;
-    SetModalResult(mrCancel);
-  };
+    return fResult = true;
+  });
 }
 
 bool TFormRobotEMail::Execute(TStr& address) {

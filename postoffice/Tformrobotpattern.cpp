@@ -42,20 +42,7 @@ TFormRobotPattern::TFormRobotPattern(TComponent* owner) : TForm(owner) {
   CurrencyEditMaxEMailsPerLine->SetDisplayFormat("0");
   CurrencyEditMaxEMailsPerLine->SetMinValue(1);
   CurrencyEditMaxEMailsPerLine->SetMaxValue(MaxGroupSize);
-  Button1 = NewControl<TButton>(this, this, "Button1", 8, 126, 80, 23);
-  Button1->SetCaption("OK");
-  Button1->SetDefault(true);
-  Button1->OnClick = [this](TObject*) {
-    fResult = true;
-    SetModalResult(mrOk);
-  };
-  Button2 = NewControl<TButton>(this, this, "Button2", 96, 126, 80, 23);
-  Button2->SetCaption("Cancel");
-  Button2->SetCancel(true);
-  Button2->OnClick = [this](TObject*) {
-    fResult = false;
-    SetModalResult(mrCancel);
-  };
+  NewOkCancelButtons(this, Button1, Button2, 8, 96, 126, 80, 23, [this] { return fResult = true; });
 }
 
 void TFormRobotPattern::PatternChosen() {
