@@ -7,6 +7,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Formatsettings.h"
 #include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tdatescanner.h"
 
 uint8_t CenturyOffset = 60;
 
@@ -61,41 +62,6 @@ bool ScanDateStr(const std::string& format, const std::string& s, int& d, int& m
 }
 
 // ---- the scanning pass
-
-class TDateScanner {
- public:
-  explicit TDateScanner(const std::string& s) : s_(s) {}
-  bool AtEnd() const { return pos_ >= s_.size(); }
-  void Blanks() {
-    while (pos_ < s_.size() && s_[pos_] == ' ') ++pos_;
-  }
-  void ToNumber() {
-    while (pos_ < s_.size() && !std::isdigit(static_cast<unsigned char>(s_[pos_]))) ++pos_;
-  }
-  // Digits stop being taken once the value reaches 1000.
-  bool Number(int& n) {
-    Blanks();
-    size_t start = pos_;
-    int v = 0;
-    while (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_])) && v < 1000)
-      v = v * 10 + (s_[pos_++] - '0');
-    if (pos_ == start) return false;
-    n = v;
-    return true;
-  }
-  bool Char(char c) {
-    Blanks();
-    if (pos_ < s_.size() && s_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-
- private:
-  const std::string& s_;
-  size_t pos_ = 0;
-};
 
 bool ScanDate(const std::string& s, const std::string& format, TDateTime& date) {
   TDateScanner sc(s);

@@ -3,6 +3,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Formatsettings.h"
 #include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tdatescanner.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,43 +24,6 @@ DateOrder OrderOf(const std::string& format) {
   return doMDY;
 }
 
-class Scanner {
- public:
-  explicit Scanner(const std::string& s) : s_(s) {}
-  bool AtEnd() const { return pos_ >= s_.size(); }
-
-  void Blanks() {
-    while (pos_ < s_.size() && s_[pos_] == ' ') ++pos_;
-  }
-  // Up to four digits after blanks; the number of digits read, 0 when none.
-  int Number(int& value) {
-    Blanks();
-    size_t start = pos_;
-    value = 0;
-    while (pos_ < s_.size() && s_[pos_] >= '0' && s_[pos_] <= '9' && value < 1000) value = value * 10 + (s_[pos_++] - '0');
-    return static_cast<int>(pos_ - start);
-  }
-  bool Char(char c) {
-    Blanks();
-    if (pos_ < s_.size() && s_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-  bool Word(const std::string& word) {
-    Blanks();
-    if (word.empty() || s_.size() - pos_ < word.size()) return false;
-    if (!AnsiSameText(std::string_view(s_).substr(pos_, word.size()), word)) return false;
-    pos_ += word.size();
-    return true;
-  }
-  size_t pos_ = 0;
-
- private:
-  const std::string& s_;
-};
-
 int ExpandYear(int year, int digits) {
   if (year > 99 || digits > 2) return year;
   int current = CurrentYear() - TwoDigitYearCenturyWindow;
@@ -68,7 +32,7 @@ int ExpandYear(int year, int digits) {
   return year;
 }
 
-bool ScanDate(Scanner& sc, TDateTime& value) {
+bool ScanDate(TDateScanner& sc, TDateTime& value) {
   int n1, n2, n3 = 0;
   int l1 = sc.Number(n1);
   if (!l1 || !sc.Char(DateSeparator) || !sc.Number(n2)) return false;
@@ -91,7 +55,7 @@ bool ScanDate(Scanner& sc, TDateTime& value) {
   return TryEncodeDate(y, m, d, value);
 }
 
-bool ScanTime(Scanner& sc, TDateTime& value) {
+bool ScanTime(TDateScanner& sc, TDateTime& value) {
   int base = -1;
   auto ampm = [&] {
     if (sc.Word(TimeAMString) || sc.Word("AM")) base = 0;
@@ -108,10 +72,10 @@ bool ScanTime(Scanner& sc, TDateTime& value) {
     }
   } else if (base < 0) {
     // A bare number is a time only with an AM/PM mark.
-    size_t keep = sc.pos_;
+    const size_t keep = sc.Position();
     ampm();
     if (base < 0) {
-      sc.pos_ = keep;
+      sc.SetPosition(keep);
       return false;
     }
   }
@@ -139,7 +103,7 @@ TDateTime ComposeDateTime(TDateTime DateValue, TDateTime TimeValue) {
 }
 
 bool TryStrToDate(const std::string& S, TDateTime& Value) {
-  Scanner sc(S);
+  TDateScanner sc(S);
   TDateTime v;
   if (!ScanDate(sc, v) || !sc.AtEnd()) return false;
   Value = v;
@@ -147,7 +111,7 @@ bool TryStrToDate(const std::string& S, TDateTime& Value) {
 }
 
 bool TryStrToTime(const std::string& S, TDateTime& Value) {
-  Scanner sc(S);
+  TDateScanner sc(S);
   TDateTime v;
   if (!ScanTime(sc, v) || !sc.AtEnd()) return false;
   Value = v;
@@ -155,7 +119,7 @@ bool TryStrToTime(const std::string& S, TDateTime& Value) {
 }
 
 bool TryStrToDateTime(const std::string& S, TDateTime& Value) {
-  Scanner sc(S);
+  TDateScanner sc(S);
   TDateTime date, time = 0;
   if (ScanDate(sc, date) && (sc.AtEnd() || (ScanTime(sc, time) && sc.AtEnd()))) {
     Value = ComposeDateTime(date, time);
