@@ -80,15 +80,18 @@ void Notify(HWND h, WORD code) {
   if (parent) SendMessage(parent, WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID(h)), code), reinterpret_cast<LPARAM>(h));
 }
 
-int FontHeight(HWND h, ListState& s) {
+// The metrics of the list's font.
+TEXTMETRIC FontMetrics(HWND h, ListState& s) {
   HDC dc = GetDC(h);
   HGDIOBJ old = s.font ? SelectObject(dc, s.font) : nullptr;
   TEXTMETRIC tm{};
   GetTextMetrics(dc, &tm);
   if (old) SelectObject(dc, old);
   ReleaseDC(h, dc);
-  return std::max<int>(1, tm.tmHeight);
+  return tm;
 }
+
+int FontHeight(HWND h, ListState& s) { return std::max<int>(1, FontMetrics(h, s).tmHeight); }
 
 int Measure(HWND h, ListState& s, int index) {
   MEASUREITEMSTRUCT m{ODT_LISTBOX, static_cast<UINT>(GetDlgCtrlID(h)), static_cast<UINT>(index),
@@ -699,13 +702,7 @@ LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
       s.tabs.clear();
       const int* stops = reinterpret_cast<const int*>(lp);
       // Stops come in dialog units, a quarter of the average character width.
-      HDC dc = GetDC(h);
-      HGDIOBJ old = s.font ? SelectObject(dc, s.font) : nullptr;
-      TEXTMETRIC tm{};
-      GetTextMetrics(dc, &tm);
-      if (old) SelectObject(dc, old);
-      ReleaseDC(h, dc);
-      int unit = std::max<int>(1, tm.tmAveCharWidth);
+      const int unit = std::max<int>(1, FontMetrics(h, s).tmAveCharWidth);
       if (wp == 0) s.tabs.push_back(32 * unit / 4);
       for (WPARAM i = 0; stops && i < wp; ++i) s.tabs.push_back(stops[i] * unit / 4);
       InvalidateRect(h, nullptr, TRUE);
