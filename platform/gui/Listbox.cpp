@@ -456,16 +456,9 @@ void KeyDown(HWND h, ListState& s, WPARAM key) {
     default: return;
   }
   i = std::max(i, 0);
-  if (style & LBS_MULTIPLESEL) {
-    // Arrows move the caret only; space selects.
-    int old = s.current;
-    s.current = i;
-    MakeVisible(h, s, i);
-    RedrawItem(h, s, old);
-    RedrawItem(h, s, i);
-    return;
-  }
-  if ((style & LBS_EXTENDEDSEL) && ctrl && !shift) {
+  if ((style & LBS_MULTIPLESEL) || ((style & LBS_EXTENDEDSEL) && ctrl && !shift)) {
+    // In a multiple-selection list, and with Ctrl alone in an extended one, arrows move
+    // the caret only; space selects.
     int old = s.current;
     s.current = i;
     MakeVisible(h, s, i);
