@@ -41,22 +41,7 @@ class Comboedits : public formstest::Screen {
  protected:
   template <class T>
   T* Make(int x = 20, int y = 20, int w = 150) {
-    if (!form) {
-      form = new TForm(nullptr);
-      form->SetBounds(0, 0, 400, 300);
-      form->Show();
-      person.Pump();
-    }
-    auto* e = new T(form);
-    e->SetParent(form);
-    e->SetBounds(x, y, w, 21);
-    person.Pump();
-    return e;
-  }
-  void TearDown() override {
-    delete form;
-    form = nullptr;
-    formstest::Screen::TearDown();
+    return Place<T>(x, y, w, 21);
   }
   void ClickButton(TCustomComboEdit* e) {
     TControl* b = e->Button();
@@ -64,7 +49,6 @@ class Comboedits : public formstest::Screen {
     person.Click(p.x, p.y);
     person.Pump();
   }
-  TForm* form = nullptr;
 };
 
 TEST_F(Comboedits, ButtonWidthAndGlyphKinds) {
@@ -202,8 +186,8 @@ TEST_F(Comboedits, AlignedText) {
 
 TEST_F(Comboedits, EnterStillReachesTheDefaultButton) {
   auto* e = Make<TComboEdit>();
-  auto* ok = new TButton(form);
-  ok->SetParent(form);
+  auto* ok = new TButton(PlaceForm());
+  ok->SetParent(PlaceForm());
   ok->SetBounds(20, 100, 75, 25);
   ok->SetDefault(true);
   int pressed = 0;
@@ -228,7 +212,7 @@ TEST_F(Comboedits, PopupOpensBelowAndClosesByKeysAndClicks) {
   EXPECT_EQ(pr.right, er.right) << "right edges aligned";
   EXPECT_TRUE(popup->received.IsNull()) << "an empty text gives the popup Null";
   EXPECT_TRUE(e->Focused());
-  EXPECT_EQ(GetForegroundWindow(), form->Handle()) << "the popup takes no activation";
+  EXPECT_EQ(GetForegroundWindow(), PlaceForm()->Handle()) << "the popup takes no activation";
 
   // Escape closes without taking the value; Enter takes it.
   popup->value = "chosen";
@@ -280,8 +264,8 @@ TEST_F(Comboedits, PopupOpensBelowAndClosesByKeysAndClicks) {
   EXPECT_EQ(e->Text(), "clicked");
 
   // A press on another control of the form cancels, even one that takes no focus.
-  auto* label = new TPaintBox(form);
-  label->SetParent(form);
+  auto* label = new TPaintBox(PlaceForm());
+  label->SetParent(PlaceForm());
   label->SetBounds(10, 150, 50, 20);
   ClickButton(e);
   ASSERT_TRUE(e->PopupVisible());
@@ -308,7 +292,7 @@ TEST_F(Comboedits, PopupOpensBelowAndClosesByKeysAndClicks) {
 
 TEST_F(Comboedits, PopupPlacementAtTheScreenEdges) {
   auto* low = Make<TPopupEdit>(20, 230, 150);
-  form->SetBounds(0, 500, 400, 300);
+  PlaceForm()->SetBounds(0, 500, 400, 300);
   person.Pump();
   low->list->SetBounds(0, 0, 120, 200);
   low->PopupDropDown(false);
@@ -325,7 +309,7 @@ TEST_F(Comboedits, PopupPlacementAtTheScreenEdges) {
   low->PopupCloseUp(low->list, false);
   low->SetPopupAlign(epaLeft);
   low->list->SetBounds(0, 0, 100, 50);
-  form->SetBounds(700, 100, 100, 100);
+  PlaceForm()->SetBounds(700, 100, 100, 100);
   person.Pump();
   low->SetBounds(0, 0, 60, 21);
   low->PopupDropDown(false);

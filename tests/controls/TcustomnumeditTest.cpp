@@ -36,29 +36,16 @@ class Numedits : public formstest::Screen {
  protected:
   template <class T = TCurrencyEdit>
   T* Make(int x = 20, int y = 20, int w = 150) {
-    if (!form) {
-      form = new TForm(nullptr);
-      form->SetBounds(0, 0, 400, 300);
-      form->Show();
-      person.Pump();
-    }
-    auto* e = new T(form);
-    e->SetParent(form);
-    e->SetBounds(x, y, w, 21);
-    person.Pump();
-    return e;
+    return Place<T>(x, y, w, 21);
   }
   void Focus(TWinControl* c) {
     c->SetFocus();
     person.Pump();
   }
   void TearDown() override {
-    delete form;
-    form = nullptr;
     platform::ResetFormatSettings();
     formstest::Screen::TearDown();
   }
-  TForm* form = nullptr;
 };
 
 TEST_F(Numedits, CurrencyDefaults) {

@@ -36,6 +36,24 @@ class HeadlessScreenTest : public ::testing::Test {
     Application->ResetTerminated();
   }
 
+  // A control of kind T at (X, Y), Width x Height, on a shown 400 x 300 form made on first
+  // need (the screen's forms go at the end of the test).
+  template <class T>
+  T* Place(int X, int Y, int Width, int Height) {
+    if (!placeForm_) {
+      placeForm_ = new TForm(nullptr);
+      placeForm_->SetBounds(0, 0, 400, 300);
+      placeForm_->Show();
+      person.Pump();
+    }
+    auto* control = new T(placeForm_);
+    control->SetParent(placeForm_);
+    control->SetBounds(X, Y, Width, Height);
+    person.Pump();
+    return control;
+  }
+  // The form Place puts controls on; null before the first.
+  TForm* PlaceForm() const { return placeForm_; }
   // The screen point of a client point of a control.
   POINT At(TControl* Control, int X, int Y) { return Control->ClientToScreen(POINT{X, Y}); }
   void ClickAt(TControl* Control, int X, int Y, platform::MouseButton Button = platform::MouseButton::Left) {
@@ -58,6 +76,9 @@ class HeadlessScreenTest : public ::testing::Test {
   platform::ScreenDriver person;
   size_t gdiObjects = 0;
   size_t deviceContexts = 0;
+
+ private:
+  TForm* placeForm_ = nullptr;
 };
 
 }  // namespace testsupport
