@@ -164,6 +164,9 @@ TInstallation::TInstallation(const std::string& folder, const std::string& perso
     : Person(person), Mailbox(mailbox), Key(key), Home(folder + "/home"), Config(folder + "/config"),
       Runtime(folder + "/runtime"), fFolder(folder) {
   testsupport::Run("mkdir -p '" + Home + "' '" + Config + "' '" + Runtime + "'");
+  // Mail an earlier run left in the mailbox is no part of this one.
+  const std::string box = TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir";
+  if (!TMailServers::Get().MailRoot.empty()) testsupport::Run("rm -f '" + box + "'/new/* '" + box + "'/cur/*");
 }
 
 bool TInstallation::Run(const std::function<void(TSession&)>& user) {

@@ -73,8 +73,8 @@ class TSession {
 
 class TInstallation {
  public:
-  // `folder`: where its folders go; `mailbox`: its account on the fixture; the login's
-  // e-mail address is the mailbox at "quillaran.test".
+  // `folder`: where its folders go; `mailbox`: its account on the fixture, emptied; the
+  // login's e-mail address is the mailbox at "quillaran.test".
   TInstallation(const std::string& folder, const std::string& person, const std::string& mailbox,
                 const std::string& key);
 

@@ -6,6 +6,7 @@
 
 #include "browse/Tformbrowse.h"
 #include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
 #include "postoffice/Tformpost.h"
 #include "tests/net/Mailservers.h"
@@ -13,10 +14,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace e2e {
 namespace {
 
-// The live blocks of a discussion, one a line: storage, name, upper block's name, text.
+// The discussion's name and its live blocks, one a line: storage, name, upper block's
+// name, text (the root shows the discussion's name in place of a text).
 std::string Tree(TDiscussion& d) {
   std::string tree = d.Info.Name.ToString() + "\n";
   for (uint8_t type : {StorageType_Model, StorageType_Comments, StorageType_Notes}) {
@@ -27,27 +31,49 @@ std::string Tree(TDiscussion& d) {
       const TDiscBlockIndex index{type, uint16_t(i)};
       const TDiscBlock* upper = d.Storages.IsValidIndex(block.Upper) ? d.Storages.GetDiscBlock(block.Upper) : nullptr;
       tree += std::to_string(type) + "|" + block.GetBlockName(d).ToString() + "|" +
-              (upper ? upper->GetBlockName(d).ToString() : "") + "|" + d.Storages.GetStrHashItem(index)->Str.Text.ToString() +
+              (upper ? upper->GetBlockName(d).ToString() + "|" + d.Storages.GetStrHashItem(index)->Str.Text.ToString() : "|") +
               "\n";
     }
   }
   return tree;
 }
 
-// Runs the post office of a window's folder view: "Mail" sends what waits and receives
-// what came. `handled`: the summaries of files handled on their own (opening the office
-// packs the Outbox, receiving handles what came) that the user confirms.
-void MailFromPostOffice(TSession& s, TFormBrowse& folderWindow, int handled) {
-  for (int i = 0; i < handled; ++i) s.Script.Press("AUTO-HANDLING", "Button0");
-  s.Script.Answer("TFormPost", [&s](TCustomForm& office) {
-    s.Script.Answer("Receive/Send post", [](TCustomForm& exchange) {
-      platform::ScreenDriver().Advance(600);
-      platform::PressControl(exchange, "ButtonClose");
-    });
-    platform::PressControl(office, "ButtonMail");
+// In the post office window: presses a button that exchanges mail ("ButtonMail",
+// "Button1" receives, "Button3" sends) and closes the exchange's window once it is done.
+void Exchange(TSession& s, TCustomForm& office, const std::string& button) {
+  s.Script.Answer("Receive/Send post", [](TCustomForm& exchange) {
+    platform::ScreenDriver().Advance(600);
+    platform::PressControl(exchange, "ButtonClose");
+  });
+  platform::PressControl(office, button);
+}
+
+// Handles every file of a folder of the post office window ("RadioButtonInbox" ...).
+void Perform(TCustomForm& office, const std::string& folder) {
+  platform::PressControl(office, folder);
+  platform::PressControl(office, "ButtonSelectAll");
+  platform::PressControl(office, "ButtonHandle");
+}
+
+// The window of the folder of discussions: the first window, moved up from the
+// discussion it opened on, or down from the root folder.
+TFormBrowse& DiscussedFolder(TSession& s) {
+  TFormBrowse& window = *s.Windows.GetFormBrowse(0);
+  for (int i = 0; i < 4 && window.Browse.CurrentBrowseState.CurrentItem.Kind() != BrowseItem_Folder; ++i)
+    s.Key(window, VK_BACK);
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (manager && window.Browse.CurrentBrowseState.CurrentItem.Ident.Folder == manager->RootFolder)
+    s.OpenRow(window, "Discussed");
+  return window;
+}
+
+// Opens the post office from the folder of discussions, acts in it and closes it.
+void InPostOffice(TSession& s, const std::function<void(TCustomForm&)>& act) {
+  s.Script.Answer("TFormPost", [&act](TCustomForm& office) {
+    act(office);
     platform::PressControl(office, "ButtonClose");
   });
-  s.Choose(folderWindow, {"Run post module"});
+  s.Choose(DiscussedFolder(s), {"Run post module"});
 }
 
 class TwoInstallations : public ::testing::Test {
@@ -58,7 +84,7 @@ class TwoInstallations : public ::testing::Test {
   TInstallation B{Folder + "/B", "Борис", "e2eb", "boris's key 7"};
 };
 
-TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherTakesItUp) {
+TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForItAndHoldsTheSameTree) {
   // 1. A creates a discussion, writes a root and five blocks, publishes it and announces it.
   ASSERT_TRUE(A.Run([&](TSession& s) {
     TFormBrowse& folders = s.Window();
@@ -87,13 +113,58 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherTakesItUp
     s.Tell("model", Tree(*model));
     s.Tell("dident", model->Info.DIdent.ToString());
     ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
-    MailFromPostOffice(s, folders, 1);
+    s.Script.Press("AUTO-HANDLING", "Button0");  // the Outbox packed
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
     s.Script.Press("CLOSING DISCUSSION", "Button0");
   }));
   EXPECT_EQ(A.Told("model"), "Северные реки\n1|*||\n1|1|*|Река 1\n1|2|*|Река 2\n1|3|*|Река 3\n1|4|*|Река 4\n1|5|*|Река 5\n");
   // Sent: the two parts wait in the discussion's history of sent post.
   EXPECT_EQ(testsupport::Run("ls " + A.File("Discussed/Rivers/OutboxPostHistory") + " | wc -l"), "2\n");
   EXPECT_EQ(testsupport::Run("ls " + A.File("Outbox") + " " + A.File("OutboxPost")), A.File("Outbox") + ":\n\n" + A.File("OutboxPost") + ":\n");
+
+  // 2. B receives the announcement and asks for the discussion; A's post office answers
+  // with the model; B receives it and holds the same tree, names and texts.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Script.Press("AUTO-HANDLING", "Button0");  // the announcement's parts joined
+    s.Script.Press("NEW ANNOTATION", "Button1");  // "Request"
+    s.Script.Press("GIVE_MODEL", "Button0");      // the request is written
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+      Exchange(s, office, "Button3");
+    });
+  }));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Script.Press("GIVE_MODEL", "Button0");  // post the model to who asked for it
+    s.Script.Answer("TFormCommandMessageHeader", [&](TCustomForm& receivers) {
+      platform::PressControl(receivers, "ButtonOk");  // B, who asked, is checked
+    });
+    s.Script.Press("FORM_NEW_MODEL", "Button0");
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+      Perform(office, "RadioButtonOutbox");
+      Exchange(s, office, "Button3");
+    });
+  }));
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Rivers"}});
+    s.Script.Press("FORM_NEW_MODEL", "Button0").Press("AUTHORS_UPDATE", "Button0").Press("MODEL IS CREATED", "Button0");
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+    });
+    TFormBrowse& folders = DiscussedFolder(s);
+    ASSERT_TRUE(s.OpenRow(folders, "Rivers"));
+    TDiscussion* copy = s.Shown(folders);
+    ASSERT_NE(copy, nullptr);
+    s.Tell("model", Tree(*copy));
+    s.Tell("dident", copy->Info.DIdent.ToString());
+  }));
+  EXPECT_EQ(B.Told("model"), A.Told("model"));
+  EXPECT_EQ(B.Told("dident"), A.Told("dident"));
 }
 
 }  // namespace
