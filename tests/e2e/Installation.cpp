@@ -5,6 +5,7 @@
 #include "browse/Tformbrowse.h"
 #include "browse/Tsmartmenu.h"
 #include "foundation/Terror.h"
+#include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tapplication.h"
@@ -79,28 +80,54 @@ void TSession::Key(TFormBrowse& window, WORD key) {
   Pump();
 }
 
-bool TSession::OpenRow(TFormBrowse& window, const std::string& folderName) {
-  TBrowseState& state = window.Browse.CurrentBrowseState;
+namespace {
+
+// What a row shows by name: a folder's name or a block's composed name.
+std::string RowName(const TBrowseItem& item, TDiscussion* discussion) {
+  if (item.Kind() == BrowseItem_Block && discussion)
+    if (const TDiscBlock* block = discussion->Storages.GetDiscBlock(item.GetDiscBlockIndex()))
+      return block->GetBlockName(*discussion).ToString();
   TDiscussionsManager* manager = DiscussionsManager();
+  if (item.Ident.Folder < 0 || !manager) return std::string();
+  const std::string path = manager->GetFolderPath(item.Ident.Folder).ToString();
+  return path.substr(path.find_last_of('/') + 1);
+}
+
+}  // namespace
+
+bool TSession::OpenRow(TFormBrowse& window, const std::string& name) {
+  TBrowseState& state = window.Browse.CurrentBrowseState;
   int target = -1;
   std::string offered;
-  for (uint32_t row = 0; row < state.Rows.Count() && manager && target < 0; ++row) {
+  for (uint32_t row = 0; row < state.Rows.Count() && target < 0; ++row) {
     const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
-    if (!item || item->Ident.Folder < 0) continue;
-    const std::string path = manager->GetFolderPath(item->Ident.Folder).ToString();
-    const std::string name = path.substr(path.find_last_of('/') + 1);
-    offered += " [" + name + "]";
-    if (name == folderName) target = int(row);
+    if (!item || state.Rows[row].RowType != LowerListRow_Service) continue;
+    const std::string shown = RowName(*item, window.Browse.GetDiscussion());
+    offered += " [" + shown + "]";
+    if (shown == name) target = int(row);
   }
   if (target < 0) {
-    ADD_FAILURE() << "no row of " << folderName << "; offered:" << offered;
+    ADD_FAILURE() << "no row of " << name << "; offered:" << offered;
     return false;
   }
   for (int steps = 0; state.SelectedRow != target && steps < int(state.Rows.Count()) * 2; ++steps)
     Key(window, state.SelectedRow < target ? VK_DOWN : VK_UP);
-  EXPECT_EQ(state.SelectedRow, target) << "the arrow keys did not reach the row of " << folderName;
+  EXPECT_EQ(state.SelectedRow, target) << "the arrow keys did not reach the row of " << name;
   Key(window, VK_RETURN);
   return true;
+}
+
+int TSession::RowOf(TFormBrowse& window, const std::string& text) const {
+  TBrowseState& state = window.Browse.CurrentBrowseState;
+  TDiscussion* discussion = window.Browse.GetDiscussion();
+  for (size_t i = 0; discussion && i < state.CurrentItem.Children.size(); ++i) {
+    const TBrowseItem& item = state.CurrentItem.Children[i];
+    if (item.Kind() != BrowseItem_Block) continue;
+    const TStrHashItem* texts = discussion->Storages.GetStrHashItem(item.GetDiscBlockIndex());
+    if (texts && texts->Str.Text.ToString() == text) return int(i);
+  }
+  ADD_FAILURE() << "no row shows " << text;
+  return -1;
 }
 
 TDiscussion* TSession::Shown(TFormBrowse& window) const { return window.Browse.GetDiscussion(); }

@@ -49,9 +49,11 @@ class TSession {
   // list, as a right click opens it.
   bool ChooseInPopup(TFormBrowse& window, int row, std::initializer_list<std::string> captions);
   // Opens the row of the window's lower list that shows the folder (or the discussion
-  // kept in the folder) of that name, moving the selection to it with the arrow keys and
-  // pressing Enter. False when no row shows it.
-  bool OpenRow(TFormBrowse& window, const std::string& folderName);
+  // kept in the folder) or the block of that name, moving the selection to it with the
+  // arrow keys and pressing Enter. False when no row shows it.
+  bool OpenRow(TFormBrowse& window, const std::string& name);
+  // The row of the window's lower list that shows a block with that text, -1 when none.
+  int RowOf(TFormBrowse& window, const std::string& text) const;
   // Presses a key in the window.
   void Key(TFormBrowse& window, WORD key);
   // Delivers what the windows have waiting.

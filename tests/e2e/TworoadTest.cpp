@@ -9,12 +9,16 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
 #include "postoffice/Tformpost.h"
+#include "postoffice/Tformretrievesendpost.h"
+#include "platform/forms/Tedit.h"
 #include "tests/net/Mailservers.h"
 #include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace e2e {
 namespace {
@@ -41,8 +45,12 @@ std::string Tree(TDiscussion& d) {
 // In the post office window: presses a button that exchanges mail ("ButtonMail",
 // "Button1" receives, "Button3" sends) and closes the exchange's window once it is done.
 void Exchange(TSession& s, TCustomForm& office, const std::string& button) {
-  s.Script.Answer("Receive/Send post", [](TCustomForm& exchange) {
+  s.Script.Answer("Receive/Send post", [&s](TCustomForm& exchange) {
     platform::ScreenDriver().Advance(600);
+    auto& window = dynamic_cast<TFormRetrieveSendPost&>(exchange);
+    std::string log;
+    for (int i = 0; i < window.MemoLog->Lines()->Count(); ++i) log += window.MemoLog->Lines()->Strings(i) + "\n";
+    s.Tell("exchange", log);
     platform::PressControl(exchange, "ButtonClose");
   });
   platform::PressControl(office, button);
@@ -167,6 +175,70 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
   EXPECT_EQ(B.Told("model"), A.Told("model"));
   EXPECT_EQ(B.Told("dident"), A.Told("dident"));
   EXPECT_EQ(testsupport::Run("ls " + B.File("Inbox")), "");  // the authors' data applied too, nothing left
+
+  // 3. B asks for an author identifier and A grants it; B writes two comments and a note,
+  // posts the comments and sends them; A receives them under their blocks, without the note.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    TFormBrowse& window = DiscussedFolder(s);
+    ASSERT_TRUE(s.OpenRow(window, "Rivers"));
+    s.Script.Press("GENERATE_AUTHOR_IDENTS", "Button0");
+    ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+  }));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Script.Press("Expert identifier request", "ButtonGenerate");
+    s.Script.Press("AUTHOR_IDENTS_GENERATED", "Button0");
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+      Perform(office, "RadioButtonOutbox");
+      Exchange(s, office, "Button3");
+    });
+  }));
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Script.Press("Author identifier", "Button0");
+    s.Script.Press("CLOSING DISCUSSION", "Button0");
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+    });
+    TFormBrowse& window = DiscussedFolder(s);
+    ASSERT_TRUE(s.OpenRow(window, "Rivers"));
+    const std::vector<std::pair<std::string, std::string>> notes = {
+        {"1", "Река 1 течёт на север"}, {"2", "Река 2 замерзает в октябре"}, {"3", "Спросить Анну о карте"}};
+    for (const auto& [block, text] : notes) {
+      ASSERT_TRUE(s.OpenRow(window, block));
+      s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", text}});
+      ASSERT_TRUE(s.Choose(window, {"Add note"}));
+      if (block != "3") {
+        ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, text), {"Post"}));
+      }
+      s.Key(window, VK_BACK);
+    }
+    s.Script.Press("NEW_BLOCKS", "Button0");
+    ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post"}));
+    s.Tell("noted", Tree(*s.Shown(window)));
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+  }));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Script.Press("New blocks", "Button0");
+    s.Script.Press("NEW_BLOCKS", "Button0");  // the leader passes the comments on
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+    });
+    TFormBrowse& window = DiscussedFolder(s);
+    ASSERT_TRUE(s.OpenRow(window, "Rivers"));
+    s.Tell("commented", Tree(*s.Shown(window)));
+  }));
+  EXPECT_EQ(A.Told("commented"), A.Told("model") + "2|1-1|1|Река 1 течёт на север\n2|1-2|2|Река 2 замерзает в октябре\n");
+  // B keeps its note to itself.
+  EXPECT_NE(B.Told("noted").find("|3|Спросить Анну о карте\n"), std::string::npos) << B.Told("noted");
 }
 
 }  // namespace
