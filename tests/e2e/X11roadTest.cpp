@@ -72,31 +72,22 @@ class TPersonAtX {
   // Clicks a caption once it shows: in the window with the X focus for a form's captions,
   // anywhere for a menu's (its drop-downs have no focus), the lowest one when it shows
   // twice (the window opened last lies lower).
-  bool Click(const std::string& caption, TFace face = TFace::Menu, int button = 1) {
-    const auto until = Clock::now() + kStepTimeout;
-    while (Clock::now() < until && fProgram.Running()) {
-      std::vector<screentext::TSpot> spots = fEye.Find(caption, face);
-      if (face != TFace::Menu) {
-        const RECT focused = FocusedWindow();
-        std::erase_if(spots, [&focused](const screentext::TSpot& spot) {
-          return spot.X < focused.left || spot.X >= focused.right || spot.Y < focused.top || spot.Y >= focused.bottom;
-        });
-      }
-      if (!spots.empty()) {
-        fProgram.Click(spots.back().X, spots.back().Y, button);
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return Failed("no caption '" + caption + "' on the screen");
+  bool Click(const std::string& caption, TFace face = TFace::Menu) {
+    return TryClick(caption, face, kStepTimeout) || Failed("no caption '" + caption + "' on the screen");
   }
-  // Clicks through menu entries, each once it shows.
+  // Clicks through menu entries, each once it shows. A busy program may take the first
+  // click before its menu is ready: then the menus are closed and the entries tried again.
   bool Choose(std::initializer_list<std::string> captions) {
-    for (const std::string& caption : captions)
-      if (!Click(caption)) return false;
-    return true;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      bool chosen = true;
+      for (const std::string& caption : captions)
+        if (!(chosen = TryClick(caption, TFace::Menu, kStepTimeout / 3))) break;
+      if (chosen) return true;
+      Key("Escape");
+      Key("Escape");
+    }
+    return Failed("no menu entries " + std::string(*captions.begin()) + " ... " + std::string(*std::prev(captions.end())));
   }
-
   // The first window after the key password: the read-me is closed; the folder of
   // discussions is reached from the root folder or, up, from the discussion it opened on.
   bool ToDiscussedFolder() {
@@ -138,9 +129,15 @@ class TPersonAtX {
     Type("");
     return Perform("Inbox");
   }
-  // Handles every file of a folder of the post office window.
+  // Handles every file of a folder of the post office window. The window may still be
+  // busy with what it handles on its own, and show another folder after it: the folder is
+  // chosen again until "Perform" can be pressed.
   bool Perform(const std::string& folder) {
-    return Click(folder, TFace::Form) && Click("select all", TFace::Form) && Click("Perform", TFace::Form);
+    for (int attempt = 0; attempt < 5; ++attempt)
+      if (Click(folder, TFace::Form) && Click("select all", TFace::Form) &&
+          TryClick("Perform", TFace::Form, std::chrono::seconds(3)))
+        return true;
+    return Failed("'Perform' stays disabled in " + folder);
   }
 
   // Types a text; Enter after it when asked.
@@ -154,6 +151,26 @@ class TPersonAtX {
   bool Close() { return fProgram.CloseUntilEnded(); }
   int Status() const { return fProgram.Status; }
   TProgramOnX& Program() { return fProgram; }
+
+  // Clicks the caption if it shows within `patience`.
+  bool TryClick(const std::string& caption, TFace face, Clock::duration patience) {
+    const auto until = Clock::now() + patience;
+    while (Clock::now() < until && fProgram.Running()) {
+      std::vector<screentext::TSpot> spots = fEye.Find(caption, face);
+      if (face != TFace::Menu) {
+        const RECT focused = FocusedWindow();
+        std::erase_if(spots, [&focused](const screentext::TSpot& spot) {
+          return spot.X < focused.left || spot.X >= focused.right || spot.Y < focused.top || spot.Y >= focused.bottom;
+        });
+      }
+      if (!spots.empty()) {
+        fProgram.Click(spots.back().X, spots.back().Y);
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
 
   // The screen's rectangle of the window with the X focus.
   RECT FocusedWindow() {
