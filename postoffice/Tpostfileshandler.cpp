@@ -34,10 +34,6 @@ int CompareByDates(const TPostFile& a, const TPostFile& b) {
   const bool aForms = a.Command.View() == "FORM_NEW_MODEL", bForms = b.Command.View() == "FORM_NEW_MODEL";
   if (aForms != bForms) return aForms ? -1 : 1;
   if (a.FileTime != b.FileTime) return a.FileTime < b.FileTime ? -1 : 1;
-  // A post that forms a discussion brings, composed in the same second, the messages about
-  // it: the one that forms it goes first.
-  const bool aForms = a.Command == "FORM_NEW_MODEL", bForms = b.Command == "FORM_NEW_MODEL";
-  if (aForms != bForms) return aForms ? -1 : 1;
   return 0;
 }
 
