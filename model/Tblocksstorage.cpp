@@ -22,7 +22,6 @@ int TBlocksStorage::AddEmptyItem() {
     return -1;
   }
   Blocks[index].StorageType = StorageType;
-  NumIndexValid = false;
   NameIndexValid = false;
   return index;
 }
@@ -31,9 +30,19 @@ void TBlocksStorage::DeleteLastItem(TDiscussion& discussion) {
   const int last = Blocks.Count() - 1;
   if (last < 0) return;
   if (discussion.Graph) discussion.Graph->DeleteDiscBlock(discussion, TDiscBlockIndex{StorageType, uint16_t(last)});
+  if (last < LowerIndexed) {
+    // The last position is the newest entry of its list.
+    const auto list = LowerIndex.find(PackDiscBlockIndex(Blocks[last].Upper));
+    if (list != LowerIndex.end() && !list->second.empty() && list->second.back() == last) list->second.pop_back();
+    LowerIndexed = last;
+  }
+  if (NumIndexValid && last < NumIndexed) {
+    const auto entry = NumIndex.find(Blocks[last].BlockNum);
+    if (entry != NumIndex.end() && entry->second == last) NumIndex.erase(entry);
+    NumIndexed = last;
+  }
   Blocks.Delete(last);
   TextItems.Delete(last);
-  NumIndexValid = false;
   NameIndexValid = false;
 }
 
@@ -49,8 +58,8 @@ int TBlocksStorage::GetNewBlockNumber(TDiscussion& discussion, TDiscBlockIndex u
   int highest = 0;
   switch (StorageType) {
     case StorageType_Model:
-      for (int i = 0; i < Count(); ++i)
-        if (Blocks[i].Upper == upper && !upper.IsEmpty()) highest = std::max<int>(highest, Blocks[i].Num);
+      if (!upper.IsEmpty())
+        for (const uint16_t i : LowerBlocks(upper)) highest = std::max<int>(highest, Blocks[i].Num);
       break;
     case StorageType_Notes:
       return discussion.User.TakeNewNoteNumber();
@@ -70,9 +79,9 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
     TError::Report("TBlocksStorage::InsertChildNum - неверный тип хранилища блоков");
     return;
   }
-  for (int i = 0; i < Count(); ++i) {
+  for (const uint16_t i : LowerBlocks(upper)) {
     TDiscBlock& block = Blocks[i];
-    if (block.Upper != upper || block.Num < number) continue;
+    if (block.Num < number) continue;
     if (block.Num == 0xFFFF) {
       TError::Report("TBlocksStorage::InsertChildNum - номера блоков исчерпаны");
       return;
@@ -87,8 +96,6 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
 }
 
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
-  // The number joins a built index (an entry gone stale is caught by FindByBlockNum).
-  if (NumIndexValid) NumIndex[Blocks[index].BlockNum] = uint16_t(index);
   // The name joins a built index rather than making it be built again, so that announcing
   // blocks one by one stays linear; an entry that went stale is caught by FindByName.
   if (NameIndexValid) {
@@ -109,18 +116,22 @@ void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag)
 int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   if (!NumIndexValid) {
     NumIndex.clear();
-    for (int i = 0; i < Count(); ++i) NumIndex.emplace(Blocks[i].BlockNum, uint16_t(i));
+    NumIndexed = 0;
     NumIndexValid = true;
   }
+  // Blocks appended since join the index once they are numbered.
+  for (; NumIndexed < Count() && Blocks[NumIndexed].BlockNum != 0; ++NumIndexed)
+    NumIndex.emplace(Blocks[NumIndexed].BlockNum, uint16_t(NumIndexed));
   const auto found = NumIndex.find(blockNum);
-  if (found != NumIndex.end() && found->second < Count() && Blocks[found->second].BlockNum == blockNum)
-    return found->second;
   if (found != NumIndex.end()) {
+    if (found->second < NumIndexed && Blocks[found->second].BlockNum == blockNum) return found->second;
+    // A block renumbered without clearing the indices: built again.
     NumIndexValid = false;
     return FindByBlockNum(blockNum);
   }
-  // The newest block may have been numbered after the index was built.
-  if (Count() > 0 && Blocks[Count() - 1].BlockNum == blockNum) return Count() - 1;
+  // Blocks appended and not numbered yet.
+  for (int i = NumIndexed; i < Count(); ++i)
+    if (Blocks[i].BlockNum == blockNum) return i;
   return -1;
 }
 
@@ -181,6 +192,30 @@ int TBlocksStorage::FindByName(const std::string& name) const {
   return -1;
 }
 
+std::vector<uint16_t> TBlocksStorage::LowerBlocks(TDiscBlockIndex upper) const {
+  for (; LowerIndexed < Count(); ++LowerIndexed) {
+    const TDiscBlockIndex above = Blocks[LowerIndexed].Upper;
+    if (above.IsEmpty()) continue;
+    std::vector<uint16_t>& list = LowerIndex[PackDiscBlockIndex(above)];
+    if (list.empty() || list.back() != LowerIndexed) list.push_back(uint16_t(LowerIndexed));
+  }
+  std::vector<uint16_t> found;
+  const auto list = LowerIndex.find(PackDiscBlockIndex(upper));
+  if (list != LowerIndex.end()) {
+    // Positions that left the list's upper block since are dropped from it now.
+    std::vector<uint16_t>& positions = list->second;
+    std::erase_if(positions, [&](uint16_t i) { return i >= LowerIndexed || !(Blocks[i].Upper == upper); });
+    found = positions;
+  }
+  return found;
+}
+
+void TBlocksStorage::ClearLowerIndex() const {
+  if (LowerIndexed == 0 && LowerIndex.empty()) return;
+  LowerIndex.clear();
+  LowerIndexed = 0;
+}
+
 void TBlocksStorage::SetBlockName(int index, const TStr& name) {
   Blocks[index].Name = name;
   NameIndexValid = false;
@@ -189,6 +224,7 @@ void TBlocksStorage::SetBlockName(int index, const TStr& name) {
 void TBlocksStorage::Clear() {
   Blocks.Clear();
   TextItems.Clear();
+  ClearLowerIndex();
   LastBlockNum = 0;
   NumIndexValid = false;
   NameIndexValid = false;
