@@ -225,6 +225,8 @@ void CreateModelCommand(TCommand& command) {
     const TStr shown = from.GetName().IsEmpty() ? manager->Folders[from.FolderIndex].Name : from.GetName();
     ShowMessageBox(CreatingCaption, "Model author data filled from model '" + shown.ToString() + "'");
   }
+  // Participants write to the model's author at the login's address.
+  if (d.Authors.Author(author).AutomaticEMail.IsEmpty()) d.Authors.Author(author).AutomaticEMail = CurrentModelLogin().EMail;
   d.Info.ModelAuthorLIdent = lident;
   if (!d.User.PostLists.AddNewItem(d)) return;
 

@@ -64,6 +64,11 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
   const uint16_t clickedNum = before ? clickedBlock->Num : 0;
   const TStr clickedName = before ? clickedBlock->Name : TStr();
 
+  // The storage may move its blocks when it grows: the upper block is kept by its code.
+  const TDiscBlockCode upperCode = upperBlock->GetDiscBlockCode();
+  upperBlock = nullptr;
+  clickedBlock = nullptr;
+
   TUndo& undo = discussion->Undo;
   // The counter first: undoing the step puts it back after everything else.
   if (before && storageType == StorageType_Notes) undo.AddNoteCounterChange(discussion->User.NoteCounter);
@@ -77,7 +82,7 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
     TDiscBlock& block = storage.Block(index);
     block.StorageType = storageType;
     block.Upper = upper;
-    block.UpperCode = upperBlock->GetDiscBlockCode();
+    block.UpperCode = upperCode;
     block.BlockNum = uint16_t(blockNum);
   }
   undo.AddDiscBlockCreation(*discussion, made);

@@ -3,10 +3,7 @@
 #include "browse/Tformbrowsemanager.h"
 #include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
-#include "postoffice/Postofficedialogs.h"
-#include "postoffice/Tformadvertisinglist.h"
 #include "postoffice/Tformcommandmessageheader.h"
-#include "postoffice/Tpost.h"
 
 namespace {
 
@@ -22,13 +19,4 @@ void InstallReceiversChoice() {
                                     TArray<TRecipientsList>& rows) {
     return ChooseCommandMessageReceivers(discussion, WindowSettings(), caption, uint8_t(kind), rows, false);
   };
-  PostOfficeDialogs().EditAdvertisingList = [](std::string& text) {
-    TPost* post = PostState();
-    return post && EditAdvertisingList(*post, text);
-  };
-}
-
-void UninstallReceiversChoice() {
-  ModelHooks().ChooseReceivers = nullptr;
-  PostOfficeDialogs().EditAdvertisingList = nullptr;
 }

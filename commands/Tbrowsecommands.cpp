@@ -118,10 +118,7 @@ TCommandHandler DefaultHandler(uint8_t code) {
     case Command_CreateModel: return CreateModelCommand;
     case Command_FormPublishedModel: return FormPublishedModelCommand;
     case Command_RunPostModule: return RunPostModuleCommand;
-    case 0: case 3: case 4: case 25: case 26: case 27: case 28: case 45: case 48: case 53: case 55: case 56:
-    case 57: case 69: case 70: case 72: case 73: case 79: case 80: case 86: case 93:
-      return nullptr;
-    default: return code < CommandCount ? CommandNotAvailable : nullptr;
+    default: return nullptr;
   }
 }
 
@@ -149,10 +146,6 @@ void SetCommandHandler(uint8_t code, TCommandHandler handler) {
 
 void ResetCommandHandlers() {
   for (int code = 0; code < CommandCount; ++code) Handlers()[size_t(code)] = DefaultHandler(uint8_t(code));
-}
-
-void CommandNotAvailable(TCommand& command) {
-  TError::AppendToLog("COMMAND NOT AVAILABLE: " + std::to_string(command.Code));
 }
 
 void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,

@@ -46,8 +46,5 @@ TCommandHandler GetCommandHandler(uint8_t code);
 void SetCommandHandler(uint8_t code, TCommandHandler handler);
 // The handlers every code starts with.
 void ResetCommandHandlers();
-// The handler of a command the program does not carry out yet: nothing happens, and the
-// log says so.
-void CommandNotAvailable(TCommand& command);
 // Makes the dispatcher the command handler of every browse window.
 void InstallBrowseCommands();

@@ -13,11 +13,11 @@
 #include "foundation/Tlisteners.h"
 #include "model/Tclip.h"
 #include "model/Tcommandmessage.h"
-#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tapplication.h"
 #include "pointer/Tformstartcursorwright.h"
-#include "postoffice/Postofficedialogs.h"
+#include "postoffice/Tformadvertisinglist.h"
+#include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpost.h"
 
@@ -114,12 +114,11 @@ void CloseProgramCommand(TCommand& command) {
 }
 
 void EditSubscribersCommand(TCommand& command) {
-  const auto& choose = ModelHooks().ChooseReceivers;
-  if (!choose) return CommandNotAvailable(command);
   if (!command.Discussion) return;
   // What the user does in the dialog is the dialog's; the command takes nothing back.
   TArray<TRecipientsList> receivers;
-  choose(*command.Discussion, "Edit subscribers list", 2, receivers);
+  ChooseCommandMessageReceivers(*command.Discussion, command.Browse.Settings, "Edit subscribers list",
+                                Receivers_EditSubscribers, receivers, false);
 }
 
 void EditSpammersCommand(TCommand& command) {
@@ -130,10 +129,9 @@ void EditSpammersCommand(TCommand& command) {
 }
 
 void EditAdvertisingCommand(TCommand& command) {
-  const auto& edit = PostOfficeDialogs().EditAdvertisingList;
   TPost* post = PostState();
-  if (!edit) return CommandNotAvailable(command);
   if (!post) return;
   std::string text = post->AdvertisingList.ToString();
-  if (edit(text)) post->AdvertisingList = text;
+  if (EditAdvertisingList(*post, text)) post->AdvertisingList = text;
+  (void)command;
 }

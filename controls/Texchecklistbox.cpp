@@ -137,9 +137,10 @@ TStrings* TExCheckListBox::CreateItemList() { return new TCheckListBoxStrings(th
 
 // ---- item objects
 
+// The item objects sit in the data slots themselves (in the window or kept aside with
+// the items while there is none); the user's data word is kept in the object.
 TCheckListBoxItem* TExCheckListBox::FindItem(int Index) {
-  if (!HandleAllocated() && !Parent()) return nullptr;
-  LRESULT data = SendMessage(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
+  LONG_PTR data = TExCustomListBox::GetItemData(Index);
   if (data == LB_ERR || data == 0) return nullptr;
   auto* item = reinterpret_cast<TCheckListBoxItem*>(data);
   return items_.count(item) ? item : nullptr;
@@ -150,20 +151,20 @@ TCheckListBoxItem* TExCheckListBox::ItemOf(int Index) {
   if (Index < 0 || Index >= Items()->Count()) ListIndexError(Index);
   auto* item = new TCheckListBoxItem;
   items_.insert(item);
-  SendMessage(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(item));
+  TExCustomListBox::SetItemData(Index, reinterpret_cast<LONG_PTR>(item));
   return item;
 }
 
 TCheckListBoxItem* TExCheckListBox::TakeItem(int Index) {
   TCheckListBoxItem* item = FindItem(Index);
-  if (item) SendMessage(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(Index), 0);
+  if (item) TExCustomListBox::SetItemData(Index, 0);
   return item;
 }
 
 void TExCheckListBox::PutItem(int Index, TCheckListBoxItem* Item) {
   if (!Item) return;
   FreeItem(FindItem(Index));
-  SendMessage(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(Item));
+  TExCustomListBox::SetItemData(Index, reinterpret_cast<LONG_PTR>(Item));
 }
 
 void TExCheckListBox::FreeItem(TCheckListBoxItem* Item) {
@@ -178,15 +179,7 @@ LONG_PTR TExCheckListBox::GetItemData(int Index) {
 }
 
 void TExCheckListBox::SetItemData(int Index, LONG_PTR AData) {
-  TCheckListBoxItem* item = ItemOf(Index);
-  item->Data = AData;
-  // Items given back after a new window take their states along.
-  if (!saveStates_.empty()) {
-    int32_t pair = saveStates_.front();
-    saveStates_.pop_front();
-    item->Enabled = (pair & 0xFFFF) != 0;
-    item->State = static_cast<TCheckBoxState>((pair >> 16) & 0xFFFF);
-  }
+  ItemOf(Index)->Data = AData;
 }
 
 void TExCheckListBox::DeleteString(int Index) {
@@ -209,26 +202,7 @@ void TExCheckListBox::CreateParams(TCreateParams& Params) {
 
 void TExCheckListBox::CreateWnd() {
   TExCustomListBox::CreateWnd();
-  saveStates_.clear();
   ResetItemHeight();
-}
-
-void TExCheckListBox::DestroyWnd() {
-  saveStates_.clear();
-  std::vector<TCheckListBoxItem*> orphans;
-  if (HandleAllocated()) {
-    int count = Items()->Count();
-    for (int i = 0; i < count; ++i) {
-      TCheckListBoxItem* item = FindItem(i);
-      bool enabled = item ? item->Enabled : true;
-      TCheckBoxState state = item ? item->State : cbUnchecked;
-      saveStates_.push_back(static_cast<int32_t>((enabled ? 1 : 0) | (static_cast<int>(state) << 16)));
-      if (item) orphans.push_back(item);
-    }
-  }
-  // The strings and their data are kept by the base; the objects go with the window.
-  TExCustomListBox::DestroyWnd();
-  for (TCheckListBoxItem* item : orphans) FreeItem(item);
 }
 
 void TExCheckListBox::FontChanged() {
@@ -272,8 +246,9 @@ bool TExCheckListBox::ItemEnabled(int Index) {
 }
 
 void TExCheckListBox::InvalidateItem(int Index) {
+  if (!HandleAllocated()) return;
   RECT r = ItemRect(Index);
-  if (HandleAllocated()) InvalidateRect(Handle(), &r, FALSE);
+  InvalidateRect(Handle(), &r, FALSE);
 }
 
 void TExCheckListBox::SetState(int Index, TCheckBoxState Value) {

@@ -5,7 +5,6 @@
 // be saved to and restored from an ini file or the registry, directly or through a
 // form placement storage.
 
-#include <deque>
 #include <memory>
 #include <set>
 
@@ -28,9 +27,9 @@ class TCheckListBoxItem : public TObject {
 };
 
 // Exchanging or moving items takes their states along.
-class TCheckListBoxStrings : public TExListBoxStrings {
+class TCheckListBoxStrings : public TListBoxStrings {
  public:
-  using TExListBoxStrings::TExListBoxStrings;
+  using TListBoxStrings::TListBoxStrings;
   void Exchange(int Index1, int Index2) override;
   void Move(int CurIndex, int NewIndex) override;
 };
@@ -82,7 +81,6 @@ class TExCheckListBox : public TExCustomListBox {
   void DrawItem(int Index, RECT Rect, TOwnerDrawState State) override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
-  void DestroyWnd() override;
   void FontChanged() override;
   void Loaded() override;
   virtual void ClickCheck();
@@ -107,7 +105,6 @@ class TExCheckListBox : public TExCustomListBox {
 
   bool allowGrayed_ = false;
   TCheckKind checkKind_ = ckCheckBoxes;
-  std::deque<int32_t> saveStates_;  // (enabled, state) of each item while the window is made anew
   std::set<TCheckListBoxItem*> items_;
   bool inUpdate_ = false;
   std::unique_ptr<TIniLink> iniLink_;

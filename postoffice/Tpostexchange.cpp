@@ -120,9 +120,23 @@ void TPostExchange::ReceiveStep() {
   Log("Finished.");
 }
 
+void SplitServerPort(const std::string& server, std::string& host, int32_t& port) {
+  host = server;
+  const size_t colon = server.find(':');
+  if (colon == std::string::npos || colon == 0 || server.find(':', colon + 1) != std::string::npos) return;
+  const std::string digits = server.substr(colon + 1);
+  if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) return;
+  const int32_t value = std::stoi(digits);
+  if (value < 1 || value > 65535) return;
+  host = server.substr(0, colon);
+  port = value;
+}
+
 void TPostExchange::Configure(TNetTCPClient& client, const std::string& server, int32_t port,
                               const TEMailInfo& account) {
-  client.SetHost(server);
+  std::string host;
+  SplitServerPort(server, host, port);
+  client.SetHost(host);
   client.SetPort(port);
   client.Username = account.UserName.ToString();
   client.Password = account.Password.ToString();

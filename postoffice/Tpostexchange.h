@@ -44,6 +44,11 @@ inline constexpr const char* AttachedFolderName = "Attached/";
 // none) and its robots, split at "; ", without repeats.
 std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& robots);
 
+// A mail server as an account names it: a host, or a host, ':' and a port (1 to 65535)
+// for a server off its standard port. `port` keeps its value when none is given; a text
+// with more than one ':' (an IPv6 address) or a bad port is taken whole as the host.
+void SplitServerPort(const std::string& server, std::string& host, int32_t& port);
+
 class TPostExchange {
  public:
   TPostExchange();

@@ -4,6 +4,7 @@
 
 #include "platform/gui/Gui.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
 
 // ---- TListBoxStrings
 
@@ -27,18 +28,14 @@ std::string TListBoxStrings::Get(int Index) const {
 }
 
 TObject* TListBoxStrings::GetObject(int Index) const {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_.items.Objects(Index);
-  if (Index < 0 || Index >= GetCount()) Error("List index out of bounds (%d)", Index);
-  return reinterpret_cast<TObject*>(Send(listBox_, LB_GETITEMDATA, static_cast<WPARAM>(Index)));
+  LONG_PTR data = listBox_->GetItemData(Index);
+  if (data == LB_ERR && (Index < 0 || Index >= GetCount())) Error("List index out of bounds (%d)", Index);
+  return reinterpret_cast<TObject*>(data);
 }
 
 void TListBoxStrings::PutObject(int Index, TObject* AObject) {
-  if (!listBox_->HandleAllocated()) {
-    listBox_->saved_.items.SetObjects(Index, AObject);
-    return;
-  }
-  if (Send(listBox_, LB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject)) == LB_ERR)
-    Error("List index out of bounds (%d)", Index);
+  if (Index < 0 || Index >= GetCount()) Error("List index out of bounds (%d)", Index);
+  listBox_->SetItemData(Index, reinterpret_cast<LONG_PTR>(AObject));
 }
 
 int TListBoxStrings::Add(const std::string& S) {
@@ -62,25 +59,9 @@ void TListBoxStrings::Insert(int Index, const std::string& S) {
     throw EOutOfResources("Unable to insert a line");
 }
 
-void TListBoxStrings::Delete(int Index) {
-  if (!listBox_->HandleAllocated()) {
-    listBox_->saved_.items.Delete(Index);
-    listBox_->AdjustSaved(Index, false);
-    return;
-  }
-  Send(listBox_, LB_DELETESTRING, static_cast<WPARAM>(Index));
-}
+void TListBoxStrings::Delete(int Index) { listBox_->DeleteString(Index); }
 
-void TListBoxStrings::Clear() {
-  if (!listBox_->HandleAllocated()) {
-    listBox_->saved_.items.Clear();
-    listBox_->saved_.selected.clear();
-    listBox_->saved_.itemIndex = -1;
-    listBox_->saved_.topIndex = 0;
-    return;
-  }
-  Send(listBox_, LB_RESETCONTENT);
-}
+void TListBoxStrings::Clear() { listBox_->ResetContent(); }
 
 void TListBoxStrings::SetUpdateState(bool Updating) {
   if (!listBox_->HandleAllocated()) return;
@@ -90,7 +71,7 @@ void TListBoxStrings::SetUpdateState(bool Updating) {
 
 // ---- TCustomListBox
 
-TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner), items_(new TListBoxStrings(this)) {
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner) {
   // Clicks and double clicks come from the list's own notifications.
   controlStyle_ -= TControlStyle{csClickEvents, csDoubleClicks};
   SetTabStop(true);
@@ -99,7 +80,51 @@ TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner), ite
   itemHeight_ = CalcTextRect(Font(), "Wg", DT_SINGLELINE).bottom + 3;
 }
 
-TCustomListBox::~TCustomListBox() { delete items_; }
+TCustomListBox::~TCustomListBox() = default;
+
+TStrings* TCustomListBox::CreateItemList() { return new TListBoxStrings(this); }
+
+TStrings* TCustomListBox::Items() const {
+  if (!items_) items_.reset(const_cast<TCustomListBox*>(this)->CreateItemList());
+  return items_.get();
+}
+
+void TCustomListBox::ListIndexError(int Index) const {
+  throw EListError(Format("List index out of bounds (%d)", {Index}));
+}
+
+// ---- items: in the window, or kept aside
+
+LONG_PTR TCustomListBox::GetItemData(int Index) {
+  if (HandleAllocated()) return static_cast<LONG_PTR>(Send(this, LB_GETITEMDATA, static_cast<WPARAM>(Index)));
+  if (Index < 0 || Index >= saved_.items.Count()) return LB_ERR;
+  return reinterpret_cast<LONG_PTR>(saved_.items.Objects(Index));
+}
+
+void TCustomListBox::SetItemData(int Index, LONG_PTR AData) {
+  if (HandleAllocated()) Send(this, LB_SETITEMDATA, static_cast<WPARAM>(Index), AData);
+  else if (Index >= 0 && Index < saved_.items.Count()) saved_.items.SetObjects(Index, reinterpret_cast<TObject*>(AData));
+}
+
+void TCustomListBox::DeleteString(int Index) {
+  if (HandleAllocated()) {
+    Send(this, LB_DELETESTRING, static_cast<WPARAM>(Index));
+    return;
+  }
+  saved_.items.Delete(Index);
+  AdjustSaved(Index, false);
+}
+
+void TCustomListBox::ResetContent() {
+  if (HandleAllocated()) {
+    Send(this, LB_RESETCONTENT);
+    return;
+  }
+  saved_.items.Clear();
+  saved_.selected.clear();
+  saved_.itemIndex = -1;
+  saved_.topIndex = 0;
+}
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
@@ -151,16 +176,19 @@ void TCustomListBox::SaveState() {
   saved_.items.Clear();
   saved_.selected.assign(static_cast<size_t>(count), false);
   for (int i = 0; i < count; ++i) {
-    saved_.items.AddObject(items_->Strings(i), items_->Objects(i));
+    // The window's own data words: what a descendant keeps per item stays with the item.
+    saved_.items.AddObject(Items()->Strings(i), reinterpret_cast<TObject*>(TCustomListBox::GetItemData(i)));
     saved_.selected[i] = SendMessage(h, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0;
   }
-  saved_.items.SetSorted(sorted_);
+  // Kept in the window's order: a window made sorted anew sorts its items itself.
+  saved_.items.SetSorted((GetWindowLong(h, GWL_STYLE) & LBS_SORT) != 0);
   saved_.itemIndex = count ? ItemIndex() : -1;
   saved_.topIndex = static_cast<int>(SendMessage(h, LB_GETTOPINDEX, 0, 0));
 }
 
 void TCustomListBox::DestroyWnd() {
   SaveState();
+  static_cast<TControlCanvas*>(Canvas())->FreeHandle();
   TCustomControl::DestroyWnd();
 }
 
@@ -201,6 +229,15 @@ void TCustomListBox::SetStyle(TListBoxStyle Value) {
   RecreateWnd();
 }
 
+int TCustomListBox::ItemHeight() {
+  if (style_ == lbStandard && HandleAllocated()) {
+    RECT r{};
+    Send(this, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    return r.bottom - r.top;
+  }
+  return itemHeight_;
+}
+
 void TCustomListBox::SetItemHeight(int Value) {
   if (Value <= 0 || Value == itemHeight_) return;
   itemHeight_ = Value;
@@ -217,13 +254,35 @@ void TCustomListBox::SetSorted(bool Value) {
     return;
   }
   RecreateWnd();
-  if (Value) {
-    // The window sorts what it is given from now on; sort what it has.
-    TStringList copy;
-    copy.Assign(items_);
-    copy.SetSorted(true);
-    items_->Assign(&copy);
+  if (Value) SortWindowItems();
+}
+
+// The window sorts what it is given from now on; what it has is given to it again, each
+// item with its data word and selection.
+void TCustomListBox::SortWindowItems() {
+  HWND h = Handle();
+  struct Item {
+    std::string text;
+    LRESULT data;
+    bool selected;
+  };
+  std::vector<Item> items;
+  int count = Count(), current = ItemIndex();
+  for (int i = 0; i < count; ++i)
+    items.push_back({Items()->Strings(i), Send(this, LB_GETITEMDATA, static_cast<WPARAM>(i)),
+                     Send(this, LB_GETSEL, static_cast<WPARAM>(i)) > 0});
+  SendMessage(h, WM_SETREDRAW, 0, 0);
+  Send(this, LB_RESETCONTENT);
+  int newCurrent = -1;
+  for (int i = 0; i < count; ++i) {
+    auto at = static_cast<WPARAM>(Send(this, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].text.c_str())));
+    Send(this, LB_SETITEMDATA, at, items[i].data);
+    if (multiSelect_ && items[i].selected) Send(this, LB_SETSEL, TRUE, static_cast<LPARAM>(at));
+    if (i == current) newCurrent = static_cast<int>(at);
   }
+  if (newCurrent >= 0) Send(this, multiSelect_ ? LB_SETCARETINDEX : LB_SETCURSEL, static_cast<WPARAM>(newCurrent));
+  SendMessage(h, WM_SETREDRAW, 1, 0);
+  Invalidate();
 }
 
 int TCustomListBox::ItemIndex() {
@@ -253,7 +312,7 @@ void TCustomListBox::SetItemIndex(int Value) {
 }
 
 bool TCustomListBox::Selected(int Index) {
-  if (Index < 0 || Index >= Count()) return false;
+  if (Index < 0 || Index >= Count()) ListIndexError(Index);
   if (!HandleAllocated())
     return multiSelect_ ? Index < static_cast<int>(saved_.selected.size()) && saved_.selected[Index]
                         : Index == saved_.itemIndex;
@@ -334,12 +393,45 @@ void TCustomListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState State) {
     OnDrawItem(this, Index, Rect, State);
     return;
   }
-  TCanvas* c = Canvas();
-  c->FillRect(Rect);
+  Canvas()->FillRect(Rect);
+  if (Index >= 0 && Index < Count()) DrawItemText(Index, Rect);
+}
+
+void TCustomListBox::DrawItemText(int Index, const RECT& Rect) {
   RECT text = Rect;
   text.left += 2;
-  if (Index >= 0 && Index < Count())
-    DrawControlText(c, items_->Strings(Index), text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, true);
+  DrawControlText(Canvas(), Items()->Strings(Index), text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, true);
+}
+
+void TCustomListBox::MeasureItem(int Index, int& Height) {
+  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+void TCustomListBox::ItemColours(TCanvas* Canvas, TOwnerDrawState State) {
+  if (!State.Contains(odSelected)) return;
+  Canvas->Brush()->SetColor(clHighlight);
+  Canvas->Font()->SetColor(clHighlightText);
+}
+
+void TCustomListBox::DrawItemMessage(DRAWITEMSTRUCT& Draw) {
+  TOwnerDrawState state;
+  if (Draw.itemState & ODS_SELECTED) state.Include(odSelected);
+  if (Draw.itemState & ODS_GRAYED) state.Include(odGrayed);
+  if (Draw.itemState & ODS_DISABLED) state.Include(odDisabled);
+  if (Draw.itemState & ODS_CHECKED) state.Include(odChecked);
+  if (Draw.itemState & ODS_FOCUS) state.Include(odFocused);
+  auto* canvas = static_cast<TControlCanvas*>(Canvas());
+  canvas->PaintOn(Draw.hDC);
+  canvas->Font()->Assign(Font());
+  canvas->Brush()->Assign(Brush());
+  int index = static_cast<int>(Draw.itemID);
+  if (index >= 0) ItemColours(canvas, state);
+  auto alive = AliveToken();
+  if (index >= 0) DrawItem(index, Draw.rcItem, state);
+  else canvas->FillRect(Draw.rcItem);
+  if (!*alive) return;
+  if (state.Contains(odFocused)) canvas->DrawFocusRect(Draw.rcItem);
+  canvas->SetHandle(nullptr);
 }
 
 void TCustomListBox::WndProc(TMessage& Message) {
@@ -371,32 +463,15 @@ void TCustomListBox::WndProc(TMessage& Message) {
     case CN_MEASUREITEM: {
       auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
       int height = itemHeight_;
-      if (style_ == lbOwnerDrawVariable && OnMeasureItem) OnMeasureItem(this, static_cast<int>(m->itemID), height);
+      if (style_ == lbOwnerDrawVariable) MeasureItem(static_cast<int>(m->itemID), height);
       m->itemHeight = static_cast<UINT>(std::max(1, height));
       Message.Result = 1;
       return;
     }
-    case CN_DRAWITEM: {
-      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      TOwnerDrawState state;
-      if (d->itemState & ODS_SELECTED) state.Include(odSelected);
-      if (d->itemState & ODS_DISABLED) state.Include(odDisabled);
-      if (d->itemState & ODS_FOCUS) state.Include(odFocused);
-      auto* canvas = static_cast<TControlCanvas*>(Canvas());
-      canvas->PaintOn(d->hDC);
-      canvas->Font()->Assign(Font());
-      canvas->Brush()->SetColor(state.Contains(odSelected) ? clHighlight : Color());
-      if (state.Contains(odSelected)) canvas->Font()->SetColor(clHighlightText);
-      auto alive = AliveToken();
-      int index = static_cast<int>(d->itemID);
-      if (index >= 0) DrawItem(index, d->rcItem, state);
-      else canvas->FillRect(d->rcItem);
-      if (!*alive) return;
-      if (state.Contains(odFocused)) canvas->DrawFocusRect(d->rcItem);
-      canvas->SetHandle(nullptr);
+    case CN_DRAWITEM:
+      DrawItemMessage(*reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam));
       Message.Result = 1;
       return;
-    }
     default:
       break;
   }

@@ -3,9 +3,11 @@
 // heights, over the window system's list box) and TComboBox (an edit or a fixed text with a list
 // that drops down below it and takes the mouse and the keyboard while it is open).
 
+#include <memory>
 #include <vector>
 
 #include "platform/forms/Tedit.h"
+#include "platform/gui/Listbox.h"
 #include "platform/rtl/Tstringlist.h"
 
 enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit };
@@ -18,10 +20,12 @@ enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
 class TCustomListBox;
 
 // The items of a list box: in its window while it has one, else kept aside until
-// the window is made (and again while it is made anew).
+// the window is made (and again while it is made anew). Data words, deletions and
+// clearing go through the box, so that a box keeping something per item sees them.
 class TListBoxStrings : public TStrings {
  public:
   explicit TListBoxStrings(TCustomListBox* ListBox) : listBox_(ListBox) {}
+  TCustomListBox* ListBox() const { return listBox_; }
   int Add(const std::string& S) override;
   void Clear() override;
   void Delete(int Index) override;
@@ -44,14 +48,15 @@ class TCustomListBox : public TCustomControl {
   explicit TCustomListBox(TComponent* AOwner);
   ~TCustomListBox() override;
 
-  TStrings* Items() const { return items_; }
-  void SetItems(TStrings* Value) { items_->Assign(Value); }
+  TStrings* Items() const;
+  void SetItems(TStrings* Value) { Items()->Assign(Value); }
   int ItemIndex();
   void SetItemIndex(int Value);
   bool MultiSelect() const { return multiSelect_; }
   void SetMultiSelect(bool Value);
   bool ExtendedSelect() const { return extendedSelect_; }
   void SetExtendedSelect(bool Value);
+  // Whether an item is selected; an index out of the items is an error.
   bool Selected(int Index);
   void SetSelected(int Index, bool Value);
   int SelCount();
@@ -59,34 +64,50 @@ class TCustomListBox : public TCustomControl {
   void SelectAll();
   TListBoxStyle Style() const { return style_; }
   void SetStyle(TListBoxStyle Value);
-  int ItemHeight() const { return itemHeight_; }
+  // The height of an item: the window's for the standard style, else the one set.
+  int ItemHeight();
   void SetItemHeight(int Value);
   bool Sorted() const { return sorted_; }
   void SetSorted(bool Value);
   int TopIndex();
   void SetTopIndex(int Value);
-  int Count() const { return items_->Count(); }
-  void Clear() { items_->Clear(); }
+  int Count() const { return Items()->Count(); }
+  void Clear() { Items()->Clear(); }
   // The item at a client point; -1 (or the count with Existing false) when none.
   int ItemAtPos(POINT Pos, bool Existing);
   RECT ItemRect(int Index);
   // Draws an item of an owner-drawn list: OnDrawItem, else the text with the selection colours.
   virtual void DrawItem(int Index, RECT Rect, TOwnerDrawState State);
+  // The data word of an item (LB_ERR when there is no such item), and the operations
+  // that drop items: what the items' Objects, Delete and Clear come to.
+  virtual LONG_PTR GetItemData(int Index);
+  virtual void SetItemData(int Index, LONG_PTR AData);
+  virtual void DeleteString(int Index);
+  virtual void ResetContent();
   void WndProc(TMessage& Message) override;
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
 
  protected:
+  // The item list, made on first use so that a descendant's own list is the one made.
+  virtual TStrings* CreateItemList();
+  // The height of an item of a variable owner-drawn list: OnMeasureItem's.
+  virtual void MeasureItem(int Index, int& Height);
+  // The colours an item is drawn in, on the canvas ready with the font and brush.
+  virtual void ItemColours(TCanvas* Canvas, TOwnerDrawState State);
+  // The text of an item within its rectangle, in the canvas's colours.
+  virtual void DrawItemText(int Index, const RECT& Rect);
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   void FontChanged() override;
   bool WantsKey(WORD Key) const override { return Key == VK_UP || Key == VK_DOWN || Key == VK_LEFT || Key == VK_RIGHT; }
+  [[noreturn]] void ListIndexError(int Index) const;
 
  private:
   friend class TListBoxStrings;
-  // Items, selection and top while there is no window.
+  // Items with their data words, selection and top while there is no window.
   struct Saved {
     TStringList items;
     std::vector<bool> selected;
@@ -95,8 +116,10 @@ class TCustomListBox : public TCustomControl {
   };
   void SaveState();
   void AdjustSaved(int Index, bool Inserted);
+  void SortWindowItems();
+  void DrawItemMessage(DRAWITEMSTRUCT& Draw);
 
-  TListBoxStrings* items_;
+  mutable std::unique_ptr<TStrings> items_;
   Saved saved_;
   bool multiSelect_ = false;
   bool extendedSelect_ = true;

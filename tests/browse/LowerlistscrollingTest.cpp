@@ -174,5 +174,18 @@ TEST_F(ListScrolling, EnterOpensTheSelectedItemAndCtrlSSaves) {
   EXPECT_EQ(commands, (std::vector<uint8_t>{7, 1}));
 }
 
+TEST_F(ListScrolling, AClickOnARowThatHoverShowsAsALinkOpensItsItem) {
+  TBrowse& browse = Browse();
+  const TDiscBlockIndex third = browse.CurrentBrowseState.CurrentItem.Children[3].GetDiscBlockIndex();
+  const POINT row6 = form->PaintBoxLowerList->ClientToScreen(POINT{30, 3 * 35 + 8});
+  person.MoveTo(row6.x, row6.y);
+  Idle();
+  ASSERT_EQ(browse.HoveredRow, 6);
+  EXPECT_EQ(Screen->Cursor(), crHandPoint);
+  person.Click(row6.x, row6.y);
+  Idle();
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.GetDiscBlockIndex(), third);
+}
+
 }  // namespace
 }  // namespace browsetest

@@ -150,6 +150,8 @@ TEST_F(CreationCommands, ANewUserCreatesAnEmptyDiscussionSavesBacksItUpClosesAnd
   const int author = forest.Authors.FindAuthorByADIdent(ModelAuthorADIdent);
   ASSERT_GE(author, 0);
   EXPECT_EQ(forest.Authors.Author(author).LIdent.ToString(), "L-me");
+  // The address participants answer the model's author at.
+  EXPECT_EQ(forest.Authors.Author(author).AutomaticEMail.ToString(), "me@example.org");
   EXPECT_EQ(forest.User.PostLists.Items.Count(), 1u);
   // A new window shows its root; nothing was left unsaved.
   ASSERT_EQ(manager->Count(), 2);

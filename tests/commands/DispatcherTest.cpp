@@ -9,6 +9,7 @@
 #include "commands/Navigationcommands.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Tbrowsecommands.h"
+#include "browse/Tsmartmenu.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
@@ -144,19 +145,40 @@ TEST_F(Dispatcher, CodesWithoutAHandlerAreReportedAndChangeNothing) {
   Reports().clear();
 }
 
-TEST_F(Dispatcher, CommandsNotCarriedOutYetOnlyLeaveALine) {
+TEST_F(Dispatcher, EveryEntryTheMenusOfferHasAHandler) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  int code = 0;
-  while (code < CommandCount && GetCommandHandler(uint8_t(code)) != &CommandNotAvailable) ++code;
-  if (code == CommandCount) GTEST_SKIP() << "every command is carried out";
-  const std::vector<std::string> saved = {d->ComposeFile(0), d->ComposeFile(4)};
-  Run(form->Browse, uint8_t(code), {0});
-  EXPECT_TRUE(Reports().empty());
-  EXPECT_EQ(d->ComposeFile(0), saved[0]);
-  EXPECT_EQ(d->ComposeFile(4), saved[1]);
-  const std::string log = testsupport::ReadFile(TError::LogPath());
-  EXPECT_NE(log.find("COMMAND NOT AVAILABLE: " + std::to_string(code)), std::string::npos) << log;
+  TBrowse& browse = form->Browse;
+  std::set<int> offered, unhandled;
+  std::function<void(const TSmartMenuItem&)> walk = [&](const TSmartMenuItem& item) {
+    if (item.Code) {
+      offered.insert(item.Code);
+      if (!GetCommandHandler(item.Code)) unhandled.insert(item.Code);
+    }
+    for (const TSmartMenuItem& sub : item.SubItems) walk(sub);
+  };
+  const auto walkMenus = [&] {
+    browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
+    walk(browse.Menu.Root);
+    const uint16_t rows = uint16_t(browse.CurrentBrowseState.CurrentItem.Children.size());
+    for (uint16_t row = 0; row < rows; ++row) {
+      TBrowseItemIndex path;
+      path.Append(row);
+      browse.PopupMenu.Build(path, browse.CurrentBrowseState.CurrentItem, 0);
+      walk(browse.PopupMenu.Root);
+    }
+  };
+  // A discussion's blocks, the folder tree, and both again in moderation mode.
+  walkMenus();
+  Run(browse, Command_Discussing);
+  walkMenus();
+  Run(browse, Command_BrowsingModerating);
+  walkMenus();
+  Run(browse, Command_Discussing);
+  Run(browse, Command_Contents);
+  walkMenus();
+  EXPECT_TRUE(unhandled.empty()) << testing::PrintToString(unhandled);
+  EXPECT_GE(offered.size(), 30u) << testing::PrintToString(offered);
 }
 
 TEST_F(Dispatcher, NestedCommandsKeepAutomaticSavingOffUntilTheOutermostEnds) {

@@ -296,3 +296,30 @@ TEST_F(Editing, BackNeverLandsOnABlockThatUndoTookAway) {
 
 }  // namespace
 }  // namespace commandstest
+
+namespace commandstest {
+namespace {
+
+TEST_F(Editing, BlocksAddedUnderTheRootKeepItsCodeWhileTheirStorageGrows) {
+  d = &Discussion(ecology);
+  ASSERT_TRUE(d->Load());
+  d->Info.Creating = 1;
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  const TDiscBlockCode rootCode = d->Storages.GetDiscBlock(root)->GetDiscBlockCode();
+  // Enough blocks that the storage moves its records more than once.
+  for (int i = 0; i < 20; ++i) {
+    WriteHeader("River " + std::to_string(i));
+    Run(form->Browse, Command_AddBlock);
+  }
+  const TBlocksStorage& model = d->Storages.Model;
+  ASSERT_EQ(model.Count(), 27);
+  for (int i = 7; i < model.Count(); ++i) {
+    EXPECT_EQ(model.Block(i).UpperCode, rootCode) << i;
+    EXPECT_EQ(model.Block(i).Upper, root) << i;
+  }
+  EXPECT_EQ(Text(Find("23")), "River 19");
+}
+
+}  // namespace
+}  // namespace commandstest

@@ -45,7 +45,9 @@ TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
   Answer(0);  // the refusal
   Answer(0);  // Yes, delete
   const int authors = d->Authors.Count();
-  Run(form->Browse, Command_EditSubscribers);
+  TBrowse& browse = form->Browse;
+  browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
+  ASSERT_TRUE(Choose(browse, {"Commands", "Service", "Edit subscribers list"}));
 
   EXPECT_FALSE(cancelShown);
   EXPECT_FALSE(broadcastShown);

@@ -4,21 +4,19 @@
 
 #include "browse/Tbrowselistener.h"
 #include "commands/Commandcodes.h"
-#include "commands/Receiverscommands.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tshellregistry.h"
 #include "model/Foldertree.h"
-#include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Forms.h"
 #include "pointer/Tformmain.h"
 #include "pointer/Tformstartcursorwright.h"
-#include "postoffice/Postofficedialogs.h"
 #include "postoffice/Tbrowsepostadaptor.h"
+#include "postoffice/Tformadvertisinglist.h"
 #include "postoffice/Tformpost.h"
 #include "postoffice/Tpost.h"
 #include "tests/support/Testsupport.h"
@@ -192,10 +190,6 @@ TEST_F(WindowCommands, CloseQuillaranStopsAtAWindowTheUserKeeps) {
 TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  // Without the dialogs the commands are not available; nothing changes.
-  UninstallReceiversChoice();
-  Run(form->Browse, Command_EditAdvertising);
-  Run(form->Browse, Command_EditSubscribers);
   // The moderation library is not loaded: the user is told.
   Answer(0);
   Run(form->Browse, Command_EditSpammers);
@@ -205,33 +199,22 @@ TEST_F(WindowCommands, ThePostOfficesListsAreEditedThroughItsDialogs) {
   TPost post;
   post.AdvertisingList = "a@example.org";
   PostState() = &post;
-  std::string shown, caption;
-  int kind = -1;
-  bool confirm = false;
-  PostOfficeDialogs().EditAdvertisingList = [&](std::string& text) {
-    shown = text;
-    text = "b@example.org\r\nc@example.org";
-    return confirm;
-  };
-  const auto chooseBefore = ModelHooks().ChooseReceivers;
-  ModelHooks().ChooseReceivers = [&](TDiscussion& discussion, const std::string& title, int receiverKind,
-                                     TArray<TRecipientsList>&) {
-    EXPECT_EQ(&discussion, d);
-    caption = title;
-    kind = receiverKind;
-    return true;
-  };
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  std::string shown;
+  script.Answer("Edit advertising list", [&](TCustomForm& dialog) {
+    auto& list = dynamic_cast<TFormAdvertisingList&>(dialog);
+    shown = list.MemoAddresses->Text();
+    list.MemoAddresses->SetText("b@example.org");
+    platform::PressControl(dialog, "Button2");
+  });
   Run(form->Browse, Command_EditAdvertising);
   EXPECT_EQ(shown, "a@example.org");
   EXPECT_EQ(post.AdvertisingList.ToString(), "a@example.org");
-  confirm = true;
+  script.Press("Edit advertising list", "Button1", {{"MemoAddresses", "b@example.org\r\nc@example.org"}});
   Run(form->Browse, Command_EditAdvertising);
   EXPECT_EQ(post.AdvertisingList.ToString(), "b@example.org\r\nc@example.org");
-  Run(form->Browse, Command_EditSubscribers);
-  EXPECT_EQ(caption, "Edit subscribers list");
-  EXPECT_EQ(kind, 2);
-  PostOfficeDialogs() = TPostOfficeDialogs();
-  ModelHooks().ChooseReceivers = chooseBefore;
+  EXPECT_EQ(script.Pending(), 0u);
   PostState() = nullptr;
 }
 

@@ -285,6 +285,34 @@ TEST_F(Exchange, PostFilesAreMailedInBatchesToTheirReceivers) {
   EXPECT_TRUE(exchange.Lines.empty());
 }
 
+TEST_F(Exchange, AnAccountNamesAServerOffItsStandardPortAfterAColon) {
+  const auto split = [](const std::string& server, int32_t port) {
+    std::string host;
+    SplitServerPort(server, host, port);
+    return host + "|" + std::to_string(port);
+  };
+  EXPECT_EQ(split("mail.example.org", 110), "mail.example.org|110");
+  EXPECT_EQ(split("mail.example.org:2525", 25), "mail.example.org|2525");
+  for (const char* whole : {"::1", "fe80::1:25", "host:", ":25", "host:0", "host:65536", "host:25x", "host:123456"})
+    EXPECT_EQ(split(whole, 25), std::string(whole) + "|25");
+
+  // The exchange's own ports are the standard ones; the account's win.
+  exchange.Pop3Port = 1;
+  exchange.SmtpPort = 1;
+  TEMailInfo account;
+  account.POP3Server = "127.0.0.1:" + std::to_string(Servers().Pop3);
+  account.SMTPServer = "127.0.0.1:" + std::to_string(Servers().Smtp);
+  account.UserName = "postport";
+  account.Password = Servers().Password;
+  accounts.AddItem(account);
+  AddOutgoing("P.1_1", "postport@quillaran.test");
+  exchange.SendStep();
+  EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 1);
+  exchange.ReceiveStep();
+  EXPECT_TRUE(exchange.Logged("Connecting to 127.0.0.1:" + std::to_string(Servers().Pop3) + " / postport..."));
+  EXPECT_EQ(ReadFile(Post.InboxPost.FolderPath.ToString() + "P.1_1"), "part P.1_1");
+}
+
 TEST_F(Exchange, AServerThatCannotBeReachedEndsTheStep) {
   exchange.Pop3Port = 1;
   exchange.SmtpPort = 1;

@@ -52,6 +52,7 @@ void XvfbServer::Stop() {
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -70,10 +71,33 @@ bool RootHas(::Display* dpy, const char* property) {
   return found;
 }
 
-// The manager names its check window early; the list of the windows it manages comes
-// once it has taken over the screen's windows and manages new ones.
+// The manager names its check window early and lists the windows it manages once it has
+// taken over the screen's windows.
 bool ManagerAnswers(::Display* dpy) {
   return RootHas(dpy, "_NET_SUPPORTING_WM_CHECK") && RootHas(dpy, "_NET_CLIENT_LIST");
+}
+
+bool Viewable(::Display* dpy, ::Window w) {
+  XWindowAttributes a;
+  return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
+}
+
+// Even then openbox drops a map request that comes in its first moments: that window stays
+// unmapped for good. A probe window is asked to be mapped, again after each quiet spell,
+// until the manager shows it; only then does a test's window reach a manager that runs.
+bool ManagesNewWindows(::Display* dpy, std::chrono::steady_clock::time_point end) {
+  ::Window probe = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0);
+  bool shown = false;
+  while (!shown && std::chrono::steady_clock::now() < end) {
+    XUnmapWindow(dpy, probe);
+    XMapWindow(dpy, probe);
+    XSync(dpy, False);
+    const auto retry = std::min(end, std::chrono::steady_clock::now() + std::chrono::milliseconds(250));
+    while (!(shown = Viewable(dpy, probe)) && std::chrono::steady_clock::now() < retry) poll(nullptr, 0, 5);
+  }
+  XDestroyWindow(dpy, probe);
+  XSync(dpy, False);
+  return shown;
 }
 
 }  // namespace
@@ -108,6 +132,7 @@ WindowManager::WindowManager(const std::string& display) {
       XNextEvent(dpy, &e);
     }
   }
+  ready_ = ready_ && ManagesNewWindows(dpy, end);
   XCloseDisplay(dpy);
 }
 

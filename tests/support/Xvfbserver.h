@@ -28,7 +28,7 @@ class XvfbServer {
 namespace xvfbtest {
 
 // A real window manager (openbox) on the test's X server, started on construction and
-// ready once it names its check window on the root; stopped when the object goes.
+// ready once it shows a new window; stopped when the object goes.
 class WindowManager {
  public:
   explicit WindowManager(const std::string& display);

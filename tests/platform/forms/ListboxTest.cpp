@@ -57,6 +57,12 @@ TEST_F(ListBox, ItemsAndSelectionOutliveTheWindow) {
   EXPECT_EQ(list->SelCount(), 2);
   list->SetSorted(true);
   EXPECT_EQ(list->Items()->Text(), "alpha\r\nbeta\r\ngamma\r\n");
+  // Sorting moves each item's selection and data word with it.
+  EXPECT_TRUE(list->Selected(0));
+  EXPECT_TRUE(list->Selected(1));
+  EXPECT_FALSE(list->Selected(2));
+  EXPECT_EQ(list->Items()->Objects(2), &marker);
+  EXPECT_THROW(list->Selected(3), EListError);
   list->Items()->Add("aardvark");
   EXPECT_EQ(list->Items()->Strings(0), "aardvark");
 

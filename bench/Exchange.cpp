@@ -1,0 +1,327 @@
+// The whole exchange of a 1,000-block post between two installations through aiosmtpd and
+// dovecot on 127.0.0.1 (started here from the tests' server scripts): the writer's copy of
+// a discussion sends 1,000 comments to the leader's copy, each installation with its own
+// data root, post folders and mail account. Each step is timed apart and reported as a
+// counter in milliseconds: composing the sealed message, packing it into cabinet parts,
+// sending them by SMTP, receiving them by POP3, joining and unpacking them, applying the
+// blocks to the leader's copy and saving it. Before anything is timed one exchange is
+// run and the leader's saved copy checked: the writer's 1,000 comments, texts equal.
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
+#include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
+#include "model/Tcommandmessage.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+#include "net/Netlibrary.h"
+#include "postoffice/Commandhandlers.h"
+#include "postoffice/Tbrowsepostadaptor.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostexchange.h"
+#include "postoffice/Tpostfileshandler.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int Blocks = 1000;
+const char* const DIdent = "D-BENCH";
+
+struct TServers {
+  fs::path Work, State, Scripts;
+  std::map<std::string, std::string> Env;
+
+  TServers() {
+    InitializeNetLibrary();
+    Work = fs::temp_directory_path() / ("quillaran-bench-exchange-" + std::to_string(::getpid()));
+    fs::create_directories(Work);
+    State = Work / "servers";
+    Scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
+    if (std::system(((Scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
+      std::fprintf(stderr, "the mail servers did not start\n");
+      std::exit(1);
+    }
+    std::ifstream in(State / "servers.env");
+    for (std::string line; std::getline(in, line);)
+      if (auto eq = line.find('='); eq != std::string::npos) Env[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  ~TServers() {
+    std::system(((Scripts / "stop.sh").string() + " " + State.string()).c_str());
+    fs::remove_all(Work);
+  }
+};
+
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "exchange benchmark: %s\n", what.c_str());
+  std::exit(1);
+}
+
+// Message boxes take their default answer; a reported error ends the benchmark.
+void QuietWindows() {
+  TGuiHooks hooks;
+  hooks.ShowErrorWindow = [](const std::string& text) { Fail("reported: " + text); };
+  hooks.ShowMessageBox = [](const std::string&, const std::string&, const std::string&, const std::string&,
+                            int defaultButton) { return defaultButton; };
+  SetGuiHooks(hooks);
+}
+
+// A handling run without its progress window.
+class TQuietRun : public TPostFilesHandler {
+ public:
+  using TPostFilesHandler::TPostFilesHandler;
+
+ protected:
+  void ShowProgress(const std::string&) override {}
+  void CloseProgress() override {}
+  void RefreshList() override {}
+};
+
+// Every file of a post folder, handled in one run.
+void HandleAll(TPost& post, TPostFilesStorage& storage) {
+  storage.Files.Clear();
+  storage.Refresh(post);
+  TArray<int32_t> indices;
+  for (uint32_t i = 0; i < storage.Files.Count(); ++i) indices.AddItem(int32_t(i));
+  TQuietRun run(post);
+  int done = 0;
+  if (indices.Count() == 0 || !run.HandlePostFiles(storage, indices, false, &done, "Perform"))
+    Fail("nothing handled in " + storage.FolderPath.ToString());
+}
+
+void AddAuthor(TDiscussion& d, const char* lident, int adident, const char* email) {
+  const int index = d.Authors.CreateAuthor(d, TStr(lident), adident, 0);
+  if (index < 0) Fail("no author");
+  d.Authors.Author(index).AutomaticEMail = email;
+}
+
+void Describe(TDiscussion& d) {
+  d.Info.DIdent = DIdent;
+  d.Info.Name = "Ecology";
+  d.Info.ModelFolderName = "Ecology";
+  d.Info.ModelAuthorLIdent = "L-lead";
+  AddAuthor(d, "L-lead", 0, "posta@quillaran.test");
+  AddAuthor(d, "L-writer", 3, "postb@quillaran.test");
+}
+
+// One installation: its data root with the post folders, its post state, its register of
+// discussions, its login and mail account. Enter() makes it the process's installation.
+class TInstallation {
+ public:
+  TInstallation(const fs::path& root, TModelLogin login, const std::string& user, const TServers& servers)
+      : Root(root.string() + "/"),
+        fLogin(std::move(login)),
+        fPop3Port(std::stoi(servers.Env.at("POP3_PORT"))),
+        fSmtpPort(std::stoi(servers.Env.at("SMTP_PORT"))) {
+    fs::create_directories(root);
+    TEMailInfo account;
+    account.POP3Server = "127.0.0.1";
+    account.SMTPServer = "127.0.0.1";
+    account.UserName = user;
+    account.Password = servers.Env.at("MAIL_PASSWORD");
+    fAccounts.AddItem(account);
+    setenv("QUILLARAN_HOME", Root.c_str(), 1);
+    TBrowseGlobal::SetSuitePaths();
+    fPaths = TBrowseGlobal::Paths;
+    Post.Init(TStr(), &fAdaptor);
+    Post.SetCBSFileName(fPaths.PostFilesFile);
+    if (!Post.Load()) Fail("no post state");
+    std::string folder = fPaths.Root;
+    folder.pop_back();
+    if (!Manager.Init(folder)) Fail("no register of discussions");
+  }
+
+  void Enter() {
+    setenv("QUILLARAN_HOME", Root.c_str(), 1);
+    TBrowseGlobal::Paths = fPaths;
+    DiscussionsManager() = &Manager;
+    RegisterPostFileNaming(Post);
+    const TModelLogin login = fLogin;
+    ModelHooks().CurrentLogin = [login] { return login; };
+    ModelHooks().KeyPassword = [](bool) { return TStr(); };
+  }
+
+  std::unique_ptr<TPostExchange> Exchange() {
+    auto exchange = std::make_unique<TPostExchange>();
+    exchange->Post = &Post;
+    exchange->Accounts = &fAccounts;
+    exchange->Pop3Port = fPop3Port;
+    exchange->SmtpPort = fSmtpPort;
+    exchange->ReadTimeout = 30000;
+    exchange->ReceiveFolderName = "InboxPost";
+    exchange->ReceiveFolderPath = Post.InboxPost.FolderPath.ToString();
+    return exchange;
+  }
+
+  std::string Root;
+  TPost Post;
+  TDiscussionsManager Manager;
+
+ private:
+  TModelLogin fLogin;
+  int32_t fPop3Port, fSmtpPort;
+  TSuitePaths fPaths;
+  TBrowsePostAdaptor fAdaptor;
+  TArray<TEMailInfo> fAccounts;
+};
+
+struct TExchangeSetup {
+  TServers Servers;
+  std::unique_ptr<TInstallation> Leader, Writer;
+  TDiscussion* Written = nullptr;  // the writer's copy, with the comments to send
+  fs::path LeaderCopy, Pristine;  // the leader's copy, and as it was before any post
+  std::string TextBytes;  // the comments' texts one after another
+
+  TExchangeSetup() {
+    TError::Instance().Reset();
+    QuietWindows();
+    RegisterCommandHandlers();
+    Leader = std::make_unique<TInstallation>(Servers.Work / "leader", TModelLogin{1, TStr("L-lead"), TStr("posta@quillaran.test")},
+                                             "posta", Servers);
+    Writer = std::make_unique<TInstallation>(Servers.Work / "writer", TModelLogin{2, TStr("L-writer"), TStr("postb@quillaran.test")},
+                                             "postb", Servers);
+
+    // The leader's copy: registered, saved and let go, kept aside to start each round from.
+    Leader->Enter();
+    const int index = Leader->Manager.CreateNewDiscussion(Leader->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
+    if (index < 0) Fail("no discussion");
+    TDiscussion& leader = Leader->Manager.GetDiscussion(index);
+    Describe(leader);
+    if (!leader.Save()) Fail("not saved");
+    leader.Unload();
+    LeaderCopy = leader.Folder.ToString();
+    Pristine = Servers.Work / "pristine";
+    fs::copy(LeaderCopy, Pristine, fs::copy_options::recursive);
+
+    // The writer's copy with its 1,000 comments under the root, texts of 100 to 600 bytes.
+    Writer->Enter();
+    const int own = Writer->Manager.CreateNewDiscussion(Writer->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
+    if (own < 0) Fail("no discussion");
+    TDiscussion& written = *(Written = &Writer->Manager.GetDiscussion(own));
+    Describe(written);
+    std::mt19937 random(2026);
+    const TDiscBlockIndex root = written.Storages.GetRootBlockIndex();
+    for (int i = 0; i < Blocks; ++i) {
+      TBlocksStorage& comments = written.Storages.Comments;
+      const int at = comments.AddEmptyItem();
+      TDiscBlock& block = comments.Block(at);
+      block.BlockNum = uint16_t(comments.TakeNewBlockNum());
+      block.TextType = TextType_Premise;
+      block.ADIdent = 3;
+      block.Upper = root;
+      block.UpperCode = written.Storages.GetDiscBlock(root)->GetDiscBlockCode();
+      block.Num = uint16_t(i + 1);
+      block.SetComposedBlockName(written, {StorageType_Comments, uint16_t(at)});
+      std::string text;
+      const size_t size = 100 + random() % 500;
+      while (text.size() < size) text += "word" + std::to_string(random() % 5000) + ' ';
+      TextBytes += text;
+      comments.Texts(at).Str.Text = text;
+      comments.NewBlockAdded(written, at, 0);
+    }
+  }
+  ~TExchangeSetup() {
+    UnregisterCommandHandlers();
+    DiscussionsManager() = nullptr;
+    ModelHooks() = TModelHooks();
+    SetGuiHooks(TGuiHooks());
+  }
+
+  // The leader's copy as before any post.
+  void ResetLeader() {
+    fs::remove_all(LeaderCopy);
+    fs::copy(Pristine, LeaderCopy, fs::copy_options::recursive);
+  }
+
+  // The comments that the leader's saved copy holds, and their texts one after another.
+  std::pair<int, std::string> LeaderComments() {
+    TDiscussion saved;
+    saved.Folder = LeaderCopy.string();
+    if (!saved.Load()) Fail("the leader's copy does not load");
+    std::string texts;
+    for (int i = 0; i < saved.Storages.Comments.Count(); ++i) texts += saved.Storages.Comments.Texts(i).Str.Text.ToString();
+    return {saved.Storages.Comments.Count(), texts};
+  }
+};
+
+TExchangeSetup& Setup() {
+  static TExchangeSetup setup;
+  return setup;
+}
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
+
+enum Step { Composing, Packing, Smtp, Pop3, Unpacking, Applying, Steps };
+const char* const StepNames[Steps] = {"composing_ms", "packing_ms", "smtp_ms", "pop3_ms", "unpacking_ms", "applying_ms"};
+
+// One exchange, each step's milliseconds added to `times`.
+void ExchangeOnce(TExchangeSetup& s, double* times) {
+  Clock::time_point at = Clock::now();
+  s.Writer->Enter();
+  if (!s.Written->SendCommand_NewBlocks_AllComments(MakeRecipientsList("posta@quillaran.test"))) Fail("not composed");
+  times[Composing] += Ms(at);
+
+  at = Clock::now();
+  HandleAll(s.Writer->Post, s.Writer->Post.Outbox);
+  times[Packing] += Ms(at);
+
+  at = Clock::now();
+  s.Writer->Post.OutboxPost.Refresh(s.Writer->Post);
+  if (s.Writer->Post.OutboxPost.Files.Count() == 0) Fail("nothing packed");
+  s.Writer->Exchange()->SendStep();
+  s.Writer->Post.OutboxPost.MoveProcessedToHistory(s.Writer->Post);
+  if (s.Writer->Post.OutboxPost.Files.Count() != 0) Fail("parts left unsent");
+  times[Smtp] += Ms(at);
+
+  at = Clock::now();
+  s.Leader->Enter();
+  s.Leader->Exchange()->ReceiveStep();
+  times[Pop3] += Ms(at);
+
+  at = Clock::now();
+  HandleAll(s.Leader->Post, s.Leader->Post.InboxPost);
+  times[Unpacking] += Ms(at);
+
+  at = Clock::now();
+  HandleAll(s.Leader->Post, s.Leader->Post.Inbox);
+  times[Applying] += Ms(at);
+}
+
+void BM_ExchangeOfAThousandBlockPost(benchmark::State& state) {
+  TExchangeSetup& s = Setup();
+  // Checked first: every block arrives whole.
+  {
+    double ignored[Steps] = {};
+    s.ResetLeader();
+    ExchangeOnce(s, ignored);
+    const auto [count, texts] = s.LeaderComments();
+    if (count != Blocks || texts != s.TextBytes)
+      Fail("the leader holds " + std::to_string(count) + " comments of " + std::to_string(texts.size()) +
+           " bytes, not the writer's " + std::to_string(Blocks) + " of " + std::to_string(s.TextBytes.size()));
+  }
+  double times[Steps] = {};
+  for (auto _ : state) {
+    state.PauseTiming();
+    s.ResetLeader();
+    state.ResumeTiming();
+    ExchangeOnce(s, times);
+  }
+  for (int i = 0; i < Steps; ++i) state.counters[StepNames[i]] = benchmark::Counter(times[i], benchmark::Counter::kAvgIterations);
+  state.counters["blocks"] = Blocks;
+}
+BENCHMARK(BM_ExchangeOfAThousandBlockPost)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+}  // namespace

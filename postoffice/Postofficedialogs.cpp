@@ -1,6 +1,0 @@
-#include "postoffice/Postofficedialogs.h"
-
-TPostOfficeDialogs& PostOfficeDialogs() {
-  static TPostOfficeDialogs dialogs;
-  return dialogs;
-}
