@@ -8,10 +8,12 @@
 #include "commands/Tformblocktext.h"
 #include "commands/Tformdiscblockheader.h"
 #include "model/Discussionfileset.h"
+#include "model/Blocklinks.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tedit.h"
+#include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -218,19 +220,19 @@ TEST_F(Editing, EveryEditingCommandIsOfferedByTheMenus) {
   ASSERT_TRUE(ChooseInPopup(browse, {0}, {"Copy"}));
   ASSERT_TRUE(Choose(browse, {"Paste"}));
   EXPECT_EQ(d->Storages.Model.Count(), models + 6);  // A with its three lower blocks
-  const auto position = [&](TDiscBlockIndex block) {
-    const std::vector<TBrowseItem>& children = browse.CurrentBrowseState.CurrentItem.Children;
+  const auto position = [](TBrowse& in, TDiscBlockIndex block) {
+    const std::vector<TBrowseItem>& children = in.CurrentBrowseState.CurrentItem.Children;
     for (size_t i = 0; i < children.size(); ++i)
       if (children[i].Kind() == BrowseItem_Block && children[i].Ident.Index == block) return uint16_t(i);
     ADD_FAILURE() << "not listed";
     return uint16_t(0);
   };
-  ASSERT_TRUE(ChooseInPopup(browse, {position(c)}, {"Cut"}));
-  ASSERT_TRUE(ChooseInPopup(browse, {position(b)}, {"Paste"}));
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, c)}, {"Cut"}));
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, b)}, {"Paste"}));
   EXPECT_EQ(state(c), DeleteFlag_Erased);
-  ASSERT_TRUE(ChooseInPopup(browse, {position(a)}, {"Cross"}));
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, a)}, {"Cross"}));
   EXPECT_EQ(state(a), DeleteFlag_Crossed);
-  ASSERT_TRUE(ChooseInPopup(browse, {position(a)}, {"Uncross"}));
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, a)}, {"Uncross"}));
   EXPECT_EQ(state(a), DeleteFlag_Alive);
 
   // A note to the recycle bin, and back from the list of deleted blocks.
@@ -268,6 +270,18 @@ TEST_F(Editing, EveryEditingCommandIsOfferedByTheMenus) {
   ASSERT_NE(viewer, nullptr);
   platform::PressControl(*viewer, "ButtonClose");
   Pump();
+
+  // A block in trouble is fixed from its popup: its troubles are shown, Delete erases it.
+  ASSERT_TRUE(ChangeUnlinkedBlockInfo(*d, c, [](TUnlinkedBlockInfo& info) { info.LostHyperRefs = 1; }));
+  reader->Browse.CurrentBrowseItemChanged();
+  script.Answer("TFormFixingTrouble", [&](TCustomForm& dialog) {
+    EXPECT_EQ(dialog.Caption(), "Fix trouble: block " + Name(c));
+    EXPECT_EQ(dynamic_cast<TLabel*>(platform::FindNamed(dialog, "LabelUnlinked1"))->Caption(), "lost hyperrefs");
+    EXPECT_TRUE(dynamic_cast<TControl*>(platform::FindNamed(dialog, "ButtonRequest"))->Visible());
+    platform::PressControl(dialog, "Button2");
+  });
+  ASSERT_TRUE(ChooseInPopup(reader->Browse, {position(reader->Browse, c)}, {"Fix trouble"}));
+  EXPECT_EQ(state(c), DeleteFlag_Erased);
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_TRUE(Reports().empty());
 }
