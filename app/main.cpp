@@ -22,5 +22,7 @@ int main(int argc, char** argv) {
   // The signal only wakes the message loop, whose idle step then ends it.
   const DWORD mainThread = GetCurrentThreadId();
   platform::WatchStopSignals([mainThread] { PostThreadMessage(mainThread, WM_NULL, 0, 0); });
-  return RunWithWindows(argc, argv, display.OnX11());
+  const int code = RunWithWindows(argc, argv, display.OnX11());
+  platform::WatchStopSignals(nullptr);
+  return code;
 }

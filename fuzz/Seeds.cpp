@@ -8,9 +8,15 @@
 #include <vector>
 
 #include "foundation/Tbufwriter.h"
+#include "foundation/Commoncrypt.h"
+#include "foundation/Filereplace.h"
+#include "foundation/Tlogin.h"
+#include "fuzz/Fuzzpostworld.h"
 #include "fuzz/Fuzzsandbox.h"
 #include "model/Authordata.h"
+#include "model/Discussionfileset.h"
 #include "model/Tcommandmessage.h"
+#include "model/Tdiscussion.h"
 #include "net/Netheadercoder.h"
 #include "net/Tcabwriter.h"
 #include "net/Tnetmessage.h"
@@ -18,6 +24,7 @@
 #include "net/Tnetmessageparts.h"
 #include "platform/kernel/Registrystore.h"
 #include "platform/rtl/Tinifile.h"
+#include "tests/model/Discussionfill.h"
 #include "tests/net/Netstandin.h"
 
 namespace fs = std::filesystem;
@@ -100,6 +107,76 @@ std::string Settings(bool registry) {
   return ReadAll(path);
 }
 
+// Each file of a discussion with every field set, after the byte that picks it.
+std::vector<std::string> DiscussionFiles() {
+  TDiscussion d;
+  modeltest::MakeRoot(d, fuzzing::Sandbox() + "/discussion");
+  modeltest::FillEverything(d);
+  std::vector<std::string> files;
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) files.push_back(char(file) + d.ComposeFile(file));
+  return files;
+}
+
+std::string Logins() {
+  const std::string path = fuzzing::Sandbox() + "/Logins.cbs";
+  TLoginsStorage logins;
+  logins.Load(path);
+  logins.SiteURL = "http://example.com";
+  logins.AddLogin(TStr("Анна"), TStr("anna@example.com"));
+  const int second = logins.AddLogin(TStr("Boris"), TStr("boris@example.com"));
+  TLogin& login = logins.GetLogin(second);
+  login.Rights = "1101";
+  login.EMail.POP3Server = "pop.example.com";
+  login.EMail.Password = "mail secret";
+  login.Key = "private key";
+  login.SetDiscussionPosition(TStr("M-1"), 1, 7);
+  login.Accesses.AddItem(TLoginAccess{TStr("P-1"), 1});
+  login.SetKeyPassword("key password");
+  logins.FindOrAddVirtualLogin(TStr("virtual@example.com"), TStr("Virtual"));
+  logins.Save();
+  return ReadAll(path);
+}
+
+// The post state of an installation that sent and received a message.
+std::string PostState(fuzzing::TPostWorld& world) {
+  world.Post.Inbox.Refresh(world.Post);
+  world.Post.Outbox.Refresh(world.Post);
+  world.Post.OutboxPost.Refresh(world.Post);
+  world.Post.AdvertisingList = "a@example.com\r\nb@example.com";
+  world.Post.RobotEMail = "robot@example.com";
+  world.Post.Save();
+  return ReadAll(world.Post.CBSFileName.ToString());
+}
+
+// Messages the leader's copy composes for the participant, without their seals, and the
+// post files they travel in; the post state of the installation that made them.
+void Messages(std::vector<std::string>& messages, std::vector<std::string>& parts, std::string& postState) {
+  fuzzing::TPostWorld world;
+  TDiscussion& leader = world.Leader;
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  const TDiscBlockIndex premise = modeltest::AddBlock(leader, StorageType_Model, root, TextType_Premise, "Леса горят");
+  modeltest::AddBlock(leader, StorageType_Model, premise, TextType_Conclusion, "Act now");
+  modeltest::AddBlock(leader, StorageType_Comments, premise, TextType_Premise, "Комментарий", 0);
+  fuzzing::AsLeader();
+  const auto to = MakeRecipientsList("me@x");
+  leader.SendCommand_RequestedBlocks(to, TStr("1;1.1"));
+  leader.SendCommand_NewBlocks_AllComments(to);
+  leader.SendCommand_ExistingBlockNames(to);
+  leader.SendCommand_CreateModel(to, TStr());
+  leader.SendCommand_YourCommandIgnored(to, TStr("GIVE_MODEL"), TStr(), TStr("no"));
+  leader.Reply(to, -1, 0);
+  fuzzing::AsParticipant();
+  const std::string outbox = world.Post.Outbox.FolderPath.ToString();
+  for (const auto& entry : fs::directory_iterator(outbox)) {
+    const std::string sealed = ReadAll(entry.path().string());
+    if (sealed.size() > SealTrailerSize) messages.push_back(sealed.substr(0, sealed.size() - SealTrailerSize));
+  }
+  world.HandleAll(world.Post.Outbox);
+  for (const auto& entry : fs::directory_iterator(world.Post.OutboxPost.FolderPath.ToString()))
+    parts.push_back(ReadAll(entry.path().string()));
+  postState = PostState(world);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +201,15 @@ int main(int argc, char** argv) {
   Seed("cabinet", {Cabinet(cctLzx), Cabinet(cctMsZip), Cabinet(cctNone)});
   Seed("commandheader", {CommandHeader(), JoinAuthorDataFields({"Иван", "ivan@example.com", "1", ""})});
   Seed("inifile", {Settings(false), Settings(true)});
+  Seed("discussionfile", DiscussionFiles());
+  Seed("logins", {Logins()});
+  Seed("formula", {"<1.1>*0.5", "(<1.1> + <1.2>) / 2\x01-<1.2>*.25", "<1.2>\x01<1.1>", "1/0", "<  1 . 1 >"});
+  std::vector<std::string> messages, parts;
+  std::string postState;
+  Messages(messages, parts, postState);
+  Seed("inbox", messages);
+  Seed("inboxpost", parts);
+  Seed("postfiles", {postState});
   fuzzing::EmptySandbox();
   fs::remove(fuzzing::Sandbox());
   return 0;

@@ -23,8 +23,16 @@ constexpr size_t kMaxLine = 4096;
 
 std::atomic<bool> gStopped{false};
 int gWakePipe[2] = {-1, -1};
-std::mutex gOnStopLock;
-std::function<void()> gOnStop;
+
+// The watcher thread outlives main: what it reads is never destroyed.
+std::mutex& OnStopLock() {
+  static std::mutex& lock = *new std::mutex;
+  return lock;
+}
+std::function<void()>& OnStop() {
+  static std::function<void()>& onStop = *new std::function<void()>;
+  return onStop;
+}
 
 void OnStopSignal(int) {
   gStopped.store(true);
@@ -40,12 +48,9 @@ void WatchPipe() {
     const ssize_t got = read(gWakePipe[0], &byte, 1);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return;
-    std::function<void()> onStop;
-    {
-      std::lock_guard<std::mutex> lock(gOnStopLock);
-      onStop = gOnStop;
-    }
-    if (onStop) onStop();
+    // Called under the lock, so that ending the calls waits for one under way.
+    std::lock_guard<std::mutex> lock(OnStopLock());
+    if (OnStop()) OnStop()();
   }
 }
 
@@ -110,10 +115,12 @@ bool ReadConsoleLineFrom(int descriptor, std::string& line, bool hidden) {
 }
 
 void WatchStopSignals(std::function<void()> onStop) {
+  const bool ending = !onStop;
   {
-    std::lock_guard<std::mutex> lock(gOnStopLock);
-    gOnStop = std::move(onStop);
+    std::lock_guard<std::mutex> lock(OnStopLock());
+    OnStop() = std::move(onStop);
   }
+  if (ending) return;
   static const bool installed = [] {
     if (pipe2(gWakePipe, O_CLOEXEC) != 0) return false;
     std::thread(WatchPipe).detach();

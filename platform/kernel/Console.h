@@ -26,7 +26,9 @@ bool ReadConsoleLineFrom(int descriptor, std::string& line, bool hidden);
 
 // From now on SIGINT and SIGTERM only mark the stop request and call `onStop` on a thread
 // of its own (it should do no more than wake the program's loop). Once per process; a
-// later call replaces `onStop`.
+// later call replaces `onStop`; a call with an empty function ends the calls: once it
+// returns, `onStop` is not running and is never called again (a program calls it before
+// main returns, as the window system it wakes goes away with the statics).
 void WatchStopSignals(std::function<void()> onStop);
 // Whether a stop signal came since WatchStopSignals.
 bool StopSignalled();

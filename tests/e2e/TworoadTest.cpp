@@ -211,7 +211,9 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
       ASSERT_TRUE(s.OpenRow(window, block));
       s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", text}});
       ASSERT_TRUE(s.Choose(window, {"Add note"}));
-      if (block != "3") ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, text), {"Post"}));
+      if (block != "3") {
+        ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, text), {"Post"}));
+      }
       s.Key(window, VK_BACK);
     }
     s.Script.Press("NEW_BLOCKS", "Button0");

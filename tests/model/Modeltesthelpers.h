@@ -5,6 +5,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
+#include "tests/model/Discussionfill.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,6 @@ protected:
   std::string folder_;
 };
 
-// Adds a block to a storage under an upper block, numbered and named as the model does.
-TDiscBlockIndex AddBlock(TDiscussion& discussion, uint8_t storageType, TDiscBlockIndex upper, uint8_t textType,
-                         const std::string& text, uint16_t adident = 0xFFFF);
-// Makes an empty, loaded discussion in the folder with its root block.
-void MakeRoot(TDiscussion& discussion, const std::string& folder);
-// Fills a discussion with blocks of all four storages and every field of every file set to
-// a value other than its default.
-void FillEverything(TDiscussion& discussion);
 // The content of all files of the discussion, as a save would write it.
 std::vector<std::string> Contents(const TDiscussion& discussion);
 

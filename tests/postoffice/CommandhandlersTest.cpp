@@ -29,6 +29,7 @@
 #include "postoffice/Tformnewannotation.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfileshandler.h"
+#include "tests/model/Discussionfill.h"
 #include "tests/support/Testsupport.h"
 
 #include <algorithm>
@@ -38,6 +39,7 @@
 using namespace posttest;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
+using modeltest::AddBlock;
 
 namespace {
 
@@ -48,24 +50,6 @@ std::vector<std::string> ListFiles(const std::string& folder) {
     if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-TDiscBlockIndex AddBlock(TDiscussion& d, uint8_t storageType, TDiscBlockIndex upper, uint8_t textType,
-                         const std::string& text, uint16_t adident = 0xFFFF) {
-  TBlocksStorage& storage = *d.Storages.GetStorage(storageType);
-  const int index = storage.AddEmptyItem();
-  const TDiscBlockIndex own{storageType, uint16_t(index)};
-  TDiscBlock& block = storage.Block(index);
-  block.BlockNum = uint16_t(storage.TakeNewBlockNum());
-  block.TextType = textType;
-  block.ADIdent = adident;
-  block.Upper = upper;
-  if (!upper.IsEmpty()) block.UpperCode = d.Storages.GetDiscBlock(upper)->GetDiscBlockCode();
-  block.Num = uint16_t(storage.GetNewBlockNumber(d, upper));
-  block.SetComposedBlockName(d, own);
-  storage.Texts(index).Str.Text = text;
-  storage.NewBlockAdded(d, index, 0);
-  return own;
 }
 
 void AddAuthor(TDiscussion& d, const char* lident, int adident, const char* email) {

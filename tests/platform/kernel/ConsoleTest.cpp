@@ -8,9 +8,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -86,3 +89,38 @@ TEST(Console, AHiddenLineIsTypedWithTheEchoOffAndTheEchoComesBack) {
 }
 
 }  // namespace
+
+// The program ends the stop watch before main returns, as the window system the call
+// wakes goes away with the statics: ending waits for a call under way, and none follows.
+// In a child process, as the signals' handling and the stop request stay for good.
+TEST(Console, EndingTheStopWatchWaitsForACallUnderWayAndNoneFollows) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    static std::atomic<int> oldCalls{0}, newCalls{0};
+    static std::atomic<bool> release{false};
+    platform::WatchStopSignals([] {
+      ++oldCalls;
+      while (!release) std::this_thread::yield();
+    });
+    raise(SIGTERM);
+    while (oldCalls == 0) std::this_thread::yield();
+    std::atomic<bool> ended{false};
+    std::thread ending([&ended] {
+      platform::WatchStopSignals(nullptr);
+      ended = true;
+    });
+    // The call under way holds the end back until it returns.
+    for (int i = 0; i < 1000; ++i) std::this_thread::yield();
+    const bool heldBack = !ended;
+    release = true;
+    ending.join();
+    platform::WatchStopSignals([] { ++newCalls; });
+    raise(SIGTERM);
+    while (newCalls == 0) std::this_thread::yield();
+    _exit(heldBack && oldCalls == 1 && platform::StopSignalled() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
