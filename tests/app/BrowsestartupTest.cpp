@@ -14,7 +14,7 @@
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Forms.h"
 #include "platform/gui/Gui.h"
-#include "tests/model/Modeltesthelpers.h"
+#include "tests/model/Discussionfill.h"
 
 #include <gtest/gtest.h>
 

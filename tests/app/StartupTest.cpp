@@ -19,7 +19,7 @@
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
 #include "foundation/Tstartimagecaller.h"
-#include "tests/model/Modeltesthelpers.h"
+#include "tests/model/Discussionfill.h"
 
 #include <gtest/gtest.h>
 
