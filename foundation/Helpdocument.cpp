@@ -12,12 +12,6 @@ std::string& DocumentFolder() {
   return folder;
 }
 
-std::string ProgramFolder() {
-  const std::string exe = platform::ExecutablePath();
-  const size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
-}
-
 // Characters that would end or change the meaning of a path inside an address are
 // escaped; bytes of other letters stay as they are (the platform passes them on as UTF-8).
 std::string EscapePath(const std::string& path) {
@@ -39,7 +33,7 @@ std::string EscapePath(const std::string& path) {
 }  // namespace
 
 std::string HelpDocumentPath() {
-  const std::string folder = DocumentFolder().empty() ? ProgramFolder() : DocumentFolder();
+  const std::string folder = DocumentFolder().empty() ? platform::ProgramFolder() : DocumentFolder();
   return folder + "/" + HelpDocumentName;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "controls/Ctlresources.h"
 #include "controls/Tcustomnumedit.h"
 #include "controls/Textrayicon.h"
 #include "platform/gui/Clock.h"
@@ -13,18 +14,13 @@
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
 #include "platform/kernel/Programparams.h"
+#include "pointer/Tcursorhider.h"
 #include "pointer/Tformstartcursorwright.h"
 
 namespace {
 
 constexpr unsigned kHookMagic = 1324;
 std::string gHookLibraryOverride;
-
-std::string ProgramFolder() {
-  const std::string exe = platform::ExecutablePath();
-  const size_t cut = exe.rfind('/');
-  return cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
-}
 
 TCheckBox* NewCheckBox(TFormMain* Form, const std::string& Caption, int Top, bool Checked) {
   auto* box = new TCheckBox(Form);
@@ -34,6 +30,32 @@ TCheckBox* NewCheckBox(TFormMain* Form, const std::string& Caption, int Top, boo
   box->SetChecked(Checked);
   return box;
 }
+
+TLabel* NewLabel(TFormMain* Form, const char* Name, const std::string& Caption, int Index) {
+  auto* label = new TLabel(Form);
+  label->SetParent(Form);
+  label->SetName(Name);
+  label->SetBounds(4 + (Index % 12) * 62, 4 + (Index / 12) * 20, 60, 16);
+  label->SetCaption(Caption);
+  return label;
+}
+
+// Names and captions of the key labels, in the order of the snapshot.
+struct TKeyLabelText {
+  const char* name;
+  const char* caption;
+};
+constexpr TKeyLabelText kKeyLabels[TKeySnapshot::Count] = {
+    {"LabelLeftShift", "Left Shift"}, {"LabelLeftCtrl", "Left Ctrl"},   {"LabelLeftAlt", "Left Alt"},
+    {"LabelRightShift", "Right Shift"}, {"LabelRightCtrl", "Right Ctrl"}, {"LabelRightAlt", "Right Alt"},
+    {"LabelShift", "Shift"},          {"LabelCtrl", "Ctrl"},             {"LabelAlt", "Alt"},
+    {"LabelLeftWindows", "Left Win"}, {"LabelRightWindows", "Right Win"}, {"LabelApplications", "Apps"},
+    {"LabelZ", "Z"},                  {"LabelSlash", "/"},               {"LabelEscape", "Escape"},
+    {"LabelA", "A"},                  {"LabelB", "B"},                   {"LabelC", "C"},
+    {"Label_1", "1"},                 {"Label_2", "2"},                  {"Label_3", "3"},
+};
+
+void PaintState(TLabel* Label, bool On) { Label->Font()->SetColor(On ? TColor(255) : clBlack); }
 
 TCurrencyEdit* NewNumber(TFormMain* Form, int Top, long double Value) {
   auto* edit = new TCurrencyEdit(Form);
@@ -51,7 +73,7 @@ std::string HookLibraryName(bool DebugRun) {
   if (!gHookLibraryOverride.empty()) return gHookLibraryOverride;
   // The program's folder stands in for the current folder that the engine would set:
   // the library is looked for there whatever folder the process was started in.
-  return ProgramFolder() + (DebugRun ? "/../Leafsnare/Leafsnare.dll" : "/Leafsnare.dll");
+  return platform::ProgramFolder() + (DebugRun ? "/../Leafsnare/Leafsnare.dll" : "/Leafsnare.dll");
 }
 
 void SetHookLibraryOverride(const std::string& Path) { gHookLibraryOverride = Path; }
@@ -81,6 +103,11 @@ TFormMain::TFormMain(TFormStart_Cursorwright* AOwner) : TForm(AOwner), coordinat
   checkBoxIndicateThumb_ = NewCheckBox(this, "показать ползунки", 60, false);
   checkBoxCursorSyncWithThumbs_ = NewCheckBox(this, "курсор напротив ползунков", 80, true);
   checkBoxTrackEmulOnly_ = NewCheckBox(this, "только эмуляция перетаскив.", 100, false);
+  for (int key = 0; key < TKeySnapshot::Count; ++key)
+    keyLabels_[key] = NewLabel(this, kKeyLabels[key].name, kKeyLabels[key].caption, key);
+  labelMainClick_ = NewLabel(this, "LabelMainClick", "Main click emul", 21);
+  labelAuxClick_ = NewLabel(this, "LabelAuxClick", "Aux click emul", 22);
+  labelScrolling_ = NewLabel(this, "LabelScrolling", "Scrolling emul", 23);
   timerReTestKeyboard_ = new TTimer(this);
   timerReTestKeyboard_->SetEnabled(false);
   timerReTestKeyboard_->SetInterval(20);
@@ -95,12 +122,27 @@ TFormMain::TFormMain(TFormStart_Cursorwright* AOwner) : TForm(AOwner), coordinat
     item->SetCaption(caption);
     menu->Items()->Add(item);
   }
-  menu->Items()->Items(0)->OnClick = [this](TObject*) { Close(); };
-  menu->Items()->Items(1)->OnClick = [this](TObject*) { Show(); };
+  // Only the engine of its own program has a tray menu: its "Exit" ends that program too.
+  menu->Items()->Items(0)->OnClick = [this](TObject*) {
+    Close();
+    if (!coordinator_->IsAppVariant()) Application->Terminate();
+  };
+  menu->Items()->Items(1)->OnClick = [this](TObject*) { DisplayWindow(); };
+  menu->Items()->Items(2)->OnClick = [this](TObject*) { LaunchReadMe(); };
   exTrayIcon_->SetPopupMenu(menu);
 
   // What the engine does on creation.
-  if (!coordinator_->IsAppVariant()) exTrayIcon_->SetActive(true);
+  if (!coordinator_->IsAppVariant()) {
+    try {
+      exTrayIcon_->SetIcon(MakeIcon("CURSORWRIGHT").get());
+    } catch (EResNotFound&) {
+      Log("icon CURSORWRIGHT not found");
+    }
+    exTrayIcon_->SetActive(true);
+    // A desktop without a tray: the keys still work, and the log says so once.
+    if (!exTrayIcon_->Added()) Log("no system tray: the icon is not shown");
+  }
+  TCursorHiderStatic::SetCurrent(std::make_unique<TCursorHiderStatic>());
   POINT cursor{};
   GetCursorPos(&cursor);
   lastSampleTime_ = platform::GuiClockNow();
@@ -118,6 +160,7 @@ TFormMain::TFormMain(TFormStart_Cursorwright* AOwner) : TForm(AOwner), coordinat
 TFormMain::~TFormMain() {
   if (hookSet_ && freeHook_ && freeHook_()) hookSet_ = false;
   if (hookLibrary_) FreeLibrary(hookLibrary_);
+  TCursorHiderStatic::SetCurrent(nullptr);
 }
 
 bool TFormMain::LoadHookLibrary() {
@@ -149,6 +192,27 @@ void TFormMain::BlockTaskMenu() {
 void TFormMain::UnblockTaskMenu() {
   if (hookSet_ && freeHook_ && freeHook_()) hookSet_ = false;
   Log(hookSet_ ? "блок ВКЛ" : "блок выкл");
+}
+
+void TFormMain::PaintTestLabels(const TKeySnapshot& Keys) {
+  for (int key = 0; key < TKeySnapshot::Count; ++key) PaintState(keyLabels_[key], Keys.down[key] != 0);
+  PaintState(labelMainClick_, mainDown_);
+  PaintState(labelAuxClick_, auxDown_);
+  PaintState(labelScrolling_, scrolling_);
+  labelScrolling_->SetCaption("Scrolling emul");
+}
+
+void TFormMain::DisplayWindow() {
+  Show();
+  if (TForm* main = Application->MainForm()) main->Show();
+}
+
+void TFormMain::LaunchReadMe() {
+  // The desktop's opener shows the read-me in the user's browser; the program and its
+  // argument go to the system as they are, never through a shell.
+  const std::string opener = "xdg-open";
+  if (platform::StartProgramIn(opener, {kEngineReadMeName}, platform::ProgramFolder(), true) >= 0) return;
+  Application->MessageBox("Error executing command line:\n" + opener + " " + kEngineReadMeName, "COMMAND LINE ERROR");
 }
 
 void TFormMain::SwitchToDragEmulationOnly() {
@@ -209,6 +273,7 @@ void TFormMain::PollKeyboard() {
   auxDown_ = aux;
   scrolling_ = scroll;
   previous_ = current;
+  PaintTestLabels(current);
 }
 
 void TFormMain::FindScrollTarget() {
@@ -242,6 +307,10 @@ void TFormMain::FindScrollTarget() {
   horizontal_.ReadScrollInfo();
   vertical_.ComputeGeometry();
   horizontal_.ComputeGeometry();
+  if (checkBoxIndicateThumb_->Checked()) {
+    horizontal_.ShowThumbIndicator();
+    vertical_.ShowThumbIndicator();
+  }
   pages_ = vertical_.GetPages();
 }
 

@@ -43,6 +43,17 @@ class TFormMain : public TForm {
   // The "block taskmenu" and "unblock taskmenu" buttons.
   void BlockTaskMenu();
   void UnblockTaskMenu();
+  // The test labels: red for each key down and each emulation on, else black.
+  void PaintTestLabels(const TKeySnapshot& Keys);
+  TLabel* KeyLabel(int Key) const { return keyLabels_[Key]; }
+  TLabel* LabelMainClick() const { return labelMainClick_; }
+  TLabel* LabelAuxClick() const { return labelAuxClick_; }
+  TLabel* LabelScrolling() const { return labelScrolling_; }
+  TCheckBox* CheckBoxIndicateThumb() const { return checkBoxIndicateThumb_; }
+  // The tray menu's items: "Display window" shows this window and the application's
+  // main window; "ReadMe" opens the engine's read-me in the desktop's browser.
+  void DisplayWindow();
+  void LaunchReadMe();
 
  private:
   using SetHookProc = uint8_t (*)(HWND, unsigned);
@@ -61,6 +72,10 @@ class TFormMain : public TForm {
   TCheckBox* checkBoxCursorSyncWithThumbs_;
   TCheckBox* checkBoxTrackEmulOnly_;
   TExTrayIcon* exTrayIcon_;
+  TLabel* keyLabels_[TKeySnapshot::Count] = {};
+  TLabel* labelMainClick_;
+  TLabel* labelAuxClick_;
+  TLabel* labelScrolling_;
   TKeySnapshot previous_;
   bool mainDown_ = false, auxDown_ = false, scrolling_ = false;
   uint64_t lastSampleTime_ = 0;
@@ -90,3 +105,5 @@ class TFormMain : public TForm {
 std::string HookLibraryName(bool DebugRun);
 // Replaces the library's file (a test's build of it); empty restores the default.
 void SetHookLibraryOverride(const std::string& Path);
+// The engine's read-me, beside the program.
+inline constexpr const char* kEngineReadMeName = "ReadMe.htm";

@@ -63,6 +63,8 @@ TFormStart_Cursorwright::TFormStart_Cursorwright(TComponent* AOwner) : TForm(AOw
   auto* label = new TLabel(this);
   label->SetParent(panelHeader_);
   label->SetCaption("Cursorwright loading...");
+  label->Font()->SetHeight(-19);
+  label->Font()->SetStyle(TFontStyles{fsBold});
   panelAux_ = new TPanel(this);
   panelAux_->SetParent(this);
   panelAux_->SetAlign(alTop);
@@ -84,12 +86,32 @@ TFormStart_Cursorwright::TFormStart_Cursorwright(TComponent* AOwner) : TForm(AOw
   memoProcesses_->SetParent(panelAux_);
   memoProcesses_->SetBounds(0, 50, 260, 110);
   memoProcesses_->SetVisible(false);
+  checkBoxAppVersion_ = new TCheckBox(this);
+  checkBoxAppVersion_->SetParent(panelAux_);
+  checkBoxAppVersion_->SetName("_CheckBoxAppVersion");
+  checkBoxAppVersion_->SetBounds(160, 0, 90, 17);
+  checkBoxAppVersion_->SetCaption("app version");
+  checkBoxAppVersion_->SetVisible(false);
+  // Shown, the form first says it is loading; half a second later its controls unfold.
+  timerHideWindows_ = new TTimer(this);
+  timerHideWindows_->SetEnabled(false);
+  timerHideWindows_->SetInterval(500);
+  timerHideWindows_->OnTimer = [this](TObject*) {
+    timerHideWindows_->SetEnabled(false);
+    SetClientHeight(panelHeader_->Height() + panelAux_->Height());
+  };
+  OnShow = [this](TObject*) { timerHideWindows_->SetEnabled(true); };
 
   // Other instances tell this one to start or to look again at who works.
   platform::AcceptRemoteMessage(WM_VOX_START);
   platform::AcceptRemoteMessage(WM_VOX_RESCAN);
   // What the coordinator does on creation.
-  Application->OnMessage = [this](MSG& Msg, bool& Handled) { AppMessage(Msg, Handled); };
+  // The program's own handler keeps its turn after the engine's.
+  previousOnMessage_ = Application->OnMessage;
+  Application->OnMessage = [this](MSG& Msg, bool& Handled) {
+    AppMessage(Msg, Handled);
+    if (!Handled && previousOnMessage_) previousOnMessage_(Msg, Handled);
+  };
   SetClientHeight(panelHeader_->Height());
   SetLeft((Screen->Width() - Width()) / 2);
   SetTop((Screen->Height() - Height()) / 2);
@@ -105,7 +127,7 @@ TFormStart_Cursorwright::~TFormStart_Cursorwright() {
     PostMessageA(working, WM_VOX_RESCAN, 0, 0);
   if (_FormStart_Cursorwright == this) _FormStart_Cursorwright = nullptr;
   // The handler belongs to this form; it must not outlive it.
-  Application->OnMessage = nullptr;
+  Application->OnMessage = previousOnMessage_;
 }
 
 std::string TFormStart_Cursorwright::ProcessIdText() const {
@@ -118,6 +140,7 @@ void TFormStart_Cursorwright::StartEngine() {
   _FormStart_Cursorwright = this;
   if (engine_) return;
   isAppVariant_ = gAppFlag;
+  checkBoxAppVersion_->SetChecked(isAppVariant_);
   UpdateCaption();
   HWND working = FindEither(kCaptionSysWorking, kCaptionAppWorking);
   if (!working) {

@@ -43,6 +43,8 @@ class TFormStart_Cursorwright : public TForm {
   uint32_t ServedProcessId(int Index) const { return servedProcessIds_[Index]; }
   bool IsAppVariant() const { return isAppVariant_; }
   TMemo* MemoProcesses() const { return memoProcesses_; }
+  TTimer* TimerHideWindows() const { return timerHideWindows_; }
+  TCheckBox* CheckBoxAppVersion() const { return checkBoxAppVersion_; }
   std::string ProcessIdText() const;
   // Appends a served process (for the enumeration of instances).
   void AddServedProcess(uint32_t ProcessId);
@@ -55,11 +57,14 @@ class TFormStart_Cursorwright : public TForm {
   TPanel* panelAux_;
   TLabel* labelProcessId_;
   TMemo* memoProcesses_;
+  TCheckBox* checkBoxAppVersion_;
+  TTimer* timerHideWindows_;
   TFormMain* engine_ = nullptr;
   bool serveAllProcesses_ = false;
   uint32_t servedProcessIds_[kMaxServed] = {};
   int servedCount_ = 0;
   bool isAppVariant_ = false;
+  TMessageEvent previousOnMessage_;
 };
 
 // The coordinator of this process; null while the engine is switched off.

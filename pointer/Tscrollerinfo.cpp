@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "pointer/Tcursorhider.h"
+#include "pointer/Tformindicator.h"
 
 namespace {
 
@@ -212,6 +213,12 @@ void TScrollerInfo::ApplyPosition(int NewPos, int DragOffset, bool ButtonsSwappe
     SetCursorPos(remembered.x, remembered.y);
   }
   lastAppliedPos = NewPos;
+}
+
+void TScrollerInfo::ShowThumbIndicator() const {
+  if (!Active() || !thumbFits) return;
+  // Without owner: it frees itself when its time is up.
+  (new TFormIndicator(nullptr))->ShowAt(thumbRect.x, thumbRect.y, thumbRect.width, thumbRect.height, 3000);
 }
 
 double TScrollerInfo::GetPages() const {

@@ -56,6 +56,8 @@ struct TScrollerInfo {
   void UpdateThumbPosition();
   bool ResyncPosition();
   void ApplyPosition(int NewPos, int DragOffset, bool ButtonsSwapped, bool DragOnly);
+  // A yellow patch over the thumb for three seconds (when the axis has a fitting thumb).
+  void ShowThumbIndicator() const;
   double GetPages() const;
   std::string KindText() const;
   bool Active() const { return kind != 0 && scrollable; }

@@ -127,6 +127,12 @@ HCURSOR CreateCursor(HINSTANCE, int, int, int width, int height, const void* and
   return AddCursor(blank ? CursorShape::Blank : CursorShape::Custom, false);
 }
 
+HCURSOR CopyCursor(HCURSOR cursor) {
+  GuiLock lock(GuiMutex());
+  CursorObject* o = Find(cursor);
+  return o ? AddCursor(o->shape, false) : nullptr;
+}
+
 BOOL DestroyCursor(HCURSOR cursor) {
   GuiLock lock(GuiMutex());
   CursorObject* o = Find(cursor);

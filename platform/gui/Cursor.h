@@ -26,6 +26,8 @@ HCURSOR LoadCursor(HINSTANCE instance, const char* name);
 // A cursor from an AND mask and an XOR mask (1 bit a pixel, rows padded to 16 bits).
 HCURSOR CreateCursor(HINSTANCE instance, int hotX, int hotY, int width, int height,
                      const void* andMask, const void* xorMask);
+// A cursor of its own with the same shape (null for an unknown cursor).
+HCURSOR CopyCursor(HCURSOR cursor);
 BOOL DestroyCursor(HCURSOR cursor);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();

@@ -145,10 +145,11 @@ bool ExtendedKey(int vk) {
 bool Usable(Window* w) { return w && !w->destroying && VisibleChain(w) && !(TopLevelOf(w)->style & WS_MINIMIZE); }
 
 // The deepest visible, enabled window under a screen point (disabled children leave the
-// point to their parent).
+// point to their parent). A see-through top-level window (WS_EX_TRANSPARENT) lets the
+// mouse through to what lies below it.
 Window* WindowAt(POINT p) {
   for (Window* top : Desktop()->children) {
-    if (!Usable(top)) continue;
+    if (!Usable(top) || (top->exStyle & WS_EX_TRANSPARENT)) continue;
     POINT o = ScreenOrigin(top);
     RECT r = Offset(RECT{0, 0, Width(top->rect), Height(top->rect)}, o.x, o.y);
     if (!PtInRect(&r, p)) continue;

@@ -19,9 +19,7 @@ std::string LibraryFilePath(const std::string& fileName) {
     if (extension == ".dll") path.replace(dot, std::string::npos, ".so");
   }
   if (path.find('/') == std::string::npos) {
-    std::string exe = ExecutablePath();
-    const size_t cut = exe.rfind('/');
-    path = (cut == std::string::npos ? std::string(".") : exe.substr(0, cut)) + "/" + path;
+    path = ProgramFolder() + "/" + path;
   }
   return path;
 }

@@ -84,4 +84,10 @@ std::string ExecutablePath() {
   return ProgramPath(std::string(buffer, static_cast<size_t>(n)));
 }
 
+std::string ProgramFolder() {
+  const std::string exe = ExecutablePath();
+  const size_t cut = exe.rfind('/');
+  return cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
+}
+
 }  // namespace platform

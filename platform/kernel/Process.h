@@ -26,5 +26,7 @@ bool ProgramEnded(long process, int& exitCode);
 
 // The path of the running program's executable file (a program path), "" when unknown.
 std::string ExecutablePath();
+// The folder of that file ("." when unknown): what the program ships lies there.
+std::string ProgramFolder();
 
 }  // namespace platform

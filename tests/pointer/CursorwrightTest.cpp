@@ -2,14 +2,29 @@
 // poll turning the Windows and Applications keys into mouse buttons over served windows.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "controls/Ctlresources.h"
+#include "controls/Textrayicon.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Messagebox.h"
 #include "platform/gui/Gui.h"
+#include "platform/gui/Windowdirectory.h"
+#include "platform/kernel/Datafolders.h"
+#include "platform/kernel/Process.h"
+#include "platform/shell/Notifyicon.h"
 #include "pointer/Tformmain.h"
 #include "pointer/Tformstartcursorwright.h"
 
@@ -28,6 +43,7 @@ class Cursorwright : public ::testing::Test {
     person.Pump();
     EXPECT_EQ(platform::WindowCount(), 0u) << "windows left behind";
     SetHookLibraryOverride("");
+    Application->SetMainForm(nullptr);
     Application->ResetTerminated();
   }
   static std::vector<std::string> Lines(TMemo* Memo) {
@@ -41,6 +57,20 @@ class Cursorwright : public ::testing::Test {
     person.Pump();
     _FormStart_Cursorwright->Engine()->PollKeyboard();
     person.Pump();
+  }
+
+  // A right click on the tray icon, then the menu's item Position (from 1) by the keys.
+  void ChooseFromTrayMenu(const platform::NotifyIconEntry& Icon, int Position) {
+    int step = 0;
+    platform::SetMenuLoopIdleHook([&] {
+      if (step++ > 0) return;
+      for (int i = 0; i < Position; ++i) person.PressKey(VK_DOWN);
+      person.PressKey(VK_RETURN);
+    });
+    platform::NotifyIconMouse(Icon.window, Icon.id, WM_RBUTTONDOWN);
+    platform::NotifyIconMouse(Icon.window, Icon.id, WM_RBUTTONUP);
+    person.Pump();
+    platform::SetMenuLoopIdleHook(nullptr);
   }
 
   platform::HeadlessScreen screen{800, 600};
@@ -243,6 +273,163 @@ TEST_F(Cursorwright, TheTimerPollsEveryTwentyMilliseconds) {
   person.KeyUp(VK_LWIN);
   person.Advance(25);
   EXPECT_EQ(target.events, (std::vector<std::string>{"left down 20,20", "left up"}));
+}
+
+TEST_F(Cursorwright, TheDesktopEnginesTrayIconShowsItsWindowsAndEndsIt) {
+  SetResourceFolder(std::string(QUILLARAN_BINARY_DIR) + "/app/resources");
+  // As the desktop's own engine program makes it: the coordinator is the hidden main form.
+  TFormStart_Cursorwright* start = nullptr;
+  Application->CreateForm(start);
+  SetResourceFolder("");
+  EXPECT_EQ(start->Caption(), "Sys Cursorwright working...");
+  EXPECT_FALSE(start->CheckBoxAppVersion()->Checked());
+  EXPECT_EQ(Lines(start->MemoProcesses()), (std::vector<std::string>{"me: " + Me(), "for all processes"}));
+  TFormMain* engine = start->Engine();
+  ASSERT_NE(engine, nullptr);
+  EXPECT_FALSE(engine->Visible());
+  // Its icon, the picture shipped beside the program, stands on the panel.
+  const auto icons = platform::NotifyIcons();
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_EQ(icons[0].tip, "Cursorwright");
+  EXPECT_EQ(engine->ExTrayIcon()->Icon()->Width(), 32);
+
+  // Its menu: "Display window" shows the engine's window and the program's.
+  ChooseFromTrayMenu(icons[0], 2);
+  EXPECT_TRUE(engine->Visible());
+  EXPECT_TRUE(start->Visible());
+  EXPECT_EQ(start->ClientHeight(), 41) << "first it says it is loading";
+  person.Advance(500);
+  EXPECT_EQ(start->ClientHeight(), 41 + 172) << "then its controls unfold";
+  EXPECT_FALSE(start->TimerHideWindows()->Enabled());
+
+  // The test labels turn red while their key is held, on the screen too.
+  person.MoveTo(2, 590);  // over the bare desktop: the press reaches no window
+  person.KeyDown(VK_LWIN);
+  Poll();
+  TLabel* win = engine->KeyLabel(TKeySnapshot::LWin);
+  EXPECT_EQ(win->Font()->Color(), TColor(255));
+  EXPECT_EQ(engine->LabelMainClick()->Font()->Color(), TColor(255));
+  EXPECT_EQ(engine->KeyLabel(TKeySnapshot::RWin)->Font()->Color(), clBlack);
+  auto inked = [&](TLabel* Label, COLORREF Ink) {
+    for (int x = 0; x < Label->Width(); ++x)
+      if (screen.WindowPixel(engine->Handle(), Label->Left() + x, Label->Top() + Label->Height() / 2) == Ink) return true;
+    return false;
+  };
+  EXPECT_TRUE(inked(win, RGB(255, 0, 0)));
+  person.KeyUp(VK_LWIN);
+  Poll();
+  EXPECT_EQ(win->Font()->Color(), clBlack);
+  EXPECT_EQ(engine->LabelMainClick()->Font()->Color(), clBlack);
+  EXPECT_FALSE(inked(win, RGB(255, 0, 0)));
+
+  // "Exit" ends the program.
+  ChooseFromTrayMenu(icons[0], 1);
+  EXPECT_FALSE(engine->Visible());
+  EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(Cursorwright, TheEngineInTheProgramShowsNoIconAndRestoresTheProgramsHandler) {
+  int seen = 0;
+  Application->OnMessage = [&](MSG& Msg, bool&) { seen += Msg.message == WM_USER + 77; };
+  StartStopCursorwright(true);
+  EXPECT_TRUE(platform::NotifyIcons().empty());
+  EXPECT_TRUE(_FormStart_Cursorwright->CheckBoxAppVersion()->Checked());
+  PostMessageA(_FormStart_Cursorwright->Handle(), WM_USER + 77, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(seen, 1) << "the program's own handler still sees its messages";
+  StartStopCursorwright(false);
+  PostThreadMessage(GetCurrentThreadId(), WM_USER + 77, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(seen, 2);
+  Application->OnMessage = nullptr;
+}
+
+TEST_F(Cursorwright, ReadMeOpensBesideTheProgramOrSaysWhyNot) {
+  StartStopCursorwright(true);
+  TFormMain* engine = _FormStart_Cursorwright->Engine();
+  const std::string folder = std::string(QUILLARAN_BINARY_DIR) + "/tests/pointer/opener";
+  ASSERT_TRUE(platform::MakeFolders(folder));
+  const std::string out = folder + "/ran.txt";
+  std::remove(out.c_str());
+  {
+    std::ofstream script(folder + "/xdg-open");
+    script << "#!/bin/sh\npwd > \"" << out << ".part\"\necho \"$@\" >> \"" << out << ".part\"\nmv \"" << out
+           << ".part\" \"" << out << "\"\n";
+  }
+  chmod((folder + "/xdg-open").c_str(), 0755);
+  const std::string path = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (folder + ":" + path).c_str(), 1);
+  engine->LaunchReadMe();
+  std::string ran;
+  for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+       ran.empty() && std::chrono::steady_clock::now() < deadline;) {
+    std::ifstream in(out);
+    std::stringstream text;
+    text << in.rdbuf();
+    ran = text.str();
+    if (ran.empty()) std::this_thread::yield();
+  }
+  const std::string exe = platform::ExecutablePath();
+  EXPECT_EQ(ran, exe.substr(0, exe.rfind('/')) + "\nReadMe.htm\n") << "the read-me beside the program";
+
+  // No opener on this desktop: the user is told which command failed.
+  setenv("PATH", "/nonexistent", 1);
+  std::string shown;
+  platform::DialogScript script;
+  script.Answer("COMMAND LINE ERROR", [&](TCustomForm& f) {
+    shown = dynamic_cast<TMessageForm&>(f).Message();
+    f.SetModalResult(mrOk);
+  });
+  engine->LaunchReadMe();
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(shown, "Error executing command line:\nxdg-open ReadMe.htm");
+}
+
+// The desktop's engine program, started for real beside this process's engine.
+TEST_F(Cursorwright, TheDesktopEngineProgramWorksForAllAndHandsOverWhenItEnds) {
+  auto waitFor = [&](const std::function<bool()>& Done) {
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         !Done() && std::chrono::steady_clock::now() < deadline;) {
+      Application->ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Done();
+  };
+  // Both publish their windows in a runtime folder of this test's own.
+  const char* tmp = getenv("QUILLARAN_TEST_TMP");
+  const std::string runtime = std::string(tmp ? tmp : "/tmp") + "/cw" + std::to_string(getpid());
+  ASSERT_TRUE(platform::MakeFolders(runtime));
+  platform::SetWindowDirectory(runtime);
+  const char* display = getenv("DISPLAY");
+  const std::string saved = display ? display : "";
+  unsetenv("DISPLAY");  // its windows on the in-memory screen
+  setenv("QUILLARAN_RUNTIME_DIR", runtime.c_str(), 1);
+  const long program = platform::StartProgram(std::string(QUILLARAN_BINARY_DIR) + "/app/cursorwright", {}, false);
+  unsetenv("QUILLARAN_RUNTIME_DIR");
+  if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
+  ASSERT_GT(program, 0);
+  struct TEnd {
+    long pid;
+    ~TEnd() {
+      if (pid > 0 && kill(static_cast<pid_t>(pid), SIGKILL) == 0) platform::WaitProgram(pid);
+      platform::SetWindowDirectory(std::string());
+    }
+  } end{program};
+  ASSERT_TRUE(waitFor([] { return FindWindowA("TFormStart_Cursorwright", "Sys Cursorwright working...") != nullptr; }));
+
+  StartStopCursorwright(true);
+  TFormStart_Cursorwright* start = _FormStart_Cursorwright;
+  EXPECT_EQ(start->Caption(), "App Cursorwright paused") << "the desktop's engine works already";
+  EXPECT_EQ(start->Engine(), nullptr);
+
+  // Ended (SIGTERM), it tells the paused engine here to take over.
+  kill(static_cast<pid_t>(program), SIGTERM);
+  EXPECT_EQ(platform::WaitProgram(program), 0);
+  end.pid = 0;
+  ASSERT_TRUE(waitFor([&] { return start->Engine() != nullptr; }));
+  EXPECT_EQ(start->Caption(), "App Cursorwright working...");
+  EXPECT_FALSE(start->ServeAllProcesses());
+  EXPECT_EQ(FindWindowA("TFormStart_Cursorwright", "Sys Cursorwright working..."), nullptr);
 }
 
 }  // namespace

@@ -95,6 +95,29 @@ TEST_F(Scrolling, FastMovementDragsTheListsOwnBar) {
   EXPECT_TRUE(logged);
 }
 
+TEST_F(Scrolling, TheFoundThumbIsMarkedForThreeSecondsWithoutTakingTheMouse) {
+  engine->CheckBoxIndicateThumb()->SetChecked(true);
+  HWND active = GetForegroundWindow();
+  person.MoveTo(200, 150);
+  person.KeyDown(VK_CONTROL);
+  person.Advance(25);
+  ASSERT_TRUE(engine->Scrolling());
+  const TRectXYWH thumb = engine->Vertical().thumbRect;
+  const int cx = thumb.x + thumb.width / 2, cy = thumb.y + thumb.height / 2;
+  EXPECT_EQ(screen.Pixel(cx, cy), RGB(255, 255, 0));
+  EXPECT_NE(screen.Pixel(thumb.x - 1, cy), RGB(255, 255, 0)) << "the patch covers the thumb alone";
+  EXPECT_EQ(WindowFromPoint(POINT{cx, cy}), list->Handle()) << "the mouse passes through the patch";
+  EXPECT_EQ(GetForegroundWindow(), active) << "the scrolled window keeps the keyboard";
+  person.KeyUp(VK_CONTROL);
+  person.Advance(2900);
+  EXPECT_EQ(screen.Pixel(cx, cy), RGB(255, 255, 0));
+  person.Advance(200);
+  EXPECT_NE(screen.Pixel(cx, cy), RGB(255, 255, 0));
+  int indicators = 0;
+  for (int i = 0; i < ::Screen->FormCount(); ++i) indicators += ::Screen->Forms(i)->Name() == "FormIndicator";
+  EXPECT_EQ(indicators, 0) << "it freed itself";
+}
+
 TEST_F(Scrolling, AScrollBarControlIsDraggedByItsThumb) {
   auto* panel = new TForm(nullptr);
   panel->SetBorderStyle(bsNone);

@@ -1,0 +1,26 @@
+// The pointer engine as a program of its own, for every program on the desktop: its
+// coordinator is the main window, kept hidden; the engine's icon on the desktop's panel
+// shows its windows, its read-me, and ends it. SIGINT and SIGTERM end it as "Exit" does.
+
+#include "controls/Libcursors.h"
+#include "platform/display/Programdisplay.h"
+#include "platform/forms/Forms.h"
+#include "platform/gui/Messagequeue.h"
+#include "platform/kernel/Console.h"
+#include "pointer/Tformstartcursorwright.h"
+
+int main() {
+  platform::ProgramDisplay display;
+  InstallLibraryCursors();
+  const DWORD mainThread = GetCurrentThreadId();
+  platform::WatchStopSignals([mainThread] { PostThreadMessage(mainThread, WM_NULL, 0, 0); });
+  Application->OnIdle = [](TObject*, bool&) {
+    if (platform::StopSignalled()) Application->Terminate();
+  };
+  TFormStart_Cursorwright* coordinator = nullptr;
+  Application->CreateForm(coordinator);
+  Application->SetShowMainForm(false);
+  Application->Run();
+  delete coordinator;  // while the display and its fonts are still there
+  return 0;
+}
