@@ -8,7 +8,6 @@
 #include "model/Tdiscussion.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 int TBlocksStorage::AddEmptyItem() {
   if (Blocks.Count() >= MaxBlocksInStorage) {
@@ -37,8 +36,8 @@ void TBlocksStorage::DeleteLastItem(TDiscussion& discussion) {
     LowerIndexed = last;
   }
   if (NumIndexValid && last < NumIndexed) {
-    const auto entry = NumIndex.find(Blocks[last].BlockNum);
-    if (entry != NumIndex.end() && entry->second == last) NumIndex.erase(entry);
+    const uint16_t number = Blocks[last].BlockNum;
+    if (number < NumIndex.size() && NumIndex[number] == last) NumIndex[number] = NotIndexed;
     NumIndexed = last;
   }
   Blocks.Delete(last);
@@ -115,16 +114,20 @@ void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag)
 
 int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   if (!NumIndexValid) {
-    NumIndex.clear();
+    NumIndex.assign(size_t(LastBlockNum) + 1, NotIndexed);
     NumIndexed = 0;
     NumIndexValid = true;
   }
-  // Blocks appended since join the index once they are numbered.
-  for (; NumIndexed < Count() && Blocks[NumIndexed].BlockNum != 0; ++NumIndexed)
-    NumIndex.emplace(Blocks[NumIndexed].BlockNum, uint16_t(NumIndexed));
-  const auto found = NumIndex.find(blockNum);
-  if (found != NumIndex.end()) {
-    if (found->second < NumIndexed && Blocks[found->second].BlockNum == blockNum) return found->second;
+  // Blocks appended since join the index once they are numbered; the first of blocks
+  // sharing a number is found, as a scan would.
+  for (; NumIndexed < Count() && Blocks[NumIndexed].BlockNum != 0; ++NumIndexed) {
+    const uint16_t number = Blocks[NumIndexed].BlockNum;
+    if (number >= NumIndex.size()) NumIndex.resize(size_t(number) + 1, NotIndexed);
+    if (NumIndex[number] == NotIndexed) NumIndex[number] = uint16_t(NumIndexed);
+  }
+  const uint16_t found = blockNum < NumIndex.size() ? NumIndex[blockNum] : NotIndexed;
+  if (found != NotIndexed) {
+    if (found < NumIndexed && Blocks[found].BlockNum == blockNum) return found;
     // A block renumbered without clearing the indices: built again.
     NumIndexValid = false;
     return FindByBlockNum(blockNum);
@@ -259,7 +262,10 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
   const uint32_t count = reader.ReadDWord();
   if (reader.IsFailed()) return "файл обрезан";
   if (count > uint32_t(MaxBlocksInStorage)) return "неверное число блоков";
-  std::unordered_set<uint16_t> numbers;
+  // Room for every block at once, and the numbers met in a table rather than a set of nodes.
+  if (!Blocks.SetCapacity(Blocks.Count() + count) || !TextItems.SetCapacity(TextItems.Count() + count))
+    return "нет памяти";
+  std::vector<bool> numbers(size_t(LastBlockNum) + 1, false);
   for (uint32_t i = 0; i < count; ++i) {
     if (AddEmptyItem() < 0) return "нет памяти";
     TDiscBlock& block = Blocks[int(i)];
@@ -268,7 +274,8 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
     const char* fault = block.Validate(StorageType);
     if (*fault) return std::string(fault) + " (блок " + std::to_string(i) + ")";
     if (block.BlockNum == 0 || block.BlockNum > LastBlockNum) return "неверный номер блока " + std::to_string(i);
-    if (!numbers.insert(block.BlockNum).second) return "повторный номер блока " + std::to_string(i);
+    if (numbers[block.BlockNum]) return "повторный номер блока " + std::to_string(i);
+    numbers[block.BlockNum] = true;
   }
   return {};
 }
