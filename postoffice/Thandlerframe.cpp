@@ -54,21 +54,35 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
   return &discussion;
 }
 
-bool IsSealedForItsDiscussion(const std::string& path) {
-  TCommandMessageHeader header;
+namespace {
+
+enum class TMessageState { Missing, Unreadable, Sealed, Unsealed };
+
+// Reads a message file's header and checks its seal.
+TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return TMessageState::Missing;
+  TMessageState state = TMessageState::Unreadable;
   {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return true;
+    TErrorCapture capture;
     bool read;
     {
-      TErrorCapture capture;
       TBufReader reader(file);
       read = !reader.IsFailed() && header.Read(reader) && !capture.Caught();
     }
-    CloseHandle(file);
-    if (!read) return true;
+    if (read) state = VerifyFileSign(file, header) && !capture.Caught() ? TMessageState::Sealed : TMessageState::Unsealed;
   }
+  CloseHandle(file);
+  return state;
+}
+
+}  // namespace
+
+bool IsSealedForItsDiscussion(const std::string& path) {
+  TCommandMessageHeader header;
+  const TMessageState state = ReadMessage(path, header);
+  if (state == TMessageState::Missing || state == TMessageState::Unreadable) return true;
   const std::string dident = header.GetFieldValue("DIDENT");
   TDiscussionsManager* manager = DiscussionsManager();
   if (dident.empty() || !manager) return true;
@@ -78,6 +92,14 @@ bool IsSealedForItsDiscussion(const std::string& path) {
       return !discussion.Info.Secret || header.IsPrivateMessage();
   }
   return true;
+}
+
+bool HoldsItsSeal(const std::string& path) {
+  TCommandMessageHeader header;
+  const TMessageState state = ReadMessage(path, header);
+  // A private message's seal needs its sender's key: its handler checks it.
+  return state == TMessageState::Missing || state == TMessageState::Sealed ||
+         (state == TMessageState::Unsealed && header.IsPrivateMessage());
 }
 
 std::string ShownText(std::string_view text) {

@@ -55,6 +55,11 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
 // there. True for every other message, also one that cannot be read (its handler tells).
 bool IsSealedForItsDiscussion(const std::string& path);
 
+// False for a message whose header does not read or whose bytes do not match the seal
+// that every copy of the program can check: altered on its way, nothing of it can be
+// trusted, not even the command it names. A private message's handler checks its seal.
+bool HoldsItsSeal(const std::string& path);
+
 // A text of a message as the handlers' message boxes show it: cut at 80 characters.
 std::string ShownText(std::string_view text);
 

@@ -30,6 +30,10 @@ constexpr const char* LeftUnhandled = "So the command message is left unhandled.
 int CompareByDates(const TPostFile& a, const TPostFile& b) {
   if (a.ComposeTime != b.ComposeTime) return a.ComposeTime < b.ComposeTime ? -1 : 1;
   if (a.FileTime != b.FileTime) return a.FileTime < b.FileTime ? -1 : 1;
+  // A post that forms a discussion brings, composed in the same second, the messages about
+  // it: the one that forms it goes first.
+  const bool aForms = a.Command == "FORM_NEW_MODEL", bForms = b.Command == "FORM_NEW_MODEL";
+  if (aForms != bForms) return aForms ? -1 : 1;
   return 0;
 }
 
@@ -142,7 +146,11 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // What another participant sent is refused, never a fault of the program: a message
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
-    if (!IsSealedForItsDiscussion(path)) {
+    if (!HoldsItsSeal(path)) {
+      ShowVerifyingError();
+      SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
+                                  " is no sealed command message or was altered on its way; the file is set aside.");
+    } else if (!IsSealedForItsDiscussion(path)) {
       ShowVerifyingError();
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is about a secret discussion but not sealed with its sender's key; the file is "

@@ -8,6 +8,7 @@
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Tlabel.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tmenu.h"
 #include "platform/forms/Ttoolbar.h"
@@ -134,6 +135,14 @@ TDiscussion* TSession::Shown(TFormBrowse& window) const { return window.Browse.G
 
 TPost& TSession::Post() const { return *PostState(); }
 
+void TSession::Confirm(const std::string& caption, int button) {
+  Script.Answer(caption, [this, caption, button](TCustomForm& box) {
+    const auto* text = dynamic_cast<TLabel*>(platform::FindNamed(box, "LabelMessage"));
+    Boxes.push_back(caption + ": " + (text ? text->Caption() : std::string()));
+    platform::PressControl(box, "Button" + std::to_string(button));
+  });
+}
+
 void TSession::Tell(const std::string& key, const std::string& value) const {
   testsupport::WriteFile(fFolder + "/told-" + key, value);
 }
@@ -197,6 +206,7 @@ TInstallation::TInstallation(const std::string& folder, const std::string& perso
 }
 
 bool TInstallation::Run(const std::function<void(TSession&)>& user) {
+  ++fRuns;
   std::fflush(stdout);
   std::fflush(stderr);
   const pid_t child = fork();
@@ -241,6 +251,9 @@ void TInstallation::RunHere(const std::function<void(TSession&)>& user) {
   EXPECT_EQ(session.Script.Pending(), 0u) << "start-up asked less than expected";
   user(session);
   session.Close();
+  std::string boxes;
+  for (const std::string& box : session.Boxes) boxes += box + "\n";
+  session.Tell("boxes" + std::to_string(fRuns), boxes);
   EXPECT_EQ(session.Script.Pending(), 0u) << "a scripted answer was not asked for";
   const std::string log = testsupport::ReadFile(Home + "/errors.log");
   EXPECT_EQ(log.find("ERROR MESSAGE"), std::string::npos) << log;

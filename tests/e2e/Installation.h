@@ -16,6 +16,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 class TDiscussion;
 class TFormBrowse;
@@ -61,6 +62,11 @@ class TSession {
   // The discussion the window shows, null when none.
   TDiscussion* Shown(TFormBrowse& window) const;
   TPost& Post() const;
+  // Answers the next message box of that caption with a button (0 the first), keeping
+  // its text in `Boxes`.
+  void Confirm(const std::string& caption, int button = 0);
+  // "caption: text" of each box answered by Confirm; told as "boxes" and the run's number.
+  std::vector<std::string> Boxes;
   // Leaves a finding of this run for the test's own process to read (TInstallation::Told).
   void Tell(const std::string& key, const std::string& value) const;
 
@@ -91,12 +97,15 @@ class TInstallation {
 
   // The data root's file at a path relative to it.
   std::string File(const std::string& relative) const { return Home + "/" + relative; }
+  // The number of runs so far.
+  int Runs() const { return fRuns; }
   // What a run told under `key` (TSession::Tell), "" when nothing.
   std::string Told(const std::string& key) const;
 
  private:
   void RunHere(const std::function<void(TSession&)>& user);
   bool fCreated = false;
+  int fRuns = 0;
   std::string fFolder;
 };
 

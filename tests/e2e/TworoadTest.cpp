@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -84,6 +85,60 @@ void InPostOffice(TSession& s, const std::function<void(TCustomForm&)>& act) {
   s.Choose(DiscussedFolder(s), {"Run post module"});
 }
 
+// The post office receives what came and handles the Inbox.
+void Receive(TSession& s) {
+  InPostOffice(s, [&s](TCustomForm& office) {
+    Exchange(s, office, "Button1");
+    Perform(office, "RadioButtonInbox");
+  });
+}
+
+// Opens the discussion from the folder of discussions.
+TFormBrowse& OpenRivers(TSession& s) {
+  TFormBrowse& window = DiscussedFolder(s);
+  s.OpenRow(window, "Rivers");
+  return window;
+}
+
+// The mail files waiting in a mailbox of the fixture.
+std::vector<std::string> Waiting(const std::string& mailbox) {
+  const std::string folder = TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/";
+  std::vector<std::string> files;
+  std::istringstream names(testsupport::Run("ls " + folder));
+  for (std::string name; std::getline(names, name);) files.push_back(folder + name);
+  return files;
+}
+
+// Delivers a mail file again into a mailbox, as a server that lost track of a delivery does.
+void Deliver(const std::string& mailbox, const std::string& mail, int copy) {
+  testsupport::WriteFile(TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/again" + std::to_string(copy), mail);
+}
+
+// The mail with its post part unpacked, one byte of the command message's blocks changed and the
+// cabinet made again by an independent tool, as one who alters mail on its way would.
+std::string Repacked(const std::string& folder, const std::string& mail) {
+  const std::string work = folder + "/repack";
+  testsupport::Run("rm -rf '" + work + "' && mkdir -p '" + work + "/x'");
+  testsupport::WriteFile(work + "/in.eml", mail);
+  testsupport::WriteFile(work + "/repack.py", R"(import base64, email, os, subprocess, sys
+work = sys.argv[1]
+m = email.message_from_bytes(open(work + '/in.eml', 'rb').read())
+for part in m.walk():
+    if part.get_filename() and '-NB-' in part.get_filename():
+        open(work + '/in.cab', 'wb').write(part.get_payload(decode=True))
+        subprocess.run(['cabextract', '-q', '-d', work + '/x', work + '/in.cab'], check=True)
+        name = os.listdir(work + '/x')[0]
+        data = bytearray(open(work + '/x/' + name, 'rb').read())
+        data[len(data) - 48 - 3] ^= 1  # a byte of the last block's text, before the seal
+        open(work + '/x/' + name, 'wb').write(data)
+        subprocess.run(['gcab', '-c', '-z', work + '/out.cab', name], cwd=work + '/x', check=True)
+        part.set_payload(base64.encodebytes(open(work + '/out.cab', 'rb').read()).decode())
+open(work + '/out.eml', 'wb').write(m.as_bytes())
+)");
+  testsupport::RunPeer("python3 '" + work + "/repack.py' '" + work + "'");
+  return testsupport::ReadFile(work + "/out.eml");
+}
+
 class TwoInstallations : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run"; }
@@ -92,7 +147,7 @@ class TwoInstallations : public ::testing::Test {
   TInstallation B{Folder + "/B", "Борис", "e2eb", "boris's key 7"};
 };
 
-TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForItAndHoldsTheSameTree) {
+TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePostsAndAStartAgain) {
   // 1. A creates a discussion, writes a root and five blocks, publishes it and announces it.
   ASSERT_TRUE(A.Run([&](TSession& s) {
     TFormBrowse& folders = s.Window();
@@ -114,16 +169,17 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
     ASSERT_TRUE(s.Choose(created, {"Service", "Form published model"}));
     TFormBrowse& published = s.Window();
     ASSERT_NE(&published, &created);
-    s.Script.Press("NEW_ANNOTATION", "Button0").Press("NEW_ANNOTATION", "Button0");  // one to B, one to all
+    s.Confirm("NEW_ANNOTATION");
+    s.Confirm("NEW_ANNOTATION");  // one to B, one to all
     ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Annotation"}));
     TDiscussion* model = s.Shown(published);
     ASSERT_NE(model, nullptr);
     s.Tell("model", Tree(*model));
     s.Tell("dident", model->Info.DIdent.ToString());
     ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
-    s.Script.Press("AUTO-HANDLING", "Button0");  // the Outbox packed
+    s.Confirm("AUTO-HANDLING");  // the Outbox packed
     InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
-    s.Script.Press("CLOSING DISCUSSION", "Button0");
+    s.Confirm("CLOSING DISCUSSION");
   }));
   EXPECT_EQ(A.Told("model"), "Северные реки\n1|*||\n1|1|*|Река 1\n1|2|*|Река 2\n1|3|*|Река 3\n1|4|*|Река 4\n1|5|*|Река 5\n");
   // Sent: the two parts wait in the discussion's history of sent post.
@@ -133,9 +189,9 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
   // 2. B receives the announcement and asks for the discussion; A's post office answers
   // with the model; B receives it and holds the same tree, names and texts.
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Script.Press("AUTO-HANDLING", "Button0");  // the announcement's parts joined
+    s.Confirm("AUTO-HANDLING");  // the announcement's parts joined
     s.Script.Press("NEW ANNOTATION", "Button1");  // "Request"
-    s.Script.Press("GIVE_MODEL", "Button0");      // the request is written
+    s.Confirm("GIVE_MODEL");      // the request is written
     InPostOffice(s, [&](TCustomForm& office) {
       Exchange(s, office, "Button1");
       Perform(office, "RadioButtonInbox");
@@ -143,12 +199,12 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
     });
   }));
   ASSERT_TRUE(A.Run([&](TSession& s) {
-    s.Script.Press("AUTO-HANDLING", "Button0");
-    s.Script.Press("GIVE_MODEL", "Button0");  // post the model to who asked for it
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("GIVE_MODEL");  // post the model to who asked for it
     s.Script.Answer("TFormCommandMessageHeader", [&](TCustomForm& receivers) {
       platform::PressControl(receivers, "ButtonOk");  // B, who asked, is checked
     });
-    s.Script.Press("FORM_NEW_MODEL", "Button0");
+    s.Confirm("FORM_NEW_MODEL");
     InPostOffice(s, [&](TCustomForm& office) {
       Exchange(s, office, "Button1");
       Perform(office, "RadioButtonInbox");
@@ -157,16 +213,12 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
     });
   }));
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Confirm("AUTO-HANDLING");
     s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Rivers"}});
-    s.Script.Press("FORM_NEW_MODEL", "Button0").Press("AUTHORS_UPDATE", "Button0").Press("MODEL IS CREATED", "Button0");
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-    });
-    TFormBrowse& folders = DiscussedFolder(s);
-    ASSERT_TRUE(s.OpenRow(folders, "Rivers"));
-    TDiscussion* copy = s.Shown(folders);
+    s.Confirm("FORM_NEW_MODEL");
+    s.Confirm("MODEL IS CREATED");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenRivers(s));
     ASSERT_NE(copy, nullptr);
     s.Tell("model", Tree(*copy));
     s.Tell("dident", copy->Info.DIdent.ToString());
@@ -177,17 +229,17 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
   // 3. B asks for an author identifier and A grants it; B writes two comments and a note,
   // posts the comments and sends them; A receives them under their blocks, without the note.
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    TFormBrowse& window = DiscussedFolder(s);
-    ASSERT_TRUE(s.OpenRow(window, "Rivers"));
-    s.Script.Press("GENERATE_AUTHOR_IDENTS", "Button0");
+    TFormBrowse& window = OpenRivers(s);
+    ASSERT_NE(s.Shown(window), nullptr);
+    s.Confirm("GENERATE_AUTHOR_IDENTS");
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
-    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Confirm("AUTO-HANDLING");
     InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
   }));
   ASSERT_TRUE(A.Run([&](TSession& s) {
-    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Confirm("AUTO-HANDLING");
     s.Script.Press("Expert identifier request", "ButtonGenerate");
-    s.Script.Press("AUTHOR_IDENTS_GENERATED", "Button0");
+    s.Confirm("AUTHOR_IDENTS_GENERATED");
     InPostOffice(s, [&](TCustomForm& office) {
       Exchange(s, office, "Button1");
       Perform(office, "RadioButtonInbox");
@@ -196,15 +248,12 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
     });
   }));
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Script.Press("AUTO-HANDLING", "Button0");
-    s.Script.Press("Author identifier", "Button0");
-    s.Script.Press("CLOSING DISCUSSION", "Button0");
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-    });
-    TFormBrowse& window = DiscussedFolder(s);
-    ASSERT_TRUE(s.OpenRow(window, "Rivers"));
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("Author identifier");
+    s.Confirm("CLOSING DISCUSSION");
+    Receive(s);
+    TFormBrowse& window = OpenRivers(s);
+    ASSERT_NE(s.Shown(window), nullptr);
     const std::vector<std::pair<std::string, std::string>> notes = {
         {"1", "Река 1 течёт на север"}, {"2", "Река 2 замерзает в октябре"}, {"3", "Спросить Анну о карте"}};
     for (const auto& [block, text] : notes) {
@@ -216,27 +265,107 @@ TEST_F(TwoInstallations, TheLeaderAnnouncesADiscussionByMailAndTheOtherAsksForIt
       }
       s.Key(window, VK_BACK);
     }
-    s.Script.Press("NEW_BLOCKS", "Button0");
+    s.Confirm("NEW_BLOCKS");
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post"}));
     s.Tell("noted", Tree(*s.Shown(window)));
-    s.Script.Press("AUTO-HANDLING", "Button0");
+    s.Confirm("AUTO-HANDLING");
     InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
   }));
   ASSERT_TRUE(A.Run([&](TSession& s) {
-    s.Script.Press("AUTO-HANDLING", "Button0");
-    s.Script.Press("New blocks", "Button0");
-    s.Script.Press("NEW_BLOCKS", "Button0");  // the leader passes the comments on
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-    });
-    TFormBrowse& window = DiscussedFolder(s);
-    ASSERT_TRUE(s.OpenRow(window, "Rivers"));
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("New blocks");
+    s.Confirm("NEW_BLOCKS");  // the leader passes the comments on
+    Receive(s);
+    TFormBrowse& window = OpenRivers(s);
+    ASSERT_NE(s.Shown(window), nullptr);
     s.Tell("commented", Tree(*s.Shown(window)));
   }));
   EXPECT_EQ(A.Told("commented"), A.Told("model") + "2|1-1|1|Река 1 течёт на север\n2|1-2|2|Река 2 замерзает в октябре\n");
   // B keeps its note to itself.
   EXPECT_NE(B.Told("noted").find("|3|Спросить Анну о карте\n"), std::string::npos) << B.Told("noted");
+
+  // A's note on block 4 goes to B as a comment. Delivered twice, it is applied once;
+  // delivered with one byte altered on the server, it is refused and changes nothing.
+  const auto sendNotes = [&](const std::string& block, const std::vector<std::string>& texts) {
+    return [&, block, texts](TSession& s) {
+      TFormBrowse& window = OpenRivers(s);
+      ASSERT_TRUE(s.OpenRow(window, block));
+      for (const std::string& text : texts) {
+        s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", text}});
+        ASSERT_TRUE(s.Choose(window, {"Add note"}));
+        ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, text), {"Post"}));
+      }
+      s.Key(window, VK_BACK);
+      s.Confirm("SENDING POST");  // the notes become comments
+      s.Confirm("AUTHORS_UPDATE");
+      s.Confirm("NEW_BLOCKS");
+      s.Confirm("CLOSING DISCUSSION");
+      ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post (to all)"}));
+      s.Tell("sent", Tree(*s.Shown(window)));
+      s.Confirm("AUTO-HANDLING");
+      InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+    };
+  };
+  ASSERT_TRUE(A.Run(sendNotes("4", {"Река 4 впадает в море"})));
+  std::string mail;  // the new blocks' mail; the authors' update travels beside it
+  for (const std::string& file : Waiting("e2eb"))
+    if (testsupport::ReadFile(file).find("-NB-") != std::string::npos) mail = testsupport::ReadFile(file);
+  ASSERT_NE(mail, "");
+  const auto receive = [&](const std::string& key, const std::vector<std::string>& boxes) {
+    return B.Run([&](TSession& s) {
+      for (const std::string& box : boxes) s.Confirm(box);
+      Receive(s);
+      s.Tell(key, Tree(*s.Shown(OpenRivers(s))));
+    });
+  };
+  ASSERT_TRUE(receive("passed", {"AUTO-HANDLING", "NEW_BLOCKS", "New blocks"}));
+  const std::string comment = "2|0-1|4|Река 4 впадает в море\n";
+  EXPECT_NE(A.Told("sent").find(comment), std::string::npos) << A.Told("sent");
+  EXPECT_NE(B.Told("passed").find(comment), std::string::npos) << B.Told("passed");
+  Deliver("e2eb", mail, 1);
+  ASSERT_TRUE(receive("again", {"MOVING MESSAGE FILE TO HISTORY FOLDER", "AUTO-HANDLING", "NEW_BLOCKS", "NEW_BLOCKS"}));
+  EXPECT_EQ(B.Told("again"), B.Told("passed"));
+  // Altered and packed again around the change, the message is refused by its seal.
+  Deliver("e2eb", Repacked(Folder, mail), 3);
+  ASSERT_TRUE(receive("resealed", {"AUTO-HANDLING", "VERIFYING ERROR", "HANDLING POST FILE"}));
+  EXPECT_EQ(B.Told("resealed"), B.Told("passed"));
+  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("VERIFYING ERROR: Incorrect command-message sign or verifying error!\n"
+                                                            "HANDLING POST FILE: The Inbox file "),
+            std::string::npos);
+
+  // 5. A large post: three comments, one of them near the longest text a block holds, go
+  // out in parts of at most 16 kilobytes and arrive whole.
+  std::vector<std::string> large;
+  for (size_t size : {65000u, 20000u, 20000u}) {
+    std::string text = testsupport::RandomBytes(size, uint32_t(size + large.size()));
+    for (char& c : text) c = "абвгдежзийклмнопрстуфхцчшщыэюя ,."[static_cast<unsigned char>(c) % 33];
+    large.push_back(text);
+  }
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Script.Press("Customize", "ButtonOk", {{"EditPostPartSize", "16"}});
+    ASSERT_TRUE(s.Choose(DiscussedFolder(s), {"Customize"}));
+    sendNotes("5", large)(s);
+  }));
+  EXPECT_GE(Waiting("e2eb").size(), 4u);
+  // The refused message waits set aside in the Inbox, and is refused again.
+  ASSERT_TRUE(receive("large", {"AUTO-HANDLING", "NEW_BLOCKS", "New blocks", "VERIFYING ERROR", "HANDLING POST FILE"}));
+  for (const std::string& text : large) EXPECT_NE(B.Told("large").find("|5|" + text + "\n"), std::string::npos);
+
+  // One byte altered on the server is refused by the cabinet's own check.
+  std::string altered = mail;
+  const size_t body = altered.rfind("\n--");  // the last line of the attachment ends before it
+  ASSERT_NE(body, std::string::npos);
+  altered[body - 10] = altered[body - 10] == 'A' ? 'B' : 'A';
+  Deliver("e2eb", altered, 2);
+  ASSERT_TRUE(receive("altered", {"HANDLING POST FILE", "VERIFYING ERROR", "HANDLING POST FILE"}));
+  EXPECT_EQ(B.Told("altered"), B.Told("large"));
+  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("Cabinet file is corrupt"), std::string::npos);
+
+  // 6. Both sides are closed and started again: everything is still there.
+  ASSERT_TRUE(A.Run([&](TSession& s) { s.Tell("restarted", Tree(*s.Shown(OpenRivers(s)))); }));
+  EXPECT_EQ(A.Told("restarted"), A.Told("sent"));
+  ASSERT_TRUE(B.Run([&](TSession& s) { s.Tell("restarted", Tree(*s.Shown(OpenRivers(s)))); }));
+  EXPECT_EQ(B.Told("restarted"), B.Told("large"));
 }
 
 }  // namespace

@@ -266,7 +266,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
   // A run does not even hand it to the handler: its command is not believed.
   EXPECT_EQ(Perform(), 0);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command () - can't handle Inbox file "));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", " is no sealed command message or was altered on its way; the file is set aside."));
   EXPECT_EQ(SavedFiles(), before);
 
   // Cut short.

@@ -168,7 +168,7 @@ TEST_F(PostWindow, PerformHandlesTheMarkedFilesAndAnUnknownOneStopsNothing) {
   EXPECT_EQ(form.CellText(4, 1), "");
   platform::PressControl(form, "ButtonHandle");
   EXPECT_EQ(handled, (std::vector<std::string>{"QK-Eco-051219-YCI-001", "QK-Eco-051219-YCI-002"}));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command () - can't handle Inbox file AAA-garbage"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "The Inbox file AAA-garbage is no sealed command message"));
   // The handled messages are gone; the refused file stays, unmarked, alone in the grid.
   EXPECT_FALSE(IsFileExists(inbox + "QK-Eco-051219-YCI-001"));
   EXPECT_TRUE(IsFileExists(inbox + "AAA-garbage"));
@@ -180,7 +180,7 @@ TEST_F(PostWindow, PerformHandlesTheMarkedFilesAndAnUnknownOneStopsNothing) {
   // Nothing marked: the current row is taken; none at all: a beep.
   Boxes.clear();
   platform::PressControl(form, "ButtonHandle");
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Unknown command ()"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is no sealed command message"));
   platform::PressControl(form, "RadioButtonOutbox");
   EXPECT_FALSE(form.ButtonHandle->Enabled());
   const int beeps = screen.Beeps();

@@ -243,6 +243,23 @@ TEST_F(Handling, ReceivedMessagesGoToTheHandlersOfTheirCommands) {
   EXPECT_EQ(run.Closed, 1);
 }
 
+TEST_F(Handling, AMessageThatFormsADiscussionGoesBeforeTheOthersOfTheSameMoment) {
+  std::vector<std::string> seen;
+  for (const char* command : {"AUTHORS_UPDATE", "FORM_NEW_MODEL", "NEW_BLOCKS"})
+    RegisterPostCommandHandler(command, [&seen](TPostFilesHandler&, const std::string& path) {
+      seen.push_back(path);
+      return true;
+    });
+  const std::string update = Message("A-update", "AUTHORS_UPDATE", "", "12/19/2005 10:00:00");
+  const std::string blocks = Message("B-blocks", "NEW_BLOCKS", "", "12/19/2005 10:00:00");
+  const std::string form = Message("C-form", "FORM_NEW_MODEL", "", "12/19/2005 10:00:00");
+  for (const std::string& path : {update, blocks, form}) testsupport::Run("touch -d @1134986400 " + path);
+  Post.Inbox.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"A-update", "B-blocks", "C-form"}, done));
+  EXPECT_EQ(seen, (std::vector<std::string>{form, update, blocks}));
+}
+
 TEST_F(Handling, UnknownAndNotYetHandledCommandsAreSetAsideAndTheOthersHandled) {
   int calls = 0;
   RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
@@ -271,15 +288,17 @@ TEST_F(Handling, UnknownAndNotYetHandledCommandsAreSetAsideAndTheOthersHandled) 
   EXPECT_NE(log.find("HANDLING POST FILE: Unknown command (BOGUS_COMMAND)"), std::string::npos);
   EXPECT_NE(log.find("HANDLING POST FILE: The command SUBSCRIBE_ME"), std::string::npos);
 
-  // A message whose seal does not verify carries no command here: refused as unknown.
+  // A message whose seal does not verify carries no command here: refused by its seal.
   WriteMessage(Post.Inbox.FolderPath.ToString() + "4-unsealed",
                {{"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", "NEW_BLOCKS"}}, "", false);
   Post.Inbox.Refresh(Post);
   Boxes.clear();
   ASSERT_TRUE(RunOver(Post.Inbox, {"4-unsealed"}, done));
   EXPECT_EQ(calls, 1);
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "Unknown command () - can't handle Inbox file 4-unsealed; the file is set aside.");
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text, "Incorrect command-message sign or verifying error!");
+  EXPECT_EQ(Boxes[1].Text,
+            "The Inbox file 4-unsealed is no sealed command message or was altered on its way; the file is set aside.");
 
   // An error a handler reports refuses its message only; the error state stays clear.
   RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
