@@ -18,6 +18,7 @@
 #include "model/Tclip.h"
 #include "model/Tdiscussionsmanager.h"
 #include "pointer/Tformstartcursorwright.h"
+#include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostoffice.h"
 #include "platform/kernel/Process.h"
 
@@ -64,7 +65,11 @@ TStartupDriver::TStart TStartupDriver::Start(int argc, const char* const* argv) 
   RegisterLoginHooks(*fLogins);
   if (!fLogins->Load(TLoginsStorage::DefaultPath())) return TStart::Failed;
   if (!RunLoginLoop(*fLogins)) return IsErrorReported() ? TStart::Failed : TStart::NoLogin;
-  TBrowseGlobal::Moderation = 0;  // right 3 counts only while the moderation library is in use
+  {
+    const TLogin* login = fLogins->GetCurrentLogin();
+    TBrowseGlobal::Moderation =
+        login && HasUserRight(*login, TLogin::ModerateRight) && IsModerationInUse() ? 1 : 0;
+  }
 
   ShowReadmeUnlessTurnedOff();
   OpenLastDiscussion();
@@ -155,6 +160,7 @@ void TStartupDriver::Shutdown() {
     LoginsStorage() = nullptr;
   }
   fLogins.reset();
+  TBrowseGlobal::Moderation = 0;  // it belonged to that login
   fPars.reset();
   if (fStartImage) StartImageCaller() = nullptr;
   fStartImage.reset();

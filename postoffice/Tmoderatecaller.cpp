@@ -51,6 +51,15 @@ bool HasUserRight(const TLogin& login, int right) {
   return login.HasRight(right) || (right == TLogin::ModerateRight && login.Ident == TLogin::ManagerIdent);
 }
 
+std::string ModerationLibraryFile() {
+  // A library delivered to the suite's root folder takes the place of the one that came
+  // with the program.
+  const std::string& delivered = TBrowseGlobal::Paths.ModerationLibrary;
+  return IsFileExists(platform::LibraryFilePath(delivered)) ? delivered : std::string("Leafguard.dll");
+}
+
+bool IsModerationInUse() { return IsFileExists(platform::LibraryFilePath(ModerationLibraryFile())); }
+
 TModerateCaller::TModerateCaller(std::string libraryPath) : fLibraryPath(std::move(libraryPath)) {}
 
 TModerateCaller::~TModerateCaller() { ModerateClose(); }
@@ -62,13 +71,7 @@ bool TModerateCaller::ModerateInit() {
   if (!login || !HasUserRight(*login, TLogin::ModerateRight)) return false;
   if (fModule) return true;
   if (fLoadFailed) return false;
-  std::string path = fLibraryPath;
-  if (path.empty()) {
-    // A library delivered to the suite's root folder takes the place of the one that came
-    // with the program.
-    path = TBrowseGlobal::Paths.ModerationLibrary;
-    if (!IsFileExists(platform::LibraryFilePath(path))) path = "Leafguard.dll";
-  }
+  const std::string path = fLibraryPath.empty() ? ModerationLibraryFile() : fLibraryPath;
   fModule = LoadLibraryA(path.c_str());
   if (!fModule) {
     // Told once; moderation then stays unavailable for this run.

@@ -24,10 +24,16 @@ class TLogin;
 // Right n of the login; the manager login always holds the moderate right (3).
 bool HasUserRight(const TLogin& login, int right);
 
+// The library loaded when the caller names none: the one delivered to the suite's root
+// folder, else the one beside the program.
+std::string ModerationLibraryFile();
+// Moderation is in use when its library is at hand; the browser's moderation switch is
+// on for a login with the moderate right while it is.
+bool IsModerationInUse();
+
 class TModerateCaller {
  public:
-  // The library's file. When empty: the one delivered to the suite's root folder, else
-  // the one beside the program.
+  // The library's file. When empty: ModerationLibraryFile().
   explicit TModerateCaller(std::string libraryPath = std::string());
   ~TModerateCaller();
   TModerateCaller(const TModerateCaller&) = delete;

@@ -6,6 +6,7 @@
 #include "Apptesthelpers.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
+#include "browse/Tsmartmenu.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Tlogin.h"
 #include "foundation/Tshellregistry.h"
@@ -16,6 +17,8 @@
 #include "platform/gui/Gui.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -126,6 +129,55 @@ TEST(Browsestartup, TheFirstWindowOpensOnTheLastPositionAndClosingItEndsTheProgr
   TBrowsePars pars;
   pars.Load(TBrowsePars::DefaultPath());
   EXPECT_EQ(pars.AutoBackup, 1);
+}
+
+// Whether the window's menu offers the command, at any depth.
+bool Offers(const TSmartMenuItem& menu, uint8_t code) {
+  for (int i = 0; i < menu.Count(); ++i) {
+    const TSmartMenuItem& entry = menu.Item(i);
+    if ((entry.Code == code && entry.Enabled) || Offers(entry, code)) return true;
+  }
+  return false;
+}
+
+TEST(Browsestartup, ModerationIsOfferedToTheManagerLoginOnlyWhileTheModerationLibraryIsAtHand) {
+  TAppScratch s;
+  platform::HeadlessScreen screen(1024, 768);
+  TScriptedDialogs d;
+  AnswerNewUser(d);
+  // One run of the program: what the switch and the window's menu say.
+  auto run = [](bool moderating) {
+    constexpr uint8_t kModerating = 64;
+    TProgram program;
+    TFormBrowse* window = program.Start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(TBrowseGlobal::Moderation, moderating ? 1 : 0);
+    EXPECT_EQ(Offers(window->Browse.Menu.Root, kModerating), moderating);
+    window->Close();
+    program.person.Pump();
+    program.End();
+  };
+  run(false);
+  // The library delivered to the data root's library folder.
+  testsupport::Run("mkdir -p '" + s.Home + "/Library' && cp '" + std::string(QUILLARAN_BINARY_DIR) +
+                   "/app/Leafguard.so' '" + s.Home + "/Library/'");
+  d.Answer("Key password of Анна Смирнова:", kKey);
+  run(true);
+  EXPECT_EQ(TBrowseGlobal::Moderation, 0) << "it belonged to the login of that run";
+
+  // A second login, without the moderate right: the library alone does not make it a moderator.
+  {
+    TLoginsStorage logins;
+    ASSERT_TRUE(logins.Load(s.Home + "/Logins.cbs"));
+    ASSERT_GT(logins.AddLogin(TStr("Boris"), TStr("boris@example.org")), 0);
+    ASSERT_TRUE(logins.Save());
+  }
+  d.Answer("Login name:", "Boris");
+  d.Answer("New key password (7 to 32 characters):", "boris's key");
+  d.Answer("Repeat the new key password:", "boris's key");
+  run(false);
+  EXPECT_EQ(d.Unused(), 0u);
+  EXPECT_FALSE(IsErrorReported()) << s.Log();
 }
 
 }  // namespace
