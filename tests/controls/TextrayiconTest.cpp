@@ -158,7 +158,9 @@ TEST_F(TrayIcon, AnimationCyclesThroughTheIcons) {
   std::vector<int> frames;
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (frames.size() < 5 && std::chrono::steady_clock::now() < end) {
-    person.Pump();
+    // One message at a time: the worker's next step may arrive while a pump runs, and
+    // every frame must be seen.
+    person.Pump(1);
     if (frames.empty() || frames.back() != tray.FrameIndex()) frames.push_back(tray.FrameIndex());
   }
   ASSERT_GE(frames.size(), 5u);
