@@ -221,9 +221,13 @@ bool TLowerBlocks::FirstVisit(TDiscBlockIndex block) {
 namespace {
 
 // Adds the authors of the blocks below a thesis; false when the array is full.
+//
+// The tree is walked through the index of lower blocks only, marking the blocks met; the
+// authors of the marked blocks are then read storage by storage in index order, so that a
+// large discussion's blocks are read from front to back rather than in the order of its tree.
 bool CollectDisputantsBelow(TDiscussion& discussion, TDiscBlockIndex thesis, TArray<TAuthorADIdent>& result) {
   TLowerBlocks lower(discussion);
-  bool noteSeen = false;
+  bool modelMet = false, noteMet = false, thesisMet = false;
   std::vector<TDiscBlockIndex> pending{thesis};
   lower.FirstVisit(thesis);
   while (!pending.empty()) {
@@ -231,18 +235,34 @@ bool CollectDisputantsBelow(TDiscussion& discussion, TDiscBlockIndex thesis, TAr
     pending.pop_back();
     for (TDiscBlockIndex child : lower.Lower(block)) {
       if (!IsListedChildStorage(block.StorageType, child.StorageType)) continue;
-      uint16_t adident = ModelAuthorADIdent;
+      // Notes are the login's own: they name the login, and none is descended.
       if (child.StorageType == StorageType_Notes) {
-        // Notes are the login's own: the first one names the login, none is descended.
-        if (noteSeen) continue;
-        noteSeen = true;
-        const int own = discussion.Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
-        if (own >= 0 && result.AddItemNoDupes(TAuthorADIdent{discussion.Authors.Author(own).ADIdent}) < 0) return false;
+        noteMet = true;
         continue;
       }
-      if (child.StorageType != StorageType_Model) adident = discussion.Storages.GetDiscBlock(child)->ADIdent;
-      if (result.AddItemNoDupes(TAuthorADIdent{adident}) < 0) return false;
+      if (child.StorageType == StorageType_Model) modelMet = true;
+      if (child == thesis) thesisMet = true;  // a cycle of damaged data
       if (lower.FirstVisit(child)) pending.push_back(child);
+    }
+  }
+
+  std::vector<bool> listed(size_t(UINT16_MAX) + 1, false);
+  for (const TAuthorADIdent& ident : result) listed[ident.ADIdent] = true;
+  const auto add = [&](uint16_t adident) {
+    if (listed[adident]) return true;
+    listed[adident] = true;
+    return result.AddItemNoDupes(TAuthorADIdent{adident}) >= 0;
+  };
+  if (noteMet) {
+    const int own = discussion.Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
+    if (own >= 0 && !add(discussion.Authors.Author(own).ADIdent)) return false;
+  }
+  if (modelMet && !add(ModelAuthorADIdent)) return false;
+  for (const uint8_t type : {StorageType_Comments, StorageType_ModeratedComments}) {
+    const TBlocksStorage& storage = *discussion.Storages.GetStorage(type);
+    for (int i = 0; i < storage.Count(); ++i) {
+      const TDiscBlockIndex block{type, uint16_t(i)};
+      if (lower.Visited(block) && (block != thesis || thesisMet) && !add(storage.Block(i).ADIdent)) return false;
     }
   }
   return true;

@@ -212,74 +212,128 @@ private:
 // Rows fill from left to right, so the nodes of a subtree just placed are the last ones of
 // every row from its top to its deepest. Moving it right therefore moves the last busy
 // cell of each of those rows, and its nodes: both are recorded as offsets (per range of
-// rows; per node for the nodes below it) and settled once at the end, so that a deep
+// rows; per parent for the nodes below it) and settled once at the end, so that a deep
 // subtree pushed right at every level costs no more than a shallow one. Iterative, so
 // that a deep thread cannot exhaust the stack.
+//
+// The walk reads the children from one array copied in a single pass over the pool, and
+// keeps what it computes in arrays in the order the nodes are placed: a large graph is then
+// walked through a few compact arrays rather than through a vector per node scattered over
+// the heap, and its time stays in proportion to its size.
 void TGraph::PlaceTree() {
+  constexpr size_t PrefetchAhead = 16;
+  const size_t count = Nodes.size();
   int32_t deepest = 0;
-  for (const TGraphNode& node : Nodes) deepest = std::max(deepest, node.Depth);
+  std::vector<int32_t> firstChild(count + 1, 0);
+  for (size_t i = 0; i < count; ++i) {
+    deepest = std::max(deepest, Nodes[i].Depth);
+    firstChild[i + 1] = firstChild[i] + int32_t(Nodes[i].Children.size());
+  }
+  // Each child with the run of its own children, so that the walk goes from a node to its
+  // children without a lookup by node.
+  struct TChild {
+    int32_t Id;
+    int32_t Begin;
+    int32_t End;
+  };
+  std::vector<TChild> childList(static_cast<size_t>(firstChild[count]));
+  for (size_t i = 0; i < count; ++i) {
+    // The vectors lie apart on the heap: ask for the next ones early so that their reads overlap.
+    if (i + PrefetchAhead < count) __builtin_prefetch(Nodes[i + PrefetchAhead].Children.data());
+    TChild* to = childList.data() + firstChild[i];
+    for (const int32_t child : Nodes[i].Children)
+      *to++ = TChild{child, firstChild[size_t(child)], firstChild[size_t(child) + 1]};
+  }
+
   const size_t rows = size_t(deepest) + 1;
   constexpr int32_t NoneBusy = INT32_MIN;
   std::vector<int32_t> lastBusy(rows, NoneBusy);  // less the offsets of the row
   TRowOffsets offsets(rows);
-  std::vector<int32_t> below(Nodes.size(), 0);        // offset owed to the nodes under a node
-  std::vector<int32_t> subtreeDepth(Nodes.size(), 0);  // the deepest row of a node's subtree
   const auto firstFree = [&](int32_t depth) {
     return lastBusy[size_t(depth)] == NoneBusy ? 0 : lastBusy[size_t(depth)] + offsets.OfRow(depth) + 1;
   };
 
+  // By place in the order of placing: the node, its row, its column before the offsets of
+  // the subtrees it lies in, the offset it owes the nodes below it, and its subtree's size
+  // (the subtree is the run of places ending at its own).
+  struct TPlaced {
+    int32_t Id;
+    int32_t Depth;
+    int32_t Column;
+    int32_t Below;
+    int32_t Size;
+  };
+  std::vector<TPlaced> placed;
+  placed.reserve(count);
+
   struct TFrame {
     int32_t Id;
+    int32_t Depth;
+    int32_t Begin;          // the node's children in childList
+    int32_t Next;
+    int32_t End;
+    int32_t SubtreeDepth;   // the deepest row of the subtree placed so far
+    int32_t Size;           // nodes of the subtree placed so far, its own included
     bool First;
-    size_t Next = 0;
+    int64_t Sum;            // columns of the children placed
   };
-  std::vector<TFrame> stack{TFrame{RootNode, true}};
+  std::vector<TFrame> stack{TFrame{RootNode, 0, firstChild[0], firstChild[0], firstChild[1], 0, 1, true, 0}};
   while (!stack.empty()) {
     TFrame& frame = stack.back();
-    const int32_t id = frame.Id;
-    const std::vector<int32_t>& children = Nodes[size_t(id)].Children;
-    if (frame.Next < children.size()) {
-      const int32_t child = children[frame.Next];
-      stack.push_back(TFrame{child, frame.Next++ == 0});
+    if (frame.Next < frame.End) {
+      const TChild& child = childList[size_t(frame.Next)];
+      const bool first = frame.Next++ == frame.Begin;
+      const int32_t depth = frame.Depth + 1;
+      stack.push_back(TFrame{child.Id, depth, child.Begin, child.Begin, child.End, depth, 1, first, 0});
       continue;
     }
-    TGraphNode& node = Nodes[size_t(id)];
-    const int32_t least = firstFree(node.Depth) + (frame.First ? 3 : 2);
+    const int32_t children = frame.End - frame.Begin;
+    const int32_t least = firstFree(frame.Depth) + (frame.First ? 3 : 2);
     int32_t column = least;
-    subtreeDepth[size_t(id)] = node.Depth;
-    if (!children.empty()) {
-      int64_t sum = 0;
-      for (const int32_t child : children) {
-        sum += Nodes[size_t(child)].Column;
-        subtreeDepth[size_t(id)] = std::max(subtreeDepth[size_t(id)], subtreeDepth[size_t(child)]);
-      }
-      column = int32_t(sum / int64_t(children.size()));
+    int32_t below = 0;
+    if (children > 0) {
+      column = int32_t(frame.Sum / children);
       if (column < least) {
-        const int32_t dx = least - column;
-        for (const int32_t child : children) {
-          Nodes[size_t(child)].Column += dx;
-          below[size_t(child)] += dx;
-        }
-        offsets.AddToRows(node.Depth + 1, subtreeDepth[size_t(id)], dx);
+        below = least - column;
+        offsets.AddToRows(frame.Depth + 1, frame.SubtreeDepth, below);
         column = least;
       }
     }
-    node.Column = column;
-    lastBusy[size_t(node.Depth)] = column - offsets.OfRow(node.Depth);
+    lastBusy[size_t(frame.Depth)] = column - offsets.OfRow(frame.Depth);
+    placed.push_back(TPlaced{frame.Id, frame.Depth, column, below, frame.Size});
+    const TFrame done = frame;
     stack.pop_back();
+    if (!stack.empty()) {
+      TFrame& parent = stack.back();
+      parent.Sum += column;
+      parent.SubtreeDepth = std::max(parent.SubtreeDepth, done.SubtreeDepth);
+      parent.Size += done.Size;
+    }
   }
 
-  // Settle the offsets from the top down and mark the cells.
-  Rows.assign(rows, TGraphRow{});
-  std::vector<std::pair<int32_t, int32_t>> pending{{RootNode, 0}};  // node, offset from above
-  while (!pending.empty()) {
-    const auto [id, offset] = pending.back();
-    pending.pop_back();
-    TGraphNode& node = Nodes[size_t(id)];
-    node.Column += offset;
-    Rows[size_t(node.Depth)].BusyCell(node.Column);
-    // Last child first onto the stack, so that each row is marked from left to right.
-    for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it)
-      pending.emplace_back(*it, offset + below[size_t(id)]);
+  // Settle the offsets from the top down: walking the places backwards meets every node
+  // before the nodes of its subtree, whose places run just before its own. Each row's
+  // columns are filled from its end, as its nodes come from right to left.
+  std::vector<std::vector<int32_t>> rowColumns(rows);
+  std::vector<size_t> filled(rows, 0);
+  for (const TPlaced& node : placed) ++filled[size_t(node.Depth)];
+  for (size_t depth = 0; depth < rows; ++depth) rowColumns[depth].resize(filled[depth]);
+  std::vector<int32_t> columnOf(count, -1);
+  struct TEnclosing {
+    size_t Start;    // the first place of the subtree
+    int32_t Owed;    // the offset its nodes below the top owe
+  };
+  std::vector<TEnclosing> enclosing;
+  for (size_t k = placed.size(); k-- > 0;) {
+    while (!enclosing.empty() && enclosing.back().Start > k) enclosing.pop_back();
+    const TPlaced& node = placed[k];
+    const int32_t owed = enclosing.empty() ? 0 : enclosing.back().Owed;
+    const int32_t column = node.Column + owed;
+    columnOf[size_t(node.Id)] = column;
+    rowColumns[size_t(node.Depth)][--filled[size_t(node.Depth)]] = column;
+    if (node.Size > 1) enclosing.push_back(TEnclosing{k + 1 - size_t(node.Size), owed + node.Below});
   }
+  for (size_t i = 0; i < count; ++i) Nodes[i].Column = columnOf[i];
+  Rows.resize(rows);
+  for (size_t depth = 0; depth < rows; ++depth) Rows[depth].SetBusyCells(std::move(rowColumns[depth]));
 }

@@ -28,6 +28,18 @@ void TGraphRow::BusyCell(int32_t x) {
   BusyColumns.insert(at, x);
 }
 
+void TGraphRow::SetBusyCells(std::vector<int32_t>&& columns) {
+  BusyColumns.clear();
+  Count = 0;
+  const bool ascending = std::adjacent_find(columns.begin(), columns.end(), std::greater_equal<int32_t>()) == columns.end();
+  if (!ascending || (!columns.empty() && columns.front() < 0)) {
+    for (const int32_t x : columns) BusyCell(x);
+    return;
+  }
+  BusyColumns = std::move(columns);
+  if (!BusyColumns.empty()) Count = (BusyColumns.back() / GrowStep + 1) * GrowStep;
+}
+
 void TGraphRow::FreeCell(int32_t x) {
   const auto at = std::lower_bound(BusyColumns.begin(), BusyColumns.end(), x);
   if (x < 0 || x >= Count || at == BusyColumns.end() || *at != x) {

@@ -16,6 +16,9 @@ public:
   // Makes a cell busy, growing the row in steps of free cells as needed. A cell that is not
   // free is reported (and stays busy); a negative column is reported and ignored.
   void BusyCell(int32_t x);
+  // Makes the cells of the given columns busy in a row that has none, as BusyCell would one
+  // after another from left to right.
+  void SetBusyCells(std::vector<int32_t>&& columns);
   // Frees a busy cell; anything else is reported and changes nothing.
   void FreeCell(int32_t x);
   // The column after the last busy cell, 0 when none is busy.

@@ -1,5 +1,6 @@
 #include "model/Discussionfileset.h"
 
+#include "foundation/Crc32.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Fileroutines.h"
 #include "platform/kernel/Fileapi.h"
@@ -171,34 +172,7 @@ bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& pa
 
 namespace {
 
-// CRC-32 (the polynomial of zip files), eight bytes a step.
-uint32_t Crc32(const char* data, size_t size, uint32_t crc = 0) {
-  static const auto tables = [] {
-    std::array<std::array<uint32_t, 256>, 8> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[0][n] = c;
-    }
-    for (uint32_t n = 0; n < 256; ++n)
-      for (int k = 1; k < 8; ++k) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
-    return t;
-  }();
-  const auto* p = reinterpret_cast<const unsigned char*>(data);
-  crc ^= 0xFFFFFFFFu;
-  size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    const uint32_t low = crc ^ (uint32_t(p[i]) | uint32_t(p[i + 1]) << 8 | uint32_t(p[i + 2]) << 16 |
-                                uint32_t(p[i + 3]) << 24);
-    crc = tables[7][low & 0xFF] ^ tables[6][(low >> 8) & 0xFF] ^ tables[5][(low >> 16) & 0xFF] ^
-          tables[4][low >> 24] ^ tables[3][p[i + 4]] ^ tables[2][p[i + 5]] ^ tables[1][p[i + 6]] ^
-          tables[0][p[i + 7]];
-  }
-  for (; i < size; ++i) crc = tables[0][(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
-
-uint32_t GetLE32(const std::string& data, size_t at) {
+uint32_t GetLE32(std::string_view data, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(data[at + i]);
   return v;
@@ -233,7 +207,17 @@ bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation,
   return CloseHandle(handle) && ok;
 }
 
-std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& data,
+char* TReadBuffer::Take(size_t size) {
+  if (size > Capacity) {
+    // Not cleared: every byte is read into before it is looked at.
+    Bytes.reset(new char[size]);
+    Capacity = size;
+  }
+  Size = size;
+  return Bytes.get();
+}
+
+std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, TReadBuffer& buffer,
                                std::string_view& content) {
   content = {};
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -241,18 +225,18 @@ std::string ReadDiscussionFile(const std::string& path, int file, uint32_t gener
   if (handle == INVALID_HANDLE_VALUE) return "файл не открывается";
   DWORD high = 0;
   const DWORD low = GetFileSize(handle, &high);
-  data.clear();
   bool ok = low != INVALID_FILE_SIZE && high == 0 && low < 0x7FFFFFFFu;
   if (ok) {
-    data.resize(low);
-    for (size_t at = 0; ok && at < data.size();) {
+    char* bytes = buffer.Take(low);
+    for (size_t at = 0; ok && at < low;) {
       DWORD read = 0;
-      ok = ReadFile(handle, data.data() + at, DWORD(data.size() - at), &read, nullptr) && read > 0;
+      ok = ReadFile(handle, bytes + at, DWORD(low - at), &read, nullptr) && read > 0;
       at += read;
     }
   }
   CloseHandle(handle);
   if (!ok) return "ошибка чтения файла";
+  const std::string_view data = buffer.View();
   if (data.size() < HeaderSize + 8 || GetLE32(data, data.size() - 4) != DiscussionFileEndMarker)
     return "файл обрезан";
   if (GetLE32(data, data.size() - 8) != Crc32(data.data(), data.size() - 8)) return "неверная контрольная сумма";
@@ -264,6 +248,6 @@ std::string ReadDiscussionFile(const std::string& path, int file, uint32_t gener
   if (number != file) return "чужой файл";
   if (stored != generation)
     return "файл из другого сохранения (поколение " + std::to_string(stored) + " вместо " + std::to_string(generation) + ")";
-  content = std::string_view(data).substr(HeaderSize, data.size() - HeaderSize - 8);
+  content = data.substr(HeaderSize, data.size() - HeaderSize - 8);
   return {};
 }

@@ -13,6 +13,7 @@
 #include "foundation/Tstr.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,7 +80,21 @@ bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& pa
 // Writes a file of the set: the header, the content, then u32 CRC-32 of all bytes before it
 // and the end marker; flushed to the disk. False when any step failed.
 bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation, const std::string& content);
-// Reads a file of the set into data and checks its header, check sum and end; content
+// The bytes of the file read last, kept for the next read so that reading a set allocates
+// once.
+class TReadBuffer {
+public:
+  // Room for size bytes, to be read into.
+  char* Take(size_t size);
+  std::string_view View() const { return {Bytes.get(), Size}; }
+
+private:
+  std::unique_ptr<char[]> Bytes;
+  size_t Size = 0;
+  size_t Capacity = 0;
+};
+
+// Reads a file of the set into the buffer and checks its header, check sum and end; content
 // views the bytes between header and trailer. An empty text, or what is wrong.
-std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, std::string& data,
+std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, TReadBuffer& buffer,
                                std::string_view& content);

@@ -8,7 +8,6 @@
 #include "model/Tdiscussion.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 int TBlocksStorage::AddEmptyItem() {
   if (Blocks.Count() >= MaxBlocksInStorage) {
@@ -88,7 +87,11 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
 
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
   // The number joins a built index (an entry gone stale is caught by FindByBlockNum).
-  if (NumIndexValid) NumIndex[Blocks[index].BlockNum] = uint16_t(index);
+  if (NumIndexValid) {
+    const uint16_t number = Blocks[index].BlockNum;
+    if (number >= NumIndex.size()) NumIndex.resize(size_t(number) + 1, NotIndexed);
+    NumIndex[number] = uint16_t(index);
+  }
   // The name joins a built index rather than making it be built again, so that announcing
   // blocks one by one stays linear; an entry that went stale is caught by FindByName.
   if (NameIndexValid) {
@@ -108,14 +111,16 @@ void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag)
 
 int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   if (!NumIndexValid) {
-    NumIndex.clear();
-    for (int i = 0; i < Count(); ++i) NumIndex.emplace(Blocks[i].BlockNum, uint16_t(i));
+    uint16_t highest = 0;
+    for (int i = 0; i < Count(); ++i) highest = std::max(highest, Blocks[i].BlockNum);
+    NumIndex.assign(size_t(highest) + 1, NotIndexed);
+    // The first of blocks sharing a number is found, as a scan would.
+    for (int i = Count() - 1; i >= 0; --i) NumIndex[Blocks[i].BlockNum] = uint16_t(i);
     NumIndexValid = true;
   }
-  const auto found = NumIndex.find(blockNum);
-  if (found != NumIndex.end() && found->second < Count() && Blocks[found->second].BlockNum == blockNum)
-    return found->second;
-  if (found != NumIndex.end()) {
+  const uint16_t found = blockNum < NumIndex.size() ? NumIndex[blockNum] : NotIndexed;
+  if (found != NotIndexed && found < Count() && Blocks[found].BlockNum == blockNum) return found;
+  if (found != NotIndexed) {
     NumIndexValid = false;
     return FindByBlockNum(blockNum);
   }
@@ -223,7 +228,10 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
   const uint32_t count = reader.ReadDWord();
   if (reader.IsFailed()) return "файл обрезан";
   if (count > uint32_t(MaxBlocksInStorage)) return "неверное число блоков";
-  std::unordered_set<uint16_t> numbers;
+  // Room for every block at once, and the numbers met in a table rather than a set of nodes.
+  if (!Blocks.SetCapacity(Blocks.Count() + count) || !TextItems.SetCapacity(TextItems.Count() + count))
+    return "нет памяти";
+  std::vector<bool> numbers(size_t(LastBlockNum) + 1, false);
   for (uint32_t i = 0; i < count; ++i) {
     if (AddEmptyItem() < 0) return "нет памяти";
     TDiscBlock& block = Blocks[int(i)];
@@ -232,7 +240,8 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
     const char* fault = block.Validate(StorageType);
     if (*fault) return std::string(fault) + " (блок " + std::to_string(i) + ")";
     if (block.BlockNum == 0 || block.BlockNum > LastBlockNum) return "неверный номер блока " + std::to_string(i);
-    if (!numbers.insert(block.BlockNum).second) return "повторный номер блока " + std::to_string(i);
+    if (numbers[block.BlockNum]) return "повторный номер блока " + std::to_string(i);
+    numbers[block.BlockNum] = true;
   }
   return {};
 }

@@ -7,7 +7,6 @@
 #include "model/Tdiscblockstr.h"
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class TDiscussion;
@@ -90,7 +89,10 @@ private:
   // Open addressing over the names: a slot holds the position + 1 in its low 16 bits and
   // 16 bits of the name's hash above them; 0 is a free slot.
   mutable std::vector<uint32_t> NameIndex;
-  mutable std::unordered_map<uint16_t, uint16_t> NumIndex;
+  // By block number, the position of the block (NotIndexed for none); as long as the
+  // highest number indexed.
+  static constexpr uint16_t NotIndexed = 0xFFFF;
+  mutable std::vector<uint16_t> NumIndex;
   mutable bool NameIndexValid = false;
   mutable bool NumIndexValid = false;
 };

@@ -187,7 +187,7 @@ std::unique_ptr<TDiscussion> TDiscussion::ReadGeneration(TDiscussionFileSet& set
                                                          bool infoOnly, std::string& path, std::string& fault) {
   set.Take(generation);
   const int first = infoOnly ? TDiscussionFileSet::Count - 1 : 0;
-  std::string buffer;
+  TReadBuffer buffer;
   for (;;) {
     auto fresh = std::make_unique<TDiscussion>();
     int failed = -1;

@@ -20,6 +20,7 @@ void THyperRefBlocks::Add(TDiscBlockIndex block, TDiscBlockIndex referenced) {
 }
 
 void THyperRefBlocks::RemoveBlock(TDiscBlockIndex block) {
+  if (PairsOf.empty()) return;  // as while the references are read again after a load
   const auto count = PairsOf.find(Key(block));
   if (count == PairsOf.end()) return;
   PairsOf.erase(count);

@@ -8,7 +8,7 @@ bool HasUnsavedChanges(const TDiscussion& discussion, bool contentOnly) {
   TDiscussionFileSet set;
   std::string reason;
   if (!set.Choose(discussion.Folder.ToString(), reason)) return true;
-  std::string data;
+  TReadBuffer data;
   for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
     if (contentOnly && TDiscussionFileSet::IsReaderState(file)) continue;
     std::string_view saved;

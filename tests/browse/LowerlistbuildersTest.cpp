@@ -11,6 +11,8 @@
 #include "postoffice/Tpostfile.h"
 
 #include <filesystem>
+#include <functional>
+#include <set>
 
 namespace browsetest {
 namespace {
@@ -380,6 +382,50 @@ TEST_F(LowerListBuilders, TheDisputantsOfAThesis) {
   Show(m2);
   browse.BuildLowerList_ThesisDisputants();
   EXPECT_EQ(Names(), "A0");
+}
+
+// The disputants of every block of a random discussion (threads, answers to notes, model
+// blocks under comments), against the definition walked block by block: the authors of the
+// blocks reached through listed links, the login's for notes, none below a note.
+TEST_F(LowerListBuilders, TheDisputantsOfEveryBlockAreTheAuthorsReachedBelowIt) {
+  ModelHooks().CurrentLogin = [] { return TModelLogin{1, TStr("L-me"), TStr("me@x")}; };
+  ASSERT_GE(d->Authors.CreateAuthor(*d, TStr("L-me"), 4, 0), 0);
+  constexpr uint8_t Types[] = {StorageType_Model, StorageType_Comments, StorageType_Comments,
+                               StorageType_ModeratedComments, StorageType_Notes};
+  uint32_t state = 11;
+  const auto below = [&](uint32_t n) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % n;
+  };
+  std::vector<TDiscBlockIndex> blocks{root};
+  for (int i = 0; i < 400; ++i) {
+    const TDiscBlockIndex upper = blocks[blocks.size() - 1 - below(uint32_t(std::min<size_t>(blocks.size(), 30)))];
+    blocks.push_back(Add(Types[below(5)], upper, TextType_Premise, "", uint16_t(10 + below(40))));
+  }
+  const std::function<void(TDiscBlockIndex, std::set<uint16_t>&)> reach = [&](TDiscBlockIndex block,
+                                                                             std::set<uint16_t>& authors) {
+    for (const TDiscBlockIndex child : blocks) {
+      if (child == root || Block(child).Upper != block || !IsListedChildStorage(block.StorageType, child.StorageType))
+        continue;
+      if (child.StorageType == StorageType_Notes) {
+        authors.insert(4);
+        continue;
+      }
+      authors.insert(child.StorageType == StorageType_Model ? ModelAuthorADIdent : Block(child).ADIdent);
+      reach(child, authors);
+    }
+  };
+  for (const TDiscBlockIndex thesis : blocks) {
+    if (thesis.StorageType == StorageType_Notes) continue;
+    std::set<uint16_t> expected{thesis.StorageType == StorageType_Model ? ModelAuthorADIdent : Block(thesis).ADIdent};
+    reach(thesis, expected);
+    TArray<TAuthorADIdent> found;
+    CollectThesisDisputants(*d, thesis, found);
+    std::set<uint16_t> got;
+    for (const TAuthorADIdent ident : found) got.insert(ident.ADIdent);
+    ASSERT_EQ(got, expected) << Block(thesis).Name.ToString();
+    ASSERT_EQ(found.Count(), got.size());
+  }
 }
 
 TEST_F(LowerListBuilders, ExpertsByTrust) {

@@ -242,7 +242,7 @@ TEST_F(DiscussionFiles, TheCheckSumIsTheZipCrc32) {
       "'); sys.stdout.write('%08x' % zlib.crc32(d))\"");
   const std::string stored = bytes.substr(26, 4);
   EXPECT_EQ(testsupport::Hex(std::string(stored.rbegin(), stored.rend())), expected);
-  std::string data;
+  TReadBuffer data;
   std::string_view content;
   EXPECT_EQ(ReadDiscussionFile(path, 9, 5, data, content), "");
   EXPECT_EQ(content, "123456789abcdefghij");
