@@ -39,6 +39,10 @@ TFormDiscBlockHeader::TFormDiscBlockHeader(TComponent* owner) : TForm(owner) {
   SetName("FormDiscBlockHeader");
   SetCaption("(параметры блока)");
   SetShowHint(true);
+  // The size first: the text's memo keeps its distances to the edges from its creation on,
+  // and so never reaches over the buttons below it.
+  SetClientWidth(800);
+  SetClientHeight(240);
   const char* radioNames[4] = {"RadioButton_Heading", "RadioButton_Premise", "RadioButton_Conclusion",
                                "RadioButton_Formula"};
   const char* radioCaptions[4] = {"heading", "premise", "conclusion", "formula"};
@@ -105,8 +109,6 @@ TFormDiscBlockHeader::TFormDiscBlockHeader(TComponent* owner) : TForm(owner) {
   MemoText->SetWordWrap(true);
   MemoText->SetScrollBars(ssVertical);
   MemoText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
-  SetClientWidth(800);
-  SetClientHeight(240);
   // Until OK says otherwise the dialog counts as cancelled, also when its frame closes it.
   OnShow = [this](TObject*) {
     HeaderCancelled() = 1;

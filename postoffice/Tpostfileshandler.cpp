@@ -29,11 +29,11 @@ constexpr const char* LeftUnhandled = "So the command message is left unhandled.
 
 int CompareByDates(const TPostFile& a, const TPostFile& b) {
   if (a.ComposeTime != b.ComposeTime) return a.ComposeTime < b.ComposeTime ? -1 : 1;
-  if (a.FileTime != b.FileTime) return a.FileTime < b.FileTime ? -1 : 1;
-  // A post that forms a discussion brings, composed in the same second, the messages about
-  // it: the one that forms it goes first.
-  const bool aForms = a.Command == "FORM_NEW_MODEL", bForms = b.Command == "FORM_NEW_MODEL";
+  // Within one second a message that forms a discussion comes first: its sender's other
+  // messages of that moment (the authors' data that follows a model) need the discussion.
+  const bool aForms = a.Command.View() == "FORM_NEW_MODEL", bForms = b.Command.View() == "FORM_NEW_MODEL";
   if (aForms != bForms) return aForms ? -1 : 1;
+  if (a.FileTime != b.FileTime) return a.FileTime < b.FileTime ? -1 : 1;
   return 0;
 }
 

@@ -12,6 +12,7 @@
 #include "model/Tclip.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
+#include "platform/forms/Tpanel.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"
@@ -93,6 +94,9 @@ TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
 
   // A model block added at the end: OK refuses each fault of a formula first.
   script.Answer("TFormDiscBlockHeader", [&](TCustomForm& dialog) {
+    // The text's memo leaves the buttons below it in sight.
+    const auto& header = dynamic_cast<TFormDiscBlockHeader&>(dialog);
+    EXPECT_LE(header.MemoText->Top() + header.MemoText->Height(), header.PanelFormula->Top());
     platform::SetControlValue(dialog, "MemoText", "Water is scarce");
     platform::SetControlValue(dialog, "RadioButton_Formula", "1");
     const std::vector<std::pair<std::string, std::string>> faults = {

@@ -219,21 +219,31 @@ TEST_F(Handling, ReceivedMessagesGoToTheHandlersOfTheirCommands) {
     seen.push_back(path);
     return false;  // not yet: stays for a later run
   });
+  for (const char* command : {"FORM_NEW_MODEL", "AUTHORS_UPDATE"})
+    RegisterPostCommandHandler(command, [&seen](TPostFilesHandler&, const std::string& path) {
+      seen.push_back(path);
+      return true;
+    });
   const std::string later = Message("B-later", "NEW_BLOCKS", "", "12/20/2005 10:00:00");
   const std::string earlier = Message("A-earlier", "REQUESTED_BLOCKS", "", "12/19/2005 10:00:00");
   const std::string waits = Message("C-waits", "YOUR_COMMAND_IGNORED", "", "12/21/2005 10:00:00");
+  // A model and the authors' data that follows it, composed in one second and received
+  // together: the model is formed first, whichever file is older here.
+  const std::string authors = Message("D-authors", "AUTHORS_UPDATE", "", "12/22/2005 10:00:00");
+  const std::string model = Message("E-model", "FORM_NEW_MODEL", "", "12/22/2005 10:00:00");
+  RunPeer("touch -d '2005-12-22 10:00:00' '" + authors + "' && touch -d '2005-12-22 10:00:01' '" + model + "'");
   Post.Inbox.Refresh(Post);
   int done = 0;
-  ASSERT_TRUE(RunOver(Post.Inbox, {"B-later", "C-waits", "A-earlier"}, done));
-  EXPECT_EQ(seen, (std::vector<std::string>{earlier, later, waits}));  // compose-date order
-  EXPECT_EQ(done, 3);
+  ASSERT_TRUE(RunOver(Post.Inbox, {"B-later", "D-authors", "C-waits", "E-model", "A-earlier"}, done));
+  EXPECT_EQ(seen, (std::vector<std::string>{earlier, later, waits, model, authors}));  // compose-date order
+  EXPECT_EQ(done, 5);
   EXPECT_TRUE(Showed("New blocks", "There are 8 blocks added."));
   EXPECT_FALSE(IsFileExists(later));
   EXPECT_FALSE(IsFileExists(earlier));
   EXPECT_TRUE(IsFileExists(waits));
   ASSERT_EQ(Post.Inbox.Files.Count(), 1u);
   EXPECT_EQ(Post.Inbox.Files[0].Processed, 0);
-  EXPECT_EQ(run.Progress.back(), "Perform - 3 of 3 messages...");
+  EXPECT_EQ(run.Progress.back(), "Perform - 5 of 5 messages...");
 
   // An empty choice handles nothing.
   run.Progress.clear();

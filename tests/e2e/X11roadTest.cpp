@@ -1,0 +1,323 @@
+// The main road of two installations under X11: each installation's real program runs in a
+// process of its own on an X server of the test's own, and the test is the person at the
+// keyboard and the mouse: it types with xdotool and clicks the captions it sees on the
+// screen. A leader writes a discussion with a block and mails its announcement; the other
+// installation asks for the discussion, and gets and sees it. The screen of a failed step
+// is kept as a picture in the build folder, named in the failure.
+
+#include "model/Tdiscussion.h"
+#include "tests/app/Programonx.h"
+#include "tests/e2e/Installation.h"
+#include "tests/e2e/Screentext.h"
+#include "tests/net/Mailservers.h"
+#include "tests/support/Testsupport.h"
+#include "tests/support/Xvfbserver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+using screentext::TFace;
+using x11program::Clock;
+using x11program::kStepTimeout;
+using x11program::TProgramOnX;
+
+// One installation's program on the X server, and the person using it.
+class TPersonAtX {
+ public:
+  TPersonAtX(TInstallation& installation, const std::string& display, screentext::TScreenText& eye)
+      : fInstallation(installation), fProgram(display), fEye(eye) {}
+
+  // Starts the program and gives the key password of the installation's only login.
+  bool Start() {
+    const std::vector<std::pair<std::string, std::string>> environment = {
+        {"QUILLARAN_HOME", fInstallation.Home},
+        {"XDG_CONFIG_HOME", fInstallation.Config},
+        {"QUILLARAN_RUNTIME_DIR", fInstallation.Runtime},
+        {"XDG_RUNTIME_DIR", fInstallation.Runtime},
+        {"XDG_DATA_HOME", fInstallation.Home + "/xdg"}};
+    if (!fProgram.Start(environment)) return false;
+    if (!Window("LOGIN")) return false;
+    fProgram.TypeAndEnter(fInstallation.Key);
+    return true;
+  }
+
+  // Waits for the next window with the X focus to bear `title` ("" for any).
+  bool Window(const std::string& title) {
+    const std::string shown = fProgram.WaitForNextFocusedWindow(title);
+    if (shown.empty() || (!title.empty() && shown != title)) return Failed("no window '" + title + "'");
+    return true;
+  }
+
+  // Waits until the window with the X focus has a title that ends in `tail` (a browse
+  // window's title is the path of what it shows).
+  bool Focused(const std::string& tail) {
+    const auto until = Clock::now() + kStepTimeout;
+    std::string name;
+    while (Clock::now() < until && fProgram.Running()) {
+      name = fProgram.Xdo("getwindowfocus getwindowname");
+      while (!name.empty() && name.back() == '\n') name.pop_back();
+      if (name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return Failed("the focused window is '" + name + "', not one of '" + tail + "'");
+  }
+
+  // Clicks a caption once it shows: in the window with the X focus for a form's captions,
+  // anywhere for a menu's (its drop-downs have no focus), the lowest one when it shows
+  // twice (the window opened last lies lower).
+  bool Click(const std::string& caption, TFace face = TFace::Menu) {
+    return TryClick(caption, face, kStepTimeout) || Failed("no caption '" + caption + "' on the screen");
+  }
+  // Clicks through menu entries, each once it shows. A busy program may take the first
+  // click before its menu is ready: then the menus are closed and the entries tried again.
+  bool Choose(std::initializer_list<std::string> captions) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      bool chosen = true;
+      for (const std::string& caption : captions)
+        if (!(chosen = TryClick(caption, TFace::Menu, kStepTimeout / 3))) break;
+      if (chosen) return true;
+      Key("Escape");
+      Key("Escape");
+    }
+    return Failed("no menu entries " + std::string(*captions.begin()) + " ... " + std::string(*std::prev(captions.end())));
+  }
+  // The first window after the key password: the read-me is closed; the folder of
+  // discussions is reached from the root folder or, up, from the discussion it opened on.
+  bool ToDiscussedFolder() {
+    if (!Window("ReadMe") || !Click("Close", TFace::Form) || !Window("")) return false;
+    const std::string title = fProgram.Xdo("getwindowfocus getwindowname");
+    if (title.find("/Discussed/") != std::string::npos) {
+      Key("BackSpace");
+    } else {
+      Key("Down");  // the root folder lists Created, then Discussed
+      Key("Return");
+    }
+    return Focused("/Discussed");
+  }
+
+  // Answers each of these windows with Enter as it comes, in whatever order.
+  bool Accept(std::vector<std::string> titles) {
+    while (!titles.empty()) {
+      const std::string shown = fProgram.WaitForNextFocusedWindow("");
+      if (shown == "Please, wait" || shown == "post") continue;  // the run's progress, the office between
+      const auto it = std::find(titles.begin(), titles.end(), shown);
+      if (it == titles.end()) return Failed("window '" + shown + "' where " + titles.front() + " and " + std::to_string(titles.size() - 1) + " more were awaited");
+      titles.erase(it);
+      fProgram.TypeAndEnter("");
+    }
+    return true;
+  }
+
+  // In the post office window: a button that exchanges mail, and the exchange's window
+  // closed once it is done.
+  bool Exchange(const std::string& button) {
+    return Click(button, TFace::Form) && Window("Receive/Send post") && Click("Close", TFace::Form);
+  }
+  // A new start of the program that goes to the post office, receives and handles what
+  // came: the parts joined on their own (confirmed), then the messages.
+  bool StartAndHandleWhatCame() {
+    if (!Start() || !ToDiscussedFolder() || !Choose({"Commands", "Run post module"}) || !Exchange("Receive") ||
+        !Window("AUTO-HANDLING"))
+      return false;
+    Type("");
+    return Perform("Inbox");
+  }
+  // Handles every file of a folder of the post office window. The window may still be
+  // busy with what it handles on its own, and show another folder after it: the folder is
+  // chosen again until "Perform" can be pressed.
+  bool Perform(const std::string& folder) {
+    for (int attempt = 0; attempt < 5; ++attempt)
+      if (Click(folder, TFace::Form) && Click("select all", TFace::Form) &&
+          TryClick("Perform", TFace::Form, std::chrono::seconds(3)))
+        return true;
+    return Failed("'Perform' stays disabled in " + folder);
+  }
+
+  // Types a text; Enter after it when asked.
+  void Type(const std::string& text, bool enter = true) {
+    if (enter) return fProgram.TypeAndEnter(text);
+    std::string quoted;
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    fProgram.Xdo("type --delay 15 -- '" + quoted + "'");
+  }
+  void Key(const std::string& keys) { fProgram.Key(keys); }
+  bool Close() { return fProgram.CloseUntilEnded(); }
+  int Status() const { return fProgram.Status; }
+  TProgramOnX& Program() { return fProgram; }
+
+  // Clicks the caption if it shows within `patience`.
+  bool TryClick(const std::string& caption, TFace face, Clock::duration patience) {
+    const auto until = Clock::now() + patience;
+    while (Clock::now() < until && fProgram.Running()) {
+      std::vector<screentext::TSpot> spots = fEye.Find(caption, face);
+      if (face != TFace::Menu) {
+        const RECT focused = FocusedWindow();
+        std::erase_if(spots, [&focused](const screentext::TSpot& spot) {
+          return spot.X < focused.left || spot.X >= focused.right || spot.Y < focused.top || spot.Y >= focused.bottom;
+        });
+      }
+      if (!spots.empty()) {
+        fProgram.Click(spots.back().X, spots.back().Y);
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  // The screen's rectangle of the window with the X focus.
+  RECT FocusedWindow() {
+    std::istringstream shell(fProgram.Xdo("getwindowfocus getwindowgeometry --shell"));
+    std::map<std::string, int> values;
+    for (std::string line; std::getline(shell, line);)
+      if (const size_t eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+    return RECT{values["X"], values["Y"], values["X"] + values["WIDTH"], values["Y"] + values["HEIGHT"]};
+  }
+
+  // Keeps the screen as a picture and names it in the failure.
+  bool Failed(const std::string& what) {
+    const std::string picture = std::string(QUILLARAN_BINARY_DIR) + "/tests/e2e/x11road-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                                std::to_string(++fPictures) + ".png";
+    fEye.Save(picture);
+    ADD_FAILURE() << fInstallation.Person << ": " << what << "; the screen is in " << picture;
+    return false;
+  }
+
+ private:
+  TInstallation& fInstallation;
+  TProgramOnX fProgram;
+  screentext::TScreenText& fEye;
+  int fPictures = 0;
+};
+
+class X11Road : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
+    ASSERT_TRUE(server.Running());
+    // The logins are made as in the headless road; everything after is done on the screen.
+    ASSERT_TRUE(A.Run([](TSession&) {}));
+    ASSERT_TRUE(B.Run([](TSession&) {}));
+  }
+  const std::string Folder = testsupport::ScratchFolder();
+  TInstallation A{Folder + "/A", "Anna", "x11a", "anna's key 7"};
+  TInstallation B{Folder + "/B", "Boris", "x11b", "boris's key 7"};
+  xvfbtest::XvfbServer server{"1024x768x24"};
+};
+
+std::string Files(const std::string& folder) { return testsupport::Run("ls '" + folder + "' 2>/dev/null"); }
+
+TEST_F(X11Road, TheLeaderWritesAndAnnouncesADiscussionAndTheOtherSeesIt) {
+  screentext::TScreenText eye(server.Name());
+  const std::string text = "The rivers of the north run dry";
+  {  // A writes a discussion with a block, publishes it and mails its announcement to B.
+    TPersonAtX anna(A, server.Name(), eye);
+    ASSERT_TRUE(anna.Start());
+    ASSERT_TRUE(anna.ToDiscussedFolder());
+    ASSERT_TRUE(anna.Choose({"Commands", "Edit advertising list"}));
+    ASSERT_TRUE(anna.Window("Edit advertising list"));
+    anna.Type(B.Address(), false);
+    ASSERT_TRUE(anna.Click("OK", TFace::Form));
+    ASSERT_TRUE(anna.Choose({"Commands", "Creating"}));
+    ASSERT_TRUE(anna.Choose({"Commands", "Create new model", "Empty"}));
+    ASSERT_TRUE(anna.Window("Enter Nickname"));
+    anna.Key("ctrl+a");
+    anna.Type("Rivers");
+    ASSERT_TRUE(anna.Focused("/Created/Rivers"));
+    ASSERT_TRUE(anna.Choose({"Commands", "Add block"}));
+    ASSERT_TRUE(anna.Window("1"));
+    ASSERT_TRUE(anna.Click("block text", TFace::BlockText));
+    anna.Key("ctrl+a");
+    anna.Type(text, false);
+    ASSERT_TRUE(anna.Click("OK", TFace::Form));
+    ASSERT_TRUE(anna.Click(text, TFace::BlockText));  // shown under the root
+    ASSERT_TRUE(anna.Choose({"Commands", "Service", "Form published model"}));
+    ASSERT_TRUE(anna.Window("Forming Model"));
+    anna.Type("");  // the folder name proposed
+    ASSERT_TRUE(anna.Focused("/Discussed/Rivers"));
+    ASSERT_TRUE(anna.Choose({"Commands", "Service", "Form post command", "Annotation"}));
+    for (int i = 0; i < 2; ++i) {  // one to B, one to everybody
+      ASSERT_TRUE(anna.Window("NEW_ANNOTATION"));
+      anna.Type("");
+    }
+    // Back to the folders: the discussion's two windows closed, the published one saved.
+    anna.Key("alt+F4");
+    ASSERT_TRUE(anna.Window("CLOSING DISCUSSION"));
+    anna.Type("");
+    ASSERT_TRUE(anna.Focused("/Created/Rivers"));
+    anna.Key("alt+F4");
+    ASSERT_TRUE(anna.Focused("/Created"));
+    ASSERT_TRUE(anna.Choose({"Commands", "Discussing"}));
+    ASSERT_TRUE(anna.Focused("/Discussed"));
+    ASSERT_TRUE(anna.Choose({"Commands", "Run post module"}));
+    ASSERT_TRUE(anna.Window("AUTO-HANDLING"));  // the Outbox packed
+    anna.Type("");
+    ASSERT_TRUE(anna.Exchange("Mail"));
+    ASSERT_TRUE(anna.Click("Close", TFace::Form));
+    ASSERT_TRUE(anna.Close());
+    EXPECT_EQ(anna.Status(), 0);
+  }
+  EXPECT_EQ(Files(A.File("Outbox")) + Files(A.File("OutboxPost")), "");
+  EXPECT_NE(Files(A.File("Discussed/Rivers/OutboxPostHistory")), "");
+
+  {  // B receives the announcement and asks for the discussion.
+    TPersonAtX boris(B, server.Name(), eye);
+    ASSERT_TRUE(boris.StartAndHandleWhatCame());
+    ASSERT_TRUE(boris.Window("NEW ANNOTATION"));
+    ASSERT_TRUE(boris.Click("Request", TFace::Form));
+    ASSERT_TRUE(boris.Window("GIVE_MODEL"));  // the request is written, and packed at once
+    boris.Type("");
+    ASSERT_TRUE(boris.Exchange("Send"));
+    ASSERT_TRUE(boris.Click("Close", TFace::Form));
+    ASSERT_TRUE(boris.Close());
+  }
+  {  // A's post office answers with the model.
+    TPersonAtX anna(A, server.Name(), eye);
+    ASSERT_TRUE(anna.StartAndHandleWhatCame());
+    ASSERT_TRUE(anna.Window("GIVE_MODEL"));  // post the model to who asked for it
+    anna.Type("");
+    ASSERT_TRUE(anna.Window("Check subscribers by clicking on '+' column cells"));
+    ASSERT_TRUE(anna.Click("OK", TFace::Form));  // B, who asked, is checked
+    ASSERT_TRUE(anna.Window("FORM_NEW_MODEL"));
+    anna.Type("");
+    // The post office opened again packs what waits in the Outbox.
+    ASSERT_TRUE(anna.Click("Close", TFace::Form));
+    ASSERT_TRUE(anna.Focused("/Discussed"));
+    ASSERT_TRUE(anna.Choose({"Commands", "Run post module"}));
+    ASSERT_TRUE(anna.Window("AUTO-HANDLING"));
+    anna.Type("");
+    ASSERT_TRUE(anna.Exchange("Send"));
+    ASSERT_TRUE(anna.Click("Close", TFace::Form));
+    ASSERT_TRUE(anna.Close());
+  }
+  {  // B receives the model and sees A's block in it.
+    TPersonAtX boris(B, server.Name(), eye);
+    ASSERT_TRUE(boris.StartAndHandleWhatCame());
+    // The model's question, its folder (the name proposed), the news.
+    ASSERT_TRUE(boris.Accept({"FORM_NEW_MODEL", "Forming new model", "MODEL IS CREATED"}));
+    ASSERT_TRUE(boris.Click("Close", TFace::Form));
+    ASSERT_TRUE(boris.Focused("/Discussed"));
+    boris.Key("Return");  // the new discussion, the folder's only row
+    ASSERT_TRUE(boris.Focused("/Discussed/Rivers"));
+    ASSERT_TRUE(boris.Click(text, TFace::BlockText));
+    ASSERT_TRUE(boris.Close());
+    EXPECT_EQ(boris.Status(), 0);
+  }
+  TDiscussion copy;
+  copy.Folder = B.File("Discussed/Rivers");
+  ASSERT_TRUE(copy.Load());
+  const TDiscBlockIndex block = copy.Storages.FindDiscBlockIndexByName("1");
+  ASSERT_FALSE(block.IsEmpty());
+  EXPECT_EQ(copy.Storages.GetStrHashItem(block)->Str.Text.ToString(), text);
+}
+
+}  // namespace
+}  // namespace e2e
