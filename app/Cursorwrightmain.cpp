@@ -3,11 +3,15 @@
 // shows its windows, its read-me, and ends it. SIGINT and SIGTERM end it as "Exit" does.
 
 #include "controls/Libcursors.h"
+#include "controls/Textrayicon.h"
 #include "platform/display/Programdisplay.h"
 #include "platform/forms/Forms.h"
 #include "platform/gui/Messagequeue.h"
 #include "platform/kernel/Console.h"
+#include "pointer/Tformmain.h"
 #include "pointer/Tformstartcursorwright.h"
+
+#include <cstdio>
 
 int main() {
   platform::ProgramDisplay display;
@@ -19,6 +23,9 @@ int main() {
   };
   TFormStart_Cursorwright* coordinator = nullptr;
   Application->CreateForm(coordinator);
+  if (TFormMain* engine = coordinator->Engine())
+    if (!engine->ExTrayIcon()->Added())
+      std::fprintf(stderr, "cursorwright: this desktop has no system tray; the keys work without the icon\n");
   Application->SetShowMainForm(false);
   Application->Run();
   delete coordinator;  // while the display and its fonts are still there

@@ -78,8 +78,6 @@ struct TBench {
   void TakeBack() {
     d->Undo.UndoStep(*d);
     TListeners::Instance().DeliverQueued();
-    // The lookup by code that the undo left to be built again (not a cost of writing).
-    d->Storages.FindDiscBlockIndex(d->Storages.GetDiscBlock(subtree)->GetDiscBlockCode());
     browse.CurrentBrowseState.CurrentItem.Children.clear();
     browse.CurrentBrowseState.Rows.Clear();
   }

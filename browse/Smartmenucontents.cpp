@@ -232,9 +232,11 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   section.Add(NoMain, Popup,
               crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Crossed; }),
               "Uncross", 90, true, 0);
+  // Notes come back from the recycle bin as moderated comments do: Restore takes both.
   section.Add(NoMain, Popup,
               facts.BlockItem && notDisputants && markedWith([](TDiscBlockIndex, const TDiscBlock& b) {
-                return b.StorageType == StorageType_ModeratedComments && b.DeleteFlag == DeleteFlag_Recycled;
+                return (b.StorageType == StorageType_ModeratedComments || b.StorageType == StorageType_Notes) &&
+                       b.DeleteFlag == DeleteFlag_Recycled;
               }),
               "Restore", 98, true);
   // Deleting and cutting: in a created state, or marked notes; notes in trouble also from

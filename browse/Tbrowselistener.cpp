@@ -69,8 +69,23 @@ void BlockGone(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) 
     browse.LowerListChangedFrom(0);
     if (state.Rows.Count() > 0) browse.SelectLowerListRow(0, false);
   }
-  for (TBrowseState& earlier : browse.History) earlier.RemoveDiscBlock(block, hit, currentHit);
   ResetGraph(browse);
+}
+
+// Earlier states of the window on that discussion forget the block; a state that showed
+// the block itself leaves the history, so that Back never lands on an empty item.
+void ForgetGoneBlockInHistory(TBrowse& browse, const TDiscussion& discussion, TDiscBlockIndex block) {
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (!manager) return;
+  for (uint32_t i = browse.History.Count(); i-- > 0;) {
+    TBrowseState& earlier = browse.History[i];
+    if (earlier.DiscussionIndex < 0 || earlier.DiscussionIndex >= manager->GetDiscussionsCount() ||
+        &manager->GetDiscussion(earlier.DiscussionIndex) != &discussion)
+      continue;
+    bool hit = false, currentHit = false;
+    earlier.RemoveDiscBlock(block, hit, currentHit);
+    if (currentHit) browse.History.Delete(i);
+  }
 }
 
 // The first live block above an erased or recycled one, else the root.
@@ -154,6 +169,7 @@ void TBrowseListener::Listen(const TListenMessage& message) {
       break;
     case Notify_BlockGone:
       if (ours) BlockGone(browse, *discussion, UnpackDiscBlockIndex(message.Word2));
+      if (about) ForgetGoneBlockInHistory(browse, *about, UnpackDiscBlockIndex(message.Word2));
       break;
     case Notify_BlocksDeleted:
       if (ours) BlocksDeleted(browse, *discussion, uint8_t(message.Word2));

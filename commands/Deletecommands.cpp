@@ -141,6 +141,7 @@ void RestoreCommand(TCommand& command) {
       // A parent inside the block's own subtree would make a cycle: the block stays lost.
       if (!parent.IsEmpty() && !discussion.Storages.IsInUpperChain(parent, index)) {
         block.Upper = parent;
+        discussion.Storages.GetStorage(index.StorageType)->ClearLowerIndex();
         block.UpperCode = discussion.Storages.GetDiscBlock(parent)->GetDiscBlockCode();
         const TUnlinkedBlockInfo oldInfo = info;
         info.LostParent = 0;

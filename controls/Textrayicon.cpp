@@ -117,7 +117,7 @@ void TExTrayIcon::UpdateNotifyData() {
   data_.uCallbackMessage = CM_TRAYICON;
   // The icon object stands for its handle; none is the invalid handle.
   TIcon* icon = GetActiveIcon();
-  data_.hIcon = icon ? reinterpret_cast<HICON>(icon) : reinterpret_cast<HICON>(static_cast<intptr_t>(-1));
+  data_.hIcon = icon ? icon->Handle() : reinterpret_cast<HICON>(static_cast<intptr_t>(-1));
   std::string tip = GetShortHint(hint_).substr(0, sizeof data_.szTip - 1);
   std::memcpy(data_.szTip, tip.c_str(), tip.size() + 1);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -22,6 +23,7 @@ void SetLink(TDiscussion& discussion, TDiscBlockIndex own, bool upper, TDiscBloc
   const TDiscBlock old = block;
   const TDiscBlockCode code = to.IsEmpty() ? TDiscBlockCode{} : discussion.Storages.GetDiscBlock(to)->GetDiscBlockCode();
   (upper ? block.Upper : block.Conclusion) = to;
+  if (upper) discussion.Storages.GetStorage(own.StorageType)->ClearLowerIndex();
   (upper ? block.UpperCode : block.ConclusionCode) = code;
   discussion.Undo.AddDiscBlockChanges(discussion, own, old);
 }
@@ -197,59 +199,33 @@ void TDiscBlockStorages::EraseMarkedBlocks(TDiscussion& discussion) {
 bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex newBlock, TDiscussion& source,
                                        TDiscBlockIndex sourceBlock) {
   if (!IsValidIndex(newBlock) || !source.Storages.IsValidIndex(sourceBlock)) return false;
-  // A block without lower blocks (the common case) costs one plain look at each block.
-  bool anyLower = false;
-  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments && !anyLower; ++type)
-    for (const TDiscBlock& block : source.Storages.GetStorage(type)->Blocks)
-      if (block.Upper == sourceBlock && block.IsAlive()) {
-        anyLower = true;
-        break;
-      }
-  if (!anyLower) return false;
   // The whole subtree is listed before anything is added, so that copies made under a
-  // block inside the source tree are never copied again.
+  // block inside the source tree are never copied again. Lower blocks come from the
+  // storages' indices, so the cost follows the subtree, not the discussion.
   struct TCopy {
     TDiscBlockIndex Source;
     int Parent;  // position in the list of the copied upper block, -1 for newBlock
   };
   std::vector<TCopy> copies;
-  std::vector<TDiscBlockIndex> sourceBlocks = AllBlocks(source.Storages);
-  std::vector<char> listed(size_t(source.Storages.TotalCount()), 0);
-  const auto slot = [&](TDiscBlockIndex index) {
-    size_t at = index.Index;
-    for (uint8_t type = StorageType_Model; type < index.StorageType; ++type) at += source.Storages.GetStorage(type)->Count();
-    return at;
-  };
-  listed[slot(sourceBlock)] = 1;
-  if (&source == &discussion) listed[slot(newBlock)] = 1;
-  // The lower blocks of every block in two flat arrays (those of slot s are
-  // lower[first[s]] .. lower[first[s + 1] - 1], in index order): one pass to count, one to fill.
-  std::vector<int> first(listed.size() + 1, 0);
-  std::vector<size_t> upperSlot(sourceBlocks.size(), SIZE_MAX);
-  for (size_t i = 0; i < sourceBlocks.size(); ++i) {
-    const TDiscBlock& block = *source.Storages.GetDiscBlock(sourceBlocks[i]);
-    if (!block.IsAlive() || !source.Storages.IsValidIndex(block.Upper)) continue;
-    upperSlot[i] = slot(block.Upper);
-    ++first[upperSlot[i] + 1];
-  }
-  for (size_t s = 0; s < listed.size(); ++s) first[s + 1] += first[s];
-  std::vector<TDiscBlockIndex> lower(size_t(first.back()));
-  std::vector<int> fill(first.begin(), first.end() - 1);
-  for (size_t i = 0; i < sourceBlocks.size(); ++i)
-    if (upperSlot[i] != SIZE_MAX) lower[size_t(fill[upperSlot[i]]++)] = sourceBlocks[i];
+  std::unordered_set<intptr_t> listed{PackDiscBlockIndex(sourceBlock)};
+  if (&source == &discussion) listed.insert(PackDiscBlockIndex(newBlock));
   std::vector<std::pair<TDiscBlockIndex, int>> queue{{sourceBlock, -1}};
   for (size_t next = 0; next < queue.size(); ++next)
-    for (int at = first[slot(queue[next].first)]; at < first[slot(queue[next].first) + 1]; ++at) {
-      const TDiscBlockIndex child = lower[size_t(at)];
-      if (listed[slot(child)]) continue;
-      listed[slot(child)] = 1;
-      const int parent = next == 0 ? -1 : int(next) - 1;
-      copies.push_back(TCopy{child, parent});
-      queue.push_back({child, int(copies.size()) - 1});
+    for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
+      const TBlocksStorage& storage = *source.Storages.GetStorage(type);
+      for (const uint16_t at : storage.LowerBlocks(queue[next].first)) {
+        const TDiscBlockIndex child{type, at};
+        if (!storage.Block(at).IsAlive() || !listed.insert(PackDiscBlockIndex(child)).second) continue;
+        copies.push_back(TCopy{child, queue[next].second});
+        queue.push_back({child, int(copies.size()) - 1});
+      }
     }
+  if (copies.empty()) return false;
   const bool crossModel = &source != &discussion && discussion.IsCreating() && newBlock.StorageType == StorageType_Model;
   std::vector<TDiscBlockIndex> made;
-  std::unordered_map<intptr_t, int> modelChildren;
+  // Numbers run on from the first one taken: per upper block for model blocks, per storage
+  // for comments (notes take the user's counter), without a walk for each copy.
+  std::unordered_map<intptr_t, int> counters;
   for (const TCopy& copy : copies) {
     const TDiscBlockIndex upper = copy.Parent < 0 ? newBlock : made[size_t(copy.Parent)];
     const TDiscBlock sourceRecord = *source.Storages.GetDiscBlock(copy.Source);
@@ -276,15 +252,18 @@ bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex 
     block.Upper = upper;
     block.UpperCode = GetDiscBlock(upper)->GetDiscBlockCode();
     discussion.Undo.AddDiscBlockCreation(discussion, own);
-    // The upper blocks are newBlock and copies made here: model children are numbered on
-    // from the first number, without a walk over the storage for each copy.
     int childNumber = 0;
-    if (type == StorageType_Model) {
-      const auto [counter, first] = modelChildren.try_emplace(PackDiscBlockIndex(upper), 0);
-      if (first && upper == newBlock) counter->second = storage.GetNewBlockNumber(discussion, upper) - 1;
-      childNumber = ++counter->second;
-    } else {
+    if (type == StorageType_Notes) {
       childNumber = storage.GetNewBlockNumber(discussion, upper);
+    } else {
+      const intptr_t key = type == StorageType_Model ? PackDiscBlockIndex(upper) : -intptr_t(type);
+      const auto [counter, first] = counters.try_emplace(key, 0);
+      if (first) counter->second = storage.GetNewBlockNumber(discussion, upper) - 1;
+      if (counter->second >= 0) childNumber = ++counter->second;
+      if (childNumber > 0xFFFF) {
+        TError::Report("TBlocksStorage::GetNewBlockNumber - номера блоков исчерпаны");
+        childNumber = -1;
+      }
     }
     if (childNumber < 0) return !made.empty();
     storage.Block(index).Num = uint16_t(childNumber);

@@ -21,7 +21,6 @@ int TBlocksStorage::AddEmptyItem() {
     return -1;
   }
   Blocks[index].StorageType = StorageType;
-  NumIndexValid = false;
   NameIndexValid = false;
   return index;
 }
@@ -30,9 +29,19 @@ void TBlocksStorage::DeleteLastItem(TDiscussion& discussion) {
   const int last = Blocks.Count() - 1;
   if (last < 0) return;
   if (discussion.Graph) discussion.Graph->DeleteDiscBlock(discussion, TDiscBlockIndex{StorageType, uint16_t(last)});
+  if (last < LowerIndexed) {
+    // The last position is the newest entry of its list.
+    const auto list = LowerIndex.find(PackDiscBlockIndex(Blocks[last].Upper));
+    if (list != LowerIndex.end() && !list->second.empty() && list->second.back() == last) list->second.pop_back();
+    LowerIndexed = last;
+  }
+  if (NumIndexValid && last < NumIndexed) {
+    const uint16_t number = Blocks[last].BlockNum;
+    if (number < NumIndex.size() && NumIndex[number] == last) NumIndex[number] = NotIndexed;
+    NumIndexed = last;
+  }
   Blocks.Delete(last);
   TextItems.Delete(last);
-  NumIndexValid = false;
   NameIndexValid = false;
 }
 
@@ -48,8 +57,8 @@ int TBlocksStorage::GetNewBlockNumber(TDiscussion& discussion, TDiscBlockIndex u
   int highest = 0;
   switch (StorageType) {
     case StorageType_Model:
-      for (int i = 0; i < Count(); ++i)
-        if (Blocks[i].Upper == upper && !upper.IsEmpty()) highest = std::max<int>(highest, Blocks[i].Num);
+      if (!upper.IsEmpty())
+        for (const uint16_t i : LowerBlocks(upper)) highest = std::max<int>(highest, Blocks[i].Num);
       break;
     case StorageType_Notes:
       return discussion.User.TakeNewNoteNumber();
@@ -69,9 +78,9 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
     TError::Report("TBlocksStorage::InsertChildNum - неверный тип хранилища блоков");
     return;
   }
-  for (int i = 0; i < Count(); ++i) {
+  for (const uint16_t i : LowerBlocks(upper)) {
     TDiscBlock& block = Blocks[i];
-    if (block.Upper != upper || block.Num < number) continue;
+    if (block.Num < number) continue;
     if (block.Num == 0xFFFF) {
       TError::Report("TBlocksStorage::InsertChildNum - номера блоков исчерпаны");
       return;
@@ -86,12 +95,6 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
 }
 
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
-  // The number joins a built index (an entry gone stale is caught by FindByBlockNum).
-  if (NumIndexValid) {
-    const uint16_t number = Blocks[index].BlockNum;
-    if (number >= NumIndex.size()) NumIndex.resize(size_t(number) + 1, NotIndexed);
-    NumIndex[number] = uint16_t(index);
-  }
   // The name joins a built index rather than making it be built again, so that announcing
   // blocks one by one stays linear; an entry that went stale is caught by FindByName.
   if (NameIndexValid) {
@@ -111,21 +114,27 @@ void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag)
 
 int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   if (!NumIndexValid) {
-    uint16_t highest = 0;
-    for (int i = 0; i < Count(); ++i) highest = std::max(highest, Blocks[i].BlockNum);
-    NumIndex.assign(size_t(highest) + 1, NotIndexed);
-    // The first of blocks sharing a number is found, as a scan would.
-    for (int i = Count() - 1; i >= 0; --i) NumIndex[Blocks[i].BlockNum] = uint16_t(i);
+    NumIndex.assign(size_t(LastBlockNum) + 1, NotIndexed);
+    NumIndexed = 0;
     NumIndexValid = true;
   }
+  // Blocks appended since join the index once they are numbered; the first of blocks
+  // sharing a number is found, as a scan would.
+  for (; NumIndexed < Count() && Blocks[NumIndexed].BlockNum != 0; ++NumIndexed) {
+    const uint16_t number = Blocks[NumIndexed].BlockNum;
+    if (number >= NumIndex.size()) NumIndex.resize(size_t(number) + 1, NotIndexed);
+    if (NumIndex[number] == NotIndexed) NumIndex[number] = uint16_t(NumIndexed);
+  }
   const uint16_t found = blockNum < NumIndex.size() ? NumIndex[blockNum] : NotIndexed;
-  if (found != NotIndexed && found < Count() && Blocks[found].BlockNum == blockNum) return found;
   if (found != NotIndexed) {
+    if (found < NumIndexed && Blocks[found].BlockNum == blockNum) return found;
+    // A block renumbered without clearing the indices: built again.
     NumIndexValid = false;
     return FindByBlockNum(blockNum);
   }
-  // The newest block may have been numbered after the index was built.
-  if (Count() > 0 && Blocks[Count() - 1].BlockNum == blockNum) return Count() - 1;
+  // Blocks appended and not numbered yet.
+  for (int i = NumIndexed; i < Count(); ++i)
+    if (Blocks[i].BlockNum == blockNum) return i;
   return -1;
 }
 
@@ -186,6 +195,30 @@ int TBlocksStorage::FindByName(const std::string& name) const {
   return -1;
 }
 
+std::vector<uint16_t> TBlocksStorage::LowerBlocks(TDiscBlockIndex upper) const {
+  for (; LowerIndexed < Count(); ++LowerIndexed) {
+    const TDiscBlockIndex above = Blocks[LowerIndexed].Upper;
+    if (above.IsEmpty()) continue;
+    std::vector<uint16_t>& list = LowerIndex[PackDiscBlockIndex(above)];
+    if (list.empty() || list.back() != LowerIndexed) list.push_back(uint16_t(LowerIndexed));
+  }
+  std::vector<uint16_t> found;
+  const auto list = LowerIndex.find(PackDiscBlockIndex(upper));
+  if (list != LowerIndex.end()) {
+    // Positions that left the list's upper block since are dropped from it now.
+    std::vector<uint16_t>& positions = list->second;
+    std::erase_if(positions, [&](uint16_t i) { return i >= LowerIndexed || !(Blocks[i].Upper == upper); });
+    found = positions;
+  }
+  return found;
+}
+
+void TBlocksStorage::ClearLowerIndex() const {
+  if (LowerIndexed == 0 && LowerIndex.empty()) return;
+  LowerIndex.clear();
+  LowerIndexed = 0;
+}
+
 void TBlocksStorage::SetBlockName(int index, const TStr& name) {
   Blocks[index].Name = name;
   NameIndexValid = false;
@@ -194,6 +227,7 @@ void TBlocksStorage::SetBlockName(int index, const TStr& name) {
 void TBlocksStorage::Clear() {
   Blocks.Clear();
   TextItems.Clear();
+  ClearLowerIndex();
   LastBlockNum = 0;
   NumIndexValid = false;
   NameIndexValid = false;

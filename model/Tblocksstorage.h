@@ -7,6 +7,7 @@
 #include "model/Tdiscblockstr.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TDiscussion;
@@ -71,6 +72,11 @@ public:
   // another block clears the indices.
   void ClearIndices() { NameIndexValid = NumIndexValid = false; }
   void SetBlockName(int index, const TStr& name);
+  // The positions of this storage's blocks whose upper block is `upper` (of any storage),
+  // alive or not, in position order. Blocks appended since the last lookup join the index
+  // then; whoever changes the upper link of a block already in place clears it.
+  std::vector<uint16_t> LowerBlocks(TDiscBlockIndex upper) const;
+  void ClearLowerIndex() const;
 
   void Clear();
 
@@ -95,4 +101,9 @@ private:
   mutable std::vector<uint16_t> NumIndex;
   mutable bool NameIndexValid = false;
   mutable bool NumIndexValid = false;
+  mutable int NumIndexed = 0;  // positions below it are in NumIndex
+  // Positions by upper block, for positions below LowerIndexed; a position whose upper link
+  // changed since stays in its old list until the list is read (filtered out then).
+  mutable std::unordered_map<intptr_t, std::vector<uint16_t>> LowerIndex;
+  mutable int LowerIndexed = 0;
 };

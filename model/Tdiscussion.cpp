@@ -178,6 +178,7 @@ std::string TDiscussion::ResolveLinks(int& file) {
       if (block.UnlinkedIndex != NoUnlinkedBlockInfo && block.UnlinkedIndex >= int(UnlinkedBlockInfos.Count()))
         return "неверная ссылка на потерянную связь (блок " + std::to_string(i) + ")";
     }
+    storage.ClearLowerIndex();  // the links are positions only now
   }
   User.ResolveIndices(Storages);
   return {};

@@ -497,6 +497,7 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
       if (block == nullptr || member == nullptr) return;
       Restore(*block, action, *member);
       if (action.Field == BlockField_Name) storages.GetStorage(action.Block.StorageType)->ClearNameIndex();
+      if (action.Field == BlockField_Upper) storages.GetStorage(action.Block.StorageType)->ClearLowerIndex();
       SendBlockNotification(Notify_BlockChanged, discussion, action.Block, true);
       return;
     }

@@ -218,6 +218,7 @@ void TNewBlocksHandler::Link() {
       TDiscBlock& block = *d.Storages.GetDiscBlock(item.Block);
       if (!item.UpperName.IsEmpty()) {
         block.Upper = ResolveUpper(d, item.Block, item.UpperName);
+        d.Storages.GetStorage(item.Block.StorageType)->ClearLowerIndex();
         if (!block.Upper.IsEmpty()) {
           block.UpperCode = d.Storages.GetDiscBlock(block.Upper)->GetDiscBlockCode();
           item.UpperName.Clear();

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/display/X11keys.h"
+#include "platform/display/X11tray.h"
 #include "platform/gui/Cursor.h"
 #include "platform/gui/Guilock.h"
 #include "platform/gui/Input.h"
@@ -28,6 +29,7 @@
 #include "platform/gui/Windowmanager.h"
 #include "platform/gui/Winstyles.h"
 #include "platform/kernel/Codepage.h"
+#include "platform/shell/Notifyicon.h"
 
 // Xlib after the window system's headers: its macros would clash with their names.
 #include <X11/XKBlib.h>
@@ -121,6 +123,7 @@ struct X11Display::Impl {
   GC gc = nullptr;
   XWindow helper = 0;  // owns the clipboard and receives its transfers
   bool installed = false;
+  std::unique_ptr<X11Tray> tray;  // the notification area's icons on the desktop's panel
   std::recursive_mutex lock;
   std::map<HWND, Shown> shown;
   std::map<XWindow, HWND> byId;
@@ -527,6 +530,7 @@ struct X11Display::Impl {
   }
 
   void Handle(XEvent& e) {
+    if (tray && tray->Handle(e)) return;
     switch (e.type) {
       case Expose: {
         HWND h = HandleOf(e.xexpose.window);
@@ -760,13 +764,18 @@ X11Display::X11Display(const std::string& name) : impl_(std::make_unique<Impl>()
   x.typeCombo = XInternAtom(x.dpy, "_NET_WM_WINDOW_TYPE_COMBO", False);
   // Held keys repeat as presses alone, as the program expects of a keyboard.
   XkbSetDetectableAutoRepeat(x.dpy, True, nullptr);
+  x.tray = std::make_unique<X11Tray>(x.dpy, x.screen);
   XFlush(x.dpy);
   if (pipe2(x.stopPipe, O_CLOEXEC) == 0) x.watcher = std::thread([&x] { x.Watch(); });
 }
 
 X11Display::~X11Display() {
   Impl& x = *impl_;
-  if (x.installed) SetDisplay(nullptr);
+  if (x.installed) {
+    SetDisplay(nullptr);
+    SetNotifyAreaListener(nullptr);
+    SetNotifyAreaAvailable(true);
+  }
   if (x.watcher.joinable()) {
     {
       std::lock_guard<std::mutex> hold(x.drainLock);
@@ -783,6 +792,7 @@ X11Display::~X11Display() {
   x.ReturnLentKeys();
   for (auto& [h, s] : x.shown) XDestroyWindow(x.dpy, s.id);
   for (auto& [shape, c] : x.cursors) XFreeCursor(x.dpy, c);
+  x.tray.reset();
   XDestroyWindow(x.dpy, x.helper);
   XFreeGC(x.dpy, x.gc);
   XCloseDisplay(x.dpy);
@@ -794,6 +804,15 @@ void X11Display::Install() {
   if (!Connected()) return;
   impl_->installed = true;
   SetDisplay(this);
+  // Without a panel the area refuses icons (their owners can tell), until one comes.
+  Impl& x = *impl_;
+  SetNotifyAreaAvailable(x.tray->PanelPresent());
+  SetNotifyAreaListener([&x] {
+    std::lock_guard<std::recursive_mutex> guard(x.lock);
+    x.tray->Sync();
+  });
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  x.tray->Sync();
 }
 
 SIZE X11Display::ScreenSize() const {
@@ -1134,6 +1153,12 @@ std::optional<HWND> X11Display::ForeignWindowAt(POINT p) {
   if (!pid || !handle) return HWND{nullptr};
   if (static_cast<long>(*pid) == static_cast<long>(getpid())) return std::nullopt;
   return RemoteHandle(static_cast<long>(*pid), *handle);
+}
+
+unsigned long X11Display::TrayIconWindow(HWND window, UINT id) const {
+  if (!impl_->tray) return 0;
+  std::lock_guard<std::recursive_mutex> guard(impl_->lock);
+  return impl_->tray->IconWindow(window, id);
 }
 
 unsigned long X11Display::XWindowOf(HWND h) const {

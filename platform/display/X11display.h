@@ -44,6 +44,8 @@ class X11Display : public Display {
 
   // The X window that shows a top-level window (0 when none), for tests and diagnostics.
   unsigned long XWindowOf(HWND window) const;
+  // The X window of a notification-area icon (0 when none), for tests and diagnostics.
+  unsigned long TrayIconWindow(HWND window, UINT id) const;
   // Handles every X event that has arrived, then returns.
   void Drain();
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/gui/Blit.h"
+#include "platform/gui/Icons.h"
 #include "platform/rtl/Tfilestream.h"
 
 namespace {
@@ -37,6 +38,7 @@ struct Entry {
 TIcon::TIcon() : image_(new TBitmap), mask_(new TBitmap) { mask_->SetMonochrome(true); }
 
 TIcon::~TIcon() {
+  ReleaseHandle();
   delete image_;
   delete mask_;
 }
@@ -127,6 +129,7 @@ void TIcon::LoadFromBytes(const std::string& b) {
       maskPixels->Row(y)[x] = transparent ? 0xFFFFFF : 0;
     }
   }
+  ReleaseHandle();
   delete image_;
   delete mask_;
   image_ = image.release();
@@ -184,9 +187,23 @@ void TIcon::SaveToFile(const std::string& FileName) {
 void TIcon::Assign(TPersistent* Source) {
   auto* icon = dynamic_cast<TIcon*>(Source);
   if (!icon) return TGraphic::Assign(Source);
+  ReleaseHandle();
   image_->Assign(icon->image_);
   mask_->Assign(icon->mask_);
   Changed();
+}
+
+HICON TIcon::Handle() {
+  if (!handle_ && !Empty()) {
+    ICONINFO info{TRUE, 0, 0, mask_->Handle(), image_->Handle()};
+    handle_ = CreateIconIndirect(&info);
+  }
+  return handle_;
+}
+
+void TIcon::ReleaseHandle() {
+  if (handle_) DestroyIcon(handle_);
+  handle_ = nullptr;
 }
 
 void TIcon::Draw(TCanvas* ACanvas, const RECT& Rect) {

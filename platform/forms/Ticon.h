@@ -36,8 +36,13 @@ class TIcon : public TGraphic {
   TBitmap* Mask() const { return mask_; }
   void Assign(TPersistent* Source) override;
   void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+  // The window system's icon of this picture (null for an empty one), made on first use
+  // and kept until the picture changes.
+  HICON Handle();
 
  private:
+  void ReleaseHandle();
+  HICON handle_ = nullptr;
   TBitmap* image_;
   TBitmap* mask_;
 };

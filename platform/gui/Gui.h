@@ -10,6 +10,7 @@
 #include "platform/gui/Drawedge.h"
 #include "platform/gui/Drawtext.h"
 #include "platform/gui/Gdiobjects.h"
+#include "platform/gui/Icons.h"
 #include "platform/gui/Input.h"
 #include "platform/gui/Listbox.h"
 #include "platform/gui/Messagequeue.h"

@@ -14,6 +14,7 @@ struct Area {
   std::mutex mutex;
   std::vector<NotifyIconEntry> icons;
   bool available = true;
+  std::function<void()> listener;
 };
 
 Area& TheArea() {
@@ -53,6 +54,12 @@ bool NotifyIconMouse(HWND Window, UINT Id, UINT MouseMessage) {
   return true;
 }
 
+void SetNotifyAreaListener(std::function<void()> Listener) {
+  Area& a = TheArea();
+  std::lock_guard<std::mutex> lock(a.mutex);
+  a.listener = std::move(Listener);
+}
+
 void SetNotifyAreaAvailable(bool Available) {
   Area& a = TheArea();
   std::lock_guard<std::mutex> lock(a.mutex);
@@ -61,7 +68,9 @@ void SetNotifyAreaAvailable(bool Available) {
 
 }  // namespace platform
 
-BOOL Shell_NotifyIcon(DWORD Message, const NOTIFYICONDATA* Data) {
+namespace {
+
+BOOL ChangeArea(DWORD Message, const NOTIFYICONDATA* Data) {
   using namespace platform;
   if (!Data) return FALSE;
   Area& a = TheArea();
@@ -88,4 +97,19 @@ BOOL Shell_NotifyIcon(DWORD Message, const NOTIFYICONDATA* Data) {
     default:
       return FALSE;
   }
+}
+
+}  // namespace
+
+BOOL Shell_NotifyIcon(DWORD Message, const NOTIFYICONDATA* Data) {
+  using namespace platform;
+  if (!ChangeArea(Message, Data)) return FALSE;
+  std::function<void()> listener;
+  {
+    Area& a = TheArea();
+    std::lock_guard<std::mutex> lock(a.mutex);
+    listener = a.listener;
+  }
+  if (listener) listener();
+  return TRUE;
 }

@@ -3,9 +3,11 @@
 // and an identifier, each with a short tip; the mouse over an icon reaches the
 // program as the icon's callback message with the mouse message in LParam.
 //
-// The area is kept by the process. No desktop panel shows it yet: tests and a future
-// desktop bridge read it through NotifyIcons and feed the mouse through NotifyIconMouse.
+// The area is kept by the process; a desktop's panel shows it (the X display docks its
+// icons in the system tray) and tests read it through NotifyIcons and feed the mouse
+// through NotifyIconMouse.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,5 +51,8 @@ std::vector<NotifyIconEntry> NotifyIcons();
 bool NotifyIconMouse(HWND Window, UINT Id, UINT MouseMessage);
 // Whether the area takes icons (a desktop without one refuses them).
 void SetNotifyAreaAvailable(bool Available);
+// Called on the changing thread after every change of the area (null: nobody), so that
+// a desktop's panel can follow it.
+void SetNotifyAreaListener(std::function<void()> Listener);
 
 }  // namespace platform

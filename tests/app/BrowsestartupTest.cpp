@@ -15,6 +15,7 @@
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Forms.h"
 #include "platform/gui/Gui.h"
+#include "tests/model/Discussionfill.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,7 @@ TEST(Browsestartup, TheFirstWindowOpensOnTheLastPositionAndClosingItEndsTheProgr
   TScriptedDialogs d;
   AnswerNewUser(d);
   std::string folder;
+  TDiscBlockCode opened;
   {
     // A new user: no last discussion, so the window shows the root folder.
     TProgram program;
@@ -70,18 +72,25 @@ TEST(Browsestartup, TheFirstWindowOpensOnTheLastPositionAndClosingItEndsTheProgr
     EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Folder);
     EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Ident.Folder, driver.Discussions()->RootFolder);
 
-    // A discussion for the next start, with the login's position in it.
+    // A discussion with a block, which the user opens in the window: the window remembers
+    // where the login stood for the next start.
     TDiscussionsManager& manager = *driver.Discussions();
     const int index = manager.CreateNewDiscussion(manager.DiscussedRoot, "Ecology", true, 0);
     ASSERT_GE(index, 0);
     TDiscussion& discussion = manager.GetDiscussion(index);
     manager.MakeUniqueDIdent(discussion);
     manager.GenerateMIdent(discussion);
+    const TDiscBlockIndex rivers = modeltest::AddBlock(discussion, StorageType_Model,
+                                                       discussion.Storages.GetRootBlockIndex(), TextType_Premise, "Rivers");
     ASSERT_TRUE(discussion.Save());
     folder = discussion.Folder.ToString();
-    TLogin* login = driver.Logins()->GetCurrentLogin();
-    login->LastDiscussion = discussion.Info.DIdent;
-    login->SetDiscussionPosition(discussion.Info.MIdent, StorageType_Model, 999);  // no such block
+    opened = discussion.Storages.GetDiscBlock(rivers)->GetDiscBlockCode();
+    TBrowseItem shown;
+    shown.Ident.Kind = BrowseItem_Folder;
+    shown.Ident.Folder = discussion.FolderIndex;
+    window->Browse.OpenBrowseItem(shown);
+    EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Ident.Index, discussion.Storages.GetRootBlockIndex());
+    window->Browse.GoToDiscBlock(rivers);
 
     window->SetBounds(20, 20, 700, 450);
     person.Pump();
@@ -102,7 +111,9 @@ TEST(Browsestartup, TheFirstWindowOpensOnTheLastPositionAndClosingItEndsTheProgr
     const int shown = window->Browse.CurrentBrowseState.DiscussionIndex;
     ASSERT_EQ(shown, driver.LastDiscussion());
     TDiscussion& discussion = driver.Discussions()->GetDiscussion(shown);
-    EXPECT_EQ(window->Browse.CurrentBrowseState.CurrentItem.Ident.Index, discussion.Storages.GetRootBlockIndex());
+    const TDiscBlock* reopened = discussion.Storages.GetDiscBlock(window->Browse.CurrentBrowseState.CurrentItem.Ident.Index);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetDiscBlockCode(), opened) << "the block open when the program ended";
     driver.Pars()->AutoBackup = 1;
     driver.Pars()->AutoBackupFolder = s.Folder + "/backups";
 

@@ -1,4 +1,5 @@
 #include "app/Tformreadme.h"
+#include "browse/Tbrowse.h"
 #include "app/Tinstancewindow.h"
 #include "app/Tstartupdriver.h"
 #include "Apptesthelpers.h"
@@ -18,6 +19,7 @@
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
 #include "foundation/Tstartimagecaller.h"
+#include "tests/model/Discussionfill.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +110,7 @@ TEST(Startup, TheNextStartAsksTheKeyPasswordAndOpensTheLastDiscussion) {
   TScriptedDialogs d;
   AnswerNewUser(d);
   int discussionIndex = -1;
+  TDiscBlockCode remembered;
   {
     TStartupDriver driver;
     ASSERT_EQ(driver.Start(2, kArgs), TStart::Running);
@@ -117,10 +120,14 @@ TEST(Startup, TheNextStartAsksTheKeyPasswordAndOpensTheLastDiscussion) {
     TDiscussion& discussion = manager.GetDiscussion(discussionIndex);
     manager.MakeUniqueDIdent(discussion);
     manager.GenerateMIdent(discussion);
+    const TDiscBlockIndex block = modeltest::AddBlock(discussion, StorageType_Model,
+                                                      discussion.Storages.GetRootBlockIndex(), TextType_Premise, "Rivers");
     ASSERT_TRUE(discussion.Save());
-    TLogin* login = driver.Logins()->GetCurrentLogin();
-    login->LastDiscussion = discussion.Info.DIdent;
-    login->SetDiscussionPosition(discussion.Info.MIdent, 1, 0);
+    remembered = discussion.Storages.GetDiscBlock(block)->GetDiscBlockCode();
+    // A browse window's engine opens the block: its refresh keeps the login's position.
+    TBrowse browse;
+    ASSERT_TRUE(browse.SetDiscussionIndex(discussionIndex));
+    browse.GoToDiscBlock(block);
     driver.Pars()->AutoBackup = 1;
     driver.Pars()->AutoBackupFolder = s.Folder + "/backups";
     driver.Shutdown();
@@ -153,8 +160,8 @@ TEST(Startup, TheNextStartAsksTheKeyPasswordAndOpensTheLastDiscussion) {
     EXPECT_EQ(TShellRegistry::ReadInteger("LastDontShowBrowseReadmeAgain"), 1);
     EXPECT_EQ(driver.LastDiscussion(), discussionIndex);
     EXPECT_EQ(opened, discussionIndex);
-    EXPECT_EQ(type, 1);
-    EXPECT_EQ(number, 0);
+    EXPECT_EQ(type, int(remembered.StorageType));
+    EXPECT_EQ(number, int(remembered.BlockNum));
     EXPECT_TRUE(driver.Discussions()->GetDiscussion(discussionIndex).Loaded);
     driver.Shutdown();
   }

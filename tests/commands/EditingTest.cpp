@@ -8,11 +8,13 @@
 #include "commands/Tformblocktext.h"
 #include "commands/Tformdiscblockheader.h"
 #include "model/Discussionfileset.h"
+#include "model/Blocklinks.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpanel.h"
 #include "platform/forms/Tedit.h"
+#include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -56,6 +58,25 @@ class Editing : public CommandsTest {
     }
     return names;
   }
+  // A window on the first discussion's root in creating mode, with nothing to undo yet;
+  // null when it does not open.
+  TBrowse* OpenCreating() {
+    d = &Discussion(ecology);
+    if (!d->Load()) return nullptr;
+    d->Info.Creating = 1;
+    TFormBrowse* form = OpenTree();
+    d->Undo.Clear();
+    return form ? &form->Browse : nullptr;
+  }
+  // The discussion saves what it saved at the start; the user's file keeps what was read
+  // and visited, which no undo takes back.
+  void ExpectSavedAsAtTheStart(const std::vector<std::string>& start) {
+    const std::vector<std::string> end = Saved();
+    for (size_t file = 0; file < start.size(); ++file) {
+      if (std::string(TDiscussionFileSet::Names[file]) == "UserInfo.cbs") continue;
+      EXPECT_EQ(end[file], start[file]) << TDiscussionFileSet::Names[file];
+    }
+  }
   TDiscBlockIndex Find(const std::string& name) { return d->Storages.FindDiscBlockIndexByName(name); }
   std::string Text(TDiscBlockIndex block) { return d->Storages.GetStrHashItem(block)->Str.Text.ToString(); }
 
@@ -64,13 +85,9 @@ class Editing : public CommandsTest {
 };
 
 TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
-  d = &Discussion(ecology);
-  ASSERT_TRUE(d->Load());
-  d->Info.Creating = 1;
-  TFormBrowse* form = OpenTree();
-  ASSERT_NE(form, nullptr);
-  TBrowse& browse = form->Browse;
-  d->Undo.Clear();
+  TBrowse* opened = OpenCreating();
+  ASSERT_NE(opened, nullptr);
+  TBrowse& browse = *opened;
   const std::vector<std::string> start = Saved();
   const uint16_t notes = d->User.NoteCounter;
   ASSERT_EQ(Names(browse), "1 2 3");
@@ -181,13 +198,117 @@ TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
   for (int step = 0; step < 50 && d->Undo.CanUndo(); ++step) Run(browse, Command_Undo);
   EXPECT_FALSE(d->Undo.CanUndo());
   EXPECT_EQ(d->User.NoteCounter, notes);
-  const std::vector<std::string> end = Saved();
-  // The user's file keeps what was read and visited, which no undo takes back; its note
-  // counter is checked above.
-  for (size_t file = 0; file < start.size(); ++file) {
-    if (std::string(TDiscussionFileSet::Names[file]) == "UserInfo.cbs") continue;
-    EXPECT_EQ(end[file], start[file]) << TDiscussionFileSet::Names[file];
-  }
+  ExpectSavedAsAtTheStart(start);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A new user's road: every editing command is found in the window menu (the tool bar) or
+// in the popup of a row, and the menu's Undo takes the whole session back.
+TEST_F(Editing, EveryEditingCommandIsOfferedByTheMenus) {
+  TBrowse* opened = OpenCreating();
+  ASSERT_NE(opened, nullptr);
+  TBrowse& browse = *opened;
+  const std::vector<std::string> start = Saved();
+  const int models = d->Storages.Model.Count();
+  const auto state = [&](TDiscBlockIndex block) { return d->Storages.GetDiscBlock(block)->DeleteFlag; };
+
+  WriteHeader("Added");
+  ASSERT_TRUE(Choose(browse, {"Add block"}));
+  EXPECT_EQ(d->Storages.Model.Count(), models + 1);
+  WriteHeader("Inserted");
+  ASSERT_TRUE(ChooseInPopup(browse, {1}, {"Insert block"}));
+  EXPECT_EQ(d->Storages.GetDiscBlock(b)->Num, 3);
+  script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Edited"}});
+  ASSERT_TRUE(ChooseInPopup(browse, {0}, {"Edit"}));
+  EXPECT_EQ(Text(a), "Edited");
+  ASSERT_TRUE(ChooseInPopup(browse, {0}, {"Copy"}));
+  ASSERT_TRUE(Choose(browse, {"Paste"}));
+  EXPECT_EQ(d->Storages.Model.Count(), models + 6);  // A with its three lower blocks
+  const auto position = [](TBrowse& in, TDiscBlockIndex block) {
+    const std::vector<TBrowseItem>& children = in.CurrentBrowseState.CurrentItem.Children;
+    for (size_t i = 0; i < children.size(); ++i)
+      if (children[i].Kind() == BrowseItem_Block && children[i].Ident.Index == block) return uint16_t(i);
+    ADD_FAILURE() << "not listed";
+    return uint16_t(0);
+  };
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, c)}, {"Cut"}));
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, b)}, {"Paste"}));
+  EXPECT_EQ(state(c), DeleteFlag_Erased);
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, a)}, {"Cross"}));
+  EXPECT_EQ(state(a), DeleteFlag_Crossed);
+  ASSERT_TRUE(ChooseInPopup(browse, {position(browse, a)}, {"Uncross"}));
+  EXPECT_EQ(state(a), DeleteFlag_Alive);
+
+  // A note to the recycle bin, and back from the list of deleted blocks.
+  WriteHeader("My note");
+  ASSERT_TRUE(Choose(browse, {"Add note"}));
+  ASSERT_EQ(d->Storages.Notes.Count(), 1);
+  const TDiscBlockIndex note{StorageType_Notes, 0};
+  Answer(0);
+  ASSERT_TRUE(ChooseInPopup(browse, {uint16_t(browse.CurrentBrowseState.CurrentItem.Children.size() - 1)}, {"Delete"}));
+  EXPECT_EQ(state(note), DeleteFlag_Recycled);
+  ASSERT_TRUE(Choose(browse, {"Retrieval", "Deleted"}));
+  TFormBrowse* deleted = Newest();
+  ASSERT_NE(deleted, browse.Form);
+  ASSERT_EQ(ListedBlocks(deleted->Browse), std::vector<TDiscBlockIndex>{note});
+  ASSERT_TRUE(ChooseInPopup(deleted->Browse, {0}, {"Restore"}));
+  EXPECT_EQ(state(note), DeleteFlag_Alive);
+  deleted->Close();
+  Pump();
+
+  ASSERT_TRUE(Choose(browse, {"Service", "Renumerate"}));
+  Answer(0);
+  ASSERT_TRUE(Choose(browse, {"Service", "Discussion statistics"}));
+  EXPECT_EQ(Boxes().back().Caption, "DISCUSSION STATISTICS");
+  for (int step = 0; step < 50 && d->Undo.CanUndo(); ++step) ASSERT_TRUE(Choose(browse, {"Undo"}));
+  ExpectSavedAsAtTheStart(start);
+
+  // A reader (not creating) opens a block's texts from its popup.
+  d->Info.Creating = 0;
+  TFormBrowse* reader = OpenOn(ecology);
+  ASSERT_NE(reader, nullptr);
+  ASSERT_TRUE(ChooseInPopup(reader->Browse, {0}, {"Block text"}));
+  TFormBlockText* viewer = nullptr;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* found = dynamic_cast<TFormBlockText*>(Screen->Forms(i))) viewer = found;
+  ASSERT_NE(viewer, nullptr);
+  platform::PressControl(*viewer, "ButtonClose");
+  Pump();
+
+  // A block in trouble is fixed from its popup: its troubles are shown, Delete erases it.
+  ASSERT_TRUE(ChangeUnlinkedBlockInfo(*d, c, [](TUnlinkedBlockInfo& info) { info.LostHyperRefs = 1; }));
+  reader->Browse.CurrentBrowseItemChanged();
+  script.Answer("TFormFixingTrouble", [&](TCustomForm& dialog) {
+    EXPECT_EQ(dialog.Caption(), "Fix trouble: block " + Name(c));
+    EXPECT_EQ(dynamic_cast<TLabel*>(platform::FindNamed(dialog, "LabelUnlinked1"))->Caption(), "lost hyperrefs");
+    EXPECT_TRUE(dynamic_cast<TControl*>(platform::FindNamed(dialog, "ButtonRequest"))->Visible());
+    platform::PressControl(dialog, "Button2");
+  });
+  ASSERT_TRUE(ChooseInPopup(reader->Browse, {position(reader->Browse, c)}, {"Fix trouble"}));
+  EXPECT_EQ(state(c), DeleteFlag_Erased);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(Editing, BackNeverLandsOnABlockThatUndoTookAway) {
+  TBrowse* opened = OpenCreating();
+  ASSERT_NE(opened, nullptr);
+  TBrowse& browse = *opened;
+  const int models = d->Storages.Model.Count();
+  WriteHeader("Short-lived");
+  Run(browse, Command_AddBlock);
+  const TDiscBlockIndex added = Find("4");
+  ASSERT_FALSE(added.IsEmpty());
+  // Opened, then left for another block: the history holds root, the new block.
+  browse.GoToDiscBlock(added);
+  browse.GoToDiscBlock(a);
+  Pump();
+  for (int step = 0; step < 10 && d->Storages.Model.Count() > models; ++step) Run(browse, Command_Undo);
+  ASSERT_EQ(d->Storages.Model.Count(), models);
+  Run(browse, Command_Back);
+  EXPECT_EQ(Shown(browse), root);
+  EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Block);
+  EXPECT_EQ(Names(browse), "1 2 3");
   EXPECT_TRUE(Reports().empty());
 }
 

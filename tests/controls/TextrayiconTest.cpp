@@ -40,7 +40,7 @@ TEST_F(TrayIcon, AddedWithItsIconAndShortHint) {
   EXPECT_TRUE(tray.Added());
   EXPECT_EQ(Shown(tray)->tip, "Pointer engine at work");
   EXPECT_EQ(Shown(tray)->callbackMessage, CM_TRAYICON);
-  EXPECT_EQ(Shown(tray)->icon, reinterpret_cast<HICON>(tray.Icon()));
+  EXPECT_EQ(Shown(tray)->icon, tray.Icon()->Handle());
   EXPECT_EQ(tray.NotifyData().cbSize, 88u);
   tray.SetHint(std::string(80, 'x'));
   EXPECT_EQ(Shown(tray)->tip, std::string(63, 'x'));
@@ -154,7 +154,7 @@ TEST_F(TrayIcon, AnimationCyclesThroughTheIcons) {
   tray.SetInterval(2);
   tray.SetAnimated(true);
   EXPECT_TRUE(tray.Animated());
-  EXPECT_EQ(Shown(tray)->icon, reinterpret_cast<HICON>(tray.Icons()->Icons(0)));
+  EXPECT_EQ(Shown(tray)->icon, tray.Icons()->Icons(0)->Handle());
   std::vector<int> frames;
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (frames.size() < 5 && std::chrono::steady_clock::now() < end) {
@@ -165,11 +165,11 @@ TEST_F(TrayIcon, AnimationCyclesThroughTheIcons) {
   }
   ASSERT_GE(frames.size(), 5u);
   for (size_t i = 1; i < frames.size(); ++i) EXPECT_EQ(frames[i], (frames[i - 1] + 1) % 3);
-  EXPECT_EQ(Shown(tray)->icon, reinterpret_cast<HICON>(tray.GetActiveIcon()));
+  EXPECT_EQ(Shown(tray)->icon, tray.GetActiveIcon()->Handle());
   // Deleting the icons ends the animation and shows the still icon again.
   tray.Icons()->Clear();
   EXPECT_FALSE(tray.Animated());
-  EXPECT_EQ(Shown(tray)->icon, reinterpret_cast<HICON>(tray.Icon()));
+  EXPECT_EQ(Shown(tray)->icon, tray.Icon()->Handle());
 }
 
 TEST(IconList, StreamKeepsEntriesEmptySlotsAndRefusesDamage) {

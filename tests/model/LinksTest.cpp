@@ -154,6 +154,54 @@ TEST_F(LinksTest, CopyBlockTreeCopiesLiveLowerBlocksOnce) {
   EXPECT_TRUE(Reports().empty());
 }
 
+TEST_F(LinksTest, LowerBlocksFollowRelinkingUndoAndASavedAndLoadedDiscussion) {
+  d.Authors.CreateAuthor(d, "L-1", 1, 0);
+  const TDiscBlockIndex heading = AddBlock(d, StorageType_Model, root, TextType_Heading, "раздел");
+  const TDiscBlockIndex x = AddBlock(d, StorageType_Model, heading, TextType_Premise, "икс");
+  const TDiscBlockIndex y = AddBlock(d, StorageType_Model, heading, TextType_Premise, "игрек");
+  const TDiscBlockIndex remark = AddBlock(d, StorageType_Comments, x, TextType_Premise, "замечание", 1);
+  const auto lower = [&](TDiscussion& of, TDiscBlockIndex upper) { return of.Storages.Model.LowerBlocks(upper); };
+  const std::vector<uint16_t> both{x.Index, y.Index};
+  ASSERT_EQ(lower(d, heading), both);
+  EXPECT_EQ(d.Storages.Comments.LowerBlocks(x), std::vector<uint16_t>{remark.Index});
+  d.Undo.Clear();
+
+  // Moved under the root and back by undo: the lists follow each link.
+  d.Undo.StartStep();
+  d.Storages.RelinkBlocks(d, heading, root);
+  EXPECT_TRUE(lower(d, heading).empty());
+  EXPECT_EQ(d.Storages.Model.GetNewBlockNumber(d, heading), 1);
+  EXPECT_EQ(lower(d, root), (std::vector<uint16_t>{heading.Index, x.Index, y.Index}));
+  ASSERT_TRUE(d.Undo.UndoStep(d));
+  EXPECT_EQ(lower(d, heading), both);
+  EXPECT_EQ(d.Storages.Model.GetNewBlockNumber(d, heading), 3);
+
+  // A copied tree, taken back: its blocks leave the lists with it.
+  const int models = d.Storages.Model.Count();
+  d.Undo.StartStep();
+  const TDiscBlockIndex target = AddBlock(d, StorageType_Model, root, TextType_Heading, "копия");
+  d.Undo.AddDiscBlockCreation(d, target);
+  ASSERT_TRUE(d.Storages.CopyBlockTree(d, target, d, heading));
+  ASSERT_EQ(lower(d, target).size(), 2u);
+  EXPECT_EQ(d.Storages.Comments.LowerBlocks(TDiscBlockIndex{StorageType_Model, lower(d, target)[0]}).size(), 1u);
+  ASSERT_TRUE(d.Undo.UndoStep(d));
+  EXPECT_EQ(d.Storages.Model.Count(), models);
+  EXPECT_TRUE(lower(d, target).empty());
+  const TDiscBlockIndex again = AddBlock(d, StorageType_Model, heading, TextType_Premise, "зет");
+  EXPECT_EQ(Block(again).Num, 3);
+  EXPECT_EQ(lower(d, heading), (std::vector<uint16_t>{x.Index, y.Index, again.Index}));
+
+  // The loaded discussion lists the same lower blocks.
+  ASSERT_TRUE(d.Save());
+  TDiscussion loaded;
+  loaded.Folder = Folder();
+  ASSERT_TRUE(loaded.Load());
+  EXPECT_EQ(lower(loaded, heading), lower(d, heading));
+  EXPECT_EQ(loaded.Storages.Comments.LowerBlocks(x), std::vector<uint16_t>{remark.Index});
+  EXPECT_EQ(loaded.Storages.Model.GetNewBlockNumber(loaded, heading), 4);
+  EXPECT_TRUE(Reports().empty());
+}
+
 TEST_F(LinksTest, RenumberingFollowsTheSwitch) {
   const TDiscBlockIndex heading = AddBlock(d, StorageType_Model, root, TextType_Heading, "");
   const TDiscBlockIndex first = AddBlock(d, StorageType_Model, heading, TextType_Premise, "");
