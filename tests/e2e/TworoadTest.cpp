@@ -93,6 +93,16 @@ void Receive(TSession& s) {
   });
 }
 
+// Receives, handles what came, packs the answers the handling wrote and sends them.
+void Answer(TSession& s) {
+  InPostOffice(s, [&s](TCustomForm& office) {
+    Exchange(s, office, "Button1");
+    Perform(office, "RadioButtonInbox");
+    Perform(office, "RadioButtonOutbox");
+    Exchange(s, office, "Button3");
+  });
+}
+
 // Opens the discussion from the folder of discussions.
 TFormBrowse& OpenRivers(TSession& s) {
   TFormBrowse& window = DiscussedFolder(s);
@@ -205,12 +215,7 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
       platform::PressControl(receivers, "ButtonOk");  // B, who asked, is checked
     });
     s.Confirm("FORM_NEW_MODEL");
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-      Perform(office, "RadioButtonOutbox");
-      Exchange(s, office, "Button3");
-    });
+    Answer(s);
   }));
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
@@ -240,12 +245,7 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
     s.Confirm("AUTO-HANDLING");
     s.Script.Press("Expert identifier request", "ButtonGenerate");
     s.Confirm("AUTHOR_IDENTS_GENERATED");
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-      Perform(office, "RadioButtonOutbox");
-      Exchange(s, office, "Button3");
-    });
+    Answer(s);
   }));
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
