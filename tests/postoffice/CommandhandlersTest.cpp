@@ -817,12 +817,20 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   EXPECT_EQ(Saved()->Info.Secret, 0);
   DeleteFileA((inbox + "mdpr-evil").c_str());
 
+  // The reader who takes the privacy keeps reading the discussion.
+  std::vector<std::string> granted;
+  ModelHooks().GrantAccess = [&granted](const TStr& privateIdent) {
+    granted.push_back(privateIdent.ToString());
+    return true;
+  };
   Compose(inbox + "mdpr", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PRIVATE"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_TRUE(Showed("MAKE_DISCUSSION_PRIVATE", "Discussion Ecology is secret now!"));
   EXPECT_EQ(Saved()->Info.Secret, 1);
+  EXPECT_EQ(granted, std::vector<std::string>{Saved()->Info.PrivateIdent.ToString()});
+  EXPECT_NE(granted[0].find("ME_X_PDK"), std::string::npos) << granted[0];
 
   // Now secret: only the leader's keyed seal is believed.
   mine->Info.PrivateIdent = "P-7";
