@@ -131,6 +131,20 @@ int TSession::RowOf(TFormBrowse& window, const std::string& text) const {
   return -1;
 }
 
+int TSession::FolderRow(TFormBrowse& window, const std::string& name) const {
+  const TBrowseItem& current = window.Browse.CurrentBrowseState.CurrentItem;
+  std::string offered;
+  for (size_t i = 0; i < current.Children.size(); ++i) {
+    const TBrowseItem& item = current.Children[i];
+    if (item.Kind() == BrowseItem_Block) continue;
+    const std::string shown = RowName(item, nullptr);
+    offered += " [" + shown + "]";
+    if (shown == name) return int(i);
+  }
+  ADD_FAILURE() << "no row of " << name << "; offered:" << offered;
+  return -1;
+}
+
 TDiscussion* TSession::Shown(TFormBrowse& window) const { return window.Browse.GetDiscussion(); }
 
 TPost& TSession::Post() const { return *PostState(); }

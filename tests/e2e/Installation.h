@@ -55,6 +55,8 @@ class TSession {
   bool OpenRow(TFormBrowse& window, const std::string& name);
   // The row of the window's lower list that shows a block with that text, -1 when none.
   int RowOf(TFormBrowse& window, const std::string& text) const;
+  // The row that shows the folder of that name (or the discussion kept in it), -1 when none.
+  int FolderRow(TFormBrowse& window, const std::string& name) const;
   // Presses a key in the window.
   void Key(TFormBrowse& window, WORD key);
   // Delivers what the windows have waiting.

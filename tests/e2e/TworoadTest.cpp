@@ -103,12 +103,14 @@ void Answer(TSession& s) {
   });
 }
 
-// Opens the discussion from the folder of discussions.
-TFormBrowse& OpenRivers(TSession& s) {
+// Opens the discussion of that folder from the folder of discussions.
+TFormBrowse& OpenDiscussion(TSession& s, const std::string& folder) {
   TFormBrowse& window = DiscussedFolder(s);
-  s.OpenRow(window, "Rivers");
+  s.OpenRow(window, folder);
   return window;
 }
+
+TFormBrowse& OpenRivers(TSession& s) { return OpenDiscussion(s, "Rivers"); }
 
 // The mail files waiting in a mailbox of the fixture.
 std::vector<std::string> Waiting(const std::string& mailbox) {
@@ -366,6 +368,170 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   EXPECT_EQ(A.Told("restarted"), A.Told("sent"));
   ASSERT_TRUE(B.Run([&](TSession& s) { s.Tell("restarted", Tree(*s.Shown(OpenRivers(s)))); }));
   EXPECT_EQ(B.Told("restarted"), B.Told("large"));
+}
+
+class ThreeInstallations : public TwoInstallations {
+ protected:
+  TInstallation C{Folder + "/C", "Вера", "e2ec", "vera's key 77"};
+};
+
+// A moderates a discussion of its own and makes it private: from then on its blocks travel
+// packed and sealed with A's key password. B, who is told the key password, reads them; C,
+// who is not, refuses them and applies nothing.
+TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWhoKnowsTheKeyReadsIt) {
+  // A may moderate: the moderation library lies in its data root.
+  testsupport::Run("mkdir -p '" + A.Home + "/Library' && cp '" + std::string(QUILLARAN_BINARY_DIR) +
+                   "/app/Leafguard.so' '" + A.Home + "/Library/'");
+  // A creates a discussion and registers it with itself as moderator, before anybody has
+  // it: the moderator gives the discussion its identifier.
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    TFormBrowse& folders = s.Window();
+    ASSERT_TRUE(s.OpenRow(folders, "Discussed"));
+    s.Script.Press("Edit advertising list", "Button1", {{"MemoAddresses", B.Address() + "\r\n" + C.Address()}});
+    ASSERT_TRUE(s.Choose(folders, {"Edit advertising list"}));
+    ASSERT_TRUE(s.Choose(folders, {"Creating"}));
+    s.Script.Press("Enter Nickname", "ButtonOk", {{"EditValue", "Lakes"}});
+    ASSERT_TRUE(s.Choose(folders, {"Create new model", "Empty"}));
+    TFormBrowse& created = s.Window();
+    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Озёра"}});
+    ASSERT_TRUE(s.ChooseInPopup(created, -1, {"Edit"}));
+    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Озеро 1"}});
+    ASSERT_TRUE(s.Choose(created, {"Add block"}));
+    s.Script.Press("Forming Model", "ButtonOk", {{"EditValue", "Lakes"}});
+    ASSERT_TRUE(s.Choose(created, {"Service", "Form published model"}));
+    TFormBrowse& published = s.Window();
+    s.Script.Press("Moderator's E-Mail", "ButtonOk", {{"EditValue", A.Address()}});
+    s.Confirm("REGISTRATE_MODEL");
+    ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Registrate model"}));
+    ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("MODEL_REGISTRATION");  // the library's answer is written
+    s.Confirm("MODEL_REGISTRATION");  // and taken
+    InPostOffice(s, [&](TCustomForm& office) {
+      Exchange(s, office, "ButtonMail");
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+      Perform(office, "RadioButtonOutbox");
+      Exchange(s, office, "Button3");
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+    });
+    TDiscussion* model = s.Shown(published);
+    ASSERT_NE(model, nullptr);
+    s.Tell("moderator", model->IsModerator() ? "A" : "nobody");
+    s.Tell("model", Tree(*model));
+    s.Tell("dident", model->Info.DIdent.ToString());
+    s.Confirm("NEW_ANNOTATION");
+    s.Confirm("NEW_ANNOTATION");
+    ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Annotation"}));
+    s.Confirm("AUTO-HANDLING");
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
+  }));
+  EXPECT_EQ(A.Told("moderator"), "A");
+  EXPECT_NE(A.Told("boxes1").find("MODEL_REGISTRATION: \nModel: Озёра\nRegistration result: SUCCESSFUL"),
+            std::string::npos)
+      << A.Told("boxes1");
+
+  // B and C ask for the discussion; A answers both with the model; each forms its copy.
+  for (TInstallation* reader : {&B, &C}) {
+    ASSERT_TRUE(reader->Run([&](TSession& s) {
+      s.Confirm("AUTO-HANDLING");
+      s.Script.Press("NEW ANNOTATION", "Button1");  // "Request"
+      s.Confirm("GIVE_MODEL");
+      InPostOffice(s, [&](TCustomForm& office) {
+        Exchange(s, office, "Button1");
+        Perform(office, "RadioButtonInbox");
+        Exchange(s, office, "Button3");
+      });
+    })) << reader->Told("boxes1");
+  }
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("GIVE_MODEL");
+    s.Script.Answer("TFormCommandMessageHeader", [&](TCustomForm& receivers) {
+      platform::PressControl(receivers, "ButtonOk");  // B and C, who asked, are checked
+    });
+    s.Confirm("FORM_NEW_MODEL");  // one message to both
+    Answer(s);
+  })) << A.Told("boxes2");
+  for (TInstallation* reader : {&B, &C}) {
+    ASSERT_TRUE(reader->Run([&](TSession& s) {
+      s.Confirm("AUTO-HANDLING");
+      s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Lakes"}});
+      s.Confirm("FORM_NEW_MODEL");
+      s.Confirm("MODEL IS CREATED");
+      Receive(s);
+      TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
+      ASSERT_NE(copy, nullptr);
+      s.Tell("model", Tree(*copy));
+      s.Tell("dident", copy->Info.DIdent.ToString() + (copy->Info.IsModerated() ? " moderated" : ""));
+    })) << reader->Told("boxes2");
+    EXPECT_EQ(reader->Told("model"), A.Told("model"));
+    EXPECT_EQ(reader->Told("dident"), A.Told("dident") + " moderated");
+  }
+
+  // A, moderating, makes the discussion private in the moderation listing, then posts a
+  // comment on block 1 to all.
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    TFormBrowse& window = DiscussedFolder(s);
+    ASSERT_TRUE(s.Choose(window, {"Moderating"}));
+    ASSERT_TRUE(s.Choose(window, {"Show all discussions"}));  // not only those with comments waiting
+    s.Confirm("MAKE_DISCUSSION_PRIVATE");
+    ASSERT_TRUE(s.ChooseInPopup(window, s.FolderRow(window, "Lakes"), {"Set secrecy"}));
+    ASSERT_TRUE(s.Choose(window, {"Browsing"}));
+    TFormBrowse& lakes = OpenDiscussion(s, "Lakes");
+    ASSERT_NE(s.Shown(lakes), nullptr);
+    s.Tell("secret", std::to_string(s.Shown(lakes)->Info.Secret));
+    ASSERT_TRUE(s.OpenRow(lakes, "1"));
+    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Озеро 1 глубокое"}});
+    ASSERT_TRUE(s.Choose(lakes, {"Add note"}));
+    ASSERT_TRUE(s.ChooseInPopup(lakes, s.RowOf(lakes, "Озеро 1 глубокое"), {"Post"}));
+    s.Key(lakes, VK_BACK);
+    s.Confirm("SENDING POST");  // the note becomes a comment
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("CLOSING DISCUSSION");
+    ASSERT_TRUE(s.Choose(lakes, {"Service", "Form post command", "Send post (to all)"}));
+    s.Tell("sent", Tree(*s.Shown(lakes)));
+    s.Confirm("AUTO-HANDLING");
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+  })) << A.Told("boxes3");
+  EXPECT_EQ(A.Told("secret"), "1");
+  const std::string comment = "2|0-1|1|Озеро 1 глубокое\n";
+  EXPECT_NE(A.Told("sent").find(comment), std::string::npos) << A.Told("sent");
+
+  // B is told A's key password and reads the comment.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("MAKE_DISCUSSION_PRIVATE");
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
+    ASSERT_NE(copy, nullptr);
+    s.Tell("secret", std::to_string(copy->Info.Secret));
+    s.Tell("read", Tree(*copy));
+  })) << B.Told("boxes3");
+  EXPECT_EQ(B.Told("secret"), "1");
+  EXPECT_EQ(B.Told("read"), A.Told("model") + comment);
+
+  // C is not, and cancels: nothing of the message is applied.
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("MAKE_DISCUSSION_PRIVATE");
+    s.Script.Press("KEY PASSWORD", "ButtonCancel");
+    s.Confirm("VERIFYING ERROR");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
+    ASSERT_NE(copy, nullptr);
+    s.Tell("refused", Tree(*copy));
+  })) << C.Told("boxes3");
+  EXPECT_EQ(C.Told("refused"), C.Told("model"));
+  EXPECT_NE(C.Told("boxes3").find("VERIFYING ERROR: Incorrect command-message sign or verifying error!"),
+            std::string::npos)
+      << C.Told("boxes3");
 }
 
 }  // namespace

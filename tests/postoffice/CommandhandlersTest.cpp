@@ -1314,6 +1314,14 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
   };
   const std::string path = send();
   EXPECT_EQ(ReadFile(path).find("Секретный текст"), std::string::npos);  // packed on the way
+  // Listed by its header though the key is not known yet, so that the run hands it to its
+  // handler, which asks for the key.
+  Post.Inbox.Files.Clear();
+  Post.Inbox.Refresh(Post);
+  ASSERT_EQ(Post.Inbox.Files.Count(), 1u);
+  EXPECT_EQ(Post.Inbox.Files[0].Command, "NEW_BLOCKS");
+  EXPECT_EQ(Post.Inbox.Files[0].DIdent, "D-1");
+  EXPECT_TRUE(gKeyPrompts.empty());
 
   // A wrong key password: the seal does not verify, nothing is applied, and the key is
   // not kept.
