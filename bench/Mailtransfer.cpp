@@ -145,6 +145,10 @@ std::string CurlAuth()
 
 void BM_SmtpSendOurs(benchmark::State& state)
 {
+    // The servers start and the attachment is written before the clock runs, and one
+    // untimed send warms both ends, as curl's first untimed send does for it.
+    DeliverOne();
+    Servers().EmptyMailbox();
     for (auto _ : state) {
         SendWithOurClient();
         state.PauseTiming();
