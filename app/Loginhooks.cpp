@@ -42,6 +42,12 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
     return gLogins ? gLogins->GetKeyPassword(privateDiscussion) : TStr();
   };
   hooks.KeyOfLogin = [](const TStr& lident) { return gLogins ? gLogins->GetKeyOf(lident) : TStr(); };
+  hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email) {
+    return gLogins ? gLogins->AskKeyOf(lident, email) : TStr();
+  };
+  hooks.ForgetKeyOfLogin = [](const TStr& lident) {
+    if (gLogins) gLogins->ForgetKeyOf(lident);
+  };
   SetManagerEMailSource(ManagerEMail);
 }
 
@@ -52,6 +58,8 @@ void UnregisterLoginHooks() {
   hooks.AccessLevel = nullptr;
   hooks.KeyPassword = nullptr;
   hooks.KeyOfLogin = nullptr;
+  hooks.AskKeyOfLogin = nullptr;
+  hooks.ForgetKeyOfLogin = nullptr;
   SetManagerEMailSource(nullptr);
   gLogins = nullptr;
 }

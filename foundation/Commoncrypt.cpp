@@ -280,6 +280,15 @@ bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header) {
   return good;
 }
 
+bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header) {
+  if (!header.IsPrivateMessage()) return VerifyFileSign(file, header);
+  std::string key = header.AskSenderKey();
+  const bool good = VerifyFileSign(file, true, key);
+  WipeString(key);
+  if (!good) header.ForgetSenderKey();
+  return good;
+}
+
 bool ShowVerifyingError() {
   ShowMessageBox("VERIFYING ERROR", "Incorrect command-message sign or verifying error!");
   return false;

@@ -56,6 +56,10 @@ class TSealedMessageHeader {
   virtual ~TSealedMessageHeader() = default;
   virtual bool IsPrivateMessage() const = 0;  // PRIVATE_REQ other than "0"
   virtual std::string SenderKey() const = 0;  // the key kept for the sender's login
+  // The sender's key, asked of the user when none is kept; by default only what is kept.
+  virtual std::string AskSenderKey() const { return SenderKey(); }
+  // The sender's key did not verify: what was kept of it is dropped.
+  virtual void ForgetSenderKey() const {}
 };
 
 // Checks the seal of a command-message file opened for reading; the file position is
@@ -63,6 +67,9 @@ class TSealedMessageHeader {
 // or wrong, when a private message's sender has no key, or when the file cannot be read.
 bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey);
 bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header);
+// The check of a message about to be handled: for a private message whose sender has no
+// key kept the user is asked for it once, and a key that fails the check is forgotten.
+bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header);
 
 // Tells the user that a command message's seal or sender did not verify; always false,
 // so that a caller going on only on true stops.

@@ -1,6 +1,7 @@
 #include "foundation/Tlogin.h"
 
 #include "foundation/Filereplace.h"
+#include "foundation/Gost28147.h"
 #include "foundation/Gosthmac.h"
 #include "foundation/Gostpassword.h"
 #include "foundation/Guihooks.h"
@@ -364,12 +365,49 @@ int TLoginsStorage::AddLogin(const TStr& name, const TStr& email) {
 
 TStr TLoginsStorage::GetKeyOf(uint16_t ident) const {
   const int i = FindLogin(ident);
-  return i < 0 || !Logins[i].IsUnlocked() ? TStr() : Logins[i].Key;
+  return i < 0 ? TStr() : TStr(Logins[i].SealingKey());
+}
+
+int TLoginsStorage::FindKeyHolder(const TStr& lident) const {
+  const int own = FindLoginByLIdent(lident);
+  if (own >= 0 || lident.IsEmpty()) return own;
+  for (uint32_t i = 0; i < Logins.Count(); ++i)
+    if (Logins[i].Virtual && Logins[i].LIdent == lident) return static_cast<int>(i);
+  return -1;
 }
 
 TStr TLoginsStorage::GetKeyOf(const TStr& lident) const {
-  const int i = FindLoginByLIdent(lident);
-  return i < 0 || !Logins[i].IsUnlocked() ? TStr() : Logins[i].Key;
+  const int i = FindKeyHolder(lident);
+  return i < 0 ? TStr() : TStr(Logins[i].SealingKey());
+}
+
+TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
+  if (lident.IsEmpty()) return TStr();
+  int i = FindKeyHolder(lident);
+  if (i < 0 && !email.IsEmpty()) i = FindOrAddVirtualLogin(email, TStr());
+  if (i < 0) return TStr();
+  TLogin& login = Logins[i];
+  if (!login.SealingKey().empty()) return TStr(login.SealingKey());
+  if (login.Virtual && login.LIdent.IsEmpty()) login.LIdent = lident;
+  // An address already known as another sender's gets no key of this one.
+  if (!(login.LIdent == lident) || (!login.Virtual && !login.HasKeyPassword())) return TStr();
+  const TStr& shown = login.Virtual && !login.AutomaticEMail.IsEmpty() ? login.AutomaticEMail : login.Name;
+  std::string entered;
+  if (!AskKeyPassword("KEY PASSWORD", "Key password of " + shown.ToString() + ":", entered)) return TStr();
+  if (login.Virtual)
+    login.fCorrespondentKey = entered;
+  else
+    login.Unlock(entered);  // a wrong one leaves it locked: no key
+  WipeMemory(entered.data(), entered.size());
+  return TStr(login.SealingKey());
+}
+
+void TLoginsStorage::ForgetKeyOf(const TStr& lident) {
+  const int i = FindKeyHolder(lident);
+  if (i < 0 || !Logins[i].Virtual) return;
+  std::string& key = Logins[i].fCorrespondentKey;
+  WipeMemory(key.data(), key.size());
+  key.clear();
 }
 
 TStr TLoginsStorage::GetKeyPassword(bool privateFlag) {

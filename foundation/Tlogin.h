@@ -54,7 +54,7 @@ class TLogin {
   TStr AutomaticEMail;     // also the letter code of post-file names
   TStr Rights;             // one character per right, '1' granted
   TEMailInfo EMail;
-  TStr Key;                // the password of the login's private messages; kept enciphered
+  TStr Key;                // a random key of the login's own; kept enciphered
   TStr LastDiscussion;     // the identifier of the discussion shown last
   TArray<TLoginPosition> Positions;
   TArray<TLoginAccess> Accesses;
@@ -91,11 +91,17 @@ class TLogin {
   bool SetKeyPassword(const std::string& keyPassword);
   // The key password of this session, "" while locked.
   const std::string& SessionKeyPassword() const { return fKeyPassword; }
+  // The key its private messages are sealed with, as far as this session knows it: a
+  // login's own key password, or the one entered for a correspondent.
+  const std::string& SealingKey() const { return Virtual ? fCorrespondentKey : fKeyPassword; }
 
  private:
   friend class TLoginsStorage;
   std::string fSecrets;      // the enciphered portion as stored
   std::string fKeyPassword;  // this session's key password, "" while locked
+  // A correspondent's key password as this user entered it; held for the session only,
+  // since a virtual login has no key password of its own to encipher it under.
+  std::string fCorrespondentKey;
 };
 
 class TLoginsStorage {
@@ -134,10 +140,19 @@ class TLoginsStorage {
   // Finds the virtual login with that e-mail (updating its name when one is given) or
   // appends one with the next free identifier; -1 (reported) when none is free.
   int FindOrAddVirtualLogin(const TStr& email, const TStr& name);
-  // The key of the login of that identifier or LIdent; "" when there is none or its
-  // secrets are locked in this session.
+  // The key that the private messages of the login of that identifier or LIdent are
+  // sealed with: for a login of this installation its key password while unlocked in
+  // this session, for a correspondent the key password entered for it in this session;
+  // "" when there is none.
   TStr GetKeyOf(uint16_t ident) const;
   TStr GetKeyOf(const TStr& lident) const;
+  // The same for the sender of a received private message; when none is known the user
+  // is asked once for the sender's key password (a login of this installation is
+  // unlocked with it, a correspondent's is kept, for the session, in the virtual login of
+  // that e-mail address). "" when the user cancels or the sender cannot be told.
+  TStr AskKeyOf(const TStr& lident, const TStr& email);
+  // A correspondent's key that failed a seal check is dropped, so the next message asks.
+  void ForgetKeyOf(const TStr& lident);
   // The current login's key password when privateFlag is set: asked of the user while
   // not verified (a new one is asked for and stored when the login has none); "" when
   // the flag is clear or the user cancels or fails.
@@ -150,6 +165,8 @@ class TLoginsStorage {
   int RealLoginCount() const;
 
  private:
+  // Index of the login of this installation with that LIdent, else of the correspondent.
+  int FindKeyHolder(const TStr& lident) const;
   std::string fPath;
 };
 

@@ -16,6 +16,7 @@
 #include "platform/rtl/Tdatetime.h"
 
 #include <cstring>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -33,10 +34,11 @@ bool FailNextMessageWrite() {
 // Authors' data fields in one AUTHORS_UPDATE message; more authors take more messages.
 constexpr size_t AuthorsPerMessage = 4000;
 
-// Names of new files when the post office has not registered its naming.
-TArray<TStr>& FallbackIssuedNames() {
-  static TArray<TStr> names;
-  return names;
+// Names of new files issued per Outbox folder when the post office has not registered
+// its naming; a name issued in one folder does not move the counter of another.
+TArray<TStr>& FallbackIssuedNames(const std::string& folder) {
+  static std::map<std::string, TArray<TStr>> names;
+  return names[folder];
 }
 
 std::string NewOutboxFileName(TDiscussion& discussion, const char* shortCode) {
@@ -44,7 +46,7 @@ std::string NewOutboxFileName(TDiscussion& discussion, const char* shortCode) {
   const std::string partA = SafePostNamePart(discussion.GetModelFolderName().View());
   const TModelHooks& hooks = ModelHooks();
   if (hooks.PostFileName) return hooks.PostFileName(folder, partA, shortCode);
-  return MakePostFileName("", partA, folder, shortCode, FallbackIssuedNames());
+  return MakePostFileName("", partA, folder, shortCode, FallbackIssuedNames(folder));
 }
 
 TStr KeyPassword(bool privateMessage) {

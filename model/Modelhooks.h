@@ -55,6 +55,11 @@ struct TModelHooks {
   std::function<TStr(bool privateDiscussion)> KeyPassword;
   // The key kept for the login of that LIdent, empty when there is none.
   std::function<TStr(const TStr& lident)> KeyOfLogin;
+  // The same for the sender of a message being handled, asked of the user (the sender
+  // named by its e-mail address) when none is kept; empty when the user cancels.
+  std::function<TStr(const TStr& lident, const TStr& email)> AskKeyOfLogin;
+  // A key of that LIdent failed a seal check: a correspondent's is forgotten.
+  std::function<void(const TStr& lident)> ForgetKeyOfLogin;
   // The user chooses the receivers of a command message of the discussion (receiver kind
   // 0 to the subscribers, 2 editing them, 3 to pending requesters, 4 to the leader); false
   // when cancelled.

@@ -249,6 +249,17 @@ std::string TCommandMessageHeader::SenderKey() const {
   return hooks.KeyOfLogin ? hooks.KeyOfLogin(TStr(GetFieldValue(SenderField))).ToString() : std::string();
 }
 
+std::string TCommandMessageHeader::AskSenderKey() const {
+  const TModelHooks& hooks = ModelHooks();
+  if (!hooks.AskKeyOfLogin) return SenderKey();
+  return hooks.AskKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL"))).ToString();
+}
+
+void TCommandMessageHeader::ForgetSenderKey() const {
+  const TModelHooks& hooks = ModelHooks();
+  if (hooks.ForgetKeyOfLogin) hooks.ForgetKeyOfLogin(TStr(GetFieldValue(SenderField)));
+}
+
 TArray<TRecipientsList> MakeRecipientsList(std::string_view addresses) {
   std::string users, address;
   auto flush = [&] {

@@ -78,6 +78,9 @@ class TCommandMessageHeader : public TSealedMessageHeader {
   // SENDER_LIDENT's login.
   bool IsPrivateMessage() const override;
   std::string SenderKey() const override;
+  // The same, asked of the user (naming FROM_USER_EMAIL) when none is kept.
+  std::string AskSenderKey() const override;
+  void ForgetSenderKey() const override;
 
  private:
   const TCommandMessageHeaderField* Find(std::string_view name) const;

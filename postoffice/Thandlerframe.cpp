@@ -32,7 +32,7 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   }
   fReader = std::make_unique<TBufReader>(fFile);
   if (fReader->IsFailed() || !Header.Read(*fReader)) return false;
-  if (!VerifyFileSign(fFile, Header)) return ShowVerifyingError();
+  if (!VerifyReceivedFileSign(fFile, Header)) return ShowVerifyingError();
   Command = Header.GetFieldValue("COMMAND");
   for (std::string_view command : commands)
     if (Command == command) return true;

@@ -68,7 +68,7 @@ TEST(Startup, ANewUserCreatesTheManagerLoginAndShutdownSavesEverything) {
     EXPECT_EQ(CurrentModelLogin().Ident, 0);
     EXPECT_EQ(CurrentModelLogin().LIdent, login->LIdent);
     EXPECT_EQ(ModelHooks().KeyPassword(true), kKey);
-    EXPECT_EQ(ModelHooks().KeyOfLogin(login->LIdent), login->Key);
+    EXPECT_EQ(ModelHooks().KeyOfLogin(login->LIdent), kKey);
     TArray<TStr> issued;
     EXPECT_EQ(MakePostFileName("", "Model", "/x/", "NB", issued).rfind("/x/" + MakeLetterCode("anna@example.org"), 0), 0u);
 

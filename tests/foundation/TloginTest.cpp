@@ -46,11 +46,18 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
     Fill(logins);
     key = logins.GetLogin(0).Key.ToString();
     EXPECT_EQ(key.size(), 24u);
+    // A correspondent's key password, entered once, is held for the session only.
+    TScriptedDialogs dialogs;
+    dialogs.Answer("Key password of Far@Example.NET:", "far key 123");
+    EXPECT_EQ(logins.AskKeyOf("FAR_LID", "far@example.net"), "far key 123");
+    EXPECT_EQ(logins.GetLogin(2).LIdent, "FAR_LID");
+    EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "far key 123");
     ASSERT_TRUE(logins.Save());
   }
   EXPECT_EQ(platform::FilePermissions(path), 0600);
   const std::string bytes = testsupport::ReadFile(path);
-  for (const std::string& secret : {kKeyPassword, key, std::string("mail-secret-1"), std::string("another password")})
+  for (const std::string& secret :
+       {kKeyPassword, key, std::string("mail-secret-1"), std::string("another password"), std::string("far key 123")})
     EXPECT_EQ(bytes.find(secret), std::string::npos) << secret;
   EXPECT_NE(bytes.find("pop.example.org"), std::string::npos);
 
@@ -93,9 +100,11 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
   ASSERT_TRUE(m.Unlock(kKeyPassword));
   EXPECT_EQ(m.Key.ToString(), key);
   EXPECT_EQ(m.EMail.Password, "mail-secret-1");
-  EXPECT_EQ(logins.GetKeyOf(uint16_t(0)).ToString(), key);
-  EXPECT_EQ(logins.GetKeyOf(m.LIdent).ToString(), key);
+  // A login's private messages are sealed with its key password, not with its stored key.
+  EXPECT_EQ(logins.GetKeyOf(uint16_t(0)).ToString(), kKeyPassword);
+  EXPECT_EQ(logins.GetKeyOf(m.LIdent).ToString(), kKeyPassword);
   EXPECT_EQ(logins.GetKeyOf(TStr("NOBODY")), "");
+  EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "");
 
   // Saving with one login unlocked and another locked keeps both secrets.
   ASSERT_TRUE(logins.Save());

@@ -11,6 +11,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "app/Loginhooks.h"
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
@@ -33,6 +34,7 @@
 #include "tests/support/Testsupport.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <memory>
 
@@ -1165,28 +1167,95 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
   CloseHandle(file);
 }
 
-TEST_F(Handlers, BlocksOfAPrivateDiscussionNeedTheSendersKey) {
+// The answers of the key-password prompts, each prompt recorded; none left cancels.
+std::deque<std::string> gKeyAnswers;
+std::vector<std::string> gKeyPrompts;
+
+TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
+  TGuiHooks gui = GuiHooks();
+  gui.InputString = [](const std::string& caption, const std::string& prompt, const std::string&, std::string& result,
+                       bool hidden) {
+    gKeyPrompts.push_back(caption + "|" + prompt + (hidden ? "|hidden" : ""));
+    if (gKeyAnswers.empty()) return false;
+    result = gKeyAnswers.front();
+    gKeyAnswers.pop_front();
+    return true;
+  };
+  SetGuiHooks(gui);
+  gKeyAnswers.clear();
+  gKeyPrompts.clear();
+  // Two installations, each with logins of its own: the leader's, whose key password
+  // seals what it sends, and the participant's, which knows the leader only by address.
+  TLoginsStorage leaders, participants;
+  const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) -> TLogin& {
+    logins.Current = logins.AddLogin(TStr(lident), TStr(email));
+    TLogin& l = logins.GetLogin(logins.Current);
+    l.LIdent = lident;
+    EXPECT_TRUE(l.SetKeyPassword(std::string(lident) + " key 1"));
+    l.KeyPasswordVerified = 1;  // entered at the login
+    return l;
+  };
+  login(leaders, "L-lead", "lead@x");
+  login(participants, "L-me", "me@x");
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+
   leader.Info.Secret = 1;
-  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
-  AddBlock(leader, StorageType_Model, root, TextType_Premise, "Секретный текст");
-  ModelHooks().KeyPassword = [](bool privately) { return privately ? TStr("lead key 1") : TStr(); };
-  SendBlocks("1");
-  const std::vector<std::string> names = Deliver();
-  ASSERT_EQ(names.size(), 1u);
-  const std::string path = Post.Inbox.FolderPath.ToString() + names[0];
+  AddBlock(leader, StorageType_Comments, leader.Storages.GetRootBlockIndex(), TextType_Premise, "Секретный текст");
+  const auto send = [&] {
+    RegisterLoginHooks(leaders);
+    EXPECT_TRUE(leader.SendCommand_NewBlocks_AllComments(MakeRecipientsList("me@x")));
+    const std::vector<std::string> names = Deliver();
+    EXPECT_EQ(names.size(), 1u);
+    RegisterLoginHooks(participants);
+    return names.empty() ? std::string() : Post.Inbox.FolderPath.ToString() + names[0];
+  };
+  const std::string path = send();
   EXPECT_EQ(ReadFile(path).find("Секретный текст"), std::string::npos);  // packed on the way
-  // Without the sender's key here the message does not even verify.
+
+  // A wrong key password: the seal does not verify, nothing is applied, and the key is
+  // not kept.
   const std::string before = SavedFiles();
   TPostFilesHandler run(Post);
+  gKeyAnswers = {"L-lead key 2"};
   Boxes.clear();
   EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"KEY PASSWORD|Key password of lead@x:|hidden"});
   EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
   EXPECT_EQ(SavedFiles(), before);
-  // With it the texts arrive.
-  ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")), "");
+  // Cancelled: asked again, refused the same way.
+  TError::Instance().Reset();
+  Boxes.clear();
+  EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
+  EXPECT_EQ(gKeyPrompts.size(), 2u);
+  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(SavedFiles(), before);
+
+  // The right one: the texts arrive, and the leader's key is held by its virtual login.
+  gKeyAnswers = {"L-lead key 1"};
   TError::Instance().Reset();
   EXPECT_TRUE(HandleCommand_NewBlocks(run, path));
-  EXPECT_EQ(Text(*Saved(), "1"), "Секретный текст");
+  EXPECT_EQ(gKeyPrompts.size(), 3u);
+  {
+    auto saved = Saved();
+    ASSERT_EQ(saved->Storages.Comments.Count(), 1);
+    EXPECT_EQ(saved->Storages.Comments.Texts(0).Str.Text, "Секретный текст");
+  }
+  const int correspondent = participants.FindOrAddVirtualLogin(TStr("lead@x"), TStr());
+  EXPECT_EQ(participants.GetLogin(correspondent).LIdent, "L-lead");
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")), "L-lead key 1");
+  EXPECT_EQ(participants.Count(), 2);
+
+  // The next message from the leader is read without asking; the leader's own
+  // installation reads what it sent without asking either.
+  const std::string next = send();
+  THandlerFrame frame("Test");
+  EXPECT_TRUE(frame.Open(next, {"NEW_BLOCKS"}));
+  RegisterLoginHooks(leaders);
+  EXPECT_TRUE(frame.Open(next, {"NEW_BLOCKS"}));
+  EXPECT_EQ(gKeyPrompts.size(), 3u);
 }
 
 // The Outbox messages whose names carry the short code, read as a handler reads them.
