@@ -38,6 +38,13 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
     TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
     return login ? login->AccessLevel(privateIdent) : 0;
   };
+  hooks.GrantAccess = [](const TStr& privateIdent) {
+    TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
+    if (!login) return false;
+    if (login->AccessLevel(privateIdent) >= 1) return true;
+    login->GrantAccess(privateIdent);
+    return gLogins->Save();
+  };
   hooks.KeyPassword = [](bool privateDiscussion) {
     return gLogins ? gLogins->GetKeyPassword(privateDiscussion) : TStr();
   };
@@ -56,6 +63,7 @@ void UnregisterLoginHooks() {
   hooks.CurrentLogin = nullptr;
   hooks.LoginLIdent = nullptr;
   hooks.AccessLevel = nullptr;
+  hooks.GrantAccess = nullptr;
   hooks.KeyPassword = nullptr;
   hooks.KeyOfLogin = nullptr;
   hooks.AskKeyOfLogin = nullptr;

@@ -4,11 +4,11 @@
 #include "browse/Tformbrowse.h"
 #include "commands/Tbrowsecommands.h"
 #include "commands/Tformannotation.h"
-#include "foundation/Gostpassword.h"
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
+#include "model/Privateaccess.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tscreen.h"
@@ -18,38 +18,6 @@
 #include "postoffice/Tpostadaptor.h"
 
 #include <cstdio>
-
-namespace {
-
-// A number below 1000000 from the secure source, without bias.
-uint32_t SecureSixDigits() {
-  constexpr uint32_t limit = 4294000000u;  // a multiple of 1000000
-  uint32_t value;
-  do RandomBytes(reinterpret_cast<uint8_t*>(&value), sizeof value);
-  while (value >= limit);
-  return value % 1000000u;
-}
-
-bool PrivateKeyTextTaken(TDiscussion& discussion, const TStr& text) {
-  TDiscussionsManager* manager = discussion.Manager ? discussion.Manager : DiscussionsManager();
-  if (!manager) return false;
-  for (int i = 0; i < manager->GetDiscussionsCount(); ++i)
-    if (manager->GetDiscussion(i).Info.PrivateIdent == text) return true;
-  return false;
-}
-
-}  // namespace
-
-TStr MakePrivateKeyText(TDiscussion& discussion) {
-  const std::string ident = MakeUpperIdent(CurrentModelLogin().EMail.View());
-  TStr text;
-  do {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%06u", unsigned(SecureSixDigits()));
-    text = TStr(std::string(digits) + ident + "_PDK");
-  } while (PrivateKeyTextTaken(discussion, text));
-  return text;
-}
 
 void DiscussionInfoCommand(TCommand& command) {
   TDiscussion* d = command.Discussion;
@@ -65,7 +33,7 @@ void DiscussionInfoCommand(TCommand& command) {
   dialog.Fill(*d);
   dialog.ShowModal();
   if (d->Info == old) return;
-  if (d->Info.Secret && d->Info.PrivateIdent.IsEmpty()) d->Info.PrivateIdent = MakePrivateKeyText(*d);
+  if (d->Info.Secret) KeepPrivateAccess(*d);
   if (!d->Info.Secret && !d->Info.PrivateIdent.IsEmpty()) d->Info.PrivateIdent = TStr();
   d->Undo.AddDiscussionInfoChanges(*d, old);
   command.Browse.CurrentBrowseItemChanged(true);

@@ -9,7 +9,3 @@ class TDiscussion;
 
 void DiscussionInfoCommand(TCommand& command);  // "Discussion info"
 void AnnotationCommand(TCommand& command);      // "Annotation"
-
-// A private key text no other discussion of the manager has: six random digits from the
-// system's secure source, the current login's e-mail as an upper-case identifier, "_PDK".
-TStr MakePrivateKeyText(TDiscussion& discussion);

@@ -8,6 +8,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
+#include "model/Privateaccess.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Advisedlist.h"
 #include "postoffice/Postcommands.h"
@@ -191,6 +192,10 @@ void SetPublicityCommand(TCommand& command) {
   const TDiscussionInfo old = d->Info;
   d->Info.Secret = makePrivate ? 1 : 0;
   d->Info.PrivateIdent = TStr(access);
+  if (makePrivate && !KeepPrivateAccess(*d)) {
+    d->Info = old;
+    return;
+  }
   d->Undo.AddDiscussionInfoChanges(*d, old);
   if (!d->Save()) return;
   journal.Keep();

@@ -3,8 +3,11 @@
 #include "platform/kernel/Codepage.h"
 #include "platform/rtl/Formatsettings.h"
 #include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tdatetime.h"
 
 #include <cmath>
+#include <cstdio>
+#include <random>
 
 std::string MakeUpperIdent(std::string_view text) {
   std::string out(text);
@@ -59,4 +62,11 @@ void SetFormatSettings() {
   TimeSeparator = ':';
   ShortDateFormat = "mm'/'dd'/'yyyy";
   DecimalSeparator = '.';
+}
+
+TStr MakeRandomIdent(const char* prefix) {
+  static std::mt19937_64 random{std::random_device{}()};
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llX", static_cast<unsigned long long>(random()));
+  return TStr((std::string(prefix) + FormatDateTime("yyyymmddhhnnss", Now()) + "_" + digits).c_str());
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+// A random identifier: the prefix, the date and time, and random hexadecimal digits.
+TStr MakeRandomIdent(const char* prefix);
 // Upper-cased, with every character that is not a letter, a digit or '_' turned into '_'.
 std::string MakeUpperIdent(std::string_view text);
 // Replaces every occurrence of `what` by `by`, left to right, without scanning

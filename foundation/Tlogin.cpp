@@ -112,6 +112,15 @@ int TLogin::AccessLevel(const TStr& privateIdent) const {
   return 0;
 }
 
+void TLogin::GrantAccess(const TStr& privateIdent) {
+  for (uint32_t i = 0; i < Accesses.Count(); ++i)
+    if (Accesses[i].PrivateIdent == privateIdent) {
+      if (Accesses[i].Level < 1) Accesses[i].Level = 1;
+      return;
+    }
+  Accesses.AddItem(TLoginAccess{privateIdent, 1});
+}
+
 bool TLogin::Unlock(const std::string& keyPassword) {
   if (keyPassword.empty()) return false;
   if (!fKeyPassword.empty())

@@ -78,6 +78,8 @@ class TLogin {
 
   // The access level to a private discussion, 0 for none.
   int AccessLevel(const TStr& privateIdent) const;
+  // Access of level 1 at least to the private discussion of that identifier.
+  void GrantAccess(const TStr& privateIdent);
 
   // True when the login has a key password (its secrets portion exists).
   bool HasKeyPassword() const { return !fSecrets.empty() || !fKeyPassword.empty(); }

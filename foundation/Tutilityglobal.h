@@ -3,9 +3,10 @@
 // the listener registry. One TUtilityGlobal lives from start-up to shutdown;
 // creating it starts from a clean state and logs the start, destroying it logs
 // the finish. Its address is what libraries loaded at run time are given, so
-// that they use the same objects.
+// that they use the same objects and reach the program's services.
 
 class TError;
+struct TLibraryServices;
 class TListeners;
 class TMemManager;
 
@@ -22,6 +23,8 @@ class TUtilityGlobal {
   TError* Error;
   TMemManager* MemManager;
   TListeners* Listeners;
+  // Set by the part of the program that loads a library, before it hands this over.
+  const TLibraryServices* Services = nullptr;
 
  private:
   void Init();

@@ -41,13 +41,6 @@ TArray<TStr>& FallbackIssuedNames(const std::string& folder) {
   return names[folder];
 }
 
-std::string NewOutboxFileName(TDiscussion& discussion, const char* shortCode) {
-  const std::string folder = TBrowseGlobal::Paths.Outbox;
-  const std::string partA = SafePostNamePart(discussion.GetModelFolderName().View());
-  const TModelHooks& hooks = ModelHooks();
-  if (hooks.PostFileName) return hooks.PostFileName(folder, partA, shortCode);
-  return MakePostFileName("", partA, folder, shortCode, FallbackIssuedNames(folder));
-}
 
 TStr KeyPassword(bool privateMessage) {
   const TModelHooks& hooks = ModelHooks();
@@ -132,6 +125,14 @@ std::string SafePostNamePart(std::string_view text) {
 
 void FailMessageWrite(int n) { gFailAfter = n; }
 
+std::string NewOutboxFileName(std::string_view namePart, const char* shortCode) {
+  const std::string folder = TBrowseGlobal::Paths.Outbox;
+  const std::string partA = SafePostNamePart(namePart);
+  const TModelHooks& hooks = ModelHooks();
+  if (hooks.PostFileName) return hooks.PostFileName(folder, partA, shortCode);
+  return MakePostFileName("", partA, folder, shortCode, FallbackIssuedNames(folder));
+}
+
 TComposedMessages::TComposedMessages() : Outer(gJournal) { gJournal = this; }
 
 TComposedMessages::~TComposedMessages() {
@@ -159,10 +160,14 @@ bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value) {
   return !value.empty();
 }
 
-bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
+bool StartCommandHeader(TCommandMessageHeader& header, const TRecipientsList& row, std::string_view command) {
+  return header.AddField("FROM_USER_EMAIL", CurrentModelLogin().EMail.View()) && header.AddRecipientsFields(row) &&
+         header.AddField("COMMAND", command);
+}
+
+bool StartCommandHeader(TDiscussion&, TCommandMessageHeader& header, const TRecipientsList& row,
                         std::string_view command) {
-  return header.AddField("FROM_USER_EMAIL", discussion.GetCurrentLoginEMail().View()) &&
-         header.AddRecipientsFields(row) && header.AddField("COMMAND", command);
+  return StartCommandHeader(header, row, command);
 }
 
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& given, const char* shortCode,
@@ -171,7 +176,8 @@ bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& g
   // copies accept no other seal for it.
   TCommandMessageHeader header = given;
   if (IsPrivate(discussion) && !header.HasField("PRIVATE_REQ") && !header.AddField("PRIVATE_REQ", "1")) return false;
-  return WriteCommandMessageTo(NewOutboxFileName(discussion, shortCode), header, who, announce, writeData);
+  const std::string path = NewOutboxFileName(discussion.GetModelFolderName().View(), shortCode);
+  return WriteCommandMessageTo(path, header, who, announce, writeData);
 }
 
 bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,

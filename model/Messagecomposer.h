@@ -40,6 +40,7 @@ std::string ComposeDateTimeText();
 bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
 
 // FROM_USER_EMAIL (the current login's e-mail), the receivers' fields and COMMAND.
+bool StartCommandHeader(TCommandMessageHeader& header, const TRecipientsList& row, std::string_view command);
 bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
                         std::string_view command);
 
@@ -62,6 +63,10 @@ bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& h
 // The same into a file of that path (which must not exist yet).
 bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
                            int announce, const TMessageDataWriter& writeData = {});
+
+// The path of a new Outbox file, named as the post office names them after `namePart`
+// (a discussion's model folder name) and the command's short code.
+std::string NewOutboxFileName(std::string_view namePart, const char* shortCode);
 
 // The messages a composer writes while it runs. Unless Keep is called, the files written
 // under the journal are removed when it ends; kept files pass to an enclosing journal.

@@ -31,6 +31,9 @@ struct TModelHooks {
   std::function<TStr(uint16_t loginIdent)> LoginLIdent;
   // The current login's access level to a private discussion, 0 = none.
   std::function<int(const TStr& privateIdent)> AccessLevel;
+  // The current login may read the private discussion of that identifier from now on,
+  // kept in the logins file; false (reported) when it cannot be kept.
+  std::function<bool(const TStr& privateIdent)> GrantAccess;
   // Two discussion folders share a model identifier: 1 or 2 names the one that gets a
   // new identifier, 0 leaves both.
   std::function<int(const TStr& path1, const TStr& path2)> AskRegenerateMIdent;

@@ -4,10 +4,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
-#include "platform/rtl/Tdatetime.h"
 
-#include <cstdio>
-#include <random>
 #include <string>
 
 namespace {
@@ -33,13 +30,6 @@ bool TDiscussionInfo::CanCurrentLoginAccess() const {
   if (!Secret) return true;
   const TModelHooks& hooks = ModelHooks();
   return hooks.AccessLevel && hooks.AccessLevel(PrivateIdent) >= 1;
-}
-
-TStr MakeRandomIdent(const char* prefix) {
-  static std::mt19937_64 random{std::random_device{}()};
-  char digits[17];
-  std::snprintf(digits, sizeof digits, "%016llX", static_cast<unsigned long long>(random()));
-  return TStr((std::string(prefix) + FormatDateTime("yyyymmddhhnnss", Now()) + "_" + digits).c_str());
 }
 
 void TDiscussionInfo::GenerateMIdent() { MIdent = MakeRandomIdent("M"); }

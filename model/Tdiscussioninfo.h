@@ -2,6 +2,7 @@
 // The information record of a discussion.
 
 #include "foundation/Tarray.h"
+#include "foundation/Textroutines.h"
 #include "foundation/Tstr.h"
 
 #include <cstdint>
@@ -62,6 +63,3 @@ struct TDiscussionInfo {
   // An empty text when sound, else what is wrong.
   std::string LoadFromBufReader(TBufReader& reader);
 };
-
-// A random identifier: the prefix, the date and time, and random hexadecimal digits.
-TStr MakeRandomIdent(const char* prefix);

@@ -70,19 +70,29 @@ void Encode3to4(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, 
     EncodeGroups(Data, Size, Table, Out.data() + start);
 }
 
+size_t EncodedLinesSize(size_t Size, size_t BytesPerLine, size_t LineEndLength)
+{
+    return (Size + 2) / 3 * 4 + (Size + BytesPerLine - 1) / BytesPerLine * LineEndLength;
+}
+
+char* Encode3to4LinesTo(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
+                        const char* LineEnd, char* Out)
+{
+    const size_t endLength = std::strlen(LineEnd);
+    for (size_t i = 0; i < Size; i += BytesPerLine) {
+        Out = EncodeGroups(Data + i, std::min(BytesPerLine, Size - i), Table, Out);
+        std::memcpy(Out, LineEnd, endLength);
+        Out += endLength;
+    }
+    return Out;
+}
+
 void Encode3to4Lines(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
                      const char* LineEnd, std::string& Out)
 {
-    const size_t endLength = std::strlen(LineEnd);
-    const size_t lines = (Size + BytesPerLine - 1) / BytesPerLine;
     const size_t start = Out.size();
-    Out.resize(start + (Size + 2) / 3 * 4 + lines * endLength);
-    char* o = Out.data() + start;
-    for (size_t i = 0; i < Size; i += BytesPerLine) {
-        o = EncodeGroups(Data + i, std::min(BytesPerLine, Size - i), Table, o);
-        std::memcpy(o, LineEnd, endLength);
-        o += endLength;
-    }
+    Out.resize(start + EncodedLinesSize(Size, BytesPerLine, std::strlen(LineEnd)));
+    Encode3to4LinesTo(Data, Size, Table, BytesPerLine, LineEnd, Out.data() + start);
 }
 
 bool Decode4to3(const char* Text, size_t Size, const TNetCodingTable& Table, std::string& Out)

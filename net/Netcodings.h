@@ -23,6 +23,10 @@ extern const TNetCodingTable NetXXETable;
 void Encode3to4(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, std::string& Out);
 
 // The same in lines of BytesPerLine bytes (a multiple of 3), each followed by LineEnd.
+// The encoded lines written at Out, which has room for EncodedLinesSize bytes; returns the end.
+size_t EncodedLinesSize(size_t Size, size_t BytesPerLine, size_t LineEndLength);
+char* Encode3to4LinesTo(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
+                        const char* LineEnd, char* Out);
 void Encode3to4Lines(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
                      const char* LineEnd, std::string& Out);
 

@@ -229,15 +229,15 @@ void TNetMessageEncoderMIME::Encode(TStream& ASrc, TStream& ADest)
     // Large blocks of whole lines: few reads of the file and few writes to the connection.
     std::vector<char> chunk(57 * 4096);
     const int32_t size = static_cast<int32_t>(chunk.size());
-    std::string out;
+    // Sized once: a buffer cleared and grown again per block would be zero-filled each time.
+    std::vector<char> out(EncodedLinesSize(chunk.size(), 57, 2));
     for (;;) {
         const int32_t got = ReadUpToFromStream(ASrc, chunk.data(), size);
         if (got <= 0)
             break;
-        out.clear();
-        Encode3to4Lines(reinterpret_cast<const uint8_t*>(chunk.data()), static_cast<size_t>(got), NetBase64Table, 57,
-                        "\r\n", out);
-        WriteStringToStream(ADest, out);
+        const char* end = Encode3to4LinesTo(reinterpret_cast<const uint8_t*>(chunk.data()), static_cast<size_t>(got),
+                                            NetBase64Table, 57, "\r\n", out.data());
+        ADest.WriteBuffer(out.data(), static_cast<int32_t>(end - out.data()));
         if (got < size)
             break;
     }

@@ -45,7 +45,8 @@ bool HandleCommand_YourCommandIgnored(TPostFilesHandler& run, const std::string&
 bool HandleCommand_ExistingBlockNames(TPostFilesHandler& run, const std::string& path);
 // REGISTRATE_MODEL (moderator): the moderation library decides. MODEL_REGISTRATION (the
 // model's author): the result shown; a registered model takes the moderator's identifiers
-// and goes to the moderator as FORM_NEW_MODEL.
+// and goes to the moderator as FORM_NEW_MODEL, unless the moderator is a login of this
+// installation, which holds the model already.
 bool HandleCommand_RegistrateModel(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& path);
 // GIVE_BLOCKS: the named blocks sent back as REQUESTED_BLOCKS when the user agrees.

@@ -10,6 +10,7 @@
 #include "model/Blockrecord.h"
 #include "model/Foldertree.h"
 #include "model/Modelhooks.h"
+#include "model/Privateaccess.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Postdates.h"
@@ -261,7 +262,7 @@ bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path) 
     info.Subscribed = 1;
   }
   d.RepairUserBlockRelations();
-  if (!d.Save()) return false;
+  if ((privately && !KeepPrivateAccess(d)) || !d.Save()) return false;
   d.UpdateModeratedCommentsCount();
   ShowMessageBox("MODEL IS CREATED", "Model '" + ShownText(modelName) + "' is created");
   TListeners::SendPair(Notify_FoldersChanged, 0, 0, false);

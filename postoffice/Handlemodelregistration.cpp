@@ -69,7 +69,10 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path
   if (!success) return true;
 
   const TDiscussionInfo old = d.Info;
-  const int login = logins ? logins->FindOrAddVirtualLogin(TStr(moderatorEMail), TStr()) : -1;
+  // A moderator who is a user of this installation moderates as that login, not as a
+  // correspondent's copy of it, and already holds the model.
+  const int own = logins ? logins->FindLoginByLIdent(TStr(moderatorLIdent)) : -1;
+  const int login = own >= 0 ? own : logins ? logins->FindOrAddVirtualLogin(TStr(moderatorEMail), TStr()) : -1;
   if (login < 0) return false;
   TLogin& moderator = logins->GetLogin(login);
   if (moderator.Virtual && moderator.LIdent.IsEmpty()) moderator.LIdent = moderatorLIdent;
@@ -83,6 +86,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path
   const TAuthor before = d.Authors.Author(author);
   d.Authors.Author(author).AGIdent = frame.Field("AGIDENT0");
   if (!(d.Authors.Author(author) == before)) d.Undo.AddAuthorChanges(d, author, before);
+  if (own >= 0) return true;
   TRecipientsList row;
   row.Users = moderatorEMail;
   TArray<TRecipientsList> receivers;

@@ -1,6 +1,7 @@
 #include "postoffice/Commandhandlers.h"
 
 #include "foundation/Guihooks.h"
+#include "model/Privateaccess.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
 
@@ -17,7 +18,8 @@ bool SwitchPrivacy(const std::string& path, bool secret) {
   const TStr oldIdent = d->Info.PrivateIdent;
   d->Info.Secret = secret ? 1 : 0;
   if (!secret) d->Info.PrivateIdent.Clear();
-  if (!d->Save()) {
+  // The user who takes the privacy from the leader keeps reading the discussion.
+  if ((secret && !KeepPrivateAccess(*d)) || !d->Save()) {
     // The switch is made only together with its save.
     d->Info.Secret = oldSecret;
     d->Info.PrivateIdent = oldIdent;

@@ -11,6 +11,7 @@
 #include "platform/forms/Tapplication.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Library.h"
+#include "postoffice/Libraryservices.h"
 #include "postoffice/Tpost.h"
 
 namespace {
@@ -84,7 +85,9 @@ bool TModerateCaller::ModerateInit() {
   auto init = As<TInit>(GetProcAddress(fModule, "ModerateInit"));
   if (!init) return false;
   TPost* post = PostState();
-  init(TUtilityGlobal::Current(), Application, post ? &post->IssuedNames : nullptr, TBrowseGlobal::DebugRun);
+  TUtilityGlobal* utility = TUtilityGlobal::Current();
+  if (utility) utility->Services = &LibraryServices();
+  init(utility, Application, post ? &post->IssuedNames : nullptr, TBrowseGlobal::DebugRun);
   return true;
 }
 

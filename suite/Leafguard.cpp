@@ -1,20 +1,29 @@
 // Stand-in for the suite's moderation library. It keeps what the browser tells it for the
 // run (moderate types of authors, counts of moderated comments), lists the spammers of
-// "Spammers.txt" in the data folder, and takes no moderator decision: the messages that
-// need one (model registration, author identifiers) are left unhandled.
+// "Spammers.txt" in the data folder, and registers every model it is sent: each model
+// gets a discussion identifier and two author identifiers of its own, kept in
+// "Registered models.txt" in the data folder, so that a repeated request is answered
+// alike. Requests for author identifiers are left unhandled.
+//
+// Nothing here may touch the thread-local state of the program's own file calls, which a
+// library that is unloaded again must not own: its own files are read and written with
+// the standard library, and command messages are read and written by the program's own
+// services (TUtilityGlobal::Services).
 
 #include "foundation/Tarray.h"
+#include "foundation/Textroutines.h"
+#include "foundation/Tlibraryservices.h"
 #include "foundation/Tstr.h"
+#include "foundation/Tutilityglobal.h"
 #include "platform/kernel/Datafolders.h"
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
-
-class TUtilityGlobal;
 
 namespace {
 
@@ -22,6 +31,7 @@ constexpr uint8_t NotDone = 1, Done = 2, LeaveUnhandled = 3;
 
 struct TState {
   int Inits = 0;
+  TUtilityGlobal* Utility = nullptr;
   TArray<TStr>* IssuedNames = nullptr;
   std::map<std::string, std::pair<int32_t, int32_t>> Counts;
   std::map<std::pair<std::string, int32_t>, int32_t> ModerateTypes;
@@ -34,13 +44,59 @@ TState& State() {
 
 std::string Text(const TStr* text) { return text ? text->ToString() : std::string(); }
 
+std::string RegistryFile() { return platform::DataRoot() + "/Registered models.txt"; }
+
+// The identifiers given to a model: DIdent, the model author's AGIdent, the moderator's.
+struct TRegistration {
+  std::string DIdent, AGIdent0, AGIdent1;
+};
+
+// An identifier of a request goes into a line of the registry as it is.
+bool IsPlainIdent(const std::string& text) {
+  if (text.empty() || text.size() > 255) return false;
+  for (char c : text)
+    if (static_cast<unsigned char>(c) < 0x20) return false;
+  return true;
+}
+
+// The registration of that model identifier: the one made before, else a new one, kept.
+bool Register(const std::string& mident, TRegistration& registration) {
+  std::ifstream in(RegistryFile(), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream fields(line);
+    std::string known;
+    TRegistration kept;
+    if (std::getline(fields, known, '\t') && known == mident && std::getline(fields, kept.DIdent, '\t') &&
+        std::getline(fields, kept.AGIdent0, '\t') && std::getline(fields, kept.AGIdent1)) {
+      registration = kept;
+      return true;
+    }
+  }
+  in.close();
+  registration = {MakeRandomIdent("D").ToString(), MakeRandomIdent("G").ToString(), MakeRandomIdent("G").ToString()};
+  std::ofstream out(RegistryFile(), std::ios::binary | std::ios::app);
+  out << mident << '\t' << registration.DIdent << '\t' << registration.AGIdent0 << '\t' << registration.AGIdent1
+      << "\r\n";
+  return bool(out.flush());
+}
+
+// The value of a field among name and value pairs, "" when missing.
+std::string FieldOf(const TArray<TStr>& fields, std::string_view name) {
+  for (uint32_t i = 0; i + 1 < fields.Count(); i += 2)
+    if (fields[i].View() == name) return fields[i + 1].ToString();
+  return std::string();
+}
+
 }  // namespace
 
 #define LEAFGUARD_ENTRY extern "C" __attribute__((visibility("default")))
 
-LEAFGUARD_ENTRY uint8_t ModerateInit(TUtilityGlobal*, void*, TArray<TStr>* issuedNames, uint8_t) {
+LEAFGUARD_ENTRY uint8_t ModerateInit(TUtilityGlobal* utility, void*, TArray<TStr>* issuedNames, uint8_t) {
   TState& state = State();
   ++state.Inits;
+  state.Utility = utility;
   state.IssuedNames = issuedNames;
   return Done;
 }
@@ -50,7 +106,25 @@ LEAFGUARD_ENTRY uint8_t ModerateClose() {
   return Done;
 }
 
-LEAFGUARD_ENTRY uint8_t HandleCommand_RegistrateModel(const TStr*) { return LeaveUnhandled; }
+// Every model is registered: the request's author is answered MODEL_REGISTRATION from the
+// moderator (the current login) with the identifiers of the registration.
+LEAFGUARD_ENTRY uint8_t HandleCommand_RegistrateModel(const TStr* path) {
+  const TLibraryServices* services = State().Utility ? State().Utility->Services : nullptr;
+  const TStr asked("REGISTRATE_MODEL");
+  TArray<TStr> request;
+  if (!services || !path || !services->ReadCommandMessage(path, &asked, &request)) return NotDone;
+  const std::string author = FieldOf(request, "FROM_USER_EMAIL"), mident = FieldOf(request, "MIDENT");
+  const std::string nick = FieldOf(request, "MODEL_NICK");
+  TRegistration registration;
+  if (author.empty() || !IsPlainIdent(mident) || !Register(mident, registration)) return NotDone;
+  TArray<TStr> answer;
+  for (const char* text : {"MODEL_NICK", nick.c_str(), "MIDENT", mident.c_str(), "RESULT", "1", "RESULT_COMMENT", "",
+                           "DIDENT", registration.DIdent.c_str(), "AGIDENT0", registration.AGIdent0.c_str(),
+                           "AGIDENT1", registration.AGIdent1.c_str()})
+    answer.AddItem(TStr(text));
+  const TStr command("MODEL_REGISTRATION"), receiver(author), namePart(nick);
+  return services->WriteCommandMessage(&command, &receiver, &namePart, &answer) ? Done : NotDone;
+}
 
 LEAFGUARD_ENTRY uint8_t HandleCommand_GenerateAuthorIdents(const TStr*, uint16_t*, TStr*) { return LeaveUnhandled; }
 

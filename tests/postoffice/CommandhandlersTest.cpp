@@ -11,6 +11,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "foundation/Tutilityglobal.h"
 #include "app/Loginhooks.h"
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
@@ -29,6 +30,7 @@
 #include "postoffice/Postcommands.h"
 #include "postoffice/Tformnewannotation.h"
 #include "postoffice/Thandlerframe.h"
+#include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/model/Discussionfill.h"
 #include "tests/support/Testsupport.h"
@@ -817,12 +819,20 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   EXPECT_EQ(Saved()->Info.Secret, 0);
   DeleteFileA((inbox + "mdpr-evil").c_str());
 
+  // The reader who takes the privacy keeps reading the discussion.
+  std::vector<std::string> granted;
+  ModelHooks().GrantAccess = [&granted](const TStr& privateIdent) {
+    granted.push_back(privateIdent.ToString());
+    return true;
+  };
   Compose(inbox + "mdpr", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PRIVATE"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_TRUE(Showed("MAKE_DISCUSSION_PRIVATE", "Discussion Ecology is secret now!"));
   EXPECT_EQ(Saved()->Info.Secret, 1);
+  EXPECT_EQ(granted, std::vector<std::string>{Saved()->Info.PrivateIdent.ToString()});
+  EXPECT_NE(granted[0].find("ME_X_PDK"), std::string::npos) << granted[0];
 
   // Now secret: only the leader's keyed seal is believed.
   mine->Info.PrivateIdent = "P-7";
@@ -1009,6 +1019,97 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
   EXPECT_TRUE(Showed("HANDLING POST FILE",
                      "Can't calling moderation function -\ncurrent user don't have Moderate permission."));
   EXPECT_EQ(InboxNames(), std::vector<std::string>{"rm"});
+}
+
+TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLibrary) {
+  // The leader is the manager login of this installation, so it holds the moderate right.
+  TLoginsStorage logins;
+  LoginsStorage() = &logins;
+  logins.Current = logins.AddLogin(TStr("Lead"), TStr("lead@x"));
+  logins.GetLogin(logins.Current).LIdent = "L-lead";
+  Login() = {0, TStr("L-lead"), TStr("lead@x")};
+  TUtilityGlobal utility;
+  TBrowseGlobal::Moderation = 1;
+  TModerateCaller caller(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll");
+  ModerateCaller() = &caller;
+  struct TRestore {
+    ~TRestore() {
+      ModerateCaller() = nullptr;
+      TBrowseGlobal::Moderation = 0;
+      LoginsStorage() = nullptr;
+    }
+  } restore;
+  mine->Load();
+  mine->Info.MIdent = "M-1";
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), outbox = Post.Outbox.FolderPath.ToString();
+  const auto request = [&](const std::string& name) {
+    Compose(inbox + name, "L-lead",
+            {{"FROM_USER_EMAIL", "lead@x"}, {"COMMAND", "REGISTRATE_MODEL"},
+             {"MODEL_NICK", "Ecology"}, {"MIDENT", "M-1"}, {"MODEL_AUTHOR_LIDENT", "L-lead"}, {"PRIVATE_REQ", "0"}});
+  };
+  const auto answer = [&]() {
+    const std::vector<std::string> out = ListFiles(outbox);
+    EXPECT_EQ(out.size(), 1u);
+    if (out.size() != 1) return std::string();
+    EXPECT_NE(out[0].find("-Ecology-051219-MR-"), std::string::npos) << out[0];
+    return ReadFile(outbox + out[0]);
+  };
+
+  // The library registers the model and answers from the moderator, sealed in the Outbox.
+  request("rm");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Reports.empty()) << (Reports.empty() ? "" : Reports[0]);
+  const std::string registered = answer();
+  const size_t at = registered.find("DIDENT=");
+  ASSERT_NE(at, std::string::npos);
+  const std::string dident = registered.substr(at + 7, registered.find("\r\n", at) - at - 7);
+  // "D", the library's own date and time, "_", 16 hexadecimal digits.
+  EXPECT_TRUE(dident.size() == 32 && dident[0] == 'D' && dident[15] == '_') << dident;
+  TCommandMessageHeader header;
+  TBufReader reader(registered);
+  ASSERT_TRUE(header.Read(reader));
+  std::string fields;
+  for (size_t i = 0; i < header.FieldCount(); ++i)
+    fields += header.Field(i).Name.ToString() + "=" + header.Field(i).Plain.ToString() + ";";
+  const std::string agident0 = header.GetFieldValue("AGIDENT0"), agident1 = header.GetFieldValue("AGIDENT1");
+  EXPECT_EQ(fields, "SENDER_LIDENT=L-lead;FROM_USER_EMAIL=lead@x;TO_USERS_EMAILS_CRYPTED=lead@x;"
+                    "COMMAND=MODEL_REGISTRATION;COMPOSE_DATETIME=12/19/2005 14:05:09;MODEL_NICK=Ecology;MIDENT=M-1;"
+                    "RESULT=1;RESULT_COMMENT=;DIDENT=" + dident + ";AGIDENT0=" + agident0 + ";AGIDENT1=" + agident1 + ";");
+  EXPECT_FALSE(agident0.empty());
+  EXPECT_NE(agident0, agident1);
+  EXPECT_TRUE(Showed("MODEL_REGISTRATION", "composed and signed"));
+
+  // Asked again, the moderator gives the same identifiers.
+  for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
+  request("rm-again");
+  Perform();
+  const std::string again = answer();
+  EXPECT_NE(again.find("\r\nDIDENT=" + dident + "\r\nAGIDENT0=" + agident0 + "\r\nAGIDENT1=" + agident1 + "\r\n"),
+            std::string::npos);
+
+  // Back at the leader, the discussion is moderated by the leader's own login: no
+  // correspondent's copy of it is made, and no model goes out to itself.
+  Deliver();
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("MODEL_REGISTRATION", "\nModel: Ecology\nRegistration result: SUCCESSFUL"));
+  EXPECT_EQ(mine->Info.DIdent.ToString(), dident);
+  EXPECT_EQ(mine->Info.ModeratorLoginIdent, 0);
+  EXPECT_TRUE(mine->IsModerator());
+  EXPECT_EQ(logins.Count(), 1);
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).AGIdent.ToString(), agident0);
+  EXPECT_TRUE(ListFiles(outbox).empty());
+
+  // A request the library cannot answer is no registration.
+  Compose(inbox + "rm-bad", "L-x", {{"COMMAND", "REGISTRATE_MODEL"}, {"MIDENT", "M-2"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Error calling moderation function."));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"rm-bad"});
+  EXPECT_TRUE(ListFiles(outbox).empty());
 }
 
 TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpen) {
