@@ -151,6 +151,8 @@ bool TGraph::Build() {
     const TDiscBlockIndex block = gathered[size_t(i)];
     if (AddDiscBlock(block, *Discussion.Storages.GetDiscBlock(block))) ++added;
   }
+  // Numbered in the order the layout walks them.
+  ArrangeInTreeOrder();
 
   if (added < gathered.size()) {
     const std::string question = std::to_string(gathered.size() - added) +

@@ -129,7 +129,7 @@ void TGraph::EnsureSubtreeColumns() {
   std::vector<TFrame> stack{TFrame{RootNode, 0}};
   while (!stack.empty()) {
     const int32_t id = stack.back().Id;
-    const std::vector<int32_t>& children = Nodes[size_t(id)].Children;
+    const std::span<const int32_t> children = Children(id);
     if (stack.back().Next < children.size()) {
       const int32_t child = children[stack.back().Next++];
       stack.push_back(TFrame{child, 0});
@@ -178,7 +178,7 @@ void TGraph::DrawNode(TBrowse& window, int32_t top, int h, int v) {
       canvas.Pen()->SetStyle(psSolid);
       canvas.Pen()->SetColor(TColor(settings.GraphLinkColor & 0xFFFFFF));
       canvas.Pen()->SetWidth(settings.GraphLinkWidth);
-      for (const int32_t child : node.Children) {
+      for (const int32_t child : Children(id)) {
         const TGraphNode& lower = Nodes[size_t(child)];
         const POINT end = NodeToPixel(lower.Column, lower.Depth, h, v);
         POINT from, to;
@@ -220,7 +220,8 @@ void TGraph::DrawNode(TBrowse& window, int32_t top, int h, int v) {
       }
     }
     // Children below the view are left out with their subtrees.
-    for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it) {
+    const std::span<const int32_t> children = Children(id);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
       const TGraphNode& child = Nodes[size_t(*it)];
       if (NodeToPixel(child.Column, child.Depth, h, v).y - 10 < height && !besideView(*it)) pending.push_back(*it);
     }

@@ -16,6 +16,9 @@ void TGraph::Init() {
   Nodes.assign(1, TGraphNode{});
   Nodes[RootNode].Depth = 0;
   FreeNodes.clear();
+  ChildIds.clear();
+  UnusedChildRoom = 0;
+  DeepestEver = 0;
   for (std::vector<int32_t>& table : NodeOfBlock) table.clear();
 }
 
@@ -25,6 +28,7 @@ void TGraph::Clear() {
   Rows.shrink_to_fit();
   Nodes.shrink_to_fit();
   FreeNodes.shrink_to_fit();
+  ChildIds.shrink_to_fit();
   for (std::vector<int32_t>& table : NodeOfBlock) table.shrink_to_fit();
 }
 
@@ -60,9 +64,93 @@ int32_t TGraph::NewNode(int32_t parent, TDiscBlockIndex block) {
   node.Block = block;
   node.Parent = parent;
   node.Depth = Nodes[size_t(parent)].Depth + 1;
-  Nodes[size_t(parent)].Children.push_back(id);
+  DeepestEver = std::max(DeepestEver, node.Depth);
+  AppendChild(parent, id);
   NodeSlot(block) = id;
   return id;
+}
+
+void TGraph::AppendChild(int32_t parent, int32_t child) {
+  TGraphNode& node = Nodes[size_t(parent)];
+  if (node.ChildCount == node.ChildRoom) {
+    const int32_t room = std::max(1, node.ChildRoom * 2);
+    if (node.ChildRoom > 0 && size_t(node.ChildAt) + size_t(node.ChildRoom) == ChildIds.size()) {
+      // The last run grows where it is.
+      ChildIds.resize(ChildIds.size() + size_t(room - node.ChildRoom));
+    } else {
+      const size_t at = ChildIds.size();
+      ChildIds.resize(at + size_t(room));
+      std::copy_n(ChildIds.begin() + node.ChildAt, node.ChildCount, ChildIds.begin() + ptrdiff_t(at));
+      UnusedChildRoom += size_t(node.ChildRoom);
+      node.ChildAt = int32_t(at);
+    }
+    node.ChildRoom = room;
+  }
+  ChildIds[size_t(node.ChildAt + node.ChildCount++)] = child;
+}
+
+void TGraph::RemoveChild(int32_t parent, int32_t child) {
+  TGraphNode& node = Nodes[size_t(parent)];
+  const auto begin = ChildIds.begin() + node.ChildAt, end = begin + node.ChildCount;
+  const auto at = std::find(begin, end, child);
+  if (at == end) return;
+  std::copy(at + 1, end, at);
+  --node.ChildCount;
+}
+
+void TGraph::ReleaseChildRoom(TGraphNode& node) {
+  UnusedChildRoom += size_t(node.ChildRoom);
+  node.ChildAt = node.ChildCount = node.ChildRoom = 0;
+}
+
+void TGraph::CompactChildIds() {
+  if (UnusedChildRoom >= 64 && UnusedChildRoom * 2 >= ChildIds.size()) PackChildIds();
+}
+
+void TGraph::PackChildIds() {
+  std::vector<int32_t> packed;
+  packed.reserve(ChildIds.size() - UnusedChildRoom);
+  // In the order of the pool, so that a pass over the nodes meets their children in order.
+  for (TGraphNode& node : Nodes) {
+    if (node.ChildRoom == 0) continue;
+    const auto from = ChildIds.begin() + node.ChildAt;
+    node.ChildAt = int32_t(packed.size());
+    packed.insert(packed.end(), from, from + node.ChildRoom);
+  }
+  ChildIds = std::move(packed);
+  UnusedChildRoom = 0;
+}
+
+void TGraph::ArrangeInTreeOrder() {
+  std::vector<int32_t> order;  // old ids in their new order
+  order.reserve(Nodes.size() - FreeNodes.size());
+  std::vector<int32_t> stack{RootNode};
+  while (!stack.empty()) {
+    const int32_t id = stack.back();
+    stack.pop_back();
+    order.push_back(id);
+    const std::span<const int32_t> children = Children(id);
+    stack.insert(stack.end(), children.rbegin(), children.rend());
+  }
+  std::vector<int32_t> newId(Nodes.size(), -1);
+  for (size_t k = 0; k < order.size(); ++k) newId[size_t(order[k])] = int32_t(k);
+  std::vector<TGraphNode> arranged(order.size());
+  std::vector<int32_t> childIds;
+  childIds.reserve(order.size());
+  for (size_t k = 0; k < order.size(); ++k) {
+    TGraphNode& node = arranged[k];
+    node = Nodes[size_t(order[k])];
+    if (node.Parent >= 0) node.Parent = newId[size_t(node.Parent)];
+    const std::span<const int32_t> children = Children(order[k]);
+    node.ChildAt = int32_t(childIds.size());
+    node.ChildRoom = node.ChildCount;
+    for (const int32_t child : children) childIds.push_back(newId[size_t(child)]);
+    if (!node.Block.IsEmpty()) NodeSlot(node.Block) = int32_t(k);
+  }
+  Nodes = std::move(arranged);
+  ChildIds = std::move(childIds);
+  FreeNodes.clear();
+  UnusedChildRoom = 0;
 }
 
 bool TGraph::IsInSubtree(int32_t id, int32_t top) const {
@@ -90,17 +178,20 @@ bool TGraph::AddDiscBlock(TDiscBlockIndex index, const TDiscBlock& block) {
     DeleteDiscBlock(index);
     return false;
   }
-  std::vector<int32_t>& siblings = Nodes[size_t(node.Parent)].Children;
-  siblings.erase(std::find(siblings.begin(), siblings.end(), existing));
-  Nodes[size_t(parent)].Children.push_back(existing);
+  RemoveChild(node.Parent, existing);
+  AppendChild(parent, existing);
   node.Parent = parent;
   std::vector<int32_t> stack{existing};
   while (!stack.empty()) {
-    TGraphNode& moved = Nodes[size_t(stack.back())];
+    const int32_t id = stack.back();
     stack.pop_back();
+    TGraphNode& moved = Nodes[size_t(id)];
     moved.Depth = Nodes[size_t(moved.Parent)].Depth + 1;
-    stack.insert(stack.end(), moved.Children.begin(), moved.Children.end());
+    DeepestEver = std::max(DeepestEver, moved.Depth);
+    const std::span<const int32_t> children = Children(id);
+    stack.insert(stack.end(), children.begin(), children.end());
   }
+  CompactChildIds();
   return true;
 }
 
@@ -109,9 +200,11 @@ void TGraph::RemoveSubtree(int32_t id) {
   while (!stack.empty()) {
     const int32_t top = stack.back();
     stack.pop_back();
+    const std::span<const int32_t> children = Children(top);
+    stack.insert(stack.end(), children.begin(), children.end());
     TGraphNode& node = Nodes[size_t(top)];
-    stack.insert(stack.end(), node.Children.begin(), node.Children.end());
     NodeSlot(node.Block) = -1;
+    ReleaseChildRoom(node);
     node = TGraphNode{};
     FreeNodes.push_back(top);
   }
@@ -123,9 +216,9 @@ void TGraph::DeleteDiscBlock(TDiscBlockIndex index) {
   // A block left out of the graph (erased, or its upper block missing) has nothing to lose.
   if (id < 0) return;
   ResetPlacement();
-  std::vector<int32_t>& siblings = Nodes[size_t(Nodes[size_t(id)].Parent)].Children;
-  siblings.erase(std::find(siblings.begin(), siblings.end(), id));
+  RemoveChild(Nodes[size_t(id)].Parent, id);
   RemoveSubtree(id);
+  CompactChildIds();
 }
 
 void TGraph::AddDiscBlock(TDiscussion& discussion, TDiscBlockIndex block) {
@@ -216,36 +309,14 @@ private:
 // subtree pushed right at every level costs no more than a shallow one. Iterative, so
 // that a deep thread cannot exhaust the stack.
 //
-// The walk reads the children from one array copied in a single pass over the pool, and
-// keeps what it computes in arrays in the order the nodes are placed: a large graph is then
-// walked through a few compact arrays rather than through a vector per node scattered over
-// the heap, and its time stays in proportion to its size.
+// The walk reads each node's children from its run in the graph's one array of children and
+// keeps what it computes in an array in the order the nodes are placed. A build numbers the
+// nodes in the order of this walk, so that the walk and the pass that settles the offsets
+// go through their arrays front to back, and the time of a large graph stays in proportion
+// to its size.
 void TGraph::PlaceTree() {
-  constexpr size_t PrefetchAhead = 16;
-  const size_t count = Nodes.size();
-  int32_t deepest = 0;
-  std::vector<int32_t> firstChild(count + 1, 0);
-  for (size_t i = 0; i < count; ++i) {
-    deepest = std::max(deepest, Nodes[i].Depth);
-    firstChild[i + 1] = firstChild[i] + int32_t(Nodes[i].Children.size());
-  }
-  // Each child with the run of its own children, so that the walk goes from a node to its
-  // children without a lookup by node.
-  struct TChild {
-    int32_t Id;
-    int32_t Begin;
-    int32_t End;
-  };
-  std::vector<TChild> childList(static_cast<size_t>(firstChild[count]));
-  for (size_t i = 0; i < count; ++i) {
-    // The vectors lie apart on the heap: ask for the next ones early so that their reads overlap.
-    if (i + PrefetchAhead < count) __builtin_prefetch(Nodes[i + PrefetchAhead].Children.data());
-    TChild* to = childList.data() + firstChild[i];
-    for (const int32_t child : Nodes[i].Children)
-      *to++ = TChild{child, firstChild[size_t(child)], firstChild[size_t(child) + 1]};
-  }
-
-  const size_t rows = size_t(deepest) + 1;
+  // Room for every row: no node is deeper than the deepest ever made.
+  const size_t rows = size_t(DeepestEver) + 1;
   constexpr int32_t NoneBusy = INT32_MIN;
   std::vector<int32_t> lastBusy(rows, NoneBusy);  // less the offsets of the row
   TRowOffsets offsets(rows);
@@ -253,23 +324,26 @@ void TGraph::PlaceTree() {
     return lastBusy[size_t(depth)] == NoneBusy ? 0 : lastBusy[size_t(depth)] + offsets.OfRow(depth) + 1;
   };
 
-  // By place in the order of placing: the node, its row, its column before the offsets of
-  // the subtrees it lies in, the offset it owes the nodes below it, and its subtree's size
-  // (the subtree is the run of places ending at its own).
+  // By place in the order of placing: the node, its row and its column before the offsets
+  // of the subtrees it lies in. A subtree is the run of places ending at its top's own; an
+  // offset owed by the nodes below a top is added to the run before it as a difference
+  // (at its first place, and back at the top's), so that one pass of running sums settles
+  // every node, with no test of which subtree it lies in.
   struct TPlaced {
     int32_t Id;
     int32_t Depth;
     int32_t Column;
-    int32_t Below;
-    int32_t Size;
   };
   std::vector<TPlaced> placed;
-  placed.reserve(count);
+  placed.reserve(Nodes.size());
+  std::vector<int32_t> owedFrom(Nodes.size() + 1, 0);
+  std::vector<size_t> filled(rows, 0);  // nodes placed in each row
+  int32_t deepest = 0;
 
   struct TFrame {
     int32_t Id;
     int32_t Depth;
-    int32_t Begin;          // the node's children in childList
+    int32_t Begin;          // the node's children in ChildIds
     int32_t Next;
     int32_t End;
     int32_t SubtreeDepth;   // the deepest row of the subtree placed so far
@@ -277,14 +351,18 @@ void TGraph::PlaceTree() {
     bool First;
     int64_t Sum;            // columns of the children placed
   };
-  std::vector<TFrame> stack{TFrame{RootNode, 0, firstChild[0], firstChild[0], firstChild[1], 0, 1, true, 0}};
+  const int32_t* const childIds = ChildIds.data();
+  const auto frameOf = [&](int32_t id, int32_t depth, bool first) {
+    const TGraphNode& node = Nodes[size_t(id)];
+    return TFrame{id, depth, node.ChildAt, node.ChildAt, node.ChildAt + node.ChildCount, depth, 1, first, 0};
+  };
+  std::vector<TFrame> stack{frameOf(RootNode, 0, true)};
   while (!stack.empty()) {
     TFrame& frame = stack.back();
     if (frame.Next < frame.End) {
-      const TChild& child = childList[size_t(frame.Next)];
+      const int32_t child = childIds[frame.Next];
       const bool first = frame.Next++ == frame.Begin;
-      const int32_t depth = frame.Depth + 1;
-      stack.push_back(TFrame{child.Id, depth, child.Begin, child.Begin, child.End, depth, 1, first, 0});
+      stack.push_back(frameOf(child, frame.Depth + 1, first));
       continue;
     }
     const int32_t children = frame.End - frame.Begin;
@@ -300,7 +378,12 @@ void TGraph::PlaceTree() {
       }
     }
     lastBusy[size_t(frame.Depth)] = column - offsets.OfRow(frame.Depth);
-    placed.push_back(TPlaced{frame.Id, frame.Depth, column, below, frame.Size});
+    ++filled[size_t(frame.Depth)];
+    deepest = std::max(deepest, frame.Depth);
+    const size_t at = placed.size();
+    owedFrom[at + 1 - size_t(frame.Size)] += below;
+    owedFrom[at] -= below;
+    placed.push_back(TPlaced{frame.Id, frame.Depth, column});
     const TFrame done = frame;
     stack.pop_back();
     if (!stack.empty()) {
@@ -311,29 +394,19 @@ void TGraph::PlaceTree() {
     }
   }
 
-  // Settle the offsets from the top down: walking the places backwards meets every node
-  // before the nodes of its subtree, whose places run just before its own. Each row's
-  // columns are filled from its end, as its nodes come from right to left.
-  std::vector<std::vector<int32_t>> rowColumns(rows);
-  std::vector<size_t> filled(rows, 0);
-  for (const TPlaced& node : placed) ++filled[size_t(node.Depth)];
-  for (size_t depth = 0; depth < rows; ++depth) rowColumns[depth].resize(filled[depth]);
-  std::vector<int32_t> columnOf(count, -1);
-  struct TEnclosing {
-    size_t Start;    // the first place of the subtree
-    int32_t Owed;    // the offset its nodes below the top owe
-  };
-  std::vector<TEnclosing> enclosing;
-  for (size_t k = placed.size(); k-- > 0;) {
-    while (!enclosing.empty() && enclosing.back().Start > k) enclosing.pop_back();
+  // Settle the offsets. A row's nodes come from left to right. Nodes out of the tree (free
+  // places of the pool) keep their column -1 from before.
+  DeepestEver = deepest;
+  std::vector<std::vector<int32_t>> rowColumns(size_t(deepest) + 1);
+  for (size_t depth = 0; depth < rowColumns.size(); ++depth) rowColumns[depth].reserve(filled[depth]);
+  int32_t owed = 0;
+  for (size_t k = 0; k < placed.size(); ++k) {
+    owed += owedFrom[k];
     const TPlaced& node = placed[k];
-    const int32_t owed = enclosing.empty() ? 0 : enclosing.back().Owed;
     const int32_t column = node.Column + owed;
-    columnOf[size_t(node.Id)] = column;
-    rowColumns[size_t(node.Depth)][--filled[size_t(node.Depth)]] = column;
-    if (node.Size > 1) enclosing.push_back(TEnclosing{k + 1 - size_t(node.Size), owed + node.Below});
+    Nodes[size_t(node.Id)].Column = column;
+    rowColumns[size_t(node.Depth)].push_back(column);
   }
-  for (size_t i = 0; i < count; ++i) Nodes[i].Column = columnOf[i];
-  Rows.resize(rows);
-  for (size_t depth = 0; depth < rows; ++depth) Rows[depth].SetBusyCells(std::move(rowColumns[depth]));
+  Rows.resize(rowColumns.size());
+  for (size_t depth = 0; depth < rowColumns.size(); ++depth) Rows[depth].SetBusyCells(std::move(rowColumns[depth]));
 }

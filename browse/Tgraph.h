@@ -8,7 +8,10 @@
 // block added or gone; the next paint computes it again.
 //
 // Nodes live in one pool and name each other by their position in it, so that finding the
-// node of a block is a lookup in a table per storage, whatever the shape of the tree.
+// node of a block is a lookup in a table per storage, whatever the shape of the tree. The
+// children of all nodes live in one array too, each node's in a run with room to grow, so
+// that a walk over a large tree reads a few compact arrays rather than a vector per node
+// scattered over the heap.
 
 #include "browse/Tgraphrow.h"
 #include "foundation/Tlisteners.h"
@@ -18,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class TBrowse;
@@ -29,7 +33,10 @@ struct TGraphNode {
   TDiscBlockIndex Block;  // empty for the root of the tree
   int32_t Depth = -1;   // the row: the root 0, its children 1, ...
   int32_t Parent = -1;  // node id, -1 for the root
-  std::vector<int32_t> Children;  // node ids, in the order they were added
+  // The node's children, in the order they were added: a run of the graph's child array.
+  int32_t ChildAt = 0;
+  int32_t ChildCount = 0;
+  int32_t ChildRoom = 0;
 };
 
 class TGraph : public TDiscussionGraph {
@@ -80,6 +87,11 @@ public:
   uint8_t IsPlaced() const { return Placed; }
   const TGraphNode& Root() const { return Nodes[RootNode]; }
   const TGraphNode& Node(int32_t id) const { return Nodes[size_t(id)]; }
+  // A node's children, in the order they were added. Valid until the tree next changes.
+  std::span<const int32_t> Children(int32_t id) const {
+    const TGraphNode& node = Nodes[size_t(id)];
+    return {ChildIds.data() + node.ChildAt, size_t(node.ChildCount)};
+  }
   // Nodes of blocks in the tree (the root not counted).
   int32_t NodeCount() const { return int32_t(Nodes.size() - FreeNodes.size()) - 1; }
   int32_t RowCount() const { return int32_t(Rows.size()); }
@@ -122,11 +134,24 @@ private:
   std::vector<TGraphRow> Rows;
   std::vector<TGraphNode> Nodes;  // the pool; node 0 is the root
   std::vector<int32_t> FreeNodes;
+  std::vector<int32_t> ChildIds;  // the runs of children; some runs left behind when they moved
+  size_t UnusedChildRoom = 0;     // room in ChildIds no node owns
+  int32_t DeepestEver = 0;        // no node is deeper; exact after each layout
   std::array<std::vector<int32_t>, 5> NodeOfBlock;  // per storage type, per block position
   TListenerOfGraph Listener{*this};
 
   int32_t& NodeSlot(TDiscBlockIndex index);
   int32_t NewNode(int32_t parent, TDiscBlockIndex block);
+  void AppendChild(int32_t parent, int32_t child);
+  void RemoveChild(int32_t parent, int32_t child);
+  void ReleaseChildRoom(TGraphNode& node);
+  // Packs the runs together once more room lies unused than is used.
+  void CompactChildIds();
+  // Packs the runs together in the order of the nodes.
+  void PackChildIds();
+  // Numbers the nodes anew in the order a walk of the tree meets them, each before its
+  // children, and packs the runs of children in that order. The node ids change.
+  void ArrangeInTreeOrder();
   void RemoveSubtree(int32_t id);
   bool IsInSubtree(int32_t id, int32_t top) const;
   void PlaceTree();

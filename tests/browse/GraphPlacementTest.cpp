@@ -18,7 +18,7 @@ namespace {
 // The rules as they read: rows of "B" and "F" cells, a subtree moved node by node.
 class TReferenceLayout {
 public:
-  explicit TReferenceLayout(const TGraph& graph) : Graph(graph), Columns(size_t(graph.NodeCount()) * 2 + 64, -1) {
+  explicit TReferenceLayout(const TGraph& graph) : Graph(graph) {
     Place(TGraph::RootNode, true);
   }
   const TGraph& Graph;
@@ -42,26 +42,29 @@ private:
   }
   void Shift(int id, int dx) {
     const TGraphNode& node = Graph.Node(id);
-    for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it) Shift(*it, dx);
+    const std::span<const int32_t> children = Graph.Children(id);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) Shift(*it, dx);
     Row(node.Depth)[size_t(Columns[size_t(id)])] = 'F';
     Columns[size_t(id)] += dx;
     Busy(node.Depth, Columns[size_t(id)]);
   }
   void Place(int id, bool first) {
     const TGraphNode& node = Graph.Node(id);
+    const std::span<const int32_t> children = Graph.Children(id);
+    if (size_t(id) >= Columns.size()) Columns.resize(size_t(id) + 1, -1);
     Row(node.Depth);
     int column = 0;
-    if (!node.Children.empty()) {
+    if (!children.empty()) {
       long sum = 0;
-      for (size_t i = 0; i < node.Children.size(); ++i) {
-        Place(node.Children[i], i == 0);
-        sum += Columns[size_t(node.Children[i])];
+      for (size_t i = 0; i < children.size(); ++i) {
+        Place(children[i], i == 0);
+        sum += Columns[size_t(children[i])];
       }
-      column = int(sum / long(node.Children.size()));
+      column = int(sum / long(children.size()));
     }
     const int least = FirstFree(node.Depth) + (first ? 3 : 2);
-    if (!node.Children.empty() && column < least)
-      for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it) Shift(*it, least - column);
+    if (!children.empty() && column < least)
+      for (auto it = children.rbegin(); it != children.rend(); ++it) Shift(*it, least - column);
     column = std::max(column, least);
     Columns[size_t(id)] = column;
     Busy(node.Depth, column);
@@ -106,6 +109,10 @@ protected:
     TGraph& graph = DiscussionGraph(d);
     graph.Clear();
     ASSERT_TRUE(graph.Build());
+    ExpectTheReferenceLayoutOf(graph);
+  }
+  // The layout of the graph as it stands; blocks without a node are passed over.
+  void ExpectTheReferenceLayoutOf(TGraph& graph) {
     graph.EnsurePlaced();
     const TReferenceLayout reference(graph);
     ASSERT_EQ(graph.RowCount(), int(reference.Rows.size()));
@@ -115,11 +122,14 @@ protected:
       ASSERT_EQ(row, reference.Rows[size_t(depth)]) << "row " << depth;
     }
     EXPECT_EQ(graph.Root().Column, reference.Columns[TGraph::RootNode]);
+    int32_t nodes = 0;
     for (const TDiscBlockIndex block : blocks) {
       const int32_t id = graph.FindNodeId(block);
-      ASSERT_GE(id, 0);
+      if (id < 0) continue;
+      ++nodes;
       ASSERT_EQ(graph.Node(id).Column, reference.Columns[size_t(id)]);
     }
+    ASSERT_EQ(nodes, graph.NodeCount());
     EXPECT_TRUE(modeltest::Reports().empty());
   }
 };
@@ -143,6 +153,54 @@ TEST_F(GraphPlacement, RandomTreesAreLaidOutByTheRules) {
       Comment(blocks[upper]);
     }
     ExpectTheReferenceLayout();
+  }
+}
+
+// A built graph changed block by block (blocks added, subtrees moved and removed, a deep
+// thread gone) is laid out as a graph built afresh would be.
+TEST_F(GraphPlacement, ChangedTreesAreLaidOutByTheRules) {
+  uint32_t state = 7;
+  const auto below = [&](uint32_t n) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % n;
+  };
+  for (int i = 0; i < 300; ++i) Comment(blocks[below(uint32_t(blocks.size()))]);
+  TDiscBlockIndex thread = blocks[1];
+  for (int i = 0; i < 80; ++i) thread = Comment(thread);
+  TGraph& graph = DiscussionGraph(d);
+  graph.Clear();
+  ASSERT_TRUE(graph.Build());
+  ExpectTheReferenceLayoutOf(graph);
+  const int32_t rowsWithTheThread = graph.RowCount();
+  const auto inGraph = [&](TDiscBlockIndex block) { return graph.FindNodeId(block) >= 0; };
+
+  graph.DeleteDiscBlock(blocks[301]);  // the top of the thread
+  ExpectTheReferenceLayoutOf(graph);
+  EXPECT_LT(graph.RowCount(), rowsWithTheThread);
+
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE(round);
+    for (int i = 0; i < 60; ++i) {
+      const TDiscBlockIndex some = blocks[1 + below(uint32_t(blocks.size() - 1))];
+      const TDiscBlockIndex other = blocks[below(uint32_t(blocks.size()))];
+      switch (below(4)) {
+        case 0:
+        case 1:  // a block added under one in the graph
+          if (!inGraph(other)) break;
+          Comment(other);
+          ASSERT_TRUE(graph.AddDiscBlock(blocks.back(), *d.Storages.GetDiscBlock(blocks.back())));
+          break;
+        case 2:  // a subtree moved, unless under itself
+          if (!inGraph(some) || !inGraph(other)) break;
+          d.Storages.GetDiscBlock(some)->Upper = other;
+          graph.AddDiscBlock(some, *d.Storages.GetDiscBlock(some));
+          break;
+        default:  // a subtree removed
+          graph.DeleteDiscBlock(some);
+      }
+    }
+    ExpectTheReferenceLayoutOf(graph);
+    graph.ResetPlacement();
   }
 }
 

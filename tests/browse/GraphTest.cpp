@@ -77,9 +77,9 @@ protected:
   // The blocks of a node's children, in order.
   std::vector<TDiscBlockIndex> Children(const TGraph& graph, TDiscBlockIndex block) {
     std::vector<TDiscBlockIndex> blocks;
-    const TGraphNode* node = graph.FindNode(block);
-    if (node == nullptr) return blocks;
-    for (const int32_t child : node->Children) blocks.push_back(graph.Node(child).Block);
+    const int32_t node = graph.FindNodeId(block);
+    if (node < 0) return blocks;
+    for (const int32_t child : graph.Children(node)) blocks.push_back(graph.Node(child).Block);
     return blocks;
   }
   int Column(const TGraph& graph, TDiscBlockIndex block) { return graph.FindNode(block)->Column; }
