@@ -370,8 +370,14 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   EXPECT_EQ(B.Told("restarted"), B.Told("large"));
 }
 
-class ThreeInstallations : public TwoInstallations {
+// Mailboxes of their own: the installations' mailboxes are emptied when they are made, and
+// the two-installation road may run at the same time.
+class ThreeInstallations : public ::testing::Test {
  protected:
+  void SetUp() override { ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run"; }
+  const std::string Folder = testsupport::ScratchFolder();
+  TInstallation A{Folder + "/A", "Анна", "e2ed", "anna's key 7"};
+  TInstallation B{Folder + "/B", "Борис", "e2ee", "boris's key 7"};
   TInstallation C{Folder + "/C", "Вера", "e2ec", "vera's key 77"};
 };
 
