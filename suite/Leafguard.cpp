@@ -3,7 +3,9 @@
 // "Spammers.txt" in the data folder, and registers every model it is sent: each model
 // gets a discussion identifier and two author identifiers of its own, kept in
 // "Registered models.txt" in the data folder, so that a repeated request is answered
-// alike. Requests for author identifiers are left unhandled.
+// alike. Every reader who asks for author identifiers in a moderated discussion is given
+// them: ADIdents numbered per discussion from 2 (0 is the model's author, 1 its
+// moderator), kept in "Registered authors.txt", and answered AUTHOR_IDENTS_GENERATED.
 //
 // Nothing here may touch the thread-local state of the program's own file calls, which a
 // library that is unloaded again must not own: its own files are read and written with
@@ -17,7 +19,9 @@
 #include "foundation/Tutilityglobal.h"
 #include "platform/kernel/Datafolders.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -82,6 +86,38 @@ bool Register(const std::string& mident, TRegistration& registration) {
   return bool(out.flush());
 }
 
+// The identifiers of a reader of a discussion: those given before, else the next ADIdent of
+// the discussion and a new AGIdent, kept.
+bool RegisterAuthor(const std::string& dident, const std::string& lident, uint16_t& adident, std::string& agident) {
+  const std::string file = platform::DataRoot() + "/Registered authors.txt";
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  int highest = 1;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream fields(line);
+    std::string discussion, reader, number, given;
+    if (!std::getline(fields, discussion, '\t') || discussion != dident || !std::getline(fields, reader, '\t') ||
+        !std::getline(fields, number, '\t') || !std::getline(fields, given))
+      continue;
+    const int value = std::atoi(number.c_str());
+    if (value < 2 || value > 0xFFFE) continue;
+    if (reader == lident) {
+      adident = uint16_t(value);
+      agident = given;
+      return true;
+    }
+    highest = std::max(highest, value);
+  }
+  in.close();
+  if (highest >= 0xFFFE) return false;
+  adident = uint16_t(highest + 1);
+  agident = MakeRandomIdent("G").ToString();
+  std::ofstream out(file, std::ios::binary | std::ios::app);
+  out << dident << '\t' << lident << '\t' << adident << '\t' << agident << "\r\n";
+  return bool(out.flush());
+}
+
 // The value of a field among name and value pairs, "" when missing.
 std::string FieldOf(const TArray<TStr>& fields, std::string_view name) {
   for (uint32_t i = 0; i + 1 < fields.Count(); i += 2)
@@ -110,9 +146,10 @@ LEAFGUARD_ENTRY uint8_t ModerateClose() {
 // moderator (the current login) with the identifiers of the registration.
 LEAFGUARD_ENTRY uint8_t HandleCommand_RegistrateModel(const TStr* path) {
   const TLibraryServices* services = State().Utility ? State().Utility->Services : nullptr;
+  if (!services) return LeaveUnhandled;  // a program that lends no services: the request waits
   const TStr asked("REGISTRATE_MODEL");
   TArray<TStr> request;
-  if (!services || !path || !services->ReadCommandMessage(path, &asked, &request)) return NotDone;
+  if (!path || !services->ReadCommandMessage(path, &asked, &request)) return NotDone;
   const std::string author = FieldOf(request, "FROM_USER_EMAIL"), mident = FieldOf(request, "MIDENT");
   const std::string nick = FieldOf(request, "MODEL_NICK");
   TRegistration registration;
@@ -126,7 +163,32 @@ LEAFGUARD_ENTRY uint8_t HandleCommand_RegistrateModel(const TStr* path) {
   return services->WriteCommandMessage(&command, &receiver, &namePart, &answer) ? Done : NotDone;
 }
 
-LEAFGUARD_ENTRY uint8_t HandleCommand_GenerateAuthorIdents(const TStr*, uint16_t*, TStr*) { return LeaveUnhandled; }
+// Every reader is given identifiers; the program stores them in the reader's author record,
+// the answer tells the reader.
+LEAFGUARD_ENTRY uint8_t HandleCommand_GenerateAuthorIdents(const TStr* path, uint16_t* adident, TStr* agident) {
+  const TLibraryServices* services = State().Utility ? State().Utility->Services : nullptr;
+  if (!services) return LeaveUnhandled;
+  const TStr asked("GENERATE_AUTHOR_IDENTS");
+  TArray<TStr> request;
+  if (!path || !adident || !agident || !services->ReadCommandMessage(path, &asked, &request)) return NotDone;
+  const std::string reader = FieldOf(request, "FROM_USER_EMAIL"), lident = FieldOf(request, "SENDER_LIDENT");
+  const std::string dident = FieldOf(request, "DIDENT"), nick = FieldOf(request, "MODEL_NICK");
+  const std::string privately = FieldOf(request, "PRIVATE_REQ") == "1" ? "1" : "0";
+  uint16_t given = 0;
+  std::string text;
+  if (reader.empty() || !IsPlainIdent(lident) || !IsPlainIdent(dident) || !RegisterAuthor(dident, lident, given, text))
+    return NotDone;
+  const std::string number = std::to_string(given);
+  TArray<TStr> answer;
+  for (const char* field : {"PRIVATE_REQ", privately.c_str(), "RESULT", "1", "AUTHOR_LIDENT", lident.c_str(), "DIDENT",
+                            dident.c_str(), "YOUR_AGIDENT", text.c_str(), "YOUR_ADIDENT", number.c_str()})
+    answer.AddItem(TStr(field));
+  const TStr command("AUTHOR_IDENTS_GENERATED"), receiver(reader), namePart(nick);
+  if (!services->WriteCommandMessage(&command, &receiver, &namePart, &answer)) return NotDone;
+  *adident = given;
+  *agident = text;
+  return Done;
+}
 
 LEAFGUARD_ENTRY uint8_t GetModeratedCommentsCountByDIdent(const TStr* dident, int32_t* trustworthy,
                                                           int32_t* doubtful) {

@@ -5,6 +5,7 @@
 #include "tests/e2e/Installation.h"
 
 #include "browse/Tformbrowse.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
@@ -538,6 +539,34 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   EXPECT_NE(C.Told("boxes3").find("VERIFYING ERROR: Incorrect command-message sign or verifying error!"),
             std::string::npos)
       << C.Told("boxes3");
+
+  // In the moderated, now private discussion B asks for an author identifier; A, told B's
+  // key password, lets its moderation library give it, and B's record takes it.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    TFormBrowse& window = OpenDiscussion(s, "Lakes");
+    ASSERT_NE(s.Shown(window), nullptr);
+    s.Confirm("GENERATE_AUTHOR_IDENTS");
+    ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
+    s.Confirm("AUTO-HANDLING");
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+  })) << B.Told("boxes4");
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", B.Key}});
+    s.Confirm("AUTHOR_IDENTS_GENERATED");
+    Answer(s);
+  })) << A.Told("boxes4");
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});  // held for one session only
+    s.Confirm("Author identifier");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
+    ASSERT_NE(copy, nullptr);
+    const int me = copy->Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
+    s.Tell("adident", me < 0 ? "none" : std::to_string(copy->Authors.Author(me).ADIdent));
+  })) << B.Told("boxes5");
+  EXPECT_EQ(B.Told("adident"), "2");
 }
 
 }  // namespace

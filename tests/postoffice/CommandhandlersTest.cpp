@@ -1047,11 +1047,11 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
             {{"FROM_USER_EMAIL", "lead@x"}, {"COMMAND", "REGISTRATE_MODEL"},
              {"MODEL_NICK", "Ecology"}, {"MIDENT", "M-1"}, {"MODEL_AUTHOR_LIDENT", "L-lead"}, {"PRIVATE_REQ", "0"}});
   };
-  const auto answer = [&]() {
+  const auto answer = [&](const std::string& shortCode) {
     const std::vector<std::string> out = ListFiles(outbox);
     EXPECT_EQ(out.size(), 1u);
     if (out.size() != 1) return std::string();
-    EXPECT_NE(out[0].find("-Ecology-051219-MR-"), std::string::npos) << out[0];
+    EXPECT_NE(out[0].find("-Ecology-051219-" + shortCode + "-"), std::string::npos) << out[0];
     return ReadFile(outbox + out[0]);
   };
 
@@ -1061,7 +1061,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   Perform();
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_TRUE(Reports.empty()) << (Reports.empty() ? "" : Reports[0]);
-  const std::string registered = answer();
+  const std::string registered = answer("MR");
   const size_t at = registered.find("DIDENT=");
   ASSERT_NE(at, std::string::npos);
   const std::string dident = registered.substr(at + 7, registered.find("\r\n", at) - at - 7);
@@ -1085,7 +1085,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
   request("rm-again");
   Perform();
-  const std::string again = answer();
+  const std::string again = answer("MR");
   EXPECT_NE(again.find("\r\nDIDENT=" + dident + "\r\nAGIDENT0=" + agident0 + "\r\nAGIDENT1=" + agident1 + "\r\n"),
             std::string::npos);
 
@@ -1102,6 +1102,30 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   EXPECT_EQ(logins.Count(), 1);
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).AGIdent.ToString(), agident0);
   EXPECT_TRUE(ListFiles(outbox).empty());
+
+  // A reader of the moderated discussion asks for identifiers: the library gives the next
+  // of the discussion, the reader's record takes them, and the answer goes to the reader.
+  TAuthor asking;
+  asking.LIdent = "L-me";
+  asking.AutomaticEMail = "me@x";
+  asking.LastName = "Me";
+  Compose(inbox + "gai", "L-me",
+          {{"FROM_USER_EMAIL", "me@x"}, {"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"PRIVATE_REQ", "0"}, {"DIDENT", dident},
+           {"AUTHOR_DATA", asking.EncodeAuthorDataStr().ToString()}, {"MODEL_NICK", "Ecology"}});
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(InboxNames().empty());
+  const std::string given = answer("AIG");
+  EXPECT_NE(given.find("\r\nCOMMAND=AUTHOR_IDENTS_GENERATED\r\n"), std::string::npos) << given;
+  EXPECT_NE(given.find("\r\nRESULT=1\r\nAUTHOR_LIDENT=L-me\r\nDIDENT=" + dident + "\r\nYOUR_AGIDENT=G"),
+            std::string::npos)
+      << given;
+  EXPECT_NE(given.find("\r\nYOUR_ADIDENT=2\r\n"), std::string::npos) << given;
+  const TAuthor& stored = mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-me")));
+  EXPECT_EQ(stored.ADIdent, 2);
+  EXPECT_NE(given.find("YOUR_AGIDENT=" + stored.AGIdent.ToString() + "\r\n"), std::string::npos);
+  EXPECT_EQ(stored.IdentsGiven, 1);
+  for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
 
   // A request the library cannot answer is no registration.
   Compose(inbox + "rm-bad", "L-x", {{"COMMAND", "REGISTRATE_MODEL"}, {"MIDENT", "M-2"}});

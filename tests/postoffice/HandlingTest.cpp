@@ -432,7 +432,8 @@ TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarys
   EXPECT_EQ(done, 0);
   EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't call moderation function -\ncurrent user don't have Moderate permission."));
 
-  // The stand-in library leaves the request unhandled: the file waits, the run goes on.
+  // A library that cannot answer now (no services lent to it) leaves the request
+  // unhandled: the file waits, the run goes on.
   TLoginsStorage logins;
   LoginsStorage() = &logins;
   logins.Current = logins.AddLogin(TStr("Moderator"), TStr("m@x"));
