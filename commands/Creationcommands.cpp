@@ -4,6 +4,7 @@
 #include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
 #include "commands/Tbrowsecommands.h"
+#include "foundation/Commoncrypt.h"
 #include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
@@ -74,6 +75,15 @@ std::string AskDiscussionFolder(TDiscussionsManager& manager, const std::string&
   }
 }
 
+bool HoldsReceivedSeal(const std::string& path, const TCommandMessageHeader& header) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool sealed = VerifyReceivedFileSign(file, header);
+  CloseHandle(file);
+  return sealed;
+}
+
 // The model blocks of a block file, every one checked before the first is added: model
 // blocks only, names unique, each upper block the root or a block before it, as many as
 // the header says. False (reported) otherwise.
@@ -91,6 +101,9 @@ bool ReadModelBlockFile(const std::string& path, std::vector<TDiscBlockRecord>& 
     TError::Report(ImportWho + std::string("команда должна быть FORM_NEW_MODEL"));
     return false;
   }
+  // Checked as a received message is: a private file's sender key is asked once and kept
+  // for its texts; an altered or unsealed file adds nothing.
+  if (!HoldsReceivedSeal(path, header)) return ShowVerifyingError();
   const std::string count = header.GetFieldValue("BLOCKSCOUNT");
   if (ShowMessageBox(CreatingCaption, "Add " + count + " blocks to model?", "", "OK|Cancel", 0) != 0) {
     cancelled = true;

@@ -3,11 +3,14 @@
 
 #include "Commandstest.h"
 
+#include "app/Loginhooks.h"
 #include "commands/Commandcodes.h"
+#include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufwriter.h"
+#include "foundation/Tlogin.h"
 #include "model/Blockrecord.h"
 #include "model/Discussionfileset.h"
 #include "model/Unsavedchanges.h"
@@ -61,6 +64,16 @@ bool ChooseMenuEntry(TBrowse& browse, const std::string& submenu, const std::str
     for (int i = 0; i < item->Count(); ++i) open.push_back(&item->Item(i));
   }
   return false;
+}
+
+// Seals a block file written by hand, as every copy of the program seals a public message.
+bool SealFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool sealed = SignFile(file, "", "FORM_NEW_MODEL", 0);
+  CloseHandle(file);
+  return sealed;
 }
 
 std::deque<std::string>& Typed() {  // answers of the input box; "\x1b" cancels
@@ -292,6 +305,7 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
     EndBlockRecords(writer);
   }
   testsupport::WriteFile(folder + "/bad.cbc", bad);
+  ASSERT_TRUE(SealFile(folder + "/bad.cbc"));
   script.Press("Select model source marked out file", "OK", {{"FileName", folder + "/bad.cbc"}});
   Type({"Thicket"});
   Answer(0);  // the author's data found in the model made before
@@ -322,6 +336,91 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   EXPECT_EQ(Boxes().back().Message, "Model is created; no blocks added.");
   EXPECT_GE(DiscussionIn(discussions->CreatedRoot, "Copse"), 0);
   EXPECT_EQ(script.Pending(), 0u);
+}
+
+TEST_F(CreationCommands, APrivateBlockFileIsReadWithItsSendersKeyAndAnUnsealedOneAddsNothing) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  // Two installations: the leader's, whose key password seals and packs what it sends,
+  // and this user's, which knows the leader only by address.
+  TLoginsStorage leaders, mine;
+  const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) {
+    logins.Current = logins.AddLogin(TStr(lident), TStr(email));
+    TLogin& l = logins.GetLogin(logins.Current);
+    l.LIdent = lident;
+    EXPECT_TRUE(l.SetKeyPassword(std::string(lident) + " key 1"));
+    l.KeyPasswordVerified = 1;
+  };
+  login(leaders, "L-lead", "lead@x");
+  login(mine, "L-me", "me@x");
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  d->Info.Secret = 1;
+  d->Storages.GetStrHashItem(a1)->Str.Text = "Секретный текст";
+  const std::string outbox = folder + "/Outbox/";
+  ASSERT_TRUE(MakeFolder(outbox));
+  TBrowseGlobal::Paths.Outbox = outbox;
+  TArray<TRecipientsList> receivers;
+  TRecipientsList row;
+  row.Users = "*";
+  receivers.AddItem(row);
+  RegisterLoginHooks(leaders);
+  Answer(0);  // "composed and signed"
+  ASSERT_TRUE(d->SendCommand_CreateModel(receivers, ""));
+  RegisterLoginHooks(mine);
+  const std::vector<std::string> files = ListFiles(outbox);
+  ASSERT_EQ(files.size(), 1u);
+  const std::string file = outbox + files[0];
+  const std::string sent = testsupport::ReadFile(file);
+  EXPECT_NE(sent.find("\r\nPRIVATE_REQ=1\r\n"), std::string::npos);
+  EXPECT_EQ(sent.find("Секретный текст"), std::string::npos);  // packed
+
+  const auto import = [&](const std::string& path, const std::string& name, std::initializer_list<std::string> keys) {
+    script.Press("Select model source marked out file", "OK", {{"FileName", path}});
+    Type({name});
+    Type(keys);
+    Inputs.clear();
+    Run(form->Browse, Command_CreateModel, {}, "", 1);
+    const int created = DiscussionIn(discussions->CreatedRoot, name);
+    EXPECT_GE(created, 0);
+    return created < 0 ? nullptr : &Discussion(created);
+  };
+  // Cancelled at the key: refused, the model is made without blocks.
+  Answer(0);  // VERIFYING ERROR
+  TDiscussion* refused = import(file, "Cancelled", {"\x1b"});
+  EXPECT_EQ(Inputs.back(), "KEY PASSWORD|Key password of lead@x:|");
+  EXPECT_EQ(Boxes().back().Caption, "VERIFYING ERROR");
+  EXPECT_EQ(Boxes().back().Message, "Incorrect command-message sign or verifying error!");
+  ASSERT_NE(refused, nullptr);
+  EXPECT_EQ(refused->Storages.Model.Count(), 1);
+  TError::Instance().Reset();
+
+  // The right key: the texts unpack; the key is kept for the session.
+  Answer(0);  // the author's data found in the model made before
+  Answer(0);  // add the blocks
+  TDiscussion* grove = import(file, "Grove", {"L-lead key 1"});
+  EXPECT_EQ(Boxes().back().Message, "Add " + std::to_string(d->Storages.Model.Count() - 1) + " blocks to model?");
+  ASSERT_NE(grove, nullptr);
+  ASSERT_EQ(grove->Storages.Model.Count(), d->Storages.Model.Count());
+  const TDiscBlockIndex got = grove->Storages.FindDiscBlockIndexByName(Name(a1));
+  ASSERT_FALSE(got.IsEmpty());
+  EXPECT_EQ(grove->Storages.GetStrHashItem(got)->Str.Text, "Секретный текст");
+  EXPECT_EQ(mine.GetKeyOf(TStr("L-lead")), "L-lead key 1");
+
+  // One byte altered on the way: refused without asking, nothing added.
+  std::string altered = sent;
+  altered[altered.find("BLOCKSCOUNT=") + 12] ^= 1;
+  testsupport::WriteFile(folder + "/altered.cbc", altered);
+  Answer(0);
+  Answer(0);  // VERIFYING ERROR
+  TDiscussion* copse = import(folder + "/altered.cbc", "Copse", {});
+  EXPECT_EQ(Boxes().back().Caption, "VERIFYING ERROR");
+  ASSERT_NE(copse, nullptr);
+  EXPECT_EQ(copse->Storages.Model.Count(), 1);
+  EXPECT_EQ(Inputs.size(), 1u);  // the folder only
+  EXPECT_EQ(script.Pending(), 0u);
+  TError::Instance().Reset();
 }
 
 TEST_F(CreationCommands, APublishedModelLosesItsCrossedAndRecycledBlocksAndTheSourceStaysAsItWas) {
