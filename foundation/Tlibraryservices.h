@@ -9,6 +9,8 @@
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
 
+#include <cstdint>
+
 struct TLibraryServices {
   // The header of a received command message of that command, its seal checked: name and
   // value pairs in their order, an encrypted field's value deciphered. False (told to the
@@ -21,4 +23,10 @@ struct TLibraryServices {
   // of the sealed message. False (reported) when it cannot be written; no file is left then.
   bool (*WriteCommandMessage)(const TStr* command, const TStr* receivers, const TStr* namePart,
                               const TArray<TStr>* fields);
+  // The ADIdent the author of the GENERATE_AUTHOR_IDENTS request at `path` can be given in
+  // this installation's copy of its discussion: the one the author has there already, else
+  // `*adident` when no other author of the copy holds it, else one above the highest the
+  // copy has. False when
+  // the request, its discussion or its author data cannot be read, or none is left.
+  bool (*FreeAuthorIdent)(const TStr* path, uint16_t* adident);
 };

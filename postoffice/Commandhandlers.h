@@ -33,6 +33,11 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path
 // The identifiers the moderation library gave the author of a GENERATE_AUTHOR_IDENTS
 // message, stored with the message's author data.
 bool RefreshAuthorData(TPostFilesHandler& run, const std::string& path, uint16_t adident, const std::string& agident);
+// The identifier the author of a GENERATE_AUTHOR_IDENTS message can be given in this
+// installation's copy of its discussion: the one the author has there already, else
+// `adident` when no other author holds it, else one above the highest the copy has. False (reported or told) when the message, its discussion
+// or its author data cannot be read, or no identifier is left.
+bool FreeAuthorIdent(const std::string& path, uint16_t& adident);
 // MAKE_DISCUSSION_PRIVATE, MAKE_DISCUSSION_PUBLIC from the leader: the privacy switched and
 // saved.
 bool HandleCommand_MakeDiscussionPrivate(TPostFilesHandler& run, const std::string& path);

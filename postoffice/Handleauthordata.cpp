@@ -5,6 +5,7 @@
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -68,35 +69,89 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
   return true;
 }
 
-bool RefreshAuthorData(TPostFilesHandler&, const std::string& path, uint16_t adident, const std::string& agident) {
-  THandlerFrame frame("RefreshAuthorData");
+namespace {
+
+// What a GENERATE_AUTHOR_IDENTS message asks of this installation's copy of its discussion:
+// the requesting author's data and the record that takes it (-1: a new one).
+struct TIdentsRequest {
+  TDiscussion* Discussion = nullptr;
+  std::string Data;
+  int Index = -1;
+};
+
+bool ReadIdentsRequest(THandlerFrame& frame, const std::string& path, TIdentsRequest& request) {
   if (!frame.Open(path, {"GENERATE_AUTHOR_IDENTS"})) return false;
-  TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), "AUTHORS_UPDATE");
-  if (!d) return false;
-  const std::string data = frame.Field("AUTHOR_DATA");
+  request.Discussion = FindMessageDiscussion(frame.Field("DIDENT"), "AUTHORS_UPDATE");
+  if (!request.Discussion) return false;
+  request.Data = frame.Field("AUTHOR_DATA");
   TAuthor scratch;
-  if (!scratch.DecodeAuthorDataStr(data) || adident == NoADIdent) {
+  if (!scratch.DecodeAuthorDataStr(request.Data)) {
     TError::Report(frame.Who + " - ошибка формата файла " + path);
     return false;
   }
-  int index = d->Authors.FindAuthorByLIdent(scratch.LIdent);
-  if (index < 0) {
-    index = d->Authors.FindAuthorByAutomaticEMail(scratch.AutomaticEMail);
-    if (index >= 0 && !d->Authors.Author(index).LIdent.IsEmpty() &&
-        !(d->Authors.Author(index).LIdent == scratch.LIdent))
-      index = -1;
+  const TAuthorsStorage& authors = request.Discussion->Authors;
+  request.Index = authors.FindAuthorByLIdent(scratch.LIdent);
+  if (request.Index < 0) {
+    request.Index = authors.FindAuthorByAutomaticEMail(scratch.AutomaticEMail);
+    if (request.Index >= 0 && !authors.Author(request.Index).LIdent.IsEmpty() &&
+        !(authors.Author(request.Index).LIdent == scratch.LIdent))
+      request.Index = -1;
+  }
+  return true;
+}
+
+// No other author of the discussion holds that identifier.
+bool IsFreeFor(const TIdentsRequest& request, uint16_t adident) {
+  const int holder = request.Discussion->Authors.FindAuthorByADIdent(adident);
+  return adident != NoADIdent && (holder < 0 || holder == request.Index);
+}
+
+}  // namespace
+
+bool FreeAuthorIdent(const std::string& path, uint16_t& adident) {
+  THandlerFrame frame("FreeAuthorIdent");
+  TIdentsRequest request;
+  if (!ReadIdentsRequest(frame, path, request)) return false;
+  const TAuthorsStorage& authors = request.Discussion->Authors;
+  // An author keeps the number its comments carry.
+  if (request.Index >= 0 && authors.Author(request.Index).ADIdent != NoADIdent) {
+    adident = authors.Author(request.Index).ADIdent;
+    return true;
+  }
+  if (IsFreeFor(request, adident)) return true;
+  int highest = 0;
+  for (int i = 0; i < authors.Count(); ++i)
+    if (authors.Author(i).ADIdent != NoADIdent) highest = std::max<int>(highest, authors.Author(i).ADIdent);
+  if (highest + 1 >= NoADIdent) {
+    TError::Report(frame.Who + " - список авторов заполнен");
+    return false;
+  }
+  adident = uint16_t(highest + 1);
+  return true;
+}
+
+bool RefreshAuthorData(TPostFilesHandler&, const std::string& path, uint16_t adident, const std::string& agident) {
+  THandlerFrame frame("RefreshAuthorData");
+  TIdentsRequest request;
+  if (!ReadIdentsRequest(frame, path, request)) return false;
+  if (adident == NoADIdent) {
+    TError::Report(frame.Who + " - ошибка формата файла " + path);
+    return false;
   }
   // The identifier the library gave must not be another author's.
-  const int holder = d->Authors.FindAuthorByADIdent(adident);
-  if (holder >= 0 && holder != index) {
+  if (!IsFreeFor(request, adident)) {
     TError::Report(frame.Who + " - идентификатор автора " + std::to_string(adident) + " уже занят");
     return false;
   }
+  TDiscussion* d = request.Discussion;
+  TAuthor scratch;
+  scratch.DecodeAuthorDataStr(request.Data);
+  int index = request.Index;
   if (index < 0) index = d->Authors.CreateAuthor(*d, scratch.LIdent, -1, 1);
   if (index < 0) return false;
   TAuthor& author = d->Authors.Author(index);
   const TAuthor old = author;
-  author.DecodeAuthorDataStr(data);
+  author.DecodeAuthorDataStr(request.Data);
   author.AGIdent = agident;
   author.ADIdent = adident;
   author.IdentsGiven = 1;

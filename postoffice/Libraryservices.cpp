@@ -3,6 +3,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlibraryservices.h"
 #include "model/Messagecomposer.h"
+#include "postoffice/Commandhandlers.h"
 #include "postoffice/Postcommands.h"
 #include "postoffice/Thandlerframe.h"
 
@@ -39,9 +40,13 @@ bool WriteCommandMessage(const TStr* command, const TStr* receivers, const TStr*
   return WriteCommandMessageTo(NewOutboxFileName(namePart->View(), known->ShortCode), header, Who, 1);
 }
 
+bool FreeAuthorIdent(const TStr* path, uint16_t* adident) {
+  return path && adident && ::FreeAuthorIdent(path->ToString(), *adident);
+}
+
 }  // namespace
 
 const TLibraryServices& LibraryServices() {
-  static const TLibraryServices services{ReadCommandMessage, WriteCommandMessage};
+  static const TLibraryServices services{ReadCommandMessage, WriteCommandMessage, FreeAuthorIdent};
   return services;
 }

@@ -253,8 +253,7 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     Stop = 1;
   } else if (code != 3) {
     if (const TRefreshAuthorData* refresh = FindRefreshAuthorData()) {
-      (*refresh)(*this, path, adident, agident);
-      handled = true;
+      handled = (*refresh)(*this, path, adident, agident);
     } else {
       Refuse("The author identifiers given by the moderation library for " + storage.Files[index].Name.ToString() +
              " can't be stored yet. The file is left unhandled.");

@@ -5,7 +5,9 @@
 // "Registered models.txt" in the data folder, so that a repeated request is answered
 // alike. Every reader who asks for author identifiers in a moderated discussion is given
 // them: ADIdents numbered per discussion from 2 (0 is the model's author, 1 its
-// moderator), kept in "Registered authors.txt", and answered AUTHOR_IDENTS_GENERATED.
+// moderator), never one that an author of the moderator's copy holds, kept in
+// "Registered authors.txt", and answered AUTHOR_IDENTS_GENERATED only when the program
+// can store them.
 //
 // Nothing here may touch the thread-local state of the program's own file calls, which a
 // library that is unloaded again must not own: its own files are read and written with
@@ -25,6 +27,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -87,12 +90,18 @@ bool Register(const std::string& mident, TRegistration& registration) {
 }
 
 // The identifiers of a reader of a discussion: those given before, else the next ADIdent of
-// the discussion and a new AGIdent, kept.
-bool RegisterAuthor(const std::string& dident, const std::string& lident, uint16_t& adident, std::string& agident) {
+// the discussion and a new AGIdent, kept. The number goes out only as `fits` moves it: the
+// program's copy of the discussion may have had authors numbered before it was registered
+// here, and a reader it knows keeps its number. A number given here to another reader is
+// never given again.
+template <class TFits>
+bool RegisterAuthor(const std::string& dident, const std::string& lident, TFits fits, uint16_t& adident,
+                    std::string& agident) {
   const std::string file = platform::DataRoot() + "/Registered authors.txt";
   std::ifstream in(file, std::ios::binary);
   std::string line;
-  int highest = 1;
+  int own = 0;
+  std::set<int> others{1};
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream fields(line);
@@ -103,16 +112,19 @@ bool RegisterAuthor(const std::string& dident, const std::string& lident, uint16
     const int value = std::atoi(number.c_str());
     if (value < 2 || value > 0xFFFE) continue;
     if (reader == lident) {
-      adident = uint16_t(value);
+      own = value;  // the last line of a reader holds
       agident = given;
-      return true;
+    } else {
+      others.insert(value);
     }
-    highest = std::max(highest, value);
   }
   in.close();
-  if (highest >= 0xFFFE) return false;
-  adident = uint16_t(highest + 1);
-  agident = MakeRandomIdent("G").ToString();
+  const int candidate = own ? own : *others.rbegin() + 1;
+  if (candidate > 0xFFFE) return false;
+  adident = uint16_t(candidate);
+  if (!fits(adident) || (adident != candidate && others.count(adident))) return false;
+  if (adident == own) return true;
+  if (!own) agident = MakeRandomIdent("G").ToString();
   std::ofstream out(file, std::ios::binary | std::ios::app);
   out << dident << '\t' << lident << '\t' << adident << '\t' << agident << "\r\n";
   return bool(out.flush());
@@ -176,7 +188,11 @@ LEAFGUARD_ENTRY uint8_t HandleCommand_GenerateAuthorIdents(const TStr* path, uin
   const std::string privately = FieldOf(request, "PRIVATE_REQ") == "1" ? "1" : "0";
   uint16_t given = 0;
   std::string text;
-  if (reader.empty() || !IsPlainIdent(lident) || !IsPlainIdent(dident) || !RegisterAuthor(dident, lident, given, text))
+  const auto fits = [&](uint16_t& number) {
+    return services->FreeAuthorIdent && services->FreeAuthorIdent(path, &number);
+  };
+  if (reader.empty() || !IsPlainIdent(lident) || !IsPlainIdent(dident) ||
+      !RegisterAuthor(dident, lident, fits, given, text))
     return NotDone;
   const std::string number = std::to_string(given);
   TArray<TStr> answer;

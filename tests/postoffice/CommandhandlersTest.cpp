@@ -1103,29 +1103,48 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).AGIdent.ToString(), agident0);
   EXPECT_TRUE(ListFiles(outbox).empty());
 
-  // A reader of the moderated discussion asks for identifiers: the library gives the next
-  // of the discussion, the reader's record takes them, and the answer goes to the reader.
-  TAuthor asking;
-  asking.LIdent = "L-me";
-  asking.AutomaticEMail = "me@x";
-  asking.LastName = "Me";
-  Compose(inbox + "gai", "L-me",
-          {{"FROM_USER_EMAIL", "me@x"}, {"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"PRIVATE_REQ", "0"}, {"DIDENT", dident},
-           {"AUTHOR_DATA", asking.EncodeAuthorDataStr().ToString()}, {"MODEL_NICK", "Ecology"}});
-  Boxes.clear();
-  Perform();
-  EXPECT_TRUE(InboxNames().empty());
-  const std::string given = answer("AIG");
-  EXPECT_NE(given.find("\r\nCOMMAND=AUTHOR_IDENTS_GENERATED\r\n"), std::string::npos) << given;
-  EXPECT_NE(given.find("\r\nRESULT=1\r\nAUTHOR_LIDENT=L-me\r\nDIDENT=" + dident + "\r\nYOUR_AGIDENT=G"),
-            std::string::npos)
-      << given;
-  EXPECT_NE(given.find("\r\nYOUR_ADIDENT=2\r\n"), std::string::npos) << given;
-  const TAuthor& stored = mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-me")));
-  EXPECT_EQ(stored.ADIdent, 2);
-  EXPECT_NE(given.find("YOUR_AGIDENT=" + stored.AGIdent.ToString() + "\r\n"), std::string::npos);
-  EXPECT_EQ(stored.IdentsGiven, 1);
-  for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
+  // Readers of the moderated discussion ask for identifiers. The copy had authors numbered
+  // before the model was registered (L-me 3, L-old 2): a new reader gets the next number
+  // that no author of the copy holds, a known one keeps its own; the reader's record takes
+  // them, and the answer goes to the reader.
+  ASSERT_GE(mine->Authors.CreateAuthor(*mine, TStr("L-old"), 2, 1), 0);
+  const auto ask = [&](const std::string& lident, const std::string& email, const std::string& data) {
+    TAuthor asking;
+    asking.LIdent = lident;
+    asking.AutomaticEMail = email;
+    asking.LastName = "Reader";
+    Compose(inbox + "gai-" + lident, lident,
+            {{"FROM_USER_EMAIL", email}, {"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"PRIVATE_REQ", "0"},
+             {"DIDENT", dident}, {"AUTHOR_DATA", data.empty() ? asking.EncodeAuthorDataStr().ToString() : data},
+             {"MODEL_NICK", "Ecology"}});
+    Boxes.clear();
+    Perform();
+  };
+  for (const auto& [lident, number] : {std::pair<std::string, int>{"L-next", 4}, {"L-me", 3}, {"L-next", 4}}) {
+    ask(lident, lident.substr(2) + "@x", "");
+    EXPECT_TRUE(InboxNames().empty());
+    const std::string given = answer("AIG");
+    EXPECT_NE(given.find("\r\nCOMMAND=AUTHOR_IDENTS_GENERATED\r\n"), std::string::npos) << given;
+    EXPECT_NE(given.find("\r\nRESULT=1\r\nAUTHOR_LIDENT=" + lident + "\r\nDIDENT=" + dident + "\r\nYOUR_AGIDENT=G"),
+              std::string::npos)
+        << given;
+    EXPECT_NE(given.find("\r\nYOUR_ADIDENT=" + std::to_string(number) + "\r\n"), std::string::npos) << given;
+    const TAuthor& stored = mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr(lident)));
+    EXPECT_EQ(stored.ADIdent, number);
+    EXPECT_NE(given.find("YOUR_AGIDENT=" + stored.AGIdent.ToString() + "\r\n"), std::string::npos);
+    EXPECT_EQ(stored.IdentsGiven, 1);
+    for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
+  }
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-old"))).ADIdent, 2);
+  // Identifiers that cannot be stored are not answered: the request stays.
+  ask("L-bad", "bad@x", "not an author");
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Error calling moderation function."));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"gai-L-bad"});
+  EXPECT_TRUE(ListFiles(outbox).empty());
+  EXPECT_EQ(mine->Authors.FindAuthorByLIdent(TStr("L-bad")), -1);
+  DeleteFileA((inbox + "gai-L-bad").c_str());
+  TError::Instance().Reset();
+  Reports.clear();
 
   // A request the library cannot answer is no registration.
   Compose(inbox + "rm-bad", "L-x", {{"COMMAND", "REGISTRATE_MODEL"}, {"MIDENT", "M-2"}});
