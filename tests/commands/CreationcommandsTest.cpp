@@ -125,6 +125,20 @@ class CreationCommands : public CommandsTest {
                  }()
                : -1;
   }
+  // The model's blocks as its composer sends them to every requester: the one file it
+  // writes into an Outbox of its own; "" when there is not exactly one.
+  std::string SendModel() {
+    const std::string outbox = folder + "/Outbox/";
+    TBrowseGlobal::Paths.Outbox = outbox;
+    TArray<TRecipientsList> receivers;
+    TRecipientsList row;
+    row.Users = "*";
+    receivers.AddItem(row);
+    Answer(0);  // "composed and signed"
+    if (!MakeFolder(outbox) || !d->SendCommand_CreateModel(receivers, "")) return "";
+    const std::vector<std::string> files = ListFiles(outbox);
+    return files.size() == 1 ? outbox + files[0] : "";
+  }
   // The window opened last.
   TBrowse& LastWindow() { return manager->GetFormBrowse(manager->Count() - 1)->Browse; }
 
@@ -238,18 +252,8 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   d->Storages.GetDiscBlock(f)->Conclusion = a2;
   d->Storages.GetDiscBlock(f)->ConclusionCode = d->Storages.GetDiscBlock(a2)->GetDiscBlockCode();
   d->Storages.GetStrHashItem(f)->Str.FormulaText = std::string("<").append(Name(a1)).append(">*0.5");
-  const std::string outbox = folder + "/Outbox/";
-  ASSERT_TRUE(MakeFolder(outbox));
-  TBrowseGlobal::Paths.Outbox = outbox;
-  TArray<TRecipientsList> receivers;
-  TRecipientsList row;
-  row.Users = "*";
-  receivers.AddItem(row);
-  Answer(0);  // "composed and signed"
-  ASSERT_TRUE(d->SendCommand_CreateModel(receivers, ""));
-  const std::vector<std::string> files = ListFiles(outbox);
-  ASSERT_EQ(files.size(), 1u);
-  const std::string file = outbox + files[0];
+  const std::string file = SendModel();
+  ASSERT_FALSE(file.empty());
 
   // The dialog starts in the post folder; the user agrees to add the blocks.
   std::string offered;
@@ -261,7 +265,7 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
   Type({"Grove"});
   Answer(0);
   Run(form->Browse, Command_CreateModel, {}, "", 1);
-  EXPECT_EQ(offered, outbox);
+  EXPECT_EQ(offered, folder + "/Outbox/");
   EXPECT_EQ(Boxes().back().Caption, "CREATING NEW MODEL");
   EXPECT_EQ(Boxes().back().Message, "Add 7 blocks to model?");
   const int created = DiscussionIn(discussions->CreatedRoot, "Grove");
@@ -358,20 +362,10 @@ TEST_F(CreationCommands, APrivateBlockFileIsReadWithItsSendersKeyAndAnUnsealedOn
   } unregister;
   d->Info.Secret = 1;
   d->Storages.GetStrHashItem(a1)->Str.Text = "Секретный текст";
-  const std::string outbox = folder + "/Outbox/";
-  ASSERT_TRUE(MakeFolder(outbox));
-  TBrowseGlobal::Paths.Outbox = outbox;
-  TArray<TRecipientsList> receivers;
-  TRecipientsList row;
-  row.Users = "*";
-  receivers.AddItem(row);
   RegisterLoginHooks(leaders);
-  Answer(0);  // "composed and signed"
-  ASSERT_TRUE(d->SendCommand_CreateModel(receivers, ""));
+  const std::string file = SendModel();
   RegisterLoginHooks(mine);
-  const std::vector<std::string> files = ListFiles(outbox);
-  ASSERT_EQ(files.size(), 1u);
-  const std::string file = outbox + files[0];
+  ASSERT_FALSE(file.empty());
   const std::string sent = testsupport::ReadFile(file);
   EXPECT_NE(sent.find("\r\nPRIVATE_REQ=1\r\n"), std::string::npos);
   EXPECT_EQ(sent.find("Секретный текст"), std::string::npos);  // packed
