@@ -3,6 +3,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Tfilestream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -84,7 +85,8 @@ int32_t TMemoryStream::Write(const void* Buffer, int32_t Count) {
   if (position_ < 0 || Count <= 0) return 0;
   int64_t end = position_ + Count;
   if (end > Size()) {
-    if (end > capacity_) SetCapacity(end);
+    // Grown by half again at least, so a stream written piece by piece is not copied per piece.
+    if (end > capacity_) SetCapacity(std::max(end, capacity_ + capacity_ / 2));
     SetPointer(Memory(), end);
   }
   std::memcpy(static_cast<char*>(Memory()) + position_, Buffer, static_cast<size_t>(Count));
