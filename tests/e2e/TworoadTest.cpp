@@ -567,6 +567,33 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Tell("adident", me < 0 ? "none" : std::to_string(copy->Authors.Author(me).ADIdent));
   })) << B.Told("boxes5");
   EXPECT_EQ(B.Told("adident"), "2");
+
+  // A makes the discussion public again; B, asked A's key password once more in a new
+  // session (the message is sealed under the old privacy), takes the change.
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    TFormBrowse& window = DiscussedFolder(s);
+    ASSERT_TRUE(s.Choose(window, {"Moderating"}));
+    ASSERT_TRUE(s.Choose(window, {"Show all discussions"}));
+    s.Confirm("MAKE_DISCUSSION_PUBLIC");
+    ASSERT_TRUE(s.ChooseInPopup(window, s.FolderRow(window, "Lakes"), {"Set publicity"}));
+    ASSERT_TRUE(s.Choose(window, {"Browsing"}));
+    s.Confirm("AUTO-HANDLING");
+    InPostOffice(s, [&](TCustomForm& office) {
+      Perform(office, "RadioButtonOutbox");
+      Exchange(s, office, "Button3");
+    });
+    s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
+  })) << A.Told("boxes5");
+  EXPECT_EQ(A.Told("secret"), "0");
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
+    s.Confirm("MAKE_DISCUSSION_PUBLIC");
+    Receive(s);
+    s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
+  })) << B.Told("boxes6");
+  EXPECT_EQ(B.Told("secret"), "0");
+  EXPECT_NE(B.Told("boxes6").find("is public now!"), std::string::npos) << B.Told("boxes6");
 }
 
 }  // namespace
