@@ -72,7 +72,7 @@ void AnnotationCommand(TCommand& command) {
   TComposedMessages journal;
   for (const TRecipientsList& row : rows) {
     TCommandMessageHeader header;
-    bool ok = StartCommandHeader(*d, header, row, "NEW_ANNOTATION") &&
+    bool ok = StartCommandHeader(header, row, "NEW_ANNOTATION") &&
               header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) &&
               header.AddField("DIDENT", d->Info.DIdent.View()) &&
               header.AddField("MODEL_AUTHOR_LIDENT", d->Info.ModelAuthorLIdent.View()) &&

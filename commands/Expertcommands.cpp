@@ -36,7 +36,7 @@ void SendDoNotBotherMore(TDiscussion& discussion, const TAuthor& author) {
   TCommandMessageHeader header;
   TRecipientsList to;
   to.Users = author.AutomaticEMail;
-  if (!StartCommandHeader(discussion, header, to, DoNotBotherMore) ||
+  if (!StartCommandHeader(header, to, DoNotBotherMore) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !header.AddField("DIDENT", discussion.Info.DIdent.View()) ||
       !header.AddField("YOUR_ADIDENT", std::to_string(author.ADIdent)))

@@ -41,7 +41,7 @@ bool WriteNewBlocksMessages(TDiscussion& discussion, const TArray<TRecipientsLis
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
     const std::string dident = discussion.Info.DIdent.ToString();
-    if (!StartCommandHeader(discussion, header, row, "NEW_BLOCKS") ||
+    if (!StartCommandHeader(header, row, "NEW_BLOCKS") ||
         !(didentFirst ? header.AddField("DIDENT", dident) && header.AddField("PRIVATE_REQ", PrivateReq(discussion))
                       : header.AddField("PRIVATE_REQ", PrivateReq(discussion)) && header.AddField("DIDENT", dident)) ||
         !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||

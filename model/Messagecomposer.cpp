@@ -165,11 +165,6 @@ bool StartCommandHeader(TCommandMessageHeader& header, const TRecipientsList& ro
          header.AddField("COMMAND", command);
 }
 
-bool StartCommandHeader(TDiscussion&, TCommandMessageHeader& header, const TRecipientsList& row,
-                        std::string_view command) {
-  return StartCommandHeader(header, row, command);
-}
-
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& given, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData) {
   // Every message about a secret discussion is sealed with the sender's key: the other
@@ -242,7 +237,7 @@ bool TDiscussion::Reply(const TArray<TRecipientsList>& receivers, int author, in
     for (size_t first = 0; first < chosen.size(); first += AuthorsPerMessage) {
       const size_t count = std::min(AuthorsPerMessage, chosen.size() - first);
       TCommandMessageHeader header;
-      if (!StartCommandHeader(*this, header, row, "AUTHORS_UPDATE") ||
+      if (!StartCommandHeader(header, row, "AUTHORS_UPDATE") ||
           !AddFields(header, {{"DIDENT", Info.DIdent}, {"COMPOSE_DATETIME", ComposeDateTimeText()},
                               {"AUTHORS_COUNT", std::to_string(count)}}))
         return false;
@@ -266,7 +261,7 @@ bool TDiscussion::SendCommand_GiveExistingBlockNames() {
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(*this, header, row, "GIVE_EXISTING_BLOCKS_LIST") ||
+    if (!StartCommandHeader(header, row, "GIVE_EXISTING_BLOCKS_LIST") ||
         !AddFields(header, {{"DIDENT", Info.DIdent}, {"COMPOSE_DATETIME", ComposeDateTimeText()}}) ||
         !WriteCommandMessage(*this, header, ShortCode::GiveExistingBlocksList, who, 1))
       return false;
@@ -284,7 +279,7 @@ bool TDiscussion::SendCommand_ExistingBlockNames(const TArray<TRecipientsList>& 
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(*this, header, row, "EXISTING_BLOCKS_LIST") ||
+    if (!StartCommandHeader(header, row, "EXISTING_BLOCKS_LIST") ||
         !AddFields(header, {{"DIDENT", Info.DIdent},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
                             {"BLOCKSCOUNT", std::to_string(blocks.size())}}))
@@ -331,7 +326,7 @@ bool TDiscussion::SendCommand_CreateModel(const TArray<TRecipientsList>& receive
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(*this, header, row, "FORM_NEW_MODEL") ||
+    if (!StartCommandHeader(header, row, "FORM_NEW_MODEL") ||
         !AddFields(header, {{"DIDENT", Info.DIdent},
                             {"PRIVATE_REQ", PrivateReq(*this)},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
@@ -362,7 +357,7 @@ static bool WriteNewBlocks(TDiscussion& discussion, const TArray<TRecipientsList
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(discussion, header, row, command) ||
+    if (!StartCommandHeader(header, row, command) ||
         !AddFields(header, {{"DIDENT", discussion.Info.DIdent},
                             {"PRIVATE_REQ", PrivateReq(discussion)},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
@@ -420,7 +415,7 @@ bool TDiscussion::SendCommand_YourCommandIgnored(const TArray<TRecipientsList>& 
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(*this, header, row, "YOUR_COMMAND_IGNORED") ||
+    if (!StartCommandHeader(header, row, "YOUR_COMMAND_IGNORED") ||
         !AddFields(header, {{"DIDENT", Info.DIdent},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
                             {"IGNORED_COMMAND", ignoredCommand}}) ||

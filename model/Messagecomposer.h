@@ -41,8 +41,6 @@ bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
 
 // FROM_USER_EMAIL (the current login's e-mail), the receivers' fields and COMMAND.
 bool StartCommandHeader(TCommandMessageHeader& header, const TRecipientsList& row, std::string_view command);
-bool StartCommandHeader(TDiscussion& discussion, TCommandMessageHeader& header, const TRecipientsList& row,
-                        std::string_view command);
 
 // A message is written under its name and this suffix, and renamed once it is sealed; a
 // file so named is the leftover of a write that did not finish.

@@ -76,6 +76,7 @@ namespace {
 struct TIdentsRequest {
   TDiscussion* Discussion = nullptr;
   std::string Data;
+  TStr LIdent;  // the author's, from its data
   int Index = -1;
 };
 
@@ -89,6 +90,7 @@ bool ReadIdentsRequest(THandlerFrame& frame, const std::string& path, TIdentsReq
     TError::Report(frame.Who + " - ошибка формата файла " + path);
     return false;
   }
+  request.LIdent = scratch.LIdent;
   const TAuthorsStorage& authors = request.Discussion->Authors;
   request.Index = authors.FindAuthorByLIdent(scratch.LIdent);
   if (request.Index < 0) {
@@ -119,9 +121,7 @@ bool FreeAuthorIdent(const std::string& path, uint16_t& adident) {
     return true;
   }
   if (IsFreeFor(request, adident)) return true;
-  int highest = 0;
-  for (int i = 0; i < authors.Count(); ++i)
-    if (authors.Author(i).ADIdent != NoADIdent) highest = std::max<int>(highest, authors.Author(i).ADIdent);
+  const int highest = std::max(0, authors.GetMaxADIdent());
   if (highest + 1 >= NoADIdent) {
     TError::Report(frame.Who + " - список авторов заполнен");
     return false;
@@ -144,10 +144,8 @@ bool RefreshAuthorData(TPostFilesHandler&, const std::string& path, uint16_t adi
     return false;
   }
   TDiscussion* d = request.Discussion;
-  TAuthor scratch;
-  scratch.DecodeAuthorDataStr(request.Data);
   int index = request.Index;
-  if (index < 0) index = d->Authors.CreateAuthor(*d, scratch.LIdent, -1, 1);
+  if (index < 0) index = d->Authors.CreateAuthor(*d, request.LIdent, -1, 1);
   if (index < 0) return false;
   TAuthor& author = d->Authors.Author(index);
   const TAuthor old = author;

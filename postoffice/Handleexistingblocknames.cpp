@@ -78,7 +78,7 @@ bool HandleCommand_ExistingBlockNames(TPostFilesHandler&, const std::string& pat
   TRecipientsList row;
   row.Users = from;
   TCommandMessageHeader header;
-  return StartCommandHeader(*d, header, row, "GIVE_BLOCKS") &&
+  return StartCommandHeader(header, row, "GIVE_BLOCKS") &&
          header.AddField("PRIVATE_REQ", d->Info.Secret ? "1" : "0") &&
          header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) && header.AddField("DIDENT", dident) &&
          header.AddField("BLOCK_NAMES", names) && WriteCommandMessage(*d, header, "GB", frame.Who, 1);

@@ -46,7 +46,7 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
   TRecipientsList row;
   row.Users = address;
   TCommandMessageHeader header;
-  if (!StartCommandHeader(*d, header, row, "YOU_SUBSCRIBED") || !header.AddField("DIDENT", d->Info.DIdent.View()) ||
+  if (!StartCommandHeader(header, row, "YOU_SUBSCRIBED") || !header.AddField("DIDENT", d->Info.DIdent.View()) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !WriteCommandMessage(*d, header, "YS", frame.Who, 1))
     return false;

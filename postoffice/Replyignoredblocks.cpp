@@ -15,7 +15,7 @@ bool ReplyBlocksIgnored(const TYourBlocksIgnoredInfo& info, TDiscussion& discuss
   TRecipientsList row;
   row.Users = discussion.Authors.Author(author).AutomaticEMail;
   TCommandMessageHeader header;
-  if (!StartCommandHeader(discussion, header, row, "YOUR_BLOCKS_IGNORED") ||
+  if (!StartCommandHeader(header, row, "YOUR_BLOCKS_IGNORED") ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !header.AddField("DIDENT", discussion.Info.DIdent.View()) ||
       !header.AddField("YOUR_ADIDENT", std::to_string(info.ADIdent)) ||

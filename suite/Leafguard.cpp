@@ -25,12 +25,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -66,27 +68,40 @@ bool IsPlainIdent(const std::string& text) {
   return true;
 }
 
+// The next line of a registry file, split at its tabs; false at the end.
+bool ReadFields(std::istream& in, std::vector<std::string>& fields) {
+  std::string line;
+  if (!std::getline(in, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  fields.clear();
+  std::istringstream split(line);
+  for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+  return true;
+}
+
+// Appends one line of tab-separated fields to a registry file.
+bool AppendFields(const std::string& file, std::initializer_list<std::string> fields) {
+  std::ofstream out(file, std::ios::binary | std::ios::app);
+  const char* separator = "";
+  for (const std::string& field : fields) {
+    out << separator << field;
+    separator = "\t";
+  }
+  out << "\r\n";
+  return bool(out.flush());
+}
+
 // The registration of that model identifier: the one made before, else a new one, kept.
 bool Register(const std::string& mident, TRegistration& registration) {
   std::ifstream in(RegistryFile(), std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::istringstream fields(line);
-    std::string known;
-    TRegistration kept;
-    if (std::getline(fields, known, '\t') && known == mident && std::getline(fields, kept.DIdent, '\t') &&
-        std::getline(fields, kept.AGIdent0, '\t') && std::getline(fields, kept.AGIdent1)) {
-      registration = kept;
+  for (std::vector<std::string> f; ReadFields(in, f);)
+    if (f.size() == 4 && f[0] == mident) {
+      registration = {f[1], f[2], f[3]};
       return true;
     }
-  }
   in.close();
   registration = {MakeRandomIdent("D").ToString(), MakeRandomIdent("G").ToString(), MakeRandomIdent("G").ToString()};
-  std::ofstream out(RegistryFile(), std::ios::binary | std::ios::app);
-  out << mident << '\t' << registration.DIdent << '\t' << registration.AGIdent0 << '\t' << registration.AGIdent1
-      << "\r\n";
-  return bool(out.flush());
+  return AppendFields(RegistryFile(), {mident, registration.DIdent, registration.AGIdent0, registration.AGIdent1});
 }
 
 // The identifiers of a reader of a discussion: those given before, else the next ADIdent of
@@ -99,21 +114,15 @@ bool RegisterAuthor(const std::string& dident, const std::string& lident, TFits 
                     std::string& agident) {
   const std::string file = platform::DataRoot() + "/Registered authors.txt";
   std::ifstream in(file, std::ios::binary);
-  std::string line;
   int own = 0;
   std::set<int> others{1};
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::istringstream fields(line);
-    std::string discussion, reader, number, given;
-    if (!std::getline(fields, discussion, '\t') || discussion != dident || !std::getline(fields, reader, '\t') ||
-        !std::getline(fields, number, '\t') || !std::getline(fields, given))
-      continue;
-    const int value = std::atoi(number.c_str());
+  for (std::vector<std::string> f; ReadFields(in, f);) {
+    if (f.size() != 4 || f[0] != dident) continue;
+    const int value = std::atoi(f[2].c_str());
     if (value < 2 || value > 0xFFFE) continue;
-    if (reader == lident) {
+    if (f[1] == lident) {
       own = value;  // the last line of a reader holds
-      agident = given;
+      agident = f[3];
     } else {
       others.insert(value);
     }
@@ -125,9 +134,7 @@ bool RegisterAuthor(const std::string& dident, const std::string& lident, TFits 
   if (!fits(adident) || (adident != candidate && others.count(adident))) return false;
   if (adident == own) return true;
   if (!own) agident = MakeRandomIdent("G").ToString();
-  std::ofstream out(file, std::ios::binary | std::ios::app);
-  out << dident << '\t' << lident << '\t' << adident << '\t' << agident << "\r\n";
-  return bool(out.flush());
+  return AppendFields(file, {dident, lident, std::to_string(adident), agident});
 }
 
 // The value of a field among name and value pairs, "" when missing.

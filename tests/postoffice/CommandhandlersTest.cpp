@@ -1293,7 +1293,7 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
   ModelHooks().KeyPassword = [](bool) { return TStr("lead key 1"); };
   AsLeader();
   TCommandMessageHeader header;
-  ASSERT_TRUE(StartCommandHeader(leader, header, MakeRecipientsList("me@x")[0], "YOU_SUBSCRIBED"));
+  ASSERT_TRUE(StartCommandHeader(header, MakeRecipientsList("me@x")[0], "YOU_SUBSCRIBED"));
   ASSERT_TRUE(header.AddField("DIDENT", "D-1"));
   const std::vector<std::string> old = ListFiles(Post.Outbox.FolderPath.ToString());
   ASSERT_TRUE(WriteCommandMessage(leader, header, "YS", "test", 0));
