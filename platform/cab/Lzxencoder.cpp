@@ -19,6 +19,8 @@ constexpr int kChainDepth = 128, kShortChainDepth = 32;
 constexpr std::uint32_t kGoodLength = 32;
 // A match this long is taken without looking further.
 constexpr std::uint32_t kNiceLength = 128;
+// A match this long is taken without trying the next position for a better one.
+constexpr std::uint32_t kLazyLength = 8;
 // After this many literals in a row (data that does not repeat) the search
 // skips ahead, by one more position for each further kSkipSlope of them, up
 // to kMaxSkip; a match found brings it back to every position.
@@ -307,8 +309,8 @@ void LzxEncoder::Emit(const Match& m) {
   tokens_.push_back({m.length, value});
 }
 
-// Lazy matching: a match found at one position is kept back a byte, and
-// given up for a literal when the next position has a better one.
+// Lazy matching: a short match found at one position is kept back a byte,
+// and given up for a literal when the next position has a better one.
 void LzxEncoder::Parse(std::size_t start, std::size_t size) {
   const std::size_t end = start + size;
   Match pending;
@@ -325,7 +327,7 @@ void LzxEncoder::Parse(std::size_t start, std::size_t size) {
       continue;
     }
     Match found;
-    if (!held || pending.length < kNiceLength)
+    if (!held || pending.length < kLazyLength)
       found = Find(at, std::min<std::size_t>(kMaxMatch, end - at));
     Insert(at);
     if (held && pending.length && pending.gain >= found.gain) {
