@@ -102,6 +102,8 @@ TDiscBlockIndex FirstLiveAncestor(TDiscussion& discussion, TDiscBlockIndex block
 }
 
 void BlocksDeleted(TBrowse& browse, TDiscussion& discussion, uint8_t state) {
+  // Only erased and recycled blocks leave the lists; crossed ones stay, drawn crossed out.
+  if (state != DeleteFlag_Erased && state != DeleteFlag_Recycled) return;
   browse.RemoveRowsOfBlocksInState(state);
   const TBrowseItem& current = browse.CurrentBrowseState.CurrentItem;
   if (current.Kind() != BrowseItem_Block || !discussion.Storages.IsValidIndex(current.Ident.Index)) return;
