@@ -4,10 +4,14 @@
 #include "Commandstest.h"
 
 #include "commands/Commandcodes.h"
+#include "commands/Tformblocktext.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpaintbox.h"
+#include "platform/forms/Tedit.h"
 #include "platform/forms/Tpanel.h"
+#include "platform/forms/Tscreen.h"
+#include "platform/gui/Gui.h"
 #include "tests/model/Modeltesthelpers.h"
 
 #include <vector>
@@ -44,6 +48,7 @@ class ShownChanges : public CommandsTest {
   void Idle() {
     Pump();
     TListeners::Send(Notify_Idle, false);
+    TListeners::Instance().DeliverQueued();
     Pump();
   }
   // Whether a block's text rows are painted crossed out in a window's list.
@@ -66,6 +71,19 @@ class ShownChanges : public CommandsTest {
     }
     return false;
   }
+
+  // The pixels of a window's upper panel.
+  std::vector<COLORREF> UpperPanel(TFormBrowse& form) {
+    Idle();
+    std::vector<COLORREF> pixels;
+    const HWND panel = form.PanelUpperBlockPaintBox->Handle();
+    const int left = form.PaintBoxUpperBlock->Left(), top = form.PaintBoxUpperBlock->Top();
+    for (int y = 0; y < form.PaintBoxUpperBlock->Height(); ++y)
+      for (int x = 0; x < form.PaintBoxUpperBlock->Width(); ++x)
+        pixels.push_back(screen->WindowPixel(panel, x + left, y + top));
+    return pixels;
+  }
+  std::string Text(TDiscBlockIndex block) { return d->Storages.GetStrHashItem(block)->Str.Text.ToString(); }
 
   platform::DialogScript script;
 };
@@ -111,6 +129,89 @@ TEST_F(ShownChanges, CrossUncrossAndRestoreKeepTheRowsOfEveryWindow) {
   ASSERT_TRUE(ChooseInPopup(deleted->Browse, {0}, {"Restore"}));
   EXPECT_EQ(ListedBlocks(deleted->Browse), Blocks{});
   expectUnmoved({a, b, c});
+  EXPECT_TRUE(Reports().empty());
+}
+
+// The header dialog as a user meets it: the text box has the focus, typing replaces the
+// proposed text, Enter is OK; also on the root, where the text is the discussion's name.
+TEST_F(ShownChanges, WhatIsTypedIntoTheHeaderDialogIsWrittenAndShownEverywhere) {
+  TFormBrowse* first = OpenCreating();
+  ASSERT_NE(first, nullptr);
+  TFormBrowse* second = OpenOn(ecology);
+  ASSERT_NE(second, nullptr);
+  const auto typeAndEnter = [&](const std::string& text) {
+    script.Answer("TFormDiscBlockHeader", [&, text](TCustomForm&) {
+      person.PressKey('A', false, true);
+      person.Type(text);
+      person.PressKey(VK_RETURN);
+    });
+  };
+  typeAndEnter("Hello");
+  ASSERT_TRUE(Choose(first->Browse, {"Add block"}));
+  const TDiscBlockIndex added = d->Storages.FindDiscBlockIndexByName("4");
+  ASSERT_FALSE(added.IsEmpty()) << "Enter is OK: the new block stays";
+  EXPECT_EQ(Text(added), "Hello");
+  EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, b, c, added}));
+  Idle();
+  EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, b, c, added}));
+
+  const std::vector<COLORREF> firstPanel = UpperPanel(*first), secondPanel = UpperPanel(*second);
+  typeAndEnter("Rivers of the north");
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {}, {"Edit"}));
+  EXPECT_EQ(d->GetName().ToString(), "Rivers of the north");
+  EXPECT_TRUE(UpperPanel(*first) != firstPanel) << "the new name is drawn at once";
+  EXPECT_TRUE(UpperPanel(*second) != secondPanel) << "also in the other window on the root";
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// Undoing a delete brings the block back into every list it left.
+TEST_F(ShownChanges, UndoOfADeleteListsTheBlockAgainInEveryWindow) {
+  TFormBrowse* first = OpenCreating();
+  ASSERT_NE(first, nullptr);
+  TFormBrowse* second = OpenOn(ecology);
+  ASSERT_NE(second, nullptr);
+  Answer(0);
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {Position(first->Browse, b)}, {"Delete"}));
+  Idle();
+  EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, c}));
+  EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, c}));
+  ASSERT_TRUE(Choose(first->Browse, {"Undo"}));
+  Idle();
+  EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, b, c}));
+  EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, b, c}));
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A search window keeps its hits through a command that refreshes it, and the block text
+// opened from it shows the searched words found.
+TEST_F(ShownChanges, ASearchWindowKeepsItsHitsThroughARefresh) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  d->Storages.GetStrHashItem(a1)->Str.Text = "the rain in the forest";
+  d->Storages.GetStrHashItem(b)->Str.Text = "the rain falls";
+  d->Storages.GetStrHashItem(c)->Str.URL = "http://example.org/RAINBOW";
+  script.Press("Search string", "ButtonOk", {{"EditText", "rain"}, {"CheckBoxCaseSensitive", "1"}});
+  ASSERT_TRUE(Choose(form->Browse, {"Search"}));
+  TFormBrowse* found = Newest();
+  ASSERT_NE(found, form);
+  ASSERT_EQ(ListedBlocks(found->Browse), (Blocks{a1, b}));
+  const std::string caption = found->Caption();
+
+  script.Press("TFormAnnotation", "ButtonOk", {{"MemoAnnotation", "About rivers and rain"}});
+  ASSERT_TRUE(Choose(found->Browse, {"Discussion info"}));
+  EXPECT_EQ(ListedBlocks(found->Browse), (Blocks{a1, b})) << "the search is still what the window lists";
+  EXPECT_EQ(found->Caption(), caption);
+
+  ASSERT_TRUE(ChooseInPopup(found->Browse, {1}, {"Block text"}));
+  TFormBlockText* viewer = nullptr;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* shown = dynamic_cast<TFormBlockText*>(Screen->Forms(i))) viewer = shown;
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->MemoBlockText->SelText(), "rain") << "the searched words are found on show";
+  viewer->Close();
+  Pump();
+  EXPECT_EQ(script.Pending(), 0u);
   EXPECT_TRUE(Reports().empty());
 }
 
