@@ -291,7 +291,8 @@ void LzxDecoder::Translate(std::uint8_t* out, std::size_t size) {
   if (!intelStarted_ || intelFileSize_ == 0 || frames_ >= 32768 || size <= 10) return;
   const std::int64_t fileSize = intelFileSize_;
   std::int64_t pos = static_cast<std::int64_t>(total_);
-  for (std::size_t i = 0; i + 10 <= size;) {
+  // A call in the last ten bytes of a frame is never translated.
+  for (std::size_t i = 0; i + 10 < size;) {
     if (out[i] != 0xE8) {
       ++i;
       ++pos;
