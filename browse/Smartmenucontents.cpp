@@ -250,7 +250,9 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   });
   const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
                          (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete, "Delete", 29, true);
+  // The root holds the whole discussion and is never deleted: it is not offered.
+  const bool rootBlock = facts.BlockItem && facts.BlockIndex == discussion->Storages.GetRootBlockIndex();
+  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, "Delete", 29, true);
   section.Add(NoMain, Popup,
               facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted), "Cut",
               39, true);

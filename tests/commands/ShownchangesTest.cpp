@@ -5,6 +5,7 @@
 
 #include "commands/Commandcodes.h"
 #include "commands/Tformblocktext.h"
+#include "model/Tclip.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpaintbox.h"
@@ -43,6 +44,17 @@ class ShownChanges : public CommandsTest {
       if (children[i].Kind() == BrowseItem_Block && children[i].Ident.Index == block) return uint16_t(i);
     ADD_FAILURE() << "not listed";
     return 0;
+  }
+  // The service row of a block, -1 when none.
+  static int RowOf(TBrowse& browse, TDiscBlockIndex block) {
+    TBrowseState& state = browse.CurrentBrowseState;
+    for (uint32_t row = 0; row < state.Rows.Count(); ++row) {
+      const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
+      if (state.Rows[row].RowType == LowerListRow_Service && item && item->Kind() == BrowseItem_Block &&
+          item->GetDiscBlockIndex() == block)
+        return int(row);
+    }
+    return -1;
   }
   // What the program's idle handler does: the deferred requests run, then the paints.
   void Idle() {
@@ -212,6 +224,49 @@ TEST_F(ShownChanges, ASearchWindowKeepsItsHitsThroughARefresh) {
   viewer->Close();
   Pump();
   EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A paste refused halfway leaves the clipboard as it was, so the user can paste it
+// elsewhere; a paste that stands empties it.
+TEST_F(ShownChanges, APasteRefusedHalfwayLeavesTheClipboardAsItWas) {
+  TClip clip;
+  BlockClipboard() = &clip;
+  TFormBrowse* form = OpenCreating();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "My note");
+  const TDiscBlockIndex other = modeltest::AddBlock(*d, StorageType_Notes, c, TextType_Premise, "Other note");
+  browse.CurrentBrowseItemChanged(true);
+  Idle();
+  // Ctrl and a click on each row mark the note and A; Copy takes both.
+  for (const TDiscBlockIndex block : {note, a}) {
+    const RECT row = browse.GetLowerListRowRect(RowOf(browse, block));
+    const POINT at = form->PaintBoxLowerList->ClientToScreen(POINT{row.left + 40, row.top + 4});
+    person.KeyDown(VK_CONTROL);
+    person.Click(at.x, at.y);
+    person.KeyUp(VK_CONTROL);
+    Pump();
+  }
+  ASSERT_TRUE(ChooseInPopup(browse, {Position(browse, a)}, {"Copy"}));
+  ASSERT_EQ(clip.Count(), 2);
+
+  // Under another note, the note is pasted and the model block refused.
+  browse.GoToDiscBlock(other);
+  Pump();
+  Answer(0);
+  ASSERT_TRUE(Choose(browse, {"Paste"}));
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back().Message, "Model blocks can only be pasted as child of another model block");
+  EXPECT_EQ(ListedBlocks(browse).size(), 1u) << "the note pasted before the refusal stays";
+  EXPECT_EQ(clip.Count(), 2) << "the clipboard is as it was";
+
+  browse.GoToDiscBlock(b);
+  Pump();
+  ASSERT_TRUE(Choose(browse, {"Paste"}));
+  EXPECT_EQ(ListedBlocks(browse).size(), 2u);
+  EXPECT_TRUE(clip.IsEmpty());
+  BlockClipboard() = nullptr;
   EXPECT_TRUE(Reports().empty());
 }
 
