@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <memory>
 
 #include "controls/Dateutil.h"
 #include "controls/Progresscontrols.h"
 #include "controls/Texfileoperator.h"
 #include "platform/kernel/Findfile.h"
+#include "platform/kernel/Tempfiles.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strutil.h"
 #include "platform/shell/Shellfolders.h"
@@ -108,8 +108,7 @@ std::string ShortToLongPath(const std::string& ShortName) { return ShortName; }
 std::string LongToShortPath(const std::string& LongName) { return LongName; }
 
 std::string GetTempDir() {
-  const char* t = std::getenv("TMPDIR");
-  return NormalDir(t && *t ? platform::ProgramPath(t) : std::string("/tmp"));
+  return NormalDir(platform::TempRoot());
 }
 
 // ---- files
