@@ -109,9 +109,15 @@ RECT TCustomEdit::TextArea() {
 
 void TCustomEdit::Relayout() {
   rows_.clear();
-  std::string shown = Shown();
+  LayoutFrom(0);
+}
+
+void TCustomEdit::LayoutFrom(size_t Start) {
+  const bool masked = passwordChar_ && !multiLine_;
+  const std::string maskedText = masked ? Shown() : std::string();
+  const std::string& shown = masked ? maskedText : text_;
   int width = wordWrap_ && multiLine_ ? std::max<LONG>(1, TextArea().right - TextArea().left) : 0;
-  size_t start = 0;
+  size_t start = Start;
   while (true) {
     size_t end = multiLine_ ? shown.find('\n', start) : std::string::npos;
     size_t lineEnd = end == std::string::npos ? shown.size() : end;
@@ -140,6 +146,17 @@ void TCustomEdit::Relayout() {
     start = end + 1;
   }
   UpdateScrollBars();
+}
+
+void TCustomEdit::AppendLine(const std::string& Line) {
+  if (!text_.empty() && text_.back() != '\n') text_ += "\r\n";
+  const size_t start = text_.size();
+  text_ += Line;
+  while (!rows_.empty() && rows_.back().start >= static_cast<int>(start)) rows_.pop_back();
+  LayoutFrom(start);
+  TControl::SetTextValue(text_);
+  Invalidate();
+  Change();
 }
 
 int TCustomEdit::RowOf(int Offset) const {
@@ -783,6 +800,17 @@ void TMemoStrings::Put(int Index, const std::string& S) {
   if (Index < 0 || Index >= static_cast<int>(lines.size())) Error("List index out of bounds (%d)", Index);
   lines[Index] = S;
   Join(lines);
+}
+
+int TMemoStrings::Add(const std::string& S) {
+  const std::string& text = memo_->TextRef();
+  int index = 0;
+  if (!text.empty()) {
+    index = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    if (text.back() != '\n') ++index;
+  }
+  memo_->AppendLine(S);
+  return index;
 }
 
 void TMemoStrings::Clear() { memo_->SetText(""); }

@@ -95,12 +95,18 @@ class TCustomEdit : public TCustomControl {
   bool wantTabs_ = false;
   TScrollStyle scrollBars_ = ssNone;
   void Relayout();
+  // Appends a line to a multi-line text, as a log grows: only the new line is laid out,
+  // the caret and the scroll position stay.
+  void AppendLine(const std::string& Line);
+  const std::string& TextRef() const { return text_; }
 
  private:
   struct Row {
     int start;
     int length;  // without the line break
   };
+  // Lays out the rows of the text from `Start`, the start of a line, on.
+  void LayoutFrom(size_t Start);
   void Replace(int From, int To, const std::string& With, bool Undoable);
   void MoveCaret(int Offset, bool Extend);
   void ScrollToCaret();
@@ -158,6 +164,8 @@ class TMemo;
 class TMemoStrings : public TStrings {
  public:
   explicit TMemoStrings(TMemo* Memo) : memo_(Memo) {}
+  // A line added at the end costs that line, not the whole text.
+  int Add(const std::string& S) override;
   void Clear() override;
   void Delete(int Index) override;
   void Insert(int Index, const std::string& S) override;
@@ -176,6 +184,8 @@ class TMemoStrings : public TStrings {
 };
 
 class TMemo : public TCustomEdit {
+  friend class TMemoStrings;
+
  public:
   explicit TMemo(TComponent* AOwner);
   ~TMemo() override;
