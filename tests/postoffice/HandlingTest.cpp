@@ -11,6 +11,8 @@
 #include "platform/display/Headlessscreen.h"
 #include "platform/forms/Forms.h"
 #include "foundation/Tlogin.h"
+#include "foundation/Textroutines.h"
+#include "postoffice/Advisedlist.h"
 #include "postoffice/Commandhandlers.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
@@ -479,6 +481,55 @@ TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeleted) {
   restarted.SetCBSFileName(Post.CBSFileName);
   ASSERT_TRUE(restarted.Load());
   EXPECT_EQ(restarted.AdvertisingList, "a@x\r\n");
+}
+
+// A flood of model requests fills no list: past the bound each is refused, clearly and
+// once, in one summary. A model name too long to store makes nothing.
+TEST_F(Handling, FloodsAndOverlongFieldsAreRefusedBeforeTheyFillOrMakeAnything) {
+  TDiscussionsManager manager;
+  DiscussionsManager() = &manager;
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("E"), true, 0));
+  discussion.Info.DIdent = "D-1";
+  discussion.Info.Name = "Ecology";
+  ASSERT_TRUE(discussion.Save());
+  RegisterPostCommandHandler("GIVE_MODEL", HandleCommand_GiveModel);
+  RegisterPostCommandHandler("FORM_NEW_MODEL", HandleCommand_CreateModel);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  std::vector<std::string> names;
+  for (int i = 0; i < MaxModelRequesters + 20; ++i) {
+    names.push_back("gm-" + std::to_string(1000 + i));
+    WriteMessage(inbox + names.back(), {{"FROM_USER_EMAIL", "reader" + std::to_string(1000 + i) + "@x"},
+                                        {"COMMAND", "GIVE_MODEL"}, {"DIDENT", "D-1"},
+                                        {"COMPOSE_DATETIME", "12/19/2005 10:00:00"}});
+  }
+  names.push_back("fnm-long");
+  WriteMessage(inbox + names.back(), {{"COMMAND", "FORM_NEW_MODEL"}, {"DIDENT", "D-2"}, {"MODEL_NICK", "Long"},
+                                      {"MODEL_NAME", std::string(100000, 'x')}, {"BLOCKSCOUNT", "0"},
+                                      {"COMPOSE_DATETIME", "12/19/2005 11:00:00"}});
+  Post.Inbox.Refresh(Post);
+  Answer = 1;  // the model is not posted now
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, names, done));
+  EXPECT_EQ(done, int(MaxModelRequesters));
+  TArray<TStr> requesters;
+  SplitToStrArray(discussion.Info.ModelRequesters.View(), "; ", requesters);
+  EXPECT_EQ(requesters.Count(), MaxModelRequesters);
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Caption, "GIVE_MODEL");
+  EXPECT_EQ(Boxes[1].Text.rfind("21 files set aside:\ngm-1100: 100 requests for the model of Ecology wait for an answer "
+                                "already; the request of reader1100@x is refused.\n", 0),
+            0u)
+      << Boxes[1].Text;
+  EXPECT_NE(Boxes[1].Text.find("\n...\nThey are kept in"), std::string::npos);
+  const std::string log = ReadFile(Root + "errors.log");  // UTF-8
+  const size_t refusal = log.find("set aside as " + inbox + "Set aside/fnm-long: HandleCommand_CreateModel - ");
+  ASSERT_NE(refusal, std::string::npos);
+  EXPECT_NE(log.find(" MODEL_NAME ", refusal), std::string::npos);
+  EXPECT_EQ(manager.FindDiscussionByDIdent(TStr("D-2"), false, TStr(), TStr()), -1);
+  EXPECT_EQ(RunPeer("ls '" + inbox + "Set aside' | wc -l"), "21\n");
 }
 
 TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
