@@ -99,12 +99,14 @@ class TCustomEdit : public TCustomControl {
   // the caret and the scroll position stay.
   void AppendLine(const std::string& Line);
   const std::string& TextRef() const { return text_; }
+  unsigned TextGeneration() const { return generation_; }
 
  private:
   struct Row {
     int start;
     int length;  // without the line break
   };
+  unsigned generation_ = 0;  // raised by every change of the text but an appended line
   // Lays out the rows of the text from `Start`, the start of a line, on.
   void LayoutFrom(size_t Start);
   void Replace(int From, int To, const std::string& With, bool Undoable);
@@ -115,7 +117,9 @@ class TCustomEdit : public TCustomControl {
   int RowOf(int Offset) const;
   int RowHeight();
   int TextWidthOf(const std::string& Text, int From, int Count);
-  std::string Shown() const;
+  // The text as shown (masked for a password); valid until the text changes.
+  const std::string& Shown() const;
+  mutable std::string masked_;
   int WordStart(int Offset) const;
   int WordEnd(int Offset) const;
   RECT TextArea();
@@ -181,6 +185,10 @@ class TMemoStrings : public TStrings {
   std::vector<std::string> Split() const;
   void Join(const std::vector<std::string>& Lines);
   TMemo* memo_;
+  // The line breaks counted so far in the memo's text, while only lines were appended to it.
+  unsigned countedGeneration_ = ~0u;
+  size_t countedSize_ = 0;
+  int countedBreaks_ = 0;
 };
 
 class TMemo : public TCustomEdit {

@@ -499,7 +499,7 @@ TEST_F(Handling, FloodsAndOverlongFieldsAreRefusedBeforeTheyFillOrMakeAnything) 
   RegisterPostCommandHandler("FORM_NEW_MODEL", HandleCommand_CreateModel);
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   std::vector<std::string> names;
-  for (int i = 0; i < MaxModelRequesters + 20; ++i) {
+  for (int i = 0; i < int(MaxModelRequesters) + 20; ++i) {
     names.push_back("gm-" + std::to_string(1000 + i));
     WriteMessage(inbox + names.back(), {{"FROM_USER_EMAIL", "reader" + std::to_string(1000 + i) + "@x"},
                                         {"COMMAND", "GIVE_MODEL"}, {"DIDENT", "D-1"},
