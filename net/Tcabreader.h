@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 enum TCabReaderOption { croExecuteOnExtract, croDontOverwriteReadOnlyFiles };
@@ -74,6 +75,7 @@ private:
     void Check(BOOL Result);
     void Refuse(int Code);
     void RemoveUnfinished();
+    void MakeFolderOnce(const std::string& Folder);
 
     TCabReaderOptions FOptions;
     uint64_t FOutputLimit = uint64_t(1) << 30;
@@ -87,4 +89,5 @@ private:
     ERF FErf{};
     std::unique_ptr<TStringList> FOpenNames;    // names inside the cabinet of the files being written
     std::unique_ptr<TStringList> FOpenTargets;  // their target paths, at the same indices
+    std::set<std::string> FMadeFolders;         // folders made during this extraction
 };
