@@ -2,6 +2,7 @@
 // entries of the window menu (main-menu mode) or of the item's popup, with their command
 // codes, data words and enabled flags.
 
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Smartmenufacts.h"
 #include "browse/Tgraph.h"
 #include "browse/Tformbrowse.h"
@@ -10,6 +11,7 @@
 #include "foundation/Tbrowsepars.h"
 #include "model/Tclip.h"
 #include "model/Tcomposesentdateitem.h"
+#include "model/Blockretrieval.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tpanel.h"
@@ -86,7 +88,7 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
         const TFormBrowse* form = manager->GetFormBrowse(i);
         if (&form->Browse != &browse) windows.Add(form->Browse.GetStringForWindowsMenu(), 20, true, i);
       }
-    AddTopLevel("Back", 12, facts.ListKind != 6 && facts.ListKind != 11 && browse.History.Count() > 1);
+    AddTopLevel("Back", 12, facts.ListKind != ListKind_ThesisDisputants && facts.ListKind != ListKind_Experts && browse.History.Count() > 1);
     AddTopLevel("Contents", 2,
                 facts.Kind != BrowseItem_Folder && (!facts.Root || facts.RetrievalList || !facts.UpperPanelShown));
     const bool neighbours = facts.BlockItem && !facts.Root && !facts.LostUpper;
@@ -103,7 +105,7 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
     const bool full = state.DisplayMode == DisplayMode_Full;
     TSmartMenuItem& brief =
         AddTopLevel(full ? "Brief" : "Full", 5,
-                    facts.Current && !item->Children.empty() && facts.ListKind != 6 && facts.Kind != BrowseItem_Folder,
+                    facts.Current && !item->Children.empty() && facts.ListKind != ListKind_ThesisDisputants && facts.Kind != BrowseItem_Folder,
                     -1, -1, "Brief");
     brief.SecondCaption = "Brief";
     AddTopLevel("Chain", 24, facts.BlockItem && facts.Block->StorageType != StorageType_Model && !facts.RetrievalList);
@@ -180,9 +182,9 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   TDiscussion* discussion = facts.Discussion;
   const TDiscBlock* block = facts.Block;
   const bool main = facts.MainMenu;
-  const bool notDisputants = facts.ListKind != 6;
+  const bool notDisputants = facts.ListKind != ListKind_ThesisDisputants;
   const uint8_t kind = facts.RetrievalKind;
-  const bool erasedOrDeleted = kind == 13 || kind == 14;
+  const bool erasedOrDeleted = kind == Retrieval_Erased || kind == Retrieval_Deleted;
   const bool note = facts.BlockItem && block->StorageType == StorageType_Notes;
   const bool blockUnlinked = facts.BlockItem && block->UnlinkedIndex != NoUnlinkedBlockInfo;
   auto markedWith = [&](auto test) {
@@ -216,7 +218,7 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
     }
   if (main && facts.BlockItem && notDisputants) BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", 0, true));
   section.Add(Main, NoPopup, notDisputants, "Undo", 34, true);
-  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == 1, "Add note", 8, facts.BlockItem);
+  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children, "Add note", 8, facts.BlockItem);
   section.Add(Main, NoPopup,
               facts.CreatingWindow && notDisputants && facts.BlockItem && block->StorageType == StorageType_Model &&
                   !facts.RetrievalList,
@@ -227,7 +229,7 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   const bool crossable = facts.CreatingWindow && notDisputants && (!facts.Current || (facts.BlockItem && !facts.Root));
   section.Add(NoMain, Popup,
               crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Alive; }) &&
-                  kind != 17,
+                  kind != Retrieval_PostList,
               "Cross", 90, true, 1);
   section.Add(NoMain, Popup,
               crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Crossed; }),
@@ -246,11 +248,13 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   const bool ruleB = allMarked([](TDiscBlockIndex, const TDiscBlock& b) {
     return b.StorageType == StorageType_Notes && b.UnlinkedIndex != NoUnlinkedBlockInfo;
   });
-  const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != 17 && kind != 13))) ||
-                         (ruleB && !facts.Root && facts.RetrievalList && kind == 8);
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete, "Delete", 29, true);
+  const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
+                         (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
+  // The root holds the whole discussion and is never deleted: it is not offered.
+  const bool rootBlock = facts.BlockItem && facts.BlockIndex == discussion->Storages.GetRootBlockIndex();
+  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, "Delete", 29, true);
   section.Add(NoMain, Popup,
-              facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == 14), "Cut",
+              facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted), "Cut",
               39, true);
   section.Add(NoMain, Popup, facts.BlockItem && notDisputants, "Copy", 37, true);
   section.Add(Main, Popup, facts.BlockItem && notDisputants && (main || !facts.Current) && CanPaste(facts), "Paste", 38,
@@ -295,7 +299,7 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
               ruleS && allMarked([](TDiscBlockIndex, const TDiscBlock& b) { return b.StorageType == StorageType_Notes; }) &&
                   !erasedOrDeleted && posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
               "Post", 54, true, lastPostList);
-  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == 17, "Cancel posting", 58, true, lastPostList);
+  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == Retrieval_PostList, "Cancel posting", 58, true, lastPostList);
   section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !note, "Block text", 91, true);
   section.Add(Main, NoPopup, facts.BlockItem && notDisputants, "History", 33, true);
   section.Add(Main, NoPopup, facts.Moderator && notDisputants, facts.ModerationMode ? "Browse mode" : "Moderation mode",
@@ -339,37 +343,37 @@ void TSmartMenu::BuildRetrievalEntries(const TSmartMenuFacts& facts, TSmartMenuI
   auto add = [&](bool present, const char* caption, int32_t kind) {
     if (present) retrieval.Add(caption, 32, true, kind);
   };
-  add(!created, "Arguable", 1);
-  add(true, "Significant", 2);
-  add(true, "New", 9);
-  add(!created, "False", 3);
-  add(!created, "Interesting", 4);
-  add(!created, "Trite", 5);
-  add(true, "Conclusions", 12);
+  add(!created, "Arguable", Retrieval_Arguable);
+  add(true, "Significant", Retrieval_Significant);
+  add(true, "New", Retrieval_New);
+  add(!created, "False", Retrieval_False);
+  add(!created, "Interesting", Retrieval_Interesting);
+  add(!created, "Trite", Retrieval_Trite);
+  add(true, "Conclusions", Retrieval_Conclusions);
   for (uint32_t i = 0; i < discussion.Themes.Count(); ++i)
     if (!discussion.Themes[i].Name.IsEmpty())
-      retrieval.Add("Theme " + discussion.Themes[i].Name.ToString(), 32, true, 10, int32_t(i));
+      retrieval.Add("Theme " + discussion.Themes[i].Name.ToString(), 32, true, Retrieval_Theme, int32_t(i));
   if (!created) {
     const TBlocksPostList& posts = discussion.User.PostLists;
     for (uint32_t i = 0; i < posts.Items.Count(); ++i)
       if (!posts.Items[i].Name.IsEmpty() && posts.Items[i].Blocks.Count() > 0)
-        retrieval.Add(posts.Items[i].Name.ToString(), 32, true, 17, int32_t(posts.Items[i].Number));
+        retrieval.Add(posts.Items[i].Name.ToString(), 32, true, Retrieval_PostList, int32_t(posts.Items[i].Number));
     const std::vector<int> days = Days(discussion, StorageType_Comments);
     TSmartMenuItem& published = retrieval.Add("Comments published on", 0, !days.empty());
-    for (int day : days) published.Add(FormatDateTime("mm'/'dd'/'yyyy", TDateTime(day)), 32, true, 16, day);
+    for (int day : days) published.Add(FormatDateTime("mm'/'dd'/'yyyy", TDateTime(day)), 32, true, Retrieval_CommentsOfDay, day);
     const TBlocksStorage* moderated = discussion.Storages.GetStorage(StorageType_ModeratedComments);
-    add(moderated && moderated->Count() > 0, "Moderated comments", 18);
+    add(moderated && moderated->Count() > 0, "Moderated comments", Retrieval_ModeratedComments);
   }
   const std::vector<int> noteDays = Days(discussion, StorageType_Notes);
   if (!noteDays.empty()) {
     TSmartMenuItem& composed = retrieval.Add("Notes composed on", 0, true);
-    for (int day : noteDays) composed.Add(FormatDateTime("mm'/'dd'/'yy", TDateTime(day)), 32, true, 15, day);
+    for (int day : noteDays) composed.Add(FormatDateTime("mm'/'dd'/'yy", TDateTime(day)), 32, true, Retrieval_NotesOfDay, day);
   }
-  add(!created, "Unread", 6);
-  add(created, "Crossed", 7);
-  add(true, "Deleted", 14);
-  add(true, "Erased", 13);
-  add(true, "Problem", 8);
+  add(!created, "Unread", Retrieval_Unread);
+  add(created, "Crossed", Retrieval_Crossed);
+  add(true, "Deleted", Retrieval_Deleted);
+  add(true, "Erased", Retrieval_Erased);
+  add(true, "Problem", Retrieval_Unlinked);
 }
 
 void TSmartMenu::BuildServiceEntries(const TSmartMenuFacts& facts, TSmartMenuItem& service) {
