@@ -10,6 +10,7 @@
 #include "model/Messagecomposer.h"
 #include "model/Tcommandmessage.h"
 #include "platform/kernel/Fileapi.h"
+#include "postoffice/Postarchives.h"
 #include "postoffice/Postdates.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
@@ -280,6 +281,22 @@ void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
     if (RetirePostFile(FilePath(i), file.Name.ToString(), broadcast ? copies : std::string(), history))
       Files.Delete(i);
   }
+}
+
+bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason) {
+  if (index >= Files.Count()) return false;
+  const std::string name = Files[index].Name.ToString();
+  const std::string aside = FolderPath.ToString() + SetAsideFolderName + "/";
+  const std::string target = CreateFolder(aside) ? FreeFileName(aside, name) : std::string();
+  if (target.empty() || !MoveFileA(FilePath(index).c_str(), (aside + target).c_str())) {
+    TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " could not be set aside (" +
+                        platform::ErrorText(GetLastError()) + "): " + reason);
+    Files[index].Sendable = 0;
+    return false;
+  }
+  TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " set aside as " + aside + target + ": " + reason);
+  Files.Delete(index);
+  return true;
 }
 
 void MakeHistoryPathUnique(std::string& path) {
