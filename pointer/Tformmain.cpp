@@ -253,8 +253,9 @@ void TFormMain::PollKeyboard() {
   if (current.down[TKeySnapshot::LCtrl] && current.down[TKeySnapshot::Escape] &&
       !previous_.down[TKeySnapshot::Escape]) {
     Log("taskmenu popup emulation");
-    // The program has no application window: the engine's own form opens the list.
-    SendMessageA(Handle(), WM_SYSCOMMAND, SC_TASKLIST, 0);
+    // The program has no application window: the engine's own form opens the list, once
+    // this poll is over, so that the engine goes on polling and its keys click in it.
+    PostMessageA(Handle(), WM_SYSCOMMAND, SC_TASKLIST, 0);
   }
   const DWORD primaryDown = buttonsSwapped_ ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
   const DWORD primaryUp = buttonsSwapped_ ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;

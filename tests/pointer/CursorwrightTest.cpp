@@ -221,18 +221,39 @@ TEST_F(Cursorwright, WindowsKeysPressTheButtonsOverServedWindows) {
   Poll();
   EXPECT_TRUE(target.events.empty());
 
-  // Left Ctrl with Esc: the task list of the program's windows once per Esc press,
-  // closed here by Escape.
+  // Left Ctrl with Esc: the task list of the program's windows once per Esc press. It
+  // opens after the poll, so the engine goes on polling: the first time the Windows key
+  // clicks the list's entry, the second time Escape closes it.
   target.SetCaption("Цель");
+  target.events.clear();
   int listed = 0;
+  bool polling = false;
   platform::SetMenuLoopIdleHook([&] {
-    listed += platform::OpenMenuWindows().size() == 1;
-    person.PressKey(VK_ESCAPE);
+    const std::vector<HWND> open = platform::OpenMenuWindows();
+    if (open.size() != 1) return;
+    ++listed;
+    polling = engine->TimerReTestKeyboard()->Enabled();
+    if (listed == 1) {
+      RECT r{};
+      GetWindowRect(open[0], &r);
+      person.MoveTo(r.left + 10, r.top + 10);
+      person.KeyDown(VK_LWIN);
+      engine->PollKeyboard();
+      person.KeyUp(VK_LWIN);
+      engine->PollKeyboard();
+    } else {
+      person.PressKey(VK_ESCAPE);
+    }
   });
   person.KeyDown(VK_LCONTROL);
   person.KeyDown(VK_ESCAPE);
-  Poll();
-  Poll();
+  person.Pump();
+  engine->PollKeyboard();
+  EXPECT_EQ(listed, 0) << "the list opens after the poll";
+  person.Pump();
+  EXPECT_EQ(listed, 1);
+  EXPECT_TRUE(polling);
+  EXPECT_EQ(GetActiveWindow(), target.Handle()) << "the Windows key chose the entry";
   person.KeyUp(VK_ESCAPE);
   Poll();
   person.KeyDown(VK_ESCAPE);
