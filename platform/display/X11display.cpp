@@ -1107,9 +1107,11 @@ bool X11Display::InjectMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
       {MOUSEEVENTF_MIDDLEDOWN, Button2, true}, {MOUSEEVENTF_MIDDLEUP, Button2, false}};
   for (const auto& b : buttons)
     if (flags & b.flag) XTestFakeButtonEvent(x.dpy, b.button, b.down ? True : False, CurrentTime);
-  if (flags & MOUSEEVENTF_WHEEL) {
+  // Wheels are buttons on X: 4 and 5 up and down, 6 and 7 left and right.
+  for (DWORD wheel : {MOUSEEVENTF_WHEEL, MOUSEEVENTF_HWHEEL}) {
+    if (!(flags & wheel)) continue;
     int delta = static_cast<std::int16_t>(data & 0xFFFF);
-    unsigned button = delta > 0 ? Button4 : Button5;
+    unsigned button = wheel == MOUSEEVENTF_WHEEL ? (delta > 0 ? Button4 : Button5) : (delta > 0 ? 7 : 6);
     for (int notches = std::min(std::abs(delta) / 120, 50); notches > 0; --notches) {
       XTestFakeButtonEvent(x.dpy, button, True, CurrentTime);
       XTestFakeButtonEvent(x.dpy, button, False, CurrentTime);

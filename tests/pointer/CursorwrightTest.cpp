@@ -221,39 +221,23 @@ TEST_F(Cursorwright, WindowsKeysPressTheButtonsOverServedWindows) {
   Poll();
   EXPECT_TRUE(target.events.empty());
 
-  // Left Ctrl with Esc: the task list of the program's windows once per Esc press. It
-  // opens after the poll, so the engine goes on polling: the first time the Windows key
-  // clicks the list's entry, the second time Escape closes it.
+  // Left Ctrl with Esc: the task list of the program's windows once per Esc press, closed
+  // here by Escape. It opens after the poll, so the engine's timer goes on polling while
+  // the list waits for a choice.
   target.SetCaption("Цель");
-  target.events.clear();
   int listed = 0;
-  bool polling = false;
+  bool polling = true;
   platform::SetMenuLoopIdleHook([&] {
-    const std::vector<HWND> open = platform::OpenMenuWindows();
-    if (open.size() != 1) return;
-    ++listed;
-    polling = engine->TimerReTestKeyboard()->Enabled();
-    if (listed == 1) {
-      RECT r{};
-      GetWindowRect(open[0], &r);
-      person.MoveTo(r.left + 10, r.top + 10);
-      person.KeyDown(VK_LWIN);
-      engine->PollKeyboard();
-      person.KeyUp(VK_LWIN);
-      engine->PollKeyboard();
-    } else {
-      person.PressKey(VK_ESCAPE);
-    }
+    listed += platform::OpenMenuWindows().size() == 1;
+    polling = polling && engine->TimerReTestKeyboard()->Enabled();
+    person.PressKey(VK_ESCAPE);
   });
   person.KeyDown(VK_LCONTROL);
   person.KeyDown(VK_ESCAPE);
   person.Pump();
   engine->PollKeyboard();
   EXPECT_EQ(listed, 0) << "the list opens after the poll";
-  person.Pump();
-  EXPECT_EQ(listed, 1);
-  EXPECT_TRUE(polling);
-  EXPECT_EQ(GetActiveWindow(), target.Handle()) << "the Windows key chose the entry";
+  Poll();
   person.KeyUp(VK_ESCAPE);
   Poll();
   person.KeyDown(VK_ESCAPE);
@@ -265,6 +249,7 @@ TEST_F(Cursorwright, WindowsKeysPressTheButtonsOverServedWindows) {
   for (const auto& line : Lines(engine->MemoKeys())) opened += line == "taskmenu popup emulation";
   EXPECT_EQ(opened, 2);
   EXPECT_EQ(listed, 2);
+  EXPECT_TRUE(polling);
   platform::SetMenuLoopIdleHook(nullptr);
 }
 
