@@ -194,7 +194,7 @@ TEST(CabPeers, WeReadGcabCabinetsStoredAndMszip) {
 }
 
 TEST(CabPeers, SetsOfCabinetsAreReadWhole) {
-  for (int comp : {0, 1}) {
+  for (int comp : {0, 1, 0x1503}) {  // stored, MSZIP, LZX at window 2^21
     std::string dir = Folder("peers-set-" + std::to_string(comp));
     std::vector<Member> members =
         MakeSources(dir, {{"one", 400000}, {"two", 10}, {"three", 0}, {"four", 200000}, {"five", 40000}});
