@@ -212,6 +212,12 @@ TEST_F(X11Screen, ShowsTheSurfaceAndTitle) {
   EXPECT_EQ(title(), platform::AnsiToUtf8("Проба"));
   SetWindowText(h, "Другое");
   EXPECT_TRUE(PumpUntil([&] { return title() == platform::AnsiToUtf8("Другое"); })) << title();
+  // A caption laid out in columns reaches the window list without its padding.
+  SetWindowText(h, "  1.2      Блок   (10%)       ");
+  EXPECT_TRUE(PumpUntil([&] { return title() == platform::AnsiToUtf8("1.2 Блок (10%)"); })) << title();
+  char kept[64] = {};
+  GetWindowText(h, kept, sizeof kept);
+  EXPECT_STREQ(kept, "  1.2      Блок   (10%)       ");
   // Hidden windows leave the screen; a changed surface reaches the server.
   ShowWindow(h, SW_HIDE);
   EXPECT_TRUE(PumpUntil([&] { return !Viewable(h); }));
