@@ -150,7 +150,7 @@ TEST_F(FormulaTest, ACycleIsAnErrorNotAHang) {
   Formula(k2, "<" + Name(k1) + "> + 1");
   Formula(k3, "<" + Name(k1) + "> + <" + Name(p) + ">");  // behind the cycle
   std::vector<TFormulaError> errors;
-  EXPECT_EQ(d.CalculateFormulas({}, &errors), 3);
+  EXPECT_EQ(d.CalculateFormulas(&errors), 3);
   ASSERT_EQ(errors.size(), 3u);
   EXPECT_EQ(errors[0].Formula, f1);
   EXPECT_EQ(errors[0].Text.ToString(), "Formulas form a cycle through <" + Name(k1) + ">");
@@ -167,7 +167,7 @@ TEST_F(FormulaTest, FaultyFormulasAreCountedAndTheOthersStillRun) {
   Formula(k2, "1/0");
   Formula(k3, "12");
   std::vector<TFormulaError> errors;
-  EXPECT_EQ(d.CalculateFormulas({}, &errors), 2);
+  EXPECT_EQ(d.CalculateFormulas(&errors), 2);
   ASSERT_EQ(errors.size(), 2u);
   EXPECT_EQ(errors[0].Formula, bad);
   EXPECT_EQ(errors[0].Text.ToString(), "Unknown block <7.7>");
