@@ -1,5 +1,7 @@
 #include "foundation/Commoncrypt.h"
 
+#include "foundation/Fileverdicts.h"
+#include "foundation/Gosthash.h"
 #include "foundation/Gosthmac.h"
 #include "foundation/Gostpassword.h"
 #include "foundation/Guihooks.h"
@@ -254,22 +256,60 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
   return true;
 }
 
-bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey) {
-  if (privateMessage && senderKey.empty()) return false;
+namespace {
+
+// What a check of a message file found. Only a check that hashed the file is worth keeping:
+// the others refuse at once (or could not read the file, which says nothing of its bytes).
+struct TFileVerdict {
+  bool Good = false;
+  bool Complete = false;
+};
+
+// The seal of a file, checked in full.
+TFileVerdict CheckSeal(HANDLE file, bool privateMessage, std::string_view senderKey) {
   TFilePlace place(file);
   uint64_t size = 0;
-  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize) return false;
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize) return {};
   uint64_t sealedSize = size - SealTrailerSize;
   uint8_t trailer[SealTrailerSize], expected[SealHeaderSize];
-  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return false;
+  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return {};
   // The trailer must name exactly the bytes before it; anything else is refused unread.
   SealHeader(sealedSize, expected);
-  if (std::memcmp(trailer, expected, SealHeaderSize) != 0) return false;
+  if (std::memcmp(trailer, expected, SealHeaderSize) != 0) return {};
   uint8_t mac[GostHashSize];
-  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac)) return false;
-  bool good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
+  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac)) return {};
+  TFileVerdict verdict;
+  verdict.Complete = true;
+  verdict.Good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
   WipeMemory(mac, sizeof mac);
-  return good;
+  return verdict;
+}
+
+// A message is listed, screened and handled, each asking for its seal: the file is read and
+// hashed once, and again only when it changed.
+TFileVerdicts<TFileVerdict>& KeptVerdicts() {
+  static TFileVerdicts<TFileVerdict> verdicts;
+  return verdicts;
+}
+
+// Which check under which key: a private message's key only by its digest.
+std::string CheckName(bool privateMessage, std::string_view senderKey) {
+  if (!privateMessage) return "seal, suite key";
+  uint8_t digest[GostHashSize];
+  TGostHash::Compute(senderKey.data(), senderKey.size(), digest);
+  std::string name = "seal, key ";
+  name.append(reinterpret_cast<const char*>(digest), sizeof digest);
+  WipeMemory(digest, sizeof digest);
+  return name;
+}
+
+}  // namespace
+
+bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey) {
+  if (privateMessage && senderKey.empty()) return false;
+  return KeptVerdicts()
+      .Check(file, CheckName(privateMessage, senderKey), [&] { return CheckSeal(file, privateMessage, senderKey); })
+      .Good;
 }
 
 bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header) {
