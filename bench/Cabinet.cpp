@@ -45,11 +45,7 @@ const std::string& Root() {
     fs::remove_all(dir);
     fs::create_directories(dir / "src");
     for (int i = 0; i < kFiles; ++i) {
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       std::ofstream(dir / "src" / ("f" + std::to_string(i) + ".dat"), std::ios::binary) << Mixed(kFileSize, i + 1);
-#pragma GCC diagnostic pop
     }
     return dir.string();
   }();
@@ -94,11 +90,7 @@ void PackOurs(const std::string& root, const std::string& cab) {
   writer.SetCompressionType(cctMsZip);
   writer.Open(cab);
   for (int i = 0; i < kFiles; ++i) {
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     std::string name = "f" + std::to_string(i) + ".dat";
-#pragma GCC diagnostic pop
     writer.AddFile(root + "/src/" + name, name, false);
   }
   writer.Close(true);
