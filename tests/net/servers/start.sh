@@ -4,6 +4,7 @@
 #   SMTP   aiosmtpd with AUTH LOGIN, delivering into per-user Maildirs
 #   POP3   dovecot serving those Maildirs (USER/PASS and APOP)
 #   SOCKS5 microsocks, one open and one asking for a user name and password
+#   SOCKS4 dante
 # and writes STATE/servers.env for the tests. Nothing outside STATE and a
 # private runtime folder under /tmp is touched.
 set -euo pipefail
@@ -139,14 +140,41 @@ echo $! > "$state/socksauth.pid"
 wait_port "$socks_port" microsocks
 wait_port "$socks_auth_port" microsocks
 
+# SOCKS 4: dante, open to this machine's clients, connecting anywhere.
+socks4_port=$(free_port)
+dante_users=""
+[ "$uid" -eq 0 ] && dante_users="user.privileged: root
+user.unprivileged: nobody"
+cat > "$state/danted.conf" <<CONF
+logoutput: $state/danted.log
+internal: 127.0.0.1 port = $socks4_port
+external: 127.0.0.1
+clientmethod: none
+socksmethod: none
+$dante_users
+client pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+}
+socks pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+  command: connect
+  protocol: tcp
+}
+CONF
+danted_bin=$(command -v danted || echo /usr/sbin/danted)
+setsid "$danted_bin" -f "$state/danted.conf" -p "$state/danted.run.pid" -N 1 > "$state/danted.out" 2>&1 < /dev/null &
+echo $! > "$state/danted.pid"
+wait_port "$socks4_port" dante || { cat "$state/danted.out" "$state/danted.log" >&2 2>/dev/null; exit 1; }
+
 cat > "$state/servers.env" <<ENV
 SMTP_PORT=$smtp_port
 POP3_PORT=$pop3_port
 SOCKS_PORT=$socks_port
 SOCKS_AUTH_PORT=$socks_auth_port
+SOCKS4_PORT=$socks4_port
 SOCKS_USER=proxyuser
 SOCKS_PASSWORD=proxypass
 MAIL_PASSWORD=$password
 MAIL_ROOT=$mailroot
 ENV
-echo "start.sh: SMTP $smtp_port, POP3 $pop3_port, SOCKS $socks_port and $socks_auth_port"
+echo "start.sh: SMTP $smtp_port, POP3 $pop3_port, SOCKS $socks_port and $socks_auth_port, SOCKS4 $socks4_port"
