@@ -22,8 +22,11 @@ state=$(cd "$state" && pwd)
 free_port() {
   "$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
+# Waits until the server answers; the bound only ends a server that never starts (the
+# fixture's own time-out is 120 s).
 wait_port() {  # port, what
-  for _ in $(seq 1 200); do
+  local until=$((SECONDS + 100))
+  while [ $SECONDS -lt $until ]; do
     if "$python" -c "import socket,sys; socket.create_connection(('127.0.0.1',$1),timeout=1).close()" 2>/dev/null; then
       return 0
     fi
@@ -126,7 +129,8 @@ setsid "$python" "$here/smtpserver.py" --port "$smtp_port" --mailroot "$mailroot
   --users "$users" --password "$password" --ready "$state/smtp.ready" \
   > "$state/smtp.log" 2>&1 < /dev/null &
 echo $! > "$state/smtp.pid"
-for _ in $(seq 1 400); do [ -s "$state/smtp.ready" ] && break; sleep 0.05; done
+until=$((SECONDS + 100))
+while [ $SECONDS -lt $until ] && [ ! -s "$state/smtp.ready" ]; do sleep 0.05; done
 [ -s "$state/smtp.ready" ] || { echo "start.sh: aiosmtpd did not start" >&2; cat "$state/smtp.log" >&2; exit 1; }
 
 # SOCKS 5: microsocks, without and with authentication.
