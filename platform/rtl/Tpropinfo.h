@@ -110,7 +110,9 @@ class TPublished {
     return Ordinal(Name, tkInteger, TypeName, Getter, Setter);
   }
   template <class G, class S>
-  TPublished& Int64(const std::string& Name, G Getter, S Setter) { return Ordinal(Name, tkInt64, "Int64", Getter, Setter); }
+  TPublished& Int64(const std::string& Name, G Getter, S Setter) {
+    return Ordinal(Name, tkInt64, "Int64", Getter, Setter);
+  }
   template <class G, class S>
   TPublished& Bool(const std::string& Name, G Getter, S Setter) {
     TPropInfo& p = Ordinal(Name, tkEnumeration, "Boolean", Getter, Setter).Last();
@@ -138,7 +140,9 @@ class TPublished {
     p.EnumNames.assign(MemberNames.begin(), MemberNames.end());
     p.GetOrd = [Getter](TObject* o) { return static_cast<int64_t>(TSet<E>(std::invoke(Getter, Self(o))).Bits()); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>)
-      p.SetOrd = [Setter](TObject* o, int64_t v) { std::invoke(Setter, Self(o), TSet<E>::FromBits(static_cast<uint64_t>(v))); };
+      p.SetOrd = [Setter](TObject* o, int64_t v) {
+        std::invoke(Setter, Self(o), TSet<E>::FromBits(static_cast<uint64_t>(v)));
+      };
     cls_.Own.push_back(std::move(p));
     return *this;
   }
