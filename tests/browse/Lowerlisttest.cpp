@@ -45,11 +45,11 @@ void LowerListTest::ShowAuthor(uint16_t adident) {
   item.Ident.ADIdent = adident;
 }
 
-void LowerListTest::ShowFolder(int16_t folder) {
+void LowerListTest::ShowFolder(int16_t shown) {
   TBrowseItem& item = browse.CurrentBrowseState.CurrentItem;
   item.Clear();
   item.Ident.Kind = BrowseItem_Folder;
-  item.Ident.Folder = folder;
+  item.Ident.Folder = shown;
 }
 
 std::string LowerListTest::Names() {
