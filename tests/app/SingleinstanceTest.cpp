@@ -59,14 +59,17 @@ TEST(Singleinstance, TheRunningProgramIsFoundFromAnotherProcess) {
   EXPECT_EQ(FindRunningSuiteProgram(), "");
   // The other process owns the identifier window: it says so on its descriptor 3 and
   // holds the window until the test closes its input.
+  // Closed on exec, so that the holder keeps only its own ends (its input ends when ours does).
   int input[2], said[2];
-  ASSERT_EQ(pipe(input), 0);
-  ASSERT_EQ(pipe(said), 0);
+  ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
+  ASSERT_EQ(pipe2(said, O_CLOEXEC), 0);
   const std::string binary = std::string(QUILLARAN_BINARY_DIR) + "/tests/app/app_tests";
   const pid_t holder = fork();
   if (holder == 0) {
     dup2(input[0], 0);
     dup2(said[1], 3);
+    fcntl(0, F_SETFD, 0);
+    fcntl(3, F_SETFD, 0);
     const int quiet = open("/dev/null", O_WRONLY);
     dup2(quiet, 1);
     dup2(quiet, 2);
