@@ -8,7 +8,10 @@
 #include "platform/forms/Tgrid.h"
 #include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tpost.h"
+#include "foundation/Tbrowseglobal.h"
 #include "tests/model/Modeltesthelpers.h"
+
+#include <algorithm>
 
 namespace commandstest {
 namespace {
@@ -173,6 +176,66 @@ TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesM
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
   EXPECT_NE(lists.Items[0].SentDate, 0);
   EXPECT_EQ(lists.Items[1].Name, "Postlist");
+}
+
+// Notes posted from their popups are listed in a window of the post list; "Cancel posting"
+// takes one out, and the window goes on showing the rest of the list.
+TEST_F(SendingCommands, CancelPostingLeavesThePostListWindowWithTheRestOfTheList) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex first = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "first note");
+  const TDiscBlockIndex second = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "second note");
+  form->Browse.CurrentBrowseItemChanged(true);
+  const std::vector<TDiscBlockIndex> listed = ListedBlocks(form->Browse);
+  const auto position = [&](TDiscBlockIndex block) {
+    return uint16_t(std::find(listed.begin(), listed.end(), block) - listed.begin());
+  };
+  ASSERT_TRUE(ChooseInPopup(form->Browse, {position(first)}, {"Post"}));
+  ASSERT_TRUE(ChooseInPopup(form->Browse, {position(second)}, {"Post"}));
+  EXPECT_EQ(ListedBlocks(form->Browse), listed) << "posting keeps the window's list";
+  ASSERT_TRUE(Choose(form->Browse, {"Retrieval", lists.Items[0].Name.ToString()}));
+  TFormBrowse* posts = Newest();
+  ASSERT_NE(posts, form);
+  ASSERT_EQ(ListedBlocks(posts->Browse), (std::vector<TDiscBlockIndex>{first, second}));
+  const std::string caption = posts->Caption();
+
+  ASSERT_TRUE(ChooseInPopup(posts->Browse, {0}, {"Cancel posting"}));
+  EXPECT_EQ(ListedBlocks(posts->Browse), (std::vector<TDiscBlockIndex>{second}));
+  EXPECT_EQ(posts->Caption(), caption);
+  EXPECT_EQ(lists.Items[0].FindBlock(d->Storages.GetDiscBlock(first)->GetDiscBlockCode()), -1);
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 1u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A comment leaves only under its author's identifier: a reader, or a moderator, whose
+// identifier has not come yet is told so, and nothing is written.
+TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "a note");
+  lists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(note)->GetDiscBlockCode());
+  const int comments = d->Storages.Comments.Count();
+  for (const uint8_t moderator : {0, 1}) {
+    TBrowseGlobal::Moderation = moderator;
+    form->Browse.CurrentBrowseItemChanged();
+    Answer(0);
+    ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Send post"}));
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().Caption, "CAN'T SEND POST");
+  }
+  TBrowseGlobal::Moderation = 0;
+  EXPECT_EQ(Boxes().back().Message, "Current user has no author identifier in this discussion yet\nand can't send posts.");
+  EXPECT_TRUE(Outbox().empty());
+  EXPECT_EQ(d->Storages.Comments.Count(), comments);
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 1u);
 }
 
 TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {
