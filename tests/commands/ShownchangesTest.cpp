@@ -158,11 +158,16 @@ TEST_F(ShownChanges, WhatIsTypedIntoTheHeaderDialogIsWrittenAndShownEverywhere) 
       person.PressKey(VK_RETURN);
     });
   };
-  typeAndEnter("Hello");
+  script.Answer("TFormDiscBlockHeader", [&](TCustomForm&) {
+    person.Type("Hello");
+    person.PressKey(VK_RETURN, false, true);  // Ctrl+Enter: a new line
+    person.Type("World");
+    person.PressKey(VK_RETURN);
+  });
   ASSERT_TRUE(Choose(first->Browse, {"Add block"}));
   const TDiscBlockIndex added = d->Storages.FindDiscBlockIndexByName("4");
   ASSERT_FALSE(added.IsEmpty()) << "Enter is OK: the new block stays";
-  EXPECT_EQ(Text(added), "Hello");
+  EXPECT_EQ(Text(added), "Hello\r\nWorld");
   EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, b, c, added}));
   Idle();
   EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, b, c, added}));
