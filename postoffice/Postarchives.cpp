@@ -66,11 +66,7 @@ std::string FreeFileName(const std::string& folder, const std::string& name) {
   const size_t dot = name.find('.');
   for (unsigned n = 2;; ++n) {
     std::string candidate = name;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
-#pragma GCC diagnostic pop
     if (!IsFileExists(folder + candidate)) return candidate;
   }
 }

@@ -309,11 +309,7 @@ void MakeHistoryPathUnique(std::string& path) {
   const size_t dot = path.find('.', nameStart);
   for (unsigned n = 2; n < 1000000; ++n) {
     std::string candidate = path;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
-#pragma GCC diagnostic pop
     if (!IsFileExists(candidate)) {
       path = candidate;
       return;

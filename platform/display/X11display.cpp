@@ -703,14 +703,14 @@ struct X11Display::Impl {
 
   // The window of the tree that carries our tag (a window manager's frame holds the
   // client window a level or two below it).
-  XWindow Tagged(XWindow w, int depth) {
+  XWindow Tagged(XWindow w, int levels) {
     if (Cardinal(w, windowTag)) return w;
-    if (depth == 0) return 0;
+    if (levels == 0) return 0;
     XWindow rootReturn, parent, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(dpy, w, &rootReturn, &parent, &children, &count)) return 0;
     XWindow found = 0;
-    for (unsigned i = count; i-- > 0 && !found;) found = Tagged(children[i], depth - 1);
+    for (unsigned i = count; i-- > 0 && !found;) found = Tagged(children[i], levels - 1);
     if (children) XFree(children);
     return found;
   }

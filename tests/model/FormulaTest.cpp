@@ -120,17 +120,9 @@ TEST_F(FormulaTest, ConclusionsFedByOtherConclusionsAreRightAfterOnePass) {
   const TDiscBlockIndex k2 = Conclusion();
   const TDiscBlockIndex k3 = Conclusion();
   // Stored last to first, so storage order is the wrong order.
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   Formula(k3, "<" + Name(k2) + "> * 2");
-#pragma GCC diagnostic pop
   Formula(k2, "<" + Name(k1) + "> + 10");
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   Formula(k1, "<" + Name(p) + "> / 2");
-#pragma GCC diagnostic pop
   EXPECT_EQ(d.CalculateFormulas(), 0);
   EXPECT_EQ(InForce(k1), 25);
   EXPECT_EQ(InForce(k2), 35);

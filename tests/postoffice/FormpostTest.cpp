@@ -48,11 +48,7 @@ class PostWindow : public PostTest {
   // The texts of a grid row, joined by '|'.
   static std::string Row(const TFormPost& form, int row) {
     std::string text;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     for (int col = 0; col < 5; ++col) text += (col ? "|" : "") + form.CellText(col, row);
-#pragma GCC diagnostic pop
     return text;
   }
   static void ClickCell(TFormPost& form, int col, int row, bool shift = false, bool alt = false) {

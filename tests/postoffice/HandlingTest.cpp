@@ -8,6 +8,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tformprogress.h"
 #include "model/Tdiscussionsmanager.h"
+#include "net/Tcabwriter.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/forms/Forms.h"
 #include "foundation/Tlogin.h"
@@ -19,6 +20,8 @@
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
+
+#include <sys/stat.h>
 
 using namespace posttest;
 using testsupport::ReadFile;
@@ -199,6 +202,31 @@ TEST_F(Handling, ACabinetBombIsRefusedBeforeItsOutputIsWritten) {
       << Boxes[0].Text;
   EXPECT_EQ(RunPeer("ls -A " + inbox), "Good-NB-002\n");
   EXPECT_TRUE(Reports.empty());
+}
+
+TEST_F(Handling, AReceivedCabinetNeverStartsAProgram) {
+  // A member marked to run once it is out of the cabinet: a script that would leave a mark.
+  const std::string peer = Root + "peer/", inbox = Post.Inbox.FolderPath.ToString();
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  ASSERT_TRUE(CreateFolder(peer));
+  WriteFile(peer + "Run", "#!/bin/sh\ntouch " + peer + "ran\n");
+  chmod((peer + "Run").c_str(), 0755);
+  {
+    TCabWriter writer(nullptr);
+    writer.Open(peer + "run.cab");
+    writer.AddFile(peer + "Run", "Run", true);
+    writer.Close(true);
+  }
+  RunPeer("cabextract -l " + peer + "run.cab");  // a cabinet others read too
+  RunPeer("cp " + peer + "run.cab " + inboxPost + "run.1_1");
+  Post.InboxPost.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"run.1_1"}, done));
+  EXPECT_EQ(ReadFile(inbox + "Run"), ReadFile(peer + "Run"));
+  EXPECT_FALSE(IsFileExists(peer + "ran")) << "the received file was started";
+  struct stat arrived {};
+  ASSERT_EQ(stat((inbox + "Run").c_str(), &arrived), 0);
+  EXPECT_EQ(arrived.st_mode & 0111, 0u) << "a received file is never made executable";
 }
 
 // An old incomplete set and a damaged one stop nothing: the complete post behind them is
