@@ -205,11 +205,12 @@ TEST_F(Handling, ACabinetBombIsRefusedBeforeItsOutputIsWritten) {
 }
 
 TEST_F(Handling, AReceivedCabinetNeverStartsAProgram) {
-  // A member marked to run once it is out of the cabinet: a script that would leave a mark.
+  // A sealed message, marked to run once it is out of the cabinet, whose lines would leave a
+  // mark when a shell ran them.
   const std::string peer = Root + "peer/", inbox = Post.Inbox.FolderPath.ToString();
   const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
   ASSERT_TRUE(CreateFolder(peer));
-  WriteFile(peer + "Run", "#!/bin/sh\ntouch " + peer + "ran\n");
+  WriteMessage(peer + "Run", {{"COMMAND", "NEW_BLOCKS"}, {"BLOCKSCOUNT", "1"}}, "\ntouch " + peer + "ran\n");
   chmod((peer + "Run").c_str(), 0755);
   {
     TCabWriter writer(nullptr);
