@@ -94,7 +94,7 @@ int TFormMessageBox::Execute() {
 }
 
 TFormInputString::TFormInputString(const std::string& caption, const std::string& prompt,
-                                   const std::string& proposal, bool hidden)
+                                   const std::string& proposal, bool hidden, const std::string& further)
     : TForm(nullptr) {
   SetName("FormInputString");
   SetCaption(caption);
@@ -130,15 +130,25 @@ TFormInputString::TFormInputString(const std::string& caption, const std::string
     button->SetCancel(spec.result == mrCancel);
     x += kMinButtonWidth + kGap;
   }
+  if (!further.empty()) {  // at the left, apart from OK and Cancel
+    auto* button = new TButton(this);
+    button->SetName("ButtonFurther");
+    button->SetCaption(further);
+    button->SetModalResult(mrYes);
+    button->SetParent(this);
+    const RECT r = CalcTextRect(button->Font(), further, DT_SINGLELINE);
+    button->SetBounds(kMargin, top, std::max<int>(kMinButtonWidth, r.right - r.left + 20), kButtonHeight);
+  }
   SetActiveControl(fEdit);
   SetClientWidth(std::max(width, CaptionClientWidth(Font(), caption)));
   SetClientHeight(top + kButtonHeight + kMargin);
 }
 
-bool TFormInputString::Execute(std::string& result) {
-  if (ShowModal() != mrOk) return false;
+TInputAnswer TFormInputString::Execute(std::string& result) {
+  const TModalResult answer = ShowModal();
+  if (answer != mrOk && answer != mrYes) return TInputAnswer::Cancelled;
   result = fEdit->Text();
-  return true;
+  return answer == mrOk ? TInputAnswer::Ok : TInputAnswer::Button;
 }
 
 namespace {
@@ -152,6 +162,13 @@ int MessageBoxHook(const std::string& caption, const std::string& message, const
 bool InputStringHook(const std::string& caption, const std::string& prompt, const std::string& proposal,
                      std::string& result, bool option) {
   TFormInputString form(caption, prompt, proposal, option);
+  return form.Execute(result) == TInputAnswer::Ok;
+}
+
+TInputAnswer InputStringOrButtonHook(const std::string& caption, const std::string& prompt,
+                                     const std::string& proposal, std::string& result, bool option,
+                                     const std::string& button) {
+  TFormInputString form(caption, prompt, proposal, option, button);
   return form.Execute(result);
 }
 
@@ -162,6 +179,7 @@ void RegisterGuiDialogs() {
   hooks.ShowErrorWindow = ShowErrorWindow;
   hooks.ShowMessageBox = MessageBoxHook;
   hooks.InputString = InputStringHook;
+  hooks.InputStringOrButton = InputStringOrButtonHook;
   SetGuiHooks(hooks);
   TModelHooks& model = ModelHooks();
   model.EditAuthor = EditAuthor;

@@ -4,6 +4,7 @@
 // box (hidden input for passwords) and the error window. RegisterGuiDialogs hands them
 // to the foundation, which until then talks to the terminal.
 
+#include "foundation/Guihooks.h"
 #include "platform/forms/Tform.h"
 
 #include <string>
@@ -27,10 +28,12 @@ class TFormMessageBox : public TForm {
 
 class TFormInputString : public TForm {
  public:
-  // The edit is "EditValue"; the buttons "ButtonOk" and "ButtonCancel".
-  TFormInputString(const std::string& caption, const std::string& prompt, const std::string& proposal, bool hidden);
-  // True on OK, with the text in `result`.
-  bool Execute(std::string& result);
+  // The edit is "EditValue"; the buttons "ButtonOk", "ButtonCancel" and, when `further`
+  // captions one, "ButtonFurther".
+  TFormInputString(const std::string& caption, const std::string& prompt, const std::string& proposal, bool hidden,
+                   const std::string& further = "");
+  // The button that closed it; the text in `result` unless cancelled.
+  TInputAnswer Execute(std::string& result);
 
  private:
   TEdit* fEdit;

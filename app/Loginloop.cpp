@@ -2,12 +2,16 @@
 
 #include "foundation/Guihooks.h"
 #include "foundation/Tlogin.h"
+#include "postoffice/Tpostexchange.h"
 
 namespace {
 
 const char* const kLoginError = "LOGIN ERROR";
 const char* const kCreating = "CREATING LOGIN";
 const char* const kAccount = "MAIL ACCOUNT";
+const char* const kAccountButton = "Mail account...";
+// Milliseconds a server may take to answer the trial.
+constexpr int32_t kTrialPatience = 15000;
 
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
@@ -36,10 +40,51 @@ bool AskText(const char* caption, const std::string& prompt, const std::string& 
   }
 }
 
+// Tries the servers the account names and tells how they answered; true when the user
+// keeps the account, false when he gives it again.
+bool TellHowServersAnswer(const TEMailInfo& account) {
+  TPostExchange exchange;
+  exchange.ConnectTimeout = exchange.ReadTimeout = kTrialPatience;
+  std::string lines;
+  bool answered = true;
+  for (const bool pop3 : {true, false}) {
+    if ((pop3 ? account.POP3Server : account.SMTPServer).IsEmpty()) continue;
+    std::string told;
+    answered = exchange.TryServer(pop3, account, told) && answered;
+    lines += (lines.empty() ? "" : "\n") + told;
+  }
+  if (lines.empty()) return true;
+  if (answered) {
+    ShowMessageBox(kAccount, lines);
+    return true;
+  }
+  return ShowMessageBox(kAccount, lines, "", "Keep|Change", 0) == 0;
+}
+
+// The account's questions, each proposing what the account holds, until the user keeps
+// what the servers answered; false when cancelled, the account unchanged.
+bool AskMailAccount(TEMailInfo& account) {
+  TEMailInfo asked = account;
+  for (;;) {
+    std::string pop3, smtp, user, password;
+    if (!AskText(kAccount, "POP3 server:", asked.POP3Server.ToString(), pop3, true)) return false;
+    if (!AskText(kAccount, "SMTP server:", asked.SMTPServer.ToString(), smtp, true)) return false;
+    if (!AskText(kAccount, "User name:", asked.UserName.ToString(), user, true)) return false;
+    if (!AskText(kAccount, "Mail password:", asked.Password.ToString(), password, true, true)) return false;
+    asked.POP3Server = pop3;
+    asked.SMTPServer = smtp;
+    asked.UserName = user;
+    asked.Password = password;
+    if (TellHowServersAnswer(asked)) break;
+  }
+  account = asked;
+  return true;
+}
+
 bool CreateFirstLogin(TLoginsStorage& logins) {
   ShowMessageBox(kCreating,
                  "There is no login yet.\nPlease, create yours: it becomes the manager login of this installation.");
-  std::string name, email, password, pop3, smtp, user, mailPassword;
+  std::string name, email, password;
   if (!AskText(kCreating, "Your name:", "", name, false)) return false;
   for (;;) {
     if (!AskText(kCreating, "Your e-mail address:", "", email, false)) return false;
@@ -47,18 +92,14 @@ bool CreateFirstLogin(TLoginsStorage& logins) {
     ShowMessageBox(kLoginError, "Incorrect e-mail address: " + email);
   }
   if (!AskNewKeyPassword(kCreating, password)) return false;
-  if (!AskText(kAccount, "POP3 server:", "", pop3, true)) return false;
-  if (!AskText(kAccount, "SMTP server:", "", smtp, true)) return false;
-  if (!AskText(kAccount, "User name:", email, user, true)) return false;
-  if (!AskText(kAccount, "Mail password:", "", mailPassword, true, true)) return false;
+  TEMailInfo account;
+  account.UserName = email;
+  if (!AskMailAccount(account)) return false;
 
   const int index = logins.AddLogin(name, email);
   if (index < 0) return false;
   TLogin& login = logins.GetLogin(index);
-  login.EMail.POP3Server = pop3;
-  login.EMail.SMTPServer = smtp;
-  login.EMail.UserName = user;
-  login.EMail.Password = mailPassword;
+  login.EMail = account;
   login.SetKeyPassword(password);
   login.KeyPasswordVerified = 1;
   logins.Current = index;
@@ -98,12 +139,16 @@ bool RunLoginLoop(TLoginsStorage& logins) {
       if (!AskNewKeyPassword("LOGIN", fresh)) return false;
       login.SetKeyPassword(fresh);
     } else {
+      // The mail account is changed once the key password unlocked the login's secrets.
       std::string entered;
-      if (!AskKeyPassword("LOGIN", "Key password of " + login.Name.ToString() + ":", entered)) return false;
+      const TInputAnswer answer = InputStringOrButton("LOGIN", "Key password of " + login.Name.ToString() + ":", "",
+                                                      entered, true, kAccountButton);
+      if (answer == TInputAnswer::Cancelled) return false;
       if (!login.Unlock(entered)) {
         ShowMessageBox(kLoginError, "Incorrect key password of '" + login.Name.ToString() + "'.");
         continue;
       }
+      if (answer == TInputAnswer::Button) AskMailAccount(login.EMail);  // cancelled: the account stays
     }
     login.KeyPasswordVerified = 1;
     login.OutsideCommand = 1;

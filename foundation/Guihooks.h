@@ -6,6 +6,9 @@
 
 #include <string>
 
+// What the input dialog with a further button answered.
+enum class TInputAnswer { Cancelled, Ok, Button };
+
 struct TGuiHooks {
   // Shows the error window for a reported text; its buttons call TError::RequestTerminate.
   void (*ShowErrorWindow)(const std::string& text) = nullptr;
@@ -16,6 +19,9 @@ struct TGuiHooks {
   // A one-line input dialog; true on OK with the text in `result`.
   bool (*InputString)(const std::string& caption, const std::string& prompt, const std::string& proposal,
                       std::string& result, bool option) = nullptr;
+  // The input dialog with one more button, captioned `button`, beside OK and Cancel.
+  TInputAnswer (*InputStringOrButton)(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                                      std::string& result, bool option, const std::string& button) = nullptr;
 };
 
 // Registers the hooks (all of them at once; null members fall back to the terminal).
@@ -26,3 +32,7 @@ int ShowMessageBox(const std::string& caption, const std::string& message, const
                    const std::string& buttons = "OK", int defaultButton = 0);
 bool InputString(const std::string& caption, const std::string& prompt, const std::string& proposal,
                  std::string& result, bool option = false);
+// The input dialog with a further button; `result` holds the text on Ok and on Button.
+// Where no dialog offers the button, the plain input dialog is asked.
+TInputAnswer InputStringOrButton(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                                 std::string& result, bool option, const std::string& button);

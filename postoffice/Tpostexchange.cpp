@@ -161,6 +161,38 @@ void TPostExchange::Configure(TNetTCPClient& client, const std::string& server, 
   Log("Connecting to " + server + " / " + account.UserName.ToString() + "...");
 }
 
+bool TPostExchange::TryServer(bool pop3, const TEMailInfo& account, std::string& told) {
+  TNetTCPClient& client = pop3 ? static_cast<TNetTCPClient&>(Receiver) : Sender;
+  Configure(client, (pop3 ? account.POP3Server : account.SMTPServer).ToString(), pop3 ? Pop3Port : SmtpPort, account);
+  told = std::string(pop3 ? "POP3" : "SMTP") + " server " + client.Host() + ":" + std::to_string(client.Port());
+  // The library's texts are sentences, a socket's error its number over the system's
+  // text; here the last line's words end the line.
+  const auto reason = [](std::string text) {
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
+    if (const size_t end = text.find_last_of("\r\n"); end != std::string::npos) text.erase(0, end + 1);
+    while (!text.empty() && (text.back() == '.' || static_cast<unsigned char>(text.back()) <= ' ')) text.pop_back();
+    if (text.size() > 1 && std::isupper(static_cast<unsigned char>(text[0])) &&
+        !std::isupper(static_cast<unsigned char>(text[1])))
+      text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+  };
+  try {
+    client.Connect(ConnectTimeout);
+  } catch (const ENetProtocolReplyError& e) {
+    told += " answered but refused: " + reason(e.what());
+    return false;
+  } catch (const std::exception& e) {
+    told += " did not answer: " + reason(e.what());
+    return false;
+  }
+  try {
+    client.Disconnect();
+  } catch (const std::exception&) {
+  }
+  told += " answered";
+  return true;
+}
+
 bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connected) {
   const std::string server = account.POP3Server.ToString(), user = account.UserName.ToString();
   ShowStatus("Receiving post from " + server + " / " + user);

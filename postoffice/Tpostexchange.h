@@ -74,6 +74,11 @@ class TPostExchange {
 
   void ReceiveStep();
   void SendStep();
+  // Tries the account's POP3 server (`pop3`) or SMTP server as an exchange reaches it:
+  // connects, is greeted (and logs in to POP3) and says goodbye. `told` is one line,
+  // "POP3 server host:port answered", "... did not answer: reason" or "... answered but
+  // refused: reason"; true when it answered.
+  bool TryServer(bool pop3, const TEMailInfo& account, std::string& told);
 
  protected:
   // The window's part.

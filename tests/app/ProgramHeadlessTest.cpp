@@ -103,11 +103,17 @@ const char* const kLoggedIn = "Анна is logged in. Quillaran runs without a s
 
 TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItSavingEverything) {
   TAppScratch s;
+  const testsupport::TClosedPort pop3, smtp;
+  const std::string pop3Server = "127.0.0.1:" + std::to_string(pop3.Port());
+  const std::string smtpServer = "localhost:" + std::to_string(smtp.Port());
   {
     TProgramOnTerminal program(s);
-    for (const char* answer : {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7",
-                               "anna's key 7", "127.0.0.1", "localhost", "", "pop secret"})
+    for (const std::string& answer : {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7",
+                                      "anna's key 7"})
       program.Answer(answer);
+    for (const std::string& answer : {pop3Server, smtpServer, std::string(), std::string("pop secret")})
+      program.Answer(answer);
+    program.Answer("");  // the servers that did not answer: the account kept
     ASSERT_TRUE(program.WaitForOutput(kLoggedIn)) << program.Output();
     // The same questions and refusals as the dialogs ask and tell.
     const std::string said = program.Output();
@@ -121,6 +127,10 @@ TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItS
         << said;
     EXPECT_NE(said.find("CREATING LOGIN: The key password must be 7 to 32 characters long.\n"), std::string::npos);
     EXPECT_NE(said.find("MAIL ACCOUNT: User name: [anna@example.org] \n"), std::string::npos);
+    EXPECT_NE(said.find("MAIL ACCOUNT: POP3 server " + pop3Server + " did not answer: connection refused\nSMTP server " +
+                        smtpServer + " did not answer: connection refused\n  1. Keep\n  2. Change\nYour choice [1]: \n"),
+              std::string::npos)
+        << said;
     EXPECT_EQ(said.find("pop secret"), std::string::npos);
     EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), 0600);
     program.Signal(SIGTERM);
@@ -136,8 +146,8 @@ TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItS
   EXPECT_EQ(login.Name.ToString(), "Анна");
   EXPECT_EQ(login.AutomaticEMail.ToString(), "anna@example.org");
   ASSERT_TRUE(login.Unlock("anna's key 7"));
-  EXPECT_EQ(login.EMail.POP3Server.ToString(), "127.0.0.1");
-  EXPECT_EQ(login.EMail.SMTPServer.ToString(), "localhost");
+  EXPECT_EQ(login.EMail.POP3Server.ToString(), pop3Server);
+  EXPECT_EQ(login.EMail.SMTPServer.ToString(), smtpServer);
   EXPECT_EQ(login.EMail.UserName.ToString(), "anna@example.org");
   EXPECT_EQ(login.EMail.Password.ToString(), "pop secret");
 

@@ -252,11 +252,15 @@ void TInstallation::RunHere(const std::function<void(TSession&)>& user,
   if (!fCreated) {
     session.Script.Press("CREATING LOGIN", "Button0");  // there is no login yet
     for (const std::string& text : {Person, Address(), Key, Key}) answer("CREATING LOGIN", text);
-    for (const std::string& text : {"127.0.0.1:" + std::to_string(mail.Pop3Port),
-                                    "127.0.0.1:" + std::to_string(mail.SmtpPort), Mailbox, mail.Password})
+    const auto fixtures = [](const std::string& server, int port) {
+      return server.empty() ? "127.0.0.1:" + std::to_string(port) : server;
+    };
+    for (const std::string& text :
+         {fixtures(Pop3Server, mail.Pop3Port), fixtures(SmtpServer, mail.SmtpPort), Mailbox, mail.Password})
       answer("MAIL ACCOUNT", text);
+    session.Confirm("MAIL ACCOUNT");  // how the servers answered
   } else {
-    answer("LOGIN", Key);
+    session.Script.Press("LOGIN", LoginButton, {{"EditValue", Key}});
   }
   if (atStart) atStart(session);
   const char* const argv[] = {"quillaran"};

@@ -91,6 +91,11 @@ class TInstallation {
   const std::string Person, Mailbox, Key;
   const std::string Home, Config, Runtime;
   std::string Address() const { return Mailbox + "@quillaran.test"; }
+  // The servers the first run gives for the login's account; "" for the fixture's. The
+  // first run keeps the account whatever the trial of its servers says.
+  std::string Pop3Server, SmtpServer;
+  // The button that answers the key password question of a later run.
+  std::string LoginButton = "ButtonOk";
 
   // One run of the program: started (creating the login the first time, else logging in
   // with the key password), handed to `user`, then closed. Runs in a child process;

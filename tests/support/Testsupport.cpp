@@ -9,7 +9,11 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 
 namespace testsupport {
@@ -84,6 +88,23 @@ bool Eventually(const std::function<bool()>& condition) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+TClosedPort::TClosedPort() : fSocket(socket(AF_INET, SOCK_STREAM, 0)) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  if (fSocket < 0 || bind(fSocket, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+      getsockname(fSocket, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    ADD_FAILURE() << "no closed port";
+    return;
+  }
+  fPort = ntohs(address.sin_port);
+}
+
+TClosedPort::~TClosedPort() {
+  if (fSocket >= 0) close(fSocket);
 }
 
 }  // namespace testsupport

@@ -31,4 +31,18 @@ std::string RunPeer(const std::string& command);
 // minutes, so that a fault fails the test instead of holding the run.
 bool Eventually(const std::function<bool()>& condition);
 
+// A port of 127.0.0.1 that refuses every connection while this lives: bound, never listening.
+class TClosedPort {
+ public:
+  TClosedPort();
+  ~TClosedPort();
+  TClosedPort(const TClosedPort&) = delete;
+  TClosedPort& operator=(const TClosedPort&) = delete;
+  int Port() const { return fPort; }
+
+ private:
+  int fSocket = -1;
+  int fPort = 0;
+};
+
 }  // namespace testsupport
