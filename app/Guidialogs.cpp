@@ -93,8 +93,8 @@ int TFormMessageBox::Execute() {
   return fPressed < 0 ? fCancel : fPressed;
 }
 
-TFormInputString::TFormInputString(const std::string& caption, const std::string& prompt,
-                                   const std::string& proposal, bool hidden, const std::string& further)
+TFormInputString::TFormInputString(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                                   bool hidden, const std::string& further)
     : TForm(nullptr) {
   SetName("FormInputString");
   SetCaption(caption);
@@ -165,9 +165,8 @@ bool InputStringHook(const std::string& caption, const std::string& prompt, cons
   return form.Execute(result) == TInputAnswer::Ok;
 }
 
-TInputAnswer InputStringOrButtonHook(const std::string& caption, const std::string& prompt,
-                                     const std::string& proposal, std::string& result, bool option,
-                                     const std::string& button) {
+TInputAnswer InputStringOrButtonHook(const std::string& caption, const std::string& prompt, const std::string& proposal,
+                                     std::string& result, bool option, const std::string& button) {
   TFormInputString form(caption, prompt, proposal, option, button);
   return form.Execute(result);
 }

@@ -27,7 +27,6 @@ bool InputString(const std::string& caption, const std::string& prompt, const st
 
 TInputAnswer InputStringOrButton(const std::string& caption, const std::string& prompt, const std::string& proposal,
                                  std::string& result, bool option, const std::string& button) {
-  if (gHooks.InputStringOrButton)
-    return gHooks.InputStringOrButton(caption, prompt, proposal, result, option, button);
+  if (gHooks.InputStringOrButton) return gHooks.InputStringOrButton(caption, prompt, proposal, result, option, button);
   return InputString(caption, prompt, proposal, result, option) ? TInputAnswer::Ok : TInputAnswer::Cancelled;
 }

@@ -20,8 +20,9 @@ struct TGuiHooks {
   bool (*InputString)(const std::string& caption, const std::string& prompt, const std::string& proposal,
                       std::string& result, bool option) = nullptr;
   // The input dialog with one more button, captioned `button`, beside OK and Cancel.
-  TInputAnswer (*InputStringOrButton)(const std::string& caption, const std::string& prompt, const std::string& proposal,
-                                      std::string& result, bool option, const std::string& button) = nullptr;
+  TInputAnswer (*InputStringOrButton)(const std::string& caption, const std::string& prompt,
+                                      const std::string& proposal, std::string& result, bool option,
+                                      const std::string& button) = nullptr;
 };
 
 // Registers the hooks (all of them at once; null members fall back to the terminal).

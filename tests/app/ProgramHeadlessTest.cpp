@@ -108,8 +108,8 @@ TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItS
   const std::string smtpServer = "localhost:" + std::to_string(smtp.Port());
   {
     TProgramOnTerminal program(s);
-    for (const std::string& answer : {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7",
-                                      "anna's key 7"})
+    for (const std::string& answer :
+         {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7", "anna's key 7"})
       program.Answer(answer);
     for (const std::string& answer : {pop3Server, smtpServer, std::string(), std::string("pop secret")})
       program.Answer(answer);
@@ -127,9 +127,10 @@ TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItS
         << said;
     EXPECT_NE(said.find("CREATING LOGIN: The key password must be 7 to 32 characters long.\n"), std::string::npos);
     EXPECT_NE(said.find("MAIL ACCOUNT: User name: [anna@example.org] \n"), std::string::npos);
-    EXPECT_NE(said.find("MAIL ACCOUNT: POP3 server " + pop3Server + " did not answer: connection refused\nSMTP server " +
-                        smtpServer + " did not answer: connection refused\n  1. Keep\n  2. Change\nYour choice [1]: \n"),
-              std::string::npos)
+    EXPECT_NE(
+        said.find("MAIL ACCOUNT: POP3 server " + pop3Server + " did not answer: connection refused\nSMTP server " +
+                  smtpServer + " did not answer: connection refused\n  1. Keep\n  2. Change\nYour choice [1]: \n"),
+        std::string::npos)
         << said;
     EXPECT_EQ(said.find("pop secret"), std::string::npos);
     EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), 0600);

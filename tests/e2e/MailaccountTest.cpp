@@ -62,8 +62,8 @@ TEST(MailAccount, TheFirstStartTriesBothServersAndTheLoginQuestionGivesTheAccoun
           Give(session, proposed, value);
         session.Confirm("MAIL ACCOUNT");
       }));
-  EXPECT_EQ(anna.Told("proposed"), pop3 + "|" + nowhere + "|account|" + mail.Password + "|" + pop3 + "|" + smtp +
-                                       "|account|wrong password|");
+  EXPECT_EQ(anna.Told("proposed"),
+            pop3 + "|" + nowhere + "|account|" + mail.Password + "|" + pop3 + "|" + smtp + "|account|wrong password|");
   const std::string boxes = anna.LastBoxes();
   EXPECT_EQ(boxes.rfind("MAIL ACCOUNT: POP3 server " + pop3 + " answered but refused: ", 0), 0u) << boxes;
   EXPECT_NE(boxes.find("\nSMTP server " + smtp + " answered\nMAIL ACCOUNT: POP3 server " + pop3 +
