@@ -242,6 +242,7 @@ void StartStopCursorwright(bool On) {
     new TFormStart_Cursorwright(nullptr);
     return;
   }
+  gAppFlag = false;  // a coordinator made later in this process is the desktop's again
   if (!_FormStart_Cursorwright) return;
   TFormStart_Cursorwright* form = _FormStart_Cursorwright;
   _FormStart_Cursorwright = nullptr;

@@ -108,8 +108,7 @@ TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItS
   const std::string smtpServer = "localhost:" + std::to_string(smtp.Port());
   {
     TProgramOnTerminal program(s);
-    for (const std::string& answer :
-         {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7", "anna's key 7"})
+    for (const char* answer : {"Анна", "anna at example", "anna@example.org", "short", "anna's key 7", "anna's key 7"})
       program.Answer(answer);
     for (const std::string& answer : {pop3Server, smtpServer, std::string(), std::string("pop secret")})
       program.Answer(answer);

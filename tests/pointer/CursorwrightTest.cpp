@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -404,6 +405,7 @@ TEST_F(Cursorwright, TheDesktopEngineProgramWorksForAllAndHandsOverWhenItEnds) {
   // Both publish their windows in a runtime folder of this test's own.
   const char* tmp = getenv("QUILLARAN_TEST_TMP");
   const std::string runtime = std::string(tmp ? tmp : "/tmp") + "/cw" + std::to_string(getpid());
+  std::filesystem::remove_all(runtime);  // nothing of an earlier run in this process
   ASSERT_TRUE(platform::MakeFolders(runtime));
   platform::SetWindowDirectory(runtime);
   const char* display = getenv("DISPLAY");
