@@ -33,8 +33,8 @@ TEST(Tnetstack, ErrorTextsAndChecks)
     };
     for (int e = 1; e < 134; ++e)
         EXPECT_TRUE(worded(platform::WSAErrorFromErrno(e))) << "errno " << e;
-    for (int result : {EAI_NONAME, EAI_AGAIN, EAI_FAIL, EAI_NODATA, EAI_ADDRFAMILY, EAI_SERVICE, EAI_MEMORY,
-                       EAI_FAMILY, EAI_SOCKTYPE, EAI_BADFLAGS, EAI_OVERFLOW, -1000})
+    for (int result : {EAI_NONAME, EAI_AGAIN, EAI_FAIL, EAI_NODATA, EAI_ADDRFAMILY, EAI_SERVICE, EAI_MEMORY, EAI_FAMILY,
+                       EAI_SOCKTYPE, EAI_BADFLAGS, EAI_OVERFLOW, -1000})
         EXPECT_TRUE(worded(platform::WSAErrorFromResolver(result, ECONNREFUSED))) << "resolver " << result;
     EXPECT_FALSE(GStack->CheckForSocketError(0));
     ws2::WSASetLastError(10058);
