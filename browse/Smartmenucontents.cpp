@@ -16,7 +16,6 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tpanel.h"
 #include "platform/rtl/Tdatetime.h"
-#include "postoffice/Tmoderatecaller.h"
 
 namespace {
 
@@ -45,10 +44,6 @@ class TSection {
 };
 
 constexpr bool Main = true, NoMain = false, Popup = true, NoPopup = false;
-
-TModerateCaller* Moderation() { return ModerateCaller(); }
-
-std::string DIdentOf(const TDiscussion& discussion) { return discussion.Info.DIdent.ToString(); }
 
 // The "Open block in" / "Open list in" entries: a new window and the other windows that
 // are not in moderation mode.
@@ -161,12 +156,11 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   root.Add("All experts", 65, true, 0, 0);
   bool discredited = false, publishable = false;
   const TBlocksStorage* comments = discussion.Storages.GetStorage(StorageType_ModeratedComments);
-  TModerateCaller* caller = Moderation();
-  for (int i = 0; comments && caller && i < comments->Count() && !(discredited && publishable); ++i) {
+  for (int i = 0; comments && i < comments->Count() && !(discredited && publishable); ++i) {
     const TDiscBlock& comment = comments->Block(i);
     if (comment.DeleteFlag == DeleteFlag_Erased) continue;
-    int32_t trust = 0;
-    const uint8_t status = caller->GetAuthorModerateType(DIdentOf(discussion), comment.ADIdent, trust);
+    int trust = 0;
+    const int status = AuthorModerateType(discussion, comment.ADIdent, trust);
     if (status == 2 && trust == 3) discredited = true;
     if (comment.DeleteFlag == DeleteFlag_Recycled) continue;
     if (comment.UnlinkedIndex == NoUnlinkedBlockInfo && status == 2 && (trust == 1 || trust == 2)) publishable = true;
@@ -207,14 +201,11 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
               facts.AuthorItem ? "Data" : "Author", 21, true);
   if (!main && facts.AuthorItem && item.Moderation && facts.Moderator && item.Ident.ADIdent != 0 &&
       item.Ident.ADIdent != 1)
-    if (TModerateCaller* caller = Moderation()) {
-      int32_t trust = 0;
-      if (caller->GetAuthorModerateType(DIdentOf(*discussion), item.Ident.ADIdent, trust) == 2) {
-        TSmartMenuItem& expert = Root.Add("Set the expert as", 0, true);
-        if (trust != 1) expert.Add("Trustworthy", 66, true, 1);
-        if (trust != 2) expert.Add("Doubtful", 66, true, 2);
-        if (trust != 3) expert.Add("Discredited", 66, true, 3);
-      }
+    if (int trust = 0; AuthorModerateType(*discussion, item.Ident.ADIdent, trust) == 2) {
+      TSmartMenuItem& expert = Root.Add("Set the expert as", 0, true);
+      if (trust != 1) expert.Add("Trustworthy", 66, true, 1);
+      if (trust != 2) expert.Add("Doubtful", 66, true, 2);
+      if (trust != 3) expert.Add("Discredited", 66, true, 3);
     }
   if (main && facts.BlockItem && notDisputants) BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", 0, true));
   section.Add(Main, NoPopup, notDisputants, "Undo", 34, true);

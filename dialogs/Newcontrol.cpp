@@ -1,4 +1,4 @@
-#include "foundation/Newcontrol.h"
+#include "dialogs/Newcontrol.h"
 
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tform.h"
