@@ -18,6 +18,7 @@ class TDiscussionsManager;
 // Kinds of the lower list; a kind is also the relation under which the user's last
 // selected row for an item is kept.
 enum : uint8_t {
+  ListKind_None = 0,  // no list built yet
   ListKind_Children = 1,
   ListKind_Formulas = 2,
   ListKind_FolderChildren = 4,

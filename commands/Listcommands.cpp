@@ -1,11 +1,11 @@
 #include "commands/Listcommands.h"
 
+#include "browse/Commandcodes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tbrowselistener.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
 #include "browse/Tgraph.h"
-#include "commands/Commandcodes.h"
 #include "commands/Tbrowsecommands.h"
 #include "dialogs/Tformprogress.h"
 #include "foundation/Guihooks.h"
