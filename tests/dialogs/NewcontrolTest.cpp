@@ -20,16 +20,17 @@ TEST_F(FormTable, RowsAreMadeInOrderOnTheirParentsAndAClickReachesTheirHandler) 
   TLabel* label = nullptr;
   TMemo* memo = nullptr;
   int received = 0;
+  // clang-format off
   BuildControls(*form, {
-                           {Into(top), "PanelTop", "", {Keep, Keep, Keep, 37}, alTop, ""},
-                           {Into(receive), "Button1", "PanelTop", {80, 6, 70, 25}, alNone, "Receive",
-                            [&] { ++received; }},
-                           {Into(bottom, [](TPanel& p) { p.SetBevelOuter(bvNone); }), "PanelBottom", "",
-                            {Keep, Keep, Keep, 64}, alBottom, ""},
-                           {Into(label), "Label1", "PanelBottom", {100, 11, 80, 16}, alNone, "From EMail:"},
-                           {Into(help), "Button2", "PanelBottom", {496, 34, 80, 25}},
-                           {Into(memo), "Memo", "", {}, alClient},
-                       });
+      {Into(top), "PanelTop", "", {Keep, Keep, Keep, 37}, alTop, ""},
+      {Into(receive), "Button1", "PanelTop", {80, 6, 70, 25}, alNone, "Receive", [&] { ++received; }},
+      {Into(bottom, [](TPanel& p) { p.SetBevelOuter(bvNone); }), "PanelBottom", "", {Keep, Keep, Keep, 64}, alBottom,
+       ""},
+      {Into(label), "Label1", "PanelBottom", {100, 11, 80, 16}, alNone, "From EMail:"},
+      {Into(help), "Button2", "PanelBottom", {496, 34, 80, 25}},
+      {Into(memo), "Memo", "", {}, alClient},
+  });
+  // clang-format on
   form->Show();
   person.Pump();
 
