@@ -254,6 +254,46 @@ TEST_F(Cursorwright, WindowsKeysPressTheButtonsOverServedWindows) {
   platform::SetMenuLoopIdleHook(nullptr);
 }
 
+// The Windows key clicks in the task list of Ctrl+Esc: the engine goes on polling while
+// the list is open, and its press and release over an entry choose it, as the main button
+// would. The window chosen, minimised before, comes back.
+TEST_F(Cursorwright, TheWindowsKeyChoosesAnEntryOfTheTaskList) {
+  TTarget target;
+  target.SetCaption("Цель");
+  StartStopCursorwright(true);
+  TFormMain* engine = _FormStart_Cursorwright->Engine();
+  target.SetWindowState(wsMinimized);
+  person.Pump();
+  ASSERT_TRUE(IsIconic(target.Handle()));
+  int step = 0;
+  platform::SetMenuLoopIdleHook([&] {
+    const std::vector<HWND> menus = platform::OpenMenuWindows();
+    if (menus.size() != 1 || step > 1) {
+      person.PressKey(VK_ESCAPE);  // whatever else is open, nothing waits for a person
+      return;
+    }
+    if (step++ == 0) {
+      RECT list{};
+      GetWindowRect(menus[0], &list);
+      person.MoveTo((list.left + list.right) / 2, (list.top + list.bottom) / 2);  // its only entry
+      person.KeyDown(VK_LWIN);
+    } else {
+      person.KeyUp(VK_LWIN);
+    }
+    engine->PollKeyboard();
+  });
+  person.KeyDown(VK_LCONTROL);
+  person.KeyDown(VK_ESCAPE);
+  Poll();
+  person.KeyUp(VK_ESCAPE);
+  person.KeyUp(VK_LCONTROL);
+  Poll();
+  platform::SetMenuLoopIdleHook(nullptr);
+  EXPECT_EQ(step, 2) << "the list waited for the key's press and release";
+  EXPECT_FALSE(IsIconic(target.Handle())) << "the entry was chosen";
+  EXPECT_FALSE(engine->MainDown());
+}
+
 TEST_F(Cursorwright, SwappedButtonsPressTheLogicalButtons) {
   SwapMouseButton(TRUE);
   TTarget target;
