@@ -92,6 +92,14 @@ class TPostExchange {
   void TellTimeout(const std::exception& e, const std::string& step);
   // False when the account's exchange must stop.
   bool ReceiveFromAccount(const TEMailInfo& account, bool& connected);
+  // The phases of receiving from an account. The headers of the `count` messages on the
+  // server into ReceivedMessages; false when the exchange with the server ends here.
+  bool ReadHeaders(int32_t count);
+  // Keeps the messages whose subject marks them as post, with their sizes.
+  void KeepPostMessages();
+  // Receives the kept messages, saves their attachments and deletes them on the server;
+  // a spammer's message is deleted unread, one over the size limit left there.
+  void ReceivePostMessages();
   void SaveAttachments();
   bool SendFromAccount(const TEMailInfo& account);
   // Sends the post file to the batch of receivers; false when the exchange must stop.
