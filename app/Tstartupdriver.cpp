@@ -112,6 +112,7 @@ bool TStartupDriver::CreateProcessWideObjects() {
   std::string root = TBrowseGlobal::Paths.Root;
   if (root.size() > 1 && root.back() == '/') root.pop_back();
   if (!fDiscussions->Init(root)) return false;
+  fDiscussions->SetAsideUnreadable();
   fClip = std::make_unique<TClip>();
   BlockClipboard() = fClip.get();
   fPostOffice = std::make_unique<TPostOffice>();
@@ -131,7 +132,7 @@ void TStartupDriver::OpenLastDiscussion() {
   const int index = fDiscussions->FindDiscussionByDIdent(login->LastDiscussion, false, TStr(), TStr());
   // A discussion that went away, or one that no longer loads, is simply not opened.
   if (index < 0 || IsErrorReported()) return;
-  if (fDiscussions->GetDiscussion(index).Load()) fLastDiscussion = index;
+  if (fDiscussions->LoadOrSetAside(index)) fLastDiscussion = index;
 }
 
 void TStartupDriver::Shutdown() {

@@ -1,13 +1,18 @@
-// Packing and unpacking 64 MB of mixed text and random data with MSZIP:
-// our cabinet components beside gcab on the same files, in one run.
+// Packing and unpacking 64 MB of mixed text and random data with MSZIP and
+// with LZX (window 2^21): our cabinet components beside gcab, cabextract and
+// 7z on the same files, in one run. Every cabinet is unpacked by another
+// side and compared with the sources before its figure counts.
 #include "net/Tcabreader.h"
 #include "net/Tcabwriter.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -38,19 +43,15 @@ std::string Mixed(size_t size, unsigned seed) {
   return out;
 }
 
+std::string FileName(int i) { return "f" + std::to_string(i) + ".dat"; }
+
 const std::string& Root() {
   static const std::string root = [] {
     const char* tmp = std::getenv("TMPDIR");
     fs::path dir = fs::path(tmp && *tmp ? tmp : "/tmp") / "quillaran-bench-cab";
     fs::remove_all(dir);
     fs::create_directories(dir / "src");
-    for (int i = 0; i < kFiles; ++i) {
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
-      std::ofstream(dir / "src" / ("f" + std::to_string(i) + ".dat"), std::ios::binary) << Mixed(kFileSize, i + 1);
-#pragma GCC diagnostic pop
-    }
+    for (int i = 0; i < kFiles; ++i) std::ofstream(dir / "src" / FileName(i), std::ios::binary) << Mixed(kFileSize, i + 1);
     return dir.string();
   }();
   return root;
@@ -58,7 +59,7 @@ const std::string& Root() {
 
 std::string SourceList() {
   std::string list;
-  for (int i = 0; i < kFiles; ++i) list += " f" + std::to_string(i) + ".dat";
+  for (int i = 0; i < kFiles; ++i) list += " " + FileName(i);
   return list;
 }
 
@@ -70,90 +71,149 @@ std::string FileText(const fs::path& path) {
 // Whether a folder holds every source file, byte for byte.
 bool SameAsSources(const std::string& dir) {
   for (int i = 0; i < kFiles; ++i) {
-    std::string name = "f";
-    name += std::to_string(i) + ".dat";
-    if (!fs::exists(fs::path(dir) / name) || FileText(fs::path(dir) / name) != FileText(fs::path(Root()) / "src" / name))
-      return false;
+    const fs::path path = fs::path(dir) / FileName(i);
+    if (!fs::exists(path) || FileText(path) != FileText(fs::path(Root()) / "src" / FileName(i))) return false;
   }
   return true;
 }
 
-// A packer's figure counts only when the other side unpacks its cabinet to the sources.
-void CheckUnpacked(benchmark::State& state, const std::string& dir, const char* what) {
-  if (!SameAsSources(dir)) state.SkipWithError(what);
-  fs::remove_all(dir);
+bool Run(const std::string& command) { return std::system((command + " >/dev/null").c_str()) == 0; }
+
+std::string OurCabinet(TCabCompressionType type) {
+  return Root() + (type == cctLzx ? "/ours-lzx.cab" : "/ours-mszip.cab");
 }
 
-void Finish(benchmark::State& state, const std::string& cab) {
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFiles * kFileSize);
-  state.counters["archive_MB"] = static_cast<double>(fs::file_size(cab)) / (1 << 20);
-}
-
-void PackOurs(const std::string& root, const std::string& cab) {
+void PackOurs(TCabCompressionType type) {
   TCabWriter writer(nullptr);
-  writer.SetCompressionType(cctMsZip);
-  writer.Open(cab);
-  for (int i = 0; i < kFiles; ++i) {
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
-    std::string name = "f" + std::to_string(i) + ".dat";
-#pragma GCC diagnostic pop
-    writer.AddFile(root + "/src/" + name, name, false);
-  }
+  writer.SetCompressionType(type);  // LZX at its default window, 2^21
+  writer.Open(OurCabinet(type));
+  for (int i = 0; i < kFiles; ++i) writer.AddFile(Root() + "/src/" + FileName(i), FileName(i), false);
   writer.Close(true);
 }
 
-void BM_PackOurs(benchmark::State& state) {
-  std::string root = Root(), cab = root + "/ours.cab";
-  for (auto _ : state) PackOurs(root, cab);
-  fs::create_directories(root + "/x-check");
-  const bool read = std::system(("gcab -x -C " + root + "/x-check " + cab + " >/dev/null").c_str()) == 0;
-  CheckUnpacked(state, root + "/x-check", read ? "gcab unpacks our cabinet to other bytes" : "gcab -x failed");
-  Finish(state, cab);
+const std::string& GcabCabinet() {
+  static const std::string cab = [] {
+    const std::string path = Root() + "/gcab.cab";
+    Run("cd " + Root() + "/src && gcab -c -z " + path + SourceList());
+    return path;
+  }();
+  return cab;
 }
 
-void BM_PackGcab(benchmark::State& state) {
-  std::string root = Root(), cab = root + "/gcab.cab";
-  std::string command = "cd " + root + "/src && gcab -c -z " + cab + SourceList();
-  for (auto _ : state) {
-    fs::remove(cab);
-    if (std::system(command.c_str()) != 0) state.SkipWithError("gcab -c -z failed");
-  }
-  TCabReader reader(nullptr);
-  reader.Extract(cab, root + "/x-check");
-  CheckUnpacked(state, root + "/x-check", "we unpack gcab's cabinet to other bytes");
-  Finish(state, cab);
+// Peers that unpack a cabinet into a folder.
+std::string CabextractInto(const std::string& dir, const std::string& cab) { return "cabextract -q -d " + dir + " " + cab; }
+std::string SevenZipInto(const std::string& dir, const std::string& cab) { return "7z x -y -o" + dir + " " + cab; }
+std::string GcabInto(const std::string& dir, const std::string& cab) {
+  fs::create_directories(dir);
+  return "gcab -x -C " + dir + " " + cab;
+}
+using Unpacker = std::string (*)(const std::string&, const std::string&);
+
+// Runs one side once before timing and checks what it unpacked.
+bool Checked(benchmark::State& state, const std::function<void(const std::string&)>& unpack, const std::string& what) {
+  const std::string dir = Root() + "/x-check";
+  fs::remove_all(dir);
+  unpack(dir);
+  const bool same = SameAsSources(dir);
+  if (!same) state.SkipWithError((what + " gives other bytes than the sources").c_str());
+  fs::remove_all(dir);
+  return same;
 }
 
-void BM_UnpackOurs(benchmark::State& state) {
-  std::string root = Root(), cab = root + "/ours.cab";
-  if (!fs::exists(cab)) PackOurs(root, cab);
-  for (auto _ : state) {
-    fs::remove_all(root + "/x-ours");
+std::function<void(const std::string&)> OurUnpacker(const std::string& cab) {
+  return [cab](const std::string& dir) {
     TCabReader reader(nullptr);
-    reader.Extract(cab, root + "/x-ours");
-  }
-  CheckUnpacked(state, root + "/x-ours", "our unpacked files differ from the sources");
-  Finish(state, cab);
+    reader.Extract(cab, dir);
+  };
 }
 
-void BM_UnpackGcab(benchmark::State& state) {
-  std::string root = Root(), cab = root + "/gcab.cab";
-  std::string command = "gcab -x -C " + root + "/x-gcab " + cab;
-  if (!fs::exists(cab)) std::system(("cd " + root + "/src && gcab -c -z " + cab + SourceList()).c_str());
-  for (auto _ : state) {
-    fs::remove_all(root + "/x-gcab");
-    fs::create_directories(root + "/x-gcab");
-    if (std::system(command.c_str()) != 0) state.SkipWithError("gcab -x failed");
-  }
-  CheckUnpacked(state, root + "/x-gcab", "gcab's unpacked files differ from the sources");
-  Finish(state, cab);
+std::function<void(const std::string&)> PeerUnpacker(const std::string& cab, Unpacker peer) {
+  return [cab, peer](const std::string& dir) {
+    if (!Run(peer(dir, cab))) std::fprintf(stderr, "failed: %s\n", peer(dir, cab).c_str());
+  };
 }
+
+// Ours and the peer by turns in every iteration, so that the load of the
+// machine weighs on both alike; the ratio is our throughput over the peer's.
+void Compare(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& peer) {
+  using Clock = std::chrono::steady_clock;
+  Clock::duration oursTime{}, peerTime{};
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    ours();
+    const auto t1 = Clock::now();
+    peer();
+    oursTime += t1 - t0;
+    peerTime += Clock::now() - t1;
+  }
+  const double mb = static_cast<double>(kFiles * kFileSize) / 1e6 * static_cast<double>(state.iterations());
+  const double oursSeconds = std::chrono::duration<double>(oursTime).count();
+  const double peerSeconds = std::chrono::duration<double>(peerTime).count();
+  state.counters["ours_MB/s"] = mb / oursSeconds;
+  state.counters["peer_MB/s"] = mb / peerSeconds;
+  state.counters["ratio"] = peerSeconds / oursSeconds;
+}
+
+void CompareUnpacking(benchmark::State& state, const std::string& cab, Unpacker peer, const char* peerName) {
+  const auto ours = OurUnpacker(cab), theirs = PeerUnpacker(cab, peer);
+  if (!Checked(state, ours, "our reader") || !Checked(state, theirs, peerName)) return;
+  const std::string dir = Root() + "/x-timed";
+  Compare(
+      state, [&] { fs::remove_all(dir); ours(dir); }, [&] { fs::remove_all(dir); theirs(dir); });
+  fs::remove_all(dir);
+  state.counters["archive_MB"] = static_cast<double>(fs::file_size(cab)) / 1e6;
+}
+
+const std::string& OurCabinetOnce(TCabCompressionType type) {
+  static std::string made[3];
+  if (made[type].empty()) {
+    PackOurs(type);
+    made[type] = OurCabinet(type);
+  }
+  return made[type];
+}
+
+// Packing MSZIP beside gcab; each cabinet must unpack to the sources by the other side.
+void BM_PackMszip(benchmark::State& state) {
+  const std::string gcab = Root() + "/gcab-packed.cab";
+  auto packGcab = [&] {
+    fs::remove(gcab);
+    Run("cd " + Root() + "/src && gcab -c -z " + gcab + SourceList());
+  };
+  PackOurs(cctMsZip);
+  packGcab();
+  if (!Checked(state, PeerUnpacker(OurCabinet(cctMsZip), GcabInto), "gcab on our cabinet") ||
+      !Checked(state, OurUnpacker(gcab), "our reader on gcab's cabinet"))
+    return;
+  Compare(state, [] { PackOurs(cctMsZip); }, packGcab);
+  state.counters["archive_MB"] = static_cast<double>(fs::file_size(OurCabinet(cctMsZip))) / 1e6;
+  state.counters["peer_archive_MB"] = static_cast<double>(fs::file_size(gcab)) / 1e6;
+}
+
+// Packing LZX, which no peer writes: beside our own MSZIP, in speed and in
+// size; cabextract and 7z must unpack it to the sources.
+void BM_PackLzx(benchmark::State& state) {
+  PackOurs(cctLzx);
+  PackOurs(cctMsZip);
+  if (!Checked(state, PeerUnpacker(OurCabinet(cctLzx), CabextractInto), "cabextract on our LZX cabinet") ||
+      !Checked(state, PeerUnpacker(OurCabinet(cctLzx), SevenZipInto), "7z on our LZX cabinet"))
+    return;
+  Compare(state, [] { PackOurs(cctLzx); }, [] { PackOurs(cctMsZip); });
+  state.counters["archive_MB"] = static_cast<double>(fs::file_size(OurCabinet(cctLzx))) / 1e6;
+  state.counters["mszip_archive_MB"] = static_cast<double>(fs::file_size(OurCabinet(cctMsZip))) / 1e6;
+}
+
+// MSZIP: gcab's cabinet; LZX: ours (no peer writes LZX).
+void BM_UnpackMszipGcab(benchmark::State& state) { CompareUnpacking(state, GcabCabinet(), GcabInto, "gcab"); }
+void BM_UnpackMszipCabextract(benchmark::State& state) { CompareUnpacking(state, GcabCabinet(), CabextractInto, "cabextract"); }
+void BM_UnpackLzxCabextract(benchmark::State& state) { CompareUnpacking(state, OurCabinetOnce(cctLzx), CabextractInto, "cabextract"); }
+void BM_UnpackLzx7z(benchmark::State& state) { CompareUnpacking(state, OurCabinetOnce(cctLzx), SevenZipInto, "7z"); }
 
 }  // namespace
 
-BENCHMARK(BM_PackOurs)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_PackGcab)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_UnpackOurs)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_UnpackGcab)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_PackMszip)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_PackLzx)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_UnpackMszipGcab)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_UnpackMszipCabextract)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_UnpackLzxCabextract)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_UnpackLzx7z)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();

@@ -53,6 +53,12 @@ bool WriteNewBlocksMessages(TDiscussion& discussion, const TArray<TRecipientsLis
   return true;
 }
 
+// Takes back what a command recorded from the undo action `before` on, when that began
+// the command's step.
+void TakeBack(TDiscussion& discussion, int before) {
+  if (discussion.Undo.Count() > before && discussion.Undo.Action(before).FirstOfStep) discussion.Undo.UndoStep(discussion);
+}
+
 bool IsNote(const TDiscussion& discussion, TDiscBlockIndex block) {
   return !block.IsEmpty() && discussion.Storages.IsValidIndex(block) && block.StorageType == StorageType_Notes;
 }
@@ -154,6 +160,7 @@ void SendPostCommand(TCommand& command) {
   if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "", leader ? Receivers_Ordinary : Receivers_Moderator,
                                      receivers, false))
     return;
+  const int before = d->Undo.Count();
 
   // Entries that cannot go are dropped, from the last to the first.
   std::vector<TDiscBlockIndex> notes;
@@ -195,6 +202,8 @@ void SendPostCommand(TCommand& command) {
 
   // The records, once for every receivers row. A note that goes as it is gets one
   // comment name of the user's own, taken once.
+  TComposedMessages journal;
+  journal.Hold();
   std::vector<TDiscBlockRecord> records;
   const TBlocksPostListItem& item = lists.Items[list];
   for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
@@ -231,6 +240,13 @@ void SendPostCommand(TCommand& command) {
     SendBlockNotification(Notify_BlockChanged, *d, *it, false);
   }
   if (leader) d->Reply(receivers, -2, 1);
+  // The comment numbers the messages carry are the discussion's once it is saved; only
+  // then do the messages go to the Outbox, so that no later post can take them again.
+  // When the save fails the messages are withdrawn and the sending is taken back.
+  if (!d->Save() || !journal.Release()) {
+    TakeBack(*d, before);
+    return;
+  }
   command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
 }
 
@@ -266,11 +282,11 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
   // The comments are made and sent first; only when every message is written do the
   // moderated comments give way to them.
   std::vector<TDiscBlockIndex> made;
+  TComposedMessages journal;
+  journal.Hold();
   d->Undo.StartStep();
   const int before = d->Undo.Count();
-  const auto takeBack = [&] {
-    if (d->Undo.Count() > before && d->Undo.Action(before).FirstOfStep) d->Undo.UndoStep(*d);
-  };
+  const auto takeBack = [&] { TakeBack(*d, before); };
   for (TDiscBlockIndex source : chosen) {
     const uint16_t adident = d->Storages.GetDiscBlock(source)->ADIdent;
     const int author = d->Authors.FindAuthorByADIdent(*d, adident, true);
@@ -290,4 +306,5 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
   }
   d->UpdateModeratedCommentsCount();
   d->Reply(receivers, -2, 1);
+  if (!d->Save() || !journal.Release()) takeBack();
 }

@@ -1,6 +1,7 @@
 #include "foundation/Tlogin.h"
 
 #include "foundation/Filereplace.h"
+#include "foundation/Keptfile.h"
 #include "foundation/Gost28147.h"
 #include "foundation/Gosthmac.h"
 #include "foundation/Gostpassword.h"
@@ -242,11 +243,17 @@ bool TLoginsStorage::Load(const std::string& path) {
   SiteURL.Clear();
   LastLoginIdent = 0;
   Current = -1;
-  std::string data;
-  if (!ReadWholeFile(path, data)) return true;  // no logins yet
+  // No file: no logins yet. A damaged one gives way to its previous copy, else to none.
+  LoadKeptFile(path, [this, &path](std::string_view data) { return Parse(path, data); },
+               {"LOADING LOGINS", "logins file",
+                "The program starts without the logins it held; their secrets stay in the damaged file."});
+  return true;
+}
+
+bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
   if (data.size() < sizeof kMagic + 2 || std::memcmp(data.data(), kMagic, sizeof kMagic) != 0)
     return ReportDamaged(path, "нет заголовка");
-  TBufReader r(std::string_view(data).substr(sizeof kMagic));
+  TBufReader r(data.substr(sizeof kMagic));
   const uint16_t version = r.ReadWord();
   if (version != kVersion && version != kOldVersion) return ReportDamaged(path, "неизвестная версия");
   TArray<TLogin> logins;
@@ -358,7 +365,7 @@ bool TLoginsStorage::Save() {
     }
   }
   if (IsErrorReported()) return false;
-  return ReplaceFileContents(fPath, data, true, "TLoginsStorage::Save");
+  return ReplaceKeptFile(fPath, data, true, "TLoginsStorage::Save");
 }
 
 TLogin* TLoginsStorage::GetCurrentLogin() {

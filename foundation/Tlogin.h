@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // A mail account of a login.
 struct TEMailInfo {
@@ -143,10 +144,12 @@ class TLoginsStorage {
   // The file of the logins; "Logins.cbs" in the suite's root folder.
   static std::string DefaultPath();
 
-  // Loads the file; a missing file gives no logins and true. A damaged file is
-  // reported ("TLoginsStorage::Load - ...") and nothing of it is kept.
+  // Loads the file; a missing file gives no logins. A damaged file gives way to its
+  // previous copy ("<path>.old"), or to no logins when that cannot be read either; the
+  // damaged copies are moved aside and the user is told. True: the start goes on.
   bool Load(const std::string& path);
-  // Writes the file (temporary file, owner-only, rename). False when reported.
+  // Writes the file (temporary file, owner-only, rename), the replaced contents kept as
+  // the previous copy. False when reported.
   bool Save();
   const std::string& Path() const { return fPath; }
 
@@ -197,6 +200,9 @@ class TLoginsStorage {
   int RealLoginCount() const;
 
  private:
+  // Takes the logins of the file's contents; false (reported) when they are damaged, and
+  // nothing is taken then.
+  bool Parse(const std::string& path, std::string_view data);
   std::string fPath;
 };
 

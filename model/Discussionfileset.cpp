@@ -157,7 +157,12 @@ std::string TDiscussionFileSet::WhyIncomplete() const {
 std::vector<std::string> TDiscussionFileSet::Displaced(bool temporaries) const {
   std::vector<std::string> paths;
   for (int file = 0; file < Count; ++file) {
-    if (Headers[file][Current].Exists && Paths[file] != PathOf(file, Current)) paths.push_back(PathOf(file, Current));
+    // When loading, a current file that is sound and older than the taken set (the
+    // generations swapped places) holds no later save: the next save replaces it.
+    const THeader& current = Headers[file][Current];
+    const bool older = current.Sound() && current.Generation < Generation;
+    if (current.Exists && Paths[file] != PathOf(file, Current) && !(temporaries && older))
+      paths.push_back(PathOf(file, Current));
     const THeader& previous = Headers[file][Previous];
     if (previous.Sound() && previous.Generation > Generation && Paths[file] != PathOf(file, Previous))
       paths.push_back(PathOf(file, Previous));
@@ -182,7 +187,7 @@ bool TDiscussionFileSet::Choose(const std::string& folder, std::string& reason) 
 }
 
 bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& paths, std::string& aside) {
-  const std::string stamp = folder + "/damaged-" + FormatDateTime("yyyymmdd_hhnnss", Now());
+  const std::string stamp = folder + "/" + std::string(SetAsideFolderPrefix) + FormatDateTime("yyyymmdd_hhnnss", Now());
   aside = stamp;
   for (int n = 2; IsDirExists(aside) || IsFileExists(aside); ++n) aside = stamp + "_" + std::to_string(n);
   if (!CreateDirectoryA(aside.c_str(), nullptr)) return false;

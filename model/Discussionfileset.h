@@ -71,7 +71,8 @@ struct TDiscussionFileSet {
   // The gap in words, for the error report.
   std::string WhyIncomplete() const;
   // The files that are not part of the taken set and that the next save would replace or
-  // delete: current files outside it, newer previous versions, and with temporaries the
+  // delete: current files outside it, newer previous versions. With temporaries (what
+  // loading passed over) only those that may hold a later save than the taken one, and the
   // temporary files of a newer, interrupted save.
   std::vector<std::string> Displaced(bool temporaries) const;
   // Surveys the folder and takes the newest complete generation; false with a reason
@@ -81,7 +82,8 @@ struct TDiscussionFileSet {
 
 // Moves files of a discussion folder into a new sub-folder "damaged-<date>_<time>" beside
 // them, each move durable. False, with the last error set, when a move failed; aside names
-// the sub-folder either way.
+// the sub-folder either way. Such sub-folders are never taken for discussions.
+inline constexpr std::string_view SetAsideFolderPrefix = "damaged-";
 bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& paths, std::string& aside);
 
 // Writes a file of the set: the header, the content, then u32 CRC-32 of all bytes before it

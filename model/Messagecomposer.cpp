@@ -143,11 +143,34 @@ TComposedMessages::~TComposedMessages() {
       for (const std::string& path : Files) Outer->Files.push_back(path);
     return;
   }
-  for (const std::string& path : Files) DeleteFileA(path.c_str());
+  // A held message lies under its unfinished name; a released one under its own.
+  for (const std::string& path : Files) {
+    DeleteFileA(path.c_str());
+    DeleteFileA((path + UnfinishedMessageSuffix).c_str());
+  }
 }
 
 void TComposedMessages::Written(const std::string& path) {
   if (gJournal) gJournal->Files.push_back(path);
+}
+
+bool TComposedMessages::Held() {
+  for (const TComposedMessages* journal = gJournal; journal; journal = journal->Outer)
+    if (journal->Holding) return true;
+  return false;
+}
+
+bool TComposedMessages::Release() {
+  for (const std::string& path : Files) {
+    const std::string held = path + UnfinishedMessageSuffix;
+    if (IsFileExists(held) && !MoveFileA(held.c_str(), path.c_str())) {
+      TError::Report("TComposedMessages::Release - ошибка открытия файла команды-сообщения " + path);
+      return false;
+    }
+  }
+  Holding = false;
+  Keep();
+  return true;
 }
 
 std::string ComposeDateTimeText() { return FormatDateTime("mm'/'dd'/'yyyy hh:nn:ss", Now()); }
@@ -205,7 +228,8 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
   }
   complete = complete && SignFile(file, key, command, announce) && !FailNextMessageWrite();
   CloseHandle(file);
-  if (!complete || !MoveFileA(writing.c_str(), path.c_str())) {
+  // A held message keeps its unfinished name until its journal releases it.
+  if (!complete || (!TComposedMessages::Held() && !MoveFileA(writing.c_str(), path.c_str()))) {
     DeleteFileA(writing.c_str());
     if (complete) TError::Report(who + " - ошибка открытия файла команды-сообщения " + path);
     return false;

@@ -69,6 +69,12 @@ std::string NewOutboxFileName(std::string_view namePart, const char* shortCode);
 
 // The messages a composer writes while it runs. Unless Keep is called, the files written
 // under the journal are removed when it ends; kept files pass to an enclosing journal.
+//
+// A journal that holds its messages (Hold, before anything is written) leaves each sealed
+// message under its unfinished name, where the post office does not take it, until Release
+// gives them their Outbox names. A command that changes the discussion for its messages
+// saves the discussion in between: a crash before the save leaves leftovers that the post
+// office removes, never a message whose numbers the discussion has not kept.
 class TComposedMessages {
  public:
   TComposedMessages();
@@ -77,14 +83,21 @@ class TComposedMessages {
   TComposedMessages& operator=(const TComposedMessages&) = delete;
 
   void Keep() { Kept = true; }
+  void Hold() { Holding = true; }
+  // Moves the held messages into the Outbox and keeps them; false (reported) when one
+  // cannot be moved, which stays withdrawn with the rest.
+  bool Release();
   const std::vector<std::string>& Paths() const { return Files; }
   // Records a written file in the innermost journal.
   static void Written(const std::string& path);
+  // True while the innermost journal or one around it holds its messages.
+  static bool Held();
 
  private:
   TComposedMessages* Outer;
   std::vector<std::string> Files;
   bool Kept = false;
+  bool Holding = false;
 };
 
 // A name part as a post-file name may hold it: characters that are not safe in a file

@@ -210,7 +210,11 @@ std::unique_ptr<TDiscussion> TDiscussion::ReadGeneration(TDiscussionFileSet& set
   }
 }
 
-bool TDiscussion::Load(bool infoOnly) {
+bool TDiscussion::Load(bool infoOnly) { return LoadSet(infoOnly, false); }
+
+bool TDiscussion::LoadOrSetAside(bool infoOnly) { return LoadSet(infoOnly, true); }
+
+bool TDiscussion::LoadSet(bool infoOnly, bool setAside) {
   if (Loaded || (infoOnly && Info.InfoRead)) return true;
   TDiscussionFileSet set;
   set.Survey(Folder.ToString());
@@ -221,7 +225,10 @@ bool TDiscussion::Load(bool infoOnly) {
     if ((fresh = ReadGeneration(set, generation, infoOnly, damaged, fault))) break;
   const std::string why = damaged.empty() ? set.WhyIncomplete() : "файл " + damaged + " повреждён: " + fault;
   if (!fresh) {
-    TError::Report("TDiscussion::Load - " + why);
+    if (setAside)
+      SetAsideUnreadable(set, damaged, why);
+    else
+      TError::Report("TDiscussion::Load - " + why);
     return false;
   }
   Info = fresh->Info;
@@ -262,6 +269,23 @@ std::string WhyNotLoaded(const TDiscussionFileSet& set, const std::string& damag
 }
 
 }  // namespace
+
+void TDiscussion::SetAsideUnreadable(const TDiscussionFileSet& set, const std::string& damaged,
+                                     const std::string& why) {
+  TError::AppendToLog("TDiscussion::Load - " + why);
+  std::vector<std::string> files;
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file)
+    for (int place = 0; place < TDiscussionFileSet::Places; ++place)
+      if (set.Headers[file][place].Exists) files.push_back(set.PathOf(file, place));
+  std::string aside;
+  const bool moved = SetAsideFiles(set.Folder, files, aside);
+  const std::string named = WhyNotLoaded(set, damaged, files.empty() ? set.Folder : files.front());
+  const std::string kept = moved ? "Its files were moved to the folder " + aside + "."
+                                 : "Its files could not be moved to the folder " + aside + " (" +
+                                       platform::ErrorText(GetLastError()) + "); they were left in place.";
+  ShowMessageBox("LOADING DISCUSSION", "The discussion in the folder " + set.Folder + " could not be read: " + named +
+                                           ".\nNo save of it is whole; it is left out.\n" + kept);
+}
 
 void TDiscussion::SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& damaged,
                                      const std::string& why) {

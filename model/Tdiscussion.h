@@ -58,6 +58,11 @@ public:
   // which file and why, and its files are moved aside. With no sound set the discussion is
   // refused (reported, naming the file and why) and nothing of it is kept.
   bool Load(bool infoOnly = false);
+  // Loads as Load does, for a start that must go on whatever one folder holds: when no set
+  // can be read, the folder's files are moved into a sub-folder beside them, the user is
+  // told which folder and where its files went, and false is returned with nothing
+  // reported.
+  bool LoadOrSetAside(bool infoOnly);
   // Writes the complete set of files (mode 0 the ordinary save, mode 1 the user's
   // "Save database"); a failure leaves the last saved set in place.
   bool Save(int mode = 0);
@@ -146,6 +151,9 @@ private:
   // (the damaged file that stopped it, when one did), what was loaded instead and where
   // the files are; the errors log keeps the full reason `why`.
   static void SetAsideNewerFiles(const TDiscussionFileSet& set, const std::string& damaged, const std::string& why);
+  // Moves every file of an unreadable folder aside and tells the user.
+  static void SetAsideUnreadable(const TDiscussionFileSet& set, const std::string& damaged, const std::string& why);
+  bool LoadSet(bool infoOnly, bool setAside);
   static std::string ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly);
   std::string ResolveLinks(int& file);
   bool SaveFailed(const std::string& path);

@@ -3,6 +3,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "model/Blocknames.h"
+#include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
 
 namespace {
@@ -62,6 +63,7 @@ bool TDiscussionsManager::Init(const TStr& dataFolder) {
 void TDiscussionsManager::ScanFolder(int16_t folder, int depth) {
   const std::string path = GetFolderPath(folder).ToString();
   for (const std::string& name : ListSubFolders(path)) {
+    if (name.starts_with(SetAsideFolderPrefix)) continue;  // what a damaged discussion left
     const int16_t entry = AddFolder(folder, name);
     if (entry < 0) return;
     if (TDiscussion::FolderHoldsDiscussion(path + "/" + name))
@@ -122,6 +124,18 @@ void TDiscussionsManager::ForgetLastDiscussion(int index) {
   const int16_t folder = Discussions.back()->FolderIndex;
   Discussions.pop_back();
   if (folder >= 0 && folder == int(Folders.Count()) - 1) Folders.Delete(uint32_t(folder));
+}
+
+void TDiscussionsManager::SetAsideUnreadable() {
+  for (size_t i = Discussions.size(); i-- > 0;)
+    if (!Discussions[i]->LoadOrSetAside(true)) Discussions.erase(Discussions.begin() + std::ptrdiff_t(i));
+}
+
+bool TDiscussionsManager::LoadOrSetAside(int index) {
+  if (index < 0 || index >= GetDiscussionsCount()) return false;
+  if (Discussions[size_t(index)]->LoadOrSetAside(false)) return true;
+  Discussions.erase(Discussions.begin() + index);
+  return false;
 }
 
 bool TDiscussionsManager::FolderHasDiscussion(const TStr& path) const {

@@ -54,6 +54,13 @@ public:
   // folder entry when that is the last one too (a creation that failed halfway). Its files
   // are not touched.
   void ForgetLastDiscussion(int index);
+  // At start: reads the information of every discussion; a folder none of whose saves can
+  // be read has its files moved aside (the user is told) and is kept as a plain folder, so
+  // that the start goes on with the others.
+  void SetAsideUnreadable();
+  // Loads a discussion for the start, as SetAsideUnreadable treats a folder; false when it
+  // was set aside and forgotten.
+  bool LoadOrSetAside(int index);
   bool FolderHasDiscussion(const TStr& path) const;
   TStr GetFolderPath(int16_t folder) const;
   // The parent of a folder entry, the entry itself for the root.

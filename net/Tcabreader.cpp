@@ -57,6 +57,7 @@ void TCabReader::Extract(const std::string& CabinetFileName, const std::string& 
     FDestFolder = cabcalls::WithSlash(cabcalls::ExpandName(DestFolder));
     FOpenNames->Clear();
     FOpenTargets->Clear();
+    FMadeFolders.clear();
     HFDI context = Context();
     FDISetOutputLimit(context, FOutputLimit ? FOutputLimit : ~uint64_t(0));
 
@@ -82,6 +83,11 @@ void TCabReader::Extract(const std::string& CabinetFileName, const std::string& 
         if (!next.empty() && !std::filesystem::exists(platform::SystemPath(next), ec)) next.clear();
         current = next;
     }
+}
+
+// Each folder is made once per extraction, not once per file.
+void TCabReader::MakeFolderOnce(const std::string& Folder) {
+    if (FMadeFolders.insert(Folder).second) platform::MakeFolders(platform::SystemPath(Folder));
 }
 
 INT_PTR TCabReader::Notify(FDINOTIFICATIONTYPE fdint, PFDINOTIFICATION pfdin) {
@@ -137,10 +143,10 @@ INT_PTR TCabReader::CopyFile(FDINOTIFICATION& N) {
     INT_PTR hf;
     if (target.compare(0, FDestFolder.size(), FDestFolder) == 0) {
         // Below the destination every folder on the way is made and checked, no link followed.
-        platform::MakeFolders(platform::SystemPath(FDestFolder));
+        MakeFolderOnce(FDestFolder);
         hf = platform::CabCreateTarget(FDestFolder, target.substr(FDestFolder.size()), &err);
     } else {
-        platform::MakeFolders(platform::SystemPath(ExtractFileDir(target)));
+        MakeFolderOnce(ExtractFileDir(target));
         hf = platform::CabFileOpen(target.c_str(), CAB_O_BINARY | CAB_O_CREAT | CAB_O_TRUNC | CAB_O_SEQUENTIAL | CAB_O_WRONLY,
                                    CAB_S_IREAD | CAB_S_IWRITE, &err);
     }

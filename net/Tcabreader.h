@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 enum TCabReaderOption { croExecuteOnExtract, croDontOverwriteReadOnlyFiles };
@@ -72,6 +73,7 @@ private:
     void Check(BOOL Result);
     void Refuse(int Code);
     void RemoveUnfinished();
+    void MakeFolderOnce(const std::string& Folder);
 
     TCabReaderOptions FOptions;
     uint64_t FOutputLimit = uint64_t(1) << 30;
@@ -85,4 +87,5 @@ private:
     ERF FErf{};
     std::unique_ptr<TStringList> FOpenNames;    // names inside the cabinet of the files being written
     std::unique_ptr<TStringList> FOpenTargets;  // their target paths, at the same indices
+    std::set<std::string> FMadeFolders;         // folders made during this extraction
 };

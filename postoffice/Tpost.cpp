@@ -2,6 +2,7 @@
 
 #include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Keptfile.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
@@ -93,28 +94,20 @@ bool TPost::Load() {
     TError::Report("TPost::Load - попытка загрузки при неоткрытых файлах");
     return false;
   }
-  const std::string path = CBSFileName.ToString();
+  // No file at the first start; a damaged one gives way to its previous copy, else to
+  // folders listed anew.
+  const std::string taken = LoadKeptFile(CBSFileName.ToString(), [this](std::string_view data) {
+    TBufReader reader(data);
+    if (LoadFrom(reader)) return true;
+    TError::Report("TPost::Load - файл повреждён: " + CBSFileName.ToString());
+    return false;
+  }, {"LOADING POST STATE", "post state file", "The post folders are listed anew from the files they hold."});
   TFindEntry entry;
-  if (!FindFirstEntry(path, entry)) {
-    // The first start: nothing was kept yet.
-    if (RobotPattern.IsEmpty()) RobotPattern = DefaultRobotPattern();
-    Opened = 1;
-    return true;
+  if (!taken.empty() && FindFirstEntry(taken, entry)) {
+    // Names are issued per day: those of an earlier day are free again.
+    if (DayOf(DosDateTimeToDateTime(entry)) < DayOf(Date())) IssuedNames.Clear();
+    FindCloseEntry(entry);
   }
-  const bool stale = DayOf(DosDateTimeToDateTime(entry)) < DayOf(Date());
-  FindCloseEntry(entry);
-
-  std::string data;
-  if (!ReadWholeFile(path, data)) {
-    TError::Report("TPost::OpenCBSFile - ошибка открытия файла " + path);
-    return false;
-  }
-  TBufReader reader(data);
-  if (!LoadFrom(reader)) {
-    TError::Report("TPost::Load - файл повреждён: " + path);
-    return false;
-  }
-  if (stale) IssuedNames.Clear();
   if (RobotPattern.IsEmpty()) RobotPattern = DefaultRobotPattern();
   Opened = 1;
   return true;
@@ -147,7 +140,7 @@ bool TPost::Save() {
       return false;
     }
   }
-  return ReplaceFileContents(CBSFileName.ToString(), data, false, "TPost::Save");
+  return ReplaceKeptFile(CBSFileName.ToString(), data, false, "TPost::Save");
 }
 
 TPost*& PostState() {

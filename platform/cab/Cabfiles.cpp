@@ -196,13 +196,18 @@ INT_PTR CabCreateTarget(const std::string& programFolder, const std::string& pro
       errno = e;
       return fd < 0 ? Failed<INT_PTR>(err, -1) : fd;
     }
-    if (mkdirat(dir, part.c_str(), 0777) != 0 && errno != EEXIST) {
-      int e = errno;
-      ::close(dir);
-      errno = e;
-      return Failed<INT_PTR>(err, -1);
+    // A folder made for an earlier file is only opened again.
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int sub = openat(dir, part.c_str(), flags);
+    if (sub < 0 && errno == ENOENT) {
+      if (mkdirat(dir, part.c_str(), 0777) != 0 && errno != EEXIST) {
+        int e = errno;
+        ::close(dir);
+        errno = e;
+        return Failed<INT_PTR>(err, -1);
+      }
+      sub = openat(dir, part.c_str(), flags);
     }
-    int sub = openat(dir, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     int e = errno;
     ::close(dir);
     if (sub < 0) {

@@ -1,7 +1,7 @@
 #include "platform/cab/Fci.h"
 
 #include "platform/cab/Cabformat.h"
-#include "platform/cab/Lzx.h"
+#include "platform/cab/Lzxencoder.h"
 #include "platform/cab/Mszip.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "platform/cab/Cabformat.h"
 #include "platform/cab/Cabmembername.h"
-#include "platform/cab/Lzx.h"
+#include "platform/cab/Lzxdecoder.h"
 #include "platform/cab/Mszip.h"
 
 #include <cstring>

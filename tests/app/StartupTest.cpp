@@ -246,7 +246,7 @@ TEST(Startup, TerminateAndReloadStartsTheProgramAgainWithReRun) {
   for (bool reload : {false, true}) {
     TScriptedDialogs d;
     AnswerNewUser(d);
-    testsupport::Run("rm -f '" + s.Home + "/Logins.cbs'");
+    testsupport::Run("rm -f '" + s.Home + "/Logins.cbs' '" + s.Home + "/Logins.cbs.old'");
     TStartupDriver driver;
     driver.ProgramPath = script;
     ASSERT_EQ(driver.Start(2, kArgs), TStart::Running);

@@ -219,13 +219,13 @@ TInstallation::TInstallation(const std::string& folder, const std::string& perso
   if (!TMailServers::Get().MailRoot.empty()) testsupport::Run("rm -f '" + box + "'/new/* '" + box + "'/cur/*");
 }
 
-bool TInstallation::Run(const std::function<void(TSession&)>& user) {
+bool TInstallation::Run(const std::function<void(TSession&)>& user, const std::function<void(TSession&)>& atStart) {
   ++fRuns;
   std::fflush(stdout);
   std::fflush(stderr);
   const pid_t child = fork();
   if (child == 0) {
-    RunHere(user);
+    RunHere(user, atStart);
     std::fflush(stdout);
     std::fflush(stderr);
     _exit(::testing::Test::HasFailure() ? 1 : 0);
@@ -236,7 +236,8 @@ bool TInstallation::Run(const std::function<void(TSession&)>& user) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void TInstallation::RunHere(const std::function<void(TSession&)>& user) {
+void TInstallation::RunHere(const std::function<void(TSession&)>& user,
+                            const std::function<void(TSession&)>& atStart) {
   setenv("QUILLARAN_HOME", Home.c_str(), 1);
   setenv("XDG_CONFIG_HOME", Config.c_str(), 1);
   setenv("QUILLARAN_RUNTIME_DIR", Runtime.c_str(), 1);
@@ -257,6 +258,7 @@ void TInstallation::RunHere(const std::function<void(TSession&)>& user) {
   } else {
     answer("LOGIN", Key);
   }
+  if (atStart) atStart(session);
   const char* const argv[] = {"quillaran"};
   if (!session.Start(1, argv)) {
     ADD_FAILURE() << Person << "'s program did not start; " << testsupport::ReadFile(Home + "/errors.log");

@@ -94,8 +94,9 @@ class TInstallation {
 
   // One run of the program: started (creating the login the first time, else logging in
   // with the key password), handed to `user`, then closed. Runs in a child process;
-  // true when the program started, nothing failed there and it ended well.
-  bool Run(const std::function<void(TSession&)>& user);
+  // true when the program started, nothing failed there and it ended well. `atStart`
+  // prepares the answers to what the start itself asks.
+  bool Run(const std::function<void(TSession&)>& user, const std::function<void(TSession&)>& atStart = {});
 
   // The data root's file at a path relative to it.
   std::string File(const std::string& relative) const { return Home + "/" + relative; }
@@ -105,7 +106,7 @@ class TInstallation {
   std::string Told(const std::string& key) const;
 
  private:
-  void RunHere(const std::function<void(TSession&)>& user);
+  void RunHere(const std::function<void(TSession&)>& user, const std::function<void(TSession&)>& atStart);
   bool fCreated = false;
   int fRuns = 0;
   std::string fFolder;

@@ -3,6 +3,7 @@
 // the mail goes through the fixture's SMTP and POP3 servers.
 
 #include "tests/e2e/Installation.h"
+#include "tests/e2e/Roads.h"
 
 #include "foundation/Commoncrypt.h"
 #include "model/Blockrecord.h"
@@ -31,92 +32,6 @@
 namespace e2e {
 namespace {
 
-// The discussion's name and its live blocks, one a line: storage, name, upper block's
-// name, text (the root shows the discussion's name in place of a text).
-std::string Tree(TDiscussion& d) {
-  std::string tree = d.Info.Name.ToString() + "\n";
-  for (uint8_t type : {StorageType_Model, StorageType_Comments, StorageType_Notes}) {
-    const TBlocksStorage* storage = d.Storages.GetStorage(type);
-    for (int i = 0; i < storage->Count(); ++i) {
-      const TDiscBlock& block = storage->Block(i);
-      if (!block.IsAlive()) continue;
-      const TDiscBlockIndex index{type, uint16_t(i)};
-      const TDiscBlock* upper = d.Storages.IsValidIndex(block.Upper) ? d.Storages.GetDiscBlock(block.Upper) : nullptr;
-      tree += std::to_string(type) + "|" + block.GetBlockName(d).ToString() + "|" +
-              (upper ? upper->GetBlockName(d).ToString() + "|" + d.Storages.GetStrHashItem(index)->Str.Text.ToString() : "|") +
-              "\n";
-    }
-  }
-  return tree;
-}
-
-// In the post office window: presses a button that exchanges mail ("ButtonMail",
-// "Button1" receives, "Button3" sends) and closes the exchange's window once it is done.
-void Exchange(TSession& s, TCustomForm& office, const std::string& button) {
-  s.Script.Answer("Receive/Send post", [&s](TCustomForm& exchange) {
-    platform::ScreenDriver().Advance(600);
-    auto& window = dynamic_cast<TFormRetrieveSendPost&>(exchange);
-    std::string log;
-    for (int i = 0; i < window.MemoLog->Lines()->Count(); ++i) log += window.MemoLog->Lines()->Strings(i) + "\n";
-    s.Tell("exchange", log);
-    platform::PressControl(exchange, "ButtonClose");
-  });
-  platform::PressControl(office, button);
-}
-
-// Handles every file of a folder of the post office window ("RadioButtonInbox" ...).
-void Perform(TCustomForm& office, const std::string& folder) {
-  platform::PressControl(office, folder);
-  platform::PressControl(office, "ButtonSelectAll");
-  platform::PressControl(office, "ButtonHandle");
-}
-
-// The window of the folder of discussions: the first window, moved up from the
-// discussion it opened on, or down from the root folder.
-TFormBrowse& DiscussedFolder(TSession& s) {
-  TFormBrowse& window = *s.Windows.GetFormBrowse(0);
-  for (int i = 0; i < 4 && window.Browse.CurrentBrowseState.CurrentItem.Kind() != BrowseItem_Folder; ++i)
-    s.Key(window, VK_BACK);
-  TDiscussionsManager* manager = DiscussionsManager();
-  if (manager && window.Browse.CurrentBrowseState.CurrentItem.Ident.Folder == manager->RootFolder)
-    s.OpenRow(window, "Discussed");
-  return window;
-}
-
-// Opens the post office from the folder of discussions, acts in it and closes it.
-void InPostOffice(TSession& s, const std::function<void(TCustomForm&)>& act) {
-  s.Script.Answer("TFormPost", [&act](TCustomForm& office) {
-    act(office);
-    platform::PressControl(office, "ButtonClose");
-  });
-  s.Choose(DiscussedFolder(s), {"Run post module"});
-}
-
-// The post office receives what came and handles the Inbox.
-void Receive(TSession& s) {
-  InPostOffice(s, [&s](TCustomForm& office) {
-    Exchange(s, office, "Button1");
-    Perform(office, "RadioButtonInbox");
-  });
-}
-
-// Receives, handles what came, packs the answers the handling wrote and sends them.
-void Answer(TSession& s) {
-  InPostOffice(s, [&s](TCustomForm& office) {
-    Exchange(s, office, "Button1");
-    Perform(office, "RadioButtonInbox");
-    Perform(office, "RadioButtonOutbox");
-    Exchange(s, office, "Button3");
-  });
-}
-
-// Opens the discussion of that folder from the folder of discussions.
-TFormBrowse& OpenDiscussion(TSession& s, const std::string& folder) {
-  TFormBrowse& window = DiscussedFolder(s);
-  s.OpenRow(window, folder);
-  return window;
-}
-
 TFormBrowse& OpenRivers(TSession& s) { return OpenDiscussion(s, "Rivers"); }
 
 // The Key of the user's private messages, as the user reads it in "My data" of a discussion
@@ -131,20 +46,6 @@ std::string MyKey(TSession& s, TFormBrowse& window) {
   return key;
 }
 
-// The mail files waiting in a mailbox of the fixture.
-std::vector<std::string> Waiting(const std::string& mailbox) {
-  const std::string folder = TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/";
-  std::vector<std::string> files;
-  std::istringstream names(testsupport::Run("ls " + folder));
-  for (std::string name; std::getline(names, name);) files.push_back(folder + name);
-  return files;
-}
-
-// Delivers a mail file again into a mailbox, as a server that lost track of a delivery does.
-void Deliver(const std::string& mailbox, const std::string& mail, int copy) {
-  testsupport::WriteFile(TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/again" + std::to_string(copy), mail);
-}
-
 class TwoInstallations : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run"; }
@@ -155,39 +56,8 @@ class TwoInstallations : public ::testing::Test {
 
 TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePostsAndAStartAgain) {
   // 1. A creates a discussion, writes a root and five blocks, publishes it and announces it.
-  ASSERT_TRUE(A.Run([&](TSession& s) {
-    TFormBrowse& folders = s.Window();
-    ASSERT_TRUE(s.OpenRow(folders, "Discussed"));
-    s.Script.Press("Edit advertising list", "Button1", {{"MemoAddresses", B.Address()}});
-    ASSERT_TRUE(s.Choose(folders, {"Edit advertising list"}));
-    ASSERT_TRUE(s.Choose(folders, {"Creating"}));
-    s.Script.Press("Enter Nickname", "ButtonOk", {{"EditValue", "Rivers"}});
-    ASSERT_TRUE(s.Choose(folders, {"Create new model", "Empty"}));
-    TFormBrowse& created = s.Window();
-    ASSERT_NE(&created, &folders);
-    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Северные реки"}});
-    ASSERT_TRUE(s.ChooseInPopup(created, -1, {"Edit"}));
-    for (int i = 1; i <= 5; ++i) {
-      s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Река " + std::to_string(i)}});
-      ASSERT_TRUE(s.Choose(created, {"Add block"}));
-    }
-    s.Script.Press("Forming Model", "ButtonOk", {{"EditValue", "Rivers"}});
-    ASSERT_TRUE(s.Choose(created, {"Service", "Form published model"}));
-    TFormBrowse& published = s.Window();
-    ASSERT_NE(&published, &created);
-    s.Confirm("NEW_ANNOTATION");
-    s.Confirm("NEW_ANNOTATION");  // one to B, one to all
-    ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Annotation"}));
-    TDiscussion* model = s.Shown(published);
-    ASSERT_NE(model, nullptr);
-    s.Tell("model", Tree(*model));
-    s.Tell("dident", model->Info.DIdent.ToString());
-    s.Tell("lident", CurrentModelLogin().LIdent.ToString());
-    ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
-    s.Confirm("AUTO-HANDLING");  // the Outbox packed
-    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
-    s.Confirm("CLOSING DISCUSSION");
-  }));
+  Announce(A, B, "Rivers", "Северные реки", {"Река 1", "Река 2", "Река 3", "Река 4", "Река 5"});
+  ASSERT_FALSE(HasFatalFailure());
   EXPECT_EQ(A.Told("model"), "Северные реки\n1|*||\n1|1|*|Река 1\n1|2|*|Река 2\n1|3|*|Река 3\n1|4|*|Река 4\n1|5|*|Река 5\n");
   // Sent: the two parts wait in the discussion's history of sent post.
   EXPECT_EQ(testsupport::Run("ls " + A.File("Discussed/Rivers/OutboxPostHistory") + " | wc -l"), "2\n");
@@ -195,36 +65,8 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
 
   // 2. B receives the announcement and asks for the discussion; A's post office answers
   // with the model; B receives it and holds the same tree, names and texts.
-  ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");  // the announcement's parts joined
-    s.Script.Press("NEW ANNOTATION", "Button1");  // "Request"
-    s.Confirm("GIVE_MODEL");      // the request is written
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-      Exchange(s, office, "Button3");
-    });
-  }));
-  ASSERT_TRUE(A.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("GIVE_MODEL");  // post the model to who asked for it
-    s.Script.Answer("TFormCommandMessageHeader", [&](TCustomForm& receivers) {
-      platform::PressControl(receivers, "ButtonOk");  // B, who asked, is checked
-    });
-    s.Confirm("FORM_NEW_MODEL");
-    Answer(s);
-  }));
-  ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Rivers"}});
-    s.Confirm("FORM_NEW_MODEL");
-    s.Confirm("MODEL IS CREATED");
-    Receive(s);
-    TDiscussion* copy = s.Shown(OpenRivers(s));
-    ASSERT_NE(copy, nullptr);
-    s.Tell("model", Tree(*copy));
-    s.Tell("dident", copy->Info.DIdent.ToString());
-  }));
+  TakeModel(A, B, "Rivers");
+  ASSERT_FALSE(HasFatalFailure());
   EXPECT_EQ(B.Told("model"), A.Told("model"));
   EXPECT_EQ(B.Told("dident"), A.Told("dident"));
 
@@ -236,7 +78,7 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
     s.Confirm("GENERATE_AUTHOR_IDENTS");
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
     s.Confirm("AUTO-HANDLING");
-    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+    Send(s);
   }));
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
@@ -247,7 +89,6 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("Author identifier");
-    s.Confirm("CLOSING DISCUSSION");
     Receive(s);
     TFormBrowse& window = OpenRivers(s);
     ASSERT_NE(s.Shown(window), nullptr);
@@ -266,7 +107,7 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post"}));
     s.Tell("noted", Tree(*s.Shown(window)));
     s.Confirm("AUTO-HANDLING");
-    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+    Send(s);
   }));
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
@@ -285,22 +126,10 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   // delivered with one byte altered on the server, it is refused and changes nothing.
   const auto sendNotes = [&](const std::string& block, const std::vector<std::string>& texts) {
     return [&, block, texts](TSession& s) {
-      TFormBrowse& window = OpenRivers(s);
-      ASSERT_TRUE(s.OpenRow(window, block));
-      for (const std::string& text : texts) {
-        s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", text}});
-        ASSERT_TRUE(s.Choose(window, {"Add note"}));
-        ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, text), {"Post"}));
-      }
-      s.Key(window, VK_BACK);
-      s.Confirm("SENDING POST");  // the notes become comments
       s.Confirm("AUTHORS_UPDATE");
-      s.Confirm("NEW_BLOCKS");
-      s.Confirm("CLOSING DISCUSSION");
-      ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post (to all)"}));
-      s.Tell("sent", Tree(*s.Shown(window)));
+      PostNotesToAll(s, "Rivers", block, texts);
       s.Confirm("AUTO-HANDLING");
-      InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+      Send(s);
     };
   };
   ASSERT_TRUE(A.Run(sendNotes("4", {"Река 4 впадает в море"})));
@@ -581,11 +410,10 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Key(lakes, VK_BACK);
     s.Confirm("SENDING POST");  // the note becomes a comment
     s.Confirm("NEW_BLOCKS");
-    s.Confirm("CLOSING DISCUSSION");
     ASSERT_TRUE(s.Choose(lakes, {"Service", "Form post command", "Send post (to all)"}));
     s.Tell("sent", Tree(*s.Shown(lakes)));
     s.Confirm("AUTO-HANDLING");
-    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+    Send(s);
   })) << A.Told("boxes3");
   EXPECT_EQ(A.Told("secret"), "1");
   const std::string aKey = A.Told("key");
@@ -639,7 +467,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Confirm("GENERATE_AUTHOR_IDENTS");
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
     s.Confirm("AUTO-HANDLING");
-    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button3"); });
+    Send(s);
   })) << B.Told("boxes4");
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");

@@ -5,6 +5,7 @@
 #include "platform/kernel/Filemode.h"
 #include "Scratchroot.h"
 #include "Scripteddialogs.h"
+#include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -204,7 +205,9 @@ TEST(Tlogin, OlderLoginsGetASigningPairAtUnlockAndCorrespondentsKeysArePinned) {
   EXPECT_FALSE(IsErrorReported());
 }
 
-TEST(Tlogin, DamagedFilesAreRefusedWholeAndLeftoversIgnored) {
+// A damaged file is never taken in part: its previous copy is loaded in its place, or no
+// logins when that is damaged too, and the user is told which file and where it went.
+TEST(Tlogin, ADamagedFileGivesWayToItsPreviousCopyAndIsKeptAside) {
   TScratchRoot root;
   const std::string path = root.Path() + "/Logins.cbs";
   {
@@ -212,24 +215,52 @@ TEST(Tlogin, DamagedFilesAreRefusedWholeAndLeftoversIgnored) {
     logins.Load(path);
     Fill(logins);
     ASSERT_TRUE(logins.Save());
+    logins.AddLogin("Third", "third@example.org");
+    ASSERT_TRUE(logins.Save());
   }
+  EXPECT_EQ(platform::FilePermissions(path + ".old"), 0600);
   const std::string good = testsupport::ReadFile(path);
+  const std::string previous = testsupport::ReadFile(path + ".old");
   // A crash during a later save leaves only a temporary file beside the good one.
   testsupport::WriteFile(path + ".tmp", good.substr(0, good.size() / 2));
   {
+    TScriptedDialogs dialogs;
     TLoginsStorage logins;
     ASSERT_TRUE(logins.Load(path));
-    EXPECT_EQ(logins.Count(), 3);
+    EXPECT_EQ(logins.Count(), 4);
+    EXPECT_TRUE(dialogs.Boxes.empty());
   }
   for (const std::string& damaged : {good.substr(0, good.size() - 3), std::string("NOTLOGIN") + good.substr(8),
                                      good + "x"}) {
-    TError::Instance().Reset();
     testsupport::WriteFile(path, damaged);
+    TScriptedDialogs dialogs;
     TLoginsStorage logins;
-    EXPECT_FALSE(logins.Load(path));
-    EXPECT_TRUE(IsErrorReported());
-    EXPECT_EQ(logins.Count(), 0);
+    ASSERT_TRUE(logins.Load(path));
+    EXPECT_EQ(logins.Count(), 3);
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0].Caption, "LOADING LOGINS");
+    EXPECT_EQ(dialogs.Boxes[0].Message, "The logins file " + path + " could not be read: it is damaged.\nIts previous copy " +
+                                            path + ".old was loaded instead; the damaged file was moved to " + path +
+                                            ".damaged.");
+    EXPECT_EQ(testsupport::ReadFile(path + ".damaged"), damaged);
+    EXPECT_FALSE(IsErrorReported());
+    testsupport::Run("rm '" + path + ".damaged'");
   }
+  // Both copies damaged: no logins, and both are kept for whoever can mend them.
+  testsupport::WriteFile(path, good.substr(0, 20));
+  testsupport::WriteFile(path + ".old", previous.substr(0, 30));
+  TScriptedDialogs dialogs;
+  TLoginsStorage logins;
+  ASSERT_TRUE(logins.Load(path));
+  EXPECT_EQ(logins.Count(), 0);
+  ASSERT_EQ(dialogs.Boxes.size(), 1u);
+  EXPECT_EQ(dialogs.Boxes[0].Message, "The logins file " + path + " could not be read, nor its previous copy " + path +
+                                          ".old: both are damaged.\nThe damaged file was moved to " + path +
+                                          ".damaged.\nThe damaged previous copy was moved to " + path +
+                                          ".old.damaged.\nThe program starts without the logins it held; their secrets "
+                                          "stay in the damaged file.");
+  EXPECT_EQ(testsupport::ReadFile(path + ".old.damaged"), previous.substr(0, 30));
+  EXPECT_FALSE(IsErrorReported());
   EXPECT_NE(root.Log().find("TLoginsStorage::Load - "), std::string::npos);
 }
 

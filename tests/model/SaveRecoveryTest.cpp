@@ -166,6 +166,43 @@ TEST_F(SaveRecovery, ADamagedNewestSetGivesThePreviousNamesTheFileAndKeepsIt) {
                                AsideFolders(folder)[0] + ".");
 }
 
+// The newest files and their previous versions swapped places, as a copy made by hand
+// may leave them: the generation stamps tell which is newest, and loading it says nothing.
+TEST_F(SaveRecovery, SwappedGenerationsLoadTheNewestSilently) {
+  const std::string folder = Folder() + "/disc";
+  fs::create_directories(folder);
+  std::vector<std::string> newest;
+  {
+    TDiscussion d;
+    MakeRoot(d, folder);
+    FillEverything(d);
+    ASSERT_TRUE(d.Save());
+    AddBlock(d, StorageType_Comments, d.Storages.GetRootBlockIndex(), TextType_Premise, "newest comment");
+    ASSERT_TRUE(d.Save());
+    newest = Contents(d);
+  }
+  for (const char* name : TDiscussionFileSet::Names) {
+    const std::string path = folder + "/" + name;
+    fs::rename(path, path + ".swap");
+    fs::rename(path + ".old", path);
+    fs::rename(path + ".swap", path + ".old");
+  }
+  TDiscussion d;
+  d.Folder = folder;
+  ASSERT_TRUE(d.Load());
+  EXPECT_EQ(Contents(d), newest);
+  EXPECT_TRUE(Messages().empty()) << Messages().front();
+  EXPECT_TRUE(AsideFolders(folder).empty());
+  // Saved and loaded again, the newest set is still what is read.
+  ASSERT_TRUE(d.Save());
+  TDiscussion again;
+  again.Folder = folder;
+  ASSERT_TRUE(again.Load());
+  EXPECT_EQ(Contents(again), newest);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(Reports().empty()) << Reports().front();
+}
+
 TEST_F(SaveRecovery, WithoutASoundSetTheRefusalNamesTheFileAndWhy) {
   TDiscussion saved;
   MakeRoot(saved, Folder());

@@ -185,29 +185,34 @@ TEST_F(PostState, NothingIsSavedBeforeALoadNorOverADamagedFile) {
   ASSERT_TRUE(Post.Save());
   EXPECT_FALSE(IsFileExists(Post.CBSFileName.ToString()));
 
-  // Cut short in the middle of a record: refused whole, never saved over.
+  // Cut short in the middle of a record: refused whole and kept aside, never saved over;
+  // with no previous copy the folders are listed anew.
   ASSERT_TRUE(Post.Load());
   ASSERT_TRUE(Post.Save());
-  std::string good = testsupport::ReadFile(Post.CBSFileName.ToString());
-  testsupport::WriteFile(Post.CBSFileName.ToString(), good.substr(0, 20));
+  const std::string path = Post.CBSFileName.ToString();
+  std::string good = testsupport::ReadFile(path);
+  testsupport::WriteFile(path, good.substr(0, 20));
   TPost damaged;
   damaged.SetCBSFileName(Post.CBSFileName);
   damaged.Outbox.Files.AddItem(SampleFile("kept"));
-  EXPECT_FALSE(damaged.Load());
-  EXPECT_TRUE(IsErrorReported());
-  EXPECT_EQ(damaged.Opened, 0);
+  ASSERT_TRUE(damaged.Load());
   EXPECT_EQ(damaged.Inbox.Files.Count(), 0u);
   EXPECT_EQ(damaged.Outbox.Files.Count(), 1u);  // nothing half-loaded
+  EXPECT_TRUE(Showed("LOADING POST STATE", "The post state file " + path + " could not be read: it is damaged.\n"
+                                           "The damaged file was moved to " + path + ".damaged.\n"
+                                           "The post folders are listed anew from the files they hold."));
   ASSERT_TRUE(damaged.Save());
-  EXPECT_EQ(testsupport::ReadFile(Post.CBSFileName.ToString()), good.substr(0, 20));
+  EXPECT_EQ(testsupport::ReadFile(path + ".damaged"), good.substr(0, 20));
 
-  // A version this program does not know.
-  TError::Instance().Reset();
-  testsupport::WriteFile(Post.CBSFileName.ToString(), std::string("\x0a\x00", 2) + good.substr(2));
+  // A version this program does not know gives way to the previous copy.
+  ASSERT_TRUE(damaged.Save());
+  testsupport::WriteFile(path, std::string("\x0a\x00", 2) + good.substr(2));
   TPost newer;
   newer.SetCBSFileName(Post.CBSFileName);
-  EXPECT_FALSE(newer.Load());
-  EXPECT_EQ(newer.Opened, 0);
+  ASSERT_TRUE(newer.Load());
+  EXPECT_EQ(newer.Outbox.Files.Count(), 1u);
+  EXPECT_EQ(testsupport::ReadFile(path + ".damaged-2"), std::string("\x0a\x00", 2) + good.substr(2));
+  EXPECT_TRUE(Reports.empty()) << Reports.front();
 
   // No state file path at all.
   TError::Instance().Reset();

@@ -35,13 +35,18 @@ TEST_F(PostOfficeLife, StartLoadsAndStopSavesThePostState) {
   EXPECT_EQ(again.Post()->RobotEMail, "robot@x");
   EXPECT_EQ(again.Post()->IssuedNames.Count(), 1u);  // the name issued today
 
-  // A damaged state file is reported and never written over.
+  // A damaged state file gives way to its previous copy, is kept aside and never written
+  // over, and the user is told which file and where it went.
   again.Stop();
   testsupport::WriteFile(Root + "PostFiles.cbs", "\x09");
   TPostOffice damaged;
-  EXPECT_FALSE(damaged.Start());
+  ASSERT_TRUE(damaged.Start());
+  EXPECT_EQ(damaged.Post()->RobotEMail, "robot@x");
   damaged.Stop();
-  EXPECT_EQ(testsupport::ReadFile(Root + "PostFiles.cbs"), "\x09");
+  EXPECT_EQ(testsupport::ReadFile(Root + "PostFiles.cbs.damaged"), "\x09");
+  EXPECT_TRUE(Showed("LOADING POST STATE", "The post state file " + Root + "PostFiles.cbs could not be read: it is "
+                                           "damaged.\nIts previous copy " + Root + "PostFiles.cbs.old was loaded instead"));
+  EXPECT_TRUE(Reports.empty()) << Reports.front();
 }
 
 }  // namespace

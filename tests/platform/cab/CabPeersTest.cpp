@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <random>
+#include <set>
 #include <filesystem>
 #include <sys/stat.h>
 #include <utime.h>
@@ -58,6 +60,37 @@ void ExpectSameFiles(const std::vector<Member>& members, const std::string& out,
   }
 }
 
+// Records of 32 bytes, each an earlier one again with four bytes changed: its
+// matches lie at multiples of 32 bytes, where aligned offsets pay.
+std::string Records(std::size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<std::string> recent;
+  for (int i = 0; i < 64; ++i) recent.push_back(testsupport::RandomBytes(32, rng()));
+  std::string out;
+  while (out.size() < size) {
+    std::string record = recent[rng() % recent.size()];
+    for (int i = 8; i < 12; ++i) record[static_cast<std::size_t>(i)] = static_cast<char>(rng());
+    out += record;
+    recent.push_back(record);
+    if (recent.size() > 2000) recent.erase(recent.begin());
+  }
+  return out;
+}
+
+// The kind each LZX data block of a one-folder cabinet starts with: 1 verbatim,
+// 2 aligned offsets, 3 stored (the first block after the translation bit).
+std::set<int> LzxBlockKinds(const std::string& cab) {
+  auto at16 = [&](std::size_t p) { return static_cast<unsigned>(static_cast<unsigned char>(cab[p]) | static_cast<unsigned char>(cab[p + 1]) << 8); };
+  std::size_t p = at16(36) | static_cast<std::size_t>(at16(38)) << 16;
+  const unsigned blocks = at16(40);
+  std::set<int> kinds;
+  for (unsigned i = 0; i < blocks; ++i) {
+    kinds.insert(static_cast<int>(at16(p + 8) >> (i == 0 ? 12 : 13) & 7));
+    p += 8 + at16(p + 4);
+  }
+  return kinds;
+}
+
 const std::vector<std::pair<std::string, std::size_t>> kMixed = {
     {"empty.txt", 0}, {"small.txt", 100}, {"multi.bin", 200000}, {"sub\\deep.txt", 5000}, {"exact.bin", 65536},
     {"zero2", 0}};
@@ -88,6 +121,31 @@ TEST(CabPeers, CabextractAndGcabReadOurCabinetsStoredAndMszip) {
     EXPECT_EQ(ours.names.size(), members.size());
     ExpectSameFiles(members, dir + "/o");
   }
+}
+
+TEST(CabPeers, LzxBlocksOfEveryKindAreReadByCabextractAnd7z) {
+  std::string dir = Folder("lzx-kinds");
+  std::vector<Member> members = MakeSources(dir, {{"text", 150000}});
+  WriteFile(dir + "/src/random", testsupport::RandomBytes(70000, 3));
+  WriteFile(dir + "/src/records", Records(200000, 4));
+  members.push_back({dir + "/src/random", "random.bin"});
+  members.push_back({dir + "/src/records", "sub\\records.bin"});
+  ASSERT_EQ(Pack(dir, "lzx", members, PackOptions{0x1503}), 0);  // LZX, window 2^21
+  const std::string cab = dir + "/lzx.cab";
+  EXPECT_EQ(LzxBlockKinds(ReadFile(cab)), (std::set<int>{1, 2, 3}));
+  EXPECT_LT(fs::file_size(cab), 150000u / 3 + 70000 + 200000 / 3);
+
+  std::string text;
+  ASSERT_EQ(Shell("cabextract -t " + cab, &text), 0) << text;
+  EXPECT_NE(text.find("All done, no errors"), std::string::npos) << text;
+  ASSERT_EQ(Shell("cabextract -q -d " + dir + "/x " + cab, &text), 0) << text;
+  ExpectSameFiles({members[0]}, dir + "/x");
+  EXPECT_TRUE(ReadFile(dir + "/x/random.bin") == ReadFile(members[1].source));
+  EXPECT_TRUE(ReadFile(dir + "/x/sub/records.bin") == ReadFile(members[2].source));
+  ASSERT_EQ(Shell("7z x -y -o" + dir + "/z " + cab, &text), 0) << text;
+  EXPECT_TRUE(ReadFile(dir + "/z/text") == ReadFile(members[0].source));
+  EXPECT_TRUE(ReadFile(dir + "/z/random.bin") == ReadFile(members[1].source));
+  EXPECT_TRUE(ReadFile(dir + "/z/sub/records.bin") == ReadFile(members[2].source));
 }
 
 TEST(CabPeers, TenMegabytesAndCrossBlockReferences) {

@@ -1,0 +1,369 @@
+#include "platform/cab/Lzxdecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+using namespace lzx;
+
+// The coded stream of one frame: 16-bit little-endian words, high bit first.
+// Past its end it reads zeros; Overrun() tells when a frame took more of
+// them than a sound stream ever needs.
+class LzxDecoder::BitReader {
+ public:
+  BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  // At least n (up to 32) bits in the buffer.
+  void Need(int n) {
+    if (bits_ < n) Fill();
+  }
+  // The next n bits (after Need(n)).
+  std::uint32_t Peek(int n) const { return n ? static_cast<std::uint32_t>(buf_ >> (64 - n)) : 0; }
+  void Skip(int n) {
+    buf_ <<= n;
+    bits_ -= n;
+  }
+  std::uint32_t Read(int n) {
+    Need(n);
+    const std::uint32_t v = Peek(n);
+    Skip(n);
+    return v;
+  }
+  bool Overrun() const { return Consumed() > size_ * 8 + 64; }
+
+  // Leaves the bits for bytes: one to sixteen bits up to the next word.
+  bool AlignToBytes() {
+    const std::size_t bit = Consumed();
+    if (bit > size_ * 8) return false;
+    const std::size_t next = (bit / 16 + 1) * 2;
+    buf_ = 0;
+    bits_ = 0;
+    if (next > size_) return false;
+    pos_ = next;
+    return true;
+  }
+  // Bytes straight from the stream (after AlignToBytes); false past its end.
+  bool ReadBytes(std::uint8_t* out, std::size_t n) {
+    if (bits_ != 0 || pos_ > size_ || size_ - pos_ < n) return false;
+    std::memcpy(out, data_ + pos_, n);
+    pos_ += n;
+    return true;
+  }
+  bool AtByteEnd() const { return bits_ == 0 && pos_ >= size_; }
+
+ private:
+  std::size_t Consumed() const { return pos_ * 8 - static_cast<std::size_t>(bits_); }
+  // Tops the buffer up to more than 48 bits, a word at a time.
+  void Fill() {
+    while (bits_ <= 48) {
+      std::uint32_t word = 0;
+      if (pos_ + 1 < size_)
+        word = data_[pos_] | std::uint32_t(data_[pos_ + 1]) << 8;
+      else if (pos_ < size_)
+        word = data_[pos_];
+      pos_ += 2;
+      buf_ |= std::uint64_t(word) << (48 - bits_);
+      bits_ += 16;
+    }
+  }
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;  // bytes taken into the buffer, past the end too
+  std::uint64_t buf_ = 0;
+  int bits_ = 0;
+};
+
+bool LzxDecoder::Tree::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty) {
+  std::fill(table_.begin(), table_.end(), 0);
+  std::fill(std::begin(count_), std::end(count_), 0);
+  for (int i = 0; i < n; ++i) {
+    if (lengths[i] > kMaxCodeLength) return false;
+    ++count_[lengths[i]];
+  }
+  count_[0] = 0;
+  int left = 1;
+  for (int len = 1; len <= kMaxCodeLength; ++len) {
+    left = (left << 1) - count_[len];
+    if (left < 0) return false;  // more codes than there are
+  }
+  empty_ = left == (1 << kMaxCodeLength);
+  if (empty_) return mayBeEmpty;
+
+  std::uint16_t next[kMaxCodeLength + 1];
+  std::uint32_t code = 0;
+  for (int len = 1, at = 0; len <= kMaxCodeLength; ++len) {
+    first_[len] = code;
+    index_[len] = next[len] = static_cast<std::uint16_t>(at);
+    at += count_[len];
+    code = (code + count_[len]) << 1;
+  }
+  for (int i = 0; i < n; ++i)
+    if (lengths[i]) symbols_[next[lengths[i]]++] = static_cast<std::uint16_t>(i);
+  // Each code of up to tableBits_ bits fills the entries that start with it.
+  for (int len = 1; len <= tableBits_; ++len)
+    for (int k = 0; k < count_[len]; ++k) {
+      const int symbol = symbols_[index_[len] + k];
+      const std::size_t start = std::size_t(first_[len] + static_cast<std::uint32_t>(k)) << (tableBits_ - len);
+      std::fill_n(table_.begin() + static_cast<std::ptrdiff_t>(start), std::size_t(1) << (tableBits_ - len),
+                  static_cast<std::uint16_t>(symbol << 5 | len));
+    }
+  return true;
+}
+
+inline int LzxDecoder::Tree::Decode(BitReader& in) const {
+  in.Need(kMaxCodeLength);
+  const std::uint32_t bits = in.Peek(kMaxCodeLength);
+  const std::uint16_t entry = table_[bits >> (kMaxCodeLength - tableBits_)];
+  if (entry) {
+    in.Skip(entry & 31);
+    return entry >> 5;
+  }
+  return DecodeLong(in, bits);
+}
+
+int LzxDecoder::Tree::DecodeLong(BitReader& in, std::uint32_t bits) const {
+  if (empty_) return -1;
+  for (int len = tableBits_ + 1; len <= kMaxCodeLength; ++len) {
+    const std::uint32_t code = bits >> (kMaxCodeLength - len);
+    if (code - first_[len] < count_[len]) {
+      in.Skip(len);
+      return symbols_[index_[len] + code - first_[len]];
+    }
+  }
+  return -1;  // a code the tree does not have
+}
+
+bool LzxDecoder::Reset(int windowBits) {
+  if (windowBits < kLzxMinWindowBits || windowBits > kLzxMaxWindowBits) return false;
+  windowBits_ = windowBits;
+  // Twice the window: a match that runs past a frame's end never overwrites
+  // the frame. Nothing is read from it before it is written.
+  if (window_.size() != std::size_t(2) << windowBits) window_.assign(std::size_t(2) << windowBits, 0);
+  windowPos_ = 0;
+  total_ = 0;
+  ahead_ = 0;
+  r_[0] = r_[1] = r_[2] = 1;
+  slots_ = SlotsFor(windowBits);
+  headerRead_ = intelStarted_ = false;
+  intelFileSize_ = 0;
+  frames_ = 0;
+  blockType_ = 0;
+  blockLength_ = blockRemaining_ = 0;
+  padPending_ = false;
+  std::memset(mainLengths_, 0, sizeof mainLengths_);
+  std::memset(lengthLengths_, 0, sizeof lengthLengths_);
+  return true;
+}
+
+bool LzxDecoder::ReadLengths(BitReader& in, std::uint8_t* lengths, int first, int last) {
+  std::uint8_t pre[kPretreeSize];
+  for (std::uint8_t& l : pre) l = static_cast<std::uint8_t>(in.Read(4));
+  if (!pretree_.Build(pre, kPretreeSize, false)) return false;
+  for (int x = first; x < last;) {
+    int z = pretree_.Decode(in);
+    if (z < 0 || in.Overrun()) return false;
+    int run = 1, value = 0;
+    if (z == 17) {
+      run = static_cast<int>(in.Read(4)) + 4;
+    } else if (z == 18) {
+      run = static_cast<int>(in.Read(5)) + 20;
+    } else if (z == 19) {
+      run = static_cast<int>(in.Read(1)) + 4;
+      z = pretree_.Decode(in);
+      if (z < 0 || z > 16) return false;
+      value = (lengths[x] - z + 17) % 17;
+    } else {
+      value = (lengths[x] - z + 17) % 17;
+    }
+    if (run > last - x) return false;
+    std::fill(lengths + x, lengths + x + run, static_cast<std::uint8_t>(value));
+    x += run;
+  }
+  return true;
+}
+
+bool LzxDecoder::ReadBlockHeader(BitReader& in) {
+  if (padPending_) {
+    std::uint8_t pad;
+    if (!in.ReadBytes(&pad, 1)) return false;
+    padPending_ = false;
+  }
+  blockType_ = static_cast<int>(in.Read(3));
+  const std::uint32_t high = in.Read(16);
+  blockLength_ = high << 8 | in.Read(8);
+  blockRemaining_ = blockLength_;
+  if (blockLength_ == 0) return false;
+  const int mainSize = 256 + slots_ * 8;
+  switch (blockType_) {
+    case kBlockAligned:
+      for (std::uint8_t& l : alignedLengths_) l = static_cast<std::uint8_t>(in.Read(3));
+      if (!aligned_.Build(alignedLengths_, kAlignedSize, false)) return false;
+      [[fallthrough]];
+    case kBlockVerbatim:
+      if (!ReadLengths(in, mainLengths_, 0, 256) || !ReadLengths(in, mainLengths_, 256, mainSize)) return false;
+      if (!main_.Build(mainLengths_, mainSize, false)) return false;
+      if (mainLengths_[0xE8] != 0) intelStarted_ = true;
+      if (!ReadLengths(in, lengthLengths_, 0, kLengthSize)) return false;
+      return length_.Build(lengthLengths_, kLengthSize, true) && !in.Overrun();
+    case kBlockUncompressed: {
+      intelStarted_ = true;
+      std::uint8_t r[4 * kRepeatedOffsets];
+      if (!in.AlignToBytes() || !in.ReadBytes(r, sizeof r)) return false;
+      for (int i = 0; i < kRepeatedOffsets; ++i) r_[i] = Le32(r + 4 * i);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// Copies length bytes from offset back to the window's position. The
+// window is a ring; most matches lie whole inside it and go eight bytes at a
+// time (or at once when they do not overlap themselves).
+void LzxDecoder::CopyMatch(std::size_t offset, std::size_t length) {
+  std::uint8_t* const w = window_.data();
+  const std::size_t mask = window_.size() - 1;
+  const std::size_t to = windowPos_ & mask, from = (windowPos_ - offset) & mask;
+  windowPos_ += length;
+  if (to + length + 8 <= window_.size() && from + length + 8 <= window_.size()) {
+    if (offset >= length) {
+      std::memcpy(w + to, w + from, length);
+    } else if (offset >= 8) {
+      // Each eight bytes read lie before the eight written; the last step may
+      // write a few bytes past the match, which the next bytes overwrite.
+      for (std::size_t i = 0; i < length; i += 8) std::memcpy(w + to + i, w + from + i, 8);
+    } else {
+      for (std::size_t i = 0; i < length; ++i) w[to + i] = w[from + i];
+    }
+    return;
+  }
+  for (std::size_t i = 0; i < length; ++i) w[(to + i) & mask] = w[(from + i) & mask];
+}
+
+bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
+  const std::size_t mask = window_.size() - 1;
+  if (blockType_ == kBlockUncompressed) {
+    for (std::size_t left = run; left > 0;) {
+      const std::size_t at = windowPos_ & mask, n = std::min(left, window_.size() - at);
+      if (!in.ReadBytes(window_.data() + at, n)) return false;
+      windowPos_ += n;
+      left -= n;
+    }
+    return true;
+  }
+  const std::size_t windowSize = std::size_t(1) << windowBits_;
+  const bool aligned = blockType_ == kBlockAligned;
+  std::uint8_t* const w = window_.data();
+  std::size_t produced = 0;
+  while (produced < run) {
+    int sym = main_.Decode(in);
+    if (sym < 256) {
+      if (sym < 0) return false;
+      w[windowPos_++ & mask] = static_cast<std::uint8_t>(sym);
+      ++produced;
+      continue;
+    }
+    sym -= 256;
+    int length = sym & 7;
+    if (length == kPrimaryLengths) {
+      const int more = length_.Decode(in);
+      if (more < 0) return false;
+      length += more;
+    }
+    length += kMinMatch;
+    const int slot = sym >> 3;
+    std::uint32_t offset;
+    if (slot > 2) {
+      const int extra = kSlots.extra[slot];
+      offset = kSlots.base[slot] - 2;
+      if (aligned && extra >= 3) {
+        if (extra > 3) offset += in.Read(extra - 3) << 3;
+        const int low = aligned_.Decode(in);
+        if (low < 0) return false;
+        offset += static_cast<std::uint32_t>(low);
+      } else if (extra > 0) {
+        offset += in.Read(extra);
+      }
+      r_[2] = r_[1];
+      r_[1] = r_[0];
+      r_[0] = offset;
+    } else {
+      offset = r_[slot];
+      r_[slot] = r_[0];
+      r_[0] = offset;
+    }
+    if (offset == 0 || offset > windowPos_ || offset > windowSize) return false;
+    CopyMatch(offset, static_cast<std::size_t>(length));
+    produced += static_cast<std::size_t>(length);
+    if (in.Overrun()) return false;
+  }
+  if (in.Overrun()) return false;
+  run = produced;
+  return true;
+}
+
+// Call instructions (E8) of the frame had their relative targets made
+// absolute by the writer; this makes them relative again.
+void LzxDecoder::Translate(std::uint8_t* out, std::size_t size) {
+  if (!intelStarted_ || intelFileSize_ == 0 || frames_ >= kTranslatedFrames || size <= 10) return;
+  const std::int64_t fileSize = intelFileSize_;
+  // A call in the last ten bytes of a frame is never translated.
+  const std::uint8_t* const end = out + size - 10;
+  for (std::uint8_t* p = out; (p = static_cast<std::uint8_t*>(std::memchr(p, 0xE8, static_cast<std::size_t>(end - p))));) {
+    const std::int64_t pos = static_cast<std::int64_t>(total_) + (p - out);
+    const std::int64_t absolute = static_cast<std::int32_t>(Le32(p + 1));
+    if (absolute >= -pos && absolute < fileSize) {
+      const std::int64_t relative = absolute >= 0 ? absolute - pos : absolute + fileSize;
+      const auto v = static_cast<std::uint32_t>(relative);
+      p[1] = static_cast<std::uint8_t>(v);
+      p[2] = static_cast<std::uint8_t>(v >> 8);
+      p[3] = static_cast<std::uint8_t>(v >> 16);
+      p[4] = static_cast<std::uint8_t>(v >> 24);
+    }
+    p += 5;
+    if (p >= end) break;
+  }
+}
+
+bool LzxDecoder::Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize) {
+  if (windowBits_ == 0 || outSize > kLzxFrameSize) return false;
+  BitReader in(data, size);
+  if (!headerRead_) {
+    if (in.Read(1)) {
+      const std::uint32_t high = in.Read(16);
+      intelFileSize_ = static_cast<std::int32_t>(high << 16 | in.Read(16));
+    }
+    headerRead_ = true;
+  }
+  const std::uint64_t frameStart = windowPos_ - ahead_;
+  std::size_t toDecode = outSize > ahead_ ? outSize - ahead_ : 0;
+  ahead_ -= std::min(ahead_, outSize);
+  while (toDecode > 0) {
+    if (blockRemaining_ == 0 && !ReadBlockHeader(in)) return false;
+    std::size_t run = std::min<std::size_t>(blockRemaining_, toDecode);
+    if (!DecodeRun(in, run)) return false;
+    if (run > blockRemaining_) return false;  // a match past its block's end
+    blockRemaining_ -= static_cast<std::uint32_t>(run);
+    if (blockType_ == kBlockUncompressed && blockRemaining_ == 0 && (blockLength_ & 1)) padPending_ = true;
+    const std::size_t used = std::min(run, toDecode);
+    toDecode -= used;
+    ahead_ += run - used;
+  }
+  if (padPending_ && !in.AtByteEnd()) {
+    std::uint8_t pad;
+    if (in.ReadBytes(&pad, 1)) padPending_ = false;
+  }
+  const std::size_t mask = window_.size() - 1;
+  const std::size_t at = frameStart & mask, first = std::min(outSize, window_.size() - at);
+  std::memcpy(out, window_.data() + at, first);
+  std::memcpy(out + first, window_.data(), outSize - first);
+  total_ = frameStart;
+  Translate(out, outSize);
+  total_ = frameStart + outSize;
+  ++frames_;
+  return true;
+}
+
+}  // namespace platform

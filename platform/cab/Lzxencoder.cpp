@@ -1,0 +1,459 @@
+#include "platform/cab/Lzxencoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <queue>
+
+namespace platform {
+
+using namespace lzx;
+
+namespace {
+
+// Positions are found by a hash of their first four bytes; a match of
+// three bytes is seldom worth its offset, so only repeated offsets give them.
+constexpr int kHashBits = 18;
+constexpr std::uint32_t kMinNewMatch = 4;
+// Candidates looked at per position, and fewer once a good match is in hand.
+constexpr int kChainDepth = 128, kShortChainDepth = 32;
+constexpr std::uint32_t kGoodLength = 32;
+// A match this long is taken without looking further.
+constexpr std::uint32_t kNiceLength = 128;
+// A match this long is taken without trying the next position for a better one.
+constexpr std::uint32_t kLazyLength = 8;
+// After this many literals in a row (data that does not repeat) the search
+// skips ahead, by one more position for each further kSkipSlope of them, up
+// to kMaxSkip; a match found brings it back to every position.
+constexpr std::size_t kSkipAfter = 32, kSkipSlope = 16, kMaxSkip = 8;
+// Bytes past the frame in the buffer, so that words may be read there.
+constexpr std::size_t kPad = 16;
+// Bits a literal costs, and a match besides its extra bits, as far as choosing matches goes.
+constexpr int kLiteralBits = 7, kRepeatedMatchBits = 7, kNewMatchBits = 10;
+
+std::uint32_t Load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+std::uint32_t Hash4(const std::uint8_t* p) { return (Load32(p) * 2654435761u) >> (32 - kHashBits); }
+
+// How many bytes a and b have in common, up to limit.
+std::size_t Common(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
+  std::size_t n = 0;
+  for (; n + 8 <= limit; n += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + n, 8);
+    std::memcpy(&y, b + n, 8);
+    if (const std::uint64_t d = x ^ y) return n + static_cast<std::size_t>(__builtin_ctzll(d) >> 3);
+  }
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
+
+// The position slot of a distance plus 2.
+int SlotOf(std::uint32_t formatted) {
+  if (formatted < 4) return static_cast<int>(formatted);
+  if (formatted >= kSlots.base[38]) return 38 + static_cast<int>((formatted - kSlots.base[38]) >> 17);
+  const int high = 31 - __builtin_clz(formatted);
+  return 2 * high + static_cast<int>((formatted >> (high - 1)) & 1);
+}
+
+// Bits a match saves against coding its bytes as literals, roughly: a
+// repeated offset costs its symbol only, a new one its extra bits too.
+int GainOf(std::uint32_t length, std::uint32_t offset) {
+  const int cost = offset < kRepeatedOffsets ? kRepeatedMatchBits : kNewMatchBits + kSlots.extra[SlotOf(offset)];
+  return static_cast<int>(length) * kLiteralBits - cost;
+}
+
+// Writes 16-bit little-endian words, high bit first.
+class BitWriter {
+ public:
+  explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  void Put(std::uint32_t value, int bits) {
+    acc_ = acc_ << bits | (value & ((std::uint64_t(1) << bits) - 1));
+    n_ += bits;
+    while (n_ >= 16) {
+      n_ -= 16;
+      const auto word = static_cast<std::uint16_t>(acc_ >> n_);
+      out_.push_back(static_cast<std::uint8_t>(word));
+      out_.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+  }
+  // To the next word; with bytes to follow a whole word when already there.
+  void Align(bool forBytes) {
+    if (n_ > 0)
+      Put(0, 16 - n_);
+    else if (forBytes)
+      Put(0, 16);
+  }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+  std::uint64_t acc_ = 0;
+  int n_ = 0;
+};
+
+// Code lengths of at most maxLength bits for the counted symbols; at least
+// two symbols get a code, so that every tree is complete.
+void HuffmanLengths(const std::uint32_t* counts, int n, int maxLength, std::uint8_t* lengths) {
+  std::vector<std::uint32_t> freq(counts, counts + n);
+  int used = 0;
+  for (std::uint32_t f : freq) used += f != 0;
+  for (int i = 0; used < 2 && i < n; ++i)
+    if (freq[static_cast<std::size_t>(i)] == 0) {
+      freq[static_cast<std::size_t>(i)] = 1;
+      ++used;
+    }
+  struct Node {
+    std::uint64_t weight;
+    int index;
+    bool operator>(const Node& o) const { return weight != o.weight ? weight > o.weight : index > o.index; }
+  };
+  std::vector<int> parent(static_cast<std::size_t>(2 * n));
+  for (;;) {
+    std::fill(parent.begin(), parent.end(), -1);
+    std::priority_queue<Node, std::vector<Node>, std::greater<Node>> heap;
+    for (int i = 0; i < n; ++i)
+      if (freq[static_cast<std::size_t>(i)]) heap.push({freq[static_cast<std::size_t>(i)], i});
+    int next = n;
+    while (heap.size() > 1) {
+      const Node a = heap.top();
+      heap.pop();
+      const Node b = heap.top();
+      heap.pop();
+      parent[static_cast<std::size_t>(a.index)] = parent[static_cast<std::size_t>(b.index)] = next;
+      heap.push({a.weight + b.weight, next++});
+    }
+    // Depths from the root down: a parent always has a higher index than its children.
+    std::vector<std::uint8_t> depth(static_cast<std::size_t>(next), 0);
+    int longest = 0;
+    for (int i = next - 2; i >= 0; --i) {
+      const int p = parent[static_cast<std::size_t>(i)];
+      if (p < 0) continue;
+      depth[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(depth[static_cast<std::size_t>(p)] + 1);
+      if (i < n) longest = std::max<int>(longest, depth[static_cast<std::size_t>(i)]);
+    }
+    for (int i = 0; i < n; ++i)
+      lengths[i] = freq[static_cast<std::size_t>(i)] ? depth[static_cast<std::size_t>(i)] : 0;
+    if (longest <= maxLength) return;
+    for (std::uint32_t& f : freq)
+      if (f) f = (f + 1) / 2;  // flatter counts, shorter codes
+  }
+}
+
+// Canonical codes: by length, then by symbol.
+void Codes(const std::uint8_t* lengths, int n, std::uint16_t* codes) {
+  std::uint32_t next[kMaxCodeLength + 2] = {};
+  std::uint32_t count[kMaxCodeLength + 1] = {};
+  for (int i = 0; i < n; ++i) ++count[lengths[i]];
+  count[0] = 0;
+  for (int len = 1, code = 0; len <= kMaxCodeLength; ++len) {
+    code = (code + static_cast<int>(count[len - 1])) << 1;
+    next[len] = static_cast<std::uint32_t>(code);
+  }
+  for (int i = 0; i < n; ++i)
+    if (lengths[i]) codes[i] = static_cast<std::uint16_t>(next[lengths[i]]++);
+}
+
+// New code lengths as changes against the old ones, through a pretree:
+// runs of zeros as such, runs of one length over equal old ones as one change.
+void WriteLengths(BitWriter& out, const std::uint8_t* old, const std::uint8_t* lengths, int n) {
+  struct Item {
+    std::uint8_t symbol, extra, change;
+  };
+  std::vector<Item> items;
+  for (int x = 0; x < n;) {
+    int run = 1;
+    while (x + run < n && lengths[x + run] == lengths[x]) ++run;
+    const auto change = static_cast<std::uint8_t>((old[x] - lengths[x] + 17) % 17);
+    if (lengths[x] == 0 && run >= 20) {
+      run = std::min(run, 51);
+      items.push_back({18, static_cast<std::uint8_t>(run - 20), 0});
+    } else if (lengths[x] == 0 && run >= 4) {
+      run = std::min(run, 19);
+      items.push_back({17, static_cast<std::uint8_t>(run - 4), 0});
+    } else if (run >= 4 && std::all_of(old + x, old + x + std::min(run, 5), [&](std::uint8_t o) { return o == old[x]; })) {
+      run = std::min(run, 5);
+      items.push_back({19, static_cast<std::uint8_t>(run - 4), change});
+    } else {
+      run = 1;
+      items.push_back({change, 0, 0});
+    }
+    x += run;
+  }
+  std::uint32_t freq[kPretreeSize] = {};
+  for (const Item& i : items) {
+    ++freq[i.symbol];
+    if (i.symbol == 19) ++freq[i.change];
+  }
+  std::uint8_t pre[kPretreeSize];
+  std::uint16_t codes[kPretreeSize] = {};
+  HuffmanLengths(freq, kPretreeSize, 15, pre);
+  Codes(pre, kPretreeSize, codes);
+  for (std::uint8_t l : pre) out.Put(l, 4);
+  for (const Item& i : items) {
+    out.Put(codes[i.symbol], pre[i.symbol]);
+    if (i.symbol == 17) out.Put(i.extra, 4);
+    if (i.symbol == 18) out.Put(i.extra, 5);
+    if (i.symbol == 19) {
+      out.Put(i.extra, 1);
+      out.Put(codes[i.change], pre[i.change]);
+    }
+  }
+}
+
+void PutBlockHeader(BitWriter& bits, bool first, int type, std::size_t size) {
+  if (first) bits.Put(0, 1);  // no call translation
+  bits.Put(static_cast<std::uint32_t>(type), 3);
+  bits.Put(static_cast<std::uint32_t>(size), 24);
+}
+
+}  // namespace
+
+bool LzxEncoder::Reset(int windowBits) {
+  if (windowBits < kLzxMinWindowBits || windowBits > kLzxMaxWindowBits) return false;
+  windowBits_ = windowBits;
+  slots_ = SlotsFor(windowBits);
+  first_ = true;
+  window_ = std::size_t(1) << windowBits;
+  // Twice the window and a frame: the older half is dropped once a window's
+  // worth has come in. Neither buffer is read where it was not written.
+  const std::size_t capacity = 2 * window_ + kLzxFrameSize + kPad;
+  if (capacity != capacity_) {
+    bytes_.reset(new std::uint8_t[capacity]);
+    chain_.reset(new std::int32_t[window_]);
+    capacity_ = capacity;
+  }
+  end_ = 0;
+  base_ = 0;
+  head_.assign(std::size_t(1) << kHashBits, -1);
+  r_[0] = r_[1] = r_[2] = 1;
+  std::memset(mainLengths_, 0, sizeof mainLengths_);
+  std::memset(lengthLengths_, 0, sizeof lengthLengths_);
+  return true;
+}
+
+void LzxEncoder::Take(const std::uint8_t* data, std::size_t size) {
+  if (end_ + size + kPad > capacity_) {
+    const std::size_t keep = std::min(end_, window_);
+    std::memmove(bytes_.get(), bytes_.get() + end_ - keep, keep);
+    base_ += static_cast<std::int64_t>(end_ - keep);
+    end_ = keep;
+  }
+  std::memcpy(bytes_.get() + end_, data, size);
+  end_ += size;
+  std::memset(bytes_.get() + end_, 0, kPad);
+}
+
+void LzxEncoder::Insert(std::size_t at) {
+  if (at + 4 > end_) return;
+  const std::uint32_t h = Hash4(bytes_.get() + at);
+  const auto pos = static_cast<std::int32_t>(base_ + static_cast<std::int64_t>(at));
+  chain_[static_cast<std::size_t>(pos) & (window_ - 1)] = head_[h];
+  head_[h] = pos;
+}
+
+// The match at buffer index at that saves the most, of at most limit bytes.
+LzxEncoder::Match LzxEncoder::Find(std::size_t at, std::size_t limit) {
+  Match best;
+  const std::uint8_t* const here = bytes_.get() + at;
+  const std::int64_t pos = base_ + static_cast<std::int64_t>(at);
+  for (std::uint32_t k = 0; k < kRepeatedOffsets; ++k) {
+    if (r_[k] > pos) continue;
+    const auto length = static_cast<std::uint32_t>(Common(here, here - r_[k], limit));
+    if (length < kMinMatch) continue;
+    const int gain = GainOf(length, k);
+    if (gain > best.gain) best = {length, k, gain};
+  }
+  if (limit < kMinNewMatch || best.length >= kNiceLength || best.length == limit) return best;
+  int depth = best.length >= kGoodLength ? kShortChainDepth : kChainDepth;
+  const std::int64_t farthest = static_cast<std::int64_t>(window_) - 3;
+  for (std::int32_t candidate = head_[Hash4(here)]; candidate >= 0 && depth-- > 0;) {
+    const std::int64_t distance = pos - candidate;
+    if (distance > farthest) break;
+    const std::uint8_t* const there = here - distance;
+    // Farther candidates must be longer to save more.
+    if (there[best.length] == here[best.length]) {
+      const auto length = static_cast<std::uint32_t>(Common(here, there, limit));
+      if (length >= kMinNewMatch) {
+        const auto offset = static_cast<std::uint32_t>(distance + 2);
+        const int gain = GainOf(length, offset);
+        if (gain > best.gain) {
+          best = {length, offset, gain};
+          if (length >= kNiceLength || length == limit) break;
+        }
+      }
+    }
+    const std::int32_t older = chain_[static_cast<std::size_t>(candidate) & (window_ - 1)];
+    if (older >= candidate) break;  // the entry belongs to a newer position now
+    candidate = older;
+  }
+  return best;
+}
+
+void LzxEncoder::Emit(const Match& m) {
+  std::uint32_t value = m.offset;
+  if (value >= kRepeatedOffsets) {
+    const std::uint32_t distance = value - 2;
+    for (std::uint32_t k = 0; k < kRepeatedOffsets; ++k)
+      if (r_[k] == distance) value = k;
+  }
+  if (value < kRepeatedOffsets) {
+    std::swap(r_[0], r_[value]);
+  } else {
+    r_[2] = r_[1];
+    r_[1] = r_[0];
+    r_[0] = value - 2;
+  }
+  tokens_.push_back({m.length, value});
+}
+
+// Lazy matching: a short match found at one position is kept back a byte,
+// and given up for a literal when the next position has a better one.
+void LzxEncoder::Parse(std::size_t start, std::size_t size) {
+  const std::size_t end = start + size;
+  Match pending;
+  bool held = false;
+  std::size_t misses = 0;
+  for (std::size_t at = start; at < end;) {
+    // Data that does not repeat: literals, searched for matches less and less often.
+    if (held && pending.length == 0 && misses >= kSkipAfter) {
+      const std::size_t skip = std::min({kMaxSkip, 1 + (misses - kSkipAfter) / kSkipSlope, end - at});
+      for (std::size_t k = at - 1; k < at + skip; ++k) tokens_.push_back({0, bytes_[k]});
+      misses += skip + 1;
+      at += skip;
+      held = false;
+      continue;
+    }
+    Match found;
+    if (!held || pending.length < kLazyLength)
+      found = Find(at, std::min<std::size_t>(kMaxMatch, end - at));
+    Insert(at);
+    if (held && pending.length && pending.gain >= found.gain) {
+      Emit(pending);
+      const std::size_t stop = at - 1 + pending.length;
+      for (std::size_t k = at + 1; k < stop; ++k) Insert(k);
+      at = stop;
+      held = false;
+      misses = 0;
+      continue;
+    }
+    if (held) {
+      tokens_.push_back({0, bytes_[at - 1]});
+      ++misses;
+    }
+    pending = found;
+    held = true;
+    ++at;
+  }
+  if (held) tokens_.push_back({0, bytes_[end - 1]});
+}
+
+void LzxEncoder::WriteBlock(std::size_t size, std::vector<std::uint8_t>& out) {
+  const int mainSize = 256 + slots_ * 8;
+  std::uint32_t mainFreq[kMainSizeMax] = {}, lengthFreq[kLengthSize] = {}, alignedFreq[kAlignedSize] = {};
+  std::uint32_t alignedUses = 0;
+  for (const Token& t : tokens_) {
+    if (t.length == 0) {
+      ++mainFreq[t.value];
+      continue;
+    }
+    const int slot = SlotOf(t.value);
+    const std::uint32_t header = std::min<std::uint32_t>(t.length - kMinMatch, kPrimaryLengths);
+    ++mainFreq[256 + slot * 8 + static_cast<int>(header)];
+    if (header == kPrimaryLengths) ++lengthFreq[t.length - kMinMatch - kPrimaryLengths];
+    if (t.value >= kRepeatedOffsets && kSlots.extra[slot] >= 3) {
+      ++alignedFreq[(t.value - kSlots.base[slot]) & 7];
+      ++alignedUses;
+    }
+  }
+  std::uint8_t mainLengths[kMainSizeMax] = {}, lengthLengths[kLengthSize] = {}, alignedLengths[kAlignedSize] = {};
+  HuffmanLengths(mainFreq, mainSize, kMaxCodeLength, mainLengths);
+  // A block without long matches sends an empty length tree.
+  if (std::any_of(std::begin(lengthFreq), std::end(lengthFreq), [](std::uint32_t f) { return f != 0; }))
+    HuffmanLengths(lengthFreq, kLengthSize, kMaxCodeLength, lengthLengths);
+  // The aligned tree pays when its codes and its own 24 bits take fewer than three bits per offset.
+  HuffmanLengths(alignedFreq, kAlignedSize, 7, alignedLengths);
+  std::uint32_t alignedBits = 8 * 3;
+  for (int i = 0; i < kAlignedSize; ++i) alignedBits += alignedFreq[i] * alignedLengths[i];
+  const bool aligned = alignedBits < 3 * alignedUses;
+
+  std::uint16_t mainCodes[kMainSizeMax] = {}, lengthCodes[kLengthSize] = {}, alignedCodes[kAlignedSize] = {};
+  Codes(mainLengths, mainSize, mainCodes);
+  Codes(lengthLengths, kLengthSize, lengthCodes);
+  Codes(alignedLengths, kAlignedSize, alignedCodes);
+
+  out.clear();
+  out.reserve(size + size / 8 + 1024);
+  BitWriter bits(out);
+  PutBlockHeader(bits, first_, aligned ? kBlockAligned : kBlockVerbatim, size);
+  if (aligned)
+    for (std::uint8_t l : alignedLengths) bits.Put(l, 3);
+  WriteLengths(bits, mainLengths_, mainLengths, 256);
+  WriteLengths(bits, mainLengths_ + 256, mainLengths + 256, mainSize - 256);
+  WriteLengths(bits, lengthLengths_, lengthLengths, kLengthSize);
+  for (const Token& t : tokens_) {
+    if (t.length == 0) {
+      bits.Put(mainCodes[t.value], mainLengths[t.value]);
+      continue;
+    }
+    const int slot = SlotOf(t.value);
+    const std::uint32_t header = std::min<std::uint32_t>(t.length - kMinMatch, kPrimaryLengths);
+    const int symbol = 256 + slot * 8 + static_cast<int>(header);
+    bits.Put(mainCodes[symbol], mainLengths[symbol]);
+    if (header == kPrimaryLengths) {
+      const std::uint32_t more = t.length - kMinMatch - kPrimaryLengths;
+      bits.Put(lengthCodes[more], lengthLengths[more]);
+    }
+    if (t.value < kRepeatedOffsets) continue;
+    const int extra = kSlots.extra[slot];
+    const std::uint32_t rest = t.value - kSlots.base[slot];
+    if (aligned && extra >= 3) {
+      bits.Put(rest >> 3, extra - 3);
+      bits.Put(alignedCodes[rest & 7], alignedLengths[rest & 7]);
+    } else {
+      bits.Put(rest, extra);
+    }
+  }
+  bits.Align(false);
+  std::memcpy(mainLengths_, mainLengths, sizeof mainLengths_);
+  std::memcpy(lengthLengths_, lengthLengths, sizeof lengthLengths_);
+}
+
+// Stored as it is, with the repeated offsets the frame began with; the
+// trees of the block before stay the reference of the next.
+void LzxEncoder::WriteStored(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+  out.clear();
+  BitWriter bits(out);
+  PutBlockHeader(bits, first_, kBlockUncompressed, size);
+  bits.Align(true);
+  for (std::uint32_t r : r_)
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(r >> (8 * i)));
+  out.insert(out.end(), data, data + size);
+  if (size & 1) out.push_back(0);
+}
+
+bool LzxEncoder::Encode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+  if (windowBits_ == 0 || size == 0 || size > kLzxFrameSize) return false;
+  Take(data, size);
+  std::uint32_t r[kRepeatedOffsets];
+  std::copy(std::begin(r_), std::end(r_), r);
+  std::uint8_t mainLengths[kMainSizeMax], lengthLengths[kLengthSize];
+  std::memcpy(mainLengths, mainLengths_, sizeof mainLengths);
+  std::memcpy(lengthLengths, lengthLengths_, sizeof lengthLengths);
+  tokens_.clear();
+  Parse(end_ - size, size);
+  WriteBlock(size, out);
+  // A stored block takes its bytes, 4 of header, 12 of repeated offsets and a pad.
+  if (out.size() >= size + 16) {
+    std::copy(std::begin(r), std::end(r), r_);
+    std::memcpy(mainLengths_, mainLengths, sizeof mainLengths);
+    std::memcpy(lengthLengths_, lengthLengths, sizeof lengthLengths);
+    WriteStored(data, size, out);
+  }
+  first_ = false;
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+#pragma once
+// What the installation roads do again and again, as a user does it: opening the post
+// office, exchanging mail, handling a folder, opening a discussion, and the start of every
+// shared discussion (one creates it and announces it, the other asks for it and forms it).
+
+#include "tests/e2e/Installation.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TCustomForm;
+class TDiscussion;
+class TFormBrowse;
+
+namespace e2e {
+
+// The discussion's name and its live blocks, one a line: storage, name, upper block's
+// name, text (the root shows the discussion's name in place of a text).
+std::string Tree(TDiscussion& d);
+
+// In the post office window: presses a button that exchanges mail ("ButtonMail",
+// "Button1" receives, "Button3" sends) and closes the exchange's window once it is done.
+void Exchange(TSession& s, TCustomForm& office, const std::string& button);
+// Handles every file of a folder of the post office window ("RadioButtonInbox" ...).
+void Perform(TCustomForm& office, const std::string& folder);
+// The window of the folder of discussions: the first window, moved up from the
+// discussion it opened on, or down from the root folder.
+TFormBrowse& DiscussedFolder(TSession& s);
+// Opens the post office from the folder of discussions, acts in it and closes it.
+void InPostOffice(TSession& s, const std::function<void(TCustomForm&)>& act);
+// The post office receives what came and handles the Inbox.
+void Receive(TSession& s);
+// Sends what waits in the Outbox.
+void Send(TSession& s);
+// Receives, handles what came, packs the answers the handling wrote and sends them.
+void Answer(TSession& s);
+// Opens the discussion of that folder from the folder of discussions.
+TFormBrowse& OpenDiscussion(TSession& s, const std::string& folder);
+
+// Writes each text as a note under the block `block` of the discussion `folder` and posts
+// it, then sends the post to all as the leader does, the notes becoming comments; tells
+// "sent" (the tree then).
+void PostNotesToAll(TSession& s, const std::string& folder, const std::string& block,
+                    const std::vector<std::string>& texts);
+
+// The mail files waiting in a mailbox of the fixture.
+std::vector<std::string> Waiting(const std::string& mailbox);
+// Delivers a mail file again into a mailbox, as a server that lost track of a delivery does.
+void Deliver(const std::string& mailbox, const std::string& mail, int copy);
+
+// `leader` creates the discussion `folder` with the root text and one model block a text,
+// publishes it and announces it to `reader`, sends the announcement and tells "model" (its
+// tree), "dident" and "lident" (its own).
+void Announce(TInstallation& leader, TInstallation& reader, const std::string& folder, const std::string& root,
+              const std::vector<std::string>& blocks);
+// `reader` asks for the announced discussion, the leader answers with the model and the
+// reader forms its copy of `folder`, telling "model" and "dident".
+void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder);
+
+}  // namespace e2e
