@@ -7,7 +7,8 @@
 // them: ADIdents numbered per discussion from 2 (0 is the model's author, 1 its
 // moderator), never one that an author of the moderator's copy holds, kept in
 // "Registered authors.txt", and answered AUTHOR_IDENTS_GENERATED only when the program
-// can store them.
+// can store them. A reader so registered is a trustworthy expert until the moderator rates
+// it otherwise; the ratings are kept in "Author ratings.txt".
 //
 // Nothing here may touch the thread-local state of the program's own file calls, which a
 // library that is unloaded again must not own: its own files are read and written with
@@ -54,6 +55,8 @@ TState& State() {
 std::string Text(const TStr* text) { return text ? text->ToString() : std::string(); }
 
 std::string RegistryFile() { return platform::DataRoot() + "/Registered models.txt"; }
+std::string AuthorsFile() { return platform::DataRoot() + "/Registered authors.txt"; }
+std::string RatingsFile() { return platform::DataRoot() + "/Author ratings.txt"; }
 
 // The identifiers given to a model: DIdent, the model author's AGIdent, the moderator's.
 struct TRegistration {
@@ -112,7 +115,7 @@ bool Register(const std::string& mident, TRegistration& registration) {
 template <class TFits>
 bool RegisterAuthor(const std::string& dident, const std::string& lident, TFits fits, uint16_t& adident,
                     std::string& agident) {
-  const std::string file = platform::DataRoot() + "/Registered authors.txt";
+  const std::string file = AuthorsFile();
   std::ifstream in(file, std::ios::binary);
   int own = 0;
   std::set<int> others{1};
@@ -135,6 +138,21 @@ bool RegisterAuthor(const std::string& dident, const std::string& lident, TFits 
   if (adident == own) return true;
   if (!own) agident = MakeRandomIdent("G").ToString();
   return AppendFields(file, {dident, lident, std::to_string(adident), agident});
+}
+
+// The moderate type of an author of a discussion: the last rating kept, else 1 for a
+// reader given identifiers here; 0 when the author is not known here.
+int32_t KeptModerateType(const std::string& dident, int32_t adident) {
+  const std::string number = std::to_string(adident);
+  int32_t type = 0;
+  std::ifstream ratings(RatingsFile(), std::ios::binary);
+  for (std::vector<std::string> f; ReadFields(ratings, f);)
+    if (f.size() == 3 && f[0] == dident && f[1] == number) type = std::atoi(f[2].c_str());
+  if (type != 0) return type;
+  std::ifstream authors(AuthorsFile(), std::ios::binary);
+  for (std::vector<std::string> f; ReadFields(authors, f);)
+    if (f.size() == 4 && f[0] == dident && f[2] == number) return 1;
+  return 0;
 }
 
 // The value of a field among name and value pairs, "" when missing.
@@ -229,15 +247,19 @@ LEAFGUARD_ENTRY uint8_t UpdateModeratedCommentsCountByDIdent(const TStr* dident,
 }
 
 LEAFGUARD_ENTRY uint8_t GetAuthorModerateType(const TStr* dident, int32_t adident, int32_t* moderateType) {
+  if (!moderateType) return NotDone;
   auto it = State().ModerateTypes.find({Text(dident), adident});
-  if (it == State().ModerateTypes.end() || !moderateType) return NotDone;
-  *moderateType = it->second;
+  const int32_t type = it != State().ModerateTypes.end() ? it->second : KeptModerateType(Text(dident), adident);
+  if (type == 0) return NotDone;
+  *moderateType = type;
   return Done;
 }
 
 LEAFGUARD_ENTRY uint8_t SetAuthorModerateType(const TStr* dident, uint16_t adident, uint8_t moderateType) {
-  if (moderateType < 1 || moderateType > 3) return NotDone;
+  if (moderateType < 1 || moderateType > 3 || !IsPlainIdent(Text(dident))) return NotDone;
   State().ModerateTypes[{Text(dident), adident}] = moderateType;
+  // Kept for later runs where the data folder takes the file; this run has it either way.
+  AppendFields(RatingsFile(), {Text(dident), std::to_string(adident), std::to_string(moderateType)});
   return Done;
 }
 

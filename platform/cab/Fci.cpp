@@ -96,6 +96,8 @@ class CabCompressor {
 
   void OpenFolder(TCOMP comp);
   bool StoreBlock();
+  bool KeepLzxFrames();
+  bool KeepBlock(const std::vector<std::uint8_t>& bytes, std::size_t size);
   bool CloseFolder();
   bool PlaceBlockPart(const std::uint8_t* data, std::uint16_t csize, std::uint16_t usize);
   bool NextCabinet(CCAB& next);
@@ -128,6 +130,7 @@ class CabCompressor {
     return static_cast<std::uint16_t>(type == tcompTYPE_LZX ? folderComp_ & (tcompMASK_TYPE | tcompMASK_LZX_WINDOW) : type);
   }
   std::vector<std::uint8_t> encoded_;
+  std::vector<LzxEncoder::Frame> lzxFrames_;
 };
 
 bool CabCompressor::MakeTemp(TempFile& temp) {
@@ -261,20 +264,34 @@ void CabCompressor::OpenFolder(TCOMP comp) {
   if ((comp & tcompMASK_TYPE) == tcompTYPE_LZX) lzx_.Reset((comp & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW);
 }
 
-// Compresses the block being filled into the folder's temporary file.
+// Compresses the block being filled into the folder's temporary file. LZX
+// holds a few frames back and gives them all at once.
 bool CabCompressor::StoreBlock() {
+  const std::size_t size = blockFill_;
+  blockFill_ = 0;
   if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_MSZIP) {
-    if (!mszip_.Encode(block_.data(), blockFill_, encoded_)) return Fail(FCIERR_MCI_FAIL);
+    if (!mszip_.Encode(block_.data(), size, encoded_)) return Fail(FCIERR_MCI_FAIL);
   } else if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_LZX) {
-    if (!lzx_.Encode(block_.data(), blockFill_, encoded_)) return Fail(FCIERR_MCI_FAIL);
+    lzxFrames_.clear();
+    if (!lzx_.Encode(block_.data(), size, lzxFrames_)) return Fail(FCIERR_MCI_FAIL);
+    return KeepLzxFrames();
   } else {
-    encoded_.assign(block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(blockFill_));
+    encoded_.assign(block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(size));
   }
-  BlockOut b{folderData_.size, static_cast<std::uint16_t>(encoded_.size()), static_cast<std::uint16_t>(blockFill_)};
-  if (!Append(folderData_, encoded_.data(), encoded_.size())) return false;
+  return KeepBlock(encoded_, size);
+}
+
+bool CabCompressor::KeepLzxFrames() {
+  for (const LzxEncoder::Frame& f : lzxFrames_)
+    if (!KeepBlock(f.bytes, f.size)) return false;
+  return true;
+}
+
+bool CabCompressor::KeepBlock(const std::vector<std::uint8_t>& bytes, std::size_t size) {
+  BlockOut b{folderData_.size, static_cast<std::uint16_t>(bytes.size()), static_cast<std::uint16_t>(size)};
+  if (!Append(folderData_, bytes.data(), bytes.size())) return false;
   folderBlocks_.push_back(b);
   folderCompressed_ += b.csize;
-  blockFill_ = 0;
   if (status && Aborted(status(statusFile, b.csize, b.usize, pv))) return false;
   return true;
 }
@@ -316,6 +333,11 @@ bool CabCompressor::NextCabinet(CCAB& next) {
 bool CabCompressor::CloseFolder() {
   if (!folderOpen_) return true;
   if (blockFill_ > 0 && !StoreBlock()) return false;
+  if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_LZX) {
+    lzxFrames_.clear();
+    lzx_.Finish(lzxFrames_);
+    if (!KeepLzxFrames()) return false;
+  }
   folderOpen_ = false;
   if (folderFiles_.empty()) return true;
   if (folders_.size() >= kMaxEntries && !FlushCabinet(true)) return false;

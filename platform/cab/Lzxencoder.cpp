@@ -25,6 +25,9 @@ constexpr std::uint32_t kLazyLength = 8;
 // skips ahead, by one more position for each further kSkipSlope of them, up
 // to kMaxSkip; a match found brings it back to every position.
 constexpr std::size_t kSkipAfter = 32, kSkipSlope = 16, kMaxSkip = 8;
+// Frames that share one block and its trees, and what the trees of a block
+// cost, about, when deciding whether a frame is better stored.
+constexpr std::size_t kFramesPerBlock = 8, kTreeBytes = 120;
 // Bytes past the frame in the buffer, so that words may be read there.
 constexpr std::size_t kPad = 16;
 // Bits a literal costs, and a match besides its extra bits, as far as choosing matches goes.
@@ -69,15 +72,17 @@ int GainOf(std::uint32_t length, std::uint32_t offset) {
 // Writes 16-bit little-endian words, high bit first.
 class BitWriter {
  public:
-  explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  explicit BitWriter(std::vector<std::uint8_t>& out) : out_(&out) {}
+  // Goes on writing into another buffer (after Align).
+  void To(std::vector<std::uint8_t>& out) { out_ = &out; }
   void Put(std::uint32_t value, int bits) {
     acc_ = acc_ << bits | (value & ((std::uint64_t(1) << bits) - 1));
     n_ += bits;
     while (n_ >= 16) {
       n_ -= 16;
       const auto word = static_cast<std::uint16_t>(acc_ >> n_);
-      out_.push_back(static_cast<std::uint8_t>(word));
-      out_.push_back(static_cast<std::uint8_t>(word >> 8));
+      out_->push_back(static_cast<std::uint8_t>(word));
+      out_->push_back(static_cast<std::uint8_t>(word >> 8));
     }
   }
   // To the next word; with bytes to follow a whole word when already there.
@@ -89,7 +94,7 @@ class BitWriter {
   }
 
  private:
-  std::vector<std::uint8_t>& out_;
+  std::vector<std::uint8_t>* out_;
   std::uint64_t acc_ = 0;
   int n_ = 0;
 };
@@ -216,6 +221,9 @@ bool LzxEncoder::Reset(int windowBits) {
   windowBits_ = windowBits;
   slots_ = SlotsFor(windowBits);
   first_ = true;
+  tokens_.clear();
+  heldEnds_.clear();
+  heldSizes_.clear();
   window_ = std::size_t(1) << windowBits;
   // Twice the window and a frame: the older half is dropped once a window's
   // worth has come in. Neither buffer is read where it was not written.
@@ -350,11 +358,18 @@ void LzxEncoder::Parse(std::size_t start, std::size_t size) {
   if (held) tokens_.push_back({0, bytes_[end - 1]});
 }
 
-void LzxEncoder::WriteBlock(std::size_t size, std::vector<std::uint8_t>& out) {
+// One block over the held frames first..last-1 (their tokens), each frame's
+// bits ending on a word. False, with nothing changed, when a frame would
+// grow past what a data block may hold.
+bool LzxEncoder::WriteBlock(std::size_t first, std::size_t last, std::vector<Frame>& ready) {
+  const std::size_t from = first ? heldEnds_[first - 1] : 0, to = heldEnds_[last - 1];
+  std::size_t size = 0;
+  for (std::size_t k = first; k < last; ++k) size += heldSizes_[k];
   const int mainSize = 256 + slots_ * 8;
   std::uint32_t mainFreq[kMainSizeMax] = {}, lengthFreq[kLengthSize] = {}, alignedFreq[kAlignedSize] = {};
   std::uint32_t alignedUses = 0;
-  for (const Token& t : tokens_) {
+  for (std::size_t i = from; i < to; ++i) {
+    const Token& t = tokens_[i];
     if (t.length == 0) {
       ++mainFreq[t.value];
       continue;
@@ -384,47 +399,103 @@ void LzxEncoder::WriteBlock(std::size_t size, std::vector<std::uint8_t>& out) {
   Codes(lengthLengths, kLengthSize, lengthCodes);
   Codes(alignedLengths, kAlignedSize, alignedCodes);
 
-  out.clear();
-  out.reserve(size + size / 8 + 1024);
-  BitWriter bits(out);
+  const std::size_t readyBefore = ready.size();
+  ready.emplace_back();
+  ready.back().bytes.reserve(heldSizes_[first] + 1024);
+  BitWriter bits(ready.back().bytes);
   PutBlockHeader(bits, first_, aligned ? kBlockAligned : kBlockVerbatim, size);
   if (aligned)
     for (std::uint8_t l : alignedLengths) bits.Put(l, 3);
   WriteLengths(bits, mainLengths_, mainLengths, 256);
   WriteLengths(bits, mainLengths_ + 256, mainLengths + 256, mainSize - 256);
   WriteLengths(bits, lengthLengths_, lengthLengths, kLengthSize);
-  for (const Token& t : tokens_) {
+  for (std::size_t k = first; k < last; ++k) {
+    if (k > first) {
+      ready.emplace_back();
+      ready.back().bytes.reserve(heldSizes_[k] + 1024);
+      bits.To(ready.back().bytes);
+    }
+    for (std::size_t i = k ? heldEnds_[k - 1] : 0; i < heldEnds_[k]; ++i) {
+      const Token& t = tokens_[i];
+      if (t.length == 0) {
+        bits.Put(mainCodes[t.value], mainLengths[t.value]);
+        continue;
+      }
+      const int slot = SlotOf(t.value);
+      const std::uint32_t header = std::min<std::uint32_t>(t.length - kMinMatch, kPrimaryLengths);
+      const int symbol = 256 + slot * 8 + static_cast<int>(header);
+      bits.Put(mainCodes[symbol], mainLengths[symbol]);
+      if (header == kPrimaryLengths) {
+        const std::uint32_t more = t.length - kMinMatch - kPrimaryLengths;
+        bits.Put(lengthCodes[more], lengthLengths[more]);
+      }
+      if (t.value < kRepeatedOffsets) continue;
+      const int extra = kSlots.extra[slot];
+      const std::uint32_t rest = t.value - kSlots.base[slot];
+      if (aligned && extra >= 3) {
+        bits.Put(rest >> 3, extra - 3);
+        bits.Put(alignedCodes[rest & 7], alignedLengths[rest & 7]);
+      } else {
+        bits.Put(rest, extra);
+      }
+    }
+    bits.Align(false);
+    ready.back().size = heldSizes_[k];
+    if (ready.back().bytes.size() > heldSizes_[k] + kMaxGrowth) {
+      ready.resize(readyBefore);
+      return false;
+    }
+  }
+  first_ = false;
+  std::memcpy(mainLengths_, mainLengths, sizeof mainLengths_);
+  std::memcpy(lengthLengths_, lengthLengths, sizeof lengthLengths_);
+  return true;
+}
+
+// The held frames as one block; should one of them then grow too much,
+// as one block each.
+void LzxEncoder::WriteHeld(std::vector<Frame>& ready) {
+  if (heldEnds_.empty()) return;
+  if (!WriteBlock(0, heldEnds_.size(), ready))
+    for (std::size_t k = 0; k < heldEnds_.size(); ++k) WriteBlock(k, k + 1, ready);
+  tokens_.clear();
+  heldEnds_.clear();
+  heldSizes_.clear();
+}
+
+// Whether the tokens from first on code into fewer bytes than size with
+// trees of their own (counting the trees at a little over a hundred bytes).
+bool LzxEncoder::Pays(std::size_t first, std::size_t size) const {
+  std::uint32_t mainFreq[kMainSizeMax] = {}, lengthFreq[kLengthSize] = {};
+  std::uint64_t extraBits = 0;
+  for (std::size_t i = first; i < tokens_.size(); ++i) {
+    const Token& t = tokens_[i];
     if (t.length == 0) {
-      bits.Put(mainCodes[t.value], mainLengths[t.value]);
+      ++mainFreq[t.value];
       continue;
     }
     const int slot = SlotOf(t.value);
     const std::uint32_t header = std::min<std::uint32_t>(t.length - kMinMatch, kPrimaryLengths);
-    const int symbol = 256 + slot * 8 + static_cast<int>(header);
-    bits.Put(mainCodes[symbol], mainLengths[symbol]);
-    if (header == kPrimaryLengths) {
-      const std::uint32_t more = t.length - kMinMatch - kPrimaryLengths;
-      bits.Put(lengthCodes[more], lengthLengths[more]);
-    }
-    if (t.value < kRepeatedOffsets) continue;
-    const int extra = kSlots.extra[slot];
-    const std::uint32_t rest = t.value - kSlots.base[slot];
-    if (aligned && extra >= 3) {
-      bits.Put(rest >> 3, extra - 3);
-      bits.Put(alignedCodes[rest & 7], alignedLengths[rest & 7]);
-    } else {
-      bits.Put(rest, extra);
-    }
+    ++mainFreq[256 + slot * 8 + static_cast<int>(header)];
+    if (header == kPrimaryLengths) ++lengthFreq[t.length - kMinMatch - kPrimaryLengths];
+    if (t.value >= kRepeatedOffsets) extraBits += kSlots.extra[slot];
   }
-  bits.Align(false);
-  std::memcpy(mainLengths_, mainLengths, sizeof mainLengths_);
-  std::memcpy(lengthLengths_, lengthLengths, sizeof lengthLengths_);
+  const int mainSize = 256 + slots_ * 8;
+  std::uint8_t mainLengths[kMainSizeMax] = {}, lengthLengths[kLengthSize] = {};
+  HuffmanLengths(mainFreq, mainSize, kMaxCodeLength, mainLengths);
+  HuffmanLengths(lengthFreq, kLengthSize, kMaxCodeLength, lengthLengths);
+  std::uint64_t bits = extraBits;
+  for (int i = 0; i < mainSize; ++i) bits += std::uint64_t(mainFreq[i]) * mainLengths[i];
+  for (int i = 0; i < kLengthSize; ++i) bits += std::uint64_t(lengthFreq[i]) * lengthLengths[i];
+  return bits / 8 + kTreeBytes < size;
 }
 
 // Stored as it is, with the repeated offsets the frame began with; the
 // trees of the block before stay the reference of the next.
-void LzxEncoder::WriteStored(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
-  out.clear();
+void LzxEncoder::WriteStored(const std::uint8_t* data, std::size_t size, std::vector<Frame>& ready) {
+  ready.emplace_back();
+  ready.back().size = size;
+  std::vector<std::uint8_t>& out = ready.back().bytes;
   BitWriter bits(out);
   PutBlockHeader(bits, first_, kBlockUncompressed, size);
   bits.Align(true);
@@ -432,28 +503,30 @@ void LzxEncoder::WriteStored(const std::uint8_t* data, std::size_t size, std::ve
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(r >> (8 * i)));
   out.insert(out.end(), data, data + size);
   if (size & 1) out.push_back(0);
+  first_ = false;
 }
 
-bool LzxEncoder::Encode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+bool LzxEncoder::Encode(const std::uint8_t* data, std::size_t size, std::vector<Frame>& ready) {
   if (windowBits_ == 0 || size == 0 || size > kLzxFrameSize) return false;
   Take(data, size);
   std::uint32_t r[kRepeatedOffsets];
   std::copy(std::begin(r_), std::end(r_), r);
-  std::uint8_t mainLengths[kMainSizeMax], lengthLengths[kLengthSize];
-  std::memcpy(mainLengths, mainLengths_, sizeof mainLengths);
-  std::memcpy(lengthLengths, lengthLengths_, sizeof lengthLengths);
-  tokens_.clear();
+  const std::size_t before = tokens_.size();
   Parse(end_ - size, size);
-  WriteBlock(size, out);
-  // A stored block takes its bytes, 4 of header, 12 of repeated offsets and a pad.
-  if (out.size() >= size + 16) {
+  if (!Pays(before, size)) {
+    // Stored, with the repeated offsets as they were before the frame.
+    tokens_.resize(before);
     std::copy(std::begin(r), std::end(r), r_);
-    std::memcpy(mainLengths_, mainLengths, sizeof mainLengths);
-    std::memcpy(lengthLengths_, lengthLengths, sizeof lengthLengths);
-    WriteStored(data, size, out);
+    WriteHeld(ready);
+    WriteStored(data, size, ready);
+    return true;
   }
-  first_ = false;
+  heldEnds_.push_back(tokens_.size());
+  heldSizes_.push_back(size);
+  if (heldEnds_.size() == kFramesPerBlock) WriteHeld(ready);
   return true;
 }
+
+void LzxEncoder::Finish(std::vector<Frame>& ready) { WriteHeld(ready); }
 
 }  // namespace platform

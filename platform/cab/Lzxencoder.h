@@ -16,9 +16,19 @@ namespace platform {
 
 class LzxEncoder {
  public:
+  // A coded frame: the data of one data block, and how many bytes it unpacks to.
+  struct Frame {
+    std::vector<std::uint8_t> bytes;
+    std::size_t size = 0;
+  };
+
   bool Reset(int windowBits);
-  // Compresses one frame of at most 32768 bytes into out (a whole data block).
-  bool Encode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
+  // Takes one frame of at most 32768 bytes. A few frames are held back so
+  // that they share one block and its trees; the frames coded so far are
+  // appended to ready, in their order.
+  bool Encode(const std::uint8_t* data, std::size_t size, std::vector<Frame>& ready);
+  // Codes the frames still held, at the end of the folder.
+  void Finish(std::vector<Frame>& ready);
 
   // A literal (length 0) or a match; a match's offset is 0 to 2 for a
   // repeated offset, else the distance plus 2.
@@ -38,8 +48,10 @@ class LzxEncoder {
   void Insert(std::size_t at);
   void Parse(std::size_t start, std::size_t size);
   void Emit(const Match& m);
-  void WriteBlock(std::size_t size, std::vector<std::uint8_t>& out);
-  void WriteStored(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
+  bool Pays(std::size_t first, std::size_t size) const;
+  bool WriteBlock(std::size_t first, std::size_t last, std::vector<Frame>& ready);
+  void WriteHeld(std::vector<Frame>& ready);
+  void WriteStored(const std::uint8_t* data, std::size_t size, std::vector<Frame>& ready);
 
   int windowBits_ = 0;
   int slots_ = 0;
@@ -53,7 +65,9 @@ class LzxEncoder {
   std::vector<std::int32_t> head_;          // the newest folder position of each hash
   std::unique_ptr<std::int32_t[]> chain_;  // the position before, by position modulo the window
   std::uint32_t r_[lzx::kRepeatedOffsets] = {1, 1, 1};
-  std::vector<Token> tokens_;
+  std::vector<Token> tokens_;             // of the frames held
+  std::vector<std::size_t> heldEnds_;     // where each held frame's tokens end
+  std::vector<std::size_t> heldSizes_;    // and its bytes
   std::uint8_t mainLengths_[lzx::kMainSizeMax] = {};
   std::uint8_t lengthLengths_[lzx::kLengthSize] = {};
 };

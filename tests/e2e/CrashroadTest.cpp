@@ -15,20 +15,15 @@
 namespace e2e {
 namespace {
 
-// Two installations with mailboxes of their own: `mailbox` and the next one of the fixture.
-class Accidents : public ::testing::Test {
+class Accidents : public TTwoInstallationsRoad {
  protected:
-  explicit Accidents(const std::string& mailbox = "crasha", const std::string& other = "crashb")
-      : A{Folder + "/A", "Анна", mailbox, "anna's key 7"}, B{Folder + "/B", "Борис", other, "boris's key 7"} {}
-  void SetUp() override { ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run"; }
-  const std::string Folder = testsupport::ScratchFolder();
-  TInstallation A, B;
+  Accidents() : TTwoInstallationsRoad("crasha", "crashb") {}
 };
 
 // The sender is killed as soon as the server has taken its comment. Started again, it
 // posts another comment: the receiver keeps both, the second under a name of its own.
 TEST_F(Accidents, ASenderKilledRightAfterTheServerTookItsCommentOverwritesNothingWithItsNextOne) {
-  Announce(A, B, "Ponds", "Пруды", {"Пруд 1"});
+  Announce(A, {&B}, "Ponds", "Пруды", {"Пруд 1"});
   ASSERT_FALSE(HasFatalFailure());
   TakeModel(A, B, "Ponds");
   ASSERT_FALSE(HasFatalFailure());
@@ -55,13 +50,13 @@ TEST_F(Accidents, ASenderKilledRightAfterTheServerTookItsCommentOverwritesNothin
     s.Tell("received", Tree(*s.Shown(OpenDiscussion(s, "Ponds"))));
   }));
   EXPECT_EQ(B.Told("received"), B.Told("model") + "2|0-1|1|Пруд 1 мелкий\n2|0-2|1|Пруд 1 глубже у берега\n");
-  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("New blocks: There are 2 blocks added."), std::string::npos)
-      << B.Told("boxes" + std::to_string(B.Runs()));
+  EXPECT_NE(B.LastBoxes().find("New blocks: There are 2 blocks added."), std::string::npos)
+      << B.LastBoxes();
 }
 
-class StartAccidents : public Accidents {
+class StartAccidents : public TTwoInstallationsRoad {
  protected:
-  StartAccidents() : Accidents("crashc", "crashd") {}
+  StartAccidents() : TTwoInstallationsRoad("crashc", "crashd") {}
 };
 
 // While the program was not running, a discussion folder lost every whole save, and the
@@ -70,7 +65,7 @@ class StartAccidents : public Accidents {
 // logins and the post state come from their previous copies, and the other discussion is
 // there as it was.
 TEST_F(StartAccidents, AnUnreadableFolderAndCutLoginsAndPostStateFilesDoNotKeepTheProgramFromStarting) {
-  Announce(A, B, "Ponds", "Пруды", {"Пруд 1"});
+  Announce(A, {&B}, "Ponds", "Пруды", {"Пруд 1"});
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_TRUE(A.Run([&](TSession& s) { s.Tell("before", Tree(*s.Shown(OpenDiscussion(s, "Ponds")))); }));
   const std::string lost = A.File("Created/Ponds");
@@ -83,7 +78,7 @@ TEST_F(StartAccidents, AnUnreadableFolderAndCutLoginsAndPostStateFilesDoNotKeepT
                       s.Confirm("LOADING POST STATE");
                     }));
   EXPECT_EQ(A.Told("after"), A.Told("before"));
-  const std::string boxes = A.Told("boxes" + std::to_string(A.Runs()));
+  const std::string boxes = A.LastBoxes();
   const std::string aside = testsupport::Run("ls -d '" + lost + "'/damaged-*");
   ASSERT_NE(aside, "");
   EXPECT_NE(boxes.find("LOADING DISCUSSION: The discussion in the folder " + lost + " could not be read: the file " +

@@ -104,6 +104,8 @@ class TInstallation {
   int Runs() const { return fRuns; }
   // What a run told under `key` (TSession::Tell), "" when nothing.
   std::string Told(const std::string& key) const;
+  // The boxes the last run answered by Confirm, one "caption: text" a line.
+  std::string LastBoxes() const { return Told("boxes" + std::to_string(fRuns)); }
 
  private:
   void RunHere(const std::function<void(TSession&)>& user, const std::function<void(TSession&)>& atStart);

@@ -16,6 +16,13 @@
 
 namespace e2e {
 
+TTwoInstallationsRoad::TTwoInstallationsRoad(const std::string& mailbox, const std::string& other)
+    : A{Folder + "/A", "Анна", mailbox, "anna's key 7"}, B{Folder + "/B", "Борис", other, "boris's key 7"} {}
+
+void TTwoInstallationsRoad::SetUp() {
+  ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
+}
+
 std::string Tree(TDiscussion& d) {
   std::string tree = d.Info.Name.ToString() + "\n";
   for (uint8_t type : {StorageType_Model, StorageType_Comments, StorageType_Notes}) {
@@ -123,12 +130,14 @@ void Deliver(const std::string& mailbox, const std::string& mail, int copy) {
   testsupport::WriteFile(TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/again" + std::to_string(copy), mail);
 }
 
-void Announce(TInstallation& leader, TInstallation& reader, const std::string& folder, const std::string& root,
-              const std::vector<std::string>& blocks) {
+void Announce(TInstallation& leader, const std::vector<TInstallation*>& readers, const std::string& folder,
+              const std::string& root, const std::vector<std::string>& blocks, bool moderated) {
+  std::string addresses;
+  for (const TInstallation* reader : readers) addresses += (addresses.empty() ? "" : "\r\n") + reader->Address();
   ASSERT_TRUE(leader.Run([&](TSession& s) {
     TFormBrowse& folders = s.Window();
     ASSERT_TRUE(s.OpenRow(folders, "Discussed"));
-    s.Script.Press("Edit advertising list", "Button1", {{"MemoAddresses", reader.Address()}});
+    s.Script.Press("Edit advertising list", "Button1", {{"MemoAddresses", addresses}});
     ASSERT_TRUE(s.Choose(folders, {"Edit advertising list"}));
     ASSERT_TRUE(s.Choose(folders, {"Creating"}));
     s.Script.Press("Enter Nickname", "ButtonOk", {{"EditValue", folder}});
@@ -145,22 +154,45 @@ void Announce(TInstallation& leader, TInstallation& reader, const std::string& f
     ASSERT_TRUE(s.Choose(created, {"Service", "Form published model"}));
     TFormBrowse& published = s.Window();
     ASSERT_NE(&published, &created);
+    if (moderated) {
+      // The moderator gives the discussion its identifier, before anybody has it.
+      s.Script.Press("Moderator's E-Mail", "ButtonOk", {{"EditValue", leader.Address()}});
+      s.Confirm("REGISTRATE_MODEL");
+      ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Registrate model"}));
+      ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
+      s.Confirm("AUTO-HANDLING");
+      s.Confirm("AUTO-HANDLING");
+      s.Confirm("AUTO-HANDLING");
+      s.Confirm("MODEL_REGISTRATION");  // the library's answer is written
+      s.Confirm("MODEL_REGISTRATION");  // and taken
+      InPostOffice(s, [&](TCustomForm& office) {
+        Exchange(s, office, "ButtonMail");
+        Exchange(s, office, "Button1");
+        Perform(office, "RadioButtonInbox");
+        Perform(office, "RadioButtonOutbox");
+        Exchange(s, office, "Button3");
+        Exchange(s, office, "Button1");
+        Perform(office, "RadioButtonInbox");
+      });
+      ASSERT_NE(s.Shown(published), nullptr);
+      s.Tell("moderator", s.Shown(published)->IsModerator() ? "leader" : "nobody");
+    }
     s.Confirm("NEW_ANNOTATION");
-    s.Confirm("NEW_ANNOTATION");  // one to the reader, one to all
+    s.Confirm("NEW_ANNOTATION");  // one to the readers, one to all
     ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Annotation"}));
     TDiscussion* model = s.Shown(published);
     ASSERT_NE(model, nullptr);
     s.Tell("model", Tree(*model));
     s.Tell("dident", model->Info.DIdent.ToString());
     s.Tell("lident", CurrentModelLogin().LIdent.ToString());
-    ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
+    if (!moderated) ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
     s.Confirm("AUTO-HANDLING");  // the Outbox packed
     InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
-    s.Confirm("CLOSING DISCUSSION");
+    if (!moderated) s.Confirm("CLOSING DISCUSSION");
   }));
 }
 
-void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder) {
+void RequestModel(TInstallation& reader) {
   ASSERT_TRUE(reader.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");  // the announcement's parts joined
     s.Script.Press("NEW ANNOTATION", "Button1");  // "Request"
@@ -170,7 +202,12 @@ void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& 
       Perform(office, "RadioButtonInbox");
       Exchange(s, office, "Button3");
     });
-  }));
+  })) << reader.LastBoxes();
+}
+
+void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder) {
+  RequestModel(reader);
+  if (::testing::Test::HasFatalFailure()) return;
   ASSERT_TRUE(leader.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("GIVE_MODEL");  // post the model to who asked for it

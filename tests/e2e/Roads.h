@@ -4,6 +4,9 @@
 // shared discussion (one creates it and announces it, the other asks for it and forms it).
 
 #include "tests/e2e/Installation.h"
+#include "tests/support/Testsupport.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -14,6 +17,16 @@ class TDiscussion;
 class TFormBrowse;
 
 namespace e2e {
+
+// Two installations, a leader A and a reader B, with mailboxes of their own on the mail
+// fixture, so that roads may run side by side.
+class TTwoInstallationsRoad : public ::testing::Test {
+ protected:
+  TTwoInstallationsRoad(const std::string& mailbox, const std::string& other);
+  void SetUp() override;
+  const std::string Folder = testsupport::ScratchFolder();
+  TInstallation A, B;
+};
 
 // The discussion's name and its live blocks, one a line: storage, name, upper block's
 // name, text (the root shows the discussion's name in place of a text).
@@ -50,10 +63,14 @@ std::vector<std::string> Waiting(const std::string& mailbox);
 void Deliver(const std::string& mailbox, const std::string& mail, int copy);
 
 // `leader` creates the discussion `folder` with the root text and one model block a text,
-// publishes it and announces it to `reader`, sends the announcement and tells "model" (its
-// tree), "dident" and "lident" (its own).
-void Announce(TInstallation& leader, TInstallation& reader, const std::string& folder, const std::string& root,
-              const std::vector<std::string>& blocks);
+// publishes it and announces it to the readers, sends the announcement and tells "model"
+// (its tree), "dident" and "lident" (its own). A moderated one is first registered with the leader as its
+// moderator (the moderation library must lie in the leader's data root); "moderator" then
+// tells whether the leader moderates it.
+void Announce(TInstallation& leader, const std::vector<TInstallation*>& readers, const std::string& folder,
+              const std::string& root, const std::vector<std::string>& blocks, bool moderated = false);
+// `reader` takes the announcement and asks for the announced discussion (GIVE_MODEL).
+void RequestModel(TInstallation& reader);
 // `reader` asks for the announced discussion, the leader answers with the model and the
 // reader forms its copy of `folder`, telling "model" and "dident".
 void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder);

@@ -46,17 +46,14 @@ std::string MyKey(TSession& s, TFormBrowse& window) {
   return key;
 }
 
-class TwoInstallations : public ::testing::Test {
+class TwoInstallations : public TTwoInstallationsRoad {
  protected:
-  void SetUp() override { ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run"; }
-  const std::string Folder = testsupport::ScratchFolder();
-  TInstallation A{Folder + "/A", "Анна", "e2ea", "anna's key 7"};
-  TInstallation B{Folder + "/B", "Борис", "e2eb", "boris's key 7"};
+  TwoInstallations() : TTwoInstallationsRoad("e2ea", "e2eb") {}
 };
 
 TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePostsAndAStartAgain) {
   // 1. A creates a discussion, writes a root and five blocks, publishes it and announces it.
-  Announce(A, B, "Rivers", "Северные реки", {"Река 1", "Река 2", "Река 3", "Река 4", "Река 5"});
+  Announce(A, {&B}, "Rivers", "Северные реки", {"Река 1", "Река 2", "Река 3", "Река 4", "Река 5"});
   ASSERT_FALSE(HasFatalFailure());
   EXPECT_EQ(A.Told("model"), "Северные реки\n1|*||\n1|1|*|Река 1\n1|2|*|Река 2\n1|3|*|Река 3\n1|4|*|Река 4\n1|5|*|Река 5\n");
   // Sent: the two parts wait in the discussion's history of sent post.
@@ -302,68 +299,17 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
                    "/app/Leafguard.so' '" + A.Home + "/Library/'");
   // A creates a discussion and registers it with itself as moderator, before anybody has
   // it: the moderator gives the discussion its identifier.
-  ASSERT_TRUE(A.Run([&](TSession& s) {
-    TFormBrowse& folders = s.Window();
-    ASSERT_TRUE(s.OpenRow(folders, "Discussed"));
-    s.Script.Press("Edit advertising list", "Button1", {{"MemoAddresses", B.Address() + "\r\n" + C.Address()}});
-    ASSERT_TRUE(s.Choose(folders, {"Edit advertising list"}));
-    ASSERT_TRUE(s.Choose(folders, {"Creating"}));
-    s.Script.Press("Enter Nickname", "ButtonOk", {{"EditValue", "Lakes"}});
-    ASSERT_TRUE(s.Choose(folders, {"Create new model", "Empty"}));
-    TFormBrowse& created = s.Window();
-    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Озёра"}});
-    ASSERT_TRUE(s.ChooseInPopup(created, -1, {"Edit"}));
-    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Озеро 1"}});
-    ASSERT_TRUE(s.Choose(created, {"Add block"}));
-    s.Script.Press("Forming Model", "ButtonOk", {{"EditValue", "Lakes"}});
-    ASSERT_TRUE(s.Choose(created, {"Service", "Form published model"}));
-    TFormBrowse& published = s.Window();
-    s.Script.Press("Moderator's E-Mail", "ButtonOk", {{"EditValue", A.Address()}});
-    s.Confirm("REGISTRATE_MODEL");
-    ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Registrate model"}));
-    ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("MODEL_REGISTRATION");  // the library's answer is written
-    s.Confirm("MODEL_REGISTRATION");  // and taken
-    InPostOffice(s, [&](TCustomForm& office) {
-      Exchange(s, office, "ButtonMail");
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-      Perform(office, "RadioButtonOutbox");
-      Exchange(s, office, "Button3");
-      Exchange(s, office, "Button1");
-      Perform(office, "RadioButtonInbox");
-    });
-    TDiscussion* model = s.Shown(published);
-    ASSERT_NE(model, nullptr);
-    s.Tell("moderator", model->IsModerator() ? "A" : "nobody");
-    s.Tell("model", Tree(*model));
-    s.Tell("dident", model->Info.DIdent.ToString());
-    s.Confirm("NEW_ANNOTATION");
-    s.Confirm("NEW_ANNOTATION");
-    ASSERT_TRUE(s.Choose(published, {"Service", "Form post command", "Annotation"}));
-    s.Confirm("AUTO-HANDLING");
-    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
-  }));
-  EXPECT_EQ(A.Told("moderator"), "A");
+  Announce(A, {&B, &C}, "Lakes", "Озёра", {"Озеро 1"}, true);
+  ASSERT_FALSE(HasFatalFailure());
+  EXPECT_EQ(A.Told("moderator"), "leader");
   EXPECT_NE(A.Told("boxes1").find("MODEL_REGISTRATION: \nModel: Озёра\nRegistration result: SUCCESSFUL"),
             std::string::npos)
       << A.Told("boxes1");
 
   // B and C ask for the discussion; A answers both with the model; each forms its copy.
   for (TInstallation* reader : {&B, &C}) {
-    ASSERT_TRUE(reader->Run([&](TSession& s) {
-      s.Confirm("AUTO-HANDLING");
-      s.Script.Press("NEW ANNOTATION", "Button1");  // "Request"
-      s.Confirm("GIVE_MODEL");
-      InPostOffice(s, [&](TCustomForm& office) {
-        Exchange(s, office, "Button1");
-        Perform(office, "RadioButtonInbox");
-        Exchange(s, office, "Button3");
-      });
-    })) << reader->Told("boxes1");
+    RequestModel(*reader);
+    ASSERT_FALSE(HasFatalFailure());
   }
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
