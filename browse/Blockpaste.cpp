@@ -67,13 +67,15 @@ bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
 
   int at = beforeRow ? ServiceRowOf(clicked) : int(state.Rows.Count());
 
+  // The clipboard keeps its items: the command empties it once the whole paste stands, and
+  // a paste refused halfway leaves it as it was.
   bool pasted = true;
-  while (!clip.IsEmpty()) {
+  for (uint32_t item = 0; item < clip.Items.Count(); ++item) {
     TDiscussion* source = nullptr;
     TDiscBlockIndex sourceIndex;
     // A block gone since it was copied is never followed; it leaves the clipboard.
-    if (!clip.Resolve(*manager, 0, source, sourceIndex)) {
-      clip.Items.Delete(0);
+    if (!clip.Resolve(*manager, int(item), source, sourceIndex)) {
+      clip.Items.Delete(item);
       pasted = Refuse("Blocks paste", "The copied block is no longer in its discussion.");
       break;
     }
@@ -150,7 +152,6 @@ bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
     if (clip.Cut)
       if (TDiscBlock* gone = source->Storages.GetDiscBlock(sourceIndex))
         gone->SetDeleteFlag(*source, sourceIndex, DeleteFlag_Erased, 0);
-    clip.Items.Delete(0);
     if (IsErrorReported()) return false;
   }
   LowerListChangedFrom(0);

@@ -9,6 +9,7 @@
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
 #include "foundation/Workpaintbox.h"
+#include "model/Blockretrieval.h"
 #include "model/Themeoperations.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
@@ -76,7 +77,7 @@ std::string TBrowse::GetFormBrowseCaption() const {
   const TBrowseState& state = CurrentBrowseState;
   const TDiscussion* discussion = GetDiscussion();
   switch (state.SpecCaptionType) {
-    case 0: {
+    case SpecCaption_None: {
       // An author or a folder shown plainly is named as the central refresh names it.
       const TBrowseItem& item = state.CurrentItem;
       if (item.Kind() == BrowseItem_Folder) return FolderPath(item.Ident.Folder);
@@ -87,10 +88,10 @@ std::string TBrowse::GetFormBrowseCaption() const {
       }
       return GetDiscBlockSummary(item.GetDiscBlockIndex());
     }
-    case 1: {
+    case SpecCaption_Retrieval: {
       const uint8_t kind = state.RetrievalKind;
       std::string caption = "Retrieval";
-      if (kind != 13 && kind != 14 && kind != 17) caption += " from " + BlockName(discussion, state.FirstBlock);
+      if (kind != Retrieval_Erased && kind != Retrieval_Deleted && kind != Retrieval_PostList) caption += " from " + BlockName(discussion, state.FirstBlock);
       caption += ": ";
       caption += kind < std::size(kRetrievalNames) ? kRetrievalNames[kind] : "";
       switch (kind) {
@@ -111,7 +112,7 @@ std::string TBrowse::GetFormBrowseCaption() const {
       }
       return caption;
     }
-    case 2: {
+    case SpecCaption_Experts: {
       std::string caption = discussion ? FolderPath(discussion->FolderIndex) : "";
       if (state.ModerationType != 0) caption += " " + ModerationTypeName(state.ModerationType);
       return caption;
@@ -119,9 +120,9 @@ std::string TBrowse::GetFormBrowseCaption() const {
     // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wrestrict"
-    case 3: return "<" + BlockName(discussion, state.SecondBlock) + "> thesis disputants";
+    case SpecCaption_ThesisDisputants: return "<" + BlockName(discussion, state.SecondBlock) + "> thesis disputants";
 #pragma GCC diagnostic pop
-    case 4: return "History";
+    case SpecCaption_History: return "History";
     default:
       TError::Report("TBrowse::GetFormBrowseCaption - неизвестный CurrentBrowseState.SpecCaptionType");
       return "";
@@ -182,7 +183,7 @@ std::string TBrowse::GetDiscBlockSummary(TDiscBlockIndex index) const {
 }
 
 std::string TBrowse::GetStringForWindowsMenu() const {
-  if (CurrentBrowseState.SpecCaptionType != 0) return GetFormBrowseCaption();
+  if (CurrentBrowseState.SpecCaptionType != SpecCaption_None) return GetFormBrowseCaption();
   if (Form && Form->PanelGraph->Visible()) return "Graph";
   const TBrowseItem& item = CurrentBrowseState.CurrentItem;
   TDiscussion* discussion = GetDiscussion();

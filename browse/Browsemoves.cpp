@@ -55,7 +55,7 @@ void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
   item.Level = -1;
   CurrentBrowseState.Rows.Clear();
   CurrentBrowseState.SelectedRow = 0;
-  CurrentBrowseState.SpecCaptionType = 0;
+  CurrentBrowseState.SpecCaptionType = SpecCaption_None;
   if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
   item.DisplayMode = DisplayMode_Full;
   ListOffset = 0;
@@ -117,7 +117,7 @@ void TBrowse::OpenBrowseItem(const TBrowseItem& item, bool refresh) {
   CurrentBrowseState.CurrentItem.Level = -1;
   if (copy.Kind() == BrowseItem_Folder) SetDiscussionIndex(-1);
   CurrentBrowseState.SelectedRow = 0;
-  CurrentBrowseState.SpecCaptionType = 0;
+  CurrentBrowseState.SpecCaptionType = SpecCaption_None;
   if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
   ListOffset = 0;
   CurrentBrowseItemChanged(refresh);

@@ -252,7 +252,7 @@ void TBrowse::BuildLowerList_ThesisDisputants() {
       BeginBlockList(ListKind_ThesisDisputants, "TBrowse::BuildLowerList_ThesisDisputants - тип элемента просмотра неверен");
   if (!listed) return;
   TDiscussion* discussion = GetDiscussion();
-  state.SpecCaptionType = 3;
+  state.SpecCaptionType = SpecCaption_ThesisDisputants;
   state.SecondBlock = listed->Ident.Index;
   TArray<TAuthorADIdent> idents;
   CollectThesisDisputants(*discussion, listed->Ident.Index, idents);
@@ -304,11 +304,28 @@ void TBrowse::BuildLowerList_MonoGroupChilds(int16_t folder) {
   LowerListChangedFrom(0);
 }
 
+// A window keeps its own list when it is refreshed: a retrieval finds again what it found,
+// a list of history or of disputants is gathered again, and a window opened on a block
+// (every move into a block clears the special caption) lists the block's children.
+void TBrowse::RebuildBlockList() {
+  const TBrowseState& state = CurrentBrowseState;
+  switch (state.SpecCaptionType) {
+    case SpecCaption_Retrieval:
+      BuildLowerList_Retrieval(state.RetrievalKind, state.RetrievalData, state.Caption.ToString(),
+                               state.RetrievalCaseSensitive != 0, nullptr);
+      break;
+    case SpecCaption_ThesisDisputants: BuildLowerList_ThesisDisputants(); break;
+    case SpecCaption_History: BuildLowerList_History(); break;
+    case SpecCaption_Experts: break;  // lists authors; nothing a block command changes
+    default: BuildLowerList_JustLowerList(TBrowseItemIndex(), -1); break;
+  }
+}
+
 void TBrowse::RebuildLowerList() {
   TBrowseState& state = CurrentBrowseState;
   switch (state.CurrentItem.Kind()) {
     case BrowseItem_Block:
-      if (GetDiscussion()) BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
+      if (GetDiscussion()) RebuildBlockList();
       break;
     case BrowseItem_Author:
       if (GetDiscussion() && !BuildLowerList_BlocksOfAuthor(ModerationMode) && !IsErrorReported() &&

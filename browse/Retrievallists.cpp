@@ -211,10 +211,11 @@ void TBrowse::BuildLowerList_Retrieval(uint8_t kind, int32_t data, const std::st
   CollectRetrieval(*discussion, listed->Ident.Index, blocks, kind, data, TStr(text), caseSensitive, progress);
   if (IsErrorReported()) return;
   TBrowseState& state = CurrentBrowseState;
-  state.SpecCaptionType = 1;
+  state.SpecCaptionType = SpecCaption_Retrieval;
   state.RetrievalKind = kind;
   state.FirstBlock = listed->Ident.Index;
   state.Caption = text;
   state.RetrievalData = data;
+  state.RetrievalCaseSensitive = caseSensitive ? 1 : 0;
   FillBriefBlockList(*discussion, *listed, blocks);
 }

@@ -37,7 +37,7 @@ void TBrowse::ToggleRowFolding(int row) {
   if (!block) return;
   item->DisplayMode = DisplayMode_Full;
   if (heading) {
-    if (state.SpecCaptionType == 1 || state.ListKind == ListKind_Chain) return;
+    if (state.SpecCaptionType == SpecCaption_Retrieval || state.ListKind == ListKind_Chain) return;
     // The children come after the heading's own rows.
     int after = row + 1;
     while (after < int(state.Rows.Count()) && state.Rows[uint32_t(after)].ItemIndex == path) ++after;

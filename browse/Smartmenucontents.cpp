@@ -2,6 +2,7 @@
 // entries of the window menu (main-menu mode) or of the item's popup, with their command
 // codes, data words and enabled flags.
 
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Smartmenufacts.h"
 #include "browse/Tgraph.h"
 #include "browse/Tformbrowse.h"
@@ -10,6 +11,7 @@
 #include "foundation/Tbrowsepars.h"
 #include "model/Tclip.h"
 #include "model/Tcomposesentdateitem.h"
+#include "model/Blockretrieval.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tpanel.h"
@@ -86,7 +88,7 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
         const TFormBrowse* form = manager->GetFormBrowse(i);
         if (&form->Browse != &browse) windows.Add(form->Browse.GetStringForWindowsMenu(), 20, true, i);
       }
-    AddTopLevel("Back", 12, facts.ListKind != 6 && facts.ListKind != 11 && browse.History.Count() > 1);
+    AddTopLevel("Back", 12, facts.ListKind != ListKind_ThesisDisputants && facts.ListKind != ListKind_Experts && browse.History.Count() > 1);
     AddTopLevel("Contents", 2,
                 facts.Kind != BrowseItem_Folder && (!facts.Root || facts.RetrievalList || !facts.UpperPanelShown));
     const bool neighbours = facts.BlockItem && !facts.Root && !facts.LostUpper;
@@ -103,7 +105,7 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
     const bool full = state.DisplayMode == DisplayMode_Full;
     TSmartMenuItem& brief =
         AddTopLevel(full ? "Brief" : "Full", 5,
-                    facts.Current && !item->Children.empty() && facts.ListKind != 6 && facts.Kind != BrowseItem_Folder,
+                    facts.Current && !item->Children.empty() && facts.ListKind != ListKind_ThesisDisputants && facts.Kind != BrowseItem_Folder,
                     -1, -1, "Brief");
     brief.SecondCaption = "Brief";
     AddTopLevel("Chain", 24, facts.BlockItem && facts.Block->StorageType != StorageType_Model && !facts.RetrievalList);
@@ -180,9 +182,9 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   TDiscussion* discussion = facts.Discussion;
   const TDiscBlock* block = facts.Block;
   const bool main = facts.MainMenu;
-  const bool notDisputants = facts.ListKind != 6;
+  const bool notDisputants = facts.ListKind != ListKind_ThesisDisputants;
   const uint8_t kind = facts.RetrievalKind;
-  const bool erasedOrDeleted = kind == 13 || kind == 14;
+  const bool erasedOrDeleted = kind == Retrieval_Erased || kind == Retrieval_Deleted;
   const bool note = facts.BlockItem && block->StorageType == StorageType_Notes;
   const bool blockUnlinked = facts.BlockItem && block->UnlinkedIndex != NoUnlinkedBlockInfo;
   auto markedWith = [&](auto test) {
@@ -216,7 +218,7 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
     }
   if (main && facts.BlockItem && notDisputants) BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", 0, true));
   section.Add(Main, NoPopup, notDisputants, "Undo", 34, true);
-  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == 1, "Add note", 8, facts.BlockItem);
+  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children, "Add note", 8, facts.BlockItem);
   section.Add(Main, NoPopup,
               facts.CreatingWindow && notDisputants && facts.BlockItem && block->StorageType == StorageType_Model &&
                   !facts.RetrievalList,
@@ -227,7 +229,7 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   const bool crossable = facts.CreatingWindow && notDisputants && (!facts.Current || (facts.BlockItem && !facts.Root));
   section.Add(NoMain, Popup,
               crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Alive; }) &&
-                  kind != 17,
+                  kind != Retrieval_PostList,
               "Cross", 90, true, 1);
   section.Add(NoMain, Popup,
               crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Crossed; }),
@@ -246,11 +248,13 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
   const bool ruleB = allMarked([](TDiscBlockIndex, const TDiscBlock& b) {
     return b.StorageType == StorageType_Notes && b.UnlinkedIndex != NoUnlinkedBlockInfo;
   });
-  const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != 17 && kind != 13))) ||
-                         (ruleB && !facts.Root && facts.RetrievalList && kind == 8);
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete, "Delete", 29, true);
+  const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
+                         (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
+  // The root holds the whole discussion and is never deleted: it is not offered.
+  const bool rootBlock = facts.BlockItem && facts.BlockIndex == discussion->Storages.GetRootBlockIndex();
+  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, "Delete", 29, true);
   section.Add(NoMain, Popup,
-              facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == 14), "Cut",
+              facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted), "Cut",
               39, true);
   section.Add(NoMain, Popup, facts.BlockItem && notDisputants, "Copy", 37, true);
   section.Add(Main, Popup, facts.BlockItem && notDisputants && (main || !facts.Current) && CanPaste(facts), "Paste", 38,
@@ -295,7 +299,7 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
               ruleS && allMarked([](TDiscBlockIndex, const TDiscBlock& b) { return b.StorageType == StorageType_Notes; }) &&
                   !erasedOrDeleted && posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
               "Post", 54, true, lastPostList);
-  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == 17, "Cancel posting", 58, true, lastPostList);
+  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == Retrieval_PostList, "Cancel posting", 58, true, lastPostList);
   section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !note, "Block text", 91, true);
   section.Add(Main, NoPopup, facts.BlockItem && notDisputants, "History", 33, true);
   section.Add(Main, NoPopup, facts.Moderator && notDisputants, facts.ModerationMode ? "Browse mode" : "Moderation mode",

@@ -1,5 +1,6 @@
 #include "browse/Smartmenufacts.h"
 
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Tbrowseglobal.h"
@@ -35,9 +36,9 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
                 Discussion->UnlinkedBlockInfos[unlinked].LostParent;
   }
   // Without a discussion no list counts as the disputants of a thesis.
-  ListKind = Discussion || state.ListKind != 6 ? state.ListKind : 0;
+  ListKind = Discussion || state.ListKind != ListKind_ThesisDisputants ? state.ListKind : 0;
   CreatingWindow = state.Creating != 0;
-  RetrievalList = state.SpecCaptionType == 1;
+  RetrievalList = state.SpecCaptionType == SpecCaption_Retrieval;
   RetrievalKind = RetrievalList ? state.RetrievalKind : 0;  // a kind kept from an earlier list says nothing
   ModerationMode = browse.ModerationMode != 0;
   const TModelLogin login = CurrentModelLogin();

@@ -31,20 +31,23 @@ size_t FindBlockName(const std::string& line, size_t from, int& length) {
 }  // namespace
 
 std::string CutBlockTextLine(TCanvas& canvas, std::string& work, int width, bool compact) {
-  // Prefixes only grow wider, so the scan stops at the first piece that does not fit.
+  // Prefixes only grow wider, so the scan stops at the first piece that does not fit. When
+  // not even the first piece fits, the line runs to its end: a word is never split.
   size_t taken = std::string::npos;
   bool takenEndsLine = false;
+  bool overlong = false;
   for (size_t i = 0; i < work.size(); ++i) {
     if (!IsBreakAt(work, i)) continue;
     const bool endsLine = EndsLineAt(work, i);
     // Nothing before a break character is no line: it would never move on.
     if (i == 0 && !endsLine) continue;
-    const bool fits = canvas.TextWidth(work.substr(0, i)) <= width;
-    if (fits || taken == std::string::npos) {
-      taken = i;
-      takenEndsLine = endsLine;
+    if (!overlong && canvas.TextWidth(work.substr(0, i)) > width) {
+      if (taken != std::string::npos) break;
+      overlong = true;
     }
-    if (!fits || endsLine) break;
+    taken = i;
+    takenEndsLine = endsLine;
+    if (endsLine) break;
   }
   if (taken == std::string::npos) taken = work.size();  // not reached: a work text ends in a blank
   std::string line = work.substr(0, taken);

@@ -304,6 +304,7 @@ class TBrowse : public TRowMeasurer {
 
  private:
   void RebuildLowerList();
+  void RebuildBlockList();
   // The start of every builder: the rows and the children of the listed item go.
   TBrowseItem* BeginLowerList(uint8_t listKind, const TBrowseItemIndex& listed);
   // The same for a list of the current block; null after the refusal is reported when the

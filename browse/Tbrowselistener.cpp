@@ -102,6 +102,8 @@ TDiscBlockIndex FirstLiveAncestor(TDiscussion& discussion, TDiscBlockIndex block
 }
 
 void BlocksDeleted(TBrowse& browse, TDiscussion& discussion, uint8_t state) {
+  // Only erased and recycled blocks leave the lists; crossed ones stay, drawn crossed out.
+  if (state != DeleteFlag_Erased && state != DeleteFlag_Recycled) return;
   browse.RemoveRowsOfBlocksInState(state);
   const TBrowseItem& current = browse.CurrentBrowseState.CurrentItem;
   if (current.Kind() != BrowseItem_Block || !discussion.Storages.IsValidIndex(current.Ident.Index)) return;
@@ -110,17 +112,21 @@ void BlocksDeleted(TBrowse& browse, TDiscussion& discussion, uint8_t state) {
   if (!target.IsEmpty() && !(target == current.Ident.Index)) browse.GoToDiscBlock(target);
 }
 
-// A window listing the children of the new block's upper block lists it too (the window
-// that added it shows it already).
+// A window listing the children of a new or returned block's upper block lists it too
+// (the window that added it shows it already).
 void BlockAdded(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
   TBrowseState& state = browse.CurrentBrowseState;
   // The notification was queued: the block may be gone again (an undone creation).
   const TDiscBlock* added = discussion.Storages.IsValidIndex(block) ? discussion.Storages.GetDiscBlock(block) : nullptr;
-  if (!added || !added->IsAlive() || state.ListKind != ListKind_Children || state.SpecCaptionType != 0 ||
-      state.CurrentItem.Kind() != BrowseItem_Block || !(state.CurrentItem.Ident.Index == added->Upper))
+  if (!added || !added->IsAlive() || state.ListKind != ListKind_Children || state.SpecCaptionType != SpecCaption_None ||
+      state.CurrentItem.Kind() != BrowseItem_Block || !(state.CurrentItem.Ident.Index == added->Upper) ||
+      !IsListedChildStorage(added->Upper.StorageType, block.StorageType))
     return;
-  for (const TBrowseItem& child : state.CurrentItem.Children)
-    if (child.Kind() == BrowseItem_Block && child.Ident.Index == block) return;
+  // Rows, not child items, tell what is listed: a recycled block's rows went, its item stayed.
+  for (const TLowerListRow& row : state.Rows) {
+    const TBrowseItem* item = row.GetBrowseItem(state.CurrentItem);
+    if (item && item->Kind() == BrowseItem_Block && item->Ident.Index == block) return;
+  }
   browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
 }
 
@@ -157,6 +163,8 @@ void TBrowseListener::Listen(const TListenMessage& message) {
             TListeners::SendPair(Notify_FormulaReferenceChanged, message.Word1, PackDiscBlockIndex(pair.Block), false);
       }
       BlockChanged(browse, about, block);
+      // A block back from the recycle bin (undo, restore) returns to its upper block's list.
+      if (ours && !block.IsEmpty()) BlockAdded(browse, *discussion, block);
       break;
     }
     case Notify_FormulaReferenceChanged: BlockChanged(browse, about, UnpackDiscBlockIndex(message.Word2)); break;

@@ -8,9 +8,10 @@ void TBrowseState::Init() {
   DisplayMode = DisplayMode_Brief;
   DiscussionIndex = -1;
   Creating = 0;
-  SpecCaptionType = 0;
+  SpecCaptionType = SpecCaption_None;
   RetrievalKind = 0;
   RetrievalData = -1;
+  RetrievalCaseSensitive = 0;
   ModerationType = 0;
 }
 

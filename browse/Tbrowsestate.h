@@ -28,6 +28,15 @@ struct TLowerListRow {
   TBrowseItem* GetBrowseItem(TBrowseItem& current) const { return ItemIndex.GetBrowseItem(current); }
 };
 
+// Which caption a window shows, and so which list it keeps when refreshed.
+enum : uint8_t {
+  SpecCaption_None = 0,  // the item's own caption and list
+  SpecCaption_Retrieval = 1,
+  SpecCaption_Experts = 2,
+  SpecCaption_ThesisDisputants = 3,
+  SpecCaption_History = 4,
+};
+
 class TBrowseState {
  public:
   TArray<TLowerListRow> Rows;
@@ -42,6 +51,7 @@ class TBrowseState {
   uint8_t RetrievalKind = 0;
   TDiscBlockIndex FirstBlock;       // the block a retrieval starts from
   int32_t RetrievalData = -1;
+  uint8_t RetrievalCaseSensitive = 0;  // of a search, so that a refresh finds the same
   TStr Caption;                     // the retrieval text
   uint8_t ModerationType = 0;       // the experts' rating a list of experts shows
   TDiscBlockIndex SecondBlock;      // the thesis of a list of disputants

@@ -170,6 +170,8 @@ void EditCommand(TCommand& command) {
       discussion->Undo.AddStrFieldChange(UndoObject_DiscussionInfo, InfoField_Name, discussion->Info.Name);
       discussion->Info.Name = TStr(name.c_str());
       TListeners::Send(Notify_TitlesChanged, false);
+      // The root shows the name: every window on it, and every folder row of it, repaints.
+      SendBlockNotification(Notify_BlockChanged, *discussion, index, false);
     }
   }
   TStrHashItem& texts = *discussion->Storages.GetStrHashItem(index);

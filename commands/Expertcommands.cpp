@@ -53,7 +53,7 @@ void ExpertsCommand(TCommand& command) {
     if (!opened.SetDiscussionIndex(index)) return;
     opened.ModerationMode = 1;
     opened.BuildLowerList_Experts(index, uint8_t(command.Data1), command.Data2 != 0 ? 1 : 0);
-    opened.CurrentBrowseState.SpecCaptionType = 2;
+    opened.CurrentBrowseState.SpecCaptionType = SpecCaption_Experts;
     opened.CurrentBrowseState.ModerationType = uint8_t(command.Data1);
   });
 }

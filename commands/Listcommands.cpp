@@ -78,7 +78,7 @@ void RetrievalCommand(TCommand& command) {
   for (int i = manager->Count() - 1; i >= 0; --i) {
     TFormBrowse* form = manager->GetFormBrowse(i);
     const TBrowseState& state = form->Browse.CurrentBrowseState;
-    if (&form->Browse != opened && state.SpecCaptionType == 1 && state.RetrievalKind == Retrieval_PostList)
+    if (&form->Browse != opened && state.SpecCaptionType == SpecCaption_Retrieval && state.RetrievalKind == Retrieval_PostList)
       form->Close();
   }
 }
@@ -90,7 +90,7 @@ void HistoryCommand(TCommand& command) {
   }
   ListInNewWindow(command, 0, false, [](TBrowse& opened) {
     opened.BuildLowerList_History();
-    opened.CurrentBrowseState.SpecCaptionType = 4;
+    opened.CurrentBrowseState.SpecCaptionType = SpecCaption_History;
   });
 }
 

@@ -138,8 +138,12 @@ void CancelPostingCommand(TCommand& command) {
   if (!d || !command.Block || !command.Path || !command.Root ||
       !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
     return;
-  for (uint32_t i = 0; i < blocks.Count(); ++i) IncludeToPostList(d->Storages, *d, 0, command.Data1, blocks[i]);
-  command.Browse.CurrentBrowseItemChanged(true);
+  // The window keeps its list; the blocks taken out of the post list leave it.
+  for (uint32_t i = 0; i < blocks.Count(); ++i) {
+    IncludeToPostList(d->Storages, *d, 0, command.Data1, blocks[i]);
+    command.Browse.RemoveRowsOfDiscBlock(blocks[i]);
+  }
+  command.Browse.CurrentBrowseItemChanged();
 }
 
 void SendPostCommand(TCommand& command) {

@@ -6,6 +6,7 @@
 #include "foundation/Newcontrol.h"
 #include "foundation/Tbrowsepars.h"
 #include "model/Tdiscussion.h"
+#include "model/Blockretrieval.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
@@ -33,7 +34,7 @@ bool FindInEdit(TCustomEdit& edit, const std::string& pattern, bool wrap) {
 
 bool ShowsSearchList(const TBrowse& browse) {
   const TBrowseState& state = browse.CurrentBrowseState;
-  return state.SpecCaptionType == 1 && state.ListKind == 11;  // the list kind of a search
+  return state.SpecCaptionType == SpecCaption_Retrieval && state.RetrievalKind == Retrieval_Search;
 }
 
 TFormBlockText::TFormBlockText(TComponent* owner) : TForm(owner) {

@@ -109,6 +109,9 @@ TFormDiscBlockHeader::TFormDiscBlockHeader(TComponent* owner) : TForm(owner) {
   MemoText->SetWordWrap(true);
   MemoText->SetScrollBars(ssVertical);
   MemoText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  // The user writes at once, and Enter is OK wherever the focus stands.
+  MemoText->SetWantReturns(false);
+  SetActiveControl(MemoText);
   // Until OK says otherwise the dialog counts as cancelled, also when its frame closes it.
   OnShow = [this](TObject*) {
     HeaderCancelled() = 1;

@@ -113,7 +113,9 @@ void TDiscBlock::SetDeleteFlag(TDiscussion& discussion, TDiscBlockIndex own, uin
   }
   discussion.Undo.AddDiscBlockFieldChange(discussion, own, BlockField_DeleteFlag, DeleteFlag);
   DeleteFlag = value;
-  SendStateNotification(discussion, value);
+  // Windows drop the rows of erased and recycled blocks; a crossed or restored block only
+  // repaints (the block-changed notice below).
+  if (value == DeleteFlag_Erased || value == DeleteFlag_Recycled) SendStateNotification(discussion, value);
   SendBlockNotification(Notify_BlockChanged, discussion, own, false);
 }
 

@@ -51,6 +51,12 @@ TStr PrivateMessageKey() {
 bool IsPrivate(const TDiscussion& discussion) { return discussion.Info.Secret != 0; }
 const char* PrivateReq(const TDiscussion& discussion) { return IsPrivate(discussion) ? "1" : "0"; }
 
+// The start of a failure's text: a routine reads "TClass::Routine - ", a command named in
+// the user's words (as "Sending post" or "Reply") reads "Sending post: ".
+std::string FailureLead(const std::string& who) {
+  return who + (who.find("::") == std::string::npos ? ": " : " - ");
+}
+
 // The rows of receivers, each at least one address; false (reported) for none.
 bool HasReceivers(const TArray<TRecipientsList>& receivers, const std::string& who) {
   if (receivers.Count() > 0) return true;
@@ -218,7 +224,7 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
       CloseHandle(file);
       DeleteFileA(writing.c_str());
     }
-    TError::Report(who + " - ошибка открытия файла команды-сообщения " + path);
+    TError::Report(FailureLead(who) + "ошибка открытия файла команды-сообщения " + path);
     return false;
   }
   bool complete;
@@ -231,7 +237,7 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
   // A held message keeps its unfinished name until its journal releases it.
   if (!complete || (!TComposedMessages::Held() && !MoveFileA(writing.c_str(), path.c_str()))) {
     DeleteFileA(writing.c_str());
-    if (complete) TError::Report(who + " - ошибка открытия файла команды-сообщения " + path);
+    if (complete) TError::Report(FailureLead(who) + "ошибка открытия файла команды-сообщения " + path);
     return false;
   }
   TComposedMessages::Written(path);

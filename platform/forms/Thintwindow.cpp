@@ -25,6 +25,7 @@ TControl* over = nullptr;
 std::shared_ptr<const bool> overAlive;
 HWND window = nullptr;
 std::string text;
+std::string armed;  // the hint of `over` when its pause began
 UINT_PTR timer = 0;
 
 bool WantsHint(TControl* c) {
@@ -100,10 +101,19 @@ void MouseOver(TControl* Control) {
   overAlive = Control ? Control->AliveToken() : nullptr;
   Hide();
   StopTimer();
+  armed = Control ? Control->Hint() : std::string();
   if (!Control) return;
   Application->SetHint(GetLongHint(Control->Hint()));
   if (!Application->ShowHint() || Control->Hint().empty() || !WantsHint(Control)) return;
   timer = SetTimer(nullptr, 0, static_cast<UINT>(std::max(1, Application->HintPause())), ShowNow);
+}
+
+void MouseMoved(TControl* Control) {
+  if (Control != over || !Control || Control->Hint() == armed) return;
+  // The control names what lies under the pointer now: the old hint goes, the new one
+  // follows after the pause as on entering.
+  over = nullptr;
+  MouseOver(Control);
 }
 
 void Cancel() {

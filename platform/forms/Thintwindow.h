@@ -17,6 +17,8 @@ namespace platform::hints {
 
 // The mouse is now over a control (null: none of ours).
 void MouseOver(TControl* Control);
+// The mouse moved on the control it is over; a hint that changed meanwhile starts anew.
+void MouseMoved(TControl* Control);
 void Cancel();
 // The hint window while it is shown, else null (for tests).
 HWND Window();

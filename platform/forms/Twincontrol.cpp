@@ -610,8 +610,11 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
   if (!target) return false;
   if (Message.Msg == WM_MOUSEMOVE) TrackMouse(target);
   TMessage m{Message.Msg, Message.WParam, MAKELPARAM(p.x - target->Left(), p.y - target->Top()), 0};
+  auto alive = target->AliveToken();
   target->WindowProc(m);
   Message.Result = m.Result;
+  // A control may name what lies under the pointer only as the pointer moves over it.
+  if (Message.Msg == WM_MOUSEMOVE && *alive) platform::hints::MouseMoved(target);
   return true;
 }
 
@@ -656,6 +659,7 @@ void TWinControl::WndProc(TMessage& Message) {
     }
     TControl::WndProc(Message);
     if (*alive) DefaultHandler(Message);
+    if (*alive && msg == WM_MOUSEMOVE) platform::hints::MouseMoved(this);
     return;
   }
   if (defProc_ && (msg == WM_PAINT || msg == WM_ERASEBKGND)) {

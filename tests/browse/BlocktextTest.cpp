@@ -95,13 +95,15 @@ TEST_F(BlockText, LinesBreakAtBlanksAndBeforeOperatorsAtExactWidths) {
   EXPECT_EQ(Lines("two  blanks", 300), (Strings{"two  blanks"}));
 }
 
-TEST_F(BlockText, AWordWiderThanTheLineStandsAloneAndTheRestWraps) {
-  EXPECT_EQ(Lines("abcdefghijklmnop qr st", 30), (Strings{"abcdefghijklmnop", "qr st"}));
-  EXPECT_EQ(Lines("abcdefgh+ijklmnop qr", 30), (Strings{"abcdefgh", "+ijklmnop", "qr"}));
-  // A line that opens with an operator, narrower than its first word, still moves on.
-  EXPECT_EQ(Lines("-abcdef gh", 12), (Strings{"-abcdef", "gh"}));
-  EXPECT_EQ(Lines("+ - * /", 0), (Strings{"+", "-", "*", "/"}));
+TEST_F(BlockText, ALineWhoseFirstWordIsWiderThanTheRoomIsNeverSplit) {
+  // Nothing fits: the line runs on to the end of its paragraph.
+  EXPECT_EQ(Lines("abcdefghijklmnop qr st", 30), (Strings{"abcdefghijklmnop qr st"}));
+  EXPECT_EQ(Lines("abcdefgh+ijklmnop qr\nst", 30), (Strings{"abcdefgh+ijklmnop qr", "st"}));
+  EXPECT_EQ(Lines("-abcdef gh", 12), (Strings{"-abcdef gh"}));
+  EXPECT_EQ(Lines("+ - * /", 0), (Strings{"+ - * /"}));
   EXPECT_EQ(Lines("word", -5), (Strings{"word"}));
+  // A word that comes after a line that fits starts the next line, which it fills alone.
+  EXPECT_EQ(Lines("ab abcdefghijklmnop qr", 30), (Strings{"ab", "abcdefghijklmnop qr"}));
 }
 
 TEST_F(BlockText, CompactLinesCutBeforeTheirEndShowDots) {

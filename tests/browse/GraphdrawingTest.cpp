@@ -261,8 +261,15 @@ TEST_F(GraphPanel, HoveringANodeTellsWhatItIsAndAClickOpensIt) {
   EXPECT_TRUE(form->PaintBoxGraph->ShowHint());
   // The block's summary: its fields in the columns of its service row.
   EXPECT_EQ(form->PaintBoxGraph->Hint(), "2" + std::string(29, ' ') + "A100%\r\nhttp://example.org\r\nsecond");
+  // The hint window shows it after the pause, while the pointer rests on the node.
+  person.Advance(unsigned(Application->HintPause()) + 10);
+  ASSERT_NE(platform::hints::Window(), nullptr);
+  EXPECT_EQ(platform::hints::ShownText(), form->PaintBoxGraph->Hint());
   Hover(form, 30, 80);
   EXPECT_EQ(form->PaintBoxGraph->Hint(), "Ecology") << "the root block tells the discussion's name";
+  EXPECT_EQ(platform::hints::Window(), nullptr) << "another node: the old hint goes";
+  person.Advance(unsigned(Application->HintPause()) + 10);
+  EXPECT_EQ(platform::hints::ShownText(), "Ecology");
   Hover(form, 200, 200);
   EXPECT_FALSE(form->PaintBoxGraph->ShowHint());
   EXPECT_EQ(form->PaintBoxGraph->Hint(), "");

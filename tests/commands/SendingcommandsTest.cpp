@@ -10,6 +10,8 @@
 #include "postoffice/Tpost.h"
 #include "tests/model/Modeltesthelpers.h"
 
+#include <algorithm>
+
 namespace commandstest {
 namespace {
 
@@ -173,6 +175,39 @@ TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesM
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
   EXPECT_NE(lists.Items[0].SentDate, 0);
   EXPECT_EQ(lists.Items[1].Name, "Postlist");
+}
+
+// Notes posted from their popups are listed in a window of the post list; "Cancel posting"
+// takes one out, and the window goes on showing the rest of the list.
+TEST_F(SendingCommands, CancelPostingLeavesThePostListWindowWithTheRestOfTheList) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex first = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "first note");
+  const TDiscBlockIndex second = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "second note");
+  form->Browse.CurrentBrowseItemChanged(true);
+  const std::vector<TDiscBlockIndex> listed = ListedBlocks(form->Browse);
+  const auto position = [&](TDiscBlockIndex block) {
+    return uint16_t(std::find(listed.begin(), listed.end(), block) - listed.begin());
+  };
+  ASSERT_TRUE(ChooseInPopup(form->Browse, {position(first)}, {"Post"}));
+  ASSERT_TRUE(ChooseInPopup(form->Browse, {position(second)}, {"Post"}));
+  EXPECT_EQ(ListedBlocks(form->Browse), listed) << "posting keeps the window's list";
+  ASSERT_TRUE(Choose(form->Browse, {"Retrieval", lists.Items[0].Name.ToString()}));
+  TFormBrowse* posts = Newest();
+  ASSERT_NE(posts, form);
+  ASSERT_EQ(ListedBlocks(posts->Browse), (std::vector<TDiscBlockIndex>{first, second}));
+  const std::string caption = posts->Caption();
+
+  ASSERT_TRUE(ChooseInPopup(posts->Browse, {0}, {"Cancel posting"}));
+  EXPECT_EQ(ListedBlocks(posts->Browse), (std::vector<TDiscBlockIndex>{second}));
+  EXPECT_EQ(posts->Caption(), caption);
+  EXPECT_EQ(lists.Items[0].FindBlock(d->Storages.GetDiscBlock(first)->GetDiscBlockCode()), -1);
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 1u);
+  EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {

@@ -234,8 +234,7 @@ TEST_F(X11Road, TheLeaderWritesAndAnnouncesADiscussionAndTheOtherSeesIt) {
     ASSERT_TRUE(anna.Focused("/Created/Rivers"));
     ASSERT_TRUE(anna.Choose({"Commands", "Add block"}));
     ASSERT_TRUE(anna.Window("1"));
-    ASSERT_TRUE(anna.Click("block text", TFace::BlockText));
-    anna.Key("ctrl+a");
+    // The text box has the focus with the proposed text selected: typing replaces it.
     anna.Type(text, false);
     ASSERT_TRUE(anna.Click("OK", TFace::Form));
     ASSERT_TRUE(anna.Click(text, TFace::BlockText));  // shown under the root

@@ -1,0 +1,274 @@
+// What a user sees after a command: every window on the discussion shows the change at
+// once, keeps its own list, and stays on its own block.
+
+#include "Commandstest.h"
+
+#include "commands/Commandcodes.h"
+#include "commands/Tformblocktext.h"
+#include "model/Tclip.h"
+#include "model/Tdiscussion.h"
+#include "platform/forms/Dialogscript.h"
+#include "platform/forms/Tpaintbox.h"
+#include "platform/forms/Tedit.h"
+#include "platform/forms/Tpanel.h"
+#include "platform/forms/Tscreen.h"
+#include "platform/gui/Gui.h"
+#include "tests/model/Modeltesthelpers.h"
+
+#include <vector>
+
+namespace commandstest {
+namespace {
+
+using Blocks = std::vector<TDiscBlockIndex>;
+
+class ShownChanges : public CommandsTest {
+ protected:
+  void SetUp() override {
+    CommandsTest::SetUp();
+    script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  }
+  // The first discussion in creating mode with its tree, one window on the root.
+  TFormBrowse* OpenCreating() {
+    d = &Discussion(ecology);
+    if (!d->Load()) return nullptr;
+    d->Info.Creating = 1;
+    TFormBrowse* form = OpenTree();
+    d->Undo.Clear();
+    return form;
+  }
+  // The position of a block among the children of a window's item.
+  static uint16_t Position(TBrowse& browse, TDiscBlockIndex block) {
+    const std::vector<TBrowseItem>& children = browse.CurrentBrowseState.CurrentItem.Children;
+    for (size_t i = 0; i < children.size(); ++i)
+      if (children[i].Kind() == BrowseItem_Block && children[i].Ident.Index == block) return uint16_t(i);
+    ADD_FAILURE() << "not listed";
+    return 0;
+  }
+  // The service row of a block, -1 when none.
+  static int RowOf(TBrowse& browse, TDiscBlockIndex block) {
+    TBrowseState& state = browse.CurrentBrowseState;
+    for (uint32_t row = 0; row < state.Rows.Count(); ++row) {
+      const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
+      if (state.Rows[row].RowType == LowerListRow_Service && item && item->Kind() == BrowseItem_Block &&
+          item->GetDiscBlockIndex() == block)
+        return int(row);
+    }
+    return -1;
+  }
+  // What the program's idle handler does: the deferred requests run, then the paints.
+  void Idle() {
+    Pump();
+    TListeners::Send(Notify_Idle, false);
+    TListeners::Instance().DeliverQueued();
+    Pump();
+  }
+  // Whether a block's text rows are painted crossed out in a window's list.
+  bool PaintedCrossed(TFormBrowse& form, TDiscBlockIndex block) {
+    Idle();
+    TBrowseState& state = form.Browse.CurrentBrowseState;
+    const HWND panel = form.PanelLowerListPaintBox->Handle();
+    const int left = form.PaintBoxLowerList->Left(), top = form.PaintBoxLowerList->Top();
+    for (uint32_t row = 0; row < state.Rows.Count(); ++row) {
+      const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
+      if (state.Rows[row].RowType != LowerListRow_Text || !item || item->Kind() != BrowseItem_Block ||
+          !(item->GetDiscBlockIndex() == block))
+        continue;
+      const RECT rect = form.Browse.GetLowerListRowRect(int(row));
+      int crossed = 0;
+      for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+          if (screen->WindowPixel(panel, x + left, y + top) == COLORREF(pars.DeletionCrossColor)) ++crossed;
+      return crossed > (rect.bottom - rect.top);  // two lines corner to corner
+    }
+    return false;
+  }
+
+  // The pixels of a window's upper panel.
+  std::vector<COLORREF> UpperPanel(TFormBrowse& form) {
+    Idle();
+    std::vector<COLORREF> pixels;
+    const HWND panel = form.PanelUpperBlockPaintBox->Handle();
+    const int left = form.PaintBoxUpperBlock->Left(), top = form.PaintBoxUpperBlock->Top();
+    for (int y = 0; y < form.PaintBoxUpperBlock->Height(); ++y)
+      for (int x = 0; x < form.PaintBoxUpperBlock->Width(); ++x)
+        pixels.push_back(screen->WindowPixel(panel, x + left, y + top));
+    return pixels;
+  }
+  std::string Text(TDiscBlockIndex block) { return d->Storages.GetStrHashItem(block)->Str.Text.ToString(); }
+
+  platform::DialogScript script;
+};
+
+TEST_F(ShownChanges, CrossUncrossAndRestoreKeepTheRowsOfEveryWindow) {
+  TFormBrowse* first = OpenCreating();
+  ASSERT_NE(first, nullptr);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "My note");
+  first->Browse.CurrentBrowseItemChanged(true);
+  TFormBrowse* second = OpenOn(ecology);
+  ASSERT_NE(second, nullptr);
+  second->Browse.GoToDiscBlock(a);
+  Pump();
+  const uint32_t secondHistory = second->Browse.History.Count();
+  const auto expectUnmoved = [&](const Blocks& firstRows) {
+    EXPECT_EQ(Shown(first->Browse), root);
+    EXPECT_EQ(ListedBlocks(first->Browse), firstRows);
+    EXPECT_EQ(Shown(second->Browse), a) << "the other window stays on its block";
+    EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a1, a2}));
+    EXPECT_EQ(second->Browse.History.Count(), secondHistory);
+  };
+
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {Position(first->Browse, b)}, {"Cross"}));
+  expectUnmoved({note, a, b, c});
+  EXPECT_TRUE(PaintedCrossed(*first, b)) << "a crossed block is drawn crossed out";
+  EXPECT_FALSE(PaintedCrossed(*first, c));
+
+  // Crossing the block another window shows leaves that window where it is.
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {Position(first->Browse, a)}, {"Cross"}));
+  expectUnmoved({note, a, b, c});
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {Position(first->Browse, a)}, {"Uncross"}));
+  expectUnmoved({note, a, b, c});
+  EXPECT_FALSE(PaintedCrossed(*first, a));
+  EXPECT_TRUE(PaintedCrossed(*first, b));
+
+  // The note to the recycle bin and back: only its own rows come and go.
+  Answer(0);
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {Position(first->Browse, note)}, {"Delete"}));
+  expectUnmoved({a, b, c});
+  ASSERT_TRUE(Choose(first->Browse, {"Retrieval", "Deleted"}));
+  TFormBrowse* deleted = Newest();
+  ASSERT_EQ(ListedBlocks(deleted->Browse), Blocks{note});
+  ASSERT_TRUE(ChooseInPopup(deleted->Browse, {0}, {"Restore"}));
+  EXPECT_EQ(ListedBlocks(deleted->Browse), Blocks{});
+  expectUnmoved({a, b, c});
+  EXPECT_TRUE(Reports().empty());
+}
+
+// The header dialog as a user meets it: the text box has the focus, typing replaces the
+// proposed text, Enter is OK; also on the root, where the text is the discussion's name.
+TEST_F(ShownChanges, WhatIsTypedIntoTheHeaderDialogIsWrittenAndShownEverywhere) {
+  TFormBrowse* first = OpenCreating();
+  ASSERT_NE(first, nullptr);
+  TFormBrowse* second = OpenOn(ecology);
+  ASSERT_NE(second, nullptr);
+  const auto typeAndEnter = [&](const std::string& text) {
+    script.Answer("TFormDiscBlockHeader", [&, text](TCustomForm&) {
+      person.PressKey('A', false, true);
+      person.Type(text);
+      person.PressKey(VK_RETURN);
+    });
+  };
+  typeAndEnter("Hello");
+  ASSERT_TRUE(Choose(first->Browse, {"Add block"}));
+  const TDiscBlockIndex added = d->Storages.FindDiscBlockIndexByName("4");
+  ASSERT_FALSE(added.IsEmpty()) << "Enter is OK: the new block stays";
+  EXPECT_EQ(Text(added), "Hello");
+  EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, b, c, added}));
+  Idle();
+  EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, b, c, added}));
+
+  const std::vector<COLORREF> firstPanel = UpperPanel(*first), secondPanel = UpperPanel(*second);
+  typeAndEnter("Rivers of the north");
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {}, {"Edit"}));
+  EXPECT_EQ(d->GetName().ToString(), "Rivers of the north");
+  EXPECT_TRUE(UpperPanel(*first) != firstPanel) << "the new name is drawn at once";
+  EXPECT_TRUE(UpperPanel(*second) != secondPanel) << "also in the other window on the root";
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// Undoing a delete brings the block back into every list it left.
+TEST_F(ShownChanges, UndoOfADeleteListsTheBlockAgainInEveryWindow) {
+  TFormBrowse* first = OpenCreating();
+  ASSERT_NE(first, nullptr);
+  TFormBrowse* second = OpenOn(ecology);
+  ASSERT_NE(second, nullptr);
+  Answer(0);
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {Position(first->Browse, b)}, {"Delete"}));
+  Idle();
+  EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, c}));
+  EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, c}));
+  ASSERT_TRUE(Choose(first->Browse, {"Undo"}));
+  Idle();
+  EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, b, c}));
+  EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, b, c}));
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A search window keeps its hits through a command that refreshes it, and the block text
+// opened from it shows the searched words found.
+TEST_F(ShownChanges, ASearchWindowKeepsItsHitsThroughARefresh) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  d->Storages.GetStrHashItem(a1)->Str.Text = "the rain in the forest";
+  d->Storages.GetStrHashItem(b)->Str.Text = "the rain falls";
+  d->Storages.GetStrHashItem(c)->Str.URL = "http://example.org/RAINBOW";
+  script.Press("Search string", "ButtonOk", {{"EditText", "rain"}, {"CheckBoxCaseSensitive", "1"}});
+  ASSERT_TRUE(Choose(form->Browse, {"Search"}));
+  TFormBrowse* found = Newest();
+  ASSERT_NE(found, form);
+  ASSERT_EQ(ListedBlocks(found->Browse), (Blocks{a1, b}));
+  const std::string caption = found->Caption();
+
+  script.Press("TFormAnnotation", "ButtonOk", {{"MemoAnnotation", "About rivers and rain"}});
+  ASSERT_TRUE(Choose(found->Browse, {"Discussion info"}));
+  EXPECT_EQ(ListedBlocks(found->Browse), (Blocks{a1, b})) << "the search is still what the window lists";
+  EXPECT_EQ(found->Caption(), caption);
+
+  ASSERT_TRUE(ChooseInPopup(found->Browse, {1}, {"Block text"}));
+  TFormBlockText* viewer = nullptr;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* shown = dynamic_cast<TFormBlockText*>(Screen->Forms(i))) viewer = shown;
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->MemoBlockText->SelText(), "rain") << "the searched words are found on show";
+  viewer->Close();
+  Pump();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A paste refused halfway leaves the clipboard as it was, so the user can paste it
+// elsewhere; a paste that stands empties it.
+TEST_F(ShownChanges, APasteRefusedHalfwayLeavesTheClipboardAsItWas) {
+  TClip clip;
+  BlockClipboard() = &clip;
+  TFormBrowse* form = OpenCreating();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "My note");
+  const TDiscBlockIndex other = modeltest::AddBlock(*d, StorageType_Notes, c, TextType_Premise, "Other note");
+  browse.CurrentBrowseItemChanged(true);
+  Idle();
+  // Ctrl and a click on each row mark the note and A; Copy takes both.
+  for (const TDiscBlockIndex block : {note, a}) {
+    const RECT row = browse.GetLowerListRowRect(RowOf(browse, block));
+    const POINT at = form->PaintBoxLowerList->ClientToScreen(POINT{row.left + 40, row.top + 4});
+    person.KeyDown(VK_CONTROL);
+    person.Click(at.x, at.y);
+    person.KeyUp(VK_CONTROL);
+    Pump();
+  }
+  ASSERT_TRUE(ChooseInPopup(browse, {Position(browse, a)}, {"Copy"}));
+  ASSERT_EQ(clip.Count(), 2);
+
+  // Under another note, the note is pasted and the model block refused.
+  browse.GoToDiscBlock(other);
+  Pump();
+  Answer(0);
+  ASSERT_TRUE(Choose(browse, {"Paste"}));
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back().Message, "Model blocks can only be pasted as child of another model block");
+  EXPECT_EQ(ListedBlocks(browse).size(), 1u) << "the note pasted before the refusal stays";
+  EXPECT_EQ(clip.Count(), 2) << "the clipboard is as it was";
+
+  browse.GoToDiscBlock(b);
+  Pump();
+  ASSERT_TRUE(Choose(browse, {"Paste"}));
+  EXPECT_EQ(ListedBlocks(browse).size(), 2u);
+  EXPECT_TRUE(clip.IsEmpty());
+  BlockClipboard() = nullptr;
+  EXPECT_TRUE(Reports().empty());
+}
+
+}  // namespace
+}  // namespace commandstest
