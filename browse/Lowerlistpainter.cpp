@@ -57,9 +57,23 @@ void TLowerListPainter::UseFont(const TBrowseFont& font, TColor color) {
   fCanvas.SetFont(&fFont);
 }
 
+namespace {
+
+// A text wider than its field ends with an ellipsis rather than being cut silently; a field
+// too narrow for one letter and the dots shows what fits of the text.
+std::string FittedText(TCanvas& canvas, const std::string& text, int width) {
+  const std::string inked = text.substr(0, text.find_last_not_of(' ') + 1);  // trailing blanks show nothing
+  if (canvas.TextWidth(inked) <= width) return text;
+  size_t keep = inked.size();
+  while (keep > 0 && canvas.TextWidth(inked.substr(0, keep) + "...") > width) --keep;
+  return keep > 0 ? inked.substr(0, keep) + "..." : text;
+}
+
+}  // namespace
+
 void TLowerListPainter::DrawField(int& x, int y, const std::string& text, int width, int gap) {
   const RECT clip{x, y, x + width, y + fCanvas.TextHeight(text) + 1};
-  fCanvas.TextRect(clip, x, y, text);
+  fCanvas.TextRect(clip, x, y, FittedText(fCanvas, text, width));
   x += width + gap;
 }
 

@@ -343,37 +343,37 @@ void TSmartMenu::BuildRetrievalEntries(const TSmartMenuFacts& facts, TSmartMenuI
   auto add = [&](bool present, const char* caption, int32_t kind) {
     if (present) retrieval.Add(caption, 32, true, kind);
   };
-  add(!created, "Arguable", 1);
-  add(true, "Significant", 2);
-  add(true, "New", 9);
-  add(!created, "False", 3);
-  add(!created, "Interesting", 4);
-  add(!created, "Trite", 5);
-  add(true, "Conclusions", 12);
+  add(!created, "Arguable", Retrieval_Arguable);
+  add(true, "Significant", Retrieval_Significant);
+  add(true, "New", Retrieval_New);
+  add(!created, "False", Retrieval_False);
+  add(!created, "Interesting", Retrieval_Interesting);
+  add(!created, "Trite", Retrieval_Trite);
+  add(true, "Conclusions", Retrieval_Conclusions);
   for (uint32_t i = 0; i < discussion.Themes.Count(); ++i)
     if (!discussion.Themes[i].Name.IsEmpty())
-      retrieval.Add("Theme " + discussion.Themes[i].Name.ToString(), 32, true, 10, int32_t(i));
+      retrieval.Add("Theme " + discussion.Themes[i].Name.ToString(), 32, true, Retrieval_Theme, int32_t(i));
   if (!created) {
     const TBlocksPostList& posts = discussion.User.PostLists;
     for (uint32_t i = 0; i < posts.Items.Count(); ++i)
       if (!posts.Items[i].Name.IsEmpty() && posts.Items[i].Blocks.Count() > 0)
-        retrieval.Add(posts.Items[i].Name.ToString(), 32, true, 17, int32_t(posts.Items[i].Number));
+        retrieval.Add(posts.Items[i].Name.ToString(), 32, true, Retrieval_PostList, int32_t(posts.Items[i].Number));
     const std::vector<int> days = Days(discussion, StorageType_Comments);
     TSmartMenuItem& published = retrieval.Add("Comments published on", 0, !days.empty());
-    for (int day : days) published.Add(FormatDateTime("mm'/'dd'/'yyyy", TDateTime(day)), 32, true, 16, day);
+    for (int day : days) published.Add(FormatDateTime("mm'/'dd'/'yyyy", TDateTime(day)), 32, true, Retrieval_CommentsOfDay, day);
     const TBlocksStorage* moderated = discussion.Storages.GetStorage(StorageType_ModeratedComments);
-    add(moderated && moderated->Count() > 0, "Moderated comments", 18);
+    add(moderated && moderated->Count() > 0, "Moderated comments", Retrieval_ModeratedComments);
   }
   const std::vector<int> noteDays = Days(discussion, StorageType_Notes);
   if (!noteDays.empty()) {
     TSmartMenuItem& composed = retrieval.Add("Notes composed on", 0, true);
-    for (int day : noteDays) composed.Add(FormatDateTime("mm'/'dd'/'yy", TDateTime(day)), 32, true, 15, day);
+    for (int day : noteDays) composed.Add(FormatDateTime("mm'/'dd'/'yy", TDateTime(day)), 32, true, Retrieval_NotesOfDay, day);
   }
-  add(!created, "Unread", 6);
-  add(created, "Crossed", 7);
-  add(true, "Deleted", 14);
-  add(true, "Erased", 13);
-  add(true, "Problem", 8);
+  add(!created, "Unread", Retrieval_Unread);
+  add(created, "Crossed", Retrieval_Crossed);
+  add(true, "Deleted", Retrieval_Deleted);
+  add(true, "Erased", Retrieval_Erased);
+  add(true, "Problem", Retrieval_Unlinked);
 }
 
 void TSmartMenu::BuildServiceEntries(const TSmartMenuFacts& facts, TSmartMenuItem& service) {

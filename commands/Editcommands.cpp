@@ -187,10 +187,8 @@ void EditCommand(TCommand& command) {
   const std::string name = block.Name.c_str();
   if (root) {
     if (name != RootBlockName) storage.SetBlockName(index.Index, TStr(RootBlockName));
-  } else if (block.TextType == TextType_Heading && name.find(HeadingNameSuffix) == std::string::npos) {
-    storage.SetBlockName(index.Index, TStr((name + HeadingNameSuffix).c_str()));
-  } else if (block.TextType != TextType_Heading && name.size() >= 2 && name.ends_with(HeadingNameSuffix)) {
-    storage.SetBlockName(index.Index, TStr(name.substr(0, name.size() - 2).c_str()));
+  } else if (const std::string renamed = NameAsKind(name, block.TextType); renamed != name) {
+    storage.SetBlockName(index.Index, TStr(renamed.c_str()));
   }
   if (block.TextType == TextType_Formula) discussion->CalculateFormulas();
   if (old.TextType == TextType_Formula && !old.Conclusion.IsEmpty() && !(old.Conclusion == block.Conclusion)) {

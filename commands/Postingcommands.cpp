@@ -155,8 +155,13 @@ void SendPostCommand(TCommand& command) {
   const TModelLogin login = CurrentModelLogin();
   const int author = d->Authors.FindAuthorByLIdent(*d, login.LIdent, true);
   if (author < 0) return;
-  if (!TBrowseGlobal::Moderation && d->Authors.Author(author).ADIdent == NoADIdent) {
-    ShowMessageBox("CAN'T SEND POST", "Current user is neither a registered author\nnor a Moderator and can't send posts.");
+  // A comment goes out under its author's identifier; without one it would be nobody's
+  // (named "65535-n" by every reader), so posting waits until the identifier arrives.
+  if (d->Authors.Author(author).ADIdent == NoADIdent) {
+    ShowMessageBox("CAN'T SEND POST",
+                   TBrowseGlobal::Moderation
+                       ? "Current user has no author identifier in this discussion yet\nand can't send posts."
+                       : "Current user is neither a registered author\nnor a Moderator and can't send posts.");
     return;
   }
   const bool leader = d->IsLeader();

@@ -7,6 +7,7 @@
 #include "foundation/Newcontrol.h"
 #include "foundation/Tbrowsepars.h"
 #include "model/Blocklinks.h"
+#include "model/Blocknames.h"
 #include "model/Calculateformula.h"
 #include "model/Tdiscussion.h"
 #include "model/Tundo.h"
@@ -17,6 +18,14 @@
 #include "platform/rtl/Strutil.h"
 
 #include <algorithm>
+
+// The name the block takes when it is stored as a heading or as another kind: a heading's
+// name ends in ".*", another kind's does not.
+std::string NameAsKind(const std::string& name, uint8_t textType) {
+  if (textType == TextType_Heading && name.find(HeadingNameSuffix) == std::string::npos) return name + HeadingNameSuffix;
+  if (textType != TextType_Heading && name.ends_with(HeadingNameSuffix)) return name.substr(0, name.size() - 2);
+  return name;
+}
 
 uint8_t& HeaderCancelled() {
   static uint8_t cancelled = 0;
@@ -31,6 +40,26 @@ int PossibilityOf(const std::string& text) {
   for (const char c : text)
     if (c >= '0' && c <= '9') value = std::min(100, value * 10 + (c - '0'));
   return value;
+}
+
+// A renamed block is found no more by the references that other blocks' texts make to its
+// old name: the user is told which before the change is made, and may step back.
+bool RenamingAccepted(TDiscussion& discussion, TDiscBlockIndex index, const std::string& name,
+                      const std::string& renamed) {
+  if (renamed == name) return true;
+  std::string holders;
+  for (const THyperRefBlock& pair : discussion.HyperRefBlocks.Items) {
+    const TDiscBlock* holder = pair.Referenced == index && !(pair.Block == index)
+                                   ? discussion.Storages.GetDiscBlock(pair.Block)
+                                   : nullptr;
+    if (!holder) continue;
+    const std::string shown = "<" + holder->GetBlockName(discussion).ToString() + ">";
+    if (holders.find(shown) == std::string::npos) holders += (holders.empty() ? "" : ", ") + shown;
+  }
+  if (holders.empty()) return true;
+  return ShowMessageBox("RENAMING", "Block <" + name + "> will be named <" + renamed + ">: the references to <" +
+                                        name + "> in " + holders + " will find it no more.\nGo on?",
+                        "", "Yes|No", 1) == 0;
 }
 
 }  // namespace
@@ -265,6 +294,9 @@ void TFormDiscBlockHeader::OkClick() {
     }
   }
 
+  if (!fRoot &&
+      !RenamingAccepted(discussion, fBlock, block->Name.ToString(), NameAsKind(block->Name.ToString(), CheckedTextType())))
+    return;
   block->TextType = CheckedTextType();
   if (!fRoot) {
     block->Novelty = fNovelty;

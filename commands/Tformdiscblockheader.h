@@ -19,6 +19,9 @@ class TPanel;
 class TRadioButton;
 class TUpDown;
 
+// The name a block takes when stored as that kind: a heading's ends in ".*", another's not.
+std::string NameAsKind(const std::string& name, uint8_t textType);
+
 // Set by the header dialog: 1 after Cancel (or a frame close), 0 after OK.
 uint8_t& HeaderCancelled();
 

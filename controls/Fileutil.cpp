@@ -1,16 +1,14 @@
 #include "controls/Fileutil.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 
 #include "controls/Dateutil.h"
 #include "controls/Progresscontrols.h"
 #include "controls/Texfileoperator.h"
 #include "platform/kernel/Findfile.h"
+#include "platform/kernel/Tempfiles.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strutil.h"
 #include "platform/shell/Shellfolders.h"
@@ -59,20 +57,6 @@ class TProgress {
   TControl* control_;
   int64_t scale_ = 1, done_ = 0;
 };
-
-int LockRange(HANDLE handle, int64_t offset, int64_t size, short type) {
-  int fd = platform::DescriptorOf(handle);
-  if (fd < 0) return static_cast<int>(ERROR_INVALID_HANDLE);
-  struct flock fl {};
-  fl.l_type = type;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = offset;
-  fl.l_len = size;
-  if (fcntl(fd, F_SETLK, &fl) == 0) return 0;
-  // Another holder of the range is a lock violation, as the kernel reports it.
-  if (errno == EACCES || errno == EAGAIN) return 33;
-  return static_cast<int>(platform::ErrorFromErrno(errno));
-}
 
 // A link's file: the special folder and the display name as a plain file name.
 bool LinkFileName(const std::string& displayName, int folder, bool create, std::string& file) {
@@ -124,8 +108,7 @@ std::string ShortToLongPath(const std::string& ShortName) { return ShortName; }
 std::string LongToShortPath(const std::string& LongName) { return LongName; }
 
 std::string GetTempDir() {
-  const char* t = std::getenv("TMPDIR");
-  return NormalDir(t && *t ? platform::ProgramPath(t) : std::string("/tmp"));
+  return NormalDir(platform::TempRoot());
 }
 
 // ---- files
@@ -277,8 +260,12 @@ void MoveFileEx(const std::string& FileName, const std::string& DestName, bool S
   if (!op.Execute() || op.Aborted()) throw EAbort();
 }
 
-int FileLock(HANDLE Handle, int64_t Offset, int64_t LockSize) { return LockRange(Handle, Offset, LockSize, F_WRLCK); }
-int FileUnlock(HANDLE Handle, int64_t Offset, int64_t LockSize) { return LockRange(Handle, Offset, LockSize, F_UNLCK); }
+int FileLock(HANDLE Handle, int64_t Offset, int64_t LockSize) {
+  return static_cast<int>(platform::LockFileRange(Handle, Offset, LockSize));
+}
+int FileUnlock(HANDLE Handle, int64_t Offset, int64_t LockSize) {
+  return static_cast<int>(platform::UnlockFileRange(Handle, Offset, LockSize));
+}
 
 // ---- links
 

@@ -1,8 +1,5 @@
 #include "controls/Shellutil.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -13,7 +10,6 @@
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tform.h"
 #include "platform/gui/Gui.h"
-#include "platform/kernel/Codepage.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Process.h"
 #include "platform/rtl/Tfilestream.h"
@@ -29,30 +25,12 @@ struct TStatus {
 
 TStatus StatusOf(const std::string& Name) {
   TStatus s;
-  struct stat st {};
-  std::string path = platform::SystemPath(Name);
-  if (stat(path.c_str(), &st) != 0) return s;
+  const DWORD attributes = GetFileAttributesA(Name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return s;
   s.exists = true;
-  s.folder = S_ISDIR(st.st_mode);
-  s.executable = !s.folder && access(path.c_str(), X_OK) == 0;
+  s.folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+  s.executable = platform::MayRun(Name);
   return s;
-}
-
-// A program found along PATH by its bare name.
-bool OnPath(const std::string& Name) {
-  const char* path = getenv("PATH");
-  if (!path || Name.empty() || Name.find('/') != std::string::npos) return false;
-  std::string all = path;
-  size_t start = 0;
-  while (start <= all.size()) {
-    size_t end = all.find(':', start);
-    std::string dir = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    std::string candidate = (dir.empty() ? "." : dir) + "/" + platform::AnsiToUtf8(Name);
-    if (access(candidate.c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return false;
 }
 
 // Parameters split as a command line splits them: blanks separate, double quotes group.
@@ -92,7 +70,7 @@ TStart Resolve(const std::string& FileName, const std::string& Params, const std
   }
   TStatus status = StatusOf(FileName);
   if (!status.exists) {
-    if (OnPath(FileName)) {
+    if (platform::FoundOnPath(FileName)) {
       s.program = FileName;
       s.arguments = SplitParams(Params);
     } else {
@@ -105,7 +83,7 @@ TStart Resolve(const std::string& FileName, const std::string& Params, const std
     s.arguments = SplitParams(Params);
     return s;
   }
-  if (!OnPath("xdg-open")) {
+  if (!platform::FoundOnPath("xdg-open")) {
     s.error = kNoAssociation;
     return s;
   }

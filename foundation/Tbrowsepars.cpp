@@ -257,11 +257,11 @@ TBrowsePars::TBrowsePars() {
   ServiceRowHeight = 16;
   NameWidthBase = 6;
   NameWidthStep = 2;
-  KindMarkWidth = 2;
+  KindMarkWidth = 11;  // holds " conclusion" of a summary
   AuthorWidth = 12;
   ImportanceWidth = 2;
   NoveltyWidth = 2;
-  PossibilityWidth = 4;
+  PossibilityWidth = 6;  // holds "A100%"
   CommentedStateWidth = 2;
   ReaderMarkWidth = 8;
   ReaderPossibilityWidth = 4;

@@ -1,7 +1,6 @@
 #include "model/Tauthor.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
@@ -16,17 +15,17 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// Every field of the record, in stored order: written, read and compared by this one list.
+template <class Author>
+auto StoredFields(Author& a) {
+  return std::tie(a.Deleted, a.ADIdent, a.AGIdent, a.FirstName, a.MiddleName, a.LastName, a.Organisation,
+                  a.PrivateEMail, a.AutomaticEMail, a.WebPage, a.Address, a.Phones, a.BirthYear, a.Degree,
+                  a.OtherText, a.LIdent, a.Subscriber, a.Unsubscribed, a.IdentsGiven, a.Robot, a.CommentCounter);
+}
+
 }  // namespace
 
-bool TAuthor::operator==(const TAuthor& o) const {
-  return Deleted == o.Deleted && ADIdent == o.ADIdent && AGIdent == o.AGIdent && FirstName == o.FirstName &&
-         MiddleName == o.MiddleName && LastName == o.LastName && Organisation == o.Organisation &&
-         PrivateEMail == o.PrivateEMail && AutomaticEMail == o.AutomaticEMail && WebPage == o.WebPage &&
-         Address == o.Address && Phones == o.Phones && BirthYear == o.BirthYear && Degree == o.Degree &&
-         OtherText == o.OtherText && LIdent == o.LIdent && Subscriber == o.Subscriber &&
-         Unsubscribed == o.Unsubscribed && IdentsGiven == o.IdentsGiven && Robot == o.Robot &&
-         CommentCounter == o.CommentCounter;
-}
+bool TAuthor::operator==(const TAuthor& o) const { return StoredFields(*this) == StoredFields(o); }
 
 TStr TAuthor::GetFullName() const {
   const std::string full =
@@ -70,39 +69,9 @@ void TAuthor::CopyPersonalData(const TAuthor& o) {
   OtherText = o.OtherText;
 }
 
-void TAuthor::SaveToBufWriter(TBufWriter& w) const {
-  w.WriteByte(Deleted);
-  w.WriteWord(ADIdent);
-  for (const TStr* text : {&AGIdent, &FirstName, &MiddleName, &LastName, &Organisation, &PrivateEMail,
-                           &AutomaticEMail, &WebPage, &Address, &Phones})
-    text->SaveToBufWriter(w);
-  w.WriteWord(BirthYear);
-  Degree.SaveToBufWriter(w);
-  OtherText.SaveToBufWriter(w);
-  LIdent.SaveToBufWriter(w);
-  w.WriteByte(Subscriber);
-  w.WriteByte(Unsubscribed);
-  w.WriteByte(IdentsGiven);
-  w.WriteByte(Robot);
-  w.WriteWord(CommentCounter);
-}
+void TAuthor::SaveToBufWriter(TBufWriter& w) const { WriteFields(w, StoredFields(*this)); }
 
-void TAuthor::LoadFromBufReader(TBufReader& r) {
-  Deleted = r.ReadByte();
-  ADIdent = r.ReadWord();
-  for (TStr* text : {&AGIdent, &FirstName, &MiddleName, &LastName, &Organisation, &PrivateEMail, &AutomaticEMail,
-                     &WebPage, &Address, &Phones})
-    text->LoadFromBufReader(r);
-  BirthYear = r.ReadWord();
-  Degree.LoadFromBufReader(r);
-  OtherText.LoadFromBufReader(r);
-  LIdent.LoadFromBufReader(r);
-  Subscriber = r.ReadByte();
-  Unsubscribed = r.ReadByte();
-  IdentsGiven = r.ReadByte();
-  Robot = r.ReadByte();
-  CommentCounter = r.ReadWord();
-}
+void TAuthor::LoadFromBufReader(TBufReader& r) { ReadFields(r, StoredFields(*this)); }
 
 int TAuthorsStorage::FindAuthorByLIdent(const TStr& lident) const {
   if (lident.IsEmpty()) return -1;

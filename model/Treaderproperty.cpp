@@ -1,8 +1,17 @@
 #include "model/Treaderproperty.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "model/Tdiscblock.h"
+
+namespace {
+
+// Every stored field, in stored order: written and read by this one list.
+template <class Property>
+auto StoredFields(Property& p) {
+  return std::tie(p.Code, p.Mark, p.Read, p.Possibility);
+}
+
+}  // namespace
 
 TStr TReaderProperty::GetMarkText() const {
   switch (Mark) {
@@ -33,19 +42,9 @@ void TReaderProperty::CopyValuesFrom(const TReaderProperty& other) {
   Possibility = other.Possibility;
 }
 
-void TReaderProperty::SaveToBufWriter(TBufWriter& w) const {
-  Code.SaveToBufWriter(w);
-  w.WriteByte(Mark);
-  w.WriteByte(Read);
-  w.WriteByte(Possibility);
-}
+void TReaderProperty::SaveToBufWriter(TBufWriter& w) const { WriteFields(w, StoredFields(*this)); }
 
-void TReaderProperty::LoadFromBufReader(TBufReader& r) {
-  Code.LoadFromBufReader(r);
-  Mark = r.ReadByte();
-  Read = r.ReadByte();
-  Possibility = r.ReadByte();
-}
+void TReaderProperty::LoadFromBufReader(TBufReader& r) { ReadFields(r, StoredFields(*this)); }
 
 namespace {
 uint32_t CodeKey(TDiscBlockCode code) { return (uint32_t(code.StorageType) << 16) | code.BlockNum; }

@@ -1,15 +1,15 @@
 #include "net/Netsystem.h"
 
 #include "platform/kernel/Fileapi.h"
+#include "platform/kernel/Filemode.h"
+#include "platform/kernel/Findfile.h"
+#include "platform/kernel/Tempfiles.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
 #include <mutex>
-#include <sys/stat.h>
+#include <string_view>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 std::string TempFolder;
@@ -35,15 +35,15 @@ const std::string& PrivateTempFolder()
 {
     std::lock_guard<std::mutex> guard(PrivateFolderLock);
     // Made again when it went (cleared as stale by another process).
-    if (!PrivateFolder.empty() && ::access(platform::SystemPath(PrivateFolder).c_str(), F_OK) != 0)
+    if (!PrivateFolder.empty() && GetFileAttributesA(PrivateFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
         PrivateFolder.clear();
     if (PrivateFolder.empty()) {
         std::string base = TempFolder.empty() ? SystemTempFolder() : TempFolder;
         static const bool cleared = (ClearStaleMailFolders(base, StaleMailFolderAge), true);
         (void)cleared;
-        std::string pattern = platform::SystemPath(base) + "quillaran-mail-XXXXXX";
-        if (mkdtemp(pattern.data())) { // mode 0700
-            PrivateFolder = platform::ProgramPath(pattern) + "/";
+        const std::string folder = platform::MakeUniqueFolder(base + "quillaran-mail-");
+        if (!folder.empty()) {
+            PrivateFolder = folder + "/";
             static const bool cleanup = std::atexit(RemovePrivateTempFolder) == 0;
             (void)cleanup;
         }
@@ -70,8 +70,7 @@ TNetMailCharSet SystemMailCharSet()
 
 std::string SystemTempFolder()
 {
-    const char* dir = std::getenv("TMPDIR");
-    return WithTrailingBackslash(dir && *dir ? platform::ProgramPath(dir) : std::string("/tmp"));
+    return WithTrailingBackslash(platform::TempRoot());
 }
 
 std::string CreateTempFile(const std::string& Folder)
@@ -79,12 +78,7 @@ std::string CreateTempFile(const std::string& Folder)
     const std::string dir = Folder.empty() ? PrivateTempFolder() : WithTrailingBackslash(Folder);
     if (dir.empty())
         return std::string();
-    std::string pattern = platform::SystemPath(dir) + "MailXXXXXX";
-    const int fd = mkstemp(pattern.data()); // mode 0600
-    if (fd < 0)
-        return std::string();
-    close(fd);
-    return platform::ProgramPath(pattern);
+    return platform::MakeUniqueFile(dir + "Mail");
 }
 
 bool CopyFileNoOverwrite(const std::string& Source, const std::string& Dest)
@@ -123,34 +117,43 @@ std::string WithTrailingBackslash(const std::string& Path)
     return Path + "/";
 }
 
+namespace {
+
+// The entries of a folder whose names begin with `prefix` (exactly: the search itself
+// ignores case), as program paths.
+std::vector<std::string> EntriesNamed(const std::string& folder, const std::string& prefix)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (std::string_view(entry.cFileName).starts_with(prefix))
+            names.push_back(folder + entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+} // namespace
+
 void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age)
 {
-    const std::string base = platform::SystemPath(WithTrailingBackslash(Base));
-    DIR* dir = ::opendir(base.c_str());
-    if (!dir)
-        return;
     const auto now = std::chrono::system_clock::now();
-    std::vector<std::string> stale;
-    while (dirent* e = ::readdir(dir)) {
-        if (std::strncmp(e->d_name, "quillaran-mail-", 15) != 0)
+    for (const std::string& folder : EntriesNamed(WithTrailingBackslash(Base), "quillaran-mail-")) {
+        WIN32_FIND_DATAA info;
+        // Another user's folder, or a link planted in its place, is not ours to clear.
+        if (!platform::GetEntryInfo(folder, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !platform::OwnedByUser(folder))
             continue;
-        struct stat st;
-        const std::string path = base + e->d_name;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        const auto changed = std::chrono::system_clock::from_time_t(platform::UnixFromFileTime(info.ftLastWriteTime));
+        if (now - changed <= Age)
             continue;
-        if (now - std::chrono::system_clock::from_time_t(st.st_mtime) > Age)
-            stale.push_back(path);
-    }
-    ::closedir(dir);
-    // Only the attachment files this library makes there, then the folder.
-    for (const std::string& folder : stale) {
-        if (DIR* d = ::opendir(folder.c_str())) {
-            while (dirent* e = ::readdir(d))
-                if (std::strncmp(e->d_name, "Mail", 4) == 0)
-                    ::unlink((folder + "/" + e->d_name).c_str());
-            ::closedir(d);
-        }
-        ::rmdir(folder.c_str());
+        // Only the attachment files this library makes there, then the folder.
+        for (const std::string& file : EntriesNamed(folder + "/", "Mail"))
+            DeleteFileA(file.c_str());
+        RemoveDirectoryA(folder.c_str());
     }
 }
 

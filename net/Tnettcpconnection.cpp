@@ -12,11 +12,10 @@
 #include "platform/rtl/Tfilestream.h"
 #include "platform/rtl/Tmemorystream.h"
 #include "platform/rtl/Tstrings.h"
-#include "platform/kernel/Codepage.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -476,8 +475,7 @@ void TNetTCPConnection::WriteStrings(TStrings* AValue, bool AWriteLinesCount)
 
 int32_t TNetTCPConnection::WriteFile(const std::string& AFile, bool AEnableTransferFile)
 {
-    struct stat st;
-    if (::stat(platform::AnsiToUtf8(AFile).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!platform::IsPlainFile(AFile))
         throw ENetFileNotFound(Format(NetMessageText(RSFileNotFound), {AFile}));
     if (GServeFileProc && !FIntercept && AEnableTransferFile && FSocket && FSocket->Binding())
         return static_cast<int32_t>(GServeFileProc(FSocket->Binding()->Handle(), AFile));

@@ -36,7 +36,10 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler&, const std::string& 
   }
   const int author = d->Authors.FindAuthorByLIdent(*d, lident, true);
   if (author < 0) return false;
-  const std::string name = d->Authors.Author(author).GetShortName().ToString();
+  // A record made only now has no name yet: its address, or the identity it is for, names it.
+  const TAuthor& named = d->Authors.Author(author);
+  std::string name = named.GetShortName().ToString();
+  if (name.empty()) name = named.AutomaticEMail.IsEmpty() ? lident.ToString() : named.AutomaticEMail.ToString();
   std::string text = given ? "Identifier of " + name + " is received." : "Registration of " + name + " is refused.";
   if (!comment.empty()) text += "\nComments: " + comment.substr(0, 4000);
   ShowMessageBox("Author identifier", text);

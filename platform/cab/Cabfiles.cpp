@@ -1,6 +1,7 @@
 #include "platform/cab/Cabfiles.h"
 
 #include "platform/kernel/Fileapi.h"
+#include "platform/kernel/Tempfiles.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -25,15 +26,11 @@ T Failed(int* err, T result) {
 class TempFolder {
  public:
   ~TempFolder() {
-    if (!path_.empty()) rmdir(path_.c_str());
+    if (!path_.empty()) RemoveDirectoryA(path_.c_str());
   }
   const std::string& Path() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (path_.empty()) {
-      const char* base = std::getenv("TMPDIR");
-      std::string pattern = std::string(base && *base ? base : "/tmp") + "/cab-XXXXXX";
-      if (mkdtemp(pattern.data())) path_ = pattern;
-    }
+    if (path_.empty()) path_ = MakeUniqueFolder(TempRoot() + "/cab-");
     return path_;
   }
 
@@ -109,13 +106,10 @@ int CabFileDelete(const char* path, int* err) {
 bool CabTempFileName(char* name, int size) {
   const std::string& folder = Temp().Path();
   if (folder.empty()) return false;
-  std::string pattern = folder + "/cabXXXXXX";
-  if (static_cast<int>(pattern.size()) >= size) return false;
-  int fd = mkstemp(pattern.data());
-  if (fd < 0) return false;
-  ::close(fd);
-  ::unlink(pattern.c_str());
-  std::string program = ProgramPath(pattern);
+  // Making the file takes a unique name; the caller creates the file under it again.
+  std::string program = MakeUniqueFile(folder + "/cab");
+  if (program.empty()) return false;
+  DeleteFileA(program.c_str());
   if (static_cast<int>(program.size()) >= size) return false;
   std::memcpy(name, program.c_str(), program.size() + 1);
   return true;

@@ -570,6 +570,10 @@ void TCustomEdit::HandleKey(WORD Key) {
       else if (caret_ < static_cast<int>(text_.size()))
         Replace(caret_, caret_ + (text_.compare(caret_, 2, "\r\n") == 0 ? 2 : 1), "", true);
       break;
+    case VK_RETURN:
+      // Where Enter belongs to the dialog, Ctrl+Enter still starts a new line.
+      if (ctrl && multiLine_ && !wantReturns_ && !readOnly_) SetSelText("\r\n");
+      break;
     case VK_INSERT:
       if (ctrl) CopyToClipboard();
       else if (shift) Perform(WM_PASTE, 0, 0);

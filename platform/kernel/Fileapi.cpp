@@ -109,6 +109,30 @@ int DescriptorOf(HANDLE file) {
   return fd < 0 || fd > INT32_MAX ? -1 : static_cast<int>(fd);
 }
 
+bool IsPlainFile(const std::string& path) {
+  struct stat st;
+  return ::stat(SystemPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+DWORD SetRangeLock(HANDLE file, int64_t offset, int64_t size, short type) {
+  const int fd = DescriptorOf(file);
+  if (fd < 0) return ERROR_INVALID_HANDLE;
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = offset;
+  range.l_len = size;
+  if (::fcntl(fd, F_SETLK, &range) == 0) return ERROR_SUCCESS;
+  return errno == EACCES || errno == EAGAIN ? ERROR_LOCK_VIOLATION : ErrorFromErrno(errno);
+}
+
+}  // namespace
+
+DWORD LockFileRange(HANDLE file, int64_t offset, int64_t size) { return SetRangeLock(file, offset, size, F_WRLCK); }
+DWORD UnlockFileRange(HANDLE file, int64_t offset, int64_t size) { return SetRangeLock(file, offset, size, F_UNLCK); }
+
 }  // namespace platform
 
 DWORD GetLastError() { return gLastError; }

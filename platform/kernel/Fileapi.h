@@ -43,6 +43,7 @@ constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr DWORD ERROR_WRITE_PROTECT = 19;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_LOCK_VIOLATION = 33;
 constexpr DWORD ERROR_HANDLE_EOF = 38;
 constexpr DWORD ERROR_FILE_EXISTS = 80;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
@@ -99,6 +100,16 @@ std::string ErrorText(DWORD code);
 
 // The descriptor behind a file handle, -1 for an invalid one.
 int DescriptorOf(HANDLE file);
+
+// Whether a path names a regular file (a final symbolic link followed): no folder, device or pipe.
+bool IsPlainFile(const std::string& path);
+
+// Byte-range locks between processes, advisory as every program here takes them: ERROR_SUCCESS,
+// ERROR_LOCK_VIOLATION when another process holds part of the range, else the kernel's error
+// code. A size of 0 reaches to the end of the file however it grows; unlocking a range that
+// holds no lock succeeds.
+DWORD LockFileRange(HANDLE file, int64_t offset, int64_t size);
+DWORD UnlockFileRange(HANDLE file, int64_t offset, int64_t size);
 
 // Makes the entries of the folder that holds a file (system path) durable, as after a
 // rename; false, with the last error set, when the disk refused.

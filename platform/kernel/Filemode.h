@@ -1,5 +1,6 @@
 #pragma once
-// Files that hold secrets are readable and writable by their owner only.
+// Who owns a file and who may use it: files that hold secrets are readable and writable by
+// their owner only.
 
 #include "platform/kernel/Fileapi.h"
 
@@ -9,5 +10,7 @@ namespace platform {
 bool RestrictToOwner(HANDLE file);
 // The permission bits of a file (0600 ...), -1 when it cannot be examined.
 int FilePermissions(const std::string& path);
+// Whether the running user owns a path; a final symbolic link is the link itself.
+bool OwnedByUser(const std::string& path);
 
 }  // namespace platform

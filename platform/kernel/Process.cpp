@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -75,6 +76,25 @@ bool ProgramEnded(long process, int& exitCode) {
   if (rc == 0) return false;
   exitCode = rc > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return true;
+}
+
+bool MayRun(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         ::access(SystemPath(path).c_str(), X_OK) == 0;
+}
+
+bool FoundOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  if (!path || name.empty() || name.find('/') != std::string::npos) return false;
+  const std::string all = path, file = SystemPath(name);
+  for (size_t start = 0;;) {
+    const size_t end = all.find(':', start);
+    const std::string dir = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (::access(((dir.empty() ? "." : dir) + "/" + file).c_str(), X_OK) == 0) return true;
+    if (end == std::string::npos) return false;
+    start = end + 1;
+  }
 }
 
 std::string ExecutablePath() {

@@ -24,6 +24,11 @@ int WaitProgram(long process);
 // when it has, its exit code (-1 when it did not end normally or is not a child).
 bool ProgramEnded(long process, int& exitCode);
 
+// Whether the user may run a file (a path; never a folder).
+bool MayRun(const std::string& path);
+// Whether a bare program name (no '/') names a file the user may run in a folder along PATH.
+bool FoundOnPath(const std::string& name);
+
 // The path of the running program's executable file (a program path), "" when unknown.
 std::string ExecutablePath();
 // The folder of that file ("." when unknown): what the program ships lies there.

@@ -36,18 +36,18 @@ TEST_F(Captions, ABlockIsSummedUpInTheColumnsOfItsServiceRow) {
   b.UnlinkedIndex = uint16_t(unlinked);
   const std::string name = b.Name.ToString();
   ASSERT_EQ(name.size(), 1u);
-  // Columns at 6, 8, 20, 22, 24, 28, 30, 38, 42, 54 and 64 letters; each text is cut to
+  // Columns at 6, 17, 29, 31, 33, 39, 41, 49, 53, 65 and 75 letters; each text is cut to
   // 1.85 times its width and padded to where its column ends when it has room.
-  const std::string expected = name + Blanks(5) + " " + " co" + " " + Blanks(11) + " " + "sig" + " " + "new" + " " +
-                               "A80%" + " " + "arg" + " " + "interesting" + " " + "R70%" + " " + "Water " + " " +
-                               " 03/04/26 " + " " + "unlinked";
+  const std::string expected = name + Blanks(5) + " " + " conclusion" + Blanks(1) + " " + Blanks(11) + " " + "sig" +
+                               " " + "new" + " " + "A80%" + " " + "arg" + " " + "interesting" + " " + "R70%" + " " +
+                               "Water" + Blanks(3) + " " + " 03/04/26 " + " " + "unlinked";
   EXPECT_EQ(browse.GetDiscBlockSummary(block), expected);
   Show(block);
   EXPECT_EQ(browse.GetFormBrowseCaption(), expected);
 
   // A plain block: blanks for the known importance and novelty, nothing else.
   const TDiscBlockIndex plain = Add(StorageType_Model, root);
-  EXPECT_EQ(browse.GetDiscBlockSummary(plain), Block(plain).Name.ToString() + Blanks(29) + "A100%");
+  EXPECT_EQ(browse.GetDiscBlockSummary(plain), Block(plain).Name.ToString() + Blanks(38) + "A100%");
   EXPECT_EQ(browse.GetDiscBlockSummary(TDiscBlockIndex()), "empty block");
   EXPECT_EQ(browse.GetDiscBlockSummary(root), discussions->GetFolderPath(d->FolderIndex).ToString());
 }
@@ -58,21 +58,21 @@ TEST_F(Captions, CommentsShowTheirAuthorAndPostedNotesSaySo) {
   d->Authors.Author(author).LastName = "Smith";
   const TDiscBlockIndex comment = Add(StorageType_Comments, root, TextType_Premise, "", 5);
   ASSERT_EQ(Block(comment).Name.ToString(), "5-1");
-  EXPECT_EQ(browse.GetDiscBlockSummary(comment), "5-1" + Blanks(7) + "Smith" + Blanks(15) + "A100%");
+  EXPECT_EQ(browse.GetDiscBlockSummary(comment), "5-1" + Blanks(16) + "Smith" + Blanks(15) + "A100%");
   const TDiscBlockIndex note = Add(StorageType_Notes, root);
   Block(note).Posted = 1;
   ASSERT_EQ(Block(note).Name.ToString(), "N-1");
   // A note has no "A" before its possibility and "posted" in the reader's column.
-  EXPECT_EQ(browse.GetDiscBlockSummary(note), "N-1" + Blanks(27) + "100%" + Blanks(12) + "posted");
+  EXPECT_EQ(browse.GetDiscBlockSummary(note), "N-1" + Blanks(36) + "100%" + Blanks(14) + "posted");
 }
 
 TEST_F(Captions, ALongNameWidensItsColumnInStepsAndTheRestKeepTheirPlaces) {
   const TDiscBlockIndex block = Add(StorageType_Model, root);
   Block(block).Name = "abcdefgh";  // 8 letters: columns of 6 and 8 are too narrow, 10 fits
   const std::string summary = browse.GetDiscBlockSummary(block);
-  EXPECT_EQ(summary, "abcdefgh" + Blanks(2) + Blanks(24) + "A100%");
+  EXPECT_EQ(summary, "abcdefgh" + Blanks(2) + Blanks(33) + "A100%");
   pars.NameWidthStep = 0;  // a step that would never end the widening: one letter at a time
-  EXPECT_EQ(browse.GetDiscBlockSummary(block), "abcdefgh" + Blanks(1) + Blanks(24) + "A100%");
+  EXPECT_EQ(browse.GetDiscBlockSummary(block), "abcdefgh" + Blanks(1) + Blanks(33) + "A100%");
 }
 
 TEST_F(Captions, EveryKindOfStateHasItsCaption) {

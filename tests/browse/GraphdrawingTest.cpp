@@ -260,7 +260,7 @@ TEST_F(GraphPanel, HoveringANodeTellsWhatItIsAndAClickOpensIt) {
   Hover(form, 42, 160);
   EXPECT_TRUE(form->PaintBoxGraph->ShowHint());
   // The block's summary: its fields in the columns of its service row.
-  EXPECT_EQ(form->PaintBoxGraph->Hint(), "2" + std::string(29, ' ') + "A100%\r\nhttp://example.org\r\nsecond");
+  EXPECT_EQ(form->PaintBoxGraph->Hint(), "2" + std::string(38, ' ') + "A100%\r\nhttp://example.org\r\nsecond");
   // The hint window shows it after the pause, while the pointer rests on the node.
   person.Advance(unsigned(Application->HintPause()) + 10);
   ASSERT_NE(platform::hints::Window(), nullptr);

@@ -17,6 +17,9 @@
 #include "platform/gui/Gui.h"
 #include "tests/model/Modeltesthelpers.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace browsetest {
 namespace {
 
@@ -133,11 +136,11 @@ TEST_F(ListPainting, ServiceRowsShowMarksAlwaysAndTextsOnlyWhenSelected) {
   EXPECT_EQ(Pixel(5, row2 + 8), band);
   EXPECT_EQ(Pixel(11, row2 + 8), band);
   // The name (bold, 7 wide) fills 6 * 6 = 36 pixels and a gap of 6: the first mark box (12
-  // wide, 14 high) starts at 58, the importance box at 58 + 16 + 18 + 78 = 170.
+  // wide, 14 high) starts at 58, the importance box at 58 + 16 + 72 + 78 = 224.
   EXPECT_EQ(Pixel(58 + 5, Top(0) + 2 + 7), COLORREF(pars.MarkConclusionColor)) << "a conclusion's box";
   EXPECT_EQ(Pixel(58 + 5, row2 + 2 + 7), COLORREF(pars.ServiceRowColor)) << "a premise has none";
-  EXPECT_EQ(Pixel(170 + 5, row2 + 2 + 7), COLORREF(pars.MarkSignificantColor));
-  EXPECT_EQ(Pixel(170 + 5, Top(0) + 2 + 7), COLORREF(pars.ServiceRowColor));
+  EXPECT_EQ(Pixel(224 + 5, row2 + 2 + 7), COLORREF(pars.MarkSignificantColor));
+  EXPECT_EQ(Pixel(224 + 5, Top(0) + 2 + 7), COLORREF(pars.ServiceRowColor));
   // The unselected row's name is drawn in the background colour; the selected one's shows.
   EXPECT_EQ(Pixel(17, row2 + 2 + 6), COLORREF(pars.ServiceRowColor));
   EXPECT_EQ(Pixel(17, Top(0) + 2 + 6), COLORREF(pars.ServiceLineFont.Color));
@@ -156,6 +159,30 @@ TEST_F(ListPainting, ServiceRowsShowMarksAlwaysAndTextsOnlyWhenSelected) {
   browse.InvalidateLowerList();
   Pump();
   EXPECT_EQ(Pixel(300, Top(0) + 8), COLORREF(pars.ServiceRowMarkedColor));
+}
+
+// The default fields hold what they show: "conclusion" and "A100%" are drawn whole.
+TEST_F(ListPainting, TheDefaultFieldsHoldTheirTexts) {
+  TBrowse& browse = form->Browse;
+  Add(TextType_Conclusion, "x");
+  Relist();
+  ASSERT_EQ(browse.CurrentBrowseState.SelectedRow, 0);
+  // On the texts' middle line each character is a 5-pixel block of ink with a 1-pixel gap;
+  // the words of the selected row, by their widths.
+  std::vector<int> words;
+  const int y = Top(0) + 2 + 6;
+  int start = -1, last = -10;
+  for (int x = 0; x < form->PaintBoxLowerList->Width(); ++x) {
+    if (Pixel(x, y) != COLORREF(pars.ServiceLineFont.Color)) continue;
+    if (x - last > 2) {
+      if (start >= 0) words.push_back(last - start + 1);
+      start = x;
+    }
+    last = x;
+  }
+  if (start >= 0) words.push_back(last - start + 1);
+  EXPECT_NE(std::find(words.begin(), words.end(), 10 * 6 - 1), words.end()) << "conclusion";
+  EXPECT_NE(std::find(words.begin(), words.end(), 5 * 6 - 1), words.end()) << "A100%";
 }
 
 TEST_F(ListPainting, ALongNameWidensItsFieldInWholeSteps) {

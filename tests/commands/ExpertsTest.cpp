@@ -12,6 +12,7 @@
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
+#include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpanel.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "tests/model/Modeltesthelpers.h"
@@ -121,6 +122,30 @@ TEST_F(Experts, ListsOfExpertsByTrustOpenInNewWindows) {
   ASSERT_TRUE(ChooseInPopup(browse, {listed}, {"Trustworthy experts"}));
   EXPECT_EQ(ListedAuthors(Newest()->Browse), (std::vector<uint16_t>{5}));
   EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Folder) << "the listing stays";
+  EXPECT_TRUE(Reports().empty());
+}
+
+// The moderator publishes the moderated comments of trusted experts from the listing's
+// popup: each becomes a comment sent to the subscribers, and the moderated one is erased.
+TEST_F(Experts, EmbeddedCommentsOfTrustedExpertsArePublishedFromThePopup) {
+  TBrowse& browse = Listing();
+  m->Info.ShowRecipients = 1;
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  script.Press("TFormCommandMessageHeader", "ButtonOk");
+  const int published = m->Storages.Comments.Count();
+  Answer(0);  // Yes, publish
+  Answer(0);  // the message is announced
+  ASSERT_TRUE(ChooseInPopup(browse, {listed}, {"Publish embedded comments"}));
+  EXPECT_EQ(Boxes().front().Message, "There are 1 embedded comments.\nDo you want to publish them?");
+  ASSERT_EQ(m->Storages.Comments.Count(), published + 1);
+  EXPECT_EQ(m->Storages.Comments.Block(published).ADIdent, 5);
+  EXPECT_EQ(m->Storages.GetDiscBlock(comments[0])->DeleteFlag, DeleteFlag_Erased);
+  EXPECT_EQ(m->Storages.GetDiscBlock(comments[1])->DeleteFlag, DeleteFlag_Alive) << "a discredited expert's stays";
+  const std::vector<std::string> files = FilesIn(outbox);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(files[0].find("-NB-"), std::string::npos) << files[0];
+  EXPECT_EQ(script.Pending(), 0u);
   EXPECT_TRUE(Reports().empty());
 }
 

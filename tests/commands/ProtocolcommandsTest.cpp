@@ -41,7 +41,7 @@ class ProtocolCommands : public SendingTest {
   }
   static void ReadSent(const std::string& file, TCommandMessageHeader& header) {
     for (const char* command : {"SUBSCRIBE_ME", "UNSUBSCRIBE_ME", "GENERATE_AUTHOR_IDENTS", "REGISTRATE_MODEL",
-                                "MAKE_DISCUSSION_PRIVATE", "NEW_ANNOTATION"}) {
+                                "MAKE_DISCUSSION_PRIVATE", "NEW_ANNOTATION", "GIVE_EXISTING_BLOCKS_LIST", "AUTHORS_UPDATE", "FORM_NEW_MODEL", "NEW_BLOCKS"}) {
       if (file.find(std::string("-") + ShortCodeOf(command) + "-") != std::string::npos) {
         EXPECT_TRUE(ReadMessage(file, command, header)) << file;
         return;
@@ -52,7 +52,9 @@ class ProtocolCommands : public SendingTest {
   static std::string ShortCodeOf(const std::string& command) {
     static const std::map<std::string, std::string> codes{
         {"SUBSCRIBE_ME", "SM"},     {"UNSUBSCRIBE_ME", "UM"},          {"GENERATE_AUTHOR_IDENTS", "GAI"},
-        {"REGISTRATE_MODEL", "RM"}, {"MAKE_DISCUSSION_PRIVATE", "MDPR"}, {"NEW_ANNOTATION", "NA"}};
+        {"REGISTRATE_MODEL", "RM"}, {"MAKE_DISCUSSION_PRIVATE", "MDPR"}, {"NEW_ANNOTATION", "NA"},
+        {"GIVE_EXISTING_BLOCKS_LIST", "GEBL"}, {"AUTHORS_UPDATE", "AU"}, {"FORM_NEW_MODEL", "FNM"},
+        {"NEW_BLOCKS", "NB"}};
     return codes.at(command);
   }
   static std::vector<std::string> Order(std::initializer_list<const char*> rest) {
@@ -107,6 +109,49 @@ TEST_F(ProtocolCommands, AReaderSendsItsRequestsToTheLeaderWithTheFieldsInOrder)
                                              "PRIVATE_REQ", "MODEL_NAME", "AUTHOR_DATA", "ANNOTATION"}));
   EXPECT_EQ(registration.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "mod@z.org");
   EXPECT_EQ(registration.GetFieldValue("MODEL_AUTHOR_LIDENT"), "L-LEAD");
+}
+
+// A reader with an identifier finds under "Form post command" the request for the list of
+// blocks and the publishing of its own data; each leaves one message for the leader.
+TEST_F(ProtocolCommands, AReaderRequestsTheBlocksListAndPublishesItsDataFromTheMenu) {
+  TFormBrowse* form = OpenAsReader();
+  ASSERT_NE(form, nullptr);
+  const int me = d->Authors.FindAuthorByLIdent(*d, logins.GetCurrentLogin()->LIdent, true);
+  ASSERT_GE(me, 0);
+  d->Authors.Author(me).ADIdent = 7;
+  d->Authors.Author(me).LastName = TStr("Reader");
+  form->Browse.CurrentBrowseItemChanged();
+  for (int i = 0; i < 2; ++i) Answer(0);  // each message is announced
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Request blocks list"}));
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Publish my data"}));
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  ASSERT_EQ(sent.count("GEBL"), 1u);
+  const TCommandMessageHeader& request = sent.find("GEBL")->second;
+  EXPECT_EQ(request.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "lead@y.org");
+  EXPECT_EQ(request.GetFieldValue("DIDENT"), "D-ECOLOGY-1");
+  ASSERT_EQ(sent.count("AU"), 1u);
+  const TCommandMessageHeader& data = sent.find("AU")->second;
+  EXPECT_EQ(data.GetFieldValue("AUTHORS_COUNT"), "1");
+  EXPECT_NE(data.GetFieldValue("AUTHOR_DATA_1").find("Reader"), std::string::npos);
+}
+
+// The leader forms the new discussion for those who asked for it, from the menu: the model
+// goes to the requester.
+TEST_F(ProtocolCommands, TheLeaderFormsTheNewDiscussionForItsRequestersFromTheMenu) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Asker", "asker@y.org", 9);
+  AddSubscriber("Other", "other@y.org", 10);
+  d->Info.ModelRequesters = TStr("asker@y.org");
+  form->Browse.CurrentBrowseItemChanged();
+  script.Press("TFormCommandMessageHeader", "ButtonOk");  // the requesters, as proposed
+  Answer(0);  // the model's message is announced
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Form new discussion"}));
+  const auto sent = Sent();
+  ASSERT_EQ(sent.count("FNM"), 1u);
+  EXPECT_EQ(sent.find("FNM")->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "asker@y.org");
+  EXPECT_EQ(sent.find("FNM")->second.GetFieldValue("DIDENT"), "D-ECOLOGY-1");
 }
 
 TEST_F(ProtocolCommands, SecrecyChangesOnlyOnceEveryMessageIsWritten) {

@@ -8,6 +8,7 @@
 #include "platform/forms/Tgrid.h"
 #include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tpost.h"
+#include "foundation/Tbrowseglobal.h"
 #include "tests/model/Modeltesthelpers.h"
 
 #include <algorithm>
@@ -208,6 +209,33 @@ TEST_F(SendingCommands, CancelPostingLeavesThePostListWindowWithTheRestOfTheList
   EXPECT_EQ(lists.Items[0].FindBlock(d->Storages.GetDiscBlock(first)->GetDiscBlockCode()), -1);
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 1u);
   EXPECT_TRUE(Reports().empty());
+}
+
+// A comment leaves only under its author's identifier: a reader, or a moderator, whose
+// identifier has not come yet is told so, and nothing is written.
+TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "a note");
+  lists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(note)->GetDiscBlockCode());
+  const int comments = d->Storages.Comments.Count();
+  for (const uint8_t moderator : {0, 1}) {
+    TBrowseGlobal::Moderation = moderator;
+    form->Browse.CurrentBrowseItemChanged();
+    Answer(0);
+    ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Send post"}));
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().Caption, "CAN'T SEND POST");
+  }
+  TBrowseGlobal::Moderation = 0;
+  EXPECT_EQ(Boxes().back().Message, "Current user has no author identifier in this discussion yet\nand can't send posts.");
+  EXPECT_TRUE(Outbox().empty());
+  EXPECT_EQ(d->Storages.Comments.Count(), comments);
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 1u);
 }
 
 TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {

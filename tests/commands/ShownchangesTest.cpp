@@ -158,11 +158,16 @@ TEST_F(ShownChanges, WhatIsTypedIntoTheHeaderDialogIsWrittenAndShownEverywhere) 
       person.PressKey(VK_RETURN);
     });
   };
-  typeAndEnter("Hello");
+  script.Answer("TFormDiscBlockHeader", [&](TCustomForm&) {
+    person.Type("Hello");
+    person.PressKey(VK_RETURN, false, true);  // Ctrl+Enter: a new line
+    person.Type("World");
+    person.PressKey(VK_RETURN);
+  });
   ASSERT_TRUE(Choose(first->Browse, {"Add block"}));
   const TDiscBlockIndex added = d->Storages.FindDiscBlockIndexByName("4");
   ASSERT_FALSE(added.IsEmpty()) << "Enter is OK: the new block stays";
-  EXPECT_EQ(Text(added), "Hello");
+  EXPECT_EQ(Text(added), "Hello\r\nWorld");
   EXPECT_EQ(ListedBlocks(first->Browse), (Blocks{a, b, c, added}));
   Idle();
   EXPECT_EQ(ListedBlocks(second->Browse), (Blocks{a, b, c, added}));
@@ -267,6 +272,35 @@ TEST_F(ShownChanges, APasteRefusedHalfwayLeavesTheClipboardAsItWas) {
   EXPECT_EQ(ListedBlocks(browse).size(), 2u);
   EXPECT_TRUE(clip.IsEmpty());
   BlockClipboard() = nullptr;
+  EXPECT_TRUE(Reports().empty());
+}
+
+// Making a block a heading renames it "1.*": before that, the user is told which blocks'
+// references to "1" will find it no more, and may step back.
+TEST_F(ShownChanges, MakingABlockAHeadingNamesTheReferencesItBreaks) {
+  TFormBrowse* form = OpenCreating();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  const std::string first = Name(a), second = Name(b);
+  script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "as <" + first + "> says"}});
+  ASSERT_TRUE(ChooseInPopup(browse, {Position(browse, b)}, {"Edit"}));
+  ASSERT_EQ(Text(b), "as <" + first + "> says");
+
+  script.Answer("TFormDiscBlockHeader", [&](TCustomForm& dialog) {
+    platform::SetControlValue(dialog, "RadioButton_Heading", "1");
+    Answer(1);  // No: the dialog stays
+    platform::PressControl(dialog, "Button1");
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().Caption, "RENAMING");
+    EXPECT_EQ(Boxes().back().Message, "Block <" + first + "> will be named <" + first + ".*>: the references to <" +
+                                          first + "> in <" + second + "> will find it no more.\nGo on?");
+    EXPECT_EQ(dialog.ModalResult(), mrNone);
+    Answer(0);
+    platform::PressControl(dialog, "Button1");
+  });
+  ASSERT_TRUE(ChooseInPopup(browse, {Position(browse, a)}, {"Edit"}));
+  EXPECT_EQ(Name(a), first + ".*");
+  EXPECT_EQ(script.Pending(), 0u);
   EXPECT_TRUE(Reports().empty());
 }
 

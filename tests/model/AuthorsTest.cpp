@@ -1,6 +1,8 @@
 // Authors, reader properties, the user's state, post lists and the information record.
 
 #include "Modeltesthelpers.h"
+#include "foundation/Tbufreader.h"
+#include "foundation/Tbufwriter.h"
 #include "platform/rtl/Tdatetime.h"
 
 using namespace modeltest;
@@ -185,6 +187,54 @@ TEST_F(Authors, InformationRecord) {
   info.GenerateMIdent();
   EXPECT_FALSE(info.MIdent == first);
   EXPECT_EQ(info.MIdent.c_str()[0], 'M');
+}
+
+// The bytes an author and a reader property are stored as, and the same records read back.
+TEST_F(Authors, StoredRecordsByteForByte) {
+  TAuthor author;
+  author.Deleted = 1;
+  author.ADIdent = 0x0102;
+  author.AGIdent = "G";
+  author.FirstName = "Jan";
+  author.LastName = "Li";
+  author.Phones = "5";
+  author.BirthYear = 1970;
+  author.LIdent = "L-7";
+  author.Unsubscribed = 1;
+  author.Robot = 1;
+  author.CommentCounter = 0x0A0B;
+  const std::string texts = std::string("\x01\x00G", 3) + std::string("\x03\x00Jan", 5) + std::string(2, '\0') +
+                            std::string("\x02\x00Li", 4) + std::string(10, '\0') + std::string("\x01\x00" "5", 3);
+  const std::string authorBytes = std::string("\x01\x02\x01", 3) + texts + std::string("\xB2\x07", 2) +
+                                  std::string(4, '\0') + std::string("\x03\x00L-7", 5) +
+                                  std::string("\x00\x01\x00\x01\x0B\x0A", 6);
+
+  TReaderProperty property;
+  property.Code.StorageType = 2;
+  property.Code.BlockNum = 0x0304;
+  property.Mark = Mark_Trite;
+  property.Read = 1;
+  property.Possibility = 60;
+  const std::string propertyBytes("\x02\x04\x03\x03\x01\x3C", 6);
+
+  std::string bytes;
+  {
+    TBufWriter writer(bytes);
+    author.SaveToBufWriter(writer);
+    property.SaveToBufWriter(writer);
+    ASSERT_TRUE(writer.Flush());
+  }
+  EXPECT_EQ(bytes, authorBytes + propertyBytes);
+
+  TBufReader reader(bytes);
+  TAuthor authorRead;
+  TReaderProperty propertyRead;
+  authorRead.LoadFromBufReader(reader);
+  propertyRead.LoadFromBufReader(reader);
+  EXPECT_TRUE(authorRead == author);
+  EXPECT_TRUE(propertyRead == property);
+  authorRead.Robot = 0;
+  EXPECT_FALSE(authorRead == author);
 }
 
 TEST_F(Authors, CommentNumbersNeverWrap) {
