@@ -44,6 +44,8 @@ std::string UnsignedMessage() {
     record.StorageType = 2;
     record.Num = uint16_t(i);
     record.TextType = 2;
+    record.Novelty = 1;
+    record.Importance = 1;
     record.Texts.Text = std::string(300, char('a' + i % 26));
     record.ADIdent = 1;
     record.CheckValue = ComposeCheckValue(record);
