@@ -1,5 +1,6 @@
 // Creating, saving and loading a discussion of 20,000 model blocks and 20,000 comments
-// with 200-character texts, beside a plain write and read of as many bytes.
+// with 200-character texts, beside a plain write and read of as many bytes, and beside
+// writing and flushing the same twelve files one by one.
 
 #include "foundation/Fileroutines.h"
 #include "model/Blocknames.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -109,6 +111,31 @@ void BM_PlainWrite(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond);
+
+// The files of the saved set, each written under its own name and flushed to the disk:
+// the least any safe save of these files can do.
+void BM_PlainWriteOfTheSameFiles(benchmark::State& state) {
+  const std::string folder = BenchFolder() + "/save";
+  std::vector<std::string> contents;
+  int64_t bytes = 0;
+  for (const char* name : TDiscussionFileSet::Names) {
+    contents.emplace_back(std::filesystem::file_size(folder + "/" + name), 'x');
+    bytes += int64_t(contents.back().size());
+  }
+  for (auto _ : state) {
+    for (size_t file = 0; file < contents.size(); ++file) {
+      const std::string path = BenchFolder() + "/plain" + std::to_string(file);
+      HANDLE handle =
+          CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      DWORD written = 0;
+      WriteFile(handle, contents[file].data(), DWORD(contents[file].size()), &written, nullptr);
+      FlushFileBuffers(handle);
+      CloseHandle(handle);
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_PlainWriteOfTheSameFiles)->Unit(benchmark::kMillisecond);
 
 void BM_LoadDiscussion(benchmark::State& state) {
   const std::string folder = BenchFolder() + "/save";

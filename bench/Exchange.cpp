@@ -4,7 +4,8 @@
 // data root, post folders and mail account. Each step is timed apart and reported as a
 // counter in milliseconds: composing the sealed message, packing it into cabinet parts,
 // sending them by SMTP, receiving them by POP3, joining and unpacking them, applying the
-// blocks to the leader's copy and saving it. Before anything is timed one exchange is
+// blocks to the leader's copy and saving it, and beside it the raw I/O of applying (the
+// message and the discussion read, the discussion's files written and flushed). Before anything is timed one exchange is
 // run and the leader's saved copy checked: the writer's 1,000 comments, texts equal.
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
@@ -32,6 +33,10 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -264,8 +269,43 @@ TExchangeSetup& Setup() {
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
 
-enum Step { Composing, Packing, Smtp, Pop3, Unpacking, Applying, Steps };
-const char* const StepNames[Steps] = {"composing_ms", "packing_ms", "smtp_ms", "pop3_ms", "unpacking_ms", "applying_ms"};
+enum Step { Composing, Packing, Smtp, Pop3, Unpacking, Applying, ApplyingIo, Steps };
+const char* const StepNames[Steps] = {"composing_ms", "packing_ms", "smtp_ms",    "pop3_ms",
+                                      "unpacking_ms", "applying_ms", "applying_raw_io_ms"};
+
+// The bytes of every file of a folder, read as plainly as the system allows.
+int64_t ReadEveryFile(const fs::path& folder) {
+  int64_t bytes = 0;
+  std::vector<char> buffer;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    buffer.resize(size_t(entry.file_size()));
+    std::ifstream(entry.path(), std::ios::binary).read(buffer.data(), std::streamsize(buffer.size()));
+    bytes += int64_t(buffer.size());
+  }
+  return bytes;
+}
+
+// The least I/O that applying a received message can do: read the message and the
+// discussion's files, write the discussion's files anew, each flushed to the disk, and its
+// folder once. Milliseconds.
+double RawApplyingIo(const fs::path& inbox, const fs::path& discussion, const fs::path& scratch) {
+  const Clock::time_point at = Clock::now();
+  ReadEveryFile(inbox);
+  fs::create_directories(scratch);
+  for (const auto& entry : fs::directory_iterator(discussion)) {
+    if (!entry.is_regular_file() || entry.path().extension() == ".old") continue;
+    std::string bytes(size_t(entry.file_size()), '\0');
+    std::ifstream(entry.path(), std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
+    const int fd = ::open((scratch / entry.path().filename()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()) || ::fsync(fd) != 0) Fail("raw write");
+    ::close(fd);
+  }
+  const int folder = ::open(scratch.c_str(), O_RDONLY | O_DIRECTORY);
+  if (folder < 0 || ::fsync(folder) != 0) Fail("raw folder sync");
+  ::close(folder);
+  return Ms(at);
+}
 
 // One exchange, each step's milliseconds added to `times`.
 void ExchangeOnce(TExchangeSetup& s, double* times) {
@@ -295,6 +335,9 @@ void ExchangeOnce(TExchangeSetup& s, double* times) {
   HandleAll(s.Leader->Post, s.Leader->Post.InboxPost);
   times[Unpacking] += Ms(at);
 
+  // The raw I/O first, on the message and the discussion as applying finds them.
+  times[ApplyingIo] += RawApplyingIo(s.Leader->Post.Inbox.FolderPath.ToString(), s.LeaderCopy, s.Servers.Work / "raw");
+
   at = Clock::now();
   HandleAll(s.Leader->Post, s.Leader->Post.Inbox);
   times[Applying] += Ms(at);
@@ -320,6 +363,7 @@ void BM_ExchangeOfAThousandBlockPost(benchmark::State& state) {
     ExchangeOnce(s, times);
   }
   for (int i = 0; i < Steps; ++i) state.counters[StepNames[i]] = benchmark::Counter(times[i], benchmark::Counter::kAvgIterations);
+  state.counters["applying_per_raw_io"] = times[Applying] / times[ApplyingIo];
   state.counters["blocks"] = Blocks;
 }
 BENCHMARK(BM_ExchangeOfAThousandBlockPost)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();

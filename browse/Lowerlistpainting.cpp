@@ -83,11 +83,7 @@ const TStrHashItem* TBrowse::GetStrHashItem(const TBrowseItem& item, TDiscussion
 }
 
 void TBrowse::RelayoutLowerListFrom(int row, bool deferred) {
-  if (row >= 0) {
-    const int last = GetLastVisibleRow();
-    for (int i = std::max(row, GetFirstVisibleRow()); i >= 0 && i <= last; ++i) InvalidateLowerListRow(i);
-  }
-  InvalidateLowerListRow(int(CurrentBrowseState.Rows.Count()));
+  InvalidateLowerListFrom(row >= 0 ? row : int(CurrentBrowseState.Rows.Count()));
   if (deferred) LayoutRequest = 1;
   else UpdateScrollPatternHeight();
 }

@@ -9,6 +9,7 @@
 #include "platform/rtl/Tdatetime.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -70,6 +71,7 @@ class TRetrieval {
         fCaseSensitive(caseSensitive), fProgress(progress) {
     if (kind == Retrieval_Theme && data >= 0 && uint32_t(data) < discussion.Themes.Count())
       for (const TDiscBlockCode& code : discussion.Themes[uint32_t(data)].Blocks) fThemeCodes.insert(CodeKey(code));
+    if (kind == Retrieval_Search) fMatcher = std::make_unique<TTextMatcher>(text.View(), caseSensitive);
   }
 
   // Tests a block once; false when the walk must stop (an error, a full array).
@@ -81,6 +83,7 @@ class TRetrieval {
     bool found;
     if (fKind == Retrieval_Arguable) found = record->IsAlive() && IsCommented(block);
     else if (fKind == Retrieval_Theme) found = record->IsAlive() && fThemeCodes.contains(CodeKey(record->GetDiscBlockCode()));
+    else if (fMatcher) found = record->HoldsSearchedText(fDiscussion, block, *fMatcher);
     else found = record->IsRetrieval(fDiscussion, block, fKind, fData, fText, fCaseSensitive);
     if (found && fResult.AddItem(block) < 0) return false;
     return !IsErrorReported();
@@ -148,6 +151,7 @@ class TRetrieval {
   TFormProgress* fProgress;
   double fLastStatus = 0;
   std::unordered_set<uint32_t> fThemeCodes;
+  std::unique_ptr<TTextMatcher> fMatcher;  // a search's, made once for every block it tests
 };
 
 

@@ -209,13 +209,15 @@ bool TBrowse::LowerListHitTest(int x, int y, int& row, POINT& inRow) const {
   const int first = GetFirstVisibleRow();
   const int last = GetLastVisibleRow();
   if (first < 0) return false;
+  int top = GetLowerListRowRect(first).top;
   for (int i = first; i <= last; ++i) {
-    const RECT r = GetLowerListRowRect(i);
-    if (y >= r.top && y < r.bottom) {
+    const int bottom = top + CurrentBrowseState.Rows[uint32_t(i)].Height;
+    if (y >= top && y < bottom) {
       row = i;
-      inRow = POINT{x - r.left, y - r.top};
+      inRow = POINT{x, y - top};
       return true;
     }
+    top = bottom;
   }
   return false;
 }
@@ -314,8 +316,22 @@ void TBrowse::RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& it
   LowerListChangedFrom(lowest);
 }
 
+void TBrowse::InvalidateLowerListFrom(int row) {
+  if (WholeListInvalidated || !Form) return;
+  TPaintBox* box = Form->PaintBoxLowerList;
+  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const int bottom = box->Height();
+  int top = -ListOffset;
+  for (int i = 0; i < std::min(row, int(rows.Count())) && top < bottom; ++i) top += rows[uint32_t(i)].Height;
+  if (top >= bottom) return;
+  if (!box->Parent() || !box->Parent()->HandleAllocated()) return;
+  RECT r{0, std::max(0, top), box->Width(), bottom};
+  OffsetRect(&r, box->Left(), box->Top());
+  InvalidateRect(box->Parent()->Handle(), &r, TRUE);
+}
+
 void TBrowse::LowerListChangedFrom(int row) {
-  for (int i = row; i <= int(CurrentBrowseState.Rows.Count()); ++i) InvalidateLowerListRow(i);
+  InvalidateLowerListFrom(row);
   LayoutRequest = 1;
 }
 

@@ -149,6 +149,9 @@ class TBrowse : public TRowMeasurer {
   // Removes the rows showing an item and its children (rows of one type, or all for 0).
   void RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& item);
   void LowerListChangedFrom(int row);
+  // Draws again everything from a row's top to the bottom of the list (row = count: the
+  // area below the last row), as one rectangle; rows below the list are never measured.
+  void InvalidateLowerListFrom(int row);
   // Scrolling, selection and keys (Lowerlistscrolling.cpp).
   // Carries out the deferred requests: the rows laid out, the selected row scrolled into
   // view (about a third of the list below the top, a whole item at the top).

@@ -26,7 +26,7 @@ struct TGostTables {
   static void Build(const TGostSBox& box, TGostTables& out);
 
   uint32_t F(uint32_t x) const {
-    return T[0][x & 255] ^ T[1][(x >> 8) & 255] ^ T[2][(x >> 16) & 255] ^ T[3][x >> 24];
+    return (T[0][x & 255] ^ T[1][(x >> 8) & 255]) ^ (T[2][(x >> 16) & 255] ^ T[3][x >> 24]);
   }
 };
 

@@ -56,6 +56,7 @@ inline void TransformA(uint64_t* y) {
 // P: the byte transposition that makes a cipher key of a 256-bit value:
 // key byte i + 4j = value byte 8i + j.
 inline void TransformP(const uint64_t* w, uint32_t* key) {
+#pragma GCC unroll 8
   for (int j = 0; j < 8; ++j) {
     int shift = 8 * j;
     key[j] = static_cast<uint32_t>((w[0] >> shift) & 0xFF) |
@@ -88,23 +89,26 @@ void TGostHash::Reset() {
 }
 
 // Encrypts four blocks under four keys at once: the four encryptions of a step are
-// independent, and interleaving their rounds lets the processor overlap the look-ups.
+// independent, and interleaving their rounds lets the processor overlap the look-ups. Every
+// lane is a named variable and every key index a constant, so that the state stays in
+// registers.
 static void EncryptFour(const TGostTables& t, const uint32_t key[4][8], uint32_t n1[4], uint32_t n2[4]) {
-  auto rounds = [&](int a, int b) {
-    for (int l = 0; l < 4; ++l) n2[l] ^= t.F(n1[l] + key[l][a]);
-    for (int l = 0; l < 4; ++l) n1[l] ^= t.F(n2[l] + key[l][b]);
-  };
-  for (int pass = 0; pass < 3; ++pass) {
-    rounds(0, 1);
-    rounds(2, 3);
-    rounds(4, 5);
-    rounds(6, 7);
-  }
-  rounds(7, 6);
-  rounds(5, 4);
-  rounds(3, 2);
-  rounds(1, 0);
-  for (int l = 0; l < 4; ++l) std::swap(n1[l], n2[l]);
+  uint32_t a0 = n1[0], a1 = n1[1], a2 = n1[2], a3 = n1[3];
+  uint32_t b0 = n2[0], b1 = n2[1], b2 = n2[2], b3 = n2[3];
+  // Two rounds of every lane: b takes the round value of a under key word i, then a that
+  // of b under key word j.
+#define GOST_FOUR_ROUNDS(i, j)                                                                 \
+  b0 ^= t.F(a0 + key[0][i]), b1 ^= t.F(a1 + key[1][i]), b2 ^= t.F(a2 + key[2][i]), b3 ^= t.F(a3 + key[3][i]); \
+  a0 ^= t.F(b0 + key[0][j]), a1 ^= t.F(b1 + key[1][j]), a2 ^= t.F(b2 + key[2][j]), a3 ^= t.F(b3 + key[3][j]);
+#define GOST_FOUR_FORWARD GOST_FOUR_ROUNDS(0, 1) GOST_FOUR_ROUNDS(2, 3) GOST_FOUR_ROUNDS(4, 5) GOST_FOUR_ROUNDS(6, 7)
+  GOST_FOUR_FORWARD
+  GOST_FOUR_FORWARD
+  GOST_FOUR_FORWARD
+  GOST_FOUR_ROUNDS(7, 6) GOST_FOUR_ROUNDS(5, 4) GOST_FOUR_ROUNDS(3, 2) GOST_FOUR_ROUNDS(1, 0)
+#undef GOST_FOUR_FORWARD
+#undef GOST_FOUR_ROUNDS
+  n1[0] = b0, n1[1] = b1, n1[2] = b2, n1[3] = b3;
+  n2[0] = a0, n2[1] = a1, n2[2] = a2, n2[3] = a3;
 }
 
 // H := f(H, M).
@@ -132,14 +136,15 @@ void TGostHash::Step(const uint64_t m[4]) {
   EncryptFour(*Tables, Work.Keys, n1, n2);
   uint64_t s[4];
   for (int i = 0; i < 4; ++i) s[i] = n1[i] | static_cast<uint64_t>(n2[i]) << 32;
-  // H' = psi^61(H ^ psi(M ^ psi^12(S))) = psi^61(H) ^ psi^62(M) ^ psi^74(S).
+  // H' = psi^61(H ^ psi(M ^ psi^12(S))), each power as its matrix: fewer terms than the
+  // expanded psi^61(H) ^ psi^62(M) ^ psi^74(S).
   uint16_t hw[16], mw[16], sw[16], out[16] = {};
   std::memcpy(hw, H, sizeof hw);
   std::memcpy(mw, m, sizeof mw);
   std::memcpy(sw, s, sizeof sw);
+  TPsi<12>::XorInto(mw, sw);
+  TPsi<1>::XorInto(hw, mw);
   TPsi<61>::XorInto(out, hw);
-  TPsi<62>::XorInto(out, mw);
-  TPsi<74>::XorInto(out, sw);
   std::memcpy(H, out, sizeof H);
 }
 

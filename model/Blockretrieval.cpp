@@ -92,14 +92,7 @@ bool TDiscBlock::IsRetrieval(TDiscussion& discussion, TDiscBlockIndex own, int k
     case Retrieval_Theme:
       return alive && data >= 0 && uint32_t(data) < discussion.Themes.Count() &&
              discussion.Themes[uint32_t(data)].FindBlock(GetDiscBlockCode()) >= 0;
-    case Retrieval_Search: {
-      if (!alive) return false;
-      const TStrHashItem* texts = discussion.Storages.IsValidIndex(own) ? discussion.Storages.GetStrHashItem(own) : nullptr;
-      if (texts == nullptr) return false;
-      const TTextMatcher matcher(text.View(), caseSensitive);
-      return matcher.Holds(texts->Str.Text.View()) || matcher.Holds(texts->Str.URL.View()) ||
-             matcher.Holds(texts->Str.FormulaText.View());
-    }
+    case Retrieval_Search: return alive && HoldsSearchedText(discussion, own, TTextMatcher(text.View(), caseSensitive));
     case Retrieval_Conclusions: return alive && TextType == TextType_Conclusion;
     case Retrieval_Erased: return DeleteFlag == DeleteFlag_Erased;
     case Retrieval_Deleted: return DeleteFlag == DeleteFlag_Recycled;
@@ -116,6 +109,14 @@ bool TDiscBlock::IsRetrieval(TDiscussion& discussion, TDiscBlockIndex own, int k
       TError::Report("TDiscBlock::IsRetrieval - неизвестный способ выборки");
       return false;
   }
+}
+
+bool TDiscBlock::HoldsSearchedText(TDiscussion& discussion, TDiscBlockIndex own, const TTextMatcher& matcher) const {
+  if (!IsAlive()) return false;
+  const TStrHashItem* texts = discussion.Storages.IsValidIndex(own) ? discussion.Storages.GetStrHashItem(own) : nullptr;
+  if (texts == nullptr) return false;
+  return matcher.Holds(texts->Str.Text.View()) || matcher.Holds(texts->Str.URL.View()) ||
+         matcher.Holds(texts->Str.FormulaText.View());
 }
 
 bool TDiscBlock::IsUserSelectedFormula(const TDiscussion& discussion) const {

@@ -212,7 +212,11 @@ void PutLE(std::string& data, uint32_t value, int bytes) {
 
 }  // namespace
 
-bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation, const std::string& content) {
+TDiscussionFileWriter::~TDiscussionFileWriter() {
+  for (HANDLE handle : Written) CloseHandle(handle);
+}
+
+bool TDiscussionFileWriter::Write(const std::string& path, int file, uint32_t generation, const std::string& content) {
   std::string header;
   PutLE(header, TDiscussionFileSet::Version(file), 2);
   PutLE(header, generation, 4);
@@ -222,6 +226,7 @@ bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation,
   PutLE(trailer, DiscussionFileEndMarker, 4);
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
+  Written.push_back(handle);
   bool ok = true;
   for (const std::string* part : std::initializer_list<const std::string*>{&header, &content, &trailer}) {
     for (size_t at = 0; ok && at < part->size();) {
@@ -231,8 +236,23 @@ bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation,
       at += chunk;
     }
   }
-  ok = ok && FlushFileBuffers(handle);
-  return CloseHandle(handle) && ok;
+  if (ok) platform::StartWriteBack(handle);
+  return ok;
+}
+
+bool TDiscussionFileWriter::Sync() {
+  bool ok = true;
+  for (HANDLE handle : Written) {
+    ok = FlushFileBuffers(handle) && ok;
+    ok = CloseHandle(handle) && ok;
+  }
+  Written.clear();
+  return ok;
+}
+
+bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation, const std::string& content) {
+  TDiscussionFileWriter writer;
+  return writer.Write(path, file, generation, content) && writer.Sync();
 }
 
 char* TReadBuffer::Take(size_t size) {

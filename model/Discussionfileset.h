@@ -5,12 +5,14 @@
 //   u16 format version, u32 save generation, u8 file number (its place in the set)
 // and ends with u32 CRC-32 of everything before it and the u32 end marker 0x21444E45. A save writes every file of the set
 // under "<name>.tmp" with the next generation, then for each file moves the present
-// one to "<name>.old" and the new one into place. The set that a loader takes is the
+// one to "<name>.old" and the new one into place: the new files reach the disk before the
+// first move, and the folder's entries once after the last. The set that a loader takes is the
 // newest generation that every file has, either as "<name>" or as "<name>.old", and whose
 // files are all sound: a save interrupted at any instant leaves either the new set or the
 // previous one. Files of a newer set that could not be taken are set aside, never deleted.
 
 #include "foundation/Tstr.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <cstdint>
 #include <memory>
@@ -86,8 +88,25 @@ struct TDiscussionFileSet {
 inline constexpr std::string_view SetAsideFolderPrefix = "damaged-";
 bool SetAsideFiles(const std::string& folder, const std::vector<std::string>& paths, std::string& aside);
 
-// Writes a file of the set: the header, the content, then u32 CRC-32 of all bytes before it
-// and the end marker; flushed to the disk. False when any step failed.
+// Writes files of the set: the header, the content, then u32 CRC-32 of all bytes before it
+// and the end marker. Each file starts on its way to the disk when written, and Sync waits
+// for all of them together: one wait for the disk instead of one a file.
+class TDiscussionFileWriter {
+public:
+  TDiscussionFileWriter() = default;
+  TDiscussionFileWriter(const TDiscussionFileWriter&) = delete;
+  TDiscussionFileWriter& operator=(const TDiscussionFileWriter&) = delete;
+  ~TDiscussionFileWriter();  // closes the files not synced
+  // False, with the last error set, when any step failed.
+  bool Write(const std::string& path, int file, uint32_t generation, const std::string& content);
+  // Every written file on the disk, and closed; false when the disk refused any.
+  bool Sync();
+
+private:
+  std::vector<HANDLE> Written;  // open until synced
+};
+
+// One file written and flushed to the disk. False when any step failed.
 bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation, const std::string& content);
 // The bytes of the file read last, kept for the next read so that reading a set allocates
 // once.

@@ -13,6 +13,7 @@ class TBufReader;
 class TBufWriter;
 class TRowMeasurer;
 struct TRetrievalColors;
+class TTextMatcher;
 
 inline constexpr uint16_t NoUnlinkedBlockInfo = 0xFFFF;
 inline constexpr uint16_t NoADIdent = 0xFFFF;
@@ -74,6 +75,8 @@ struct TDiscBlock {
   // a post-list number); another kind is reported.
   bool IsRetrieval(TDiscussion& discussion, TDiscBlockIndex own, int kind, int32_t data, const TStr& text,
                    bool caseSensitive) const;
+  // Alive, and one of its texts holds what the matcher looks for (Retrieval_Search).
+  bool HoldsSearchedText(TDiscussion& discussion, TDiscBlockIndex own, const TTextMatcher& matcher) const;
   // A formula block chosen by the user for its conclusion.
   bool IsUserSelectedFormula(const TDiscussion& discussion) const;
   // Colours of the block's retrieval marks (see Blockretrieval.h).

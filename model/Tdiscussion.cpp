@@ -330,15 +330,30 @@ bool TDiscussion::Save(int mode) {
     if (!MoveFileExA(set.Paths[file].c_str(), path.c_str(), Durably)) return SaveFailed(path);
   }
   const uint32_t generation = std::max(set.HighestGeneration, Generation) + 1;
+  const auto dropTemporaries = [&](int upTo) {
+    for (int done = 0; done <= upTo; ++done) DeleteFileA((folder + "/" + TDiscussionFileSet::Names[done] + ".tmp").c_str());
+  };
+  TDiscussionFileWriter writer;
   for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
     const std::string path = folder + "/" + TDiscussionFileSet::Names[file] + ".tmp";
     if (crash()) return false;
-    if (!WriteDiscussionFile(path, file, generation, ComposeFile(file))) {
-      for (int done = 0; done <= file; ++done)
-        DeleteFileA((folder + "/" + TDiscussionFileSet::Names[done] + ".tmp").c_str());
+    if (!writer.Write(path, file, generation, ComposeFile(file))) {
+      const DWORD error = GetLastError();
+      writer.Sync();
+      dropTemporaries(file);
+      SetLastError(error);
       return SaveFailed(path);
     }
   }
+  if (crash()) return false;
+  if (!writer.Sync()) {
+    const DWORD error = GetLastError();
+    dropTemporaries(TDiscussionFileSet::Count - 1);
+    SetLastError(error);
+    return SaveFailed(folder);
+  }
+  // Every new file is on the disk already; each rename keeps a whole set under the current
+  // or the previous names at any instant, and one sync of the folder makes them all durable.
   for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
     const std::string path = folder + "/" + TDiscussionFileSet::Names[file];
     const std::string old = path + ".old";
@@ -346,11 +361,13 @@ bool TDiscussion::Save(int mode) {
       if (crash()) return false;
       if (IsFileExists(old) && !DeleteFileA(old.c_str())) return SaveFailed(old);
       if (crash()) return false;
-      if (!MoveFileExA(path.c_str(), old.c_str(), Durably)) return SaveFailed(path);
+      if (!MoveFileExA(path.c_str(), old.c_str(), MOVEFILE_COPY_ALLOWED)) return SaveFailed(path);
     }
     if (crash()) return false;
-    if (!MoveFileExA((path + ".tmp").c_str(), path.c_str(), Durably)) return SaveFailed(path);
+    if (!MoveFileExA((path + ".tmp").c_str(), path.c_str(), MOVEFILE_COPY_ALLOWED)) return SaveFailed(path);
   }
+  if (crash()) return false;
+  if (!platform::SyncFolderOf(folder + "/" + TDiscussionFileSet::Names[0])) return SaveFailed(folder);
   Generation = generation;
   LastSaveTime = Now();
   return true;

@@ -3,15 +3,20 @@
 #include "net/Nettext.h"
 #include "platform/rtl/Tstream.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
 
 inline uint32_t Rol(uint32_t v, unsigned n) { return (v << n) | (v >> (32 - n)); }
 
+static_assert(std::endian::native == std::endian::little, "message words are loaded as machine words");
+
 inline uint32_t LoadLE(const uint8_t* p)
 {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
 }
 
 const uint32_t InitialState[4] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476};
@@ -111,63 +116,98 @@ void TNetHashMessageDigest4::MDCoder(const uint8_t* Blocks, size_t Count)
     FState = {a0, b0, c0, d0};
 }
 
-namespace {
-
-const uint32_t K5[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
-
-#define MD5STEP(f, a, b, c, d, x, k, s) a = b + Rol(a + f(b, c, d) + x + k, s)
-#define MD5STEPG(a, b, c, d, x, k, s) a = b + Rol(a + x + k + (~d & c) + (d & b), s)
+// One step: a = b + ((a + f(b, c, d) + word + constant) <<< s), fully unrolled with the
+// constants in the code and each word read from the block where it lies; the sum without f
+// is ready before f. G is the sum of its two disjoint halves: the half without b starts early.
 #define F5(x, y, z) (z ^ (x & (y ^ z)))
+#define G5(x, y, z) ((~z & y) + (z & x))
 #define H5(x, y, z) (x ^ y ^ z)
 #define I5(x, y, z) (y ^ (x | ~z))
-
-} // namespace
+#define MD5STEP(f, a, b, c, d, word, constant, s) a = b + Rol(f(b, c, d) + (a + LoadLE(Blocks + 4 * (word)) + (constant)), s)
 
 void TNetHashMessageDigest5::MDCoder(const uint8_t* Blocks, size_t Count)
 {
     uint32_t a0 = FState[0], b0 = FState[1], c0 = FState[2], d0 = FState[3];
     for (; Count > 0; --Count, Blocks += 64) {
-        uint32_t x[16];
-        for (int i = 0; i < 16; ++i)
-            x[i] = LoadLE(Blocks + 4 * i);
         uint32_t a = a0, b = b0, c = c0, d = d0;
-        for (int i = 0; i < 16; i += 4) {
-            MD5STEP(F5, a, b, c, d, x[i], K5[i], 7);
-            MD5STEP(F5, d, a, b, c, x[i + 1], K5[i + 1], 12);
-            MD5STEP(F5, c, d, a, b, x[i + 2], K5[i + 2], 17);
-            MD5STEP(F5, b, c, d, a, x[i + 3], K5[i + 3], 22);
-        }
-        // G as the sum of its two disjoint halves: the half without b starts early.
-        for (int i = 16; i < 32; i += 4) {
-            MD5STEPG(a, b, c, d, x[(5 * i + 1) & 15], K5[i], 5);
-            MD5STEPG(d, a, b, c, x[(5 * i + 6) & 15], K5[i + 1], 9);
-            MD5STEPG(c, d, a, b, x[(5 * i + 11) & 15], K5[i + 2], 14);
-            MD5STEPG(b, c, d, a, x[(5 * i + 16) & 15], K5[i + 3], 20);
-        }
-        for (int i = 32; i < 48; i += 4) {
-            MD5STEP(H5, a, b, c, d, x[(3 * i + 5) & 15], K5[i], 4);
-            MD5STEP(H5, d, a, b, c, x[(3 * i + 8) & 15], K5[i + 1], 11);
-            MD5STEP(H5, c, d, a, b, x[(3 * i + 11) & 15], K5[i + 2], 16);
-            MD5STEP(H5, b, c, d, a, x[(3 * i + 14) & 15], K5[i + 3], 23);
-        }
-        for (int i = 48; i < 64; i += 4) {
-            MD5STEP(I5, a, b, c, d, x[(7 * i) & 15], K5[i], 6);
-            MD5STEP(I5, d, a, b, c, x[(7 * i + 7) & 15], K5[i + 1], 10);
-            MD5STEP(I5, c, d, a, b, x[(7 * i + 14) & 15], K5[i + 2], 15);
-            MD5STEP(I5, b, c, d, a, x[(7 * i + 21) & 15], K5[i + 3], 21);
-        }
+        // Round 1.
+        MD5STEP(F5, a, b, c, d, 0, 0xd76aa478, 7);
+        MD5STEP(F5, d, a, b, c, 1, 0xe8c7b756, 12);
+        MD5STEP(F5, c, d, a, b, 2, 0x242070db, 17);
+        MD5STEP(F5, b, c, d, a, 3, 0xc1bdceee, 22);
+        MD5STEP(F5, a, b, c, d, 4, 0xf57c0faf, 7);
+        MD5STEP(F5, d, a, b, c, 5, 0x4787c62a, 12);
+        MD5STEP(F5, c, d, a, b, 6, 0xa8304613, 17);
+        MD5STEP(F5, b, c, d, a, 7, 0xfd469501, 22);
+        MD5STEP(F5, a, b, c, d, 8, 0x698098d8, 7);
+        MD5STEP(F5, d, a, b, c, 9, 0x8b44f7af, 12);
+        MD5STEP(F5, c, d, a, b, 10, 0xffff5bb1, 17);
+        MD5STEP(F5, b, c, d, a, 11, 0x895cd7be, 22);
+        MD5STEP(F5, a, b, c, d, 12, 0x6b901122, 7);
+        MD5STEP(F5, d, a, b, c, 13, 0xfd987193, 12);
+        MD5STEP(F5, c, d, a, b, 14, 0xa679438e, 17);
+        MD5STEP(F5, b, c, d, a, 15, 0x49b40821, 22);
+        // Round 2.
+        MD5STEP(G5, a, b, c, d, 1, 0xf61e2562, 5);
+        MD5STEP(G5, d, a, b, c, 6, 0xc040b340, 9);
+        MD5STEP(G5, c, d, a, b, 11, 0x265e5a51, 14);
+        MD5STEP(G5, b, c, d, a, 0, 0xe9b6c7aa, 20);
+        MD5STEP(G5, a, b, c, d, 5, 0xd62f105d, 5);
+        MD5STEP(G5, d, a, b, c, 10, 0x02441453, 9);
+        MD5STEP(G5, c, d, a, b, 15, 0xd8a1e681, 14);
+        MD5STEP(G5, b, c, d, a, 4, 0xe7d3fbc8, 20);
+        MD5STEP(G5, a, b, c, d, 9, 0x21e1cde6, 5);
+        MD5STEP(G5, d, a, b, c, 14, 0xc33707d6, 9);
+        MD5STEP(G5, c, d, a, b, 3, 0xf4d50d87, 14);
+        MD5STEP(G5, b, c, d, a, 8, 0x455a14ed, 20);
+        MD5STEP(G5, a, b, c, d, 13, 0xa9e3e905, 5);
+        MD5STEP(G5, d, a, b, c, 2, 0xfcefa3f8, 9);
+        MD5STEP(G5, c, d, a, b, 7, 0x676f02d9, 14);
+        MD5STEP(G5, b, c, d, a, 12, 0x8d2a4c8a, 20);
+        // Round 3.
+        MD5STEP(H5, a, b, c, d, 5, 0xfffa3942, 4);
+        MD5STEP(H5, d, a, b, c, 8, 0x8771f681, 11);
+        MD5STEP(H5, c, d, a, b, 11, 0x6d9d6122, 16);
+        MD5STEP(H5, b, c, d, a, 14, 0xfde5380c, 23);
+        MD5STEP(H5, a, b, c, d, 1, 0xa4beea44, 4);
+        MD5STEP(H5, d, a, b, c, 4, 0x4bdecfa9, 11);
+        MD5STEP(H5, c, d, a, b, 7, 0xf6bb4b60, 16);
+        MD5STEP(H5, b, c, d, a, 10, 0xbebfbc70, 23);
+        MD5STEP(H5, a, b, c, d, 13, 0x289b7ec6, 4);
+        MD5STEP(H5, d, a, b, c, 0, 0xeaa127fa, 11);
+        MD5STEP(H5, c, d, a, b, 3, 0xd4ef3085, 16);
+        MD5STEP(H5, b, c, d, a, 6, 0x04881d05, 23);
+        MD5STEP(H5, a, b, c, d, 9, 0xd9d4d039, 4);
+        MD5STEP(H5, d, a, b, c, 12, 0xe6db99e5, 11);
+        MD5STEP(H5, c, d, a, b, 15, 0x1fa27cf8, 16);
+        MD5STEP(H5, b, c, d, a, 2, 0xc4ac5665, 23);
+        // Round 4.
+        MD5STEP(I5, a, b, c, d, 0, 0xf4292244, 6);
+        MD5STEP(I5, d, a, b, c, 7, 0x432aff97, 10);
+        MD5STEP(I5, c, d, a, b, 14, 0xab9423a7, 15);
+        MD5STEP(I5, b, c, d, a, 5, 0xfc93a039, 21);
+        MD5STEP(I5, a, b, c, d, 12, 0x655b59c3, 6);
+        MD5STEP(I5, d, a, b, c, 3, 0x8f0ccc92, 10);
+        MD5STEP(I5, c, d, a, b, 10, 0xffeff47d, 15);
+        MD5STEP(I5, b, c, d, a, 1, 0x85845dd1, 21);
+        MD5STEP(I5, a, b, c, d, 8, 0x6fa87e4f, 6);
+        MD5STEP(I5, d, a, b, c, 15, 0xfe2ce6e0, 10);
+        MD5STEP(I5, c, d, a, b, 6, 0xa3014314, 15);
+        MD5STEP(I5, b, c, d, a, 13, 0x4e0811a1, 21);
+        MD5STEP(I5, a, b, c, d, 4, 0xf7537e82, 6);
+        MD5STEP(I5, d, a, b, c, 11, 0xbd3af235, 10);
+        MD5STEP(I5, c, d, a, b, 2, 0x2ad7d2bb, 15);
+        MD5STEP(I5, b, c, d, a, 9, 0xeb86d391, 21);
         a0 += a; b0 += b; c0 += c; d0 += d;
     }
     FState = {a0, b0, c0, d0};
 }
+
+#undef MD5STEP
+#undef F5
+#undef G5
+#undef H5
+#undef I5
 
 T4x4LongWordRecord TNetHashMessageDigest4::HashValue(TStream& Stream)
 {

@@ -339,6 +339,12 @@ bool SyncFolderOf(const std::string& systemPath) {
   return ok;
 }
 
+void StartWriteBack(HANDLE file) {
+  const int fd = DescriptorOf(file);
+  // Only a hint: a file system without it syncs everything at FlushFileBuffers.
+  if (fd >= 0) (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 }  // namespace platform
 
 BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags) {

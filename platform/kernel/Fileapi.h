@@ -115,6 +115,10 @@ DWORD UnlockFileRange(HANDLE file, int64_t offset, int64_t size);
 // rename; false, with the last error set, when the disk refused.
 bool SyncFolderOf(const std::string& systemPath);
 
+// Starts writing a file's changed pages to the disk without waiting for them, so that the
+// writes of several files overlap before each is synced (FlushFileBuffers).
+void StartWriteBack(HANDLE file);
+
 // Test seam: told of every completed move (its target) and every folder sync (the
 // folder), as system paths; null stops it.
 using FileCallWatcher = void (*)(const char* call, const std::string& path);
