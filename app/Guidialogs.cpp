@@ -10,9 +10,11 @@
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tedit.h"
+#include "platform/forms/Messagebox.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"
 #include "platform/gui/Gui.h"
+#include "platform/rtl/Strutil.h"
 
 #include <algorithm>
 
@@ -53,6 +55,11 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
   SplitToStrArray(buttons.empty() ? std::string("OK") : buttons, "|", captions);
   if (captions.Count() == 0) captions.AddItem(TStr("OK"));
   if (fDefault < 0 || fDefault >= static_cast<int>(captions.Count())) fDefault = 0;
+  // Escape and closing from the frame answer "Cancel" when the box has it, else its last
+  // button (the "No" of a question): never the default by accident.
+  fCancel = static_cast<int>(captions.Count()) - 1;
+  for (uint32_t i = 0; i < captions.Count(); ++i)
+    if (SameText(captions[i].ToString(), "Cancel")) fCancel = static_cast<int>(i);
   int x = kMargin;
   for (uint32_t i = 0; i < captions.Count(); ++i) {
     auto* button = new TButton(this);
@@ -71,18 +78,19 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
       button->SetDefault(true);
       SetActiveControl(button);
     }
+    button->SetCancel(index == fCancel);
     x += width + kGap;
   }
   int width = x - kGap + kMargin;
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* label = dynamic_cast<TLabel*>(Components(i))) width = std::max(width, label->Width() + 2 * kMargin);
-  SetClientWidth(width);
+  SetClientWidth(std::max(width, CaptionClientWidth(Font(), caption)));
   SetClientHeight(top + kButtonHeight + kMargin);
 }
 
 int TFormMessageBox::Execute() {
   ShowModal();
-  return fPressed < 0 ? fDefault : fPressed;
+  return fPressed < 0 ? fCancel : fPressed;
 }
 
 TFormInputString::TFormInputString(const std::string& caption, const std::string& prompt,
@@ -93,7 +101,10 @@ TFormInputString::TFormInputString(const std::string& caption, const std::string
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
   const int width = 360;
-  int top = kMargin + AddText(this, "LabelPrompt", prompt, kMargin) + kGap;
+  // An edit is never shown without a label: a question without a prompt is labelled
+  // by its caption.
+  const std::string label = prompt.empty() ? caption + ":" : prompt;
+  int top = kMargin + AddText(this, "LabelPrompt", label, kMargin) + kGap;
   fEdit = new TEdit(this);
   fEdit->SetName("EditValue");
   fEdit->SetParent(this);
@@ -120,7 +131,7 @@ TFormInputString::TFormInputString(const std::string& caption, const std::string
     x += kMinButtonWidth + kGap;
   }
   SetActiveControl(fEdit);
-  SetClientWidth(width);
+  SetClientWidth(std::max(width, CaptionClientWidth(Font(), caption)));
   SetClientHeight(top + kButtonHeight + kMargin);
 }
 

@@ -15,12 +15,14 @@ class TFormMessageBox : public TForm {
   // Buttons are named "Button0", "Button1" ... in their order.
   TFormMessageBox(const std::string& caption, const std::string& message, const std::string& third,
                   const std::string& buttons, int defaultButton);
-  // The index of the pressed button; the default one when the window was closed.
+  // The index of the pressed button; Escape or closing the window answers "Cancel", or
+  // the last button when there is no "Cancel".
   int Execute();
 
  private:
   int fPressed;
   int fDefault;
+  int fCancel = 0;
 };
 
 class TFormInputString : public TForm {

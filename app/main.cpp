@@ -2,6 +2,7 @@
 // display when there is one, else on the in-memory screen with the questions of
 // start-up on the terminal. SIGINT and SIGTERM end it as closing its windows would.
 
+#include "app/Terminaloptions.h"
 #include "app/Tformstart.h"
 #include "controls/Libcursors.h"
 #include "platform/display/Programdisplay.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+  if (auto answered = AnswerTerminalOptions(argc, argv, stdout)) return *answered;
   const std::string root = platform::DataRoot();
   if (!platform::MakeFolders(root)) {
     std::fprintf(stderr, "quillaran: cannot create the data folder %s\n", root.c_str());

@@ -21,6 +21,7 @@
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostexchange.h"
 #include "postoffice/Tpostfileshandler.h"
+#include "bench/Benchmailservers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,30 +45,6 @@ namespace {
 
 constexpr int Blocks = 1000;
 const char* const DIdent = "D-BENCH";
-
-struct TServers {
-  fs::path Work, State, Scripts;
-  std::map<std::string, std::string> Env;
-
-  TServers() {
-    InitializeNetLibrary();
-    Work = fs::temp_directory_path() / ("quillaran-bench-exchange-" + std::to_string(::getpid()));
-    fs::create_directories(Work);
-    State = Work / "servers";
-    Scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
-    if (std::system(((Scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
-      std::fprintf(stderr, "the mail servers did not start\n");
-      std::exit(1);
-    }
-    std::ifstream in(State / "servers.env");
-    for (std::string line; std::getline(in, line);)
-      if (auto eq = line.find('='); eq != std::string::npos) Env[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  ~TServers() {
-    std::system(((Scripts / "stop.sh").string() + " " + State.string()).c_str());
-    fs::remove_all(Work);
-  }
-};
 
 void Fail(const std::string& what) {
   std::fprintf(stderr, "exchange benchmark: %s\n", what.c_str());

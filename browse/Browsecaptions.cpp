@@ -117,11 +117,7 @@ std::string TBrowse::GetFormBrowseCaption() const {
       if (state.ModerationType != 0) caption += " " + ModerationTypeName(state.ModerationType);
       return caption;
     }
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     case SpecCaption_ThesisDisputants: return "<" + BlockName(discussion, state.SecondBlock) + "> thesis disputants";
-#pragma GCC diagnostic pop
     case SpecCaption_History: return "History";
     default:
       TError::Report("TBrowse::GetFormBrowseCaption - неизвестный CurrentBrowseState.SpecCaptionType");
@@ -172,11 +168,7 @@ std::string TBrowse::GetDiscBlockSummary(TDiscBlockIndex index) const {
     width += step;
     summary = AddSummaryColumn(true, name, width);
   }
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   for (const auto& [text, fieldWidth] : fields) summary += " " + AddSummaryColumn(false, text, fieldWidth);
-#pragma GCC diagnostic pop
   summary += " ";
   if (block->UnlinkedIndex != NoUnlinkedBlockInfo) summary += "unlinked";
   return Trim(summary);
@@ -206,12 +198,8 @@ std::string TBrowse::GetStringForWindowsMenu() const {
       const TStrHashItem* texts = block ? discussion->Storages.GetStrHashItem(index) : nullptr;
       if (!texts) break;
       std::string formula;
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       if (block->TextType == TextType_Formula)
         formula = "<" + block->GetLinkText(*discussion).ToString() + "> = " + texts->Str.FormulaText.ToString();
-#pragma GCC diagnostic pop
       text = Trim(texts->Str.URL.ToString() + " " + formula + " " + texts->Str.Text.ToString());
       break;
     }

@@ -225,11 +225,7 @@ int TLowerListPainter::BlockServiceRow(const TBrowseItem& item, const RECT& rect
     x += fCanvas.TextWidth("unlinked") + gap;
   }
   if (item.Moderation && discussion->Storages.IsValidIndex(block.Upper)) {
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     const std::string upper = " " + discussion->Storages.GetDiscBlock(block.Upper)->GetBlockName(*discussion).ToString();
-#pragma GCC diagnostic pop
     fCanvas.TextOut(rect.right - fCanvas.TextWidth(upper), y, upper);
   }
   return 0;
@@ -315,18 +311,10 @@ int TLowerListPainter::AuthorServiceRow(const TBrowseItem& item, const RECT& rec
     if (!hooks.GetAuthorModerateType ||
         hooks.GetAuthorModerateType(discussion->Info.DIdent, item.Ident.ADIdent, type) != 2)
       type = 0;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     line = "[" + std::to_string(item.Ident.ADIdent) + "]  " + record.GetFullName().ToString() + " (" +
            ModerateTypeName(type) + ")";
-#pragma GCC diagnostic pop
   } else {
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     line = " " + record.GetFullName().ToString();
-#pragma GCC diagnostic pop
   }
   fCanvas.TextOut(x, y, line);
   y += fCanvas.TextHeight(line) + 1;
@@ -358,11 +346,7 @@ int TLowerListPainter::BlockLines(int row, const TBrowseItem& item, const RECT& 
   // In full display the link belongs to the text row.
   if (!full || (mode == 1 && !heading)) link.clear();
   const std::string formula = texts->Str.FormulaText.ToString();
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   if (!formula.empty()) text = "<" + block.GetLinkText(*discussion).ToString() + "> = " + formula + "\r\n" + text;
-#pragma GCC diagnostic pop
   const bool compact = !full && !formula.empty();
 
   const int indent = item.Level * fPars.IndentPerLevel + fPars.TextLeftMargin;

@@ -14,19 +14,11 @@ std::string GetImportanceText(int importance) {
 std::string GetCommentedStateText(int state) { return state == 1 ? "arguable" : ""; }
 
 std::string GetPossibilityText(const TDiscBlock& block) {
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   return (block.StorageType == StorageType_Notes ? "" : "A") + std::to_string(block.Possibility) + "%";
-#pragma GCC diagnostic pop
 }
 
 std::string GetReaderPossibilityText(const TReaderProperty& property) {
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   return "R" + std::to_string(property.GetPossibility()) + "%";
-#pragma GCC diagnostic pop
 }
 
 std::string GetKindMarkText(const TDiscBlock& block, const TDiscussion& discussion) {
@@ -42,9 +34,5 @@ std::string GetAuthorText(const TDiscBlock& block, TDiscussion& discussion) {
 }
 
 std::string GetShortDateText(const TDiscBlock& block) {
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   return block.Date != 0 ? " " + FormatDateTime("mm'/'dd'/'yy", block.GetDate()) : "";
-#pragma GCC diagnostic pop
 }

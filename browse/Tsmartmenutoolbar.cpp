@@ -99,8 +99,8 @@ void TSmartMenu::LayoutToolBar() {
     } else if (entry.Enabled) {
       button->SetTag(reinterpret_cast<intptr_t>(&entry));
       button->OnClick = [form](TObject* sender) { form->SmartMenuItemClick(sender); };
-      button->OnMouseMove = [form](TObject* sender, TShiftState shift, int x, int y) {
-        form->ToolButtonMouseMove(sender, shift, x, y);
+      button->OnMouseMove = [form](TObject* sender, TShiftState shift, int mouseX, int mouseY) {
+        form->ToolButtonMouseMove(sender, shift, mouseX, mouseY);
       };
     }
     entry.ToolButton = button;

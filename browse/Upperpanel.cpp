@@ -76,12 +76,8 @@ void TBrowse::DrawUpperBrowseItem() {
         case TextType_Formula: {
           const std::string formula = texts->Str.FormulaText.ToString();
           std::string text = texts->Str.Text.ToString();
-          // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
           if (!formula.empty())
             text = "<" + block.GetLinkText(*discussion).ToString() + "> = " + formula + "\r\n" + text;
-#pragma GCC diagnostic pop
           drawText(index, text, link, false);
           break;
         }

@@ -204,7 +204,7 @@ void SendPostCommand(TCommand& command) {
       if (comment.IsEmpty()) return;
       TDiscBlock* made = d->Storages.GetDiscBlock(comment);
       made->SetDate(Date());
-      d->Undo.AddPostsListItemCodeChange(list, int(i), item.Blocks[i]);
+      d->Undo.AddPostsListItemCodeReplaced(list, int(i), item.Blocks[i]);
       item.Blocks[i] = made->GetDiscBlockCode();
     }
   }

@@ -77,12 +77,8 @@ void TFormBlockText::SetUp(int discussionIndex, TDiscBlockIndex block, TBrowse& 
   SetCaption(Caption() + " <" + record->Name.c_str() + ">");
   std::string text;
   if (!texts->Str.URL.IsEmpty()) text += std::string(texts->Str.URL.c_str()) + "\r\n";
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   if (record->TextType == TextType_Formula)
     text += "<" + std::string(record->GetLinkText(discussion).c_str()) + "> = " + texts->Str.FormulaText.c_str() + "\r\n";
-#pragma GCC diagnostic pop
   text += texts->Str.Text.c_str();
   MemoBlockText->SetText(text);
   EditModel->SetText(browse.RetrievalText.c_str());

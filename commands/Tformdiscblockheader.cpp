@@ -172,11 +172,7 @@ void TFormDiscBlockHeader::SetUp(TBrowse& browse, TDiscussion& discussion, TDisc
   if (record->TextType >= TextType_Heading && record->TextType <= TextType_Formula)
     radios[record->TextType - 1]->SetChecked(true);
   if (record->TextType == TextType_Formula) {
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     EditFormulaTextTo->SetText("<" + std::string(record->GetLinkText(discussion).c_str()) + ">");
-#pragma GCC diagnostic pop
     EditFormulaOrURLText->SetText(texts->Str.FormulaText.c_str());
   } else {
     EditFormulaOrURLText->SetText(texts->Str.URL.c_str());
@@ -220,11 +216,7 @@ void TFormDiscBlockHeader::PossibilityChange() {
   std::string digits;
   for (const char c : text)
     if (c >= '0' && c <= '9') digits += c;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   if (digits.empty()) digits = "0";
-#pragma GCC diagnostic pop
   if (digits != text) EditPossibility->SetText(digits);
 }
 
@@ -278,11 +270,7 @@ void TFormDiscBlockHeader::OkClick() {
       ShowMessageBox("CONCLUSION NOT FOUND", "Block in the conclusion field is no conclusion");
       return;
     }
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     const bool ownConclusion = AnsiUpperCase(formulaText).find("<" + AnsiUpperCase(name) + ">") != std::string::npos;
-#pragma GCC diagnostic pop
     if (ownConclusion) {
       ShowMessageBox("FORMULA ERROR", "Formula can not contain its conclusion as argument!");
       return;

@@ -103,11 +103,7 @@ void TCustomNumEdit::SetEditText(const std::string& AValue) { TCustomComboEdit::
 
 void TCustomNumEdit::DataChanged() {
   std::string format = "0";
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   if (decimalPlaces_ > 0) format += "." + MakeStr('#', static_cast<int>(std::min(decimalPlaces_, 255u)));
-#pragma GCC diagnostic pop
   if (value_ == 0 && zeroEmpty_) SetEditText("");
   else SetEditText(FormatFloat(format, static_cast<double>(value_)));
 }

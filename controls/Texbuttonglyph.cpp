@@ -56,16 +56,16 @@ int TGlyphList::AllocateIndex() {
   return index;
 }
 
-int TGlyphList::Add(TBitmap* Image, TBitmap* Mask) {
+int TGlyphList::Add(TBitmap* Bitmap, TBitmap* Mask) {
   int index = AllocateIndex();
-  Replace(index, Image, Mask);
+  Replace(index, Bitmap, Mask);
   ++used_;
   return index;
 }
 
-int TGlyphList::AddMasked(TBitmap* Image, TColor MaskColor) {
+int TGlyphList::AddMasked(TBitmap* Bitmap, TColor MaskColor) {
   int index = AllocateIndex();
-  ReplaceMasked(index, Image, MaskColor);
+  ReplaceMasked(index, Bitmap, MaskColor);
   ++used_;
   return index;
 }

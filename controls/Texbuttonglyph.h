@@ -22,8 +22,8 @@ class TGlyphList : public TImageList {
   TGlyphList(int AWidth, int AHeight);
   // The lowest free slot (the list grows when every slot is in use), marked used.
   int AllocateIndex();
-  int Add(TBitmap* Image, TBitmap* Mask);
-  int AddMasked(TBitmap* Image, TColor MaskColor);
+  int Add(TBitmap* Bitmap, TBitmap* Mask);
+  int AddMasked(TBitmap* Bitmap, TColor MaskColor);
   void Delete(int Index);
   int UsedCount() const { return used_; }
 

@@ -128,11 +128,11 @@ void TExSplitter::StartInverseRect() {
 
 // A white line drawn exclusive-or: the pixels under it inverted, so that drawing it
 // again takes it away.
-void TExSplitter::DrawLine(HDC DC, POINT Screen) {
+void TExSplitter::DrawLine(HDC DC, POINT OnScreen) {
   // The form's whole window, child windows included.
   RECT window{};
   GetWindowRect(form_->Handle(), &window);
-  POINT s{Screen.x - window.left, Screen.y - window.top};
+  POINT s{OnScreen.x - window.left, OnScreen.y - window.top};
   int half = lineWidth_ / 2;
   RECT r = Horizontal() ? RECT{s.x, s.y - half, s.x + Width(), s.y - half + lineWidth_}
                         : RECT{s.x - half, s.y, s.x - half + lineWidth_, s.y + Height()};

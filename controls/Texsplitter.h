@@ -58,7 +58,7 @@ class TExSplitter : public TPanel {
   void EndInverseRect(int X, int Y, bool AllowChange, bool Apply);
   void CheckPosition(int& X, int& Y) const;
   void StopSizing(int X, int Y, bool Apply);
-  void DrawLine(HDC DC, POINT Screen);
+  void DrawLine(HDC DC, POINT OnScreen);
   void SetNoDropCursor(bool Value);
 
   TControl* controlFirst_ = nullptr;

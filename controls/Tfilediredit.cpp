@@ -197,11 +197,7 @@ void TDirectoryEdit::ButtonClick() {
   DoBeforeDialog(dir, action);
   if (!action) return;
   if (dir.empty()) dir = initialDir_.empty() ? "/" : initialDir_;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   if (!DirExists(dir)) dir = "/";
-#pragma GCC diagnostic pop
   bool chosen = dialogKind_ == dkWin32 && NewStyleControls ? BrowseDirectory(dir, dialogText_, HelpContext())
                                                            : SelectDirectory(dialogText_, std::string(), dir);
   if (CanFocus()) SetFocus();

@@ -1,5 +1,7 @@
 #include "foundation/Commoncrypt.h"
 
+#include "foundation/Fileverdicts.h"
+#include "foundation/Gosthash.h"
 #include "foundation/Gosthmac.h"
 #include "foundation/Gostpassword.h"
 #include "foundation/Guihooks.h"
@@ -306,53 +308,103 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
   return true;
 }
 
-bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey, TMessageSigner* signer) {
-  if (privateMessage && senderKey.empty()) return false;
+namespace {
+
+// What a check of a message file found: whether its seal and signature hold, and who signed.
+// Only a check that hashed the file is worth keeping: the others refuse at once (or could not
+// read the file, which says nothing of its bytes). Whether the signer may speak for the
+// sender is no part of it: that depends on the pinned keys, which change.
+struct TFileVerdict {
+  bool Good = false;
+  bool Complete = false;
+  TMessageSigner Signer;
+};
+
+// The seal and the signature block of a file, checked in full.
+TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string_view senderKey) {
   TFilePlace place(file);
   uint64_t size = 0;
-  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return false;
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
   uint64_t sealedSize = size - SealTrailerSize - SignatureBlockSize;
   uint8_t trailer[SealTrailerSize + SignatureBlockSize], expected[SealHeaderSize];
-  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return false;
+  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return {};
   // The trailer must name exactly the bytes before it, and the signature block follow it
   // to the end; anything else is refused unread.
   SealHeader(sealedSize, expected);
   const uint8_t* block = trailer + SealTrailerSize;
-  if (std::memcmp(trailer, expected, SealHeaderSize) != 0 || !IsSignatureBlock(block)) return false;
+  if (std::memcmp(trailer, expected, SealHeaderSize) != 0 || !IsSignatureBlock(block)) return {};
   uint8_t mac[GostHashSize];
-  TMessageSigner found;
-  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac, found.Digest, true))
-    return false;
-  bool good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
+  TFileVerdict verdict;
+  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac, verdict.Signer.Digest,
+                   true))
+    return {};
+  verdict.Complete = true;
+  verdict.Good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
   WipeMemory(mac, sizeof mac);
-  std::memcpy(found.PublicKey.data(), block + 8, PublicKeySize);
-  good = good && VerifyDigestSignature(found.PublicKey, found.Digest, block + 8 + PublicKeySize);
-  if (good && signer) *signer = found;
-  return good;
+  std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
+  verdict.Good =
+      verdict.Good && VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
+  return verdict;
 }
 
-bool VerifyFileSignature(HANDLE file, TMessageSigner& signer) {
+// The signature block of a file alone, which needs no key.
+TFileVerdict CheckSignature(HANDLE file) {
   TFilePlace place(file);
   uint64_t size = 0;
-  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return false;
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
   const uint64_t signedSize = size - SignatureBlockSize;
   uint8_t block[SignatureBlockSize];
-  if (!SeekTo(file, signedSize) || !ReadExactly(file, block, sizeof block) || !IsSignatureBlock(block)) return false;
-  if (!SeekTo(file, 0)) return false;
+  if (!SeekTo(file, signedSize) || !ReadExactly(file, block, sizeof block) || !IsSignatureBlock(block)) return {};
+  if (!SeekTo(file, 0)) return {};
   TMessageDigest digest;
   std::vector<uint8_t> buf(64 * 1024);
   for (uint64_t left = signedSize; left > 0;) {
     const size_t take = left < buf.size() ? static_cast<size_t>(left) : buf.size();
-    if (!ReadExactly(file, buf.data(), take)) return false;
+    if (!ReadExactly(file, buf.data(), take)) return {};
     digest.Update(buf.data(), take);
     left -= take;
   }
-  TMessageSigner found;
-  found.Digest = digest.Final();
-  std::memcpy(found.PublicKey.data(), block + 8, PublicKeySize);
-  if (!VerifyDigestSignature(found.PublicKey, found.Digest, block + 8 + PublicKeySize)) return false;
-  signer = found;
-  return true;
+  TFileVerdict verdict;
+  verdict.Complete = true;
+  verdict.Signer.Digest = digest.Final();
+  std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
+  verdict.Good = VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
+  return verdict;
+}
+
+// A message is listed, screened and handled, each asking for its seal: the file is read and
+// hashed once, and again only when it changed.
+TFileVerdicts<TFileVerdict>& KeptVerdicts() {
+  static TFileVerdicts<TFileVerdict> verdicts;
+  return verdicts;
+}
+
+// Which check under which key: a private message's key only by its digest.
+std::string CheckName(bool privateMessage, std::string_view senderKey) {
+  if (!privateMessage) return "seal and signature, suite key";
+  uint8_t digest[GostHashSize];
+  TGostHash::Compute(senderKey.data(), senderKey.size(), digest);
+  std::string name = "seal and signature, key ";
+  name.append(reinterpret_cast<const char*>(digest), sizeof digest);
+  WipeMemory(digest, sizeof digest);
+  return name;
+}
+
+}  // namespace
+
+bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey, TMessageSigner* signer) {
+  if (privateMessage && senderKey.empty()) return false;
+  const TFileVerdict verdict = KeptVerdicts().Check(file, CheckName(privateMessage, senderKey), [&] {
+    return CheckSealAndSignature(file, privateMessage, senderKey);
+  });
+  if (verdict.Good && signer) *signer = verdict.Signer;
+  return verdict.Good;
+}
+
+bool VerifyFileSignature(HANDLE file, TMessageSigner& signer) {
+  const TFileVerdict verdict = KeptVerdicts().Check(file, "signature", [&] { return CheckSignature(file); });
+  if (verdict.Good) signer = verdict.Signer;
+  return verdict.Good;
 }
 
 bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer) {

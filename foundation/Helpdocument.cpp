@@ -55,7 +55,11 @@ bool OpenHelp(int context) {
   if (program.empty()) program = "xdg-open";
   const std::string address = HelpAddress(context);
   if (platform::StartProgram(program, {address}, true) < 0) {
-    ShowMessageBox("DOS COMMAND LINE ERROR", "Error executing DOS command line:\n" + program + " " + address);
+    // Say which opener is missing and where one comes from.
+    ShowMessageBox("DOS COMMAND LINE ERROR", "Error executing DOS command line:\n" + program + " " + address +
+                                                 "\n\nThe program \"" + program +
+                                                 "\" cannot be started. Install it (xdg-open comes with the "
+                                                 "package xdg-utils) or name a browser in \"Customize\".");
     return false;
   }
   return true;

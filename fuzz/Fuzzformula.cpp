@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   alone(first, conclusion, formula);
   alone(second, premise, other);
   std::vector<TFormulaError> errors;
-  d.CalculateFormulas({}, &errors);
+  d.CalculateFormulas(&errors);
   fuzzing::ForgetErrors();
   return 0;
 }

@@ -18,11 +18,7 @@ constexpr size_t CheckValueLength = 2 * GostHashSize;
 bool IsNameOrEmpty(const TStr& name, bool mayBeEmpty) {
   if (name.IsEmpty()) return mayBeEmpty;
   if (name.Length() > MaxRecordNameLength) return false;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   const std::string bracketed = "<" + name.ToString() + ">";
-#pragma GCC diagnostic pop
   return GetBlockNameLength(bracketed.c_str()) == int(bracketed.size());
 }
 

@@ -252,6 +252,7 @@ namespace {
 
 uint32_t Key(TDiscBlockCode code) { return (uint32_t(code.StorageType) << 16) | code.BlockNum; }
 
+// A conclusion and the formula that computes it in this pass.
 struct TFeed {
   TDiscBlockIndex Conclusion;
   TDiscBlockIndex Formula;
@@ -260,128 +261,183 @@ struct TFeed {
   int Waiting = 0;  // feeding conclusions not yet computed
 };
 
+// One pass over every formula of a discussion: each conclusion is computed once, by its
+// chosen formula, after every conclusion that formula reads.
+class TFormulaPass {
+public:
+  TFormulaPass(TDiscussion& discussion, std::vector<TFormulaError>* errorsOut)
+      : Discussion(discussion), Storages(discussion.Storages), ErrorsOut(errorsOut) {}
+
+  // The number of formulas that failed.
+  int Run() {
+    AssignFeeds(LiveFormulas(), ChosenFormulas());
+    CompileFeeds();
+    IndexDependants();
+    RunInDependencyOrder();
+    ReportCycles();
+    FlagOtherFormulas();
+    // One notification for the whole discussion rather than one per conclusion.
+    if (Changed) TListeners::SendPair(Notify_BlockChanged, reinterpret_cast<intptr_t>(&Discussion), 0, true);
+    return Failures;
+  }
+
+private:
+  TDiscussion& Discussion;
+  TDiscBlockStorages& Storages;
+  std::vector<TFormulaError>* ErrorsOut;
+  std::vector<TFeed> Feeds;
+  std::vector<TDiscBlockIndex> Others;  // formulas not chosen for their conclusions
+  std::vector<int> FeedAt[StorageType_ModeratedComments + 1];  // by storage and position, -1 for none
+  std::vector<std::string> Errors;  // by feed
+  // The feeds reading feed s are Dependants[First[s] .. First[s + 1]).
+  std::vector<std::pair<int, int>> Edges;  // (source feed, reading feed)
+  std::vector<int> First, Dependants;
+  std::vector<char> Done;
+  int Failures = 0;
+  bool Changed = false;
+
+  int& FeedOf(TDiscBlockIndex block) { return FeedAt[block.StorageType][block.Index]; }
+
+  // Every live formula block with a live conclusion, in storage order.
+  std::vector<TDiscBlockIndex> LiveFormulas() const {
+    std::vector<TDiscBlockIndex> formulas;
+    for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
+      const TBlocksStorage& storage = *Storages.GetStorage(type);
+      for (int i = 0; i < storage.Count(); ++i) {
+        const TDiscBlock& block = storage.Block(i);
+        if (block.TextType != TextType_Formula || !block.IsAlive() || !Storages.IsValidIndex(block.Conclusion)) continue;
+        if (!Storages.GetDiscBlock(block.Conclusion)->IsAlive()) continue;
+        formulas.push_back(TDiscBlockIndex{type, uint16_t(i)});
+      }
+    }
+    return formulas;
+  }
+
+  // The formula the user chose for a conclusion (relation type 3): conclusion code -> formula code.
+  std::unordered_map<uint32_t, uint32_t> ChosenFormulas() const {
+    std::unordered_map<uint32_t, uint32_t> chosen;
+    for (const TBrowseItemIdentsPair& pair : Discussion.User.Pairs)
+      if (pair.RelationType == UserRelation_SelectedFormula && pair.First.Kind == BrowseItem_Block &&
+          pair.Second.Kind == BrowseItem_Block)
+        chosen.emplace(Key(pair.First.Code), Key(pair.Second.Code));
+    return chosen;
+  }
+
+  // One feed per conclusion: its chosen formula, else the first one found.
+  void AssignFeeds(const std::vector<TDiscBlockIndex>& formulas, const std::unordered_map<uint32_t, uint32_t>& chosen) {
+    Feeds.reserve(formulas.size());
+    for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type)
+      FeedAt[type].assign(size_t(Storages.GetStorage(type)->Count()), -1);
+    for (const TDiscBlockIndex formula : formulas) {
+      const TDiscBlock& block = *Storages.GetDiscBlock(formula);
+      bool isChosen = false;
+      if (!chosen.empty()) {
+        const auto choice = chosen.find(Key(Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode()));
+        isChosen = choice != chosen.end() && choice->second == Key(block.GetDiscBlockCode());
+      }
+      int& existing = FeedOf(block.Conclusion);
+      if (existing < 0) {
+        existing = int(Feeds.size());
+        Feeds.push_back(TFeed{block.Conclusion, formula, {}, false, 0});
+      } else if (isChosen) {
+        Others.push_back(Feeds[size_t(existing)].Formula);
+        Feeds[size_t(existing)].Formula = formula;
+      } else {
+        Others.push_back(formula);
+      }
+    }
+  }
+
+  // Compiles every feed. A reference to another computed conclusion reads the table of
+  // this pass (an edge between the feeds); any other block keeps its possibility
+  // throughout the pass, so it is read once here.
+  void CompileFeeds() {
+    Errors.resize(Feeds.size());
+    for (size_t f = 0; f < Feeds.size(); ++f) {
+      TFeed& feed = Feeds[f];
+      feed.Valid =
+          feed.Program.Compile(Discussion, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.View(), Errors[f]);
+      if (!feed.Valid) continue;
+      for (TFormulaProgram::TStep& step : feed.Program.Steps) {
+        if (step.Op != TFormulaProgram::Reference) continue;
+        const int source = FeedOf(step.Block);
+        if (source < 0) {
+          step.Op = TFormulaProgram::Number;
+          step.Value = GetPossibilityInForce(Discussion, step.Block);
+          continue;
+        }
+        step.Op = TFormulaProgram::Computed;
+        step.Value = source;
+        Edges.emplace_back(source, int(f));
+        ++feed.Waiting;
+      }
+    }
+  }
+
+  // The edges grouped by their source feed.
+  void IndexDependants() {
+    First.assign(Feeds.size() + 1, 0);
+    for (const auto& edge : Edges) ++First[size_t(edge.first) + 1];
+    for (size_t f = 0; f < Feeds.size(); ++f) First[f + 1] += First[f];
+    Dependants.resize(Edges.size());
+    std::vector<int> fill(First.begin(), First.end() - 1);
+    for (const auto& edge : Edges) Dependants[size_t(fill[size_t(edge.first)]++)] = edge.second;
+  }
+
+  void Fail(const TFeed& feed, const std::string& error) {
+    ++Failures;
+    if (ErrorsOut) ErrorsOut->push_back(TFormulaError{feed.Formula, TStr(error)});
+  }
+
+  // Kahn's order: a feed runs once every conclusion it reads is computed, first ready
+  // first run (storage order where free). Whatever never becomes ready lies on or behind
+  // a cycle.
+  void RunInDependencyOrder() {
+    std::vector<int> ready;
+    for (size_t f = 0; f < Feeds.size(); ++f)
+      if (Feeds[f].Waiting == 0) ready.push_back(int(f));
+    Done.assign(Feeds.size(), 0);
+    // The possibility in force of each computed conclusion, as it stands after its formula
+    // ran (or failed); a feed is read only after it ran.
+    std::vector<double> computed(Feeds.size());
+    for (size_t next = 0; next < ready.size(); ++next) {
+      const int f = ready[next];
+      Done[size_t(f)] = 1;
+      TFeed& feed = Feeds[size_t(f)];
+      double value = 0;
+      if (feed.Valid && feed.Program.Run(Discussion, value, Errors[size_t(f)], &computed)) {
+        Changed = StoreFormulaValue(Discussion, feed.Conclusion, feed.Formula, value) || Changed;
+        computed[size_t(f)] = FormulaValueToPossibility(value);
+      } else {
+        Fail(feed, Errors[size_t(f)]);
+        computed[size_t(f)] = GetPossibilityInForce(Discussion, feed.Conclusion);
+      }
+      for (int e = First[size_t(f)]; e < First[size_t(f) + 1]; ++e)
+        if (--Feeds[size_t(Dependants[size_t(e)])].Waiting == 0) ready.push_back(Dependants[size_t(e)]);
+    }
+  }
+
+  void ReportCycles() {
+    for (size_t f = 0; f < Feeds.size(); ++f)
+      if (!Done[f])
+        Fail(Feeds[f], "Formulas form a cycle through <" + Storages.GetDiscBlock(Feeds[f].Conclusion)->Name + ">");
+  }
+
+  // The formulas not chosen for their conclusions only get their value flags.
+  void FlagOtherFormulas() {
+    for (const TDiscBlockIndex formula : Others) {
+      TFormulaProgram program;
+      std::string error;
+      double value = 0;
+      if (program.Compile(Discussion, Storages.GetStrHashItem(formula)->Str.FormulaText.View(), error) &&
+          program.Run(Discussion, value, error))
+        StoreFormulaValue(Discussion, {}, formula, value);
+    }
+  }
+};
+
 }  // namespace
 
-int TDiscussion::CalculateFormulas(TDiscBlockIndex, std::vector<TFormulaError>* errorsOut) {
-  // Every live formula block with a live conclusion, in storage order.
-  std::vector<TDiscBlockIndex> formulas;
-  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
-    const TBlocksStorage& storage = *Storages.GetStorage(type);
-    for (int i = 0; i < storage.Count(); ++i) {
-      const TDiscBlock& block = storage.Block(i);
-      if (block.TextType != TextType_Formula || !block.IsAlive() || !Storages.IsValidIndex(block.Conclusion)) continue;
-      if (!Storages.GetDiscBlock(block.Conclusion)->IsAlive()) continue;
-      formulas.push_back(TDiscBlockIndex{type, uint16_t(i)});
-    }
-  }
-  // The formula that computes each conclusion: the one the user chose for it (relation
-  // type 3), else the first one found.
-  std::unordered_map<uint32_t, uint32_t> chosen;  // conclusion code -> formula code
-  for (const TBrowseItemIdentsPair& pair : User.Pairs)
-    if (pair.RelationType == UserRelation_SelectedFormula && pair.First.Kind == BrowseItem_Block &&
-        pair.Second.Kind == BrowseItem_Block)
-      chosen.emplace(Key(pair.First.Code), Key(pair.Second.Code));
-  std::vector<TFeed> feeds;
-  feeds.reserve(formulas.size());
-  // The feed computing each block, -1 for none, by storage and position.
-  std::vector<int> feedAt[StorageType_ModeratedComments + 1];
-  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type)
-    feedAt[type].assign(size_t(Storages.GetStorage(type)->Count()), -1);
-  const auto feedOf = [&](TDiscBlockIndex block) -> int& { return feedAt[block.StorageType][block.Index]; };
-  std::vector<TDiscBlockIndex> others;
-  for (const TDiscBlockIndex formula : formulas) {
-    const TDiscBlock& block = *Storages.GetDiscBlock(formula);
-    bool isChosen = false;
-    if (!chosen.empty()) {
-      const auto choice = chosen.find(Key(Storages.GetDiscBlock(block.Conclusion)->GetDiscBlockCode()));
-      isChosen = choice != chosen.end() && choice->second == Key(block.GetDiscBlockCode());
-    }
-    int& existing = feedOf(block.Conclusion);
-    if (existing < 0) {
-      existing = int(feeds.size());
-      feeds.push_back(TFeed{block.Conclusion, formula, {}, false, 0});
-    } else if (isChosen) {
-      others.push_back(feeds[size_t(existing)].Formula);
-      feeds[size_t(existing)].Formula = formula;
-    } else {
-      others.push_back(formula);
-    }
-  }
-  // Dependencies between the feeds through the conclusions their formulas read: the
-  // feeds reading feed s are dependants[first[s] .. first[s + 1]).
-  std::vector<std::string> errors(feeds.size());
-  std::vector<std::pair<int, int>> edges;  // (source feed, reading feed)
-  for (size_t f = 0; f < feeds.size(); ++f) {
-    TFeed& feed = feeds[f];
-    feed.Valid = feed.Program.Compile(*this, Storages.GetStrHashItem(feed.Formula)->Str.FormulaText.View(), errors[f]);
-    if (!feed.Valid) continue;
-    // A reference to another computed conclusion reads the table of this pass; any other
-    // block keeps its possibility throughout the pass, so it is read once here.
-    for (TFormulaProgram::TStep& step : feed.Program.Steps) {
-      if (step.Op != TFormulaProgram::Reference) continue;
-      const int source = feedOf(step.Block);
-      if (source < 0) {
-        step.Op = TFormulaProgram::Number;
-        step.Value = GetPossibilityInForce(*this, step.Block);
-        continue;
-      }
-      step.Op = TFormulaProgram::Computed;
-      step.Value = source;
-      edges.emplace_back(source, int(f));
-      ++feed.Waiting;
-    }
-  }
-  std::vector<int> first(feeds.size() + 1, 0);
-  for (const auto& edge : edges) ++first[size_t(edge.first) + 1];
-  for (size_t f = 0; f < feeds.size(); ++f) first[f + 1] += first[f];
-  std::vector<int> dependants(edges.size());
-  {
-    std::vector<int> fill(first.begin(), first.end() - 1);
-    for (const auto& edge : edges) dependants[size_t(fill[size_t(edge.first)]++)] = edge.second;
-  }
-  // Kahn's order: a feed runs once every conclusion it reads is computed. Whatever never
-  // becomes ready lies on or behind a cycle.
-  std::vector<int> ready;
-  for (size_t f = 0; f < feeds.size(); ++f)
-    if (feeds[f].Waiting == 0) ready.push_back(int(f));
-  std::vector<char> done(feeds.size(), 0);
-  // The possibility in force of each computed conclusion, as it stands after its formula
-  // ran (or failed); a feed is read only after it ran.
-  std::vector<double> computed(feeds.size());
-  int failures = 0;
-  bool changed = false;
-  const auto fail = [&](const TFeed& feed, const std::string& error) {
-    ++failures;
-    if (errorsOut) errorsOut->push_back(TFormulaError{feed.Formula, TStr(error)});
-  };
-  for (size_t next = 0; next < ready.size(); ++next) {  // first ready, first run: storage order where free
-    const int f = ready[next];
-    done[size_t(f)] = 1;
-    TFeed& feed = feeds[size_t(f)];
-    double value = 0;
-    if (feed.Valid && feed.Program.Run(*this, value, errors[size_t(f)], &computed)) {
-      changed = StoreFormulaValue(*this, feed.Conclusion, feed.Formula, value) || changed;
-      computed[size_t(f)] = FormulaValueToPossibility(value);
-    } else {
-      fail(feed, errors[size_t(f)]);
-      computed[size_t(f)] = GetPossibilityInForce(*this, feed.Conclusion);
-    }
-    for (int e = first[size_t(f)]; e < first[size_t(f) + 1]; ++e)
-      if (--feeds[size_t(dependants[size_t(e)])].Waiting == 0) ready.push_back(dependants[size_t(e)]);
-  }
-  for (size_t f = 0; f < feeds.size(); ++f)
-    if (!done[f])
-      fail(feeds[f], "Formulas form a cycle through <" + Storages.GetDiscBlock(feeds[f].Conclusion)->Name + ">");
-  // The formulas not chosen for their conclusions only get their value flags.
-  for (const TDiscBlockIndex formula : others) {
-    TFormulaProgram program;
-    std::string error;
-    double value = 0;
-    if (program.Compile(*this, Storages.GetStrHashItem(formula)->Str.FormulaText.View(), error) &&
-        program.Run(*this, value, error))
-      StoreFormulaValue(*this, {}, formula, value);
-  }
-  // One notification for the whole discussion rather than one per conclusion.
-  if (changed) TListeners::SendPair(Notify_BlockChanged, reinterpret_cast<intptr_t>(this), 0, true);
-  return failures;
+int TDiscussion::CalculateFormulas(std::vector<TFormulaError>* errorsOut) {
+  return TFormulaPass(*this, errorsOut).Run();
 }

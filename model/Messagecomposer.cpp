@@ -168,8 +168,10 @@ bool TComposedMessages::Held() {
 
 bool TComposedMessages::Release() {
   for (const std::string& path : Files) {
+    // Every message of a held journal lies under its unfinished name until now; one that
+    // is gone cannot go out, and neither do the others.
     const std::string held = path + UnfinishedMessageSuffix;
-    if (IsFileExists(held) && !MoveFileA(held.c_str(), path.c_str())) {
+    if (!MoveFileA(held.c_str(), path.c_str())) {
       TError::Report("TComposedMessages::Release - ошибка открытия файла команды-сообщения " + path);
       return false;
     }

@@ -65,11 +65,7 @@ bool TDiscBlock::SetComposedBlockName(TDiscussion& discussion, TDiscBlockIndex o
       const TDiscBlock* upper = Upper.IsEmpty() ? nullptr : discussion.Storages.GetDiscBlock(Upper);
       if (!Upper.IsEmpty() && upper == nullptr) return false;
       if (upper == nullptr) {
-        // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
         name = RootBlockName;
-#pragma GCC diagnostic pop
         break;
       }
       const std::string upperName = StripHeadingSuffix(upper->Name.c_str());

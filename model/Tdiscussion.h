@@ -99,7 +99,7 @@ public:
   // dependency order); the formula that computes a conclusion is the one the user chose
   // for it, else the first found. Changes are recorded for undo. Returns how many
   // formulas could not be evaluated, with their errors when asked.
-  int CalculateFormulas(TDiscBlockIndex block = {}, std::vector<TFormulaError>* errors = nullptr);
+  int CalculateFormulas(std::vector<TFormulaError>* errors = nullptr);
   // Counts the moderated comments by their authors' moderate types and tells the
   // moderation library.
   void UpdateModeratedCommentsCount();

@@ -431,6 +431,13 @@ void TUndo::AddPostsListItemCodeChange(int item, int position, TDiscBlockCode co
   action.Code = code;
 }
 
+void TUndo::AddPostsListItemCodeReplaced(int item, int position, TDiscBlockCode oldCode) {
+  TUndoAction& action = Record(UndoAction_PostListCodeReplaced);
+  action.ObjectIndex = item;
+  action.SubIndex = position;
+  action.Code = oldCode;
+}
+
 // The user's relations.
 
 void TUndo::AddPairCreation(int pair) { Record(UndoAction_PairAdded).ObjectIndex = pair; }
@@ -605,6 +612,13 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
       TArray<TDiscBlockCode>& codes = lists.Items[action.ObjectIndex].Blocks;
       if (action.SubIndex >= 0 && uint32_t(action.SubIndex) <= codes.Count())
         codes.InsertItem(uint32_t(action.SubIndex), action.Code);
+      return;
+    }
+    case UndoAction_PostListCodeReplaced: {
+      TBlocksPostList& lists = discussion.User.PostLists;
+      if (!ValidIndex(action.ObjectIndex, lists.Items.Count())) return;
+      TArray<TDiscBlockCode>& codes = lists.Items[action.ObjectIndex].Blocks;
+      if (ValidIndex(action.SubIndex, codes.Count())) codes[uint32_t(action.SubIndex)] = action.Code;
       return;
     }
     case UndoAction_PairAdded:

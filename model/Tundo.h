@@ -53,6 +53,7 @@ enum : uint8_t {
   UndoAction_PairChanged = 21,
   UndoAction_PairRemoved = 22,
   UndoAction_NoteCounter = 23,      // the user's note counter
+  UndoAction_PostListCodeReplaced = 24,
 };
 
 // Object types of the discussion-wide text and number fields.
@@ -226,6 +227,9 @@ public:
   void AddPostsListItemCreation(int item, uint16_t oldCounter);
   void AddPostsListItemFieldChange(int item, uint8_t field, int64_t oldValue, double oldDate, const TStr& oldText);
   void AddPostsListItemCodeChange(int item, int position, TDiscBlockCode code);
+  // The code at a position of a post list gave way to another (a note sent as the comment
+  // made of it).
+  void AddPostsListItemCodeReplaced(int item, int position, TDiscBlockCode oldCode);
 
   // The user's relations between browse items.
   void AddPairCreation(int pair);

@@ -60,6 +60,7 @@ void TCabReader::Extract(const std::string& CabinetFileName, const std::string& 
     FMadeFolders.clear();
     HFDI context = Context();
     FDISetOutputLimit(context, FOutputLimit ? FOutputLimit : ~uint64_t(0));
+    FDISetOutputObserver(context, OnOutput);
 
     // Each cabinet is read once: a set that names an earlier cabinet again is refused.
     std::set<std::string> seen;

@@ -56,6 +56,8 @@ public:
     void SetOutputLimit(uint64_t Value) { FOutputLimit = Value; }
 
     TCabCabinetInfoEvent OnCabinetInfo;
+    // Sees each decompressed piece before it is written; false refuses the cabinet there.
+    std::function<bool(const uint8_t* Data, size_t Size)> OnOutput;
     TCabCopyFileEvent OnCopyFile;
     TCabCopyPartialFileEvent OnCopyPartialFile;
     TCabCloseFileEvent OnCloseFile;

@@ -66,11 +66,7 @@ std::string TCabWriter::CabinetName(int N) const {
     if (name.empty()) {
         name = ExtractFileName(FFileName);
         size_t dot = name.rfind('.');
-        // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
         name.insert(dot == std::string::npos ? name.size() : dot, "*");
-#pragma GCC diagnostic pop
     }
     return ReplaceStars(name, N);
 }

@@ -93,9 +93,9 @@ void TNetHashMessageDigest4::MDCoder(const uint8_t* Blocks, size_t Count)
         for (int i = 0; i < 16; ++i)
             x[i] = LoadLE(Blocks + 4 * i);
         uint32_t a = a0, b = b0, c = c0, d = d0;
-        auto F = [](uint32_t x, uint32_t y, uint32_t z) { return (x & y) | (~x & z); };
-        auto G = [](uint32_t x, uint32_t y, uint32_t z) { return (x & y) | (x & z) | (y & z); };
-        auto H = [](uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; };
+        auto F = [](uint32_t u, uint32_t v, uint32_t w) { return (u & v) | (~u & w); };
+        auto G = [](uint32_t u, uint32_t v, uint32_t w) { return (u & v) | (u & w) | (v & w); };
+        auto H = [](uint32_t u, uint32_t v, uint32_t w) { return u ^ v ^ w; };
         static const int s1[4] = {3, 7, 11, 19}, s2[4] = {3, 5, 9, 13}, s3[4] = {3, 9, 11, 15};
         static const int o3[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
         for (int i = 0; i < 16; ++i) {

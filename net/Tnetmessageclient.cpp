@@ -281,11 +281,21 @@ void TNetMessageClient::SendMsg(TNetMessage* AMsg, bool AHeadersOnly)
 
 void TNetMessageClient::ReceiveHeader(TNetMessage* AMsg, const std::string& AAltTerm)
 {
+    // A header line longer than a line may be is read in pieces and dropped whole: no
+    // header field of a message we take is that long, and the rest of the message and
+    // the conversation stay in step.
+    const TNetMaxLineAction action = MaxLineAction();
+    SetMaxLineAction(maSplit);
     BeginWork(wmRead);
     try {
         int64_t bytes = 0;
+        bool overLong = false;
         for (;;) {
             std::string line = ReadLn();
+            if (ReadLnSplit() || overLong) {
+                overLong = ReadLnSplit();  // the piece that ends the line ends the dropping
+                continue;
+            }
             if (AAltTerm.empty() && line == ".")
                 break;
             if (line == AAltTerm)
@@ -300,9 +310,11 @@ void TNetMessageClient::ReceiveHeader(TNetMessage* AMsg, const std::string& AAlt
         }
         AMsg->ProcessHeaders();
     } catch (...) {
+        SetMaxLineAction(action);
         EndWork(wmRead);
         throw;
     }
+    SetMaxLineAction(action);
     EndWork(wmRead);
 }
 

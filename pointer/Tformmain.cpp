@@ -147,6 +147,7 @@ TFormMain::TFormMain(TFormStart_Cursorwright* AOwner) : TForm(AOwner), coordinat
   GetCursorPos(&cursor);
   lastSampleTime_ = platform::GuiClockNow();
   lastSampleY_ = cursor.y;
+  polledCursor_ = cursor;
   for (int i = 1; i <= ParamCount(); ++i)
     if (ParamStr(i) == "/DebugRun") debugRun_ = true;
   timerReTestKeyboard_->SetEnabled(true);
@@ -253,8 +254,9 @@ void TFormMain::PollKeyboard() {
   if (current.down[TKeySnapshot::LCtrl] && current.down[TKeySnapshot::Escape] &&
       !previous_.down[TKeySnapshot::Escape]) {
     Log("taskmenu popup emulation");
-    // The program has no application window: the engine's own form opens the list.
-    SendMessageA(Handle(), WM_SYSCOMMAND, SC_TASKLIST, 0);
+    // The program has no application window: the engine's own form opens the list, once
+    // this poll is over, so that the engine goes on polling and its keys click in it.
+    PostMessageA(Handle(), WM_SYSCOMMAND, SC_TASKLIST, 0);
   }
   const DWORD primaryDown = buttonsSwapped_ ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
   const DWORD primaryUp = buttonsSwapped_ ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
@@ -273,6 +275,7 @@ void TFormMain::PollKeyboard() {
   auxDown_ = aux;
   scrolling_ = scroll;
   previous_ = current;
+  GetCursorPos(&polledCursor_);
   PaintTestLabels(current);
 }
 
@@ -328,7 +331,16 @@ void TFormMain::StartScrolling() {
   startY_ = lastY_ = p.y;
   accumulatedY_ = p.y;
   dragEmulationOnly_ = checkBoxTrackEmulOnly_->Checked();
+  // A window of another program: no bar of it can be read here, but it takes wheels.
+  DWORD process = 0, me = 0;
+  if (windowUnderCursor_) GetWindowThreadProcessId(windowUnderCursor_, &process);
+  GetWindowThreadProcessId(Handle(), &me);
+  wheeling_ = !vertical_.Active() && !horizontal_.Active() && (!windowUnderCursor_ || process != me);
+  // The movement since the last poll counts already, when it stayed over this window.
+  wheelAt_ = wheeling_ && WindowFromPoint(polledCursor_) == WindowFromPoint(p) ? polledCursor_ : p;
+  wheelX_ = wheelY_ = 0;
   Log("");
+  if (wheeling_) Log("wheel scrolling of another program's window");
   for (int i = 0; i < target_.childBarCount; ++i) {
     const RECT& r = target_.childBarRects[i];
     Log("found alien scroll bar " + ProcessIdHex(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(target_.childBars[i]))) +
@@ -351,7 +363,32 @@ void TFormMain::StartScrolling() {
   Log("vert pages: " + text);
 }
 
+// The movement since the last step, slowed down as the vertical step slows it, turns into
+// wheel notches of one reference distance each; the pointer goes back to where the scroll
+// began, over the window that takes the notches.
+void TFormMain::WheelStep() {
+  POINT p{};
+  GetCursorPos(&p);
+  if (p.x == wheelAt_.x && p.y == wheelAt_.y) return;
+  const double f = averageDelta_ > 0 ? std::max((1 - speed_ / averageDelta_) * pages_, 1.0) : 1.0;
+  const double notch = std::max(averageDelta_, 1.0);
+  wheelY_ += (p.y - wheelAt_.y) / f;
+  wheelX_ += p.x - wheelAt_.x;
+  const int down = static_cast<int>(wheelY_ / notch), right = static_cast<int>(wheelX_ / notch);
+  wheelY_ -= down * notch;
+  wheelX_ -= right * notch;
+  SetCursorPos(wheelAt_.x, wheelAt_.y);
+  lastSampleY_ -= p.y - wheelAt_.y;
+  // Moving down shows what lies further down: the wheel turned towards the user.
+  if (down) mouse_event(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-down * WHEEL_DELTA), 0);
+  if (right) mouse_event(MOUSEEVENTF_HWHEEL, 0, 0, static_cast<DWORD>(right * WHEEL_DELTA), 0);
+}
+
 void TFormMain::VerticalStep() {
+  if (wheeling_) {
+    WheelStep();
+    return;
+  }
   POINT p{};
   GetCursorPos(&p);
   if (!vertical_.Active() || p.y == lastY_) return;
@@ -377,6 +414,7 @@ void TFormMain::VerticalStep() {
 }
 
 void TFormMain::HorizontalStep() {
+  if (wheeling_) return;  // the wheel step takes both directions
   POINT p{};
   GetCursorPos(&p);
   if (!horizontal_.Active() || p.x == lastX_) return;

@@ -26,6 +26,7 @@ class TFormMain : public TForm {
   void StartScrolling();
   void VerticalStep();
   void HorizontalStep();
+  bool Wheeling() const { return wheeling_; }
   const TScrollerInfo& Vertical() const { return vertical_; }
   const TScrollerInfo& Horizontal() const { return horizontal_; }
   void SwitchToDragEmulationOnly();
@@ -56,6 +57,7 @@ class TFormMain : public TForm {
   void LaunchReadMe();
 
  private:
+  void WheelStep();
   using SetHookProc = uint8_t (*)(HWND, unsigned);
   using FreeHookProc = uint8_t (*)();
 
@@ -93,6 +95,12 @@ class TFormMain : public TForm {
   double accumulatedY_ = 0;
   int lastX_ = 0, lastY_ = 0;
   int startThumbX_ = 0, startThumbY_ = 0;
+  // Another program's window has no bars the engine can read: it scrolls by wheel notches
+  // sent to it, the pointer held where the scroll began.
+  bool wheeling_ = false;
+  POINT wheelAt_{};
+  POINT polledCursor_{};  // where the pointer was at the end of the last poll
+  double wheelX_ = 0, wheelY_ = 0;  // movement not yet sent as notches
   HWND windowUnderCursor_ = nullptr;
   TScrollTargetInfo target_;
   TScrollerInfo vertical_, horizontal_;

@@ -69,10 +69,6 @@ bool IsSingleMailbox(std::string_view address) {
 
 bool CheckTypedMailbox(std::string_view address, const std::string& caption) {
   if (IsSingleMailbox(address)) return true;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   ShowMessageBox(caption, "\"" + ShownText(address) + "\" is not one e-mail address.");
-#pragma GCC diagnostic pop
   return false;
 }

@@ -3,6 +3,7 @@
 // requests read and extend it, and the sender addresses they accept.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@ class TPost;
 
 // Lists kept as one stored text must stay within its 16-bit length.
 inline constexpr size_t MaxListText = 0xFFFF;
+// Most model requests of one discussion waiting for the leader's answer; with the longest
+// addresses they fill half of their list, and the advertising list keeps room for others.
+inline constexpr uint32_t MaxModelRequesters = 100;
 
 // One address of a message's sender: not empty, at most 320 characters, no blanks,
 // controls or list separators.

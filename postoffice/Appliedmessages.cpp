@@ -116,9 +116,24 @@ bool TAppliedMessages::Save(TDateTime now) {
   return ReplaceFileContents(fPath, data, true, "TAppliedMessages::Save");
 }
 
+namespace {
+
+// Whether `message` is `applied` again, or a switch of the same state older than it.
+std::string RefusalBy(const TReceivedMessage& applied, const TReceivedMessage& message) {
+  if (applied.Digest == message.Digest && applied.DIdent == message.DIdent) return "уже применено";
+  if (message.Kind != TStateKind::None && applied.Kind == message.Kind && applied.DIdent == message.DIdent &&
+      applied.Sender == message.Sender && message.Composed < applied.Composed)
+    return "старше применённого";
+  return "";
+}
+
+}  // namespace
+
 std::string TAppliedMessages::Refusal(const TReceivedMessage& message) const {
   for (const TApplied& e : fApplied)
     if (e.Digest == message.Digest && e.DIdent == message.DIdent) return "уже применено";
+  for (const auto& [path, held] : fHeld)
+    if (std::string refusal = RefusalBy(held, message); !refusal.empty()) return refusal;
   if (message.Kind == TStateKind::None) return "";
   for (const TLatest& e : fLatest)
     if (e.Kind == message.Kind && e.DIdent == message.DIdent && e.Sender == message.Sender &&
@@ -127,24 +142,45 @@ std::string TAppliedMessages::Refusal(const TReceivedMessage& message) const {
   return "";
 }
 
-bool TAppliedMessages::Remember(const TReceivedMessage& message, TDateTime now) {
+void TAppliedMessages::Add(const TReceivedMessage& message, TDateTime now) {
   const bool known = std::any_of(fApplied.begin(), fApplied.end(), [&](const TApplied& e) {
     return e.Digest == message.Digest && e.DIdent == message.DIdent;
   });
   if (!known) fApplied.push_back({message.DIdent, message.Digest, now});
-  if (message.Kind != TStateKind::None) {
-    auto it = std::find_if(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
-      return e.Kind == message.Kind && e.DIdent == message.DIdent && e.Sender == message.Sender;
-    });
-    if (it == fLatest.end())
-      fLatest.push_back({message.DIdent, message.Sender, message.Kind, message.Composed});
-    else
-      it->Composed = std::max(it->Composed, message.Composed);
-  }
+  if (message.Kind == TStateKind::None) return;
+  auto it = std::find_if(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
+    return e.Kind == message.Kind && e.DIdent == message.DIdent && e.Sender == message.Sender;
+  });
+  if (it == fLatest.end())
+    fLatest.push_back({message.DIdent, message.Sender, message.Kind, message.Composed});
+  else
+    it->Composed = std::max(it->Composed, message.Composed);
+}
+
+bool TAppliedMessages::Remember(const TReceivedMessage& message, TDateTime now) {
+  Add(message, now);
   return Save(now);
 }
 
-TApplyingScope::TApplyingScope() : fOuter(InnermostScope()) { InnermostScope() = this; }
+void TAppliedMessages::Hold(const std::string& path, const TReceivedMessage& message) {
+  fHeld.emplace_back(path, message);
+}
+
+bool TAppliedMessages::Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now) {
+  if (fHeld.empty()) return true;
+  bool added = false;
+  for (const auto& [path, message] : fHeld)
+    if (saved(path)) {
+      Add(message, now);
+      added = true;
+    }
+  fHeld.clear();
+  return !added || Save(now);
+}
+
+TApplyingScope::TApplyingScope(std::string path) : fOuter(InnermostScope()), fPath(std::move(path)) {
+  InnermostScope() = this;
+}
 
 TApplyingScope::~TApplyingScope() { InnermostScope() = fOuter; }
 
@@ -153,6 +189,6 @@ void TApplyingScope::Opened(const TReceivedMessage& message) {
 }
 
 void TApplyingScope::Commit() {
-  for (const TReceivedMessage& message : fMessages) TAppliedMessages::Instance().Remember(message, Now());
+  for (const TReceivedMessage& message : fMessages) TAppliedMessages::Instance().Hold(fPath, message);
   fMessages.clear();
 }

@@ -12,12 +12,18 @@
 // Digests of messages applied more than RememberedDays ago are dropped when it is written;
 // the latest state switch of each sender is kept for good, so that no older switch comes
 // back.
+//
+// A message counts as applied from the moment its handler applied it, but it is written
+// down only once its effect is saved (Settle): one whose discussion could not be saved stays
+// to be handled again, and is not refused then.
 
 #include "foundation/Messagesignature.h"
 #include "platform/rtl/Tdatetime.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 inline constexpr int RememberedDays = 400;
@@ -47,6 +53,12 @@ class TAppliedMessages {
   std::string Refusal(const TReceivedMessage& message) const;
   // Remembers an applied message and writes the file; false (reported) when it cannot.
   bool Remember(const TReceivedMessage& message, TDateTime now);
+  // A handler applied the message of the received file at `path`: it counts as applied at
+  // once and waits to be settled.
+  void Hold(const std::string& path, const TReceivedMessage& message);
+  // The held messages whose file's effect `saved` says was saved are remembered (the file
+  // written once), the others forgotten; false (reported) when the file cannot be written.
+  bool Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now);
 
  private:
   struct TApplied {
@@ -60,17 +72,19 @@ class TAppliedMessages {
     TDateTime Composed = 0;
   };
   void Load();
+  void Add(const TReceivedMessage& message, TDateTime now);
   bool Save(TDateTime now);
   std::string fPath;
   std::vector<TApplied> fApplied;
   std::vector<TLatest> fLatest;
+  std::vector<std::pair<std::string, TReceivedMessage>> fHeld;  // file path, message
 };
 
-// The messages that handlers open while one handler runs: when it counts its message as
-// handled, they are remembered as applied.
+// The messages that handlers open while one handler runs on the received file at `path`:
+// when it counts its message as handled, they are held as applied.
 class TApplyingScope {
  public:
-  TApplyingScope();
+  explicit TApplyingScope(std::string path);
   ~TApplyingScope();
   TApplyingScope(const TApplyingScope&) = delete;
   TApplyingScope& operator=(const TApplyingScope&) = delete;
@@ -81,5 +95,6 @@ class TApplyingScope {
 
  private:
   TApplyingScope* fOuter;
+  std::string fPath;
   std::vector<TReceivedMessage> fMessages;
 };

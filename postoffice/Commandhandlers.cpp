@@ -6,10 +6,10 @@
 
 namespace {
 
-// The messages a handler counts as handled are remembered as applied, never applied again.
+// The messages a handler counts as handled are held as applied, never applied again.
 void Register(std::string_view command, bool (*handler)(TPostFilesHandler&, const std::string&)) {
   RegisterPostCommandHandler(command, [handler](TPostFilesHandler& run, const std::string& path) {
-    TApplyingScope scope;
+    TApplyingScope scope(path);
     const bool handled = handler(run, path);
     if (handled && !IsErrorReported()) scope.Commit();
     return handled;

@@ -206,6 +206,18 @@ bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path) 
       return false;
     return HandleCommand_NewBlocks(run, path);
   }
+  // Every text the new discussion keeps must fit where it is stored, before anything is made.
+  for (const char* field : {"MODEL_NAME", "MODEL_NICK", "AUTHOR_DATA", "MODEL_AUTHOR_LIDENT", "MODERATOR_EMAIL",
+                            "MODERATOR_LIDENT", "AGIDENT1", "SHARE_DATE"})
+    if (frame.Field(field).size() > TStr::kMaxStoredLength) {
+      TError::Report(std::string(Who) + " - поле " + field + " длиннее " + std::to_string(TStr::kMaxStoredLength) +
+                     " символов: " + path);
+      return false;
+    }
+  if (frame.Header.GetAnnotationField().size() > TStr::kMaxStoredLength || dident.size() > TStr::kMaxStoredLength) {
+    TError::Report(std::string(Who) + " - ошибка формата файла " + path);
+    return false;
+  }
   const std::string modelName = frame.Field("MODEL_NAME");
   const std::string count = frame.Field("BLOCKSCOUNT");
   const bool moderated = frame.Field("MODERATED") != "0" && !frame.Field("MODERATED").empty();

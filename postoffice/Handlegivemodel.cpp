@@ -2,6 +2,7 @@
 
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
+#include "foundation/Textroutines.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
 #include "postoffice/Advisedlist.h"
@@ -29,6 +30,16 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
   }
   TDiscussion* discussion = FindMessageDiscussion(dident, Command);
   if (!discussion) return false;
+  // A flood of requests is refused past a bound, before it fills the lists that a later
+  // newcomer needs; the leader reads the refusals in the run's summary.
+  TArray<TStr> pending;
+  SplitToStrArray(discussion->Info.ModelRequesters.View(), "; ", pending);
+  if (pending.Count() >= MaxModelRequesters && !IsListedAddress(discussion->Info.ModelRequesters.View(), address)) {
+    run.RefuseMessage(std::to_string(MaxModelRequesters) + " requests for the model of " +
+                      ShownText(discussion->GetName().View()) + " wait for an answer already; the request of " +
+                      address + " is refused.");
+    return false;
+  }
 
   if (discussion->Authors.FindAuthorByAutomaticEMail(TStr(address)) < 0) {
     bool listed = false;

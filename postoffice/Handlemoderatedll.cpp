@@ -19,6 +19,7 @@
 #include "postoffice/Postarchives.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostexchange.h"
+#include "postoffice/Tpostfileshandler.h"
 
 #include <exception>
 #include <fstream>
@@ -35,8 +36,16 @@ bool IsCabinetName(const std::string& name) {
   return name.size() > 4 && LowerCase(name.substr(name.size() - 4)) == ".cab";
 }
 
-bool Refuse(const std::string& text) {
+// Our own failure: the message waits for a later run.
+bool Fail(const std::string& text) {
   ShowMessageBox(Command, text + "\nNothing is installed.");
+  return false;
+}
+
+// Refused for good: the message is set aside after the box.
+bool Refuse(TPostFilesHandler& run, const std::string& text) {
+  ShowMessageBox(Command, text + "\nNothing is installed.");
+  run.RefuseMessage(text + " Nothing is installed.");
   return false;
 }
 
@@ -72,7 +81,7 @@ bool UnpackLibraryCabinet(const std::string& cabinet, const std::string& work, s
 
 }  // namespace
 
-bool HandleCommand_ModerateDLL(TPostFilesHandler&, const std::string& path) {
+bool HandleCommand_ModerateDLL(TPostFilesHandler& run, const std::string& path) {
   THandlerFrame frame("HandleCommand_ModerateDLL");
   if (!frame.Open(path, {Command})) return false;
   const std::string attached = frame.Field("ATTACHED_FILENAME");
@@ -81,15 +90,15 @@ bool HandleCommand_ModerateDLL(TPostFilesHandler&, const std::string& path) {
 
   const TSuitePaths& paths = TBrowseGlobal::Paths;
   if (attached.empty() || SafeAttachmentName(attached) != attached || !IsCabinetName(attached))
-    return Refuse("The moderation library must come as a cabinet of a plain file name; \"" + ShownText(attached) +
+    return Refuse(run, "The moderation library must come as a cabinet of a plain file name; \"" + ShownText(attached) +
                   "\" is none.");
   const std::string cabinet = paths.InboxAttached + attached;
-  if (!IsFileExists(cabinet)) return Refuse("The cabinet " + attached + " has not come with the post.");
+  if (!IsFileExists(cabinet)) return Refuse(run, "The cabinet " + attached + " has not come with the post.");
 
   std::string libraryFolder, library;
   SplitFilePath(platform::LibraryFilePath(paths.ModerationLibrary), libraryFolder, library);
   const std::string work = libraryFolder + ".incoming/";
-  if (!CreateFolder(work)) return Refuse("Can't create the folder " + work + ".");
+  if (!CreateFolder(work)) return Fail("Can't create the folder " + work + ".");
   RemoveFolderFiles(work);
   std::vector<std::string> members;
   std::string error;
@@ -97,13 +106,13 @@ bool HandleCommand_ModerateDLL(TPostFilesHandler&, const std::string& path) {
   const auto cleanUp = [&work] { RecourseDelete(work); };
   if (!unpacked) {
     cleanUp();
-    return Refuse("The cabinet " + attached + " is damaged (" + error + ").");
+    return Refuse(run, "The cabinet " + attached + " is damaged (" + error + ").");
   }
   if (members.size() != 1 || members[0] != library) {
     cleanUp();
     std::string names;
     for (const std::string& member : members) names += (names.empty() ? "" : ", ") + ShownText(member);
-    return Refuse("The cabinet " + attached + " must hold the file " + library + " alone; it holds " +
+    return Refuse(run, "The cabinet " + attached + " must hold the file " + library + " alone; it holds " +
                   (names.empty() ? std::string("nothing") : names) + ".");
   }
   const std::string fresh = work + library;
@@ -120,12 +129,12 @@ bool HandleCommand_ModerateDLL(TPostFilesHandler&, const std::string& path) {
     DeleteFileA(old.c_str());
     if (!CopyFileA(target.c_str(), old.c_str(), TRUE)) {
       cleanUp();
-      return Refuse("Can't keep the present library as " + old + ".");
+      return Fail("Can't keep the present library as " + old + ".");
     }
   }
   if (!MoveFileExA(fresh.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     cleanUp();
-    return Refuse("Can't put the new library in place as " + target + ".");
+    return Fail("Can't put the new library in place as " + target + ".");
   }
   cleanUp();
   if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))

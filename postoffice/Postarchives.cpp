@@ -1,31 +1,75 @@
 #include "postoffice/Postarchives.h"
 
 #include "foundation/Fileroutines.h"
+#include "foundation/Tbufreader.h"
 #include "foundation/Terror.h"
+#include "model/Tcommandmessage.h"
 #include "net/Tcabreader.h"
 #include "net/Tcabwriter.h"
 #include "platform/kernel/Fileapi.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
 
-// A free name in the folder: the name itself, else with "#N" before its first '.'.
-std::string FreeName(const std::string& folder, const std::string& name) {
+// Watches what a received post unpacks to: the first bytes are its message's header, which
+// sets how much may follow; more is refused before it is written.
+class TPostBound {
+ public:
+  // Sees a piece before it is written; false (with the reason) when the post would hold more.
+  bool Take(const uint8_t* data, size_t size) {
+    produced_ += size;
+    if (!known_) {
+      head_.append(reinterpret_cast<const char*>(data),
+                   std::min<size_t>(size, size_t(MaxMessageHeaderBytes - std::min<uint64_t>(head_.size(), MaxMessageHeaderBytes))));
+      Settle(head_.size() >= MaxMessageHeaderBytes);
+    }
+    const uint64_t bound = known_ ? bound_ : MaxMessageHeaderBytes;
+    if (produced_ > bound || (known_ && declared_ > bound_)) {
+      reason_ = "the post unpacks to more than the " + std::to_string(bound) + " bytes its message can hold";
+      return false;
+    }
+    return true;
+  }
+  void Declare(int64_t size) { declared_ += uint64_t(std::max<int64_t>(size, 0)); }
+  // At the end: a post too short for a header holds no message of blocks.
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  void Settle(bool last) {
+    TCommandMessageHeader header;
+    bool read;
+    {
+      TErrorCapture capture;
+      TBufReader reader(head_);
+      read = header.Read(reader) && !capture.Caught();
+    }
+    if (!read && !last) return;  // more of the header is to come
+    known_ = true;
+    bound_ = std::min<uint64_t>(MaxUnpackedPostSize, MaxMessageHeaderBytes + MessageDataRoom);
+    if (!read || !header.HasField("BLOCKSCOUNT")) return;
+    const std::string count = header.GetFieldValue("BLOCKSCOUNT");
+    if (count.empty() || count.size() > 6 || count.find_first_not_of("0123456789") != std::string::npos) return;
+    bound_ = std::min<uint64_t>(MaxUnpackedPostSize, MaxMessageHeaderBytes + MessageDataRoom + std::stoull(count) * MaxBlockRecordBytes);
+  }
+
+  std::string head_, reason_;
+  uint64_t produced_ = 0, declared_ = 0, bound_ = 0;
+  bool known_ = false;
+};
+
+}  // namespace
+
+std::string FreeFileName(const std::string& folder, const std::string& name) {
   if (!IsFileExists(folder + name)) return name;
   const size_t dot = name.find('.');
   for (unsigned n = 2;; ++n) {
     std::string candidate = name;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
-#pragma GCC diagnostic pop
     if (!IsFileExists(folder + candidate)) return candidate;
   }
 }
-
-}  // namespace
 
 bool PackMessageCabinet(const std::string& folder, const std::string& name, const std::string& cabinet,
                         std::string& error) {
@@ -91,18 +135,23 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
 }
 
 bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder, std::vector<std::string>& names,
-                           std::string& error) {
+                           std::string& error, const std::function<bool(const std::string& path)>& accept) {
   names.clear();
   const std::string work = folder + ".unpack/";
   if (!RecourseDelete(work) || !CreateFolder(work)) {
     error = "the work folder " + work + " cannot be made";
     return false;
   }
+  TPostBound bound;
   try {
     auto reader = std::make_unique<TCabReader>(nullptr);
+    reader->SetOutputLimit(MaxUnpackedPostSize);
+    reader->OnCopyFile = [&bound](TObject*, const std::string&, int32_t size, uint16_t, uint16_t, uint16_t, uint16_t,
+                                  std::string&, bool&) { bound.Declare(size); };
+    reader->OnOutput = [&bound](const uint8_t* data, size_t size) { return bound.Take(data, size); };
     reader->Extract(cabinet, work);
   } catch (const std::exception& e) {
-    error = e.what();
+    error = bound.Reason().empty() ? e.what() : bound.Reason();
   }
   std::vector<std::string> unpacked;
   if (error.empty()) {
@@ -116,9 +165,11 @@ bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder
       unpacked.push_back(entry.Name);
     }
   }
+  for (size_t i = 0; error.empty() && accept && i < unpacked.size(); ++i)
+    if (!accept(work + unpacked[i])) error = "the message " + unpacked[i] + " is not sealed or was altered";
   // Only when every file came out do they move, each by one rename.
   for (size_t i = 0; error.empty() && i < unpacked.size(); ++i) {
-    const std::string name = FreeName(folder, unpacked[i]);
+    const std::string name = FreeFileName(folder, unpacked[i]);
     if (MoveFileA((work + unpacked[i]).c_str(), (folder + name).c_str())) {
       names.push_back(name);
     } else {

@@ -4,6 +4,7 @@
 // first and only plain files come out of it, none over a file already in the folder.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,15 @@
 inline constexpr uint64_t MaxJoinedCabinetSize = uint64_t(1) << 30;
 // Most files one received cabinet may hold.
 inline constexpr size_t MaxUnpackedFiles = 1000;
+// What one received post may unpack to. A post holds one command message: its header
+// (within the first MaxMessageHeaderBytes), then for a message of blocks at most
+// MaxBlockRecordBytes for each block its header counts (three texts of 65,535 bytes, packed
+// for a private message, beside the block's fields) and MessageDataRoom besides; any other
+// message MessageDataRoom of data. Never more than MaxUnpackedPostSize.
+inline constexpr uint64_t MaxMessageHeaderBytes = uint64_t(1) << 20;
+inline constexpr uint64_t MaxBlockRecordBytes = 6 * 65536 + 4096;
+inline constexpr uint64_t MessageDataRoom = uint64_t(16) << 20;
+inline constexpr uint64_t MaxUnpackedPostSize = uint64_t(256) << 20;
 
 // Packs folder + name into a new cabinet (MSZIP) under that name. False with the cabinet
 // library's text in `error`; no cabinet is left then.
@@ -23,12 +33,18 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
                    const std::string& sourceFolderName, const std::string& targetFolderName);
 
 // Unpacks a cabinet into `folder` (ending with '/'): every member is written into the work
-// folder folder + ".unpack/" first; when the whole cabinet came out, its plain files move
+// folder folder + ".unpack/" first, and output beyond what its post may hold (above) is
+// refused before it is written; when the whole cabinet came out, its plain files move
 // into the folder, a name that is taken there getting "#2", "#3" ... False with a text in
 // `error` when the cabinet is refused or damaged; nothing comes into the folder then.
-// `names` receives the names the files have in the folder.
+// `names` receives the names the files have in the folder. With `accept`, every file must
+// pass it in the work folder before any moves.
 bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder, std::vector<std::string>& names,
-                           std::string& error);
+                           std::string& error, const std::function<bool(const std::string& path)>& accept = nullptr);
+
+// A name for a new file in `folder`: the name itself when it is free, else with "#2", "#3" ...
+// before its first '.'.
+std::string FreeFileName(const std::string& folder, const std::string& name);
 
 // Deletes the plain files of a folder (not its sub-folders).
 void RemoveFolderFiles(const std::string& folder);

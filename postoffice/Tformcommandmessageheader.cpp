@@ -234,13 +234,9 @@ void TFormCommandMessageHeader::DrawCell(int col, int row, RECT rect, bool selec
     if (!receiver) return;
     canvas->Brush()->SetColor(TColor((selected ? look.SelectedRowColor : look.RowColor) & 0xFFFFFF));
     AssignBrowseFont(*canvas->Font(), IsRobotReceiver(*receiver) ? look.HighlightRowFont : look.RowFont);
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     if (col == 0) text = receiver->Checked && !fListOnly ? "+" : "";
     else if (col == 1) text = ReceiverDescription(*receiver);
     else text = ReceiverEMail(*receiver);
-#pragma GCC diagnostic pop
   }
   canvas->FillRect(rect);
   canvas->TextOut(rect.left + marginH, rect.top + marginV, text);
@@ -473,11 +469,7 @@ bool ChooseCommandMessageReceivers(TDiscussion& discussion, const TBrowsePars* s
       if (!form.Execute(settings, receivers, caption, kind == Receivers_EditSubscribers, viaWebOnly)) return false;
     }
     if (viaWebOnly) {
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       users = "*";
-#pragma GCC diagnostic pop
     } else {
       for (uint32_t i = 0; i < receivers.Count(); ++i) {
         if (!receivers[i].Checked) continue;

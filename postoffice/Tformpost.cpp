@@ -520,12 +520,8 @@ void TFormPost::TestIncompletePostFiles() {
     // A count beyond the files here cannot be listed number by number; it is incomplete all
     // the same.
     const uint64_t listed = std::min<uint64_t>(group.Count, 1000);
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     for (uint64_t i = 1; i <= listed; ++i)
       if (!group.Seen.count(i)) missing += (missing.empty() ? "" : ",") + std::to_string(i);
-#pragma GCC diagnostic pop
     if (listed < group.Count) missing += ",...";
     if (!missing.empty())
       lines += "\n\r" + FormatDateTime("dd.mm.yy hh:nn", group.Latest) + "  " + base + " (" + missing + ")";

@@ -19,6 +19,7 @@
 #include "postoffice/Tpostfile.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 class TPostAdaptor;
@@ -26,6 +27,9 @@ class TPostAdaptor;
 class TPost {
  public:
   static constexpr uint16_t FileVersion = 9;
+  // Days a received set of parts that is incomplete or does not unpack waits for its
+  // missing or better parts before it is set aside.
+  static constexpr int SetKeepDays = 7;
 
   TPost();
   TPost(const TPost&) = delete;
@@ -42,6 +46,7 @@ class TPost {
   uint8_t RobotEnabled = 0;
   TStr CBSFileName;
   uint8_t Opened = 0;  // the state was loaded; nothing is saved before
+  std::set<std::string> ToldSets;  // waiting sets of received parts the user was told of; not stored
 
   // The folder of a kind (1 to 4).
   TPostFilesStorage& Storage(uint8_t kind);

@@ -1,5 +1,6 @@
 #include "postoffice/Tpostexchange.h"
 
+#include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
@@ -35,6 +36,21 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+// A free name beside a received part whose name is taken: "#2", "#3" ... before the part
+// postfix, so that the copy stays in the part's set ("X#2.1_3").
+std::string KeptPartName(const std::string& folder, const std::string& name) {
+  const size_t dot = name.rfind('.');
+  for (unsigned n = 2;; ++n) {
+    const std::string candidate = name.substr(0, dot) + "#" + std::to_string(n) + name.substr(dot);
+    if (!IsFileExists(folder + candidate)) return candidate;
+  }
+}
+
+bool SameContents(const std::string& a, const std::string& b) {
+  std::string first, second;
+  return ReadWholeFile(a, first) && ReadWholeFile(b, second) && first == second;
 }
 
 }  // namespace
@@ -175,16 +191,24 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
       Message.Clear();
       std::string error = "-ERR";
       bool read = false;
+      std::exception_ptr failure;
       try {
         read = Receiver.RetrieveHeader(i, &Message);
       } catch (const std::exception& e) {
         error = e.what();
+        failure = std::current_exception();
         TellTimeout(e, "receiving message headers");
       }
       if (!read) {
         Log("Error receiving message (" + error + ")");
-        Cancel = 1;
-        return true;
+        // A message that cannot be read is not ours to delete: it stays on the server and
+        // the mailbox behind it is received.
+        if (!InStep(failure)) {
+          Cancel = 1;
+          return true;
+        }
+        Log("Message #" + std::to_string(i) + " left on the server...");
+        continue;
       }
       TReceivedMessage received;
       received.Number = i;
@@ -236,16 +260,24 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
       Log("Message #" + std::to_string(received.Number) + " receiving...");
       std::string error = "-ERR";
       bool read = false;
+      std::exception_ptr failure;
       try {
         read = Receiver.Retrieve(received.Number, &Message);
       } catch (const std::exception& e) {
         error = e.what();
+        failure = std::current_exception();
         TellTimeout(e, "receiving messages");
       }
       if (!read) {
         Log("Error receiving message (" + error + ")");
-        Cancel = 1;
-        return true;
+        if (!InStep(failure)) {
+          Cancel = 1;
+          return true;
+        }
+        // Marked as post but never readable: it would fail at every exchange.
+        Log("Message #" + std::to_string(received.Number) + " cannot be read - deleted...");
+        Receiver.Delete(received.Number);
+        continue;
       }
       SaveAttachments();
       if (Cancel) return true;
@@ -258,6 +290,43 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
     Cancel = 1;
   }
   return true;
+}
+
+bool TPostExchange::InStep(const std::exception_ptr& failure) {
+  if (!failure || !Receiver.Connected()) return false;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const ENetProtocolReplyError&) {
+    return false;  // refused: no answer follows
+  } catch (const ENetReadTimeout&) {
+    return false;
+  } catch (const ENetConnClosedGracefully&) {
+    return false;
+  } catch (const ENetClosedSocket&) {
+    return false;
+  } catch (const ENetSocketError&) {
+    return false;
+  } catch (const std::exception&) {
+  }
+  // What the message was read with failed inside its answer: the rest of the answer is
+  // read in pieces and dropped up to the line that ends it.
+  const TNetMaxLineAction action = Receiver.MaxLineAction();
+  Receiver.SetMaxLineAction(maSplit);
+  bool ended = false;
+  try {
+    for (bool continued = false;;) {
+      const std::string line = Receiver.ReadLn();
+      if (!continued && !Receiver.ReadLnSplit() && line == ".") {
+        ended = true;
+        break;
+      }
+      continued = Receiver.ReadLnSplit();
+    }
+  } catch (const std::exception& e) {
+    Log("Error receiving message (" + std::string(e.what()) + ")");
+  }
+  Receiver.SetMaxLineAction(action);
+  return ended;
 }
 
 void TPostExchange::TellTimeout(const std::exception& e, const std::string& step) {
@@ -290,18 +359,32 @@ void TPostExchange::SaveAttachments() {
       Cancel = 1;
       return;
     }
-    const std::string path = folder + name;
-    if (IsFileExists(path)) {
+    std::string path = folder + name;
+    // A part whose name is taken by a file of other content (junk sent under a predictable
+    // name, or the same post cut short) is kept beside it: joining takes the set that
+    // unpacks. A cabinet is named by its message and keeps the file first there.
+    const bool taken = IsFileExists(path);
+    if (taken && cabinet) {
       Log("File " + path + " exists - skipping decoding...");
       continue;
     }
-    Log("Decoding " + name + " to " + folder + "...");
+    if (!taken) Log("Decoding " + name + " to " + folder + "...");
     // Saved under a hidden name first: a file of that name is always complete.
     const std::string partial = folder + "." + name + ".part";
     DeleteFileA(partial.c_str());
     std::string error;
     try {
       attachment->SaveToFile(partial);
+      if (taken && SameContents(partial, path)) {
+        DeleteFileA(partial.c_str());
+        Log("File " + path + " exists - skipping decoding...");
+        continue;
+      }
+      if (taken) {
+        const std::string kept = KeptPartName(folder, name);
+        Log("File " + path + " exists with other content - kept as " + kept + "...");
+        path = folder + kept;
+      }
       if (!MoveFileA(partial.c_str(), path.c_str())) error = "cannot rename " + partial + ": " + platform::ErrorText(GetLastError());
     } catch (const std::exception& e) {
       error = e.what();

@@ -85,6 +85,9 @@ class TPostExchange {
 
  private:
   void Configure(TNetTCPClient& client, const std::string& server, int32_t port, const TEMailInfo& account);
+  // After a message failed to read: true when the conversation is in step again (the rest
+  // of that message's answer dropped), false when the exchange with the server must end.
+  bool InStep(const std::exception_ptr& failure);
   // A server that stopped answering ends the exchange; the user is told which and when.
   void TellTimeout(const std::exception& e, const std::string& step);
   // False when the account's exchange must stop.

@@ -10,6 +10,7 @@
 #include "model/Messagecomposer.h"
 #include "model/Tcommandmessage.h"
 #include "platform/kernel/Fileapi.h"
+#include "postoffice/Postarchives.h"
 #include "postoffice/Postdates.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
@@ -282,6 +283,22 @@ void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
   }
 }
 
+bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason) {
+  if (index >= Files.Count()) return false;
+  const std::string name = Files[index].Name.ToString();
+  const std::string aside = FolderPath.ToString() + SetAsideFolderName + "/";
+  const std::string target = CreateFolder(aside) ? FreeFileName(aside, name) : std::string();
+  if (target.empty() || !MoveFileA(FilePath(index).c_str(), (aside + target).c_str())) {
+    TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " could not be set aside (" +
+                        platform::ErrorText(GetLastError()) + "): " + reason);
+    Files[index].Sendable = 0;
+    return false;
+  }
+  TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " set aside as " + aside + target + ": " + reason);
+  Files.Delete(index);
+  return true;
+}
+
 void MakeHistoryPathUnique(std::string& path) {
   if (!IsFileExists(path)) return;
   ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER",
@@ -292,11 +309,7 @@ void MakeHistoryPathUnique(std::string& path) {
   const size_t dot = path.find('.', nameStart);
   for (unsigned n = 2; n < 1000000; ++n) {
     std::string candidate = path;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
-#pragma GCC diagnostic pop
     if (!IsFileExists(candidate)) {
       path = candidate;
       return;

@@ -16,6 +16,10 @@ class TBufReader;
 class TBufWriter;
 class TPost;
 
+// The folder inside a post folder where its refused files wait for the user; nothing in it
+// is handled again.
+inline constexpr const char* SetAsideFolderName = "Set aside";
+
 // Kinds of the post folders.
 enum : uint8_t { PostKind_Inbox = 1, PostKind_InboxPost = 2, PostKind_Outbox = 3, PostKind_OutboxPost = 4 };
 
@@ -87,6 +91,10 @@ class TPostFilesStorage {
   void DeleteProcessedFiles();
   // Moves processed files (and copies broadcast ones) to the history folders.
   void MoveProcessedToHistory(TPost& post);
+  // Moves a refused file into the folder's "Set aside" folder (under a free name there) and
+  // drops its record; errors.log tells where it went and why. False when it cannot be
+  // moved: it then stays, unmarked.
+  bool SetAsideFile(uint32_t index, const std::string& reason);
 
   std::string FilePath(uint32_t index) const { return FolderPath.ToString() + Files[index].Name.ToString(); }
 

@@ -9,8 +9,10 @@
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/rtl/Tdatetime.h"
 #include "model/Unsavedchanges.h"
 #include "platform/kernel/Fileapi.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
@@ -39,6 +41,39 @@ int CompareByDates(const TPostFile& a, const TPostFile& b) {
 
 bool IsDecimal(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Combinations of kept copies of parts tried for one set before it waits.
+constexpr int MaxJoinAttempts = 16;
+// Files named in one summary of what a run set aside; the rest are counted.
+constexpr size_t MaxShownSetAside = 10;
+
+// A received part's name: the base up to and including its last '.', the part number and
+// the part count. A copy kept beside a part of the same name ("X#2.1_3") belongs to the
+// set of the plain name. `Member`: the number has the count's width and lies in 1..count.
+struct TPartName {
+  std::string Base, CountText;
+  uint64_t Number = 0;
+  bool Member = false;
+};
+
+bool ParsePartName(const std::string& name, TPartName& part) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string base = name.substr(0, dot);
+  const std::string tail = name.substr(dot + 1);
+  const size_t underscore = tail.find('_');
+  if (underscore == std::string::npos) return false;
+  const std::string number = tail.substr(0, underscore), count = tail.substr(underscore + 1);
+  if (!IsDecimal(count) || count.size() > 5 || count.find_first_not_of('0') == std::string::npos) return false;
+  const size_t hash = base.rfind('#');
+  if (hash != std::string::npos && IsDecimal(std::string_view(base).substr(hash + 1))) base.erase(hash);
+  part.Base = base + ".";
+  part.CountText = count;
+  part.Member = IsDecimal(number) && number.size() == count.size();
+  part.Number = part.Member ? std::stoull(number) : 0;
+  part.Member = part.Member && part.Number >= 1 && part.Number <= std::stoull(count);
+  return true;
 }
 
 // The file of the run whose row is k, -1 when it already left the list.
@@ -99,6 +134,8 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   for (uint32_t k = 0; k < order.size(); ++k) storage.Files[uint32_t(order[k])].ListRow = uint16_t(k);
 
   Stop = 0;
+  fSetAsideFiles.clear();
+  fPassedSets.clear();
   ModelRequests.Clear();
   BlockNameRequests.Clear();
   AddedBlocks = 0;
@@ -129,6 +166,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   AnswerRequests(ModelRequests, true);
   AnswerRequests(BlockNameRequests, false);
   SaveAndDeleteHandled(storage);
+  TellSetAside(storage.FolderPath.ToString());
   if (AddedBlocks != 0) ShowMessageBox("New blocks", "There are " + std::to_string(AddedBlocks) + " blocks added.");
   if (progress) CloseProgress();
   RefreshList();
@@ -147,11 +185,9 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
     if (!HoldsItsSeal(path)) {
-      ShowVerifyingError();
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is no sealed command message or was altered on its way; the file is set aside.");
     } else if (!IsSealedForItsDiscussion(path)) {
-      ShowVerifyingError();
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is about a secret discussion but not sealed with its sender's key; the file is "
                                   "set aside.");
@@ -161,14 +197,18 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     } else if (command == "GENERATE_AUTHOR_IDENTS") {
       HandleGenerateAuthorIdents(storage, index, handled);
     } else if (const TPostCommandHandler* handler = FindPostCommandHandler(command)) {
+      fRefusal.clear();
       handled = (*handler)(*this, path);
+      // A seal that failed may be a key password mistyped: only a handler's own refusal
+      // sets its message aside.
+      if (!handled && !capture.Caught() && !fRefusal.empty()) SetAside(storage, name, fRefusal);
     } else {
       SetAside(storage, name, "The command " + command + " of " + folder + " file " + name +
                                   " can't be handled yet. The file is set aside.");
     }
     if (capture.Caught()) {
       handled = false;
-      SetAside(storage, name, ShownText(name) + ": " + capture.First() + "\nThe file is set aside.");
+      SetAside(storage, name, capture.First());
     }
   }
   if (handled) {
@@ -185,14 +225,63 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
 }
 
 void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text) {
-  Refuse(text);
   fSetAside = true;
   const int32_t at = storage.FindPostFile(name);
-  if (at >= 0) storage.Files[uint32_t(at)].Sendable = 0;
+  if (at < 0) return;
+  storage.SetAsideFile(uint32_t(at), text);
+  fSetAsideFiles.push_back({name, text});
+}
+
+void TPostFilesHandler::TellSetAside(const std::string& folder) {
+  if (fSetAsideFiles.empty()) return;
+  const size_t count = fSetAsideFiles.size();
+  std::string text = std::to_string(count) + (count == 1 ? " file" : " files") + " set aside:";
+  for (size_t i = 0; i < count && i < MaxShownSetAside; ++i)
+    text += "\n" + ShownText(fSetAsideFiles[i].first) + ": " + fSetAsideFiles[i].second;
+  if (count > MaxShownSetAside) text += "\n...";
+  text += "\nThey are kept in " + folder + SetAsideFolderName + "; errors.log tells why.";
+  fSetAsideFiles.clear();
+  ShowMessageBox(Caption, text);
+}
+
+void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::string& set,
+                                    const std::vector<std::string>& names, const std::string& text) {
+  fSetAside = true;
+  fPassedSets.insert(set);
+  TDateTime newest = 0;
+  for (const std::string& name : names) {
+    const int32_t at = storage.FindPostFile(name);
+    if (at < 0) continue;
+    newest = std::max(newest, storage.Files[uint32_t(at)].FileTime);
+    storage.Files[uint32_t(at)].Sendable = 0;
+  }
+  if (double(Now()) - double(newest) > TPost::SetKeepDays) {
+    for (const std::string& name : names)
+      SetAside(storage, name, text + " (no part came for " + std::to_string(TPost::SetKeepDays) + " days)");
+    Post.ToldSets.erase(set);
+    return;
+  }
+  if (Post.ToldSets.insert(set).second)
+    ShowMessageBox(Caption, text + "\nThe set waits for its parts; it is set aside when none came for " +
+                                std::to_string(TPost::SetKeepDays) + " days.");
 }
 
 void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
-  if (fHandled.empty()) return;
+  // The applied messages are written down as such only when their effect is on the disk,
+  // before their files go: the others are handled again, not refused.
+  const auto settle = [&storage] {
+    TAppliedMessages::Instance().Settle(
+        [&storage](const std::string& path) {
+          for (uint32_t i = 0; i < storage.Files.Count(); ++i)
+            if (storage.Files[i].Processed && storage.FilePath(i) == path) return true;
+          return false;
+        },
+        Now());
+  };
+  if (fHandled.empty()) {
+    settle();
+    return;
+  }
   std::vector<std::string> unsaved;
   if (TDiscussionsManager* manager = DiscussionsManager()) {
     std::vector<std::string> didents;
@@ -212,6 +301,11 @@ void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
     if (at >= 0) storage.Files[uint32_t(at)].Processed = 0;
   }
   fHandled.clear();
+  // What the handlers recorded in the post state (the advised persons ...) is kept before
+  // the messages that brought it go; unsaved, they stay to be handled again.
+  if (!Post.Save())
+    for (TPostFile& file : storage.Files) file.Processed = 0;
+  settle();
   storage.DeleteProcessedFiles();
 }
 
@@ -236,8 +330,9 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
   }
   TModerateCaller* caller = ModerateCaller();
   if (!TBrowseGlobal::Moderation || !caller) {
-    ShowMessageBox(Caption, "Can't call moderation function -\ncurrent user don't have Moderate permission.");
-    Stop = 1;
+    // Not an installation that moderates: the request is not for it, the run goes on.
+    SetAside(storage, storage.Files[index].Name.ToString(),
+             "Can't call moderation function -\ncurrent user don't have Moderate permission.");
     return;
   }
   {
@@ -249,74 +344,105 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
   std::string agident;
   const uint8_t code = caller->HandleCommand_GenerateAuthorIdents(path, adident, agident);
   if (code == 1) {
+    // The library failed, not the message: it waits unmarked for a later run.
     ShowMessageBox(Caption, "Error calling moderation function.");
-    Stop = 1;
+    fSetAside = true;
+    storage.Files[index].Sendable = 0;
   } else if (code != 3) {
     if (const TRefreshAuthorData* refresh = FindRefreshAuthorData()) {
       handled = (*refresh)(*this, path, adident, agident);
     } else {
       Refuse("The author identifiers given by the moderation library for " + storage.Files[index].Name.ToString() +
              " can't be stored yet. The file is left unhandled.");
-      Stop = 1;
+      fSetAside = true;
     }
   }
 }
 
 void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive) {
   const std::string name = storage.Files[index].Name.ToString();
-  const size_t dot = name.rfind('.');
-  const std::string base = dot == std::string::npos ? std::string() : name.substr(0, dot + 1);
-  const std::string tail = dot == std::string::npos ? name : name.substr(dot + 1);
-  const size_t underscore = tail.find('_');
-  const std::string countText = underscore == std::string::npos ? std::string() : tail.substr(underscore + 1);
-  if (!IsDecimal(countText) || countText.find_first_not_of('0') == std::string::npos) {
-    ShowMessageBox(Caption, "Handling " + storage.FolderName.ToString() + " files - can't find postfix; skipped");
+  const std::string folder = storage.FolderName.ToString();
+  TPartName me;
+  if (!ParsePartName(name, me)) {
+    SetAside(storage, name, "Handling " + folder + " files - can't find postfix");
     return;
   }
+  const std::string set = me.Base + "_" + me.CountText;
+  if (fPassedSets.count(set)) {
+    fSetAside = true;
+    return;
+  }
+  // Every file of the set, and for each part number the files that may be it: the part of
+  // that name first, then copies kept beside it because the name was taken.
+  const uint64_t count = std::stoull(me.CountText);
+  std::vector<std::string> members;
+  std::vector<std::vector<uint32_t>> candidates(count);
+  for (uint32_t i = 0; i < storage.Files.Count(); ++i) {
+    TPartName part;
+    if (storage.Files[i].Processed || !ParsePartName(storage.Files[i].Name.ToString(), part) ||
+        part.Base != me.Base || part.CountText != me.CountText)
+      continue;
+    members.push_back(storage.Files[i].Name.ToString());
+    if (part.Member) candidates[part.Number - 1].push_back(i);
+  }
+  std::string missing;
+  for (uint64_t i = 0; i < count && missing.size() < 60; ++i)
+    if (candidates[i].empty()) missing += (missing.empty() ? "" : ",") + std::to_string(i + 1);
+  if (!missing.empty()) {
+    PassOverSet(storage, set, members, "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing);
+    return;
+  }
+  for (std::vector<uint32_t>& files : candidates)
+    std::stable_sort(files.begin(), files.end(), [&storage](uint32_t a, uint32_t b) {
+      const bool aCopy = storage.Files[a].Name.View().find('#') != std::string_view::npos;
+      const bool bCopy = storage.Files[b].Name.View().find('#') != std::string_view::npos;
+      return aCopy != bCopy ? !aCopy : storage.Files[a].Name.View() < storage.Files[b].Name.View();
+    });
+
   TPostFilesStorage& inbox = Post.Inbox;
-  // A set cannot have more parts than the folder has files.
-  const uint64_t count = countText.size() > 5 ? uint64_t(MaxJoinedCabinetSize) : std::stoull(countText);
-  std::vector<uint32_t> parts;
-  std::vector<std::string> paths;
-  uint64_t total = 0;
-  for (uint64_t i = 1; i <= count; ++i) {
-    const int32_t at = i <= storage.Files.Count()
-                           ? storage.FindPostFile(PostPartName(base, static_cast<uint32_t>(i), countText))
-                           : -1;
-    if (at < 0) {
-      ShowMessageBox(Caption, "Not enough message parts!");
-      Stop = 1;
-      break;
+  const std::string work = inbox.FolderPath.ToString() + ".join/";
+  const std::string cabinet = work + me.Base + "cab";
+  std::vector<size_t> pick(count, 0);
+  std::vector<uint32_t> joined;
+  std::string error;
+  for (int attempt = 0; attempt < MaxJoinAttempts && joined.empty() && !Stop; ++attempt) {
+    std::vector<uint32_t> parts;
+    std::vector<std::string> paths;
+    uint64_t total = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+      parts.push_back(candidates[i][pick[i]]);
+      paths.push_back(storage.FilePath(parts.back()));
+      total += storage.Files[parts.back()].Size;
     }
-    parts.push_back(uint32_t(at));
-    paths.push_back(storage.FilePath(uint32_t(at)));
-    total += storage.Files[uint32_t(at)].Size;
-  }
-  if (!Stop && total > MaxJoinedCabinetSize) {
-    Refuse("The parts of " + ShownText(base) + "cab are larger than " + std::to_string(MaxJoinedCabinetSize) +
-           " bytes together; they are left in " + storage.FolderName.ToString() + ".");
-    Stop = 1;
-  }
-  if (!Stop) {
-    const std::string work = inbox.FolderPath.ToString() + ".join/";
-    const std::string cabinet = work + base + "cab";
     std::vector<std::string> unpacked;
-    std::string error;
-    if (!CreateFolder(work) || !JoinPostParts(paths, cabinet, storage.FolderName.ToString(), inbox.FolderName.ToString())) {
+    error.clear();
+    if (total > MaxJoinedCabinetSize) {
+      error = "its parts are larger than " + std::to_string(MaxJoinedCabinetSize) + " bytes together";
+    } else if (!CreateFolder(work) || !JoinPostParts(paths, cabinet, folder, inbox.FolderName.ToString())) {
       Stop = 1;
     } else {
-      const bool extracted = UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error);
+      // Only a set whose messages keep their seals is taken.
+      if (UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, HoldsItsSeal)) joined = parts;
       if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
         ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
-      if (!extracted) {
-        Refuse("Can't unpack " + ShownText(base) + "cab: " + error);
-        Stop = 1;
-      } else {
-        for (uint32_t part : parts) storage.Files[part].Processed = 1;
-        inbox.Refresh(Post);
-      }
     }
-    RemoveDirectoryA(work.c_str());
+    // The next combination of kept copies, as an odometer turns.
+    uint64_t wheel = 0;
+    while (wheel < count && ++pick[wheel] == candidates[wheel].size()) pick[wheel++] = 0;
+    if (wheel == count) break;
+  }
+  RemoveDirectoryA(work.c_str());
+  if (!joined.empty()) {
+    std::vector<std::string> others = members;
+    for (uint32_t part : joined) {
+      storage.Files[part].Processed = 1;
+      others.erase(std::find(others.begin(), others.end(), storage.Files[part].Name.ToString()));
+    }
+    inbox.Refresh(Post);
+    for (const std::string& other : others) SetAside(storage, other, "another copy of this part was joined");
+    fSetAside = false;
+  } else if (!Stop) {
+    PassOverSet(storage, set, members, "Can't unpack " + ShownText(me.Base) + "cab: " + error);
   }
   storage.MoveProcessedToHistory(Post);
   if (interactive) RefreshList();

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,9 @@ class TPostFilesHandler {
   // set aside, never the end of the run.
   bool HandlePostFiles(TPostFilesStorage& storage, TArray<int32_t>& indices, bool interactive, int* done,
                        const std::string& caption);
+  // A handler refuses its message for good: when it returns false the message is set aside
+  // with the reason, and never offered again.
+  void RefuseMessage(const std::string& reason) { fRefusal = reason; }
 
  protected:
   // The window's part: progress shown from the first file on (in a progress window
@@ -54,8 +58,15 @@ class TPostFilesHandler {
   void JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);
-  // Tells the user why a file is not handled and unmarks it; the run goes on.
+  // Moves a refused file to its folder's "Set aside" folder (told in the run's summary and
+  // in errors.log); the run goes on.
   void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text);
+  // A set of received parts that cannot be joined now waits, told once, until the keeping
+  // time has passed since its last part came; then its parts are set aside.
+  void PassOverSet(TPostFilesStorage& storage, const std::string& set, const std::vector<std::string>& names,
+                   const std::string& text);
+  // One box for the files the run set aside.
+  void TellSetAside(const std::string& folder);
   // Saves the discussions that the handled messages changed, then deletes the messages;
   // a message whose discussion could not be saved stays unhandled.
   void SaveAndDeleteHandled(TPostFilesStorage& storage);
@@ -63,5 +74,8 @@ class TPostFilesHandler {
 
   std::unique_ptr<TFormProgress> fProgress;
   std::vector<std::pair<std::string, std::string>> fHandled;  // file name, DIDENT
+  std::vector<std::pair<std::string, std::string>> fSetAsideFiles;  // file name, reason
+  std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
   bool fSetAside = false;  // the present file was refused
+  std::string fRefusal;    // why the present message's handler refused it
 };

@@ -35,6 +35,7 @@ class CabDecompressor {
       : open_(o), read_(r), write_(w), close_(c), seek_(s), erf_(e) {}
 
   std::uint64_t limit = kDefaultOutputLimit;
+  FDIOutputObserver observer;
 
   bool Copy(const char* name, const char* path, PFNFDINOTIFY notify, void* pvUser);
   int Inspect(INT_PTR hf, CabDirectory& dir, std::uint64_t& size);
@@ -303,6 +304,7 @@ bool CabDecompressor::NextBlock() {
   }
   produced_ += usize;
   if (produced_ > limit) return Fail(FDIERROR_MDI_FAIL);
+  if (observer && !observer(out_.data(), usize)) return Fail(FDIERROR_USER_ABORT);
   outPos_ = 0;
   outLen_ = usize;
   return true;
@@ -439,4 +441,8 @@ BOOL FDIDestroy(HFDI hfdi) {
 
 void FDISetOutputLimit(HFDI hfdi, std::uint64_t bytes) {
   if (auto* d = static_cast<CabDecompressor*>(hfdi)) d->limit = bytes ? bytes : platform::kDefaultOutputLimit;
+}
+
+void FDISetOutputObserver(HFDI hfdi, FDIOutputObserver observer) {
+  if (auto* d = static_cast<CabDecompressor*>(hfdi)) d->observer = std::move(observer);
 }

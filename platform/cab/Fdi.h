@@ -8,7 +8,9 @@
 
 #include "platform/cab/Cabapi.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 enum FDIERROR : int {
   FDIERROR_NONE = 0,
@@ -93,3 +95,8 @@ BOOL FDIDestroy(HFDI hfdi);
 // decompression bombs); a cabinet whose files add up to more is refused
 // before anything is written. 0 restores the default of 4 GiB.
 void FDISetOutputLimit(HFDI hfdi, std::uint64_t bytes);
+
+// Shows each decompressed piece of a folder's data to `observer` before any of it is
+// written; false refuses the cabinet there (FDIERROR_USER_ABORT). An empty one removes it.
+using FDIOutputObserver = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+void FDISetOutputObserver(HFDI hfdi, FDIOutputObserver observer);

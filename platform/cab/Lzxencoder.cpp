@@ -62,6 +62,20 @@ int SlotOf(std::uint32_t formatted) {
   return 2 * high + static_cast<int>((formatted >> (high - 1)) & 1);
 }
 
+// Counts a token's main-tree symbol and, for a long match, its length-tree
+// symbol; answers the match's position slot, or -1 for a literal.
+int CountSymbols(std::uint32_t length, std::uint32_t value, std::uint32_t* mainFreq, std::uint32_t* lengthFreq) {
+  if (length == 0) {
+    ++mainFreq[value];
+    return -1;
+  }
+  const int slot = SlotOf(value);
+  const std::uint32_t header = std::min<std::uint32_t>(length - kMinMatch, kPrimaryLengths);
+  ++mainFreq[256 + slot * 8 + static_cast<int>(header)];
+  if (header == kPrimaryLengths) ++lengthFreq[length - kMinMatch - kPrimaryLengths];
+  return slot;
+}
+
 // Bits a match saves against coding its bytes as literals, roughly: a
 // repeated offset costs its symbol only, a new one its extra bits too.
 int GainOf(std::uint32_t length, std::uint32_t offset) {
@@ -370,14 +384,8 @@ bool LzxEncoder::WriteBlock(std::size_t first, std::size_t last, std::vector<Fra
   std::uint32_t alignedUses = 0;
   for (std::size_t i = from; i < to; ++i) {
     const Token& t = tokens_[i];
-    if (t.length == 0) {
-      ++mainFreq[t.value];
-      continue;
-    }
-    const int slot = SlotOf(t.value);
-    const std::uint32_t header = std::min<std::uint32_t>(t.length - kMinMatch, kPrimaryLengths);
-    ++mainFreq[256 + slot * 8 + static_cast<int>(header)];
-    if (header == kPrimaryLengths) ++lengthFreq[t.length - kMinMatch - kPrimaryLengths];
+    const int slot = CountSymbols(t.length, t.value, mainFreq, lengthFreq);
+    if (slot < 0) continue;
     if (t.value >= kRepeatedOffsets && kSlots.extra[slot] >= 3) {
       ++alignedFreq[(t.value - kSlots.base[slot]) & 7];
       ++alignedUses;
@@ -470,14 +478,8 @@ bool LzxEncoder::Pays(std::size_t first, std::size_t size) const {
   std::uint64_t extraBits = 0;
   for (std::size_t i = first; i < tokens_.size(); ++i) {
     const Token& t = tokens_[i];
-    if (t.length == 0) {
-      ++mainFreq[t.value];
-      continue;
-    }
-    const int slot = SlotOf(t.value);
-    const std::uint32_t header = std::min<std::uint32_t>(t.length - kMinMatch, kPrimaryLengths);
-    ++mainFreq[256 + slot * 8 + static_cast<int>(header)];
-    if (header == kPrimaryLengths) ++lengthFreq[t.length - kMinMatch - kPrimaryLengths];
+    const int slot = CountSymbols(t.length, t.value, mainFreq, lengthFreq);
+    if (slot < 0) continue;
     if (t.value >= kRepeatedOffsets) extraBits += kSlots.extra[slot];
   }
   const int mainSize = 256 + slots_ * 8;

@@ -71,6 +71,11 @@ struct Shown {
   RECT inset{};
   DWORD style = 0, exStyle = 0;  // as the hints were last set from
   bool maximized = false;        // as the window manager was last told or told us
+  // The first place: until the window is first shown the window manager may choose it
+  // (no position hint) or keep the program's (a program position); from then on it is
+  // the place the user saw and left the window at.
+  bool shownOnce = false;
+  bool desktopPlaces = false;  // the window manager is placing it right now
 };
 
 // Motif's window-manager hints: which parts of the frame and which functions it offers.
@@ -160,7 +165,7 @@ struct X11Display::Impl {
   size_t nextSpare = 0;
   bool sparesFound = false;
   Atom clipboard, targets, utf8, text, textPlain, incr, transfer, wmProtocols, wmDelete, motifHints, netWmName;
-  Atom wmCheck, wmState, netWmState, stateMaxV, stateMaxH, stateHidden, workArea, windowType, typeNormal, typeDialog,
+  Atom wmCheck, wmState, netWmState, stateModal, stateMaxV, stateMaxH, stateHidden, workArea, windowType, typeNormal, typeDialog,
       typeMenu, typeDropdown, typeTooltip, typeCombo;
 
   // A window manager runs when the root names a check window that names itself.
@@ -201,7 +206,7 @@ struct X11Display::Impl {
   void SetSizeHints(const Window* w, const Shown& s) {
     RECT shownRect = Deflated(w->rect, s.inset);
     XSizeHints size{};
-    size.flags = USPosition | USSize | PPosition | PSize | PWinGravity | PMinSize;
+    size.flags = USSize | PSize | PWinGravity | PMinSize | PositionHint(w, s);
     size.x = shownRect.left;
     size.y = shownRect.top;
     size.width = Width(shownRect);
@@ -218,11 +223,24 @@ struct X11Display::Impl {
     XSetWMNormalHints(dpy, s.id, &size);
   }
 
+  // Windows without a caption (a start image, a thumb marker) lie exactly where the
+  // program puts them; a framed window's first place is the window manager's unless the
+  // program chose it on purpose or restores a remembered one.
+  static long PositionHint(const Window* w, const Shown& s) {
+    if (s.desktopPlaces) return 0;
+    if (!s.managed || s.shownOnce || (w->style & WS_CAPTION) != WS_CAPTION) return USPosition | PPosition;
+    switch (w->placement) {
+      case Window::Placement::Desktop: return 0;
+      case Window::Placement::Program: return PPosition;
+      default: return USPosition | PPosition;
+    }
+  }
+
   Atom WindowTypeOf(const Window* w, const Shown& s) {
     if (s.overrideRedirect) {
       const std::string& name = w->cls->name;
       if (name == "#MenuPopup") return typeMenu;
-      if (name == "#Hint") return typeTooltip;
+      if (name == "#Hint" || name == "#TrayTip") return typeTooltip;
       if (name == "#ComboList") return typeCombo;
       return typeDropdown;
     }
@@ -359,8 +377,22 @@ struct X11Display::Impl {
     XDefineCursor(dpy, s.id, CursorFor(ShownCursorShape()));
   }
 
-  void SetTitle(Shown& s, const std::string& title) {
-    s.title = title;
+  // The desktop's window list shows titles as they are: blanks that lay a caption out in
+  // columns would only push apart what tells one window from another.
+  static std::string Unpadded(const std::string& title) {
+    std::string out;
+    for (char c : title) {
+      const bool blank = c == ' ' || c == '\t';
+      if (blank && (out.empty() || out.back() == ' ')) continue;
+      out += blank ? ' ' : c;
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+  }
+
+  void SetTitle(Shown& s, const std::string& caption) {
+    s.title = caption;
+    const std::string title = Unpadded(caption);
     std::string utf8Title = AnsiToUtf8(title);
     XChangeProperty(dpy, s.id, netWmName, utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(utf8Title.data()), static_cast<int>(utf8Title.size()));
@@ -544,6 +576,7 @@ struct X11Display::Impl {
         auto it = shown.find(h);
         if (!h || it == shown.end()) break;
         it->second.viewable = true;
+        it->second.desktopPlaces = false;  // placed and framed by now
         // What was painted before the server showed the window appears now, without
         // waiting for an expose or for the next change.
         Put(h, it->second, RECT{0, 0, 1 << 15, 1 << 15});
@@ -575,7 +608,16 @@ struct X11Display::Impl {
         if (Stale(e.xfocus)) break;
         HWND h = HandleOf(e.xfocus.window);
         focused = h;
-        if (Window* w = FindWindowObject(h); w && GetActiveWindow() != h) ActivateWindowObject(w, WA_ACTIVE);
+        Window* w = FindWindowObject(h);
+        if (!w || GetActiveWindow() == h) break;
+        // A window disabled under a modal one gives the focus back to that one: keys and
+        // clicks belong to the question, never to the window behind it.
+        HWND modal = GetActiveWindow();
+        if ((w->style & WS_DISABLED) && modal && shown.count(modal)) {
+          Focus(modal, shown[modal]);
+          break;
+        }
+        ActivateWindowObject(w, WA_ACTIVE);
         break;
       }
       case FocusOut: {
@@ -661,14 +703,14 @@ struct X11Display::Impl {
 
   // The window of the tree that carries our tag (a window manager's frame holds the
   // client window a level or two below it).
-  XWindow Tagged(XWindow w, int depth) {
+  XWindow Tagged(XWindow w, int levels) {
     if (Cardinal(w, windowTag)) return w;
-    if (depth == 0) return 0;
+    if (levels == 0) return 0;
     XWindow rootReturn, parent, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(dpy, w, &rootReturn, &parent, &children, &count)) return 0;
     XWindow found = 0;
-    for (unsigned i = count; i-- > 0 && !found;) found = Tagged(children[i], depth - 1);
+    for (unsigned i = count; i-- > 0 && !found;) found = Tagged(children[i], levels - 1);
     if (children) XFree(children);
     return found;
   }
@@ -751,6 +793,7 @@ X11Display::X11Display(const std::string& name) : impl_(std::make_unique<Impl>()
   x.wmCheck = XInternAtom(x.dpy, "_NET_SUPPORTING_WM_CHECK", False);
   x.wmState = XInternAtom(x.dpy, "WM_STATE", False);
   x.netWmState = XInternAtom(x.dpy, "_NET_WM_STATE", False);
+  x.stateModal = XInternAtom(x.dpy, "_NET_WM_STATE_MODAL", False);
   x.stateMaxV = XInternAtom(x.dpy, "_NET_WM_STATE_MAXIMIZED_VERT", False);
   x.stateMaxH = XInternAtom(x.dpy, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
   x.stateHidden = XInternAtom(x.dpy, "_NET_WM_STATE_HIDDEN", False);
@@ -860,10 +903,15 @@ void X11Display::TopLevelChanged(HWND h) {
   // An iconic window stays where the window manager keeps it.
   RECT shownRect = Deflated(w->rect, s.inset);
   if (!(w->style & WS_MINIMIZE) && !SameRect(s.rect, shownRect)) {
+    // While the window manager places the window, a new size keeps the place it chooses.
+    const bool keepPlace = s.desktopPlaces && shownRect.left == s.rect.left && shownRect.top == s.rect.top;
     s.rect = shownRect;
     if (s.managed) x.SetSizeHints(w, s);
-    XMoveResizeWindow(x.dpy, s.id, shownRect.left, shownRect.top, static_cast<unsigned>(Width(shownRect)),
-                      static_cast<unsigned>(Height(shownRect)));
+    if (keepPlace)
+      XResizeWindow(x.dpy, s.id, static_cast<unsigned>(Width(shownRect)), static_cast<unsigned>(Height(shownRect)));
+    else
+      XMoveResizeWindow(x.dpy, s.id, shownRect.left, shownRect.top, static_cast<unsigned>(Width(shownRect)),
+                        static_cast<unsigned>(Height(shownRect)));
   }
   bool maximized = w->style & WS_MAXIMIZE;
   if (s.managed && maximized != s.maximized && !(w->style & WS_MINIMIZE)) {
@@ -878,6 +926,11 @@ void X11Display::TopLevelChanged(HWND h) {
   }
   bool visible = (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
   if (visible && !s.mapped) {
+    if (s.managed && !s.shownOnce) {
+      x.SetSizeHints(w, s);  // the first place's hint as it stands now
+      s.desktopPlaces = Impl::PositionHint(w, s) == 0;
+      s.shownOnce = true;
+    }
     XMapRaised(x.dpy, s.id);
     s.mapped = true;
   } else if (!visible && s.mapped) {
@@ -902,6 +955,10 @@ void X11Display::ModalOver(HWND dialog, HWND over) {
   else XDeleteProperty(x.dpy, it->second.id, XA_WM_TRANSIENT_FOR);
   Atom type = o != x.shown.end() ? x.typeDialog : x.typeNormal;
   XChangeProperty(x.dpy, it->second.id, x.windowType, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+  // Modal: the window manager gives the focus to it whenever its owner is chosen.
+  if (!it->second.mapped && !it->second.maximized)
+    XChangeProperty(x.dpy, it->second.id, x.netWmState, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&x.stateModal), o != x.shown.end() ? 1 : 0);
   XFlush(x.dpy);
 }
 
@@ -1050,9 +1107,11 @@ bool X11Display::InjectMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
       {MOUSEEVENTF_MIDDLEDOWN, Button2, true}, {MOUSEEVENTF_MIDDLEUP, Button2, false}};
   for (const auto& b : buttons)
     if (flags & b.flag) XTestFakeButtonEvent(x.dpy, b.button, b.down ? True : False, CurrentTime);
-  if (flags & MOUSEEVENTF_WHEEL) {
+  // Wheels are buttons on X: 4 and 5 up and down, 6 and 7 left and right.
+  for (DWORD wheel : {MOUSEEVENTF_WHEEL, MOUSEEVENTF_HWHEEL}) {
+    if (!(flags & wheel)) continue;
     int delta = static_cast<std::int16_t>(data & 0xFFFF);
-    unsigned button = delta > 0 ? Button4 : Button5;
+    unsigned button = wheel == MOUSEEVENTF_WHEEL ? (delta > 0 ? Button4 : Button5) : (delta > 0 ? 7 : 6);
     for (int notches = std::min(std::abs(delta) / 120, 50); notches > 0; --notches) {
       XTestFakeButtonEvent(x.dpy, button, True, CurrentTime);
       XTestFakeButtonEvent(x.dpy, button, False, CurrentTime);

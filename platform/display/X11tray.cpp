@@ -68,6 +68,7 @@ void X11Tray::Sync() {
     }
     XDestroyWindow(dpy_, it->x);
     it = icons_.erase(it);
+    tip_.Hide();
   }
   for (const NotifyIconEntry& e : entries) {
     auto it = std::find_if(icons_.begin(), icons_.end(), [&](const Icon& i) { return i.area.window == e.window && i.area.id == e.id; });
@@ -77,13 +78,15 @@ void X11Tray::Sync() {
       icon.area.id = e.id;
       XSetWindowAttributes a{};
       a.background_pixmap = ParentRelative;
-      a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+      a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask | EnterWindowMask |
+                     LeaveWindowMask;
       icon.x = XCreateWindow(dpy_, root_, 0, 0, static_cast<unsigned>(icon.width), static_cast<unsigned>(icon.height), 0,
                              CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &a);
       long info[2] = {0, kXEmbedMapped};
       XChangeProperty(dpy_, icon.x, xembedInfo_, xembedInfo_, 32, PropModeReplace, reinterpret_cast<unsigned char*>(info), 2);
       XClassHint cls{const_cast<char*>("quillaran"), const_cast<char*>("Quillaran")};
       XSetClassHint(dpy_, icon.x, &cls);
+      SetSizeHints(icon);
       icons_.push_back(icon);
       it = std::prev(icons_.end());
     }
@@ -101,6 +104,15 @@ void X11Tray::SetTip(const Icon& icon) {
   XChangeProperty(dpy_, icon.x, netWmName_, utf8_, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(name.data()),
                   static_cast<int>(name.size()));
   XStoreName(dpy_, icon.x, name.c_str());
+}
+
+// A panel sizes an embedded window by its hints; without them it would get a sliver.
+void X11Tray::SetSizeHints(const Icon& icon) {
+  XSizeHints size{};
+  size.flags = PMinSize | PBaseSize;
+  size.min_width = size.base_width = icon.width;
+  size.min_height = size.base_height = icon.height;
+  XSetWMNormalHints(dpy_, icon.x, &size);
 }
 
 void X11Tray::Dock(Icon& icon) {
@@ -184,8 +196,19 @@ bool X11Tray::Handle(const _XEvent& e) {
       // Back on the root: the panel went away; the next one gets the icon again.
       if (e.xreparent.parent == root_) icon->docked = false;
       break;
+    case EnterNotify:
+      // The pointer rests on the icon: its owner hears the move, the tip shows.
+      FeedCursorPos(e.xcrossing.x_root, e.xcrossing.y_root);
+      if (icon->area.callbackMessage)
+        PostMessage(icon->area.window, icon->area.callbackMessage, icon->area.id, static_cast<LPARAM>(WM_MOUSEMOVE));
+      tip_.Show(icon->area.tip, POINT{e.xcrossing.x_root, e.xcrossing.y_root});
+      break;
+    case LeaveNotify:
+      tip_.Hide();
+      break;
     case ButtonPress:
     case ButtonRelease: {
+      tip_.Hide();
       const bool up = e.type == ButtonRelease;
       UINT message = 0;
       if (e.xbutton.button == Button1) message = up ? WM_LBUTTONUP : WM_LBUTTONDOWN;

@@ -1,13 +1,15 @@
 #pragma once
 // The notification area's icons on the desktop's panel, through the freedesktop system
 // tray: each icon is a small X window that the panel embeds (XEmbed) and paints over its
-// own background; its mouse buttons reach the icon's window as its callback message.
+// own background; its mouse buttons reach the icon's window as its callback message, and
+// while the pointer rests on it its tip shows beside it.
 // Without a panel the icons wait, and dock as soon as one announces itself.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/display/Traytip.h"
 #include "platform/gui/Wintypes.h"
 #include "platform/shell/Notifyicon.h"
 
@@ -45,6 +47,7 @@ class X11Tray {
   void Dock(Icon& icon);
   void Paint(const Icon& icon);
   void SetTip(const Icon& icon);
+  void SetSizeHints(const Icon& icon);
   Icon* Find(unsigned long x);
 
   _XDisplay* dpy_;
@@ -52,6 +55,7 @@ class X11Tray {
   unsigned long root_;
   unsigned long selection_, opcode_, manager_, xembedInfo_, netWmName_, utf8_;  // atoms
   std::vector<Icon> icons_;
+  TrayTip tip_;  // of the icon the pointer rests on
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/forms/Menuloop.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/forms/Tapplication.h"
@@ -31,9 +32,15 @@ struct Loop {
   TMenuItem* chosen = nullptr;
   bool done = false;
   HWND captureWindow = nullptr;
+  // Opened from the keyboard outside a menu bar: Left and Right at the top level end it
+  // asking for the menu beside it.
+  bool byKeyboard = false;
+  int step = 0;
 };
 
 Loop* current = nullptr;
+bool nextByKeyboard = false;  // the next popup menu is opened from the keyboard
+int lastStep = 0;             // what the last one opened so asked for
 std::function<void()> idleHook;
 
 HFONT MenuFont() { return Screen->MenuFont()->Handle(); }
@@ -309,11 +316,13 @@ void HandleKey(Loop& loop, const MSG& msg) {
           }
         }
         if (loop.bar) StepBar(loop, 1);
+        else if (loop.byKeyboard) loop.step = 1, loop.done = true;
         return;
       }
       case VK_LEFT:
         if (loop.levels.size() > 1) CloseLevelsFrom(loop, loop.levels.size() - 1);
         else if (loop.bar) StepBar(loop, -1);
+        else if (loop.byKeyboard) loop.step = -1, loop.done = true;
         return;
       case VK_RETURN: {
         if (loop.levels.empty()) {
@@ -450,6 +459,7 @@ namespace platform::menus {
 
 void TrackPopupMenu(TPopupMenu* Menu, int X, int Y) {
   Loop loop;
+  loop.byKeyboard = std::exchange(nextByKeyboard, false);
   loop.captureWindow = CaptureOwner();
   TMenuItem* items = Menu->Items();
   bool any = false;
@@ -464,9 +474,19 @@ void TrackPopupMenu(TPopupMenu* Menu, int X, int Y) {
     X = std::max(0, nx);
   }
   OpenLevel(loop, items, X, Y, X, Y);
+  if (loop.byKeyboard) Step(loop, 1);
   RunLoop(loop);
   DestroyWindow(loop.captureWindow);
+  lastStep = loop.step;
   if (loop.chosen) loop.chosen->Click();
+}
+
+int OpenPopupByKeyboard(const std::function<void()>& Open) {
+  nextByKeyboard = true;
+  lastStep = 0;
+  Open();
+  nextByKeyboard = false;
+  return std::exchange(lastStep, 0);
 }
 
 void TrackMainMenu(TMainMenu* Menu, TCustomForm* Form, int Index, bool ByKeyboard) {

@@ -28,8 +28,18 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kGap = 8;
 constexpr int kMargin = 12;
+// Room the desktop's frame takes beside the caption: its icon and its buttons.
+constexpr int kFrameButtons = 96;
 
 }  // namespace
+
+int CaptionClientWidth(TFont* font, const std::string& caption) {
+  TFont bold;
+  bold.Assign(font);
+  bold.SetStyle({fsBold});
+  RECT r = CalcTextRect(&bold, caption, DT_NOPREFIX | DT_SINGLELINE);
+  return std::min<int>(r.right - r.left + kFrameButtons, Screen->Width() * 3 / 4);
+}
 
 TMessageForm::TMessageForm(const std::string& Text, const std::string& Caption, TMsgDlgButtons Buttons,
                            int DefaultIndex, int HelpContext)
@@ -53,7 +63,7 @@ TMessageForm::TMessageForm(const std::string& Text, const std::string& Caption, 
   int count = 0;
   for (const ButtonInfo& b : kButtons) count += Buttons.Contains(static_cast<TMsgDlgBtn>(&b - kButtons));
   int buttonsWidth = count * kButtonWidth + (count - 1) * kGap;
-  int clientWidth = std::max(textWidth, buttonsWidth) + 2 * kMargin;
+  int clientWidth = std::max({textWidth + 2 * kMargin, buttonsWidth + 2 * kMargin, CaptionClientWidth(Font(), Caption)});
   int top = kMargin + (wrapped.bottom - wrapped.top) + 2 * kGap;
   SetClientWidth(clientWidth);
   SetClientHeight(top + kButtonHeight + kMargin);

@@ -61,6 +61,8 @@ class TMessageForm : public TForm {
   std::vector<TButton*> buttons_;
 };
 
+// The client width at which a desktop's frame shows the whole caption beside its buttons.
+int CaptionClientWidth(TFont* font, const std::string& caption);
 // A message box with the flags of MB_*; returns ID*.
 int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
 TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx);

@@ -194,11 +194,7 @@ class TFileDialogForm : public TForm {
       std::string names;
       for (int k = 0; k < files_->Count(); ++k)
         if (files_->Selected(k) && files_->Items()->Strings(k).front() != '[') {
-          // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
           names += (names.empty() ? "" : " ") + files_->Items()->Strings(k);
-#pragma GCC diagnostic pop
         }
       name_->SetText(names);
     } else {

@@ -170,6 +170,8 @@ class TControl : public TComponent {
 
  protected:
   virtual std::string GetText() const { return text_; }
+  // Appends to the text kept for Caption, as a control whose text only grows does.
+  void AppendTextValue(const std::string& Tail) { text_ += Tail; }
   virtual void SetTextValue(const std::string& Value);
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);

@@ -57,9 +57,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 
 // ---- text and layout
 
-std::string TCustomEdit::Shown() const {
-  if (passwordChar_ && !multiLine_) return std::string(text_.size(), passwordChar_);
-  return text_;
+const std::string& TCustomEdit::Shown() const {
+  if (!passwordChar_ || multiLine_) return text_;
+  masked_.assign(text_.size(), passwordChar_);
+  return masked_;
 }
 
 int TCustomEdit::TextWidthOf(const std::string& Text, int From, int Count) {
@@ -109,9 +110,13 @@ RECT TCustomEdit::TextArea() {
 
 void TCustomEdit::Relayout() {
   rows_.clear();
-  std::string shown = Shown();
+  LayoutFrom(0);
+}
+
+void TCustomEdit::LayoutFrom(size_t Start) {
+  const std::string& shown = Shown();
   int width = wordWrap_ && multiLine_ ? std::max<LONG>(1, TextArea().right - TextArea().left) : 0;
-  size_t start = 0;
+  size_t start = Start;
   while (true) {
     size_t end = multiLine_ ? shown.find('\n', start) : std::string::npos;
     size_t lineEnd = end == std::string::npos ? shown.size() : end;
@@ -142,12 +147,23 @@ void TCustomEdit::Relayout() {
   UpdateScrollBars();
 }
 
+void TCustomEdit::AppendLine(const std::string& Line) {
+  const bool separate = !text_.empty() && text_.back() != '\n';
+  if (separate) text_ += "\r\n";
+  const size_t start = text_.size();
+  text_ += Line;
+  while (!rows_.empty() && rows_.back().start >= static_cast<int>(start)) rows_.pop_back();
+  LayoutFrom(start);
+  // The control's own copy of the text grows by the same piece.
+  AppendTextValue(separate ? "\r\n" + Line : Line);
+  Invalidate();
+  Change();
+}
+
 int TCustomEdit::RowOf(int Offset) const {
-  int r = 0;
-  for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].start <= Offset) r = static_cast<int>(i);
-  // An offset at the end of a wrapped row belongs to the next row unless it ends the line.
-  return r;
+  // The last row that starts at or before the offset; rows are in text order.
+  auto after = std::upper_bound(rows_.begin(), rows_.end(), Offset, [](int o, const Row& r) { return o < r.start; });
+  return after == rows_.begin() ? 0 : static_cast<int>(after - rows_.begin()) - 1;
 }
 
 int TCustomEdit::CharAtPoint(POINT P) {
@@ -156,7 +172,7 @@ int TCustomEdit::CharAtPoint(POINT P) {
   int row = multiLine_ ? topRow_ + std::max(0, static_cast<int>((P.y - area.top) / h)) : 0;
   row = std::clamp(row, 0, static_cast<int>(rows_.size()) - 1);
   const Row& r = rows_[row];
-  std::string shown = Shown();
+  const std::string& shown = Shown();
   int x = P.x - area.left + scrollX_ - AlignShift();
   int best = r.start;
   for (int i = 0; i <= r.length; ++i) {
@@ -244,6 +260,7 @@ void TCustomEdit::Replace(int From, int To, const std::string& With, bool Undoab
     canUndo_ = true;
   }
   text_.replace(From, To - From, insert);
+  ++generation_;
   anchor_ = caret_ = From + static_cast<int>(insert.size());
   modified_ = true;
   Relayout();
@@ -258,6 +275,7 @@ void TCustomEdit::SetEditText(const std::string& Value, int Caret) {
   undoCaret_ = caret_;
   canUndo_ = true;
   text_ = Value;
+  ++generation_;
   TControl::SetTextValue(text_);
   anchor_ = caret_ = std::clamp(Caret, 0, static_cast<int>(text_.size()));
   modified_ = true;
@@ -272,6 +290,7 @@ void TCustomEdit::SetTextValue(const std::string& Value) {
   if (charCase_ == ecUpperCase) std::transform(v.begin(), v.end(), v.begin(), ToUpper);
   if (charCase_ == ecLowerCase) std::transform(v.begin(), v.end(), v.begin(), ToLower);
   text_ = v;
+  ++generation_;
   TControl::SetTextValue(v);
   anchor_ = caret_ = 0;
   topRow_ = 0;
@@ -300,6 +319,7 @@ void TCustomEdit::Undo() {
   undoText_ = text_;
   undoCaret_ = caret_;
   text_ = previous;
+  ++generation_;
   TControl::SetTextValue(text_);
   anchor_ = caret_ = std::min(caret, static_cast<int>(text_.size()));
   modified_ = true;
@@ -396,7 +416,7 @@ void TCustomEdit::UpdateScrollBars() {
   }
   if ((scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && !wordWrap_) {
     RECT area = TextArea();
-    std::string shown = Shown();
+    const std::string& shown = Shown();
     int widest = 0;
     for (const Row& r : rows_) widest = std::max(widest, TextWidthOf(shown, r.start, r.length));
     SCROLLINFO h{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
@@ -464,7 +484,7 @@ void TCustomEdit::Paint() {
   SelectObject(dc, Font()->Handle());
   RECT area = TextArea();
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
-  std::string shown = Shown();
+  const std::string& shown = Shown();
   int h = RowHeight();
   bool showSel = SelLength() > 0 && (Focused() || !hideSelection_);
   int selA = SelStart(), selB = SelStart() + SelLength();
@@ -787,6 +807,21 @@ void TMemoStrings::Put(int Index, const std::string& S) {
   if (Index < 0 || Index >= static_cast<int>(lines.size())) Error("List index out of bounds (%d)", Index);
   lines[Index] = S;
   Join(lines);
+}
+
+int TMemoStrings::Add(const std::string& S) {
+  const std::string& text = memo_->TextRef();
+  if (countedGeneration_ != memo_->TextGeneration() || countedSize_ > text.size()) {
+    countedGeneration_ = memo_->TextGeneration();
+    countedSize_ = 0;
+    countedBreaks_ = 0;
+  }
+  // Only what was appended since the last count is read.
+  countedBreaks_ += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(countedSize_), text.end(), '\n'));
+  countedSize_ = text.size();
+  const int index = countedBreaks_ + (!text.empty() && text.back() != '\n' ? 1 : 0);
+  memo_->AppendLine(S);
+  return index;
 }
 
 void TMemoStrings::Clear() { memo_->SetText(""); }

@@ -95,12 +95,20 @@ class TCustomEdit : public TCustomControl {
   bool wantTabs_ = false;
   TScrollStyle scrollBars_ = ssNone;
   void Relayout();
+  // Appends a line to a multi-line text, as a log grows: only the new line is laid out,
+  // the caret and the scroll position stay.
+  void AppendLine(const std::string& Line);
+  const std::string& TextRef() const { return text_; }
+  unsigned TextGeneration() const { return generation_; }
 
  private:
   struct Row {
     int start;
     int length;  // without the line break
   };
+  unsigned generation_ = 0;  // raised by every change of the text but an appended line
+  // Lays out the rows of the text from `Start`, the start of a line, on.
+  void LayoutFrom(size_t Start);
   void Replace(int From, int To, const std::string& With, bool Undoable);
   void MoveCaret(int Offset, bool Extend);
   void ScrollToCaret();
@@ -109,7 +117,9 @@ class TCustomEdit : public TCustomControl {
   int RowOf(int Offset) const;
   int RowHeight();
   int TextWidthOf(const std::string& Text, int From, int Count);
-  std::string Shown() const;
+  // The text as shown (masked for a password); valid until the text changes.
+  const std::string& Shown() const;
+  mutable std::string masked_;
   int WordStart(int Offset) const;
   int WordEnd(int Offset) const;
   RECT TextArea();
@@ -158,6 +168,8 @@ class TMemo;
 class TMemoStrings : public TStrings {
  public:
   explicit TMemoStrings(TMemo* Memo) : memo_(Memo) {}
+  // A line added at the end costs that line, not the whole text.
+  int Add(const std::string& S) override;
   void Clear() override;
   void Delete(int Index) override;
   void Insert(int Index, const std::string& S) override;
@@ -173,9 +185,15 @@ class TMemoStrings : public TStrings {
   std::vector<std::string> Split() const;
   void Join(const std::vector<std::string>& Lines);
   TMemo* memo_;
+  // The line breaks counted so far in the memo's text, while only lines were appended to it.
+  unsigned countedGeneration_ = ~0u;
+  size_t countedSize_ = 0;
+  int countedBreaks_ = 0;
 };
 
 class TMemo : public TCustomEdit {
+  friend class TMemoStrings;
+
  public:
   explicit TMemo(TComponent* AOwner);
   ~TMemo() override;

@@ -10,6 +10,7 @@
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tmenu.h"
 #include "platform/forms/Tscreen.h"
+#include "platform/forms/Ttoolbar.h"
 #include "platform/gui/Display.h"
 #include "platform/gui/Input.h"
 #include "platform/gui/Rects.h"
@@ -161,8 +162,13 @@ void TCustomForm::ApplyPosition() {
   }
   if (over == this) over = nullptr;
   if (over && over->HandleAllocated()) area = over->BoundsRect();
+  CentreOver(area);
+}
+
+void TCustomForm::CentreOver(const RECT& area) {
   SetBounds(area.left + (area.right - area.left - width_) / 2, area.top + (area.bottom - area.top - height_) / 2,
             width_, height_);
+  platform::SetPlacementKind(Handle(), platform::Window::Placement::Program);
 }
 
 // A window with a frame opens on the screen whatever placement it was given or
@@ -477,11 +483,36 @@ void TCustomForm::DialogKey(TMessage& Message) {
     Message.Result = menu_->ActivateByKeyboard(this) ? 1 : 0;
     return;
   }
+  // Without a menu bar, F10 opens the first menu of the form's tool bar.
+  if (key == VK_F10) {
+    TToolBar* bar = MenuToolBar(this);
+    if (bar && bar->OpenMenuByKeyboard(bar->FirstEnabledButton())) {
+      Message.Result = 1;
+      return;
+    }
+  }
   Broadcast(Message);
+}
+
+// The tool bar that stands in for a menu bar: the first visible one with buttons.
+TToolBar* TCustomForm::MenuToolBar(TWinControl* Within) {
+  for (int i = 0; i < Within->ControlCount(); ++i) {
+    auto* c = dynamic_cast<TWinControl*>(Within->Controls(i));
+    if (!c || !c->Visible()) continue;
+    if (auto* bar = dynamic_cast<TToolBar*>(c); bar && bar->FirstEnabledButton() >= 0) return bar;
+    if (TToolBar* inner = MenuToolBar(c)) return inner;
+  }
+  return nullptr;
 }
 
 bool TCustomForm::IsShortCut(WORD Key, TShiftState Shift) {
   if (menu_ && menu_->IsShortCut(Key, Shift)) return true;
+  // Alt and an underlined letter of a tool bar's caption open that menu.
+  if (!menu_ && Shift == TShiftState{ssAlt} && ((Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9')))
+    if (TToolBar* bar = MenuToolBar(this)) {
+      const int index = bar->ButtonOfHotkey(static_cast<char>(Key));
+      if (index >= 0) return bar->OpenMenuByKeyboard(index);
+    }
   // Popup menus of the form answer their short cuts as well.
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* p = dynamic_cast<TPopupMenu*>(Components(i)); p && p->IsShortCut(Key, Shift)) return true;

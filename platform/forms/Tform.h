@@ -110,6 +110,8 @@ class TCustomForm : public TCustomControl {
 
  private:
   void ApplyPosition();
+  void CentreOver(const RECT& area);
+  static class TToolBar* MenuToolBar(TWinControl* Within);
   void ShowWindowNow();
   void DialogKey(TMessage& Message);
   void Activated(bool Active);

@@ -36,11 +36,7 @@ std::string ShortCutToText(TShortCut ShortCut) {
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
     name = std::string(1, static_cast<char>(key));
   } else if (key >= VK_F1 && key <= VK_F1 + 23) {
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     name = "F" + std::to_string(key - VK_F1 + 1);
-#pragma GCC diagnostic pop
   } else {
     for (const KeyName& k : kKeyNames)
       if (k.key == key) name = k.name;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/forms/Menuloop.h"
 #include "platform/gui/Drawedge.h"
 #include "platform/gui/Drawtext.h"
 #include "platform/gui/Rects.h"
@@ -236,6 +237,54 @@ std::vector<TToolButton*> TToolBar::Ordered() const {
 int TToolBar::ButtonCount() const { return static_cast<int>(Ordered().size()); }
 
 TToolButton* TToolBar::Buttons(int Index) const { return Ordered().at(Index); }
+
+namespace {
+
+bool Reachable(const TToolButton* b) {
+  return b->Visible() && b->Enabled() && b->Style() != tbsSeparator && b->Style() != tbsDivider;
+}
+
+}  // namespace
+
+int TToolBar::FirstEnabledButton() const {
+  const std::vector<TToolButton*> buttons = Ordered();
+  for (size_t i = 0; i < buttons.size(); ++i)
+    if (Reachable(buttons[i])) return static_cast<int>(i);
+  return -1;
+}
+
+int TToolBar::ButtonOfHotkey(char Key) const {
+  const std::vector<TToolButton*> buttons = Ordered();
+  const char want = GetHotkey(std::string("&") + Key);
+  for (size_t i = 0; i < buttons.size(); ++i)
+    if (Reachable(buttons[i]) && want && GetHotkey(buttons[i]->Caption()) == want) return static_cast<int>(i);
+  return -1;
+}
+
+bool TToolBar::OpenMenuByKeyboard(int Index) {
+  auto alive = AliveToken();
+  for (;;) {
+    const std::vector<TToolButton*> buttons = Ordered();
+    if (Index < 0 || Index >= static_cast<int>(buttons.size()) || !Reachable(buttons[Index])) return false;
+    TToolButton* button = buttons[Index];
+    if (!button->DropdownMenu()) {
+      button->Click();
+      return true;
+    }
+    const int step = platform::menus::OpenPopupByKeyboard([button] { button->CheckMenuDropdown(); });
+    if (!*alive || step == 0) return true;
+    // The next button with a menu that way round, the bar's end joined to its start.
+    const std::vector<TToolButton*> now = Ordered();
+    const int n = static_cast<int>(now.size());
+    int next = -1;
+    for (int k = 1; k <= n && next < 0; ++k) {
+      const int i = ((Index + step * k) % n + n) % n;
+      if (Reachable(now[i]) && now[i]->DropdownMenu()) next = i;
+    }
+    if (next < 0 || next == Index) return true;
+    Index = next;
+  }
+}
 
 void TToolBar::SetImages(TImageList* Value) {
   images_ = Value;

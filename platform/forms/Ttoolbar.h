@@ -80,6 +80,14 @@ class TToolBar : public TCustomControl {
   void SetIndent(int Value) { indent_ = Value; ArrangeButtons(); }
   // Places the buttons in their order; a rebuild asked for while placing waits for it.
   void ArrangeButtons();
+  // The keyboard's way into the bar's menus: opens the menu of the button at Index (a
+  // command button is pressed), and Left and Right walk on to the menus beside it.
+  // False when there is no such button.
+  bool OpenMenuByKeyboard(int Index);
+  // The enabled button whose caption underlines the letter, or -1.
+  int ButtonOfHotkey(char Key) const;
+  // The first enabled button, or -1.
+  int FirstEnabledButton() const;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  protected:

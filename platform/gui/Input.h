@@ -14,6 +14,7 @@ inline constexpr DWORD MOUSEEVENTF_RIGHTUP = 0x0010;
 inline constexpr DWORD MOUSEEVENTF_MIDDLEDOWN = 0x0020;
 inline constexpr DWORD MOUSEEVENTF_MIDDLEUP = 0x0040;
 inline constexpr DWORD MOUSEEVENTF_WHEEL = 0x0800;
+inline constexpr DWORD MOUSEEVENTF_HWHEEL = 0x1000;  // positive: to the right
 inline constexpr DWORD MOUSEEVENTF_ABSOLUTE = 0x8000;
 inline constexpr DWORD KEYEVENTF_EXTENDEDKEY = 0x0001;
 inline constexpr DWORD KEYEVENTF_KEYUP = 0x0002;

@@ -57,6 +57,11 @@ struct Window {
   RECT rect{};        // in the parent's client coordinates
   RECT client{};      // client area within the window rectangle
   RECT normalRect{};  // placement to restore from minimized or maximized
+  // Where the first place of a top-level window comes from: a desktop's window manager
+  // chooses it unless the program put the window somewhere on purpose (a dialog over
+  // its owner) or restores a place the user left it at.
+  enum class Placement { Desktop, Program, Remembered };
+  Placement placement = Placement::Desktop;
   std::string text;
   LONG_PTR id = 0;
   LONG_PTR userData = 0;

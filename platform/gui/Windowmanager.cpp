@@ -450,12 +450,27 @@ BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* p) {
 BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* p) {
   Window* w = FindWindowObject(window);
   if (!w || !p) return FALSE;
-  const RECT& r = p->rcNormalPosition;
+  RECT r = p->rcNormalPosition;
+  if (w->IsTopLevel() && (w->style & WS_CAPTION) == WS_CAPTION) {
+    RECT area;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    const LONG width = std::min(Width(r), Width(area)), height = std::min(Height(r), Height(area));
+    const LONG left = std::clamp(r.left, area.left, area.right - width);
+    const LONG top = std::clamp(r.top, area.top, area.bottom - height);
+    r = RECT{left, top, left + width, top + height};
+    w->placement = Window::Placement::Remembered;
+  }
   if (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) w->normalRect = r;
   else SetWindowPos(window, nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(window, static_cast<int>(p->showCmd));
   return TRUE;
 }
+
+namespace platform {
+void SetPlacementKind(HWND window, Window::Placement kind) {
+  if (Window* w = FindWindowObject(window)) w->placement = kind;
+}
+}  // namespace platform
 
 BOOL GetWindowRect(HWND window, RECT* r) {
   Window* w = FindWindowObject(window);

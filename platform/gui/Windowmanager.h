@@ -37,6 +37,8 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL BringWindowToTop(HWND window);
 BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement);
+// Restores a remembered place: a top-level window with a caption is kept on the work
+// area (the screen may have shrunk since), and a desktop keeps the window where it is put.
 BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement);
 BOOL GetWindowRect(HWND window, RECT* r);
 BOOL GetClientRect(HWND window, RECT* r);
@@ -72,6 +74,8 @@ HANDLE GetProp(HWND window, const char* name);
 HANDLE RemoveProp(HWND window, const char* name);
 
 namespace platform {
+// The program puts a top-level window at a place of its choosing (see Window::Placement).
+void SetPlacementKind(HWND window, Window::Placement kind);
 // Destroys the windows whose destruction waited for their procedures to return.
 void RunPendingDestroys();
 // Windows alive (the desktop not counted), for leak checks.

@@ -113,11 +113,7 @@ class Formatter {
         if (a.kind == TVarRec::vtUInt64) return ZeroPad(Digits(a.u, 10), spec.precision);
         bool neg = a.i < 0;
         uint64_t mag = neg ? uint64_t(0) - static_cast<uint64_t>(a.i) : static_cast<uint64_t>(a.i);
-        // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
         return (neg ? "-" : "") + ZeroPad(Digits(mag, 10), spec.precision);
-#pragma GCC diagnostic pop
       }
       case 'u':
       case 'x': {

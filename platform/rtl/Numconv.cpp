@@ -43,11 +43,7 @@ void Round(Decimal& d, int keep) {
       d.digits.insert(d.digits.begin(), '1');
       d.digits.pop_back();
       ++d.exponent;
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       if (keep == 0) d.digits = "1";
-#pragma GCC diagnostic pop
     }
   }
   while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
@@ -286,11 +282,7 @@ std::string FloatToStrF(double Value, TFloatFormat Format, int Precision, int Di
       if (d.nan || d.inf) return Special(d);
       if (Format == ffCurrency) return Currency(d, Digits);
       if (d.exponent > Precision) return FormatGeneral(d, Precision, 0);
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       return (d.negative ? "-" : "") + FixedBody(d, Digits, Format == ffNumber);
-#pragma GCC diagnostic pop
     }
     default: {
       Decimal d = ToDecimal(Value, Precision, 9999);

@@ -159,11 +159,7 @@ void CheckOneLine(const std::string& text, const std::string& fileName) {
 
 int TCustomIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) {
   std::string s = ReadString(Section, Ident, "");
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
-#pragma GCC diagnostic pop
   return StrToIntDef(s, Default);
 }
 

@@ -106,79 +106,83 @@ class TPublished {
   }
 
   template <class G, class S>
-  TPublished& Integer(const std::string& Name, G Get, S Set, const std::string& TypeName = "Integer") {
-    return Ordinal(Name, tkInteger, TypeName, Get, Set);
+  TPublished& Integer(const std::string& Name, G Getter, S Setter, const std::string& TypeName = "Integer") {
+    return Ordinal(Name, tkInteger, TypeName, Getter, Setter);
   }
   template <class G, class S>
-  TPublished& Int64(const std::string& Name, G Get, S Set) { return Ordinal(Name, tkInt64, "Int64", Get, Set); }
+  TPublished& Int64(const std::string& Name, G Getter, S Setter) {
+    return Ordinal(Name, tkInt64, "Int64", Getter, Setter);
+  }
   template <class G, class S>
-  TPublished& Bool(const std::string& Name, G Get, S Set) {
-    TPropInfo& p = Ordinal(Name, tkEnumeration, "Boolean", Get, Set).Last();
+  TPublished& Bool(const std::string& Name, G Getter, S Setter) {
+    TPropInfo& p = Ordinal(Name, tkEnumeration, "Boolean", Getter, Setter).Last();
     p.EnumNames = {"False", "True"};
     return *this;
   }
   template <class G, class S>
-  TPublished& Char(const std::string& Name, G Get, S Set) {
-    TPropInfo& p = Ordinal(Name, tkChar, "Char", Get, Set).Last();
-    p.GetStr = [Get](TObject* o) { return std::string(1, static_cast<char>(std::invoke(Get, Self(o)))); };
+  TPublished& Char(const std::string& Name, G Getter, S Setter) {
+    TPropInfo& p = Ordinal(Name, tkChar, "Char", Getter, Setter).Last();
+    p.GetStr = [Getter](TObject* o) { return std::string(1, static_cast<char>(std::invoke(Getter, Self(o)))); };
     return *this;
   }
   template <class E, class G, class S>
-  TPublished& Enum(const std::string& Name, const std::string& TypeName, G Get, S Set,
+  TPublished& Enum(const std::string& Name, const std::string& TypeName, G Getter, S Setter,
                    std::initializer_list<const char*> Names) {
-    TPropInfo& p = Ordinal(Name, tkEnumeration, TypeName, Get, Set).Last();
+    TPropInfo& p = Ordinal(Name, tkEnumeration, TypeName, Getter, Setter).Last();
     p.EnumNames.assign(Names.begin(), Names.end());
     return *this;
   }
   // A set of enumeration values, read and written as TSet<E>; as ordinals it is a bit mask.
   template <class E, class G, class S>
-  TPublished& Set(const std::string& Name, const std::string& TypeName, G Get, S Set,
+  TPublished& Set(const std::string& Name, const std::string& TypeName, G Getter, S Setter,
                   std::initializer_list<const char*> MemberNames) {
     TPropInfo p = Make(Name, tkSet, TypeName);
     p.EnumNames.assign(MemberNames.begin(), MemberNames.end());
-    p.GetOrd = [Get](TObject* o) { return static_cast<int64_t>(TSet<E>(std::invoke(Get, Self(o))).Bits()); };
+    p.GetOrd = [Getter](TObject* o) { return static_cast<int64_t>(TSet<E>(std::invoke(Getter, Self(o))).Bits()); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>)
-      p.SetOrd = [Set](TObject* o, int64_t v) { std::invoke(Set, Self(o), TSet<E>::FromBits(static_cast<uint64_t>(v))); };
+      p.SetOrd = [Setter](TObject* o, int64_t v) {
+        std::invoke(Setter, Self(o), TSet<E>::FromBits(static_cast<uint64_t>(v)));
+      };
     cls_.Own.push_back(std::move(p));
     return *this;
   }
   template <class G, class S>
-  TPublished& Float(const std::string& Name, G Get, S Set, TFloatType Type = ftDouble,
+  TPublished& Float(const std::string& Name, G Getter, S Setter, TFloatType Type = ftDouble,
                     const std::string& TypeName = "Double") {
     TPropInfo p = Make(Name, tkFloat, TypeName);
     p.FloatType = Type;
-    p.GetFloat = [Get](TObject* o) { return static_cast<double>(std::invoke(Get, Self(o))); };
+    p.GetFloat = [Getter](TObject* o) { return static_cast<double>(std::invoke(Getter, Self(o))); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>) {
-      using V = std::decay_t<decltype(std::invoke(Get, static_cast<T*>(nullptr)))>;
-      p.SetFloat = [Set](TObject* o, double v) { std::invoke(Set, Self(o), static_cast<V>(v)); };
+      using V = std::decay_t<decltype(std::invoke(Getter, static_cast<T*>(nullptr)))>;
+      p.SetFloat = [Setter](TObject* o, double v) { std::invoke(Setter, Self(o), static_cast<V>(v)); };
     }
     cls_.Own.push_back(std::move(p));
     return *this;
   }
   template <class G, class S>
-  TPublished& String(const std::string& Name, G Get, S Set, const std::string& TypeName = "String") {
+  TPublished& String(const std::string& Name, G Getter, S Setter, const std::string& TypeName = "String") {
     TPropInfo p = Make(Name, tkLString, TypeName);
-    p.GetStr = [Get](TObject* o) { return std::string(std::invoke(Get, Self(o))); };
+    p.GetStr = [Getter](TObject* o) { return std::string(std::invoke(Getter, Self(o))); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>)
-      p.SetStr = [Set](TObject* o, const std::string& v) { std::invoke(Set, Self(o), v); };
+      p.SetStr = [Setter](TObject* o, const std::string& v) { std::invoke(Setter, Self(o), v); };
     cls_.Own.push_back(std::move(p));
     return *this;
   }
   // A value kept as text that the property storage writes and reads as text.
   template <class G, class S>
-  TPublished& Variant(const std::string& Name, G Get, S Set) {
-    String(Name, Get, Set, "Variant");
+  TPublished& Variant(const std::string& Name, G Getter, S Setter) {
+    String(Name, Getter, Setter, "Variant");
     cls_.Own.back().Kind = tkVariant;
     return *this;
   }
   // An object property: a TPersistent the class owns (TStrings, TFont ...)
-  // or a reference to a TComponent. Set may be nullptr for read-only ones.
+  // or a reference to a TComponent. Setter may be nullptr for read-only ones.
   template <class C, class G, class S>
-  TPublished& Object(const std::string& Name, const std::string& TypeName, G Get, S Set) {
+  TPublished& Object(const std::string& Name, const std::string& TypeName, G Getter, S Setter) {
     TPropInfo p = Make(Name, tkClass, TypeName);
-    p.GetObj = [Get](TObject* o) -> TObject* { return std::invoke(Get, Self(o)); };
+    p.GetObj = [Getter](TObject* o) -> TObject* { return std::invoke(Getter, Self(o)); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>)
-      p.SetObj = [Set](TObject* o, TObject* v) { std::invoke(Set, Self(o), dynamic_cast<C*>(v)); };
+      p.SetObj = [Setter](TObject* o, TObject* v) { std::invoke(Setter, Self(o), dynamic_cast<C*>(v)); };
     cls_.Own.push_back(std::move(p));
     return *this;
   }
@@ -195,12 +199,12 @@ class TPublished {
   }
 
   template <class G, class S>
-  TPublished& Ordinal(const std::string& Name, TTypeKind Kind, const std::string& TypeName, G Get, S Set) {
+  TPublished& Ordinal(const std::string& Name, TTypeKind Kind, const std::string& TypeName, G Getter, S Setter) {
     TPropInfo p = Make(Name, Kind, TypeName);
-    p.GetOrd = [Get](TObject* o) { return static_cast<int64_t>(std::invoke(Get, Self(o))); };
+    p.GetOrd = [Getter](TObject* o) { return static_cast<int64_t>(std::invoke(Getter, Self(o))); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>) {
-      using V = std::decay_t<decltype(std::invoke(Get, static_cast<T*>(nullptr)))>;
-      p.SetOrd = [Set](TObject* o, int64_t v) { std::invoke(Set, Self(o), static_cast<V>(v)); };
+      using V = std::decay_t<decltype(std::invoke(Getter, static_cast<T*>(nullptr)))>;
+      p.SetOrd = [Setter](TObject* o, int64_t v) { std::invoke(Setter, Self(o), static_cast<V>(v)); };
     }
     cls_.Own.push_back(std::move(p));
     return *this;

@@ -2,6 +2,7 @@
 #include "app/Tformerror.h"
 #include "app/Tstartupdriver.h"
 #include "Apptesthelpers.h"
+#include "foundation/Helpdocument.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Tformbrowsepars.h"
 #include "foundation/Tformprogress.h"
@@ -42,9 +43,12 @@ TEST(Guidialogs, MessageBoxesHaveTheGivenButtonsAndAnswerTheirIndex) {
   });
   EXPECT_EQ(ShowMessageBox("Pick out data to file", "The file exists.", "/tmp/x.txt", "Append|Overwrite|Cancel", 0), 1);
   EXPECT_EQ(captions, (std::vector<std::string>{"Append", "Overwrite", "Cancel", "<none>"}));
-  // Closed without a button: the default one.
+  // Closed from the frame: the cancelling answer, "Cancel" or else the last button, never
+  // the default one by accident.
   gui.script.Answer("QUESTION", [](TCustomForm& form) { form.Close(); });
-  EXPECT_EQ(ShowMessageBox("QUESTION", "Go on?", "", "Yes|No", 1), 1);
+  EXPECT_EQ(ShowMessageBox("QUESTION", "Go on?", "", "Yes|No", 0), 1);
+  gui.script.Answer("Pick out data to file", [](TCustomForm& form) { form.Close(); });
+  EXPECT_EQ(ShowMessageBox("Pick out data to file", "The file exists.", "", "Append|Cancel|Overwrite", 0), 1);
   gui.script.Press("NOTICE", "Button0");
   EXPECT_EQ(ShowMessageBox("NOTICE", "Done."), 0);
   EXPECT_EQ(gui.script.Pending(), 0u);
@@ -72,6 +76,12 @@ TEST(Guidialogs, InputBoxesGiveTheTextOnOkAndHidePasswords) {
   result = "untouched";
   EXPECT_FALSE(InputString("NAME", "Your name:", "proposal", result, false));
   EXPECT_EQ(result, "untouched");
+  // A question without a prompt still labels its edit.
+  gui.script.Answer("Enter Nickname", [](TCustomForm& form) {
+    EXPECT_EQ(CaptionOf(form, "LabelPrompt"), "Enter Nickname:");
+    platform::PressControl(form, "ButtonOk");
+  });
+  EXPECT_TRUE(InputString("Enter Nickname", "", "NewDiscussionNickName", result, false));
 }
 
 TEST(Guidialogs, TheErrorWindowsButtonsTerminateOrReload) {
@@ -211,6 +221,26 @@ TEST(Guidialogs, TheSettingsDialogChecksStoresAndCancels) {
   TFormBrowsePars dialog(nullptr);
   EXPECT_FALSE(dialog.Execute(pars, path));
   EXPECT_EQ(pars.PostPartSizeKB, 2048);
+}
+
+TEST(Guidialogs, HelpWithoutAnOpenerSaysWhichOneIsMissing) {
+  TAppScratch s;
+  TGuiScreen gui;
+  testsupport::WriteFile(s.Home + "/Quillaran.html", "<html></html>");
+  SetHelpDocumentFolder(s.Home);
+  const std::string path = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (s.Folder + "/empty").c_str(), 1);
+  std::string told;
+  gui.script.Answer("DOS COMMAND LINE ERROR", [&](TCustomForm& form) {
+    told = CaptionOf(form, "LabelMessage");
+    platform::PressControl(form, "Button0");
+  });
+  EXPECT_FALSE(OpenHelp(1));
+  setenv("PATH", path.c_str(), 1);
+  SetHelpDocumentFolder("");
+  EXPECT_NE(told.find("\"xdg-open\" cannot be started"), std::string::npos) << told;
+  EXPECT_NE(told.find("xdg-utils"), std::string::npos) << told;
+  EXPECT_NE(told.find("\"Customize\""), std::string::npos) << told;
 }
 
 }  // namespace

@@ -173,4 +173,20 @@ TEST(ProgramHeadless, TheEndOfTheInputOrAStopSignalDuringTheLoginEndsWithoutALog
   EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
 }
 
+TEST(ProgramHeadless, HelpAndVersionAnswerOnTheTerminalAndEndWithSuccess) {
+  TAppScratch s;
+  const std::string program = "env -u DISPLAY " + std::string(QUILLARAN_BINARY_DIR) + "/app/quillaran";
+  int status = -1;
+  const std::string help = testsupport::Run(program + " --help </dev/null 2>&1", &status);
+  EXPECT_EQ(status, 0) << help;
+  EXPECT_EQ(help.rfind("Usage: quillaran [/DisableExistanceTest | /DET] [/DebugRun] [/ReRun]\n", 0), 0u) << help;
+  EXPECT_NE(help.find("--version"), std::string::npos) << help;
+  const std::string version = testsupport::Run(program + " /DET --version </dev/null 2>&1", &status);
+  EXPECT_EQ(status, 0) << version;
+  EXPECT_EQ(version, "Quillaran 1.0\n");
+  // Nothing started: no question was asked and no log was begun.
+  EXPECT_EQ(help.find("LOGIN"), std::string::npos) << help;
+  EXPECT_EQ(platform::FilePermissions(s.Home + "/errors.log"), -1);
+}
+
 }  // namespace

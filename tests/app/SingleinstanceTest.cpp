@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 // Runs the program in a process of its own with a data root of its own; its exit code,
@@ -53,19 +57,38 @@ TEST(Singleinstance, TheRunningProgramIsFoundFromAnotherProcess) {
   TAppScratch s;
   platform::SetWindowDirectory(s.Runtime);
   EXPECT_EQ(FindRunningSuiteProgram(), "");
-  // The other process owns the identifier window for the time of a sleep.
-  int status = -1;
-  const std::string script =
-      "QUILLARAN_HOME='" + s.Home + "' XDG_CONFIG_HOME='" + s.Config + "' QUILLARAN_RUNTIME_DIR='" + s.Runtime + "' '" +
-      QUILLARAN_BINARY_DIR + "/tests/app/app_tests' --gtest_filter=Singleinstance.DISABLED_HoldTheIdentifierWindow " +
-      "--gtest_also_run_disabled_tests >/dev/null 2>&1 & sleep 0";
-  testsupport::Run(script, &status);
-  bool found = false;
-  for (int i = 0; i < 300 && !found; ++i) {
-    found = FindRunningSuiteProgram() == "Quillaran";
-    if (!found) usleep(10000);
+  // The other process owns the identifier window: it says so on its descriptor 3 and
+  // holds the window until the test closes its input.
+  // Closed on exec, so that the holder keeps only its own ends (its input ends when ours does).
+  int input[2], said[2];
+  ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
+  ASSERT_EQ(pipe2(said, O_CLOEXEC), 0);
+  const std::string binary = std::string(QUILLARAN_BINARY_DIR) + "/tests/app/app_tests";
+  const pid_t holder = fork();
+  if (holder == 0) {
+    dup2(input[0], 0);
+    dup2(said[1], 3);
+    fcntl(0, F_SETFD, 0);
+    fcntl(3, F_SETFD, 0);
+    const int quiet = open("/dev/null", O_WRONLY);
+    dup2(quiet, 1);
+    dup2(quiet, 2);
+    execl(binary.c_str(), binary.c_str(), "--gtest_filter=Singleinstance.DISABLED_HoldTheIdentifierWindow",
+          "--gtest_also_run_disabled_tests", static_cast<char*>(nullptr));
+    _exit(127);
   }
-  EXPECT_TRUE(found);
+  close(input[0]);
+  close(said[1]);
+  char held = 0;
+  ASSERT_EQ(read(said[0], &held, 1), 1) << "the other process did not take the window";
+  EXPECT_EQ(FindRunningSuiteProgram(), "Quillaran");
+  close(input[1]);
+  close(said[0]);
+  int status = -1;
+  waitpid(holder, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  // Gone with its process.
+  EXPECT_EQ(FindRunningSuiteProgram(), "");
   platform::SetWindowDirectory(std::string());
 }
 
@@ -73,7 +96,11 @@ TEST(Singleinstance, TheRunningProgramIsFoundFromAnotherProcess) {
 TEST(Singleinstance, DISABLED_HoldTheIdentifierWindow) {
   platform::SetWindowDirectory(getenv("QUILLARAN_RUNTIME_DIR"));
   TInstanceWindow window;
-  usleep(1500000);
+  ASSERT_NE(window.Handle(), nullptr);
+  ASSERT_EQ(write(3, "h", 1), 1);
+  char c;
+  while (read(0, &c, 1) > 0) {
+  }
 }
 
 }  // namespace

@@ -154,11 +154,7 @@ TEST_F(Captions, TheEntryInListsOfWindowsIsTheFirstLineOfTheBlockCutTo80Letters)
   d->Storages.GetStrHashItem(formula)->Str.FormulaText = "a+b";
   d->Storages.GetStrHashItem(formula)->Str.Text = "how\r\nmore";
   Show(formula);
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   EXPECT_EQ(browse.GetStringForWindowsMenu(), "<" + Block(conclusion).Name.ToString() + "> = a+b how");
-#pragma GCC diagnostic pop
   d->Storages.GetStrHashItem(conclusion)->Str.URL = "http://x.org";
   d->Storages.GetStrHashItem(conclusion)->Str.Text = "  " + std::string(79, 'w') + "z\nnext";
   Show(conclusion);

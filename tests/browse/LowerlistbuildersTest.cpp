@@ -247,14 +247,14 @@ TEST_F(LowerListBuilders, AnAuthorWithoutBlocksSendsTheWindowBack) {
   TBrowse& window = form->Browse;
   // The window's "Back": the last state of the history comes back.
   std::vector<std::string> commands;
-  BrowseCommandHandler() = [&](TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* item,
+  BrowseCommandHandler() = [&](TBrowse& backed, const TBrowseItemIndex* path, const TBrowseItem* item,
                                const std::string& text, uint8_t code, TShiftState, int32_t data1, int32_t data2) {
     commands.push_back(std::to_string(code) + " " + std::to_string(path->Length()) + " " +
                        std::to_string(item->Ident.ADIdent) + " [" + text + "] " + std::to_string(data1) + " " +
                        std::to_string(data2));
-    TBrowseState last = browse.History[browse.History.Count() - 1];
-    browse.History.Delete(browse.History.Count() - 1);
-    browse.SetCurrentBrowseState(last);
+    TBrowseState last = backed.History[backed.History.Count() - 1];
+    backed.History.Delete(backed.History.Count() - 1);
+    backed.SetCurrentBrowseState(last);
   };
 
   // With one state behind, the empty list stays.

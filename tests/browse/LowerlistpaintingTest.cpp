@@ -68,11 +68,7 @@ class ListPainting : public BrowseTest {
 
 std::string Words(int count) {
   std::string text;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   for (int i = 0; i < count; ++i) text += (i ? " " : "") + std::string("word");
-#pragma GCC diagnostic pop
   return text;
 }
 

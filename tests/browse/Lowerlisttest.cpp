@@ -45,11 +45,11 @@ void LowerListTest::ShowAuthor(uint16_t adident) {
   item.Ident.ADIdent = adident;
 }
 
-void LowerListTest::ShowFolder(int16_t folder) {
+void LowerListTest::ShowFolder(int16_t shown) {
   TBrowseItem& item = browse.CurrentBrowseState.CurrentItem;
   item.Clear();
   item.Ident.Kind = BrowseItem_Folder;
-  item.Ident.Folder = folder;
+  item.Ident.Folder = shown;
 }
 
 std::string LowerListTest::Names() {
@@ -62,11 +62,7 @@ std::string LowerListTest::Names() {
     if (!names.empty()) names += ' ';
     switch (item->Kind()) {
       case BrowseItem_Block: names += Block(item->Ident.Index).Name.ToString(); break;
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       case BrowseItem_Author: names += "A" + std::to_string(item->Ident.ADIdent); break;
-#pragma GCC diagnostic pop
       case BrowseItem_Folder: names += discussions->Folders[uint32_t(item->Ident.Folder)].Name.ToString(); break;
       default: names += "?";
     }

@@ -24,7 +24,7 @@ class LowerListTest : public BrowseTest {
   // The window shows a block, an author or a folder entry.
   void Show(TDiscBlockIndex block);
   void ShowAuthor(uint16_t adident);
-  void ShowFolder(int16_t folder);
+  void ShowFolder(int16_t shown);
   // The items of the service rows: block names, "A" and the author ident, folder names.
   std::string Names();
   // The row types, one digit a row.

@@ -153,11 +153,11 @@ TEST_F(BrowseEngine, TheBackHistoryKeepsTheLastStates) {
   // The first item of a window has only the window's empty first state behind it.
   ASSERT_EQ(browse.History.Count(), 1u);
   EXPECT_EQ(browse.History[0].CurrentItem.Kind(), BrowseItem_None);
-  TBrowseItem folder;
-  folder.Ident.Kind = BrowseItem_Folder;
+  TBrowseItem place;
+  place.Ident.Kind = BrowseItem_Folder;
   for (int16_t i = 0; i < 30; ++i) {
-    folder.Ident.Folder = i;
-    browse.OpenBrowseItem(folder);
+    place.Ident.Folder = i;
+    browse.OpenBrowseItem(place);
   }
   ASSERT_EQ(int(browse.History.Count()), BrowseHistoryLimit);
   EXPECT_EQ(browse.History[BrowseHistoryLimit - 1].CurrentItem.Ident.Folder, 28);

@@ -17,10 +17,10 @@ TEST_F(BrowseManager, TheRegisterFollowsWindowsOpenedAndClosedInAnyOrder) {
   TRecorder recorder;
   TFormBrowse* first = OpenOn(ecology);
   TFormBrowse* second = OpenOn(economy);
-  TBrowseItem folder;
-  folder.Ident.Kind = BrowseItem_Folder;
-  folder.Ident.Folder = discussions->RootFolder;
-  TBrowse* third = manager->NewFormBrowse(-1, folder, second, 0, true);
+  TBrowseItem place;
+  place.Ident.Kind = BrowseItem_Folder;
+  place.Ident.Folder = discussions->RootFolder;
+  TBrowse* third = manager->NewFormBrowse(-1, place, second, 0, true);
   ASSERT_NE(third, nullptr);
   Pump();
   ASSERT_EQ(manager->Count(), 3);

@@ -117,11 +117,11 @@ class CreationCommands : public CommandsTest {
   }
   static void Type(std::initializer_list<std::string> names) { Typed().insert(Typed().end(), names); }
   // The discussion in a folder of a root, -1 when none.
-  int DiscussionIn(int16_t root, const std::string& name) {
-    return discussions->FolderHasDiscussion(TStr(discussions->GetFolderPath(root).ToString() + "/" + name))
+  int DiscussionIn(int16_t rootFolder, const std::string& name) {
+    return discussions->FolderHasDiscussion(TStr(discussions->GetFolderPath(rootFolder).ToString() + "/" + name))
                ? [&] {
                    for (int i = 0; i < discussions->GetDiscussionsCount(); ++i)
-                     if (Discussion(i).Folder.ToString() == discussions->GetFolderPath(root).ToString() + "/" + name)
+                     if (Discussion(i).Folder.ToString() == discussions->GetFolderPath(rootFolder).ToString() + "/" + name)
                        return i;
                    return -1;
                  }()

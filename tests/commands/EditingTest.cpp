@@ -50,11 +50,7 @@ class Editing : public CommandsTest {
     for (const TLowerListRow& row : browse.CurrentBrowseState.Rows) {
       if (row.RowType != LowerListRow_Service) continue;
       const TBrowseItem* item = row.GetBrowseItem(browse.CurrentBrowseState.CurrentItem);
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       names += (names.empty() ? "" : " ") + (item ? Name(item->GetDiscBlockIndex()) : std::string("?"));
-#pragma GCC diagnostic pop
     }
     return names;
   }

@@ -171,12 +171,8 @@ TEST_F(Lists, HistoryDisputantsChainAndFormulas) {
   const TDiscBlockIndex quarter = modeltest::AddBlock(*d, StorageType_Model, conclusion, TextType_Formula, "quarter");
   const TDiscBlockIndex wrong = modeltest::AddBlock(*d, StorageType_Model, conclusion, TextType_Formula, "wrong");
   d->Storages.GetDiscBlock(a)->Possibility = 80;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   for (auto [block, text] : {std::pair{half, "<" + Name(a) + "> / 2"}, std::pair{quarter, "<" + Name(a) + "> / 4"},
                              std::pair{wrong, std::string("1 +")}}) {
-#pragma GCC diagnostic pop
     d->Storages.GetDiscBlock(block)->Conclusion = conclusion;
     d->Storages.GetStrHashItem(block)->Str.FormulaText = text;
   }

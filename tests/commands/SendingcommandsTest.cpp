@@ -259,5 +259,40 @@ TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {
   EXPECT_EQ(d->User.PostLists.Items[0].Blocks.Count(), 2u);
 }
 
+// The save that makes the sent comment's numbers the discussion's fails: the message is
+// withdrawn and the sending taken back, so that nothing goes out under numbers the
+// discussion did not keep.
+TEST_F(SendingCommands, ASaveThatFailsWithdrawsTheMessageAndTakesTheSendingBack) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, b, TextType_Premise, "my note");
+  const TDiscBlockCode noted = d->Storages.GetDiscBlock(note)->GetDiscBlockCode();
+  lists.Items[0].Blocks.AddItem(noted);
+  const std::vector<TDiscBlockCode> listed(lists.Items[0].Blocks.begin(), lists.Items[0].Blocks.end());
+  const int comments = d->Storages.Comments.Count();
+  const auto counters = [this] {
+    std::vector<uint16_t> all;
+    for (int i = 0; i < d->Authors.Count(); ++i) all.push_back(d->Authors.Author(i).CommentCounter);
+    return all;
+  };
+  const std::vector<uint16_t> before = counters();
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is announced
+  TDiscussion::CrashBeforeSaveStep = 1;
+  Run(form->Browse, Command_SendPost, {}, "", 0);
+  TDiscussion::CrashBeforeSaveStep = 0;
+  EXPECT_TRUE(Outbox().empty());
+  ASSERT_EQ(lists.Items.Count(), 1u);
+  EXPECT_EQ(std::vector<TDiscBlockCode>(lists.Items[0].Blocks.begin(), lists.Items[0].Blocks.end()), listed);
+  EXPECT_EQ(counters(), before);  // the comment number is free again
+  for (int i = comments; i < d->Storages.Comments.Count(); ++i) EXPECT_FALSE(d->Storages.Comments.Block(i).IsAlive());
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 0);
+}
+
 }  // namespace
 }  // namespace commandstest

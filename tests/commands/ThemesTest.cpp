@@ -89,11 +89,7 @@ TEST_F(Themes, EvaluateStoresTheReadersPossibilityOnlyWhenChangedAndFormulasFoll
   const TDiscBlockIndex conclusion = modeltest::AddBlock(*d, StorageType_Model, root, TextType_Conclusion, "K");
   const TDiscBlockIndex formula = modeltest::AddBlock(*d, StorageType_Model, conclusion, TextType_Formula, "F");
   d->Storages.GetDiscBlock(formula)->Conclusion = conclusion;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   d->Storages.GetStrHashItem(formula)->Str.FormulaText = "<" + Name(b) + "> - 10";
-#pragma GCC diagnostic pop
   d->Storages.GetDiscBlock(b)->Possibility = 70;
   ASSERT_EQ(d->CalculateFormulas(), 0);
   ASSERT_EQ(GetPossibilityInForce(*d, conclusion), 60);

@@ -21,9 +21,7 @@
 #include "postoffice/Tpost.h"
 #include "tests/support/Testsupport.h"
 
-#include <chrono>
 #include <sys/stat.h>
-#include <thread>
 
 namespace commandstest {
 namespace {
@@ -99,15 +97,11 @@ TEST_F(WindowCommands, HelpOpensTheDocumentAtTheWindowsSectionInTheBrowser) {
   testsupport::WriteFile(place + "/Quillaran.html", document);
   SetHelpDocumentFolder(place);
   auto address = [&] {
-    for (int i = 0; i < 1000; ++i) {
-      const std::string text = testsupport::ReadFile(given);
-      if (!text.empty()) {
-        remove(given.c_str());
-        return text;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return std::string("no address");
+    std::string text;
+    if (!testsupport::Eventually([&] { return !(text = testsupport::ReadFile(given)).empty(); }))
+      return std::string("no address");
+    remove(given.c_str());
+    return text;
   };
 
   TFormBrowse* form = OpenTree();

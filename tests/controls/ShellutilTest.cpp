@@ -27,9 +27,7 @@ TEST_F(ShellUtil, ProgramsStartInTheirFolderWithTheirParameters) {
   EXPECT_EQ(reinterpret_cast<intptr_t>(FileExecute("no-such-program-here", "", "", esNormal)), 2);
   EXPECT_EQ(reinterpret_cast<intptr_t>(FileExecute("touch", "z", folder + "/nowhere", esNormal)), 3);
   EXPECT_GT(reinterpret_cast<intptr_t>(FileExecute("touch", "started", folder, esMinimized)), 32);
-  for (int i = 0; i < 500 && !std::filesystem::exists(folder + "/started"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_TRUE(std::filesystem::exists(folder + "/started"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return std::filesystem::exists(folder + "/started"); }));
   EXPECT_EQ(ShowCommandOf(esMaximized), SW_SHOWMAXIMIZED);
   EXPECT_EQ(ShowCommandOf(esHidden), SW_HIDE);
 }

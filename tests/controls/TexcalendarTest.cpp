@@ -25,11 +25,7 @@ class Calendar : public controlstest::Screen {
   // The seven texts of a week row.
   std::string Week(int Row) {
     std::string s;
-    // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     for (int c = 0; c < 7; ++c) s += (c ? "|" : "") + cal->CellText(c, Row);
-#pragma GCC diagnostic pop
     return s;
   }
   TForm* form = nullptr;

@@ -1,22 +1,28 @@
 // The timer component: ticks from its worker thread (on the main thread or its own)
 // and from a hidden window's system timer, and what stops them.
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
 
 #include "Screenfixture.h"
 #include "controls/Textimer.h"
+#include "platform/gui/Messagequeue.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
 
 class ExTimer : public controlstest::Screen {
  protected:
-  // Runs the main thread's share of the work until the condition holds (at most 10 s).
+  // Runs the main thread's share of the work until the condition holds (the bound only
+  // ends a fault).
   template <class Condition>
   bool WaitUntil(Condition done) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!done()) {
       if (std::chrono::steady_clock::now() > end) return false;
       CheckSynchronize(5);
@@ -87,6 +93,7 @@ TEST_F(ExTimer, SynchronisedTicksRunOnTheMainThread) {
 TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
   std::atomic<int> ticks{0};
   std::atomic<bool> onMain{false};
+  std::atomic<pid_t> worker{0};
   std::vector<std::string> reported;
   Application->OnException = [&](TObject*, Exception& e) {
     EXPECT_TRUE(platform::IsMainThread());
@@ -98,6 +105,7 @@ TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
     timer.SetInterval(2);
     timer.SetOnTimer([&](TObject*) {
       int n = ++ticks;
+      worker = gettid();
       if (platform::IsMainThread()) onMain = true;
       if (n == 1) throw EAbort();
       if (n == 2) throw EConvertError("not a number");
@@ -107,8 +115,10 @@ TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
     // Destroyed while ticking: the worker ends before the timer is gone.
   }
   Application->OnException = nullptr;
-  int after = ticks;
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const int after = ticks;
+  // The worker thread ended with the timer, so no tick can follow.
+  const std::string task = "/proc/self/task/" + std::to_string(worker.load());
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(task); })) << "the worker outlived its timer";
   EXPECT_EQ(ticks, after) << "no tick after destruction";
   ASSERT_EQ(reported.size(), 1u) << "an abort is silent";
   EXPECT_EQ(reported[0], "not a number");
@@ -122,9 +132,22 @@ TEST_F(ExTimer, ATickWaitingForTheMainThreadIsDroppedOnceTheThreadStops) {
   TExTimer timer(nullptr);
   timer.SetInterval(5);
   int ticks = 0;
+  // Nobody serves the worker, so its tick waits for the main thread; the queue says when
+  // it has one.
+  std::mutex m;
+  std::condition_variable queued;
+  bool waiting = false;
+  platform::SetSynchronizeWakeup([&] {
+    std::lock_guard<std::mutex> lock(m);
+    waiting = true;
+    queued.notify_all();
+  });
   timer.SetOnTimer([&](TObject*) { ++ticks; });
-  // Nobody serves the worker for a while, so its tick waits for the main thread.
-  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  {
+    std::unique_lock<std::mutex> lock(m);
+    queued.wait(lock, [&] { return waiting; });
+  }
+  platform::SetSynchronizeWakeup([] { platform::WakeMessageLoops(); });
   timer.SetInterval(100000);
   timer.SetThreaded(false);
   CheckSynchronize(0);

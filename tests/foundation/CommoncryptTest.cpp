@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <thread>
 
 using namespace gostpeer;
 
@@ -335,4 +337,61 @@ TEST(Commoncrypt, SignFileAnnouncesTheComposedMessageVerifyingErrorIsShownAndFai
   EXPECT_FALSE(SignFile(INVALID_HANDLE_VALUE, KeyPassword, "NEW_BLOCKS", 1));
   EXPECT_TRUE(IsErrorReported());
   EXPECT_EQ(root.Log(), Utf8("ERROR MESSAGE: SignFile - ошибка чтения файла команды-сообщения\n"));
+}
+
+namespace {
+
+// Waits until the file's times would show any further change: from then on a check's
+// verdict is kept with the file.
+void WaitUntilSettled(const std::string& path) {
+  for (;;) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    platform::FileIdentity identity;
+    const bool settled = platform::SettledIdentityOf(f, identity);
+    CloseHandle(f);
+    if (settled) return;
+    std::this_thread::yield();
+  }
+}
+
+// New bytes written over the old in the same file: same inode, same size.
+void Overwrite(const std::string& path, const std::string& bytes) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr));
+  CloseHandle(f);
+}
+
+}  // namespace
+
+TEST(Commoncrypt, AVerdictKeptWithAMessageNeverOutlivesAChangeOrAnswersForAnotherKey) {
+  TScratchRoot root;
+  const std::string path = WriteMessage(root.Path(), "COMMAND=GIVE_MODEL\r\nDATA\r\n", KeyPassword);
+  const std::string good = ReadFile(path);
+  WaitUntilSettled(path);
+  ASSERT_TRUE(Verify(path, true, KeyPassword));
+  ASSERT_TRUE(Verify(path, true, KeyPassword));
+  // Altered in place after its verdict was kept: refused at once and after its times settle.
+  std::string altered = good;
+  altered[3] = static_cast<char>(altered[3] ^ 0x20);
+  Overwrite(path, altered);
+  EXPECT_FALSE(Verify(path, true, KeyPassword));
+  WaitUntilSettled(path);
+  EXPECT_FALSE(Verify(path, true, KeyPassword));
+  EXPECT_FALSE(Verify(path, true, KeyPassword));
+  // The good bytes back: sound again, and only under the key that sealed it.
+  Overwrite(path, good);
+  WaitUntilSettled(path);
+  EXPECT_TRUE(Verify(path, true, KeyPassword));
+  EXPECT_FALSE(Verify(path, true, "another key password"));
+  EXPECT_FALSE(Verify(path, false, ""));
+  EXPECT_TRUE(Verify(path, true, KeyPassword));
+  // Another file put in its place under the same name.
+  WriteFile(path + ".new", altered);
+  ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+  WaitUntilSettled(path);
+  EXPECT_FALSE(Verify(path, true, KeyPassword));
 }

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -25,12 +23,9 @@ struct Browser {
   }
   ~Browser() { unsetenv("XDG_CONFIG_HOME"); }
   std::string Arguments() {
-    for (int i = 0; i < 500; ++i) {
-      std::string text = testsupport::ReadFile(output);
-      if (!text.empty()) return text;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return std::string();
+    std::string text;
+    testsupport::Eventually([&] { return !(text = testsupport::ReadFile(output)).empty(); });
+    return text;
   }
 };
 

@@ -19,6 +19,7 @@ const TMailServers& TMailServers::Get()
         s.Pop3Port = port("POP3_PORT");
         s.SocksPort = port("SOCKS_PORT");
         s.SocksAuthPort = port("SOCKS_AUTH_PORT");
+        s.Socks4Port = port("SOCKS4_PORT");
         s.Password = values["MAIL_PASSWORD"];
         s.SocksUser = values["SOCKS_USER"];
         s.SocksPassword = values["SOCKS_PASSWORD"];

@@ -8,6 +8,7 @@ struct TMailServers {
     int Pop3Port = 0;
     int SocksPort = 0;
     int SocksAuthPort = 0;
+    int Socks4Port = 0;
     std::string Password; // of every mailbox
     std::string SocksUser;
     std::string SocksPassword;

@@ -404,13 +404,9 @@ TEST(Tnetmessageclient, MalformedMessagesStayReadable)
         // Boundaries nested far too deep.
         [&] {
             std::string s = head;
-            // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
             for (int i = 0; i < 200; ++i)
                 s += "--" + std::string(i == 0 ? "B" : "N" + std::to_string(i - 1)) +
                      "\r\nContent-Type: multipart/mixed; boundary=N" + std::to_string(i) + "\r\n\r\n";
-#pragma GCC diagnostic pop
             return s + ".\r\n";
         }(),
         // A UU attachment without its end, and a hostile name.
@@ -553,12 +549,8 @@ TEST(Tnetmessageclient, DamagedMessagesNeverCrashTheReader)
             case 2: damaged.insert(at, pieces[gen() % std::size(pieces)]); break;
             case 3: damaged.resize(at); break;
             }
-            // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
             if (damaged.empty())
                 damaged = "x";
-#pragma GCC diagnostic pop
         }
         TNetMessage back(nullptr);
         try {

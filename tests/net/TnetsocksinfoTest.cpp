@@ -1,5 +1,6 @@
-// SOCKS hand-shakes: version 5 through microsocks (the fixture's), versions 4
-// and 4A and the error replies through a scripted proxy.
+// SOCKS hand-shakes: version 5 through microsocks and version 4 through dante (the
+// fixture's), with the refusals those give; version 4A, which neither speaks, and the
+// refusals they never give through a scripted proxy.
 #include "Mailservers.h"
 #include "Scriptedserver.h"
 #include "net/Enetexception.h"
@@ -77,35 +78,67 @@ TEST(Tnetsocksinfo, Socks5ThroughMicrosocks)
     }
 }
 
-TEST(Tnetsocksinfo, Socks4And4ARequests)
+TEST(Tnetsocksinfo, Socks4ThroughDanteAndTheRefusalsOfRealProxies)
 {
-    for (TSocksVersion version : {svSocks4, svSocks4A}) {
-        std::string request;
-        TScriptedServer proxy([&](TScriptedPeer& p) {
-            request = p.ReadBytes(8);
-            std::string rest;
-            for (int zeros = version == svSocks4A ? 2 : 1; zeros > 0;) {
-                std::string b = p.ReadBytes(1);
-                if (b.empty())
-                    break;
-                rest += b;
-                if (b[0] == '\0')
-                    --zeros;
-            }
-            request += rest;
-            p.Send(std::string("\0\x5a\0\0\0\0\0\0", 8));
-            p.Send("220 through the proxy\r\n");
-        });
-        TProxiedClient c(version, proxy.Port(), "localhost", 0x1234);
+    const TMailServers& servers = TMailServers::Get();
+    ASSERT_NE(servers.Socks4Port, 0);
+    {
+        TProxiedClient c(svSocks4, servers.Socks4Port, "localhost", servers.SmtpPort);
         c.Handler->SocksInfo()->Username = "user";
         c.Client.Connect();
         EXPECT_EQ(c.Client.GetResponse(220), 220);
+        c.Client.SendCmd("QUIT", 221);
         c.Client.Disconnect();
-        if (version == svSocks4)
-            EXPECT_EQ(request, std::string("\x04\x01\x12\x34\x7f\0\0\x01user\0", 13));
-        else
-            EXPECT_EQ(request, std::string("\x04\x01\x12\x34\0\0\0\x01user\0localhost\0", 23));
     }
+    // A port of this machine where nobody listens, as each proxy reports it.
+    int closedPort = 0;
+    {
+        ws2::TWSAData data;
+        ws2::WSAStartup(0x0202, &data);
+        ws2::SOCKET probe = LoopbackListener(0, closedPort);
+        ws2::closesocket(probe);
+        ws2::WSACleanup();
+    }
+    const struct {
+        TSocksVersion Version;
+        int Proxy;
+        std::string Message;
+    } refusals[] = {{svSocks4, servers.Socks4Port, "Request rejected or failed."},
+                    {svSocks5, servers.SocksPort, "Connection refused."}};
+    for (const auto& r : refusals) {
+        TProxiedClient c(r.Version, r.Proxy, "127.0.0.1", closedPort);
+        try {
+            c.Client.Connect();
+            ADD_FAILURE() << r.Message;
+        } catch (const ENetSocksError& e) {
+            EXPECT_EQ(e.Message(), r.Message);
+        }
+        EXPECT_FALSE(c.Client.Connected());
+    }
+}
+
+TEST(Tnetsocksinfo, Socks4ARequestNamesTheHost)
+{
+    std::string request;
+    TScriptedServer proxy([&](TScriptedPeer& p) {
+        request = p.ReadBytes(8);
+        for (int zeros = 2; zeros > 0;) {
+            std::string b = p.ReadBytes(1);
+            if (b.empty())
+                break;
+            request += b;
+            if (b[0] == '\0')
+                --zeros;
+        }
+        p.Send(std::string("\0\x5a\0\0\0\0\0\0", 8));
+        p.Send("220 through the proxy\r\n");
+    });
+    TProxiedClient c(svSocks4A, proxy.Port(), "localhost", 0x1234);
+    c.Handler->SocksInfo()->Username = "user";
+    c.Client.Connect();
+    EXPECT_EQ(c.Client.GetResponse(220), 220);
+    c.Client.Disconnect();
+    EXPECT_EQ(request, std::string("\x04\x01\x12\x34\0\0\0\x01user\0localhost\0", 23));
 }
 
 TEST(Tnetsocksinfo, RefusalsOfTheProxy)
@@ -116,13 +149,13 @@ TEST(Tnetsocksinfo, RefusalsOfTheProxy)
         std::string Message;
     };
     const TCase cases[] = {
-        {svSocks4, std::string("\0\x5b\0\0\0\0\0\0", 8), "Request rejected or failed."},
         {svSocks4, std::string("\0\x5c\0\0\0\0\0\0", 8), "Request rejected because SOCKS server cannot connect."},
         {svSocks4, std::string("\0\x5d\0\0\0\0\0\0", 8),
          "Request rejected because the client program and identd report different user-ids."},
         {svSocks4, std::string("\0\x01\0\0\0\0\0\0", 8), "Unknown socks error."},
         {svSocks5, std::string("\x05\xff", 2), "Invalid socks authentication method."},
-        {svSocks5, std::string("\x05\0\x05\x05\0\x01\0", 7), "Connection refused."},
+        {svSocks5, std::string("\x05\0\x05\x01\0\x01\0", 7), "General SOCKS server failure."},
+        {svSocks5, std::string("\x05\0\x05\x06\0\x01\0", 7), "TTL expired."},
         {svSocks5, std::string("\x05\0\x05\x02\0\x01\0", 7), "Connection not allowed by ruleset."},
         {svSocks5, std::string("\x05\0\x05\x09\0\x01\0", 7), "Unknown socks error."},
         {svSocks5, std::string("\x05\0", 2), "Socks server did not respond."},

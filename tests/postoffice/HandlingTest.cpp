@@ -8,13 +8,20 @@
 #include "foundation/Terror.h"
 #include "foundation/Tformprogress.h"
 #include "model/Tdiscussionsmanager.h"
+#include "net/Tcabwriter.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/forms/Forms.h"
 #include "foundation/Tlogin.h"
+#include "foundation/Textroutines.h"
+#include "postoffice/Advisedlist.h"
+#include "postoffice/Commandhandlers.h"
+#include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
+
+#include <sys/stat.h>
 
 using namespace posttest;
 using testsupport::ReadFile;
@@ -143,8 +150,8 @@ TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
   const std::string peer = Root + "peer/", inbox = Post.Inbox.FolderPath.ToString();
   const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
   ASSERT_TRUE(CreateFolder(peer));
-  WriteFile(peer + "Letter", "a received message");
-  WriteFile(peer + "Taken", "the newer one");
+  WriteMessage(peer + "Letter", {{"COMMAND", "NEW_BLOCKS"}}, "a received message");
+  WriteMessage(peer + "Taken", {{"COMMAND", "NEW_BLOCKS"}}, "the newer one");
   WriteFile(inbox + "Taken", "the older one");
   RunPeer("mkdir -p " + peer + "sub && echo nested > " + peer + "sub/Nested");
   RunPeer("cd " + peer + " && gcab -c -z g.cab Letter Taken sub/Nested && split -n 2 -d g.cab part && mv part00 " +
@@ -152,9 +159,9 @@ TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
   Post.InboxPost.Refresh(Post);
   int done = 0;
   ASSERT_TRUE(RunOver(Post.InboxPost, {"g.2_2"}, done));
-  EXPECT_EQ(ReadFile(inbox + "Letter"), "a received message");
+  EXPECT_EQ(ReadFile(inbox + "Letter"), ReadFile(peer + "Letter"));
   EXPECT_EQ(ReadFile(inbox + "Taken"), "the older one");
-  EXPECT_EQ(ReadFile(inbox + "Taken#2"), "the newer one");
+  EXPECT_EQ(ReadFile(inbox + "Taken#2"), ReadFile(peer + "Taken"));
   EXPECT_GE(Post.Inbox.FindPostFile("Taken#2"), 0);
   // Only plain files of the cabinet's top come out; nothing is left in work folders.
   EXPECT_EQ(RunPeer("ls -A " + inbox), "Letter\nTaken\nTaken#2\n");
@@ -169,38 +176,115 @@ TEST_F(Handling, CabinetsOfAnotherToolUnpackWithoutTouchingWhatIsThere) {
   EXPECT_GE(Post.InboxPost.FindPostFile("many.1_1"), 0);
 }
 
-TEST_F(Handling, DamagedOrIncompleteSetsAreRefusedAndKept) {
+// A small cabinet that would expand far beyond what its message can hold is refused
+// before its output is written; nothing of it is left, and the post beside it comes in.
+TEST_F(Handling, ACabinetBombIsRefusedBeforeItsOutputIsWritten) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
+  const std::string peer = Root + "peer/";
+  ASSERT_TRUE(CreateFolder(peer));
+  // One block announced, 24 MiB of zeros after the header.
+  WriteMessage(peer + "Bomb-NB-001", {{"COMMAND", "NEW_BLOCKS"}, {"BLOCKSCOUNT", "1"}}, std::string(24 << 20, '\0'),
+               false);
+  WriteMessage(peer + "Good-NB-002", {{"COMMAND", "NEW_BLOCKS"}, {"BLOCKSCOUNT", "1"}}, "one block");
+  RunPeer("cd " + peer + " && gcab -c -z bomb.cab Bomb-NB-001 && gcab -c -z good.cab Good-NB-002 && cp bomb.cab " +
+          inboxPost + "bomb.1_1 && cp good.cab " + inboxPost + "good.1_1");
+  ASSERT_LT(std::stoul(RunPeer("stat -c %s " + peer + "bomb.cab")), 200000u);  // small on the wire
+  Post.InboxPost.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"bomb.1_1", "good.1_1"}, done));
+  EXPECT_EQ(done, 1);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text.rfind("Can't unpack bomb.cab: the post unpacks to more than the " +
+                                    std::to_string(MaxMessageHeaderBytes + MessageDataRoom + MaxBlockRecordBytes) +
+                                    " bytes its message can hold\n",
+                                0),
+            0u)
+      << Boxes[0].Text;
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "Good-NB-002\n");
+  EXPECT_TRUE(Reports.empty());
+}
+
+TEST_F(Handling, AReceivedCabinetNeverStartsAProgram) {
+  // A sealed message, marked to run once it is out of the cabinet, whose lines would leave a
+  // mark when a shell ran them.
+  const std::string peer = Root + "peer/", inbox = Post.Inbox.FolderPath.ToString();
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  ASSERT_TRUE(CreateFolder(peer));
+  WriteMessage(peer + "Run", {{"COMMAND", "NEW_BLOCKS"}, {"BLOCKSCOUNT", "1"}}, "\ntouch " + peer + "ran\n");
+  chmod((peer + "Run").c_str(), 0755);
+  {
+    TCabWriter writer(nullptr);
+    writer.Open(peer + "run.cab");
+    writer.AddFile(peer + "Run", "Run", true);
+    writer.Close(true);
+  }
+  RunPeer("cabextract -l " + peer + "run.cab");  // a cabinet others read too
+  RunPeer("cp " + peer + "run.cab " + inboxPost + "run.1_1");
+  Post.InboxPost.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"run.1_1"}, done));
+  EXPECT_EQ(ReadFile(inbox + "Run"), ReadFile(peer + "Run"));
+  EXPECT_FALSE(IsFileExists(peer + "ran")) << "the received file was started";
+  struct stat arrived {};
+  ASSERT_EQ(stat((inbox + "Run").c_str(), &arrived), 0);
+  EXPECT_EQ(arrived.st_mode & 0111, 0u) << "a received file is never made executable";
+}
+
+// An old incomplete set and a damaged one stop nothing: the complete post behind them is
+// joined, each waiting set is told once, and after the keeping time its parts go aside.
+TEST_F(Handling, IncompleteOrDamagedSetsWaitToldOnceAndAreSetAsideLater) {
   const std::string inbox = Post.Inbox.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
   WriteFile(inboxPost + "bad.1_2", testsupport::RandomBytes(3000, 1));
   WriteFile(inboxPost + "bad.2_2", testsupport::RandomBytes(3000, 2));
   WriteFile(inboxPost + "msg.2_3", "p2");
   WriteFile(inboxPost + "msg.3_3", "p3");
-  WriteFile(inboxPost + "twelve.1_12", "p");
   WriteFile(inboxPost + "Readme.txt", "no postfix");
-  WriteFile(inboxPost + "zero.1_0", "no set");
+  const std::string peer = Root + "peer/";
+  ASSERT_TRUE(CreateFolder(peer));
+  WriteMessage(peer + "Good-NB-001", {{"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", "NEW_BLOCKS"}}, "blocks");
+  RunPeer("cd " + peer + " && gcab -c -z good.cab Good-NB-001 && cp good.cab " + inboxPost + "good.1_1");
+  RunPeer("cd " + inboxPost + " && touch -d '2 days ago' bad.1_2 bad.2_2 msg.2_3 msg.3_3 Readme.txt");
   Post.InboxPost.Refresh(Post);
+  const auto all = [this] {
+    std::vector<std::string> names;
+    for (const TPostFile& file : Post.InboxPost.Files) names.push_back(file.Name.ToString());
+    return names;
+  };
 
-  // No postfix: skipped, the next file is still handled.
   int done = 0;
-  ASSERT_TRUE(RunOver(Post.InboxPost, {"Readme.txt", "zero.1_0", "msg.2_3"}, done));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Handling InboxPost files - can't find postfix; skipped"));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Not enough message parts!"));
-  EXPECT_EQ(done, 2);
-  EXPECT_EQ(Post.InboxPost.Files.Count(), 7u);
-
-  // Part 1 of 12 is "01", not "1".
-  Boxes.clear();
-  ASSERT_TRUE(RunOver(Post.InboxPost, {"twelve.1_12"}, done));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Not enough message parts!"));
-
-  // A damaged cabinet: nothing comes into the Inbox, the parts stay, no work files remain.
-  Boxes.clear();
-  ASSERT_TRUE(RunOver(Post.InboxPost, {"bad.1_2", "msg.3_3"}, done));
-  EXPECT_EQ(done, 0);
+  ASSERT_TRUE(RunOver(Post.InboxPost, all(), done));
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(ReadFile(inbox + "Good-NB-001"), ReadFile(peer + "Good-NB-001"));
+  ASSERT_EQ(Boxes.size(), 3u);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Not enough message parts!\nmsg.cab lacks part(s) 1\nThe set waits for its "
+                                           "parts; it is set aside when none came for 7 days."));
   EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't unpack bad.cab: "));
-  EXPECT_EQ(Post.InboxPost.Files.Count(), 7u);
-  EXPECT_EQ(Post.Inbox.Files.Count(), 0u);
-  EXPECT_EQ(RunPeer("ls -A " + inbox), "");
+  EXPECT_EQ(Boxes[2].Text, "1 file set aside:\nReadme.txt: Handling InboxPost files - can't find postfix\nThey are "
+                           "kept in " + inboxPost + "Set aside; errors.log tells why.");
+  EXPECT_EQ(RunPeer("ls -A " + inboxPost + "'Set aside'"), "Readme.txt\n");
+
+  // Told once: the next run says nothing of them.
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.InboxPost, all(), done));
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(RunPeer("ls " + inboxPost), "Set aside\nbad.1_2\nbad.2_2\nmsg.2_3\nmsg.3_3\n");
+
+  // No part came for the keeping time: the sets go aside, with one summary.
+  RunPeer("cd " + inboxPost + " && touch -d '8 days ago' bad.1_2 bad.2_2 msg.2_3 msg.3_3");
+  Post.InboxPost.Files.Clear();
+  Post.InboxPost.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.InboxPost, all(), done));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text.rfind("4 files set aside:\n", 0), 0u) << Boxes[0].Text;
+  EXPECT_NE(Boxes[0].Text.find("msg.2_3: Not enough message parts!\nmsg.cab lacks part(s) 1 (no part came for 7 days)"),
+            std::string::npos);
+  EXPECT_EQ(Post.InboxPost.Files.Count(), 0u);
+  EXPECT_EQ(RunPeer("ls " + inboxPost + "'Set aside'"), "Readme.txt\nbad.1_2\nbad.2_2\nmsg.2_3\nmsg.3_3\n");
+  const std::string log = ReadFile(Root + "errors.log");
+  EXPECT_NE(log.find("SET ASIDE: InboxPost file bad.2_2 set aside as " + inboxPost + "Set aside/bad.2_2: Can't unpack bad.cab"),
+            std::string::npos);
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "Good-NB-001\n");
   EXPECT_TRUE(Reports.empty());
   EXPECT_FALSE(IsErrorReported());
 }
@@ -286,50 +370,58 @@ TEST_F(Handling, UnknownAndNotYetHandledCommandsAreSetAsideAndTheOthersHandled) 
   ASSERT_TRUE(RunOver(Post.Inbox, {"1-bogus", "2-new", "3-subscribe"}, done));
   EXPECT_EQ(done, 1);
   EXPECT_EQ(calls, 1);
-  ASSERT_EQ(Boxes.size(), 2u);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  ASSERT_EQ(Boxes.size(), 1u);
   EXPECT_EQ(Boxes[0].Caption, "HANDLING POST FILE");
-  EXPECT_EQ(Boxes[0].Text, "Unknown command (BOGUS_COMMAND) - can't handle Inbox file 1-bogus; the file is set aside.");
-  EXPECT_EQ(Boxes[1].Text, "The command SUBSCRIBE_ME of Inbox file 3-subscribe can't be handled yet. The file is set "
-                           "aside.");
-  // Both stay, unmarked, for a later program; the handled one is gone.
-  ASSERT_EQ(Post.Inbox.Files.Count(), 2u);
-  for (const TPostFile& file : Post.Inbox.Files) EXPECT_EQ(file.Sendable, 0) << file.Name.ToString();
-  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "2-new"));
-  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "3-subscribe"));
+  EXPECT_EQ(Boxes[0].Text, "2 files set aside:\n1-bogus: Unknown command (BOGUS_COMMAND) - can't handle Inbox file "
+                           "1-bogus; the file is set aside.\n3-subscribe: The command SUBSCRIBE_ME of Inbox file "
+                           "3-subscribe can't be handled yet. The file is set aside.\nThey are kept in " +
+                               inbox + "Set aside; errors.log tells why.");
+  // Both wait aside for the user, never offered again; the handled one is gone.
+  EXPECT_EQ(Post.Inbox.Files.Count(), 0u);
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "Set aside\n");
+  EXPECT_EQ(RunPeer("ls -A " + inbox + "'Set aside'"), "1-bogus\n3-subscribe\n");
   const std::string log = ReadFile(Root + "errors.log");
-  EXPECT_NE(log.find("HANDLING POST FILE: Unknown command (BOGUS_COMMAND)"), std::string::npos);
-  EXPECT_NE(log.find("HANDLING POST FILE: The command SUBSCRIBE_ME"), std::string::npos);
+  EXPECT_NE(log.find("SET ASIDE: Inbox file 1-bogus set aside as " + inbox + "Set aside/1-bogus: Unknown command"),
+            std::string::npos);
+  EXPECT_NE(log.find("SET ASIDE: Inbox file 3-subscribe set aside as"), std::string::npos);
 
   // A message whose seal does not verify carries no command here: refused by its seal.
-  WriteMessage(Post.Inbox.FolderPath.ToString() + "4-unsealed",
-               {{"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", "NEW_BLOCKS"}}, "", false);
+  WriteMessage(inbox + "4-unsealed", {{"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", "NEW_BLOCKS"}}, "", false);
   Post.Inbox.Refresh(Post);
   Boxes.clear();
   ASSERT_TRUE(RunOver(Post.Inbox, {"4-unsealed"}, done));
   EXPECT_EQ(calls, 1);
-  ASSERT_EQ(Boxes.size(), 2u);
-  EXPECT_EQ(Boxes[0].Text, "Incorrect command-message sign or verifying error!");
-  EXPECT_EQ(Boxes[1].Text,
-            "The Inbox file 4-unsealed is no sealed command message or was altered on its way; the file is set aside.");
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text.rfind("1 file set aside:\n4-unsealed: The Inbox file 4-unsealed is no sealed command "
+                                "message or was altered on its way; the file is set aside.\n", 0),
+            0u);
 
-  // An error a handler reports refuses its message only; the error state stays clear.
+  // Errors handlers report refuse their messages only; the error state stays clear. A
+  // thousand such messages make one box.
   RegisterPostCommandHandler("NEW_BLOCKS", [&calls](TPostFilesHandler&, const std::string&) {
     ++calls;
     TError::Report("HandleCommand_NewBlocks - test failure");
     return true;
   });
-  Message("5-new", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
-  Message("6-new", "NEW_BLOCKS", "", "12/19/2005 12:00:00");
+  std::vector<std::string> flood;
+  for (int i = 0; i < 1000; ++i) flood.push_back("flood-" + std::to_string(1000 + i));
+  for (const std::string& name : flood) WriteMessage(inbox + name, {{"COMMAND", "NEW_BLOCKS"}});
   Post.Inbox.Refresh(Post);
   Boxes.clear();
-  ASSERT_TRUE(RunOver(Post.Inbox, {"5-new", "6-new"}, done));
-  EXPECT_EQ(calls, 3);
+  ASSERT_TRUE(RunOver(Post.Inbox, flood, done));
+  EXPECT_EQ(calls, 1001);
   EXPECT_EQ(done, 0);
   EXPECT_FALSE(IsErrorReported());
-  ASSERT_EQ(Boxes.size(), 2u);
-  EXPECT_EQ(Boxes[0].Text, "5-new: HandleCommand_NewBlocks - test failure\nThe file is set aside.");
-  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-new"));
-  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "6-new"));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text.rfind("1000 files set aside:\nflood-1000: HandleCommand_NewBlocks - test failure\n", 0), 0u);
+  EXPECT_EQ(Post.Inbox.Files.Count(), 0u);
+  // Set aside once: a later run finds nothing of them.
+  Boxes.clear();
+  Post.Inbox.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.Inbox, flood, done));
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(calls, 1001);
 }
 
 TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
@@ -394,6 +486,97 @@ TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
   EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-gm"));
 }
 
+// What a handler records in the post state is kept before its message goes: a program
+// killed after the run has both or neither.
+// A handled message goes only once its effect is on the disk, and only then counts as
+// applied: one whose post state could not be saved stays and is handled again, not refused;
+// once applied, the same message again is set aside.
+TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeletedAndOnlyThenItCountsAsApplied) {
+  TDiscussionsManager manager;
+  DiscussionsManager() = &manager;
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("E"), true, 0));
+  discussion.Info.DIdent = "D-1";
+  ASSERT_TRUE(discussion.Save());
+  RegisterCommandHandlers();
+  const std::string message = Message("1-gm", "GIVE_MODEL");
+  const std::string bytes = ReadFile(message);
+  Post.Inbox.Refresh(Post);
+  Answer = 1;  // not now
+  const TStr stateFile = Post.CBSFileName;
+  Post.SetCBSFileName(TStr(Root + "missing/PostFiles.cbs"));
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
+  EXPECT_TRUE(IsFileExists(message));
+  Post.SetCBSFileName(stateFile);
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_FALSE(IsFileExists(message));
+  // No window closed: what a start after a kill reads.
+  TPost restarted;
+  restarted.SetCBSFileName(Post.CBSFileName);
+  ASSERT_TRUE(restarted.Load());
+  EXPECT_EQ(restarted.AdvertisingList, "a@x\r\n");
+
+  WriteFile(message, bytes);
+  Post.Inbox.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + SetAsideFolderName + "/1-gm"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "(уже применено)"));
+}
+
+// A flood of model requests fills no list: past the bound each is refused, clearly and
+// once, in one summary. A model name too long to store makes nothing.
+TEST_F(Handling, FloodsAndOverlongFieldsAreRefusedBeforeTheyFillOrMakeAnything) {
+  TDiscussionsManager manager;
+  DiscussionsManager() = &manager;
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("E"), true, 0));
+  discussion.Info.DIdent = "D-1";
+  discussion.Info.Name = "Ecology";
+  ASSERT_TRUE(discussion.Save());
+  RegisterPostCommandHandler("GIVE_MODEL", HandleCommand_GiveModel);
+  RegisterPostCommandHandler("FORM_NEW_MODEL", HandleCommand_CreateModel);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  std::vector<std::string> names;
+  for (int i = 0; i < int(MaxModelRequesters) + 20; ++i) {
+    names.push_back("gm-" + std::to_string(1000 + i));
+    WriteMessage(inbox + names.back(), {{"FROM_USER_EMAIL", "reader" + std::to_string(1000 + i) + "@x"},
+                                        {"COMMAND", "GIVE_MODEL"}, {"DIDENT", "D-1"},
+                                        {"COMPOSE_DATETIME", "12/19/2005 10:00:00"}});
+  }
+  names.push_back("fnm-long");
+  WriteMessage(inbox + names.back(), {{"COMMAND", "FORM_NEW_MODEL"}, {"DIDENT", "D-2"}, {"MODEL_NICK", "Long"},
+                                      {"MODEL_NAME", std::string(100000, 'x')}, {"BLOCKSCOUNT", "0"},
+                                      {"COMPOSE_DATETIME", "12/19/2005 11:00:00"}});
+  Post.Inbox.Refresh(Post);
+  Answer = 1;  // the model is not posted now
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, names, done));
+  EXPECT_EQ(done, int(MaxModelRequesters));
+  TArray<TStr> requesters;
+  SplitToStrArray(discussion.Info.ModelRequesters.View(), "; ", requesters);
+  EXPECT_EQ(requesters.Count(), MaxModelRequesters);
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Caption, "GIVE_MODEL");
+  EXPECT_EQ(Boxes[1].Text.rfind("21 files set aside:\ngm-1100: 100 requests for the model of Ecology wait for an answer "
+                                "already; the request of reader1100@x is refused.\n", 0),
+            0u)
+      << Boxes[1].Text;
+  EXPECT_NE(Boxes[1].Text.find("\n...\nThey are kept in"), std::string::npos);
+  const std::string log = ReadFile(Root + "errors.log");  // UTF-8
+  const size_t refusal = log.find("set aside as " + inbox + "Set aside/fnm-long: HandleCommand_CreateModel - ");
+  ASSERT_NE(refusal, std::string::npos);
+  EXPECT_NE(log.find(" MODEL_NAME ", refusal), std::string::npos);
+  EXPECT_EQ(manager.FindDiscussionByDIdent(TStr("D-2"), false, TStr(), TStr()), -1);
+  EXPECT_EQ(RunPeer("ls '" + inbox + "Set aside' | wc -l"), "21\n");
+}
+
 TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
   platform::HeadlessScreen screen{800, 600};
   std::vector<std::string> shown;
@@ -425,12 +608,25 @@ TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarys
   discussion.Info.DIdent = "D-1";
   discussion.Info.ModeratorLoginIdent = 0;
   ASSERT_TRUE(discussion.Save());
-  Message("1-gai", "GENERATE_AUTHOR_IDENTS");
+  // An installation that does not moderate passes the request over: the post behind it
+  // is handled in the same run.
+  int handled = 0;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&handled](TPostFilesHandler&, const std::string&) { return ++handled > 0; });
+  Message("0-gai", "GENERATE_AUTHOR_IDENTS", "", "12/19/2005 10:00:00");
+  Message("1-nb", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
   Post.Inbox.Refresh(Post);
   int done = 0;
-  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gai"}, done));
-  EXPECT_EQ(done, 0);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't call moderation function -\ncurrent user don't have Moderate permission."));
+  ASSERT_TRUE(RunOver(Post.Inbox, {"0-gai", "1-nb"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(handled, 1);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text.rfind("1 file set aside:\n0-gai: Can't call moderation function -\ncurrent user don't have "
+                                "Moderate permission.\n", 0),
+            0u);
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "Set aside/0-gai"));
+  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "1-nb"));
+  Message("1-gai", "GENERATE_AUTHOR_IDENTS");
+  Post.Inbox.Refresh(Post);
 
   // A library that cannot answer now (no services lent to it) leaves the request
   // unhandled: the file waits, the run goes on.

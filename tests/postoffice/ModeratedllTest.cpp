@@ -122,12 +122,16 @@ TEST_F(ModerateDll, ABadCabinetOrNameChangesNothingAndSaysWhy) {
   const auto refused = [this](const std::string& attached, const std::string& why) {
     Deliver(attached);
     const std::vector<TShownBox> boxes = Perform();
-    ASSERT_EQ(boxes.size(), 1u) << attached;
+    ASSERT_EQ(boxes.size(), 2u) << attached;
     EXPECT_EQ(boxes[0].Caption, "MODERATE_DLL");
     EXPECT_EQ(boxes[0].Text, why + "\nNothing is installed.");
     EXPECT_FALSE(IsFileExists(Library())) << attached;
     EXPECT_FALSE(IsFileExists(TBrowseGlobal::Paths.LibraryFolder + ".incoming/Leafguard.so"));
-    EXPECT_TRUE(MessageWaits());
+    // Refused once: set aside, never offered again.
+    EXPECT_FALSE(MessageWaits());
+    EXPECT_EQ(boxes[1].Text.rfind("1 file set aside:\nQK-Mod-051219-MD-001: " + why + " Nothing is installed.\n", 0), 0u)
+        << boxes[1].Text;
+    EXPECT_TRUE(Perform().empty());
   };
   Cabinet("Two.cab", "Leafguard.so Other.so");
   refused("Two.cab", "The cabinet Two.cab must hold the file Leafguard.so alone; it holds Leafguard.so, Other.so.");
@@ -143,7 +147,7 @@ TEST_F(ModerateDll, ABadCabinetOrNameChangesNothingAndSaysWhy) {
   WriteFile(TBrowseGlobal::Paths.InboxAttached + "Damaged.cab", good.substr(0, good.size() / 2));
   Deliver("Damaged.cab");
   const std::vector<TShownBox> boxes = Perform();
-  ASSERT_EQ(boxes.size(), 1u);
+  ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].Text.rfind("The cabinet Damaged.cab is damaged (", 0), 0u) << boxes[0].Text;
   EXPECT_FALSE(IsFileExists(Library()));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 
 namespace testsupport {
 
@@ -73,6 +75,15 @@ std::string RunPeer(const std::string& command) {
   std::string out = Run(command, &status);
   EXPECT_EQ(status, 0) << "peer failed (did scripts/install-deps run?): " << command << "\n" << out;
   return out;
+}
+
+bool Eventually(const std::function<bool()>& condition) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 // reads and writes, random bytes, and running an independent peer program.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -24,5 +25,10 @@ std::string Run(const std::string& command, int* status = nullptr);
 
 // The same, failing the running test when the command exits non-zero.
 std::string RunPeer(const std::string& command);
+
+// Asks the condition again and again until it holds, for what another process or thread
+// does in its own time (a file it writes, a window it opens). False only after two
+// minutes, so that a fault fails the test instead of holding the run.
+bool Eventually(const std::function<bool()>& condition);
 
 }  // namespace testsupport

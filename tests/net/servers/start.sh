@@ -4,13 +4,14 @@
 #   SMTP   aiosmtpd with AUTH LOGIN, delivering into per-user Maildirs
 #   POP3   dovecot serving those Maildirs (USER/PASS and APOP)
 #   SOCKS5 microsocks, one open and one asking for a user name and password
+#   SOCKS4 dante
 # and writes STATE/servers.env for the tests. Nothing outside STATE and a
 # private runtime folder under /tmp is touched.
 set -euo pipefail
 state=${1:?usage: start.sh STATE}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
-users="roundtrip,faults,bench,apop,postrecv,posta,postb,postc,postd,poste,postwin,postrefa,postrefb,postrefc,postform,postport,e2ea,e2eb,e2ec,e2ed,e2ee,x11a,x11b,crasha,crashb,crashc,crashd,crashe,crashf,crashg,crashh,crashi,crashj"
+users="roundtrip,faults,bench,apop,postrecv,postlong,postjunk,posta,postb,postc,postd,poste,postwin,postrefa,postrefb,postrefc,postform,postport,e2ea,e2eb,e2ec,e2ed,e2ee,x11a,x11b,crasha,crashb,crashc,crashd,crashe,crashf,crashg,crashh,crashi,crashj"
 password="Pa55word"
 
 "$here/stop.sh" "$state" || true
@@ -21,8 +22,11 @@ state=$(cd "$state" && pwd)
 free_port() {
   "$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
+# Waits until the server answers; the bound only ends a server that never starts (the
+# fixture's own time-out is 120 s).
 wait_port() {  # port, what
-  for _ in $(seq 1 200); do
+  local until=$((SECONDS + 100))
+  while [ $SECONDS -lt $until ]; do
     if "$python" -c "import socket,sys; socket.create_connection(('127.0.0.1',$1),timeout=1).close()" 2>/dev/null; then
       return 0
     fi
@@ -125,7 +129,8 @@ setsid "$python" "$here/smtpserver.py" --port "$smtp_port" --mailroot "$mailroot
   --users "$users" --password "$password" --ready "$state/smtp.ready" \
   > "$state/smtp.log" 2>&1 < /dev/null &
 echo $! > "$state/smtp.pid"
-for _ in $(seq 1 400); do [ -s "$state/smtp.ready" ] && break; sleep 0.05; done
+until=$((SECONDS + 100))
+while [ $SECONDS -lt $until ] && [ ! -s "$state/smtp.ready" ]; do sleep 0.05; done
 [ -s "$state/smtp.ready" ] || { echo "start.sh: aiosmtpd did not start" >&2; cat "$state/smtp.log" >&2; exit 1; }
 
 # SOCKS 5: microsocks, without and with authentication.
@@ -139,14 +144,41 @@ echo $! > "$state/socksauth.pid"
 wait_port "$socks_port" microsocks
 wait_port "$socks_auth_port" microsocks
 
+# SOCKS 4: dante, open to this machine's clients, connecting anywhere.
+socks4_port=$(free_port)
+dante_users=""
+[ "$uid" -eq 0 ] && dante_users="user.privileged: root
+user.unprivileged: nobody"
+cat > "$state/danted.conf" <<CONF
+logoutput: $state/danted.log
+internal: 127.0.0.1 port = $socks4_port
+external: 127.0.0.1
+clientmethod: none
+socksmethod: none
+$dante_users
+client pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+}
+socks pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+  command: connect
+  protocol: tcp
+}
+CONF
+danted_bin=$(command -v danted || echo /usr/sbin/danted)
+setsid "$danted_bin" -f "$state/danted.conf" -p "$state/danted.run.pid" -N 1 > "$state/danted.out" 2>&1 < /dev/null &
+echo $! > "$state/danted.pid"
+wait_port "$socks4_port" dante || { cat "$state/danted.out" "$state/danted.log" >&2 2>/dev/null; exit 1; }
+
 cat > "$state/servers.env" <<ENV
 SMTP_PORT=$smtp_port
 POP3_PORT=$pop3_port
 SOCKS_PORT=$socks_port
 SOCKS_AUTH_PORT=$socks_auth_port
+SOCKS4_PORT=$socks4_port
 SOCKS_USER=proxyuser
 SOCKS_PASSWORD=proxypass
 MAIL_PASSWORD=$password
 MAIL_ROOT=$mailroot
 ENV
-echo "start.sh: SMTP $smtp_port, POP3 $pop3_port, SOCKS $socks_port and $socks_auth_port"
+echo "start.sh: SMTP $smtp_port, POP3 $pop3_port, SOCKS $socks_port and $socks_auth_port, SOCKS4 $socks4_port"

@@ -10,7 +10,7 @@ alive() {
 }
 
 pids=()
-for name in smtp socks socksauth; do
+for name in smtp socks socksauth danted; do
   [ -s "$state/$name.pid" ] && pids+=("$(cat "$state/$name.pid")")
   rm -f "$state/$name.pid"
 done

@@ -143,7 +143,7 @@ class X11Screen : public ::testing::Test {
     display->WaitForInput(5);
   }
 
-  bool PumpUntil(const std::function<bool()>& done, int ms = 4000) {
+  bool PumpUntil(const std::function<bool()>& done, int ms = 60000) {  // the bound only ends a fault
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
       Pump();
@@ -212,6 +212,12 @@ TEST_F(X11Screen, ShowsTheSurfaceAndTitle) {
   EXPECT_EQ(title(), platform::AnsiToUtf8("Проба"));
   SetWindowText(h, "Другое");
   EXPECT_TRUE(PumpUntil([&] { return title() == platform::AnsiToUtf8("Другое"); })) << title();
+  // A caption laid out in columns reaches the window list without its padding.
+  SetWindowText(h, "  1.2      Блок   (10%)       ");
+  EXPECT_TRUE(PumpUntil([&] { return title() == platform::AnsiToUtf8("1.2 Блок (10%)"); })) << title();
+  char kept[64] = {};
+  GetWindowText(h, kept, sizeof kept);
+  EXPECT_STREQ(kept, "  1.2      Блок   (10%)       ");
   // Hidden windows leave the screen; a changed surface reaches the server.
   ShowWindow(h, SW_HIDE);
   EXPECT_TRUE(PumpUntil([&] { return !Viewable(h); }));
@@ -553,16 +559,25 @@ TEST(X11Connection, NoDisplayMeansNoX11AndALostServerEndsTheProgram) {
   XvfbServer doomed;
   ASSERT_TRUE(doomed.Running());
   const std::string errors = testsupport::ScratchFolder() + "/stderr.txt";
+  int connected[2];
+  ASSERT_EQ(pipe(connected), 0);
   pid_t child = fork();
   if (child == 0) {
+    close(connected[0]);
     int fd = open(errors.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
     dup2(fd, 2);
     X11Display display(doomed.Name());
     if (!display.Connected()) _exit(2);
-    for (int i = 0; i < 400; ++i) display.WaitForInput(25);
+    // Tells the test it is connected; the server goes only then.
+    if (write(connected[1], "c", 1) != 1) _exit(4);
+    // A program that outlives its server for two minutes fails the test (exit 3).
+    for (int i = 0; i < 4800; ++i) display.WaitForInput(25);
     _exit(3);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  close(connected[1]);
+  char said = 0;
+  EXPECT_EQ(read(connected[0], &said, 1), 1) << "the child did not connect";
+  close(connected[0]);
   doomed.Stop();
   int status = 0;
   waitpid(child, &status, 0);

@@ -1,7 +1,13 @@
-// The notification area on a desktop's panel: a small panel written here owns the system
-// tray selection on the test's Xvfb and embeds what it is asked to dock, as a real one does.
+// The notification area on a desktop's panel: a real tray panel from the distribution
+// (trayer) on the test's Xvfb embeds the icon, sized by its hints, and the pointer
+// resting on it shows its tip.
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -45,60 +51,29 @@ class TIconOwner : public TForm {
   }
 };
 
-// The panel: a window that owns the tray selection, announces itself, and embeds the
-// windows that ask to dock, 24 x 24 pixels each.
-class TTrayPanel {
+// A real panel of the desktop (trayer) on the test's server, holding the system tray;
+// stopped when the object goes.
+class TTrayer {
  public:
-  explicit TTrayPanel(::Display* Peer) : peer(Peer) {
-    XSetWindowAttributes a{};
-    a.background_pixel = 0x000080;  // dark blue: what a transparent pixel shows
-    window = XCreateWindow(peer, DefaultRootWindow(peer), 0, 0, 200, 40, 0, CopyFromParent, InputOutput, CopyFromParent,
-                           CWBackPixel, &a);
-    XSelectInput(peer, window, SubstructureNotifyMask);
-    XMapWindow(peer, window);
-    const Atom selection = XInternAtom(peer, "_NET_SYSTEM_TRAY_S0", False);
-    XSetSelectionOwner(peer, selection, window, CurrentTime);
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = DefaultRootWindow(peer);
-    e.xclient.message_type = XInternAtom(peer, "MANAGER", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = CurrentTime;
-    e.xclient.data.l[1] = static_cast<long>(selection);
-    e.xclient.data.l[2] = static_cast<long>(window);
-    XSendEvent(peer, DefaultRootWindow(peer), False, StructureNotifyMask, &e);
-    XSync(peer, False);
-  }
-  ~TTrayPanel() { XDestroyWindow(peer, window); XSync(peer, False); }
-
-  // Embeds every window that asked to dock since the last look; the docked ones.
-  std::vector<Window> Serve() {
-    const Atom opcode = XInternAtom(peer, "_NET_SYSTEM_TRAY_OPCODE", False);
-    while (XPending(peer)) {
-      XEvent e;
-      XNextEvent(peer, &e);
-      if (e.type != ClientMessage || e.xclient.message_type != opcode || e.xclient.data.l[1] != 0) continue;
-      const Window icon = static_cast<Window>(e.xclient.data.l[2]);
-      XReparentWindow(peer, icon, window, 10 + 30 * static_cast<int>(docked.size()), 8);
-      XResizeWindow(peer, icon, 24, 24);
-      XMapWindow(peer, icon);
-      XSync(peer, False);
-      docked.push_back(icon);
+  explicit TTrayer(const std::string& display) {
+    pid = fork();
+    if (pid == 0) {
+      setenv("DISPLAY", display.c_str(), 1);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+      execlp("trayer", "trayer", "--edge", "top", "--align", "left", "--widthtype", "request", "--height", "32",
+             "--SetDockType", "true", "--transparent", "false", static_cast<char*>(nullptr));
+      _exit(127);
     }
-    return docked;
   }
-
-  unsigned long Pixel(int x, int y) {
-    XImage* image = XGetImage(peer, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xFFFFFFFF;
-    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return p;
+  ~TTrayer() {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
   }
-
-  ::Display* peer;
-  Window window;
-  std::vector<Window> docked;
+  pid_t pid = -1;
 };
 
 class X11SystemTray : public ::testing::Test {
@@ -150,7 +125,7 @@ class X11SystemTray : public ::testing::Test {
 
 xvfbtest::XvfbServer* X11SystemTray::server = nullptr;
 
-TEST_F(X11SystemTray, AnIconDocksWhenAPanelComesShowsItsPictureAndTakesClicks) {
+TEST_F(X11SystemTray, AnIconDocksInARealPanelAtItsSizeShowsItsPictureItsTipAndTakesClicks) {
   TIconOwner owner;
   HICON icon = RedIcon();
   ASSERT_NE(icon, nullptr);
@@ -165,54 +140,82 @@ TEST_F(X11SystemTray, AnIconDocksWhenAPanelComesShowsItsPictureAndTakesClicks) {
   // No panel on this desktop: the area refuses the icon, so its owner can tell.
   EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, &data));
 
-  TTrayPanel panel(peer);
+  TTrayer trayer(server->Name());
+  ASSERT_GT(trayer.pid, 0);
   ASSERT_TRUE(PumpUntil([&] { return Shell_NotifyIcon(NIM_ADD, &data) != FALSE; })) << "the panel was not noticed";
-  ASSERT_TRUE(PumpUntil([&] { return !panel.Serve().empty(); })) << "no request to dock";
-  const Window docked = panel.docked.at(0);
-  EXPECT_EQ(docked, display->TrayIconWindow(owner.Handle(), 1));
-  char* name = nullptr;
+  const Window docked = display->TrayIconWindow(owner.Handle(), 1);
+  ASSERT_NE(docked, 0u);
+  XWindowAttributes a{};
+  ASSERT_TRUE(PumpUntil([&] {
+    Window root, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(peer, docked, &root, &parent, &children, &count);
+    if (children) XFree(children);
+    return parent != root && XGetWindowAttributes(peer, docked, &a) && a.map_state == IsViewable && a.width >= 16;
+  })) << "not embedded at a visible size: " << a.width << "x" << a.height;
+  EXPECT_GE(a.height, 16);
+  EXPECT_LE(a.width, 64);
   XTextProperty text{};
   ASSERT_TRUE(XGetTextProperty(peer, docked, &text, XInternAtom(peer, "_NET_WM_NAME", False)));
-  name = reinterpret_cast<char*>(text.value);
-  EXPECT_EQ(std::string(name, text.nitems), platform::AnsiToUtf8("Курсор")) << "the tip, in UTF-8";
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(text.value), text.nitems), platform::AnsiToUtf8("Курсор"));
   XFree(text.value);
-  long* info = nullptr;
-  Atom type;
-  int format;
-  unsigned long items = 0, after;
-  const Atom xembedInfo = XInternAtom(peer, "_XEMBED_INFO", False);
-  ASSERT_EQ(XGetWindowProperty(peer, docked, xembedInfo, 0, 2, False, xembedInfo, &type, &format, &items, &after,
-                               reinterpret_cast<unsigned char**>(&info)), Success);
-  ASSERT_EQ(items, 2u);
-  EXPECT_EQ(info[1], 1) << "mapped by its embedder";
-  XFree(info);
 
-  // The picture fills the slot of 24: its opaque middle is red, its frame shows the panel.
-  EXPECT_TRUE(PumpUntil([&] { return panel.Pixel(10 + 12, 8 + 12) == 0xFF0000; }));
-  EXPECT_EQ(panel.Pixel(10 + 2, 8 + 2), 0x000080u);
+  // The picture fills the slot: its opaque middle is red, its frame is not.
+  auto pixel = [&](int x, int y) {
+    XImage* image = XGetImage(peer, docked, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xFFFFFFFFul;
+    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return pixel(a.width / 2, a.height / 2) == 0xFF0000; }));
+  EXPECT_NE(pixel(1, 1), 0xFF0000u);
 
-  // A right click on it reaches the owner as its callback, down and up.
-  XTestFakeMotionEvent(peer, -1, 10 + 12, 8 + 12, CurrentTime);
+  // The pointer comes to rest on it: the owner hears the move and the tip shows.
+  int cx = 0, cy = 0;
+  Window child;
+  XTranslateCoordinates(peer, docked, DefaultRootWindow(peer), a.width / 2, a.height / 2, &cx, &cy, &child);
+  XTestFakeMotionEvent(peer, -1, cx, cy, CurrentTime);
+  XSync(peer, False);
+  auto shownTip = [&] {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    std::string found;
+    XQueryTree(peer, DefaultRootWindow(peer), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes w{};
+      XTextProperty name{};
+      if (!XGetWindowAttributes(peer, children[i], &w) || w.map_state != IsViewable || !w.override_redirect) continue;
+      if (XGetTextProperty(peer, children[i], &name, XInternAtom(peer, "_NET_WM_NAME", False)) && name.value) {
+        found = std::string(reinterpret_cast<char*>(name.value), name.nitems);
+        XFree(name.value);
+      }
+    }
+    if (children) XFree(children);
+    return found;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return shownTip() == platform::AnsiToUtf8("Курсор"); })) << shownTip();
+  ASSERT_TRUE(PumpUntil([&] { return !owner.mouse.empty(); }));
+  EXPECT_EQ(owner.mouse.front(), WM_MOUSEMOVE);
+
+  // A right click reaches the owner as its callback, down and up, and takes the tip away.
+  owner.mouse.clear();
   XTestFakeButtonEvent(peer, 3, True, CurrentTime);
   XTestFakeButtonEvent(peer, 3, False, CurrentTime);
   XSync(peer, False);
   ASSERT_TRUE(PumpUntil([&] { return owner.mouse.size() >= 2; }));
   EXPECT_EQ(owner.mouse, (std::vector<LPARAM>{WM_RBUTTONDOWN, WM_RBUTTONUP}));
+  EXPECT_TRUE(PumpUntil([&] { return shownTip().empty(); }));
   POINT p{};
   GetCursorPos(&p);
-  EXPECT_EQ(p.x, 22);
-  EXPECT_EQ(p.y, 20);
+  EXPECT_EQ(p.x, cx);
+  EXPECT_EQ(p.y, cy);
 
   // Removed from the area, it leaves the panel.
   EXPECT_TRUE(Shell_NotifyIcon(NIM_DELETE, &data));
   EXPECT_EQ(display->TrayIconWindow(owner.Handle(), 1), 0u);
-  EXPECT_TRUE(PumpUntil([&] {
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(peer, panel.window, &root, &parent, &children, &count);
-    if (children) XFree(children);
-    return count == 0;
-  }));
+  XSync(peer, False);
+  EXPECT_FALSE(XGetWindowAttributes(peer, docked, &a));
   DestroyIcon(icon);
 }
 

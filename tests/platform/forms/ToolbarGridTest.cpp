@@ -104,11 +104,7 @@ TEST_F(Bars, ButtonRemovedByItsOwnClickAndChecks) {
     for (int i = 0; i < 3; ++i) {
       auto* b = new TToolButton(form);
       b->SetParent(bar);
-      // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
       b->SetCaption("B" + std::to_string(i));
-#pragma GCC diagnostic pop
       b->SetStyle(tbsCheck);
       b->SetGrouped(true);
       b->OnClick = [&](TObject*) { rebuild(); };

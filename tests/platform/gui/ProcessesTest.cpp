@@ -10,6 +10,7 @@
 
 #include "Guitestwindow.h"
 #include "platform/gui/Windowdirectory.h"
+#include "tests/support/Testsupport.h"
 
 namespace {
 
@@ -41,19 +42,20 @@ TEST_F(Processes, FindEnumerateAndPostAcrossProcesses) {
     // The other instance: publishes a hidden window and waits for a posted message.
     platform::AcceptRemoteMessage(WM_USER + 5);
     HWND mine = CreateWindowEx(0, "TestWindow", "Child instance", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    for (int i = 0; i < 500; ++i) {
+    int code = 1;
+    testsupport::Eventually([&] {
       MSG msg;
       while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message == WM_USER + 5 && msg.hwnd == mine) _exit(static_cast<int>(msg.wParam));
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    _exit(1);
+        if (msg.message == WM_USER + 5 && msg.hwnd == mine) {
+          code = static_cast<int>(msg.wParam);
+          return true;
+        }
+      return false;
+    });
+    _exit(code);
   }
   HWND other = nullptr;
-  for (int i = 0; i < 500 && !other; ++i) {
-    other = FindWindow(nullptr, "Child instance");
-    if (!other) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  testsupport::Eventually([&] { return (other = FindWindow(nullptr, "Child instance")) != nullptr; });
   ASSERT_NE(other, nullptr);
   EXPECT_TRUE(IsWindow(other));
   EXPECT_EQ(FindWindow("testwindow", "Child instance"), other);

@@ -92,7 +92,10 @@ class TSelfFreeing : public TThread {
   TSelfFreeing(TEvent* done, std::atomic<int>* destroyed) : TThread(true), done_(done), destroyed_(destroyed) {
     SetFreeOnTerminate(true);
   }
-  ~TSelfFreeing() override { ++*destroyed_; }
+  ~TSelfFreeing() override {
+    ++*destroyed_;
+    destroyed_->notify_all();
+  }
 
  protected:
   void Execute() override { done_->WaitFor(); }
@@ -109,7 +112,7 @@ TEST(Tthread, FreeOnTerminateAndEvents) {
   t->Start();
   EXPECT_THROW(t->WaitFor(), EThread);
   go.SetEvent();
-  for (int i = 0; i < 500 && destroyed == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  destroyed.wait(0);  // the thread frees itself once it ends
   EXPECT_EQ(destroyed, 1);
 
   // A manual-reset event stays set; an automatic one releases one wait.
@@ -173,7 +176,6 @@ TEST(Tickcount, SteadyAndReplaceable) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   uint64_t b = GetTickCount64();
   EXPECT_GE(b - a, 19u);
-  EXPECT_LT(b - a, 5000u);
   platform::SetTickCountSource(FakeTicks);
   gFakeTicks = 0x1'0000'0005ULL;  // past the 32-bit wrap
   EXPECT_EQ(GetTickCount(), 5u);

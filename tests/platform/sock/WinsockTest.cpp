@@ -1,6 +1,8 @@
 #include "platform/sock/Winsock.h"
 
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -243,27 +245,42 @@ TEST_F(WinsockTest, SendToAClosedPeerFailsWithoutSignal)
 }
 
 namespace {
-void NoOpHandler(int) {}
+std::atomic<bool> GInterrupted{false};
+void NoteInterruption(int) { GInterrupted = true; }
+
+// Whether a thread of this process sleeps in that system call now.
+bool BlockedIn(pid_t ATid, int ASyscall)
+{
+    std::ifstream state("/proc/self/task/" + std::to_string(ATid) + "/syscall");
+    int number = -1;
+    return state >> number && number == ASyscall;
+}
 } // namespace
 
 TEST_F(WinsockTest, InterruptedReceiveIsRetried)
 {
     struct sigaction act {};
-    act.sa_handler = NoOpHandler; // no SA_RESTART: the system call does return EINTR
+    act.sa_handler = NoteInterruption; // no SA_RESTART: the system call does return EINTR
     struct sigaction old {};
     sigaction(SIGUSR1, &act, &old);
+    GInterrupted = false;
     SOCKET client, peer;
     Pair(client, peer);
     pthread_t reader = pthread_self();
+    const pid_t readerTid = gettid();
     std::thread helper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // The signal comes while the reader sleeps in its receive, the byte after the signal.
+        while (!BlockedIn(readerTid, SYS_recvfrom))
+            std::this_thread::yield();
         pthread_kill(reader, SIGUSR1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        while (!GInterrupted)
+            std::this_thread::yield();
         send(peer, "z", 1, 0);
     });
     char c = 0;
     EXPECT_EQ(recv(client, &c, 1, 0), 1);
     EXPECT_EQ(c, 'z');
+    EXPECT_TRUE(GInterrupted);
     helper.join();
     sigaction(SIGUSR1, &old, nullptr);
     closesocket(client);

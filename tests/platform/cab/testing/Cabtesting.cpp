@@ -192,17 +192,9 @@ std::string BuildRaw(const RawCabinet& cab) {
   h.setId = cab.setId;
   h.cabinetIndex = cab.index;
   h.prevCabinet = cab.prevName;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   h.prevDisk = "d";
-#pragma GCC diagnostic pop
   h.nextCabinet = cab.nextName;
-  // GCC 12 sees an overlap in the string copy that cannot happen (a false -Wrestrict).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   h.nextDisk = "d";
-#pragma GCC diagnostic pop
   std::vector<std::uint8_t> blocks;
   std::uint16_t count = 0;
   for (std::size_t at = 0; at < cab.data.size(); at += cab.blockSize, ++count) {
