@@ -99,8 +99,8 @@ struct TFiles {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool good = WriteFile(file, Bytes.data(), DWORD(Bytes.size()), &written, nullptr) &&
-                      SignFile(file, "", "NEW_BLOCKS", 0);
+    const bool good =
+        WriteFile(file, Bytes.data(), DWORD(Bytes.size()), &written, nullptr) && SignFile(file, "", "NEW_BLOCKS", 0);
     CloseHandle(file);
     return good;
   }
@@ -138,15 +138,19 @@ void Verify(benchmark::State& state) {
   // The same bytes as openssl checks them: our signature is accepted there first.
   std::string signedPart, signature;
   files.SplitSigned(signedPart, signature);
-  std::ofstream(files.Folder + "/ours.bin", std::ios::binary).write(signedPart.data(), std::streamsize(signedPart.size()));
-  std::ofstream(files.Folder + "/ours.sig", std::ios::binary).write(signature.data(), std::streamsize(signature.size()));
+  std::ofstream(files.Folder + "/ours.bin", std::ios::binary)
+      .write(signedPart.data(), std::streamsize(signedPart.size()));
+  std::ofstream(files.Folder + "/ours.sig", std::ios::binary)
+      .write(signature.data(), std::streamsize(signature.size()));
   // Our key in a form openssl reads.
-  const std::string spki = std::string("\x30\x66\x30\x1f\x06\x08\x2a\x85\x03\x07\x01\x01\x01\x01\x30\x13\x06\x07\x2a"
-                                       "\x85\x03\x02\x02\x23\x01\x06\x08\x2a\x85\x03\x07\x01\x01\x02\x02\x03\x43\x00\x04\x40",
-                                       40) +
+  const std::string spki = std::string(
+                               "\x30\x66\x30\x1f\x06\x08\x2a\x85\x03\x07\x01\x01\x01\x01\x30\x13\x06\x07\x2a"
+                               "\x85\x03\x02\x02\x23\x01\x06\x08\x2a\x85\x03\x07\x01\x01\x02\x02\x03\x43\x00\x04\x40",
+                               40) +
                            std::string(files.Pair.Public.begin(), files.Pair.Public.end());
   std::ofstream(files.Folder + "/ours.der", std::ios::binary).write(spki.data(), std::streamsize(spki.size()));
-  if (!files.Openssl("pkey -pubin -inform DER -in '" + files.Folder + "/ours.der' -out '" + files.Folder + "/ours.pem'") ||
+  if (!files.Openssl("pkey -pubin -inform DER -in '" + files.Folder + "/ours.der' -out '" + files.Folder +
+                     "/ours.pem'") ||
       !files.Openssl("dgst -md_gost12_256 -verify '" + files.Folder + "/ours.pem' -signature '" + files.Folder +
                      "/ours.sig' '" + files.Folder + "/ours.bin'"))
     return state.SkipWithError("openssl does not accept our signature");
@@ -163,8 +167,8 @@ void Verify(benchmark::State& state) {
 void PeerSign(benchmark::State& state) {
   TFiles& files = Files();
   if (!files.Ready) return state.SkipWithError("the files or openssl's key could not be made");
-  const std::string command = "dgst -md_gost12_256 -sign '" + files.Key + "' -out '" + files.PeerSignature + "' '" +
-                              files.Unsigned + "'";
+  const std::string command =
+      "dgst -md_gost12_256 -sign '" + files.Key + "' -out '" + files.PeerSignature + "' '" + files.Unsigned + "'";
   for (auto _ : state)
     if (!files.Openssl(command)) return state.SkipWithError("openssl with the GOST engine failed");
   // What openssl signed, we accept: its key's point is the last 64 bytes of its public key.

@@ -90,12 +90,11 @@ bool MakeSigningKeyPair(TSigningKeyPair& pair) {
   InitLibrary();
   TSexp parameters, key, secret;
   uint8_t point[1 + PublicKeySize];
-  const bool made =
-      gcry_sexp_build(&parameters.Value, nullptr, "(genkey (ecc (curve %s)))", Curve) == 0 &&
-      gcry_pk_genkey(&key.Value, parameters.Value) == 0 &&
-      (secret.Value = gcry_sexp_find_token(key.Value, "private-key", 0)) != nullptr &&
-      TokenBytes(secret.Value, "d", pair.Private.data(), pair.Private.size()) &&
-      TokenBytes(secret.Value, "q", point, sizeof point) && point[0] == 4;
+  const bool made = gcry_sexp_build(&parameters.Value, nullptr, "(genkey (ecc (curve %s)))", Curve) == 0 &&
+                    gcry_pk_genkey(&key.Value, parameters.Value) == 0 &&
+                    (secret.Value = gcry_sexp_find_token(key.Value, "private-key", 0)) != nullptr &&
+                    TokenBytes(secret.Value, "d", pair.Private.data(), pair.Private.size()) &&
+                    TokenBytes(secret.Value, "q", point, sizeof point) && point[0] == 4;
   if (!made) {
     pair.Wipe();
     TError::Report("MakeSigningKeyPair - ошибка создания ключей подписи");
@@ -150,8 +149,8 @@ bool VerifyDigestSignature(const TPublicKey& publicKey, const TMessageDigestValu
   return gcry_sexp_build(&key.Value, nullptr, "(public-key (ecc (curve %s) (q %b)))", Curve, int(sizeof point),
                          point) == 0 &&
          BuildData(data, digest) &&
-         gcry_sexp_build(&value.Value, nullptr, "(sig-val (gost (r %b) (s %b)))", 32, signature + 32, 32,
-                         signature) == 0 &&
+         gcry_sexp_build(&value.Value, nullptr, "(sig-val (gost (r %b) (s %b)))", 32, signature + 32, 32, signature) ==
+             0 &&
          gcry_pk_verify(value.Value, data.Value, key.Value) == 0;
 }
 

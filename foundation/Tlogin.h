@@ -5,9 +5,10 @@
 //
 // The logins file keeps secrets only enciphered: the login's key (the password of its
 // private messages), its mail password and the private key that signs its messages are
-// one portion enciphered under the login's key password, which is itself never stored. Entering the key password unlocks them for
-// the rest of the session. The file is readable by its owner only and is replaced as a
-// whole (temporary file and rename), so a crash never leaves it half written.
+// one portion enciphered under the login's key password, which is itself never stored.
+// Entering the key password unlocks them for the rest of the session. The file is readable
+// by its owner only and is replaced as a whole (temporary file and rename), so a crash
+// never leaves it half written.
 
 #include "foundation/Messagesignature.h"
 #include "foundation/Tarray.h"
@@ -64,9 +65,10 @@ class TLogin {
   TStr Rights;             // one character per right, '1' granted
   TEMailInfo EMail;
   TStr Key;                // the password of its private messages, random; kept enciphered
-  TArray<TCorrespondentKey> CorrespondentKeys;  // kept enciphered with the other secrets
   TPublicKey PublicKey{};  // the key its messages are signed with; zero until it has a pair
   TStr LastDiscussion;     // the identifier of the discussion shown last
+  // Its correspondents' keys, kept enciphered with the other secrets.
+  TArray<TCorrespondentKey> CorrespondentKeys;
   TArray<TLoginPosition> Positions;
   TArray<TLoginAccess> Accesses;
 

@@ -41,7 +41,6 @@ TArray<TStr>& FallbackIssuedNames(const std::string& folder) {
   return names[folder];
 }
 
-
 // The current login's Key, which seals its private messages and packs their texts.
 TStr PrivateMessageKey() {
   const TModelHooks& hooks = ModelHooks();

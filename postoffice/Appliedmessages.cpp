@@ -151,10 +151,8 @@ void TAppliedMessages::Add(const TReceivedMessage& message, TDateTime now) {
   auto it = std::find_if(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
     return e.Kind == message.Kind && e.DIdent == message.DIdent && e.Sender == message.Sender;
   });
-  if (it == fLatest.end())
-    fLatest.push_back({message.DIdent, message.Sender, message.Kind, message.Composed});
-  else
-    it->Composed = std::max(it->Composed, message.Composed);
+  if (it == fLatest.end()) fLatest.push_back({message.DIdent, message.Sender, message.Kind, message.Composed});
+  else it->Composed = std::max(it->Composed, message.Composed);
 }
 
 bool TAppliedMessages::Remember(const TReceivedMessage& message, TDateTime now) {

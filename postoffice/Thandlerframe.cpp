@@ -110,7 +110,7 @@ TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header
       const bool whole =
           header.IsPrivateMessage() ? VerifyFileSignature(file, signer) : VerifyFileSign(file, header, &signer);
       state = whole && header.AcceptsSigner(signer.PublicKey) && !capture.Caught() ? TMessageState::Sealed
-                                                                                    : TMessageState::Unsealed;
+                                                                                   : TMessageState::Unsealed;
     }
   }
   CloseHandle(file);

@@ -43,8 +43,8 @@ TForger::TForger(std::string folder) : fFolder(std::move(folder)) {
 
 std::string TForger::Sign(const std::string& path, const std::string& bytes, const std::string& command) {
   std::remove(path.c_str());
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(file, INVALID_HANDLE_VALUE);
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr));
@@ -64,10 +64,9 @@ std::string TForger::Message(const std::string& name, const std::string& sender,
   TCommandMessageHeader header;
   std::string command;
   for (const auto& [field, value] : fields) {
-    if (field.back() == '*')
-      EXPECT_TRUE(header.AddCryptedField(field.substr(0, field.size() - 1), value));
-    else
-      EXPECT_TRUE(header.AddField(field, value));
+    const bool crypted = field.back() == '*';
+    EXPECT_TRUE(crypted ? header.AddCryptedField(field.substr(0, field.size() - 1), value)
+                        : header.AddField(field, value));
     if (field == "COMMAND") command = value;
   }
   std::string bytes;

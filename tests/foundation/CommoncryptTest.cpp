@@ -245,10 +245,11 @@ TEST(Commoncrypt, OpensslVerifiesTheSignatureOverTheSealedMessage) {
   EXPECT_EQ(block.substr(8, PublicKeySize), std::string(pair.Public.begin(), pair.Public.end()));
   // The key as openssl reads it: the algorithm GOST R 34.10-2012 (256), the CryptoPro-A
   // curve and the GOST R 34.11-2012 (256) digest, then the point's 64 bytes.
-  const std::string spki = std::string("\x30\x66\x30\x1f\x06\x08\x2a\x85\x03\x07\x01\x01\x01\x01\x30\x13\x06\x07\x2a"
-                                       "\x85\x03\x02\x02\x23\x01\x06\x08\x2a\x85\x03\x07\x01\x01\x02\x02\x03\x43"
-                                       "\x00\x04\x40",
-                                       40) +
+  const std::string spki = std::string(
+                               "\x30\x66\x30\x1f\x06\x08\x2a\x85\x03\x07\x01\x01\x01\x01\x30\x13\x06\x07\x2a"
+                               "\x85\x03\x02\x02\x23\x01\x06\x08\x2a\x85\x03\x07\x01\x01\x02\x02\x03\x43"
+                               "\x00\x04\x40",
+                               40) +
                            block.substr(8, PublicKeySize);
   const std::string dir = root.Path();
   WriteFile(dir + "/key.der", spki);
