@@ -2,10 +2,10 @@
 
 #include "app/Tformstart.h"
 #include "app/Tstartupdriver.h"
+#include "browse/Commandcodes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
-#include "commands/Commandcodes.h"
 #include "commands/Tbrowsecommands.h"
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"

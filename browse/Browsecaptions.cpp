@@ -95,14 +95,18 @@ std::string TBrowse::GetFormBrowseCaption() const {
       caption += ": ";
       caption += kind < std::size(kRetrievalNames) ? kRetrievalNames[kind] : "";
       switch (kind) {
-        case 10:
+        case Retrieval_Theme:
           if (discussion && state.RetrievalData >= 0 && uint32_t(state.RetrievalData) < discussion->Themes.Count())
             caption += " " + discussion->Themes[uint32_t(state.RetrievalData)].Name.ToString();
           break;
-        case 11: caption += " '" + state.Caption.ToString() + "'"; break;
-        case 15: caption += " composed on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(state.RetrievalData)); break;
-        case 16: caption += " published on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(state.RetrievalData)); break;
-        case 17:
+        case Retrieval_Search: caption += " '" + state.Caption.ToString() + "'"; break;
+        case Retrieval_NotesOfDay:
+          caption += " composed on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(state.RetrievalData));
+          break;
+        case Retrieval_CommentsOfDay:
+          caption += " published on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(state.RetrievalData));
+          break;
+        case Retrieval_PostList:
           // The post list is named by its number, which stays while lists come and go.
           if (discussion)
             for (const TBlocksPostListItem& list : discussion->User.PostLists.Items)

@@ -3,6 +3,7 @@
 // selects the row the user chose the last time the list was shown.
 
 #include "browse/Browsecommand.h"
+#include "browse/Commandcodes.h"
 #include "browse/Lowerlistcollectors.h"
 #include "browse/Paintsettings.h"
 #include "browse/Tbrowse.h"
@@ -17,12 +18,6 @@
 #include "platform/forms/Tpanel.h"
 
 #include <algorithm>
-
-namespace {
-
-constexpr uint8_t BrowseCommand_Back = 12;
-
-}  // namespace
 
 TBrowseItem* TBrowse::BeginLowerList(uint8_t listKind, const TBrowseItemIndex& listed) {
   TBrowseState& state = CurrentBrowseState;
@@ -333,7 +328,7 @@ void TBrowse::RebuildLowerList() {
         // Nothing to show: "Back" to where the user came from.
         const TBrowseItemIndex none;
         const TBrowseItem item = state.CurrentItem;
-        ProcessCommand(&none, &item, std::string(), BrowseCommand_Back, TShiftState(), -1, -1);
+        ProcessCommand(&none, &item, std::string(), Command_Back, TShiftState(), -1, -1);
       }
       break;
     case BrowseItem_Folder:

@@ -2,6 +2,7 @@
 // paint of the scroll pattern carries out, selection by content and the keys of a browse
 // window.
 
+#include "browse/Commandcodes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Tbrowseglobal.h"
@@ -10,8 +11,6 @@
 #include "platform/gui/Gui.h"
 
 namespace {
-
-constexpr uint8_t Command_Save = 7;
 
 // The nearest service row at or below a row; -1 when none.
 int ServiceRowAtOrBelow(const TArray<TLowerListRow>& rows, int row) {

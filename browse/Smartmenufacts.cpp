@@ -5,6 +5,7 @@
 #include "browse/Tformbrowse.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
+#include "model/Blockretrieval.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
@@ -36,10 +37,11 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
                 Discussion->UnlinkedBlockInfos[unlinked].LostParent;
   }
   // Without a discussion no list counts as the disputants of a thesis.
-  ListKind = Discussion || state.ListKind != ListKind_ThesisDisputants ? state.ListKind : 0;
+  ListKind = Discussion || state.ListKind != ListKind_ThesisDisputants ? state.ListKind : uint8_t(ListKind_None);
   CreatingWindow = state.Creating != 0;
   RetrievalList = state.SpecCaptionType == SpecCaption_Retrieval;
-  RetrievalKind = RetrievalList ? state.RetrievalKind : 0;  // a kind kept from an earlier list says nothing
+  // A kind kept from an earlier list says nothing.
+  RetrievalKind = RetrievalList ? state.RetrievalKind : uint8_t(Retrieval_None);
   ModerationMode = browse.ModerationMode != 0;
   const TModelLogin login = CurrentModelLogin();
   Manager = login.Ident == TLogin::ManagerIdent;

@@ -40,7 +40,7 @@ void TFormBrowse::SmartMenuItemClick(TObject* sender) {
     if (dynamic_cast<TToolButton*>(sender)) MessageBeep(0);
     return;
   }
-  if (item->Code == 0 || !item->Owner) return;
+  if (item->Code == Command_None || !item->Owner) return;
   // The command may rebuild the menu that holds the entry: what it needs is copied first.
   const TSmartMenu& menu = *item->Owner;
   const TBrowseItemIndex path = menu.Index;

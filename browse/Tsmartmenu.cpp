@@ -71,7 +71,7 @@ void TSmartMenuItem::SetOwnerMenu(TSmartMenu* menu) {
 
 bool TSmartMenuItem::HasEnabledCommand() const {
   for (const TSmartMenuItem& item : SubItems) {
-    if (item.Code != 0 && item.Enabled) return true;
+    if (item.Code != Command_None && item.Enabled) return true;
     if (item.HasEnabledCommand()) return true;
   }
   return false;
@@ -168,7 +168,7 @@ TSmartMenuItem& TSmartMenu::AddTopLevel(const std::string& caption, uint8_t code
     fUsedWidth += GetCaptionWidth(measured.empty() ? caption : measured);
     if (fUsedWidth + GetCaptionWidth("...") > fAvailableWidth) {
       fOverflowed = true;
-      return Root.Add("...", 0, true).Add(caption, code, enabled, data1, data2);
+      return Root.Add("...", Command_None, true).Add(caption, code, enabled, data1, data2);
     }
   }
   return Root.Add(caption, code, enabled, data1, data2);

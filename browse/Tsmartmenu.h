@@ -7,6 +7,7 @@
 // choosing an entry sends its code and data words with the item the menu was built for
 // to the window's commands.
 
+#include "browse/Commandcodes.h"
 #include "foundation/Tstr.h"
 #include "model/Tbrowseitem.h"
 
@@ -25,7 +26,7 @@ struct TSmartMenuItem {
   TSmartMenu* Owner = nullptr;  // set on the whole tree after every build
   uint8_t Enabled = 0;          // 0: left out of menus, a disabled button on the tool bar
   uint8_t OnToolBar = 0;        // set on the top-level entries when the tool bar is laid out
-  uint8_t Code = 0;             // command code; 0 for a submenu or a title
+  uint8_t Code = Command_None;  // Commandcodes.h; none for a submenu or a title
   int32_t Data1 = -1;
   int32_t Data2 = -1;
   TStr Caption;

@@ -72,7 +72,7 @@ void TSmartMenu::LayoutToolBar() {
   for (size_t position = 0; position < Root.SubItems.size(); ++position) {
     TSmartMenuItem& entry = Root.SubItems[position];
     entry.OnToolBar = 1;
-    if (entry.Code == 0 && !entry.HasEnabledCommand()) continue;
+    if (entry.Code == Command_None && !entry.HasEnabledCommand()) continue;
     TToolButton* button = nullptr;
     if (position < fKept.size() && fKept[position]) {
       button = fKept[position];
@@ -91,7 +91,7 @@ void TSmartMenu::LayoutToolBar() {
     button->SetTag(0);
     button->SetCaption(entry.Caption.ToString());
     button->SetGrouped(true);
-    if (entry.Code == 0) {
+    if (entry.Code == Command_None) {
       if (Browse->Popups.Count() == popups && Browse->Popups.AddEmptyItem() < 0) return;
       THorzMenuPopup& record = Browse->Popups[popups++];
       record.Create(this, &entry, Browse);
@@ -112,10 +112,10 @@ void TSmartMenu::FillMenuItems(const TSmartMenuItem& item, TMenuItem* parent) co
   TFormBrowse* form = Browse ? Browse->Form : nullptr;
   for (const TSmartMenuItem& entry : item.SubItems) {
     if (!entry.Enabled) continue;
-    if (entry.Code == 0 && !entry.HasEnabledCommand()) continue;
+    if (entry.Code == Command_None && !entry.HasEnabledCommand()) continue;
     auto* menuItem = new TMenuItem(nullptr);
     menuItem->SetCaption(entry.Caption.ToString());
-    if (entry.Code != 0) {
+    if (entry.Code != Command_None) {
       menuItem->SetTag(reinterpret_cast<intptr_t>(&entry));
       if (form) menuItem->OnClick = [form](TObject* sender) { form->SmartMenuItemClick(sender); };
     } else {
@@ -132,15 +132,15 @@ void TSmartMenu::BuildNamePopup(const std::string& name) {
   Text = name;
   RootItem = nullptr;
   BeginRebuild();
-  Root.Add("Copy name", 44, true);
-  Root.Add("Copy text", 76, true);
-  TSmartMenuItem& open = Root.Add("Open the block in", 0, true);
+  Root.Add("Copy name", Command_CopyName, true);
+  Root.Add("Copy text", Command_CopyText, true);
+  TSmartMenuItem& open = Root.Add("Open the block in", Command_None, true);
   if (TFormBrowseManager* manager = FormBrowseManager())
     for (int i = 0; i < manager->Count(); ++i) {
       const TBrowse& other = manager->GetFormBrowse(i)->Browse;
-      if (!other.ModerationMode) open.Add(other.GetStringForWindowsMenu(), 51, true, i);
+      if (!other.ModerationMode) open.Add(other.GetStringForWindowsMenu(), Command_ShowInWindow, true, i);
     }
-  open.Add("new window", 11, true);
+  open.Add("new window", Command_TextReference, true);
   EndRebuild();
   fBuilding = false;
 }

@@ -2,6 +2,7 @@
 // its references and link, the discussion's title for the root block, an author's name),
 // the panel sized to the text, and the presses on it.
 
+#include "browse/Commandcodes.h"
 #include "browse/Lowerlistpainter.h"
 #include "browse/Paintsettings.h"
 #include "browse/Tbrowse.h"
@@ -16,14 +17,6 @@
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tpanel.h"
-
-namespace {
-
-// Command codes that a press on the panel runs.
-constexpr uint8_t Command_Up = 1;
-constexpr uint8_t Command_Back = 12;
-
-}  // namespace
 
 void TBrowse::DrawUpperBrowseItem() {
   if (!Form) return;

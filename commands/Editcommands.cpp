@@ -1,8 +1,8 @@
 #include "commands/Editcommands.h"
 
+#include "browse/Commandcodes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
-#include "commands/Commandcodes.h"
 #include "commands/Tbrowsecommands.h"
 #include "commands/Tformblocktext.h"
 #include "commands/Tformdiscblockheader.h"

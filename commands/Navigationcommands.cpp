@@ -1,9 +1,10 @@
 #include "commands/Navigationcommands.h"
 
+#include "browse/Commandcodes.h"
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
-#include "commands/Commandcodes.h"
 #include "commands/Tbrowsecommands.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Runexternalbrowser.h"
@@ -190,7 +191,7 @@ void BackCommand(TCommand& command) {
   const uint32_t last = count - 1;
   TBrowseState copy = browse.History[last];
   const uint8_t listKind = copy.ListKind;
-  copy.ListKind = 0;
+  copy.ListKind = ListKind_None;
   browse.SetCurrentBrowseState(copy);
   browse.History.Delete(last);
   // The discussion may have been closed since the state was kept.

@@ -1,10 +1,10 @@
 #include "commands/Tbrowsecommands.h"
 
 #include "browse/Browsecommand.h"
+#include "browse/Commandcodes.h"
 #include "browse/Tbrowse.h"
 #include "commands/Annotationcommands.h"
 #include "commands/Clipboardcommands.h"
-#include "commands/Commandcodes.h"
 #include "commands/Creationcommands.h"
 #include "commands/Deletecommands.h"
 #include "commands/Editcommands.h"

@@ -12,6 +12,7 @@
 
 // Retrieval kinds (TDiscBlock::IsRetrieval).
 enum : uint8_t {
+  Retrieval_None = 0,         // no retrieval: the window lists something else
   Retrieval_Arguable = 1,     // alive, and a note or comment hangs under it
   Retrieval_Significant = 2,  // alive, importance 1
   Retrieval_False = 3,        // alive, the reader marked it false

@@ -4,6 +4,7 @@
 #include "Lowerlisttest.h"
 
 #include "foundation/Terror.h"
+#include "model/Blockretrieval.h"
 #include "model/Themeoperations.h"
 #include "model/Tunlinkedblockinfo.h"
 #include "platform/forms/Forms.h"
@@ -80,7 +81,7 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
   const std::string firstName = Block(first).Name.ToString();
   Show(first);
   TBrowseState& state = browse.CurrentBrowseState;
-  state.SpecCaptionType = 1;
+  state.SpecCaptionType = SpecCaption_Retrieval;
   state.FirstBlock = first;
   const std::pair<int, std::string> plain[] = {
       {1, "Arguable"}, {2, "Significant"}, {3, "False"},   {4, "Interesting"}, {5, "Trite"},
@@ -90,32 +91,32 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
     state.RetrievalKind = uint8_t(kind);
     EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": " + name);
   }
-  state.RetrievalKind = 13;
+  state.RetrievalKind = Retrieval_Erased;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Erased");
-  state.RetrievalKind = 14;
+  state.RetrievalKind = Retrieval_Deleted;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Deleted");
   ASSERT_TRUE(AddTheme(d->Themes, *d, "Air"));
   ASSERT_TRUE(AddTheme(d->Themes, *d, "Soil"));
-  state.RetrievalKind = 10;
+  state.RetrievalKind = Retrieval_Theme;
   state.RetrievalData = 1;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Theme Soil");
-  state.RetrievalKind = 11;
+  state.RetrievalKind = Retrieval_Search;
   state.Caption = "rain";
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Search text 'rain'");
   state.RetrievalData = int(EncodeDate(2025, 12, 31));
-  state.RetrievalKind = 15;
+  state.RetrievalKind = Retrieval_NotesOfDay;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Notes composed on 12/31/2025");
-  state.RetrievalKind = 16;
+  state.RetrievalKind = Retrieval_CommentsOfDay;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": Comments published on 12/31/2025");
   ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
-  state.RetrievalKind = 17;
+  state.RetrievalKind = Retrieval_PostList;
   state.RetrievalData = d->User.PostLists.Items[0].Number;  // lists are named by number
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Postlist");
   state.RetrievalData = d->User.PostLists.Items[0].Number + 1;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: ");
 
   const std::string path = discussions->GetFolderPath(d->FolderIndex).ToString();
-  state.SpecCaptionType = 2;
+  state.SpecCaptionType = SpecCaption_Experts;
   state.ModerationType = 0;
   EXPECT_EQ(browse.GetFormBrowseCaption(), path);
   const char* const types[] = {"", "Trustworthy", "Doubtful", "Discredited"};
@@ -123,10 +124,10 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
     state.ModerationType = uint8_t(type);
     EXPECT_EQ(browse.GetFormBrowseCaption(), path + " " + types[type]);
   }
-  state.SpecCaptionType = 3;
+  state.SpecCaptionType = SpecCaption_ThesisDisputants;
   state.SecondBlock = first;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "<" + firstName + "> thesis disputants");
-  state.SpecCaptionType = 4;
+  state.SpecCaptionType = SpecCaption_History;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "History");
   EXPECT_EQ(browse.GetStringForWindowsMenu(), "History") << "a special list is listed by its caption";
   state.SpecCaptionType = 5;
@@ -134,7 +135,7 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
   EXPECT_EQ(TakeReport(), "TBrowse::GetFormBrowseCaption - неизвестный CurrentBrowseState.SpecCaptionType");
 
   // Plain authors and folders are named by who and where they are.
-  state.SpecCaptionType = 0;
+  state.SpecCaptionType = SpecCaption_None;
   const int author = d->Authors.CreateAuthor(*d, "lident", 7, 0);
   d->Authors.Author(author).FirstName = "Ann";
   d->Authors.Author(author).LastName = "Lee";

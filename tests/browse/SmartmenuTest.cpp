@@ -61,16 +61,16 @@ TEST_F(SmartMenu, EntriesFreeWhatTheyOwnAndFindEnabledCommands) {
   TSmartMenu menu;
   EXPECT_EQ(menu.Root.Count(), 0);
   EXPECT_EQ(menu.Ready, 1);
-  TSmartMenuItem& title = menu.Root.Add("Title", 0, false);
+  TSmartMenuItem& title = menu.Root.Add("Title", Command_None, false);
   EXPECT_EQ(title.Data1, -1);
   EXPECT_EQ(title.Data2, -1);
   EXPECT_FALSE(title.HasEnabledCommand()) << "no sub-items";
-  TSmartMenuItem& inner = title.Add("Inner", 0, true);
-  inner.Add("Inert", 0, true);
+  TSmartMenuItem& inner = title.Add("Inner", Command_None, true);
+  inner.Add("Inert", Command_None, true);
   EXPECT_FALSE(menu.Root.Item(0).HasEnabledCommand()) << "enabled titles without commands";
-  menu.Root.Item(0).Item(0).Add("Command", 7, false);
+  menu.Root.Item(0).Item(0).Add("Command", Command_Save, false);
   EXPECT_FALSE(menu.Root.Item(0).HasEnabledCommand()) << "a disabled command";
-  menu.Root.Item(0).Item(0).Add("Command", 7, true, 3);
+  menu.Root.Item(0).Item(0).Add("Command", Command_Save, true, 3);
   EXPECT_TRUE(menu.Root.Item(0).HasEnabledCommand()) << "two levels down below a disabled title";
   EXPECT_EQ(menu.Root.Item(0).Item(0).Item(2).Data1, 3);
   EXPECT_EQ(menu.Root.Item(0).Item(0).Item(2).Data2, -1);
@@ -82,7 +82,7 @@ TEST_F(SmartMenu, EntriesFreeWhatTheyOwnAndFindEnabledCommands) {
   for (int i = 0; i < 2; ++i) {
     auto* button = new TToolButton(bar);
     button->SetParent(bar);
-    menu.Root.Add("Top", 0, true).ToolButton = button;
+    menu.Root.Add("Top", Command_None, true).ToolButton = button;
   }
   menu.Root.SetOwnerMenu(&menu);
   EXPECT_EQ(menu.Root.Item(0).Item(0).Item(1).Owner, &menu);
@@ -110,8 +110,10 @@ TEST_F(SmartMenu, TheWindowMenuOfARootBlockIsLaidOutAsTheToolBar) {
     int code;
     bool enabled;
   };
-  const Expected expected[] = {{0, true},  {12, false}, {2, false},  {14, false}, {13, false}, {84, true},
-                               {0, true},  {5, false},  {24, false}, {40, true},  {1, true}};
+  const Expected expected[] = {{Command_None, true},      {Command_Back, false},      {Command_Contents, false},
+                               {Command_Previous, false}, {Command_Next, false},      {Command_Help, true},
+                               {Command_None, true},      {Command_BriefFull, false}, {Command_Chain, false},
+                               {Command_Graph, true},     {Command_Up, true}};
   for (int i = 0; i < menu.Root.Count(); ++i) {
     SCOPED_TRACE(i);
     const TSmartMenuItem& entry = menu.Root.Item(i);
@@ -190,7 +192,7 @@ TEST_F(SmartMenu, ANarrowToolBarMovesWhatDoesNotFitUnderAnOverflowEntry) {
   ASSERT_EQ(menu.Root.Count(), fitting + 1);
   const TSmartMenuItem& more = menu.Root.Item(fitting);
   EXPECT_EQ(more.Caption.ToString(), "...");
-  EXPECT_EQ(more.Code, 0);
+  EXPECT_EQ(more.Code, Command_None);
   EXPECT_EQ(more.Count(), 11 - fitting);
   EXPECT_EQ(more.Item(more.Count() - 1).Caption.ToString(), Up());
   EXPECT_EQ(form->ToolBarHorzMenu->ButtonCount(), fitting + 1);
@@ -257,7 +259,7 @@ TEST_F(SmartMenu, AToolButtonDropsItsPopupAndAChosenEntryReachesTheCommands) {
   EXPECT_EQ(second->Browse.GetStringForWindowsMenu(), "Economy");
   ASSERT_EQ(log.Calls.size(), 1u);
   EXPECT_EQ(log.Calls[0].Browse, &form->Browse);
-  EXPECT_EQ(log.Calls[0].Code, 20);
+  EXPECT_EQ(log.Calls[0].Code, Command_ActivateWindow);
   EXPECT_EQ(log.Calls[0].Data1, manager->IndexOf(second));
   EXPECT_EQ(log.Calls[0].Data2, -1);
   EXPECT_TRUE(log.Calls[0].Path.IsEmpty());
@@ -271,7 +273,7 @@ TEST_F(SmartMenu, AToolButtonDropsItsPopupAndAChosenEntryReachesTheCommands) {
   person.Click(p.x, p.y);
   Pump();
   ASSERT_EQ(log.Calls.size(), 2u);
-  EXPECT_EQ(log.Calls[1].Code, 84);
+  EXPECT_EQ(log.Calls[1].Code, Command_Help);
   p = bar->Buttons(1)->ClientToScreen(POINT{6, 6});
   person.Click(p.x, p.y);
   Pump();
@@ -285,7 +287,7 @@ TEST_F(SmartMenu, AToolButtonDropsItsPopupAndAChosenEntryReachesTheCommands) {
   person.Click(p.x, p.y);
   Pump();
   ASSERT_EQ(log.Calls.size(), 3u);
-  EXPECT_EQ(log.Calls[2].Code, 40);
+  EXPECT_EQ(log.Calls[2].Code, Command_Graph);
   EXPECT_EQ(bar->ButtonCount(), 11);
 }
 
@@ -334,13 +336,13 @@ TEST_F(SmartMenu, TheNamePopupOffersTheNameAndEveryWindow) {
   EXPECT_EQ(browse.PopupMenu.RootItem, nullptr);
   EXPECT_EQ(browse.PopupMenu.ToolBar, nullptr);
   ASSERT_EQ(log.Calls.size(), 1u);
-  EXPECT_EQ(log.Calls[0].Code, 44);
+  EXPECT_EQ(log.Calls[0].Code, Command_CopyName);
   EXPECT_EQ(log.Calls[0].Text, "1.2");
   EXPECT_EQ(log.Calls[0].Root, nullptr);
   const TSmartMenuItem& open = browse.PopupMenu.Root.Item(2);
-  EXPECT_EQ(open.Item(1).Code, 51);
+  EXPECT_EQ(open.Item(1).Code, Command_ShowInWindow);
   EXPECT_EQ(open.Item(1).Data1, 1);
-  EXPECT_EQ(open.Item(2).Code, 11);
+  EXPECT_EQ(open.Item(2).Code, Command_TextReference);
   EXPECT_EQ(open.Item(2).Data1, -1);
 }
 
@@ -369,7 +371,7 @@ TEST_F(SmartMenu, ARightClickShowsThePopupOfTheItem) {
   EXPECT_EQ(shown, (std::vector<std::string>{"Author", "Add note", "Copy", "Evaluate", "Pick out", "Copy name", "Copy text",
                                              "Block text", "Open block in"}));
   ASSERT_EQ(log.Calls.size(), 1u);
-  EXPECT_EQ(log.Calls[0].Code, 8);
+  EXPECT_EQ(log.Calls[0].Code, Command_AddNote);
   EXPECT_TRUE(log.Calls[0].Path.IsEmpty());
   EXPECT_EQ(log.Calls[0].Root, &browse.CurrentBrowseState.CurrentItem);
   EXPECT_EQ(browse.PopupMenu.ToolBar, nullptr);
@@ -410,12 +412,12 @@ TEST_F(SmartMenu, ACreatedStateColoursTheToolBarAndTheWindowNamesItsHelp) {
 TEST_F(SmartMenu, AWindowShowingTheGraphIsCalledGraph) {
   TFormBrowse* form = OpenOn(ecology);
   ASSERT_NE(form, nullptr);
-  form->Browse.CurrentBrowseState.SpecCaptionType = 4;
+  form->Browse.CurrentBrowseState.SpecCaptionType = SpecCaption_History;
   EXPECT_EQ(form->Browse.GetFormBrowseCaption(), "History");
   form->PanelGraph->Show();
   EXPECT_EQ(form->Browse.GetFormBrowseCaption(), "Graph");
   EXPECT_EQ(form->Browse.GetStringForWindowsMenu(), "Graph");
-  form->Browse.CurrentBrowseState.SpecCaptionType = 0;
+  form->Browse.CurrentBrowseState.SpecCaptionType = SpecCaption_None;
   EXPECT_EQ(form->Browse.GetStringForWindowsMenu(), "Graph");
 }
 

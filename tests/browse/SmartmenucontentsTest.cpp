@@ -2,8 +2,10 @@
 
 #include "Lowerlisttest.h"
 
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Smartmenufacts.h"
 #include "foundation/Tbrowseglobal.h"
+#include "model/Blockretrieval.h"
 #include "model/Tclip.h"
 #include "model/Themeoperations.h"
 #include "model/Tunlinkedblockinfo.h"
@@ -41,7 +43,7 @@ class MenuContents : public LowerListTest {
     LowerListTest::SetUp();
     browse.Menu.Bind(&browse, nullptr);
     browse.PopupMenu.Bind(&browse, nullptr);
-    browse.CurrentBrowseState.ListKind = 1;
+    browse.CurrentBrowseState.ListKind = ListKind_Children;
   }
   std::string Main() {
     browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
@@ -103,7 +105,7 @@ TEST_F(MenuContents, AWindowWithoutADiscussionOffersWhatNeedsNone) {
 TEST_F(MenuContents, TheDisputantsOfAThesisLeaveNoEditing) {
   const TDiscBlockIndex block = Add(StorageType_Model, root);
   Show(block);
-  browse.CurrentBrowseState.ListKind = 6;
+  browse.CurrentBrowseState.ListKind = ListKind_ThesisDisputants;
   Main();
   EXPECT_EQ(Sub("Commands"), "Close window");
   const TBrowseItemIndex row = ListChild(Add(StorageType_Model, block));
@@ -256,15 +258,15 @@ TEST_F(MenuContents, NotesArePostedInTheLastPostList) {
   Popup(row);
   EXPECT_EQ(Find(browse.PopupMenu.Root, "Post"), nullptr) << "already in the last list";
   TBrowseState& state = browse.CurrentBrowseState;
-  state.SpecCaptionType = 1;
-  state.RetrievalKind = 17;
+  state.SpecCaptionType = SpecCaption_Retrieval;
+  state.RetrievalKind = Retrieval_PostList;
   Popup(row);
   const TSmartMenuItem* cancel = Find(browse.PopupMenu.Root, "Cancel posting");
   ASSERT_NE(cancel, nullptr);
   EXPECT_EQ(cancel->Data1, 1) << "out of the last list";
   // The window menu offers the retrieval of each post list holding blocks.
   Show(root);
-  state.SpecCaptionType = 0;
+  state.SpecCaptionType = SpecCaption_None;
   Main();
   const std::string name = d->User.PostLists.Items[1].Name.ToString();
   EXPECT_NE(Sub("Retrieval").find("Conclusions " + name + " Comments"), std::string::npos)

@@ -2,8 +2,10 @@
 
 #include "Browsetest.h"
 
+#include "browse/Lowerlistcollectors.h"
 #include "browse/Tbrowse.h"
 #include "foundation/Tbrowseglobal.h"
+#include "model/Blockretrieval.h"
 #include "model/Unsavedchanges.h"
 #include "platform/forms/Tpanel.h"
 #include "tests/support/Testsupport.h"
@@ -76,10 +78,10 @@ TEST_F(BrowseManager, ANewWindowWithAStateShowsACopyOfIt) {
   browse.InsertLowerListRow(1, LowerListRow_Text, first, 20);
   browse.SelectLowerListRow(1, false);
   TBrowseState state = browse.CurrentBrowseState;
-  state.ListKind = 9;
+  state.ListKind = ListKind_Retrieval;
   state.DisplayMode = DisplayMode_Full;
-  state.SpecCaptionType = 1;
-  state.RetrievalKind = 11;
+  state.SpecCaptionType = SpecCaption_Retrieval;
+  state.RetrievalKind = Retrieval_Search;
   state.Caption = "searched";
   state.RetrievalData = 7;
   state.UpperPanelHeight = 55;

@@ -4,7 +4,7 @@
 #include "Commandstest.h"
 
 #include "app/Loginhooks.h"
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"

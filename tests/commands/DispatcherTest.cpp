@@ -4,7 +4,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "model/Tdiscussion.h"
 #include "commands/Tautosavediscussiondisabler.h"
 #include "commands/Tbrowsecommands.h"

@@ -3,8 +3,8 @@
 
 #include "Commandstest.h"
 
+#include "browse/Commandcodes.h"
 #include "browse/Tformbrowsemanager.h"
-#include "commands/Commandcodes.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpaintbox.h"

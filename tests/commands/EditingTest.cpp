@@ -4,7 +4,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "commands/Tformblocktext.h"
 #include "commands/Tformdiscblockheader.h"
 #include "model/Discussionfileset.h"

@@ -5,7 +5,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "foundation/Commoncrypt.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufreader.h"

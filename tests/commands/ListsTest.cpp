@@ -5,8 +5,8 @@
 
 #include "Commandstest.h"
 
+#include "browse/Commandcodes.h"
 #include "browse/Tgraph.h"
-#include "commands/Commandcodes.h"
 #include "model/Calculateformula.h"
 #include "model/Modelhooks.h"
 #include "model/Themeoperations.h"

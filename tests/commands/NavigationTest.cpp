@@ -5,7 +5,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "foundation/Tlogin.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"

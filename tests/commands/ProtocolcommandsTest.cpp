@@ -2,7 +2,7 @@
 
 #include "Sendingtest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "commands/Tformannotation.h"
 #include "foundation/Guihooks.h"
 #include "platform/forms/Tbutton.h"

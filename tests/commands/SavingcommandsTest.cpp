@@ -2,7 +2,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Tshellregistry.h"
 #include "model/Discussionfileset.h"

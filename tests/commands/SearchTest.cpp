@@ -5,7 +5,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "commands/Searchcommands.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tshellregistry.h"

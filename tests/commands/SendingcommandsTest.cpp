@@ -2,7 +2,7 @@
 
 #include "Sendingtest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "model/Messagecomposer.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tgrid.h"

@@ -3,7 +3,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "commands/Tformblocktext.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussion.h"

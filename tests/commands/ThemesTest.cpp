@@ -4,7 +4,7 @@
 
 #include "Commandstest.h"
 
-#include "commands/Commandcodes.h"
+#include "browse/Commandcodes.h"
 #include "model/Calculateformula.h"
 #include "model/Modelhooks.h"
 #include "platform/forms/Dialogscript.h"

@@ -2,8 +2,8 @@
 
 #include "Commandstest.h"
 
+#include "browse/Commandcodes.h"
 #include "browse/Tbrowselistener.h"
-#include "commands/Commandcodes.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"

@@ -1,9 +1,12 @@
 #pragma once
-// The command codes of a browse window, as its menus, keys and the application send them.
+// The command codes of a browse window: the vocabulary its menus, tool bar, keys and upper
+// panel speak, and the application when the program closes. The handlers of the codes
+// live above the browse window (commands/) and are reached through Browsecommand.h.
 
 #include <cstdint>
 
 enum : uint8_t {
+  Command_None = 0,  // a submenu title, or a tool button that only opens one
   Command_Up = 1,
   Command_Contents = 2,
   Command_BriefFull = 5,
