@@ -43,8 +43,6 @@ class BrowseTest : public ::testing::Test {
   static std::vector<std::string>& Reports();
   // Runs the queue until nothing is left (deferred frees, painting).
   void Pump() { person.Pump(); }
-  // Whether a form still exists (closed forms are freed by the queue).
-  static bool Alive(const std::shared_ptr<const bool>& token) { return token && *token; }
 
   TFormBrowse* OpenOn(int discussion);
   TDiscussion& Discussion(int index) { return discussions->GetDiscussion(index); }

@@ -176,10 +176,10 @@ TEST_F(BrowseWindow, AltF4ClosesTheWindow) {
   TFormBrowse* form = OpenOn(ecology);
   ASSERT_NE(form, nullptr);
   ASSERT_TRUE(form->Active());
-  const auto token = form->AliveToken();
+  const TControlGuard guard(form);
   person.PressKey(VK_F4, false, false, true);
   Pump();
-  EXPECT_FALSE(Alive(token));
+  EXPECT_TRUE(guard.Gone());
   EXPECT_EQ(manager->Count(), 0);
 }
 
