@@ -3,8 +3,8 @@
 #include "browse/Graphbuild.h"
 
 #include "browse/Tgraph.h"
+#include "dialogs/Tformprogress.h"
 #include "foundation/Guihooks.h"
-#include "foundation/Tformprogress.h"
 #include "model/Blocknames.h"
 #include "model/Tdiscussion.h"
 

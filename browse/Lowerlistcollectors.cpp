@@ -4,8 +4,6 @@
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
-#include "postoffice/Tmoderatecaller.h"
-#include "postoffice/Tpost.h"
 
 #include <set>
 #include <vector>
@@ -36,14 +34,13 @@ bool IsListed(const TDiscBlock& block) {
 constexpr uint8_t WalkOrder[] = {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments,
                                  StorageType_Notes};
 
-// 2 and the moderate type when the moderation library rates the author.
+}  // namespace
+
 int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type) {
   const TModelHooks& hooks = ModelHooks();
   type = 0;
   return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type) : 1;
 }
-
-}  // namespace
 
 int CompareFolderEntries(TDiscussionsManager& manager, const TMonoGroupIndex& a, const TMonoGroupIndex& b) {
   const int da = manager.FindDiscussionByFolder(a.Folder);
@@ -303,11 +300,16 @@ void CollectExperts(TDiscussion& discussion, uint8_t trust, bool ofModerated, TA
 
 TModerationSources DefaultModerationSources() {
   TModerationSources sources;
-  if (TModerateCaller* caller = ModerateCaller())
-    sources.GetModeratedCommentsCount = [caller](const std::string& dident, int32_t& trustworthy, int32_t& doubtful) {
-      return caller->GetModeratedCommentsCountByDIdent(dident, trustworthy, doubtful);
+  const TModelHooks& hooks = ModelHooks();
+  if (hooks.GetModeratedCommentsCount)
+    sources.GetModeratedCommentsCount = [count = hooks.GetModeratedCommentsCount](
+                                            const std::string& dident, int32_t& trustworthy, int32_t& doubtful) {
+      return uint8_t(count(TStr(dident), trustworthy, doubtful));
     };
-  if (TPost* post = PostState()) sources.Inbox = &post->Inbox;
+  if (hooks.WaitsInInbox)
+    sources.NewBlocksInInbox = [waits = hooks.WaitsInInbox](const std::string& dident) {
+      return waits(TStr(dident), "NEW_BLOCKS");
+    };
   return sources;
 }
 
@@ -319,7 +321,7 @@ bool WaitsForModerator(TDiscussion& discussion, const TModerationSources& source
   if (sources.GetModeratedCommentsCount && sources.GetModeratedCommentsCount(dident, trustworthy, doubtful) == 2 &&
       int64_t(trustworthy) + doubtful != 0)
     return true;
-  return sources.Inbox && sources.Inbox->HasUnhandledPostFile(dident, "NEW_BLOCKS");
+  return sources.NewBlocksInInbox && sources.NewBlocksInInbox(dident);
 }
 
 }  // namespace

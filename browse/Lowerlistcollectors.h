@@ -14,7 +14,6 @@
 
 class TDiscussion;
 class TDiscussionsManager;
-class TPostFilesStorage;
 
 // Kinds of the lower list; a kind is also the relation under which the user's last
 // selected row for an item is kept.
@@ -52,11 +51,13 @@ struct TModerationSources {
   // The counts of trustworthy and doubtful moderated comments waiting in a discussion;
   // 2 when the library answered.
   std::function<uint8_t(const std::string& dident, int32_t& trustworthy, int32_t& doubtful)> GetModeratedCommentsCount;
-  // The post office's Inbox.
-  const TPostFilesStorage* Inbox = nullptr;
+  // A received NEW_BLOCKS post file of the discussion waits unhandled in the Inbox.
+  std::function<bool(const std::string& dident)> NewBlocksInInbox;
 };
-// The process-wide moderation caller and post state.
+// What the model's hooks lend: the moderation library's and the post office's answers.
 TModerationSources DefaultModerationSources();
+// 2 and the moderate type when the moderation library rates the author.
+int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type);
 
 // The blocks under each block of a discussion, found in one pass, for walks of whole
 // trees; it also remembers which blocks a walk has met.

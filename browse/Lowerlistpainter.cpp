@@ -14,7 +14,6 @@
 #include "model/Themeoperations.h"
 #include "model/Treaderproperty.h"
 #include "platform/forms/Tcanvas.h"
-#include "postoffice/Tpostfile.h"
 #include "platform/rtl/Strutil.h"
 
 #include <algorithm>
@@ -260,7 +259,7 @@ int TLowerListPainter::FolderServiceRow(const TBrowseItem& item, const RECT& rec
         (trustworthy != 0 || doubtful != 0))
       statistics = "Trustworthy " + std::to_string(trustworthy) + " blocks, Doubtful " + std::to_string(doubtful) +
                    " blocks";
-    if (sources.Inbox && sources.Inbox->HasUnhandledPostFile(dident, "NEW_BLOCKS"))
+    if (sources.NewBlocksInInbox && sources.NewBlocksInInbox(dident))
       statistics += std::string(statistics.empty() ? "" : "; ") + "new blocks in Inbox";
     if (!statistics.empty()) line += "   (" + statistics + ")";
   }

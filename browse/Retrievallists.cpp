@@ -2,8 +2,8 @@
 
 #include "browse/Lowerlistcollectors.h"
 #include "browse/Tbrowse.h"
+#include "dialogs/Tformprogress.h"
 #include "foundation/Terror.h"
-#include "foundation/Tformprogress.h"
 #include "model/Blockretrieval.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Tdatetime.h"

@@ -17,7 +17,6 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tpanel.h"
 #include "platform/rtl/Tdatetime.h"
-#include "postoffice/Tmoderatecaller.h"
 
 namespace {
 
@@ -46,10 +45,6 @@ class TSection {
 };
 
 constexpr bool Main = true, NoMain = false, Popup = true, NoPopup = false;
-
-TModerateCaller* Moderation() { return ModerateCaller(); }
-
-std::string DIdentOf(const TDiscussion& discussion) { return discussion.Info.DIdent.ToString(); }
 
 // The "Open block in" / "Open list in" entries: a new window and the other windows that
 // are not in moderation mode.
@@ -170,12 +165,11 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   root.Add("All experts", Command_Experts, true, 0, 0);
   bool discredited = false, publishable = false;
   const TBlocksStorage* comments = discussion.Storages.GetStorage(StorageType_ModeratedComments);
-  TModerateCaller* caller = Moderation();
-  for (int i = 0; comments && caller && i < comments->Count() && !(discredited && publishable); ++i) {
+  for (int i = 0; comments && i < comments->Count() && !(discredited && publishable); ++i) {
     const TDiscBlock& comment = comments->Block(i);
     if (comment.DeleteFlag == DeleteFlag_Erased) continue;
-    int32_t trust = 0;
-    const uint8_t status = caller->GetAuthorModerateType(DIdentOf(discussion), comment.ADIdent, trust);
+    int trust = 0;
+    const int status = AuthorModerateType(discussion, comment.ADIdent, trust);
     if (status == 2 && trust == 3) discredited = true;
     if (comment.DeleteFlag == DeleteFlag_Recycled) continue;
     if (comment.UnlinkedIndex == NoUnlinkedBlockInfo && status == 2 && (trust == 1 || trust == 2)) publishable = true;
@@ -217,14 +211,11 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
               facts.AuthorItem ? "Data" : "Author", Command_Data, true);
   if (!main && facts.AuthorItem && item.Moderation && facts.Moderator && item.Ident.ADIdent != 0 &&
       item.Ident.ADIdent != 1)
-    if (TModerateCaller* caller = Moderation()) {
-      int32_t trust = 0;
-      if (caller->GetAuthorModerateType(DIdentOf(*discussion), item.Ident.ADIdent, trust) == 2) {
-        TSmartMenuItem& expert = Root.Add("Set the expert as", Command_None, true);
-        if (trust != 1) expert.Add("Trustworthy", Command_SetTrust, true, 1);
-        if (trust != 2) expert.Add("Doubtful", Command_SetTrust, true, 2);
-        if (trust != 3) expert.Add("Discredited", Command_SetTrust, true, 3);
-      }
+    if (int trust = 0; AuthorModerateType(*discussion, item.Ident.ADIdent, trust) == 2) {
+      TSmartMenuItem& expert = Root.Add("Set the expert as", Command_None, true);
+      if (trust != 1) expert.Add("Trustworthy", Command_SetTrust, true, 1);
+      if (trust != 2) expert.Add("Doubtful", Command_SetTrust, true, 2);
+      if (trust != 3) expert.Add("Discredited", Command_SetTrust, true, 3);
     }
   if (main && facts.BlockItem && notDisputants)
     BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));

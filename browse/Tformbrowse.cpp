@@ -1,6 +1,7 @@
 #include "browse/Tformbrowse.h"
 
 #include "browse/Tformbrowsemanager.h"
+#include "dialogs/Newcontrol.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"
@@ -24,27 +25,6 @@ namespace {
 
 // Screens this narrow show every browse window maximised.
 constexpr int kNarrowScreen = 800;
-
-template <class T>
-T* Make(TComponent* owner, const char* name) {
-  T* component = new T(owner);
-  component->SetName(name);
-  return component;
-}
-
-template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const char* name) {
-  T* control = Make<T>(owner, name);
-  control->SetParent(parent);
-  return control;
-}
-
-TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name, TAlign align) {
-  TPanel* panel = Make<TPanel>(owner, parent, name);
-  panel->SetCaption("");
-  panel->SetAlign(align);
-  return panel;
-}
 
 }  // namespace
 
@@ -97,101 +77,80 @@ void TFormBrowse::BuildComponents() {
   SetClientHeight(369);
   SetKeyPreview(true);
 
-  Panel1 = MakePanel(this, this, "Panel1", alClient);
-  Panel1->SetBevelOuter(bvNone);
+  const auto flat = [](TPanel& panel) { panel.SetBevelOuter(bvNone); };
+  const auto scrolledDown = [](TScrollBox& box) {
+    box.SetBorderStyle(bsNone);
+    box.HorzScrollBar()->SetVisible(false);
+    box.VertScrollBar()->SetTracking(true);
+  };
+  const auto bar = [](TScrollBarKind kind) {
+    return [kind](TScrollBar& scrollBar) {
+      scrollBar.SetKind(kind);
+      scrollBar.SetTabStop(false);
+    };
+  };
+  const auto hider = [](TScrollBar& scrollBar) {
+    scrollBar.SetKind(sbVertical);
+    scrollBar.SetEnabled(false);
+    scrollBar.SetVisible(false);
+  };
+  const auto hidden = [](TPanel& panel) { panel.SetVisible(false); };
+  const auto scrollPattern = [this](TPaintBox& box) {
+    // Placed at the top across the box by hand rather than aligned, so that its height
+    // counts in the box's scroll range.
+    box.SetBounds(0, 0, ScrollBoxLowerList2->ClientWidth(), 1);
+    box.SetAnchors({akLeft, akTop, akRight});
+  };
+  // The upper panel (the shown item's text, or the graph) above the lower list, whose menu
+  // strip (drag handle, tool bar) lies above the list and its scroll pattern.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(Panel1, flat), "Panel1", "", {}, alClient, ""},
+      {Into(PanelUpperBlock, [](TPanel& p) { p.SetColor(clGrayText); }), "PanelUpperBlock", "Panel1",
+       {Keep, Keep, Keep, 189}, alTop, ""},
+      {Into(ScrollBoxUpperBlock, scrolledDown), "ScrollBoxUpperBlock", "PanelUpperBlock", {}, alClient},
+      {Into(ScrollBarLowerListSBarHider, hider), "ScrollBarLowerListSBarHider", "ScrollBoxUpperBlock",
+       {0, 0, GetSystemMetrics(SM_CXVSCROLL), 50}},
+      // A pixel high until the item is first drawn and the panel takes the height of its text.
+      {Into(PanelUpperBlockPaintBox, flat), "PanelUpperBlockPaintBox", "ScrollBoxUpperBlock", {0, 0, 600, 1},
+       alNone, ""},
+      {Into(PaintBoxUpperBlock), "PaintBoxUpperBlock", "PanelUpperBlockPaintBox", {}, alClient},
+      {Into(PanelGraph, hidden), "PanelGraph", "ScrollBoxUpperBlock", {}, alNone, ""},
+      {Into(ScrollBarGraphHorz, bar(sbHorizontal)), "ScrollBarGraphHorz", "PanelGraph", {}, alBottom},
+      {Into(ScrollBarGraphVert, bar(sbVertical)), "ScrollBarGraphVert", "PanelGraph", {}, alRight},
+      {Into(PaintBoxGraph), "PaintBoxGraph", "PanelGraph", {}, alClient},
+      {Into(PanelLowerList), "PanelLowerList", "Panel1", {}, alClient, ""},
+      {Into(PanelMenu, [](TPanel& p) { p.SetCursor(crVSplit); p.SetColor(clSilver); }), "PanelMenu", "PanelLowerList",
+       {Keep, Keep, Keep, 73}, alTop, ""},
+      {Into(PanelDragAndDrop), "PanelDragAndDrop", "PanelMenu", {Keep, Keep, 10, Keep}, alLeft, ""},
+      {Into(ToolBarHorzMenu, [](TToolBar& t) {
+         t.SetFlat(true);
+         t.SetList(true);
+         t.SetShowCaptions(true);
+         t.SetButtonHeight(13);
+         t.SetButtonWidth(37);
+         t.SetColor(clGreen);
+       }), "ToolBarHorzMenu", "PanelMenu", {}, alLeft},
+      {Into(PanelDragMenu, [](TPanel& p) { p.SetCursor(crVSplit); }), "PanelDragMenu", "PanelMenu", {0, 0, 17, 16},
+       alNone, "="},
+      {Into(PanelLowerListWithScroller), "PanelLowerListWithScroller", "PanelLowerList", {}, alClient, ""},
+      {Into(ScrollBoxLowerList2, scrolledDown), "ScrollBoxLowerList2", "PanelLowerListWithScroller", {}, alRight},
+      {Into(PaintBoxLowerListScrollPattern2, scrollPattern), "PaintBoxLowerListScrollPattern2", "ScrollBoxLowerList2"},
+      {Into(PanelLowerListPaintBox, flat), "PanelLowerListPaintBox", "PanelLowerListWithScroller", {}, alClient, ""},
+      {Into(PaintBoxLowerList), "PaintBoxLowerList", "PanelLowerListPaintBox", {}, alClient},
+      {Into(PanelWidthLimit, [](TPanel& p) { p.SetColor(clLime); p.SetVisible(false); }), "PanelWidthLimit", "",
+       {}, alRight, ""},
+  });
+  // clang-format on
 
-  PanelUpperBlock = MakePanel(this, Panel1, "PanelUpperBlock", alTop);
-  PanelUpperBlock->SetHeight(189);
-  PanelUpperBlock->SetColor(clGrayText);
-
-  ScrollBoxUpperBlock = Make<TScrollBox>(this, PanelUpperBlock, "ScrollBoxUpperBlock");
-  ScrollBoxUpperBlock->SetAlign(alClient);
-  ScrollBoxUpperBlock->SetBorderStyle(bsNone);
-  ScrollBoxUpperBlock->HorzScrollBar()->SetVisible(false);
-  ScrollBoxUpperBlock->VertScrollBar()->SetTracking(true);
-
-  ScrollBarLowerListSBarHider = Make<TScrollBar>(this, ScrollBoxUpperBlock, "ScrollBarLowerListSBarHider");
-  ScrollBarLowerListSBarHider->SetKind(sbVertical);
-  ScrollBarLowerListSBarHider->SetBounds(0, 0, GetSystemMetrics(SM_CXVSCROLL), 50);
-  ScrollBarLowerListSBarHider->SetEnabled(false);
-  ScrollBarLowerListSBarHider->SetVisible(false);
-
-  PanelUpperBlockPaintBox = MakePanel(this, ScrollBoxUpperBlock, "PanelUpperBlockPaintBox", alNone);
-  PanelUpperBlockPaintBox->SetBevelOuter(bvNone);
-  // A pixel high until the item is first drawn and the panel takes the height of its text.
-  PanelUpperBlockPaintBox->SetBounds(0, 0, 600, 1);
-
-  PaintBoxUpperBlock = Make<TPaintBox>(this, PanelUpperBlockPaintBox, "PaintBoxUpperBlock");
-  PaintBoxUpperBlock->SetAlign(alClient);
-
-  PanelGraph = MakePanel(this, ScrollBoxUpperBlock, "PanelGraph", alNone);
-  PanelGraph->SetVisible(false);
-  ScrollBarGraphHorz = Make<TScrollBar>(this, PanelGraph, "ScrollBarGraphHorz");
-  ScrollBarGraphHorz->SetKind(sbHorizontal);
-  ScrollBarGraphHorz->SetAlign(alBottom);
-  ScrollBarGraphHorz->SetTabStop(false);
-  ScrollBarGraphVert = Make<TScrollBar>(this, PanelGraph, "ScrollBarGraphVert");
-  ScrollBarGraphVert->SetKind(sbVertical);
-  ScrollBarGraphVert->SetAlign(alRight);
-  ScrollBarGraphVert->SetTabStop(false);
-  PaintBoxGraph = Make<TPaintBox>(this, PanelGraph, "PaintBoxGraph");
-  PaintBoxGraph->SetAlign(alClient);
-
-  PanelLowerList = MakePanel(this, Panel1, "PanelLowerList", alClient);
-
-  PanelMenu = MakePanel(this, PanelLowerList, "PanelMenu", alTop);
-  PanelMenu->SetHeight(73);
-  PanelMenu->SetCursor(crVSplit);
-  PanelMenu->SetColor(clSilver);
-
-  PanelDragAndDrop = MakePanel(this, PanelMenu, "PanelDragAndDrop", alLeft);
-  PanelDragAndDrop->SetWidth(10);
-
-  ToolBarHorzMenu = Make<TToolBar>(this, PanelMenu, "ToolBarHorzMenu");
-  ToolBarHorzMenu->SetAlign(alLeft);
-  ToolBarHorzMenu->SetFlat(true);
-  ToolBarHorzMenu->SetList(true);
-  ToolBarHorzMenu->SetShowCaptions(true);
-  ToolBarHorzMenu->SetButtonHeight(13);
-  ToolBarHorzMenu->SetButtonWidth(37);
-  ToolBarHorzMenu->SetColor(clGreen);
-
-  PanelDragMenu = MakePanel(this, PanelMenu, "PanelDragMenu", alNone);
-  PanelDragMenu->SetBounds(0, 0, 17, 16);
-  PanelDragMenu->SetCursor(crVSplit);
-  PanelDragMenu->SetCaption("=");
-
-  PanelLowerListWithScroller = MakePanel(this, PanelLowerList, "PanelLowerListWithScroller", alClient);
-
-  ScrollBoxLowerList2 = Make<TScrollBox>(this, PanelLowerListWithScroller, "ScrollBoxLowerList2");
-  ScrollBoxLowerList2->SetAlign(alRight);
-  ScrollBoxLowerList2->SetBorderStyle(bsNone);
-  ScrollBoxLowerList2->HorzScrollBar()->SetVisible(false);
-  ScrollBoxLowerList2->VertScrollBar()->SetTracking(true);
-  PaintBoxLowerListScrollPattern2 = Make<TPaintBox>(this, ScrollBoxLowerList2, "PaintBoxLowerListScrollPattern2");
-  // Placed at the top across the box by hand rather than aligned, so that its height
-  // counts in the box's scroll range.
-  PaintBoxLowerListScrollPattern2->SetBounds(0, 0, ScrollBoxLowerList2->ClientWidth(), 1);
-  PaintBoxLowerListScrollPattern2->SetAnchors({akLeft, akTop, akRight});
-
-  PanelLowerListPaintBox = MakePanel(this, PanelLowerListWithScroller, "PanelLowerListPaintBox", alClient);
-  PanelLowerListPaintBox->SetBevelOuter(bvNone);
-
-  PaintBoxLowerList = Make<TPaintBox>(this, PanelLowerListPaintBox, "PaintBoxLowerList");
-  PaintBoxLowerList->SetAlign(alClient);
-
-  PanelWidthLimit = MakePanel(this, this, "PanelWidthLimit", alRight);
-  PanelWidthLimit->SetColor(clLime);
-  PanelWidthLimit->SetVisible(false);
-
-  PopupMenuRightClick = Make<TPopupMenu>(this, "PopupMenuRightClick");
-  OpenDialogCreateModel = Make<TOpenDialog>(this, "OpenDialogCreateModel");
+  PopupMenuRightClick = NewComponent<TPopupMenu>(this, "PopupMenuRightClick");
+  OpenDialogCreateModel = NewComponent<TOpenDialog>(this, "OpenDialogCreateModel");
   OpenDialogCreateModel->SetDefaultExt("cbc");
   OpenDialogCreateModel->SetTitle("Select model source marked out file");
   OpenDialogCreateModel->SetFilter("Command-message files (*.cbc)|*.cbc");
-  _SaveDialogCreateModel = Make<TSaveDialog>(this, "_SaveDialogCreateModel");
+  _SaveDialogCreateModel = NewComponent<TSaveDialog>(this, "_SaveDialogCreateModel");
   _SaveDialogCreateModel->SetTitle("Select model destination directory");
-  SaveDialogPrint = Make<TSaveDialog>(this, "SaveDialogPrint");
+  SaveDialogPrint = NewComponent<TSaveDialog>(this, "SaveDialogPrint");
   SaveDialogPrint->SetDefaultExt("txt");
   SaveDialogPrint->SetFileName("filename.txt");
   SaveDialogPrint->SetTitle("Select excerpt file");

@@ -27,10 +27,10 @@ class TFormBrowse : public TForm {
   explicit TFormBrowse(TComponent* owner);
   ~TFormBrowse() override;
 
-  TPanel* Panel1 = nullptr;
+  TPanel* Panel1 = nullptr;  // the whole window but the width limit: upper panel over lower list
   TPanel* PanelUpperBlock = nullptr;
   TScrollBox* ScrollBoxUpperBlock = nullptr;
-  TScrollBar* ScrollBarLowerListSBarHider = nullptr;
+  TScrollBar* ScrollBarLowerListSBarHider = nullptr;  // hidden; measures the width of a vertical scroll bar
   TPanel* PanelUpperBlockPaintBox = nullptr;
   TPaintBox* PaintBoxUpperBlock = nullptr;
   TPanel* PanelGraph = nullptr;
@@ -43,14 +43,14 @@ class TFormBrowse : public TForm {
   TToolBar* ToolBarHorzMenu = nullptr;
   TPanel* PanelDragMenu = nullptr;
   TPanel* PanelLowerListWithScroller = nullptr;
-  TScrollBox* ScrollBoxLowerList2 = nullptr;
-  TPaintBox* PaintBoxLowerListScrollPattern2 = nullptr;
+  TScrollBox* ScrollBoxLowerList2 = nullptr;             // the lower list's scroll bar, right of the list
+  TPaintBox* PaintBoxLowerListScrollPattern2 = nullptr;  // as high as the whole list: sets the scroll range
   TPanel* PanelLowerListPaintBox = nullptr;
   TPaintBox* PaintBoxLowerList = nullptr;
   TPanel* PanelWidthLimit = nullptr;
   TPopupMenu* PopupMenuRightClick = nullptr;
   TOpenDialog* OpenDialogCreateModel = nullptr;
-  TSaveDialog* _SaveDialogCreateModel = nullptr;
+  TSaveDialog* _SaveDialogCreateModel = nullptr;  // made with the window; no command opens it
   TSaveDialog* SaveDialogPrint = nullptr;
 
   TBrowse Browse;

@@ -1,7 +1,7 @@
 #include "commands/Tformannotation.h"
 
+#include "dialogs/Newcontrol.h"
 #include "foundation/Guihooks.h"
-#include "foundation/Newcontrol.h"
 #include "foundation/Runexternalbrowser.h"
 #include "foundation/Tlogin.h"
 #include "model/Tdiscussion.h"

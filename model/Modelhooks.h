@@ -53,6 +53,12 @@ struct TModelHooks {
   // The moderation library is told how many moderated comments wait, by their authors'
   // moderate types.
   std::function<void(const TStr& dident, int trustworthy, int doubtful, int discredited)> SetModeratedCommentsCount;
+  // The moderation library: the counts of trustworthy and doubtful moderated comments
+  // waiting in a discussion; returns 2 when it answered.
+  std::function<int(const TStr& dident, int32_t& trustworthy, int32_t& doubtful)> GetModeratedCommentsCount;
+  // The post office: a received post file of that discussion and command waits unhandled
+  // in the Inbox.
+  std::function<bool(const TStr& dident, const std::string& command)> WaitsInInbox;
   // The current login's key password: for a private discussion asked of the user when not
   // yet verified; empty when the user fails or privateDiscussion is false.
   std::function<TStr(bool privateDiscussion)> KeyPassword;

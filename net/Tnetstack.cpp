@@ -69,6 +69,23 @@ constexpr TErrorText ErrorTexts[] = {
     {ws2::WSAENOTEMPTY, RSStackENOTEMPTY},
 };
 
+// Codes the socket layer raises from system errors and resolver results for which the
+// string table holds no text.
+struct TPlatformErrorText {
+    int32_t Code;
+    const char* Text;
+};
+constexpr TPlatformErrorText PlatformErrorTexts[] = {
+    {ws2::WSAEUSERS, "Too many users."},
+    {ws2::WSAEDQUOT, "Disk quota exceeded."},
+    {ws2::WSAESTALE, "Stale file handle."},
+    {ws2::WSAEREMOTE, "Object is remote."},
+    {ws2::WSATRY_AGAIN, "Name server did not answer; try again later."},
+    {ws2::WSANO_RECOVERY, "Name server failure."},
+    {ws2::WSANO_DATA, "The name has no address of the requested type."},
+    {ws2::WSATYPE_NOT_FOUND, "Service not found."},
+};
+
 bool IsDecimalByte(const std::string& APart)
 {
     if (APart.empty() || APart.size() > 3)
@@ -194,6 +211,9 @@ std::string TNetStack::WSTranslateSocketErrorMsg(int32_t AErr)
     for (const TErrorText& e : ErrorTexts)
         if (e.Code == AErr)
             text = NetMessageText(e.Id);
+    for (const TPlatformErrorText& e : PlatformErrorTexts)
+        if (e.Code == AErr)
+            text = e.Text;
     return Format(NetMessageText(RSStackError), {AErr, text});
 }
 

@@ -1,8 +1,8 @@
 #include "postoffice/Tformcommandmessageheader.h"
 
+#include "dialogs/Newcontrol.h"
 #include "foundation/Browsefont.h"
 #include "foundation/Guihooks.h"
-#include "foundation/Newcontrol.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Tlogin.h"

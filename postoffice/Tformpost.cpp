@@ -1,5 +1,6 @@
 #include "postoffice/Tformpost.h"
 
+#include "dialogs/Newcontrol.h"
 #include "foundation/Browsefont.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
@@ -71,93 +72,49 @@ TFormPost::TFormPost(TComponent* owner, TPost* post)
   SetHelpContext(HelpContextPost);
   if (Screen->Width() <= 800) SetWindowState(wsMaximized);
 
-  auto button = [this](TWinControl* parent, const char* name, const char* caption, int left, int top, int width) {
-    auto* b = new TButton(this);
-    b->SetName(name);
-    b->SetParent(parent);
-    b->SetCaption(caption);
-    b->SetBounds(left, top, width, 25);
-    return b;
-  };
-  auto radio = [this](const char* name, const char* caption, int left, uint8_t kind) {
-    auto* r = new TRadioButton(this);
-    r->SetName(name);
-    r->SetParent(PanelTop);
-    r->SetCaption(caption);
-    r->SetBounds(left, 8, 92, 20);
-    r->OnClick = [this, kind](TObject*) { ChooseFolder(kind); };
-    return r;
-  };
-
-  PanelTop = new TPanel(this);
-  PanelTop->SetName("PanelTop");
-  PanelTop->SetParent(this);
-  PanelTop->SetCaption("");
-  PanelTop->SetHeight(37);
-  PanelTop->SetAlign(alTop);
-  ButtonMail = button(PanelTop, "ButtonMail", "Mail", 6, 6, 70);
-  ButtonMail->OnClick = [this](TObject*) { ExchangeMail(true, true); };
-  Button1 = button(PanelTop, "Button1", "Receive", 80, 6, 70);
-  Button1->OnClick = [this](TObject*) { ExchangeMail(true, false); };
-  Button3 = button(PanelTop, "Button3", "Send", 154, 6, 70);
-  Button3->OnClick = [this](TObject*) { ExchangeMail(false, true); };
-  RadioButtonInboxPost = radio("RadioButtonInboxPost", "InboxPost", 240, PostKind_InboxPost);
-  RadioButtonInbox = radio("RadioButtonInbox", "Inbox", 336, PostKind_Inbox);
-  RadioButtonOutbox = radio("RadioButtonOutbox", "Outbox", 432, PostKind_Outbox);
-  RadioButtonOutboxPost = radio("RadioButtonOutboxPost", "OutboxPost", 528, PostKind_OutboxPost);
-  _CheckBoxUnhandledOnly = new TCheckBox(this);
-  _CheckBoxUnhandledOnly->SetName("_CheckBoxUnhandledOnly");
-  _CheckBoxUnhandledOnly->SetParent(PanelTop);
-  _CheckBoxUnhandledOnly->SetCaption("Show unhandled only");
-  _CheckBoxUnhandledOnly->SetBounds(624, 8, 130, 20);
+  const auto bold = [](TLabel& label) { label.Font()->SetStyle(TFontStyles{fsBold}); };
+  const auto folder = [this](uint8_t kind) { return [this, kind] { ChooseFolder(kind); }; };
+  // One control a row, kept on one line each.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(PanelTop), "PanelTop", "", {Keep, Keep, Keep, 37}, alTop, ""},
+      {Into(ButtonMail), "ButtonMail", "PanelTop", {6, 6, 70, 25}, alNone, "Mail",
+       [this] { ExchangeMail(true, true); }},
+      {Into(Button1), "Button1", "PanelTop", {80, 6, 70, 25}, alNone, "Receive", [this] { ExchangeMail(true, false); }},
+      {Into(Button3), "Button3", "PanelTop", {154, 6, 70, 25}, alNone, "Send", [this] { ExchangeMail(false, true); }},
+      {Into(RadioButtonInboxPost), "RadioButtonInboxPost", "PanelTop", {240, 8, 92, 20}, alNone, "InboxPost",
+       folder(PostKind_InboxPost)},
+      {Into(RadioButtonInbox), "RadioButtonInbox", "PanelTop", {336, 8, 92, 20}, alNone, "Inbox",
+       folder(PostKind_Inbox)},
+      {Into(RadioButtonOutbox), "RadioButtonOutbox", "PanelTop", {432, 8, 92, 20}, alNone, "Outbox",
+       folder(PostKind_Outbox)},
+      {Into(RadioButtonOutboxPost), "RadioButtonOutboxPost", "PanelTop", {528, 8, 92, 20}, alNone, "OutboxPost",
+       folder(PostKind_OutboxPost)},
+      {Into(_CheckBoxUnhandledOnly), "_CheckBoxUnhandledOnly", "PanelTop", {624, 8, 130, 20}, alNone,
+       "Show unhandled only"},
+      {Into(PanelBottom), "PanelBottom", "", {Keep, Keep, Keep, 64}, alBottom, ""},
+      {Into(ButtonSelectAll), "ButtonSelectAll", "PanelBottom", {6, 6, 84, 25}, alNone, "select all",
+       [this] { SetAllMarks(true); }},
+      {Into(ButtonDeselectAll), "ButtonDeselectAll", "PanelBottom", {6, 34, 84, 25}, alNone, "deselect all",
+       [this] { SetAllMarks(false); }},
+      {Into(Label1), "Label1", "PanelBottom", {100, 11, 80, 16}, alNone, "From EMail:"},
+      {Into(LabelFromEMail, bold), "LabelFromEMail", "PanelBottom", {184, 11, 300, 16}, alNone, ""},
+      {Into(ButtonToEMails), "ButtonToEMails", "PanelBottom", {100, 34, 80, 25}, alNone, "To EMails:",
+       [this] { ButtonToEMailsClick(); }},
+      {Into(LabelToEMails, bold), "LabelToEMails", "PanelBottom", {184, 39, 300, 16}, alNone, ""},
+      {Into(Button2), "Button2", "PanelBottom", {496, 34, 80, 25}, alNone, "Help", [this] { Button2Click(); }},
+      {Into(ButtonHandle), "ButtonHandle", "PanelBottom", {584, 34, 80, 25}, alNone, "Perform",
+       [this] { ButtonHandleClick(); }},
+      {Into(ButtonClose), "ButtonClose", "PanelBottom", {672, 34, 80, 25}, alNone, "Close", [this] { Close(); }},
+      {Into(DrawGridPosts), "DrawGridPosts", "", {}, alClient},
+  });
+  // clang-format on
   _CheckBoxUnhandledOnly->SetChecked(true);
   _CheckBoxUnhandledOnly->SetVisible(false);
-
-  PanelBottom = new TPanel(this);
-  PanelBottom->SetName("PanelBottom");
-  PanelBottom->SetParent(this);
-  PanelBottom->SetCaption("");
-  PanelBottom->SetHeight(64);
-  PanelBottom->SetAlign(alBottom);
-  ButtonSelectAll = button(PanelBottom, "ButtonSelectAll", "select all", 6, 6, 84);
-  ButtonSelectAll->OnClick = [this](TObject*) { SetAllMarks(true); };
-  ButtonDeselectAll = button(PanelBottom, "ButtonDeselectAll", "deselect all", 6, 34, 84);
-  ButtonDeselectAll->OnClick = [this](TObject*) { SetAllMarks(false); };
-  Label1 = new TLabel(this);
-  Label1->SetName("Label1");
-  Label1->SetParent(PanelBottom);
-  Label1->SetCaption("From EMail:");
-  Label1->SetBounds(100, 11, 80, 16);
-  LabelFromEMail = new TLabel(this);
-  LabelFromEMail->SetName("LabelFromEMail");
-  LabelFromEMail->SetParent(PanelBottom);
-  LabelFromEMail->SetCaption("");
-  LabelFromEMail->Font()->SetStyle(TFontStyles{fsBold});
-  LabelFromEMail->SetBounds(184, 11, 300, 16);
-  ButtonToEMails = button(PanelBottom, "ButtonToEMails", "To EMails:", 100, 34, 80);
-  ButtonToEMails->OnClick = [this](TObject*) { ButtonToEMailsClick(); };
-  LabelToEMails = new TLabel(this);
-  LabelToEMails->SetName("LabelToEMails");
-  LabelToEMails->SetParent(PanelBottom);
-  LabelToEMails->SetCaption("");
-  LabelToEMails->Font()->SetStyle(TFontStyles{fsBold});
-  LabelToEMails->SetBounds(184, 39, 300, 16);
-  Button2 = button(PanelBottom, "Button2", "Help", 496, 34, 80);
-  Button2->SetAnchors({akRight, akTop});
-  Button2->OnClick = [this](TObject*) { Button2Click(); };
-  ButtonHandle = button(PanelBottom, "ButtonHandle", "Perform", 584, 34, 80);
-  ButtonHandle->SetAnchors({akRight, akTop});
+  for (TButton* right : {Button2, ButtonHandle, ButtonClose}) right->SetAnchors({akRight, akTop});
   ButtonHandle->SetDefault(true);
-  ButtonHandle->OnClick = [this](TObject*) { ButtonHandleClick(); };
-  ButtonClose = button(PanelBottom, "ButtonClose", "Close", 672, 34, 80);
-  ButtonClose->SetAnchors({akRight, akTop});
   ButtonClose->SetCancel(true);
-  ButtonClose->OnClick = [this](TObject*) { Close(); };
 
-  DrawGridPosts = new TDrawGrid(this);
-  DrawGridPosts->SetName("DrawGridPosts");
-  DrawGridPosts->SetParent(this);
-  DrawGridPosts->SetAlign(alClient);
   DrawGridPosts->SetDefaultColWidth(5);
   DrawGridPosts->SetDefaultRowHeight(5);
   DrawGridPosts->SetColCount(5);

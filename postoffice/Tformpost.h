@@ -58,22 +58,22 @@ class TFormPost : public TForm {
 
   TPanel* PanelTop;
   TButton* ButtonMail;
-  TButton* Button1;
-  TButton* Button3;
+  TButton* Button1;  // "Receive"
+  TButton* Button3;  // "Send"
   TRadioButton* RadioButtonInboxPost;
   TRadioButton* RadioButtonInbox;
   TRadioButton* RadioButtonOutbox;
   TRadioButton* RadioButtonOutboxPost;
-  TCheckBox* _CheckBoxUnhandledOnly;
+  TCheckBox* _CheckBoxUnhandledOnly;  // kept hidden and checked: the grid shows unhandled files only
   TDrawGrid* DrawGridPosts;
   TPanel* PanelBottom;
   TButton* ButtonSelectAll;
   TButton* ButtonDeselectAll;
-  TLabel* Label1;
+  TLabel* Label1;  // "From EMail:"
   TLabel* LabelFromEMail;
   TButton* ButtonToEMails;
   TLabel* LabelToEMails;
-  TButton* Button2;
+  TButton* Button2;  // "Help"
   TButton* ButtonHandle;
   TButton* ButtonClose;
 

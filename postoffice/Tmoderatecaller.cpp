@@ -202,6 +202,10 @@ void RegisterModerationHooks() {
     if (status == 2) moderateType = type;
     return int(status);
   };
+  hooks.GetModeratedCommentsCount = [](const TStr& dident, int32_t& trustworthy, int32_t& doubtful) {
+    TModerateCaller* caller = ModerateCaller();
+    return int(caller ? caller->GetModeratedCommentsCountByDIdent(dident.ToString(), trustworthy, doubtful) : NotDone);
+  };
   hooks.SetModeratedCommentsCount = [](const TStr& dident, int trustworthy, int doubtful, int) {
     if (TModerateCaller* caller = ModerateCaller())
       caller->UpdateModeratedCommentsCountByDIdent(dident.ToString(), trustworthy, doubtful);

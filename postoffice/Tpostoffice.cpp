@@ -18,6 +18,9 @@ bool TPostOffice::Start() {
   PostState() = fPost.get();
   ModerateCaller() = fModerate.get();
   RegisterPostFileNaming(*fPost);
+  ModelHooks().WaitsInInbox = [post = fPost.get()](const TStr& dident, const std::string& command) {
+    return post->Inbox.HasUnhandledPostFile(dident.View(), command);
+  };
   RegisterModerationHooks();
   RegisterCommandHandlers();
   fPost->Init(TStr(), fAdaptor.get());
@@ -34,6 +37,8 @@ void TPostOffice::Stop() {
   hooks.PostFileName = nullptr;
   hooks.GetAuthorModerateType = nullptr;
   hooks.SetModeratedCommentsCount = nullptr;
+  hooks.GetModeratedCommentsCount = nullptr;
+  hooks.WaitsInInbox = nullptr;
   PostState() = nullptr;
   ModerateCaller() = nullptr;
   fModerate.reset();

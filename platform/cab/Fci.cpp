@@ -3,6 +3,7 @@
 #include "platform/cab/Cabformat.h"
 #include "platform/cab/Lzxencoder.h"
 #include "platform/cab/Mszip.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +20,9 @@ constexpr std::size_t kMaxEntries = 0xFFFF;
 constexpr UINT kIoFailed = static_cast<UINT>(-1);
 constexpr std::size_t kNextLinkWorstCase = CB_MAX_CABINET_NAME + CB_MAX_DISK_NAME;
 constexpr ULONG kSmallestCabinet = 4096;
+
+// The system error code the error record carries for a failure the callbacks did not name.
+int SystemCode(int errnoValue) { return static_cast<int>(ErrorFromErrno(errnoValue)); }
 
 // A temporary file written through the caller's callbacks.
 struct TempFile {
@@ -161,7 +165,7 @@ bool CabCompressor::Append(TempFile& temp, const std::uint8_t* bytes, std::size_
   int err = 0;
   if (seek(temp.hf, static_cast<long>(temp.size), CAB_SEEK_SET, &err, pv) < 0) return Fail(FCIERR_TEMP_FILE, err);
   if (write(temp.hf, const_cast<std::uint8_t*>(bytes), static_cast<UINT>(size), &err, pv) != size)
-    return Fail(FCIERR_TEMP_FILE, err ? err : ENOSPC);
+    return Fail(FCIERR_TEMP_FILE, err ? err : SystemCode(ENOSPC));
   temp.size += size;
   return true;
 }
@@ -170,7 +174,7 @@ bool CabCompressor::ReadBack(TempFile& temp, std::uint64_t offset, std::uint8_t*
   int err = 0;
   if (seek(temp.hf, static_cast<long>(offset), CAB_SEEK_SET, &err, pv) < 0 ||
       read(temp.hf, bytes, static_cast<UINT>(size), &err, pv) != size)
-    return Fail(FCIERR_TEMP_FILE, err ? err : EIO);
+    return Fail(FCIERR_TEMP_FILE, err ? err : SystemCode(EIO));
   return true;
 }
 
@@ -204,7 +208,7 @@ bool CabCompressor::AddFile(const char* source, const char* name, bool execute, 
   const bool lzx = type == tcompTYPE_LZX && window >= kLzxMinWindowBits && window <= kLzxMaxWindowBits;
   if (type != tcompTYPE_NONE && type != tcompTYPE_MSZIP && !lzx) return Fail(FCIERR_BAD_COMPR_TYPE);
   std::size_t nameLength = std::strlen(name);
-  if (nameLength == 0 || nameLength > kCabMaxName) return Fail(FCIERR_OPEN_SRC, ENAMETOOLONG);
+  if (nameLength == 0 || nameLength > kCabMaxName) return Fail(FCIERR_OPEN_SRC, SystemCode(ENAMETOOLONG));
 
   USHORT date = 0, time = 0, attribs = 0;
   int err = 0;
@@ -219,7 +223,7 @@ bool CabCompressor::AddFile(const char* source, const char* name, bool execute, 
   long end = seek(hf, 0, CAB_SEEK_END, &err, pv);
   if (end < 0 || seek(hf, 0, CAB_SEEK_SET, &err, pv) != 0) return Fail(FCIERR_READ_SRC, err);
   std::uint64_t size = static_cast<std::uint64_t>(end);
-  if (size > kFolderMaxBytes - kCabMaxBlock) return Fail(FCIERR_READ_SRC, EFBIG);
+  if (size > kFolderMaxBytes - kCabMaxBlock) return Fail(FCIERR_READ_SRC, SystemCode(EFBIG));
 
   if (folderOpen_ && (folderComp_ != comp || streamPos_ + size > kFolderMaxBytes ||
                       files_.size() + folderFiles_.size() >= kMaxEntries))
@@ -239,7 +243,7 @@ bool CabCompressor::AddFile(const char* source, const char* name, bool execute, 
   for (std::uint64_t left = size; left > 0;) {
     UINT want = static_cast<UINT>(std::min<std::uint64_t>(left, kCabMaxBlock - blockFill_));
     UINT got = read(hf, block_.data() + blockFill_, want, &err, pv);
-    if (got == kIoFailed || got == 0) return Fail(FCIERR_READ_SRC, got == 0 ? EIO : err);
+    if (got == kIoFailed || got == 0) return Fail(FCIERR_READ_SRC, got == 0 ? SystemCode(EIO) : err);
     blockFill_ += got;
     streamPos_ += got;
     left -= got;
@@ -446,7 +450,7 @@ std::vector<std::uint8_t> CabCompressor::Directory(const CCAB* next) const {
 bool CabCompressor::WriteCabinet(const CCAB* next) {
   std::vector<std::uint8_t> dir = Directory(next);
   std::uint64_t total = dir.size() + cabData_.size;
-  if (total > 0x7FFFFFFFull) return Fail(FCIERR_CAB_FILE, EFBIG);
+  if (total > 0x7FFFFFFFull) return Fail(FCIERR_CAB_FILE, SystemCode(EFBIG));
   if (status && Aborted(status(statusCabinet, static_cast<ULONG>(total), static_cast<ULONG>(total), pv)))
     return false;
   std::string path = std::string(ccab.szCabPath) + ccab.szCab;
@@ -469,7 +473,7 @@ bool CabCompressor::WriteCabinet(const CCAB* next) {
   if (!ok) {
     int ignored = 0;
     remove(path.data(), &ignored, pv);
-    return erf->fError ? false : Fail(FCIERR_CAB_FILE, err ? err : EIO);
+    return erf->fError ? false : Fail(FCIERR_CAB_FILE, err ? err : SystemCode(EIO));
   }
   return true;
 }

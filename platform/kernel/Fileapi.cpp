@@ -76,6 +76,7 @@ DWORD ErrorFromErrno(int err) {
     case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     default: return ERROR_GEN_FAILURE;
   }
 }
@@ -92,6 +93,8 @@ std::string ErrorText(DWORD code) {
     case ERROR_WRITE_PROTECT: return "The media is write protected.";
     case ERROR_SHARING_VIOLATION:
       return "The process cannot access the file because it is being used by another process.";
+    case ERROR_LOCK_VIOLATION:
+      return "The process cannot access the file because another process has locked a portion of the file.";
     case ERROR_HANDLE_EOF: return "Reached the end of the file.";
     case ERROR_FILE_EXISTS: return "The file exists.";
     case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
@@ -101,6 +104,8 @@ std::string ErrorText(DWORD code) {
     case ERROR_ALREADY_EXISTS: return "Cannot create a file when that file already exists.";
     case ERROR_FILENAME_EXCED_RANGE: return "The filename or extension is too long.";
     case ERROR_NO_MORE_FILES: return "There are no more files.";
+    case ERROR_FILE_TOO_LARGE: return "The file size exceeds the limit allowed and cannot be saved.";
+    case ERROR_GEN_FAILURE:
     default: return "A device attached to the system is not functioning.";
   }
 }

@@ -126,15 +126,8 @@ uint32_t DwordOf(const std::string& data) {
   return v;
 }
 
-// tag + the escaped text in quotes (built by appending: the chained form trips a
-// false -Wrestrict warning of the compiler).
-std::string Quoted(const char* tag, std::string_view text) {
-  std::string out = tag;
-  out += '"';
-  out += Escape(text);
-  out += '"';
-  return out;
-}
+// tag + the escaped text in quotes.
+std::string Quoted(const char* tag, std::string_view text) { return tag + ('"' + Escape(text) + '"'); }
 
 std::string FormatValue(const TRegStoreValue& v) {
   char buf[32];

@@ -23,8 +23,7 @@ std::string LongDayNames[7];
 
 namespace platform {
 
-// Texts are assigned as whole strings: assigning the literals directly trips a
-// false -Wrestrict warning of the compiler in optimised builds.
+// The settings of an English system, as every run starts with them.
 void ResetFormatSettings() {
   static const char* const kShortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -39,24 +38,24 @@ void ResetFormatSettings() {
   DateSeparator = '/';
   TimeSeparator = ':';
   ListSeparator = ',';
-  ShortDateFormat = std::string("m/d/yyyy");
-  LongDateFormat = std::string("dddd, mmmm dd, yyyy");
-  ShortTimeFormat = std::string("h:mm AMPM");
-  LongTimeFormat = std::string("h:mm:ss AMPM");
-  TimeAMString = std::string("AM");
-  TimePMString = std::string("PM");
-  CurrencyString = std::string("$");
+  ShortDateFormat = "m/d/yyyy";
+  LongDateFormat = "dddd, mmmm dd, yyyy";
+  ShortTimeFormat = "h:mm AMPM";
+  LongTimeFormat = "h:mm:ss AMPM";
+  TimeAMString = "AM";
+  TimePMString = "PM";
+  CurrencyString = "$";
   CurrencyFormat = 0;
   NegCurrFormat = 0;
   CurrencyDecimals = 2;
   TwoDigitYearCenturyWindow = 50;
   for (int i = 0; i < 12; ++i) {
-    ShortMonthNames[i] = std::string(kShortMonths[i]);
-    LongMonthNames[i] = std::string(kLongMonths[i]);
+    ShortMonthNames[i] = kShortMonths[i];
+    LongMonthNames[i] = kLongMonths[i];
   }
   for (int i = 0; i < 7; ++i) {
-    ShortDayNames[i] = std::string(kShortDays[i]);
-    LongDayNames[i] = std::string(kLongDays[i]);
+    ShortDayNames[i] = kShortDays[i];
+    LongDayNames[i] = kLongDays[i];
   }
 }
 

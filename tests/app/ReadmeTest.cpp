@@ -1,6 +1,6 @@
-#include "app/Tformreadme.h"
-#include "app/Tformregeneratemident.h"
 #include "Apptesthelpers.h"
+#include "app/Tformreadme.h"
+#include "dialogs/Tformregeneratemident.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Forms.h"

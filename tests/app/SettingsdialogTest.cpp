@@ -2,10 +2,10 @@
 // colour dialog, the font dialog or an input box, the values refused with their message,
 // confirmed values stored and read back, a cancelled dialog changing nothing.
 
-#include "app/Guidialogs.h"
 #include "Apptesthelpers.h"
+#include "app/Guidialogs.h"
+#include "dialogs/Tformbrowsepars.h"
 #include "foundation/Tbrowsepars.h"
-#include "foundation/Tformbrowsepars.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/forms/Forms.h"
 

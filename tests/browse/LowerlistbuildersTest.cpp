@@ -559,7 +559,9 @@ TEST_F(LowerListBuilders, TheModerationListingShowsTheDiscussionsThatWait) {
   file.Command = "NEW_BLOCKS";
   file.Processed = 1;
   inbox.Files.AddItem(file);
-  sources.Inbox = &inbox;
+  sources.NewBlocksInInbox = [&](const std::string& dident) {
+    return inbox.HasUnhandledPostFile(dident, "NEW_BLOCKS");
+  };
 
   const auto listing = [&](bool showAll) {
     TArray<TMonoGroupIndex> entries;

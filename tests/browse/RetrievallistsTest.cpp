@@ -6,7 +6,7 @@
 
 #include "browse/Lowerlistcollectors.h"
 #include "browse/Retrievallists.h"
-#include "foundation/Tformprogress.h"
+#include "dialogs/Tformprogress.h"
 #include "model/Blockretrieval.h"
 
 namespace browsetest {

@@ -170,7 +170,9 @@ TEST(FileFunctions, LocksOfRanges) {
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     int blocked = FileLock(c, 15, 1);
     int free = FileLock(c, 50, 10);
-    _exit(blocked == 33 && free == 0 ? 0 : 1);
+    const bool worded = SysErrorMessage(uint32_t(blocked)) ==
+                        "The process cannot access the file because another process has locked a portion of the file.";
+    _exit(blocked == 33 && worded && free == 0 ? 0 : 1);
   }
   int status = 0;
   waitpid(child, &status, 0);

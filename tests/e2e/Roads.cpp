@@ -183,7 +183,9 @@ void Announce(TInstallation& leader, const std::vector<TInstallation*>& readers,
     ASSERT_NE(model, nullptr);
     s.Tell("model", Tree(*model));
     s.Tell("dident", model->Info.DIdent.ToString());
-    if (!moderated) ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
+    if (!moderated) {
+      ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
+    }
     s.Confirm("AUTO-HANDLING");  // the Outbox packed
     InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "ButtonMail"); });
     if (!moderated) s.Confirm("CLOSING DISCUSSION");

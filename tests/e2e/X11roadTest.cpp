@@ -129,15 +129,12 @@ class TPersonAtX {
     Type("");
     return Perform("Inbox");
   }
-  // Handles every file of a folder of the post office window. The window may still be
-  // busy with what it handles on its own, and show another folder after it: the folder is
-  // chosen again until "Perform" can be pressed.
+  // Handles every file of a folder of the post office window, once the office has the
+  // focus back from the boxes it showed. "Perform" is pressed when it shows as it does
+  // enabled, that is once the folder is shown with files in it.
   bool Perform(const std::string& folder) {
-    for (int attempt = 0; attempt < 5; ++attempt)
-      if (Click(folder, TFace::Form) && Click("select all", TFace::Form) &&
-          TryClick("Perform", TFace::Form, std::chrono::seconds(3)))
-        return true;
-    return Failed("'Perform' stays disabled in " + folder);
+    return Focused("post") && Click(folder, TFace::Form) && Click("select all", TFace::Form) &&
+           Click("Perform", TFace::Form);
   }
 
   // Types a text; Enter after it when asked.

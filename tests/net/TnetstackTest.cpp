@@ -1,9 +1,12 @@
 #include "net/Enetexception.h"
 #include "net/Tnetstack.h"
 #include "net/Tnettcpconnection.h"
+#include "platform/sock/Winsock.h"
 
 #include <gtest/gtest.h>
+#include <netdb.h>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -23,6 +26,16 @@ TEST(Tnetstack, ErrorTextsAndChecks)
     EXPECT_EQ(GStack->WSTranslateSocketErrorMsg(10061), "Socket Error # 10061\r\nConnection refused.");
     EXPECT_EQ(GStack->WSTranslateSocketErrorMsg(10035), "Socket Error # 10035\r\nOperation would block. ");
     EXPECT_EQ(GStack->WSTranslateSocketErrorMsg(12345), "Socket Error # 12345\r\n");
+    // Whatever the system or the resolver reports, the user reads words after the number.
+    const auto worded = [](int code) {
+        const std::string message = GStack->WSTranslateSocketErrorMsg(code);
+        return message.size() > message.find("\r\n") + 2;
+    };
+    for (int e = 1; e < 134; ++e)
+        EXPECT_TRUE(worded(platform::WSAErrorFromErrno(e))) << "errno " << e;
+    for (int result : {EAI_NONAME, EAI_AGAIN, EAI_FAIL, EAI_NODATA, EAI_ADDRFAMILY, EAI_SERVICE, EAI_MEMORY, EAI_FAMILY,
+                       EAI_SOCKTYPE, EAI_BADFLAGS, EAI_OVERFLOW, -1000})
+        EXPECT_TRUE(worded(platform::WSAErrorFromResolver(result, ECONNREFUSED))) << "resolver " << result;
     EXPECT_FALSE(GStack->CheckForSocketError(0));
     ws2::WSASetLastError(10058);
     EXPECT_TRUE(GStack->CheckForSocketError(-1, {10058, 10053}));

@@ -225,11 +225,11 @@ TEST_F(PostWindowX11, TheWindowComesUpOnTheXServerAndAClickThroughItMarksAFile) 
   platform::PressControl(form, "RadioButtonInbox");
   platform::PressControl(form, "ButtonDeselectAll");
   const auto waitFor = [&display](const std::function<bool()>& done) {
-    for (int i = 0; i < 1000 && !done(); ++i) {
+    return testsupport::Eventually([&] {
       display.WaitForInput(10);
       Application->ProcessMessages();
-    }
-    return done();
+      return done();
+    });
   };
   ASSERT_TRUE(waitFor([&] { return display.XWindowOf(form.Handle()) != 0 && form.DrawGridPosts->RowCount() == 2; }));
   ASSERT_TRUE(waitFor([&] { return form.DrawGridPosts->CellRect(0, 1).right > 0; }));

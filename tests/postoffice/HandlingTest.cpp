@@ -4,15 +4,15 @@
 
 #include "Posttesthelpers.h"
 
+#include "dialogs/Tformprogress.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
-#include "foundation/Tformprogress.h"
+#include "foundation/Textroutines.h"
+#include "foundation/Tlogin.h"
 #include "model/Tdiscussionsmanager.h"
 #include "net/Tcabwriter.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/forms/Forms.h"
-#include "foundation/Tlogin.h"
-#include "foundation/Textroutines.h"
 #include "postoffice/Advisedlist.h"
 #include "postoffice/Commandhandlers.h"
 #include "postoffice/Postarchives.h"

@@ -1,4 +1,4 @@
-#include "foundation/Tformprogress.h"
+#include "dialogs/Tformprogress.h"
 
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tlabel.h"

@@ -1,4 +1,4 @@
-#include "foundation/Dialogrows.h"
+#include "dialogs/Dialogrows.h"
 
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tform.h"

@@ -1,6 +1,6 @@
-#include "app/Tformreaderproperty.h"
+#include "dialogs/Tformreaderproperty.h"
 
-#include "foundation/Dialogrows.h"
+#include "dialogs/Dialogrows.h"
 #include "foundation/Guihooks.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"

@@ -1,7 +1,7 @@
 #include "controls/Tformstorage.h"
-#include "foundation/Tformbrowsepars.h"
+#include "dialogs/Tformbrowsepars.h"
 
-#include "foundation/Dialogrows.h"
+#include "dialogs/Dialogrows.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
 #include "platform/forms/Colors.h"

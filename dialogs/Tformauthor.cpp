@@ -1,6 +1,6 @@
-#include "app/Tformauthor.h"
+#include "dialogs/Tformauthor.h"
 
-#include "foundation/Dialogrows.h"
+#include "dialogs/Dialogrows.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tlisteners.h"
 #include "model/Modelhooks.h"

@@ -1,4 +1,4 @@
-#include "app/Tformregeneratemident.h"
+#include "dialogs/Tformregeneratemident.h"
 
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tlabel.h"
