@@ -29,5 +29,7 @@ int main() {
   Application->SetShowMainForm(false);
   Application->Run();
   delete coordinator;  // while the display and its fonts are still there
+  // A signal from now on wakes nothing: the queues it would post to go with the statics.
+  platform::WatchStopSignals(nullptr);
   return 0;
 }

@@ -182,114 +182,122 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
       return true;
     }
     Log("There are " + std::to_string(count) + " message(s) on server.");
-    Log("Retrieving message headers...");
-    for (int32_t i = 1; i <= count; ++i) {
-      ProcessMessages();
-      if (Cancel) return true;
-      ShowTransfer("Current transfer: " + std::to_string(i) + " of " + std::to_string(count) + " messages (" +
-                   std::to_string(int64_t(i - 1) * 100 / count) + "%)");
-      Message.Clear();
-      std::string error = "-ERR";
-      bool read = false;
-      std::exception_ptr failure;
-      try {
-        read = Receiver.RetrieveHeader(i, &Message);
-      } catch (const std::exception& e) {
-        error = e.what();
-        failure = std::current_exception();
-        TellTimeout(e, "receiving message headers");
-      }
-      if (!read) {
-        Log("Error receiving message (" + error + ")");
-        // A message that cannot be read is not ours to delete: it stays on the server and
-        // the mailbox behind it is received.
-        if (!InStep(failure)) {
-          Cancel = 1;
-          return true;
-        }
-        Log("Message #" + std::to_string(i) + " left on the server...");
-        continue;
-      }
-      TReceivedMessage received;
-      received.Number = i;
-      received.Subject = std::string_view(Message.Subject()).substr(0, TStr::kMaxStoredLength);
-      received.Sender = std::string_view(Message.From()->Address()).substr(0, TStr::kMaxStoredLength);
-      ReceivedMessages.AddItem(std::move(received));
-    }
-    ShowTransfer("");
-    for (uint32_t k = ReceivedMessages.Count(); k-- > 0;) {
-      TReceivedMessage& received = ReceivedMessages[k];
-      if (Trimmed(received.Subject.View()).rfind(PostSubjectMarker, 0) != 0) {
-        Log("Non-quillaran message with Subject='" + received.Subject.ToString() + "' skipped...");
-        ReceivedMessages.Delete(k);
-      } else {
-        received.Size = Receiver.RetrieveMsgSize(received.Number);
-      }
-    }
+    if (!ReadHeaders(count)) return true;
+    KeepPostMessages();
     if (ReceivedMessages.IsEmpty()) {
       Log("No new command-messages on server.");
       return true;
     }
     Log("There are " + std::to_string(ReceivedMessages.Count()) + " new command-message(s) on server.");
-    TArray<TEMailComment> spammers;
-    if (Post && Post->Adaptor) Post->Adaptor->GetSpammersList(spammers);
-    Log("Receiving command-messages...");
-    for (const TReceivedMessage& received : ReceivedMessages) {
-      ProcessMessages();
-      if (Cancel) {
-        Log("Aborting...");
-        return true;
-      }
-      std::string sender = received.Sender.ToString();
-      sender = sender.substr(0, sender.find(' '));
-      const bool spammer = std::any_of(spammers.begin(), spammers.end(), [&sender](const TEMailComment& row) {
-        return EqualNoCase(sender, row.Address.View());
-      });
-      if (spammer) {
-        Log("Message from spammer " + sender + " deleted...");
-        Receiver.Delete(received.Number);
-        continue;
-      }
-      if (Receiver.MaxMessageSize > 0 && received.Size > Receiver.MaxMessageSize) {
-        Log("Message #" + std::to_string(received.Number) + " of " + std::to_string(received.Size) +
-            " bytes is larger than the limit of " + std::to_string(Receiver.MaxMessageSize) +
-            " bytes: left on the server...");
-        continue;
-      }
-      Message.Clear();
-      Log("Message #" + std::to_string(received.Number) + " receiving...");
-      std::string error = "-ERR";
-      bool read = false;
-      std::exception_ptr failure;
-      try {
-        read = Receiver.Retrieve(received.Number, &Message);
-      } catch (const std::exception& e) {
-        error = e.what();
-        failure = std::current_exception();
-        TellTimeout(e, "receiving messages");
-      }
-      if (!read) {
-        Log("Error receiving message (" + error + ")");
-        if (!InStep(failure)) {
-          Cancel = 1;
-          return true;
-        }
-        // Marked as post but never readable: it would fail at every exchange.
-        Log("Message #" + std::to_string(received.Number) + " cannot be read - deleted...");
-        Receiver.Delete(received.Number);
-        continue;
-      }
-      SaveAttachments();
-      if (Cancel) return true;
-      // Only now, with every attachment saved or kept, may the message go.
-      Receiver.Delete(received.Number);
-    }
+    ReceivePostMessages();
   } catch (const std::exception& e) {
     Log("Error receiving message (" + std::string(e.what()) + ")");
     TellTimeout(e, "receiving messages");
     Cancel = 1;
   }
   return true;
+}
+
+bool TPostExchange::ReadHeaders(int32_t count) {
+  Log("Retrieving message headers...");
+  for (int32_t i = 1; i <= count; ++i) {
+    ProcessMessages();
+    if (Cancel) return false;
+    ShowTransfer("Current transfer: " + std::to_string(i) + " of " + std::to_string(count) + " messages (" +
+                 std::to_string(int64_t(i - 1) * 100 / count) + "%)");
+    Message.Clear();
+    std::exception_ptr failure;
+    if (!Retrieved([&] { return Receiver.RetrieveHeader(i, &Message); }, "receiving message headers", failure)) {
+      // A message that cannot be read is not ours to delete: it stays on the server and
+      // the mailbox behind it is received.
+      if (!InStep(failure)) {
+        Cancel = 1;
+        return false;
+      }
+      Log("Message #" + std::to_string(i) + " left on the server...");
+      continue;
+    }
+    TReceivedMessage received;
+    received.Number = i;
+    received.Subject = std::string_view(Message.Subject()).substr(0, TStr::kMaxStoredLength);
+    received.Sender = std::string_view(Message.From()->Address()).substr(0, TStr::kMaxStoredLength);
+    ReceivedMessages.AddItem(std::move(received));
+  }
+  ShowTransfer("");
+  return true;
+}
+
+void TPostExchange::KeepPostMessages() {
+  for (uint32_t k = ReceivedMessages.Count(); k-- > 0;) {
+    TReceivedMessage& received = ReceivedMessages[k];
+    if (Trimmed(received.Subject.View()).rfind(PostSubjectMarker, 0) != 0) {
+      Log("Non-quillaran message with Subject='" + received.Subject.ToString() + "' skipped...");
+      ReceivedMessages.Delete(k);
+    } else {
+      received.Size = Receiver.RetrieveMsgSize(received.Number);
+    }
+  }
+}
+
+void TPostExchange::ReceivePostMessages() {
+  TArray<TEMailComment> spammers;
+  if (Post && Post->Adaptor) Post->Adaptor->GetSpammersList(spammers);
+  Log("Receiving command-messages...");
+  for (const TReceivedMessage& received : ReceivedMessages) {
+    ProcessMessages();
+    if (Cancel) {
+      Log("Aborting...");
+      return;
+    }
+    std::string sender = received.Sender.ToString();
+    sender = sender.substr(0, sender.find(' '));
+    const bool spammer = std::any_of(spammers.begin(), spammers.end(), [&sender](const TEMailComment& row) {
+      return EqualNoCase(sender, row.Address.View());
+    });
+    if (spammer) {
+      Log("Message from spammer " + sender + " deleted...");
+      Receiver.Delete(received.Number);
+      continue;
+    }
+    if (Receiver.MaxMessageSize > 0 && received.Size > Receiver.MaxMessageSize) {
+      Log("Message #" + std::to_string(received.Number) + " of " + std::to_string(received.Size) +
+          " bytes is larger than the limit of " + std::to_string(Receiver.MaxMessageSize) +
+          " bytes: left on the server...");
+      continue;
+    }
+    Message.Clear();
+    Log("Message #" + std::to_string(received.Number) + " receiving...");
+    std::exception_ptr failure;
+    if (!Retrieved([&] { return Receiver.Retrieve(received.Number, &Message); }, "receiving messages", failure)) {
+      if (!InStep(failure)) {
+        Cancel = 1;
+        return;
+      }
+      // Marked as post but never readable: it would fail at every exchange.
+      Log("Message #" + std::to_string(received.Number) + " cannot be read - deleted...");
+      Receiver.Delete(received.Number);
+      continue;
+    }
+    SaveAttachments();
+    if (Cancel) return;
+    // Only now, with every attachment saved or kept, may the message go.
+    Receiver.Delete(received.Number);
+  }
+}
+
+bool TPostExchange::Retrieved(const std::function<bool()>& retrieve, const std::string& step,
+                              std::exception_ptr& failure) {
+  std::string error = "-ERR";
+  bool read = false;
+  try {
+    read = retrieve();
+  } catch (const std::exception& e) {
+    error = e.what();
+    failure = std::current_exception();
+    TellTimeout(e, step);
+  }
+  if (!read) Log("Error receiving message (" + error + ")");
+  return read;
 }
 
 bool TPostExchange::InStep(const std::exception_ptr& failure) {

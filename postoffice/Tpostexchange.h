@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,9 @@ class TPostExchange {
 
  private:
   void Configure(TNetTCPClient& client, const std::string& server, int32_t port, const TEMailInfo& account);
+  // One retrieval from the server; false when it failed: the error logged, a server that
+  // stopped answering told, and the failure kept for InStep.
+  bool Retrieved(const std::function<bool()>& retrieve, const std::string& step, std::exception_ptr& failure);
   // After a message failed to read: true when the conversation is in step again (the rest
   // of that message's answer dropped), false when the exchange with the server must end.
   bool InStep(const std::exception_ptr& failure);
@@ -92,6 +96,14 @@ class TPostExchange {
   void TellTimeout(const std::exception& e, const std::string& step);
   // False when the account's exchange must stop.
   bool ReceiveFromAccount(const TEMailInfo& account, bool& connected);
+  // The phases of receiving from an account. The headers of the `count` messages on the
+  // server into ReceivedMessages; false when the exchange with the server ends here.
+  bool ReadHeaders(int32_t count);
+  // Keeps the messages whose subject marks them as post, with their sizes.
+  void KeepPostMessages();
+  // Receives the kept messages, saves their attachments and deletes them on the server;
+  // a spammer's message is deleted unread, one over the size limit left there.
+  void ReceivePostMessages();
   void SaveAttachments();
   bool SendFromAccount(const TEMailInfo& account);
   // Sends the post file to the batch of receivers; false when the exchange must stop.

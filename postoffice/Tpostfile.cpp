@@ -3,6 +3,7 @@
 #include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
@@ -29,6 +30,26 @@ int32_t TimeToStored(TDateTime time) {
 
 TDateTime StoredToTime(uint32_t stored) { return static_cast<int32_t>(stored) * 0.0001; }
 
+// A time in a stored record: whole ten-thousandths of a day in 32 bits.
+template <class Time>  // TDateTime, or const TDateTime for writing
+struct StoredTime {
+  Time& time;
+  void SaveToBufWriter(TBufWriter& writer) const { writer.WriteDWord(static_cast<uint32_t>(TimeToStored(time))); }
+  void LoadFromBufReader(TBufReader& reader) const { time = StoredToTime(reader.ReadDWord()); }
+};
+template <class Time>
+StoredTime(Time&) -> StoredTime<Time>;
+
+// A flag in a stored record: one byte, any value but 0 read as 1.
+template <class Flag>  // uint8_t, or const uint8_t for writing
+struct StoredFlag {
+  Flag& flag;
+  void SaveToBufWriter(TBufWriter& writer) const { writer.WriteByte(flag); }
+  void LoadFromBufReader(TBufReader& reader) const { flag = reader.ReadByte() != 0 ? 1 : 0; }
+};
+template <class Flag>
+StoredFlag(Flag&) -> StoredFlag<Flag>;
+
 // A text of another participant as a record keeps it: no longer than a stored text.
 TStr Clipped(const std::string& text) {
   return TStr(std::string_view(text).substr(0, TStr::kMaxStoredLength));
@@ -51,43 +72,36 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
+// The stored record's fields in their order, each with the first version of the post
+// state file that has it; the writer writes them all, the reader those its version has.
+template <class Self, class F>
+void TPostFile::VisitStoredFields(Self& file, F&& field) {
+  field(0, file.Name);
+  field(0, file.Size);
+  field(0, StoredTime{file.FileTime});
+  field(0, StoredTime{file.ComposeTime});
+  field(0, file.Sender);
+  field(0, file.Receivers);
+  field(4, file.Robots);
+  field(0, file.DIdent);
+  field(0, file.Command);
+  field(0, StoredFlag{file.Processed});
+  field(6, file.Reserved1);
+  field(6, file.Reserved2);
+  field(7, file.ReservedText);
+  field(8, file.ReservedValue);
+  field(9, file.AttachedFileName);
+}
+
 bool TPostFile::SaveToBufWriter(TBufWriter& writer) const {
-  Name.SaveToBufWriter(writer);
-  writer.WriteDWord(Size);
-  writer.WriteDWord(static_cast<uint32_t>(TimeToStored(FileTime)));
-  writer.WriteDWord(static_cast<uint32_t>(TimeToStored(ComposeTime)));
-  Sender.SaveToBufWriter(writer);
-  Receivers.SaveToBufWriter(writer);
-  Robots.SaveToBufWriter(writer);
-  DIdent.SaveToBufWriter(writer);
-  Command.SaveToBufWriter(writer);
-  writer.WriteByte(Processed);
-  writer.WriteWord(Reserved1);
-  writer.WriteWord(Reserved2);
-  ReservedText.SaveToBufWriter(writer);
-  writer.WriteDouble(ReservedValue);
-  AttachedFileName.SaveToBufWriter(writer);
+  VisitStoredFields(*this, [&](uint16_t, const auto& field) { storedfields::Write(writer, field); });
   return !writer.IsFailed();
 }
 
 bool TPostFile::LoadFromBufReader(TBufReader& reader, uint16_t version) {
-  Name.LoadFromBufReader(reader);
-  Size = reader.ReadDWord();
-  FileTime = StoredToTime(reader.ReadDWord());
-  ComposeTime = StoredToTime(reader.ReadDWord());
-  Sender.LoadFromBufReader(reader);
-  Receivers.LoadFromBufReader(reader);
-  if (version >= 4) Robots.LoadFromBufReader(reader);
-  DIdent.LoadFromBufReader(reader);
-  Command.LoadFromBufReader(reader);
-  Processed = reader.ReadByte() != 0 ? 1 : 0;
-  if (version >= 6) {
-    Reserved1 = reader.ReadWord();
-    Reserved2 = reader.ReadWord();
-  }
-  if (version >= 7) ReservedText.LoadFromBufReader(reader);
-  if (version >= 8) ReservedValue = reader.ReadDouble();
-  if (version >= 9) AttachedFileName.LoadFromBufReader(reader);
+  VisitStoredFields(*this, [&](uint16_t since, auto&& field) {
+    if (version >= since) storedfields::Read(reader, field);
+  });
   return !reader.IsFailed();
 }
 

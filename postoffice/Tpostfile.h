@@ -61,6 +61,11 @@ class TPostFile {
   void CopyMessageData(const TPostFile& source);
   // Sent to every subscriber by the Web and to no robot: it is copied, not mailed.
   bool IsBroadcast() const { return Receivers == "*" && Robots.IsEmpty(); }
+
+ private:
+  // The one list of the stored fields, read and written alike.
+  template <class Self, class F>
+  static void VisitStoredFields(Self& file, F&& field);
 };
 
 class TPostFilesStorage {

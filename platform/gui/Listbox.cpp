@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -538,7 +539,8 @@ bool FitIntegralHeight(HWND h, ListState& s) {
   return true;
 }
 
-LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
+// The list of items: adding, inserting, deleting and reading them.
+std::optional<LRESULT> ItemMessage(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
   DWORD style = StyleOf(h);
   switch (message) {
     case LB_ADDSTRING: return InsertAt(h, s, -1, reinterpret_cast<const char*>(lp));
@@ -587,6 +589,14 @@ LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
       if (!Valid(s, static_cast<int>(wp))) return LB_ERR;
       s.items[wp].data = lp;
       return LB_OKAY;
+    default: return std::nullopt;
+  }
+}
+
+// The current item, the selection, the caret and the anchor.
+std::optional<LRESULT> SelectionMessage(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
+  DWORD style = StyleOf(h);
+  switch (message) {
     case LB_GETCURSEL:
       if (Multi(style)) return Valid(s, s.current) ? s.current : 0;
       return Valid(s, s.current) ? s.current : LB_ERR;
@@ -650,6 +660,14 @@ LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
       if (!Valid(s, static_cast<int>(wp))) return LB_ERR;
       s.anchor = static_cast<int>(wp);
       return LB_OKAY;
+    default: return std::nullopt;
+  }
+}
+
+// What is shown: the top item, item places and heights, extents, columns and tab stops.
+std::optional<LRESULT> LayoutMessage(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
+  DWORD style = StyleOf(h);
+  switch (message) {
     case LB_GETTOPINDEX: return s.top;
     case LB_SETTOPINDEX:
       if (Count(s) && !Valid(s, static_cast<int>(wp))) return LB_ERR;
@@ -701,6 +719,14 @@ LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
       InvalidateRect(h, nullptr, TRUE);
       return TRUE;
     }
+    default: return std::nullopt;
+  }
+}
+
+// Finding an item by the start of its text or the whole of it.
+std::optional<LRESULT> SearchMessage(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
+  DWORD style = StyleOf(h);
+  switch (message) {
     case LB_FINDSTRING:
     case LB_FINDSTRINGEXACT: {
       if (!lp || Count(s) == 0 || !HasStrings(style)) return LB_ERR;
@@ -717,8 +743,15 @@ LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
       }
       return LB_ERR;
     }
-    default: return LB_ERR;
+    default: return std::nullopt;
   }
+}
+
+// A list box message (LB_...): answered by the group it belongs to; LB_ERR for any other.
+LRESULT Message(HWND h, ListState& s, UINT message, WPARAM wp, LPARAM lp) {
+  for (auto group : {ItemMessage, SelectionMessage, LayoutMessage, SearchMessage})
+    if (std::optional<LRESULT> answer = group(h, s, message, wp, lp)) return *answer;
+  return LB_ERR;
 }
 
 }  // namespace

@@ -161,6 +161,25 @@ TEST_F(PostState, AnOlderVersionKeepsTheDefaultsOfWhatItLacks) {
   EXPECT_EQ(Post.RobotEnabled, 0);
   EXPECT_EQ(Post.RobotEMail, "robot@x");
   EXPECT_EQ(Post.RobotPattern, "%email <%name>");  // empty in the file
+
+  // Version 6 has the robots and the reserved words but no reserved text, value or
+  // attached file; any processed byte but 0 reads as processed.
+  TBytes v6;
+  v6.U16(6).U16(1);
+  v6.Str("M-2").U32(10).U32(387052500).U32(0).Str("s@x").Str("*").Str("r@x").Str("D").Str("GIVE_MODEL").U8(2);
+  v6.U16(7).U16(9).U16(0).U16(0).U16(0).U16(0).Str("").Str("").Str("").U16(8).U8(0);
+  testsupport::WriteFile(Post.CBSFileName.ToString(), v6.Data);
+  ASSERT_TRUE(Post.Load());
+  ASSERT_EQ(Post.Inbox.Files.Count(), 1u);
+  const TPostFile& g = Post.Inbox.Files[0];
+  EXPECT_EQ(g.Robots, "r@x");
+  EXPECT_EQ(g.Command, "GIVE_MODEL");
+  EXPECT_EQ(g.Processed, 1);
+  EXPECT_EQ(g.Reserved1, 7);
+  EXPECT_EQ(g.Reserved2, 9);
+  EXPECT_TRUE(g.ReservedText.IsEmpty());
+  EXPECT_EQ(g.ReservedValue, -1.0);
+  EXPECT_TRUE(g.AttachedFileName.IsEmpty());
 }
 
 TEST_F(PostState, IssuedNamesOfAnEarlierDayAreDropped) {
