@@ -299,8 +299,6 @@ class TBrowse : public TRowMeasurer {
   void RemoveRowsOfBlocksInState(uint8_t deleteFlag);
   // Removes the rows of a block.
   void RemoveRowsOfDiscBlock(TDiscBlockIndex block);
-  // Sets a deferred request: scroll the selection into view (1) or lay out the rows (2).
-  void SetPaintRequest(int request);
 
  private:
   void RebuildLowerList();
