@@ -1,5 +1,6 @@
 #include "app/Loginhooks.h"
 
+#include "foundation/Commoncrypt.h"
 #include "foundation/Postfilename.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
@@ -45,9 +46,7 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
     login->GrantAccess(privateIdent);
     return gLogins->Save();
   };
-  hooks.KeyPassword = [](bool privateDiscussion) {
-    return gLogins ? gLogins->GetKeyPassword(privateDiscussion) : TStr();
-  };
+  hooks.PrivateMessageKey = [] { return gLogins ? gLogins->GetPrivateMessageKey() : TStr(); };
   hooks.KeyOfLogin = [](const TStr& lident) { return gLogins ? gLogins->GetKeyOf(lident) : TStr(); };
   hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email) {
     return gLogins ? gLogins->AskKeyOf(lident, email) : TStr();
@@ -55,6 +54,14 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
   hooks.ForgetKeyOfLogin = [](const TStr& lident) {
     if (gLogins) gLogins->ForgetKeyOf(lident);
   };
+  hooks.AcceptSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {
+    return gLogins && gLogins->AcceptSignerKey(lident, email, key);
+  };
+  hooks.KnownKeyOf = [](const TStr& lident, TPublicKey& key) { return gLogins && gLogins->KnownKeyOf(lident, key); };
+  SetMessageSigner([](TSigningKeyPair& pair) {
+    const TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
+    return login && login->SigningPair(pair);
+  });
   SetManagerEMailSource(ManagerEMail);
 }
 
@@ -64,10 +71,13 @@ void UnregisterLoginHooks() {
   hooks.LoginLIdent = nullptr;
   hooks.AccessLevel = nullptr;
   hooks.GrantAccess = nullptr;
-  hooks.KeyPassword = nullptr;
+  hooks.PrivateMessageKey = nullptr;
   hooks.KeyOfLogin = nullptr;
   hooks.AskKeyOfLogin = nullptr;
   hooks.ForgetKeyOfLogin = nullptr;
+  hooks.AcceptSignerKey = nullptr;
+  hooks.KnownKeyOf = nullptr;
+  SetMessageSigner(nullptr);
   SetManagerEMailSource(nullptr);
   gLogins = nullptr;
 }

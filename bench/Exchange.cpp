@@ -132,7 +132,7 @@ class TInstallation {
     RegisterPostFileNaming(Post);
     const TModelLogin login = fLogin;
     ModelHooks().CurrentLogin = [login] { return login; };
-    ModelHooks().KeyPassword = [](bool) { return TStr(); };
+    ModelHooks().PrivateMessageKey = [] { return TStr(); };
   }
 
   std::unique_ptr<TPostExchange> Exchange() {

@@ -20,6 +20,91 @@ bool Refuse(const char* caption, const char* message) {
   return false;
 }
 
+// Where the blocks go: under the window's current block, at the end of its children or
+// before the clicked row.
+struct TPastePlace {
+  TDiscussion& Discussion;
+  TDiscBlockIndex Upper;
+  bool BeforeRow = false;
+  TStr ClickedName;
+  uint16_t ClickedNum = 0;
+  uint8_t ClickedType = 0;
+};
+
+// The rules of which block may hang under which; false, the refusal told, when this one
+// may not.
+bool MayPaste(const TPastePlace& place, uint8_t storageType, const TDiscussion* source, TDiscBlockIndex sourceIndex) {
+  const uint8_t upperType = place.Discussion.Storages.GetDiscBlock(place.Upper)->StorageType;
+  if (storageType == StorageType_Model && upperType != StorageType_Model)
+    return Refuse("Pasting model blocks before clicked",
+                  "Model blocks can only be pasted as child of another model block");
+  if (HasAuthorField(storageType) && upperType == StorageType_Notes)
+    return Refuse("Paste comment blocks before clicked",
+                  "Comment blocks can only be pasted as child of model or another comment block");
+  if (source == &place.Discussion && place.Discussion.Storages.IsInUpperChain(place.Upper, sourceIndex))
+    return Refuse("Recourse paste", "Block cannot be pasted as self child blocks");
+  return true;
+}
+
+// The copy of the source block made under the upper block, named and numbered for its
+// place, its contents copied and announced, with its undo record; empty when it failed.
+TDiscBlockIndex MakePastedBlock(const TPastePlace& place, TBlocksStorage& storage, uint8_t storageType,
+                                TDiscussion& source, const TDiscBlock& sourceBlock, TDiscBlockIndex sourceIndex,
+                                bool crossModel) {
+  TDiscussion& discussion = place.Discussion;
+  const bool insert = place.BeforeRow && storageType == place.ClickedType;
+  // The counter first: undoing the step puts it back after everything else.
+  if (insert && storageType == StorageType_Notes) discussion.Undo.AddNoteCounterChange(discussion.User.NoteCounter);
+  if (insert) storage.InsertChildNum(discussion, place.Upper, place.ClickedNum);
+  const int index = storage.AddEmptyItem();
+  const int blockNum = index < 0 || IsErrorReported() ? -1 : storage.TakeNewBlockNum();
+  if (blockNum < 0) return {};
+  const TDiscBlockIndex made{storageType, uint16_t(index)};
+  TDiscBlock& block = storage.Block(index);
+  block.StorageType = storageType;
+  block.TextType = sourceBlock.TextType;
+  block.Upper = place.Upper;
+  block.UpperCode = discussion.Storages.GetDiscBlock(place.Upper)->GetDiscBlockCode();
+  block.BlockNum = uint16_t(blockNum);
+  if (HasAuthorField(storageType)) block.ADIdent = sourceBlock.ADIdent;
+  if (insert) {
+    block.Num = place.ClickedNum;
+    std::string name = block.MakeUniqueName(discussion, place.ClickedName).c_str();
+    const std::string inner = ExtractParenthesisText(sourceBlock.Name.c_str());
+    if (!inner.empty()) name += "(" + inner + ")";
+    storage.SetBlockName(index, TStr(name.c_str()));
+  } else {
+    const int number = storage.GetNewBlockNumber(discussion, place.Upper);
+    if (number < 0) return {};
+    storage.Block(index).Num = uint16_t(number);
+    storage.Block(index).SetComposedBlockName(discussion, made);
+  }
+  discussion.Undo.AddDiscBlockCreation(discussion, made);
+  if (!storage.Block(index).CopyContentsFrom(discussion, made, source, sourceBlock, sourceIndex)) return {};
+  if (crossModel) storage.Block(index).Date = 0;
+  storage.NewBlockAdded(discussion, index, 0);
+  if (IsErrorReported()) return {};
+  return made;
+}
+
+// What follows a shown pasted block: the tree below its source copied under it, a block
+// taken into a model from another discussion made a heading, and a cut's source erased.
+void CompletePaste(TDiscussion& discussion, TBlocksStorage& storage, TDiscBlockIndex made, bool cut,
+                   TDiscussion& source, TDiscBlockIndex sourceIndex, bool crossModel) {
+  const bool copied = discussion.Storages.CopyBlockTree(discussion, made, source, sourceIndex);
+  TDiscBlock& pastedBlock = *discussion.Storages.GetDiscBlock(made);
+  if (crossModel && copied && pastedBlock.TextType != TextType_Heading) {
+    discussion.Undo.AddDiscBlockFieldChange(discussion, made, BlockField_TextType, pastedBlock.TextType);
+    discussion.Undo.AddDiscBlockStrFieldChange(discussion, made, BlockField_Name, pastedBlock.Name);
+    pastedBlock.TextType = TextType_Heading;
+    storage.SetBlockName(made.Index, TStr((std::string(pastedBlock.Name.c_str()) + HeadingNameSuffix).c_str()));
+  }
+  // A cut's source goes only now that its copy stands.
+  if (cut)
+    if (TDiscBlock* gone = source.Storages.GetDiscBlock(sourceIndex))
+      gone->SetDeleteFlag(source, sourceIndex, DeleteFlag_Erased, 0);
+}
+
 }  // namespace
 
 int TBrowse::ServiceRowOf(const TBrowseItemIndex& path) const {
@@ -61,9 +146,8 @@ bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
   if (!clickedBlock) return false;
   if (beforeRow && clickedBlock->StorageType != StorageType_Model && clickedBlock->StorageType != StorageType_Notes)
     return Refuse("Paste blocks before clicked", "Blocks can only be pasted before model or note block.");
-  const TStr clickedName = clickedBlock->Name;
-  const uint16_t clickedNum = clickedBlock->Num;
-  const uint8_t clickedType = clickedBlock->StorageType;
+  const TPastePlace place{*discussion,        current,           beforeRow,
+                          clickedBlock->Name, clickedBlock->Num, clickedBlock->StorageType};
 
   int at = beforeRow ? ServiceRowOf(clicked) : int(state.Rows.Count());
 
@@ -90,68 +174,16 @@ bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
       TError::Report("Paste - pasting block with invalid storage type");
       return false;
     }
-    if (storageType == StorageType_Model && upperType != StorageType_Model) {
-      pasted = Refuse("Pasting model blocks before clicked", "Model blocks can only be pasted as child of another model block");
+    if (!MayPaste(place, storageType, source, sourceIndex)) {
+      pasted = false;
       break;
     }
-    if (HasAuthorField(storageType) && upperType == StorageType_Notes) {
-      pasted = Refuse("Paste comment blocks before clicked",
-                      "Comment blocks can only be pasted as child of model or another comment block");
-      break;
-    }
-    if (source == discussion && discussion->Storages.IsInUpperChain(current, sourceIndex)) {
-      pasted = Refuse("Recourse paste", "Block cannot be pasted as self child blocks");
-      break;
-    }
-
-    const bool insert = beforeRow && storageType == clickedType;
-    // The counter first: undoing the step puts it back after everything else.
-    if (insert && storageType == StorageType_Notes) discussion->Undo.AddNoteCounterChange(discussion->User.NoteCounter);
-    if (insert) storage->InsertChildNum(*discussion, current, clickedNum);
-    const int index = storage->AddEmptyItem();
-    const int blockNum = index < 0 || IsErrorReported() ? -1 : storage->TakeNewBlockNum();
-    if (blockNum < 0) return false;
-    const TDiscBlockIndex made{storageType, uint16_t(index)};
-    TDiscBlock& block = storage->Block(index);
-    block.StorageType = storageType;
-    block.TextType = sourceBlock.TextType;
-    block.Upper = current;
-    block.UpperCode = discussion->Storages.GetDiscBlock(current)->GetDiscBlockCode();
-    block.BlockNum = uint16_t(blockNum);
-    if (HasAuthorField(storageType)) block.ADIdent = sourceBlock.ADIdent;
-    if (insert) {
-      block.Num = clickedNum;
-      std::string name = block.MakeUniqueName(*discussion, clickedName).c_str();
-      const std::string inner = ExtractParenthesisText(sourceBlock.Name.c_str());
-      if (!inner.empty()) name += "(" + inner + ")";
-      storage->SetBlockName(index, TStr(name.c_str()));
-    } else {
-      const int number = storage->GetNewBlockNumber(*discussion, current);
-      if (number < 0) return false;
-      storage->Block(index).Num = uint16_t(number);
-      storage->Block(index).SetComposedBlockName(*discussion, made);
-    }
-    discussion->Undo.AddDiscBlockCreation(*discussion, made);
-    if (!storage->Block(index).CopyContentsFrom(*discussion, made, *source, sourceBlock, sourceIndex)) return false;
-    if (crossModel) storage->Block(index).Date = 0;
-    storage->NewBlockAdded(*discussion, index, 0);
-    if (IsErrorReported()) return false;
-
+    const TDiscBlockIndex made =
+        MakePastedBlock(place, *storage, storageType, *source, sourceBlock, sourceIndex, crossModel);
+    if (made.IsEmpty()) return false;
     ShowNewBlock(made, DisplayMode_Brief, at);
     SendBlockNotification(Notify_BlockChanged, *discussion, made, false);
-
-    const bool copied = discussion->Storages.CopyBlockTree(*discussion, made, *source, sourceIndex);
-    TDiscBlock& pastedBlock = *discussion->Storages.GetDiscBlock(made);
-    if (crossModel && copied && pastedBlock.TextType != TextType_Heading) {
-      discussion->Undo.AddDiscBlockFieldChange(*discussion, made, BlockField_TextType, pastedBlock.TextType);
-      discussion->Undo.AddDiscBlockStrFieldChange(*discussion, made, BlockField_Name, pastedBlock.Name);
-      pastedBlock.TextType = TextType_Heading;
-      storage->SetBlockName(index, TStr((std::string(pastedBlock.Name.c_str()) + HeadingNameSuffix).c_str()));
-    }
-    // A cut's source goes only now that its copy stands.
-    if (clip.Cut)
-      if (TDiscBlock* gone = source->Storages.GetDiscBlock(sourceIndex))
-        gone->SetDeleteFlag(*source, sourceIndex, DeleteFlag_Erased, 0);
+    CompletePaste(*discussion, *storage, made, clip.Cut, *source, sourceIndex, crossModel);
     if (IsErrorReported()) return false;
   }
   LowerListChangedFrom(0);

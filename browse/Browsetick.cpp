@@ -45,7 +45,7 @@ void TBrowse::Tick() {
   TDiscussion* discussion = GetDiscussion();
   if (TBrowseGlobal::AutoSaveEnabled && discussion && Settings && Settings->AutoSave &&
       (now - discussion->LastSaveTime) * 86400.0 > double(Settings->AutoSaveMinutes) * 60)
-    discussion->Save(0);
+    discussion->Save();
 }
 
 void TBrowse::CountReadingTime(int elapsedMs) {

@@ -124,7 +124,7 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
     ProcessBrowseCommand(browse, &none, &root, "", Command_Undo, -1, -1);
   } else {
     if (storage.Block(index).TextType == TextType_Formula) browse.EvaluateBlockFormula(made);
-    discussion->Save(0);
+    discussion->Save();
   }
   browse.SetPaintRequest(1);
   SendBlockNotification(Notify_BlockChanged, *discussion, upper, false);
@@ -200,7 +200,7 @@ void EditCommand(TCommand& command) {
     discussion->Storages.UnlinkFormulaBlocks(*discussion, index);
   discussion->Undo.AddDiscBlockChanges(*discussion, index, old);
   SendBlockNotification(Notify_BlockChanged, *discussion, index, false);
-  if (command.Data1) discussion->Save(0);
+  if (command.Data1) discussion->Save();
   // A note edited in a list is shown in full there.
   if (block.StorageType == StorageType_Notes) browse.UnfoldRowsOfDiscBlock(index);
 }

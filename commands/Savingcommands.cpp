@@ -89,15 +89,15 @@ bool AppendToFile(const std::string& path, const std::string& data) {
   return ok;
 }
 
-void SaveWindowDiscussion(TCommand& command, int mode) {
+void SaveWindowDiscussion(TCommand& command) {
   command.Browse.SaveUserPosition();
-  command.Discussion->Save(mode);
+  command.Discussion->Save();
 }
 
 }  // namespace
 
 void SaveCommand(TCommand& command) {
-  if (command.Discussion) SaveWindowDiscussion(command, 0);
+  if (command.Discussion) SaveWindowDiscussion(command);
 }
 
 void SaveDatabaseCommand(TCommand& command) {
@@ -111,7 +111,7 @@ void SaveDatabaseCommand(TCommand& command) {
       ShowMessageBox("AUTO-BACKUP", "Auto-backup folder is not specified.\nPlease specify it in Customize window.");
     }
   }
-  SaveWindowDiscussion(command, 1);
+  SaveWindowDiscussion(command);
 }
 
 void ManualBackupCommand(TCommand& command) {

@@ -3,6 +3,7 @@
 #include "dialogs/Dialogrows.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tlisteners.h"
+#include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
 #include "model/Tauthor.h"
 #include "model/Tdiscussion.h"
@@ -43,6 +44,10 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
   };
   for (const Spec& spec : specs) fFields.push_back({addEdit(spec.name, spec.label), spec.text});
   fBirthYear = addEdit("EditBirthYear", "Year of birth:");
+  fFingerprint = addEdit("EditKeyFingerprint", "Key fingerprint:");
+  fFingerprint->SetReadOnly(true);
+  fKey = addEdit("EditKey", "Key of my private messages:");
+  fKey->SetReadOnly(true);
   top += kMargin;
   fOk = new TButton(this);
   fOk->SetName("ButtonOk");
@@ -78,6 +83,13 @@ void TFormAuthor::SetAuthor(TDiscussion* discussion, int author, TForm*) {
   const TAuthor& record = discussion->Authors.Author(author);
   for (const TField& field : fFields) field.Edit->SetText((record.*field.Text).ToString());
   fBirthYear->SetText(record.BirthYear ? std::to_string(record.BirthYear) : std::string());
+  TLoginsStorage* logins = LoginsStorage();
+  TPublicKey key;
+  fFingerprint->SetText(logins && logins->KnownKeyOf(record.LIdent, key) ? KeyFingerprint(key)
+                                                                         : std::string("not known yet"));
+  const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
+  const bool mine = me && !record.LIdent.IsEmpty() && me->LIdent == record.LIdent;
+  fKey->SetText(mine ? me->SealingKey() : std::string());
   SetCaption("Author " + record.GetFullName().ToString());
 }
 

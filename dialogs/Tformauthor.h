@@ -1,6 +1,8 @@
 #pragma once
 // The author dialog: the personal data of one author of a discussion, shown for reading
-// or, with editing enabled, changed with an undo record and notification 8.
+// or, with editing enabled, changed with an undo record and notification 8. Beside them
+// stand the fingerprint of the key the author signs with, for two people to compare, and
+// on the user's own record the Key that opens the user's private messages, to pass on.
 
 #include "foundation/Tstr.h"
 #include "platform/forms/Tform.h"
@@ -31,6 +33,8 @@ class TFormAuthor : public TForm {
   int fAuthor = -1;
   std::vector<TField> fFields;
   TEdit* fBirthYear;
+  TEdit* fFingerprint;
+  TEdit* fKey;
   TButton* fOk;
   bool fEditing = false;
 };

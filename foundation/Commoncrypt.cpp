@@ -6,6 +6,7 @@
 #include "foundation/Gostpassword.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
+#include "foundation/Messagesignature.h"
 
 #include <cstring>
 #include <vector>
@@ -16,6 +17,8 @@ constexpr uint8_t PackFormat = 1;
 constexpr char SealMarker[6] = {'Q', 'L', 'S', 'E', 'A', 'L'};
 constexpr uint8_t SealVersion = 1;
 constexpr size_t SealHeaderSize = 16;  // marker, version, reserved, length
+constexpr char SignatureMarker[6] = {'Q', 'L', 'S', 'I', 'G', 'N'};
+constexpr uint8_t SignatureVersion = 1;
 // The key text of the seals of messages that are not private.
 constexpr std::string_view SuiteSealText = "Quillaran command-message seal, suite key 1";
 
@@ -76,14 +79,15 @@ bool ReadExactly(HANDLE file, void* data, size_t size) {
   return ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) && got == size;
 }
 
-// Feeds the first `size` bytes of the file into the code.
-bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac) {
+// Feeds the first `size` bytes of the file into the seal's code and the signature's digest.
+bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest& digest) {
   if (!SeekTo(file, 0)) return false;
   std::vector<uint8_t> buf(64 * 1024);
   while (size > 0) {
     size_t take = size < buf.size() ? static_cast<size_t>(size) : buf.size();
     if (!ReadExactly(file, buf.data(), take)) return false;
     hmac.Update(buf.data(), take);
+    digest.Update(buf.data(), take);
     size -= take;
   }
   return true;
@@ -98,17 +102,58 @@ void SealHeader(uint64_t sealedSize, uint8_t header[SealHeaderSize]) {
   for (int i = 0; i < 8; ++i) header[8 + i] = static_cast<uint8_t>(sealedSize >> (8 * i));
 }
 
-// The seal code of the file's first `sealedSize` bytes and the trailer header.
-bool ComputeSeal(HANDLE file, uint64_t sealedSize, std::string_view keyText, const uint8_t header[SealHeaderSize],
-                 uint8_t mac[GostHashSize]) {
+// The seal code of the file's first `sealedSize` bytes and the trailer header, and the
+// digest of those bytes followed by the whole trailer (the seal's code from `trailer`, or
+// the computed one when `trailer` carries none yet).
+bool ComputeSeal(HANDLE file, uint64_t sealedSize, std::string_view keyText, const uint8_t trailer[SealTrailerSize],
+                 uint8_t mac[GostHashSize], TMessageDigestValue& digest, bool macFromTrailer) {
   uint8_t key[32];
   DeriveGostKey(keyText.data(), keyText.size(), "seal", key);
   TGostHmac hmac(key, sizeof key);
   WipeMemory(key, sizeof key);
-  if (!HashFilePrefix(file, sealedSize, hmac)) return false;
-  hmac.Update(header, SealHeaderSize);
+  TMessageDigest signedBytes;
+  if (!HashFilePrefix(file, sealedSize, hmac, signedBytes)) return false;
+  hmac.Update(trailer, SealHeaderSize);
   hmac.Final(mac);
+  signedBytes.Update(trailer, SealHeaderSize);
+  signedBytes.Update(macFromTrailer ? trailer + SealHeaderSize : mac, GostHashSize);
+  digest = signedBytes.Final();
   return true;
+}
+
+std::function<bool(TSigningKeyPair&)>& SignerSource() {
+  static std::function<bool(TSigningKeyPair&)> source;
+  return source;
+}
+
+// The pair of a run that has no signer set.
+bool RunKeyPair(TSigningKeyPair& pair) {
+  static TSigningKeyPair own;
+  if (own.IsEmpty() && !MakeSigningKeyPair(own)) return false;
+  pair = own;
+  return true;
+}
+
+bool IsSignatureBlock(const uint8_t block[SignatureBlockSize]) {
+  return std::memcmp(block, SignatureMarker, sizeof SignatureMarker) == 0 && block[6] == SignatureVersion &&
+         block[7] == 0;
+}
+
+// The signature block of a digest (layout in Commoncrypt.h).
+bool MakeSignatureBlock(const TMessageDigestValue& digest, uint8_t block[SignatureBlockSize]) {
+  TSigningKeyPair pair;
+  const bool have = SignerSource() ? SignerSource()(pair) : RunKeyPair(pair);
+  if (!have || pair.IsEmpty()) {
+    pair.Wipe();
+    return false;
+  }
+  std::memcpy(block, SignatureMarker, sizeof SignatureMarker);
+  block[6] = SignatureVersion;
+  block[7] = 0;
+  std::memcpy(block + 8, pair.Public.data(), PublicKeySize);
+  const bool made = SignDigest(pair, digest, block + 8 + PublicKeySize);
+  pair.Wipe();
+  return made;
 }
 
 // A handle of the same file open for reading: the writer's own handle may be write-only.
@@ -227,22 +272,29 @@ bool ReadCryptedPortion(TBufReader& reader, std::string_view password, std::stri
   return true;
 }
 
+void SetMessageSigner(std::function<bool(TSigningKeyPair& pair)> source) { SignerSource() = std::move(source); }
+
 bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce) {
   uint64_t sealedSize = 0;
   if (!FileSize(file, sealedSize)) {
     TError::Report("SignFile - ошибка чтения файла команды-сообщения");
     return false;
   }
-  uint8_t trailer[SealTrailerSize];
+  uint8_t trailer[SealTrailerSize + SignatureBlockSize];
   SealHeader(sealedSize, trailer);
+  TMessageDigestValue digest;
   bool sealed;
   {
     TReadHandle reader(file);
     sealed = ComputeSeal(reader.Get(), sealedSize, keyPassword.empty() ? SuiteSealText : keyPassword, trailer,
-                         trailer + SealHeaderSize);
+                         trailer + SealHeaderSize, digest, false);
   }
   if (!sealed) {
     TError::Report("SignFile - ошибка чтения файла команды-сообщения");
+    return false;
+  }
+  if (!MakeSignatureBlock(digest, trailer + SealTrailerSize)) {
+    if (!IsErrorReported()) TError::Report("SignFile - нет ключа подписи");
     return false;
   }
   DWORD written = 0;
@@ -258,30 +310,65 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
 
 namespace {
 
-// What a check of a message file found. Only a check that hashed the file is worth keeping:
-// the others refuse at once (or could not read the file, which says nothing of its bytes).
+// What a check of a message file found: whether its seal and signature hold, and who signed.
+// Only a check that hashed the file is worth keeping: the others refuse at once (or could not
+// read the file, which says nothing of its bytes). Whether the signer may speak for the
+// sender is no part of it: that depends on the pinned keys, which change.
 struct TFileVerdict {
   bool Good = false;
   bool Complete = false;
+  TMessageSigner Signer;
 };
 
-// The seal of a file, checked in full.
-TFileVerdict CheckSeal(HANDLE file, bool privateMessage, std::string_view senderKey) {
+// The seal and the signature block of a file, checked in full.
+TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string_view senderKey) {
   TFilePlace place(file);
   uint64_t size = 0;
-  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize) return {};
-  uint64_t sealedSize = size - SealTrailerSize;
-  uint8_t trailer[SealTrailerSize], expected[SealHeaderSize];
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
+  uint64_t sealedSize = size - SealTrailerSize - SignatureBlockSize;
+  uint8_t trailer[SealTrailerSize + SignatureBlockSize], expected[SealHeaderSize];
   if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return {};
-  // The trailer must name exactly the bytes before it; anything else is refused unread.
+  // The trailer must name exactly the bytes before it, and the signature block follow it
+  // to the end; anything else is refused unread.
   SealHeader(sealedSize, expected);
-  if (std::memcmp(trailer, expected, SealHeaderSize) != 0) return {};
+  const uint8_t* block = trailer + SealTrailerSize;
+  if (std::memcmp(trailer, expected, SealHeaderSize) != 0 || !IsSignatureBlock(block)) return {};
   uint8_t mac[GostHashSize];
-  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac)) return {};
   TFileVerdict verdict;
+  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac, verdict.Signer.Digest,
+                   true))
+    return {};
   verdict.Complete = true;
   verdict.Good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
   WipeMemory(mac, sizeof mac);
+  std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
+  verdict.Good =
+      verdict.Good && VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
+  return verdict;
+}
+
+// The signature block of a file alone, which needs no key.
+TFileVerdict CheckSignature(HANDLE file) {
+  TFilePlace place(file);
+  uint64_t size = 0;
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
+  const uint64_t signedSize = size - SignatureBlockSize;
+  uint8_t block[SignatureBlockSize];
+  if (!SeekTo(file, signedSize) || !ReadExactly(file, block, sizeof block) || !IsSignatureBlock(block)) return {};
+  if (!SeekTo(file, 0)) return {};
+  TMessageDigest digest;
+  std::vector<uint8_t> buf(64 * 1024);
+  for (uint64_t left = signedSize; left > 0;) {
+    const size_t take = left < buf.size() ? static_cast<size_t>(left) : buf.size();
+    if (!ReadExactly(file, buf.data(), take)) return {};
+    digest.Update(buf.data(), take);
+    left -= take;
+  }
+  TFileVerdict verdict;
+  verdict.Complete = true;
+  verdict.Signer.Digest = digest.Final();
+  std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
+  verdict.Good = VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
   return verdict;
 }
 
@@ -294,10 +381,10 @@ TFileVerdicts<TFileVerdict>& KeptVerdicts() {
 
 // Which check under which key: a private message's key only by its digest.
 std::string CheckName(bool privateMessage, std::string_view senderKey) {
-  if (!privateMessage) return "seal, suite key";
+  if (!privateMessage) return "seal and signature, suite key";
   uint8_t digest[GostHashSize];
   TGostHash::Compute(senderKey.data(), senderKey.size(), digest);
-  std::string name = "seal, key ";
+  std::string name = "seal and signature, key ";
   name.append(reinterpret_cast<const char*>(digest), sizeof digest);
   WipeMemory(digest, sizeof digest);
   return name;
@@ -305,27 +392,42 @@ std::string CheckName(bool privateMessage, std::string_view senderKey) {
 
 }  // namespace
 
-bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey) {
+bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey, TMessageSigner* signer) {
   if (privateMessage && senderKey.empty()) return false;
-  return KeptVerdicts()
-      .Check(file, CheckName(privateMessage, senderKey), [&] { return CheckSeal(file, privateMessage, senderKey); })
-      .Good;
+  const TFileVerdict verdict = KeptVerdicts().Check(file, CheckName(privateMessage, senderKey), [&] {
+    return CheckSealAndSignature(file, privateMessage, senderKey);
+  });
+  if (verdict.Good && signer) *signer = verdict.Signer;
+  return verdict.Good;
 }
 
-bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header) {
+bool VerifyFileSignature(HANDLE file, TMessageSigner& signer) {
+  const TFileVerdict verdict = KeptVerdicts().Check(file, "signature", [&] { return CheckSignature(file); });
+  if (verdict.Good) signer = verdict.Signer;
+  return verdict.Good;
+}
+
+bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer) {
   bool privateMessage = header.IsPrivateMessage();
   std::string key = privateMessage ? header.SenderKey() : std::string();
-  bool good = VerifyFileSign(file, privateMessage, key);
+  bool good = VerifyFileSign(file, privateMessage, key, signer);
   WipeString(key);
   return good;
 }
 
-bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header) {
-  if (!header.IsPrivateMessage()) return VerifyFileSign(file, header);
-  std::string key = header.AskSenderKey();
-  const bool good = VerifyFileSign(file, true, key);
-  WipeString(key);
-  if (!good) header.ForgetSenderKey();
+bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer) {
+  TMessageSigner found;
+  bool good;
+  if (!header.IsPrivateMessage()) {
+    good = VerifyFileSign(file, header, &found);
+  } else {
+    std::string key = header.AskSenderKey();
+    good = VerifyFileSign(file, true, key, &found);
+    WipeString(key);
+    if (!good) header.ForgetSenderKey();
+  }
+  good = good && header.AcceptsSigner(found.PublicKey);
+  if (good && signer) *signer = found;
   return good;
 }
 

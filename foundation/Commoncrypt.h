@@ -3,11 +3,13 @@
 // command-message files. Failures of the program's own making are reported to TError;
 // texts, keys and passwords are bytes in the program's code page.
 
+#include "foundation/Messagesignature.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "platform/kernel/Fileapi.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -41,14 +43,36 @@ constexpr uint32_t MaxCryptedPortion = 64u << 20;
 //   offset 16, 32 bytes HMAC (GOST R 34.11-94, CryptoPro set) of the sealed bytes followed by
 //                       trailer bytes 0..15, keyed with DeriveGostKey(key text, "seal")
 // The key text is the sender login's key password for a private message, else the suite's
-// fixed seal text. A file verifies only when the trailer ends the file exactly.
+// fixed seal text.
 constexpr size_t SealTrailerSize = 48;
 
-// Appends the seal to a command-message file written through `file` (which may be open
-// for writing only). An empty key password seals with the suite's key. When `announce`
-// is not 0 the user is told "Command message <name> composed and signed." under the
-// command name. False, with a report, when the file cannot be read or written.
+// The seal shows that a message is whole; who wrote it, the sender's signature block shows.
+// It ends the file, right after the seal, and covers every byte before it (seal included):
+//   offset  0, 6 bytes  marker "QLSIGN"
+//   offset  6, 1 byte   format version, 1
+//   offset  7, 1 byte   reserved, 0
+//   offset  8, 64 bytes the signer's public key (Messagesignature.h)
+//   offset 72, 64 bytes the GOST R 34.10-2012 signature of the GOST R 34.11-2012 (256-bit)
+//                       digest of all bytes before the block
+constexpr size_t SignatureBlockSize = 136;
+
+// The key pair that signs the messages this program writes: the current login's. Until a
+// source is set (parts run on their own), a pair made for the run signs.
+void SetMessageSigner(std::function<bool(TSigningKeyPair& pair)> source);
+
+// Appends the seal and the signature block to a command-message file written through
+// `file` (which may be open for writing only). An empty key password seals with the
+// suite's key. When `announce` is not 0 the user is told "Command message <name> composed
+// and signed." under the command name. False, with a report, when the file cannot be read
+// or written or there is no key to sign with.
 bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce);
+
+// Who signed a message: the public key of its signature block and the digest it signed,
+// which names the message's content wherever it travels.
+struct TMessageSigner {
+  TPublicKey PublicKey{};
+  TMessageDigestValue Digest{};
+};
 
 // What the seal check needs of a command message's header; the model's header implements it.
 class TSealedMessageHeader {
@@ -60,16 +84,24 @@ class TSealedMessageHeader {
   virtual std::string AskSenderKey() const { return SenderKey(); }
   // The sender's key did not verify: what was kept of it is dropped.
   virtual void ForgetSenderKey() const {}
+  // Whether the signer's key may speak for the sender the header names: the key pinned for
+  // that sender (pinned now when it is the first one seen). By default every key may.
+  virtual bool AcceptsSigner(const TPublicKey&) const { return true; }
 };
 
-// Checks the seal of a command-message file opened for reading; the file position is
-// kept, so a reader over the file can go on. False when the seal is missing, malformed
-// or wrong, when a private message's sender has no key, or when the file cannot be read.
-bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey);
-bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header);
+// Checks the seal and the signature block of a command-message file opened for reading;
+// the file position is kept, so a reader over the file can go on. False when either is
+// missing, malformed or wrong, when a private message's sender has no key, or when the file
+// cannot be read. `signer`, when given, receives who signed.
+bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey, TMessageSigner* signer = nullptr);
+bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer = nullptr);
+// Checks the signature block alone, which needs no key: true when it ends the file and
+// signs every byte before it; `signer` receives who signed. The file position is kept.
+bool VerifyFileSignature(HANDLE file, TMessageSigner& signer);
 // The check of a message about to be handled: for a private message whose sender has no
-// key kept the user is asked for it once, and a key that fails the check is forgotten.
-bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header);
+// key kept the user is asked for it once, and a key that fails the check is forgotten; the
+// signer's key must be the one the header's sender is known by.
+bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer = nullptr);
 
 // Tells the user that a command message's seal or sender did not verify; always false,
 // so that a caller going on only on true stops.

@@ -13,12 +13,17 @@
 #include "foundation/Textroutines.h"
 #include "platform/kernel/Datafolders.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr char kMagic[8] = {'Q', 'L', 'L', 'O', 'G', 'I', 'N', 'S'};
-constexpr uint16_t kVersion = 1;
+// Version 2 adds each login's public key and the pinned keys of correspondents; the
+// secrets of format 2 add the signing pair.
+constexpr uint16_t kVersion = 2;
+constexpr uint16_t kOldVersion = 1;
+constexpr uint8_t kSecretsFormat = 2;
 constexpr uint32_t kMaxLogins = 65536;
 constexpr uint32_t kMaxEntries = 1u << 20;
 constexpr uint32_t kMaxSecrets = 1u << 20;
@@ -59,14 +64,21 @@ void LoadEMailInfo(TBufReader& r, TEMailInfo& info) {
   info.MaxReceivers = r.ReadWord();
 }
 
-// The plain secrets portion: the key and the mail password.
-std::string ComposeSecrets(const TLogin& login) {
+// The plain secrets portion: the key, the mail password and the signing pair.
+std::string ComposeSecrets(const TLogin& login, const TSigningKeyPair& pair) {
   std::string plain;
   {
     TBufWriter w(plain);
-    w.WriteByte(1);
+    w.WriteByte(kSecretsFormat);
     login.Key.SaveToBufWriter(w);
     login.EMail.Password.SaveToBufWriter(w);
+    w.WriteBytes(pair.Private.data(), pair.Private.size());
+    w.WriteBytes(pair.Public.data(), pair.Public.size());
+    w.WriteDWord(login.CorrespondentKeys.Count());
+    for (const TCorrespondentKey& entry : login.CorrespondentKeys) {
+      entry.LIdent.SaveToBufWriter(w);
+      entry.Key.SaveToBufWriter(w);
+    }
   }
   return plain;
 }
@@ -133,14 +145,53 @@ bool TLogin::Unlock(const std::string& keyPassword) {
                             keyPassword.size(), reinterpret_cast<uint8_t*>(plain.data())))
     return false;
   TBufReader r(plain);
-  if (r.ReadByte() != 1) return false;
+  const uint8_t format = r.ReadByte();
+  if (format != 1 && format != kSecretsFormat) return false;
   TStr key, password;
   key.LoadFromBufReader(r);
   password.LoadFromBufReader(r);
+  TSigningKeyPair pair;
+  TArray<TCorrespondentKey> keys;
+  if (format == kSecretsFormat) {
+    r.ReadBytes(pair.Private.data(), pair.Private.size());
+    r.ReadBytes(pair.Public.data(), pair.Public.size());
+    const uint32_t count = r.ReadDWord();
+    for (uint32_t i = 0; i < count && i < kMaxEntries && !r.IsFailed(); ++i) {
+      TCorrespondentKey entry;
+      entry.LIdent.LoadFromBufReader(r);
+      entry.Key.LoadFromBufReader(r);
+      keys.AddItem(std::move(entry));
+    }
+  }
+  WipeMemory(plain.data(), plain.size());
   if (r.IsFailed()) return false;
   Key = key;
   EMail.Password = password;
+  CorrespondentKeys = std::move(keys);
   fKeyPassword = keyPassword;
+  fSigning = pair;
+  pair.Wipe();
+  // Logins of the older format get their pair now; the caller saves the logins.
+  EnsureSigningPair();
+  return true;
+}
+
+bool TLogin::EnsureSigningPair() {
+  if (fSigning.IsEmpty() && !MakeSigningKeyPair(fSigning)) return false;
+  PublicKey = fSigning.Public;  // the enciphered copy is the one trusted
+  return true;
+}
+
+std::string TLogin::CorrespondentKey(const TStr& lident) const {
+  if (!IsUnlocked()) return std::string();
+  for (const TCorrespondentKey& entry : CorrespondentKeys)
+    if (entry.LIdent == lident) return entry.Key.ToString();
+  return std::string();
+}
+
+bool TLogin::SigningPair(TSigningKeyPair& pair) const {
+  if (!IsUnlocked() || fSigning.IsEmpty()) return false;
+  pair = fSigning;
   return true;
 }
 
@@ -149,7 +200,7 @@ bool TLogin::SetKeyPassword(const std::string& keyPassword) {
   if (HasKeyPassword() && !IsUnlocked()) return false;
   fKeyPassword = keyPassword;
   fSecrets.clear();
-  return true;
+  return EnsureSigningPair();
 }
 
 bool TLogin::VerifyKeyPassword(bool perCommand) {
@@ -188,6 +239,7 @@ std::string TLoginsStorage::DefaultPath() {
 bool TLoginsStorage::Load(const std::string& path) {
   fPath = path;
   Logins.Clear();
+  Pins.Clear();
   SiteURL.Clear();
   LastLoginIdent = 0;
   Current = -1;
@@ -202,7 +254,8 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
   if (data.size() < sizeof kMagic + 2 || std::memcmp(data.data(), kMagic, sizeof kMagic) != 0)
     return ReportDamaged(path, "нет заголовка");
   TBufReader r(data.substr(sizeof kMagic));
-  if (r.ReadWord() != kVersion) return ReportDamaged(path, "неизвестная версия");
+  const uint16_t version = r.ReadWord();
+  if (version != kVersion && version != kOldVersion) return ReportDamaged(path, "неизвестная версия");
   TArray<TLogin> logins;
   TStr site;
   site.LoadFromBufReader(r);
@@ -240,12 +293,24 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
     const uint32_t secrets = r.ReadDWord();
     if (secrets > kMaxSecrets) return ReportDamaged(path, "длина секретов");
     login.fSecrets = r.ReadAnsiString(secrets);
+    if (version == kVersion) r.ReadBytes(login.PublicKey.data(), login.PublicKey.size());
     if (IsErrorReported()) return false;
     logins.AddItem(std::move(login));
+  }
+  TArray<TPinnedKey> pins;
+  const uint32_t pinCount = version == kVersion ? r.ReadDWord() : 0;
+  if (pinCount > kMaxEntries) return ReportDamaged(path, "число ключей");
+  for (uint32_t k = 0; k < pinCount && !r.IsFailed(); ++k) {
+    TPinnedKey pin;
+    pin.LIdent.LoadFromBufReader(r);
+    pin.Address.LoadFromBufReader(r);
+    r.ReadBytes(pin.Key.data(), pin.Key.size());
+    pins.AddItem(std::move(pin));
   }
   if (r.IsFailed() || IsErrorReported()) return false;
   if (!r.IsEof()) return ReportDamaged(path, "лишние данные");
   Logins = std::move(logins);
+  Pins = std::move(pins);
   SiteURL = site;
   LastLoginIdent = last;
   return true;
@@ -282,13 +347,21 @@ bool TLoginsStorage::Save() {
         w.WriteByte(a.Level);
       }
       if (login.IsUnlocked()) {
-        const std::string plain = ComposeSecrets(login);
+        std::string plain = ComposeSecrets(login, login.fSigning);
         login.fSecrets.assign(plain.size() + PasswordCipherOverhead, '\0');
         EncipherWithPassword(plain.data(), plain.size(), login.fKeyPassword.data(), login.fKeyPassword.size(),
                              reinterpret_cast<uint8_t*>(login.fSecrets.data()));
+        WipeMemory(plain.data(), plain.size());
       }
       w.WriteDWord(static_cast<uint32_t>(login.fSecrets.size()));
       w.WriteAnsiString(login.fSecrets);
+      w.WriteBytes(login.PublicKey.data(), login.PublicKey.size());
+    }
+    w.WriteDWord(Pins.Count());
+    for (const TPinnedKey& pin : Pins) {
+      pin.LIdent.SaveToBufWriter(w);
+      pin.Address.SaveToBufWriter(w);
+      w.WriteBytes(pin.Key.data(), pin.Key.size());
     }
   }
   if (IsErrorReported()) return false;
@@ -379,51 +452,72 @@ int TLoginsStorage::AddLogin(const TStr& name, const TStr& email) {
   return Logins.AddItem(std::move(login));
 }
 
-TStr TLoginsStorage::GetKeyOf(uint16_t ident) const {
-  const int i = FindLogin(ident);
-  return i < 0 ? TStr() : TStr(Logins[i].SealingKey());
-}
-
-int TLoginsStorage::FindKeyHolder(const TStr& lident) const {
-  const int own = FindLoginByLIdent(lident);
-  if (own >= 0 || lident.IsEmpty()) return own;
-  for (uint32_t i = 0; i < Logins.Count(); ++i)
-    if (Logins[i].Virtual && Logins[i].LIdent == lident) return static_cast<int>(i);
-  return -1;
-}
-
 TStr TLoginsStorage::GetKeyOf(const TStr& lident) const {
-  const int i = FindKeyHolder(lident);
-  return i < 0 ? TStr() : TStr(Logins[i].SealingKey());
+  if (lident.IsEmpty()) return TStr();
+  const int own = FindLoginByLIdent(lident);
+  if (own >= 0 && Logins[own].IsUnlocked()) return TStr(Logins[own].SealingKey());
+  const TLogin* current = Current >= 0 && uint32_t(Current) < Logins.Count() ? &Logins[Current] : nullptr;
+  return current ? TStr(current->CorrespondentKey(lident)) : TStr();
 }
 
 TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
   if (lident.IsEmpty()) return TStr();
-  int i = FindKeyHolder(lident);
-  if (i < 0 && !email.IsEmpty()) i = FindOrAddVirtualLogin(email, TStr());
-  if (i < 0) return TStr();
-  TLogin& login = Logins[i];
-  if (!login.SealingKey().empty()) return TStr(login.SealingKey());
-  if (login.Virtual && login.LIdent.IsEmpty()) login.LIdent = lident;
-  // An address already known as another sender's gets no key of this one.
-  if (!(login.LIdent == lident) || (!login.Virtual && !login.HasKeyPassword())) return TStr();
-  const TStr& shown = login.Virtual && !login.AutomaticEMail.IsEmpty() ? login.AutomaticEMail : login.Name;
+  const TStr known = GetKeyOf(lident);
+  if (!known.IsEmpty()) return known;
+  TLogin* current = GetCurrentLogin();
+  if (!current || !current->IsUnlocked()) return TStr();
   std::string entered;
-  if (!AskKeyPassword("KEY PASSWORD", "Key password of " + shown.ToString() + ":", entered)) return TStr();
-  if (login.Virtual)
-    login.fCorrespondentKey = entered;
-  else
-    login.Unlock(entered);  // a wrong one leaves it locked: no key
+  const std::string shown = email.IsEmpty() ? lident.ToString() : email.ToString();
+  if (!AskKeyPassword("KEY", "Key of " + shown + ":", entered) || entered.empty()) return TStr();
+  current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, TStr(entered)});
   WipeMemory(entered.data(), entered.size());
-  return TStr(login.SealingKey());
+  Save();
+  return GetKeyOf(lident);
 }
 
 void TLoginsStorage::ForgetKeyOf(const TStr& lident) {
-  const int i = FindKeyHolder(lident);
-  if (i < 0 || !Logins[i].Virtual) return;
-  std::string& key = Logins[i].fCorrespondentKey;
-  WipeMemory(key.data(), key.size());
-  key.clear();
+  TLogin* current = GetCurrentLogin();
+  if (!current) return;
+  for (uint32_t i = 0; i < current->CorrespondentKeys.Count(); ++i)
+    if (current->CorrespondentKeys[i].LIdent == lident) {
+      current->CorrespondentKeys.Delete(i);
+      Save();
+      return;
+    }
+}
+
+TStr TLoginsStorage::GetPrivateMessageKey() {
+  TLogin* login = GetCurrentLogin();
+  if (!login || !login->VerifyKeyPassword(false)) return TStr();
+  return TStr(login->SealingKey());
+}
+
+bool TLoginsStorage::KnownKeyOf(const TStr& lident, TPublicKey& key) const {
+  if (lident.IsEmpty()) return false;
+  const int own = FindLoginByLIdent(lident);
+  if (own >= 0) {
+    key = Logins[own].PublicKey;
+    return std::any_of(key.begin(), key.end(), [](uint8_t b) { return b != 0; });
+  }
+  for (const TPinnedKey& pin : Pins)
+    if (pin.LIdent == lident) {
+      key = pin.Key;
+      return true;
+    }
+  return false;
+}
+
+bool TLoginsStorage::AcceptSignerKey(const TStr& lident, const TStr& email, const TPublicKey& key) {
+  if (lident.IsEmpty()) return false;
+  TPublicKey known;
+  if (KnownKeyOf(lident, known)) return known == key;
+  if (FindLoginByLIdent(lident) >= 0) return false;  // a login of ours without a pair signs nothing
+  TPinnedKey pin;
+  pin.LIdent = lident;
+  pin.Address = email;
+  pin.Key = key;
+  Pins.AddItem(std::move(pin));
+  return Save();
 }
 
 TStr TLoginsStorage::GetKeyPassword(bool privateFlag) {

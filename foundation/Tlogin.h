@@ -4,11 +4,13 @@
 // rights, its mail account and its key password.
 //
 // The logins file keeps secrets only enciphered: the login's key (the password of its
-// private messages) and its mail password are one portion enciphered under the login's
-// key password, which is itself never stored. Entering the key password unlocks them for
-// the rest of the session. The file is readable by its owner only and is replaced as a
-// whole (temporary file and rename), so a crash never leaves it half written.
+// private messages), its mail password and the private key that signs its messages are
+// one portion enciphered under the login's key password, which is itself never stored.
+// Entering the key password unlocks them for the rest of the session. The file is readable
+// by its owner only and is replaced as a whole (temporary file and rename), so a crash
+// never leaves it half written.
 
+#include "foundation/Messagesignature.h"
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
 
@@ -42,6 +44,13 @@ struct TLoginAccess {
   bool operator==(const TLoginAccess&) const = default;
 };
 
+// The Key a correspondent gave this login for reading its private messages.
+struct TCorrespondentKey {
+  TStr LIdent;
+  TStr Key;
+  bool operator==(const TCorrespondentKey&) const = default;
+};
+
 class TLogin {
  public:
   static constexpr uint16_t ManagerIdent = 0;
@@ -55,8 +64,11 @@ class TLogin {
   TStr AutomaticEMail;     // also the letter code of post-file names
   TStr Rights;             // one character per right, '1' granted
   TEMailInfo EMail;
-  TStr Key;                // a random key of the login's own; kept enciphered
+  TStr Key;                // the password of its private messages, random; kept enciphered
+  TPublicKey PublicKey{};  // the key its messages are signed with; zero until it has a pair
   TStr LastDiscussion;     // the identifier of the discussion shown last
+  // Its correspondents' keys, kept enciphered with the other secrets.
+  TArray<TCorrespondentKey> CorrespondentKeys;
   TArray<TLoginPosition> Positions;
   TArray<TLoginAccess> Accesses;
 
@@ -92,19 +104,30 @@ class TLogin {
   // Sets a new key password (7 to 32 characters) for a login that is unlocked or has
   // none; its secrets are enciphered under it when the logins are saved.
   bool SetKeyPassword(const std::string& keyPassword);
+  // The pair that signs this login's messages; false while locked or without one.
+  bool SigningPair(TSigningKeyPair& pair) const;
   // The key password of this session, "" while locked.
   const std::string& SessionKeyPassword() const { return fKeyPassword; }
-  // The key its private messages are sealed with, as far as this session knows it: a
-  // login's own key password, or the one entered for a correspondent.
-  const std::string& SealingKey() const { return Virtual ? fCorrespondentKey : fKeyPassword; }
+  // The Key its private messages are sealed with, "" while locked.
+  std::string SealingKey() const { return IsUnlocked() ? Key.ToString() : std::string(); }
+  // The Key of the correspondent of that LIdent as this login keeps it, "" when none.
+  std::string CorrespondentKey(const TStr& lident) const;
 
  private:
   friend class TLoginsStorage;
   std::string fSecrets;      // the enciphered portion as stored
   std::string fKeyPassword;  // this session's key password, "" while locked
-  // A correspondent's key password as this user entered it; held for the session only,
-  // since a virtual login has no key password of its own to encipher it under.
-  std::string fCorrespondentKey;
+  TSigningKeyPair fSigning;  // read from the secrets while unlocked
+  // Gives the login a signing pair when it has none yet (made, or of an older file).
+  bool EnsureSigningPair();
+};
+
+// The key a correspondent's messages are signed with, pinned when this installation first
+// saw a message of that LIdent.
+struct TPinnedKey {
+  TStr LIdent;
+  TStr Address;  // FROM_USER_EMAIL of that first message
+  TPublicKey Key{};
 };
 
 class TLoginsStorage {
@@ -115,6 +138,7 @@ class TLoginsStorage {
   TLoginsStorage& operator=(const TLoginsStorage&) = delete;
 
   TArray<TLogin> Logins;
+  TArray<TPinnedKey> Pins;
   TStr SiteURL;                 // the address of the program's web site
   uint16_t LastLoginIdent = 0;  // who logged in last
   int Current = -1;             // index of the current login, -1 before the login
@@ -145,23 +169,31 @@ class TLoginsStorage {
   // Finds the virtual login with that e-mail (updating its name when one is given) or
   // appends one with the next free identifier; -1 (reported) when none is free.
   int FindOrAddVirtualLogin(const TStr& email, const TStr& name);
-  // The key that the private messages of the login of that identifier or LIdent are
-  // sealed with: for a login of this installation its key password while unlocked in
-  // this session, for a correspondent the key password entered for it in this session;
-  // "" when there is none.
-  TStr GetKeyOf(uint16_t ident) const;
+  // The Key that the private messages of the sender of that LIdent are sealed with: a login
+  // of this installation's own Key while it is unlocked, else the Key the current login
+  // keeps for that correspondent; "" when there is none.
   TStr GetKeyOf(const TStr& lident) const;
-  // The same for the sender of a received private message; when none is known the user
-  // is asked once for the sender's key password (a login of this installation is
-  // unlocked with it, a correspondent's is kept, for the session, in the virtual login of
-  // that e-mail address). "" when the user cancels or the sender cannot be told.
+  // The same for the sender of a received private message; when none is known the user is
+  // asked once for the sender's Key ("Key of <address>:"), which the current login keeps,
+  // enciphered under its own key password, from then on. "" when the user cancels.
   TStr AskKeyOf(const TStr& lident, const TStr& email);
-  // A correspondent's key that failed a seal check is dropped, so the next message asks.
+  // A correspondent's Key that failed a seal check is dropped, so the next message asks.
   void ForgetKeyOf(const TStr& lident);
+  // The Key the current login seals its private messages with, once its key password is
+  // verified (asked of the user when not yet); "" when the user cancels or fails.
+  TStr GetPrivateMessageKey();
   // The current login's key password when privateFlag is set: asked of the user while
   // not verified (a new one is asked for and stored when the login has none); "" when
   // the flag is clear or the user cancels or fails.
   TStr GetKeyPassword(bool privateFlag);
+
+  // Whether `key` may sign for the sender of that LIdent: a login of this installation by
+  // its own public key, a correspondent by the key pinned for it. The first key seen for a
+  // correspondent is pinned and kept in the file at once (false when it cannot be kept).
+  bool AcceptSignerKey(const TStr& lident, const TStr& email, const TPublicKey& key);
+  // The key a sender of that LIdent signs with as far as this installation knows it; false
+  // when none is known yet.
+  bool KnownKeyOf(const TStr& lident, TPublicKey& key) const;
 
   // Appends a login of this installation and returns its index; the first gets
   // identifier 0 (the manager), the others the next free identifier.
@@ -173,8 +205,6 @@ class TLoginsStorage {
   // Takes the logins of the file's contents; false (reported) when they are damaged, and
   // nothing is taken then.
   bool Parse(const std::string& path, std::string_view data);
-  // Index of the login of this installation with that LIdent, else of the correspondent.
-  int FindKeyHolder(const TStr& lident) const;
   std::string fPath;
 };
 

@@ -64,7 +64,7 @@ class TPostWorld {
     platform::SetNowSource([] { return EncodeDate(2005, 12, 19) + EncodeTime(14, 5, 9, 0); });
     TModelHooks& hooks = ModelHooks();
     hooks.CurrentLogin = [] { return WorldLogin(); };
-    hooks.KeyPassword = [](bool) { return TStr(); };
+    hooks.PrivateMessageKey = [] { return TStr(); };
     AsParticipant();
     Post.Init(TStr(), &Adaptor);
     Post.SetCBSFileName(TBrowseGlobal::Paths.PostFilesFile);

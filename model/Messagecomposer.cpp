@@ -41,10 +41,10 @@ TArray<TStr>& FallbackIssuedNames(const std::string& folder) {
   return names[folder];
 }
 
-
-TStr KeyPassword(bool privateMessage) {
+// The current login's Key, which seals its private messages and packs their texts.
+TStr PrivateMessageKey() {
   const TModelHooks& hooks = ModelHooks();
-  return hooks.KeyPassword ? hooks.KeyPassword(privateMessage) : TStr();
+  return hooks.PrivateMessageKey ? hooks.PrivateMessageKey() : TStr();
 }
 
 bool IsPrivate(const TDiscussion& discussion) { return discussion.Info.Secret != 0; }
@@ -185,7 +185,7 @@ std::string ComposeDateTimeText() { return FormatDateTime("mm'/'dd'/'yyyy hh:nn:
 bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value) {
   value = discussion.Info.Annotation.ToString();
   if (!IsPrivate(discussion)) return true;
-  const TStr key = KeyPassword(true);
+  const TStr key = PrivateMessageKey();
   if (key.IsEmpty()) return false;
   value = PackAS(value, key.View());
   return !value.empty();
@@ -212,7 +212,7 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
   // Without the key there is nothing to seal.
   std::string key;
   if (header.IsPrivateMessage()) {
-    key = KeyPassword(true).ToString();
+    key = PrivateMessageKey().ToString();
     if (key.empty()) return false;
   }
   // Written under a name of its own and given its Outbox name only once sealed, so that

@@ -8,8 +8,9 @@
 // TDiscussion and written in Messagecomposer.cpp.
 //
 // A message whose header says it is private (PRIVATE_REQ "1") is sealed with the current
-// login's key password, and its block texts are packed with it; every other message is
-// sealed with the suite's key, so that its receivers can check it without a password.
+// login's Key (its key password only unlocks it), and its block texts are packed with it;
+// every other message is sealed with the suite's key, so that its receivers can check it
+// without a password. Every message is then signed with the current login's key pair.
 
 #include "model/Tcommandmessage.h"
 
@@ -35,8 +36,8 @@ inline constexpr const char* YourCommandIgnored = "YCI";
 // The present date and time as messages carry them: "mm'/'dd'/'yyyy hh:nn:ss".
 std::string ComposeDateTimeText();
 
-// The annotation as the header field carries it: packed with the current login's key
-// password when the discussion is private. False when that key is not given.
+// The annotation as the header field carries it: packed with the current login's Key when
+// the discussion is private. False when that key is not given.
 bool MakeAnnotationFieldValue(TDiscussion& discussion, std::string& value);
 
 // FROM_USER_EMAIL (the current login's e-mail), the receivers' fields and COMMAND.

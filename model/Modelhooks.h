@@ -4,6 +4,7 @@
 // browse window its row measuring and a discussion's graph. Until then every hook does
 // nothing or answers a safe default.
 
+#include "foundation/Messagesignature.h"
 #include "foundation/Tstr.h"
 #include "model/Tdiscblockindex.h"
 
@@ -59,16 +60,21 @@ struct TModelHooks {
   // The post office: a received post file of that discussion and command waits unhandled
   // in the Inbox.
   std::function<bool(const TStr& dident, const std::string& command)> WaitsInInbox;
-  // The current login's key password: for a private discussion asked of the user when not
-  // yet verified; empty when the user fails or privateDiscussion is false.
-  std::function<TStr(bool privateDiscussion)> KeyPassword;
-  // The key kept for the login of that LIdent, empty when there is none.
+  // The Key the current login's private messages are sealed with, given once its key
+  // password is verified (asked of the user when not yet); empty when the user fails.
+  std::function<TStr()> PrivateMessageKey;
+  // The Key kept for the sender of that LIdent, empty when there is none.
   std::function<TStr(const TStr& lident)> KeyOfLogin;
   // The same for the sender of a message being handled, asked of the user (the sender
   // named by its e-mail address) when none is kept; empty when the user cancels.
   std::function<TStr(const TStr& lident, const TStr& email)> AskKeyOfLogin;
-  // A key of that LIdent failed a seal check: a correspondent's is forgotten.
+  // A Key of that LIdent failed a seal check: it is forgotten.
   std::function<void(const TStr& lident)> ForgetKeyOfLogin;
+  // Whether a message signed with `key` may be taken as the sender's of that LIdent (the
+  // key pinned for it, pinned now when it is the first); every key may while none is set.
+  std::function<bool(const TStr& lident, const TStr& email, const TPublicKey& key)> AcceptSignerKey;
+  // The key known for the sender of that LIdent; false when none is.
+  std::function<bool(const TStr& lident, TPublicKey& key)> KnownKeyOf;
   // The user chooses the receivers of a command message of the discussion (receiver kind
   // 0 to the subscribers, 2 editing them, 3 to pending requesters, 4 to the leader); false
   // when cancelled.

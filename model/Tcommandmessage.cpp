@@ -260,6 +260,12 @@ void TCommandMessageHeader::ForgetSenderKey() const {
   if (hooks.ForgetKeyOfLogin) hooks.ForgetKeyOfLogin(TStr(GetFieldValue(SenderField)));
 }
 
+bool TCommandMessageHeader::AcceptsSigner(const TPublicKey& key) const {
+  const TModelHooks& hooks = ModelHooks();
+  if (!hooks.AcceptSignerKey) return true;
+  return hooks.AcceptSignerKey(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL")), key);
+}
+
 TArray<TRecipientsList> MakeRecipientsList(std::string_view addresses) {
   std::string users, address;
   auto flush = [&] {

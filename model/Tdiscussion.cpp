@@ -302,8 +302,7 @@ void TDiscussion::SetAsideNewerFiles(const TDiscussionFileSet& set, const std::s
                                            ".\nThe previous save was loaded.\n" + kept);
 }
 
-bool TDiscussion::Save(int mode) {
-  (void)mode;  // both modes write the complete set
+bool TDiscussion::Save() {
   if (!Loaded) {
     TError::Report("TDiscussion::Save - обсуждение не загружено: " + Folder.ToString());
     return false;

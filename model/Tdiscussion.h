@@ -63,9 +63,9 @@ public:
   // told which folder and where its files went, and false is returned with nothing
   // reported.
   bool LoadOrSetAside(bool infoOnly);
-  // Writes the complete set of files (mode 0 the ordinary save, mode 1 the user's
-  // "Save database"); a failure leaves the last saved set in place.
-  bool Save(int mode = 0);
+  // Writes the complete set of files (the ordinary save and the user's "Save database"
+  // alike); a failure leaves the last saved set in place.
+  bool Save();
   // Drops the loaded content, keeping the entry and its information.
   void Unload();
   // Copies the last saved set into a new sub-folder of the backup folder named after the

@@ -1,30 +1,46 @@
 #include "postoffice/Commandhandlers.h"
 
+#include "foundation/Terror.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Postcommands.h"
 
+namespace {
+
+// The messages a handler counts as handled are held as applied, never applied again.
+void Register(std::string_view command, bool (*handler)(TPostFilesHandler&, const std::string&)) {
+  RegisterPostCommandHandler(command, [handler](TPostFilesHandler& run, const std::string& path) {
+    TApplyingScope scope(path);
+    const bool handled = handler(run, path);
+    if (handled && !IsErrorReported()) scope.Commit();
+    return handled;
+  });
+}
+
+}  // namespace
+
 void RegisterCommandHandlers() {
-  RegisterPostCommandHandler("GIVE_MODEL", HandleCommand_GiveModel);
-  RegisterPostCommandHandler("NEW_BLOCKS", HandleCommand_NewBlocks);
-  RegisterPostCommandHandler("REQUESTED_BLOCKS", HandleCommand_NewBlocks);
-  RegisterPostCommandHandler("FORM_NEW_MODEL", HandleCommand_CreateModel);
-  RegisterPostCommandHandler("SUBSCRIBE_ME", HandleCommand_SubscribeMe);
-  RegisterPostCommandHandler("YOU_SUBSCRIBED", HandleCommand_YouSubscribed);
-  RegisterPostCommandHandler("UNSUBSCRIBE_ME", HandleCommand_UnsubscribeMe);
-  RegisterPostCommandHandler("DO_NOT_BOTHER_MORE", HandleCommand_DontBotherMore);
-  RegisterPostCommandHandler("AUTHORS_UPDATE", HandleCommand_AuthorsUpdate);
-  RegisterPostCommandHandler("MAKE_DISCUSSION_PRIVATE", HandleCommand_MakeDiscussionPrivate);
-  RegisterPostCommandHandler("MAKE_DISCUSSION_PUBLIC", HandleCommand_MakeDiscussionPublic);
-  RegisterPostCommandHandler("YOUR_BLOCKS_IGNORED", HandleCommand_YourBlocksIgnored);
-  RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", HandleCommand_YourCommandIgnored);
-  RegisterPostCommandHandler("EXISTING_BLOCKS_LIST", HandleCommand_ExistingBlockNames);
-  RegisterPostCommandHandler("REGISTRATE_MODEL", HandleCommand_RegistrateModel);
-  RegisterPostCommandHandler("MODEL_REGISTRATION", HandleCommand_ModelRegistration);
-  RegisterPostCommandHandler("GIVE_BLOCKS", HandleCommand_GiveBlocks);
-  RegisterPostCommandHandler("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
-  RegisterPostCommandHandler("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
-  RegisterPostCommandHandler("NEW_ANNOTATION", HandleCommand_NewAnnotation);
-  RegisterPostCommandHandler("GENERATE_AUTHOR_IDENTS", HandleCommand_GenerateAuthorIdents);
-  RegisterPostCommandHandler("MODERATE_DLL", HandleCommand_ModerateDLL);
+  Register("GIVE_MODEL", HandleCommand_GiveModel);
+  Register("NEW_BLOCKS", HandleCommand_NewBlocks);
+  Register("REQUESTED_BLOCKS", HandleCommand_NewBlocks);
+  Register("FORM_NEW_MODEL", HandleCommand_CreateModel);
+  Register("SUBSCRIBE_ME", HandleCommand_SubscribeMe);
+  Register("YOU_SUBSCRIBED", HandleCommand_YouSubscribed);
+  Register("UNSUBSCRIBE_ME", HandleCommand_UnsubscribeMe);
+  Register("DO_NOT_BOTHER_MORE", HandleCommand_DontBotherMore);
+  Register("AUTHORS_UPDATE", HandleCommand_AuthorsUpdate);
+  Register("MAKE_DISCUSSION_PRIVATE", HandleCommand_MakeDiscussionPrivate);
+  Register("MAKE_DISCUSSION_PUBLIC", HandleCommand_MakeDiscussionPublic);
+  Register("YOUR_BLOCKS_IGNORED", HandleCommand_YourBlocksIgnored);
+  Register("YOUR_COMMAND_IGNORED", HandleCommand_YourCommandIgnored);
+  Register("EXISTING_BLOCKS_LIST", HandleCommand_ExistingBlockNames);
+  Register("REGISTRATE_MODEL", HandleCommand_RegistrateModel);
+  Register("MODEL_REGISTRATION", HandleCommand_ModelRegistration);
+  Register("GIVE_BLOCKS", HandleCommand_GiveBlocks);
+  Register("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
+  Register("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
+  Register("NEW_ANNOTATION", HandleCommand_NewAnnotation);
+  Register("GENERATE_AUTHOR_IDENTS", HandleCommand_GenerateAuthorIdents);
+  Register("MODERATE_DLL", HandleCommand_ModerateDLL);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

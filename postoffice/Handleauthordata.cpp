@@ -37,7 +37,7 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
   const bool leader = d->IsLeader();
-  if (leader ? !d->HasAuthorWithLIdent(sender) : !d->IsLeaderLIdent(sender)) return ShowVerifyingError();
+  if (leader ? !IsFromAuthor(frame, *d) : !IsFromLeader(frame, *d)) return ShowVerifyingError();
 
   // Every item is decoded and checked before any author changes.
   std::vector<std::string> items;

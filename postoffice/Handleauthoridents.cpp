@@ -14,7 +14,7 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler&, const std::string& 
   const std::string comment = frame.Field("RESULT_COMMENT");
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
   int adident = -1;
   if (given && !ParseDecimal(frame.Field("YOUR_ADIDENT"), adident, 0xFFFE)) {
     ShowMessageBox(command, "Integer error (" + ShownText(frame.Field("YOUR_ADIDENT")) + ")");

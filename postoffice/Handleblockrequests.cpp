@@ -9,9 +9,9 @@
 
 namespace {
 
-// A closed discussion serves its own authors only.
-bool IsRefusedStranger(TDiscussion& d, const TStr& lident) {
-  return (d.Info.Secret || d.Info.SubscribersOnly) && !d.HasAuthorWithLIdent(lident);
+// A closed discussion serves its own authors only, each known by its pinned key.
+bool IsRefusedStranger(TDiscussion& d, const THandlerFrame& frame) {
+  return (d.Info.Secret || d.Info.SubscribersOnly) && !IsFromAuthor(frame, d);
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ bool HandleCommand_GiveBlocks(TPostFilesHandler&, const std::string& path) {
   }
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (IsRefusedStranger(*d, TStr(frame.Field("SENDER_LIDENT")))) return true;
+  if (IsRefusedStranger(*d, frame)) return true;
   return d->SendCommand_RequestedBlocks(MakeRecipientsList(address), TStr(frame.Field("BLOCK_NAMES")));
 }
 
@@ -43,7 +43,7 @@ bool HandleCommand_GiveExistingBlockNames(TPostFilesHandler& run, const std::str
   }
   TDiscussion* d = FindMessageDiscussion(dident, command);
   if (!d) return false;
-  if (IsRefusedStranger(*d, TStr(frame.Field("SENDER_LIDENT")))) return true;
+  if (IsRefusedStranger(*d, frame)) return true;
   // An address waits once.
   if (!IsListedAddress(d->Info.BlockNamesRequesters.View(), address)) {
     if (d->Info.BlockNamesRequesters.Length() + address.size() + 2 > MaxListText) {

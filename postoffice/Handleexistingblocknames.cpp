@@ -38,7 +38,7 @@ bool HandleCommand_ExistingBlockNames(TPostFilesHandler&, const std::string& pat
   const std::string dident = frame.Field("DIDENT");
   TDiscussion* d = FindMessageDiscussion(dident, Command);
   if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
 
   std::vector<std::string> requested;
   TShownNames lost, differ;

@@ -55,7 +55,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path
   // Only the model's own author registers it, and a moderated model keeps its moderator:
   // an answer nobody asked for binds nothing and sends nothing.
   TLoginsStorage* logins = LoginsStorage();
-  const bool sameModerator = !d.Info.IsModerated() || d.IsLeaderLIdent(TStr(moderatorLIdent));
+  const bool sameModerator = !d.Info.IsModerated() || IsFromLeader(frame, d);
   if (!d.IsModelAuthor() || !sameModerator || moderatorEMail.empty() || moderatorLIdent.empty())
     return ShowVerifyingError();
   if (!d.Info.Subscribed) {

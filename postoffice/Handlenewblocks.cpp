@@ -282,7 +282,6 @@ bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
   const std::string& command = frame.Command;
   const std::string dident = frame.Field("DIDENT");
   const std::string count = frame.Field("BLOCKSCOUNT");
-  const TStr lident(frame.Field("SENDER_LIDENT"));
   bool loadedHere = false;
   TDiscussion* discussion = FindMessageDiscussion(dident, command, &loadedHere);
   if (!discussion) return false;
@@ -295,8 +294,7 @@ bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
     }
   } unloader{*discussion, loadedHere};
 
-  const bool sender = discussion->IsLeader() ? discussion->HasAuthorWithLIdent(lident)
-                                             : discussion->IsLeaderLIdent(lident);
+  const bool sender = discussion->IsLeader() ? IsFromAuthor(frame, *discussion) : IsFromLeader(frame, *discussion);
   if (!sender) return ShowVerifyingError();
   if (ShowMessageBox(command, "Add " + ShownText(count) + " blocks to model '" + discussion->GetName().ToString() + "'?",
                      "", "OK|Cancel", 0) != 0)

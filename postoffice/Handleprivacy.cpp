@@ -13,7 +13,7 @@ bool SwitchPrivacy(const std::string& path, bool secret) {
   if (!frame.Open(path, {command})) return false;
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
   const uint8_t oldSecret = d->Info.Secret;
   const TStr oldIdent = d->Info.PrivateIdent;
   d->Info.Secret = secret ? 1 : 0;

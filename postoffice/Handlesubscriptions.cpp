@@ -64,7 +64,7 @@ bool HandleCommand_YouSubscribed(TPostFilesHandler&, const std::string& path) {
   if (!frame.Open(path, {command})) return false;
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
   if (!d->Info.Subscribed && !d->IsModelAuthor() && !d->IsModerator()) {
     d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
     d->Info.Subscribed = 1;

@@ -5,7 +5,10 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
+#include "postoffice/Appliedmessages.h"
+#include "postoffice/Postdates.h"
 #include "model/Tdiscussion.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 
 #include <algorithm>
@@ -32,12 +35,41 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   }
   fReader = std::make_unique<TBufReader>(fFile);
   if (fReader->IsFailed() || !Header.Read(*fReader)) return false;
-  if (!VerifyReceivedFileSign(fFile, Header)) return ShowVerifyingError();
+  if (!VerifyReceivedFileSign(fFile, Header, &Signer)) return ShowVerifyingError();
   Command = Header.GetFieldValue("COMMAND");
-  for (std::string_view command : commands)
-    if (Command == command) return true;
-  TError::Report(Who + " - ошибка формата файла " + path);
-  return false;
+  if (std::find(commands.begin(), commands.end(), Command) == commands.end()) {
+    TError::Report(Who + " - ошибка формата файла " + path);
+    return false;
+  }
+  // A message applied once is never applied again, nor a state switch older than one applied.
+  TReceivedMessage message;
+  message.DIdent = Field("DIDENT");
+  message.Sender = Field("SENDER_LIDENT");
+  message.Kind = StateKindOfCommand(Command);
+  message.Composed = ParseComposeDateTime(Field("COMPOSE_DATETIME"));
+  message.Digest = Signer.Digest;
+  const std::string refusal = TAppliedMessages::Instance().Refusal(message);
+  if (!refusal.empty()) {
+    TError::Report(Who + " - повторное сообщение (" + refusal + ") " + path);
+    return false;
+  }
+  TApplyingScope::Opened(message);
+  return true;
+}
+
+bool THandlerFrame::SignedBySender() const {
+  const TModelHooks& hooks = ModelHooks();
+  if (!hooks.KnownKeyOf) return true;  // no keys kept: the parts run on their own
+  TPublicKey known;
+  return hooks.KnownKeyOf(Sender(), known) && known == Signer.PublicKey;
+}
+
+bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d) {
+  return d.IsLeaderLIdent(frame.Sender()) && frame.SignedBySender();
+}
+
+bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d) {
+  return d.HasAuthorWithLIdent(frame.Sender()) && frame.SignedBySender();
 }
 
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere) {
@@ -71,7 +103,15 @@ TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header
       TBufReader reader(file);
       read = !reader.IsFailed() && header.Read(reader) && !capture.Caught();
     }
-    if (read) state = VerifyFileSign(file, header) && !capture.Caught() ? TMessageState::Sealed : TMessageState::Unsealed;
+    // The signature needs no key: a message signed by another key than its sender's is
+    // refused whether private or not. The seal of a private one waits for its handler.
+    if (read) {
+      TMessageSigner signer;
+      const bool whole =
+          header.IsPrivateMessage() ? VerifyFileSignature(file, signer) : VerifyFileSign(file, header, &signer);
+      state = whole && header.AcceptsSigner(signer.PublicKey) && !capture.Caught() ? TMessageState::Sealed
+                                                                                   : TMessageState::Unsealed;
+    }
   }
   CloseHandle(file);
   return state;
@@ -97,9 +137,7 @@ bool IsSealedForItsDiscussion(const std::string& path) {
 bool HoldsItsSeal(const std::string& path) {
   TCommandMessageHeader header;
   const TMessageState state = ReadMessage(path, header);
-  // A private message's seal needs its sender's key: its handler checks it.
-  return state == TMessageState::Missing || state == TMessageState::Sealed ||
-         (state == TMessageState::Unsealed && header.IsPrivateMessage());
+  return state == TMessageState::Missing || state == TMessageState::Sealed;
 }
 
 std::string ShownText(std::string_view text) {
@@ -130,7 +168,7 @@ bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, con
   if (!frame.Open(path, {command})) return false;
   d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!d->IsLeaderLIdent(TStr(frame.Field("SENDER_LIDENT")))) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
   const std::string text = frame.Field("YOUR_ADIDENT");
   int adident = -1;
   if (!ParseDecimal(text, adident, 0xFFFE)) {

@@ -35,10 +35,17 @@ class THandlerFrame {
   std::string Field(std::string_view name) const { return Header.GetFieldValue(name); }
   TBufReader& Reader() { return *fReader; }
 
+  // SENDER_LIDENT, and whether the message was signed with the key this installation
+  // knows that sender by (the frame refuses any other, so after Open this holds unless no
+  // key source is set).
+  TStr Sender() const { return TStr(Field("SENDER_LIDENT")); }
+  bool SignedBySender() const;
+
   const std::string Who;
   std::string Path;
   std::string Command;
   TCommandMessageHeader Header;
+  TMessageSigner Signer;  // who signed the message, once Open succeeded
 
  private:
   HANDLE fFile = INVALID_HANDLE_VALUE;
@@ -50,14 +57,22 @@ class THandlerFrame {
 // for the message.
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere = nullptr);
 
+// The leader-only and author-only checks of the handlers: SENDER_LIDENT names the
+// discussion's leader (or one of its authors) and the message is signed with the key
+// pinned for that LIdent; the header field alone proves nothing.
+bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d);
+bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d);
+
 // False for a message about a secret discussion of this installation that is not sealed
 // with its sender's key: the seal that every copy of the program can make proves nothing
 // there. True for every other message, also one that cannot be read (its handler tells).
 bool IsSealedForItsDiscussion(const std::string& path);
 
-// False for a message whose header does not read or whose bytes do not match the seal
-// that every copy of the program can check: altered on its way, nothing of it can be
-// trusted, not even the command it names. A private message's handler checks its seal.
+// False for a message whose header does not read, whose signature does not hold or is
+// made with another key than the one its sender is known by (the first key seen for a
+// sender is pinned here), or whose bytes do not match the seal that every copy of the
+// program can check: altered on its way or forged, nothing of it can be trusted, not even
+// the command it names. A private message's handler checks its seal.
 bool HoldsItsSeal(const std::string& path);
 
 // A text of a message as the handlers' message boxes show it: cut at 80 characters.

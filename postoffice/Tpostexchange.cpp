@@ -206,18 +206,8 @@ bool TPostExchange::ReadHeaders(int32_t count) {
     ShowTransfer("Current transfer: " + std::to_string(i) + " of " + std::to_string(count) + " messages (" +
                  std::to_string(int64_t(i - 1) * 100 / count) + "%)");
     Message.Clear();
-    std::string error = "-ERR";
-    bool read = false;
     std::exception_ptr failure;
-    try {
-      read = Receiver.RetrieveHeader(i, &Message);
-    } catch (const std::exception& e) {
-      error = e.what();
-      failure = std::current_exception();
-      TellTimeout(e, "receiving message headers");
-    }
-    if (!read) {
-      Log("Error receiving message (" + error + ")");
+    if (!Retrieved([&] { return Receiver.RetrieveHeader(i, &Message); }, "receiving message headers", failure)) {
       // A message that cannot be read is not ours to delete: it stays on the server and
       // the mailbox behind it is received.
       if (!InStep(failure)) {
@@ -277,18 +267,8 @@ void TPostExchange::ReceivePostMessages() {
     }
     Message.Clear();
     Log("Message #" + std::to_string(received.Number) + " receiving...");
-    std::string error = "-ERR";
-    bool read = false;
     std::exception_ptr failure;
-    try {
-      read = Receiver.Retrieve(received.Number, &Message);
-    } catch (const std::exception& e) {
-      error = e.what();
-      failure = std::current_exception();
-      TellTimeout(e, "receiving messages");
-    }
-    if (!read) {
-      Log("Error receiving message (" + error + ")");
+    if (!Retrieved([&] { return Receiver.Retrieve(received.Number, &Message); }, "receiving messages", failure)) {
       if (!InStep(failure)) {
         Cancel = 1;
         return;
@@ -303,6 +283,21 @@ void TPostExchange::ReceivePostMessages() {
     // Only now, with every attachment saved or kept, may the message go.
     Receiver.Delete(received.Number);
   }
+}
+
+bool TPostExchange::Retrieved(const std::function<bool()>& retrieve, const std::string& step,
+                              std::exception_ptr& failure) {
+  std::string error = "-ERR";
+  bool read = false;
+  try {
+    read = retrieve();
+  } catch (const std::exception& e) {
+    error = e.what();
+    failure = std::current_exception();
+    TellTimeout(e, step);
+  }
+  if (!read) Log("Error receiving message (" + error + ")");
+  return read;
 }
 
 bool TPostExchange::InStep(const std::exception_ptr& failure) {

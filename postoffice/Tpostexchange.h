@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,9 @@ class TPostExchange {
 
  private:
   void Configure(TNetTCPClient& client, const std::string& server, int32_t port, const TEMailInfo& account);
+  // One retrieval from the server; false when it failed: the error logged, a server that
+  // stopped answering told, and the failure kept for InStep.
+  bool Retrieved(const std::function<bool()>& retrieve, const std::string& step, std::exception_ptr& failure);
   // After a message failed to read: true when the conversation is in step again (the rest
   // of that message's answer dropped), false when the exchange with the server must end.
   bool InStep(const std::exception_ptr& failure);

@@ -12,6 +12,7 @@
 #include "model/Unsavedchanges.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
@@ -266,7 +267,21 @@ void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::strin
 }
 
 void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
-  if (fHandled.empty()) return;
+  // The applied messages are written down as such only when their effect is on the disk,
+  // before their files go: the others are handled again, not refused.
+  const auto settle = [&storage] {
+    TAppliedMessages::Instance().Settle(
+        [&storage](const std::string& path) {
+          for (uint32_t i = 0; i < storage.Files.Count(); ++i)
+            if (storage.Files[i].Processed && storage.FilePath(i) == path) return true;
+          return false;
+        },
+        Now());
+  };
+  if (fHandled.empty()) {
+    settle();
+    return;
+  }
   std::vector<std::string> unsaved;
   if (TDiscussionsManager* manager = DiscussionsManager()) {
     std::vector<std::string> didents;
@@ -290,6 +305,7 @@ void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
   // the messages that brought it go; unsaved, they stay to be handled again.
   if (!Post.Save())
     for (TPostFile& file : storage.Files) file.Processed = 0;
+  settle();
   storage.DeleteProcessedFiles();
 }
 

@@ -67,8 +67,10 @@ TEST(Startup, ANewUserCreatesTheManagerLoginAndShutdownSavesEverything) {
     // The model and the foundation see the login.
     EXPECT_EQ(CurrentModelLogin().Ident, 0);
     EXPECT_EQ(CurrentModelLogin().LIdent, login->LIdent);
-    EXPECT_EQ(ModelHooks().KeyPassword(true), kKey);
-    EXPECT_EQ(ModelHooks().KeyOfLogin(login->LIdent), kKey);
+    // Its private messages are sealed with its own Key, never with its key password.
+    EXPECT_EQ(ModelHooks().PrivateMessageKey(), login->Key);
+    EXPECT_NE(login->Key, kKey);
+    EXPECT_EQ(ModelHooks().KeyOfLogin(login->LIdent), login->Key);
     TArray<TStr> issued;
     EXPECT_EQ(MakePostFileName("", "Model", "/x/", "NB", issued).rfind("/x/" + MakeLetterCode("anna@example.org"), 0), 0u);
 

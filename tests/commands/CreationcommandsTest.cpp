@@ -19,10 +19,12 @@
 #include "model/Tcommandmessage.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Forms.h"
+#include "platform/kernel/Datafolders.h"
 #include "tests/model/Modeltesthelpers.h"
 #include "tests/support/Testsupport.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -101,7 +103,7 @@ class CreationCommands : public CommandsTest {
     };
     SetGuiHooks(gui);
     ModelHooks().CurrentLogin = [] { return TModelLogin{0, "L-me", "me@example.org"}; };
-    ModelHooks().KeyPassword = [](bool) { return TStr("my key 1234"); };
+    ModelHooks().PrivateMessageKey = [] { return TStr("my key 1234"); };
     ModelHooks().KeyOfLogin = [](const TStr&) { return TStr("my key 1234"); };
     script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
   }
@@ -345,9 +347,13 @@ TEST_F(CreationCommands, ABlockFileOfTheModelsComposerIsImportedWholeAndABadOneA
 TEST_F(CreationCommands, APrivateBlockFileIsReadWithItsSendersKeyAndAnUnsealedOneAddsNothing) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  // Two installations: the leader's, whose key password seals and packs what it sends,
+  // Two installations: the leader's, whose Key seals and packs what it sends,
   // and this user's, which knows the leader only by address.
   TLoginsStorage leaders, mine;
+  // Files of their own, where the keys they learn are kept.
+  std::filesystem::create_directories(platform::DataRoot());
+  leaders.Load(platform::DataRoot() + "/leaders.cbs");
+  mine.Load(platform::DataRoot() + "/mine.cbs");
   const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) {
     logins.Current = logins.AddLogin(TStr(lident), TStr(email));
     TLogin& l = logins.GetLogin(logins.Current);
@@ -383,7 +389,7 @@ TEST_F(CreationCommands, APrivateBlockFileIsReadWithItsSendersKeyAndAnUnsealedOn
   // Cancelled at the key: refused, the model is made without blocks.
   Answer(0);  // VERIFYING ERROR
   TDiscussion* refused = import(file, "Cancelled", {"\x1b"});
-  EXPECT_EQ(Inputs.back(), "KEY PASSWORD|Key password of lead@x:|");
+  EXPECT_EQ(Inputs.back(), "KEY|Key of lead@x:|");
   EXPECT_EQ(Boxes().back().Caption, "VERIFYING ERROR");
   EXPECT_EQ(Boxes().back().Message, "Incorrect command-message sign or verifying error!");
   ASSERT_NE(refused, nullptr);
@@ -393,14 +399,15 @@ TEST_F(CreationCommands, APrivateBlockFileIsReadWithItsSendersKeyAndAnUnsealedOn
   // The right key: the texts unpack; the key is kept for the session.
   Answer(0);  // the author's data found in the model made before
   Answer(0);  // add the blocks
-  TDiscussion* grove = import(file, "Grove", {"L-lead key 1"});
+  const std::string leaderKey = leaders.GetLogin(leaders.Current).Key.ToString();
+  TDiscussion* grove = import(file, "Grove", {leaderKey});
   EXPECT_EQ(Boxes().back().Message, "Add " + std::to_string(d->Storages.Model.Count() - 1) + " blocks to model?");
   ASSERT_NE(grove, nullptr);
   ASSERT_EQ(grove->Storages.Model.Count(), d->Storages.Model.Count());
   const TDiscBlockIndex got = grove->Storages.FindDiscBlockIndexByName(Name(a1));
   ASSERT_FALSE(got.IsEmpty());
   EXPECT_EQ(grove->Storages.GetStrHashItem(got)->Str.Text, "Секретный текст");
-  EXPECT_EQ(mine.GetKeyOf(TStr("L-lead")), "L-lead key 1");
+  EXPECT_EQ(mine.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
 
   // One byte altered on the way: refused without asking, nothing added.
   std::string altered = sent;

@@ -32,7 +32,7 @@ void SendingTest::SetUp() {
     const int i = logins.FindLogin(ident);
     return i < 0 ? TStr() : logins.GetLogin(i).LIdent;
   };
-  hooks.KeyPassword = [this](bool privateDiscussion) { return logins.GetKeyPassword(privateDiscussion); };
+  hooks.PrivateMessageKey = [this] { return logins.GetPrivateMessageKey(); };
   office = std::make_unique<TPostOffice>();
   ASSERT_TRUE(office->Start());
 }
@@ -42,7 +42,7 @@ void SendingTest::TearDown() {
   TModelHooks& hooks = ModelHooks();
   hooks.CurrentLogin = nullptr;
   hooks.LoginLIdent = nullptr;
-  hooks.KeyPassword = nullptr;
+  hooks.PrivateMessageKey = nullptr;
   hooks.ChooseReceivers = nullptr;
   LoginsStorage() = nullptr;
   TBrowseGlobal::Moderation = 0;

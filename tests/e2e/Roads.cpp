@@ -1,6 +1,7 @@
 #include "tests/e2e/Roads.h"
 
 #include "browse/Tformbrowse.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
@@ -183,6 +184,7 @@ void Announce(TInstallation& leader, const std::vector<TInstallation*>& readers,
     ASSERT_NE(model, nullptr);
     s.Tell("model", Tree(*model));
     s.Tell("dident", model->Info.DIdent.ToString());
+    s.Tell("lident", CurrentModelLogin().LIdent.ToString());
     if (!moderated) {
       ASSERT_TRUE(s.Choose(folders, {"Discussing"}));
     }

@@ -64,7 +64,7 @@ void Deliver(const std::string& mailbox, const std::string& mail, int copy);
 
 // `leader` creates the discussion `folder` with the root text and one model block a text,
 // publishes it and announces it to the readers, sends the announcement and tells "model"
-// (its tree) and "dident". A moderated one is first registered with the leader as its
+// (its tree), "dident" and "lident" (its own). A moderated one is first registered with the leader as its
 // moderator (the moderation library must lie in the leader's data root); "moderator" then
 // tells whether the leader moderates it.
 void Announce(TInstallation& leader, const std::vector<TInstallation*>& readers, const std::string& folder,

@@ -5,6 +5,12 @@
 #include "tests/e2e/Installation.h"
 #include "tests/e2e/Roads.h"
 
+#include "foundation/Commoncrypt.h"
+#include "model/Blockrecord.h"
+#include "model/Messagecomposer.h"
+#include "model/Tauthor.h"
+#include "tests/e2e/Forger.h"
+
 #include "browse/Tformbrowse.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
@@ -35,7 +41,7 @@ std::string Repacked(const std::string& folder, const std::string& mail) {
   testsupport::Run("rm -rf '" + work + "' && mkdir -p '" + work + "/x'");
   testsupport::WriteFile(work + "/in.eml", mail);
   testsupport::WriteFile(work + "/repack.py", R"(import base64, email, os, subprocess, sys
-work = sys.argv[1]
+work, trailer = sys.argv[1], int(sys.argv[2])
 m = email.message_from_bytes(open(work + '/in.eml', 'rb').read())
 for part in m.walk():
     if part.get_filename() and '-NB-' in part.get_filename():
@@ -43,14 +49,27 @@ for part in m.walk():
         subprocess.run(['cabextract', '-q', '-d', work + '/x', work + '/in.cab'], check=True)
         name = os.listdir(work + '/x')[0]
         data = bytearray(open(work + '/x/' + name, 'rb').read())
-        data[len(data) - 48 - 3] ^= 1  # a byte of the last block's text, before the seal
+        data[len(data) - trailer - 3] ^= 1  # a byte of the last block's text, before the seal
         open(work + '/x/' + name, 'wb').write(data)
         subprocess.run(['gcab', '-c', '-z', work + '/out.cab', name], cwd=work + '/x', check=True)
         part.set_payload(base64.encodebytes(open(work + '/out.cab', 'rb').read()).decode())
 open(work + '/out.eml', 'wb').write(m.as_bytes())
 )");
-  testsupport::RunPeer("python3 '" + work + "/repack.py' '" + work + "'");
+  testsupport::RunPeer("python3 '" + work + "/repack.py' '" + work + "' " +
+                       std::to_string(SealTrailerSize + SignatureBlockSize));
   return testsupport::ReadFile(work + "/out.eml");
+}
+
+// The Key of the user's private messages, as the user reads it in "My data" of a discussion
+// to pass it on.
+std::string MyKey(TSession& s, TFormBrowse& window) {
+  std::string key;
+  s.Script.Answer("My data", [&key](TCustomForm& form) {
+    if (auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditKey"))) key = edit->Text();
+    platform::PressControl(form, "ButtonCancel");
+  });
+  EXPECT_TRUE(s.Choose(window, {"Service", "My data"}));
+  return key;
 }
 
 class TwoInstallations : public TTwoInstallationsRoad {
@@ -141,9 +160,12 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   for (const std::string& file : Waiting("e2eb"))
     if (testsupport::ReadFile(file).find("-NB-") != std::string::npos) mail = testsupport::ReadFile(file);
   ASSERT_NE(mail, "");
+  // A set of parts that is refused waits, and every later receiving tells of it again.
+  int waitingSets = 0;
   const auto receive = [&](const std::string& key, const std::vector<std::string>& boxes) {
     return B.Run([&](TSession& s) {
       for (const std::string& box : boxes) s.Confirm(box);
+      for (int i = 0; i < waitingSets; ++i) s.Confirm("HANDLING POST FILE");
       Receive(s);
       s.Tell(key, Tree(*s.Shown(OpenRivers(s))));
     });
@@ -152,17 +174,93 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   const std::string comment = "2|0-1|4|Река 4 впадает в море\n";
   EXPECT_NE(A.Told("sent").find(comment), std::string::npos) << A.Told("sent");
   EXPECT_NE(B.Told("passed").find(comment), std::string::npos) << B.Told("passed");
+  // The same message again is refused as applied already, and set aside.
   Deliver("e2eb", mail, 1);
-  ASSERT_TRUE(receive("again", {"MOVING MESSAGE FILE TO HISTORY FOLDER", "AUTO-HANDLING", "NEW_BLOCKS", "NEW_BLOCKS"}));
+  ASSERT_TRUE(receive("again", {"MOVING MESSAGE FILE TO HISTORY FOLDER", "AUTO-HANDLING", "HANDLING POST FILE"}));
   EXPECT_EQ(B.Told("again"), B.Told("passed"));
+  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("(уже применено)"), std::string::npos)
+      << B.Told("boxes" + std::to_string(B.Runs()));
   // Altered and packed again around the change, the message is refused by its seal before
   // it is unpacked; its set waits, told of once.
   Deliver("e2eb", Repacked(Folder, mail), 3);
   ASSERT_TRUE(receive("resealed", {"HANDLING POST FILE"}));
+  ++waitingSets;
   EXPECT_EQ(B.Told("resealed"), B.Told("passed"));
   EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("is not sealed or was altered\nThe set waits for its parts"),
             std::string::npos)
       << B.Told("boxes" + std::to_string(B.Runs()));
+
+  // 4b. A stranger who never held the discussion writes in A's name, from an address of its
+  // own and with a key pair of its own: new blocks that replace a model block's text and add
+  // one, the real comment altered and signed again, a privacy switch and an authors' update
+  // that moves A's address to the stranger's. Each is whole and sealed, but not signed with
+  // the key B pinned for A: B refuses each set before unpacking it and applies nothing.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    TDiscussion* copy = s.Shown(OpenRivers(s));
+    ASSERT_NE(copy, nullptr);
+    const int leader = copy->Authors.FindAuthorByADIdent(0);
+    ASSERT_GE(leader, 0);
+    s.Tell("leader", copy->Authors.Author(leader).EncodeAuthorDataStr().ToString());
+  }));
+  const std::string lead = A.Told("lident"), dident = A.Told("dident"), stranger = "stranger@quillaran.test";
+  const auto block = [](const char* name, uint16_t number, const char* text) {
+    TDiscBlockRecord record;
+    record.Name = name;
+    record.UpperName = "*";
+    record.StorageType = StorageType_Model;
+    record.Num = number;
+    record.TextType = TextType_Premise;
+    record.Novelty = 1;
+    record.Importance = 1;
+    record.Possibility = 50;
+    record.Texts.Text = text;
+    record.ADIdent = 0;
+    record.CheckValue = ComposeCheckValue(record);
+    return record;
+  };
+  const auto header = [&](const char* command) {
+    return std::vector<std::pair<std::string, std::string>>{{"FROM_USER_EMAIL", stranger},
+                                                            {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+                                                            {"COMMAND", command},
+                                                            {"PRIVATE_REQ", "0"},
+                                                            {"DIDENT", dident},
+                                                            {"COMPOSE_DATETIME", ComposeDateTimeText()}};
+  };
+  auto blocks = header("NEW_BLOCKS");
+  blocks.push_back({"BLOCKSCOUNT", "2"});
+  TAuthor moved;
+  ASSERT_TRUE(moved.DecodeAuthorDataStr(B.Told("leader")));
+  EXPECT_EQ(moved.AutomaticEMail.ToString(), A.Address());
+  moved.AutomaticEMail = stranger;
+  auto authors = header("AUTHORS_UPDATE");
+  authors.push_back({"AUTHORS_COUNT", "1"});
+  authors.push_back({"AUTHOR_DATA_1", moved.EncodeAuthorDataStr().ToString()});
+  TForger forger(Folder + "/forger");
+  const std::vector<std::string> forged = {
+      forger.Message("F-Rivers-NB-1", lead, blocks, {block("1", 1, "Подменённый текст"), block("6", 6, "Чужой блок")}),
+      forger.Altered("F-Rivers-NB-2", forger.Unpacked(mail), 3),
+      forger.Message("F-Rivers-MDPR-3", lead, header("MAKE_DISCUSSION_PRIVATE")),
+      forger.Message("F-Rivers-AU-4", lead, authors)};
+  for (size_t i = 0; i < forged.size(); ++i) Deliver("e2eb", forger.Mail(mail, forged[i]), int(10 + i));
+  waitingSets += int(forged.size());
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    for (int i = 0; i < waitingSets; ++i) s.Confirm("HANDLING POST FILE");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenRivers(s));
+    ASSERT_NE(copy, nullptr);
+    s.Tell("forged", Tree(*copy));
+    s.Tell("secret", std::to_string(copy->Info.Secret));
+    s.Tell("leader", copy->Authors.Author(copy->Authors.FindAuthorByADIdent(0)).AutomaticEMail.ToString());
+  }));
+  const std::string refusals = B.Told("boxes" + std::to_string(B.Runs()));
+  for (const char* name : {"F-Rivers-NB-1", "F-Rivers-NB-2", "F-Rivers-MDPR-3", "F-Rivers-AU-4"})
+    EXPECT_NE(refusals.find("HANDLING POST FILE: Can't unpack " + std::string(name) + ".cab: the message " + name +
+                            " is not sealed or was altered"),
+              std::string::npos)
+        << refusals;
+  EXPECT_EQ(B.Told("forged"), B.Told("passed"));
+  EXPECT_EQ(B.Told("secret"), "0");
+  EXPECT_EQ(B.Told("leader"), A.Address());
 
   // 5. A large post: three comments, one of them near the longest text a block holds, go
   // out in parts of at most 16 kilobytes and arrive whole.
@@ -178,8 +276,8 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
     sendNotes("5", large)(s);
   }));
   EXPECT_GE(Waiting("e2eb").size(), 4u);
-  // The refused set still waits, told of again by a new start.
-  ASSERT_TRUE(receive("large", {"AUTO-HANDLING", "NEW_BLOCKS", "New blocks", "HANDLING POST FILE"}));
+  // The genuine post still applies; the refused sets still wait, told of again by a new start.
+  ASSERT_TRUE(receive("large", {"AUTO-HANDLING", "NEW_BLOCKS", "New blocks"}));
   for (const std::string& text : large) EXPECT_NE(B.Told("large").find("|5|" + text + "\n"), std::string::npos);
 
   // One byte altered on the server is refused by the cabinet's own check.
@@ -189,11 +287,12 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   altered[body - 10] = altered[body - 10] == 'A' ? 'B' : 'A';
   // Its part's name is taken by the refused one: it is kept beside it, and neither unpacks.
   Deliver("e2eb", altered, 2);
-  ASSERT_TRUE(receive("altered", {"HANDLING POST FILE"}));
+  ASSERT_TRUE(receive("altered", {}));
   EXPECT_EQ(B.Told("altered"), B.Told("large"));
   EXPECT_EQ(B.Told("boxes" + std::to_string(B.Runs())).rfind("HANDLING POST FILE: Can't unpack ", 0), 0u)
       << B.Told("boxes" + std::to_string(B.Runs()));
-  EXPECT_EQ(testsupport::Run("ls " + B.File("InboxPost") + " | wc -l"), "2\n");  // both wait, neither is applied
+  // Both copies of the altered part and the stranger's parts wait; none is applied.
+  EXPECT_EQ(testsupport::Run("ls " + B.File("InboxPost") + " | wc -l"), std::to_string(2 + forged.size()) + "\n");
 
   // 6. Both sides are closed and started again: everything is still there.
   ASSERT_TRUE(A.Run([&](TSession& s) { s.Tell("restarted", Tree(*s.Shown(OpenRivers(s)))); }));
@@ -214,8 +313,10 @@ class ThreeInstallations : public ::testing::Test {
 };
 
 // A moderates a discussion of its own and makes it private: from then on its blocks travel
-// packed and sealed with A's key password. B, who is told the key password, reads them; C,
-// who is not, refuses them and applies nothing.
+// packed and sealed with A's Key, which A reads in its own data and passes on; A's key
+// password never leaves A. B, who is told the Key, reads them and is not asked again; C,
+// who is not, refuses them and applies nothing. The old privacy switch, delivered again
+// after the discussion was made public, changes nothing.
 TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWhoKnowsTheKeyReadsIt) {
   // A may moderate: the moderation library lies in its data root.
   testsupport::Run("mkdir -p '" + A.Home + "/Library' && cp '" + std::string(QUILLARAN_BINARY_DIR) +
@@ -271,6 +372,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     TFormBrowse& lakes = OpenDiscussion(s, "Lakes");
     ASSERT_NE(s.Shown(lakes), nullptr);
     s.Tell("secret", std::to_string(s.Shown(lakes)->Info.Secret));
+    s.Tell("key", MyKey(s, lakes));
     ASSERT_TRUE(s.OpenRow(lakes, "1"));
     s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Озеро 1 глубокое"}});
     ASSERT_TRUE(s.Choose(lakes, {"Add note"}));
@@ -284,14 +386,21 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     Send(s);
   })) << A.Told("boxes3");
   EXPECT_EQ(A.Told("secret"), "1");
+  const std::string aKey = A.Told("key");
+  EXPECT_EQ(aKey.size(), 24u);
+  EXPECT_NE(aKey, A.Key);
+  std::string privacySwitch;  // kept to be delivered again later
+  for (const std::string& file : Waiting("e2ee"))
+    if (testsupport::ReadFile(file).find("-MDPR-") != std::string::npos) privacySwitch = testsupport::ReadFile(file);
+  ASSERT_NE(privacySwitch, "");
   const std::string comment = "2|0-1|1|Озеро 1 глубокое\n";
   EXPECT_NE(A.Told("sent").find(comment), std::string::npos) << A.Told("sent");
 
-  // B is told A's key password and reads the comment.
+  // B is told A's Key and reads the comment.
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("MAKE_DISCUSSION_PRIVATE");
-    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", aKey}});
     s.Confirm("NEW_BLOCKS");
     s.Confirm("New blocks");
     Receive(s);
@@ -307,7 +416,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   ASSERT_TRUE(C.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("MAKE_DISCUSSION_PRIVATE");
-    s.Script.Press("KEY PASSWORD", "ButtonCancel");
+    s.Script.Press("KEY", "ButtonCancel");
     s.Confirm("VERIFYING ERROR");
     Receive(s);
     TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
@@ -320,10 +429,11 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
       << C.Told("boxes3");
 
   // In the moderated, now private discussion B asks for an author identifier; A, told B's
-  // key password, lets its moderation library give it, and B's record takes it.
+  // Key, lets its moderation library give it, and B's record takes it.
   ASSERT_TRUE(B.Run([&](TSession& s) {
     TFormBrowse& window = OpenDiscussion(s, "Lakes");
     ASSERT_NE(s.Shown(window), nullptr);
+    s.Tell("key", MyKey(s, window));
     s.Confirm("GENERATE_AUTHOR_IDENTS");
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
     s.Confirm("AUTO-HANDLING");
@@ -331,13 +441,12 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   })) << B.Told("boxes4");
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
-    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", B.Key}});
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", B.Told("key")}});
     s.Confirm("AUTHOR_IDENTS_GENERATED");
     Answer(s);
   })) << A.Told("boxes4");
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});  // held for one session only
+    s.Confirm("AUTO-HANDLING");  // A's Key is kept: not asked again
     s.Confirm("Author identifier");
     Receive(s);
     TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
@@ -347,8 +456,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   })) << B.Told("boxes5");
   EXPECT_EQ(B.Told("adident"), "2");
 
-  // A makes the discussion public again; B, asked A's key password once more in a new
-  // session (the message is sealed under the old privacy), takes the change.
+  // A makes the discussion public again; B, who keeps A's Key, takes the change.
   ASSERT_TRUE(A.Run([&](TSession& s) {
     TFormBrowse& window = DiscussedFolder(s);
     ASSERT_TRUE(s.Choose(window, {"Moderating"}));
@@ -366,13 +474,25 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   EXPECT_EQ(A.Told("secret"), "0");
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
-    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
     s.Confirm("MAKE_DISCUSSION_PUBLIC");
     Receive(s);
     s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
   })) << B.Told("boxes6");
   EXPECT_EQ(B.Told("secret"), "0");
   EXPECT_NE(B.Told("boxes6").find("is public now!"), std::string::npos) << B.Told("boxes6");
+
+  // The old switch to private, validly sealed and signed by A, is delivered to B again: it
+  // was applied once, and it is refused and set aside; the discussion stays public.
+  Deliver("e2ee", privacySwitch, 20);
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("MOVING MESSAGE FILE TO HISTORY FOLDER");
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+    s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
+  })) << B.Told("boxes7");
+  EXPECT_EQ(B.Told("secret"), "0");
+  EXPECT_NE(B.Told("boxes7").find("(уже применено)"), std::string::npos) << B.Told("boxes7");
 }
 
 }  // namespace

@@ -191,9 +191,10 @@ TEST(Commoncrypt, SignedFileVerifiesUnderTheRightKeyOnly) {
   std::string body = "COMMAND=NEW_BLOCKS\r\nPRIVATE_REQ=0\r\nDATA\r\n-";
   std::string path = WriteMessage(root.Path(), body, "");
   std::string file = ReadFile(path);
-  ASSERT_EQ(file.size(), body.size() + SealTrailerSize);
+  ASSERT_EQ(file.size(), body.size() + SealTrailerSize + SignatureBlockSize);
   EXPECT_EQ(file.substr(0, body.size()), body);
   EXPECT_EQ(file.substr(body.size(), 8), std::string("QLSEAL\x01\x00", 8));
+  EXPECT_EQ(file.substr(body.size() + SealTrailerSize, 8), std::string("QLSIGN\x01\x00", 8));
   EXPECT_EQ(file.substr(body.size() + 8, 8), std::string(1, static_cast<char>(body.size())) + std::string(7, '\0'));
   EXPECT_TRUE(Verify(path, false, ""));
   EXPECT_FALSE(Verify(path, true, KeyPassword));
@@ -217,12 +218,56 @@ TEST(Commoncrypt, SealEqualsOpensslHmacOverTheSealedBytes) {
   TScratchRoot root;
   std::string path = WriteMessage(root.Path(), RandomBytes(5000, 8), KeyPassword);
   std::string file = ReadFile(path);
-  WriteFile(root.Path() + "/sealed.bin", file.substr(0, file.size() - 32));
+  const size_t seal = file.size() - SignatureBlockSize - 32;
+  WriteFile(root.Path() + "/sealed.bin", file.substr(0, seal));
   uint8_t key[32];
   DeriveGostKey(KeyPassword.data(), KeyPassword.size(), "seal", key);
   std::string peer = RunPeer(OpensslEnv(root.Path()) + "openssl dgst -md_gost94 -mac hmac -macopt hexkey:" +
                              HexOf(key, 32) + " '" + root.Path() + "/sealed.bin'");
-  EXPECT_EQ(DigestIn(peer), Hex(file.substr(file.size() - 32)));
+  EXPECT_EQ(DigestIn(peer), Hex(file.substr(seal, 32)));
+}
+
+// The signature block names the signer's key and signs every byte before it, seal included,
+// as openssl's GOST engine checks a GOST R 34.10-2012 signature: the peer verifies it from
+// the bytes we wrote, and refuses it once a byte of the seal is changed.
+TEST(Commoncrypt, OpensslVerifiesTheSignatureOverTheSealedMessage) {
+  TScratchRoot root;
+  TSigningKeyPair pair;
+  ASSERT_TRUE(MakeSigningKeyPair(pair));
+  SetMessageSigner([&pair](TSigningKeyPair& out) {
+    out = pair;
+    return true;
+  });
+  const std::string path = WriteMessage(root.Path(), RandomBytes(3000, 9), KeyPassword);
+  SetMessageSigner(nullptr);
+  const std::string file = ReadFile(path);
+  const std::string block = file.substr(file.size() - SignatureBlockSize);
+  EXPECT_EQ(block.substr(8, PublicKeySize), std::string(pair.Public.begin(), pair.Public.end()));
+  // The key as openssl reads it: the algorithm GOST R 34.10-2012 (256), the CryptoPro-A
+  // curve and the GOST R 34.11-2012 (256) digest, then the point's 64 bytes.
+  const std::string spki = std::string(
+                               "\x30\x66\x30\x1f\x06\x08\x2a\x85\x03\x07\x01\x01\x01\x01\x30\x13\x06\x07\x2a"
+                               "\x85\x03\x02\x02\x23\x01\x06\x08\x2a\x85\x03\x07\x01\x01\x02\x02\x03\x43"
+                               "\x00\x04\x40",
+                               40) +
+                           block.substr(8, PublicKeySize);
+  const std::string dir = root.Path();
+  WriteFile(dir + "/key.der", spki);
+  WriteFile(dir + "/signature.bin", block.substr(8 + PublicKeySize));
+  WriteFile(dir + "/signed.bin", file.substr(0, file.size() - SignatureBlockSize));
+  const std::string env = OpensslEnv(dir);
+  RunPeer(env + "openssl pkey -pubin -inform DER -in '" + dir + "/key.der' -out '" + dir + "/key.pem'");
+  const std::string verify = env + "openssl dgst -md_gost12_256 -verify '" + dir + "/key.pem' -signature '" + dir +
+                             "/signature.bin' '" + dir + "/signed.bin' 2>&1";
+  EXPECT_EQ(testsupport::Run(verify), "Verified OK\n");
+  std::string altered = file.substr(0, file.size() - SignatureBlockSize);
+  altered[altered.size() - 1] ^= 1;  // the seal's last byte
+  WriteFile(dir + "/signed.bin", altered);
+  EXPECT_NE(testsupport::Run(verify), "Verified OK\n");
+  EXPECT_TRUE(Verify(path, true, KeyPassword));
+  WriteFile(path, altered + block);
+  EXPECT_FALSE(Verify(path, true, KeyPassword));
+  EXPECT_FALSE(IsErrorReported());
 }
 
 TEST(Commoncrypt, AnyAlteredTruncatedOrPaddedFileFails) {
@@ -251,7 +296,7 @@ TEST(Commoncrypt, TrailerWithAbsurdLengthIsRefusedAndPositionKept) {
   TScratchRoot root;
   std::string path = WriteMessage(root.Path(), "COMMAND=X\r\nDATA\r\n", "");
   std::string file = ReadFile(path);
-  size_t lengthAt = file.size() - SealTrailerSize + 8;
+  size_t lengthAt = file.size() - SignatureBlockSize - SealTrailerSize + 8;
   for (std::string length : {std::string(8, '\xFF'), std::string("\x00\x00\x00\x00\x00\x00\x00\x80", 8),
                              std::string(8, '\0')}) {
     std::string bad = file;

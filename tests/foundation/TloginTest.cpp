@@ -1,4 +1,6 @@
 #include "foundation/Filereplace.h"
+#include "foundation/Gostpassword.h"
+#include "foundation/Tbufwriter.h"
 #include "foundation/Tlogin.h"
 #include "platform/kernel/Filemode.h"
 #include "Scratchroot.h"
@@ -47,11 +49,11 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
     Fill(logins);
     key = logins.GetLogin(0).Key.ToString();
     EXPECT_EQ(key.size(), 24u);
-    // A correspondent's key password, entered once, is held for the session only.
+    // A correspondent's Key, entered once, is kept with the current login's secrets.
+    logins.Current = 0;
     TScriptedDialogs dialogs;
-    dialogs.Answer("Key password of Far@Example.NET:", "far key 123");
+    dialogs.Answer("Key of far@example.net:", "far key 123");
     EXPECT_EQ(logins.AskKeyOf("FAR_LID", "far@example.net"), "far key 123");
-    EXPECT_EQ(logins.GetLogin(2).LIdent, "FAR_LID");
     EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "far key 123");
     ASSERT_TRUE(logins.Save());
   }
@@ -95,17 +97,19 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
   EXPECT_FALSE(m.IsUnlocked());
   EXPECT_TRUE(m.Key.IsEmpty());
   EXPECT_TRUE(m.EMail.Password.IsEmpty());
-  EXPECT_EQ(logins.GetKeyOf(uint16_t(0)), "");
+  logins.Current = 0;
+  EXPECT_EQ(logins.GetKeyOf(m.LIdent), "");
+  EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "");
   EXPECT_FALSE(m.Unlock("wrong password"));
   EXPECT_FALSE(IsErrorReported());
   ASSERT_TRUE(m.Unlock(kKeyPassword));
   EXPECT_EQ(m.Key.ToString(), key);
   EXPECT_EQ(m.EMail.Password, "mail-secret-1");
-  // A login's private messages are sealed with its key password, not with its stored key.
-  EXPECT_EQ(logins.GetKeyOf(uint16_t(0)).ToString(), kKeyPassword);
-  EXPECT_EQ(logins.GetKeyOf(m.LIdent).ToString(), kKeyPassword);
+  // A login's private messages are sealed with its own Key, never with its key password;
+  // the correspondent's Key is still known in a new session.
+  EXPECT_EQ(logins.GetKeyOf(m.LIdent).ToString(), key);
   EXPECT_EQ(logins.GetKeyOf(TStr("NOBODY")), "");
-  EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "");
+  EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "far key 123");
 
   // Saving with one login unlocked and another locked keeps both secrets.
   ASSERT_TRUE(logins.Save());
@@ -114,6 +118,91 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
   ASSERT_TRUE(again.GetLogin(1).Unlock("another password"));
   ASSERT_TRUE(again.GetLogin(0).Unlock(kKeyPassword));
   EXPECT_EQ(again.GetLogin(0).EMail.Password, "mail-secret-1");
+}
+
+// A logins file of the first format, as installations before signatures wrote it: one
+// manager login whose secrets (key and mail password) are enciphered under its key password.
+std::string FirstFormatFile() {
+  std::string data("QLLOGINS", 8);
+  TBufWriter w(data);
+  w.WriteWord(1);
+  TStr("").SaveToBufWriter(w);
+  w.WriteWord(0);
+  w.WriteDWord(1);
+  w.WriteWord(0);
+  w.WriteByte(0);
+  for (const char* text : {"OLD_EXAMPLE_ORG_123456_LID", "Old", "Old", "old@example.org", "111", "old@example.org",
+                           "pop.example.org", "smtp.example.org", "old@example.org"})
+    TStr(text).SaveToBufWriter(w);
+  w.WriteWord(0);
+  TStr("").SaveToBufWriter(w);
+  w.WriteDWord(0);
+  w.WriteDWord(0);
+  std::string plain;
+  {
+    TBufWriter p(plain);
+    p.WriteByte(1);
+    TStr("0123456789ABCDEF01234567").SaveToBufWriter(p);
+    TStr("old mail password").SaveToBufWriter(p);
+  }
+  std::string secrets(plain.size() + PasswordCipherOverhead, '\0');
+  EncipherWithPassword(plain.data(), plain.size(), kKeyPassword.data(), kKeyPassword.size(),
+                       reinterpret_cast<uint8_t*>(secrets.data()));
+  w.WriteDWord(uint32_t(secrets.size()));
+  w.WriteAnsiString(secrets);
+  w.Flush();
+  return data;
+}
+
+// A login of the older format gets its signing pair when it is next unlocked, and keeps it;
+// a correspondent's first key is pinned and kept, and another key for it is refused.
+TEST(Tlogin, OlderLoginsGetASigningPairAtUnlockAndCorrespondentsKeysArePinned) {
+  TScratchRoot root;
+  const std::string path = root.Path() + "/Logins.cbs";
+  testsupport::WriteFile(path, FirstFormatFile());
+  TPublicKey own;
+  {
+    TLoginsStorage logins;
+    ASSERT_TRUE(logins.Load(path));
+    ASSERT_EQ(logins.Count(), 1);
+    TLogin& old = logins.GetLogin(0);
+    TSigningKeyPair pair;
+    EXPECT_FALSE(old.SigningPair(pair));
+    ASSERT_TRUE(old.Unlock(kKeyPassword));
+    EXPECT_EQ(old.EMail.Password, "old mail password");
+    ASSERT_TRUE(old.SigningPair(pair));
+    EXPECT_FALSE(pair.IsEmpty());
+    own = old.PublicKey;
+    EXPECT_EQ(own, pair.Public);
+    ASSERT_TRUE(logins.Save());
+  }
+  TSigningKeyPair far, stranger;
+  ASSERT_TRUE(MakeSigningKeyPair(far));
+  ASSERT_TRUE(MakeSigningKeyPair(stranger));
+  {
+    TLoginsStorage logins;
+    ASSERT_TRUE(logins.Load(path));
+    EXPECT_EQ(logins.GetLogin(0).PublicKey, own);  // known before the unlock
+    ASSERT_TRUE(logins.GetLogin(0).Unlock(kKeyPassword));
+    EXPECT_EQ(logins.GetLogin(0).PublicKey, own);  // the same pair, not a new one
+    // Our own LIdent speaks with our own key only.
+    EXPECT_TRUE(logins.AcceptSignerKey(TStr("OLD_EXAMPLE_ORG_123456_LID"), TStr("x@example.org"), own));
+    EXPECT_FALSE(logins.AcceptSignerKey(TStr("OLD_EXAMPLE_ORG_123456_LID"), TStr("x@example.org"), far.Public));
+    TPublicKey known;
+    EXPECT_FALSE(logins.KnownKeyOf(TStr("FAR_LID"), known));
+    EXPECT_TRUE(logins.AcceptSignerKey(TStr("FAR_LID"), TStr("far@example.net"), far.Public));  // pinned, saved
+  }
+  TLoginsStorage logins;
+  ASSERT_TRUE(logins.Load(path));
+  TPublicKey known;
+  ASSERT_TRUE(logins.KnownKeyOf(TStr("FAR_LID"), known));
+  EXPECT_EQ(known, far.Public);
+  EXPECT_EQ(logins.Pins[0].Address, "far@example.net");
+  EXPECT_TRUE(logins.AcceptSignerKey(TStr("FAR_LID"), TStr("far@example.net"), far.Public));
+  EXPECT_FALSE(logins.AcceptSignerKey(TStr("FAR_LID"), TStr("far@example.net"), stranger.Public));
+  EXPECT_FALSE(logins.AcceptSignerKey(TStr(""), TStr("far@example.net"), stranger.Public));
+  EXPECT_EQ(KeyFingerprint(far.Public).size(), 24u);
+  EXPECT_FALSE(IsErrorReported());
 }
 
 // A damaged file is never taken in part: its previous copy is loaded in its place, or no

@@ -102,7 +102,7 @@ class Composer : public ModelTest {
     Chosen().Clear();
     TModelHooks& hooks = ModelHooks();
     hooks.CurrentLogin = [] { return TModelLogin{0, "L-lead", "lead@x"}; };
-    hooks.KeyPassword = [](bool privately) { return privately ? TStr(LeaderKey) : TStr(); };
+    hooks.PrivateMessageKey = [] { return TStr(LeaderKey); };
     hooks.KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr(LeaderKey) : TStr(); };
     hooks.LoginLIdent = [](uint16_t ident) { return ident == 7 ? TStr("L-moderator") : TStr(); };
     hooks.ChooseReceivers = [](TDiscussion&, const std::string&, int, TArray<TRecipientsList>& rows) {
@@ -276,7 +276,7 @@ TEST_F(Composer, CreateModelOfAPrivateDiscussionPacksTextsWithTheLeadersKey) {
 
   // Without the key password nothing is written.
   TError::Instance().Reset();
-  ModelHooks().KeyPassword = [](bool) { return TStr(); };
+  ModelHooks().PrivateMessageKey = [] { return TStr(); };
   EXPECT_FALSE(d_.SendCommand_CreateModel(Rows({{"p@x", ""}}), ""));
   EXPECT_EQ(Files().size(), 1u);
 }

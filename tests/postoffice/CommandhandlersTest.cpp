@@ -79,7 +79,7 @@ class Handlers : public PostTest {
     platform::SetNowSource([] { return EncodeDate(2005, 12, 19) + EncodeTime(14, 5, 9, 0); });
     TModelHooks& hooks = ModelHooks();
     hooks.CurrentLogin = [] { return Login(); };
-    hooks.KeyPassword = [](bool) { return TStr(); };
+    hooks.PrivateMessageKey = [] { return TStr(); };
     std::string root = Root;
     root.pop_back();
     ASSERT_TRUE(manager.Init(root));
@@ -265,7 +265,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   };
   // A byte of the data changed after sealing.
   std::string damaged = good;
-  damaged[damaged.size() - SealTrailerSize - 5] ^= 0x20;
+  damaged[damaged.size() - (SealTrailerSize + SignatureBlockSize) - 5] ^= 0x20;
   refused(damaged);
   EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
   // A run does not even hand it to the handler: its command is not believed.
@@ -278,7 +278,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
 
   // Sealed anew, but a record goes on where the records should end: nothing of the
   // message is applied, not even the sound records before it.
-  std::string malformed = good.substr(0, good.size() - SealTrailerSize);
+  std::string malformed = good.substr(0, good.size() - (SealTrailerSize + SignatureBlockSize));
   ASSERT_EQ(malformed.back(), char(BlockRecordsEnd));
   malformed.back() = char(BlockRecordMark);
   malformed += std::string("\x07garbage", 8);
@@ -294,7 +294,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   EXPECT_FALSE(Reports.empty());
 
   // Sealed by somebody who is not the discussion's leader.
-  std::string stranger = good.substr(0, good.size() - SealTrailerSize);
+  std::string stranger = good.substr(0, good.size() - (SealTrailerSize + SignatureBlockSize));
   const size_t at = stranger.find("L-lead");
   ASSERT_NE(at, std::string::npos);
   stranger.replace(at, 6, "L-evil");
@@ -308,7 +308,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   Answer = -1;
 
   // A discussion that is not here.
-  std::string elsewhere = good.substr(0, good.size() - SealTrailerSize);
+  std::string elsewhere = good.substr(0, good.size() - (SealTrailerSize + SignatureBlockSize));
   elsewhere.replace(elsewhere.find("DIDENT=D-1"), 10, "DIDENT=D-9");
   refused(seal(elsewhere, "REQUESTED_BLOCKS"));
   EXPECT_TRUE(Showed("REQUESTED_BLOCKS",
@@ -366,7 +366,7 @@ TEST_F(Handlers, CommentsOfDiscreditedAuthorsAreIgnoredAndTheAuthorIsTold) {
   {
     TBufReader reader(file);
     ASSERT_TRUE(header.Read(reader));
-    EXPECT_TRUE(reader.IsEof() || reader.Position() + SealTrailerSize == ReadFile(path).size());
+    EXPECT_TRUE(reader.IsEof() || reader.Position() + (SealTrailerSize + SignatureBlockSize) == ReadFile(path).size());
   }
   EXPECT_TRUE(VerifyFileSign(file, header));
   CloseHandle(file);
@@ -604,10 +604,19 @@ namespace {
 
 // A sealed message of another installation, as its sender's header writer writes it.
 // Sealed as every copy can seal; with `key`, sealed with the sender's key (PRIVATE_REQ=1
-// among the fields).
+// among the fields). Each is composed a second after the one before, so that a request
+// made again is another message, not the same one delivered twice.
 void Compose(const std::string& path, const std::string& lident, const TFields& fields, const std::string& key = "") {
+  static int composed = 0;
   TCommandMessageHeader header;
   for (const auto& [name, value] : fields) ASSERT_TRUE(header.AddField(name, value));
+  if (!header.HasField("COMPOSE_DATETIME")) {
+    ++composed;
+    char when[32];
+    std::snprintf(when, sizeof when, "12/19/2005 %02d:%02d:%02d", 15 + composed / 3600, composed / 60 % 60,
+                  composed % 60);
+    ASSERT_TRUE(header.AddField("COMPOSE_DATETIME", when));
+  }
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -661,7 +670,7 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   EXPECT_EQ(answer.substr(0, crypted), "SENDER_LIDENT=L-lead\r\nFROM_USER_EMAIL=lead@x\r\n");
   EXPECT_NE(answer.find("\r\nCOMMAND=YOU_SUBSCRIBED\r\nDIDENT=D-1\r\nCOMPOSE_DATETIME=12/19/2005 14:05:09\r\nDATA\r\n"),
             std::string::npos);
-  EXPECT_EQ(answer.size() - answer.find("DATA\r\n") - 6, SealTrailerSize);
+  EXPECT_EQ(answer.size() - answer.find("DATA\r\n") - 6, (SealTrailerSize + SignatureBlockSize));
 
   // Asked again: only told. Declined: nothing at all.
   subscribe("L-new", "new@x");
@@ -878,7 +887,7 @@ TEST_F(Handlers, TheLeadersListOfBlocksBringsARequestForWhatIsMissingOrDifferent
                            "BLOCK_NAMES=1;2;3;4;5;6;7;8;9\r\nDATA\r\n";
   const size_t at = request.find("\r\nCOMMAND=");
   ASSERT_NE(at, std::string::npos);
-  EXPECT_EQ(request.substr(at + 2), tail + request.substr(request.size() - SealTrailerSize));
+  EXPECT_EQ(request.substr(at + 2), tail + request.substr(request.size() - (SealTrailerSize + SignatureBlockSize)));
   DeleteFileA((Post.Outbox.FolderPath.ToString() + out[0]).c_str());
 
   // With the blocks here the lists agree; a changed block differs, and No writes nothing.
@@ -1295,7 +1304,7 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
   // What this program writes about a secret discussion is sealed with the sender's key,
   // whatever the message.
   leader.Info.Secret = 1;
-  ModelHooks().KeyPassword = [](bool) { return TStr("lead key 1"); };
+  ModelHooks().PrivateMessageKey = [] { return TStr("lead key 1"); };
   AsLeader();
   TCommandMessageHeader header;
   ASSERT_TRUE(StartCommandHeader(header, MakeRecipientsList("me@x")[0], "YOU_SUBSCRIBED"));
@@ -1320,7 +1329,7 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
 std::deque<std::string> gKeyAnswers;
 std::vector<std::string> gKeyPrompts;
 
-TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
+TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   TGuiHooks gui = GuiHooks();
   gui.InputString = [](const std::string& caption, const std::string& prompt, const std::string&, std::string& result,
                        bool hidden) {
@@ -1333,9 +1342,12 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
   SetGuiHooks(gui);
   gKeyAnswers.clear();
   gKeyPrompts.clear();
-  // Two installations, each with logins of its own: the leader's, whose key password
-  // seals what it sends, and the participant's, which knows the leader only by address.
+  // Two installations, each with logins of its own: the leader's, whose Key seals what it
+  // sends, and the participant's, which knows the leader only by address.
   TLoginsStorage leaders, participants;
+  // Files of their own, where the keys they learn are kept.
+  leaders.Load(Root + "leaders.cbs");
+  participants.Load(Root + "participants.cbs");
   const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) -> TLogin& {
     logins.Current = logins.AddLogin(TStr(lident), TStr(email));
     TLogin& l = logins.GetLogin(logins.Current);
@@ -1371,14 +1383,15 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
   EXPECT_EQ(Post.Inbox.Files[0].DIdent, "D-1");
   EXPECT_TRUE(gKeyPrompts.empty());
 
-  // A wrong key password: the seal does not verify, nothing is applied, and the key is
-  // not kept.
+  // A wrong key: the seal does not verify, nothing is applied, and the key is not kept.
+  // The leader's key password is never asked: it seals nothing.
+  const std::string leaderKey = leaders.GetLogin(leaders.Current).Key.ToString();
   const std::string before = SavedFiles();
   TPostFilesHandler run(Post);
-  gKeyAnswers = {"L-lead key 2"};
+  gKeyAnswers = {"L-lead key 1"};
   Boxes.clear();
   EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
-  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"KEY PASSWORD|Key password of lead@x:|hidden"});
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"KEY|Key of lead@x:|hidden"});
   EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
   EXPECT_EQ(SavedFiles(), before);
   EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")), "");
@@ -1390,8 +1403,9 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
   EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
   EXPECT_EQ(SavedFiles(), before);
 
-  // The right one: the texts arrive, and the leader's key is held by its virtual login.
-  gKeyAnswers = {"L-lead key 1"};
+  // The right one: the texts arrive, and the leader's Key is kept with the participant's
+  // own secrets.
+  gKeyAnswers = {leaderKey};
   TError::Instance().Reset();
   EXPECT_TRUE(HandleCommand_NewBlocks(run, path));
   EXPECT_EQ(gKeyPrompts.size(), 3u);
@@ -1400,10 +1414,8 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyPasswordAskedOnce) {
     ASSERT_EQ(saved->Storages.Comments.Count(), 1);
     EXPECT_EQ(saved->Storages.Comments.Texts(0).Str.Text, "Секретный текст");
   }
-  const int correspondent = participants.FindOrAddVirtualLogin(TStr("lead@x"), TStr());
-  EXPECT_EQ(participants.GetLogin(correspondent).LIdent, "L-lead");
-  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")), "L-lead key 1");
-  EXPECT_EQ(participants.Count(), 2);
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
+  EXPECT_EQ(participants.Count(), 1);
 
   // The next message from the leader is read without asking; the leader's own
   // installation reads what it sent without asking either.

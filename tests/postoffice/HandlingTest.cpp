@@ -488,7 +488,10 @@ TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
 
 // What a handler records in the post state is kept before its message goes: a program
 // killed after the run has both or neither.
-TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeleted) {
+// A handled message goes only once its effect is on the disk, and only then counts as
+// applied: one whose post state could not be saved stays and is handled again, not refused;
+// once applied, the same message again is set aside.
+TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeletedAndOnlyThenItCountsAsApplied) {
   TDiscussionsManager manager;
   DiscussionsManager() = &manager;
   std::string root = Root;
@@ -497,19 +500,32 @@ TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeleted) {
   TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("E"), true, 0));
   discussion.Info.DIdent = "D-1";
   ASSERT_TRUE(discussion.Save());
-  RegisterPostCommandHandler("GIVE_MODEL", HandleCommand_GiveModel);
-  Message("1-gm", "GIVE_MODEL");
+  RegisterCommandHandlers();
+  const std::string message = Message("1-gm", "GIVE_MODEL");
+  const std::string bytes = ReadFile(message);
   Post.Inbox.Refresh(Post);
   Answer = 1;  // not now
+  const TStr stateFile = Post.CBSFileName;
+  Post.SetCBSFileName(TStr(Root + "missing/PostFiles.cbs"));
   int done = 0;
   ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
+  EXPECT_TRUE(IsFileExists(message));
+  Post.SetCBSFileName(stateFile);
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
   EXPECT_EQ(done, 1);
-  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "1-gm"));
+  EXPECT_FALSE(IsFileExists(message));
   // No window closed: what a start after a kill reads.
   TPost restarted;
   restarted.SetCBSFileName(Post.CBSFileName);
   ASSERT_TRUE(restarted.Load());
   EXPECT_EQ(restarted.AdvertisingList, "a@x\r\n");
+
+  WriteFile(message, bytes);
+  Post.Inbox.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
+  EXPECT_EQ(done, 0);
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + SetAsideFolderName + "/1-gm"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "(уже применено)"));
 }
 
 // A flood of model requests fills no list: past the bound each is refused, clearly and

@@ -1,0 +1,100 @@
+#pragma once
+// What this installation remembers of the received messages it applied, so that none is
+// applied twice: per discussion the digest each applied message was signed over, and per
+// sender the compose time of the latest message that switched the discussion's state
+// (privacy, moderation, author data). A message already applied, or a state switch older
+// than one applied, is refused.
+//
+// The file "AppliedPost.cbs" lies beside the post state:
+//   8 bytes "QLAPPLD1"
+//   u32 n, then n entries: TStr DIdent, 32 bytes digest, 8 bytes TDateTime applied
+//   u32 m, then m entries: TStr DIdent, TStr sender LIdent, u8 kind, 8 bytes TDateTime composed
+// Digests of messages applied more than RememberedDays ago are dropped when it is written;
+// the latest state switch of each sender is kept for good, so that no older switch comes
+// back.
+//
+// A message counts as applied from the moment its handler applied it, but it is written
+// down only once its effect is saved (Settle): one whose discussion could not be saved stays
+// to be handled again, and is not refused then.
+
+#include "foundation/Messagesignature.h"
+#include "platform/rtl/Tdatetime.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+inline constexpr int RememberedDays = 400;
+
+// Which state a command switches; None for the commands that switch none.
+enum class TStateKind : uint8_t { None = 0, Privacy = 1, Moderation = 2, AuthorData = 3 };
+TStateKind StateKindOfCommand(std::string_view command);
+
+// One message as the frame identifies it when it opens it.
+struct TReceivedMessage {
+  std::string DIdent;
+  std::string Sender;
+  TStateKind Kind = TStateKind::None;
+  TDateTime Composed = 0;
+  TMessageDigestValue Digest{};
+};
+
+class TAppliedMessages {
+ public:
+  // The process-wide store, read from the data root at first use (again when the data
+  // root changed).
+  static TAppliedMessages& Instance();
+  // Forgets what was read, so that the next use reads the file again (a new data root).
+  static void Reset();
+
+  // Why a message may not be applied: "" when it may, else a short reason.
+  std::string Refusal(const TReceivedMessage& message) const;
+  // Remembers an applied message and writes the file; false (reported) when it cannot.
+  bool Remember(const TReceivedMessage& message, TDateTime now);
+  // A handler applied the message of the received file at `path`: it counts as applied at
+  // once and waits to be settled.
+  void Hold(const std::string& path, const TReceivedMessage& message);
+  // The held messages whose file's effect `saved` says was saved are remembered (the file
+  // written once), the others forgotten; false (reported) when the file cannot be written.
+  bool Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now);
+
+ private:
+  struct TApplied {
+    std::string DIdent;
+    TMessageDigestValue Digest{};
+    TDateTime When = 0;
+  };
+  struct TLatest {
+    std::string DIdent, Sender;
+    TStateKind Kind = TStateKind::None;
+    TDateTime Composed = 0;
+  };
+  void Load();
+  void Add(const TReceivedMessage& message, TDateTime now);
+  bool Save(TDateTime now);
+  std::string fPath;
+  std::vector<TApplied> fApplied;
+  std::vector<TLatest> fLatest;
+  std::vector<std::pair<std::string, TReceivedMessage>> fHeld;  // file path, message
+};
+
+// The messages that handlers open while one handler runs on the received file at `path`:
+// when it counts its message as handled, they are held as applied.
+class TApplyingScope {
+ public:
+  explicit TApplyingScope(std::string path);
+  ~TApplyingScope();
+  TApplyingScope(const TApplyingScope&) = delete;
+  TApplyingScope& operator=(const TApplyingScope&) = delete;
+  // A frame opened a message inside the innermost scope.
+  static void Opened(const TReceivedMessage& message);
+  // The handler counted its message as handled.
+  void Commit();
+
+ private:
+  TApplyingScope* fOuter;
+  std::string fPath;
+  std::vector<TReceivedMessage> fMessages;
+};

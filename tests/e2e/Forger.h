@@ -1,0 +1,45 @@
+#pragma once
+// A stranger who never held the discussion and writes in another participant's name: its
+// command messages are whole and signed, but with a key pair of its own. It delivers them
+// as mail the way the program's own post looks, so that they reach the receiving program
+// through the mail servers like any other post.
+
+#include "foundation/Messagesignature.h"
+#include "model/Blockrecord.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+class TForger {
+ public:
+  // `folder`: where it writes its files.
+  explicit TForger(std::string folder);
+
+  // A command message claiming `sender` as its SENDER_LIDENT: the fields in order (a name
+  // ending in "*" is written encrypted), then the block records when there are any, sealed
+  // with the public seal and signed with the forger's own pair. Returns the file's path.
+  std::string Message(const std::string& name, const std::string& sender,
+                      const std::vector<std::pair<std::string, std::string>>& fields,
+                      const std::vector<TDiscBlockRecord>& blocks = {});
+  // A received message's bytes with one byte before its seal changed, sealed and signed
+  // again by the forger: what one who alters mail on its way and knows the program sends.
+  std::string Altered(const std::string& name, const std::string& message, size_t fromEnd);
+
+  // A mail of the program (`mail`, one carrying a NEW_BLOCKS post part) with that post part
+  // replaced by a cabinet of the message file, made by an independent tool.
+  std::string Mail(const std::string& mail, const std::string& messagePath);
+
+  // The message's own file inside a mail of the program: its post part unpacked.
+  std::string Unpacked(const std::string& mail);
+
+  TSigningKeyPair Pair;
+
+ private:
+  std::string Sign(const std::string& path, const std::string& bytes, const std::string& command);
+  std::string fFolder;
+};
+
+}  // namespace e2e
