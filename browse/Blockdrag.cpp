@@ -39,10 +39,9 @@ void TBrowse::LowerListHover(int row, POINT inRow) {
   const bool service = state.Rows[uint32_t(row)].RowType == LowerListRow_Service;
   if (!HitAreas.HitTest(int16_t(row), inRow.x, inRow.y) && Screen) Screen->SetCursor(service ? crHandPoint : crDefault);
   const int hovered = service ? row : -1;
-  if (hovered != HoveredRow) {
-    InvalidateLowerListRow(HoveredRow);
-    HoveredRow = int16_t(hovered);
-    HoverStamp = Now();
+  if (hovered != Hover.Row) {
+    InvalidateLowerListRow(Hover.Row);
+    Hover.MoveTo(hovered, Now());
     InvalidateLowerListRow(hovered);
   }
   // A quick move of a pressed block row starts a drag. Readers drag only notes.
@@ -50,7 +49,7 @@ void TBrowse::LowerListHover(int row, POINT inRow) {
   TDiscussion* discussion = GetDiscussion();
   const TBrowseItem* item = state.Rows[uint32_t(row)].ItemIndex.GetBrowseItem(
       static_cast<const TBrowseItem&>(state.CurrentItem));
-  const bool draggable = DragBlocked == 0 && item && item->Kind() == BrowseItem_Block && discussion &&
+  const bool draggable = Drag.Armed() && item && item->Kind() == BrowseItem_Block && discussion &&
                          (discussion->IsCreating() || item->Ident.Index.StorageType == StorageType_Notes);
   if (!draggable) {
     candidate.X = -1;
@@ -60,11 +59,10 @@ void TBrowse::LowerListHover(int row, POINT inRow) {
     candidate = TDragCandidate{row, int(inRow.x), int(inRow.y)};
     return;
   }
-  DragSourceRow = int16_t(candidate.Row);
+  Drag.Start(candidate.Row);
   candidate.X = -1;
   if (Screen) Screen->SetCursor(crDrag);
-  DragBlocked = 1;
-  HoverStamp = -1;
+  Hover.CancelAutoSelect();
   if (Form) Form->PanelDragAndDrop->SetMouseCapture(true);
 }
 
@@ -73,8 +71,8 @@ void TBrowse::LowerListMouseUp(int row, TMouseButton button, TShiftState, POINT)
   if (row < 0 || row >= int(state.Rows.Count())) return;
   const TLowerListRow& released = state.Rows[uint32_t(row)];
   if (released.RowType != LowerListRow_Service) return;
-  if (button != mbLeft || DragBlocked) return;
-  DragBlocked = 1;
+  if (button != mbLeft || !Drag.Armed()) return;
+  Drag.Disarm();
   const TBrowseItem* shown = released.ItemIndex.GetBrowseItem(static_cast<const TBrowseItem&>(state.CurrentItem));
   if (!shown) return;
   const TBrowseItem item = *shown;  // opening replaces the state that holds it
@@ -92,13 +90,13 @@ void TBrowse::LowerListMouseUp(int row, TMouseButton button, TShiftState, POINT)
 }
 
 void TBrowse::DragMovesOver(TControl* control) {
-  AutoScrollUp = AutoScrollDown = 0;
+  Drag.StopScrolling();
   if (!Form || control != Form->PanelLowerListPaintBox) return;
   POINT pointer{};
   GetCursorPos(&pointer);
   const int y = Form->PaintBoxLowerList->ScreenToClient(pointer).y;
-  AutoScrollUp = y < ServiceRowHeight ? 1 : 0;
-  AutoScrollDown = Form->PaintBoxLowerList->Height() - ServiceRowHeight < y ? 1 : 0;
+  Drag.ScrollUp = y < ServiceRowHeight ? 1 : 0;
+  Drag.ScrollDown = Form->PaintBoxLowerList->Height() - ServiceRowHeight < y ? 1 : 0;
 }
 
 void TBrowse::TakeDrop(TBrowse& source) {
@@ -110,17 +108,17 @@ void TBrowse::TakeDrop(TBrowse& source) {
   POINT inRow{};
   if (!LowerListHitTest(at.x, at.y, row, inRow)) row = -1;
   DropBlocks(source, row);
-  source.DragSourceRow = -1;
+  source.Drag.End();
 }
 
 void TBrowse::DropBlocks(TBrowse& source, int targetRow) {
   TDiscussion* from = source.GetDiscussion();
   TDiscussionsManager* manager = DiscussionsManager();
   const TBrowseState& sourceState = source.CurrentBrowseState;
-  if (!from || !manager || source.DragSourceRow < 0 || source.DragSourceRow >= int(sourceState.Rows.Count())) return;
-  bool move = source.DropMoves && from->IsCreating();
+  if (!from || !manager || !source.Drag.Dragging() || source.Drag.SourceRow >= int(sourceState.Rows.Count())) return;
+  bool move = source.Drag.Moves && from->IsCreating();
   TArray<TDiscBlockIndex> blocks;
-  if (!source.GetMarkedDiscBlocks(sourceState.Rows[uint32_t(source.DragSourceRow)].ItemIndex, sourceState.CurrentItem,
+  if (!source.GetMarkedDiscBlocks(sourceState.Rows[uint32_t(source.Drag.SourceRow)].ItemIndex, sourceState.CurrentItem,
                                   blocks))
     return;
   bool notes = false;

@@ -182,8 +182,3 @@ void TBrowse::RemoveRowsOfBlocksWhere(const std::function<bool(TDiscBlockIndex, 
     if (block && doomed(shown->Ident.Index, *block)) RemoveLowerListRow(i);
   }
 }
-
-void TBrowse::SetPaintRequest(int request) {
-  if (request == 1) ScrollRequest = 1;
-  else LayoutRequest = 1;
-}

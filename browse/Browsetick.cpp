@@ -25,18 +25,17 @@ constexpr int ReadingTimeToRead = 3000;  // ms a block stays in view before it c
 void TBrowse::Tick() {
   TBrowseState& state = CurrentBrowseState;
   const int count = int(state.Rows.Count());
-  if (AutoScrollUp || AutoScrollDown) {
+  if (Drag.Scrolling()) {
     const int first = GetFirstVisibleRow();
-    if (AutoScrollUp && first > 0) ScrollRowToTop(first - 1);
-    else if (AutoScrollDown && first >= 0 && GetLastVisibleRow() < count - 1) ScrollRowToTop(first + 1);
+    if (Drag.ScrollUp && first > 0) ScrollRowToTop(first - 1);
+    else if (Drag.ScrollDown && first >= 0 && GetLastVisibleRow() < count - 1) ScrollRowToTop(first + 1);
   }
   const double now = Now();
   // A sleeping machine can leave hours between two ticks: the time is clamped, so the
   // 16-bit reading times cannot wrap.
   const double elapsedMs = std::clamp((now - LastTick) * MillisecondsPerDay, 0.0, double(ReadingTimeToRead));
   LastTick = now;
-  if (HoverStamp != -1 && HoveredRow >= 0 && (now - HoverStamp) * MillisecondsPerDay >= 800)
-    SelectLowerListRow(HoveredRow, false);
+  if (Hover.AutoSelectDue(now)) SelectLowerListRow(Hover.Row, false);
   CountReadingTime(int(elapsedMs));
   if (Form && Form->WindowState() != TWindowState(WindowState)) {
     WindowState = uint8_t(Form->WindowState());

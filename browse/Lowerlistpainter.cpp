@@ -154,7 +154,7 @@ int TLowerListPainter::BlockServiceRow(const TBrowseItem& item, const RECT& rect
   const int y = rect.top + fPars.ServiceLineTopMargin;
   const int wA = fCanvas.TextWidth("A");
   // Texts are readable only on the selected row and on the row under the pointer.
-  const bool hovered = row == fBrowse.HoveredRow;
+  const bool hovered = row == fBrowse.Hover.Row;
   const bool shown = hovered || row == state.SelectedRow;
   const TColor text = shown ? ColorOf(fPars.ServiceLineFont.Color) : ColorOf(background);
 
@@ -235,7 +235,7 @@ int TLowerListPainter::FolderServiceRow(const TBrowseItem& item, const RECT& rec
   if (!manager) return 0;
   const int x = rect.left + fPars.ServiceLineLeftMargin;
   int y = rect.top + fPars.ServiceLineTopMargin;
-  const bool hovered = row == fBrowse.HoveredRow;
+  const bool hovered = row == fBrowse.Hover.Row;
   const int index = manager->FindDiscussionByFolder(item.Ident.Folder);
   TDiscussion* discussion = index >= 0 ? &manager->GetDiscussion(index) : nullptr;
   if (discussion && !discussion->Load(true)) return 0;
@@ -302,7 +302,7 @@ int TLowerListPainter::AuthorServiceRow(const TBrowseItem& item, const RECT& rec
     fCanvas.TextOut(x, y, organisation);
     y += fCanvas.TextHeight(organisation) + 1;
   }
-  UseFont(row == fBrowse.HoveredRow ? fPars.NameFont : fPars.ServiceLineFont);
+  UseFont(row == fBrowse.Hover.Row ? fPars.NameFont : fPars.ServiceLineFont);
   std::string line;
   if (item.Moderation) {
     int type = 0;

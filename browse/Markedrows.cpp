@@ -79,7 +79,7 @@ void TBrowse::MarkRowsByPress(int row, TShiftState shift) {
     if (TBrowseItem* item = serviceItem(row)) setMark(row, item->Marked ? 0 : 1);
   } else if (shift.Contains(ssShift)) {
     if (MarkingAnchorRow < 0 || MarkingAnchorRow >= count) {
-      DragBlocked = 1;
+      Drag.Disarm();
       MessageBeep(1);
       return;
     }
@@ -91,6 +91,6 @@ void TBrowse::MarkRowsByPress(int row, TShiftState shift) {
     MarkingAnchorRow = int16_t(row);
     return;
   }
-  DragBlocked = 1;
+  Drag.Disarm();
   MarkingAnchorRow = int16_t(row);
 }

@@ -37,7 +37,7 @@ void TBrowse::Init() {
   History.Clear();
   GraphPlaces.Clear();
   Popups.Clear();
-  HoveredRow = -1;
+  Hover = TRowHover();
   RecordHitAreas = 1;
   ServiceRowHeight = 10;
   MarkingAnchorRow = -1;
@@ -45,7 +45,6 @@ void TBrowse::Init() {
   ModerationMode = 0;
   ShowAll = 0;
   WindowState = 0;
-  HoverStamp = 0;
   Menu.Reset();
   PopupMenu.Reset();
   MenuRebuildOnActivation = 0;
@@ -53,13 +52,9 @@ void TBrowse::Init() {
   Closing = 0;
   ScrollRequest = 0;
   LayoutRequest = 0;
-  DragBlocked = 1;
-  DragSourceRow = -1;
-  DropMoves = 0;
+  Drag = TBlockDrag();
   LastTick = Now();
   WholeListInvalidated = 0;
-  AutoScrollUp = 0;
-  AutoScrollDown = 0;
 }
 
 void TBrowse::SetFormBrowse(TFormBrowse* form) {
@@ -118,7 +113,7 @@ void TBrowse::SetCurrentBrowseState(const TBrowseState& state) {
 
 void TBrowse::CurrentBrowseItemChanged(bool rebuild) {
   if (IsErrorReported()) return;
-  HoveredRow = -1;
+  Hover.Drop();
   HitAreas.Clear();
   TDiscussion* discussion = GetDiscussion();
   const TBrowseItem& item = CurrentBrowseState.CurrentItem;
@@ -249,7 +244,7 @@ void TBrowse::InvalidateLowerListRow(int row) {
 }
 
 void TBrowse::SelectLowerListRow(int row, bool scroll) {
-  HoverStamp = -1;
+  Hover.CancelAutoSelect();
   TBrowseState& state = CurrentBrowseState;
   if (row < 0 || row >= int(state.Rows.Count())) return;
   if (row != state.SelectedRow) {
@@ -341,9 +336,9 @@ void TBrowse::LowerListChangedFrom(int row) {
 void TBrowse::UpperTextHover(POINT point) { HitAreas.HitTest(HyperRefOwner_Upper, point.x, point.y); }
 
 void TBrowse::DropHover() {
-  if (HoveredRow >= 0) {
-    InvalidateLowerListRow(HoveredRow);
-    HoveredRow = -1;
+  if (Hover.Row >= 0) {
+    InvalidateLowerListRow(Hover.Row);
+    Hover.Drop();
     if (Form) Form->PaintBoxLowerList->SetCursor(crDefault);
   }
   HitAreas.DropHover();
@@ -364,7 +359,7 @@ void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift
   switch (pressed.RowType) {
     case LowerListRow_Service:
       SelectLowerListRow(row, false);
-      DragBlocked = 0;
+      Drag.Arm();
       MarkRowsByPress(row, shift);
       break;
     case LowerListRow_Text:

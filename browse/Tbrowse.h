@@ -4,8 +4,10 @@
 // the hit areas of its texts, its two menus and its listener. The form only forwards its
 // events here.
 
+#include "browse/Tblockdrag.h"
 #include "browse/Tbrowselistener.h"
 #include "browse/Tbrowsestate.h"
+#include "browse/Trowhover.h"
 #include "browse/Thorzmenupopup.h"
 #include "browse/Thyperrefinfo.h"
 #include "browse/Tsmartmenu.h"
@@ -61,7 +63,7 @@ class TBrowse : public TRowMeasurer {
   TArray<TBrowseState> History;  // oldest first
   TArray<TGraphNodePlace> GraphPlaces;
   TArray<THorzMenuPopup> Popups;
-  int16_t HoveredRow = -1;
+  TRowHover Hover;  // the service row under the pointer
   THyperRefInfo HitAreas;
   uint8_t RecordHitAreas = 1;
   int16_t ServiceRowHeight = 10;
@@ -71,7 +73,6 @@ class TBrowse : public TRowMeasurer {
   uint8_t ShowAll = 0;
   uint8_t WindowState = 0;
   TStr RetrievalText;
-  double HoverStamp = 0;  // when the hovered row last changed; -1: no automatic selection pending
   TSmartMenu Menu;        // the window menu with the tool bar
   TSmartMenu PopupMenu;
   uint8_t MenuRebuildOnActivation = 0;
@@ -80,13 +81,9 @@ class TBrowse : public TRowMeasurer {
   uint8_t Closing = 0;     // from Done on, and during the close query: notifications are ignored
   uint8_t ScrollRequest = 0;
   uint8_t LayoutRequest = 0;
-  uint8_t DragBlocked = 1;
-  int16_t DragSourceRow = -1;
-  uint8_t DropMoves = 0;
+  TBlockDrag Drag;
   double LastTick = 0;
   uint8_t WholeListInvalidated = 0;
-  uint8_t AutoScrollUp = 0;
-  uint8_t AutoScrollDown = 0;
 
   // Every field to its reset value.
   void Init();
@@ -302,8 +299,6 @@ class TBrowse : public TRowMeasurer {
   void RemoveRowsOfBlocksInState(uint8_t deleteFlag);
   // Removes the rows of a block.
   void RemoveRowsOfDiscBlock(TDiscBlockIndex block);
-  // Sets a deferred request: scroll the selection into view (1) or lay out the rows (2).
-  void SetPaintRequest(int request);
 
  private:
   void RebuildLowerList();

@@ -183,6 +183,8 @@ void TBrowseListener::Listen(const TListenMessage& message) {
       if (ours) BlocksDeleted(browse, *discussion, uint8_t(message.Word2));
       break;
     case Notify_Drop:
+      // The drag ends: no list goes on scrolling for it.
+      browse.Drag.StopScrolling();
       if (browse.Form && message.Word2 == reinterpret_cast<intptr_t>(browse.Form->PanelLowerListPaintBox))
         browse.TakeDrop(*reinterpret_cast<TBrowse*>(message.Word1));
       break;

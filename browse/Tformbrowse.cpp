@@ -207,7 +207,9 @@ void TFormBrowse::ConnectEvents() {
   PanelDragAndDrop->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) {
     Screen->SetCursor(crDefault);
     ReleaseCapture();
-    Browse.DragSourceRow = -1;
+    Browse.Drag.End();
+    // Every window's list stops scrolling for the drag.
+    TListeners::SendPair(Notify_DragMoves, 0, 0, false);
   };
   PanelDragAndDrop->OnMouseMove = [this](TObject*, TShiftState, int x, int y) { DragPanelMouseMove(x, y); };
   PanelDragAndDrop->OnMouseUp = [this](TObject*, TMouseButton, TShiftState shift, int x, int y) {
@@ -529,10 +531,10 @@ void TFormBrowse::DragPanelMouseMove(int, int) {
 void TFormBrowse::DragPanelMouseUp(TShiftState shift, int, int) {
   Screen->SetCursor(crDefault);
   ReleaseCapture();
-  Browse.DropMoves = shift.Contains(ssShift) ? 0 : 1;
+  Browse.Drag.Moves = shift.Contains(ssShift) ? 0 : 1;
   TListeners::SendPair(Notify_Drop, &Browse, ControlUnderPointer(), false);
-  if (Browse.DragSourceRow != -1) {
+  if (Browse.Drag.Dragging()) {
     MessageBeep(0);
-    Browse.DragSourceRow = -1;
+    Browse.Drag.End();
   }
 }

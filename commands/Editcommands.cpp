@@ -126,7 +126,7 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
     if (storage.Block(index).TextType == TextType_Formula) browse.EvaluateBlockFormula(made);
     discussion->Save();
   }
-  browse.SetPaintRequest(1);
+  browse.SetPaintRequest(PaintRequest_Scroll);
   SendBlockNotification(Notify_BlockChanged, *discussion, upper, false);
 }
 

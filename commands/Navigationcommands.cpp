@@ -74,7 +74,7 @@ void UpCommand(TCommand& command) {
     browse.OpenMonoGroup(manager->GetParentFolder(command.Item->Ident.Folder));
   }
   browse.InvalidateLowerList();
-  browse.SetPaintRequest(1);
+  browse.SetPaintRequest(PaintRequest_Scroll);
 }
 
 void ContentsCommand(TCommand& command) {
@@ -125,7 +125,7 @@ void BriefFullCommand(TCommand& command) {
     }
   }
   browse.InvalidateLowerList();
-  browse.SetPaintRequest(1);
+  browse.SetPaintRequest(PaintRequest_Scroll);
   browse.Menu.Build(TBrowseItemIndex(), state.CurrentItem, 1);
 }
 
@@ -200,7 +200,7 @@ void BackCommand(TCommand& command) {
   // The kept state may still list blocks that went to the recycle bin or were erased.
   browse.RemoveRowsOfBlocksInState(DeleteFlag_Recycled);
   browse.RemoveRowsOfBlocksInState(DeleteFlag_Erased);
-  browse.SetPaintRequest(1);
+  browse.SetPaintRequest(PaintRequest_Scroll);
   browse.CurrentBrowseItemChanged();
 }
 

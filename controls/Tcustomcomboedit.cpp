@@ -95,9 +95,9 @@ void TPopupWindow::CloseUp(bool Accept) {
 }
 
 void TPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TCustomControl::MouseUp(Button, Shift, X, Y);
-  if (!*alive || Button != mbLeft) return;
+  if (guard.Gone() || Button != mbLeft) return;
   RECT client = ClientRect();
   CloseUp(PtInRect(&client, POINT{X, Y}) != 0);
 }
@@ -395,9 +395,9 @@ void TCustomComboEdit::SetShowCaret() {
 }
 
 void TCustomComboEdit::ButtonClick() {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (OnButtonClick) OnButtonClick(this);
-  if (!*alive || !popup_) return;
+  if (guard.Gone() || !popup_) return;
   if (PopupVisible()) PopupCloseUp(popup_, true);
   else PopupDropDown(true);
 }
@@ -460,9 +460,9 @@ void TCustomComboEdit::WndProc(TMessage& Message) {
       focused_ = true;
       break;
     case WM_KILLFOCUS: {
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       TMaskEdit::WndProc(Message);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       focused_ = false;
       Close(false, false);
       return;

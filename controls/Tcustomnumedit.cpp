@@ -268,9 +268,9 @@ void TCustomNumEdit::KeyPress(char& Key) {
     return;
   }
   if (IsSeparator(Key) && Key != ThousandSeparator) Key = DecimalSeparator;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TCustomComboEdit::KeyPress(Key);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   unsigned char u = static_cast<unsigned char>(Key);
   if (u >= 32 && !IsValidChar(Key)) {
     if (beepOnError_) MessageBeep(0);

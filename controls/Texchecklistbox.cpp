@@ -424,9 +424,9 @@ void TExCheckListBox::WndProc(TMessage& Message) {
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       TExCustomListBox::WndProc(Message);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
       int index = ItemAtPos(p, true);
       if (index >= 0 && p.x - ItemRect(index).left < CheckWidth()) ToggleClickCheck(index);

@@ -244,7 +244,7 @@ void TExCustomLabel::VisibleChanged() {
 // ---- messages
 
 void TExCustomLabel::WndProc(TMessage& Message) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   switch (Message.Msg) {
     case CM_TEXTCHANGED:
     case CM_FONTCHANGED:
@@ -279,14 +279,14 @@ void TExCustomLabel::WndProc(TMessage& Message) {
       break;
     case WM_LBUTTONUP:
       TGraphicControl::WndProc(Message);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       dragging_ = false;
       UpdateTracking();
       return;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
       TGraphicControl::WndProc(Message);
-      if (*alive) UpdateTracking();
+      if (guard.Alive()) UpdateTracking();
       return;
     default:
       break;

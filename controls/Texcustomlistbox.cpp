@@ -156,7 +156,7 @@ void TExCustomListBox::PaintOnContext(HDC DC) {
 // ---- messages
 
 void TExCustomListBox::WndProc(TMessage& Message) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (EffectiveAutoScroll() && HandleAllocated() &&
       extent_.Track(this, Message, [&] { TCustomListBox::WndProc(Message); }, [this](int i) { return GetItemWidth(i); }))
     return;
@@ -170,7 +170,7 @@ void TExCustomListBox::WndProc(TMessage& Message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       TCustomListBox::WndProc(Message);
-      if (*alive && GraySelection() && MultiSelect() && HandleAllocated() && SelCount() > 1) Invalidate();
+      if (guard.Alive() && GraySelection() && MultiSelect() && HandleAllocated() && SelCount() > 1) Invalidate();
       return;
     default:
       break;

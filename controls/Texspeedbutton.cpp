@@ -111,9 +111,9 @@ bool TExSpeedButton::InsideBtn(int X, int Y) const { return X >= 0 && X < width_
 
 void TExSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (menuTracking_) return;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TGraphicControl::MouseDown(Button, Shift, X, Y);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (Enabled() && !mouseInControl_) {
     mouseInControl_ = true;
     Repaint();
@@ -126,10 +126,10 @@ void TExSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   dragging_ = true;
   menuTracking_ = true;
   bool shown = CheckMenuDropDown(GetDropDownMenuPos(), false);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (shown) {
     DoMouseUp(Button, X, Y);
-    if (!*alive) return;
+    if (guard.Gone()) return;
   }
   // The click that closed the menu must not press the button again.
   MSG msg;
@@ -161,15 +161,15 @@ void TExSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TExSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TGraphicControl::MouseUp(Button, Shift, X, Y);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   DoMouseUp(Button, X, Y);
-  if (*alive && repeatTimer_) repeatTimer_->SetEnabled(false);
+  if (guard.Alive() && repeatTimer_) repeatTimer_->SetEnabled(false);
 }
 
 void TExSpeedButton::DoMouseUp(TMouseButton Button, int X, int Y) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (dragging_ && Button == mbLeft) {
     dragging_ = false;
     bool inside = InsideBtn(X, Y);
@@ -185,7 +185,7 @@ void TExSpeedButton::DoMouseUp(TMouseButton Button, int X, int Y) {
       Repaint();
     }
     if (inside && !menuTracking_) Click();
-    if (!*alive) return;
+    if (guard.Gone()) return;
   }
   UpdateTracking();
 }
@@ -208,7 +208,7 @@ void TExSpeedButton::Click() {
 
 void TExSpeedButton::ButtonClick() {
   if (menuTracking_ || !Enabled() || (dropDownMenu_ && dropDownMenu_->AutoPopup())) return;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (!down_) {
     state_ = rbsDown;
     Repaint();
@@ -219,7 +219,7 @@ void TExSpeedButton::ButtonClick() {
   }
   if (groupIndex_ == 0) {
     Click();
-    if (!*alive) return;
+    if (guard.Gone()) return;
   }
   state_ = rbsUp;
   if (groupIndex_ == 0) {
@@ -347,18 +347,18 @@ void TExSpeedButton::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP: {
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       TGraphicControl::WndProc(Message);
-      if (*alive) UpdateTracking();
+      if (guard.Alive()) UpdateTracking();
       return;
     }
     case WM_LBUTTONDBLCLK: {
       if (menuTracking_) return;
       // The press of a double click; the double click itself counts only when down.
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       controlStyle_.Exclude(csDoubleClicks);
       TGraphicControl::WndProc(Message);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       controlStyle_.Include(csDoubleClicks);
       if (down_) DblClick();
       return;

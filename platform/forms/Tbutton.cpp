@@ -18,7 +18,7 @@ TButtonControl::TButtonControl(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 void TButtonControl::WndProc(TMessage& Message) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -53,7 +53,7 @@ void TButtonControl::WndProc(TMessage& Message) {
         pressed_ = false;
         Invalidate();
         TCustomControl::WndProc(Message);
-        if (*alive) Click();
+        if (guard.Alive()) Click();
         return;
       }
       break;

@@ -370,21 +370,21 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool Do
   int x = GET_X_LPARAM(Message.LParam), y = GET_Y_LPARAM(Message.LParam);
   TShiftState shift = MouseFlagsToShiftState(Message.WParam);
   if (Double) shift.Include(ssDouble);
-  auto alive = alive_;
+  const TControlGuard guard(this);
   if (Down) {
     if (Button == mbLeft) {
       TCustomForm* form = GetParentForm(this);
       TWinControl* active = form ? form->ActiveControl() : nullptr;
       if (active && active != this) {
         active->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
-        if (!*alive) return;
+        if (guard.Gone()) return;
       }
     }
     if (Button == mbLeft && controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (Button == mbLeft && controlStyle_.Contains(csClickEvents)) controlState_.Include(csClicked);
     if (Double && Button == mbLeft && controlStyle_.Contains(csDoubleClicks)) {
       DblClick();
-      if (!*alive) return;
+      if (guard.Gone()) return;
     }
     MouseDown(Button, shift, x, y);
     return;
@@ -395,10 +395,10 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool Do
   RECT client = RECT{0, 0, width_, height_};
   if (clicked && PtInRect(&client, POINT{x, y})) {
     Click();
-    if (!*alive) return;
+    if (guard.Gone()) return;
   }
   MouseUp(Button, shift, x, y);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (Button == mbRight) {
     for (TControl* c = this; c; c = c->parent_) {
       if (c->popupMenu_ && c->popupMenu_->AutoPopup()) {

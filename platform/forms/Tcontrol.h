@@ -149,9 +149,6 @@ class TControl : public TComponent {
   virtual void WndProc(TMessage& Message);
   virtual void DefaultHandler(TMessage& Message);
 
-  // True until the control is deleted: kept by code that fires an event and must not
-  // touch the control afterwards if the event freed it.
-  std::shared_ptr<const bool> AliveToken() const { return alive_; }
   // Deletes the control once the message being handled returns (safe in its own event).
   void FreeDeferred();
 
@@ -222,8 +219,26 @@ class TControl : public TComponent {
   TCursor cursor_ = crDefault;
   int helpContext_ = 0;
   TPopupMenu* popupMenu_ = nullptr;
-  std::shared_ptr<bool> alive_;
+  friend class TControlGuard;
+  std::shared_ptr<bool> alive_;  // false once deleted; shared with the guards
   // Anchor base: bounds and parent client size when the control was last placed by hand.
   RECT anchorBounds_{};
   SIZE anchorParent_{-1, -1};
+};
+
+// Guards a control across a call that may free it: code that fires an event must not
+// touch the control afterwards when the event closed and freed it (a button that closes
+// its own form). Made before the call and asked after it; a guard of no control counts
+// as gone.
+class TControlGuard {
+ public:
+  TControlGuard() = default;
+  explicit TControlGuard(const TControl* control) {
+    if (control) alive_ = control->alive_;
+  }
+  bool Gone() const { return !alive_ || !*alive_; }
+  bool Alive() const { return !Gone(); }
+
+ private:
+  std::shared_ptr<const bool> alive_;
 };

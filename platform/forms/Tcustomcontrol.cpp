@@ -66,9 +66,9 @@ void TGraphicControl::WndProc(TMessage& Message) {
     canvas_->PaintOn(reinterpret_cast<HDC>(Message.WParam));
     canvas_->Font()->Assign(Font());
     canvas_->Brush()->SetColor(Color());
-    auto alive = AliveToken();
+    const TControlGuard guard(this);
     Paint();
-    if (*alive) canvas_->SetHandle(nullptr);
+    if (guard.Alive()) canvas_->SetHandle(nullptr);
     return;
   }
   TControl::WndProc(Message);
@@ -82,7 +82,7 @@ void TCustomControl::PaintWindow(HDC DC) {
   canvas_->PaintOn(DC);
   canvas_->Font()->Assign(Font());
   canvas_->Brush()->SetColor(Color());
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   Paint();
-  if (*alive) canvas_->SetHandle(nullptr);
+  if (guard.Alive()) canvas_->SetHandle(nullptr);
 }

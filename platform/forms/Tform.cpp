@@ -35,7 +35,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomForm::~TCustomForm() {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (OnDestroy) OnDestroy(this);
   if (Application->MainForm() == this) Application->SetMainForm(nullptr);
   Screen->RemoveForm(this);
@@ -191,7 +191,7 @@ void TCustomForm::ShowWindowNow() {
 
 void TCustomForm::SetVisible(bool Value) {
   if (Value == Visible()) return;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (Value) {
     DoCreate();
     HandleNeeded();
@@ -200,13 +200,13 @@ void TCustomForm::SetVisible(bool Value) {
     TControl::SetVisible(true);
     formState_.Include(fsVisible);
     DoShow();
-    if (!*alive || !Visible()) return;
+    if (guard.Gone() || !Visible()) return;
     ShowWindowNow();
   } else {
     TControl::SetVisible(false);
     formState_.Exclude(fsVisible);
     DoHide();
-    if (!*alive) return;
+    if (guard.Gone()) return;
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
   }
 }
@@ -248,7 +248,7 @@ TModalResult TCustomForm::ShowModal() {
     SendMessage(capture, WM_CANCELMODE, 0, 0);
     ReleaseCapture();
   }
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   HWND previous = GetActiveWindow();
   // The desktop keeps a modal form above the window it interrupts.
   platform::CurrentDisplay().ModalOver(Handle(), previous);
@@ -260,18 +260,18 @@ TModalResult TCustomForm::ShowModal() {
   try {
     Show();
     bool scripted = platform::DialogScriptActive();
-    if (*alive && scripted) platform::AnswerModal(*this);
-    while (*alive) {
+    if (guard.Alive() && scripted) platform::AnswerModal(*this);
+    while (guard.Alive()) {
       if (modalResult_ == mrNone) {
         if (Application->Terminated()) {
           modalResult_ = mrCancel;
         } else if (scripted) {
           // A scripted test has no person to close the form: what is queued is all.
           Application->ProcessMessages();
-          if (!*alive) break;
+          if (guard.Gone()) break;
           if (modalResult_ == mrNone) {
             platform::ModalLeftOpen(*this);
-            if (*alive) modalResult_ = mrCancel;
+            if (guard.Alive()) modalResult_ = mrCancel;
             break;
           }
         } else {
@@ -280,13 +280,13 @@ TModalResult TCustomForm::ShowModal() {
         }
       }
       CloseModal();
-      if (!*alive || modalResult_ != mrNone) break;
+      if (guard.Gone() || modalResult_ != mrNone) break;
     }
-    if (*alive) result = modalResult_;
+    if (guard.Alive()) result = modalResult_;
   } catch (...) {
     for (HWND h : disabled) EnableWindow(h, TRUE);
     Application->ModalFinished();
-    if (*alive) {
+    if (guard.Alive()) {
       formState_.Exclude(fsModal);
       Hide();
     }
@@ -294,7 +294,7 @@ TModalResult TCustomForm::ShowModal() {
   }
   for (HWND h : disabled) EnableWindow(h, TRUE);
   Application->ModalFinished();
-  if (*alive) {
+  if (guard.Alive()) {
     formState_.Exclude(fsModal);
     if (Visible()) Hide();
     if (HandleAllocated()) platform::CurrentDisplay().ModalOver(Handle(), nullptr);
@@ -304,14 +304,14 @@ TModalResult TCustomForm::ShowModal() {
 }
 
 void TCustomForm::CloseModal() {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TCloseAction action = caNone;
   if (CloseQuery()) {
-    if (!*alive) return;
+    if (guard.Gone()) return;
     action = caHide;
     DoClose(action);
   }
-  if (!*alive) return;
+  if (guard.Gone()) return;
   switch (action) {
     case caNone: modalResult_ = mrNone; break;
     case caFree: Release(); break;
@@ -334,11 +334,11 @@ void TCustomForm::Close() {
     modalResult_ = mrCancel;
     return;
   }
-  auto alive = AliveToken();
-  if (!CloseQuery() || !*alive) return;
+  const TControlGuard guard(this);
+  if (!CloseQuery() || guard.Gone()) return;
   TCloseAction action = caHide;
   DoClose(action);
-  if (!*alive || action == caNone) return;
+  if (guard.Gone() || action == caNone) return;
   if (this == Application->MainForm()) {
     Application->Terminate();
     if (action == caFree) Release();
@@ -381,11 +381,11 @@ void TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (activeControl_ == Control) return;
   TWinControl* old = activeControl_;
   activeControl_ = Control;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (old && ContainsControl(old)) {
     for (TWinControl* c = old; c && c != this && !c->ContainsControl(Control); c = c->Parent()) {
       c->Perform(CM_EXIT, 0, 0);
-      if (!*alive) return;
+      if (guard.Gone()) return;
     }
   }
   std::vector<TWinControl*> entering;
@@ -393,11 +393,11 @@ void TCustomForm::SetFocusedControl(TWinControl* Control) {
     entering.push_back(c);
   for (auto it = entering.rbegin(); it != entering.rend(); ++it) {
     (*it)->Perform(CM_ENTER, 0, 0);
-    if (!*alive) return;
+    if (guard.Gone()) return;
   }
   // Every control of the form hears where the focus went.
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
 }
 
@@ -417,14 +417,14 @@ void TCustomForm::SelectFirst() {
 }
 
 void TCustomForm::Activated(bool Active) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   active_ = Active;
   if (Active) {
     Screen->SetActiveForm(this);
     Application->ActiveChanged(true);
     formState_.Include(fsActivated);
     if (OnActivate) OnActivate(this);
-    if (!*alive) return;
+    if (guard.Gone()) return;
     if (activeControl_ && activeControl_->CanFocus()) ::SetFocus(activeControl_->Handle());
     else SelectFirst();
   } else {
@@ -443,21 +443,21 @@ TControl* TCustomForm::DefaultButton() const {
 }
 
 bool TCustomForm::DoKeyDown(WORD& Key, TShiftState Shift) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   KeyDown(Key, Shift);
-  return !*alive || Key == 0;
+  return guard.Gone() || Key == 0;
 }
 
 bool TCustomForm::DoKeyUp(WORD& Key, TShiftState Shift) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   KeyUp(Key, Shift);
-  return !*alive || Key == 0;
+  return guard.Gone() || Key == 0;
 }
 
 bool TCustomForm::DoKeyPress(char& Key) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   KeyPress(Key);
-  return !*alive || Key == 0;
+  return guard.Gone() || Key == 0;
 }
 
 void TCustomForm::KeyDown(WORD& Key, TShiftState Shift) { TWinControl::KeyDown(Key, Shift); }
@@ -539,10 +539,10 @@ void TCustomForm::WndProc(TMessage& Message) {
     case WM_ACTIVATE: {
       bool active = LOWORD(Message.WParam) != WA_INACTIVE;
       HWND other = reinterpret_cast<HWND>(Message.LParam);
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       Activated(active);
       // The program as a whole loses the activation when it goes to no form of ours.
-      if (*alive && !active && !TWinControl::FindControl(other)) Application->ActiveChanged(false);
+      if (guard.Alive() && !active && !TWinControl::FindControl(other)) Application->ActiveChanged(false);
       return;
     }
     case WM_SETFOCUS:

@@ -178,8 +178,8 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool Show) {
     anchorRow_ = row_;
     return;
   }
-  auto alive = AliveToken();
-  if (!SelectCell(ACol, ARow) || !*alive) return;
+  const TControlGuard guard(this);
+  if (!SelectCell(ACol, ARow) || guard.Gone()) return;
   col_ = ACol;
   row_ = ARow;
   bool extend = options_.Contains(goRangeSelect) && GetKeyState(VK_SHIFT) < 0;
@@ -266,9 +266,9 @@ void TCustomGrid::Paint() {
       c->Font()->Assign(Font());
       if (state.Contains(gdSelected)) c->Font()->SetColor(clHighlightText);
     }
-    auto alive = AliveToken();
+    const TControlGuard guard(this);
     DrawCell(col, row, r, state);
-    if (!*alive) return false;
+    if (guard.Gone()) return false;
     if (defaultDrawing_ && fixed) {
       RECT e = r;
       DrawEdge(c->Handle(), &e, BDR_RAISEDINNER, BF_RECT);
@@ -355,9 +355,9 @@ int TCustomGrid::ColumnEdgeAt(int X) {
 void TCustomGrid::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONDOWN: {
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       if (CanFocus() && !Focused()) SetFocus();
-      if (!*alive) return;
+      if (guard.Gone()) return;
       int x = GET_X_LPARAM(Message.LParam), y = GET_Y_LPARAM(Message.LParam);
       int edge = options_.Contains(goColSizing) ? ColumnEdgeAt(x) : -1;
       int firstRowBottom = fixedRows_ > 0 ? CellRect(0, 0).bottom : 0;
@@ -372,9 +372,9 @@ void TCustomGrid::WndProc(TMessage& Message) {
       MouseToCell(x, y, col, row);
       controlStyle_.Exclude(csClickEvents);
       if (col >= fixedCols_ && row >= fixedRows_) MoveCurrent(col, row, true);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       TCustomControl::WndProc(Message);
-      if (*alive) controlStyle_.Include(csClickEvents);
+      if (guard.Alive()) controlStyle_.Include(csClickEvents);
       return;
     }
     case WM_MOUSEMOVE:

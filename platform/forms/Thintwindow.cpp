@@ -22,7 +22,7 @@ namespace platform::hints {
 namespace {
 
 TControl* over = nullptr;
-std::shared_ptr<const bool> overAlive;
+TControlGuard overGuard;
 HWND window = nullptr;
 std::string text;
 std::string armed;  // the hint of `over` when its pause began
@@ -69,7 +69,7 @@ void StopTimer() {
 
 void ShowNow(HWND, UINT, UINT_PTR, DWORD) {
   StopTimer();
-  if (!over || !overAlive || !*overAlive || !over->Showing()) return;
+  if (!over || overGuard.Gone() || !over->Showing()) return;
   std::string shown = GetShortHint(over->Hint());
   if (shown.empty()) return;
   static bool registered = false;
@@ -98,7 +98,7 @@ void ShowNow(HWND, UINT, UINT_PTR, DWORD) {
 void MouseOver(TControl* Control) {
   if (Control == over) return;
   over = Control;
-  overAlive = Control ? Control->AliveToken() : nullptr;
+  overGuard = TControlGuard(Control);
   Hide();
   StopTimer();
   armed = Control ? Control->Hint() : std::string();

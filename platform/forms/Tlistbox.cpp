@@ -426,10 +426,10 @@ void TCustomListBox::DrawItemMessage(DRAWITEMSTRUCT& Draw) {
   canvas->Brush()->Assign(Brush());
   int index = static_cast<int>(Draw.itemID);
   if (index >= 0) ItemColours(canvas, state);
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (index >= 0) DrawItem(index, Draw.rcItem, state);
   else canvas->FillRect(Draw.rcItem);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (state.Contains(odFocused)) canvas->DrawFocusRect(Draw.rcItem);
   canvas->SetHandle(nullptr);
 }
@@ -439,11 +439,11 @@ void TCustomListBox::WndProc(TMessage& Message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       // The list selects (and tells) before OnMouseDown, as a list box does.
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       if (TabStop() && CanFocus() && !Focused()) SetFocus();
-      if (!*alive) return;
+      if (guard.Gone()) return;
       DefaultHandler(Message);
-      if (*alive) TControl::WndProc(Message);
+      if (guard.Alive()) TControl::WndProc(Message);
       return;
     }
     case CN_COMMAND:
@@ -611,15 +611,15 @@ void TCustomComboBox::SelectAll() {
 void TCustomComboBox::Choose(int Index, bool ByUser) {
   if (Index < 0 || Index >= items_->Count()) return;
   bool changed = Index != itemIndex_ || GetText() != items_->Strings(Index);
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   SetItemIndex(Index);
   if (edit_) edit_->SelectAll();
   if (!ByUser) return;
   if (OnSelect) OnSelect(this);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (changed) {
     if (OnChange) OnChange(this);
-    if (!*alive) return;
+    if (guard.Gone()) return;
     Click();
   }
 }
@@ -672,11 +672,11 @@ void TCustomComboBox::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       if (CanFocus() && !Focused() && !(edit_ && edit_->Focused())) SetFocus();
-      if (!*alive) return;
+      if (guard.Gone()) return;
       TCustomControl::WndProc(Message);
-      if (*alive) SetDroppedDown(!droppedDown_);
+      if (guard.Alive()) SetDroppedDown(!droppedDown_);
       return;
     }
     case WM_SETFOCUS:
@@ -749,9 +749,9 @@ LRESULT DropListProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 void TCustomComboBox::SetDroppedDown(bool Value) {
   if (Value == droppedDown_ || !Value) return;
   if (!HandleAllocated() || items_->Count() == 0) return;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (OnDropDown) OnDropDown(this);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   static bool registered = false;
   if (!registered) {
     WNDCLASS wc{};
@@ -826,15 +826,15 @@ void TCustomComboBox::SetDroppedDown(bool Value) {
     }
     TranslateMessage(&msg);
     DispatchMessage(&msg);
-    if (!*alive) break;
+    if (guard.Gone()) break;
   }
   openList = outer;
   if (GetCapture() == list.window) ReleaseCapture();
   DestroyWindow(list.window);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   droppedDown_ = false;
   Invalidate();
   if (chosen >= 0) Choose(chosen, true);
-  if (!*alive) return;
+  if (guard.Gone()) return;
   if (OnCloseUp) OnCloseUp(this);
 }

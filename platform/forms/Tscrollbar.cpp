@@ -72,9 +72,9 @@ void TScrollBar::WndProc(TMessage& Message) {
       case SB_BOTTOM: sc = scBottom; pos = max_; break;
       default: break;
     }
-    auto alive = AliveToken();
+    const TControlGuard guard(this);
     if (OnScroll) OnScroll(this, sc, pos);
-    if (*alive) SetPosition(pos);
+    if (guard.Alive()) SetPosition(pos);
     return;
   }
   TWinControl::WndProc(Message);

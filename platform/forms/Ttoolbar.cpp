@@ -81,14 +81,14 @@ bool TToolButton::OnArrow(int X) const { return style_ == tbsDropDown && X >= Wi
 
 bool TToolButton::CheckMenuDropdown() {
   if (!dropdownMenu_) return false;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   pressed_ = true;
   Invalidate();
   Update();
   POINT p = ClientToScreen(POINT{0, Height()});
   dropdownMenu_->SetPopupComponent(this);
   dropdownMenu_->Popup(p.x, p.y);
-  if (!*alive) return true;
+  if (guard.Gone()) return true;
   pressed_ = false;
   Invalidate();
   return true;
@@ -99,17 +99,15 @@ void TToolButton::Click() {
     if (!down_) SetDown(true);
     else if (!grouped_ || allowAllUp_) SetDown(false);
   }
-  auto alive = AliveToken();
   if (menuItem_ && !OnClick) {
     menuItem_->Click();
     return;
   }
   TGraphicControl::Click();
-  (void)alive;
 }
 
 void TToolButton::WndProc(TMessage& Message) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
@@ -135,7 +133,7 @@ void TToolButton::WndProc(TMessage& Message) {
     }
     case WM_LBUTTONUP:
       TGraphicControl::WndProc(Message);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       if (pressed_) {
         pressed_ = false;
         Invalidate();
@@ -262,7 +260,7 @@ int TToolBar::ButtonOfHotkey(char Key) const {
 }
 
 bool TToolBar::OpenMenuByKeyboard(int Index) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   for (;;) {
     const std::vector<TToolButton*> buttons = Ordered();
     if (Index < 0 || Index >= static_cast<int>(buttons.size()) || !Reachable(buttons[Index])) return false;
@@ -272,7 +270,7 @@ bool TToolBar::OpenMenuByKeyboard(int Index) {
       return true;
     }
     const int step = platform::menus::OpenPopupByKeyboard([button] { button->CheckMenuDropdown(); });
-    if (!*alive || step == 0) return true;
+    if (guard.Gone() || step == 0) return true;
     // The next button with a menu that way round, the bar's end joined to its start.
     const std::vector<TToolButton*> now = Ordered();
     const int n = static_cast<int>(now.size());

@@ -39,9 +39,9 @@ void TUpDown::SetAssociate(TWinControl* Value) {
 
 void TUpDown::Step(TUDBtnType Button) {
   bool allow = true;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (OnChanging) OnChanging(this, allow);
-  if (!*alive || !allow) return;
+  if (guard.Gone() || !allow) return;
   int pos = position_ + (Button == btNext ? increment_ : -increment_);
   if (pos > max_) pos = wrap_ ? min_ : max_;
   if (pos < min_) pos = wrap_ ? max_ : min_;
@@ -71,9 +71,9 @@ void TUpDown::WndProc(TMessage& Message) {
       Invalidate();
       // The upper (or right) arrow steps up.
       bool next = orientation_ == udVertical ? firstHalf : !firstHalf;
-      auto alive = AliveToken();
+      const TControlGuard guard(this);
       Step(next ? btNext : btPrev);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       break;
     }
     case WM_LBUTTONUP:

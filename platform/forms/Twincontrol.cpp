@@ -439,9 +439,9 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TWinControl::BoundsChanged(const RECT& Old) {
   bool sized = (Old.right - Old.left) != width_ || (Old.bottom - Old.top) != height_;
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   if (sized) Realign();
-  if (!*alive) return;
+  if (guard.Gone()) return;
   bool alignedByParent = parent_ && parent_->aligning_;
   if (parent_ && !alignedByParent) {
     CaptureAnchorBase();
@@ -543,9 +543,9 @@ void TWinControl::PaintBehind(TControl* Child, HDC DC) {
 }
 
 void TWinControl::PaintHandler(HDC DC) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   PaintWindow(DC);
-  if (*alive) PaintControls(DC);
+  if (guard.Alive()) PaintControls(DC);
 }
 
 // ---- keyboard
@@ -563,30 +563,30 @@ void TWinControl::KeyPress(char& Key) {
 }
 
 bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && form->DoKeyDown(Key, Shift)) return true;
-  if (!*alive) return true;
+  if (guard.Gone()) return true;
   KeyDown(Key, Shift);
-  return !*alive || Key == 0;
+  return guard.Gone() || Key == 0;
 }
 
 bool TWinControl::DoKeyUp(WORD& Key, TShiftState Shift) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && form->DoKeyUp(Key, Shift)) return true;
-  if (!*alive) return true;
+  if (guard.Gone()) return true;
   KeyUp(Key, Shift);
-  return !*alive || Key == 0;
+  return guard.Gone() || Key == 0;
 }
 
 bool TWinControl::DoKeyPress(char& Key) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && form->DoKeyPress(Key)) return true;
-  if (!*alive) return true;
+  if (guard.Gone()) return true;
   KeyPress(Key);
-  return !*alive || Key == 0;
+  return guard.Gone() || Key == 0;
 }
 
 void TWinControl::DoEnter() {
@@ -610,11 +610,11 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
   if (!target) return false;
   if (Message.Msg == WM_MOUSEMOVE) TrackMouse(target);
   TMessage m{Message.Msg, Message.WParam, MAKELPARAM(p.x - target->Left(), p.y - target->Top()), 0};
-  auto alive = target->AliveToken();
+  const TControlGuard guard(target);
   target->WindowProc(m);
   Message.Result = m.Result;
   // A control may name what lies under the pointer only as the pointer moves over it.
-  if (Message.Msg == WM_MOUSEMOVE && *alive) platform::hints::MouseMoved(target);
+  if (Message.Msg == WM_MOUSEMOVE && guard.Alive()) platform::hints::MouseMoved(target);
   return true;
 }
 
@@ -646,7 +646,7 @@ bool TWinControl::SetCursorFor(LPARAM HitTest) {
 // ---- messages
 
 void TWinControl::WndProc(TMessage& Message) {
-  auto alive = AliveToken();
+  const TControlGuard guard(this);
   UINT msg = Message.Msg;
   if ((msg >= WM_LBUTTONDOWN && msg <= WM_MBUTTONDBLCLK) || msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
     platform::hints::Cancel();
@@ -655,11 +655,11 @@ void TWinControl::WndProc(TMessage& Message) {
     if (msg == WM_MOUSEMOVE) TrackMouse(this);
     if (msg == WM_LBUTTONDOWN && TabStop() && CanFocus() && !Focused()) {
       SetFocus();
-      if (!*alive) return;
+      if (guard.Gone()) return;
     }
     TControl::WndProc(Message);
-    if (*alive) DefaultHandler(Message);
-    if (*alive && msg == WM_MOUSEMOVE) platform::hints::MouseMoved(this);
+    if (guard.Alive()) DefaultHandler(Message);
+    if (guard.Alive() && msg == WM_MOUSEMOVE) platform::hints::MouseMoved(this);
     return;
   }
   if (defProc_ && (msg == WM_PAINT || msg == WM_ERASEBKGND)) {
@@ -675,7 +675,7 @@ void TWinControl::WndProc(TMessage& Message) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(handle_, &ps);
         PaintHandler(dc);
-        if (*alive && handle_) EndPaint(handle_, &ps);
+        if (guard.Alive() && handle_) EndPaint(handle_, &ps);
       }
       return;
     case WM_ERASEBKGND:
@@ -700,11 +700,11 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_SIZE:
     case WM_MOVE:
       WindowMoved();
-      if (!*alive) return;
+      if (guard.Gone()) return;
       break;
     case WM_SETFOCUS: {
       if (TCustomForm* form = GetParentForm(this); form && form != this) form->SetFocusedControl(this);
-      if (!*alive) return;
+      if (guard.Gone()) return;
       Invalidate();
       break;
     }
@@ -717,7 +717,7 @@ void TWinControl::WndProc(TMessage& Message) {
       eatChar_ = false;
       TShiftState shift = KeyDataToShiftState(Message.LParam);
       if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(key, shift)) return;
-      if (!*alive) return;
+      if (guard.Gone()) return;
       if (DoKeyDown(key, shift)) return;
       if (key == VK_F1 && msg == WM_KEYDOWN) {
         // Help on the focused control, else on its form.
@@ -733,16 +733,16 @@ void TWinControl::WndProc(TMessage& Message) {
       if (msg == WM_KEYDOWN && dialogKey && !WantsKey(key) && !shift.Contains(ssCtrl)) {
         TCustomForm* form = GetParentForm(this);
         if (form && form->Perform(CM_DIALOGKEY, key, Message.LParam)) {
-          if (*alive) eatChar_ = true;
+          if (guard.Alive()) eatChar_ = true;
           return;
         }
-        if (!*alive) return;
+        if (guard.Gone()) return;
       }
       // Alt alone opens the menu bar when it is let go; F10 at once.
       altAlone = key == VK_MENU && !(Message.LParam & 0x40000000);
       if (msg == WM_SYSKEYDOWN && key == VK_F10) {
         if (TCustomForm* form = GetParentForm(this); form && form->Perform(CM_DIALOGKEY, key, Message.LParam)) return;
-        if (!*alive) return;
+        if (guard.Gone()) return;
       }
       Message.WParam = key;
       break;
@@ -753,7 +753,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (key == VK_MENU && altAlone) {
         altAlone = false;
         if (TCustomForm* form = GetParentForm(this); form && form->Perform(CM_DIALOGKEY, VK_MENU, Message.LParam)) return;
-        if (!*alive) return;
+        if (guard.Gone()) return;
       }
       if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
       Message.WParam = key;
@@ -775,7 +775,7 @@ void TWinControl::WndProc(TMessage& Message) {
         Message.Result = 0;
         return;
       }
-      if (!*alive) return;
+      if (guard.Gone()) return;
       break;
     }
     case CM_DIALOGKEY:

@@ -20,6 +20,7 @@ constexpr TColor kText = clBlack, kReference = clNavy, kHover = clRed, kBehind =
 class BlockText : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (Screen) cursorFound = Screen->Cursor();
     textFont.SetName("Arial");
     textFont.SetSize(9);
     textFont.SetColor(kText);
@@ -41,8 +42,9 @@ class BlockText : public ::testing::Test {
 
   // Hovering sets the screen's cursor, which outlives the test.
   void TearDown() override {
-    if (Screen) Screen->SetCursor(crDefault);
+    if (Screen) Screen->SetCursor(cursorFound);
   }
+  TCursor cursorFound = crDefault;
 
   // Every line of a text cut to a width.
   std::vector<std::string> Lines(const std::string& text, int width, bool compact = false) {

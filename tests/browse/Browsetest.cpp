@@ -4,6 +4,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "platform/forms/Tapplication.h"
+#include "platform/forms/Tscreen.h"
 #include "tests/support/Testsupport.h"
 
 #include <cstdlib>
@@ -38,6 +39,8 @@ std::vector<std::string>& BrowseTest::Reports() {
 void BrowseTest::Answer(int button) { Answers().push_back(button); }
 
 void BrowseTest::SetUp() {
+  if (Screen) fCursorFound = Screen->Cursor();
+  fCommandHandlerFound = BrowseCommandHandler();
   folder = testsupport::ScratchFolder();
   setenv("QUILLARAN_HOME", (folder + "/home").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
@@ -91,6 +94,8 @@ void BrowseTest::TearDown() {
   EXPECT_TRUE(Reports().empty()) << Reports().front();
   TError::Instance().Reset();
   TBrowseGlobal::CloseRefused = 0;
+  if (Screen) Screen->SetCursor(fCursorFound);
+  BrowseCommandHandler() = fCommandHandlerFound;
   unsetenv("QUILLARAN_HOME");
   unsetenv("XDG_CONFIG_HOME");
 }

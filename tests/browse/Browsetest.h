@@ -2,6 +2,7 @@
 // A headless screen with a register of browse windows over a data folder of two saved
 // discussions, and message boxes answered from a list of the test's own.
 
+#include "browse/Browsecommand.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tformbrowsemanager.h"
 #include "foundation/Tbrowsepars.h"
@@ -43,8 +44,6 @@ class BrowseTest : public ::testing::Test {
   static std::vector<std::string>& Reports();
   // Runs the queue until nothing is left (deferred frees, painting).
   void Pump() { person.Pump(); }
-  // Whether a form still exists (closed forms are freed by the queue).
-  static bool Alive(const std::shared_ptr<const bool>& token) { return token && *token; }
 
   TFormBrowse* OpenOn(int discussion);
   TDiscussion& Discussion(int index) { return discussions->GetDiscussion(index); }
@@ -57,6 +56,13 @@ class BrowseTest : public ::testing::Test {
   std::unique_ptr<TFormBrowseManager> manager;
   int ecology = -1, economy = -1;  // two saved discussions
   int lastWindowClosed = 0;
+
+ private:
+  // What the process keeps beyond one test, as the test found it: a hover or a drag
+  // that a test ends in leaves the screen's cursor set, and a test may register its
+  // own command handler.
+  TCursor fCursorFound = crDefault;
+  TBrowseCommandHandler fCommandHandlerFound;
 };
 
 }  // namespace browsetest

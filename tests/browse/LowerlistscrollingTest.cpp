@@ -180,7 +180,7 @@ TEST_F(ListScrolling, AClickOnARowThatHoverShowsAsALinkOpensItsItem) {
   const POINT row6 = form->PaintBoxLowerList->ClientToScreen(POINT{30, 3 * 35 + 8});
   person.MoveTo(row6.x, row6.y);
   Idle();
-  ASSERT_EQ(browse.HoveredRow, 6);
+  ASSERT_EQ(browse.Hover.Row, 6);
   EXPECT_EQ(Screen->Cursor(), crHandPoint);
   person.Click(row6.x, row6.y);
   Idle();

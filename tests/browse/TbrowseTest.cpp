@@ -47,10 +47,10 @@ TEST_F(BrowseEngine, AFreshStateShowsNothing) {
 
   TBrowse browse;
   EXPECT_EQ(browse.Form, nullptr);
-  EXPECT_EQ(browse.HoveredRow, -1);
+  EXPECT_EQ(browse.Hover.Row, -1);
   EXPECT_EQ(browse.ServiceRowHeight, 10);
-  EXPECT_EQ(browse.DragBlocked, 1);
-  EXPECT_EQ(browse.DragSourceRow, -1);
+  EXPECT_FALSE(browse.Drag.Armed());
+  EXPECT_FALSE(browse.Drag.Dragging());
   EXPECT_EQ(browse.RecordHitAreas, 1);
   EXPECT_EQ(browse.Closing, 0);
   EXPECT_EQ(browse.GetDiscussion(), nullptr);
@@ -83,10 +83,10 @@ TEST_F(BrowseEngine, RowsKeepTheSelectionWhereTheUserLeftIt) {
   EXPECT_EQ(Types(browse), "23131");
 
   // A row outside the list changes nothing but the hover stamp.
-  browse.HoverStamp = 5;
+  browse.Hover.Since = 5;
   browse.SelectLowerListRow(40, true);
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 0);
-  EXPECT_EQ(browse.HoverStamp, -1);
+  EXPECT_EQ(browse.Hover.Since, -1);
   EXPECT_EQ(browse.LayoutRequest, 1);
   browse.RunDeferredPaintRequests();
   EXPECT_EQ(browse.LayoutRequest, 0);
@@ -169,16 +169,16 @@ TEST_F(BrowseEngine, AClosingWindowHearsNothingAndOthersDropTheirHover) {
   TFormBrowse* form = OpenOn(ecology);
   TBrowse& browse = form->Browse;
   FillRows(browse, "11");
-  browse.HoveredRow = 1;
+  browse.Hover.Row = 1;
   browse.LayoutRequest = 1;
   browse.Closing = 1;
   TListeners::Send(Notify_MousePressed, false);
   TListeners::Send(Notify_Idle, false);
-  EXPECT_EQ(browse.HoveredRow, 1);
+  EXPECT_EQ(browse.Hover.Row, 1);
   EXPECT_EQ(browse.LayoutRequest, 1);
   browse.Closing = 0;
   TListeners::Send(Notify_MousePressed, false);
-  EXPECT_EQ(browse.HoveredRow, -1);
+  EXPECT_EQ(browse.Hover.Row, -1);
   TListeners::Send(Notify_Idle, false);
   EXPECT_EQ(browse.LayoutRequest, 0);
 

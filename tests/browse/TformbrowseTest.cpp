@@ -176,10 +176,10 @@ TEST_F(BrowseWindow, AltF4ClosesTheWindow) {
   TFormBrowse* form = OpenOn(ecology);
   ASSERT_NE(form, nullptr);
   ASSERT_TRUE(form->Active());
-  const auto token = form->AliveToken();
+  const TControlGuard guard(form);
   person.PressKey(VK_F4, false, false, true);
   Pump();
-  EXPECT_FALSE(Alive(token));
+  EXPECT_TRUE(guard.Gone());
   EXPECT_EQ(manager->Count(), 0);
 }
 
@@ -211,8 +211,8 @@ TEST_F(BrowseWindow, ThePointerHoversAndSelectsRowsOfTheActiveWindowOnly) {
   const POINT row2 = ScreenPoint(form->PaintBoxLowerList, 30, 45);
   person.MoveTo(row2.x, row2.y);
   Pump();
-  EXPECT_EQ(browse.HoveredRow, 2);
-  EXPECT_NE(browse.HoverStamp, -1);
+  EXPECT_EQ(browse.Hover.Row, 2);
+  EXPECT_NE(browse.Hover.Since, -1);
   person.Press();
   Pump();
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 2);
@@ -224,19 +224,19 @@ TEST_F(BrowseWindow, ThePointerHoversAndSelectsRowsOfTheActiveWindowOnly) {
   Pump();
   person.MoveTo(row2.x, row2.y + 20);
   Pump();
-  EXPECT_EQ(browse.HoveredRow, 3);
+  EXPECT_EQ(browse.Hover.Row, 3);
   // Below the last row, and then out of the list: no row hovered.
   const POINT below = ScreenPoint(form->PaintBoxLowerList, 30, 150);
   person.MoveTo(below.x, below.y);
   Pump();
-  EXPECT_EQ(browse.HoveredRow, -1);
+  EXPECT_EQ(browse.Hover.Row, -1);
   person.MoveTo(row2.x, row2.y);
   Pump();
-  EXPECT_EQ(browse.HoveredRow, 2);
+  EXPECT_EQ(browse.Hover.Row, 2);
   const POINT outside = ScreenPoint(form, form->Width() + 40, 10);
   person.MoveTo(outside.x, outside.y);
   Pump();
-  EXPECT_EQ(browse.HoveredRow, -1);
+  EXPECT_EQ(browse.Hover.Row, -1);
 
   // No hover in a window that is not active; a press activates it.
   TFormBrowse* other = OpenOn(economy);
@@ -248,7 +248,7 @@ TEST_F(BrowseWindow, ThePointerHoversAndSelectsRowsOfTheActiveWindowOnly) {
   ASSERT_EQ(WindowFromPoint(row4), form->PanelLowerListPaintBox->Handle());
   person.MoveTo(row4.x, row4.y);
   Pump();
-  EXPECT_EQ(browse.HoveredRow, -1);  // no hover in an inactive window
+  EXPECT_EQ(browse.Hover.Row, -1);  // no hover in an inactive window
   person.Press();
   person.Release();
   Pump();
@@ -277,23 +277,23 @@ TEST_F(BrowseWindow, ADropThatNoWindowTakesEndsInABeep) {
   TFormBrowse* form = OpenOn(ecology);
   TRecorder recorder;
   person.MoveTo(1020, 760);  // over no window's list
-  form->Browse.DragSourceRow = 3;
-  form->Browse.DropMoves = 0;
+  form->Browse.Drag.Start(3);
+  form->Browse.Drag.Moves = 0;
   const int beeps = screen->Beeps();
   form->PanelDragAndDrop->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   ASSERT_EQ(recorder.Count(Notify_Drop), 1);
   EXPECT_EQ(recorder.Heard.back().Word1, reinterpret_cast<intptr_t>(&form->Browse));
-  EXPECT_EQ(form->Browse.DropMoves, 1);  // without Shift the blocks move
-  EXPECT_EQ(form->Browse.DragSourceRow, -1);
+  EXPECT_EQ(form->Browse.Drag.Moves, 1);  // without Shift the blocks move
+  EXPECT_FALSE(form->Browse.Drag.Dragging());
   EXPECT_EQ(screen->Beeps(), beeps + 1);
 
   // A window that took the drop clears the row: no beep.
   struct TTaker : TListener {
     void Listen(const TListenMessage& m) override {
-      if (m.Code == Notify_Drop) reinterpret_cast<TBrowse*>(m.Word1)->DragSourceRow = -1;
+      if (m.Code == Notify_Drop) reinterpret_cast<TBrowse*>(m.Word1)->Drag.End();
     }
   } taker;
-  form->Browse.DragSourceRow = 3;
+  form->Browse.Drag.Start(3);
   form->PanelDragAndDrop->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   EXPECT_EQ(screen->Beeps(), beeps + 1);
 }

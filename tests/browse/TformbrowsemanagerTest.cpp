@@ -45,10 +45,10 @@ TEST_F(BrowseManager, TheRegisterFollowsWindowsOpenedAndClosedInAnyOrder) {
   EXPECT_FALSE(manager->IsDiscussionShown(ecology, first));
 
   // The middle one closes: the others keep their order; the closed one is freed.
-  const auto token = second->AliveToken();
+  const TControlGuard guard(second);
   second->Close();
   Pump();
-  EXPECT_FALSE(Alive(token));
+  EXPECT_TRUE(guard.Gone());
   ASSERT_EQ(manager->Count(), 2);
   EXPECT_EQ(manager->GetFormBrowse(0), first);
   EXPECT_EQ(manager->IndexOf(third->Form), 1);
@@ -252,13 +252,13 @@ TEST_F(BrowseManager, ClosingAllStopsAtTheFirstWindowThatStays) {
 TEST_F(BrowseManager, WindowsClosedWhileTheQueueStopsAreFreedWithTheRest) {
   TFormBrowse* closed = OpenOn(ecology);
   TFormBrowse* open = OpenOn(economy);
-  const auto closedToken = closed->AliveToken();
-  const auto openToken = open->AliveToken();
+  const TControlGuard closedGuard(closed);
+  const TControlGuard openGuard(open);
   closed->Close();  // its freeing waits in the queue, which no one runs any more
-  EXPECT_TRUE(Alive(closedToken));
+  EXPECT_FALSE(closedGuard.Gone());
   manager->DestroyAll();
-  EXPECT_FALSE(Alive(closedToken));
-  EXPECT_FALSE(Alive(openToken));
+  EXPECT_TRUE(closedGuard.Gone());
+  EXPECT_TRUE(openGuard.Gone());
   EXPECT_EQ(manager->Count(), 0);
   Pump();
 }

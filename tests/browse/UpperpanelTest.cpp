@@ -36,11 +36,6 @@ class UpperPanel : public BrowseTest {
       EXPECT_EQ(data2, -1);
     };
   }
-  void TearDown() override {
-    BrowseCommandHandler() = nullptr;
-    Screen->SetCursor(crDefault);
-    BrowseTest::TearDown();
-  }
 
   TDiscBlockIndex Add(uint8_t textType, const std::string& text) {
     return modeltest::AddBlock(*d, StorageType_Model, root, textType, text);

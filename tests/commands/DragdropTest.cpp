@@ -9,6 +9,7 @@
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/gui/Gui.h"
+#include "tests/model/Modeltesthelpers.h"
 
 namespace commandstest {
 namespace {
@@ -77,7 +78,7 @@ TEST_F(DragDrop, ARowDraggedIntoAnotherWindowMovesTheBlockThereAndBothWindowsFol
   EXPECT_EQ(d->Storages.GetDiscBlock(copy)->Upper, b);
   EXPECT_EQ(RowOf(right, copy), 0);
   EXPECT_EQ(RowOf(left, c), -1);
-  EXPECT_EQ(left->Browse.DragSourceRow, -1);
+  EXPECT_FALSE(left->Browse.Drag.Dragging());
 
   // A block added in one window shows in the other that lists the same block's children.
   TBrowse* third = manager->NewFormBrowseOnBlock(ecology, root, left, 0, false);
@@ -112,6 +113,39 @@ TEST_F(DragDrop, ARefusedDropLosesNoBlock) {
   Drag(left, RowOf(left, b), POINT{1010, 760});
   EXPECT_EQ(Beeps(), beeps + 1);
   EXPECT_EQ(d->Storages.GetDiscBlock(b)->DeleteFlag, DeleteFlag_Alive);
+}
+
+TEST_F(DragDrop, AListStopsScrollingOnceTheDragAtItsEdgeIsDropped) {
+  OpenTwo(false);
+  right->SetBounds(520, 0, 500, 300);
+  for (int i = 0; i < 12; ++i) modeltest::AddBlock(*d, StorageType_Model, root, TextType_Premise, "more");
+  // A short window on the root below it: its list is longer than its view.
+  TBrowse* low = manager->NewFormBrowseOnBlock(ecology, root, left, 0, false);
+  ASSERT_NE(low, nullptr);
+  low->Form->SetBounds(520, 320, 500, 170);
+  Settle();
+  const int rows = int(low->CurrentBrowseState.Rows.Count());
+  ASSERT_LT(low->GetLastVisibleRow(), rows - 1);
+  // B copied (Shift) to the bottom edge of the short list, where a drag scrolls it.
+  TPaintBox* list = low->Form->PaintBoxLowerList;
+  const POINT edge = list->ClientToScreen(POINT{100, list->Height() - 2});
+  const POINT p = RowPoint(left, RowOf(left, b));
+  person.MoveTo(p.x, p.y);
+  person.Press();
+  person.MoveTo(p.x + 1, p.y);
+  person.MoveTo(p.x + 30, p.y + 1);
+  person.MoveTo(edge.x, edge.y);
+  person.KeyDown(VK_SHIFT);
+  person.Release();
+  person.KeyUp(VK_SHIFT);
+  Settle();
+  ASSERT_EQ(int(low->CurrentBrowseState.Rows.Count()), rows + 2) << "the copy is listed";
+  low->ScrollRowToTop(0);
+  for (int tick = 0; tick < 3; ++tick) {
+    TListeners::Send(Notify_Tick, false);
+    Pump();
+  }
+  EXPECT_EQ(low->GetFirstVisibleRow(), 0) << "the drag is over: nothing scrolls the list";
 }
 
 }  // namespace

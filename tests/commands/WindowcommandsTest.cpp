@@ -51,9 +51,9 @@ TEST_F(WindowCommands, FolderViewsModesAndClosing) {
   // "Close window" closes this window only.
   TBrowse* other = manager->NewFormBrowseOnBlock(ecology, a, form, 0, false);
   ASSERT_NE(other, nullptr);
-  const auto token = form->AliveToken();
+  const TControlGuard guard(form);
   Run(browse, Command_CloseWindow);
-  EXPECT_FALSE(Alive(token));
+  EXPECT_TRUE(guard.Gone());
   EXPECT_EQ(manager->Count(), 1);
   EXPECT_TRUE(Reports().empty());
 }
@@ -154,9 +154,9 @@ TEST_F(WindowCommands, CloseDiscussionTurnsTheOnlyWindowToTheFolderOrClosesEvery
   TFormBrowse* first = OpenOn(ecology);
   ASSERT_NE(manager->NewFormBrowseOnBlock(ecology, d->Storages.GetRootBlockIndex(), first, 0, false), nullptr);
   TFormBrowse* other = OpenOn(economy);
-  const auto token = first->AliveToken();
+  const TControlGuard guard(first);
   Run(first->Browse, Command_CloseDiscussion);
-  EXPECT_FALSE(Alive(token));
+  EXPECT_TRUE(guard.Gone());
   ASSERT_EQ(manager->Count(), 2);
   EXPECT_EQ(manager->GetFormBrowse(0), form);
   EXPECT_EQ(manager->GetFormBrowse(1), other);

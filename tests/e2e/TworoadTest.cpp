@@ -60,16 +60,21 @@ open(work + '/out.eml', 'wb').write(m.as_bytes())
   return testsupport::ReadFile(work + "/out.eml");
 }
 
+// What the user reads in a field of the author dialog that `open` (a menu choice) shows.
+std::string AuthorField(TSession& s, const char* field, const std::function<bool()>& open) {
+  std::string text;
+  s.Script.Answer("TFormAuthor", [&text, field](TCustomForm& form) {
+    if (auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, field))) text = edit->Text();
+    platform::PressControl(form, "ButtonCancel");
+  });
+  EXPECT_TRUE(open());
+  return text;
+}
+
 // The Key of the user's private messages, as the user reads it in "My data" of a discussion
 // to pass it on.
 std::string MyKey(TSession& s, TFormBrowse& window) {
-  std::string key;
-  s.Script.Answer("My data", [&key](TCustomForm& form) {
-    if (auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditKey"))) key = edit->Text();
-    platform::PressControl(form, "ButtonCancel");
-  });
-  EXPECT_TRUE(s.Choose(window, {"Service", "My data"}));
-  return key;
+  return AuthorField(s, "EditKey", [&] { return s.Choose(window, {"Service", "My data"}); });
 }
 
 class TwoInstallations : public TTwoInstallationsRoad {
@@ -195,13 +200,27 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   // one, the real comment altered and signed again, a privacy switch and an authors' update
   // that moves A's address to the stranger's. Each is whole and sealed, but not signed with
   // the key B pinned for A: B refuses each set before unpacking it and applies nothing.
+  // B reads the fingerprint of the key it pinned for A in the data of a block's author, A
+  // reads its own in "My data": what the two compare by phone is the same.
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    TDiscussion* copy = s.Shown(OpenRivers(s));
+    TFormBrowse& window = OpenRivers(s);
+    TDiscussion* copy = s.Shown(window);
     ASSERT_NE(copy, nullptr);
     const int leader = copy->Authors.FindAuthorByADIdent(0);
     ASSERT_GE(leader, 0);
     s.Tell("leader", copy->Authors.Author(leader).EncodeAuthorDataStr().ToString());
+    s.Tell("fingerprint", AuthorField(s, "EditKeyFingerprint",
+                                      [&] { return s.ChooseInPopup(window, s.RowOf(window, "Река 1"), {"Author"}); }));
   }));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    TFormBrowse& window = OpenRivers(s);
+    ASSERT_NE(s.Shown(window), nullptr);
+    s.Tell("fingerprint", AuthorField(s, "EditKeyFingerprint", [&] {
+             return s.Choose(window, {"Service", "My data"});
+           }));
+  }));
+  EXPECT_EQ(B.Told("fingerprint").size(), 24u) << B.Told("fingerprint");  // five groups of four digits
+  EXPECT_EQ(B.Told("fingerprint"), A.Told("fingerprint"));
   const std::string lead = A.Told("lident"), dident = A.Told("dident"), stranger = "stranger@quillaran.test";
   const auto block = [](const char* name, uint16_t number, const char* text) {
     TDiscBlockRecord record;
