@@ -56,16 +56,11 @@ TDiscBlockIndex MakePastedBlock(const TPastePlace& place, TBlocksStorage& storag
   // The counter first: undoing the step puts it back after everything else.
   if (insert && storageType == StorageType_Notes) discussion.Undo.AddNoteCounterChange(discussion.User.NoteCounter);
   if (insert) storage.InsertChildNum(discussion, place.Upper, place.ClickedNum);
-  const int index = storage.AddEmptyItem();
-  const int blockNum = index < 0 || IsErrorReported() ? -1 : storage.TakeNewBlockNum();
-  if (blockNum < 0) return {};
+  const int index = IsErrorReported() ? -1 : storage.AppendBlock(discussion, place.Upper);
+  if (index < 0) return {};
   const TDiscBlockIndex made{storageType, uint16_t(index)};
   TDiscBlock& block = storage.Block(index);
-  block.StorageType = storageType;
   block.TextType = sourceBlock.TextType;
-  block.Upper = place.Upper;
-  block.UpperCode = discussion.Storages.GetDiscBlock(place.Upper)->GetDiscBlockCode();
-  block.BlockNum = uint16_t(blockNum);
   if (HasAuthorField(storageType)) block.ADIdent = sourceBlock.ADIdent;
   if (insert) {
     block.Num = place.ClickedNum;

@@ -143,20 +143,15 @@ void AddModelBlocks(TDiscussion& d, const std::vector<TDiscBlockRecord>& records
   TBlocksStorage& model = d.Storages.Model;
   std::vector<std::pair<int, const TDiscBlockRecord*>> added;
   for (const TDiscBlockRecord& record : records) {
-    const int index = model.AddEmptyItem();
-    const int number = index < 0 ? -1 : model.TakeNewBlockNum();
-    if (number < 0) return;
+    const int upper = model.FindByName(record.UpperName.ToString());
+    const int index = model.AppendBlock(d, {StorageType_Model, uint16_t(upper)});
+    if (index < 0) return;
     TDiscBlock& block = model.Block(index);
-    block.StorageType = StorageType_Model;
-    block.BlockNum = uint16_t(number);
     block.Num = record.Num;
     block.TextType = record.TextType;
     block.Novelty = record.Novelty;
     block.Importance = record.Importance;
     block.Possibility = record.Possibility;
-    const int upper = model.FindByName(record.UpperName.ToString());
-    block.Upper = {StorageType_Model, uint16_t(upper)};
-    block.UpperCode = model.Block(upper).GetDiscBlockCode();
     model.SetBlockName(index, record.Name);
     model.Texts(index).Str = record.Texts;
     model.Texts(index).Save(model.Block(index));

@@ -64,8 +64,7 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
   const uint16_t clickedNum = before ? clickedBlock->Num : 0;
   const TStr clickedName = before ? clickedBlock->Name : TStr();
 
-  // The storage may move its blocks when it grows: the upper block is kept by its code.
-  const TDiscBlockCode upperCode = upperBlock->GetDiscBlockCode();
+  // The storage may move its blocks when it grows: no pointer into it is kept.
   upperBlock = nullptr;
   clickedBlock = nullptr;
 
@@ -74,17 +73,9 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
   if (before && storageType == StorageType_Notes) undo.AddNoteCounterChange(discussion->User.NoteCounter);
   TBlocksStorage& storage = *discussion->Storages.GetStorage(storageType);
   if (before) storage.InsertChildNum(*discussion, upper, clickedNum);
-  const int index = IsErrorReported() ? -1 : storage.AddEmptyItem();
-  const int blockNum = index < 0 ? -1 : storage.TakeNewBlockNum();
-  if (blockNum < 0) return;
+  const int index = IsErrorReported() ? -1 : storage.AppendBlock(*discussion, upper);
+  if (index < 0) return;
   const TDiscBlockIndex made{storageType, uint16_t(index)};
-  {
-    TDiscBlock& block = storage.Block(index);
-    block.StorageType = storageType;
-    block.Upper = upper;
-    block.UpperCode = upperCode;
-    block.BlockNum = uint16_t(blockNum);
-  }
   undo.AddDiscBlockCreation(*discussion, made);
   if (before) {
     storage.Block(index).Num = clickedNum;

@@ -94,16 +94,11 @@ TDiscBlockIndex MakeCommentFrom(TDiscussion& discussion, TDiscBlockIndex source,
   const int number = writer.TakeNewCommentNumber();
   if (number < 0) return {};
   discussion.Undo.AddAuthorFieldChange(author, AuthorField_CommentCounter, oldCounter);
-  const int blockNum = comments.TakeNewBlockNum();
-  if (blockNum < 0) return {};
-  const int index = comments.AddEmptyItem();
+  const int index = comments.AppendBlock(discussion, original.Upper);
   if (index < 0) return {};
   const TDiscBlockIndex own{StorageType_Comments, uint16_t(index)};
   TDiscBlock& block = comments.Block(index);
   block.ADIdent = writer.ADIdent;
-  block.Upper = original.Upper;
-  block.UpperCode = original.UpperCode;
-  block.BlockNum = uint16_t(blockNum);
   block.Num = uint16_t(number);
   block.TextType = original.TextType;
   block.SetComposedBlockName(discussion, own);

@@ -2,11 +2,14 @@
 // A stored record's fields listed once, as a tuple of references (std::tie) in stored
 // order, and written and read by following that one list, so a field can never be read
 // in another order than it was written. Numbers are little-endian of their own width;
-// any other field stores itself (SaveToBufWriter / LoadFromBufReader).
+// a fixed run of bytes (a key) is stored as it is; any other field stores itself
+// (SaveToBufWriter / LoadFromBufReader).
 
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <tuple>
 
@@ -16,6 +19,10 @@ inline void Write(TBufWriter& w, uint8_t v) { w.WriteByte(v); }
 inline void Write(TBufWriter& w, uint16_t v) { w.WriteWord(v); }
 inline void Write(TBufWriter& w, uint32_t v) { w.WriteDWord(v); }
 inline void Write(TBufWriter& w, double v) { w.WriteDouble(v); }
+template <size_t N>
+void Write(TBufWriter& w, const std::array<uint8_t, N>& bytes) {
+  w.WriteBytes(bytes.data(), bytes.size());
+}
 template <class T>
   requires requires(const T& field, TBufWriter& w) { field.SaveToBufWriter(w); }
 void Write(TBufWriter& w, const T& field) {
@@ -26,6 +33,10 @@ inline void Read(TBufReader& r, uint8_t& v) { v = r.ReadByte(); }
 inline void Read(TBufReader& r, uint16_t& v) { v = r.ReadWord(); }
 inline void Read(TBufReader& r, uint32_t& v) { v = r.ReadDWord(); }
 inline void Read(TBufReader& r, double& v) { v = r.ReadDouble(); }
+template <size_t N>
+void Read(TBufReader& r, std::array<uint8_t, N>& bytes) {
+  r.ReadBytes(bytes.data(), bytes.size());
+}
 template <class T>
   requires requires(T& field, TBufReader& r) { field.LoadFromBufReader(r); }
 void Read(TBufReader& r, T& field) {

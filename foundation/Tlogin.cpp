@@ -6,6 +6,7 @@
 #include "foundation/Gosthmac.h"
 #include "foundation/Gostpassword.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -48,20 +51,25 @@ std::string RandomDigits(size_t count, const char* alphabet, size_t alphabetSize
   return bytes;
 }
 
-void SaveEMailInfo(TBufWriter& w, const TEMailInfo& info) {
-  info.Name.SaveToBufWriter(w);
-  info.POP3Server.SaveToBufWriter(w);
-  info.SMTPServer.SaveToBufWriter(w);
-  info.UserName.SaveToBufWriter(w);
-  w.WriteWord(info.MaxReceivers);
+// Each stored record's fields, listed once in stored order for the writer and the reader
+// (const records for writing). A login's fields up to its counted lists: its mail account
+// without the password, which is kept enciphered with the secrets.
+template <class Login>
+auto LoginFields(Login& l) {
+  return std::tie(l.Ident, l.Virtual, l.LIdent, l.Name, l.DisplayName, l.AutomaticEMail, l.Rights, l.EMail.Name,
+                  l.EMail.POP3Server, l.EMail.SMTPServer, l.EMail.UserName, l.EMail.MaxReceivers, l.LastDiscussion);
 }
-
-void LoadEMailInfo(TBufReader& r, TEMailInfo& info) {
-  info.Name.LoadFromBufReader(r);
-  info.POP3Server.LoadFromBufReader(r);
-  info.SMTPServer.LoadFromBufReader(r);
-  info.UserName.LoadFromBufReader(r);
-  info.MaxReceivers = r.ReadWord();
+template <class Position>
+auto PositionFields(Position& p) {
+  return std::tie(p.MIdent, p.StorageType, p.Number);
+}
+template <class Access>
+auto AccessFields(Access& a) {
+  return std::tie(a.PrivateIdent, a.Level);
+}
+template <class Pin>
+auto PinFields(Pin& pin) {
+  return std::tie(pin.LIdent, pin.Address, pin.Key);
 }
 
 // The plain secrets portion: the key, the mail password and the signing pair.
@@ -264,30 +272,19 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
   if (count > kMaxLogins) return ReportDamaged(path, "число записей");
   for (uint32_t i = 0; i < count && !r.IsFailed(); ++i) {
     TLogin login;
-    login.Ident = r.ReadWord();
-    login.Virtual = r.ReadByte();
-    login.LIdent.LoadFromBufReader(r);
-    login.Name.LoadFromBufReader(r);
-    login.DisplayName.LoadFromBufReader(r);
-    login.AutomaticEMail.LoadFromBufReader(r);
-    login.Rights.LoadFromBufReader(r);
-    LoadEMailInfo(r, login.EMail);
-    login.LastDiscussion.LoadFromBufReader(r);
+    ReadFields(r, LoginFields(login));
     const uint32_t positions = r.ReadDWord();
     if (positions > kMaxEntries) return ReportDamaged(path, "число позиций");
     for (uint32_t k = 0; k < positions && !r.IsFailed(); ++k) {
       TLoginPosition p;
-      p.MIdent.LoadFromBufReader(r);
-      p.StorageType = r.ReadByte();
-      p.Number = r.ReadWord();
+      ReadFields(r, PositionFields(p));
       login.Positions.AddItem(std::move(p));
     }
     const uint32_t accesses = r.ReadDWord();
     if (accesses > kMaxEntries) return ReportDamaged(path, "число доступов");
     for (uint32_t k = 0; k < accesses && !r.IsFailed(); ++k) {
       TLoginAccess a;
-      a.PrivateIdent.LoadFromBufReader(r);
-      a.Level = r.ReadByte();
+      ReadFields(r, AccessFields(a));
       login.Accesses.AddItem(std::move(a));
     }
     const uint32_t secrets = r.ReadDWord();
@@ -302,9 +299,7 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
   if (pinCount > kMaxEntries) return ReportDamaged(path, "число ключей");
   for (uint32_t k = 0; k < pinCount && !r.IsFailed(); ++k) {
     TPinnedKey pin;
-    pin.LIdent.LoadFromBufReader(r);
-    pin.Address.LoadFromBufReader(r);
-    r.ReadBytes(pin.Key.data(), pin.Key.size());
+    ReadFields(r, PinFields(pin));
     pins.AddItem(std::move(pin));
   }
   if (r.IsFailed() || IsErrorReported()) return false;
@@ -326,26 +321,11 @@ bool TLoginsStorage::Save() {
     w.WriteWord(LastLoginIdent);
     w.WriteDWord(Logins.Count());
     for (TLogin& login : Logins) {
-      w.WriteWord(login.Ident);
-      w.WriteByte(login.Virtual);
-      login.LIdent.SaveToBufWriter(w);
-      login.Name.SaveToBufWriter(w);
-      login.DisplayName.SaveToBufWriter(w);
-      login.AutomaticEMail.SaveToBufWriter(w);
-      login.Rights.SaveToBufWriter(w);
-      SaveEMailInfo(w, login.EMail);
-      login.LastDiscussion.SaveToBufWriter(w);
+      WriteFields(w, LoginFields(std::as_const(login)));
       w.WriteDWord(login.Positions.Count());
-      for (const TLoginPosition& p : login.Positions) {
-        p.MIdent.SaveToBufWriter(w);
-        w.WriteByte(p.StorageType);
-        w.WriteWord(p.Number);
-      }
+      for (const TLoginPosition& p : login.Positions) WriteFields(w, PositionFields(p));
       w.WriteDWord(login.Accesses.Count());
-      for (const TLoginAccess& a : login.Accesses) {
-        a.PrivateIdent.SaveToBufWriter(w);
-        w.WriteByte(a.Level);
-      }
+      for (const TLoginAccess& a : login.Accesses) WriteFields(w, AccessFields(a));
       if (login.IsUnlocked()) {
         std::string plain = ComposeSecrets(login, login.fSigning);
         login.fSecrets.assign(plain.size() + PasswordCipherOverhead, '\0');
@@ -358,11 +338,7 @@ bool TLoginsStorage::Save() {
       w.WriteBytes(login.PublicKey.data(), login.PublicKey.size());
     }
     w.WriteDWord(Pins.Count());
-    for (const TPinnedKey& pin : Pins) {
-      pin.LIdent.SaveToBufWriter(w);
-      pin.Address.SaveToBufWriter(w);
-      w.WriteBytes(pin.Key.data(), pin.Key.size());
-    }
+    for (const TPinnedKey& pin : Pins) WriteFields(w, PinFields(pin));
   }
   if (IsErrorReported()) return false;
   return ReplaceKeptFile(fPath, data, true, "TLoginsStorage::Save");

@@ -239,20 +239,12 @@ bool TDiscBlockStorages::CopyBlockTree(TDiscussion& discussion, TDiscBlockIndex 
     if ((type == StorageType_Comments || type == StorageType_ModeratedComments) && upperType == StorageType_Notes)
       type = StorageType_Notes;
     TBlocksStorage& storage = *GetStorage(type);
-    const int index = storage.AddEmptyItem();
+    const int index = storage.AppendBlock(discussion, upper);
     if (index < 0) return !made.empty();
     const TDiscBlockIndex own{type, uint16_t(index)};
     TDiscBlock& block = storage.Block(index);
-    const int number = storage.TakeNewBlockNum();
-    if (number < 0) {
-      storage.DeleteLastItem(discussion);
-      return !made.empty();
-    }
-    block.BlockNum = uint16_t(number);
     block.TextType = sourceRecord.TextType;
     block.ADIdent = type == StorageType_Comments || type == StorageType_ModeratedComments ? sourceRecord.ADIdent : NoADIdent;
-    block.Upper = upper;
-    block.UpperCode = GetDiscBlock(upper)->GetDiscBlockCode();
     discussion.Undo.AddDiscBlockCreation(discussion, own);
     int childNumber = 0;
     if (type == StorageType_Notes) {

@@ -25,6 +25,25 @@ int TBlocksStorage::AddEmptyItem() {
   return index;
 }
 
+int TBlocksStorage::AppendBlock(const TDiscussion& discussion, TDiscBlockIndex upper) {
+  const int index = AddEmptyItem();
+  if (index < 0) return -1;
+  const int number = TakeNewBlockNum();
+  if (number < 0) {
+    // Never announced: the slot goes as it came.
+    Blocks.Delete(index);
+    TextItems.Delete(index);
+    return -1;
+  }
+  TDiscBlock& block = Blocks[index];
+  block.BlockNum = uint16_t(number);
+  if (const TDiscBlock* above = upper.IsEmpty() ? nullptr : discussion.Storages.GetDiscBlock(upper)) {
+    block.Upper = upper;
+    block.UpperCode = above->GetDiscBlockCode();
+  }
+  return index;
+}
+
 void TBlocksStorage::DeleteLastItem(TDiscussion& discussion) {
   const int last = Blocks.Count() - 1;
   if (last < 0) return;

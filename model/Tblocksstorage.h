@@ -34,6 +34,12 @@ public:
   // Appends a default block of this storage with an empty text item; -1 (reported)
   // when the storage is full.
   int AddEmptyItem();
+  // A new block at the end of this storage: its slot, a block number of the storage's own,
+  // its kind, and its upper block with that block's code (none when `upper` is empty).
+  // -1 (reported) when the storage is full or its block numbers are used up; no slot is
+  // left taken then. The caller numbers, names and fills it, records its creation for
+  // undo where the user made it, and announces it with NewBlockAdded.
+  int AppendBlock(const TDiscussion& discussion, TDiscBlockIndex upper);
   // Removes the last block (the undoing of its creation).
   void DeleteLastItem(TDiscussion& discussion);
   // The next block number (stored back); -1 (reported) when the numbers are used up.

@@ -103,16 +103,14 @@ int TDiscussionsManager::CreateNewDiscussion(int16_t parentFolder, const TStr& f
   discussion.Info.InfoRead = 1;
   if (!withRootBlock) return index;
   TBlocksStorage& model = discussion.Storages.Model;
-  const int root = model.AddEmptyItem();
-  const int number = root < 0 ? -1 : model.TakeNewBlockNum();
-  if (number >= 0) {
+  const int root = model.AppendBlock(discussion, TDiscBlockIndex());
+  if (root >= 0) {
     TDiscBlock& block = model.Block(root);
-    block.BlockNum = uint16_t(number);
     block.TextType = TextType_Heading;
     model.SetBlockName(root, RootBlockName);
     model.NewBlockAdded(discussion, root, 0);
   }
-  if (number < 0 || !discussion.Save()) {
+  if (root < 0 || !discussion.Save()) {
     Discussions.pop_back();
     return -1;
   }

@@ -150,20 +150,14 @@ void AppendBlocks(TDiscussion& d, const std::vector<TDiscBlockRecord>& records) 
   TBlocksStorage& model = d.Storages.Model;
   std::vector<std::pair<int, TStr>> formulas;
   for (const TDiscBlockRecord& record : records) {
-    const int index = model.AddEmptyItem();
+    const int upper = record.UpperName.IsEmpty() ? -1 : model.FindByName(record.UpperName.ToString());
+    // Room was checked before anything was applied.
+    const int index =
+        model.AppendBlock(d, upper >= 0 ? TDiscBlockIndex{StorageType_Model, uint16_t(upper)} : TDiscBlockIndex());
+    if (index < 0) break;
     TDiscBlock& block = model.Block(index);
-    block.StorageType = StorageType_Model;
-    block.BlockNum = uint16_t(model.TakeNewBlockNum());
     CopyReceivedValues(block, record);
-    if (!record.UpperName.IsEmpty()) {
-      const int upper = model.FindByName(record.UpperName.ToString());
-      if (upper >= 0 && upper != index) {
-        block.Upper = {StorageType_Model, uint16_t(upper)};
-        block.UpperCode = model.Block(upper).GetDiscBlockCode();
-      } else {
-        KeepLostName(d, index, true, record.UpperName);
-      }
-    }
+    if (!record.UpperName.IsEmpty() && upper < 0) KeepLostName(d, index, true, record.UpperName);
     model.Block(index).Name = record.Name;
     if (record.TextType == TextType_Formula && !record.ConclusionName.IsEmpty())
       formulas.push_back({index, record.ConclusionName});

@@ -183,9 +183,10 @@ void TNewBlocksHandler::ApplyRecord(TDiscBlockRecord& record) {
     ++fUpdated;
     found.UnlinkedIndex = NoUnlinkedBlockInfo;
   } else {
-    // Room was checked before anything was applied.
-    index = storage.AddEmptyItem();
-    storage.Block(index).BlockNum = uint16_t(storage.TakeNewBlockNum());
+    // Room was checked before anything was applied; the upper block is linked by its name
+    // once every received block is in.
+    index = storage.AppendBlock(d, TDiscBlockIndex());
+    if (index < 0) return;
     ++fAdded;
   }
   const TDiscBlockIndex own{target, uint16_t(index)};

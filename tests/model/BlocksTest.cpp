@@ -241,6 +241,35 @@ struct FixedMeasurer : TRowMeasurer {
 
 }  // namespace
 
+TEST_F(Blocks, AnAppendedBlockTakesASlotANumberAndItsUpperBlockOrNothing) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  const TDiscBlockIndex root = d.Storages.GetRootBlockIndex();
+  TBlocksStorage& notes = d.Storages.Notes;
+  notes.LastBlockNum = 41;
+  const int index = notes.AppendBlock(d, root);
+  ASSERT_EQ(index, 0);
+  EXPECT_EQ(notes.Block(index).StorageType, StorageType_Notes);
+  EXPECT_EQ(notes.Block(index).BlockNum, 42);
+  EXPECT_EQ(notes.LastBlockNum, 42);
+  EXPECT_EQ(notes.Block(index).Upper, root);
+  EXPECT_EQ(notes.Block(index).UpperCode, d.Storages.GetDiscBlock(root)->GetDiscBlockCode());
+  // No upper block, or one that is not there: no link.
+  TBlocksStorage& model = d.Storages.Model;
+  for (const TDiscBlockIndex upper : {TDiscBlockIndex(), TDiscBlockIndex{StorageType_Model, 999}}) {
+    const int made = model.AppendBlock(d, upper);
+    ASSERT_GE(made, 0);
+    EXPECT_TRUE(model.Block(made).Upper.IsEmpty());
+    EXPECT_TRUE(model.Block(made).UpperCode.IsEmpty());
+  }
+  // The numbers used up: reported, and no slot is left taken.
+  notes.LastBlockNum = 0xFFFF;
+  EXPECT_EQ(notes.AppendBlock(d, root), -1);
+  EXPECT_EQ(notes.Count(), 1);
+  ASSERT_FALSE(Reports().empty());
+  EXPECT_EQ(Reports().back(), "TBlocksStorage::TakeNewBlockNum - номера блоков исчерпаны");
+}
+
 TEST_F(Blocks, AppendsAndRemovalsReachTheGraphAndTheListeners) {
   TDiscussion d;
   MakeRoot(d, Folder());

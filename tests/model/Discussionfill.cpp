@@ -8,15 +8,13 @@ namespace modeltest {
 TDiscBlockIndex AddBlock(TDiscussion& discussion, uint8_t storageType, TDiscBlockIndex upper, uint8_t textType,
                          const std::string& text, uint16_t adident) {
   TBlocksStorage& storage = *discussion.Storages.GetStorage(storageType);
-  const int index = storage.AddEmptyItem();
+  const int index = storage.AppendBlock(discussion, upper);
   if (index < 0) return {};
   const TDiscBlockIndex own{storageType, uint16_t(index)};
   TDiscBlock& block = storage.Block(index);
-  block.BlockNum = uint16_t(storage.TakeNewBlockNum());
   block.TextType = textType;
   block.ADIdent = adident;
-  block.Upper = upper;
-  if (!upper.IsEmpty()) block.UpperCode = discussion.Storages.GetDiscBlock(upper)->GetDiscBlockCode();
+  block.Upper = upper;  // a test may hang a block under one that is not there
   block.Num = uint16_t(storage.GetNewBlockNumber(discussion, upper));
   storage.Block(index).SetComposedBlockName(discussion, own);
   storage.Texts(index).Str.Text = text;
