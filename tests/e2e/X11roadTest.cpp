@@ -8,6 +8,7 @@
 #include "model/Tdiscussion.h"
 #include "tests/app/Programonx.h"
 #include "tests/e2e/Installation.h"
+#include "tests/e2e/Roads.h"
 #include "tests/e2e/Screentext.h"
 #include "tests/net/Mailservers.h"
 #include "tests/support/Testsupport.h"
@@ -57,23 +58,27 @@ class TPersonAtX {
 
   // Waits until the window with the X focus has a title that ends in `tail` (a browse
   // window's title is the path of what it shows).
-  bool Focused(const std::string& tail) {
+  bool Focused(const std::string& tail) { return FocusedTitle(tail, false); }
+  // The same for a block's window, whose title begins with the block's name.
+  bool FocusedOnBlock(const std::string& name) { return FocusedTitle(name + " ", true); }
+  bool FocusedTitle(const std::string& part, bool head) {
     const auto until = Clock::now() + kStepTimeout;
     std::string name;
     while (Clock::now() < until && fProgram.Running()) {
       name = fProgram.Xdo("getwindowfocus getwindowname");
       while (!name.empty() && name.back() == '\n') name.pop_back();
-      if (name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0) return true;
+      if (name.size() >= part.size() && name.compare(head ? 0 : name.size() - part.size(), part.size(), part) == 0)
+        return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return Failed("the focused window is '" + name + "', not one of '" + tail + "'");
+    return Failed("the focused window is '" + name + "', not one of '" + part + "'");
   }
 
   // Clicks a caption once it shows: in the window with the X focus for a form's captions,
   // anywhere for a menu's (its drop-downs have no focus), the lowest one when it shows
   // twice (the window opened last lies lower).
-  bool Click(const std::string& caption, TFace face = TFace::Menu) {
-    return TryClick(caption, face, kStepTimeout) || Failed("no caption '" + caption + "' on the screen");
+  bool Click(const std::string& caption, TFace face = TFace::Menu, int button = 1) {
+    return TryClick(caption, face, kStepTimeout, button) || Failed("no caption '" + caption + "' on the screen");
   }
   // Clicks through menu entries, each once it shows. A busy program may take the first
   // click before its menu is ready: then the menus are closed and the entries tried again.
@@ -87,6 +92,19 @@ class TPersonAtX {
       Key("Escape");
     }
     return Failed("no menu entries " + std::string(*captions.begin()) + " ... " + std::string(*std::prev(captions.end())));
+  }
+  // Chooses an entry of the popup menu a right click on the caption opens. A busy program
+  // may lose the click: the menu is then closed and opened again.
+  bool ChooseInPopup(const std::string& caption, TFace face, const std::string& entry) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (!Click(caption, face, 3)) return false;
+      if (TryClick(entry, TFace::Menu, kStepTimeout / 3)) return true;
+      if (attempt == 2) break;
+      Key("Escape");
+    }
+    const bool failed = Failed("no entry " + entry + " in the popup menu of '" + caption + "'");
+    Key("Escape");
+    return failed;
   }
   // The first window after the key password: the read-me is closed; the folder of
   // discussions is reached from the root folder or, up, from the discussion it opened on.
@@ -129,6 +147,48 @@ class TPersonAtX {
     Type("");
     return Perform("Inbox");
   }
+  // From the folder of discussions: the post office packs what waits in the Outbox and
+  // sends it, and is closed.
+  bool SendFromOutbox() {
+    return Choose({"Commands", "Run post module"}) && Enter("AUTO-HANDLING") && Exchange("Send") &&
+           Click("Close", TFace::Form);
+  }
+  // Waits until the focused window's lower list shows a block's text (`shown`), or no
+  // longer shows it: the window has gone where it was sent, and its menus offer that
+  // place's commands.
+  bool Lists(const std::string& text, bool shown = true) {
+    const auto until = Clock::now() + kStepTimeout;
+    while (Clock::now() < until && fProgram.Running()) {
+      const RECT focused = FocusedWindow();
+      const auto inside = [&focused](const screentext::TSpot& spot) {
+        return spot.X >= focused.left && spot.X < focused.right && spot.Y >= focused.top && spot.Y < focused.bottom;
+      };
+      int menus = focused.bottom;
+      for (const screentext::TSpot& spot : fEye.Find("Commands", TFace::Menu))
+        if (inside(spot)) menus = std::min(menus, spot.Y);
+      bool listed = false;
+      for (const screentext::TSpot& spot : fEye.Find(text, TFace::BlockText))
+        listed = listed || (inside(spot) && spot.Y > menus);
+      if (menus < focused.bottom && listed == shown) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return Failed("the lower list " + std::string(shown ? "does not show" : "still shows") + " '" + text + "'");
+  }
+  // Answers the next window, a message box, with Enter.
+  bool Enter(const std::string& title) { return Window(title) && (Type(""), true); }
+  // Closes the post office, back in the folder of discussions.
+  bool LeaveOffice() { return Click("Close", TFace::Form) && Focused("/Discussed"); }
+  // Into the block of the lower list that shows the text: its window then bears its name.
+  bool IntoBlock(const std::string& text, const std::string& name) {
+    if (!Click(text, TFace::BlockText)) return false;
+    Key("Return");
+    return FocusedOnBlock(name) && Lists(text, false);
+  }
+  // From the folder of discussions: its only discussion opened in the same window.
+  bool OpenTheDiscussion(const std::string& name) {
+    Key("Return");
+    return Focused("/Discussed/" + name);
+  }
   // Handles every file of a folder of the post office window, once the office has the
   // focus back from the boxes it showed. "Perform" is pressed when it shows as it does
   // enabled, that is once the folder is shown with files in it.
@@ -150,7 +210,7 @@ class TPersonAtX {
   TProgramOnX& Program() { return fProgram; }
 
   // Clicks the caption if it shows within `patience`.
-  bool TryClick(const std::string& caption, TFace face, Clock::duration patience) {
+  bool TryClick(const std::string& caption, TFace face, Clock::duration patience, int button = 1) {
     const auto until = Clock::now() + patience;
     while (Clock::now() < until && fProgram.Running()) {
       std::vector<screentext::TSpot> spots = fEye.Find(caption, face);
@@ -161,7 +221,7 @@ class TPersonAtX {
         });
       }
       if (!spots.empty()) {
-        fProgram.Click(spots.back().X, spots.back().Y);
+        fProgram.Click(spots.back().X, spots.back().Y, button);
         return true;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -313,6 +373,74 @@ TEST_F(X11Road, TheLeaderWritesAndAnnouncesADiscussionAndTheOtherSeesIt) {
   const TDiscBlockIndex block = copy.Storages.FindDiscBlockIndexByName("1");
   ASSERT_FALSE(block.IsEmpty());
   EXPECT_EQ(copy.Storages.GetStrHashItem(block)->Str.Text.ToString(), text);
+
+  // The comment back: B gets an author identifier from A, writes a note under A's block,
+  // posts it and sends the post; A receives it and sees it under the block.
+  const std::string comment = "Only the Pechora still reaches the sea";
+  {  // B asks for an author identifier.
+    TPersonAtX boris(B, server.Name(), eye);
+    ASSERT_TRUE(boris.Start());
+    ASSERT_TRUE(boris.ToDiscussedFolder());
+    ASSERT_TRUE(boris.OpenTheDiscussion("Rivers"));
+    ASSERT_TRUE(boris.Lists(text));
+    ASSERT_TRUE(boris.Choose({"Commands", "Service", "Form post command", "Give my identifier"}));
+    ASSERT_TRUE(boris.Enter("GENERATE_AUTHOR_IDENTS"));
+    ASSERT_TRUE(boris.Focused("/Discussed/Rivers"));
+    boris.Key("BackSpace");
+    ASSERT_TRUE(boris.Focused("/Discussed"));
+    ASSERT_TRUE(boris.SendFromOutbox());
+    ASSERT_TRUE(boris.Close());
+  }
+  {  // A grants it.
+    TPersonAtX anna(A, server.Name(), eye);
+    ASSERT_TRUE(anna.StartAndHandleWhatCame());
+    ASSERT_TRUE(anna.Window("Expert identifier request"));
+    ASSERT_TRUE(anna.Click("Generate", TFace::Form));
+    ASSERT_TRUE(anna.Enter("AUTHOR_IDENTS_GENERATED"));
+    ASSERT_TRUE(anna.LeaveOffice());
+    ASSERT_TRUE(anna.SendFromOutbox());
+    ASSERT_TRUE(anna.Close());
+  }
+  {  // B takes the identifier, writes the note under block 1, posts it and sends the post.
+    TPersonAtX boris(B, server.Name(), eye);
+    ASSERT_TRUE(boris.StartAndHandleWhatCame());
+    ASSERT_TRUE(boris.Enter("Author identifier"));
+    ASSERT_TRUE(boris.LeaveOffice());
+    ASSERT_TRUE(boris.OpenTheDiscussion("Rivers"));
+    ASSERT_TRUE(boris.IntoBlock(text, "1"));
+    ASSERT_TRUE(boris.Choose({"Commands", "Add note"}));
+    ASSERT_TRUE(boris.Window(""));
+    boris.Type(comment, false);
+    ASSERT_TRUE(boris.Click("OK", TFace::Form));
+    ASSERT_TRUE(boris.FocusedOnBlock("1"));  // the text is the block window's, not the editor's
+    ASSERT_TRUE(boris.ChooseInPopup(comment, TFace::BlockText, "Post"));
+    ASSERT_TRUE(boris.Choose({"Commands", "Service", "Form post command", "Send post"}));
+    ASSERT_TRUE(boris.Enter("NEW_BLOCKS"));
+    ASSERT_TRUE(boris.FocusedOnBlock("1"));
+    boris.Key("BackSpace");
+    ASSERT_TRUE(boris.Focused("/Discussed/Rivers"));
+    boris.Key("BackSpace");
+    ASSERT_TRUE(boris.Focused("/Discussed"));
+    ASSERT_TRUE(boris.SendFromOutbox());
+    ASSERT_TRUE(boris.Close());
+    EXPECT_EQ(boris.Status(), 0);
+  }
+  {  // A receives the comment and sees it under its block.
+    TPersonAtX anna(A, server.Name(), eye);
+    ASSERT_TRUE(anna.StartAndHandleWhatCame());
+    ASSERT_TRUE(anna.Accept({"New blocks", "NEW_BLOCKS"}));  // the news, and the leader passes it on
+    ASSERT_TRUE(anna.LeaveOffice());
+    ASSERT_TRUE(anna.OpenTheDiscussion("Rivers"));
+    ASSERT_TRUE(anna.IntoBlock(text, "1"));
+    ASSERT_TRUE(anna.Click(comment, TFace::BlockText));
+    ASSERT_TRUE(anna.Close());
+    EXPECT_EQ(anna.Status(), 0);
+  }
+  TDiscussion commented;
+  commented.Folder = A.File("Discussed/Rivers");
+  ASSERT_TRUE(commented.Load());
+  const std::string tree = Tree(commented);
+  EXPECT_NE(tree.find("|1|" + comment + "\n"), std::string::npos) << tree;  // a comment under block 1
 }
 
 }  // namespace
