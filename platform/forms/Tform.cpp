@@ -171,6 +171,21 @@ void TCustomForm::CentreOver(const RECT& area) {
   platform::SetPlacementKind(Handle(), platform::Window::Placement::Program);
 }
 
+// A modal form belongs over the window it interrupts: a centred one is centred on it,
+// and a desktop keeps it where the program puts it.
+void TCustomForm::PlaceOver(HWND owner) {
+  platform::Window* self = platform::FindWindowObject(Handle());
+  if (!self || self->placement == platform::Window::Placement::Remembered) return;
+  const bool centred = position_ == poScreenCenter || position_ == poDesktopCenter || position_ == poMainFormCenter ||
+                       position_ == poOwnerFormCenter;
+  RECT area{};
+  if (centred && !positioned_ && owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &area)) {
+    positioned_ = true;
+    CentreOver(area);
+  }
+  platform::SetPlacementKind(Handle(), platform::Window::Placement::Program);
+}
+
 // A window with a frame opens on the screen whatever placement it was given or
 // remembered: cut to the work area and moved into it. Frameless windows are placed
 // exactly by their code (hidden forms off the screen among them).
@@ -252,6 +267,7 @@ TModalResult TCustomForm::ShowModal() {
   HWND previous = GetActiveWindow();
   // The desktop keeps a modal form above the window it interrupts.
   platform::CurrentDisplay().ModalOver(Handle(), previous);
+  PlaceOver(previous);
   formState_.Include(fsModal);
   std::vector<HWND> disabled = DisableOtherWindows();
   Application->ModalStarted();

@@ -111,6 +111,7 @@ class TCustomForm : public TCustomControl {
  private:
   void ApplyPosition();
   void CentreOver(const RECT& area);
+  void PlaceOver(HWND owner);
   static class TToolBar* MenuToolBar(TWinControl* Within);
   void ShowWindowNow();
   void DialogKey(TMessage& Message);

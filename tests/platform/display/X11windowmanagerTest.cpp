@@ -198,7 +198,7 @@ TEST_F(X11Managed, TheManagerFramesTheFormAndItsDialogIsTransient) {
   DestroyWindow(dialog);
 }
 
-TEST_F(X11Managed, TheManagerPlacesASecondMainWindowApartAndKeepsARememberedPlace) {
+TEST_F(X11Managed, TheManagerPlacesASecondMainWindowApartADialogOverItsOwnerAndKeepsARememberedPlace) {
   // Two main windows designed at the same spot, as two installations' browse windows are.
   std::unique_ptr<TForm> first(MakeForm("Первое", 0, 0, 300, 200));
   std::unique_ptr<TForm> second(MakeForm("Второе", 0, 0, 300, 200));
@@ -211,6 +211,32 @@ TEST_F(X11Managed, TheManagerPlacesASecondMainWindowApartAndKeepsARememberedPlac
   EXPECT_FALSE(one.x == two.x && one.y == two.y) << two.x << "," << two.y;
   const RECT inset = platform::NonClientInsets(GetWindowLong(h, GWL_STYLE) & ~(WS_VSCROLL | WS_HSCROLL), 0);
   ASSERT_TRUE(PumpUntil([&] { return Rect(h).left + inset.left == two.x && Rect(h).top + inset.top == two.y; }));
+
+  // A question asked from the second window lies over it, wherever the manager put it.
+  TForm dialog(nullptr);
+  dialog.SetCaption("Вопрос");
+  dialog.SetBorderStyle(bsDialog);
+  dialog.SetPosition(poScreenCenter);
+  dialog.SetBounds(0, 0, 160, 90);
+  POINT shown{-1, -1};
+  TTimer look(&dialog);
+  look.SetInterval(20);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);  // only so that a fault ends
+  look.OnTimer = [&](TObject*) {
+    if (Viewable(dialog.Handle())) {
+      shown = RootPosition(dialog.Handle());
+      dialog.SetModalResult(mrOk);
+    } else if (std::chrono::steady_clock::now() > end) {
+      dialog.SetModalResult(mrCancel);
+    }
+  };
+  ASSERT_EQ(dialog.ShowModal(), mrOk);
+  XWindowAttributes owner;
+  ASSERT_TRUE(XGetWindowAttributes(peer, XOf(h), &owner));
+  EXPECT_GT(shown.x, two.x);
+  EXPECT_GT(shown.y, two.y);
+  EXPECT_LT(shown.x + 160, two.x + owner.width + inset.left + inset.right);
+  EXPECT_LT(shown.y + 90, two.y + owner.height + inset.top + inset.bottom);
 
   // A remembered place is kept, brought back onto a screen that shrank since.
   std::unique_ptr<TForm> third(MakeForm("Третье", 200, 200, 300, 200));
