@@ -67,7 +67,19 @@ class Handling : public PostTest {
                         {"DIDENT", dident}, {"COMPOSE_DATETIME", date}}, data);
     return path;
   }
+  // A discussion of its own discussions' manager, named `name`, known as D-1.
+  TDiscussion& Discussed(const char* name) {
+    DiscussionsManager() = &Manager;
+    std::string root = Root;
+    root.pop_back();
+    EXPECT_TRUE(Manager.Init(root));
+    const int index = Manager.CreateNewDiscussion(Manager.DiscussedRoot, TStr(name), true, 0);
+    TDiscussion& discussion = Manager.GetDiscussion(index);
+    discussion.Info.DIdent = "D-1";
+    return discussion;
+  }
   TRecordingRun run{Post};
+  TDiscussionsManager Manager;
 };
 
 TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
@@ -486,19 +498,11 @@ TEST_F(Handling, RequestsAreAskedAboutOncePerDiscussion) {
   EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "5-gm"));
 }
 
-// What a handler records in the post state is kept before its message goes: a program
-// killed after the run has both or neither.
 // A handled message goes only once its effect is on the disk, and only then counts as
 // applied: one whose post state could not be saved stays and is handled again, not refused;
 // once applied, the same message again is set aside.
 TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeletedAndOnlyThenItCountsAsApplied) {
-  TDiscussionsManager manager;
-  DiscussionsManager() = &manager;
-  std::string root = Root;
-  root.pop_back();
-  ASSERT_TRUE(manager.Init(root));
-  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("E"), true, 0));
-  discussion.Info.DIdent = "D-1";
+  TDiscussion& discussion = Discussed("E");
   ASSERT_TRUE(discussion.Save());
   RegisterCommandHandlers();
   const std::string message = Message("1-gm", "GIVE_MODEL");
@@ -531,13 +535,7 @@ TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeletedAndOnlyThenItC
 // A flood of model requests fills no list: past the bound each is refused, clearly and
 // once, in one summary. A model name too long to store makes nothing.
 TEST_F(Handling, FloodsAndOverlongFieldsAreRefusedBeforeTheyFillOrMakeAnything) {
-  TDiscussionsManager manager;
-  DiscussionsManager() = &manager;
-  std::string root = Root;
-  root.pop_back();
-  ASSERT_TRUE(manager.Init(root));
-  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("E"), true, 0));
-  discussion.Info.DIdent = "D-1";
+  TDiscussion& discussion = Discussed("E");
   discussion.Info.Name = "Ecology";
   ASSERT_TRUE(discussion.Save());
   RegisterPostCommandHandler("GIVE_MODEL", HandleCommand_GiveModel);
@@ -573,7 +571,7 @@ TEST_F(Handling, FloodsAndOverlongFieldsAreRefusedBeforeTheyFillOrMakeAnything) 
   const size_t refusal = log.find("set aside as " + inbox + "Set aside/fnm-long: HandleCommand_CreateModel - ");
   ASSERT_NE(refusal, std::string::npos);
   EXPECT_NE(log.find(" MODEL_NAME ", refusal), std::string::npos);
-  EXPECT_EQ(manager.FindDiscussionByDIdent(TStr("D-2"), false, TStr(), TStr()), -1);
+  EXPECT_EQ(Manager.FindDiscussionByDIdent(TStr("D-2"), false, TStr(), TStr()), -1);
   EXPECT_EQ(RunPeer("ls '" + inbox + "Set aside' | wc -l"), "21\n");
 }
 
@@ -599,13 +597,7 @@ TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
 }
 
 TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarysWork) {
-  TDiscussionsManager manager;
-  DiscussionsManager() = &manager;
-  std::string root = Root;
-  root.pop_back();
-  ASSERT_TRUE(manager.Init(root));
-  TDiscussion& discussion = manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("M"), true, 0));
-  discussion.Info.DIdent = "D-1";
+  TDiscussion& discussion = Discussed("M");
   discussion.Info.ModeratorLoginIdent = 0;
   ASSERT_TRUE(discussion.Save());
   // An installation that does not moderate passes the request over: the post behind it
