@@ -18,13 +18,12 @@ TFormBadRecipientAddresses::TFormBadRecipientAddresses(TComponent* owner) : TFor
     memo.SetReadOnly(true);
     memo.SetScrollBars(ssVertical);
   };
-  const auto escape = [](TButton& button) { button.SetCancel(true); };
   // clang-format off
   BuildControls(*this, {
       {Into(Label1), "Label1", "", {8, 8, 344, 30}, alNone,
        "There are bad recipients of command message\r\n(e-mails domains are not found):"},
       {Into(MemoEMails, readOnly), "MemoEMails", "", {8, 44, 344, 184}},
-      {Into(Button1, escape), "Button1", "", {272, 236, 80, 25}, alNone, "Close", [this] { SetModalResult(mrOk); }},
+      {Into(Button1, PressedByEscape(mrOk)), "Button1", "", {272, 236, 80, 25}, alNone, "Close"},
   });
   // clang-format on
 }

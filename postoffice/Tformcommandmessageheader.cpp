@@ -71,8 +71,6 @@ TFormCommandMessageHeader::TFormCommandMessageHeader(TComponent* owner, TDiscuss
   SetClientHeight(277);
 
   const auto hidden = [](TControl& control) { control.SetVisible(false); };
-  const auto enter = [](TButton& button) { button.SetDefault(true); };
-  const auto escape = [](TButton& button) { button.SetCancel(true); };
   const auto close = [this](bool result, TModalResult modalResult) {
     return [this, result, modalResult] {
       fResult = result;
@@ -90,8 +88,8 @@ TFormCommandMessageHeader::TFormCommandMessageHeader(TComponent* owner, TDiscuss
       {Into(ButtonDeselectAll, hidden), "ButtonDeselectAll", "PanelTop", {380, 3, 72, 23}, alNone, "deselect all",
        [this] { SetAllChecked(false); }},
       {Into(PanelBottom), "PanelBottom", "", {Keep, Keep, Keep, 34}, alBottom, ""},
-      {Into(ButtonOk, enter), "ButtonOk", "PanelBottom", {4, 5, 72, 23}, alNone, "OK", close(true, mrOk)},
-      {Into(ButtonCancel, escape), "ButtonCancel", "PanelBottom", {80, 5, 72, 23}, alNone, "Cancel",
+      {Into(ButtonOk, PressedByEnter()), "ButtonOk", "PanelBottom", {4, 5, 72, 23}, alNone, "OK", close(true, mrOk)},
+      {Into(ButtonCancel, PressedByEscape()), "ButtonCancel", "PanelBottom", {80, 5, 72, 23}, alNone, "Cancel",
        close(false, mrCancel)},
       {Into(ButtonNewRecipient), "ButtonNewRecipient", "PanelBottom", {160, 5, 72, 23}, alNone, "New",
        [this] { NewRecipient(); }},

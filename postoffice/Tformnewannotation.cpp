@@ -19,10 +19,8 @@ std::vector<std::string> AuthorInfoLines(const TAuthor& author, bool withAutomat
 }
 
 std::function<void(TButton&)> AnswerButton(TModalResult answer) {
-  return [answer](TButton& button) {
-    button.SetModalResult(answer);
-    button.SetCancel(answer == mrCancel);
-  };
+  if (answer == mrCancel) return PressedByEscape(mrCancel);
+  return [answer](TButton& button) { button.SetModalResult(answer); };
 }
 
 TFormNewAnnotation::TFormNewAnnotation(TComponent* owner) : TForm(owner) {

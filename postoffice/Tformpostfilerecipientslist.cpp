@@ -17,11 +17,10 @@ TFormPostFileRecipientsList::TFormPostFileRecipientsList(TComponent* owner) : TF
     memo.SetReadOnly(true);
     memo.SetScrollBars(ssVertical);
   };
-  const auto escape = [](TButton& button) { button.SetCancel(true); };
   // clang-format off
   BuildControls(*this, {
       {Into(MemoEMails, readOnly), "MemoEMails", "", {8, 8, 344, 210}},
-      {Into(Button1, escape), "Button1", "", {272, 226, 80, 25}, alNone, "Close", [this] { SetModalResult(mrOk); }},
+      {Into(Button1, PressedByEscape(mrOk)), "Button1", "", {272, 226, 80, 25}, alNone, "Close"},
   });
   // clang-format on
 }
