@@ -6,6 +6,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Tstr.h"
+#include "model/Modelhooks.h"
 #include "platform/kernel/Datafolders.h"
 
 #include <algorithm>
@@ -187,6 +188,13 @@ void TApplyingScope::Opened(const TReceivedMessage& message) {
 }
 
 void TApplyingScope::Commit() {
-  for (const TReceivedMessage& message : fMessages) TAppliedMessages::Instance().Hold(fPath, message);
+  const TModelHooks& hooks = ModelHooks();
+  bool pinned = true;
+  for (const TReceivedMessage& message : fMessages) {
+    TAppliedMessages::Instance().Hold(fPath, message);
+    if (hooks.PinSignerKey && !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey))
+      pinned = false;
+  }
   fMessages.clear();
+  if (!pinned) TError::Report("TApplyingScope::Commit - ключ подписи отправителя не закреплён: " + fPath);
 }

@@ -39,6 +39,8 @@ struct TReceivedMessage {
   TStateKind Kind = TStateKind::None;
   TDateTime Composed = 0;
   TMessageDigestValue Digest{};
+  std::string Address;     // FROM_USER_EMAIL, kept with a pinned key
+  TPublicKey SignerKey{};  // pinned for Sender once the message is applied
 };
 
 class TAppliedMessages {
@@ -81,7 +83,9 @@ class TAppliedMessages {
 };
 
 // The messages that handlers open while one handler runs on the received file at `path`:
-// when it counts its message as handled, they are held as applied.
+// when it counts its message as handled, they are held as applied, and the key each was
+// signed with is pinned for its sender when none was (never before: a refused message
+// must not lock its sender's genuine messages out).
 class TApplyingScope {
  public:
   explicit TApplyingScope(std::string path);
@@ -90,7 +94,8 @@ class TApplyingScope {
   TApplyingScope& operator=(const TApplyingScope&) = delete;
   // A frame opened a message inside the innermost scope.
   static void Opened(const TReceivedMessage& message);
-  // The handler counted its message as handled.
+  // The handler counted its message as handled; a signer's key that cannot be pinned is
+  // reported.
   void Commit();
 
  private:

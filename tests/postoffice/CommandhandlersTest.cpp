@@ -1427,6 +1427,74 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   EXPECT_EQ(gKeyPrompts.size(), 3u);
 }
 
+// A stranger with a key pair of its own writes first in the leader's name, about the
+// participant's secret copy but under the seal every copy can make: the screening sets it
+// aside, and nothing of it stays, not even its key for the name it claims. The leader's
+// genuine message that follows applies and pins the leader's key, which refuses the
+// stranger's next try.
+TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
+  TLoginsStorage leaders, strangers, participants;
+  leaders.Load(Root + "leaders.cbs");
+  strangers.Load(Root + "strangers.cbs");
+  participants.Load(Root + "participants.cbs");
+  const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) -> TLogin& {
+    logins.Current = logins.AddLogin(TStr(lident), TStr(email));
+    TLogin& l = logins.GetLogin(logins.Current);
+    l.LIdent = lident;
+    EXPECT_TRUE(l.SetKeyPassword(std::string(email) + " key 1"));
+    l.KeyPasswordVerified = 1;
+    return l;
+  };
+  const TLogin& lead = login(leaders, "L-lead", "lead@x");
+  login(strangers, "L-lead", "lead@x");
+  // The participant was told the leader's Key, but has seen no message of the leader yet.
+  login(participants, "L-me", "me@x").CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-lead"), lead.Key});
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  ASSERT_TRUE(mine->Load());
+  mine->Info.Secret = 1;
+  ASSERT_TRUE(mine->Save());
+  mine->Unload();
+  AddBlock(leader, StorageType_Comments, leader.Storages.GetRootBlockIndex(), TextType_Premise, "Подменённый текст");
+  const auto send = [&](TLoginsStorage& from, bool secret) {
+    RegisterLoginHooks(from);
+    leader.Info.Secret = secret ? 1 : 0;
+    EXPECT_TRUE(leader.SendCommand_NewBlocks_AllComments(MakeRecipientsList("me@x")));
+    EXPECT_EQ(Deliver().size(), 1u);
+    RegisterLoginHooks(participants);
+    Boxes.clear();
+    return Perform();
+  };
+  const auto comment = [&] {
+    auto saved = Saved();
+    return saved->Storages.Comments.Count() == 1 ? saved->Storages.Comments.Texts(0).Str.Text.ToString() : "<none>";
+  };
+  const auto pins = [&] {
+    TLoginsStorage saved;
+    saved.Load(Root + "participants.cbs");
+    return std::to_string(participants.Pins.Count()) + " " + std::to_string(saved.Pins.Count());
+  };
+
+  EXPECT_EQ(send(strangers, false), 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_EQ(pins(), "0 0");
+
+  leader.Storages.Comments.Texts(0).Str.Text = "Настоящий текст";
+  EXPECT_EQ(send(leaders, true), 1);
+  EXPECT_EQ(comment(), "Настоящий текст");
+  EXPECT_EQ(pins(), "1 1");
+  TPublicKey known;
+  ASSERT_TRUE(participants.KnownKeyOf(TStr("L-lead"), known));
+  EXPECT_EQ(known, lead.PublicKey);
+
+  leader.Storages.Comments.Texts(0).Str.Text = "Подменённый текст";
+  EXPECT_EQ(send(strangers, true), 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is no sealed command message or was altered on its way"));
+  EXPECT_EQ(comment(), "Настоящий текст");
+  EXPECT_EQ(pins(), "1 1");
+}
+
 // The Outbox messages whose names carry the short code, read as a handler reads them.
 static std::vector<TCommandMessageHeader> OutboxMessages(TPost& post, const std::string& command, const std::string& code) {
   std::vector<TCommandMessageHeader> found;
