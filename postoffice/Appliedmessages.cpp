@@ -188,6 +188,7 @@ void TApplyingScope::Opened(const TReceivedMessage& message) {
 }
 
 void TApplyingScope::Commit() {
+  if (IsErrorReported()) return;
   const TModelHooks& hooks = ModelHooks();
   bool pinned = true;
   for (const TReceivedMessage& message : fMessages) {

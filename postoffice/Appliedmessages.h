@@ -94,8 +94,8 @@ class TApplyingScope {
   TApplyingScope& operator=(const TApplyingScope&) = delete;
   // A frame opened a message inside the innermost scope.
   static void Opened(const TReceivedMessage& message);
-  // The handler counted its message as handled; a signer's key that cannot be pinned is
-  // reported.
+  // The handler counted its message as handled: unless an error was reported meanwhile,
+  // the messages are held and their keys pinned; a key that cannot be pinned is reported.
   void Commit();
 
  private:

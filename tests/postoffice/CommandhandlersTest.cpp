@@ -1117,6 +1117,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   // that no author of the copy holds, a known one keeps its own; the reader's record takes
   // them, and the answer goes to the reader.
   ASSERT_GE(mine->Authors.CreateAuthor(*mine, TStr("L-old"), 2, 1), 0);
+  std::string asked;
   const auto ask = [&](const std::string& lident, const std::string& email, const std::string& data) {
     TAuthor asking;
     asking.LIdent = lident;
@@ -1126,6 +1127,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
             {{"FROM_USER_EMAIL", email}, {"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"PRIVATE_REQ", "0"},
              {"DIDENT", dident}, {"AUTHOR_DATA", data.empty() ? asking.EncodeAuthorDataStr().ToString() : data},
              {"MODEL_NICK", "Ecology"}});
+    asked = ReadFile(inbox + "gai-" + lident);
     Boxes.clear();
     Perform();
   };
@@ -1145,6 +1147,15 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
     for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
   }
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-old"))).ADIdent, 2);
+  // The last request delivered again is refused as applied: set aside, not answered twice.
+  WriteFile(inbox + "gai-again", asked);
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "gai-again: HandleCommand_GenerateAuthorIdents - повторное сообщение"));
+  EXPECT_TRUE(IsFileExists(inbox + "Set aside/gai-again"));
+  EXPECT_TRUE(ListFiles(outbox).empty());
+  TError::Instance().Reset();
+  Reports.clear();
   // Identifiers that cannot be stored are not answered: the request is set aside.
   ask("L-bad", "bad@x", "not an author");
   EXPECT_TRUE(Showed("HANDLING POST FILE", "Error calling moderation function."));
