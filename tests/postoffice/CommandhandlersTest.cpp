@@ -1336,6 +1336,17 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
   CloseHandle(file);
 }
 
+// The current login of an installation's logins, with a signing pair and a Key of its own
+// and its key password entered at the login.
+static TLogin& LogIn(TLoginsStorage& logins, const char* lident, const char* email) {
+  logins.Current = logins.AddLogin(TStr(lident), TStr(email));
+  TLogin& l = logins.GetLogin(logins.Current);
+  l.LIdent = lident;
+  EXPECT_TRUE(l.SetKeyPassword(std::string(lident) + " key 1"));
+  l.KeyPasswordVerified = 1;
+  return l;
+}
+
 // The answers of the key-password prompts, each prompt recorded; none left cancels.
 std::deque<std::string> gKeyAnswers;
 std::vector<std::string> gKeyPrompts;
@@ -1359,16 +1370,8 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   // Files of their own, where the keys they learn are kept.
   leaders.Load(Root + "leaders.cbs");
   participants.Load(Root + "participants.cbs");
-  const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) -> TLogin& {
-    logins.Current = logins.AddLogin(TStr(lident), TStr(email));
-    TLogin& l = logins.GetLogin(logins.Current);
-    l.LIdent = lident;
-    EXPECT_TRUE(l.SetKeyPassword(std::string(lident) + " key 1"));
-    l.KeyPasswordVerified = 1;  // entered at the login
-    return l;
-  };
-  login(leaders, "L-lead", "lead@x");
-  login(participants, "L-me", "me@x");
+  LogIn(leaders, "L-lead", "lead@x");
+  LogIn(participants, "L-me", "me@x");
   struct TUnregister {
     ~TUnregister() { UnregisterLoginHooks(); }
   } unregister;
@@ -1448,18 +1451,10 @@ TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
   leaders.Load(Root + "leaders.cbs");
   strangers.Load(Root + "strangers.cbs");
   participants.Load(Root + "participants.cbs");
-  const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) -> TLogin& {
-    logins.Current = logins.AddLogin(TStr(lident), TStr(email));
-    TLogin& l = logins.GetLogin(logins.Current);
-    l.LIdent = lident;
-    EXPECT_TRUE(l.SetKeyPassword(std::string(email) + " key 1"));
-    l.KeyPasswordVerified = 1;
-    return l;
-  };
-  const TLogin& lead = login(leaders, "L-lead", "lead@x");
-  login(strangers, "L-lead", "lead@x");
+  const TLogin& lead = LogIn(leaders, "L-lead", "lead@x");
+  LogIn(strangers, "L-lead", "lead@x");
   // The participant was told the leader's Key, but has seen no message of the leader yet.
-  login(participants, "L-me", "me@x").CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-lead"), lead.Key});
+  LogIn(participants, "L-me", "me@x").CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-lead"), lead.Key});
   struct TUnregister {
     ~TUnregister() { UnregisterLoginHooks(); }
   } unregister;
