@@ -207,10 +207,11 @@ void SetPublicityCommand(TCommand& command) {
 void UnsubscribeCommand(TCommand& command) {
   TDiscussion* d = command.Discussion;
   if (!d || !SendSubscription(command, "UNSUBSCRIBE_ME") || !d->Info.Subscribed) return;
-  // The leader sends nothing more to a reader who left: the copy says so, and offers
-  // subscribing again.
+  // The leader sends nothing more to a reader who left: the copy says so at once, as the
+  // request has gone, and offers subscribing again.
   d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
   d->Info.Subscribed = 0;
+  d->Save();
   command.Browse.CurrentBrowseItemChanged(true);
 }
 

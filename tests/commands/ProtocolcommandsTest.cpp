@@ -5,6 +5,7 @@
 #include "browse/Commandcodes.h"
 #include "commands/Tformannotation.h"
 #include "foundation/Guihooks.h"
+#include "model/Unsavedchanges.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "postoffice/Tformcommandmessageheader.h"
@@ -121,6 +122,7 @@ TEST_F(ProtocolCommands, AReaderWhoUnsubscribedIsOfferedToSubscribeAgain) {
   for (int i = 0; i < 2; ++i) Answer(0);  // each message is announced
   ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Unsubscribe me"}));
   EXPECT_EQ(d->Info.Subscribed, 0);
+  EXPECT_FALSE(HasUnsavedChanges(*d));  // kept at once: the request has gone
   EXPECT_FALSE(Choose(form->Browse, {"Form post command", "Unsubscribe me"}));
   ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Subscribe me"}));
   const auto sent = Sent();
