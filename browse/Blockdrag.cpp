@@ -83,7 +83,7 @@ void TBrowse::LowerListMouseUp(int row, TMouseButton button, TShiftState, POINT)
     opened->ModerationMode = 0;
     if (item.Kind() == BrowseItem_Author && opened->Form) opened->Form->PanelUpperBlock->SetHeight(0);
     opened->CurrentBrowseItemChanged();
-    while (opened->History.Count() > 1) opened->History.Delete(opened->History.Count() - 1);
+    opened->History.KeepOldest(1);
     return;
   }
   OpenBrowseItem(item);
@@ -95,8 +95,8 @@ void TBrowse::DragMovesOver(TControl* control) {
   POINT pointer{};
   GetCursorPos(&pointer);
   const int y = Form->PaintBoxLowerList->ScreenToClient(pointer).y;
-  Drag.ScrollUp = y < ServiceRowHeight ? 1 : 0;
-  Drag.ScrollDown = Form->PaintBoxLowerList->Height() - ServiceRowHeight < y ? 1 : 0;
+  Drag.ScrollUp = y < LowerList.ServiceRowHeight() ? 1 : 0;
+  Drag.ScrollDown = Form->PaintBoxLowerList->Height() - LowerList.ServiceRowHeight() < y ? 1 : 0;
 }
 
 void TBrowse::TakeDrop(TBrowse& source) {

@@ -34,11 +34,10 @@ void TBrowse::SaveUserPosition() {
 void TBrowse::PushHistory() {
   if (Form) {
     const int height = std::max(0, Form->PanelUpperBlock->Height());
-    if (height != 0) LastUpperPanelHeight = uint16_t(height);
+    UpperPanelHeight.Remember(height);
     CurrentBrowseState.UpperPanelHeight = uint16_t(height);
   }
-  History.AddItem(CurrentBrowseState);
-  while (int(History.Count()) > BrowseHistoryLimit) History.Delete(0);
+  History.Push(CurrentBrowseState);
 }
 
 void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
@@ -56,9 +55,9 @@ void TBrowse::GoToDiscBlock(TDiscBlockIndex block) {
   CurrentBrowseState.Rows.Clear();
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = SpecCaption_None;
-  if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
+  if (Form) UpperPanelHeight.Restore(*Form->PanelUpperBlock);
   item.DisplayMode = DisplayMode_Full;
-  ListOffset = 0;
+  LowerList.SetOffset(0);
   CurrentBrowseItemChanged(true);
 }
 
@@ -118,8 +117,8 @@ void TBrowse::OpenBrowseItem(const TBrowseItem& item, bool refresh) {
   if (copy.Kind() == BrowseItem_Folder) SetDiscussionIndex(-1);
   CurrentBrowseState.SelectedRow = 0;
   CurrentBrowseState.SpecCaptionType = SpecCaption_None;
-  if (Form && LastUpperPanelHeight != 0) Form->PanelUpperBlock->SetHeight(LastUpperPanelHeight);
-  ListOffset = 0;
+  if (Form) UpperPanelHeight.Restore(*Form->PanelUpperBlock);
+  LowerList.SetOffset(0);
   CurrentBrowseItemChanged(refresh);
 }
 

@@ -21,7 +21,7 @@
 
 TBrowseItem* TBrowse::BeginLowerList(uint8_t listKind, const TBrowseItemIndex& listed) {
   TBrowseState& state = CurrentBrowseState;
-  MarkingAnchorRow = -1;
+  LowerList.DropAnchor();
   SelectLowerListRow(0, false);
   state.Rows.Clear();
   state.SelectedRow = 0;
@@ -49,7 +49,7 @@ void TBrowse::AddRowsOfChild(TBrowseItem& parent, const TBrowseItemIndex& parent
     row.ItemIndex = path;
   };
   const TBrowseItem& child = parent.Children[size_t(position)];
-  add(LowerListRow_Service, ServiceRowHeight);
+  add(LowerListRow_Service, LowerList.ServiceRowHeight());
   if (child.Kind() != BrowseItem_Block) return;
   TDiscussion* discussion = GetDiscussion();
   TDiscBlock* block = discussion ? discussion->Storages.GetDiscBlock(child.Ident.Index) : nullptr;

@@ -118,7 +118,7 @@ int TLowerListPainter::ServiceRow(const TBrowseItem& item, const RECT& rect, int
   if (IsErrorReported()) return height;
   if (row == fBrowse.CurrentBrowseState.SelectedRow) {
     // The selection: a dotted frame along the row's edges.
-    const int bottom = rect.top + (height > 0 ? height : fBrowse.ServiceRowHeight);
+    const int bottom = rect.top + (height > 0 ? height : fBrowse.LowerList.ServiceRowHeight());
     fCanvas.Pen()->SetColor(ColorOf(fPars.SelectionFrameColor));
     fCanvas.Pen()->SetStyle(psDot);
     fCanvas.Brush()->SetStyle(bsClear);

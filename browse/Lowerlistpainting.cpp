@@ -30,7 +30,7 @@ void TBrowse::DrawLowerListRow(TCanvas& canvas, int row, const RECT& rect) {
   switch (listRow.RowType) {
     case LowerListRow_Service:
       height = ServeLinePaint(*item, canvas, rect, row);
-      if (height == 0) height = ServiceRowHeight;
+      if (height == 0) height = LowerList.ServiceRowHeight();
       break;
     case LowerListRow_Text:
       height = FirstSecondLinesPaint(row, *item, canvas, rect, 1);
@@ -84,12 +84,12 @@ const TStrHashItem* TBrowse::GetStrHashItem(const TBrowseItem& item, TDiscussion
 
 void TBrowse::RelayoutLowerListFrom(int row, bool deferred) {
   InvalidateLowerListFrom(row >= 0 ? row : int(CurrentBrowseState.Rows.Count()));
-  if (deferred) LayoutRequest = 1;
+  if (deferred) LowerList.RequestLayout();
   else UpdateScrollPatternHeight();
 }
 
 void TBrowse::UpdateScrollPatternHeight() {
-  LayoutRequest = 0;
+  LowerList.LayoutDone();
   if (!Form) return;
   int height = 20;
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;

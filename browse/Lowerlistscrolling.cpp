@@ -32,7 +32,7 @@ int RowAtListPosition(const TArray<TLowerListRow>& rows, int position) {
 
 int TBrowse::GetFirstFullyVisibleRow() const {
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
-  int top = -ListOffset;
+  int top = -LowerList.Offset();
   for (int i = 0; i < int(rows.Count()); ++i) {
     if (top >= 0) return i;
     top += rows[uint32_t(i)].Height;
@@ -44,7 +44,7 @@ int TBrowse::GetLastFullyVisibleRow() const {
   if (!Form) return -1;
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
   const int height = Form->PaintBoxLowerList->Height();
-  int bottom = -ListOffset, last = -1;
+  int bottom = -LowerList.Offset(), last = -1;
   for (int i = 0; i < int(rows.Count()); ++i) {
     bottom += rows[uint32_t(i)].Height;
     if (bottom >= height) break;
@@ -70,19 +70,19 @@ void TBrowse::SetLowerListScrollPos(int position) {
 
 void TBrowse::ScrollRowToTop(int row) {
   if (row < 0 || row >= int(CurrentBrowseState.Rows.Count())) return;
-  SetLowerListScrollPos(GetLowerListRowRect(row).top + ListOffset);
+  SetLowerListScrollPos(GetLowerListRowRect(row).top + LowerList.Offset());
 }
 
 void TBrowse::SetPaintRequest(uint8_t request) {
-  if (request == PaintRequest_Scroll) ScrollRequest = 1;
-  else if (request == PaintRequest_Layout) LayoutRequest = 1;
+  if (request == PaintRequest_Scroll) LowerList.RequestScroll();
+  else if (request == PaintRequest_Layout) LowerList.RequestLayout();
 }
 
 void TBrowse::RunDeferredPaintRequests() {
-  if (LayoutRequest) UpdateScrollPatternHeight();
+  if (LowerList.LayoutRequested()) UpdateScrollPatternHeight();
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
   const int selected = CurrentBrowseState.SelectedRow;
-  if (ScrollRequest && selected >= 0 && selected < int(rows.Count()) && Form) {
+  if (LowerList.ScrollRequested() && selected >= 0 && selected < int(rows.Count()) && Form) {
     const int first = GetFirstFullyVisibleRow();
     if (first < 0 || selected < first) {
       ScrollRowToTop(selected);
@@ -95,13 +95,13 @@ void TBrowse::RunDeferredPaintRequests() {
       // selected row may lie far below the view.
       const RECT r = GetLowerListRowRect(selected);
       const int y = (r.top + r.bottom) / 2 - Form->PaintBoxLowerList->Height() / 3;
-      int target = ServiceRowAtOrBelow(rows, RowAtListPosition(rows, y + ListOffset));
+      int target = ServiceRowAtOrBelow(rows, RowAtListPosition(rows, y + LowerList.Offset()));
       if (target < 0 || target > selected) target = selected;
       ScrollRowToTop(target);
       DropHover();
     }
   }
-  ScrollRequest = 0;
+  LowerList.ScrollDone();
 }
 
 void TBrowse::KeyDown(WORD key, TShiftState shift) {
@@ -141,7 +141,8 @@ void TBrowse::KeyDown(WORD key, TShiftState shift) {
       int first = GetFirstFullyVisibleRow();
       if (first < 0) first = std::max(0, int(state.SelectedRow));
       // The row holding the list position a page above the first whole row.
-      const int y = GetLowerListRowRect(first).top + ListOffset - (Form ? Form->PaintBoxLowerList->Height() : 0);
+      const int y =
+          GetLowerListRowRect(first).top + LowerList.Offset() - (Form ? Form->PaintBoxLowerList->Height() : 0);
       const int target = ServiceRowAtOrBelow(rows, RowAtListPosition(rows, y));
       if (target < 0) break;
       SelectLowerListRow(target, false);
@@ -165,7 +166,7 @@ void TBrowse::KeyDown(WORD key, TShiftState shift) {
         if (TBrowseItem* item = itemOf(row)) item->Marked = 1;
         InvalidateLowerListRow(selected);
         InvalidateLowerListRow(row);
-        MarkingAnchorRow = int16_t(row);
+        LowerList.SetAnchorRow(row);
       }
       if (key == VK_UP) {
         SelectLowerListRow(row, true);

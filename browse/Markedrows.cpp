@@ -78,19 +78,19 @@ void TBrowse::MarkRowsByPress(int row, TShiftState shift) {
   } else if (shift.Contains(ssCtrl)) {
     if (TBrowseItem* item = serviceItem(row)) setMark(row, item->Marked ? 0 : 1);
   } else if (shift.Contains(ssShift)) {
-    if (MarkingAnchorRow < 0 || MarkingAnchorRow >= count) {
+    if (!LowerList.HasAnchorWithin(count)) {
       Drag.Disarm();
       MessageBeep(1);
       return;
     }
-    const int from = std::min(row, int(MarkingAnchorRow));
-    const int to = std::max(row, int(MarkingAnchorRow));
+    const int from = std::min(row, LowerList.AnchorRow());
+    const int to = std::max(row, LowerList.AnchorRow());
     for (int i = from; i <= to; ++i) setMark(i, 1);
   } else {
     // A plain press: the anchor of a later Shift press; the release opens the item.
-    MarkingAnchorRow = int16_t(row);
+    LowerList.SetAnchorRow(row);
     return;
   }
   Drag.Disarm();
-  MarkingAnchorRow = int16_t(row);
+  LowerList.SetAnchorRow(row);
 }

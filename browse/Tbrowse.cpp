@@ -38,23 +38,17 @@ void TBrowse::Init() {
   GraphPlaces.Clear();
   Popups.Clear();
   Hover = TRowHover();
-  RecordHitAreas = 1;
-  ServiceRowHeight = 10;
-  MarkingAnchorRow = -1;
-  LastUpperPanelHeight = 0;
+  LowerList = TLowerListView();
+  UpperPanelHeight = TUpperPanelHeight();
   ModerationMode = 0;
   ShowAll = 0;
   WindowState = 0;
   Menu.Reset();
   PopupMenu.Reset();
   MenuRebuildOnActivation = 0;
-  ListOffset = 0;
   Closing = 0;
-  ScrollRequest = 0;
-  LayoutRequest = 0;
   Drag = TBlockDrag();
   LastTick = Now();
-  WholeListInvalidated = 0;
 }
 
 void TBrowse::SetFormBrowse(TFormBrowse* form) {
@@ -62,7 +56,7 @@ void TBrowse::SetFormBrowse(TFormBrowse* form) {
   Menu.Bind(this, form->ToolBarHorzMenu);
   PopupMenu.Bind(this, nullptr);
   WindowState = uint8_t(form->WindowState());
-  if (LastUpperPanelHeight == 0) LastUpperPanelHeight = uint16_t(std::max(0, form->PanelUpperBlock->Height()));
+  UpperPanelHeight.RememberFirst(form->PanelUpperBlock->Height());
   SetHelpContext();
 }
 
@@ -106,7 +100,7 @@ bool TBrowse::SetDiscussionIndex(int index) {
 void TBrowse::SetCurrentBrowseState(const TBrowseState& state) {
   if (&state == &CurrentBrowseState) return;
   CurrentBrowseState = state;
-  ListOffset = 0;
+  LowerList.SetOffset(0);
   LowerListChangedFrom(0);
   if (Form) Form->PanelUpperBlock->SetHeight(state.UpperPanelHeight);
 }
@@ -169,14 +163,14 @@ void TBrowse::SetHelpContext() {
 RECT TBrowse::GetLowerListRowRect(int row) const {
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
   if (row < 0 || row >= int(rows.Count()) || !Form) return RECT{0, 0, 0, 0};
-  int top = -ListOffset;
+  int top = -LowerList.Offset();
   for (int i = 0; i < row; ++i) top += rows[uint32_t(i)].Height;
   return RECT{0, top, Form->PaintBoxLowerList->Width(), top + rows[uint32_t(row)].Height};
 }
 
 int TBrowse::GetFirstVisibleRow() const {
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
-  int top = -ListOffset;
+  int top = -LowerList.Offset();
   for (int i = 0; i < int(rows.Count()); ++i) {
     const int height = std::max(0, rows[uint32_t(i)].Height);
     if (top + height > 0) return i;
@@ -220,11 +214,11 @@ bool TBrowse::LowerListHitTest(int x, int y, int& row, POINT& inRow) const {
 void TBrowse::InvalidateLowerList() {
   if (!Form) return;
   Form->PaintBoxLowerList->Invalidate();
-  WholeListInvalidated = 1;
+  LowerList.WholeInvalidated();
 }
 
 void TBrowse::InvalidateLowerListRow(int row) {
-  if (WholeListInvalidated || !Form) return;
+  if (LowerList.WholeRepaintPending() || !Form) return;
   TPaintBox* box = Form->PaintBoxLowerList;
   const int count = int(CurrentBrowseState.Rows.Count());
   RECT r;
@@ -252,7 +246,7 @@ void TBrowse::SelectLowerListRow(int row, bool scroll) {
     InvalidateLowerListRow(row);
     state.SelectedRow = int16_t(row);
   }
-  if (scroll) ScrollRequest = 1;
+  if (scroll) LowerList.RequestScroll();
 }
 
 void TBrowse::InsertLowerListRow(int at, uint8_t rowType, const TBrowseItemIndex& itemIndex, int height) {
@@ -302,21 +296,21 @@ void TBrowse::RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& it
     if (row.ItemIndex.Length() == item.Length() && rowType != 0 && row.RowType != rowType) continue;
     state.Rows.Delete(uint32_t(i));
     if (state.SelectedRow >= i && state.SelectedRow > 0) --state.SelectedRow;
-    if (MarkingAnchorRow >= i && MarkingAnchorRow > 0) --MarkingAnchorRow;
+    LowerList.RowRemoved(i);
     lowest = i;
   }
   if (lowest < 0) return;
   state.SelectedRow = NearestServiceRowAtOrAbove(state.Rows, state.SelectedRow);
-  if (MarkingAnchorRow >= 0) MarkingAnchorRow = NearestServiceRowAtOrAbove(state.Rows, MarkingAnchorRow);
+  if (LowerList.AnchorRow() >= 0) LowerList.SetAnchorRow(NearestServiceRowAtOrAbove(state.Rows, LowerList.AnchorRow()));
   LowerListChangedFrom(lowest);
 }
 
 void TBrowse::InvalidateLowerListFrom(int row) {
-  if (WholeListInvalidated || !Form) return;
+  if (LowerList.WholeRepaintPending() || !Form) return;
   TPaintBox* box = Form->PaintBoxLowerList;
   const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
   const int bottom = box->Height();
-  int top = -ListOffset;
+  int top = -LowerList.Offset();
   for (int i = 0; i < std::min(row, int(rows.Count())) && top < bottom; ++i) top += rows[uint32_t(i)].Height;
   if (top >= bottom) return;
   if (!box->Parent() || !box->Parent()->HandleAllocated()) return;
@@ -327,7 +321,7 @@ void TBrowse::InvalidateLowerListFrom(int row) {
 
 void TBrowse::LowerListChangedFrom(int row) {
   InvalidateLowerListFrom(row);
-  LayoutRequest = 1;
+  LowerList.RequestLayout();
 }
 
 
@@ -373,7 +367,7 @@ int TBrowse::DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas
                            const std::string& linkText, int indent, int top, int mode, bool compact) {
   TBlockTextPainter painter;
   painter.Areas = &HitAreas;
-  painter.Record = RecordHitAreas != 0;
+  painter.Record = HitAreas.Recording();
   if (Settings) painter.HoverColor = TColor(Settings->HoverFontColor & 0xFFFFFF);
   painter.ReferenceColor = [this, block](const std::string& name) { return TColor(GetReferenceColor(block, name)); };
   return painter.Draw(owner, canvas, textFont, referenceFont, rect, text, linkText, indent, top, mode, compact);

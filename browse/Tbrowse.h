@@ -5,12 +5,15 @@
 // events here.
 
 #include "browse/Tblockdrag.h"
+#include "browse/Tbrowsehistory.h"
 #include "browse/Tbrowselistener.h"
 #include "browse/Tbrowsestate.h"
-#include "browse/Trowhover.h"
 #include "browse/Thorzmenupopup.h"
 #include "browse/Thyperrefinfo.h"
+#include "browse/Tlowerlistview.h"
+#include "browse/Trowhover.h"
 #include "browse/Tsmartmenu.h"
+#include "browse/Tupperpanelheight.h"
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
 #include "model/Modelhooks.h"
@@ -47,9 +50,6 @@ enum : uint8_t { PaintRequest_Scroll = 1, PaintRequest_Layout = 2 };
 // The help file of browse windows, in the program's folder.
 inline constexpr const char* HelpFileName = "Quillaran.hlp";
 
-// Most states the Back history keeps.
-inline constexpr int BrowseHistoryLimit = 21;
-
 class TBrowse : public TRowMeasurer {
  public:
   TBrowse();
@@ -60,15 +60,13 @@ class TBrowse : public TRowMeasurer {
   TFormBrowse* Form = nullptr;
   TBrowsePars* Settings = nullptr;
   TBrowseState CurrentBrowseState;
-  TArray<TBrowseState> History;  // oldest first
+  TBrowseHistory History;
   TArray<TGraphNodePlace> GraphPlaces;
   TArray<THorzMenuPopup> Popups;
   TRowHover Hover;  // the service row under the pointer
-  THyperRefInfo HitAreas;
-  uint8_t RecordHitAreas = 1;
-  int16_t ServiceRowHeight = 10;
-  int16_t MarkingAnchorRow = -1;
-  uint16_t LastUpperPanelHeight = 0;
+  THyperRefInfo HitAreas;  // of the texts of the upper panel and of the lower list's rows
+  TLowerListView LowerList;
+  TUpperPanelHeight UpperPanelHeight;
   uint8_t ModerationMode = 0;
   uint8_t ShowAll = 0;
   uint8_t WindowState = 0;
@@ -77,13 +75,9 @@ class TBrowse : public TRowMeasurer {
   TSmartMenu PopupMenu;
   uint8_t MenuRebuildOnActivation = 0;
   TBrowseListener Listener;
-  int32_t ListOffset = 0;  // pixels by which the lower list is scrolled
-  uint8_t Closing = 0;     // from Done on, and during the close query: notifications are ignored
-  uint8_t ScrollRequest = 0;
-  uint8_t LayoutRequest = 0;
+  uint8_t Closing = 0;  // from Done on, and during the close query: notifications are ignored
   TBlockDrag Drag;
   double LastTick = 0;
-  uint8_t WholeListInvalidated = 0;
 
   // Every field to its reset value.
   void Init();
@@ -109,7 +103,8 @@ class TBrowse : public TRowMeasurer {
   void SaveUserPosition();
   // Shows a whole state as it is.
   void SetCurrentBrowseState(const TBrowseState& state);
-  // Keeps the present state in the Back history (the oldest goes beyond the limit).
+  // Keeps the present state in the Back history (the oldest goes beyond its limit), with
+  // the upper panel's height.
   void PushHistory();
   // The central refresh for the current item: with rebuild the lower list, then the
   // caption, the help context and the menus.
@@ -228,7 +223,7 @@ class TBrowse : public TRowMeasurer {
   void KeyDown(WORD key, TShiftState shift);
 
   // Lays out and draws a block's text with its references (see TBlockTextPainter), the
-  // areas recorded for the owner while RecordHitAreas is on; the height it took.
+  // areas recorded for the owner while the hit areas record; the height it took.
   int DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont,
                     const RECT& rect, const std::string& text, const std::string& linkText, int indent, int top,
                     int mode, bool compact);

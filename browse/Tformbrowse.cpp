@@ -262,7 +262,7 @@ void TFormBrowse::SetUp() {
 void TFormBrowse::SetBrowsePars(TBrowsePars* settings) {
   Browse.Settings = settings;
   if (settings) {
-    Browse.ServiceRowHeight = int16_t(settings->ServiceRowHeight);
+    Browse.LowerList.SetServiceRowHeight(settings->ServiceRowHeight);
     const TColor upper(settings->UpperPanelColor & 0xFFFFFF);
     ScrollBoxUpperBlock->SetColor(upper);
     PanelUpperBlockPaintBox->SetColor(upper);
@@ -360,11 +360,11 @@ void TFormBrowse::ScrollPatternPaint() {
   PlaceDragPanel();
   Browse.RunDeferredPaintRequests();
   const int position = ScrollBoxLowerList2->VertScrollBar()->Position();
-  if (Browse.ListOffset != position) {
+  if (Browse.LowerList.Offset() != position) {
     PaintBoxLowerList->Update();
     RECT client = PanelLowerListPaintBox->ClientRect();
-    ScrollWindow(PanelLowerListPaintBox->Handle(), 0, Browse.ListOffset - position, &client, &client);
-    Browse.ListOffset = position;
+    ScrollWindow(PanelLowerListPaintBox->Handle(), 0, Browse.LowerList.Offset() - position, &client, &client);
+    Browse.LowerList.SetOffset(position);
     PaintBoxLowerList->Update();
   }
   fInScrollPaint = 0;
@@ -385,7 +385,7 @@ void TFormBrowse::PaintUpperBlock() {
 
 void TFormBrowse::PaintLowerList() {
   if (IsErrorReported()) return;
-  Browse.WholeListInvalidated = 0;
+  Browse.LowerList.Painted();
   TCanvas* canvas = PaintBoxLowerList->Canvas();
   const RECT clip = canvas->ClipRect();
   canvas->Brush()->SetColor(clWhite);
@@ -409,7 +409,7 @@ void TFormBrowse::UpperBlockResized() {
     PanelDragMenu->SetWidth(0);
     PanelMenu->SetCursor(crDefault);
   }
-  if (PanelUpperBlock->Height() != 0) Browse.LastUpperPanelHeight = uint16_t(PanelUpperBlock->Height());
+  Browse.UpperPanelHeight.Remember(PanelUpperBlock->Height());
 }
 
 void TFormBrowse::GraphPanelResized() {

@@ -67,8 +67,8 @@ void THyperRefInfo::InvalidateArea(int area) {
   if (!Browse || !Browse->Form || area < 0 || area >= int(Items.Count())) return;
   const THyperRefInfoItem& item = Items[uint32_t(area)];
   TFormBrowse& form = *Browse->Form;
-  const uint8_t record = Browse->RecordHitAreas;
-  Browse->RecordHitAreas = 0;
+  const bool recording = fRecording;
+  fRecording = false;
   RECT r{item.X, item.Y, item.X + item.Width, item.Y + item.Height};
   TWinControl* panel = nullptr;
   TControl* box = nullptr;
@@ -87,7 +87,7 @@ void THyperRefInfo::InvalidateArea(int area) {
     InvalidateRect(panel->Handle(), &r, FALSE);
     panel->Update();
   }
-  Browse->RecordHitAreas = record;
+  fRecording = recording;
 }
 
 bool THyperRefInfo::Click(TMouseButton button, int16_t owner, int x, int y) {

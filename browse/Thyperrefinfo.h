@@ -35,6 +35,8 @@ class THyperRefInfo {
   int16_t Hovered = -1;
   TBrowse* Browse = nullptr;
 
+  // Whether the texts drawn now record their areas (not while an area is repainted alone).
+  bool Recording() const { return fRecording; }
   void Add(uint8_t kind, int16_t owner, int x, int y, int width, int height, const TStr& text);
   // Forgets the areas of an owner, about to be drawn again; a hovered one with them.
   void RemoveOwner(int16_t owner);
@@ -58,4 +60,7 @@ class THyperRefInfo {
     Items.Clear();
     Hovered = -1;
   }
+
+ private:
+  bool fRecording = true;
 };

@@ -45,7 +45,7 @@ void TBrowse::DrawUpperBrowseItem() {
     case BrowseItem_None:
     case BrowseItem_Folder:
       // Nothing is shown: no reference of an earlier item may be found here any more.
-      if (RecordHitAreas) HitAreas.RemoveOwner(HyperRefOwner_Upper);
+      if (HitAreas.Recording()) HitAreas.RemoveOwner(HyperRefOwner_Upper);
       return;
     case BrowseItem_Block: {
       const TDiscBlockIndex index = item.GetDiscBlockIndex();

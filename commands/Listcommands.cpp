@@ -117,7 +117,7 @@ void ChainCommand(TCommand& command) {
   if (IsErrorReported()) return;
   if (top.IsEmpty()) {
     // No monograph above: the window keeps what it showed.
-    if (browse.History.Count() > kept) browse.History.Delete(browse.History.Count() - 1);
+    browse.History.KeepOldest(kept);
     browse.SetCurrentBrowseState(before);
     MessageBeep(1);
     return;

@@ -29,7 +29,7 @@ bool IsCurrentItem(const TCommand& command) {
 // history exactly as it was (a full history would otherwise lose its oldest state).
 template <class Step>
 void WithStateOnHistory(TBrowse& browse, Step step) {
-  const TArray<TBrowseState> saved = browse.History;
+  const TBrowseHistory saved = browse.History;
   browse.PushHistory();
   step();
   browse.History = saved;
@@ -183,17 +183,16 @@ void TextReferenceCommand(TCommand& command) {
 void BackCommand(TCommand& command) {
   TBrowse& browse = command.Browse;
   // The first state of a new window shows nothing: there is no way back past it.
-  const uint32_t count = browse.History.Count();
-  if (count == 0 || browse.History[count - 1].CurrentItem.Kind() == BrowseItem_None) {
+  const TBrowseState* latest = browse.History.Latest();
+  if (!latest || latest->CurrentItem.Kind() == BrowseItem_None) {
     MessageBeep(1);
     return;
   }
-  const uint32_t last = count - 1;
-  TBrowseState copy = browse.History[last];
+  TBrowseState copy = *latest;
   const uint8_t listKind = copy.ListKind;
   copy.ListKind = ListKind_None;
   browse.SetCurrentBrowseState(copy);
-  browse.History.Delete(last);
+  browse.History.Delete(browse.History.Count() - 1);
   // The discussion may have been closed since the state was kept.
   if (!browse.SetDiscussionIndex(browse.CurrentBrowseState.DiscussionIndex)) return;
   browse.CurrentBrowseState.ListKind = listKind;

@@ -38,7 +38,7 @@ TEST_F(LowerListBuilders, ChildrenOfABlockInTheirOrderAndRows) {
   EXPECT_EQ(Names(), "1 2 3.* 6");
   EXPECT_EQ(Types(), "12121212");
   EXPECT_EQ(browse.CurrentBrowseState.ListKind, ListKind_Children);
-  EXPECT_EQ(browse.LayoutRequest, 1);
+  EXPECT_TRUE(browse.LowerList.LayoutRequested());
 
   // In full display every child but the heading shows its text too.
   browse.CurrentBrowseState.DisplayMode = DisplayMode_Full;
@@ -51,7 +51,7 @@ TEST_F(LowerListBuilders, ChildrenOfABlockInTheirOrderAndRows) {
   EXPECT_EQ(current.Children[0].Level, 0);
   // Every row of child i carries the path [i].
   EXPECT_TRUE(browse.CurrentBrowseState.Rows[4].ItemIndex == Path({1}));
-  EXPECT_EQ(browse.CurrentBrowseState.Rows[0].Height, browse.ServiceRowHeight);
+  EXPECT_EQ(browse.CurrentBrowseState.Rows[0].Height, browse.LowerList.ServiceRowHeight());
   EXPECT_EQ(browse.CurrentBrowseState.Rows[1].Height, Block(m1).HeightMode1);
 
   // Under a model block: notes, model blocks, moderated comments, then comments by day
@@ -131,17 +131,17 @@ TEST_F(LowerListBuilders, TheRowChosenLastTimeIsSelectedAgain) {
   const TDiscBlockIndex third = Add(StorageType_Model, root);
   d->User.SetBrowseItemIdentsPair(*d, IdentOf(*d, root), IdentOf(*d, third), ListKind_Children);
   Show(root);
-  browse.ScrollRequest = 0;
+  browse.LowerList.ScrollDone();
   browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 4);
-  EXPECT_EQ(browse.ScrollRequest, 1);
+  EXPECT_TRUE(browse.LowerList.ScrollRequested());
 
   // Another list of the same item keeps its own choice: none here.
   browse.ModerationMode = 1;
   browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
   EXPECT_EQ(browse.CurrentBrowseState.ListKind, ListKind_ModerationChildren);
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 0);
-  EXPECT_EQ(browse.MarkingAnchorRow, -1);
+  EXPECT_EQ(browse.LowerList.AnchorRow(), -1);
 }
 
 TEST_F(LowerListBuilders, TheModeratorsRootListsTheCommentsOfDoubtfulAuthors) {

@@ -96,7 +96,7 @@ TEST_F(ListPainting, RowsAreMeasuredWhilePaintedAndTheScrollPatternFollows) {
   const int sum = 16 + 19 + 36 + 16 + 19 + 3;
   EXPECT_EQ(form->PaintBoxLowerListScrollPattern2->Height(), sum + 20);
   EXPECT_EQ(form->ScrollBoxLowerList2->VertScrollBar()->ScrollRange(), sum + 20);
-  EXPECT_EQ(browse.LayoutRequest, 0);
+  EXPECT_FALSE(browse.LowerList.LayoutRequested());
 
   // The text grows by a line: the rows below move down, their pixels with them.
   d->Storages.GetStrHashItem(premise)->Str.Text = Words(perLine * 3 + 1);

@@ -63,27 +63,27 @@ TEST_F(ListScrolling, TheSelectedRowIsScrolledIntoViewAThirdBelowTheTop) {
   TBrowse& browse = Browse();
   EXPECT_EQ(form->PaintBoxLowerListScrollPattern2->Height(), 30 * 35 + 20);
   browse.SelectLowerListRow(40, true);
-  EXPECT_EQ(browse.ScrollRequest, 1);
+  EXPECT_TRUE(browse.LowerList.ScrollRequested());
   Idle();
-  EXPECT_EQ(browse.ScrollRequest, 0);
+  EXPECT_FALSE(browse.LowerList.ScrollRequested());
   // Row 40 spans 700..716: the point a third of the list above its middle, moved down to
   // the next service row, comes to the top.
   const int y = 708 - height / 3;
   int row = 2 * (y / 35) + (y % 35 >= 16 ? 1 : 0);
   row += row % 2;
   EXPECT_EQ(browse.GetLowerListScrollPos(), row / 2 * 35);
-  EXPECT_EQ(browse.ListOffset, row / 2 * 35) << "the list follows its scroll bar";
+  EXPECT_EQ(browse.LowerList.Offset(), row / 2 * 35) << "the list follows its scroll bar";
   EXPECT_EQ(browse.GetFirstFullyVisibleRow(), row);
   EXPECT_LE(40, browse.GetLastFullyVisibleRow());
 
   // A selected row already in full view does not scroll.
   browse.SelectLowerListRow(row + 2, true);
   Idle();
-  EXPECT_EQ(browse.ListOffset, row / 2 * 35);
+  EXPECT_EQ(browse.LowerList.Offset(), row / 2 * 35);
   // A row above the view comes to the top.
   browse.SelectLowerListRow(4, true);
   Idle();
-  EXPECT_EQ(browse.ListOffset, 70);
+  EXPECT_EQ(browse.LowerList.Offset(), 70);
   EXPECT_EQ(browse.GetFirstFullyVisibleRow(), 4);
 }
 
@@ -97,13 +97,13 @@ TEST_F(ListScrolling, UpAndDownMoveTheSelectionCyclicallyAndShiftMarks) {
   Key(VK_UP);
   EXPECT_EQ(Selected(), 58);
   EXPECT_GE(browse.GetLastFullyVisibleRow(), 58);
-  EXPECT_GT(browse.ListOffset, 0);
+  EXPECT_GT(browse.LowerList.Offset(), 0);
   // Down from the last: the first, above the view, and Down does not scroll to it.
-  const int offset = browse.ListOffset;
+  const int offset = browse.LowerList.Offset();
   Key(VK_DOWN);
   EXPECT_EQ(Selected(), 0);
-  EXPECT_EQ(browse.ListOffset, offset);
-  EXPECT_EQ(browse.ScrollRequest, 0);
+  EXPECT_EQ(browse.LowerList.Offset(), offset);
+  EXPECT_FALSE(browse.LowerList.ScrollRequested());
 
   // Shift+Down marks the item left and the item reached, which becomes the anchor.
   Key(VK_DOWN, true);
@@ -111,7 +111,7 @@ TEST_F(ListScrolling, UpAndDownMoveTheSelectionCyclicallyAndShiftMarks) {
   EXPECT_EQ(children[0].Marked, 1);
   EXPECT_EQ(children[1].Marked, 1);
   EXPECT_EQ(children[2].Marked, 0);
-  EXPECT_EQ(browse.MarkingAnchorRow, 2);
+  EXPECT_EQ(browse.LowerList.AnchorRow(), 2);
 }
 
 TEST_F(ListScrolling, DownBelowTheViewScrollsTheNewItemAndTheRowAfterItIn) {
@@ -124,7 +124,7 @@ TEST_F(ListScrolling, DownBelowTheViewScrollsTheNewItemAndTheRowAfterItIn) {
   EXPECT_EQ(Selected(), service + 2);
   int grow = 0;
   for (int i = last + 1; i <= service + 3; ++i) grow += browse.CurrentBrowseState.Rows[uint32_t(i)].Height;
-  EXPECT_EQ(browse.ListOffset, grow);
+  EXPECT_EQ(browse.LowerList.Offset(), grow);
   EXPECT_GE(browse.GetLastFullyVisibleRow(), service + 3);
 }
 
@@ -134,7 +134,7 @@ TEST_F(ListScrolling, PageDownAndPageUpBringAServiceRowToTheTop) {
   const int target = last % 2 == 0 ? last : last - 1;  // a header row goes up to its service row
   Key(VK_NEXT);
   EXPECT_EQ(Selected(), target);
-  EXPECT_EQ(browse.ListOffset, target / 2 * 35);
+  EXPECT_EQ(browse.LowerList.Offset(), target / 2 * 35);
   EXPECT_EQ(browse.GetFirstFullyVisibleRow(), target);
   Key(VK_SPACE);
   EXPECT_GT(Selected(), target);
@@ -145,7 +145,7 @@ TEST_F(ListScrolling, PageDownAndPageUpBringAServiceRowToTheTop) {
   row += row % 2;
   Key(VK_PRIOR);
   EXPECT_EQ(Selected(), row);
-  EXPECT_EQ(browse.ListOffset, row / 2 * 35);
+  EXPECT_EQ(browse.LowerList.Offset(), row / 2 * 35);
 }
 
 TEST_F(ListScrolling, EnterOpensTheSelectedItemAndCtrlSSaves) {

@@ -75,7 +75,7 @@ TEST_F(MarkedRows, CtrlShiftAndAltClicksMarkAndCommandsCollectTheMarkedBlocks) {
   ClickItem(3, VK_CONTROL);
   ClickItem(5, VK_SHIFT);
   EXPECT_EQ(Marks(), "0101110000");
-  EXPECT_EQ(browse.MarkingAnchorRow, 10);
+  EXPECT_EQ(browse.LowerList.AnchorRow(), 10);
   EXPECT_FALSE(browse.Drag.Armed()) << "a marking click starts no drag";
   // A command on any row works on the marked blocks, in row order.
   EXPECT_EQ(Collected(Item(8)), (std::vector<TDiscBlockIndex>{blocks[1], blocks[3], blocks[4], blocks[5]}));

@@ -48,10 +48,10 @@ TEST_F(BrowseEngine, AFreshStateShowsNothing) {
   TBrowse browse;
   EXPECT_EQ(browse.Form, nullptr);
   EXPECT_EQ(browse.Hover.Row, -1);
-  EXPECT_EQ(browse.ServiceRowHeight, 10);
+  EXPECT_EQ(browse.LowerList.ServiceRowHeight(), 10);
   EXPECT_FALSE(browse.Drag.Armed());
   EXPECT_FALSE(browse.Drag.Dragging());
-  EXPECT_EQ(browse.RecordHitAreas, 1);
+  EXPECT_TRUE(browse.HitAreas.Recording());
   EXPECT_EQ(browse.Closing, 0);
   EXPECT_EQ(browse.GetDiscussion(), nullptr);
   browse.Done();
@@ -63,7 +63,7 @@ TEST_F(BrowseEngine, RowsKeepTheSelectionWhereTheUserLeftIt) {
   TBrowse& browse = form->Browse;
   FillRows(browse, "12121");
   browse.SelectLowerListRow(2, false);
-  EXPECT_EQ(browse.ScrollRequest, 0);
+  EXPECT_FALSE(browse.LowerList.ScrollRequested());
 
   // A row inserted at or before the selected one keeps the same row selected.
   browse.InsertLowerListRow(2, LowerListRow_FullText, Path({1}), 10);
@@ -74,7 +74,7 @@ TEST_F(BrowseEngine, RowsKeepTheSelectionWhereTheUserLeftIt) {
 
   // Removing the selected row selects the nearest service row above it.
   browse.SelectLowerListRow(4, true);
-  EXPECT_EQ(browse.ScrollRequest, 1);
+  EXPECT_TRUE(browse.LowerList.ScrollRequested());
   browse.RemoveLowerListRow(4);
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 3);
   browse.SelectLowerListRow(1, false);
@@ -87,10 +87,10 @@ TEST_F(BrowseEngine, RowsKeepTheSelectionWhereTheUserLeftIt) {
   browse.SelectLowerListRow(40, true);
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 0);
   EXPECT_EQ(browse.Hover.Since, -1);
-  EXPECT_EQ(browse.LayoutRequest, 1);
+  EXPECT_TRUE(browse.LowerList.LayoutRequested());
   browse.RunDeferredPaintRequests();
-  EXPECT_EQ(browse.LayoutRequest, 0);
-  EXPECT_EQ(browse.ScrollRequest, 0);
+  EXPECT_FALSE(browse.LowerList.LayoutRequested());
+  EXPECT_FALSE(browse.LowerList.ScrollRequested());
 }
 
 TEST_F(BrowseEngine, TheRowsOfAnItemGoWithTheRowsOfItsChildren) {
@@ -105,7 +105,7 @@ TEST_F(BrowseEngine, TheRowsOfAnItemGoWithTheRowsOfItsChildren) {
   browse.InsertLowerListRow(3, LowerListRow_Service, Path({1}), 10);
   browse.InsertLowerListRow(4, LowerListRow_Text, Path({1}), 10);
   browse.SelectLowerListRow(4, false);
-  browse.MarkingAnchorRow = 3;
+  browse.LowerList.SetAnchorRow(3);
 
   // Only the text rows of the second item.
   browse.RemoveRowsOfBrowseItem(LowerListRow_Text, Path({1}));
@@ -117,7 +117,7 @@ TEST_F(BrowseEngine, TheRowsOfAnItemGoWithTheRowsOfItsChildren) {
   EXPECT_EQ(Types(browse), "1");
   EXPECT_EQ(browse.CurrentBrowseState.Rows[0].ItemIndex, Path({1}));
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, 0);
-  EXPECT_EQ(browse.MarkingAnchorRow, 0);
+  EXPECT_EQ(browse.LowerList.AnchorRow(), 0);
 }
 
 TEST_F(BrowseEngine, RowRectanglesAndHitsFollowTheScrolledList) {
@@ -134,7 +134,7 @@ TEST_F(BrowseEngine, RowRectanglesAndHitsFollowTheScrolledList) {
   r = browse.GetLowerListRowRect(4);
   EXPECT_EQ(r.bottom - r.top, 0);
 
-  browse.ListOffset = 15;
+  browse.LowerList.SetOffset(15);
   EXPECT_EQ(browse.GetFirstVisibleRow(), 1);
   EXPECT_EQ(browse.GetLastVisibleRow(), 3);
   int row = -1;
@@ -159,8 +159,8 @@ TEST_F(BrowseEngine, TheBackHistoryKeepsTheLastStates) {
     place.Ident.Folder = i;
     browse.OpenBrowseItem(place);
   }
-  ASSERT_EQ(int(browse.History.Count()), BrowseHistoryLimit);
-  EXPECT_EQ(browse.History[BrowseHistoryLimit - 1].CurrentItem.Ident.Folder, 28);
+  ASSERT_EQ(int(browse.History.Count()), TBrowseHistory::Limit);
+  EXPECT_EQ(browse.History[TBrowseHistory::Limit - 1].CurrentItem.Ident.Folder, 28);
   EXPECT_EQ(browse.History[0].CurrentItem.Ident.Folder, 8);
   EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Ident.Folder, 29);
 }
@@ -170,17 +170,17 @@ TEST_F(BrowseEngine, AClosingWindowHearsNothingAndOthersDropTheirHover) {
   TBrowse& browse = form->Browse;
   FillRows(browse, "11");
   browse.Hover.Row = 1;
-  browse.LayoutRequest = 1;
+  browse.LowerList.RequestLayout();
   browse.Closing = 1;
   TListeners::Send(Notify_MousePressed, false);
   TListeners::Send(Notify_Idle, false);
   EXPECT_EQ(browse.Hover.Row, 1);
-  EXPECT_EQ(browse.LayoutRequest, 1);
+  EXPECT_TRUE(browse.LowerList.LayoutRequested());
   browse.Closing = 0;
   TListeners::Send(Notify_MousePressed, false);
   EXPECT_EQ(browse.Hover.Row, -1);
   TListeners::Send(Notify_Idle, false);
-  EXPECT_EQ(browse.LayoutRequest, 0);
+  EXPECT_FALSE(browse.LowerList.LayoutRequested());
 
   // An inactive window rebuilds its menu when it is activated again.
   TFormBrowse* other = OpenOn(economy);

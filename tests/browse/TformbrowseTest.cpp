@@ -34,7 +34,7 @@ TEST_F(BrowseWindow, SetUpPutsThePanelsInPlace) {
   EXPECT_EQ(form.Browse.Form, &form);
   EXPECT_EQ(form.Browse.Menu.ToolBar, form.ToolBarHorzMenu);
   EXPECT_EQ(form.Browse.PopupMenu.ToolBar, nullptr);
-  EXPECT_EQ(form.Browse.LastUpperPanelHeight, form.PanelUpperBlock->Height());
+  EXPECT_EQ(form.Browse.UpperPanelHeight.Get(), form.PanelUpperBlock->Height());
   EXPECT_EQ(form.OpenDialogCreateModel->Filter(), "Command-message files (*.cbc)|*.cbc");
   EXPECT_EQ(form.SaveDialogPrint->FileName(), "filename.txt");
   EXPECT_FALSE(form.SizeRestored());
@@ -192,7 +192,7 @@ namespace {
 // Rows of 20 pixels showing children of the current item.
 void TwentyPixelRows(TBrowse& browse, int count) {
   // Service rows of the root block, as high as the window's service rows.
-  browse.ServiceRowHeight = 20;
+  browse.LowerList.SetServiceRowHeight(20);
   TBrowseItem child;
   child.Ident.SetDiscBlock(*browse.GetDiscussion(), browse.GetDiscussion()->Storages.GetRootBlockIndex());
   browse.CurrentBrowseState.CurrentItem.Children.assign(size_t(count), child);
@@ -264,7 +264,7 @@ TEST_F(BrowseWindow, TheListFollowsItsScrollBar) {
   Pump();
   form->ScrollBoxLowerList2->VertScrollBar()->SetPosition(50);
   Pump();
-  EXPECT_EQ(browse.ListOffset, 50);
+  EXPECT_EQ(browse.LowerList.Offset(), 50);
   EXPECT_EQ(browse.GetFirstVisibleRow(), 2);
   int row = -1;
   POINT inRow{};
@@ -334,7 +334,7 @@ TEST_F(BrowseWindow, NewSettingsReachEveryOpenWindow) {
     EXPECT_EQ(form->PaintBoxLowerList->Color(), TColor(0x123456));
     EXPECT_EQ(form->ScrollBoxUpperBlock->Color(), TColor(0x0000AA));
     EXPECT_EQ(form->PanelGraph->Color(), TColor(0x00BB00));
-    EXPECT_EQ(form->Browse.ServiceRowHeight, 22);
+    EXPECT_EQ(form->Browse.LowerList.ServiceRowHeight(), 22);
   }
 }
 

@@ -93,7 +93,7 @@ TEST_F(Navigation, UpGoesToTheParentAndSelectsWhereTheWindowCameFrom) {
   EXPECT_EQ(Shown(browse), a1);
   EXPECT_EQ(SelectedBlock(browse), a1a);
   EXPECT_EQ(browse.History.Count(), history + 1);
-  EXPECT_EQ(browse.ScrollRequest, 1);
+  EXPECT_TRUE(browse.LowerList.ScrollRequested());
   Run(browse, Command_Up);
   EXPECT_EQ(Shown(browse), a);
   EXPECT_EQ(SelectedBlock(browse), a1);
@@ -350,7 +350,7 @@ TEST_F(Navigation, EveryMoveRemembersTheRowAndTheUpperPanelHeight) {
   form->PanelUpperBlock->SetHeight(0);
   browse.GoToDiscBlock(b);
   EXPECT_EQ(browse.History[browse.History.Count() - 1].UpperPanelHeight, 0);
-  EXPECT_EQ(browse.LastUpperPanelHeight, 77);
+  EXPECT_EQ(browse.UpperPanelHeight.Get(), 77);
   EXPECT_EQ(form->PanelUpperBlock->Height(), 77);
   Run(browse, Command_Back);
   EXPECT_EQ(form->PanelUpperBlock->Height(), 0) << "Back gives the state its own height";
