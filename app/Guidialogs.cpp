@@ -1,6 +1,7 @@
 #include "app/Guidialogs.h"
 
 #include "app/Tformerror.h"
+#include "dialogs/Newcontrol.h"
 #include "dialogs/Tformauthor.h"
 #include "dialogs/Tformreaderproperty.h"
 #include "dialogs/Tformregeneratemident.h"
@@ -25,19 +26,28 @@ constexpr int kGap = 8;
 constexpr int kButtonHeight = 25;
 constexpr int kMinButtonWidth = 75;
 
-// A label sized to its text, wrapped at half the screen width; its height.
-int AddText(TForm* form, const char* name, const std::string& text, int top) {
-  auto* label = new TLabel(form);
-  label->SetName(name);
-  label->SetShowAccelChar(false);
-  label->SetParent(form);
-  label->SetAutoSize(false);
-  label->SetWordWrap(true);
+// A label as wide and high as its caption, wrapped at half the screen width.
+void FitToCaption(TLabel& label) {
+  label.SetShowAccelChar(false);
+  label.SetAutoSize(false);
+  label.SetWordWrap(true);
+  const std::string text = label.Caption();
   const int most = std::max(Screen->Width() / 2, 200);
-  RECT r = CalcTextRect(label->Font(), text.empty() ? std::string(" ") : text, DT_NOPREFIX | DT_WORDBREAK, most);
-  label->SetCaption(text);
-  label->SetBounds(kMargin, top, std::max<int>(r.right - r.left, 1), r.bottom - r.top);
-  return r.bottom - r.top;
+  RECT r = CalcTextRect(label.Font(), text.empty() ? std::string(" ") : text, DT_NOPREFIX | DT_WORDBREAK, most);
+  label.SetBounds(label.Left(), label.Top(), std::max<int>(r.right - r.left, 1), r.bottom - r.top);
+}
+
+// Adds a label showing `text` at `top` (see FitToCaption); `top` moves below it.
+void AddText(TForm& form, const char* name, const std::string& text, int& top) {
+  TLabel* label = nullptr;
+  BuildControls(form, {{Into(label, FitToCaption), name, "", {kMargin, top}, alNone, text}});
+  top += label->Height() + kGap;
+}
+
+// A button as wide as its caption needs, and never narrower than kMinButtonWidth.
+int ButtonWidth(TForm& form, const std::string& caption) {
+  const RECT r = CalcTextRect(form.Font(), caption, DT_SINGLELINE);
+  return std::max<int>(kMinButtonWidth, r.right - r.left + 20);
 }
 
 }  // namespace
@@ -49,8 +59,9 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
   SetCaption(caption);
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
-  int top = kMargin + AddText(this, "LabelMessage", message, kMargin) + kGap;
-  if (!third.empty()) top += AddText(this, "LabelThird", third, top) + kGap;
+  int top = kMargin;
+  AddText(*this, "LabelMessage", message, top);
+  if (!third.empty()) AddText(*this, "LabelThird", third, top);
   TArray<TStr> captions;
   SplitToStrArray(buttons.empty() ? std::string("OK") : buttons, "|", captions);
   if (captions.Count() == 0) captions.AddItem(TStr("OK"));
@@ -60,27 +71,27 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
   fCancel = static_cast<int>(captions.Count()) - 1;
   for (uint32_t i = 0; i < captions.Count(); ++i)
     if (SameText(captions[i].ToString(), "Cancel")) fCancel = static_cast<int>(i);
+  // Button0, Button1 ... in the order given, answering their index.
+  std::vector<TControlRow> rows;
   int x = kMargin;
   for (uint32_t i = 0; i < captions.Count(); ++i) {
-    auto* button = new TButton(this);
-    button->SetName("Button" + std::to_string(i));
-    button->SetCaption(captions[i].ToString());
-    button->SetParent(this);
-    const RECT r = CalcTextRect(button->Font(), captions[i].ToString(), DT_SINGLELINE);
-    const int width = std::max<int>(kMinButtonWidth, r.right - r.left + 20);
-    button->SetBounds(x, top, width, kButtonHeight);
     const int index = static_cast<int>(i);
-    button->OnClick = [this, index](TObject*) {
+    const std::string answer = captions[i].ToString();
+    const int width = ButtonWidth(*this, answer);
+    const auto keys = [this, index](TButton& button) {
+      button.SetDefault(index == fDefault);
+      button.SetCancel(index == fCancel);
+    };
+    const auto press = [this, index] {
       fPressed = index;
       SetModalResult(mrOk);
     };
-    if (index == fDefault) {
-      button->SetDefault(true);
-      SetActiveControl(button);
-    }
-    button->SetCancel(index == fCancel);
+    rows.push_back(
+        {New<TButton>(keys), "Button" + std::to_string(i), "", {x, top, width, kButtonHeight}, alNone, answer, press});
     x += width + kGap;
   }
+  BuildControls(*this, rows);
+  SetActiveControl(dynamic_cast<TWinControl*>(FindComponent("Button" + std::to_string(fDefault))));
   int width = x - kGap + kMargin;
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* label = dynamic_cast<TLabel*>(Components(i))) width = std::max(width, label->Width() + 2 * kMargin);
@@ -104,44 +115,33 @@ TFormInputString::TFormInputString(const std::string& caption, const std::string
   // An edit is never shown without a label: a question without a prompt is labelled
   // by its caption.
   const std::string label = prompt.empty() ? caption + ":" : prompt;
-  int top = kMargin + AddText(this, "LabelPrompt", label, kMargin) + kGap;
-  fEdit = new TEdit(this);
-  fEdit->SetName("EditValue");
-  fEdit->SetParent(this);
-  fEdit->SetBounds(kMargin, top, width - 2 * kMargin, 21);
-  fEdit->SetText(proposal);
-  if (hidden) fEdit->SetPasswordChar('*');
-  top += 21 + 2 * kGap;
-  struct Spec {
-    const char* name;
-    const char* caption;
-    TModalResult result;
+  int top = kMargin;
+  AddText(*this, "LabelPrompt", label, top);
+  const int buttonsTop = top + 21 + 2 * kGap, okLeft = width - 2 * (kMinButtonWidth + kGap) - kMargin + kGap;
+  const auto value = [&proposal, hidden](TEdit& edit) {
+    edit.SetText(proposal);
+    if (hidden) edit.SetPasswordChar('*');
   };
-  const Spec specs[] = {{"ButtonOk", "OK", mrOk}, {"ButtonCancel", "Cancel", mrCancel}};
-  int x = width - 2 * (kMinButtonWidth + kGap) - kMargin + kGap;
-  for (const Spec& spec : specs) {
-    auto* button = new TButton(this);
-    button->SetName(spec.name);
-    button->SetCaption(spec.caption);
-    button->SetModalResult(spec.result);
-    button->SetParent(this);
-    button->SetBounds(x, top, kMinButtonWidth, kButtonHeight);
-    button->SetDefault(spec.result == mrOk);
-    button->SetCancel(spec.result == mrCancel);
-    x += kMinButtonWidth + kGap;
+  const int cancelLeft = okLeft + kMinButtonWidth + kGap;
+  // clang-format off
+  std::vector<TControlRow> rows = {
+      {Into(fEdit, value), "EditValue", "", {kMargin, top, width - 2 * kMargin, 21}},
+      {New<TButton>(PressedByEnter(mrOk)), "ButtonOk", "", {okLeft, buttonsTop, kMinButtonWidth, kButtonHeight},
+       alNone, "OK"},
+      {New<TButton>(PressedByEscape(mrCancel)), "ButtonCancel", "",
+       {cancelLeft, buttonsTop, kMinButtonWidth, kButtonHeight}, alNone, "Cancel"},
+  };
+  // clang-format on
+  if (!further.empty()) {  // at the left, apart from OK and Cancel, answering mrYes
+    const auto yes = [](TButton& button) { button.SetModalResult(mrYes); };
+    const int furtherWidth = ButtonWidth(*this, further);
+    rows.push_back(
+        {New<TButton>(yes), "ButtonFurther", "", {kMargin, buttonsTop, furtherWidth, kButtonHeight}, alNone, further});
   }
-  if (!further.empty()) {  // at the left, apart from OK and Cancel
-    auto* button = new TButton(this);
-    button->SetName("ButtonFurther");
-    button->SetCaption(further);
-    button->SetModalResult(mrYes);
-    button->SetParent(this);
-    const RECT r = CalcTextRect(button->Font(), further, DT_SINGLELINE);
-    button->SetBounds(kMargin, top, std::max<int>(kMinButtonWidth, r.right - r.left + 20), kButtonHeight);
-  }
+  BuildControls(*this, rows);
   SetActiveControl(fEdit);
   SetClientWidth(std::max(width, CaptionClientWidth(Font(), caption)));
-  SetClientHeight(top + kButtonHeight + kMargin);
+  SetClientHeight(buttonsTop + kButtonHeight + kMargin);
 }
 
 TInputAnswer TFormInputString::Execute(std::string& result) {

@@ -1,5 +1,6 @@
 #include "app/Tformerror.h"
 
+#include "dialogs/Newcontrol.h"
 #include "foundation/Terror.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
@@ -17,33 +18,27 @@ TFormError::TFormError(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(2 * kButtonWidth + 3 * kMargin);
   SetClientHeight(200);
-  fText = new TMemo(this);
-  fText->SetName("MemoError");
-  fText->SetParent(this);
-  fText->SetReadOnly(true);
-  fText->SetWordWrap(true);
-  fText->SetBounds(kMargin, kMargin, ClientWidth() - 2 * kMargin, 200 - 3 * kMargin - kButtonHeight);
-  struct Way {
-    const char* name;
-    std::string caption;
-    bool reload;
-  };
-  const Way ways[] = {{"ButtonTerminate", std::string("Terminate ") + ProductName, false},
-                      {"ButtonTerminateAndReload", std::string("Terminate and reload ") + ProductName, true}};
-  int x = kMargin;
-  for (const Way& way : ways) {
-    auto* button = new TButton(this);
-    button->SetName(way.name);
-    button->SetCaption(way.caption);
-    button->SetParent(this);
-    button->SetBounds(x, 200 - kMargin - kButtonHeight, kButtonWidth, kButtonHeight);
-    const bool reload = way.reload;
-    button->OnClick = [this, reload](TObject*) {
+  const auto terminate = [this](bool reload) {
+    return [this, reload] {
       TError::Instance().RequestTerminate(reload);
       SetModalResult(mrOk);
     };
-    x += kButtonWidth + kMargin;
-  }
+  };
+  const auto text = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetWordWrap(true);
+  };
+  const int buttonsTop = 200 - kMargin - kButtonHeight;
+  const std::string product = ProductName;
+  // clang-format off
+  BuildControls(*this, {
+      {Into(fText, text), "MemoError", "", {kMargin, kMargin, ClientWidth() - 2 * kMargin, buttonsTop - 2 * kMargin}},
+      {New<TButton>(), "ButtonTerminate", "", {kMargin, buttonsTop, kButtonWidth, kButtonHeight}, alNone,
+       "Terminate " + product, terminate(false)},
+      {New<TButton>(), "ButtonTerminateAndReload", "", {2 * kMargin + kButtonWidth, buttonsTop, kButtonWidth,
+       kButtonHeight}, alNone, "Terminate and reload " + product, terminate(true)},
+  });
+  // clang-format on
 }
 
 void TFormError::Execute(const std::string& text) {

@@ -1,5 +1,6 @@
 #include "app/Tformreadme.h"
 
+#include "dialogs/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tlabel.h"
@@ -14,31 +15,24 @@ TFormReadme::TFormReadme(TComponent* owner) : TForm(owner) {
   SetKeyPreview(true);
   SetClientWidth(560);
   SetClientHeight(400);
-  MemoReadme = new TMemo(this);
-  MemoReadme->SetName("MemoReadme");
-  MemoReadme->SetParent(this);
-  MemoReadme->SetReadOnly(true);
-  MemoReadme->SetScrollBars(ssVertical);
-  MemoReadme->SetBounds(8, 8, 544, 340);
-  CheckBoxDontShowAgain = new TCheckBox(this);
-  CheckBoxDontShowAgain->SetName("CheckBoxDontShowAgain");
-  CheckBoxDontShowAgain->SetCaption("Don't show this text again");
-  CheckBoxDontShowAgain->SetParent(this);
-  CheckBoxDontShowAgain->SetBounds(8, 362, 250, 21);
-  auto* close = new TButton(this);
-  close->SetName("Button1");
-  close->SetCaption("Close");
-  close->SetParent(this);
-  close->SetBounds(376, 360, 90, 25);
-  close->SetModalResult(mrOk);
-  auto* label = new TLabel(this);
-  label->SetName("Label1");
-  label->SetCaption("CLOSE");
-  label->SetParent(this);
-  label->SetBounds(480, 366, 60, 16);
+  const auto text = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetScrollBars(ssVertical);
+  };
+  // Button1 is "Close"; the label "CLOSE" beside it closes too.
+  const auto closes = [](TButton& button) { button.SetModalResult(mrOk); };
+  TLabel* closeLabel = nullptr;
+  // clang-format off
+  BuildControls(*this, {
+      {Into(MemoReadme, text), "MemoReadme", "", {8, 8, 544, 340}},
+      {Into(CheckBoxDontShowAgain), "CheckBoxDontShowAgain", "", {8, 362, 250, 21}, alNone, "Don't show this text again"},
+      {New<TButton>(closes), "Button1", "", {376, 360, 90, 25}, alNone, "Close"},
+      {Into(closeLabel), "Label1", "", {480, 366, 60, 16}, alNone, "CLOSE"},
+  });
+  // clang-format on
   auto closeOnPress = [this](TObject*, TMouseButton, TShiftState, int, int) { SetModalResult(mrOk); };
   OnMouseDown = closeOnPress;
-  label->OnMouseDown = closeOnPress;
+  closeLabel->OnMouseDown = closeOnPress;
   // Space, Enter and Escape close; other keys do nothing.
   OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
     if (key == VK_SPACE || key == VK_RETURN || key == VK_ESCAPE) {

@@ -16,12 +16,6 @@
 
 namespace {
 
-TCheckBox* MakeCheck(TForm* form, const char* name, const char* caption, int left, int top) {
-  TCheckBox* box = NewControl<TCheckBox>(form, form, name, left, top, 140, 17);
-  box->SetCaption(caption);
-  return box;
-}
-
 const TAuthor* AuthorWith(const TDiscussion& d, uint16_t adident) {
   const int i = d.Authors.FindAuthorByADIdent(adident);
   return i < 0 ? nullptr : &d.Authors.Author(i);
@@ -51,10 +45,47 @@ TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {
   SetClientWidth(480);
   SetClientHeight(360);
   SetKeyPreview(true);
-  EditMonographyName = NewControl<TEdit>(this, this, "EditMonographyName", 8, 8, 464, 21);
-  MemoAnnotation = NewControl<TMemo>(this, this, "MemoAnnotation", 8, 36, 464, 150);
-  EditMonographyNick = NewControl<TEdit>(this, this, "EditMonographyNick", 8, 194, 200, 21);
-  EditAuthors = NewControl<TEdit>(this, this, "EditAuthors", 216, 194, 256, 21);
+  const auto hidden = [](TControl& control) { control.Hide(); };
+  const auto disabled = [](TControl& control) { control.SetEnabled(false); };
+  const auto borderless = [](TEdit& edit) { edit.SetBorderStyle(bsNone); };
+  const auto changed = [this] {
+    if (!fFilling) Changed();
+  };
+  const auto secret = [this] {
+    if (fFilling) return;
+    Changed();
+    const bool isSecret = CheckBoxPrivateDiscussion->Checked();
+    CheckBoxGiveCommandsSubscribersOnly->SetVisible(!isSecret);
+    CheckBoxViaWebOnlyDefault->SetVisible(!isSecret);
+  };
+  // A label with a caption takes the size of its text.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(EditMonographyName), "EditMonographyName", "", {8, 8, 464, 21}},
+      {Into(MemoAnnotation), "MemoAnnotation", "", {8, 36, 464, 150}},
+      {Into(EditMonographyNick, borderless), "EditMonographyNick", "", {8, 194, 200, 21}},
+      {Into(EditAuthors), "EditAuthors", "", {216, 194, 256, 21}},
+      {Into(LabelShareDateName, hidden), "LabelShareDateName", "", {8, 222}, alNone, "Publication date:"},
+      {Into(LabelShareDateValue, hidden), "LabelShareDateValue", "", {112, 222, 100, 16}},
+      {Into(LabelLeaderCaption), "LabelLeaderCaption", "", {8, 242, 100, 16}},
+      {Into(LabelLeaderEMail), "LabelLeaderEMail", "", {112, 242, 360, 16}},
+      {Into(LabelSubscribed, hidden), "LabelSubscribed", "", {8, 262}, alNone, "Subscribed"},
+      {Into(CheckBoxPrivateDiscussion, disabled), "CheckBoxPrivateDiscussion", "", {8, 282, 140, 17}, alNone, "Secret",
+       secret},
+      {Into(CheckBoxShowRecipients, hidden), "CheckBoxShowRecipients", "", {160, 282, 140, 17}, alNone,
+       "Show recipients", changed},
+      {Into(CheckBoxViaWebOnlyDefault, hidden), "CheckBoxViaWebOnlyDefault", "", {160, 302, 140, 17}, alNone,
+       "Via Web only", changed},
+      {Into(CheckBoxGiveCommandsSubscribersOnly, hidden), "CheckBoxGiveCommandsSubscribersOnly", "",
+       {320, 282, 140, 17}, alNone, "Subscribers only", changed},
+      {Into(PanelModelURL, hidden), "PanelModelURL", "", {8, 326, 150, 24}, alNone, "Model Web-site"},
+      {Into(PanelDiscussionURL, hidden), "PanelDiscussionURL", "", {164, 326, 150, 24}, alNone, "Discussion Web-site"},
+      {Into(ButtonOk, hidden), "ButtonOk", "", {320, 328, 72, 23}, alNone, "OK", [this] { OkClicked(); }},
+      {Into(ButtonCancel, PressedByEscape()), "ButtonCancel", "", {400, 328, 72, 23}, alNone, "Cancel",
+       [this] { CancelClicked(); }},
+  });
+  // clang-format on
+  // The texts are shown for reading until the leader edits them; every change is heard.
   for (TCustomEdit* edit : std::initializer_list<TCustomEdit*>{EditMonographyName, MemoAnnotation, EditMonographyNick,
                                                                EditAuthors}) {
     edit->SetReadOnly(true);
@@ -65,53 +96,12 @@ TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {
       edit->Repaint();
     };
   }
-  EditMonographyNick->SetBorderStyle(bsNone);
-  LabelShareDateName = NewControl<TLabel>(this, this, "LabelShareDateName", 8, 222, 100, 16);
-  LabelShareDateName->SetCaption("Publication date:");
-  LabelShareDateValue = NewControl<TLabel>(this, this, "LabelShareDateValue", 112, 222, 100, 16);
-  LabelLeaderCaption = NewControl<TLabel>(this, this, "LabelLeaderCaption", 8, 242, 100, 16);
-  LabelLeaderEMail = NewControl<TLabel>(this, this, "LabelLeaderEMail", 112, 242, 360, 16);
-  LabelSubscribed = NewControl<TLabel>(this, this, "LabelSubscribed", 8, 262, 100, 16);
-  LabelSubscribed->SetCaption("Subscribed");
-  CheckBoxPrivateDiscussion = MakeCheck(this, "CheckBoxPrivateDiscussion", "Secret", 8, 282);
-  CheckBoxShowRecipients = MakeCheck(this, "CheckBoxShowRecipients", "Show recipients", 160, 282);
-  CheckBoxViaWebOnlyDefault = MakeCheck(this, "CheckBoxViaWebOnlyDefault", "Via Web only", 160, 302);
-  CheckBoxGiveCommandsSubscribersOnly = MakeCheck(this, "CheckBoxGiveCommandsSubscribersOnly", "Subscribers only", 320, 282);
-  for (TControl* hidden : std::initializer_list<TControl*>{LabelShareDateName, LabelShareDateValue, LabelSubscribed,
-                                                           CheckBoxShowRecipients, CheckBoxViaWebOnlyDefault,
-                                                           CheckBoxGiveCommandsSubscribersOnly})
-    hidden->SetVisible(false);
-  CheckBoxPrivateDiscussion->SetEnabled(false);
-  for (TCheckBox* box : {CheckBoxShowRecipients, CheckBoxViaWebOnlyDefault, CheckBoxGiveCommandsSubscribersOnly})
-    box->OnClick = [this](TObject*) {
-      if (!fFilling) Changed();
-    };
-  CheckBoxPrivateDiscussion->OnClick = [this](TObject*) {
-    if (fFilling) return;
-    Changed();
-    const bool secret = CheckBoxPrivateDiscussion->Checked();
-    CheckBoxGiveCommandsSubscribersOnly->SetVisible(!secret);
-    CheckBoxViaWebOnlyDefault->SetVisible(!secret);
-  };
-  PanelModelURL = NewControl<TPanel>(this, this, "PanelModelURL", 8, 326, 150, 24);
-  PanelModelURL->SetCaption("Model Web-site");
-  PanelDiscussionURL = NewControl<TPanel>(this, this, "PanelDiscussionURL", 164, 326, 150, 24);
-  PanelDiscussionURL->SetCaption("Discussion Web-site");
   for (TPanel* panel : {PanelModelURL, PanelDiscussionURL}) {
-    panel->SetVisible(false);
     panel->OnMouseMove = [this, panel](TObject*, TShiftState, int x, int y) { LinkMouseMove(panel, x, y); };
     panel->OnMouseDown = [this, panel](TObject*, TMouseButton button, TShiftState, int, int) {
       LinkMouseDown(panel, button == mbLeft);
     };
   }
-  ButtonOk = NewControl<TButton>(this, this, "ButtonOk", 320, 328, 72, 23);
-  ButtonOk->SetCaption("OK");
-  ButtonOk->SetVisible(false);
-  ButtonOk->OnClick = [this](TObject*) { OkClicked(); };
-  ButtonCancel = NewControl<TButton>(this, this, "ButtonCancel", 400, 328, 72, 23);
-  ButtonCancel->SetCaption("Cancel");
-  ButtonCancel->SetCancel(true);
-  ButtonCancel->OnClick = [this](TObject*) { CancelClicked(); };
   OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
     if (!fEditMode && key != VK_ESCAPE) SetModalResult(mrCancel);
   };

@@ -40,24 +40,25 @@ bool ShowsSearchList(const TBrowse& browse) {
 TFormBlockText::TFormBlockText(TComponent* owner) : TForm(owner) {
   SetName("FormBlockText");
   SetCaption("Block text");
-  Label1 = NewControl<TLabel>(this, this, "Label1", 8, 12, 90, 16);
-  Label1->SetCaption("Find pattern:");
-  EditModel = NewControl<TEdit>(this, this, "EditModel", 100, 8, 200, 21);
-  ButtonFindNext = NewControl<TButton>(this, this, "ButtonFindNext", 308, 6, 90, 25);
-  ButtonFindNext->SetCaption("Find next");
-  ButtonFindNext->SetDefault(true);
-  ButtonFindNext->OnClick = [this](TObject*) { FindInEdit(*MemoBlockText, EditModel->Text(), true); };
-  ButtonClose = NewControl<TButton>(this, this, "ButtonClose", 406, 6, 90, 25);
-  ButtonClose->SetCaption("Close");
-  ButtonClose->OnClick = [this](TObject*) { Close(); };
-  _CheckBoxCaseSensitiveSearch = NewControl<TCheckBox>(this, this, "_CheckBoxCaseSensitiveSearch", 0, 0, 100, 21);
-  _CheckBoxCaseSensitiveSearch->SetCaption("_case sensitive");
-  _CheckBoxCaseSensitiveSearch->Hide();
-  MemoBlockText = NewControl<TMemo>(this, this, "MemoBlockText", 8, 38, 584, 250);
-  MemoBlockText->SetReadOnly(true);
-  MemoBlockText->SetScrollBars(ssVertical);
-  MemoBlockText->SetWordWrap(true);
-  MemoBlockText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  const auto text = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetScrollBars(ssVertical);
+    memo.SetWordWrap(true);
+    memo.SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  };
+  const auto hidden = [](TCheckBox& box) { box.Hide(); };
+  // clang-format off
+  BuildControls(*this, {
+      {Into(Label1), "Label1", "", {8, 12}, alNone, "Find pattern:"},  // as large as its text
+      {Into(EditModel), "EditModel", "", {100, 8, 200, 21}},
+      {Into(ButtonFindNext, PressedByEnter()), "ButtonFindNext", "", {308, 6, 90, 25}, alNone, "Find next",
+       [this] { FindInEdit(*MemoBlockText, EditModel->Text(), true); }},
+      {Into(ButtonClose), "ButtonClose", "", {406, 6, 90, 25}, alNone, "Close", [this] { Close(); }},
+      {Into(_CheckBoxCaseSensitiveSearch, hidden), "_CheckBoxCaseSensitiveSearch", "", {0, 0, 100, 21}, alNone,
+       "_case sensitive"},
+      {Into(MemoBlockText, text), "MemoBlockText", "", {8, 38, 584, 250}},
+  });
+  // clang-format on
   SetClientWidth(600);
   SetClientHeight(296);
   OnClose = [](TObject*, TCloseAction& action) { action = caFree; };

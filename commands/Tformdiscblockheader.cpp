@@ -72,72 +72,62 @@ TFormDiscBlockHeader::TFormDiscBlockHeader(TComponent* owner) : TForm(owner) {
   // and so never reaches over the buttons below it.
   SetClientWidth(800);
   SetClientHeight(240);
-  const char* radioNames[4] = {"RadioButton_Heading", "RadioButton_Premise", "RadioButton_Conclusion",
-                               "RadioButton_Formula"};
-  const char* radioCaptions[4] = {"heading", "premise", "conclusion", "formula"};
-  TRadioButton** radios[4] = {&RadioButton_Heading, &RadioButton_Premise, &RadioButton_Conclusion,
-                              &RadioButton_Formula};
-  for (int i = 0; i < 4; ++i) {
-    *radios[i] = NewControl<TRadioButton>(this, this, radioNames[i], 8 + 100 * i, 8, 96, 21);
-    (*radios[i])->SetCaption(radioCaptions[i]);
-    (*radios[i])->OnClick = [this](TObject*) { RefreshToggles(); };
-  }
-  ButtonNewKnown = NewControl<TButton>(this, this, "ButtonNewKnown", 410, 6, 90, 25);
-  ButtonNewKnown->SetHint("known/new");
-  ButtonNewKnown->OnClick = [this](TObject*) {
+  const auto kind = [this] { RefreshToggles(); };
+  const auto hint = [](const char* text) { return [text](TControl& control) { control.SetHint(text); }; };
+  const auto hidden = [](TControl& control) { control.Hide(); };
+  const auto possibility = [](TEdit& edit) {
+    edit.SetHint("credibillity");
+    edit.SetMaxLength(3);
+    edit.SetText("0");
+  };
+  const auto text = [](TMemo& memo) {
+    memo.SetWordWrap(true);
+    memo.SetScrollBars(ssVertical);
+    memo.SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  };
+  const auto novelty = [this] {
     fNovelty = fNovelty == 1 ? 2 : 1;
     RefreshToggles();
   };
-  ButtonImportantOrdinary = NewControl<TButton>(this, this, "ButtonImportantOrdinary", 504, 6, 90, 25);
-  ButtonImportantOrdinary->SetHint("significant/ordinary");
-  ButtonImportantOrdinary->OnClick = [this](TObject*) {
+  const auto importance = [this] {
     fImportance = fImportance == 1 ? 2 : 1;
     RefreshToggles();
   };
-  EditPossibility = NewControl<TEdit>(this, this, "EditPossibility", 600, 8, 40, 21);
-  EditPossibility->SetHint("credibillity");
-  EditPossibility->SetMaxLength(3);
-  EditPossibility->SetText("0");
-  EditPossibility->OnChange = [this](TObject*) { PossibilityChange(); };
-  UpDownPossibility = NewControl<TUpDown>(this, this, "UpDownPossibility", 640, 8, 16, 21);
-  UpDownPossibility->SetMin(0);
-  UpDownPossibility->SetWrap(false);
-  UpDownPossibility->SetAssociate(EditPossibility);
-  ButtonFind = NewControl<TButton>(this, this, "ButtonFind", 664, 6, 60, 25);
-  ButtonFind->SetCaption("Find");
-  ButtonFind->OnClick = [this](TObject*) { FindClick(); };
-  EditSearchPattern = NewControl<TEdit>(this, this, "EditSearchPattern", 728, 8, 120, 21);
-  EditSearchPattern->Hide();
-  _CheckBoxCaseSensitiveSearch = NewControl<TCheckBox>(this, this, "_CheckBoxCaseSensitiveSearch", 852, 8, 100, 21);
-  _CheckBoxCaseSensitiveSearch->SetCaption("_case sensitive");
-  _CheckBoxCaseSensitiveSearch->Hide();
-
-  PanelFormula = NewControl<TPanel>(this, this, "PanelFormula", 0, 0, 800, 33);
-  PanelFormula->SetAlign(alBottom);
-  PanelFormula->SetCaption("");
-  EditFormulaTextTo = NewControl<TEdit>(this, PanelFormula, "EditFormulaTextTo", 8, 6, 120, 21);
-  EditFormulaTextTo->SetHint("conclusion name");
-  EditFormulaOrURLText = NewControl<TEdit>(this, PanelFormula, "EditFormulaOrURLText", 132, 6, 460, 21);
-  EditFormulaOrURLText->SetHint("formula/URL");
-  Button1 = NewControl<TButton>(this, PanelFormula, "Button1", 600, 4, 80, 25);
-  Button1->SetCaption("OK");
-  Button1->SetDefault(true);
-  Button1->OnClick = [this](TObject*) { OkClick(); };
-  Button2 = NewControl<TButton>(this, PanelFormula, "Button2", 684, 4, 80, 25);
-  Button2->SetCaption("Cancel");
-  Button2->SetCancel(true);
-  Button2->OnClick = [this](TObject*) {
+  const auto cancel = [this] {
     HeaderCancelled() = 1;
     SetModalResult(mrCancel);
   };
-  Button3 = NewControl<TButton>(this, PanelFormula, "Button3", 768, 4, 60, 25);
-  Button3->SetCaption("BackUp");
-  Button3->Hide();
-
-  MemoText = NewControl<TMemo>(this, this, "MemoText", 8, 36, 784, 160);
-  MemoText->SetWordWrap(true);
-  MemoText->SetScrollBars(ssVertical);
-  MemoText->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  // Button1 is "OK", Button2 "Cancel", Button3 "BackUp" (never shown).
+  // clang-format off
+  BuildControls(*this, {
+      {Into(RadioButton_Heading), "RadioButton_Heading", "", {8, 8, 96, 21}, alNone, "heading", kind},
+      {Into(RadioButton_Premise), "RadioButton_Premise", "", {108, 8, 96, 21}, alNone, "premise", kind},
+      {Into(RadioButton_Conclusion), "RadioButton_Conclusion", "", {208, 8, 96, 21}, alNone, "conclusion", kind},
+      {Into(RadioButton_Formula), "RadioButton_Formula", "", {308, 8, 96, 21}, alNone, "formula", kind},
+      {Into(ButtonNewKnown, hint("known/new")), "ButtonNewKnown", "", {410, 6, 90, 25}, alNone, std::nullopt,
+       novelty},
+      {Into(ButtonImportantOrdinary, hint("significant/ordinary")), "ButtonImportantOrdinary", "", {504, 6, 90, 25},
+       alNone, std::nullopt, importance},
+      {Into(EditPossibility, possibility), "EditPossibility", "", {600, 8, 40, 21}},
+      {Into(UpDownPossibility), "UpDownPossibility", "", {640, 8, 16, 21}},
+      {Into(ButtonFind), "ButtonFind", "", {664, 6, 60, 25}, alNone, "Find", [this] { FindClick(); }},
+      {Into(EditSearchPattern, hidden), "EditSearchPattern", "", {728, 8, 120, 21}},
+      {Into(_CheckBoxCaseSensitiveSearch, hidden), "_CheckBoxCaseSensitiveSearch", "", {852, 8, 100, 21}, alNone,
+       "_case sensitive"},
+      {Into(PanelFormula), "PanelFormula", "", {0, 0, 800, 33}, alBottom, ""},
+      {Into(EditFormulaTextTo, hint("conclusion name")), "EditFormulaTextTo", "PanelFormula", {8, 6, 120, 21}},
+      {Into(EditFormulaOrURLText, hint("formula/URL")), "EditFormulaOrURLText", "PanelFormula", {132, 6, 460, 21}},
+      {Into(Button1, PressedByEnter()), "Button1", "PanelFormula", {600, 4, 80, 25}, alNone, "OK",
+       [this] { OkClick(); }},
+      {Into(Button2, PressedByEscape()), "Button2", "PanelFormula", {684, 4, 80, 25}, alNone, "Cancel", cancel},
+      {Into(Button3, hidden), "Button3", "PanelFormula", {768, 4, 60, 25}, alNone, "BackUp"},
+      {Into(MemoText, text), "MemoText", "", {8, 36, 784, 160}},
+  });
+  // clang-format on
+  EditPossibility->OnChange = [this](TObject*) { PossibilityChange(); };
+  UpDownPossibility->SetMin(0);
+  UpDownPossibility->SetWrap(false);
+  UpDownPossibility->SetAssociate(EditPossibility);
   // The user writes at once, and Enter is OK wherever the focus stands.
   MemoText->SetWantReturns(false);
   SetActiveControl(MemoText);

@@ -1,5 +1,6 @@
 #include "commands/Tformfixingtrouble.h"
 
+#include "dialogs/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tundo.h"
@@ -12,15 +13,6 @@ namespace {
 
 constexpr int kMargin = 12;
 
-TButton* MakeButton(TForm* form, const char* name, const char* caption, int left, int top) {
-  auto* button = new TButton(form);
-  button->SetName(name);
-  button->SetCaption(caption);
-  button->SetParent(form);
-  button->SetBounds(left, top, 90, 25);
-  return button;
-}
-
 }  // namespace
 
 TFormFixingTrouble::TFormFixingTrouble(TComponent* owner) : TForm(owner) {
@@ -29,27 +21,22 @@ TFormFixingTrouble::TFormFixingTrouble(TComponent* owner) : TForm(owner) {
   SetBorderStyle(bsSingle);
   SetBorderIcons(TBorderIcons());
   SetPosition(poScreenCenter);
-  Label2 = new TLabel(this);
-  Label2->SetName("Label2");
-  Label2->SetCaption("The troubles are:");
-  Label2->SetParent(this);
-  Label2->SetBounds(kMargin, kMargin, 300, 16);
-  for (int i = 0; i < 4; ++i) {
-    LabelUnlinked[i] = new TLabel(this);
-    LabelUnlinked[i]->SetName("LabelUnlinked" + std::to_string(i + 1));
-    LabelUnlinked[i]->SetParent(this);
-    LabelUnlinked[i]->SetBounds(2 * kMargin, kMargin + 22 * (i + 1), 300, 16);
-    LabelUnlinked[i]->Hide();
-  }
   const int top = kMargin + 22 * 5 + kMargin;
-  Button1 = MakeButton(this, "Button1", "Cancel", kMargin, top);
-  Button1->SetCancel(true);
-  Button1->SetModalResult(mrCancel);
-  Button2 = MakeButton(this, "Button2", "Delete", kMargin + 98, top);
-  Button2->OnClick = [this](TObject*) { DeleteClick(); };
-  ButtonRequest = MakeButton(this, "ButtonRequest", "Request", kMargin + 196, top);
-  ButtonRequest->OnClick = [this](TObject*) { RequestClick(); };
-  ButtonRequest->Hide();
+  const auto hidden = [](TControl& control) { control.Hide(); };
+  // Button1 is "Cancel", Button2 "Delete"; LabelUnlinked1..4 show the block's troubles.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(Label2), "Label2", "", {kMargin, kMargin, 300, 16}, alNone, "The troubles are:"},
+      {Into(LabelUnlinked[0], hidden), "LabelUnlinked1", "", {2 * kMargin, kMargin + 22, 300, 16}},
+      {Into(LabelUnlinked[1], hidden), "LabelUnlinked2", "", {2 * kMargin, kMargin + 44, 300, 16}},
+      {Into(LabelUnlinked[2], hidden), "LabelUnlinked3", "", {2 * kMargin, kMargin + 66, 300, 16}},
+      {Into(LabelUnlinked[3], hidden), "LabelUnlinked4", "", {2 * kMargin, kMargin + 88, 300, 16}},
+      {Into(Button1, PressedByEscape(mrCancel)), "Button1", "", {kMargin, top, 90, 25}, alNone, "Cancel"},
+      {Into(Button2), "Button2", "", {kMargin + 98, top, 90, 25}, alNone, "Delete", [this] { DeleteClick(); }},
+      {Into(ButtonRequest, hidden), "ButtonRequest", "", {kMargin + 196, top, 90, 25}, alNone, "Request",
+       [this] { RequestClick(); }},
+  });
+  // clang-format on
   SetClientWidth(kMargin * 2 + 286);
   SetClientHeight(top + 25 + kMargin);
 }

@@ -1,5 +1,6 @@
 #include "commands/Tformsearch.h"
 
+#include "dialogs/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 
@@ -13,33 +14,20 @@ TFormSearch::TFormSearch(TComponent* owner) : TForm(owner) {
   SetCaption("Search string");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
-  fEdit = new TEdit(this);
-  fEdit->SetName("EditText");
-  fEdit->SetParent(this);
-  fEdit->SetBounds(kMargin, kMargin, kWidth - 2 * kMargin, 21);
-  fCase = new TCheckBox(this);
-  fCase->SetName("CheckBoxCaseSensitive");
-  fCase->SetCaption("Match case");
-  fCase->SetParent(this);
-  fCase->SetBounds(kMargin, kMargin + 29, 160, 21);
   const int top = kMargin + 29 + 21 + kMargin;
-  auto* start = new TButton(this);
-  start->SetName("ButtonOk");
-  start->SetCaption("Start");
-  start->SetParent(this);
-  start->SetBounds(kWidth - kMargin - 168, top, 80, 25);
-  start->SetDefault(true);
-  start->OnClick = [this](TObject*) {
+  const auto start = [this] {
     fOk = true;
     Close();
   };
-  auto* cancel = new TButton(this);
-  cancel->SetName("ButtonCancel");
-  cancel->SetCaption("Cancel");
-  cancel->SetParent(this);
-  cancel->SetBounds(kWidth - kMargin - 80, top, 80, 25);
-  cancel->SetCancel(true);
-  cancel->OnClick = [this](TObject*) { Close(); };
+  // clang-format off
+  BuildControls(*this, {
+      {Into(fEdit), "EditText", "", {kMargin, kMargin, kWidth - 2 * kMargin, 21}},
+      {Into(fCase), "CheckBoxCaseSensitive", "", {kMargin, kMargin + 29, 160, 21}, alNone, "Match case"},
+      {New<TButton>(PressedByEnter()), "ButtonOk", "", {kWidth - kMargin - 168, top, 80, 25}, alNone, "Start", start},
+      {New<TButton>(PressedByEscape()), "ButtonCancel", "", {kWidth - kMargin - 80, top, 80, 25}, alNone, "Cancel",
+       [this] { Close(); }},
+  });
+  // clang-format on
   SetActiveControl(fEdit);
   SetClientWidth(kWidth);
   SetClientHeight(top + 25 + kMargin);

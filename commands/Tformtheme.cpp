@@ -1,8 +1,9 @@
 #include "commands/Tformtheme.h"
 
-#include "platform/rtl/Strutil.h"
+#include "dialogs/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
+#include "platform/rtl/Strutil.h"
 
 namespace {
 constexpr int kMargin = 12;
@@ -14,29 +15,15 @@ TFormTheme::TFormTheme(TComponent* owner) : TForm(owner) {
   SetCaption("New theme name");
   SetBorderStyle(bsDialog);
   SetBorderIcons({});
-  fEdit = new TEdit(this);
-  fEdit->SetName("EditThemeName");
-  fEdit->SetParent(this);
-  fEdit->SetBounds(kMargin, kMargin, kWidth - 2 * kMargin, 21);
-  const int top = kMargin + 21 + kMargin;
-  struct TSpec {
-    const char* Name;
-    const char* Caption;
-    TModalResult Result;
-  };
-  const TSpec specs[] = {{"Button1", "OK", mrOk}, {"Button2", "Cancel", mrCancel}};
-  int x = kWidth - kMargin - 2 * 80 - 8;
-  for (const TSpec& spec : specs) {
-    auto* button = new TButton(this);
-    button->SetName(spec.Name);
-    button->SetCaption(spec.Caption);
-    button->SetParent(this);
-    button->SetBounds(x, top, 80, 25);
-    button->SetModalResult(spec.Result);
-    button->SetDefault(spec.Result == mrOk);
-    button->SetCancel(spec.Result == mrCancel);
-    x += 88;
-  }
+  const int top = kMargin + 21 + kMargin, left = kWidth - kMargin - 2 * 80 - 8;
+  // Button1 is "OK", Button2 "Cancel".
+  // clang-format off
+  BuildControls(*this, {
+      {Into(fEdit), "EditThemeName", "", {kMargin, kMargin, kWidth - 2 * kMargin, 21}},
+      {New<TButton>(PressedByEnter(mrOk)), "Button1", "", {left, top, 80, 25}, alNone, "OK"},
+      {New<TButton>(PressedByEscape(mrCancel)), "Button2", "", {left + 88, top, 80, 25}, alNone, "Cancel"},
+  });
+  // clang-format on
   SetActiveControl(fEdit);
   SetClientWidth(kWidth);
   SetClientHeight(top + 25 + kMargin);

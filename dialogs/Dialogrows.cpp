@@ -1,7 +1,5 @@
 #include "dialogs/Dialogrows.h"
 
-#include "platform/forms/Tedit.h"
-#include "platform/forms/Tform.h"
 #include "platform/forms/Tlabel.h"
 
 #include <charconv>
@@ -11,19 +9,12 @@ constexpr int kRowHeight = 26;
 constexpr int kGap = 12;
 }  // namespace
 
-TEdit* AddLabelledEdit(TForm* form, const char* name, const char* label, int left, int labelWidth, int editWidth,
-                       int& top) {
-  auto* caption = new TLabel(form);
-  caption->SetName(std::string("Label") + (std::string(name).rfind("Edit", 0) == 0 ? name + 4 : name));
-  caption->SetCaption(label);
-  caption->SetParent(form);
-  caption->SetBounds(left, top + 3, labelWidth, 16);
-  auto* edit = new TEdit(form);
-  edit->SetName(name);
-  edit->SetParent(form);
-  edit->SetBounds(left + labelWidth + kGap, top, editWidth, 21);
+void AddLabelledEditRows(std::vector<TControlRow>& rows, TControlMaker edit, const std::string& name,
+                         const char* caption, const TLabelledEditColumns& columns, int& top) {
+  const std::string label = "Label" + (name.starts_with("Edit") ? name.substr(4) : name);
+  rows.push_back({New<TLabel>(), label, "", {columns.Left, top + 3, columns.LabelWidth, 16}, alNone, caption});
+  rows.push_back({std::move(edit), name, "", {columns.Left + columns.LabelWidth + kGap, top, columns.EditWidth, 21}});
   top += kRowHeight;
-  return edit;
 }
 
 bool ParseWholeNumber(const std::string& text, int lowest, int highest, int& value) {

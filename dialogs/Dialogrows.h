@@ -1,15 +1,23 @@
 #pragma once
-// Pieces of the program's dialogs: a labelled edit in a row of its own, and the reading
-// of a whole number typed into an edit.
+// Pieces of the program's dialogs: the rows of a labelled edit on a line of its own, and the
+// reading of a whole number typed into an edit.
+
+#include "dialogs/Newcontrol.h"
 
 #include <string>
+#include <vector>
 
-class TEdit;
-class TForm;
+// Where a dialog's labelled edits stand: the label at Left, LabelWidth wide, and the edit
+// a gap to its right, EditWidth wide.
+struct TLabelledEditColumns {
+  int Left, LabelWidth, EditWidth;
+};
 
-// A label at `left` and an edit beside it, on the row at `top`; `top` moves to the next row.
-TEdit* AddLabelledEdit(TForm* form, const char* name, const char* label, int left, int labelWidth, int editWidth,
-                       int& top);
+// Adds the rows of a label showing `caption` and of the edit `name` beside it (made by
+// `edit`) on the line at `top`; `top` moves to the next line. The label is named after the
+// edit: "LabelFirstName" beside "EditFirstName".
+void AddLabelledEditRows(std::vector<TControlRow>& rows, TControlMaker edit, const std::string& name,
+                         const char* caption, const TLabelledEditColumns& columns, int& top);
 
 // The number in the text (blanks around it allowed) when it lies in lowest..highest.
 bool ParseWholeNumber(const std::string& text, int lowest, int highest, int& value);

@@ -21,12 +21,12 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
   SetCaption("Author");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
-  struct Spec {
-    const char* name;
-    const char* label;
-    TStr TAuthor::*text;
+  struct TLine {
+    const char* Name;
+    const char* Caption;
+    TStr TAuthor::*Text;
   };
-  const Spec specs[] = {
+  const TLine lines[] = {
       {"EditFirstName", "First name:", &TAuthor::FirstName},
       {"EditMiddleName", "Middle name:", &TAuthor::MiddleName},
       {"EditLastName", "Last name:", &TAuthor::LastName},
@@ -38,24 +38,20 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
       {"EditDegree", "Degree:", &TAuthor::Degree},
       {"EditOtherText", "About:", &TAuthor::OtherText},
   };
+  const TLabelledEditColumns columns{kMargin, kLabelWidth, kEditWidth};
+  const auto readOnly = [](TEdit& edit) { edit.SetReadOnly(true); };
+  std::vector<TControlRow> rows;
   int top = kMargin;
-  auto addEdit = [&](const char* name, const char* label) {
-    return AddLabelledEdit(this, name, label, kMargin, kLabelWidth, kEditWidth, top);
-  };
-  for (const Spec& spec : specs) fFields.push_back({addEdit(spec.name, spec.label), spec.text});
-  fBirthYear = addEdit("EditBirthYear", "Year of birth:");
-  fFingerprint = addEdit("EditKeyFingerprint", "Key fingerprint:");
-  fFingerprint->SetReadOnly(true);
-  fKey = addEdit("EditKey", "Key of my private messages:");
-  fKey->SetReadOnly(true);
+  fFields.resize(std::size(lines));  // sized first: the rows make their edits into these fields
+  for (size_t i = 0; i < std::size(lines); ++i) {
+    fFields[i].Text = lines[i].Text;
+    AddLabelledEditRows(rows, Into(fFields[i].Edit), lines[i].Name, lines[i].Caption, columns, top);
+  }
+  AddLabelledEditRows(rows, Into(fBirthYear), "EditBirthYear", "Year of birth:", columns, top);
+  AddLabelledEditRows(rows, Into(fFingerprint, readOnly), "EditKeyFingerprint", "Key fingerprint:", columns, top);
+  AddLabelledEditRows(rows, Into(fKey, readOnly), "EditKey", "Key of my private messages:", columns, top);
   top += kMargin;
-  fOk = new TButton(this);
-  fOk->SetName("ButtonOk");
-  fOk->SetCaption("OK");
-  fOk->SetParent(this);
-  fOk->SetBounds(kMargin, top, 90, 25);
-  fOk->SetDefault(true);
-  fOk->OnClick = [this](TObject*) {
+  const auto accept = [this] {
     int year = 0;
     const std::string text = fBirthYear->Text();
     if (text.find_first_not_of(' ') != std::string::npos && !ParseWholeNumber(text, 0, 9999, year)) {
@@ -64,13 +60,10 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
     }
     SetModalResult(mrOk);
   };
-  auto* cancel = new TButton(this);
-  cancel->SetName("ButtonCancel");
-  cancel->SetCaption("Close");
-  cancel->SetParent(this);
-  cancel->SetBounds(kMargin + 98, top, 90, 25);
-  cancel->SetCancel(true);
-  cancel->SetModalResult(mrCancel);
+  rows.push_back({Into(fOk, PressedByEnter()), "ButtonOk", "", {kMargin, top, 90, 25}, alNone, "OK", accept});
+  rows.push_back(
+      {New<TButton>(PressedByEscape(mrCancel)), "ButtonCancel", "", {kMargin + 98, top, 90, 25}, alNone, "Close"});
+  BuildControls(*this, rows);
   SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
   SetClientHeight(top + 25 + kMargin);
   EnableEditing(false);

@@ -2,6 +2,7 @@
 #include "dialogs/Tformbrowsepars.h"
 
 #include "dialogs/Dialogrows.h"
+#include "dialogs/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
 #include "platform/forms/Colors.h"
@@ -110,66 +111,50 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
   SetCaption("Customize");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
+  const TLabelledEditColumns columns{kMargin, kLabelWidth, kEditWidth};
+  std::vector<TControlRow> rows;
   int top = kMargin;
-  fAutoSave = AddCheck("CheckBoxAutoSave", "Save discussions automatically", top);
-  fAutoSaveMinutes = AddEdit("EditAutoSaveMinutes", "Automatic saving every (minutes):", top);
-  fAutoBackup = AddCheck("CheckBoxAutoBackup", "Back up discussions automatically", top);
-  fAutoBackupFolder = AddEdit("EditAutoBackupFolder", "Auto-backup folder:", top);
-  fManualBackupFolder = AddEdit("EditManualBackupFolder", "Manual backup folder:", top);
-  fBackupCopies = AddEdit("EditBackupCopies", "Backups kept per discussion (0 = all):", top);
-  fPostPartSize = AddEdit("EditPostPartSize", "Largest post part (kilobytes):", top);
-  fExternalBrowser = AddEdit("EditExternalBrowser", "Internet browser program:", top);
-  fPointerEngine = AddCheck("CheckBoxPointerEngine", "Keyboard pointer engine on", top);
-  auto* appearance = new TLabel(this);
-  appearance->SetName("LabelAppearance");
-  appearance->SetCaption("Colors, fonts and measures of the windows:");
-  appearance->SetParent(this);
-  appearance->SetBounds(kMargin, top + 3, kLabelWidth + kEditWidth, 16);
-  top += 22;
-  fAppearance = new TListBox(this);
-  fAppearance->SetName("ListBoxAppearance");
-  fAppearance->SetParent(this);
-  fAppearance->SetBounds(kMargin, top, kLabelWidth + kEditWidth + kMargin, kListHeight);
-  fAppearance->OnDblClick = [this](TObject*) { ChangeAppearance(fAppearance->ItemIndex()); };
-  top += kListHeight + 6;
-  auto* change = new TButton(this);
-  change->SetName("ButtonChange");
-  change->SetCaption("Change...");
-  change->SetParent(this);
-  change->SetBounds(kMargin, top, 90, 25);
-  change->OnClick = [this](TObject*) { ChangeAppearance(fAppearance->ItemIndex()); };
-  top += 25 + 2 * kMargin;
-
-  struct Spec {
-    const char* name;
-    const char* caption;
+  const auto check = [&](TCheckBox*& box, const char* name, const char* caption) {
+    rows.push_back({Into(box), name, "", {kMargin, top, kLabelWidth + kEditWidth, 21}, alNone, caption});
+    top += kRow;
   };
-  const Spec specs[] = {{"ButtonOk", "OK"}, {"ButtonCancel", "Cancel"}, {"ButtonDefaults", "Defaults"}};
-  int x = kMargin;
-  for (const Spec& spec : specs) {
-    auto* button = new TButton(this);
-    button->SetName(spec.name);
-    button->SetCaption(spec.caption);
-    button->SetParent(this);
-    button->SetBounds(x, top, 90, 25);
-    x += 98;
-    const std::string name = spec.name;
-    if (name == "ButtonOk") {
-      button->SetDefault(true);
-      // The dialog stays open until every value is acceptable.
-      button->OnClick = [this](TObject*) {
-        TBrowsePars taken = fWorking;
-        if (Take(taken)) SetModalResult(mrOk);
-      };
-    } else if (name == "ButtonCancel") {
-      button->SetCancel(true);
-      button->SetModalResult(mrCancel);
-    } else {
-      button->OnClick = [this](TObject*) { Fill(TBrowsePars()); };
-    }
-  }
+  const auto edit = [&](TEdit*& box, const char* name, const char* caption) {
+    AddLabelledEditRows(rows, Into(box), name, caption, columns, top);
+  };
+  check(fAutoSave, "CheckBoxAutoSave", "Save discussions automatically");
+  edit(fAutoSaveMinutes, "EditAutoSaveMinutes", "Automatic saving every (minutes):");
+  check(fAutoBackup, "CheckBoxAutoBackup", "Back up discussions automatically");
+  edit(fAutoBackupFolder, "EditAutoBackupFolder", "Auto-backup folder:");
+  edit(fManualBackupFolder, "EditManualBackupFolder", "Manual backup folder:");
+  edit(fBackupCopies, "EditBackupCopies", "Backups kept per discussion (0 = all):");
+  edit(fPostPartSize, "EditPostPartSize", "Largest post part (kilobytes):");
+  edit(fExternalBrowser, "EditExternalBrowser", "Internet browser program:");
+  check(fPointerEngine, "CheckBoxPointerEngine", "Keyboard pointer engine on");
+  const int listTop = top + 22, changeTop = listTop + kListHeight + 6, buttonsTop = changeTop + 25 + 2 * kMargin;
+  const auto change = [this] { ChangeAppearance(fAppearance->ItemIndex()); };
+  // The dialog stays open until every value is acceptable.
+  const auto accept = [this] {
+    TBrowsePars taken = fWorking;
+    if (Take(taken)) SetModalResult(mrOk);
+  };
+  const int wide = kLabelWidth + kEditWidth;
+  // clang-format off
+  rows.insert(rows.end(), {
+      {New<TLabel>(), "LabelAppearance", "", {kMargin, top + 3, wide, 16}, alNone,
+       "Colors, fonts and measures of the windows:"},
+      {Into(fAppearance), "ListBoxAppearance", "", {kMargin, listTop, wide + kMargin, kListHeight}},
+      {New<TButton>(), "ButtonChange", "", {kMargin, changeTop, 90, 25}, alNone, "Change...", change},
+      {New<TButton>(PressedByEnter()), "ButtonOk", "", {kMargin, buttonsTop, 90, 25}, alNone, "OK", accept},
+      {New<TButton>(PressedByEscape(mrCancel)), "ButtonCancel", "", {kMargin + 98, buttonsTop, 90, 25}, alNone,
+       "Cancel"},
+      {New<TButton>(), "ButtonDefaults", "", {kMargin + 196, buttonsTop, 90, 25}, alNone, "Defaults",
+       [this] { Fill(TBrowsePars()); }},
+  });
+  // clang-format on
+  BuildControls(*this, rows);
+  fAppearance->OnDblClick = [change](TObject*) { change(); };
   SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
-  SetClientHeight(top + 25 + kMargin);
+  SetClientHeight(buttonsTop + 25 + kMargin);
 
   // The dialog's stored record (its form version), read when shown, written when closed.
   FormStorageRegistrationIniFile = new TFormStorage(this);
@@ -177,20 +162,6 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
   FormStorageRegistrationIniFile->SetOptions({});
   FormStorageRegistrationIniFile->SetIniFileName(IniFilePath());
   FormStorageRegistrationIniFile->Loaded();
-}
-
-TEdit* TFormBrowsePars::AddEdit(const char* name, const char* label, int& top) {
-  return AddLabelledEdit(this, name, label, kMargin, kLabelWidth, kEditWidth, top);
-}
-
-TCheckBox* TFormBrowsePars::AddCheck(const char* name, const char* caption, int& top) {
-  auto* check = new TCheckBox(this);
-  check->SetName(name);
-  check->SetCaption(caption);
-  check->SetParent(this);
-  check->SetBounds(kMargin, top, kLabelWidth + kEditWidth, 21);
-  top += kRow;
-  return check;
 }
 
 void TFormBrowsePars::Fill(const TBrowsePars& pars) {

@@ -32,12 +32,10 @@ class TFormBrowsePars : public TForm {
   TFormStorage* FormStorageRegistrationIniFile;  // the form version, kept by the placement storage
 
  private:
-  TEdit* AddEdit(const char* name, const char* label, int& top);
   // The appearance list: one line a value of fWorking, "label: value".
   void FillAppearance();
   void ChangeAppearance(int line);
   std::string AppearanceLine(const TBrowseParsField& field) const;
-  TCheckBox* AddCheck(const char* name, const char* caption, int& top);
   void Fill(const TBrowsePars& pars);
   // Reads the controls into pars; false (the user told) when a number is out of range.
   bool Take(TBrowsePars& pars);

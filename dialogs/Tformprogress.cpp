@@ -1,5 +1,6 @@
 #include "dialogs/Tformprogress.h"
 
+#include "dialogs/Newcontrol.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"
@@ -17,11 +18,8 @@ TFormProgress::TFormProgress(TComponent* owner) : TForm(owner) {
   SetCaption("Please, wait");
   SetBorderStyle(bsDialog);
   SetBorderIcons({});
-  fLabel = new TLabel(this);
-  fLabel->SetName("LabelStatus");
-  fLabel->SetShowAccelChar(false);
-  fLabel->SetParent(this);
-  fLabel->SetBounds(kMargin, kMargin, kMinimumWidth - 2 * kMargin, 16);
+  const auto plain = [](TLabel& label) { label.SetShowAccelChar(false); };  // a status shows its '&'
+  BuildControls(*this, {{Into(fLabel, plain), "LabelStatus", "", {kMargin, kMargin, kMinimumWidth - 2 * kMargin, 16}}});
   SetClientWidth(kMinimumWidth);
   SetClientHeight(2 * kMargin + 16);
 }

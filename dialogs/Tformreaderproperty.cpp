@@ -1,6 +1,7 @@
 #include "dialogs/Tformreaderproperty.h"
 
 #include "dialogs/Dialogrows.h"
+#include "dialogs/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr int kMargin = 12;
+constexpr int kButtonsTop = 185;
 
 }  // namespace
 
@@ -20,39 +22,7 @@ TFormReaderProperty::TFormReaderProperty(TComponent* owner) : TForm(owner) {
   SetCaption("Reader property");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
-  const char* names[4] = {"RadioButtonNone", "RadioButtonInteresting", "RadioButtonFalse", "RadioButtonTrite"};
-  const char* captions[4] = {"No mark", "Interesting", "False", "Trite"};
-  int top = kMargin;
-  for (int i = 0; i < 4; ++i) {
-    fMarks[i] = new TRadioButton(this);
-    fMarks[i]->SetName(names[i]);
-    fMarks[i]->SetCaption(captions[i]);
-    fMarks[i]->SetParent(this);
-    fMarks[i]->SetBounds(kMargin, top, 200, 21);
-    top += 24;
-  }
-  fRead = new TCheckBox(this);
-  fRead->SetName("CheckBoxRead");
-  fRead->SetCaption("Read");
-  fRead->SetParent(this);
-  fRead->SetBounds(kMargin, top + 4, 200, 21);
-  top += 32;
-  auto* label = new TLabel(this);
-  label->SetCaption("Possibility (0 to 100):");
-  label->SetParent(this);
-  label->SetBounds(kMargin, top + 3, 150, 16);
-  fPossibility = new TEdit(this);
-  fPossibility->SetName("EditPossibility");
-  fPossibility->SetParent(this);
-  fPossibility->SetBounds(kMargin + 160, top, 60, 21);
-  top += 21 + 2 * kMargin;
-  auto* ok = new TButton(this);
-  ok->SetName("ButtonOk");
-  ok->SetCaption("OK");
-  ok->SetParent(this);
-  ok->SetBounds(kMargin, top, 90, 25);
-  ok->SetDefault(true);
-  ok->OnClick = [this](TObject*) {
+  const auto accept = [this] {
     int value = 0;
     if (!ParseWholeNumber(fPossibility->Text(), 0, 100, value)) {
       ShowMessageBox("READER PROPERTY", "The possibility must be a number from 0 to 100.");
@@ -60,15 +30,21 @@ TFormReaderProperty::TFormReaderProperty(TComponent* owner) : TForm(owner) {
     }
     SetModalResult(mrOk);
   };
-  auto* cancel = new TButton(this);
-  cancel->SetName("ButtonCancel");
-  cancel->SetCaption("Cancel");
-  cancel->SetParent(this);
-  cancel->SetBounds(kMargin + 98, top, 90, 25);
-  cancel->SetCancel(true);
-  cancel->SetModalResult(mrCancel);
+  // clang-format off
+  BuildControls(*this, {
+      {Into(fMarks[Mark_None]), "RadioButtonNone", "", {12, 12, 200, 21}, alNone, "No mark"},
+      {Into(fMarks[Mark_Interesting]), "RadioButtonInteresting", "", {12, 36, 200, 21}, alNone, "Interesting"},
+      {Into(fMarks[Mark_False]), "RadioButtonFalse", "", {12, 60, 200, 21}, alNone, "False"},
+      {Into(fMarks[Mark_Trite]), "RadioButtonTrite", "", {12, 84, 200, 21}, alNone, "Trite"},
+      {Into(fRead), "CheckBoxRead", "", {12, 112, 200, 21}, alNone, "Read"},
+      {New<TLabel>(), "", "", {12, 143, 150, 16}, alNone, "Possibility (0 to 100):"},
+      {Into(fPossibility), "EditPossibility", "", {172, 140, 60, 21}},
+      {New<TButton>(PressedByEnter()), "ButtonOk", "", {12, kButtonsTop, 90, 25}, alNone, "OK", accept},
+      {New<TButton>(PressedByEscape(mrCancel)), "ButtonCancel", "", {110, kButtonsTop, 90, 25}, alNone, "Cancel"},
+  });
+  // clang-format on
   SetClientWidth(240);
-  SetClientHeight(top + 25 + kMargin);
+  SetClientHeight(kButtonsTop + 25 + kMargin);
 }
 
 void TFormReaderProperty::SetReaderProperty(TDiscussion* discussion, int property) {

@@ -1,5 +1,6 @@
 #include "dialogs/Tformregeneratemident.h"
 
+#include "dialogs/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tlabel.h"
 
@@ -10,39 +11,24 @@ TFormRegenerateMIdent::TFormRegenerateMIdent(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(520);
   SetClientHeight(160);
-  auto* label = new TLabel(this);
-  label->SetName("Label1");
-  label->SetCaption(
+  const char* const question =
       "Two discussion folders have equal identifier (it is possible folder\r\nhave been copied). One of them should "
-      "be changed.");
-  label->SetParent(this);
-  label->SetBounds(12, 12, 496, 32);
-  RadioButtonPath1 = new TRadioButton(this);
-  RadioButtonPath1->SetName("RadioButtonPath1");
-  RadioButtonPath1->SetParent(this);
-  RadioButtonPath1->SetBounds(12, 56, 496, 21);
-  RadioButtonPath2 = new TRadioButton(this);
-  RadioButtonPath2->SetName("RadioButtonPath2");
-  RadioButtonPath2->SetParent(this);
-  RadioButtonPath2->SetBounds(12, 82, 496, 21);
-  RadioButtonPath1->SetChecked(true);
-  auto* ok = new TButton(this);
-  ok->SetName("Button1");
-  ok->SetCaption("Ok");
-  ok->SetParent(this);
-  ok->SetBounds(316, 120, 90, 25);
-  ok->SetDefault(true);
-  ok->OnClick = [this](TObject*) {
+      "be changed.";
+  const auto accept = [this] {
     fOk = true;
     SetModalResult(mrOk);
   };
-  auto* cancel = new TButton(this);
-  cancel->SetName("Button2");
-  cancel->SetCaption("Cancel");
-  cancel->SetParent(this);
-  cancel->SetBounds(418, 120, 90, 25);
-  cancel->SetCancel(true);
-  cancel->SetModalResult(mrCancel);
+  // Button1 is "Ok", Button2 "Cancel"; the radio buttons are captioned with the two folders.
+  // clang-format off
+  BuildControls(*this, {
+      {New<TLabel>(), "Label1", "", {12, 12, 496, 32}, alNone, question},
+      {Into(RadioButtonPath1), "RadioButtonPath1", "", {12, 56, 496, 21}},
+      {Into(RadioButtonPath2), "RadioButtonPath2", "", {12, 82, 496, 21}},
+      {New<TButton>(PressedByEnter()), "Button1", "", {316, 120, 90, 25}, alNone, "Ok", accept},
+      {New<TButton>(PressedByEscape(mrCancel)), "Button2", "", {418, 120, 90, 25}, alNone, "Cancel"},
+  });
+  // clang-format on
+  RadioButtonPath1->SetChecked(true);
 }
 
 int TFormRegenerateMIdent::Execute(const std::string& path1, const std::string& path2) {

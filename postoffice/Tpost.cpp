@@ -3,17 +3,62 @@
 #include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Keptfile.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "postoffice/Tpostadaptor.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 // The date part of a time, whole days.
 double DayOf(TDateTime time) { return std::floor(time); }
+
+// How the state's fields are stored. A folder's list holds records of the file's version;
+// the issued names are a u16 count and the names; the one byte, the robot switch, is a
+// flag that any value but 0 turns on.
+template <class T>
+void WriteStored(TBufWriter& writer, const T& field) {
+  storedfields::Write(writer, field);
+}
+void WriteStored(TBufWriter& writer, const TArray<TStr>& names) {
+  // The count is 16 bits: the latest names are the ones worth keeping.
+  const uint32_t count = std::min<uint32_t>(names.Count(), 0xFFFF);
+  writer.WriteWord(static_cast<uint16_t>(count));
+  for (uint32_t i = names.Count() - count; i < names.Count(); ++i) names[i].SaveToBufWriter(writer);
+}
+
+template <class T>
+bool ReadStored(TBufReader& reader, uint16_t, T& field) {
+  storedfields::Read(reader, field);
+  return !reader.IsFailed();
+}
+bool ReadStored(TBufReader& reader, uint16_t version, TPostFilesStorage& list) {
+  return list.LoadFromBufReader(reader, version);
+}
+bool ReadStored(TBufReader& reader, uint16_t, TArray<TStr>& names) {
+  const uint16_t count = reader.ReadWord();
+  for (uint16_t i = 0; i < count && !reader.IsFailed(); ++i) {
+    TStr name;
+    name.LoadFromBufReader(reader);
+    names.AddItem(std::move(name));
+  }
+  return !reader.IsFailed();
+}
+bool ReadStored(TBufReader& reader, uint16_t, uint8_t& flag) {
+  flag = reader.ReadByte() != 0 ? 1 : 0;
+  return !reader.IsFailed();
+}
+
+// A folder keeps its place on disk; only its list is taken from the file.
+template <class T>
+void TakeStored(T& target, T& staged) {
+  target = std::move(staged);
+}
+void TakeStored(TPostFilesStorage& target, TPostFilesStorage& staged) { target.Files = std::move(staged.Files); }
 
 }  // namespace
 
@@ -45,6 +90,20 @@ void TPost::Init(const TStr& rootPath, TPostAdaptor* adaptor) {
   }
 }
 
+// The state file's fields in their order, each with the first version that has it: the
+// writer writes them all, the reader those its version has. Two states are visited side by
+// side, so that the reader can take over, field by field, what it read into a staged copy.
+template <class F>
+void TPost::VisitStoredFields(TPost& a, TPost& b, F&& field) {
+  for (uint8_t kind = PostKind_Inbox; kind <= PostKind_OutboxPost; ++kind) field(1, a.Storage(kind), b.Storage(kind));
+  field(1, a.IssuedNames, b.IssuedNames);
+  field(2, a.AdvertisingList, b.AdvertisingList);
+  field(3, a.RobotEMail, b.RobotEMail);
+  field(3, a.RobotPattern, b.RobotPattern);
+  field(5, a.RobotPatternGroupSize, b.RobotPatternGroupSize);
+  field(5, a.RobotEnabled, b.RobotEnabled);
+}
+
 bool TPost::LoadFrom(TBufReader& reader) {
   const uint16_t version = reader.ReadWord();
   if (reader.IsFailed()) return false;
@@ -54,38 +113,13 @@ bool TPost::LoadFrom(TBufReader& reader) {
     return false;
   }
   // Everything is read aside first: a damaged file changes nothing.
-  TPostFilesStorage lists[4];
-  for (TPostFilesStorage& list : lists)
-    if (!list.LoadFromBufReader(reader, version)) return false;
-  TArray<TStr> names;
-  const uint16_t count = reader.ReadWord();
-  for (uint16_t i = 0; i < count && !reader.IsFailed(); ++i) {
-    TStr name;
-    name.LoadFromBufReader(reader);
-    names.AddItem(std::move(name));
-  }
-  TStr advertising, robotEMail, robotPattern;
-  uint16_t groupSize = 8;
-  uint8_t robotEnabled = 0;
-  if (version >= 2) advertising.LoadFromBufReader(reader);
-  if (version >= 3) {
-    robotEMail.LoadFromBufReader(reader);
-    robotPattern.LoadFromBufReader(reader);
-  }
-  if (version >= 5) {
-    groupSize = reader.ReadWord();
-    robotEnabled = reader.ReadByte() != 0 ? 1 : 0;
-  }
-  if (reader.IsFailed()) return false;
-
-  for (uint8_t kind = PostKind_Inbox; kind <= PostKind_OutboxPost; ++kind)
-    Storage(kind).Files = std::move(lists[kind - 1].Files);
-  IssuedNames = std::move(names);
-  AdvertisingList = std::move(advertising);
-  RobotEMail = std::move(robotEMail);
-  RobotPattern = std::move(robotPattern);
-  RobotPatternGroupSize = groupSize;
-  RobotEnabled = robotEnabled;
+  TPost staged;
+  bool read = true;
+  VisitStoredFields(staged, *this, [&](uint16_t since, auto& field, auto&) {
+    if (read && version >= since) read = ReadStored(reader, version, field);
+  });
+  if (!read || reader.IsFailed()) return false;
+  VisitStoredFields(staged, *this, [](uint16_t, auto& field, auto& target) { TakeStored(target, field); });
   return true;
 }
 
@@ -123,18 +157,7 @@ bool TPost::Save() {
   {
     TBufWriter writer(data);
     writer.WriteWord(FileVersion);
-    for (uint8_t kind = PostKind_Inbox; kind <= PostKind_OutboxPost; ++kind)
-      if (!Storage(kind).SaveToBufWriter(writer)) return false;
-    // The count is 16 bits: the latest names are the ones worth keeping.
-    const uint32_t count = std::min<uint32_t>(IssuedNames.Count(), 0xFFFF);
-    writer.WriteWord(static_cast<uint16_t>(count));
-    for (uint32_t i = IssuedNames.Count() - count; i < IssuedNames.Count(); ++i)
-      IssuedNames[i].SaveToBufWriter(writer);
-    AdvertisingList.SaveToBufWriter(writer);
-    RobotEMail.SaveToBufWriter(writer);
-    RobotPattern.SaveToBufWriter(writer);
-    writer.WriteWord(RobotPatternGroupSize);
-    writer.WriteByte(RobotEnabled);
+    VisitStoredFields(*this, *this, [&](uint16_t, const auto& field, const auto&) { WriteStored(writer, field); });
     if (!writer.Flush()) {
       TError::Report("TPost::Save - ошибка создания TBufWriter");
       return false;

@@ -64,6 +64,9 @@ class TPost {
   static std::string DefaultRobotPattern();
 
  private:
+  // The one list of the stored fields, read and written alike.
+  template <class F>
+  static void VisitStoredFields(TPost& a, TPost& b, F&& field);
   bool LoadFrom(TBufReader& reader);
 };
 

@@ -1,5 +1,6 @@
 // A form built from a table of controls: every row named, on its parent, with its caption,
-// tuning, place and alignment, and a click on a made button reaching the row's handler.
+// tuning, place and alignment, and a click on a made button reaching the row's handler; a
+// dialog's table made at run time, whose Enter and Escape press its OK and Cancel buttons.
 
 #include "dialogs/Newcontrol.h"
 #include "tests/support/Headlessscreentest.h"
@@ -55,6 +56,40 @@ TEST_F(FormTable, RowsAreMadeInOrderOnTheirParentsAndAClickReachesTheirHandler) 
   EXPECT_EQ(received, 1);
   ClickAt(help, 10, 10);  // a row without a handler: nothing happens
   EXPECT_EQ(received, 1);
+}
+
+TEST_F(FormTable, EnterPressesTheDefaultRowAndEscapeTheCancelRowOfATableMadeAtRunTime) {
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  TForm dialog(nullptr);
+  dialog.SetCaption("ROWS");
+  dialog.SetBounds(0, 0, 300, 120);
+  // Names and captions computed as a message box computes its buttons'.
+  std::vector<TControlRow> rows = {{New<TEdit>(), "EditValue", "", {8, 8, 200, 21}}};
+  int accepted = 0;
+  const std::string answers[] = {"Yes", "No"};
+  for (int i = 0; i < 2; ++i) {
+    const auto keys = i == 0 ? PressedByEnter(mrOk) : PressedByEscape(mrCancel);
+    const auto click = [&accepted, i] { accepted += i == 0; };
+    const TPlace place{8 + 90 * i, 40, 80, 25};
+    rows.push_back({New<TButton>(keys), "Button" + std::to_string(i), "", place, alNone, answers[i], click});
+  }
+  BuildControls(dialog, rows);
+  auto* yes = dynamic_cast<TButton*>(dialog.FindComponent("Button0"));
+  auto* no = dynamic_cast<TButton*>(dialog.FindComponent("Button1"));
+  ASSERT_TRUE(yes && no);
+  EXPECT_EQ(yes->Caption(), "Yes");
+  EXPECT_EQ(no->Caption(), "No");
+
+  // The focus stands in the edit: Enter reaches the default button, its click runs and its
+  // result closes the dialog; Escape reaches the cancel button.
+  script.Answer("ROWS", [](TCustomForm&) { platform::ScreenDriver().PressKey(VK_RETURN); });
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  EXPECT_EQ(accepted, 1);
+  script.Answer("ROWS", [](TCustomForm&) { platform::ScreenDriver().PressKey(VK_ESCAPE); });
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_EQ(accepted, 1);
+  EXPECT_EQ(script.Pending(), 0u);
 }
 
 }  // namespace
