@@ -5,6 +5,7 @@
 #include "app/Terminaldialogs.h"
 #include "app/Tformreadme.h"
 #include "browse/Tformbrowsemanager.h"
+#include "dialogs/Newcontrol.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"
@@ -21,10 +22,7 @@ TFormStart::TFormStart(TComponent* owner) : TForm(owner) {
   SetCaption("Quillaran");
   SetBorderStyle(bsNone);
   SetBounds(-10000, -10000, 200, 100);
-  PaintBoxWork = new TPaintBox(this);
-  PaintBoxWork->SetName("PaintBoxWork");
-  PaintBoxWork->SetParent(this);
-  PaintBoxWork->SetBounds(0, 0, 200, 100);
+  BuildControls(*this, {{Into(PaintBoxWork), "PaintBoxWork", "", {0, 0, 200, 100}}});
   WorkPaintBox() = PaintBoxWork;
   FontShared = new TFont();
   FontShared->SetName("DejaVu Sans");

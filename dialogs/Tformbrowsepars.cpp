@@ -157,8 +157,7 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
   SetClientHeight(buttonsTop + 25 + kMargin);
 
   // The dialog's stored record (its form version), read when shown, written when closed.
-  FormStorageRegistrationIniFile = new TFormStorage(this);
-  FormStorageRegistrationIniFile->SetName("FormStorageRegistrationIniFile");
+  FormStorageRegistrationIniFile = NewComponent<TFormStorage>(this, "FormStorageRegistrationIniFile");
   FormStorageRegistrationIniFile->SetOptions({});
   FormStorageRegistrationIniFile->SetIniFileName(IniFilePath());
   FormStorageRegistrationIniFile->Loaded();
