@@ -22,11 +22,10 @@
 
 namespace {
 
-const char* const kRetrievalNames[] = {"",         "Arguable",    "Significant", "False",  "Interesting",
-                                       "Trite",    "Unread",      "Crossed",     "Unlinked", "New",
-                                       "Theme",    "Search text", "Conclusions", "Erased", "Deleted",
-                                       "Notes",    "Comments",    "",            "Moderated comments"};
-const char* const kModerationTypeNames[] = {"Undefined", "Trustworthy", "Doubtful", "Discredited"};
+const char* const kRetrievalNames[] = {
+    "",        "Arguable", "Significant", "False", "Interesting",       "Trite",       "Unread",
+    "Crossed", "Unlinked", "New",         "Theme", "Search text",       "Conclusions", "Erased",
+    "Deleted", "Notes",    "Comments",    "",      "Moderated comments"};
 
 // The longest entry of a list of windows.
 constexpr size_t kWindowsMenuWidth = 80;
@@ -41,8 +40,6 @@ std::string FolderPath(int16_t folder) {
   TDiscussionsManager* manager = DiscussionsManager();
   return manager ? manager->GetFolderPath(folder).ToString() : "";
 }
-
-std::string ModerationTypeName(uint8_t type) { return type < 4 ? kModerationTypeNames[type] : ""; }
 
 // The summary's line so far and where its next column starts.
 struct TSummaryColumns {
@@ -118,7 +115,7 @@ std::string TBrowse::GetFormBrowseCaption() const {
     }
     case SpecCaption_Experts: {
       std::string caption = discussion ? FolderPath(discussion->FolderIndex) : "";
-      if (state.ModerationType != 0) caption += " " + ModerationTypeName(state.ModerationType);
+      if (state.ModerationType != ModerateType_Undefined) caption += " " + GetModerateTypeText(state.ModerationType);
       return caption;
     }
     case SpecCaption_ThesisDisputants: return "<" + BlockName(discussion, state.SecondBlock) + "> thesis disputants";

@@ -39,7 +39,8 @@ constexpr uint8_t WalkOrder[] = {StorageType_Model, StorageType_Comments, Storag
 int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type) {
   const TModelHooks& hooks = ModelHooks();
   type = 0;
-  return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type) : 1;
+  return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type)
+                                     : ModerationCall_NotDone;
 }
 
 int CompareFolderEntries(TDiscussionsManager& manager, const TMonoGroupIndex& a, const TMonoGroupIndex& b) {
@@ -128,7 +129,7 @@ void CollectChildBlocks(TDiscussion& discussion, TDiscBlockIndex parent, TArray<
 void CollectDoubtfulModeratedComments(TDiscussion& discussion, TArray<TDiscBlockIndex>& result) {
   const bool taken = TakeBlocks(discussion, StorageType_ModeratedComments, result, [&](const TDiscBlock& b) {
     int type = 0;
-    return AuthorModerateType(discussion, b.ADIdent, type) == 2 && type == 2;
+    return AuthorModerateType(discussion, b.ADIdent, type) == ModerationCall_Done && type == ModerateType_Doubtful;
   });
   if (taken) SortBlocks(discussion, result);
 }
@@ -290,7 +291,7 @@ void CollectExperts(TDiscussion& discussion, uint8_t trust, bool ofModerated, TA
     if (adident == NoADIdent) continue;
     if (trust != 0) {
       int type = 0;
-      if (AuthorModerateType(discussion, adident, type) != 2 || type != trust) continue;
+      if (AuthorModerateType(discussion, adident, type) != ModerationCall_Done || type != trust) continue;
     }
     if (ofModerated && !moderatedAuthors.count(adident)) continue;
     if (result.AddItemNoDupes(TAuthorADIdent{adident}) < 0) return;
@@ -318,7 +319,8 @@ namespace {
 bool WaitsForModerator(TDiscussion& discussion, const TModerationSources& sources) {
   int32_t trustworthy = 0, doubtful = 0;
   const std::string dident = discussion.Info.DIdent.ToString();
-  if (sources.GetModeratedCommentsCount && sources.GetModeratedCommentsCount(dident, trustworthy, doubtful) == 2 &&
+  if (sources.GetModeratedCommentsCount &&
+      sources.GetModeratedCommentsCount(dident, trustworthy, doubtful) == ModerationCall_Done &&
       int64_t(trustworthy) + doubtful != 0)
     return true;
   return sources.NewBlocksInInbox && sources.NewBlocksInInbox(dident);

@@ -49,14 +49,15 @@ struct TAuthorADIdent {
 // folders; an empty member answers nothing.
 struct TModerationSources {
   // The counts of trustworthy and doubtful moderated comments waiting in a discussion;
-  // 2 when the library answered.
+  // ModerationCall_Done when the library answered.
   std::function<uint8_t(const std::string& dident, int32_t& trustworthy, int32_t& doubtful)> GetModeratedCommentsCount;
   // A received NEW_BLOCKS post file of the discussion waits unhandled in the Inbox.
   std::function<bool(const std::string& dident)> NewBlocksInInbox;
 };
 // What the model's hooks lend: the moderation library's and the post office's answers.
 TModerationSources DefaultModerationSources();
-// 2 and the moderate type when the moderation library rates the author.
+// ModerationCall_Done and the moderate type (ModerateType_*) when the moderation library
+// rates the author.
 int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type);
 
 // The blocks under each block of a discussion, found in one pass, for walks of whole

@@ -28,15 +28,6 @@ namespace {
 
 TColor ColorOf(uint32_t color) { return TColor(color & 0xFFFFFF); }
 
-const char* ModerateTypeName(int type) {
-  switch (type) {
-    case 1: return "Trustworthy";
-    case 2: return "Doubtful";
-    case 3: return "Discredited";
-    default: return "Undefined";
-  }
-}
-
 // The first line of a text: up to its first CR LF.
 std::string FirstLine(const std::string& text) {
   const std::string line = text + " ";
@@ -255,7 +246,8 @@ int TLowerListPainter::FolderServiceRow(const TBrowseItem& item, const RECT& rec
     const TModerationSources sources = DefaultModerationSources();
     const std::string dident = discussion->Info.DIdent.ToString();
     int32_t trustworthy = 0, doubtful = 0;
-    if (sources.GetModeratedCommentsCount && sources.GetModeratedCommentsCount(dident, trustworthy, doubtful) == 2 &&
+    if (sources.GetModeratedCommentsCount &&
+        sources.GetModeratedCommentsCount(dident, trustworthy, doubtful) == ModerationCall_Done &&
         (trustworthy != 0 || doubtful != 0))
       statistics = "Trustworthy " + std::to_string(trustworthy) + " blocks, Doubtful " + std::to_string(doubtful) +
                    " blocks";
@@ -305,13 +297,10 @@ int TLowerListPainter::AuthorServiceRow(const TBrowseItem& item, const RECT& rec
   UseFont(row == fBrowse.Hover.Row ? fPars.NameFont : fPars.ServiceLineFont);
   std::string line;
   if (item.Moderation) {
-    int type = 0;
-    const TModelHooks& hooks = ModelHooks();
-    if (!hooks.GetAuthorModerateType ||
-        hooks.GetAuthorModerateType(discussion->Info.DIdent, item.Ident.ADIdent, type) != 2)
-      type = 0;
+    int type = ModerateType_Undefined;
+    if (AuthorModerateType(*discussion, item.Ident.ADIdent, type) != ModerationCall_Done) type = ModerateType_Undefined;
     line = "[" + std::to_string(item.Ident.ADIdent) + "]  " + record.GetFullName().ToString() + " (" +
-           ModerateTypeName(type) + ")";
+           GetModerateTypeText(type) + ")";
   } else {
     line = " " + record.GetFullName().ToString();
   }

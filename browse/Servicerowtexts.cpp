@@ -1,5 +1,6 @@
 #include "browse/Servicerowtexts.h"
 
+#include "model/Modelhooks.h"
 #include "model/Tdiscblock.h"
 #include "model/Tdiscussion.h"
 #include "model/Treaderproperty.h"
@@ -35,4 +36,13 @@ std::string GetAuthorText(const TDiscBlock& block, TDiscussion& discussion) {
 
 std::string GetShortDateText(const TDiscBlock& block) {
   return block.Date != 0 ? " " + FormatDateTime("mm'/'dd'/'yy", block.GetDate()) : "";
+}
+
+std::string GetModerateTypeText(int type) {
+  switch (type) {
+    case ModerateType_Trustworthy: return "Trustworthy";
+    case ModerateType_Doubtful: return "Doubtful";
+    case ModerateType_Discredited: return "Discredited";
+    default: return "Undefined";
+  }
 }

@@ -18,6 +18,9 @@ std::string GetKindMarkText(const TDiscBlock& block, const TDiscussion& discussi
 std::string GetAuthorText(const TDiscBlock& block, TDiscussion& discussion);
 // " mm/dd/yy" for a dated block, else nothing.
 std::string GetShortDateText(const TDiscBlock& block);
+// An author's moderate type as a moderator's author row and the experts' caption name it:
+// "Trustworthy", "Doubtful", "Discredited", else "Undefined".
+std::string GetModerateTypeText(int type);
 
 // A column of a line of columns: the text cut to the column (counted in widths of "A") and
 // padded with blanks to where the next column starts; reset starts a new line. A text

@@ -158,24 +158,29 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   TDiscussion& discussion = manager->GetDiscussion(item.DiscussionIndex);
   if (!discussion.Load()) return;
   TSmartMenuItem& root = Root;
-  root.Add("Trustworthy experts", Command_Experts, true, 1, 0);
-  root.Add("Doubtful experts", Command_Experts, true, 2, 0);
-  root.Add("Discredited experts", Command_Experts, true, 3, 0);
-  root.Add("Experts of moderated comments", Command_Experts, true, 0, 1);
-  root.Add("All experts", Command_Experts, true, 0, 0);
+  root.Add("Trustworthy experts", Command_Experts, true, ModerateType_Trustworthy, 0);
+  root.Add("Doubtful experts", Command_Experts, true, ModerateType_Doubtful, 0);
+  root.Add("Discredited experts", Command_Experts, true, ModerateType_Discredited, 0);
+  root.Add("Experts of moderated comments", Command_Experts, true, ModerateType_Undefined, 1);
+  root.Add("All experts", Command_Experts, true, ModerateType_Undefined, 0);
   bool discredited = false, publishable = false;
   const TBlocksStorage* comments = discussion.Storages.GetStorage(StorageType_ModeratedComments);
   for (int i = 0; comments && i < comments->Count() && !(discredited && publishable); ++i) {
     const TDiscBlock& comment = comments->Block(i);
     if (comment.DeleteFlag == DeleteFlag_Erased) continue;
     int trust = 0;
-    const int status = AuthorModerateType(discussion, comment.ADIdent, trust);
-    if (status == 2 && trust == 3) discredited = true;
+    if (AuthorModerateType(discussion, comment.ADIdent, trust) != ModerationCall_Done) continue;
+    if (trust == ModerateType_Discredited) discredited = true;
     if (comment.DeleteFlag == DeleteFlag_Recycled) continue;
-    if (comment.UnlinkedIndex == NoUnlinkedBlockInfo && status == 2 && (trust == 1 || trust == 2)) publishable = true;
+    if (comment.UnlinkedIndex == NoUnlinkedBlockInfo &&
+        (trust == ModerateType_Trustworthy || trust == ModerateType_Doubtful))
+      publishable = true;
   }
-  if (discredited) root.Add("Erase comments of discredited experts", Command_EraseDiscreditedComments, true, 3);
-  if (publishable) root.Add("Publish embedded comments", Command_PublishEmbeddedComments, true, 2, 1);
+  if (discredited)
+    root.Add("Erase comments of discredited experts", Command_EraseDiscreditedComments, true, ModerateType_Discredited);
+  if (publishable)
+    root.Add("Publish embedded comments", Command_PublishEmbeddedComments, true, ModerateType_Doubtful,
+             ModerateType_Trustworthy);
   if (discussion.Info.Secret) root.Add("Set publicity", Command_SetPublicity, true, 0);
   else root.Add("Set secrecy", Command_SetPublicity, true, 1);
 }
@@ -211,11 +216,13 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
               facts.AuthorItem ? "Data" : "Author", Command_Data, true);
   if (!main && facts.AuthorItem && item.Moderation && facts.Moderator && item.Ident.ADIdent != 0 &&
       item.Ident.ADIdent != 1)
-    if (int trust = 0; AuthorModerateType(*discussion, item.Ident.ADIdent, trust) == 2) {
+    if (int trust = 0; AuthorModerateType(*discussion, item.Ident.ADIdent, trust) == ModerationCall_Done) {
       TSmartMenuItem& expert = Root.Add("Set the expert as", Command_None, true);
-      if (trust != 1) expert.Add("Trustworthy", Command_SetTrust, true, 1);
-      if (trust != 2) expert.Add("Doubtful", Command_SetTrust, true, 2);
-      if (trust != 3) expert.Add("Discredited", Command_SetTrust, true, 3);
+      if (trust != ModerateType_Trustworthy)
+        expert.Add("Trustworthy", Command_SetTrust, true, ModerateType_Trustworthy);
+      if (trust != ModerateType_Doubtful) expert.Add("Doubtful", Command_SetTrust, true, ModerateType_Doubtful);
+      if (trust != ModerateType_Discredited)
+        expert.Add("Discredited", Command_SetTrust, true, ModerateType_Discredited);
     }
   if (main && facts.BlockItem && notDisputants)
     BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));

@@ -26,7 +26,7 @@ struct TSmartMenuFacts {
   bool Moderator = false;
   bool LostUpper = false;               // the block's upper block is lost
   bool CreatingWindow = false;          // the window's state is a created one
-  uint8_t ListKind = 0;                 // counts as 0 without a discussion
+  uint8_t ListKind = 0;                 // ListKind_None for disputants without a discussion
   bool RetrievalList = false;
   uint8_t RetrievalKind = 0;
   bool ModerationMode = false;

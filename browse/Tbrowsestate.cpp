@@ -1,18 +1,22 @@
 #include "browse/Tbrowsestate.h"
 
+#include "browse/Lowerlistcollectors.h"
+#include "model/Blockretrieval.h"
+#include "model/Modelhooks.h"
+
 void TBrowseState::Init() {
   Clear();
   SelectedRow = 0;
-  ListKind = 0;
+  ListKind = ListKind_None;
   UpperPanelHeight = 100;
   DisplayMode = DisplayMode_Brief;
   DiscussionIndex = -1;
   Creating = 0;
   SpecCaptionType = SpecCaption_None;
-  RetrievalKind = 0;
+  RetrievalKind = Retrieval_None;
   RetrievalData = -1;
   RetrievalCaseSensitive = 0;
-  ModerationType = 0;
+  ModerationType = ModerateType_Undefined;
 }
 
 void TBrowseState::Clear() {

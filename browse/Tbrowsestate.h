@@ -42,18 +42,18 @@ class TBrowseState {
   TArray<TLowerListRow> Rows;
   TBrowseItem CurrentItem;
   int16_t SelectedRow = 0;
-  uint8_t ListKind = 0;             // kind of the lower list; also the relation the user's position is kept under
+  uint8_t ListKind = 0;             // ListKind_*; also the relation the user's position is kept under
   uint16_t UpperPanelHeight = 100;  // of the upper panel when the state was stored
   uint8_t DisplayMode = DisplayMode_Brief;
   int16_t DiscussionIndex = -1;     // in the discussions manager; -1 none
   uint8_t Creating = 0;             // the discussion's creating flag when it was set
   uint8_t SpecCaptionType = 0;      // which caption the window shows
-  uint8_t RetrievalKind = 0;
+  uint8_t RetrievalKind = 0;        // Retrieval_*
   TDiscBlockIndex FirstBlock;       // the block a retrieval starts from
   int32_t RetrievalData = -1;
   uint8_t RetrievalCaseSensitive = 0;  // of a search, so that a refresh finds the same
   TStr Caption;                     // the retrieval text
-  uint8_t ModerationType = 0;       // the experts' rating a list of experts shows
+  uint8_t ModerationType = 0;       // the experts' rating (ModerateType_*) a list of experts shows
   TDiscBlockIndex SecondBlock;      // the thesis of a list of disputants
 
   TBrowseState() { Init(); }

@@ -61,8 +61,8 @@ void ExpertsCommand(TCommand& command) {
 void SetTrustCommand(TCommand& command) {
   TDiscussion* discussion = command.Discussion;
   TModerateCaller* caller = ModerateCaller();
-  if (!discussion || !caller || !command.Item || command.Item->Kind() != BrowseItem_Author || command.Data1 < 1 ||
-      command.Data1 > 3) {
+  if (!discussion || !caller || !command.Item || command.Item->Kind() != BrowseItem_Author ||
+      command.Data1 < ModerateType_Trustworthy || command.Data1 > ModerateType_Discredited) {
     MessageBeep(1);
     return;
   }
@@ -70,10 +70,12 @@ void SetTrustCommand(TCommand& command) {
   if (author < 0 || IsErrorReported()) return;
   const uint16_t adident = discussion->Authors.Author(author).ADIdent;
   // A library that refuses reports for itself; the author stays as rated.
-  if (caller->SetAuthorModerateType(discussion->Info.DIdent.ToString(), adident, uint8_t(command.Data1)) != 2) return;
+  if (caller->SetAuthorModerateType(discussion->Info.DIdent.ToString(), adident, uint8_t(command.Data1)) !=
+      ModerationCall_Done)
+    return;
   discussion->UpdateModeratedCommentsCount();
   TListeners::SendPair(Notify_AuthorChanged, reinterpret_cast<intptr_t>(discussion), author, false);
-  if (command.Data1 != 3) return;
+  if (command.Data1 != ModerateType_Discredited) return;
   if (ShowMessageBox("Author discreditation",
                      std::string("Do you want to send ") + DoNotBotherMore + " command message to this author?", "",
                      "Yes|No", 0) != 0)
@@ -94,7 +96,7 @@ void EraseDiscreditedCommentsCommand(TCommand& command) {
     const TDiscBlock& comment = comments->Block(i);
     if (comment.DeleteFlag == DeleteFlag_Erased) continue;
     int32_t trust = 0;
-    if (caller->GetAuthorModerateType(dident, comment.ADIdent, trust) == 2 && trust == command.Data1)
+    if (caller->GetAuthorModerateType(dident, comment.ADIdent, trust) == ModerationCall_Done && trust == command.Data1)
       chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
   }
   if (chosen.empty()) {

@@ -266,7 +266,9 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
         block.UnlinkedIndex != NoUnlinkedBlockInfo)
       continue;
     int trust = 0;
-    if (!hooks.GetAuthorModerateType || hooks.GetAuthorModerateType(d->Info.DIdent, block.ADIdent, trust) != 2) continue;
+    if (!hooks.GetAuthorModerateType ||
+        hooks.GetAuthorModerateType(d->Info.DIdent, block.ADIdent, trust) != ModerationCall_Done)
+      continue;
     if (trust == command.Data1 || (command.Data2 != 0 && trust == command.Data2))
       chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
   }

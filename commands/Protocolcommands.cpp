@@ -185,8 +185,8 @@ void SetPublicityCommand(TCommand& command) {
   // discussion agreeing.
   std::string access;
   TModerateCaller* caller = ModerateCaller();
-  const bool answered =
-      caller && caller->MakeDiscussionPrivatePublic(d->Info.DIdent.ToString(), makePrivate, access) == 2;
+  const bool answered = caller && caller->MakeDiscussionPrivatePublic(d->Info.DIdent.ToString(), makePrivate, access) ==
+                                      ModerationCall_Done;
   if (!answered)
     access = !makePrivate                     ? std::string()
              : d->Info.PrivateIdent.IsEmpty() ? MakePrivateKeyText(*d).ToString()

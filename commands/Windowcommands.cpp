@@ -123,7 +123,7 @@ void EditSubscribersCommand(TCommand& command) {
 
 void EditSpammersCommand(TCommand& command) {
   TModerateCaller* caller = ModerateCaller();
-  if (!caller || caller->EditSpammersList() == 1)
+  if (!caller || caller->EditSpammersList() == ModerationCall_NotDone)
     ShowMessageBox("EDIT SPAMMERS LIST", "The moderation module is not available.");
   (void)command;
 }

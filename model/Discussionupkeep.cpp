@@ -20,17 +20,19 @@ bool AddressListHolds(const std::string& list, const std::string& address) {
 void TDiscussion::UpdateModeratedCommentsCount() {
   const TModelHooks& hooks = ModelHooks();
   if (!hooks.SetModeratedCommentsCount) return;
-  int counts[4] = {};  // unknown, trustworthy, doubtful, discredited
+  int counts[ModerateType_Discredited + 1] = {};  // by moderate type
   for (int i = 0; i < Storages.ModeratedComments.Count(); ++i) {
     const TDiscBlock& block = Storages.ModeratedComments.Block(i);
     if (!block.IsAlive()) continue;
-    int type = 0;
-    if (!hooks.GetAuthorModerateType || hooks.GetAuthorModerateType(Info.DIdent, block.ADIdent, type) != 2 || type < 1 ||
-        type > 3)
-      type = 2;  // an author the library does not know waits as doubtful
+    int type = ModerateType_Undefined;
+    if (!hooks.GetAuthorModerateType ||
+        hooks.GetAuthorModerateType(Info.DIdent, block.ADIdent, type) != ModerationCall_Done ||
+        type < ModerateType_Trustworthy || type > ModerateType_Discredited)
+      type = ModerateType_Doubtful;  // an author the library does not know waits as doubtful
     ++counts[type];
   }
-  hooks.SetModeratedCommentsCount(Info.DIdent, counts[1], counts[2], counts[3]);
+  hooks.SetModeratedCommentsCount(Info.DIdent, counts[ModerateType_Trustworthy], counts[ModerateType_Doubtful],
+                                  counts[ModerateType_Discredited]);
 }
 
 void TDiscussion::AutoFillMyData() {

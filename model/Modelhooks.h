@@ -25,6 +25,18 @@ struct TModelLogin {
   TStr EMail;
 };
 
+// An author's standing with the moderation library: its moderate type.
+enum : int {
+  ModerateType_Undefined = 0,
+  ModerateType_Trustworthy = 1,
+  ModerateType_Doubtful = 2,
+  ModerateType_Discredited = 3,
+};
+
+// What a call of the moderation library returns: not done (refused, or no library), done,
+// or, from a handler of a received message, done with the message left unhandled.
+enum : int { ModerationCall_NotDone = 1, ModerationCall_Done = 2, ModerationCall_LeaveUnhandled = 3 };
+
 struct TModelHooks {
   // The current login.
   std::function<TModelLogin()> CurrentLogin;
@@ -48,14 +60,14 @@ struct TModelHooks {
   std::function<bool(TReaderProperty& values, int left, int top)> AskReaderProperty;
   // A refusal without words.
   std::function<void()> MessageBeep;
-  // The moderation library: the moderate type (1 trustworthy, 2 doubtful, 3 discredited)
-  // of an author of a discussion; returns 2 when it answered.
+  // The moderation library: the moderate type (ModerateType_*) of an author of a
+  // discussion; returns ModerationCall_Done when it answered.
   std::function<int(const TStr& dident, uint16_t adident, int& moderateType)> GetAuthorModerateType;
   // The moderation library is told how many moderated comments wait, by their authors'
   // moderate types.
   std::function<void(const TStr& dident, int trustworthy, int doubtful, int discredited)> SetModeratedCommentsCount;
   // The moderation library: the counts of trustworthy and doubtful moderated comments
-  // waiting in a discussion; returns 2 when it answered.
+  // waiting in a discussion; returns ModerationCall_Done when it answered.
   std::function<int(const TStr& dident, int32_t& trustworthy, int32_t& doubtful)> GetModeratedCommentsCount;
   // The post office: a received post file of that discussion and command waits unhandled
   // in the Inbox.

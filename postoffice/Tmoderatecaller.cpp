@@ -28,8 +28,6 @@ enum Slot {
   Slot_Spammers,
 };
 
-constexpr uint8_t NotDone = 1;
-
 using TInit = uint8_t (*)(TUtilityGlobal*, void*, TArray<TStr>*, uint8_t);
 using TClose = uint8_t (*)();
 using TRegistrateModel = uint8_t (*)(const TStr*);
@@ -116,7 +114,7 @@ void* TModerateCaller::Entry(int slot, const char* name) {
 
 uint8_t TModerateCaller::HandleCommand_RegistrateModel(const std::string& path) {
   auto entry = As<TRegistrateModel>(Entry(Slot_RegistrateModel, "HandleCommand_RegistrateModel"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr file(path);
   return entry(&file);
 }
@@ -124,7 +122,7 @@ uint8_t TModerateCaller::HandleCommand_RegistrateModel(const std::string& path) 
 uint8_t TModerateCaller::HandleCommand_GenerateAuthorIdents(const std::string& path, uint16_t& adident,
                                                             std::string& agident) {
   auto entry = As<TGenerateAuthorIdents>(Entry(Slot_GenerateAuthorIdents, "HandleCommand_GenerateAuthorIdents"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr file(path);
   TStr text(agident);
   const uint8_t status = entry(&file, &adident, &text);
@@ -135,7 +133,7 @@ uint8_t TModerateCaller::HandleCommand_GenerateAuthorIdents(const std::string& p
 uint8_t TModerateCaller::GetModeratedCommentsCountByDIdent(const std::string& dident, int32_t& trustworthy,
                                                            int32_t& doubtful) {
   auto entry = As<TGetCounts>(Entry(Slot_GetCounts, "GetModeratedCommentsCountByDIdent"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr ident(dident);
   return entry(&ident, &trustworthy, &doubtful);
 }
@@ -143,21 +141,21 @@ uint8_t TModerateCaller::GetModeratedCommentsCountByDIdent(const std::string& di
 uint8_t TModerateCaller::UpdateModeratedCommentsCountByDIdent(const std::string& dident, int32_t trustworthy,
                                                               int32_t doubtful) {
   auto entry = As<TUpdateCounts>(Entry(Slot_UpdateCounts, "UpdateModeratedCommentsCountByDIdent"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr ident(dident);
   return entry(&ident, trustworthy, doubtful);
 }
 
 uint8_t TModerateCaller::GetAuthorModerateType(const std::string& dident, uint16_t adident, int32_t& moderateType) {
   auto entry = As<TGetModerateType>(Entry(Slot_GetModerateType, "GetAuthorModerateType"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr ident(dident);
   return entry(&ident, adident, &moderateType);
 }
 
 uint8_t TModerateCaller::SetAuthorModerateType(const std::string& dident, uint16_t adident, uint8_t moderateType) {
   auto entry = As<TSetModerateType>(Entry(Slot_SetModerateType, "SetAuthorModerateType"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr ident(dident);
   return entry(&ident, adident, moderateType);
 }
@@ -165,7 +163,7 @@ uint8_t TModerateCaller::SetAuthorModerateType(const std::string& dident, uint16
 uint8_t TModerateCaller::MakeDiscussionPrivatePublic(const std::string& dident, bool makePrivate,
                                                      std::string& accessText) {
   auto entry = As<TPrivatePublic>(Entry(Slot_PrivatePublic, "MakeDiscussionPrivatePublic"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   const TStr ident(dident);
   TStr text(accessText);
   const uint8_t status = entry(&ident, makePrivate ? 1 : 0, &text);
@@ -175,7 +173,7 @@ uint8_t TModerateCaller::MakeDiscussionPrivatePublic(const std::string& dident, 
 
 uint8_t TModerateCaller::GetEditSpammersList(std::string& spammers) {
   auto entry = As<TSpammers>(Entry(Slot_Spammers, "GetEditSpammersList"));
-  if (!entry) return NotDone;
+  if (!entry) return ModerationCall_NotDone;
   TStr text(spammers);
   const uint8_t status = entry(&text);
   spammers = text.ToString();
@@ -184,7 +182,7 @@ uint8_t TModerateCaller::GetEditSpammersList(std::string& spammers) {
 
 uint8_t TModerateCaller::EditSpammersList() {
   auto entry = As<TSpammers>(Entry(Slot_Spammers, "GetEditSpammersList"));
-  return entry ? entry(nullptr) : NotDone;
+  return entry ? entry(nullptr) : uint8_t(ModerationCall_NotDone);
 }
 
 TModerateCaller*& ModerateCaller() {
@@ -196,15 +194,16 @@ void RegisterModerationHooks() {
   TModelHooks& hooks = ModelHooks();
   hooks.GetAuthorModerateType = [](const TStr& dident, uint16_t adident, int& moderateType) {
     TModerateCaller* caller = ModerateCaller();
-    if (!caller) return int(NotDone);
+    if (!caller) return int(ModerationCall_NotDone);
     int32_t type = moderateType;
     const uint8_t status = caller->GetAuthorModerateType(dident.ToString(), adident, type);
-    if (status == 2) moderateType = type;
+    if (status == ModerationCall_Done) moderateType = type;
     return int(status);
   };
   hooks.GetModeratedCommentsCount = [](const TStr& dident, int32_t& trustworthy, int32_t& doubtful) {
     TModerateCaller* caller = ModerateCaller();
-    return int(caller ? caller->GetModeratedCommentsCountByDIdent(dident.ToString(), trustworthy, doubtful) : NotDone);
+    if (!caller) return int(ModerationCall_NotDone);
+    return int(caller->GetModeratedCommentsCountByDIdent(dident.ToString(), trustworthy, doubtful));
   };
   hooks.SetModeratedCommentsCount = [](const TStr& dident, int trustworthy, int doubtful, int) {
     if (TModerateCaller* caller = ModerateCaller())

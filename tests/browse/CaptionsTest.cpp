@@ -83,10 +83,17 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
   TBrowseState& state = browse.CurrentBrowseState;
   state.SpecCaptionType = SpecCaption_Retrieval;
   state.FirstBlock = first;
-  const std::pair<int, std::string> plain[] = {
-      {1, "Arguable"}, {2, "Significant"}, {3, "False"},   {4, "Interesting"}, {5, "Trite"},
-      {6, "Unread"},   {7, "Crossed"},     {8, "Unlinked"}, {9, "New"},         {12, "Conclusions"},
-      {18, "Moderated comments"}};
+  const std::pair<int, std::string> plain[] = {{Retrieval_Arguable, "Arguable"},
+                                               {Retrieval_Significant, "Significant"},
+                                               {Retrieval_False, "False"},
+                                               {Retrieval_Interesting, "Interesting"},
+                                               {Retrieval_Trite, "Trite"},
+                                               {Retrieval_Unread, "Unread"},
+                                               {Retrieval_Crossed, "Crossed"},
+                                               {Retrieval_Unlinked, "Unlinked"},
+                                               {Retrieval_New, "New"},
+                                               {Retrieval_Conclusions, "Conclusions"},
+                                               {Retrieval_ModeratedComments, "Moderated comments"}};
   for (const auto& [kind, name] : plain) {
     state.RetrievalKind = uint8_t(kind);
     EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval from " + firstName + ": " + name);
@@ -117,13 +124,14 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
 
   const std::string path = discussions->GetFolderPath(d->FolderIndex).ToString();
   state.SpecCaptionType = SpecCaption_Experts;
-  state.ModerationType = 0;
+  state.ModerationType = ModerateType_Undefined;
   EXPECT_EQ(browse.GetFormBrowseCaption(), path);
-  const char* const types[] = {"", "Trustworthy", "Doubtful", "Discredited"};
-  for (int type = 1; type <= 3; ++type) {
-    state.ModerationType = uint8_t(type);
-    EXPECT_EQ(browse.GetFormBrowseCaption(), path + " " + types[type]);
-  }
+  state.ModerationType = ModerateType_Trustworthy;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), path + " Trustworthy");
+  state.ModerationType = ModerateType_Doubtful;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), path + " Doubtful");
+  state.ModerationType = ModerateType_Discredited;
+  EXPECT_EQ(browse.GetFormBrowseCaption(), path + " Discredited");
   state.SpecCaptionType = SpecCaption_ThesisDisputants;
   state.SecondBlock = first;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "<" + firstName + "> thesis disputants");

@@ -152,9 +152,9 @@ TEST_F(LowerListBuilders, TheModeratorsRootListsTheCommentsOfDoubtfulAuthors) {
   Add(StorageType_ModeratedComments, m1, TextType_Premise, "", 9, 1);
   Add(StorageType_ModeratedComments, m1, TextType_Premise, "", 5, 1);
   ModelHooks().GetAuthorModerateType = [](const TStr&, uint16_t adident, int& type) {
-    if (adident == 5) return 1;  // the library has no word on this author
-    type = adident == 9 ? 2 : 1;
-    return 2;
+    if (adident == 5) return ModerationCall_NotDone;  // the library has no word on this author
+    type = adident == 9 ? ModerateType_Doubtful : ModerateType_Trustworthy;
+    return ModerationCall_Done;
   };
   browse.ModerationMode = 1;
   Show(root);
@@ -434,23 +434,23 @@ TEST_F(LowerListBuilders, ExpertsByTrust) {
   Add(StorageType_ModeratedComments, m1, TextType_Premise, "", 9);
   Add(StorageType_Comments, m1, TextType_Premise, "", 3);
   ModelHooks().GetAuthorModerateType = [](const TStr&, uint16_t adident, int& type) {
-    if (adident == 0) return 1;
-    type = adident == 7 ? 2 : 1;
-    return 2;
+    if (adident == 0) return ModerationCall_NotDone;
+    type = adident == 7 ? ModerateType_Doubtful : ModerateType_Trustworthy;
+    return ModerationCall_Done;
   };
   browse.ModerationMode = 1;
   ShowAuthor(7);
-  browse.BuildLowerList_Experts(ecology, 0, 0);
+  browse.BuildLowerList_Experts(ecology, ModerateType_Undefined, 0);
   EXPECT_EQ(Names(), "A0 A3 A7 A9");
   EXPECT_EQ(browse.CurrentBrowseState.ListKind, ListKind_Experts);
   EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.Children[0].Moderation, 1);
-  browse.BuildLowerList_Experts(ecology, 1, 0);
+  browse.BuildLowerList_Experts(ecology, ModerateType_Trustworthy, 0);
   EXPECT_EQ(Names(), "A3 A9");
-  browse.BuildLowerList_Experts(ecology, 1, 1);
+  browse.BuildLowerList_Experts(ecology, ModerateType_Trustworthy, 1);
   EXPECT_EQ(Names(), "A9");
-  browse.BuildLowerList_Experts(ecology, 2, 0);
+  browse.BuildLowerList_Experts(ecology, ModerateType_Doubtful, 0);
   EXPECT_EQ(Names(), "A7");
-  browse.BuildLowerList_Experts(ecology, 3, 0);
+  browse.BuildLowerList_Experts(ecology, ModerateType_Discredited, 0);
   EXPECT_EQ(Names(), "");
   EXPECT_EQ(Types(), "");
 
@@ -551,7 +551,7 @@ TEST_F(LowerListBuilders, TheModerationListingShowsTheDiscussionsThatWait) {
   sources.GetModeratedCommentsCount = [&](const std::string& dident, int32_t& trustworthy, int32_t& doubtful) {
     trustworthy = 0;
     doubtful = dident == "D-third" ? waiting : 0;
-    return uint8_t(2);
+    return uint8_t(ModerationCall_Done);
   };
   TPostFilesStorage inbox;
   TPostFile file;

@@ -76,9 +76,9 @@ class Experts : public CommandsTest {
                                              "from " + std::to_string(expert), expert));
     }
     const std::string dident = m->Info.DIdent.ToString();
-    EXPECT_EQ(caller.SetAuthorModerateType(dident, 5, 1), 2);
-    EXPECT_EQ(caller.SetAuthorModerateType(dident, 6, 3), 2);
-    EXPECT_EQ(caller.SetAuthorModerateType(dident, 7, 3), 2);
+    EXPECT_EQ(caller.SetAuthorModerateType(dident, 5, ModerateType_Trustworthy), ModerationCall_Done);
+    EXPECT_EQ(caller.SetAuthorModerateType(dident, 6, ModerateType_Discredited), ModerationCall_Done);
+    EXPECT_EQ(caller.SetAuthorModerateType(dident, 7, ModerateType_Discredited), ModerationCall_Done);
     TBrowse& browse = form->Browse;
     browse.OpenMonoGroup(discussions->DiscussedRoot);
     TBrowseItem row;
@@ -159,16 +159,16 @@ TEST_F(Experts, ADiscreditedExpertIsToldToStopWhenTheModeratorWishes) {
   Answer(1);
   ASSERT_TRUE(ChooseInPopup(list, {0}, {"Set the expert as", "Discredited"}));
   int32_t trust = 0;
-  ASSERT_EQ(caller.GetAuthorModerateType(m->Info.DIdent.ToString(), 5, trust), 2);
-  EXPECT_EQ(trust, 3);
+  ASSERT_EQ(caller.GetAuthorModerateType(m->Info.DIdent.ToString(), 5, trust), ModerationCall_Done);
+  EXPECT_EQ(trust, ModerateType_Discredited);
   EXPECT_EQ(Boxes().back().Caption, "Author discreditation");
   EXPECT_EQ(Boxes().back().Message, "Do you want to send DO_NOT_BOTHER_MORE command message to this author?");
   EXPECT_GE(heard.Count(8), 1);
   EXPECT_TRUE(FilesIn(outbox).empty());
   // Doubtful, then discredited again with Yes: one sealed notice to the author's address.
   ASSERT_TRUE(ChooseInPopup(list, {0}, {"Set the expert as", "Doubtful"}));
-  ASSERT_EQ(caller.GetAuthorModerateType(m->Info.DIdent.ToString(), 5, trust), 2);
-  EXPECT_EQ(trust, 2);
+  ASSERT_EQ(caller.GetAuthorModerateType(m->Info.DIdent.ToString(), 5, trust), ModerationCall_Done);
+  EXPECT_EQ(trust, ModerateType_Doubtful);
   Answer(0);
   Answer(0);  // the notice is composed and signed
   ASSERT_TRUE(ChooseInPopup(list, {0}, {"Set the expert as", "Discredited"}));
@@ -228,7 +228,7 @@ TEST_F(Experts, CommentsOfDiscreditedExpertsAreErasedAfterAQuestionInOneStep) {
     m->Storages.GetDiscBlock(block)->SetDeleteFlag(*m, block, DeleteFlag_Erased, 0);
   EXPECT_FALSE(ChooseInPopup(browse, {listed}, {"Erase comments of discredited experts"}));
   Answer(0);
-  Run(browse, Command_EraseDiscreditedComments, {listed}, "", 3);
+  Run(browse, Command_EraseDiscreditedComments, {listed}, "", ModerateType_Discredited);
   EXPECT_EQ(Boxes().back().Message, "There are no moderated comments for erasing!");
   EXPECT_TRUE(Reports().empty());
 }

@@ -262,7 +262,7 @@ TEST_F(BrowseItemTest, UpkeepOfTheDiscussion) {
   ModelHooks().GetAuthorModerateType = [](const TStr& dident, uint16_t adident, int& type) {
     EXPECT_EQ(dident, TStr("D-7"));
     type = adident;
-    return adident == 3 ? 0 : 2;  // the library does not know author 3
+    return adident == 3 ? 0 : ModerationCall_Done;  // the library does not know author 3
   };
   ModelHooks().SetModeratedCommentsCount = [&](const TStr&, int trustworthy, int doubtful, int discredited) {
     counts[0] = trustworthy;
