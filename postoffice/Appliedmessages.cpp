@@ -188,14 +188,28 @@ void TApplyingScope::Opened(const TReceivedMessage& message) {
 }
 
 void TApplyingScope::Commit() {
-  if (IsErrorReported()) return;
+  if (!IsErrorReported()) Apply(false);
+}
+
+bool TApplyingScope::EffectSaved() {
+  TApplyingScope* scope = InnermostScope();
+  return !scope || scope->Apply(true);
+}
+
+bool TApplyingScope::Apply(bool now) {
   const TModelHooks& hooks = ModelHooks();
-  bool pinned = true;
+  TAppliedMessages& applied = TAppliedMessages::Instance();
+  bool kept = true;
   for (const TReceivedMessage& message : fMessages) {
-    TAppliedMessages::Instance().Hold(fPath, message);
-    if (hooks.PinSignerKey && !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey))
-      pinned = false;
+    if (now)
+      kept = applied.Remember(message, Now()) && kept;
+    else
+      applied.Hold(fPath, message);
+    if (hooks.PinSignerKey && !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
+      TError::Report("TApplyingScope - ключ подписи отправителя не закреплён: " + fPath);
+      kept = false;
+    }
   }
   fMessages.clear();
-  if (!pinned) TError::Report("TApplyingScope::Commit - ключ подписи отправителя не закреплён: " + fPath);
+  return kept;
 }

@@ -97,8 +97,15 @@ class TApplyingScope {
   // The handler counted its message as handled: unless an error was reported meanwhile,
   // the messages are held and their keys pinned; a key that cannot be pinned is reported.
   void Commit();
+  // The running handler saved its message's whole effect itself: the messages of the
+  // innermost scope are written down as applied at once, not at the end of the run, so
+  // that a crash before then does not apply them again. False (reported) when the record
+  // or a key cannot be kept.
+  static bool EffectSaved();
 
  private:
+  // Each message held (or, with `now`, written down) as applied and its key pinned.
+  bool Apply(bool now);
   TApplyingScope* fOuter;
   std::string fPath;
   std::vector<TReceivedMessage> fMessages;
