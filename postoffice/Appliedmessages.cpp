@@ -201,10 +201,8 @@ bool TApplyingScope::Apply(bool now) {
   TAppliedMessages& applied = TAppliedMessages::Instance();
   bool kept = true;
   for (const TReceivedMessage& message : fMessages) {
-    if (now)
-      kept = applied.Remember(message, Now()) && kept;
-    else
-      applied.Hold(fPath, message);
+    if (now) kept = applied.Remember(message, Now()) && kept;
+    else applied.Hold(fPath, message);
     if (hooks.PinSignerKey && !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
       TError::Report("TApplyingScope - ключ подписи отправителя не закреплён: " + fPath);
       kept = false;
