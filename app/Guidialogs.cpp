@@ -81,6 +81,7 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
     const auto keys = [this, index](TButton& button) {
       button.SetDefault(index == fDefault);
       button.SetCancel(index == fCancel);
+      if (index == fDefault) SetActiveControl(&button);
     };
     const auto press = [this, index] {
       fPressed = index;
@@ -91,7 +92,6 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
     x += width + kGap;
   }
   BuildControls(*this, rows);
-  SetActiveControl(dynamic_cast<TWinControl*>(FindComponent("Button" + std::to_string(fDefault))));
   int width = x - kGap + kMargin;
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* label = dynamic_cast<TLabel*>(Components(i))) width = std::max(width, label->Width() + 2 * kMargin);

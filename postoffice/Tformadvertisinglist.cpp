@@ -11,17 +11,6 @@
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
 
-namespace {
-
-TButton* MakeButton(TForm* form, const char* name, const char* caption, int left) {
-  TButton* button = NewControl<TButton>(form, form, name, left, 244, 80, 23);
-  button->SetCaption(caption);
-  button->SetAnchors({akLeft, akBottom});
-  return button;
-}
-
-}  // namespace
-
 TFormAdvertisingList::TFormAdvertisingList(TComponent* owner, TPost& post) : TForm(owner), fPost(post) {
   SetName("FormAdvertisingList");
   SetCaption("Edit advertising list");
@@ -29,30 +18,27 @@ TFormAdvertisingList::TFormAdvertisingList(TComponent* owner, TPost& post) : TFo
   SetPosition(poScreenCenter);
   SetClientWidth(449);
   SetClientHeight(274);
-  MemoAddresses = new TMemo(this);
-  MemoAddresses->SetName("MemoAddresses");
-  MemoAddresses->SetParent(this);
-  MemoAddresses->SetBounds(4, 4, 441, 234);
-  MemoAddresses->SetAnchors({akLeft, akTop, akRight, akBottom});
-  MemoAddresses->SetScrollBars(ssVertical);
+  const auto fill = [](TMemo& memo) {
+    memo.SetAnchors({akLeft, akTop, akRight, akBottom});
+    memo.SetScrollBars(ssVertical);
+  };
+  const auto bottom = [](TControl& control) { control.SetAnchors({akLeft, akBottom}); };
+  BuildControls(*this, {{Into(MemoAddresses, fill), "MemoAddresses", "", {4, 4, 441, 234}}});
   NewOkCancelButtons(this, Button1, Button2, 4, 88, 244, 80, 23,
                      [this] { return AddressesSound() && (fResult = true); });
   Button1->SetAnchors({akLeft, akBottom});
   Button2->SetAnchors({akLeft, akBottom});
-  ButtonEditRobot = MakeButton(this, "ButtonEditRobot", "MailService", 200);
-  ButtonEditRobot->OnClick = [this](TObject*) {
-    TFormRobotEMail dialog(this);
-    if (dialog.Execute(fPost.RobotEMail)) UpdateButtons();
-  };
-  ButtonCopy = MakeButton(this, "ButtonCopy", "Copy", 284);
+  // clang-format off
+  BuildControls(*this, {
+      {Into(ButtonEditRobot, bottom), "ButtonEditRobot", "", {200, 244, 80, 23}, alNone, "MailService", [this] {
+         TFormRobotEMail dialog(this);
+         if (dialog.Execute(fPost.RobotEMail)) UpdateButtons();
+       }},
+      {Into(ButtonCopy, bottom), "ButtonCopy", "", {284, 244, 80, 23}, alNone, "Copy", [this] { CopyAddresses(); }},
+      {Into(CheckBoxEnableRobot, bottom), "CheckBoxEnableRobot", "", {370, 247, 76, 17}, alNone, "MailService on"},
+  });
+  // clang-format on
   ButtonCopy->SetVisible(false);
-  ButtonCopy->OnClick = [this](TObject*) { CopyAddresses(); };
-  CheckBoxEnableRobot = new TCheckBox(this);
-  CheckBoxEnableRobot->SetName("CheckBoxEnableRobot");
-  CheckBoxEnableRobot->SetParent(this);
-  CheckBoxEnableRobot->SetCaption("MailService on");
-  CheckBoxEnableRobot->SetBounds(370, 247, 76, 17);
-  CheckBoxEnableRobot->SetAnchors({akLeft, akBottom});
   CheckBoxEnableRobot->SetChecked(fPost.RobotEnabled != 0);
   CheckBoxEnableRobot->OnClick = [this](TObject*) {
     fPost.RobotEnabled = CheckBoxEnableRobot->Checked() ? 1 : 0;

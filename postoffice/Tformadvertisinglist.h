@@ -17,8 +17,8 @@ class TFormAdvertisingList : public TForm {
   TFormAdvertisingList(TComponent* owner, TPost& post);
 
   TMemo* MemoAddresses;
-  TButton* Button1;
-  TButton* Button2;
+  TButton* Button1;  // "OK"
+  TButton* Button2;  // "Cancel"
   TButton* ButtonEditRobot;
   TButton* ButtonCopy;
   TCheckBox* CheckBoxEnableRobot;

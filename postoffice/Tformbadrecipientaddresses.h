@@ -13,9 +13,9 @@ class TFormBadRecipientAddresses : public TForm {
  public:
   explicit TFormBadRecipientAddresses(TComponent* owner);
 
-  TLabel* Label1;
+  TLabel* Label1;  // what the list is
   TMemo* MemoEMails;
-  TButton* Button1;
+  TButton* Button1;  // "Close"
 };
 
 // Shows the bad-address text in the window until it is closed.

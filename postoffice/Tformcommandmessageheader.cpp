@@ -28,12 +28,6 @@ namespace {
 
 constexpr const char* Separator = "; ";
 
-TButton* MakeButton(TWinControl* parent, TComponent* owner, const char* name, const char* caption, int left, int top) {
-  TButton* button = NewControl<TButton>(owner, parent, name, left, top, 72, 23);
-  button->SetCaption(caption);
-  return button;
-}
-
 // The settings of the list's look when the caller has none.
 const TBrowsePars& DefaultListLook() {
   static const TBrowsePars defaults;
@@ -76,60 +70,39 @@ TFormCommandMessageHeader::TFormCommandMessageHeader(TComponent* owner, TDiscuss
   SetClientWidth(471);
   SetClientHeight(277);
 
-  PanelTop = new TPanel(this);
-  PanelTop->SetName("PanelTop");
-  PanelTop->SetParent(this);
-  PanelTop->SetCaption("");
-  PanelTop->SetHeight(30);
-  PanelTop->SetAlign(alTop);
-  CheckBoxBroadcastMessage = new TCheckBox(this);
-  CheckBoxBroadcastMessage->SetName("CheckBoxBroadcastMessage");
-  CheckBoxBroadcastMessage->SetParent(PanelTop);
-  CheckBoxBroadcastMessage->SetCaption("via Web only");
-  CheckBoxBroadcastMessage->SetBounds(8, 6, 120, 17);
-  CheckBoxBroadcastMessage->OnClick = [this](TObject*) { ViaWebOnlyClicked(); };
-  ButtonSelectAll = MakeButton(PanelTop, this, "ButtonSelectAll", "select all", 300, 3);
-  ButtonSelectAll->SetVisible(false);
-  ButtonSelectAll->OnClick = [this](TObject*) { SetAllChecked(true); };
-  ButtonDeselectAll = MakeButton(PanelTop, this, "ButtonDeselectAll", "deselect all", 380, 3);
-  ButtonDeselectAll->SetVisible(false);
-  ButtonDeselectAll->OnClick = [this](TObject*) { SetAllChecked(false); };
-
-  PanelBottom = new TPanel(this);
-  PanelBottom->SetName("PanelBottom");
-  PanelBottom->SetParent(this);
-  PanelBottom->SetCaption("");
-  PanelBottom->SetHeight(34);
-  PanelBottom->SetAlign(alBottom);
-  ButtonOk = MakeButton(PanelBottom, this, "ButtonOk", "OK", 4, 5);
-  ButtonOk->SetDefault(true);
-  ButtonOk->OnClick = [this](TObject*) {
-    fResult = true;
-    SetModalResult(mrOk);
+  const auto hidden = [](TControl& control) { control.SetVisible(false); };
+  const auto close = [this](bool result, TModalResult modalResult) {
+    return [this, result, modalResult] {
+      fResult = result;
+      SetModalResult(modalResult);
+    };
   };
-  ButtonCancel = MakeButton(PanelBottom, this, "ButtonCancel", "Cancel", 80, 5);
-  ButtonCancel->SetCancel(true);
-  ButtonCancel->OnClick = [this](TObject*) {
-    fResult = false;
-    SetModalResult(mrCancel);
-  };
-  ButtonNewRecipient = MakeButton(PanelBottom, this, "ButtonNewRecipient", "New", 160, 5);
-  ButtonNewRecipient->OnClick = [this](TObject*) { NewRecipient(); };
-  ButtonEditRecipient = MakeButton(PanelBottom, this, "ButtonEditRecipient", "Edit", 236, 5);
-  ButtonEditRecipient->SetVisible(false);
-  ButtonEditRecipient->OnClick = [this](TObject*) { EditRecipient(); };
-  ButtonDeleteRecipient = MakeButton(PanelBottom, this, "ButtonDeleteRecipient", "Delete", 312, 5);
-  ButtonDeleteRecipient->SetVisible(false);
-  ButtonDeleteRecipient->OnClick = [this](TObject*) { DeleteRecipient(); };
-  ButtonEditRobot = MakeButton(PanelBottom, this, "ButtonEditRobot", "MailService", 388, 5);
-  ButtonEditRobot->OnClick = [this](TObject*) { EditRobot(); };
-  ButtonCopy = MakeButton(PanelBottom, this, "ButtonCopy", "Copy", 388, 5);
-  ButtonCopy->OnClick = [this](TObject*) { CopyAddresses(); };
-
-  DrawGridReceivers = new TDrawGrid(this);
-  DrawGridReceivers->SetName("DrawGridReceivers");
-  DrawGridReceivers->SetParent(this);
-  DrawGridReceivers->SetAlign(alClient);
+  // MailService and Copy share a place: one of them is shown.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(PanelTop), "PanelTop", "", {Keep, Keep, Keep, 30}, alTop, ""},
+      {Into(CheckBoxBroadcastMessage), "CheckBoxBroadcastMessage", "PanelTop", {8, 6, 120, 17}, alNone, "via Web only",
+       [this] { ViaWebOnlyClicked(); }},
+      {Into(ButtonSelectAll, hidden), "ButtonSelectAll", "PanelTop", {300, 3, 72, 23}, alNone, "select all",
+       [this] { SetAllChecked(true); }},
+      {Into(ButtonDeselectAll, hidden), "ButtonDeselectAll", "PanelTop", {380, 3, 72, 23}, alNone, "deselect all",
+       [this] { SetAllChecked(false); }},
+      {Into(PanelBottom), "PanelBottom", "", {Keep, Keep, Keep, 34}, alBottom, ""},
+      {Into(ButtonOk, PressedByEnter()), "ButtonOk", "PanelBottom", {4, 5, 72, 23}, alNone, "OK", close(true, mrOk)},
+      {Into(ButtonCancel, PressedByEscape()), "ButtonCancel", "PanelBottom", {80, 5, 72, 23}, alNone, "Cancel",
+       close(false, mrCancel)},
+      {Into(ButtonNewRecipient), "ButtonNewRecipient", "PanelBottom", {160, 5, 72, 23}, alNone, "New",
+       [this] { NewRecipient(); }},
+      {Into(ButtonEditRecipient, hidden), "ButtonEditRecipient", "PanelBottom", {236, 5, 72, 23}, alNone, "Edit",
+       [this] { EditRecipient(); }},
+      {Into(ButtonDeleteRecipient, hidden), "ButtonDeleteRecipient", "PanelBottom", {312, 5, 72, 23}, alNone, "Delete",
+       [this] { DeleteRecipient(); }},
+      {Into(ButtonEditRobot), "ButtonEditRobot", "PanelBottom", {388, 5, 72, 23}, alNone, "MailService",
+       [this] { EditRobot(); }},
+      {Into(ButtonCopy), "ButtonCopy", "PanelBottom", {388, 5, 72, 23}, alNone, "Copy", [this] { CopyAddresses(); }},
+      {Into(DrawGridReceivers), "DrawGridReceivers", "", {}, alClient},
+  });
+  // clang-format on
   DrawGridReceivers->SetFixedCols(0);
   DrawGridReceivers->SetDefaultColWidth(5);
   DrawGridReceivers->SetDefaultRowHeight(5);

@@ -8,18 +8,6 @@
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"
 
-namespace {
-
-TMemo* ReadOnlyMemo(TForm* form, const char* name, int top, int height) {
-  TMemo* memo = NewControl<TMemo>(form, form, name, 8, top, 424, height);
-  memo->SetReadOnly(true);
-  memo->SetWordWrap(true);
-  memo->SetScrollBars(ssVertical);
-  return memo;
-}
-
-}  // namespace
-
 std::vector<std::string> AuthorInfoLines(const TAuthor& author, bool withAutomaticEMail) {
   std::vector<std::string> lines{author.GetFullName().ToString(), "private " + author.PrivateEMail.ToString()};
   for (const TStr* text : {&author.Organisation, &author.WebPage, &author.Address, &author.Phones, &author.Degree})
@@ -30,35 +18,33 @@ std::vector<std::string> AuthorInfoLines(const TAuthor& author, bool withAutomat
   return lines;
 }
 
+std::function<void(TButton&)> AnswerButton(TModalResult answer) {
+  if (answer == mrCancel) return PressedByEscape(mrCancel);
+  return [answer](TButton& button) { button.SetModalResult(answer); };
+}
+
 TFormNewAnnotation::TFormNewAnnotation(TComponent* owner) : TForm(owner) {
   SetName("FormNewAnnotation");
   SetCaption("NEW ANNOTATION");
   SetPosition(poScreenCenter);
   SetClientWidth(440);
   SetClientHeight(340);
-  LabelPublicPrivate = NewControl<TLabel>(this, this, "LabelPublicPrivate", 8, 8, 80, 16);
-  LabelModelName = NewControl<TLabel>(this, this, "LabelModelName", 96, 8, 336, 16);
-  MemoAnnotation = ReadOnlyMemo(this, "MemoAnnotation", 30, 150);
-  MemoAuthorInfo = ReadOnlyMemo(this, "MemoAuthorInfo", 186, 114);
-  Button1 = NewControl<TButton>(this, this, "Button1", 8, 308, 80, 25);
-  Button1->SetCaption("Request");
-  Button1->OnClick = [this](TObject*) {
-    fAnswer = 1;
-    SetModalResult(mrOk);
+  const auto readOnly = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetWordWrap(true);
+    memo.SetScrollBars(ssVertical);
   };
-  Button3 = NewControl<TButton>(this, this, "Button3", 96, 308, 80, 25);
-  Button3->SetCaption("Ignore");
-  Button3->OnClick = [this](TObject*) {
-    fAnswer = 2;
-    SetModalResult(mrOk);
-  };
-  Button2 = NewControl<TButton>(this, this, "Button2", 352, 308, 80, 25);
-  Button2->SetCaption("Cancel");
-  Button2->SetCancel(true);
-  Button2->OnClick = [this](TObject*) {
-    fAnswer = 0;
-    SetModalResult(mrCancel);
-  };
+  // clang-format off
+  BuildControls(*this, {
+      {Into(LabelPublicPrivate), "LabelPublicPrivate", "", {8, 8, 80, 16}},
+      {Into(LabelModelName), "LabelModelName", "", {96, 8, 336, 16}},
+      {Into(MemoAnnotation, readOnly), "MemoAnnotation", "", {8, 30, 424, 150}},
+      {Into(MemoAuthorInfo, readOnly), "MemoAuthorInfo", "", {8, 186, 424, 114}},
+      {Into(Button1, AnswerButton(mrYes)), "Button1", "", {8, 308, 80, 25}, alNone, "Request"},
+      {Into(Button3, AnswerButton(mrNo)), "Button3", "", {96, 308, 80, 25}, alNone, "Ignore"},
+      {Into(Button2, AnswerButton(mrCancel)), "Button2", "", {352, 308, 80, 25}, alNone, "Cancel"},
+  });
+  // clang-format on
   OnShow = [this](TObject*) {
     if (Screen->Width() < 801) SetWindowState(wsMaximized);
   };
@@ -74,9 +60,8 @@ bool TFormNewAnnotation::Execute(const TCommandMessageHeader& header, bool& requ
     for (const std::string& line : AuthorInfoLines(author, header.GetFieldValue("MODERATED") != "1"))
       info += line + "\r\n";
   MemoAuthorInfo->SetText(info);
-  fAnswer = 0;
-  ShowModal();
-  if (fAnswer == 0) return false;
-  request = fAnswer == 1;
+  const TModalResult answer = ShowModal();
+  if (answer != mrYes && answer != mrNo) return false;
+  request = answer == mrYes;
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/forms/Tform.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,15 @@ class TFormNewAnnotation : public TForm {
   TLabel* LabelModelName;
   TMemo* MemoAnnotation;
   TMemo* MemoAuthorInfo;
-  TButton* Button1;
-  TButton* Button3;
-  TButton* Button2;
-
- private:
-  int fAnswer = 0;  // 1 request, 2 ignore
+  TButton* Button1;  // "Request"
+  TButton* Button3;  // "Ignore"
+  TButton* Button2;  // "Cancel"
 };
 
 // An author's data one item a line, as the announcement and the identifier request show
 // them; the automatic e-mail only when asked for.
 std::vector<std::string> AuthorInfoLines(const TAuthor& author, bool withAutomaticEMail);
+
+// The tuning of an answer button of the announcement and of the identifier request, whose
+// modal result is the answer: yes, no, or cancel, which Escape presses too.
+std::function<void(TButton&)> AnswerButton(TModalResult answer);

@@ -15,33 +15,23 @@ TFormNomodGenerateAuthorIdents::TFormNomodGenerateAuthorIdents(TComponent* owner
   SetPosition(poScreenCenter);
   SetClientWidth(420);
   SetClientHeight(320);
-  LabelEMail = NewControl<TLabel>(this, this, "LabelEMail", 8, 8, 404, 16);
-  LabelDiscussion = NewControl<TLabel>(this, this, "LabelDiscussion", 8, 28, 404, 16);
-  MemoAuthorInfo = NewControl<TMemo>(this, this, "MemoAuthorInfo", 8, 48, 404, 140);
-  MemoAuthorInfo->SetReadOnly(true);
-  MemoAuthorInfo->SetScrollBars(ssVertical);
-  LabelComment = NewControl<TLabel>(this, this, "LabelComment", 8, 194, 404, 16);
-  LabelComment->SetCaption("Comment:");
-  MemoResultComment = NewControl<TMemo>(this, this, "MemoResultComment", 8, 212, 404, 66);
-  ButtonGenerate = NewControl<TButton>(this, this, "ButtonGenerate", 8, 288, 80, 25);
-  ButtonGenerate->SetCaption("Generate");
-  ButtonGenerate->OnClick = [this](TObject*) {
-    fAnswer = 1;
-    SetModalResult(mrOk);
+  const auto readOnly = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetScrollBars(ssVertical);
   };
-  ButtonIgnore = NewControl<TButton>(this, this, "ButtonIgnore", 96, 288, 80, 25);
-  ButtonIgnore->SetCaption("Ignore");
-  ButtonIgnore->OnClick = [this](TObject*) {
-    fAnswer = 2;
-    SetModalResult(mrOk);
-  };
-  ButtonCancel = NewControl<TButton>(this, this, "ButtonCancel", 332, 288, 80, 25);
-  ButtonCancel->SetCaption("Cancel");
-  ButtonCancel->SetCancel(true);
-  ButtonCancel->OnClick = [this](TObject*) {
-    fAnswer = 0;
-    SetModalResult(mrCancel);
-  };
+  // A label given its caption here sizes itself to it: only its place is set.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(LabelEMail), "LabelEMail", "", {8, 8, 404, 16}},
+      {Into(LabelDiscussion), "LabelDiscussion", "", {8, 28, 404, 16}},
+      {Into(MemoAuthorInfo, readOnly), "MemoAuthorInfo", "", {8, 48, 404, 140}},
+      {Into(LabelComment), "LabelComment", "", {8, 194}, alNone, "Comment:"},
+      {Into(MemoResultComment), "MemoResultComment", "", {8, 212, 404, 66}},
+      {Into(ButtonGenerate, AnswerButton(mrYes)), "ButtonGenerate", "", {8, 288, 80, 25}, alNone, "Generate"},
+      {Into(ButtonIgnore, AnswerButton(mrNo)), "ButtonIgnore", "", {96, 288, 80, 25}, alNone, "Ignore"},
+      {Into(ButtonCancel, AnswerButton(mrCancel)), "ButtonCancel", "", {332, 288, 80, 25}, alNone, "Cancel"},
+  });
+  // clang-format on
 }
 
 bool TFormNomodGenerateAuthorIdents::SetCommandMessage(const TCommandMessageHeader& header, bool& give,
@@ -54,10 +44,9 @@ bool TFormNomodGenerateAuthorIdents::SetCommandMessage(const TCommandMessageHead
     for (const std::string& line : AuthorInfoLines(author, true)) info += line + "\r\n";
   MemoAuthorInfo->SetText(info);
   MemoResultComment->SetText(comment);
-  fAnswer = 0;
-  ShowModal();
-  if (fAnswer == 0) return false;
-  if (fAnswer == 2) give = false;
+  const TModalResult answer = ShowModal();
+  if (answer != mrYes && answer != mrNo) return false;
+  if (answer == mrNo) give = false;
   comment = MemoResultComment->Text();
   return true;
 }

@@ -30,7 +30,4 @@ class TFormNomodGenerateAuthorIdents : public TForm {
   TButton* ButtonGenerate;
   TButton* ButtonIgnore;
   TButton* ButtonCancel;
-
- private:
-  int fAnswer = 0;  // 1 generate, 2 ignore
 };

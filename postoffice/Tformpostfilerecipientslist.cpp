@@ -1,5 +1,6 @@
 #include "postoffice/Tformpostfilerecipientslist.h"
 
+#include "dialogs/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 
@@ -12,19 +13,16 @@ TFormPostFileRecipientsList::TFormPostFileRecipientsList(TComponent* owner) : TF
   SetPosition(poScreenCenter);
   SetClientWidth(360);
   SetClientHeight(260);
-  MemoEMails = new TMemo(this);
-  MemoEMails->SetName("MemoEMails");
-  MemoEMails->SetParent(this);
-  MemoEMails->SetReadOnly(true);
-  MemoEMails->SetScrollBars(ssVertical);
-  MemoEMails->SetBounds(8, 8, 344, 210);
-  Button1 = new TButton(this);
-  Button1->SetName("Button1");
-  Button1->SetParent(this);
-  Button1->SetCaption("Close");
-  Button1->SetCancel(true);
-  Button1->SetBounds(272, 226, 80, 25);
-  Button1->OnClick = [this](TObject*) { SetModalResult(mrOk); };
+  const auto readOnly = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetScrollBars(ssVertical);
+  };
+  // clang-format off
+  BuildControls(*this, {
+      {Into(MemoEMails, readOnly), "MemoEMails", "", {8, 8, 344, 210}},
+      {Into(Button1, PressedByEscape(mrOk)), "Button1", "", {272, 226, 80, 25}, alNone, "Close"},
+  });
+  // clang-format on
 }
 
 void ShowPostFileRecipients(const std::vector<std::string>& addresses) {

@@ -14,7 +14,7 @@ class TFormPostFileRecipientsList : public TForm {
   explicit TFormPostFileRecipientsList(TComponent* owner);
 
   TMemo* MemoEMails;
-  TButton* Button1;
+  TButton* Button1;  // "Close"
 };
 
 // Shows the addresses in the window until it is closed.

@@ -12,24 +12,14 @@ TFormRecipient::TFormRecipient(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(330);
   SetClientHeight(110);
-  LabelName = new TLabel(this);
-  LabelName->SetName("LabelName");
-  LabelName->SetParent(this);
-  LabelName->SetCaption("Name:");
-  LabelName->SetBounds(8, 12, 50, 16);
-  EditFamily = new TEdit(this);
-  EditFamily->SetName("EditFamily");
-  EditFamily->SetParent(this);
-  EditFamily->SetBounds(64, 8, 258, 21);
-  LabelEMail = new TLabel(this);
-  LabelEMail->SetName("LabelEMail");
-  LabelEMail->SetParent(this);
-  LabelEMail->SetCaption("EMail:");
-  LabelEMail->SetBounds(8, 42, 50, 16);
-  EditEMail = new TEdit(this);
-  EditEMail->SetName("EditEMail");
-  EditEMail->SetParent(this);
-  EditEMail->SetBounds(64, 38, 258, 21);
+  // clang-format off
+  BuildControls(*this, {
+      {Into(LabelName), "LabelName", "", {8, 12, 50, 16}, alNone, "Name:"},
+      {Into(EditFamily), "EditFamily", "", {64, 8, 258, 21}},  // the name
+      {Into(LabelEMail), "LabelEMail", "", {8, 42, 50, 16}, alNone, "EMail:"},
+      {Into(EditEMail), "EditEMail", "", {64, 38, 258, 21}},
+  });
+  // clang-format on
   // An edited field is repainted at once.
   EditFamily->OnChange = [this](TObject*) { EditFamily->Repaint(); };
   EditEMail->OnChange = [this](TObject*) { EditEMail->Repaint(); };

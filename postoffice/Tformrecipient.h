@@ -22,11 +22,11 @@ class TFormRecipient : public TForm {
   bool Execute(TRecipient& recipient);
 
   TLabel* LabelName;
-  TEdit* EditFamily;
+  TEdit* EditFamily;  // the name
   TLabel* LabelEMail;
   TEdit* EditEMail;
-  TButton* Button1;
-  TButton* Button2;
+  TButton* Button1;  // "OK"
+  TButton* Button2;  // "Cancel"
 
  private:
   TRecipient* fRecipient = nullptr;

@@ -1,5 +1,6 @@
 #include "postoffice/Tformretrievesendpost.h"
 
+#include "dialogs/Newcontrol.h"
 #include "net/Netsystem.h"
 #include "net/Tnetantifreeze.h"
 #include "platform/forms/Tapplication.h"
@@ -54,37 +55,22 @@ TFormRetrieveSendPost::TFormRetrieveSendPost(TComponent* owner)
   SetPosition(poScreenCenter);
   SetClientWidth(480);
   SetClientHeight(340);
-  LabelStatus = new TLabel(this);
-  LabelStatus->SetName("LabelStatus");
-  LabelStatus->SetParent(this);
-  LabelStatus->SetCaption("Initializing...");
-  LabelStatus->SetBounds(8, 8, 464, 16);
-  MemoLog = new TMemo(this);
-  MemoLog->SetName("MemoLog");
-  MemoLog->SetParent(this);
-  MemoLog->SetReadOnly(true);
-  MemoLog->SetScrollBars(ssVertical);
-  MemoLog->SetBounds(8, 30, 464, 260);
-  LabelCurrentTransferPercentage = new TLabel(this);
-  LabelCurrentTransferPercentage->SetName("LabelCurrentTransferPercentage");
-  LabelCurrentTransferPercentage->SetParent(this);
-  LabelCurrentTransferPercentage->SetBounds(8, 300, 300, 16);
-  LabelCurrentTransferPercentage->SetVisible(false);
-  ButtonClose = new TButton(this);
-  ButtonClose->SetName("ButtonClose");
-  ButtonClose->SetParent(this);
-  ButtonClose->SetCaption("Close");
-  ButtonClose->SetBounds(382, 306, 90, 25);
-  ButtonClose->SetVisible(false);
-  ButtonClose->OnClick = [this](TObject*) { SetModalResult(mrOk); };
-  ButtonCancel = new TButton(this);
-  ButtonCancel->SetName("ButtonCancel");
-  ButtonCancel->SetParent(this);
-  ButtonCancel->SetCaption("Cancel");
-  ButtonCancel->SetBounds(382, 306, 90, 25);
-  ButtonCancel->OnClick = [this](TObject*) { fExchange->Cancel = 1; };
-  TimerStart = new TTimer(this);
-  TimerStart->SetName("TimerStart");
+  const auto readOnly = [](TMemo& memo) {
+    memo.SetReadOnly(true);
+    memo.SetScrollBars(ssVertical);
+  };
+  const auto hidden = [](TControl& control) { control.SetVisible(false); };
+  // Close takes Cancel's place when the exchange has ended.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(LabelStatus), "LabelStatus", "", {8, 8, 464, 16}, alNone, "Initializing..."},
+      {Into(MemoLog, readOnly), "MemoLog", "", {8, 30, 464, 260}},
+      {Into(LabelCurrentTransferPercentage, hidden), "LabelCurrentTransferPercentage", "", {8, 300, 300, 16}},
+      {Into(ButtonClose, hidden), "ButtonClose", "", {382, 306, 90, 25}, alNone, "Close", [this] { SetModalResult(mrOk); }},
+      {Into(ButtonCancel), "ButtonCancel", "", {382, 306, 90, 25}, alNone, "Cancel", [this] { fExchange->Cancel = 1; }},
+  });
+  // clang-format on
+  TimerStart = NewComponent<TTimer>(this, "TimerStart");
   TimerStart->SetEnabled(false);
   TimerStart->SetInterval(500);
   TimerStart->OnTimer = [this](TObject*) { StartExchange(); };

@@ -12,10 +12,7 @@ TFormRobotEMail::TFormRobotEMail(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(226);
   SetClientHeight(60);
-  EditRobot = new TEdit(this);
-  EditRobot->SetName("EditRobot");
-  EditRobot->SetParent(this);
-  EditRobot->SetBounds(8, 6, 210, 21);
+  BuildControls(*this, {{Into(EditRobot), "EditRobot", "", {8, 6, 210, 21}}});
   EditRobot->OnChange = [this](TObject*) { EditRobot->Repaint(); };
   NewOkCancelButtons(this, Button1, Button2, 56, 143, 32, 75, 23, [this] {
     const std::string address = EditRobot->Text();

@@ -16,8 +16,8 @@ class TFormRobotEMail : public TForm {
   bool Execute(TStr& address);
 
   TEdit* EditRobot;
-  TButton* Button1;
-  TButton* Button2;
+  TButton* Button1;  // "OK"
+  TButton* Button2;  // "Cancel"
 
  private:
   bool fResult = false;

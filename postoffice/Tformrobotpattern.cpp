@@ -14,7 +14,6 @@ namespace {
 // The post state keeps the group size in 16 bits.
 constexpr int MaxGroupSize = 0xFFFF;
 
-
 }  // namespace
 
 TFormRobotPattern::TFormRobotPattern(TComponent* owner) : TForm(owner) {
@@ -24,24 +23,25 @@ TFormRobotPattern::TFormRobotPattern(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(184);
   SetClientHeight(154);
-  Label2 = NewControl<TLabel>(this, this, "Label2", 8, 4, 100, 16);
-  Label2->SetCaption("List pattern:");
-  RadioButtonPattern1 = NewControl<TRadioButton>(this, this, "RadioButtonPattern1", 8, 22, 168, 17);
-  RadioButtonPattern1->SetCaption("name<e-mail>");
-  RadioButtonPattern2 = NewControl<TRadioButton>(this, this, "RadioButtonPattern2", 8, 40, 168, 17);
-  RadioButtonPattern2->SetCaption("e-mail <name>");
-  RadioButtonPatternOther = NewControl<TRadioButton>(this, this, "RadioButtonPatternOther", 8, 58, 60, 17);
-  RadioButtonPatternOther->SetCaption("other");
-  EditPatternOther = NewControl<TEdit>(this, this, "EditPatternOther", 68, 56, 108, 21);
-  for (TRadioButton* button : {RadioButtonPattern1, RadioButtonPattern2, RadioButtonPatternOther})
-    button->OnClick = [this](TObject*) { PatternChosen(); };
-  Label1 = NewControl<TLabel>(this, this, "Label1", 8, 84, 168, 16);
-  Label1->SetCaption("E-mails number per portion:");
-  CurrencyEditMaxEMailsPerLine = NewControl<TCurrencyEdit>(this, this, "CurrencyEditMaxEMailsPerLine", 8, 100, 80, 21);
-  CurrencyEditMaxEMailsPerLine->SetDecimalPlaces(0);
-  CurrencyEditMaxEMailsPerLine->SetDisplayFormat("0");
-  CurrencyEditMaxEMailsPerLine->SetMinValue(1);
-  CurrencyEditMaxEMailsPerLine->SetMaxValue(MaxGroupSize);
+  const auto chosen = [this] { PatternChosen(); };
+  const auto wholeNumber = [](TCurrencyEdit& edit) {
+    edit.SetDecimalPlaces(0);
+    edit.SetDisplayFormat("0");
+    edit.SetMinValue(1);
+    edit.SetMaxValue(MaxGroupSize);
+  };
+  // A label given its caption here sizes itself to it: only its place is set.
+  // clang-format off
+  BuildControls(*this, {
+      {Into(Label2), "Label2", "", {8, 4}, alNone, "List pattern:"},
+      {Into(RadioButtonPattern1), "RadioButtonPattern1", "", {8, 22, 168, 17}, alNone, "name<e-mail>", chosen},
+      {Into(RadioButtonPattern2), "RadioButtonPattern2", "", {8, 40, 168, 17}, alNone, "e-mail <name>", chosen},
+      {Into(RadioButtonPatternOther), "RadioButtonPatternOther", "", {8, 58, 60, 17}, alNone, "other", chosen},
+      {Into(EditPatternOther), "EditPatternOther", "", {68, 56, 108, 21}},
+      {Into(Label1), "Label1", "", {8, 84}, alNone, "E-mails number per portion:"},
+      {Into(CurrencyEditMaxEMailsPerLine, wholeNumber), "CurrencyEditMaxEMailsPerLine", "", {8, 100, 80, 21}},
+  });
+  // clang-format on
   NewOkCancelButtons(this, Button1, Button2, 8, 96, 126, 80, 23, [this] { return fResult = true; });
 }
 

@@ -25,15 +25,15 @@ class TFormRobotPattern : public TForm {
   // Shows the pattern and the group size; OK takes the chosen ones. True on OK.
   bool Execute(std::string& pattern, int& groupSize);
 
-  TLabel* Label2;
+  TLabel* Label2;  // "List pattern:"
   TRadioButton* RadioButtonPattern1;
   TRadioButton* RadioButtonPattern2;
   TRadioButton* RadioButtonPatternOther;
   TEdit* EditPatternOther;
-  TLabel* Label1;
+  TLabel* Label1;  // "E-mails number per portion:"
   TCurrencyEdit* CurrencyEditMaxEMailsPerLine;
-  TButton* Button1;
-  TButton* Button2;
+  TButton* Button1;  // "OK"
+  TButton* Button2;  // "Cancel"
 
  private:
   void PatternChosen();
