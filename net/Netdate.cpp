@@ -3,11 +3,11 @@
 #include "net/Enetexception.h"
 #include "net/Netmessages.h"
 #include "net/Nettext.h"
+#include "platform/kernel/Timezone.h"
 #include "platform/rtl/Numconv.h"
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
@@ -22,11 +22,22 @@ int IntOr(const std::string& Text, int Default)
 
 TDateTime LocalUtcOffset()
 {
-    const time_t now = time(nullptr);
-    struct tm local{};
-    if (!localtime_r(&now, &local))
+    TIME_ZONE_INFORMATION zone;
+    LONG bias = 0; // UTC = local time + bias, in minutes
+    switch (GetTimeZoneInformation(&zone)) {
+    case TIME_ZONE_ID_UNKNOWN:
+        bias = zone.Bias;
+        break;
+    case TIME_ZONE_ID_STANDARD:
+        bias = zone.Bias + zone.StandardBias;
+        break;
+    case TIME_ZONE_ID_DAYLIGHT:
+        bias = zone.Bias + zone.DaylightBias;
+        break;
+    default:
         throw ENetFailedToRetreiveTimeZoneInfo(NetMessageText(RSFailedTimeZoneInfo));
-    const long minutes = local.tm_gmtoff / 60;
+    }
+    const long minutes = -static_cast<long>(bias);
     TDateTime offset = 0;
     TryEncodeTime(static_cast<int>(std::labs(minutes) / 60), static_cast<int>(std::labs(minutes) % 60), 0, 0, offset);
     return minutes < 0 ? -offset : offset;

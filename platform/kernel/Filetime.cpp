@@ -1,5 +1,7 @@
 #include "platform/kernel/Filetime.h"
 
+#include "platform/kernel/Timezone.h"
+
 #include <cerrno>
 #include <ctime>
 #include <sys/stat.h>
@@ -22,13 +24,6 @@ FILETIME FromTicks(int64_t ticks) {
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
-// The local zone's offset from UTC, in seconds, at a UTC moment.
-long LocalOffsetAt(time_t utc) {
-  struct tm local;
-  localtime_r(&utc, &local);
-  return local.tm_gmtoff;
-}
-
 }  // namespace
 
 namespace platform {
@@ -47,7 +42,7 @@ BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime) 
   if (!fileTime || !localFileTime) return SetLastError(ERROR_INVALID_PARAMETER), 0;
   int64_t ticks = Ticks(*fileTime);
   time_t utc = static_cast<time_t>(platform::UnixFromFileTime(*fileTime));
-  *localFileTime = FromTicks(ticks + static_cast<int64_t>(LocalOffsetAt(utc)) * kTicksPerSecond);
+  *localFileTime = FromTicks(ticks + static_cast<int64_t>(platform::LocalOffsetAt(utc)) * kTicksPerSecond);
   return 1;
 }
 
@@ -56,7 +51,7 @@ BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, FILETIME* fileTime) 
   int64_t ticks = Ticks(*localFileTime);
   // The offset of the moment the local time names: try the offset at that time taken as UTC, once corrected.
   time_t guess = static_cast<time_t>(platform::UnixFromFileTime(*localFileTime));
-  long offset = LocalOffsetAt(guess - LocalOffsetAt(guess));
+  long offset = platform::LocalOffsetAt(guess - platform::LocalOffsetAt(guess));
   *fileTime = FromTicks(ticks - static_cast<int64_t>(offset) * kTicksPerSecond);
   return 1;
 }

@@ -19,6 +19,15 @@ namespace screentext {
 
 namespace {
 
+// A window that went away between two questions is no failure of the test.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// The cells a kept picture is compared in: small enough that a caption left behind covers
+// whole cells, large enough that new content rarely repeats one.
+constexpr int kCellWidth = 16, kCellHeight = 8;
+// The picture shows while one in this many of its telling cells is still there.
+constexpr int kShownShare = 5;
+
 int Luminance(uint32_t rgb) { return int((rgb >> 16) & 0xFF) * 3 + int((rgb >> 8) & 0xFF) * 6 + int(rgb & 0xFF); }
 
 // A caption's shape: which pixels of its box are ink; a blank margin around.
@@ -116,6 +125,7 @@ struct TScreenText::TImpl {
 
 TScreenText::TScreenText(const std::string& display) : fImpl(std::make_unique<TImpl>()) {
   fImpl->X = XOpenDisplay(display.c_str());
+  XSetErrorHandler(IgnoreXError);
   // The program draws with the system's fonts on a real screen; so does the eye here.
   auto fonts = std::make_unique<platform::FreeTypeFontEngine>();
   if (fonts->Usable()) platform::SetFontEngine(std::move(fonts));
@@ -163,6 +173,46 @@ std::vector<TSpot> TScreenText::Find(const std::string& caption, TFace face) {
       }
     }
   return spots;
+}
+
+TPicture TScreenText::Keep(int left, int top, int right, int bottom) {
+  TPicture picture;
+  if (!fImpl->Grab()) return picture;
+  const platform::Pixmap& screen = *fImpl->Screen;
+  picture.Left = std::max(left, 0);
+  picture.Top = std::max(top, 0);
+  picture.Width = std::max(std::min(right, screen.Width()) - picture.Left, 0);
+  picture.Height = std::max(std::min(bottom, screen.Height()) - picture.Top, 0);
+  for (int y = 0; y < picture.Height; ++y)
+    for (int x = 0; x < picture.Width; ++x) picture.Pixels.push_back(screen.At(picture.Left + x, picture.Top + y));
+  return picture;
+}
+
+bool TScreenText::Shows(const TPicture& picture) {
+  if (picture.Pixels.empty() || !fImpl->Grab()) return false;
+  const platform::Pixmap& screen = *fImpl->Screen;
+  const auto kept = [&picture](int x, int y) { return picture.Pixels[size_t(y) * picture.Width + x]; };
+  int telling = 0, unchanged = 0;
+  for (int top = 0; top + kCellHeight <= picture.Height; top += kCellHeight)
+    for (int left = 0; left + kCellWidth <= picture.Width; left += kCellWidth) {
+      bool mixed = false, same = true;
+      for (int y = top; y < top + kCellHeight; ++y)
+        for (int x = left; x < left + kCellWidth; ++x) {
+          mixed = mixed || kept(x, y) != kept(left, top);
+          same = same && kept(x, y) == screen.At(picture.Left + x, picture.Top + y);
+        }
+      telling += mixed;
+      unchanged += mixed && same;
+    }
+  // A window under it may repeat a few cells (a frame where the window's frame was); a
+  // window that has not painted over it repeats many.
+  return unchanged > 0 && unchanged * kShownShare >= telling;
+}
+
+bool TScreenText::Viewable(unsigned long window) {
+  XWindowAttributes attributes;
+  return fImpl->X && window != 0 && XGetWindowAttributes(fImpl->X, Window(window), &attributes) &&
+         attributes.map_state == IsViewable;
 }
 
 bool TScreenText::Save(const std::string& path) {

@@ -4,6 +4,7 @@
 // pixels, whatever the colours (black on grey, white on a highlight). Used to click menu
 // entries and buttons of a program running in another process.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,12 @@ namespace screentext {
 
 struct TSpot {
   int X = 0, Y = 0;  // the caption's centre on the screen
+};
+
+// A window's picture as it was on the screen, to tell when the window has gone from there.
+struct TPicture {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  std::vector<uint32_t> Pixels;  // row by row
 };
 
 // The fonts of the program's captions: the browse windows' menus, the forms' controls and
@@ -27,6 +34,14 @@ class TScreenText {
 
   // Every place where the caption shows now, top to bottom, left to right.
   std::vector<TSpot> Find(const std::string& caption, TFace face);
+  // The picture the screen shows at a place (clipped to the screen).
+  TPicture Keep(int left, int top, int right, int bottom);
+  // True while the picture still shows at its place: a good share of the small cells that
+  // tell it apart (those of more than one colour) are there as they were. A window that
+  // closed leaves its picture until the windows under it have painted over it.
+  bool Shows(const TPicture& picture);
+  // True while the X window is mapped and shown.
+  bool Viewable(unsigned long window);
   // Saves the screen as a PNG file; false when it could not.
   bool Save(const std::string& path);
 

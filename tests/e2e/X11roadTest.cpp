@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -45,7 +46,7 @@ class TPersonAtX {
         {"XDG_DATA_HOME", fInstallation.Home + "/xdg"}};
     if (!fProgram.Start(environment)) return false;
     if (!Window("LOGIN")) return false;
-    fProgram.TypeAndEnter(fInstallation.Key);
+    Type(fInstallation.Key);
     return true;
   }
 
@@ -72,6 +73,18 @@ class TPersonAtX {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return Failed("the focused window is '" + name + "', not one of '" + part + "'");
+  }
+
+  // Waits until the window with the X focus no longer bears `title`: it has closed.
+  bool Unfocused(const std::string& title) {
+    const auto until = Clock::now() + kStepTimeout;
+    while (Clock::now() < until && fProgram.Running()) {
+      std::string name = fProgram.Xdo("getwindowfocus getwindowname");
+      while (!name.empty() && name.back() == '\n') name.pop_back();
+      if (name != title) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return Failed("the window '" + title + "' stays");
   }
 
   // Clicks a caption once it shows: in the window with the X focus for a form's captions,
@@ -128,15 +141,16 @@ class TPersonAtX {
       const auto it = std::find(titles.begin(), titles.end(), shown);
       if (it == titles.end()) return Failed("window '" + shown + "' where " + titles.front() + " and " + std::to_string(titles.size() - 1) + " more were awaited");
       titles.erase(it);
-      fProgram.TypeAndEnter("");
+      Type("");
     }
     return true;
   }
 
-  // In the post office window: a button that exchanges mail, and the exchange's window
-  // closed once it is done.
+  // In the post office window, once it has the focus back from the boxes it showed: a
+  // button that exchanges mail, and the exchange's window closed once it is done.
   bool Exchange(const std::string& button) {
-    return Click(button, TFace::Form) && Window("Receive/Send post") && Click("Close", TFace::Form);
+    return Focused("post") && Click(button, TFace::Form) && Window("Receive/Send post") &&
+           Click("Close", TFace::Form) && Unfocused("Receive/Send post");
   }
   // A new start of the program that goes to the post office, receives and handles what
   // came: the parts joined on their own (confirmed), then the messages.
@@ -157,6 +171,7 @@ class TPersonAtX {
   // longer shows it: the window has gone where it was sent, and its menus offer that
   // place's commands.
   bool Lists(const std::string& text, bool shown = true) {
+    if (!Settled()) return false;
     const auto until = Clock::now() + kStepTimeout;
     while (Clock::now() < until && fProgram.Running()) {
       const RECT focused = FocusedWindow();
@@ -199,18 +214,25 @@ class TPersonAtX {
 
   // Types a text; Enter after it when asked.
   void Type(const std::string& text, bool enter = true) {
-    if (enter) return fProgram.TypeAndEnter(text);
+    if (enter) {
+      KeepFocusedWindow();
+      return fProgram.TypeAndEnter(text);
+    }
     std::string quoted;
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     fProgram.Xdo("type --delay 15 -- '" + quoted + "'");
   }
-  void Key(const std::string& keys) { fProgram.Key(keys); }
+  void Key(const std::string& keys) {
+    KeepFocusedWindow();
+    fProgram.Key(keys);
+  }
   bool Close() { return fProgram.CloseUntilEnded(); }
   int Status() const { return fProgram.Status; }
   TProgramOnX& Program() { return fProgram; }
 
   // Clicks the caption if it shows within `patience`.
   bool TryClick(const std::string& caption, TFace face, Clock::duration patience, int button = 1) {
+    if (!Settled()) return false;
     const auto until = Clock::now() + patience;
     while (Clock::now() < until && fProgram.Running()) {
       std::vector<screentext::TSpot> spots = fEye.Find(caption, face);
@@ -221,6 +243,7 @@ class TPersonAtX {
         });
       }
       if (!spots.empty()) {
+        KeepFocusedWindow();
         fProgram.Click(spots.back().X, spots.back().Y, button);
         return true;
       }
@@ -238,6 +261,42 @@ class TPersonAtX {
     return RECT{values["X"], values["Y"], values["X"] + values["WIDTH"], values["Y"] + values["HEIGHT"]};
   }
 
+  // A key or a click may close the focused window; the picture it shows now is kept (in
+  // place of one it showed before).
+  void KeepFocusedWindow() {
+    const unsigned long id = std::strtoul(fProgram.Xdo("getwindowfocus").c_str(), nullptr, 10);
+    if (id == 0) return;
+    const RECT place = FocusedWindow();
+    std::erase_if(fLeft, [id](const TLeftWindow& left) { return left.Id == id; });
+    fLeft.push_back({id, place, fEye.Keep(place.left, place.top, place.right, place.bottom)});
+  }
+  // A closed window's picture stays on the screen until the windows under it have painted
+  // over it (a window of the program has no background of its own), and a caption seen
+  // there is not there to be clicked: before looking, each window left since the last
+  // look is waited for, once the focus is elsewhere, until it is open still (only
+  // covered), a window in its very place has the focus, or its picture has gone.
+  bool Settled() {
+    const auto until = Clock::now() + kStepTimeout;
+    while (!fLeft.empty() && fProgram.Running()) {
+      const unsigned long focused = std::strtoul(fProgram.Xdo("getwindowfocus").c_str(), nullptr, 10);
+      const RECT now = FocusedWindow();
+      std::erase_if(fLeft, [&](const TLeftWindow& left) {
+        const bool replaced = now.left == left.Place.left && now.top == left.Place.top &&
+                              now.right == left.Place.right && now.bottom == left.Place.bottom;
+        return left.Id != focused && (replaced || fEye.Viewable(left.Id) || !fEye.Shows(left.Picture));
+      });
+      // The window that has the focus still shows its own picture.
+      if (std::all_of(fLeft.begin(), fLeft.end(), [focused](const TLeftWindow& left) { return left.Id == focused; }))
+        return true;
+      if (Clock::now() >= until) {
+        fLeft.clear();
+        return Failed("a closed window stays on the screen");
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+  }
+
   // Keeps the screen as a picture and names it in the failure.
   bool Failed(const std::string& what) {
     const std::string picture = std::string(QUILLARAN_BINARY_DIR) + "/tests/e2e/x11road-" +
@@ -253,6 +312,13 @@ class TPersonAtX {
   TProgramOnX fProgram;
   screentext::TScreenText& fEye;
   int fPictures = 0;
+  // The windows a key or a click may have closed, with the pictures they showed.
+  struct TLeftWindow {
+    unsigned long Id = 0;
+    RECT Place{};
+    screentext::TPicture Picture;
+  };
+  std::vector<TLeftWindow> fLeft;
 };
 
 class X11Road : public ::testing::Test {
