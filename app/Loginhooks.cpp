@@ -54,10 +54,10 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
   hooks.ForgetKeyOfLogin = [](const TStr& lident) {
     if (gLogins) gLogins->ForgetKeyOf(lident);
   };
-  hooks.AcceptSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {
-    return gLogins && gLogins->AcceptSignerKey(lident, email, key);
+  hooks.MaySign = [](const TStr& lident, const TPublicKey& key) { return gLogins && gLogins->MaySign(lident, key); };
+  hooks.PinSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {
+    return gLogins && gLogins->PinSignerKey(lident, email, key);
   };
-  hooks.KnownKeyOf = [](const TStr& lident, TPublicKey& key) { return gLogins && gLogins->KnownKeyOf(lident, key); };
   SetMessageSigner([](TSigningKeyPair& pair) {
     const TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
     return login && login->SigningPair(pair);
@@ -75,8 +75,8 @@ void UnregisterLoginHooks() {
   hooks.KeyOfLogin = nullptr;
   hooks.AskKeyOfLogin = nullptr;
   hooks.ForgetKeyOfLogin = nullptr;
-  hooks.AcceptSignerKey = nullptr;
-  hooks.KnownKeyOf = nullptr;
+  hooks.MaySign = nullptr;
+  hooks.PinSignerKey = nullptr;
   SetMessageSigner(nullptr);
   SetManagerEMailSource(nullptr);
   gLogins = nullptr;

@@ -66,12 +66,14 @@ bool HasAnyReceiver(const TArray<TRecipientsList>& rows) {
   return false;
 }
 
-void SendSubscription(TCommand& command, const char* name) {
+// True when the request went to at least one receiver.
+bool SendSubscription(TCommand& command, const char* name) {
   TDiscussion* d = command.Discussion;
   TArray<TRecipientsList> rows;
-  if (!d || !Choose(command, *d, Receivers_Moderator, rows)) return;
-  WriteRequests(*d, rows, name, {{"DIDENT", d->Info.DIdent.ToString()}, {"COMPOSE_DATETIME", ComposeDateTimeText()}},
-                "Sending post");
+  if (!d || !Choose(command, *d, Receivers_Moderator, rows) || !HasAnyReceiver(rows)) return false;
+  return WriteRequests(*d, rows, name,
+                       {{"DIDENT", d->Info.DIdent.ToString()}, {"COMPOSE_DATETIME", ComposeDateTimeText()}},
+                       "Sending post");
 }
 
 }  // namespace
@@ -202,7 +204,16 @@ void SetPublicityCommand(TCommand& command) {
   command.Browse.CurrentBrowseItemChanged(true);
 }
 
-void UnsubscribeCommand(TCommand& command) { SendSubscription(command, "UNSUBSCRIBE_ME"); }
+void UnsubscribeCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  if (!d || !SendSubscription(command, "UNSUBSCRIBE_ME") || !d->Info.Subscribed) return;
+  // The leader sends nothing more to a reader who left: the copy says so at once, as the
+  // request has gone, and offers subscribing again.
+  d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
+  d->Info.Subscribed = 0;
+  d->Save();
+  command.Browse.CurrentBrowseItemChanged(true);
+}
 
 void SubscribeCommand(TCommand& command) { SendSubscription(command, "SUBSCRIBE_ME"); }
 

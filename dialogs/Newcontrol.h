@@ -22,21 +22,6 @@ T* NewComponent(TComponent* owner, const char* name) {
   return component;
 }
 
-// A control on its parent, placed later (or by its alignment).
-template <class T>
-T* NewControl(TComponent* owner, TWinControl* parent, const char* name) {
-  T* control = NewComponent<T>(owner, name);
-  control->SetParent(parent);
-  return control;
-}
-
-template <class T>
-T* NewControl(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  T* control = NewControl<T>(owner, parent, name);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 // Where a row puts its control; a measure that is Keep stays the control's own, and a row
 // whose measures are all Keep is not placed at all (its alignment places it).
 inline constexpr int Keep = -1;

@@ -85,7 +85,7 @@ class TSealedMessageHeader {
   // The sender's key did not verify: what was kept of it is dropped.
   virtual void ForgetSenderKey() const {}
   // Whether the signer's key may speak for the sender the header names: the key pinned for
-  // that sender (pinned now when it is the first one seen). By default every key may.
+  // that sender, any while none is (asking pins nothing). By default every key may.
   virtual bool AcceptsSigner(const TPublicKey&) const { return true; }
 };
 

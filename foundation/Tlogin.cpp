@@ -483,11 +483,17 @@ bool TLoginsStorage::KnownKeyOf(const TStr& lident, TPublicKey& key) const {
   return false;
 }
 
-bool TLoginsStorage::AcceptSignerKey(const TStr& lident, const TStr& email, const TPublicKey& key) {
+bool TLoginsStorage::MaySign(const TStr& lident, const TPublicKey& key) const {
   if (lident.IsEmpty()) return false;
   TPublicKey known;
   if (KnownKeyOf(lident, known)) return known == key;
-  if (FindLoginByLIdent(lident) >= 0) return false;  // a login of ours without a pair signs nothing
+  return FindLoginByLIdent(lident) < 0;  // a login of ours without a pair signs nothing
+}
+
+bool TLoginsStorage::PinSignerKey(const TStr& lident, const TStr& email, const TPublicKey& key) {
+  if (!MaySign(lident, key)) return false;
+  TPublicKey known;
+  if (KnownKeyOf(lident, known)) return true;
   TPinnedKey pin;
   pin.LIdent = lident;
   pin.Address = email;

@@ -188,9 +188,14 @@ class TLoginsStorage {
   TStr GetKeyPassword(bool privateFlag);
 
   // Whether `key` may sign for the sender of that LIdent: a login of this installation by
-  // its own public key, a correspondent by the key pinned for it. The first key seen for a
-  // correspondent is pinned and kept in the file at once (false when it cannot be kept).
-  bool AcceptSignerKey(const TStr& lident, const TStr& email, const TPublicKey& key);
+  // its own public key, a correspondent by the key pinned for it, and any key while none is
+  // pinned (the first-use trust). Asking pins nothing: a message that is then refused must
+  // not lock its sender out.
+  bool MaySign(const TStr& lident, const TPublicKey& key) const;
+  // A message signed with `key` was accepted from the sender of that LIdent: the key is
+  // pinned when none is known for it, and kept in the file at once. False when another key
+  // is known, or (reported) when the pin cannot be kept.
+  bool PinSignerKey(const TStr& lident, const TStr& email, const TPublicKey& key);
   // The key a sender of that LIdent signs with as far as this installation knows it; false
   // when none is known yet.
   bool KnownKeyOf(const TStr& lident, TPublicKey& key) const;

@@ -82,11 +82,12 @@ struct TModelHooks {
   std::function<TStr(const TStr& lident, const TStr& email)> AskKeyOfLogin;
   // A Key of that LIdent failed a seal check: it is forgotten.
   std::function<void(const TStr& lident)> ForgetKeyOfLogin;
-  // Whether a message signed with `key` may be taken as the sender's of that LIdent (the
-  // key pinned for it, pinned now when it is the first); every key may while none is set.
-  std::function<bool(const TStr& lident, const TStr& email, const TPublicKey& key)> AcceptSignerKey;
-  // The key known for the sender of that LIdent; false when none is.
-  std::function<bool(const TStr& lident, TPublicKey& key)> KnownKeyOf;
+  // Whether a message signed with `key` may be taken as the sender's of that LIdent: the
+  // key pinned for it, any key while none is pinned; every key may while none is set.
+  std::function<bool(const TStr& lident, const TPublicKey& key)> MaySign;
+  // A message signed with `key` was applied as the sender's of that LIdent: the key is
+  // pinned for it when none was; false when another is pinned or the pin cannot be kept.
+  std::function<bool(const TStr& lident, const TStr& email, const TPublicKey& key)> PinSignerKey;
   // The user chooses the receivers of a command message of the discussion (receiver kind
   // 0 to the subscribers, 2 editing them, 3 to pending requesters, 4 to the leader); false
   // when cancelled.

@@ -262,8 +262,7 @@ void TCommandMessageHeader::ForgetSenderKey() const {
 
 bool TCommandMessageHeader::AcceptsSigner(const TPublicKey& key) const {
   const TModelHooks& hooks = ModelHooks();
-  if (!hooks.AcceptSignerKey) return true;
-  return hooks.AcceptSignerKey(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL")), key);
+  return !hooks.MaySign || hooks.MaySign(TStr(GetFieldValue(SenderField)), key);
 }
 
 TArray<TRecipientsList> MakeRecipientsList(std::string_view addresses) {

@@ -81,7 +81,8 @@ class TCommandMessageHeader : public TSealedMessageHeader {
   // The same, asked of the user (naming FROM_USER_EMAIL) when none is kept.
   std::string AskSenderKey() const override;
   void ForgetSenderKey() const override;
-  // The key pinned for SENDER_LIDENT (FROM_USER_EMAIL names it when it is pinned now).
+  // The key pinned for SENDER_LIDENT, any while none is (pinned only once a message
+  // signed with it is applied).
   bool AcceptsSigner(const TPublicKey& key) const override;
 
  private:

@@ -6,6 +6,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Tstr.h"
+#include "model/Modelhooks.h"
 #include "platform/kernel/Datafolders.h"
 
 #include <algorithm>
@@ -187,6 +188,26 @@ void TApplyingScope::Opened(const TReceivedMessage& message) {
 }
 
 void TApplyingScope::Commit() {
-  for (const TReceivedMessage& message : fMessages) TAppliedMessages::Instance().Hold(fPath, message);
+  if (!IsErrorReported()) Apply(false);
+}
+
+bool TApplyingScope::EffectSaved() {
+  TApplyingScope* scope = InnermostScope();
+  return !scope || scope->Apply(true);
+}
+
+bool TApplyingScope::Apply(bool now) {
+  const TModelHooks& hooks = ModelHooks();
+  TAppliedMessages& applied = TAppliedMessages::Instance();
+  bool kept = true;
+  for (const TReceivedMessage& message : fMessages) {
+    if (now) kept = applied.Remember(message, Now()) && kept;
+    else applied.Hold(fPath, message);
+    if (hooks.PinSignerKey && !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
+      TError::Report("TApplyingScope - ключ подписи отправителя не закреплён: " + fPath);
+      kept = false;
+    }
+  }
   fMessages.clear();
+  return kept;
 }

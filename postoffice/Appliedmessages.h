@@ -39,6 +39,8 @@ struct TReceivedMessage {
   TStateKind Kind = TStateKind::None;
   TDateTime Composed = 0;
   TMessageDigestValue Digest{};
+  std::string Address;     // FROM_USER_EMAIL, kept with a pinned key
+  TPublicKey SignerKey{};  // pinned for Sender once the message is applied
 };
 
 class TAppliedMessages {
@@ -81,7 +83,9 @@ class TAppliedMessages {
 };
 
 // The messages that handlers open while one handler runs on the received file at `path`:
-// when it counts its message as handled, they are held as applied.
+// when it counts its message as handled, they are held as applied, and the key each was
+// signed with is pinned for its sender when none was (never before: a refused message
+// must not lock its sender's genuine messages out).
 class TApplyingScope {
  public:
   explicit TApplyingScope(std::string path);
@@ -90,10 +94,18 @@ class TApplyingScope {
   TApplyingScope& operator=(const TApplyingScope&) = delete;
   // A frame opened a message inside the innermost scope.
   static void Opened(const TReceivedMessage& message);
-  // The handler counted its message as handled.
+  // The handler counted its message as handled: unless an error was reported meanwhile,
+  // the messages are held and their keys pinned; a key that cannot be pinned is reported.
   void Commit();
+  // The running handler saved its message's whole effect itself: the messages of the
+  // innermost scope are written down as applied at once, not at the end of the run, so
+  // that a crash before then does not apply them again. False (reported) when the record
+  // or a key cannot be kept.
+  static bool EffectSaved();
 
  private:
+  // Each message held (or, with `now`, written down) as applied and its key pinned.
+  bool Apply(bool now);
   TApplyingScope* fOuter;
   std::string fPath;
   std::vector<TReceivedMessage> fMessages;

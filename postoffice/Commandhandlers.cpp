@@ -1,6 +1,5 @@
 #include "postoffice/Commandhandlers.h"
 
-#include "foundation/Terror.h"
 #include "postoffice/Appliedmessages.h"
 #include "postoffice/Postcommands.h"
 
@@ -11,7 +10,7 @@ void Register(std::string_view command, bool (*handler)(TPostFilesHandler&, cons
   RegisterPostCommandHandler(command, [handler](TPostFilesHandler& run, const std::string& path) {
     TApplyingScope scope(path);
     const bool handled = handler(run, path);
-    if (handled && !IsErrorReported()) scope.Commit();
+    if (handled) scope.Commit();
     return handled;
   });
 }

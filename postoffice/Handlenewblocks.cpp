@@ -8,6 +8,7 @@
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Tdatetime.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Replyignoredblocks.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfileshandler.h"
@@ -254,6 +255,13 @@ void TNewBlocksHandler::Link() {
 bool TNewBlocksHandler::Finish() {
   if (TBrowseGlobal::Moderation) d.UpdateModeratedCommentsCount();
   if (!d.Save()) return false;
+  for (const TYourBlocksIgnoredInfo& info : fIgnored)
+    if (!ReplyBlocksIgnored(info, d)) return false;
+  const int relinked = d.Storages.RelinkUnlinkedBlocks(d);
+  if (relinked != 0 && !d.Save()) return false;
+  // All of it is on the disk before the user is told: a crash from now on leaves the
+  // message applied once.
+  if (!TApplyingScope::EffectSaved()) return false;
   const std::string& command = fFrame.Command;
   if (command != "NEW_BLOCKS" || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
     std::string summary;
@@ -265,12 +273,8 @@ bool TNewBlocksHandler::Finish() {
     ShowMessageBox(command, summary);
   }
   fRun.AddedBlocks += fAdded;
-  for (const TYourBlocksIgnoredInfo& info : fIgnored)
-    if (!ReplyBlocksIgnored(info, d)) return false;
-  if (const int relinked = d.Storages.RelinkUnlinkedBlocks(d)) {
-    if (!d.Save()) return false;
+  if (relinked != 0)
     ShowMessageBox("RETEST LINKS", "There are " + std::to_string(relinked) + " unlinked blocks relinked.");
-  }
   if (fModeratedReceived) TListeners::SendPair(Notify_FoldersChanged, 0, 0, false);
   return true;
 }

@@ -48,6 +48,8 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   message.Kind = StateKindOfCommand(Command);
   message.Composed = ParseComposeDateTime(Field("COMPOSE_DATETIME"));
   message.Digest = Signer.Digest;
+  message.Address = Field("FROM_USER_EMAIL");
+  message.SignerKey = Signer.PublicKey;
   const std::string refusal = TAppliedMessages::Instance().Refusal(message);
   if (!refusal.empty()) {
     TError::Report(Who + " - повторное сообщение (" + refusal + ") " + path);
@@ -59,9 +61,8 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
 
 bool THandlerFrame::SignedBySender() const {
   const TModelHooks& hooks = ModelHooks();
-  if (!hooks.KnownKeyOf) return true;  // no keys kept: the parts run on their own
-  TPublicKey known;
-  return hooks.KnownKeyOf(Sender(), known) && known == Signer.PublicKey;
+  if (!hooks.MaySign) return true;  // no keys kept: the parts run on their own
+  return hooks.MaySign(Sender(), Signer.PublicKey);
 }
 
 bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d) {

@@ -36,8 +36,9 @@ class THandlerFrame {
   TBufReader& Reader() { return *fReader; }
 
   // SENDER_LIDENT, and whether the message was signed with the key this installation
-  // knows that sender by (the frame refuses any other, so after Open this holds unless no
-  // key source is set).
+  // knows that sender by, or by any key while none is pinned for it: the first-use trust,
+  // whose key is pinned once the message is applied (the frame refuses any other, so after
+  // Open this holds unless no key source is set).
   TStr Sender() const { return TStr(Field("SENDER_LIDENT")); }
   bool SignedBySender() const;
 
@@ -69,8 +70,8 @@ bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d);
 bool IsSealedForItsDiscussion(const std::string& path);
 
 // False for a message whose header does not read, whose signature does not hold or is
-// made with another key than the one its sender is known by (the first key seen for a
-// sender is pinned here), or whose bytes do not match the seal that every copy of the
+// made with another key than the one its sender is known by (nothing is pinned here: a
+// message that is then refused leaves no key behind), or whose bytes do not match the seal that every copy of the
 // program can check: altered on its way or forged, nothing of it can be trusted, not even
 // the command it names. A private message's handler checks its seal.
 bool HoldsItsSeal(const std::string& path);

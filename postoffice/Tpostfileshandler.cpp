@@ -335,6 +335,9 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
              "Can't call moderation function -\ncurrent user don't have Moderate permission.");
     return;
   }
+  // Held as applied as every other handled message is, so that the same request
+  // delivered again is refused.
+  TApplyingScope scope(path);
   {
     // The moderation library takes only what was checked as every other message is.
     THandlerFrame frame("HandleCommand_GenerateAuthorIdents");
@@ -357,6 +360,7 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
       fSetAside = true;
     }
   }
+  if (handled) scope.Commit();
 }
 
 void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive) {

@@ -5,6 +5,7 @@
 #include "browse/Commandcodes.h"
 #include "commands/Tformannotation.h"
 #include "foundation/Guihooks.h"
+#include "model/Unsavedchanges.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "postoffice/Tformcommandmessageheader.h"
@@ -109,6 +110,26 @@ TEST_F(ProtocolCommands, AReaderSendsItsRequestsToTheLeaderWithTheFieldsInOrder)
                                              "PRIVATE_REQ", "MODEL_NAME", "AUTHOR_DATA", "ANNOTATION"}));
   EXPECT_EQ(registration.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "mod@z.org");
   EXPECT_EQ(registration.GetFieldValue("MODEL_AUTHOR_LIDENT"), "L-LEAD");
+}
+
+// A subscribed reader leaves from the menu: the request goes to the leader, and the copy
+// is no longer subscribed, so the menu offers subscribing again instead of leaving twice.
+TEST_F(ProtocolCommands, AReaderWhoUnsubscribedIsOfferedToSubscribeAgain) {
+  TFormBrowse* form = OpenAsReader();
+  ASSERT_NE(form, nullptr);
+  d->Info.Subscribed = 1;
+  form->Browse.CurrentBrowseItemChanged();
+  for (int i = 0; i < 2; ++i) Answer(0);  // each message is announced
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Unsubscribe me"}));
+  EXPECT_EQ(d->Info.Subscribed, 0);
+  EXPECT_FALSE(HasUnsavedChanges(*d));  // kept at once: the request has gone
+  EXPECT_FALSE(Choose(form->Browse, {"Form post command", "Unsubscribe me"}));
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Subscribe me"}));
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  ASSERT_EQ(sent.count("UM"), 1u);
+  EXPECT_EQ(sent.find("UM")->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "lead@y.org");
+  EXPECT_EQ(sent.count("SM"), 1u);
 }
 
 // A reader with an identifier finds under "Form post command" the request for the list of

@@ -100,5 +100,46 @@ TEST_F(StartAccidents, AnUnreadableFolderAndCutLoginsAndPostStateFilesDoNotKeepT
   EXPECT_EQ(A.Told("again"), A.Told("before"));
 }
 
+class ReceiveAccidents : public TTwoInstallationsRoad {
+ protected:
+  ReceiveAccidents() : TTwoInstallationsRoad("crashk", "crashl") {}
+};
+
+// The reader is killed while it handles the second of two posts, the first one added and
+// saved already. Started again, it does not add the first one again, and adds the second.
+TEST_F(ReceiveAccidents, AReaderKilledBetweenTwoPostsDoesNotTakeTheFirstOneAgain) {
+  Announce(A, {&B}, "Lakes", "Озёра", {"Озеро 1"});
+  ASSERT_FALSE(HasFatalFailure());
+  TakeModel(A, B, "Lakes");
+  ASSERT_FALSE(HasFatalFailure());
+  for (const char* text : {"Озеро 1 глубокое", "Озеро 1 холодное"})
+    ASSERT_TRUE(A.Run([&](TSession& s) {
+      PostNotesToAll(s, "Lakes", "1", {text});
+      s.Confirm("AUTO-HANDLING");
+      Send(s);
+    }));
+  ASSERT_EQ(Waiting("crashl").size(), 2u);
+  EXPECT_FALSE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("NEW_BLOCKS");
+    s.Script.Answer("NEW_BLOCKS", [&s](TCustomForm&) {
+      s.Tell("killed", "yes");
+      kill(getpid(), SIGKILL);
+    });
+    Receive(s);
+  }));
+  ASSERT_EQ(B.Told("killed"), "yes");
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("HANDLING POST FILE");
+    s.Confirm("New blocks");
+    Receive(s);
+    s.Tell("received", Tree(*s.Shown(OpenDiscussion(s, "Lakes"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("received"), B.Told("model") + "2|0-1|1|Озеро 1 глубокое\n2|0-2|1|Озеро 1 холодное\n");
+  const std::string boxes = B.LastBoxes();
+  EXPECT_EQ(boxes.find("NEW_BLOCKS: Add 1 blocks"), boxes.rfind("NEW_BLOCKS: Add 1 blocks")) << boxes;
+}
+
 }  // namespace
 }  // namespace e2e

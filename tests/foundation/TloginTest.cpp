@@ -186,11 +186,14 @@ TEST(Tlogin, OlderLoginsGetASigningPairAtUnlockAndCorrespondentsKeysArePinned) {
     ASSERT_TRUE(logins.GetLogin(0).Unlock(kKeyPassword));
     EXPECT_EQ(logins.GetLogin(0).PublicKey, own);  // the same pair, not a new one
     // Our own LIdent speaks with our own key only.
-    EXPECT_TRUE(logins.AcceptSignerKey(TStr("OLD_EXAMPLE_ORG_123456_LID"), TStr("x@example.org"), own));
-    EXPECT_FALSE(logins.AcceptSignerKey(TStr("OLD_EXAMPLE_ORG_123456_LID"), TStr("x@example.org"), far.Public));
+    EXPECT_TRUE(logins.MaySign(TStr("OLD_EXAMPLE_ORG_123456_LID"), own));
+    EXPECT_FALSE(logins.MaySign(TStr("OLD_EXAMPLE_ORG_123456_LID"), far.Public));
+    EXPECT_FALSE(logins.PinSignerKey(TStr("OLD_EXAMPLE_ORG_123456_LID"), TStr("x@example.org"), far.Public));
+    // A correspondent not yet known may sign with any key; asking pins nothing.
     TPublicKey known;
+    EXPECT_TRUE(logins.MaySign(TStr("FAR_LID"), stranger.Public));
     EXPECT_FALSE(logins.KnownKeyOf(TStr("FAR_LID"), known));
-    EXPECT_TRUE(logins.AcceptSignerKey(TStr("FAR_LID"), TStr("far@example.net"), far.Public));  // pinned, saved
+    EXPECT_TRUE(logins.PinSignerKey(TStr("FAR_LID"), TStr("far@example.net"), far.Public));  // pinned, saved
   }
   TLoginsStorage logins;
   ASSERT_TRUE(logins.Load(path));
@@ -198,9 +201,11 @@ TEST(Tlogin, OlderLoginsGetASigningPairAtUnlockAndCorrespondentsKeysArePinned) {
   ASSERT_TRUE(logins.KnownKeyOf(TStr("FAR_LID"), known));
   EXPECT_EQ(known, far.Public);
   EXPECT_EQ(logins.Pins[0].Address, "far@example.net");
-  EXPECT_TRUE(logins.AcceptSignerKey(TStr("FAR_LID"), TStr("far@example.net"), far.Public));
-  EXPECT_FALSE(logins.AcceptSignerKey(TStr("FAR_LID"), TStr("far@example.net"), stranger.Public));
-  EXPECT_FALSE(logins.AcceptSignerKey(TStr(""), TStr("far@example.net"), stranger.Public));
+  EXPECT_TRUE(logins.MaySign(TStr("FAR_LID"), far.Public));
+  EXPECT_FALSE(logins.MaySign(TStr("FAR_LID"), stranger.Public));
+  EXPECT_FALSE(logins.PinSignerKey(TStr("FAR_LID"), TStr("far@example.net"), stranger.Public));
+  EXPECT_FALSE(logins.MaySign(TStr(""), stranger.Public));
+  EXPECT_EQ(logins.Pins.Count(), 1u);
   EXPECT_EQ(KeyFingerprint(far.Public).size(), 24u);
   EXPECT_FALSE(IsErrorReported());
 }

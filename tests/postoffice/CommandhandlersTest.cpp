@@ -1117,6 +1117,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   // that no author of the copy holds, a known one keeps its own; the reader's record takes
   // them, and the answer goes to the reader.
   ASSERT_GE(mine->Authors.CreateAuthor(*mine, TStr("L-old"), 2, 1), 0);
+  std::string asked;
   const auto ask = [&](const std::string& lident, const std::string& email, const std::string& data) {
     TAuthor asking;
     asking.LIdent = lident;
@@ -1126,6 +1127,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
             {{"FROM_USER_EMAIL", email}, {"COMMAND", "GENERATE_AUTHOR_IDENTS"}, {"PRIVATE_REQ", "0"},
              {"DIDENT", dident}, {"AUTHOR_DATA", data.empty() ? asking.EncodeAuthorDataStr().ToString() : data},
              {"MODEL_NICK", "Ecology"}});
+    asked = ReadFile(inbox + "gai-" + lident);
     Boxes.clear();
     Perform();
   };
@@ -1145,6 +1147,15 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
     for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
   }
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-old"))).ADIdent, 2);
+  // The last request delivered again is refused as applied: set aside, not answered twice.
+  WriteFile(inbox + "gai-again", asked);
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "gai-again: HandleCommand_GenerateAuthorIdents - повторное сообщение"));
+  EXPECT_TRUE(IsFileExists(inbox + "Set aside/gai-again"));
+  EXPECT_TRUE(ListFiles(outbox).empty());
+  TError::Instance().Reset();
+  Reports.clear();
   // Identifiers that cannot be stored are not answered: the request is set aside.
   ask("L-bad", "bad@x", "not an author");
   EXPECT_TRUE(Showed("HANDLING POST FILE", "Error calling moderation function."));
@@ -1325,6 +1336,17 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
   CloseHandle(file);
 }
 
+// The current login of an installation's logins, with a signing pair and a Key of its own
+// and its key password entered at the login.
+static TLogin& LogIn(TLoginsStorage& logins, const char* lident, const char* email) {
+  logins.Current = logins.AddLogin(TStr(lident), TStr(email));
+  TLogin& l = logins.GetLogin(logins.Current);
+  l.LIdent = lident;
+  EXPECT_TRUE(l.SetKeyPassword(std::string(lident) + " key 1"));
+  l.KeyPasswordVerified = 1;
+  return l;
+}
+
 // The answers of the key-password prompts, each prompt recorded; none left cancels.
 std::deque<std::string> gKeyAnswers;
 std::vector<std::string> gKeyPrompts;
@@ -1348,16 +1370,8 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   // Files of their own, where the keys they learn are kept.
   leaders.Load(Root + "leaders.cbs");
   participants.Load(Root + "participants.cbs");
-  const auto login = [](TLoginsStorage& logins, const char* lident, const char* email) -> TLogin& {
-    logins.Current = logins.AddLogin(TStr(lident), TStr(email));
-    TLogin& l = logins.GetLogin(logins.Current);
-    l.LIdent = lident;
-    EXPECT_TRUE(l.SetKeyPassword(std::string(lident) + " key 1"));
-    l.KeyPasswordVerified = 1;  // entered at the login
-    return l;
-  };
-  login(leaders, "L-lead", "lead@x");
-  login(participants, "L-me", "me@x");
+  LogIn(leaders, "L-lead", "lead@x");
+  LogIn(participants, "L-me", "me@x");
   struct TUnregister {
     ~TUnregister() { UnregisterLoginHooks(); }
   } unregister;
@@ -1425,6 +1439,66 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   RegisterLoginHooks(leaders);
   EXPECT_TRUE(frame.Open(next, {"NEW_BLOCKS"}));
   EXPECT_EQ(gKeyPrompts.size(), 3u);
+}
+
+// A stranger with a key pair of its own writes first in the leader's name, about the
+// participant's secret copy but under the seal every copy can make: the screening sets it
+// aside, and nothing of it stays, not even its key for the name it claims. The leader's
+// genuine message that follows applies and pins the leader's key, which refuses the
+// stranger's next try.
+TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
+  TLoginsStorage leaders, strangers, participants;
+  leaders.Load(Root + "leaders.cbs");
+  strangers.Load(Root + "strangers.cbs");
+  participants.Load(Root + "participants.cbs");
+  const TLogin& lead = LogIn(leaders, "L-lead", "lead@x");
+  LogIn(strangers, "L-lead", "lead@x");
+  // The participant was told the leader's Key, but has seen no message of the leader yet.
+  LogIn(participants, "L-me", "me@x").CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-lead"), lead.Key});
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  ASSERT_TRUE(mine->Load());
+  mine->Info.Secret = 1;
+  ASSERT_TRUE(mine->Save());
+  mine->Unload();
+  AddBlock(leader, StorageType_Comments, leader.Storages.GetRootBlockIndex(), TextType_Premise, "Подменённый текст");
+  const auto send = [&](TLoginsStorage& from, bool secret) {
+    RegisterLoginHooks(from);
+    leader.Info.Secret = secret ? 1 : 0;
+    EXPECT_TRUE(leader.SendCommand_NewBlocks_AllComments(MakeRecipientsList("me@x")));
+    EXPECT_EQ(Deliver().size(), 1u);
+    RegisterLoginHooks(participants);
+    Boxes.clear();
+    return Perform();
+  };
+  const auto comment = [&] {
+    auto saved = Saved();
+    return saved->Storages.Comments.Count() == 1 ? saved->Storages.Comments.Texts(0).Str.Text.ToString() : "<none>";
+  };
+  const auto pins = [&] {
+    TLoginsStorage saved;
+    saved.Load(Root + "participants.cbs");
+    return std::to_string(participants.Pins.Count()) + " " + std::to_string(saved.Pins.Count());
+  };
+
+  EXPECT_EQ(send(strangers, false), 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_EQ(pins(), "0 0");
+
+  leader.Storages.Comments.Texts(0).Str.Text = "Настоящий текст";
+  EXPECT_EQ(send(leaders, true), 1);
+  EXPECT_EQ(comment(), "Настоящий текст");
+  EXPECT_EQ(pins(), "1 1");
+  TPublicKey known;
+  ASSERT_TRUE(participants.KnownKeyOf(TStr("L-lead"), known));
+  EXPECT_EQ(known, lead.PublicKey);
+
+  leader.Storages.Comments.Texts(0).Str.Text = "Подменённый текст";
+  EXPECT_EQ(send(strangers, true), 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "is no sealed command message or was altered on its way"));
+  EXPECT_EQ(comment(), "Настоящий текст");
+  EXPECT_EQ(pins(), "1 1");
 }
 
 // The Outbox messages whose names carry the short code, read as a handler reads them.
