@@ -35,9 +35,9 @@ TDragCandidate& DragCandidate() {
 
 void TBrowse::LowerListHover(int row, POINT inRow) {
   TBrowseState& state = CurrentBrowseState;
-  if (row < 0 || row >= int(state.Rows.Count())) return;
-  const bool service = state.Rows[uint32_t(row)].RowType == LowerListRow_Service;
-  if (!HitAreas.HitTest(int16_t(row), inRow.x, inRow.y) && Screen) Screen->SetCursor(service ? crHandPoint : crDefault);
+  if (!state.HasRow(row)) return;
+  const bool service = state.Row(row).RowType == LowerListRow_Service;
+  if (!HitAreas.HitTest(row, inRow.x, inRow.y) && Screen) Screen->SetCursor(service ? crHandPoint : crDefault);
   const int hovered = service ? row : -1;
   if (hovered != Hover.Row) {
     InvalidateLowerListRow(Hover.Row);
@@ -47,8 +47,7 @@ void TBrowse::LowerListHover(int row, POINT inRow) {
   // A quick move of a pressed block row starts a drag. Readers drag only notes.
   TDragCandidate& candidate = DragCandidate();
   TDiscussion* discussion = GetDiscussion();
-  const TBrowseItem* item = state.Rows[uint32_t(row)].ItemIndex.GetBrowseItem(
-      static_cast<const TBrowseItem&>(state.CurrentItem));
+  const TBrowseItem* item = state.Row(row).ItemIndex.GetBrowseItem(static_cast<const TBrowseItem&>(state.CurrentItem));
   const bool draggable = Drag.Armed() && item && item->Kind() == BrowseItem_Block && discussion &&
                          (discussion->IsCreating() || item->Ident.Index.StorageType == StorageType_Notes);
   if (!draggable) {
@@ -68,8 +67,8 @@ void TBrowse::LowerListHover(int row, POINT inRow) {
 
 void TBrowse::LowerListMouseUp(int row, TMouseButton button, TShiftState, POINT) {
   TBrowseState& state = CurrentBrowseState;
-  if (row < 0 || row >= int(state.Rows.Count())) return;
-  const TLowerListRow& released = state.Rows[uint32_t(row)];
+  if (!state.HasRow(row)) return;
+  const TLowerListRow& released = state.Row(row);
   if (released.RowType != LowerListRow_Service) return;
   if (button != mbLeft || !Drag.Armed()) return;
   Drag.Disarm();
@@ -115,11 +114,10 @@ void TBrowse::DropBlocks(TBrowse& source, int targetRow) {
   TDiscussion* from = source.GetDiscussion();
   TDiscussionsManager* manager = DiscussionsManager();
   const TBrowseState& sourceState = source.CurrentBrowseState;
-  if (!from || !manager || !source.Drag.Dragging() || source.Drag.SourceRow >= int(sourceState.Rows.Count())) return;
+  if (!from || !manager || !source.Drag.Dragging() || source.Drag.SourceRow >= sourceState.RowCount()) return;
   bool move = source.Drag.Moves && from->IsCreating();
   TArray<TDiscBlockIndex> blocks;
-  if (!source.GetMarkedDiscBlocks(sourceState.Rows[uint32_t(source.Drag.SourceRow)].ItemIndex, sourceState.CurrentItem,
-                                  blocks))
+  if (!source.GetMarkedDiscBlocks(sourceState.Row(source.Drag.SourceRow).ItemIndex, sourceState.CurrentItem, blocks))
     return;
   bool notes = false;
   for (const TDiscBlockIndex block : blocks) notes = notes || block.StorageType == StorageType_Notes;
@@ -146,8 +144,7 @@ void TBrowse::DropBlocks(TBrowse& source, int targetRow) {
     // a refused drop loses nothing.
     for (const TDiscBlockIndex block : blocks) clip.Add(*manager, source.CurrentBrowseState.DiscussionIndex, block);
     TBrowseItemIndex target;
-    if (targetRow >= 0 && targetRow < int(CurrentBrowseState.Rows.Count()))
-      target = CurrentBrowseState.Rows[uint32_t(targetRow)].ItemIndex;
+    if (CurrentBrowseState.HasRow(targetRow)) target = CurrentBrowseState.Row(targetRow).ItemIndex;
     if (!clip.IsEmpty()) Paste(clip, target);
   }
   Menu.Build(TBrowseItemIndex(), CurrentBrowseState.CurrentItem, 1);

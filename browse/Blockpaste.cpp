@@ -103,10 +103,10 @@ void CompletePaste(TDiscussion& discussion, TBlocksStorage& storage, TDiscBlockI
 }  // namespace
 
 int TBrowse::ServiceRowOf(const TBrowseItemIndex& path) const {
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
-  for (int i = 0; i < int(rows.Count()); ++i)
-    if (rows[uint32_t(i)].RowType == LowerListRow_Service && rows[uint32_t(i)].ItemIndex == path) return i;
-  return int(rows.Count());
+  const TBrowseState& state = CurrentBrowseState;
+  for (int i = 0; i < state.RowCount(); ++i)
+    if (state.Row(i).RowType == LowerListRow_Service && state.Row(i).ItemIndex == path) return i;
+  return state.RowCount();
 }
 
 void TBrowse::ShowNewBlock(TDiscBlockIndex block, uint8_t displayMode, int& at) {
@@ -144,7 +144,7 @@ bool TBrowse::Paste(TClip& clip, const TBrowseItemIndex& clicked) {
   const TPastePlace place{*discussion,        current,           beforeRow,
                           clickedBlock->Name, clickedBlock->Num, clickedBlock->StorageType};
 
-  int at = beforeRow ? ServiceRowOf(clicked) : int(state.Rows.Count());
+  int at = beforeRow ? ServiceRowOf(clicked) : state.RowCount();
 
   // The clipboard keeps its items: the command empties it once the whole paste stands, and
   // a paste refused halfway leaves it as it was.

@@ -19,11 +19,11 @@
 
 void TBrowse::SaveUserPosition() {
   const TBrowseState& state = CurrentBrowseState;
-  if (state.SelectedRow < 0 || state.SelectedRow >= int(state.Rows.Count())) return;
+  if (!state.HasRow(state.SelectedRow)) return;
   if (state.CurrentItem.Kind() == BrowseItem_Folder) return;
   TDiscussion* discussion = GetDiscussion();
   if (!discussion) return;
-  const TBrowseItemIndex& path = state.Rows[uint32_t(state.SelectedRow)].ItemIndex;
+  const TBrowseItemIndex& path = state.Row(state.SelectedRow).ItemIndex;
   if (path.IsEmpty()) return;
   const uint16_t position = path.Path[0];
   if (position >= state.CurrentItem.Children.size()) return;
@@ -174,8 +174,8 @@ void TBrowse::RemoveRowsOfBlocksWhere(const std::function<bool(TDiscBlockIndex, 
   TBrowseState& state = CurrentBrowseState;
   TDiscussion* discussion = GetDiscussion();
   if (!discussion) return;
-  for (int i = int(state.Rows.Count()) - 1; i >= 0; --i) {
-    const TBrowseItem* shown = state.Rows[uint32_t(i)].ItemIndex.GetBrowseItem(state.CurrentItem);
+  for (int i = state.RowCount() - 1; i >= 0; --i) {
+    const TBrowseItem* shown = state.Row(i).ItemIndex.GetBrowseItem(state.CurrentItem);
     if (!shown || shown->Kind() != BrowseItem_Block) continue;
     const TDiscBlock* block = discussion->Storages.GetDiscBlock(shown->Ident.Index);
     if (block && doomed(shown->Ident.Index, *block)) RemoveLowerListRow(i);

@@ -24,7 +24,7 @@ constexpr int ReadingTimeToRead = 3000;  // ms a block stays in view before it c
 
 void TBrowse::Tick() {
   TBrowseState& state = CurrentBrowseState;
-  const int count = int(state.Rows.Count());
+  const int count = state.RowCount();
   if (Drag.Scrolling()) {
     const int first = GetFirstVisibleRow();
     if (Drag.ScrollUp && first > 0) ScrollRowToTop(first - 1);
@@ -51,16 +51,16 @@ void TBrowse::CountReadingTime(int elapsedMs) {
   TDiscussion* discussion = GetDiscussion();
   if (!discussion || discussion->IsCreating() || !Form || !Form->Active()) return;
   TBrowseState& state = CurrentBrowseState;
-  const int count = int(state.Rows.Count());
+  const int count = state.RowCount();
   int first = GetFirstVisibleRow();
   int last = GetLastVisibleRow();
   if (first < 0 || last < 0 || last >= count) return;
-  auto type = [&](int row) { return state.Rows[uint32_t(row)].RowType; };
+  auto type = [&](int row) { return state.Row(row).RowType; };
   while (first < count && type(first) != LowerListRow_Service) ++first;
   if (last != count - 1)
     while (last > 0 && type(last) != LowerListRow_Service) --last;
   if (first > last) return;
-  auto itemOf = [&](int row) { return state.Rows[uint32_t(row)].ItemIndex.GetBrowseItem(state.CurrentItem); };
+  auto itemOf = [&](int row) { return state.Row(row).ItemIndex.GetBrowseItem(state.CurrentItem); };
   std::set<TBrowseItem*> inView;
   for (int row = first; row <= last; ++row)
     if (TBrowseItem* item = itemOf(row)) inView.insert(item);

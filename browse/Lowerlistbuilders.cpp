@@ -43,7 +43,7 @@ void TBrowse::AddRowsOfChild(TBrowseItem& parent, const TBrowseItemIndex& parent
     }
     const int32_t index = CurrentBrowseState.Rows.AddEmptyItem();
     if (index < 0) return;
-    TLowerListRow& row = CurrentBrowseState.Rows[uint32_t(index)];
+    TLowerListRow& row = CurrentBrowseState.Row(index);
     row.RowType = rowType;
     row.Height = height;
     row.ItemIndex = path;
@@ -79,12 +79,12 @@ void TBrowse::RestoreListSelection() {
 
 bool TBrowse::SelectRowByItemIdent(const TBrowseItemIdent& ident, bool scroll) {
   TBrowseState& state = CurrentBrowseState;
-  for (uint32_t i = 0; i < state.Rows.Count(); ++i) {
-    const TLowerListRow& row = state.Rows[i];
+  for (int i = 0; i < state.RowCount(); ++i) {
+    const TLowerListRow& row = state.Row(i);
     if (row.RowType != LowerListRow_Service) continue;
     const TBrowseItem* item = row.ItemIndex.GetBrowseItem(std::as_const(state.CurrentItem));
     if (item && item->Ident == ident) {
-      SelectLowerListRow(int(i), scroll);
+      SelectLowerListRow(i, scroll);
       return true;
     }
   }

@@ -126,7 +126,7 @@ int TLowerListPainter::ServiceRow(const TBrowseItem& item, const RECT& rect, int
 
 int TLowerListPainter::BlockServiceRow(const TBrowseItem& item, const RECT& rect, int row) {
   TBrowseState& state = fBrowse.CurrentBrowseState;
-  fBrowse.HitAreas.RemoveOwner(int16_t(row));
+  fBrowse.HitAreas.RemoveOwner(row);
   const uint32_t background =
       item.Marked ? (state.Creating ? fPars.ServiceRowMarkedCreatingColor : fPars.ServiceRowMarkedColor)
                   : fPars.ServiceRowColor;
@@ -338,7 +338,7 @@ int TLowerListPainter::BlockLines(int row, const TBrowseItem& item, const RECT& 
   const bool compact = !full && !formula.empty();
 
   const int indent = item.Level * fPars.IndentPerLevel + fPars.TextLeftMargin;
-  const int16_t owner = row == -2 ? HyperRefOwner_None : int16_t(row);
+  const int owner = row == -2 ? HyperRefOwner_None : row;
   TFont textFont, referenceFont;
   int height = 0;
   if (heading) {

@@ -16,8 +16,8 @@
 
 void TBrowse::DrawLowerListRow(TCanvas& canvas, int row, const RECT& rect) {
   TBrowseState& state = CurrentBrowseState;
-  if (row < 0 || row >= int(state.Rows.Count())) return;
-  const TLowerListRow& listRow = state.Rows[uint32_t(row)];
+  if (!state.HasRow(row)) return;
+  const TLowerListRow& listRow = state.Row(row);
   const TBrowseItem* item = listRow.ItemIndex.GetBrowseItem(state.CurrentItem);
   if (!item) return;
   TDiscussion* discussion = GetDiscussion();
@@ -49,7 +49,7 @@ void TBrowse::DrawLowerListRow(TCanvas& canvas, int row, const RECT& rect) {
       return;
   }
   if (IsErrorReported()) return;
-  TLowerListRow& changed = state.Rows[uint32_t(row)];
+  TLowerListRow& changed = state.Row(row);
   if (height != changed.Height) {
     changed.Height = height;
     RelayoutLowerListFrom(row, false);
@@ -83,7 +83,7 @@ const TStrHashItem* TBrowse::GetStrHashItem(const TBrowseItem& item, TDiscussion
 }
 
 void TBrowse::RelayoutLowerListFrom(int row, bool deferred) {
-  InvalidateLowerListFrom(row >= 0 ? row : int(CurrentBrowseState.Rows.Count()));
+  InvalidateLowerListFrom(row >= 0 ? row : CurrentBrowseState.RowCount());
   if (deferred) LowerList.RequestLayout();
   else UpdateScrollPatternHeight();
 }
@@ -92,8 +92,8 @@ void TBrowse::UpdateScrollPatternHeight() {
   LowerList.LayoutDone();
   if (!Form) return;
   int height = 20;
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
-  for (uint32_t i = 0; i < rows.Count(); ++i) height += rows[i].Height;
+  const TBrowseState& state = CurrentBrowseState;
+  for (int i = 0; i < state.RowCount(); ++i) height += state.Row(i).Height;
   TPaintBox* pattern = Form->PaintBoxLowerListScrollPattern2;
   if (pattern->Height() != height) pattern->SetHeight(height);
 }

@@ -13,40 +13,39 @@
 namespace {
 
 // The nearest service row at or below a row; -1 when none.
-int ServiceRowAtOrBelow(const TArray<TLowerListRow>& rows, int row) {
-  for (int i = std::max(0, row); i < int(rows.Count()); ++i)
-    if (rows[uint32_t(i)].RowType == LowerListRow_Service) return i;
+int ServiceRowAtOrBelow(const TBrowseState& state, int row) {
+  for (int i = std::max(0, row); i < state.RowCount(); ++i)
+    if (state.Row(i).RowType == LowerListRow_Service) return i;
   return -1;
 }
 
 // The row holding a position of the whole list (0 above the first row, the last row below
 // the last).
-int RowAtListPosition(const TArray<TLowerListRow>& rows, int position) {
+int RowAtListPosition(const TBrowseState& state, int position) {
   int row = 0, top = 0;
-  while (row + 1 < int(rows.Count()) && top + rows[uint32_t(row)].Height <= position)
-    top += rows[uint32_t(row++)].Height;
+  while (row + 1 < state.RowCount() && top + state.Row(row).Height <= position) top += state.Row(row++).Height;
   return row;
 }
 
 }  // namespace
 
 int TBrowse::GetFirstFullyVisibleRow() const {
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const TBrowseState& state = CurrentBrowseState;
   int top = -LowerList.Offset();
-  for (int i = 0; i < int(rows.Count()); ++i) {
+  for (int i = 0; i < state.RowCount(); ++i) {
     if (top >= 0) return i;
-    top += rows[uint32_t(i)].Height;
+    top += state.Row(i).Height;
   }
   return -1;
 }
 
 int TBrowse::GetLastFullyVisibleRow() const {
   if (!Form) return -1;
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const TBrowseState& state = CurrentBrowseState;
   const int height = Form->PaintBoxLowerList->Height();
   int bottom = -LowerList.Offset(), last = -1;
-  for (int i = 0; i < int(rows.Count()); ++i) {
-    bottom += rows[uint32_t(i)].Height;
+  for (int i = 0; i < state.RowCount(); ++i) {
+    bottom += state.Row(i).Height;
     if (bottom >= height) break;
     last = i;
   }
@@ -69,7 +68,7 @@ void TBrowse::SetLowerListScrollPos(int position) {
 }
 
 void TBrowse::ScrollRowToTop(int row) {
-  if (row < 0 || row >= int(CurrentBrowseState.Rows.Count())) return;
+  if (!CurrentBrowseState.HasRow(row)) return;
   SetLowerListScrollPos(GetLowerListRowRect(row).top + LowerList.Offset());
 }
 
@@ -80,9 +79,9 @@ void TBrowse::SetPaintRequest(uint8_t request) {
 
 void TBrowse::RunDeferredPaintRequests() {
   if (LowerList.LayoutRequested()) UpdateScrollPatternHeight();
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const TBrowseState& state = CurrentBrowseState;
   const int selected = CurrentBrowseState.SelectedRow;
-  if (LowerList.ScrollRequested() && selected >= 0 && selected < int(rows.Count()) && Form) {
+  if (LowerList.ScrollRequested() && state.HasRow(selected) && Form) {
     const int first = GetFirstFullyVisibleRow();
     if (first < 0 || selected < first) {
       ScrollRowToTop(selected);
@@ -95,7 +94,7 @@ void TBrowse::RunDeferredPaintRequests() {
       // selected row may lie far below the view.
       const RECT r = GetLowerListRowRect(selected);
       const int y = (r.top + r.bottom) / 2 - Form->PaintBoxLowerList->Height() / 3;
-      int target = ServiceRowAtOrBelow(rows, RowAtListPosition(rows, y + LowerList.Offset()));
+      int target = ServiceRowAtOrBelow(state, RowAtListPosition(state, y + LowerList.Offset()));
       if (target < 0 || target > selected) target = selected;
       ScrollRowToTop(target);
       DropHover();
@@ -106,10 +105,9 @@ void TBrowse::RunDeferredPaintRequests() {
 
 void TBrowse::KeyDown(WORD key, TShiftState shift) {
   TBrowseState& state = CurrentBrowseState;
-  const TArray<TLowerListRow>& rows = state.Rows;
-  const int count = int(rows.Count());
-  auto isService = [&](int row) { return rows[uint32_t(row)].RowType == LowerListRow_Service; };
-  auto itemOf = [&](int row) { return rows[uint32_t(row)].ItemIndex.GetBrowseItem(state.CurrentItem); };
+  const int count = state.RowCount();
+  auto isService = [&](int row) { return state.Row(row).RowType == LowerListRow_Service; };
+  auto itemOf = [&](int row) { return state.Row(row).ItemIndex.GetBrowseItem(state.CurrentItem); };
   switch (key) {
     case VK_BACK:
       UpperPanelMouseDown(mbLeft, TShiftState(), POINT{0, 0});
@@ -139,11 +137,11 @@ void TBrowse::KeyDown(WORD key, TShiftState shift) {
     case VK_PRIOR: {
       if (count == 0) break;
       int first = GetFirstFullyVisibleRow();
-      if (first < 0) first = std::max(0, int(state.SelectedRow));
+      if (first < 0) first = std::max(0, state.SelectedRow);
       // The row holding the list position a page above the first whole row.
       const int y =
           GetLowerListRowRect(first).top + LowerList.Offset() - (Form ? Form->PaintBoxLowerList->Height() : 0);
-      const int target = ServiceRowAtOrBelow(rows, RowAtListPosition(rows, y));
+      const int target = ServiceRowAtOrBelow(state, RowAtListPosition(state, y));
       if (target < 0) break;
       SelectLowerListRow(target, false);
       ScrollRowToTop(target);
@@ -154,7 +152,7 @@ void TBrowse::KeyDown(WORD key, TShiftState shift) {
     case VK_DOWN: {
       if (count == 0) break;
       const bool marking = shift.Contains(ssShift);
-      const int selected = std::clamp(int(state.SelectedRow), 0, count - 1);
+      const int selected = std::clamp(state.SelectedRow, 0, count - 1);
       if (marking)
         if (TBrowseItem* item = itemOf(selected)) item->Marked = 1;
       int row = selected;
@@ -177,7 +175,7 @@ void TBrowse::KeyDown(WORD key, TShiftState shift) {
       if (row > last) {
         // The new item's service row and the row after it come into view.
         int grow = 0;
-        for (int i = last + 1; i <= std::min(row + 1, count - 1); ++i) grow += rows[uint32_t(i)].Height;
+        for (int i = last + 1; i <= std::min(row + 1, count - 1); ++i) grow += state.Row(i).Height;
         SetLowerListScrollPos(GetLowerListScrollPos() + grow);
       }
       DropHover();

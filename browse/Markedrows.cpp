@@ -59,9 +59,9 @@ bool TBrowse::GetMarkedBrowseItemIdents(const TBrowseItemIndex& path, const TBro
 
 void TBrowse::MarkRowsByPress(int row, TShiftState shift) {
   TBrowseState& state = CurrentBrowseState;
-  const int count = int(state.Rows.Count());
+  const int count = state.RowCount();
   auto serviceItem = [&](int i) -> TBrowseItem* {
-    const TLowerListRow& r = state.Rows[uint32_t(i)];
+    const TLowerListRow& r = state.Row(i);
     return r.RowType == LowerListRow_Service ? r.ItemIndex.GetBrowseItem(state.CurrentItem) : nullptr;
   };
   auto setMark = [&](int i, uint8_t mark) {

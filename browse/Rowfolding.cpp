@@ -8,8 +8,8 @@
 
 void TBrowse::ToggleRowFolding(int row) {
   TBrowseState& state = CurrentBrowseState;
-  if (row < 0 || row >= int(state.Rows.Count())) return;
-  const TBrowseItemIndex path = state.Rows[uint32_t(row)].ItemIndex;
+  if (!state.HasRow(row)) return;
+  const TBrowseItemIndex path = state.Row(row).ItemIndex;
   TBrowseItem* item = path.GetBrowseItem(state.CurrentItem);
   TDiscussion* discussion = GetDiscussion();
   const TDiscBlock* block = item && item->Kind() == BrowseItem_Block && discussion
@@ -19,7 +19,7 @@ void TBrowse::ToggleRowFolding(int row) {
   const bool heading = block && block->TextType == TextType_Heading;
   if (item->DisplayMode == DisplayMode_Full) {
     int first = row;
-    while (first > 0 && state.Rows[uint32_t(first)].RowType == LowerListRow_FullText) --first;
+    while (first > 0 && state.Row(first).RowType == LowerListRow_FullText) --first;
     item->DisplayMode = DisplayMode_Brief;
     if (heading) {
       for (size_t i = item->Children.size(); i-- > 0;) {
@@ -40,7 +40,7 @@ void TBrowse::ToggleRowFolding(int row) {
     if (state.SpecCaptionType == SpecCaption_Retrieval || state.ListKind == ListKind_Chain) return;
     // The children come after the heading's own rows.
     int after = row + 1;
-    while (after < int(state.Rows.Count()) && state.Rows[uint32_t(after)].ItemIndex == path) ++after;
+    while (after < state.RowCount() && state.Row(after).ItemIndex == path) ++after;
     BuildLowerList_JustLowerList(path, after);
   } else {
     const int height = discussion->Storages.GetDiscBlock(item->Ident.Index)
@@ -56,8 +56,8 @@ void TBrowse::UnfoldRowsOfDiscBlock(TDiscBlockIndex block) {
     const TBrowseItem& child = state.CurrentItem.Children[i];
     if (child.Kind() != BrowseItem_Block || !(child.Ident.Index == block) || child.DisplayMode == DisplayMode_Full)
       continue;
-    for (int row = 0; row < int(state.Rows.Count()); ++row) {
-      const TLowerListRow& shown = state.Rows[uint32_t(row)];
+    for (int row = 0; row < state.RowCount(); ++row) {
+      const TLowerListRow& shown = state.Row(row);
       if (shown.RowType == LowerListRow_Text && shown.ItemIndex.Length() == 1 && shown.ItemIndex.Path[0] == i) {
         ToggleRowFolding(row);
         break;

@@ -9,7 +9,7 @@
 
 struct TBlockDrag {
   uint8_t Blocked = 1;     // 0 from a press on a service row until its release or a drag starts
-  int16_t SourceRow = -1;  // the row the blocks are dragged from; -1 while nothing is dragged
+  int SourceRow = -1;      // the row the blocks are dragged from; -1 while nothing is dragged
   uint8_t Moves = 0;       // the drop moves the blocks (without Shift); else it copies them
   uint8_t ScrollUp = 0;    // a drag's pointer rests at this list's top edge
   uint8_t ScrollDown = 0;  // ... at its bottom edge
@@ -19,7 +19,7 @@ struct TBlockDrag {
   bool Armed() const { return Blocked == 0; }
   // The rows dragged from `row`; the press is spent.
   void Start(int row) {
-    SourceRow = int16_t(row);
+    SourceRow = row;
     Blocked = 1;
   }
   bool Dragging() const { return SourceRow >= 0; }

@@ -62,7 +62,7 @@ std::string CutBlockTextLine(TCanvas& canvas, std::string& work, int width, bool
   return line;
 }
 
-int TBlockTextPainter::Draw(int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect,
+int TBlockTextPainter::Draw(int owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect,
                             const std::string& text, const std::string& linkText, int indent, int top, int mode,
                             bool compact) {
   if (Recording(owner)) Areas->RemoveOwner(owner);
@@ -92,8 +92,8 @@ int TBlockTextPainter::Draw(int16_t owner, TCanvas& canvas, TFont* textFont, TFo
   return y - top == 0 ? 1 : y - top;
 }
 
-void TBlockTextPainter::DrawLine(int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont,
-                                 const RECT& rect, std::string line, int indent, int y) {
+void TBlockTextPainter::DrawLine(int owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect,
+                                 std::string line, int indent, int y) {
   line += " ";
   int x = rect.left + indent;
   const int lineTop = rect.top + y;
@@ -131,7 +131,7 @@ void TBlockTextPainter::DrawLine(int16_t owner, TCanvas& canvas, TFont* textFont
   canvas.TextOut(x, lineTop, line.substr(from));
 }
 
-int TBlockTextPainter::DrawLink(int16_t owner, TCanvas& canvas, TFont* referenceFont, const RECT& rect,
+int TBlockTextPainter::DrawLink(int owner, TCanvas& canvas, TFont* referenceFont, const RECT& rect,
                                 const std::string& link, int indent, int y, bool compact) {
   const int maxWidth = int((rect.right - rect.left) * (compact ? 0.7 : 1.0));
   canvas.SetFont(referenceFont);

@@ -43,13 +43,13 @@ class TBlockTextPainter {
   // least 1). Areas get the owner given (HyperRefOwner_None: none) and places relative to
   // the rectangle. The compact form is narrower and marks cut lines with "...". The upper
   // panel's text (HyperRefOwner_Upper) keeps an empty line beneath it.
-  int Draw(int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect,
-           const std::string& text, const std::string& linkText, int indent, int top, int mode, bool compact);
+  int Draw(int owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect, const std::string& text,
+           const std::string& linkText, int indent, int top, int mode, bool compact);
 
  private:
-  bool Recording(int16_t owner) const { return Areas && Record && owner != HyperRefOwner_None; }
-  void DrawLine(int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect,
-                std::string line, int indent, int y);
-  int DrawLink(int16_t owner, TCanvas& canvas, TFont* referenceFont, const RECT& rect, const std::string& link,
-               int indent, int y, bool compact);
+  bool Recording(int owner) const { return Areas && Record && owner != HyperRefOwner_None; }
+  void DrawLine(int owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont, const RECT& rect, std::string line,
+                int indent, int y);
+  int DrawLink(int owner, TCanvas& canvas, TFont* referenceFont, const RECT& rect, const std::string& link, int indent,
+               int y, bool compact);
 };

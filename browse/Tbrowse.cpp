@@ -161,18 +161,18 @@ void TBrowse::SetHelpContext() {
 // ---- rows of the lower list
 
 RECT TBrowse::GetLowerListRowRect(int row) const {
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
-  if (row < 0 || row >= int(rows.Count()) || !Form) return RECT{0, 0, 0, 0};
+  const TBrowseState& state = CurrentBrowseState;
+  if (!state.HasRow(row) || !Form) return RECT{0, 0, 0, 0};
   int top = -LowerList.Offset();
-  for (int i = 0; i < row; ++i) top += rows[uint32_t(i)].Height;
-  return RECT{0, top, Form->PaintBoxLowerList->Width(), top + rows[uint32_t(row)].Height};
+  for (int i = 0; i < row; ++i) top += state.Row(i).Height;
+  return RECT{0, top, Form->PaintBoxLowerList->Width(), top + state.Row(row).Height};
 }
 
 int TBrowse::GetFirstVisibleRow() const {
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const TBrowseState& state = CurrentBrowseState;
   int top = -LowerList.Offset();
-  for (int i = 0; i < int(rows.Count()); ++i) {
-    const int height = std::max(0, rows[uint32_t(i)].Height);
+  for (int i = 0; i < state.RowCount(); ++i) {
+    const int height = std::max(0, state.Row(i).Height);
     if (top + height > 0) return i;
     top += height;
   }
@@ -182,13 +182,13 @@ int TBrowse::GetFirstVisibleRow() const {
 int TBrowse::GetLastVisibleRow() const {
   const int first = GetFirstVisibleRow();
   if (first < 0 || !Form) return -1;
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const TBrowseState& state = CurrentBrowseState;
   const int bottom = Form->PaintBoxLowerList->Height();
   int top = GetLowerListRowRect(first).top;
   int last = first;
-  for (int i = first; i < int(rows.Count()) && top < bottom; ++i) {
+  for (int i = first; i < state.RowCount() && top < bottom; ++i) {
     last = i;
-    top += std::max(0, rows[uint32_t(i)].Height);
+    top += std::max(0, state.Row(i).Height);
   }
   return last;
 }
@@ -200,7 +200,7 @@ bool TBrowse::LowerListHitTest(int x, int y, int& row, POINT& inRow) const {
   if (first < 0) return false;
   int top = GetLowerListRowRect(first).top;
   for (int i = first; i <= last; ++i) {
-    const int bottom = top + CurrentBrowseState.Rows[uint32_t(i)].Height;
+    const int bottom = top + CurrentBrowseState.Row(i).Height;
     if (y >= top && y < bottom) {
       row = i;
       inRow = POINT{x, y - top};
@@ -220,10 +220,10 @@ void TBrowse::InvalidateLowerList() {
 void TBrowse::InvalidateLowerListRow(int row) {
   if (LowerList.WholeRepaintPending() || !Form) return;
   TPaintBox* box = Form->PaintBoxLowerList;
-  const int count = int(CurrentBrowseState.Rows.Count());
+  const int count = CurrentBrowseState.RowCount();
   RECT r;
   if (row >= 0 && row < count) {
-    if (CurrentBrowseState.Rows[uint32_t(row)].Height < 0) return;
+    if (CurrentBrowseState.Row(row).Height < 0) return;
     r = GetLowerListRowRect(row);
   } else if (row == count) {
     const int top = count ? GetLowerListRowRect(count - 1).bottom : 0;
@@ -240,23 +240,23 @@ void TBrowse::InvalidateLowerListRow(int row) {
 void TBrowse::SelectLowerListRow(int row, bool scroll) {
   Hover.CancelAutoSelect();
   TBrowseState& state = CurrentBrowseState;
-  if (row < 0 || row >= int(state.Rows.Count())) return;
+  if (!state.HasRow(row)) return;
   if (row != state.SelectedRow) {
     InvalidateLowerListRow(state.SelectedRow);
     InvalidateLowerListRow(row);
-    state.SelectedRow = int16_t(row);
+    state.SelectedRow = row;
   }
   if (scroll) LowerList.RequestScroll();
 }
 
 void TBrowse::InsertLowerListRow(int at, uint8_t rowType, const TBrowseItemIndex& itemIndex, int height) {
   TBrowseState& state = CurrentBrowseState;
-  if (state.Rows.InsertEmpty(uint32_t(at)) < 0) return;
-  TLowerListRow& row = state.Rows[uint32_t(at)];
+  if (!state.InsertRow(at)) return;
+  TLowerListRow& row = state.Row(at);
   row.RowType = rowType;
   row.ItemIndex = itemIndex;
   row.Height = height;
-  if (state.SelectedRow >= at && state.SelectedRow + 1 < int(state.Rows.Count()))
+  if (state.SelectedRow >= at && state.SelectedRow + 1 < state.RowCount())
     SelectLowerListRow(state.SelectedRow + 1, false);
   LowerListChangedFrom(at);
 }
@@ -264,9 +264,9 @@ void TBrowse::InsertLowerListRow(int at, uint8_t rowType, const TBrowseItemIndex
 namespace {
 
 // The nearest service row at or above a row, else row 0.
-int16_t NearestServiceRowAtOrAbove(const TArray<TLowerListRow>& rows, int row) {
-  for (int i = std::min(row, int(rows.Count()) - 1); i >= 0; --i)
-    if (rows[uint32_t(i)].RowType == LowerListRow_Service) return int16_t(i);
+int NearestServiceRowAtOrAbove(const TBrowseState& state, int row) {
+  for (int i = std::min(row, state.RowCount() - 1); i >= 0; --i)
+    if (state.Row(i).RowType == LowerListRow_Service) return i;
   return 0;
 }
 
@@ -274,8 +274,8 @@ int16_t NearestServiceRowAtOrAbove(const TArray<TLowerListRow>& rows, int row) {
 
 void TBrowse::RemoveLowerListRow(int row) {
   TBrowseState& state = CurrentBrowseState;
-  if (!state.Rows.Delete(uint32_t(row))) return;
-  state.SelectedRow = NearestServiceRowAtOrAbove(state.Rows, state.SelectedRow);
+  if (!state.DeleteRow(row)) return;
+  state.SelectedRow = NearestServiceRowAtOrAbove(state, state.SelectedRow);
   LowerListChangedFrom(row);
 }
 
@@ -289,29 +289,29 @@ bool TBrowse::ResolvesToOrBelow(const TBrowseItemIndex& rowIndex, const TBrowseI
 void TBrowse::RemoveRowsOfBrowseItem(uint8_t rowType, const TBrowseItemIndex& item) {
   TBrowseState& state = CurrentBrowseState;
   int lowest = -1;
-  for (int i = int(state.Rows.Count()) - 1; i >= 0; --i) {
-    const TLowerListRow& row = state.Rows[uint32_t(i)];
+  for (int i = state.RowCount() - 1; i >= 0; --i) {
+    const TLowerListRow& row = state.Row(i);
     if (!ResolvesToOrBelow(row.ItemIndex, item)) continue;
     // The item's own rows only of the given type; its children's rows of every type.
     if (row.ItemIndex.Length() == item.Length() && rowType != 0 && row.RowType != rowType) continue;
-    state.Rows.Delete(uint32_t(i));
+    state.DeleteRow(i);
     if (state.SelectedRow >= i && state.SelectedRow > 0) --state.SelectedRow;
     LowerList.RowRemoved(i);
     lowest = i;
   }
   if (lowest < 0) return;
-  state.SelectedRow = NearestServiceRowAtOrAbove(state.Rows, state.SelectedRow);
-  if (LowerList.AnchorRow() >= 0) LowerList.SetAnchorRow(NearestServiceRowAtOrAbove(state.Rows, LowerList.AnchorRow()));
+  state.SelectedRow = NearestServiceRowAtOrAbove(state, state.SelectedRow);
+  if (LowerList.AnchorRow() >= 0) LowerList.SetAnchorRow(NearestServiceRowAtOrAbove(state, LowerList.AnchorRow()));
   LowerListChangedFrom(lowest);
 }
 
 void TBrowse::InvalidateLowerListFrom(int row) {
   if (LowerList.WholeRepaintPending() || !Form) return;
   TPaintBox* box = Form->PaintBoxLowerList;
-  const TArray<TLowerListRow>& rows = CurrentBrowseState.Rows;
+  const TBrowseState& state = CurrentBrowseState;
   const int bottom = box->Height();
   int top = -LowerList.Offset();
-  for (int i = 0; i < std::min(row, int(rows.Count())) && top < bottom; ++i) top += rows[uint32_t(i)].Height;
+  for (int i = 0; i < std::min(row, state.RowCount()) && top < bottom; ++i) top += state.Row(i).Height;
   if (top >= bottom) return;
   if (!box->Parent() || !box->Parent()->HandleAllocated()) return;
   RECT r{0, std::max(0, top), box->Width(), bottom};
@@ -339,10 +339,10 @@ void TBrowse::DropHover() {
 }
 
 void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift, POINT inRow) {
-  if (row < 0 || row >= int(CurrentBrowseState.Rows.Count())) return;
+  if (!CurrentBrowseState.HasRow(row)) return;
   // A press on a reference or a link in the row's text is theirs alone.
-  if (HitAreas.Click(button, int16_t(row), inRow.x, inRow.y)) return;
-  const TLowerListRow& pressed = CurrentBrowseState.Rows[uint32_t(row)];
+  if (HitAreas.Click(button, row, inRow.x, inRow.y)) return;
+  const TLowerListRow& pressed = CurrentBrowseState.Row(row);
   if (button == mbRight) {
     // The rows of an item offer the item's commands.
     const TBrowseItemIndex index = pressed.ItemIndex;
@@ -362,9 +362,9 @@ void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift
   }
 }
 
-int TBrowse::DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas, TFont* textFont,
-                           TFont* referenceFont, const RECT& rect, const std::string& text,
-                           const std::string& linkText, int indent, int top, int mode, bool compact) {
+int TBrowse::DrawBlockText(TDiscBlockIndex block, int owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont,
+                           const RECT& rect, const std::string& text, const std::string& linkText, int indent, int top,
+                           int mode, bool compact) {
   TBlockTextPainter painter;
   painter.Areas = &HitAreas;
   painter.Record = HitAreas.Recording();

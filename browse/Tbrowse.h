@@ -3,6 +3,11 @@
 // where it came from (the Back history), the rows of the lower list and their geometry,
 // the hit areas of its texts, its two menus and its listener. The form only forwards its
 // events here.
+//
+// A row of the lower list is numbered by an int everywhere in the window: a row, a count
+// of rows, the selected, hovered, dragged and anchor rows and the owner of a row's hit
+// areas; -1 (or another negative number) stands for none. TBrowseState's RowCount, HasRow
+// and Row speak that type, so only they meet the unsigned indexes of the rows' array.
 
 #include "browse/Tblockdrag.h"
 #include "browse/Tbrowsehistory.h"
@@ -224,7 +229,7 @@ class TBrowse : public TRowMeasurer {
 
   // Lays out and draws a block's text with its references (see TBlockTextPainter), the
   // areas recorded for the owner while the hit areas record; the height it took.
-  int DrawBlockText(TDiscBlockIndex block, int16_t owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont,
+  int DrawBlockText(TDiscBlockIndex block, int owner, TCanvas& canvas, TFont* textFont, TFont* referenceFont,
                     const RECT& rect, const std::string& text, const std::string& linkText, int indent, int top,
                     int mode, bool compact);
   // The colour of the block that a name in a block's text names; white when none.

@@ -17,9 +17,8 @@ namespace {
 template <class Test>
 void RepaintRows(TBrowse& browse, Test test) {
   TBrowseState& state = browse.CurrentBrowseState;
-  for (int i = 0; i < int(state.Rows.Count()); ++i) {
-    const TBrowseItem* item = state.Rows[uint32_t(i)].ItemIndex.GetBrowseItem(
-        static_cast<const TBrowseItem&>(state.CurrentItem));
+  for (int i = 0; i < state.RowCount(); ++i) {
+    const TBrowseItem* item = state.Row(i).ItemIndex.GetBrowseItem(static_cast<const TBrowseItem&>(state.CurrentItem));
     if (item && test(*item)) browse.InvalidateLowerListRow(i);
   }
 }

@@ -4,6 +4,8 @@
 #include "model/Blockretrieval.h"
 #include "model/Modelhooks.h"
 
+#include <algorithm>
+
 void TBrowseState::Init() {
   Clear();
   SelectedRow = 0;
@@ -52,12 +54,12 @@ bool PassesThrough(const TBrowseItem& root, const TBrowseItemIndex& path, TDiscB
 void TBrowseState::RemoveDiscBlock(TDiscBlockIndex block, bool& hit, bool& currentHit) {
   hit = false;
   currentHit = CurrentItem.Kind() == BrowseItem_Block && CurrentItem.Ident.Index == block;
-  for (int i = int(Rows.Count()) - 1; i >= 0; --i)
-    if (PassesThrough(CurrentItem, Rows[uint32_t(i)].ItemIndex, block)) {
-      Rows.Delete(uint32_t(i));
+  for (int i = RowCount() - 1; i >= 0; --i)
+    if (PassesThrough(CurrentItem, Row(i).ItemIndex, block)) {
+      DeleteRow(i);
       if (SelectedRow > i) --SelectedRow;
       hit = true;
     }
-  if (SelectedRow >= int(Rows.Count())) SelectedRow = int16_t(Rows.Count() > 0 ? Rows.Count() - 1 : 0);
+  if (SelectedRow >= RowCount()) SelectedRow = std::max(0, RowCount() - 1);
   EmptyItemsOf(CurrentItem, block);
 }

@@ -41,7 +41,7 @@ class TBrowseState {
  public:
   TArray<TLowerListRow> Rows;
   TBrowseItem CurrentItem;
-  int16_t SelectedRow = 0;
+  int SelectedRow = 0;
   uint8_t ListKind = 0;             // ListKind_*; also the relation the user's position is kept under
   uint16_t UpperPanelHeight = 100;  // of the upper panel when the state was stored
   uint8_t DisplayMode = DisplayMode_Brief;
@@ -66,4 +66,13 @@ class TBrowseState {
   // when any went, and the items showing it become empty in their places, so that the
   // paths of the other rows still hold. currentHit tells that the current item showed it.
   void RemoveDiscBlock(TDiscBlockIndex block, bool& hit, bool& currentHit);
+
+  // The rows by their int numbers (see TBrowse).
+  int RowCount() const { return int(Rows.Count()); }
+  bool HasRow(int row) const { return row >= 0 && row < RowCount(); }
+  TLowerListRow& Row(int row) { return Rows[uint32_t(row)]; }
+  const TLowerListRow& Row(int row) const { return Rows[uint32_t(row)]; }
+  // False when the row could not be made or is not there (reported).
+  bool InsertRow(int at) { return Rows.InsertEmpty(uint32_t(at)) >= 0; }
+  bool DeleteRow(int row) { return Rows.Delete(uint32_t(row)); }
 };

@@ -8,7 +8,7 @@
 #include "platform/forms/Tscreen.h"
 #include "platform/gui/Gui.h"
 
-void THyperRefInfo::Add(uint8_t kind, int16_t owner, int x, int y, int width, int height, const TStr& text) {
+void THyperRefInfo::Add(uint8_t kind, int owner, int x, int y, int width, int height, const TStr& text) {
   THyperRefInfoItem item;
   item.Owner = owner;
   item.X = int16_t(x);
@@ -20,7 +20,7 @@ void THyperRefInfo::Add(uint8_t kind, int16_t owner, int x, int y, int width, in
   Items.AddItem(std::move(item));
 }
 
-void THyperRefInfo::RemoveOwner(int16_t owner) {
+void THyperRefInfo::RemoveOwner(int owner) {
   // The areas of other owners stay where they are drawn, and so does their hover; only its
   // position in the list moves with the removals before it.
   int hovered = Hovered;
@@ -33,19 +33,19 @@ void THyperRefInfo::RemoveOwner(int16_t owner) {
   Hovered = int16_t(hovered);
 }
 
-bool THyperRefInfo::IsHovered(int16_t owner, int x, int y, int width, int height) const {
+bool THyperRefInfo::IsHovered(int owner, int x, int y, int width, int height) const {
   if (Hovered < 0 || Hovered >= int(Items.Count())) return false;
   const THyperRefInfoItem& item = Items[uint32_t(Hovered)];
   return item.Owner == owner && item.X == x && item.Y == y && item.Width == width && item.Height == height;
 }
 
-int THyperRefInfo::FindArea(int16_t owner, int x, int y) const {
+int THyperRefInfo::FindArea(int owner, int x, int y) const {
   for (uint32_t i = 0; i < Items.Count(); ++i)
     if (Items[i].Owner == owner && Items[i].Holds(x, y)) return int(i);
   return -1;
 }
 
-bool THyperRefInfo::HitTest(int16_t owner, int x, int y) {
+bool THyperRefInfo::HitTest(int owner, int x, int y) {
   const int area = FindArea(owner, x, y);
   if (area < 0) {
     DropHover();
@@ -90,7 +90,7 @@ void THyperRefInfo::InvalidateArea(int area) {
   fRecording = recording;
 }
 
-bool THyperRefInfo::Click(TMouseButton button, int16_t owner, int x, int y) {
+bool THyperRefInfo::Click(TMouseButton button, int owner, int x, int y) {
   const int area = FindArea(owner, x, y);
   if (area < 0) return false;
   DropHover();

@@ -22,7 +22,7 @@ class TLowerListView {
   int AnchorRow() const { return fAnchorRow; }
   // Whether the anchor stands on one of the list's `count` rows.
   bool HasAnchorWithin(int count) const { return fAnchorRow >= 0 && fAnchorRow < count; }
-  void SetAnchorRow(int row) { fAnchorRow = int16_t(row); }
+  void SetAnchorRow(int row) { fAnchorRow = row; }
   void DropAnchor() { fAnchorRow = -1; }
   // A row at or above the anchor left the list: the anchor moves up with its row (row 0
   // stays where it is).
@@ -45,7 +45,7 @@ class TLowerListView {
  private:
   int32_t fOffset = 0;
   int16_t fServiceRowHeight = DefaultServiceRowHeight;
-  int16_t fAnchorRow = -1;
+  int fAnchorRow = -1;
   bool fScrollRequested = false;
   bool fLayoutRequested = false;
   bool fWholeInvalidated = false;

@@ -8,12 +8,12 @@ struct TRowHover {
   static constexpr double NoAutoSelect = -1;
   static constexpr double AutoSelectPauseMs = 800;
 
-  int16_t Row = -1;  // -1 while the pointer is over no service row
+  int Row = -1;      // -1 while the pointer is over no service row
   double Since = 0;  // when Row last changed (date-time); NoAutoSelect once a row is selected or dragged
 
   // The pointer came onto another service row (-1: onto none) at `now`.
   void MoveTo(int row, double now) {
-    Row = int16_t(row);
+    Row = row;
     Since = now;
   }
   // A row was selected or a drag started: the tick selects nothing.

@@ -54,7 +54,7 @@ class BlockText : public ::testing::Test {
     return lines;
   }
 
-  int Draw(int16_t owner, const std::string& text, const std::string& link = "", int mode = BlockText_AllLines,
+  int Draw(int owner, const std::string& text, const std::string& link = "", int mode = BlockText_AllLines,
            bool compact = false, RECT rect = RECT{0, 0, 200, 200}, int indent = 10) {
     return painter.Draw(owner, *canvas, &textFont, &referenceFont, rect, text, link, indent, 0, mode, compact);
   }
