@@ -2,7 +2,8 @@
 // Signatures of command messages: GOST R 34.10-2012 with 256-bit keys on the CryptoPro-A
 // curve (1.2.643.2.2.35.1) over the GOST R 34.11-2012 256-bit digest, computed by the
 // system's crypto library. A signature tells which key pair wrote a message; whose key
-// that is, each installation learns by pinning the first key it sees for a correspondent.
+// that is, each installation learns by pinning the key of the first message it applies from a
+// correspondent.
 //
 // Byte forms, as the other GOST tools keep them:
 //   public key   64 bytes: X, then Y of the point, each 32 bytes little-endian

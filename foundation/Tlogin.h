@@ -123,7 +123,7 @@ class TLogin {
 };
 
 // The key a correspondent's messages are signed with, pinned when this installation first
-// saw a message of that LIdent.
+// applied a message of that LIdent.
 struct TPinnedKey {
   TStr LIdent;
   TStr Address;  // FROM_USER_EMAIL of that first message

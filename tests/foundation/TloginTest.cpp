@@ -155,7 +155,8 @@ std::string FirstFormatFile() {
 }
 
 // A login of the older format gets its signing pair when it is next unlocked, and keeps it;
-// a correspondent's first key is pinned and kept, and another key for it is refused.
+// a correspondent's key is pinned and kept when asked to, never when only asked whether it
+// may sign, and another key for it is refused.
 TEST(Tlogin, OlderLoginsGetASigningPairAtUnlockAndCorrespondentsKeysArePinned) {
   TScratchRoot root;
   const std::string path = root.Path() + "/Logins.cbs";
