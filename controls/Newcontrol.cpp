@@ -8,10 +8,9 @@
 void BuildControls(TWinControl& form, std::span<const TControlRow> rows) {
   for (const TControlRow& row : rows) {
     TWinControl* parent = &form;
-    if (!row.Parent.empty()) {
-      parent = dynamic_cast<TWinControl*>(form.FindComponent(row.Parent));
-      assert(parent && "a row's parent is an earlier row that takes controls");
-    }
+    if (row.Parent.Field) parent = row.Parent.Field();
+    else if (!row.Parent.Name.empty()) parent = dynamic_cast<TWinControl*>(form.FindComponent(row.Parent.Name));
+    assert(parent && "a row's parent is an earlier row that takes controls");
     TControl* control = row.Make.New(&form);
     control->SetName(row.Name);
     control->SetParent(parent);

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 // A component without a window (a menu, a common dialog), named and owned.
 template <class T>
@@ -58,12 +59,23 @@ TControlMaker New(TTuning<T> tune = nullptr) {
   return {[](TComponent* owner) { return new T(owner); }, TuningOf<T>(std::move(tune))};
 }
 
+// The parent a row's control goes on: the name of an earlier row ("" is the form itself), or
+// the form's member an earlier row was made into, for a container that carries no name.
+struct TRowParent {
+  TRowParent(const char* name) : Name(name) {}
+  TRowParent(std::string name) : Name(std::move(name)) {}
+  template <class T>
+  TRowParent(T*& field) : Field([&field]() -> TWinControl* { return field; }) {}
+  std::string Name;
+  std::function<TWinControl*()> Field;
+};
+
 // One control of a form's table. Rows are made in their order: a parent before its
 // children, and controls aligned to the same side stack in the order listed.
 struct TControlRow {
   TControlMaker Make;
   std::string Name;
-  std::string Parent;  // the name of an earlier row; "" is the form itself
+  TRowParent Parent;
   TPlace Place = {};
   TAlign Align = alNone;
   std::optional<std::string> Caption = std::nullopt;  // none keeps the control's own

@@ -1,6 +1,7 @@
-// A form built from a table of controls: every row named, on its parent, with its caption,
-// tuning, place and alignment, and a click on a made button reaching the row's handler; a
-// dialog's table made at run time, whose Enter and Escape press its OK and Cancel buttons.
+// A form built from a table of controls: every row named, on its parent (by name, or by
+// its member where the parent has none), with its caption, tuning, place and alignment, and
+// a click on a made button reaching the row's handler; a dialog's table made at run time,
+// whose Enter and Escape press its OK and Cancel buttons.
 
 #include "controls/Newcontrol.h"
 #include "tests/support/Headlessscreentest.h"
@@ -19,6 +20,8 @@ TEST_F(FormTable, RowsAreMadeInOrderOnTheirParentsAndAClickReachesTheirHandler) 
   TPanel *top = nullptr, *bottom = nullptr;
   TButton *receive = nullptr, *help = nullptr;
   TLabel* label = nullptr;
+  TPanel* unnamed = nullptr;
+  TEdit* inUnnamed = nullptr;
   TMemo* memo = nullptr;
   int received = 0;
   // clang-format off
@@ -29,6 +32,8 @@ TEST_F(FormTable, RowsAreMadeInOrderOnTheirParentsAndAClickReachesTheirHandler) 
        ""},
       {Into(label), "Label1", "PanelBottom", {100, 11, 80, 16}, alNone, "From EMail:"},
       {Into(help), "Button2", "PanelBottom", {496, 34, 80, 25}},
+      {Into(unnamed), "", "", {200, 6, 60, 25}, alNone, "Unnamed"},
+      {Into(inUnnamed), "", unnamed, {4, 4, 20, 16}},  // a container without a name, by its member
       {Into(memo), "Memo", "", {}, alClient},
   });
   // clang-format on
@@ -41,6 +46,8 @@ TEST_F(FormTable, RowsAreMadeInOrderOnTheirParentsAndAClickReachesTheirHandler) 
   EXPECT_EQ(receive->Parent(), top);
   EXPECT_EQ(label->Parent(), bottom);
   EXPECT_EQ(memo->Parent(), form);
+  EXPECT_EQ(inUnnamed->Parent(), unnamed);
+  EXPECT_EQ(unnamed->Parent(), form);
   EXPECT_EQ(receive->Owner(), form);
   EXPECT_EQ(receive->Caption(), "Receive");
   EXPECT_EQ(label->Caption(), "From EMail:");
