@@ -3,8 +3,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "controls/Ctlbitmaps.h"
+#include "controls/Newcontrol.h"
 #include "controls/Strutils.h"
 #include "platform/rtl/Rtl.h"
 
@@ -145,43 +147,47 @@ TCalculatorPanel::TCalculatorPanel(TComponent* AOwner, TCalcPanelLayout Layout) 
   SetBevelOuter(bvNone);
   SetBevelInner(bvNone);
   if (Layout == clDialog) buttonImages_ = CreateCalcButtonsBitmap();
+  // The keys of the layout, each where the layout puts it, then the memory sign of the dialog.
+  std::vector<TControlRow> rows;
   for (TCalcBtnKind kind = 1; kind <= 28; ++kind) {
     const TCalcBtnPlace& place = kPlaces[kind];
     int x = Layout == clDialog ? place.dialogX : place.popupX;
     int y = Layout == clDialog ? place.dialogY : place.popupY;
     if (x == kNone) continue;
-    auto* btn = new TCalcButton(this, kind);
     int w = Layout == clDialog ? 36 : 21;
     int h = Layout == clDialog ? 22 : 21;
     if ((Layout == clDialog && (kind == 21 || kind == 22)) || (Layout == clPopup && kind == 20)) w = 44;
-    btn->SetBounds(x, y, w, h);
-    btn->SetStyle(bsNew);
-    int cell = Layout == clDialog ? GlyphCellOf(kind) : -1;
-    if (cell >= 0) {
-      TBitmap glyph;
-      AssignBitmapCell(buttonImages_, &glyph, 6, 1, cell);
-      btn->SetCaption("");
-      btn->SetGlyph(&glyph);
-    }
-    btn->OnClick = [this](TObject* Sender) { CalcButtonClick(Sender); };
-    btn->SetParent(this);
-    btn->SetParentFont(true);
-    btn->Font()->SetColor(ColourOf(kind));
+    const int cell = Layout == clDialog ? GlyphCellOf(kind) : -1;
+    const auto tune = [this, cell](TCalcButton& button) {
+      button.SetStyle(bsNew);
+      if (cell >= 0) {
+        TBitmap glyph;
+        AssignBitmapCell(buttonImages_, &glyph, 6, 1, cell);
+        button.SetGlyph(&glyph);
+      }
+      button.OnClick = [this](TObject* Sender) { CalcButtonClick(Sender); };
+      button.SetParentFont(true);
+      button.Font()->SetColor(ColourOf(button.Kind()));
+    };
+    const TControlMaker key = {[kind](TComponent* owner) { return new TCalcButton(owner, kind); },
+                               TuningOf<TCalcButton>(tune)};
+    // A key drawn by its glyph shows no caption.
+    rows.push_back({key, "", "", {x, y, w, h}, alNone, cell >= 0 ? std::optional<std::string>("") : std::nullopt});
   }
   if (Layout == clDialog) {
-    memoryPanel_ = new TPanel(this);
-    memoryPanel_->SetBounds(6, 7, 34, 20);
-    memoryPanel_->SetBevelOuter(bvNone);
-    memoryPanel_->SetBevelInner(bvLowered);
-    memoryPanel_->SetParentColor(true);
-    memoryPanel_->SetParent(this);
-    memoryLabel_ = new TLabel(this);
-    memoryLabel_->SetAutoSize(false);
-    memoryLabel_->SetBounds(3, 3, 26, 14);
-    memoryLabel_->SetAlignment(taCenter);
-    memoryLabel_->SetCaption("");
-    memoryLabel_->SetParent(memoryPanel_);
+    const auto sunken = [](TPanel& panel) {
+      panel.SetBevelOuter(bvNone);
+      panel.SetBevelInner(bvLowered);
+      panel.SetParentColor(true);
+    };
+    const auto sign = [](TLabel& label) {
+      label.SetAutoSize(false);
+      label.SetAlignment(taCenter);
+    };
+    rows.push_back({Into(memoryPanel_, sunken), "", "", {6, 7, 34, 20}});
+    rows.push_back({Into(memoryLabel_, sign), "", memoryPanel_, {3, 3, 26, 14}, alNone, ""});
   }
+  BuildControls(*this, rows);
 }
 
 TCalculatorPanel::~TCalculatorPanel() { delete buttonImages_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/Newcontrol.h"
 #include "platform/rtl/Rtl.h"
 
 TExCalculatorForm::TExCalculatorForm(TComponent* AOwner) : TForm(AOwner) {
@@ -26,32 +27,33 @@ TExCalculatorForm::TExCalculatorForm(TComponent* AOwner) : TForm(AOwner) {
   menu_->Items()->Add(paste);
   menu_->OnPopup = [paste](TObject*) { paste->SetEnabled(Clipboard()->HasFormat(CF_TEXT)); };
 
-  mainPanel_ = new TPanel(this);
-  mainPanel_->SetAlign(alClient);
-  mainPanel_->SetBevelOuter(bvNone);
-  mainPanel_->SetParentFont(true);
-  mainPanel_->SetParent(this);
-  mainPanel_->SetPopupMenu(menu_);
-
-  displayPanel_ = new TPanel(this);
-  displayPanel_->SetBounds(6, 6, 230, 23);
-  displayPanel_->SetBevelOuter(bvNone);
-  displayPanel_->SetBorderStyle(bsSingle);
-  displayPanel_->SetParentColor(false);
-  displayPanel_->SetColor(clWindow);
-  displayPanel_->SetParent(mainPanel_);
-  displayPanel_->SetPopupMenu(menu_);
-
-  displayLabel_ = new TLabel(this);
-  displayLabel_->SetAutoSize(false);
-  displayLabel_->SetBounds(5, 2, 217, 15);
-  displayLabel_->SetAlignment(taRightJustify);
-  displayLabel_->SetCaption("0");
-  displayLabel_->SetParent(displayPanel_);
-
-  calcPanel_ = new TCalculatorPanel(this, clDialog);
-  calcPanel_->SetBounds(1, 30, 240, 129);
-  calcPanel_->SetParent(mainPanel_);
+  // Both panels offer the menu; the display is a white box.
+  const auto frame = [this](TPanel& panel) {
+    panel.SetBevelOuter(bvNone);
+    panel.SetParentFont(true);
+    panel.SetPopupMenu(menu_);
+  };
+  const auto window = [this](TPanel& panel) {
+    panel.SetBevelOuter(bvNone);
+    panel.SetBorderStyle(bsSingle);
+    panel.SetParentColor(false);
+    panel.SetColor(clWindow);
+    panel.SetPopupMenu(menu_);
+  };
+  const auto display = [](TLabel& label) {
+    label.SetAutoSize(false);
+    label.SetAlignment(taRightJustify);
+  };
+  const TControlMaker keys = {[this](TComponent* owner) { return calcPanel_ = new TCalculatorPanel(owner, clDialog); },
+                              nullptr};
+  // clang-format off
+  BuildControls(*this, {
+      {Into(mainPanel_, frame), "", "", {}, alClient},
+      {Into(displayPanel_, window), "", mainPanel_, {6, 6, 230, 23}},
+      {Into(displayLabel_, display), "", displayPanel_, {5, 2, 217, 15}, alNone, "0"},
+      {keys, "", mainPanel_, {1, 30, 240, 129}},
+  });
+  // clang-format on
   calcPanel_->SetDisplayControl(displayLabel_);
   calcPanel_->OnOk = [this](TObject*) { SetModalResult(mrOk); };
   calcPanel_->OnCancel = [this](TObject*) { SetModalResult(mrCancel); };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/Newcontrol.h"
 #include "platform/rtl/Rtl.h"
 
 TLocCalculator::TLocCalculator(TComponent* AOwner) : TCalculatorPanel(AOwner, clPopup) {
@@ -19,16 +20,16 @@ TPopupCalculator::TPopupCalculator(TCustomComboEdit* AOwner) : TPopupWindow(AOwn
   SetColor(clBtnFace);
   SetCalculatorFont(Font(), clPopup);
   if (ComponentState().Contains(csDesigning)) return;
-  calcPanel_ = new TLocCalculator(this);
-  calcPanel_->SetParent(this);
-  calcPanel_->SetAlign(alClient);
-  calcPanel_->SetBevelOuter(bvRaised);
-  calcPanel_->SetPrecision(15);
-  calcPanel_->SetVisible(true);
-  calcPanel_->OnTextChange = [this](TObject*) { InvalidateEditor(); };
-  calcPanel_->OnResult = [this](TObject*) {
-    if (calcPanel_->Status() != csError) CloseUp(true);
+  const auto keys = [this](TLocCalculator& panel) {
+    panel.SetBevelOuter(bvRaised);
+    panel.SetPrecision(15);
+    panel.SetVisible(true);
+    panel.OnTextChange = [this](TObject*) { InvalidateEditor(); };
+    panel.OnResult = [this](TObject*) {
+      if (calcPanel_->Status() != csError) CloseUp(true);
+    };
   };
+  BuildControls(*this, {{Into(calcPanel_, keys), "", "", {}, alClient}});
 }
 
 Variant TPopupCalculator::GetValue() {
