@@ -1,5 +1,6 @@
 #include "controls/Tpopupcalendar.h"
 
+#include "controls/Newcontrol.h"
 #include "platform/gui/Gui.h"
 #include "platform/rtl/Rtl.h"
 
@@ -51,19 +52,23 @@ TPopupCalendar::TPopupCalendar(TCustomComboEdit* AOwner) : TPopupWindow(AOwner) 
   // The client area starts inside the border.
   const int shifted[4] = {lefts[0] + 1, lefts[1] + 1, lefts[2] + 1, lefts[3] + 1};
   CreateCalendarNavButtons(this, this, shifted, 0, 14, [this] { return calendar_; }, buttons_);
-  titleLabel_ = new TLabel(this);
-  titleLabel_->SetAutoSize(false);
-  titleLabel_->SetAlignment(taCenter);
-  titleLabel_->SetBounds(29, 1, w - 58, 14);
-  titleLabel_->SetParent(this);
-  titleLabel_->OnDblClick = [this](TObject*) { calendar_->SetCalendarDate(Date()); };
-  calendar_ = new TLocCalendar(this);
-  calendar_->SetBounds(0, 15, w, ClientHeight() - 15);
-  calendar_->SetParent(this);
-  calendar_->OnChange = [this](TObject*) { UpdateTitle(); };
-  calendar_->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState Shift, int X, int Y) {
-    CalendarMouseUp(Button, Shift, X, Y);
+  const auto title = [this](TLabel& label) {
+    label.SetAutoSize(false);
+    label.SetAlignment(taCenter);
+    label.OnDblClick = [this](TObject*) { calendar_->SetCalendarDate(Date()); };
   };
+  const auto calendar = [this](TLocCalendar& grid) {
+    grid.OnChange = [this](TObject*) { UpdateTitle(); };
+    grid.OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState Shift, int X, int Y) {
+      CalendarMouseUp(Button, Shift, X, Y);
+    };
+  };
+  // clang-format off
+  BuildControls(*this, {
+      {Into(titleLabel_, title), "", "", {29, 1, w - 58, 14}},
+      {Into(calendar_, calendar), "", "", {0, 15, w, ClientHeight() - 15}},
+  });
+  // clang-format on
   UpdateTitle();
 }
 

@@ -1,5 +1,6 @@
 #include "controls/Tselectdatedlg.h"
 
+#include "controls/Newcontrol.h"
 #include "platform/gui/Gui.h"
 #include "platform/rtl/Rtl.h"
 
@@ -15,48 +16,39 @@ TSelectDateDlg::TSelectDateDlg(TComponent* AOwner) : TForm(AOwner) {
   SetCalendarFont(Font());
   SetKeyPreview(true);
 
-  topPanel_ = new TPanel(this);
-  topPanel_->SetAlign(alTop);
-  topPanel_->SetHeight(22);
-  topPanel_->SetBevelOuter(bvNone);
-  topPanel_->SetParent(this);
-  topPanel_->OnDblClick = [this](TObject*) { SetDate(::Date()); };
-  int w = ClientWidth();
+  const auto bare = [](TPanel& panel) { panel.SetBevelOuter(bvNone); };
+  const auto showsToday = [this](TControl& control) { control.OnDblClick = [this](TObject*) { SetDate(::Date()); }; };
+  const auto top = [&](TPanel& panel) {
+    bare(panel);
+    showsToday(panel);
+  };
+  const auto title = [&](TLabel& label) {
+    label.SetAutoSize(false);
+    label.SetAlignment(taCenter);
+    showsToday(label);
+  };
+  const auto calendar = [this](TExCalendar& grid) {
+    grid.SetParentFont(true);
+    grid.OnChange = [this](TObject*) { UpdateTitle(); };
+    grid.OnDblClick = [this](TObject*) { SetModalResult(mrOk); };
+  };
+  const int w = ClientWidth();
+  TPanel* bottom = nullptr;
+  // clang-format off
+  BuildControls(*this, {
+      {Into(topPanel_, top), "", "", {Keep, Keep, Keep, 22}, alTop},
+  });
+  // The year and month buttons stand before the title on the top panel.
   const int lefts[4] = {3, 20, w - 36, w - 19};
   CreateCalendarNavButtons(this, topPanel_, lefts, 3, 16, [this] { return calendar_; }, buttons_);
-  titleLabel_ = new TLabel(this);
-  titleLabel_->SetAutoSize(false);
-  titleLabel_->SetAlignment(taCenter);
-  titleLabel_->SetBounds(38, 4, w - 76, 14);
-  titleLabel_->SetParent(topPanel_);
-  titleLabel_->OnDblClick = topPanel_->OnDblClick;
-
-  auto* bottom = new TPanel(this);
-  bottom->SetAlign(alBottom);
-  bottom->SetHeight(30);
-  bottom->SetBevelOuter(bvNone);
-  bottom->SetParent(this);
-  auto* ok = new TButton(this);
-  ok->SetName("OkBtn");
-  ok->SetCaption("OK");
-  ok->SetBounds(w - 156, 3, 74, 24);
-  ok->SetModalResult(mrOk);
-  ok->SetDefault(true);
-  ok->SetParent(bottom);
-  auto* cancel = new TButton(this);
-  cancel->SetName("CancelBtn");
-  cancel->SetCaption("Cancel");
-  cancel->SetBounds(w - 78, 3, 74, 24);
-  cancel->SetModalResult(mrCancel);
-  cancel->SetCancel(true);
-  cancel->SetParent(bottom);
-
-  calendar_ = new TExCalendar(this);
-  calendar_->SetAlign(alClient);
-  calendar_->SetParentFont(true);
-  calendar_->SetParent(this);
-  calendar_->OnChange = [this](TObject*) { UpdateTitle(); };
-  calendar_->OnDblClick = [this](TObject*) { SetModalResult(mrOk); };
+  BuildControls(*this, {
+      {Into(titleLabel_, title), "", topPanel_, {38, 4, w - 76, 14}},
+      {Into(bottom, bare), "", "", {Keep, Keep, Keep, 30}, alBottom},
+      {New<TButton>(PressedByEnter(mrOk)), "OkBtn", bottom, {w - 156, 3, 74, 24}, alNone, "OK"},
+      {New<TButton>(PressedByEscape(mrCancel)), "CancelBtn", bottom, {w - 78, 3, 74, 24}, alNone, "Cancel"},
+      {Into(calendar_, calendar), "", "", {}, alClient},
+  });
+  // clang-format on
   UpdateTitle();
 }
 
