@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "controls/Newcontrol.h"
+
 namespace {
 
 TShortCut ShortCutOf(WORD Key, TShiftState Shift) {
@@ -156,14 +158,16 @@ void TEditButton::Click() {
 TCustomComboEdit::TCustomComboEdit(TComponent* AOwner) : TMaskEdit(AOwner) {
   controlStyle_.Include(csCaptureMouse);
   SetAutoSize(false);
-  btnControl_ = new TCustomControl(this);
-  btnControl_->SetControlStyle(btnControl_->ControlStyle() + TControlStyle{csReplicatable});
-  btnControl_->SetBounds(0, 0, 21, 17);
-  btnControl_->SetParent(this);
-  button_ = new TEditButton(this, this);
-  button_->SetBounds(0, 0, 21, 17);
-  button_->SetParent(btnControl_);
-  button_->OnClick = [this](TObject*) { DoClick(); };
+  const auto holder = [](TCustomControl& box) {
+    box.SetControlStyle(box.ControlStyle() + TControlStyle{csReplicatable});
+  };
+  const TControlMaker button = {[this](TComponent* owner) { return button_ = new TEditButton(owner, this); }, nullptr};
+  // clang-format off
+  BuildControls(*this, {
+      {Into(btnControl_, holder), "", "", {0, 0, 21, 17}},
+      {button, "", btnControl_, {0, 0, 21, 17}, alNone, std::nullopt, [this] { DoClick(); }},
+  });
+  // clang-format on
   SetHeight(21);
   UpdateBtnBounds();
 }
