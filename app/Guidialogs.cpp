@@ -1,7 +1,7 @@
 #include "app/Guidialogs.h"
 
 #include "app/Tformerror.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "dialogs/Tformauthor.h"
 #include "dialogs/Tformreaderproperty.h"
 #include "dialogs/Tformregeneratemident.h"

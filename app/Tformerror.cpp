@@ -1,6 +1,6 @@
 #include "app/Tformerror.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Terror.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"

@@ -1,6 +1,6 @@
 #include "app/Tformreadme.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tlabel.h"

@@ -5,7 +5,7 @@
 #include "app/Terminaldialogs.h"
 #include "app/Tformreadme.h"
 #include "browse/Tformbrowsemanager.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Workpaintbox.h"

@@ -1,7 +1,7 @@
 #include "browse/Tformbrowse.h"
 
 #include "browse/Tformbrowsemanager.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Terror.h"

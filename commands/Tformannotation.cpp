@@ -1,6 +1,6 @@
 #include "commands/Tformannotation.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Runexternalbrowser.h"
 #include "foundation/Tlogin.h"

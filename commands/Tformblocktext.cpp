@@ -3,7 +3,7 @@
 #include "browse/Paintsettings.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Tbrowsepars.h"
 #include "model/Blockretrieval.h"
 #include "model/Tdiscussion.h"

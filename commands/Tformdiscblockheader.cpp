@@ -3,7 +3,7 @@
 #include "browse/Paintsettings.h"
 #include "browse/Tbrowse.h"
 #include "commands/Tformblocktext.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
 #include "model/Blocklinks.h"

@@ -1,6 +1,6 @@
 #include "commands/Tformfixingtrouble.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tundo.h"

@@ -1,6 +1,6 @@
 #include "commands/Tformsearch.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
 

@@ -2,7 +2,7 @@
 // Pieces of the program's dialogs: the rows of a labelled edit on a line of its own, and the
 // reading of a whole number typed into an edit.
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 #include "dialogs/Tformbrowsepars.h"
 
 #include "dialogs/Dialogrows.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowsepars.h"
 #include "platform/forms/Colors.h"

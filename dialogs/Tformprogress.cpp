@@ -1,6 +1,6 @@
 #include "dialogs/Tformprogress.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tscreen.h"

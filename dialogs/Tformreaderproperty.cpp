@@ -1,7 +1,7 @@
 #include "dialogs/Tformreaderproperty.h"
 
 #include "dialogs/Dialogrows.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Guihooks.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"

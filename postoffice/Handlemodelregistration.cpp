@@ -3,6 +3,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Thandlerframe.h"
@@ -26,11 +27,11 @@ bool HandleCommand_RegistrateModel(TPostFilesHandler&, const std::string& path) 
     return false;
   }
   const uint8_t result = caller->HandleCommand_RegistrateModel(path);
-  if (result == 1) {
+  if (result == ModerationCall_NotDone) {
     ShowMessageBox(Caption, "Error calling moderation function.");
     return false;
   }
-  return result != 3;
+  return result != ModerationCall_LeaveUnhandled;
 }
 
 bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path) {

@@ -1,6 +1,6 @@
 #include "postoffice/Tformadvertisinglist.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Tbrowseglobal.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tclipboard.h"

@@ -1,6 +1,6 @@
 #include "postoffice/Tformcommandmessageheader.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Browsefont.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"

@@ -1,6 +1,6 @@
 #include "postoffice/Tformnewannotation.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "model/Tauthor.h"
 #include "model/Tcommandmessage.h"
 #include "platform/forms/Tbutton.h"

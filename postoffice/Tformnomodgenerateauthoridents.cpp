@@ -1,6 +1,6 @@
 #include "postoffice/Tformnomodgenerateauthoridents.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "model/Tauthor.h"
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussion.h"

@@ -1,6 +1,6 @@
 #include "postoffice/Tformpost.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Browsefont.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"

@@ -1,6 +1,6 @@
 #include "postoffice/Tformretrievesendpost.h"
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "net/Netsystem.h"
 #include "net/Tnetantifreeze.h"
 #include "platform/forms/Tapplication.h"

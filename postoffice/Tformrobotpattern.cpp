@@ -1,7 +1,7 @@
 #include "postoffice/Tformrobotpattern.h"
 
 #include "controls/Tcustomnumedit.h"
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "foundation/Textroutines.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"

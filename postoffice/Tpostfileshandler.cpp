@@ -8,6 +8,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "model/Unsavedchanges.h"
 #include "platform/kernel/Fileapi.h"
@@ -346,12 +347,12 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
   uint16_t adident = 0xFFFF;
   std::string agident;
   const uint8_t code = caller->HandleCommand_GenerateAuthorIdents(path, adident, agident);
-  if (code == 1) {
+  if (code == ModerationCall_NotDone) {
     // The library failed, not the message: it waits unmarked for a later run.
     ShowMessageBox(Caption, "Error calling moderation function.");
     fSetAside = true;
     storage.Files[index].Sendable = 0;
-  } else if (code != 3) {
+  } else if (code != ModerationCall_LeaveUnhandled) {
     if (const TRefreshAuthorData* refresh = FindRefreshAuthorData()) {
       handled = (*refresh)(*this, path, adident, agident);
     } else {

@@ -1,4 +1,4 @@
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tform.h"

@@ -2,7 +2,7 @@
 // tuning, place and alignment, and a click on a made button reaching the row's handler; a
 // dialog's table made at run time, whose Enter and Escape press its OK and Cancel buttons.
 
-#include "dialogs/Newcontrol.h"
+#include "controls/Newcontrol.h"
 #include "tests/support/Headlessscreentest.h"
 
 namespace {
