@@ -650,7 +650,9 @@ struct X11Display::Impl {
         ContinueTransfer(e.xproperty);
         break;
       case SelectionClear:
-        if (e.xselectionclear.selection == clipboard) owning = false;
+        // The loss may be old news: queued while another client owned the clipboard and
+        // taken after we took it back. The server's owner of now decides.
+        if (e.xselectionclear.selection == clipboard) owning = XGetSelectionOwner(dpy, clipboard) == helper;
         break;
       default: break;
     }
