@@ -196,6 +196,10 @@ bool TApplyingScope::EffectSaved() {
   return !scope || scope->Apply(true);
 }
 
+void TApplyingScope::Declined() {
+  if (TApplyingScope* scope = InnermostScope()) scope->fDeclined = true;
+}
+
 bool TApplyingScope::Apply(bool now) {
   const TModelHooks& hooks = ModelHooks();
   TAppliedMessages& applied = TAppliedMessages::Instance();
@@ -203,7 +207,8 @@ bool TApplyingScope::Apply(bool now) {
   for (const TReceivedMessage& message : fMessages) {
     if (now) kept = applied.Remember(message, Now()) && kept;
     else applied.Hold(fPath, message);
-    if (hooks.PinSignerKey && !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
+    if (!fDeclined && hooks.PinSignerKey &&
+        !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
       TError::Report("TApplyingScope - ключ подписи отправителя не закреплён: " + fPath);
       kept = false;
     }

@@ -85,7 +85,7 @@ class TAppliedMessages {
 // The messages that handlers open while one handler runs on the received file at `path`:
 // when it counts its message as handled, they are held as applied, and the key each was
 // signed with is pinned for its sender when none was (never before: a refused message
-// must not lock its sender's genuine messages out).
+// must not lock its sender's genuine messages out; nor for a request the user declined).
 class TApplyingScope {
  public:
   explicit TApplyingScope(std::string path);
@@ -102,6 +102,10 @@ class TApplyingScope {
   // that a crash before then does not apply them again. False (reported) when the record
   // or a key cannot be kept.
   static bool EffectSaved();
+  // The user answered No to the running handler's request: its messages still count as
+  // handled, so that they are not asked again, but vouch for no key, so that a stranger
+  // writing first in someone's name cannot lock the genuine sender out.
+  static void Declined();
 
  private:
   // Each message held (or, with `now`, written down) as applied and its key pinned.
@@ -109,4 +113,5 @@ class TApplyingScope {
   TApplyingScope* fOuter;
   std::string fPath;
   std::vector<TReceivedMessage> fMessages;
+  bool fDeclined = false;
 };

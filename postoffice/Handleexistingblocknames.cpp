@@ -6,6 +6,7 @@
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
 #include "model/Tdiscussion.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Thandlerframe.h"
 
 #include <vector>
@@ -71,7 +72,10 @@ bool HandleCommand_ExistingBlockNames(TPostFilesHandler&, const std::string& pat
   if (lost.Count) question += std::to_string(lost.Count) + " blocks are lost (" + lost.Text + ").\n";
   if (differ.Count) question += std::to_string(differ.Count) + " blocks differ from originals (" + differ.Text + ").\n";
   question += "Request correct blocks?";
-  if (ShowMessageBox(Command, question, "", "Yes|No", 0) != 0) return true;
+  if (ShowMessageBox(Command, question, "", "Yes|No", 0) != 0) {
+    TApplyingScope::Declined();
+    return true;
+  }
 
   std::string names;
   for (const std::string& name : requested) names += (names.empty() ? "" : ";") + name;

@@ -5,6 +5,7 @@
 #include "model/Messagecomposer.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Advisedlist.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Postcommands.h"
 #include "postoffice/Tformnomodgenerateauthoridents.h"
 #include "postoffice/Thandlerframe.h"
@@ -31,6 +32,7 @@ bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler&, const std::string& p
   if (d->Authors.FindAuthorByLIdent(lident) < 0 && closed &&
       ShowMessageBox(command, "Non-Subscriber " + ShownText(address) + " requests author identifier;\ngive it?", "",
                      "Yes|No", 0) != 0) {
+    TApplyingScope::Declined();
     give = false;
     comment = "Sorry. The Discussion is private.";
   }

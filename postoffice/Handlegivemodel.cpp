@@ -6,6 +6,7 @@
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
 #include "postoffice/Advisedlist.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostfileshandler.h"
@@ -48,9 +49,11 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
       const TDiscussionInfo& info = discussion->Info;
       if (info.Secret || info.SubscribersOnly) {
         if (ShowMessageBox(Command, "Non-advised person " + address + " requests the Discussion. Post it to him/her?",
-                           "", "Yes|No", 0) != 0)
+                           "", "Yes|No", 0) != 0) {
+          TApplyingScope::Declined();
           return discussion->SendCommand_YourCommandIgnored(MakeRecipientsList(address), TStr(Command), TStr(),
                                                             TStr());
+        }
       }
       if (!listed && !AddToAdvisedList(run.Post, address)) {
         TError::Report(frame.Who + " - список адресатов переполнен");

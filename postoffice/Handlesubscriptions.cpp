@@ -6,6 +6,7 @@
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
 #include "postoffice/Advisedlist.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostfileshandler.h"
@@ -31,8 +32,10 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
   if (!d) return false;
   const std::string name = d->GetName().ToString();
   if (ShowMessageBox(command, address + " requests subscribing for\n" + name + " discussion;\nsatisfy it?", "",
-                     "Yes|No", 0) != 0)
+                     "Yes|No", 0) != 0) {
+    TApplyingScope::Declined();
     return true;
+  }
   if (d->HasAuthorWithLIdent(lident)) {
     ShowMessageBox(command, address + " already subscribed for\n" + name + " discussion!");
     return true;

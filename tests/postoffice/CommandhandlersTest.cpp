@@ -1501,6 +1501,63 @@ TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
   EXPECT_EQ(pins(), "1 1");
 }
 
+// A stranger writes first in a reader's name asking to subscribe, and the leader declines:
+// the request is not asked again when delivered again, and it vouches for no key. The
+// genuine reader's own request then subscribes the reader and pins the reader's key.
+TEST_F(Handlers, ADeclinedRequestPinsNoKeyForTheNameItClaims) {
+  TLoginsStorage leaders, strangers, readers;
+  leaders.Load(Root + "leaders.cbs");
+  strangers.Load(Root + "strangers.cbs");
+  readers.Load(Root + "readers.cbs");
+  LogIn(leaders, "L-lead", "lead@x");
+  LogIn(strangers, "L-x", "x@x");
+  const TPublicKey genuine = LogIn(readers, "L-x", "x@x").PublicKey;
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto request = [&](TLoginsStorage& from, const std::string& path) {
+    RegisterLoginHooks(from);
+    Compose(path, "L-x", {{"FROM_USER_EMAIL", "x@x"}, {"COMMAND", "SUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
+    RegisterLoginHooks(leaders);
+  };
+  const auto pins = [&] {
+    TLoginsStorage saved;
+    saved.Load(Root + "leaders.cbs");
+    return std::to_string(leaders.Pins.Count()) + " " + std::to_string(saved.Pins.Count());
+  };
+  const std::string asked = "x@x requests subscribing for\nEcology discussion;\nsatisfy it?";
+
+  request(strangers, inbox + "sm-stranger");
+  const std::string forged = ReadFile(inbox + "sm-stranger");
+  Answer = 1;  // No
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  Answer = -1;
+  EXPECT_TRUE(Showed("SUBSCRIBE_ME", asked));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(Saved()->Authors.FindAuthorByLIdent(TStr("L-x")), -1);
+  EXPECT_EQ(pins(), "0 0");
+
+  WriteFile(inbox + "sm-stranger", forged);
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 0);
+  EXPECT_FALSE(Showed("SUBSCRIBE_ME", asked));
+  EXPECT_EQ(pins(), "0 0");
+  DeleteFileA((inbox + "sm-stranger").c_str());
+  TError::Instance().Reset();
+
+  request(readers, inbox + "sm-genuine");
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("SUBSCRIBE_ME", asked));
+  EXPECT_GE(Saved()->Authors.FindAuthorByLIdent(TStr("L-x")), 0);
+  EXPECT_EQ(pins(), "1 1");
+  TPublicKey known;
+  ASSERT_TRUE(leaders.KnownKeyOf(TStr("L-x"), known));
+  EXPECT_EQ(known, genuine);
+}
+
 // The Outbox messages whose names carry the short code, read as a handler reads them.
 static std::vector<TCommandMessageHeader> OutboxMessages(TPost& post, const std::string& command, const std::string& code) {
   std::vector<TCommandMessageHeader> found;
