@@ -36,14 +36,17 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
     TApplyingScope::Declined();
     return true;
   }
-  if (d->HasAuthorWithLIdent(lident)) {
-    ShowMessageBox(command, address + " already subscribed for\n" + name + " discussion!");
-    return true;
-  }
   bool listed = false;
   AdvisedComment(run.Post, address, listed);
   if (!listed && run.Post.AdvertisingList.Length() + address.size() + 4 > MaxListText)
     return FormatError(frame);
+  if (d->HasAuthorWithLIdent(lident)) {
+    // A run that subscribed the sender may have stopped before it kept the post state:
+    // the request satisfied again lists the address all the same.
+    if (!listed) AddToAdvisedList(run.Post, address);
+    ShowMessageBox(command, address + " already subscribed for\n" + name + " discussion!");
+    return true;
+  }
   // The answer first: a subscriber who cannot be told is not recorded, and the request
   // stays for a later run.
   TRecipientsList row;

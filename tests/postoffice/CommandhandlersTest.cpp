@@ -1558,6 +1558,32 @@ TEST_F(Handlers, ADeclinedRequestPinsNoKeyForTheNameItClaims) {
   EXPECT_EQ(known, genuine);
 }
 
+// The post state cannot be kept after a run subscribed a reader (the disk failed, or the
+// process died before it): the request stays, and handled again after the restart it
+// lists the reader's address though the reader is subscribed already.
+TEST_F(Handlers, ASubscriberLostFromTheAdvisedListIsListedWhenTheRequestComesAgain) {
+  AsLeader();
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  Compose(inbox + "sm", "L-new", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "SUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
+  ASSERT_TRUE(Post.Save());
+  const TStr kept = Post.CBSFileName;
+  Post.SetCBSFileName(Root + "gone/Post.cbs");
+  Perform();
+  Post.SetCBSFileName(kept);
+  ASSERT_TRUE(Post.Load());
+  EXPECT_EQ(Post.AdvertisingList.ToString(), "");
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{"sm"});
+  EXPECT_GE(Saved()->Authors.FindAuthorByLIdent(TStr("L-new")), 0);
+
+  TError::Instance().Reset();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("SUBSCRIBE_ME", "new@x already subscribed for\nEcology discussion!"));
+  EXPECT_TRUE(InboxNames().empty());
+  ASSERT_TRUE(Post.Load());
+  EXPECT_EQ(Post.AdvertisingList.ToString(), "new@x\r\n");
+}
+
 // The Outbox messages whose names carry the short code, read as a handler reads them.
 static std::vector<TCommandMessageHeader> OutboxMessages(TPost& post, const std::string& command, const std::string& code) {
   std::vector<TCommandMessageHeader> found;
