@@ -19,6 +19,17 @@ bool FormatError(const THandlerFrame& frame) {
   return false;
 }
 
+// The sender's row and every row of its address lose the mark their unsubscribing left,
+// each with its undo record, as unsubscribing set it.
+void Resubscribe(TDiscussion& d, int sender, const std::string& address) {
+  for (int i = 0; i < d.Authors.Count(); ++i) {
+    TAuthor& author = d.Authors.Author(i);
+    if (!author.Unsubscribed || (i != sender && !SameText(author.AutomaticEMail.View(), address))) continue;
+    d.Undo.AddAuthorFieldChange(i, AuthorField_Unsubscribed, author.Unsubscribed);
+    author.Unsubscribed = 0;
+  }
+}
+
 }  // namespace
 
 bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) {
@@ -40,7 +51,10 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
   AdvisedComment(run.Post, address, listed);
   if (!listed && run.Post.AdvertisingList.Length() + address.size() + 4 > MaxListText)
     return FormatError(frame);
-  if (d->HasAuthorWithLIdent(lident)) {
+  // A reader who left and asks again is subscribed again; only one still subscribed is
+  // told so.
+  const int known = d->Authors.FindAuthorByLIdent(lident);
+  if (known >= 0 && !d->Authors.Author(known).Unsubscribed) {
     // A run that subscribed the sender may have stopped before it kept the post state:
     // the request satisfied again lists the address all the same.
     if (!listed) AddToAdvisedList(run.Post, address);
@@ -56,10 +70,14 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !WriteCommandMessage(*d, header, "YS", frame.Who, 1))
     return false;
-  const int author = d->Authors.CreateAuthor(*d, lident, -1, 1);
-  if (author < 0) return false;
-  d->Authors.Author(author).AutomaticEMail = address;
-  d->Authors.Author(author).Subscriber = 1;
+  if (known >= 0) {
+    Resubscribe(*d, known, address);
+  } else {
+    const int author = d->Authors.CreateAuthor(*d, lident, -1, 1);
+    if (author < 0) return false;
+    d->Authors.Author(author).AutomaticEMail = address;
+    d->Authors.Author(author).Subscriber = 1;
+  }
   if (!listed) AddToAdvisedList(run.Post, address);
   return true;
 }

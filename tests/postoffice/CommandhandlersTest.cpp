@@ -702,6 +702,16 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-new2"))).Unsubscribed, 1);
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-me"))).Unsubscribed, 0);
 
+  // Asking again after leaving subscribes again, and is answered: not "already subscribed".
+  subscribe("L-new", "new@x");
+  Boxes.clear();
+  Perform();
+  EXPECT_FALSE(Showed("SUBSCRIBE_ME", "new@x already subscribed for\nEcology discussion!"));
+  EXPECT_EQ(mine->Authors.Author(author).Unsubscribed, 0);
+  EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-new2"))).Unsubscribed, 0);
+  out = ListFiles(Post.Outbox.FolderPath.ToString());
+  EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const std::string& n) { return n.find("-YS-") != n.npos; }), 2);
+
   // A malformed sender address is refused.
   subscribe("L-third", "a@x b@y");
   Reports.clear();
