@@ -1,13 +1,36 @@
 #include "tests/support/Xvfbserver.h"
 
+#include <errno.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 
 namespace xvfbtest {
+
+namespace {
+
+// Ends a server the test started. Under load a server has been seen to outlive its one
+// terminate signal (likely taken just as it went back to sleep, with no event to come),
+// and the test process waited for it until it was killed: the signal is repeated while
+// the server runs, and one deaf to it is killed.
+void EndChild(pid_t pid) {
+  const int ended = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));  // readable once it ends
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    kill(pid, attempt < 10 ? SIGTERM : SIGKILL);
+    pollfd p{ended, POLLIN, 0};
+    if (ended < 0 || poll(&p, 1, 500) > 0) break;
+  }
+  if (ended >= 0) close(ended);
+  int status;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
 
 XvfbServer::XvfbServer(const char* screen) {
   int pipeFds[2];
@@ -41,9 +64,7 @@ XvfbServer::~XvfbServer() { Stop(); }
 
 void XvfbServer::Stop() {
   if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  int status;
-  waitpid(pid_, &status, 0);
+  EndChild(pid_);
   pid_ = -1;
 }
 
@@ -137,10 +158,7 @@ WindowManager::WindowManager(const std::string& display) {
 }
 
 WindowManager::~WindowManager() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  int status;
-  waitpid(pid_, &status, 0);
+  if (pid_ > 0) EndChild(pid_);
 }
 
 }  // namespace xvfbtest
