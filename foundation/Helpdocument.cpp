@@ -4,6 +4,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tshellregistry.h"
 #include "platform/kernel/Process.h"
+#include "platform/kernel/Programfiles.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ std::string EscapePath(const std::string& path) {
 }  // namespace
 
 std::string HelpDocumentPath() {
-  const std::string folder = DocumentFolder().empty() ? platform::ProgramFolder() : DocumentFolder();
+  const std::string folder = DocumentFolder().empty() ? platform::ProgramDataFolder() : DocumentFolder();
   return folder + "/" + HelpDocumentName;
 }
 
