@@ -4,6 +4,7 @@
 
 #include "Apptesthelpers.h"
 #include "Programonterminal.h"
+#include "platform/kernel/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,16 @@ TEST(InstalledProgram, RunsFromAMovedPrefixAndFindsEveryFileInTheInstalledPlaces
   program.Signal(SIGTERM);
   EXPECT_EQ(program.Wait(), 0) << program.Output();
   EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
+
+  // The pointer engine's program takes its keyboard hook library from the prefix as well.
+  const long engine = platform::StartProgram("env", {"-u", "DISPLAY", prefix + "/bin/cursorwright"}, false);
+  ASSERT_GT(engine, 0);
+  const std::string maps = "/proc/" + std::to_string(engine) + "/maps";
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    return testsupport::ReadFile(maps).find(prefix + "/lib/quillaran/Leafsnare.so") != std::string::npos;
+  })) << testsupport::ReadFile(maps);
+  kill(static_cast<pid_t>(engine), SIGTERM);
+  EXPECT_EQ(platform::WaitProgram(engine), 0);
 }
 
 }  // namespace
