@@ -34,7 +34,8 @@ TEST(MailAccount, TheFirstStartTriesBothServersAndTheLoginQuestionGivesTheAccoun
   TInstallation anna(testsupport::ScratchFolder(), "Anna", "account", "anna's key 7");
   anna.SmtpServer = nowhere;
   ASSERT_TRUE(anna.Run([](TSession&) {}));
-  EXPECT_EQ(anna.LastBoxes(), "MAIL ACCOUNT: POP3 server " + pop3 + " answered\nSMTP server " + nowhere +
+  EXPECT_EQ(anna.LastBoxes(), "MAIL ACCOUNT: POP3 server " + pop3 +
+                                  " answered, not encrypted, login accepted\nSMTP server " + nowhere +
                                   " did not answer: connection refused\n");
 
   // "Mail account..." beside the key password: the same questions, proposing the account.
@@ -66,9 +67,12 @@ TEST(MailAccount, TheFirstStartTriesBothServersAndTheLoginQuestionGivesTheAccoun
             pop3 + "|" + nowhere + "|account|" + mail.Password + "|" + pop3 + "|" + smtp + "|account|wrong password|");
   const std::string boxes = anna.LastBoxes();
   EXPECT_EQ(boxes.rfind("MAIL ACCOUNT: POP3 server " + pop3 + " answered but refused: ", 0), 0u) << boxes;
-  EXPECT_NE(boxes.find("\nSMTP server " + smtp + " answered\nMAIL ACCOUNT: POP3 server " + pop3 +
-                       " answered\nSMTP server " + smtp + " answered\n"),
-            std::string::npos)
+  // The SMTP server is logged in to as well: a wrong password fails there too.
+  EXPECT_NE(boxes.find("\nSMTP server " + smtp + " answered but refused: "), std::string::npos) << boxes;
+  EXPECT_NE(
+      boxes.find("\nMAIL ACCOUNT: POP3 server " + pop3 + " answered, not encrypted, login accepted\nSMTP server " +
+                 smtp + " answered, not encrypted, login accepted\n"),
+      std::string::npos)
       << boxes;
 
   // Stored as at the first start: in the logins file, the mail password among the secrets.

@@ -7,7 +7,8 @@ const TMailServers& TMailServers::Get()
 {
     static const TMailServers servers = [] {
         TMailServers s;
-        std::ifstream in(std::string(QUILLARAN_BINARY_DIR) + "/mailservers/servers.env");
+        s.State = std::string(QUILLARAN_BINARY_DIR) + "/mailservers";
+        std::ifstream in(s.State + "/servers.env");
         std::map<std::string, std::string> values;
         for (std::string line; std::getline(in, line);) {
             auto eq = line.find('=');
@@ -20,6 +21,10 @@ const TMailServers& TMailServers::Get()
         s.SocksPort = port("SOCKS_PORT");
         s.SocksAuthPort = port("SOCKS_AUTH_PORT");
         s.Socks4Port = port("SOCKS4_PORT");
+        s.SmtpStartTLSPort = port("SMTP_STARTTLS_PORT");
+        s.Pop3STLSPort = port("POP3_STLS_PORT");
+        s.TLSHost = values["TLS_HOST"];
+        s.MailCA = values["MAIL_CA"];
         s.Password = values["MAIL_PASSWORD"];
         s.SocksUser = values["SOCKS_USER"];
         s.SocksPassword = values["SOCKS_PASSWORD"];

@@ -9,6 +9,13 @@ struct TMailServers {
     int SocksPort = 0;
     int SocksAuthPort = 0;
     int Socks4Port = 0;
+    // Encrypted: STARTTLS and STLS ports on 127.0.0.1, and (under root) a loopback
+    // address of its own whose 465 and 995 are encrypted from the start ("" when none).
+    int SmtpStartTLSPort = 0;
+    int Pop3STLSPort = 0;
+    std::string TLSHost;
+    std::string MailCA;   // the PEM file of the run's certificate authority
+    std::string State;    // the fixture's folder: the servers' logs (smtp.log, dovecot-tls.log)
     std::string Password; // of every mailbox
     std::string SocksUser;
     std::string SocksPassword;
