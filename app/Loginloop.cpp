@@ -56,7 +56,6 @@ bool TellHowServersAnswer(TEMailInfo& account) {
       TStr& server = pop3 ? account.POP3Server : account.SMTPServer;
       if (server.IsEmpty()) continue;
       std::string told;
-      exchange.RefusedUnencrypted = false;
       answered = exchange.TryServer(pop3, account, told) && answered;
       if (exchange.RefusedUnencrypted) unencrypted.push_back(&server);
       lines += (lines.empty() ? "" : "\n") + told;

@@ -1,13 +1,15 @@
 // Sending and fetching one message with a 20 MB attachment through aiosmtpd
 // and dovecot on 127.0.0.1 (started here from the tests' server scripts),
 // beside curl doing the same SMTP upload and POP3 download to the same
-// servers in the same run. Bytes per second count the attachment's bytes;
-// curl's figures include its process start.
+// servers in the same run; each in the clear (/0) and encrypted by STARTTLS
+// and STLS (/1). Bytes per second count the attachment's bytes; curl's
+// figures include its process start.
 #include "net/Netlibrary.h"
 #include "net/Tnetmessage.h"
 #include "net/Tnetmessageparts.h"
 #include "net/Tnetpop3.h"
 #include "net/Tnetsmtp.h"
+#include "net/Tnettlssession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,29 +80,38 @@ TServers& Servers()
     return servers;
 }
 
+// The servers' ports in the clear or encrypted, the run's authority trusted.
+int SmtpPort(bool ATLS) { return Servers().Port(ATLS ? "SMTP_STARTTLS_PORT" : "SMTP_PORT"); }
+int Pop3Port(bool ATLS) { return Servers().Port(ATLS ? "POP3_STLS_PORT" : "POP3_PORT"); }
+std::string CurlTLS(bool ATLS) { return ATLS ? " --ssl-reqd --cacert " + Servers().Env["MAIL_CA"] : ""; }
+
 template <class TClient>
 void Configure(TClient& AClient, int APort)
 {
-    AClient.SetHost("127.0.0.1");
-    AClient.SetPort(APort);
-    AClient.Username = User;
-    AClient.Password = Servers().Env["MAIL_PASSWORD"];
-    AClient.SetReadTimeout(120000);
+  setenv(MailCAVariable, Servers().Env["MAIL_CA"].c_str(), 1);
+  AClient.SetHost("127.0.0.1");
+  AClient.SetPort(APort);
+  AClient.Username = User;
+  AClient.Password = Servers().Env["MAIL_PASSWORD"];
+  AClient.SetReadTimeout(120000);
 }
 
-void SendWithOurClient()
-{
-    TNetSMTP smtp(nullptr);
-    Configure(smtp, Servers().Port("SMTP_PORT"));
-    smtp.SetAuthenticationType(atLogin);
-    smtp.Connect();
-    TNetMessage msg(nullptr);
-    msg.From()->SetAddress("sender@quillaran.test");
-    msg.Recipients()->Add()->SetAddress(User + "@quillaran.test");
-    msg.SetSubject("Quillaran### bench");
-    new TNetAttachment(msg.MessageParts(), (Servers().Work / "post.cab").string());
-    smtp.Send(&msg);
-    smtp.Disconnect();
+void SendWithOurClient(bool ATLS = false) {
+  TNetSMTP smtp(nullptr);
+  Configure(smtp, SmtpPort(ATLS));
+  smtp.SetAuthenticationType(atLogin);
+  smtp.Connect();
+  if (smtp.TLSVersion().empty() != !ATLS) {
+    std::fprintf(stderr, "the SMTP connection is not as asked\n");
+    std::exit(1);
+  }
+  TNetMessage msg(nullptr);
+  msg.From()->SetAddress("sender@quillaran.test");
+  msg.Recipients()->Add()->SetAddress(User + "@quillaran.test");
+  msg.SetSubject("Quillaran### bench");
+  new TNetAttachment(msg.MessageParts(), (Servers().Work / "post.cab").string());
+  smtp.Send(&msg);
+  smtp.Disconnect();
 }
 
 // The file of the message the mailbox holds.
@@ -145,36 +156,36 @@ std::string CurlAuth()
 
 void BM_SmtpSendOurs(benchmark::State& state)
 {
-    // The servers start and the connection warms once outside the timing, as for curl.
+  const bool tls = state.range(0) == 1;
+  // The servers start and the connection warms once outside the timing, as for curl.
+  Servers().EmptyMailbox();
+  DeliverOne();
+  Servers().EmptyMailbox();
+  for (auto _ : state) {
+    SendWithOurClient(tls);
+    state.PauseTiming();
     Servers().EmptyMailbox();
-    DeliverOne();
-    Servers().EmptyMailbox();
-    for (auto _ : state) {
-        SendWithOurClient();
-        state.PauseTiming();
-        Servers().EmptyMailbox();
-        state.ResumeTiming();
+    state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
 }
 
 void BM_SmtpSendCurl(benchmark::State& state)
 {
-    // The message as our client sent it, its lines ended by CR LF again for the wire.
-    const fs::path message = Servers().Work / "message.eml";
-    const fs::path ours = DeliverOne();
-    const std::string delivered = FileText(ours);
-    {
-        std::ifstream in(ours, std::ios::binary);
-        std::ofstream out(message, std::ios::binary);
-        for (std::string line; std::getline(in, line);)
-            out << line << "\r\n";
+  const bool tls = state.range(0) == 1;
+  // The message as our client sent it, its lines ended by CR LF again for the wire.
+  const fs::path message = Servers().Work / "message.eml";
+  const fs::path ours = DeliverOne();
+  const std::string delivered = FileText(ours);
+  {
+    std::ifstream in(ours, std::ios::binary);
+    std::ofstream out(message, std::ios::binary);
+    for (std::string line; std::getline(in, line);) out << line << "\r\n";
     }
     Servers().EmptyMailbox();
-    const std::string command = "curl -sS --url smtp://127.0.0.1:" + Servers().Env["SMTP_PORT"] +
+    const std::string command = "curl -sS --url smtp://127.0.0.1:" + std::to_string(SmtpPort(tls)) + CurlTLS(tls) +
                                 " --mail-from sender@quillaran.test --mail-rcpt " + User +
-                                "@quillaran.test --login-options AUTH=LOGIN" + CurlAuth() + " -T " +
-                                message.string();
+                                "@quillaran.test --login-options AUTH=LOGIN" + CurlAuth() + " -T " + message.string();
     // curl is timed only once the server stored from it what it stored from our client.
     if (Run(command) != 0 || FileText(StoredMessage()) != delivered) {
         state.SkipWithError("curl could not send, or the server stored another message from it");
@@ -195,22 +206,26 @@ void BM_SmtpSendCurl(benchmark::State& state)
 
 void BM_Pop3FetchOurs(benchmark::State& state)
 {
-    const std::string saved = (Servers().Work / "saved.cab").string();
-    for (auto _ : state) {
-        state.PauseTiming();
-        DeliverOne();
-        fs::remove(saved);
-        state.ResumeTiming();
-        TNetPOP3 pop(nullptr);
-        Configure(pop, Servers().Port("POP3_PORT"));
-        pop.Connect();
-        TNetMessage msg(nullptr);
-        pop.Retrieve(1, &msg);
-        for (int i = 0; i < msg.MessageParts()->Count(); ++i)
-            if (auto* a = dynamic_cast<TNetAttachment*>(msg.MessageParts()->Items(i)))
-                a->SaveToFile(saved);
-        pop.Delete(1);
-        pop.Disconnect();
+  const bool tls = state.range(0) == 1;
+  const std::string saved = (Servers().Work / "saved.cab").string();
+  for (auto _ : state) {
+    state.PauseTiming();
+    DeliverOne();
+    fs::remove(saved);
+    state.ResumeTiming();
+    TNetPOP3 pop(nullptr);
+    Configure(pop, Pop3Port(tls));
+    pop.Connect();
+    if (pop.TLSVersion().empty() == tls) {
+      state.SkipWithError("the POP3 connection is not as asked");
+      break;
+    }
+    TNetMessage msg(nullptr);
+    pop.Retrieve(1, &msg);
+    for (int i = 0; i < msg.MessageParts()->Count(); ++i)
+      if (auto* a = dynamic_cast<TNetAttachment*>(msg.MessageParts()->Items(i))) a->SaveToFile(saved);
+    pop.Delete(1);
+    pop.Disconnect();
     }
     if (fs::file_size(saved) != AttachmentSize)
         state.SkipWithError("the attachment came back changed");
@@ -219,18 +234,19 @@ void BM_Pop3FetchOurs(benchmark::State& state)
 
 void BM_Pop3FetchCurl(benchmark::State& state)
 {
-    const std::string url = "pop3://127.0.0.1:" + Servers().Env["POP3_PORT"];
-    const std::string out = (Servers().Work / "fetched.eml").string();
-    std::string stored;
-    for (auto _ : state) {
-        state.PauseTiming();
-        stored = FileText(DeliverOne());
-        state.ResumeTiming();
-        if (Run("curl -sS " + url + "/1" + CurlAuth() + " -o " + out) != 0 ||
-            Run("curl -sS " + url + CurlAuth() + " -X 'DELE 1' -I") != 0) {
-            state.SkipWithError("curl could not fetch");
-            break;
-        }
+  const bool tls = state.range(0) == 1;
+  const std::string url = "pop3://127.0.0.1:" + std::to_string(Pop3Port(tls));
+  const std::string out = (Servers().Work / "fetched.eml").string();
+  std::string stored;
+  for (auto _ : state) {
+    state.PauseTiming();
+    stored = FileText(DeliverOne());
+    state.ResumeTiming();
+    if (Run("curl -sS " + url + "/1" + CurlTLS(tls) + CurlAuth() + " -o " + out) != 0 ||
+        Run("curl -sS " + url + CurlTLS(tls) + CurlAuth() + " -X 'DELE 1' -I") != 0) {
+      state.SkipWithError("curl could not fetch");
+      break;
+    }
     }
     if (StoredLines(FileText(out)) != stored)
         state.SkipWithError("curl fetched another message than the mailbox held");
@@ -239,7 +255,7 @@ void BM_Pop3FetchCurl(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_SmtpSendOurs)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SmtpSendCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Pop3FetchOurs)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Pop3FetchCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmtpSendOurs)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmtpSendCurl)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Pop3FetchOurs)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Pop3FetchCurl)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();

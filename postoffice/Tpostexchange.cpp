@@ -186,6 +186,7 @@ bool TPostExchange::TryServer(bool pop3, const TEMailInfo& account, std::string&
   // An SMTP server is logged in to as the exchange does, when it offers the log-in.
   bool loggedIn = pop3;
   std::string encryption;
+  RefusedUnencrypted = false;
   try {
     client.Connect(ConnectTimeout);
     encryption = client.TLSVersion();

@@ -9,12 +9,11 @@
 #include "net/Tnetpop3.h"
 #include "net/Tnetsmtp.h"
 #include "net/Tnettlssession.h"
+#include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -51,12 +50,11 @@ void Configure(TNetTCPClient& AClient, const std::string& AHost, int APort, cons
 // A server's log once `AWhat` stands in it: the log is written by another process.
 std::string LogWith(const std::string& AFile, const std::string& AWhat)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    std::string log = netpeer::ReadFile(AFile);
-    while (log.find(AWhat) == std::string::npos && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::string log;
+    testsupport::Eventually([&] {
         log = netpeer::ReadFile(AFile);
-    }
+        return log.find(AWhat) != std::string::npos;
+    });
     return log;
 }
 
