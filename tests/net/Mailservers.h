@@ -24,3 +24,13 @@ struct TMailServers {
     // Read once; ports stay 0 when the fixture did not run.
     static const TMailServers& Get();
 };
+
+// A server off this machine, for a test: the running test is run again, in a network of
+// its own (root only), where the fixture's SMTP server in the clear listens on
+// OffMachineSmtp, an address that is not this machine's loopback, with the mailboxes
+// "tls" and "tlsplain" of its own. That run finds the
+// server's text in the environment variable OffMachineVariable. `AServerLog` gets the
+// server's log (a line for every AUTH attempt); false with `AOutput` when the run failed.
+inline constexpr const char* OffMachineSmtp = "198.18.0.1:2525";
+inline constexpr const char* OffMachineVariable = "QUILLARAN_OFF_MACHINE_SMTP";
+bool RunOffThisMachine(std::string& AServerLog, std::string& AOutput);

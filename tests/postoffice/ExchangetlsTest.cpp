@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -86,44 +85,12 @@ TEST(ExchangeTLS, ARefusedCertificateIsOneLineInTheTrialAndInTheExchangesLog) {
 }
 
 TEST(ExchangeTLS, AServerOffThisMachineWithoutEncryptionGetsNoPasswordUnlessTheAccountSaysPlainConnection) {
-  if (const char* server = std::getenv("QUILLARAN_OFF_MACHINE_SMTP")) return OffThisMachine(server);
+  if (const char* server = std::getenv(OffMachineVariable)) return OffThisMachine(server);
   if (geteuid() != 0) GTEST_SKIP() << "a network of its own needs root";
   ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
-  // The SMTP server listens on an address of a network that only this test's processes
-  // share (198.18.0.1, a test range), as a provider's server is off this machine.
-  const std::string folder = testsupport::ScratchFolder();
-  std::filesystem::create_directories(folder + "/mail/tls/Maildir/new");
-  std::filesystem::create_directories(folder + "/mail/tls/Maildir/tmp");
-  std::filesystem::create_directories(folder + "/mail/tls/Maildir/cur");
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  const std::string script =
-      "set -e\n"
-      "ip link set lo up\n"
-      "ip addr add 198.18.0.1/32 dev lo\n"
-      "/usr/bin/python3 " QUILLARAN_SOURCE_DIR
-      "/tests/net/servers/smtpserver.py --host 198.18.0.1 "
-      "--port 2525 --mailroot '" +
-      folder + "/mail' --users tls --password '" + TMailServers::Get().Password + "' --ready '" + folder +
-      "/ready' > '" + folder +
-      "/smtp.log' 2>&1 &\n"
-      "server=$!\n"
-      "until [ -s '" +
-      folder +
-      "/ready' ]; do kill -0 $server; sleep 0.05; done\n"
-      "set +e\n"
-      "QUILLARAN_OFF_MACHINE_SMTP=198.18.0.1:2525 '" +
-      self + "' --gtest_filter=ExchangeTLS." + test +
-      "\n"
-      "status=$?\n"
-      "kill $server; wait $server\n"
-      "exit $status\n";
-  testsupport::WriteFile(folder + "/inside.sh", script);
-  int status = -1;
-  const std::string output = testsupport::Run("unshare --net sh '" + folder + "/inside.sh' 2>&1", &status);
-  EXPECT_EQ(status, 0) << output;
+  std::string log, output;
+  EXPECT_TRUE(RunOffThisMachine(log, output)) << output;
   // The server was asked for a log-in once: over the plain connection the user chose.
-  const std::string log = testsupport::ReadFile(folder + "/smtp.log");
   EXPECT_NE(log.find("AUTH tls\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("AUTH tls\n"), log.rfind("AUTH tls\n")) << log;
 }
