@@ -88,6 +88,16 @@ BIO* SocketBio(int AFd)
     return bio;
 }
 
+// The wait an unfinished call asks for; Done when it asks none (it failed or ended).
+TNetTLSStep WaitAskedFor(int AError)
+{
+    if (AError == SSL_ERROR_WANT_READ)
+        return TNetTLSStep::WantRead;
+    if (AError == SSL_ERROR_WANT_WRITE)
+        return TNetTLSStep::WantWrite;
+    return TNetTLSStep::Done;
+}
+
 // The library's last reason, or AFallback when it kept none.
 std::string LastReason(const std::string& AFallback)
 {
@@ -156,14 +166,8 @@ TNetTLSStep TNetTLSSession::Handshake()
     const int result = SSL_connect(F->Session);
     if (result == 1)
         return TNetTLSStep::Done;
-    switch (SSL_get_error(F->Session, result)) {
-    case SSL_ERROR_WANT_READ:
-        return TNetTLSStep::WantRead;
-    case SSL_ERROR_WANT_WRITE:
-        return TNetTLSStep::WantWrite;
-    default:
-        break;
-    }
+    if (const TNetTLSStep wait = WaitAskedFor(SSL_get_error(F->Session, result)); wait != TNetTLSStep::Done)
+        return wait;
     const long verified = SSL_get_verify_result(F->Session);
     if (verified != X509_V_OK) {
         ERR_clear_error();
@@ -201,10 +205,8 @@ TNetTLSStep TNetTLSSession::Fill()
         return TNetTLSStep::Done;
     }
     const int error = SSL_get_error(F->Session, result);
-    if (error == SSL_ERROR_WANT_READ)
-        return TNetTLSStep::WantRead;
-    if (error == SSL_ERROR_WANT_WRITE)
-        return TNetTLSStep::WantWrite;
+    if (const TNetTLSStep wait = WaitAskedFor(error); wait != TNetTLSStep::Done)
+        return wait;
     // A close without the session's own good-bye ends the reading as a close does;
     // the protocol above notices a reply cut short.
     if (error == SSL_ERROR_ZERO_RETURN || (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0)) {
@@ -232,11 +234,8 @@ TNetTLSStep TNetTLSSession::Write(const void* ABuf, int32_t ALen, int32_t& AWrit
         AWritten = result;
         return TNetTLSStep::Done;
     }
-    const int error = SSL_get_error(F->Session, result);
-    if (error == SSL_ERROR_WANT_READ)
-        return TNetTLSStep::WantRead;
-    if (error == SSL_ERROR_WANT_WRITE)
-        return TNetTLSStep::WantWrite;
+    if (const TNetTLSStep wait = WaitAskedFor(SSL_get_error(F->Session, result)); wait != TNetTLSStep::Done)
+        return wait;
     Fail(result, "the encrypted connection to " + FHost + " broke");
 }
 
