@@ -395,6 +395,23 @@ void TFormPost::ButtonHandleClick() {
 
 void TFormPost::ExchangeMail(bool receive, bool send) {
   if (fRunning) return;
+  if (send) {
+    // With OutboxPost shown and no file marked, the file of the current row is the one to
+    // send, marked before the exchange looks for marks. What waits in the Outbox is packed
+    // first and goes out with this exchange.
+    std::string current;
+    if (fKind == PostKind_OutboxPost && fStorage) {
+      const int32_t index = FileOfRow(DrawGridPosts->Row());
+      if (index >= 0) current = fStorage->Files[uint32_t(index)].Name.ToString();
+    }
+    AutoHandle(fPost.Outbox);
+    if (fKind == PostKind_OutboxPost && fStorage) {
+      const bool marked =
+          std::any_of(fStorage->Files.begin(), fStorage->Files.end(), [](const TPostFile& f) { return f.Sendable; });
+      const int32_t index = current.empty() ? -1 : fStorage->FindPostFile(current);
+      if (!marked && index >= 0) fStorage->Files[uint32_t(index)].Sendable = 1;
+    }
+  }
   TArray<TEMailInfo> accounts;
   if (TLoginsStorage* logins = LoginsStorage()) {
     const int manager = logins->GetManagerLoginIndex();
@@ -415,20 +432,7 @@ void TFormPost::ExchangeMail(bool receive, bool send) {
       ShowMessageBox("AUTO-HANDLING",
                      std::to_string(done) + " " + fPost.InboxPost.FolderName.ToString() + " files auto-handled.");
   }
-  bool retire = send;
-  if (send && fKind == PostKind_OutboxPost && fStorage) {
-    const bool marked =
-        std::any_of(fStorage->Files.begin(), fStorage->Files.end(), [](const TPostFile& f) { return f.Sendable; });
-    if (!marked) {
-      const int32_t index = FileOfRow(DrawGridPosts->Row());
-      if (index >= 0) fStorage->Files[uint32_t(index)].Sendable = 1;
-      else {
-        MessageBeep(0);
-        retire = false;
-      }
-    }
-  }
-  if (retire) {
+  if (send) {
     fPost.OutboxPost.Refresh(fPost);
     fPost.OutboxPost.MoveProcessedToHistory(fPost);
   }
