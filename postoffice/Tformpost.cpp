@@ -7,7 +7,11 @@
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Textroutines.h"
+#include "foundation/Tlisteners.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussionsmanager.h"
+#include "model/Unsavedchanges.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tgrid.h"
@@ -434,11 +438,35 @@ void TFormPost::ExchangeMail(bool receive, bool send) {
   }
   if (send) {
     fPost.OutboxPost.Refresh(fPost);
+    LeaveMailedSubscriptions();
     fPost.OutboxPost.MoveProcessedToHistory(fPost);
   }
   if (fStorage) fStorage->Refresh(fPost);
   RefreshPostsList();
   FocusGrid();
+}
+
+void TFormPost::LeaveMailedSubscriptions() {
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (!manager) return;
+  for (const TPostFile& file : fPost.OutboxPost.Files) {
+    if (!file.Processed || file.Command.View() != "UNSUBSCRIBE_ME") continue;
+    const int index = manager->FindDiscussionByDIdent(file.DIdent, false, TStr(), TStr());
+    if (index < 0) continue;
+    TDiscussion& d = manager->GetDiscussion(index);
+    const bool loadedHere = !d.Loaded;
+    if (loadedHere && !d.Load()) continue;
+    if (d.Info.Subscribed) {
+      // Saved at once only when nothing else of the discussion waits to be saved: the
+      // user's own edits are saved when the user saves them.
+      const bool clean = !HasUnsavedChanges(d);
+      d.Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d.Info.Subscribed);
+      d.Info.Subscribed = 0;
+      if (clean) d.Save();
+      TListeners::SendPair(Notify_FoldersChanged, 0, 0, false);
+    }
+    if (loadedHere) d.Unload();
+  }
 }
 
 void TFormPost::TestIncompletePostFiles() {
