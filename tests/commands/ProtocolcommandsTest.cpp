@@ -231,6 +231,25 @@ TEST_F(ProtocolCommands, TheAnnotationGoesToTheAdvertisingListTheRobotAndTheWeb)
     }
 }
 
+// An empty advertising list is told: nobody receives the announcement by mail from it, and
+// the user learns where the list is kept.
+TEST_F(ProtocolCommands, AnAnnouncementToAnEmptyAdvertisingListSaysSo) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  PostState()->AdvertisingList = "";
+  for (int i = 0; i < 2; ++i) Answer(0);
+  Run(form->Browse, Command_Annotation);
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes()[0].Caption, "NEW_ANNOTATION");
+  EXPECT_EQ(Boxes()[0].Message,
+            "The advertising list is empty: nobody receives this announcement by mail from it.\nThe list is kept in "
+            "the post office's state (PostFiles.cbs); fill it with \"Edit advertising list\" in the folder of "
+            "discussions.");
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent.begin()->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "*");
+}
+
 TEST_F(ProtocolCommands, TheDiscussionInfoRefusesAnIllegalNickAndMakesASecretOnesKey) {
   TFormBrowse* form = OpenAsLeader();
   ASSERT_NE(form, nullptr);

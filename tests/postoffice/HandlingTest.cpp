@@ -607,7 +607,10 @@ TEST_F(Handling, AFullDiskLeavesTheMessageForTheNextRun) {
   EXPECT_TRUE(IsFileExists(inbox + "1-new"));
   EXPECT_TRUE(IsFileExists(inbox + "2-new"));
   EXPECT_FALSE(IsFileExists(inbox + "Set aside"));
-  EXPECT_NE(ReadFile(Root + "errors.log").find("ERROR MESSAGE: TBufWriter::Flush"), std::string::npos);
+  // errors.log holds the same text in UTF-8.
+  EXPECT_NE(ReadFile(Root + "errors.log")
+                .find(reinterpret_cast<const char*>(u8"ERROR MESSAGE: TBufWriter::Flush - ошибка записи в файл: There")),
+            std::string::npos);
 
   full = false;
   Boxes.clear();
