@@ -58,10 +58,11 @@ void AnnotationCommand(TCommand& command) {
     }
     if (!users.empty()) rows.AddItem(TRecipientsList{TStr(users), TStr()});
     else
-      ShowMessageBox("NEW_ANNOTATION",
-                     "The advertising list is empty: nobody receives this announcement by mail from it.\n"
-                     "The list is kept in the post office's state (PostFiles.cbs); fill it with \"Edit advertising list\" in the "
-                     "folder of discussions.");
+      ShowMessageBox(
+          "NEW_ANNOTATION",
+          "The advertising list is empty: nobody receives this announcement by mail from it.\n"
+          "The list is kept in the post office's state (PostFiles.cbs); fill it with \"Edit advertising list\" in the "
+          "folder of discussions.");
     if (post->RobotEnabled && !post->RobotEMail.IsEmpty()) rows.AddItem(TRecipientsList{TStr("*"), post->RobotEMail});
   }
   rows.AddItem(TRecipientsList{TStr("*"), TStr()});

@@ -365,8 +365,8 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     storage.Files[index].Sendable = 0;
     if (!fToldModerationWaits)
       ShowMessageBox(Caption, "The author identifier request " + ShownText(storage.Files[index].Name.ToString()) +
-                                  " of the discussion " + discussed.GetName().ToString() +
-                                  " waits in " + storage.FolderName.ToString() +
+                                  " of the discussion " + discussed.GetName().ToString() + " waits in " +
+                                  storage.FolderName.ToString() +
                                   ": the moderation library cannot be called now (it is switched off, did not load, "
                                   "or this login may not moderate). The request is answered in a later run.");
     fToldModerationWaits = true;

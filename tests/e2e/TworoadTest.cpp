@@ -98,9 +98,8 @@ TEST_F(SendAfterPerform, TheModelAnsweredInTheInboxGoesOutWithSend) {
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("GIVE_MODEL");
-    s.Script.Answer("TFormCommandMessageHeader", [&](TCustomForm& receivers) {
-      platform::PressControl(receivers, "ButtonOk");
-    });
+    s.Script.Answer("TFormCommandMessageHeader",
+                    [&](TCustomForm& receivers) { platform::PressControl(receivers, "ButtonOk"); });
     s.Confirm("FORM_NEW_MODEL");
     InPostOffice(s, [&s](TCustomForm& office) {
       Exchange(s, office, "Button1");

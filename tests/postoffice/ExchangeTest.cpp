@@ -337,8 +337,9 @@ TEST_F(Exchange, ALocalFaultWhileReceivingLeavesTheMailOnTheServerForTheNextRun)
   TempFolder = temp;
   EXPECT_TRUE(exchange.Logged("Error receiving message (Cannot create a temporary file for an attachment)"))
       << exchange.Log();
-  EXPECT_TRUE(exchange.Logged("Message #1 left on the server: the fault is on this computer, not in the message. "
-                              "Receiving stopped; the next run receives it."))
+  EXPECT_TRUE(
+      exchange.Logged("Message #1 left on the server: the fault is on this computer, not in the message. "
+                      "Receiving stopped; the next run receives it."))
       << exchange.Log();
   EXPECT_FALSE(exchange.Logged("Message #1 cannot be read - deleted..."));
   EXPECT_EQ(exchange.Lines.back(), "Finished.");

@@ -600,17 +600,19 @@ TEST_F(Handling, AFullDiskLeavesTheMessageForTheNextRun) {
   ASSERT_TRUE(RunOver(Post.Inbox, {"1-new", "2-new"}, done));
   EXPECT_EQ(done, 0);
   ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "The Inbox file 1-new could not be handled because of a fault on this computer "
-                           "(TBufWriter::Flush - ошибка записи в файл: There is not enough space on the disk.). "
-                           "The file stays in Inbox and is handled again in the next run.");
+  EXPECT_EQ(Boxes[0].Text,
+            "The Inbox file 1-new could not be handled because of a fault on this computer "
+            "(TBufWriter::Flush - ошибка записи в файл: There is not enough space on the disk.). "
+            "The file stays in Inbox and is handled again in the next run.");
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   EXPECT_TRUE(IsFileExists(inbox + "1-new"));
   EXPECT_TRUE(IsFileExists(inbox + "2-new"));
   EXPECT_FALSE(IsFileExists(inbox + "Set aside"));
   // errors.log holds the same text in UTF-8.
-  EXPECT_NE(ReadFile(Root + "errors.log")
-                .find(reinterpret_cast<const char*>(u8"ERROR MESSAGE: TBufWriter::Flush - ошибка записи в файл: There")),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFile(Root + "errors.log")
+          .find(reinterpret_cast<const char*>(u8"ERROR MESSAGE: TBufWriter::Flush - ошибка записи в файл: There")),
+      std::string::npos);
 
   full = false;
   Boxes.clear();
@@ -652,7 +654,8 @@ TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarys
   discussion.Info.ModeratorLoginIdent = 0;  // this installation's manager login
   discussion.Info.Name = "M";
   ASSERT_TRUE(discussion.Save());
-  TDiscussion& elsewhere = Manager.GetDiscussion(Manager.CreateNewDiscussion(Manager.DiscussedRoot, TStr("E"), true, 0));
+  TDiscussion& elsewhere =
+      Manager.GetDiscussion(Manager.CreateNewDiscussion(Manager.DiscussedRoot, TStr("E"), true, 0));
   elsewhere.Info.DIdent = "D-E";
   elsewhere.Info.ModeratorLoginIdent = logins.GetLogin(correspondent).Ident;
   ASSERT_TRUE(elsewhere.Save());
@@ -672,11 +675,13 @@ TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarys
   EXPECT_EQ(done, 1);
   EXPECT_EQ(handled, 1);
   ASSERT_EQ(Boxes.size(), 2u);
-  EXPECT_EQ(Boxes[0].Text, "The author identifier request 0-gai of the discussion M waits in Inbox: the moderation "
-                           "library cannot be called now (it is switched off, did not load, or this login may not "
-                           "moderate). The request is answered in a later run.");
+  EXPECT_EQ(Boxes[0].Text,
+            "The author identifier request 0-gai of the discussion M waits in Inbox: the moderation "
+            "library cannot be called now (it is switched off, did not load, or this login may not "
+            "moderate). The request is answered in a later run.");
   EXPECT_EQ(Boxes[1].Text.rfind("1 file set aside:\n0-gai-e: Can't call moderation function -\ncurrent user don't "
-                                "have Moderate permission.\n", 0),
+                                "have Moderate permission.\n",
+                                0),
             0u)
       << Boxes[1].Text;
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "0-gai"));
