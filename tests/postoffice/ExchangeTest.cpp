@@ -356,6 +356,42 @@ TEST_F(Exchange, ALocalFaultWhileReceivingLeavesTheMailOnTheServerForTheNextRun)
   EXPECT_EQ(Count("postlocal"), 0) << exchange.Log();
 }
 
+// Cancel is heard inside one long message: pressed while a 2 MB post mail comes in, it ends
+// the retrieval; the mail stays on the server, whole, for the next run.
+TEST_F(Exchange, CancelEndsTheRetrievalOfOneLongMessage) {
+  class TCancelledExchange : public TLoggedExchange {
+   public:
+    int Heard = 0;
+
+   protected:
+    void ProcessMessages() override {
+      // The user presses Cancel once the message is coming in.
+      if (!Lines.empty() && Lines.back() == "Message #1 receiving..." && ++Heard == 2) Cancel = 1;
+    }
+  } cancelled;
+  cancelled.Post = &Post;
+  cancelled.Accounts = &accounts;
+  cancelled.Pop3Port = Servers().Pop3;
+  cancelled.ReadTimeout = 20000;
+  cancelled.ReceiveFolderName = "InboxPost";
+  cancelled.ReceiveFolderPath = Post.InboxPost.FolderPath.ToString();
+  const std::string big = Root + "big";
+  WriteFile(big, testsupport::RandomBytes(2 << 20, 7));
+  Deliver("postcancel", "1-post", "", "Quillaran### C 2005.12.19 14:05:09 #0", {{"C.1_1", big}});
+  ASSERT_EQ(Count("postcancel"), 1);
+  AddAccount("postcancel");
+  cancelled.ReceiveStep();
+  EXPECT_EQ(cancelled.Heard, 2) << cancelled.Log();
+  EXPECT_TRUE(cancelled.Logged("Aborting...")) << cancelled.Log();
+  EXPECT_EQ(cancelled.Lines.back(), "Finished.");
+  EXPECT_EQ(RunPeer("ls -A " + Post.InboxPost.FolderPath.ToString()), "");
+  EXPECT_EQ(Count("postcancel"), 1);
+
+  exchange.ReceiveStep();
+  EXPECT_EQ(ReadFile(Post.InboxPost.FolderPath.ToString() + "C.1_1"), ReadFile(big));
+  EXPECT_EQ(Count("postcancel"), 0) << exchange.Log();
+}
+
 // Junk sent first under the name of a post's part takes the name; the real part is kept
 // beside it, the set that unpacks is joined, and the junk is set aside.
 TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
