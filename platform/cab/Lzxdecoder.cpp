@@ -310,22 +310,10 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
 void LzxDecoder::Translate(std::uint8_t* out, std::size_t size) {
   if (!intelStarted_ || intelFileSize_ == 0 || frames_ >= kTranslatedFrames || size <= 10) return;
   const std::int64_t fileSize = intelFileSize_;
-  // A call in the last ten bytes of a frame is never translated.
-  const std::uint8_t* const end = out + size - 10;
-  for (std::uint8_t* p = out; (p = static_cast<std::uint8_t*>(std::memchr(p, 0xE8, static_cast<std::size_t>(end - p))));) {
-    const std::int64_t pos = static_cast<std::int64_t>(total_) + (p - out);
-    const std::int64_t absolute = static_cast<std::int32_t>(Le32(p + 1));
-    if (absolute >= -pos && absolute < fileSize) {
-      const std::int64_t relative = absolute >= 0 ? absolute - pos : absolute + fileSize;
-      const auto v = static_cast<std::uint32_t>(relative);
-      p[1] = static_cast<std::uint8_t>(v);
-      p[2] = static_cast<std::uint8_t>(v >> 8);
-      p[3] = static_cast<std::uint8_t>(v >> 16);
-      p[4] = static_cast<std::uint8_t>(v >> 24);
-    }
-    p += 5;
-    if (p >= end) break;
-  }
+  ChangeCalls(out, size, static_cast<std::int64_t>(total_), [fileSize](std::int64_t absolute, std::int64_t at) {
+    if (absolute < -at || absolute >= fileSize) return absolute;
+    return absolute >= 0 ? absolute - at : absolute + fileSize;
+  });
 }
 
 bool LzxDecoder::Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize) {

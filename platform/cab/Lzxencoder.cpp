@@ -258,24 +258,11 @@ void PutBlockHeader(BitWriter& bits, bool first, int type, std::size_t size) {
 // Makes the relative targets of the frame's calls absolute, the reverse of
 // what the reader does; position is the frame's place in the folder.
 void TranslateCalls(std::uint8_t* data, std::size_t size, std::int64_t position) {
-  if (size <= 10) return;
   constexpr std::int64_t limit = kTranslationSize;
-  const std::uint8_t* const end = data + size - 10;
-  for (std::uint8_t* p = data;
-       (p = static_cast<std::uint8_t*>(std::memchr(p, 0xE8, static_cast<std::size_t>(end - p))));) {
-    const std::int64_t pos = position + (p - data);
-    const std::int64_t relative = static_cast<std::int32_t>(Le32(p + 1));
-    if (relative >= -pos && relative < limit) {
-      const std::int64_t absolute = relative < limit - pos ? relative + pos : relative - limit;
-      const auto v = static_cast<std::uint32_t>(absolute);
-      p[1] = static_cast<std::uint8_t>(v);
-      p[2] = static_cast<std::uint8_t>(v >> 8);
-      p[3] = static_cast<std::uint8_t>(v >> 16);
-      p[4] = static_cast<std::uint8_t>(v >> 24);
-    }
-    p += 5;
-    if (p >= end) break;
-  }
+  ChangeCalls(data, size, position, [](std::int64_t relative, std::int64_t at) {
+    if (relative < -at || relative >= limit) return relative;
+    return relative < limit - at ? relative + at : relative - limit;
+  });
 }
 
 }  // namespace
