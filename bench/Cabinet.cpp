@@ -63,7 +63,9 @@ bool SameAsSource(Kind kind, const std::string& dir) {
 
 bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::string OurCabinet(Kind kind, TCabCompressionType type) { return KindDir(kind) + (type == cctLzx ? "/ours-lzx.cab" : "/ours-mszip.cab"); }
+std::string OurCabinet(Kind kind, TCabCompressionType type) {
+  return KindDir(kind) + (type == cctLzx ? "/ours-lzx.cab" : "/ours-mszip.cab");
+}
 
 void PackOurs(Kind kind, TCabCompressionType type) {
   TCabWriter writer(nullptr);
@@ -106,7 +108,9 @@ const std::string& OurLzxCabinet(Kind kind) {
 // Peers that unpack an archive into a folder.
 std::string CabextractInto(const std::string& dir, const std::string& cab) { return "cabextract -q -d " + dir + " " + cab; }
 std::string SevenZipInto(const std::string& dir, const std::string& cab) { return "7z x -y -o" + dir + " " + cab; }
-std::string GcabInto(const std::string& dir, const std::string& cab) { return "mkdir -p " + dir + " && gcab -x -C " + dir + " " + cab; }
+std::string GcabInto(const std::string& dir, const std::string& cab) {
+  return "mkdir -p " + dir + " && gcab -x -C " + dir + " " + cab;
+}
 std::string WimapplyInto(const std::string& dir, const std::string& wim) { return "wimapply " + wim + " " + dir; }
 using Unpacker = std::string (*)(const std::string&, const std::string&);
 
@@ -124,7 +128,8 @@ std::function<void(const std::string&)> PeerUnpacker(const std::string& archive,
 }
 
 // Runs one side once and checks what it unpacked.
-bool Checked(benchmark::State& state, Kind kind, const std::function<void(const std::string&)>& unpack, const std::string& what) {
+bool Checked(benchmark::State& state, Kind kind, const std::function<void(const std::string&)>& unpack,
+             const std::string& what) {
   const std::string dir = Root() + "/x-check";
   fs::remove_all(dir);
   unpack(dir);
@@ -209,7 +214,8 @@ void BM_PackMszip(benchmark::State& state) {
   if (!Checked(state, kind, PeerUnpacker(OurCabinet(kind, cctMsZip), GcabInto), "gcab on our cabinet") ||
       !Checked(state, kind, OurUnpacker(gcab), "our reader on gcab's cabinet"))
     return;
-  Compare(state, [&] { PackOurs(kind, cctMsZip); }, [&] { PackGcab(kind, gcab); });
+  Compare(
+      state, [&] { PackOurs(kind, cctMsZip); }, [&] { PackGcab(kind, gcab); });
   Sizes(state, OurCabinet(kind, cctMsZip), gcab);
 }
 
@@ -224,26 +230,15 @@ void BM_PackLzx(benchmark::State& state) {
       !Checked(state, kind, PeerUnpacker(OurCabinet(kind, cctLzx), SevenZipInto), "7z on our LZX cabinet") ||
       !Checked(state, kind, PeerUnpacker(wim, WimapplyInto), "wimapply on wimlib's archive"))
     return;
-  Compare(state, [&] { PackOurs(kind, cctLzx); }, [&] { PackWimlib(kind, wim); });
+  Compare(
+      state, [&] { PackOurs(kind, cctLzx); }, [&] { PackWimlib(kind, wim); });
   Sizes(state, OurCabinet(kind, cctLzx), wim);
 }
 
-// MSZIP: gcab's cabinet; LZX: ours.
-void BM_UnpackMszipGcab(benchmark::State& state) {
+// Unpacking a cabinet of the kind (MSZIP: gcab's; LZX: ours) beside a peer.
+void BM_Unpack(benchmark::State& state, const std::string& (*cabinet)(Kind), Unpacker peer, const char* peerName) {
   const Kind kind = KindOf(state);
-  CompareUnpacking(state, kind, GcabCabinet(kind), GcabInto, "gcab");
-}
-void BM_UnpackMszipCabextract(benchmark::State& state) {
-  const Kind kind = KindOf(state);
-  CompareUnpacking(state, kind, GcabCabinet(kind), CabextractInto, "cabextract");
-}
-void BM_UnpackLzxCabextract(benchmark::State& state) {
-  const Kind kind = KindOf(state);
-  CompareUnpacking(state, kind, OurLzxCabinet(kind), CabextractInto, "cabextract");
-}
-void BM_UnpackLzx7z(benchmark::State& state) {
-  const Kind kind = KindOf(state);
-  CompareUnpacking(state, kind, OurLzxCabinet(kind), SevenZipInto, "7z");
+  CompareUnpacking(state, kind, cabinet(kind), peer, peerName);
 }
 
 }  // namespace
@@ -251,7 +246,13 @@ void BM_UnpackLzx7z(benchmark::State& state) {
 // The argument is the kind of data: 0 text, 1 sources, 2 executables, 3 compressed.
 BENCHMARK(BM_PackMszip)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_PackLzx)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_UnpackMszipGcab)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_UnpackMszipCabextract)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_UnpackLzxCabextract)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_UnpackLzx7z)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+#define UNPACKING(name, cabinet, peer, peerName)              \
+  BENCHMARK_CAPTURE(BM_Unpack, name, cabinet, peer, peerName) \
+      ->DenseRange(0, 3)                                      \
+      ->Unit(benchmark::kMillisecond)                         \
+      ->Iterations(5)                                         \
+      ->UseRealTime()
+UNPACKING(MszipGcab, GcabCabinet, GcabInto, "gcab");
+UNPACKING(MszipCabextract, GcabCabinet, CabextractInto, "cabextract");
+UNPACKING(LzxCabextract, OurLzxCabinet, CabextractInto, "cabextract");
+UNPACKING(Lzx7z, OurLzxCabinet, SevenZipInto, "7z");

@@ -39,10 +39,12 @@ std::vector<std::string> SortedFiles(const std::string& dir, bool recursive, Fil
   std::vector<std::string> files;
   std::error_code ec;
   auto take = [&](const fs::directory_entry& e) {
-    if (e.is_regular_file(ec) && !e.is_symlink(ec) && filter(e.path().filename().string())) files.push_back(e.path().string());
+    if (e.is_regular_file(ec) && !e.is_symlink(ec) && filter(e.path().filename().string()))
+      files.push_back(e.path().string());
   };
   if (recursive) {
-    for (fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end; it != end; it.increment(ec))
+    for (fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end; it != end;
+         it.increment(ec))
       take(*it);
   } else {
     for (fs::directory_iterator it(dir, ec), end; it != end; it.increment(ec)) take(*it);
@@ -74,14 +76,13 @@ inline std::string Make(Kind kind, std::size_t size) {
   std::vector<std::string> files;
   switch (kind) {
     case Kind::Text:
-      files = SortedFiles("/usr/share/doc", true, [](const std::string& n) { return n.rfind("changelog", 0) == 0 && EndsWith(n, ".gz"); });
+      files = SortedFiles("/usr/share/doc", true,
+                          [](const std::string& n) { return n.rfind("changelog", 0) == 0 && EndsWith(n, ".gz"); });
       break;
     case Kind::Sources:
       files = SortedFiles("/usr/include", true, [](const std::string& n) { return EndsWith(n, ".h"); });
       break;
-    case Kind::Executables:
-      files = SortedFiles("/usr/bin", false, [](const std::string&) { return true; });
-      break;
+    case Kind::Executables: files = SortedFiles("/usr/bin", false, [](const std::string&) { return true; }); break;
     case Kind::Compressed:
       files = SortedFiles("/usr/share/doc", true, [](const std::string& n) { return EndsWith(n, ".gz"); });
       break;
@@ -93,7 +94,10 @@ inline std::string Make(Kind kind, std::size_t size) {
       out += Gunzipped(path);
     } else {
       const std::string bytes = FileBytes(path);
-      if (kind != Kind::Executables || bytes.compare(0, 4, "\x7f" "ELF") == 0) out += bytes;
+      if (kind != Kind::Executables || bytes.compare(0, 4,
+                                                     "\x7f"
+                                                     "ELF") == 0)
+        out += bytes;
     }
   }
   if (out.size() > size) out.resize(size);
