@@ -4,6 +4,7 @@
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
+#include "postoffice/Tpostfileshandler.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,7 +24,7 @@ bool StoreAuthor(TDiscussion& d, int index, const std::string& data) {
 
 }  // namespace
 
-bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
+bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path) {
   constexpr const char* command = "AUTHORS_UPDATE";
   THandlerFrame frame("HandleCommand_AuthorsUpdate");
   if (!frame.Open(path, {command})) return false;
@@ -38,6 +39,10 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
   if (!d) return false;
   const bool leader = d->IsLeader();
   if (leader ? !IsFromAuthor(frame, *d) : !IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (const std::string refusal = OlderSwitchRefusal(frame, *d); !refusal.empty()) {
+    run.RefuseMessage(refusal);
+    return false;
+  }
 
   // Every item is decoded and checked before any author changes.
   std::vector<std::string> items;
@@ -66,6 +71,7 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
     if (index < 0) return false;
     StoreAuthor(*d, index, data);
   }
+  KeepAppliedSwitch(frame, *d);
   return true;
 }
 

@@ -47,6 +47,8 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
     TApplyingScope::Declined();
     return true;
   }
+  // The leader admits the reader: the key the request is signed with is the reader's.
+  TApplyingScope::Vouch();
   bool listed = false;
   AdvisedComment(run.Post, address, listed);
   if (!listed && run.Post.AdvertisingList.Length() + address.size() + 4 > MaxListText)

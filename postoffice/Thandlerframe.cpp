@@ -42,11 +42,13 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
     return false;
   }
   // A message applied once is never applied again, nor a state switch older than one applied.
-  TReceivedMessage message;
+  THandledMessage& message = Received;
   message.DIdent = Field("DIDENT");
   message.Sender = Field("SENDER_LIDENT");
   message.Kind = StateKindOfCommand(Command);
   message.Composed = ParseComposeDateTime(Field("COMPOSE_DATETIME"));
+  message.Command = Command;
+  message.MIdent = Field("MIDENT");
   message.Digest = Signer.Digest;
   message.Address = Field("FROM_USER_EMAIL");
   message.SignerKey = Signer.PublicKey;
@@ -57,6 +59,23 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   }
   TApplyingScope::Opened(message);
   return true;
+}
+
+std::string OlderSwitchRefusal(const THandlerFrame& frame, const TDiscussion& d) {
+  const THandledMessage& m = frame.Received;
+  if (m.Kind == TStateKind::None) return "";
+  const double latest = d.Info.LatestSwitch(TStr(m.Sender), uint8_t(m.Kind));
+  if (latest == 0 || double(m.Composed) >= latest) return "";
+  return "The " + frame.Command + " message of " + ShownText(frame.Field("FROM_USER_EMAIL")) + " for discussion " +
+         ShownText(d.GetName().View()) + " was composed " + FormatDateTime("dd.mm.yyyy hh:nn:ss", m.Composed) +
+         ", before the last change of its kind applied to the discussion (" +
+         FormatDateTime("dd.mm.yyyy hh:nn:ss", TDateTime(latest)) +
+         "): an old message delivered again. It is refused and set aside; nothing changed.";
+}
+
+void KeepAppliedSwitch(const THandlerFrame& frame, TDiscussion& d) {
+  const THandledMessage& m = frame.Received;
+  if (m.Kind != TStateKind::None) d.Info.KeepSwitch(TStr(m.Sender), uint8_t(m.Kind), double(m.Composed));
 }
 
 bool THandlerFrame::SignedBySender() const {
@@ -87,16 +106,11 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
   return &discussion;
 }
 
-namespace {
-
-enum class TMessageState { Missing, Unreadable, Sealed, Unsealed };
-
-// Reads a message file's header and checks its seal.
-TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
+TSealState ScreenSeal(const std::string& path, TCommandMessageHeader& header, TMessageSigner& signer) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return TMessageState::Missing;
-  TMessageState state = TMessageState::Unreadable;
+  if (file == INVALID_HANDLE_VALUE) return TSealState::Missing;
+  TSealState state = TSealState::Unreadable;
   {
     TErrorCapture capture;
     bool read;
@@ -107,23 +121,29 @@ TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header
     // The signature needs no key: a message signed by another key than its sender's is
     // refused whether private or not. The seal of a private one waits for its handler.
     if (read) {
-      TMessageSigner signer;
       const bool whole =
           header.IsPrivateMessage() ? VerifyFileSignature(file, signer) : VerifyFileSign(file, header, &signer);
-      state = whole && header.AcceptsSigner(signer.PublicKey) && !capture.Caught() ? TMessageState::Sealed
-                                                                                   : TMessageState::Unsealed;
+      if (!whole || capture.Caught()) state = TSealState::Unsealed;
+      else state = header.AcceptsSigner(signer.PublicKey) ? TSealState::Sealed : TSealState::OtherKey;
     }
   }
   CloseHandle(file);
   return state;
 }
 
+namespace {
+
+TSealState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
+  TMessageSigner signer;
+  return ScreenSeal(path, header, signer);
+}
+
 }  // namespace
 
 bool IsSealedForItsDiscussion(const std::string& path) {
   TCommandMessageHeader header;
-  const TMessageState state = ReadMessage(path, header);
-  if (state == TMessageState::Missing || state == TMessageState::Unreadable) return true;
+  const TSealState state = ReadMessage(path, header);
+  if (state == TSealState::Missing || state == TSealState::Unreadable) return true;
   const std::string dident = header.GetFieldValue("DIDENT");
   TDiscussionsManager* manager = DiscussionsManager();
   if (dident.empty() || !manager) return true;
@@ -137,8 +157,8 @@ bool IsSealedForItsDiscussion(const std::string& path) {
 
 bool HoldsItsSeal(const std::string& path) {
   TCommandMessageHeader header;
-  const TMessageState state = ReadMessage(path, header);
-  return state == TMessageState::Missing || state == TMessageState::Sealed;
+  const TSealState state = ReadMessage(path, header);
+  return state == TSealState::Missing || state == TSealState::Sealed || state == TSealState::OtherKey;
 }
 
 std::string ShownText(std::string_view text) {

@@ -17,6 +17,7 @@
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
+#include "postoffice/Signerkeys.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpost.h"
@@ -185,7 +186,9 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // What another participant sent is refused, never a fault of the program: a message
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
-    if (!HoldsItsSeal(path)) {
+    if (const std::string otherKey = OtherKeyRefusal(path); !otherKey.empty()) {
+      SetAside(storage, name, otherKey, OtherKeysFolderName);
+    } else if (!HoldsItsSeal(path)) {
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is no sealed command message or was altered on its way; the file is set aside.");
     } else if (!IsSealedForItsDiscussion(path)) {
@@ -225,11 +228,12 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
   ClearKeyPasswordVerified();
 }
 
-void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text) {
+void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text,
+                                 const std::string& subfolder) {
   fSetAside = true;
   const int32_t at = storage.FindPostFile(name);
   if (at < 0) return;
-  storage.SetAsideFile(uint32_t(at), text);
+  storage.SetAsideFile(uint32_t(at), text, subfolder);
   fSetAsideFiles.push_back({name, text});
 }
 
@@ -353,6 +357,8 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     fSetAside = true;
     storage.Files[index].Sendable = 0;
   } else if (code != ModerationCall_LeaveUnhandled) {
+    // The moderator's library admitted the author: the request's key is the author's.
+    TApplyingScope::Vouch();
     if (const TRefreshAuthorData* refresh = FindRefreshAuthorData()) {
       handled = (*refresh)(*this, path, adident, agident);
     } else {
@@ -466,6 +472,8 @@ void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t
     return;
   }
   RemoveFolderFiles(parts);
+  // A request that goes out awaits its answer: that answer may vouch for its sender's key.
+  TAppliedMessages::Instance().AwaitAnswer(folder + name, Now());
   std::string error;
   if (!PackMessageCabinet(folder, name, cabinet, error)) {
     Refuse("Can't pack " + storage.FolderName.ToString() + " file " + name + ": " + error);

@@ -60,7 +60,8 @@ class TPostFilesHandler {
   void AnswerRequests(TArray<TStr>& requests, bool models);
   // Moves a refused file to its folder's "Set aside" folder (told in the run's summary and
   // in errors.log); the run goes on.
-  void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text);
+  void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text,
+                const std::string& subfolder = "");
   // A set of received parts that cannot be joined now waits, told once, until the keeping
   // time has passed since its last part came; then its parts are set aside.
   void PassOverSet(TPostFilesStorage& storage, const std::string& set, const std::vector<std::string>& names,
