@@ -5,10 +5,12 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
+#include "foundation/Textroutines.h"
 #include "foundation/Terror.h"
 #include "foundation/Tstr.h"
 #include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
+#include "postoffice/Thandlerframe.h"
 #include "platform/rtl/Strutil.h"
 #include "platform/kernel/Datafolders.h"
 
@@ -38,39 +40,6 @@ constexpr TRequestAnswer RequestAnswers[] = {
 };
 
 std::string LowerCaseAddress(std::string_view address) { return LowerCase(Trim(address)); }
-
-// Reads the header of a message file; false when it does not read.
-bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header) {
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  TErrorCapture capture;
-  bool read;
-  {
-    TBufReader reader(file);
-    read = !reader.IsFailed() && header.Read(reader) && !capture.Caught();
-  }
-  CloseHandle(file);
-  return read;
-}
-
-// The addresses of a receivers' list ("a@x; Name <b@y>, ..."), in lower case.
-std::vector<std::string> ReceiverAddresses(std::string_view list) {
-  std::vector<std::string> addresses;
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find_first_of(";,", start);
-    if (end == std::string_view::npos) end = list.size();
-    std::string_view item = list.substr(start, end - start);
-    const size_t open = item.find('<'), close = item.rfind('>');
-    if (open != std::string_view::npos && close != std::string_view::npos && close > open)
-      item = item.substr(open + 1, close - open - 1);
-    std::string address = LowerCaseAddress(item);
-    if (!address.empty()) addresses.push_back(std::move(address));
-    start = end + 1;
-  }
-  return addresses;
-}
 
 std::unique_ptr<TAppliedMessages>& Store() {
   static std::unique_ptr<TAppliedMessages> store;
@@ -250,7 +219,12 @@ void TAppliedMessages::AwaitAnswer(const std::string& path, TDateTime now) {
   if (request == std::end(RequestAnswers)) return;
   const std::string ident = header.GetFieldValue(request->ByMIdent ? "MIDENT" : "DIDENT");
   bool added = false;
-  for (const std::string& address : ReceiverAddresses(header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"))) {
+  // The receivers, as the composer joins them: addresses separated by "; ".
+  TArray<TStr> receivers;
+  SplitToStrArray(header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "; ", receivers);
+  for (const TStr& receiver : receivers) {
+    const std::string address = LowerCaseAddress(receiver.View());
+    if (address.empty() || address == "*") continue;
     auto it = std::find_if(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
       return e.Answer == request->Answer && e.Ident == ident && e.Address == address;
     });

@@ -4,7 +4,9 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlogin.h"
 #include "model/Blockrecord.h"
+#include "postoffice/Advisedlist.h"
 #include "postoffice/Appliedmessages.h"
 #include "postoffice/Postdates.h"
 #include "model/Tdiscussion.h"
@@ -139,6 +141,36 @@ TSealState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
 }
 
 }  // namespace
+
+bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header) {
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  TErrorCapture capture;
+  bool read;
+  {
+    TBufReader reader(file);
+    read = !reader.IsFailed() && header.Read(reader) && !capture.Caught();
+  }
+  CloseHandle(file);
+  return read;
+}
+
+std::string NotForThisLoginRefusal(const std::string& path) {
+  TCommandMessageHeader header;
+  TLoginsStorage* logins = LoginsStorage();
+  const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
+  if (!me || !ReadMessageHeader(path, header)) return "";
+  const std::string receivers = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");
+  if (receivers.empty() || receivers == "*" || receivers[0] == '$') return "";
+  for (const TStr* mine : {&me->AutomaticEMail, &me->EMail.UserName})
+    if (!mine->IsEmpty() && IsListedAddress(receivers, mine->View())) return "";
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  return "The " + ShownText(header.GetFieldValue("COMMAND")) + " message " + ShownText(name) + " from " +
+         ShownText(header.GetFieldValue("FROM_USER_EMAIL")) + " is addressed to " + ShownText(receivers) +
+         ", not to you (" + me->AutomaticEMail.ToString() +
+         "): it reached the wrong mailbox or was passed on by someone else. Nothing of it was applied.";
+}
 
 bool IsSealedForItsDiscussion(const std::string& path) {
   TCommandMessageHeader header;

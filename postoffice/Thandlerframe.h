@@ -85,6 +85,13 @@ bool IsSealedForItsDiscussion(const std::string& path);
 enum class TSealState { Missing, Unreadable, Sealed, OtherKey, Unsealed };
 TSealState ScreenSeal(const std::string& path, TCommandMessageHeader& header, TMessageSigner& signer);
 
+// Reads the header of a message file; false when it does not read.
+bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header);
+
+// "" for a message whose signed receivers name the current login (or everybody, or none
+// is named); else the text it is refused with: it was meant for someone else.
+std::string NotForThisLoginRefusal(const std::string& path);
+
 // False for a message whose header does not read, whose signature does not hold, or whose
 // bytes do not match the seal that every copy of the program can check: altered on its way
 // or forged, nothing of it can be trusted, not even the command it names. A message signed

@@ -191,6 +191,8 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     } else if (!HoldsItsSeal(path)) {
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is no sealed command message or was altered on its way; the file is set aside.");
+    } else if (const std::string elsewhere = NotForThisLoginRefusal(path); !elsewhere.empty()) {
+      SetAside(storage, name, elsewhere);
     } else if (!IsSealedForItsDiscussion(path)) {
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is about a secret discussion but not sealed with its sender's key; the file is "

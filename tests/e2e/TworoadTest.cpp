@@ -474,6 +474,10 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Confirm("AUTHOR_IDENTS_GENERATED");
     Answer(s);
   })) << A.Told("boxes4");
+  std::string forB;  // A's answer to B alone
+  for (const std::string& file : Waiting("e2ee"))
+    if (testsupport::ReadFile(file).find("-AIG-") != std::string::npos) forB = testsupport::ReadFile(file);
+  ASSERT_NE(forB, "");
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");  // A's Key is kept: not asked again
     s.Confirm("Author identifier");
@@ -484,6 +488,19 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Tell("adident", me < 0 ? "none" : std::to_string(copy->Authors.Author(me).ADIdent));
   })) << B.Told("boxes5");
   EXPECT_EQ(B.Told("adident"), "2");
+  // The same answer delivered to C, whom it does not name, is refused there before anything
+  // of it is read: it is for B.
+  Deliver("e2ec", forB, 30);
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonCancel");  // A's private post that waits for A's Key
+    s.Confirm("VERIFYING ERROR");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+  })) << C.LastBoxes();
+  EXPECT_NE(C.LastBoxes().find(" is addressed to " + B.Address() + ", not to you (" + C.Address() + ")"),
+            std::string::npos)
+      << C.LastBoxes();
 
   // A makes the discussion public again; B, who keeps A's Key, takes the change.
   ASSERT_TRUE(A.Run([&](TSession& s) {
@@ -522,6 +539,39 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   })) << B.Told("boxes7");
   EXPECT_EQ(B.Told("secret"), "0");
   EXPECT_NE(B.Told("boxes7").find("(уже применено)"), std::string::npos) << B.Told("boxes7");
+
+  // B's record of applied post is cut: its previous copy is taken instead, and the user told
+  // which file. Then both copies are lost: the discussion itself keeps the time of the last
+  // switch, and the old one is still refused. The discussion stays public throughout.
+  const std::string record = B.File("AppliedPost.cbs");
+  ASSERT_EQ(testsupport::Run("test -f '" + record + "' && test -f '" + record + ".old' && echo both"), "both\n");
+  testsupport::Run("truncate -s 20 '" + record + "'");
+  Deliver("e2ee", privacySwitch, 21);
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("LOADING APPLIED POST");
+    s.Confirm("MOVING MESSAGE FILE TO HISTORY FOLDER");
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+    s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("secret"), "0");
+  EXPECT_NE(B.LastBoxes().find("LOADING APPLIED POST: The record of applied post " + record +
+                               " could not be read: it is damaged.\nIts previous copy " + record + ".old was loaded"),
+            std::string::npos)
+      << B.LastBoxes();
+  testsupport::Run("rm -f '" + record + "' '" + record + ".old'");
+  Deliver("e2ee", privacySwitch, 22);
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("MOVING MESSAGE FILE TO HISTORY FOLDER");
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+    s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("secret"), "0");
+  EXPECT_NE(B.LastBoxes().find("before the last change of its kind applied to the discussion"), std::string::npos)
+      << B.LastBoxes();
 }
 
 }  // namespace

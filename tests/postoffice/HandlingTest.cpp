@@ -624,7 +624,7 @@ TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarys
   // unhandled: the file waits, the run goes on.
   TLoginsStorage logins;
   LoginsStorage() = &logins;
-  logins.Current = logins.AddLogin(TStr("Moderator"), TStr("m@x"));
+  logins.Current = logins.AddLogin(TStr("Moderator"), TStr("me@x"));
   TBrowseGlobal::Moderation = 1;
   TModerateCaller caller(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll");
   ModerateCaller() = &caller;
