@@ -170,7 +170,7 @@ namespace {
 
 // Whether `message` is `applied` again, or a switch of the same state older than it.
 std::string RefusalBy(const THandledMessage& applied, const THandledMessage& message) {
-  if (applied.Digest == message.Digest && applied.DIdent == message.DIdent) return "уже применено";
+  if (applied.Digest == message.Digest && applied.DIdent == message.DIdent) return AlreadyApplied;
   if (message.Kind != TStateKind::None && applied.Kind == message.Kind && applied.DIdent == message.DIdent &&
       applied.Sender == message.Sender && message.Composed < applied.Composed)
     return "старше применённого";
@@ -185,7 +185,7 @@ std::string TAppliedMessages::Refusal(const THandledMessage& message) {
       // A message seen again is remembered from now on: more copies of it may travel.
       e.When = Now();
       fRenewed = true;
-      return "уже применено";
+      return AlreadyApplied;
     }
   for (const auto& [path, held] : fHeld)
     if (std::string refusal = RefusalBy(held, message); !refusal.empty()) return refusal;

@@ -31,6 +31,10 @@
 
 inline constexpr int RememberedDays = 400;
 
+// The refusal of a message applied before (the other refusal is of a switch older than one
+// applied).
+inline constexpr const char* AlreadyApplied = "уже применено";
+
 // Which state a command switches; None for the commands that switch none.
 enum class TStateKind : uint8_t { None = 0, Privacy = 1, Moderation = 2, AuthorData = 3 };
 TStateKind StateKindOfCommand(std::string_view command);

@@ -38,7 +38,8 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
   const bool leader = d->IsLeader();
-  if (leader ? !IsFromAuthor(frame, *d) : !IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (leader ? !IsFromAuthor(frame, *d) : !IsFromLeader(frame, *d))
+    return RefuseSender(frame, *d, leader ? "one of its authors" : "its leader");
   if (const std::string refusal = OlderSwitchRefusal(frame, *d); !refusal.empty()) {
     run.RefuseMessage(refusal);
     return false;
@@ -61,7 +62,8 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path
     const bool renamed = byADIdent >= 0 && !d->Authors.Author(byADIdent).LIdent.IsEmpty() &&
                          !(d->Authors.Author(byADIdent).LIdent == scratch.LIdent);
     // The leader takes from an author that author's own data only.
-    if (stranger || renamed || (leader && !(scratch.LIdent == sender))) return ShowVerifyingError();
+    if (stranger || renamed || (leader && !(scratch.LIdent == sender)))
+      return RefuseSender(frame, *d, "the author whose data it changes");
     items.push_back(data);
   }
   for (const std::string& data : items) {

@@ -15,7 +15,7 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::stri
   const std::string comment = frame.Field("RESULT_COMMENT");
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
   if (const std::string refusal = OlderSwitchRefusal(frame, *d); !refusal.empty()) {
     run.RefuseMessage(refusal);
     return false;

@@ -59,7 +59,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& 
   TLoginsStorage* logins = LoginsStorage();
   const bool sameModerator = !d.Info.IsModerated() || IsFromLeader(frame, d);
   if (!d.IsModelAuthor() || !sameModerator || moderatorEMail.empty() || moderatorLIdent.empty())
-    return ShowVerifyingError();
+    return RefuseSender(frame, d, "the moderator this installation asked to register it");
   if (const std::string refusal = OlderSwitchRefusal(frame, d); !refusal.empty()) {
     run.RefuseMessage(refusal);
     return false;

@@ -14,7 +14,7 @@ bool SwitchPrivacy(TPostFilesHandler& run, const std::string& path, bool secret)
   if (!frame.Open(path, {command})) return false;
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
   // An older switch never comes back, whatever happened to the record of applied post.
   if (const std::string refusal = OlderSwitchRefusal(frame, *d); !refusal.empty()) {
     run.RefuseMessage(refusal);

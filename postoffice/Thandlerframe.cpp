@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 THandlerFrame::THandlerFrame(std::string who) : Who(std::move(who)) {}
 
@@ -56,8 +57,13 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   message.SignerKey = Signer.PublicKey;
   const std::string refusal = TAppliedMessages::Instance().Refusal(message);
   if (!refusal.empty()) {
-    TError::Report(Who + " - повторное сообщение (" + refusal + ") " + path);
-    return false;
+    const std::string what = "The " + ShownText(Command) + " message " + ShownText(path.substr(path.rfind('/') + 1)) +
+                             " from " + ShownText(message.Address);
+    return RefuseReceivedMessage(refusal == AlreadyApplied
+                                     ? what + " was applied here before: a copy of it came again. Nothing changed."
+                                     : what +
+                                           " was composed before a later one of its kind from the same sender that "
+                                           "was applied here: an old message came again. Nothing changed.");
   }
   TApplyingScope::Opened(message);
   return true;
@@ -78,6 +84,30 @@ std::string OlderSwitchRefusal(const THandlerFrame& frame, const TDiscussion& d)
 void KeepAppliedSwitch(const THandlerFrame& frame, TDiscussion& d) {
   const THandledMessage& m = frame.Received;
   if (m.Kind != TStateKind::None) d.Info.KeepSwitch(TStr(m.Sender), uint8_t(m.Kind), double(m.Composed));
+}
+
+namespace {
+
+std::string& PendingRefusal() {
+  static std::string text;
+  return text;
+}
+
+}  // namespace
+
+bool RefuseReceivedMessage(const std::string& text) {
+  PendingRefusal() = text;
+  return false;
+}
+
+std::string TakeReceivedMessageRefusal() { return std::exchange(PendingRefusal(), std::string()); }
+
+bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role) {
+  return RefuseReceivedMessage("The " + ShownText(frame.Command) + " message " +
+                               ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) + " claims to come from " +
+                               ShownText(frame.Field("FROM_USER_EMAIL")) + " (" +
+                               ShownText(frame.Field("SENDER_LIDENT")) + "), who is not " + role + " of discussion " +
+                               ShownText(d.GetName().View()) + " here. Nothing of it was applied.");
 }
 
 bool THandlerFrame::SignedBySender() const {
@@ -221,7 +251,7 @@ bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, con
   if (!frame.Open(path, {command})) return false;
   d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
   const std::string text = frame.Field("YOUR_ADIDENT");
   int adident = -1;
   if (!ParseDecimal(text, adident, 0xFFFE)) {

@@ -55,6 +55,16 @@ class THandlerFrame {
   std::unique_ptr<TBufReader> fReader;
 };
 
+// The running handler refuses its message for good with a text the user reads (what came,
+// from whom it claims to be, why it is refused): the run sets the message aside with it and
+// tells it in its summary. Always false.
+bool RefuseReceivedMessage(const std::string& text);
+// The refusal of the message handled last, "" when none; taken once.
+std::string TakeReceivedMessageRefusal();
+// The message's sender may not send it here: it is not `role` of the discussion ("its
+// leader", "one of its authors"). Refused for good; always false.
+bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role);
+
 // The loaded discussion of a message's DIDENT; null when there is none here (the user is
 // told so under `caption`) or it cannot be loaded. `loadedHere` tells that it was loaded
 // for the message.

@@ -186,6 +186,7 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // What another participant sent is refused, never a fault of the program: a message
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
+    TakeReceivedMessageRefusal();  // none of an earlier message stays
     if (const std::string otherKey = OtherKeyRefusal(path); !otherKey.empty()) {
       SetAside(storage, name, otherKey, OtherKeysFolderName);
     } else if (!HoldsItsSeal(path)) {
@@ -212,6 +213,9 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
       SetAside(storage, name, "The command " + command + " of " + folder + " file " + name +
                                   " can't be handled yet. The file is set aside.");
     }
+    // A handler's refusal for good, told in plain words.
+    if (const std::string refused = TakeReceivedMessageRefusal(); !handled && !refused.empty())
+      SetAside(storage, name, refused);
     if (capture.Caught()) {
       handled = false;
       SetAside(storage, name, capture.First());
@@ -415,6 +419,10 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
   TPostFilesStorage& inbox = Post.Inbox;
   const std::string work = inbox.FolderPath.ToString() + ".join/";
   const std::string cabinet = work + me.Base + "cab";
+  // A whole cabinet whose message does not hold its seal was altered or forged: no other
+  // part makes it better, so its set is refused at once instead of waiting.
+  bool altered = false;
+  const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
   std::vector<size_t> pick(count, 0);
   std::vector<uint32_t> joined;
   std::string error;
@@ -435,7 +443,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       Stop = 1;
     } else {
       // Only a set whose messages keep their seals is taken.
-      if (UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, HoldsItsSeal)) joined = parts;
+      if (UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed)) joined = parts;
       if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
         ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
     }
@@ -454,6 +462,12 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
     inbox.Refresh(Post);
     for (const std::string& other : others) SetAside(storage, other, "another copy of this part was joined");
     fSetAside = false;
+  } else if (!Stop && altered) {
+    for (const std::string& member : members)
+      SetAside(storage, member,
+               "The post " + ShownText(me.Base) + "cab came whole, but " + error +
+                   " on its way: nobody can tell who wrote it. Nothing of it was applied.");
+    Post.ToldSets.erase(set);
   } else if (!Stop) {
     PassOverSet(storage, set, members, "Can't unpack " + ShownText(me.Base) + "cab: " + error);
   }

@@ -191,6 +191,39 @@ TEST_F(TrustRoad, AStrangerWhoWritesFirstLocksNobodyOutAndAChangedKeyIsTrustedFr
     s.Tell("renewed", Tree(*s.Shown(OpenDiscussion(s, "Forests"))));
   })) << B.LastBoxes();
   EXPECT_NE(B.Told("renewed").find("1|2|*|Лес 2\n"), std::string::npos) << B.Told("renewed");
+
+  // Thirty messages in A's name signed with the stranger's key: one box tells of them all,
+  // with the fingerprints once, and a later start tells nothing again.
+  for (int i = 0; i < 30; ++i) {
+    TDiscBlockRecord forged = record;
+    forged.Name = std::to_string(10 + i);
+    forged.Num = uint16_t(10 + i);
+    forged.Texts.Text = "Чужой лес " + std::to_string(i);
+    forged.CheckValue = ComposeCheckValue(forged);
+    const std::string path = stranger.Message("F-Forests-NB-" + std::to_string(10 + i), lead,
+                                              {{"FROM_USER_EMAIL", A.Address()},
+                                               {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+                                               {"COMMAND", "NEW_BLOCKS"},
+                                               {"PRIVATE_REQ", "0"},
+                                               {"DIDENT", dident},
+                                               {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                                               {"BLOCKSCOUNT", "1"}},
+                                              {forged});
+    Deliver("trustb", stranger.Mail(comments, path), 100 + i);
+  }
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+    s.Tell("flooded", Tree(*s.Shown(OpenDiscussion(s, "Forests"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("flooded"), B.Told("renewed"));
+  const std::string flood = B.LastBoxes();
+  EXPECT_NE(flood.find("HANDLING POST FILE: 30 files set aside:"), std::string::npos) << flood;
+  EXPECT_NE(flood.find("Its key:   " + KeyFingerprint(stranger.Pair.Public)), std::string::npos) << flood;
+  EXPECT_EQ(flood.find("Its key:   ", flood.find("Its key:   ") + 1), std::string::npos) << flood;
+  ASSERT_TRUE(B.Run([&](TSession& s) { Receive(s); })) << B.LastBoxes();
+  EXPECT_EQ(B.LastBoxes(), "");
 }
 
 }  // namespace

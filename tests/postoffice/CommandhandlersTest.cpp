@@ -299,7 +299,8 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   ASSERT_NE(at, std::string::npos);
   stranger.replace(at, 6, "L-evil");
   refused(seal(stranger, "REQUESTED_BLOCKS"));
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_NE(TakeReceivedMessageRefusal().find("(L-evil), who is not its leader of discussion Ecology here."),
+            std::string::npos);
 
   // The user declines.
   Answer = 1;
@@ -691,8 +692,8 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   Compose(inbox + "um-evil", "L-lead", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "UNSUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
-  EXPECT_EQ(InboxNames(), std::vector<std::string>{"um-evil"});
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
+  EXPECT_TRUE(InboxNames().empty());  // set aside, not offered again
   EXPECT_EQ(mine->Authors.Author(author).Unsubscribed, 0);
   DeleteFileA((inbox + "um-evil").c_str());
   Compose(inbox + "um", "L-new", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "UNSUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
@@ -724,7 +725,7 @@ TEST_F(Handlers, ReadersHearFromTheLeaderOnly) {
   Compose(inbox + "ys-evil", "L-evil", {{"COMMAND", "YOU_SUBSCRIBED"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   ASSERT_TRUE(mine->Loaded);
   EXPECT_EQ(mine->Info.Subscribed, 0);
   DeleteFileA((inbox + "ys-evil").c_str());
@@ -782,7 +783,7 @@ TEST_F(Handlers, AuthorsDataComeFromTheLeaderOrFromTheAuthorsThemselves) {
            {"AUTHOR_DATA_1", forged.EncodeAuthorDataStr().ToString()}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).LIdent, "L-lead");
   DeleteFileA((inbox + "au-forged").c_str());
   // Its own data are taken; a count beyond the fields present ends early.
@@ -834,7 +835,7 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   Compose(inbox + "mdpr-evil", "L-evil", {{"COMMAND", "MAKE_DISCUSSION_PRIVATE"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   EXPECT_EQ(Saved()->Info.Secret, 0);
   DeleteFileA((inbox + "mdpr-evil").c_str());
 
@@ -922,8 +923,8 @@ TEST_F(Handlers, TheLeadersListOfBlocksBringsARequestForWhatIsMissingOrDifferent
   Compose(inbox + "ebl-evil", "L-evil", {{"COMMAND", "EXISTING_BLOCKS_LIST"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
-  EXPECT_EQ(InboxNames(), std::vector<std::string>{"ebl-evil"});
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
+  EXPECT_TRUE(InboxNames().empty());  // set aside, not offered again
 }
 
 TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
@@ -931,7 +932,7 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
   Compose(inbox + "ybi-evil", "L-evil", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   DeleteFileA((inbox + "ybi-evil").c_str());
   Compose(inbox + "ybi-bad", "L-lead", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3a"}});
   Boxes.clear();
@@ -1001,7 +1002,7 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
   answer("mr-participant", "1", "M-1");
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   EXPECT_EQ(mine->Info.DIdent, "D-1");
   DeleteFileA((inbox + "mr-participant").c_str());
 
@@ -1161,7 +1162,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   WriteFile(inbox + "gai-again", asked);
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "gai-again: HandleCommand_GenerateAuthorIdents - повторное сообщение"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "was applied here before: a copy of it came again."));
   EXPECT_TRUE(IsFileExists(inbox + "Set aside/gai-again"));
   EXPECT_TRUE(ListFiles(outbox).empty());
   TError::Instance().Reset();
@@ -1266,7 +1267,7 @@ TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
   answer("aig-evil", "L-evil", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8"}, {"YOUR_AGIDENT", "AG-8"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   DeleteFileA((inbox + "aig-evil").c_str());
   answer("aig-bad", "L-lead", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8x"}});
   Boxes.clear();

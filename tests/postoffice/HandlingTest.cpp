@@ -529,7 +529,7 @@ TEST_F(Handling, ThePostStateIsSavedBeforeAHandledMessageIsDeletedAndOnlyThenItC
   ASSERT_TRUE(RunOver(Post.Inbox, {"1-gm"}, done));
   EXPECT_EQ(done, 0);
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + SetAsideFolderName + "/1-gm"));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "(уже применено)"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "1-gm from a@x was applied here before: a copy of it came again."));
 }
 
 // A flood of model requests fills no list: past the bound each is refused, clearly and
