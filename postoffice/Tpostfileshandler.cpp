@@ -140,6 +140,8 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   fPassedSets.clear();
   ModelRequests.Clear();
   BlockNameRequests.Clear();
+  StrangerRequests = 0;
+  RequestKeys.clear();
   AddedBlocks = 0;
   if (done) *done = 0;
   bool progress = false;
@@ -531,9 +533,25 @@ void TPostFilesHandler::AnswerRequests(TArray<TStr>& requests, bool models) {
     const std::string head = "Discussion: " + discussion.GetName().ToString() + "\nThere are " + std::to_string(fresh);
     const std::string all = std::to_string(pending.Count());
     if (models) {
-      if (ShowMessageBox("GIVE_MODEL", head + " new / " + all + " in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?",
-                         "", "Yes|No", 0) == 0)
+      // The waiting requesters are shown; the user may drop them all instead of answering.
+      std::string waiting;
+      for (uint32_t i = 0; i < pending.Count() && i < MaxShownSetAside; ++i)
+        waiting += (i ? ", " : "") + ShownText(pending[i].View());
+      if (pending.Count() > MaxShownSetAside) waiting += ", ...";
+      const int choice =
+          ShowMessageBox("GIVE_MODEL",
+                         head + " new / " + all + " in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?" +
+                             "\nWaiting: " + waiting + "\n\"Drop\" forgets the waiting requests unanswered.",
+                         "", "Yes|No|Drop", 0);
+      if (choice == 0) {
         discussion.SendCommandsForNewModel();
+      } else if (choice == 2) {
+        discussion.Undo.AddStrFieldChange(UndoObject_InfoRequesters, InfoField_ModelRequesters,
+                                          discussion.Info.ModelRequesters);
+        discussion.Info.ModelRequesters.Clear();
+        TError::AppendToLog("GIVE_MODEL: the requests waiting for the model of " + discussion.GetName().ToString() +
+                            " were dropped: " + waiting);
+      }
     } else {
       if (ShowMessageBox("Existing blocks list",
                          head + " new (" + all + " total) EXISTING_BLOCKS_LIST requests.\nPost existing blocks list?", "",

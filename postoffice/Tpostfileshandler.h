@@ -35,6 +35,10 @@ class TPostFilesHandler {
   TArray<TStr> BlockNameRequests;  // DIDENTs of GIVE_EXISTING_BLOCKS_LIST messages
   int32_t AddedBlocks = 0;         // blocks added by NEW_BLOCKS and REQUESTED_BLOCKS
   int32_t PostPartSizeKB = 100;    // the largest part of outgoing post, from the browser's settings
+  // Model requests of strangers taken in the run, and the discussion and key of each
+  // request taken: one request a key and discussion each run.
+  int StrangerRequests = 0;
+  std::set<std::string> RequestKeys;
 
   // Handles the files of `storage` named by `indices` (sorted here). `done` counts the files
   // gone through without a stop, not those set aside. True: a file that cannot be handled is

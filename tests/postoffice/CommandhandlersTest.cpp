@@ -399,7 +399,9 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   EXPECT_TRUE(Reports.empty());
   EXPECT_EQ(Post.AdvertisingList, "old@x Old Friend\r\nnew@x\r\n");
   ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "Discussion: Ecology\nThere are 2 new / 2 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?");
+  EXPECT_EQ(Boxes[0].Text,
+            "Discussion: Ecology\nThere are 2 new / 2 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?\n"
+            "Waiting: new@x, lead@x\n\"Drop\" forgets the waiting requests unanswered.");
   ASSERT_TRUE(mine->Loaded);
   EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x");
   ASSERT_EQ(mine->Info.Persons.Count(), 1u);
