@@ -37,6 +37,22 @@ for part in m.walk():
 
 }  // namespace
 
+TDiscBlockRecord ModelBlockRecord(const std::string& name, uint16_t number, const std::string& text) {
+  TDiscBlockRecord record;
+  record.Name = name;
+  record.UpperName = "*";
+  record.StorageType = StorageType_Model;
+  record.Num = number;
+  record.TextType = TextType_Premise;
+  record.Novelty = 1;
+  record.Importance = 1;
+  record.Possibility = 50;
+  record.Texts.Text = text;
+  record.ADIdent = 0;
+  record.CheckValue = ComposeCheckValue(record);
+  return record;
+}
+
 TForger::TForger(std::string folder) : fFolder(std::move(folder)) {
   testsupport::Run("mkdir -p '" + fFolder + "'");
   EXPECT_TRUE(MakeSigningKeyPair(Pair));

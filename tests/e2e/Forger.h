@@ -13,6 +13,10 @@
 
 namespace e2e {
 
+// A model block of the leader (author 0) under the root, as a forger writes it into new
+// blocks: its name and number, its text, its check value.
+TDiscBlockRecord ModelBlockRecord(const std::string& name, uint16_t number, const std::string& text);
+
 class TForger {
  public:
   // `folder`: where it writes its files.

@@ -122,27 +122,18 @@ TEST_F(TrustRoad, AStrangerWhoWritesFirstLocksNobodyOutAndAChangedKeyIsTrustedFr
   // A's key changed: its next message, signed with the new key, is set aside at B, which
   // tells both fingerprints once.
   TForger renewed(Folder + "/renewed");
-  TDiscBlockRecord record;
-  record.Name = "2";
-  record.UpperName = "*";
-  record.StorageType = StorageType_Model;
-  record.Num = 2;
-  record.TextType = TextType_Premise;
-  record.Novelty = 1;
-  record.Importance = 1;
-  record.Possibility = 50;
-  record.Texts.Text = "Лес 2";
-  record.ADIdent = 0;
-  record.CheckValue = ComposeCheckValue(record);
-  const std::string blocks = renewed.Message("F-Forests-NB-3", lead,
-                                             {{"FROM_USER_EMAIL", A.Address()},
-                                              {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
-                                              {"COMMAND", "NEW_BLOCKS"},
-                                              {"PRIVATE_REQ", "0"},
-                                              {"DIDENT", dident},
-                                              {"COMPOSE_DATETIME", ComposeDateTimeText()},
-                                              {"BLOCKSCOUNT", "1"}},
-                                             {record});
+  const TDiscBlockRecord record = ModelBlockRecord("2", 2, "Лес 2");
+  // New blocks in A's name for B, as the post of A's key, or of another, would carry them.
+  const auto blocksHeader = [&] {
+    return std::vector<std::pair<std::string, std::string>>{{"FROM_USER_EMAIL", A.Address()},
+                                                            {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+                                                            {"COMMAND", "NEW_BLOCKS"},
+                                                            {"PRIVATE_REQ", "0"},
+                                                            {"DIDENT", dident},
+                                                            {"COMPOSE_DATETIME", ComposeDateTimeText()},
+                                                            {"BLOCKSCOUNT", "1"}};
+  };
+  const std::string blocks = renewed.Message("F-Forests-NB-3", lead, blocksHeader(), {record});
   Deliver("trustb", renewed.Mail(comments, blocks), 3);
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
@@ -195,20 +186,9 @@ TEST_F(TrustRoad, AStrangerWhoWritesFirstLocksNobodyOutAndAChangedKeyIsTrustedFr
   // Thirty messages in A's name signed with the stranger's key: one box tells of them all,
   // with the fingerprints once, and a later start tells nothing again.
   for (int i = 0; i < 30; ++i) {
-    TDiscBlockRecord forged = record;
-    forged.Name = std::to_string(10 + i);
-    forged.Num = uint16_t(10 + i);
-    forged.Texts.Text = "Чужой лес " + std::to_string(i);
-    forged.CheckValue = ComposeCheckValue(forged);
-    const std::string path = stranger.Message("F-Forests-NB-" + std::to_string(10 + i), lead,
-                                              {{"FROM_USER_EMAIL", A.Address()},
-                                               {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
-                                               {"COMMAND", "NEW_BLOCKS"},
-                                               {"PRIVATE_REQ", "0"},
-                                               {"DIDENT", dident},
-                                               {"COMPOSE_DATETIME", ComposeDateTimeText()},
-                                               {"BLOCKSCOUNT", "1"}},
-                                              {forged});
+    const std::string path = stranger.Message(
+        "F-Forests-NB-" + std::to_string(10 + i), lead, blocksHeader(),
+        {ModelBlockRecord(std::to_string(10 + i), uint16_t(10 + i), "Чужой лес " + std::to_string(i))});
     Deliver("trustb", stranger.Mail(comments, path), 100 + i);
   }
   ASSERT_TRUE(B.Run([&](TSession& s) {
