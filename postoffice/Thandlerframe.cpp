@@ -193,8 +193,14 @@ std::string NotForThisLoginRefusal(const std::string& path) {
   if (!me || !ReadMessageHeader(path, header)) return "";
   const std::string receivers = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");
   if (receivers.empty() || receivers == "*" || receivers[0] == '$') return "";
-  for (const TStr* mine : {&me->AutomaticEMail, &me->EMail.UserName})
-    if (!mine->IsEmpty() && IsListedAddress(receivers, mine->View())) return "";
+  // The Inbox is this installation's: a message for any of its logins belongs here. A
+  // login without an address of its own cannot tell.
+  for (const TLogin& login : logins->Logins) {
+    if (login.Virtual) continue;
+    if (login.AutomaticEMail.IsEmpty() && login.EMail.UserName.IsEmpty()) return "";
+    for (const TStr* address : {&login.AutomaticEMail, &login.EMail.UserName})
+      if (!address->IsEmpty() && IsListedAddress(receivers, address->View())) return "";
+  }
   const std::string name = path.substr(path.find_last_of('/') + 1);
   return "The " + ShownText(header.GetFieldValue("COMMAND")) + " message " + ShownText(name) + " from " +
          ShownText(header.GetFieldValue("FROM_USER_EMAIL")) + " is addressed to " + ShownText(receivers) +

@@ -98,8 +98,8 @@ TSealState ScreenSeal(const std::string& path, TCommandMessageHeader& header, TM
 // Reads the header of a message file; false when it does not read.
 bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header);
 
-// "" for a message whose signed receivers name the current login (or everybody, or none
-// is named); else the text it is refused with: it was meant for someone else.
+// "" for a message whose signed receivers name a login of this installation (or everybody,
+// or none is named); else the text it is refused with: it was meant for someone else.
 std::string NotForThisLoginRefusal(const std::string& path);
 
 // False for a message whose header does not read, whose signature does not hold, or whose
