@@ -2,6 +2,7 @@
 
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 
@@ -309,7 +310,7 @@ TModerationSources DefaultModerationSources() {
     };
   if (hooks.WaitsInInbox)
     sources.NewBlocksInInbox = [waits = hooks.WaitsInInbox](const std::string& dident) {
-      return waits(TStr(dident), "NEW_BLOCKS");
+      return waits(TStr(dident), MessageCommand::NewBlocks.Name);
     };
   return sources;
 }

@@ -7,6 +7,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Messagecomposer.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/gui/Gui.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr const char* DoNotBotherMore = "DO_NOT_BOTHER_MORE";
 constexpr const char* ErasingCaption = "ERASING MODERATED COMMENTS";
 
 // The loaded discussion that a folder row of a moderation listing names; null (a beep) when
@@ -36,12 +36,12 @@ void SendDoNotBotherMore(TDiscussion& discussion, const TAuthor& author) {
   TCommandMessageHeader header;
   TRecipientsList to;
   to.Users = author.AutomaticEMail;
-  if (!StartCommandHeader(header, to, DoNotBotherMore) ||
+  if (!StartCommandHeader(header, to, MessageCommand::DoNotBotherMore.Name) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !header.AddField("DIDENT", discussion.Info.DIdent.View()) ||
       !header.AddField("YOUR_ADIDENT", std::to_string(author.ADIdent)))
     return;
-  WriteCommandMessage(discussion, header, "DBM", "TBrowse::ProcessCommand", 1);
+  WriteCommandMessage(discussion, header, MessageCommand::DoNotBotherMore.ShortCode, "TBrowse::ProcessCommand", 1);
 }
 
 }  // namespace
@@ -77,8 +77,9 @@ void SetTrustCommand(TCommand& command) {
   TListeners::SendPair(Notify_AuthorChanged, reinterpret_cast<intptr_t>(discussion), author, false);
   if (command.Data1 != ModerateType_Discredited) return;
   if (ShowMessageBox("Author discreditation",
-                     std::string("Do you want to send ") + DoNotBotherMore + " command message to this author?", "",
-                     "Yes|No", 0) != 0)
+                     std::string("Do you want to send ") + MessageCommand::DoNotBotherMore.Name +
+                         " command message to this author?",
+                     "", "Yes|No", 0) != 0)
     return;
   SendDoNotBotherMore(*discussion, discussion->Authors.Author(author));
 }

@@ -9,6 +9,7 @@
 #include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "postoffice/Tformcommandmessageheader.h"
@@ -41,12 +42,12 @@ bool WriteNewBlocksMessages(TDiscussion& discussion, const TArray<TRecipientsLis
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
     const std::string dident = discussion.Info.DIdent.ToString();
-    if (!StartCommandHeader(header, row, "NEW_BLOCKS") ||
+    if (!StartCommandHeader(header, row, MessageCommand::NewBlocks.Name) ||
         !(didentFirst ? header.AddField("DIDENT", dident) && header.AddField("PRIVATE_REQ", PrivateReq(discussion))
                       : header.AddField("PRIVATE_REQ", PrivateReq(discussion)) && header.AddField("DIDENT", dident)) ||
         !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
         !header.AddField("BLOCKSCOUNT", std::to_string(records.size())) ||
-        !WriteCommandMessage(discussion, header, ShortCode::NewBlocks, who, 1, RecordsWriter(records)))
+        !WriteCommandMessage(discussion, header, MessageCommand::NewBlocks.ShortCode, who, 1, RecordsWriter(records)))
       return false;
   }
   journal.Keep();

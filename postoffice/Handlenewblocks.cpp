@@ -7,6 +7,7 @@
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Appliedmessages.h"
@@ -270,7 +271,7 @@ bool TNewBlocksHandler::Finish() {
   // message applied once.
   if (!TApplyingScope::EffectSaved() || !replies.Release()) return false;
   const std::string& command = fFrame.Command;
-  if (command != "NEW_BLOCKS" || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
+  if (command != MessageCommand::NewBlocks.Name || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
     std::string summary;
     if (fAdded) summary += std::to_string(fAdded) + " blocks added\n";
     if (fUpdated) summary += std::to_string(fUpdated) + " blocks updated\n";
@@ -290,7 +291,9 @@ bool TNewBlocksHandler::Finish() {
 
 bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
   THandlerFrame frame("HandleCommand_NewBlocks");
-  if (!frame.Open(path, {"NEW_BLOCKS", "REQUESTED_BLOCKS", "FORM_NEW_MODEL"})) return false;
+  if (!frame.Open(path, {MessageCommand::NewBlocks.Name, MessageCommand::RequestedBlocks.Name,
+                         MessageCommand::FormNewModel.Name}))
+    return false;
   const std::string& command = frame.Command;
   const std::string dident = frame.Field("DIDENT");
   const std::string count = frame.Field("BLOCKSCOUNT");
