@@ -37,13 +37,6 @@ constexpr uint8_t WalkOrder[] = {StorageType_Model, StorageType_Comments, Storag
 
 }  // namespace
 
-int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type) {
-  const TModelHooks& hooks = ModelHooks();
-  type = 0;
-  return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type)
-                                     : ModerationCall_NotDone;
-}
-
 int CompareFolderEntries(TDiscussionsManager& manager, const TMonoGroupIndex& a, const TMonoGroupIndex& b) {
   const int da = manager.FindDiscussionByFolder(a.Folder);
   const int db = manager.FindDiscussionByFolder(b.Folder);

@@ -7,6 +7,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Messagecomposer.h"
+#include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
@@ -87,17 +88,15 @@ void SetTrustCommand(TCommand& command) {
 void EraseDiscreditedCommentsCommand(TCommand& command) {
   int index = -1;
   TDiscussion* discussion = ListedDiscussion(command, index);
-  TModerateCaller* caller = ModerateCaller();
   if (!discussion) return;
   // Moderated comments not erased yet, by authors the library rates with the trust asked for.
   std::vector<TDiscBlockIndex> chosen;
   const TBlocksStorage* comments = discussion->Storages.GetStorage(StorageType_ModeratedComments);
-  const std::string dident = discussion->Info.DIdent.ToString();
-  for (int i = 0; caller && comments && i < comments->Count(); ++i) {
+  for (int i = 0; comments && i < comments->Count(); ++i) {
     const TDiscBlock& comment = comments->Block(i);
     if (comment.DeleteFlag == DeleteFlag_Erased) continue;
-    int32_t trust = 0;
-    if (caller->GetAuthorModerateType(dident, comment.ADIdent, trust) == ModerationCall_Done && trust == command.Data1)
+    int trust = 0;
+    if (AuthorModerateType(*discussion, comment.ADIdent, trust) == ModerationCall_Done && trust == command.Data1)
       chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
   }
   if (chosen.empty()) {

@@ -258,7 +258,6 @@ void SendPostCommand(TCommand& command) {
 void PublishEmbeddedCommentsCommand(TCommand& command) {
   TDiscussion* d = CommandDiscussion(command);
   if (!d) return;
-  const TModelHooks& hooks = ModelHooks();
   TBlocksStorage& moderated = d->Storages.ModeratedComments;
   std::vector<TDiscBlockIndex> chosen;
   for (int i = 0; i < moderated.Count(); ++i) {
@@ -267,9 +266,7 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
         block.UnlinkedIndex != NoUnlinkedBlockInfo)
       continue;
     int trust = 0;
-    if (!hooks.GetAuthorModerateType ||
-        hooks.GetAuthorModerateType(d->Info.DIdent, block.ADIdent, trust) != ModerationCall_Done)
-      continue;
+    if (AuthorModerateType(*d, block.ADIdent, trust) != ModerationCall_Done) continue;
     if (trust == command.Data1 || (command.Data2 != 0 && trust == command.Data2))
       chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
   }

@@ -57,11 +57,8 @@ bool NamesConclusion(const TDiscBlockRecord& record) {
 }
 
 bool IsDiscredited(const TDiscussion& discussion, uint16_t adident) {
-  const TModelHooks& hooks = ModelHooks();
   int type = 0;
-  return hooks.GetAuthorModerateType &&
-         hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type) == ModerationCall_Done &&
-         type == ModerateType_Discredited;
+  return AuthorModerateType(discussion, adident, type) == ModerationCall_Done && type == ModerateType_Discredited;
 }
 
 // The upper block of a received block: a model block for a model block, a model block or a
