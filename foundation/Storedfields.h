@@ -18,6 +18,8 @@ namespace storedfields {
 inline void Write(TBufWriter& w, uint8_t v) { w.WriteByte(v); }
 inline void Write(TBufWriter& w, uint16_t v) { w.WriteWord(v); }
 inline void Write(TBufWriter& w, uint32_t v) { w.WriteDWord(v); }
+inline void Write(TBufWriter& w, int16_t v) { w.WriteWord(uint16_t(v)); }
+inline void Write(TBufWriter& w, int32_t v) { w.WriteDWord(uint32_t(v)); }
 inline void Write(TBufWriter& w, double v) { w.WriteDouble(v); }
 template <size_t N>
 void Write(TBufWriter& w, const std::array<uint8_t, N>& bytes) {
@@ -32,6 +34,8 @@ void Write(TBufWriter& w, const T& field) {
 inline void Read(TBufReader& r, uint8_t& v) { v = r.ReadByte(); }
 inline void Read(TBufReader& r, uint16_t& v) { v = r.ReadWord(); }
 inline void Read(TBufReader& r, uint32_t& v) { v = r.ReadDWord(); }
+inline void Read(TBufReader& r, int16_t& v) { v = int16_t(r.ReadWord()); }
+inline void Read(TBufReader& r, int32_t& v) { v = int32_t(r.ReadDWord()); }
 inline void Read(TBufReader& r, double& v) { v = r.ReadDouble(); }
 template <size_t N>
 void Read(TBufReader& r, std::array<uint8_t, N>& bytes) {

@@ -74,6 +74,11 @@ class TArray : public TArrayBase {
     return *this;
   }
 
+  // The same items in the same order.
+  friend bool operator==(const TArray& a, const TArray& b) {
+    return a.fCount == b.fCount && std::equal(a.begin(), a.end(), b.begin());
+  }
+
   uint32_t Count() const { return fCount; }
   uint32_t Capacity() const { return fCapacity; }
   uint16_t GrowStep() const { return fGrowStep; }

@@ -2,13 +2,13 @@
 
 #include "foundation/Commoncrypt.h"
 #include "foundation/Gosthash.h"
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Blocknames.h"
 #include "model/Tdiscussion.h"
 
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -67,6 +67,31 @@ bool ReadText(TBufReader& reader, TStr& text, std::string_view key) {
   return true;
 }
 
+// A block text of a record, packed with the sender's key when there is one.
+template <class Text>
+struct TRecordText {
+  Text& Value;
+};
+template <class Text>
+TRecordText<Text> RecordText(Text& text) {
+  return {text};
+}
+template <class Field>
+inline constexpr bool IsRecordText = false;
+template <class Text>
+inline constexpr bool IsRecordText<TRecordText<Text>> = true;
+
+// The fields of a record after its form byte, listed once in their order on the wire for
+// the writer and the reader; `visit` answers whether to go on.
+template <class Record, class Visit>
+bool VisitRecordFields(Record& r, Visit&& visit) {
+  return visit(r.Name) && visit(r.UpperName) && visit(r.StorageType) && visit(r.Num) && visit(r.TextType) &&
+         visit(r.Novelty) && visit(r.Importance) && visit(r.Possibility) && visit(r.ConclusionName) &&
+         visit(RecordText(r.Texts.Text)) && visit(r.DeleteFlag) && visit(r.Date) &&
+         visit(RecordText(r.Texts.FormulaText)) && visit(RecordText(r.Texts.URL)) && visit(r.ADIdent) &&
+         visit(r.CheckValue);
+}
+
 // The opening byte of the next record or pair: 1 a record follows, 0 the end, -1 bad.
 int ReadMark(TBufReader& reader, const char* who) {
   const uint8_t mark = reader.ReadByte();
@@ -84,13 +109,6 @@ void AddText(std::string& line, std::string_view text) {
 }
 
 }  // namespace
-
-bool TDiscBlockRecord::operator==(const TDiscBlockRecord& o) const {
-  return Name == o.Name && UpperName == o.UpperName && StorageType == o.StorageType && Num == o.Num &&
-         TextType == o.TextType && Novelty == o.Novelty && Importance == o.Importance &&
-         Possibility == o.Possibility && ConclusionName == o.ConclusionName && Texts == o.Texts &&
-         DeleteFlag == o.DeleteFlag && Date == o.Date && ADIdent == o.ADIdent && CheckValue == o.CheckValue;
-}
 
 TDiscBlockRecord MakeDiscBlockRecord(TDiscussion& discussion, TDiscBlockIndex own) {
   TDiscBlockRecord record;
@@ -155,22 +173,11 @@ bool DiscBlockToBufWriter(TBufWriter& writer, const TDiscBlockRecord& r, std::st
   }
   writer.WriteByte(BlockRecordMark);
   writer.WriteByte(key.empty() ? TextsPlain : TextsPacked);
-  r.Name.SaveToBufWriter(writer);
-  r.UpperName.SaveToBufWriter(writer);
-  writer.WriteByte(r.StorageType);
-  writer.WriteWord(r.Num);
-  writer.WriteByte(r.TextType);
-  writer.WriteByte(r.Novelty);
-  writer.WriteByte(r.Importance);
-  writer.WriteWord(r.Possibility);
-  r.ConclusionName.SaveToBufWriter(writer);
-  WriteText(writer, r.Texts.Text, key);
-  writer.WriteByte(r.DeleteFlag);
-  writer.WriteWord(uint16_t(r.Date));
-  WriteText(writer, r.Texts.FormulaText, key);
-  WriteText(writer, r.Texts.URL, key);
-  writer.WriteWord(r.ADIdent);
-  r.CheckValue.SaveToBufWriter(writer);
+  VisitRecordFields(r, [&](const auto& field) {
+    if constexpr (IsRecordText<std::decay_t<decltype(field)>>) WriteText(writer, field.Value, key);
+    else storedfields::Write(writer, field);
+    return true;
+  });
   return !writer.IsFailed();
 }
 
@@ -187,22 +194,15 @@ bool DiscBlockFromBufReader(TBufReader& reader, TDiscBlockRecord& out, std::stri
   }
   const std::string_view textKey = form == TextsPacked ? key : std::string_view();
   TDiscBlockRecord r;
-  r.Name.LoadFromBufReader(reader);
-  r.UpperName.LoadFromBufReader(reader);
-  r.StorageType = reader.ReadByte();
-  r.Num = reader.ReadWord();
-  r.TextType = reader.ReadByte();
-  r.Novelty = reader.ReadByte();
-  r.Importance = reader.ReadByte();
-  r.Possibility = reader.ReadWord();
-  r.ConclusionName.LoadFromBufReader(reader);
-  if (!ReadText(reader, r.Texts.Text, textKey)) return false;
-  r.DeleteFlag = reader.ReadByte();
-  r.Date = int16_t(reader.ReadWord());
-  if (!ReadText(reader, r.Texts.FormulaText, textKey) || !ReadText(reader, r.Texts.URL, textKey)) return false;
-  r.ADIdent = reader.ReadWord();
-  r.CheckValue.LoadFromBufReader(reader);
-  if (reader.IsFailed()) return false;
+  const bool read = VisitRecordFields(r, [&](auto&& field) {
+    if constexpr (IsRecordText<std::decay_t<decltype(field)>>) {
+      return ReadText(reader, field.Value, textKey);
+    } else {
+      storedfields::Read(reader, field);
+      return true;
+    }
+  });
+  if (!read || reader.IsFailed()) return false;
   if (const char* fault = RecordFault(r)) {
     TError::Report(std::string("DiscBlockFromBufReader - ") + fault + " " +
                    r.Name.ToString().substr(0, MaxRecordNameLength));

@@ -50,7 +50,7 @@ struct TDiscBlockRecord {
   uint16_t ADIdent = 0xFFFF;
   TStr CheckValue;
 
-  bool operator==(const TDiscBlockRecord& other) const;
+  bool operator==(const TDiscBlockRecord& other) const = default;
 };
 
 // The record of a block as it goes out: its names resolved in the discussion, its texts

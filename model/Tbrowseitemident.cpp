@@ -1,8 +1,17 @@
 #include "model/Tbrowseitemident.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "model/Tdiscussion.h"
+
+namespace {
+
+// The stored fields, in stored order: written, read and compared whole by this one list.
+template <class Ident>
+auto StoredFields(Ident& i) {
+  return std::tie(i.Kind, i.Code, i.ADIdent, i.Folder, i.Text);
+}
+
+}  // namespace
 
 bool TBrowseItemIdent::operator==(const TBrowseItemIdent& o) const {
   if (Kind != o.Kind) return false;
@@ -14,21 +23,13 @@ bool TBrowseItemIdent::operator==(const TBrowseItemIdent& o) const {
   }
 }
 
-void TBrowseItemIdent::SaveToBufWriter(TBufWriter& w) const {
-  w.WriteByte(Kind);
-  Code.SaveToBufWriter(w);
-  w.WriteWord(ADIdent);
-  w.WriteWord(uint16_t(Folder));
-  Text.SaveToBufWriter(w);
+bool TBrowseItemIdent::SameStoredFields(const TBrowseItemIdent& o) const {
+  return StoredFields(*this) == StoredFields(o);
 }
 
-void TBrowseItemIdent::LoadFromBufReader(TBufReader& r) {
-  Kind = r.ReadByte();
-  Code.LoadFromBufReader(r);
-  ADIdent = r.ReadWord();
-  Folder = int16_t(r.ReadWord());
-  Text.LoadFromBufReader(r);
-}
+void TBrowseItemIdent::SaveToBufWriter(TBufWriter& w) const { WriteFields(w, StoredFields(*this)); }
+
+void TBrowseItemIdent::LoadFromBufReader(TBufReader& r) { ReadFields(r, StoredFields(*this)); }
 
 void TBrowseItemIdent::ResolveIndex(const TDiscBlockStorages& storages) {
   Index = Kind == BrowseItem_Block ? storages.FindDiscBlockIndex(Code) : TDiscBlockIndex{};

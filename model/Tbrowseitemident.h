@@ -24,6 +24,8 @@ struct TBrowseItemIdent {
 
   // Identifiers are equal when they name the same thing.
   bool operator==(const TBrowseItemIdent& other) const;
+  // Every stored field is the same (what a rewrite of a remembered identifier would change).
+  bool SameStoredFields(const TBrowseItemIdent& other) const;
 
   // Stored form: u8 kind, block code, u16 ADIdent, i16 folder, text.
   void SaveToBufWriter(TBufWriter& writer) const;

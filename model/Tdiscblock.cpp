@@ -1,7 +1,6 @@
 #include "model/Tdiscblock.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Blocknames.h"
 #include "model/Tdiscussion.h"
@@ -10,12 +9,9 @@
 #include <string>
 
 bool TDiscBlock::operator==(const TDiscBlock& o) const {
-  return StorageType == o.StorageType && BlockNum == o.BlockNum && Num == o.Num && Name == o.Name &&
-         SavedName == o.SavedName && TextType == o.TextType && Novelty == o.Novelty && Importance == o.Importance &&
-         Possibility == o.Possibility && FormulaValue == o.FormulaValue && DeleteFlag == o.DeleteFlag &&
-         Posted == o.Posted && Upper == o.Upper && UpperCode == o.UpperCode && Conclusion == o.Conclusion &&
-         ConclusionCode == o.ConclusionCode && UnlinkedIndex == o.UnlinkedIndex && Date == o.Date &&
-         ADIdent == o.ADIdent;
+  bool same = true;
+  VisitBlockFields([&](uint8_t, auto field, auto) { same = same && this->*field == o.*field; });
+  return same;
 }
 
 void TDiscBlock::SetDate(TDateTime date) {
@@ -160,51 +156,32 @@ int TDiscBlock::GetLinesHeightMode2(TRowMeasurer& browse, TDiscussion& discussio
   return HeightMode2;
 }
 
-// Block record in the block file:
-//   u16 block number, u16 name number, text name, text saved name,
-//   u8 text type, u8 novelty, u8 importance, u8 possibility, u8 formula value,
-//   u8 delete flag, u8 posted,
-//   upper block code (u8 storage type, u16 number), conclusion block code,
-//   u16 unlinked-record index (0xFFFF none), i16 date (days - 30000),
-//   comment storages only: u16 author ADIdent.
-// Positions of upper and conclusion blocks are found again from their codes.
+namespace {
+
+// Block record in the block file: the fields of VisitBlockFields kept in the file, each in
+// its own width (a text as texts are stored, a block code as u8 storage type and u16
+// number); the author's ADIdent in comment storages only. Positions of upper and
+// conclusion blocks are found again from their codes.
+template <class Block, class Each>
+void ForEachFileField(Block& block, uint8_t storageType, Each&& each) {
+  const bool withAuthor = HasAuthorField(storageType);
+  VisitBlockFields([&](uint8_t, auto field, auto kept) {
+    using enum TBlockFieldKept;
+    if constexpr (decltype(kept)::value == File) each(block.*field);
+    if constexpr (decltype(kept)::value == CommentFiles)
+      if (withAuthor) each(block.*field);
+  });
+}
+
+}  // namespace
+
 void TDiscBlock::SaveToBufWriter(TBufWriter& w) const {
-  w.WriteWord(BlockNum);
-  w.WriteWord(Num);
-  Name.SaveToBufWriter(w);
-  SavedName.SaveToBufWriter(w);
-  w.WriteByte(TextType);
-  w.WriteByte(Novelty);
-  w.WriteByte(Importance);
-  w.WriteByte(Possibility);
-  w.WriteByte(FormulaValue);
-  w.WriteByte(DeleteFlag);
-  w.WriteByte(Posted);
-  UpperCode.SaveToBufWriter(w);
-  ConclusionCode.SaveToBufWriter(w);
-  w.WriteWord(UnlinkedIndex);
-  w.WriteWord(uint16_t(Date));
-  if (HasAuthorField(StorageType)) w.WriteWord(ADIdent);
+  ForEachFileField(*this, StorageType, [&](const auto& field) { storedfields::Write(w, field); });
 }
 
 void TDiscBlock::LoadFromBufReader(TBufReader& r, uint8_t storageType) {
   StorageType = storageType;
-  BlockNum = r.ReadWord();
-  Num = r.ReadWord();
-  Name.LoadFromBufReader(r);
-  SavedName.LoadFromBufReader(r);
-  TextType = r.ReadByte();
-  Novelty = r.ReadByte();
-  Importance = r.ReadByte();
-  Possibility = r.ReadByte();
-  FormulaValue = r.ReadByte();
-  DeleteFlag = r.ReadByte();
-  Posted = r.ReadByte();
-  UpperCode.LoadFromBufReader(r);
-  ConclusionCode.LoadFromBufReader(r);
-  UnlinkedIndex = r.ReadWord();
-  Date = int16_t(r.ReadWord());
-  if (HasAuthorField(storageType)) ADIdent = r.ReadWord();
+  ForEachFileField(*this, storageType, [&](auto& field) { storedfields::Read(r, field); });
 }
 
 const char* TDiscBlock::Validate(uint8_t storageType) const {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 class TDiscussion;
 class TBufReader;
@@ -20,6 +21,38 @@ inline constexpr uint16_t NoADIdent = 0xFFFF;
 inline constexpr uint16_t UnmeasuredHeight = 0xFFFF;
 // Stored dates are whole days since 30 December 1899 less this offset.
 inline constexpr int BlockDateOffset = 30000;
+
+// The codes of a block's fields in undo records.
+enum : uint8_t {
+  BlockField_None = 0,  // a field the undo list never records (the storage type)
+  BlockField_BlockNum = 31,
+  BlockField_Num = 32,
+  BlockField_Name = 33,
+  BlockField_SavedName = 34,
+  BlockField_UpperCode = 35,
+  BlockField_TextType = 36,
+  BlockField_Novelty = 37,
+  BlockField_Importance = 38,
+  BlockField_Possibility = 39,
+  BlockField_FormulaValue = 40,
+  BlockField_UnlinkedIndex = 41,
+  BlockField_DeleteFlag = 42,
+  BlockField_Posted = 43,
+  BlockField_Upper = 44,
+  BlockField_Conclusion = 45,
+  BlockField_Date = 46,
+  BlockField_ConclusionCode = 47,
+  BlockField_ADIdent = 48,
+};
+
+// Where a field of a block is kept.
+enum class TBlockFieldKept : uint8_t {
+  File,          // the block file, in the order of VisitBlockFields
+  CommentFiles,  // the block files of comments and moderated comments only, after the others
+  Memory,        // given by the storage, or found again from the codes on loading
+};
+template <TBlockFieldKept Where>
+using TKept = std::integral_constant<TBlockFieldKept, Where>;
 
 struct TDiscBlock {
   uint8_t StorageType = StorageType_None;
@@ -45,7 +78,7 @@ struct TDiscBlock {
   uint16_t HeightMode1 = UnmeasuredHeight;
   uint16_t HeightMode2 = UnmeasuredHeight;
 
-  bool operator==(const TDiscBlock& other) const;  // every stored field
+  bool operator==(const TDiscBlock& other) const;  // every field of VisitBlockFields
 
   bool IsAlive() const { return DeleteFlag == DeleteFlag_Alive || DeleteFlag == DeleteFlag_Crossed; }
   TDateTime GetDate() const { return TDateTime(double(int(Date) + BlockDateOffset)); }
@@ -101,6 +134,34 @@ struct TDiscBlock {
   // Field checks after loading; an empty text when the record is sound.
   const char* Validate(uint8_t storageType) const;
 };
+
+// Every field of a block, listed once in stored order: visit(undo code, member pointer,
+// TKept<where>). The block file's writer and reader, the comparison and the undo record of
+// a block's changes all walk this list, so a new field gets its row here and nowhere else.
+// The row heights are a cache of the browse window and no field.
+template <class Visit>
+void VisitBlockFields(Visit&& visit) {
+  using enum TBlockFieldKept;
+  visit(BlockField_BlockNum, &TDiscBlock::BlockNum, TKept<File>{});
+  visit(BlockField_Num, &TDiscBlock::Num, TKept<File>{});
+  visit(BlockField_Name, &TDiscBlock::Name, TKept<File>{});
+  visit(BlockField_SavedName, &TDiscBlock::SavedName, TKept<File>{});
+  visit(BlockField_TextType, &TDiscBlock::TextType, TKept<File>{});
+  visit(BlockField_Novelty, &TDiscBlock::Novelty, TKept<File>{});
+  visit(BlockField_Importance, &TDiscBlock::Importance, TKept<File>{});
+  visit(BlockField_Possibility, &TDiscBlock::Possibility, TKept<File>{});
+  visit(BlockField_FormulaValue, &TDiscBlock::FormulaValue, TKept<File>{});
+  visit(BlockField_DeleteFlag, &TDiscBlock::DeleteFlag, TKept<File>{});
+  visit(BlockField_Posted, &TDiscBlock::Posted, TKept<File>{});
+  visit(BlockField_UpperCode, &TDiscBlock::UpperCode, TKept<File>{});
+  visit(BlockField_ConclusionCode, &TDiscBlock::ConclusionCode, TKept<File>{});
+  visit(BlockField_UnlinkedIndex, &TDiscBlock::UnlinkedIndex, TKept<File>{});
+  visit(BlockField_Date, &TDiscBlock::Date, TKept<File>{});
+  visit(BlockField_ADIdent, &TDiscBlock::ADIdent, TKept<CommentFiles>{});
+  visit(BlockField_Upper, &TDiscBlock::Upper, TKept<Memory>{});
+  visit(BlockField_Conclusion, &TDiscBlock::Conclusion, TKept<Memory>{});
+  visit(BlockField_None, &TDiscBlock::StorageType, TKept<Memory>{});
+}
 
 inline bool HasAuthorField(uint8_t storageType) {
   return storageType == StorageType_Comments || storageType == StorageType_ModeratedComments;

@@ -1,7 +1,6 @@
 #include "model/Tdiscussioninfo.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
 
@@ -10,23 +9,28 @@
 namespace {
 constexpr uint32_t MaxPersons = 1u << 16;
 constexpr uint32_t MaxSwitches = 1u << 16;
+
+// The record's fields up to its counted list of persons, in stored order.
+template <class Info>
+auto StoredFields(Info& i) {
+  return std::tie(i.DIdent, i.Name, i.ModelFolderName, i.Annotation, i.MIdent, i.ModelAuthorLIdent, i.Secret,
+                  i.PrivateIdent, i.ModeratorLoginIdent, i.ShareDate, i.ModelRequesters, i.BlockNamesRequesters,
+                  i.ShowRecipients, i.ViaWebOnly, i.SubscribersOnly, i.Subscribed, i.RobotPattern,
+                  i.RobotPatternGroupSize, i.Creating, i.Renumbering);
+}
+template <class Person>
+auto PersonFields(Person& p) {
+  return std::tie(p.LIdent, p.Address, p.Note);
+}
+template <class Switch>
+auto SwitchFields(Switch& s) {
+  return std::tie(s.Sender, s.Kind, s.Composed);
+}
+
 }  // namespace
 
 bool TDiscussionInfo::operator==(const TDiscussionInfo& o) const {
-  if (!(DIdent == o.DIdent && Name == o.Name && ModelFolderName == o.ModelFolderName && Annotation == o.Annotation &&
-        MIdent == o.MIdent && ModelAuthorLIdent == o.ModelAuthorLIdent && Secret == o.Secret &&
-        PrivateIdent == o.PrivateIdent && ModeratorLoginIdent == o.ModeratorLoginIdent && ShareDate == o.ShareDate &&
-        ModelRequesters == o.ModelRequesters && BlockNamesRequesters == o.BlockNamesRequesters &&
-        ShowRecipients == o.ShowRecipients && ViaWebOnly == o.ViaWebOnly && SubscribersOnly == o.SubscribersOnly &&
-        Subscribed == o.Subscribed && RobotPattern == o.RobotPattern &&
-        RobotPatternGroupSize == o.RobotPatternGroupSize && Creating == o.Creating && Renumbering == o.Renumbering &&
-        Persons.Count() == o.Persons.Count() && Switches.Count() == o.Switches.Count()))
-    return false;
-  for (int i = 0; i < int(Switches.Count()); ++i)
-    if (!(Switches[i] == o.Switches[i])) return false;
-  for (int i = 0; i < int(Persons.Count()); ++i)
-    if (!(Persons[i] == o.Persons[i])) return false;
-  return true;
+  return StoredFields(*this) == StoredFields(o) && Persons == o.Persons && Switches == o.Switches;
 }
 
 bool TDiscussionInfo::CanCurrentLoginAccess() const {
@@ -52,11 +56,7 @@ void TDiscussionInfo::KeepSwitch(const TStr& sender, uint8_t kind, double compos
 
 void TDiscussionInfo::SaveSwitches(TBufWriter& w) const {
   w.WriteDWord(Switches.Count());
-  for (const TAppliedSwitch& kept : Switches) {
-    kept.Sender.SaveToBufWriter(w);
-    w.WriteByte(kept.Kind);
-    w.WriteDouble(kept.Composed);
-  }
+  for (const TAppliedSwitch& kept : Switches) WriteFields(w, SwitchFields(kept));
 }
 
 std::string TDiscussionInfo::LoadSwitches(TBufReader& r) {
@@ -64,9 +64,7 @@ std::string TDiscussionInfo::LoadSwitches(TBufReader& r) {
   if (count > MaxSwitches) return "неверное число переключений";
   for (uint32_t i = 0; i < count && !r.IsFailed(); ++i) {
     TAppliedSwitch kept;
-    kept.Sender.LoadFromBufReader(r);
-    kept.Kind = r.ReadByte();
-    kept.Composed = r.ReadDouble();
+    ReadFields(r, SwitchFields(kept));
     Switches.AddItem(std::move(kept));
   }
   return r.IsFailed() ? "файл обрезан" : "";
@@ -90,53 +88,17 @@ void TDiscussionInfo::AddOrUpdatePerson(const TStr& lident, const TStr& address,
   Persons[index].Note = note;
 }
 
-// Information record at the start of "DiscussionInfo.cbs" (after the common header):
-//   texts DIdent, name, model folder name, annotation, MIdent, model author LIdent,
-//   u8 secret, text private ident, u16 moderator login ident, i32 share date,
-//   texts model requesters, block-name requesters, u8 show recipients, u8 via Web only,
-//   u8 subscribers only, u8 subscribed, text robot pattern, u16 robot pattern group size,
-//   u8 creating, u8 renumbering, u32 person count, persons (texts LIdent, address, note).
+// Information record at the start of "DiscussionInfo.cbs" (after the common header): the
+// fields of StoredFields (texts as texts are stored, numbers in their own widths), then
+// u32 person count, persons (texts LIdent, address, note).
 void TDiscussionInfo::SaveToBufWriter(TBufWriter& w) const {
-  for (const TStr* text : {&DIdent, &Name, &ModelFolderName, &Annotation, &MIdent, &ModelAuthorLIdent})
-    text->SaveToBufWriter(w);
-  w.WriteByte(Secret);
-  PrivateIdent.SaveToBufWriter(w);
-  w.WriteWord(ModeratorLoginIdent);
-  w.WriteDWord(uint32_t(ShareDate));
-  ModelRequesters.SaveToBufWriter(w);
-  BlockNamesRequesters.SaveToBufWriter(w);
-  w.WriteByte(ShowRecipients);
-  w.WriteByte(ViaWebOnly);
-  w.WriteByte(SubscribersOnly);
-  w.WriteByte(Subscribed);
-  RobotPattern.SaveToBufWriter(w);
-  w.WriteWord(RobotPatternGroupSize);
-  w.WriteByte(Creating);
-  w.WriteByte(Renumbering);
+  WriteFields(w, StoredFields(*this));
   w.WriteDWord(uint32_t(Persons.Count()));
-  for (int i = 0; i < int(Persons.Count()); ++i) {
-    Persons[i].LIdent.SaveToBufWriter(w);
-    Persons[i].Address.SaveToBufWriter(w);
-    Persons[i].Note.SaveToBufWriter(w);
-  }
+  for (const TPersonRow& person : Persons) WriteFields(w, PersonFields(person));
 }
 
 std::string TDiscussionInfo::LoadFromBufReader(TBufReader& r) {
-  for (TStr* text : {&DIdent, &Name, &ModelFolderName, &Annotation, &MIdent, &ModelAuthorLIdent}) text->LoadFromBufReader(r);
-  Secret = r.ReadByte();
-  PrivateIdent.LoadFromBufReader(r);
-  ModeratorLoginIdent = r.ReadWord();
-  ShareDate = int32_t(r.ReadDWord());
-  ModelRequesters.LoadFromBufReader(r);
-  BlockNamesRequesters.LoadFromBufReader(r);
-  ShowRecipients = r.ReadByte();
-  ViaWebOnly = r.ReadByte();
-  SubscribersOnly = r.ReadByte();
-  Subscribed = r.ReadByte();
-  RobotPattern.LoadFromBufReader(r);
-  RobotPatternGroupSize = r.ReadWord();
-  Creating = r.ReadByte();
-  Renumbering = r.ReadByte();
+  ReadFields(r, StoredFields(*this));
   const uint32_t persons = r.ReadDWord();
   if (r.IsFailed()) return "файл обрезан";
   if (Secret > 1 || ShowRecipients > 1 || ViaWebOnly > 1 || SubscribersOnly > 1 || Subscribed > 1 || Creating > 1 ||
@@ -146,9 +108,7 @@ std::string TDiscussionInfo::LoadFromBufReader(TBufReader& r) {
   for (uint32_t i = 0; i < persons; ++i) {
     const int index = Persons.AddEmptyItem();
     if (index < 0) return "нет памяти";
-    Persons[index].LIdent.LoadFromBufReader(r);
-    Persons[index].Address.LoadFromBufReader(r);
-    Persons[index].Note.LoadFromBufReader(r);
+    ReadFields(r, PersonFields(Persons[index]));
     if (r.IsFailed()) return "файл обрезан";
   }
   InfoRead = 1;

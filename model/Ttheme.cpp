@@ -6,13 +6,6 @@
 
 TTheme::TTheme() = default;
 
-bool TTheme::operator==(const TTheme& o) const {
-  if (!(Name == o.Name) || Blocks.Count() != o.Blocks.Count()) return false;
-  for (int i = 0; i < int(Blocks.Count()); ++i)
-    if (!(Blocks[i] == o.Blocks[i])) return false;
-  return true;
-}
-
 int TTheme::FindBlock(TDiscBlockCode code) const {
   for (int i = 0; i < int(Blocks.Count()); ++i)
     if (Blocks[i] == code) return i;

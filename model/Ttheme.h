@@ -16,7 +16,7 @@ struct TTheme {
   TArray<TDiscBlockCode> Blocks;
 
   TTheme();
-  bool operator==(const TTheme& other) const;
+  bool operator==(const TTheme& other) const = default;
   int FindBlock(TDiscBlockCode code) const;
   // Notification 3 for each of its blocks (defined with the theme operations).
   void BroadcastChanging(const TDiscussion& discussion) const;

@@ -4,7 +4,9 @@
 #include "foundation/Tlisteners.h"
 #include "model/Tdiscussion.h"
 
+#include <iterator>
 #include <variant>
+#include <vector>
 
 namespace {
 
@@ -62,26 +64,17 @@ void Restore(T& record, const TUndoAction& action, const TMember<T>& member) {
       member);
 }
 
-const TField<TDiscBlock> BlockFields[] = {
-    {BlockField_BlockNum, &TDiscBlock::BlockNum},
-    {BlockField_Num, &TDiscBlock::Num},
-    {BlockField_Name, &TDiscBlock::Name},
-    {BlockField_SavedName, &TDiscBlock::SavedName},
-    {BlockField_UpperCode, &TDiscBlock::UpperCode},
-    {BlockField_TextType, &TDiscBlock::TextType},
-    {BlockField_Novelty, &TDiscBlock::Novelty},
-    {BlockField_Importance, &TDiscBlock::Importance},
-    {BlockField_Possibility, &TDiscBlock::Possibility},
-    {BlockField_FormulaValue, &TDiscBlock::FormulaValue},
-    {BlockField_UnlinkedIndex, &TDiscBlock::UnlinkedIndex},
-    {BlockField_DeleteFlag, &TDiscBlock::DeleteFlag},
-    {BlockField_Posted, &TDiscBlock::Posted},
-    {BlockField_Upper, &TDiscBlock::Upper},
-    {BlockField_Conclusion, &TDiscBlock::Conclusion},
-    {BlockField_Date, &TDiscBlock::Date},
-    {BlockField_ConclusionCode, &TDiscBlock::ConclusionCode},
-    {BlockField_ADIdent, &TDiscBlock::ADIdent},
-};
+// A block's fields as the block lists them, each under its undo code.
+const std::vector<TField<TDiscBlock>>& BlockFields() {
+  static const std::vector<TField<TDiscBlock>> fields = [] {
+    std::vector<TField<TDiscBlock>> list;
+    VisitBlockFields([&](uint8_t code, auto field, auto) {
+      if (code != BlockField_None) list.push_back({code, field});
+    });
+    return list;
+  }();
+  return fields;
+}
 
 const TField<TDiscBlockStr> TextFields[] = {
     {TextField_Text, &TDiscBlockStr::Text},
@@ -151,17 +144,18 @@ const TField<TReaderProperty> PropertyFields[] = {
     {PropertyField_Read, &TReaderProperty::Read},
 };
 
-template <class T, size_t N>
-const TMember<T>* FindField(const TField<T> (&fields)[N], uint8_t code) {
-  for (const TField<T>& field : fields)
+// A table of fields: an array, or a list made from a record's own field list.
+template <class Fields>
+auto FindField(const Fields& fields, uint8_t code) -> decltype(&std::begin(fields)->Member) {
+  for (const auto& field : fields)
     if (field.Code == code) return &field.Member;
   return nullptr;
 }
 
 // The field of the table, or a report naming the recorder.
-template <class T, size_t N>
-const TMember<T>* FieldOrReport(const TField<T> (&fields)[N], uint8_t code, const char* where) {
-  const TMember<T>* member = FindField(fields, code);
+template <class Fields>
+auto FieldOrReport(const Fields& fields, uint8_t code, const char* where) {
+  const auto* member = FindField(fields, code);
   if (member == nullptr) TError::Report(std::string(where) + " - неизвестный код поля " + std::to_string(code));
   return member;
 }
@@ -218,7 +212,7 @@ void TUndo::AddDiscBlockCreation(TDiscussion& discussion, TDiscBlockIndex block)
 void TUndo::AddDiscBlockChanges(TDiscussion& discussion, TDiscBlockIndex block, const TDiscBlock& old) {
   const TDiscBlock* now = discussion.Storages.GetDiscBlock(block);
   if (now == nullptr) return;
-  for (const TField<TDiscBlock>& field : BlockFields) {
+  for (const TField<TDiscBlock>& field : BlockFields()) {
     if (!Differs(old, *now, field.Member)) continue;
     TUndoAction& action = Record(UndoAction_BlockField);
     action.Block = block;
@@ -229,7 +223,7 @@ void TUndo::AddDiscBlockChanges(TDiscussion& discussion, TDiscBlockIndex block, 
 
 void TUndo::AddDiscBlockFieldChange(TDiscussion& discussion, TDiscBlockIndex block, uint8_t field, int64_t oldValue) {
   if (!discussion.Storages.IsValidIndex(block) ||
-      !FieldOrReport(BlockFields, field, "TUndo::AddDiscBlockFieldChange"))
+      !FieldOrReport(BlockFields(), field, "TUndo::AddDiscBlockFieldChange"))
     return;
   TUndoAction& action = Record(UndoAction_BlockField);
   action.Block = block;
@@ -240,7 +234,7 @@ void TUndo::AddDiscBlockFieldChange(TDiscussion& discussion, TDiscBlockIndex blo
 void TUndo::AddDiscBlockStrFieldChange(TDiscussion& discussion, TDiscBlockIndex block, uint8_t field,
                                        const TStr& oldText) {
   if (!discussion.Storages.IsValidIndex(block) ||
-      !FieldOrReport(BlockFields, field, "TUndo::AddDiscBlockStrFieldChange"))
+      !FieldOrReport(BlockFields(), field, "TUndo::AddDiscBlockStrFieldChange"))
     return;
   TUndoAction& action = Record(UndoAction_BlockField);
   action.Block = block;
@@ -500,7 +494,7 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
     }
     case UndoAction_BlockField: {
       TDiscBlock* block = storages.GetDiscBlock(action.Block);
-      const TMember<TDiscBlock>* member = FindField(BlockFields, action.Field);
+      const TMember<TDiscBlock>* member = FindField(BlockFields(), action.Field);
       if (block == nullptr || member == nullptr) return;
       Restore(*block, action, *member);
       if (action.Field == BlockField_Name) storages.GetStorage(action.Block.StorageType)->ClearNameIndex();

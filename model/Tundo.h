@@ -11,6 +11,7 @@
 
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
+#include "model/Tdiscblock.h"
 #include "model/Tdiscblockindex.h"
 
 #include <any>
@@ -18,7 +19,6 @@
 #include <vector>
 
 class TDiscussion;
-struct TDiscBlock;
 struct TDiscBlockStr;
 struct TAuthor;
 struct TReaderProperty;
@@ -59,27 +59,7 @@ enum : uint8_t {
 // Object types of the discussion-wide text and number fields.
 enum : uint8_t { UndoObject_DiscussionInfo = 6, UndoObject_InfoRequesters = 8 };
 
-// Field codes. Blocks:
-enum : uint8_t {
-  BlockField_BlockNum = 31,
-  BlockField_Num = 32,
-  BlockField_Name = 33,
-  BlockField_SavedName = 34,
-  BlockField_UpperCode = 35,
-  BlockField_TextType = 36,
-  BlockField_Novelty = 37,
-  BlockField_Importance = 38,
-  BlockField_Possibility = 39,
-  BlockField_FormulaValue = 40,
-  BlockField_UnlinkedIndex = 41,
-  BlockField_DeleteFlag = 42,
-  BlockField_Posted = 43,
-  BlockField_Upper = 44,
-  BlockField_Conclusion = 45,
-  BlockField_Date = 46,
-  BlockField_ConclusionCode = 47,
-  BlockField_ADIdent = 48,
-};
+// Field codes. A block's (BlockField_*) are listed with its fields in model/Tdiscblock.h.
 // The discussion information (object type 6; 59 and 60 under object type 8):
 enum : uint8_t {
   InfoField_DIdent = 50,

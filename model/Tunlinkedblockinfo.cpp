@@ -1,35 +1,27 @@
 #include "model/Tunlinkedblockinfo.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 
+namespace {
+
+// Every field of the record, in stored order: written, read and compared by this one list.
+template <class Info>
+auto StoredFields(Info& i) {
+  return std::tie(i.Code, i.LostParent, i.ParentName, i.LostConclusion, i.ConclusionName, i.FormulaError,
+                  i.LostHyperRefs);
+}
+
+}  // namespace
+
 bool TUnlinkedBlockInfo::operator==(const TUnlinkedBlockInfo& o) const {
-  return Code == o.Code && LostParent == o.LostParent && ParentName == o.ParentName &&
-         LostConclusion == o.LostConclusion && ConclusionName == o.ConclusionName && FormulaError == o.FormulaError &&
-         LostHyperRefs == o.LostHyperRefs;
+  return StoredFields(*this) == StoredFields(o);
 }
 
-void TUnlinkedBlockInfo::SaveToBufWriter(TBufWriter& w) const {
-  Code.SaveToBufWriter(w);
-  w.WriteByte(LostParent);
-  ParentName.SaveToBufWriter(w);
-  w.WriteByte(LostConclusion);
-  ConclusionName.SaveToBufWriter(w);
-  w.WriteByte(FormulaError);
-  w.WriteByte(LostHyperRefs);
-}
+void TUnlinkedBlockInfo::SaveToBufWriter(TBufWriter& w) const { WriteFields(w, StoredFields(*this)); }
 
-void TUnlinkedBlockInfo::LoadFromBufReader(TBufReader& r) {
-  Code.LoadFromBufReader(r);
-  LostParent = r.ReadByte();
-  ParentName.LoadFromBufReader(r);
-  LostConclusion = r.ReadByte();
-  ConclusionName.LoadFromBufReader(r);
-  FormulaError = r.ReadByte();
-  LostHyperRefs = r.ReadByte();
-}
+void TUnlinkedBlockInfo::LoadFromBufReader(TBufReader& r) { ReadFields(r, StoredFields(*this)); }
 
 int AddUnlinkedBlockInfo(TUnlinkedBlockInfos& list, TDiscussion& discussion, TDiscBlockCode code) {
   if (list.Count() >= 0xFFFF) {

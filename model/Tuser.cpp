@@ -1,7 +1,6 @@
 #include "model/Tuser.h"
 
-#include "foundation/Tbufreader.h"
-#include "foundation/Tbufwriter.h"
+#include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 
@@ -9,11 +8,13 @@ namespace {
 // Bounds on what a user-state file may hold.
 constexpr uint32_t MaxPairs = 1u << 20;
 constexpr uint32_t MaxVisited = 1u << 20;
-}  // namespace
 
-bool TBrowseItemIdentsPair::operator==(const TBrowseItemIdentsPair& o) const {
-  return First == o.First && Second == o.Second && RelationType == o.RelationType;
+// A remembered relation's fields, in stored order.
+template <class Pair>
+auto PairFields(Pair& p) {
+  return std::tie(p.First, p.Second, p.RelationType);
 }
+}  // namespace
 
 TUser::TUser() = default;
 
@@ -28,10 +29,7 @@ void TUser::SetBrowseItemIdentsPair(TDiscussion& discussion, const TBrowseItemId
   const bool recorded = this == &discussion.User;
   for (int i = 0; i < int(Pairs.Count()); ++i)
     if (Pairs[i].RelationType == relationType && Pairs[i].First == first) {
-      const TBrowseItemIdent& now = Pairs[i].Second;
-      if (now.Kind == second.Kind && now.Code == second.Code && now.ADIdent == second.ADIdent &&
-          now.Folder == second.Folder && now.Text == second.Text)
-        return;
+      if (Pairs[i].Second.SameStoredFields(second)) return;
       if (recorded) discussion.Undo.AddPairChange(i, Pairs[i], false);
       Pairs[i].Second = second;
       return;
@@ -70,11 +68,7 @@ int TUser::TakeNewNoteNumber() {
 void TUser::SaveToBufWriter(const TDiscussion& discussion, TBufWriter& w) const {
   w.WriteWord(NoteCounter);
   w.WriteDWord(uint32_t(Pairs.Count()));
-  for (int i = 0; i < int(Pairs.Count()); ++i) {
-    Pairs[i].First.SaveToBufWriter(w);
-    Pairs[i].Second.SaveToBufWriter(w);
-    w.WriteByte(Pairs[i].RelationType);
-  }
+  for (const TBrowseItemIdentsPair& pair : Pairs) WriteFields(w, PairFields(pair));
   w.WriteDWord(uint32_t(Visited.Count()));
   for (int i = 0; i < int(Visited.Count()); ++i) Visited[i].SaveToBufWriter(w);
   PostLists.SaveToBufWriter(discussion, w);
@@ -88,9 +82,7 @@ std::string TUser::LoadFromBufReader(TBufReader& r) {
   for (uint32_t i = 0; i < pairs; ++i) {
     const int index = Pairs.AddEmptyItem();
     if (index < 0) return "нет памяти";
-    Pairs[index].First.LoadFromBufReader(r);
-    Pairs[index].Second.LoadFromBufReader(r);
-    Pairs[index].RelationType = r.ReadByte();
+    ReadFields(r, PairFields(Pairs[index]));
     if (r.IsFailed()) return "файл обрезан";
     for (const TBrowseItemIdent* ident : {&Pairs[index].First, &Pairs[index].Second})
       if (ident->Kind > BrowseItem_Folder || (ident->Kind == BrowseItem_Block && !IsValidStorageType(ident->Code.StorageType)))

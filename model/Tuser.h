@@ -14,7 +14,7 @@ struct TBrowseItemIdentsPair {
   TBrowseItemIdent First;
   TBrowseItemIdent Second;
   uint8_t RelationType = 0;
-  bool operator==(const TBrowseItemIdentsPair& other) const;
+  bool operator==(const TBrowseItemIdentsPair& other) const = default;
 };
 
 class TUser {

@@ -75,6 +75,40 @@ TEST_F(DiscussionFiles, FilesHaveTheDocumentedLayout) {
   EXPECT_EQ(testsupport::ReadFile(Folder() + "/Model.cbs")[2], '\x02');
 }
 
+// A discussion that holds every stored field, as an earlier version saved it
+// (tests/data/discussion): saved now, every file keeps every byte; read, it gives the same
+// discussion back.
+TEST_F(DiscussionFiles, ASetSavedBeforeKeepsEveryByteAndReadsBack) {
+  TDiscussion d;
+  MakeRoot(d, Folder());
+  FillEverything(d);
+  d.Info.KeepSwitch(TStr("L-1"), 2, 45004.5);
+  ASSERT_TRUE(d.Save());
+  const std::string kept = std::string(QUILLARAN_SOURCE_DIR) + "/tests/data/discussion/";
+  const std::string copy = Folder() + "/kept";
+  std::filesystem::create_directory(copy);
+  for (const char* name : TDiscussionFileSet::Names) {
+    EXPECT_EQ(testsupport::ReadFile(Folder() + "/" + name), testsupport::ReadFile(kept + name)) << name;
+    std::filesystem::copy_file(kept + name, copy + "/" + name);
+  }
+
+  TDiscussion loaded;
+  loaded.Folder = copy;
+  ASSERT_TRUE(loaded.Load());
+  EXPECT_EQ(Contents(loaded), Contents(d));
+  EXPECT_TRUE(loaded.Info == d.Info);
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
+    const TBlocksStorage& a = *d.Storages.GetStorage(type);
+    const TBlocksStorage& b = *loaded.Storages.GetStorage(type);
+    ASSERT_EQ(a.Count(), b.Count());
+    for (int i = 0; i < a.Count(); ++i) EXPECT_TRUE(a.Block(i) == b.Block(i)) << int(type) << ":" << i;
+  }
+  EXPECT_TRUE(loaded.UnlinkedBlockInfos == d.UnlinkedBlockInfos);
+  EXPECT_TRUE(loaded.Themes == d.Themes);
+  EXPECT_TRUE(loaded.User.Pairs == d.User.Pairs);
+  EXPECT_TRUE(Reports().empty());
+}
+
 TEST_F(DiscussionFiles, InformationOnlyLoadReadsJustTheInformation) {
   TDiscussion saved;
   MakeRoot(saved, Folder());
