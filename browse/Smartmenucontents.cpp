@@ -20,8 +20,7 @@
 
 namespace {
 
-// The caption of "Up": hyphens that every build turns into non-breaking spaces.
-constexpr const char* kUpCaption = "-----Up-----";
+// The caption of "Up" is written with hyphens that every build turns into non-breaking spaces.
 constexpr char kNonBreakingSpace = char(0xA0);
 
 // Where the entries of a section go: under a top-level submenu of the window menu, or
@@ -37,6 +36,10 @@ class TSection {
            int32_t data1 = -1, int32_t data2 = -1) {
     if (present && (fMain ? main : popup)) Parent().Add(caption, code, enabled, data1, data2);
   }
+  void Add(bool main, bool popup, bool present, TCaptionedCommand command, bool enabled, int32_t data1 = -1,
+           int32_t data2 = -1) {
+    Add(main, popup, present, command.Caption, command.Code, enabled, data1, data2);
+  }
 
  private:
   TSmartMenu& fMenu;
@@ -49,7 +52,7 @@ constexpr bool Main = true, NoMain = false, Popup = true, NoPopup = false;
 // The "Open block in" / "Open list in" entries: a new window and the other windows that
 // are not in moderation mode.
 void AddOpenIn(TSmartMenuItem& parent, const TBrowse& browse) {
-  parent.Add("New window", Command_NewWindow, true);
+  parent.Add(Command_NewWindow, true);
   if (TFormBrowseManager* manager = FormBrowseManager())
     for (int i = 0; i < manager->Count(); ++i) {
       const TBrowse& other = manager->GetFormBrowse(i)->Browse;
@@ -79,22 +82,21 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
   // 1. The top of the window menu.
   if (mainMenu) {
     TSmartMenuItem& windows = AddTopLevel("Windows", Command_None, true);
-    windows.Add("New window", Command_NewWindow, true);
+    windows.Add(Command_NewWindow, true);
     if (TFormBrowseManager* manager = FormBrowseManager())
       for (int i = 0; i < manager->Count(); ++i) {
         const TFormBrowse* form = manager->GetFormBrowse(i);
         if (&form->Browse != &browse)
           windows.Add(form->Browse.GetStringForWindowsMenu(), Command_ActivateWindow, true, i);
       }
-    AddTopLevel("Back", Command_Back,
-                facts.ListKind != ListKind_ThesisDisputants && facts.ListKind != ListKind_Experts &&
-                    browse.History.Count() > 1);
-    AddTopLevel("Contents", Command_Contents,
+    AddTopLevel(Command_Back, facts.ListKind != ListKind_ThesisDisputants && facts.ListKind != ListKind_Experts &&
+                                  browse.History.Count() > 1);
+    AddTopLevel(Command_Contents,
                 facts.Kind != BrowseItem_Folder && (!facts.Root || facts.RetrievalList || !facts.UpperPanelShown));
     const bool neighbours = facts.BlockItem && !facts.Root && !facts.LostUpper;
-    AddTopLevel("Previous", Command_Previous, neighbours);
-    AddTopLevel("Next", Command_Next, neighbours);
-    AddTopLevel("Help", Command_Help, true);
+    AddTopLevel(Command_Previous, neighbours);
+    AddTopLevel(Command_Next, neighbours);
+    AddTopLevel(Command_Help, true);
   }
 
   if (facts.Kind == BrowseItem_Folder) BuildFolderEntries(facts, *item);
@@ -109,10 +111,10 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
                         facts.Kind != BrowseItem_Folder,
                     -1, -1, "Brief");
     brief.SecondCaption = "Brief";
-    AddTopLevel("Chain", Command_Chain,
+    AddTopLevel(Command_Chain,
                 facts.BlockItem && facts.Block->StorageType != StorageType_Model && !facts.RetrievalList);
-    AddTopLevel("Graph", Command_Graph, facts.BlockItem);
-    std::string up = kUpCaption;
+    AddTopLevel(Command_Graph, facts.BlockItem);
+    std::string up = CommandCaption(Command_Up);
     ReplaceChar(up, '-', kNonBreakingSpace);
     bool upEnabled = facts.UpperPanelShown;
     if (facts.Kind == BrowseItem_Folder) upEnabled = facts.FolderHasParent;
@@ -125,27 +127,26 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   TBrowse& browse = *Browse;
   TSection section(*this, facts, "Commands");
   const bool moderation = facts.ModerationMode;
-  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, "Run post module", Command_RunPostModule, true);
-  section.Add(Main, NoPopup, true, "Close Quillaran", Command_CloseProgram, true);
+  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, Command_RunPostModule, true);
+  section.Add(Main, NoPopup, true, Command_CloseProgram, true);
   section.Add(Main, NoPopup, facts.Moderator, moderation ? "Browsing" : "Moderating", Command_BrowsingModerating,
               !facts.CreatingWindow);
-  section.Add(Main, NoPopup, moderation, "Show all discussions", Command_ShowAllDiscussions, true);
+  section.Add(Main, NoPopup, moderation, Command_ShowAllDiscussions, true);
   if (facts.MainMenu && facts.UnderCreated) {
     TSmartMenuItem& create = section.Parent().Add("Create new model", Command_None, true);
     create.Add("Empty", Command_CreateModel, true, 0);
     create.Add("Marked text", Command_CreateModel, true, 1);
   }
-  section.Add(Main, NoPopup, !moderation && facts.UnderCreated, "Discussing", Command_Discussing, true);
-  section.Add(Main, NoPopup, !moderation && facts.UnderDiscussed, "Creating", Command_Creating, true);
-  section.Add(Main, NoPopup, true, "Close window", Command_CloseWindow, true);
-  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, "Edit advertising list", Command_EditAdvertising,
-              true);
-  section.Add(Main, NoPopup, facts.Moderator, "Edit spammers list", Command_EditSpammers, true);
-  section.Add(Main, NoPopup, true, "Customize", Command_Customize, true);
+  section.Add(Main, NoPopup, !moderation && facts.UnderCreated, Command_Discussing, true);
+  section.Add(Main, NoPopup, !moderation && facts.UnderDiscussed, Command_Creating, true);
+  section.Add(Main, NoPopup, true, Command_CloseWindow, true);
+  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, Command_EditAdvertising, true);
+  section.Add(Main, NoPopup, facts.Moderator, Command_EditSpammers, true);
+  section.Add(Main, NoPopup, true, Command_Customize, true);
   if (facts.MainMenu) {
     TSmartMenuItem& site = section.Parent().Add("Quillaran Web-site", Command_None, true);
-    site.Add("Connect", Command_Connect, true);
-    site.Add("Copy URL", Command_CopyURL, true);
+    site.Add(Command_Connect, true);
+    site.Add(Command_CopyURL, true);
   }
   const bool engineOn = browse.Settings && browse.Settings->PointerEngineOn;
   section.Add(Main, NoPopup, true, engineOn ? "Stop Tiltmark" : "Start Tiltmark", Command_PointerEngine, true);
@@ -176,11 +177,8 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
         (trust == ModerateType_Trustworthy || trust == ModerateType_Doubtful))
       publishable = true;
   }
-  if (discredited)
-    root.Add("Erase comments of discredited experts", Command_EraseDiscreditedComments, true, ModerateType_Discredited);
-  if (publishable)
-    root.Add("Publish embedded comments", Command_PublishEmbeddedComments, true, ModerateType_Doubtful,
-             ModerateType_Trustworthy);
+  if (discredited) root.Add(Command_EraseDiscreditedComments, true, ModerateType_Discredited);
+  if (publishable) root.Add(Command_PublishEmbeddedComments, true, ModerateType_Doubtful, ModerateType_Trustworthy);
   if (discussion.Info.Secret) root.Add("Set publicity", Command_SetPublicity, true, 0);
   else root.Add("Set secrecy", Command_SetPublicity, true, 1);
 }
@@ -203,13 +201,15 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
         if (test(index, *marked)) return true;
     return false;
   };
-  auto allMarked = [&](auto test) { return !markedWith([&](TDiscBlockIndex i, const TDiscBlock& b) { return !test(i, b); }); };
+  auto allMarked = [&](auto test) {
+    return !markedWith([&](TDiscBlockIndex i, const TDiscBlock& b) { return !test(i, b); });
+  };
 
   TSection section(*this, facts, "Commands");
-  section.Add(Main, NoPopup, true, "Close window", Command_CloseWindow, true);
-  section.Add(Main, NoPopup, notDisputants, "Save", Command_Save, true);
+  section.Add(Main, NoPopup, true, Command_CloseWindow, true);
+  section.Add(Main, NoPopup, notDisputants, Command_Save, true);
   section.Add(
-      NoMain, Popup, facts.BlockItem && !erasedOrDeleted, "Edit", Command_Edit,
+      NoMain, Popup, facts.BlockItem && !erasedOrDeleted, Command_Edit,
       note || (facts.CreatingWindow && facts.BlockItem && (block->StorageType == StorageType_Model || blockUnlinked)),
       1, 1);
   section.Add(NoMain, Popup, (facts.AuthorItem || (facts.BlockItem && !note)) && !facts.CreatingDiscussion,
@@ -226,16 +226,16 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
     }
   if (main && facts.BlockItem && notDisputants)
     BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));
-  section.Add(Main, NoPopup, notDisputants, "Undo", Command_Undo, true);
-  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children, "Add note",
+  section.Add(Main, NoPopup, notDisputants, Command_Undo, true);
+  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children,
               Command_AddNote, facts.BlockItem);
   section.Add(Main, NoPopup,
               facts.CreatingWindow && notDisputants && facts.BlockItem && block->StorageType == StorageType_Model &&
                   !facts.RetrievalList,
-              "Add block", Command_AddBlock, true);
+              Command_AddBlock, true);
   section.Add(NoMain, Popup,
               facts.CreatingWindow && notDisputants && facts.BlockItem && !facts.Current && !facts.RetrievalList,
-              "Insert block", Command_InsertBlock, true);
+              Command_InsertBlock, true);
   const bool crossable = facts.CreatingWindow && notDisputants && (!facts.Current || (facts.BlockItem && !facts.Root));
   section.Add(NoMain, Popup,
               crossable &&
@@ -252,45 +252,47 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
                 return (b.StorageType == StorageType_ModeratedComments || b.StorageType == StorageType_Notes) &&
                        b.DeleteFlag == DeleteFlag_Recycled;
               }),
-              "Restore", Command_Restore, true);
+              Command_Restore, true);
   // Deleting and cutting: in a created state, or marked notes; notes in trouble also from
   // the list of unlinked blocks.
-  const bool ruleA = facts.CreatingWindow ||
-                     markedWith([](TDiscBlockIndex i, const TDiscBlock&) { return i.StorageType == StorageType_Notes; });
+  const bool ruleA = facts.CreatingWindow || markedWith([](TDiscBlockIndex i, const TDiscBlock&) {
+                       return i.StorageType == StorageType_Notes;
+                     });
   const bool ruleB = allMarked([](TDiscBlockIndex, const TDiscBlock& b) {
     return b.StorageType == StorageType_Notes && b.UnlinkedIndex != NoUnlinkedBlockInfo;
   });
-  const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
-                         (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
+  const bool canDelete =
+      (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
+      (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
   // The root holds the whole discussion and is never deleted: it is not offered.
   const bool rootBlock = facts.BlockItem && facts.BlockIndex == discussion->Storages.GetRootBlockIndex();
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, "Delete", Command_Delete,
-              true);
+  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, Command_Delete, true);
   section.Add(
       NoMain, Popup,
       facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted),
-      "Cut", Command_Cut, true);
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants, "Copy", Command_Copy, true);
-  section.Add(Main, Popup, facts.BlockItem && notDisputants && (main || !facts.Current) && CanPaste(facts), "Paste",
+      Command_Cut, true);
+  section.Add(NoMain, Popup, facts.BlockItem && notDisputants, Command_Copy, true);
+  section.Add(Main, Popup, facts.BlockItem && notDisputants && (main || !facts.Current) && CanPaste(facts),
               Command_Paste, !facts.RetrievalList && Index.Length() <= 1);
   section.Add(NoMain, Popup,
               blockUnlinked && block->DeleteFlag != DeleteFlag_Recycled && !note && !facts.CreatingDiscussion,
-              "Fix trouble", Command_FixTrouble, true);
+              Command_FixTrouble, true);
   if (!main && facts.BlockItem) BuildThemeEntries(facts);
   if (main && facts.BlockItem && !erasedOrDeleted && notDisputants) {
     TSmartMenuItem& belongings = section.Parent().Add("Belongings", Command_None, true);
-    belongings.Add("New", Command_NewTheme, true);
+    belongings.Add(Command_NewTheme, true);
     for (const auto& [title, code] :
          {std::pair{"Edit", Command_RenameTheme}, std::pair{"Remove", Command_DeleteTheme}}) {
       TSmartMenuItem& themes = belongings.Add(title, Command_None, false);
       for (uint32_t i = 0; i < discussion->Themes.Count(); ++i)
-        if (!discussion->Themes[i].Name.IsEmpty()) themes.Add(discussion->Themes[i].Name.ToString(), code, true, int32_t(i));
+        if (!discussion->Themes[i].Name.IsEmpty())
+          themes.Add(discussion->Themes[i].Name.ToString(), code, true, int32_t(i));
       themes.Enabled = themes.Count() > 0;
     }
   }
-  const bool formulas = facts.BlockItem && block->StorageType != StorageType_ModeratedComments &&
-                        !facts.RetrievalList && notDisputants;
-  section.Add(Main, NoPopup, formulas && block->TextType == TextType_Conclusion, "Formulas", Command_Formulas, true);
+  const bool formulas =
+      facts.BlockItem && block->StorageType != StorageType_ModeratedComments && !facts.RetrievalList && notDisputants;
+  section.Add(Main, NoPopup, formulas && block->TextType == TextType_Conclusion, Command_Formulas, true);
   section.Add(NoMain, Popup, formulas && block->TextType == TextType_Formula && !facts.CreatingDiscussion, "Formula",
               Command_Formulas, true);
   section.Add(
@@ -298,13 +300,13 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
       facts.BlockItem &&
           (facts.BlockIndex.StorageType == StorageType_Model || facts.BlockIndex.StorageType == StorageType_Comments) &&
           !facts.CreatingDiscussion,
-      "Evaluate", Command_Evaluate, true);
-  section.Add(NoMain, Popup, true, "Pick out", Command_PickOut, true);
+      Command_Evaluate, true);
+  section.Add(NoMain, Popup, true, Command_PickOut, true);
   if (main && notDisputants) BuildServiceEntries(facts, section.Parent().Add("Service", Command_None, true));
-  section.Add(Main, NoPopup, notDisputants, "Display", Command_Display, true);
-  section.Add(NoMain, Popup, true, "Copy name", Command_CopyName, facts.BlockItem);
-  section.Add(NoMain, Popup, true, "Copy text", Command_CopyText, facts.BlockItem);
-  section.Add(Main, NoPopup, !erasedOrDeleted && notDisputants, "Search", Command_Search, facts.BlockItem);
+  section.Add(Main, NoPopup, notDisputants, Command_Display, true);
+  section.Add(NoMain, Popup, true, Command_CopyName, facts.BlockItem);
+  section.Add(NoMain, Popup, true, Command_CopyText, facts.BlockItem);
+  section.Add(Main, NoPopup, !erasedOrDeleted && notDisputants, Command_Search, facts.BlockItem);
   // Posting notes: from a popup of a window that is not creating, on anything but a
   // moderated comment, once the user has a post list.
   const TBlocksPostList* posts = discussion ? &discussion->User.PostLists : nullptr;
@@ -315,11 +317,11 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
               ruleS &&
                   allMarked([](TDiscBlockIndex, const TDiscBlock& b) { return b.StorageType == StorageType_Notes; }) &&
                   !erasedOrDeleted && posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
-              "Post", Command_Post, true, lastPostList);
-  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == Retrieval_PostList, "Cancel posting",
-              Command_CancelPosting, true, lastPostList);
-  section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !note, "Block text", Command_BlockText, true);
-  section.Add(Main, NoPopup, facts.BlockItem && notDisputants, "History", Command_History, true);
+              Command_Post, true, lastPostList);
+  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == Retrieval_PostList, Command_CancelPosting, true,
+              lastPostList);
+  section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !note, Command_BlockText, true);
+  section.Add(Main, NoPopup, facts.BlockItem && notDisputants, Command_History, true);
   section.Add(Main, NoPopup, facts.Moderator && notDisputants, facts.ModerationMode ? "Browse mode" : "Moderation mode",
               Command_BrowsingModerating, !facts.CreatingWindow);
   if (!main)
@@ -405,42 +407,43 @@ void TSmartMenu::BuildServiceEntries(const TSmartMenuFacts& facts, TSmartMenuIte
   TDiscussion* discussion = facts.Discussion;
   const bool has = discussion != nullptr;
   const bool created = facts.CreatingDiscussion;
-  auto add = [&](bool present, const char* caption, uint8_t code, bool enabled = true) {
-    if (present) service.Add(caption, code, enabled);
+  auto add = [&](bool present, TCaptionedCommand command, bool enabled = true) {
+    if (present) service.Add(command, enabled);
   };
-  add(true, "Close discussion", Command_CloseDiscussion, has);
-  add(has, "Form published model", Command_FormPublishedModel, created);
-  add(has && !created, "Discussion info", Command_DiscussionInfo);
-  add(has, "Discussion statistics", Command_Statistics);
-  add(has, "Renumerate", Command_Renumerate);
-  add(has && facts.BlockItem && !created, "The thesis disputants", Command_ThesisDisputants);
-  add(true, "Save database", Command_SaveDatabase);
-  add(has && (facts.ModelAuthor || facts.Leader), "Manual backup", Command_ManualBackup);
-  add(!facts.CreatingWindow, "My data", Command_MyData);
+  add(true, Command_CloseDiscussion, has);
+  add(has, Command_FormPublishedModel, created);
+  add(has && !created, Command_DiscussionInfo);
+  add(has, Command_Statistics);
+  add(has, Command_Renumerate);
+  add(has && facts.BlockItem && !created, Command_ThesisDisputants);
+  add(true, Command_SaveDatabase);
+  add(has && (facts.ModelAuthor || facts.Leader), Command_ManualBackup);
+  add(!facts.CreatingWindow, Command_MyData);
   if (has && !facts.CreatingWindow && !facts.ModerationMode) {
     TSmartMenuItem& post = service.Add("Form post command", Command_None, true);
     const std::string suffix = discussion->Info.SubscribersOnly ? " (list)" : " (to all)";
     const bool model = facts.ModelAuthor, leader = facts.Leader, moderator = facts.Moderator;
     const bool identified = facts.MyADIdent != 0xFFFF;
-    if (model && !discussion->Info.IsModerated()) post.Add("Registrate model", Command_RegistrateModel, true);
-    if (model || moderator) post.Add("Annotation", Command_Annotation, true);
-    if (model || moderator) post.Add("Form new discussion", Command_FormNewDiscussion, true);
-    if (!leader && !identified) post.Add("Give my identifier", Command_GiveMyIdentifier, true);
-    if (identified) post.Add("Publish my data", Command_PublishMyData, true, 1);
+    if (model && !discussion->Info.IsModerated()) post.Add(Command_RegistrateModel, true);
+    if (model || moderator) post.Add(Command_Annotation, true);
+    if (model || moderator) post.Add(Command_FormNewDiscussion, true);
+    if (!leader && !identified) post.Add(Command_GiveMyIdentifier, true);
+    if (identified) post.Add(Command_PublishMyData, true, 1);
     const TBlocksPostList& posts = discussion->User.PostLists;
     if (posts.Items.Count() > 0 && posts.Items[posts.Items.Count() - 1].Blocks.Count() > 0)
-      post.Add(leader ? "Send post" + suffix : "Send post", Command_SendPost, true, int32_t(posts.Items.Count()) - 1);
+      post.Add(CommandCaption(Command_SendPost) + (leader ? suffix : ""), Command_SendPost, true,
+               int32_t(posts.Items.Count()) - 1);
     if (!leader && !model && facts.Manager) {
-      if (discussion->Info.Subscribed) post.Add("Unsubscribe me", Command_Unsubscribe, true);
-      else post.Add("Subscribe me", Command_Subscribe, true);
+      if (discussion->Info.Subscribed) post.Add(Command_Unsubscribe, true);
+      else post.Add(Command_Subscribe, true);
     }
-    if ((facts.Manager || model) && !leader) post.Add("Request blocks list", Command_RequestBlocksList, true);
+    if ((facts.Manager || model) && !leader) post.Add(Command_RequestBlocksList, true);
     if (leader)
-      post.Add(std::string("Existing blocks list") +
+      post.Add(std::string(CommandCaption(Command_ExistingBlocksList)) +
                    (discussion->Info.BlockNamesRequesters.IsEmpty() ? " (to all)" : " (to requesters)"),
                Command_ExistingBlocksList, true);
   }
-  add(has && facts.Leader && !created, "Edit subscribers list", Command_EditSubscribers);
+  add(has && facts.Leader && !created, Command_EditSubscribers);
   const auto* graph = has ? dynamic_cast<const TGraph*>(discussion->Graph.get()) : nullptr;
-  add(graph && graph->IsBuilt(), "Reform Graph", Command_ReformGraph);
+  add(graph && graph->IsBuilt(), Command_ReformGraph);
 }
