@@ -131,14 +131,15 @@ inline constexpr TBrowseCommand kBrowseCommands[] = {
 #undef QUILLARAN_COMMAND_ROW
 };
 
-// Rows go by ascending code, each code once, none 0; no two rows share a key.
+// Rows go by ascending code, each code once, none 0; no two rows share a key. (Rows are
+// found by their place, not by pointer: the sanitized build cannot compare such pointers
+// while it compiles.)
 constexpr bool BrowseCommandsInOrder() {
-  uint8_t last = Command_None;
-  for (const TBrowseCommand& row : kBrowseCommands) {
-    if (row.Code <= last) return false;
-    last = row.Code;
-    for (const TBrowseCommand& other : kBrowseCommands)
-      if (&other != &row && row.Key.Key != 0 && other.Key.Key == row.Key.Key && other.Key.Shift == row.Key.Shift)
+  for (size_t i = 0; i < std::size(kBrowseCommands); ++i) {
+    const TBrowseCommand& row = kBrowseCommands[i];
+    if (row.Code <= (i == 0 ? Command_None : kBrowseCommands[i - 1].Code)) return false;
+    for (size_t j = 0; j < i; ++j)
+      if (row.Key.Key != 0 && kBrowseCommands[j].Key.Key == row.Key.Key && kBrowseCommands[j].Key.Shift == row.Key.Shift)
         return false;
   }
   return true;
@@ -148,19 +149,19 @@ static_assert(BrowseCommandsInOrder(), "the rows of the browse commands go by as
 // Codes 0..CommandCount-1 are dispatched; any other code has no handler.
 inline constexpr int CommandCount = kBrowseCommands[std::size(kBrowseCommands) - 1].Code + 1;
 
-// The row of a code; null for a code without one (Command_None among them).
-constexpr const TBrowseCommand* FindBrowseCommand(uint8_t code) {
-  for (const TBrowseCommand& row : kBrowseCommands)
-    if (row.Code == code) return &row;
-  return nullptr;
+// The place of a code's row in the table; -1 for a code without one (Command_None among them).
+constexpr int BrowseCommandRow(uint8_t code) {
+  for (size_t i = 0; i < std::size(kBrowseCommands); ++i)
+    if (kBrowseCommands[i].Code == code) return int(i);
+  return -1;
 }
 
 // The caption of a command's menu entries. Asking it of a command whose entries make their
 // own caption does not compile.
 consteval const char* CommandCaption(uint8_t code) {
-  const TBrowseCommand* row = FindBrowseCommand(code);
-  if (!row || !row->Caption) throw "this command has no caption of its own";
-  return row->Caption;
+  const int row = BrowseCommandRow(code);
+  if (row < 0 || !kBrowseCommands[row].Caption) throw "this command has no caption of its own";
+  return kBrowseCommands[row].Caption;
 }
 
 // A command named for a menu entry that shows the caption of its row.

@@ -129,7 +129,7 @@ constexpr THandlerRow kHandlerRows[] = {
 constexpr uint8_t CommandWithoutOneHandler() {
   for (const TBrowseCommand& command : kBrowseCommands) {
     int rows = 0;
-    for (const THandlerRow& row : kHandlerRows) rows += row.Code == command.Code && row.Handler;
+    for (const THandlerRow& row : kHandlerRows) rows += row.Code == command.Code;
     if (rows != 1) return command.Code;
   }
   return std::size(kHandlerRows) == std::size(kBrowseCommands) ? uint8_t(Command_None) : uint8_t(CommandCount);
