@@ -137,9 +137,10 @@ inline constexpr TBrowseCommand kBrowseCommands[] = {
 constexpr bool BrowseCommandsInOrder() {
   for (size_t i = 0; i < std::size(kBrowseCommands); ++i) {
     const TBrowseCommand& row = kBrowseCommands[i];
-    if (row.Code <= (i == 0 ? Command_None : kBrowseCommands[i - 1].Code)) return false;
+    if (row.Code <= (i == 0 ? uint8_t(Command_None) : kBrowseCommands[i - 1].Code)) return false;
     for (size_t j = 0; j < i; ++j)
-      if (row.Key.Key != 0 && kBrowseCommands[j].Key.Key == row.Key.Key && kBrowseCommands[j].Key.Shift == row.Key.Shift)
+      if (row.Key.Key != 0 && kBrowseCommands[j].Key.Key == row.Key.Key &&
+          kBrowseCommands[j].Key.Shift == row.Key.Shift)
         return false;
   }
   return true;

@@ -183,115 +183,95 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   else root.Add("Set secrecy", Command_SetPublicity, true, 1);
 }
 
-void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseItem& item) {
-  TBrowse& browse = *Browse;
-  TDiscussion* discussion = facts.Discussion;
-  const TDiscBlock* block = facts.Block;
-  const bool main = facts.MainMenu;
-  const bool notDisputants = facts.ListKind != ListKind_ThesisDisputants;
-  const uint8_t kind = facts.RetrievalKind;
-  const bool erasedOrDeleted = kind == Retrieval_Erased || kind == Retrieval_Deleted;
-  const bool note = facts.BlockItem && block->StorageType == StorageType_Notes;
-  const bool blockUnlinked = facts.BlockItem && block->UnlinkedIndex != NoUnlinkedBlockInfo;
-  auto markedWith = [&](auto test) {
-    for (TDiscBlockIndex index : facts.Marked)
-      if (const TDiscBlock* marked = discussion && discussion->Storages.IsValidIndex(index)
-                                         ? discussion->Storages.GetDiscBlock(index)
-                                         : nullptr)
-        if (test(index, *marked)) return true;
-    return false;
-  };
-  auto allMarked = [&](auto test) {
-    return !markedWith([&](TDiscBlockIndex i, const TDiscBlock& b) { return !test(i, b); });
-  };
+namespace {
 
-  TSection section(*this, facts, "Commands");
-  section.Add(Main, NoPopup, true, Command_CloseWindow, true);
-  section.Add(Main, NoPopup, notDisputants, Command_Save, true);
-  section.Add(
-      NoMain, Popup, facts.BlockItem && !erasedOrDeleted, Command_Edit,
-      note || (facts.CreatingWindow && facts.BlockItem && (block->StorageType == StorageType_Model || blockUnlinked)),
-      1, 1);
-  section.Add(NoMain, Popup, (facts.AuthorItem || (facts.BlockItem && !note)) && !facts.CreatingDiscussion,
+// Editing the item and its author's data.
+void AddEditingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const TDiscBlock* block = facts.Block;
+  const bool editable = facts.NoteItem || (facts.CreatingWindow && facts.BlockItem &&
+                                           (block->StorageType == StorageType_Model || facts.UnlinkedItem));
+  section.Add(NoMain, Popup, facts.BlockItem && !facts.ErasedOrDeletedList, Command_Edit, editable, 1, 1);
+  section.Add(NoMain, Popup, (facts.AuthorItem || (facts.BlockItem && !facts.NoteItem)) && !facts.CreatingDiscussion,
               facts.AuthorItem ? "Data" : "Author", Command_Data, true);
-  if (!main && facts.AuthorItem && item.Moderation && facts.Moderator && item.Ident.ADIdent != 0 &&
-      item.Ident.ADIdent != 1)
-    if (int trust = 0; AuthorModerateType(*discussion, item.Ident.ADIdent, trust) == ModerationCall_Done) {
-      TSmartMenuItem& expert = Root.Add("Set the expert as", Command_None, true);
-      if (trust != ModerateType_Trustworthy)
-        expert.Add("Trustworthy", Command_SetTrust, true, ModerateType_Trustworthy);
-      if (trust != ModerateType_Doubtful) expert.Add("Doubtful", Command_SetTrust, true, ModerateType_Doubtful);
-      if (trust != ModerateType_Discredited)
-        expert.Add("Discredited", Command_SetTrust, true, ModerateType_Discredited);
-    }
-  if (main && facts.BlockItem && notDisputants)
-    BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));
-  section.Add(Main, NoPopup, notDisputants, Command_Undo, true);
+}
+
+// The popup of an expert listed in moderation mode, for the moderator: the ratings the
+// expert does not have yet.
+void AddExpertRatingEntries(const TSmartMenuFacts& facts, const TBrowseItem& item, TSmartMenuItem& root) {
+  if (facts.MainMenu || !facts.AuthorItem || !item.Moderation || !facts.Moderator || item.Ident.ADIdent == 0 ||
+      item.Ident.ADIdent == 1)
+    return;
+  int trust = 0;
+  if (AuthorModerateType(*facts.Discussion, item.Ident.ADIdent, trust) != ModerationCall_Done) return;
+  TSmartMenuItem& expert = root.Add("Set the expert as", Command_None, true);
+  if (trust != ModerateType_Trustworthy) expert.Add("Trustworthy", Command_SetTrust, true, ModerateType_Trustworthy);
+  if (trust != ModerateType_Doubtful) expert.Add("Doubtful", Command_SetTrust, true, ModerateType_Doubtful);
+  if (trust != ModerateType_Discredited) expert.Add("Discredited", Command_SetTrust, true, ModerateType_Discredited);
+}
+
+// A note under the current item; a model block in a created state, at the end or before
+// the clicked block.
+void AddBlockAddingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const bool creating = facts.CreatingWindow && !facts.DisputantsList && facts.BlockItem && !facts.RetrievalList;
   section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children,
               Command_AddNote, facts.BlockItem);
-  section.Add(Main, NoPopup,
-              facts.CreatingWindow && notDisputants && facts.BlockItem && block->StorageType == StorageType_Model &&
-                  !facts.RetrievalList,
-              Command_AddBlock, true);
-  section.Add(NoMain, Popup,
-              facts.CreatingWindow && notDisputants && facts.BlockItem && !facts.Current && !facts.RetrievalList,
-              Command_InsertBlock, true);
-  const bool crossable = facts.CreatingWindow && notDisputants && (!facts.Current || (facts.BlockItem && !facts.Root));
-  section.Add(NoMain, Popup,
-              crossable &&
-                  markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Alive; }) &&
-                  kind != Retrieval_PostList,
-              "Cross", Command_CrossUncross, true, 1);
-  section.Add(NoMain, Popup, crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) {
-                               return b.DeleteFlag == DeleteFlag_Crossed;
-                             }),
-              "Uncross", Command_CrossUncross, true, 0);
-  // Notes come back from the recycle bin as moderated comments do: Restore takes both.
-  section.Add(NoMain, Popup,
-              facts.BlockItem && notDisputants && markedWith([](TDiscBlockIndex, const TDiscBlock& b) {
-                return (b.StorageType == StorageType_ModeratedComments || b.StorageType == StorageType_Notes) &&
-                       b.DeleteFlag == DeleteFlag_Recycled;
-              }),
-              Command_Restore, true);
+  section.Add(Main, NoPopup, creating && facts.Block->StorageType == StorageType_Model, Command_AddBlock, true);
+  section.Add(NoMain, Popup, creating && !facts.Current, Command_InsertBlock, true);
+}
+
+bool Alive(TDiscBlockIndex, const TDiscBlock& block) { return block.DeleteFlag == DeleteFlag_Alive; }
+bool Crossed(TDiscBlockIndex, const TDiscBlock& block) { return block.DeleteFlag == DeleteFlag_Crossed; }
+bool Note(TDiscBlockIndex index, const TDiscBlock&) { return index.StorageType == StorageType_Notes; }
+// Notes come back from the recycle bin as moderated comments do: Restore takes both.
+bool Restorable(TDiscBlockIndex, const TDiscBlock& block) {
+  return (block.StorageType == StorageType_ModeratedComments || block.StorageType == StorageType_Notes) &&
+         block.DeleteFlag == DeleteFlag_Recycled;
+}
+bool NoteInTrouble(TDiscBlockIndex, const TDiscBlock& block) {
+  return block.StorageType == StorageType_Notes && block.UnlinkedIndex != NoUnlinkedBlockInfo;
+}
+
+// Crossing, restoring, deleting and cutting the marked blocks.
+void AddRemovingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const uint8_t kind = facts.RetrievalKind;
+  const bool blocks = facts.BlockItem && !facts.DisputantsList;
+  const bool crossable =
+      facts.CreatingWindow && !facts.DisputantsList && (!facts.Current || (facts.BlockItem && !facts.Root));
+  section.Add(NoMain, Popup, crossable && facts.AnyMarked(Alive) && kind != Retrieval_PostList, "Cross",
+              Command_CrossUncross, true, 1);
+  section.Add(NoMain, Popup, crossable && facts.AnyMarked(Crossed), "Uncross", Command_CrossUncross, true, 0);
+  section.Add(NoMain, Popup, blocks && facts.AnyMarked(Restorable), Command_Restore, true);
   // Deleting and cutting: in a created state, or marked notes; notes in trouble also from
   // the list of unlinked blocks.
-  const bool ruleA = facts.CreatingWindow || markedWith([](TDiscBlockIndex i, const TDiscBlock&) {
-                       return i.StorageType == StorageType_Notes;
-                     });
-  const bool ruleB = allMarked([](TDiscBlockIndex, const TDiscBlock& b) {
-    return b.StorageType == StorageType_Notes && b.UnlinkedIndex != NoUnlinkedBlockInfo;
-  });
+  const bool ruleA = facts.CreatingWindow || facts.AnyMarked(Note);
+  const bool ruleB = facts.EveryMarked(NoteInTrouble);
   const bool canDelete =
       (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
       (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
   // The root holds the whole discussion and is never deleted: it is not offered.
-  const bool rootBlock = facts.BlockItem && facts.BlockIndex == discussion->Storages.GetRootBlockIndex();
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, Command_Delete, true);
-  section.Add(
-      NoMain, Popup,
-      facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted),
-      Command_Cut, true);
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants, Command_Copy, true);
-  section.Add(Main, Popup, facts.BlockItem && notDisputants && (main || !facts.Current) && CanPaste(facts),
-              Command_Paste, !facts.RetrievalList && Index.Length() <= 1);
-  section.Add(NoMain, Popup,
-              blockUnlinked && block->DeleteFlag != DeleteFlag_Recycled && !note && !facts.CreatingDiscussion,
-              Command_FixTrouble, true);
-  if (!main && facts.BlockItem) BuildThemeEntries(facts);
-  if (main && facts.BlockItem && !erasedOrDeleted && notDisputants) {
-    TSmartMenuItem& belongings = section.Parent().Add("Belongings", Command_None, true);
-    belongings.Add(Command_NewTheme, true);
-    for (const auto& [title, code] :
-         {std::pair{"Edit", Command_RenameTheme}, std::pair{"Remove", Command_DeleteTheme}}) {
-      TSmartMenuItem& themes = belongings.Add(title, Command_None, false);
-      for (uint32_t i = 0; i < discussion->Themes.Count(); ++i)
-        if (!discussion->Themes[i].Name.IsEmpty())
-          themes.Add(discussion->Themes[i].Name.ToString(), code, true, int32_t(i));
-      themes.Enabled = themes.Count() > 0;
-    }
+  const bool rootBlock = facts.BlockItem && facts.BlockIndex == facts.Discussion->Storages.GetRootBlockIndex();
+  section.Add(NoMain, Popup, blocks && canDelete && !rootBlock, Command_Delete, true);
+  section.Add(NoMain, Popup, blocks && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted),
+              Command_Cut, true);
+}
+
+// The window menu's themes: a new one, and each to rename or remove.
+void AddBelongingsEntries(const TDiscussion& discussion, TSmartMenuItem& belongings) {
+  belongings.Add(Command_NewTheme, true);
+  for (const auto& [title, code] : {std::pair{"Edit", Command_RenameTheme}, std::pair{"Remove", Command_DeleteTheme}}) {
+    TSmartMenuItem& themes = belongings.Add(title, Command_None, false);
+    for (uint32_t i = 0; i < discussion.Themes.Count(); ++i)
+      if (!discussion.Themes[i].Name.IsEmpty())
+        themes.Add(discussion.Themes[i].Name.ToString(), code, true, int32_t(i));
+    themes.Enabled = themes.Count() > 0;
   }
-  const bool formulas =
-      facts.BlockItem && block->StorageType != StorageType_ModeratedComments && !facts.RetrievalList && notDisputants;
+}
+
+// The formulas of a conclusion or a formula block, and evaluating a block.
+void AddFormulaEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const TDiscBlock* block = facts.Block;
+  const bool formulas = facts.BlockItem && block->StorageType != StorageType_ModeratedComments &&
+                        !facts.RetrievalList && !facts.DisputantsList;
   section.Add(Main, NoPopup, formulas && block->TextType == TextType_Conclusion, Command_Formulas, true);
   section.Add(NoMain, Popup, formulas && block->TextType == TextType_Formula && !facts.CreatingDiscussion, "Formula",
               Command_Formulas, true);
@@ -301,31 +281,63 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
           (facts.BlockIndex.StorageType == StorageType_Model || facts.BlockIndex.StorageType == StorageType_Comments) &&
           !facts.CreatingDiscussion,
       Command_Evaluate, true);
-  section.Add(NoMain, Popup, true, Command_PickOut, true);
-  if (main && notDisputants) BuildServiceEntries(facts, section.Parent().Add("Service", Command_None, true));
-  section.Add(Main, NoPopup, notDisputants, Command_Display, true);
-  section.Add(NoMain, Popup, true, Command_CopyName, facts.BlockItem);
-  section.Add(NoMain, Popup, true, Command_CopyText, facts.BlockItem);
-  section.Add(Main, NoPopup, !erasedOrDeleted && notDisputants, Command_Search, facts.BlockItem);
-  // Posting notes: from a popup of a window that is not creating, on anything but a
-  // moderated comment, once the user has a post list.
+}
+
+// Posting notes: from a popup of a window that is not creating, on anything but a
+// moderated comment, once the user has a post list; the last list takes them.
+void AddPostingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const TDiscussion* discussion = facts.Discussion;
+  const TDiscBlock* block = facts.Block;
   const TBlocksPostList* posts = discussion ? &discussion->User.PostLists : nullptr;
-  const bool ruleS = discussion && !main && !facts.CreatingWindow && facts.BlockItem &&
+  const bool ruleS = discussion && !facts.MainMenu && !facts.CreatingWindow && facts.BlockItem &&
                      block->StorageType != StorageType_ModeratedComments && posts->Items.Count() > 0;
   const int32_t lastPostList = posts ? int32_t(posts->Items.Count()) - 1 : -1;
   section.Add(NoMain, Popup,
-              ruleS &&
-                  allMarked([](TDiscBlockIndex, const TDiscBlock& b) { return b.StorageType == StorageType_Notes; }) &&
-                  !erasedOrDeleted && posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
+              ruleS && facts.EveryMarked(Note) && !facts.ErasedOrDeletedList &&
+                  posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
               Command_Post, true, lastPostList);
-  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == Retrieval_PostList, Command_CancelPosting, true,
-              lastPostList);
-  section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !note, Command_BlockText, true);
-  section.Add(Main, NoPopup, facts.BlockItem && notDisputants, Command_History, true);
-  section.Add(Main, NoPopup, facts.Moderator && notDisputants, facts.ModerationMode ? "Browse mode" : "Moderation mode",
-              Command_BrowsingModerating, !facts.CreatingWindow);
+  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && facts.RetrievalKind == Retrieval_PostList,
+              Command_CancelPosting, true, lastPostList);
+}
+
+}  // namespace
+
+void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseItem& item) {
+  const bool main = facts.MainMenu, blocks = facts.BlockItem && !facts.DisputantsList;
+  TSection section(*this, facts, "Commands");
+  section.Add(Main, NoPopup, true, Command_CloseWindow, true);
+  section.Add(Main, NoPopup, !facts.DisputantsList, Command_Save, true);
+  AddEditingEntries(facts, section);
+  AddExpertRatingEntries(facts, item, Root);
+  if (main && blocks) BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));
+  section.Add(Main, NoPopup, !facts.DisputantsList, Command_Undo, true);
+  AddBlockAddingEntries(facts, section);
+  AddRemovingEntries(facts, section);
+  section.Add(NoMain, Popup, blocks, Command_Copy, true);
+  section.Add(Main, Popup, blocks && (main || !facts.Current) && CanPaste(facts), Command_Paste,
+              !facts.RetrievalList && Index.Length() <= 1);
+  section.Add(NoMain, Popup,
+              facts.UnlinkedItem && facts.Block->DeleteFlag != DeleteFlag_Recycled && !facts.NoteItem &&
+                  !facts.CreatingDiscussion,
+              Command_FixTrouble, true);
+  if (!main && facts.BlockItem) BuildThemeEntries(facts);
+  if (main && blocks && !facts.ErasedOrDeletedList)
+    AddBelongingsEntries(*facts.Discussion, section.Parent().Add("Belongings", Command_None, true));
+  AddFormulaEntries(facts, section);
+  section.Add(NoMain, Popup, true, Command_PickOut, true);
+  if (main && !facts.DisputantsList) BuildServiceEntries(facts, section.Parent().Add("Service", Command_None, true));
+  section.Add(Main, NoPopup, !facts.DisputantsList, Command_Display, true);
+  section.Add(NoMain, Popup, true, Command_CopyName, facts.BlockItem);
+  section.Add(NoMain, Popup, true, Command_CopyText, facts.BlockItem);
+  section.Add(Main, NoPopup, !facts.ErasedOrDeletedList && !facts.DisputantsList, Command_Search, facts.BlockItem);
+  AddPostingEntries(facts, section);
+  section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !facts.NoteItem, Command_BlockText, true);
+  section.Add(Main, NoPopup, blocks, Command_History, true);
+  section.Add(Main, NoPopup, facts.Moderator && !facts.DisputantsList,
+              facts.ModerationMode ? "Browse mode" : "Moderation mode", Command_BrowsingModerating,
+              !facts.CreatingWindow);
   if (!main)
-    AddOpenIn(Root.Add(facts.Kind == BrowseItem_Block ? "Open block in" : "Open list in", Command_None, true), browse);
+    AddOpenIn(Root.Add(facts.Kind == BrowseItem_Block ? "Open block in" : "Open list in", Command_None, true), *Browse);
 }
 
 bool TSmartMenu::CanPaste(const TSmartMenuFacts& facts) const {
