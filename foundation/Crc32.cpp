@@ -127,11 +127,11 @@ QUILLARAN_WIDE_FOLDING uint32_t UpdateByWideFolding(uint32_t crc, const unsigned
   for (; size >= 64; p += 64, size -= 64) z1 = Fold512(z1, by512, Load512(p));
 
   // The four lanes folded onto the last: by 384, 256 and 128 bits.
-  const __m512i lanes = _mm512_set_epi64(0, 0, 0x00ccaa009e, 0x01751997d0, 0x015a546366, 0x00f1da05aa,
-                                         0x0174359406, 0x003db1ecdc);
-  const __m512i folded = _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(z1, lanes, 0x11),
-                                                   _mm512_clmulepi64_epi128(z1, lanes, 0x00),
-                                                   _mm512_maskz_mov_epi64(0xC0, z1), 0x96);
+  const __m512i lanes =
+      _mm512_set_epi64(0, 0, 0x00ccaa009e, 0x01751997d0, 0x015a546366, 0x00f1da05aa, 0x0174359406, 0x003db1ecdc);
+  const __m512i folded =
+      _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(z1, lanes, 0x11), _mm512_clmulepi64_epi128(z1, lanes, 0x00),
+                                _mm512_maskz_mov_epi64(0xC0, z1), 0x96);
   alignas(64) __m128i part[4];
   _mm512_store_si512(part, folded);
   return Reduce(_mm_ternarylogic_epi64(part[0], part[1], _mm_xor_si128(part[2], part[3]), 0x96), p, size);

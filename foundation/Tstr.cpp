@@ -19,10 +19,8 @@ void TStr::FreeText(char* text) {
   if (!text) return;
   uint32_t length = 0;
   std::memcpy(&length, text - sizeof length, sizeof length);
-  if (length & PooledMark)
-    TTextPool::FreeText(text);
-  else
-    delete[] (text - sizeof(uint32_t));
+  if (length & PooledMark) TTextPool::FreeText(text);
+  else delete[](text - sizeof(uint32_t));
 }
 
 TStr& TStr::operator=(const TStr& other) {

@@ -289,7 +289,8 @@ std::string HeaderFault(uint16_t version, uint32_t stored, uint8_t number, int f
   if (version != TDiscussionFileSet::Version(file)) return "неверная версия формата " + std::to_string(version);
   if (number != file) return "чужой файл";
   if (stored != generation)
-    return "файл из другого сохранения (поколение " + std::to_string(stored) + " вместо " + std::to_string(generation) + ")";
+    return "файл из другого сохранения (поколение " + std::to_string(stored) + " вместо " + std::to_string(generation) +
+           ")";
   return {};
 }
 
@@ -334,8 +335,8 @@ constexpr size_t ReadPiece = 128 * 1024;
 
 TDiscussionFileReader::TDiscussionFileReader(const std::string& path, int file, uint32_t generation,
                                              TReadBuffer& buffer) {
-  Handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+  Handle =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (Handle == INVALID_HANDLE_VALUE) {
     Fault = "файл не открывается";
     return;

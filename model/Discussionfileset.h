@@ -121,12 +121,12 @@ public:
   std::string_view View() const { return {Bytes.get(), Size}; }
 
 private:
-  struct TFree {
-    void operator()(char* bytes) const;
-  };
-  std::unique_ptr<char, TFree> Bytes;
-  size_t Size = 0;
-  size_t Capacity = 0;
+ struct TFree {
+   void operator()(char* bytes) const;
+ };
+ std::unique_ptr<char, TFree> Bytes;
+ size_t Size = 0;
+ size_t Capacity = 0;
 };
 
 // Reads a file of the set into the buffer and checks its header, check sum and end; content
@@ -139,7 +139,7 @@ std::string ReadDiscussionFile(const std::string& path, int file, uint32_t gener
 // still in the cache when it is summed and parsed. The file's verdict is ReadDiscussionFile's,
 // known once the parse is done: a damaged file is named as damaged whatever its parse met.
 class TDiscussionFileReader {
-public:
+ public:
   TDiscussionFileReader(const std::string& path, int file, uint32_t generation, TReadBuffer& buffer);
   ~TDiscussionFileReader();
   TDiscussionFileReader(const TDiscussionFileReader&) = delete;
@@ -150,7 +150,7 @@ public:
   // The file's fault, else the parse's; an empty text when both are sound.
   std::string Finish(const std::string& parseFault);
 
-private:
+ private:
   HANDLE Handle = INVALID_HANDLE_VALUE;
   std::string Fault;        // found before the parse: the file's size or its opening
   std::string HeaderFault;  // told only when the check sum holds

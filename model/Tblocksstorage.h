@@ -95,7 +95,7 @@ public:
   std::string LoadBlocks(TBufReader& reader, TTextPool& pool);
   std::string LoadTexts(TBufReader& reader, TTextPool& pool);
 
-private:
+ private:
   void BuildNameIndex() const;
   void IndexName(int index) const;
 

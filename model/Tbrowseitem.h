@@ -41,7 +41,7 @@ struct TBrowseItem {
 // Positions of a path, the first eight in place: a list of 100,000 rows names its items
 // without a heap block for each row.
 class TItemPath {
-public:
+ public:
   TItemPath() {}
   TItemPath(const TItemPath& other) { *this = other; }
   TItemPath(TItemPath&& other) noexcept { *this = std::move(other); }
@@ -56,7 +56,7 @@ public:
   void AddItem(uint16_t position);
   void Clear();
 
-private:
+ private:
   static constexpr uint32_t InPlace = 8;
   const uint16_t* Data() const { return fCapacity > InPlace ? fHeap : fInPlace; }
   uint32_t fCount = 0;
@@ -71,15 +71,15 @@ private:
 // from the root down to it; the empty path names the root.
 class TBrowseItemIndex {
 public:
-  TItemPath Path;
+ TItemPath Path;
 
-  int Length() const { return int(Path.Count()); }
-  bool IsEmpty() const { return Path.Count() == 0; }
-  void Append(uint16_t position) { Path.AddItem(position); }
-  void Clear() { Path.Clear(); }
-  bool operator==(const TBrowseItemIndex& other) const;
-  // Walks the path down from the root; null (reported "TBrowseItemIndex::GetBrowseItem -
-  // выход за пределы массива") when a step leaves the children.
-  TBrowseItem* GetBrowseItem(TBrowseItem& root) const;
-  const TBrowseItem* GetBrowseItem(const TBrowseItem& root) const;
+ int Length() const { return int(Path.Count()); }
+ bool IsEmpty() const { return Path.Count() == 0; }
+ void Append(uint16_t position) { Path.AddItem(position); }
+ void Clear() { Path.Clear(); }
+ bool operator==(const TBrowseItemIndex& other) const;
+ // Walks the path down from the root; null (reported "TBrowseItemIndex::GetBrowseItem -
+ // выход за пределы массива") when a step leaves the children.
+ TBrowseItem* GetBrowseItem(TBrowseItem& root) const;
+ const TBrowseItem* GetBrowseItem(const TBrowseItem& root) const;
 };

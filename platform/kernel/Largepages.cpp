@@ -11,7 +11,7 @@ void* AllocLargePageBlock(size_t size) {
   if (whole < size) return nullptr;
   void* block = nullptr;
   if (posix_memalign(&block, LargePageSize, whole) != 0) return nullptr;
-  // Only a wish, asked before the first touch.
+    // Only a wish, asked before the first touch.
 #ifdef MADV_HUGEPAGE
   (void)::madvise(block, whole, MADV_HUGEPAGE);
 #endif
