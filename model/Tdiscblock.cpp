@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <type_traits>
 
 bool TDiscBlock::operator==(const TDiscBlock& o) const {
   bool same = true;
@@ -179,9 +180,15 @@ void TDiscBlock::SaveToBufWriter(TBufWriter& w) const {
   ForEachFileField(*this, StorageType, [&](const auto& field) { storedfields::Write(w, field); });
 }
 
-void TDiscBlock::LoadFromBufReader(TBufReader& r, uint8_t storageType) {
+void TDiscBlock::LoadFromBufReader(TBufReader& r, uint8_t storageType, TTextPool* pool) {
   StorageType = storageType;
-  ForEachFileField(*this, storageType, [&](auto& field) { storedfields::Read(r, field); });
+  // Texts (the names) are taken from the pool when one is given.
+  ForEachFileField(*this, storageType, [&](auto& field) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(field)>, TStr>)
+      field.LoadFromBufReader(r, pool);
+    else
+      storedfields::Read(r, field);
+  });
 }
 
 const char* TDiscBlock::Validate(uint8_t storageType) const {
