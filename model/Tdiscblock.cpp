@@ -184,10 +184,8 @@ void TDiscBlock::LoadFromBufReader(TBufReader& r, uint8_t storageType, TTextPool
   StorageType = storageType;
   // Texts (the names) are taken from the pool when one is given.
   ForEachFileField(*this, storageType, [&](auto& field) {
-    if constexpr (std::is_same_v<std::decay_t<decltype(field)>, TStr>)
-      field.LoadFromBufReader(r, pool);
-    else
-      storedfields::Read(r, field);
+    if constexpr (std::is_same_v<std::decay_t<decltype(field)>, TStr>) field.LoadFromBufReader(r, pool);
+    else storedfields::Read(r, field);
   });
 }
 
