@@ -4,6 +4,7 @@
 // without the unloading that follows it (reported beside it as unload_ms).
 
 #include "foundation/Fileroutines.h"
+#include "foundation/Ttextpool.h"
 #include "model/Blocknames.h"
 #include "model/Discussionfileset.h"
 #include "model/Tdiscussion.h"
@@ -158,6 +159,25 @@ void BM_LoadDiscussion(benchmark::State& state) {
   state.counters["unload_ms"] = unloading / double(state.iterations());
 }
 BENCHMARK(BM_LoadDiscussion)->Unit(benchmark::kMillisecond);
+
+// The same, each load into memory the system has to clear first, as the first load of a
+// process does: the texts' chunk of the previous load is not kept for the next.
+void BM_LoadDiscussionIntoFreshMemory(benchmark::State& state) {
+  const std::string folder = BenchFolder() + "/save";
+  const int64_t bytes = SetBytes(folder);
+  for (auto _ : state) {
+    auto d = std::make_unique<TDiscussion>();
+    d->Folder = folder;
+    if (!d->Load()) state.SkipWithError("the discussion did not load");
+    benchmark::DoNotOptimize(d->Storages.TotalCount());
+    state.PauseTiming();
+    d.reset();
+    TTextPool::ReleaseSpare();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_LoadDiscussionIntoFreshMemory)->Unit(benchmark::kMillisecond);
 
 void BM_PlainRead(benchmark::State& state) {
   const std::string path = BenchFolder() + "/plain";
