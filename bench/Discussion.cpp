@@ -139,7 +139,10 @@ void BM_PlainWriteOfTheSameFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainWriteOfTheSameFiles)->Unit(benchmark::kMillisecond);
 
-void BM_LoadDiscussion(benchmark::State& state) {
+// Loads the saved discussion again and again, unloading each untimed. Into fresh memory
+// each load takes memory the system has to clear first, as the first load of a process
+// does: the texts' chunk of the previous load is not kept for the next.
+void LoadRepeatedly(benchmark::State& state, bool freshMemory) {
   const std::string folder = BenchFolder() + "/save";
   const int64_t bytes = SetBytes(folder);
   double unloading = 0;
@@ -152,31 +155,18 @@ void BM_LoadDiscussion(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     d.reset();
     unloading += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (freshMemory) TTextPool::ReleaseSpare();
     state.ResumeTiming();
   }
   state.SetBytesProcessed(state.iterations() * bytes);
   state.counters["file_bytes"] = double(bytes);
   state.counters["unload_ms"] = unloading / double(state.iterations());
 }
+
+void BM_LoadDiscussion(benchmark::State& state) { LoadRepeatedly(state, false); }
 BENCHMARK(BM_LoadDiscussion)->Unit(benchmark::kMillisecond);
 
-// The same, each load into memory the system has to clear first, as the first load of a
-// process does: the texts' chunk of the previous load is not kept for the next.
-void BM_LoadDiscussionIntoFreshMemory(benchmark::State& state) {
-  const std::string folder = BenchFolder() + "/save";
-  const int64_t bytes = SetBytes(folder);
-  for (auto _ : state) {
-    auto d = std::make_unique<TDiscussion>();
-    d->Folder = folder;
-    if (!d->Load()) state.SkipWithError("the discussion did not load");
-    benchmark::DoNotOptimize(d->Storages.TotalCount());
-    state.PauseTiming();
-    d.reset();
-    TTextPool::ReleaseSpare();
-    state.ResumeTiming();
-  }
-  state.SetBytesProcessed(state.iterations() * bytes);
-}
+void BM_LoadDiscussionIntoFreshMemory(benchmark::State& state) { LoadRepeatedly(state, true); }
 BENCHMARK(BM_LoadDiscussionIntoFreshMemory)->Unit(benchmark::kMillisecond);
 
 void BM_PlainRead(benchmark::State& state) {
