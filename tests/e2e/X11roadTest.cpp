@@ -509,5 +509,28 @@ TEST_F(X11Road, TheLeaderWritesAndAnnouncesADiscussionAndTheOtherSeesIt) {
   EXPECT_NE(tree.find("|1|" + comment + "\n"), std::string::npos) << tree;  // a comment under block 1
 }
 
+// Under a window manager that takes Alt+F4 itself, the Alt pressed for it is released while
+// no window of the program has the keyboard: what is typed next is typed, not Alt-typed.
+TEST_F(X11Road, TypingAfterAWindowClosedWithAltF4ReachesTheDialog) {
+  xvfbtest::WindowManager manager(server.Name());
+  ASSERT_TRUE(manager.Running());
+  screentext::TScreenText eye(server.Name());
+  TPersonAtX anna(A, server.Name(), eye);
+  ASSERT_TRUE(anna.Start());
+  ASSERT_TRUE(anna.Window("ReadMe"));
+  anna.Key("alt+F4");
+  ASSERT_TRUE(anna.Unfocused("ReadMe"));
+  ASSERT_TRUE(anna.Window(""));  // the root folder, which lists Created first
+  anna.Key("Return");
+  ASSERT_TRUE(anna.Focused("/Created"));
+  ASSERT_TRUE(anna.Choose({"Commands", "Create new model", "Empty"}));
+  ASSERT_TRUE(anna.Window("Enter Nickname"));
+  anna.Key("ctrl+a");  // selects the proposed name, which the typing replaces
+  anna.Type("Rivers");
+  ASSERT_TRUE(anna.Focused("/Created/Rivers"));
+  ASSERT_TRUE(anna.Close());
+  EXPECT_EQ(anna.Status(), 0);
+}
+
 }  // namespace
 }  // namespace e2e
