@@ -219,8 +219,8 @@ bool CookMouse(const RawEvent& e, MSG& out) {
 
   UINT message;
   if (e.kind == RawEvent::Wheel) {
-    Window* f = FindWindowObject(s.focus);
-    out = MSG{f ? f->handle : h, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<unsigned>(e.keys), static_cast<unsigned>(e.wheel)),
+    // The list under the pointer scrolls, whichever control has the keyboard.
+    out = MSG{h, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<unsigned>(e.keys), static_cast<unsigned>(e.wheel)),
               PackPoint(e.pos), e.time, e.pos};
     return true;
   }

@@ -187,5 +187,33 @@ TEST_F(ListScrolling, AClickOnARowThatHoverShowsAsALinkOpensItsItem) {
   EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.GetDiscBlockIndex(), third);
 }
 
+TEST_F(ListScrolling, TheWheelOverTheRowsOrTheirScrollBarScrollsTheListByLines) {
+  TBrowse& browse = Browse();
+  ASSERT_EQ(browse.LowerList.Offset(), 0);
+  // The keyboard stays where it was: the wheel goes by the pointer.
+  const POINT rows = form->PaintBoxLowerList->ClientToScreen(POINT{30, 40});
+  person.MoveTo(rows.x, rows.y);
+  person.Wheel(-WHEEL_DELTA);
+  Idle();
+  const int line = browse.LowerList.Offset();
+  EXPECT_GT(line, 0) << "a notch down scrolls the rows up";
+  EXPECT_LT(line, 35) << "by a line, not by an item or a page";
+  person.Wheel(-WHEEL_DELTA);
+  person.Wheel(-WHEEL_DELTA);
+  Idle();
+  EXPECT_EQ(browse.LowerList.Offset(), 3 * line);
+  EXPECT_EQ(browse.GetLowerListScrollPos(), 3 * line) << "the scroll bar shows where the list is";
+  TControl& bar = *form->ScrollBoxLowerList2;
+  const POINT onBar = bar.ClientToScreen(POINT{bar.ClientWidth() / 2, 40});
+  person.MoveTo(onBar.x, onBar.y);
+  person.Wheel(WHEEL_DELTA);
+  Idle();
+  EXPECT_EQ(browse.LowerList.Offset(), 2 * line);
+  for (int i = 0; i < 40; ++i) person.Wheel(-WHEEL_DELTA);
+  Idle();
+  EXPECT_GT(browse.GetFirstFullyVisibleRow(), 8) << "the rows shown moved with the wheel";
+  EXPECT_EQ(Selected(), 0) << "the wheel scrolls; it does not select";
+}
+
 }  // namespace
 }  // namespace browsetest
