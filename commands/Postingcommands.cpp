@@ -124,7 +124,7 @@ void PostCommand(TCommand& command) {
     }
     IncludeToPostList(d->Storages, *d, 1, command.Data1, blocks[i]);
   }
-  command.Browse.CurrentBrowseItemChanged(true);
+  command.Browse.RebuildKeepingSelection();
 }
 
 void CancelPostingCommand(TCommand& command) {
