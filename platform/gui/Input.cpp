@@ -220,8 +220,8 @@ bool CookMouse(const RawEvent& e, MSG& out) {
   UINT message;
   if (e.kind == RawEvent::Wheel) {
     // The list under the pointer scrolls, whichever control has the keyboard.
-    out = MSG{h, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<unsigned>(e.keys), static_cast<unsigned>(e.wheel)),
-              PackPoint(e.pos), e.time, e.pos};
+    const WPARAM keysAndDelta = MAKEWPARAM(static_cast<unsigned>(e.keys), static_cast<unsigned>(e.wheel));
+    out = MSG{h, WM_MOUSEWHEEL, keysAndDelta, PackPoint(e.pos), e.time, e.pos};
     return true;
   }
   bool client = hit == HTCLIENT || s.capture;
