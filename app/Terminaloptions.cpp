@@ -6,14 +6,14 @@ namespace {
 
 const char* const kUsage =
     "Usage: quillaran [/DisableExistanceTest | /DET] [/DebugRun] [/ReRun]\n"
-    "       quillaran --help | --version\n"
+    "       quillaran --help | -h | --version\n"
     "\n"
     "A discussion browser for moderated discussions that travel by e-mail.\n"
     "\n"
     "  /DisableExistanceTest, /DET  start even when another copy already runs\n"
     "  /DebugRun                    load the keyboard hook library from ../Leafsnare/\n"
     "  /ReRun                       the start after the error window's \"Terminate and reload\"\n"
-    "  --help                       print this text and end\n"
+    "  --help, -h                   print this text and end\n"
     "  --version                    print the version and end\n"
     "\n"
     "The data folder is $QUILLARAN_HOME, else $XDG_DATA_HOME/quillaran (~/.local/share/quillaran).\n"
@@ -25,7 +25,7 @@ const char* const kUsage =
 std::optional<int> AnswerTerminalOptions(int argc, const char* const* argv, std::FILE* out) {
   for (int i = 1; i < argc; ++i) {
     if (!argv[i]) continue;
-    if (std::strcmp(argv[i], "--help") == 0) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, out);
       return 0;
     }
