@@ -37,10 +37,9 @@ std::string EscapePath(const std::string& path) {
 // address; the address itself when the page cannot be written.
 std::string SectionLeadPage(const std::string& address) {
   const std::string page = platform::DataRoot() + "/Help.html";
-  const std::string text = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                           "<meta http-equiv=\"refresh\" content=\"0; url=" + address + "\">"
-                           "<title>Quillaran help</title></head>\n<body><a href=\"" + address +
-                           "\">Quillaran help</a></body></html>\n";
+  std::string text = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">";
+  text += "<meta http-equiv=\"refresh\" content=\"0; url=" + address + "\"><title>Quillaran help</title>";
+  text += "</head>\n<body><a href=\"" + address + "\">Quillaran help</a></body></html>\n";
   std::string failure;
   if (!platform::MakeFolders(platform::DataRoot()) || !ReplaceFileContents(page, text, false, failure)) return address;
   return "file://" + EscapePath(page);

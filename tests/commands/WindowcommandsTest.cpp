@@ -126,8 +126,8 @@ TEST_F(WindowCommands, HelpOpensTheDocumentAtTheWindowsSectionInTheBrowser) {
   const std::string lead = address();
   setenv("PATH", path.c_str(), 1);
   ASSERT_EQ(lead.rfind("file://", 0), 0u) << lead;
-  EXPECT_NE(testsupport::ReadFile(lead.substr(7)).find("url=file://" + folder +
-                                                       "/program%20files%231/Quillaran.html#context-12\""),
+  EXPECT_NE(testsupport::ReadFile(lead.substr(7))
+                .find("url=file://" + folder + "/program%20files%231/Quillaran.html#context-12\""),
             std::string::npos)
       << testsupport::ReadFile(lead.substr(7));
 
