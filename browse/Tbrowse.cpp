@@ -361,8 +361,14 @@ void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift
   if (HitAreas.Click(button, row, inRow.x, inRow.y)) return;
   const TLowerListRow& pressed = CurrentBrowseState.Row(row);
   if (button == mbRight) {
-    // The rows of an item offer the item's commands.
+    // The rows of an item offer the item's commands; its first row is selected, so that
+    // the user sees which item the menu is for.
     const TBrowseItemIndex index = pressed.ItemIndex;
+    for (int first = row; first >= 0 && CurrentBrowseState.Row(first).ItemIndex == index; --first)
+      if (CurrentBrowseState.Row(first).RowType == LowerListRow_Service) {
+        SelectLowerListRow(first, false);
+        break;
+      }
     ShowItemPopup(index, CurrentBrowseState.CurrentItem);
     return;
   }

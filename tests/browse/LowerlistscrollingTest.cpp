@@ -11,6 +11,7 @@
 #include "browse/Tformbrowse.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Tmenu.h"
 #include "platform/gui/Gui.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -213,6 +214,26 @@ TEST_F(ListScrolling, TheWheelOverTheRowsOrTheirScrollBarScrollsTheListByLines) 
   Idle();
   EXPECT_GT(browse.GetFirstFullyVisibleRow(), 8) << "the rows shown moved with the wheel";
   EXPECT_EQ(Selected(), 0) << "the wheel scrolls; it does not select";
+}
+
+TEST_F(ListScrolling, ARightClickSelectsTheItemItsMenuIsFor) {
+  ASSERT_EQ(Selected(), 0);
+  int selectedWhileOpen = -1;
+  bool opened = false;
+  platform::SetMenuLoopIdleHook([&] {
+    if (opened) return;
+    opened = true;
+    selectedWhileOpen = Selected();
+    person.PressKey(VK_ESCAPE);
+  });
+  // On the text row of the fourth item: its service row, 6, is the one selected.
+  const POINT text = form->PaintBoxLowerList->ClientToScreen(POINT{30, 3 * 35 + 16 + 8});
+  person.Click(text.x, text.y, platform::MouseButton::Right);
+  Idle();
+  platform::SetMenuLoopIdleHook(nullptr);
+  EXPECT_TRUE(opened) << "the item's menu opened";
+  EXPECT_EQ(selectedWhileOpen, 6);
+  EXPECT_TRUE(commands.empty()) << "Escape chose nothing";
 }
 
 }  // namespace
