@@ -4,6 +4,8 @@
 #include "foundation/Tlogin.h"
 #include "postoffice/Tpostexchange.h"
 
+#include <vector>
+
 namespace {
 
 const char* const kLoginError = "LOGIN ERROR";
@@ -41,24 +43,35 @@ bool AskText(const char* caption, const std::string& prompt, const std::string& 
 }
 
 // Tries the servers the account names and tells how they answered; true when the user
-// keeps the account, false when he gives it again.
-bool TellHowServersAnswer(const TEMailInfo& account) {
-  TPostExchange exchange;
-  exchange.ConnectTimeout = exchange.ReadTimeout = kTrialPatience;
-  std::string lines;
-  bool answered = true;
-  for (const bool pop3 : {true, false}) {
-    if ((pop3 ? account.POP3Server : account.SMTPServer).IsEmpty()) continue;
-    std::string told;
-    answered = exchange.TryServer(pop3, account, told) && answered;
-    lines += (lines.empty() ? "" : "\n") + told;
+// keeps the account, false when he gives it again. A server that offers no encryption
+// may be given a plain connection, knowingly, and is tried again so.
+bool TellHowServersAnswer(TEMailInfo& account) {
+  for (;;) {
+    TPostExchange exchange;
+    exchange.ConnectTimeout = exchange.ReadTimeout = kTrialPatience;
+    std::string lines;
+    bool answered = true;
+    std::vector<TStr*> unencrypted;
+    for (const bool pop3 : {true, false}) {
+      TStr& server = pop3 ? account.POP3Server : account.SMTPServer;
+      if (server.IsEmpty()) continue;
+      std::string told;
+      answered = exchange.TryServer(pop3, account, told) && answered;
+      if (exchange.RefusedUnencrypted) unencrypted.push_back(&server);
+      lines += (lines.empty() ? "" : "\n") + told;
+    }
+    if (lines.empty()) return true;
+    if (answered) {
+      ShowMessageBox(kAccount, lines);
+      return true;
+    }
+    if (unencrypted.empty()) return ShowMessageBox(kAccount, lines, "", "Keep|Change", 0) == 0;
+    const int button = ShowMessageBox(
+        kAccount, lines, "A plain connection sends the password and the mail readable by anyone on the path.",
+        "Keep|Change|Plain connection", 0);
+    if (button != 2) return button == 0;
+    for (TStr* server : unencrypted) *server = server->ToString() + PlainConnectionMark;
   }
-  if (lines.empty()) return true;
-  if (answered) {
-    ShowMessageBox(kAccount, lines);
-    return true;
-  }
-  return ShowMessageBox(kAccount, lines, "", "Keep|Change", 0) == 0;
 }
 
 // The account's questions, each proposing what the account holds, until the user keeps

@@ -1,13 +1,15 @@
 // Sending and fetching one message with a 20 MB attachment through aiosmtpd
 // and dovecot on 127.0.0.1 (started here from the tests' server scripts),
 // beside curl doing the same SMTP upload and POP3 download to the same
-// servers in the same run. Bytes per second count the attachment's bytes;
-// curl's figures include its process start.
+// servers in the same run; each in the clear (/0) and encrypted by STARTTLS
+// and STLS (/1). Bytes per second count the attachment's bytes; curl's
+// figures include its process start.
 #include "net/Netlibrary.h"
 #include "net/Tnetmessage.h"
 #include "net/Tnetmessageparts.h"
 #include "net/Tnetpop3.h"
 #include "net/Tnetsmtp.h"
+#include "net/Tnettlssession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,217 +31,208 @@ constexpr size_t AttachmentSize = 20u << 20;
 const std::string User = "bench";
 
 struct TServers {
-    fs::path State;
-    fs::path Work;
-    std::map<std::string, std::string> Env;
-    int Port(const char* AKey) { return std::stoi(Env[AKey]); }
+  fs::path State;
+  fs::path Work;
+  std::map<std::string, std::string> Env;
+  int Port(const char* AKey) { return std::stoi(Env[AKey]); }
 
-    TServers()
-    {
-        InitializeNetLibrary();
-        Work = fs::temp_directory_path() / ("quillaran-bench-mail-" + std::to_string(::getpid()));
-        fs::create_directories(Work);
-        State = Work / "servers";
-        const fs::path scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
-        Scripts = scripts;
-        if (std::system(((scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
-            std::fprintf(stderr, "the mail servers did not start\n");
-            std::exit(1);
-        }
-        std::ifstream in(State / "servers.env");
-        for (std::string line; std::getline(in, line);)
-            if (auto eq = line.find('='); eq != std::string::npos)
-                Env[line.substr(0, eq)] = line.substr(eq + 1);
-        std::string data(AttachmentSize, '\0');
-        std::mt19937_64 gen(2026);
-        for (char& c : data)
-            c = static_cast<char>(gen());
-        std::ofstream(Work / "post.cab", std::ios::binary) << data;
+  TServers() {
+    InitializeNetLibrary();
+    Work = fs::temp_directory_path() / ("quillaran-bench-mail-" + std::to_string(::getpid()));
+    fs::create_directories(Work);
+    State = Work / "servers";
+    const fs::path scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
+    Scripts = scripts;
+    if (std::system(((scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
+      std::fprintf(stderr, "the mail servers did not start\n");
+      std::exit(1);
     }
-    ~TServers()
-    {
-        std::system(((Scripts / "stop.sh").string() + " " + State.string()).c_str());
-        fs::remove_all(Work);
-    }
-    fs::path Scripts;
-    fs::path Mailbox() { return fs::path(Env["MAIL_ROOT"]) / User / "Maildir"; }
-    // Empties the mailbox behind the servers' back (between measurements only).
-    void EmptyMailbox()
-    {
-        for (const char* sub : {"new", "cur"})
-            for (auto& e : fs::directory_iterator(Mailbox() / sub))
-                fs::remove(e.path());
-    }
+    std::ifstream in(State / "servers.env");
+    for (std::string line; std::getline(in, line);)
+      if (auto eq = line.find('='); eq != std::string::npos) Env[line.substr(0, eq)] = line.substr(eq + 1);
+    std::string data(AttachmentSize, '\0');
+    std::mt19937_64 gen(2026);
+    for (char& c : data) c = static_cast<char>(gen());
+    std::ofstream(Work / "post.cab", std::ios::binary) << data;
+  }
+  ~TServers() {
+    std::system(((Scripts / "stop.sh").string() + " " + State.string()).c_str());
+    fs::remove_all(Work);
+  }
+  fs::path Scripts;
+  fs::path Mailbox() { return fs::path(Env["MAIL_ROOT"]) / User / "Maildir"; }
+  // Empties the mailbox behind the servers' back (between measurements only).
+  void EmptyMailbox() {
+    for (const char* sub : {"new", "cur"})
+      for (auto& e : fs::directory_iterator(Mailbox() / sub)) fs::remove(e.path());
+  }
 };
 
-TServers& Servers()
-{
-    static TServers servers;
-    return servers;
+TServers& Servers() {
+  static TServers servers;
+  return servers;
 }
+
+// The servers' ports in the clear or encrypted, the run's authority trusted.
+int SmtpPort(bool ATLS) { return Servers().Port(ATLS ? "SMTP_STARTTLS_PORT" : "SMTP_PORT"); }
+int Pop3Port(bool ATLS) { return Servers().Port(ATLS ? "POP3_STLS_PORT" : "POP3_PORT"); }
+std::string CurlTLS(bool ATLS) { return ATLS ? " --ssl-reqd --cacert " + Servers().Env["MAIL_CA"] : ""; }
 
 template <class TClient>
-void Configure(TClient& AClient, int APort)
-{
-    AClient.SetHost("127.0.0.1");
-    AClient.SetPort(APort);
-    AClient.Username = User;
-    AClient.Password = Servers().Env["MAIL_PASSWORD"];
-    AClient.SetReadTimeout(120000);
+void Configure(TClient& AClient, int APort) {
+  setenv(MailCAVariable, Servers().Env["MAIL_CA"].c_str(), 1);
+  AClient.SetHost("127.0.0.1");
+  AClient.SetPort(APort);
+  AClient.Username = User;
+  AClient.Password = Servers().Env["MAIL_PASSWORD"];
+  AClient.SetReadTimeout(120000);
 }
 
-void SendWithOurClient()
-{
-    TNetSMTP smtp(nullptr);
-    Configure(smtp, Servers().Port("SMTP_PORT"));
-    smtp.SetAuthenticationType(atLogin);
-    smtp.Connect();
-    TNetMessage msg(nullptr);
-    msg.From()->SetAddress("sender@quillaran.test");
-    msg.Recipients()->Add()->SetAddress(User + "@quillaran.test");
-    msg.SetSubject("Quillaran### bench");
-    new TNetAttachment(msg.MessageParts(), (Servers().Work / "post.cab").string());
-    smtp.Send(&msg);
-    smtp.Disconnect();
+void SendWithOurClient(bool ATLS = false) {
+  TNetSMTP smtp(nullptr);
+  Configure(smtp, SmtpPort(ATLS));
+  smtp.SetAuthenticationType(atLogin);
+  smtp.Connect();
+  if (smtp.TLSVersion().empty() != !ATLS) {
+    std::fprintf(stderr, "the SMTP connection is not as asked\n");
+    std::exit(1);
+  }
+  TNetMessage msg(nullptr);
+  msg.From()->SetAddress("sender@quillaran.test");
+  msg.Recipients()->Add()->SetAddress(User + "@quillaran.test");
+  msg.SetSubject("Quillaran### bench");
+  new TNetAttachment(msg.MessageParts(), (Servers().Work / "post.cab").string());
+  smtp.Send(&msg);
+  smtp.Disconnect();
 }
 
 // The file of the message the mailbox holds.
-fs::path StoredMessage()
-{
-    for (auto& e : fs::directory_iterator(Servers().Mailbox() / "new"))
-        return e.path();
-    return {};
+fs::path StoredMessage() {
+  for (auto& e : fs::directory_iterator(Servers().Mailbox() / "new")) return e.path();
+  return {};
 }
 
 // One message in the mailbox, as our client sends it; its file for curl's upload.
-fs::path DeliverOne()
-{
-    Servers().EmptyMailbox();
-    SendWithOurClient();
-    return StoredMessage();
+fs::path DeliverOne() {
+  Servers().EmptyMailbox();
+  SendWithOurClient();
+  return StoredMessage();
 }
 
-std::string FileText(const fs::path& APath)
-{
-    std::ifstream in(APath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string FileText(const fs::path& APath) {
+  std::ifstream in(APath, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The lines of a message as the mailbox stores them (ended by LF only).
-std::string StoredLines(std::string AText)
-{
-    std::string out;
-    out.reserve(AText.size());
-    for (size_t i = 0; i < AText.size(); ++i)
-        if (!(AText[i] == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n'))
-            out += AText[i];
-    return out;
+std::string StoredLines(std::string AText) {
+  std::string out;
+  out.reserve(AText.size());
+  for (size_t i = 0; i < AText.size(); ++i)
+    if (!(AText[i] == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n')) out += AText[i];
+  return out;
 }
 
 int Run(const std::string& ACommand) { return std::system((ACommand + " >/dev/null 2>&1").c_str()); }
 
-std::string CurlAuth()
-{
-    return " --user " + User + ":" + Servers().Env["MAIL_PASSWORD"];
+std::string CurlAuth() { return " --user " + User + ":" + Servers().Env["MAIL_PASSWORD"]; }
+
+void BM_SmtpSendOurs(benchmark::State& state) {
+  const bool tls = state.range(0) == 1;
+  // The servers start and the connection warms once outside the timing, as for curl.
+  Servers().EmptyMailbox();
+  DeliverOne();
+  Servers().EmptyMailbox();
+  for (auto _ : state) {
+    SendWithOurClient(tls);
+    state.PauseTiming();
+    Servers().EmptyMailbox();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
 }
 
-void BM_SmtpSendOurs(benchmark::State& state)
-{
-    // The servers start and the connection warms once outside the timing, as for curl.
+void BM_SmtpSendCurl(benchmark::State& state) {
+  const bool tls = state.range(0) == 1;
+  // The message as our client sent it, its lines ended by CR LF again for the wire.
+  const fs::path message = Servers().Work / "message.eml";
+  const fs::path ours = DeliverOne();
+  const std::string delivered = FileText(ours);
+  {
+    std::ifstream in(ours, std::ios::binary);
+    std::ofstream out(message, std::ios::binary);
+    for (std::string line; std::getline(in, line);) out << line << "\r\n";
+  }
+  Servers().EmptyMailbox();
+  const std::string command = "curl -sS --url smtp://127.0.0.1:" + std::to_string(SmtpPort(tls)) + CurlTLS(tls) +
+                              " --mail-from sender@quillaran.test --mail-rcpt " + User +
+                              "@quillaran.test --login-options AUTH=LOGIN" + CurlAuth() + " -T " + message.string();
+  // curl is timed only once the server stored from it what it stored from our client.
+  if (Run(command) != 0 || FileText(StoredMessage()) != delivered) {
+    state.SkipWithError("curl could not send, or the server stored another message from it");
+    return;
+  }
+  Servers().EmptyMailbox();
+  for (auto _ : state) {
+    if (Run(command) != 0) {
+      state.SkipWithError("curl could not send");
+      break;
+    }
+    state.PauseTiming();
     Servers().EmptyMailbox();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
+}
+
+void BM_Pop3FetchOurs(benchmark::State& state) {
+  const bool tls = state.range(0) == 1;
+  const std::string saved = (Servers().Work / "saved.cab").string();
+  for (auto _ : state) {
+    state.PauseTiming();
     DeliverOne();
-    Servers().EmptyMailbox();
-    for (auto _ : state) {
-        SendWithOurClient();
-        state.PauseTiming();
-        Servers().EmptyMailbox();
-        state.ResumeTiming();
+    fs::remove(saved);
+    state.ResumeTiming();
+    TNetPOP3 pop(nullptr);
+    Configure(pop, Pop3Port(tls));
+    pop.Connect();
+    if (pop.TLSVersion().empty() == tls) {
+      state.SkipWithError("the POP3 connection is not as asked");
+      break;
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
+    TNetMessage msg(nullptr);
+    pop.Retrieve(1, &msg);
+    for (int i = 0; i < msg.MessageParts()->Count(); ++i)
+      if (auto* a = dynamic_cast<TNetAttachment*>(msg.MessageParts()->Items(i))) a->SaveToFile(saved);
+    pop.Delete(1);
+    pop.Disconnect();
+  }
+  if (fs::file_size(saved) != AttachmentSize) state.SkipWithError("the attachment came back changed");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
 }
 
-void BM_SmtpSendCurl(benchmark::State& state)
-{
-    // The message as our client sent it, its lines ended by CR LF again for the wire.
-    const fs::path message = Servers().Work / "message.eml";
-    const fs::path ours = DeliverOne();
-    const std::string delivered = FileText(ours);
-    {
-        std::ifstream in(ours, std::ios::binary);
-        std::ofstream out(message, std::ios::binary);
-        for (std::string line; std::getline(in, line);)
-            out << line << "\r\n";
+void BM_Pop3FetchCurl(benchmark::State& state) {
+  const bool tls = state.range(0) == 1;
+  const std::string url = "pop3://127.0.0.1:" + std::to_string(Pop3Port(tls));
+  const std::string out = (Servers().Work / "fetched.eml").string();
+  std::string stored;
+  for (auto _ : state) {
+    state.PauseTiming();
+    stored = FileText(DeliverOne());
+    state.ResumeTiming();
+    if (Run("curl -sS " + url + "/1" + CurlTLS(tls) + CurlAuth() + " -o " + out) != 0 ||
+        Run("curl -sS " + url + CurlTLS(tls) + CurlAuth() + " -X 'DELE 1' -I") != 0) {
+      state.SkipWithError("curl could not fetch");
+      break;
     }
-    Servers().EmptyMailbox();
-    const std::string command = "curl -sS --url smtp://127.0.0.1:" + Servers().Env["SMTP_PORT"] +
-                                " --mail-from sender@quillaran.test --mail-rcpt " + User +
-                                "@quillaran.test --login-options AUTH=LOGIN" + CurlAuth() + " -T " +
-                                message.string();
-    // curl is timed only once the server stored from it what it stored from our client.
-    if (Run(command) != 0 || FileText(StoredMessage()) != delivered) {
-        state.SkipWithError("curl could not send, or the server stored another message from it");
-        return;
-    }
-    Servers().EmptyMailbox();
-    for (auto _ : state) {
-        if (Run(command) != 0) {
-            state.SkipWithError("curl could not send");
-            break;
-        }
-        state.PauseTiming();
-        Servers().EmptyMailbox();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
+  }
+  if (StoredLines(FileText(out)) != stored) state.SkipWithError("curl fetched another message than the mailbox held");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
 }
 
-void BM_Pop3FetchOurs(benchmark::State& state)
-{
-    const std::string saved = (Servers().Work / "saved.cab").string();
-    for (auto _ : state) {
-        state.PauseTiming();
-        DeliverOne();
-        fs::remove(saved);
-        state.ResumeTiming();
-        TNetPOP3 pop(nullptr);
-        Configure(pop, Servers().Port("POP3_PORT"));
-        pop.Connect();
-        TNetMessage msg(nullptr);
-        pop.Retrieve(1, &msg);
-        for (int i = 0; i < msg.MessageParts()->Count(); ++i)
-            if (auto* a = dynamic_cast<TNetAttachment*>(msg.MessageParts()->Items(i)))
-                a->SaveToFile(saved);
-        pop.Delete(1);
-        pop.Disconnect();
-    }
-    if (fs::file_size(saved) != AttachmentSize)
-        state.SkipWithError("the attachment came back changed");
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
-}
+}  // namespace
 
-void BM_Pop3FetchCurl(benchmark::State& state)
-{
-    const std::string url = "pop3://127.0.0.1:" + Servers().Env["POP3_PORT"];
-    const std::string out = (Servers().Work / "fetched.eml").string();
-    std::string stored;
-    for (auto _ : state) {
-        state.PauseTiming();
-        stored = FileText(DeliverOne());
-        state.ResumeTiming();
-        if (Run("curl -sS " + url + "/1" + CurlAuth() + " -o " + out) != 0 ||
-            Run("curl -sS " + url + CurlAuth() + " -X 'DELE 1' -I") != 0) {
-            state.SkipWithError("curl could not fetch");
-            break;
-        }
-    }
-    if (StoredLines(FileText(out)) != stored)
-        state.SkipWithError("curl fetched another message than the mailbox held");
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * AttachmentSize));
-}
-
-} // namespace
-
-BENCHMARK(BM_SmtpSendOurs)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SmtpSendCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Pop3FetchOurs)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Pop3FetchCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmtpSendOurs)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmtpSendCurl)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Pop3FetchOurs)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Pop3FetchCurl)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();

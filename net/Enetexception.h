@@ -23,6 +23,13 @@ RTL_EXCEPTION(ENetEndOfStream, ENetException);
 RTL_EXCEPTION(ENetFailedToRetreiveTimeZoneInfo, ENetException);
 RTL_EXCEPTION(ENetEmailParseError, ENetException);
 RTL_EXCEPTION(ENetMessageTooLarge, ENetException);
+// The encryption of a connection failed, or its certificate was refused; either
+// ends the connection before any password is sent.
+RTL_EXCEPTION(ENetTLSError, ENetException);
+RTL_EXCEPTION(ENetCertificateRefused, ENetTLSError);
+// A server off this machine offers no encryption and the account did not allow
+// an unencrypted connection: nothing secret was sent.
+RTL_EXCEPTION(ENetUnencryptedRefused, ENetException);
 
 // A protocol reply that reports failure; the reply's numeric code.
 class ENetProtocolReplyError : public ENetException {

@@ -5,9 +5,31 @@
 #include "net/Tnetantifreeze.h"
 #include "net/Tnetsockethandle.h"
 #include "net/Tnetsocksinfo.h"
+#include "net/Tnettlssession.h"
 
 #include <algorithm>
 #include <chrono>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A time-out in milliseconds as a point in time; -2 (no limit) as the largest.
+Clock::time_point DeadlineOf(int32_t AMSec)
+{
+    return AMSec == -2 ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(std::max(AMSec, 0));
+}
+
+// What is left until the deadline, -2 for none.
+int32_t LeftUntil(Clock::time_point ADeadline)
+{
+    if (ADeadline == Clock::time_point::max())
+        return -2;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(ADeadline - Clock::now()).count();
+    return static_cast<int32_t>(std::clamp<int64_t>(left, 0, INT32_MAX));
+}
+
+} // namespace
 
 TNetIOHandlerSocket::TNetIOHandlerSocket(TComponent* AOwner) : TNetIOHandler(AOwner) {}
 
@@ -20,6 +42,7 @@ TNetIOHandlerSocket::~TNetIOHandlerSocket()
 
 void TNetIOHandlerSocket::Open()
 {
+    FTLS.reset();
     if (!FBinding)
         FBinding = std::make_unique<TNetSocketHandle>();
     else
@@ -28,6 +51,9 @@ void TNetIOHandlerSocket::Open()
 
 void TNetIOHandlerSocket::Close()
 {
+    if (FTLS && FBinding && FBinding->HandleAllocated())
+        FTLS->Shutdown();
+    FTLS.reset();
     if (FBinding)
         FBinding->CloseSocket();
 }
@@ -38,21 +64,89 @@ bool TNetIOHandlerSocket::Readable(int32_t AMSec)
 {
     if (!FBinding)
         throw ENetConnClosedGracefully(NetMessageText(RSConnectionClosedGracefully));
-    return FBinding->Readable(AMSec);
+    if (!FTLS)
+        return FBinding->Readable(AMSec);
+    // Readable means decrypted bytes (or the session's end), not merely bytes on the
+    // socket: a record may come in pieces, or carry no data at all.
+    const Clock::time_point deadline = DeadlineOf(AMSec);
+    for (;;) {
+        if (FTLS->HasInput() || FTLS->PeerClosed())
+            return true;
+        const TNetTLSStep step = FTLS->Fill();
+        if (step == TNetTLSStep::Done || step == TNetTLSStep::Closed)
+            return true;
+        if (!AwaitTLS(step, LeftUntil(deadline)))
+            return false;
+    }
+}
+
+bool TNetIOHandlerSocket::AwaitTLS(TNetTLSStep AStep, int32_t AMSec)
+{
+    if (AStep == TNetTLSStep::WantRead)
+        return FBinding->Readable(AMSec);
+    TNetSocketListWindows writeList;
+    writeList.Add(FBinding->Handle());
+    const int32_t result = GStack->WSSelect(nullptr, &writeList, nullptr, AMSec);
+    GStack->CheckForSocketError(result);
+    return result == 1;
+}
+
+void TNetIOHandlerSocket::StartTLS(const std::string& AHost, int32_t ATimeout)
+{
+    if (!Connected())
+        throw ENetClosedSocket(NetMessageText(RSStatusDisconnected));
+    FTLS = std::make_unique<TNetTLSSession>(FBinding->Handle(), AHost);
+    const Clock::time_point deadline = DeadlineOf(ATimeout > 0 ? ATimeout : -2);
+    try {
+        for (TNetTLSStep step; (step = FTLS->Handshake()) != TNetTLSStep::Done;)
+            if (!AwaitTLS(step, LeftUntil(deadline)))
+                throw ENetReadTimeout(NetMessageText(RSReadTimeout));
+    } catch (...) {
+        FTLS.reset();
+        throw;
+    }
+}
+
+std::string TNetIOHandlerSocket::TLSVersion() const { return FTLS ? FTLS->Version() : std::string(); }
+
+bool TNetIOHandlerSocket::PeerIsLocal()
+{
+    if (FViaSocks || !FBinding)
+        return false;
+    const std::string& ip = FBinding->PeerIP();
+    return ip.rfind("127.", 0) == 0 || ip == "::1";
 }
 
 int32_t TNetIOHandlerSocket::Recv(void* ABuf, int32_t ALen)
 {
     if (!Connected())
         throw ENetClosedSocket(NetMessageText(RSStatusDisconnected));
-    return FBinding->Recv(ABuf, ALen);
+    if (!FTLS)
+        return FBinding->Recv(ABuf, ALen);
+    while (!FTLS->HasInput() && !FTLS->PeerClosed())
+        Readable(-2);
+    return FTLS->Take(ABuf, ALen);
 }
 
 int32_t TNetIOHandlerSocket::Send(const void* ABuf, int32_t ALen)
 {
     if (!Connected())
         throw ENetClosedSocket(NetMessageText(RSStatusDisconnected));
-    return FBinding->Send(ABuf, ALen);
+    if (!FTLS)
+        return FBinding->Send(ABuf, ALen);
+    // The socket's send time-out (the connection sets it) bounds each wait.
+    uint32_t sendTimeout = 0;
+    int32_t length = sizeof sendTimeout;
+    GStack->WSGetSockOpt(FBinding->Handle(), ws2::SOL_SOCKET, ws2::SO_SNDTIMEO, &sendTimeout, length);
+    const Clock::time_point deadline = DeadlineOf(sendTimeout == 0 ? -2 : static_cast<int32_t>(sendTimeout));
+    for (;;) {
+        int32_t written = 0;
+        const TNetTLSStep step = FTLS->Write(ABuf, ALen, written);
+        if (step == TNetTLSStep::Done)
+            return written;
+        if (!AwaitTLS(step, LeftUntil(deadline)))
+            throw ENetReadTimeout(NetMessageText(RSReadTimeout));
+    }
 }
 
 TNetSocksInfo* TNetIOHandlerSocket::SocksInfo()
@@ -101,6 +195,7 @@ void TNetIOHandlerSocket::ConnectClient(const std::string& AHost, int32_t APort,
 {
     TNetSocksInfo* socks = SocksInfo();
     const bool viaSocks = socks && socks->Version != svNoSocks;
+    FViaSocks = viaSocks;
     const std::string host = viaSocks ? socks->Host : AHost;
     const int32_t port = viaSocks ? socks->Port : APort;
 

@@ -7,6 +7,7 @@
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Numconv.h"
 #include "platform/rtl/Strutil.h"
+#include "platform/rtl/Tstringlist.h"
 
 namespace {
 
@@ -21,7 +22,11 @@ std::string FirstTextLine(TNetRFCReply* AReply)
 
 } // namespace
 
-TNetPOP3::TNetPOP3(TComponent* AOwner) : TNetMessageClient(AOwner) { FPort = 110; }
+TNetPOP3::TNetPOP3(TComponent* AOwner) : TNetMessageClient(AOwner)
+{
+    FPort = 110;
+    ImplicitTLSPort = 995;
+}
 
 std::string TNetPOP3::ReadLn(const std::string& ATerminator, int32_t ATimeout, int32_t AMaxLineLength)
 {
@@ -51,8 +56,17 @@ void TNetPOP3::Connect(int32_t ATimeout)
     TNetMessageClient::Connect(ATimeout);
     try {
         GetResponse(wsOk);
+        const std::string greeting = FirstTextLine(LastCmdResult());
+        if (TLSVersion().empty() && OffersSTLS()) {
+            SendCmd("STLS", wsOk);
+            // Whatever came with the answer was sent before the encryption and could
+            // have been put there by anyone on the path.
+            if (InputBufferSize() != 0)
+                throw ENetTLSError(ServerText() + " sent more than its answer to STLS");
+            StartTLS(NetDefaultTimeout);
+        }
+        CheckEncryptedOrLocal();
         if (APOP) {
-            const std::string greeting = FirstTextLine(LastCmdResult());
             const size_t open = greeting.find('<');
             const size_t close = open == std::string::npos ? open : greeting.find('>', open);
             if (close == std::string::npos)
@@ -69,6 +83,25 @@ void TNetPOP3::Connect(int32_t ATimeout)
         Disconnect();
         throw;
     }
+}
+
+bool TNetPOP3::OffersSTLS()
+{
+    if (SendCmd("CAPA") != wsOk)
+        return false;
+    TStringList capabilities;
+    LimitReading(65536, "The server's list of capabilities is longer than 65536 bytes");
+    try {
+        Capture(&capabilities);
+    } catch (...) {
+        LimitReading(-1);
+        throw;
+    }
+    LimitReading(-1);
+    for (int i = 0; i < capabilities.Count(); ++i)
+        if (SameText(Trim(capabilities.Strings(i)), "STLS"))
+            return true;
+    return false;
 }
 
 void TNetPOP3::Disconnect()

@@ -1,6 +1,7 @@
 #pragma once
-// The POP3 client: logs in with USER and PASS (or APOP), counts messages,
-// asks their sizes, reads headers or whole messages, and deletes them.
+// The POP3 client: encrypts the connection with STLS when the server offers it
+// (or from the start on port 995), logs in with USER and PASS (or APOP), counts
+// messages, asks their sizes, reads headers or whole messages, and deletes them.
 #include "net/Tnetmessageclient.h"
 
 #include <string>
@@ -11,8 +12,10 @@ class TNetPOP3 : public TNetMessageClient {
 public:
     explicit TNetPOP3(TComponent* AOwner);
 
-    // Connects, reads the greeting and logs in; any failure disconnects
-    // (sending QUIT) and is raised again.
+    // Connects, reads the greeting, encrypts when CAPA offers STLS, and logs in.
+    // An unencrypted server off this machine is refused before the log-in unless
+    // PlainConnection. Any failure disconnects (sending QUIT while that is still
+    // safe) and is raised again.
     void Connect(int32_t ATimeout = NetDefaultTimeout) override;
     // QUIT without waiting for its reply (the server then applies the
     // deletions), then the connection's disconnect.
@@ -37,5 +40,8 @@ public:
     int64_t MaxMessageSize = int64_t{64} << 20;
 
 protected:
+    std::string ProtocolName() const override { return "POP3"; }
+    bool OffersSTLS();
+
     std::string FLastLine;
 };

@@ -22,6 +22,7 @@ void CheckEnvelopeAddress(const std::string& AAddress)
 TNetSMTP::TNetSMTP(TComponent* AOwner) : TNetMessageClient(AOwner)
 {
     FPort = 25;
+    ImplicitTLSPort = 465;
 }
 
 void TNetSMTP::Assign(TPersistent* Source)
@@ -57,17 +58,41 @@ void TNetSMTP::Connect(int32_t ATimeout)
     TNetMessageClient::Connect(ATimeout);
     try {
         GetResponse(220);
-        FAuthSchemesSupported.Clear();
-        const std::string name = HeloName.empty() ? GetLocalName() : HeloName;
-        if (FUseEhlo && SendCmd("EHLO " + name) == 250) {
-            GetAuthTypes();
-            return;
+        if (Greet() && TLSVersion().empty() && OffersStartTLS()) {
+            SendCmd("STARTTLS", 220);
+            // Whatever came with the answer was sent before the encryption and could
+            // have been put there by anyone on the path.
+            if (InputBufferSize() != 0)
+                throw ENetTLSError(ServerText() + " sent more than its answer to STARTTLS");
+            StartTLS(NetDefaultTimeout);
+            Greet();
         }
-        SendCmd("HELO " + name, 250);
+        CheckEncryptedOrLocal();
     } catch (...) {
         Disconnect();
         throw;
     }
+}
+
+bool TNetSMTP::Greet()
+{
+    FAuthSchemesSupported.Clear();
+    const std::string name = HeloName.empty() ? GetLocalName() : HeloName;
+    if (FUseEhlo && SendCmd("EHLO " + name) == 250) {
+        GetAuthTypes();
+        return true;
+    }
+    SendCmd("HELO " + name, 250);
+    return false;
+}
+
+bool TNetSMTP::OffersStartTLS()
+{
+    TStrings* lines = LastCmdResult()->Text();
+    for (int i = 0; i < lines->Count(); ++i)
+        if (SameText(Trim(lines->Strings(i)), "STARTTLS"))
+            return true;
+    return false;
 }
 
 void TNetSMTP::GetAuthTypes()

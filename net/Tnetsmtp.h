@@ -1,6 +1,7 @@
 #pragma once
-// The SMTP client: greets with EHLO (or HELO), learns the offered
-// authentication methods, logs in with AUTH LOGIN, and sends messages.
+// The SMTP client: greets with EHLO (or HELO), encrypts the connection with
+// STARTTLS when the server offers it (or from the start on port 465), learns
+// the offered authentication methods, logs in with AUTH LOGIN, and sends messages.
 #include "net/Tnetmessageclient.h"
 #include "platform/rtl/Tstringlist.h"
 
@@ -15,8 +16,10 @@ public:
     explicit TNetSMTP(TComponent* AOwner);
 
     void Assign(TPersistent* Source) override;
-    // Connects, reads the greeting (220) and greets; any failure disconnects
-    // (sending QUIT) and is raised again.
+    // Connects, reads the greeting (220) and greets; when the server offers
+    // STARTTLS, encrypts and greets again. An unencrypted server off this machine
+    // is refused unless PlainConnection. Any failure disconnects (sending QUIT
+    // while that is still safe) and is raised again.
     void Connect(int32_t ATimeout = NetDefaultTimeout) override;
     // QUIT without waiting for its reply, then the connection's disconnect.
     void Disconnect() override;
@@ -41,7 +44,11 @@ public:
     std::string HeloName;
 
 protected:
+    std::string ProtocolName() const override { return "SMTP"; }
+    // EHLO (or HELO when refused or not used); true for EHLO.
+    bool Greet();
     void GetAuthTypes();
+    bool OffersStartTLS();
 
     bool FDidAuthenticate = false;
     TAuthenticationType FAuthenticationType = atNone;

@@ -674,6 +674,8 @@ void TNetTCPClient::Connect(int32_t ATimeout)
         ResetConnection();
         FSendTimeoutApplied = 0;
         FIOHandler->ConnectClient(FHost, FPort, BoundIP, BoundPort, BoundPortMin, BoundPortMax, ATimeout);
+        if (ImplicitTLSPort != 0 && FPort == ImplicitTLSPort)
+            StartTLS(ATimeout);
         if (FIntercept)
             FIntercept->Connect(this);
         DoStatus(hsConnected, {FHost});
@@ -682,6 +684,32 @@ void TNetTCPClient::Connect(int32_t ATimeout)
         DisconnectSocket();
         throw;
     }
+}
+
+void TNetTCPClient::StartTLS(int32_t ATimeout)
+{
+    if (ATimeout == NetDefaultTimeout)
+        ATimeout = FReadTimeout;
+    try {
+        FIOHandler->StartTLS(FHost, ATimeout);
+    } catch (const ENetCertificateRefused& e) {
+        DisconnectSocket();
+        throw ENetCertificateRefused(ServerText() + ": " + e.what());
+    } catch (const ENetTLSError& e) {
+        DisconnectSocket();
+        throw ENetTLSError(ServerText() + ": " + e.what());
+    } catch (...) {
+        DisconnectSocket();
+        throw;
+    }
+}
+
+void TNetTCPClient::CheckEncryptedOrLocal()
+{
+    if (PlainConnection || !TLSVersion().empty() || !FIOHandler || FIOHandler->PeerIsLocal())
+        return;
+    DisconnectSocket();
+    throw ENetUnencryptedRefused(ServerText() + " offers no encryption, so the password was not sent");
 }
 
 std::string TNetTCPClient::ConnectAndGetAll()

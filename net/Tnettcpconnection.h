@@ -170,9 +170,26 @@ public:
     std::string Username;
     std::string Password;
     TNotifyEvent OnConnected;
+    // Encryption: a connection to ImplicitTLSPort (0: none) is encrypted from its
+    // start. PlainConnection lets a server off this machine be spoken to without
+    // encryption, the password included.
+    int32_t ImplicitTLSPort = 0;
+    bool PlainConnection = false;
+    // "TLS 1.3" while the connection is encrypted, else empty.
+    std::string TLSVersion() const { return FIOHandler ? FIOHandler->TLSVersion() : std::string(); }
 
 protected:
     virtual void DoOnConnected();
+    // The protocol's name in what the user is told ("SMTP").
+    virtual std::string ProtocolName() const { return "TCP"; }
+    // "SMTP server host:port"
+    std::string ServerText() const { return ProtocolName() + " server " + FHost + ":" + std::to_string(FPort); }
+    // Encrypts the connection (ATimeout as Connect takes it); a failure closes the
+    // connection and is raised again with the server named before its text.
+    void StartTLS(int32_t ATimeout);
+    // Before anything secret is sent: an unencrypted connection to a server off this
+    // machine is closed and refused with ENetUnencryptedRefused unless PlainConnection.
+    void CheckEncryptedOrLocal();
 
     std::string FHost;
     int32_t FPort = 0;

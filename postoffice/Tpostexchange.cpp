@@ -148,9 +148,16 @@ void SplitServerPort(const std::string& server, std::string& host, int32_t& port
   port = value;
 }
 
-void TPostExchange::Configure(TNetTCPClient& client, const std::string& server, int32_t port,
-                              const TEMailInfo& account) {
+bool TakePlainConnectionMark(std::string& server) {
+  const size_t length = std::strlen(PlainConnectionMark);
+  if (!EndsWithNoCase(server, PlainConnectionMark)) return false;
+  server.erase(server.size() - length);
+  return true;
+}
+
+void TPostExchange::Configure(TNetTCPClient& client, std::string server, int32_t port, const TEMailInfo& account) {
   std::string host;
+  client.PlainConnection = TakePlainConnectionMark(server);
   SplitServerPort(server, host, port);
   client.SetHost(host);
   client.SetPort(port);
@@ -176,20 +183,36 @@ bool TPostExchange::TryServer(bool pop3, const TEMailInfo& account, std::string&
       text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     return text;
   };
+  // An SMTP server is logged in to as the exchange does, when it offers the log-in.
+  bool loggedIn = pop3;
+  std::string encryption;
+  RefusedUnencrypted = false;
   try {
     client.Connect(ConnectTimeout);
-  } catch (const ENetProtocolReplyError& e) {
-    told += " answered but refused: " + reason(e.what());
-    return false;
+    encryption = client.TLSVersion();
+    if (!pop3 && !client.Password.empty() && Sender.IsAuthProtocolAvailable(atLogin)) {
+      Sender.SetAuthenticationType(atLogin);
+      Sender.Authenticate();
+      loggedIn = true;
+    }
   } catch (const std::exception& e) {
-    told += " did not answer: " + reason(e.what());
+    try {
+      if (client.Connected()) client.Disconnect();
+    } catch (const std::exception&) {
+    }
+    // A refused certificate or a refused unencrypted server is told as the exchange tells it.
+    RefusedUnencrypted = dynamic_cast<const ENetUnencryptedRefused*>(&e) != nullptr;
+    if (RefusedUnencrypted || dynamic_cast<const ENetTLSError*>(&e)) told = e.what();
+    else if (dynamic_cast<const ENetProtocolReplyError*>(&e)) told += " answered but refused: " + reason(e.what());
+    else told += " did not answer: " + reason(e.what());
     return false;
   }
   try {
     client.Disconnect();
   } catch (const std::exception&) {
   }
-  told += " answered";
+  told += encryption.empty() ? " answered, not encrypted" : " answered, encrypted (" + encryption + ")";
+  if (loggedIn) told += ", login accepted";
   return true;
 }
 
@@ -201,7 +224,7 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
   try {
     Receiver.Connect(ConnectTimeout);
   } catch (const std::exception& e) {
-    Log("Error connecting (" + std::string(e.what()) + ")");
+    LogConnectFailure(e);
     TellTimeout(e, "connecting");
     return false;  // no further account is tried
   }
@@ -369,6 +392,12 @@ bool TPostExchange::InStep(const std::exception_ptr& failure) {
   return ended;
 }
 
+void TPostExchange::LogConnectFailure(const std::exception& e) {
+  // A refusal for the password's sake is a line of its own that names the server.
+  if (dynamic_cast<const ENetTLSError*>(&e) || dynamic_cast<const ENetUnencryptedRefused*>(&e)) Log(e.what());
+  else Log("Error connecting (" + std::string(e.what()) + ")");
+}
+
 void TPostExchange::TellTimeout(const std::exception& e, const std::string& step) {
   if (!dynamic_cast<const ENetReadTimeout*>(&e) && !dynamic_cast<const ENetConnectTimeout*>(&e)) return;
   const std::string text = "The server " + fServer + " did not answer in time (" + step + ").";
@@ -469,7 +498,7 @@ bool TPostExchange::SendFromAccount(const TEMailInfo& account) {
       Sender.Authenticate();
     }
   } catch (const std::exception& e) {
-    Log("Error connecting (" + std::string(e.what()) + ")");
+    LogConnectFailure(e);
     TellTimeout(e, "connecting");
     try {
       if (Sender.Connected()) Sender.Disconnect();

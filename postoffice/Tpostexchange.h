@@ -50,6 +50,12 @@ std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& ro
 // with more than one ':' (an IPv6 address) or a bad port is taken whole as the host.
 void SplitServerPort(const std::string& server, std::string& host, int32_t& port);
 
+// Written after a server's text, the user's knowing choice to send the password to that
+// server without encryption when it offers none.
+inline constexpr const char* PlainConnectionMark = " (plain connection)";
+// Takes the mark off the server's text; true when it was there.
+bool TakePlainConnectionMark(std::string& server);
+
 class TPostExchange {
  public:
   TPostExchange();
@@ -76,10 +82,14 @@ class TPostExchange {
   void ReceiveStep();
   void SendStep();
   // Tries the account's POP3 server (`pop3`) or SMTP server as an exchange reaches it:
-  // connects, is greeted (and logs in to POP3) and says goodbye. `told` is one line,
-  // "POP3 server host:port answered", "... did not answer: reason" or "... answered but
-  // refused: reason"; true when it answered.
+  // connects, is greeted, logs in (to SMTP when the account has a password and the server
+  // offers the log-in) and says goodbye. `told` is one line, "POP3 server host:port
+  // answered, encrypted (TLS 1.3), login accepted" (or "not encrypted"), "... did not
+  // answer: reason", "... answered but refused: reason", or the refusal of its certificate
+  // or of an unencrypted connection; true when it answered.
   bool TryServer(bool pop3, const TEMailInfo& account, std::string& told);
+  // Set by TryServer when the server was refused for offering no encryption.
+  bool RefusedUnencrypted = false;
 
  protected:
   // The window's part.
@@ -90,7 +100,9 @@ class TPostExchange {
   virtual void ShowBadAddresses(const std::string& addresses);
 
  private:
-  void Configure(TNetTCPClient& client, const std::string& server, int32_t port, const TEMailInfo& account);
+  // The client set up for the account's server (its text may carry PlainConnectionMark).
+  void Configure(TNetTCPClient& client, std::string server, int32_t port, const TEMailInfo& account);
+  void LogConnectFailure(const std::exception& e);
   // One retrieval from the server; false when it failed: the error logged, a server that
   // stopped answering told, and the failure kept for InStep.
   bool Retrieved(const std::function<bool()>& retrieve, const std::string& step, std::exception_ptr& failure);

@@ -258,7 +258,7 @@ void TInstallation::RunHere(const std::function<void(TSession&)>& user,
     for (const std::string& text :
          {fixtures(Pop3Server, mail.Pop3Port), fixtures(SmtpServer, mail.SmtpPort), Mailbox, mail.Password})
       answer("MAIL ACCOUNT", text);
-    session.Confirm("MAIL ACCOUNT");  // how the servers answered
+    for (const int button : AccountButtons) session.Confirm("MAIL ACCOUNT", button);  // how the servers answered
   } else {
     session.Script.Press("LOGIN", LoginButton, {{"EditValue", Key}});
   }

@@ -96,6 +96,9 @@ class TInstallation {
   std::string Pop3Server, SmtpServer;
   // The button that answers the key password question of a later run.
   std::string LoginButton = "ButtonOk";
+  // The buttons that answer, one after the other, the first run's boxes that tell how the
+  // account's servers answered (0 keeps the account).
+  std::vector<int> AccountButtons = {0};
 
   // One run of the program: started (creating the login the first time, else logging in
   // with the key password), handed to `user`, then closed. Runs in a child process;

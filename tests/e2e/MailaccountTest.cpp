@@ -10,6 +10,9 @@
 #include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 namespace e2e {
 namespace {
@@ -34,7 +37,8 @@ TEST(MailAccount, TheFirstStartTriesBothServersAndTheLoginQuestionGivesTheAccoun
   TInstallation anna(testsupport::ScratchFolder(), "Anna", "account", "anna's key 7");
   anna.SmtpServer = nowhere;
   ASSERT_TRUE(anna.Run([](TSession&) {}));
-  EXPECT_EQ(anna.LastBoxes(), "MAIL ACCOUNT: POP3 server " + pop3 + " answered\nSMTP server " + nowhere +
+  EXPECT_EQ(anna.LastBoxes(), "MAIL ACCOUNT: POP3 server " + pop3 +
+                                  " answered, not encrypted, login accepted\nSMTP server " + nowhere +
                                   " did not answer: connection refused\n");
 
   // "Mail account..." beside the key password: the same questions, proposing the account.
@@ -66,9 +70,12 @@ TEST(MailAccount, TheFirstStartTriesBothServersAndTheLoginQuestionGivesTheAccoun
             pop3 + "|" + nowhere + "|account|" + mail.Password + "|" + pop3 + "|" + smtp + "|account|wrong password|");
   const std::string boxes = anna.LastBoxes();
   EXPECT_EQ(boxes.rfind("MAIL ACCOUNT: POP3 server " + pop3 + " answered but refused: ", 0), 0u) << boxes;
-  EXPECT_NE(boxes.find("\nSMTP server " + smtp + " answered\nMAIL ACCOUNT: POP3 server " + pop3 +
-                       " answered\nSMTP server " + smtp + " answered\n"),
-            std::string::npos)
+  // The SMTP server is logged in to as well: a wrong password fails there too.
+  EXPECT_NE(boxes.find("\nSMTP server " + smtp + " answered but refused: "), std::string::npos) << boxes;
+  EXPECT_NE(
+      boxes.find("\nMAIL ACCOUNT: POP3 server " + pop3 + " answered, not encrypted, login accepted\nSMTP server " +
+                 smtp + " answered, not encrypted, login accepted\n"),
+      std::string::npos)
       << boxes;
 
   // Stored as at the first start: in the logins file, the mail password among the secrets.
@@ -80,6 +87,35 @@ TEST(MailAccount, TheFirstStartTriesBothServersAndTheLoginQuestionGivesTheAccoun
   EXPECT_EQ(login.EMail.SMTPServer.ToString(), smtp);
   EXPECT_EQ(login.EMail.UserName.ToString(), "account");
   EXPECT_EQ(login.EMail.Password.ToString(), mail.Password);
+}
+
+// A provider's server off this machine that offers no encryption: the first start says the
+// password was not sent and offers a plain connection; chosen knowingly, the server is tried
+// again in the clear, and the account keeps the choice in the server's text.
+TEST(MailAccount, AnUnencryptedServerOffThisMachineGetsThePasswordOnlyWhenThePlainConnectionIsChosen) {
+  const TMailServers& mail = TMailServers::Get();
+  ASSERT_NE(mail.SmtpPort, 0) << "the mail server fixture did not run";
+  if (const char* server = std::getenv(OffMachineVariable)) {
+    // In the network of its own: the fixture's POP3 server is not there.
+    const std::string pop3 = "127.0.0.1:" + std::to_string(mail.Pop3Port);
+    TInstallation anna(testsupport::ScratchFolder(), "Anna", "tlsplain", "anna's key 7");
+    anna.SmtpServer = server;
+    anna.AccountButtons = {2, 0};  // "Plain connection", then "Keep"
+    ASSERT_TRUE(anna.Run([](TSession&) {}));
+    const std::string refused = "POP3 server " + pop3 + " did not answer: connection refused\n";
+    EXPECT_EQ(anna.LastBoxes(), "MAIL ACCOUNT: " + refused + "SMTP server " + server +
+                                    " offers no encryption, so the password was not sent\nMAIL ACCOUNT: " + refused +
+                                    "SMTP server " + server + " answered, not encrypted, login accepted\n");
+    TLoginsStorage saved;
+    ASSERT_TRUE(saved.Load(anna.File("Logins.cbs")));
+    EXPECT_EQ(saved.GetLogin(0).EMail.SMTPServer.ToString(), std::string(server) + " (plain connection)");
+    return;
+  }
+  if (geteuid() != 0) GTEST_SKIP() << "a network of its own needs root";
+  std::string log, output;
+  EXPECT_TRUE(RunOffThisMachine(log, output)) << output;
+  EXPECT_NE(log.find("AUTH tlsplain\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("AUTH tlsplain\n"), log.rfind("AUTH tlsplain\n")) << log;
 }
 
 }  // namespace

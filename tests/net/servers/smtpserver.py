@@ -1,6 +1,10 @@
 #!/usr/bin/python3
 """SMTP server of the mail tests: aiosmtpd on 127.0.0.1 with AUTH LOGIN.
 
+Given a certificate, the same mailboxes are served encrypted too: on a port that
+offers STARTTLS, and on a port that is encrypted from the start. Every AUTH
+attempt is logged ("AUTH user") so that tests can tell that none was made.
+
 Each accepted recipient local part names a mailbox folder under the mail root;
 a message is written into every recipient's Maildir (tmp/ then new/, lines
 ended by LF as Maildir files are). Recipients without a mailbox are refused
@@ -10,6 +14,7 @@ import argparse
 import os
 import signal
 import socket
+import ssl
 import threading
 import time
 
@@ -64,6 +69,7 @@ class Authenticator:
         if not isinstance(auth_data, LoginPassword):
             return AuthResult(success=False, handled=False)
         user = auth_data.login.decode('latin-1')
+        print('AUTH %s' % user, flush=True)
         good = user in self.users and auth_data.password.decode('latin-1') == self.password
         return AuthResult(success=good, handled=False)
 
@@ -75,16 +81,34 @@ def main():
     parser.add_argument('--users', required=True, help='comma-separated mailbox names')
     parser.add_argument('--password', required=True)
     parser.add_argument('--ready', required=True, help='file written once listening')
+    parser.add_argument('--host', default='127.0.0.1')
+    parser.add_argument('--cert', help='certificate chain (PEM) of the encrypted ports')
+    parser.add_argument('--key', help='its private key (PEM)')
+    parser.add_argument('--starttls-port', type=int, help='a port offering STARTTLS')
+    parser.add_argument('--implicit', help='host:port encrypted from the start')
     args = parser.parse_args()
     users = args.users.split(',')
+    delivery = MaildirDelivery(args.mailroot, users)
 
-    controller = Controller(
-        MaildirDelivery(args.mailroot, users), hostname='127.0.0.1', port=args.port,
-        server_hostname='mail.quillaran.test', ready_timeout=20,
-        authenticator=Authenticator(users, args.password), auth_require_tls=False,
-        data_size_limit=128 * 1024 * 1024)
-    controller.start()
-    with socket.create_connection(('127.0.0.1', args.port), timeout=10) as probe:
+    def serve(host, port, **tls):
+        controller = Controller(
+            delivery, hostname=host, port=port,
+            server_hostname='mail.quillaran.test', ready_timeout=20,
+            authenticator=Authenticator(users, args.password), auth_require_tls=False,
+            data_size_limit=128 * 1024 * 1024, **tls)
+        controller.start()
+        return controller
+
+    controllers = [serve(args.host, args.port)]
+    if args.cert:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(args.cert, args.key)
+        if args.starttls_port:
+            controllers.append(serve(args.host, args.starttls_port, tls_context=context))
+        if args.implicit:
+            host, port = args.implicit.rsplit(':', 1)
+            controllers.append(serve(host, int(port), ssl_context=context))
+    with socket.create_connection((args.host, args.port), timeout=10) as probe:
         probe.recv(512)
     with open(args.ready, 'w') as f:
         f.write(str(os.getpid()))
@@ -94,7 +118,8 @@ def main():
     signal.signal(signal.SIGINT, lambda *_: stop.set())
     while not stop.wait(1):
         pass
-    controller.stop()
+    for controller in controllers:
+        controller.stop()
 
 
 if __name__ == '__main__':

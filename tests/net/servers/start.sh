@@ -3,6 +3,10 @@
 # user, from private files in STATE (a folder of the build tree):
 #   SMTP   aiosmtpd with AUTH LOGIN, delivering into per-user Maildirs
 #   POP3   dovecot serving those Maildirs (USER/PASS and APOP)
+#   the same, encrypted: a certificate authority made for the run (STATE/ca.pem)
+#   signs the servers' certificate; SMTP offers STARTTLS on one more port and
+#   POP3 STLS (a second dovecot); under root, a loopback address of its own
+#   (TLS_HOST) carries the standard ports encrypted from the start, 465 and 995
 #   SOCKS5 microsocks, one open and one asking for a user name and password
 #   SOCKS4 dante
 # and writes STATE/servers.env for the tests. Nothing outside STATE and a
@@ -11,7 +15,7 @@ set -euo pipefail
 state=${1:?usage: start.sh STATE}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
-users="roundtrip,faults,bench,apop,postrecv,postlong,postjunk,posta,postb,postc,postd,poste,postwin,postrefa,postrefb,postrefc,postform,postport,e2ea,e2eb,e2ec,e2ed,e2ee,x11a,x11b,crasha,crashb,crashc,crashd,crashe,crashf,crashg,crashh,crashi,crashj,crashk,crashl,account"
+users="roundtrip,faults,bench,apop,postrecv,postlong,postjunk,posta,postb,postc,postd,poste,postwin,postrefa,postrefb,postrefc,postform,postport,e2ea,e2eb,e2ec,e2ed,e2ee,x11a,x11b,crasha,crashb,crashc,crashd,crashe,crashf,crashg,crashh,crashi,crashj,crashk,crashl,account,tls,tlsrefused,tlsa,tlsb,tlsaccount,tlsplain"
 password="Pa55word"
 
 "$here/stop.sh" "$state" || true
@@ -63,15 +67,44 @@ for name in "${names[@]}"; do
 done
 [ "$mail_uid" -ne "$uid" ] && chown -R "$mail_uid:$mail_gid" "$mailroot"
 
-# POP3: dovecot with a private configuration.
-pop3_port=$(free_port)
-cat > "$state/dovecot.conf" <<CONF
-base_dir = $rundir/dovecot
-state_dir = $state/dovecot-state
-instance_name = quillaran-tests-$(basename "$rundir")
+# Encryption: an authority of the run and the servers' certificate, valid for 127.0.0.1
+# and, under root, for a free loopback address whose ports 465 and 995 are free.
+tls_host=""
+if [ "$uid" -eq 0 ]; then
+  tls_host=$("$python" - <<'PY'
+import random, socket
+for _ in range(200):
+    host = '127.%d.%d.%d' % (random.randint(1, 254), random.randint(0, 255), random.randint(2, 254))
+    try:
+        for port in (465, 995):
+            s = socket.socket(); s.bind((host, port)); s.close()
+    except OSError:
+        continue
+    print(host)
+    break
+PY
+)
+fi
+openssl req -x509 -newkey rsa:2048 -nodes -days 3 -subj "/CN=Quillaran test authority" \
+  -keyout "$state/ca.key" -out "$state/ca.pem" 2>/dev/null
+san="IP:127.0.0.1${tls_host:+,IP:$tls_host}"
+openssl req -newkey rsa:2048 -nodes -subj "/CN=mail.quillaran.test" \
+  -keyout "$state/server.key" -out "$state/server.csr" 2>/dev/null
+printf 'subjectAltName=%s\nextendedKeyUsage=serverAuth\n' "$san" > "$state/server.ext"
+openssl x509 -req -in "$state/server.csr" -CA "$state/ca.pem" -CAkey "$state/ca.key" -CAcreateserial \
+  -days 3 -extfile "$state/server.ext" -out "$state/server.pem" 2>/dev/null
+chmod 644 "$state/server.key"
+
+# POP3: dovecot with a private configuration, once in the clear and once encrypted.
+# dovecot_conf NAME SSL-LINES LISTENERS writes STATE/NAME.conf.
+dovecot_conf() {
+  cat > "$state/$1.conf" <<CONF
+base_dir = $rundir/$1
+state_dir = $state/$1-state
+instance_name = quillaran-tests-$1-$(basename "$rundir")
 protocols = pop3
-listen = 127.0.0.1
-ssl = no
+listen = 127.0.0.1${tls_host:+, $tls_host}
+$2
 disable_plaintext_auth = no
 auth_mechanisms = plain login apop
 auth_failure_delay = 0
@@ -83,7 +116,7 @@ mail_gid = $mail_gid
 first_valid_uid = $mail_uid
 last_valid_uid = 0
 first_valid_gid = $mail_gid
-log_path = $state/dovecot.log
+log_path = $state/$1.log
 mail_location = maildir:~/Maildir
 pop3_uidl_format = %08Xu%08Xv
 passdb {
@@ -96,10 +129,7 @@ userdb {
 }
 service pop3-login {
   chroot =
-  inet_listener pop3 {
-    address = 127.0.0.1
-    port = $pop3_port
-  }
+$3
 }
 service anvil {
   chroot =
@@ -117,16 +147,49 @@ service auth-worker {
   user = $user
 }
 CONF
-mkdir -p "$state/dovecot-state"
+  mkdir -p "$state/$1-state"
+}
 # /usr/sbin is not on every user's path.
 dovecot_bin=$(command -v dovecot || echo /usr/sbin/dovecot)
-"$dovecot_bin" -c "$state/dovecot.conf" > "$state/dovecot.out" 2>&1 < /dev/null
-wait_port "$pop3_port" dovecot || { cat "$state/dovecot.out" "$state/dovecot.log" >&2 2>/dev/null; exit 1; }
+start_dovecot() {  # name, port to wait for
+  "$dovecot_bin" -c "$state/$1.conf" > "$state/$1.out" 2>&1 < /dev/null
+  wait_port "$2" dovecot || { cat "$state/$1.out" "$state/$1.log" >&2 2>/dev/null; exit 1; }
+}
 
-# SMTP: aiosmtpd.
+pop3_port=$(free_port)
+dovecot_conf dovecot "ssl = no" "  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $pop3_port
+  }"
+start_dovecot dovecot "$pop3_port"
+
+# Encrypted: STLS on its POP3 port and, under root, encrypted from the start on
+# TLS_HOST:995. Each login attempt is logged with its user name.
+pop3_stls_port=$(free_port)
+pop3s_listener=""
+[ -n "$tls_host" ] && pop3s_listener="
+  inet_listener pop3s {
+    address = $tls_host
+    port = 995
+    ssl = yes
+  }"
+dovecot_conf dovecot-tls "ssl = yes
+ssl_cert = <$state/server.pem
+ssl_key = <$state/server.key
+auth_verbose = yes" "  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $pop3_stls_port
+  }$pop3s_listener"
+start_dovecot dovecot-tls "$pop3_stls_port"
+
+# SMTP: aiosmtpd, plain, with STARTTLS on a port of its own, and encrypted from the start
+# on TLS_HOST:465.
 smtp_port=$(free_port)
+smtp_starttls_port=$(free_port)
 setsid "$python" "$here/smtpserver.py" --port "$smtp_port" --mailroot "$mailroot" \
   --users "$users" --password "$password" --ready "$state/smtp.ready" \
+  --cert "$state/server.pem" --key "$state/server.key" --starttls-port "$smtp_starttls_port" \
+  ${tls_host:+--implicit "$tls_host:465"} \
   > "$state/smtp.log" 2>&1 < /dev/null &
 echo $! > "$state/smtp.pid"
 until=$((SECONDS + 100))
@@ -173,6 +236,10 @@ wait_port "$socks4_port" dante || { cat "$state/danted.out" "$state/danted.log" 
 cat > "$state/servers.env" <<ENV
 SMTP_PORT=$smtp_port
 POP3_PORT=$pop3_port
+SMTP_STARTTLS_PORT=$smtp_starttls_port
+POP3_STLS_PORT=$pop3_stls_port
+TLS_HOST=$tls_host
+MAIL_CA=$state/ca.pem
 SOCKS_PORT=$socks_port
 SOCKS_AUTH_PORT=$socks_auth_port
 SOCKS4_PORT=$socks4_port
@@ -181,4 +248,4 @@ SOCKS_PASSWORD=proxypass
 MAIL_PASSWORD=$password
 MAIL_ROOT=$mailroot
 ENV
-echo "start.sh: SMTP $smtp_port, POP3 $pop3_port, SOCKS $socks_port and $socks_auth_port, SOCKS4 $socks4_port"
+echo "start.sh: SMTP $smtp_port (STARTTLS $smtp_starttls_port), POP3 $pop3_port (STLS $pop3_stls_port), TLS_HOST ${tls_host:-none}, SOCKS $socks_port and $socks_auth_port, SOCKS4 $socks4_port"

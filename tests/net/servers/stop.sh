@@ -17,7 +17,9 @@ done
 rundir=""
 if [ -s "$state/rundir" ]; then
   rundir=$(cat "$state/rundir")
-  [ -s "$rundir/dovecot/master.pid" ] && pids+=("$(cat "$rundir/dovecot/master.pid")")
+  for base in dovecot dovecot-tls; do
+    [ -s "$rundir/$base/master.pid" ] && pids+=("$(cat "$rundir/$base/master.pid")")
+  done
 fi
 
 for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done

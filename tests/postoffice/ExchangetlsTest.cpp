@@ -1,0 +1,96 @@
+// What the user reads when the mail account's servers are tried or the exchange runs, for a
+// certificate that is refused and for a server off this machine that offers no encryption.
+
+#include "foundation/Tlogin.h"
+#include "net/Tnettlssession.h"
+#include "postoffice/Tpostexchange.h"
+#include "tests/net/Mailservers.h"
+#include "tests/support/Testsupport.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+class TLoggedExchange : public TPostExchange {
+ public:
+  std::vector<std::string> Lines;
+
+ protected:
+  void Log(const std::string& line) override { Lines.push_back(line); }
+};
+
+TEMailInfo Account(const std::string& pop3, const std::string& smtp, const std::string& user) {
+  TEMailInfo account;
+  account.POP3Server = pop3;
+  account.SMTPServer = smtp;
+  account.UserName = user;
+  account.Password = TMailServers::Get().Password;
+  return account;
+}
+
+// The test's part inside a network of its own, where the server is off this machine.
+void OffThisMachine(const std::string& server) {
+  TPostExchange exchange;
+  exchange.ConnectTimeout = exchange.ReadTimeout = 20000;
+  TEMailInfo account = Account("", server, "tls");
+  std::string told;
+  EXPECT_FALSE(exchange.TryServer(false, account, told));
+  EXPECT_EQ(told, "SMTP server " + server + " offers no encryption, so the password was not sent");
+  EXPECT_TRUE(exchange.RefusedUnencrypted);
+  // The user chose "Plain connection" for the server.
+  account.SMTPServer = server + PlainConnectionMark;
+  EXPECT_TRUE(exchange.TryServer(false, account, told));
+  EXPECT_EQ(told, "SMTP server " + server + " answered, not encrypted, login accepted");
+  EXPECT_FALSE(exchange.RefusedUnencrypted);
+}
+
+}  // namespace
+
+TEST(ExchangeTLS, ARefusedCertificateIsOneLineInTheTrialAndInTheExchangesLog) {
+  const TMailServers& mail = TMailServers::Get();
+  ASSERT_NE(mail.Pop3STLSPort, 0) << "the mail server fixture did not run";
+  unsetenv(MailCAVariable);  // the run's authority is unknown to the system
+  const std::string pop3 = "127.0.0.1:" + std::to_string(mail.Pop3STLSPort);
+  const std::string smtp = "127.0.0.1:" + std::to_string(mail.SmtpStartTLSPort);
+  TArray<TEMailInfo> accounts;
+  accounts.AddItem(Account(pop3, smtp, "tlsaccount"));
+  TLoggedExchange exchange;
+  exchange.Accounts = &accounts;
+  std::string told;
+  EXPECT_FALSE(exchange.TryServer(false, accounts[0], told));
+  EXPECT_EQ(told, "SMTP server " + smtp +
+                      ": the certificate is not valid for 127.0.0.1 (unable to get local issuer certificate)");
+  EXPECT_FALSE(exchange.TryServer(true, accounts[0], told));
+  EXPECT_EQ(told, "POP3 server " + pop3 +
+                      ": the certificate is not valid for 127.0.0.1 (unable to get local issuer certificate)");
+  exchange.ReceiveStep();
+  EXPECT_NE(std::find(exchange.Lines.begin(), exchange.Lines.end(),
+                      "POP3 server " + pop3 +
+                          ": the certificate is not valid for 127.0.0.1 (unable to get local issuer certificate)"),
+            exchange.Lines.end())
+      << testing::PrintToString(exchange.Lines);
+
+  // With the authority added, the same account is encrypted and logged in to, SMTP too.
+  setenv(MailCAVariable, mail.MailCA.c_str(), 1);
+  EXPECT_TRUE(exchange.TryServer(false, accounts[0], told));
+  EXPECT_EQ(told, "SMTP server " + smtp + " answered, encrypted (TLS 1.3), login accepted");
+  accounts[0].Password = "wrong";
+  EXPECT_FALSE(exchange.TryServer(false, accounts[0], told));
+  EXPECT_EQ(told.rfind("SMTP server " + smtp + " answered but refused: ", 0), 0u) << told;
+  unsetenv(MailCAVariable);
+}
+
+TEST(ExchangeTLS, AServerOffThisMachineWithoutEncryptionGetsNoPasswordUnlessTheAccountSaysPlainConnection) {
+  if (const char* server = std::getenv(OffMachineVariable)) return OffThisMachine(server);
+  if (geteuid() != 0) GTEST_SKIP() << "a network of its own needs root";
+  ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
+  std::string log, output;
+  EXPECT_TRUE(RunOffThisMachine(log, output)) << output;
+  // The server was asked for a log-in once: over the plain connection the user chose.
+  EXPECT_NE(log.find("AUTH tls\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("AUTH tls\n"), log.rfind("AUTH tls\n")) << log;
+}
