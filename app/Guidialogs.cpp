@@ -66,11 +66,16 @@ TFormMessageBox::TFormMessageBox(const std::string& caption, const std::string& 
   SplitToStrArray(buttons.empty() ? std::string("OK") : buttons, "|", captions);
   if (captions.Count() == 0) captions.AddItem(TStr("OK"));
   if (fDefault < 0 || fDefault >= static_cast<int>(captions.Count())) fDefault = 0;
-  // Escape and closing from the frame answer "Cancel" when the box has it, else its last
-  // button (the "No" of a question): never the default by accident.
-  fCancel = static_cast<int>(captions.Count()) - 1;
+  // Escape and closing from the frame answer "Cancel" when the box has it, and the one
+  // button of a notice. A question without "Cancel" (Yes|No, Keep|Change) offers neither:
+  // a stray key or click decides nothing, only a button answers.
+  fCancel = captions.Count() == 1 ? 0 : -1;
   for (uint32_t i = 0; i < captions.Count(); ++i)
     if (SameText(captions[i].ToString(), "Cancel")) fCancel = static_cast<int>(i);
+  if (fCancel < 0) {
+    SetBorderIcons({});
+    OnCloseQuery = [this](TObject*, bool& canClose) { canClose = fPressed >= 0; };
+  }
   // Button0, Button1 ... in the order given, answering their index.
   std::vector<TControlRow> rows;
   int x = kMargin;

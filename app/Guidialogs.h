@@ -17,7 +17,8 @@ class TFormMessageBox : public TForm {
   TFormMessageBox(const std::string& caption, const std::string& message, const std::string& third,
                   const std::string& buttons, int defaultButton);
   // The index of the pressed button; Escape or closing the window answers "Cancel", or
-  // the last button when there is no "Cancel".
+  // the one button of a box that has one; a box of more buttons without "Cancel" stays
+  // until one is pressed (-1 when it was ended otherwise).
   int Execute();
 
  private:

@@ -4,6 +4,7 @@
 #include "browse/Tformbrowse.h"
 #include "commands/Tbrowsecommands.h"
 #include "commands/Tformannotation.h"
+#include "foundation/Guihooks.h"
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
 #include "model/Messagecomposer.h"
@@ -56,6 +57,12 @@ void AnnotationCommand(TCommand& command) {
       users += list[i].Address.ToString();
     }
     if (!users.empty()) rows.AddItem(TRecipientsList{TStr(users), TStr()});
+    else
+      ShowMessageBox(
+          "NEW_ANNOTATION",
+          "The advertising list is empty: nobody receives this announcement by mail from it.\n"
+          "The list is kept in the post office's state (PostFiles.cbs); fill it with \"Edit advertising list\" in the "
+          "folder of discussions.");
     if (post->RobotEnabled && !post->RobotEMail.IsEmpty()) rows.AddItem(TRecipientsList{TStr("*"), post->RobotEMail});
   }
   rows.AddItem(TRecipientsList{TStr("*"), TStr()});

@@ -205,14 +205,9 @@ void SetPublicityCommand(TCommand& command) {
 }
 
 void UnsubscribeCommand(TCommand& command) {
-  TDiscussion* d = command.Discussion;
-  if (!d || !SendSubscription(command, "UNSUBSCRIBE_ME") || !d->Info.Subscribed) return;
-  // The leader sends nothing more to a reader who left: the copy says so at once, as the
-  // request has gone, and offers subscribing again.
-  d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
-  d->Info.Subscribed = 0;
-  d->Save();
-  command.Browse.CurrentBrowseItemChanged(true);
+  // Only the request is written: the copy stays subscribed until the post office has
+  // mailed it, and nothing else of the discussion is saved by it.
+  SendSubscription(command, "UNSUBSCRIBE_ME");
 }
 
 void SubscribeCommand(TCommand& command) { SendSubscription(command, "SUBSCRIBE_ME"); }

@@ -3,16 +3,32 @@
 #include "foundation/Guihooks.h"
 #include "platform/kernel/Codepage.h"
 #include "platform/kernel/Datafolders.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <cstdio>
 
 namespace {
 TErrorCapture* gCapture = nullptr;
+
+// The system's last error names a fault of this computer, not of what was read.
+bool IsLocalFault(DWORD code) {
+  switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_TOO_MANY_OPEN_FILES:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_FILE_TOO_LARGE:
+    case ERROR_GEN_FAILURE: return true;
+    default: return false;
+  }
+}
 }  // namespace
 
 TErrorCapture::TErrorCapture() : fOuter(gCapture), fWasReported(TError::Instance().fReported) {
   TError::Instance().fReported = false;
   gCapture = this;
+  SetLastError(ERROR_SUCCESS);  // only a failure inside counts
 }
 
 TErrorCapture::~TErrorCapture() {
@@ -44,9 +60,11 @@ void TError::Report(std::string_view text) {
   TError& state = Instance();
   state.fReported = true;
   if (gCapture) {
+    const bool local = IsLocalFault(GetLastError());
     if (!gCapture->fCaught) gCapture->fFirst = std::string(text);
     gCapture->fCaught = true;
-    AppendToLog(std::string("REFUSED INPUT: ") + std::string(text));
+    gCapture->fLocal = gCapture->fLocal || local;
+    AppendToLog(std::string(local ? "ERROR MESSAGE: " : "REFUSED INPUT: ") + std::string(text));
     return;
   }
   ++state.fCount;

@@ -59,6 +59,9 @@ class TErrorCapture {
   TErrorCapture& operator=(const TErrorCapture&) = delete;
 
   bool Caught() const { return fCaught; }
+  // A report was made while this computer failed (the disk full or failing, memory, files
+  // that may not be written): the input is not to blame.
+  bool Local() const { return fLocal; }
   // The first text reported inside.
   const std::string& First() const { return fFirst; }
 
@@ -67,5 +70,6 @@ class TErrorCapture {
   TErrorCapture* fOuter;
   bool fWasReported;
   bool fCaught = false;
+  bool fLocal = false;
   std::string fFirst;
 };

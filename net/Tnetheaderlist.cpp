@@ -47,10 +47,18 @@ std::string TNetHeaderList::Values(const std::string& Name) const
         return std::string();
     const std::string line = Strings(index);
     const size_t colon = line.find(':');
-    std::string value = colon == std::string::npos ? std::string() : line.substr(colon + 1);
+    std::string value = Trim(colon == std::string::npos ? std::string() : line.substr(colon + 1));
+    // Each folded line is appended, never the whole value copied again: the work grows
+    // with the bytes of the field.
     if (FUnfoldLines)
-        for (int i = index + 1; IsContinuation(i); ++i)
-            value = Trim(value) + " " + Trim(Strings(i));
+        for (int i = index + 1; IsContinuation(i); ++i) {
+            const std::string piece = Trim(Strings(i));
+            if (!value.empty())
+                value += ' ';
+            value += piece;
+            while (!value.empty() && static_cast<unsigned char>(value.back()) <= ' ')
+                value.pop_back();
+        }
     return Trim(value);
 }
 

@@ -126,27 +126,45 @@ void TNetMessageDecoderMIME::ReadHeader()
         FHeaders.SetValues("Content-Transfer-Encoding", msg->ContentTransferEncoding());
         FHeaders.SetValues("Content-Disposition", msg->ContentDisposition());
     } else {
-        std::string line;
+        // A field and its folded lines are joined in one text before the field is listed,
+        // so the work grows with the bytes; every line, folded or not, counts against the
+        // limits, and what lies beyond them is read and dropped.
+        std::string line, field;
+        bool open = false;
+        int32_t lines = 0;
+        int64_t bytes = 0;
+        const auto list = [&] {
+            if (open)
+                FHeaders.Add(field);
+            field.clear();
+            open = false;
+        };
         for (;;) {
             if (!ReadBodyLine(line)) {
+                list();
                 FPartType = mcptUnknown; // the message ended inside the part's header
                 return;
             }
             if (line.empty())
                 break;
-            if (FHeaders.Count() >= NetMaxHeaderLines)
+            bytes += static_cast<int64_t>(line.size());
+            if (++lines > NetMaxHeaderLines || bytes > NetMaxHeaderBytes)
                 continue;
             if (line[0] == ' ' || line[0] == '\t') {
-                if (FHeaders.Count() == 0)
-                    FHeaders.Add(line.substr(1));
-                else
-                    FHeaders.SetStrings(FHeaders.Count() - 1, FHeaders[FHeaders.Count() - 1] + " " + line.substr(1));
+                if (open)
+                    field.append(" ").append(line, 1, std::string::npos);
+                else {
+                    field.assign(line, 1, std::string::npos);
+                    open = true;
+                }
                 continue;
             }
+            list();
             const size_t colon = line.find(':');
-            FHeaders.Add(colon == std::string::npos ? line
-                                                    : line.substr(0, colon) + "=" + Trim(line.substr(colon + 1)));
+            field = colon == std::string::npos ? line : line.substr(0, colon) + "=" + Trim(line.substr(colon + 1));
+            open = true;
         }
+        list();
         const std::string boundary = TNetMIMEBoundary::FindBoundary(FHeaders.Values("Content-Type"));
         if (!boundary.empty()) {
             if (msg)

@@ -5,6 +5,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Blockrecord.h"
+#include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Tdatetime.h"
@@ -256,13 +257,18 @@ void TNewBlocksHandler::Link() {
 bool TNewBlocksHandler::Finish() {
   if (TBrowseGlobal::Moderation) d.UpdateModeratedCommentsCount();
   if (!d.Save()) return false;
+  // The replies wait under their unfinished names until the message is written down as
+  // applied: a crash before that leaves leftovers that the post office removes, and the
+  // message, handled again, writes them once more; never twice into the Outbox.
+  TComposedMessages replies;
+  replies.Hold();
   for (const TYourBlocksIgnoredInfo& info : fIgnored)
     if (!ReplyBlocksIgnored(info, d)) return false;
   const int relinked = d.Storages.RelinkUnlinkedBlocks(d);
   if (relinked != 0 && !d.Save()) return false;
   // All of it is on the disk before the user is told: a crash from now on leaves the
   // message applied once.
-  if (!TApplyingScope::EffectSaved()) return false;
+  if (!TApplyingScope::EffectSaved() || !replies.Release()) return false;
   const std::string& command = fFrame.Command;
   if (command != "NEW_BLOCKS" || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
     std::string summary;

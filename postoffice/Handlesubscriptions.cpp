@@ -54,15 +54,9 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
   // A reader who left and asks again is subscribed again; only one still subscribed is
   // told so.
   const int known = d->Authors.FindAuthorByLIdent(lident);
-  if (known >= 0 && !d->Authors.Author(known).Unsubscribed) {
-    // A run that subscribed the sender may have stopped before it kept the post state:
-    // the request satisfied again lists the address all the same.
-    if (!listed) AddToAdvisedList(run.Post, address);
-    ShowMessageBox(command, address + " already subscribed for\n" + name + " discussion!");
-    return true;
-  }
   // The answer first: a subscriber who cannot be told is not recorded, and the request
-  // stays for a later run.
+  // stays for a later run. One already subscribed is answered again too: the reader who
+  // asks again believes to have left (a request to leave that was lost on its way).
   TRecipientsList row;
   row.Users = address;
   TCommandMessageHeader header;
@@ -70,6 +64,13 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !WriteCommandMessage(*d, header, "YS", frame.Who, 1))
     return false;
+  if (known >= 0 && !d->Authors.Author(known).Unsubscribed) {
+    // A run that subscribed the sender may have stopped before it kept the post state:
+    // the request satisfied again lists the address all the same.
+    if (!listed) AddToAdvisedList(run.Post, address);
+    ShowMessageBox(command, address + " already subscribed for\n" + name + " discussion!");
+    return true;
+  }
   if (known >= 0) {
     Resubscribe(*d, known, address);
   } else {

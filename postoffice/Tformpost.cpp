@@ -7,7 +7,11 @@
 #include "foundation/Helpdocument.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Textroutines.h"
+#include "foundation/Tlisteners.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussionsmanager.h"
+#include "model/Unsavedchanges.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tgrid.h"
@@ -395,6 +399,23 @@ void TFormPost::ButtonHandleClick() {
 
 void TFormPost::ExchangeMail(bool receive, bool send) {
   if (fRunning) return;
+  if (send) {
+    // With OutboxPost shown and no file marked, the file of the current row is the one to
+    // send, marked before the exchange looks for marks. What waits in the Outbox is packed
+    // first and goes out with this exchange.
+    std::string current;
+    if (fKind == PostKind_OutboxPost && fStorage) {
+      const int32_t index = FileOfRow(DrawGridPosts->Row());
+      if (index >= 0) current = fStorage->Files[uint32_t(index)].Name.ToString();
+    }
+    AutoHandle(fPost.Outbox);
+    if (fKind == PostKind_OutboxPost && fStorage) {
+      const bool marked =
+          std::any_of(fStorage->Files.begin(), fStorage->Files.end(), [](const TPostFile& f) { return f.Sendable; });
+      const int32_t index = current.empty() ? -1 : fStorage->FindPostFile(current);
+      if (!marked && index >= 0) fStorage->Files[uint32_t(index)].Sendable = 1;
+    }
+  }
   TArray<TEMailInfo> accounts;
   if (TLoginsStorage* logins = LoginsStorage()) {
     const int manager = logins->GetManagerLoginIndex();
@@ -415,26 +436,37 @@ void TFormPost::ExchangeMail(bool receive, bool send) {
       ShowMessageBox("AUTO-HANDLING",
                      std::to_string(done) + " " + fPost.InboxPost.FolderName.ToString() + " files auto-handled.");
   }
-  bool retire = send;
-  if (send && fKind == PostKind_OutboxPost && fStorage) {
-    const bool marked =
-        std::any_of(fStorage->Files.begin(), fStorage->Files.end(), [](const TPostFile& f) { return f.Sendable; });
-    if (!marked) {
-      const int32_t index = FileOfRow(DrawGridPosts->Row());
-      if (index >= 0) fStorage->Files[uint32_t(index)].Sendable = 1;
-      else {
-        MessageBeep(0);
-        retire = false;
-      }
-    }
-  }
-  if (retire) {
+  if (send) {
     fPost.OutboxPost.Refresh(fPost);
+    LeaveMailedSubscriptions();
     fPost.OutboxPost.MoveProcessedToHistory(fPost);
   }
   if (fStorage) fStorage->Refresh(fPost);
   RefreshPostsList();
   FocusGrid();
+}
+
+void TFormPost::LeaveMailedSubscriptions() {
+  TDiscussionsManager* manager = DiscussionsManager();
+  if (!manager) return;
+  for (const TPostFile& file : fPost.OutboxPost.Files) {
+    if (!file.Processed || file.Command.View() != "UNSUBSCRIBE_ME") continue;
+    const int index = manager->FindDiscussionByDIdent(file.DIdent, false, TStr(), TStr());
+    if (index < 0) continue;
+    TDiscussion& d = manager->GetDiscussion(index);
+    const bool loadedHere = !d.Loaded;
+    if (loadedHere && !d.Load()) continue;
+    if (d.Info.Subscribed) {
+      // Saved at once only when nothing else of the discussion waits to be saved: the
+      // user's own edits are saved when the user saves them.
+      const bool clean = !HasUnsavedChanges(d);
+      d.Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d.Info.Subscribed);
+      d.Info.Subscribed = 0;
+      if (clean) d.Save();
+      TListeners::SendPair(Notify_FoldersChanged, 0, 0, false);
+    }
+    if (loadedHere) d.Unload();
+  }
 }
 
 void TFormPost::TestIncompletePostFiles() {

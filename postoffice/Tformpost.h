@@ -38,6 +38,9 @@ class TFormPost : public TForm {
   void ExchangeMail(bool receive, bool send);
   // The received archives whose parts are not all here, told to the user.
   void TestIncompletePostFiles();
+  // The requests to leave a discussion that the exchange mailed: the copy is no longer
+  // subscribed.
+  void LeaveMailedSubscriptions();
   // The handling run over files of `storage`; see TPostFilesHandler.
   bool HandlePostFiles(TPostFilesStorage& storage, TArray<int32_t>& indices, bool interactive, int* done,
                        const std::string& caption);

@@ -15,6 +15,9 @@ class TFormPostFileRecipientsList : public TForm {
 
   TMemo* MemoEMails;
   TButton* Button1;  // "Close"
+
+  // Sizes the window to the addresses it lists.
+  void FitTo(const std::vector<std::string>& addresses);
 };
 
 // Shows the addresses in the window until it is closed.

@@ -101,6 +101,9 @@ std::vector<std::string> PostFileReceivers(const TStr& receivers, const TStr& ro
 
 TPostExchange::TPostExchange() : Receiver(nullptr), Sender(nullptr), Message(nullptr) {
   Message.SetEncoding(meMIME);
+  Receiver.OnWork = [this](TObject*, TWorkMode mode, int32_t bytes) {
+    if (mode == wmRead) HearWhileReading(bytes);
+  };
 }
 
 TPostExchange::~TPostExchange() {
@@ -119,9 +122,11 @@ void TPostExchange::ShowBadAddresses(const std::string&) {}
 
 void TPostExchange::ReceiveStep() {
   Log(" *** RECEIVING POST...");
+  bool tried = false;
   for (uint32_t a = 0; Accounts && a < Accounts->Count(); ++a) {
     const TEMailInfo& account = (*Accounts)[a];
     if (account.POP3Server.IsEmpty() || account.UserName.IsEmpty()) continue;
+    tried = true;
     bool connected = false;
     const bool goOn = ReceiveFromAccount(account, connected);
     if (connected) {
@@ -132,6 +137,11 @@ void TPostExchange::ReceiveStep() {
       }
     }
     if (!goOn || Cancel) break;
+  }
+  if (!tried) {
+    const std::string why = "Nothing received: no mail account names a POP3 server and a user.";
+    Log(why);
+    ShowStatus(why);
   }
   Log("Finished.");
 }
@@ -324,7 +334,19 @@ void TPostExchange::ReceivePostMessages() {
     Log("Message #" + std::to_string(received.Number) + " receiving...");
     std::exception_ptr failure;
     if (!Retrieved([&] { return Receiver.Retrieve(received.Number, &Message); }, "receiving messages", failure)) {
-      if (!InStep(failure)) {
+      const bool local = !Cancel && IsLocalFault(failure);
+      if (!InStep(failure) || Cancel) {
+        if (Cancel) Log("Aborting...");
+        Cancel = 1;
+        return;
+      }
+      if (local) {
+        // A file, the disk or memory failed here: the message is sound and waits on the
+        // server, with every one after it, for the next run.
+        Log("Message #" + std::to_string(received.Number) +
+            " left on the server: the fault is on this computer, not in the message. Receiving stopped; "
+            "the next run receives it.");
+        ShowStatus("Receiving stopped by a fault on this computer: the mail stays on the server.");
         Cancel = 1;
         return;
       }
@@ -344,15 +366,43 @@ bool TPostExchange::Retrieved(const std::function<bool()>& retrieve, const std::
                               std::exception_ptr& failure) {
   std::string error = "-ERR";
   bool read = false;
+  fHearing = true;
+  fHeardAt = 0;
   try {
     read = retrieve();
+  } catch (const EAbort&) {
+    failure = std::current_exception();
+    fHearing = false;
+    return false;  // the user's Cancel
   } catch (const std::exception& e) {
     error = e.what();
     failure = std::current_exception();
     TellTimeout(e, step);
   }
+  fHearing = false;
   if (!read) Log("Error receiving message (" + error + ")");
   return read;
+}
+
+void TPostExchange::HearWhileReading(int32_t bytes) {
+  if (!fHearing) return;
+  if (bytes >= fHeardAt && bytes - fHeardAt < HearEveryBytes) return;
+  fHeardAt = bytes;
+  ProcessMessages();
+  if (!Cancel) return;
+  fHearing = false;
+  throw EAbort();
+}
+
+bool TPostExchange::IsLocalFault(const std::exception_ptr& failure) {
+  if (!failure) return false;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const ENetException&) {
+    return false;  // the mail library found the message or the conversation wrong
+  } catch (...) {
+  }
+  return true;  // a file, the disk or memory of this computer
 }
 
 bool TPostExchange::InStep(const std::exception_ptr& failure) {
@@ -469,18 +519,38 @@ void TPostExchange::SaveAttachments() {
 
 void TPostExchange::SendStep() {
   if (!Post) return;
-  bool waiting = false;
+  uint32_t waiting = 0, marked = 0;
   for (const TPostFile& file : Post->OutboxPost.Files)
-    if (!file.Processed && file.Sendable) waiting = true;
-  if (!waiting) return;
+    if (!file.Processed) {
+      ++waiting;
+      if (file.Sendable) ++marked;
+    }
+  if (marked == 0) {
+    // A press of "Send" that sends nothing says why.
+    const std::string folder = Post->OutboxPost.FolderName.ToString();
+    const std::string why = waiting == 0 ? "Nothing to send: no post file waits in " + folder + "."
+                                         : "Nothing to send: " + std::to_string(waiting) + " post file(s) wait in " +
+                                               folder + " but none is marked (+).";
+    Log("");
+    Log(why);
+    ShowStatus(why);
+    return;
+  }
   BadAddresses.clear();
   Log("");
   Log(" *** SENDING POST...");
+  bool tried = false;
   for (uint32_t a = 0; Accounts && a < Accounts->Count(); ++a) {
     const TEMailInfo& account = (*Accounts)[a];
     if (account.SMTPServer.IsEmpty() || account.UserName.IsEmpty()) continue;
+    tried = true;
     if (!SendFromAccount(account)) break;
     if (Cancel) break;
+  }
+  if (!tried) {
+    const std::string why = "Nothing sent: no mail account names an SMTP server and a user.";
+    Log(why);
+    ShowStatus(why);
   }
   Log("Finished.");
   if (!BadAddresses.empty()) ShowBadAddresses(BadAddresses);

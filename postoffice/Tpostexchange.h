@@ -109,6 +109,11 @@ class TPostExchange {
   // After a message failed to read: true when the conversation is in step again (the rest
   // of that message's answer dropped), false when the exchange with the server must end.
   bool InStep(const std::exception_ptr& failure);
+  // While one message comes in, the window is heard every HearEveryBytes read, and Cancel
+  // ends the retrieval (EAbort).
+  void HearWhileReading(int32_t bytes);
+  // A failure of this computer (a file, the disk, memory), not of the message or the server.
+  static bool IsLocalFault(const std::exception_ptr& failure);
   // A server that stopped answering ends the exchange; the user is told which and when.
   void TellTimeout(const std::exception& e, const std::string& step);
   // False when the account's exchange must stop.
@@ -129,4 +134,7 @@ class TPostExchange {
   bool SendPostFileTo(uint32_t index, const std::vector<std::string>& batch, std::string& refused);
 
   std::string fServer;  // the server of the present step
+  static constexpr int32_t HearEveryBytes = 64 * 1024;
+  bool fHearing = false;  // a message is being retrieved
+  int32_t fHeardAt = 0;   // bytes read when the window was last heard
 };

@@ -89,6 +89,15 @@ void ClearKeyPasswordVerified() {
     if (TLogin* login = logins->GetCurrentLogin()) login->KeyPasswordVerified = 0;
 }
 
+// This installation moderates the discussion: its manager login is the moderator, whoever
+// runs the post office now.
+bool ModeratesHere(const TDiscussion& discussion) {
+  TLoginsStorage* logins = LoginsStorage();
+  const int manager = logins ? logins->GetManagerLoginIndex() : -1;
+  return discussion.Info.IsModerated() && manager >= 0 &&
+         logins->GetLogin(manager).Ident == discussion.Info.ModeratorLoginIdent;
+}
+
 int FindDiscussion(const TStr& dident, const char* command) {
   TDiscussionsManager* manager = DiscussionsManager();
   if (!manager) return -1;
@@ -135,6 +144,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   for (uint32_t k = 0; k < order.size(); ++k) storage.Files[uint32_t(order[k])].ListRow = uint16_t(k);
 
   Stop = 0;
+  fToldModerationWaits = false;
   fSetAsideFiles.clear();
   fPassedSets.clear();
   ModelRequests.Clear();
@@ -209,7 +219,17 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     }
     if (capture.Caught()) {
       handled = false;
-      SetAside(storage, name, capture.First());
+      if (capture.Local()) {
+        // The fault is this computer's (a full disk ...), not the message's: it stays where
+        // it is and the next run handles it again; this run ends here.
+        fSetAside = true;
+        Stop = 1;
+        ShowMessageBox(Caption, "The " + folder + " file " + ShownText(name) +
+                                    " could not be handled because of a fault on this computer (" + capture.First() +
+                                    "). The file stays in " + folder + " and is handled again in the next run.");
+      } else {
+        SetAside(storage, name, capture.First());
+      }
     }
   }
   if (handled) {
@@ -329,11 +349,27 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     }
     return;
   }
-  TModerateCaller* caller = ModerateCaller();
-  if (!TBrowseGlobal::Moderation || !caller) {
-    // Not an installation that moderates: the request is not for it, the run goes on.
+  TDiscussion& discussed = DiscussionsManager()->GetDiscussion(discussion);
+  if (!ModeratesHere(discussed)) {
+    // Another installation moderates the discussion: the request is not for this one.
     SetAside(storage, storage.Files[index].Name.ToString(),
              "Can't call moderation function -\ncurrent user don't have Moderate permission.");
+    return;
+  }
+  TModerateCaller* caller = ModerateCaller();
+  if (!TBrowseGlobal::Moderation || !caller || !caller->ModerateInit()) {
+    // This installation moderates the discussion but cannot reach its moderation library
+    // now (switched off, another login runs the post office, the library did not load):
+    // the request waits unmarked for a run that can answer it.
+    fSetAside = true;
+    storage.Files[index].Sendable = 0;
+    if (!fToldModerationWaits)
+      ShowMessageBox(Caption, "The author identifier request " + ShownText(storage.Files[index].Name.ToString()) +
+                                  " of the discussion " + discussed.GetName().ToString() + " waits in " +
+                                  storage.FolderName.ToString() +
+                                  ": the moderation library cannot be called now (it is switched off, did not load, "
+                                  "or this login may not moderate). The request is answered in a later run.");
+    fToldModerationWaits = true;
     return;
   }
   // Held as applied as every other handled message is, so that the same request

@@ -102,6 +102,7 @@ std::string ErrorText(DWORD code) {
     case ERROR_INVALID_NAME: return "The filename, directory name, or volume label syntax is incorrect.";
     case ERROR_DIR_NOT_EMPTY: return "The directory is not empty.";
     case ERROR_ALREADY_EXISTS: return "Cannot create a file when that file already exists.";
+    case ERROR_BAD_EXE_FORMAT: return "The file is damaged or is not a library of this system.";
     case ERROR_FILENAME_EXCED_RANGE: return "The filename or extension is too long.";
     case ERROR_NO_MORE_FILES: return "There are no more files.";
     case ERROR_FILE_TOO_LARGE: return "The file size exceeds the limit allowed and cannot be saved.";

@@ -4,6 +4,7 @@
 #include "platform/kernel/Process.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -33,7 +34,8 @@ void* LoadLibraryA(const char* fileName) {
   }
   const std::string path = platform::SystemPath(platform::LibraryFilePath(fileName));
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) SetLastError(ERROR_FILE_NOT_FOUND);
+  // A file that is there but does not load is damaged, not missing.
+  if (!handle) SetLastError(access(path.c_str(), F_OK) == 0 ? ERROR_BAD_EXE_FORMAT : ERROR_FILE_NOT_FOUND);
   return handle;
 }
 

@@ -10,6 +10,7 @@
 #include "foundation/Tshellregistry.h"
 #include "foundation/Ttempcursor.h"
 #include "platform/display/Headlessscreen.h"
+#include "platform/display/Screendriver.h"
 #include "platform/forms/Forms.h"
 
 #include <gtest/gtest.h>
@@ -43,10 +44,16 @@ TEST(Guidialogs, MessageBoxesHaveTheGivenButtonsAndAnswerTheirIndex) {
   });
   EXPECT_EQ(ShowMessageBox("Pick out data to file", "The file exists.", "/tmp/x.txt", "Append|Overwrite|Cancel", 0), 1);
   EXPECT_EQ(captions, (std::vector<std::string>{"Append", "Overwrite", "Cancel", "<none>"}));
-  // Closed from the frame: the cancelling answer, "Cancel" or else the last button, never
-  // the default one by accident.
-  gui.script.Answer("QUESTION", [](TCustomForm& form) { form.Close(); });
-  EXPECT_EQ(ShowMessageBox("QUESTION", "Go on?", "", "Yes|No", 0), 1);
+  // A question without "Cancel" has no cancelling answer: Escape and the frame's close
+  // leave it open until a button answers; a box with "Cancel" answers it.
+  gui.script.Answer("QUESTION", [](TCustomForm& form) {
+    EXPECT_FALSE(form.BorderIcons().Contains(biSystemMenu));
+    platform::ScreenDriver().PressKey(VK_ESCAPE);
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    EXPECT_FALSE(form.CloseQuery());  // the frame's close is refused
+    platform::PressControl(form, "Button0");
+  });
+  EXPECT_EQ(ShowMessageBox("QUESTION", "Go on?", "", "Keep|Change", 1), 0);
   gui.script.Answer("Pick out data to file", [](TCustomForm& form) { form.Close(); });
   EXPECT_EQ(ShowMessageBox("Pick out data to file", "The file exists.", "", "Append|Cancel|Overwrite", 0), 1);
   gui.script.Press("NOTICE", "Button0");

@@ -112,24 +112,24 @@ TEST_F(ProtocolCommands, AReaderSendsItsRequestsToTheLeaderWithTheFieldsInOrder)
   EXPECT_EQ(registration.GetFieldValue("MODEL_AUTHOR_LIDENT"), "L-LEAD");
 }
 
-// A subscribed reader leaves from the menu: the request goes to the leader, and the copy
-// is no longer subscribed, so the menu offers subscribing again instead of leaving twice.
-TEST_F(ProtocolCommands, AReaderWhoUnsubscribedIsOfferedToSubscribeAgain) {
+// A subscribed reader leaves from the menu: only the request to the leader is written.
+// The copy stays subscribed until the post office has mailed the request, and nothing else
+// of the discussion is saved by it.
+TEST_F(ProtocolCommands, AReaderWhoUnsubscribesOnlyWritesTheRequest) {
   TFormBrowse* form = OpenAsReader();
   ASSERT_NE(form, nullptr);
   d->Info.Subscribed = 1;
+  ASSERT_TRUE(d->Save());
+  d->Info.ViaWebOnly = 1;  // an edit of the user's, not saved yet
   form->Browse.CurrentBrowseItemChanged();
-  for (int i = 0; i < 2; ++i) Answer(0);  // each message is announced
+  Answer(0);  // the message is announced
   ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Unsubscribe me"}));
-  EXPECT_EQ(d->Info.Subscribed, 0);
-  EXPECT_FALSE(HasUnsavedChanges(*d));  // kept at once: the request has gone
-  EXPECT_FALSE(Choose(form->Browse, {"Form post command", "Unsubscribe me"}));
-  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Subscribe me"}));
+  EXPECT_EQ(d->Info.Subscribed, 1);
+  EXPECT_TRUE(HasUnsavedChanges(*d));  // the user's edit waits for the user
   const auto sent = Sent();
-  ASSERT_EQ(sent.size(), 2u);
+  ASSERT_EQ(sent.size(), 1u);
   ASSERT_EQ(sent.count("UM"), 1u);
   EXPECT_EQ(sent.find("UM")->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "lead@y.org");
-  EXPECT_EQ(sent.count("SM"), 1u);
 }
 
 // A reader with an identifier finds under "Form post command" the request for the list of
@@ -229,6 +229,25 @@ TEST_F(ProtocolCommands, TheAnnotationGoesToTheAdvertisingListTheRobotAndTheWeb)
     if (!header.HasField("TO_ROBOTS_EMAILS_CRYPTED")) {
       EXPECT_EQ(FieldNames(header), order);
     }
+}
+
+// An empty advertising list is told: nobody receives the announcement by mail from it, and
+// the user learns where the list is kept.
+TEST_F(ProtocolCommands, AnAnnouncementToAnEmptyAdvertisingListSaysSo) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  PostState()->AdvertisingList = "";
+  for (int i = 0; i < 2; ++i) Answer(0);
+  Run(form->Browse, Command_Annotation);
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes()[0].Caption, "NEW_ANNOTATION");
+  EXPECT_EQ(Boxes()[0].Message,
+            "The advertising list is empty: nobody receives this announcement by mail from it.\nThe list is kept in "
+            "the post office's state (PostFiles.cbs); fill it with \"Edit advertising list\" in the folder of "
+            "discussions.");
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent.begin()->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "*");
 }
 
 TEST_F(ProtocolCommands, TheDiscussionInfoRefusesAnIllegalNickAndMakesASecretOnesKey) {

@@ -103,9 +103,14 @@ TEST_F(CommandKinds, SubscriptionAndTheBlocksListTravelFromTheMenusToWhatTheOthe
     s.Tell("taken", Tree(*s.Shown(window)));
     s.Confirm("UNSUBSCRIBE_ME");
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Unsubscribe me"}));
+    s.Tell("asked", std::to_string(s.Shown(window)->Info.Subscribed));
     s.Confirm("AUTO-HANDLING");
     Send(s);
+    s.Tell("left", std::to_string(s.Shown(OpenDiscussion(s, "Streams"))->Info.Subscribed));
   })) << B.LastBoxes();
+  // Subscribed until the request went out, then no more.
+  EXPECT_EQ(B.Told("asked"), "1");
+  EXPECT_EQ(B.Told("left"), "0");
   EXPECT_EQ(B.Told("taken"), A.Told("model") + "2|0-1|2|Ручей 2 пересыхает летом\n");
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");

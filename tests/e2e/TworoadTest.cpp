@@ -82,6 +82,51 @@ class TwoInstallations : public TTwoInstallationsRoad {
   TwoInstallations() : TTwoInstallationsRoad("e2ea", "e2eb") {}
 };
 
+class SendAfterPerform : public TTwoInstallationsRoad {
+ protected:
+  SendAfterPerform() : TTwoInstallationsRoad("senda", "sendb") {}
+};
+
+// The leader handles the request for the model with the window's own buttons (Receive,
+// Perform in the Inbox, Yes, OK) and then presses only "Send": the model waiting in the
+// Outbox is packed and mailed, and the reader forms its copy.
+TEST_F(SendAfterPerform, TheModelAnsweredInTheInboxGoesOutWithSend) {
+  Announce(A, {&B}, "Ponds", "Пруды", {"Пруд 1", "Пруд 2"});
+  ASSERT_FALSE(HasFatalFailure());
+  RequestModel(B);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("GIVE_MODEL");
+    s.Script.Answer("TFormCommandMessageHeader",
+                    [&](TCustomForm& receivers) { platform::PressControl(receivers, "ButtonOk"); });
+    s.Confirm("FORM_NEW_MODEL");
+    InPostOffice(s, [&s](TCustomForm& office) {
+      Exchange(s, office, "Button1");
+      Perform(office, "RadioButtonInbox");
+      Exchange(s, office, "Button3");
+    });
+  })) << A.LastBoxes();
+  EXPECT_NE(A.Told("exchange").find(" *** SENDING POST..."), std::string::npos) << A.Told("exchange");
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Ponds"}});
+    s.Confirm("FORM_NEW_MODEL");
+    s.Confirm("MODEL IS CREATED");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Ponds"));
+    ASSERT_NE(copy, nullptr);
+    s.Tell("model", Tree(*copy));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("model"), A.Told("model"));
+
+  // With nothing left to send, "Send" says so in one line.
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    InPostOffice(s, [&s](TCustomForm& office) { Exchange(s, office, "Button3"); });
+  })) << A.LastBoxes();
+  EXPECT_EQ(A.Told("exchange"), "Nothing to send: no post file waits in OutboxPost.\n");
+}
+
 TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePostsAndAStartAgain) {
   // 1. A creates a discussion, writes a root and five blocks, publishes it and announces it.
   Announce(A, {&B}, "Rivers", "Северные реки", {"Река 1", "Река 2", "Река 3", "Река 4", "Река 5"});
@@ -458,12 +503,29 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Confirm("AUTO-HANDLING");
     Send(s);
   })) << B.Told("boxes4");
+  // A's moderation library is missing for one run: A, which moderates the discussion,
+  // keeps the request and says so; nothing is set aside. With the library back, the next
+  // run answers it.
+  const std::string library = A.Home + "/Library/Leafguard.so";
+  testsupport::Run("mv '" + library + "' '" + library + ".away'");
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+  })) << A.Told("boxes4");
+  EXPECT_NE(A.Told("boxes4").find("HANDLING POST FILE: The author identifier request "), std::string::npos)
+      << A.Told("boxes4");
+  EXPECT_EQ(A.Told("boxes4").find("set aside"), std::string::npos) << A.Told("boxes4");
+  EXPECT_EQ(testsupport::Run("ls " + A.File("Inbox") + " | grep -c GAI"), "1\n");
+  testsupport::Run("mv '" + library + ".away' '" + library + "'");
+  ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Script.Press("KEY", "ButtonOk", {{"EditValue", B.Told("key")}});
     s.Confirm("AUTHOR_IDENTS_GENERATED");
-    Answer(s);
-  })) << A.Told("boxes4");
+    InPostOffice(s, [&s](TCustomForm& office) {
+      Perform(office, "RadioButtonInbox");
+      Exchange(s, office, "Button3");
+    });
+  })) << A.Told("boxes5");
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");  // A's Key is kept: not asked again
     s.Confirm("Author identifier");
@@ -489,7 +551,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
       Exchange(s, office, "Button3");
     });
     s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
-  })) << A.Told("boxes5");
+  })) << A.Told("boxes6");
   EXPECT_EQ(A.Told("secret"), "0");
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");

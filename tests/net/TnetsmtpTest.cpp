@@ -301,3 +301,51 @@ TEST(Tnetpop3, ApopWithoutATimeStamp)
     EXPECT_FALSE(pop.Connected());
     EXPECT_EQ(server.Finish(), "CAPA\r\nQUIT\r\n");
 }
+
+// Someone on the path answers the request for encryption and adds a reply of his own, to
+// be read as the server's once encrypted: the connection ends before anything else is
+// sent, in the clear or encrypted.
+TEST(Tnetsmtp, ARepliesSlippedInBeforeTheEncryptionEndTheConnection)
+{
+    TScriptedServer smtpServer([](TScriptedPeer& p) {
+        p.Send("220 ready\r\n");
+        p.ReadLine(); // EHLO
+        p.Send("250-mail.test\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+        p.ReadLine(); // STARTTLS
+        p.Send("220 go ahead\r\n235 authenticated\r\n");
+        p.ReadLine(); // the end: nothing more comes
+    });
+    TNetSMTP smtp(nullptr);
+    PointAt(smtp, smtpServer.Port());
+    smtp.HeloName = "client.test";
+    const std::string smtpName = "127.0.0.1:" + std::to_string(smtpServer.Port());
+    try {
+        smtp.Connect();
+        FAIL() << "connected";
+    } catch (const ENetTLSError& e) {
+        EXPECT_EQ(e.Message(), "SMTP server " + smtpName + " sent more than its answer to STARTTLS");
+    }
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(smtpServer.Finish(), "EHLO client.test\r\nSTARTTLS\r\nQUIT\r\n");
+
+    TScriptedServer popServer([](TScriptedPeer& p) {
+        p.Send("+OK ready\r\n");
+        p.ReadLine(); // CAPA
+        p.Send("+OK\r\nSTLS\r\nUSER\r\n.\r\n");
+        p.ReadLine(); // STLS
+        p.Send("+OK begin\r\n+OK logged in\r\n");
+        p.ReadLine();
+    });
+    TNetPOP3 pop(nullptr);
+    PointAt(pop, popServer.Port());
+    pop.Username = "user";
+    pop.Password = "secret";
+    try {
+        pop.Connect();
+        FAIL() << "connected";
+    } catch (const ENetTLSError& e) {
+        EXPECT_EQ(e.Message(),
+                  "POP3 server 127.0.0.1:" + std::to_string(popServer.Port()) + " sent more than its answer to STLS");
+    }
+    EXPECT_EQ(popServer.Finish(), "CAPA\r\nSTLS\r\nQUIT\r\n");
+}

@@ -672,18 +672,20 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
             std::string::npos);
   EXPECT_EQ(answer.size() - answer.find("DATA\r\n") - 6, (SealTrailerSize + SignatureBlockSize));
 
-  // Asked again: only told. Declined: nothing at all.
+  // Asked again: told, and the reader, who may believe to have left, answered again.
+  // Declined: nothing at all.
   subscribe("L-new", "new@x");
   Boxes.clear();
   Perform();
   EXPECT_TRUE(Showed("SUBSCRIBE_ME", "new@x already subscribed for\nEcology discussion!"));
+  EXPECT_EQ(ListFiles(Post.Outbox.FolderPath.ToString()).size(), 2u);
   subscribe("L-other", "other@x");
   Answer = 1;
   Perform();
   Answer = -1;
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_EQ(mine->Authors.FindAuthorByLIdent(TStr("L-other")), -1);
-  EXPECT_EQ(ListFiles(Post.Outbox.FolderPath.ToString()).size(), 1u);
+  EXPECT_EQ(ListFiles(Post.Outbox.FolderPath.ToString()).size(), 2u);
   EXPECT_EQ(Post.AdvertisingList, "new@x\r\n");
 
   // Leaving: every row of the sender's address; nobody leaves for somebody else.
@@ -710,7 +712,7 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   EXPECT_EQ(mine->Authors.Author(author).Unsubscribed, 0);
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByLIdent(TStr("L-new2"))).Unsubscribed, 0);
   out = ListFiles(Post.Outbox.FolderPath.ToString());
-  EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const std::string& n) { return n.find("-YS-") != n.npos; }), 2);
+  EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const std::string& n) { return n.find("-YS-") != n.npos; }), 3);
 
   // A malformed sender address is refused.
   subscribe("L-third", "a@x b@y");

@@ -7,6 +7,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "net/Netsystem.h"
 #include "platform/rtl/Tdatetime.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
@@ -316,6 +317,81 @@ TEST_F(Exchange, MailWithOverlongLinesStopsNothingBehindIt) {
   EXPECT_EQ(left.rfind("Hello|friend@x.org|", 0), 0u) << left;
 }
 
+// A fault of this computer while a post mail comes in (here no temporary file can be
+// made) is no fault of the mail: it and the mail after it stay on the server, and the
+// next run, with the fault mended, takes both.
+TEST_F(Exchange, ALocalFaultWhileReceivingLeavesTheMailOnTheServerForTheNextRun) {
+  const std::string first = Root + "first", second = Root + "second";
+  WriteFile(first, "first part");
+  WriteFile(second, "second part");
+  Deliver("postlocal", "1-post", "", "Quillaran### F 2005.12.19 14:05:09 #0", {{"F.1_1", first}});
+  ASSERT_EQ(Count("postlocal"), 1);
+  Deliver("postlocal", "2-post", "", "Quillaran### G 2005.12.19 14:05:09 #0", {{"G.1_1", second}});
+  ASSERT_EQ(Count("postlocal"), 2);
+  AddAccount("postlocal");
+
+  const std::string temp = TempFolder;
+  RemovePrivateTempFolder();
+  TempFolder = Root + "no-such-folder/";
+  exchange.ReceiveStep();
+  TempFolder = temp;
+  EXPECT_TRUE(exchange.Logged("Error receiving message (Cannot create a temporary file for an attachment)"))
+      << exchange.Log();
+  EXPECT_TRUE(
+      exchange.Logged("Message #1 left on the server: the fault is on this computer, not in the message. "
+                      "Receiving stopped; the next run receives it."))
+      << exchange.Log();
+  EXPECT_FALSE(exchange.Logged("Message #1 cannot be read - deleted..."));
+  EXPECT_EQ(exchange.Lines.back(), "Finished.");
+  EXPECT_EQ(exchange.Cancel, 1);
+  EXPECT_EQ(Count("postlocal"), 2);
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  EXPECT_EQ(RunPeer("ls -A " + inboxPost), "");
+
+  exchange.Cancel = 0;
+  exchange.Lines.clear();
+  exchange.ReceiveStep();
+  EXPECT_EQ(ReadFile(inboxPost + "F.1_1"), "first part");
+  EXPECT_EQ(ReadFile(inboxPost + "G.1_1"), "second part");
+  EXPECT_EQ(Count("postlocal"), 0) << exchange.Log();
+}
+
+// Cancel is heard inside one long message: pressed while a 2 MB post mail comes in, it ends
+// the retrieval; the mail stays on the server, whole, for the next run.
+TEST_F(Exchange, CancelEndsTheRetrievalOfOneLongMessage) {
+  class TCancelledExchange : public TLoggedExchange {
+   public:
+    int Heard = 0;
+
+   protected:
+    void ProcessMessages() override {
+      // The user presses Cancel once the message is coming in.
+      if (!Lines.empty() && Lines.back() == "Message #1 receiving..." && ++Heard == 2) Cancel = 1;
+    }
+  } cancelled;
+  cancelled.Post = &Post;
+  cancelled.Accounts = &accounts;
+  cancelled.Pop3Port = Servers().Pop3;
+  cancelled.ReadTimeout = 20000;
+  cancelled.ReceiveFolderName = "InboxPost";
+  cancelled.ReceiveFolderPath = Post.InboxPost.FolderPath.ToString();
+  const std::string big = Root + "big";
+  WriteFile(big, testsupport::RandomBytes(2 << 20, 7));
+  Deliver("postcancel", "1-post", "", "Quillaran### C 2005.12.19 14:05:09 #0", {{"C.1_1", big}});
+  ASSERT_EQ(Count("postcancel"), 1);
+  AddAccount("postcancel");
+  cancelled.ReceiveStep();
+  EXPECT_EQ(cancelled.Heard, 2) << cancelled.Log();
+  EXPECT_TRUE(cancelled.Logged("Aborting...")) << cancelled.Log();
+  EXPECT_EQ(cancelled.Lines.back(), "Finished.");
+  EXPECT_EQ(RunPeer("ls -A " + Post.InboxPost.FolderPath.ToString()), "");
+  EXPECT_EQ(Count("postcancel"), 1);
+
+  exchange.ReceiveStep();
+  EXPECT_EQ(ReadFile(Post.InboxPost.FolderPath.ToString() + "C.1_1"), ReadFile(big));
+  EXPECT_EQ(Count("postcancel"), 0) << exchange.Log();
+}
+
 // Junk sent first under the name of a post's part takes the name; the real part is kept
 // beside it, the set that unpacks is joined, and the junk is set aside.
 TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
@@ -409,11 +485,12 @@ TEST_F(Exchange, PostFilesAreMailedInBatchesToTheirReceivers) {
     EXPECT_NE(mail.find("Quillaran### F.1_1 2005.12.19 14:05:09 #5|"), std::string::npos) << mail;
   }
 
-  // Nothing waits: the step does nothing.
+  // Nothing marked waits: the step sends nothing and says why in one line.
   exchange.Lines.clear();
   Post.OutboxPost.Files[1].Sendable = 0;
   exchange.SendStep();
-  EXPECT_TRUE(exchange.Lines.empty());
+  EXPECT_EQ(exchange.Lines, (std::vector<std::string>{
+                                "", "Nothing to send: 2 post file(s) wait in OutboxPost but none is marked (+)."}));
 }
 
 TEST_F(Exchange, AnAccountNamesAServerOffItsStandardPortAfterAColon) {

@@ -6,6 +6,7 @@
 
 #include "dialogs/Tformprogress.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
@@ -575,6 +576,53 @@ TEST_F(Handling, FloodsAndOverlongFieldsAreRefusedBeforeTheyFillOrMakeAnything) 
   EXPECT_EQ(RunPeer("ls '" + inbox + "Set aside' | wc -l"), "21\n");
 }
 
+// A handler that meets a full disk (its write goes to /dev/full) does not set the genuine
+// message aside: the run stops, the user is told, and the next run handles the message.
+TEST_F(Handling, AFullDiskLeavesTheMessageForTheNextRun) {
+  bool full = true;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&full](TPostFilesHandler&, const std::string&) {
+    if (!full) return true;
+    HANDLE file = CreateFileA("/dev/full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    bool written;
+    {
+      TBufWriter writer(file);
+      writer.WriteDWord(1);
+      written = writer.Flush();
+    }
+    CloseHandle(file);
+    return written;
+  });
+  Message("1-new", "NEW_BLOCKS", "", "12/19/2005 10:00:00");
+  Message("2-new", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
+  Post.Inbox.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-new", "2-new"}, done));
+  EXPECT_EQ(done, 0);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text,
+            "The Inbox file 1-new could not be handled because of a fault on this computer "
+            "(TBufWriter::Flush - ошибка записи в файл: There is not enough space on the disk.). "
+            "The file stays in Inbox and is handled again in the next run.");
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  EXPECT_TRUE(IsFileExists(inbox + "1-new"));
+  EXPECT_TRUE(IsFileExists(inbox + "2-new"));
+  EXPECT_FALSE(IsFileExists(inbox + "Set aside"));
+  // errors.log holds the same text in UTF-8.
+  EXPECT_NE(
+      ReadFile(Root + "errors.log")
+          .find(reinterpret_cast<const char*>(u8"ERROR MESSAGE: TBufWriter::Flush - ошибка записи в файл: There")),
+      std::string::npos);
+
+  full = false;
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.Inbox, {"1-new", "2-new"}, done));
+  EXPECT_EQ(done, 2);
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_FALSE(IsFileExists(inbox + "1-new"));
+  EXPECT_FALSE(IsFileExists(inbox + "2-new"));
+}
+
 TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
   platform::HeadlessScreen screen{800, 600};
   std::vector<std::string> shown;
@@ -597,34 +645,55 @@ TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
 }
 
 TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarysWork) {
-  TDiscussion& discussion = Discussed("M");
-  discussion.Info.ModeratorLoginIdent = 0;
-  ASSERT_TRUE(discussion.Save());
-  // An installation that does not moderate passes the request over: the post behind it
-  // is handled in the same run.
-  int handled = 0;
-  RegisterPostCommandHandler("NEW_BLOCKS", [&handled](TPostFilesHandler&, const std::string&) { return ++handled > 0; });
-  Message("0-gai", "GENERATE_AUTHOR_IDENTS", "", "12/19/2005 10:00:00");
-  Message("1-nb", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
-  Post.Inbox.Refresh(Post);
-  int done = 0;
-  ASSERT_TRUE(RunOver(Post.Inbox, {"0-gai", "1-nb"}, done));
-  EXPECT_EQ(done, 1);
-  EXPECT_EQ(handled, 1);
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text.rfind("1 file set aside:\n0-gai: Can't call moderation function -\ncurrent user don't have "
-                                "Moderate permission.\n", 0),
-            0u);
-  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "Set aside/0-gai"));
-  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "1-nb"));
-  Message("1-gai", "GENERATE_AUTHOR_IDENTS");
-  Post.Inbox.Refresh(Post);
-
-  // A library that cannot answer now (no services lent to it) leaves the request
-  // unhandled: the file waits, the run goes on.
   TLoginsStorage logins;
   LoginsStorage() = &logins;
   logins.Current = logins.AddLogin(TStr("Moderator"), TStr("m@x"));
+  const int other = logins.AddLogin(TStr("Reader"), TStr("r@x"));
+  const int correspondent = logins.FindOrAddVirtualLogin(TStr("leader@y"), TStr());
+  TDiscussion& discussion = Discussed("M");
+  discussion.Info.ModeratorLoginIdent = 0;  // this installation's manager login
+  discussion.Info.Name = "M";
+  ASSERT_TRUE(discussion.Save());
+  TDiscussion& elsewhere =
+      Manager.GetDiscussion(Manager.CreateNewDiscussion(Manager.DiscussedRoot, TStr("E"), true, 0));
+  elsewhere.Info.DIdent = "D-E";
+  elsewhere.Info.ModeratorLoginIdent = logins.GetLogin(correspondent).Ident;
+  ASSERT_TRUE(elsewhere.Save());
+  // The installation that moderates keeps the request while its library cannot be called
+  // (switched off here, and another login runs the post office): it waits, told once, and
+  // the post behind it is handled in the same run. A request for a discussion that another
+  // installation moderates is not for this one.
+  logins.Current = other;
+  int handled = 0;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&handled](TPostFilesHandler&, const std::string&) { return ++handled > 0; });
+  Message("0-gai", "GENERATE_AUTHOR_IDENTS", "", "12/19/2005 10:00:00");
+  Message("0-gai-e", "GENERATE_AUTHOR_IDENTS", "", "12/19/2005 10:30:00", "D-E");
+  Message("1-nb", "NEW_BLOCKS", "", "12/19/2005 11:00:00");
+  Post.Inbox.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Inbox, {"0-gai", "0-gai-e", "1-nb"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(handled, 1);
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text,
+            "The author identifier request 0-gai of the discussion M waits in Inbox: the moderation "
+            "library cannot be called now (it is switched off, did not load, or this login may not "
+            "moderate). The request is answered in a later run.");
+  EXPECT_EQ(Boxes[1].Text.rfind("1 file set aside:\n0-gai-e: Can't call moderation function -\ncurrent user don't "
+                                "have Moderate permission.\n",
+                                0),
+            0u)
+      << Boxes[1].Text;
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "0-gai"));
+  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "Set aside/0-gai"));
+  EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "Set aside/0-gai-e"));
+  EXPECT_FALSE(IsFileExists(Post.Inbox.FolderPath.ToString() + "1-nb"));
+  Message("1-gai", "GENERATE_AUTHOR_IDENTS");
+  Post.Inbox.Refresh(Post);
+  logins.Current = 0;
+
+  // A library that cannot answer now (no services lent to it) leaves the request
+  // unhandled: the file waits, the run goes on.
   TBrowseGlobal::Moderation = 1;
   TModerateCaller caller(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll");
   ModerateCaller() = &caller;

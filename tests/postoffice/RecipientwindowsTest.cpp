@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 struct RecipientWindows : ::testing::Test {
@@ -73,6 +76,32 @@ TEST_F(RecipientWindows, TheReceiversListShowsOneAddressALine) {
   EXPECT_EQ(lines, (std::vector<std::string>{"a@x.org", "b@y.org"}));
   EXPECT_TRUE(readOnly);
   EXPECT_EQ(script.Pending(), 0u);
+}
+
+// The list is as wide as its longest address, up to 800 pixels; on a screen of at most 800
+// pixels it takes two thirds of the screen.
+TEST(RecipientsListSize, TheListFitsItsAddressesUpTo800Pixels) {
+  const auto measure = [](int screenWidth, int screenHeight, const std::vector<std::string>& addresses) {
+    platform::HeadlessScreen screen{screenWidth, screenHeight};
+    TFormPostFileRecipientsList form(nullptr);
+    form.FitTo(addresses);
+    // The memo shows the longest address whole, and Close stays inside the window.
+    int longest = 0;
+    form.Canvas()->Font()->Assign(form.MemoEMails->Font());
+    for (const std::string& address : addresses) longest = std::max(longest, form.Canvas()->TextWidth(address));
+    EXPECT_LE(form.Button1->Left() + form.Button1->Width(), form.ClientWidth());
+    EXPECT_LE(form.Button1->Top() + form.Button1->Height(), form.ClientHeight());
+    return std::make_tuple(form.ClientWidth(), form.ClientHeight(), form.MemoEMails->Width() > longest);
+  };
+  const std::string wide = std::string(60, 'w') + "@example.org";
+  EXPECT_EQ(measure(800, 600, {"a@x.org"}), std::make_tuple(533, 400, true));
+  EXPECT_EQ(measure(1280, 1024, {"a@x.org"}), std::make_tuple(360, 260, true));
+  const auto [width, height, whole] = measure(1280, 1024, {"a@x.org", wide});
+  EXPECT_GT(width, 360);
+  EXPECT_LE(width, 800);
+  EXPECT_EQ(height, 260);
+  EXPECT_TRUE(whole);
+  EXPECT_EQ(std::get<0>(measure(1280, 1024, {std::string(400, 'w') + "@x.org"})), 800);
 }
 
 }  // namespace

@@ -71,6 +71,16 @@ TEST_F(Moderation, UnavailableModerationAnswersNotDone) {
   EXPECT_EQ(spammers, "untouched");
   EXPECT_EQ(Boxes.size(), 1u);
   EXPECT_TRUE(Showed("MODERATION LIBRARY", "Can't load moderation library " + Root + "Nowhere/Leafguard.dll"));
+  EXPECT_TRUE(Showed("MODERATION LIBRARY", "The system cannot find the file specified."));
+
+  // A library file that is there but damaged is told as such, not as missing.
+  testsupport::WriteFile(Root + "Leafguard.so", "not a library");
+  TModerateCaller damaged(Root + "Leafguard.dll");
+  Boxes.clear();
+  EXPECT_EQ(damaged.GetEditSpammersList(spammers), 1);
+  EXPECT_TRUE(Showed("MODERATION LIBRARY", "Can't load moderation library " + Root +
+                                               "Leafguard.dll.\nThe file is damaged or is not a library of this "
+                                               "system."));
 }
 
 TEST_F(Moderation, TheStandInLibraryIsReachedThroughEveryEntry) {
