@@ -1,9 +1,10 @@
-// Unfolding a part header folded over many short lines, as hostile post may carry it:
+// Headers as hostile post may carry them. Unfolding a part header folded over many short lines:
 // 256 KB, 1 MB and 4 MB of folded lines read by the MIME decoder. The time per line must
 // stay flat. Python's email package parses the same part in the same run; before timing,
 // the value we keep must be the start of the value Python unfolds (we keep the header's
 // first 10,000 lines and read the rest without keeping it).
 
+#include "net/Netheadercoder.h"
 #include "net/Netmailtypes.h"
 #include "net/Tnetmessagecodermime.h"
 #include "net/Tnetreadmemorystream.h"
@@ -96,5 +97,49 @@ void FoldedPartHeader(benchmark::State& state) {
 }
 
 BENCHMARK(FoldedPartHeader)->Arg(256)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// A header of many encoded words ("=?ISO-8859-1?Q?w?=", as a subject or an attachment's
+// name may come) decoded; Python's email.header decodes the same text, checked equal first.
+void EncodedWordsHeader(benchmark::State& state) {
+  const size_t bytes = static_cast<size_t>(state.range(0)) << 10;
+  std::string header;
+  int64_t words = 0;
+  while (header.size() < bytes) {
+    header += (words ? "\r\n =?ISO-8859-1?Q?w" : "=?ISO-8859-1?Q?w") + std::to_string(words % 10) + "?=";
+    ++words;
+  }
+  char folder[] = "/tmp/quillaran-words-XXXXXX";
+  if (!mkdtemp(folder)) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  const std::string dir = folder;
+  std::ofstream(dir + "/header", std::ios::binary) << header;
+  std::ofstream(dir + "/decode.py") << "import sys, time, email.header\n"
+                                       "s = open(sys.argv[1], 'rb').read().decode('ascii')\n"
+                                       "t = time.perf_counter()\n"
+                                       "v = str(email.header.make_header(email.header.decode_header(s)))\n"
+                                       "t = time.perf_counter() - t\n"
+                                       "open(sys.argv[2], 'wb').write(v.encode('latin-1'))\n"
+                                       "print(t)\n";
+  double pythonSeconds = 0;
+  FILE* p = popen(("python3 '" + dir + "/decode.py' '" + dir + "/header' '" + dir + "/value'").c_str(), "r");
+  const bool ran = p && std::fscanf(p, "%lf", &pythonSeconds) == 1;
+  if (p) pclose(p);
+  std::ifstream in(dir + "/value", std::ios::binary);
+  const std::string python((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::system(("rm -rf '" + dir + "'").c_str());
+  if (!ran || DecodeHeader(header) != python) {
+    state.SkipWithError("the decoded text differs from Python's");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(DecodeHeader(header));
+  state.counters["words"] = static_cast<double>(words);
+  state.counters["per_word"] = benchmark::Counter(
+      static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["python_ms"] = pythonSeconds * 1000;
+}
+
+BENCHMARK(EncodedWordsHeader)->Arg(64)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -251,11 +251,20 @@ std::string DecodeHeader(const std::string& Header)
         }
         text += Header[i];
     }
+    // The words are decoded into a new text in one pass over the unfolded one, so that the
+    // work grows with the bytes of the header, not with its words times its bytes.
+    const std::string upper = UpperCase(text);
+    std::string out;
+    out.reserve(text.size());
     size_t pos = 0;
-    size_t lastWordEnd = std::string::npos;
+    bool afterWord = false;
+    // The next start of each kind of word, looked for again only once passed.
+    size_t iso = upper.find("=?ISO"), win = upper.find("=?WINDOWS");
     for (;;) {
-        const std::string upper = UpperCase(text);
-        const size_t iso = upper.find("=?ISO", pos), win = upper.find("=?WINDOWS", pos);
+        if (iso != std::string::npos && iso < pos)
+            iso = upper.find("=?ISO", pos);
+        if (win != std::string::npos && win < pos)
+            win = upper.find("=?WINDOWS", pos);
         const size_t p = std::min(iso, win);
         if (p == std::string::npos)
             break;
@@ -269,19 +278,18 @@ std::string DecodeHeader(const std::string& Header)
         std::string decoded = DecodeWordText(text.substr(q2 + 1, q3 + 2 - (q2 + 1)), encoding);
         if (SameText(charSet, "ISO-2022-JP"))
             decoded = ISO2022JPToShiftJIS(decoded);
-        size_t from = p;
         // White space between two encoded words belongs to neither.
-        if (lastWordEnd != std::string::npos && lastWordEnd <= p) {
-            bool white = true;
-            for (size_t k = lastWordEnd; k < p && white; ++k)
-                white = IsWhite(text[k]);
-            if (white)
-                from = lastWordEnd;
-        }
-        text.replace(from, q3 + 2 - from, decoded);
-        pos = from + decoded.size();
-        lastWordEnd = pos;
+        bool white = afterWord;
+        for (size_t k = pos; k < p && white; ++k)
+            white = IsWhite(text[k]);
+        if (!white)
+            out.append(text, pos, p - pos);
+        out += decoded;
+        pos = q3 + 2;
+        afterWord = true;
     }
+    out.append(text, pos, std::string::npos);
+    text.swap(out);
     std::string result;
     result.reserve(text.size());
     for (char c : text)

@@ -7,6 +7,7 @@
 
 #include "foundation/Commoncrypt.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Tbrowseglobal.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
@@ -26,6 +27,7 @@
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Findfile.h"
 #include "platform/rtl/Tdatetime.h"
+#include "postoffice/Appliedmessages.h"
 #include "postoffice/Commandhandlers.h"
 #include "postoffice/Postcommands.h"
 #include "postoffice/Tformnewannotation.h"
@@ -346,6 +348,17 @@ TEST_F(Handlers, CommentsOfDiscreditedAuthorsAreIgnoredAndTheAuthorIsTold) {
   // The message claims the participant "L-bad" as its sender.
   Deliver();
   AsLeader();
+  // The first time the message cannot be written down as applied (as if the program
+  // stopped right then): its answer has not gone into the Outbox, and the message handled
+  // again, as after a restart, answers once.
+  const std::string blocker = TBrowseGlobal::Paths.Root + "AppliedPost.cbs.tmp";
+  ASSERT_TRUE(CreateFolder(blocker + "/"));
+  Perform();
+  Post.Outbox.Refresh(Post);
+  EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
+  RemoveDirectoryA(blocker.c_str());
+  TAppliedMessages::Reset();
+  Reports.clear();
   Boxes.clear();
   EXPECT_EQ(Perform(), 1);
   EXPECT_TRUE(Reports.empty()) << (Reports.empty() ? "" : Reports[0]);
