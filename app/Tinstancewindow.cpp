@@ -11,7 +11,7 @@ constexpr UINT_PTR kTickTimer = 1;
 
 LRESULT InstanceWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_TIMER && w == kTickTimer) {
-    TListeners::Send(4, false);
+    TListeners::Send(Notify_Tick, false);
     return 0;
   }
   return DefWindowProc(window, message, w, l);

@@ -172,8 +172,8 @@ void TStartupDriver::Shutdown() {
 }
 
 void TStartupDriver::OnIdle() {
-  TListeners::Send(2, false);
+  TListeners::Send(Notify_Idle, false);
   TListeners::Instance().DeliverQueued();
 }
 
-void TStartupDriver::OnDeactivate() { TListeners::Send(1, false); }
+void TStartupDriver::OnDeactivate() { TListeners::Send(Notify_Deactivated, false); }

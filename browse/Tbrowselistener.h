@@ -8,8 +8,6 @@ class TBrowse;
 
 // Codes of the notifications the browse windows send and take.
 enum : uint8_t {
-  Notify_Idle = 2,
-  Notify_Tick = 4,
   Notify_WindowsChanged = 5,
   Notify_WindowClosed = 7,
   Notify_Drop = 11,

@@ -37,7 +37,7 @@ bool IsValidModelNick(const std::string& nick) {
 }
 
 void TFormAnnotationListener::Listen(const TListenMessage& message) {
-  if (message.Code == 1) fDialog.RefreshLinks();
+  if (message.Code == Notify_Deactivated) fDialog.RefreshLinks();
 }
 
 TFormAnnotation::TFormAnnotation(TComponent* owner) : TForm(owner) {

@@ -11,6 +11,14 @@
 #include <cstdint>
 #include <vector>
 
+// Codes of the notifications the program's start-up driver sends to every listener; the
+// model's, the browse windows' and the others' own codes are beside them.
+enum : uint8_t {
+  Notify_Deactivated = 1,  // the program lost the focus to another program
+  Notify_Idle = 2,         // the application has nothing else to do
+  Notify_Tick = 4,         // the 300 ms clock
+};
+
 struct TListenMessage {
   uint8_t Code = 0;
   intptr_t Word1 = 0;

@@ -60,7 +60,7 @@ TEST(Modeldialogs, TheAuthorDialogEditsWithUndoAndShowsReadOnly) {
   EXPECT_EQ(a.BirthYear, 1980);
   EXPECT_GT(d.discussion->Undo.Count(), before);
   ASSERT_FALSE(recorder.Got.empty());
-  EXPECT_EQ(recorder.Got.back().Code, 8);
+  EXPECT_EQ(recorder.Got.back().Code, Notify_AuthorChanged);
   EXPECT_EQ(recorder.Got.back().Word2, d.author);
   ASSERT_TRUE(d.discussion->Undo.UndoStep(*d.discussion));
   EXPECT_TRUE(d.discussion->Authors.Author(d.author).Organisation.IsEmpty());
@@ -98,7 +98,7 @@ TEST(Modeldialogs, TheReaderPropertyDialogMarksTheBlock) {
   EXPECT_EQ(p.Read, 1);
   EXPECT_EQ(p.Possibility, 40);
   ASSERT_FALSE(recorder.Got.empty());
-  EXPECT_EQ(recorder.Got.back().Code, 3);
+  EXPECT_EQ(recorder.Got.back().Code, Notify_BlockChanged);
   // Unchanged: nothing recorded.
   const int steps = d.discussion->Undo.Count();
   d.script.Press("Reader property", "ButtonOk");

@@ -77,15 +77,15 @@ TEST(Startup, ANewUserCreatesTheManagerLoginAndShutdownSavesEverything) {
     // The 300 ms tick, the idle work and deactivation reach the listeners.
     TRecorder recorder;
     platform::ScreenDriver().Advance(300);
-    EXPECT_TRUE(recorder.Has(4));
-    TListeners::SendPair(17, 0, 0, true);
-    EXPECT_FALSE(recorder.Has(17));
+    EXPECT_TRUE(recorder.Has(Notify_Tick));
+    TListeners::SendPair(Notify_FoldersChanged, 0, 0, true);
+    EXPECT_FALSE(recorder.Has(Notify_FoldersChanged));
     TStartupDriver::OnIdle();
     ASSERT_GE(recorder.Got.size(), 3u);
-    EXPECT_EQ(recorder.Got[recorder.Got.size() - 2].Code, 2);
-    EXPECT_EQ(recorder.Got.back().Code, 17);
+    EXPECT_EQ(recorder.Got[recorder.Got.size() - 2].Code, Notify_Idle);
+    EXPECT_EQ(recorder.Got.back().Code, Notify_FoldersChanged);
     TStartupDriver::OnDeactivate();
-    EXPECT_EQ(recorder.Got.back().Code, 1);
+    EXPECT_EQ(recorder.Got.back().Code, Notify_Deactivated);
     driver.Shutdown();
   }
   EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), 0600);

@@ -220,7 +220,7 @@ TEST_F(Dispatcher, TheKeyPasswordIsAskedAtMostOncePerOutermostCommand) {
   ASSERT_TRUE(login.SetKeyPassword("key-password-1"));
   logins.Logins.AddItem(login);
   logins.Current = 0;
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   TGuiHooks hooks = GuiHooks();
   hooks.InputString = [](const std::string&, const std::string&, const std::string&, std::string& result, bool) {
     ++Asked();
@@ -256,7 +256,6 @@ TEST_F(Dispatcher, TheKeyPasswordIsAskedAtMostOncePerOutermostCommand) {
   Run(browse, Command_Post);
   EXPECT_EQ(Asked(), 2);
   Inside() = nullptr;
-  LoginsStorage() = nullptr;
 }
 
 TEST_F(Dispatcher, AChosenMenuEntryRunsItsCommand) {

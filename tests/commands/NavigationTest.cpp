@@ -10,6 +10,7 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tclipboard.h"
+#include "tests/support/Testsupport.h"
 
 namespace commandstest {
 namespace {
@@ -270,7 +271,7 @@ TEST_F(Navigation, OpeningADiscussionGoesWhereTheLoginStoodElseToItsRoot) {
   login.Name = "Anna";
   logins.Logins.AddItem(login);
   logins.Current = 0;
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
 
   d->Info.MIdent = "M-ECOLOGY";
   const TDiscBlockCode code = d->Storages.GetDiscBlock(a1)->GetDiscBlockCode();
@@ -323,7 +324,6 @@ TEST_F(Navigation, OpeningADiscussionGoesWhereTheLoginStoodElseToItsRoot) {
   browse.OpenBrowseItem(FolderItem(economyDiscussion.FolderIndex));
   EXPECT_EQ(browse.CurrentBrowseState.DiscussionIndex, economy);
   EXPECT_EQ(economyDiscussion.User.PostLists.Items.Count(), 1u);
-  LoginsStorage() = nullptr;
   EXPECT_TRUE(Reports().empty());
 }
 
@@ -366,14 +366,13 @@ TEST_F(Navigation, ShowAllDiscussionsAndTheSiteAddress) {
   EXPECT_EQ(browse.ShowAll, 0) << "only while the folder opens";
 
   TLoginsStorage logins;
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   Clipboard()->SetAsText("before");
   Run(browse, Command_CopyURL);  // no address: nothing replaces what the clipboard holds
   EXPECT_EQ(Clipboard()->AsText(), "before");
   logins.SiteURL = "http://quillaran.example/";
   Run(browse, Command_CopyURL);
   EXPECT_EQ(Clipboard()->AsText(), "http://quillaran.example/");
-  LoginsStorage() = nullptr;
   EXPECT_TRUE(Reports().empty());
 }
 

@@ -287,7 +287,7 @@ TEST_F(Blocks, AppendsAndRemovalsReachTheGraphAndTheListeners) {
   EXPECT_EQ(added[0], block);
   TListeners::Instance().DeliverQueued();
   ASSERT_EQ(listener.heard.size(), 1u);
-  EXPECT_EQ(listener.heard[0].Code, 12);
+  EXPECT_EQ(listener.heard[0].Code, Notify_BlockAdded);
   EXPECT_EQ(listener.heard[0].Word1, reinterpret_cast<intptr_t>(&d));
   EXPECT_EQ(UnpackDiscBlockIndex(listener.heard[0].Word2), block);
   d.Storages.Notes.DeleteLastItem(d);

@@ -101,18 +101,15 @@ TEST_F(ModerateDll, TheUserSeesTheDigestAndOnlyAYesInstallsTheLibraryForTheNextS
 
   // The next start loads it from the library folder.
   TLoginsStorage logins;
-  TLoginsStorage* before = LoginsStorage();
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   logins.Current = logins.AddLogin(TStr("Moderator"), TStr("m@x"));
-  TBrowseGlobal::Moderation = 1;
+  testsupport::TScopedGlobal moderate(TBrowseGlobal::Moderation, uint8_t{1});
   {
     TModerateCaller caller;
     EXPECT_TRUE(caller.ModerateInit());
     EXPECT_NE(ReadFile("/proc/self/maps").find(Library()), std::string::npos);
     caller.ModerateClose();
   }
-  TBrowseGlobal::Moderation = 0;
-  LoginsStorage() = before;
 }
 
 TEST_F(ModerateDll, ABadCabinetOrNameChangesNothingAndSaysWhy) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace testsupport {
 
@@ -43,6 +44,22 @@ class TClosedPort {
  private:
   int fSocket = -1;
   int fPort = 0;
+};
+
+// Gives a process-wide setting (a global pointer, a flag) a value for the life of a scope
+// and puts the previous one back, also when a failed assertion ends the test early: the
+// next test in the same process never meets a pointer to a local that is gone.
+template <class T>
+class TScopedGlobal {
+ public:
+  TScopedGlobal(T& global, T value) : fGlobal(global), fPrevious(std::exchange(global, std::move(value))) {}
+  ~TScopedGlobal() { fGlobal = std::move(fPrevious); }
+  TScopedGlobal(const TScopedGlobal&) = delete;
+  TScopedGlobal& operator=(const TScopedGlobal&) = delete;
+
+ private:
+  T& fGlobal;
+  T fPrevious;
 };
 
 }  // namespace testsupport
