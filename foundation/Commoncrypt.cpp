@@ -9,6 +9,7 @@
 #include "foundation/Messagesignature.h"
 
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -80,17 +81,33 @@ bool ReadExactly(HANDLE file, void* data, size_t size) {
 }
 
 // Feeds the first `size` bytes of the file into the seal's code and the signature's digest.
+// The seal and the signature's digest are two hashes of the same bytes: from
+// kParallelHashing bytes on, the digest of each piece runs on a thread of its own
+// while this one computes the seal, and the two cost the longer of them, not their sum.
 bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest& digest) {
+  constexpr size_t kPiece = 256 * 1024;
+  constexpr uint64_t kParallelHashing = 64 * 1024;
   if (!SeekTo(file, 0)) return false;
-  std::vector<uint8_t> buf(64 * 1024);
-  while (size > 0) {
-    size_t take = size < buf.size() ? static_cast<size_t>(size) : buf.size();
-    if (!ReadExactly(file, buf.data(), take)) return false;
-    hmac.Update(buf.data(), take);
-    digest.Update(buf.data(), take);
+  const bool parallel = size >= kParallelHashing;
+  std::vector<uint8_t> pieces[2] = {std::vector<uint8_t>(kPiece), std::vector<uint8_t>(parallel ? kPiece : 0)};
+  std::thread digesting;
+  bool read = true;
+  for (int turn = 0; size > 0; turn = parallel ? 1 - turn : 0) {
+    const size_t take = size < kPiece ? static_cast<size_t>(size) : kPiece;
+    const uint8_t* const piece = pieces[turn].data();
+    // The other buffer may still be digested; this one was, a turn before.
+    if (!ReadExactly(file, pieces[turn].data(), take)) {
+      read = false;
+      break;
+    }
+    if (digesting.joinable()) digesting.join();
+    if (parallel) digesting = std::thread([&digest, piece, take] { digest.Update(piece, take); });
+    else digest.Update(piece, take);
+    hmac.Update(piece, take);
     size -= take;
   }
-  return true;
+  if (digesting.joinable()) digesting.join();
+  return read;
 }
 
 // The first 16 bytes of the seal trailer (the layout is documented in Commoncrypt.h):

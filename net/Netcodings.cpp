@@ -95,6 +95,23 @@ void Encode3to4Lines(const uint8_t* Data, size_t Size, const TNetCodingTable& Ta
     Encode3to4LinesTo(Data, Size, Table, BytesPerLine, LineEnd, Out.data() + start);
 }
 
+size_t DecodeAlphabetGroups(const char* Text, size_t Size, const TNetCodingTable& Table, char* Out)
+{
+    const uint8_t* d = Table.Decode;
+    size_t i = 0;
+    for (; i + 4 <= Size; i += 4, Out += 3) {
+        const uint8_t c0 = d[static_cast<uint8_t>(Text[i])], c1 = d[static_cast<uint8_t>(Text[i + 1])];
+        const uint8_t c2 = d[static_cast<uint8_t>(Text[i + 2])], c3 = d[static_cast<uint8_t>(Text[i + 3])];
+        if ((c0 | c1 | c2 | c3) & 0xC0)
+            break;
+        const uint32_t v = uint32_t(c0) << 18 | uint32_t(c1) << 12 | uint32_t(c2) << 6 | c3;
+        Out[0] = static_cast<char>(v >> 16);
+        Out[1] = static_cast<char>(v >> 8);
+        Out[2] = static_cast<char>(v);
+    }
+    return i;
+}
+
 bool Decode4to3(const char* Text, size_t Size, const TNetCodingTable& Table, std::string& Out)
 {
     if (Size % 4 != 0)
@@ -102,18 +119,12 @@ bool Decode4to3(const char* Text, size_t Size, const TNetCodingTable& Table, std
     const size_t start = Out.size();
     Out.resize(start + Size / 4 * 3);
     char* o = Out.data() + start;
-    const uint8_t* d = Table.Decode;
     for (size_t i = 0; i < Size; i += 4) {
-        const uint8_t c0 = d[static_cast<uint8_t>(Text[i])], c1 = d[static_cast<uint8_t>(Text[i + 1])];
-        const uint8_t c2 = d[static_cast<uint8_t>(Text[i + 2])], c3 = d[static_cast<uint8_t>(Text[i + 3])];
-        if (((c0 | c1 | c2 | c3) & 0xC0) == 0) {
-            const uint32_t v = uint32_t(c0) << 18 | uint32_t(c1) << 12 | uint32_t(c2) << 6 | c3;
-            o[0] = static_cast<char>(v >> 16);
-            o[1] = static_cast<char>(v >> 8);
-            o[2] = static_cast<char>(v);
-            o += 3;
-            continue;
-        }
+        const size_t whole = DecodeAlphabetGroups(Text + i, Size - i, Table, o);
+        i += whole;
+        o += whole / 4 * 3;
+        if (i == Size)
+            break;
         const uint32_t v = Value6(Table, Text[i]) << 18 | Value6(Table, Text[i + 1]) << 12 |
                            Value6(Table, Text[i + 2]) << 6 | Value6(Table, Text[i + 3]);
         *o++ = static_cast<char>(v >> 16);

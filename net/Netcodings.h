@@ -30,6 +30,9 @@ char* Encode3to4LinesTo(const uint8_t* Data, size_t Size, const TNetCodingTable&
 void Encode3to4Lines(const uint8_t* Data, size_t Size, const TNetCodingTable& Table, size_t BytesPerLine,
                      const char* LineEnd, std::string& Out);
 
+// Decodes groups of four characters of the alphabet from the start of Text
+// into Out, up to a group that holds any other; answers the characters taken.
+size_t DecodeAlphabetGroups(const char* Text, size_t Size, const TNetCodingTable& Table, char* Out);
 // Decodes whole groups of four; false when Size is not a multiple of four.
 // Characters outside the alphabet count as 0.
 bool Decode4to3(const char* Text, size_t Size, const TNetCodingTable& Table, std::string& Out);

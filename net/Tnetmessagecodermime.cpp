@@ -8,6 +8,7 @@
 #include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tstream.h"
 
+#include <string_view>
 #include <vector>
 
 const char* const NetMixedBoundary = "=_NextPart_2rfkqzlmsadvnqw3nerasdf";
@@ -44,7 +45,17 @@ class TBase64Lines {
 public:
     void Add(const std::string& ALine, TStream& ADest)
     {
-        for (char c : ALine) {
+        const size_t n = ALine.size();
+        size_t i = 0;
+        // Whole groups of four alphabet characters, as nearly every line is, go
+        // straight to bytes; anything else goes a character at a time.
+        if (FCount == 0 && !FPadded) {
+            const size_t start = FOut.size();
+            FOut.resize(start + n / 4 * 3);
+            i = DecodeAlphabetGroups(ALine.data(), n, NetBase64Table, FOut.data() + start);
+            FOut.resize(start + i / 4 * 3);
+        }
+        for (const char c : std::string_view(ALine).substr(i)) {
             if (c == '=') {
                 FPadded = true;
                 continue;

@@ -54,6 +54,13 @@ void TNetAttachment::Assign(TPersistent* Source)
 
 void TNetAttachment::SaveToFile(const std::string& AFileName)
 {
+    // A received attachment's temporary file becomes the saved file where it can be
+    // renamed there (never over another file): its bytes are not written twice.
+    if (FDeleteTempFile && MoveFileExA(FStoredPathName.c_str(), AFileName.c_str(), 0)) {
+        FStoredPathName = AFileName;
+        FDeleteTempFile = false;
+        return;
+    }
     if (!CopyFileNoOverwrite(FStoredPathName, AFileName))
         throw ENetException(NetMessageText(RSTNetAttachmentSaveError));
 }

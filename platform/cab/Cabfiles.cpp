@@ -136,8 +136,16 @@ std::time_t CabTimeOfDos(USHORT date, USHORT time) {
   tm.tm_hour = (time >> 11) & 0x1F;
   tm.tm_min = (time >> 5) & 0x3F;
   tm.tm_sec = (time & 0x1F) * 2;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
+  // mktime reads the time-zone file again for every file; localtime_r reads
+  // it once, and its offset from UTC turns the clock time into a moment.
+  const std::time_t asUtc = timegm(&tm);
+  std::time_t moment = asUtc;
+  for (int i = 0; i < 2; ++i) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    moment = asUtc - local.tm_gmtoff;
+  }
+  return moment;
 }
 
 bool CabFileDosInfo(INT_PTR hf, USHORT* date, USHORT* time, USHORT* attribs, int* err) {
@@ -174,6 +182,14 @@ INT_PTR CabCreateTarget(const std::string& programFolder, const std::string& pro
       return Failed<INT_PTR>(err, -1);
     }
     if (slash == std::string::npos) {
+      const int create = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+      if (int fd = openat(dir, part.c_str(), create, 0666); fd >= 0 || errno != EEXIST) {
+        int e = errno;
+        ::close(dir);
+        errno = e;
+        return fd < 0 ? Failed<INT_PTR>(err, -1) : fd;
+      }
+      // A file of that name is replaced; anything else there is kept.
       struct stat st;
       if (fstatat(dir, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(st.st_mode) || unlinkat(dir, part.c_str(), 0) != 0) {
@@ -184,7 +200,7 @@ INT_PTR CabCreateTarget(const std::string& programFolder, const std::string& pro
           return Failed<INT_PTR>(err, -1);
         }
       }
-      int fd = openat(dir, part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      int fd = openat(dir, part.c_str(), create, 0666);
       int e = errno;
       ::close(dir);
       errno = e;

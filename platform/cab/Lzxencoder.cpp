@@ -1,8 +1,13 @@
 #include "platform/cab/Lzxencoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <queue>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace platform {
 
@@ -10,28 +15,37 @@ using namespace lzx;
 
 namespace {
 
-// Positions are found by a hash of their first four bytes; a match of
-// three bytes is seldom worth its offset, so only repeated offsets give them.
-constexpr int kHashBits = 18;
+// Positions are found by a hash of their first four bytes, in rows of the
+// newest 32 positions of each hash (2^16 rows): a search reads one row and
+// its tags and fetches the candidates whose tags agree together, instead of
+// walking a chain with a cache miss at every step.
+constexpr int kRowBits = 16, kRowSize = 32;
 constexpr std::uint32_t kMinNewMatch = 4;
+// Three-byte matches are looked for only at the newest position of their
+// hash: they pay only when near.
+constexpr int kHash3Bits = 14;
 // Candidates looked at per position, and fewer once a good match is in hand.
-constexpr int kChainDepth = 128, kShortChainDepth = 32;
-constexpr std::uint32_t kGoodLength = 32;
+constexpr int kCandidates = kRowSize, kFewCandidates = 8;
+constexpr std::uint32_t kGoodLength = 16;
 // A match this long is taken without looking further.
-constexpr std::uint32_t kNiceLength = 128;
+constexpr std::uint32_t kNiceLength = 64;
 // A match this long is taken without trying the next position for a better one.
-constexpr std::uint32_t kLazyLength = 8;
+constexpr std::uint32_t kLazyLength = 32;
 // After this many literals in a row (data that does not repeat) the search
 // skips ahead, by one more position for each further kSkipSlope of them, up
 // to kMaxSkip; a match found brings it back to every position.
 constexpr std::size_t kSkipAfter = 32, kSkipSlope = 16, kMaxSkip = 8;
-// Frames that share one block and its trees, and what the trees of a block
-// cost, about, when deciding whether a frame is better stored.
-constexpr std::size_t kFramesPerBlock = 8, kTreeBytes = 120;
+// Frames that may share one block and its trees (a frame whose symbols fit
+// the held ones badly starts a block of its own), and what the trees of a
+// block cost, about.
+constexpr std::size_t kFramesPerBlock = 16, kTreeBytes = 120;
 // Bytes past the frame in the buffer, so that words may be read there.
 constexpr std::size_t kPad = 16;
-// Bits a literal costs, and a match besides its extra bits, as far as choosing matches goes.
-constexpr int kLiteralBits = 7, kRepeatedMatchBits = 7, kNewMatchBits = 10;
+// Call instructions (E8) whose targets fall within this many bytes of the
+// folder's start get absolute targets: calls to one function then repeat.
+constexpr std::uint32_t kTranslationSize = 12000000;
+// What the parse reckons a symbol costs that the block before did not use.
+constexpr std::uint8_t kUnknownLiteralBits = 9, kUnknownMatchBits = 12, kUnknownLengthBits = 9;
 
 std::uint32_t Load32(const std::uint8_t* p) {
   std::uint32_t v;
@@ -39,7 +53,23 @@ std::uint32_t Load32(const std::uint8_t* p) {
   return v;
 }
 
-std::uint32_t Hash4(const std::uint8_t* p) { return (Load32(p) * 2654435761u) >> (32 - kHashBits); }
+std::uint32_t Hash4(const std::uint8_t* p) { return Load32(p) * 2654435761u; }
+std::uint32_t Hash3(const std::uint8_t* p) { return ((Load32(p) & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits); }
+
+// Which of a row's tags equal tag, one bit each.
+std::uint32_t TagsEqual(const std::uint8_t* tags, std::uint8_t tag) {
+#if defined(__SSE2__)
+  const __m128i t = _mm_set1_epi8(static_cast<char>(tag));
+  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tags));
+  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tags + 16));
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, t))) |
+         static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, t))) << 16;
+#else
+  std::uint32_t bits = 0;
+  for (int i = 0; i < kRowSize; ++i) bits |= std::uint32_t(tags[i] == tag) << i;
+  return bits;
+#endif
+}
 
 // How many bytes a and b have in common, up to limit.
 std::size_t Common(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
@@ -74,13 +104,6 @@ int CountSymbols(std::uint32_t length, std::uint32_t value, std::uint32_t* mainF
   ++mainFreq[256 + slot * 8 + static_cast<int>(header)];
   if (header == kPrimaryLengths) ++lengthFreq[length - kMinMatch - kPrimaryLengths];
   return slot;
-}
-
-// Bits a match saves against coding its bytes as literals, roughly: a
-// repeated offset costs its symbol only, a new one its extra bits too.
-int GainOf(std::uint32_t length, std::uint32_t offset) {
-  const int cost = offset < kRepeatedOffsets ? kRepeatedMatchBits : kNewMatchBits + kSlots.extra[SlotOf(offset)];
-  return static_cast<int>(length) * kLiteralBits - cost;
 }
 
 // Writes 16-bit little-endian words, high bit first.
@@ -223,9 +246,23 @@ void WriteLengths(BitWriter& out, const std::uint8_t* old, const std::uint8_t* l
 }
 
 void PutBlockHeader(BitWriter& bits, bool first, int type, std::size_t size) {
-  if (first) bits.Put(0, 1);  // no call translation
+  if (first) {
+    bits.Put(1, 1);
+    bits.Put(kTranslationSize >> 16, 16);
+    bits.Put(kTranslationSize & 0xFFFF, 16);
+  }
   bits.Put(static_cast<std::uint32_t>(type), 3);
   bits.Put(static_cast<std::uint32_t>(size), 24);
+}
+
+// Makes the relative targets of the frame's calls absolute, the reverse of
+// what the reader does; position is the frame's place in the folder.
+void TranslateCalls(std::uint8_t* data, std::size_t size, std::int64_t position) {
+  constexpr std::int64_t limit = kTranslationSize;
+  ChangeCalls(data, size, position, [](std::int64_t relative, std::int64_t at) {
+    if (relative < -at || relative >= limit) return relative;
+    return relative < limit - at ? relative + at : relative - limit;
+  });
 }
 
 }  // namespace
@@ -235,7 +272,9 @@ bool LzxEncoder::Reset(int windowBits) {
   windowBits_ = windowBits;
   slots_ = SlotsFor(windowBits);
   first_ = true;
+  frames_ = 0;
   tokens_.clear();
+  held_ = Symbols{};
   heldEnds_.clear();
   heldSizes_.clear();
   window_ = std::size_t(1) << windowBits;
@@ -244,15 +283,19 @@ bool LzxEncoder::Reset(int windowBits) {
   const std::size_t capacity = 2 * window_ + kLzxFrameSize + kPad;
   if (capacity != capacity_) {
     bytes_.reset(new std::uint8_t[capacity]);
-    chain_.reset(new std::int32_t[window_]);
     capacity_ = capacity;
   }
   end_ = 0;
   base_ = 0;
-  head_.assign(std::size_t(1) << kHashBits, -1);
+  const std::size_t rows = std::size_t(1) << kRowBits;
+  rowPositions_.assign(rows * kRowSize, std::numeric_limits<std::int32_t>::min());
+  rowTags_.assign(rows * kRowSize, 0);
+  rowNewest_.assign(rows, 0);
+  recent3_.assign(std::size_t(1) << kHash3Bits, std::numeric_limits<std::int32_t>::min());
   r_[0] = r_[1] = r_[2] = 1;
   std::memset(mainLengths_, 0, sizeof mainLengths_);
   std::memset(lengthLengths_, 0, sizeof lengthLengths_);
+  LearnCosts(mainLengths_, lengthLengths_);
   return true;
 }
 
@@ -268,12 +311,33 @@ void LzxEncoder::Take(const std::uint8_t* data, std::size_t size) {
   std::memset(bytes_.get() + end_, 0, kPad);
 }
 
+// What each symbol cost in the block before; a symbol that block did not
+// use is taken to cost a little more than most.
+void LzxEncoder::LearnCosts(const std::uint8_t* mainLengths, const std::uint8_t* lengthLengths) {
+  for (int i = 0; i < 256; ++i) literalBits_[i] = mainLengths[i] ? mainLengths[i] : kUnknownLiteralBits;
+  for (int i = 256; i < kMainSizeMax; ++i) matchBits_[i - 256] = mainLengths[i] ? mainLengths[i] : kUnknownMatchBits;
+  for (int i = 0; i < kLengthSize; ++i) lengthBits_[i] = lengthLengths[i] ? lengthLengths[i] : kUnknownLengthBits;
+}
+
+// Bits a match at buffer index at saves against coding its bytes as literals.
+int LzxEncoder::Gain(std::size_t at, std::uint32_t length, std::uint32_t offset) const {
+  const int slot = SlotOf(offset);
+  const std::uint32_t header = std::min<std::uint32_t>(length - kMinMatch, kPrimaryLengths);
+  int cost = matchBits_[slot * 8 + static_cast<int>(header)];
+  if (header == kPrimaryLengths) cost += lengthBits_[length - kMinMatch - kPrimaryLengths];
+  if (offset >= kRepeatedOffsets) cost += kSlots.extra[slot];
+  const std::size_t from = at - frameStart_;
+  return static_cast<int>(literalSums_[from + length] - literalSums_[from]) - cost;
+}
+
 void LzxEncoder::Insert(std::size_t at) {
   if (at + 4 > end_) return;
   const std::uint32_t h = Hash4(bytes_.get() + at);
-  const auto pos = static_cast<std::int32_t>(base_ + static_cast<std::int64_t>(at));
-  chain_[static_cast<std::size_t>(pos) & (window_ - 1)] = head_[h];
-  head_[h] = pos;
+  const std::size_t row = h >> (32 - kRowBits);
+  const std::size_t newest = rowNewest_[row] = static_cast<std::uint8_t>((rowNewest_[row] - 1) & (kRowSize - 1));
+  rowPositions_[row * kRowSize + newest] = static_cast<std::int32_t>(base_ + static_cast<std::int64_t>(at));
+  rowTags_[row * kRowSize + newest] = static_cast<std::uint8_t>(h >> (24 - kRowBits));
+  recent3_[Hash3(bytes_.get() + at)] = static_cast<std::int32_t>(base_ + static_cast<std::int64_t>(at));
 }
 
 // The match at buffer index at that saves the most, of at most limit bytes.
@@ -285,31 +349,43 @@ LzxEncoder::Match LzxEncoder::Find(std::size_t at, std::size_t limit) {
     if (r_[k] > pos) continue;
     const auto length = static_cast<std::uint32_t>(Common(here, here - r_[k], limit));
     if (length < kMinMatch) continue;
-    const int gain = GainOf(length, k);
+    const int gain = Gain(at, length, k);
     if (gain > best.gain) best = {length, k, gain};
   }
   if (limit < kMinNewMatch || best.length >= kNiceLength || best.length == limit) return best;
-  int depth = best.length >= kGoodLength ? kShortChainDepth : kChainDepth;
+  if (best.length < kMinNewMatch) {
+    const std::int64_t distance = pos - recent3_[Hash3(here)];
+    if (distance <= static_cast<std::int64_t>(window_) - 3 && Common(here, here - distance, 3) == 3) {
+      const auto offset = static_cast<std::uint32_t>(distance + 2);
+      const int gain = Gain(at, 3, offset);
+      if (gain > best.gain) best = {3, offset, gain};
+    }
+  }
+  // The row of this hash holds the newest positions that had it, tagged with
+  // more of the hash; the candidates whose tags agree, newest first, are
+  // fetched together rather than one after another.
+  const std::uint32_t h = Hash4(here);
+  const std::size_t row = h >> (32 - kRowBits), newest = rowNewest_[row];
+  std::uint32_t agree = TagsEqual(&rowTags_[row * kRowSize], static_cast<std::uint8_t>(h >> (24 - kRowBits)));
+  if (newest) agree = agree >> newest | agree << (kRowSize - newest);
+  const std::int32_t* const positions = &rowPositions_[row * kRowSize];
   const std::int64_t farthest = static_cast<std::int64_t>(window_) - 3;
-  for (std::int32_t candidate = head_[Hash4(here)]; candidate >= 0 && depth-- > 0;) {
-    const std::int64_t distance = pos - candidate;
+  int depth = best.length >= kGoodLength ? kFewCandidates : kCandidates;
+  for (; agree && depth-- > 0; agree &= agree - 1) {
+    const std::int64_t distance =
+        pos - positions[(newest + static_cast<std::size_t>(__builtin_ctz(agree))) & (kRowSize - 1)];
     if (distance > farthest) break;
     const std::uint8_t* const there = here - distance;
     // Farther candidates must be longer to save more.
-    if (there[best.length] == here[best.length]) {
-      const auto length = static_cast<std::uint32_t>(Common(here, there, limit));
-      if (length >= kMinNewMatch) {
-        const auto offset = static_cast<std::uint32_t>(distance + 2);
-        const int gain = GainOf(length, offset);
-        if (gain > best.gain) {
-          best = {length, offset, gain};
-          if (length >= kNiceLength || length == limit) break;
-        }
-      }
+    if (there[best.length] != here[best.length]) continue;
+    const auto length = static_cast<std::uint32_t>(Common(here, there, limit));
+    if (length < kMinNewMatch) continue;
+    const auto offset = static_cast<std::uint32_t>(distance + 2);
+    const int gain = Gain(at, length, offset);
+    if (gain > best.gain) {
+      best = {length, offset, gain};
+      if (length >= kNiceLength || length == limit) break;
     }
-    const std::int32_t older = chain_[static_cast<std::size_t>(candidate) & (window_ - 1)];
-    if (older >= candidate) break;  // the entry belongs to a newer position now
-    candidate = older;
   }
   return best;
 }
@@ -335,6 +411,10 @@ void LzxEncoder::Emit(const Match& m) {
 // and given up for a literal when the next position has a better one.
 void LzxEncoder::Parse(std::size_t start, std::size_t size) {
   const std::size_t end = start + size;
+  frameStart_ = start;
+  literalSums_.resize(size + 1);
+  literalSums_[0] = 0;
+  for (std::size_t i = 0; i < size; ++i) literalSums_[i + 1] = literalSums_[i] + literalBits_[bytes_[start + i]];
   Match pending;
   bool held = false;
   std::size_t misses = 0;
@@ -457,6 +537,7 @@ bool LzxEncoder::WriteBlock(std::size_t first, std::size_t last, std::vector<Fra
   first_ = false;
   std::memcpy(mainLengths_, mainLengths, sizeof mainLengths_);
   std::memcpy(lengthLengths_, lengthLengths, sizeof lengthLengths_);
+  LearnCosts(mainLengths, lengthLengths);
   return true;
 }
 
@@ -466,30 +547,63 @@ void LzxEncoder::WriteHeld(std::vector<Frame>& ready) {
   if (heldEnds_.empty()) return;
   if (!WriteBlock(0, heldEnds_.size(), ready))
     for (std::size_t k = 0; k < heldEnds_.size(); ++k) WriteBlock(k, k + 1, ready);
-  tokens_.clear();
+  tokens_.erase(tokens_.begin(), tokens_.begin() + static_cast<std::ptrdiff_t>(heldEnds_.back()));
+  held_ = Symbols{};
   heldEnds_.clear();
   heldSizes_.clear();
 }
 
-// Whether the tokens from first on code into fewer bytes than size with
-// trees of their own (counting the trees at a little over a hundred bytes).
-bool LzxEncoder::Pays(std::size_t first, std::size_t size) const {
-  std::uint32_t mainFreq[kMainSizeMax] = {}, lengthFreq[kLengthSize] = {};
-  std::uint64_t extraBits = 0;
+// The symbols of the tokens from first on, counted.
+void LzxEncoder::Count(std::size_t first, Symbols& out) const {
+  out = Symbols{};
   for (std::size_t i = first; i < tokens_.size(); ++i) {
     const Token& t = tokens_[i];
-    const int slot = CountSymbols(t.length, t.value, mainFreq, lengthFreq);
-    if (slot < 0) continue;
-    if (t.value >= kRepeatedOffsets) extraBits += kSlots.extra[slot];
+    const int slot = CountSymbols(t.length, t.value, out.main, out.length);
+    if (slot >= 0 && t.value >= kRepeatedOffsets) out.extraBits += kSlots.extra[slot];
   }
+}
+
+// Whether the counted symbols code into fewer bytes than size with trees of
+// their own (counting the trees at a little over a hundred bytes).
+bool LzxEncoder::Pays(const Symbols& symbols, std::size_t size) const {
   const int mainSize = 256 + slots_ * 8;
   std::uint8_t mainLengths[kMainSizeMax] = {}, lengthLengths[kLengthSize] = {};
-  HuffmanLengths(mainFreq, mainSize, kMaxCodeLength, mainLengths);
-  HuffmanLengths(lengthFreq, kLengthSize, kMaxCodeLength, lengthLengths);
-  std::uint64_t bits = extraBits;
-  for (int i = 0; i < mainSize; ++i) bits += std::uint64_t(mainFreq[i]) * mainLengths[i];
-  for (int i = 0; i < kLengthSize; ++i) bits += std::uint64_t(lengthFreq[i]) * lengthLengths[i];
+  HuffmanLengths(symbols.main, mainSize, kMaxCodeLength, mainLengths);
+  HuffmanLengths(symbols.length, kLengthSize, kMaxCodeLength, lengthLengths);
+  std::uint64_t bits = symbols.extraBits;
+  for (int i = 0; i < mainSize; ++i) bits += std::uint64_t(symbols.main[i]) * mainLengths[i];
+  for (int i = 0; i < kLengthSize; ++i) bits += std::uint64_t(symbols.length[i]) * lengthLengths[i];
   return bits / 8 + kTreeBytes < size;
+}
+
+namespace {
+
+// Bits an ideal code of these counts takes (with others added in, when given).
+double EntropyBits(const std::uint32_t* counts, const std::uint32_t* more, int n) {
+  double total = 0, sum = 0;
+  for (int i = 0; i < n; ++i) {
+    const double f = counts[i] + (more ? more[i] : 0);
+    if (f > 0) sum -= f * std::log2(f);
+    total += f;
+  }
+  return total > 0 ? sum + total * std::log2(total) : 0;
+}
+
+double EntropyBits(const LzxEncoder::Symbols& a, const LzxEncoder::Symbols* b, int mainSize) {
+  return EntropyBits(a.main, b ? b->main : nullptr, mainSize) +
+         EntropyBits(a.length, b ? b->length : nullptr, kLengthSize);
+}
+
+}  // namespace
+
+// Whether the frame just counted codes better in a block of its own than
+// with the frames held: where the data changes its kind (code, tables,
+// text) the held trees fit it badly.
+bool LzxEncoder::StartsBlock(const Symbols& frame) const {
+  const int mainSize = 256 + slots_ * 8;
+  const double together = EntropyBits(held_, &frame, mainSize);
+  const double apart = EntropyBits(held_, nullptr, mainSize) + EntropyBits(frame, nullptr, mainSize);
+  return together > apart + 8.0 * kTreeBytes;
 }
 
 // Stored as it is, with the repeated offsets the frame began with; the
@@ -511,18 +625,25 @@ void LzxEncoder::WriteStored(const std::uint8_t* data, std::size_t size, std::ve
 bool LzxEncoder::Encode(const std::uint8_t* data, std::size_t size, std::vector<Frame>& ready) {
   if (windowBits_ == 0 || size == 0 || size > kLzxFrameSize) return false;
   Take(data, size);
+  std::uint8_t* const frame = bytes_.get() + end_ - size;
+  if (frames_ < kTranslatedFrames) TranslateCalls(frame, size, base_ + static_cast<std::int64_t>(end_ - size));
+  ++frames_;
   std::uint32_t r[kRepeatedOffsets];
   std::copy(std::begin(r_), std::end(r_), r);
   const std::size_t before = tokens_.size();
   Parse(end_ - size, size);
-  if (!Pays(before, size)) {
+  Count(before, frame_);
+  if (!Pays(frame_, size)) {
     // Stored, with the repeated offsets as they were before the frame.
     tokens_.resize(before);
     std::copy(std::begin(r), std::end(r), r_);
     WriteHeld(ready);
-    WriteStored(data, size, ready);
+    WriteStored(frame, size, ready);
     return true;
   }
+  if (!heldEnds_.empty() && StartsBlock(frame_)) WriteHeld(ready);
+  for (int i = 0; i < kMainSizeMax; ++i) held_.main[i] += frame_.main[i];
+  for (int i = 0; i < kLengthSize; ++i) held_.length[i] += frame_.length[i];
   heldEnds_.push_back(tokens_.size());
   heldSizes_.push_back(size);
   if (heldEnds_.size() == kFramesPerBlock) WriteHeld(ready);

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace platform {
 
@@ -53,6 +54,26 @@ inline int SlotsFor(int windowBits) {
 
 inline std::uint32_t Le32(const std::uint8_t* p) {
   return p[0] | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// Gives the 32-bit target of each call instruction (E8) of a frame, with the
+// call's place in the folder, to change, which answers the target to write
+// back. A call in the last ten bytes of a frame is never changed; position is
+// the frame's place in the folder.
+template <class Change>
+void ChangeCalls(std::uint8_t* data, std::size_t size, std::int64_t position, Change change) {
+  if (size <= 10) return;
+  const std::uint8_t* const end = data + size - 10;
+  for (std::uint8_t* p = data;
+       (p = static_cast<std::uint8_t*>(std::memchr(p, 0xE8, static_cast<std::size_t>(end - p))));) {
+    const auto v = static_cast<std::uint32_t>(change(static_cast<std::int32_t>(Le32(p + 1)), position + (p - data)));
+    p[1] = static_cast<std::uint8_t>(v);
+    p[2] = static_cast<std::uint8_t>(v >> 8);
+    p[3] = static_cast<std::uint8_t>(v >> 16);
+    p[4] = static_cast<std::uint8_t>(v >> 24);
+    p += 5;
+    if (p >= end) break;
+  }
 }
 
 }  // namespace lzx

@@ -343,10 +343,12 @@ TEST(Tnetmessageclient, RoundTripOfOurOwnMessages)
     } catch (const ENetException& e) {
         EXPECT_EQ(e.Message(), "Error saving attachment.");
     }
-    // The temporary files go with the message's parts.
+    // The temporary files go with the message's parts; the saved file (the first
+    // part's temporary file moved there) stays.
     back.Clear();
     for (const std::string& path : stored)
         EXPECT_NE(access(path.c_str(), F_OK), 0) << path;
+    EXPECT_EQ(netpeer::ReadFile(dir + "/saved.cab"), contents[0]);
 }
 
 TEST(Tnetmessageclient, UUMessagesAgreeWithUudecode)

@@ -79,7 +79,8 @@ std::string Records(std::size_t size, unsigned seed) {
 
 // The kinds of the LZX blocks of a one-folder cabinet: 1 verbatim, 2 aligned
 // offsets, 3 stored. Our writer starts each block at a frame, so its header
-// (after the translation bit in the first) opens the data block of that frame.
+// (after the call translation's header in the first) opens the data block of
+// that frame.
 std::set<int> LzxBlockKinds(const std::string& cab) {
   auto at16 = [&](std::size_t p) { return static_cast<std::uint32_t>(static_cast<unsigned char>(cab[p]) | static_cast<unsigned char>(cab[p + 1]) << 8); };
   std::size_t p = at16(36) | static_cast<std::size_t>(at16(38)) << 16;
@@ -87,10 +88,12 @@ std::set<int> LzxBlockKinds(const std::string& cab) {
   std::set<int> kinds;
   for (std::uint32_t i = 0, next = 0; i < blocks; p += 8 + at16(p + 4), ++i) {
     if (i != next) continue;
-    const std::uint32_t bits = at16(p + 8) << 16 | at16(p + 10);
-    const int translationBit = i == 0 ? 1 : 0;
-    kinds.insert(static_cast<int>(bits >> (29 - translationBit) & 7));
-    next = i + ((bits >> (5 - translationBit) & 0xFFFFFF) + 32767) / 32768;
+    std::uint64_t bits =
+        std::uint64_t(at16(p + 8)) << 48 | std::uint64_t(at16(p + 10)) << 32 | at16(p + 12) << 16 | at16(p + 14);
+    // The first: a bit saying whether calls are translated, then 32 bits of the translation size if so.
+    if (i == 0) bits <<= bits >> 63 ? 33 : 1;
+    kinds.insert(static_cast<int>(bits >> 61 & 7));
+    next = i + ((bits >> 37 & 0xFFFFFF) + 32767) / 32768;
   }
   return kinds;
 }
@@ -127,6 +130,8 @@ TEST(CabPeers, CabextractAndGcabReadOurCabinetsStoredAndMszip) {
   }
 }
 
+// With real files of the system besides: a program (its calls translated),
+// a licence text and a C header.
 TEST(CabPeers, LzxBlocksOfEveryKindAreReadByCabextractAnd7z) {
   std::string dir = Folder("lzx-kinds");
   std::vector<Member> members = MakeSources(dir, {{"text", 150000}});
@@ -134,10 +139,15 @@ TEST(CabPeers, LzxBlocksOfEveryKindAreReadByCabextractAnd7z) {
   WriteFile(dir + "/src/records", Records(200000, 4));
   members.push_back({dir + "/src/random", "random.bin"});
   members.push_back({dir + "/src/records", "sub\\records.bin"});
+  const std::vector<Member> real = {
+      {"/usr/bin/ls", "ls"}, {"/usr/share/common-licenses/GPL-3", "GPL-3"}, {"/usr/include/stdio.h", "stdio.h"}};
+  std::size_t realSize = 0;
+  for (const Member& m : real) realSize += fs::file_size(m.source);
+  members.insert(members.end(), real.begin(), real.end());
   ASSERT_EQ(Pack(dir, "lzx", members, PackOptions{0x1503}), 0);  // LZX, window 2^21
   const std::string cab = dir + "/lzx.cab";
   EXPECT_EQ(LzxBlockKinds(ReadFile(cab)), (std::set<int>{1, 2, 3}));
-  EXPECT_LT(fs::file_size(cab), 150000u / 3 + 70000 + 200000 / 3);
+  EXPECT_LT(fs::file_size(cab), 150000u / 3 + 70000 + 200000 / 3 + realSize / 2);
 
   std::string text;
   ASSERT_EQ(Shell("cabextract -t " + cab, &text), 0) << text;
@@ -150,6 +160,13 @@ TEST(CabPeers, LzxBlocksOfEveryKindAreReadByCabextractAnd7z) {
   EXPECT_TRUE(ReadFile(dir + "/z/text") == ReadFile(members[0].source));
   EXPECT_TRUE(ReadFile(dir + "/z/random.bin") == ReadFile(members[1].source));
   EXPECT_TRUE(ReadFile(dir + "/z/sub/records.bin") == ReadFile(members[2].source));
+  for (const Member& m : real) {
+    EXPECT_TRUE(ReadFile(dir + "/x/" + m.name) == ReadFile(m.source)) << m.name;
+    EXPECT_TRUE(ReadFile(dir + "/z/" + m.name) == ReadFile(m.source)) << m.name;
+  }
+  Extracted ours = Unpack(cab, dir + "/o");
+  ASSERT_EQ(ours.error, 0);
+  for (const Member& m : real) EXPECT_TRUE(ReadFile(dir + "/o/" + m.name) == ReadFile(m.source)) << m.name;
 }
 
 TEST(CabPeers, TenMegabytesAndCrossBlockReferences) {
