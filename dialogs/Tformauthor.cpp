@@ -48,7 +48,9 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
     AddLabelledEditRows(rows, Into(fFields[i].Edit), lines[i].Name, lines[i].Caption, columns, top);
   }
   AddLabelledEditRows(rows, Into(fBirthYear), "EditBirthYear", "Year of birth:", columns, top);
+  AddLabelledEditRows(rows, Into(fKeyOwner, readOnly), "EditKeyOwner", "Key of:", columns, top);
   AddLabelledEditRows(rows, Into(fFingerprint, readOnly), "EditKeyFingerprint", "Key fingerprint:", columns, top);
+  AddLabelledEditRows(rows, Into(fOfferedKey, readOnly), "EditOfferedKey", "Other key offered:", columns, top);
   AddLabelledEditRows(rows, Into(fKey, readOnly), "EditKey", "Key of my private messages:", columns, top);
   top += kMargin;
   const auto accept = [this] {
@@ -63,6 +65,9 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
   rows.push_back({Into(fOk, PressedByEnter()), "ButtonOk", "", {kMargin, top, 90, 25}, alNone, "OK", accept});
   rows.push_back(
       {New<TButton>(PressedByEscape(mrCancel)), "ButtonCancel", "", {kMargin + 98, top, 90, 25}, alNone, "Close"});
+  rows.push_back({Into(fTrust), "ButtonTrustKey", "", {kMargin + 196, top, 110, 25}, alNone, "Trust this key", [this] {
+                    TrustOfferedKey();
+                  }});
   BuildControls(*this, rows);
   SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
   SetClientHeight(top + 25 + kMargin);
@@ -77,13 +82,50 @@ void TFormAuthor::SetAuthor(TDiscussion* discussion, int author, TForm*) {
   for (const TField& field : fFields) field.Edit->SetText((record.*field.Text).ToString());
   fBirthYear->SetText(record.BirthYear ? std::to_string(record.BirthYear) : std::string());
   TLoginsStorage* logins = LoginsStorage();
-  TPublicKey key;
-  fFingerprint->SetText(logins && logins->KnownKeyOf(record.LIdent, key) ? KeyFingerprint(key)
-                                                                         : std::string("not known yet"));
   const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
   const bool mine = me && !record.LIdent.IsEmpty() && me->LIdent == record.LIdent;
   fKey->SetText(mine ? me->SealingKey() : std::string());
+  ShowKeys();
   SetCaption("Author " + record.GetFullName().ToString());
+}
+
+void TFormAuthor::ShowKeys() {
+  const TAuthor& record = fDiscussion->Authors.Author(fAuthor);
+  TLoginsStorage* logins = LoginsStorage();
+  const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
+  const bool mine = me && !record.LIdent.IsEmpty() && me->LIdent == record.LIdent;
+  std::string owner = record.GetFullName().ToString();
+  const std::string address = record.AutomaticEMail.ToString();
+  if (!address.empty()) owner += (owner.empty() ? "" : " ") + ("<" + address + ">");
+  fKeyOwner->SetText(mine ? "you, " + owner : owner);
+  TPublicKey key;
+  fFingerprint->SetText(logins && logins->KnownKeyOf(record.LIdent, key) ? KeyFingerprint(key)
+                                                                         : std::string("not known yet"));
+  TPinnedKey offered;
+  const bool other = logins && !mine && logins->OfferedKeyOf(record.LIdent, offered);
+  fOfferedKey->SetText(other ? KeyFingerprint(offered.Key) + " (" + offered.Address.ToString() + ")" : std::string());
+  fTrust->SetEnabled(other);
+}
+
+void TFormAuthor::TrustOfferedKey() {
+  TLoginsStorage* logins = LoginsStorage();
+  if (!logins || !fDiscussion || fAuthor < 0 || fAuthor >= fDiscussion->Authors.Count()) return;
+  const TAuthor& record = fDiscussion->Authors.Author(fAuthor);
+  TPinnedKey offered;
+  if (!logins->OfferedKeyOf(record.LIdent, offered)) return;
+  const std::string whose = fKeyOwner->Text();
+  if (ShowMessageBox("TRUST THIS KEY",
+                     "Trust the key " + KeyFingerprint(offered.Key) + " as the key of " + whose +
+                         "?\nDo it only after comparing this fingerprint with " + whose +
+                         " by phone or in person. Their messages signed with it are then taken, and those set "
+                         "aside for it are handled in the next run; messages signed with the key known now are "
+                         "set aside.",
+                     "", "Yes|No", 1) != 0)
+    return;
+  if (logins->TrustOfferedKey(record.LIdent, offered.Key))
+    ShowMessageBox("TRUST THIS KEY",
+                   "The key " + KeyFingerprint(offered.Key) + " is trusted as the key of " + whose + " now.");
+  ShowKeys();
 }
 
 void TFormAuthor::EnableEditing(bool editing) {

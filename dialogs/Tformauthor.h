@@ -1,8 +1,10 @@
 #pragma once
 // The author dialog: the personal data of one author of a discussion, shown for reading
 // or, with editing enabled, changed with an undo record and notification 8. Beside them
-// stand the fingerprint of the key the author signs with, for two people to compare, and
-// on the user's own record the Key that opens the user's private messages, to pass on.
+// stand whose key it is and the fingerprint of the key the author signs with, for two
+// people to compare; when a message offered another key in the author's name, its
+// fingerprint and "Trust this key", which the user chooses after comparing; and on the
+// user's own record the Key that opens the user's private messages, to pass on.
 
 #include "foundation/Tstr.h"
 #include "platform/forms/Tform.h"
@@ -33,9 +35,16 @@ class TFormAuthor : public TForm {
   int fAuthor = -1;
   std::vector<TField> fFields;
   TEdit* fBirthYear;
+  TEdit* fKeyOwner;
   TEdit* fFingerprint;
+  TEdit* fOfferedKey;
   TEdit* fKey;
   TButton* fOk;
+  TButton* fTrust;
+  // Shows the keys of the author's record: whose, known and offered.
+  void ShowKeys();
+  // "Trust this key": asks, then trusts the offered key for the author.
+  void TrustOfferedKey();
   bool fEditing = false;
 };
 

@@ -23,9 +23,13 @@ namespace {
 
 constexpr char kMagic[8] = {'Q', 'L', 'L', 'O', 'G', 'I', 'N', 'S'};
 // Version 2 adds each login's public key and the pinned keys of correspondents; the
-// secrets of format 2 add the signing pair.
-constexpr uint16_t kVersion = 2;
+// secrets of format 2 add the signing pair. Version 3 adds the keys offered in place of
+// pinned ones.
+constexpr uint16_t kVersion = 3;
+constexpr uint16_t kPinsVersion = 2;
 constexpr uint16_t kOldVersion = 1;
+constexpr uint32_t kMaxOffered = 256;       // offered keys kept in all
+constexpr uint32_t kMaxOfferedPerName = 4;  // ... and for one correspondent
 constexpr uint8_t kSecretsFormat = 2;
 constexpr uint32_t kMaxLogins = 65536;
 constexpr uint32_t kMaxEntries = 1u << 20;
@@ -248,6 +252,7 @@ bool TLoginsStorage::Load(const std::string& path) {
   fPath = path;
   Logins.Clear();
   Pins.Clear();
+  Offered.Clear();
   SiteURL.Clear();
   LastLoginIdent = 0;
   Current = -1;
@@ -263,7 +268,8 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
     return ReportDamaged(path, "нет заголовка");
   TBufReader r(data.substr(sizeof kMagic));
   const uint16_t version = r.ReadWord();
-  if (version != kVersion && version != kOldVersion) return ReportDamaged(path, "неизвестная версия");
+  if (version != kVersion && version != kPinsVersion && version != kOldVersion)
+    return ReportDamaged(path, "неизвестная версия");
   TArray<TLogin> logins;
   TStr site;
   site.LoadFromBufReader(r);
@@ -290,22 +296,31 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
     const uint32_t secrets = r.ReadDWord();
     if (secrets > kMaxSecrets) return ReportDamaged(path, "длина секретов");
     login.fSecrets = r.ReadAnsiString(secrets);
-    if (version == kVersion) r.ReadBytes(login.PublicKey.data(), login.PublicKey.size());
+    if (version >= kPinsVersion) r.ReadBytes(login.PublicKey.data(), login.PublicKey.size());
     if (IsErrorReported()) return false;
     logins.AddItem(std::move(login));
   }
   TArray<TPinnedKey> pins;
-  const uint32_t pinCount = version == kVersion ? r.ReadDWord() : 0;
+  const uint32_t pinCount = version >= kPinsVersion ? r.ReadDWord() : 0;
   if (pinCount > kMaxEntries) return ReportDamaged(path, "число ключей");
   for (uint32_t k = 0; k < pinCount && !r.IsFailed(); ++k) {
     TPinnedKey pin;
     ReadFields(r, PinFields(pin));
     pins.AddItem(std::move(pin));
   }
+  TArray<TPinnedKey> offered;
+  const uint32_t offeredCount = version >= kVersion ? r.ReadDWord() : 0;
+  if (offeredCount > kMaxOffered) return ReportDamaged(path, "число предложенных ключей");
+  for (uint32_t k = 0; k < offeredCount && !r.IsFailed(); ++k) {
+    TPinnedKey key;
+    ReadFields(r, PinFields(key));
+    offered.AddItem(std::move(key));
+  }
   if (r.IsFailed() || IsErrorReported()) return false;
   if (!r.IsEof()) return ReportDamaged(path, "лишние данные");
   Logins = std::move(logins);
   Pins = std::move(pins);
+  Offered = std::move(offered);
   SiteURL = site;
   LastLoginIdent = last;
   return true;
@@ -339,6 +354,8 @@ bool TLoginsStorage::Save() {
     }
     w.WriteDWord(Pins.Count());
     for (const TPinnedKey& pin : Pins) WriteFields(w, PinFields(pin));
+    w.WriteDWord(Offered.Count());
+    for (const TPinnedKey& key : Offered) WriteFields(w, PinFields(key));
   }
   if (IsErrorReported()) return false;
   return ReplaceKeptFile(fPath, data, true, "TLoginsStorage::Save");
@@ -499,6 +516,56 @@ bool TLoginsStorage::PinSignerKey(const TStr& lident, const TStr& email, const T
   pin.Address = email;
   pin.Key = key;
   Pins.AddItem(std::move(pin));
+  return Save();
+}
+
+bool TLoginsStorage::OfferKey(const TStr& lident, const TStr& email, const TPublicKey& key) {
+  if (lident.IsEmpty() || FindLoginByLIdent(lident) >= 0) return false;
+  uint32_t forName = 0;
+  for (const TPinnedKey& known : Offered) {
+    if (!(known.LIdent == lident)) continue;
+    if (known.Key == key) return false;
+    ++forName;
+  }
+  // A flood of keys in one name, or in many, keeps only the latest offers.
+  for (uint32_t i = 0; i < Offered.Count() && forName >= kMaxOfferedPerName;)
+    if (Offered[i].LIdent == lident) {
+      Offered.Delete(i);
+      --forName;
+    } else {
+      ++i;
+    }
+  while (Offered.Count() >= kMaxOffered) Offered.Delete(0);
+  Offered.AddItem(TPinnedKey{lident, email, key});
+  Save();
+  return true;
+}
+
+bool TLoginsStorage::OfferedKeyOf(const TStr& lident, TPinnedKey& offered) const {
+  for (uint32_t i = Offered.Count(); i-- > 0;)
+    if (Offered[i].LIdent == lident) {
+      offered = Offered[i];
+      return true;
+    }
+  return false;
+}
+
+bool TLoginsStorage::TrustOfferedKey(const TStr& lident, const TPublicKey& key) {
+  int found = -1;
+  for (uint32_t i = 0; i < Offered.Count(); ++i)
+    if (Offered[i].LIdent == lident && Offered[i].Key == key) found = int(i);
+  if (found < 0 || FindLoginByLIdent(lident) >= 0) return false;
+  const TPinnedKey trusted = Offered[uint32_t(found)];
+  // The other offers in that name were not chosen: their messages stay set aside.
+  for (uint32_t i = Offered.Count(); i-- > 0;)
+    if (Offered[i].LIdent == lident) Offered.Delete(i);
+  bool replaced = false;
+  for (TPinnedKey& pin : Pins)
+    if (pin.LIdent == lident) {
+      pin = trusted;
+      replaced = true;
+    }
+  if (!replaced) Pins.AddItem(TPinnedKey{trusted});
   return Save();
 }
 

@@ -122,11 +122,12 @@ class TLogin {
   bool EnsureSigningPair();
 };
 
-// The key a correspondent's messages are signed with, pinned when this installation first
-// applied a message of that LIdent.
+// The key a correspondent's messages are signed with, pinned when a message of that LIdent
+// answered a request of this installation or the user admitted its sender; also a key
+// that a message offered in place of the pinned one, until the user trusts it.
 struct TPinnedKey {
   TStr LIdent;
-  TStr Address;  // FROM_USER_EMAIL of that first message
+  TStr Address;  // FROM_USER_EMAIL of that message
   TPublicKey Key{};
 };
 
@@ -139,6 +140,9 @@ class TLoginsStorage {
 
   TArray<TLogin> Logins;
   TArray<TPinnedKey> Pins;
+  // Keys that messages were signed with in the name of a correspondent whose pinned key
+  // differs; the user was told of each once. Bounded: the oldest give way.
+  TArray<TPinnedKey> Offered;
   TStr SiteURL;                 // the address of the program's web site
   uint16_t LastLoginIdent = 0;  // who logged in last
   int Current = -1;             // index of the current login, -1 before the login
@@ -199,6 +203,16 @@ class TLoginsStorage {
   // The key a sender of that LIdent signs with as far as this installation knows it; false
   // when none is known yet.
   bool KnownKeyOf(const TStr& lident, TPublicKey& key) const;
+  // A message in the name of that correspondent came signed with `key`, not the pinned one:
+  // the key is kept as offered. True when it was not offered before (the user is to be told
+  // now), false when it was, or for a login of this installation.
+  bool OfferKey(const TStr& lident, const TStr& email, const TPublicKey& key);
+  // The latest key offered for that LIdent; false when none is.
+  bool OfferedKeyOf(const TStr& lident, TPinnedKey& offered) const;
+  // The user compared fingerprints and trusts the offered `key` for that correspondent: it
+  // replaces the pinned one, and is kept in the file at once. False (reported when the file
+  // cannot be kept) when that key is not offered.
+  bool TrustOfferedKey(const TStr& lident, const TPublicKey& key);
 
   // Appends a login of this installation and returns its index; the first gets
   // identifier 0 (the manager), the others the next free identifier.

@@ -83,12 +83,14 @@ std::string TDiscussion::ComposeFile(int file) const {
       User.SaveToBufWriter(*this, w);
     } else {
       // Discussion information: the information record, u32 count and the unlinked-block
-      // records, u32 count and the themes.
+      // records, u32 count and the themes, then the applied switches when there are any
+      // (files written before they were kept end with the themes).
       Info.SaveToBufWriter(w);
       w.WriteDWord(UnlinkedBlockInfos.Count());
       for (const TUnlinkedBlockInfo& info : UnlinkedBlockInfos) info.SaveToBufWriter(w);
       w.WriteDWord(Themes.Count());
       for (const TTheme& theme : Themes) theme.SaveToBufWriter(w);
+      if (!Info.Switches.IsEmpty()) Info.SaveSwitches(w);
     }
     w.Flush();
   }
@@ -153,6 +155,7 @@ std::string TDiscussion::ParseFile(int file, std::string_view content, TDiscussi
       if (index < 0) return "нет памяти";
       fault = into.Themes[index].LoadFromBufReader(r);
     }
+    if (fault.empty() && !r.IsFailed() && !r.IsEof()) fault = into.Info.LoadSwitches(r);
   }
   if (!fault.empty()) return fault;
   if (r.IsFailed()) return "файл обрезан";

@@ -9,6 +9,7 @@
 
 namespace {
 constexpr uint32_t MaxPersons = 1u << 16;
+constexpr uint32_t MaxSwitches = 1u << 16;
 }  // namespace
 
 bool TDiscussionInfo::operator==(const TDiscussionInfo& o) const {
@@ -19,8 +20,10 @@ bool TDiscussionInfo::operator==(const TDiscussionInfo& o) const {
         ShowRecipients == o.ShowRecipients && ViaWebOnly == o.ViaWebOnly && SubscribersOnly == o.SubscribersOnly &&
         Subscribed == o.Subscribed && RobotPattern == o.RobotPattern &&
         RobotPatternGroupSize == o.RobotPatternGroupSize && Creating == o.Creating && Renumbering == o.Renumbering &&
-        Persons.Count() == o.Persons.Count()))
+        Persons.Count() == o.Persons.Count() && Switches.Count() == o.Switches.Count()))
     return false;
+  for (int i = 0; i < int(Switches.Count()); ++i)
+    if (!(Switches[i] == o.Switches[i])) return false;
   for (int i = 0; i < int(Persons.Count()); ++i)
     if (!(Persons[i] == o.Persons[i])) return false;
   return true;
@@ -30,6 +33,43 @@ bool TDiscussionInfo::CanCurrentLoginAccess() const {
   if (!Secret) return true;
   const TModelHooks& hooks = ModelHooks();
   return hooks.AccessLevel && hooks.AccessLevel(PrivateIdent) >= 1;
+}
+
+double TDiscussionInfo::LatestSwitch(const TStr& sender, uint8_t kind) const {
+  for (const TAppliedSwitch& kept : Switches)
+    if (kept.Kind == kind && kept.Sender == sender) return kept.Composed;
+  return 0;
+}
+
+void TDiscussionInfo::KeepSwitch(const TStr& sender, uint8_t kind, double composed) {
+  for (TAppliedSwitch& kept : Switches)
+    if (kept.Kind == kind && kept.Sender == sender) {
+      if (composed > kept.Composed) kept.Composed = composed;
+      return;
+    }
+  if (Switches.Count() < MaxSwitches) Switches.AddItem(TAppliedSwitch{sender, kind, composed});
+}
+
+void TDiscussionInfo::SaveSwitches(TBufWriter& w) const {
+  w.WriteDWord(Switches.Count());
+  for (const TAppliedSwitch& kept : Switches) {
+    kept.Sender.SaveToBufWriter(w);
+    w.WriteByte(kept.Kind);
+    w.WriteDouble(kept.Composed);
+  }
+}
+
+std::string TDiscussionInfo::LoadSwitches(TBufReader& r) {
+  const uint32_t count = r.ReadDWord();
+  if (count > MaxSwitches) return "неверное число переключений";
+  for (uint32_t i = 0; i < count && !r.IsFailed(); ++i) {
+    TAppliedSwitch kept;
+    kept.Sender.LoadFromBufReader(r);
+    kept.Kind = r.ReadByte();
+    kept.Composed = r.ReadDouble();
+    Switches.AddItem(std::move(kept));
+  }
+  return r.IsFailed() ? "файл обрезан" : "";
 }
 
 void TDiscussionInfo::GenerateMIdent() { MIdent = MakeRandomIdent("M"); }

@@ -21,6 +21,17 @@ struct TPersonRow {
   bool operator==(const TPersonRow& other) const = default;
 };
 
+// The compose time of the latest message of a sender that switched a state of the
+// discussion (its privacy, its moderation, its authors' data), kept with the discussion so
+// that an older switch is refused even when the post office's record of applied messages
+// is lost.
+struct TAppliedSwitch {
+  TStr Sender;
+  uint8_t Kind = 0;
+  double Composed = 0;
+  bool operator==(const TAppliedSwitch& other) const = default;
+};
+
 struct TDiscussionInfo {
   TStr DIdent;
   TStr Name;
@@ -43,6 +54,7 @@ struct TDiscussionInfo {
   uint8_t Creating = 0;     // 1 while the model is being created
   uint8_t Renumbering = 0;  // the model blocks may be renumbered
   TArray<TPersonRow> Persons;
+  TArray<TAppliedSwitch> Switches;  // stored after the themes, by files that have them
 
   uint8_t InfoRead = 0;  // set when read from the file; not stored
 
@@ -53,6 +65,13 @@ struct TDiscussionInfo {
   // A public discussion, or a private one for which the current login holds an access
   // entry of level 1 or more.
   bool CanCurrentLoginAccess() const;
+  // The compose time of the latest switch of that kind by that sender, 0 when none.
+  double LatestSwitch(const TStr& sender, uint8_t kind) const;
+  // Keeps a switch's compose time when it is later than the one kept.
+  void KeepSwitch(const TStr& sender, uint8_t kind, double composed);
+  // Stored form of the switches: u32 count, then each: text sender, u8 kind, f64 time.
+  void SaveSwitches(TBufWriter& writer) const;
+  std::string LoadSwitches(TBufReader& reader);
   // Sets a new model identifier.
   void GenerateMIdent();
   // Keeps the row of that LIdent: a new address, a differing note appended after "; ".

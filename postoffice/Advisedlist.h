@@ -14,6 +14,10 @@ inline constexpr size_t MaxListText = 0xFFFF;
 // Most model requests of one discussion waiting for the leader's answer; with the longest
 // addresses they fill half of their list, and the advertising list keeps room for others.
 inline constexpr uint32_t MaxModelRequesters = 100;
+// Model requests of people this installation does not know (neither authors nor advised)
+// taken in one run: a flood fills at most this share of the list, and the next run's
+// newcomers still find room.
+inline constexpr int MaxStrangerRequestsPerRun = 20;
 
 // One address of a message's sender: not empty, at most 320 characters, no blanks,
 // controls or list separators.

@@ -1,12 +1,17 @@
 #include "postoffice/Appliedmessages.h"
 
 #include "foundation/Filereplace.h"
+#include "foundation/Keptfile.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
+#include "foundation/Textroutines.h"
 #include "foundation/Terror.h"
 #include "foundation/Tstr.h"
 #include "model/Modelhooks.h"
+#include "model/Tcommandmessage.h"
+#include "postoffice/Thandlerframe.h"
+#include "platform/rtl/Strutil.h"
 #include "platform/kernel/Datafolders.h"
 
 #include <algorithm>
@@ -17,6 +22,24 @@ namespace {
 
 constexpr char Magic[8] = {'Q', 'L', 'A', 'P', 'P', 'L', 'D', '1'};
 constexpr uint32_t MaxEntries = 1u << 22;
+constexpr uint32_t MaxAwaited = 1u << 16;
+
+// The answer each request of ours is awaited in, and whether the model identifier (not the
+// discussion's) names what it is about.
+struct TRequestAnswer {
+  std::string_view Request, Answer;
+  bool ByMIdent;
+};
+constexpr TRequestAnswer RequestAnswers[] = {
+    {"GIVE_MODEL", "FORM_NEW_MODEL", false},
+    {"SUBSCRIBE_ME", "YOU_SUBSCRIBED", false},
+    {"GENERATE_AUTHOR_IDENTS", "AUTHOR_IDENTS_GENERATED", false},
+    {"REGISTRATE_MODEL", "MODEL_REGISTRATION", true},
+    {"GIVE_BLOCKS", "REQUESTED_BLOCKS", false},
+    {"GIVE_EXISTING_BLOCKS_LIST", "EXISTING_BLOCKS_LIST", false},
+};
+
+std::string LowerCaseAddress(std::string_view address) { return LowerCase(Trim(address)); }
 
 std::unique_ptr<TAppliedMessages>& Store() {
   static std::unique_ptr<TAppliedMessages> store;
@@ -55,13 +78,20 @@ void TAppliedMessages::Reset() { Store().reset(); }
 
 void TAppliedMessages::Load() {
   fPath = StorePath();
-  std::string data;
-  if (!ReadWholeFile(fPath, data)) return;  // nothing applied yet
+  // No file: nothing applied yet. A damaged one gives way to its previous copy; without
+  // either, what the discussions keep of their last switches still refuses an old one.
+  LoadKeptFile(fPath, [this](std::string_view data) { return Parse(data); },
+               {"LOADING APPLIED POST", "record of applied post",
+                "The program starts without it: messages applied before may be offered again; a switch older "
+                "than the last one applied to its discussion is still refused."});
+}
+
+bool TAppliedMessages::Parse(std::string_view data) {
   if (data.size() < sizeof Magic || std::memcmp(data.data(), Magic, sizeof Magic) != 0) {
     TError::Report("TAppliedMessages::Load - файл применённых сообщений повреждён: " + fPath);
-    return;
+    return false;
   }
-  TBufReader r(std::string_view(data).substr(sizeof Magic));
+  TBufReader r(data.substr(sizeof Magic));
   std::vector<TApplied> applied;
   std::vector<TLatest> latest;
   const uint32_t n = r.ReadDWord();
@@ -86,17 +116,29 @@ void TAppliedMessages::Load() {
     entry.Composed = r.ReadDouble();
     latest.push_back(entry);
   }
-  if (r.IsFailed() || n > MaxEntries || m > MaxEntries) {
+  std::vector<TAwaited> awaited;
+  const uint32_t k = r.IsFailed() || r.IsEof() ? 0 : r.ReadDWord();
+  for (uint32_t i = 0; i < k && i < MaxAwaited && !r.IsFailed(); ++i) {
+    TStr answer, ident, address;
+    answer.LoadFromBufReader(r);
+    ident.LoadFromBufReader(r);
+    address.LoadFromBufReader(r);
+    awaited.push_back({answer.ToString(), ident.ToString(), address.ToString(), TDateTime(r.ReadDouble())});
+  }
+  if (r.IsFailed() || !r.IsEof() || n > MaxEntries || m > MaxEntries || k > MaxAwaited) {
     TError::Report("TAppliedMessages::Load - файл применённых сообщений повреждён: " + fPath);
-    return;
+    return false;
   }
   fApplied = std::move(applied);
   fLatest = std::move(latest);
+  fAwaited = std::move(awaited);
+  return true;
 }
 
 bool TAppliedMessages::Save(TDateTime now) {
   const TDateTime oldest = now - RememberedDays;
   std::erase_if(fApplied, [oldest](const TApplied& e) { return e.When < oldest; });
+  std::erase_if(fAwaited, [oldest](const TAwaited& e) { return e.When < oldest; });
   std::string data(Magic, sizeof Magic);
   {
     TBufWriter w(data);
@@ -113,15 +155,22 @@ bool TAppliedMessages::Save(TDateTime now) {
       w.WriteByte(uint8_t(e.Kind));
       w.WriteDouble(e.Composed);
     }
+    w.WriteDWord(uint32_t(fAwaited.size()));
+    for (const TAwaited& e : fAwaited) {
+      TStr(e.Answer).SaveToBufWriter(w);
+      TStr(e.Ident).SaveToBufWriter(w);
+      TStr(e.Address).SaveToBufWriter(w);
+      w.WriteDouble(e.When);
+    }
   }
-  return ReplaceFileContents(fPath, data, true, "TAppliedMessages::Save");
+  return ReplaceKeptFile(fPath, data, true, "TAppliedMessages::Save");
 }
 
 namespace {
 
 // Whether `message` is `applied` again, or a switch of the same state older than it.
-std::string RefusalBy(const TReceivedMessage& applied, const TReceivedMessage& message) {
-  if (applied.Digest == message.Digest && applied.DIdent == message.DIdent) return "уже применено";
+std::string RefusalBy(const THandledMessage& applied, const THandledMessage& message) {
+  if (applied.Digest == message.Digest && applied.DIdent == message.DIdent) return AlreadyApplied;
   if (message.Kind != TStateKind::None && applied.Kind == message.Kind && applied.DIdent == message.DIdent &&
       applied.Sender == message.Sender && message.Composed < applied.Composed)
     return "старше применённого";
@@ -130,9 +179,14 @@ std::string RefusalBy(const TReceivedMessage& applied, const TReceivedMessage& m
 
 }  // namespace
 
-std::string TAppliedMessages::Refusal(const TReceivedMessage& message) const {
-  for (const TApplied& e : fApplied)
-    if (e.Digest == message.Digest && e.DIdent == message.DIdent) return "уже применено";
+std::string TAppliedMessages::Refusal(const THandledMessage& message) {
+  for (TApplied& e : fApplied)
+    if (e.Digest == message.Digest && e.DIdent == message.DIdent) {
+      // A message seen again is remembered from now on: more copies of it may travel.
+      e.When = Now();
+      fRenewed = true;
+      return AlreadyApplied;
+    }
   for (const auto& [path, held] : fHeld)
     if (std::string refusal = RefusalBy(held, message); !refusal.empty()) return refusal;
   if (message.Kind == TStateKind::None) return "";
@@ -143,7 +197,7 @@ std::string TAppliedMessages::Refusal(const TReceivedMessage& message) const {
   return "";
 }
 
-void TAppliedMessages::Add(const TReceivedMessage& message, TDateTime now) {
+void TAppliedMessages::Add(const THandledMessage& message, TDateTime now) {
   const bool known = std::any_of(fApplied.begin(), fApplied.end(), [&](const TApplied& e) {
     return e.Digest == message.Digest && e.DIdent == message.DIdent;
   });
@@ -156,18 +210,57 @@ void TAppliedMessages::Add(const TReceivedMessage& message, TDateTime now) {
   else it->Composed = std::max(it->Composed, message.Composed);
 }
 
-bool TAppliedMessages::Remember(const TReceivedMessage& message, TDateTime now) {
+void TAppliedMessages::AwaitAnswer(const std::string& path, TDateTime now) {
+  TCommandMessageHeader header;
+  if (!ReadMessageHeader(path, header)) return;
+  const std::string command = header.GetFieldValue("COMMAND");
+  const auto request = std::find_if(std::begin(RequestAnswers), std::end(RequestAnswers),
+                                    [&](const TRequestAnswer& r) { return r.Request == command; });
+  if (request == std::end(RequestAnswers)) return;
+  const std::string ident = header.GetFieldValue(request->ByMIdent ? "MIDENT" : "DIDENT");
+  bool added = false;
+  // The receivers, as the composer joins them: addresses separated by "; ".
+  TArray<TStr> receivers;
+  SplitToStrArray(header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "; ", receivers);
+  for (const TStr& receiver : receivers) {
+    const std::string address = LowerCaseAddress(receiver.View());
+    if (address.empty() || address == "*") continue;
+    auto it = std::find_if(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
+      return e.Answer == request->Answer && e.Ident == ident && e.Address == address;
+    });
+    if (it != fAwaited.end()) {
+      it->When = now;
+    } else if (fAwaited.size() < MaxAwaited) {
+      fAwaited.push_back({std::string(request->Answer), ident, address, now});
+    }
+    added = true;
+  }
+  if (added) Save(now);
+}
+
+bool TAppliedMessages::AnswersOurRequest(const THandledMessage& message) const {
+  const auto request = std::find_if(std::begin(RequestAnswers), std::end(RequestAnswers),
+                                    [&](const TRequestAnswer& r) { return r.Answer == message.Command; });
+  if (request == std::end(RequestAnswers)) return false;
+  const std::string& ident = request->ByMIdent ? message.MIdent : message.DIdent;
+  const std::string address = LowerCaseAddress(message.Address);
+  return !ident.empty() && std::any_of(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
+    return e.Answer == message.Command && e.Ident == ident && e.Address == address;
+  });
+}
+
+bool TAppliedMessages::Remember(const THandledMessage& message, TDateTime now) {
   Add(message, now);
   return Save(now);
 }
 
-void TAppliedMessages::Hold(const std::string& path, const TReceivedMessage& message) {
+void TAppliedMessages::Hold(const std::string& path, const THandledMessage& message) {
   fHeld.emplace_back(path, message);
 }
 
 bool TAppliedMessages::Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now) {
-  if (fHeld.empty()) return true;
-  bool added = false;
+  bool added = fRenewed;
+  fRenewed = false;
   for (const auto& [path, message] : fHeld)
     if (saved(path)) {
       Add(message, now);
@@ -183,7 +276,7 @@ TApplyingScope::TApplyingScope(std::string path) : fOuter(InnermostScope()), fPa
 
 TApplyingScope::~TApplyingScope() { InnermostScope() = fOuter; }
 
-void TApplyingScope::Opened(const TReceivedMessage& message) {
+void TApplyingScope::Opened(const THandledMessage& message) {
   if (TApplyingScope* scope = InnermostScope()) scope->fMessages.push_back(message);
 }
 
@@ -200,14 +293,19 @@ void TApplyingScope::Declined() {
   if (TApplyingScope* scope = InnermostScope()) scope->fDeclined = true;
 }
 
+void TApplyingScope::Vouch() {
+  if (TApplyingScope* scope = InnermostScope()) scope->fVouched = true;
+}
+
 bool TApplyingScope::Apply(bool now) {
   const TModelHooks& hooks = ModelHooks();
   TAppliedMessages& applied = TAppliedMessages::Instance();
   bool kept = true;
-  for (const TReceivedMessage& message : fMessages) {
+  for (const THandledMessage& message : fMessages) {
     if (now) kept = applied.Remember(message, Now()) && kept;
     else applied.Hold(fPath, message);
-    if (!fDeclined && hooks.PinSignerKey &&
+    const bool vouched = !fDeclined && (fVouched || applied.AnswersOurRequest(message));
+    if (vouched && hooks.PinSignerKey &&
         !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
       TError::Report("TApplyingScope - ключ подписи отправителя не закреплён: " + fPath);
       kept = false;

@@ -9,9 +9,12 @@
 //   8 bytes "QLAPPLD1"
 //   u32 n, then n entries: TStr DIdent, 32 bytes digest, 8 bytes TDateTime applied
 //   u32 m, then m entries: TStr DIdent, TStr sender LIdent, u8 kind, 8 bytes TDateTime composed
-// Digests of messages applied more than RememberedDays ago are dropped when it is written;
+//   (files written since requests are awaited) u32 k, then k entries: TStr answer command,
+//   TStr the discussion's DIdent (MIdent for a registration), TStr receiver, 8 bytes TDateTime sent
+// Digests of messages last seen more than RememberedDays ago are dropped when it is written;
 // the latest state switch of each sender is kept for good, so that no older switch comes
-// back.
+// back. Each save keeps the replaced contents as "AppliedPost.cbs.old", which a damaged or
+// lost record gives way to.
 //
 // A message counts as applied from the moment its handler applied it, but it is written
 // down only once its effect is saved (Settle): one whose discussion could not be saved stays
@@ -28,16 +31,22 @@
 
 inline constexpr int RememberedDays = 400;
 
+// The refusal of a message applied before (the other refusal is of a switch older than one
+// applied).
+inline constexpr const char* AlreadyApplied = "уже применено";
+
 // Which state a command switches; None for the commands that switch none.
 enum class TStateKind : uint8_t { None = 0, Privacy = 1, Moderation = 2, AuthorData = 3 };
 TStateKind StateKindOfCommand(std::string_view command);
 
 // One message as the frame identifies it when it opens it.
-struct TReceivedMessage {
+struct THandledMessage {
   std::string DIdent;
   std::string Sender;
   TStateKind Kind = TStateKind::None;
   TDateTime Composed = 0;
+  std::string Command;
+  std::string MIdent;  // of a registration's answer, which names the model by it
   TMessageDigestValue Digest{};
   std::string Address;     // FROM_USER_EMAIL, kept with a pinned key
   TPublicKey SignerKey{};  // pinned for Sender once the message is applied
@@ -51,13 +60,20 @@ class TAppliedMessages {
   // Forgets what was read, so that the next use reads the file again (a new data root).
   static void Reset();
 
-  // Why a message may not be applied: "" when it may, else a short reason.
-  std::string Refusal(const TReceivedMessage& message) const;
+  // Why a message may not be applied: "" when it may, else a short reason. A message
+  // applied before is remembered anew from the day it is seen again.
+  std::string Refusal(const THandledMessage& message);
   // Remembers an applied message and writes the file; false (reported) when it cannot.
-  bool Remember(const TReceivedMessage& message, TDateTime now);
+  bool Remember(const THandledMessage& message, TDateTime now);
+  // This installation sends the request of the outgoing message file at `path`: its answer
+  // from each receiver is awaited. A request of another kind is not remembered.
+  void AwaitAnswer(const std::string& path, TDateTime now);
+  // Whether the message answers a request this installation sent to the address the
+  // message comes from, about the same discussion.
+  bool AnswersOurRequest(const THandledMessage& message) const;
   // A handler applied the message of the received file at `path`: it counts as applied at
   // once and waits to be settled.
-  void Hold(const std::string& path, const TReceivedMessage& message);
+  void Hold(const std::string& path, const THandledMessage& message);
   // The held messages whose file's effect `saved` says was saved are remembered (the file
   // written once), the others forgotten; false (reported) when the file cannot be written.
   bool Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now);
@@ -73,19 +89,28 @@ class TAppliedMessages {
     TStateKind Kind = TStateKind::None;
     TDateTime Composed = 0;
   };
+  struct TAwaited {
+    std::string Answer, Ident, Address;
+    TDateTime When = 0;
+  };
   void Load();
-  void Add(const TReceivedMessage& message, TDateTime now);
+  bool Parse(std::string_view data);
+  void Add(const THandledMessage& message, TDateTime now);
   bool Save(TDateTime now);
   std::string fPath;
   std::vector<TApplied> fApplied;
   std::vector<TLatest> fLatest;
-  std::vector<std::pair<std::string, TReceivedMessage>> fHeld;  // file path, message
+  std::vector<TAwaited> fAwaited;
+  std::vector<std::pair<std::string, THandledMessage>> fHeld;  // file path, message
+  bool fRenewed = false;  // a remembered message was seen again since the last save
 };
 
 // The messages that handlers open while one handler runs on the received file at `path`:
-// when it counts its message as handled, they are held as applied, and the key each was
-// signed with is pinned for its sender when none was (never before: a refused message
-// must not lock its sender's genuine messages out; nor for a request the user declined).
+// when it counts its message as handled, they are held as applied. The key each was signed
+// with is pinned for its sender, when none was, only on evidence a stranger cannot give
+// first: the message answers a request this installation sent to the sender's address, or
+// the user admitted the sender (Vouch). An unsolicited message pins nothing, so that a
+// stranger writing first in someone's name cannot lock that person's messages out.
 class TApplyingScope {
  public:
   explicit TApplyingScope(std::string path);
@@ -93,7 +118,7 @@ class TApplyingScope {
   TApplyingScope(const TApplyingScope&) = delete;
   TApplyingScope& operator=(const TApplyingScope&) = delete;
   // A frame opened a message inside the innermost scope.
-  static void Opened(const TReceivedMessage& message);
+  static void Opened(const THandledMessage& message);
   // The handler counted its message as handled: unless an error was reported meanwhile,
   // the messages are held and their keys pinned; a key that cannot be pinned is reported.
   void Commit();
@@ -106,12 +131,16 @@ class TApplyingScope {
   // handled, so that they are not asked again, but vouch for no key, so that a stranger
   // writing first in someone's name cannot lock the genuine sender out.
   static void Declined();
+  // The user admitted the running handler's sender (a subscription, author identifiers):
+  // its key is pinned for the sender when none was.
+  static void Vouch();
 
  private:
   // Each message held (or, with `now`, written down) as applied and its key pinned.
   bool Apply(bool now);
   TApplyingScope* fOuter;
   std::string fPath;
-  std::vector<TReceivedMessage> fMessages;
+  std::vector<THandledMessage> fMessages;
   bool fDeclined = false;
+  bool fVouched = false;
 };

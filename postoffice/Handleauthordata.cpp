@@ -4,6 +4,7 @@
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
+#include "postoffice/Tpostfileshandler.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,7 +24,7 @@ bool StoreAuthor(TDiscussion& d, int index, const std::string& data) {
 
 }  // namespace
 
-bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
+bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path) {
   constexpr const char* command = "AUTHORS_UPDATE";
   THandlerFrame frame("HandleCommand_AuthorsUpdate");
   if (!frame.Open(path, {command})) return false;
@@ -37,7 +38,12 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
   const bool leader = d->IsLeader();
-  if (leader ? !IsFromAuthor(frame, *d) : !IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (leader ? !IsFromAuthor(frame, *d) : !IsFromLeader(frame, *d))
+    return RefuseSender(frame, *d, leader ? "one of its authors" : "its leader");
+  if (const std::string refusal = OlderSwitchRefusal(frame, *d); !refusal.empty()) {
+    run.RefuseMessage(refusal);
+    return false;
+  }
 
   // Every item is decoded and checked before any author changes.
   std::vector<std::string> items;
@@ -56,7 +62,8 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
     const bool renamed = byADIdent >= 0 && !d->Authors.Author(byADIdent).LIdent.IsEmpty() &&
                          !(d->Authors.Author(byADIdent).LIdent == scratch.LIdent);
     // The leader takes from an author that author's own data only.
-    if (stranger || renamed || (leader && !(scratch.LIdent == sender))) return ShowVerifyingError();
+    if (stranger || renamed || (leader && !(scratch.LIdent == sender)))
+      return RefuseSender(frame, *d, "the author whose data it changes");
     items.push_back(data);
   }
   for (const std::string& data : items) {
@@ -66,6 +73,7 @@ bool HandleCommand_AuthorsUpdate(TPostFilesHandler&, const std::string& path) {
     if (index < 0) return false;
     StoreAuthor(*d, index, data);
   }
+  KeepAppliedSwitch(frame, *d);
   return true;
 }
 

@@ -4,8 +4,9 @@
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
+#include "postoffice/Tpostfileshandler.h"
 
-bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler&, const std::string& path) {
+bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::string& path) {
   constexpr const char* command = "AUTHOR_IDENTS_GENERATED";
   THandlerFrame frame("HandleCommand_AuthorIdentsGenerated");
   if (!frame.Open(path, {command})) return false;
@@ -14,7 +15,11 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler&, const std::string& 
   const std::string comment = frame.Field("RESULT_COMMENT");
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
+  if (const std::string refusal = OlderSwitchRefusal(frame, *d); !refusal.empty()) {
+    run.RefuseMessage(refusal);
+    return false;
+  }
   int adident = -1;
   if (given && !ParseDecimal(frame.Field("YOUR_ADIDENT"), adident, 0xFFFE)) {
     ShowMessageBox(command, "Integer error (" + ShownText(frame.Field("YOUR_ADIDENT")) + ")");
@@ -34,6 +39,7 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler&, const std::string& 
     d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
     d->Info.Subscribed = 1;
   }
+  KeepAppliedSwitch(frame, *d);
   const int author = d->Authors.FindAuthorByLIdent(*d, lident, true);
   if (author < 0) return false;
   // A record made only now has no name yet: its address, or the identity it is for, names it.

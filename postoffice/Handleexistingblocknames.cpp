@@ -39,7 +39,7 @@ bool HandleCommand_ExistingBlockNames(TPostFilesHandler&, const std::string& pat
   const std::string dident = frame.Field("DIDENT");
   TDiscussion* d = FindMessageDiscussion(dident, Command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
 
   std::vector<std::string> requested;
   TShownNames lost, differ;

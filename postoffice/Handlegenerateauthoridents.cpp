@@ -44,6 +44,8 @@ bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler&, const std::string& p
   uint16_t adident = NoADIdent;
   TStr agident;
   if (give) {
+    // The leader gives the identifiers: the key the request is signed with is the author's.
+    TApplyingScope::Vouch();
     int author = d->Authors.FindAuthorByLIdent(lident);
     if (author >= 0 && !d->Authors.Author(author).AGIdent.IsEmpty()) {
       adident = d->Authors.Author(author).ADIdent;

@@ -45,6 +45,19 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
   if (discussion->Authors.FindAuthorByAutomaticEMail(TStr(address)) < 0) {
     bool listed = false;
     const std::string comment = AdvisedComment(run.Post, address, listed);
+    // One request a key each run, and a bounded number from strangers: a flood under many
+    // names or keys leaves room for the requests of the runs after it.
+    const std::string what =
+        "The GIVE_MODEL message of " + address + " for the model of " + ShownText(discussion->GetName().View());
+    const TPublicKey& key = frame.Signer.PublicKey;
+    if (!run.RequestKeys.insert(dident + std::string(key.begin(), key.end())).second)
+      return RefuseReceivedMessage(what +
+                                   " is signed with the key of another request taken in this run: one "
+                                   "request a key each run. Nothing changed.");
+    if (comment.empty() && ++run.StrangerRequests > MaxStrangerRequestsPerRun)
+      return RefuseReceivedMessage(what + " came after " + std::to_string(MaxStrangerRequestsPerRun) +
+                                   " requests of people this installation does not know in this run; it is "
+                                   "refused, and a request sent again is taken in a later run.");
     if (comment.empty()) {
       const TDiscussionInfo& info = discussion->Info;
       if (info.Secret || info.SubscribersOnly) {

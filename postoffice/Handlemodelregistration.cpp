@@ -8,6 +8,7 @@
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tmoderatecaller.h"
+#include "postoffice/Tpostfileshandler.h"
 
 #include <cmath>
 
@@ -34,7 +35,7 @@ bool HandleCommand_RegistrateModel(TPostFilesHandler&, const std::string& path) 
   return result != ModerationCall_LeaveUnhandled;
 }
 
-bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path) {
+bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& path) {
   constexpr const char* command = "MODEL_REGISTRATION";
   THandlerFrame frame("HandleCommand_ModelRegistration");
   TDiscussionsManager* manager = DiscussionsManager();
@@ -58,7 +59,11 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path
   TLoginsStorage* logins = LoginsStorage();
   const bool sameModerator = !d.Info.IsModerated() || IsFromLeader(frame, d);
   if (!d.IsModelAuthor() || !sameModerator || moderatorEMail.empty() || moderatorLIdent.empty())
-    return ShowVerifyingError();
+    return RefuseSender(frame, d, "the moderator this installation asked to register it");
+  if (const std::string refusal = OlderSwitchRefusal(frame, d); !refusal.empty()) {
+    run.RefuseMessage(refusal);
+    return false;
+  }
   if (!d.Info.Subscribed) {
     d.Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d.Info.Subscribed);
     d.Info.Subscribed = 1;
@@ -82,6 +87,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler&, const std::string& path
   if (!frame.Field("MODEL_NICK").empty()) d.Info.ModelFolderName = frame.Field("MODEL_NICK");
   if (d.Info.ShareDate == 0) d.Info.ShareDate = int32_t(std::floor(double(Date())));
   if (!(d.Info == old)) d.Undo.AddDiscussionInfoChanges(d, old);
+  KeepAppliedSwitch(frame, d);  // not undone: an older registration never comes back
   const int author = d.Authors.FindAuthorByADIdent(d, ModelAuthorADIdent, true);
   if (author < 0) return false;
   const TAuthor before = d.Authors.Author(author);

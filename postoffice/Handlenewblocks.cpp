@@ -307,7 +307,7 @@ bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
   } unloader{*discussion, loadedHere};
 
   const bool sender = discussion->IsLeader() ? IsFromAuthor(frame, *discussion) : IsFromLeader(frame, *discussion);
-  if (!sender) return ShowVerifyingError();
+  if (!sender) return RefuseSender(frame, *discussion, discussion->IsLeader() ? "one of its authors" : "its leader");
   if (ShowMessageBox(command, "Add " + ShownText(count) + " blocks to model '" + discussion->GetName().ToString() + "'?",
                      "", "OK|Cancel", 0) != 0)
     return false;

@@ -47,6 +47,8 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
     TApplyingScope::Declined();
     return true;
   }
+  // The leader admits the reader: the key the request is signed with is the reader's.
+  TApplyingScope::Vouch();
   bool listed = false;
   AdvisedComment(run.Post, address, listed);
   if (!listed && run.Post.AdvertisingList.Length() + address.size() + 4 > MaxListText)
@@ -89,7 +91,7 @@ bool HandleCommand_YouSubscribed(TPostFilesHandler&, const std::string& path) {
   if (!frame.Open(path, {command})) return false;
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
   if (!d->Info.Subscribed && !d->IsModelAuthor() && !d->IsModerator()) {
     d->Undo.AddIntFieldChange(UndoObject_DiscussionInfo, InfoField_Subscribed, d->Info.Subscribed);
     d->Info.Subscribed = 1;
@@ -108,7 +110,7 @@ bool HandleCommand_UnsubscribeMe(TPostFilesHandler&, const std::string& path) {
   // Only the sender's own address leaves: the author of that LIdent must have it.
   const int sender = d->Authors.FindAuthorByLIdent(lident);
   if (sender < 0 || address.IsEmpty() || !SameText(d->Authors.Author(sender).AutomaticEMail.View(), address.View()))
-    return ShowVerifyingError();
+    return RefuseSender(frame, *d, "a subscriber with that address");
   for (int i = 0; i < d->Authors.Count(); ++i) {
     TAuthor& author = d->Authors.Author(i);
     if (!SameText(author.AutomaticEMail.View(), address.View()) || author.Unsubscribed) continue;

@@ -4,7 +4,9 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlogin.h"
 #include "model/Blockrecord.h"
+#include "postoffice/Advisedlist.h"
 #include "postoffice/Appliedmessages.h"
 #include "postoffice/Postdates.h"
 #include "model/Tdiscussion.h"
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 THandlerFrame::THandlerFrame(std::string who) : Who(std::move(who)) {}
 
@@ -42,21 +45,69 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
     return false;
   }
   // A message applied once is never applied again, nor a state switch older than one applied.
-  TReceivedMessage message;
+  THandledMessage& message = Received;
   message.DIdent = Field("DIDENT");
   message.Sender = Field("SENDER_LIDENT");
   message.Kind = StateKindOfCommand(Command);
   message.Composed = ParseComposeDateTime(Field("COMPOSE_DATETIME"));
+  message.Command = Command;
+  message.MIdent = Field("MIDENT");
   message.Digest = Signer.Digest;
   message.Address = Field("FROM_USER_EMAIL");
   message.SignerKey = Signer.PublicKey;
   const std::string refusal = TAppliedMessages::Instance().Refusal(message);
   if (!refusal.empty()) {
-    TError::Report(Who + " - повторное сообщение (" + refusal + ") " + path);
-    return false;
+    const std::string what = "The " + ShownText(Command) + " message " + ShownText(path.substr(path.rfind('/') + 1)) +
+                             " from " + ShownText(message.Address);
+    return RefuseReceivedMessage(refusal == AlreadyApplied
+                                     ? what + " was applied here before: a copy of it came again. Nothing changed."
+                                     : what +
+                                           " was composed before a later one of its kind from the same sender that "
+                                           "was applied here: an old message came again. Nothing changed.");
   }
   TApplyingScope::Opened(message);
   return true;
+}
+
+std::string OlderSwitchRefusal(const THandlerFrame& frame, const TDiscussion& d) {
+  const THandledMessage& m = frame.Received;
+  if (m.Kind == TStateKind::None) return "";
+  const double latest = d.Info.LatestSwitch(TStr(m.Sender), uint8_t(m.Kind));
+  if (latest == 0 || double(m.Composed) >= latest) return "";
+  return "The " + frame.Command + " message of " + ShownText(frame.Field("FROM_USER_EMAIL")) + " for discussion " +
+         ShownText(d.GetName().View()) + " was composed " + FormatDateTime("dd.mm.yyyy hh:nn:ss", m.Composed) +
+         ", before the last change of its kind applied to the discussion (" +
+         FormatDateTime("dd.mm.yyyy hh:nn:ss", TDateTime(latest)) +
+         "): an old message delivered again. It is refused and set aside; nothing changed.";
+}
+
+void KeepAppliedSwitch(const THandlerFrame& frame, TDiscussion& d) {
+  const THandledMessage& m = frame.Received;
+  if (m.Kind != TStateKind::None) d.Info.KeepSwitch(TStr(m.Sender), uint8_t(m.Kind), double(m.Composed));
+}
+
+namespace {
+
+std::string& PendingRefusal() {
+  static std::string text;
+  return text;
+}
+
+}  // namespace
+
+bool RefuseReceivedMessage(const std::string& text) {
+  PendingRefusal() = text;
+  return false;
+}
+
+std::string TakeReceivedMessageRefusal() { return std::exchange(PendingRefusal(), std::string()); }
+
+bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role) {
+  return RefuseReceivedMessage("The " + ShownText(frame.Command) + " message " +
+                               ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) + " claims to come from " +
+                               ShownText(frame.Field("FROM_USER_EMAIL")) + " (" +
+                               ShownText(frame.Field("SENDER_LIDENT")) + "), who is not " + role + " of discussion " +
+                               ShownText(d.GetName().View()) + " here. Nothing of it was applied.");
 }
 
 bool THandlerFrame::SignedBySender() const {
@@ -87,16 +138,11 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
   return &discussion;
 }
 
-namespace {
-
-enum class TMessageState { Missing, Unreadable, Sealed, Unsealed };
-
-// Reads a message file's header and checks its seal.
-TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
+TSealState ScreenSeal(const std::string& path, TCommandMessageHeader& header, TMessageSigner& signer) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return TMessageState::Missing;
-  TMessageState state = TMessageState::Unreadable;
+  if (file == INVALID_HANDLE_VALUE) return TSealState::Missing;
+  TSealState state = TSealState::Unreadable;
   {
     TErrorCapture capture;
     bool read;
@@ -107,23 +153,65 @@ TMessageState ReadMessage(const std::string& path, TCommandMessageHeader& header
     // The signature needs no key: a message signed by another key than its sender's is
     // refused whether private or not. The seal of a private one waits for its handler.
     if (read) {
-      TMessageSigner signer;
       const bool whole =
           header.IsPrivateMessage() ? VerifyFileSignature(file, signer) : VerifyFileSign(file, header, &signer);
-      state = whole && header.AcceptsSigner(signer.PublicKey) && !capture.Caught() ? TMessageState::Sealed
-                                                                                   : TMessageState::Unsealed;
+      if (!whole || capture.Caught()) state = TSealState::Unsealed;
+      else state = header.AcceptsSigner(signer.PublicKey) ? TSealState::Sealed : TSealState::OtherKey;
     }
   }
   CloseHandle(file);
   return state;
 }
 
+namespace {
+
+TSealState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
+  TMessageSigner signer;
+  return ScreenSeal(path, header, signer);
+}
+
 }  // namespace
+
+bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header) {
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  TErrorCapture capture;
+  bool read;
+  {
+    TBufReader reader(file);
+    read = !reader.IsFailed() && header.Read(reader) && !capture.Caught();
+  }
+  CloseHandle(file);
+  return read;
+}
+
+std::string NotForThisLoginRefusal(const std::string& path) {
+  TCommandMessageHeader header;
+  TLoginsStorage* logins = LoginsStorage();
+  const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
+  if (!me || !ReadMessageHeader(path, header)) return "";
+  const std::string receivers = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");
+  if (receivers.empty() || receivers == "*" || receivers[0] == '$') return "";
+  // The Inbox is this installation's: a message for any of its logins belongs here. A
+  // login without an address of its own cannot tell.
+  for (const TLogin& login : logins->Logins) {
+    if (login.Virtual) continue;
+    if (login.AutomaticEMail.IsEmpty() && login.EMail.UserName.IsEmpty()) return "";
+    for (const TStr* address : {&login.AutomaticEMail, &login.EMail.UserName})
+      if (!address->IsEmpty() && IsListedAddress(receivers, address->View())) return "";
+  }
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  return "The " + ShownText(header.GetFieldValue("COMMAND")) + " message " + ShownText(name) + " from " +
+         ShownText(header.GetFieldValue("FROM_USER_EMAIL")) + " is addressed to " + ShownText(receivers) +
+         ", not to you (" + me->AutomaticEMail.ToString() +
+         "): it reached the wrong mailbox or was passed on by someone else. Nothing of it was applied.";
+}
 
 bool IsSealedForItsDiscussion(const std::string& path) {
   TCommandMessageHeader header;
-  const TMessageState state = ReadMessage(path, header);
-  if (state == TMessageState::Missing || state == TMessageState::Unreadable) return true;
+  const TSealState state = ReadMessage(path, header);
+  if (state == TSealState::Missing || state == TSealState::Unreadable) return true;
   const std::string dident = header.GetFieldValue("DIDENT");
   TDiscussionsManager* manager = DiscussionsManager();
   if (dident.empty() || !manager) return true;
@@ -137,8 +225,8 @@ bool IsSealedForItsDiscussion(const std::string& path) {
 
 bool HoldsItsSeal(const std::string& path) {
   TCommandMessageHeader header;
-  const TMessageState state = ReadMessage(path, header);
-  return state == TMessageState::Missing || state == TMessageState::Sealed;
+  const TSealState state = ReadMessage(path, header);
+  return state == TSealState::Missing || state == TSealState::Sealed || state == TSealState::OtherKey;
 }
 
 std::string ShownText(std::string_view text) {
@@ -169,7 +257,7 @@ bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, con
   if (!frame.Open(path, {command})) return false;
   d = FindMessageDiscussion(frame.Field("DIDENT"), command);
   if (!d) return false;
-  if (!IsFromLeader(frame, *d)) return ShowVerifyingError();
+  if (!IsFromLeader(frame, *d)) return RefuseSender(frame, *d, "its leader");
   const std::string text = frame.Field("YOUR_ADIDENT");
   int adident = -1;
   if (!ParseDecimal(text, adident, 0xFFFE)) {

@@ -6,6 +6,7 @@
 
 #include "foundation/Tbufreader.h"
 #include "model/Tcommandmessage.h"
+#include "postoffice/Appliedmessages.h"
 
 #include <initializer_list>
 #include <memory>
@@ -47,11 +48,22 @@ class THandlerFrame {
   std::string Command;
   TCommandMessageHeader Header;
   TMessageSigner Signer;  // who signed the message, once Open succeeded
+  THandledMessage Received;  // the message as the record of applied post knows it
 
  private:
   HANDLE fFile = INVALID_HANDLE_VALUE;
   std::unique_ptr<TBufReader> fReader;
 };
+
+// The running handler refuses its message for good with a text the user reads (what came,
+// from whom it claims to be, why it is refused): the run sets the message aside with it and
+// tells it in its summary. Always false.
+bool RefuseReceivedMessage(const std::string& text);
+// The refusal of the message handled last, "" when none; taken once.
+std::string TakeReceivedMessageRefusal();
+// The message's sender may not send it here: it is not `role` of the discussion ("its
+// leader", "one of its authors"). Refused for good; always false.
+bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role);
 
 // The loaded discussion of a message's DIDENT; null when there is none here (the user is
 // told so under `caption`) or it cannot be loaded. `loadedHere` tells that it was loaded
@@ -64,16 +76,36 @@ TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string&
 bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d);
 bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d);
 
+// A switch of the discussion's state (privacy, moderation, authors' data) composed before
+// the latest switch of the same kind by the same sender that the discussion keeps: the text
+// it is refused with; "" for any other message.
+std::string OlderSwitchRefusal(const THandlerFrame& frame, const TDiscussion& d);
+// The discussion keeps the compose time of a switch being applied (saved with it).
+void KeepAppliedSwitch(const THandlerFrame& frame, TDiscussion& d);
+
 // False for a message about a secret discussion of this installation that is not sealed
 // with its sender's key: the seal that every copy of the program can make proves nothing
 // there. True for every other message, also one that cannot be read (its handler tells).
 bool IsSealedForItsDiscussion(const std::string& path);
 
-// False for a message whose header does not read, whose signature does not hold or is
-// made with another key than the one its sender is known by (nothing is pinned here: a
-// message that is then refused leaves no key behind), or whose bytes do not match the seal that every copy of the
-// program can check: altered on its way or forged, nothing of it can be trusted, not even
-// the command it names. A private message's handler checks its seal.
+// What a received message file's header, seal and signature say: missing, not readable,
+// whole and signed with the key its sender is known by (or any key while none is pinned),
+// whole but signed with another key than its sender's pinned one, or altered. A private
+// message's seal waits for its handler: only its signature is checked here.
+enum class TSealState { Missing, Unreadable, Sealed, OtherKey, Unsealed };
+TSealState ScreenSeal(const std::string& path, TCommandMessageHeader& header, TMessageSigner& signer);
+
+// Reads the header of a message file; false when it does not read.
+bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header);
+
+// "" for a message whose signed receivers name a login of this installation (or everybody,
+// or none is named); else the text it is refused with: it was meant for someone else.
+std::string NotForThisLoginRefusal(const std::string& path);
+
+// False for a message whose header does not read, whose signature does not hold, or whose
+// bytes do not match the seal that every copy of the program can check: altered on its way
+// or forged, nothing of it can be trusted, not even the command it names. A message signed
+// whole with another key than its sender's holds its seal: the user decides about its key.
 bool HoldsItsSeal(const std::string& path);
 
 // A text of a message as the handlers' message boxes show it: cut at 80 characters.

@@ -13,6 +13,7 @@
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postdates.h"
+#include "postoffice/Signerkeys.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
 
@@ -197,6 +198,8 @@ void TPostFilesStorage::ReadMessageData(TPostFile& file, const std::string& path
 
 void TPostFilesStorage::Refresh(TPost& post) {
   const std::string folder = FolderPath.ToString();
+  // Messages that waited for a key the user trusts now are received again.
+  if (Kind == PostKind_Inbox) ReleaseTrustedMessages(folder);
   for (uint32_t i = Files.Count(); i-- > 0;)
     if (!IsFileExists(folder + Files[i].Name.ToString())) Files.Delete(i);
 
@@ -297,10 +300,11 @@ void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
   }
 }
 
-bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason) {
+bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder) {
   if (index >= Files.Count()) return false;
   const std::string name = Files[index].Name.ToString();
-  const std::string aside = FolderPath.ToString() + SetAsideFolderName + "/";
+  const std::string aside =
+      FolderPath.ToString() + SetAsideFolderName + "/" + (subfolder.empty() ? "" : subfolder + "/");
   const std::string target = CreateFolder(aside) ? FreeFileName(aside, name) : std::string();
   if (target.empty() || !MoveFileA(FilePath(index).c_str(), (aside + target).c_str())) {
     TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " could not be set aside (" +

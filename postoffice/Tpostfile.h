@@ -97,9 +97,10 @@ class TPostFilesStorage {
   // Moves processed files (and copies broadcast ones) to the history folders.
   void MoveProcessedToHistory(TPost& post);
   // Moves a refused file into the folder's "Set aside" folder (under a free name there) and
-  // drops its record; errors.log tells where it went and why. False when it cannot be
-  // moved: it then stays, unmarked.
-  bool SetAsideFile(uint32_t index, const std::string& reason);
+  // drops its record; errors.log tells where it went and why. A `subfolder` of that folder
+  // keeps the files that wait for something. False when it cannot be moved: it then
+  // stays, unmarked.
+  bool SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder = "");
 
   std::string FilePath(uint32_t index) const { return FolderPath.ToString() + Files[index].Name.ToString(); }
 

@@ -17,6 +17,7 @@
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
+#include "postoffice/Signerkeys.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpost.h"
@@ -149,6 +150,8 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   fPassedSets.clear();
   ModelRequests.Clear();
   BlockNameRequests.Clear();
+  StrangerRequests = 0;
+  RequestKeys.clear();
   AddedBlocks = 0;
   if (done) *done = 0;
   bool progress = false;
@@ -195,9 +198,14 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // What another participant sent is refused, never a fault of the program: a message
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
-    if (!HoldsItsSeal(path)) {
+    TakeReceivedMessageRefusal();  // none of an earlier message stays
+    if (const std::string otherKey = OtherKeyRefusal(path); !otherKey.empty()) {
+      SetAside(storage, name, otherKey, OtherKeysFolderName);
+    } else if (!HoldsItsSeal(path)) {
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is no sealed command message or was altered on its way; the file is set aside.");
+    } else if (const std::string elsewhere = NotForThisLoginRefusal(path); !elsewhere.empty()) {
+      SetAside(storage, name, elsewhere);
     } else if (!IsSealedForItsDiscussion(path)) {
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is about a secret discussion but not sealed with its sender's key; the file is "
@@ -217,6 +225,9 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
       SetAside(storage, name, "The command " + command + " of " + folder + " file " + name +
                                   " can't be handled yet. The file is set aside.");
     }
+    // A handler's refusal for good, told in plain words.
+    if (const std::string refused = TakeReceivedMessageRefusal(); !handled && !refused.empty())
+      SetAside(storage, name, refused);
     if (capture.Caught()) {
       handled = false;
       if (capture.Local()) {
@@ -245,11 +256,12 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
   ClearKeyPasswordVerified();
 }
 
-void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text) {
+void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text,
+                                 const std::string& subfolder) {
   fSetAside = true;
   const int32_t at = storage.FindPostFile(name);
   if (at < 0) return;
-  storage.SetAsideFile(uint32_t(at), text);
+  storage.SetAsideFile(uint32_t(at), text, subfolder);
   fSetAsideFiles.push_back({name, text});
 }
 
@@ -389,6 +401,8 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     fSetAside = true;
     storage.Files[index].Sendable = 0;
   } else if (code != ModerationCall_LeaveUnhandled) {
+    // The moderator's library admitted the author: the request's key is the author's.
+    TApplyingScope::Vouch();
     if (const TRefreshAuthorData* refresh = FindRefreshAuthorData()) {
       handled = (*refresh)(*this, path, adident, agident);
     } else {
@@ -443,6 +457,10 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
   TPostFilesStorage& inbox = Post.Inbox;
   const std::string work = inbox.FolderPath.ToString() + ".join/";
   const std::string cabinet = work + me.Base + "cab";
+  // A whole cabinet whose message does not hold its seal was altered or forged: no other
+  // part makes it better, so its set is refused at once instead of waiting.
+  bool altered = false;
+  const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
   std::vector<size_t> pick(count, 0);
   std::vector<uint32_t> joined;
   std::string error;
@@ -463,7 +481,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       Stop = 1;
     } else {
       // Only a set whose messages keep their seals is taken.
-      if (UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, HoldsItsSeal)) joined = parts;
+      if (UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed)) joined = parts;
       if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
         ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
     }
@@ -482,6 +500,12 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
     inbox.Refresh(Post);
     for (const std::string& other : others) SetAside(storage, other, "another copy of this part was joined");
     fSetAside = false;
+  } else if (!Stop && altered) {
+    for (const std::string& member : members)
+      SetAside(storage, member,
+               "The post " + ShownText(me.Base) + "cab came whole, but " + error +
+                   " on its way: nobody can tell who wrote it. Nothing of it was applied.");
+    Post.ToldSets.erase(set);
   } else if (!Stop) {
     PassOverSet(storage, set, members, "Can't unpack " + ShownText(me.Base) + "cab: " + error);
   }
@@ -502,6 +526,8 @@ void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t
     return;
   }
   RemoveFolderFiles(parts);
+  // A request that goes out awaits its answer: that answer may vouch for its sender's key.
+  TAppliedMessages::Instance().AwaitAnswer(folder + name, Now());
   std::string error;
   if (!PackMessageCabinet(folder, name, cabinet, error)) {
     Refuse("Can't pack " + storage.FolderName.ToString() + " file " + name + ": " + error);
@@ -543,9 +569,25 @@ void TPostFilesHandler::AnswerRequests(TArray<TStr>& requests, bool models) {
     const std::string head = "Discussion: " + discussion.GetName().ToString() + "\nThere are " + std::to_string(fresh);
     const std::string all = std::to_string(pending.Count());
     if (models) {
-      if (ShowMessageBox("GIVE_MODEL", head + " new / " + all + " in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?",
-                         "", "Yes|No", 0) == 0)
+      // The waiting requesters are shown; the user may drop them all instead of answering.
+      std::string waiting;
+      for (uint32_t i = 0; i < pending.Count() && i < MaxShownSetAside; ++i)
+        waiting += (i ? ", " : "") + ShownText(pending[i].View());
+      if (pending.Count() > MaxShownSetAside) waiting += ", ...";
+      const int choice =
+          ShowMessageBox("GIVE_MODEL",
+                         head + " new / " + all + " in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?" +
+                             "\nWaiting: " + waiting + "\n\"Drop\" forgets the waiting requests unanswered.",
+                         "", "Yes|No|Drop", 0);
+      if (choice == 0) {
         discussion.SendCommandsForNewModel();
+      } else if (choice == 2) {
+        discussion.Undo.AddStrFieldChange(UndoObject_InfoRequesters, InfoField_ModelRequesters,
+                                          discussion.Info.ModelRequesters);
+        discussion.Info.ModelRequesters.Clear();
+        TError::AppendToLog("GIVE_MODEL: the requests waiting for the model of " + discussion.GetName().ToString() +
+                            " were dropped: " + waiting);
+      }
     } else {
       if (ShowMessageBox("Existing blocks list",
                          head + " new (" + all + " total) EXISTING_BLOCKS_LIST requests.\nPost existing blocks list?", "",

@@ -35,6 +35,10 @@ class TPostFilesHandler {
   TArray<TStr> BlockNameRequests;  // DIDENTs of GIVE_EXISTING_BLOCKS_LIST messages
   int32_t AddedBlocks = 0;         // blocks added by NEW_BLOCKS and REQUESTED_BLOCKS
   int32_t PostPartSizeKB = 100;    // the largest part of outgoing post, from the browser's settings
+  // Model requests of strangers taken in the run, and the discussion and key of each
+  // request taken: one request a key and discussion each run.
+  int StrangerRequests = 0;
+  std::set<std::string> RequestKeys;
 
   // Handles the files of `storage` named by `indices` (sorted here). `done` counts the files
   // gone through without a stop, not those set aside. True: a file that cannot be handled is
@@ -60,7 +64,8 @@ class TPostFilesHandler {
   void AnswerRequests(TArray<TStr>& requests, bool models);
   // Moves a refused file to its folder's "Set aside" folder (told in the run's summary and
   // in errors.log); the run goes on.
-  void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text);
+  void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text,
+                const std::string& subfolder = "");
   // A set of received parts that cannot be joined now waits, told once, until the keeping
   // time has passed since its last part came; then its parts are set aside.
   void PassOverSet(TPostFilesStorage& storage, const std::string& set, const std::vector<std::string>& names,

@@ -13,6 +13,10 @@
 
 namespace e2e {
 
+// A model block of the leader (author 0) under the root, as a forger writes it into new
+// blocks: its name and number, its text, its check value.
+TDiscBlockRecord ModelBlockRecord(const std::string& name, uint16_t number, const std::string& text);
+
 class TForger {
  public:
   // `folder`: where it writes its files.
@@ -28,12 +32,18 @@ class TForger {
   // again by the forger: what one who alters mail on its way and knows the program sends.
   std::string Altered(const std::string& name, const std::string& message, size_t fromEnd);
 
-  // A mail of the program (`mail`, one carrying a NEW_BLOCKS post part) with that post part
-  // replaced by a cabinet of the message file, made by an independent tool.
-  std::string Mail(const std::string& mail, const std::string& messagePath);
+  // A received message that has no data after its header, with fields changed (or added)
+  // as given and signed again by the forger: what one who saw it makes of it.
+  std::string Copy(const std::string& name, const std::string& message,
+                   const std::vector<std::pair<std::string, std::string>>& changes);
 
-  // The message's own file inside a mail of the program: its post part unpacked.
-  std::string Unpacked(const std::string& mail);
+  // A mail of the program (`mail`, one carrying a post part of that code, "-NB-" for new
+  // blocks) with that post part replaced by a cabinet of the message file, made by an
+  // independent tool.
+  std::string Mail(const std::string& mail, const std::string& messagePath, const std::string& code = "-NB-");
+
+  // The message's own file inside a mail of the program: its post part of that code unpacked.
+  std::string Unpacked(const std::string& mail, const std::string& code = "-NB-");
 
   TSigningKeyPair Pair;
 

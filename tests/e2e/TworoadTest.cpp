@@ -228,15 +228,16 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   Deliver("e2eb", mail, 1);
   ASSERT_TRUE(receive("again", {"MOVING MESSAGE FILE TO HISTORY FOLDER", "AUTO-HANDLING", "HANDLING POST FILE"}));
   EXPECT_EQ(B.Told("again"), B.Told("passed"));
-  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("(уже применено)"), std::string::npos)
+  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("was applied here before: a copy of it came again."),
+            std::string::npos)
       << B.Told("boxes" + std::to_string(B.Runs()));
   // Altered and packed again around the change, the message is refused by its seal before
-  // it is unpacked; its set waits, told of once.
+  // it is unpacked; no other part can mend it: its set is set aside at once, told once.
   Deliver("e2eb", Repacked(Folder, mail), 3);
   ASSERT_TRUE(receive("resealed", {"HANDLING POST FILE"}));
-  ++waitingSets;
   EXPECT_EQ(B.Told("resealed"), B.Told("passed"));
-  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs())).find("is not sealed or was altered\nThe set waits for its parts"),
+  EXPECT_NE(B.Told("boxes" + std::to_string(B.Runs()))
+                .find(" is not sealed or was altered on its way: nobody can tell who wrote it."),
             std::string::npos)
       << B.Told("boxes" + std::to_string(B.Runs()));
 
@@ -244,7 +245,8 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   // own and with a key pair of its own: new blocks that replace a model block's text and add
   // one, the real comment altered and signed again, a privacy switch and an authors' update
   // that moves A's address to the stranger's. Each is whole and sealed, but not signed with
-  // the key B pinned for A: B refuses each set before unpacking it and applies nothing.
+  // the key B pinned for A when A's model answered B's request: B sets each aside and applies
+  // nothing, and tells once, in one box, both fingerprints and what to do.
   // B reads the fingerprint of the key it pinned for A in the data of a block's author, A
   // reads its own in "My data": what the two compare by phone is the same.
   ASSERT_TRUE(B.Run([&](TSession& s) {
@@ -267,21 +269,6 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   EXPECT_EQ(B.Told("fingerprint").size(), 24u) << B.Told("fingerprint");  // five groups of four digits
   EXPECT_EQ(B.Told("fingerprint"), A.Told("fingerprint"));
   const std::string lead = A.Told("lident"), dident = A.Told("dident"), stranger = "stranger@quillaran.test";
-  const auto block = [](const char* name, uint16_t number, const char* text) {
-    TDiscBlockRecord record;
-    record.Name = name;
-    record.UpperName = "*";
-    record.StorageType = StorageType_Model;
-    record.Num = number;
-    record.TextType = TextType_Premise;
-    record.Novelty = 1;
-    record.Importance = 1;
-    record.Possibility = 50;
-    record.Texts.Text = text;
-    record.ADIdent = 0;
-    record.CheckValue = ComposeCheckValue(record);
-    return record;
-  };
   const auto header = [&](const char* command) {
     return std::vector<std::pair<std::string, std::string>>{{"FROM_USER_EMAIL", stranger},
                                                             {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
@@ -301,14 +288,16 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   authors.push_back({"AUTHOR_DATA_1", moved.EncodeAuthorDataStr().ToString()});
   TForger forger(Folder + "/forger");
   const std::vector<std::string> forged = {
-      forger.Message("F-Rivers-NB-1", lead, blocks, {block("1", 1, "Подменённый текст"), block("6", 6, "Чужой блок")}),
+      forger.Message("F-Rivers-NB-1", lead, blocks,
+                     {ModelBlockRecord("1", 1, "Подменённый текст"), ModelBlockRecord("6", 6, "Чужой блок")}),
       forger.Altered("F-Rivers-NB-2", forger.Unpacked(mail), 3),
       forger.Message("F-Rivers-MDPR-3", lead, header("MAKE_DISCUSSION_PRIVATE")),
       forger.Message("F-Rivers-AU-4", lead, authors)};
   for (size_t i = 0; i < forged.size(); ++i) Deliver("e2eb", forger.Mail(mail, forged[i]), int(10 + i));
-  waitingSets += int(forged.size());
   ASSERT_TRUE(B.Run([&](TSession& s) {
     for (int i = 0; i < waitingSets; ++i) s.Confirm("HANDLING POST FILE");
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");  // one box for the four
     Receive(s);
     TDiscussion* copy = s.Shown(OpenRivers(s));
     ASSERT_NE(copy, nullptr);
@@ -317,11 +306,17 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
     s.Tell("leader", copy->Authors.Author(copy->Authors.FindAuthorByADIdent(0)).AutomaticEMail.ToString());
   }));
   const std::string refusals = B.Told("boxes" + std::to_string(B.Runs()));
-  for (const char* name : {"F-Rivers-NB-1", "F-Rivers-NB-2", "F-Rivers-MDPR-3", "F-Rivers-AU-4"})
-    EXPECT_NE(refusals.find("HANDLING POST FILE: Can't unpack " + std::string(name) + ".cab: the message " + name +
-                            " is not sealed or was altered"),
-              std::string::npos)
-        << refusals;
+  const std::string theirs = KeyFingerprint(forger.Pair.Public);
+  EXPECT_NE(refusals.find("HANDLING POST FILE: 4 files set aside:"), std::string::npos) << refusals;
+  EXPECT_NE(refusals.find("but is signed with another key than the one known for them.\nKnown key: " +
+                          B.Told("fingerprint") + "\nIts key:   " + theirs + "\nCompare fingerprints with "),
+            std::string::npos)
+      << refusals;
+  size_t told = 0;
+  for (size_t at = refusals.find("with the other key told of before (" + theirs + ")"); at != std::string::npos;
+       at = refusals.find("with the other key told of before (" + theirs + ")", at + 1))
+    ++told;
+  EXPECT_EQ(told, 3u) << refusals;
   EXPECT_EQ(B.Told("forged"), B.Told("passed"));
   EXPECT_EQ(B.Told("secret"), "0");
   EXPECT_EQ(B.Told("leader"), A.Address());
@@ -349,14 +344,16 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
   const size_t body = altered.rfind("\n--");  // the last line of the attachment ends before it
   ASSERT_NE(body, std::string::npos);
   altered[body - 10] = altered[body - 10] == 'A' ? 'B' : 'A';
-  // Its part's name is taken by the refused one: it is kept beside it, and neither unpacks.
+  // The refused copy of its part is set aside already: this one waits alone for a better one.
   Deliver("e2eb", altered, 2);
-  ASSERT_TRUE(receive("altered", {}));
+  ASSERT_TRUE(receive("altered", {"HANDLING POST FILE"}));
   EXPECT_EQ(B.Told("altered"), B.Told("large"));
   EXPECT_EQ(B.Told("boxes" + std::to_string(B.Runs())).rfind("HANDLING POST FILE: Can't unpack ", 0), 0u)
       << B.Told("boxes" + std::to_string(B.Runs()));
-  // Both copies of the altered part and the stranger's parts wait; none is applied.
-  EXPECT_EQ(testsupport::Run("ls " + B.File("InboxPost") + " | wc -l"), std::to_string(2 + forged.size()) + "\n");
+  // The part altered on the server waits; nothing is applied. The stranger's messages wait
+  // for a key nobody trusts.
+  EXPECT_EQ(testsupport::Run("ls -p " + B.File("InboxPost") + " | grep -v / | wc -l"), "1\n");
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("Inbox/Set aside/Other keys") + "' | wc -l"), "4\n");
 
   // 6. Both sides are closed and started again: everything is still there.
   ASSERT_TRUE(A.Run([&](TSession& s) { s.Tell("restarted", Tree(*s.Shown(OpenRivers(s)))); }));
@@ -526,6 +523,10 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
       Exchange(s, office, "Button3");
     });
   })) << A.Told("boxes5");
+  std::string forB;  // A's answer to B alone
+  for (const std::string& file : Waiting("e2ee"))
+    if (testsupport::ReadFile(file).find("-AIG-") != std::string::npos) forB = testsupport::ReadFile(file);
+  ASSERT_NE(forB, "");
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");  // A's Key is kept: not asked again
     s.Confirm("Author identifier");
@@ -536,6 +537,19 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Tell("adident", me < 0 ? "none" : std::to_string(copy->Authors.Author(me).ADIdent));
   })) << B.Told("boxes5");
   EXPECT_EQ(B.Told("adident"), "2");
+  // The same answer delivered to C, whom it does not name, is refused there before anything
+  // of it is read: it is for B.
+  Deliver("e2ec", forB, 30);
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonCancel");  // A's private post that waits for A's Key
+    s.Confirm("VERIFYING ERROR");
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+  })) << C.LastBoxes();
+  EXPECT_NE(C.LastBoxes().find(" is addressed to " + B.Address() + ", not to you (" + C.Address() + ")"),
+            std::string::npos)
+      << C.LastBoxes();
 
   // A makes the discussion public again; B, who keeps A's Key, takes the change.
   ASSERT_TRUE(A.Run([&](TSession& s) {
@@ -573,7 +587,37 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
   })) << B.Told("boxes7");
   EXPECT_EQ(B.Told("secret"), "0");
-  EXPECT_NE(B.Told("boxes7").find("(уже применено)"), std::string::npos) << B.Told("boxes7");
+  EXPECT_NE(B.Told("boxes7").find("was applied here before: a copy of it came again."), std::string::npos)
+      << B.Told("boxes7");
+
+  // B's record of applied post is cut: its previous copy is taken instead, and the user told
+  // which file. Then both copies are lost: the discussion itself keeps the time of the last
+  // switch, and the old one is still refused. The discussion stays public throughout.
+  const std::string record = B.File("AppliedPost.cbs");
+  ASSERT_EQ(testsupport::Run("test -f '" + record + "' && test -f '" + record + ".old' && echo both"), "both\n");
+  testsupport::Run("truncate -s 20 '" + record + "'");
+  // The old switch delivered again; B receives it, and tells whether the discussion is secret.
+  const auto offerAgain = [&](int copy, bool told) {
+    Deliver("e2ee", privacySwitch, copy);
+    ASSERT_TRUE(B.Run([&](TSession& s) {
+      if (told) s.Confirm("LOADING APPLIED POST");
+      s.Confirm("MOVING MESSAGE FILE TO HISTORY FOLDER");
+      s.Confirm("AUTO-HANDLING");
+      s.Confirm("HANDLING POST FILE");
+      Receive(s);
+      s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
+    })) << B.LastBoxes();
+    EXPECT_EQ(B.Told("secret"), "0");
+  };
+  offerAgain(21, true);
+  EXPECT_NE(B.LastBoxes().find("LOADING APPLIED POST: The record of applied post " + record +
+                               " could not be read: it is damaged.\nIts previous copy " + record + ".old was loaded"),
+            std::string::npos)
+      << B.LastBoxes();
+  testsupport::Run("rm -f '" + record + "' '" + record + ".old'");
+  offerAgain(22, false);
+  EXPECT_NE(B.LastBoxes().find("before the last change of its kind applied to the discussion"), std::string::npos)
+      << B.LastBoxes();
 }
 
 }  // namespace

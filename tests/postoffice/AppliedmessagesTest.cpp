@@ -14,8 +14,8 @@ namespace {
 
 class AppliedMessages : public posttest::PostTest {};
 
-TReceivedMessage Switch(const char* command, TDateTime composed, uint8_t digest) {
-  TReceivedMessage message;
+THandledMessage Switch(const char* command, TDateTime composed, uint8_t digest) {
+  THandledMessage message;
   message.DIdent = "D-1";
   message.Sender = "L-LEAD";
   message.Kind = StateKindOfCommand(command);
@@ -26,8 +26,8 @@ TReceivedMessage Switch(const char* command, TDateTime composed, uint8_t digest)
 
 TEST_F(AppliedMessages, AppliedAndOlderSwitchesAreRefusedAcrossStartsAndDigestsForgottenWithAge) {
   const TDateTime now = EncodeDate(2026, 12, 8);
-  const TReceivedMessage madePrivate = Switch("MAKE_DISCUSSION_PRIVATE", now - 0.5, 1);
-  const TReceivedMessage madePublic = Switch("MAKE_DISCUSSION_PUBLIC", now - 0.25, 2);
+  const THandledMessage madePrivate = Switch("MAKE_DISCUSSION_PRIVATE", now - 0.5, 1);
+  const THandledMessage madePublic = Switch("MAKE_DISCUSSION_PUBLIC", now - 0.25, 2);
   TAppliedMessages& store = TAppliedMessages::Instance();
   EXPECT_EQ(store.Refusal(madePublic), "");
   ASSERT_TRUE(store.Remember(madePublic, now));
@@ -38,7 +38,7 @@ TEST_F(AppliedMessages, AppliedAndOlderSwitchesAreRefusedAcrossStartsAndDigestsF
   // The switch to private was never applied here, but is older than the one that was.
   EXPECT_EQ(again.Refusal(madePrivate), "старше применённого");
   // Another sender's, another discussion's and a new block message are not held back.
-  TReceivedMessage other = madePrivate;
+  THandledMessage other = madePrivate;
   other.Sender = "L-OTHER";
   EXPECT_EQ(again.Refusal(other), "");
   other = madePrivate;

@@ -301,7 +301,8 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   ASSERT_NE(at, std::string::npos);
   stranger.replace(at, 6, "L-evil");
   refused(seal(stranger, "REQUESTED_BLOCKS"));
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_NE(TakeReceivedMessageRefusal().find("(L-evil), who is not its leader of discussion Ecology here."),
+            std::string::npos);
 
   // The user declines.
   Answer = 1;
@@ -411,7 +412,9 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   EXPECT_TRUE(Reports.empty());
   EXPECT_EQ(Post.AdvertisingList, "old@x Old Friend\r\nnew@x\r\n");
   ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "Discussion: Ecology\nThere are 2 new / 2 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?");
+  EXPECT_EQ(Boxes[0].Text,
+            "Discussion: Ecology\nThere are 2 new / 2 in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?\n"
+            "Waiting: new@x, lead@x\n\"Drop\" forgets the waiting requests unanswered.");
   ASSERT_TRUE(mine->Loaded);
   EXPECT_EQ(mine->Info.ModelRequesters, "new@x; lead@x");
   ASSERT_EQ(mine->Info.Persons.Count(), 1u);
@@ -706,8 +709,8 @@ TEST_F(Handlers, ReadersSubscribeAndLeaveAtTheLeaders) {
   Compose(inbox + "um-evil", "L-lead", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "UNSUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
-  EXPECT_EQ(InboxNames(), std::vector<std::string>{"um-evil"});
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
+  EXPECT_TRUE(InboxNames().empty());  // set aside, not offered again
   EXPECT_EQ(mine->Authors.Author(author).Unsubscribed, 0);
   DeleteFileA((inbox + "um-evil").c_str());
   Compose(inbox + "um", "L-new", {{"FROM_USER_EMAIL", "new@x"}, {"COMMAND", "UNSUBSCRIBE_ME"}, {"DIDENT", "D-1"}});
@@ -739,7 +742,7 @@ TEST_F(Handlers, ReadersHearFromTheLeaderOnly) {
   Compose(inbox + "ys-evil", "L-evil", {{"COMMAND", "YOU_SUBSCRIBED"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   ASSERT_TRUE(mine->Loaded);
   EXPECT_EQ(mine->Info.Subscribed, 0);
   DeleteFileA((inbox + "ys-evil").c_str());
@@ -797,7 +800,7 @@ TEST_F(Handlers, AuthorsDataComeFromTheLeaderOrFromTheAuthorsThemselves) {
            {"AUTHOR_DATA_1", forged.EncodeAuthorDataStr().ToString()}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   EXPECT_EQ(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(0)).LIdent, "L-lead");
   DeleteFileA((inbox + "au-forged").c_str());
   // Its own data are taken; a count beyond the fields present ends early.
@@ -849,7 +852,7 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   Compose(inbox + "mdpr-evil", "L-evil", {{"COMMAND", "MAKE_DISCUSSION_PRIVATE"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   EXPECT_EQ(Saved()->Info.Secret, 0);
   DeleteFileA((inbox + "mdpr-evil").c_str());
 
@@ -937,8 +940,8 @@ TEST_F(Handlers, TheLeadersListOfBlocksBringsARequestForWhatIsMissingOrDifferent
   Compose(inbox + "ebl-evil", "L-evil", {{"COMMAND", "EXISTING_BLOCKS_LIST"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
-  EXPECT_EQ(InboxNames(), std::vector<std::string>{"ebl-evil"});
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
+  EXPECT_TRUE(InboxNames().empty());  // set aside, not offered again
 }
 
 TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
@@ -946,7 +949,7 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
   Compose(inbox + "ybi-evil", "L-evil", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   DeleteFileA((inbox + "ybi-evil").c_str());
   Compose(inbox + "ybi-bad", "L-lead", {{"COMMAND", "YOUR_BLOCKS_IGNORED"}, {"DIDENT", "D-1"}, {"YOUR_ADIDENT", "3a"}});
   Boxes.clear();
@@ -1016,7 +1019,7 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
   answer("mr-participant", "1", "M-1");
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   EXPECT_EQ(mine->Info.DIdent, "D-1");
   DeleteFileA((inbox + "mr-participant").c_str());
 
@@ -1176,7 +1179,7 @@ TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLi
   WriteFile(inbox + "gai-again", asked);
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "gai-again: HandleCommand_GenerateAuthorIdents - повторное сообщение"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "was applied here before: a copy of it came again."));
   EXPECT_TRUE(IsFileExists(inbox + "Set aside/gai-again"));
   EXPECT_TRUE(ListFiles(outbox).empty());
   TError::Instance().Reset();
@@ -1281,7 +1284,7 @@ TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
   answer("aig-evil", "L-evil", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8"}, {"YOUR_AGIDENT", "AG-8"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", ", who is not "));
   DeleteFileA((inbox + "aig-evil").c_str());
   answer("aig-bad", "L-lead", {{"RESULT", "1"}, {"YOUR_ADIDENT", "8x"}});
   Boxes.clear();
@@ -1469,8 +1472,8 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
 // A stranger with a key pair of its own writes first in the leader's name, about the
 // participant's secret copy but under the seal every copy can make: the screening sets it
 // aside, and nothing of it stays, not even its key for the name it claims. The leader's
-// genuine message that follows applies and pins the leader's key, which refuses the
-// stranger's next try.
+// genuine message that follows applies; unasked for, it pins no key either, and the
+// stranger's next try, without the leader's Key, is still refused.
 TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
   TLoginsStorage leaders, strangers, participants;
   leaders.Load(Root + "leaders.cbs");
@@ -1514,16 +1517,12 @@ TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
   leader.Storages.Comments.Texts(0).Str.Text = "Настоящий текст";
   EXPECT_EQ(send(leaders, true), 1);
   EXPECT_EQ(comment(), "Настоящий текст");
-  EXPECT_EQ(pins(), "1 1");
-  TPublicKey known;
-  ASSERT_TRUE(participants.KnownKeyOf(TStr("L-lead"), known));
-  EXPECT_EQ(known, lead.PublicKey);
+  EXPECT_EQ(pins(), "0 0");
 
   leader.Storages.Comments.Texts(0).Str.Text = "Подменённый текст";
   EXPECT_EQ(send(strangers, true), 0);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "is no sealed command message or was altered on its way"));
   EXPECT_EQ(comment(), "Настоящий текст");
-  EXPECT_EQ(pins(), "1 1");
+  EXPECT_EQ(pins(), "0 0");
 }
 
 // A stranger writes first in a reader's name asking to subscribe, and the leader declines:
