@@ -213,7 +213,9 @@ TEST_F(ShownChanges, UndoOfARootRenameIsDrawnInEveryWindowAtOnce) {
 TEST_F(ShownChanges, DiscussionInfoAndPostKeepTheSelectedRow) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  if (d->User.PostLists.Items.Count() == 0) ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  if (d->User.PostLists.Items.Count() == 0) {
+    ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  }
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "My note");
   TBrowse& browse = form->Browse;
   browse.CurrentBrowseItemChanged(true);

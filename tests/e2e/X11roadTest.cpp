@@ -570,7 +570,9 @@ TEST_F(X11Road, AnErrorInOneDiscussionEndsTheProgramOnlyAfterTheOthersWorkIsSave
       ASSERT_TRUE(anna.Choose({"Commands", "Create new model", "Empty"}));
       ASSERT_TRUE(anna.Window("Enter Nickname"));
       anna.Type(name);  // in place of the proposed name, which is selected
-      if (name == "Rivers") ASSERT_TRUE(anna.Enter("CREATING NEW MODEL"));  // the author taken from the first
+      if (name == "Rivers") {
+        ASSERT_TRUE(anna.Enter("CREATING NEW MODEL"));  // the author taken from the first
+      }
       ASSERT_TRUE(anna.Focused("/Created/" + name));
     }
     ASSERT_TRUE(anna.Choose({"Commands", "Add block"}));
