@@ -1,5 +1,8 @@
 #include "app/Terminaloptions.h"
 
+#include "foundation/Helpdocument.h"
+#include "platform/kernel/Fileapi.h"
+
 #include <cstring>
 
 namespace {
@@ -17,8 +20,7 @@ const char* const kUsage =
     "  --version                    print the version and end\n"
     "\n"
     "The data folder is $QUILLARAN_HOME, else $XDG_DATA_HOME/quillaran (~/.local/share/quillaran).\n"
-    "Without an X display ($DISPLAY) the login is asked on the terminal.\n"
-    "The help document Quillaran.html lies beside the program.\n";
+    "Without an X display ($DISPLAY) the login is asked on the terminal.\n";
 
 }  // namespace
 
@@ -27,6 +29,7 @@ std::optional<int> AnswerTerminalOptions(int argc, const char* const* argv, std:
     if (!argv[i]) continue;
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, out);
+      std::fprintf(out, "The help document is %s.\n", platform::SystemPath(HelpDocumentPath()).c_str());
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {

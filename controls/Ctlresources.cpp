@@ -1,7 +1,7 @@
 #include "controls/Ctlresources.h"
 
 #include "platform/kernel/Fileapi.h"
-#include "platform/kernel/Process.h"
+#include "platform/kernel/Programfiles.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ bool PlainName(const std::string& Name) {
 
 std::string ResourceFolder() {
   if (!gFolder.empty()) return gFolder;
-  return platform::ProgramFolder() + "/resources";
+  return platform::ProgramDataFolder() + "/resources";
 }
 
 void SetResourceFolder(const std::string& Folder) { gFolder = Folder; }

@@ -6,6 +6,7 @@
 #include "foundation/Tshellregistry.h"
 #include "platform/kernel/Datafolders.h"
 #include "platform/kernel/Process.h"
+#include "platform/kernel/Programfiles.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ std::string SectionLeadPage(const std::string& address) {
 }  // namespace
 
 std::string HelpDocumentPath() {
-  const std::string folder = DocumentFolder().empty() ? platform::ProgramFolder() : DocumentFolder();
+  const std::string folder = DocumentFolder().empty() ? platform::ProgramDataFolder() : DocumentFolder();
   return folder + "/" + HelpDocumentName;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The program's help: an HTML document of our own installed beside the program, one
+// The program's help: an HTML document of our own in the program's data folder, one
 // section a help context, shown in the user's Internet browser. Every window that offers
 // help opens it through OpenHelp with its help context.
 
@@ -7,9 +7,9 @@
 
 inline constexpr const char* HelpDocumentName = "Quillaran.html";
 
-// The document's path: beside the program, unless another folder was set.
+// The document's path: in the program's data folder, unless another folder was set.
 std::string HelpDocumentPath();
-// Where the document is looked for instead ("" puts it back beside the program).
+// Where the document is looked for instead ("" puts it back in the program's data folder).
 void SetHelpDocumentFolder(const std::string& folder);
 // The address handed to the browser: "file://" and the document's path, with
 // "#context-N" for a context above 0.

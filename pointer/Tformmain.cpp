@@ -13,6 +13,7 @@
 #include "platform/gui/Gui.h"
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
+#include "platform/kernel/Programfiles.h"
 #include "platform/kernel/Programparams.h"
 #include "pointer/Tcursorhider.h"
 #include "pointer/Tformstartcursorwright.h"
@@ -71,9 +72,10 @@ TCurrencyEdit* NewNumber(TFormMain* Form, int Top, long double Value) {
 
 std::string HookLibraryName(bool DebugRun) {
   if (!gHookLibraryOverride.empty()) return gHookLibraryOverride;
-  // The program's folder stands in for the current folder that the engine would set:
+  // The program's own folders stand in for the current folder that the engine would set:
   // the library is looked for there whatever folder the process was started in.
-  return platform::ProgramFolder() + (DebugRun ? "/../Leafsnare/Leafsnare.dll" : "/Leafsnare.dll");
+  if (DebugRun) return platform::ProgramFolder() + "/../Leafsnare/Leafsnare.dll";
+  return platform::ProgramLibraryFolder() + "/Leafsnare.dll";
 }
 
 void SetHookLibraryOverride(const std::string& Path) { gHookLibraryOverride = Path; }
@@ -212,7 +214,7 @@ void TFormMain::LaunchReadMe() {
   // The desktop's opener shows the read-me in the user's browser; the program and its
   // argument go to the system as they are, never through a shell.
   const std::string opener = "xdg-open";
-  if (platform::StartProgramIn(opener, {kEngineReadMeName}, platform::ProgramFolder(), true) >= 0) return;
+  if (platform::StartProgramIn(opener, {kEngineReadMeName}, platform::ProgramDataFolder(), true) >= 0) return;
   Application->MessageBox("Error executing command line:\n" + opener + " " + kEngineReadMeName, "COMMAND LINE ERROR");
 }
 

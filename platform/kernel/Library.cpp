@@ -1,7 +1,7 @@
 #include "platform/kernel/Library.h"
 
 #include "platform/kernel/Fileapi.h"
-#include "platform/kernel/Process.h"
+#include "platform/kernel/Programfiles.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -20,7 +20,7 @@ std::string LibraryFilePath(const std::string& fileName) {
     if (extension == ".dll") path.replace(dot, std::string::npos, ".so");
   }
   if (path.find('/') == std::string::npos) {
-    path = ProgramFolder() + "/" + path;
+    path = ProgramLibraryFolder() + "/" + path;
   }
   return path;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Libraries loaded at run time. A name "Name.dll" loads the shared object "Name.so" from
-// the same place; a name without a folder is looked for beside the program's executable.
+// the same place; a name without a folder is looked for in the program's library folder
+// (beside its executable, or the installed one: platform/kernel/Programfiles.h).
 
 #include <string>
 

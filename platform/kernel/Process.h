@@ -31,7 +31,8 @@ bool FoundOnPath(const std::string& name);
 
 // The path of the running program's executable file (a program path), "" when unknown.
 std::string ExecutablePath();
-// The folder of that file ("." when unknown): what the program ships lies there.
+// The folder of that file ("." when unknown); the program's own files are found from
+// there (platform/kernel/Programfiles.h).
 std::string ProgramFolder();
 
 }  // namespace platform
