@@ -329,19 +329,43 @@ class TPersonAtX {
   std::vector<TLeftWindow> fLeft;
 };
 
-class X11Road : public ::testing::Test {
+// A test's own X server, and Anna's installation. A new installation empties its mailbox
+// and the tests run side by side: each fixture's people have mailboxes no other fixture uses.
+class OnAnXServer : public ::testing::Test {
  protected:
+  explicit OnAnXServer(const std::string& mailbox) : A{Folder + "/A", "Anna", mailbox, "anna's key 7"} {}
   void SetUp() override {
     ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
     ASSERT_TRUE(server.Running());
     // The logins are made as in the headless road; everything after is done on the screen.
     ASSERT_TRUE(A.Run([](TSession&) {}));
-    ASSERT_TRUE(B.Run([](TSession&) {}));
   }
   const std::string Folder = testsupport::ScratchFolder();
-  TInstallation A{Folder + "/A", "Anna", "x11a", "anna's key 7"};
-  TInstallation B{Folder + "/B", "Boris", "x11b", "boris's key 7"};
+  TInstallation A;
   xvfbtest::XvfbServer server{"1024x768x24"};
+};
+
+// Anna and Boris, who mail each other.
+class X11Road : public OnAnXServer {
+ protected:
+  X11Road() : OnAnXServer("x11a") {}
+  void SetUp() override {
+    OnAnXServer::SetUp();
+    if (!HasFatalFailure()) ASSERT_TRUE(B.Run([](TSession&) {}));
+  }
+  TInstallation B{Folder + "/B", "Boris", "x11b", "boris's key 7"};
+};
+
+// Anna alone, typing after the window manager took a key.
+class X11Typing : public OnAnXServer {
+ protected:
+  X11Typing() : OnAnXServer("x11c") {}
+};
+
+// Anna alone, when a command fails.
+class X11Failure : public OnAnXServer {
+ protected:
+  X11Failure() : OnAnXServer("x11d") {}
 };
 
 std::string Files(const std::string& folder) { return testsupport::Run("ls '" + folder + "' 2>/dev/null"); }
@@ -519,7 +543,7 @@ TEST_F(X11Road, TheLeaderWritesAndAnnouncesADiscussionAndTheOtherSeesIt) {
 
 // Under a window manager that takes Alt+F4 itself, the Alt pressed for it is released while
 // no window of the program has the keyboard: what is typed next is typed, not Alt-typed.
-TEST_F(X11Road, TypingAfterAWindowClosedWithAltF4ReachesTheDialog) {
+TEST_F(X11Typing, TypingAfterAWindowClosedWithAltF4ReachesTheDialog) {
   xvfbtest::WindowManager manager(server.Name());
   ASSERT_TRUE(manager.Running());
   screentext::TScreenText eye(server.Name());
@@ -543,7 +567,7 @@ TEST_F(X11Road, TypingAfterAWindowClosedWithAltF4ReachesTheDialog) {
 // A command fails in one discussion while a block crossed out in another is not saved yet
 // (a cross, like a paste, waits for the next save). The error window tells what it saved
 // before offering the end; after "Terminate" and a new start the block is crossed out.
-TEST_F(X11Road, AnErrorInOneDiscussionEndsTheProgramOnlyAfterTheOthersWorkIsSaved) {
+TEST_F(X11Failure, AnErrorInOneDiscussionEndsTheProgramOnlyAfterTheOthersWorkIsSaved) {
   xvfbtest::WindowManager manager(server.Name());
   ASSERT_TRUE(manager.Running());
   screentext::TScreenText eye(server.Name());
