@@ -351,7 +351,8 @@ class X11Road : public OnAnXServer {
   X11Road() : OnAnXServer("x11a") {}
   void SetUp() override {
     OnAnXServer::SetUp();
-    if (!HasFatalFailure()) ASSERT_TRUE(B.Run([](TSession&) {}));
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(B.Run([](TSession&) {}));
   }
   TInstallation B{Folder + "/B", "Boris", "x11b", "boris's key 7"};
 };
