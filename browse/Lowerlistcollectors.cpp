@@ -2,6 +2,7 @@
 
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 
@@ -35,13 +36,6 @@ constexpr uint8_t WalkOrder[] = {StorageType_Model, StorageType_Comments, Storag
                                  StorageType_Notes};
 
 }  // namespace
-
-int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type) {
-  const TModelHooks& hooks = ModelHooks();
-  type = 0;
-  return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type)
-                                     : ModerationCall_NotDone;
-}
 
 int CompareFolderEntries(TDiscussionsManager& manager, const TMonoGroupIndex& a, const TMonoGroupIndex& b) {
   const int da = manager.FindDiscussionByFolder(a.Folder);
@@ -309,7 +303,7 @@ TModerationSources DefaultModerationSources() {
     };
   if (hooks.WaitsInInbox)
     sources.NewBlocksInInbox = [waits = hooks.WaitsInInbox](const std::string& dident) {
-      return waits(TStr(dident), "NEW_BLOCKS");
+      return waits(TStr(dident), MessageCommand::NewBlocks.Name);
     };
   return sources;
 }

@@ -56,9 +56,6 @@ struct TModerationSources {
 };
 // What the model's hooks lend: the moderation library's and the post office's answers.
 TModerationSources DefaultModerationSources();
-// ModerationCall_Done and the moderate type (ModerateType_*) when the moderation library
-// rates the author.
-int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type);
 
 // The blocks under each block of a discussion, found in one pass, for walks of whole
 // trees; it also remembers which blocks a walk has met.

@@ -59,7 +59,7 @@ void AnnotationCommand(TCommand& command) {
     if (!users.empty()) rows.AddItem(TRecipientsList{TStr(users), TStr()});
     else
       ShowMessageBox(
-          "NEW_ANNOTATION",
+          MessageCommand::NewAnnotation.Name,
           "The advertising list is empty: nobody receives this announcement by mail from it.\n"
           "The list is kept in the post office's state (PostFiles.cbs); fill it with \"Edit advertising list\" in the "
           "folder of discussions.");
@@ -79,7 +79,7 @@ void AnnotationCommand(TCommand& command) {
   TComposedMessages journal;
   for (const TRecipientsList& row : rows) {
     TCommandMessageHeader header;
-    bool ok = StartCommandHeader(header, row, "NEW_ANNOTATION") &&
+    bool ok = StartCommandHeader(header, row, MessageCommand::NewAnnotation.Name) &&
               header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) &&
               header.AddField("DIDENT", d->Info.DIdent.View()) &&
               header.AddField("MODEL_AUTHOR_LIDENT", d->Info.ModelAuthorLIdent.View()) &&
@@ -89,7 +89,7 @@ void AnnotationCommand(TCommand& command) {
               header.AddField("MODERATED", d->Info.IsModerated() ? "1" : "0");
     if (ok && d->Info.IsModerated()) ok = header.AddField("MODERATOR_EMAIL", moderatorEMail);
     ok = ok && header.AddField("AUTHOR_DATA", authorData) && header.AddField("ANNOTATION", annotation) &&
-         WriteCommandMessage(*d, header, FindPostCommand("NEW_ANNOTATION")->ShortCode, who, 1);
+         WriteCommandMessage(*d, header, MessageCommand::NewAnnotation.ShortCode, who, 1);
     if (!ok) return;
   }
   journal.Keep();

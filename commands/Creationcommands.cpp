@@ -17,6 +17,7 @@
 #include "model/Blockrecord.h"
 #include "model/Foldertree.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Tcommondialog.h"
@@ -97,7 +98,7 @@ bool ReadModelBlockFile(const std::string& path, std::vector<TDiscBlockRecord>& 
   TBufReader reader{std::string_view(data)};
   TCommandMessageHeader header;
   if (!header.Read(reader)) return false;
-  if (header.GetFieldValue("COMMAND") != "FORM_NEW_MODEL") {
+  if (header.GetFieldValue("COMMAND") != MessageCommand::FormNewModel.Name) {
     TError::Report(ImportWho + std::string("команда должна быть FORM_NEW_MODEL"));
     return false;
   }

@@ -7,6 +7,8 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Messagecomposer.h"
+#include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/gui/Gui.h"
@@ -16,7 +18,6 @@
 
 namespace {
 
-constexpr const char* DoNotBotherMore = "DO_NOT_BOTHER_MORE";
 constexpr const char* ErasingCaption = "ERASING MODERATED COMMENTS";
 
 // The loaded discussion that a folder row of a moderation listing names; null (a beep) when
@@ -36,12 +37,12 @@ void SendDoNotBotherMore(TDiscussion& discussion, const TAuthor& author) {
   TCommandMessageHeader header;
   TRecipientsList to;
   to.Users = author.AutomaticEMail;
-  if (!StartCommandHeader(header, to, DoNotBotherMore) ||
+  if (!StartCommandHeader(header, to, MessageCommand::DoNotBotherMore.Name) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !header.AddField("DIDENT", discussion.Info.DIdent.View()) ||
       !header.AddField("YOUR_ADIDENT", std::to_string(author.ADIdent)))
     return;
-  WriteCommandMessage(discussion, header, "DBM", "TBrowse::ProcessCommand", 1);
+  WriteCommandMessage(discussion, header, MessageCommand::DoNotBotherMore.ShortCode, "TBrowse::ProcessCommand", 1);
 }
 
 }  // namespace
@@ -77,8 +78,9 @@ void SetTrustCommand(TCommand& command) {
   TListeners::SendPair(Notify_AuthorChanged, reinterpret_cast<intptr_t>(discussion), author, false);
   if (command.Data1 != ModerateType_Discredited) return;
   if (ShowMessageBox("Author discreditation",
-                     std::string("Do you want to send ") + DoNotBotherMore + " command message to this author?", "",
-                     "Yes|No", 0) != 0)
+                     std::string("Do you want to send ") + MessageCommand::DoNotBotherMore.Name +
+                         " command message to this author?",
+                     "", "Yes|No", 0) != 0)
     return;
   SendDoNotBotherMore(*discussion, discussion->Authors.Author(author));
 }
@@ -86,17 +88,15 @@ void SetTrustCommand(TCommand& command) {
 void EraseDiscreditedCommentsCommand(TCommand& command) {
   int index = -1;
   TDiscussion* discussion = ListedDiscussion(command, index);
-  TModerateCaller* caller = ModerateCaller();
   if (!discussion) return;
   // Moderated comments not erased yet, by authors the library rates with the trust asked for.
   std::vector<TDiscBlockIndex> chosen;
   const TBlocksStorage* comments = discussion->Storages.GetStorage(StorageType_ModeratedComments);
-  const std::string dident = discussion->Info.DIdent.ToString();
-  for (int i = 0; caller && comments && i < comments->Count(); ++i) {
+  for (int i = 0; comments && i < comments->Count(); ++i) {
     const TDiscBlock& comment = comments->Block(i);
     if (comment.DeleteFlag == DeleteFlag_Erased) continue;
-    int32_t trust = 0;
-    if (caller->GetAuthorModerateType(dident, comment.ADIdent, trust) == ModerationCall_Done && trust == command.Data1)
+    int trust = 0;
+    if (AuthorModerateType(*discussion, comment.ADIdent, trust) == ModerationCall_Done && trust == command.Data1)
       chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
   }
   if (chosen.empty()) {

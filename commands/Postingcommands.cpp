@@ -9,6 +9,7 @@
 #include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 #include "postoffice/Tformcommandmessageheader.h"
@@ -41,12 +42,12 @@ bool WriteNewBlocksMessages(TDiscussion& discussion, const TArray<TRecipientsLis
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
     const std::string dident = discussion.Info.DIdent.ToString();
-    if (!StartCommandHeader(header, row, "NEW_BLOCKS") ||
+    if (!StartCommandHeader(header, row, MessageCommand::NewBlocks.Name) ||
         !(didentFirst ? header.AddField("DIDENT", dident) && header.AddField("PRIVATE_REQ", PrivateReq(discussion))
                       : header.AddField("PRIVATE_REQ", PrivateReq(discussion)) && header.AddField("DIDENT", dident)) ||
         !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
         !header.AddField("BLOCKSCOUNT", std::to_string(records.size())) ||
-        !WriteCommandMessage(discussion, header, ShortCode::NewBlocks, who, 1, RecordsWriter(records)))
+        !WriteCommandMessage(discussion, header, MessageCommand::NewBlocks.ShortCode, who, 1, RecordsWriter(records)))
       return false;
   }
   journal.Keep();
@@ -259,7 +260,6 @@ void SendPostCommand(TCommand& command) {
 void PublishEmbeddedCommentsCommand(TCommand& command) {
   TDiscussion* d = CommandDiscussion(command);
   if (!d) return;
-  const TModelHooks& hooks = ModelHooks();
   TBlocksStorage& moderated = d->Storages.ModeratedComments;
   std::vector<TDiscBlockIndex> chosen;
   for (int i = 0; i < moderated.Count(); ++i) {
@@ -268,9 +268,7 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
         block.UnlinkedIndex != NoUnlinkedBlockInfo)
       continue;
     int trust = 0;
-    if (!hooks.GetAuthorModerateType ||
-        hooks.GetAuthorModerateType(d->Info.DIdent, block.ADIdent, trust) != ModerationCall_Done)
-      continue;
+    if (AuthorModerateType(*d, block.ADIdent, trust) != ModerationCall_Done) continue;
     if (trust == command.Data1 || (command.Data2 != 0 && trust == command.Data2))
       chosen.push_back({StorageType_ModeratedComments, uint16_t(i)});
   }

@@ -25,26 +25,21 @@ namespace {
 
 using TFields = std::vector<std::pair<const char*, std::string>>;
 
-const char* ShortCodeOf(const char* command) {
-  const TPostCommand* row = FindPostCommand(command);
-  return row ? row->ShortCode : "";
-}
-
 const char* PrivateReq(const TDiscussion& d) { return d.Info.Secret ? "1" : "0"; }
 
 // One message of the command per receivers row: FROM_USER_EMAIL, the row's receivers,
 // COMMAND and the fields; all of them or none.
-bool WriteRequests(TDiscussion& d, const TArray<TRecipientsList>& rows, const char* command, const TFields& fields,
-                   const std::string& who, const std::string& from = "") {
+bool WriteRequests(TDiscussion& d, const TArray<TRecipientsList>& rows, const TPostCommand& command,
+                   const TFields& fields, const std::string& who, const std::string& from = "") {
   TComposedMessages journal;
   for (const TRecipientsList& row : rows) {
     TCommandMessageHeader header;
     if (!header.AddField("FROM_USER_EMAIL", from.empty() ? d.GetCurrentLoginEMail().ToString() : from) ||
-        !header.AddRecipientsFields(row) || !header.AddField("COMMAND", command))
+        !header.AddRecipientsFields(row) || !header.AddField("COMMAND", command.Name))
       return false;
     for (const auto& [name, value] : fields)
       if (!header.AddField(name, value)) return false;
-    if (!WriteCommandMessage(d, header, ShortCodeOf(command), who, 1)) return false;
+    if (!WriteCommandMessage(d, header, command.ShortCode, who, 1)) return false;
   }
   journal.Keep();
   return true;
@@ -67,11 +62,11 @@ bool HasAnyReceiver(const TArray<TRecipientsList>& rows) {
 }
 
 // True when the request went to at least one receiver.
-bool SendSubscription(TCommand& command, const char* name) {
+bool SendSubscription(TCommand& command, const TPostCommand& request) {
   TDiscussion* d = command.Discussion;
   TArray<TRecipientsList> rows;
   if (!d || !Choose(command, *d, Receivers_Moderator, rows) || !HasAnyReceiver(rows)) return false;
-  return WriteRequests(*d, rows, name,
+  return WriteRequests(*d, rows, request,
                        {{"DIDENT", d->Info.DIdent.ToString()}, {"COMPOSE_DATETIME", ComposeDateTimeText()}},
                        "Sending post");
 }
@@ -90,7 +85,7 @@ void RegistrateModelCommand(TCommand& command) {
   if (!MakeAnnotationFieldValue(*d, annotation)) return;
   TArray<TRecipientsList> rows;
   rows.AddItem(TRecipientsList{TStr(moderator), TStr()});
-  WriteRequests(*d, rows, "REGISTRATE_MODEL",
+  WriteRequests(*d, rows, MessageCommand::RegistrateModel,
                 {{"COMPOSE_DATETIME", ComposeDateTimeText()},
                  {"MODEL_NICK", d->GetModelFolderName().ToString()},
                  {"MIDENT", d->Info.MIdent.ToString()},
@@ -145,7 +140,7 @@ void GiveMyIdentifierCommand(TCommand& command) {
   if (author < 0) return;
   const TAuthor& me = d->Authors.Author(author);
   const std::string from = me.AutomaticEMail.IsEmpty() ? d->GetCurrentLoginEMail().ToString() : me.AutomaticEMail.ToString();
-  WriteRequests(*d, rows, "GENERATE_AUTHOR_IDENTS",
+  WriteRequests(*d, rows, MessageCommand::GenerateAuthorIdents,
                 {{"PRIVATE_REQ", PrivateReq(*d)},
                  {"COMPOSE_DATETIME", ComposeDateTimeText()},
                  {"DIDENT", d->Info.DIdent.ToString()},
@@ -171,13 +166,14 @@ void SetPublicityCommand(TCommand& command) {
   TDiscussion* d = CommandDiscussion(command);
   if (!d) return;
   const bool makePrivate = command.Data1 != 0;
-  const char* name = makePrivate ? "MAKE_DISCUSSION_PRIVATE" : "MAKE_DISCUSSION_PUBLIC";
+  const TPostCommand& request =
+      makePrivate ? MessageCommand::MakeDiscussionPrivate : MessageCommand::MakeDiscussionPublic;
   TArray<TRecipientsList> rows;
-  if (!Choose(command, *d, Receivers_Ordinary, rows, std::string("Check subscribers of '") + name + "' command message",
-              true))
+  if (!Choose(command, *d, Receivers_Ordinary, rows,
+              std::string("Check subscribers of '") + request.Name + "' command message", true))
     return;
   TComposedMessages journal;
-  if (!WriteRequests(*d, rows, name,
+  if (!WriteRequests(*d, rows, request,
                      {{"DIDENT", d->Info.DIdent.ToString()}, {"COMPOSE_DATETIME", ComposeDateTimeText()}},
                      "Sending post"))
     return;
@@ -207,10 +203,10 @@ void SetPublicityCommand(TCommand& command) {
 void UnsubscribeCommand(TCommand& command) {
   // Only the request is written: the copy stays subscribed until the post office has
   // mailed it, and nothing else of the discussion is saved by it.
-  SendSubscription(command, "UNSUBSCRIBE_ME");
+  SendSubscription(command, MessageCommand::UnsubscribeMe);
 }
 
-void SubscribeCommand(TCommand& command) { SendSubscription(command, "SUBSCRIBE_ME"); }
+void SubscribeCommand(TCommand& command) { SendSubscription(command, MessageCommand::SubscribeMe); }
 
 void RequestBlocksListCommand(TCommand& command) {
   if (command.Discussion) command.Discussion->SendCommand_GiveExistingBlockNames();

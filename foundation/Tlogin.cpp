@@ -63,17 +63,26 @@ auto LoginFields(Login& l) {
   return std::tie(l.Ident, l.Virtual, l.LIdent, l.Name, l.DisplayName, l.AutomaticEMail, l.Rights, l.EMail.Name,
                   l.EMail.POP3Server, l.EMail.SMTPServer, l.EMail.UserName, l.EMail.MaxReceivers, l.LastDiscussion);
 }
-template <class Position>
-auto PositionFields(Position& p) {
-  return std::tie(p.MIdent, p.StorageType, p.Number);
+constexpr auto PositionFields = [](auto& p) { return std::tie(p.MIdent, p.StorageType, p.Number); };
+constexpr auto AccessFields = [](auto& a) { return std::tie(a.PrivateIdent, a.Level); };
+constexpr auto PinFields = [](auto& pin) { return std::tie(pin.LIdent, pin.Address, pin.Key); };
+
+// A counted list of records: the count, then each record by its field list.
+template <class T, class FieldsOf>
+void WriteRecords(TBufWriter& w, const TArray<T>& records, FieldsOf fieldsOf) {
+  w.WriteDWord(records.Count());
+  for (const T& record : records) WriteFields(w, fieldsOf(record));
 }
-template <class Access>
-auto AccessFields(Access& a) {
-  return std::tie(a.PrivateIdent, a.Level);
-}
-template <class Pin>
-auto PinFields(Pin& pin) {
-  return std::tie(pin.LIdent, pin.Address, pin.Key);
+// The records of a counted list whose count the caller has read and bounded.
+template <class T, class FieldsOf>
+TArray<T> ReadRecords(TBufReader& r, uint32_t count, FieldsOf fieldsOf) {
+  TArray<T> records;
+  for (uint32_t k = 0; k < count && !r.IsFailed(); ++k) {
+    T record;
+    ReadFields(r, fieldsOf(record));
+    records.AddItem(std::move(record));
+  }
+  return records;
 }
 
 // The plain secrets portion: the key, the mail password and the signing pair.
@@ -281,18 +290,10 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
     ReadFields(r, LoginFields(login));
     const uint32_t positions = r.ReadDWord();
     if (positions > kMaxEntries) return ReportDamaged(path, "число позиций");
-    for (uint32_t k = 0; k < positions && !r.IsFailed(); ++k) {
-      TLoginPosition p;
-      ReadFields(r, PositionFields(p));
-      login.Positions.AddItem(std::move(p));
-    }
+    login.Positions = ReadRecords<TLoginPosition>(r, positions, PositionFields);
     const uint32_t accesses = r.ReadDWord();
     if (accesses > kMaxEntries) return ReportDamaged(path, "число доступов");
-    for (uint32_t k = 0; k < accesses && !r.IsFailed(); ++k) {
-      TLoginAccess a;
-      ReadFields(r, AccessFields(a));
-      login.Accesses.AddItem(std::move(a));
-    }
+    login.Accesses = ReadRecords<TLoginAccess>(r, accesses, AccessFields);
     const uint32_t secrets = r.ReadDWord();
     if (secrets > kMaxSecrets) return ReportDamaged(path, "длина секретов");
     login.fSecrets = r.ReadAnsiString(secrets);
@@ -300,22 +301,12 @@ bool TLoginsStorage::Parse(const std::string& path, std::string_view data) {
     if (IsErrorReported()) return false;
     logins.AddItem(std::move(login));
   }
-  TArray<TPinnedKey> pins;
   const uint32_t pinCount = version >= kPinsVersion ? r.ReadDWord() : 0;
   if (pinCount > kMaxEntries) return ReportDamaged(path, "число ключей");
-  for (uint32_t k = 0; k < pinCount && !r.IsFailed(); ++k) {
-    TPinnedKey pin;
-    ReadFields(r, PinFields(pin));
-    pins.AddItem(std::move(pin));
-  }
-  TArray<TPinnedKey> offered;
+  TArray<TPinnedKey> pins = ReadRecords<TPinnedKey>(r, pinCount, PinFields);
   const uint32_t offeredCount = version >= kVersion ? r.ReadDWord() : 0;
   if (offeredCount > kMaxOffered) return ReportDamaged(path, "число предложенных ключей");
-  for (uint32_t k = 0; k < offeredCount && !r.IsFailed(); ++k) {
-    TPinnedKey key;
-    ReadFields(r, PinFields(key));
-    offered.AddItem(std::move(key));
-  }
+  TArray<TPinnedKey> offered = ReadRecords<TPinnedKey>(r, offeredCount, PinFields);
   if (r.IsFailed() || IsErrorReported()) return false;
   if (!r.IsEof()) return ReportDamaged(path, "лишние данные");
   Logins = std::move(logins);
@@ -337,10 +328,8 @@ bool TLoginsStorage::Save() {
     w.WriteDWord(Logins.Count());
     for (TLogin& login : Logins) {
       WriteFields(w, LoginFields(std::as_const(login)));
-      w.WriteDWord(login.Positions.Count());
-      for (const TLoginPosition& p : login.Positions) WriteFields(w, PositionFields(p));
-      w.WriteDWord(login.Accesses.Count());
-      for (const TLoginAccess& a : login.Accesses) WriteFields(w, AccessFields(a));
+      WriteRecords(w, login.Positions, PositionFields);
+      WriteRecords(w, login.Accesses, AccessFields);
       if (login.IsUnlocked()) {
         std::string plain = ComposeSecrets(login, login.fSigning);
         login.fSecrets.assign(plain.size() + PasswordCipherOverhead, '\0');
@@ -352,10 +341,8 @@ bool TLoginsStorage::Save() {
       w.WriteAnsiString(login.fSecrets);
       w.WriteBytes(login.PublicKey.data(), login.PublicKey.size());
     }
-    w.WriteDWord(Pins.Count());
-    for (const TPinnedKey& pin : Pins) WriteFields(w, PinFields(pin));
-    w.WriteDWord(Offered.Count());
-    for (const TPinnedKey& key : Offered) WriteFields(w, PinFields(key));
+    WriteRecords(w, Pins, PinFields);
+    WriteRecords(w, Offered, PinFields);
   }
   if (IsErrorReported()) return false;
   return ReplaceKeptFile(fPath, data, true, "TLoginsStorage::Save");

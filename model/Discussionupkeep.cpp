@@ -25,9 +25,8 @@ void TDiscussion::UpdateModeratedCommentsCount() {
     const TDiscBlock& block = Storages.ModeratedComments.Block(i);
     if (!block.IsAlive()) continue;
     int type = ModerateType_Undefined;
-    if (!hooks.GetAuthorModerateType ||
-        hooks.GetAuthorModerateType(Info.DIdent, block.ADIdent, type) != ModerationCall_Done ||
-        type < ModerateType_Trustworthy || type > ModerateType_Discredited)
+    if (AuthorModerateType(*this, block.ADIdent, type) != ModerationCall_Done || type < ModerateType_Trustworthy ||
+        type > ModerateType_Discredited)
       type = ModerateType_Doubtful;  // an author the library does not know waits as doubtful
     ++counts[type];
   }

@@ -9,6 +9,7 @@
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "model/Tundo.h"
 #include "platform/kernel/Fileapi.h"
@@ -269,15 +270,16 @@ bool TDiscussion::Reply(const TArray<TRecipientsList>& receivers, int author, in
     for (size_t first = 0; first < chosen.size(); first += AuthorsPerMessage) {
       const size_t count = std::min(AuthorsPerMessage, chosen.size() - first);
       TCommandMessageHeader header;
-      if (!StartCommandHeader(header, row, "AUTHORS_UPDATE") ||
-          !AddFields(header, {{"DIDENT", Info.DIdent}, {"COMPOSE_DATETIME", ComposeDateTimeText()},
+      if (!StartCommandHeader(header, row, MessageCommand::AuthorsUpdate.Name) ||
+          !AddFields(header, {{"DIDENT", Info.DIdent},
+                              {"COMPOSE_DATETIME", ComposeDateTimeText()},
                               {"AUTHORS_COUNT", std::to_string(count)}}))
         return false;
       for (size_t i = 0; i < count; ++i)
         if (!header.AddField("AUTHOR_DATA_" + std::to_string(i + 1),
                              Authors.Author(chosen[first + i]).EncodeAuthorDataStr().View()))
           return false;
-      if (!WriteCommandMessage(*this, header, ShortCode::AuthorsUpdate, who, announce)) return false;
+      if (!WriteCommandMessage(*this, header, MessageCommand::AuthorsUpdate.ShortCode, who, announce)) return false;
     }
   }
   journal.Keep();
@@ -293,9 +295,9 @@ bool TDiscussion::SendCommand_GiveExistingBlockNames() {
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(header, row, "GIVE_EXISTING_BLOCKS_LIST") ||
+    if (!StartCommandHeader(header, row, MessageCommand::GiveExistingBlocksList.Name) ||
         !AddFields(header, {{"DIDENT", Info.DIdent}, {"COMPOSE_DATETIME", ComposeDateTimeText()}}) ||
-        !WriteCommandMessage(*this, header, ShortCode::GiveExistingBlocksList, who, 1))
+        !WriteCommandMessage(*this, header, MessageCommand::GiveExistingBlocksList.ShortCode, who, 1))
       return false;
   }
   journal.Keep();
@@ -311,7 +313,7 @@ bool TDiscussion::SendCommand_ExistingBlockNames(const TArray<TRecipientsList>& 
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(header, row, "EXISTING_BLOCKS_LIST") ||
+    if (!StartCommandHeader(header, row, MessageCommand::ExistingBlocksList.Name) ||
         !AddFields(header, {{"DIDENT", Info.DIdent},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
                             {"BLOCKSCOUNT", std::to_string(blocks.size())}}))
@@ -324,7 +326,7 @@ bool TDiscussion::SendCommand_ExistingBlockNames(const TArray<TRecipientsList>& 
       EndBlockRecords(writer);
       return true;
     };
-    if (!WriteCommandMessage(*this, header, ShortCode::ExistingBlocksList, who, 1, pairs)) return false;
+    if (!WriteCommandMessage(*this, header, MessageCommand::ExistingBlocksList.ShortCode, who, 1, pairs)) return false;
   }
   journal.Keep();
   return true;
@@ -358,7 +360,7 @@ bool TDiscussion::SendCommand_CreateModel(const TArray<TRecipientsList>& receive
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(header, row, "FORM_NEW_MODEL") ||
+    if (!StartCommandHeader(header, row, MessageCommand::FormNewModel.Name) ||
         !AddFields(header, {{"DIDENT", Info.DIdent},
                             {"PRIVATE_REQ", PrivateReq(*this)},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
@@ -375,7 +377,8 @@ bool TDiscussion::SendCommand_CreateModel(const TArray<TRecipientsList>& receive
       return false;
     if (!agident.IsEmpty() && !header.AddField("AGIDENT1", agident.View())) return false;
     if (!header.AddField("BLOCKSCOUNT", std::to_string(blocks.size())) ||
-        !WriteCommandMessage(*this, header, ShortCode::FormNewModel, who, 1, BlocksWriter(*this, blocks)))
+        !WriteCommandMessage(*this, header, MessageCommand::FormNewModel.ShortCode, who, 1,
+                             BlocksWriter(*this, blocks)))
       return false;
   }
   journal.Keep();
@@ -404,7 +407,7 @@ static bool WriteNewBlocks(TDiscussion& discussion, const TArray<TRecipientsList
 bool TDiscussion::SendCommand_NewBlocks_AllComments(const TArray<TRecipientsList>& receivers) {
   const std::vector<TDiscBlockIndex> comments = AllBlocksOf(Storages.Comments);
   if (comments.empty()) return true;  // nothing to send
-  return WriteNewBlocks(*this, receivers, "NEW_BLOCKS", ShortCode::NewBlocks, comments,
+  return WriteNewBlocks(*this, receivers, MessageCommand::NewBlocks.Name, MessageCommand::NewBlocks.ShortCode, comments,
                         "TDiscussion::SendCommand_NewBlocks_AllComments");
 }
 
@@ -428,15 +431,16 @@ bool TDiscussion::SendCommand_RequestedBlocks(const TArray<TRecipientsList>& rec
       ++missing;
   }
   if (found.empty()) {
-    ShowMessageBox("GIVE_BLOCKS", "None of " + std::to_string(missing) + " requested blocks is found.");
+    ShowMessageBox(MessageCommand::GiveBlocks.Name,
+                   "None of " + std::to_string(missing) + " requested blocks is found.");
     return true;
   }
   std::string question;
   if (missing > 0) question = std::to_string(missing) + " requested blocks are not found.\n";
   question += "Send " + std::to_string(found.size()) + " requested blocks?";
-  if (ShowMessageBox("GIVE_BLOCKS", question, "", "Yes|No", 0) != 0) return false;
-  return WriteNewBlocks(*this, receivers, "REQUESTED_BLOCKS", ShortCode::RequestedBlocks, found,
-                        "TDiscussion::SendCommand_RequestedBlocks");
+  if (ShowMessageBox(MessageCommand::GiveBlocks.Name, question, "", "Yes|No", 0) != 0) return false;
+  return WriteNewBlocks(*this, receivers, MessageCommand::RequestedBlocks.Name,
+                        MessageCommand::RequestedBlocks.ShortCode, found, "TDiscussion::SendCommand_RequestedBlocks");
 }
 
 bool TDiscussion::SendCommand_YourCommandIgnored(const TArray<TRecipientsList>& receivers,
@@ -447,14 +451,14 @@ bool TDiscussion::SendCommand_YourCommandIgnored(const TArray<TRecipientsList>& 
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
-    if (!StartCommandHeader(header, row, "YOUR_COMMAND_IGNORED") ||
+    if (!StartCommandHeader(header, row, MessageCommand::YourCommandIgnored.Name) ||
         !AddFields(header, {{"DIDENT", Info.DIdent},
                             {"COMPOSE_DATETIME", ComposeDateTimeText()},
                             {"IGNORED_COMMAND", ignoredCommand}}) ||
         (!auxInfo.IsEmpty() && !header.AddField("AUX_INFO", auxInfo.View())) ||
         (!comment.IsEmpty() && !header.AddField("RESULT_COMMENT", comment.View())) ||
         !header.AddField("MODEL_NAME", Info.Name.View()) ||
-        !WriteCommandMessage(*this, header, ShortCode::YourCommandIgnored, who, 1))
+        !WriteCommandMessage(*this, header, MessageCommand::YourCommandIgnored.ShortCode, who, 1))
       return false;
   }
   journal.Keep();

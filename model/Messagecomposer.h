@@ -12,6 +12,7 @@
 // every other message is sealed with the suite's key, so that its receivers can check it
 // without a password. Every message is then signed with the current login's key pair.
 
+#include "model/Postcommandnames.h"
 #include "model/Tcommandmessage.h"
 
 #include <functional>
@@ -21,17 +22,6 @@
 
 class TBufWriter;
 class TDiscussion;
-
-// Short codes of the commands in post-file names.
-namespace ShortCode {
-inline constexpr const char* AuthorsUpdate = "AU";
-inline constexpr const char* GiveExistingBlocksList = "GEBL";
-inline constexpr const char* ExistingBlocksList = "EBL";
-inline constexpr const char* FormNewModel = "FNM";
-inline constexpr const char* NewBlocks = "NB";
-inline constexpr const char* RequestedBlocks = "RB";
-inline constexpr const char* YourCommandIgnored = "YCI";
-}  // namespace ShortCode
 
 // The present date and time as messages carry them: "mm'/'dd'/'yyyy hh:nn:ss".
 std::string ComposeDateTimeText();

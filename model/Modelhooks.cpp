@@ -1,6 +1,7 @@
 #include "model/Modelhooks.h"
 
 #include "foundation/Tlisteners.h"
+#include "model/Tdiscussion.h"
 
 TModelHooks& ModelHooks() {
   static TModelHooks hooks;
@@ -25,6 +26,13 @@ bool EditReaderPropertyInDialog(TDiscussion& discussion, int property) {
 bool AskReaderPropertyInDialog(TReaderProperty& values, int left, int top) {
   const TModelHooks& hooks = ModelHooks();
   return hooks.AskReaderProperty && hooks.AskReaderProperty(values, left, top);
+}
+
+int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type) {
+  const TModelHooks& hooks = ModelHooks();
+  type = 0;
+  return hooks.GetAuthorModerateType ? hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type)
+                                     : ModerationCall_NotDone;
 }
 
 void ModelBeep() {

@@ -112,6 +112,10 @@ TModelLogin CurrentModelLogin();
 bool EditAuthorInDialog(TDiscussion& discussion, int author, bool editing);
 bool EditReaderPropertyInDialog(TDiscussion& discussion, int property);
 bool AskReaderPropertyInDialog(TReaderProperty& values, int left, int top);
+// The moderation library's rating of an author of the discussion, the one way every layer
+// asks it: ModerationCall_Done and the moderate type (ModerateType_*) when it answered;
+// ModerationCall_NotDone (type 0) while no library is lent.
+int AuthorModerateType(const TDiscussion& discussion, uint16_t adident, int& type);
 
 // The browse window measures the rows of a block for the row-height caches.
 class TRowMeasurer {

@@ -51,7 +51,9 @@ void TCabWriter::SetCompressionType(TCabCompressionType Value) {
     switch (FCompressionType) {
         case cctNone: FCompressionCode = tcompTYPE_NONE; break;
         case cctMsZip: FCompressionCode = tcompTYPE_MSZIP; break;
-        case cctLzx: FCompressionCode = static_cast<TCOMP>((FCompressionLzxLevel << 8) | tcompTYPE_LZX); break;
+        case cctLzx:
+            FCompressionCode = TCOMPfromLZXWindow(FCompressionLzxLevel);
+            break;
         default: FCompressionCode = tcompBAD; break;
     }
 }

@@ -9,6 +9,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tstr.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tcommandmessage.h"
 #include "postoffice/Thandlerframe.h"
 #include "platform/rtl/Strutil.h"
@@ -31,12 +32,12 @@ struct TRequestAnswer {
   bool ByMIdent;
 };
 constexpr TRequestAnswer RequestAnswers[] = {
-    {"GIVE_MODEL", "FORM_NEW_MODEL", false},
-    {"SUBSCRIBE_ME", "YOU_SUBSCRIBED", false},
-    {"GENERATE_AUTHOR_IDENTS", "AUTHOR_IDENTS_GENERATED", false},
-    {"REGISTRATE_MODEL", "MODEL_REGISTRATION", true},
-    {"GIVE_BLOCKS", "REQUESTED_BLOCKS", false},
-    {"GIVE_EXISTING_BLOCKS_LIST", "EXISTING_BLOCKS_LIST", false},
+    {MessageCommand::GiveModel.Name, MessageCommand::FormNewModel.Name, false},
+    {MessageCommand::SubscribeMe.Name, MessageCommand::YouSubscribed.Name, false},
+    {MessageCommand::GenerateAuthorIdents.Name, MessageCommand::AuthorIdentsGenerated.Name, false},
+    {MessageCommand::RegistrateModel.Name, MessageCommand::ModelRegistration.Name, true},
+    {MessageCommand::GiveBlocks.Name, MessageCommand::RequestedBlocks.Name, false},
+    {MessageCommand::GiveExistingBlocksList.Name, MessageCommand::ExistingBlocksList.Name, false},
 };
 
 std::string LowerCaseAddress(std::string_view address) { return LowerCase(Trim(address)); }
@@ -59,9 +60,11 @@ std::string StorePath() {
 }  // namespace
 
 TStateKind StateKindOfCommand(std::string_view command) {
-  if (command == "MAKE_DISCUSSION_PRIVATE" || command == "MAKE_DISCUSSION_PUBLIC") return TStateKind::Privacy;
-  if (command == "MODEL_REGISTRATION") return TStateKind::Moderation;
-  if (command == "AUTHORS_UPDATE" || command == "AUTHOR_IDENTS_GENERATED") return TStateKind::AuthorData;
+  if (command == MessageCommand::MakeDiscussionPrivate.Name || command == MessageCommand::MakeDiscussionPublic.Name)
+    return TStateKind::Privacy;
+  if (command == MessageCommand::ModelRegistration.Name) return TStateKind::Moderation;
+  if (command == MessageCommand::AuthorsUpdate.Name || command == MessageCommand::AuthorIdentsGenerated.Name)
+    return TStateKind::AuthorData;
   return TStateKind::None;
 }
 

@@ -18,28 +18,28 @@ void Register(std::string_view command, bool (*handler)(TPostFilesHandler&, cons
 }  // namespace
 
 void RegisterCommandHandlers() {
-  Register("GIVE_MODEL", HandleCommand_GiveModel);
-  Register("NEW_BLOCKS", HandleCommand_NewBlocks);
-  Register("REQUESTED_BLOCKS", HandleCommand_NewBlocks);
-  Register("FORM_NEW_MODEL", HandleCommand_CreateModel);
-  Register("SUBSCRIBE_ME", HandleCommand_SubscribeMe);
-  Register("YOU_SUBSCRIBED", HandleCommand_YouSubscribed);
-  Register("UNSUBSCRIBE_ME", HandleCommand_UnsubscribeMe);
-  Register("DO_NOT_BOTHER_MORE", HandleCommand_DontBotherMore);
-  Register("AUTHORS_UPDATE", HandleCommand_AuthorsUpdate);
-  Register("MAKE_DISCUSSION_PRIVATE", HandleCommand_MakeDiscussionPrivate);
-  Register("MAKE_DISCUSSION_PUBLIC", HandleCommand_MakeDiscussionPublic);
-  Register("YOUR_BLOCKS_IGNORED", HandleCommand_YourBlocksIgnored);
-  Register("YOUR_COMMAND_IGNORED", HandleCommand_YourCommandIgnored);
-  Register("EXISTING_BLOCKS_LIST", HandleCommand_ExistingBlockNames);
-  Register("REGISTRATE_MODEL", HandleCommand_RegistrateModel);
-  Register("MODEL_REGISTRATION", HandleCommand_ModelRegistration);
-  Register("GIVE_BLOCKS", HandleCommand_GiveBlocks);
-  Register("GIVE_EXISTING_BLOCKS_LIST", HandleCommand_GiveExistingBlockNames);
-  Register("AUTHOR_IDENTS_GENERATED", HandleCommand_AuthorIdentsGenerated);
-  Register("NEW_ANNOTATION", HandleCommand_NewAnnotation);
-  Register("GENERATE_AUTHOR_IDENTS", HandleCommand_GenerateAuthorIdents);
-  Register("MODERATE_DLL", HandleCommand_ModerateDLL);
+  Register(MessageCommand::GiveModel.Name, HandleCommand_GiveModel);
+  Register(MessageCommand::NewBlocks.Name, HandleCommand_NewBlocks);
+  Register(MessageCommand::RequestedBlocks.Name, HandleCommand_NewBlocks);
+  Register(MessageCommand::FormNewModel.Name, HandleCommand_CreateModel);
+  Register(MessageCommand::SubscribeMe.Name, HandleCommand_SubscribeMe);
+  Register(MessageCommand::YouSubscribed.Name, HandleCommand_YouSubscribed);
+  Register(MessageCommand::UnsubscribeMe.Name, HandleCommand_UnsubscribeMe);
+  Register(MessageCommand::DoNotBotherMore.Name, HandleCommand_DontBotherMore);
+  Register(MessageCommand::AuthorsUpdate.Name, HandleCommand_AuthorsUpdate);
+  Register(MessageCommand::MakeDiscussionPrivate.Name, HandleCommand_MakeDiscussionPrivate);
+  Register(MessageCommand::MakeDiscussionPublic.Name, HandleCommand_MakeDiscussionPublic);
+  Register(MessageCommand::YourBlocksIgnored.Name, HandleCommand_YourBlocksIgnored);
+  Register(MessageCommand::YourCommandIgnored.Name, HandleCommand_YourCommandIgnored);
+  Register(MessageCommand::ExistingBlocksList.Name, HandleCommand_ExistingBlockNames);
+  Register(MessageCommand::RegistrateModel.Name, HandleCommand_RegistrateModel);
+  Register(MessageCommand::ModelRegistration.Name, HandleCommand_ModelRegistration);
+  Register(MessageCommand::GiveBlocks.Name, HandleCommand_GiveBlocks);
+  Register(MessageCommand::GiveExistingBlocksList.Name, HandleCommand_GiveExistingBlockNames);
+  Register(MessageCommand::AuthorIdentsGenerated.Name, HandleCommand_AuthorIdentsGenerated);
+  Register(MessageCommand::NewAnnotation.Name, HandleCommand_NewAnnotation);
+  Register(MessageCommand::GenerateAuthorIdents.Name, HandleCommand_GenerateAuthorIdents);
+  Register(MessageCommand::ModerateDll.Name, HandleCommand_ModerateDLL);
   RegisterRefreshAuthorData(RefreshAuthorData);
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfileshandler.h"
@@ -25,7 +26,7 @@ bool StoreAuthor(TDiscussion& d, int index, const std::string& data) {
 }  // namespace
 
 bool HandleCommand_AuthorsUpdate(TPostFilesHandler& run, const std::string& path) {
-  constexpr const char* command = "AUTHORS_UPDATE";
+  constexpr const char* command = MessageCommand::AuthorsUpdate.Name;
   THandlerFrame frame("HandleCommand_AuthorsUpdate");
   if (!frame.Open(path, {command})) return false;
   const TStr sender(frame.Field("SENDER_LIDENT"));
@@ -89,8 +90,8 @@ struct TIdentsRequest {
 };
 
 bool ReadIdentsRequest(THandlerFrame& frame, const std::string& path, TIdentsRequest& request) {
-  if (!frame.Open(path, {"GENERATE_AUTHOR_IDENTS"})) return false;
-  request.Discussion = FindMessageDiscussion(frame.Field("DIDENT"), "AUTHORS_UPDATE");
+  if (!frame.Open(path, {MessageCommand::GenerateAuthorIdents.Name})) return false;
+  request.Discussion = FindMessageDiscussion(frame.Field("DIDENT"), MessageCommand::AuthorsUpdate.Name);
   if (!request.Discussion) return false;
   request.Data = frame.Field("AUTHOR_DATA");
   TAuthor scratch;

@@ -2,12 +2,13 @@
 
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfileshandler.h"
 
 bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::string& path) {
-  constexpr const char* command = "AUTHOR_IDENTS_GENERATED";
+  constexpr const char* command = MessageCommand::AuthorIdentsGenerated.Name;
   THandlerFrame frame("HandleCommand_AuthorIdentsGenerated");
   if (!frame.Open(path, {command})) return false;
   const bool given = frame.Field("RESULT") != "0";

@@ -1,6 +1,7 @@
 #include "postoffice/Commandhandlers.h"
 
 #include "foundation/Terror.h"
+#include "model/Postcommandnames.h"
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Advisedlist.h"
@@ -17,7 +18,7 @@ bool IsRefusedStranger(TDiscussion& d, const THandlerFrame& frame) {
 }  // namespace
 
 bool HandleCommand_GiveBlocks(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "GIVE_BLOCKS";
+  constexpr const char* command = MessageCommand::GiveBlocks.Name;
   THandlerFrame frame("HandleCommand_GiveBlocks");
   if (!frame.Open(path, {command})) return false;
   const std::string address = frame.Field("FROM_USER_EMAIL");
@@ -32,7 +33,7 @@ bool HandleCommand_GiveBlocks(TPostFilesHandler&, const std::string& path) {
 }
 
 bool HandleCommand_GiveExistingBlockNames(TPostFilesHandler& run, const std::string& path) {
-  constexpr const char* command = "GIVE_EXISTING_BLOCKS_LIST";
+  constexpr const char* command = MessageCommand::GiveExistingBlocksList.Name;
   THandlerFrame frame("HandleCommand_GiveExistingBlockNames");
   if (!frame.Open(path, {command})) return false;
   const std::string address = frame.Field("FROM_USER_EMAIL");

@@ -10,6 +10,7 @@
 #include "model/Blockrecord.h"
 #include "model/Foldertree.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Privateaccess.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/kernel/Fileapi.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr const char* Command = "FORM_NEW_MODEL";
+constexpr const char* Command = MessageCommand::FormNewModel.Name;
 constexpr const char* Who = "HandleCommand_CreateModel";
 // Questions and messages about missing links asked for one message; the rest are counted.
 constexpr int MaxLinkQuestions = 20;
@@ -193,9 +194,10 @@ bool HandleCommand_CreateModel(TPostFilesHandler& run, const std::string& path) 
   const std::string dident = frame.Field("DIDENT");
   if (manager->FindDiscussionByDIdent(TStr(dident), false, TStr(), TStr()) >= 0) {
     frame.Close();
-    if (ShowMessageBox(Command, std::string("The discussion with the same ident already exists.\nDo you want to handle "
-                                            "this ") +
-                                    Command + " command as " + "REQUESTED_BLOCKS" + " command?",
+    if (ShowMessageBox(Command,
+                       std::string("The discussion with the same ident already exists.\nDo you want to handle "
+                                   "this ") +
+                           Command + " command as " + MessageCommand::RequestedBlocks.Name + " command?",
                        "", "OK|Cancel", 0) != 0)
       return false;
     return HandleCommand_NewBlocks(run, path);

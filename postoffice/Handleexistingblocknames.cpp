@@ -5,6 +5,7 @@
 #include "foundation/Ttempcursor.h"
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Appliedmessages.h"
 #include "postoffice/Thandlerframe.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr const char* Command = "EXISTING_BLOCKS_LIST";
+constexpr const char* Command = MessageCommand::ExistingBlocksList.Name;
 // More pairs than two storages hold cannot be a sound list.
 constexpr size_t MaxPairs = 2 * size_t(MaxBlocksInStorage);
 
@@ -82,8 +83,9 @@ bool HandleCommand_ExistingBlockNames(TPostFilesHandler&, const std::string& pat
   TRecipientsList row;
   row.Users = from;
   TCommandMessageHeader header;
-  return StartCommandHeader(header, row, "GIVE_BLOCKS") &&
+  return StartCommandHeader(header, row, MessageCommand::GiveBlocks.Name) &&
          header.AddField("PRIVATE_REQ", d->Info.Secret ? "1" : "0") &&
          header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) && header.AddField("DIDENT", dident) &&
-         header.AddField("BLOCK_NAMES", names) && WriteCommandMessage(*d, header, "GB", frame.Who, 1);
+         header.AddField("BLOCK_NAMES", names) &&
+         WriteCommandMessage(*d, header, MessageCommand::GiveBlocks.ShortCode, frame.Who, 1);
 }

@@ -11,7 +11,7 @@
 #include "postoffice/Thandlerframe.h"
 
 bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "GENERATE_AUTHOR_IDENTS";
+  constexpr const char* command = MessageCommand::GenerateAuthorIdents.Name;
   THandlerFrame frame("TFormPost::HandleCommand_GenerateAuthorIdents");
   if (!frame.Open(path, {command})) return false;
   const std::string address = frame.Field("FROM_USER_EMAIL");
@@ -68,7 +68,7 @@ bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler&, const std::string& p
   TCommandMessageHeader header;
   bool ok = header.AddField("FROM_USER_EMAIL", d->GetCurrentLoginEMail().View()) &&
             header.AddCryptedField("TO_USERS_EMAILS_CRYPTED", address) &&
-            header.AddField("COMMAND", "AUTHOR_IDENTS_GENERATED") &&
+            header.AddField("COMMAND", MessageCommand::AuthorIdentsGenerated.Name) &&
             header.AddField("PRIVATE_REQ", d->Info.Secret ? "1" : "0") &&
             header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) && header.AddField("RESULT", give ? "1" : "0") &&
             header.AddField("AUTHOR_LIDENT", lident.View()) && header.AddField("DIDENT", d->Info.DIdent.View());
@@ -76,5 +76,5 @@ bool HandleCommand_GenerateAuthorIdents(TPostFilesHandler&, const std::string& p
     ok = header.AddField("YOUR_AGIDENT", agident.View()) && header.AddField("YOUR_ADIDENT", std::to_string(int16_t(adident)));
   if (ok && !comment.empty()) ok = header.AddField("RESULT_COMMENT", comment);
   frame.Close();
-  return ok && WriteCommandMessage(*d, header, FindPostCommand("AUTHOR_IDENTS_GENERATED")->ShortCode, "Reply", 1);
+  return ok && WriteCommandMessage(*d, header, MessageCommand::AuthorIdentsGenerated.ShortCode, "Reply", 1);
 }

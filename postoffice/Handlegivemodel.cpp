@@ -3,6 +3,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
 #include "postoffice/Advisedlist.h"
@@ -13,8 +14,7 @@
 
 namespace {
 
-constexpr const char* Command = "GIVE_MODEL";
-
+constexpr const char* Command = MessageCommand::GiveModel.Name;
 
 }  // namespace
 

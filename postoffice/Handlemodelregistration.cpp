@@ -4,6 +4,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Thandlerframe.h"
@@ -20,7 +21,7 @@ constexpr const char* Caption = "HANDLING POST FILE";
 
 bool HandleCommand_RegistrateModel(TPostFilesHandler&, const std::string& path) {
   THandlerFrame frame("HandleCommand_RegistrateModel");
-  if (!frame.Open(path, {"REGISTRATE_MODEL"})) return false;
+  if (!frame.Open(path, {MessageCommand::RegistrateModel.Name})) return false;
   frame.Close();
   TModerateCaller* caller = ModerateCaller();
   if (!TBrowseGlobal::Moderation || !caller) {
@@ -36,7 +37,7 @@ bool HandleCommand_RegistrateModel(TPostFilesHandler&, const std::string& path) 
 }
 
 bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& path) {
-  constexpr const char* command = "MODEL_REGISTRATION";
+  constexpr const char* command = MessageCommand::ModelRegistration.Name;
   THandlerFrame frame("HandleCommand_ModelRegistration");
   TDiscussionsManager* manager = DiscussionsManager();
   if (!frame.Open(path, {command}) || !manager) return false;

@@ -5,6 +5,7 @@
 // in one step, the previous one kept as ".old". The running program keeps the library it
 // loaded until its next start.
 
+#include "model/Postcommandnames.h"
 #include "postoffice/Commandhandlers.h"
 
 #include "foundation/Fileroutines.h"
@@ -28,7 +29,7 @@
 
 namespace {
 
-constexpr const char* Command = "MODERATE_DLL";
+constexpr const char* Command = MessageCommand::ModerateDll.Name;
 // A moderation library is no larger than this.
 constexpr uint64_t MaxLibrarySize = uint64_t(64) << 20;
 

@@ -4,6 +4,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
 #include "model/Messagecomposer.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussionsmanager.h"
 #include "postoffice/Advisedlist.h"
 #include "postoffice/Tformnewannotation.h"
@@ -26,7 +27,8 @@ void PackModelRequests(TPostFilesHandler& run) {
   post.Outbox.Refresh(post);
   TArray<int32_t> indices;
   for (uint32_t i = 0; i < post.Outbox.Files.Count(); ++i)
-    if (post.Outbox.Files[i].Command == "GIVE_MODEL" && !post.Outbox.Files[i].Processed) indices.AddItem(int32_t(i));
+    if (post.Outbox.Files[i].Command == MessageCommand::GiveModel.Name && !post.Outbox.Files[i].Processed)
+      indices.AddItem(int32_t(i));
   TPostFilesHandler packer(post);
   packer.PostPartSizeKB = run.PostPartSizeKB;
   packer.HandlePostFiles(post.Outbox, indices, true, nullptr,
@@ -36,7 +38,7 @@ void PackModelRequests(TPostFilesHandler& run) {
 }  // namespace
 
 bool HandleCommand_NewAnnotation(TPostFilesHandler& run, const std::string& path) {
-  constexpr const char* command = "NEW_ANNOTATION";
+  constexpr const char* command = MessageCommand::NewAnnotation.Name;
   THandlerFrame frame("HandleCommand_NewAnnotation");
   if (!frame.Open(path, {command})) return false;
   const std::string dident = frame.Field("DIDENT");
@@ -63,13 +65,15 @@ bool HandleCommand_NewAnnotation(TPostFilesHandler& run, const std::string& path
     return false;
   }
   TCommandMessageHeader header;
-  if (!header.AddField("FROM_USER_EMAIL", ManagerEMail()) || !header.AddCryptedField("TO_USERS_EMAILS_CRYPTED", receiver) ||
-      !header.AddField("COMMAND", "GIVE_MODEL") || !header.AddField("PRIVATE_REQ", privateReq) ||
+  if (!header.AddField("FROM_USER_EMAIL", ManagerEMail()) ||
+      !header.AddCryptedField("TO_USERS_EMAILS_CRYPTED", receiver) ||
+      !header.AddField("COMMAND", MessageCommand::GiveModel.Name) || !header.AddField("PRIVATE_REQ", privateReq) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) || !header.AddField("DIDENT", dident))
     return false;
   TPost& post = run.Post;
   const std::string name = post.Adaptor ? post.Adaptor->MakePostFileName(post, post.Outbox.FolderPath.ToString(),
-                                                                        SafePostNamePart(frame.Field("MODEL_NICK")), "GM")
+                                                                         SafePostNamePart(frame.Field("MODEL_NICK")),
+                                                                         MessageCommand::GiveModel.ShortCode)
                                         : std::string();
   frame.Close();
   if (name.empty() || !WriteCommandMessageTo(name, header, "Reply", 1)) return false;

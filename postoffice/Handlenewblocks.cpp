@@ -7,6 +7,7 @@
 #include "model/Blockrecord.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Appliedmessages.h"
@@ -56,11 +57,8 @@ bool NamesConclusion(const TDiscBlockRecord& record) {
 }
 
 bool IsDiscredited(const TDiscussion& discussion, uint16_t adident) {
-  const TModelHooks& hooks = ModelHooks();
   int type = 0;
-  return hooks.GetAuthorModerateType &&
-         hooks.GetAuthorModerateType(discussion.Info.DIdent, adident, type) == ModerationCall_Done &&
-         type == ModerateType_Discredited;
+  return AuthorModerateType(discussion, adident, type) == ModerationCall_Done && type == ModerateType_Discredited;
 }
 
 // The upper block of a received block: a model block for a model block, a model block or a
@@ -270,7 +268,7 @@ bool TNewBlocksHandler::Finish() {
   // message applied once.
   if (!TApplyingScope::EffectSaved() || !replies.Release()) return false;
   const std::string& command = fFrame.Command;
-  if (command != "NEW_BLOCKS" || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
+  if (command != MessageCommand::NewBlocks.Name || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
     std::string summary;
     if (fAdded) summary += std::to_string(fAdded) + " blocks added\n";
     if (fUpdated) summary += std::to_string(fUpdated) + " blocks updated\n";
@@ -290,7 +288,9 @@ bool TNewBlocksHandler::Finish() {
 
 bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
   THandlerFrame frame("HandleCommand_NewBlocks");
-  if (!frame.Open(path, {"NEW_BLOCKS", "REQUESTED_BLOCKS", "FORM_NEW_MODEL"})) return false;
+  if (!frame.Open(path, {MessageCommand::NewBlocks.Name, MessageCommand::RequestedBlocks.Name,
+                         MessageCommand::FormNewModel.Name}))
+    return false;
   const std::string& command = frame.Command;
   const std::string dident = frame.Field("DIDENT");
   const std::string count = frame.Field("BLOCKSCOUNT");

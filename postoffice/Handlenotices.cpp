@@ -1,11 +1,12 @@
 #include "postoffice/Commandhandlers.h"
 
 #include "foundation/Guihooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
 
 bool HandleCommand_YourBlocksIgnored(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "YOUR_BLOCKS_IGNORED";
+  constexpr const char* command = MessageCommand::YourBlocksIgnored.Name;
   THandlerFrame frame("HandleCommand_YourBlocksIgnored");
   TDiscussion* d = nullptr;
   int author = -1;
@@ -16,7 +17,7 @@ bool HandleCommand_YourBlocksIgnored(TPostFilesHandler&, const std::string& path
 }
 
 bool HandleCommand_YourCommandIgnored(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "YOUR_COMMAND_IGNORED";
+  constexpr const char* command = MessageCommand::YourCommandIgnored.Name;
   THandlerFrame frame("HandleCommand_YourCommandIgnored");
   if (!frame.Open(path, {command})) return false;
   std::string text = ShownText(frame.Field("FROM_USER_EMAIL")) + ": Your command " +

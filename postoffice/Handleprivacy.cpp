@@ -1,6 +1,7 @@
 #include "postoffice/Commandhandlers.h"
 
 #include "foundation/Guihooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Privateaccess.h"
 #include "model/Tdiscussion.h"
 #include "postoffice/Thandlerframe.h"
@@ -9,7 +10,7 @@
 namespace {
 
 bool SwitchPrivacy(TPostFilesHandler& run, const std::string& path, bool secret) {
-  const char* command = secret ? "MAKE_DISCUSSION_PRIVATE" : "MAKE_DISCUSSION_PUBLIC";
+  const char* command = secret ? MessageCommand::MakeDiscussionPrivate.Name : MessageCommand::MakeDiscussionPublic.Name;
   THandlerFrame frame(secret ? "HandleCommand_MakeDiscussionPrivate" : "HandleCommand_MakeDiscussionPublic");
   if (!frame.Open(path, {command})) return false;
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);

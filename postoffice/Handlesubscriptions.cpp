@@ -3,6 +3,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "model/Messagecomposer.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 #include "platform/rtl/Strutil.h"
 #include "postoffice/Advisedlist.h"
@@ -33,7 +34,7 @@ void Resubscribe(TDiscussion& d, int sender, const std::string& address) {
 }  // namespace
 
 bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) {
-  constexpr const char* command = "SUBSCRIBE_ME";
+  constexpr const char* command = MessageCommand::SubscribeMe.Name;
   THandlerFrame frame("HandleCommand_SubscribeMe");
   if (!frame.Open(path, {command})) return false;
   const std::string address = frame.Field("FROM_USER_EMAIL");
@@ -62,9 +63,10 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
   TRecipientsList row;
   row.Users = address;
   TCommandMessageHeader header;
-  if (!StartCommandHeader(header, row, "YOU_SUBSCRIBED") || !header.AddField("DIDENT", d->Info.DIdent.View()) ||
+  if (!StartCommandHeader(header, row, MessageCommand::YouSubscribed.Name) ||
+      !header.AddField("DIDENT", d->Info.DIdent.View()) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
-      !WriteCommandMessage(*d, header, "YS", frame.Who, 1))
+      !WriteCommandMessage(*d, header, MessageCommand::YouSubscribed.ShortCode, frame.Who, 1))
     return false;
   if (known >= 0 && !d->Authors.Author(known).Unsubscribed) {
     // A run that subscribed the sender may have stopped before it kept the post state:
@@ -86,7 +88,7 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
 }
 
 bool HandleCommand_YouSubscribed(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "YOU_SUBSCRIBED";
+  constexpr const char* command = MessageCommand::YouSubscribed.Name;
   THandlerFrame frame("HandleCommand_YouSubscribed");
   if (!frame.Open(path, {command})) return false;
   TDiscussion* d = FindMessageDiscussion(frame.Field("DIDENT"), command);
@@ -100,7 +102,7 @@ bool HandleCommand_YouSubscribed(TPostFilesHandler&, const std::string& path) {
 }
 
 bool HandleCommand_UnsubscribeMe(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "UNSUBSCRIBE_ME";
+  constexpr const char* command = MessageCommand::UnsubscribeMe.Name;
   THandlerFrame frame("HandleCommand_UnsubscribeMe");
   if (!frame.Open(path, {command})) return false;
   const TStr address(frame.Field("FROM_USER_EMAIL"));
@@ -121,7 +123,7 @@ bool HandleCommand_UnsubscribeMe(TPostFilesHandler&, const std::string& path) {
 }
 
 bool HandleCommand_DontBotherMore(TPostFilesHandler&, const std::string& path) {
-  constexpr const char* command = "DO_NOT_BOTHER_MORE";
+  constexpr const char* command = MessageCommand::DoNotBotherMore.Name;
   THandlerFrame frame("HandleCommand_DontBotherMore");
   TDiscussion* d = nullptr;
   int author = -1;

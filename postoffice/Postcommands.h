@@ -1,8 +1,9 @@
 #pragma once
-// The commands of received command messages, in the order the post office compares them,
-// with the short codes that stand for them in post-file names, and the handlers that apply
-// them. A handler returns whether its message counts as handled; a message it leaves
-// stays in the Inbox for a later run.
+// The commands of received command messages (`model/Postcommandnames.h`), in the order the
+// post office compares them, and the handlers that apply them. A handler returns whether its
+// message counts as handled; a message it leaves stays in the Inbox for a later run.
+
+#include "model/Postcommandnames.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,11 +12,6 @@
 #include <string_view>
 
 class TPostFilesHandler;
-
-struct TPostCommand {
-  const char* Name;
-  const char* ShortCode;
-};
 
 // The command table.
 std::span<const TPostCommand> PostCommands();

@@ -2,6 +2,7 @@
 
 #include "foundation/Terror.h"
 #include "model/Messagecomposer.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
 
 bool ReplyBlocksIgnored(const TYourBlocksIgnoredInfo& info, TDiscussion& discussion) {
@@ -15,11 +16,11 @@ bool ReplyBlocksIgnored(const TYourBlocksIgnoredInfo& info, TDiscussion& discuss
   TRecipientsList row;
   row.Users = discussion.Authors.Author(author).AutomaticEMail;
   TCommandMessageHeader header;
-  if (!StartCommandHeader(header, row, "YOUR_BLOCKS_IGNORED") ||
+  if (!StartCommandHeader(header, row, MessageCommand::YourBlocksIgnored.Name) ||
       !header.AddField("COMPOSE_DATETIME", ComposeDateTimeText()) ||
       !header.AddField("DIDENT", discussion.Info.DIdent.View()) ||
       !header.AddField("YOUR_ADIDENT", std::to_string(info.ADIdent)) ||
       !header.AddField("BLOCK_NAMES", info.BlockNames.View()))
     return false;
-  return WriteCommandMessage(discussion, header, "YBI", "Reply", 0);
+  return WriteCommandMessage(discussion, header, MessageCommand::YourBlocksIgnored.ShortCode, "Reply", 0);
 }

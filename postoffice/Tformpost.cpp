@@ -10,6 +10,7 @@
 #include "foundation/Tlisteners.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussionsmanager.h"
 #include "model/Unsavedchanges.h"
 #include "platform/forms/Tapplication.h"
@@ -450,7 +451,7 @@ void TFormPost::LeaveMailedSubscriptions() {
   TDiscussionsManager* manager = DiscussionsManager();
   if (!manager) return;
   for (const TPostFile& file : fPost.OutboxPost.Files) {
-    if (!file.Processed || file.Command.View() != "UNSUBSCRIBE_ME") continue;
+    if (!file.Processed || file.Command.View() != MessageCommand::UnsubscribeMe.Name) continue;
     const int index = manager->FindDiscussionByDIdent(file.DIdent, false, TStr(), TStr());
     if (index < 0) continue;
     TDiscussion& d = manager->GetDiscussion(index);

@@ -35,7 +35,8 @@ int CompareByDates(const TPostFile& a, const TPostFile& b) {
   if (a.ComposeTime != b.ComposeTime) return a.ComposeTime < b.ComposeTime ? -1 : 1;
   // Within one second a message that forms a discussion comes first: its sender's other
   // messages of that moment (the authors' data that follows a model) need the discussion.
-  const bool aForms = a.Command.View() == "FORM_NEW_MODEL", bForms = b.Command.View() == "FORM_NEW_MODEL";
+  const bool aForms = a.Command.View() == MessageCommand::FormNewModel.Name,
+             bForms = b.Command.View() == MessageCommand::FormNewModel.Name;
   if (aForms != bForms) return aForms ? -1 : 1;
   if (a.FileTime != b.FileTime) return a.FileTime < b.FileTime ? -1 : 1;
   return 0;
@@ -213,7 +214,7 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     } else if (!FindPostCommand(command)) {
       SetAside(storage, name, "Unknown command (" + ShownText(command) + ") - can't handle " + folder + " file " +
                                   ShownText(name) + "; the file is set aside.");
-    } else if (command == "GENERATE_AUTHOR_IDENTS") {
+    } else if (command == MessageCommand::GenerateAuthorIdents.Name) {
       HandleGenerateAuthorIdents(storage, index, handled);
     } else if (const TPostCommandHandler* handler = FindPostCommandHandler(command)) {
       fRefusal.clear();
@@ -344,7 +345,7 @@ void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
 
 void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled) {
   const std::string path = storage.FilePath(index);
-  const int discussion = FindDiscussion(storage.Files[index].DIdent, "GENERATE_AUTHOR_IDENTS");
+  const int discussion = FindDiscussion(storage.Files[index].DIdent, MessageCommand::GenerateAuthorIdents.Name);
   if (discussion < 0) {
     // The user was told; the request waits unmarked and the run goes on.
     fSetAside = true;
@@ -352,7 +353,7 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     return;
   }
   if (!DiscussionsManager()->GetDiscussion(discussion).Info.IsModerated()) {
-    if (const TPostCommandHandler* handler = FindPostCommandHandler("GENERATE_AUTHOR_IDENTS")) {
+    if (const TPostCommandHandler* handler = FindPostCommandHandler(MessageCommand::GenerateAuthorIdents.Name)) {
       handled = (*handler)(*this, path);
     } else {
       SetAside(storage, storage.Files[index].Name.ToString(),
@@ -390,7 +391,7 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
   {
     // The moderation library takes only what was checked as every other message is.
     THandlerFrame frame("HandleCommand_GenerateAuthorIdents");
-    if (!frame.Open(path, {"GENERATE_AUTHOR_IDENTS"})) return;
+    if (!frame.Open(path, {MessageCommand::GenerateAuthorIdents.Name})) return;
   }
   uint16_t adident = 0xFFFF;
   std::string agident;
@@ -550,7 +551,7 @@ void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t
 }
 
 void TPostFilesHandler::AnswerRequests(TArray<TStr>& requests, bool models) {
-  const char* command = models ? "GIVE_MODEL" : "GIVE_EXISTING_BLOCKS_LIST";
+  const char* command = models ? MessageCommand::GiveModel.Name : MessageCommand::GiveExistingBlocksList.Name;
   while (!requests.IsEmpty()) {
     const TStr dident = requests[0];
     int fresh = 0;
@@ -575,7 +576,7 @@ void TPostFilesHandler::AnswerRequests(TArray<TStr>& requests, bool models) {
         waiting += (i ? ", " : "") + ShownText(pending[i].View());
       if (pending.Count() > MaxShownSetAside) waiting += ", ...";
       const int choice =
-          ShowMessageBox("GIVE_MODEL",
+          ShowMessageBox(MessageCommand::GiveModel.Name,
                          head + " new / " + all + " in all GIVE_MODEL requests.\nPost FORM_NEW_MODEL message?" +
                              "\nWaiting: " + waiting + "\n\"Drop\" forgets the waiting requests unanswered.",
                          "", "Yes|No|Drop", 0);

@@ -1,5 +1,7 @@
 #include "platform/cab/Cabformat.h"
 
+#include "platform/cab/Lzxformat.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -228,6 +230,16 @@ CabParse CabReadDirectory(const CabReadAt& readAt, std::uint64_t fileSize, CabDi
       return CabParse::Corrupt;
   }
   return CabParse::Ok;
+}
+
+bool CabCompressionSupported(std::uint16_t compression) {
+  const int window = CabLzxWindowBits(compression);
+  switch (CabCompKind(compression)) {
+    case kCabCompNone:
+    case kCabCompMszip: return true;
+    case kCabCompLzx: return window >= kLzxMinWindowBits && window <= kLzxMaxWindowBits;
+    default: return false;
+  }
 }
 
 }  // namespace platform

@@ -24,12 +24,27 @@ inline constexpr std::uint16_t kCabFolderContinuedFromPrev = 0xFFFD;
 inline constexpr std::uint16_t kCabFolderContinuedToNext = 0xFFFE;
 inline constexpr std::uint16_t kCabFolderPrevAndNext = 0xFFFF;
 
+// A folder's compression word: the kind in its low bits; LZX keeps the exponent of its
+// window in bits 8..12. The writer's interface names the same words (Fci.h).
 inline constexpr std::uint16_t kCabCompNone = 0;
 inline constexpr std::uint16_t kCabCompMszip = 1;
-inline constexpr std::uint16_t kCabCompLzx = 3;  // its window exponent in bits 8..12
+inline constexpr std::uint16_t kCabCompQuantum = 2;  // known to the format, never read or written here
+inline constexpr std::uint16_t kCabCompLzx = 3;
 inline constexpr std::uint16_t kCabCompMask = 0x000F;
 inline constexpr std::uint16_t kCabLzxWindowMask = 0x1F00;
 inline constexpr int kCabLzxWindowShift = 8;
+
+constexpr std::uint16_t CabCompKind(std::uint16_t compression) { return compression & kCabCompMask; }
+constexpr int CabLzxWindowBits(std::uint16_t compression) {
+  return (compression & kCabLzxWindowMask) >> kCabLzxWindowShift;
+}
+// The compression word of LZX with a window of 2^windowBits bytes.
+constexpr std::uint16_t CabCompLzxWindow(int windowBits) {
+  return static_cast<std::uint16_t>(kCabCompLzx | (windowBits << kCabLzxWindowShift));
+}
+// Whether the cabinets here are written and read with that compression: none, MSZIP, or
+// LZX with a window of 2^15 to 2^21 bytes.
+bool CabCompressionSupported(std::uint16_t compression);
 
 inline constexpr std::size_t kCabHeaderSize = 36;
 inline constexpr std::size_t kCabFolderSize = 8;

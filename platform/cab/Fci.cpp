@@ -130,8 +130,8 @@ class CabCompressor {
   LzxEncoder lzx_;
   // The folder entry's compression: the type, and for LZX its window.
   std::uint16_t FolderCompression() const {
-    const TCOMP type = folderComp_ & tcompMASK_TYPE;
-    return static_cast<std::uint16_t>(type == tcompTYPE_LZX ? folderComp_ & (tcompMASK_TYPE | tcompMASK_LZX_WINDOW) : type);
+    const std::uint16_t kind = CabCompKind(folderComp_);
+    return kind == kCabCompLzx ? CabCompLzxWindow(CabLzxWindowBits(folderComp_)) : kind;
   }
   std::vector<std::uint8_t> encoded_;
   std::vector<LzxEncoder::Frame> lzxFrames_;
@@ -203,10 +203,7 @@ void CabCompressor::StartCabinet(const CCAB* previous) {
 
 bool CabCompressor::AddFile(const char* source, const char* name, bool execute, PFNFCIGETOPENINFO openInfo,
                             TCOMP comp) {
-  TCOMP type = comp & tcompMASK_TYPE;
-  const int window = (comp & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW;
-  const bool lzx = type == tcompTYPE_LZX && window >= kLzxMinWindowBits && window <= kLzxMaxWindowBits;
-  if (type != tcompTYPE_NONE && type != tcompTYPE_MSZIP && !lzx) return Fail(FCIERR_BAD_COMPR_TYPE);
+  if (!CabCompressionSupported(comp)) return Fail(FCIERR_BAD_COMPR_TYPE);
   std::size_t nameLength = std::strlen(name);
   if (nameLength == 0 || nameLength > kCabMaxName) return Fail(FCIERR_OPEN_SRC, SystemCode(ENAMETOOLONG));
 
@@ -265,7 +262,7 @@ void CabCompressor::OpenFolder(TCOMP comp) {
   streamPos_ = folderCompressed_ = 0;
   blockFill_ = 0;
   mszip_.Reset();
-  if ((comp & tcompMASK_TYPE) == tcompTYPE_LZX) lzx_.Reset((comp & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW);
+  if (CabCompKind(comp) == kCabCompLzx) lzx_.Reset(CabLzxWindowBits(comp));
 }
 
 // Compresses the block being filled into the folder's temporary file. LZX
@@ -273,9 +270,9 @@ void CabCompressor::OpenFolder(TCOMP comp) {
 bool CabCompressor::StoreBlock() {
   const std::size_t size = blockFill_;
   blockFill_ = 0;
-  if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_MSZIP) {
+  if (CabCompKind(folderComp_) == kCabCompMszip) {
     if (!mszip_.Encode(block_.data(), size, encoded_)) return Fail(FCIERR_MCI_FAIL);
-  } else if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_LZX) {
+  } else if (CabCompKind(folderComp_) == kCabCompLzx) {
     lzxFrames_.clear();
     if (!lzx_.Encode(block_.data(), size, lzxFrames_)) return Fail(FCIERR_MCI_FAIL);
     return KeepLzxFrames();
@@ -337,7 +334,7 @@ bool CabCompressor::NextCabinet(CCAB& next) {
 bool CabCompressor::CloseFolder() {
   if (!folderOpen_) return true;
   if (blockFill_ > 0 && !StoreBlock()) return false;
-  if ((folderComp_ & tcompMASK_TYPE) == tcompTYPE_LZX) {
+  if (CabCompKind(folderComp_) == kCabCompLzx) {
     lzxFrames_.clear();
     lzx_.Finish(lzxFrames_);
     if (!KeepLzxFrames()) return false;

@@ -5,6 +5,7 @@
 // MSZIP, and a new cabinet of the set whenever the size limit is reached.
 
 #include "platform/cab/Cabapi.h"
+#include "platform/cab/Cabformat.h"
 
 // Error codes of the compression interface.
 enum FCIERROR : int {
@@ -19,17 +20,20 @@ enum FCIERROR : int {
   FCIERR_MCI_FAIL = 8,
 };
 
+// A folder's compression as the interface names it: the words of the format.
 using TCOMP = USHORT;
 enum : TCOMP {
-  tcompMASK_TYPE = 0x000F,
-  tcompTYPE_NONE = 0x0000,
-  tcompTYPE_MSZIP = 0x0001,
-  tcompTYPE_QUANTUM = 0x0002,
-  tcompTYPE_LZX = 0x0003,
-  tcompMASK_LZX_WINDOW = 0x1F00,  // LZX: the window's exponent, 15 to 21
-  tcompSHIFT_LZX_WINDOW = 8,
-  tcompBAD = 0x000F,
+  tcompMASK_TYPE = platform::kCabCompMask,
+  tcompTYPE_NONE = platform::kCabCompNone,
+  tcompTYPE_MSZIP = platform::kCabCompMszip,
+  tcompTYPE_QUANTUM = platform::kCabCompQuantum,
+  tcompTYPE_LZX = platform::kCabCompLzx,
+  tcompMASK_LZX_WINDOW = platform::kCabLzxWindowMask,  // LZX: the window's exponent, 15 to 21
+  tcompSHIFT_LZX_WINDOW = platform::kCabLzxWindowShift,
+  tcompBAD = platform::kCabCompMask,
 };
+// LZX with a window of 2^windowBits bytes.
+constexpr TCOMP TCOMPfromLZXWindow(int windowBits) { return platform::CabCompLzxWindow(windowBits); }
 
 // Kinds of the status callback.
 enum : UINT { statusFile = 0, statusFolder = 1, statusCabinet = 2 };

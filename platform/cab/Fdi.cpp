@@ -121,12 +121,8 @@ int CabDecompressor::Load(OpenCabinet& cab) {
   if (cab.hf == -1) return FDIERROR_CABINET_NOT_FOUND;
   int rc = Inspect(cab.hf, cab.dir, cab.size);
   if (rc != FDIERROR_NONE) return rc;
-  for (const CabFolderEntry& f : cab.dir.folders) {
-    std::uint16_t type = f.compression & kCabCompMask;
-    const int window = (f.compression & kCabLzxWindowMask) >> kCabLzxWindowShift;
-    const bool lzx = type == kCabCompLzx && window >= kLzxMinWindowBits && window <= kLzxMaxWindowBits;
-    if (type != kCabCompNone && type != kCabCompMszip && !lzx) return FDIERROR_BAD_COMPR_TYPE;
-  }
+  for (const CabFolderEntry& f : cab.dir.folders)
+    if (!CabCompressionSupported(f.compression)) return FDIERROR_BAD_COMPR_TYPE;
   return CheckNames(cab.dir) ? FDIERROR_NONE : FDIERROR_CORRUPT_CABINET;
 }
 
@@ -223,11 +219,11 @@ void CabDecompressor::Begin(OpenCabinet* origin, std::size_t folder) {
   const CabFolderEntry& f = origin->dir.folders[folder];
   blockPos_ = f.dataOffset;
   blocksLeft_ = f.blockCount;
-  comp_ = f.compression & kCabCompMask;
+  comp_ = CabCompKind(f.compression);
   pos_ = 0;
   outPos_ = outLen_ = 0;
   mszip_.Reset();
-  if (comp_ == kCabCompLzx) lzx_.Reset((f.compression & kCabLzxWindowMask) >> kCabLzxWindowShift);
+  if (comp_ == kCabCompLzx) lzx_.Reset(CabLzxWindowBits(f.compression));
 }
 
 bool CabDecompressor::Extract(OpenCabinet* origin, std::size_t folder, const CabFileEntry& f) {
@@ -378,7 +374,7 @@ bool CabDecompressor::Cross() {
           error = FDIERROR_RESERVE_MISMATCH;
         else if (h.setId != prev.setId || h.cabinetIndex != prev.cabinetIndex + 1 || !h.HasPrev() ||
                  next->dir.folders.empty() || !next->dir.firstFolderContinued ||
-                 (next->dir.folders[0].compression & kCabCompMask) != comp_)
+                 CabCompKind(next->dir.folders[0].compression) != comp_)
           error = FDIERROR_WRONG_CABINET;
       }
       if (error == FDIERROR_NONE) break;

@@ -10,6 +10,7 @@
 #include "model/Themeoperations.h"
 #include "model/Tunlinkedblockinfo.h"
 #include "platform/rtl/Tdatetime.h"
+#include "tests/support/Testsupport.h"
 
 namespace browsetest {
 namespace {
@@ -231,7 +232,7 @@ TEST_F(MenuContents, TheModeratorOfADiscussionListedInModerationRatesItsExperts)
   browse.CurrentBrowseState.CurrentItem.Children.push_back(row);
   const TBrowseItemIndex path = Path({0});
   EXPECT_EQ(Popup(path), "Open in new window") << "not for other logins";
-  TBrowseGlobal::Moderation = 1;
+  testsupport::TScopedGlobal moderate(TBrowseGlobal::Moderation, uint8_t{1});
   EXPECT_EQ(Popup(path),
             "Open in new window Trustworthy experts Doubtful experts "
             "Discredited experts Experts of moderated comments All experts "
@@ -239,7 +240,6 @@ TEST_F(MenuContents, TheModeratorOfADiscussionListedInModerationRatesItsExperts)
   EXPECT_TRUE(Discussion(economy).Loaded) << "the listed discussion is loaded for its entries";
   Discussion(economy).Info.Secret = 1;
   EXPECT_NE(Popup(path).find("Set publicity"), std::string::npos);
-  TBrowseGlobal::Moderation = 0;
 }
 
 TEST_F(MenuContents, NotesArePostedInTheLastPostList) {

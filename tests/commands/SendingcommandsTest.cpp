@@ -10,6 +10,7 @@
 #include "postoffice/Tpost.h"
 #include "foundation/Tbrowseglobal.h"
 #include "tests/model/Modeltesthelpers.h"
+#include "tests/support/Testsupport.h"
 
 #include <algorithm>
 
@@ -223,6 +224,7 @@ TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "a note");
   lists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(note)->GetDiscBlockCode());
   const int comments = d->Storages.Comments.Count();
+  testsupport::TScopedGlobal moderate(TBrowseGlobal::Moderation, uint8_t{0});
   for (const uint8_t moderator : {0, 1}) {
     TBrowseGlobal::Moderation = moderator;
     form->Browse.CurrentBrowseItemChanged();

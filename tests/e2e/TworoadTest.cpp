@@ -24,8 +24,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <functional>
 #include <sstream>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -454,6 +457,9 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   for (const std::string& file : Waiting("e2ee"))
     if (testsupport::ReadFile(file).find("-MDPR-") != std::string::npos) privacySwitch = testsupport::ReadFile(file);
   ASSERT_NE(privacySwitch, "");
+  // Compose times are whole seconds, and a switch composed in the same second as the last one
+  // applied is not ordered before it; the test's later switch must fall in a later second.
+  const std::time_t privateComposedBy = std::time(nullptr);
   const std::string comment = "2|0-1|1|Озеро 1 глубокое\n";
   EXPECT_NE(A.Told("sent").find(comment), std::string::npos) << A.Told("sent");
 
@@ -552,6 +558,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
       << C.LastBoxes();
 
   // A makes the discussion public again; B, who keeps A's Key, takes the change.
+  while (std::time(nullptr) <= privateComposedBy) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(A.Run([&](TSession& s) {
     TFormBrowse& window = DiscussedFolder(s);
     ASSERT_TRUE(s.Choose(window, {"Moderating"}));

@@ -985,7 +985,7 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
 
 TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModerator) {
   TLoginsStorage logins;
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   AsLeader();
   mine->Load();
   mine->Info.MIdent = "M-1";
@@ -1047,7 +1047,7 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
   EXPECT_NE(model.find("\r\nDIDENT=D-100\r\n"), std::string::npos);
   EXPECT_NE(model.find("\r\nMODERATED=1\r\n"), std::string::npos);
   EXPECT_NE(model.find("\r\nAGIDENT1=AG-1\r\n"), std::string::npos);
-  LoginsStorage() = nullptr;
+  testsupport::TScopedGlobal noLogins(LoginsStorage(), static_cast<TLoginsStorage*>(nullptr));
 
   // Registration requests are the moderation library's, for a moderator only.
   Compose(inbox + "rm", "L-x", {{"COMMAND", "REGISTRATE_MODEL"}, {"DIDENT", "D-1"}});
@@ -1061,21 +1061,14 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
 TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLibrary) {
   // The leader is the manager login of this installation, so it holds the moderate right.
   TLoginsStorage logins;
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   logins.Current = logins.AddLogin(TStr("Lead"), TStr("lead@x"));
   logins.GetLogin(logins.Current).LIdent = "L-lead";
   Login() = {0, TStr("L-lead"), TStr("lead@x")};
   TUtilityGlobal utility;
-  TBrowseGlobal::Moderation = 1;
+  testsupport::TScopedGlobal moderate(TBrowseGlobal::Moderation, uint8_t{1});
   TModerateCaller caller(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll");
-  ModerateCaller() = &caller;
-  struct TRestore {
-    ~TRestore() {
-      ModerateCaller() = nullptr;
-      TBrowseGlobal::Moderation = 0;
-      LoginsStorage() = nullptr;
-    }
-  } restore;
+  testsupport::TScopedGlobal setCaller(ModerateCaller(), &caller);
   mine->Load();
   mine->Info.MIdent = "M-1";
   const std::string inbox = Post.Inbox.FolderPath.ToString(), outbox = Post.Outbox.FolderPath.ToString();
@@ -1627,10 +1620,7 @@ TEST_F(Handlers, AnAnnouncementAskedForWritesAModelRequestAndPacksIt) {
   script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
   TLoginsStorage logins;
   logins.Current = logins.AddLogin(TStr("Boss"), TStr("boss@x"));
-  LoginsStorage() = &logins;
-  struct TForget {
-    ~TForget() { LoginsStorage() = nullptr; }
-  } forget;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   TAuthor author;
   author.LastName = "Lead";
   author.PrivateEMail = "lead@home";

@@ -683,7 +683,7 @@ TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
 
 TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarysWork) {
   TLoginsStorage logins;
-  LoginsStorage() = &logins;
+  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
   logins.Current = logins.AddLogin(TStr("Moderator"), TStr("me@x"));  // whom the messages are for
   const int other = logins.AddLogin(TStr("Reader"), TStr("r@x"));
   const int correspondent = logins.FindOrAddVirtualLogin(TStr("leader@y"), TStr());
@@ -731,18 +731,15 @@ TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarys
 
   // A library that cannot answer now (no services lent to it) leaves the request
   // unhandled: the file waits, the run goes on.
-  TBrowseGlobal::Moderation = 1;
+  testsupport::TScopedGlobal moderate(TBrowseGlobal::Moderation, uint8_t{1});
   TModerateCaller caller(std::string(QUILLARAN_BINARY_DIR) + "/app/Leafguard.dll");
-  ModerateCaller() = &caller;
+  testsupport::TScopedGlobal setCaller(ModerateCaller(), &caller);
   Boxes.clear();
   ASSERT_TRUE(RunOver(Post.Inbox, {"1-gai"}, done));
   EXPECT_EQ(done, 1);
   EXPECT_TRUE(Boxes.empty());
   EXPECT_TRUE(IsFileExists(Post.Inbox.FolderPath.ToString() + "1-gai"));
   caller.ModerateClose();
-  ModerateCaller() = nullptr;
-  TBrowseGlobal::Moderation = 0;
-  LoginsStorage() = nullptr;
 }
 
 }  // namespace

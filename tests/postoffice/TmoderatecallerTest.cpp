@@ -86,7 +86,7 @@ TEST_F(Moderation, UnavailableModerationAnswersNotDone) {
 TEST_F(Moderation, TheStandInLibraryIsReachedThroughEveryEntry) {
   logins.Current = 0;
   TModerateCaller caller(StandIn);
-  ModerateCaller() = &caller;
+  testsupport::TScopedGlobal setCaller(ModerateCaller(), &caller);
   RegisterModerationHooks();
 
   int32_t type = 0;
@@ -134,7 +134,6 @@ TEST_F(Moderation, TheStandInLibraryIsReachedThroughEveryEntry) {
   EXPECT_FALSE(caller.IsLoaded());
   EXPECT_EQ(inits(), 0);
   FreeLibrary(module);
-  ModerateCaller() = nullptr;
   ModelHooks().GetAuthorModerateType = nullptr;
   ModelHooks().SetModeratedCommentsCount = nullptr;
   EXPECT_TRUE(Reports.empty());
