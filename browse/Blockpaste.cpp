@@ -8,6 +8,7 @@
 #include "foundation/Textroutines.h"
 #include "model/Blocknames.h"
 #include "model/Modelhooks.h"
+#include "model/Newblock.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
@@ -52,29 +53,19 @@ TDiscBlockIndex MakePastedBlock(const TPastePlace& place, TBlocksStorage& storag
                                 TDiscussion& source, const TDiscBlock& sourceBlock, TDiscBlockIndex sourceIndex,
                                 bool crossModel) {
   TDiscussion& discussion = place.Discussion;
-  const bool insert = place.BeforeRow && storageType == place.ClickedType;
-  // The counter first: undoing the step puts it back after everything else.
-  if (insert && storageType == StorageType_Notes) discussion.Undo.AddNoteCounterChange(discussion.User.NoteCounter);
-  if (insert) storage.InsertChildNum(discussion, place.Upper, place.ClickedNum);
-  const int index = IsErrorReported() ? -1 : storage.AppendBlock(discussion, place.Upper);
+  const TNewBlockPlace at{place.Upper, place.BeforeRow && storageType == place.ClickedType, place.ClickedNum,
+                          place.ClickedName};
+  const int index = TakeNewBlockSlot(discussion, storage, at);
   if (index < 0) return {};
   const TDiscBlockIndex made{storageType, uint16_t(index)};
   TDiscBlock& block = storage.Block(index);
   block.TextType = sourceBlock.TextType;
   if (HasAuthorField(storageType)) block.ADIdent = sourceBlock.ADIdent;
-  if (insert) {
-    block.Num = place.ClickedNum;
-    std::string name = block.MakeUniqueName(discussion, place.ClickedName).c_str();
-    const std::string inner = ExtractParenthesisText(sourceBlock.Name.c_str());
-    if (!inner.empty()) name += "(" + inner + ")";
-    storage.SetBlockName(index, TStr(name.c_str()));
-  } else {
-    const int number = storage.GetNewBlockNumber(discussion, place.Upper);
-    if (number < 0) return {};
-    storage.Block(index).Num = uint16_t(number);
-    storage.Block(index).SetComposedBlockName(discussion, made);
-  }
-  discussion.Undo.AddDiscBlockCreation(discussion, made);
+  if (!NumberNewBlock(discussion, storage, index, at)) return {};
+  // Before another block the copy keeps its source's name in parentheses.
+  const std::string inner = ExtractParenthesisText(sourceBlock.Name.c_str());
+  if (at.Before && !inner.empty())
+    storage.SetBlockName(index, TStr((block.Name.ToString() + "(" + inner + ")").c_str()));
   if (!storage.Block(index).CopyContentsFrom(discussion, made, source, sourceBlock, sourceIndex)) return {};
   if (crossModel) storage.Block(index).Date = 0;
   storage.NewBlockAdded(discussion, index, 0);

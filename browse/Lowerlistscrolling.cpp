@@ -181,13 +181,13 @@ void TBrowse::KeyDown(WORD key, TShiftState shift) {
       DropHover();
       break;
     }
-    case 'S':
-      if (shift.Contains(ssCtrl) && !shift.Contains(ssShift) && !shift.Contains(ssAlt)) {
+    default:
+      // The keys of the commands run them on the window's current item.
+      if (const uint8_t code = CommandOfKey(key, shift)) {
         const TBrowseItem current = state.CurrentItem;
         const TBrowseItemIndex none;
-        ProcessCommand(&none, &current, "", Command_Save, TShiftState(), -1, -1);
+        ProcessCommand(&none, &current, "", code, TShiftState(), -1, -1);
       }
       break;
-    default: break;
   }
 }

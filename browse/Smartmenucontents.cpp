@@ -20,8 +20,7 @@
 
 namespace {
 
-// The caption of "Up": hyphens that every build turns into non-breaking spaces.
-constexpr const char* kUpCaption = "-----Up-----";
+// The caption of "Up" is written with hyphens that every build turns into non-breaking spaces.
 constexpr char kNonBreakingSpace = char(0xA0);
 
 // Where the entries of a section go: under a top-level submenu of the window menu, or
@@ -37,6 +36,10 @@ class TSection {
            int32_t data1 = -1, int32_t data2 = -1) {
     if (present && (fMain ? main : popup)) Parent().Add(caption, code, enabled, data1, data2);
   }
+  void Add(bool main, bool popup, bool present, TCaptionedCommand command, bool enabled, int32_t data1 = -1,
+           int32_t data2 = -1) {
+    Add(main, popup, present, command.Caption, command.Code, enabled, data1, data2);
+  }
 
  private:
   TSmartMenu& fMenu;
@@ -49,7 +52,7 @@ constexpr bool Main = true, NoMain = false, Popup = true, NoPopup = false;
 // The "Open block in" / "Open list in" entries: a new window and the other windows that
 // are not in moderation mode.
 void AddOpenIn(TSmartMenuItem& parent, const TBrowse& browse) {
-  parent.Add("New window", Command_NewWindow, true);
+  parent.Add(Command_NewWindow, true);
   if (TFormBrowseManager* manager = FormBrowseManager())
     for (int i = 0; i < manager->Count(); ++i) {
       const TBrowse& other = manager->GetFormBrowse(i)->Browse;
@@ -79,22 +82,21 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
   // 1. The top of the window menu.
   if (mainMenu) {
     TSmartMenuItem& windows = AddTopLevel("Windows", Command_None, true);
-    windows.Add("New window", Command_NewWindow, true);
+    windows.Add(Command_NewWindow, true);
     if (TFormBrowseManager* manager = FormBrowseManager())
       for (int i = 0; i < manager->Count(); ++i) {
         const TFormBrowse* form = manager->GetFormBrowse(i);
         if (&form->Browse != &browse)
           windows.Add(form->Browse.GetStringForWindowsMenu(), Command_ActivateWindow, true, i);
       }
-    AddTopLevel("Back", Command_Back,
-                facts.ListKind != ListKind_ThesisDisputants && facts.ListKind != ListKind_Experts &&
-                    browse.History.Count() > 1);
-    AddTopLevel("Contents", Command_Contents,
+    AddTopLevel(Command_Back, facts.ListKind != ListKind_ThesisDisputants && facts.ListKind != ListKind_Experts &&
+                                  browse.History.Count() > 1);
+    AddTopLevel(Command_Contents,
                 facts.Kind != BrowseItem_Folder && (!facts.Root || facts.RetrievalList || !facts.UpperPanelShown));
     const bool neighbours = facts.BlockItem && !facts.Root && !facts.LostUpper;
-    AddTopLevel("Previous", Command_Previous, neighbours);
-    AddTopLevel("Next", Command_Next, neighbours);
-    AddTopLevel("Help", Command_Help, true);
+    AddTopLevel(Command_Previous, neighbours);
+    AddTopLevel(Command_Next, neighbours);
+    AddTopLevel(Command_Help, true);
   }
 
   if (facts.Kind == BrowseItem_Folder) BuildFolderEntries(facts, *item);
@@ -109,10 +111,10 @@ void TSmartMenu::BuildContents(const TBrowseItem* item, bool mainMenu) {
                         facts.Kind != BrowseItem_Folder,
                     -1, -1, "Brief");
     brief.SecondCaption = "Brief";
-    AddTopLevel("Chain", Command_Chain,
+    AddTopLevel(Command_Chain,
                 facts.BlockItem && facts.Block->StorageType != StorageType_Model && !facts.RetrievalList);
-    AddTopLevel("Graph", Command_Graph, facts.BlockItem);
-    std::string up = kUpCaption;
+    AddTopLevel(Command_Graph, facts.BlockItem);
+    std::string up = CommandCaption(Command_Up);
     ReplaceChar(up, '-', kNonBreakingSpace);
     bool upEnabled = facts.UpperPanelShown;
     if (facts.Kind == BrowseItem_Folder) upEnabled = facts.FolderHasParent;
@@ -125,27 +127,26 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   TBrowse& browse = *Browse;
   TSection section(*this, facts, "Commands");
   const bool moderation = facts.ModerationMode;
-  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, "Run post module", Command_RunPostModule, true);
-  section.Add(Main, NoPopup, true, "Close Quillaran", Command_CloseProgram, true);
+  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, Command_RunPostModule, true);
+  section.Add(Main, NoPopup, true, Command_CloseProgram, true);
   section.Add(Main, NoPopup, facts.Moderator, moderation ? "Browsing" : "Moderating", Command_BrowsingModerating,
               !facts.CreatingWindow);
-  section.Add(Main, NoPopup, moderation, "Show all discussions", Command_ShowAllDiscussions, true);
+  section.Add(Main, NoPopup, moderation, Command_ShowAllDiscussions, true);
   if (facts.MainMenu && facts.UnderCreated) {
     TSmartMenuItem& create = section.Parent().Add("Create new model", Command_None, true);
     create.Add("Empty", Command_CreateModel, true, 0);
     create.Add("Marked text", Command_CreateModel, true, 1);
   }
-  section.Add(Main, NoPopup, !moderation && facts.UnderCreated, "Discussing", Command_Discussing, true);
-  section.Add(Main, NoPopup, !moderation && facts.UnderDiscussed, "Creating", Command_Creating, true);
-  section.Add(Main, NoPopup, true, "Close window", Command_CloseWindow, true);
-  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, "Edit advertising list", Command_EditAdvertising,
-              true);
-  section.Add(Main, NoPopup, facts.Moderator, "Edit spammers list", Command_EditSpammers, true);
-  section.Add(Main, NoPopup, true, "Customize", Command_Customize, true);
+  section.Add(Main, NoPopup, !moderation && facts.UnderCreated, Command_Discussing, true);
+  section.Add(Main, NoPopup, !moderation && facts.UnderDiscussed, Command_Creating, true);
+  section.Add(Main, NoPopup, true, Command_CloseWindow, true);
+  section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, Command_EditAdvertising, true);
+  section.Add(Main, NoPopup, facts.Moderator, Command_EditSpammers, true);
+  section.Add(Main, NoPopup, true, Command_Customize, true);
   if (facts.MainMenu) {
     TSmartMenuItem& site = section.Parent().Add("Quillaran Web-site", Command_None, true);
-    site.Add("Connect", Command_Connect, true);
-    site.Add("Copy URL", Command_CopyURL, true);
+    site.Add(Command_Connect, true);
+    site.Add(Command_CopyURL, true);
   }
   const bool engineOn = browse.Settings && browse.Settings->PointerEngineOn;
   section.Add(Main, NoPopup, true, engineOn ? "Stop Tiltmark" : "Start Tiltmark", Command_PointerEngine, true);
@@ -176,121 +177,102 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
         (trust == ModerateType_Trustworthy || trust == ModerateType_Doubtful))
       publishable = true;
   }
-  if (discredited)
-    root.Add("Erase comments of discredited experts", Command_EraseDiscreditedComments, true, ModerateType_Discredited);
-  if (publishable)
-    root.Add("Publish embedded comments", Command_PublishEmbeddedComments, true, ModerateType_Doubtful,
-             ModerateType_Trustworthy);
+  if (discredited) root.Add(Command_EraseDiscreditedComments, true, ModerateType_Discredited);
+  if (publishable) root.Add(Command_PublishEmbeddedComments, true, ModerateType_Doubtful, ModerateType_Trustworthy);
   if (discussion.Info.Secret) root.Add("Set publicity", Command_SetPublicity, true, 0);
   else root.Add("Set secrecy", Command_SetPublicity, true, 1);
 }
 
-void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseItem& item) {
-  TBrowse& browse = *Browse;
-  TDiscussion* discussion = facts.Discussion;
-  const TDiscBlock* block = facts.Block;
-  const bool main = facts.MainMenu;
-  const bool notDisputants = facts.ListKind != ListKind_ThesisDisputants;
-  const uint8_t kind = facts.RetrievalKind;
-  const bool erasedOrDeleted = kind == Retrieval_Erased || kind == Retrieval_Deleted;
-  const bool note = facts.BlockItem && block->StorageType == StorageType_Notes;
-  const bool blockUnlinked = facts.BlockItem && block->UnlinkedIndex != NoUnlinkedBlockInfo;
-  auto markedWith = [&](auto test) {
-    for (TDiscBlockIndex index : facts.Marked)
-      if (const TDiscBlock* marked = discussion && discussion->Storages.IsValidIndex(index)
-                                         ? discussion->Storages.GetDiscBlock(index)
-                                         : nullptr)
-        if (test(index, *marked)) return true;
-    return false;
-  };
-  auto allMarked = [&](auto test) { return !markedWith([&](TDiscBlockIndex i, const TDiscBlock& b) { return !test(i, b); }); };
+namespace {
 
-  TSection section(*this, facts, "Commands");
-  section.Add(Main, NoPopup, true, "Close window", Command_CloseWindow, true);
-  section.Add(Main, NoPopup, notDisputants, "Save", Command_Save, true);
-  section.Add(
-      NoMain, Popup, facts.BlockItem && !erasedOrDeleted, "Edit", Command_Edit,
-      note || (facts.CreatingWindow && facts.BlockItem && (block->StorageType == StorageType_Model || blockUnlinked)),
-      1, 1);
-  section.Add(NoMain, Popup, (facts.AuthorItem || (facts.BlockItem && !note)) && !facts.CreatingDiscussion,
+// Editing the item and its author's data.
+void AddEditingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const TDiscBlock* block = facts.Block;
+  const bool editable = facts.NoteItem || (facts.CreatingWindow && facts.BlockItem &&
+                                           (block->StorageType == StorageType_Model || facts.UnlinkedItem));
+  section.Add(NoMain, Popup, facts.BlockItem && !facts.ErasedOrDeletedList, Command_Edit, editable, 1, 1);
+  section.Add(NoMain, Popup, (facts.AuthorItem || (facts.BlockItem && !facts.NoteItem)) && !facts.CreatingDiscussion,
               facts.AuthorItem ? "Data" : "Author", Command_Data, true);
-  if (!main && facts.AuthorItem && item.Moderation && facts.Moderator && item.Ident.ADIdent != 0 &&
-      item.Ident.ADIdent != 1)
-    if (int trust = 0; AuthorModerateType(*discussion, item.Ident.ADIdent, trust) == ModerationCall_Done) {
-      TSmartMenuItem& expert = Root.Add("Set the expert as", Command_None, true);
-      if (trust != ModerateType_Trustworthy)
-        expert.Add("Trustworthy", Command_SetTrust, true, ModerateType_Trustworthy);
-      if (trust != ModerateType_Doubtful) expert.Add("Doubtful", Command_SetTrust, true, ModerateType_Doubtful);
-      if (trust != ModerateType_Discredited)
-        expert.Add("Discredited", Command_SetTrust, true, ModerateType_Discredited);
-    }
-  if (main && facts.BlockItem && notDisputants)
-    BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));
-  section.Add(Main, NoPopup, notDisputants, "Undo", Command_Undo, true);
-  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children, "Add note",
+}
+
+// The popup of an expert listed in moderation mode, for the moderator: the ratings the
+// expert does not have yet.
+void AddExpertRatingEntries(const TSmartMenuFacts& facts, const TBrowseItem& item, TSmartMenuItem& root) {
+  if (facts.MainMenu || !facts.AuthorItem || !item.Moderation || !facts.Moderator || item.Ident.ADIdent == 0 ||
+      item.Ident.ADIdent == 1)
+    return;
+  int trust = 0;
+  if (AuthorModerateType(*facts.Discussion, item.Ident.ADIdent, trust) != ModerationCall_Done) return;
+  TSmartMenuItem& expert = root.Add("Set the expert as", Command_None, true);
+  if (trust != ModerateType_Trustworthy) expert.Add("Trustworthy", Command_SetTrust, true, ModerateType_Trustworthy);
+  if (trust != ModerateType_Doubtful) expert.Add("Doubtful", Command_SetTrust, true, ModerateType_Doubtful);
+  if (trust != ModerateType_Discredited) expert.Add("Discredited", Command_SetTrust, true, ModerateType_Discredited);
+}
+
+// A note under the current item; a model block in a created state, at the end or before
+// the clicked block.
+void AddBlockAddingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const bool creating = facts.CreatingWindow && !facts.DisputantsList && facts.BlockItem && !facts.RetrievalList;
+  section.Add(Main, Popup, facts.Current && !facts.RetrievalList && facts.ListKind == ListKind_Children,
               Command_AddNote, facts.BlockItem);
-  section.Add(Main, NoPopup,
-              facts.CreatingWindow && notDisputants && facts.BlockItem && block->StorageType == StorageType_Model &&
-                  !facts.RetrievalList,
-              "Add block", Command_AddBlock, true);
-  section.Add(NoMain, Popup,
-              facts.CreatingWindow && notDisputants && facts.BlockItem && !facts.Current && !facts.RetrievalList,
-              "Insert block", Command_InsertBlock, true);
-  const bool crossable = facts.CreatingWindow && notDisputants && (!facts.Current || (facts.BlockItem && !facts.Root));
-  section.Add(NoMain, Popup,
-              crossable &&
-                  markedWith([](TDiscBlockIndex, const TDiscBlock& b) { return b.DeleteFlag == DeleteFlag_Alive; }) &&
-                  kind != Retrieval_PostList,
-              "Cross", Command_CrossUncross, true, 1);
-  section.Add(NoMain, Popup, crossable && markedWith([](TDiscBlockIndex, const TDiscBlock& b) {
-                               return b.DeleteFlag == DeleteFlag_Crossed;
-                             }),
-              "Uncross", Command_CrossUncross, true, 0);
-  // Notes come back from the recycle bin as moderated comments do: Restore takes both.
-  section.Add(NoMain, Popup,
-              facts.BlockItem && notDisputants && markedWith([](TDiscBlockIndex, const TDiscBlock& b) {
-                return (b.StorageType == StorageType_ModeratedComments || b.StorageType == StorageType_Notes) &&
-                       b.DeleteFlag == DeleteFlag_Recycled;
-              }),
-              "Restore", Command_Restore, true);
+  section.Add(Main, NoPopup, creating && facts.Block->StorageType == StorageType_Model, Command_AddBlock, true);
+  section.Add(NoMain, Popup, creating && !facts.Current, Command_InsertBlock, true);
+}
+
+bool Alive(TDiscBlockIndex, const TDiscBlock& block) { return block.DeleteFlag == DeleteFlag_Alive; }
+bool Crossed(TDiscBlockIndex, const TDiscBlock& block) { return block.DeleteFlag == DeleteFlag_Crossed; }
+bool Note(TDiscBlockIndex index, const TDiscBlock&) { return index.StorageType == StorageType_Notes; }
+// Notes come back from the recycle bin as moderated comments do: Restore takes both.
+bool Restorable(TDiscBlockIndex, const TDiscBlock& block) {
+  return (block.StorageType == StorageType_ModeratedComments || block.StorageType == StorageType_Notes) &&
+         block.DeleteFlag == DeleteFlag_Recycled;
+}
+bool NoteInTrouble(TDiscBlockIndex, const TDiscBlock& block) {
+  return block.StorageType == StorageType_Notes && block.UnlinkedIndex != NoUnlinkedBlockInfo;
+}
+
+// Crossing, restoring, deleting and cutting the marked blocks.
+void AddRemovingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const uint8_t kind = facts.RetrievalKind;
+  const bool blocks = facts.BlockItem && !facts.DisputantsList;
+  const bool crossable =
+      facts.CreatingWindow && !facts.DisputantsList && (!facts.Current || (facts.BlockItem && !facts.Root));
+  section.Add(NoMain, Popup, crossable && facts.AnyMarked(Alive) && kind != Retrieval_PostList, "Cross",
+              Command_CrossUncross, true, 1);
+  section.Add(NoMain, Popup, crossable && facts.AnyMarked(Crossed), "Uncross", Command_CrossUncross, true, 0);
+  section.Add(NoMain, Popup, blocks && facts.AnyMarked(Restorable), Command_Restore, true);
   // Deleting and cutting: in a created state, or marked notes; notes in trouble also from
   // the list of unlinked blocks.
-  const bool ruleA = facts.CreatingWindow ||
-                     markedWith([](TDiscBlockIndex i, const TDiscBlock&) { return i.StorageType == StorageType_Notes; });
-  const bool ruleB = allMarked([](TDiscBlockIndex, const TDiscBlock& b) {
-    return b.StorageType == StorageType_Notes && b.UnlinkedIndex != NoUnlinkedBlockInfo;
-  });
-  const bool canDelete = (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
-                         (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
+  const bool ruleA = facts.CreatingWindow || facts.AnyMarked(Note);
+  const bool ruleB = facts.EveryMarked(NoteInTrouble);
+  const bool canDelete =
+      (ruleA && ((!facts.Root && !facts.RetrievalList) || (kind != Retrieval_PostList && kind != Retrieval_Erased))) ||
+      (ruleB && !facts.Root && facts.RetrievalList && kind == Retrieval_Unlinked);
   // The root holds the whole discussion and is never deleted: it is not offered.
-  const bool rootBlock = facts.BlockItem && facts.BlockIndex == discussion->Storages.GetRootBlockIndex();
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants && canDelete && !rootBlock, "Delete", Command_Delete,
-              true);
-  section.Add(
-      NoMain, Popup,
-      facts.BlockItem && notDisputants && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted),
-      "Cut", Command_Cut, true);
-  section.Add(NoMain, Popup, facts.BlockItem && notDisputants, "Copy", Command_Copy, true);
-  section.Add(Main, Popup, facts.BlockItem && notDisputants && (main || !facts.Current) && CanPaste(facts), "Paste",
-              Command_Paste, !facts.RetrievalList && Index.Length() <= 1);
-  section.Add(NoMain, Popup,
-              blockUnlinked && block->DeleteFlag != DeleteFlag_Recycled && !note && !facts.CreatingDiscussion,
-              "Fix trouble", Command_FixTrouble, true);
-  if (!main && facts.BlockItem) BuildThemeEntries(facts);
-  if (main && facts.BlockItem && !erasedOrDeleted && notDisputants) {
-    TSmartMenuItem& belongings = section.Parent().Add("Belongings", Command_None, true);
-    belongings.Add("New", Command_NewTheme, true);
-    for (const auto& [title, code] :
-         {std::pair{"Edit", Command_RenameTheme}, std::pair{"Remove", Command_DeleteTheme}}) {
-      TSmartMenuItem& themes = belongings.Add(title, Command_None, false);
-      for (uint32_t i = 0; i < discussion->Themes.Count(); ++i)
-        if (!discussion->Themes[i].Name.IsEmpty()) themes.Add(discussion->Themes[i].Name.ToString(), code, true, int32_t(i));
-      themes.Enabled = themes.Count() > 0;
-    }
+  const bool rootBlock = facts.BlockItem && facts.BlockIndex == facts.Discussion->Storages.GetRootBlockIndex();
+  section.Add(NoMain, Popup, blocks && canDelete && !rootBlock, Command_Delete, true);
+  section.Add(NoMain, Popup, blocks && ((ruleA && !facts.Root && !facts.RetrievalList) || kind == Retrieval_Deleted),
+              Command_Cut, true);
+}
+
+// The window menu's themes: a new one, and each to rename or remove.
+void AddBelongingsEntries(const TDiscussion& discussion, TSmartMenuItem& belongings) {
+  belongings.Add(Command_NewTheme, true);
+  for (const auto& [title, code] : {std::pair{"Edit", Command_RenameTheme}, std::pair{"Remove", Command_DeleteTheme}}) {
+    TSmartMenuItem& themes = belongings.Add(title, Command_None, false);
+    for (uint32_t i = 0; i < discussion.Themes.Count(); ++i)
+      if (!discussion.Themes[i].Name.IsEmpty())
+        themes.Add(discussion.Themes[i].Name.ToString(), code, true, int32_t(i));
+    themes.Enabled = themes.Count() > 0;
   }
+}
+
+// The formulas of a conclusion or a formula block, and evaluating a block.
+void AddFormulaEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const TDiscBlock* block = facts.Block;
   const bool formulas = facts.BlockItem && block->StorageType != StorageType_ModeratedComments &&
-                        !facts.RetrievalList && notDisputants;
-  section.Add(Main, NoPopup, formulas && block->TextType == TextType_Conclusion, "Formulas", Command_Formulas, true);
+                        !facts.RetrievalList && !facts.DisputantsList;
+  section.Add(Main, NoPopup, formulas && block->TextType == TextType_Conclusion, Command_Formulas, true);
   section.Add(NoMain, Popup, formulas && block->TextType == TextType_Formula && !facts.CreatingDiscussion, "Formula",
               Command_Formulas, true);
   section.Add(
@@ -298,32 +280,64 @@ void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseIte
       facts.BlockItem &&
           (facts.BlockIndex.StorageType == StorageType_Model || facts.BlockIndex.StorageType == StorageType_Comments) &&
           !facts.CreatingDiscussion,
-      "Evaluate", Command_Evaluate, true);
-  section.Add(NoMain, Popup, true, "Pick out", Command_PickOut, true);
-  if (main && notDisputants) BuildServiceEntries(facts, section.Parent().Add("Service", Command_None, true));
-  section.Add(Main, NoPopup, notDisputants, "Display", Command_Display, true);
-  section.Add(NoMain, Popup, true, "Copy name", Command_CopyName, facts.BlockItem);
-  section.Add(NoMain, Popup, true, "Copy text", Command_CopyText, facts.BlockItem);
-  section.Add(Main, NoPopup, !erasedOrDeleted && notDisputants, "Search", Command_Search, facts.BlockItem);
-  // Posting notes: from a popup of a window that is not creating, on anything but a
-  // moderated comment, once the user has a post list.
+      Command_Evaluate, true);
+}
+
+// Posting notes: from a popup of a window that is not creating, on anything but a
+// moderated comment, once the user has a post list; the last list takes them.
+void AddPostingEntries(const TSmartMenuFacts& facts, TSection& section) {
+  const TDiscussion* discussion = facts.Discussion;
+  const TDiscBlock* block = facts.Block;
   const TBlocksPostList* posts = discussion ? &discussion->User.PostLists : nullptr;
-  const bool ruleS = discussion && !main && !facts.CreatingWindow && facts.BlockItem &&
+  const bool ruleS = discussion && !facts.MainMenu && !facts.CreatingWindow && facts.BlockItem &&
                      block->StorageType != StorageType_ModeratedComments && posts->Items.Count() > 0;
   const int32_t lastPostList = posts ? int32_t(posts->Items.Count()) - 1 : -1;
   section.Add(NoMain, Popup,
-              ruleS &&
-                  allMarked([](TDiscBlockIndex, const TDiscBlock& b) { return b.StorageType == StorageType_Notes; }) &&
-                  !erasedOrDeleted && posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
-              "Post", Command_Post, true, lastPostList);
-  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && kind == Retrieval_PostList, "Cancel posting",
+              ruleS && facts.EveryMarked(Note) && !facts.ErasedOrDeletedList &&
+                  posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
+              Command_Post, true, lastPostList);
+  section.Add(NoMain, Popup, ruleS && facts.RetrievalList && facts.RetrievalKind == Retrieval_PostList,
               Command_CancelPosting, true, lastPostList);
-  section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !note, "Block text", Command_BlockText, true);
-  section.Add(Main, NoPopup, facts.BlockItem && notDisputants, "History", Command_History, true);
-  section.Add(Main, NoPopup, facts.Moderator && notDisputants, facts.ModerationMode ? "Browse mode" : "Moderation mode",
-              Command_BrowsingModerating, !facts.CreatingWindow);
+}
+
+}  // namespace
+
+void TSmartMenu::BuildItemEntries(const TSmartMenuFacts& facts, const TBrowseItem& item) {
+  const bool main = facts.MainMenu, blocks = facts.BlockItem && !facts.DisputantsList;
+  TSection section(*this, facts, "Commands");
+  section.Add(Main, NoPopup, true, Command_CloseWindow, true);
+  section.Add(Main, NoPopup, !facts.DisputantsList, Command_Save, true);
+  AddEditingEntries(facts, section);
+  AddExpertRatingEntries(facts, item, Root);
+  if (main && blocks) BuildRetrievalEntries(facts, section.Parent().Add("Retrieval", Command_None, true));
+  section.Add(Main, NoPopup, !facts.DisputantsList, Command_Undo, true);
+  AddBlockAddingEntries(facts, section);
+  AddRemovingEntries(facts, section);
+  section.Add(NoMain, Popup, blocks, Command_Copy, true);
+  section.Add(Main, Popup, blocks && (main || !facts.Current) && CanPaste(facts), Command_Paste,
+              !facts.RetrievalList && Index.Length() <= 1);
+  section.Add(NoMain, Popup,
+              facts.UnlinkedItem && facts.Block->DeleteFlag != DeleteFlag_Recycled && !facts.NoteItem &&
+                  !facts.CreatingDiscussion,
+              Command_FixTrouble, true);
+  if (!main && facts.BlockItem) BuildThemeEntries(facts);
+  if (main && blocks && !facts.ErasedOrDeletedList)
+    AddBelongingsEntries(*facts.Discussion, section.Parent().Add("Belongings", Command_None, true));
+  AddFormulaEntries(facts, section);
+  section.Add(NoMain, Popup, true, Command_PickOut, true);
+  if (main && !facts.DisputantsList) BuildServiceEntries(facts, section.Parent().Add("Service", Command_None, true));
+  section.Add(Main, NoPopup, !facts.DisputantsList, Command_Display, true);
+  section.Add(NoMain, Popup, true, Command_CopyName, facts.BlockItem);
+  section.Add(NoMain, Popup, true, Command_CopyText, facts.BlockItem);
+  section.Add(Main, NoPopup, !facts.ErasedOrDeletedList && !facts.DisputantsList, Command_Search, facts.BlockItem);
+  AddPostingEntries(facts, section);
+  section.Add(NoMain, Popup, facts.BlockItem && !facts.CreatingWindow && !facts.NoteItem, Command_BlockText, true);
+  section.Add(Main, NoPopup, blocks, Command_History, true);
+  section.Add(Main, NoPopup, facts.Moderator && !facts.DisputantsList,
+              facts.ModerationMode ? "Browse mode" : "Moderation mode", Command_BrowsingModerating,
+              !facts.CreatingWindow);
   if (!main)
-    AddOpenIn(Root.Add(facts.Kind == BrowseItem_Block ? "Open block in" : "Open list in", Command_None, true), browse);
+    AddOpenIn(Root.Add(facts.Kind == BrowseItem_Block ? "Open block in" : "Open list in", Command_None, true), *Browse);
 }
 
 bool TSmartMenu::CanPaste(const TSmartMenuFacts& facts) const {
@@ -405,42 +419,43 @@ void TSmartMenu::BuildServiceEntries(const TSmartMenuFacts& facts, TSmartMenuIte
   TDiscussion* discussion = facts.Discussion;
   const bool has = discussion != nullptr;
   const bool created = facts.CreatingDiscussion;
-  auto add = [&](bool present, const char* caption, uint8_t code, bool enabled = true) {
-    if (present) service.Add(caption, code, enabled);
+  auto add = [&](bool present, TCaptionedCommand command, bool enabled = true) {
+    if (present) service.Add(command, enabled);
   };
-  add(true, "Close discussion", Command_CloseDiscussion, has);
-  add(has, "Form published model", Command_FormPublishedModel, created);
-  add(has && !created, "Discussion info", Command_DiscussionInfo);
-  add(has, "Discussion statistics", Command_Statistics);
-  add(has, "Renumerate", Command_Renumerate);
-  add(has && facts.BlockItem && !created, "The thesis disputants", Command_ThesisDisputants);
-  add(true, "Save database", Command_SaveDatabase);
-  add(has && (facts.ModelAuthor || facts.Leader), "Manual backup", Command_ManualBackup);
-  add(!facts.CreatingWindow, "My data", Command_MyData);
+  add(true, Command_CloseDiscussion, has);
+  add(has, Command_FormPublishedModel, created);
+  add(has && !created, Command_DiscussionInfo);
+  add(has, Command_Statistics);
+  add(has, Command_Renumerate);
+  add(has && facts.BlockItem && !created, Command_ThesisDisputants);
+  add(true, Command_SaveDatabase);
+  add(has && (facts.ModelAuthor || facts.Leader), Command_ManualBackup);
+  add(!facts.CreatingWindow, Command_MyData);
   if (has && !facts.CreatingWindow && !facts.ModerationMode) {
     TSmartMenuItem& post = service.Add("Form post command", Command_None, true);
     const std::string suffix = discussion->Info.SubscribersOnly ? " (list)" : " (to all)";
     const bool model = facts.ModelAuthor, leader = facts.Leader, moderator = facts.Moderator;
     const bool identified = facts.MyADIdent != 0xFFFF;
-    if (model && !discussion->Info.IsModerated()) post.Add("Registrate model", Command_RegistrateModel, true);
-    if (model || moderator) post.Add("Annotation", Command_Annotation, true);
-    if (model || moderator) post.Add("Form new discussion", Command_FormNewDiscussion, true);
-    if (!leader && !identified) post.Add("Give my identifier", Command_GiveMyIdentifier, true);
-    if (identified) post.Add("Publish my data", Command_PublishMyData, true, 1);
+    if (model && !discussion->Info.IsModerated()) post.Add(Command_RegistrateModel, true);
+    if (model || moderator) post.Add(Command_Annotation, true);
+    if (model || moderator) post.Add(Command_FormNewDiscussion, true);
+    if (!leader && !identified) post.Add(Command_GiveMyIdentifier, true);
+    if (identified) post.Add(Command_PublishMyData, true, 1);
     const TBlocksPostList& posts = discussion->User.PostLists;
     if (posts.Items.Count() > 0 && posts.Items[posts.Items.Count() - 1].Blocks.Count() > 0)
-      post.Add(leader ? "Send post" + suffix : "Send post", Command_SendPost, true, int32_t(posts.Items.Count()) - 1);
+      post.Add(CommandCaption(Command_SendPost) + (leader ? suffix : ""), Command_SendPost, true,
+               int32_t(posts.Items.Count()) - 1);
     if (!leader && !model && facts.Manager) {
-      if (discussion->Info.Subscribed) post.Add("Unsubscribe me", Command_Unsubscribe, true);
-      else post.Add("Subscribe me", Command_Subscribe, true);
+      if (discussion->Info.Subscribed) post.Add(Command_Unsubscribe, true);
+      else post.Add(Command_Subscribe, true);
     }
-    if ((facts.Manager || model) && !leader) post.Add("Request blocks list", Command_RequestBlocksList, true);
+    if ((facts.Manager || model) && !leader) post.Add(Command_RequestBlocksList, true);
     if (leader)
-      post.Add(std::string("Existing blocks list") +
+      post.Add(std::string(CommandCaption(Command_ExistingBlocksList)) +
                    (discussion->Info.BlockNamesRequesters.IsEmpty() ? " (to all)" : " (to requesters)"),
                Command_ExistingBlocksList, true);
   }
-  add(has && facts.Leader && !created, "Edit subscribers list", Command_EditSubscribers);
+  add(has && facts.Leader && !created, Command_EditSubscribers);
   const auto* graph = has ? dynamic_cast<const TGraph*>(discussion->Graph.get()) : nullptr;
-  add(graph && graph->IsBuilt(), "Reform Graph", Command_ReformGraph);
+  add(graph && graph->IsBuilt(), Command_ReformGraph);
 }

@@ -31,6 +31,8 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
     if (!Block) BlockItem = false;
   }
   if (BlockItem) {
+    NoteItem = Block->StorageType == StorageType_Notes;
+    UnlinkedItem = Block->UnlinkedIndex != NoUnlinkedBlockInfo;
     Root = Current && BlockIndex == Discussion->Storages.GetRootBlockIndex();
     const uint16_t unlinked = Block->UnlinkedIndex;
     LostUpper = unlinked != NoUnlinkedBlockInfo && unlinked < Discussion->UnlinkedBlockInfos.Count() &&
@@ -42,6 +44,8 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
   RetrievalList = state.SpecCaptionType == SpecCaption_Retrieval;
   // A kind kept from an earlier list says nothing.
   RetrievalKind = RetrievalList ? state.RetrievalKind : uint8_t(Retrieval_None);
+  DisputantsList = ListKind == ListKind_ThesisDisputants;
+  ErasedOrDeletedList = RetrievalKind == Retrieval_Erased || RetrievalKind == Retrieval_Deleted;
   ModerationMode = browse.ModerationMode != 0;
   const TModelLogin login = CurrentModelLogin();
   Manager = login.Ident == TLogin::ManagerIdent;
@@ -70,4 +74,24 @@ void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem* rootItem
   TArray<TDiscBlockIndex> marked;
   MarkedAreBlocks = browse.GetMarkedDiscBlocks(index, *rootItem, marked);
   for (TDiscBlockIndex block : marked) Marked.push_back(block);
+}
+
+namespace {
+
+const TDiscBlock* BlockOf(const TDiscussion* discussion, TDiscBlockIndex index) {
+  return discussion && discussion->Storages.IsValidIndex(index) ? discussion->Storages.GetDiscBlock(index) : nullptr;
+}
+
+}  // namespace
+
+bool TSmartMenuFacts::AnyMarked(TMarkedTest test) const {
+  for (TDiscBlockIndex index : Marked)
+    if (const TDiscBlock* marked = BlockOf(Discussion, index); marked && test(index, *marked)) return true;
+  return false;
+}
+
+bool TSmartMenuFacts::EveryMarked(TMarkedTest test) const {
+  for (TDiscBlockIndex index : Marked)
+    if (const TDiscBlock* marked = BlockOf(Discussion, index); marked && !test(index, *marked)) return false;
+  return true;
 }

@@ -44,6 +44,17 @@ struct TSmartMenuFacts {
   // when a marked item is not a block.
   std::vector<TDiscBlockIndex> Marked;
   bool MarkedAreBlocks = true;
+  // Of an item's entries.
+  bool DisputantsList = false;       // the list of a thesis's disputants, where nothing is edited
+  bool ErasedOrDeletedList = false;  // a retrieval of erased or of deleted blocks
+  bool NoteItem = false;             // a block item of a note
+  bool UnlinkedItem = false;         // a block item that lost a link
+
+  using TMarkedTest = bool (*)(TDiscBlockIndex index, const TDiscBlock& block);
+  // Whether one of the marked blocks passes the test; whether every one does (true when
+  // none is marked).
+  bool AnyMarked(TMarkedTest test) const;
+  bool EveryMarked(TMarkedTest test) const;
 
  private:
   void CollectMarked(TBrowse& browse, const TBrowseItem* rootItem, const TBrowseItemIndex& index);

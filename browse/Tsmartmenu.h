@@ -51,6 +51,10 @@ struct TSmartMenuItem {
   // Appends a sub-item and returns it (valid until the next append to this item).
   TSmartMenuItem& Add(const std::string& caption, uint8_t code, bool enabled, int32_t data1 = -1,
                       int32_t data2 = -1);
+  // Appends the entry of a command with the caption of its row.
+  TSmartMenuItem& Add(TCaptionedCommand command, bool enabled, int32_t data1 = -1, int32_t data2 = -1) {
+    return Add(command.Caption, command.Code, enabled, data1, data2);
+  }
   int Count() const { return int(SubItems.size()); }
   TSmartMenuItem& Item(int index) { return SubItems[size_t(index)]; }
   const TSmartMenuItem& Item(int index) const { return SubItems[size_t(index)]; }
@@ -98,6 +102,9 @@ class TSmartMenu {
   // every later top-level entry go under "...". Returns the entry.
   TSmartMenuItem& AddTopLevel(const std::string& caption, uint8_t code, bool enabled, int32_t data1 = -1,
                               int32_t data2 = -1, const std::string& measured = std::string());
+  TSmartMenuItem& AddTopLevel(TCaptionedCommand command, bool enabled) {
+    return AddTopLevel(command.Caption, command.Code, enabled);
+  }
   // Menu items below a class-library item for the enabled entries of an item.
   void FillMenuItems(const TSmartMenuItem& item, TMenuItem* parent) const;
 

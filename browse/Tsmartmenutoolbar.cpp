@@ -132,15 +132,15 @@ void TSmartMenu::BuildNamePopup(const std::string& name) {
   Text = name;
   RootItem = nullptr;
   BeginRebuild();
-  Root.Add("Copy name", Command_CopyName, true);
-  Root.Add("Copy text", Command_CopyText, true);
+  Root.Add(Command_CopyName, true);
+  Root.Add(Command_CopyText, true);
   TSmartMenuItem& open = Root.Add("Open the block in", Command_None, true);
   if (TFormBrowseManager* manager = FormBrowseManager())
     for (int i = 0; i < manager->Count(); ++i) {
       const TBrowse& other = manager->GetFormBrowse(i)->Browse;
       if (!other.ModerationMode) open.Add(other.GetStringForWindowsMenu(), Command_ShowInWindow, true, i);
     }
-  open.Add("new window", Command_TextReference, true);
+  open.Add(Command_TextReference, true);
   EndRebuild();
   fBuilding = false;
 }

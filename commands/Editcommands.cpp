@@ -13,6 +13,7 @@
 #include "model/Blocknames.h"
 #include "model/Calculateformula.h"
 #include "model/Modelhooks.h"
+#include "model/Newblock.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tscreen.h"
@@ -28,72 +29,58 @@ bool Refuse(const char* caption, const char* message) {
   return false;
 }
 
-// Adds a block of the storage type under the window's block: at the end of its children,
-// or (insert) before the clicked row. The header dialog opens at once in the same undo
-// step; cancelling it takes the whole step back.
-void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
-  TBrowse& browse = command.Browse;
-  TBrowseState& state = browse.CurrentBrowseState;
+// Where an added block goes: its storage, its place under the window's block and the row
+// of the lower list it shows in.
+struct TAddition {
+  uint8_t StorageType = StorageType_None;
+  TNewBlockPlace Place;
+  int Row = 0;
+};
+
+// Where the command adds its block: at the end of the window's block's children, or
+// (insert) before the clicked row. False, the user told, when it may not.
+bool PlanAddition(TCommand& command, uint8_t storageType, bool insertCommand, TAddition& addition) {
+  TBrowseState& state = command.Browse.CurrentBrowseState;
   if (!command.Item || !command.Path || command.Path->Length() > 1 || command.Item->Kind() != BrowseItem_Block) {
     MessageBeep(1);
-    return;
+    return false;
   }
   const bool insert = command.Path->Length() == 1;
-  const TBrowseItemIndex clicked = *command.Path;
   TDiscussion* discussion = command.Discussion;
   const TDiscBlockIndex upper = state.CurrentItem.GetDiscBlockIndex();
   const TDiscBlock* upperBlock = discussion && !upper.IsEmpty() ? discussion->Storages.GetDiscBlock(upper) : nullptr;
-  if (!upperBlock) {
-    Refuse("Block adding", "Upper block can only be a discussion block");
-    return;
-  }
+  if (!upperBlock) return Refuse("Block adding", "Upper block can only be a discussion block");
   const TDiscBlock* clickedBlock = insert ? command.Block : nullptr;
-  if (insert && !clickedBlock) return;
+  if (insert && !clickedBlock) return false;
   if (insertCommand) storageType = insert ? clickedBlock->StorageType : uint8_t(StorageType_Model);
-  if (storageType == StorageType_Model && upperBlock->StorageType != StorageType_Model) {
-    Refuse("Model block adding", "Model block can only be a child of another model block");
-    return;
-  }
-  if (insert && clickedBlock->StorageType != StorageType_Model && clickedBlock->StorageType != StorageType_Notes) {
-    Refuse("Insert block before clicked", "Block can only be inserted before model or note block.");
-    return;
-  }
+  if (storageType == StorageType_Model && upperBlock->StorageType != StorageType_Model)
+    return Refuse("Model block adding", "Model block can only be a child of another model block");
+  if (insert && clickedBlock->StorageType != StorageType_Model && clickedBlock->StorageType != StorageType_Notes)
+    return Refuse("Insert block before clicked", "Block can only be inserted before model or note block.");
   // Only a row of the new block's own kind is a place to insert before.
   const bool before = insert && clickedBlock->StorageType == storageType;
-  int at = before ? browse.ServiceRowOf(clicked) : int(state.Rows.Count());
-  const uint16_t clickedNum = before ? clickedBlock->Num : 0;
-  const TStr clickedName = before ? clickedBlock->Name : TStr();
-
-  // The storage may move its blocks when it grows: no pointer into it is kept.
-  upperBlock = nullptr;
-  clickedBlock = nullptr;
-
-  TUndo& undo = discussion->Undo;
-  // The counter first: undoing the step puts it back after everything else.
-  if (before && storageType == StorageType_Notes) undo.AddNoteCounterChange(discussion->User.NoteCounter);
-  TBlocksStorage& storage = *discussion->Storages.GetStorage(storageType);
-  if (before) storage.InsertChildNum(*discussion, upper, clickedNum);
-  const int index = IsErrorReported() ? -1 : storage.AppendBlock(*discussion, upper);
-  if (index < 0) return;
-  const TDiscBlockIndex made{storageType, uint16_t(index)};
-  undo.AddDiscBlockCreation(*discussion, made);
+  addition.StorageType = storageType;
+  addition.Place.Upper = upper;
+  addition.Place.Before = before;
   if (before) {
-    storage.Block(index).Num = clickedNum;
-    storage.SetBlockName(index, storage.Block(index).MakeUniqueName(*discussion, clickedName));
-  } else {
-    const int number = storage.GetNewBlockNumber(*discussion, upper);
-    if (number < 0) return;
-    storage.Block(index).Num = uint16_t(number);
-    storage.Block(index).SetComposedBlockName(*discussion, made);
+    addition.Place.ClickedNum = clickedBlock->Num;
+    addition.Place.ClickedName = clickedBlock->Name;
   }
-  if (storageType == StorageType_Notes) storage.Block(index).SetDate(Date());
-  storage.NewBlockAdded(*discussion, index, 0);
-  if (IsErrorReported()) return;
+  addition.Row = before ? command.Browse.ServiceRowOf(*command.Path) : int(state.Rows.Count());
+  return true;
+}
 
-  browse.ShowNewBlock(made, discussion->IsCreating() ? DisplayMode_Full : DisplayMode_Brief, at);
+// The new block shown at its row with the header dialog open at once, in the same undo
+// step as its creation; cancelling the dialog takes the whole step back.
+void ShowAndEditNewBlock(TCommand& command, TDiscBlockIndex made, TDiscBlockIndex upper, int row) {
+  TBrowse& browse = command.Browse;
+  TBrowseState& state = browse.CurrentBrowseState;
+  TDiscussion& discussion = *command.Discussion;
+  browse.ShowNewBlock(made, discussion.IsCreating() ? DisplayMode_Full : DisplayMode_Brief, row);
   browse.LowerListChangedFrom(0);
 
   // The creation and everything the header dialog changes form one undo step.
+  TUndo& undo = discussion.Undo;
   const uint8_t stepSwitch = undo.StepStartSwitch;
   undo.StepStartSwitch = 0;
   HeaderCancelled() = 0;
@@ -114,11 +101,27 @@ void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
     const TBrowseItemIndex none;
     ProcessBrowseCommand(browse, &none, &root, "", Command_Undo, -1, -1);
   } else {
-    if (storage.Block(index).TextType == TextType_Formula) browse.EvaluateBlockFormula(made);
-    discussion->Save();
+    if (discussion.Storages.GetStorage(made.StorageType)->Block(made.Index).TextType == TextType_Formula)
+      browse.EvaluateBlockFormula(made);
+    discussion.Save();
   }
   browse.SetPaintRequest(PaintRequest_Scroll);
-  SendBlockNotification(Notify_BlockChanged, *discussion, upper, false);
+  SendBlockNotification(Notify_BlockChanged, discussion, upper, false);
+}
+
+// Adds a block of the storage type under the window's block, then lets the user write
+// its header.
+void AddDiscBlock(TCommand& command, uint8_t storageType, bool insertCommand) {
+  TAddition addition;
+  if (!PlanAddition(command, storageType, insertCommand, addition)) return;
+  TDiscussion& discussion = *command.Discussion;
+  TBlocksStorage& storage = *discussion.Storages.GetStorage(addition.StorageType);
+  const int index = TakeNewBlockSlot(discussion, storage, addition.Place);
+  if (index < 0 || !NumberNewBlock(discussion, storage, index, addition.Place)) return;
+  if (addition.StorageType == StorageType_Notes) storage.Block(index).SetDate(Date());
+  storage.NewBlockAdded(discussion, index, 0);
+  if (IsErrorReported()) return;
+  ShowAndEditNewBlock(command, {addition.StorageType, uint16_t(index)}, addition.Place.Upper, addition.Row);
 }
 
 }  // namespace

@@ -142,86 +142,85 @@ void CancelPostingCommand(TCommand& command) {
   command.Browse.CurrentBrowseItemChanged();
 }
 
-void SendPostCommand(TCommand& command) {
-  TDiscussion* d = command.Discussion;
-  if (!d) return;
-  TBlocksPostList& lists = d->User.PostLists;
-  const int list = command.Data1;
-  if (list < 0 || list >= int(lists.Items.Count())) return;
+namespace {
+
+// The author the user posts as; -1 when there is none, the user told when the author has
+// no identifier yet.
+int PostingAuthor(TDiscussion& d) {
   const TModelLogin login = CurrentModelLogin();
-  const int author = d->Authors.FindAuthorByLIdent(*d, login.LIdent, true);
-  if (author < 0) return;
+  const int author = d.Authors.FindAuthorByLIdent(d, login.LIdent, true);
+  if (author < 0) return -1;
   // A comment goes out under its author's identifier; without one it would be nobody's
   // (named "65535-n" by every reader), so posting waits until the identifier arrives.
-  if (d->Authors.Author(author).ADIdent == NoADIdent) {
+  if (d.Authors.Author(author).ADIdent == NoADIdent) {
     ShowMessageBox("CAN'T SEND POST",
                    TBrowseGlobal::Moderation
                        ? "Current user has no author identifier in this discussion yet\nand can't send posts.\n"
                          "To get one, choose \"Service\", \"Form post command\", \"Give my identifier\"\n"
                          "and send it from the post office: the leader grants it."
                        : "Current user is neither a registered author\nnor a Moderator and can't send posts.");
-    return;
+    return -1;
   }
-  const bool leader = d->IsLeader();
-  TArray<TRecipientsList> receivers;
-  if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "", leader ? Receivers_Ordinary : Receivers_Moderator,
-                                     receivers, false))
-    return;
-  const int before = d->Undo.Count();
+  return author;
+}
 
-  // Entries that cannot go are dropped, from the last to the first.
+// Drops the entries of a post list that cannot go, from the last to the first, telling
+// why; the notes among the entries that stay.
+std::vector<TDiscBlockIndex> DropUnsendableEntries(TDiscussion& d, int list) {
+  TBlocksPostList& lists = d.User.PostLists;
   std::vector<TDiscBlockIndex> notes;
   for (int i = int(lists.Items[list].Blocks.Count()) - 1; i >= 0; --i) {
     const TDiscBlockCode code = lists.Items[list].Blocks[uint32_t(i)];
-    const TDiscBlockIndex index = d->Storages.FindDiscBlockIndex(code);
-    const TDiscBlock* block = index.IsEmpty() ? nullptr : d->Storages.GetDiscBlock(index);
-    std::string refusal;
+    const TDiscBlockIndex index = d.Storages.FindDiscBlockIndex(code);
+    const TDiscBlock* block = index.IsEmpty() ? nullptr : d.Storages.GetDiscBlock(index);
     if (block && block->DeleteFlag != DeleteFlag_Erased && block->DeleteFlag != DeleteFlag_Recycled) {
-      refusal = PostListRefusal(*d, *block);
+      const std::string refusal = PostListRefusal(d, *block);
       if (refusal.empty()) {
         if (index.StorageType == StorageType_Notes) notes.push_back(index);
         continue;
       }
       ShowMessageBox(SendingPost, refusal);
     }
-    lists.DeleteBlockFromItem(*d, list, code);
+    lists.DeleteBlockFromItem(d, list, code);
   }
+  return notes;
+}
 
-  // The leader's notes become comments; the post list then names the comments.
-  if (leader && !notes.empty()) {
-    if (ShowMessageBox(SendingPost,
-                       std::to_string(notes.size()) +
-                           " notes are included into post and will be converted to comments.\nForm comments from them?",
-                       "", "Yes|No", 0) != 0)
-      return;
-    TBlocksPostListItem& item = lists.Items[list];
-    for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
-      const TDiscBlockIndex index = d->Storages.FindDiscBlockIndex(item.Blocks[i]);
-      if (index.StorageType != StorageType_Notes) continue;
-      const TDiscBlockIndex comment = MakeCommentFrom(*d, index, author);
-      if (comment.IsEmpty()) return;
-      TDiscBlock* made = d->Storages.GetDiscBlock(comment);
-      made->SetDate(Date());
-      d->Undo.AddPostsListItemCodeReplaced(list, int(i), item.Blocks[i]);
-      item.Blocks[i] = made->GetDiscBlockCode();
-    }
-  }
-
-  // The records, once for every receivers row. A note that goes as it is gets one
-  // comment name of the user's own, taken once.
-  TComposedMessages journal;
-  journal.Hold();
-  std::vector<TDiscBlockRecord> records;
-  const TBlocksPostListItem& item = lists.Items[list];
+// The leader's notes in a post list become comments, once the leader agrees; the list
+// then names the comments. False when the leader declines or a comment cannot be made.
+bool MakeCommentsOfNotes(TDiscussion& d, int list, int author, size_t notes) {
+  if (ShowMessageBox(SendingPost,
+                     std::to_string(notes) +
+                         " notes are included into post and will be converted to comments.\nForm comments from them?",
+                     "", "Yes|No", 0) != 0)
+    return false;
+  TBlocksPostListItem& item = d.User.PostLists.Items[list];
   for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
-    const TDiscBlockIndex index = d->Storages.FindDiscBlockIndex(item.Blocks[i]);
-    TDiscBlockRecord record = MakeDiscBlockRecord(*d, index);
+    const TDiscBlockIndex index = d.Storages.FindDiscBlockIndex(item.Blocks[i]);
+    if (index.StorageType != StorageType_Notes) continue;
+    const TDiscBlockIndex comment = MakeCommentFrom(d, index, author);
+    if (comment.IsEmpty()) return false;
+    TDiscBlock* made = d.Storages.GetDiscBlock(comment);
+    made->SetDate(Date());
+    d.Undo.AddPostsListItemCodeReplaced(list, int(i), item.Blocks[i]);
+    item.Blocks[i] = made->GetDiscBlockCode();
+  }
+  return true;
+}
+
+// The records of a post list's blocks. A note that goes as it is gets one comment name of
+// the user's own, taken once. False when the comment numbers are used up.
+bool PostRecords(TDiscussion& d, int list, int author, std::vector<TDiscBlockRecord>& records) {
+  const TBlocksPostListItem& item = d.User.PostLists.Items[list];
+  for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
+    const TDiscBlockIndex index = d.Storages.FindDiscBlockIndex(item.Blocks[i]);
+    TDiscBlockRecord record = MakeDiscBlockRecord(d, index);
     if (index.StorageType == StorageType_Notes) {
-      TAuthor& me = d->Authors.Author(author);
+      TAuthor& me = d.Authors.Author(author);
       const uint16_t oldCounter = me.CommentCounter;
       const int number = me.TakeNewCommentNumber();
-      if (number < 0) return;
-      d->Undo.AddAuthorFieldChange(author, AuthorField_CommentCounter, oldCounter);
+      if (number < 0) return false;
+      d.Undo.AddAuthorFieldChange(author, AuthorField_CommentCounter, oldCounter);
       record.StorageType = StorageType_Comments;
       record.Num = uint16_t(number);
       record.Name = TStr(me.GetIdentText().ToString() + "-" + std::to_string(number));
@@ -230,22 +229,53 @@ void SendPostCommand(TCommand& command) {
     }
     records.push_back(std::move(record));
   }
-  if (!WriteNewBlocksMessages(*d, receivers, records, false, "Sending post")) return;
+  return true;
+}
 
-  // The list is sent: it is emptied and a new one begun.
+// The list is sent: it is emptied and a new one begun; the notes that went as they are
+// are marked posted.
+void CloseSentList(TDiscussion& d, int list, const std::vector<TDiscBlockIndex>& notes) {
+  TBlocksPostList& lists = d.User.PostLists;
   TBlocksPostListItem& sent = lists.Items[list];
-  d->Undo.AddPostsListItemFieldChange(list, PostListField_SentDate, 0, sent.SentDate, TStr());
+  d.Undo.AddPostsListItemFieldChange(list, PostListField_SentDate, 0, sent.SentDate, TStr());
   sent.SentDate = Date();
-  while (sent.Blocks.Count() > 0) lists.DeleteBlockFromItem(*d, list, sent.Blocks[sent.Blocks.Count() - 1]);
-  d->Undo.AddPostsListItemFieldChange(list, PostListField_Name, 0, 0, sent.Name);
+  while (sent.Blocks.Count() > 0) lists.DeleteBlockFromItem(d, list, sent.Blocks[sent.Blocks.Count() - 1]);
+  d.Undo.AddPostsListItemFieldChange(list, PostListField_Name, 0, 0, sent.Name);
   sent.Name = TStr();
-  lists.AddNewItem(*d);
+  lists.AddNewItem(d);
   for (auto it = notes.rbegin(); it != notes.rend(); ++it) {
-    TDiscBlock* note = d->Storages.GetDiscBlock(*it);
-    d->Undo.AddDiscBlockFieldChange(*d, *it, BlockField_Posted, note->Posted);
+    TDiscBlock* note = d.Storages.GetDiscBlock(*it);
+    d.Undo.AddDiscBlockFieldChange(d, *it, BlockField_Posted, note->Posted);
     note->Posted = 1;
-    SendBlockNotification(Notify_BlockChanged, *d, *it, false);
+    SendBlockNotification(Notify_BlockChanged, d, *it, false);
   }
+}
+
+}  // namespace
+
+void SendPostCommand(TCommand& command) {
+  TDiscussion* d = command.Discussion;
+  if (!d) return;
+  const int list = command.Data1;
+  if (list < 0 || list >= int(d->User.PostLists.Items.Count())) return;
+  const int author = PostingAuthor(*d);
+  if (author < 0) return;
+  const bool leader = d->IsLeader();
+  TArray<TRecipientsList> receivers;
+  if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "", leader ? Receivers_Ordinary : Receivers_Moderator,
+                                     receivers, false))
+    return;
+  const int before = d->Undo.Count();
+  const std::vector<TDiscBlockIndex> notes = DropUnsendableEntries(*d, list);
+  // The leader's notes become comments.
+  if (leader && !notes.empty() && !MakeCommentsOfNotes(*d, list, author, notes.size())) return;
+  // The records, once for every receivers row.
+  TComposedMessages journal;
+  journal.Hold();
+  std::vector<TDiscBlockRecord> records;
+  if (!PostRecords(*d, list, author, records) || !WriteNewBlocksMessages(*d, receivers, records, false, "Sending post"))
+    return;
+  CloseSentList(*d, list, notes);
   if (leader) d->Reply(receivers, -2, 1);
   // The comment numbers the messages carry are the discussion's once it is saved; only
   // then do the messages go to the Outbox, so that no later post can take them again.

@@ -30,104 +30,123 @@
 
 namespace {
 
-// The handler each code starts with; null for the codes that have none.
-TCommandHandler DefaultHandler(uint8_t code) {
-  switch (code) {
-    case Command_Up: return UpCommand;
-    case Command_Contents: return ContentsCommand;
-    case Command_BriefFull: return BriefFullCommand;
-    case Command_NewWindow: return NewWindowCommand;
-    case Command_HyperReference: return HyperReferenceCommand;
-    case Command_TextReference: return TextReferenceCommand;
-    case Command_Back: return BackCommand;
-    case Command_Next: return NextCommand;
-    case Command_Previous: return PreviousCommand;
-    case Command_ActivateWindow: return ActivateWindowCommand;
-    case Command_ShowInWindow: return ShowInWindowCommand;
-    case Command_ShowAllDiscussions: return ShowAllDiscussionsCommand;
-    case Command_Connect: return ConnectCommand;
-    case Command_CopyURL: return CopyURLCommand;
-    case Command_Discussing: return DiscussingCommand;
-    case Command_Creating: return CreatingCommand;
-    case Command_BrowsingModerating: return BrowsingModeratingCommand;
-    case Command_CloseWindow: return CloseWindowCommand;
-    case Command_PointerEngine: return PointerEngineCommand;
-    case Command_DiscussionInfo: return DiscussionInfoCommand;
-    case Command_Annotation: return AnnotationCommand;
-    case Command_RegistrateModel: return RegistrateModelCommand;
-    case Command_FormNewDiscussion: return FormNewDiscussionCommand;
-    case Command_GiveMyIdentifier: return GiveMyIdentifierCommand;
-    case Command_PublishMyData: return PublishMyDataCommand;
-    case Command_SetPublicity: return SetPublicityCommand;
-    case Command_Unsubscribe: return UnsubscribeCommand;
-    case Command_Subscribe: return SubscribeCommand;
-    case Command_RequestBlocksList: return RequestBlocksListCommand;
-    case Command_ExistingBlocksList: return ExistingBlocksListCommand;
-    case Command_Post: return PostCommand;
-    case Command_CancelPosting: return CancelPostingCommand;
-    case Command_SendPost: return SendPostCommand;
-    case Command_PublishEmbeddedComments: return PublishEmbeddedCommentsCommand;
-    case Command_AddNote: return AddNoteCommand;
-    case Command_AddBlock: return AddBlockCommand;
-    case Command_InsertBlock: return InsertBlockCommand;
-    case Command_Edit: return EditCommand;
-    case Command_BlockText: return BlockTextCommand;
-    case Command_Delete: return DeleteCommand;
-    case Command_Restore: return RestoreCommand;
-    case Command_CrossUncross: return CrossCommand;
-    case Command_Renumerate: return RenumerateCommand;
-    case Command_FixTrouble: return FixTroubleCommand;
-    case Command_Statistics: return StatisticsCommand;
-    case Command_Copy: return CopyCommand;
-    case Command_Cut: return CutCommand;
-    case Command_Paste: return PasteCommand;
-    case Command_Undo: return UndoCommand;
-    case Command_Retrieval: return RetrievalCommand;
-    case Command_History: return HistoryCommand;
-    case Command_ThesisDisputants: return ThesisDisputantsCommand;
-    case Command_Chain: return ChainCommand;
-    case Command_Data: return DataCommand;
-    case Command_MyData: return MyDataCommand;
-    case Command_NewTheme: return NewThemeCommand;
-    case Command_RenameTheme: return RenameThemeCommand;
-    case Command_DeleteTheme: return DeleteThemeCommand;
-    case Command_AddToTheme: return AddToThemeCommand;
-    case Command_RemoveFromTheme: return RemoveFromThemeCommand;
-    case Command_Formulas: return FormulasCommand;
-    case Command_Evaluate: return EvaluateCommand;
-    case Command_Graph: return GraphCommand;
-    case Command_ReformGraph: return ReformGraphCommand;
-    case Command_Search: return SearchCommand;
-    case Command_Display: return DisplayCommand;
-    case Command_CopyName: return CopyNameCommand;
-    case Command_CopyText: return CopyTextCommand;
-    case Command_Experts: return ExpertsCommand;
-    case Command_SetTrust: return SetTrustCommand;
-    case Command_EraseDiscreditedComments: return EraseDiscreditedCommentsCommand;
-    case Command_Help: return HelpCommand;
-    case Command_Customize: return CustomizeCommand;
-    case Command_CloseDiscussion: return CloseDiscussionCommand;
-    case Command_CloseProgram: return CloseProgramCommand;
-    case Command_EditSubscribers: return EditSubscribersCommand;
-    case Command_EditSpammers: return EditSpammersCommand;
-    case Command_EditAdvertising: return EditAdvertisingCommand;
-    case Command_Save: return SaveCommand;
-    case Command_SaveDatabase: return SaveDatabaseCommand;
-    case Command_ManualBackup: return ManualBackupCommand;
-    case Command_PickOut: return PickOutCommand;
-    case Command_CreateModel: return CreateModelCommand;
-    case Command_FormPublishedModel: return FormPublishedModelCommand;
-    case Command_RunPostModule: return RunPostModuleCommand;
-    default: return nullptr;
-  }
-}
+// The handler each command starts with: one row per row of the command table.
+struct THandlerRow {
+  uint8_t Code;
+  TCommandHandler Handler;
+};
 
-std::array<TCommandHandler, CommandCount>& Handlers() {
-  static std::array<TCommandHandler, CommandCount> handlers = [] {
-    std::array<TCommandHandler, CommandCount> table{};
-    for (int code = 0; code < CommandCount; ++code) table[size_t(code)] = DefaultHandler(uint8_t(code));
-    return table;
-  }();
+constexpr THandlerRow kHandlerRows[] = {
+    {Command_Up, UpCommand},
+    {Command_Contents, ContentsCommand},
+    {Command_BriefFull, BriefFullCommand},
+    {Command_NewWindow, NewWindowCommand},
+    {Command_HyperReference, HyperReferenceCommand},
+    {Command_TextReference, TextReferenceCommand},
+    {Command_Back, BackCommand},
+    {Command_Next, NextCommand},
+    {Command_Previous, PreviousCommand},
+    {Command_ActivateWindow, ActivateWindowCommand},
+    {Command_ShowInWindow, ShowInWindowCommand},
+    {Command_ShowAllDiscussions, ShowAllDiscussionsCommand},
+    {Command_Connect, ConnectCommand},
+    {Command_CopyURL, CopyURLCommand},
+    {Command_Discussing, DiscussingCommand},
+    {Command_Creating, CreatingCommand},
+    {Command_BrowsingModerating, BrowsingModeratingCommand},
+    {Command_CloseWindow, CloseWindowCommand},
+    {Command_PointerEngine, PointerEngineCommand},
+    {Command_DiscussionInfo, DiscussionInfoCommand},
+    {Command_Annotation, AnnotationCommand},
+    {Command_RegistrateModel, RegistrateModelCommand},
+    {Command_FormNewDiscussion, FormNewDiscussionCommand},
+    {Command_GiveMyIdentifier, GiveMyIdentifierCommand},
+    {Command_PublishMyData, PublishMyDataCommand},
+    {Command_SetPublicity, SetPublicityCommand},
+    {Command_Unsubscribe, UnsubscribeCommand},
+    {Command_Subscribe, SubscribeCommand},
+    {Command_RequestBlocksList, RequestBlocksListCommand},
+    {Command_ExistingBlocksList, ExistingBlocksListCommand},
+    {Command_Post, PostCommand},
+    {Command_CancelPosting, CancelPostingCommand},
+    {Command_SendPost, SendPostCommand},
+    {Command_PublishEmbeddedComments, PublishEmbeddedCommentsCommand},
+    {Command_AddNote, AddNoteCommand},
+    {Command_AddBlock, AddBlockCommand},
+    {Command_InsertBlock, InsertBlockCommand},
+    {Command_Edit, EditCommand},
+    {Command_BlockText, BlockTextCommand},
+    {Command_Delete, DeleteCommand},
+    {Command_Restore, RestoreCommand},
+    {Command_CrossUncross, CrossCommand},
+    {Command_Renumerate, RenumerateCommand},
+    {Command_FixTrouble, FixTroubleCommand},
+    {Command_Statistics, StatisticsCommand},
+    {Command_Copy, CopyCommand},
+    {Command_Cut, CutCommand},
+    {Command_Paste, PasteCommand},
+    {Command_Undo, UndoCommand},
+    {Command_Retrieval, RetrievalCommand},
+    {Command_History, HistoryCommand},
+    {Command_ThesisDisputants, ThesisDisputantsCommand},
+    {Command_Chain, ChainCommand},
+    {Command_Data, DataCommand},
+    {Command_MyData, MyDataCommand},
+    {Command_NewTheme, NewThemeCommand},
+    {Command_RenameTheme, RenameThemeCommand},
+    {Command_DeleteTheme, DeleteThemeCommand},
+    {Command_AddToTheme, AddToThemeCommand},
+    {Command_RemoveFromTheme, RemoveFromThemeCommand},
+    {Command_Formulas, FormulasCommand},
+    {Command_Evaluate, EvaluateCommand},
+    {Command_Graph, GraphCommand},
+    {Command_ReformGraph, ReformGraphCommand},
+    {Command_Search, SearchCommand},
+    {Command_Display, DisplayCommand},
+    {Command_CopyName, CopyNameCommand},
+    {Command_CopyText, CopyTextCommand},
+    {Command_Experts, ExpertsCommand},
+    {Command_SetTrust, SetTrustCommand},
+    {Command_EraseDiscreditedComments, EraseDiscreditedCommentsCommand},
+    {Command_Help, HelpCommand},
+    {Command_Customize, CustomizeCommand},
+    {Command_CloseDiscussion, CloseDiscussionCommand},
+    {Command_CloseProgram, CloseProgramCommand},
+    {Command_EditSubscribers, EditSubscribersCommand},
+    {Command_EditSpammers, EditSpammersCommand},
+    {Command_EditAdvertising, EditAdvertisingCommand},
+    {Command_Save, SaveCommand},
+    {Command_SaveDatabase, SaveDatabaseCommand},
+    {Command_ManualBackup, ManualBackupCommand},
+    {Command_PickOut, PickOutCommand},
+    {Command_CreateModel, CreateModelCommand},
+    {Command_FormPublishedModel, FormPublishedModelCommand},
+    {Command_RunPostModule, RunPostModuleCommand},
+};
+
+// The first command of the table without exactly one handler row, Command_None when every
+// one has its handler; a handler row of a code beyond the table shows as a row too many.
+constexpr uint8_t CommandWithoutOneHandler() {
+  for (const TBrowseCommand& command : kBrowseCommands) {
+    int rows = 0;
+    for (const THandlerRow& row : kHandlerRows) rows += row.Code == command.Code;
+    if (rows != 1) return command.Code;
+  }
+  return std::size(kHandlerRows) == std::size(kBrowseCommands) ? uint8_t(Command_None) : uint8_t(CommandCount);
+}
+static_assert(CommandWithoutOneHandler() == Command_None, "every browse command has one handler, and nothing else has");
+
+using THandlers = std::array<TCommandHandler, CommandCount>;
+
+// Made when the program compiles: a row of a code past the count does not compile.
+constexpr THandlers kDefaultHandlers = [] {
+  THandlers handlers{};
+  for (const THandlerRow& row : kHandlerRows) handlers[row.Code] = row.Handler;
+  return handlers;
+}();
+
+THandlers& Handlers() {
+  static THandlers handlers = kDefaultHandlers;
   return handlers;
 }
 
@@ -144,9 +163,7 @@ void SetCommandHandler(uint8_t code, TCommandHandler handler) {
   if (code < CommandCount) Handlers()[code] = handler;
 }
 
-void ResetCommandHandlers() {
-  for (int code = 0; code < CommandCount; ++code) Handlers()[size_t(code)] = DefaultHandler(uint8_t(code));
-}
+void ResetCommandHandlers() { Handlers() = kDefaultHandlers; }
 
 void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
                           const std::string& text, uint8_t code, int32_t data1, int32_t data2) {
