@@ -23,7 +23,8 @@ TBrowseItem* TBrowse::BeginLowerList(uint8_t listKind, const TBrowseItemIndex& l
   TBrowseState& state = CurrentBrowseState;
   LowerList.DropAnchor();
   SelectLowerListRow(0, false);
-  state.Rows.Clear();
+  // The rows' block is kept: a list built again needs as much room, and takes it at once.
+  state.Rows.RemoveAll();
   state.SelectedRow = 0;
   LowerListChangedFrom(0);
   HitAreas.DropHover();

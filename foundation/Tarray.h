@@ -148,6 +148,9 @@ class TArray : public TArrayBase {
     return true;
   }
 
+  // Destroys every item and keeps the block for the items to come.
+  void RemoveAll() { DestroyItems(); }
+
   // Destroys every item and frees the block; a fixed array keeps its capacity.
   void Clear() {
     if (fGrowStep == 0) {

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ class TBufReader {
   static constexpr size_t kDefaultBufferSize = 256 * 1024;
 
   explicit TBufReader(HANDLE file, size_t bufferSize = kDefaultBufferSize);
+  // Reads at most `limit` bytes of an open file through the caller's buffer, which must
+  // outlive the reader; `watch` sees every piece read from the file, in order. A quiet
+  // reader reports nothing to the error state: its caller judges the file.
+  TBufReader(HANDLE file, char* buffer, size_t bufferSize, uint64_t limit, std::function<void(std::string_view)> watch,
+             bool quiet);
   // Reads a memory block, which must outlive the reader.
   explicit TBufReader(std::string_view data);
   TBufReader(const TBufReader&) = delete;
@@ -39,6 +45,8 @@ class TBufReader {
 
   // True when no byte is left (or reading failed).
   bool IsEof();
+  // Reads what is left up to the end (or the limit) without looking at it.
+  void SkipToEnd();
   // Bytes consumed through this reader so far.
   uint64_t Position() const { return fConsumed + static_cast<uint64_t>(fPos - fStart); }
   bool IsFailed() const { return fFailed; }
@@ -69,6 +77,11 @@ class TBufReader {
 
   HANDLE fFile = INVALID_HANDLE_VALUE;
   std::vector<char> fBuffer;
+  char* fData = nullptr;  // the buffer read into
+  size_t fCapacity = 0;
+  uint64_t fLeft = UINT64_MAX;  // bytes of the file still to be read
+  std::function<void(std::string_view)> fWatch;
+  bool fQuiet = false;
   const char* fStart;
   const char* fPos;
   const char* fEnd;

@@ -1,6 +1,7 @@
 #pragma once
 // The process-wide allocator of raw memory blocks. Plain heap allocation does
-// the pooling here; the interface stays so that callers keep one way to ask.
+// the pooling here; blocks of megabytes are taken in large pages. The interface
+// stays so that callers keep one way to ask.
 
 #include <cstddef>
 

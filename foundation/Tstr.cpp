@@ -3,6 +3,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "foundation/Ttextpool.h"
 
 #include <cstring>
 
@@ -15,7 +16,11 @@ char* TStr::NewText(size_t n) {
 }
 
 void TStr::FreeText(char* text) {
-  if (text) delete[] (text - sizeof(uint32_t));
+  if (!text) return;
+  uint32_t length = 0;
+  std::memcpy(&length, text - sizeof length, sizeof length);
+  if (length & PooledMark) TTextPool::FreeText(text);
+  else delete[](text - sizeof(uint32_t));
 }
 
 TStr& TStr::operator=(const TStr& other) {
@@ -77,12 +82,13 @@ void TStr::SaveToBufWriter(TBufWriter& writer) const {
   writer.WriteBytes(c_str(), n);
 }
 
-void TStr::LoadFromBufReader(TBufReader& reader) {
+void TStr::LoadFromBufReader(TBufReader& reader, TTextPool* pool) {
   uint16_t n = reader.ReadWord();
   Clear();
   if (n == 0) return;
-  // Read straight into the new text: one allocation a text.
-  char* fresh = NewText(n);
+  // Read straight into the new text; a pool short of memory leaves it to the heap.
+  char* fresh = pool ? pool->NewText(n) : nullptr;
+  if (!fresh) fresh = NewText(n);
   if (!reader.ReadBytes(fresh, n)) {
     FreeText(fresh);
     return;

@@ -3,7 +3,8 @@
 // null for the empty text. Stored in files as a 16-bit length and the
 // characters without terminator. The length is kept in front of the text, so a
 // text keeps every byte it was given or read, a zero byte too (C callers of
-// c_str() then see it end there).
+// c_str() then see it end there). Texts read in bulk may come from a TTextPool: the
+// length's top bit marks them, and they are freed through the pool.
 
 #include <cstdint>
 #include <cstring>
@@ -12,10 +13,13 @@
 
 class TBufReader;
 class TBufWriter;
+class TTextPool;
 
 class TStr {
  public:
   static constexpr size_t kMaxStoredLength = 65535;
+  // The mark in the length of a text that a TTextPool holds.
+  static constexpr uint32_t PooledMark = 0x80000000u;
 
   TStr() = default;
   TStr(const char* text) { Assign(text ? std::string_view(text) : std::string_view()); }
@@ -39,7 +43,7 @@ class TStr {
   size_t Length() const {
     uint32_t n = 0;
     if (fText) std::memcpy(&n, fText - sizeof n, sizeof n);
-    return n;
+    return n & ~PooledMark;
   }
   // Never null: "" for the empty text.
   const char* c_str() const { return fText ? fText : ""; }
@@ -69,8 +73,8 @@ class TStr {
   // A 16-bit length, then the characters. A text longer than 65535 characters
   // cannot be stored: it is reported and its first 65535 characters are written.
   void SaveToBufWriter(TBufWriter& writer) const;
-  // The same; length 0 gives the empty text.
-  void LoadFromBufReader(TBufReader& reader);
+  // The same; length 0 gives the empty text. With a pool the text is taken from it.
+  void LoadFromBufReader(TBufReader& reader, TTextPool* pool = nullptr);
 
  private:
   void Assign(std::string_view text);

@@ -3,6 +3,7 @@
 #include "foundation/Crc32.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Tmemmanager.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
 
@@ -33,6 +34,9 @@ TDiscussionFileSet::THeader PeekHeader(const std::string& path, int file) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return result;
   result.Exists = true;
+  DWORD high = 0;
+  const DWORD low = GetFileSize(handle, &high);
+  if (low != INVALID_FILE_SIZE) result.Size = uint64_t(high) << 32 | low;
   unsigned char header[HeaderSize] = {};
   DWORD read = 0;
   const bool ok = ReadFile(handle, header, sizeof header, &read, nullptr);
@@ -97,6 +101,14 @@ bool TDiscussionFileSet::TakePrevious(int file) {
   if (Paths[file] != PathOf(file, Current) || !previous.Sound() || previous.Generation != Generation) return false;
   Paths[file] = PathOf(file, Previous);
   return true;
+}
+
+uint64_t TDiscussionFileSet::TakenBytes() const {
+  uint64_t total = 0;
+  for (int file = 0; file < Count; ++file)
+    for (int place : {Current, Previous})
+      if (Paths[file] == PathOf(file, place)) total += Headers[file][place].Size;
+  return total;
 }
 
 TDiscussionFileSet::TGap TDiscussionFileSet::FindGap() const {
@@ -255,15 +267,34 @@ bool WriteDiscussionFile(const std::string& path, int file, uint32_t generation,
   return writer.Write(path, file, generation, content) && writer.Sync();
 }
 
+void TReadBuffer::TFree::operator()(char* bytes) const { TMemManager::Free(bytes); }
+
 char* TReadBuffer::Take(size_t size) {
   if (size > Capacity) {
     // Not cleared: every byte is read into before it is looked at.
-    Bytes.reset(new char[size]);
+    Bytes.reset();
+    Capacity = 0;
+    Bytes.reset(static_cast<char*>(TMemManager::Alloc(size)));
+    if (!Bytes) throw std::bad_alloc();
     Capacity = size;
   }
   Size = size;
   return Bytes.get();
 }
+
+namespace {
+
+// What is wrong with a sound file's header for this place of the set; empty when nothing.
+std::string HeaderFault(uint16_t version, uint32_t stored, uint8_t number, int file, uint32_t generation) {
+  if (version != TDiscussionFileSet::Version(file)) return "неверная версия формата " + std::to_string(version);
+  if (number != file) return "чужой файл";
+  if (stored != generation)
+    return "файл из другого сохранения (поколение " + std::to_string(stored) + " вместо " + std::to_string(generation) +
+           ")";
+  return {};
+}
+
+}  // namespace
 
 std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, TReadBuffer& buffer,
                                std::string_view& content) {
@@ -292,10 +323,63 @@ std::string ReadDiscussionFile(const std::string& path, int file, uint32_t gener
   const uint16_t version = reader.ReadWord();
   const uint32_t stored = reader.ReadDWord();
   const uint8_t number = reader.ReadByte();
-  if (version != TDiscussionFileSet::Version(file)) return "неверная версия формата " + std::to_string(version);
-  if (number != file) return "чужой файл";
-  if (stored != generation)
-    return "файл из другого сохранения (поколение " + std::to_string(stored) + " вместо " + std::to_string(generation) + ")";
-  content = data.substr(HeaderSize, data.size() - HeaderSize - 8);
-  return {};
+  std::string fault = HeaderFault(version, stored, number, file, generation);
+  if (fault.empty()) content = data.substr(HeaderSize, data.size() - HeaderSize - 8);
+  return fault;
+}
+
+namespace {
+// The piece read at a time: small enough to stay in the cache while it is summed and parsed.
+constexpr size_t ReadPiece = 128 * 1024;
+}  // namespace
+
+TDiscussionFileReader::TDiscussionFileReader(const std::string& path, int file, uint32_t generation,
+                                             TReadBuffer& buffer) {
+  Handle =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (Handle == INVALID_HANDLE_VALUE) {
+    Fault = "файл не открывается";
+    return;
+  }
+  DWORD high = 0;
+  const DWORD low = GetFileSize(Handle, &high);
+  if (low == INVALID_FILE_SIZE || high != 0 || low >= 0x7FFFFFFFu) {
+    Fault = "ошибка чтения файла";
+    return;
+  }
+  if (low < HeaderSize + 8) {
+    Fault = "файл обрезан";
+    return;
+  }
+  Expected = low - 8;
+  Reader = std::make_unique<TBufReader>(
+      Handle, buffer.Take(ReadPiece), ReadPiece, Expected,
+      [this](std::string_view piece) {
+        Sum = Crc32(piece.data(), piece.size(), Sum);
+        Summed += piece.size();
+      },
+      true);
+  const uint16_t version = Reader->ReadWord();
+  const uint32_t stored = Reader->ReadDWord();
+  const uint8_t number = Reader->ReadByte();
+  HeaderFault = ::HeaderFault(version, stored, number, file, generation);
+}
+
+TDiscussionFileReader::~TDiscussionFileReader() {
+  if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
+}
+
+TBufReader* TDiscussionFileReader::Content() { return Fault.empty() && HeaderFault.empty() ? Reader.get() : nullptr; }
+
+std::string TDiscussionFileReader::Finish(const std::string& parseFault) {
+  if (!Fault.empty()) return Fault;
+  Reader->SkipToEnd();
+  char trailer[8] = {};
+  DWORD read = 0;
+  if (Summed != Expected || !ReadFile(Handle, trailer, sizeof trailer, &read, nullptr) || read != sizeof trailer)
+    return "ошибка чтения файла";
+  const std::string_view end(trailer, sizeof trailer);
+  if (GetLE32(end, 4) != DiscussionFileEndMarker) return "файл обрезан";
+  if (GetLE32(end, 0) != Sum) return "неверная контрольная сумма";
+  return HeaderFault.empty() ? parseFault : HeaderFault;
 }

@@ -11,6 +11,7 @@
 // files are all sound: a save interrupted at any instant leaves either the new set or the
 // previous one. Files of a newer set that could not be taken are set aside, never deleted.
 
+#include "foundation/Tbufreader.h"
 #include "foundation/Tstr.h"
 #include "platform/kernel/Fileapi.h"
 
@@ -36,6 +37,7 @@ struct TDiscussionFileSet {
     bool Exists = false;
     std::string Fault;  // why the header is not of this file; empty when it is
     uint32_t Generation = 0;
+    uint64_t Size = 0;
     bool Sound() const { return Exists && Fault.empty(); }
   };
   enum { Current, Previous, Temporary, Places };
@@ -62,6 +64,8 @@ struct TDiscussionFileSet {
   // Takes the previous version of a file instead when it claims the same generation (the
   // current one's generation bytes may be damaged); false when there is none.
   bool TakePrevious(int file);
+  // The bytes of the taken files together.
+  uint64_t TakenBytes() const;
   // What keeps the newest saved set from being complete: the first file that lacks it
   // (its path, and its fault or generation), or None.
   struct TGap {
@@ -117,12 +121,41 @@ public:
   std::string_view View() const { return {Bytes.get(), Size}; }
 
 private:
-  std::unique_ptr<char[]> Bytes;
-  size_t Size = 0;
-  size_t Capacity = 0;
+ struct TFree {
+   void operator()(char* bytes) const;
+ };
+ std::unique_ptr<char, TFree> Bytes;
+ size_t Size = 0;
+ size_t Capacity = 0;
 };
 
 // Reads a file of the set into the buffer and checks its header, check sum and end; content
 // views the bytes between header and trailer. An empty text, or what is wrong.
 std::string ReadDiscussionFile(const std::string& path, int file, uint32_t generation, TReadBuffer& buffer,
                                std::string_view& content);
+
+// Reads a file of the set piece by piece through the buffer while its content is parsed,
+// taking the check sum on the way: no copy of the whole file is made, and each piece is
+// still in the cache when it is summed and parsed. The file's verdict is ReadDiscussionFile's,
+// known once the parse is done: a damaged file is named as damaged whatever its parse met.
+class TDiscussionFileReader {
+ public:
+  TDiscussionFileReader(const std::string& path, int file, uint32_t generation, TReadBuffer& buffer);
+  ~TDiscussionFileReader();
+  TDiscussionFileReader(const TDiscussionFileReader&) = delete;
+  TDiscussionFileReader& operator=(const TDiscussionFileReader&) = delete;
+  // The content between header and trailer, to be parsed; null when there is nothing to
+  // parse (the file did not open, is too short or its header is not of this file).
+  TBufReader* Content();
+  // The file's fault, else the parse's; an empty text when both are sound.
+  std::string Finish(const std::string& parseFault);
+
+ private:
+  HANDLE Handle = INVALID_HANDLE_VALUE;
+  std::string Fault;        // found before the parse: the file's size or its opening
+  std::string HeaderFault;  // told only when the check sum holds
+  std::unique_ptr<TBufReader> Reader;
+  uint64_t Expected = 0;  // bytes before the trailer
+  uint64_t Summed = 0;
+  uint32_t Sum = 0;
+};

@@ -275,7 +275,7 @@ void TBlocksStorage::SaveTexts(TBufWriter& writer) const {
   }
 }
 
-std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
+std::string TBlocksStorage::LoadBlocks(TBufReader& reader, TTextPool& pool) {
   if (reader.ReadByte() != StorageType) return "неверный тип хранилища";
   LastBlockNum = reader.ReadWord();
   const uint32_t count = reader.ReadDWord();
@@ -288,7 +288,7 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
   for (uint32_t i = 0; i < count; ++i) {
     if (AddEmptyItem() < 0) return "нет памяти";
     TDiscBlock& block = Blocks[int(i)];
-    block.LoadFromBufReader(reader, StorageType);
+    block.LoadFromBufReader(reader, StorageType, &pool);
     if (reader.IsFailed()) return "файл обрезан";
     const char* fault = block.Validate(StorageType);
     if (*fault) return std::string(fault) + " (блок " + std::to_string(i) + ")";
@@ -299,7 +299,7 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader) {
   return {};
 }
 
-std::string TBlocksStorage::LoadTexts(TBufReader& reader) {
+std::string TBlocksStorage::LoadTexts(TBufReader& reader, TTextPool& pool) {
   if (reader.ReadByte() != StorageType) return "неверный тип хранилища";
   const uint32_t count = reader.ReadDWord();
   if (reader.IsFailed()) return "файл обрезан";
@@ -308,9 +308,9 @@ std::string TBlocksStorage::LoadTexts(TBufReader& reader) {
     TStrHashItem& item = TextItems[int(i)];
     TDiscBlockStr& str = item.Str;
     item.Place = uint32_t(reader.Position());
-    str.Text.LoadFromBufReader(reader);
-    str.URL.LoadFromBufReader(reader);
-    str.FormulaText.LoadFromBufReader(reader);
+    str.Text.LoadFromBufReader(reader, &pool);
+    str.URL.LoadFromBufReader(reader, &pool);
+    str.FormulaText.LoadFromBufReader(reader, &pool);
     if (reader.IsFailed()) return "файл обрезан";
   }
   return {};

@@ -13,6 +13,7 @@
 class TDiscussion;
 class TBufReader;
 class TBufWriter;
+class TTextPool;
 
 // Most blocks one storage can hold: positions are 16-bit.
 inline constexpr int MaxBlocksInStorage = 0xFFFF;
@@ -89,11 +90,12 @@ public:
   // The block file and the block text file of this storage.
   void SaveBlocks(TBufWriter& writer) const;
   void SaveTexts(TBufWriter& writer) const;
-  // Reads into this (empty) storage; an empty text when sound, else what is wrong.
-  std::string LoadBlocks(TBufReader& reader);
-  std::string LoadTexts(TBufReader& reader);
+  // Reads into this (empty) storage, the texts from the pool; an empty text when sound,
+  // else what is wrong.
+  std::string LoadBlocks(TBufReader& reader, TTextPool& pool);
+  std::string LoadTexts(TBufReader& reader, TTextPool& pool);
 
-private:
+ private:
   void BuildNameIndex() const;
   void IndexName(int index) const;
 

@@ -3,6 +3,8 @@
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 
+#include <algorithm>
+
 bool TBrowseItem::IsOfAuthor(uint16_t adident, TDiscussion& discussion) const {
   switch (Ident.Kind) {
     case BrowseItem_Author: return Ident.ADIdent == adident;
@@ -32,6 +34,46 @@ bool TBrowseItem::ReplaceDiscBlockIndex(TDiscBlockIndex from, TDiscBlockIndex to
     changed = child.ReplaceDiscBlockIndex(from, to, discussion) || changed;
   }
   return changed;
+}
+
+TItemPath& TItemPath::operator=(const TItemPath& other) {
+  if (this == &other) return *this;
+  Clear();
+  for (const uint16_t position : other) AddItem(position);
+  return *this;
+}
+
+TItemPath& TItemPath::operator=(TItemPath&& other) noexcept {
+  if (this == &other) return *this;
+  Clear();
+  if (other.fCapacity > InPlace) {
+    fHeap = other.fHeap;
+    fCapacity = other.fCapacity;
+  } else {
+    std::copy(other.begin(), other.end(), fInPlace);
+  }
+  fCount = other.fCount;
+  other.fCount = 0;
+  other.fCapacity = InPlace;
+  return *this;
+}
+
+void TItemPath::AddItem(uint16_t position) {
+  if (fCount == fCapacity) {
+    const uint32_t capacity = fCapacity * 2;
+    auto* grown = new uint16_t[capacity];
+    std::copy(begin(), end(), grown);
+    if (fCapacity > InPlace) delete[] fHeap;
+    fHeap = grown;
+    fCapacity = capacity;
+  }
+  (fCapacity > InPlace ? fHeap : fInPlace)[fCount++] = position;
+}
+
+void TItemPath::Clear() {
+  if (fCapacity > InPlace) delete[] fHeap;
+  fCapacity = InPlace;
+  fCount = 0;
 }
 
 bool TBrowseItemIndex::operator==(const TBrowseItemIndex& other) const {

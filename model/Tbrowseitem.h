@@ -8,6 +8,7 @@
 #include "model/Tbrowseitemident.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class TDiscussion;
@@ -37,19 +38,48 @@ struct TBrowseItem {
   bool ReplaceDiscBlockIndex(TDiscBlockIndex from, TDiscBlockIndex to, TDiscussion& discussion);
 };
 
+// Positions of a path, the first eight in place: a list of 100,000 rows names its items
+// without a heap block for each row.
+class TItemPath {
+ public:
+  TItemPath() {}
+  TItemPath(const TItemPath& other) { *this = other; }
+  TItemPath(TItemPath&& other) noexcept { *this = std::move(other); }
+  TItemPath& operator=(const TItemPath& other);
+  TItemPath& operator=(TItemPath&& other) noexcept;
+  ~TItemPath() { Clear(); }
+
+  uint32_t Count() const { return fCount; }
+  uint16_t operator[](uint32_t i) const { return Data()[i]; }
+  const uint16_t* begin() const { return Data(); }
+  const uint16_t* end() const { return Data() + fCount; }
+  void AddItem(uint16_t position);
+  void Clear();
+
+ private:
+  static constexpr uint32_t InPlace = 8;
+  const uint16_t* Data() const { return fCapacity > InPlace ? fHeap : fInPlace; }
+  uint32_t fCount = 0;
+  uint32_t fCapacity = InPlace;
+  union {
+    uint16_t fInPlace[InPlace];
+    uint16_t* fHeap;
+  };
+};
+
 // The path of an item in a tree of browse items: the positions of the children leading
 // from the root down to it; the empty path names the root.
 class TBrowseItemIndex {
 public:
-  TArray<uint16_t> Path;
+ TItemPath Path;
 
-  int Length() const { return int(Path.Count()); }
-  bool IsEmpty() const { return Path.Count() == 0; }
-  void Append(uint16_t position) { Path.AddItem(position); }
-  void Clear() { Path.Clear(); }
-  bool operator==(const TBrowseItemIndex& other) const;
-  // Walks the path down from the root; null (reported "TBrowseItemIndex::GetBrowseItem -
-  // выход за пределы массива") when a step leaves the children.
-  TBrowseItem* GetBrowseItem(TBrowseItem& root) const;
-  const TBrowseItem* GetBrowseItem(const TBrowseItem& root) const;
+ int Length() const { return int(Path.Count()); }
+ bool IsEmpty() const { return Path.Count() == 0; }
+ void Append(uint16_t position) { Path.AddItem(position); }
+ void Clear() { Path.Clear(); }
+ bool operator==(const TBrowseItemIndex& other) const;
+ // Walks the path down from the root; null (reported "TBrowseItemIndex::GetBrowseItem -
+ // выход за пределы массива") when a step leaves the children.
+ TBrowseItem* GetBrowseItem(TBrowseItem& root) const;
+ const TBrowseItem* GetBrowseItem(const TBrowseItem& root) const;
 };

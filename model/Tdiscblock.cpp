@@ -189,12 +189,12 @@ void TDiscBlock::SaveToBufWriter(TBufWriter& w) const {
   if (HasAuthorField(StorageType)) w.WriteWord(ADIdent);
 }
 
-void TDiscBlock::LoadFromBufReader(TBufReader& r, uint8_t storageType) {
+void TDiscBlock::LoadFromBufReader(TBufReader& r, uint8_t storageType, TTextPool* pool) {
   StorageType = storageType;
   BlockNum = r.ReadWord();
   Num = r.ReadWord();
-  Name.LoadFromBufReader(r);
-  SavedName.LoadFromBufReader(r);
+  Name.LoadFromBufReader(r, pool);
+  SavedName.LoadFromBufReader(r, pool);
   TextType = r.ReadByte();
   Novelty = r.ReadByte();
   Importance = r.ReadByte();

@@ -11,6 +11,7 @@
 class TDiscussion;
 class TBufReader;
 class TBufWriter;
+class TTextPool;
 class TRowMeasurer;
 struct TRetrievalColors;
 class TTextMatcher;
@@ -97,7 +98,8 @@ struct TDiscBlock {
 
   // Stored form in the block file (see TBlocksStorage::SaveBlocks).
   void SaveToBufWriter(TBufWriter& writer) const;
-  void LoadFromBufReader(TBufReader& reader, uint8_t storageType);
+  // Names are taken from the pool when one is given.
+  void LoadFromBufReader(TBufReader& reader, uint8_t storageType, TTextPool* pool = nullptr);
   // Field checks after loading; an empty text when the record is sound.
   const char* Validate(uint8_t storageType) const;
 };

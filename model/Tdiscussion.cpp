@@ -6,6 +6,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
+#include "foundation/Ttextpool.h"
 #include "model/Blocklinks.h"
 #include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
@@ -98,12 +99,11 @@ std::string TDiscussion::ComposeFile(int file) const {
 }
 
 // Parses one file's content into `into`; an empty text when it is sound.
-std::string TDiscussion::ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly) {
-  TBufReader r{content};
+std::string TDiscussion::ParseFile(int file, TBufReader& r, TDiscussion& into, bool infoOnly, TTextPool& pool) {
   std::string fault;
   if (file < 8) {
     TBlocksStorage& storage = *into.Storages.GetStorage(uint8_t(file / 2 + 1));
-    fault = file % 2 == 0 ? storage.LoadBlocks(r) : storage.LoadTexts(r);
+    fault = file % 2 == 0 ? storage.LoadBlocks(r, pool) : storage.LoadTexts(r, pool);
   } else if (file == 8) {
     const uint32_t count = r.ReadDWord();
     if (count > 0xFFFF) return "неверное число авторов";
@@ -194,12 +194,14 @@ std::unique_ptr<TDiscussion> TDiscussion::ReadGeneration(TDiscussionFileSet& set
   TReadBuffer buffer;
   for (;;) {
     auto fresh = std::make_unique<TDiscussion>();
+    // The names and texts of the blocks in a few large chunks rather than a heap block each.
+    TTextPool pool(size_t(set.TakenBytes()));
     int failed = -1;
     std::string why;
     for (int file = first; file < TDiscussionFileSet::Count && failed < 0; ++file) {
-      std::string_view content;
-      why = ReadDiscussionFile(set.Paths[file], file, generation, buffer, content);
-      if (why.empty()) why = ParseFile(file, content, *fresh, infoOnly);
+      TDiscussionFileReader reader(set.Paths[file], file, generation, buffer);
+      TBufReader* content = reader.Content();
+      why = reader.Finish(content ? ParseFile(file, *content, *fresh, infoOnly, pool) : std::string());
       if (!why.empty()) failed = file;
     }
     if (failed < 0 && !infoOnly) {

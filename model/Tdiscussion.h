@@ -23,6 +23,7 @@
 
 class TDiscussionsManager;
 struct TDiscussionFileSet;
+class TTextPool;
 struct TRecipientsList;
 struct TDiscussionStatistics;
 
@@ -154,7 +155,7 @@ private:
   // Moves every file of an unreadable folder aside and tells the user.
   static void SetAsideUnreadable(const TDiscussionFileSet& set, const std::string& damaged, const std::string& why);
   bool LoadSet(bool infoOnly, bool setAside);
-  static std::string ParseFile(int file, std::string_view content, TDiscussion& into, bool infoOnly);
+  static std::string ParseFile(int file, TBufReader& r, TDiscussion& into, bool infoOnly, TTextPool& pool);
   std::string ResolveLinks(int& file);
   bool SaveFailed(const std::string& path);
   void CheckDuplicatedMIdent();

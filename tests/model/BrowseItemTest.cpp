@@ -52,6 +52,28 @@ TEST_F(BrowseItemTest, PathsWalkDownTheChildren) {
   TBrowseItem copy = top;
   copy.Children[1].Children.clear();
   EXPECT_EQ(top.Children[1].Children.size(), 3u);
+
+  // A path deeper than the positions a path keeps in place, copied, moved and cut short.
+  TBrowseItem deep;
+  TBrowseItemIndex down;
+  TBrowseItem* at = &deep;
+  for (uint16_t level = 0; level < 20; ++level) {
+    at->Children.resize(level % 3 + 1);
+    at = &at->Children[level % 3];
+    at->Level = int16_t(level + 1);
+    down.Append(level % 3);
+  }
+  TBrowseItemIndex copied = down;
+  TBrowseItemIndex moved = std::move(copied);
+  EXPECT_EQ(moved.Length(), 20);
+  EXPECT_TRUE(moved == down);
+  ASSERT_NE(moved.GetBrowseItem(deep), nullptr);
+  EXPECT_EQ(moved.GetBrowseItem(deep)->Level, 20);
+  TBrowseItemIndex shorter = Path({0, 1, 2});
+  moved = shorter;
+  EXPECT_EQ(moved.GetBrowseItem(deep)->Level, 3);
+  down = std::move(moved);
+  EXPECT_TRUE(down == shorter);
 }
 
 TEST_F(BrowseItemTest, IdentifiersOfBlocks) {

@@ -116,11 +116,41 @@ TEST_F(DiscussionFiles, DamagedFilesAreRefusedNamingTheFile) {
       EXPECT_FALSE(d.Load()) << name << " " << damage;
       EXPECT_FALSE(d.Loaded);
       EXPECT_EQ(d.Storages.TotalCount(), 0);
-      ASSERT_FALSE(Reports().empty()) << name;
+      // One report, naming the file and its damage, whatever reading its content met.
+      ASSERT_EQ(Reports().size(), 1u) << name << " " << damage;
       EXPECT_NE(Reports().back().find(name), std::string::npos) << Reports().back();
+      EXPECT_NE(Reports().back().find(damage == 1 ? "файл обрезан" : "неверная контрольная сумма"), std::string::npos)
+          << Reports().back();
     }
     testsupport::WriteFile(path, good);
   }
+}
+
+TEST_F(DiscussionFiles, LoadedTextsOutliveTheirDiscussionAndChangeAlone) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  // Texts longer than the piece of a file read at a time, and read across pieces.
+  const std::string longText(60000, 'w');
+  for (int i = 1; i <= 3; ++i) saved.Storages.Model.Texts(i).Str.Text = longText + std::string(i - 1, '!');
+  ASSERT_TRUE(saved.Save());
+  TStr name, text, copied;
+  {
+    TDiscussion loaded;
+    loaded.Folder = Folder();
+    ASSERT_TRUE(loaded.Load());
+    name = std::move(loaded.Storages.Model.Block(1).Name);
+    text = std::move(loaded.Storages.Model.Texts(2).Str.Text);
+    copied = loaded.Storages.Model.Texts(1).Str.Text;
+    loaded.Storages.Model.Texts(1).Str.Text = "changed";
+    EXPECT_EQ(loaded.Storages.Model.Texts(1).Str.Text, "changed");
+    EXPECT_EQ(loaded.Storages.Comments.Texts(0).Str.Text, saved.Storages.Comments.Texts(0).Str.Text);
+  }
+  EXPECT_EQ(name, saved.Storages.Model.Block(1).Name);
+  EXPECT_EQ(text.View(), longText + "!");
+  EXPECT_EQ(text.c_str()[text.Length()], '\0');
+  EXPECT_EQ(copied.View(), longText);
+  EXPECT_EQ(text.Length(), longText.size() + 1);
 }
 
 // Builds a file whose check sum is right but whose content is not sound.
