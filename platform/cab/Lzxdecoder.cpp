@@ -15,7 +15,7 @@ class LzxDecoder::BitReader {
   BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
   // At least n (up to 32) bits in the buffer.
-  void Need(int n) {
+  [[gnu::always_inline]] void Need(int n) {
     if (bits_ < n) Fill();
   }
   // The next n bits (after Need(n)).
@@ -54,9 +54,17 @@ class LzxDecoder::BitReader {
 
  private:
   std::size_t Consumed() const { return pos_ * 8 - static_cast<std::size_t>(bits_); }
-  // Tops the buffer up to more than 48 bits, a word at a time.
-  void Fill() {
-    while (bits_ <= 48) {
+  // Tops the buffer up to more than 32 bits: two words in one load while
+  // the stream has them, a word at a time (zeros past its end) near its end.
+  [[gnu::always_inline]] void Fill() {
+    if (pos_ + 4 <= size_) {
+      const std::uint32_t words = Le32(data_ + pos_);
+      buf_ |= std::uint64_t(words << 16 | words >> 16) << (32 - bits_);
+      bits_ += 32;
+      pos_ += 4;
+      return;
+    }
+    while (bits_ <= 32) {
       std::uint32_t word = 0;
       if (pos_ + 1 < size_)
         word = data_[pos_] | std::uint32_t(data_[pos_ + 1]) << 8;
@@ -76,7 +84,7 @@ class LzxDecoder::BitReader {
 };
 
 bool LzxDecoder::Tree::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty) {
-  std::fill(table_.begin(), table_.end(), 0);
+  std::fill_n(table_, std::size_t(1) << tableBits_, 0);
   std::fill(std::begin(count_), std::end(count_), 0);
   for (int i = 0; i < n; ++i) {
     if (lengths[i] > kMaxCodeLength) return false;
@@ -106,8 +114,7 @@ bool LzxDecoder::Tree::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty
     for (int k = 0; k < count_[len]; ++k) {
       const int symbol = symbols_[index_[len] + k];
       const std::size_t start = std::size_t(first_[len] + static_cast<std::uint32_t>(k)) << (tableBits_ - len);
-      std::fill_n(table_.begin() + static_cast<std::ptrdiff_t>(start), std::size_t(1) << (tableBits_ - len),
-                  static_cast<std::uint16_t>(symbol << 5 | len));
+      std::fill_n(table_ + start, std::size_t(1) << (tableBits_ - len), static_cast<std::uint16_t>(symbol << 5 | len));
     }
   return true;
 }
@@ -115,24 +122,22 @@ bool LzxDecoder::Tree::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty
 inline int LzxDecoder::Tree::Decode(BitReader& in) const {
   in.Need(kMaxCodeLength);
   const std::uint32_t bits = in.Peek(kMaxCodeLength);
-  const std::uint16_t entry = table_[bits >> (kMaxCodeLength - tableBits_)];
-  if (entry) {
-    in.Skip(entry & 31);
-    return entry >> 5;
-  }
-  return DecodeLong(in, bits);
+  std::uint16_t entry = table_[bits >> (kMaxCodeLength - tableBits_)];
+  if (!entry && !(entry = LongEntry(bits))) return -1;
+  in.Skip(entry & 31);
+  return entry >> 5;
 }
 
-int LzxDecoder::Tree::DecodeLong(BitReader& in, std::uint32_t bits) const {
-  if (empty_) return -1;
+// The entry (as in the table) of a code longer than the table's index; 0
+// when the tree has no such code.
+std::uint16_t LzxDecoder::Tree::LongEntry(std::uint32_t bits) const {
+  if (empty_) return 0;
   for (int len = tableBits_ + 1; len <= kMaxCodeLength; ++len) {
     const std::uint32_t code = bits >> (kMaxCodeLength - len);
-    if (code - first_[len] < count_[len]) {
-      in.Skip(len);
-      return symbols_[index_[len] + code - first_[len]];
-    }
+    if (code - first_[len] < count_[len])
+      return static_cast<std::uint16_t>(symbols_[index_[len] + code - first_[len]] << 5 | len);
   }
-  return -1;  // a code the tree does not have
+  return 0;
 }
 
 bool LzxDecoder::Reset(int windowBits) {
@@ -219,29 +224,36 @@ bool LzxDecoder::ReadBlockHeader(BitReader& in) {
   }
 }
 
-// Copies length bytes from offset back to the window's position. The
+namespace {
+
+// Copies length bytes from offset back to the window's position at. The
 // window is a ring; most matches lie whole inside it and go sixteen or
 // eight bytes at a time.
-void LzxDecoder::CopyMatch(std::size_t offset, std::size_t length) {
-  std::uint8_t* const w = window_.data();
-  const std::size_t mask = window_.size() - 1;
-  const std::size_t to = windowPos_ & mask, from = (windowPos_ - offset) & mask;
-  windowPos_ += length;
-  if (to + length + 16 <= window_.size() && from + length + 16 <= window_.size()) {
+[[gnu::always_inline]] inline void CopyMatch(std::uint8_t* w, std::size_t windowSize, std::size_t at,
+                                             std::size_t offset, std::size_t length) {
+  const std::size_t mask = windowSize - 1;
+  const std::size_t to = at & mask, from = (at - offset) & mask;
+  if (to + length + 16 <= windowSize && from + length + 16 <= windowSize) {
     // Each step's bytes read lie before the ones written; the last step may
     // write a few bytes past the match, which the next bytes overwrite. A
     // match is at most 257 bytes: steps in line beat a library call.
+    std::uint8_t* d = w + to;
+    const std::uint8_t* s = w + from;
     if (offset >= 16) {
-      for (std::size_t i = 0; i < length; i += 16) std::memcpy(w + to + i, w + from + i, 16);
+      for (std::size_t i = 0; i < length; i += 16) std::memcpy(d + i, s + i, 16);
     } else if (offset >= 8) {
-      for (std::size_t i = 0; i < length; i += 8) std::memcpy(w + to + i, w + from + i, 8);
+      for (std::size_t i = 0; i < length; i += 8) std::memcpy(d + i, s + i, 8);
+    } else if (offset == 1) {
+      std::memset(d, *s, length);
     } else {
-      for (std::size_t i = 0; i < length; ++i) w[to + i] = w[from + i];
+      for (std::size_t i = 0; i < length; ++i) d[i] = s[i];
     }
     return;
   }
   for (std::size_t i = 0; i < length; ++i) w[(to + i) & mask] = w[(from + i) & mask];
 }
+
+}  // namespace
 
 bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
   const std::size_t mask = window_.size() - 1;
@@ -254,23 +266,36 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
     }
     return true;
   }
+  // The stream's bits, the window's position and the repeated offsets live
+  // in locals for the loop: a byte stored to the window could otherwise be
+  // any of them, and each would be read again from memory after it.
+  BitReader bits = in;
+  std::size_t pos = windowPos_;
+  std::uint32_t r0 = r_[0], r1 = r_[1], r2 = r_[2];
+  const std::size_t start = pos, end = pos + run;
   const std::size_t windowSize = std::size_t(1) << windowBits_;
   const bool aligned = blockType_ == kBlockAligned;
   std::uint8_t* const w = window_.data();
-  std::size_t produced = 0;
-  while (produced < run) {
-    int sym = main_.Decode(in);
+  const std::size_t ringSize = window_.size();
+  bool sound = true;
+  while (pos < end) {
+    int sym = main_.Decode(bits);
     if (sym < 256) {
-      if (sym < 0) return false;
-      w[windowPos_++ & mask] = static_cast<std::uint8_t>(sym);
-      ++produced;
+      if (sym < 0) {
+        sound = false;
+        break;
+      }
+      w[pos++ & mask] = static_cast<std::uint8_t>(sym);
       continue;
     }
     sym -= 256;
     int length = sym & 7;
     if (length == kPrimaryLengths) {
-      const int more = length_.Decode(in);
-      if (more < 0) return false;
+      const int more = length_.Decode(bits);
+      if (more < 0) {
+        sound = false;
+        break;
+      }
       length += more;
     }
     length += kMinMatch;
@@ -280,28 +305,44 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
       const int extra = kSlots.extra[slot];
       offset = kSlots.base[slot] - 2;
       if (aligned && extra >= 3) {
-        if (extra > 3) offset += in.Read(extra - 3) << 3;
-        const int low = aligned_.Decode(in);
-        if (low < 0) return false;
+        if (extra > 3) offset += bits.Read(extra - 3) << 3;
+        const int low = aligned_.Decode(bits);
+        if (low < 0) {
+          sound = false;
+          break;
+        }
         offset += static_cast<std::uint32_t>(low);
       } else if (extra > 0) {
-        offset += in.Read(extra);
+        offset += bits.Read(extra);
       }
-      r_[2] = r_[1];
-      r_[1] = r_[0];
-      r_[0] = offset;
+      r2 = r1;
+      r1 = r0;
+      r0 = offset;
+    } else if (slot == 0) {
+      offset = r0;
+    } else if (slot == 1) {
+      offset = r1;
+      r1 = r0;
+      r0 = offset;
     } else {
-      offset = r_[slot];
-      r_[slot] = r_[0];
-      r_[0] = offset;
+      offset = r2;
+      r2 = r0;
+      r0 = offset;
     }
-    if (offset == 0 || offset > windowPos_ || offset > windowSize) return false;
-    CopyMatch(offset, static_cast<std::size_t>(length));
-    produced += static_cast<std::size_t>(length);
-    if (in.Overrun()) return false;
+    if (offset == 0 || offset > pos || offset > windowSize || bits.Overrun()) {
+      sound = false;
+      break;
+    }
+    CopyMatch(w, ringSize, pos, offset, static_cast<std::size_t>(length));
+    pos += static_cast<std::size_t>(length);
   }
-  if (in.Overrun()) return false;
-  run = produced;
+  in = bits;
+  windowPos_ = pos;
+  r_[0] = r0;
+  r_[1] = r1;
+  r_[2] = r2;
+  if (!sound || in.Overrun()) return false;
+  run = pos - start;
   return true;
 }
 

@@ -24,17 +24,18 @@ class LzxDecoder {
   // the stream, and the counts per length for longer codes.
   class Tree {
    public:
-    explicit Tree(int tableBits) : tableBits_(tableBits), table_(std::size_t(1) << tableBits) {}
+    explicit Tree(int tableBits) : tableBits_(tableBits) {}
     bool Build(const std::uint8_t* lengths, int n, bool mayBeEmpty);
     int Decode(BitReader& in) const;
     bool Empty() const { return empty_; }
 
    private:
-    int DecodeLong(BitReader& in, std::uint32_t bits) const;
+    static constexpr int kMaxTableBits = 11;
+    std::uint16_t LongEntry(std::uint32_t bits) const;
 
     int tableBits_;
     bool empty_ = true;
-    std::vector<std::uint16_t> table_;  // symbol << 5 | length; 0: a longer code
+    std::uint16_t table_[std::size_t(1) << kMaxTableBits] = {};  // symbol << 5 | length; 0: a longer code
     std::uint16_t count_[lzx::kMaxCodeLength + 1] = {};
     std::uint32_t first_[lzx::kMaxCodeLength + 1] = {};  // the first code of each length
     std::uint16_t index_[lzx::kMaxCodeLength + 1] = {};  // its place in symbols_
@@ -44,7 +45,6 @@ class LzxDecoder {
   bool ReadLengths(BitReader& in, std::uint8_t* lengths, int first, int last);
   bool ReadBlockHeader(BitReader& in);
   bool DecodeRun(BitReader& in, std::size_t& run);
-  void CopyMatch(std::size_t offset, std::size_t length);
   void Translate(std::uint8_t* out, std::size_t size);
 
   int windowBits_ = 0;
