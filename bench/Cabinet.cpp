@@ -157,8 +157,9 @@ double ChildrenCpuSeconds() {
 // machine weighs on both alike; ratio = our throughput over the peer's, in
 // wall time and (cpu_ratio) in CPU time. Before each side, untimed, clear
 // runs (removing what the other side left).
-void Compare(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& peer,
-             const std::function<void()>& clear = [] {}) {
+void Compare(
+    benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& peer,
+    const std::function<void()>& clear = [] {}) {
   using Clock = std::chrono::steady_clock;
   Clock::duration oursTime{}, peerTime{};
   double oursCpu = 0, peerCpu = 0;

@@ -1,5 +1,7 @@
 #include "platform/cab/Inflater.h"
 
+#include "platform/cab/Matchcopy.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -86,22 +88,6 @@ std::uint16_t LongEntry(const Inflater::Code& code, std::uint64_t bits) {
   return entry >> 4;
 }
 
-// Copies a match of length bytes from distance back, in steps of sixteen
-// or eight bytes where the distance allows; the last step may write up to
-// fifteen bytes past the match, into bytes not yet decoded or the slack.
-[[gnu::always_inline]] inline void CopyMatch(std::uint8_t* to, std::size_t distance, std::size_t length) {
-  const std::uint8_t* from = to - distance;
-  if (distance >= 16) {
-    for (std::size_t i = 0; i < length; i += 16) std::memcpy(to + i, from + i, 16);
-  } else if (distance >= 8) {
-    for (std::size_t i = 0; i < length; i += 8) std::memcpy(to + i, from + i, 8);
-  } else if (distance == 1) {
-    std::memset(to, *from, length);
-  } else {
-    for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
-  }
-}
-
 struct FixedCodes {
   Inflater::Code lengths{}, distances{};
   FixedCodes() {
@@ -149,7 +135,7 @@ bool Symbols(Bits& stream, const Inflater::Code& lengths, const Inflater::Code& 
     if (d < 0 || d >= kDistanceSymbols) break;
     const std::size_t distance = kDistanceBase[d] + in.Take(kDistanceExtra[d]);
     if (distance > static_cast<std::size_t>(op - lowest) || length > static_cast<std::size_t>(outEnd - op)) break;
-    CopyMatch(op, distance, length);
+    CopyMatch(op, op - distance, distance, length);
     op += length;
   }
   stream = in;
