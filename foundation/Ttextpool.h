@@ -2,7 +2,10 @@
 // Texts read in bulk (the blocks of a discussion, tens of thousands at a time) taken from
 // a few large chunks instead of one heap block each. A pooled text is an ordinary TStr:
 // it may be copied, moved and freed one by one; each chunk counts its living texts and
-// goes back to the heap with the last of them, so no text depends on the pool's life.
+// goes with the last of them, so no text depends on the pool's life. The last large chunk
+// that emptied is kept for the next pool: a discussion loaded again after another was
+// unloaded (as applying received post does) fills memory already at hand instead of
+// memory the system must clear first.
 
 #include <atomic>
 #include <cstddef>
@@ -17,6 +20,9 @@ class TTextPool {
   TTextPool(const TTextPool&) = delete;
   TTextPool& operator=(const TTextPool&) = delete;
 
+  // Gives the kept chunk back to the system.
+  static void ReleaseSpare();
+
  private:
   friend class TStr;
   struct TChunk {
@@ -25,6 +31,7 @@ class TTextPool {
     // texts it handed out when it is done with the chunk. So handing a text out costs no
     // atomic step, and the chunk goes with whichever of the pool and the texts is last.
     std::atomic<uint32_t> Living;
+    uint32_t Size;  // bytes, this header included
   };
   static constexpr uint32_t Bias = 0x80000000u;
   // A text of n characters (0 < n < 2^31) with its length, pooled mark and terminator
@@ -33,6 +40,10 @@ class TTextPool {
   // Frees a text that NewText gave.
   static void FreeText(char* text);
   static void Release(TChunk* chunk, uint32_t count);
+  // A chunk that no text uses any more: kept for the next pool, or freed.
+  static void Retire(TChunk* chunk);
+  static TChunk* Take(size_t size);
+  static std::atomic<TChunk*> Spare;
   void DropChunk();
 
   size_t Expected;

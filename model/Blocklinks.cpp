@@ -93,12 +93,10 @@ bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr
   return missing.empty();
 }
 
-void RebuildHyperRefBlocks(TDiscussion& discussion) {
+void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TDiscBlockIndex>& referring) {
   discussion.HyperRefBlocks.Clear();
-  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
-    TBlocksStorage& storage = *discussion.Storages.GetStorage(type);
-    for (int i = 0; i < storage.Count(); ++i) storage.CheckReferences(discussion, i, 0, 1);
-  }
+  for (const TDiscBlockIndex own : referring)
+    discussion.Storages.GetStorage(own.StorageType)->CheckReferences(discussion, own.Index, 0, 1);
 }
 
 void TDiscBlock::SetDeleteFlag(TDiscussion& discussion, TDiscBlockIndex own, uint8_t value, int) {

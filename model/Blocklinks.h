@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TDiscussion;
 struct TUnlinkedBlockInfo;
@@ -31,5 +32,6 @@ void ForEachTextReference(std::string_view text, const std::function<void(const 
 // text when all resolve.
 bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr& text, TStr& errorText, bool store);
 
-// Collects the hyper-references of every block again (they are not stored).
-void RebuildHyperRefBlocks(TDiscussion& discussion);
+// Collects the hyper-references again (they are not stored) from the given blocks: after
+// loading, those whose texts were seen to hold a '<'.
+void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TDiscBlockIndex>& referring);

@@ -299,7 +299,8 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader, TTextPool& pool) {
   return {};
 }
 
-std::string TBlocksStorage::LoadTexts(TBufReader& reader, TTextPool& pool) {
+std::string TBlocksStorage::LoadTexts(TBufReader& reader, TTextPool& pool, std::vector<TDiscBlockIndex>& referring) {
+  const auto names = [](const TStr& text) { return text.View().find('<') != std::string_view::npos; };
   if (reader.ReadByte() != StorageType) return "неверный тип хранилища";
   const uint32_t count = reader.ReadDWord();
   if (reader.IsFailed()) return "файл обрезан";
@@ -312,6 +313,8 @@ std::string TBlocksStorage::LoadTexts(TBufReader& reader, TTextPool& pool) {
     str.URL.LoadFromBufReader(reader, &pool);
     str.FormulaText.LoadFromBufReader(reader, &pool);
     if (reader.IsFailed()) return "файл обрезан";
+    if (names(str.Text) || (Blocks[int(i)].TextType == TextType_Formula && names(str.FormulaText)))
+      referring.push_back(TDiscBlockIndex{StorageType, uint16_t(i)});
   }
   return {};
 }

@@ -91,9 +91,10 @@ public:
   void SaveBlocks(TBufWriter& writer) const;
   void SaveTexts(TBufWriter& writer) const;
   // Reads into this (empty) storage, the texts from the pool; an empty text when sound,
-  // else what is wrong.
+  // else what is wrong. The blocks whose texts may name others (they hold a '<') are
+  // appended to `referring`, found while each text is fresh in the cache.
   std::string LoadBlocks(TBufReader& reader, TTextPool& pool);
-  std::string LoadTexts(TBufReader& reader, TTextPool& pool);
+  std::string LoadTexts(TBufReader& reader, TTextPool& pool, std::vector<TDiscBlockIndex>& referring);
 
  private:
   void BuildNameIndex() const;

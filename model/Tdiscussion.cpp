@@ -103,7 +103,7 @@ std::string TDiscussion::ParseFile(int file, TBufReader& r, TDiscussion& into, b
   std::string fault;
   if (file < 8) {
     TBlocksStorage& storage = *into.Storages.GetStorage(uint8_t(file / 2 + 1));
-    fault = file % 2 == 0 ? storage.LoadBlocks(r, pool) : storage.LoadTexts(r, pool);
+    fault = file % 2 == 0 ? storage.LoadBlocks(r, pool) : storage.LoadTexts(r, pool, into.Referring);
   } else if (file == 8) {
     const uint32_t count = r.ReadDWord();
     if (count > 0xFFFF) return "неверное число авторов";
@@ -253,7 +253,7 @@ bool TDiscussion::LoadSet(bool infoOnly, bool setAside) {
   LastSaveTime = Now();
   Loaded = 1;
   SetAsideNewerFiles(set, damaged, why);
-  RebuildHyperRefBlocks(*this);
+  RebuildHyperRefBlocks(*this, fresh->Referring);
   CheckDuplicatedMIdent();
   return true;
 }

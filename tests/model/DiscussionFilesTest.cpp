@@ -130,9 +130,12 @@ TEST_F(DiscussionFiles, LoadedTextsOutliveTheirDiscussionAndChangeAlone) {
   TDiscussion saved;
   MakeRoot(saved, Folder());
   FillEverything(saved);
-  // Texts longer than the piece of a file read at a time, and read across pieces.
+  // Texts longer than the piece of a file read at a time, and read across pieces; more
+  // than a megabyte of them, as the chunks kept for the next load are.
   const std::string longText(60000, 'w');
   for (int i = 1; i <= 3; ++i) saved.Storages.Model.Texts(i).Str.Text = longText + std::string(i - 1, '!');
+  for (int i = 0; i < 20; ++i)
+    AddBlock(saved, StorageType_Model, saved.Storages.GetRootBlockIndex(), TextType_Premise, longText + "?");
   ASSERT_TRUE(saved.Save());
   TStr name, text, copied;
   {
@@ -151,6 +154,16 @@ TEST_F(DiscussionFiles, LoadedTextsOutliveTheirDiscussionAndChangeAlone) {
   EXPECT_EQ(text.c_str()[text.Length()], '\0');
   EXPECT_EQ(copied.View(), longText);
   EXPECT_EQ(text.Length(), longText.size() + 1);
+  // Loads after it, the first of them unloaded, take no memory that a living text holds.
+  for (int again = 0; again < 3; ++again) {
+    TDiscussion loaded;
+    loaded.Folder = Folder();
+    ASSERT_TRUE(loaded.Load());
+    EXPECT_EQ(loaded.Storages.Model.Texts(3).Str.Text.View(), longText + "!!");
+    EXPECT_EQ(text.View(), longText + "!");
+    EXPECT_EQ(name, saved.Storages.Model.Block(1).Name);
+    EXPECT_EQ(loaded.Storages.Model.Texts(loaded.Storages.Model.Count() - 1).Str.Text.View(), longText + "?");
+  }
 }
 
 // Builds a file whose check sum is right but whose content is not sound.
