@@ -13,7 +13,7 @@
 namespace platform {
 
 [[gnu::always_inline]] inline void CopyMatch(std::uint8_t* to, const std::uint8_t* from, std::size_t distance,
-                                           std::size_t length) {
+                                             std::size_t length) {
   if (distance >= 16) {
     for (std::size_t i = 0; i < length; i += 16) std::memcpy(to + i, from + i, 16);
   } else if (distance >= 8) {
