@@ -145,6 +145,7 @@ TFormInputString::TFormInputString(const std::string& caption, const std::string
   }
   BuildControls(*this, rows);
   SetActiveControl(fEdit);
+  fEdit->SelectAll();  // what the user types replaces the proposal
   SetClientWidth(std::max(width, CaptionClientWidth(Font(), caption)));
   SetClientHeight(buttonsTop + kButtonHeight + kMargin);
 }

@@ -1,5 +1,6 @@
 #include "app/Tformerror.h"
 
+#include "app/Errorsaving.h"
 #include "controls/Newcontrol.h"
 #include "foundation/Terror.h"
 #include "platform/forms/Tbutton.h"
@@ -47,6 +48,8 @@ void TFormError::Execute(const std::string& text) {
 }
 
 void ShowErrorWindow(const std::string& text) {
+  // The other discussions' work is safe before the user is offered the end.
+  const std::string saved = SaveDiscussionsUntouchedByTheError();
   TFormError form(nullptr);
-  form.Execute(text);
+  form.Execute(saved.empty() ? text : text + "\r\n\r\n" + saved);
 }

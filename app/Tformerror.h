@@ -22,5 +22,6 @@ class TFormError : public TForm {
   TMemo* fText;
 };
 
-// The error window for one report (the hook of the error state).
+// The error window for one report (the hook of the error state); the discussions the error
+// did not reach are saved first, and the window says which were saved and which kept.
 void ShowErrorWindow(const std::string& text);

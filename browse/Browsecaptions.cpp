@@ -107,7 +107,11 @@ std::string TBrowse::GetFormBrowseCaption() const {
           // The post list is named by its number, which stays while lists come and go.
           if (discussion)
             for (const TBlocksPostListItem& list : discussion->User.PostLists.Items)
-              if (list.Number == uint32_t(state.RetrievalData)) caption += list.Name.ToString();
+              if (list.Number == uint32_t(state.RetrievalData)) {
+                // A sent list keeps no name: the window says when it went.
+                if (!list.Name.IsEmpty() || list.SentDate == 0) caption += list.Name.ToString();
+                else caption += "post list sent on " + FormatDateTime("mm'/'dd'/'yyyy", TDateTime(list.SentDate));
+              }
           break;
         default: break;
       }

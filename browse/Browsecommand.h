@@ -12,6 +12,7 @@
 
 class TBrowse;
 class TBrowseItemIndex;
+class TDiscussion;
 struct TBrowseItem;
 
 using TBrowseCommandHandler =
@@ -20,3 +21,7 @@ using TBrowseCommandHandler =
 
 // The handler of every window's commands; empty until the commands register.
 TBrowseCommandHandler& BrowseCommandHandler();
+
+// The discussion of the window whose command runs now (the innermost one), null while no
+// command runs: an error reported meanwhile may have left it half changed.
+TDiscussion* RunningCommandDiscussion();

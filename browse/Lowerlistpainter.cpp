@@ -330,6 +330,8 @@ int TLowerListPainter::BlockLines(int row, const TBrowseItem& item, const RECT& 
   const bool heading = block.TextType == TextType_Heading;
   const bool full = item.DisplayMode == DisplayMode_Full;
   std::string text = texts->Str.Text.ToString();
+  // The root's text is the discussion's name, as the upper panel shows it (History lists it).
+  if (text.empty() && index == discussion->Storages.GetRootBlockIndex()) text = discussion->GetName().ToString();
   std::string link = texts->Str.URL.ToString();
   // In full display the link belongs to the text row.
   if (!full || (mode == 1 && !heading)) link.clear();

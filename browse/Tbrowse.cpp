@@ -143,6 +143,23 @@ void TBrowse::CurrentBrowseItemChanged(bool rebuild) {
   LowerListChangedFrom(0);
 }
 
+void TBrowse::RebuildKeepingSelection() {
+  TBrowseState& state = CurrentBrowseState;
+  const int row = state.SelectedRow;
+  const bool had = state.HasRow(row);
+  const TBrowseItemIndex shown = had ? state.Row(row).ItemIndex : TBrowseItemIndex();
+  const uint8_t type = had ? state.Row(row).RowType : 0;
+  CurrentBrowseItemChanged(true);
+  if (!had || IsErrorReported() || state.RowCount() == 0) return;
+  int found = std::min(row, state.RowCount() - 1);
+  for (int i = 0; i < state.RowCount(); ++i)
+    if (state.Row(i).RowType == type && state.Row(i).ItemIndex == shown) {
+      found = i;
+      break;
+    }
+  SelectLowerListRow(found, false);
+}
+
 void TBrowse::SetHelpContext() {
   if (!Form) return;
   Form->SetHelpFile(std::filesystem::absolute(HelpFileName).string());
@@ -344,8 +361,14 @@ void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift
   if (HitAreas.Click(button, row, inRow.x, inRow.y)) return;
   const TLowerListRow& pressed = CurrentBrowseState.Row(row);
   if (button == mbRight) {
-    // The rows of an item offer the item's commands.
+    // The rows of an item offer the item's commands; its first row is selected, so that
+    // the user sees which item the menu is for.
     const TBrowseItemIndex index = pressed.ItemIndex;
+    for (int first = row; first >= 0 && CurrentBrowseState.Row(first).ItemIndex == index; --first)
+      if (CurrentBrowseState.Row(first).RowType == LowerListRow_Service) {
+        SelectLowerListRow(first, false);
+        break;
+      }
     ShowItemPopup(index, CurrentBrowseState.CurrentItem);
     return;
   }

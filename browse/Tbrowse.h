@@ -114,6 +114,9 @@ class TBrowse : public TRowMeasurer {
   // The central refresh for the current item: with rebuild the lower list, then the
   // caption, the help context and the menus.
   void CurrentBrowseItemChanged(bool rebuild = false);
+  // The same with the lower list rebuilt for a change in what its rows show: the selected
+  // row stays on the item it showed (or at its place, when that item is gone).
+  void RebuildKeepingSelection();
   // The caption of the current state.
   std::string GetFormBrowseCaption() const;
   // The form's help file and context for what the window shows.

@@ -178,6 +178,11 @@ void TFormBrowse::ConnectEvents() {
   PaintBoxUpperBlock->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
     UpperTextMouseDown(button, shift, x, y);
   };
+  // The rows lie beside their scroll bar, not in it: the wheel over them scrolls it.
+  PanelLowerListPaintBox->OnMouseWheel = [this](TObject*, TShiftState, int delta, POINT, bool& handled) {
+    ScrollBoxLowerList2->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<unsigned>(delta)), 0);
+    handled = true;
+  };
   PanelGraph->OnResize = [this](TObject*) { GraphPanelResized(); };
   ScrollBarGraphHorz->OnChange = [this](TObject*) { GraphScrolled(ScrollBarGraphHorz, fGraphHorzPosition, true); };
   ScrollBarGraphVert->OnChange = [this](TObject*) { GraphScrolled(ScrollBarGraphVert, fGraphVertPosition, false); };

@@ -37,7 +37,7 @@ void DiscussionInfoCommand(TCommand& command) {
   if (d->Info.Secret) KeepPrivateAccess(*d);
   if (!d->Info.Secret && !d->Info.PrivateIdent.IsEmpty()) d->Info.PrivateIdent = TStr();
   d->Undo.AddDiscussionInfoChanges(*d, old);
-  command.Browse.CurrentBrowseItemChanged(true);
+  command.Browse.RebuildKeepingSelection();
   SendBlockNotification(Notify_BlockChanged, *d, TDiscBlockIndex(), false);
 }
 

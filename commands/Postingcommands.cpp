@@ -125,7 +125,7 @@ void PostCommand(TCommand& command) {
     }
     IncludeToPostList(d->Storages, *d, 1, command.Data1, blocks[i]);
   }
-  command.Browse.CurrentBrowseItemChanged(true);
+  command.Browse.RebuildKeepingSelection();
 }
 
 void CancelPostingCommand(TCommand& command) {
@@ -155,7 +155,9 @@ int PostingAuthor(TDiscussion& d) {
   if (d.Authors.Author(author).ADIdent == NoADIdent) {
     ShowMessageBox("CAN'T SEND POST",
                    TBrowseGlobal::Moderation
-                       ? "Current user has no author identifier in this discussion yet\nand can't send posts."
+                       ? "Current user has no author identifier in this discussion yet\nand can't send posts.\n"
+                         "To get one, choose \"Service\", \"Form post command\", \"Give my identifier\"\n"
+                         "and send it from the post office: the leader grants it."
                        : "Current user is neither a registered author\nnor a Moderator and can't send posts.");
     return -1;
   }

@@ -11,6 +11,7 @@
 #include "foundation/Tshellregistry.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Tcommondialog.h"
+#include "platform/shell/Shellfolders.h"
 
 #include <vector>
 
@@ -128,11 +129,14 @@ void PickOutCommand(TCommand& command) {
   TFormBrowse* form = command.Browse.Form;
   if (!command.Discussion || !form) return;
   TSaveDialog& dialog = *form->SaveDialogPrint;
-  const std::string lastFolder = TShellRegistry::ReadString(LastPrintedPath);
-  if (!lastFolder.empty()) dialog.SetInitialDir(lastFolder);
+  // The folder of the last pick-out, else the user's documents (not wherever the program
+  // happened to be started).
+  std::string folder = TShellRegistry::ReadString(LastPrintedPath);
+  if (folder.empty()) SHGetSpecialFolderPath(CSIDL_PERSONAL, folder, false);
+  if (!folder.empty()) dialog.SetInitialDir(folder);
   if (!dialog.Execute()) return;
   const std::string path = dialog.FileName();
-  std::string folder, name;
+  std::string name;
   SplitFilePath(path, folder, name);
   TShellRegistry::WriteString(LastPrintedPath, folder);
 

@@ -19,5 +19,10 @@ struct TLabelledEditColumns {
 void AddLabelledEditRows(std::vector<TControlRow>& rows, TControlMaker edit, const std::string& name,
                          const char* caption, const TLabelledEditColumns& columns, int& top);
 
+// A label sizes itself to its text in the font it is shown with: when one is wider than its
+// column, the edits beside the column move right by the difference, so no edit
+// covers a label's end. Returns the width added.
+int FitLabelColumn(TWinControl& parent, const TLabelledEditColumns& columns);
+
 // The number in the text (blanks around it allowed) when it lies in lowest..highest.
 bool ParseWholeNumber(const std::string& text, int lowest, int highest, int& value);

@@ -69,7 +69,7 @@ TFormAuthor::TFormAuthor(TComponent* owner) : TForm(owner) {
                     TrustOfferedKey();
                   }});
   BuildControls(*this, rows);
-  SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
+  SetClientWidth(kLabelWidth + FitLabelColumn(*this, columns) + kEditWidth + 3 * kMargin);
   SetClientHeight(top + 25 + kMargin);
   EnableEditing(false);
 }

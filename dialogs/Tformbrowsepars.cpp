@@ -153,7 +153,7 @@ TFormBrowsePars::TFormBrowsePars(TComponent* owner) : TForm(owner) {
   // clang-format on
   BuildControls(*this, rows);
   fAppearance->OnDblClick = [change](TObject*) { change(); };
-  SetClientWidth(kLabelWidth + kEditWidth + 3 * kMargin);
+  SetClientWidth(kLabelWidth + FitLabelColumn(*this, columns) + kEditWidth + 3 * kMargin);
   SetClientHeight(buttonsTop + 25 + kMargin);
 
   // The dialog's stored record (its form version), read when shown, written when closed.

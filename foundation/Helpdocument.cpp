@@ -1,8 +1,10 @@
 #include "foundation/Helpdocument.h"
 
+#include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tshellregistry.h"
+#include "platform/kernel/Datafolders.h"
 #include "platform/kernel/Process.h"
 #include "platform/kernel/Programfiles.h"
 
@@ -31,6 +33,19 @@ std::string EscapePath(const std::string& path) {
   return out;
 }
 
+// xdg-open hands a file address to the browser as a plain path and drops the section
+// after '#'. A page of the data folder that leads on to the section keeps it: its own
+// address; the address itself when the page cannot be written.
+std::string SectionLeadPage(const std::string& address) {
+  const std::string page = platform::DataRoot() + "/Help.html";
+  std::string text = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">";
+  text += "<meta http-equiv=\"refresh\" content=\"0; url=" + address + "\"><title>Quillaran help</title>";
+  text += "</head>\n<body><a href=\"" + address + "\">Quillaran help</a></body></html>\n";
+  std::string failure;
+  if (!platform::MakeFolders(platform::DataRoot()) || !ReplaceFileContents(page, text, false, failure)) return address;
+  return "file://" + EscapePath(page);
+}
+
 }  // namespace
 
 std::string HelpDocumentPath() {
@@ -53,8 +68,11 @@ bool OpenHelp(int context) {
     return false;
   }
   std::string program = TShellRegistry::ReadString("ExternalInternetExplorer");
-  if (program.empty()) program = "xdg-open";
-  const std::string address = HelpAddress(context);
+  std::string address = HelpAddress(context);
+  if (program.empty()) {
+    program = "xdg-open";
+    if (context > 0) address = SectionLeadPage(address);
+  }
   if (platform::StartProgram(program, {address}, true) < 0) {
     // Say which opener is missing and where one comes from.
     ShowMessageBox("DOS COMMAND LINE ERROR", "Error executing DOS command line:\n" + program + " " + address +

@@ -98,9 +98,11 @@ TStr TDiscBlock::MakeUniqueName(const TDiscussion& discussion, const TStr& name)
     const int found = storage->FindByName(candidate);
     return found >= 0 && &storage->Block(found) != this;
   };
-  if (!taken(name.c_str())) return name;
-  bool heading = false;
-  const std::string base = StripHeadingSuffix(name.c_str(), &heading);
+  // The suffix tells this block's own kind, whatever the kind of the block named.
+  bool namedHeading = false;
+  const std::string base = StripHeadingSuffix(name.c_str(), &namedHeading);
+  const bool heading = TextType == TextType_Heading;
+  if (heading == namedHeading && !taken(name.c_str())) return name;
   // ".0k" never occurs in a composed name, so the result cannot meet a future block.
   for (int k = 1; k < MaxBlocksInStorage + 2; ++k) {
     std::string candidate = base + ".0" + std::to_string(k) + (heading ? HeadingNameSuffix : "");

@@ -522,7 +522,11 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
     case UndoAction_InfoField:
       if (const TMember<TDiscussionInfo>* member = FindField(InfoFields, action.Field)) {
         Restore(discussion.Info, action, *member);
-        if (action.Field == InfoField_Name) TListeners::Send(Notify_TitlesChanged, false);
+        if (action.Field == InfoField_Name) {
+          TListeners::Send(Notify_TitlesChanged, false);
+          // The root shows the name: every window on it and every folder row of it repaints.
+          SendBlockNotification(Notify_BlockChanged, discussion, discussion.Storages.GetRootBlockIndex(), true);
+        }
       }
       return;
     case UndoAction_InfoPersons:

@@ -1,5 +1,7 @@
 #include "platform/cab/Lzxdecoder.h"
 
+#include "platform/cab/Matchcopy.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -227,27 +229,15 @@ bool LzxDecoder::ReadBlockHeader(BitReader& in) {
 namespace {
 
 // Copies length bytes from offset back to the window's position at. The
-// window is a ring; most matches lie whole inside it and go sixteen or
-// eight bytes at a time.
-[[gnu::always_inline]] inline void CopyMatch(std::uint8_t* w, std::size_t windowSize, std::size_t at,
-                                             std::size_t offset, std::size_t length) {
-  const std::size_t mask = windowSize - 1;
+// window is a ring of twice its size; most matches lie whole inside it,
+// with room behind for the copy's steps (a source past the target lies a
+// whole window away from it).
+[[gnu::always_inline]] inline void CopyRingMatch(std::uint8_t* w, std::size_t ringSize, std::size_t at,
+                                                 std::size_t offset, std::size_t length) {
+  const std::size_t mask = ringSize - 1;
   const std::size_t to = at & mask, from = (at - offset) & mask;
-  if (to + length + 16 <= windowSize && from + length + 16 <= windowSize) {
-    // Each step's bytes read lie before the ones written; the last step may
-    // write a few bytes past the match, which the next bytes overwrite. A
-    // match is at most 257 bytes: steps in line beat a library call.
-    std::uint8_t* d = w + to;
-    const std::uint8_t* s = w + from;
-    if (offset >= 16) {
-      for (std::size_t i = 0; i < length; i += 16) std::memcpy(d + i, s + i, 16);
-    } else if (offset >= 8) {
-      for (std::size_t i = 0; i < length; i += 8) std::memcpy(d + i, s + i, 8);
-    } else if (offset == 1) {
-      std::memset(d, *s, length);
-    } else {
-      for (std::size_t i = 0; i < length; ++i) d[i] = s[i];
-    }
+  if (to + length + 16 <= ringSize && from + length + 16 <= ringSize) {
+    CopyMatch(w + to, w + from, offset, length);
     return;
   }
   for (std::size_t i = 0; i < length; ++i) w[(to + i) & mask] = w[(from + i) & mask];
@@ -333,7 +323,7 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
       sound = false;
       break;
     }
-    CopyMatch(w, ringSize, pos, offset, static_cast<std::size_t>(length));
+    CopyRingMatch(w, ringSize, pos, offset, static_cast<std::size_t>(length));
     pos += static_cast<std::size_t>(length);
   }
   in = bits;

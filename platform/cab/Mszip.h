@@ -3,6 +3,8 @@
 // whose references may reach into the 32 KB of the folder before the block.
 // A fresh folder starts with an empty window.
 
+#include "platform/cab/Inflater.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,19 +12,6 @@
 struct z_stream_s;
 
 namespace platform {
-
-// The window of the last 32 KB of a folder's uncompressed stream.
-class MszipWindow {
- public:
-  void Clear() { size_ = 0; }
-  void Append(const std::uint8_t* data, std::size_t size);
-  const std::uint8_t* Data() const { return bytes_; }
-  std::size_t Size() const { return size_; }
-
- private:
-  std::uint8_t bytes_[32768];
-  std::size_t size_ = 0;
-};
 
 class MszipEncoder {
  public:
@@ -44,21 +33,14 @@ class MszipEncoder {
 
 class MszipDecoder {
  public:
-  MszipDecoder();
-  ~MszipDecoder();
-  MszipDecoder(const MszipDecoder&) = delete;
-  MszipDecoder& operator=(const MszipDecoder&) = delete;
-
-  bool Ok() const { return stream_ != nullptr; }
-  void Reset() { window_.Clear(); }
+  void Reset() { inflater_.Clear(); }
   // Decodes one block into exactly outSize bytes; false when the data is bad.
   bool Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize);
   // Uncompressed blocks of the same folder still feed the window.
-  void Remember(const std::uint8_t* data, std::size_t size) { window_.Append(data, size); }
+  void Remember(const std::uint8_t* data, std::size_t size) { inflater_.Remember(data, size); }
 
  private:
-  z_stream_s* stream_ = nullptr;
-  MszipWindow window_;
+  Inflater inflater_;
 };
 
 }  // namespace platform

@@ -351,7 +351,7 @@ struct X11Display::Impl {
     a.background_pixmap = None;
     a.bit_gravity = NorthWestGravity;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                   KeyReleaseMask | FocusChangeMask | StructureNotifyMask | PropertyChangeMask;
+                   KeyReleaseMask | FocusChangeMask | KeymapStateMask | StructureNotifyMask | PropertyChangeMask;
     s.rect = Deflated(w->rect, s.inset);
     s.id = XCreateWindow(dpy, root, s.rect.left, s.rect.top, static_cast<unsigned>(Width(s.rect)),
                          static_cast<unsigned>(Height(s.rect)), 0, CopyFromParent, InputOutput,
@@ -462,6 +462,17 @@ struct X11Display::Impl {
     } else if (vk) {
       FeedKey(static_cast<BYTE>(vk), 0, (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0));
     }
+  }
+
+  // The keys held as the server tells it when a window of ours gains the focus (each
+  // FocusIn is followed by this): a modifier released while the keyboard was elsewhere,
+  // as Alt after the window manager took Alt+F4, is let go.
+  void KeysHeld(const char (&keys)[32]) {
+    bool held[256] = {};
+    for (int code = 8; code < 256; ++code)
+      if (keys[code / 8] & (1 << (code % 8)))
+        held[VirtualKeyOfKeysym(XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(code), 0, 0)) & 0xFF] = true;
+    ReleaseModifiersUp([](int vk, void* context) { return static_cast<bool*>(context)[vk & 0xFF]; }, held);
   }
 
   void Button(const XButtonEvent& e, bool up) {
@@ -601,6 +612,7 @@ struct X11Display::Impl {
       case ButtonRelease: Button(e.xbutton, true); break;
       case KeyPress: Key(e.xkey, false); break;
       case KeyRelease: Key(e.xkey, true); break;
+      case KeymapNotify: KeysHeld(e.xkeymap.key_vector); break;
       case FocusIn: {
         if (e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer) break;
         // The answer to an earlier focus request must not take the activation back from

@@ -38,7 +38,9 @@ int CaptionClientWidth(TFont* font, const std::string& caption) {
   bold.Assign(font);
   bold.SetStyle({fsBold});
   RECT r = CalcTextRect(&bold, caption, DT_NOPREFIX | DT_SINGLELINE);
-  return std::min<int>(r.right - r.left + kFrameButtons, Screen->Width() * 3 / 4);
+  // The desktop draws the caption in a font of its own, often wider than ours ("MANUAL
+  // BACKUP" was cut short): half as much again is kept for it.
+  return std::min<int>((r.right - r.left) * 3 / 2 + kFrameButtons, Screen->Width() * 3 / 4);
 }
 
 TMessageForm::TMessageForm(const std::string& Text, const std::string& Caption, TMsgDlgButtons Buttons,

@@ -27,6 +27,7 @@ struct RawEvent {
   int scan = 0;
   bool extended = false;
   bool wasDown = false;
+  bool quiet = false;  // only brings the thread's keyboard up to date
   unsigned char ch = 0;
   WPARAM keys = 0;  // MK_* flags when the event happened
   DWORD time = 0;
@@ -218,9 +219,9 @@ bool CookMouse(const RawEvent& e, MSG& out) {
 
   UINT message;
   if (e.kind == RawEvent::Wheel) {
-    Window* f = FindWindowObject(s.focus);
-    out = MSG{f ? f->handle : h, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<unsigned>(e.keys), static_cast<unsigned>(e.wheel)),
-              PackPoint(e.pos), e.time, e.pos};
+    // The list under the pointer scrolls, whichever control has the keyboard.
+    const WPARAM keysAndDelta = MAKEWPARAM(static_cast<unsigned>(e.keys), static_cast<unsigned>(e.wheel));
+    out = MSG{h, WM_MOUSEWHEEL, keysAndDelta, PackPoint(e.pos), e.time, e.pos};
     return true;
   }
   bool client = hit == HTCLIENT || s.capture;
@@ -268,7 +269,7 @@ bool CookKey(const RawEvent& e, MSG& out) {
   if (!target) target = FindWindowObject(s.active);
   // The thread's view of the keyboard follows the messages it takes.
   if (e.kind == RawEvent::Key) SetKeyWithSides(s.sync, e.vk, !e.up);
-  if (!target) return false;
+  if (!target || e.quiet) return false;
   int vk = e.kind == RawEvent::Char ? VK_PACKET : GenericKey(e.vk);
   bool alt = Down(s.sync, VK_MENU), ctrl = Down(s.sync, VK_CONTROL);
   bool sys = (alt && !ctrl) || vk == VK_F10 || noFocus || (vk == VK_MENU && e.up && !ctrl);
@@ -493,6 +494,27 @@ void platform::FeedKey(BYTE vk, BYTE scan, DWORD flags) {
   e.extended = extended || ExtendedKey(key);
   e.up = up;
   Push(e);
+}
+
+void platform::ReleaseModifiersUp(bool (*down)(int vk, void* context), void* context) {
+  static constexpr int kModifiers[] = {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL,
+                                       VK_LMENU,  VK_RMENU,  VK_LWIN,     VK_RWIN};
+  for (int vk : kModifiers) {
+    if (down(vk, context)) continue;
+    RawEvent e;
+    {
+      GuiLock lock(GuiMutex());
+      InputState& s = State();
+      if (!Down(s.async, vk) && !Down(s.sync, vk)) continue;
+      SetKeyWithSides(s.async, vk, false);
+    }
+    // In line with the key events still waiting, so a press taken later does not hold it again.
+    e.kind = RawEvent::Key;
+    e.vk = vk;
+    e.up = true;
+    e.quiet = true;
+    Push(e);
+  }
 }
 
 void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR) {

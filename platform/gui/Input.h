@@ -65,6 +65,10 @@ bool InputPending();
 void FeedCursorPos(int x, int y);
 void FeedMouse(DWORD flags, DWORD dx, DWORD dy, DWORD data);
 void FeedKey(BYTE vk, BYTE scan, DWORD flags);
+// The window system's keyboard as a window of ours gains the focus: `down(vk)` tells
+// whether a key is held. A modifier released while another program had the keyboard is
+// let go here (without a message), so it does not stay held for the typing that follows.
+void ReleaseModifiersUp(bool (*down)(int vk, void* context), void* context);
 
 // Receives the mouse while a scroll bar is tracked; returns true when it took the event.
 using MouseInterceptor = bool (*)(UINT message, POINT screen);

@@ -57,19 +57,18 @@ std::string Env(const char* name, const std::string& fallback) {
 
 std::string Home() { return Env("HOME", "/tmp"); }
 
-// The desktop folder named in the XDG user-dirs file, else ~/Desktop.
-std::string DesktopFolder() {
+// A folder the XDG user-dirs file names under `key` ("XDG_DESKTOP_DIR" ...), else `fallback`.
+std::string UserDirsFolder(const std::string& key, const std::string& fallback) {
   std::ifstream in(Env("XDG_CONFIG_HOME", Home() + "/.config") + "/user-dirs.dirs");
   std::string line;
   while (std::getline(in, line)) {
-    const std::string key = "XDG_DESKTOP_DIR=";
-    if (line.compare(0, key.size(), key) != 0) continue;
-    std::string v = line.substr(key.size());
+    if (line.compare(0, key.size() + 1, key + "=") != 0) continue;
+    std::string v = line.substr(key.size() + 1);
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
     if (v.compare(0, 5, "$HOME") == 0) v = Home() + v.substr(5);
     if (!v.empty() && v[0] == '/') return v;
   }
-  return Home() + "/Desktop";
+  return fallback;
 }
 
 bool ShellFolder(const std::string& keyPath, const std::string& name, std::string& folder) {
@@ -77,7 +76,8 @@ bool ShellFolder(const std::string& keyPath, const std::string& name, std::strin
   std::string data = Env("XDG_DATA_HOME", Home() + "/.local/share");
   std::string config = Env("XDG_CONFIG_HOME", Home() + "/.config");
   std::string path;
-  if (SameText(name, "Desktop")) path = DesktopFolder();
+  if (SameText(name, "Desktop")) path = UserDirsFolder("XDG_DESKTOP_DIR", Home() + "/Desktop");
+  else if (SameText(name, "Personal")) path = UserDirsFolder("XDG_DOCUMENTS_DIR", Home());
   else if (SameText(name, "Programs") || SameText(name, "Start Menu")) path = data + "/applications";
   else if (SameText(name, "Startup")) path = config + "/autostart";
   else return false;
@@ -85,7 +85,7 @@ bool ShellFolder(const std::string& keyPath, const std::string& name, std::strin
   return true;
 }
 
-const char* const kShellFolderNames[] = {"Desktop", "Programs", "Start Menu", "Startup"};
+const char* const kShellFolderNames[] = {"Desktop", "Personal", "Programs", "Start Menu", "Startup"};
 
 [[noreturn]] void Error(const std::string& text) { throw ERegistryException(text); }
 

@@ -10,6 +10,7 @@ const char* FolderValueName(int folder) {
   switch (folder) {
     case CSIDL_DESKTOP:
     case CSIDL_DESKTOPDIRECTORY: return "Desktop";
+    case CSIDL_PERSONAL: return "Personal";
     case CSIDL_PROGRAMS: return "Programs";
     case CSIDL_STARTMENU: return "Start Menu";
     case CSIDL_STARTUP: return "Startup";

@@ -7,6 +7,7 @@
 
 inline constexpr int CSIDL_DESKTOP = 0x0000;
 inline constexpr int CSIDL_PROGRAMS = 0x0002;
+inline constexpr int CSIDL_PERSONAL = 0x0005;  // the user's documents
 inline constexpr int CSIDL_STARTUP = 0x0007;
 inline constexpr int CSIDL_STARTMENU = 0x000B;
 inline constexpr int CSIDL_DESKTOPDIRECTORY = 0x0010;

@@ -84,8 +84,12 @@ TEST(Guidialogs, InputBoxesGiveTheTextOnOkAndHidePasswords) {
   EXPECT_FALSE(InputString("NAME", "Your name:", "proposal", result, false));
   EXPECT_EQ(result, "untouched");
   // A question without a prompt still labels its edit.
+  // The proposed name is selected, so that what the user types replaces it.
   gui.script.Answer("Enter Nickname", [](TCustomForm& form) {
     EXPECT_EQ(CaptionOf(form, "LabelPrompt"), "Enter Nickname:");
+    auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditValue"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->SelText(), "NewDiscussionNickName");
     platform::PressControl(form, "ButtonOk");
   });
   EXPECT_TRUE(InputString("Enter Nickname", "", "NewDiscussionNickName", result, false));

@@ -47,6 +47,13 @@ TEST(Modeldialogs, TheAuthorDialogEditsWithUndoAndShowsReadOnly) {
   const int before = d.discussion->Undo.Count();
   d.script.Answer("My data", [](TCustomForm& form) {
     EXPECT_EQ(dynamic_cast<TEdit*>(platform::FindNamed(form, "EditLastName"))->Text(), "Смирнова");
+    for (const std::string row : {"FirstName", "Key"}) {  // the shortest label and the longest end left of their edits
+      const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "Label" + row));
+      const auto* edit = dynamic_cast<TControl*>(platform::FindNamed(form, "Edit" + row));
+      ASSERT_TRUE(label && edit) << row;
+      EXPECT_LT(label->Left() + label->Width(), edit->Left()) << row;
+      EXPECT_LE(edit->Left() + edit->Width(), form.ClientWidth()) << row;
+    }
     platform::SetControlValue(form, "EditOrganisation", "Институт");
     platform::SetControlValue(form, "EditBirthYear", "19x0");
     platform::PressControl(form, "ButtonOk");  // refused: told, the dialog stays

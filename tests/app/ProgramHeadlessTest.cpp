@@ -102,6 +102,8 @@ TEST(ProgramHeadless, HelpAndVersionAnswerOnTheTerminalAndEndWithSuccess) {
   EXPECT_EQ(status, 0) << help;
   EXPECT_EQ(help.rfind("Usage: quillaran [/DisableExistanceTest | /DET] [/DebugRun] [/ReRun]\n", 0), 0u) << help;
   EXPECT_NE(help.find("--version"), std::string::npos) << help;
+  EXPECT_EQ(testsupport::Run(program + " -h </dev/null 2>&1", &status), help) << "the short form says the same";
+  EXPECT_EQ(status, 0);
   const std::string version = testsupport::Run(program + " /DET --version </dev/null 2>&1", &status);
   EXPECT_EQ(status, 0) << version;
   EXPECT_EQ(version, "Quillaran 1.0\n");

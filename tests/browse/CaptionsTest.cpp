@@ -119,6 +119,10 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
   state.RetrievalKind = Retrieval_PostList;
   state.RetrievalData = d->User.PostLists.Items[0].Number;  // lists are named by number
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: Postlist");
+  // Sent, the list keeps no name: the caption says when it went.
+  d->User.PostLists.Items[0].Name = TStr();
+  d->User.PostLists.Items[0].SentDate = EncodeDate(2025, 12, 30);
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: post list sent on 12/30/2025");
   state.RetrievalData = d->User.PostLists.Items[0].Number + 1;
   EXPECT_EQ(browse.GetFormBrowseCaption(), "Retrieval: ");
 

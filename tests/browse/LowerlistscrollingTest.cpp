@@ -11,6 +11,7 @@
 #include "browse/Tformbrowse.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Tmenu.h"
 #include "platform/gui/Gui.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -185,6 +186,54 @@ TEST_F(ListScrolling, AClickOnARowThatHoverShowsAsALinkOpensItsItem) {
   person.Click(row6.x, row6.y);
   Idle();
   EXPECT_EQ(browse.CurrentBrowseState.CurrentItem.GetDiscBlockIndex(), third);
+}
+
+TEST_F(ListScrolling, TheWheelOverTheRowsOrTheirScrollBarScrollsTheListByLines) {
+  TBrowse& browse = Browse();
+  ASSERT_EQ(browse.LowerList.Offset(), 0);
+  // The keyboard stays where it was: the wheel goes by the pointer.
+  const POINT rows = form->PaintBoxLowerList->ClientToScreen(POINT{30, 40});
+  person.MoveTo(rows.x, rows.y);
+  person.Wheel(-WHEEL_DELTA);
+  Idle();
+  const int line = browse.LowerList.Offset();
+  EXPECT_GT(line, 0) << "a notch down scrolls the rows up";
+  EXPECT_LT(line, 35) << "by a line, not by an item or a page";
+  person.Wheel(-WHEEL_DELTA);
+  person.Wheel(-WHEEL_DELTA);
+  Idle();
+  EXPECT_EQ(browse.LowerList.Offset(), 3 * line);
+  EXPECT_EQ(browse.GetLowerListScrollPos(), 3 * line) << "the scroll bar shows where the list is";
+  TControl& bar = *form->ScrollBoxLowerList2;
+  const POINT onBar = bar.ClientToScreen(POINT{bar.ClientWidth() / 2, 40});
+  person.MoveTo(onBar.x, onBar.y);
+  person.Wheel(WHEEL_DELTA);
+  Idle();
+  EXPECT_EQ(browse.LowerList.Offset(), 2 * line);
+  for (int i = 0; i < 40; ++i) person.Wheel(-WHEEL_DELTA);
+  Idle();
+  EXPECT_GT(browse.GetFirstFullyVisibleRow(), 8) << "the rows shown moved with the wheel";
+  EXPECT_EQ(Selected(), 0) << "the wheel scrolls; it does not select";
+}
+
+TEST_F(ListScrolling, ARightClickSelectsTheItemItsMenuIsFor) {
+  ASSERT_EQ(Selected(), 0);
+  int selectedWhileOpen = -1;
+  bool opened = false;
+  platform::SetMenuLoopIdleHook([&] {
+    if (opened) return;
+    opened = true;
+    selectedWhileOpen = Selected();
+    person.PressKey(VK_ESCAPE);
+  });
+  // On the text row of the fourth item: its service row, 6, is the one selected.
+  const POINT text = form->PaintBoxLowerList->ClientToScreen(POINT{30, 3 * 35 + 16 + 8});
+  person.Click(text.x, text.y, platform::MouseButton::Right);
+  Idle();
+  platform::SetMenuLoopIdleHook(nullptr);
+  EXPECT_TRUE(opened) << "the item's menu opened";
+  EXPECT_EQ(selectedWhileOpen, 6);
+  EXPECT_TRUE(commands.empty()) << "Escape chose nothing";
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "platform/forms/Forms.h"
 #include "tests/support/Testsupport.h"
 
+#include <cstdlib>
+
 namespace commandstest {
 namespace {
 
@@ -100,8 +102,15 @@ TEST_F(SavingCommands, PickOutWritesANewFileAndAppendsOverwritesOrLeavesAnExisti
 
   platform::DialogScript script;
   script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
-  script.Press("Select excerpt file", "OK", {{"FileName", out}});
+  // The first time the dialog starts in the user's own folder, not the program's.
+  std::string first;
+  script.Answer("Select excerpt file", [&](TCustomForm& dialog) {
+    first = dynamic_cast<TEdit*>(platform::FindNamed(dialog, "Folder"))->Text();
+    platform::SetControlValue(dialog, "FileName", out);
+    platform::PressControl(dialog, "OK");
+  });
   pickOut();
+  EXPECT_EQ(first.rfind(std::getenv("HOME"), 0), 0u) << first;
   EXPECT_EQ(testsupport::ReadFile(out), expected);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(TShellRegistry::ReadString("LastPrintedPath"), folder + "/out/");

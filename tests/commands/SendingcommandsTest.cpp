@@ -233,10 +233,19 @@ TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {
     ASSERT_FALSE(Boxes().empty());
     EXPECT_EQ(Boxes().back().Caption, "CAN'T SEND POST");
   }
-  EXPECT_EQ(Boxes().back().Message, "Current user has no author identifier in this discussion yet\nand can't send posts.");
+  // The moderator is told how to get an identifier, and the menu offers that road.
+  EXPECT_EQ(Boxes().back().Message,
+            "Current user has no author identifier in this discussion yet\nand can't send posts.\n"
+            "To get one, choose \"Service\", \"Form post command\", \"Give my identifier\"\n"
+            "and send it from the post office: the leader grants it.");
   EXPECT_TRUE(Outbox().empty());
   EXPECT_EQ(d->Storages.Comments.Count(), comments);
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 1u);
+  form->Browse.CurrentBrowseItemChanged();
+  Answer(0);
+  EXPECT_TRUE(Choose(form->Browse, {"Service", "Form post command", "Give my identifier"}));
+  TBrowseGlobal::Moderation = 0;
+  EXPECT_FALSE(Outbox().empty()) << "the request for an identifier waits in the Outbox";
 }
 
 TEST_F(SendingCommands, AFailureAtTheSecondReceiversRowLeavesTheOutboxAsItWas) {

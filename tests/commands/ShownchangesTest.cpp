@@ -182,6 +182,63 @@ TEST_F(ShownChanges, WhatIsTypedIntoTheHeaderDialogIsWrittenAndShownEverywhere) 
   EXPECT_TRUE(Reports().empty());
 }
 
+// Undoing a rename of the discussion (the text of its root) draws the old name again at
+// once in every window on the root, the one that undid it and the other.
+TEST_F(ShownChanges, UndoOfARootRenameIsDrawnInEveryWindowAtOnce) {
+  TFormBrowse* first = OpenCreating();
+  ASSERT_NE(first, nullptr);
+  TFormBrowse* second = OpenOn(ecology);
+  ASSERT_NE(second, nullptr);
+  const std::string name = d->GetName().ToString();
+  const std::vector<COLORREF> firstNamed = UpperPanel(*first), secondNamed = UpperPanel(*second);
+  script.Answer("TFormDiscBlockHeader", [&](TCustomForm&) {
+    person.PressKey('A', false, true);
+    person.Type("Rivers of the north");
+    person.PressKey(VK_RETURN);
+  });
+  ASSERT_TRUE(ChooseInPopup(first->Browse, {}, {"Edit"}));
+  const std::vector<COLORREF> firstRenamed = UpperPanel(*first), secondRenamed = UpperPanel(*second);
+  ASSERT_TRUE(firstRenamed != firstNamed);
+  ASSERT_TRUE(secondRenamed != secondNamed);
+  ASSERT_TRUE(Choose(first->Browse, {"Undo"}));
+  EXPECT_EQ(d->GetName().ToString(), name);
+  EXPECT_TRUE(UpperPanel(*first) == firstNamed) << "the old name is drawn again in the window that undid";
+  EXPECT_TRUE(UpperPanel(*second) == secondNamed) << "and in the other window on the root";
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// Commands that refresh the window that ran them (Discussion info, Post) leave its
+// selection on the row the user chose.
+TEST_F(ShownChanges, DiscussionInfoAndPostKeepTheSelectedRow) {
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  if (d->User.PostLists.Items.Count() == 0) {
+    ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "My note");
+  TBrowse& browse = form->Browse;
+  browse.CurrentBrowseItemChanged(true);
+  Idle();
+  const int row = RowOf(browse, c);
+  ASSERT_GT(row, 0);
+  for (int presses = 0; browse.CurrentBrowseState.SelectedRow != row && presses < 20; ++presses) {
+    person.PressKey(VK_DOWN);
+    Idle();
+  }
+  ASSERT_EQ(browse.CurrentBrowseState.SelectedRow, row);
+
+  script.Press("TFormAnnotation", "ButtonOk", {{"MemoAnnotation", "About rivers"}});
+  ASSERT_TRUE(Choose(browse, {"Discussion info"}));
+  Idle();
+  EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, row) << "Discussion info";
+  ASSERT_TRUE(ChooseInPopup(browse, {Position(browse, note)}, {"Post"}));
+  Idle();
+  EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, row) << "Post";
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
 // Undoing a delete brings the block back into every list it left.
 TEST_F(ShownChanges, UndoOfADeleteListsTheBlockAgainInEveryWindow) {
   TFormBrowse* first = OpenCreating();

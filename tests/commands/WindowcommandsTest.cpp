@@ -23,6 +23,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 namespace commandstest {
 namespace {
 
@@ -111,6 +113,23 @@ TEST_F(WindowCommands, HelpOpensTheDocumentAtTheWindowsSectionInTheBrowser) {
   Run(form->Browse, Command_BrowsingModerating);
   Run(form->Browse, Command_Help);
   EXPECT_EQ(address(), "file://" + folder + "/program%20files%231/Quillaran.html#context-12");
+
+  // xdg-open drops the section of a file address: a page of the data folder is opened
+  // instead, and leads on to the section.
+  const std::string bin = folder + "/bin", path = std::getenv("PATH");
+  ASSERT_TRUE(MakeFolder(bin));
+  testsupport::WriteFile(bin + "/xdg-open", testsupport::ReadFile(browser));
+  chmod((bin + "/xdg-open").c_str(), 0755);
+  ASSERT_TRUE(TShellRegistry::WriteString("ExternalInternetExplorer", ""));
+  setenv("PATH", (bin + ":" + path).c_str(), 1);
+  Run(form->Browse, Command_Help);
+  const std::string lead = address();
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_EQ(lead.rfind("file://", 0), 0u) << lead;
+  EXPECT_NE(testsupport::ReadFile(lead.substr(7))
+                .find("url=file://" + folder + "/program%20files%231/Quillaran.html#context-12\""),
+            std::string::npos)
+      << testsupport::ReadFile(lead.substr(7));
 
   // Without the document the user is told, and no browser starts.
   SetHelpDocumentFolder(folder + "/nowhere");

@@ -214,7 +214,8 @@ TInstallation::TInstallation(const std::string& folder, const std::string& perso
     : Person(person), Mailbox(mailbox), Key(key), Home(folder + "/home"), Config(folder + "/config"),
       Runtime(folder + "/runtime"), fFolder(folder) {
   testsupport::Run("mkdir -p '" + Home + "' '" + Config + "' '" + Runtime + "'");
-  // Mail an earlier run left in the mailbox is no part of this one.
+  // Mail an earlier run left in the mailbox is no part of this one. Tests run side by side,
+  // so two tests never share a mailbox: this would take the other's mail in transit.
   const std::string box = TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir";
   if (!TMailServers::Get().MailRoot.empty()) testsupport::Run("rm -f '" + box + "'/new/* '" + box + "'/cur/*");
 }

@@ -75,6 +75,14 @@ class TPersonAtX {
     return Failed("the focused window is '" + name + "', not one of '" + part + "'");
   }
 
+  // Brings the program's window whose title ends in `tail` to the front, as a click on it
+  // does, and waits until it has the focus.
+  bool Activate(const std::string& tail) {
+    KeepFocusedWindow();
+    fProgram.Xdo("search --name '" + tail + "$' windowactivate --sync");
+    return Focused(tail);
+  }
+
   // Waits until the window with the X focus no longer bears `title`: it has closed.
   bool Unfocused(const std::string& title) {
     const auto until = Clock::now() + kStepTimeout;
@@ -321,19 +329,44 @@ class TPersonAtX {
   std::vector<TLeftWindow> fLeft;
 };
 
-class X11Road : public ::testing::Test {
+// A test's own X server, and Anna's installation. A new installation empties its mailbox
+// and the tests run side by side: each fixture's people have mailboxes no other fixture uses.
+class OnAnXServer : public ::testing::Test {
  protected:
+  explicit OnAnXServer(const std::string& mailbox) : A{Folder + "/A", "Anna", mailbox, "anna's key 7"} {}
   void SetUp() override {
     ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
     ASSERT_TRUE(server.Running());
     // The logins are made as in the headless road; everything after is done on the screen.
     ASSERT_TRUE(A.Run([](TSession&) {}));
-    ASSERT_TRUE(B.Run([](TSession&) {}));
   }
   const std::string Folder = testsupport::ScratchFolder();
-  TInstallation A{Folder + "/A", "Anna", "x11a", "anna's key 7"};
-  TInstallation B{Folder + "/B", "Boris", "x11b", "boris's key 7"};
+  TInstallation A;
   xvfbtest::XvfbServer server{"1024x768x24"};
+};
+
+// Anna and Boris, who mail each other.
+class X11Road : public OnAnXServer {
+ protected:
+  X11Road() : OnAnXServer("x11a") {}
+  void SetUp() override {
+    OnAnXServer::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(B.Run([](TSession&) {}));
+  }
+  TInstallation B{Folder + "/B", "Boris", "x11b", "boris's key 7"};
+};
+
+// Anna alone, typing after the window manager took a key.
+class X11Typing : public OnAnXServer {
+ protected:
+  X11Typing() : OnAnXServer("x11c") {}
+};
+
+// Anna alone, when a command fails.
+class X11Failure : public OnAnXServer {
+ protected:
+  X11Failure() : OnAnXServer("x11d") {}
 };
 
 std::string Files(const std::string& folder) { return testsupport::Run("ls '" + folder + "' 2>/dev/null"); }
@@ -507,6 +540,96 @@ TEST_F(X11Road, TheLeaderWritesAndAnnouncesADiscussionAndTheOtherSeesIt) {
   ASSERT_TRUE(commented.Load());
   const std::string tree = Tree(commented);
   EXPECT_NE(tree.find("|1|" + comment + "\n"), std::string::npos) << tree;  // a comment under block 1
+}
+
+// Under a window manager that takes Alt+F4 itself, the Alt pressed for it is released while
+// no window of the program has the keyboard: what is typed next is typed, not Alt-typed.
+TEST_F(X11Typing, TypingAfterAWindowClosedWithAltF4ReachesTheDialog) {
+  xvfbtest::WindowManager manager(server.Name());
+  ASSERT_TRUE(manager.Running());
+  screentext::TScreenText eye(server.Name());
+  TPersonAtX anna(A, server.Name(), eye);
+  ASSERT_TRUE(anna.Start());
+  ASSERT_TRUE(anna.Window("ReadMe"));
+  anna.Key("alt+F4");
+  ASSERT_TRUE(anna.Unfocused("ReadMe"));
+  ASSERT_TRUE(anna.Window(""));  // the root folder, which lists Created first
+  anna.Key("Return");
+  ASSERT_TRUE(anna.Focused("/Created"));
+  ASSERT_TRUE(anna.Choose({"Commands", "Create new model", "Empty"}));
+  ASSERT_TRUE(anna.Window("Enter Nickname"));
+  anna.Key("ctrl+a");  // selects the proposed name, which the typing replaces
+  anna.Type("Rivers");
+  ASSERT_TRUE(anna.Focused("/Created/Rivers"));
+  ASSERT_TRUE(anna.Close());
+  EXPECT_EQ(anna.Status(), 0);
+}
+
+// A command fails in one discussion while a block crossed out in another is not saved yet
+// (a cross, like a paste, waits for the next save). The error window tells what it saved
+// before offering the end; after "Terminate" and a new start the block is crossed out.
+TEST_F(X11Failure, AnErrorInOneDiscussionEndsTheProgramOnlyAfterTheOthersWorkIsSaved) {
+  xvfbtest::WindowManager manager(server.Name());
+  ASSERT_TRUE(manager.Running());
+  screentext::TScreenText eye(server.Name());
+  const std::string text = "The rivers of the north run dry";
+  // The saved state of the block: "crossed", "alive" or "unreadable".
+  const auto saved = [&] {
+    TDiscussion rivers;
+    rivers.Folder = A.File("Created/Rivers");
+    if (!rivers.Load()) return std::string("unreadable");
+    const TDiscBlock* block = rivers.Storages.GetDiscBlock(rivers.Storages.FindDiscBlockIndexByName("1"));
+    if (!block) return std::string("unreadable");
+    return std::string(block->DeleteFlag == DeleteFlag_Crossed ? "crossed" : "alive");
+  };
+  {
+    TPersonAtX anna(A, server.Name(), eye);
+    ASSERT_TRUE(anna.Start());
+    ASSERT_TRUE(anna.Window("ReadMe"));
+    ASSERT_TRUE(anna.Click("Close", TFace::Form));
+    ASSERT_TRUE(anna.Window(""));  // the root folder, which lists Created first
+    anna.Key("Return");
+    ASSERT_TRUE(anna.Focused("/Created"));
+    for (const std::string name : {"Ponds", "Rivers"}) {
+      ASSERT_TRUE(anna.Activate("/Created"));
+      ASSERT_TRUE(anna.Choose({"Commands", "Create new model", "Empty"}));
+      ASSERT_TRUE(anna.Window("Enter Nickname"));
+      anna.Type(name);  // in place of the proposed name, which is selected
+      if (name == "Rivers") {
+        ASSERT_TRUE(anna.Enter("CREATING NEW MODEL"));  // the author taken from the first
+      }
+      ASSERT_TRUE(anna.Focused("/Created/" + name));
+    }
+    ASSERT_TRUE(anna.Choose({"Commands", "Add block"}));
+    ASSERT_TRUE(anna.Window("1"));
+    anna.Type(text, false);
+    ASSERT_TRUE(anna.Click("OK", TFace::Form));
+    ASSERT_TRUE(anna.Lists(text));
+    anna.Key("ctrl+s");
+    ASSERT_TRUE(anna.ChooseInPopup(text, TFace::BlockText, "Cross"));
+    ASSERT_TRUE(anna.Focused("/Created/Rivers"));
+    ASSERT_EQ(saved(), "alive") << "the cross is not saved yet";
+
+    // Saving the other discussion fails: where its file goes lies a folder.
+    ASSERT_TRUE(anna.Activate("/Created/Ponds"));
+    ASSERT_EQ(testsupport::Run("mkdir '" + A.File("Created/Ponds/Model.cbs.tmp") + "' && echo made"), "made\n");
+    anna.Key("ctrl+s");
+    ASSERT_TRUE(anna.Window("ERROR"));
+    EXPECT_FALSE(eye.Find("Saved:", TFace::Form).empty()) << "the window tells what it saved";
+    ASSERT_TRUE(anna.Click("Terminate Quillaran", TFace::Form));
+    const auto until = Clock::now() + kStepTimeout;
+    while (anna.Program().Running() && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(anna.Program().Running());
+  }
+  EXPECT_EQ(saved(), "crossed") << "the cross was saved before the end";
+  {  // Started again, the program opens as usual.
+    TPersonAtX anna(A, server.Name(), eye);
+    ASSERT_TRUE(anna.Start());
+    ASSERT_TRUE(anna.Window("ReadMe"));
+    ASSERT_TRUE(anna.Click("Close", TFace::Form));
+    ASSERT_TRUE(anna.Window(""));
+    ASSERT_TRUE(anna.Close());
+  }
 }
 
 }  // namespace

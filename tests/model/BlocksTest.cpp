@@ -94,10 +94,12 @@ TEST_F(Blocks, ComposedNames) {
   EXPECT_EQ(d.Storages.GetDiscBlock(moderated)->Name, "5-1M");
   EXPECT_EQ(d.Storages.GetDiscBlock(note)->Name, "N-1");
   EXPECT_EQ(d.User.NoteCounter, 1);
-  // A name another block has gets ".0k" before a heading suffix.
+  // A name another block has gets ".0k", and the suffix of the block's own kind: a
+  // premise put in a heading's place is no heading, and a heading in a premise's is one.
   const TDiscBlock& block = *d.Storages.GetDiscBlock(second);
   EXPECT_EQ(block.MakeUniqueName(d, "1.1"), "1.1.01");
-  EXPECT_EQ(block.MakeUniqueName(d, "1.*"), "1.01.*");
+  EXPECT_EQ(block.MakeUniqueName(d, "1.*"), "1.01");
+  EXPECT_EQ(d.Storages.GetDiscBlock(heading)->MakeUniqueName(d, "1.1"), "1.1.01.*");
   EXPECT_EQ(block.MakeUniqueName(d, "2"), "2");  // its own name
   EXPECT_EQ(block.MakeUniqueName(d, "7.7"), "7.7");
   // Commented state and link text.

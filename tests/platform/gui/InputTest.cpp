@@ -117,10 +117,11 @@ TEST_F(Input, KeysCharactersAndKeyboardState) {
   EXPECT_EQ(GetKeyState(VK_LWIN) & 1, 1) << "toggled by the press";
 }
 
-TEST_F(Input, WheelGoesToTheFocusAndUpToTheParent) {
+TEST_F(Input, WheelGoesToTheWindowUnderThePointerAndUpToTheParent) {
   HWND top = TopLevel(0, 0, 100, 100);
   HWND child = Child(top, 0, 0, 50, 50);
-  SetFocus(child);
+  HWND focused = Child(top, 50, 50, 50, 50);
+  SetFocus(focused);
   person.MoveTo(10, 10);
   person.Pump();
   Log().clear();
