@@ -197,6 +197,12 @@ void TFormBrowse::ConnectEvents() {
   PaintBoxGraph->OnMouseMove = [this](TObject*, TShiftState shift, int x, int y) {
     Browse.GraphMouseMove(shift, POINT{x, y});
   };
+  // The wheel over the graph moves it a depth a notch; with Shift, a column.
+  PanelGraph->OnMouseWheel = [this](TObject*, TShiftState shift, int delta, POINT, bool& handled) {
+    TScrollBar* bar = shift.Contains(ssShift) ? ScrollBarGraphHorz : ScrollBarGraphVert;
+    bar->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<unsigned>(delta)), 0);
+    handled = true;
+  };
   PaintBoxGraph->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
     Browse.GraphMouseDown(button, shift, POINT{x, y});
   };

@@ -51,6 +51,15 @@ void TScrollBar::SetPageSize(int Value) {
 }
 
 void TScrollBar::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEWHEEL) {
+    // A notch moves the bar a line, as its arrows do; it does not go on to the parent,
+    // which may be what passed it here.
+    const bool up = GET_WHEEL_DELTA_WPARAM(Message.WParam) > 0;
+    TMessage line{kind_ == sbVertical ? CN_VSCROLL : CN_HSCROLL, WPARAM(up ? SB_LINEUP : SB_LINEDOWN), 0, 0};
+    WndProc(line);
+    Message.Result = 1;
+    return;
+  }
   if (Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL) {
     int code = LOWORD(Message.WParam);
     int pos = position_;

@@ -11,6 +11,7 @@
 #include "platform/gui/Gui.h"
 #include "tests/model/Modeltesthelpers.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace browsetest {
@@ -209,6 +210,26 @@ TEST_F(GraphPanel, ScrollingMovesByColumnsAndDepthsAndLeavesWhatARepaintWould) {
   Pump();
   ASSERT_EQ(form->Browse.GraphPlaces.Count(), 3u) << "\"*\" lies wholly above the view";
   for (const TGraphNodePlace& place : form->Browse.GraphPlaces) EXPECT_FALSE(place.Block == root);
+
+  // The wheel over the graph moves it a depth a notch, with Shift a column; over its scroll
+  // bar, that bar a line.
+  const POINT graph = form->PaintBoxGraph->ClientToScreen(POINT{60, 60});
+  person.MoveTo(graph.x, graph.y);
+  person.Wheel(WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(form->ScrollBarGraphVert->Position(), 1);
+  EXPECT_EQ(form->Browse.GraphPlaces[0].Top, -10) << "the graph is drawn where the bar says";
+  person.KeyDown(VK_SHIFT);
+  person.Wheel(WHEEL_DELTA);
+  person.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(form->ScrollBarGraphHorz->Position(), std::max(0, 2 - form->ScrollBarGraphHorz->SmallChange()));
+  TControl& bar = *form->ScrollBarGraphVert;
+  const POINT onBar = bar.ClientToScreen(POINT{bar.ClientWidth() / 2, bar.ClientHeight() / 2});
+  person.MoveTo(onBar.x, onBar.y);
+  person.Wheel(-WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(form->ScrollBarGraphVert->Position(), 2);
 }
 
 TEST_F(GraphPanel, TheCurrentBlockIsBroughtToTheMiddle) {
