@@ -219,6 +219,10 @@ void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& 
     s.Confirm("FORM_NEW_MODEL");
     Answer(s);
   }));
+  FormModelCopy(reader, folder);
+}
+
+void FormModelCopy(TInstallation& reader, const std::string& folder) {
   ASSERT_TRUE(reader.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", folder}});
@@ -229,7 +233,7 @@ void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& 
     ASSERT_NE(copy, nullptr);
     s.Tell("model", Tree(*copy));
     s.Tell("dident", copy->Info.DIdent.ToString());
-  }));
+  })) << reader.LastBoxes();
 }
 
 }  // namespace e2e

@@ -74,5 +74,8 @@ void RequestModel(TInstallation& reader);
 // `reader` asks for the announced discussion, the leader answers with the model and the
 // reader forms its copy of `folder`, telling "model" and "dident".
 void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder);
+// `reader` receives the leader's model and forms its copy of `folder`, telling "model" and
+// "dident".
+void FormModelCopy(TInstallation& reader, const std::string& folder);
 
 }  // namespace e2e

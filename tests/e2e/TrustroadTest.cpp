@@ -92,16 +92,7 @@ TEST_F(TrustRoad, AStrangerWhoWritesFirstLocksNobodyOutAndAChangedKeyIsTrustedFr
       << A.LastBoxes();
 
   // B forms the model that answers its request, and takes the leader's comment.
-  ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Forests"}});
-    s.Confirm("FORM_NEW_MODEL");
-    s.Confirm("MODEL IS CREATED");
-    Receive(s);
-    TDiscussion* model = s.Shown(OpenDiscussion(s, "Forests"));
-    ASSERT_NE(model, nullptr);
-    s.Tell("model", Tree(*model));
-  })) << B.LastBoxes();
+  ASSERT_NO_FATAL_FAILURE(FormModelCopy(B, "Forests"));
   EXPECT_EQ(B.Told("model"), A.Told("model"));
   ASSERT_TRUE(A.Run([&](TSession& s) {
     PostNotesToAll(s, "Forests", "1", {"Лес 1 растёт на севере"});

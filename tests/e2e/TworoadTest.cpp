@@ -111,16 +111,7 @@ TEST_F(SendAfterPerform, TheModelAnsweredInTheInboxGoesOutWithSend) {
     });
   })) << A.LastBoxes();
   EXPECT_NE(A.Told("exchange").find(" *** SENDING POST..."), std::string::npos) << A.Told("exchange");
-  ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Ponds"}});
-    s.Confirm("FORM_NEW_MODEL");
-    s.Confirm("MODEL IS CREATED");
-    Receive(s);
-    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Ponds"));
-    ASSERT_NE(copy, nullptr);
-    s.Tell("model", Tree(*copy));
-  })) << B.LastBoxes();
+  ASSERT_NO_FATAL_FAILURE(FormModelCopy(B, "Ponds"));
   EXPECT_EQ(B.Told("model"), A.Told("model"));
 
   // With nothing left to send, "Send" says so in one line.
