@@ -9,6 +9,7 @@
 
 namespace {
 TErrorCapture* gCapture = nullptr;
+thread_local TErrorHold* tHold = nullptr;
 
 // The system's last error names a fault of this computer, not of what was read.
 bool IsLocalFault(DWORD code) {
@@ -36,6 +37,17 @@ TErrorCapture::~TErrorCapture() {
   TError::Instance().fReported = fWasReported;
 }
 
+TErrorHold::TErrorHold() : fOuter(tHold) { tHold = this; }
+
+TErrorHold::~TErrorHold() { tHold = fOuter; }
+
+void TErrorHold::ReportHeld(const std::vector<THeld>& held) {
+  for (const THeld& report : held) {
+    SetLastError(report.LastError);
+    TError::Report(report.Text);
+  }
+}
+
 TError& TError::Instance() {
   static TError state;
   return state;
@@ -57,6 +69,10 @@ void TError::AppendToLog(std::string_view line) {
 }
 
 void TError::Report(std::string_view text) {
+  if (tHold) {
+    tHold->fHeld.push_back({std::string(text), GetLastError()});
+    return;
+  }
   TError& state = Instance();
   state.fReported = true;
   if (gCapture) {

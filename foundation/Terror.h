@@ -6,8 +6,11 @@
 // data root (UTF-8) and shown in the error window, whose buttons may ask the
 // program to terminate, or to terminate and start again with "/ReRun".
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class TError {
  public:
@@ -72,4 +75,30 @@ class TErrorCapture {
   bool fCaught = false;
   bool fLocal = false;
   std::string fFirst;
+};
+
+// Work done on another thread for the main one (a discussion's files read at once): the
+// error state and its window belong to the main thread. While a hold lives, what its
+// thread reports is kept in it, untouched by the state, for the main thread to report
+// where the work would have reported it had it run there.
+class TErrorHold {
+ public:
+  struct THeld {
+    std::string Text;
+    uint32_t LastError;  // the system's last error at the report
+  };
+  TErrorHold();
+  ~TErrorHold();  // on the thread that made it
+  TErrorHold(const TErrorHold&) = delete;
+  TErrorHold& operator=(const TErrorHold&) = delete;
+
+  // The reports held so far, taken out of the hold.
+  std::vector<THeld> Take() { return std::move(fHeld); }
+  // Reports what was held, in order, on the calling thread.
+  static void ReportHeld(const std::vector<THeld>& held);
+
+ private:
+  friend class TError;
+  TErrorHold* fOuter;
+  std::vector<THeld> fHeld;
 };

@@ -22,9 +22,11 @@ void* TMemManager::Realloc(void* block, size_t oldSize, size_t newSize) {
   if (!fresh) return nullptr;
   if (block) {
     std::memcpy(fresh, block, oldSize < newSize ? oldSize : newSize);
-    std::free(block);
+    Free(block);
   }
   return fresh;
 }
 
-void TMemManager::Free(void* block) { std::free(block); }
+void TMemManager::Free(void* block) { platform::FreeBlock(block); }
+
+void TMemManager::ReleaseKept() { platform::ReleaseKeptBlocks(); }

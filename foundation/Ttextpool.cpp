@@ -13,14 +13,8 @@ namespace {
 constexpr size_t EntryHeader = 2 * sizeof(uint32_t);
 constexpr size_t ChunkHeader = 8;
 constexpr size_t SmallestChunk = 4096;
-// Chunks worth keeping when they empty: large ones (small ones come from the heap's own
-// free lists), yet not so large that an unloaded discussion holds much memory.
-constexpr size_t SmallestSpare = size_t(1) << 20;
-constexpr size_t LargestSpare = size_t(32) << 20;
 constexpr size_t LargestChunk = size_t(1) << 30;
 }  // namespace
-
-std::atomic<TTextPool::TChunk*> TTextPool::Spare{nullptr};
 
 TTextPool::TTextPool(size_t expectedBytes) : Expected(expectedBytes) {}
 
@@ -66,15 +60,10 @@ void TTextPool::FreeText(char* text) {
 }
 
 void TTextPool::Release(TChunk* chunk, uint32_t count) {
-  if (chunk->Living.fetch_sub(count, std::memory_order_acq_rel) == count) Retire(chunk);
+  if (chunk->Living.fetch_sub(count, std::memory_order_acq_rel) == count) Free(chunk);
 }
 
 TTextPool::TChunk* TTextPool::Take(size_t size) {
-  if (size >= SmallestSpare) {
-    TChunk* spare = Spare.exchange(nullptr, std::memory_order_acquire);
-    if (spare && spare->Size >= size && spare->Size / 2 <= size) return spare;
-    if (spare) Retire(spare);
-  }
   void* block = TMemManager::Alloc(size);
   if (!block) return nullptr;
   TChunk* chunk = new (block) TChunk{};
@@ -82,17 +71,7 @@ TTextPool::TChunk* TTextPool::Take(size_t size) {
   return chunk;
 }
 
-void TTextPool::Retire(TChunk* chunk) {
-  if (chunk->Size >= SmallestSpare && chunk->Size <= LargestSpare)
-    chunk = Spare.exchange(chunk, std::memory_order_acq_rel);
-  if (!chunk) return;
+void TTextPool::Free(TChunk* chunk) {
   chunk->~TChunk();
   TMemManager::Free(chunk);
-}
-
-void TTextPool::ReleaseSpare() {
-  if (TChunk* spare = Spare.exchange(nullptr, std::memory_order_acquire)) {
-    spare->~TChunk();
-    TMemManager::Free(spare);
-  }
 }

@@ -2,10 +2,9 @@
 // Texts read in bulk (the blocks of a discussion, tens of thousands at a time) taken from
 // a few large chunks instead of one heap block each. A pooled text is an ordinary TStr:
 // it may be copied, moved and freed one by one; each chunk counts its living texts and
-// goes with the last of them, so no text depends on the pool's life. The last large chunk
-// that emptied is kept for the next pool: a discussion loaded again after another was
-// unloaded (as applying received post does) fills memory already at hand instead of
-// memory the system must clear first.
+// goes with the last of them, so no text depends on the pool's life; the memory manager
+// keeps the last large chunks freed for the next ones. Pools may be used on several threads
+// at once, each pool by one thread, and a text freed on any.
 
 #include <atomic>
 #include <cstddef>
@@ -19,9 +18,6 @@ class TTextPool {
   ~TTextPool();
   TTextPool(const TTextPool&) = delete;
   TTextPool& operator=(const TTextPool&) = delete;
-
-  // Gives the kept chunk back to the system.
-  static void ReleaseSpare();
 
  private:
   friend class TStr;
@@ -40,10 +36,9 @@ class TTextPool {
   // Frees a text that NewText gave.
   static void FreeText(char* text);
   static void Release(TChunk* chunk, uint32_t count);
-  // A chunk that no text uses any more: kept for the next pool, or freed.
-  static void Retire(TChunk* chunk);
   static TChunk* Take(size_t size);
-  static std::atomic<TChunk*> Spare;
+  // Frees a chunk that no text uses any more.
+  static void Free(TChunk* chunk);
   void DropChunk();
 
   size_t Expected;

@@ -103,12 +103,10 @@ bool TDiscussionFileSet::TakePrevious(int file) {
   return true;
 }
 
-uint64_t TDiscussionFileSet::TakenBytes() const {
-  uint64_t total = 0;
-  for (int file = 0; file < Count; ++file)
-    for (int place : {Current, Previous})
-      if (Paths[file] == PathOf(file, place)) total += Headers[file][place].Size;
-  return total;
+uint64_t TDiscussionFileSet::TakenBytes(int file) const {
+  for (int place : {Current, Previous})
+    if (Paths[file] == PathOf(file, place)) return Headers[file][place].Size;
+  return 0;
 }
 
 TDiscussionFileSet::TGap TDiscussionFileSet::FindGap() const {

@@ -64,8 +64,8 @@ struct TDiscussionFileSet {
   // Takes the previous version of a file instead when it claims the same generation (the
   // current one's generation bytes may be damaged); false when there is none.
   bool TakePrevious(int file);
-  // The bytes of the taken files together.
-  uint64_t TakenBytes() const;
+  // The bytes of a taken file.
+  uint64_t TakenBytes(int file) const;
   // What keeps the newest saved set from being complete: the first file that lacks it
   // (its path, and its fault or generation), or None.
   struct TGap {

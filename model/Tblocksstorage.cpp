@@ -281,40 +281,58 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader, TTextPool& pool) {
   const uint32_t count = reader.ReadDWord();
   if (reader.IsFailed()) return "файл обрезан";
   if (count > uint32_t(MaxBlocksInStorage)) return "неверное число блоков";
-  // Room for every block at once, and the numbers met in a table rather than a set of nodes.
-  if (!Blocks.SetCapacity(Blocks.Count() + count) || !TextItems.SetCapacity(TextItems.Count() + count))
-    return "нет памяти";
-  std::vector<bool> numbers(size_t(LastBlockNum) + 1, false);
+  if (!Blocks.SetCapacity(Blocks.Count() + count)) return "нет памяти";
+  // The numbers met are the index by number as well, ready before the links are found.
+  NumIndex.assign(size_t(LastBlockNum) + 1, NotIndexed);
+  NumIndexValid = true;
+  NumIndexed = 0;
   for (uint32_t i = 0; i < count; ++i) {
-    if (AddEmptyItem() < 0) return "нет памяти";
-    TDiscBlock& block = Blocks[int(i)];
+    // The texts come from their own file, read at the same time: only the block here.
+    const int index = Blocks.AddEmptyItem();
+    if (index < 0) return "нет памяти";
+    TDiscBlock& block = Blocks[index];
     block.LoadFromBufReader(reader, StorageType, &pool);
     if (reader.IsFailed()) return "файл обрезан";
     const char* fault = block.Validate(StorageType);
     if (*fault) return std::string(fault) + " (блок " + std::to_string(i) + ")";
     if (block.BlockNum == 0 || block.BlockNum > LastBlockNum) return "неверный номер блока " + std::to_string(i);
-    if (numbers[block.BlockNum]) return "повторный номер блока " + std::to_string(i);
-    numbers[block.BlockNum] = true;
+    if (NumIndex[block.BlockNum] != NotIndexed) return "повторный номер блока " + std::to_string(i);
+    NumIndex[block.BlockNum] = uint16_t(index);
+    NumIndexed = index + 1;
+  }
+  NameIndexValid = false;
+  return {};
+}
+
+std::string TBlocksStorage::ReadTexts(TBufReader& reader, TTextPool& pool, TReadTexts& texts) const {
+  if (reader.ReadByte() != StorageType) return "неверный тип хранилища";
+  texts.Count = reader.ReadDWord();
+  if (reader.IsFailed()) return "файл обрезан";
+  texts.Counted = true;
+  // More texts than a storage may hold blocks can never match its blocks.
+  if (texts.Count > uint32_t(MaxBlocksInStorage)) return TReadTexts::CountMismatch;
+  if (!texts.Items.SetCapacity(texts.Count)) return "нет памяти";
+  for (uint32_t i = 0; i < texts.Count; ++i) {
+    const int index = texts.Items.AddEmptyItem();
+    if (index < 0) return "нет памяти";
+    TStrHashItem& item = texts.Items[index];
+    TDiscBlockStr& str = item.Str;
+    item.Place = uint32_t(reader.Position());
+    // A text may name other blocks when it holds a '<'.
+    const bool text = str.Text.LoadFromBufReaderNoting(reader, &pool, '<');
+    str.URL.LoadFromBufReader(reader, &pool);
+    const bool formula = str.FormulaText.LoadFromBufReaderNoting(reader, &pool, '<');
+    if (reader.IsFailed()) return "файл обрезан";
+    if (text || formula) texts.Naming.push_back({uint16_t(i), text});
   }
   return {};
 }
 
-std::string TBlocksStorage::LoadTexts(TBufReader& reader, TTextPool& pool, std::vector<TDiscBlockIndex>& referring) {
-  const auto names = [](const TStr& text) { return text.View().find('<') != std::string_view::npos; };
-  if (reader.ReadByte() != StorageType) return "неверный тип хранилища";
-  const uint32_t count = reader.ReadDWord();
-  if (reader.IsFailed()) return "файл обрезан";
-  if (count != uint32_t(Count())) return "число текстов не равно числу блоков";
-  for (uint32_t i = 0; i < count; ++i) {
-    TStrHashItem& item = TextItems[int(i)];
-    TDiscBlockStr& str = item.Str;
-    item.Place = uint32_t(reader.Position());
-    str.Text.LoadFromBufReader(reader, &pool);
-    str.URL.LoadFromBufReader(reader, &pool);
-    str.FormulaText.LoadFromBufReader(reader, &pool);
-    if (reader.IsFailed()) return "файл обрезан";
-    if (names(str.Text) || (Blocks[int(i)].TextType == TextType_Formula && names(str.FormulaText)))
-      referring.push_back(TDiscBlockIndex{StorageType, uint16_t(i)});
-  }
+std::string TBlocksStorage::TakeTexts(TReadTexts& texts, std::vector<TDiscBlockIndex>& referring) {
+  if (texts.Counted && texts.Count != uint32_t(Count())) return TReadTexts::CountMismatch;
+  TextItems = std::move(texts.Items);
+  // A formula's text names blocks only in a formula block.
+  for (const auto& [index, inText] : texts.Naming)
+    if (inText || Blocks[index].TextType == TextType_Formula) referring.push_back(TDiscBlockIndex{StorageType, index});
   return {};
 }

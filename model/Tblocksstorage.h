@@ -8,6 +8,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TDiscussion;
@@ -17,6 +18,16 @@ class TTextPool;
 
 // Most blocks one storage can hold: positions are 16-bit.
 inline constexpr int MaxBlocksInStorage = 0xFFFF;
+
+// A storage's texts as read from its text file, before they meet its blocks.
+struct TReadTexts {
+  static constexpr const char* CountMismatch = "число текстов не равно числу блоков";
+  bool Counted = false;  // the count was read
+  uint32_t Count = 0;    // texts the file claims
+  TArray<TStrHashItem> Items;
+  // The texts that hold a '<' (the block text, or only the formula text), by position.
+  std::vector<std::pair<uint16_t, bool>> Naming;
+};
 
 class TBlocksStorage {
 public:
@@ -72,6 +83,12 @@ public:
   // Lookups through indices built on demand; -1 when absent.
   int FindByBlockNum(uint16_t blockNum) const;
   int FindByName(const std::string& name) const;
+  // FindByBlockNum while the number index is as LoadBlocks left it: reads it only, so that
+  // several threads may look up at once.
+  int FindLoadedBlockNum(uint16_t blockNum) const {
+    const uint16_t found = blockNum < NumIndex.size() ? NumIndex[blockNum] : NotIndexed;
+    return found == NotIndexed ? -1 : found;
+  }
   // Names changed: the name index is rebuilt on the next lookup. Whoever renames a block
   // either goes through SetBlockName or clears the index.
   void ClearNameIndex() { NameIndexValid = false; }
@@ -90,11 +107,17 @@ public:
   // The block file and the block text file of this storage.
   void SaveBlocks(TBufWriter& writer) const;
   void SaveTexts(TBufWriter& writer) const;
-  // Reads into this (empty) storage, the texts from the pool; an empty text when sound,
-  // else what is wrong. The blocks whose texts may name others (they hold a '<') are
-  // appended to `referring`, found while each text is fresh in the cache.
+  // The block file and the block text file are read at the same time, the texts apart
+  // from the blocks, and joined when both are read. LoadBlocks reads the blocks into this
+  // (empty) storage, their names from the pool; an empty text when sound, else what is
+  // wrong. ReadTexts reads the texts file into `texts` without touching the storage; an
+  // empty text when sound, else what is wrong with its content. TakeTexts joins the texts
+  // read to the blocks: what is wrong when their counts differ (which outweighs what
+  // ReadTexts found), else an empty text, the texts taken and the blocks whose texts may
+  // name others (they hold a '<') appended to `referring`.
   std::string LoadBlocks(TBufReader& reader, TTextPool& pool);
-  std::string LoadTexts(TBufReader& reader, TTextPool& pool, std::vector<TDiscBlockIndex>& referring);
+  std::string ReadTexts(TBufReader& reader, TTextPool& pool, TReadTexts& texts) const;
+  std::string TakeTexts(TReadTexts& texts, std::vector<TDiscBlockIndex>& referring);
 
  private:
   void BuildNameIndex() const;

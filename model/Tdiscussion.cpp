@@ -13,8 +13,12 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
+#include "platform/rtl/Ttaskgroup.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <iterator>
 #include <random>
 
 int TDiscussion::CrashBeforeSaveStep = 0;
@@ -98,12 +102,14 @@ std::string TDiscussion::ComposeFile(int file) const {
   return content;
 }
 
-// Parses one file's content into `into`; an empty text when it is sound.
-std::string TDiscussion::ParseFile(int file, TBufReader& r, TDiscussion& into, bool infoOnly, TTextPool& pool) {
+// Parses one file's content into `into` (a texts file's into `texts`); an empty text when
+// it is sound.
+std::string TDiscussion::ParseFile(int file, TBufReader& r, TDiscussion& into, bool infoOnly, TTextPool& pool,
+                                   TReadTexts& texts) {
   std::string fault;
   if (file < 8) {
     TBlocksStorage& storage = *into.Storages.GetStorage(uint8_t(file / 2 + 1));
-    fault = file % 2 == 0 ? storage.LoadBlocks(r, pool) : storage.LoadTexts(r, pool, into.Referring);
+    fault = file % 2 == 0 ? storage.LoadBlocks(r, pool) : storage.ReadTexts(r, pool, texts);
   } else if (file == 8) {
     const uint32_t count = r.ReadDWord();
     if (count > 0xFFFF) return "неверное число авторов";
@@ -163,52 +169,154 @@ std::string TDiscussion::ParseFile(int file, TBufReader& r, TDiscussion& into, b
   return {};
 }
 
-// Finds the positions of linked blocks again from their codes.
-std::string TDiscussion::ResolveLinks(int& file) {
-  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type) {
-    TBlocksStorage& storage = *Storages.GetStorage(type);
-    file = (type - 1) * 2;
-    for (int i = 0; i < int(storage.Count()); ++i) {
-      TDiscBlock& block = storage.Block(i);
-      if (!block.UpperCode.IsEmpty()) {
-        block.Upper = Storages.FindDiscBlockIndex(block.UpperCode);
-        if (block.Upper.IsEmpty()) return "верхний блок не найден (блок " + std::to_string(i) + ")";
-      }
-      if (!block.ConclusionCode.IsEmpty()) {
-        block.Conclusion = Storages.FindDiscBlockIndex(block.ConclusionCode);
-        if (block.Conclusion.IsEmpty()) return "блок вывода не найден (блок " + std::to_string(i) + ")";
-      }
-      if (block.UnlinkedIndex != NoUnlinkedBlockInfo && block.UnlinkedIndex >= int(UnlinkedBlockInfos.Count()))
-        return "неверная ссылка на потерянную связь (блок " + std::to_string(i) + ")";
+// Finds the positions of one storage's linked blocks again from their codes, through the
+// number indices loading made.
+std::string TDiscussion::ResolveLinks(uint8_t type) {
+  TBlocksStorage& storage = *Storages.GetStorage(type);
+  const TBlocksStorage* const byType[] = {nullptr, &Storages.Model, &Storages.Comments, &Storages.Notes,
+                                          &Storages.ModeratedComments};
+  // Every code's storage type was checked as its block was read.
+  const auto find = [&](TDiscBlockCode code) {
+    const int found = byType[code.StorageType]->FindLoadedBlockNum(code.BlockNum);
+    return found < 0 ? TDiscBlockIndex{} : TDiscBlockIndex{code.StorageType, uint16_t(found)};
+  };
+  for (int i = 0; i < storage.Count(); ++i) {
+    TDiscBlock& block = storage.Block(i);
+    if (!block.UpperCode.IsEmpty()) {
+      block.Upper = find(block.UpperCode);
+      if (block.Upper.IsEmpty()) return "верхний блок не найден (блок " + std::to_string(i) + ")";
     }
-    storage.ClearLowerIndex();  // the links are positions only now
+    if (!block.ConclusionCode.IsEmpty()) {
+      block.Conclusion = find(block.ConclusionCode);
+      if (block.Conclusion.IsEmpty()) return "блок вывода не найден (блок " + std::to_string(i) + ")";
+    }
+    if (block.UnlinkedIndex != NoUnlinkedBlockInfo && block.UnlinkedIndex >= int(UnlinkedBlockInfos.Count()))
+      return "неверная ссылка на потерянную связь (блок " + std::to_string(i) + ")";
   }
-  User.ResolveIndices(Storages);
   return {};
+}
+
+namespace {
+
+constexpr int InfoFile = TDiscussionFileSet::Count - 1;
+constexpr int StorageCount = StorageType_ModeratedComments;
+// Files smaller than this are read one after another by one task: a task costs a thread's
+// waking, about what reading such a file does.
+constexpr uint64_t SmallFile = 64 * 1024;
+
+bool IsTextsFile(int file) { return file < 2 * StorageCount && file % 2 == 1; }
+// The files the links are found from: the blocks files and the information (the unlinked
+// block records).
+bool IsLinksInput(int file) { return (file < 2 * StorageCount && file % 2 == 0) || file == InfoFile; }
+
+// What reading one file gave. A texts file's verdict waits for its storage's blocks.
+struct TFileRead {
+  std::string Why;         // the file's fault, else its content's (a texts file: its own fault only)
+  std::string TextsFault;  // a texts file's content's fault, outweighed by counts that differ
+  TReadTexts Texts;
+  std::vector<TErrorHold::THeld> Reports;
+};
+
+}  // namespace
+
+int TDiscussion::ReadFiles(const TDiscussionFileSet& set, uint32_t generation, bool infoOnly, TDiscussion& into,
+                           std::string& why) {
+  TFileRead reads[TDiscussionFileSet::Count];
+  const auto readFile = [&](int file) {
+    TFileRead& read = reads[file];
+    TErrorHold hold;
+    // Each thread reads through a buffer of its own, kept for its next file.
+    thread_local TReadBuffer buffer;
+    // A text in memory takes its length, a terminator and alignment beside its characters.
+    TTextPool pool(size_t(set.TakenBytes(file)) / 4 * 5);
+    TDiscussionFileReader reader(set.Paths[file], file, generation, buffer);
+    TBufReader* content = reader.Content();
+    const std::string parsed = content ? ParseFile(file, *content, into, infoOnly, pool, read.Texts) : std::string();
+    if (IsTextsFile(file)) {
+      read.TextsFault = parsed;
+      read.Why = reader.Finish({});
+    } else {
+      read.Why = reader.Finish(parsed);
+    }
+    read.Reports = hold.Take();
+  };
+  if (infoOnly) {
+    readFile(InfoFile);
+    TErrorHold::ReportHeld(reads[InfoFile].Reports);
+    why = reads[InfoFile].Why;
+    return why.empty() ? -1 : InfoFile;
+  }
+
+  // Every file at once; the links as soon as every storage's blocks and the information
+  // are read, by the thread that read the last of them (they take a few nanoseconds a block).
+  TTaskGroup tasks;
+  std::string linksFault;
+  int linksFile = -1;
+  std::vector<TErrorHold::THeld> linksReports;
+  std::atomic<int> linksInputs = 0;
+  std::atomic<bool> linksHopeless = false;
+  const auto linksInputRead = [&](int file) {
+    if (!reads[file].Why.empty()) linksHopeless.store(true, std::memory_order_relaxed);
+    if (linksInputs.fetch_sub(1, std::memory_order_acq_rel) != 1 || linksHopeless.load(std::memory_order_relaxed))
+      return;
+    TErrorHold hold;
+    for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments && linksFault.empty(); ++type) {
+      linksFault = into.ResolveLinks(type);
+      linksFile = 2 * (type - 1);
+    }
+    linksReports = hold.Take();
+  };
+  const auto readFiles = [&](const std::vector<int>& files) {
+    for (const int file : files) {
+      readFile(file);
+      if (IsLinksInput(file)) linksInputRead(file);
+    }
+  };
+  // A task for each large file, the links' inputs first and the largest first, and one
+  // for the small ones together after the first large one.
+  std::vector<int> large, small;
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
+    (set.TakenBytes(file) < SmallFile ? small : large).push_back(file);
+    if (IsLinksInput(file)) ++linksInputs;
+  }
+  std::stable_sort(large.begin(), large.end(), [&](int a, int b) {
+    return IsLinksInput(a) != IsLinksInput(b) ? IsLinksInput(a) : set.TakenBytes(a) > set.TakenBytes(b);
+  });
+  std::vector<std::vector<int>> order;
+  for (const int file : large) order.push_back({file});
+  if (!small.empty()) order.insert(order.begin() + std::min<size_t>(order.size(), 1), small);
+  for (const std::vector<int>& files : order) tasks.Run([&] { readFiles(files); });
+  tasks.Wait();
+
+  // The first damaged file in the set's order, as reading one file after another finds it;
+  // what its reading and those before it reported is reported now, on this thread.
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) {
+    TFileRead& read = reads[file];
+    TErrorHold::ReportHeld(read.Reports);
+    why = read.Why;
+    if (why.empty() && IsTextsFile(file)) {
+      why = into.Storages.GetStorage(uint8_t(file / 2 + 1))->TakeTexts(read.Texts, into.Referring);
+      if (why.empty()) why = read.TextsFault;
+    }
+    if (!why.empty()) return file;
+  }
+  TErrorHold::ReportHeld(linksReports);
+  why = linksFault;
+  if (!why.empty()) return linksFile;
+  // The links are positions only now.
+  for (uint8_t type = StorageType_Model; type <= StorageType_ModeratedComments; ++type)
+    into.Storages.GetStorage(type)->ClearLowerIndex();
+  into.User.ResolveIndices(into.Storages);
+  return -1;
 }
 
 std::unique_ptr<TDiscussion> TDiscussion::ReadGeneration(TDiscussionFileSet& set, uint32_t generation,
                                                          bool infoOnly, std::string& path, std::string& fault) {
   set.Take(generation);
-  const int first = infoOnly ? TDiscussionFileSet::Count - 1 : 0;
-  TReadBuffer buffer;
   for (;;) {
     auto fresh = std::make_unique<TDiscussion>();
-    // The names and texts of the blocks in a few large chunks rather than a heap block each.
-    TTextPool pool(size_t(set.TakenBytes()));
-    int failed = -1;
     std::string why;
-    for (int file = first; file < TDiscussionFileSet::Count && failed < 0; ++file) {
-      TDiscussionFileReader reader(set.Paths[file], file, generation, buffer);
-      TBufReader* content = reader.Content();
-      why = reader.Finish(content ? ParseFile(file, *content, *fresh, infoOnly, pool) : std::string());
-      if (!why.empty()) failed = file;
-    }
-    if (failed < 0 && !infoOnly) {
-      int file = 0;
-      why = fresh->ResolveLinks(file);
-      if (!why.empty()) failed = file;
-    }
+    const int failed = ReadFiles(set, generation, infoOnly, *fresh, why);
     if (failed < 0) return fresh;
     if (path.empty()) path = set.Paths[failed], fault = why;
     if (!set.TakePrevious(failed)) return nullptr;

@@ -157,8 +157,13 @@ private:
   // Moves every file of an unreadable folder aside and tells the user.
   static void SetAsideUnreadable(const TDiscussionFileSet& set, const std::string& damaged, const std::string& why);
   bool LoadSet(bool infoOnly, bool setAside);
-  static std::string ParseFile(int file, TBufReader& r, TDiscussion& into, bool infoOnly, TTextPool& pool);
-  std::string ResolveLinks(int& file);
+  // Reads the files of the taken set into `into`, all at once: the first damaged file in
+  // the set's order and why, or -1 when every file is sound and the links are found.
+  static int ReadFiles(const TDiscussionFileSet& set, uint32_t generation, bool infoOnly, TDiscussion& into,
+                       std::string& why);
+  static std::string ParseFile(int file, TBufReader& r, TDiscussion& into, bool infoOnly, TTextPool& pool,
+                               TReadTexts& texts);
+  std::string ResolveLinks(uint8_t type);
   bool SaveFailed(const std::string& path);
   void CheckDuplicatedMIdent();
 };

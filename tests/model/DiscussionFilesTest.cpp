@@ -6,10 +6,13 @@
 #include "model/Foldertree.h"
 
 #include <filesystem>
+#include <thread>
 
 using namespace modeltest;
 
 class DiscussionFiles : public ModelTest {};
+
+static void WriteWithContent(const std::string& folder, int file, const std::string& content);
 
 TEST_F(DiscussionFiles, EveryFileRoundTripsWithEveryField) {
   TDiscussion saved;
@@ -158,6 +161,77 @@ TEST_F(DiscussionFiles, DamagedFilesAreRefusedNamingTheFile) {
     }
     testsupport::WriteFile(path, good);
   }
+}
+
+// The files are read at once, on several threads: the large ones take longest, yet the
+// first damaged file in the set's order is the one named, as reading them one after
+// another names it, and only what reading it and the files before it reported is
+// reported, on the thread that loads.
+TEST_F(DiscussionFiles, TheFirstDamagedFileIsNamedWhicheverIsReadFirst) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  const TDiscBlockIndex root = saved.Storages.GetRootBlockIndex();
+  for (int i = 0; i < 3000; ++i)
+    AddBlock(saved, StorageType_Model, root, TextType_Premise, std::string(300, 'a' + i % 26));
+  ASSERT_TRUE(saved.Save());
+  const auto path = [&](int file) { return Folder() + "/" + TDiscussionFileSet::Names[file]; };
+  static std::vector<std::thread::id> reporters;
+  TGuiHooks hooks;
+  hooks.ShowErrorWindow = [](const std::string& text) {
+    Reports().push_back(text);
+    reporters.push_back(std::this_thread::get_id());
+  };
+  SetGuiHooks(hooks);
+  const auto load = [&] {
+    TError::Instance().Reset();
+    Reports().clear();
+    reporters.clear();
+    TDiscussion d;
+    d.Folder = Folder();
+    EXPECT_FALSE(d.Load());
+    EXPECT_EQ(d.Storages.TotalCount(), 0);
+  };
+  // The model's texts (the largest file) and a small file after it both damaged, the
+  // small one first and then the texts at their end.
+  std::vector<std::string> good;
+  for (int file = 0; file < TDiscussionFileSet::Count; ++file) good.push_back(testsupport::ReadFile(path(file)));
+  for (const int later : {2, 8, 10, 11}) {
+    std::string texts = good[1], small = good[later];
+    texts[texts.size() - 12] ^= 0x21;
+    small[small.size() / 2] ^= 0x21;
+    testsupport::WriteFile(path(1), texts);
+    testsupport::WriteFile(path(later), small);
+    load();
+    ASSERT_EQ(Reports().size(), 1u) << later;
+    EXPECT_EQ(Reports()[0], "TDiscussion::Load - файл " + path(1) + " повреждён: неверная контрольная сумма");
+    testsupport::WriteFile(path(later), good[later]);
+  }
+  // More texts than blocks outweighs what reading the texts met after their count.
+  std::string moreTexts = saved.ComposeFile(1);
+  moreTexts[1] = char(moreTexts[1] + 1);
+  moreTexts.resize(moreTexts.size() - 5);
+  WriteWithContent(Folder(), 1, moreTexts);
+  load();
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_EQ(Reports()[0], "TDiscussion::Load - файл " + path(1) + " повреждён: число текстов не равно числу блоков");
+  testsupport::WriteFile(path(1), good[1]);
+  // Memory refused while the model's blocks and texts are read: what reading the blocks
+  // reported is reported here, then the damage; the texts' own refusal is not, as a load
+  // stops at the blocks.
+  TArrayBase::SetAllocationLimit(64 * 1024);
+  load();
+  TArrayBase::SetAllocationLimit(0);
+  ASSERT_EQ(Reports().size(), 2u);
+  EXPECT_EQ(Reports()[0], "TArray::SetCapacity - ошибка перераспределения массива элементов");
+  EXPECT_EQ(Reports()[1], "TDiscussion::Load - файл " + path(0) + " повреждён: нет памяти");
+  for (const std::thread::id reporter : reporters) EXPECT_EQ(reporter, std::this_thread::get_id());
+  TError::Instance().Reset();
+  TDiscussion d;
+  d.Folder = Folder();
+  ASSERT_TRUE(d.Load());
+  EXPECT_EQ(d.Storages.Model.Count(), saved.Storages.Model.Count());
+  EXPECT_EQ(d.Storages.Model.Texts(3000).Str.Text, saved.Storages.Model.Texts(3000).Str.Text);
 }
 
 TEST_F(DiscussionFiles, LoadedTextsOutliveTheirDiscussionAndChangeAlone) {
