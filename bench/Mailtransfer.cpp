@@ -4,7 +4,7 @@
 // servers in the same run; each in the clear (/0) and encrypted by STARTTLS
 // and STLS (/1). Bytes per second count the attachment's bytes; curl's
 // figures include its process start.
-#include "net/Netlibrary.h"
+#include "bench/Benchmailservers.h"
 #include "net/Tnetmessage.h"
 #include "net/Tnetmessageparts.h"
 #include "net/Tnetpop3.h"
@@ -30,36 +30,16 @@ namespace {
 constexpr size_t AttachmentSize = 20u << 20;
 const std::string User = "bench";
 
-struct TServers {
-  fs::path State;
-  fs::path Work;
-  std::map<std::string, std::string> Env;
+// The shared benchmark servers, with the attachment written once and the mailbox at hand.
+struct TTransferServers : TServers {
   int Port(const char* AKey) { return std::stoi(Env[AKey]); }
 
-  TServers() {
-    InitializeNetLibrary();
-    Work = fs::temp_directory_path() / ("quillaran-bench-mail-" + std::to_string(::getpid()));
-    fs::create_directories(Work);
-    State = Work / "servers";
-    const fs::path scripts = fs::path(QUILLARAN_SOURCE_DIR) / "tests" / "net" / "servers";
-    Scripts = scripts;
-    if (std::system(((scripts / "start.sh").string() + " " + State.string() + " >/dev/null").c_str()) != 0) {
-      std::fprintf(stderr, "the mail servers did not start\n");
-      std::exit(1);
-    }
-    std::ifstream in(State / "servers.env");
-    for (std::string line; std::getline(in, line);)
-      if (auto eq = line.find('='); eq != std::string::npos) Env[line.substr(0, eq)] = line.substr(eq + 1);
+  TTransferServers() : TServers("mail") {
     std::string data(AttachmentSize, '\0');
     std::mt19937_64 gen(2026);
     for (char& c : data) c = static_cast<char>(gen());
     std::ofstream(Work / "post.cab", std::ios::binary) << data;
   }
-  ~TServers() {
-    std::system(((Scripts / "stop.sh").string() + " " + State.string()).c_str());
-    fs::remove_all(Work);
-  }
-  fs::path Scripts;
   fs::path Mailbox() { return fs::path(Env["MAIL_ROOT"]) / User / "Maildir"; }
   // Empties the mailbox behind the servers' back (between measurements only).
   void EmptyMailbox() {
@@ -68,8 +48,8 @@ struct TServers {
   }
 };
 
-TServers& Servers() {
-  static TServers servers;
+TTransferServers& Servers() {
+  static TTransferServers servers;
   return servers;
 }
 

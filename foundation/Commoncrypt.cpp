@@ -8,7 +8,9 @@
 #include "foundation/Terror.h"
 #include "foundation/Messagesignature.h"
 
+#include <atomic>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -80,11 +82,12 @@ bool ReadExactly(HANDLE file, void* data, size_t size) {
   return ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) && got == size;
 }
 
-// Feeds the first `size` bytes of the file into the seal's code and the signature's digest.
-// The seal and the signature's digest are two hashes of the same bytes: from
-// kParallelHashing bytes on, the digest of each piece runs on a thread of its own
-// while this one computes the seal, and the two cost the longer of them, not their sum.
-bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest& digest) {
+// Feeds the first `size` bytes of the file into the seal's code, the signature's digest and
+// the digest that names the content. The seal and the signature's digest are two hashes of
+// the same bytes: from kParallelHashing bytes on, the digest of each piece runs on a thread
+// of its own while this one computes the seal, and the two cost the longer of them, not
+// their sum.
+bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest& digest, TMessageDigest& content) {
   constexpr size_t kPiece = 256 * 1024;
   constexpr uint64_t kParallelHashing = 64 * 1024;
   if (!SeekTo(file, 0)) return false;
@@ -104,6 +107,7 @@ bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest&
     if (parallel) digesting = std::thread([&digest, piece, take] { digest.Update(piece, take); });
     else digest.Update(piece, take);
     hmac.Update(piece, take);
+    content.Update(piece, take);
     size -= take;
   }
   if (digesting.joinable()) digesting.join();
@@ -121,15 +125,15 @@ void SealHeader(uint64_t sealedSize, uint8_t header[SealHeaderSize]) {
 
 // The seal code of the file's first `sealedSize` bytes and the trailer header, and the
 // digest of those bytes followed by the whole trailer (the seal's code from `trailer`, or
-// the computed one when `trailer` carries none yet).
+// the computed one when `trailer` carries none yet); `content` is fed the sealed bytes.
 bool ComputeSeal(HANDLE file, uint64_t sealedSize, std::string_view keyText, const uint8_t trailer[SealTrailerSize],
-                 uint8_t mac[GostHashSize], TMessageDigestValue& digest, bool macFromTrailer) {
+                 uint8_t mac[GostHashSize], TMessageDigestValue& digest, bool macFromTrailer, TMessageDigest& content) {
   uint8_t key[32];
   DeriveGostKey(keyText.data(), keyText.size(), "seal", key);
   TGostHmac hmac(key, sizeof key);
   WipeMemory(key, sizeof key);
   TMessageDigest signedBytes;
-  if (!HashFilePrefix(file, sealedSize, hmac, signedBytes)) return false;
+  if (!HashFilePrefix(file, sealedSize, hmac, signedBytes, content)) return false;
   hmac.Update(trailer, SealHeaderSize);
   hmac.Final(mac);
   signedBytes.Update(trailer, SealHeaderSize);
@@ -291,6 +295,68 @@ bool ReadCryptedPortion(TBufReader& reader, std::string_view password, std::stri
 
 void SetMessageSigner(std::function<bool(TSigningKeyPair& pair)> source) { SignerSource() = std::move(source); }
 
+namespace {
+
+// What a check of a message file found: whether its seal and signature hold, and who signed.
+// Only a check that hashed the file is worth keeping: the others refuse at once (or could not
+// read the file, which says nothing of its bytes). Whether the signer may speak for the
+// sender is no part of it: that depends on the pinned keys, which change.
+struct TFileVerdict {
+  bool Good = false;
+  bool Complete = false;
+  TMessageSigner Signer;
+};
+
+// A message is listed, screened and handled, each asking for its seal, and moved between
+// folders on its way: its bytes are hashed for the seal and the signature once, and again
+// only when they changed.
+TFileVerdicts<TFileVerdict>& KeptVerdicts() {
+  static TFileVerdicts<TFileVerdict> verdicts;
+  return verdicts;
+}
+
+std::atomic<uint64_t> gFullChecks{0};
+
+// Which check under which key: a private message's key only by its digest.
+std::string CheckName(bool privateMessage, std::string_view senderKey) {
+  if (!privateMessage) return "seal and signature, suite key";
+  uint8_t digest[GostHashSize];
+  TGostHash::Compute(senderKey.data(), senderKey.size(), digest);
+  std::string name = "seal and signature, key ";
+  name.append(reinterpret_cast<const char*>(digest), sizeof digest);
+  WipeMemory(digest, sizeof digest);
+  return name;
+}
+const std::string SignatureCheckName = "signature";
+
+// The content digest of the file's bytes from its start to its end; the position is kept.
+bool ContentDigestOf(HANDLE file, TMessageDigestValue& content) {
+  TFilePlace place(file);
+  if (!place.Valid() || !SeekTo(file, 0)) return false;
+  TMessageDigest digest(TDigestKind::Content);
+  std::vector<uint8_t> buf(256 * 1024);
+  for (DWORD got = 1; got > 0;) {
+    if (!ReadFile(file, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) return false;
+    digest.Update(buf.data(), got);
+  }
+  content = digest.Final();
+  return true;
+}
+
+// The verdict kept for the file's bytes under the check's name, else the check's own, kept
+// under the digest of the bytes the check read (which `check` puts in its argument).
+template <class TCheck>
+TFileVerdict KeptOrChecked(HANDLE file, const std::string& name, TCheck check) {
+  TMessageDigestValue content{};
+  if (ContentDigestOf(file, content))
+    if (const std::optional<TFileVerdict> kept = KeptVerdicts().Find(content, name)) return *kept;
+  const TFileVerdict verdict = check(content);
+  if (verdict.Complete) KeptVerdicts().Keep(content, name, verdict);
+  return verdict;
+}
+
+}  // namespace
+
 bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce) {
   uint64_t sealedSize = 0;
   if (!FileSize(file, sealedSize)) {
@@ -300,11 +366,12 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
   uint8_t trailer[SealTrailerSize + SignatureBlockSize];
   SealHeader(sealedSize, trailer);
   TMessageDigestValue digest;
+  TMessageDigest content(TDigestKind::Content);
   bool sealed;
   {
     TReadHandle reader(file);
     sealed = ComputeSeal(reader.Get(), sealedSize, keyPassword.empty() ? SuiteSealText : keyPassword, trailer,
-                         trailer + SealHeaderSize, digest, false);
+                         trailer + SealHeaderSize, digest, false, content);
   }
   if (!sealed) {
     TError::Report("SignFile - ошибка чтения файла команды-сообщения");
@@ -320,6 +387,17 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
     TError::Report("SignFile - ошибка записи печати файла команды-сообщения");
     return false;
   }
+  // The seal was computed here over the bytes just read: the message as written needs only
+  // its signature verified, not hashed again when it is listed.
+  content.Update(trailer, sizeof trailer);
+  TFileVerdict verdict;
+  verdict.Complete = true;
+  verdict.Signer.Digest = digest;
+  std::memcpy(verdict.Signer.PublicKey.data(), trailer + SealTrailerSize + 8, PublicKeySize);
+  verdict.Good = VerifyDigestSignature(verdict.Signer.PublicKey, digest, trailer + SealTrailerSize + 8 + PublicKeySize);
+  const TMessageDigestValue signedContent = content.Final();
+  KeptVerdicts().Keep(signedContent, CheckName(!keyPassword.empty(), keyPassword), verdict);
+  KeptVerdicts().Keep(signedContent, SignatureCheckName, verdict);
   if (announce)
     ShowMessageBox(std::string(commandName), "Command message " + std::string(commandName) + " composed and signed.");
   return true;
@@ -327,18 +405,10 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
 
 namespace {
 
-// What a check of a message file found: whether its seal and signature hold, and who signed.
-// Only a check that hashed the file is worth keeping: the others refuse at once (or could not
-// read the file, which says nothing of its bytes). Whether the signer may speak for the
-// sender is no part of it: that depends on the pinned keys, which change.
-struct TFileVerdict {
-  bool Good = false;
-  bool Complete = false;
-  TMessageSigner Signer;
-};
-
-// The seal and the signature block of a file, checked in full.
-TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string_view senderKey) {
+// The seal and the signature block of a file, checked in full; `content` receives the
+// digest of the bytes checked.
+TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string_view senderKey,
+                                   TMessageDigestValue& content) {
   TFilePlace place(file);
   uint64_t size = 0;
   if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
@@ -350,11 +420,15 @@ TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string
   SealHeader(sealedSize, expected);
   const uint8_t* block = trailer + SealTrailerSize;
   if (std::memcmp(trailer, expected, SealHeaderSize) != 0 || !IsSignatureBlock(block)) return {};
+  ++gFullChecks;
   uint8_t mac[GostHashSize];
   TFileVerdict verdict;
+  TMessageDigest checked(TDigestKind::Content);
   if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac, verdict.Signer.Digest,
-                   true))
+                   true, checked))
     return {};
+  checked.Update(trailer, sizeof trailer);
+  content = checked.Final();
   verdict.Complete = true;
   verdict.Good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
   WipeMemory(mac, sizeof mac);
@@ -364,8 +438,9 @@ TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string
   return verdict;
 }
 
-// The signature block of a file alone, which needs no key.
-TFileVerdict CheckSignature(HANDLE file) {
+// The signature block of a file alone, which needs no key; `content` receives the digest of
+// the bytes checked.
+TFileVerdict CheckSignature(HANDLE file, TMessageDigestValue& content) {
   TFilePlace place(file);
   uint64_t size = 0;
   if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
@@ -373,14 +448,19 @@ TFileVerdict CheckSignature(HANDLE file) {
   uint8_t block[SignatureBlockSize];
   if (!SeekTo(file, signedSize) || !ReadExactly(file, block, sizeof block) || !IsSignatureBlock(block)) return {};
   if (!SeekTo(file, 0)) return {};
+  ++gFullChecks;
   TMessageDigest digest;
+  TMessageDigest checked(TDigestKind::Content);
   std::vector<uint8_t> buf(64 * 1024);
   for (uint64_t left = signedSize; left > 0;) {
     const size_t take = left < buf.size() ? static_cast<size_t>(left) : buf.size();
     if (!ReadExactly(file, buf.data(), take)) return {};
     digest.Update(buf.data(), take);
+    checked.Update(buf.data(), take);
     left -= take;
   }
+  checked.Update(block, sizeof block);
+  content = checked.Final();
   TFileVerdict verdict;
   verdict.Complete = true;
   verdict.Signer.Digest = digest.Final();
@@ -389,37 +469,24 @@ TFileVerdict CheckSignature(HANDLE file) {
   return verdict;
 }
 
-// A message is listed, screened and handled, each asking for its seal: the file is read and
-// hashed once, and again only when it changed.
-TFileVerdicts<TFileVerdict>& KeptVerdicts() {
-  static TFileVerdicts<TFileVerdict> verdicts;
-  return verdicts;
-}
-
-// Which check under which key: a private message's key only by its digest.
-std::string CheckName(bool privateMessage, std::string_view senderKey) {
-  if (!privateMessage) return "seal and signature, suite key";
-  uint8_t digest[GostHashSize];
-  TGostHash::Compute(senderKey.data(), senderKey.size(), digest);
-  std::string name = "seal and signature, key ";
-  name.append(reinterpret_cast<const char*>(digest), sizeof digest);
-  WipeMemory(digest, sizeof digest);
-  return name;
-}
-
 }  // namespace
+
+uint64_t FullMessageChecks() { return gFullChecks; }
+
+void ForgetKeptVerdicts() { KeptVerdicts().Clear(); }
 
 bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey, TMessageSigner* signer) {
   if (privateMessage && senderKey.empty()) return false;
-  const TFileVerdict verdict = KeptVerdicts().Check(file, CheckName(privateMessage, senderKey), [&] {
-    return CheckSealAndSignature(file, privateMessage, senderKey);
-  });
+  const TFileVerdict verdict = KeptOrChecked(
+      file, CheckName(privateMessage, senderKey),
+      [&](TMessageDigestValue& content) { return CheckSealAndSignature(file, privateMessage, senderKey, content); });
   if (verdict.Good && signer) *signer = verdict.Signer;
   return verdict.Good;
 }
 
 bool VerifyFileSignature(HANDLE file, TMessageSigner& signer) {
-  const TFileVerdict verdict = KeptVerdicts().Check(file, "signature", [&] { return CheckSignature(file); });
+  const TFileVerdict verdict = KeptOrChecked(
+      file, SignatureCheckName, [&](TMessageDigestValue& content) { return CheckSignature(file, content); });
   if (verdict.Good) signer = verdict.Signer;
   return verdict.Good;
 }

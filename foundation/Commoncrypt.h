@@ -103,6 +103,13 @@ bool VerifyFileSignature(HANDLE file, TMessageSigner& signer);
 // signer's key must be the one the header's sender is known by.
 bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer = nullptr);
 
+// How many times a message file's seal or signature was hashed in full by this process: a
+// file whose bytes were checked (or sealed) before is answered from the verdict kept for
+// them, whatever its name.
+uint64_t FullMessageChecks();
+// Forgets every verdict kept, as a process of its own starts: each file is hashed again.
+void ForgetKeptVerdicts();
+
 // Tells the user that a command message's seal or sender did not verify; always false,
 // so that a caller going on only on true stops.
 bool ShowVerifyingError();

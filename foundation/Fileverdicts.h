@@ -1,15 +1,16 @@
 #pragma once
-// Verdicts of the checks of a file (a message's seal and signature) kept with the file's
-// identity, so that a received message is checked once however often it is listed,
-// screened and handled. A file that changed in any way (another size, modification or
-// change time, or another file under its name) has another identity and is checked again;
-// a file changed so lately that a further change could keep its times is checked each time.
+// Verdicts of the checks of a file (a message's seal and signature) kept with a digest of
+// the bytes checked (TDigestKind::Content), so that a received message is checked once
+// however often it is listed, screened and handled, under whatever name and in whichever
+// folder it is then: the same bytes have the same verdict. A file with any byte changed has
+// another digest and is checked again.
 
-#include "platform/kernel/Fileapi.h"
+#include "foundation/Messagesignature.h"
 
 #include <cstddef>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 
 template <class TVerdict>
@@ -17,29 +18,31 @@ class TFileVerdicts {
  public:
   explicit TFileVerdicts(size_t capacity = 512) : Capacity(capacity) {}
 
-  // The verdict of the check named by `name` (which check, under which key: a digest of a
-  // key, never the key itself) on the open file: the one kept for the file as it is now,
-  // else made by `check`, and kept when it is Complete (the check read what it needed).
-  template <class TCheck>
-  TVerdict Check(HANDLE file, const std::string& name, TCheck check) {
-    platform::FileIdentity identity;
-    if (!platform::SettledIdentityOf(file, identity)) return check();
-    {
-      std::lock_guard<std::mutex> lock(Guard);
-      for (const TEntry& entry : Entries)
-        if (entry.Identity == identity && entry.Name == name) return entry.Verdict;
-    }
-    TVerdict verdict = check();
-    if (!verdict.Complete) return verdict;
+  // The verdict kept for the check named `name` (which check, under which key: a digest of a
+  // key, never the key itself) of the bytes whose content digest is `content`, if any.
+  std::optional<TVerdict> Find(const TMessageDigestValue& content, const std::string& name) {
+    std::lock_guard<std::mutex> lock(Guard);
+    for (const TEntry& entry : Entries)
+      if (entry.Content == content && entry.Name == name) return entry.Verdict;
+    return std::nullopt;
+  }
+
+  // Keeps the verdict of that check of the bytes whose content digest is `content`: the
+  // digest of the very bytes the check read.
+  void Keep(const TMessageDigestValue& content, const std::string& name, const TVerdict& verdict) {
     std::lock_guard<std::mutex> lock(Guard);
     if (Entries.size() >= Capacity) Entries.pop_front();
-    Entries.push_back({identity, name, verdict});
-    return verdict;
+    Entries.push_back({content, name, verdict});
+  }
+
+  void Clear() {
+    std::lock_guard<std::mutex> lock(Guard);
+    Entries.clear();
   }
 
  private:
   struct TEntry {
-    platform::FileIdentity Identity;
+    TMessageDigestValue Content;
     std::string Name;
     TVerdict Verdict;
   };

@@ -106,11 +106,13 @@ bool MakeSigningKeyPair(TSigningKeyPair& pair) {
 
 struct TMessageDigest::TState {
   gcry_md_hd_t Handle = nullptr;
+  int Algorithm = GCRY_MD_STRIBOG256;
 };
 
-TMessageDigest::TMessageDigest() : fState(std::make_unique<TState>()) {
+TMessageDigest::TMessageDigest(TDigestKind kind) : fState(std::make_unique<TState>()) {
   InitLibrary();
-  gcry_md_open(&fState->Handle, GCRY_MD_STRIBOG256, 0);
+  if (kind == TDigestKind::Content) fState->Algorithm = GCRY_MD_SHA256;
+  gcry_md_open(&fState->Handle, fState->Algorithm, 0);
 }
 
 TMessageDigest::~TMessageDigest() { gcry_md_close(fState->Handle); }
@@ -121,7 +123,7 @@ void TMessageDigest::Update(const void* data, size_t size) {
 
 TMessageDigestValue TMessageDigest::Final() {
   TMessageDigestValue value{};
-  if (const unsigned char* read = fState->Handle ? gcry_md_read(fState->Handle, GCRY_MD_STRIBOG256) : nullptr)
+  if (const unsigned char* read = fState->Handle ? gcry_md_read(fState->Handle, fState->Algorithm) : nullptr)
     std::copy(read, read + value.size(), value.begin());
   return value;
 }

@@ -35,10 +35,14 @@ struct TSigningKeyPair {
 // library fails.
 bool MakeSigningKeyPair(TSigningKeyPair& pair);
 
-// The GOST R 34.11-2012 (256-bit) digest of bytes fed piece by piece.
+// Which digest: the one signatures are made over, or one that only names a content (to
+// know the same bytes again), SHA-256, many times cheaper.
+enum class TDigestKind { Signed, Content };
+
+// The GOST R 34.11-2012 (256-bit) digest of bytes fed piece by piece, or of the other kind.
 class TMessageDigest {
  public:
-  TMessageDigest();
+  explicit TMessageDigest(TDigestKind kind = TDigestKind::Signed);
   ~TMessageDigest();
   TMessageDigest(const TMessageDigest&) = delete;
   TMessageDigest& operator=(const TMessageDigest&) = delete;

@@ -21,7 +21,6 @@ int TBlocksStorage::AddEmptyItem() {
     return -1;
   }
   Blocks[index].StorageType = StorageType;
-  NameIndexValid = false;
   return index;
 }
 
@@ -114,14 +113,6 @@ void TBlocksStorage::InsertChildNum(TDiscussion& discussion, TDiscBlockIndex upp
 }
 
 void TBlocksStorage::NewBlockAdded(TDiscussion& discussion, int index, int flag) {
-  // The name joins a built index rather than making it be built again, so that announcing
-  // blocks one by one stays linear; an entry that went stale is caught by FindByName.
-  if (NameIndexValid) {
-    if (size_t(Count()) * 2 > NameIndex.size())
-      NameIndexValid = false;  // built again, larger, on the next lookup
-    else
-      IndexName(index);
-  }
   const TDiscBlockIndex block{StorageType, uint16_t(index)};
   // The block's references become hyper-references; a received block (flag 1) also gets
   // its troubles recorded.
@@ -182,11 +173,15 @@ void TBlocksStorage::BuildNameIndex() const {
   while (size < size_t(Count()) * 4) size *= 2;
   NameIndex.assign(size, 0);
   for (int i = 0; i < Count(); ++i) IndexName(i);
+  NameIndexed = Count();
   NameIndexValid = true;
 }
 
 int TBlocksStorage::FindByName(const std::string& name) const {
-  if (!NameIndexValid) BuildNameIndex();
+  // Blocks appended one by one join the index, so that adding and looking up stays linear;
+  // it is built again, larger, once it is half full.
+  if (!NameIndexValid || NameIndexed > Count() || size_t(Count()) * 2 > NameIndex.size()) BuildNameIndex();
+  for (; NameIndexed < Count(); ++NameIndexed) IndexName(NameIndexed);
   const size_t hash = NameHash(name);
   const uint32_t tag = uint32_t(hash >> 48) << 16;
   bool mismatch = false;
@@ -240,7 +235,7 @@ void TBlocksStorage::ClearLowerIndex() const {
 
 void TBlocksStorage::SetBlockName(int index, const TStr& name) {
   Blocks[index].Name = name;
-  NameIndexValid = false;
+  NameChanged(index);
 }
 
 void TBlocksStorage::Clear() {

@@ -90,8 +90,12 @@ public:
     return found == NotIndexed ? -1 : found;
   }
   // Names changed: the name index is rebuilt on the next lookup. Whoever renames a block
-  // either goes through SetBlockName or clears the index.
+  // either goes through SetBlockName or NameChanged, or clears the index. Blocks appended
+  // since the last lookup join the index then, named as they are then.
   void ClearNameIndex() { NameIndexValid = false; }
+  void NameChanged(int index) {
+    if (index < NameIndexed) NameIndexValid = false;
+  }
   // Block numbers are given right after a block is appended; whoever changes the number of
   // another block clears the indices.
   void ClearIndices() { NameIndexValid = NumIndexValid = false; }
@@ -132,6 +136,7 @@ public:
   static constexpr uint16_t NotIndexed = 0xFFFF;
   mutable std::vector<uint16_t> NumIndex;
   mutable bool NameIndexValid = false;
+  mutable int NameIndexed = 0;  // positions below it are in NameIndex
   mutable bool NumIndexValid = false;
   mutable int NumIndexed = 0;  // positions below it are in NumIndex
   // Positions by upper block, for positions below LowerIndexed; a position whose upper link

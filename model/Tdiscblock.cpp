@@ -87,7 +87,7 @@ bool TDiscBlock::SetComposedBlockName(TDiscussion& discussion, TDiscBlockIndex o
       return false;
   }
   Name = TStr(name.c_str());
-  if (TBlocksStorage* storage = discussion.Storages.GetStorage(own.StorageType)) storage->ClearNameIndex();
+  if (TBlocksStorage* storage = discussion.Storages.GetStorage(own.StorageType)) storage->NameChanged(own.Index);
   return true;
 }
 

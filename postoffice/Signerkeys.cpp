@@ -12,10 +12,9 @@
 
 #include <vector>
 
-std::string OtherKeyRefusal(const std::string& path) {
-  TCommandMessageHeader header;
-  TMessageSigner signer;
-  if (ScreenSeal(path, header, signer) != TSealState::OtherKey) return "";
+std::string OtherKeyRefusal(const std::string& path, TSealState state, const TCommandMessageHeader& header,
+                            const TMessageSigner& signer) {
+  if (state != TSealState::OtherKey) return "";
   const TStr lident(header.GetFieldValue("SENDER_LIDENT"));
   const std::string claimed = ShownText(header.GetFieldValue("FROM_USER_EMAIL"));
   std::string name = ShownText(path.substr(path.find_last_of('/') + 1));

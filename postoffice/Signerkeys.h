@@ -8,13 +8,19 @@
 
 #include <string>
 
+class TCommandMessageHeader;
+struct TMessageSigner;
+enum class TSealState;
+
 // The folder inside the Inbox's "Set aside" folder that keeps messages waiting for a key.
 inline constexpr const char* OtherKeysFolderName = "Other keys";
 
-// "" when the message at `path` is not signed whole with another key than its sender's;
-// else the text it is set aside with: the first message of a key tells whose name it
-// claims, both fingerprints and what the user can do, later ones of the same key are short.
-std::string OtherKeyRefusal(const std::string& path);
+// "" when the message at `path`, screened as `state` with its header and signer (ScreenSeal),
+// is not signed whole with another key than its sender's; else the text it is set aside
+// with: the first message of a key tells whose name it claims, both fingerprints and what
+// the user can do, later ones of the same key are short.
+std::string OtherKeyRefusal(const std::string& path, TSealState state, const TCommandMessageHeader& header,
+                            const TMessageSigner& signer);
 
 // Moves the messages of the Inbox folder `inbox` (ending with '/') that wait for a key the
 // user trusts now back into it; the number moved.

@@ -163,15 +163,6 @@ TSealState ScreenSeal(const std::string& path, TCommandMessageHeader& header, TM
   return state;
 }
 
-namespace {
-
-TSealState ReadMessage(const std::string& path, TCommandMessageHeader& header) {
-  TMessageSigner signer;
-  return ScreenSeal(path, header, signer);
-}
-
-}  // namespace
-
 bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header) {
   HANDLE file =
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -210,8 +201,7 @@ std::string NotForThisLoginRefusal(const std::string& path) {
 
 bool IsSealedForItsDiscussion(const std::string& path) {
   TCommandMessageHeader header;
-  const TSealState state = ReadMessage(path, header);
-  if (state == TSealState::Missing || state == TSealState::Unreadable) return true;
+  if (!ReadMessageHeader(path, header)) return true;
   const std::string dident = header.GetFieldValue("DIDENT");
   TDiscussionsManager* manager = DiscussionsManager();
   if (dident.empty() || !manager) return true;
@@ -225,8 +215,12 @@ bool IsSealedForItsDiscussion(const std::string& path) {
 
 bool HoldsItsSeal(const std::string& path) {
   TCommandMessageHeader header;
-  const TSealState state = ReadMessage(path, header);
-  return state == TSealState::Missing || state == TSealState::Sealed || state == TSealState::OtherKey;
+  TMessageSigner signer;
+  return HoldsItsSeal(ScreenSeal(path, header, signer));
+}
+
+bool HoldsItsSeal(TSealState screened) {
+  return screened == TSealState::Missing || screened == TSealState::Sealed || screened == TSealState::OtherKey;
 }
 
 std::string ShownText(std::string_view text) {

@@ -107,6 +107,7 @@ std::string NotForThisLoginRefusal(const std::string& path);
 // or forged, nothing of it can be trusted, not even the command it names. A message signed
 // whole with another key than its sender's holds its seal: the user decides about its key.
 bool HoldsItsSeal(const std::string& path);
+bool HoldsItsSeal(TSealState screened);
 
 // A text of a message as the handlers' message boxes show it: cut at 80 characters.
 std::string ShownText(std::string_view text);

@@ -200,9 +200,12 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
     TakeReceivedMessageRefusal();  // none of an earlier message stays
-    if (const std::string otherKey = OtherKeyRefusal(path); !otherKey.empty()) {
+    TCommandMessageHeader header;
+    TMessageSigner signer;
+    const TSealState screened = ScreenSeal(path, header, signer);
+    if (const std::string otherKey = OtherKeyRefusal(path, screened, header, signer); !otherKey.empty()) {
       SetAside(storage, name, otherKey, OtherKeysFolderName);
-    } else if (!HoldsItsSeal(path)) {
+    } else if (!HoldsItsSeal(screened)) {
       SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
                                   " is no sealed command message or was altered on its way; the file is set aside.");
     } else if (const std::string elsewhere = NotForThisLoginRefusal(path); !elsewhere.empty()) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -344,22 +343,6 @@ bool SyncFolderOf(const std::string& systemPath) {
   ::close(fd);
   if (!ok) Fail(ErrorFromErrno(err));
   return ok;
-}
-
-bool SettledIdentityOf(HANDLE file, FileIdentity& identity) {
-  // Files are stamped from the coarse clock: a time read before asking the file is a tick
-  // that every later change reaches.
-  struct timespec now;
-  struct stat st;
-  const int fd = DescriptorOf(file);
-  if (fd < 0 || ::clock_gettime(CLOCK_REALTIME_COARSE, &now) != 0 || ::fstat(fd, &st) != 0) return false;
-  const auto nanoseconds = [](const struct timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
-  identity.Device = uint64_t(st.st_dev);
-  identity.Inode = uint64_t(st.st_ino);
-  identity.Size = uint64_t(st.st_size);
-  identity.Modified = nanoseconds(st.st_mtim);
-  identity.Changed = nanoseconds(st.st_ctim);
-  return identity.Modified < nanoseconds(now) && identity.Changed < nanoseconds(now);
 }
 
 void StartWriteBack(HANDLE file) {

@@ -117,19 +117,6 @@ DWORD UnlockFileRange(HANDLE file, int64_t offset, int64_t size);
 // rename; false, with the last error set, when the disk refused.
 bool SyncFolderOf(const std::string& systemPath);
 
-// What tells a file's present content from any other without reading it: the file itself
-// (device and inode), its size, and its last modification and change times.
-struct FileIdentity {
-  uint64_t Device = 0, Inode = 0, Size = 0;
-  int64_t Modified = 0, Changed = 0;  // nanoseconds since 1970
-  bool operator==(const FileIdentity&) const = default;
-};
-// The identity of an open file when it is settled: last changed before the present tick of
-// the clock that stamps files, so that any later change gives it another identity. False
-// for a file changed within the present tick (a change in the same tick would keep its
-// times) or one that cannot be asked.
-bool SettledIdentityOf(HANDLE file, FileIdentity& identity);
-
 // Starts writing a file's changed pages to the disk without waiting for them, so that the
 // writes of several files overlap before each is synced (FlushFileBuffers).
 void StartWriteBack(HANDLE file);

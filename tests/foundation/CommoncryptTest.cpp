@@ -10,7 +10,9 @@
 
 #include <cstdio>
 #include <string>
-#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace gostpeer;
 
@@ -342,21 +344,6 @@ TEST(Commoncrypt, SignFileAnnouncesTheComposedMessageVerifyingErrorIsShownAndFai
 
 namespace {
 
-// Waits until the file's times would show any further change: from then on a check's
-// verdict is kept with the file.
-void WaitUntilSettled(const std::string& path) {
-  for (;;) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    platform::FileIdentity identity;
-    const bool settled = platform::SettledIdentityOf(f, identity);
-    CloseHandle(f);
-    if (settled) return;
-    std::this_thread::yield();
-  }
-}
-
 // New bytes written over the old in the same file: same inode, same size.
 void Overwrite(const std::string& path, const std::string& bytes) {
   HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -372,27 +359,40 @@ TEST(Commoncrypt, AVerdictKeptWithAMessageNeverOutlivesAChangeOrAnswersForAnothe
   TScratchRoot root;
   const std::string path = WriteMessage(root.Path(), "COMMAND=GIVE_MODEL\r\nDATA\r\n", KeyPassword);
   const std::string good = ReadFile(path);
-  WaitUntilSettled(path);
+  // The writer sealed these very bytes: listing its message hashes nothing again.
+  uint64_t checks = FullMessageChecks();
   ASSERT_TRUE(Verify(path, true, KeyPassword));
+  EXPECT_EQ(FullMessageChecks(), checks);
+  // Another program receives it: hashed once, however often asked and under whatever name.
+  ForgetKeptVerdicts();
   ASSERT_TRUE(Verify(path, true, KeyPassword));
-  // Altered in place after its verdict was kept: refused at once and after its times settle.
+  EXPECT_EQ(FullMessageChecks(), ++checks);
+  ASSERT_EQ(std::rename(path.c_str(), (path + ".moved").c_str()), 0);
+  WriteFile(path, good);
+  EXPECT_TRUE(Verify(path + ".moved", true, KeyPassword));
+  EXPECT_TRUE(Verify(path, true, KeyPassword));
+  EXPECT_EQ(FullMessageChecks(), checks);
+  // Altered in place after its verdict was kept, its size and times as they were: refused.
+  struct stat before;
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
   std::string altered = good;
   altered[3] = static_cast<char>(altered[3] ^ 0x20);
   Overwrite(path, altered);
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
   EXPECT_FALSE(Verify(path, true, KeyPassword));
-  WaitUntilSettled(path);
   EXPECT_FALSE(Verify(path, true, KeyPassword));
-  EXPECT_FALSE(Verify(path, true, KeyPassword));
-  // The good bytes back: sound again, and only under the key that sealed it.
+  // The good bytes back: sound again from the verdict kept for them, and only under the key
+  // that sealed it.
   Overwrite(path, good);
-  WaitUntilSettled(path);
+  checks = FullMessageChecks();
   EXPECT_TRUE(Verify(path, true, KeyPassword));
+  EXPECT_EQ(FullMessageChecks(), checks);
   EXPECT_FALSE(Verify(path, true, "another key password"));
   EXPECT_FALSE(Verify(path, false, ""));
   EXPECT_TRUE(Verify(path, true, KeyPassword));
   // Another file put in its place under the same name.
   WriteFile(path + ".new", altered);
   ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
-  WaitUntilSettled(path);
   EXPECT_FALSE(Verify(path, true, KeyPassword));
 }

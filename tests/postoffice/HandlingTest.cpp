@@ -19,6 +19,7 @@
 #include "postoffice/Commandhandlers.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
+#include "postoffice/Thandlerframe.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
@@ -126,7 +127,11 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   EXPECT_EQ(ReadFile(peer + "x/QK-Ecology-051219-NB-001"), message);
   EXPECT_NE(RunPeer("gcab -l " + peer + "joined.cab").find("QK-Ecology-051219-NB-001"), std::string::npos);
 
-  // Received: any two parts of the set start one join.
+  // Received by another program, which knows nothing of what this one sealed: any two
+  // parts of the set start one join, and the message is hashed in full once on its way from
+  // the parts to its handler.
+  ForgetKeptVerdicts();
+  const uint64_t checks = FullMessageChecks();
   const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
   RunPeer("cp " + parts + inboxPost);
   Post.InboxPost.Refresh(Post);
@@ -140,6 +145,16 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   ASSERT_EQ(Post.InboxPost.Files.Count(), 3u);
   for (const TPostFile& part : Post.InboxPost.Files) EXPECT_EQ(part.Processed, 1);
   EXPECT_EQ(RunPeer("ls -A " + Post.Inbox.FolderPath.ToString()), "QK-Ecology-051219-NB-001\n");
+  EXPECT_EQ(FullMessageChecks(), checks + 1);
+  std::string opened;
+  RegisterPostCommandHandler("NEW_BLOCKS", [&opened](TPostFilesHandler&, const std::string& path) {
+    THandlerFrame frame("Test");
+    if (frame.Open(path, {"NEW_BLOCKS"})) opened = frame.Field("DIDENT");
+    return false;
+  });
+  ASSERT_TRUE(RunOver(Post.Inbox, {"QK-Ecology-051219-NB-001"}, done));
+  EXPECT_EQ(opened, "D-1");
+  EXPECT_EQ(FullMessageChecks(), checks + 1);
 }
 
 TEST_F(Handling, AMessageWhosePartsCannotBePublishedStaysInTheOutbox) {
