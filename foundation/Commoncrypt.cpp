@@ -82,16 +82,16 @@ bool ReadExactly(HANDLE file, void* data, size_t size) {
   return ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) && got == size;
 }
 
-// Feeds the first `size` bytes of the file into the seal's code, the signature's digest and
-// the digest that names the content. The seal and the signature's digest are two hashes of
-// the same bytes: from kParallelHashing bytes on, the digest of each piece runs on a thread
-// of its own while this one computes the seal, and the two cost the longer of them, not
-// their sum.
-bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest& digest, TMessageDigest& content) {
+// Feeds the first `size` bytes of the file into the seal's code and the signature's digest
+// (either may be absent) and the digest that names the content. The seal and the
+// signature's digest are two hashes of the same bytes: from kParallelHashing bytes on, the
+// digest of each piece runs on a thread of its own while this one computes the seal, and
+// the two cost the longer of them, not their sum.
+bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac* hmac, TMessageDigest* digest, TMessageDigest& content) {
   constexpr size_t kPiece = 256 * 1024;
   constexpr uint64_t kParallelHashing = 64 * 1024;
   if (!SeekTo(file, 0)) return false;
-  const bool parallel = size >= kParallelHashing;
+  const bool parallel = hmac && digest && size >= kParallelHashing;
   std::vector<uint8_t> pieces[2] = {std::vector<uint8_t>(kPiece), std::vector<uint8_t>(parallel ? kPiece : 0)};
   std::thread digesting;
   bool read = true;
@@ -104,9 +104,9 @@ bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac& hmac, TMessageDigest&
       break;
     }
     if (digesting.joinable()) digesting.join();
-    if (parallel) digesting = std::thread([&digest, piece, take] { digest.Update(piece, take); });
-    else digest.Update(piece, take);
-    hmac.Update(piece, take);
+    if (parallel) digesting = std::thread([digest, piece, take] { digest->Update(piece, take); });
+    else if (digest) digest->Update(piece, take);
+    if (hmac) hmac->Update(piece, take);
     content.Update(piece, take);
     size -= take;
   }
@@ -123,21 +123,27 @@ void SealHeader(uint64_t sealedSize, uint8_t header[SealHeaderSize]) {
   for (int i = 0; i < 8; ++i) header[8 + i] = static_cast<uint8_t>(sealedSize >> (8 * i));
 }
 
-// The seal code of the file's first `sealedSize` bytes and the trailer header, and the
-// digest of those bytes followed by the whole trailer (the seal's code from `trailer`, or
-// the computed one when `trailer` carries none yet); `content` is fed the sealed bytes.
-bool ComputeSeal(HANDLE file, uint64_t sealedSize, std::string_view keyText, const uint8_t trailer[SealTrailerSize],
-                 uint8_t mac[GostHashSize], TMessageDigestValue& digest, bool macFromTrailer, TMessageDigest& content) {
+// Starts the code of a seal under the key text.
+void StartSealCode(std::optional<TGostHmac>& hmac, std::string_view keyText) {
   uint8_t key[32];
   DeriveGostKey(keyText.data(), keyText.size(), "seal", key);
-  TGostHmac hmac(key, sizeof key);
+  hmac.emplace(key, sizeof key);
   WipeMemory(key, sizeof key);
+}
+
+// The seal code of the file's first `sealedSize` bytes and the trailer header, and the
+// digest of those bytes followed by the header and that code; `content` is fed the sealed
+// bytes.
+bool ComputeSeal(HANDLE file, uint64_t sealedSize, std::string_view keyText, const uint8_t header[SealHeaderSize],
+                 uint8_t mac[GostHashSize], TMessageDigestValue& digest, TMessageDigest& content) {
+  std::optional<TGostHmac> hmac;
+  StartSealCode(hmac, keyText);
   TMessageDigest signedBytes;
-  if (!HashFilePrefix(file, sealedSize, hmac, signedBytes, content)) return false;
-  hmac.Update(trailer, SealHeaderSize);
-  hmac.Final(mac);
-  signedBytes.Update(trailer, SealHeaderSize);
-  signedBytes.Update(macFromTrailer ? trailer + SealHeaderSize : mac, GostHashSize);
+  if (!HashFilePrefix(file, sealedSize, &*hmac, &signedBytes, content)) return false;
+  hmac->Update(header, SealHeaderSize);
+  hmac->Final(mac);
+  signedBytes.Update(header, SealHeaderSize);
+  signedBytes.Update(mac, GostHashSize);
   digest = signedBytes.Final();
   return true;
 }
@@ -297,32 +303,33 @@ void SetMessageSigner(std::function<bool(TSigningKeyPair& pair)> source) { Signe
 
 namespace {
 
-// What a check of a message file found: whether its seal and signature hold, and who signed.
-// Only a check that hashed the file is worth keeping: the others refuse at once (or could not
-// read the file, which says nothing of its bytes). Whether the signer may speak for the
-// sender is no part of it: that depends on the pinned keys, which change.
+// What a check of one part of a message file found: whether its seal under a key holds, or
+// whether its signature does and who signed. Only a check that hashed the file is worth
+// keeping: the others refuse at once (or could not read the file, which says nothing of its
+// bytes). Whether the signer may speak for the sender is no part of it: that depends on the
+// pinned keys, which change.
 struct TFileVerdict {
   bool Good = false;
   bool Complete = false;
   TMessageSigner Signer;
 };
 
-// A message is listed, screened and handled, each asking for its seal, and moved between
-// folders on its way: its bytes are hashed for the seal and the signature once, and again
-// only when they changed.
+// A message is listed, screened and handled, each asking for its seal or signature, and
+// moved between folders on its way: its bytes are hashed for the seal and for the signature
+// once each, and again only when they changed.
 TFileVerdicts<TFileVerdict>& KeptVerdicts() {
   static TFileVerdicts<TFileVerdict> verdicts;
   return verdicts;
 }
 
-std::atomic<uint64_t> gFullChecks{0};
+std::atomic<uint64_t> gHashings{0};
 
-// Which check under which key: a private message's key only by its digest.
-std::string CheckName(bool privateMessage, std::string_view senderKey) {
-  if (!privateMessage) return "seal and signature, suite key";
+// Which seal: a private message's key only by its digest.
+std::string SealCheckName(bool privateMessage, std::string_view senderKey) {
+  if (!privateMessage) return "seal, suite key";
   uint8_t digest[GostHashSize];
   TGostHash::Compute(senderKey.data(), senderKey.size(), digest);
-  std::string name = "seal and signature, key ";
+  std::string name = "seal, key ";
   name.append(reinterpret_cast<const char*>(digest), sizeof digest);
   WipeMemory(digest, sizeof digest);
   return name;
@@ -343,16 +350,85 @@ bool ContentDigestOf(HANDLE file, TMessageDigestValue& content) {
   return true;
 }
 
-// The verdict kept for the file's bytes under the check's name, else the check's own, kept
-// under the digest of the bytes the check read (which `check` puts in its argument).
-template <class TCheck>
-TFileVerdict KeptOrChecked(HANDLE file, const std::string& name, TCheck check) {
+// What one pass over a message file found of the parts asked for, and the digest of the
+// bytes it read.
+struct TCheckedParts {
+  bool Hashed = false;
+  TFileVerdict Seal, Signature;
+  TMessageDigestValue Content{};
+};
+
+// Checks the seal under the key text `sealKey` (when given) and the signature block (when
+// `signature`) of a message file in one pass over its bytes; the file position is kept.
+TCheckedParts CheckParts(HANDLE file, const std::string_view* sealKey, bool signature) {
+  TCheckedParts checked;
+  TFilePlace place(file);
+  uint64_t size = 0;
+  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return checked;
+  const uint64_t sealedSize = size - SealTrailerSize - SignatureBlockSize;
+  uint8_t trailer[SealTrailerSize + SignatureBlockSize], expected[SealHeaderSize];
+  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return checked;
+  // The signature block must end the file, and a seal checked must name exactly the bytes
+  // before it; anything else is refused unread.
+  SealHeader(sealedSize, expected);
+  const uint8_t* block = trailer + SealTrailerSize;
+  if (!IsSignatureBlock(block) || (sealKey && std::memcmp(trailer, expected, SealHeaderSize) != 0)) return checked;
+  std::optional<TGostHmac> hmac;
+  if (sealKey) StartSealCode(hmac, *sealKey);
+  TMessageDigest digest, content(TDigestKind::Content);
+  gHashings += (sealKey ? 1 : 0) + (signature ? 1 : 0);
+  if (!HashFilePrefix(file, sealedSize, hmac ? &*hmac : nullptr, signature ? &digest : nullptr, content))
+    return checked;
+  checked.Hashed = true;
+  content.Update(trailer, sizeof trailer);
+  checked.Content = content.Final();
+  if (hmac) {
+    uint8_t mac[GostHashSize];
+    hmac->Update(trailer, SealHeaderSize);
+    hmac->Final(mac);
+    checked.Seal.Complete = true;
+    checked.Seal.Good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
+    WipeMemory(mac, sizeof mac);
+  }
+  if (signature) {
+    // The signature covers every byte before its block: the sealed bytes and the seal.
+    digest.Update(trailer, SealTrailerSize);
+    TFileVerdict& verdict = checked.Signature;
+    verdict.Complete = true;
+    verdict.Signer.Digest = digest.Final();
+    std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
+    verdict.Good = VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
+  }
+  return checked;
+}
+
+// The verdicts of a message file's seal under `sealKey` (when `sealName` names that check)
+// and of its signature: those kept for its bytes, the others made in one pass over it and
+// kept under the digest of the bytes that pass read. False for a file refused unread.
+bool KeptOrChecked(HANDLE file, const std::string* sealName, std::string_view sealKey, TFileVerdict& seal,
+                   TFileVerdict& signature) {
   TMessageDigestValue content{};
-  if (ContentDigestOf(file, content))
-    if (const std::optional<TFileVerdict> kept = KeptVerdicts().Find(content, name)) return *kept;
-  const TFileVerdict verdict = check(content);
-  if (verdict.Complete) KeptVerdicts().Keep(content, name, verdict);
-  return verdict;
+  const bool named = ContentDigestOf(file, content);
+  std::optional<TFileVerdict> keptSeal, keptSignature;
+  if (named && sealName) keptSeal = KeptVerdicts().Find(content, *sealName);
+  if (named) keptSignature = KeptVerdicts().Find(content, SignatureCheckName);
+  const bool needSeal = sealName && !keptSeal;
+  if (needSeal || !keptSignature) {
+    TCheckedParts checked = CheckParts(file, needSeal ? &sealKey : nullptr, !keptSignature);
+    // A part kept for the bytes named before is no verdict on other bytes read since: then
+    // every part asked for is checked in one pass.
+    if (checked.Hashed && (keptSeal || keptSignature) && (!named || checked.Content != content)) {
+      keptSeal.reset();
+      keptSignature.reset();
+      checked = CheckParts(file, sealName ? &sealKey : nullptr, true);
+    }
+    if (!checked.Hashed) return false;
+    if (sealName && !keptSeal) KeptVerdicts().Keep(checked.Content, *sealName, *(keptSeal = checked.Seal));
+    if (!keptSignature) KeptVerdicts().Keep(checked.Content, SignatureCheckName, *(keptSignature = checked.Signature));
+  }
+  seal = keptSeal.value_or(TFileVerdict());
+  signature = *keptSignature;
+  return true;
 }
 
 }  // namespace
@@ -371,7 +447,7 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
   {
     TReadHandle reader(file);
     sealed = ComputeSeal(reader.Get(), sealedSize, keyPassword.empty() ? SuiteSealText : keyPassword, trailer,
-                         trailer + SealHeaderSize, digest, false, content);
+                         trailer + SealHeaderSize, digest, content);
   }
   if (!sealed) {
     TError::Report("SignFile - ошибка чтения файла команды-сообщения");
@@ -387,108 +463,43 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
     TError::Report("SignFile - ошибка записи печати файла команды-сообщения");
     return false;
   }
-  // The seal was computed here over the bytes just read: the message as written needs only
-  // its signature verified, not hashed again when it is listed.
+  // The seal was computed here over the bytes just read, and the digest the signature
+  // signs: the message as written needs only its signature verified, not hashed again.
   content.Update(trailer, sizeof trailer);
-  TFileVerdict verdict;
-  verdict.Complete = true;
-  verdict.Signer.Digest = digest;
-  std::memcpy(verdict.Signer.PublicKey.data(), trailer + SealTrailerSize + 8, PublicKeySize);
-  verdict.Good = VerifyDigestSignature(verdict.Signer.PublicKey, digest, trailer + SealTrailerSize + 8 + PublicKeySize);
   const TMessageDigestValue signedContent = content.Final();
-  KeptVerdicts().Keep(signedContent, CheckName(!keyPassword.empty(), keyPassword), verdict);
-  KeptVerdicts().Keep(signedContent, SignatureCheckName, verdict);
+  TFileVerdict seal, signature;
+  seal.Complete = seal.Good = true;
+  signature.Complete = true;
+  signature.Signer.Digest = digest;
+  std::memcpy(signature.Signer.PublicKey.data(), trailer + SealTrailerSize + 8, PublicKeySize);
+  signature.Good =
+      VerifyDigestSignature(signature.Signer.PublicKey, digest, trailer + SealTrailerSize + 8 + PublicKeySize);
+  KeptVerdicts().Keep(signedContent, SealCheckName(!keyPassword.empty(), keyPassword), seal);
+  KeptVerdicts().Keep(signedContent, SignatureCheckName, signature);
   if (announce)
     ShowMessageBox(std::string(commandName), "Command message " + std::string(commandName) + " composed and signed.");
   return true;
 }
 
-namespace {
-
-// The seal and the signature block of a file, checked in full; `content` receives the
-// digest of the bytes checked.
-TFileVerdict CheckSealAndSignature(HANDLE file, bool privateMessage, std::string_view senderKey,
-                                   TMessageDigestValue& content) {
-  TFilePlace place(file);
-  uint64_t size = 0;
-  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
-  uint64_t sealedSize = size - SealTrailerSize - SignatureBlockSize;
-  uint8_t trailer[SealTrailerSize + SignatureBlockSize], expected[SealHeaderSize];
-  if (!SeekTo(file, sealedSize) || !ReadExactly(file, trailer, sizeof trailer)) return {};
-  // The trailer must name exactly the bytes before it, and the signature block follow it
-  // to the end; anything else is refused unread.
-  SealHeader(sealedSize, expected);
-  const uint8_t* block = trailer + SealTrailerSize;
-  if (std::memcmp(trailer, expected, SealHeaderSize) != 0 || !IsSignatureBlock(block)) return {};
-  ++gFullChecks;
-  uint8_t mac[GostHashSize];
-  TFileVerdict verdict;
-  TMessageDigest checked(TDigestKind::Content);
-  if (!ComputeSeal(file, sealedSize, privateMessage ? senderKey : SuiteSealText, trailer, mac, verdict.Signer.Digest,
-                   true, checked))
-    return {};
-  checked.Update(trailer, sizeof trailer);
-  content = checked.Final();
-  verdict.Complete = true;
-  verdict.Good = ConstantTimeEqual(mac, trailer + SealHeaderSize, GostHashSize);
-  WipeMemory(mac, sizeof mac);
-  std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
-  verdict.Good =
-      verdict.Good && VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
-  return verdict;
-}
-
-// The signature block of a file alone, which needs no key; `content` receives the digest of
-// the bytes checked.
-TFileVerdict CheckSignature(HANDLE file, TMessageDigestValue& content) {
-  TFilePlace place(file);
-  uint64_t size = 0;
-  if (!place.Valid() || !FileSize(file, size) || size < SealTrailerSize + SignatureBlockSize) return {};
-  const uint64_t signedSize = size - SignatureBlockSize;
-  uint8_t block[SignatureBlockSize];
-  if (!SeekTo(file, signedSize) || !ReadExactly(file, block, sizeof block) || !IsSignatureBlock(block)) return {};
-  if (!SeekTo(file, 0)) return {};
-  ++gFullChecks;
-  TMessageDigest digest;
-  TMessageDigest checked(TDigestKind::Content);
-  std::vector<uint8_t> buf(64 * 1024);
-  for (uint64_t left = signedSize; left > 0;) {
-    const size_t take = left < buf.size() ? static_cast<size_t>(left) : buf.size();
-    if (!ReadExactly(file, buf.data(), take)) return {};
-    digest.Update(buf.data(), take);
-    checked.Update(buf.data(), take);
-    left -= take;
-  }
-  checked.Update(block, sizeof block);
-  content = checked.Final();
-  TFileVerdict verdict;
-  verdict.Complete = true;
-  verdict.Signer.Digest = digest.Final();
-  std::memcpy(verdict.Signer.PublicKey.data(), block + 8, PublicKeySize);
-  verdict.Good = VerifyDigestSignature(verdict.Signer.PublicKey, verdict.Signer.Digest, block + 8 + PublicKeySize);
-  return verdict;
-}
-
-}  // namespace
-
-uint64_t FullMessageChecks() { return gFullChecks; }
+uint64_t MessageHashings() { return gHashings; }
 
 void ForgetKeptVerdicts() { KeptVerdicts().Clear(); }
 
 bool VerifyFileSign(HANDLE file, bool privateMessage, std::string_view senderKey, TMessageSigner* signer) {
   if (privateMessage && senderKey.empty()) return false;
-  const TFileVerdict verdict = KeptOrChecked(
-      file, CheckName(privateMessage, senderKey),
-      [&](TMessageDigestValue& content) { return CheckSealAndSignature(file, privateMessage, senderKey, content); });
-  if (verdict.Good && signer) *signer = verdict.Signer;
-  return verdict.Good;
+  const std::string sealName = SealCheckName(privateMessage, senderKey);
+  TFileVerdict seal, signature;
+  if (!KeptOrChecked(file, &sealName, privateMessage ? senderKey : SuiteSealText, seal, signature)) return false;
+  const bool good = seal.Good && signature.Good;
+  if (good && signer) *signer = signature.Signer;
+  return good;
 }
 
 bool VerifyFileSignature(HANDLE file, TMessageSigner& signer) {
-  const TFileVerdict verdict = KeptOrChecked(
-      file, SignatureCheckName, [&](TMessageDigestValue& content) { return CheckSignature(file, content); });
-  if (verdict.Good) signer = verdict.Signer;
-  return verdict.Good;
+  TFileVerdict seal, signature;
+  if (!KeptOrChecked(file, nullptr, {}, seal, signature) || !signature.Good) return false;
+  signer = signature.Signer;
+  return true;
 }
 
 bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer) {

@@ -103,10 +103,10 @@ bool VerifyFileSignature(HANDLE file, TMessageSigner& signer);
 // signer's key must be the one the header's sender is known by.
 bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer = nullptr);
 
-// How many times a message file's seal or signature was hashed in full by this process: a
-// file whose bytes were checked (or sealed) before is answered from the verdict kept for
-// them, whatever its name.
-uint64_t FullMessageChecks();
+// How many times this process hashed the bytes of a message file for its seal or for its
+// signature (a full check hashes them for both: twice). Bytes checked (or sealed) before are
+// answered from the verdicts kept for them, whatever the file's name.
+uint64_t MessageHashings();
 // Forgets every verdict kept, as a process of its own starts: each file is hashed again.
 void ForgetKeptVerdicts();
 

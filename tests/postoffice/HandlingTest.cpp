@@ -128,10 +128,10 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   EXPECT_NE(RunPeer("gcab -l " + peer + "joined.cab").find("QK-Ecology-051219-NB-001"), std::string::npos);
 
   // Received by another program, which knows nothing of what this one sealed: any two
-  // parts of the set start one join, and the message is hashed in full once on its way from
-  // the parts to its handler.
+  // parts of the set start one join, and the message is hashed for its seal and its
+  // signature once on its way from the parts to its handler.
   ForgetKeptVerdicts();
-  const uint64_t checks = FullMessageChecks();
+  const uint64_t checks = MessageHashings();
   const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
   RunPeer("cp " + parts + inboxPost);
   Post.InboxPost.Refresh(Post);
@@ -145,7 +145,7 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   ASSERT_EQ(Post.InboxPost.Files.Count(), 3u);
   for (const TPostFile& part : Post.InboxPost.Files) EXPECT_EQ(part.Processed, 1);
   EXPECT_EQ(RunPeer("ls -A " + Post.Inbox.FolderPath.ToString()), "QK-Ecology-051219-NB-001\n");
-  EXPECT_EQ(FullMessageChecks(), checks + 1);
+  EXPECT_EQ(MessageHashings(), checks + 2);
   std::string opened;
   RegisterPostCommandHandler("NEW_BLOCKS", [&opened](TPostFilesHandler&, const std::string& path) {
     THandlerFrame frame("Test");
@@ -154,7 +154,7 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   });
   ASSERT_TRUE(RunOver(Post.Inbox, {"QK-Ecology-051219-NB-001"}, done));
   EXPECT_EQ(opened, "D-1");
-  EXPECT_EQ(FullMessageChecks(), checks + 1);
+  EXPECT_EQ(MessageHashings(), checks + 2);
 }
 
 TEST_F(Handling, AMessageWhosePartsCannotBePublishedStaysInTheOutbox) {
