@@ -3,7 +3,6 @@
 #include "foundation/Terror.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 TBufReader::TBufReader(HANDLE file, size_t bufferSize)
@@ -68,45 +67,11 @@ bool TBufReader::GetSlow(void* data, size_t size) {
   return false;
 }
 
-namespace {
-
-// Sixteen bytes handled as one.
-using TLane = signed char __attribute__((vector_size(16)));
-
-// Copies size bytes, telling whether `mark` is among them.
-bool CopyNoting(char* to, const char* from, size_t size, char mark) {
-  if (size < sizeof(TLane)) {
-    bool marked = false;
-    for (size_t i = 0; i < size; ++i) marked |= (to[i] = from[i]) == mark;
-    return marked;
-  }
-  const TLane marks = TLane{} + static_cast<signed char>(mark);
-  TLane seen{};
-  const auto step = [&](size_t at) {
-    TLane lane;
-    std::memcpy(&lane, from + at, sizeof lane);
-    std::memcpy(to + at, &lane, sizeof lane);
-    seen |= lane == marks;
-  };
-  size_t at = 0;
-  for (; at + sizeof(TLane) <= size; at += sizeof(TLane)) step(at);
-  if (at < size) step(size - sizeof(TLane));  // the last bytes, overlapping the lane before
-  uint64_t halves[2];
-  std::memcpy(halves, &seen, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
-}
-
-}  // namespace
-
 bool TBufReader::ReadBytesNoting(void* data, size_t size, char mark, bool& marked) {
-  char* out = static_cast<char*>(data);
-  if (size <= static_cast<size_t>(fEnd - fPos)) {
-    marked = CopyNoting(out, fPos, size, mark);
-    fPos += size;
-    return true;
-  }
-  const bool read = GetSlow(out, size);
-  marked = read && std::memchr(out, mark, size) != nullptr;
+  const bool read = Get(data, size);
+  // Searched in the copy, still in the cache: the library's copy and search beat one loop
+  // doing both.
+  marked = read && size > 0 && std::memchr(data, mark, size) != nullptr;
   return read;
 }
 

@@ -203,6 +203,7 @@ constexpr int StorageCount = StorageType_ModeratedComments;
 // Files smaller than this are read one after another by one task: a task costs a thread's
 // waking, about what reading such a file does.
 constexpr uint64_t SmallFile = 64 * 1024;
+constexpr size_t LargeTextChunk = size_t(1) << 20;
 
 bool IsTextsFile(int file) { return file < 2 * StorageCount && file % 2 == 1; }
 // The files the links are found from: the blocks files and the information (the unlinked
@@ -228,7 +229,10 @@ int TDiscussion::ReadFiles(const TDiscussionFileSet& set, uint32_t generation, b
     // Each thread reads through a buffer of its own, kept for its next file.
     thread_local TReadBuffer buffer;
     // A text in memory takes its length, a terminator and alignment beside its characters.
-    TTextPool pool(size_t(set.TakenBytes(file)) / 4 * 5);
+    // A large file's texts take a megabyte at least: memory the memory manager keeps for
+    // the next load rather than memory the system must clear again.
+    const size_t bytes = size_t(set.TakenBytes(file)) / 4 * 5;
+    TTextPool pool(bytes < SmallFile ? bytes : std::max(bytes, LargeTextChunk));
     TDiscussionFileReader reader(set.Paths[file], file, generation, buffer);
     TBufReader* content = reader.Content();
     const std::string parsed = content ? ParseFile(file, *content, into, infoOnly, pool, read.Texts) : std::string();
