@@ -29,6 +29,8 @@ TKept& Kept() {
 
 size_t WholePages(size_t size) { return (size + LargePageSize - 1) & ~(LargePageSize - 1); }
 
+thread_local int SmallPagesScopes = 0;
+
 }  // namespace
 
 void* AllocLargePageBlock(size_t size) {
@@ -51,7 +53,7 @@ void* AllocLargePageBlock(size_t size) {
   if (posix_memalign(&block, LargePageSize, whole) != 0) return nullptr;
     // Only a wish, asked before the first touch.
 #ifdef MADV_HUGEPAGE
-  (void)::madvise(block, whole, MADV_HUGEPAGE);
+  if (SmallPagesScopes == 0) (void)::madvise(block, whole, MADV_HUGEPAGE);
 #endif
   return block;
 }
@@ -74,6 +76,10 @@ void FreeBlock(void* block) {
   }
   std::free(block);
 }
+
+TSmallPagesScope::TSmallPagesScope() { ++SmallPagesScopes; }
+
+TSmallPagesScope::~TSmallPagesScope() { --SmallPagesScopes; }
 
 void ReleaseKeptBlocks() {
   TKept& kept = Kept();

@@ -24,4 +24,16 @@ void FreeBlock(void* block);
 // Gives the kept blocks back to the system.
 void ReleaseKeptBlocks();
 
+// While one lives on a thread, the blocks that thread takes are left in small pages: blocks
+// filled by several threads at once, each faulting in large pages, now and then stall for
+// tens of milliseconds (a process's first load of a discussion: 24 ms at the 99th
+// percentile, against 4 ms in small pages, with the same median).
+class TSmallPagesScope {
+ public:
+  TSmallPagesScope();
+  ~TSmallPagesScope();
+  TSmallPagesScope(const TSmallPagesScope&) = delete;
+  TSmallPagesScope& operator=(const TSmallPagesScope&) = delete;
+};
+
 }  // namespace platform

@@ -1,10 +1,13 @@
 #include "platform/rtl/Ttaskgroup.h"
 
+#include "platform/kernel/Largepages.h"
+
 #include <sched.h>
 
 #include <algorithm>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -58,6 +61,9 @@ struct TTaskCrew {
     held.unlock();
     std::exception_ptr fault;
     try {
+      // With workers, tasks run at the same time: what they take is left in small pages.
+      std::optional<platform::TSmallPagesScope> smallPages;
+      if (!Workers.empty()) smallPages.emplace();
       task.Work();
     } catch (...) {
       fault = std::current_exception();
