@@ -4,10 +4,12 @@
 #include "foundation/Tlisteners.h"
 #include "model/Blocknames.h"
 #include "model/Tdiscussion.h"
+#include "platform/rtl/Ttaskgroup.h"
 
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,12 +70,29 @@ bool ChangeUnlinkedBlockInfo(TDiscussion& discussion, TDiscBlockIndex own,
   return true;
 }
 
-void ForEachTextReference(std::string_view text, const std::function<void(const std::string&, size_t)>& found) {
+namespace {
+
+// Where the next reference "<name>" at or after `from` starts, and its length with the
+// brackets; npos when there is none.
+size_t FindTextReference(std::string_view text, size_t from, int& length) {
   // Texts are zero-terminated (TStr), which GetBlockNameLength relies on.
-  for (size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
-    const int length = GetBlockNameLength(text.data() + pos);
-    if (length > 2) found(std::string(text.substr(pos + 1, size_t(length) - 2)), pos + 1);
-  }
+  for (size_t pos = text.find('<', from); pos != std::string_view::npos; pos = text.find('<', pos + 1))
+    if ((length = GetBlockNameLength(text.data() + pos)) > 2) return pos;
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+void ForEachTextReference(std::string_view text, const std::function<void(const std::string&, size_t)>& found) {
+  int length = 0;
+  for (size_t pos = FindTextReference(text, 0, length); pos != std::string_view::npos;
+       pos = FindTextReference(text, pos + 1, length))
+    found(std::string(text.substr(pos + 1, size_t(length) - 2)), pos + 1);
+}
+
+bool HoldsTextReference(std::string_view text) {
+  int length = 0;
+  return FindTextReference(text, 0, length) != std::string_view::npos;
 }
 
 bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr& text, TStr& errorText, bool store) {
@@ -95,8 +114,32 @@ bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr
 
 void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TDiscBlockIndex>& referring) {
   discussion.HyperRefBlocks.Clear();
-  for (const TDiscBlockIndex own : referring)
-    discussion.Storages.GetStorage(own.StorageType)->CheckReferences(discussion, own.Index, 0, 1);
+  // The texts are looked through on several threads, a run of the blocks each; what they
+  // find is kept in the blocks' order, as one thread looking through them all would.
+  using TFound = std::vector<std::pair<TDiscBlockIndex, TDiscBlockIndex>>;
+  constexpr size_t FewestInRun = 256;
+  const size_t runs = std::min(size_t(TTaskGroup::Threads()), (referring.size() + FewestInRun - 1) / FewestInRun);
+  std::vector<TFound> found(runs);
+  TTaskGroup tasks;
+  for (size_t run = 0; run < runs; ++run)
+    tasks.Run([&discussion, &referring, &found, run, runs] {
+      const auto lookThrough = [&](TDiscBlockIndex own, const TStr& text) {
+        ForEachTextReference(text.View(), [&](const std::string& name, size_t) {
+          const TDiscBlockIndex referenced = discussion.Storages.FindLoadedDiscBlockIndexByName(name);
+          if (!referenced.IsEmpty()) found[run].emplace_back(own, referenced);
+        });
+      };
+      for (size_t i = referring.size() * run / runs; i < referring.size() * (run + 1) / runs; ++i) {
+        const TDiscBlockIndex own = referring[i];
+        TBlocksStorage& storage = *discussion.Storages.GetStorage(own.StorageType);
+        lookThrough(own, storage.Texts(own.Index).Str.Text);
+        if (storage.Block(own.Index).TextType == TextType_Formula)
+          lookThrough(own, storage.Texts(own.Index).Str.FormulaText);
+      }
+    });
+  tasks.Wait();
+  for (const TFound& pairs : found)
+    for (const auto& [own, referenced] : pairs) discussion.HyperRefBlocks.Add(own, referenced);
 }
 
 void TDiscBlock::SetDeleteFlag(TDiscussion& discussion, TDiscBlockIndex own, uint8_t value, int) {

@@ -4,6 +4,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
+#include "model/Blocklinks.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 
@@ -177,36 +178,42 @@ void TBlocksStorage::BuildNameIndex() const {
   NameIndexValid = true;
 }
 
+int TBlocksStorage::ProbeName(const std::string& name, bool& mismatch) const {
+  const size_t hash = NameHash(name);
+  const uint32_t tag = uint32_t(hash >> 48) << 16;
+  const size_t mask = NameIndex.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint32_t entry = NameIndex[slot];
+    if (entry == 0) return -1;
+    if ((entry & 0xFFFF0000u) != tag) continue;
+    const int index = int(entry & 0xFFFF) - 1;
+    if (index < Count() && Blocks[index].Name.View() == name) return index;
+    mismatch = true;
+  }
+}
+
 int TBlocksStorage::FindByName(const std::string& name) const {
   // Blocks appended one by one join the index, so that adding and looking up stays linear;
   // it is built again, larger, once it is half full.
   if (!NameIndexValid || NameIndexed > Count() || size_t(Count()) * 2 > NameIndex.size()) BuildNameIndex();
   for (; NameIndexed < Count(); ++NameIndexed) IndexName(NameIndexed);
-  const size_t hash = NameHash(name);
-  const uint32_t tag = uint32_t(hash >> 48) << 16;
   bool mismatch = false;
-  const auto probe = [&]() {
-    const size_t mask = NameIndex.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-      const uint32_t entry = NameIndex[slot];
-      if (entry == 0) return -1;
-      if ((entry & 0xFFFF0000u) != tag) continue;
-      const int index = int(entry & 0xFFFF) - 1;
-      if (index < Count() && Blocks[index].Name.View() == name) return index;
-      mismatch = true;
-    }
-  };
-  int found = probe();
+  int found = ProbeName(name, mismatch);
   // An entry of the same hash whose block is named otherwise may be stale (a block renamed
   // without clearing the index): the index is built again once.
   if (found < 0 && mismatch) {
     BuildNameIndex();
-    found = probe();
+    found = ProbeName(name, mismatch);
   }
   if (found >= 0) return found;
   // The newest block may have been named after the index was built.
   if (Count() > 0 && name == Blocks[Count() - 1].Name.View()) return Count() - 1;
   return -1;
+}
+
+int TBlocksStorage::FindLoadedName(const std::string& name) const {
+  bool mismatch = false;
+  return NameIndex.empty() ? -1 : ProbeName(name, mismatch);
 }
 
 std::vector<uint16_t> TBlocksStorage::LowerBlocks(TDiscBlockIndex upper) const {
@@ -295,7 +302,9 @@ std::string TBlocksStorage::LoadBlocks(TBufReader& reader, TTextPool& pool) {
     NumIndex[block.BlockNum] = uint16_t(index);
     NumIndexed = index + 1;
   }
-  NameIndexValid = false;
+  // The names too, on the thread that read them: the references in the texts are looked
+  // up right after loading.
+  BuildNameIndex();
   return {};
 }
 
@@ -313,10 +322,12 @@ std::string TBlocksStorage::ReadTexts(TBufReader& reader, TTextPool& pool, TRead
     TStrHashItem& item = texts.Items[index];
     TDiscBlockStr& str = item.Str;
     item.Place = uint32_t(reader.Position());
-    // A text may name other blocks when it holds a '<'.
-    const bool text = str.Text.LoadFromBufReaderNoting(reader, &pool, '<');
+    // A text names other blocks when it holds a reference, which starts with a '<'; it is
+    // looked for in the copy while that is still in the cache.
+    const bool text = str.Text.LoadFromBufReaderNoting(reader, &pool, '<') && HoldsTextReference(str.Text.View());
     str.URL.LoadFromBufReader(reader, &pool);
-    const bool formula = str.FormulaText.LoadFromBufReaderNoting(reader, &pool, '<');
+    const bool formula =
+        str.FormulaText.LoadFromBufReaderNoting(reader, &pool, '<') && HoldsTextReference(str.FormulaText.View());
     if (reader.IsFailed()) return "файл обрезан";
     if (text || formula) texts.Naming.push_back({uint16_t(i), text});
   }

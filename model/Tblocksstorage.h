@@ -25,7 +25,7 @@ struct TReadTexts {
   bool Counted = false;  // the count was read
   uint32_t Count = 0;    // texts the file claims
   TArray<TStrHashItem> Items;
-  // The texts that hold a '<' (the block text, or only the formula text), by position.
+  // The texts that hold a reference "<name>" (the block text, or only the formula text), by position.
   std::vector<std::pair<uint16_t, bool>> Naming;
 };
 
@@ -89,6 +89,9 @@ public:
     const uint16_t found = blockNum < NumIndex.size() ? NumIndex[blockNum] : NotIndexed;
     return found == NotIndexed ? -1 : found;
   }
+  // FindByName while the name index is as LoadBlocks left it (every block of the file in
+  // it): reads it only, so that several threads may look up at once.
+  int FindLoadedName(const std::string& name) const;
   // Names changed: the name index is rebuilt on the next lookup. Whoever renames a block
   // either goes through SetBlockName or NameChanged, or clears the index. Blocks appended
   // since the last lookup join the index then, named as they are then.
@@ -118,7 +121,7 @@ public:
   // empty text when sound, else what is wrong with its content. TakeTexts joins the texts
   // read to the blocks: what is wrong when their counts differ (which outweighs what
   // ReadTexts found), else an empty text, the texts taken and the blocks whose texts may
-  // name others (they hold a '<') appended to `referring`.
+  // name others (they hold a reference) appended to `referring`.
   std::string LoadBlocks(TBufReader& reader, TTextPool& pool);
   std::string ReadTexts(TBufReader& reader, TTextPool& pool, TReadTexts& texts) const;
   std::string TakeTexts(TReadTexts& texts, std::vector<TDiscBlockIndex>& referring);
@@ -126,6 +129,9 @@ public:
  private:
   void BuildNameIndex() const;
   void IndexName(int index) const;
+  // The block of that name in the index as it is; `mismatch` when an entry of the same hash
+  // names another block.
+  int ProbeName(const std::string& name, bool& mismatch) const;
 
   TArray<TStrHashItem> TextItems;
   // Open addressing over the names: a slot holds the position + 1 in its low 16 bits and

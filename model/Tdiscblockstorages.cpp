@@ -56,17 +56,31 @@ TDiscBlockIndex TDiscBlockStorages::FindDiscBlockIndex(TDiscBlockCode code) cons
   return index;
 }
 
-TDiscBlockIndex TDiscBlockStorages::FindDiscBlockIndexByName(const std::string& name) const {
-  TDiscBlockIndex index;
-  if (name.empty()) return index;
+namespace {
+
+// The block of that name found by `find` in a storage: the storage the name's form names
+// first, then all storages in the order model blocks, moderated comments, comments, notes.
+template <class Find>
+TDiscBlockIndex FindByNameInOrder(const TDiscBlockStorages& storages, const std::string& name, Find find) {
+  if (name.empty()) return {};
   const uint8_t first = StorageTypeOfNameForm(name);
   for (uint8_t type : {first, uint8_t(StorageType_Model), uint8_t(StorageType_ModeratedComments),
                        uint8_t(StorageType_Comments), uint8_t(StorageType_Notes)}) {
     if (type == StorageType_None) continue;
-    const int found = GetStorage(type)->FindByName(name);
+    const int found = find(*storages.GetStorage(type));
     if (found >= 0) return TDiscBlockIndex{type, uint16_t(found)};
   }
-  return index;
+  return {};
+}
+
+}  // namespace
+
+TDiscBlockIndex TDiscBlockStorages::FindDiscBlockIndexByName(const std::string& name) const {
+  return FindByNameInOrder(*this, name, [&](const TBlocksStorage& storage) { return storage.FindByName(name); });
+}
+
+TDiscBlockIndex TDiscBlockStorages::FindLoadedDiscBlockIndexByName(const std::string& name) const {
+  return FindByNameInOrder(*this, name, [&](const TBlocksStorage& storage) { return storage.FindLoadedName(name); });
 }
 
 TDiscBlockIndex TDiscBlockStorages::GetRootBlockIndex() const {

@@ -28,6 +28,9 @@ public:
   // The reference of the block with that name: the storage its form names first, then all
   // storages in the order model blocks, moderated comments, comments, notes; empty when none.
   TDiscBlockIndex FindDiscBlockIndexByName(const std::string& name) const;
+  // The same while every storage's name index is as loading left it: reads them only, so
+  // that several threads may look up at once.
+  TDiscBlockIndex FindLoadedDiscBlockIndexByName(const std::string& name) const;
 
   // The model's root block (the model block without an upper block named "*").
   TDiscBlockIndex GetRootBlockIndex() const;

@@ -5,6 +5,10 @@
 #include "foundation/Tlisteners.h"
 #include "model/Blocklinks.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace modeltest;
 
 namespace {
@@ -279,6 +283,26 @@ TEST_F(LinksTest, HyperReferencesAreCollectedOnLoadingAndDropWithTheirBlocks) {
   ASSERT_EQ(loaded.HyperRefBlocks.Items.Count(), 2u);
   ASSERT_TRUE(loaded.Undo.UndoStep(loaded));
   EXPECT_EQ(loaded.HyperRefBlocks.Items.Count(), 1u);
+}
+
+TEST_F(LinksTest, ManyHyperReferencesAreCollectedOnLoadingInTheOrderOfTheirBlocks) {
+  // Enough referring blocks for several threads; a '<' that opens no name names nothing.
+  std::vector<TDiscBlockIndex> blocks{AddBlock(d, StorageType_Model, root, TextType_Premise, "")};
+  std::vector<std::pair<TDiscBlockIndex, TDiscBlockIndex>> expected;
+  for (int i = 1; i < 600; ++i) {
+    const std::string previous = d.Storages.GetDiscBlock(blocks.back())->Name.ToString();
+    const bool refers = i % 3 != 0;
+    blocks.push_back(AddBlock(d, StorageType_Model, root, TextType_Premise,
+                              refers ? "see <" + previous + "> of <x@y.z>" : "a <b> c <x@y.z>"));
+    if (refers) expected.emplace_back(blocks[size_t(i)], blocks[size_t(i) - 1]);
+  }
+  ASSERT_TRUE(d.Save());
+  TDiscussion loaded;
+  loaded.Folder = Folder();
+  ASSERT_TRUE(loaded.Load());
+  std::vector<std::pair<TDiscBlockIndex, TDiscBlockIndex>> collected;
+  for (const auto& item : loaded.HyperRefBlocks.Items) collected.emplace_back(item.Block, item.Referenced);
+  EXPECT_EQ(collected, expected);
 }
 
 TEST_F(LinksTest, TheNameIndexGrowsWithAppendedBlocksAndHealsStaleEntries) {
