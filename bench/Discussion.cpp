@@ -1,8 +1,9 @@
 // Creating, saving and loading a discussion of 20,000 model blocks and 20,000 comments
-// with 200-character texts, beside a plain write and read of as many bytes, and beside
+// with texts of 200 characters of real prose, beside a plain write and read of as many bytes, and beside
 // writing and flushing, or reading, the same twelve files one by one. Loading is timed
 // without the unloading that follows it (reported beside it as unload_ms).
 
+#include "bench/Realdata.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Tmemmanager.h"
 #include "model/Blocknames.h"
@@ -12,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -30,10 +32,13 @@ std::string BenchFolder() {
   return folder;
 }
 
+constexpr size_t TextLength = 200;
+
+// The i-th block's text: 200 characters of real prose (Realdata.h), each block its own.
 std::string Text(int i) {
-  std::string text(200, 'a' + i % 26);
-  text.replace(0, std::to_string(i).size(), std::to_string(i));
-  return text;
+  static const std::string prose = benchdata::Make(benchdata::Kind::Text, 2 * BlocksPerStorage * TextLength);
+  if (prose.size() < TextLength) return std::string(TextLength, 'a' + i % 26);
+  return prose.substr(size_t(i) * TextLength % (prose.size() - TextLength + 1), TextLength);
 }
 
 void Fill(TDiscussion& d) {
@@ -65,7 +70,7 @@ void Fill(TDiscussion& d) {
     block.Upper = TDiscBlockIndex{StorageType_Model, uint16_t(1 + i % (BlocksPerStorage - 1))};
     block.UpperCode = model.Block(block.Upper.Index).GetDiscBlockCode();
     block.Name = "1-" + std::to_string(i + 1);
-    comments.Texts(index).Str.Text = Text(i);
+    comments.Texts(index).Str.Text = Text(BlocksPerStorage + i);
   }
   model.ClearNameIndex();
   comments.ClearNameIndex();
@@ -188,27 +193,90 @@ BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 
 // The twelve files of the saved set read one by one into one buffer: what loading must
 // read at the least.
-void BM_PlainReadOfTheSameFiles(benchmark::State& state) {
-  const std::string folder = BenchFolder() + "/save";
-  std::vector<std::string> paths;
-  for (const char* name : TDiscussionFileSet::Names) paths.push_back(folder + "/" + name);
-  std::string data(size_t(SetBytes(folder)), '\0');
-  for (auto _ : state) {
+class TPlainSetRead {
+ public:
+  explicit TPlainSetRead(const std::string& folder) : Data(size_t(SetBytes(folder)), '\0') {
+    for (const char* name : TDiscussionFileSet::Names) Paths.push_back(folder + "/" + name);
+  }
+  void Read() {
     size_t at = 0;
-    for (const std::string& path : paths) {
+    for (const std::string& path : Paths) {
       HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
       DWORD high = 0;
       const DWORD size = GetFileSize(file, &high);
       DWORD read = 0;
-      ReadFile(file, data.data() + at, size, &read, nullptr);
+      ReadFile(file, Data.data() + at, size, &read, nullptr);
       CloseHandle(file);
       at += read;
     }
-    benchmark::DoNotOptimize(data.data());
+    benchmark::DoNotOptimize(Data.data());
   }
+
+ private:
+  std::vector<std::string> Paths;
+  std::string Data;
+};
+
+void BM_PlainReadOfTheSameFiles(benchmark::State& state) {
+  const std::string folder = BenchFolder() + "/save";
+  TPlainSetRead plain(folder);
+  for (auto _ : state) plain.Read();
   state.SetBytesProcessed(state.iterations() * SetBytes(folder));
 }
 BENCHMARK(BM_PlainReadOfTheSameFiles)->Unit(benchmark::kMillisecond);
+
+double Percentile(std::vector<double> values, int percent) {
+  if (values.empty()) return 0;
+  const auto at = values.begin() + std::ptrdiff_t(values.size() * size_t(percent) / 100);
+  std::nth_element(values.begin(), at, values.end());
+  return *at;
+}
+
+// A load and a plain read of the same files in each iteration, each after other work has
+// taken the processor's caches (as a user's load meets them; a read repeated in a loop
+// finds its buffer still in the cache), in turns first: both meet the machine in the same
+// state. The time is the load's; `ratio` is the median of each load's time over the plain
+// read's beside it, with the medians of both and the load's 99th percentile. /1: each load
+// into fresh memory.
+void BM_LoadBesidePlainRead(benchmark::State& state) {
+  const bool freshMemory = state.range(0) != 0;
+  const std::string folder = BenchFolder() + "/save";
+  TPlainSetRead plain(folder);
+  std::vector<double> loads, reads, ratios;
+  std::vector<char> otherWork(size_t(64) << 20, 1);
+  using TClock = std::chrono::steady_clock;
+  const auto timed = [&](const auto& step) {
+    // Read, not written: no dirty line of it is left for the step to write back.
+    unsigned sum = 0;
+    for (size_t i = 0; i < otherWork.size(); i += 64) sum += unsigned(otherWork[i]);
+    benchmark::DoNotOptimize(sum);
+    const auto start = TClock::now();
+    step();
+    return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+  };
+  for (auto _ : state) {
+    std::unique_ptr<TDiscussion> d;
+    const auto load = [&] {
+      d = std::make_unique<TDiscussion>();
+      d->Folder = folder;
+      if (!d->Load() || d->Storages.TotalCount() != 2 * BlocksPerStorage)
+        state.SkipWithError("the discussion did not load whole");
+    };
+    const bool readFirst = loads.size() % 2 == 0;
+    const double read = readFirst ? timed([&] { plain.Read(); }) : 0;
+    loads.push_back(timed(load));
+    reads.push_back(readFirst ? read : timed([&] { plain.Read(); }));
+    ratios.push_back(loads.back() / reads.back());
+    d.reset();
+    if (freshMemory) TMemManager::ReleaseKept();
+    state.SetIterationTime(loads.back() / 1000);
+  }
+  state.counters["ratio"] = Percentile(ratios, 50);
+  state.counters["load_ms"] = Percentile(loads, 50);
+  state.counters["load_p99_ms"] = Percentile(loads, 99);
+  state.counters["plain_read_ms"] = Percentile(reads, 50);
+}
+BENCHMARK(BM_LoadBesidePlainRead)->Unit(benchmark::kMillisecond)->UseManualTime()->Arg(0)->Arg(1);
 
 }  // namespace
