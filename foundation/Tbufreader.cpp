@@ -67,14 +67,6 @@ bool TBufReader::GetSlow(void* data, size_t size) {
   return false;
 }
 
-bool TBufReader::ReadBytesNoting(void* data, size_t size, char mark, bool& marked) {
-  const bool read = Get(data, size);
-  // Searched in the copy, still in the cache: the library's copy and search beat one loop
-  // doing both.
-  marked = read && size > 0 && std::memchr(data, mark, size) != nullptr;
-  return read;
-}
-
 std::string TBufReader::ReadAnsiString(size_t size) {
   std::string s(size, '\0');
   if (size && !Get(s.data(), size)) s.clear();

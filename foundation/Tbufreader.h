@@ -40,8 +40,6 @@ class TBufReader {
   double ReadDouble() { return std::bit_cast<double>(GetLE<uint64_t>()); }
   // False (and zeros) when fewer than `size` bytes remain.
   bool ReadBytes(void* data, size_t size) { return Get(data, size); }
-  // The same, telling in `marked` whether the byte `mark` is among those read.
-  bool ReadBytesNoting(void* data, size_t size, char mark, bool& marked);
   // `size` characters without terminator.
   std::string ReadAnsiString(size_t size);
 

@@ -82,22 +82,16 @@ void TStr::SaveToBufWriter(TBufWriter& writer) const {
   writer.WriteBytes(c_str(), n);
 }
 
-void TStr::LoadFromBufReader(TBufReader& reader, TTextPool* pool) { Load(reader, pool, nullptr); }
-
-bool TStr::LoadFromBufReaderNoting(TBufReader& reader, TTextPool* pool, char mark) { return Load(reader, pool, &mark); }
-
-bool TStr::Load(TBufReader& reader, TTextPool* pool, const char* mark) {
+void TStr::LoadFromBufReader(TBufReader& reader, TTextPool* pool) {
   uint16_t n = reader.ReadWord();
   Clear();
-  if (n == 0) return false;
+  if (n == 0) return;
   // Read straight into the new text; a pool short of memory leaves it to the heap.
   char* fresh = pool ? pool->NewText(n) : nullptr;
   if (!fresh) fresh = NewText(n);
-  bool marked = false;
-  if (!(mark ? reader.ReadBytesNoting(fresh, n, *mark, marked) : reader.ReadBytes(fresh, n))) {
+  if (!reader.ReadBytes(fresh, n)) {
     FreeText(fresh);
-    return false;
+    return;
   }
   fText = fresh;
-  return marked;
 }

@@ -75,13 +75,9 @@ class TStr {
   void SaveToBufWriter(TBufWriter& writer) const;
   // The same; length 0 gives the empty text. With a pool the text is taken from it.
   void LoadFromBufReader(TBufReader& reader, TTextPool* pool = nullptr);
-  // The same, telling whether the text holds the character `mark`.
-  bool LoadFromBufReaderNoting(TBufReader& reader, TTextPool* pool, char mark);
 
  private:
   void Assign(std::string_view text);
-  // Loads as LoadFromBufReader does, noting `mark` when it is given.
-  bool Load(TBufReader& reader, TTextPool* pool, const char* mark);
   // A block for a text of n characters (n > 0) with its length and terminator set.
   static char* NewText(size_t n);
   static void FreeText(char* text);

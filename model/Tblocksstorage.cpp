@@ -322,12 +322,13 @@ std::string TBlocksStorage::ReadTexts(TBufReader& reader, TTextPool& pool, TRead
     TStrHashItem& item = texts.Items[index];
     TDiscBlockStr& str = item.Str;
     item.Place = uint32_t(reader.Position());
-    // A text names other blocks when it holds a reference, which starts with a '<'; it is
-    // looked for in the copy while that is still in the cache.
-    const bool text = str.Text.LoadFromBufReaderNoting(reader, &pool, '<') && HoldsTextReference(str.Text.View());
+    // A text names other blocks when it holds a reference "<name>": looked for in the copy
+    // while that is still in the cache.
+    str.Text.LoadFromBufReader(reader, &pool);
+    const bool text = HoldsTextReference(str.Text.View());
     str.URL.LoadFromBufReader(reader, &pool);
-    const bool formula =
-        str.FormulaText.LoadFromBufReaderNoting(reader, &pool, '<') && HoldsTextReference(str.FormulaText.View());
+    str.FormulaText.LoadFromBufReader(reader, &pool);
+    const bool formula = HoldsTextReference(str.FormulaText.View());
     if (reader.IsFailed()) return "файл обрезан";
     if (text || formula) texts.Naming.push_back({uint16_t(i), text});
   }
