@@ -1,7 +1,7 @@
 // Creating, saving and loading a discussion of 20,000 model blocks and 20,000 comments
-// with texts of 200 characters of real prose, beside a plain write and read of as many bytes, and beside
-// writing and flushing, or reading, the same twelve files one by one. Loading is timed
-// without the unloading that follows it (reported beside it as unload_ms).
+// with texts of 200 characters of real prose, beside a plain write and read of as many
+// bytes, and beside writing and flushing, or reading, the same twelve files one by one.
+// Loading is timed without the unloading that follows it (reported beside it as unload_ms).
 
 #include "bench/Realdata.h"
 #include "foundation/Fileroutines.h"

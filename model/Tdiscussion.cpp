@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <iterator>
 #include <random>
 
 int TDiscussion::CrashBeforeSaveStep = 0;
