@@ -1,27 +1,27 @@
 #include "net/Tnettlssession.h"
 
 #include "net/Enetexception.h"
+#include "net/Tnetstack.h"
+#include "platform/sock/Winsock.h"
 
-#include <fcntl.h>
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-#include <sys/socket.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
+#include <map>
+#include <mutex>
+#include <system_error>
 
 struct TNetTLSSession::TOpenSSL {
-    SSL_CTX* Context = nullptr;
     SSL* Session = nullptr;
+    // The session holds its own reference to the shared context.
     ~TOpenSSL()
     {
         if (Session)
             SSL_free(Session);
-        if (Context)
-            SSL_CTX_free(Context);
     }
 };
 
@@ -36,32 +36,26 @@ bool IsIPAddress(const std::string& AHost)
     return true;
 }
 
-// The session's own way to the socket: as the library's socket transport, but a
-// peer gone away is an error to report, never a signal that ends the program.
+// The session's own way to the socket, through the socket layer: a peer gone away is
+// an error to report, never a signal that ends the program.
+ws2::SOCKET SocketOf(BIO* ABio) { return reinterpret_cast<intptr_t>(BIO_get_data(ABio)); }
+
 int SocketWrite(BIO* ABio, const char* AData, int ALen)
 {
     BIO_clear_retry_flags(ABio);
-    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(ABio)));
-    ssize_t sent;
-    do
-        sent = send(fd, AData, static_cast<size_t>(ALen), MSG_NOSIGNAL);
-    while (sent < 0 && errno == EINTR);
-    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    const int sent = ws2::send(SocketOf(ABio), AData, ALen, 0);
+    if (sent == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
         BIO_set_retry_write(ABio);
-    return static_cast<int>(sent);
+    return sent;
 }
 
 int SocketRead(BIO* ABio, char* AData, int ALen)
 {
     BIO_clear_retry_flags(ABio);
-    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(ABio)));
-    ssize_t received;
-    do
-        received = recv(fd, AData, static_cast<size_t>(ALen), 0);
-    while (received < 0 && errno == EINTR);
-    if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    const int received = ws2::recv(SocketOf(ABio), AData, ALen, 0);
+    if (received == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
         BIO_set_retry_read(ABio);
-    return static_cast<int>(received);
+    return received;
 }
 
 long SocketControl(BIO*, int ACommand, long, void*) { return ACommand == BIO_CTRL_FLUSH ? 1 : 0; }
@@ -72,7 +66,7 @@ int SocketCreate(BIO* ABio)
     return 1;
 }
 
-BIO* SocketBio(int AFd)
+BIO* SocketBio(ws2::SOCKET ASocket)
 {
     static BIO_METHOD* const method = [] {
         BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "quillaran socket");
@@ -84,7 +78,7 @@ BIO* SocketBio(int AFd)
     }();
     BIO* bio = BIO_new(method);
     if (bio)
-        BIO_set_data(bio, reinterpret_cast<void*>(static_cast<intptr_t>(AFd)));
+        BIO_set_data(bio, reinterpret_cast<void*>(ASocket));
     return bio;
 }
 
@@ -107,25 +101,84 @@ std::string LastReason(const std::string& AFallback)
     return reason ? reason : AFallback;
 }
 
+// Why the file of further authorities gave none: the system's reason when it could
+// not be opened or read, else what the library found wrong with its contents.
+std::string UnreadableReason()
+{
+    std::string reason;
+    for (unsigned long code; (code = ERR_get_error()) != 0;) {
+        if (ERR_SYSTEM_ERROR(code))
+            return std::generic_category().message(ERR_GET_REASON(code));
+        if (ERR_GET_REASON(code) == X509_R_NO_CERTIFICATE_OR_CRL_FOUND)
+            reason = "it holds no certificate";
+        else if (reason.empty() && ERR_reason_error_string(code))
+            reason = ERR_reason_error_string(code);
+    }
+    return reason.empty() ? "it holds no certificate" : reason;
+}
+
+// The context of every session: the system's certificate authorities (loading them
+// takes tens of milliseconds), those of QUILLARAN_MAIL_CA and the oldest protocol
+// allowed. Made on first use under a lock and kept for the process, one for each
+// value the variable had when a session began (one in a program's run); a context
+// that could not be made is tried again by the next session.
+class TSharedContexts {
+public:
+    static TSharedContexts& Get()
+    {
+        static TSharedContexts contexts;
+        return contexts;
+    }
+
+    SSL_CTX* Current()
+    {
+        const char* extra = std::getenv(MailCAVariable);
+        const std::string authorities = extra ? extra : "";
+        const std::lock_guard lock(FLock);
+        std::unique_ptr<SSL_CTX, TFree>& context = FContexts[authorities];
+        if (!context)
+            context = Make(authorities);
+        return context.get();
+    }
+
+private:
+    struct TFree {
+        void operator()(SSL_CTX* AContext) const { SSL_CTX_free(AContext); }
+    };
+
+    // The library's own clean-up at exit is registered first, so that it runs after
+    // the contexts are freed.
+    TSharedContexts() { OPENSSL_init_ssl(0, nullptr); }
+
+    static std::unique_ptr<SSL_CTX, TFree> Make(const std::string& AAuthorities)
+    {
+        std::unique_ptr<SSL_CTX, TFree> context(SSL_CTX_new(TLS_client_method()));
+        if (!context)
+            throw ENetTLSError("the encryption library could not start (" + LastReason("no context") + ")");
+        SSL_CTX_set_min_proto_version(context.get(), TLS1_2_VERSION);
+        SSL_CTX_set_verify(context.get(), SSL_VERIFY_PEER, nullptr);
+        SSL_CTX_set_default_verify_paths(context.get());
+        ERR_clear_error();
+        // A self-hosted server's authority (or a test's) is added to the system's, never
+        // put in their place.
+        if (!AAuthorities.empty() && SSL_CTX_load_verify_locations(context.get(), AAuthorities.c_str(), nullptr) != 1)
+            throw ENetTLSError(std::string(MailCAVariable) + " names " + AAuthorities + ", which could not be read (" +
+                               UnreadableReason() + ")");
+        return context;
+    }
+
+    std::mutex FLock;
+    std::map<std::string, std::unique_ptr<SSL_CTX, TFree>> FContexts;
+};
+
 } // namespace
 
 TNetTLSSession::TNetTLSSession(intptr_t ASocket, const std::string& AHost)
     : F(std::make_unique<TOpenSSL>()), FHost(AHost)
 {
     ERR_clear_error();
-    F->Context = SSL_CTX_new(TLS_client_method());
-    if (!F->Context)
-        throw ENetTLSError("the encryption library could not start (" + LastReason("no context") + ")");
-    SSL_CTX_set_min_proto_version(F->Context, TLS1_2_VERSION);
-    SSL_CTX_set_verify(F->Context, SSL_VERIFY_PEER, nullptr);
-    SSL_CTX_set_default_verify_paths(F->Context);
-    // A self-hosted server's authority (or a test's) is added to the system's, never
-    // put in their place.
-    if (const char* extra = std::getenv(MailCAVariable); extra && *extra)
-        if (SSL_CTX_load_verify_locations(F->Context, extra, nullptr) != 1)
-            throw ENetTLSError(std::string("the certificate authorities of ") + MailCAVariable + " (" + extra +
-                               ") could not be read (" + LastReason("no certificate") + ")");
-    F->Session = SSL_new(F->Context);
+    SSL_CTX* context = TSharedContexts::Get().Current();
+    F->Session = SSL_new(context);
     if (!F->Session)
         throw ENetTLSError("the encryption library could not start (" + LastReason("no session") + ")");
     // Renegotiation and tickets are handled inside the reading; the caller waits.
@@ -139,9 +192,9 @@ TNetTLSSession::TNetTLSSession(intptr_t ASocket, const std::string& AHost)
         SSL_set1_host(F->Session, AHost.c_str());
         SSL_set_tlsext_host_name(F->Session, AHost.c_str());
     }
-    const int fd = static_cast<int>(ASocket);
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    BIO* bio = SocketBio(fd);
+    ws2::u_long nonBlocking = 1;
+    GStack->CheckForSocketError(ws2::ioctlsocket(ASocket, ws2::FIONBIO, &nonBlocking));
+    BIO* bio = SocketBio(ASocket);
     if (!bio)
         throw ENetTLSError("the encryption library could not start (" + LastReason("no transport") + ")");
     SSL_set_bio(F->Session, bio, bio);

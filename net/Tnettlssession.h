@@ -2,8 +2,9 @@
 // An encrypted session (TLS) over a connected socket. The server's certificate
 // chain is checked against the system's certificate authorities, plus those of
 // the PEM file that QUILLARAN_MAIL_CA names, and the certificate must name the
-// host the user gave. Each step never blocks: it says what it waits for, and
-// the I/O handler does the waiting under its time-outs.
+// host the user gave. Every session of the process shares one context, so the
+// authorities are loaded once. Each step never blocks: it says what it waits
+// for, and the I/O handler does the waiting under its time-outs.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,7 +16,8 @@ enum class TNetTLSStep : uint8_t { Done, WantRead, WantWrite, Closed };
 
 class TNetTLSSession {
 public:
-    // The socket is switched to non-blocking use for the session's life.
+    // The socket is switched to non-blocking use for the session's life. A file of
+    // further authorities that cannot be read raises ENetTLSError naming it and why.
     TNetTLSSession(intptr_t ASocket, const std::string& AHost);
     ~TNetTLSSession();
     TNetTLSSession(const TNetTLSSession&) = delete;
