@@ -58,12 +58,7 @@ void TNetPOP3::Connect(int32_t ATimeout)
         GetResponse(wsOk);
         const std::string greeting = FirstTextLine(LastCmdResult());
         if (TLSVersion().empty() && OffersSTLS()) {
-            SendCmd("STLS", wsOk);
-            // Whatever came with the answer was sent before the encryption and could
-            // have been put there by anyone on the path.
-            if (InputBufferSize() != 0)
-                throw ENetTLSError(ServerText() + " sent more than its answer to STLS");
-            StartTLS(NetDefaultTimeout);
+            StartTLSByCommand("STLS", wsOk);
         }
         CheckEncryptedOrLocal();
         if (APOP) {

@@ -59,12 +59,7 @@ void TNetSMTP::Connect(int32_t ATimeout)
     try {
         GetResponse(220);
         if (Greet() && TLSVersion().empty() && OffersStartTLS()) {
-            SendCmd("STARTTLS", 220);
-            // Whatever came with the answer was sent before the encryption and could
-            // have been put there by anyone on the path.
-            if (InputBufferSize() != 0)
-                throw ENetTLSError(ServerText() + " sent more than its answer to STARTTLS");
-            StartTLS(NetDefaultTimeout);
+            StartTLSByCommand("STARTTLS", 220);
             Greet();
         }
         CheckEncryptedOrLocal();

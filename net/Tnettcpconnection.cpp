@@ -704,6 +704,24 @@ void TNetTCPClient::StartTLS(int32_t ATimeout)
     }
 }
 
+void TNetTCPClient::StartTLSByCommand(const std::string& ACommand, int16_t AAccepted)
+{
+    if (SendCmd(ACommand) != AAccepted) {
+        std::string answer;
+        TStrings* text = FLastCmdResult.Text();
+        for (int i = 0; i < text->Count(); ++i)
+            answer += (answer.empty() ? "" : " ") + Trim(text->Strings(i));
+        while (!answer.empty() && answer.back() == '.')
+            answer.pop_back();
+        throw ENetTLSError(ServerText() + " refused encryption" + (answer.empty() ? "" : " (" + answer + ")"));
+    }
+    // Whatever came with the answer was sent before the encryption and could have
+    // been put there by anyone on the path.
+    if (InputBufferSize() != 0)
+        throw ENetTLSError(ServerText() + " sent more than its answer to " + ACommand);
+    StartTLS(NetDefaultTimeout);
+}
+
 void TNetTCPClient::CheckEncryptedOrLocal()
 {
     if (PlainConnection || !TLSVersion().empty() || !FIOHandler || FIOHandler->PeerIsLocal())

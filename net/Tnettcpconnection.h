@@ -187,6 +187,11 @@ protected:
     // Encrypts the connection (ATimeout as Connect takes it); a failure closes the
     // connection and is raised again with the server named before its text.
     void StartTLS(int32_t ATimeout);
+    // Asks the server to encrypt with ACommand (STARTTLS, STLS), which AAccepted
+    // answers, and encrypts. Any other answer is raised as ENetTLSError, "<server>
+    // refused encryption (its answer)", never as a refused command; so is anything
+    // the server sent after its answer before the encryption began.
+    void StartTLSByCommand(const std::string& ACommand, int16_t AAccepted);
     // Before anything secret is sent: an unencrypted connection to a server off this
     // machine is closed and refused with ENetUnencryptedRefused unless PlainConnection.
     void CheckEncryptedOrLocal();

@@ -183,3 +183,39 @@ TEST(MailTLS, AnUnknownAuthorityOrAnotherHostsCertificateIsRefusedBeforeThePassw
     const std::string popLog = LogWith(s.State + "/dovecot-tls.log", "Login: user=<tlsrefused>");
     EXPECT_EQ(popLog.find("tlsrefused"), popLog.find("Login: user=<tlsrefused>") + 13) << popLog;
 }
+
+// A file of further authorities that cannot serve is named with the reason, before
+// anything is sent; once the variable names the right one, the same process connects.
+TEST(MailTLS, AnUnreadableAuthoritiesFileIsNamedWithItsReason)
+{
+    const TMailServers& s = Servers();
+    const TTrusted untrusted(false); // the variable is unset again at the end
+    const std::string folder = netpeer::TestFolder("mailtls-authorities");
+    netpeer::WriteFile(folder + "/notes.pem", "not a certificate\n");
+    const std::string server = "POP3 server 127.0.0.1:" + std::to_string(s.Pop3STLSPort);
+    const std::pair<std::string, std::string> cases[] = {
+        {folder + "/missing.pem", "No such file or directory"},
+        {folder + "/notes.pem", "it holds no certificate"},
+    };
+    for (const auto& [file, reason] : cases) {
+        SCOPED_TRACE(file);
+        setenv(MailCAVariable, file.c_str(), 1);
+        TNetPOP3 pop(nullptr);
+        Configure(pop, "127.0.0.1", s.Pop3STLSPort, "tlsrefused");
+        try {
+            pop.Connect();
+            ADD_FAILURE() << "connected";
+        } catch (const ENetTLSError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      server + ": " + std::string(MailCAVariable) + " names " + file + ", which could not be read (" +
+                          reason + ")");
+        }
+        EXPECT_FALSE(pop.Connected());
+    }
+    const TTrusted trusted(true);
+    TNetPOP3 pop(nullptr);
+    Configure(pop, "127.0.0.1", s.Pop3STLSPort, "tlsrefused");
+    pop.Connect();
+    EXPECT_EQ(pop.TLSVersion(), "TLS 1.3");
+    pop.Disconnect();
+}

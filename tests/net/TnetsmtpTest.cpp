@@ -349,3 +349,53 @@ TEST(Tnetsmtp, ARepliesSlippedInBeforeTheEncryptionEndTheConnection)
     }
     EXPECT_EQ(popServer.Finish(), "CAPA\r\nSTLS\r\nQUIT\r\n");
 }
+
+// A server that offers encryption and then refuses it is told apart from a refused
+// password: the connection ends before the password, in words of its own. Neither real
+// server refuses what it offered, so a scripted one does.
+TEST(Tnetsmtp, AServerThatRefusesEncryptionIsToldSoBeforeThePassword)
+{
+    TScriptedServer smtpServer([](TScriptedPeer& p) {
+        p.Send("220 ready\r\n");
+        p.ReadLine(); // EHLO
+        p.Send("250-mail.test\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+        p.ReadLine(); // STARTTLS
+        p.Send("454 4.7.0 TLS not available due to local problem\r\n");
+        p.ReadLine(); // QUIT
+    });
+    TNetSMTP smtp(nullptr);
+    PointAt(smtp, smtpServer.Port());
+    smtp.HeloName = "client.test";
+    try {
+        smtp.Connect();
+        FAIL() << "connected";
+    } catch (const ENetTLSError& e) {
+        EXPECT_EQ(e.Message(),
+                  "SMTP server 127.0.0.1:" + std::to_string(smtpServer.Port()) +
+                      " refused encryption (4.7.0 TLS not available due to local problem)");
+    }
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(smtpServer.Finish(), "EHLO client.test\r\nSTARTTLS\r\nQUIT\r\n");
+
+    TScriptedServer popServer([](TScriptedPeer& p) {
+        p.Send("+OK ready\r\n");
+        p.ReadLine(); // CAPA
+        p.Send("+OK\r\nSTLS\r\nUSER\r\n.\r\n");
+        p.ReadLine(); // STLS
+        p.Send("-ERR TLS support isn't enabled.\r\n");
+        p.ReadLine(); // QUIT
+    });
+    TNetPOP3 pop(nullptr);
+    PointAt(pop, popServer.Port());
+    pop.Username = "user";
+    pop.Password = "secret";
+    try {
+        pop.Connect();
+        FAIL() << "connected";
+    } catch (const ENetTLSError& e) {
+        EXPECT_EQ(e.Message(),
+                  "POP3 server 127.0.0.1:" + std::to_string(popServer.Port()) +
+                      " refused encryption (TLS support isn't enabled)");
+    }
+    EXPECT_EQ(popServer.Finish(), "CAPA\r\nSTLS\r\nQUIT\r\n");
+}
