@@ -302,100 +302,74 @@ TEST(Tnetpop3, ApopWithoutATimeStamp)
     EXPECT_EQ(server.Finish(), "CAPA\r\nQUIT\r\n");
 }
 
+namespace {
+
+// A server that offers encryption answers the request with AAnswer: the connection
+// ends before anything else is sent, and ATold (after the server's name) is what the
+// user is told.
+void ExpectSmtpEncryptionEnded(const std::string& AAnswer, const std::string& ATold)
+{
+    TScriptedServer server([&](TScriptedPeer& p) {
+        p.Send("220 ready\r\n");
+        p.ReadLine(); // EHLO
+        p.Send("250-mail.test\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+        p.ReadLine(); // STARTTLS
+        p.Send(AAnswer);
+        p.ReadLine(); // QUIT, and nothing after it
+    });
+    TNetSMTP smtp(nullptr);
+    PointAt(smtp, server.Port());
+    smtp.HeloName = "client.test";
+    try {
+        smtp.Connect();
+        FAIL() << "connected";
+    } catch (const ENetTLSError& e) {
+        EXPECT_EQ(e.Message(), "SMTP server 127.0.0.1:" + std::to_string(server.Port()) + ATold);
+    }
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(server.Finish(), "EHLO client.test\r\nSTARTTLS\r\nQUIT\r\n");
+}
+
+void ExpectPop3EncryptionEnded(const std::string& AAnswer, const std::string& ATold)
+{
+    TScriptedServer server([&](TScriptedPeer& p) {
+        p.Send("+OK ready\r\n");
+        p.ReadLine(); // CAPA
+        p.Send("+OK\r\nSTLS\r\nUSER\r\n.\r\n");
+        p.ReadLine(); // STLS
+        p.Send(AAnswer);
+        p.ReadLine();
+    });
+    TNetPOP3 pop(nullptr);
+    PointAt(pop, server.Port());
+    pop.Username = "user";
+    pop.Password = "secret";
+    try {
+        pop.Connect();
+        FAIL() << "connected";
+    } catch (const ENetTLSError& e) {
+        EXPECT_EQ(e.Message(), "POP3 server 127.0.0.1:" + std::to_string(server.Port()) + ATold);
+    }
+    EXPECT_EQ(server.Finish(), "CAPA\r\nSTLS\r\nQUIT\r\n");
+}
+
+} // namespace
+
 // Someone on the path answers the request for encryption and adds a reply of his own, to
 // be read as the server's once encrypted: the connection ends before anything else is
 // sent, in the clear or encrypted.
 TEST(Tnetsmtp, ARepliesSlippedInBeforeTheEncryptionEndTheConnection)
 {
-    TScriptedServer smtpServer([](TScriptedPeer& p) {
-        p.Send("220 ready\r\n");
-        p.ReadLine(); // EHLO
-        p.Send("250-mail.test\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
-        p.ReadLine(); // STARTTLS
-        p.Send("220 go ahead\r\n235 authenticated\r\n");
-        p.ReadLine(); // the end: nothing more comes
-    });
-    TNetSMTP smtp(nullptr);
-    PointAt(smtp, smtpServer.Port());
-    smtp.HeloName = "client.test";
-    const std::string smtpName = "127.0.0.1:" + std::to_string(smtpServer.Port());
-    try {
-        smtp.Connect();
-        FAIL() << "connected";
-    } catch (const ENetTLSError& e) {
-        EXPECT_EQ(e.Message(), "SMTP server " + smtpName + " sent more than its answer to STARTTLS");
-    }
-    EXPECT_FALSE(smtp.Connected());
-    EXPECT_EQ(smtpServer.Finish(), "EHLO client.test\r\nSTARTTLS\r\nQUIT\r\n");
-
-    TScriptedServer popServer([](TScriptedPeer& p) {
-        p.Send("+OK ready\r\n");
-        p.ReadLine(); // CAPA
-        p.Send("+OK\r\nSTLS\r\nUSER\r\n.\r\n");
-        p.ReadLine(); // STLS
-        p.Send("+OK begin\r\n+OK logged in\r\n");
-        p.ReadLine();
-    });
-    TNetPOP3 pop(nullptr);
-    PointAt(pop, popServer.Port());
-    pop.Username = "user";
-    pop.Password = "secret";
-    try {
-        pop.Connect();
-        FAIL() << "connected";
-    } catch (const ENetTLSError& e) {
-        EXPECT_EQ(e.Message(),
-                  "POP3 server 127.0.0.1:" + std::to_string(popServer.Port()) + " sent more than its answer to STLS");
-    }
-    EXPECT_EQ(popServer.Finish(), "CAPA\r\nSTLS\r\nQUIT\r\n");
+    ExpectSmtpEncryptionEnded("220 go ahead\r\n235 authenticated\r\n", " sent more than its answer to STARTTLS");
+    ExpectPop3EncryptionEnded("+OK begin\r\n+OK logged in\r\n", " sent more than its answer to STLS");
 }
 
 // A server that offers encryption and then refuses it is told apart from a refused
-// password: the connection ends before the password, in words of its own. Neither real
-// server refuses what it offered, so a scripted one does.
+// password, in words of its own. Neither real server refuses what it offered, so a
+// scripted one does.
 TEST(Tnetsmtp, AServerThatRefusesEncryptionIsToldSoBeforeThePassword)
 {
-    TScriptedServer smtpServer([](TScriptedPeer& p) {
-        p.Send("220 ready\r\n");
-        p.ReadLine(); // EHLO
-        p.Send("250-mail.test\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
-        p.ReadLine(); // STARTTLS
-        p.Send("454 4.7.0 TLS not available due to local problem\r\n");
-        p.ReadLine(); // QUIT
-    });
-    TNetSMTP smtp(nullptr);
-    PointAt(smtp, smtpServer.Port());
-    smtp.HeloName = "client.test";
-    try {
-        smtp.Connect();
-        FAIL() << "connected";
-    } catch (const ENetTLSError& e) {
-        EXPECT_EQ(e.Message(),
-                  "SMTP server 127.0.0.1:" + std::to_string(smtpServer.Port()) +
-                      " refused encryption (4.7.0 TLS not available due to local problem)");
-    }
-    EXPECT_FALSE(smtp.Connected());
-    EXPECT_EQ(smtpServer.Finish(), "EHLO client.test\r\nSTARTTLS\r\nQUIT\r\n");
-
-    TScriptedServer popServer([](TScriptedPeer& p) {
-        p.Send("+OK ready\r\n");
-        p.ReadLine(); // CAPA
-        p.Send("+OK\r\nSTLS\r\nUSER\r\n.\r\n");
-        p.ReadLine(); // STLS
-        p.Send("-ERR TLS support isn't enabled.\r\n");
-        p.ReadLine(); // QUIT
-    });
-    TNetPOP3 pop(nullptr);
-    PointAt(pop, popServer.Port());
-    pop.Username = "user";
-    pop.Password = "secret";
-    try {
-        pop.Connect();
-        FAIL() << "connected";
-    } catch (const ENetTLSError& e) {
-        EXPECT_EQ(e.Message(),
-                  "POP3 server 127.0.0.1:" + std::to_string(popServer.Port()) +
-                      " refused encryption (TLS support isn't enabled)");
-    }
-    EXPECT_EQ(popServer.Finish(), "CAPA\r\nSTLS\r\nQUIT\r\n");
+    ExpectSmtpEncryptionEnded("454 4.7.0 TLS not available due to local problem\r\n",
+                              " refused encryption (4.7.0 TLS not available due to local problem)");
+    ExpectPop3EncryptionEnded("-ERR TLS support isn't enabled.\r\n", " refused encryption (TLS support isn't enabled)");
 }
