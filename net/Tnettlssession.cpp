@@ -101,6 +101,10 @@ std::string LastReason(const std::string& AFallback)
     return reason ? reason : AFallback;
 }
 
+// Bytes read from the socket at once, and decrypted bytes gathered before a wait.
+constexpr size_t ReadAheadBytes = 65536;
+constexpr size_t FillBound = 131072;
+
 // Why the file of further authorities gave none: the system's reason when it could
 // not be opened or read, else what the library found wrong with its contents.
 std::string UnreadableReason()
@@ -156,6 +160,10 @@ private:
         if (!context)
             throw ENetTLSError("the encryption library could not start (" + LastReason("no context") + ")");
         SSL_CTX_set_min_proto_version(context.get(), TLS1_2_VERSION);
+        // The records that have arrived are read from the socket in one call, not each
+        // record's header and body in two.
+        SSL_CTX_set_read_ahead(context.get(), 1);
+        SSL_CTX_set_default_read_buffer_len(context.get(), ReadAheadBytes);
         SSL_CTX_set_verify(context.get(), SSL_VERIFY_PEER, nullptr);
         SSL_CTX_set_default_verify_paths(context.get());
         ERR_clear_error();
@@ -250,13 +258,20 @@ TNetTLSStep TNetTLSSession::Fill()
         FInput.clear();
         FInputTaken = 0;
     }
+    // Every record already received is decrypted before the next wait, up to a bound:
+    // a long reply then costs one wait per socket's worth, not one per record.
+    const size_t before = FInput.size();
     char buffer[16384];
-    ERR_clear_error();
-    const int result = SSL_read(F->Session, buffer, sizeof buffer);
-    if (result > 0) {
-        FInput.append(buffer, static_cast<size_t>(result));
+    int result;
+    do {
+        ERR_clear_error();
+        result = SSL_read(F->Session, buffer, sizeof buffer);
+        if (result > 0)
+            FInput.append(buffer, static_cast<size_t>(result));
+    } while (result > 0 && FInput.size() - before < FillBound);
+    // What came is handed on first; a failure or the end after it is met by the next call.
+    if (FInput.size() > before)
         return TNetTLSStep::Done;
-    }
     const int error = SSL_get_error(F->Session, result);
     if (const TNetTLSStep wait = WaitAskedFor(error); wait != TNetTLSStep::Done)
         return wait;
