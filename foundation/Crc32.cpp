@@ -93,58 +93,6 @@ QUILLARAN_FOLDING uint32_t UpdateByFolding(uint32_t crc, const unsigned char* p,
   return Reduce(x1, p, size);
 }
 
-#define QUILLARAN_WIDE_FOLDING __attribute__((target("avx512f,avx512vl,vpclmulqdq,pclmul,sse4.1")))
-
-// x times the constants of k, lane by lane, added to the next 512 bits.
-QUILLARAN_WIDE_FOLDING inline __m512i Fold512(__m512i x, __m512i k, __m512i next) {
-  return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(x, k, 0x11), _mm512_clmulepi64_epi128(x, k, 0x00), next,
-                                   0x96);
-}
-
-QUILLARAN_WIDE_FOLDING inline __m512i Load512(const unsigned char* at) { return _mm512_loadu_si512(at); }
-
-// The same as UpdateByFolding, 256 bytes at a time in four 512-bit registers, where the
-// processor multiplies four 128-bit lanes at once; `size` is at least 256.
-QUILLARAN_WIDE_FOLDING uint32_t UpdateByWideFolding(uint32_t crc, const unsigned char* p, size_t size) {
-  const __m512i by2048 = _mm512_set_epi64(0x01322d1430, 0x011542778a, 0x01322d1430, 0x011542778a, 0x01322d1430,
-                                          0x011542778a, 0x01322d1430, 0x011542778a);
-  const __m512i by512 = _mm512_set_epi64(0x01c6e41596, 0x0154442bd4, 0x01c6e41596, 0x0154442bd4, 0x01c6e41596,
-                                         0x0154442bd4, 0x01c6e41596, 0x0154442bd4);
-
-  __m512i z1 = _mm512_xor_si512(Load512(p), _mm512_castsi128_si512(_mm_cvtsi32_si128(int(crc))));
-  __m512i z2 = Load512(p + 64), z3 = Load512(p + 128), z4 = Load512(p + 192);
-  p += 256;
-  size -= 256;
-  for (; size >= 256; p += 256, size -= 256) {
-    z1 = Fold512(z1, by2048, Load512(p));
-    z2 = Fold512(z2, by2048, Load512(p + 64));
-    z3 = Fold512(z3, by2048, Load512(p + 128));
-    z4 = Fold512(z4, by2048, Load512(p + 192));
-  }
-  z1 = Fold512(z1, by512, z2);
-  z1 = Fold512(z1, by512, z3);
-  z1 = Fold512(z1, by512, z4);
-  for (; size >= 64; p += 64, size -= 64) z1 = Fold512(z1, by512, Load512(p));
-
-  // The four lanes folded onto the last: by 384, 256 and 128 bits.
-  const __m512i lanes =
-      _mm512_set_epi64(0, 0, 0x00ccaa009e, 0x01751997d0, 0x015a546366, 0x00f1da05aa, 0x0174359406, 0x003db1ecdc);
-  const __m512i folded =
-      _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(z1, lanes, 0x11), _mm512_clmulepi64_epi128(z1, lanes, 0x00),
-                                _mm512_maskz_mov_epi64(0xC0, z1), 0x96);
-  alignas(64) __m128i part[4];
-  _mm512_store_si512(part, folded);
-  return Reduce(_mm_ternarylogic_epi64(part[0], part[1], _mm_xor_si128(part[2], part[3]), 0x96), p, size);
-}
-
-bool CanFoldWide() {
-  static const bool can = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                          __builtin_cpu_supports("vpclmulqdq") && __builtin_cpu_supports("pclmul");
-  return can;
-}
-
-#undef QUILLARAN_WIDE_FOLDING
-
 bool CanFold() {
   static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
   return can;
@@ -166,7 +114,7 @@ uint32_t Crc32(const char* data, size_t size, uint32_t crc) {
 #if defined(__x86_64__)
   if (size >= 64 && CanFold()) {
     const size_t folded = size & ~size_t(15);
-    crc = folded >= 256 && CanFoldWide() ? UpdateByWideFolding(crc, p, folded) : UpdateByFolding(crc, p, folded);
+    crc = UpdateByFolding(crc, p, folded);
     p += folded;
     size -= folded;
   }

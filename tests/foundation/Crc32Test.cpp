@@ -1,5 +1,5 @@
 // The checksum of the discussion's files against rhash, and its folding path against the
-// tables at every length and alignment around its block sizes (16, 64 and 256 bytes).
+// tables at every length and alignment around its block sizes (16 and 64 bytes).
 
 #include "foundation/Crc32.h"
 #include "tests/support/Testsupport.h"
