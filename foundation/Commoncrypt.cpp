@@ -7,11 +7,11 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "foundation/Messagesignature.h"
+#include "platform/rtl/Ttaskgroup.h"
 
 #include <atomic>
 #include <cstring>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -85,15 +85,15 @@ bool ReadExactly(HANDLE file, void* data, size_t size) {
 // Feeds the first `size` bytes of the file into the seal's code and the signature's digest
 // (either may be absent) and the digest that names the content. The seal and the
 // signature's digest are two hashes of the same bytes: from kParallelHashing bytes on, the
-// digest of each piece runs on a thread of its own while this one computes the seal, and
-// the two cost the longer of them, not their sum.
+// digest of each piece is a task of the program's task group while this thread computes
+// the seal, and the two cost the longer of them, not their sum.
 bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac* hmac, TMessageDigest* digest, TMessageDigest& content) {
   constexpr size_t kPiece = 256 * 1024;
   constexpr uint64_t kParallelHashing = 64 * 1024;
   if (!SeekTo(file, 0)) return false;
   const bool parallel = hmac && digest && size >= kParallelHashing;
   std::vector<uint8_t> pieces[2] = {std::vector<uint8_t>(kPiece), std::vector<uint8_t>(parallel ? kPiece : 0)};
-  std::thread digesting;
+  TTaskGroup digesting;
   bool read = true;
   for (int turn = 0; size > 0; turn = parallel ? 1 - turn : 0) {
     const size_t take = size < kPiece ? static_cast<size_t>(size) : kPiece;
@@ -103,14 +103,17 @@ bool HashFilePrefix(HANDLE file, uint64_t size, TGostHmac* hmac, TMessageDigest*
       read = false;
       break;
     }
-    if (digesting.joinable()) digesting.join();
-    if (parallel) digesting = std::thread([digest, piece, take] { digest->Update(piece, take); });
-    else if (digest) digest->Update(piece, take);
+    if (parallel) {
+      digesting.Wait();
+      digesting.Run([digest, piece, take] { digest->Update(piece, take); });
+    } else if (digest) {
+      digest->Update(piece, take);
+    }
     if (hmac) hmac->Update(piece, take);
     content.Update(piece, take);
     size -= take;
   }
-  if (digesting.joinable()) digesting.join();
+  digesting.Wait();
   return read;
 }
 
