@@ -8,17 +8,41 @@ function(quillaran_module)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${QM_DEPENDS} ${QM_LIBS})
+  if(QUILLARAN_THREAD_SANITIZE AND name IN_LIST QUILLARAN_THREADED_LIBRARIES)
+    target_compile_options(${name} PRIVATE -fsanitize=thread -g)
+  endif()
 endfunction()
 
 # One GoogleTest executable per folder of tests/, its tests named "<folder>.<suite>.<case>".
-# FIXTURES names ctest fixtures (servers started by the tests' own set-up steps).
+# FIXTURES names ctest fixtures (servers started by the tests' own set-up steps). The
+# race-detector build makes it of the folder's files in QUILLARAN_THREADED_TESTS and its
+# helpers only, instrumented, as part of the target threaded_tests.
 function(quillaran_tests)
   cmake_parse_arguments(QT "" "" "DEPENDS;FIXTURES;LABELS" ${ARGN})
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" name ${rel})
   string(REPLACE "/" "." prefix ${rel})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(filter)
+  if(QUILLARAN_THREAD_SANITIZE)
+    set(chosen)
+    foreach(source ${sources})
+      get_filename_component(file ${source} NAME)
+      file(STRINGS ${source} tests REGEX "^TEST(_F|_P)?\\(")
+      if("${rel}/${file}" IN_LIST QUILLARAN_THREADED_TESTS OR NOT tests)
+        list(APPEND chosen ${source})
+      endif()
+    endforeach()
+    set(sources ${chosen})
+    if(QUILLARAN_THREADED_TESTS_FILTER)
+      set(filter TEST_FILTER ${QUILLARAN_THREADED_TESTS_FILTER})
+    endif()
+  endif()
   add_executable(${name}_tests ${sources})
+  if(QUILLARAN_THREAD_SANITIZE)
+    target_compile_options(${name}_tests PRIVATE -fsanitize=thread -g)
+    add_dependencies(threaded_tests ${name}_tests)
+  endif()
   target_link_libraries(${name}_tests PRIVATE ${QT_DEPENDS} test_support GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${name}_tests PRIVATE
     QUILLARAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -29,6 +53,7 @@ function(quillaran_tests)
   endif()
   gtest_discover_tests(${name}_tests
     TEST_PREFIX "${prefix}."
+    ${filter}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ${props})
 endfunction()

@@ -215,10 +215,13 @@ TEST(Commoncrypt, SignedFileVerifiesUnderTheRightKeyOnly) {
   EXPECT_FALSE(IsErrorReported());
 }
 
-// The seal is a standard HMAC over the data and the trailer's first 16 bytes.
+// The seal is a standard HMAC over the data and the trailer's first 16 bytes. A message of
+// several pieces: its seal is computed beside the signature's digest, piece by piece.
+constexpr size_t LargeMessage = 600000;
+
 TEST(Commoncrypt, SealEqualsOpensslHmacOverTheSealedBytes) {
   TScratchRoot root;
-  std::string path = WriteMessage(root.Path(), RandomBytes(5000, 8), KeyPassword);
+  std::string path = WriteMessage(root.Path(), RandomBytes(LargeMessage, 8), KeyPassword);
   std::string file = ReadFile(path);
   const size_t seal = file.size() - SignatureBlockSize - 32;
   WriteFile(root.Path() + "/sealed.bin", file.substr(0, seal));
@@ -240,7 +243,7 @@ TEST(Commoncrypt, OpensslVerifiesTheSignatureOverTheSealedMessage) {
     out = pair;
     return true;
   });
-  const std::string path = WriteMessage(root.Path(), RandomBytes(3000, 9), KeyPassword);
+  const std::string path = WriteMessage(root.Path(), RandomBytes(LargeMessage, 9), KeyPassword);
   SetMessageSigner(nullptr);
   const std::string file = ReadFile(path);
   const std::string block = file.substr(file.size() - SignatureBlockSize);
