@@ -7,24 +7,26 @@
 
 namespace {
 
-TLoginsStorage* gLogins = nullptr;
+// The one handle on the logins: the hooks' own.
+TLoginsStorage* Logins() { return ModelHooks().Logins; }
 
 bool ManagerEMail(std::string& email) {
-  if (!gLogins) return false;
-  const int manager = gLogins->GetManagerLoginIndex();
+  TLoginsStorage* logins = Logins();
+  if (!logins) return false;
+  const int manager = logins->GetManagerLoginIndex();
   if (manager < 0) return false;
-  email = gLogins->GetLogin(manager).AutomaticEMail.ToString();
+  email = logins->GetLogin(manager).AutomaticEMail.ToString();
   return true;
 }
 
 }  // namespace
 
 void RegisterLoginHooks(TLoginsStorage& logins) {
-  gLogins = &logins;
   TModelHooks& hooks = ModelHooks();
+  hooks.Logins = &logins;
   hooks.CurrentLogin = [] {
     TModelLogin result;
-    if (TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr) {
+    if (TLogin* login = Logins() ? Logins()->GetCurrentLogin() : nullptr) {
       result.Ident = login->Ident;
       result.LIdent = login->LIdent;
       result.EMail = login->AutomaticEMail;
@@ -32,34 +34,34 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
     return result;
   };
   hooks.LoginLIdent = [](uint16_t ident) {
-    const int i = gLogins ? gLogins->FindLogin(ident) : -1;
-    return i < 0 ? TStr() : gLogins->GetLogin(i).LIdent;
+    const int i = Logins() ? Logins()->FindLogin(ident) : -1;
+    return i < 0 ? TStr() : Logins()->GetLogin(i).LIdent;
   };
   hooks.AccessLevel = [](const TStr& privateIdent) {
-    TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
+    TLogin* login = Logins() ? Logins()->GetCurrentLogin() : nullptr;
     return login ? login->AccessLevel(privateIdent) : 0;
   };
   hooks.GrantAccess = [](const TStr& privateIdent) {
-    TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
+    TLogin* login = Logins() ? Logins()->GetCurrentLogin() : nullptr;
     if (!login) return false;
     if (login->AccessLevel(privateIdent) >= 1) return true;
     login->GrantAccess(privateIdent);
-    return gLogins->Save();
+    return Logins()->Save();
   };
-  hooks.PrivateMessageKey = [] { return gLogins ? gLogins->GetPrivateMessageKey() : TStr(); };
-  hooks.KeyOfLogin = [](const TStr& lident) { return gLogins ? gLogins->GetKeyOf(lident) : TStr(); };
+  hooks.PrivateMessageKey = [] { return Logins() ? Logins()->GetPrivateMessageKey() : TStr(); };
+  hooks.KeyOfLogin = [](const TStr& lident) { return Logins() ? Logins()->GetKeyOf(lident) : TStr(); };
   hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email) {
-    return gLogins ? gLogins->AskKeyOf(lident, email) : TStr();
+    return Logins() ? Logins()->AskKeyOf(lident, email) : TStr();
   };
   hooks.ForgetKeyOfLogin = [](const TStr& lident) {
-    if (gLogins) gLogins->ForgetKeyOf(lident);
+    if (TLoginsStorage* logins = Logins()) logins->ForgetKeyOf(lident);
   };
-  hooks.MaySign = [](const TStr& lident, const TPublicKey& key) { return gLogins && gLogins->MaySign(lident, key); };
+  hooks.MaySign = [](const TStr& lident, const TPublicKey& key) { return Logins() && Logins()->MaySign(lident, key); };
   hooks.PinSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {
-    return gLogins && gLogins->PinSignerKey(lident, email, key);
+    return Logins() && Logins()->PinSignerKey(lident, email, key);
   };
   SetMessageSigner([](TSigningKeyPair& pair) {
-    const TLogin* login = gLogins ? gLogins->GetCurrentLogin() : nullptr;
+    const TLogin* login = Logins() ? Logins()->GetCurrentLogin() : nullptr;
     return login && login->SigningPair(pair);
   });
   SetManagerEMailSource(ManagerEMail);
@@ -79,5 +81,5 @@ void UnregisterLoginHooks() {
   hooks.PinSignerKey = nullptr;
   SetMessageSigner(nullptr);
   SetManagerEMailSource(nullptr);
-  gLogins = nullptr;
+  hooks.Logins = nullptr;
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 class TDiscussion;
+class TLoginsStorage;
 struct TReaderProperty;
 struct TRecipientsList;
 template <class T>
@@ -38,6 +39,10 @@ enum : int {
 enum : int { ModerationCall_NotDone = 1, ModerationCall_Done = 2, ModerationCall_LeaveUnhandled = 3 };
 
 struct TModelHooks {
+  // The logins of this installation, for the layers above the model that read and keep
+  // more of them than the hooks below give (the post office); null while none are lent.
+  // The login hooks below answer from the same logins.
+  TLoginsStorage* Logins = nullptr;
   // The current login.
   std::function<TModelLogin()> CurrentLogin;
   // The LIdent of the login with that 16-bit identifier, empty when unknown.

@@ -114,7 +114,7 @@ std::string MakeDiscussionFolder(TDiscussionsManager& manager, const std::string
 }
 
 uint16_t ModeratorLogin(const std::string& email, const std::string& lident) {
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   if (!logins || email.empty()) return 0xFFFF;
   const int index = logins->FindOrAddVirtualLogin(TStr(email), TStr());
   if (index < 0) return 0xFFFF;

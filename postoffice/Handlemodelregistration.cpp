@@ -57,7 +57,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& 
   if (!d.Loaded && !d.Load()) return false;
   // Only the model's own author registers it, and a moderated model keeps its moderator:
   // an answer nobody asked for binds nothing and sends nothing.
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   const bool sameModerator = !d.Info.IsModerated() || IsFromLeader(frame, d);
   if (!d.IsModelAuthor() || !sameModerator || moderatorEMail.empty() || moderatorLIdent.empty())
     return RefuseSender(frame, d, "the moderator this installation asked to register it");

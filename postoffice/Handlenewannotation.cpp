@@ -4,6 +4,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
 #include "model/Messagecomposer.h"
+#include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
 #include "model/Tdiscussionsmanager.h"
 #include "postoffice/Advisedlist.h"
@@ -16,7 +17,7 @@
 namespace {
 
 std::string ManagerEMail() {
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   const int manager = logins ? logins->GetManagerLoginIndex() : -1;
   return manager < 0 ? std::string() : logins->GetLogin(manager).AutomaticEMail.ToString();
 }

@@ -4,6 +4,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Postarchives.h"
@@ -18,7 +19,7 @@ std::string OtherKeyRefusal(const std::string& path, TSealState state, const TCo
   const TStr lident(header.GetFieldValue("SENDER_LIDENT"));
   const std::string claimed = ShownText(header.GetFieldValue("FROM_USER_EMAIL"));
   std::string name = ShownText(path.substr(path.find_last_of('/') + 1));
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   TPublicKey known{};
   if (!logins || !logins->KnownKeyOf(lident, known)) return "";
   const std::string fingerprint = KeyFingerprint(signer.PublicKey);

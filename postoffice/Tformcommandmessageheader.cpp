@@ -6,6 +6,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbrowsepars.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Tbutton.h"
@@ -56,7 +57,7 @@ bool IsSubscriberRow(const TAuthor& author) {
 }  // namespace
 
 bool HasLocalLogin(const std::string& lident) {
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   if (!logins || lident.empty()) return false;
   const int index = logins->FindLoginByLIdent(TStr(lident));
   return index >= 0 && logins->GetLogin(index).Virtual == 0;
@@ -128,7 +129,7 @@ TFormCommandMessageHeader::TFormCommandMessageHeader(TComponent* owner, TDiscuss
 
 std::string TFormCommandMessageHeader::ReceiverEMail(const TCommandMessageReceiver& receiver) const {
   if (receiver.Kind == TCommandMessageReceiver::Login) {
-    TLoginsStorage* logins = LoginsStorage();
+    TLoginsStorage* logins = ModelHooks().Logins;
     if (logins && receiver.LoginIndex >= 0 && receiver.LoginIndex < logins->Count())
       return logins->GetLogin(receiver.LoginIndex).AutomaticEMail.ToString();
   } else if (receiver.Kind == TCommandMessageReceiver::Author && receiver.AuthorIndex >= 0 &&
@@ -140,7 +141,7 @@ std::string TFormCommandMessageHeader::ReceiverEMail(const TCommandMessageReceiv
 
 std::string TFormCommandMessageHeader::ReceiverDescription(const TCommandMessageReceiver& receiver) const {
   if (receiver.Kind == TCommandMessageReceiver::Login) {
-    TLoginsStorage* logins = LoginsStorage();
+    TLoginsStorage* logins = ModelHooks().Logins;
     if (logins && receiver.LoginIndex >= 0 && receiver.LoginIndex < logins->Count())
       return logins->GetLogin(receiver.LoginIndex).Name.ToString();
   } else if (receiver.Kind == TCommandMessageReceiver::Author && receiver.AuthorIndex >= 0 &&
@@ -399,7 +400,7 @@ bool ChooseCommandMessageReceivers(TDiscussion& discussion, const TBrowsePars* s
   if (modelAuthor < 0) return false;
   std::string users, robots;
   if (kind == Receivers_Moderator) {
-    TLoginsStorage* logins = LoginsStorage();
+    TLoginsStorage* logins = ModelHooks().Logins;
     const int moderator = discussion.Info.IsModerated() && logins ? logins->FindLogin(discussion.Info.ModeratorLoginIdent) : -1;
     users = moderator >= 0 ? logins->GetLogin(moderator).AutomaticEMail.ToString()
                            : authors.Author(modelAuthor).AutomaticEMail.ToString();

@@ -418,7 +418,7 @@ void TFormPost::ExchangeMail(bool receive, bool send) {
     }
   }
   TArray<TEMailInfo> accounts;
-  if (TLoginsStorage* logins = LoginsStorage()) {
+  if (TLoginsStorage* logins = ModelHooks().Logins) {
     const int manager = logins->GetManagerLoginIndex();
     if (manager >= 0) accounts.AddItem(logins->GetLogin(manager).EMail);
   }

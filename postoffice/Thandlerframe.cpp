@@ -179,7 +179,7 @@ bool ReadMessageHeader(const std::string& path, TCommandMessageHeader& header) {
 
 std::string NotForThisLoginRefusal(const std::string& path) {
   TCommandMessageHeader header;
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
   if (!me || !ReadMessageHeader(path, header)) return "";
   const std::string receivers = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");

@@ -65,7 +65,7 @@ TModerateCaller::~TModerateCaller() { ModerateClose(); }
 
 bool TModerateCaller::ModerateInit() {
   if (!TBrowseGlobal::Moderation) return false;
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   TLogin* login = logins ? logins->GetCurrentLogin() : nullptr;
   if (!login || !HasUserRight(*login, TLogin::ModerateRight)) return false;
   if (fModule) return true;

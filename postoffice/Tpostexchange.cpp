@@ -4,6 +4,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "net/Enetexception.h"
 #include "net/Tnetemailaddress.h"
 #include "net/Tnetmessageparts.h"
@@ -631,7 +632,7 @@ bool TPostExchange::SendPostFileTo(uint32_t index, const std::vector<std::string
   Message.Clear();
   Message.Recipients()->Add()->SetAddress(batch[0]);
   for (size_t i = 1; i < batch.size(); ++i) Message.BccList()->Add()->SetAddress(batch[i]);
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   const TLogin* login = logins ? logins->GetCurrentLogin() : nullptr;
   Message.From()->SetAddress(file.Sender.ToString());
   Message.From()->SetName((login ? login->DisplayName.ToString() : std::string()) + " " + "Quillaran");

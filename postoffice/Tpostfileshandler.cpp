@@ -87,14 +87,14 @@ int32_t FileWithRow(const TPostFilesStorage& storage, uint32_t k) {
 }
 
 void ClearKeyPasswordVerified() {
-  if (TLoginsStorage* logins = LoginsStorage())
+  if (TLoginsStorage* logins = ModelHooks().Logins)
     if (TLogin* login = logins->GetCurrentLogin()) login->KeyPasswordVerified = 0;
 }
 
 // This installation moderates the discussion: its manager login is the moderator, whoever
 // runs the post office now.
 bool ModeratesHere(const TDiscussion& discussion) {
-  TLoginsStorage* logins = LoginsStorage();
+  TLoginsStorage* logins = ModelHooks().Logins;
   const int manager = logins ? logins->GetManagerLoginIndex() : -1;
   return discussion.Info.IsModerated() && manager >= 0 &&
          logins->GetLogin(manager).Ident == discussion.Info.ModeratorLoginIdent;

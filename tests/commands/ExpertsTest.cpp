@@ -39,6 +39,7 @@ class Experts : public CommandsTest {
     savedPaths = TBrowseGlobal::Paths;
     logins.Current = logins.AddLogin(TStr("Manager"), TStr("manager@x"));  // holds the moderate right
     LoginsStorage() = &logins;
+    ModelHooks().Logins = &logins;  // the post office's handle
     TBrowseGlobal::Moderation = 1;
     ModerateCaller() = &caller;
     RegisterModerationHooks();
@@ -51,6 +52,7 @@ class Experts : public CommandsTest {
     ModerateCaller() = nullptr;
     TBrowseGlobal::Moderation = 0;
     LoginsStorage() = savedLogins;
+    ModelHooks().Logins = nullptr;
     TBrowseGlobal::Paths = savedPaths;
     CommandsTest::TearDown();
   }

@@ -19,6 +19,7 @@ void SendingTest::SetUp() {
   logins.Current = logins.AddLogin(TStr("Lead"), TStr("lead@x.org"));
   LoginsStorage() = &logins;
   TModelHooks& hooks = ModelHooks();
+  hooks.Logins = &logins;  // the post office's handle
   hooks.CurrentLogin = [this] {
     TModelLogin login;
     if (TLogin* current = logins.GetCurrentLogin()) {
@@ -44,6 +45,7 @@ void SendingTest::TearDown() {
   hooks.LoginLIdent = nullptr;
   hooks.PrivateMessageKey = nullptr;
   hooks.ChooseReceivers = nullptr;
+  hooks.Logins = nullptr;
   LoginsStorage() = nullptr;
   TBrowseGlobal::Moderation = 0;
   EXPECT_EQ(script.Pending(), 0u);

@@ -985,7 +985,7 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
 
 TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModerator) {
   TLoginsStorage logins;
-  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
+  testsupport::TScopedGlobal setLogins(ModelHooks().Logins, &logins);
   AsLeader();
   mine->Load();
   mine->Info.MIdent = "M-1";
@@ -1047,7 +1047,7 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
   EXPECT_NE(model.find("\r\nDIDENT=D-100\r\n"), std::string::npos);
   EXPECT_NE(model.find("\r\nMODERATED=1\r\n"), std::string::npos);
   EXPECT_NE(model.find("\r\nAGIDENT1=AG-1\r\n"), std::string::npos);
-  testsupport::TScopedGlobal noLogins(LoginsStorage(), static_cast<TLoginsStorage*>(nullptr));
+  testsupport::TScopedGlobal noLogins(ModelHooks().Logins, static_cast<TLoginsStorage*>(nullptr));
 
   // Registration requests are the moderation library's, for a moderator only.
   Compose(inbox + "rm", "L-x", {{"COMMAND", "REGISTRATE_MODEL"}, {"DIDENT", "D-1"}});
@@ -1061,7 +1061,7 @@ TEST_F(Handlers, ARegisteredModelTakesTheModeratorsIdentifiersAndGoesToTheModera
 TEST_F(Handlers, ALeaderWhoModeratesItsOwnModelRegistersItThroughTheModerationLibrary) {
   // The leader is the manager login of this installation, so it holds the moderate right.
   TLoginsStorage logins;
-  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
+  testsupport::TScopedGlobal setLogins(ModelHooks().Logins, &logins);
   logins.Current = logins.AddLogin(TStr("Lead"), TStr("lead@x"));
   logins.GetLogin(logins.Current).LIdent = "L-lead";
   Login() = {0, TStr("L-lead"), TStr("lead@x")};

@@ -7,6 +7,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "net/Netsystem.h"
 #include "platform/rtl/Tdatetime.h"
 #include "platform/display/Headlessscreen.h"
@@ -86,8 +87,8 @@ class Exchange : public PostTest {
   void SetUp() override {
     PostTest::SetUp();
     ASSERT_NE(Servers().Smtp, 0) << "the mail server fixture did not run";
-    fOldLogins = LoginsStorage();
-    LoginsStorage() = &logins;
+    fOldLogins = ModelHooks().Logins;
+    ModelHooks().Logins = &logins;
     logins.Current = logins.AddLogin(TStr("Manager"), TStr("me@quillaran.test"));
     logins.GetLogin(0).DisplayName = "Tester";
     exchange.Post = &Post;
@@ -101,7 +102,7 @@ class Exchange : public PostTest {
   void TearDown() override {
     ModerateCaller() = nullptr;
     TBrowseGlobal::Moderation = 0;
-    LoginsStorage() = fOldLogins;
+    ModelHooks().Logins = fOldLogins;
     PostTest::TearDown();
   }
   void AddAccount(const std::string& user, uint16_t limit = 0) {

@@ -11,6 +11,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
 #include "net/Tcabwriter.h"
 #include "platform/display/Headlessscreen.h"
@@ -698,7 +699,7 @@ TEST_F(Handling, AProgressWindowTellsWhichFileIsHandled) {
 
 TEST_F(Handling, AuthorIdentifiersOfAModeratedDiscussionAreTheModerationLibrarysWork) {
   TLoginsStorage logins;
-  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
+  testsupport::TScopedGlobal setLogins(ModelHooks().Logins, &logins);
   logins.Current = logins.AddLogin(TStr("Moderator"), TStr("me@x"));  // whom the messages are for
   const int other = logins.AddLogin(TStr("Reader"), TStr("r@x"));
   const int correspondent = logins.FindOrAddVirtualLogin(TStr("leader@y"), TStr());

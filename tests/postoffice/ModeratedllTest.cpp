@@ -8,6 +8,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "platform/kernel/Library.h"
 #include "postoffice/Commandhandlers.h"
 #include "postoffice/Postcommands.h"
@@ -101,7 +102,7 @@ TEST_F(ModerateDll, TheUserSeesTheDigestAndOnlyAYesInstallsTheLibraryForTheNextS
 
   // The next start loads it from the library folder.
   TLoginsStorage logins;
-  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
+  testsupport::TScopedGlobal setLogins(ModelHooks().Logins, &logins);
   logins.Current = logins.AddLogin(TStr("Moderator"), TStr("m@x"));
   testsupport::TScopedGlobal moderate(TBrowseGlobal::Moderation, uint8_t{1});
   {

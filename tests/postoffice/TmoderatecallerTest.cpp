@@ -19,8 +19,8 @@ class Moderation : public PostTest {
  protected:
   void SetUp() override {
     PostTest::SetUp();
-    fOldLogins = LoginsStorage();
-    LoginsStorage() = &logins;
+    fOldLogins = ModelHooks().Logins;
+    ModelHooks().Logins = &logins;
     logins.AddLogin(TStr("Manager"), TStr("m@x"));
     logins.Current = logins.AddLogin(TStr("Reader"), TStr("r@x"));
     TBrowseGlobal::Moderation = 1;
@@ -28,7 +28,7 @@ class Moderation : public PostTest {
   }
   void TearDown() override {
     TBrowseGlobal::Moderation = 0;
-    LoginsStorage() = fOldLogins;
+    ModelHooks().Logins = fOldLogins;
     PostState() = nullptr;
     PostTest::TearDown();
   }
