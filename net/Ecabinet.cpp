@@ -15,6 +15,7 @@ const char* const kFciTexts[] = {
     "Could not create cabinet file",
     "Client requested abort",
     "Failure compressing data",
+    "Cabinet member name is unsafe",
     "FCI error",
 };
 
@@ -31,6 +32,7 @@ const char* const kFdiTexts[] = {
     "Cabinets in a set do not have the same RESERVE sizes",
     "Cabinet returned on fdintNEXT_CABINET is incorrect",
     "FDI aborted",
+    "Cabinet member name is unsafe",
     "FDI error",
 };
 
@@ -45,17 +47,20 @@ std::string ECabinet::ErrorText(int Code, bool IsCompression) {
     return IsCompression ? TextOf(kFciTexts, Code) : TextOf(kFdiTexts, Code);
 }
 
-std::string ECabinet::MessageOf(const ERF& Erf, bool IsCompression) {
+std::string ECabinet::MessageOf(const ERF& Erf, bool IsCompression, const std::string& MemberName)
+{
     if (!Erf.fError) return IsCompression ? TextOf(kFciTexts, 99) : TextOf(kFdiTexts, 99);
-    std::string text = ErrorText(Erf.erfOper, IsCompression) + " [0x" + IntToHex(Erf.erfOper, 4) + "]";
+    std::string text = ErrorText(Erf.erfOper, IsCompression);
+    if (!MemberName.empty())
+        text += ": \"" + MemberName + "\"";
+    text += " [0x" + IntToHex(Erf.erfOper, 4) + "]";
     if (Erf.erfType != 0)
         text += ".\r\n" + platform::ErrorText(static_cast<DWORD>(Erf.erfType)) + " [0x" + IntToHex(Erf.erfType, 4) + "].";
     return text;
 }
 
-ECabinet::ECabinet(const ERF& Erf, bool IsCompression)
-    : Exception(MessageOf(Erf, IsCompression)),
-      FErrorCode(Erf.erfOper),
-      FSystemErrorCode(Erf.erfType),
-      FErrorPresent(Erf.fError != 0),
-      FIsCompression(IsCompression) {}
+ECabinet::ECabinet(const ERF& Erf, bool IsCompression, const std::string& MemberName)
+    : Exception(MessageOf(Erf, IsCompression, MemberName)), FErrorCode(Erf.erfOper), FSystemErrorCode(Erf.erfType),
+      FErrorPresent(Erf.fError != 0), FIsCompression(IsCompression)
+{
+}

@@ -9,7 +9,8 @@
 class ECabinet : public Exception {
 public:
     // IsCompression: the record comes from the writer (compression) rather than the reader.
-    ECabinet(const ERF& Erf, bool IsCompression);
+    // MemberName: the member the failure concerns, named in the message when not empty.
+    ECabinet(const ERF& Erf, bool IsCompression, const std::string& MemberName = {});
 
     int ErrorCode() const { return FErrorCode; }
     int SystemErrorCode() const { return FSystemErrorCode; }
@@ -19,7 +20,7 @@ public:
     // The text of an error code in the writer's or the reader's table.
     static std::string ErrorText(int Code, bool IsCompression);
     // The whole message for an error record.
-    static std::string MessageOf(const ERF& Erf, bool IsCompression);
+    static std::string MessageOf(const ERF& Erf, bool IsCompression, const std::string& MemberName = {});
 
 private:
     int FErrorCode;

@@ -34,7 +34,7 @@ HFDI TCabReader::Context() {
 void TCabReader::Check(BOOL Result) {
     if (Result) return;
     FErf.erfType = cabcalls::LastSystemError();
-    throw ECabinet(FErf, false);
+    throw ECabinet(FErf, false, FErf.erfOper == FDIERROR_UNSAFE_NAME ? FDIUnsafeName(FContext) : "");
 }
 
 void TCabReader::Refuse(int Code) {

@@ -2,6 +2,7 @@
 
 #include "net/Cabfilecalls.h"
 #include "platform/cab/Cabfiles.h"
+#include "platform/cab/Cabmembername.h"
 #include "platform/kernel/Datafolders.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Strutil.h"
@@ -141,6 +142,11 @@ void TCabWriter::AddFile(const std::string& SrcFileName, const std::string& Name
     for (char& c : stored)
         if (c == '/') c = '\\';
     if (!stored.empty() && stored.front() == '\\') stored.erase(0, 1);
+    // The library sees the name only up to a zero byte; the whole name is judged here.
+    if (!platform::CabMemberNameIsSafe(stored)) {
+        FErf = ERF{FCIERR_UNSAFE_NAME, 0, TRUE};
+        throw ECabinet(FErf, true, stored);
+    }
     Check(FCIAddFile(FHandle, const_cast<char*>(SrcFileName.c_str()), stored.data(), Execute ? TRUE : FALSE,
                      GetNextCabinet, Status, cabcalls::FciOpenInfo, FCompressionCode));
     ++FCabFileCount;

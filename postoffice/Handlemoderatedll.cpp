@@ -107,7 +107,7 @@ bool HandleCommand_ModerateDLL(TPostFilesHandler& run, const std::string& path) 
   const auto cleanUp = [&work] { RecourseDelete(work); };
   if (!unpacked) {
     cleanUp();
-    return Refuse(run, "The cabinet " + attached + " is damaged (" + error + ").");
+    return Refuse(run, "The cabinet " + attached + " cannot be unpacked (" + error + ").");
   }
   if (members.size() != 1 || members[0] != library) {
     cleanUp();

@@ -1,27 +1,44 @@
 #include "platform/cab/Cabmembername.h"
 
-#include "platform/cab/Cabformat.h"
+#include <string_view>
 
 namespace platform {
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Calls take(component, last) for each component of the name, split at both separators.
+template <class Take>
+void ForEachComponent(std::string_view name, Take take) {
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = start;
+    while (end < name.size() && !IsSeparator(name[end])) ++end;
+    const bool last = end == name.size();
+    take(name.substr(start, end - start), last);
+    if (last) return;
+    start = end + 1;
+  }
+}
+
+}  // namespace
 
 bool CabMemberNameIsSafe(const std::string& name) {
-  if (name.empty() || name.size() > kCabMaxName) return false;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= name.size(); ++i) {
-    unsigned char c = i < name.size() ? static_cast<unsigned char>(name[i]) : '/';
-    if (c < 0x20 || c == 0x7F || c == ':') return false;
-    if (c != '/' && c != '\\') continue;
-    std::string part = name.substr(start, i - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    start = i + 1;
-  }
-  return true;
+  if (name.empty() || IsSeparator(name.front()) || name.find('\0') != std::string::npos) return false;
+  bool safe = true;
+  ForEachComponent(name, [&safe](std::string_view part, bool last) {
+    if (part == ".." || (last && (part.empty() || part == "."))) safe = false;
+  });
+  return safe;
 }
 
 std::string CabMemberPath(const std::string& name) {
-  std::string path = name;
-  for (char& c : path)
-    if (c == '\\') c = '/';
+  std::string path;
+  ForEachComponent(name, [&path](std::string_view part, bool) {
+    if (part.empty() || part == ".") return;
+    if (!path.empty()) path += '/';
+    path += part;
+  });
   return path;
 }
 

@@ -1,17 +1,21 @@
 #pragma once
-// Names of cabinet members come from whoever made the cabinet. A name is
-// accepted only as a relative path that stays below the target folder.
+// Names of cabinet members come from whoever made the cabinet. The reader
+// refuses, and the writer refuses to write, exactly the names that could leave
+// the target folder or cannot name a file: everything else a Linux file name
+// may hold (':', spaces, control characters, any byte but zero) is a name.
 
 #include <string>
 
 namespace platform {
 
-// False for a name that is empty, longer than 255 bytes, absolute, carries a
-// drive letter or any ':', holds control characters, or has an empty, "." or
-// ".." component ('\' and '/' both separate components).
+// False for a name that is empty, holds a zero byte, is absolute (begins with
+// '/' or '\'), has a ".." component, or whose last component is empty, "." or
+// ".." (it names a folder). '\' and '/' both separate components; an empty or
+// "." component before the last ("a//b", ".\a") stays in the same folder.
 bool CabMemberNameIsSafe(const std::string& name);
 
-// The relative path of a safe member name, with '/' between its components.
+// The relative path of a safe member name: its components but the empty and
+// "." ones, with one '/' between them.
 std::string CabMemberPath(const std::string& name);
 
 }  // namespace platform

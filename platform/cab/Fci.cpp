@@ -1,6 +1,7 @@
 #include "platform/cab/Fci.h"
 
 #include "platform/cab/Cabformat.h"
+#include "platform/cab/Cabmembername.h"
 #include "platform/cab/Lzxencoder.h"
 #include "platform/cab/Mszip.h"
 #include "platform/kernel/Fileapi.h"
@@ -205,7 +206,8 @@ bool CabCompressor::AddFile(const char* source, const char* name, bool execute, 
                             TCOMP comp) {
   if (!CabCompressionSupported(comp)) return Fail(FCIERR_BAD_COMPR_TYPE);
   std::size_t nameLength = std::strlen(name);
-  if (nameLength == 0 || nameLength > kCabMaxName) return Fail(FCIERR_OPEN_SRC, SystemCode(ENAMETOOLONG));
+  if (nameLength > kCabMaxName) return Fail(FCIERR_OPEN_SRC, SystemCode(ENAMETOOLONG));
+  if (!CabMemberNameIsSafe(name)) return Fail(FCIERR_UNSAFE_NAME);
 
   USHORT date = 0, time = 0, attribs = 0;
   int err = 0;

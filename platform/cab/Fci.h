@@ -18,6 +18,7 @@ enum FCIERROR : int {
   FCIERR_CAB_FILE = 6,
   FCIERR_USER_ABORT = 7,
   FCIERR_MCI_FAIL = 8,
+  FCIERR_UNSAFE_NAME = 9,  // a name the reader would refuse: it could leave the target folder
 };
 
 // A folder's compression as the interface names it: the words of the format.

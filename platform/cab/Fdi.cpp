@@ -36,6 +36,7 @@ class CabDecompressor {
 
   std::uint64_t limit = kDefaultOutputLimit;
   FDIOutputObserver observer;
+  std::string unsafeName;  // the member name the last Copy refused
 
   bool Copy(const char* name, const char* path, PFNFDINOTIFY notify, void* pvUser);
   int Inspect(INT_PTR hf, CabDirectory& dir, std::uint64_t& size);
@@ -123,12 +124,15 @@ int CabDecompressor::Load(OpenCabinet& cab) {
   if (rc != FDIERROR_NONE) return rc;
   for (const CabFolderEntry& f : cab.dir.folders)
     if (!CabCompressionSupported(f.compression)) return FDIERROR_BAD_COMPR_TYPE;
-  return CheckNames(cab.dir) ? FDIERROR_NONE : FDIERROR_CORRUPT_CABINET;
+  return CheckNames(cab.dir) ? FDIERROR_NONE : FDIERROR_UNSAFE_NAME;
 }
 
 bool CabDecompressor::CheckNames(const CabDirectory& dir) {
   for (const CabFileEntry& f : dir.files)
-    if (!CabMemberNameIsSafe(f.name)) return false;
+    if (!CabMemberNameIsSafe(f.name)) {
+      unsafeName = f.name;
+      return false;
+    }
   return true;
 }
 
@@ -163,6 +167,7 @@ bool CabDecompressor::Copy(const char* name, const char* path, PFNFDINOTIFY noti
   notify_ = notify;
   pvUser_ = pvUser;
   produced_ = 0;
+  unsafeName.clear();
   origin_ = cab_ = nullptr;
   struct Cleanup {
     CabDecompressor* self;
@@ -433,6 +438,11 @@ BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int /*flags*/, PFNFD
 BOOL FDIDestroy(HFDI hfdi) {
   delete static_cast<CabDecompressor*>(hfdi);
   return hfdi != nullptr;
+}
+
+const char* FDIUnsafeName(HFDI hfdi) {
+  auto* d = static_cast<CabDecompressor*>(hfdi);
+  return d ? d->unsafeName.c_str() : "";
 }
 
 void FDISetOutputLimit(HFDI hfdi, std::uint64_t bytes) {

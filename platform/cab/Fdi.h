@@ -3,8 +3,9 @@
 // caller's file callbacks and tells the caller about it and each of its files
 // through notifications; the caller supplies the target of every file.
 // Everything read from the cabinet is checked before it is used: a cabinet
-// whose directory is inconsistent, whose member names could leave the target
-// folder, or whose blocks fail their checksum is refused with an error code.
+// whose directory is inconsistent or whose blocks fail their checksum is
+// refused with an error code; one with a member name that could leave the
+// target folder is refused as unsafe, before anything is written.
 
 #include "platform/cab/Cabapi.h"
 
@@ -25,6 +26,7 @@ enum FDIERROR : int {
   FDIERROR_RESERVE_MISMATCH = 9,
   FDIERROR_WRONG_CABINET = 10,
   FDIERROR_USER_ABORT = 11,
+  FDIERROR_UNSAFE_NAME = 12,  // a member name that could leave the target folder; see FDIUnsafeName
 };
 
 enum FDINOTIFICATIONTYPE : int {
@@ -90,6 +92,10 @@ BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int flags, PFNFDINOT
              PFNFDIDECRYPT pfnfdid, void* pvUser);
 
 BOOL FDIDestroy(HFDI hfdi);
+
+// The member name that made the last FDICopy fail with FDIERROR_UNSAFE_NAME
+// ("" otherwise); it lives until the next FDICopy.
+const char* FDIUnsafeName(HFDI hfdi);
 
 // Caps the uncompressed bytes one FDICopy may produce (a guard against
 // decompression bombs); a cabinet whose files add up to more is refused

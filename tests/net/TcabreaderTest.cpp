@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -122,7 +123,8 @@ TEST(TCabReader, HostileCabinetsAreRefusedAndLeaveNothingBehind) {
   std::string dir = Folder("hostile");
   TCabReader r(nullptr);
   ECabinet e = Raised([&] { r.Extract(Raw(dir, "n.cab", RawOf({{"ok", "1"}, {"..\\..\\evil", "2"}})), dir + "/out"); });
-  EXPECT_EQ(e.Message(), "Cabinet file is corrupt [0x0004]");
+  EXPECT_EQ(e.Message(), "Cabinet member name is unsafe: \"..\\..\\evil\" [0x000C]");
+  EXPECT_EQ(e.ErrorCode(), FDIERROR_UNSAFE_NAME);
   EXPECT_FALSE(fs::exists(dir + "/evil"));
   EXPECT_FALSE(fs::exists(dir + "/out/ok"));
 
@@ -213,4 +215,44 @@ TEST(TCabReader, NamesMeetTheFileSystemInUtf8) {
   r.OnCopyFile = nullptr;
   r.Extract(dir + "/p.cab", dir + "/out2");
   EXPECT_EQ(ReadFile(dir + "/out2/\xD0\xB4\xD0\xB0.txt"), "cyr");
+}
+
+// Names any Linux file may have travel both ways: gcab's cabinet read by us, ours read by cabextract.
+TEST(TCabReader, NamesWithColonsAndOtherLinuxCharactersTravelBothWays)
+{
+    std::string dir = Folder("colons");
+    const std::vector<std::string> names = {"a::b", "HTML::Element.3pm.gz", "C:drive", "sp ace;&"};
+    const auto bytes = [](std::size_t i) { return MixedBytes(3000 + i, unsigned(i) + 1); };
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        WriteFile(dir + "/src/" + names[i], bytes(i));
+        list += " './" + names[i] + "'"; // "./": gcab takes a name with ':' for an address otherwise
+    }
+    std::string text;
+    // -n stores the names without their folders; without it gcab keeps the ".\".
+    for (const char* flags : {"-c -z -n", "-c -z"}) {
+        ASSERT_EQ(Shell("cd " + dir + "/src && gcab " + flags + " ../g.cab" + list + " && gcab -t ../g.cab", &text), 0)
+            << text;
+        EXPECT_EQ(text.substr(0, text.find('\n')), std::string(flags).size() > 5 ? "a::b" : ".\\a::b");
+        TCabReader r(nullptr);
+        const std::string out = dir + "/ours" + std::to_string(std::strlen(flags));
+        r.Extract(dir + "/g.cab", out);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(ReadFile(out + "/" + names[i]), bytes(i)) << names[i];
+    }
+
+    for (TCabCompressionType type : {cctMsZip, cctLzx}) {
+        const std::string cab = dir + "/w" + std::to_string(int(type)) + ".cab", out = cab + ".out";
+        {
+            TCabWriter w(nullptr);
+            w.SetCompressionType(type);
+            w.Open(cab);
+            for (const std::string& name : names)
+                w.AddFile(dir + "/src/" + name, "deep\\" + name, false);
+            w.Close(true);
+        }
+        ASSERT_EQ(Shell("cabextract -q -d " + out + " " + cab + " 2>&1", &text), 0) << text;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(ReadFile(out + "/deep/" + names[i]), bytes(i)) << names[i];
+    }
 }

@@ -256,3 +256,44 @@ TEST(TCabWriter, LzxAtEveryWindowIsReadByCabextract7zAndOurReader) {
     EXPECT_TRUE(ReadFile(dir + "/in/sub/random.bin") == random) << window;
   }
 }
+
+// The writer refuses exactly the names the reader refuses, and says which name it is.
+TEST(TCabWriter, RefusesExactlyTheNamesTheReaderRefuses)
+{
+    std::string dir = Folder("unsafe");
+    std::string src = Source(dir, "a", "abc");
+    const std::vector<std::string> names = {"a::b",  "..",        "x/../../y", "sub\\", "./a", "a//b",
+                                            "C:\\x", "tab\there", ".",         "a/.",   "./"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        std::string raw = dir + "/r.cab";
+        WriteFile(raw, BuildRaw(RawOf({{name, "abc"}})));
+        bool readerAccepts = true;
+        try {
+            TCabReader(nullptr).Extract(raw, dir + "/in" + std::to_string(i));
+        } catch (const ECabinet& e) {
+            readerAccepts = false;
+            EXPECT_EQ(e.Message(), "Cabinet member name is unsafe: \"" + name + "\" [0x000C]");
+        }
+        TCabWriter w(nullptr);
+        w.Open(dir + "/w.cab");
+        bool writerAccepts = true;
+        try {
+            w.AddFile(src, name, false);
+        } catch (const ECabinet& e) {
+            writerAccepts = false;
+            std::string stored = name;
+            for (char& c : stored)
+                if (c == '/')
+                    c = '\\';
+            EXPECT_EQ(e.Message(), "Cabinet member name is unsafe: \"" + stored + "\" [0x0009]");
+            EXPECT_TRUE(e.IsCompressionError());
+        }
+        w.Close(false);
+        EXPECT_EQ(writerAccepts, readerAccepts) << name;
+    }
+    // A zero byte would cut the stored name short: no reader could see the whole name.
+    TCabWriter w(nullptr);
+    w.Open(dir + "/z.cab");
+    EXPECT_THROW(w.AddFile(src, std::string("a\0b", 3), false), ECabinet);
+}

@@ -146,7 +146,7 @@ TEST_F(ModerateDll, ABadCabinetOrNameChangesNothingAndSaysWhy) {
   Deliver("Damaged.cab");
   const std::vector<TShownBox> boxes = Perform();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].Text.rfind("The cabinet Damaged.cab is damaged (", 0), 0u) << boxes[0].Text;
+  EXPECT_EQ(boxes[0].Text.rfind("The cabinet Damaged.cab cannot be unpacked (", 0), 0u) << boxes[0].Text;
   EXPECT_FALSE(IsFileExists(Library()));
 }
 
