@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -252,9 +253,18 @@ bool TAppliedMessages::AnswersOurRequest(const THandledMessage& message) const {
   });
 }
 
-bool TAppliedMessages::Remember(const THandledMessage& message, TDateTime now) {
-  Add(message, now);
-  return Save(now);
+bool TAppliedMessages::Remember(const THandledMessage& message, TDateTime now) { return AddAndSave({&message}, now); }
+
+bool TAppliedMessages::AddAndSave(const std::vector<const THandledMessage*>& messages, TDateTime now) {
+  std::vector<TApplied> applied = fApplied;
+  std::vector<TLatest> latest = fLatest;
+  for (const THandledMessage* message : messages) Add(*message, now);
+  if (Save(now)) return true;
+  // Not on the disk, not remembered: handled again, the message is applied and answered
+  // again instead of refused as applied before.
+  fApplied = std::move(applied);
+  fLatest = std::move(latest);
+  return false;
 }
 
 void TAppliedMessages::Hold(const std::string& path, const THandledMessage& message) {
@@ -262,15 +272,13 @@ void TAppliedMessages::Hold(const std::string& path, const THandledMessage& mess
 }
 
 bool TAppliedMessages::Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now) {
-  bool added = fRenewed;
-  fRenewed = false;
+  const bool renewed = std::exchange(fRenewed, false);
+  std::vector<const THandledMessage*> settled;
   for (const auto& [path, message] : fHeld)
-    if (saved(path)) {
-      Add(message, now);
-      added = true;
-    }
+    if (saved(path)) settled.push_back(&message);
+  const bool kept = (settled.empty() && !renewed) || AddAndSave(settled, now);
   fHeld.clear();
-  return !added || Save(now);
+  return kept;
 }
 
 TApplyingScope::TApplyingScope(std::string path) : fOuter(InnermostScope()), fPath(std::move(path)) {

@@ -63,7 +63,8 @@ class TAppliedMessages {
   // Why a message may not be applied: "" when it may, else a short reason. A message
   // applied before is remembered anew from the day it is seen again.
   std::string Refusal(const THandledMessage& message);
-  // Remembers an applied message and writes the file; false (reported) when it cannot.
+  // Remembers an applied message and writes the file; false (reported) when it cannot, and
+  // then the message is not remembered: handled again, it is applied again.
   bool Remember(const THandledMessage& message, TDateTime now);
   // This installation sends the request of the outgoing message file at `path`: its answer
   // from each receiver is awaited. A request of another kind is not remembered.
@@ -75,7 +76,8 @@ class TAppliedMessages {
   // once and waits to be settled.
   void Hold(const std::string& path, const THandledMessage& message);
   // The held messages whose file's effect `saved` says was saved are remembered (the file
-  // written once), the others forgotten; false (reported) when the file cannot be written.
+  // written once), the others forgotten; false (reported) when the file cannot be written,
+  // and then none of them is remembered.
   bool Settle(const std::function<bool(const std::string& path)>& saved, TDateTime now);
 
  private:
@@ -96,6 +98,8 @@ class TAppliedMessages {
   void Load();
   bool Parse(std::string_view data);
   void Add(const THandledMessage& message, TDateTime now);
+  // Adds the messages and writes the file; when it cannot be written, none is remembered.
+  bool AddAndSave(const std::vector<const THandledMessage*>& messages, TDateTime now);
   bool Save(TDateTime now);
   std::string fPath;
   std::vector<TApplied> fApplied;

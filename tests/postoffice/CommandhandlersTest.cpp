@@ -349,16 +349,15 @@ TEST_F(Handlers, CommentsOfDiscreditedAuthorsAreIgnoredAndTheAuthorIsTold) {
   // The message claims the participant "L-bad" as its sender.
   Deliver();
   AsLeader();
-  // The first time the message cannot be written down as applied (as if the program
-  // stopped right then): its answer has not gone into the Outbox, and the message handled
-  // again, as after a restart, answers once.
+  // The first time the message cannot be written down as applied (the disk refuses the
+  // record): its answer has not gone into the Outbox, and the message handled again in the
+  // same session applies nothing twice and answers once.
   const std::string blocker = TBrowseGlobal::Paths.Root + "AppliedPost.cbs.tmp";
   ASSERT_TRUE(CreateFolder(blocker + "/"));
   Perform();
   Post.Outbox.Refresh(Post);
   EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
   RemoveDirectoryA(blocker.c_str());
-  TAppliedMessages::Reset();
   Reports.clear();
   Boxes.clear();
   EXPECT_EQ(Perform(), 1);
@@ -1620,7 +1619,7 @@ TEST_F(Handlers, AnAnnouncementAskedForWritesAModelRequestAndPacksIt) {
   script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
   TLoginsStorage logins;
   logins.Current = logins.AddLogin(TStr("Boss"), TStr("boss@x"));
-  testsupport::TScopedGlobal setLogins(LoginsStorage(), &logins);
+  testsupport::TScopedGlobal setLogins(ModelHooks().Logins, &logins);
   TAuthor author;
   author.LastName = "Lead";
   author.PrivateEMail = "lead@home";
