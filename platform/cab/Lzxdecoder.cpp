@@ -1,8 +1,10 @@
 #include "platform/cab/Lzxdecoder.h"
 
 #include "platform/cab/Matchcopy.h"
+#include "platform/kernel/Largepages.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -142,12 +144,25 @@ std::uint16_t LzxDecoder::Tree::LongEntry(std::uint32_t bits) const {
   return 0;
 }
 
+void LzxDecoder::FreeWindow::operator()(std::uint8_t* window) const { FreeBlock(window); }
+
 bool LzxDecoder::Reset(int windowBits) {
+  windowBits_ = 0;  // Decode refuses every frame until the window is there
   if (windowBits < kLzxMinWindowBits || windowBits > kLzxMaxWindowBits) return false;
-  windowBits_ = windowBits;
   // Twice the window: a match that runs past a frame's end never overwrites
-  // the frame. Nothing is read from it before it is written.
-  if (window_.size() != std::size_t(2) << windowBits) window_.assign(std::size_t(2) << windowBits, 0);
+  // the frame. Nothing is read from it before it is written (a match's last
+  // step may read up to fifteen bytes not yet written, and writes them past
+  // the match, where the bytes decoded next overwrite them).
+  const std::size_t ringSize = std::size_t(2) << windowBits;
+  if (ringSize_ != ringSize) {
+    window_.reset();
+    ringSize_ = 0;
+    void* block = ringSize >= LargePageSize ? AllocLargePageBlock(ringSize) : std::malloc(ringSize);
+    if (!block) return false;
+    window_.reset(static_cast<std::uint8_t*>(block));
+    ringSize_ = ringSize;
+  }
+  windowBits_ = windowBits;
   windowPos_ = 0;
   total_ = 0;
   ahead_ = 0;
@@ -246,11 +261,11 @@ namespace {
 }  // namespace
 
 bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
-  const std::size_t mask = window_.size() - 1;
+  const std::size_t mask = ringSize_ - 1;
   if (blockType_ == kBlockUncompressed) {
     for (std::size_t left = run; left > 0;) {
-      const std::size_t at = windowPos_ & mask, n = std::min(left, window_.size() - at);
-      if (!in.ReadBytes(window_.data() + at, n)) return false;
+      const std::size_t at = windowPos_ & mask, n = std::min(left, ringSize_ - at);
+      if (!in.ReadBytes(window_.get() + at, n)) return false;
       windowPos_ += n;
       left -= n;
     }
@@ -265,8 +280,8 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
   const std::size_t start = pos, end = pos + run;
   const std::size_t windowSize = std::size_t(1) << windowBits_;
   const bool aligned = blockType_ == kBlockAligned;
-  std::uint8_t* const w = window_.data();
-  const std::size_t ringSize = window_.size();
+  std::uint8_t* const w = window_.get();
+  const std::size_t ringSize = ringSize_;
   bool sound = true;
   while (pos < end) {
     int sym = main_.Decode(bits);
@@ -375,10 +390,10 @@ bool LzxDecoder::Decode(const std::uint8_t* data, std::size_t size, std::uint8_t
     std::uint8_t pad;
     if (in.ReadBytes(&pad, 1)) padPending_ = false;
   }
-  const std::size_t mask = window_.size() - 1;
-  const std::size_t at = frameStart & mask, first = std::min(outSize, window_.size() - at);
-  std::memcpy(out, window_.data() + at, first);
-  std::memcpy(out + first, window_.data(), outSize - first);
+  const std::size_t mask = ringSize_ - 1;
+  const std::size_t at = frameStart & mask, first = std::min(outSize, ringSize_ - at);
+  std::memcpy(out, window_.get() + at, first);
+  std::memcpy(out + first, window_.get(), outSize - first);
   total_ = frameStart;
   Translate(out, outSize);
   total_ = frameStart + outSize;

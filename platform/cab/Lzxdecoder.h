@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace platform {
 
@@ -47,8 +47,14 @@ class LzxDecoder {
   bool DecodeRun(BitReader& in, std::size_t& run);
   void Translate(std::uint8_t* out, std::size_t size);
 
+  // The window lies in large pages where it is that large: filled from end to end, it
+  // would otherwise cost a page fault every 4 KB, and its far matches a look-up each.
+  struct FreeWindow {
+    void operator()(std::uint8_t* window) const;
+  };
   int windowBits_ = 0;
-  std::vector<std::uint8_t> window_;
+  std::unique_ptr<std::uint8_t, FreeWindow> window_;  // written before it is read: never cleared
+  std::size_t ringSize_ = 0;
   std::size_t windowPos_ = 0;
   std::uint64_t total_ = 0;  // bytes decoded in this folder
   std::size_t ahead_ = 0;    // bytes decoded past the end of the last frame
