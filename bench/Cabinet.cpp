@@ -1,9 +1,12 @@
 // Packing and unpacking real data (see Realdata.h: text, sources,
-// executables, compressed data; 8 MB of each) with MSZIP and with LZX
-// (window 2^21): our cabinet components beside gcab, wimlib (the LZX packer
-// of wimtools at its fastest level, 2 MB chunks, one thread), cabextract and
-// 7z on the same bytes, in one run. Every archive is unpacked by another side
-// and compared with the source before its figure counts.
+// executables, compressed data, shared libraries; 8 MB of each) with MSZIP
+// and with LZX (window 2^21): our cabinet components beside gcab, wimlib (the
+// LZX packer of wimtools at its fastest level, 2 MB chunks, one thread),
+// cabextract and 7z on the same bytes, in one run. Every archive is unpacked
+// by another side and compared with the source before its figure counts.
+// BM_UnpackProcess times LZX unpacking as whole processes, as a user runs it:
+// this program started again to unpack with TCabReader, beside the peer's
+// process, by turns.
 #include "bench/Realdata.h"
 #include "net/Tcabreader.h"
 #include "net/Tcabwriter.h"
@@ -14,16 +17,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <algorithm>
+#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using benchdata::Kind;
 
 namespace {
+
+// The cabinets' kinds: the codecs' four and shared libraries.
+constexpr Kind kCabinetKinds[] = {Kind::Text, Kind::Sources, Kind::Executables, Kind::Compressed, Kind::Libraries};
+constexpr std::size_t kKindCount = std::size(kCabinetKinds);
 
 constexpr std::size_t kDataSize = 8 << 20;
 const std::string kMember = "data.bin";
@@ -45,7 +58,7 @@ std::string SourcePath(Kind kind) { return SourceDir(kind) + "/" + kMember; }
 
 // The kind's data, written once.
 const std::string& Source(Kind kind) {
-  static std::string made[4];
+  static std::string made[kKindCount];
   std::string& data = made[static_cast<int>(kind)];
   if (data.empty()) {
     data = benchdata::Make(kind, kDataSize);
@@ -86,7 +99,7 @@ void PackWimlib(Kind kind, const std::string& wim) {
 }
 
 const std::string& GcabCabinet(Kind kind) {
-  static std::string made[4];
+  static std::string made[kKindCount];
   std::string& cab = made[static_cast<int>(kind)];
   if (cab.empty()) {
     cab = KindDir(kind) + "/gcab.cab";
@@ -96,7 +109,7 @@ const std::string& GcabCabinet(Kind kind) {
 }
 
 const std::string& OurLzxCabinet(Kind kind) {
-  static std::string made[4];
+  static std::string made[kKindCount];
   std::string& cab = made[static_cast<int>(kind)];
   if (cab.empty()) {
     PackOurs(kind, cctLzx);
@@ -189,7 +202,7 @@ void Compare(
 }
 
 Kind KindOf(benchmark::State& state) {
-  const Kind kind = benchdata::kKinds[state.range(0)];
+  const Kind kind = kCabinetKinds[state.range(0)];
   state.SetLabel(benchdata::Name(kind));
   Source(kind);
   return kind;
@@ -248,14 +261,100 @@ void BM_Unpack(benchmark::State& state, const std::string& (*cabinet)(Kind), Unp
   CompareUnpacking(state, kind, cabinet(kind), peer, peerName);
 }
 
+// One finished process: its wall time and the CPU time the system counted for it.
+struct ProcessTimes {
+  double wall = 0, cpu = 0;
+};
+
+// Runs argv as a process of its own, its output thrown away; false when it
+// cannot start or fails.
+bool RunProcess(const std::vector<std::string>& argv, ProcessTimes& times) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const auto t0 = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return false;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return false;
+  times.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+  times.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+const char* kUnpackFlag = "--unpack-cabinet";
+
+// This program, started again to unpack a cabinet with TCabReader (see main).
+std::vector<std::string> OurProcess(const std::string& cab, const std::string& dir) {
+  return {fs::read_symlink("/proc/self/exe").string(), kUnpackFlag, cab, dir};
+}
+
+// LZX unpacking of our cabinet of the kind as whole processes: ours and the
+// peer by turns, each into a fresh folder, both outputs first checked equal
+// to the source. ratio = the median over the pairs of the peer's time over
+// ours (above 1: ours is faster), in wall time and in CPU time.
+void BM_UnpackProcess(benchmark::State& state, const char* peerName) {
+  const Kind kind = KindOf(state);
+  const std::string& cab = OurLzxCabinet(kind);
+  const std::string dir = Root() + "/x-process";
+  const std::vector<std::string> ours = OurProcess(cab, dir);
+  const std::vector<std::string> peer = std::string(peerName) == "7z"
+                                            ? std::vector<std::string>{"7z", "x", "-y", "-o" + dir, cab}
+                                            : std::vector<std::string>{"cabextract", "-q", "-d", dir, cab};
+  for (const auto* side : {&ours, &peer}) {
+    fs::remove_all(dir);
+    ProcessTimes t;
+    if (!RunProcess(*side, t) || !SameAsSource(kind, dir)) {
+      state.SkipWithError(((*side)[0] + " does not unpack the source").c_str());
+      return;
+    }
+  }
+  std::vector<double> oursWall, peerWall, wallRatio, cpuRatio;
+  for (auto _ : state) {
+    ProcessTimes o, p;
+    fs::remove_all(dir);
+    const bool ranOurs = RunProcess(ours, o);
+    fs::remove_all(dir);
+    const bool ranPeer = RunProcess(peer, p);
+    if (!ranOurs || !ranPeer) {
+      state.SkipWithError("a process failed");
+      return;
+    }
+    oursWall.push_back(o.wall);
+    peerWall.push_back(p.wall);
+    wallRatio.push_back(p.wall / o.wall);
+    cpuRatio.push_back(p.cpu / std::max(o.cpu, 1e-6));
+  }
+  fs::remove_all(dir);
+  state.counters["ours_ms"] = Median(oursWall) * 1e3;
+  state.counters["peer_ms"] = Median(peerWall) * 1e3;
+  state.counters["ratio"] = Median(wallRatio);
+  state.counters["cpu_ratio"] = Median(cpuRatio);
+  state.counters["min_ratio"] = *std::min_element(wallRatio.begin(), wallRatio.end());
+}
+
 }  // namespace
 
-// The argument is the kind of data: 0 text, 1 sources, 2 executables, 3 compressed.
-BENCHMARK(BM_PackMszip)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_PackLzx)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+// The argument is the kind of data: 0 text, 1 sources, 2 executables, 3 compressed, 4 shared libraries.
+BENCHMARK(BM_PackMszip)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_PackLzx)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 #define UNPACKING(name, cabinet, peer, peerName)              \
   BENCHMARK_CAPTURE(BM_Unpack, name, cabinet, peer, peerName) \
-      ->DenseRange(0, 3)                                      \
+      ->DenseRange(0, 4)                                      \
       ->Unit(benchmark::kMillisecond)                         \
       ->Iterations(5)                                         \
       ->UseRealTime()
@@ -263,3 +362,30 @@ UNPACKING(MszipGcab, GcabCabinet, GcabInto, "gcab");
 UNPACKING(MszipCabextract, GcabCabinet, CabextractInto, "cabextract");
 UNPACKING(LzxCabextract, OurLzxCabinet, CabextractInto, "cabextract");
 UNPACKING(Lzx7z, OurLzxCabinet, SevenZipInto, "7z");
+#define UNPACKING_PROCESS(peerName)                        \
+  BENCHMARK_CAPTURE(BM_UnpackProcess, peerName, #peerName) \
+      ->DenseRange(0, 4)                                   \
+      ->Unit(benchmark::kMillisecond)                      \
+      ->Iterations(25)                                     \
+      ->UseRealTime()
+UNPACKING_PROCESS(7z);
+UNPACKING_PROCESS(cabextract);
+
+// Started with kUnpackFlag, the program unpacks one cabinet and ends: the
+// whole process a user's unpacking is. Otherwise it runs the benchmarks.
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == kUnpackFlag) {
+    try {
+      TCabReader reader(nullptr);
+      reader.Extract(argv[2], argv[3]);
+      return 0;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return 1;
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -5,6 +5,7 @@
 //   text         the packages' change logs, unpacked (prose of many authors)
 //   sources      the C and C++ headers under /usr/include
 //   executables  the programs in /usr/bin (ELF files only)
+//   libraries    the shared libraries in /usr/lib/x86_64-linux-gnu (ELF files only)
 //   compressed   the .gz files under /usr/share/doc, as they are
 // A kind is cut at the size asked for; where the system holds less, it is shorter.
 #include <zlib.h>
@@ -19,7 +20,8 @@
 
 namespace benchdata {
 
-enum class Kind { Text, Sources, Executables, Compressed };
+enum class Kind { Text, Sources, Executables, Compressed, Libraries };
+// The kinds every codec benchmark measures; Libraries is the cabinets' fifth.
 inline constexpr Kind kKinds[] = {Kind::Text, Kind::Sources, Kind::Executables, Kind::Compressed};
 
 inline const char* Name(Kind kind) {
@@ -28,6 +30,7 @@ inline const char* Name(Kind kind) {
     case Kind::Sources: return "sources";
     case Kind::Executables: return "executables";
     case Kind::Compressed: return "compressed";
+    case Kind::Libraries: return "libraries";
   }
   return "";
 }
@@ -86,6 +89,10 @@ inline std::string Make(Kind kind, std::size_t size) {
     case Kind::Compressed:
       files = SortedFiles("/usr/share/doc", true, [](const std::string& n) { return EndsWith(n, ".gz"); });
       break;
+    case Kind::Libraries:
+      files = SortedFiles("/usr/lib/x86_64-linux-gnu", false,
+                          [](const std::string& n) { return n.find(".so") != std::string::npos; });
+      break;
   }
   std::string out;
   for (const std::string& path : files) {
@@ -94,9 +101,10 @@ inline std::string Make(Kind kind, std::size_t size) {
       out += Gunzipped(path);
     } else {
       const std::string bytes = FileBytes(path);
-      if (kind != Kind::Executables || bytes.compare(0, 4,
-                                                     "\x7f"
-                                                     "ELF") == 0)
+      const bool elfOnly = kind == Kind::Executables || kind == Kind::Libraries;
+      if (!elfOnly || bytes.compare(0, 4,
+                                    "\x7f"
+                                    "ELF") == 0)
         out += bytes;
     }
   }
