@@ -8,9 +8,10 @@
 
 namespace platform {
 
-ProgramDisplay::ProgramDisplay() {
+ProgramDisplay::ProgramDisplay(WithoutX withoutX) {
   x11_ = OpenX11DisplayFromEnvironment();
   if (!x11_) {
+    if (withoutX == WithoutX::Refuse) return;
     if (const char* name = std::getenv("DISPLAY"); name && *name)
       std::fprintf(stderr, "%s: cannot open the X display %s; running without a screen\n", program_invocation_short_name,
                    name);

@@ -2,7 +2,8 @@
 // The screen of a real run, chosen once at start-up: the X display when $DISPLAY names
 // one that answers, with the system's fonts; otherwise the plain in-memory screen of the
 // window system (the real clock runs and other processes still find our windows) with
-// the built-in font, since nothing is seen. Destroying the object goes back to the defaults.
+// the built-in font, since nothing is seen; a program that is nothing without a screen
+// asks for no fallback and says why itself. Destroying the object goes back to the defaults.
 
 #include <memory>
 
@@ -12,7 +13,8 @@ class X11Display;
 
 class ProgramDisplay {
  public:
-  ProgramDisplay();
+  enum class WithoutX { RunUnseen, Refuse };
+  explicit ProgramDisplay(WithoutX withoutX = WithoutX::RunUnseen);
   ~ProgramDisplay();
   ProgramDisplay(const ProgramDisplay&) = delete;
   ProgramDisplay& operator=(const ProgramDisplay&) = delete;

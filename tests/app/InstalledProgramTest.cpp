@@ -5,6 +5,7 @@
 #include "Apptesthelpers.h"
 #include "Programonterminal.h"
 #include "platform/kernel/Process.h"
+#include "tests/support/Xvfbserver.h"
 
 #include <gtest/gtest.h>
 
@@ -68,8 +69,14 @@ TEST(InstalledProgram, RunsFromAMovedPrefixAndFindsEveryFileInTheInstalledPlaces
   EXPECT_EQ(program.Wait(), 0) << program.Output();
   EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
 
-  // The pointer engine's program takes its keyboard hook library from the prefix as well.
-  const long engine = platform::StartProgram("env", {"-u", "DISPLAY", prefix + "/bin/cursorwright"}, false);
+  // The pointer engine's program takes its keyboard hook library from the prefix as well;
+  // it serves an X display, one of the test's own.
+  xvfbtest::XvfbServer server;
+  ASSERT_TRUE(server.Running());
+  const std::string fontconfig = std::string(QUILLARAN_SOURCE_DIR) + "/tests/app/fontconfig.supp";
+  const long engine = platform::StartProgram(
+      "env", {"DISPLAY=" + server.Name(), "LSAN_OPTIONS=suppressions=" + fontconfig, prefix + "/bin/cursorwright"},
+      false);
   ASSERT_GT(engine, 0);
   const std::string maps = "/proc/" + std::to_string(engine) + "/maps";
   EXPECT_TRUE(testsupport::Eventually([&] {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace {
 
 const char* const kLoggedIn = "Анна is logged in. Quillaran runs without a screen; Ctrl+C ends it.";
@@ -110,6 +112,65 @@ TEST(ProgramHeadless, HelpAndVersionAnswerOnTheTerminalAndEndWithSuccess) {
   // Nothing started: no question was asked and no log was begun.
   EXPECT_EQ(help.find("LOGIN"), std::string::npos) << help;
   EXPECT_EQ(platform::FilePermissions(s.Home + "/errors.log"), -1);
+}
+
+// The desktop's pointer engine answers on the terminal as the program does, and without
+// an X display, where it has nothing to serve, it says so and ends at once.
+TEST(ProgramHeadless, CursorwrightAnswersItsOptionsAndEndsAtOnceWithoutADisplay) {
+  TAppScratch s;
+  // `timeout` ends an engine that would wait for ever: the test fails then, never hangs.
+  const std::string program = "timeout 60 " + std::string(QUILLARAN_BINARY_DIR) + "/app/cursorwright";
+  const std::string unset = "env -u DISPLAY ";
+  int status = -1;
+  const std::string help = testsupport::Run(unset + program + " --help </dev/null 2>&1", &status);
+  EXPECT_EQ(status, 0) << help;
+  EXPECT_EQ(help.rfind("Usage: cursorwright\n       cursorwright --help | -h | --version\n", 0), 0u) << help;
+  EXPECT_NE(help.find("The read-me is /"), std::string::npos) << help;
+  EXPECT_EQ(testsupport::Run(unset + program + " -h </dev/null 2>&1", &status), help);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(testsupport::Run(unset + program + " --version </dev/null 2>&1", &status),
+            "cursorwright (Quillaran) 1.0\n");
+  EXPECT_EQ(status, 0);
+
+  std::string said = testsupport::Run(unset + program + " </dev/null 2>&1", &status);
+  EXPECT_EQ(status, 1) << said;
+  EXPECT_EQ(said, "cursorwright: no X display ($DISPLAY is not set); the engine serves X windows only\n");
+  said = testsupport::Run("DISPLAY=:4711 " + program + " </dev/null 2>&1", &status);  // a display nobody serves
+  EXPECT_EQ(status, 1) << said;
+  EXPECT_EQ(said, "cursorwright: cannot open the X display :4711; the engine serves X windows only\n");
+  said = testsupport::Run(unset + program + " --serve-all </dev/null 2>&1", &status);
+  EXPECT_EQ(status, 2) << said;
+  EXPECT_EQ(said, "cursorwright: unknown option --serve-all\nTry 'cursorwright --help'.\n");
+}
+
+// Each option the usage of a program lists has its entry in the program's manual page.
+TEST(ProgramHeadless, TheManualPagesListEveryOptionTheUsageLists) {
+  for (const std::string name : {"quillaran", "cursorwright"}) {
+    const std::string usage =
+        testsupport::Run("env -u DISPLAY " + std::string(QUILLARAN_BINARY_DIR) + "/app/" + name + " --help 2>&1");
+    std::string page = testsupport::ReadFile(std::string(QUILLARAN_SOURCE_DIR) + "/packaging/" + name + ".1");
+    for (size_t at; (at = page.find("\\-")) != std::string::npos;) page.replace(at, 2, "-");
+    std::vector<std::string> options;
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with("  -") && !line.starts_with("  /")) continue;
+      std::istringstream words(line.substr(0, line.find("  ", 2)));
+      for (std::string option; words >> option;) {
+        if (option.ends_with(",")) option.pop_back();
+        options.push_back(option);
+      }
+    }
+    EXPECT_GE(options.size(), 3u) << name << ": " << usage;
+    for (const std::string& option : options) {
+      // An option is listed where its name ends before a blank, a comma or a quote.
+      bool listed = false;
+      for (size_t at = page.find(option); at != std::string::npos && !listed; at = page.find(option, at + 1)) {
+        const char after = at + option.size() < page.size() ? page[at + option.size()] : '\n';
+        listed = std::string(" ,\"\n").find(after) != std::string::npos;
+      }
+      EXPECT_TRUE(listed) << name << ".1 does not list " << option;
+    }
+  }
 }
 
 }  // namespace
