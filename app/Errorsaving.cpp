@@ -17,8 +17,18 @@ bool ChangedByThePresentAction(const TDiscussion& discussion) {
 
 std::string Listed(const std::vector<std::string>& names) {
   std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "\"" : ", \"") + name + "\"";
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
   return text;
+}
+
+// A discussion as the user tells it from the others: its name and its folder below the
+// data folder ("Created/Rivers"), for two discussions may bear one name.
+std::string Described(const TDiscussionsManager& manager, const TDiscussion& discussion) {
+  std::string folder = discussion.Folder.ToString();
+  const std::string root = manager.GetFolderPath(manager.RootFolder).ToString() + "/";
+  if (folder.starts_with(root)) folder.erase(0, root.size());
+  if (discussion.GetName().IsEmpty()) return folder;
+  return "\"" + discussion.GetName().ToString() + "\" in " + folder;
 }
 
 }  // namespace
@@ -31,8 +41,7 @@ std::string SaveDiscussionsUntouchedByTheError() {
   for (int i = 0; i < manager->GetDiscussionsCount(); ++i) {
     TDiscussion& discussion = manager->GetDiscussion(i);
     if (!discussion.Loaded || !HasUnsavedChanges(discussion)) continue;
-    const std::string name =
-        discussion.GetName().IsEmpty() ? discussion.Folder.ToString() : discussion.GetName().ToString();
+    const std::string name = Described(*manager, discussion);
     const bool trusted = &discussion != failing && !ChangedByThePresentAction(discussion);
     (trusted && discussion.Save() ? saved : kept).push_back(name);
   }

@@ -3,10 +3,12 @@
 #include "app/Tformerror.h"
 #include "controls/Newcontrol.h"
 #include "dialogs/Tformauthor.h"
+#include "dialogs/Tformprogress.h"
 #include "dialogs/Tformreaderproperty.h"
 #include "dialogs/Tformregeneratemident.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Textroutines.h"
+#include "foundation/Ttempcursor.h"
 #include "model/Modelhooks.h"
 #include "platform/forms/Messagebox.h"
 #include "platform/forms/Tbutton.h"
@@ -18,6 +20,7 @@
 #include "platform/rtl/Strutil.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -177,6 +180,34 @@ TInputAnswer InputStringOrButtonHook(const std::string& caption, const std::stri
   return form.Execute(result);
 }
 
+// What the program waits for, in a small window and with the busy pointer.
+struct TWaitingWindow {
+  std::unique_ptr<TTempCursor> Busy;
+  std::unique_ptr<TFormProgress> Window;
+};
+
+TWaitingWindow& Waiting() {
+  static TWaitingWindow waiting;
+  return waiting;
+}
+
+// The window keeps its own caption ("Please, wait"): the question the waiting is about
+// has the caption given, and comes next.
+void ShowWaitingHook(const std::string&, const std::string& text) {
+  TWaitingWindow& waiting = Waiting();
+  if (text.empty()) {
+    waiting.Window.reset();
+    waiting.Busy.reset();
+    return;
+  }
+  if (!waiting.Window) {
+    waiting.Busy = std::make_unique<TTempCursor>();
+    waiting.Window = std::make_unique<TFormProgress>(nullptr);
+    waiting.Window->ShowCentered();
+  }
+  waiting.Window->SetStatus(text);
+}
+
 }  // namespace
 
 void RegisterGuiDialogs() {
@@ -185,6 +216,7 @@ void RegisterGuiDialogs() {
   hooks.ShowMessageBox = MessageBoxHook;
   hooks.InputString = InputStringHook;
   hooks.InputStringOrButton = InputStringOrButtonHook;
+  hooks.ShowWaiting = ShowWaitingHook;
   SetGuiHooks(hooks);
   TModelHooks& model = ModelHooks();
   model.EditAuthor = EditAuthor;

@@ -2,6 +2,9 @@
 
 #include "foundation/Guihooks.h"
 #include "foundation/Tlogin.h"
+#include "net/Netsystem.h"
+#include "net/Tnetantifreeze.h"
+#include "platform/forms/Tapplication.h"
 #include "postoffice/Tpostexchange.h"
 
 #include <vector>
@@ -14,6 +17,16 @@ const char* const kAccount = "MAIL ACCOUNT";
 const char* const kAccountButton = "Mail account...";
 // Milliseconds a server may take to answer the trial.
 constexpr int32_t kTrialPatience = 15000;
+
+// While a server is waited for, the windows go on answering and painting.
+class TWindowsKeptAlive : public TNetAntiFreezeBase {
+ public:
+  TWindowsKeptAlive() : TNetAntiFreezeBase(nullptr) {
+    RecordMainThread();  // the trial runs on this thread
+    IdleTimeOut = 100;
+  }
+  void Process() override { Application->ProcessMessages(); }
+};
 
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
@@ -52,13 +65,20 @@ bool TellHowServersAnswer(TEMailInfo& account) {
     std::string lines;
     bool answered = true;
     std::vector<TStr*> unencrypted;
-    for (const bool pop3 : {true, false}) {
-      TStr& server = pop3 ? account.POP3Server : account.SMTPServer;
-      if (server.IsEmpty()) continue;
-      std::string told;
-      answered = exchange.TryServer(pop3, account, told) && answered;
-      if (exchange.RefusedUnencrypted) unencrypted.push_back(&server);
-      lines += (lines.empty() ? "" : "\n") + told;
+    {
+      // A trial takes seconds where a server is slow or silent: the user sees what is
+      // tried, and the windows stay painted meanwhile.
+      TWaitingNotice waiting(kAccount, "Trying the servers...");
+      TWindowsKeptAlive alive;
+      for (const bool pop3 : {true, false}) {
+        TStr& server = pop3 ? account.POP3Server : account.SMTPServer;
+        if (server.IsEmpty()) continue;
+        waiting.Tell(std::string("Trying the ") + (pop3 ? "POP3" : "SMTP") + " server " + server.ToString() + "...");
+        std::string told;
+        answered = exchange.TryServer(pop3, account, told) && answered;
+        if (exchange.RefusedUnencrypted) unencrypted.push_back(&server);
+        lines += (lines.empty() ? "" : "\n") + told;
+      }
     }
     if (lines.empty()) return true;
     if (answered) {

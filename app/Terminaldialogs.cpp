@@ -63,12 +63,17 @@ bool InputStringOnTerminal(const std::string& caption, const std::string& prompt
   return true;
 }
 
+void ShowWaitingOnTerminal(const std::string& caption, const std::string& text) {
+  if (!text.empty()) platform::WriteConsole(caption + ": " + text + "\n");
+}
+
 }  // namespace
 
 void RegisterTerminalDialogs() {
   TGuiHooks hooks;
   hooks.ShowMessageBox = MessageBoxOnTerminal;
   hooks.InputString = InputStringOnTerminal;
+  hooks.ShowWaiting = ShowWaitingOnTerminal;
   SetGuiHooks(hooks);  // the error window: its report on the terminal
 }
 

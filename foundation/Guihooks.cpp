@@ -30,3 +30,13 @@ TInputAnswer InputStringOrButton(const std::string& caption, const std::string& 
   if (gHooks.InputStringOrButton) return gHooks.InputStringOrButton(caption, prompt, proposal, result, option, button);
   return InputString(caption, prompt, proposal, result, option) ? TInputAnswer::Ok : TInputAnswer::Cancelled;
 }
+
+TWaitingNotice::TWaitingNotice(const std::string& caption, const std::string& text) : fCaption(caption) { Tell(text); }
+
+TWaitingNotice::~TWaitingNotice() {
+  if (gHooks.ShowWaiting) gHooks.ShowWaiting(fCaption, std::string());
+}
+
+void TWaitingNotice::Tell(const std::string& text) {
+  if (gHooks.ShowWaiting && !text.empty()) gHooks.ShowWaiting(fCaption, text);
+}

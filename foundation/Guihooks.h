@@ -23,6 +23,10 @@ struct TGuiHooks {
   TInputAnswer (*InputStringOrButton)(const std::string& caption, const std::string& prompt,
                                       const std::string& proposal, std::string& result, bool option,
                                       const std::string& button) = nullptr;
+  // Tells in one line what the program waits for (a server's answer), with the busy
+  // pointer, until it is called with an empty text; the caption names the question the
+  // waiting belongs to.
+  void (*ShowWaiting)(const std::string& caption, const std::string& text) = nullptr;
 };
 
 // Registers the hooks (all of them at once; null members fall back to the terminal).
@@ -37,3 +41,17 @@ bool InputString(const std::string& caption, const std::string& prompt, const st
 // Where no dialog offers the button, the plain input dialog is asked.
 TInputAnswer InputStringOrButton(const std::string& caption, const std::string& prompt, const std::string& proposal,
                                  std::string& result, bool option, const std::string& button);
+
+// A step the user waits for, told while the object lives (nothing where no window or
+// terminal is registered); Tell says what it waits for now.
+class TWaitingNotice {
+ public:
+  TWaitingNotice(const std::string& caption, const std::string& text);
+  ~TWaitingNotice();
+  TWaitingNotice(const TWaitingNotice&) = delete;
+  TWaitingNotice& operator=(const TWaitingNotice&) = delete;
+  void Tell(const std::string& text);
+
+ private:
+  std::string fCaption;
+};

@@ -9,6 +9,8 @@
 #include "foundation/Tlogin.h"
 #include "foundation/Tshellregistry.h"
 #include "foundation/Ttempcursor.h"
+#include "model/Tdiscussionsmanager.h"
+#include "model/Unsavedchanges.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Forms.h"
@@ -124,6 +126,39 @@ TEST(Guidialogs, TheErrorWindowsButtonsTerminateOrReload) {
   EXPECT_NE(s.Log().find("ERROR MESSAGE: third"), std::string::npos);
 }
 
+// Two discussions of one name, both changed before another fails: the error window saves
+// both and tells them apart by their folders, as a nameless one is told by its folder.
+TEST(Guidialogs, TheErrorWindowTellsTheSavedDiscussionsApartByTheirFolders) {
+  TAppScratch s;
+  TGuiScreen gui;
+  TDiscussionsManager manager;
+  ASSERT_TRUE(manager.Init(TStr(s.Home)));
+  const testsupport::TScopedGlobal<TDiscussionsManager*> registered(DiscussionsManager(), &manager);
+  for (const int16_t root : {manager.CreatedRoot, manager.DiscussedRoot}) {
+    const int index = manager.CreateNewDiscussion(root, "Rivers", true, 0);
+    ASSERT_GE(index, 0);
+    TDiscussion& rivers = manager.GetDiscussion(index);
+    rivers.Undo.AddStrFieldChange(UndoObject_DiscussionInfo, InfoField_Name, rivers.Info.Name);
+    rivers.Info.Name = "The rivers of the north";
+    rivers.Undo.StartStep();  // a later action of the user's fails
+  }
+  const int ponds = manager.CreateNewDiscussion(manager.CreatedRoot, "Ponds", true, 0);
+  ASSERT_GE(ponds, 0);
+  manager.GetDiscussion(ponds).Info.Annotation = "Still water";
+  manager.GetDiscussion(ponds).Undo.StartStep();
+  std::string shown;
+  gui.script.Answer("ERROR", [&](TCustomForm& form) {
+    shown = CaptionOf(form, "MemoError");
+    form.Close();
+  });
+  TError::Report("TDiscussion::Save - ошибка записи");
+  EXPECT_EQ(shown,
+            "TDiscussion::Save - ошибка записи\r\n\r\n"
+            "Saved: \"The rivers of the north\" in Created/Rivers, \"The rivers of the north\" in "
+            "Discussed/Rivers, Created/Ponds.");
+  for (int i = 0; i < manager.GetDiscussionsCount(); ++i) EXPECT_FALSE(HasUnsavedChanges(manager.GetDiscussion(i)));
+}
+
 TEST(Guidialogs, ANewUserLogsInThroughTheDialogs) {
   TAppScratch s;
   TGuiScreen gui;
@@ -174,6 +209,29 @@ TEST(Guidialogs, TheProgressWindowGrowsWithItsStatusAndStaysCentred) {
   EXPECT_GT(progress.Width(), narrow);
   EXPECT_EQ(progress.Left(), (800 - progress.Width()) / 2);
   EXPECT_EQ(progress.Status(), std::string(120, 'W'));
+}
+
+// While a server is waited for, a window says what is tried and the pointer is busy;
+// both go when the waiting ends.
+TEST(Guidialogs, WaitingForAServerShowsWhatIsTriedWithTheBusyPointer) {
+  TGuiScreen gui;
+  Screen->SetCursor(crDefault);
+  const auto shown = [] {
+    std::string status = "<none>";
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (Screen->Forms(i)->Caption() == "Please, wait" && Screen->Forms(i)->Visible())
+        status = CaptionOf(*Screen->Forms(i), "LabelStatus");
+    return status;
+  };
+  {
+    TWaitingNotice waiting("MAIL ACCOUNT", "Trying the servers...");
+    EXPECT_EQ(shown(), "Trying the servers...");
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    waiting.Tell("Trying the SMTP server smtp.example.org:587...");
+    EXPECT_EQ(shown(), "Trying the SMTP server smtp.example.org:587...");
+  }
+  EXPECT_EQ(shown(), "<none>");
+  EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
 TEST(Guidialogs, ATemporaryCursorIsPutBack) {
