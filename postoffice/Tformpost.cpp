@@ -117,6 +117,15 @@ TFormPost::TFormPost(TComponent* owner, TPost* post)
   _CheckBoxUnhandledOnly->SetChecked(true);
   _CheckBoxUnhandledOnly->SetVisible(false);
   for (TButton* right : {Button2, ButtonHandle, ButtonClose}) right->SetAnchors({akRight, akTop});
+  // The addresses of a file, however many, stay in their own line left of the buttons and
+  // end in "..." there; "To EMails:" lists them whole.
+  for (TLabel* addresses : {LabelFromEMail, LabelToEMails}) {
+    addresses->SetAutoSize(false);
+    addresses->SetEllipsisPosition(epEndEllipsis);
+    addresses->SetBounds(addresses->Left(), addresses->Top(), Button2->Left() - 8 - addresses->Left(),
+                         addresses->Height());
+    addresses->SetAnchors({akLeft, akTop, akRight});
+  }
   ButtonHandle->SetDefault(true);
   ButtonClose->SetCancel(true);
 
@@ -267,6 +276,13 @@ void TFormPost::RefreshPostsList() {
   DrawGridPosts->SetFixedRows(files > 0 ? 1 : 0);
   if (files == 0 || DrawGridPosts->TopRow() < 1) DrawGridPosts->SetTopRow(files > 0 ? 1 : 0);
   DrawGridPosts->SetColCount(5);
+  // Each column has at least the room of its title, also while the folder is empty.
+  TCanvas& canvas = *DrawGridPosts->Canvas();
+  AssignBrowseFont(*canvas.Font(), fPars.ListHeaderFont);
+  for (int col = 0; col < DrawGridPosts->ColCount(); ++col) {
+    const int width = 2 * fPars.ListHeaderMarginH + canvas.TextWidth(CellText(col, 0));
+    if (DrawGridPosts->ColWidths(col) < width) DrawGridPosts->SetColWidths(col, width);
+  }
   if (files > 0 && DrawGridPosts->Row() > files) DrawGridPosts->SetRow(files);
   if (fAnchorRow >= files) fAnchorRow = files > 0 ? files - 1 : 0;
   DrawGridPosts->Invalidate();

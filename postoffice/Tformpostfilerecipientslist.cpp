@@ -31,7 +31,7 @@ TFormPostFileRecipientsList::TFormPostFileRecipientsList(TComponent* owner) : TF
 
 void TFormPostFileRecipientsList::FitTo(const std::vector<std::string>& addresses) {
   // As wide as its longest address, up to 800 pixels; on a screen of at most 800 pixels
-  // two thirds of its width and height.
+  // two thirds of its width and height. As high as its addresses, up to the work area.
   constexpr int margin = 8, gap = 8, buttonHeight = 25, maxWidth = 800;
   Canvas()->Font()->Assign(MemoEMails->Font());
   int text = 0;
@@ -42,6 +42,11 @@ void TFormPostFileRecipientsList::FitTo(const std::vector<std::string>& addresse
     width = Screen->Width() * 2 / 3;
     height = Screen->Height() * 2 / 3;
   }
+  const int memoFrame = MemoEMails->Height() - MemoEMails->ClientHeight();
+  const int rows = int(addresses.size()) * Canvas()->TextHeight("Wg") + memoFrame;
+  const RECT area = Screen->WorkAreaRect();
+  const int highest = int(area.bottom - area.top) - (Height() - ClientHeight());
+  height = std::max(height, std::min(rows + 2 * margin + gap + buttonHeight, highest));
   SetClientWidth(width);
   SetClientHeight(height);
   MemoEMails->SetBounds(margin, margin, width - 2 * margin, height - 2 * margin - gap - buttonHeight);

@@ -70,6 +70,10 @@ TFormRetrieveSendPost::TFormRetrieveSendPost(TComponent* owner)
       {Into(ButtonCancel), "ButtonCancel", "", {382, 306, 90, 25}, alNone, "Cancel", [this] { fExchange->Cancel = 1; }},
   });
   // clang-format on
+  // Escape cancels the exchange while it runs; once it has ended, Enter and Escape close.
+  ButtonCancel->SetCancel(true);
+  ButtonClose->SetDefault(true);
+  ButtonClose->SetCancel(true);
   TimerStart = NewComponent<TTimer>(this, "TimerStart");
   TimerStart->SetEnabled(false);
   TimerStart->SetInterval(500);
@@ -116,6 +120,7 @@ void TFormRetrieveSendPost::StartExchange() {
   fRunning = false;
   ButtonCancel->SetVisible(false);
   ButtonClose->SetVisible(true);
+  if (ButtonClose->CanFocus()) ButtonClose->SetFocus();
   if (fClosePending) SetModalResult(mrCancel);
 }
 

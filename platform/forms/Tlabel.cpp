@@ -23,6 +23,7 @@ UINT TLabel::TextFormat() const {
   UINT f = DT_EXPANDTABS;
   if (wordWrap_) f |= DT_WORDBREAK;
   if (!showAccelChar_) f |= DT_NOPREFIX;
+  if (ellipsisPosition_ == epEndEllipsis && !wordWrap_) f |= DT_END_ELLIPSIS;
   if (alignment_ == taCenter) f |= DT_CENTER;
   else if (alignment_ == taRightJustify) f |= DT_RIGHT;
   return f;
@@ -30,7 +31,8 @@ UINT TLabel::TextFormat() const {
 
 void TLabel::AdjustBounds() {
   if (!autoSize_) return;
-  RECT r = CalcTextRect(Font(), Caption(), TextFormat() & ~(DT_CENTER | DT_RIGHT), wordWrap_ ? Width() : 0);
+  RECT r = CalcTextRect(Font(), Caption(), TextFormat() & ~(DT_CENTER | DT_RIGHT | DT_END_ELLIPSIS),
+                        wordWrap_ ? Width() : 0);
   int w = wordWrap_ ? Width() : r.right - r.left;
   int h = r.bottom - r.top;
   if (h == 0) h = CalcTextRect(Font(), " ", DT_SINGLELINE).bottom;

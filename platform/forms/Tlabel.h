@@ -1,11 +1,13 @@
 #pragma once
 // TLabel: a caption drawn on its parent. It sizes itself to its text (AutoSize), wraps
-// words when asked, and its access key focuses FocusControl.
+// words when asked, ends a line too long for a label of fixed size in "..." when asked,
+// and its access key focuses FocusControl.
 
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tcustomcontrol.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TEllipsisPosition { epNone, epEndEllipsis };
 
 class TLabel : public TGraphicControl {
  public:
@@ -18,6 +20,11 @@ class TLabel : public TGraphicControl {
   void SetAutoSize(bool Value) { autoSize_ = Value; AdjustBounds(); }
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value) { wordWrap_ = Value; AdjustBounds(); Invalidate(); }
+  TEllipsisPosition EllipsisPosition() const { return ellipsisPosition_; }
+  void SetEllipsisPosition(TEllipsisPosition Value) {
+    ellipsisPosition_ = Value;
+    Invalidate();
+  }
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool Value) { transparent_ = Value; Invalidate(); }
   bool ShowAccelChar() const { return showAccelChar_; }
@@ -37,6 +44,7 @@ class TLabel : public TGraphicControl {
   TTextLayout layout_ = tlTop;
   bool autoSize_ = true;
   bool wordWrap_ = false;
+  TEllipsisPosition ellipsisPosition_ = epNone;
   bool transparent_ = false;
   bool showAccelChar_ = true;
   TWinControl* focusControl_ = nullptr;

@@ -4,7 +4,9 @@
 
 #include "Posttesthelpers.h"
 
+#include "foundation/Browsefont.h"
 #include "foundation/Fileroutines.h"
+#include "foundation/Tbrowsepars.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
 #include "platform/display/X11display.h"
@@ -18,6 +20,9 @@
 #include "platform/kernel/Fileapi.h"
 #include "postoffice/Postcommands.h"
 #include "postoffice/Tformpost.h"
+#include "postoffice/Tformpostfilerecipientslist.h"
+#include "platform/forms/Tpanel.h"
+#include "platform/forms/Tscreen.h"
 #include "tests/support/Testsupport.h"
 #include "tests/support/Xvfbserver.h"
 
@@ -131,6 +136,14 @@ TEST_F(PostWindow, OpeningPacksTheOutboxAndTheGridShowsEachFolderCellByCell) {
   platform::PressControl(form, "ButtonSelectAll");
   EXPECT_EQ(Marks(form), "+++");
 
+  // An empty folder keeps the columns as wide as their titles at least.
+  platform::PressControl(form, "RadioButtonOutbox");
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 1);
+  AssignBrowseFont(*form.DrawGridPosts->Canvas()->Font(), TBrowsePars().ListHeaderFont);
+  for (int col = 1; col < 5; ++col)
+    EXPECT_GE(form.DrawGridPosts->ColWidths(col), form.DrawGridPosts->Canvas()->TextWidth(form.CellText(col, 0)))
+        << form.CellText(col, 0);
+
   // InboxPost shows file times under its own title.
   platform::PressControl(form, "RadioButtonInboxPost");
   EXPECT_EQ(form.CellText(3, 0), "file date/time");
@@ -239,6 +252,71 @@ TEST_F(PostWindowX11, TheWindowComesUpOnTheXServerAndAClickThroughItMarksAFile) 
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   EXPECT_TRUE(waitFor([&] { return form.CellText(0, 1) == "+"; }));
+  form.Close();
+}
+
+// A file for 25 people with long addresses: the window's line of addresses ends in its own
+// box, left of the buttons, at the window's first size and maximised; "To EMails:" lists
+// them all in a window as high as they need, within the work area.
+TEST_F(PostWindowX11, ManyLongAddressesStayLeftOfTheButtonsAndTheirListGrowsWithThem) {
+  xvfbtest::XvfbServer server("1024x768x24");
+  ASSERT_TRUE(server.Running());
+  platform::X11Display display(server.Name());
+  ASSERT_TRUE(display.Connected());
+  display.Install();
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  ASSERT_TRUE(Post.Load());
+  std::string to;
+  for (int i = 0; i < 25; ++i)
+    to += (i ? "; " : "") + std::string("participant.number.") + std::to_string(i) + "@a-long-domain-name.example.org";
+  WriteMessage(Post.Outbox.FolderPath.ToString() + "QK-Eco-051219-NB-001",
+               {{"FROM_USER_EMAIL", "a@x"},
+                {"TO_USERS_EMAILS_CRYPTED*", to},
+                {"COMMAND", "NEW_BLOCKS"},
+                {"DIDENT", "D-1"},
+                {"COMPOSE_DATETIME", "12/19/2005 15:00:00"}});
+  TFormPost form(nullptr, &Post);
+  form.Show();  // packs the Outbox and shows OutboxPost with the file selected
+  const auto waitFor = [&display](const std::function<bool()>& done) {
+    return testsupport::Eventually([&] {
+      display.WaitForInput(10);
+      Application->ProcessMessages();
+      return done();
+    });
+  };
+  ASSERT_TRUE(waitFor([&] { return display.XWindowOf(form.Handle()) != 0 && form.LabelToEMails->Caption() == to; }));
+  const auto clearOfTheButtons = [&] {
+    const TLabel& value = *form.LabelToEMails;
+    int line = 0;
+    form.Canvas()->Font()->Assign(value.Font());
+    line = form.Canvas()->TextHeight("Wg");
+    EXPECT_LT(value.Left() + value.Width(), form.Button2->Left());
+    EXPECT_GT(value.Width(), 200) << "the addresses keep the room there is";
+    EXPECT_GE(value.Height(), line) << "the line is not cut below";
+    EXPECT_EQ(value.EllipsisPosition(), epEndEllipsis);
+    EXPECT_LE(form.ButtonClose->Left() + form.ButtonClose->Width(), form.PanelBottom->Width());
+  };
+  clearOfTheButtons();
+  form.SetWindowState(wsMaximized);
+  ASSERT_TRUE(waitFor([&] { return form.Width() > 1000; }));
+  clearOfTheButtons();
+
+  int rows = 0, shownRows = 0, listHeight = 0;
+  script.Answer("Command-message recipients list", [&](TCustomForm& list) {
+    auto& window = dynamic_cast<TFormPostFileRecipientsList&>(list);
+    rows = window.MemoEMails->Lines()->Count();
+    window.Canvas()->Font()->Assign(window.MemoEMails->Font());
+    shownRows = window.MemoEMails->ClientHeight() / window.Canvas()->TextHeight("Wg");
+    listHeight = list.Height();
+    platform::PressControl(list, "Button1");
+  });
+  platform::PressControl(form, "ButtonToEMails");
+  EXPECT_EQ(rows, 25);
+  EXPECT_GE(shownRows, 25) << "every address shows without scrolling";
+  const RECT area = Screen->WorkAreaRect();
+  EXPECT_LE(listHeight, area.bottom - area.top);
+  EXPECT_EQ(script.Pending(), 0u);
   form.Close();
 }
 

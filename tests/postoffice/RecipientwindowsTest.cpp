@@ -79,7 +79,7 @@ TEST_F(RecipientWindows, TheReceiversListShowsOneAddressALine) {
 }
 
 // The list is as wide as its longest address, up to 800 pixels; on a screen of at most 800
-// pixels it takes two thirds of the screen.
+// pixels it takes two thirds of the screen. It is as high as its addresses, up to the screen.
 TEST(RecipientsListSize, TheListFitsItsAddressesUpTo800Pixels) {
   const auto measure = [](int screenWidth, int screenHeight, const std::vector<std::string>& addresses) {
     platform::HeadlessScreen screen{screenWidth, screenHeight};
@@ -91,6 +91,7 @@ TEST(RecipientsListSize, TheListFitsItsAddressesUpTo800Pixels) {
     for (const std::string& address : addresses) longest = std::max(longest, form.Canvas()->TextWidth(address));
     EXPECT_LE(form.Button1->Left() + form.Button1->Width(), form.ClientWidth());
     EXPECT_LE(form.Button1->Top() + form.Button1->Height(), form.ClientHeight());
+    EXPECT_LE(form.Height(), screenHeight) << "the window stays within the work area";
     return std::make_tuple(form.ClientWidth(), form.ClientHeight(), form.MemoEMails->Width() > longest);
   };
   const std::string wide = std::string(60, 'w') + "@example.org";
@@ -102,6 +103,9 @@ TEST(RecipientsListSize, TheListFitsItsAddressesUpTo800Pixels) {
   EXPECT_EQ(height, 260);
   EXPECT_TRUE(whole);
   EXPECT_EQ(std::get<0>(measure(1280, 1024, {std::string(400, 'w') + "@x.org"})), 800);
+  // Many addresses make the list higher, up to the screen.
+  EXPECT_GT(std::get<1>(measure(1280, 1024, std::vector<std::string>(40, "a@x.org"))), 260);
+  EXPECT_GT(std::get<1>(measure(1280, 1024, std::vector<std::string>(400, "a@x.org"))), 900);
 }
 
 }  // namespace
