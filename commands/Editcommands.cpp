@@ -22,7 +22,19 @@
 #include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tdatetime.h"
 
+#include <algorithm>
+
 namespace {
+
+// A block's editor lies over the window it was opened from: as wide as that window, and no
+// narrower than it is made, its top at `top`, all within the work area.
+RECT EditorBounds(const TForm& editor, const TForm* browse, int top) {
+  const RECT area = Screen->WorkAreaRect();
+  const int room = area.right - area.left;
+  const int width = std::min(room, std::max(editor.Width(), browse ? browse->Width() : 0));
+  const int left = std::clamp(browse ? browse->Left() : int(area.left), int(area.left), int(area.right) - width);
+  return RECT{left, top, left + width, top + editor.Height()};
+}
 
 bool Refuse(const char* caption, const char* message) {
   ShowMessageBox(caption, message);
@@ -145,14 +157,12 @@ void EditCommand(TCommand& command) {
   const bool root = index == discussion->Storages.GetRootBlockIndex();
 
   TFormDiscBlockHeader form(Application);
-  form.SetLeft(0);
-  form.SetWidth(Screen->Width());
+  int top = browse.Form ? browse.Form->Top() + 50 : 50;
   if (command.Data2 && browse.Form && browse.Form->ToolBarHorzMenu) {
     TToolBar* bar = browse.Form->ToolBarHorzMenu;
-    form.SetTop(bar->ClientToScreen(POINT{0, bar->Top() + bar->Height()}).y);
-  } else {
-    form.SetTop(browse.Form ? browse.Form->Top() + 50 : 50);
+    top = bar->ClientToScreen(POINT{0, bar->Top() + bar->Height()}).y;
   }
+  form.PlaceAt(EditorBounds(form, browse.Form, top));
   if (root) form.SetUpRoot(browse, *discussion, index);
   else form.SetUp(browse, *discussion, index);
   const bool ok = form.ShowModal() == mrOk;
@@ -206,9 +216,7 @@ void BlockTextCommand(TCommand& command) {
   }
   TBrowse& browse = command.Browse;
   auto* form = new TFormBlockText(Application);
-  form->SetLeft(0);
-  form->SetWidth(Screen->Width());
-  form->SetTop(browse.Form ? browse.Form->Top() + 50 : 50);
+  form->PlaceAt(EditorBounds(*form, browse.Form, browse.Form ? browse.Form->Top() + 50 : 50));
   form->SetUp(browse.CurrentBrowseState.DiscussionIndex, command.BlockIndex, browse);
   form->Show();
 }

@@ -3,7 +3,6 @@
 #include "controls/Newcontrol.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tlabel.h"
-#include "platform/forms/Tscreen.h"
 #include "platform/gui/Gui.h"
 
 #include <algorithm>
@@ -24,11 +23,12 @@ TFormProgress::TFormProgress(TComponent* owner) : TForm(owner) {
   SetClientHeight(2 * kMargin + 16);
 }
 
-void TFormProgress::Centre() {
-  SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
-}
+// Questions asked while the window shows (it is then the active one) are centred over
+// it, and so over the window whose work goes on.
+void TFormProgress::Centre() { CentreOver(fOver); }
 
 void TFormProgress::ShowCentered() {
+  fOver = GetActiveWindow();
   Centre();
   Show();
   Update();

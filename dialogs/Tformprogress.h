@@ -12,7 +12,8 @@ class TFormProgress : public TForm {
  public:
   explicit TFormProgress(TComponent* owner);
 
-  // Centres the window on the screen and shows it.
+  // Centres the window over the window that is active (the one whose work it tells of),
+  // else over the screen, and shows it.
   void ShowCentered();
   // Shows the status text at once (the window is repainted before this returns),
   // widened and centred again when the text needs more room.
@@ -23,4 +24,5 @@ class TFormProgress : public TForm {
   void Centre();
   TLabel* fLabel;
   std::string fStatus;
+  HWND fOver = nullptr;
 };

@@ -436,7 +436,8 @@ bool KeptOrChecked(HANDLE file, const std::string* sealName, std::string_view se
 
 }  // namespace
 
-bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce) {
+bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce,
+              std::string_view addressees) {
   uint64_t sealedSize = 0;
   if (!FileSize(file, sealedSize)) {
     TError::Report("SignFile - ошибка чтения файла команды-сообщения");
@@ -480,7 +481,9 @@ bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view comman
   KeptVerdicts().Keep(signedContent, SealCheckName(!keyPassword.empty(), keyPassword), seal);
   KeptVerdicts().Keep(signedContent, SignatureCheckName, signature);
   if (announce)
-    ShowMessageBox(std::string(commandName), "Command message " + std::string(commandName) + " composed and signed.");
+    ShowMessageBox(std::string(commandName), "Command message " + std::string(commandName) +
+                                                 (addressees.empty() ? "" : " " + std::string(addressees)) +
+                                                 " composed and signed.");
   return true;
 }
 

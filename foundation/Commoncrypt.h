@@ -63,9 +63,11 @@ void SetMessageSigner(std::function<bool(TSigningKeyPair& pair)> source);
 // Appends the seal and the signature block to a command-message file written through
 // `file` (which may be open for writing only). An empty key password seals with the
 // suite's key. When `announce` is not 0 the user is told "Command message <name> composed
-// and signed." under the command name. False, with a report, when the file cannot be read
-// or written or there is no key to sign with.
-bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce);
+// and signed." under the command name, with whom it goes to ("to everybody") after the
+// name when that is given, so that two such messages in a row are told apart. False, with
+// a report, when the file cannot be read or written or there is no key to sign with.
+bool SignFile(HANDLE file, std::string_view keyPassword, std::string_view commandName, int announce,
+              std::string_view addressees = {});
 
 // Who signed a message: the public key of its signature block and the digest it signed,
 // which names the message's content wherever it travels.

@@ -7,6 +7,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "foundation/Textroutines.h"
 #include "model/Blockrecord.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
@@ -207,6 +208,30 @@ bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& g
   return WriteCommandMessageTo(path, header, who, announce, writeData);
 }
 
+namespace {
+
+// Whom a message goes to, as its announcement tells it: "to everybody", or its first
+// receivers and how many more.
+std::string Addressees(const TCommandMessageHeader& header) {
+  if (!header.HasField("TO_USERS_EMAILS_CRYPTED")) return std::string();
+  std::string users = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");
+  if (header.HasField("TO_ROBOTS_EMAILS_CRYPTED")) {
+    const std::string robots = header.GetCryptedFieldValue("TO_ROBOTS_EMAILS_CRYPTED");
+    if (!robots.empty()) users += (users.empty() ? "" : "; ") + robots;
+  }
+  if (users == "*") return "to everybody";
+  TArray<TStr> receivers;
+  SplitToStrArray(users, "; ", receivers);
+  constexpr uint32_t kNamed = 3;
+  std::string text;
+  for (uint32_t i = 0; i < receivers.Count() && i < kNamed; ++i)
+    text += (text.empty() ? "to " : ", ") + Trim(receivers[i].ToString());
+  if (receivers.Count() > kNamed) text += " and " + std::to_string(receivers.Count() - kNamed) + " more";
+  return text;
+}
+
+}  // namespace
+
 bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
                            int announce, const TMessageDataWriter& writeData) {
   const std::string command = header.GetFieldValue("COMMAND");
@@ -234,7 +259,7 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
     TBufWriter writer(file);
     complete = header.Write(writer, "") && (!writeData || writeData(writer, key)) && writer.Flush();
   }
-  complete = complete && SignFile(file, key, command, announce) && !FailNextMessageWrite();
+  complete = complete && SignFile(file, key, command, announce, Addressees(header)) && !FailNextMessageWrite();
   CloseHandle(file);
   // A held message keeps its unfinished name until its journal releases it.
   if (!complete || (!TComposedMessages::Held() && !MoveFileA(writing.c_str(), path.c_str()))) {

@@ -156,7 +156,9 @@ void TCustomForm::ApplyPosition() {
     }
     case poScreenCenter:
     case poDesktopCenter:
-      break;
+      // Over the window that asked for the form, as a modal one is (PlaceOver).
+      CentreOver(GetActiveWindow());
+      return;
     default:
       return;
   }
@@ -169,6 +171,23 @@ void TCustomForm::CentreOver(const RECT& area) {
   SetBounds(area.left + (area.right - area.left - width_) / 2, area.top + (area.bottom - area.top - height_) / 2,
             width_, height_);
   platform::SetPlacementKind(Handle(), platform::Window::Placement::Program);
+}
+
+void TCustomForm::CentreOver(HWND Window) {
+  const RECT screen{0, 0, Screen->Width(), Screen->Height()};
+  RECT over{};
+  // A window kept off the screen (the hidden start form) is no place to show a form over.
+  const bool shown = Window && (!HandleAllocated() || Window != Handle()) && IsWindowVisible(Window) &&
+                     !IsIconic(Window) && GetWindowRect(Window, &over) &&
+                     PtInRect(&screen, POINT{(over.left + over.right) / 2, (over.top + over.bottom) / 2});
+  CentreOver(shown ? over : screen);
+}
+
+void TCustomForm::PlaceAt(const RECT& Bounds) {
+  SetBounds(Bounds.left, Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top);
+  positioned_ = true;
+  platform::SetPlacementKind(Handle(), platform::Window::Placement::Program);
+  KeepOnWorkArea();
 }
 
 // A modal form belongs over the window it interrupts: a centred one is centred on it,

@@ -34,6 +34,12 @@ class TCustomForm : public TCustomControl {
  public:
   // Cuts a framed form to the screen's work area and moves it into it.
   void KeepOnWorkArea();
+  // Centres the form over a window (the one that asked for it), where the desktop keeps
+  // it; over the screen when there is no such window or it is hidden or minimised.
+  void CentreOver(HWND Window);
+  // Puts the form where the program chose on purpose (over the window it belongs to): the
+  // desktop keeps it there, within the work area, instead of choosing a place of its own.
+  void PlaceAt(const RECT& Bounds);
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
 

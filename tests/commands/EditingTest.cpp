@@ -93,6 +93,13 @@ TEST_F(Editing, ASessionOfEditsUndoesStepByStepToTheSavedDiscussion) {
     // The text's memo leaves the buttons below it in sight.
     const auto& header = dynamic_cast<TFormDiscBlockHeader&>(dialog);
     EXPECT_LE(header.MemoText->Top() + header.MemoText->Height(), header.PanelFormula->Top());
+    // It lies over the window it was opened from, within the work area.
+    const RECT area = Screen->WorkAreaRect();
+    const int middle = browse.Form->Left() + browse.Form->Width() / 2;
+    EXPECT_LE(dialog.Left(), middle);
+    EXPECT_GE(dialog.Left() + dialog.Width(), middle);
+    EXPECT_GE(dialog.Left(), area.left);
+    EXPECT_LE(dialog.Left() + dialog.Width(), area.right);
     platform::SetControlValue(dialog, "MemoText", "Water is scarce");
     platform::SetControlValue(dialog, "RadioButton_Formula", "1");
     const std::vector<std::pair<std::string, std::string>> faults = {

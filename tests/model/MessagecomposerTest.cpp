@@ -215,12 +215,17 @@ TEST_F(Composer, ReplyCarriesTheChosenAuthors) {
   ASSERT_TRUE(decoded.DecodeAuthorDataStr(m.Header.GetFieldValue("AUTHOR_DATA_1")));
   EXPECT_EQ(decoded.LIdent, "L-3");
   ASSERT_FALSE(Asked().empty());
-  EXPECT_EQ(Asked().back().Text, "Command message AUTHORS_UPDATE composed and signed.");
+  // Each announcement says whom its message goes to: two in a row are told apart.
+  EXPECT_EQ(Asked().back().Text, "Command message AUTHORS_UPDATE to a@x composed and signed.");
+  ASSERT_TRUE(d_.Reply(Rows({{"*", ""}}), 3, 1));
+  EXPECT_EQ(Asked().back().Text, "Command message AUTHORS_UPDATE to everybody composed and signed.");
+  ASSERT_TRUE(d_.Reply(Rows({{"a@x; b@x; c@x; d@x; e@x", "robot@x"}}), 3, 1));
+  EXPECT_EQ(Asked().back().Text, "Command message AUTHORS_UPDATE to a@x, b@x, c@x and 3 more composed and signed.");
 
   EXPECT_FALSE(d_.Reply(Rows({{"a@x", ""}}), 9, 0));
   EXPECT_FALSE(d_.Reply(Rows({{"a@x", ""}}), 0xFFFF, 0));
   EXPECT_EQ(Reports().back(), "TDiscussion::Reply - нет автора с идентификатором 65535");
-  EXPECT_EQ(Files().size(), 4u);
+  EXPECT_EQ(Files().size(), 6u);
 }
 
 TEST_F(Composer, CreateModelOfAPrivateDiscussionPacksTextsWithTheLeadersKey) {
