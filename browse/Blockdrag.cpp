@@ -65,6 +65,24 @@ void TBrowse::LowerListHover(int row, POINT inRow) {
   if (Form) Form->PanelDragAndDrop->SetMouseCapture(true);
 }
 
+void TBrowse::HoverAfterMenu() {
+  if (!Form) return;
+  POINT at{};
+  GetCursorPos(&at);
+  at = Form->PaintBoxLowerList->ScreenToClient(at);
+  int row = -1;
+  POINT inRow{};
+  const TBrowseState& state = CurrentBrowseState;
+  if (!LowerListHitTest(at.x, at.y, row, inRow) || !state.HasRow(row) || state.Row(row).RowType != LowerListRow_Service)
+    row = -1;
+  if (row != Hover.Row) {
+    InvalidateLowerListRow(Hover.Row);
+    InvalidateLowerListRow(row);
+  }
+  Hover.MoveTo(row, Now());
+  Hover.CancelAutoSelect();
+}
+
 void TBrowse::LowerListMouseUp(int row, TMouseButton button, TShiftState, POINT) {
   TBrowseState& state = CurrentBrowseState;
   if (!state.HasRow(row)) return;

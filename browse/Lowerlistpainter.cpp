@@ -50,13 +50,17 @@ void TLowerListPainter::UseFont(const TBrowseFont& font, TColor color) {
 namespace {
 
 // A text wider than its field ends with an ellipsis rather than being cut silently; a field
-// too narrow for one letter and the dots shows what fits of the text.
+// too narrow for one letter and the dots shows the letters that fit whole ("arguable" in
+// the room of two letters is "ar", never a half letter that reads as another).
 std::string FittedText(TCanvas& canvas, const std::string& text, int width) {
   const std::string inked = text.substr(0, text.find_last_not_of(' ') + 1);  // trailing blanks show nothing
   if (canvas.TextWidth(inked) <= width) return text;
   size_t keep = inked.size();
   while (keep > 0 && canvas.TextWidth(inked.substr(0, keep) + "...") > width) --keep;
-  return keep > 0 ? inked.substr(0, keep) + "..." : text;
+  if (keep > 0) return inked.substr(0, keep) + "...";
+  keep = inked.size();
+  while (keep > 0 && canvas.TextWidth(inked.substr(0, keep)) > width) --keep;
+  return inked.substr(0, keep);
 }
 
 }  // namespace

@@ -370,6 +370,7 @@ void TBrowse::LowerListMouseDown(int row, TMouseButton button, TShiftState shift
         break;
       }
     ShowItemPopup(index, CurrentBrowseState.CurrentItem);
+    HoverAfterMenu();
     return;
   }
   if (button != mbLeft) return;

@@ -192,6 +192,9 @@ class TBrowse : public TRowMeasurer {
   // service row (selected by the tick after a pause), the cursor, and a quick move of a
   // pressed block row that starts dragging it.
   void LowerListHover(int row, POINT inRow);
+  // A menu over the list has closed and left the pointer over some row, where the user did
+  // not come to rest: that row is hovered but not selected by the tick.
+  void HoverAfterMenu();
   // A drag moves over a control: at the top or bottom edge of this window's list the tick
   // scrolls it.
   void DragMovesOver(TControl* control);

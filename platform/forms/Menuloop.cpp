@@ -8,6 +8,7 @@
 #include "platform/forms/Tform.h"
 #include "platform/forms/Tmenu.h"
 #include "platform/forms/Tscreen.h"
+#include "platform/forms/Ttoolbar.h"
 #include "platform/gui/Gui.h"
 
 namespace {
@@ -478,6 +479,7 @@ void TrackPopupMenu(TPopupMenu* Menu, int X, int Y) {
   RunLoop(loop);
   DestroyWindow(loop.captureWindow);
   lastStep = loop.step;
+  if (auto* button = dynamic_cast<TToolButton*>(Menu->PopupComponent())) button->MenuClosed();
   if (loop.chosen) loop.chosen->Click();
 }
 

@@ -30,10 +30,14 @@ void TScreen::SetCursor(TCursor Value) {
   if (Value != crDefault) {
     ::SetCursor(Cursors(Value));
   } else {
-    // Let the window under the mouse choose its cursor again.
+    // The window under the mouse chooses its cursor again, as a move of the mouse would
+    // make it choose: asked at once, for a desktop sends no move where the mouse stays.
     POINT p{};
     GetCursorPos(&p);
-    SetCursorPos(p.x, p.y);
+    HWND under = GetCapture() ? nullptr : WindowFromPoint(p);
+    const LRESULT hit = under ? SendMessage(under, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) : 0;
+    if (!under || !SendMessage(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE)))
+      ::SetCursor(Cursors(crDefault));
   }
 }
 

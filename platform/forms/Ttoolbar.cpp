@@ -89,9 +89,15 @@ bool TToolButton::CheckMenuDropdown() {
   dropdownMenu_->SetPopupComponent(this);
   dropdownMenu_->Popup(p.x, p.y);
   if (guard.Gone()) return true;
+  MenuClosed();
+  return true;
+}
+
+void TToolButton::MenuClosed() {
+  if (!pressed_) return;
   pressed_ = false;
   Invalidate();
-  return true;
+  Update();
 }
 
 void TToolButton::Click() {

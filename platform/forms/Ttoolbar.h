@@ -34,6 +34,9 @@ class TToolButton : public TGraphicControl {
   void SetMenuItem(TMenuItem* Value) { menuItem_ = Value; }
   int Index() const;
   bool CheckMenuDropdown();
+  // Its menu has closed: the button is drawn released before the chosen item runs (which
+  // may open a window for long).
+  void MenuClosed();
   void SetParent(TWinControl* AParent) override;
   void Click() override;
   void WndProc(TMessage& Message) override;

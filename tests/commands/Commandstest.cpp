@@ -5,6 +5,7 @@
 #include "commands/Tbrowsecommands.h"
 #include "tests/model/Modeltesthelpers.h"
 
+#include <chrono>
 #include <functional>
 
 namespace commandstest {
@@ -41,6 +42,26 @@ void CommandsTest::Run(TBrowse& browse, uint8_t code, std::initializer_list<uint
   for (uint16_t step : steps) path.Append(step);
   browse.ProcessCommand(&path, &browse.CurrentBrowseState.CurrentItem, text, code, TShiftState(), data1, data2);
   Pump();
+}
+
+bool CommandsTest::UseXServer() {
+  xServer = std::make_unique<xvfbtest::XvfbServer>();
+  if (!xServer->Running()) return false;
+  screen.reset();
+  xDisplay = std::make_unique<platform::X11Display>(xServer->Name());
+  if (!xDisplay->Connected()) return false;
+  xDisplay->Install();
+  return true;
+}
+
+bool CommandsTest::PumpX(const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < end) {
+    Pump();
+    if (xDisplay) xDisplay->WaitForInput(5);
+    if (done()) return true;
+  }
+  return done();
 }
 
 std::string CommandsTest::Name(TDiscBlockIndex block) {

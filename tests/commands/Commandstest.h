@@ -7,8 +7,12 @@
 
 #include "browse/Tbrowse.h"
 #include "model/Tdiscblockindex.h"
+#include "platform/display/X11display.h"
+#include "tests/support/Xvfbserver.h"
 
+#include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +51,15 @@ class CommandsTest : public browsetest::BrowseTest {
   static std::vector<TDiscBlockIndex> ListedBlocks(TBrowse& browse);
 
   bool ChooseIn(TSmartMenu& menu, std::initializer_list<std::string> captions);
+  // Puts an X server of the test's own (Xvfb) in place of the headless screen for the rest
+  // of the test; false when it does not start or cannot be reached.
+  bool UseXServer();
+  // Pumps the windows and the X server's events until `done` holds; false after a minute,
+  // which only a fault takes.
+  bool PumpX(const std::function<bool()>& done);
+
+  std::unique_ptr<xvfbtest::XvfbServer> xServer;
+  std::unique_ptr<platform::X11Display> xDisplay;
 
   TDiscussion* d = nullptr;
   TDiscBlockIndex root, a, b, c, a1, a2, a1a;

@@ -10,6 +10,8 @@
 #include "model/Tdiscussionsmanager.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tclipboard.h"
+#include "platform/gui/Cursor.h"
+#include "platform/gui/Gui.h"
 #include "tests/support/Testsupport.h"
 
 namespace commandstest {
@@ -401,6 +403,45 @@ TEST_F(Navigation, BriefAndFullSwitchTheListAndTheMenuCaption) {
   EXPECT_EQ(browse.CurrentBrowseState.DisplayMode, DisplayMode_Brief);
   EXPECT_NE(captions().find("|Full|"), std::string::npos) << captions();
   EXPECT_EQ(Screen->Cursor(), crDefault) << "the hourglass goes when the command ends";
+  EXPECT_TRUE(Reports().empty());
+}
+
+// The hand over a row's name line, the arrow again as soon as the mouse is over a text
+// line or below the last row, through a real X server: the mouse stays where it was moved,
+// so the arrow must come without a further move.
+TEST_F(Navigation, ThePointerIsAHandOnlyOverANameLine) {
+  ASSERT_TRUE(UseXServer()) << "Xvfb did not start";
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  TBrowse& browse = form->Browse;
+  ASSERT_TRUE(
+      PumpX([&] { return xDisplay->XWindowOf(form->Handle()) != 0 && browse.CurrentBrowseState.RowCount() > 1; }));
+  const TBrowseState& state = browse.CurrentBrowseState;
+  int name = -1, text = -1;
+  for (int row = 0; row < state.RowCount() && text < 0; ++row) {
+    if (state.Row(row).RowType == LowerListRow_Service) name = row;
+    else if (name >= 0) text = row;
+  }
+  ASSERT_GE(text, 0) << "a block row with a text line";
+  const auto moveTo = [&](int row, int below = 0) {
+    const RECT r = browse.GetLowerListRowRect(row);
+    const POINT at =
+        form->PaintBoxLowerList->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2 + below});
+    SetCursorPos(at.x, at.y);
+  };
+  const auto shows = [&](platform::CursorShape shape) {
+    return PumpX([&] { return platform::ShownCursorShape() == shape; });
+  };
+  moveTo(name);
+  EXPECT_TRUE(shows(platform::CursorShape::Hand)) << "over the name line";
+  moveTo(text);
+  EXPECT_TRUE(shows(platform::CursorShape::Arrow)) << "over the text line below it";
+  moveTo(name);
+  ASSERT_TRUE(shows(platform::CursorShape::Hand));
+  const RECT last = browse.GetLowerListRowRect(state.RowCount() - 1);
+  ASSERT_LT(last.bottom + 20, form->PaintBoxLowerList->Height()) << "room below the rows";
+  moveTo(state.RowCount() - 1, (last.bottom - last.top) / 2 + 10);
+  EXPECT_TRUE(shows(platform::CursorShape::Arrow)) << "below the last row";
   EXPECT_TRUE(Reports().empty());
 }
 

@@ -14,11 +14,9 @@
 #include "platform/forms/Tclipboard.h"
 #include "platform/forms/Tedit.h"
 #include "platform/forms/Tpanel.h"
-#include "platform/display/X11display.h"
 #include "platform/kernel/Codepage.h"
 #include "tests/model/Modeltesthelpers.h"
 #include "tests/support/Testsupport.h"
-#include "tests/support/Xvfbserver.h"
 
 #include <chrono>
 #include <future>
@@ -193,26 +191,16 @@ TEST_F(Search, DisplayGoesToANamedBlockAndCopyPutsNamesAndTextsOnTheClipboard) {
 }
 
 TEST_F(Search, CopiedNamesAndTextsReachAnotherXClientWhole) {
-  xvfbtest::XvfbServer server;
-  ASSERT_TRUE(server.Running()) << "Xvfb did not start";
-  screen.reset();
-  platform::X11Display display(server.Name());
-  ASSERT_TRUE(display.Connected());
-  display.Install();
+  ASSERT_TRUE(UseXServer()) << "Xvfb did not start";
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
   TBrowse& browse = form->Browse;
   // What xclip reads from the clipboard while the windows' loop runs.
   const auto paste = [&] {
     auto pasted = std::async(std::launch::async, [&] {
-      return testsupport::Run("DISPLAY=" + server.Name() + " xclip -selection clipboard -o");
+      return testsupport::Run("DISPLAY=" + xServer->Name() + " xclip -selection clipboard -o");
     });
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (pasted.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready &&
-           std::chrono::steady_clock::now() < end) {
-      Pump();
-      display.WaitForInput(5);
-    }
+    PumpX([&] { return pasted.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
     return pasted.get();
   };
   ASSERT_TRUE(ChooseInPopup(browse, {1}, {"Copy name"}));

@@ -10,8 +10,10 @@
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpaintbox.h"
 #include "platform/forms/Tedit.h"
+#include "platform/forms/Tmenu.h"
 #include "platform/forms/Tpanel.h"
 #include "platform/forms/Tscreen.h"
+#include "platform/rtl/Tdatetime.h"
 #include "platform/gui/Gui.h"
 #include "tests/model/Modeltesthelpers.h"
 
@@ -235,6 +237,57 @@ TEST_F(ShownChanges, DiscussionInfoAndPostKeepTheSelectedRow) {
   ASSERT_TRUE(ChooseInPopup(browse, {Position(browse, note)}, {"Post"}));
   Idle();
   EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, row) << "Post";
+  // "Post" from the popup a right click opens on a row, which selects the row. The menu
+  // closes with the pointer over another block's row, where it rests: the selection stays
+  // on the posted row.
+  const TDiscBlockIndex second = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "My second note");
+  browse.CurrentBrowseItemChanged(true);
+  Idle();
+  const int posted = RowOf(browse, second), other = RowOf(browse, c);
+  ASSERT_GT(posted, 0);
+  ASSERT_GT(other, 0);
+  const auto pointAt = [&](int row, int dx) {
+    const RECT r = browse.GetLowerListRowRect(row);
+    return form->PaintBoxLowerList->ClientToScreen(POINT{(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2});
+  };
+  // The browse windows' clock, moved by the test; the tick selects a row the pointer rests on.
+  static double clock = 40000.0;
+  platform::SetNowSource([] { return TDateTime(clock); });
+  browse.LastTick = clock;
+  const auto restFor = [&](double seconds) {
+    clock += seconds / 86400.0;
+    TListeners::Send(Notify_Tick, false);
+    Idle();
+  };
+  int step = 0;
+  platform::SetMenuLoopIdleHook([&] {
+    if (step++ > 0) return;
+    const POINT below = pointAt(other, 0);
+    person.MoveTo(below.x, below.y);                    // down to the entry, which lies over that row
+    EXPECT_TRUE(ChooseIn(browse.PopupMenu, {"Post"}));  // the entry's command, as the open menu offers it
+    person.PressKey(VK_ESCAPE);
+  });
+  const POINT on = pointAt(posted, 0);
+  person.MoveTo(on.x, on.y);
+  Idle();
+  person.Press(platform::MouseButton::Right);  // the press opens the menu
+  Idle();
+  platform::SetMenuLoopIdleHook(nullptr);
+  person.Release(platform::MouseButton::Right);
+  Idle();
+  const POINT rest = pointAt(other, 3);
+  person.MoveTo(rest.x, rest.y);
+  Idle();
+  restFor(1.5);
+  EXPECT_EQ(browse.CurrentBrowseState.SelectedRow, posted) << "Post of the row chosen by the right click";
+  EXPECT_EQ(SelectedBlock(browse), second);
+  // A row the pointer is moved onto afterwards is selected after the pause, as ever.
+  const POINT moved = pointAt(RowOf(browse, b), 0);
+  person.MoveTo(moved.x, moved.y);
+  Idle();
+  restFor(1.5);
+  EXPECT_EQ(SelectedBlock(browse), b);
+  platform::SetNowSource(nullptr);
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_TRUE(Reports().empty());
 }

@@ -50,7 +50,12 @@ TEST_F(Bars, ToolBarButtonsDropDownAndDisabledPictures) {
   auto* menu = new TPopupMenu(form);
   auto* item = new TMenuItem(form);
   item->SetCaption("&First");
-  item->OnClick = [&](TObject*) { log += "first;"; };
+  // The corner of the drop button's frame: shadow while it is pressed.
+  COLORREF whileOpen = 0, whileChosenRuns = 0;
+  item->OnClick = [&](TObject*) {
+    log += "first;";
+    whileChosenRuns = Pixel(drop, 0, 0);
+  };
   menu->Items()->Add(item);
   drop->SetDropdownMenu(menu);
   auto* off = new TToolButton(form);
@@ -84,11 +89,14 @@ TEST_F(Bars, ToolBarButtonsDropDownAndDisabledPictures) {
     POINT below = drop->ClientToScreen(POINT{0, drop->Height()});
     EXPECT_EQ(r.left, below.x);
     EXPECT_EQ(r.top, below.y);
+    whileOpen = Pixel(drop, 0, 0);
     person.PressKey(VK_DOWN);
     person.PressKey(VK_RETURN);
   });
   ClickAt(drop, drop->Width() - 4, 5);
   EXPECT_EQ(log, "open;drop;first;");
+  EXPECT_EQ(whileOpen, GetSysColor(COLOR_BTNSHADOW)) << "pressed while its menu is open";
+  EXPECT_NE(whileChosenRuns, GetSysColor(COLOR_BTNSHADOW)) << "released once the menu has closed";
   delete form;
 }
 
