@@ -4,6 +4,7 @@
 #include "tests/support/Testsupport.h"
 #include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
+#include "platform/rtl/Tdatetime.h"
 
 #include <filesystem>
 #include <thread>
@@ -82,6 +83,12 @@ TEST_F(DiscussionFiles, FilesHaveTheDocumentedLayout) {
 // (tests/data/discussion): saved now, every file keeps every byte; read, it gives the same
 // discussion back.
 TEST_F(DiscussionFiles, ASetSavedBeforeKeepsEveryByteAndReadsBack) {
+  // Saving names the post list after the day it is saved on: the day the kept set was
+  // saved, whatever today is.
+  struct TSavedOnTheKeptDay {
+    TSavedOnTheKeptDay() { platform::SetNowSource([] { return TDateTime(46364.5); }); }  // 12/08/26
+    ~TSavedOnTheKeptDay() { platform::SetNowSource(nullptr); }
+  } day;
   TDiscussion d;
   MakeRoot(d, Folder());
   FillEverything(d);
