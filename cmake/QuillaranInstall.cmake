@@ -1,7 +1,9 @@
 # Installing the program like any Linux program, and its Debian package:
 #   PREFIX/bin                         quillaran, cursorwright
 #   PREFIX/share/quillaran             the help page, the pointer engine's read-me, images
-#   PREFIX/lib/quillaran               the libraries the program loads at run time
+#   PREFIX/lib/TRIPLET/quillaran       the libraries the program loads at run time (TRIPLET
+#                                      the architecture's, x86_64-linux-gnu; lib/quillaran
+#                                      where the compiler names none)
 #   PREFIX/share/applications          a menu entry for each program
 #   PREFIX/share/icons/hicolor         their icons
 #   PREFIX/share/man/man1              their manual pages
@@ -10,7 +12,13 @@
 include(GNUInstallDirs)
 
 set(QUILLARAN_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/quillaran)
-set(QUILLARAN_LIBRARY_DESTINATION lib/quillaran)
+# The private libraries lie in the architecture's folder, as Debian keeps a package's
+# private libraries: the loader's search path and its cache (ldconfig) never see them.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(QUILLARAN_LIBRARY_DESTINATION lib/${CMAKE_LIBRARY_ARCHITECTURE}/quillaran)
+else()
+  set(QUILLARAN_LIBRARY_DESTINATION lib/quillaran)
+endif()
 file(RELATIVE_PATH installed_data /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QUILLARAN_DATA_DESTINATION})
 file(RELATIVE_PATH installed_libraries /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QUILLARAN_LIBRARY_DESTINATION})
 target_compile_definitions(platform_kernel PRIVATE QUILLARAN_INSTALLED_DATA="${installed_data}"

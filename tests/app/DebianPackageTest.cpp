@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -17,7 +18,7 @@ std::string Trimmed(std::string text) {
   return text;
 }
 
-TEST(DebianPackage, IsBuiltWithTheProgramsVersionDerivedDependenciesAndNoLintianError) {
+TEST(DebianPackage, IsBuiltWithTheProgramsVersionDerivedDependenciesAndNoLintianErrorOrWarning) {
   const std::string folder = testsupport::ScratchFolder();
   testsupport::RunPeer("cd '" + folder + "' && " + QUILLARAN_CPACK + " --config '" + kBuild +
                        "/CPackConfig.cmake' -B '" + folder + "' 2>&1");
@@ -46,14 +47,22 @@ TEST(DebianPackage, IsBuiltWithTheProgramsVersionDerivedDependenciesAndNoLintian
   EXPECT_EQ(field("Recommends"), "xdg-utils, fonts-liberation, fonts-dejavu-core");
 
   const std::string files = testsupport::RunPeer("dpkg-deb --contents '" + deb + "'");
-  for (const char* file :
-       {"./usr/bin/quillaran", "./usr/bin/cursorwright", "./usr/lib/quillaran/Leafguard.so",
-        "./usr/lib/quillaran/Leafsplash.so", "./usr/lib/quillaran/Leafsnare.so", "./usr/share/quillaran/Quillaran.html",
-        "./usr/share/quillaran/ReadMe.htm", "./usr/share/quillaran/resources/CURSORWRIGHT.ico",
-        "./usr/share/applications/quillaran.desktop", "./usr/share/applications/cursorwright.desktop",
-        "./usr/share/icons/hicolor/scalable/apps/quillaran.svg",
-        "./usr/share/icons/hicolor/scalable/apps/cursorwright.svg", "./usr/share/doc/quillaran/copyright"})
-    EXPECT_NE(files.find(std::string(file) + "\n"), std::string::npos) << file << " missing in\n" << files;
+  const std::string libraries = "./usr/" + std::string(QUILLARAN_LIBRARY_DESTINATION);
+  const std::vector<std::string> packed{"./usr/bin/quillaran",
+                                        "./usr/bin/cursorwright",
+                                        libraries + "/Leafguard.so",
+                                        libraries + "/Leafsplash.so",
+                                        libraries + "/Leafsnare.so",
+                                        "./usr/share/quillaran/Quillaran.html",
+                                        "./usr/share/quillaran/ReadMe.htm",
+                                        "./usr/share/quillaran/resources/CURSORWRIGHT.ico",
+                                        "./usr/share/applications/quillaran.desktop",
+                                        "./usr/share/applications/cursorwright.desktop",
+                                        "./usr/share/icons/hicolor/scalable/apps/quillaran.svg",
+                                        "./usr/share/icons/hicolor/scalable/apps/cursorwright.svg",
+                                        "./usr/share/doc/quillaran/copyright"};
+  for (const std::string& file : packed)
+    EXPECT_NE(files.find(file + "\n"), std::string::npos) << file << " missing in\n" << files;
 
   // The unpacked program finds its files in the package's folders.
   const std::string root = folder + "/root";
@@ -62,9 +71,14 @@ TEST(DebianPackage, IsBuiltWithTheProgramsVersionDerivedDependenciesAndNoLintian
   EXPECT_NE(help.find("The help document is " + root + "/usr/share/quillaran/Quillaran.html.\n"), std::string::npos)
       << help;
 
+  // Neither an error nor a warning (the private libraries call for no ldconfig).
   int status = -1;
-  const std::string verdict = testsupport::Run("lintian --no-tag-display-limit '" + deb + "' 2>&1", &status);
+  const std::string verdict = testsupport::Run("lintian --tag-display-limit 0 '" + deb + "' 2>&1", &status);
   EXPECT_EQ(verdict.find("E: "), std::string::npos) << verdict;
+  EXPECT_EQ(verdict.find("W: "), std::string::npos) << verdict;
+  const std::string control = testsupport::RunPeer("dpkg-deb --ctrl-tarfile '" + deb + "' | tar -t");
+  for (const char* script : {"preinst", "postinst", "prerm", "postrm"})
+    EXPECT_EQ(control.find(script), std::string::npos) << "no maintainer scripts: " << control;
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 namespace {
 
 const std::string kBuild = QUILLARAN_BINARY_DIR;
+// Where the libraries the program loads go below the prefix.
+const std::string kLibraries = QUILLARAN_LIBRARY_DESTINATION;
 
 // Every file the installation holds, one path a line relative to the prefix, sorted.
 std::string InstalledFiles(const std::string& prefix) {
@@ -25,23 +27,18 @@ TEST(InstalledProgram, RunsFromAMovedPrefixAndFindsEveryFileInTheInstalledPlaces
   const std::string first = s.Folder + "/prefix", prefix = s.Folder + "/moved";
   testsupport::RunPeer(std::string(QUILLARAN_CMAKE) + " --install '" + kBuild + "' --prefix '" + first + "' 2>&1");
   testsupport::RunPeer("mv '" + first + "' '" + prefix + "'");
-  EXPECT_EQ(InstalledFiles(prefix),
-            "./bin/cursorwright\n"
-            "./bin/quillaran\n"
-            "./lib/quillaran/Leafguard.so\n"
-            "./lib/quillaran/Leafsnare.so\n"
-            "./lib/quillaran/Leafsplash.so\n"
-            "./share/applications/cursorwright.desktop\n"
-            "./share/applications/quillaran.desktop\n"
-            "./share/doc/quillaran/changelog.gz\n"
-            "./share/doc/quillaran/copyright\n"
-            "./share/icons/hicolor/scalable/apps/cursorwright.svg\n"
-            "./share/icons/hicolor/scalable/apps/quillaran.svg\n"
-            "./share/man/man1/cursorwright.1.gz\n"
-            "./share/man/man1/quillaran.1.gz\n"
-            "./share/quillaran/Quillaran.html\n"
-            "./share/quillaran/ReadMe.htm\n"
-            "./share/quillaran/resources/CURSORWRIGHT.ico\n");
+  std::string expected;
+  for (const std::string& file :
+       {std::string("bin/cursorwright"), std::string("bin/quillaran"), kLibraries + "/Leafguard.so",
+        kLibraries + "/Leafsnare.so", kLibraries + "/Leafsplash.so",
+        std::string("share/applications/cursorwright.desktop"), std::string("share/applications/quillaran.desktop"),
+        std::string("share/doc/quillaran/changelog.gz"), std::string("share/doc/quillaran/copyright"),
+        std::string("share/icons/hicolor/scalable/apps/cursorwright.svg"),
+        std::string("share/icons/hicolor/scalable/apps/quillaran.svg"), std::string("share/man/man1/cursorwright.1.gz"),
+        std::string("share/man/man1/quillaran.1.gz"), std::string("share/quillaran/Quillaran.html"),
+        std::string("share/quillaran/ReadMe.htm"), std::string("share/quillaran/resources/CURSORWRIGHT.ico")})
+    expected += "./" + file + "\n";
+  EXPECT_EQ(InstalledFiles(prefix), expected);
   // The menu entries are what the desktop's menu reads.
   testsupport::RunPeer("desktop-file-validate '" + prefix + "/share/applications/quillaran.desktop' '" + prefix +
                        "/share/applications/cursorwright.desktop' 2>&1");
@@ -62,7 +59,7 @@ TEST(InstalledProgram, RunsFromAMovedPrefixAndFindsEveryFileInTheInstalledPlaces
   for (const char* answer : {"", "pop secret", ""}) program.Answer(answer);  // the servers that did not answer: kept
   ASSERT_TRUE(program.WaitForOutput("Анна is logged in.")) << program.Output();
   const std::string mapped = testsupport::ReadFile("/proc/" + std::to_string(program.Pid()) + "/maps");
-  EXPECT_NE(mapped.find(prefix + "/lib/quillaran/Leafsplash.so"), std::string::npos) << mapped;
+  EXPECT_NE(mapped.find(prefix + "/" + kLibraries + "/Leafsplash.so"), std::string::npos) << mapped;
   EXPECT_EQ(mapped.find(kBuild + "/app/"), std::string::npos) << mapped;
   EXPECT_EQ(mapped.find(first + "/"), std::string::npos) << mapped;
   program.Signal(SIGTERM);
@@ -80,7 +77,7 @@ TEST(InstalledProgram, RunsFromAMovedPrefixAndFindsEveryFileInTheInstalledPlaces
   ASSERT_GT(engine, 0);
   const std::string maps = "/proc/" + std::to_string(engine) + "/maps";
   EXPECT_TRUE(testsupport::Eventually([&] {
-    return testsupport::ReadFile(maps).find(prefix + "/lib/quillaran/Leafsnare.so") != std::string::npos;
+    return testsupport::ReadFile(maps).find(prefix + "/" + kLibraries + "/Leafsnare.so") != std::string::npos;
   })) << testsupport::ReadFile(maps);
   kill(static_cast<pid_t>(engine), SIGTERM);
   EXPECT_EQ(platform::WaitProgram(engine), 0);

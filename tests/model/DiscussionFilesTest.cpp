@@ -86,7 +86,9 @@ TEST_F(DiscussionFiles, ASetSavedBeforeKeepsEveryByteAndReadsBack) {
   // Saving names the post list after the day it is saved on: the day the kept set was
   // saved, whatever today is.
   struct TSavedOnTheKeptDay {
-    TSavedOnTheKeptDay() { platform::SetNowSource([] { return TDateTime(46364.5); }); }  // 12/08/26
+    TSavedOnTheKeptDay() {
+      platform::SetNowSource([] { return TDateTime(46364.5); });
+    }  // 12/08/26
     ~TSavedOnTheKeptDay() { platform::SetNowSource(nullptr); }
   } day;
   TDiscussion d;
