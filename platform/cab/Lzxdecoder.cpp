@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace platform {
 
@@ -13,23 +14,28 @@ using namespace lzx;
 
 // The coded stream of one frame: 16-bit little-endian words, high bit first.
 // Past its end it reads zeros; Overrun() tells when a frame took more of
-// them than a sound stream ever needs.
+// them than a sound stream ever needs. Before bits are read (Prepare), the
+// words are laid out high byte first (in words, the decoder's buffer), so
+// that the next bits are one load from where the stream stands, shifted: no
+// buffer to top up, and no branch that follows the data to tell when. A frame
+// of stored bytes only is never laid out.
 class LzxDecoder::BitReader {
  public:
-  BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  BitReader(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& words)
+      : data_(data), size_(size), buffer_(&words) {}
 
-  // At least n (up to 32) bits in the buffer.
-  [[gnu::always_inline]] void Need(int n) {
-    if (bits_ < n) Fill();
+  // Lays the words out from where the stream stands, unless they are: before
+  // the first bits and the first after bytes.
+  void Prepare() {
+    if (!words_) Start(base_);
   }
-  // The next n bits (after Need(n)).
-  std::uint32_t Peek(int n) const { return n ? static_cast<std::uint32_t>(buf_ >> (64 - n)) : 0; }
-  void Skip(int n) {
-    buf_ <<= n;
-    bits_ -= n;
+
+  // The next n (up to 32) bits.
+  [[gnu::always_inline]] std::uint32_t Peek(int n) const {
+    return n ? static_cast<std::uint32_t>(Window() >> (64 - n)) : 0;
   }
-  std::uint32_t Read(int n) {
-    Need(n);
+  [[gnu::always_inline]] void Skip(int n) { bit_ += static_cast<std::size_t>(n); }
+  [[gnu::always_inline]] std::uint32_t Read(int n) {
     const std::uint32_t v = Peek(n);
     Skip(n);
     return v;
@@ -41,54 +47,88 @@ class LzxDecoder::BitReader {
     const std::size_t bit = Consumed();
     if (bit > size_ * 8) return false;
     const std::size_t next = (bit / 16 + 1) * 2;
-    buf_ = 0;
-    bits_ = 0;
     if (next > size_) return false;
-    pos_ = next;
+    MoveTo(next);
     return true;
   }
-  // Bytes straight from the stream (after AlignToBytes); false past its end.
+  // Bytes straight from the stream (where it stands on a byte); false past its end.
   bool ReadBytes(std::uint8_t* out, std::size_t n) {
-    if (bits_ != 0 || pos_ > size_ || size_ - pos_ < n) return false;
-    std::memcpy(out, data_ + pos_, n);
-    pos_ += n;
+    const std::size_t bit = Consumed();
+    if (bit % 8 != 0 || bit / 8 > size_ || size_ - bit / 8 < n) return false;
+    std::memcpy(out, data_ + bit / 8, n);
+    MoveTo(bit / 8 + n);
     return true;
   }
-  bool AtByteEnd() const { return bits_ == 0 && pos_ >= size_; }
+  bool AtByteEnd() const { return Consumed() % 8 == 0 && Consumed() >= size_ * 8; }
+  // Whether the stream stands short of Overrun(); a loop of reads asks it
+  // each step (see kPadding).
+  bool Within() const { return bit_ < stop_; }
 
  private:
-  std::size_t Consumed() const { return pos_ * 8 - static_cast<std::size_t>(bits_); }
-  // Tops the buffer up to more than 32 bits: two words in one load while
-  // the stream has them, a word at a time (zeros past its end) near its end.
-  [[gnu::always_inline]] void Fill() {
-    if (pos_ + 4 <= size_) {
-      const std::uint32_t words = Le32(data_ + pos_);
-      buf_ |= std::uint64_t(words << 16 | words >> 16) << (32 - bits_);
-      bits_ += 32;
-      pos_ += 4;
-      return;
+  // Past the words lie this many zeros: a stream that stands where Within()
+  // holds, or where Overrun() was last denied, reads on from there no more than
+  // a block header's fixed fields and the pretree before it is asked again.
+  static constexpr std::size_t kPadding = 64;
+
+  // Sixty-four bits from where the stream stands; at least 57 of them its own.
+  [[gnu::always_inline]] std::uint64_t Window() const {
+    std::uint64_t v;
+    std::memcpy(&v, words_ + (bit_ >> 3), 8);
+    return __builtin_bswap64(v) << (bit_ & 7);
+  }
+  std::size_t Consumed() const { return base_ * 8 + bit_; }
+  // Goes on from byte at of the stream: a word starts there.
+  void MoveTo(std::size_t at) {
+    if (words_ && (at - base_) % 2 == 0) {
+      bit_ = (at - base_) * 8;
+    } else {
+      base_ = at;
+      bit_ = 0;
+      words_ = nullptr;
     }
-    while (bits_ <= 32) {
-      std::uint32_t word = 0;
-      if (pos_ + 1 < size_)
-        word = data_[pos_] | std::uint32_t(data_[pos_ + 1]) << 8;
-      else if (pos_ < size_)
-        word = data_[pos_];
-      pos_ += 2;
-      buf_ |= std::uint64_t(word) << (48 - bits_);
-      bits_ += 16;
+  }
+  // Lays the words out from byte at on, each high byte first; a last lone
+  // byte is a word's low byte.
+  void Start(std::size_t at) {
+    base_ = std::min(at, size_);
+    bit_ = (at - base_) * 8;
+    const std::size_t n = size_ - base_, even = n & ~std::size_t(1);
+    std::vector<std::uint8_t>& w = *buffer_;
+    if (w.size() < n + 1 + kPadding) w.resize(n + 1 + kPadding);
+    const std::uint8_t* from = data_ + base_;
+    std::size_t i = 0;
+    for (; i + 8 <= even; i += 8) {
+      std::uint64_t v;
+      std::memcpy(&v, from + i, 8);
+      v = (v >> 8 & 0x00FF00FF00FF00FFull) | (v & 0x00FF00FF00FF00FFull) << 8;
+      std::memcpy(w.data() + i, &v, 8);
     }
+    for (; i < even; i += 2) {
+      w[i] = from[i + 1];
+      w[i + 1] = from[i];
+    }
+    if (n & 1) {
+      w[even] = 0;
+      w[even + 1] = from[even];
+      i += 2;
+    }
+    std::memset(w.data() + i, 0, kPadding);
+    stop_ = n * 8 + 65;
+    words_ = w.data();
   }
 
   const std::uint8_t* data_;
   std::size_t size_;
-  std::size_t pos_ = 0;  // bytes taken into the buffer, past the end too
-  std::uint64_t buf_ = 0;
-  int bits_ = 0;
+  std::vector<std::uint8_t>* buffer_;
+  const std::uint8_t* words_ = nullptr;  // buffer_'s bytes; null until laid out from base_
+  std::size_t base_ = 0;                 // the byte of the stream the words start at
+  std::size_t bit_ = 0;                  // bits taken, from base_
+  std::size_t stop_ = 0;                 // the first bit, from base_, where the stream has overrun
 };
 
-bool LzxDecoder::Tree::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty) {
-  std::fill_n(table_, std::size_t(1) << tableBits_, 0);
+template <int TableBits>
+bool LzxDecoder::Tree<TableBits>::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty) {
+  std::fill_n(table_, std::size_t(1) << TableBits, 0);
   std::fill(std::begin(count_), std::end(count_), 0);
   for (int i = 0; i < n; ++i) {
     if (lengths[i] > kMaxCodeLength) return false;
@@ -113,20 +153,20 @@ bool LzxDecoder::Tree::Build(const std::uint8_t* lengths, int n, bool mayBeEmpty
   }
   for (int i = 0; i < n; ++i)
     if (lengths[i]) symbols_[next[lengths[i]]++] = static_cast<std::uint16_t>(i);
-  // Each code of up to tableBits_ bits fills the entries that start with it.
-  for (int len = 1; len <= tableBits_; ++len)
+  // Each code of up to TableBits bits fills the entries that start with it.
+  for (int len = 1; len <= TableBits; ++len)
     for (int k = 0; k < count_[len]; ++k) {
       const int symbol = symbols_[index_[len] + k];
-      const std::size_t start = std::size_t(first_[len] + static_cast<std::uint32_t>(k)) << (tableBits_ - len);
-      std::fill_n(table_ + start, std::size_t(1) << (tableBits_ - len), static_cast<std::uint16_t>(symbol << 5 | len));
+      const std::size_t start = std::size_t(first_[len] + static_cast<std::uint32_t>(k)) << (TableBits - len);
+      std::fill_n(table_ + start, std::size_t(1) << (TableBits - len), static_cast<std::uint16_t>(symbol << 5 | len));
     }
   return true;
 }
 
-inline int LzxDecoder::Tree::Decode(BitReader& in) const {
-  in.Need(kMaxCodeLength);
+template <int TableBits>
+inline int LzxDecoder::Tree<TableBits>::Decode(BitReader& in) const {
   const std::uint32_t bits = in.Peek(kMaxCodeLength);
-  std::uint16_t entry = table_[bits >> (kMaxCodeLength - tableBits_)];
+  std::uint16_t entry = table_[bits >> (kMaxCodeLength - TableBits)];
   if (!entry && !(entry = LongEntry(bits))) return -1;
   in.Skip(entry & 31);
   return entry >> 5;
@@ -134,9 +174,10 @@ inline int LzxDecoder::Tree::Decode(BitReader& in) const {
 
 // The entry (as in the table) of a code longer than the table's index; 0
 // when the tree has no such code.
-std::uint16_t LzxDecoder::Tree::LongEntry(std::uint32_t bits) const {
+template <int TableBits>
+std::uint16_t LzxDecoder::Tree<TableBits>::LongEntry(std::uint32_t bits) const {
   if (empty_) return 0;
-  for (int len = tableBits_ + 1; len <= kMaxCodeLength; ++len) {
+  for (int len = TableBits + 1; len <= kMaxCodeLength; ++len) {
     const std::uint32_t code = bits >> (kMaxCodeLength - len);
     if (code - first_[len] < count_[len])
       return static_cast<std::uint16_t>(symbols_[index_[len] + code - first_[len]] << 5 | len);
@@ -200,7 +241,8 @@ bool LzxDecoder::ReadLengths(BitReader& in, std::uint8_t* lengths, int first, in
       value = (lengths[x] - z + 17) % 17;
     }
     if (run > last - x) return false;
-    std::fill(lengths + x, lengths + x + run, static_cast<std::uint8_t>(value));
+    if (run == 1) lengths[x] = static_cast<std::uint8_t>(value);
+    else std::fill(lengths + x, lengths + x + run, static_cast<std::uint8_t>(value));
     x += run;
   }
   return true;
@@ -212,6 +254,7 @@ bool LzxDecoder::ReadBlockHeader(BitReader& in) {
     if (!in.ReadBytes(&pad, 1)) return false;
     padPending_ = false;
   }
+  in.Prepare();
   blockType_ = static_cast<int>(in.Read(3));
   const std::uint32_t high = in.Read(16);
   blockLength_ = high << 8 | in.Read(8);
@@ -251,7 +294,7 @@ namespace {
                                                  std::size_t offset, std::size_t length) {
   const std::size_t mask = ringSize - 1;
   const std::size_t to = at & mask, from = (at - offset) & mask;
-  if (to + length + 16 <= ringSize && from + length + 16 <= ringSize) {
+  if (std::max(to, from) + length + 16 <= ringSize) {
     CopyMatch(w + to, w + from, offset, length);
     return;
   }
@@ -274,6 +317,7 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
   // The stream's bits, the window's position and the repeated offsets live
   // in locals for the loop: a byte stored to the window could otherwise be
   // any of them, and each would be read again from memory after it.
+  in.Prepare();
   BitReader bits = in;
   std::size_t pos = windowPos_;
   std::uint32_t r0 = r_[0], r1 = r_[1], r2 = r_[2];
@@ -283,7 +327,7 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
   std::uint8_t* const w = window_.get();
   const std::size_t ringSize = ringSize_;
   bool sound = true;
-  while (pos < end) {
+  while (pos < end && bits.Within()) {
     int sym = main_.Decode(bits);
     if (sym < 256) {
       if (sym < 0) {
@@ -334,7 +378,9 @@ bool LzxDecoder::DecodeRun(BitReader& in, std::size_t& run) {
       r2 = r0;
       r0 = offset;
     }
-    if (offset == 0 || offset > pos || offset > windowSize || bits.Overrun()) {
+    // Neither 0 nor before the folder's start nor beyond the window (whether
+    // the stream overran, the loop asks once a symbol).
+    if (std::size_t(offset) - 1 >= std::min(pos, windowSize)) {
       sound = false;
       break;
     }
@@ -364,8 +410,9 @@ void LzxDecoder::Translate(std::uint8_t* out, std::size_t size) {
 
 bool LzxDecoder::Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize) {
   if (windowBits_ == 0 || outSize > kLzxFrameSize) return false;
-  BitReader in(data, size);
+  BitReader in(data, size, words_);
   if (!headerRead_) {
+    in.Prepare();
     if (in.Read(1)) {
       const std::uint32_t high = in.Read(16);
       intelFileSize_ = static_cast<std::int32_t>(high << 16 | in.Read(16));

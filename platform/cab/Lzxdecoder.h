@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -20,22 +21,20 @@ class LzxDecoder {
 
  private:
   class BitReader;
-  // A canonical Huffman code: a table indexed by the next tableBits bits of
+  // A canonical Huffman code: a table indexed by the next TableBits bits of
   // the stream, and the counts per length for longer codes.
+  template <int TableBits>
   class Tree {
    public:
-    explicit Tree(int tableBits) : tableBits_(tableBits) {}
     bool Build(const std::uint8_t* lengths, int n, bool mayBeEmpty);
     int Decode(BitReader& in) const;
     bool Empty() const { return empty_; }
 
    private:
-    static constexpr int kMaxTableBits = 11;
     std::uint16_t LongEntry(std::uint32_t bits) const;
 
-    int tableBits_;
     bool empty_ = true;
-    std::uint16_t table_[std::size_t(1) << kMaxTableBits] = {};  // symbol << 5 | length; 0: a longer code
+    std::uint16_t table_[std::size_t(1) << TableBits] = {};  // symbol << 5 | length; 0: a longer code
     std::uint16_t count_[lzx::kMaxCodeLength + 1] = {};
     std::uint32_t first_[lzx::kMaxCodeLength + 1] = {};  // the first code of each length
     std::uint16_t index_[lzx::kMaxCodeLength + 1] = {};  // its place in symbols_
@@ -68,10 +67,14 @@ class LzxDecoder {
   int blockType_ = 0;
   std::uint32_t blockLength_ = 0;
   std::uint32_t blockRemaining_ = 0;
+  std::vector<std::uint8_t> words_;  // the frame's stream, laid out for BitReader
   std::uint8_t mainLengths_[lzx::kMainSizeMax] = {};
   std::uint8_t lengthLengths_[lzx::kLengthSize] = {};
   std::uint8_t alignedLengths_[lzx::kAlignedSize] = {};
-  Tree main_{11}, length_{9}, aligned_{7}, pretree_{8};
+  Tree<11> main_;
+  Tree<9> length_;
+  Tree<7> aligned_;
+  Tree<8> pretree_;
 };
 
 }  // namespace platform
