@@ -30,7 +30,8 @@ std::thread::id RunWithOneFailing(TTaskGroup& group, int count, int failing, TFa
   std::latch started(TTaskGroup::Threads() > 1 ? count : 0);
   std::thread::id failedOn;
   for (int i = 0; i < count; ++i)
-    group.Run([&, i] {
+    // What a task reads after counting down goes by value: this function may have returned.
+    group.Run([&ran, &failedOn, &started, i, failing, fault] {
       ran[size_t(i)] = 1;
       if (i == failing) failedOn = std::this_thread::get_id();
       started.count_down();
