@@ -63,7 +63,7 @@ class TListeners {
   bool DeliverQueued();
   bool HasQueued() const { return !fQueue.empty(); }
   // Forgets every queued notification (at shutdown).
-  void ClearQueue() { fQueue.clear(); }
+  void ClearQueue();
 
  private:
   // A registration is known by its number, never by the listener's address:
@@ -74,8 +74,16 @@ class TListeners {
   };
   bool IsRegistered(const TRegistration& registration) const;
 
+  // Where the equal notification waits in the queue, -1 when none.
+  ptrdiff_t FindQueued(const TListenMessage& message, size_t hash) const;
+  void IndexQueued(size_t position, size_t hash);
+
   std::vector<TRegistration> fListeners;
-  std::vector<TListenMessage> fQueue;
+  std::vector<TListenMessage> fQueue;  // in the order queued
+  // The queue's notifications by hash (open addressing, at most half full): a slot holds
+  // the position + 1 in its low half and the upper half of the hash above, 0 when free.
+  // Queueing costs the same however many wait.
+  std::vector<uint64_t> fQueueIndex;
   uint64_t fLastNumber = 0;
   uint64_t fGeneration = 0;  // changes whenever a listener leaves
 };

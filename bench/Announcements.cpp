@@ -1,0 +1,298 @@
+// New blocks announced and a received post applied, at 1,000 to 40,000 blocks: the time a
+// block must stay flat as the count grows.
+//
+// BM_AnnounceNewBlocks: comments appended to a discussion one by one, each announced as
+// NewBlockAdded announces it (queued until the program is idle), then delivered to a
+// listener as the idle step delivers them; the listener must hear each block once.
+//
+// BM_ApplyReceivedPost: the writer's copy of a discussion composes one NEW_BLOCKS message
+// of all its comments (texts of real prose, bench/Realdata.h), which lands in the leader's
+// Inbox as unpacking leaves it; applying it to the leader's copy and saving it is timed.
+// Before timing, the leader's saved copy must hold every comment with its text.
+
+#include "bench/Realdata.h"
+#include "foundation/Commoncrypt.h"
+#include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
+#include "model/Blocknames.h"
+#include "model/Modelhooks.h"
+#include "model/Tcommandmessage.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+#include "net/Netlibrary.h"
+#include "postoffice/Commandhandlers.h"
+#include "postoffice/Tbrowsepostadaptor.h"
+#include "postoffice/Tpost.h"
+#include "postoffice/Tpostfileshandler.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t TextLength = 200;
+
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "announcements benchmark: %s\n", what.c_str());
+  std::exit(1);
+}
+
+// The i-th comment's text: 200 characters of real prose, each comment its own.
+std::string Text(int i) {
+  static const std::string prose = benchdata::Make(benchdata::Kind::Text, 40000 * TextLength);
+  return prose.substr(size_t(i) * TextLength % (prose.size() - TextLength + 1), TextLength);
+}
+
+// `count` comments under the discussion's root, each announced as a new block.
+void AddComments(TDiscussion& d, int count, int adident) {
+  const TDiscBlockIndex root = d.Storages.GetRootBlockIndex();
+  TBlocksStorage& comments = d.Storages.Comments;
+  for (int i = 0; i < count; ++i) {
+    const int at = comments.AppendBlock(d, root);
+    if (at < 0) Fail("no room for a comment");
+    TDiscBlock& block = comments.Block(at);
+    block.TextType = TextType_Premise;
+    block.ADIdent = uint16_t(adident);
+    block.Num = uint16_t(i + 1);
+    block.SetComposedBlockName(d, {StorageType_Comments, uint16_t(at)});
+    comments.Texts(at).Str.Text = Text(i);
+    comments.NewBlockAdded(d, at, 0);
+  }
+}
+
+// Hears the blocks announced as added.
+class TAddedBlocks : public TListener {
+ public:
+  void Listen(const TListenMessage& message) override { Heard += message.Code == Notify_BlockAdded; }
+  int Heard = 0;
+};
+
+void BM_AnnounceNewBlocks(benchmark::State& state) {
+  const int count = int(state.range(0));
+  TError::Instance().Reset();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto d = std::make_unique<TDiscussion>();
+    d->Loaded = 1;
+    TBlocksStorage& model = d->Storages.Model;
+    const int root = model.AppendBlock(*d, {});
+    model.Block(root).TextType = TextType_Heading;
+    model.SetBlockName(root, RootBlockName);
+    d->Authors.CreateAuthor(*d, "L-1", 1, 0);
+    TAddedBlocks listener;
+    state.ResumeTiming();
+    AddComments(*d, count, 1);
+    TListeners::Instance().DeliverQueued();
+    state.PauseTiming();
+    if (listener.Heard != count)
+      Fail("heard " + std::to_string(listener.Heard) + " new blocks of " + std::to_string(count));
+    d.reset();
+    state.ResumeTiming();
+  }
+  state.counters["us_per_block"] = benchmark::Counter(
+      double(count) * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AnnounceNewBlocks)->Arg(1000)->Arg(4000)->Arg(16000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+const char* const DIdent = "D-BENCH";
+
+// Message boxes take their default answer; a reported error ends the benchmark.
+void QuietWindows() {
+  TGuiHooks hooks;
+  hooks.ShowErrorWindow = [](const std::string& text) { Fail("reported: " + text); };
+  hooks.ShowMessageBox = [](const std::string&, const std::string&, const std::string&, const std::string&,
+                            int defaultButton) { return defaultButton; };
+  SetGuiHooks(hooks);
+}
+
+// A handling run without its progress window.
+class TQuietRun : public TPostFilesHandler {
+ public:
+  using TPostFilesHandler::TPostFilesHandler;
+
+ protected:
+  void ShowProgress(const std::string&) override {}
+  void CloseProgress() override {}
+  void RefreshList() override {}
+};
+
+// Every file of a post folder, handled in one run.
+void HandleAll(TPost& post, TPostFilesStorage& storage) {
+  storage.Files.Clear();
+  storage.Refresh(post);
+  TArray<int32_t> indices;
+  for (uint32_t i = 0; i < storage.Files.Count(); ++i) indices.AddItem(int32_t(i));
+  TQuietRun run(post);
+  int done = 0;
+  if (indices.Count() == 0 || !run.HandlePostFiles(storage, indices, false, &done, "Perform"))
+    Fail("nothing handled in " + storage.FolderPath.ToString());
+}
+
+void AddAuthor(TDiscussion& d, const char* lident, int adident, const char* email) {
+  const int index = d.Authors.CreateAuthor(d, TStr(lident), adident, 0);
+  if (index < 0) Fail("no author");
+  d.Authors.Author(index).AutomaticEMail = email;
+}
+
+void Describe(TDiscussion& d) {
+  d.Info.DIdent = DIdent;
+  d.Info.Name = "Ecology";
+  d.Info.ModelFolderName = "Ecology";
+  d.Info.ModelAuthorLIdent = "L-lead";
+  AddAuthor(d, "L-lead", 0, "posta@quillaran.test");
+  AddAuthor(d, "L-writer", 3, "postb@quillaran.test");
+}
+
+// One installation: its data root with the post folders, its post state, its register of
+// discussions and its login. Enter() makes it the process's installation.
+class TInstallation {
+ public:
+  TInstallation(const fs::path& root, TModelLogin login) : Root(root.string() + "/"), fLogin(std::move(login)) {
+    fs::create_directories(root);
+    setenv("QUILLARAN_HOME", Root.c_str(), 1);
+    TBrowseGlobal::SetSuitePaths();
+    fPaths = TBrowseGlobal::Paths;
+    Post.Init(TStr(), &fAdaptor);
+    Post.SetCBSFileName(fPaths.PostFilesFile);
+    if (!Post.Load()) Fail("no post state");
+    std::string folder = fPaths.Root;
+    folder.pop_back();
+    if (!Manager.Init(folder)) Fail("no register of discussions");
+  }
+
+  void Enter() {
+    setenv("QUILLARAN_HOME", Root.c_str(), 1);
+    TBrowseGlobal::Paths = fPaths;
+    DiscussionsManager() = &Manager;
+    RegisterPostFileNaming(Post);
+    const TModelLogin login = fLogin;
+    ModelHooks().CurrentLogin = [login] { return login; };
+    ModelHooks().PrivateMessageKey = [] { return TStr(); };
+  }
+
+  std::string Root;
+  TPost Post;
+  TDiscussionsManager Manager;
+
+ private:
+  TModelLogin fLogin;
+  TSuitePaths fPaths;
+  TBrowsePostAdaptor fAdaptor;
+};
+
+// The leader's copy as it was before any post, the writer's message of `count` comments,
+// and the texts the leader must end with.
+struct TApplySetup {
+  fs::path Work, LeaderCopy, Pristine, Message;
+  std::unique_ptr<TInstallation> Leader, Writer;
+  std::string TextBytes;
+  int Count;
+
+  explicit TApplySetup(int count) : Count(count) {
+    const char* tmp = std::getenv("TMPDIR");
+    Work = fs::path(tmp ? tmp : "/tmp") /
+           ("quillaran-bench-applying-" + std::to_string(::getpid()) + "-" + std::to_string(count));
+    fs::remove_all(Work);
+    TError::Instance().Reset();
+    QuietWindows();
+    RegisterCommandHandlers();
+    Leader =
+        std::make_unique<TInstallation>(Work / "leader", TModelLogin{1, TStr("L-lead"), TStr("posta@quillaran.test")});
+    Writer = std::make_unique<TInstallation>(Work / "writer",
+                                             TModelLogin{2, TStr("L-writer"), TStr("postb@quillaran.test")});
+
+    Leader->Enter();
+    const int index = Leader->Manager.CreateNewDiscussion(Leader->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
+    if (index < 0) Fail("no discussion");
+    TDiscussion& leader = Leader->Manager.GetDiscussion(index);
+    Describe(leader);
+    if (!leader.Save()) Fail("not saved");
+    leader.Unload();
+    LeaderCopy = leader.Folder.ToString();
+    Pristine = Work / "pristine";
+    fs::copy(LeaderCopy, Pristine, fs::copy_options::recursive);
+
+    Writer->Enter();
+    const int own = Writer->Manager.CreateNewDiscussion(Writer->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
+    if (own < 0) Fail("no discussion");
+    TDiscussion& written = Writer->Manager.GetDiscussion(own);
+    Describe(written);
+    AddComments(written, count, 3);
+    TListeners::Instance().DeliverQueued();
+    for (int i = 0; i < count; ++i) TextBytes += Text(i);
+    if (!written.SendCommand_NewBlocks_AllComments(MakeRecipientsList("posta@quillaran.test"))) Fail("not composed");
+    Writer->Post.Outbox.Refresh(Writer->Post);
+    if (Writer->Post.Outbox.Files.Count() != 1) Fail("not one message in the Outbox");
+    for (const auto& entry : fs::directory_iterator(Writer->Post.Outbox.FolderPath.ToString()))
+      if (entry.is_regular_file()) Message = entry.path();
+    if (Message.empty()) Fail("no message file");
+  }
+  ~TApplySetup() {
+    UnregisterCommandHandlers();
+    DiscussionsManager() = nullptr;
+    ModelHooks() = TModelHooks();
+    SetGuiHooks(TGuiHooks());
+    fs::remove_all(Work);
+  }
+
+  // The leader's copy before any post, and the message in its Inbox.
+  void Prepare() {
+    fs::remove_all(LeaderCopy);
+    fs::copy(Pristine, LeaderCopy, fs::copy_options::recursive);
+    fs::copy_file(Message, fs::path(Leader->Post.Inbox.FolderPath.ToString()) / Message.filename(),
+                  fs::copy_options::overwrite_existing);
+    Leader->Enter();
+    ForgetKeptVerdicts();  // as in the leader's own program
+  }
+
+  void Apply() { HandleAll(Leader->Post, Leader->Post.Inbox); }
+
+  // The comments the leader's saved copy holds must be the writer's.
+  void Check() {
+    TDiscussion saved;
+    saved.Folder = LeaderCopy.string();
+    if (!saved.Load()) Fail("the leader's copy does not load");
+    std::string texts;
+    for (int i = 0; i < saved.Storages.Comments.Count(); ++i)
+      texts += saved.Storages.Comments.Texts(i).Str.Text.ToString();
+    if (saved.Storages.Comments.Count() != Count || texts != TextBytes)
+      Fail("the leader holds " + std::to_string(saved.Storages.Comments.Count()) + " comments, not the writer's " +
+           std::to_string(Count));
+  }
+};
+
+void BM_ApplyReceivedPost(benchmark::State& state) {
+  InitializeNetLibrary();
+  TApplySetup setup(int(state.range(0)));
+  setup.Prepare();
+  setup.Apply();
+  setup.Check();
+  for (auto _ : state) {
+    state.PauseTiming();
+    setup.Prepare();
+    state.ResumeTiming();
+    setup.Apply();
+  }
+  state.counters["us_per_block"] = benchmark::Counter(
+      double(setup.Count) * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ApplyReceivedPost)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(16000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
