@@ -18,6 +18,7 @@ class HeadlessScreen : public Display {
   HeadlessScreen& operator=(const HeadlessScreen&) = delete;
 
   SIZE ScreenSize() const override { return size_; }
+  bool KeepsScreenSurface() const override { return true; }
   bool WaitForInput(int timeoutMs) override;
   void Beep(UINT) override { ++beeps_; }
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/gui/Display.h"
 #include "platform/gui/Guilock.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Regions.h"
+#include "platform/gui/Window.h"
 
 namespace platform {
 
@@ -302,8 +304,13 @@ int GetDeviceCaps(HDC h, int index) {
   DeviceContext* dc = Dc(h);
   if (!dc) return 0;
   switch (index) {
-    case HORZRES: return dc->surface ? dc->surface->Width() : 0;
-    case VERTRES: return dc->surface ? dc->surface->Height() : 0;
+    // The screen's context measures the screen, whether or not its pixels are kept here.
+    case HORZRES:
+      if (dc->window && dc->window == Desktop()->handle) return CurrentDisplay().ScreenSize().cx;
+      return dc->surface ? dc->surface->Width() : 0;
+    case VERTRES:
+      if (dc->window && dc->window == Desktop()->handle) return CurrentDisplay().ScreenSize().cy;
+      return dc->surface ? dc->surface->Height() : 0;
     case BITSPIXEL: return dc->surface && dc->surface->Monochrome() ? 1 : 32;
     case PLANES: return 1;
     case NUMCOLORS: return -1;

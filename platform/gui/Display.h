@@ -14,6 +14,10 @@ class Display {
  public:
   virtual ~Display() = default;
   virtual SIZE ScreenSize() const = 0;
+  // Whether the screen itself is a surface of this process (a screen in memory that
+  // composes the windows over it). Elsewhere the desktop's context paints nowhere, and
+  // no memory as large as the screen is taken.
+  virtual bool KeepsScreenSurface() const { return false; }
   // The part of the screen that windows may cover (without the desktop's panels).
   virtual RECT WorkArea() const {
     SIZE s = ScreenSize();

@@ -31,6 +31,13 @@ WindowTable& Table() {
   return table;
 }
 
+// The desktop's surface: the whole screen where the screen is in memory, else one pixel
+// that nobody sees.
+std::shared_ptr<Pixmap> ScreenSurface(SIZE screen) {
+  if (!CurrentDisplay().KeepsScreenSurface()) screen = SIZE{1, 1};
+  return std::make_shared<Pixmap>(screen.cx, screen.cy, false, PixelFromColor(GetSysColor(COLOR_DESKTOP)));
+}
+
 }  // namespace
 
 long CurrentThread() {
@@ -55,7 +62,7 @@ Window* Desktop() {
     SIZE s = CurrentDisplay().ScreenSize();
     w->rect = RECT{0, 0, s.cx, s.cy};
     w->client = w->rect;
-    w->surface = std::make_shared<Pixmap>(s.cx, s.cy, false, PixelFromColor(GetSysColor(COLOR_DESKTOP)));
+    w->surface = ScreenSurface(s);
     auto cls = std::make_shared<WindowClass>();
     cls->name = "#32769";
     cls->system = true;
@@ -96,7 +103,7 @@ void ScreenSizeChanged() {
   s.cy = std::clamp<LONG>(s.cy, 1, Pixmap::kMaxSide);
   d->rect = RECT{0, 0, s.cx, s.cy};
   d->client = d->rect;
-  d->surface = std::make_shared<Pixmap>(s.cx, s.cy, false, PixelFromColor(GetSysColor(COLOR_DESKTOP)));
+  d->surface = ScreenSurface(s);
 }
 
 POINT ScreenOrigin(const Window* w) {

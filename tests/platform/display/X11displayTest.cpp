@@ -236,6 +236,26 @@ TEST_F(X11Screen, ShowsTheSurfaceAndTitle) {
   EXPECT_EQ(display->XWindowOf(h), 0u);
 }
 
+// The screen's pixels are the X server's: the program keeps no surface of the screen's
+// size, and the screen's context still measures the whole screen and draws harmlessly.
+TEST_F(X11Screen, TheDesktopKeepsNoSurfaceOfTheScreensSize) {
+  HWND h = Open(50, 60, 300, 120);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(h); }));
+  const platform::Window* desktop = platform::Desktop();
+  ASSERT_TRUE(desktop->surface);
+  EXPECT_LT(desktop->surface->Width(), 800);
+  EXPECT_LT(desktop->surface->Height(), 600);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(screen, HORZRES), 800);
+  EXPECT_EQ(GetDeviceCaps(screen, VERTRES), 600);
+  RECT frame{40, 50, 400, 200};  // a drag's frame over our window
+  InvertRect(screen, &frame);
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(PumpUntil([&] { return Mismatches(h) == 0; })) << "the window's pixels changed";
+}
+
 TEST_F(X11Screen, InjectedClicksWheelAndKeysComeBackAsMessages) {
   HWND h = Open(50, 60, 300, 120);
   ASSERT_TRUE(PumpUntil([&] { return Viewable(h); }));
