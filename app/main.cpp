@@ -5,6 +5,7 @@
 #include "app/Terminaloptions.h"
 #include "app/Tformstart.h"
 #include "controls/Libcursors.h"
+#include "net/Netlibrary.h"
 #include "platform/display/Programdisplay.h"
 #include "platform/gui/Messagequeue.h"
 #include "platform/kernel/Console.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillaran: cannot create the data folder %s\n", root.c_str());
     return 1;
   }
+  InitializeNetLibrary();
   platform::ProgramDisplay display;
   InstallLibraryCursors();
   // The signal only wakes the message loop, whose idle step then ends it.
@@ -26,5 +28,6 @@ int main(int argc, char** argv) {
   platform::WatchStopSignals([mainThread] { PostThreadMessage(mainThread, WM_NULL, 0, 0); });
   const int code = RunWithWindows(argc, argv, display.OnX11());
   platform::WatchStopSignals(nullptr);
+  FinalizeNetLibrary();
   return code;
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -20,6 +21,17 @@ std::thread::id MainThreadId = std::this_thread::get_id();
 std::mutex PrivateFolderLock;
 std::string PrivateFolder;
 
+std::string BaseFolder() { return TempFolder.empty() ? SystemTempFolder() : TempFolder; }
+
+// The folders that processes no longer running left are looked for once in a process's
+// life (in each temporary folder it is given), before it makes its own.
+void ClearStaleMailFoldersOnce(const std::string& Base)
+{
+    static std::set<std::string> cleared;
+    if (cleared.insert(Base).second)
+        ClearStaleMailFolders(Base, StaleMailFolderAge);
+}
+
 // Language of the user's locale as the C library reports it ("ja_JP.UTF-8" -> "ja_JP").
 std::string LocaleName()
 {
@@ -31,17 +43,21 @@ std::string LocaleName()
     return "C";
 }
 
+const char* const MailFolderPrefix = "quillaran-mail-";
+
 const std::string& PrivateTempFolder()
 {
     std::lock_guard<std::mutex> guard(PrivateFolderLock);
-    // Made again when it went (cleared as stale by another process).
-    if (!PrivateFolder.empty() && GetFileAttributesA(PrivateFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // Made again when it went (removed by hand), and by a forked child for itself.
+    if (!PrivateFolder.empty() &&
+        (GetFileAttributesA(PrivateFolder.c_str()) == INVALID_FILE_ATTRIBUTES ||
+         !platform::IsOwnProcessFolder(PrivateFolder.substr(0, PrivateFolder.size() - 1),
+                                       BaseFolder() + MailFolderPrefix)))
         PrivateFolder.clear();
     if (PrivateFolder.empty()) {
-        std::string base = TempFolder.empty() ? SystemTempFolder() : TempFolder;
-        static const bool cleared = (ClearStaleMailFolders(base, StaleMailFolderAge), true);
-        (void)cleared;
-        const std::string folder = platform::MakeUniqueFolder(base + "quillaran-mail-");
+        const std::string base = BaseFolder();
+        ClearStaleMailFoldersOnce(base);
+        const std::string folder = platform::MakeProcessFolder(base + MailFolderPrefix);
         if (!folder.empty()) {
             PrivateFolder = folder + "/";
             static const bool cleanup = std::atexit(RemovePrivateTempFolder) == 0;
@@ -138,29 +154,53 @@ std::vector<std::string> EntriesNamed(const std::string& folder, const std::stri
 
 } // namespace
 
+namespace {
+
+// Only the attachment files this library makes there, then the folder; false when the
+// folder stays.
+bool RemoveMailFolder(const std::string& Folder)
+{
+    for (const std::string& file : EntriesNamed(WithTrailingBackslash(Folder), "Mail"))
+        DeleteFileA(file.c_str());
+    return RemoveDirectoryA(Folder.c_str()) != 0;
+}
+
+} // namespace
+
 void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age)
 {
+    const std::string base = WithTrailingBackslash(Base);
     const auto now = std::chrono::system_clock::now();
-    for (const std::string& folder : EntriesNamed(WithTrailingBackslash(Base), "quillaran-mail-")) {
+    for (const std::string& folder : EntriesNamed(base, MailFolderPrefix)) {
+        // A folder named for its process goes as soon as that process is gone.
+        if (platform::IsLeftProcessFolder(folder, base + MailFolderPrefix)) {
+            RemoveMailFolder(folder);
+            continue;
+        }
         WIN32_FIND_DATAA info;
-        // Another user's folder, or a link planted in its place, is not ours to clear.
+        // Another user's folder, or a link planted in its place, is not ours to clear;
+        // neither is a folder of a running process.
         if (!platform::GetEntryInfo(folder, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !platform::OwnedByUser(folder))
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !platform::OwnedByUser(folder) ||
+            platform::IsProcessFolder(folder, base + MailFolderPrefix))
             continue;
+        // One of an older name, which tells no process: by its age.
         const auto changed = std::chrono::system_clock::from_time_t(platform::UnixFromFileTime(info.ftLastWriteTime));
-        if (now - changed <= Age)
-            continue;
-        // Only the attachment files this library makes there, then the folder.
-        for (const std::string& file : EntriesNamed(folder + "/", "Mail"))
-            DeleteFileA(file.c_str());
-        RemoveDirectoryA(folder.c_str());
+        if (now - changed > Age)
+            RemoveMailFolder(folder);
     }
 }
+
+bool MakePrivateTempFolder() { return !PrivateTempFolder().empty(); }
 
 void RemovePrivateTempFolder()
 {
     std::lock_guard<std::mutex> guard(PrivateFolderLock);
-    if (!PrivateFolder.empty() && RemoveDirectoryA(PrivateFolder.c_str()))
+    // A forked child leaves its parent's folder alone.
+    if (!PrivateFolder.empty() &&
+        platform::IsOwnProcessFolder(PrivateFolder.substr(0, PrivateFolder.size() - 1),
+                                     BaseFolder() + MailFolderPrefix) &&
+        RemoveMailFolder(PrivateFolder.substr(0, PrivateFolder.size() - 1)))
         PrivateFolder.clear();
 }
 

@@ -33,13 +33,19 @@ std::string SafeBaseName(const std::string& Name);
 std::string WithTrailingBackslash(const std::string& Path);
 
 // Attachments being received wait in a private folder of each process under the
-// temporary folder. Folders that a process left behind (it ended without removing
-// them) and that have not changed for Age are removed with the attachment files in
-// them; each process does so when it makes its own folder.
+// temporary folder, named for the process (its id and start time). Once in its life,
+// before it makes its own, a process removes with the attachment files in them the folders
+// of processes that no longer run (ended without removing them: killed), whatever their
+// age, and folders of an older name that tells no process once they have not changed for
+// Age. Never another user's, nor one of a running process.
 inline constexpr std::chrono::seconds StaleMailFolderAge{24 * 60 * 60};
 void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age);
 
-// Removes the private attachment folder when it is empty (library shutdown).
+// Makes the process's private attachment folder (after clearing those left behind) when
+// it has none; false when it cannot be made.
+bool MakePrivateTempFolder();
+// Removes the process's private attachment folder with the attachment files in it (at the
+// library's shutdown, and at the process's normal end).
 void RemovePrivateTempFolder();
 
 int32_t SmallerInt(int32_t A, int32_t B);

@@ -3,10 +3,73 @@
 #include "platform/kernel/Fileapi.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <mutex>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
+
+namespace {
+
+// When the system started the process, in clock ticks after boot ("" when it runs no more).
+std::string StartTime(long pid) {
+  FILE* file = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "re");
+  if (!file) return std::string();
+  char buffer[1024];
+  const size_t length = std::fread(buffer, 1, sizeof buffer - 1, file);
+  std::fclose(file);
+  const std::string_view stat(buffer, length);
+  // The name in brackets may hold anything: the fields follow its last ')'. The start time
+  // is the 22nd field, the 20th after the name.
+  size_t at = stat.rfind(')');
+  for (int field = 2; field < 22 && at != std::string_view::npos; ++field) at = stat.find(' ', at + 1);
+  if (at == std::string_view::npos) return std::string();
+  const size_t end = stat.find(' ', at + 1);
+  return std::string(stat.substr(at + 1, end == std::string_view::npos ? std::string_view::npos : end - at - 1));
+}
+
+// "<id>-<start time>-" of this process.
+const std::string& OwnIdentity() {
+  static std::string identity;
+  static long of = 0;
+  if (of != ::getpid()) {
+    of = ::getpid();
+    identity = std::to_string(of) + "-" + StartTime(of) + "-";
+  }
+  return identity;
+}
+
+// The process id and start time a folder's name gives after `prefix`; false when it gives none.
+bool IdentityOf(const std::string& folder, const std::string& prefix, long& pid, std::string& start) {
+  const size_t slash = folder.find_last_of('/');
+  const std::string_view name = std::string_view(folder).substr(slash == std::string::npos ? 0 : slash + 1);
+  const size_t ownPrefix = prefix.find_last_of('/');
+  const std::string_view leaf = std::string_view(prefix).substr(ownPrefix == std::string::npos ? 0 : ownPrefix + 1);
+  if (!name.starts_with(leaf)) return false;
+  const std::string_view rest = name.substr(leaf.size());
+  const size_t dash = rest.find('-'), second = dash == std::string_view::npos ? dash : rest.find('-', dash + 1);
+  if (dash == 0 || second == std::string_view::npos || second == dash + 1) return false;
+  pid = 0;
+  for (char c : rest.substr(0, dash)) {
+    if (c < '0' || c > '9' || pid > 100000000) return false;
+    pid = pid * 10 + (c - '0');
+  }
+  start = std::string(rest.substr(dash + 1, second - dash - 1));
+  return pid > 0;
+}
+
+// Folders held while the process runs: the system lets go of them when it ends, however
+// it ends. Never closed.
+std::mutex HeldLock;
+std::vector<int> Held;
+
+}  // namespace
 
 std::string TempRoot() {
   const char* dir = std::getenv("TMPDIR");
@@ -23,6 +86,49 @@ std::string MakeUniqueFolder(const std::string& prefix) {
     return std::string();
   }
   return ProgramPath(pattern);
+}
+
+std::string MakeProcessFolder(const std::string& prefix) {
+  const std::string folder = MakeUniqueFolder(prefix + OwnIdentity());
+  if (folder.empty()) return folder;
+  const int fd = ::open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0 && ::flock(fd, LOCK_SH) == 0) {
+    std::lock_guard<std::mutex> guard(HeldLock);
+    Held.push_back(fd);
+  } else if (fd >= 0) {
+    ::close(fd);
+  }
+  return folder;
+}
+
+bool IsProcessFolder(const std::string& folder, const std::string& prefix) {
+  long pid = 0;
+  std::string start;
+  return IdentityOf(folder, prefix, pid, start);
+}
+
+bool IsOwnProcessFolder(const std::string& folder, const std::string& prefix) {
+  long pid = 0;
+  std::string start;
+  return IdentityOf(folder, prefix, pid, start) && std::to_string(pid) + "-" + start + "-" == OwnIdentity();
+}
+
+bool IsLeftProcessFolder(const std::string& folder, const std::string& prefix) {
+  long pid = 0;
+  std::string start;
+  struct stat st;
+  const std::string path = SystemPath(folder);
+  if (!IdentityOf(folder, prefix, pid, start) || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+      st.st_uid != ::getuid())
+    return false;
+  // A process of that id started then is still running.
+  if (StartTime(pid) == start) return false;
+  // Held by a process this system does not show under that id (another process namespace).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return free;
 }
 
 std::string MakeUniqueFile(const std::string& prefix) {

@@ -16,4 +16,20 @@ std::string MakeUniqueFolder(const std::string& prefix);
 // A new empty file named the same way.
 std::string MakeUniqueFile(const std::string& prefix);
 
+// A folder of this process's own, named `prefix`, the process's identity (its id and the
+// time the system started it) and six unique characters. The process holds it while it
+// runs, so that whoever finds it can tell whether its process is gone, even when the system
+// has given the id to another process since. "" with the last error set when it cannot be
+// made.
+std::string MakeProcessFolder(const std::string& prefix);
+// Whether a folder is named as MakeProcessFolder names them with that prefix.
+bool IsProcessFolder(const std::string& folder, const std::string& prefix);
+// Whether a folder named by MakeProcessFolder with that prefix is this very process's (a
+// forked child's parent made its own).
+bool IsOwnProcessFolder(const std::string& folder, const std::string& prefix);
+// Whether such a folder was left by a process that no longer runs: a folder (no link) of
+// this user, named for a process that is not running (its id free, or given to a process
+// started at another time), and held by none.
+bool IsLeftProcessFolder(const std::string& folder, const std::string& prefix);
+
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include "foundation/Terror.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
+#include "net/Netlibrary.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tlabel.h"
 #include "platform/forms/Tapplication.h"
@@ -211,9 +212,15 @@ bool TSession::ChooseIn(TMenuItem& menu, const std::string* first, const std::st
 
 TInstallation::TInstallation(const std::string& folder, const std::string& person, const std::string& mailbox,
                              const std::string& key)
-    : Person(person), Mailbox(mailbox), Key(key), Home(folder + "/home"), Config(folder + "/config"),
-      Runtime(folder + "/runtime"), fFolder(folder) {
-  testsupport::Run("mkdir -p '" + Home + "' '" + Config + "' '" + Runtime + "'");
+    : Person(person),
+      Mailbox(mailbox),
+      Key(key),
+      Home(folder + "/home"),
+      Config(folder + "/config"),
+      Runtime(folder + "/runtime"),
+      Temp(folder + "/tmp"),
+      fFolder(folder) {
+  testsupport::Run("mkdir -p '" + Home + "' '" + Config + "' '" + Runtime + "' '" + Temp + "'");
   // Mail an earlier run left in the mailbox is no part of this one. Tests run side by side,
   // so two tests never share a mailbox: this would take the other's mail in transit.
   const std::string box = TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir";
@@ -227,6 +234,8 @@ bool TInstallation::Run(const std::function<void(TSession&)>& user, const std::f
   const pid_t child = fork();
   if (child == 0) {
     RunHere(user, atStart);
+    // Ended as the program ends: its temporary folder goes with it.
+    FinalizeNetLibrary();
     std::fflush(stdout);
     std::fflush(stderr);
     _exit(::testing::Test::HasFailure() ? 1 : 0);
@@ -242,7 +251,11 @@ void TInstallation::RunHere(const std::function<void(TSession&)>& user,
   setenv("QUILLARAN_HOME", Home.c_str(), 1);
   setenv("XDG_CONFIG_HOME", Config.c_str(), 1);
   setenv("QUILLARAN_RUNTIME_DIR", Runtime.c_str(), 1);
+  // The system's temporary folder of its own: what a run killed in its work leaves there
+  // is cleared by the next run's start, and with the test's scratch folder.
+  setenv("TMPDIR", Temp.c_str(), 1);
   unsetenv("DISPLAY");
+  InitializeNetLibrary();
   TError::Instance().Reset();
   TSession session;
   session.fFolder = fFolder;

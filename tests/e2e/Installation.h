@@ -89,7 +89,7 @@ class TInstallation {
                 const std::string& key);
 
   const std::string Person, Mailbox, Key;
-  const std::string Home, Config, Runtime;
+  const std::string Home, Config, Runtime, Temp;
   std::string Address() const { return Mailbox + "@quillaran.test"; }
   // The servers the first run gives for the login's account; "" for the fixture's. The
   // first run keeps the account whatever the trial of its servers says.
