@@ -2,6 +2,9 @@
 // with texts of 200 characters of real prose, beside a plain write and read of as many
 // bytes, and beside writing and flushing, or reading, the same twelve files one by one.
 // Loading is timed without the unloading that follows it (reported beside it as unload_ms).
+// BM_LoadWithReferencesBesideWithout: the same discussion with a reference "<name>" to one
+// to three blocks at the head of every fourth text, and with those names in round brackets
+// (no reference, the same bytes stored), loaded by turns.
 
 #include "bench/Realdata.h"
 #include "foundation/Fileroutines.h"
@@ -41,7 +44,20 @@ std::string Text(int i) {
   return prose.substr(size_t(i) * TextLength % (prose.size() - TextLength + 1), TextLength);
 }
 
-void Fill(TDiscussion& d) {
+// Every fourth text begins with references to one to three blocks of either storage, as
+// "<name>", or with the same names in round brackets: the same length either way.
+std::string WithNames(std::string text, int i, bool references) {
+  if (i % 4 != 0) return text;
+  std::string head;
+  for (int k = 0; k <= (i / 4) % 3; ++k) {
+    const int named = 1 + (i * 7919 + k * 104729) % (BlocksPerStorage - 1);
+    const std::string name = k % 2 ? "1-" + std::to_string(named) : std::to_string(named);
+    head += (references ? "<" : "(") + name + (references ? "> " : ") ");
+  }
+  return head + text.substr(head.size());
+}
+
+void Fill(TDiscussion& d, bool references = false) {
   d.Loaded = 1;
   TBlocksStorage& model = d.Storages.Model;
   const int root = model.AddEmptyItem();
@@ -58,7 +74,7 @@ void Fill(TDiscussion& d) {
     block.Upper = rootIndex;
     block.UpperCode = model.Block(root).GetDiscBlockCode();
     block.Name = std::to_string(i);
-    model.Texts(index).Str.Text = Text(i);
+    model.Texts(index).Str.Text = WithNames(Text(i), i, references);
   }
   TBlocksStorage& comments = d.Storages.Comments;
   for (int i = 0; i < BlocksPerStorage; ++i) {
@@ -70,7 +86,7 @@ void Fill(TDiscussion& d) {
     block.Upper = TDiscBlockIndex{StorageType_Model, uint16_t(1 + i % (BlocksPerStorage - 1))};
     block.UpperCode = model.Block(block.Upper.Index).GetDiscBlockCode();
     block.Name = "1-" + std::to_string(i + 1);
-    comments.Texts(index).Str.Text = Text(BlocksPerStorage + i);
+    comments.Texts(index).Str.Text = WithNames(Text(BlocksPerStorage + i), BlocksPerStorage + i, references);
   }
   model.ClearNameIndex();
   comments.ClearNameIndex();
@@ -278,5 +294,76 @@ void BM_LoadBesidePlainRead(benchmark::State& state) {
   state.counters["plain_read_ms"] = Percentile(reads, 50);
 }
 BENCHMARK(BM_LoadBesidePlainRead)->Unit(benchmark::kMillisecond)->UseManualTime()->Arg(0)->Arg(1);
+
+}  // namespace
+
+namespace {
+
+// The references named in the texts: blocks of one to three names in every fourth text.
+size_t NamedReferences() {
+  size_t pairs = 0;
+  for (int i = 0; i < 2 * BlocksPerStorage; i += 4) pairs += size_t(1 + (i / 4) % 3);
+  return pairs;
+}
+
+// The discussion with references, and without, saved once each.
+std::string SavedWithReferences(bool references) {
+  const std::string folder = BenchFolder() + (references ? "/references" : "/names");
+  static bool saved[2] = {};
+  if (!saved[references]) {
+    std::filesystem::create_directories(folder);
+    TDiscussion d;
+    d.Folder = folder;
+    Fill(d, references);
+    d.Save();
+    saved[references] = true;
+  }
+  return folder;
+}
+
+// Loads of the discussion with references and without, by turns first, each after other
+// work has taken the processor's caches; the time is the load with references, `ratio` the
+// median of each such load over the load without beside it. Before timing, the stored bytes
+// must be as many either way and the load with references must find every pair.
+void BM_LoadWithReferencesBesideWithout(benchmark::State& state) {
+  const std::string withFolder = SavedWithReferences(true), withoutFolder = SavedWithReferences(false);
+  if (SetBytes(withFolder) != SetBytes(withoutFolder)) state.SkipWithError("the two discussions differ in size");
+  {
+    TDiscussion d;
+    d.Folder = withFolder;
+    if (!d.Load() || size_t(d.HyperRefBlocks.Items.Count()) < NamedReferences() * 9 / 10)
+      state.SkipWithError("the references were not found");
+  }
+  std::vector<double> with, without, ratios;
+  std::vector<char> otherWork(size_t(64) << 20, 1);
+  using TClock = std::chrono::steady_clock;
+  const auto timedLoad = [&](const std::string& folder) {
+    unsigned sum = 0;
+    for (size_t i = 0; i < otherWork.size(); i += 64) sum += unsigned(otherWork[i]);
+    benchmark::DoNotOptimize(sum);
+    auto d = std::make_unique<TDiscussion>();
+    d->Folder = folder;
+    const auto start = TClock::now();
+    if (!d->Load() || d->Storages.TotalCount() != 2 * BlocksPerStorage)
+      state.SkipWithError("the discussion did not load whole");
+    const double ms = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+    d.reset();
+    return ms;
+  };
+  for (auto _ : state) {
+    const bool withFirst = with.size() % 2 == 0;
+    const double first = timedLoad(withFirst ? withFolder : withoutFolder);
+    const double second = timedLoad(withFirst ? withoutFolder : withFolder);
+    with.push_back(withFirst ? first : second);
+    without.push_back(withFirst ? second : first);
+    ratios.push_back(with.back() / without.back());
+    state.SetIterationTime(with.back() / 1000);
+  }
+  state.counters["ratio"] = Percentile(ratios, 50);
+  state.counters["with_ms"] = Percentile(with, 50);
+  state.counters["without_ms"] = Percentile(without, 50);
+  state.counters["references"] = double(NamedReferences());
+}
+BENCHMARK(BM_LoadWithReferencesBesideWithout)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace

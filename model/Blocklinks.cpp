@@ -7,6 +7,7 @@
 #include "platform/rtl/Ttaskgroup.h"
 
 #include <algorithm>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -90,9 +91,11 @@ void ForEachTextReference(std::string_view text, const std::function<void(const 
     found(std::string(text.substr(pos + 1, size_t(length) - 2)), pos + 1);
 }
 
-bool HoldsTextReference(std::string_view text) {
+void CollectTextReferences(std::string_view text, std::vector<std::string_view>& names) {
   int length = 0;
-  return FindTextReference(text, 0, length) != std::string_view::npos;
+  for (size_t pos = FindTextReference(text, 0, length); pos != std::string_view::npos;
+       pos = FindTextReference(text, pos + 1, length))
+    names.push_back(text.substr(pos + 1, size_t(length) - 2));
 }
 
 bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr& text, TStr& errorText, bool store) {
@@ -112,34 +115,41 @@ bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr
   return missing.empty();
 }
 
-void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TDiscBlockIndex>& referring) {
+void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TNamedReference>& references) {
   discussion.HyperRefBlocks.Clear();
-  // The texts are looked through on several threads, a run of the blocks each; what they
-  // find is kept in the blocks' order, as one thread looking through them all would.
-  using TFound = std::vector<std::pair<TDiscBlockIndex, TDiscBlockIndex>>;
-  constexpr size_t FewestInRun = 256;
-  const size_t runs = std::min(size_t(TTaskGroup::Threads()), (referring.size() + FewestInRun - 1) / FewestInRun);
-  std::vector<TFound> found(runs);
+  // The names are looked up on several threads, a run each, all of a block's in one run;
+  // what they find is kept in the blocks' order, as one thread looking them up would.
+  constexpr size_t FewestInRun = 2048;
+  const size_t runs = std::min(size_t(TTaskGroup::Threads()), (references.size() + FewestInRun - 1) / FewestInRun);
+  std::vector<size_t> starts(runs + 1, references.size());
+  for (size_t run = 0; run < runs; ++run) {
+    size_t& start = starts[run];
+    start = references.size() * run / runs;
+    while (start > 0 && start < references.size() && references[start].Own == references[start - 1].Own) ++start;
+  }
+  std::vector<TArray<THyperRefBlock>> found(runs);
   TTaskGroup tasks;
   for (size_t run = 0; run < runs; ++run)
-    tasks.Run([&discussion, &referring, &found, run, runs] {
-      const auto lookThrough = [&](TDiscBlockIndex own, const TStr& text) {
-        ForEachTextReference(text.View(), [&](const std::string& name, size_t) {
-          const TDiscBlockIndex referenced = discussion.Storages.FindLoadedDiscBlockIndexByName(name);
-          if (!referenced.IsEmpty()) found[run].emplace_back(own, referenced);
-        });
-      };
-      for (size_t i = referring.size() * run / runs; i < referring.size() * (run + 1) / runs; ++i) {
-        const TDiscBlockIndex own = referring[i];
-        TBlocksStorage& storage = *discussion.Storages.GetStorage(own.StorageType);
-        lookThrough(own, storage.Texts(own.Index).Str.Text);
-        if (storage.Block(own.Index).TextType == TextType_Formula)
-          lookThrough(own, storage.Texts(own.Index).Str.FormulaText);
+    tasks.Run([&discussion, &references, &found, &starts, run] {
+      const size_t from = starts[run], to = std::max(from, starts[run + 1]);
+      // All at once, so that the lookups' waits for memory overlap.
+      const std::vector<TDiscBlockIndex> referenced = discussion.Storages.FindLoadedDiscBlockIndicesByName(
+          std::span<const TNamedReference>(references).subspan(from, to - from));
+      TArray<THyperRefBlock>& pairs = found[run];
+      pairs.SetCapacity(uint32_t(to - from));
+      uint32_t ownFirst = 0;
+      for (size_t k = 0; k < referenced.size(); ++k) {
+        const TDiscBlockIndex own = references[from + k].Own;
+        if (k == 0 || !(own == references[from + k - 1].Own)) ownFirst = pairs.Count();
+        if (referenced[k].IsEmpty()) continue;
+        // A block names another once however often its texts name it.
+        bool again = false;
+        for (uint32_t j = ownFirst; j < pairs.Count() && !again; ++j) again = pairs[j].Referenced == referenced[k];
+        if (!again) pairs.AddItem(THyperRefBlock{own, referenced[k]});
       }
     });
   tasks.Wait();
-  for (const TFound& pairs : found)
-    for (const auto& [own, referenced] : pairs) discussion.HyperRefBlocks.Add(own, referenced);
+  for (const TArray<THyperRefBlock>& pairs : found) discussion.HyperRefBlocks.AddFound(pairs);
 }
 
 void TDiscBlock::SetDeleteFlag(TDiscussion& discussion, TDiscBlockIndex own, uint8_t value, int) {

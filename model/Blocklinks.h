@@ -15,6 +15,7 @@
 #include <vector>
 
 class TDiscussion;
+struct TNamedReference;
 struct TUnlinkedBlockInfo;
 
 // Changes the block's unlinked-block record (created when missing) through `change`,
@@ -26,15 +27,16 @@ bool ChangeUnlinkedBlockInfo(TDiscussion& discussion, TDiscBlockIndex block,
 // Calls `found` for every reference "<name>" in a text, with the name and its 1-based
 // position. The text must be followed by a zero byte (as a TStr's view is).
 void ForEachTextReference(std::string_view text, const std::function<void(const std::string&, size_t)>& found);
-// Whether ForEachTextReference finds any in the text.
-bool HoldsTextReference(std::string_view text);
+// The names ForEachTextReference finds, in their order, appended to `names` as views into
+// the text.
+void CollectTextReferences(std::string_view text, std::vector<std::string_view>& names);
 
 // Tests the references of a text written in a block: every name must name a block. With
 // store set the resolved ones are kept as the block's hyper-references. An empty error
 // text when all resolve.
 bool TestTextReferences(TDiscussion& discussion, TDiscBlockIndex own, const TStr& text, TStr& errorText, bool store);
 
-// Collects the hyper-references again (they are not stored) from the given blocks: right
-// after loading, while the name indices are as loading left them, those whose texts were
-// seen to hold a reference.
-void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TDiscBlockIndex>& referring);
+// Collects the hyper-references again (they are not stored): right after loading, while
+// the name indices are as loading left them, from the references the texts were seen to
+// hold, in the blocks' order.
+void RebuildHyperRefBlocks(TDiscussion& discussion, const std::vector<TNamedReference>& references);

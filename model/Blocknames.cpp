@@ -4,13 +4,13 @@
 
 #include <cctype>
 
-uint8_t StorageTypeOfNameForm(const std::string& name) {
+uint8_t StorageTypeOfNameForm(std::string_view name) {
   if (name.empty()) return StorageType_None;
-  if (name == RootBlockName || name.find('.') != std::string::npos) return StorageType_Model;
-  const std::string notes = std::string(NotesNamePrefix) + "-";
-  if (name.compare(0, notes.size(), notes) == 0) return StorageType_Notes;
+  if (name == RootBlockName || name.find('.') != std::string_view::npos) return StorageType_Model;
+  if (name.starts_with(NotesNamePrefix) && name.substr(std::string_view(NotesNamePrefix).size()).starts_with('-'))
+    return StorageType_Notes;
   if (name.back() == 'M') return StorageType_ModeratedComments;
-  if (std::isdigit(static_cast<unsigned char>(name[0])) && name.find('-') != std::string::npos)
+  if (std::isdigit(static_cast<unsigned char>(name[0])) && name.find('-') != std::string_view::npos)
     return StorageType_Comments;
   return StorageType_None;
 }

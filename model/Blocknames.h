@@ -13,6 +13,7 @@
 #include "foundation/Tstr.h"
 
 #include <string>
+#include <string_view>
 
 inline constexpr const char* NotesNamePrefix = "N";
 inline constexpr const char* HeadingNameSuffix = ".*";
@@ -20,7 +21,7 @@ inline constexpr const char* RootBlockName = "*";
 
 // The storage whose names have the form of this one (StorageType_None when the form
 // belongs to none).
-uint8_t StorageTypeOfNameForm(const std::string& name);
+uint8_t StorageTypeOfNameForm(std::string_view name);
 
 // Length of the block name that opens the text: "<", name characters (digits, ".", "*",
 // "-", "M", "N") and names nested in parentheses, then ">"; 0 when the text does not

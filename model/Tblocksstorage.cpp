@@ -5,6 +5,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Blocklinks.h"
+#include "model/Blocknames.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 
@@ -149,46 +150,55 @@ int TBlocksStorage::FindByBlockNum(uint16_t blockNum) const {
   return -1;
 }
 
-namespace {
-size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
-}  // namespace
+size_t TBlockName::HashOf(std::string_view name) {
+  // Names are a few characters: a byte at a time, then mixed so that the low bits the
+  // slot is taken from depend on every character.
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (const char c : name) h = (h ^ uint8_t(c)) * 0x100000001b3ull;
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ull;
+  return size_t(h ^ (h >> 32));
+}
+
+TBlockName::TBlockName(std::string_view name) : Name(name), Form(StorageTypeOfNameForm(name)), Hash(HashOf(name)) {
+  Key.Length = uint8_t(std::min<size_t>(name.size(), 255));
+  std::memcpy(Key.Head, name.data(), std::min(name.size(), Kept));
+}
 
 void TBlocksStorage::IndexName(int index) const {
-  const std::string_view name = Blocks[index].Name.View();
-  const size_t hash = NameHash(name);
-  const uint32_t tag = uint32_t(hash >> 48) << 16;
+  const TBlockName name(Blocks[index].Name.View());
   const size_t mask = NameIndex.size() - 1;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const uint32_t entry = NameIndex[slot];
-    if (entry == 0) {
-      NameIndex[slot] = tag | uint32_t(index + 1);
+  for (size_t slot = name.Hash & mask;; slot = (slot + 1) & mask) {
+    TNameSlot& entry = NameIndex[slot];
+    if (entry.Position == 0) {
+      entry = {uint16_t(index + 1), name.Key};
       return;
     }
     // The first of several blocks with one name keeps it.
-    if ((entry & 0xFFFF0000u) == tag && Blocks[(entry & 0xFFFF) - 1].Name.View() == name) return;
+    if (entry.Key == name.Key && (name.Key.Whole() || Blocks[entry.Position - 1].Name.View() == name.Name)) return;
   }
 }
 
 void TBlocksStorage::BuildNameIndex() const {
+  // At most half the slots are taken, so that a probe meets few others.
   size_t size = 16;
-  while (size < size_t(Count()) * 4) size *= 2;
-  NameIndex.assign(size, 0);
+  while (size < size_t(Count()) * 2) size *= 2;
+  NameIndex.assign(size, TNameSlot());
   for (int i = 0; i < Count(); ++i) IndexName(i);
   NameIndexed = Count();
   NameIndexValid = true;
 }
 
-int TBlocksStorage::ProbeName(const std::string& name, bool& mismatch) const {
-  const size_t hash = NameHash(name);
-  const uint32_t tag = uint32_t(hash >> 48) << 16;
+int TBlocksStorage::ProbeName(const TBlockName& name, bool& stale) const {
   const size_t mask = NameIndex.size() - 1;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const uint32_t entry = NameIndex[slot];
-    if (entry == 0) return -1;
-    if ((entry & 0xFFFF0000u) != tag) continue;
-    const int index = int(entry & 0xFFFF) - 1;
-    if (index < Count() && Blocks[index].Name.View() == name) return index;
-    mismatch = true;
+  for (size_t slot = name.Hash & mask;; slot = (slot + 1) & mask) {
+    const TNameSlot& entry = NameIndex[slot];
+    if (entry.Position == 0) return -1;
+    if (!(entry.Key == name.Key)) continue;
+    const int index = entry.Position - 1;
+    if (name.Key.Whole()) return index;
+    if (index < Count() && Blocks[index].Name.View() == name.Name) return index;
+    stale = true;
   }
 }
 
@@ -197,13 +207,18 @@ int TBlocksStorage::FindByName(const std::string& name) const {
   // it is built again, larger, once it is half full.
   if (!NameIndexValid || NameIndexed > Count() || size_t(Count()) * 2 > NameIndex.size()) BuildNameIndex();
   for (; NameIndexed < Count(); ++NameIndexed) IndexName(NameIndexed);
-  bool mismatch = false;
-  int found = ProbeName(name, mismatch);
-  // An entry of the same hash whose block is named otherwise may be stale (a block renamed
-  // without clearing the index): the index is built again once.
-  if (found < 0 && mismatch) {
+  bool stale = false;
+  const TBlockName asked(name);
+  int found = ProbeName(asked, stale);
+  // A block renamed without clearing the index: its slot names it as it was. The index is
+  // built again once.
+  if (found >= 0 && (found >= Count() || Blocks[found].Name.View() != name)) {
+    stale = true;
+    found = -1;
+  }
+  if (found < 0 && stale) {
     BuildNameIndex();
-    found = ProbeName(name, mismatch);
+    found = ProbeName(asked, stale);
   }
   if (found >= 0) return found;
   // The newest block may have been named after the index was built.
@@ -211,9 +226,10 @@ int TBlocksStorage::FindByName(const std::string& name) const {
   return -1;
 }
 
-int TBlocksStorage::FindLoadedName(const std::string& name) const {
-  bool mismatch = false;
-  return NameIndex.empty() ? -1 : ProbeName(name, mismatch);
+int TBlocksStorage::FindLoadedName(const TBlockName& name) const {
+  // As loading built it: every slot names its block as it is.
+  bool stale = false;
+  return NameIndex.empty() ? -1 : ProbeName(name, stale);
 }
 
 std::vector<uint16_t> TBlocksStorage::LowerBlocks(TDiscBlockIndex upper) const {
@@ -316,30 +332,35 @@ std::string TBlocksStorage::ReadTexts(TBufReader& reader, TTextPool& pool, TRead
   // More texts than a storage may hold blocks can never match its blocks.
   if (texts.Count > uint32_t(MaxBlocksInStorage)) return TReadTexts::CountMismatch;
   if (!texts.Items.SetCapacity(texts.Count)) return "нет памяти";
+  std::vector<std::string_view> names;
   for (uint32_t i = 0; i < texts.Count; ++i) {
     const int index = texts.Items.AddEmptyItem();
     if (index < 0) return "нет памяти";
     TStrHashItem& item = texts.Items[index];
     TDiscBlockStr& str = item.Str;
     item.Place = uint32_t(reader.Position());
-    // A text names other blocks when it holds a reference "<name>": looked for in the copy
-    // while that is still in the cache.
+    // The references "<name>" a text holds are looked for in the copy while that is still
+    // in the cache; they are looked up once every storage is read.
     str.Text.LoadFromBufReader(reader, &pool);
-    const bool text = HoldsTextReference(str.Text.View());
+    CollectTextReferences(str.Text.View(), names);
+    const size_t inText = names.size();
     str.URL.LoadFromBufReader(reader, &pool);
     str.FormulaText.LoadFromBufReader(reader, &pool);
-    const bool formula = HoldsTextReference(str.FormulaText.View());
+    CollectTextReferences(str.FormulaText.View(), names);
     if (reader.IsFailed()) return "файл обрезан";
-    if (text || formula) texts.Naming.push_back({uint16_t(i), text});
+    for (size_t k = 0; k < names.size(); ++k) texts.Naming.push_back({uint16_t(i), k >= inText, TBlockName(names[k])});
+    names.clear();
   }
   return {};
 }
 
-std::string TBlocksStorage::TakeTexts(TReadTexts& texts, std::vector<TDiscBlockIndex>& referring) {
+std::string TBlocksStorage::TakeTexts(TReadTexts& texts, std::vector<TNamedReference>& references) {
   if (texts.Counted && texts.Count != uint32_t(Count())) return TReadTexts::CountMismatch;
+  // The texts keep their place in the pool: the names stay views into them.
   TextItems = std::move(texts.Items);
   // A formula's text names blocks only in a formula block.
-  for (const auto& [index, inText] : texts.Naming)
-    if (inText || Blocks[index].TextType == TextType_Formula) referring.push_back(TDiscBlockIndex{StorageType, index});
+  for (const TReadTexts::TNaming& named : texts.Naming)
+    if (!named.InFormula || Blocks[named.Position].TextType == TextType_Formula)
+      references.push_back({TDiscBlockIndex{StorageType, named.Position}, named.Name});
   return {};
 }

@@ -6,7 +6,10 @@
 #include "model/Tdiscblock.h"
 #include "model/Tdiscblockstr.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -19,14 +22,50 @@ class TTextPool;
 // Most blocks one storage can hold: positions are 16-bit.
 inline constexpr int MaxBlocksInStorage = 0xFFFF;
 
+// A name as the name index files it, made ready once to be looked up in any storage: the
+// name's hash, the storage its form names first (StorageType_None for none), its length
+// and its first characters, the whole name when it is short, as most are: a lookup that
+// has them compares them with one slot of the index and reads nothing else, neither the
+// text the name came from, nor a block, nor a block's name.
+struct TBlockName {
+  static constexpr size_t Kept = 13;  // characters kept
+  struct TKey {
+    uint8_t Length = 0;  // 255 for 255 and more
+    char Head[Kept] = {};
+    bool operator==(const TKey&) const = default;
+    bool Whole() const { return Length <= Kept; }
+  };
+  TBlockName() = default;
+  explicit TBlockName(std::string_view name);
+  static size_t HashOf(std::string_view name);
+
+  std::string_view Name;  // the name itself, for a longer one
+  TKey Key;
+  uint8_t Form = 0;
+  size_t Hash = 0;
+};
+
+// A reference met in a block's text while loading: the block, and the name.
+struct TNamedReference {
+  TDiscBlockIndex Own;
+  TBlockName Name;
+};
+
 // A storage's texts as read from its text file, before they meet its blocks.
 struct TReadTexts {
   static constexpr const char* CountMismatch = "число текстов не равно числу блоков";
   bool Counted = false;  // the count was read
   uint32_t Count = 0;    // texts the file claims
   TArray<TStrHashItem> Items;
-  // The texts that hold a reference "<name>" (the block text, or only the formula text), by position.
-  std::vector<std::pair<uint16_t, bool>> Naming;
+  // The references "<name>" the texts hold, in their order: the text's position, whether it
+  // stands in the formula text (which names blocks only in a formula block), and the name,
+  // made ready while the text was at hand.
+  struct TNaming {
+    uint16_t Position;
+    bool InFormula;
+    TBlockName Name;
+  };
+  std::vector<TNaming> Naming;
 };
 
 class TBlocksStorage {
@@ -91,7 +130,12 @@ public:
   }
   // FindByName while the name index is as LoadBlocks left it (every block of the file in
   // it): reads it only, so that several threads may look up at once.
-  int FindLoadedName(const std::string& name) const;
+  int FindLoadedName(const std::string& name) const { return FindLoadedName(TBlockName(name)); }
+  int FindLoadedName(const TBlockName& name) const;
+  // Asks for the index slot of the name to be brought near, ahead of its lookup.
+  void PrefetchLoadedName(const TBlockName& name) const {
+    if (!NameIndex.empty()) __builtin_prefetch(&NameIndex[name.Hash & (NameIndex.size() - 1)]);
+  }
   // Names changed: the name index is rebuilt on the next lookup. Whoever renames a block
   // either goes through SetBlockName or NameChanged, or clears the index. Blocks appended
   // since the last lookup join the index then, named as they are then.
@@ -120,23 +164,27 @@ public:
   // wrong. ReadTexts reads the texts file into `texts` without touching the storage; an
   // empty text when sound, else what is wrong with its content. TakeTexts joins the texts
   // read to the blocks: what is wrong when their counts differ (which outweighs what
-  // ReadTexts found), else an empty text, the texts taken and the blocks whose texts may
-  // name others (they hold a reference) appended to `referring`.
+  // ReadTexts found), else an empty text, the texts taken and the references their texts
+  // hold appended to `references`.
   std::string LoadBlocks(TBufReader& reader, TTextPool& pool);
   std::string ReadTexts(TBufReader& reader, TTextPool& pool, TReadTexts& texts) const;
-  std::string TakeTexts(TReadTexts& texts, std::vector<TDiscBlockIndex>& referring);
+  std::string TakeTexts(TReadTexts& texts, std::vector<TNamedReference>& references);
 
  private:
   void BuildNameIndex() const;
   void IndexName(int index) const;
-  // The block of that name in the index as it is; `mismatch` when an entry of the same hash
-  // names another block.
-  int ProbeName(const std::string& name, bool& mismatch) const;
+  // The block of that name in the index as it is, -1 when none; -1 too when the name's slot
+  // can only be told by its block and the block is named otherwise (`stale` then).
+  int ProbeName(const TBlockName& name, bool& stale) const;
 
   TArray<TStrHashItem> TextItems;
-  // Open addressing over the names: a slot holds the position + 1 in its low 16 bits and
-  // 16 bits of the name's hash above them; 0 is a free slot.
-  mutable std::vector<uint32_t> NameIndex;
+  // Open addressing over the names: a slot holds the block's position + 1 (0 for a free
+  // slot) and the key of its name.
+  struct TNameSlot {
+    uint16_t Position = 0;
+    TBlockName::TKey Key;
+  };
+  mutable std::vector<TNameSlot> NameIndex;
   // By block number, the position of the block (NotIndexed for none); as long as the
   // highest number indexed.
   static constexpr uint16_t NotIndexed = 0xFFFF;

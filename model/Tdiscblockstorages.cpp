@@ -83,6 +83,32 @@ TDiscBlockIndex TDiscBlockStorages::FindLoadedDiscBlockIndexByName(const std::st
   return FindByNameInOrder(*this, name, [&](const TBlocksStorage& storage) { return storage.FindLoadedName(name); });
 }
 
+std::vector<TDiscBlockIndex> TDiscBlockStorages::FindLoadedDiscBlockIndicesByName(
+    std::span<const TNamedReference> references) const {
+  // Each name is looked for first where its form says (else among the model blocks), its
+  // slot asked for a few lookups ahead.
+  const auto first = [&](const TBlockName& name) {
+    return GetStorage(name.Form == StorageType_None ? uint8_t(StorageType_Model) : name.Form);
+  };
+  constexpr size_t Ahead = 16;
+  for (size_t i = 0; i < std::min(Ahead, references.size()); ++i)
+    first(references[i].Name)->PrefetchLoadedName(references[i].Name);
+  std::vector<TDiscBlockIndex> found(references.size());
+  for (size_t i = 0; i < references.size(); ++i) {
+    if (i + Ahead < references.size())
+      first(references[i + Ahead].Name)->PrefetchLoadedName(references[i + Ahead].Name);
+    const TBlockName& name = references[i].Name;
+    if (name.Name.empty()) continue;
+    const TBlocksStorage* storage = first(name);
+    const int index = storage->FindLoadedName(name);
+    if (index >= 0) found[i] = TDiscBlockIndex{storage->StorageType, uint16_t(index)};
+    else
+      found[i] = FindByNameInOrder(*this, std::string(name.Name),
+                                   [&](const TBlocksStorage& other) { return other.FindLoadedName(name); });
+  }
+  return found;
+}
+
 TDiscBlockIndex TDiscBlockStorages::GetRootBlockIndex() const {
   for (int i = 0; i < int(Model.Count()); ++i)
     if (Model.Block(i).Upper.IsEmpty() && Model.Block(i).Name == TStr(RootBlockName))

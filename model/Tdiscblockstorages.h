@@ -4,6 +4,9 @@
 #include "model/Tblocksstorage.h"
 
 #include <string>
+#include <span>
+#include <string_view>
+#include <vector>
 
 class TDiscBlockStorages {
 public:
@@ -31,6 +34,10 @@ public:
   // The same while every storage's name index is as loading left it: reads them only, so
   // that several threads may look up at once.
   TDiscBlockIndex FindLoadedDiscBlockIndexByName(const std::string& name) const;
+  // The same for the names of many references at once, the block of the i-th at [i]: each
+  // name's slot in the index is asked for ahead of its lookup, so that the waits for memory
+  // overlap.
+  std::vector<TDiscBlockIndex> FindLoadedDiscBlockIndicesByName(std::span<const TNamedReference> references) const;
 
   // The model's root block (the model block without an upper block named "*").
   TDiscBlockIndex GetRootBlockIndex() const;

@@ -142,8 +142,8 @@ public:
 
 private:
   uint32_t Generation = 0;  // of the set last saved, or the highest found when loading
-  // While loading: the blocks whose texts, as read, may name other blocks.
-  std::vector<TDiscBlockIndex> Referring;
+  // While loading: the references the blocks' texts hold, as read.
+  std::vector<TNamedReference> Referring;
 
   void ClearContent();
   // Reads one complete generation of the set into a new discussion; null when a file of it

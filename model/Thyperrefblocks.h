@@ -22,6 +22,9 @@ public:
 
   // Adds the pair once.
   void Add(TDiscBlockIndex block, TDiscBlockIndex referenced);
+  // Appends pairs it does not hold yet, each once (those found in the texts after a load):
+  // the lookups that keep adding and removing cheap are made at the first change after.
+  void AddFound(const TArray<THyperRefBlock>& pairs);
   // Drops every pair of the referring block.
   void RemoveBlock(TDiscBlockIndex block);
   // Drops every pair naming the block (a block that disappears).
@@ -32,10 +35,14 @@ public:
     Items.Clear();
     Pairs.clear();
     PairsOf.clear();
+    Indexed = 0;
   }
 
 private:
-  // Kept beside the items so that adding and removing stay cheap with many references.
-  std::unordered_set<uint64_t> Pairs;
-  std::unordered_map<uint32_t, int> PairsOf;  // referring block -> its pairs
+ void IndexItems();
+ int Indexed = 0;  // the items below it are in Pairs and PairsOf
+
+ // Kept beside the items so that adding and removing stay cheap with many references.
+ std::unordered_set<uint64_t> Pairs;
+ std::unordered_map<uint32_t, int> PairsOf;  // referring block -> its pairs
 };
