@@ -10,22 +10,17 @@
 // Inbox as unpacking leaves it; applying it to the leader's copy and saving it is timed.
 // Before timing, the leader's saved copy must hold every comment with its text.
 
+#include "bench/Benchinstallations.h"
 #include "bench/Realdata.h"
 #include "foundation/Commoncrypt.h"
-#include "foundation/Guihooks.h"
-#include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Blocknames.h"
 #include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussion.h"
-#include "model/Tdiscussionsmanager.h"
 #include "net/Netlibrary.h"
 #include "postoffice/Commandhandlers.h"
-#include "postoffice/Tbrowsepostadaptor.h"
-#include "postoffice/Tpost.h"
-#include "postoffice/Tpostfileshandler.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,10 +38,7 @@ namespace {
 
 constexpr size_t TextLength = 200;
 
-void Fail(const std::string& what) {
-  std::fprintf(stderr, "announcements benchmark: %s\n", what.c_str());
-  std::exit(1);
-}
+using benchposts::Fail;
 
 // The i-th comment's text: 200 characters of real prose, each comment its own.
 std::string Text(int i) {
@@ -105,91 +97,8 @@ void BM_AnnounceNewBlocks(benchmark::State& state) {
 }
 BENCHMARK(BM_AnnounceNewBlocks)->Arg(1000)->Arg(4000)->Arg(16000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
-const char* const DIdent = "D-BENCH";
-
-// Message boxes take their default answer; a reported error ends the benchmark.
-void QuietWindows() {
-  TGuiHooks hooks;
-  hooks.ShowErrorWindow = [](const std::string& text) { Fail("reported: " + text); };
-  hooks.ShowMessageBox = [](const std::string&, const std::string&, const std::string&, const std::string&,
-                            int defaultButton) { return defaultButton; };
-  SetGuiHooks(hooks);
-}
-
-// A handling run without its progress window.
-class TQuietRun : public TPostFilesHandler {
- public:
-  using TPostFilesHandler::TPostFilesHandler;
-
- protected:
-  void ShowProgress(const std::string&) override {}
-  void CloseProgress() override {}
-  void RefreshList() override {}
-};
-
-// Every file of a post folder, handled in one run.
-void HandleAll(TPost& post, TPostFilesStorage& storage) {
-  storage.Files.Clear();
-  storage.Refresh(post);
-  TArray<int32_t> indices;
-  for (uint32_t i = 0; i < storage.Files.Count(); ++i) indices.AddItem(int32_t(i));
-  TQuietRun run(post);
-  int done = 0;
-  if (indices.Count() == 0 || !run.HandlePostFiles(storage, indices, false, &done, "Perform"))
-    Fail("nothing handled in " + storage.FolderPath.ToString());
-}
-
-void AddAuthor(TDiscussion& d, const char* lident, int adident, const char* email) {
-  const int index = d.Authors.CreateAuthor(d, TStr(lident), adident, 0);
-  if (index < 0) Fail("no author");
-  d.Authors.Author(index).AutomaticEMail = email;
-}
-
-void Describe(TDiscussion& d) {
-  d.Info.DIdent = DIdent;
-  d.Info.Name = "Ecology";
-  d.Info.ModelFolderName = "Ecology";
-  d.Info.ModelAuthorLIdent = "L-lead";
-  AddAuthor(d, "L-lead", 0, "posta@quillaran.test");
-  AddAuthor(d, "L-writer", 3, "postb@quillaran.test");
-}
-
-// One installation: its data root with the post folders, its post state, its register of
-// discussions and its login. Enter() makes it the process's installation.
-class TInstallation {
- public:
-  TInstallation(const fs::path& root, TModelLogin login) : Root(root.string() + "/"), fLogin(std::move(login)) {
-    fs::create_directories(root);
-    setenv("QUILLARAN_HOME", Root.c_str(), 1);
-    TBrowseGlobal::SetSuitePaths();
-    fPaths = TBrowseGlobal::Paths;
-    Post.Init(TStr(), &fAdaptor);
-    Post.SetCBSFileName(fPaths.PostFilesFile);
-    if (!Post.Load()) Fail("no post state");
-    std::string folder = fPaths.Root;
-    folder.pop_back();
-    if (!Manager.Init(folder)) Fail("no register of discussions");
-  }
-
-  void Enter() {
-    setenv("QUILLARAN_HOME", Root.c_str(), 1);
-    TBrowseGlobal::Paths = fPaths;
-    DiscussionsManager() = &Manager;
-    RegisterPostFileNaming(Post);
-    const TModelLogin login = fLogin;
-    ModelHooks().CurrentLogin = [login] { return login; };
-    ModelHooks().PrivateMessageKey = [] { return TStr(); };
-  }
-
-  std::string Root;
-  TPost Post;
-  TDiscussionsManager Manager;
-
- private:
-  TModelLogin fLogin;
-  TSuitePaths fPaths;
-  TBrowsePostAdaptor fAdaptor;
-};
+using benchposts::HandleAll;
+using benchposts::TInstallation;
 
 // The leader's copy as it was before any post, the writer's message of `count` comments,
 // and the texts the leader must end with.
@@ -205,29 +114,21 @@ struct TApplySetup {
            ("quillaran-bench-applying-" + std::to_string(::getpid()) + "-" + std::to_string(count));
     fs::remove_all(Work);
     TError::Instance().Reset();
-    QuietWindows();
+    benchposts::QuietWindows();
     RegisterCommandHandlers();
     Leader =
         std::make_unique<TInstallation>(Work / "leader", TModelLogin{1, TStr("L-lead"), TStr("posta@quillaran.test")});
     Writer = std::make_unique<TInstallation>(Work / "writer",
                                              TModelLogin{2, TStr("L-writer"), TStr("postb@quillaran.test")});
 
-    Leader->Enter();
-    const int index = Leader->Manager.CreateNewDiscussion(Leader->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
-    if (index < 0) Fail("no discussion");
-    TDiscussion& leader = Leader->Manager.GetDiscussion(index);
-    Describe(leader);
+    TDiscussion& leader = Leader->CreateDiscussion();
     if (!leader.Save()) Fail("not saved");
     leader.Unload();
     LeaderCopy = leader.Folder.ToString();
     Pristine = Work / "pristine";
     fs::copy(LeaderCopy, Pristine, fs::copy_options::recursive);
 
-    Writer->Enter();
-    const int own = Writer->Manager.CreateNewDiscussion(Writer->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
-    if (own < 0) Fail("no discussion");
-    TDiscussion& written = Writer->Manager.GetDiscussion(own);
-    Describe(written);
+    TDiscussion& written = Writer->CreateDiscussion();
     AddComments(written, count, 3);
     TListeners::Instance().DeliverQueued();
     for (int i = 0; i < count; ++i) TextBytes += Text(i);

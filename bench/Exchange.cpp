@@ -24,6 +24,7 @@
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostexchange.h"
 #include "postoffice/Tpostfileshandler.h"
+#include "bench/Benchinstallations.h"
 #include "bench/Benchmailservers.h"
 
 #include <benchmark/benchmark.h>
@@ -47,95 +48,22 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int Blocks = 1000;
-const char* const DIdent = "D-BENCH";
+using benchposts::Fail;
+using benchposts::HandleAll;
 
-void Fail(const std::string& what) {
-  std::fprintf(stderr, "exchange benchmark: %s\n", what.c_str());
-  std::exit(1);
-}
-
-// Message boxes take their default answer; a reported error ends the benchmark.
-void QuietWindows() {
-  TGuiHooks hooks;
-  hooks.ShowErrorWindow = [](const std::string& text) { Fail("reported: " + text); };
-  hooks.ShowMessageBox = [](const std::string&, const std::string&, const std::string&, const std::string&,
-                            int defaultButton) { return defaultButton; };
-  SetGuiHooks(hooks);
-}
-
-// A handling run without its progress window.
-class TQuietRun : public TPostFilesHandler {
- public:
-  using TPostFilesHandler::TPostFilesHandler;
-
- protected:
-  void ShowProgress(const std::string&) override {}
-  void CloseProgress() override {}
-  void RefreshList() override {}
-};
-
-// Every file of a post folder, handled in one run.
-void HandleAll(TPost& post, TPostFilesStorage& storage) {
-  storage.Files.Clear();
-  storage.Refresh(post);
-  TArray<int32_t> indices;
-  for (uint32_t i = 0; i < storage.Files.Count(); ++i) indices.AddItem(int32_t(i));
-  TQuietRun run(post);
-  int done = 0;
-  if (indices.Count() == 0 || !run.HandlePostFiles(storage, indices, false, &done, "Perform"))
-    Fail("nothing handled in " + storage.FolderPath.ToString());
-}
-
-void AddAuthor(TDiscussion& d, const char* lident, int adident, const char* email) {
-  const int index = d.Authors.CreateAuthor(d, TStr(lident), adident, 0);
-  if (index < 0) Fail("no author");
-  d.Authors.Author(index).AutomaticEMail = email;
-}
-
-void Describe(TDiscussion& d) {
-  d.Info.DIdent = DIdent;
-  d.Info.Name = "Ecology";
-  d.Info.ModelFolderName = "Ecology";
-  d.Info.ModelAuthorLIdent = "L-lead";
-  AddAuthor(d, "L-lead", 0, "posta@quillaran.test");
-  AddAuthor(d, "L-writer", 3, "postb@quillaran.test");
-}
-
-// One installation: its data root with the post folders, its post state, its register of
-// discussions, its login and mail account. Enter() makes it the process's installation.
-class TInstallation {
+// An installation with its mail account on the benchmark's servers.
+class TInstallation : public benchposts::TInstallation {
  public:
   TInstallation(const fs::path& root, TModelLogin login, const std::string& user, const TServers& servers)
-      : Root(root.string() + "/"),
-        fLogin(std::move(login)),
+      : benchposts::TInstallation(root, std::move(login)),
         fPop3Port(std::stoi(servers.Env.at("POP3_PORT"))),
         fSmtpPort(std::stoi(servers.Env.at("SMTP_PORT"))) {
-    fs::create_directories(root);
     TEMailInfo account;
     account.POP3Server = "127.0.0.1";
     account.SMTPServer = "127.0.0.1";
     account.UserName = user;
     account.Password = servers.Env.at("MAIL_PASSWORD");
     fAccounts.AddItem(account);
-    setenv("QUILLARAN_HOME", Root.c_str(), 1);
-    TBrowseGlobal::SetSuitePaths();
-    fPaths = TBrowseGlobal::Paths;
-    Post.Init(TStr(), &fAdaptor);
-    Post.SetCBSFileName(fPaths.PostFilesFile);
-    if (!Post.Load()) Fail("no post state");
-    std::string folder = fPaths.Root;
-    folder.pop_back();
-    if (!Manager.Init(folder)) Fail("no register of discussions");
-  }
-
-  void Enter() {
-    setenv("QUILLARAN_HOME", Root.c_str(), 1);
-    TBrowseGlobal::Paths = fPaths;
-    DiscussionsManager() = &Manager;
-    RegisterPostFileNaming(Post);
-    const TModelLogin login = fLogin;
-    ModelHooks().CurrentLogin = [login] { return login; };
-    ModelHooks().PrivateMessageKey = [] { return TStr(); };
   }
 
   std::unique_ptr<TPostExchange> Exchange() {
@@ -150,15 +78,8 @@ class TInstallation {
     return exchange;
   }
 
-  std::string Root;
-  TPost Post;
-  TDiscussionsManager Manager;
-
  private:
-  TModelLogin fLogin;
   int32_t fPop3Port, fSmtpPort;
-  TSuitePaths fPaths;
-  TBrowsePostAdaptor fAdaptor;
   TArray<TEMailInfo> fAccounts;
 };
 
@@ -171,7 +92,7 @@ struct TExchangeSetup {
 
   TExchangeSetup() {
     TError::Instance().Reset();
-    QuietWindows();
+    benchposts::QuietWindows();
     RegisterCommandHandlers();
     Leader = std::make_unique<TInstallation>(Servers.Work / "leader", TModelLogin{1, TStr("L-lead"), TStr("posta@quillaran.test")},
                                              "posta", Servers);
@@ -179,11 +100,7 @@ struct TExchangeSetup {
                                              "postb", Servers);
 
     // The leader's copy: registered, saved and let go, kept aside to start each round from.
-    Leader->Enter();
-    const int index = Leader->Manager.CreateNewDiscussion(Leader->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
-    if (index < 0) Fail("no discussion");
-    TDiscussion& leader = Leader->Manager.GetDiscussion(index);
-    Describe(leader);
+    TDiscussion& leader = Leader->CreateDiscussion();
     if (!leader.Save()) Fail("not saved");
     leader.Unload();
     LeaderCopy = leader.Folder.ToString();
@@ -191,11 +108,7 @@ struct TExchangeSetup {
     fs::copy(LeaderCopy, Pristine, fs::copy_options::recursive);
 
     // The writer's copy with its 1,000 comments under the root, texts of 100 to 600 bytes.
-    Writer->Enter();
-    const int own = Writer->Manager.CreateNewDiscussion(Writer->Manager.DiscussedRoot, TStr("Ecology"), true, 0);
-    if (own < 0) Fail("no discussion");
-    TDiscussion& written = *(Written = &Writer->Manager.GetDiscussion(own));
-    Describe(written);
+    TDiscussion& written = *(Written = &Writer->CreateDiscussion());
     std::mt19937 random(2026);
     const TDiscBlockIndex root = written.Storages.GetRootBlockIndex();
     for (int i = 0; i < Blocks; ++i) {
