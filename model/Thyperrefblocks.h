@@ -38,11 +38,10 @@ public:
     Indexed = 0;
   }
 
-private:
- void IndexItems();
- int Indexed = 0;  // the items below it are in Pairs and PairsOf
-
- // Kept beside the items so that adding and removing stay cheap with many references.
- std::unordered_set<uint64_t> Pairs;
- std::unordered_map<uint32_t, int> PairsOf;  // referring block -> its pairs
+ private:
+  void IndexItems();
+  int Indexed = 0;  // the items below it are in Pairs and PairsOf
+  // Kept beside the items so that adding and removing stay cheap with many references.
+  std::unordered_set<uint64_t> Pairs;
+  std::unordered_map<uint32_t, int> PairsOf;  // referring block -> its pairs
 };
