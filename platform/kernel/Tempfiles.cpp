@@ -34,10 +34,12 @@ std::string StartTime(long pid) {
   return std::string(stat.substr(at + 1, end == std::string_view::npos ? std::string_view::npos : end - at - 1));
 }
 
-// "<id>-<start time>-" of this process.
-const std::string& OwnIdentity() {
+// "<id>-<start time>-" of this process (a forked child's own).
+std::string OwnIdentity() {
+  static std::mutex lock;
   static std::string identity;
   static long of = 0;
+  std::lock_guard<std::mutex> guard(lock);
   if (of != ::getpid()) {
     of = ::getpid();
     identity = std::to_string(of) + "-" + StartTime(of) + "-";
