@@ -184,10 +184,13 @@ void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age)
             (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !platform::OwnedByUser(folder) ||
             platform::IsProcessFolder(folder, base + MailFolderPrefix))
             continue;
-        // One of an older name, which tells no process: by its age.
+        // One of an older name, which tells no process: gone when empty (a process still
+        // using it makes it again), else by its age.
         const auto changed = std::chrono::system_clock::from_time_t(platform::UnixFromFileTime(info.ftLastWriteTime));
         if (now - changed > Age)
             RemoveMailFolder(folder);
+        else
+            RemoveDirectoryA(folder.c_str());
     }
 }
 

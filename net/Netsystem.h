@@ -36,8 +36,8 @@ std::string WithTrailingBackslash(const std::string& Path);
 // temporary folder, named for the process (its id and start time). Once in its life,
 // before it makes its own, a process removes with the attachment files in them the folders
 // of processes that no longer run (ended without removing them: killed), whatever their
-// age, and folders of an older name that tells no process once they have not changed for
-// Age. Never another user's, nor one of a running process.
+// age, and folders of an older name that tells no process when they are empty or have not
+// changed for Age. Never another user's, nor one of a running process.
 inline constexpr std::chrono::seconds StaleMailFolderAge{24 * 60 * 60};
 void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age);
 

@@ -113,15 +113,16 @@ TEST(Netsystem, TempFilesArePrivateAndCopiesNeverOverwrite)
     EXPECT_FALSE(CopyFileNoOverwrite(dir + "/none", dir + "/copy2"));
 }
 
-TEST(Netsystem, AttachmentFoldersLeftBehindAreClearedAfterTheirAge)
+TEST(Netsystem, AttachmentFoldersOfTheOlderNameAreClearedEmptyOrAfterTheirAge)
 {
     const std::string base = netpeer::TestFolder("stale-mail");
     const std::string stale = base + "/quillaran-mail-old123", fresh = base + "/quillaran-mail-new123",
-                      other = base + "/kept-old";
+                      other = base + "/kept-old", empty = base + "/quillaran-mail-emp123";
     for (const std::string& f : {stale, fresh, other}) {
         mkdir(f.c_str(), 0700);
         netpeer::WriteFile(f + "/MailAbc123", "part of an attachment");
     }
+    mkdir(empty.c_str(), 0700);
     const timeval twoDaysAgo[2] = {{time(nullptr) - 2 * 86400, 0}, {time(nullptr) - 2 * 86400, 0}};
     ASSERT_EQ(utimes(stale.c_str(), twoDaysAgo), 0);
     ASSERT_EQ(utimes(other.c_str(), twoDaysAgo), 0);
@@ -130,4 +131,5 @@ TEST(Netsystem, AttachmentFoldersLeftBehindAreClearedAfterTheirAge)
     EXPECT_NE(stat(stale.c_str(), &st), 0);
     EXPECT_EQ(stat((fresh + "/MailAbc123").c_str(), &st), 0);
     EXPECT_EQ(stat((other + "/MailAbc123").c_str(), &st), 0);
+    EXPECT_NE(stat(empty.c_str(), &st), 0) << "an empty folder of the older name goes however new";
 }
