@@ -54,7 +54,7 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
     return Logins() ? Logins()->AskKeyOf(lident, email) : TStr();
   };
   hooks.ForgetKeyOfLogin = [](const TStr& lident) {
-    if (TLoginsStorage* logins = Logins()) logins->ForgetKeyOf(lident);
+    if (TLoginsStorage* storage = Logins()) storage->ForgetKeyOf(lident);
   };
   hooks.MaySign = [](const TStr& lident, const TPublicKey& key) { return Logins() && Logins()->MaySign(lident, key); };
   hooks.PinSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {
