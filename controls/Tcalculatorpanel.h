@@ -66,7 +66,7 @@ class TCalculatorPanel : public TPanel {
   TKeyPressEvent OnCalcKey;
 
  protected:
-  virtual void TextChanged();
+  void TextChanged() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:

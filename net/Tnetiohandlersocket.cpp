@@ -242,7 +242,6 @@ void TNetIOHandlerSocket::ConnectWithTimeout(int32_t ATimeout)
             error = 0;
             const int32_t slice =
                 TNetAntiFreezeBase::ShouldUse() ? std::min<int32_t>(GAntiFreeze->IdleTimeOut, 125) : 125;
-            using Clock = std::chrono::steady_clock;
             const auto deadline = Clock::now() + std::chrono::milliseconds(ATimeout > 0 ? ATimeout : 0);
             bool done = false;
             while (!done) {

@@ -246,8 +246,8 @@ TEST_F(ShownChanges, DiscussionInfoAndPostKeepTheSelectedRow) {
   const int posted = RowOf(browse, second), other = RowOf(browse, c);
   ASSERT_GT(posted, 0);
   ASSERT_GT(other, 0);
-  const auto pointAt = [&](int row, int dx) {
-    const RECT r = browse.GetLowerListRowRect(row);
+  const auto pointAt = [&](int at, int dx) {
+    const RECT r = browse.GetLowerListRowRect(at);
     return form->PaintBoxLowerList->ClientToScreen(POINT{(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2});
   };
   // The browse windows' clock, moved by the test; the tick selects a row the pointer rests on.
