@@ -20,6 +20,7 @@
 #include "pointer/Tformstartcursorwright.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostoffice.h"
+#include "platform/kernel/Datafolders.h"
 #include "platform/kernel/Process.h"
 
 #include <chrono>
@@ -94,6 +95,8 @@ TStartupDriver::TStart TStartupDriver::Start(int argc, const char* const* argv) 
 }
 
 bool TStartupDriver::CreateProcessWideObjects() {
+  // Discussions, post files and errors.log are nobody else's to read.
+  platform::MakePrivateFolder(platform::DataRoot());
   TBrowseGlobal::SetSuitePaths();
   fUtility = std::make_unique<TUtilityGlobal>();
   SetFormatSettings();

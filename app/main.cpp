@@ -16,7 +16,7 @@
 int main(int argc, char** argv) {
   if (auto answered = AnswerTerminalOptions(argc, argv, stdout)) return *answered;
   const std::string root = platform::DataRoot();
-  if (!platform::MakeFolders(root)) {
+  if (!platform::MakePrivateFolder(root)) {
     std::fprintf(stderr, "quillaran: cannot create the data folder %s\n", root.c_str());
     return 1;
   }

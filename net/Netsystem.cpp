@@ -203,8 +203,10 @@ void RemovePrivateTempFolder()
     if (!PrivateFolder.empty() &&
         platform::IsOwnProcessFolder(PrivateFolder.substr(0, PrivateFolder.size() - 1),
                                      BaseFolder() + MailFolderPrefix) &&
-        RemoveMailFolder(PrivateFolder.substr(0, PrivateFolder.size() - 1)))
+        RemoveMailFolder(PrivateFolder.substr(0, PrivateFolder.size() - 1))) {
         PrivateFolder.clear();
+        platform::LetGoOfRemovedProcessFolders();
+    }
 }
 
 int32_t SmallerInt(int32_t A, int32_t B) { return B < A ? B : A; }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -40,6 +41,18 @@ bool MakeFolders(const std::string& path) {
   }
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakePrivateFolder(const std::string& path) {
+  if (path.empty()) return false;
+  const size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  // Made before under a looser mask, or by hand: what lies in it is nobody else's to read.
+  if ((st.st_mode & 077) != 0 && st.st_uid == getuid()) chmod(path.c_str(), st.st_mode & 0700);
+  return true;
 }
 
 }  // namespace platform

@@ -15,4 +15,9 @@ std::string ConfigRoot();
 // Creates a folder and its missing parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
 
+// The data folder is its user's alone: made (with its missing parents) 0700, and one of
+// this user's that others may enter or read is tightened to 0700; true when it exists
+// afterwards.
+bool MakePrivateFolder(const std::string& path);
+
 }  // namespace platform

@@ -55,8 +55,9 @@ bool IdentityOf(const std::string& folder, const std::string& prefix, long& pid,
   const std::string_view leaf = std::string_view(prefix).substr(ownPrefix == std::string::npos ? 0 : ownPrefix + 1);
   if (!name.starts_with(leaf)) return false;
   const std::string_view rest = name.substr(leaf.size());
+  // The start time is empty when the process could not read its own.
   const size_t dash = rest.find('-'), second = dash == std::string_view::npos ? dash : rest.find('-', dash + 1);
-  if (dash == 0 || second == std::string_view::npos || second == dash + 1) return false;
+  if (dash == 0 || second == std::string_view::npos) return false;
   pid = 0;
   for (char c : rest.substr(0, dash)) {
     if (c < '0' || c > '9' || pid > 100000000) return false;
@@ -67,9 +68,18 @@ bool IdentityOf(const std::string& folder, const std::string& prefix, long& pid,
 }
 
 // Folders held while the process runs: the system lets go of them when it ends, however
-// it ends. Never closed.
+// it ends. One descriptor a folder, closed once its folder is gone.
 std::mutex HeldLock;
 std::vector<int> Held;
+
+void LetGoOfRemovedLocked() {
+  std::erase_if(Held, [](int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_nlink > 0) return false;
+    ::close(fd);
+    return true;
+  });
+}
 
 }  // namespace
 
@@ -96,11 +106,17 @@ std::string MakeProcessFolder(const std::string& prefix) {
   const int fd = ::open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0 && ::flock(fd, LOCK_SH) == 0) {
     std::lock_guard<std::mutex> guard(HeldLock);
+    LetGoOfRemovedLocked();
     Held.push_back(fd);
   } else if (fd >= 0) {
     ::close(fd);
   }
   return folder;
+}
+
+void LetGoOfRemovedProcessFolders() {
+  std::lock_guard<std::mutex> guard(HeldLock);
+  LetGoOfRemovedLocked();
 }
 
 bool IsProcessFolder(const std::string& folder, const std::string& prefix) {
@@ -123,8 +139,9 @@ bool IsLeftProcessFolder(const std::string& folder, const std::string& prefix) {
   if (!IdentityOf(folder, prefix, pid, start) || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
       st.st_uid != ::getuid())
     return false;
-  // A process of that id started then is still running.
-  if (StartTime(pid) == start) return false;
+  // A process of that id started then is still running (one that could not read its start
+  // time is told by its hold alone).
+  if (!start.empty() && StartTime(pid) == start) return false;
   // Held by a process this system does not show under that id (another process namespace).
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;

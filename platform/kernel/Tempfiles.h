@@ -22,6 +22,9 @@ std::string MakeUniqueFile(const std::string& prefix);
 // has given the id to another process since. "" with the last error set when it cannot be
 // made.
 std::string MakeProcessFolder(const std::string& prefix);
+// Closes the holds of this process's folders that were removed (a new one is made in
+// MakeProcessFolder's place of one removed by hand).
+void LetGoOfRemovedProcessFolders();
 // Whether a folder is named as MakeProcessFolder names them with that prefix.
 bool IsProcessFolder(const std::string& folder, const std::string& prefix);
 // Whether a folder named by MakeProcessFolder with that prefix is this very process's (a

@@ -10,6 +10,8 @@
 
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace {
 
 const char* const kLoggedIn = "Анна is logged in. Quillaran runs without a screen; Ctrl+C ends it.";
@@ -94,6 +96,25 @@ TEST(ProgramHeadless, TheEndOfTheInputOrAStopSignalDuringTheLoginEndsWithoutALog
   }
   EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), -1);
   EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
+}
+
+TEST(ProgramHeadless, TheDataFolderIsItsUsersAloneMadeSoAtTheFirstStartAndTightenedAtALaterOne) {
+  TAppScratch s;
+  const mode_t mask = umask(022);
+  // The first start makes the folder; a later one finds a folder made open by hand, with
+  // an errors.log others could read.
+  const std::string fresh = s.Folder + "/share/quillaran";
+  testsupport::WriteFile(s.Home + "/errors.log", "ERROR MESSAGE: anna@example.org refused\n");
+  for (const std::string& home : {fresh, s.Home}) {
+    setenv("QUILLARAN_HOME", home.c_str(), 1);
+    TProgramOnTerminal program(s);
+    ASSERT_TRUE(program.WaitForOutput("CREATING LOGIN: Your name: ")) << program.Output();
+    EXPECT_EQ(platform::FilePermissions(home), 0700) << home;
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 2) << program.Output();
+  }
+  umask(mask);
+  EXPECT_EQ(platform::FilePermissions(s.Folder + "/share"), 0755) << "only the data folder itself is tightened";
 }
 
 TEST(ProgramHeadless, HelpAndVersionAnswerOnTheTerminalAndEndWithSuccess) {

@@ -1,5 +1,6 @@
 #include "net/Nettext.h"
 #include "net/Netsystem.h"
+#include "platform/kernel/Tempfiles.h"
 #include "platform/rtl/Tstringlist.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sys/time.h>
 
 #include <ctime>
+#include <filesystem>
 
 TEST(Nettext, CutTokenTakesOneDelimiter)
 {
@@ -132,4 +134,58 @@ TEST(Netsystem, AttachmentFoldersOfTheOlderNameAreClearedEmptyOrAfterTheirAge)
     EXPECT_EQ(stat((fresh + "/MailAbc123").c_str(), &st), 0);
     EXPECT_EQ(stat((other + "/MailAbc123").c_str(), &st), 0);
     EXPECT_NE(stat(empty.c_str(), &st), 0) << "an empty folder of the older name goes however new";
+}
+
+namespace {
+
+int OpenDescriptors()
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(Netsystem, PrivateFoldersMadeAndRemovedAgainAndAgainKeepNoDescriptor)
+{
+    RemovePrivateTempFolder(); // an earlier test's
+    const int before = OpenDescriptors();
+    for (int i = 0; i < 40; ++i) {
+        const std::string file = CreateTempFile();
+        ASSERT_FALSE(file.empty());
+        const std::string folder = file.substr(0, file.rfind('/'));
+        if (i % 2 == 0) {
+            // Removed by hand while the process runs: the next attachment makes it again.
+            ASSERT_EQ(remove(file.c_str()), 0);
+            ASSERT_EQ(rmdir(folder.c_str()), 0);
+            const std::string again = CreateTempFile();
+            ASSERT_FALSE(again.empty());
+            EXPECT_NE(again.substr(0, again.rfind('/')), folder);
+        }
+        RemovePrivateTempFolder();
+        struct stat st { };
+        EXPECT_NE(stat(folder.c_str(), &st), 0);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(Netsystem, AFolderNamedWithoutAStartTimeIsStillItsProcesssAndGoesWhenItsProcessIsGone)
+{
+    // A process that cannot read its start time names its folder "<id>--XXXXXX".
+    const std::string base = netpeer::TestFolder("no-start-time") + "/";
+    const std::string prefix = base + "quillaran-mail-";
+    // No process has an id above the largest the system gives.
+    const std::string gone = prefix + "4194305--AbC123";
+    ASSERT_EQ(mkdir(gone.c_str(), 0700), 0);
+    netpeer::WriteFile(gone + "/MailAbc123", "part of an attachment");
+    EXPECT_TRUE(platform::IsProcessFolder(gone, prefix));
+    EXPECT_FALSE(platform::IsOwnProcessFolder(gone, prefix));
+    EXPECT_TRUE(platform::IsLeftProcessFolder(gone, prefix));
+    ClearStaleMailFolders(base, StaleMailFolderAge);
+    struct stat st { };
+    EXPECT_NE(stat(gone.c_str(), &st), 0);
 }
