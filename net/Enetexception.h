@@ -41,6 +41,22 @@ private:
     int32_t FReplyErrorCode;
 };
 
+// An attachment could not be saved: the message names the system's reason; the system's
+// error code tells a name the file system refuses as not valid there (the message's fault)
+// from a fault of this computer (its disk full or failing, a folder that may not be
+// written, a path too long).
+class ENetAttachmentSaveError : public ENetException {
+public:
+    ENetAttachmentSaveError(std::string Msg, uint32_t Code) : ENetException(std::move(Msg)), FSystemError(Code) { }
+    uint32_t SystemError() const { return FSystemError; }
+    bool NameRefused() const { return IsNameRefusal(FSystemError); }
+    // A system error code that refuses a file's name as not valid.
+    static bool IsNameRefusal(uint32_t Code);
+
+private:
+    uint32_t FSystemError;
+};
+
 // A socket call failed; the stack's error code.
 class ENetSocketError : public ENetException {
 public:

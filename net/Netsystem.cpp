@@ -1,5 +1,6 @@
 #include "net/Netsystem.h"
 
+#include "platform/kernel/Codepage.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Filemode.h"
 #include "platform/kernel/Findfile.h"
@@ -116,14 +117,21 @@ std::string SafeBaseName(const std::string& Name)
     }
     while (!name.empty() && (name.back() == ' ' || name.back() == '.'))
         name.pop_back();
-    constexpr size_t MaxLength = 200;
-    if (name.size() > MaxLength) {
-        // Keep the extension, which tells what the file is.
-        const size_t dot = name.rfind('.');
-        const std::string ext = dot != std::string::npos && name.size() - dot <= 16 ? name.substr(dot) : "";
-        name = name.substr(0, MaxLength - ext.size()) + ext;
-    }
+    name = FitFileName(name, MaxSafeNameBytes);
     return name.empty() ? "attachment" : name;
+}
+
+std::string FitFileName(const std::string& Name, size_t Bytes)
+{
+    if (platform::Utf8Prefix(Name, Bytes).size() == Name.size())
+        return Name;
+    // Keep the extension, which tells what the file is (a post part's number and count).
+    const size_t dot = Name.rfind('.');
+    std::string ext = dot != std::string::npos && dot > 0 && Name.size() - dot <= 16 ? Name.substr(dot) : "";
+    size_t extBytes = platform::AnsiToUtf8(ext).size();
+    if (extBytes >= Bytes)
+        ext.clear(), extBytes = 0;
+    return std::string(platform::Utf8Prefix(Name.substr(0, Name.size() - ext.size()), Bytes - extBytes)) + ext;
 }
 
 std::string WithTrailingBackslash(const std::string& Path)

@@ -4,6 +4,7 @@
 // This module is the library's only edge to the operating system for them.
 #include <cstdint>
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 enum TNetMailCharSet : uint8_t { mcsGB2312, mcsBig5, mcsIso2022Jp, mcsEucKr, mcsIso88591 };
@@ -26,8 +27,14 @@ bool CopyFileNoOverwrite(const std::string& Source, const std::string& Dest);
 
 // A file name from outside (a message, an archive) reduced to a safe base
 // name: the part after the last "/" or "\", without control characters, runs
-// of dots or leading dots, at most 200 bytes; "attachment" when nothing is left.
+// of dots or leading dots, at most MaxSafeNameBytes on disk (UTF-8), leaving
+// room for what is added to a name while it is saved; "attachment" when
+// nothing is left.
+inline constexpr size_t MaxSafeNameBytes = 200;
 std::string SafeBaseName(const std::string& Name);
+// The name cut to at most Bytes on disk (UTF-8) at a character, its extension
+// (up to 16 characters after the last ".") kept.
+std::string FitFileName(const std::string& Name, size_t Bytes);
 
 // The path with the path delimiter appended unless it ends in one.
 std::string WithTrailingBackslash(const std::string& Path);

@@ -32,7 +32,7 @@ public:
 
     const std::string& AttachmentEncoding() const { return FMessageParts.AttachmentEncoding(); }
     void SetAttachmentEncoding(const std::string& AValue) { FMessageParts.SetAttachmentEncoding(AValue); }
-    TStringList* Body() { return &FBody; }
+    TNetLines* Body() { return &FBody; }
     TNetEMailAddressList* BccList() { return &FBccList; }
     TNetEMailAddressList* CCList() { return &FCCList; }
     const std::string& CharSet() const { return FCharSet; }
@@ -78,7 +78,7 @@ public:
     TNetInitializeISOEvent OnInitializeISO;
 
 private:
-    TStringList FBody;
+    TNetLines FBody;
     TNetEMailAddressList FBccList;
     TNetEMailAddressList FCCList;
     std::string FCharSet;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 // Everything written into a message goes through this stream: a "." that
 // begins a line gets a second one, and the bytes reach the connection in
@@ -89,11 +90,6 @@ std::string QuotedFileName(const std::string& AFileName)
     return out + "\"";
 }
 
-std::string DecodedText(TMemoryStream& AStream)
-{
-    return std::string(static_cast<const char*>(AStream.Memory()), static_cast<size_t>(AStream.Size()));
-}
-
 // A part's body beyond the parts a message may have is read and dropped.
 class TNullStream : public TStream {
 public:
@@ -106,7 +102,7 @@ public:
 
 void TNetMessageClient::WriteBodyTextTo(TDataWriter& AOut, TNetMessage* AMsg)
 {
-    TStringList* body = AMsg->Body();
+    const TStrings* body = AMsg->Body();
     for (int i = 0; i < body->Count(); ++i)
         AOut.Line(body->Strings(i));
 }
@@ -129,7 +125,7 @@ void TNetMessageClient::WriteTextPart(TDataWriter& AOut, TNetText* APart, uint8_
     for (int i = 0; i < APart->ExtraHeaders()->Count(); ++i)
         AOut.Line(HeaderSafe(APart->ExtraHeaders()->Strings(i)));
     AOut.Line();
-    TStringList* body = APart->Body();
+    const TStrings* body = APart->Body();
     if (SameText(APart->ContentTransfer(), "quoted-printable")) {
         std::string encoded;
         for (int i = 0; i < body->Count(); ++i) {
@@ -232,7 +228,7 @@ void TNetMessageClient::SendBodyTo(TDataWriter& AOut, TNetMessage* AMsg)
         textParts(NetMixedBoundary);
     } else {
         DoStatus(hsStatusText, {NetMessageText(RSMsgClientEncodingText)});
-        TStringList* body = AMsg->Body();
+        const TStrings* body = AMsg->Body();
         for (int i = 0; i < body->Count(); ++i)
             AOut.Line(transfer == iso2022jp ? ShiftJISToISO2022JP(body->Strings(i)) : body->Strings(i));
     }
@@ -360,7 +356,8 @@ void TNetMessageClient::ReceiveBody(TNetMessage* AMsg, const std::string& ADelim
                         auto* part = new TNetText(parts);
                         part->SetContentType(decoder->Headers()->Values("Content-Type"));
                         part->SetContentTransfer(decoder->Headers()->Values("Content-Transfer-Encoding"));
-                        part->Body()->SetText(DecodedText(text));
+                        part->Body()->SetLines(std::string_view(static_cast<const char*>(text.Memory()),
+                                                                static_cast<size_t>(text.Size())));
                     }
                     break;
                 }

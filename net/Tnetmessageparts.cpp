@@ -62,7 +62,9 @@ void TNetAttachment::SaveToFile(const std::string& AFileName)
         return;
     }
     if (!CopyFileNoOverwrite(FStoredPathName, AFileName))
-        throw ENetException(NetMessageText(RSTNetAttachmentSaveError));
+        throw ENetAttachmentSaveError(NetMessageText(RSTNetAttachmentSaveError) + " (" +
+                                          platform::SystemReason(GetLastError()) + ")",
+                                      GetLastError());
 }
 
 void TNetAttachment::Encode(TStream& ADest)

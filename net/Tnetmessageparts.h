@@ -3,6 +3,7 @@
 // (TNetAttachment), in the message's part collection.
 #include "net/Netmailtypes.h"
 #include "net/Tnetheaderlist.h"
+#include "net/Tnetlines.h"
 #include "platform/rtl/Tcollection.h"
 #include "platform/rtl/Tstringlist.h"
 
@@ -34,10 +35,10 @@ protected:
 class TNetText : public TNetMessagePart {
 public:
     explicit TNetText(TCollection* ACollection, TStrings* ABody = nullptr);
-    TStringList* Body() { return &FBody; }
+    TNetLines* Body() { return &FBody; }
 
 private:
-    TStringList FBody;
+    TNetLines FBody;
 };
 
 class TNetAttachment : public TNetMessagePart {

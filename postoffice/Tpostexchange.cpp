@@ -3,9 +3,11 @@
 #include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
 #include "net/Enetexception.h"
+#include "net/Netsystem.h"
 #include "net/Tnetemailaddress.h"
 #include "net/Tnetmessageparts.h"
 #include "platform/kernel/Fileapi.h"
@@ -67,8 +69,8 @@ std::string SafeAttachmentName(std::string_view name) {
   const size_t start = safe.find_first_not_of(". ");
   safe = start == std::string::npos ? std::string() : safe.substr(start);
   while (!safe.empty() && (safe.back() == ' ' || safe.back() == '.')) safe.pop_back();
-  if (safe.size() > 200) safe.erase(0, safe.size() - 200);  // the end keeps the part postfix
-  return safe;
+  // Saved as "." + name + ".part", perhaps kept as "name#2.1_3": it fits the file system.
+  return FitFileName(safe, MaxSafeNameBytes);
 }
 
 bool IsPostPartName(std::string_view name) {
@@ -352,12 +354,17 @@ void TPostExchange::ReceivePostMessages() {
         return;
       }
       // Marked as post but never readable: it would fail at every exchange.
-      Log("Message #" + std::to_string(received.Number) + " cannot be read - deleted...");
-      Receiver.Delete(received.Number);
+      Refuse(received, "cannot be read", TextOf(failure));
       continue;
     }
-    SaveAttachments();
+    std::string refusal;
+    const bool saved = SaveAttachments(refusal);
     if (Cancel) return;
+    if (!saved) {
+      // Its attachment can never be saved here: it would stop every exchange.
+      Refuse(received, "refused", refusal);
+      continue;
+    }
     // Only now, with every attachment saved or kept, may the message go.
     Receiver.Delete(received.Number);
   }
@@ -393,6 +400,17 @@ void TPostExchange::HearWhileReading(int32_t bytes) {
   if (!Cancel) return;
   fHearing = false;
   throw EAbort();
+}
+
+std::string TPostExchange::TextOf(const std::exception_ptr& failure) {
+  if (!failure) return "-ERR";
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+  }
+  return "unknown failure";
 }
 
 bool TPostExchange::IsLocalFault(const std::exception_ptr& failure) {
@@ -456,12 +474,20 @@ void TPostExchange::TellTimeout(const std::exception& e, const std::string& step
   ShowStatus(text);
 }
 
-void TPostExchange::SaveAttachments() {
+void TPostExchange::Refuse(const TReceivedMessage& received, const std::string& what, const std::string& reason) {
+  const std::string number = std::to_string(received.Number);
+  Log("Message #" + number + " " + what + " - deleted...");
+  TError::AppendToLog("REFUSED MAIL: message #" + number + " from " + received.Sender.ToString() + " on " + fServer +
+                      " " + what + " (" + reason + "), deleted from the server");
+  Receiver.Delete(received.Number);
+}
+
+bool TPostExchange::SaveAttachments(std::string& refusal) {
   TNetMessageParts* parts = Message.MessageParts();
   for (int i = 0; i < parts->Count(); ++i) {
     auto* attachment = dynamic_cast<TNetAttachment*>(parts->Items(i));
     if (!attachment) continue;
-    const std::string name = SafeAttachmentName(attachment->FileName());
+    std::string name = SafeAttachmentName(attachment->FileName());
     if (name.empty()) {
       Log("Attachment without a usable name skipped...");
       continue;
@@ -477,8 +503,12 @@ void TPostExchange::SaveAttachments() {
     if (cabinet && !CreateFolder(folder)) {
       Log("Error saving " + name + " (cannot create " + folder + ")");
       Cancel = 1;
-      return;
+      return false;
     }
+    // Its file system may take shorter names than most: the name then fits it too, with
+    // what saving adds ("." and ".part", or "#99999" beside a taken name).
+    const size_t room = platform::MaxNameBytes(folder);
+    if (room < MaxSafeNameBytes + 12) name = FitFileName(name, room > 24 ? room - 12 : 12);
     std::string path = folder + name;
     // A part whose name is taken by a file of other content (junk sent under a predictable
     // name, or the same post cut short) is kept beside it: joining takes the set that
@@ -493,6 +523,7 @@ void TPostExchange::SaveAttachments() {
     const std::string partial = folder + "." + name + ".part";
     DeleteFileA(partial.c_str());
     std::string error;
+    bool nameRefused = false;
     try {
       attachment->SaveToFile(partial);
       if (taken && SameContents(partial, path)) {
@@ -505,17 +536,31 @@ void TPostExchange::SaveAttachments() {
         Log("File " + path + " exists with other content - kept as " + kept + "...");
         path = folder + kept;
       }
-      if (!MoveFileA(partial.c_str(), path.c_str())) error = "cannot rename " + partial + ": " + platform::ErrorText(GetLastError());
+      if (!MoveFileA(partial.c_str(), path.c_str())) {
+        const DWORD code = GetLastError();
+        error = "cannot rename " + partial + ": " + platform::SystemReason(code);
+        nameRefused = ENetAttachmentSaveError::IsNameRefusal(code);
+      }
+    } catch (const ENetAttachmentSaveError& e) {
+      error = e.what();
+      nameRefused = e.NameRefused();
     } catch (const std::exception& e) {
       error = e.what();
     }
     if (!error.empty()) {
       DeleteFileA(partial.c_str());
       Log("Error saving " + name + " (" + error + ")");
+      if (nameRefused) {
+        // A name this file system takes as not valid is the message's fault, not this
+        // computer's.
+        refusal = "Error saving " + name + " (" + error + ")";
+        return false;
+      }
       Cancel = 1;  // the message stays on the server
-      return;
+      return false;
     }
   }
+  return true;
 }
 
 void TPostExchange::SendStep() {

@@ -31,8 +31,8 @@ struct TReceivedMessage {
 };
 
 // A received attachment's name as a file of ours may carry it: its last path component,
-// without control characters, wildcards and leading dots or blanks, at most 200 bytes;
-// "" when nothing usable remains.
+// without control characters, wildcards and leading dots or blanks, at most 200 bytes on
+// disk (cut before its extension, the part postfix); "" when nothing usable remains.
 std::string SafeAttachmentName(std::string_view name);
 
 // A part of a post file: a name, ".", the part number, "_" and the part count.
@@ -126,7 +126,15 @@ class TPostExchange {
   // Receives the kept messages, saves their attachments and deletes them on the server;
   // a spammer's message is deleted unread, one over the size limit left there.
   void ReceivePostMessages();
-  void SaveAttachments();
+  // Saves the attachments of the message just received. False when it cannot be saved:
+  // refused for its own fault (a name the file system cannot take; `refusal` tells why), or
+  // with Cancel set when this computer failed (the message stays on the server).
+  bool SaveAttachments(std::string& refusal);
+  // A message that would fail at every exchange: told in the log and in errors.log, and
+  // deleted on the server so that the mail behind it comes in.
+  void Refuse(const TReceivedMessage& received, const std::string& what, const std::string& reason);
+  // The text of a failure ("-ERR" for a refusal of the server).
+  static std::string TextOf(const std::exception_ptr& failure);
   bool SendFromAccount(const TEMailInfo& account);
   // Sends the post file to the batch of receivers; false when the exchange must stop.
   bool SendPostFile(uint32_t index, std::vector<std::string> batch);

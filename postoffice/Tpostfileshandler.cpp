@@ -299,8 +299,8 @@ void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::strin
     return;
   }
   if (Post.ToldSets.insert(set).second)
-    ShowMessageBox(Caption, text + "\nThe set waits for its parts; it is set aside when none came for " +
-                                std::to_string(TPost::SetKeepDays) + " days.");
+    Refuse(text + "\nThe set waits for its parts; it is set aside when none came for " +
+           std::to_string(TPost::SetKeepDays) + " days.");
 }
 
 void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {

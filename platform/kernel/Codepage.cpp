@@ -110,6 +110,17 @@ std::string AnsiToUtf8(std::string_view ansi) {
   return out;
 }
 
+std::string_view Utf8Prefix(std::string_view ansi, size_t bytes) {
+  size_t used = 0, length = 0;
+  for (char c : ansi) {
+    const char32_t u = AnsiCharToUnicode(static_cast<unsigned char>(c));
+    used += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+    if (used > bytes) break;
+    ++length;
+  }
+  return ansi.substr(0, length);
+}
+
 std::string Utf8ToAnsi(std::string_view utf8, char replacement) {
   std::string out;
   out.reserve(utf8.size());

@@ -18,6 +18,10 @@ bool UnicodeToAnsiChar(char32_t u, unsigned char& out);
 // Code-page text to UTF-8; lossless.
 std::string AnsiToUtf8(std::string_view ansi);
 
+// The start of code-page text that takes at most `bytes` bytes in UTF-8 (every code-page
+// byte is one whole character there).
+std::string_view Utf8Prefix(std::string_view ansi, size_t bytes);
+
 // UTF-8 to code-page text. Characters the code page lacks and malformed
 // sequences become `replacement`.
 std::string Utf8ToAnsi(std::string_view utf8, char replacement = '?');

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,35 @@
 namespace {
 
 thread_local DWORD gLastError = ERROR_SUCCESS;
+// The C library's error behind the last code made from one: the system's own reason.
+thread_local int gLastErrno = 0;
+
+DWORD CodeOfErrno(int err) {
+  switch (err) {
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case EBUSY:
+    case ETXTBSY: return ERROR_SHARING_VIOLATION;
+    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case EILSEQ: return ERROR_INVALID_NAME;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
+    default: return ERROR_GEN_FAILURE;
+  }
+}
 
 BOOL Fail(DWORD code) {
   gLastError = code;
@@ -60,24 +90,22 @@ std::string SystemPath(const std::string& path) { return AnsiToUtf8(path); }
 std::string ProgramPath(const std::string& systemPath) { return Utf8ToAnsi(systemPath); }
 
 DWORD ErrorFromErrno(int err) {
-  switch (err) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EMFILE: case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case EACCES: case EPERM: case EISDIR: return ERROR_ACCESS_DENIED;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EROFS: return ERROR_WRITE_PROTECT;
-    case EBUSY: case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EFBIG: return ERROR_FILE_TOO_LARGE;
-    default: return ERROR_GEN_FAILURE;
+  gLastErrno = err;
+  return CodeOfErrno(err);
+}
+
+size_t MaxNameBytes(const std::string& folder) {
+  const long max = ::pathconf(SystemPath(folder).c_str(), _PC_NAME_MAX);
+  return max > 0 ? static_cast<size_t>(max) : 255;
+}
+
+std::string SystemReason(DWORD code) {
+  if (gLastErrno != 0 && CodeOfErrno(gLastErrno) == code) {
+    if (const char* text = ::strerrordesc_np(gLastErrno)) return text;
   }
+  std::string text = ErrorText(code);
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
 }
 
 std::string ErrorText(DWORD code) {

@@ -4,6 +4,7 @@
 // calling thread with its codes. Paths are code-page texts with '/'; they are
 // turned into UTF-8 file names here.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -99,6 +100,13 @@ std::string ProgramPath(const std::string& systemPath);
 DWORD ErrorFromErrno(int err);
 // An English text for a kernel error code, as the system's message table gives it.
 std::string ErrorText(DWORD code);
+// The system's own words for the last error of that code ("File name too long"), without a
+// final full stop; ErrorText's when the code came from no C library error.
+std::string SystemReason(DWORD code);
+
+// The longest file name in bytes that the file system of a folder takes (255 when it does
+// not say).
+size_t MaxNameBytes(const std::string& folder);
 
 // The descriptor behind a file handle, -1 for an invalid one.
 int DescriptorOf(HANDLE file);

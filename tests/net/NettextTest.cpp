@@ -1,6 +1,8 @@
 #include "net/Nettext.h"
 #include "net/Netsystem.h"
+#include "net/Tnetlines.h"
 #include "platform/kernel/Tempfiles.h"
+#include "platform/rtl/Exception.h"
 #include "platform/rtl/Tstringlist.h"
 
 #include <gtest/gtest.h>
@@ -188,4 +190,44 @@ TEST(Netsystem, AFolderNamedWithoutAStartTimeIsStillItsProcesssAndGoesWhenItsPro
     ClearStaleMailFolders(base, StaleMailFolderAge);
     struct stat st { };
     EXPECT_NE(stat(gone.c_str(), &st), 0);
+}
+
+TEST(Netlines, ABodyKeptInOneBlockReadsAsTheListOfItsLines)
+{
+    // Empty lines, a line longer than one length byte tells, a line that holds a line feed,
+    // and lines enough for several marks, read in order and at random.
+    TNetLines lines;
+    TStringList expected;
+    for (int i = 0; i < 300; ++i) {
+        const std::string line = i % 3 == 0 ? ""
+            : i == 100                      ? std::string(70000, 'x')
+            : i == 7                        ? "a\nb"
+                                            : std::to_string(i);
+        lines.Add(line);
+        expected.Add(line);
+    }
+    ASSERT_EQ(lines.Count(), 300);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(lines.Strings(i), expected.Strings(i)) << i;
+    for (int i : {299, 0, 100, 65, 64, 63, 7, 128})
+        EXPECT_EQ(lines.Strings(i), expected.Strings(i)) << i;
+    EXPECT_EQ(lines.Text(), expected.Text());
+    lines.Insert(64, "inserted");
+    expected.Insert(64, "inserted");
+    lines.Delete(0);
+    expected.Delete(0);
+    lines.SetStrings(5, "changed");
+    expected.SetStrings(5, "changed");
+    EXPECT_EQ(lines.Text(), expected.Text());
+    EXPECT_THROW(lines.Strings(300), EStringListError);
+
+    // Split at CR LF, LF or CR as any list of lines is; 3 million empty lines take about
+    // a byte each.
+    lines.SetText("one\r\ntwo\rthree\n\nfour");
+    EXPECT_EQ(lines.Count(), 5);
+    EXPECT_EQ(lines.Text(), "one\r\ntwo\r\nthree\r\n\r\nfour\r\n");
+    lines.SetText(std::string(3'000'000, '\n'));
+    EXPECT_EQ(lines.Count(), 3'000'000);
+    EXPECT_EQ(lines.Strings(2'999'999), "");
+    EXPECT_LE(lines.ByteSize(), 3'400'000u);
 }

@@ -4,6 +4,7 @@
 #include "net/Tnethash.h"
 #include "net/Tnetmessage.h"
 #include "net/Tnetmessageclient.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <gtest/gtest.h>
 
@@ -341,7 +342,15 @@ TEST(Tnetmessageclient, RoundTripOfOurOwnMessages)
         first->SaveToFile(dir + "/saved.cab");
         FAIL();
     } catch (const ENetException& e) {
-        EXPECT_EQ(e.Message(), "Error saving attachment.");
+        EXPECT_EQ(e.Message(), "Error saving attachment. (The file exists)");
+    }
+    // The system's reason travels with the failure.
+    try {
+        first->SaveToFile(dir + "/" + std::string(130, '\xFF') + ".cab");
+        FAIL();
+    } catch (const ENetAttachmentSaveError& e) {
+        EXPECT_EQ(e.Message(), "Error saving attachment. (File name too long)");
+        EXPECT_EQ(e.SystemError(), ERROR_FILENAME_EXCED_RANGE);
     }
     // The temporary files go with the message's parts; the saved file (the first
     // part's temporary file moved there) stays.

@@ -216,6 +216,9 @@ TEST(ExchangeTexts, AttachmentNamesAndReceiversLists) {
   EXPECT_EQ(SafeAttachmentName(".hidden"), "hidden");
   EXPECT_EQ(SafeAttachmentName("a*b?\x01.cab"), "a_b__.cab");
   EXPECT_EQ(SafeAttachmentName(std::string(300, 'x') + ".1_2").size(), 200u);
+  // Measured as the file system holds it: Cyrillic letters take two bytes in UTF-8, "…" three.
+  EXPECT_EQ(SafeAttachmentName(std::string(150, '\xE6') + ".1_2"), std::string(98, '\xE6') + ".1_2");
+  EXPECT_EQ(SafeAttachmentName(std::string(86, '\x85') + ".cab"), std::string(65, '\x85') + ".cab");
 
   EXPECT_EQ(PostFileReceivers(TStr("a@x; b@y; a@x"), TStr()), (std::vector<std::string>{"a@x", "b@y"}));
   EXPECT_EQ(PostFileReceivers(TStr("*"), TStr()), std::vector<std::string>());

@@ -1,0 +1,129 @@
+// Mail made to stop the post office, delivered through the real mail servers ahead of a
+// participant's genuine comment: a post part whose name grows past what the file system
+// takes once it is written in UTF-8, and a mail of 60 MB of empty lines received with
+// 1 GiB of address space to spare. Each is dealt with in the run that meets it, and the
+// comment behind it is applied in that same run.
+
+#include "net/Tnetcoder.h"
+#include "net/Tnetcoder3to4.h"
+#include "tests/e2e/Installation.h"
+#include "tests/e2e/Roads.h"
+#include "tests/net/Mailservers.h"
+#include "tests/support/Testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <fstream>
+#include <string>
+
+namespace e2e {
+namespace {
+
+class HostileMail : public TTwoInstallationsRoad {
+ protected:
+  HostileMail() : TTwoInstallationsRoad("hostilea", "hostileb") {}
+};
+
+// Placed in the mailbox so that the server lists it before the mail that came by SMTP
+// (named by the time it came).
+void DeliverFirst(const std::string& mailbox, const std::string& name, const std::string& mail) {
+  testsupport::WriteFile(TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/1." + name + ".quillaran", mail);
+}
+
+std::string Base64(const std::string& bytes) { return EncodeString<TNetEncoderMIME>(bytes); }
+
+std::string Header(const std::string& to, const std::string& extra) {
+  return "From: stranger@quillaran.test\nTo: " + to + "\nSubject: Quillaran### 1/1\nMIME-Version: 1.0\n" + extra + "\n";
+}
+
+// A value of this process's /proc status in bytes ("VmHWM", "VmRSS", "VmSize").
+long long StatusBytes(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind(field + ":", 0) == 0) return std::stoll(line.substr(field.size() + 1)) * 1024;
+  return -1;
+}
+
+// The comment A writes on block 1 and sends to B.
+void Comment(TInstallation& a, const std::string& text) {
+  ASSERT_TRUE(a.Run([&](TSession& s) {
+    PostNotesToAll(s, "Hills", "1", {text});
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  }));
+}
+
+TEST_F(HostileMail, APartNameTooLongOnDiskAndAMailOfEmptyLinesStopNothingBehindThem) {
+  Announce(A, {&B}, "Hills", "Холмы", {"Холм 1"});
+  ASSERT_FALSE(HasFatalFailure());
+  TakeModel(A, B, "Hills");
+  ASSERT_FALSE(HasFatalFailure());
+
+  // 1. A post part named with 150 Cyrillic letters: 154 characters, but 304 bytes in
+  // UTF-8, and more as it is saved under a hidden name first.
+  Comment(A, "Холм 1 зарос лесом");
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string longName = std::string(150, '\xE6') + ".1_1";  // "жжж...ж.1_1" in the code page
+  DeliverFirst(B.Mailbox, "longname",
+               Header(B.Address(), "Content-Type: multipart/mixed; boundary=\"cut\"\n") +
+                   "--cut\nContent-Type: application/octet-stream; name=\"=?windows-1251?B?" + Base64(longName) +
+                   "?=\"\nContent-Transfer-Encoding: base64\nContent-Disposition: attachment; "
+                   "filename=\"=?windows-1251?B?" +
+                   Base64(longName) + "?=\"\n\n" + Base64("no cabinet at all, only a name") + "\n--cut--\n");
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    s.Confirm("HANDLING POST FILE");  // the junk under the cut name does not unpack
+    Receive(s);
+    s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 зарос лесом\n") << B.Told("exchange");
+  const std::string exchange = B.Told("exchange");
+  // The hostile mail came first; its part's name was cut to fit, before its postfix.
+  EXPECT_LT(exchange.find("Decoding " + std::string(98, '\xE6') + ".1_1 to"), exchange.find("Message #2 receiving"))
+      << exchange;
+  const std::string log = testsupport::ReadFile(B.File("errors.log"));
+  EXPECT_NE(log.find("HANDLING POST FILE: Can't unpack "), std::string::npos) << log;
+  EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
+
+  // 2. A mail of 60 MB of empty lines, within the size bound of 64 MiB, received with 1 GiB
+  // of address space above what the program holds.
+  Comment(A, "Холм 1 виден с реки");
+  ASSERT_FALSE(HasFatalFailure());
+  constexpr long long mailBytes = 60'000'000;  // on the wire: each line ends in CR LF
+  DeliverFirst(B.Mailbox, "emptylines", Header(B.Address(), "") + std::string(mailBytes / 2, '\n'));
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("HANDLING POST FILE");  // the junk's set still waits for parts
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+#if !defined(__SANITIZE_ADDRESS__)
+    // The sanitizer reserves its shadow memory as address space at start: no limit then.
+    const rlim_t limit = rlim_t(StatusBytes("VmSize")) + (rlim_t(1) << 30);
+    const rlimit space{limit, limit};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &space), 0);
+#endif
+    testsupport::WriteFile("/proc/self/clear_refs", "5");  // the peak starts from here
+    const long long before = StatusBytes("VmRSS");
+    Receive(s);
+    s.Tell("grown", std::to_string(StatusBytes("VmHWM") - before));
+    s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 зарос лесом\n2|0-2|1|Холм 1 виден с реки\n")
+      << B.Told("exchange");
+  EXPECT_EQ(B.Told("exchange").find("fault is on this computer"), std::string::npos) << B.Told("exchange");
+  EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
+  const long long grown = std::stoll(B.Told("grown"));
+  std::printf("[ figures ] receiving a mail of %lld bytes of empty lines: peak resident size grew by %lld bytes\n",
+              mailBytes, grown);
+#if !defined(__SANITIZE_ADDRESS__)
+  // The sanitizer keeps freed memory aside for a while: its figure is no bound.
+  EXPECT_LE(grown, 4 * mailBytes);
+#endif
+}
+
+}  // namespace
+}  // namespace e2e
