@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Numconv.h"
+#include "platform/rtl/Strutil.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ std::string ECabinet::MessageOf(const ERF& Erf, bool IsCompression, const std::s
     if (!Erf.fError) return IsCompression ? TextOf(kFciTexts, 99) : TextOf(kFdiTexts, 99);
     std::string text = ErrorText(Erf.erfOper, IsCompression);
     if (!MemberName.empty())
-        text += ": \"" + MemberName + "\"";
+        text += ": \"" + EscapeControlChars(MemberName) + "\"";
     text += " [0x" + IntToHex(Erf.erfOper, 4) + "]";
     if (Erf.erfType != 0)
         text += ".\r\n" + platform::ErrorText(static_cast<DWORD>(Erf.erfType)) + " [0x" + IntToHex(Erf.erfType, 4) + "].";

@@ -7,6 +7,7 @@
 #include "net/Tcabreader.h"
 #include "net/Tcabwriter.h"
 #include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Strutil.h"
 
 #include <algorithm>
 #include <memory>
@@ -166,14 +167,16 @@ bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder
     }
   }
   for (size_t i = 0; error.empty() && accept && i < unpacked.size(); ++i)
-    if (!accept(work + unpacked[i])) error = "the message " + unpacked[i] + " is not sealed or was altered";
+    if (!accept(work + unpacked[i]))
+      error = "the message " + EscapeControlChars(unpacked[i]) + " is not sealed or was altered";
   // Only when every file came out do they move, each by one rename.
   for (size_t i = 0; error.empty() && i < unpacked.size(); ++i) {
     const std::string name = FreeFileName(folder, unpacked[i]);
     if (MoveFileA((work + unpacked[i]).c_str(), (folder + name).c_str())) {
       names.push_back(name);
     } else {
-      error = "cannot move " + unpacked[i] + " into " + folder + ": " + platform::ErrorText(GetLastError());
+      error = "cannot move " + EscapeControlChars(unpacked[i]) + " into " + folder + ": " +
+              platform::ErrorText(GetLastError());
       for (size_t j = 0; j < names.size(); ++j) MoveFileA((folder + names[j]).c_str(), (work + unpacked[j]).c_str());
       names.clear();
     }

@@ -12,6 +12,7 @@
 #include "model/Tdiscussion.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/rtl/Strutil.h"
 
 #include <algorithm>
 #include <charconv>
@@ -225,7 +226,7 @@ bool HoldsItsSeal(TSealState screened) {
 
 std::string ShownText(std::string_view text) {
   constexpr size_t limit = 80;
-  return text.size() <= limit ? std::string(text) : std::string(text.substr(0, limit)) + "...";
+  return text.size() <= limit ? EscapeControlChars(text) : EscapeControlChars(text.substr(0, limit)) + "...";
 }
 
 void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record) {

@@ -109,7 +109,8 @@ std::string NotForThisLoginRefusal(const std::string& path);
 bool HoldsItsSeal(const std::string& path);
 bool HoldsItsSeal(TSealState screened);
 
-// A text of a message as the handlers' message boxes show it: cut at 80 characters.
+// A text of a message as the handlers' message boxes show it: cut at 80 characters, its
+// control characters escaped.
 std::string ShownText(std::string_view text);
 
 // The values of a received block record that a block takes over as they are (number in

@@ -299,7 +299,7 @@ void TPostExchange::KeepPostMessages() {
   for (uint32_t k = ReceivedMessages.Count(); k-- > 0;) {
     TReceivedMessage& received = ReceivedMessages[k];
     if (Trimmed(received.Subject.View()).rfind(PostSubjectMarker, 0) != 0) {
-      Log("Non-quillaran message with Subject='" + received.Subject.ToString() + "' skipped...");
+      Log("Non-quillaran message with Subject='" + EscapeControlChars(received.Subject.View()) + "' skipped...");
       ReceivedMessages.Delete(k);
     } else {
       received.Size = Receiver.RetrieveMsgSize(received.Number);
@@ -323,7 +323,7 @@ void TPostExchange::ReceivePostMessages() {
       return EqualNoCase(sender, row.Address.View());
     });
     if (spammer) {
-      Log("Message from spammer " + sender + " deleted...");
+      Log("Message from spammer " + EscapeControlChars(sender) + " deleted...");
       Receiver.Delete(received.Number);
       continue;
     }

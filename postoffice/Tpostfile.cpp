@@ -11,6 +11,7 @@
 #include "model/Messagecomposer.h"
 #include "model/Tcommandmessage.h"
 #include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Strutil.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postdates.h"
 #include "postoffice/Signerkeys.h"
@@ -307,12 +308,13 @@ bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason, 
       FolderPath.ToString() + SetAsideFolderName + "/" + (subfolder.empty() ? "" : subfolder + "/");
   const std::string target = CreateFolder(aside) ? FreeFileName(aside, name) : std::string();
   if (target.empty() || !MoveFileA(FilePath(index).c_str(), (aside + target).c_str())) {
-    TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " could not be set aside (" +
-                        platform::ErrorText(GetLastError()) + "): " + reason);
+    TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + EscapeControlChars(name) +
+                        " could not be set aside (" + platform::ErrorText(GetLastError()) + "): " + reason);
     Files[index].Sendable = 0;
     return false;
   }
-  TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + name + " set aside as " + aside + target + ": " + reason);
+  TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + EscapeControlChars(name) + " set aside as " +
+                      aside + EscapeControlChars(target) + ": " + reason);
   Files.Delete(index);
   return true;
 }

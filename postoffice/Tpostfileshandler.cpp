@@ -226,8 +226,9 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
       // sets its message aside.
       if (!handled && !capture.Caught() && !fRefusal.empty()) SetAside(storage, name, fRefusal);
     } else {
-      SetAside(storage, name, "The command " + command + " of " + folder + " file " + name +
-                                  " can't be handled yet. The file is set aside.");
+      SetAside(storage, name,
+               "The command " + command + " of " + folder + " file " + ShownText(name) +
+                   " can't be handled yet. The file is set aside.");
     }
     // A handler's refusal for good, told in plain words.
     if (const std::string refused = TakeReceivedMessageRefusal(); !handled && !refused.empty())
@@ -410,8 +411,8 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
     if (const TRefreshAuthorData* refresh = FindRefreshAuthorData()) {
       handled = (*refresh)(*this, path, adident, agident);
     } else {
-      Refuse("The author identifiers given by the moderation library for " + storage.Files[index].Name.ToString() +
-             " can't be stored yet. The file is left unhandled.");
+      Refuse("The author identifiers given by the moderation library for " +
+             ShownText(storage.Files[index].Name.View()) + " can't be stored yet. The file is left unhandled.");
       fSetAside = true;
     }
   }

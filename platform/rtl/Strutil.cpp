@@ -180,6 +180,29 @@ std::string StringReplace(std::string_view S, std::string_view OldPattern, std::
 
 std::string StringOfChar(char Ch, int Count) { return Count > 0 ? std::string(Count, Ch) : std::string(); }
 
+std::string EscapeControlChars(std::string_view S) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(S.size());
+  for (char c : S) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x20 && b != 0x7F && b != 0x98) {
+      out += c;
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
 bool IsDelimiter(std::string_view Delimiters, std::string_view S, int Index) {
   if (Index < 1 || static_cast<size_t>(Index) > S.size()) return false;
   return Delimiters.find(S[Index - 1]) != std::string_view::npos;

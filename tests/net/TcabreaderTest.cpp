@@ -128,6 +128,15 @@ TEST(TCabReader, HostileCabinetsAreRefusedAndLeaveNothingBehind) {
   EXPECT_FALSE(fs::exists(dir + "/evil"));
   EXPECT_FALSE(fs::exists(dir + "/out/ok"));
 
+  // The name is told in one line with its control characters escaped, its letters kept:
+  // no terminal sequence and no forged log line reach a box, the terminal or errors.log.
+  const std::string forged = "\xE4\xE0\x1B]0;owned\x07\x1B[2J\r\nERROR MESSAGE: forged\x98\x7F\\..\\evil";
+  e = Raised([&] { r.Extract(Raw(dir, "f.cab", RawOf({{"ok", "1"}, {forged, "2"}})), dir + "/outf"); });
+  EXPECT_EQ(e.Message(),
+            "Cabinet member name is unsafe: \"\xE4\xE0\\x1B]0;owned\\x07\\x1B[2J\\r\\nERROR MESSAGE: "
+            "forged\\x98\\x7F\\..\\evil\" [0x000C]");
+  EXPECT_FALSE(fs::exists(dir + "/outf/ok"));
+
   // A checksum fails in the second block: the half-written file is removed.
   std::string bytes = BuildRaw(RawOf({{"first", "1"}, {"big", MixedBytes(80000, 9)}}));
   bytes[bytes.size() - 100] ^= 1;
