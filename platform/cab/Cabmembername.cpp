@@ -1,9 +1,14 @@
 #include "platform/cab/Cabmembername.h"
 
+#include "platform/kernel/Codepage.h"
+
 #include <string_view>
 
 namespace platform {
 namespace {
+
+// The longest file name the disk holds, in bytes.
+constexpr std::size_t kMaxDiskComponent = 255;
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -23,11 +28,14 @@ void ForEachComponent(std::string_view name, Take take) {
 
 }  // namespace
 
-bool CabMemberNameIsSafe(const std::string& name) {
+bool CabMemberNameIsSafe(const std::string& name, bool utf8) {
   if (name.empty() || IsSeparator(name.front()) || name.find('\0') != std::string::npos) return false;
+  // The reader takes the name into the code page, and the disk has it in UTF-8.
+  const std::string read = utf8 ? Utf8ToAnsi(name) : name;
   bool safe = true;
-  ForEachComponent(name, [&safe](std::string_view part, bool last) {
-    if (part == ".." || (last && (part.empty() || part == "."))) safe = false;
+  ForEachComponent(read, [&safe](std::string_view part, bool last) {
+    if (part == ".." || (last && (part.empty() || part == ".")) || AnsiToUtf8(part).size() > kMaxDiskComponent)
+      safe = false;
   });
   return safe;
 }

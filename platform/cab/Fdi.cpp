@@ -129,7 +129,7 @@ int CabDecompressor::Load(OpenCabinet& cab) {
 
 bool CabDecompressor::CheckNames(const CabDirectory& dir) {
   for (const CabFileEntry& f : dir.files)
-    if (!CabMemberNameIsSafe(f.name)) {
+    if (!CabMemberNameIsSafe(f.name, (f.attribs & CAB_A_NAME_IS_UTF) != 0)) {
       unsafeName = f.name;
       return false;
     }

@@ -17,8 +17,9 @@ namespace platform {
 using namespace lzx;
 
 // The coded stream of one frame: 16-bit little-endian words, high bit first.
-// Past its end it reads zeros; Overrun() tells when a frame took more of
-// them than a sound stream ever needs. Before bits are read (Prepare), the
+// Past its end it reads zeros; Overrun() tells when a frame took any of them
+// (a sound frame holds every bit it needs, padded to a whole word), or the
+// bits of a last lone byte, which is no whole word. Before bits are read (Prepare), the
 // words are laid out high byte first (in words, the decoder's buffer), so
 // that the next bits are one load from where the stream stands, shifted: no
 // buffer to top up, and no branch that follows the data to tell when. A frame
@@ -44,12 +45,12 @@ class LzxDecoder::BitReader {
     Skip(n);
     return v;
   }
-  bool Overrun() const { return Consumed() > size_ * 8 + 64; }
+  bool Overrun() const { return Consumed() > BitEnd(); }
 
   // Leaves the bits for bytes: one to sixteen bits up to the next word.
   bool AlignToBytes() {
     const std::size_t bit = Consumed();
-    if (bit > size_ * 8) return false;
+    if (bit > BitEnd()) return false;
     const std::size_t next = (bit / 16 + 1) * 2;
     if (next > size_) return false;
     MoveTo(next);
@@ -81,6 +82,8 @@ class LzxDecoder::BitReader {
     return __builtin_bswap64(v) << (bit_ & 7);
   }
   std::size_t Consumed() const { return base_ * 8 + bit_; }
+  // The end of the whole words from base_ on, in bits from the stream's start.
+  std::size_t BitEnd() const { return (base_ + ((size_ - base_) & ~std::size_t(1))) * 8; }
   // Goes on from byte at of the stream: a word starts there.
   void MoveTo(std::size_t at) {
     if (words_ && (at - base_) % 2 == 0) {
@@ -124,7 +127,7 @@ class LzxDecoder::BitReader {
       i += 2;
     }
     std::memset(w.data() + i, 0, kPadding);
-    stop_ = n * 8 + 65;
+    stop_ = even * 8 + 1;
     words_ = w.data();
   }
 

@@ -200,6 +200,45 @@ TEST(TCabReader, PartialFilesAndCabinetInfoOfASet) {
   EXPECT_EQ(partial, (std::vector<std::string>{"big<s1.cab"}));
 }
 
+// A name of at most 255 bytes in the cabinet may grow past what the disk holds: 128
+// Cyrillic letters take 256 bytes in UTF-8, 86 "…" 258. Writer and reader refuse it
+// alike, the reader before it writes any member; one letter less fits both.
+TEST(TCabReader, NamesTooLongForTheDiskAreRefusedByWriterAndReaderBeforeAnythingIsWritten)
+{
+    const std::string dir = Folder("disk-names");
+    WriteFile(dir + "/src", "abc");
+    const std::string letters(128, '\xE4'), dots(86, '\x85');
+    for (const std::string& name : {letters, dots, "sub\\" + letters}) {
+        SCOPED_TRACE(name.size());
+        WriteFile(dir + "/r.cab", BuildRaw(RawOf({{"first", "1"}, {name, "2"}})));
+        ECabinet e = Raised([&] { TCabReader(nullptr).Extract(dir + "/r.cab", dir + "/out"); });
+        EXPECT_EQ(e.Message(), "Cabinet member name is unsafe: \"" + name + "\" [0x000C]");
+        EXPECT_TRUE(!fs::exists(dir + "/out") || fs::is_empty(dir + "/out"));
+
+        TCabWriter w(nullptr);
+        w.Open(dir + "/w.cab");
+        e = Raised([&] { w.AddFile(dir + "/src", name, false); });
+        EXPECT_EQ(e.Message(), "Cabinet member name is unsafe: \"" + name + "\" [0x0009]");
+        w.Close(false);
+    }
+    const std::string fits[] = {std::string(127, '\xE4'), std::string(85, '\x85')};
+    TCabWriter w(nullptr);
+    w.SetCompressionType(cctMsZip);
+    w.Open(dir + "/fits.cab");
+    for (const std::string& name : fits)
+        w.AddFile(dir + "/src", name, false);
+    w.Close(true);
+    TCabReader(nullptr).Extract(dir + "/fits.cab", dir + "/fits");
+    std::string letter = "\xD0\xB4", dot = "\xE2\x80\xA6";
+    std::string onDisk[2];
+    for (int i = 0; i < 127; ++i)
+        onDisk[0] += letter;
+    for (int i = 0; i < 85; ++i)
+        onDisk[1] += dot;
+    EXPECT_EQ(ReadFile(dir + "/fits/" + onDisk[0]), "abc");
+    EXPECT_EQ(ReadFile(dir + "/fits/" + onDisk[1]), "abc");
+}
+
 TEST(TCabReader, NamesMeetTheFileSystemInUtf8) {
   std::string dir = Folder("names");
   const std::string utf8Name = "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt";  // "test" in Cyrillic, UTF-8 bytes

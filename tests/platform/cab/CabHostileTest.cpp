@@ -149,6 +149,48 @@ TEST(CabHostile, BrokenStructuresGiveTheLibrarysErrors) {
   EXPECT_EQ(UnpackBytes(dir, BuildRaw(fake)).error, FDIERROR_MDI_FAIL);
 }
 
+// Our own LZX cabinet with its last frame cut short by a byte or two, that frame's check
+// sum cleared so that only the decoder can tell: it needs bits past the frame's end and is
+// refused, as cabextract refuses it.
+TEST(CabHostile, AnLzxFrameThatNeedsBitsPastItsEndIsRefused) {
+  std::string dir = Folder("hostile-lzx-cut");
+  const std::string payload = MixedBytes(70000, 1);  // its last frame decodes from zeros past its end
+  WriteFile(dir + "/src", payload);
+  ASSERT_EQ(Pack(dir, "lzx", {{dir + "/src", "src"}}, PackOptions{0x0F03}), 0);  // LZX, window 2^15
+  const std::string good = ReadFile(dir + "/lzx.cab");
+  const auto u16 = [](const std::string& b, std::size_t at) {
+    return static_cast<std::size_t>(static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8);
+  };
+  // One folder; its blocks lie at the cabinet's end.
+  const std::size_t firstBlock = u16(good, 36) | u16(good, 38) << 16;
+  std::size_t last = firstBlock;
+  for (std::size_t block = 1; block < u16(good, 40); ++block) last += 8 + u16(good, last + 4);
+  const std::size_t lastSize = u16(good, last + 4);
+  ASSERT_EQ(last + 8 + lastSize, good.size());
+  for (std::size_t cut : {0, 1, 2}) {
+    SCOPED_TRACE(cut);
+    std::string bad = good.substr(0, good.size() - cut);
+    const std::size_t cabinetSize = bad.size(), blockSize = lastSize - cut;
+    for (int i = 0; i < 4; ++i) {
+      bad[8 + i] = static_cast<char>(cabinetSize >> (8 * i));
+      bad[last + i] = 0;  // no check sum
+    }
+    bad[last + 4] = static_cast<char>(blockSize);
+    bad[last + 5] = static_cast<char>(blockSize >> 8);
+    Extracted x = UnpackBytes(dir, bad);
+    std::string text;
+    const int peer = Shell("cabextract -q -d " + dir + "/peer " + dir + "/t.cab 2>&1", &text);
+    if (cut == 0) {
+      EXPECT_EQ(x.error, 0);
+      EXPECT_EQ(ReadFile(dir + "/out/src"), payload);
+      EXPECT_EQ(peer, 0) << text;
+    } else {
+      EXPECT_EQ(x.error, FDIERROR_MDI_FAIL);
+      EXPECT_NE(peer, 0) << text;
+    }
+  }
+}
+
 TEST(CabHostile, OutputBeyondTheCallersLimitIsRefused) {
   std::string dir = Folder("hostile-bomb");
   std::string payload(200000, 'z');
