@@ -37,13 +37,44 @@ bool IsIPAddress(const std::string& AHost)
 }
 
 // The session's own way to the socket, through the socket layer: a peer gone away is
-// an error to report, never a signal that ends the program.
-ws2::SOCKET SocketOf(BIO* ABio) { return reinterpret_cast<intptr_t>(BIO_get_data(ABio)); }
+// an error to report, never a signal that ends the program. It follows the records as
+// they pass, so that an end of the stream inside a record is told to the library as an
+// end (which it reports as an unexpected one), while a close between records ends the
+// reading as a close does.
+struct TSocketTransport {
+    ws2::SOCKET Socket;
+    size_t HeaderHave = 0; // bytes of the next record's header already passed
+    uint8_t Header[5] = {};
+    size_t BodyLeft = 0; // bytes of the current record still to come
+
+    bool InsideRecord() const { return HeaderHave != 0 || BodyLeft != 0; }
+
+    void Pass(const uint8_t* AData, size_t ALen)
+    {
+        while (ALen > 0) {
+            if (BodyLeft > 0) {
+                const size_t n = std::min(BodyLeft, ALen);
+                BodyLeft -= n;
+                AData += n;
+                ALen -= n;
+                continue;
+            }
+            Header[HeaderHave++] = *AData++;
+            --ALen;
+            if (HeaderHave == sizeof Header) {
+                BodyLeft = static_cast<size_t>(Header[3]) << 8 | Header[4];
+                HeaderHave = 0;
+            }
+        }
+    }
+};
+
+TSocketTransport& TransportOf(BIO* ABio) { return *static_cast<TSocketTransport*>(BIO_get_data(ABio)); }
 
 int SocketWrite(BIO* ABio, const char* AData, int ALen)
 {
     BIO_clear_retry_flags(ABio);
-    const int sent = ws2::send(SocketOf(ABio), AData, ALen, 0);
+    const int sent = ws2::send(TransportOf(ABio).Socket, AData, ALen, 0);
     if (sent == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
         BIO_set_retry_write(ABio);
     return sent;
@@ -52,17 +83,40 @@ int SocketWrite(BIO* ABio, const char* AData, int ALen)
 int SocketRead(BIO* ABio, char* AData, int ALen)
 {
     BIO_clear_retry_flags(ABio);
-    const int received = ws2::recv(SocketOf(ABio), AData, ALen, 0);
-    if (received == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
+    TSocketTransport& transport = TransportOf(ABio);
+    const int received = ws2::recv(transport.Socket, AData, ALen, 0);
+    if (received > 0)
+        transport.Pass(reinterpret_cast<const uint8_t*>(AData), static_cast<size_t>(received));
+    else if (received == 0 && transport.InsideRecord())
+        BIO_set_flags(ABio, BIO_FLAGS_IN_EOF);
+    else if (received == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
         BIO_set_retry_read(ABio);
     return received;
 }
 
-long SocketControl(BIO*, int ACommand, long, void*) { return ACommand == BIO_CTRL_FLUSH ? 1 : 0; }
+long SocketControl(BIO* ABio, int ACommand, long, void*)
+{
+    switch (ACommand) {
+    case BIO_CTRL_FLUSH:
+        return 1;
+    case BIO_CTRL_EOF:
+        return BIO_test_flags(ABio, BIO_FLAGS_IN_EOF) != 0;
+    default:
+        return 0;
+    }
+}
 
 int SocketCreate(BIO* ABio)
 {
     BIO_set_init(ABio, 1);
+    return 1;
+}
+
+// The transport belongs to its BIO and goes with it.
+int SocketDestroy(BIO* ABio)
+{
+    std::unique_ptr<TSocketTransport> transport(static_cast<TSocketTransport*>(BIO_get_data(ABio)));
+    BIO_set_data(ABio, nullptr);
     return 1;
 }
 
@@ -74,11 +128,12 @@ BIO* SocketBio(ws2::SOCKET ASocket)
         BIO_meth_set_read(m, SocketRead);
         BIO_meth_set_ctrl(m, SocketControl);
         BIO_meth_set_create(m, SocketCreate);
+        BIO_meth_set_destroy(m, SocketDestroy);
         return m;
     }();
     BIO* bio = BIO_new(method);
     if (bio)
-        BIO_set_data(bio, reinterpret_cast<void*>(ASocket));
+        BIO_set_data(bio, std::make_unique<TSocketTransport>(TSocketTransport{ASocket}).release());
     return bio;
 }
 
@@ -210,15 +265,21 @@ TNetTLSSession::TNetTLSSession(intptr_t ASocket, const std::string& AHost)
 
 TNetTLSSession::~TNetTLSSession() = default;
 
-void TNetTLSSession::Fail(int32_t AResult, const std::string& AWhat)
+std::exception_ptr TNetTLSSession::Failure(int32_t AResult, const std::string& AWhat)
 {
     const int error = SSL_get_error(F->Session, AResult);
+    // A renegotiation checks the new certificate as the first handshake did.
+    if (const long verified = SSL_get_verify_result(F->Session); verified != X509_V_OK) {
+        ERR_clear_error();
+        return std::make_exception_ptr(ENetCertificateRefused("the certificate is not valid for " + FHost + " (" +
+                                                              X509_verify_cert_error_string(verified) + ")"));
+    }
     std::string reason;
     if (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0)
         reason = "the server closed the connection";
     else
         reason = LastReason("error " + std::to_string(error));
-    throw ENetTLSError(AWhat + " (" + reason + ")");
+    return std::make_exception_ptr(ENetTLSError(AWhat + " (" + reason + ")"));
 }
 
 TNetTLSStep TNetTLSSession::Handshake()
@@ -229,13 +290,7 @@ TNetTLSStep TNetTLSSession::Handshake()
         return TNetTLSStep::Done;
     if (const TNetTLSStep wait = WaitAskedFor(SSL_get_error(F->Session, result)); wait != TNetTLSStep::Done)
         return wait;
-    const long verified = SSL_get_verify_result(F->Session);
-    if (verified != X509_V_OK) {
-        ERR_clear_error();
-        throw ENetCertificateRefused("the certificate is not valid for " + FHost + " (" +
-                                     X509_verify_cert_error_string(verified) + ")");
-    }
-    Fail(result, "the encrypted connection to " + FHost + " failed");
+    std::rethrow_exception(Failure(result, "the encrypted connection to " + FHost + " failed"));
 }
 
 std::string TNetTLSSession::Version() const
@@ -252,15 +307,18 @@ std::string TNetTLSSession::Version() const
 
 TNetTLSStep TNetTLSSession::Fill()
 {
-    if (FPeerClosed)
-        return TNetTLSStep::Closed;
     if (FInputTaken == FInput.size()) {
         FInput.clear();
         FInputTaken = 0;
     }
+    if (HasInput())
+        return TNetTLSStep::Done;
+    if (FFailure)
+        std::rethrow_exception(FFailure);
+    if (FPeerClosed)
+        return TNetTLSStep::Closed;
     // Every record already received is decrypted before the next wait, up to a bound:
     // a long reply then costs one wait per socket's worth, not one per record.
-    const size_t before = FInput.size();
     char buffer[16384];
     int result;
     do {
@@ -268,21 +326,27 @@ TNetTLSStep TNetTLSSession::Fill()
         result = SSL_read(F->Session, buffer, sizeof buffer);
         if (result > 0)
             FInput.append(buffer, static_cast<size_t>(result));
-    } while (result > 0 && FInput.size() - before < FillBound);
-    // What came is handed on first; a failure or the end after it is met by the next call.
-    if (FInput.size() > before)
-        return TNetTLSStep::Done;
+    } while (result > 0 && FInput.size() < FillBound);
+    // What came is handed on first; what ended the reading behind it is kept for when
+    // it has been taken.
+    const TNetTLSStep outcome = HasInput() ? TNetTLSStep::Done : TNetTLSStep::Closed;
+    if (result > 0)
+        return outcome;
     const int error = SSL_get_error(F->Session, result);
     if (const TNetTLSStep wait = WaitAskedFor(error); wait != TNetTLSStep::Done)
-        return wait;
-    // A close without the session's own good-bye ends the reading as a close does;
-    // the protocol above notices a reply cut short.
+        return HasInput() ? TNetTLSStep::Done : wait;
+    // A close without the session's own good-bye, between records, ends the reading as a
+    // close does; the protocol above notices a reply cut short. One inside a record is a
+    // failure (the transport tells the library of the end there).
     if (error == SSL_ERROR_ZERO_RETURN || (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0)) {
         ERR_clear_error();
         FPeerClosed = true;
-        return TNetTLSStep::Closed;
+        return outcome;
     }
-    Fail(result, "the encrypted connection to " + FHost + " broke");
+    FFailure = Failure(result, "the encrypted connection to " + FHost + " broke");
+    if (HasInput())
+        return TNetTLSStep::Done;
+    std::rethrow_exception(FFailure);
 }
 
 int32_t TNetTLSSession::Take(void* ABuf, int32_t ALen)
@@ -304,7 +368,7 @@ TNetTLSStep TNetTLSSession::Write(const void* ABuf, int32_t ALen, int32_t& AWrit
     }
     if (const TNetTLSStep wait = WaitAskedFor(SSL_get_error(F->Session, result)); wait != TNetTLSStep::Done)
         return wait;
-    Fail(result, "the encrypted connection to " + FHost + " broke");
+    std::rethrow_exception(Failure(result, "the encrypted connection to " + FHost + " broke"));
 }
 
 void TNetTLSSession::Shutdown()

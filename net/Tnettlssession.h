@@ -6,6 +6,7 @@
 // authorities are loaded once. Each step never blocks: it says what it waits
 // for, and the I/O handler does the waiting under its time-outs.
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -33,7 +34,10 @@ public:
     bool HasInput() const { return FInputTaken < FInput.size(); }
     bool PeerClosed() const { return FPeerClosed; }
     // Decrypts what has arrived into the waiting bytes: Done when some arrived,
-    // Closed when the peer ended the session, else what must come first.
+    // Closed when the peer ended the session, else what must come first. A failure
+    // that arrived behind good bytes (a damaged record, a certificate refused in a
+    // later handshake, a stream cut inside a record) is raised once they are taken,
+    // and by every call after.
     TNetTLSStep Fill();
     // Takes up to ALen waiting bytes.
     int32_t Take(void* ABuf, int32_t ALen);
@@ -43,8 +47,9 @@ public:
     void Shutdown();
 
 private:
-    // The failure of the last call, raised as ENetTLSError.
-    [[noreturn]] void Fail(int32_t AResult, const std::string& AWhat);
+    // The failure of the last call: ENetCertificateRefused for a certificate refused
+    // at any handshake, else ENetTLSError with AWhat and the library's reason.
+    std::exception_ptr Failure(int32_t AResult, const std::string& AWhat);
 
     struct TOpenSSL;
     std::unique_ptr<TOpenSSL> F;
@@ -52,4 +57,5 @@ private:
     std::string FInput;
     size_t FInputTaken = 0;
     bool FPeerClosed = false;
+    std::exception_ptr FFailure; // met behind the waiting bytes
 };

@@ -213,9 +213,12 @@ bool TPostExchange::TryServer(bool pop3, const TEMailInfo& account, std::string&
       if (client.Connected()) client.Disconnect();
     } catch (const std::exception&) {
     }
-    // A refused certificate or a refused unencrypted server is told as the exchange tells it.
+    // A refused certificate or a refused unencrypted server is told as the exchange tells it:
+    // the refusal names the server itself, but one met after the handshake does not.
     RefusedUnencrypted = dynamic_cast<const ENetUnencryptedRefused*>(&e) != nullptr;
-    if (RefusedUnencrypted || dynamic_cast<const ENetTLSError*>(&e)) told = e.what();
+    const std::string what = e.what();
+    if (RefusedUnencrypted || (dynamic_cast<const ENetTLSError*>(&e) && what.rfind(told, 0) == 0)) told = what;
+    else if (dynamic_cast<const ENetTLSError*>(&e)) told += ": " + what;
     else if (dynamic_cast<const ENetProtocolReplyError*>(&e)) told += " answered but refused: " + reason(e.what());
     else told += " did not answer: " + reason(e.what());
     return false;

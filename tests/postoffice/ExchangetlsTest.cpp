@@ -5,9 +5,11 @@
 #include "net/Tnettlssession.h"
 #include "postoffice/Tpostexchange.h"
 #include "tests/net/Mailservers.h"
+#include "tests/net/Tlspeer.h"
 #include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
+#include <openssl/ssl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,4 +95,32 @@ TEST(ExchangeTLS, AServerOffThisMachineWithoutEncryptionGetsNoPasswordUnlessTheA
   // The server was asked for a log-in once: over the plain connection the user chose.
   EXPECT_NE(log.find("AUTH tls\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("AUTH tls\n"), log.rfind("AUTH tls\n")) << log;
+}
+
+// After the handshake the server starts another one with a certificate for another name:
+// the trial refuses it and says so with the server's name, as it tells every failure.
+TEST(ExchangeTLS, ACertificateForAnotherNameInARenegotiationIsRefusedWithTheServersName) {
+  const TTestCertificates& c = TTestCertificates::Get();
+  setenv(MailCAVariable, c.Authority.c_str(), 1);
+  bool taken = true;
+  TScriptedServer server([&](TScriptedPeer& peer) {
+    peer.Send("220 scripted ESMTP\r\n");
+    peer.ReadLine();
+    peer.Send("250-scripted\r\n250 STARTTLS\r\n");
+    peer.ReadLine();
+    peer.Send("220 go ahead\r\n");
+    TTlsPeer tls(peer, c.Cert, c.Key, TLS1_2_VERSION);  // a renegotiation needs TLS 1.2
+    if (!tls.Accept()) return;
+    tls.ReadLine();  // EHLO again
+    taken = tls.Renegotiate(c.OtherCert, c.OtherKey);
+  });
+  const std::string smtp = "127.0.0.1:" + std::to_string(server.Port());
+  TPostExchange exchange;
+  exchange.ConnectTimeout = exchange.ReadTimeout = 20000;
+  std::string told;
+  EXPECT_FALSE(exchange.TryServer(false, Account("", smtp, "renegotiated"), told));
+  server.Finish();
+  EXPECT_FALSE(taken);
+  EXPECT_EQ(told, "SMTP server " + smtp + ": the certificate is not valid for 127.0.0.1 (IP address mismatch)");
+  unsetenv(MailCAVariable);
 }
