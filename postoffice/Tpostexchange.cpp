@@ -480,8 +480,9 @@ void TPostExchange::TellTimeout(const std::exception& e, const std::string& step
 void TPostExchange::Refuse(const TReceivedMessage& received, const std::string& what, const std::string& reason) {
   const std::string number = std::to_string(received.Number);
   Log("Message #" + number + " " + what + " - deleted...");
-  TError::AppendToLog("REFUSED MAIL: message #" + number + " from " + received.Sender.ToString() + " on " + fServer +
-                      " " + what + " (" + reason + "), deleted from the server");
+  // The sender and the reason come from the mail: one line in the log whatever they hold.
+  TError::AppendToLog("REFUSED MAIL: message #" + number + " from " + EscapeControlChars(received.Sender.View()) +
+                      " on " + fServer + " " + what + " (" + EscapeControlChars(reason) + "), deleted from the server");
   Receiver.Delete(received.Number);
 }
 
