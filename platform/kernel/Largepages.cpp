@@ -1,6 +1,7 @@
 #include "platform/kernel/Largepages.h"
 
 #include <malloc.h>
+#include <pthread.h>
 #include <sys/mman.h>
 
 #include <cstdlib>
@@ -23,7 +24,13 @@ struct TKept {
 };
 
 TKept& Kept() {
-  static TKept* kept = new TKept;  // used until the very end: never destroyed
+  static TKept* kept = [] {
+    TKept* made = new TKept;  // used until the very end: never destroyed
+    // Held across a fork, so that a child forked while a worker of the parent held it
+    // does not wait for it for ever.
+    pthread_atfork([] { Kept().Lock.lock(); }, [] { Kept().Lock.unlock(); }, [] { Kept().Lock.unlock(); });
+    return made;
+  }();
   return *kept;
 }
 

@@ -2,10 +2,13 @@
 
 #include "platform/kernel/Largepages.h"
 
+#include <pthread.h>
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -51,10 +54,7 @@ struct TTaskCrew {
     for (std::thread& worker : Workers) worker.join();
   }
 
-  static TTaskCrew& Instance() {
-    static TTaskCrew crew;
-    return crew;
-  }
+  static TTaskCrew& Instance();
 
   // Runs a task taken from the queue with the lock held; returns with it held again.
   void Perform(TTask task, std::unique_lock<std::mutex>& held) {
@@ -84,6 +84,51 @@ struct TTaskCrew {
     }
   }
 };
+
+namespace {
+
+// The crew of this process, made on first use. A child forked from the process has none of
+// its workers: the copy of the parent's crew (its lock, its condition variable with waiters
+// that live only in the parent) is left untouched there, and the child makes a crew of its
+// own when it first gives tasks.
+struct TCrewSlot {
+  std::mutex Making;
+  std::unique_ptr<TTaskCrew> Crew;  // ended at the program's end: the workers are joined
+  TTaskCrew* Forsaken = nullptr;    // in a forked child, the parent's: never ended
+  std::atomic<TTaskCrew*> Current{nullptr};
+};
+
+TCrewSlot& Slot() {
+  static TCrewSlot slot;
+  return slot;
+}
+
+void HoldForFork() { Slot().Making.lock(); }
+
+void ReleaseInParent() { Slot().Making.unlock(); }
+
+void ForgetInChild() {
+  TCrewSlot& slot = Slot();
+  slot.Current.store(nullptr);
+  // Its threads are not in this process: ending it would wait for them for ever.
+  slot.Forsaken = slot.Crew.release();
+  slot.Making.unlock();
+}
+
+}  // namespace
+
+TTaskCrew& TTaskCrew::Instance() {
+  TCrewSlot& slot = Slot();
+  if (TTaskCrew* crew = slot.Current.load(std::memory_order_acquire)) return *crew;
+  std::lock_guard<std::mutex> hold(slot.Making);
+  if (!slot.Crew) {
+    static const bool watched = pthread_atfork(HoldForFork, ReleaseInParent, ForgetInChild) == 0;
+    static_cast<void>(watched);
+    slot.Crew = std::make_unique<TTaskCrew>();
+    slot.Current.store(slot.Crew.get(), std::memory_order_release);
+  }
+  return *slot.Crew;
+}
 
 void TTaskGroup::Finished(std::exception_ptr fault) {
   if (fault && !Fault) Fault = fault;

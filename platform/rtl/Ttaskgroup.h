@@ -2,9 +2,10 @@
 // TTaskGroup: pieces of one job that may run at the same time, on the program's worker
 // threads and on the thread that waits for them. The workers are made on first use, one
 // fewer than the processors the program may run on, and wait for tasks until the program
-// ends; on a single processor there are none and Wait runs every task itself, in the order
-// given. A task may give its group further tasks. Tasks run in the order given as far as
-// threads are free: give the longest first.
+// ends; a child forked from the program makes workers of its own. On a single processor
+// there are none and Wait runs every task itself, in the order given. A task may give its
+// group further tasks. Tasks run in the order given as far as threads are free: give the
+// longest first.
 //
 // A task runs on whichever thread is free: it touches nothing another task of the group
 // touches, nor the process-wide state the main thread keeps (the error state, windows).

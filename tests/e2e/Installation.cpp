@@ -227,6 +227,13 @@ TInstallation::TInstallation(const std::string& folder, const std::string& perso
   if (!TMailServers::Get().MailRoot.empty()) testsupport::Run("rm -f '" + box + "'/new/* '" + box + "'/cur/*");
 }
 
+namespace {
+
+// One run of an installation, in the sanitized build on a machine loaded three times over.
+constexpr int RunBudgetSeconds = 360;
+
+}  // namespace
+
 bool TInstallation::Run(const std::function<void(TSession&)>& user, const std::function<void(TSession&)>& atStart) {
   ++fRuns;
   std::fflush(stdout);
@@ -241,7 +248,12 @@ bool TInstallation::Run(const std::function<void(TSession&)>& user, const std::f
     _exit(::testing::Test::HasFailure() ? 1 : 0);
   }
   int status = -1;
-  if (child < 0 || waitpid(child, &status, 0) != child) return false;
+  if (child < 0) return false;
+  if (!testsupport::WaitForChild(child, RunBudgetSeconds, status)) {
+    ADD_FAILURE() << Person << "'s run " << fRuns << " in " << fFolder << " did not end within " << RunBudgetSeconds
+                  << " s: killed";
+    return false;
+  }
   fCreated = true;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

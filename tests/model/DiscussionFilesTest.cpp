@@ -6,6 +6,10 @@
 #include "model/Foldertree.h"
 #include "platform/rtl/Tdatetime.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -49,6 +53,37 @@ TEST_F(DiscussionFiles, EveryFileRoundTripsWithEveryField) {
   EXPECT_EQ(formula.Conclusion, (TDiscBlockIndex{StorageType_Model, 3}));
   EXPECT_EQ(loaded.Storages.Notes.Block(0).Upper, (TDiscBlockIndex{StorageType_Comments, 0}));
   EXPECT_TRUE(Reports().empty());
+}
+
+// A process forked after a load (as the end-to-end tests fork their installations) loads
+// again in the child, its files read on workers of its own. Many times: a child that
+// waited on the parent's workers hung only now and then.
+TEST_F(DiscussionFiles, AChildForkedAfterALoadLoadsAgain) {
+#ifdef __SANITIZE_THREAD__
+  GTEST_SKIP() << "the race detector does not follow threads made after a fork";
+#endif
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  FillEverything(saved);
+  ASSERT_TRUE(saved.Save());
+  const auto expected = Contents(saved);
+  for (int round = 0; round < 20; ++round) {
+    TDiscussion loaded;
+    loaded.Folder = Folder();
+    ASSERT_TRUE(loaded.Load());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      TDiscussion again;
+      again.Folder = Folder();
+      _exit(again.Load() && Contents(again) == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_TRUE(testsupport::WaitForChild(child, 60, status)) << "the child forked in round " << round << " hangs";
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round << ", status " << status;
+  }
 }
 
 TEST_F(DiscussionFiles, FilesHaveTheDocumentedLayout) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -88,6 +89,20 @@ bool Eventually(const std::function<bool()>& condition) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+bool WaitForChild(int child, int seconds, int& status) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  for (;;) {
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == child) return true;
+    if (ended < 0) return false;
+    if (std::chrono::steady_clock::now() > giveUp) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child, SIGKILL);
+  waitpid(child, &status, 0);
+  return false;
 }
 
 TClosedPort::TClosedPort() : fSocket(socket(AF_INET, SOCK_STREAM, 0)) {

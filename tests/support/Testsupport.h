@@ -32,6 +32,11 @@ std::string RunPeer(const std::string& command);
 // minutes, so that a fault fails the test instead of holding the run.
 bool Eventually(const std::function<bool()>& condition);
 
+// Waits for a child process (forked, or started without background reaping) to end, for
+// at most `seconds`; one still running then is killed and reaped, and the result is false.
+// `status` gets the child's status as waitpid gives it.
+bool WaitForChild(int child, int seconds, int& status);
+
 // A port of 127.0.0.1 that refuses every connection while this lives: bound, never listening.
 class TClosedPort {
  public:

@@ -1,13 +1,18 @@
 // The task group as a discussion's load and the seal check use it: every task runs even
 // when one fails, the first fault reaches the waiting thread, memory refused on a worker
 // comes back as std::bad_alloc, more tasks than threads all run with the threads really at
-// once, and on one processor the waiting thread runs them all in the order given.
+// once, on one processor the waiting thread runs them all in the order given, and a child
+// forked after parallel work runs tasks with workers of its own.
 
 #include "platform/rtl/Ttaskgroup.h"
+
+#include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -104,6 +109,37 @@ TEST(TaskGroup, MoreTasksThanThreadsAllRunAndTheThreadsRunAtOnce) {
   std::sort(seen.begin(), seen.end());
   const auto distinct = std::unique(seen.begin(), seen.end()) - seen.begin();
   EXPECT_EQ(distinct, threads);
+}
+
+// A child forked while the workers wait for tasks (as a test that forks its installations
+// does after a load) has none of them: it runs its tasks with a crew of its own, and never
+// waits on the parent's. Many times, as a stale crew hung only now and then.
+TEST(TaskGroup, AChildForkedAfterParallelWorkRunsTasksOfItsOwn) {
+#ifdef __SANITIZE_THREAD__
+  GTEST_SKIP() << "the race detector does not follow threads made after a fork";
+#endif
+  if (TTaskGroup::Threads() < 2) GTEST_SKIP() << "this test needs a second processor";
+  for (int round = 0; round < 40; ++round) {
+    std::atomic<int> parent = 0;
+    TTaskGroup work;
+    for (int i = 0; i < 64; ++i) work.Run([&parent] { ++parent; });
+    work.Wait();
+    ASSERT_EQ(parent.load(), 64);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::atomic<int> sum = 0;
+      TTaskGroup group;
+      for (int i = 1; i <= 200; ++i) group.Run([&sum, i] { sum += i; });
+      group.Wait();
+      _exit(sum.load() == 200 * 201 / 2 && TTaskGroup::Threads() > 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_TRUE(testsupport::WaitForChild(child, 60, status)) << "the child forked in round " << round << " hangs";
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round << ", status " << status;
+  }
 }
 
 // In a process of its own that may run on one processor only (made so before its first
