@@ -1,5 +1,6 @@
 // The timer component: ticks from its worker thread (on the main thread or its own)
-// and from a hidden window's system timer, and what stops them.
+// and from a hidden window's system timer, a handler replaced while the worker ticks, and
+// what stops them.
 
 #include <unistd.h>
 
@@ -112,6 +113,12 @@ TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
     });
     ASSERT_TRUE(WaitUntil([&] { return ticks >= 5 && !reported.empty(); }));
     EXPECT_FALSE(onMain);
+    // A handler replaced while the worker ticks: the ticks after run the new one only.
+    std::atomic<int> replaced{0};
+    timer.SetOnTimer([&](TObject*) { ++replaced; });
+    const int before = ticks;
+    ASSERT_TRUE(WaitUntil([&] { return replaced >= 3; }));
+    EXPECT_EQ(ticks, before) << "the old handler ran on";
     // Destroyed while ticking: the worker ends before the timer is gone.
   }
   Application->OnException = nullptr;

@@ -286,10 +286,11 @@ TEST_F(LinksTest, HyperReferencesAreCollectedOnLoadingAndDropWithTheirBlocks) {
 }
 
 TEST_F(LinksTest, ManyHyperReferencesAreCollectedOnLoadingInTheOrderOfTheirBlocks) {
-  // Enough referring blocks for several threads; a '<' that opens no name names nothing.
+  // Enough references for several runs of lookups at once (one run per 2,048 at least);
+  // a '<' that opens no name names nothing.
   std::vector<TDiscBlockIndex> blocks{AddBlock(d, StorageType_Model, root, TextType_Premise, "")};
   std::vector<std::pair<TDiscBlockIndex, TDiscBlockIndex>> expected;
-  for (int i = 1; i < 600; ++i) {
+  for (int i = 1; i < 7000; ++i) {
     const std::string previous = d.Storages.GetDiscBlock(blocks.back())->Name.ToString();
     const bool refers = i % 3 != 0;
     blocks.push_back(AddBlock(d, StorageType_Model, root, TextType_Premise,
