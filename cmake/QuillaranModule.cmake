@@ -14,11 +14,12 @@ function(quillaran_module)
 endfunction()
 
 # One GoogleTest executable per folder of tests/, its tests named "<folder>.<suite>.<case>".
-# FIXTURES names ctest fixtures (servers started by the tests' own set-up steps). The
+# FIXTURES names ctest fixtures (servers started by the tests' own set-up steps); TIMEOUT
+# gives each test of the folder a time limit of its own in place of the run's. The
 # race-detector build makes it of the folder's files in QUILLARAN_THREADED_TESTS and its
 # helpers only, instrumented, as part of the target threaded_tests.
 function(quillaran_tests)
-  cmake_parse_arguments(QT "" "" "DEPENDS;FIXTURES;LABELS" ${ARGN})
+  cmake_parse_arguments(QT "" "TIMEOUT" "DEPENDS;FIXTURES;LABELS" ${ARGN})
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" name ${rel})
   string(REPLACE "/" "." prefix ${rel})
@@ -50,6 +51,9 @@ function(quillaran_tests)
   set(props ENVIRONMENT "QUILLARAN_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp")
   if(QT_FIXTURES)
     list(APPEND props FIXTURES_REQUIRED "${QT_FIXTURES}")
+  endif()
+  if(QT_TIMEOUT)
+    list(APPEND props TIMEOUT ${QT_TIMEOUT})
   endif()
   gtest_discover_tests(${name}_tests
     TEST_PREFIX "${prefix}."

@@ -23,9 +23,10 @@ namespace x11program {
 
 using Clock = std::chrono::steady_clock;
 
-// Generous: a sanitized build starts slowly on a busy machine; nothing waits this long
-// when things go well, since every wait polls.
-constexpr auto kStepTimeout = std::chrono::seconds(30);
+// Generous: a sanitized build starts slowly on a machine loaded three times over, and
+// a step may take several times what it takes alone; nothing waits this long when
+// things go well, since every wait polls.
+constexpr auto kStepTimeout = std::chrono::seconds(90);
 
 class TProgramOnX {
  public:
