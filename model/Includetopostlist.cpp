@@ -1,15 +1,83 @@
 #include "model/Includetopostlist.h"
 
+#include "foundation/Guihooks.h"
 #include "model/Tdiscussion.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The comments a block hangs under, through its upper blocks and a formula's conclusion,
+// upper ones first. A comment that reached only the leader is missing at every other
+// participant, and the block would be erased there without it.
+void AddRelatedComments(TDiscussion& discussion, TDiscBlockIndex block, std::vector<TDiscBlockIndex>& related) {
+  const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
+  if (!record) return;
+  const TDiscBlockIndex links[] = {record->TextType == TextType_Formula ? record->Conclusion : TDiscBlockIndex(),
+                                   record->Upper};
+  for (TDiscBlockIndex at : links) {
+    std::vector<TDiscBlockIndex> chain;
+    while (at.StorageType == StorageType_Comments && discussion.Storages.IsValidIndex(at) && !(at == block) &&
+           std::find(related.begin(), related.end(), at) == related.end() &&
+           std::find(chain.begin(), chain.end(), at) == chain.end()) {
+      chain.push_back(at);
+      at = discussion.Storages.GetDiscBlock(at)->Upper;
+    }
+    related.insert(related.end(), chain.rbegin(), chain.rend());
+  }
+}
+
+bool Include(TDiscussion& discussion, int postList, TDiscBlockIndex block) {
+  if (discussion.User.PostLists.AddBlockToItem(discussion, postList,
+                                               discussion.Storages.GetDiscBlock(block)->GetDiscBlockCode()) < 0)
+    return false;
+  SendBlockNotification(Notify_BlockChanged, discussion, block, false);
+  return true;
+}
+
+// The moderated comment that is the block or lies above it; empty when none.
+TDiscBlockIndex UnpublishedModeratedComment(TDiscussion& discussion, TDiscBlockIndex block) {
+  // A chain longer than the storages hold has a loop.
+  TDiscBlockIndex at = block;
+  for (int step = 0; step < 4 * MaxBlocksInStorage && discussion.Storages.IsValidIndex(at); ++step) {
+    if (at.StorageType == StorageType_ModeratedComments) return at;
+    at = discussion.Storages.GetDiscBlock(at)->Upper;
+  }
+  return {};
+}
+
+}  // namespace
 
 bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, int include, int postList,
                        TDiscBlockIndex block) {
   TBlocksPostList& lists = discussion.User.PostLists;
   if (postList < 0 || postList >= int(lists.Items.Count()) || !storages.IsValidIndex(block)) return false;
-  const TDiscBlockCode code = storages.GetDiscBlock(block)->GetDiscBlockCode();
-  const int changed = include ? lists.AddBlockToItem(discussion, postList, code)
-                              : lists.DeleteBlockFromItem(discussion, postList, code);
-  if (changed < 0) return false;
-  SendBlockNotification(Notify_BlockChanged, discussion, block, false);
-  return true;
+  if (!include) {
+    if (lists.DeleteBlockFromItem(discussion, postList, storages.GetDiscBlock(block)->GetDiscBlockCode()) < 0)
+      return false;
+    SendBlockNotification(Notify_BlockChanged, discussion, block, false);
+    return true;
+  }
+  // A moderated comment is the moderator's until published: neither it nor an answer under
+  // it can reach the others before.
+  if (const TDiscBlockIndex waiting = UnpublishedModeratedComment(discussion, block); !waiting.IsEmpty()) {
+    const std::string name = storages.GetDiscBlock(block)->GetBlockName(discussion).ToString();
+    const std::string comment = storages.GetDiscBlock(waiting)->GetBlockName(discussion).ToString();
+    ShowMessageBox("NOT PUBLISHED",
+                   (waiting == block ? "Moderated comment <" + name + "> is not published yet"
+                                     : "Block <" + name + "> answers moderated comment <" + comment +
+                                           ">, which is not published yet") +
+                       ";\nit can't be posted. Publish the comment first (\"Publish embedded comments\"),\n"
+                       "then post again.");
+    return false;
+  }
+  // Only the leader sends to everyone; the others send to the leader, who holds every
+  // comment they hold.
+  if (discussion.IsLeader()) {
+    std::vector<TDiscBlockIndex> related;
+    AddRelatedComments(discussion, block, related);
+    for (const TDiscBlockIndex comment : related) Include(discussion, postList, comment);
+  }
+  return Include(discussion, postList, block);
 }

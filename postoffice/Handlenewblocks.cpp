@@ -268,7 +268,8 @@ bool TNewBlocksHandler::Finish() {
   // message applied once.
   if (!TApplyingScope::EffectSaved() || !replies.Release()) return false;
   const std::string& command = fFrame.Command;
-  if (command != MessageCommand::NewBlocks.Name || fUpdated != 0 || fSkipped != 0 || fIgnoredCount != 0) {
+  // Blocks sent again under a later reply are skipped quietly: only a change is told.
+  if (command != MessageCommand::NewBlocks.Name || fUpdated != 0 || fIgnoredCount != 0) {
     std::string summary;
     if (fAdded) summary += std::to_string(fAdded) + " blocks added\n";
     if (fUpdated) summary += std::to_string(fUpdated) + " blocks updated\n";

@@ -118,6 +118,37 @@ void PostNotesToAll(TSession& s, const std::string& folder, const std::string& b
   s.Tell("sent", Tree(*s.Shown(window)));
 }
 
+void PostNote(TSession& s, TFormBrowse& window, const std::vector<std::string>& path, const std::string& text) {
+  for (const std::string& row : path) ASSERT_TRUE(s.OpenRow(window, row));
+  s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", text}});
+  ASSERT_TRUE(s.Choose(window, {"Add note"}));
+  ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, text), {"Post"}));
+  for (size_t i = 0; i < path.size(); ++i) s.Key(window, VK_BACK);
+}
+
+void SendPostToLeader(TSession& s, TFormBrowse& window) {
+  s.Confirm("NEW_BLOCKS");
+  ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post"}));
+  s.Confirm("AUTO-HANDLING");
+  Send(s);
+}
+
+void GrantAuthorIdentifier(TInstallation& reader, TInstallation& leader, const std::string& folder, bool moderated) {
+  ASSERT_TRUE(reader.Run([&](TSession& s) {
+    TFormBrowse& window = OpenDiscussion(s, folder);
+    s.Confirm("GENERATE_AUTHOR_IDENTS");
+    ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << reader.LastBoxes();
+  ASSERT_TRUE(leader.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    if (!moderated) s.Script.Press("Expert identifier request", "ButtonGenerate");
+    s.Confirm("AUTHOR_IDENTS_GENERATED");
+    Answer(s);
+  })) << leader.LastBoxes();
+}
+
 std::vector<std::string> Waiting(const std::string& mailbox) {
   const std::string folder = TMailServers::Get().MailRoot + "/" + mailbox + "/Maildir/new/";
   std::vector<std::string> files;
@@ -208,18 +239,27 @@ void RequestModel(TInstallation& reader) {
 }
 
 void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder) {
-  RequestModel(reader);
-  if (::testing::Test::HasFatalFailure()) return;
+  TakeModel(leader, std::vector<TInstallation*>{&reader}, folder);
+}
+
+void TakeModel(TInstallation& leader, const std::vector<TInstallation*>& readers, const std::string& folder) {
+  for (TInstallation* reader : readers) {
+    RequestModel(*reader);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
   ASSERT_TRUE(leader.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("GIVE_MODEL");  // post the model to who asked for it
     s.Script.Answer("TFormCommandMessageHeader", [&](TCustomForm& receivers) {
-      platform::PressControl(receivers, "ButtonOk");  // the reader, who asked, is checked
+      platform::PressControl(receivers, "ButtonOk");  // the readers, who asked, are checked
     });
-    s.Confirm("FORM_NEW_MODEL");
+    s.Confirm("FORM_NEW_MODEL");  // one message to them all
     Answer(s);
-  }));
-  FormModelCopy(reader, folder);
+  })) << leader.LastBoxes();
+  for (TInstallation* reader : readers) {
+    FormModelCopy(*reader, folder);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
 }
 
 void FormModelCopy(TInstallation& reader, const std::string& folder) {

@@ -57,6 +57,16 @@ TFormBrowse& OpenDiscussion(TSession& s, const std::string& folder);
 void PostNotesToAll(TSession& s, const std::string& folder, const std::string& block,
                     const std::vector<std::string>& texts);
 
+// Opens the rows of `path` from the window's item, writes a note with the text under the
+// block reached and posts it, then goes back up the path.
+void PostNote(TSession& s, TFormBrowse& window, const std::vector<std::string>& path, const std::string& text);
+// A participant's "Send post" of the window's discussion to its leader, mailed at once.
+void SendPostToLeader(TSession& s, TFormBrowse& window);
+// `reader` asks the leader of its copy of `folder` for an author identifier, the leader's
+// installation grants it (in person, or by its moderation library when `moderated`), and
+// the reader's next run takes it.
+void GrantAuthorIdentifier(TInstallation& reader, TInstallation& leader, const std::string& folder, bool moderated);
+
 // The mail files waiting in a mailbox of the fixture.
 std::vector<std::string> Waiting(const std::string& mailbox);
 // Delivers a mail file again into a mailbox, as a server that lost track of a delivery does.
@@ -74,6 +84,8 @@ void RequestModel(TInstallation& reader);
 // `reader` asks for the announced discussion, the leader answers with the model and the
 // reader forms its copy of `folder`, telling "model" and "dident".
 void TakeModel(TInstallation& leader, TInstallation& reader, const std::string& folder);
+// The same for several readers, whom the leader answers with one message.
+void TakeModel(TInstallation& leader, const std::vector<TInstallation*>& readers, const std::string& folder);
 // `reader` receives the leader's model and forms its copy of `folder`, telling "model" and
 // "dident".
 void FormModelCopy(TInstallation& reader, const std::string& folder);
