@@ -411,6 +411,14 @@ int TLoginsStorage::FindOrAddVirtualLogin(const TStr& email, const TStr& name) {
   return Logins.AddItem(std::move(login));
 }
 
+int TLoginsStorage::FindOrAddLoginOf(const TStr& lident, const TStr& email) {
+  const int own = FindLoginByLIdent(lident);
+  if (own >= 0 || email.IsEmpty()) return own;
+  const int index = FindOrAddVirtualLogin(email, TStr());
+  if (index >= 0 && Logins[uint32_t(index)].LIdent.IsEmpty()) Logins[uint32_t(index)].LIdent = lident;
+  return index;
+}
+
 int TLoginsStorage::AddLogin(const TStr& name, const TStr& email) {
   const int ident = RealLoginCount() == 0 && FindLogin(TLogin::ManagerIdent) < 0 ? 0 : NextFreeIdent(Logins);
   if (ident < 0) {

@@ -173,6 +173,11 @@ class TLoginsStorage {
   // Finds the virtual login with that e-mail (updating its name when one is given) or
   // appends one with the next free identifier; -1 (reported) when none is free.
   int FindOrAddVirtualLogin(const TStr& email, const TStr& name);
+  // The login of a person named in a message by LIdent and address: this installation's
+  // own login of that LIdent, else the stand-in of that address, found or added and given
+  // the LIdent when it has none. -1 without an address, or (reported) when none can be
+  // added.
+  int FindOrAddLoginOf(const TStr& lident, const TStr& email);
   // The Key that the private messages of the sender of that LIdent are sealed with: a login
   // of this installation's own Key while it is unlocked, else the Key the current login
   // keeps for that correspondent; "" when there is none.

@@ -8,6 +8,7 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
+#include "foundation/Tlogin.h"
 #include "model/Blockrecord.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
@@ -375,11 +376,16 @@ bool TDiscussion::SendCommand_CreateModel(const TArray<TRecipientsList>& receive
   const TDateTime shareDate = Info.ShareDate != 0 ? TDateTime(Info.ShareDate) : Date();
   std::string moderatorEMail, moderatorLIdent;
   if (Info.IsModerated()) {
+    const TModelHooks& hooks = ModelHooks();
+    // A moderator of another installation is known by the login its registration left
+    // here, before it is an author of the discussion.
+    const int login = hooks.Logins ? hooks.Logins->FindLogin(Info.ModeratorLoginIdent) : -1;
     const int moderatorAuthor = Authors.FindAuthorByADIdent(1);
     moderatorEMail = IsModerator() ? GetCurrentLoginEMail().ToString()
+                     : login >= 0 && !hooks.Logins->GetLogin(login).AutomaticEMail.IsEmpty()
+                         ? hooks.Logins->GetLogin(login).AutomaticEMail.ToString()
                      : moderatorAuthor >= 0 ? Authors.Author(moderatorAuthor).AutomaticEMail.ToString()
                                             : std::string();
-    const TModelHooks& hooks = ModelHooks();
     moderatorLIdent = hooks.LoginLIdent ? hooks.LoginLIdent(Info.ModeratorLoginIdent).ToString() : std::string();
   }
   TComposedMessages journal;

@@ -113,14 +113,11 @@ std::string MakeDiscussionFolder(TDiscussionsManager& manager, const std::string
   }
 }
 
+// The moderator may be a user of this installation: then the copy is moderated here.
 uint16_t ModeratorLogin(const std::string& email, const std::string& lident) {
   TLoginsStorage* logins = ModelHooks().Logins;
-  if (!logins || email.empty()) return 0xFFFF;
-  const int index = logins->FindOrAddVirtualLogin(TStr(email), TStr());
-  if (index < 0) return 0xFFFF;
-  TLogin& login = logins->GetLogin(index);
-  if (login.Virtual && login.LIdent.IsEmpty()) login.LIdent = lident;
-  return login.Ident;
+  const int index = logins ? logins->FindOrAddLoginOf(TStr(lident), TStr(email)) : -1;
+  return index < 0 ? 0xFFFF : logins->GetLogin(index).Ident;
 }
 
 // The whole days of a date "mm/dd/yyyy"; 0 when it is no date.

@@ -78,12 +78,10 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& 
   const TDiscussionInfo old = d.Info;
   // A moderator who is a user of this installation moderates as that login, not as a
   // correspondent's copy of it, and already holds the model.
-  const int own = logins ? logins->FindLoginByLIdent(TStr(moderatorLIdent)) : -1;
-  const int login = own >= 0 ? own : logins ? logins->FindOrAddVirtualLogin(TStr(moderatorEMail), TStr()) : -1;
+  const bool own = logins && logins->FindLoginByLIdent(TStr(moderatorLIdent)) >= 0;
+  const int login = logins ? logins->FindOrAddLoginOf(TStr(moderatorLIdent), TStr(moderatorEMail)) : -1;
   if (login < 0) return false;
-  TLogin& moderator = logins->GetLogin(login);
-  if (moderator.Virtual && moderator.LIdent.IsEmpty()) moderator.LIdent = moderatorLIdent;
-  d.Info.ModeratorLoginIdent = moderator.Ident;
+  d.Info.ModeratorLoginIdent = logins->GetLogin(login).Ident;
   d.Info.DIdent = frame.Field("DIDENT");
   if (!frame.Field("MODEL_NICK").empty()) d.Info.ModelFolderName = frame.Field("MODEL_NICK");
   if (d.Info.ShareDate == 0) d.Info.ShareDate = int32_t(std::floor(double(Date())));
@@ -94,7 +92,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& 
   const TAuthor before = d.Authors.Author(author);
   d.Authors.Author(author).AGIdent = frame.Field("AGIDENT0");
   if (!(d.Authors.Author(author) == before)) d.Undo.AddAuthorChanges(d, author, before);
-  if (own >= 0) return true;
+  if (own) return true;
   TRecipientsList row;
   row.Users = moderatorEMail;
   TArray<TRecipientsList> receivers;

@@ -7,8 +7,9 @@
 // them: ADIdents numbered per discussion from 2 (0 is the model's author, 1 its
 // moderator), never one that an author of the moderator's copy holds, kept in
 // "Registered authors.txt", and answered AUTHOR_IDENTS_GENERATED only when the program
-// can store them. A reader so registered is a trustworthy expert until the moderator rates
-// it otherwise; the ratings are kept in "Author ratings.txt".
+// can store them. A reader so registered, and the author of a model registered here, is a
+// trustworthy expert until the moderator rates it otherwise; the ratings are kept in
+// "Author ratings.txt".
 //
 // Nothing here may touch the thread-local state of the program's own file calls, which a
 // library that is unloaded again must not own: its own files are read and written with
@@ -141,7 +142,8 @@ bool RegisterAuthor(const std::string& dident, const std::string& lident, TFits 
 }
 
 // The moderate type of an author of a discussion: the last rating kept, else 1 for a
-// reader given identifiers here; 0 when the author is not known here.
+// reader given identifiers here and for the author of a model registered here; 0 when the
+// author is not known here.
 int32_t KeptModerateType(const std::string& dident, int32_t adident) {
   const std::string number = std::to_string(adident);
   int32_t type = 0;
@@ -152,6 +154,10 @@ int32_t KeptModerateType(const std::string& dident, int32_t adident) {
   std::ifstream authors(AuthorsFile(), std::ios::binary);
   for (std::vector<std::string> f; ReadFields(authors, f);)
     if (f.size() == 4 && f[0] == dident && f[2] == number) return 1;
+  // The model's author registered the model here.
+  std::ifstream models(RegistryFile(), std::ios::binary);
+  for (std::vector<std::string> f; adident == 0 && ReadFields(models, f);)
+    if (f.size() == 4 && f[1] == dident) return 1;
   return 0;
 }
 
