@@ -143,6 +143,8 @@ void TSmartMenu::BuildFolderEntries(const TSmartMenuFacts& facts, const TBrowseI
   section.Add(Main, NoPopup, facts.Manager && facts.UnderDiscussed, Command_EditAdvertising, true);
   section.Add(Main, NoPopup, facts.Moderator, Command_EditSpammers, true);
   section.Add(Main, NoPopup, true, Command_Customize, true);
+  // The login's own data, its Key among them, before it has any discussion.
+  section.Add(Main, NoPopup, !facts.CreatingWindow, Command_MyData, true);
   if (facts.MainMenu) {
     TSmartMenuItem& site = section.Parent().Add("Quillaran Web-site", Command_None, true);
     site.Add(Command_Connect, true);

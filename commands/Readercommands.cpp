@@ -3,6 +3,7 @@
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "commands/Tbrowsecommands.h"
+#include "dialogs/Tformauthor.h"
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
@@ -26,8 +27,13 @@ void DataCommand(TCommand& command) {
 void MyDataCommand(TCommand& command) {
   TDiscussion* discussion = command.Discussion;
   const TModelLogin login = CurrentModelLogin();
-  if (!discussion || login.LIdent.IsEmpty()) {
+  if (login.LIdent.IsEmpty()) {
     MessageBeep(1);
+    return;
+  }
+  // Before any discussion the login's own data is shown: its Key may be asked for first.
+  if (!discussion) {
+    ShowLoginData();
     return;
   }
   discussion->Undo.StartStep();

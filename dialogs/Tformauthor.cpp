@@ -2,6 +2,7 @@
 
 #include "dialogs/Dialogrows.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Messagesignature.h"
 #include "foundation/Tlisteners.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
@@ -89,6 +90,13 @@ void TFormAuthor::SetAuthor(TDiscussion* discussion, int author, TForm*) {
   SetCaption("Author " + record.GetFullName().ToString());
 }
 
+void TFormAuthor::ShowLogin(const std::string& owner, const std::string& fingerprint, const std::string& key) {
+  fKeyOwner->SetText(owner);
+  fFingerprint->SetText(fingerprint);
+  fKey->SetText(key);
+  fTrust->SetEnabled(false);
+}
+
 void TFormAuthor::ShowKeys() {
   const TAuthor& record = fDiscussion->Authors.Author(fAuthor);
   TLoginsStorage* logins = LoginsStorage();
@@ -159,4 +167,20 @@ bool EditAuthor(TDiscussion& discussion, int author, bool editing) {
   // Only the user's own record is ever given for editing.
   if (editing) form.SetCaption("My data");
   return form.Execute();
+}
+
+void ShowLoginData() {
+  TLoginsStorage* logins = LoginsStorage();
+  const TLogin* me = logins ? logins->GetCurrentLogin() : nullptr;
+  if (!me) return;
+  TFormAuthor form(nullptr);
+  form.EnableEditing(false);
+  form.SetCaption("My data");
+  std::string owner = me->Name.ToString();
+  if (!me->AutomaticEMail.IsEmpty()) owner += (owner.empty() ? "" : " ") + ("<" + me->AutomaticEMail.ToString() + ">");
+  TPublicKey key;
+  form.ShowLogin("you, " + owner,
+                 logins->KnownKeyOf(me->LIdent, key) ? KeyFingerprint(key) : std::string("not known yet"),
+                 me->SealingKey());
+  form.Execute();
 }

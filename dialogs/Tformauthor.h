@@ -4,7 +4,8 @@
 // stand whose key it is and the fingerprint of the key the author signs with, for two
 // people to compare; when a message offered another key in the author's name, its
 // fingerprint and "Trust this key", which the user chooses after comparing; and on the
-// user's own record the Key that opens the user's private messages, to pass on.
+// user's own record (or the login's own data, before any discussion) the Key that opens
+// the user's private messages, to pass on.
 
 #include "foundation/Tstr.h"
 #include "platform/forms/Tform.h"
@@ -23,6 +24,8 @@ class TFormAuthor : public TForm {
   // The author shown; the browse window it was opened from may be null.
   void SetAuthor(TDiscussion* discussion, int author, TForm* browseWindow);
   void EnableEditing(bool editing = true);
+  // Whose, the fingerprint and the Key of a login with no author record to show.
+  void ShowLogin(const std::string& owner, const std::string& fingerprint, const std::string& key);
   // Shows the dialog; true when the author's record was changed.
   bool Execute();
 
@@ -50,3 +53,6 @@ class TFormAuthor : public TForm {
 
 // The author dialog as the model's hook asks for it.
 bool EditAuthor(TDiscussion& discussion, int author, bool editing);
+// The current login's own data, for reading, before it has any discussion: whose, the
+// fingerprint of its signing key and the Key of its private messages, to pass on.
+void ShowLoginData();

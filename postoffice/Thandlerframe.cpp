@@ -11,6 +11,7 @@
 #include "postoffice/Postdates.h"
 #include "model/Tdiscussion.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/rtl/Strutil.h"
 
@@ -200,18 +201,53 @@ std::string NotForThisLoginRefusal(const std::string& path) {
          "): it reached the wrong mailbox or was passed on by someone else. Nothing of it was applied.";
 }
 
-bool IsSealedForItsDiscussion(const std::string& path) {
+std::string SecretDiscussionRefusal(const std::string& path, const TMessageSigner& signer) {
   TCommandMessageHeader header;
-  if (!ReadMessageHeader(path, header)) return true;
+  if (!ReadMessageHeader(path, header) || header.IsPrivateMessage()) return "";
   const std::string dident = header.GetFieldValue("DIDENT");
+  const std::string command = header.GetFieldValue("COMMAND");
   TDiscussionsManager* manager = DiscussionsManager();
-  if (dident.empty() || !manager) return true;
-  for (int i = 0; i < manager->GetDiscussionsCount(); ++i) {
-    TDiscussion& discussion = manager->GetDiscussion(i);
-    if (discussion.Load(true) && discussion.Info.DIdent.View() == dident)
-      return !discussion.Info.Secret || header.IsPrivateMessage();
+  if (dident.empty() || !manager) return "";
+  TDiscussion* discussion = nullptr;
+  for (int i = 0; i < manager->GetDiscussionsCount() && !discussion; ++i) {
+    TDiscussion& candidate = manager->GetDiscussion(i);
+    if (candidate.Load(true) && candidate.Info.DIdent.View() == dident) discussion = &candidate;
   }
-  return true;
+  if (!discussion || !discussion->Info.Secret) return "";
+  // Sealed as its sender's copy was when it was written, before the discussion was made
+  // private there. A request for the model is the handler's to admit, and the model goes
+  // out private; anything else needs the key its sender is already known by here, since
+  // the seal of a public discussion is one every copy of the program can make.
+  if (command == MessageCommand::GiveModel.Name) return "";
+  const TStr lident(header.GetFieldValue("SENDER_LIDENT"));
+  TLoginsStorage* logins = ModelHooks().Logins;
+  TPublicKey key{};
+  if (logins && logins->KnownKeyOf(lident, key) && key == signer.PublicKey) return "";
+  const std::string address = header.GetFieldValue("FROM_USER_EMAIL");
+  const std::string name = discussion->GetName().ToString();
+  // The leader tells an author of the discussion, at the address known for them; a
+  // stranger's name may be anybody's.
+  const bool wasLoaded = discussion->Loaded;
+  bool knownSender = false;
+  if (command != MessageCommand::YourCommandIgnored.Name && discussion->Load() && discussion->IsLeader()) {
+    const int author = discussion->Authors.FindAuthorByLIdent(lident);
+    const std::string known = author < 0 ? "" : discussion->Authors.Author(author).AutomaticEMail.ToString();
+    knownSender =
+        !known.empty() && discussion->SendCommand_YourCommandIgnored(
+                              MakeRecipientsList(known), TStr(command), TStr(),
+                              TStr("Discussion " + name +
+                                   " is private now. Your message was sealed as for a public discussion, and no key of "
+                                   "yours is known here yet. Pass your Key (\"My data\") to the leader, then send it "
+                                   "again."));
+    if (!wasLoaded) discussion->Unload();
+  }
+  return "The " + ShownText(command) + " message " + ShownText(path.substr(path.find_last_of('/') + 1)) + " from " +
+         ShownText(address) + " is about the secret discussion " + ShownText(name) +
+         ", but is sealed as for a public discussion, and no key is known here yet for its sender: nobody can tell "
+         "who wrote it. It is set aside" +
+         (knownSender ? ", and its sender is told (YOUR_COMMAND_IGNORED)" : "") + ". If " + ShownText(address) +
+         " takes part, ask them for their Key (\"My data\") and give them yours; "
+         "then they send it again.";
 }
 
 bool HoldsItsSeal(const std::string& path) {

@@ -83,10 +83,12 @@ std::string OlderSwitchRefusal(const THandlerFrame& frame, const TDiscussion& d)
 // The discussion keeps the compose time of a switch being applied (saved with it).
 void KeepAppliedSwitch(const THandlerFrame& frame, TDiscussion& d);
 
-// False for a message about a secret discussion of this installation that is not sealed
-// with its sender's key: the seal that every copy of the program can make proves nothing
-// there. True for every other message, also one that cannot be read (its handler tells).
-bool IsSealedForItsDiscussion(const std::string& path);
+// Why a message about a secret discussion of this installation, sealed as for a public
+// one, is refused before its handler: the seal that every copy of the program can make
+// proves nothing there unless it is signed by the key its sender is known by, or it is a
+// request for the model. The sender is told (YOUR_COMMAND_IGNORED). "" for every other
+// message, also one that cannot be read (its handler tells).
+std::string SecretDiscussionRefusal(const std::string& path, const TMessageSigner& signer);
 
 // What a received message file's header, seal and signature say: missing, not readable,
 // whole and signed with the key its sender is known by (or any key while none is pinned),

@@ -210,10 +210,8 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
                                   " is no sealed command message or was altered on its way; the file is set aside.");
     } else if (const std::string elsewhere = NotForThisLoginRefusal(path); !elsewhere.empty()) {
       SetAside(storage, name, elsewhere);
-    } else if (!IsSealedForItsDiscussion(path)) {
-      SetAside(storage, name, "The " + folder + " file " + ShownText(name) +
-                                  " is about a secret discussion but not sealed with its sender's key; the file is "
-                                  "set aside.");
+    } else if (const std::string secret = SecretDiscussionRefusal(path, signer); !secret.empty()) {
+      SetAside(storage, name, secret);
     } else if (!FindPostCommand(command)) {
       SetAside(storage, name, "Unknown command (" + ShownText(command) + ") - can't handle " + folder + " file " +
                                   ShownText(name) + "; the file is set aside.");

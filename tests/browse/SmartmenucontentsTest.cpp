@@ -166,7 +166,7 @@ TEST_F(MenuContents, FolderRowsOfferTheProgramsCommands) {
   browse.CurrentBrowseState.DiscussionIndex = -1;
   EXPECT_EQ(Main(),
             "Windows{New window} Back- Contents- Previous- Next- Help "
-            "Commands{Close Quillaran Creating Close window Customize "
+            "Commands{Close Quillaran Creating Close window Customize My data "
             "Quillaran Web-site{Connect Copy URL} Start Tiltmark} Full- Chain- Graph- " +
                 kUp)
       << "the discussed root lies in the data folder";
@@ -176,7 +176,7 @@ TEST_F(MenuContents, FolderRowsOfferTheProgramsCommands) {
   Main();
   EXPECT_EQ(Sub("Commands"),
             "Close Quillaran Show all discussions Create new model{Empty Marked text} "
-            "Close window Customize Quillaran Web-site{Connect Copy URL} Stop Tiltmark");
+            "Close window Customize My data Quillaran Web-site{Connect Copy URL} Stop Tiltmark");
   EXPECT_EQ(Popup(TBrowseItemIndex()), "");
   browse.ModerationMode = 0;
   EXPECT_EQ(Popup(TBrowseItemIndex()), "Open in new window");

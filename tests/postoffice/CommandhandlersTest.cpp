@@ -875,7 +875,8 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
   Compose(inbox + "mdpu-forged", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}});
   Boxes.clear();
   Perform();
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "but is sealed as for a public discussion, and no key is known here yet for its sender"));
   EXPECT_EQ(Saved()->Info.Secret, 1);
   DeleteFileA((inbox + "mdpu-forged").c_str());
   ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
@@ -1260,9 +1261,32 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_EQ(ListFiles(Post.Inbox.FolderPath.ToString() + "Set aside/"),
             (std::vector<std::string>{"gb-stranger", "gebl-stranger"}));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-stranger is about a secret discussion"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-stranger from third@x is about the secret discussion"));
   EXPECT_TRUE(ListFiles(Post.Outbox.FolderPath.ToString()).empty());
   EXPECT_TRUE(mine->Info.BlockNamesRequesters.IsEmpty());
+
+  // An author's request so sealed, with no key of theirs known here, is refused as well; the
+  // author is told, privately, at the address known for them, and the leader what to do.
+  ModelHooks().PrivateMessageKey = [] { return TStr("lead key 1"); };
+  ask("gb-author", "L-me", "elsewhere@x", "GIVE_BLOCKS");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "The GIVE_BLOCKS message gb-author from elsewhere@x is about the secret discussion Ecology, but "
+                     "is sealed as for a public discussion, and no key is known here yet for its sender: nobody can "
+                     "tell who wrote it. It is set aside, and its sender is told (YOUR_COMMAND_IGNORED). If "
+                     "elsewhere@x takes part, ask them for their Key (\"My data\") and give them yours; then they "
+                     "send it again."));
+  const std::string outbox = Post.Outbox.FolderPath.ToString();
+  const std::vector<std::string> told = ListFiles(outbox);
+  ASSERT_EQ(told.size(), 1u);
+  TCommandMessageHeader answer;
+  ASSERT_TRUE(ReadMessageHeader(outbox + told[0], answer));
+  EXPECT_EQ(answer.GetFieldValue("COMMAND"), "YOUR_COMMAND_IGNORED");
+  EXPECT_EQ(answer.GetFieldValue("IGNORED_COMMAND"), "GIVE_BLOCKS");
+  EXPECT_EQ(answer.GetFieldValue("PRIVATE_REQ"), "1");
+  EXPECT_EQ(answer.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "me@x");
+  EXPECT_NE(answer.GetFieldValue("RESULT_COMMENT").find("Discussion Ecology is private now."), std::string::npos);
 }
 
 TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
@@ -1327,7 +1351,8 @@ TEST_F(Handlers, ASecretDiscussionTakesOnlyMessagesSealedWithTheSendersKey) {
   const std::string before = SavedFiles();
   Boxes.clear();
   EXPECT_EQ(Perform(), 0);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "but is sealed as for a public discussion, and no key is known here yet for its sender"));
   EXPECT_EQ(SavedFiles(), before);
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_EQ(ListFiles(Post.Inbox.FolderPath.ToString() + "Set aside/").size(), 1u);
@@ -1503,7 +1528,8 @@ TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
   };
 
   EXPECT_EQ(send(strangers, false), 0);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "is about a secret discussion but not sealed with its sender's key"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "but is sealed as for a public discussion, and no key is known here yet for its sender"));
   EXPECT_EQ(pins(), "0 0");
 
   leader.Storages.Comments.Texts(0).Str.Text = "Настоящий текст";
