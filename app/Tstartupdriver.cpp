@@ -96,7 +96,7 @@ TStartupDriver::TStart TStartupDriver::Start(int argc, const char* const* argv) 
 
 bool TStartupDriver::CreateProcessWideObjects() {
   // Discussions, post files and errors.log are nobody else's to read.
-  platform::MakePrivateFolder(platform::DataRoot());
+  platform::KeepFolderPrivate(platform::DataRoot());
   TBrowseGlobal::SetSuitePaths();
   fUtility = std::make_unique<TUtilityGlobal>();
   SetFormatSettings();

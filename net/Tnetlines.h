@@ -3,6 +3,7 @@
 // (one byte below 128) then its bytes, with the place of every 64th line. A body of
 // millions of short or empty lines costs about its size, not a string object a line.
 // Lines are appended and read in order as a rule; changing one inside rebuilds the block.
+// A read keeps its place for the next one: one thread reads a list at a time.
 #include "platform/rtl/Tstrings.h"
 
 #include <cstdint>

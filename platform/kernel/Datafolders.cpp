@@ -48,6 +48,10 @@ bool MakePrivateFolder(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  return KeepFolderPrivate(path);
+}
+
+bool KeepFolderPrivate(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   // Made before under a looser mask, or by hand: what lies in it is nobody else's to read.

@@ -19,5 +19,7 @@ bool MakeFolders(const std::string& path);
 // this user's that others may enter or read is tightened to 0700; true when it exists
 // afterwards.
 bool MakePrivateFolder(const std::string& path);
+// The same for a folder that exists, which it does not make; false when there is none.
+bool KeepFolderPrivate(const std::string& path);
 
 }  // namespace platform
