@@ -11,8 +11,10 @@ bool HandleCommand_YourBlocksIgnored(TPostFilesHandler&, const std::string& path
   TDiscussion* d = nullptr;
   int author = -1;
   if (!OpenLeaderNoticeOnAuthor(frame, path, command, d, author)) return false;
-  ShowMessageBox(command, "Sended by " + d->Authors.Author(author).GetShortName().ToString() +
-                              " blocks of discussion " + d->GetName().ToString() + " is ignored by Moderator.");
+  // YOUR_ADIDENT is this login's identifier: its address names a record without name or address.
+  const std::string name = AuthorNamedInBox(d->Authors.Author(author), d->GetCurrentLoginEMail().ToString());
+  ShowMessageBox(
+      command, "Sended by " + name + " blocks of discussion " + d->GetName().ToString() + " is ignored by Moderator.");
   return true;
 }
 

@@ -128,7 +128,9 @@ bool HandleCommand_DontBotherMore(TPostFilesHandler&, const std::string& path) {
   TDiscussion* d = nullptr;
   int author = -1;
   if (!OpenLeaderNoticeOnAuthor(frame, path, command, d, author)) return false;
-  ShowMessageBox(command, "Registration of " + d->Authors.Author(author).GetShortName().ToString() +
-                              " in discussion " + d->GetName().ToString() + " is stopped.");
+  // The notice is about this login's identifier (YOUR_ADIDENT): its address names a record
+  // without name or address.
+  const std::string name = AuthorNamedInBox(d->Authors.Author(author), d->GetCurrentLoginEMail().ToString());
+  ShowMessageBox(command, "Registration of " + name + " in discussion " + d->GetName().ToString() + " is stopped.");
   return true;
 }
