@@ -476,10 +476,13 @@ void TrackPopupMenu(TPopupMenu* Menu, int X, int Y) {
   }
   OpenLevel(loop, items, X, Y, X, Y);
   if (loop.byKeyboard) Step(loop, 1);
+  // The tool button the menu drops from may be freed while the menu is open (its bar rebuilt).
+  auto* button = dynamic_cast<TToolButton*>(Menu->PopupComponent());
+  const TControlGuard buttonGuard(button);
   RunLoop(loop);
   DestroyWindow(loop.captureWindow);
   lastStep = loop.step;
-  if (auto* button = dynamic_cast<TToolButton*>(Menu->PopupComponent())) button->MenuClosed();
+  if (buttonGuard.Alive()) button->MenuClosed();
   if (loop.chosen) loop.chosen->Click();
 }
 

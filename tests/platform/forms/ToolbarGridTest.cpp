@@ -100,6 +100,43 @@ TEST_F(Bars, ToolBarButtonsDropDownAndDisabledPictures) {
   delete form;
 }
 
+// The bar is rebuilt while a button's drop-down menu is open (a change of the window it
+// belongs to): the menu closes without touching the freed button.
+TEST_F(Bars, ButtonFreedWhileItsMenuIsOpen) {
+  auto* form = Plain();
+  auto* bar = new TToolBar(form);
+  bar->SetParent(form);
+  auto* drop = new TToolButton(form);
+  drop->SetParent(bar);
+  drop->SetStyle(tbsDropDown);
+  auto* menu = new TPopupMenu(form);
+  auto* item = new TMenuItem(form);
+  item->SetCaption("&First");
+  bool chosen = false;
+  item->OnClick = [&](TObject*) { chosen = true; };
+  menu->Items()->Add(item);
+  drop->SetDropdownMenu(menu);
+  form->Show();
+  person.Pump();
+  const int x = drop->Width() - 4;
+  const TControlGuard guard(drop);
+  int step = 0;
+  platform::SetMenuLoopIdleHook([&] {
+    if (step++ > 0) return;
+    ASSERT_EQ(platform::OpenMenuWindows().size(), 1u);
+    delete drop;
+    person.PressKey(VK_DOWN);
+    person.PressKey(VK_RETURN);
+  });
+  ClickAt(drop, x, 5);
+  platform::SetMenuLoopIdleHook(nullptr);
+  EXPECT_TRUE(guard.Gone());
+  EXPECT_TRUE(chosen) << "the item chosen still runs";
+  EXPECT_EQ(bar->ButtonCount(), 0);
+  EXPECT_TRUE(platform::OpenMenuWindows().empty());
+  delete form;
+}
+
 TEST_F(Bars, ButtonRemovedByItsOwnClickAndChecks) {
   auto* form = Plain();
   auto* bar = new TToolBar(form);
