@@ -274,6 +274,11 @@ void TFormPost::RefreshPostsList() {
   const int files = int(fList.Count());
   DrawGridPosts->SetRowCount(files + 1);
   DrawGridPosts->SetFixedRows(files > 0 ? 1 : 0);
+  // An empty folder's only row is its title row: drawn as the titles, never as a row
+  // chosen (the grid keeps no row without a file row to choose).
+  TGridOptions options{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine};
+  if (files > 0) options.Include(goRowSelect);
+  DrawGridPosts->SetOptions(options);
   if (files == 0 || DrawGridPosts->TopRow() < 1) DrawGridPosts->SetTopRow(files > 0 ? 1 : 0);
   DrawGridPosts->SetColCount(5);
   // Each column has at least the room of its title, also while the folder is empty.
@@ -314,8 +319,8 @@ void TFormPost::ShowEMailsOfRow(int row) {
 
 void TFormPost::DrawGridPostsDrawCell(int col, int row, RECT rect, bool selected) {
   TCanvas& canvas = *DrawGridPosts->Canvas();
-  const bool header = row == 0 && !fList.IsEmpty();
-  const std::string text = fList.IsEmpty() && row == 0 ? std::string() : CellText(col, row);
+  const bool header = row == 0;
+  const std::string text = CellText(col, row);
   const int marginH = header ? fPars.ListHeaderMarginH : fPars.RowMarginH;
   const int marginV = header ? fPars.ListHeaderMarginV : fPars.RowMarginV;
   canvas.Brush()->SetStyle(bsSolid);

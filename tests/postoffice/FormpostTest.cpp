@@ -143,6 +143,22 @@ TEST_F(PostWindow, OpeningPacksTheOutboxAndTheGridShowsEachFolderCellByCell) {
   for (int col = 1; col < 5; ++col)
     EXPECT_GE(form.DrawGridPosts->ColWidths(col), form.DrawGridPosts->Canvas()->TextWidth(form.CellText(col, 0)))
         << form.CellText(col, 0);
+  // It draws its titles as a folder with files does: the title row in the header's colour
+  // (not the chosen row's) with the titles' ink on its middle line.
+  form.DrawGridPosts->SetFocus();
+  platform::ScreenDriver().Pump();
+  const TBrowsePars pars;
+  const int textHeight = form.DrawGridPosts->Canvas()->TextHeight("Wg");
+  for (int col = 0; col < 5; ++col) {
+    const RECT cell = form.DrawGridPosts->CellRect(col, 0);
+    const HWND grid = form.DrawGridPosts->Handle();
+    EXPECT_EQ(screen.WindowPixel(grid, cell.left + 1, cell.top + 1), COLORREF(pars.ListHeaderColor)) << col;
+    int ink = 0;
+    for (int x = cell.left; x < cell.right; ++x)
+      ink += screen.WindowPixel(grid, x, cell.top + pars.ListHeaderMarginV + textHeight / 2) ==
+             COLORREF(pars.ListHeaderFont.Color);
+    EXPECT_GT(ink, 3 * int(form.CellText(col, 0).size())) << form.CellText(col, 0);
+  }
 
   // InboxPost shows file times under its own title.
   platform::PressControl(form, "RadioButtonInboxPost");
