@@ -9,6 +9,10 @@
 #include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tpost.h"
 #include "foundation/Tbrowseglobal.h"
+#include "foundation/Tlisteners.h"
+#include "browse/Tformbrowse.h"
+#include "platform/forms/Tpaintbox.h"
+#include "platform/forms/Tpanel.h"
 #include "tests/model/Modeltesthelpers.h"
 #include "tests/support/Testsupport.h"
 
@@ -177,6 +181,65 @@ TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesM
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
   EXPECT_NE(lists.Items[0].SentDate, 0);
   EXPECT_EQ(lists.Items[1].Name, "Postlist");
+}
+
+// A note sent with "Send post" reads "posted" in its row at once: the row shows what the
+// window rebuilt afresh shows. Until sent it reads "note", also while it is on the list.
+TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
+  // A participant with an author identifier: the note goes as a comment and stays a note.
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  d->Info.DIdent = TStr("D-ECOLOGY-1");
+  d->Authors.Author(AddSubscriber("Me", "me@x.org", 5)).LIdent = logins.GetCurrentLogin()->LIdent;
+  TBlocksPostList& lists = d->User.PostLists;
+  if (lists.Items.Count() == 0) {
+    ASSERT_TRUE(lists.AddNewItem(*d));
+  }
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my note");
+  TBrowse& browse = form->Browse;
+  browse.CurrentBrowseItemChanged(true);
+  const auto idle = [&] {
+    Pump();
+    TListeners::Send(Notify_Idle, false);
+    TListeners::Instance().DeliverQueued();
+    Pump();
+  };
+  // The pixels of the note's service row, selected (its texts show only then).
+  const auto rowPixels = [&] {
+    idle();
+    TBrowseState& state = browse.CurrentBrowseState;
+    for (uint32_t row = 0; row < state.Rows.Count(); ++row) {
+      const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
+      if (state.Rows[row].RowType != LowerListRow_Service || !item || item->Kind() != BrowseItem_Block ||
+          !(item->GetDiscBlockIndex() == note))
+        continue;
+      browse.SelectLowerListRow(int(row), false);
+      idle();
+      const RECT rect = browse.GetLowerListRowRect(int(row));
+      std::vector<COLORREF> pixels;
+      const HWND panel = form->PanelLowerListPaintBox->Handle();
+      for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+          pixels.push_back(
+              screen->WindowPixel(panel, x + form->PaintBoxLowerList->Left(), y + form->PaintBoxLowerList->Top()));
+      return pixels;
+    }
+    ADD_FAILURE() << "the note has no row";
+    return std::vector<COLORREF>();
+  };
+  const std::vector<COLORREF> unsent = rowPixels();
+  const std::vector<TDiscBlockIndex> listed = ListedBlocks(browse);
+  const auto position = uint16_t(std::find(listed.begin(), listed.end(), note) - listed.begin());
+  ASSERT_TRUE(ChooseInPopup(browse, {position}, {"Post"}));
+  EXPECT_EQ(rowPixels(), unsent) << "on the list, not sent";
+
+  Answer(0);  // the message is announced
+  Run(browse, Command_SendPost, {}, "", 0);
+  ASSERT_EQ(d->Storages.GetDiscBlock(note)->Posted, 1);
+  const std::vector<COLORREF> atOnce = rowPixels();
+  EXPECT_NE(atOnce, unsent);
+  browse.CurrentBrowseItemChanged(true);
+  EXPECT_EQ(rowPixels(), atOnce) << "the row shows what the window rebuilt shows";
 }
 
 // Notes posted from their popups are listed in a window of the post list; "Cancel posting"
