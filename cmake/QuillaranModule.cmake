@@ -48,7 +48,10 @@ function(quillaran_tests)
   target_compile_definitions(${name}_tests PRIVATE
     QUILLARAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QUILLARAN_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  set(props ENVIRONMENT "QUILLARAN_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp")
+  # The windows the tests publish go to a runtime folder of the build's own, never the user's.
+  file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/test-runtime)
+  set(props ENVIRONMENT "QUILLARAN_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp"
+            ENVIRONMENT_MODIFICATION "XDG_RUNTIME_DIR=set:${PROJECT_BINARY_DIR}/test-runtime")
   if(QT_FIXTURES)
     list(APPEND props FIXTURES_REQUIRED "${QT_FIXTURES}")
   endif()

@@ -3,6 +3,7 @@
 #include "controls/Newcontrol.h"
 #include "platform/forms/Tcanvas.h"
 #include "platform/forms/Tlabel.h"
+#include "platform/gui/Display.h"
 #include "platform/gui/Gui.h"
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 namespace {
 constexpr int kMargin = 16;
 constexpr int kMinimumWidth = 300;
+// How long the desktop is given to show the window before the work goes on regardless.
+constexpr int kShowPatienceMs = 2000;
 }  // namespace
 
 TFormProgress::TFormProgress(TComponent* owner) : TForm(owner) {
@@ -32,6 +35,8 @@ void TFormProgress::ShowCentered() {
   Centre();
   Show();
   Update();
+  // The work that follows takes no messages: the desktop shows the window, painted, first.
+  platform::CurrentDisplay().ShowNow(Handle(), kShowPatienceMs);
 }
 
 void TFormProgress::SetStatus(const std::string& text) {
@@ -50,5 +55,6 @@ void TFormProgress::SetStatus(const std::string& text) {
   if (HandleAllocated()) {
     Invalidate();
     Update();
+    platform::CurrentDisplay().ShowNow(Handle(), kShowPatienceMs);
   }
 }

@@ -51,6 +51,7 @@ using XWindow = ::Window;
 int LostConnection(XDisplay*) {
   std::fprintf(stderr, "%s: the connection to the X display was lost\n", program_invocation_short_name);
   std::fflush(stderr);
+  LeaveWindowDirectory();
   _exit(1);
 }
 
@@ -623,10 +624,16 @@ struct X11Display::Impl {
         Window* w = FindWindowObject(h);
         if (!w || GetActiveWindow() == h) break;
         // A window disabled under a modal one gives the focus back to that one: keys and
-        // clicks belong to the question, never to the window behind it.
-        HWND modal = GetActiveWindow();
-        if ((w->style & WS_DISABLED) && modal && shown.count(modal)) {
-          Focus(modal, shown[modal]);
+        // clicks belong to the question, never to the window behind it, also when the
+        // program was not active (the person was in another program).
+        if (w->style & WS_DISABLED) {
+          HWND modal = GetActiveWindow();
+          if (!modal || !IsWindowEnabled(modal))
+            if (Window* front = FrontEnabledWindow()) modal = front->handle;
+          if (modal && shown.count(modal)) {
+            if (GetActiveWindow() != modal) ActivateWindowObject(FindWindowObject(modal), WA_ACTIVE);
+            Focus(modal, shown[modal]);
+          }
           break;
         }
         ActivateWindowObject(w, WA_ACTIVE);
@@ -668,6 +675,13 @@ struct X11Display::Impl {
         break;
       default: break;
     }
+  }
+
+  // The events that show a window: mapped, placed, sized, uncovered.
+  static Bool ShowingOf(XDisplay*, XEvent* e, XPointer window) {
+    const int type = e->type;
+    return e->xany.window == *reinterpret_cast<XWindow*>(window) &&
+           (type == MapNotify || type == UnmapNotify || type == ConfigureNotify || type == Expose);
   }
 
   bool Readable(int timeoutMs) {
@@ -997,6 +1011,34 @@ void X11Display::SurfaceChanged(HWND h, const RECT& area) {
   if (it == x.shown.end()) return;
   x.Put(h, it->second, area);
   XFlush(x.dpy);
+}
+
+void X11Display::ShowNow(HWND h, int timeoutMs) {
+  Impl& x = *impl_;
+  if (!x.dpy) return;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::lock_guard<std::recursive_mutex> guard(x.lock);
+  for (;;) {
+    auto it = x.shown.find(h);
+    if (it == x.shown.end() || !it->second.mapped) return;
+    // Only this window's showing is taken here; input waits for the message loop.
+    XSync(x.dpy, False);
+    XEvent e;
+    XWindow id = it->second.id;
+    while (XCheckIfEvent(x.dpy, &e, &Impl::ShowingOf, reinterpret_cast<XPointer>(&id))) x.Handle(e);
+    it = x.shown.find(h);
+    if (it == x.shown.end()) return;
+    Shown& s = it->second;
+    XWindowAttributes a{};
+    if (s.viewable && XGetWindowAttributes(x.dpy, s.id, &a) && a.width == Width(s.rect) && a.height == Height(s.rect)) {
+      x.Put(h, s, RECT{0, 0, 1 << 15, 1 << 15});
+      XFlush(x.dpy);
+      return;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    x.Readable(static_cast<int>(std::min<long long>(left.count(), 20)));
+  }
 }
 
 void X11Display::Drain() {

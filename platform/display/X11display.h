@@ -30,6 +30,7 @@ class X11Display : public Display {
   void TopLevelDestroyed(HWND window) override;
   void ModalOver(HWND dialog, HWND over) override;
   void SurfaceChanged(HWND window, const RECT& area) override;
+  void ShowNow(HWND window, int timeoutMs) override;
   bool WaitForInput(int timeoutMs) override;
   void Beep(UINT) override;
   void CursorChanged(HCURSOR cursor) override;

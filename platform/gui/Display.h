@@ -31,6 +31,10 @@ class Display {
   virtual void TopLevelDestroyed(HWND) {}
   // New pixels in a top-level window's surface (window coordinates).
   virtual void SurfaceChanged(HWND, const RECT&) {}
+  // Waits, up to the time given, until the screen shows a top-level window as it stands
+  // (shown, at its size) with its surface: for a window painted just before the thread
+  // works on without taking its messages. Nothing to wait for where the screen is ours.
+  virtual void ShowNow(HWND, int /*timeoutMs*/) {}
   // The message queue is empty. Wait up to timeout (negative: no limit) for input of the
   // back end; false when no input can ever come (a blocked loop would hang).
   virtual bool WaitForInput(int timeoutMs) = 0;

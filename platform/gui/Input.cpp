@@ -213,7 +213,11 @@ bool CookMouse(const RawEvent& e, MSG& out) {
   HWND h = target->handle;
   Window* top = TopLevelOf(target);
   if (!s.capture && (top->style & WS_DISABLED)) {
-    if (kind == 1) MessageBeep(0);
+    // A press on a window under a modal one brings the modal one forward.
+    if (kind == 1) {
+      MessageBeep(0);
+      if (Window* front = FrontEnabledWindow()) ActivateWindowObject(front, WA_CLICKACTIVE);
+    }
     return false;
   }
 
@@ -270,6 +274,8 @@ bool CookKey(const RawEvent& e, MSG& out) {
   // The thread's view of the keyboard follows the messages it takes.
   if (e.kind == RawEvent::Key) SetKeyWithSides(s.sync, e.vk, !e.up);
   if (!target || e.quiet) return false;
+  // A window disabled under a modal one takes no keys: no menu, accelerator or command.
+  if (TopLevelOf(target)->style & WS_DISABLED) return false;
   int vk = e.kind == RawEvent::Char ? VK_PACKET : GenericKey(e.vk);
   bool alt = Down(s.sync, VK_MENU), ctrl = Down(s.sync, VK_CONTROL);
   bool sys = (alt && !ctrl) || vk == VK_F10 || noFocus || (vk == VK_MENU && e.up && !ctrl);
@@ -295,13 +301,18 @@ bool InTree(HWND h, Window* root) {
   return w && (w == root || IsAncestor(root, w));
 }
 
-// The top-level window to activate when the active one goes away.
-Window* NextToActivate(Window* leaving) {
-  if (leaving->owner && Usable(leaving->owner) && !(leaving->owner->style & WS_DISABLED)) return leaving->owner;
+// The front-most usable, enabled top-level window other than `leaving` (menus and tips aside).
+Window* FrontEnabledExcept(const Window* leaving) {
   for (Window* top : Desktop()->children)
     if (top != leaving && Usable(top) && !(top->style & WS_DISABLED) && !(top->exStyle & WS_EX_TOOLWINDOW))
       return top;
   return nullptr;
+}
+
+// The top-level window to activate when the active one goes away.
+Window* NextToActivate(Window* leaving) {
+  if (leaving->owner && Usable(leaving->owner) && !(leaving->owner->style & WS_DISABLED)) return leaving->owner;
+  return FrontEnabledExcept(leaving);
 }
 
 }  // namespace
@@ -374,6 +385,8 @@ void ActivateWindowObject(Window* top, WPARAM how) {
   if (s.focus && (!now || !InTree(s.focus, now))) SetFocus(nullptr);
   if (Window* t = FindWindowObject(next)) CurrentDisplay().TopLevelChanged(t->handle);
 }
+
+Window* FrontEnabledWindow() { return FrontEnabledExcept(nullptr); }
 
 void ForgetInputOf(Window* w) {
   InputState& s = State();

@@ -56,6 +56,9 @@ void ForgetInputOf(Window* w);
 void WindowDisabled(Window* w);
 void WindowHidden(Window* w);
 void ActivateWindowObject(Window* top, WPARAM how);
+// The front-most enabled top-level window: the one that takes the activation a disabled
+// window refuses (a modal window over the windows it disabled); null when none.
+Window* FrontEnabledWindow();
 // True when raw input is waiting (for pumping until idle).
 bool InputPending();
 

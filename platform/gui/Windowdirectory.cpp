@@ -15,6 +15,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "platform/gui/Guilock.h"
 #include "platform/gui/Messagequeue.h"
@@ -53,10 +54,34 @@ DirectoryState& State() {
 std::string DefaultFolder() {
   if (const char* d = std::getenv("QUILLARAN_RUNTIME_DIR"); d && *d) return d;
   if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x) return std::string(x) + "/quillaran";
-  return "/tmp/quillaran-" + std::to_string(::getuid());
+  const char* temp = std::getenv("TMPDIR");
+  return std::string(temp && *temp ? temp : "/tmp") + "/quillaran-" + std::to_string(::getuid());
 }
 
 bool Alive(long pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+
+// The process an entry or socket of the folder belongs to ("<pid>.socket",
+// "<pid>.<handle>.window" and its ".new"), 0 for a name of no process.
+long OwnerOfName(const std::string& name) {
+  char* end = nullptr;
+  const long pid = std::strtol(name.c_str(), &end, 10);
+  return end != name.c_str() && *end == '.' && pid > 0 ? pid : 0;
+}
+
+// Removes what the processes `gone` chooses left in the folder.
+template <class Gone>
+void RemoveLeftBehind(const std::string& folder, Gone gone) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> names;
+  while (dirent* e = ::readdir(dir))
+    if (const long pid = OwnerOfName(e->d_name); pid && gone(pid)) names.push_back(e->d_name);
+  ::closedir(dir);
+  for (const std::string& name : names) ::unlink((folder + "/" + name).c_str());
+}
+
+// This process's socket and window entries go with it, at whatever end.
+void LeaveAtExit() { LeaveWindowDirectory(); }
 
 std::string EntryName(long pid, std::uintptr_t handle) {
   char name[64];
@@ -74,6 +99,8 @@ void OpenSocket(DirectoryState& s) {
     s.socket = -1;
   }
   if (s.socket >= 0 || s.folder.empty()) return;
+  // What processes that are gone left behind goes before this one settles in.
+  RemoveLeftBehind(s.folder, [](long pid) { return pid != ::getpid() && !Alive(pid); });
   int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return;
   sockaddr_un addr{};
@@ -86,6 +113,8 @@ void OpenSocket(DirectoryState& s) {
   s.socket = fd;
   s.socketOwner = ::getpid();
   s.socketPath = path;
+  static const bool leaves = std::atexit(LeaveAtExit) == 0;
+  (void)leaves;
 }
 
 std::optional<RemoteWindow> ReadEntry(const std::string& folder, const std::string& name) {
@@ -130,6 +159,15 @@ void SetWindowDirectory(const std::string& folder) {
   }
   s.chosen = true;
   s.folder = folder;
+}
+
+void LeaveWindowDirectory() {
+  GuiLock lock(GuiMutex());
+  DirectoryState& s = State();
+  if (s.socket < 0 || s.socketOwner != ::getpid()) return;
+  ::close(s.socket);
+  s.socket = -1;
+  RemoveLeftBehind(s.folder, [](long pid) { return pid == ::getpid(); });
 }
 
 HWND RemoteHandle(long pid, std::uintptr_t handle) {

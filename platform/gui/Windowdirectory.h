@@ -16,10 +16,14 @@
 namespace platform {
 
 // The folder in use; empty when publishing is off. The default is $QUILLARAN_RUNTIME_DIR,
-// else $XDG_RUNTIME_DIR/quillaran, else /tmp/quillaran-<uid>.
+// else $XDG_RUNTIME_DIR/quillaran, else quillaran-<uid> in $TMPDIR (else /tmp).
 std::string WindowDirectory();
 // Sets the folder (empty turns publishing off; the headless screen turns it off).
 void SetWindowDirectory(const std::string& folder);
+// The process ends: its socket and window entries leave the folder (done at exit by
+// itself; an end that skips the exit handlers calls it first). A start removes what
+// processes that are gone left behind.
+void LeaveWindowDirectory();
 
 struct RemoteWindow {
   HWND handle = nullptr;

@@ -24,7 +24,14 @@ TEST(ProgramX11, ANewUserCreatesTheFirstLoginByKeyboardAndTheProgramEndsSavingEv
   TProgramOnX program(server.Name());
   ASSERT_TRUE(program.LendKeys({"Cyrillic_a", "Cyrillic_en", "Cyrillic_es", "Cyrillic_em", "Cyrillic_i", "Cyrillic_er",
                                 "Cyrillic_o", "Cyrillic_ve"}));
-  ASSERT_TRUE(program.Start());
+  // A runtime folder short enough for the program's socket. What processes that are gone
+  // left in it goes when the program starts.
+  char made[] = "/tmp/quillaran-runtime-XXXXXX";
+  ASSERT_NE(mkdtemp(made), nullptr);
+  const std::string runtime = made;
+  testsupport::WriteFile(runtime + "/99999999.socket", "");
+  testsupport::WriteFile(runtime + "/99999999.1a2b.window", "1\nTFormStart\nQuillaran\n");
+  ASSERT_TRUE(program.Start({{"QUILLARAN_RUNTIME_DIR", runtime}}));
 
   const std::string name = "Анна Смирнова";
   const std::string key = "anna's key 7";
@@ -60,6 +67,8 @@ TEST(ProgramX11, ANewUserCreatesTheFirstLoginByKeyboardAndTheProgramEndsSavingEv
 
   ASSERT_TRUE(program.CloseUntilEnded());
   EXPECT_EQ(program.Status, 0);
+  // Nothing of it, nor of those before it, is left in the runtime folder.
+  EXPECT_EQ(testsupport::Run("ls -A '" + runtime + "'"), "");
   EXPECT_NE(platform::FilePermissions(s.Home + "/BrowsePars.cbs"), -1);
   EXPECT_NE(s.Log().find("PROGRAM FINISHED: "), std::string::npos) << s.Log();
   EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
@@ -77,6 +86,17 @@ TEST(ProgramX11, ANewUserCreatesTheFirstLoginByKeyboardAndTheProgramEndsSavingEv
   EXPECT_EQ(login.EMail.SMTPServer.ToString(), smtpServer);
   EXPECT_EQ(login.EMail.UserName, "anna@example.org");
   EXPECT_EQ(login.EMail.Password, "pop secret");
+
+  // Ended by the session (SIGTERM) while it asks the key password: nothing is left either.
+  TProgramOnX again(server.Name());
+  ASSERT_TRUE(again.Start({{"QUILLARAN_RUNTIME_DIR", runtime}}));
+  ASSERT_EQ(again.WaitForNextFocusedWindow("LOGIN"), "LOGIN");
+  const std::string published = testsupport::Run("ls -A '" + runtime + "'");
+  EXPECT_NE(published.find(".socket\n"), std::string::npos) << published;
+  EXPECT_NE(published.find(".window\n"), std::string::npos) << published;
+  ASSERT_TRUE(again.Terminate());
+  EXPECT_EQ(testsupport::Run("ls -A '" + runtime + "'"), "");
+  EXPECT_EQ(rmdir(runtime.c_str()), 0);
   unsetenv("XDG_DATA_HOME");
   unsetenv("XDG_RUNTIME_DIR");
 }

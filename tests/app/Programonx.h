@@ -113,6 +113,16 @@ class TProgramOnX {
     return !Running();
   }
 
+  // Asks the program to end as the desktop's session does (SIGTERM) and waits until it has.
+  bool Terminate() {
+    if (fPid <= 0 || kill(static_cast<pid_t>(fPid), SIGTERM) != 0) return false;
+    const auto until = Clock::now() + kStepTimeout;
+    while (Clock::now() < until)
+      if (!Running()) return true;
+      else usleep(20000);
+    return false;
+  }
+
   // Gives each Cyrillic letter a key of its own before the program starts. Typed letters
   // with no key borrow a spare one for a moment, and a busy program may read such a key
   // only after it was given back.

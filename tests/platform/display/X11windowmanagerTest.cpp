@@ -539,4 +539,105 @@ TEST_F(X11Managed, AModalFormIsTransientForTheWindowItInterrupts) {
   EXPECT_TRUE(PumpUntil([&] { return !XGetTransientForHint(peer, XOf(dialog->Handle()), &none); }));
 }
 
+// While a modal form is open the window it interrupts takes nothing: the person comes back
+// from another program by that window, presses F10 and Alt with a menu's letter and clicks
+// its tool bar; no menu opens, no command runs, and the modal form has the keyboard again.
+TEST_F(X11Managed, AModalFormKeepsTheKeysAndClicksOfTheWindowItInterrupts) {
+  std::unique_ptr<TForm> form(MakeForm("Окно под вопросом", 0, 0, 500, 300));
+  auto* bar = new TToolBar(form.get());
+  bar->SetParent(form.get());
+  bar->SetShowCaptions(true);
+  std::vector<std::string> ran;
+  int opened = 0;
+  auto* popup = new TPopupMenu(form.get());
+  popup->OnPopup = [&](TObject*) { ++opened; };
+  auto* item = new TMenuItem(popup);
+  item->SetCaption("Open");
+  item->OnClick = [&](TObject*) { ran.push_back("Open"); };
+  popup->Items()->Add(item);
+  auto* file = new TToolButton(bar);
+  file->SetParent(bar);
+  file->SetCaption("&File");
+  file->SetDropdownMenu(popup);
+  auto* send = new TToolButton(bar);
+  send->SetParent(bar);
+  send->SetCaption("Send");
+  send->OnClick = [&](TObject*) { ran.push_back("Send"); };
+  form->Show();
+  const HWND h = form->Handle();
+  auto xFocus = [&] {
+    Window w = 0;
+    int revert;
+    XGetInputFocus(peer, &w, &revert);
+    return w;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(h) && GetActiveWindow() == h && xFocus() == XOf(h); }));
+  const std::string xdo = "DISPLAY=" + server->Name() + " xdotool ";
+  auto keys = [&](std::vector<std::vector<KeySym>> chords) {
+    for (const auto& chord : chords) {
+      for (KeySym k : chord) XTestFakeKeyEvent(peer, XKeysymToKeycode(peer, k), True, CurrentTime);
+      for (auto k = chord.rbegin(); k != chord.rend(); ++k)
+        XTestFakeKeyEvent(peer, XKeysymToKeycode(peer, *k), False, CurrentTime);
+    }
+    XSync(peer, False);
+  };
+
+  // Another program's window.
+  const Window elsewhere = XCreateSimpleWindow(peer, DefaultRootWindow(peer), 600, 400, 100, 100, 0, 0, 0);
+  XMapWindow(peer, elsewhere);
+  XSync(peer, False);
+  ASSERT_TRUE(PumpUntil([&] {
+    XWindowAttributes a;
+    return XGetWindowAttributes(peer, elsewhere, &a) && a.map_state == IsViewable;
+  }));
+  std::unique_ptr<TForm> office(MakeForm("post", 300, 150, 180, 100));
+  office->SetBorderStyle(bsDialog);
+  int step = 0;
+  bool modalHadTheKeyboard = false, modalHadTheClick = false;
+  auto* look = new TTimer(office.get());
+  look->SetInterval(20);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);  // only so that a fault ends
+  const auto modalHasTheKeyboard = [&] {
+    return GetActiveWindow() == office->Handle() && xFocus() == XOf(office->Handle());
+  };
+  look->OnTimer = [&](TObject*) {
+    if (std::chrono::steady_clock::now() > end) office->SetModalResult(mrCancel);
+    if (step == 0 && Viewable(office->Handle()) && modalHasTheKeyboard()) {
+      // The person is in another program, then comes back by the window behind, whose
+      // keys are pressed at once.
+      XSetInputFocus(peer, elsewhere, RevertToParent, CurrentTime);
+      XSync(peer, False);
+      step = 1;
+    } else if (step == 1 && GetActiveWindow() == nullptr) {
+      XSetInputFocus(peer, XOf(h), RevertToParent, CurrentTime);
+      keys({{XK_F10}, {XK_Down}, {XK_Return}, {XK_Alt_L, XK_f}, {XK_Return}});
+      step = 2;
+    } else if (step == 2 && modalHasTheKeyboard()) {
+      modalHadTheKeyboard = true;
+      const POINT at = RootPosition(h);
+      const RECT button = send->BoundsRect();
+      (void)std::system((xdo + "mousemove --sync " + std::to_string(at.x + (button.left + button.right) / 2) + " " +
+                         std::to_string(at.y + bar->Top() + (button.top + button.bottom) / 2) + " click 1")
+                            .c_str());
+      step = 3;
+    } else if (step == 3 && modalHasTheKeyboard()) {
+      modalHadTheClick = true;
+      office->SetModalResult(mrOk);
+    }
+  };
+  EXPECT_EQ(office->ShowModal(), mrOk) << "step " << step;
+  EXPECT_TRUE(modalHadTheKeyboard);
+  EXPECT_TRUE(modalHadTheClick);
+  Pump();
+  EXPECT_EQ(opened, 0);
+  EXPECT_TRUE(ran.empty()) << ran.front();
+  EXPECT_TRUE(platform::OpenMenuWindows().empty());
+  // Once the modal form is gone, the window takes its keys again.
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == h && xFocus() == XOf(h); }));
+  keys({{XK_Alt_L, XK_f}, {XK_Return}});
+  EXPECT_TRUE(PumpUntil([&] { return ran.size() == 1; }));
+  EXPECT_EQ(opened, 1);
+  XDestroyWindow(peer, elsewhere);
+}
+
 }  // namespace
