@@ -62,10 +62,7 @@ std::string SafeAttachmentName(std::string_view name) {
   const size_t cut = name.find_last_of("/\\:");
   if (cut != std::string_view::npos) name.remove_prefix(cut + 1);
   std::string safe;
-  for (char c : name) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    safe += u < 0x20 || u == 0x7F || std::strchr("*?\"<>|", c) ? '_' : c;
-  }
+  for (char c : name) safe += IsControlChar(c) || std::strchr("*?\"<>|", c) ? '_' : c;
   const size_t start = safe.find_first_not_of(". ");
   safe = start == std::string::npos ? std::string() : safe.substr(start);
   while (!safe.empty() && (safe.back() == ' ' || safe.back() == '.')) safe.pop_back();

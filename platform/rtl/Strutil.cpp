@@ -180,13 +180,18 @@ std::string StringReplace(std::string_view S, std::string_view OldPattern, std::
 
 std::string StringOfChar(char Ch, int Count) { return Count > 0 ? std::string(Count, Ch) : std::string(); }
 
+bool IsControlChar(char C) {
+  const auto b = static_cast<unsigned char>(C);
+  return b < 0x20 || b == 0x7F || b == 0x98;
+}
+
 std::string EscapeControlChars(std::string_view S) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(S.size());
   for (char c : S) {
     const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b != 0x7F && b != 0x98) {
+    if (!IsControlChar(c)) {
       out += c;
     } else if (c == '\t') {
       out += "\\t";

@@ -53,11 +53,14 @@ std::string StringReplace(std::string_view S, std::string_view OldPattern, std::
 
 std::string StringOfChar(char Ch, int Count);
 
+// A control character of the code page: codes 0 to 31, 127, and 0x98, the code page's one
+// unassigned byte, which becomes a C1 control in UTF-8.
+bool IsControlChar(char C);
+
 // A text that came from outside (a mail, a cabinet) as it may be shown in a box, on the
-// terminal or in a log: every control character (codes 0 to 31, 127, and 0x98, the code
-// page's one unassigned byte, which becomes a C1 control in UTF-8) is written as "\t",
-// "\n", "\r" or "\xHH", so that the text stays one line and cannot steer a terminal.
-// Letters, Cyrillic ones too, stay as they are.
+// terminal or in a log: every control character is written as "\t", "\n", "\r" or "\xHH",
+// so that the text stays one line and cannot steer a terminal. Letters, Cyrillic ones too,
+// stay as they are.
 std::string EscapeControlChars(std::string_view S);
 
 bool IsDelimiter(std::string_view Delimiters, std::string_view S, int Index);
