@@ -28,10 +28,12 @@ void AddRelatedComments(TDiscussion& discussion, TDiscBlockIndex block, std::vec
   }
 }
 
-bool Include(TDiscussion& discussion, int postList, TDiscBlockIndex block) {
-  if (discussion.User.PostLists.AddBlockToItem(discussion, postList,
-                                               discussion.Storages.GetDiscBlock(block)->GetDiscBlockCode()) < 0)
-    return false;
+bool ChangeInList(TDiscussion& discussion, int postList, TDiscBlockIndex block, bool include) {
+  TBlocksPostList& lists = discussion.User.PostLists;
+  const TDiscBlockCode code = discussion.Storages.GetDiscBlock(block)->GetDiscBlockCode();
+  const int changed = include ? lists.AddBlockToItem(discussion, postList, code)
+                              : lists.DeleteBlockFromItem(discussion, postList, code);
+  if (changed < 0) return false;
   SendBlockNotification(Notify_BlockChanged, discussion, block, false);
   return true;
 }
@@ -53,12 +55,7 @@ bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, in
                        TDiscBlockIndex block) {
   TBlocksPostList& lists = discussion.User.PostLists;
   if (postList < 0 || postList >= int(lists.Items.Count()) || !storages.IsValidIndex(block)) return false;
-  if (!include) {
-    if (lists.DeleteBlockFromItem(discussion, postList, storages.GetDiscBlock(block)->GetDiscBlockCode()) < 0)
-      return false;
-    SendBlockNotification(Notify_BlockChanged, discussion, block, false);
-    return true;
-  }
+  if (!include) return ChangeInList(discussion, postList, block, false);
   // A moderated comment is the moderator's until published: neither it nor an answer under
   // it can reach the others before.
   if (const TDiscBlockIndex waiting = UnpublishedModeratedComment(discussion, block); !waiting.IsEmpty()) {
@@ -77,7 +74,7 @@ bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, in
   if (discussion.IsLeader()) {
     std::vector<TDiscBlockIndex> related;
     AddRelatedComments(discussion, block, related);
-    for (const TDiscBlockIndex comment : related) Include(discussion, postList, comment);
+    for (const TDiscBlockIndex comment : related) ChangeInList(discussion, postList, comment, true);
   }
-  return Include(discussion, postList, block);
+  return ChangeInList(discussion, postList, block, true);
 }

@@ -1,6 +1,7 @@
 #include "net/Tnetlines.h"
 
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/Textlines.h"
 
 #include <algorithm>
 #include <limits>
@@ -142,28 +143,6 @@ std::string TNetLines::Text() const
 
 void TNetLines::SetText(const std::string& Value) { SetLines(Value); }
 
-namespace {
-
-// Calls Line with each line of the text split at CR LF, LF or CR.
-template <class TLine>
-void EachLine(std::string_view Value, TLine&& Line)
-{
-    size_t p = 0;
-    const size_t n = Value.size();
-    while (p < n) {
-        const size_t start = p;
-        while (p < n && Value[p] != '\n' && Value[p] != '\r')
-            ++p;
-        Line(Value.substr(start, p - start));
-        if (p < n && Value[p] == '\r')
-            ++p;
-        if (p < n && Value[p] == '\n')
-            ++p;
-    }
-}
-
-} // namespace
-
 void TNetLines::SetLines(std::string_view Value)
 {
     BeginUpdate();
@@ -171,13 +150,13 @@ void TNetLines::SetLines(std::string_view Value)
         Clear();
         // The block is taken at its size at once: no copy while it grows.
         size_t bytes = 0, count = 0;
-        EachLine(Value, [&](std::string_view line) {
+        ForEachTextLine(Value, [&](std::string_view line) {
             bytes += LengthBytes(line.size()) + line.size();
             ++count;
         });
         FData.reserve(bytes);
         FMarks.reserve(count / MarkEvery + 1);
-        EachLine(Value, [this](std::string_view line) { Append(line); });
+        ForEachTextLine(Value, [this](std::string_view line) { Append(line); });
     } catch (...) {
         EndUpdate();
         throw;

@@ -3,6 +3,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strutil.h"
+#include "platform/rtl/Textlines.h"
 #include "platform/rtl/Tfilestream.h"
 
 #include <vector>
@@ -193,14 +194,7 @@ void TStrings::SetText(const std::string& Value) {
   BeginUpdate();
   try {
     Clear();
-    size_t p = 0, n = Value.size();
-    while (p < n) {
-      size_t start = p;
-      while (p < n && Value[p] != '\n' && Value[p] != '\r') ++p;
-      Add(Value.substr(start, p - start));
-      if (p < n && Value[p] == '\r') ++p;
-      if (p < n && Value[p] == '\n') ++p;
-    }
+    ForEachTextLine(Value, [this](std::string_view line) { Add(std::string(line)); });
   } catch (...) {
     EndUpdate();
     throw;

@@ -116,11 +116,13 @@ class TProgramOnX {
   // Asks the program to end as the desktop's session does (SIGTERM) and waits until it has.
   bool Terminate() {
     if (fPid <= 0 || kill(static_cast<pid_t>(fPid), SIGTERM) != 0) return false;
-    const auto until = Clock::now() + kStepTimeout;
-    while (Clock::now() < until)
-      if (!Running()) return true;
-      else usleep(20000);
-    return false;
+    int status = 0;
+    const bool ended = testsupport::WaitForChild(
+        static_cast<int>(fPid),
+        static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(kStepTimeout).count()), status);
+    Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    fPid = -1;
+    return ended;
   }
 
   // Gives each Cyrillic letter a key of its own before the program starts. Typed letters
