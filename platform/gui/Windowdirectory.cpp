@@ -80,9 +80,6 @@ void RemoveLeftBehind(const std::string& folder, Gone gone) {
   for (const std::string& name : names) ::unlink((folder + "/" + name).c_str());
 }
 
-// This process's socket and window entries go with it, at whatever end.
-void LeaveAtExit() { LeaveWindowDirectory(); }
-
 std::string EntryName(long pid, std::uintptr_t handle) {
   char name[64];
   std::snprintf(name, sizeof name, "%ld.%lx.window", pid, static_cast<unsigned long>(handle));
@@ -113,7 +110,8 @@ void OpenSocket(DirectoryState& s) {
   s.socket = fd;
   s.socketOwner = ::getpid();
   s.socketPath = path;
-  static const bool leaves = std::atexit(LeaveAtExit) == 0;
+  // This process's socket and window entries go with it, at whatever end.
+  static const bool leaves = std::atexit(LeaveWindowDirectory) == 0;
   (void)leaves;
 }
 
