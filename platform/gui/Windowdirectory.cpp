@@ -88,6 +88,37 @@ std::string EntryName(long pid, std::uintptr_t handle) {
 
 std::string SocketPath(const std::string& folder, long pid) { return folder + "/" + std::to_string(pid) + ".socket"; }
 
+// The address of a process's socket. A folder too deep for an address (a runtime folder
+// inside a deep build or home folder) is reached through a descriptor of it, held until
+// the address has been used.
+class SocketAddress {
+ public:
+  SocketAddress(const std::string& folder, long pid) {
+    addr_.sun_family = AF_UNIX;
+    std::string path = SocketPath(folder, pid);
+    if (path.size() >= sizeof addr_.sun_path) {
+      folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      if (folder_ < 0) return;
+      path = "/proc/self/fd/" + std::to_string(folder_) + "/" + std::to_string(pid) + ".socket";
+    }
+    std::memcpy(addr_.sun_path, path.c_str(), path.size() + 1);
+    usable_ = true;
+  }
+  ~SocketAddress() {
+    if (folder_ >= 0) ::close(folder_);
+  }
+  SocketAddress(const SocketAddress&) = delete;
+  SocketAddress& operator=(const SocketAddress&) = delete;
+
+  bool Usable() const { return usable_; }
+  const sockaddr* Get() const { return reinterpret_cast<const sockaddr*>(&addr_); }
+  socklen_t Size() const { return sizeof addr_; }
+
+ private:
+  sockaddr_un addr_{};
+  int folder_ = -1;
+  bool usable_ = false;
+};
 
 // Opens this process's socket the first time a window is published.
 void OpenSocket(DirectoryState& s) {
@@ -100,13 +131,13 @@ void OpenSocket(DirectoryState& s) {
   RemoveLeftBehind(s.folder, [](long pid) { return pid != ::getpid() && !Alive(pid); });
   int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::string path = SocketPath(s.folder, ::getpid());
-  if (path.size() >= sizeof addr.sun_path) { ::close(fd); return; }
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  const std::string path = SocketPath(s.folder, ::getpid());
+  const SocketAddress address(s.folder, ::getpid());
   ::unlink(path.c_str());
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) { ::close(fd); return; }
+  if (!address.Usable() || ::bind(fd, address.Get(), address.Size()) != 0) {
+    ::close(fd);
+    return;
+  }
   s.socket = fd;
   s.socketOwner = ::getpid();
   s.socketPath = path;
@@ -231,15 +262,12 @@ bool PostToRemote(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (!remote) return false;
   int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::string path = SocketPath(WindowDirectory(), remote->process);
+  const SocketAddress address(WindowDirectory(), remote->process);
   bool ok = false;
-  if (path.size() < sizeof addr.sun_path) {
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  if (address.Usable()) {
     auto value = reinterpret_cast<std::uintptr_t>(window);
     Datagram d{value & 0xFFFFFFFFu, message, 0, static_cast<std::uint64_t>(w), static_cast<std::int64_t>(l)};
-    ok = ::sendto(fd, &d, sizeof d, 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == static_cast<ssize_t>(sizeof d);
+    ok = ::sendto(fd, &d, sizeof d, 0, address.Get(), address.Size()) == static_cast<ssize_t>(sizeof d);
   }
   ::close(fd);
   return ok;

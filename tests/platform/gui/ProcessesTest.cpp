@@ -19,10 +19,11 @@ class Processes : public guitest::Screen {
   void SetUp() override {
     Screen::SetUp();
     const char* root = std::getenv("QUILLARAN_TEST_TMP");
-    // A folder of each test's own (ctest runs them side by side), with a name short
-    // enough for the sockets' paths.
-    folder = std::string(root ? root : "/tmp") + "/gp" + std::to_string(getpid());
-    std::filesystem::remove_all(folder);
+    // A folder of each test's own (ctest runs them side by side), deeper than a socket's
+    // address can name, as a runtime folder inside a deep home or build folder is.
+    const std::string own = std::string(root ? root : "/tmp") + "/gp" + std::to_string(getpid());
+    folder = own + "/" + std::string(120, 'd');
+    std::filesystem::remove_all(own);
     std::filesystem::create_directories(folder);
     platform::SetWindowDirectory(folder);
   }
