@@ -24,7 +24,9 @@ std::string ReplaceStars(const std::string& Template, int N) {
 }
 
 // Copies a name into one of the record's fixed buffers; false when it does not fit.
-bool Store(char (&Buffer)[256], const std::string& Text) {
+template <std::size_t N>
+bool Store(char (&Buffer)[N], const std::string& Text)
+{
     if (Text.size() >= sizeof Buffer) return false;
     std::memcpy(Buffer, Text.c_str(), Text.size() + 1);
     return true;

@@ -58,5 +58,7 @@ enum : USHORT {
   CAB_A_NAME_IS_UTF = 0x80,
 };
 
-// Lengths of the name buffers of the cabinet parameter record.
-enum : int { CB_MAX_DISK_NAME = 256, CB_MAX_CABINET_NAME = 256, CB_MAX_CAB_PATH = 256, CB_MAX_FILENAME = 256 };
+// Lengths of the name buffers of the cabinet parameter record. A name is one component, at
+// most 255 bytes as the format and the file systems keep it; a cabinet's folder may lie as deep
+// as the system reaches (a data folder under a deep home), so its buffer takes a whole path.
+enum : int { CB_MAX_DISK_NAME = 256, CB_MAX_CABINET_NAME = 256, CB_MAX_CAB_PATH = 4096, CB_MAX_FILENAME = 256 };

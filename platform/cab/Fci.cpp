@@ -139,7 +139,7 @@ class CabCompressor {
 };
 
 bool CabCompressor::MakeTemp(TempFile& temp) {
-  char name[CB_MAX_FILENAME];
+  char name[CB_MAX_CAB_PATH];  // a whole path in the temporary folder
   int err = 0;
   for (int attempt = 0; attempt < 4; ++attempt) {
     std::memset(name, 0, sizeof name);

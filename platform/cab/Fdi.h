@@ -30,11 +30,11 @@ enum FDIERROR : int {
 };
 
 enum FDINOTIFICATIONTYPE : int {
-  fdintCABINET_INFO = 0,    // psz1 next cabinet, psz2 next disk, psz3 cabinet path, setID, iCabinet
-  fdintPARTIAL_FILE = 1,    // psz1 file, psz2 cabinet it starts in, psz3 that cabinet's disk
-  fdintCOPY_FILE = 2,       // psz1 file, cb size, date, time, attribs, iFolder; answer a handle, 0 skip, -1 abort
-  fdintCLOSE_FILE_INFO = 3, // psz1 file, hf, date, time, attribs, iFolder, cb run-after-extraction; answer TRUE
-  fdintNEXT_CABINET = 4,    // psz1 next cabinet, psz2 next disk, psz3 path buffer (256), fdie; -1 aborts
+  fdintCABINET_INFO = 0,     // psz1 next cabinet, psz2 next disk, psz3 cabinet path, setID, iCabinet
+  fdintPARTIAL_FILE = 1,     // psz1 file, psz2 cabinet it starts in, psz3 that cabinet's disk
+  fdintCOPY_FILE = 2,        // psz1 file, cb size, date, time, attribs, iFolder; answer a handle, 0 skip, -1 abort
+  fdintCLOSE_FILE_INFO = 3,  // psz1 file, hf, date, time, attribs, iFolder, cb run-after-extraction; answer TRUE
+  fdintNEXT_CABINET = 4,     // psz1 next cabinet, psz2 next disk, psz3 path buffer (CB_MAX_CAB_PATH), fdie; -1 aborts
   fdintENUMERATE = 5,
 };
 

@@ -108,6 +108,25 @@ TEST(TCabWriter, FileCountThresholdStartsTheNextCabinetOfTheSet) {
   for (int i = 1; i <= 5; ++i) EXPECT_EQ(ReadFile(dir + "/in/f" + std::to_string(i)), MixedBytes(1000 * i, i));
 }
 
+TEST(TCabWriter, ASetDeepInFoldersIsWrittenAndReadBack)
+{
+    // A data folder under a deep home: the cabinets' folder is longer than a name may be.
+    const std::string dir = Folder("deep") + "/" + std::string(250, 'd') + "/" + std::string(250, 'e');
+    TCabWriter w(nullptr);
+    w.SetCompressionType(cctNone);
+    w.SetCabinetSizeThreshold(70000);
+    w.Open(dir + "/out/d.cab");
+    w.AddFile(Source(dir, "big", MixedBytes(150000, 5)), "big.bin", false);
+    w.Close(true);
+    ASSERT_TRUE(fs::exists(dir + "/out/d1.cab"));
+    std::string text;
+    ASSERT_EQ(Shell("cabextract -q -d " + dir + "/x " + dir + "/out/d.cab", &text), 0) << text;
+    EXPECT_EQ(ReadFile(dir + "/x/big.bin"), MixedBytes(150000, 5));
+    TCabReader r(nullptr);
+    r.Extract(dir + "/out/d.cab", dir + "/in");
+    EXPECT_EQ(ReadFile(dir + "/in/big.bin"), MixedBytes(150000, 5));
+}
+
 TEST(TCabWriter, SizeThresholdMakesASetNamedByTheTemplates) {
   std::string dir = Folder("size");
   std::string big = MixedBytes(300000, 21);
