@@ -62,7 +62,8 @@ class TProgramOnX {
   }
 
   std::string Xdo(const std::string& arguments) {
-    return testsupport::Run("DISPLAY=" + fDisplay + " xdotool " + arguments + " 2>/dev/null");
+    // The text to type is read in the locale's encoding: UTF-8, whatever locale the tests run in.
+    return testsupport::Run("LC_ALL=C.UTF-8 DISPLAY=" + fDisplay + " xdotool " + arguments + " 2>/dev/null");
   }
 
   // Waits until a window other than the last one taken has the X focus and (when
