@@ -24,6 +24,11 @@ file(RELATIVE_PATH installed_libraries /prefix/${CMAKE_INSTALL_BINDIR} /prefix/$
 target_compile_definitions(platform_kernel PRIVATE QUILLARAN_INSTALLED_DATA="${installed_data}"
                                                    QUILLARAN_INSTALLED_LIBRARIES="${installed_libraries}")
 
+# Folders made by the installation have the usual modes whatever the builder's umask (a
+# umask of 0 made the package's folders writable by everyone).
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                WORLD_READ WORLD_EXECUTE)
+
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(TARGETS quillaran cursorwright RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS Leafguard Leafsplash Leafsnare LIBRARY DESTINATION ${QUILLARAN_LIBRARY_DESTINATION})
@@ -65,4 +70,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The help page opens in the desktop's browser through xdg-open; the windows draw their
 # texts in the fonts they name first when these are there.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation, fonts-dejavu-core")
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/QuillaranPackageModes.cmake)
 include(CPack)
