@@ -2,6 +2,7 @@
 #include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,9 @@
 const TMailServers& TMailServers::Get()
 {
     static const TMailServers servers = [] {
+        // The POP3 server reads its mailboxes as a user of its own under root: what the tests
+        // put there must be readable by it whatever umask they run under.
+        ::umask(022);
         TMailServers s;
         s.State = std::string(QUILLARAN_BINARY_DIR) + "/mailservers";
         std::ifstream in(s.State + "/servers.env");

@@ -102,7 +102,8 @@ TEST(Netcodings, UUAgreesWithSharutils)
     for (size_t size : Lengths) {
         const std::string data = netpeer::RandomBytes(size, static_cast<uint32_t>(size) + 11);
         netpeer::WriteFile(dir + "/data", data);
-        const std::string theirs = netpeer::Run("cd " + dir + " && uuencode name < data");
+        // uuencode names the mode a file made now would get: the one of the usual umask.
+        const std::string theirs = netpeer::Run("cd " + dir + " && umask 022 && uuencode name < data");
         const std::string ours = "begin 644 name\n" + UULines(data, NetUUETable) + "`\nend\n";
         EXPECT_EQ(ours, theirs) << size;
         netpeer::WriteFile(dir + "/ours.uue", "begin 600 decoded\n" + UULines(data, NetUUETable) + "`\nend\n");

@@ -28,6 +28,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -49,6 +50,7 @@ struct TServers {
 
 const TServers& Servers() {
   static const TServers servers = [] {
+    ::umask(022);  // the POP3 server reads what the tests put in its mailboxes as a user of its own
     TServers s;
     std::ifstream in(std::string(QUILLARAN_BINARY_DIR) + "/mailservers/servers.env");
     std::map<std::string, std::string> values;

@@ -12,6 +12,9 @@
 # and writes STATE/servers.env for the tests. Nothing outside STATE and a
 # private runtime folder under /tmp is touched.
 set -euo pipefail
+# The POP3 server reads the mail as its own user under root: what the servers write must be
+# readable by it, whatever umask the tests run under.
+umask 022
 state=${1:?usage: start.sh STATE}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
