@@ -23,17 +23,16 @@
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostexchange.h"
 #include "postoffice/Tpostfileshandler.h"
+#include "tests/net/Mailservers.h"
 #include "tests/support/Testsupport.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <thread>
-#include <fstream>
 #include <map>
 
 using namespace posttest;
@@ -43,27 +42,7 @@ using testsupport::WriteFile;
 
 namespace {
 
-struct TServers {
-  int Smtp = 0, Pop3 = 0;
-  std::string Password, MailRoot;
-};
-
-const TServers& Servers() {
-  static const TServers servers = [] {
-    ::umask(022);  // the POP3 server reads what the tests put in its mailboxes as a user of its own
-    TServers s;
-    std::ifstream in(std::string(QUILLARAN_BINARY_DIR) + "/mailservers/servers.env");
-    std::map<std::string, std::string> values;
-    for (std::string line; std::getline(in, line);)
-      if (size_t eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-    s.Smtp = values.count("SMTP_PORT") ? std::stoi(values["SMTP_PORT"]) : 0;
-    s.Pop3 = values.count("POP3_PORT") ? std::stoi(values["POP3_PORT"]) : 0;
-    s.Password = values["MAIL_PASSWORD"];
-    s.MailRoot = values["MAIL_ROOT"];
-    return s;
-  }();
-  return servers;
-}
+const TMailServers& Servers() { return TMailServers::Get(); }
 
 // An exchange that keeps its log.
 class TLoggedExchange : public TPostExchange {
@@ -88,15 +67,15 @@ class Exchange : public PostTest {
  protected:
   void SetUp() override {
     PostTest::SetUp();
-    ASSERT_NE(Servers().Smtp, 0) << "the mail server fixture did not run";
+    ASSERT_NE(Servers().SmtpPort, 0) << "the mail server fixture did not run";
     fOldLogins = ModelHooks().Logins;
     ModelHooks().Logins = &logins;
     logins.Current = logins.AddLogin(TStr("Manager"), TStr("me@quillaran.test"));
     logins.GetLogin(0).DisplayName = "Tester";
     exchange.Post = &Post;
     exchange.Accounts = &accounts;
-    exchange.Pop3Port = Servers().Pop3;
-    exchange.SmtpPort = Servers().Smtp;
+    exchange.Pop3Port = Servers().Pop3Port;
+    exchange.SmtpPort = Servers().SmtpPort;
     exchange.ReadTimeout = 20000;
     exchange.ReceiveFolderName = "InboxPost";
     exchange.ReceiveFolderPath = Post.InboxPost.FolderPath.ToString();
@@ -138,7 +117,7 @@ for i in range(1, len(p.list()[1]) + 1):
     p.dele(i)
 p.quit()
 )");
-    return RunPeer("python3 " + script + " " + std::to_string(Servers().Pop3) + " " + user + " " +
+    return RunPeer("python3 " + script + " " + std::to_string(Servers().Pop3Port) + " " + user + " " +
                    Servers().Password);
   }
   void SendWithPython(const std::string& subject, const std::string& from,
@@ -155,7 +134,8 @@ for arg in sys.argv[5:]:
 with smtplib.SMTP('127.0.0.1', int(sys.argv[1])) as s:
     s.send_message(m)
 )");
-    std::string command = "python3 " + script + " " + std::to_string(Servers().Smtp) + " '" + subject + "' '" + from + "' " + to;
+    std::string command =
+        "python3 " + script + " " + std::to_string(Servers().SmtpPort) + " '" + subject + "' '" + from + "' " + to;
     for (const auto& [name, data] : files) command += " '" + name + "=" + data + "'";
     RunPeer(command);
   }
@@ -187,9 +167,9 @@ open(sys.argv[1] + '.tmp', 'wb').write(m.as_bytes())
   // The messages the POP3 server counts in a mailbox; counting numbers the mail delivered so far
   // before the mail delivered after.
   int Count(const std::string& user) {
-    return std::stoi(RunPeer("python3 -c \"import poplib; p = poplib.POP3('127.0.0.1', " + std::to_string(Servers().Pop3) +
-                             "); p.user('" + user + "'); p.pass_('" + Servers().Password +
-                             "'); print(p.stat()[0]); p.quit()\""));
+    return std::stoi(RunPeer("python3 -c \"import poplib; p = poplib.POP3('127.0.0.1', " +
+                             std::to_string(Servers().Pop3Port) + "); p.user('" + user + "'); p.pass_('" +
+                             Servers().Password + "'); print(p.stat()[0]); p.quit()\""));
   }
   TPostFile& AddOutgoing(const std::string& name, const std::string& receivers, const std::string& robots = "") {
     WriteFile(Post.OutboxPost.FolderPath.ToString() + name, "part " + name);
@@ -377,7 +357,7 @@ TEST_F(Exchange, CancelEndsTheRetrievalOfOneLongMessage) {
   } cancelled;
   cancelled.Post = &Post;
   cancelled.Accounts = &accounts;
-  cancelled.Pop3Port = Servers().Pop3;
+  cancelled.Pop3Port = Servers().Pop3Port;
   cancelled.ReadTimeout = 20000;
   cancelled.ReceiveFolderName = "InboxPost";
   cancelled.ReceiveFolderPath = Post.InboxPost.FolderPath.ToString();
@@ -514,8 +494,8 @@ TEST_F(Exchange, AnAccountNamesAServerOffItsStandardPortAfterAColon) {
   exchange.Pop3Port = 1;
   exchange.SmtpPort = 1;
   TEMailInfo account;
-  account.POP3Server = "127.0.0.1:" + std::to_string(Servers().Pop3);
-  account.SMTPServer = "127.0.0.1:" + std::to_string(Servers().Smtp);
+  account.POP3Server = "127.0.0.1:" + std::to_string(Servers().Pop3Port);
+  account.SMTPServer = "127.0.0.1:" + std::to_string(Servers().SmtpPort);
   account.UserName = "postport";
   account.Password = Servers().Password;
   accounts.AddItem(account);
@@ -523,7 +503,7 @@ TEST_F(Exchange, AnAccountNamesAServerOffItsStandardPortAfterAColon) {
   exchange.SendStep();
   EXPECT_EQ(Post.OutboxPost.Files[0].Processed, 1);
   exchange.ReceiveStep();
-  EXPECT_TRUE(exchange.Logged("Connecting to 127.0.0.1:" + std::to_string(Servers().Pop3) + " / postport..."));
+  EXPECT_TRUE(exchange.Logged("Connecting to 127.0.0.1:" + std::to_string(Servers().Pop3Port) + " / postport..."));
   EXPECT_EQ(ReadFile(Post.InboxPost.FolderPath.ToString() + "P.1_1"), "part P.1_1");
 }
 
@@ -555,8 +535,8 @@ TEST_F(Exchange, TheWindowReceivesThenSendsAndLogsEveryStep) {
   AddOutgoing("Out.1_1", "postwin@quillaran.test");
   AddAccount("postwin");
   TFormRetrieveSendPost form(nullptr);
-  form.Exchange().Pop3Port = Servers().Pop3;
-  form.Exchange().SmtpPort = Servers().Smtp;
+  form.Exchange().Pop3Port = Servers().Pop3Port;
+  form.Exchange().SmtpPort = Servers().SmtpPort;
   std::vector<std::string> lines;
   script.Answer("Receive/Send post", [&lines](TCustomForm& shown) {
     auto& window = dynamic_cast<TFormRetrieveSendPost&>(shown);
@@ -611,7 +591,7 @@ TEST_F(Exchange, RefusedReceiversAreListedAndTheOthersGetTheirMail) {
   script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
   AddOutgoing("U.1_1", "postrefa@quillaran.test; nobody@quillaran.test");
   TFormRetrieveSendPost form(nullptr);
-  form.Exchange().SmtpPort = Servers().Smtp;
+  form.Exchange().SmtpPort = Servers().SmtpPort;
   std::string memo, label;
   script.Answer("Receive/Send post", [](TCustomForm&) {
     platform::ScreenDriver().Advance(600);
@@ -712,7 +692,7 @@ TEST_F(Exchange, ClosingTheWindowWhileAServerIsWaitedForEndsTheExchangeAndThenTh
   AddOutgoing("A.1_1", "posta@quillaran.test");
   TFormRetrieveSendPost form(nullptr);
   form.Exchange().Pop3Port = silent.Port;
-  form.Exchange().SmtpPort = Servers().Smtp;
+  form.Exchange().SmtpPort = Servers().SmtpPort;
   form.Exchange().ReadTimeout = 1500;
   std::vector<std::string> lines;
   script.Answer("Receive/Send post", [&lines, &silent](TCustomForm& shown) {
@@ -752,8 +732,8 @@ TEST_F(Exchange, ThePostOfficeWindowMailsTheOutboxAndJoinsWhatComesBack) {
   const std::string message = ReadFile(outbox + "QK-Mail-051219-NB-001");
 
   TFormPost form(nullptr, &Post);
-  form.Pop3Port = Servers().Pop3;
-  form.SmtpPort = Servers().Smtp;
+  form.Pop3Port = Servers().Pop3Port;
+  form.SmtpPort = Servers().SmtpPort;
   form.Show();
   ASSERT_EQ(form.FolderKind(), PostKind_OutboxPost);
   ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
