@@ -146,10 +146,7 @@ TEST_F(ModeratorRoad, AModeratorApartFromTheLeaderPublishesCommentsThatReachEver
   // At M the comment waits. An answer under it cannot go before it is published, and M is
   // told why; published, it goes to all.
   ASSERT_TRUE(M.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("NEW_BLOCKS");
-    s.Confirm("New blocks");
-    Receive(s);
+    ReceiveNewBlocks(s);
     TFormBrowse& window = OpenDiscussion(s, "Bays");
     s.Tell("waiting", WaitingComments(*s.Shown(window)));
     s.Confirm("NOT PUBLISHED");
@@ -168,10 +165,7 @@ TEST_F(ModeratorRoad, AModeratorApartFromTheLeaderPublishesCommentsThatReachEver
   const std::string comment = "2|2-1|1|Залив 1 мелкий\n";
   for (TInstallation* reader : {&A, &B, &C}) {
     ASSERT_TRUE(reader->Run([&](TSession& s) {
-      s.Confirm("AUTO-HANDLING");
-      s.Confirm("NEW_BLOCKS");
-      s.Confirm("New blocks");
-      Receive(s);
+      ReceiveNewBlocks(s);
       TFormBrowse& window = OpenDiscussion(s, "Bays");
       s.Tell("published", Tree(*s.Shown(window)));
       if (reader != &A) return;
@@ -184,10 +178,7 @@ TEST_F(ModeratorRoad, AModeratorApartFromTheLeaderPublishesCommentsThatReachEver
 
   // M publishes A's answer; everyone holds it under the comment, and the comment once.
   ASSERT_TRUE(M.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("NEW_BLOCKS");
-    s.Confirm("New blocks");
-    Receive(s);
+    ReceiveNewBlocks(s);
     s.Tell("waiting", WaitingComments(*s.Shown(OpenDiscussion(s, "Bays"))));
     Publish(s);
     s.Confirm("AUTO-HANDLING");
@@ -200,10 +191,7 @@ TEST_F(ModeratorRoad, AModeratorApartFromTheLeaderPublishesCommentsThatReachEver
       << M.Told("published");
   for (TInstallation* reader : {&A, &B, &C}) {
     ASSERT_TRUE(reader->Run([&](TSession& s) {
-      s.Confirm("AUTO-HANDLING");
-      s.Confirm("NEW_BLOCKS");
-      s.Confirm("New blocks");
-      Receive(s);
+      ReceiveNewBlocks(s);
       s.Tell("answered", Tree(*s.Shown(OpenDiscussion(s, "Bays"))));
     })) << reader->LastBoxes();
     EXPECT_EQ(reader->Told("answered").substr(0, A.Told("model").size() + thread.size()), A.Told("model") + thread)

@@ -63,10 +63,7 @@ TEST_F(ReplyRoad, AnAnswerUnderAParticipantsCommentReachesEveryoneWithTheComment
 
   // A takes the comment, answers under it and sends the answer to all; then answers again.
   ASSERT_TRUE(A.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("NEW_BLOCKS");
-    s.Confirm("New blocks");
-    Receive(s);
+    ReceiveNewBlocks(s);
     s.Confirm("AUTHORS_UPDATE");  // the authors go with each post to all
     s.Confirm("AUTHORS_UPDATE");
     AnswerToAll(s, "1", "1-1", "Глубже всех");

@@ -83,6 +83,13 @@ void Receive(TSession& s) {
   });
 }
 
+void ReceiveNewBlocks(TSession& s) {
+  s.Confirm("AUTO-HANDLING");
+  s.Confirm("NEW_BLOCKS");
+  s.Confirm("New blocks");
+  Receive(s);
+}
+
 void Send(TSession& s) {
   InPostOffice(s, [&s](TCustomForm& office) { Exchange(s, office, "Button3"); });
 }

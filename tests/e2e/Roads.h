@@ -44,6 +44,9 @@ TFormBrowse& DiscussedFolder(TSession& s);
 void InPostOffice(TSession& s, const std::function<void(TCustomForm&)>& act);
 // The post office receives what came and handles the Inbox.
 void Receive(TSession& s);
+// Receives blocks new to a discussion: the handling's question and the boxes that tell of
+// them are answered.
+void ReceiveNewBlocks(TSession& s);
 // Sends what waits in the Outbox.
 void Send(TSession& s);
 // Receives, handles what came, packs the answers the handling wrote and sends them.

@@ -102,10 +102,7 @@ TEST_F(TrustRoad, AStrangerWhoWritesFirstLocksNobodyOutAndAChangedKeyIsTrustedFr
   const std::string comments = MailWith("trustb", "-NB-");
   ASSERT_NE(comments, "");
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Confirm("NEW_BLOCKS");
-    s.Confirm("New blocks");
-    Receive(s);
+    ReceiveNewBlocks(s);
     s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Forests"))));
   })) << B.LastBoxes();
   EXPECT_EQ(B.Told("commented"), A.Told("model") + "2|0-1|1|Лес 1 растёт на севере\n");
