@@ -24,8 +24,8 @@ file(RELATIVE_PATH installed_libraries /prefix/${CMAKE_INSTALL_BINDIR} /prefix/$
 target_compile_definitions(platform_kernel PRIVATE QUILLARAN_INSTALLED_DATA="${installed_data}"
                                                    QUILLARAN_INSTALLED_LIBRARIES="${installed_libraries}")
 
-# Folders made by the installation have the usual modes whatever the builder's umask (a
-# umask of 0 made the package's folders writable by everyone).
+# Folders that `cmake --install` makes are not writable by others under a umask of 0 (the
+# package's modes are set on its staged tree, cmake/QuillaranPackageModes.cmake).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                                 WORLD_READ WORLD_EXECUTE)
 
