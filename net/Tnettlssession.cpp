@@ -40,10 +40,12 @@ bool IsIPAddress(const std::string& AHost)
 // an error to report, never a signal that ends the program. It follows the records as
 // they pass, so that an end of the stream inside a record is told to the library as an
 // end (which it reports as an unexpected one), while a close between records ends the
-// reading as a close does.
+// reading as a close does. The socket's own error (a reset) is kept to be told as the
+// socket layer tells it.
 struct TSocketTransport {
     ws2::SOCKET Socket;
-    size_t HeaderHave = 0; // bytes of the next record's header already passed
+    int32_t SocketError = 0; // of the last call, 0 when it failed for no error of the socket
+    size_t HeaderHave = 0;   // bytes of the next record's header already passed
     uint8_t Header[5] = {};
     size_t BodyLeft = 0; // bytes of the current record still to come
 
@@ -71,12 +73,26 @@ struct TSocketTransport {
 
 TSocketTransport& TransportOf(BIO* ABio) { return *static_cast<TSocketTransport*>(BIO_get_data(ABio)); }
 
+// A failed call asks to be retried when the socket would block, else keeps its error.
+void NoteSocketError(BIO* ABio, TSocketTransport& ATransport, bool ARead)
+{
+    const int32_t error = ws2::WSAGetLastError();
+    if (error != ws2::WSAEWOULDBLOCK)
+        ATransport.SocketError = error;
+    else if (ARead)
+        BIO_set_retry_read(ABio);
+    else
+        BIO_set_retry_write(ABio);
+}
+
 int SocketWrite(BIO* ABio, const char* AData, int ALen)
 {
     BIO_clear_retry_flags(ABio);
-    const int sent = ws2::send(TransportOf(ABio).Socket, AData, ALen, 0);
-    if (sent == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
-        BIO_set_retry_write(ABio);
+    TSocketTransport& transport = TransportOf(ABio);
+    transport.SocketError = 0;
+    const int sent = ws2::send(transport.Socket, AData, ALen, 0);
+    if (sent == ws2::SOCKET_ERROR)
+        NoteSocketError(ABio, transport, false);
     return sent;
 }
 
@@ -84,13 +100,14 @@ int SocketRead(BIO* ABio, char* AData, int ALen)
 {
     BIO_clear_retry_flags(ABio);
     TSocketTransport& transport = TransportOf(ABio);
+    transport.SocketError = 0;
     const int received = ws2::recv(transport.Socket, AData, ALen, 0);
     if (received > 0)
         transport.Pass(reinterpret_cast<const uint8_t*>(AData), static_cast<size_t>(received));
     else if (received == 0 && transport.InsideRecord())
         BIO_set_flags(ABio, BIO_FLAGS_IN_EOF);
-    else if (received == ws2::SOCKET_ERROR && ws2::WSAGetLastError() == ws2::WSAEWOULDBLOCK)
-        BIO_set_retry_read(ABio);
+    else if (received == ws2::SOCKET_ERROR)
+        NoteSocketError(ABio, transport, true);
     return received;
 }
 
@@ -274,6 +291,12 @@ std::exception_ptr TNetTLSSession::Failure(int32_t AResult, const std::string& A
         return std::make_exception_ptr(ENetCertificateRefused("the certificate is not valid for " + FHost + " (" +
                                                               X509_verify_cert_error_string(verified) + ")"));
     }
+    // A reset is told as the socket layer tells it in the clear.
+    if (const int32_t socketError = TransportOf(SSL_get_rbio(F->Session)).SocketError;
+        error == SSL_ERROR_SYSCALL && socketError != 0) {
+        ERR_clear_error();
+        return std::make_exception_ptr(ENetSocketError(socketError, GStack->WSTranslateSocketErrorMsg(socketError)));
+    }
     std::string reason;
     if (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0)
         reason = "the server closed the connection";
@@ -337,8 +360,10 @@ TNetTLSStep TNetTLSSession::Fill()
         return HasInput() ? TNetTLSStep::Done : wait;
     // A close without the session's own good-bye, between records, ends the reading as a
     // close does; the protocol above notices a reply cut short. One inside a record is a
-    // failure (the transport tells the library of the end there).
-    if (error == SSL_ERROR_ZERO_RETURN || (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0)) {
+    // failure (the transport tells the library of the end there), and so is a reset.
+    if (error == SSL_ERROR_ZERO_RETURN ||
+        (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0 &&
+         TransportOf(SSL_get_rbio(F->Session)).SocketError == 0)) {
         ERR_clear_error();
         FPeerClosed = true;
         return outcome;
@@ -360,6 +385,10 @@ int32_t TNetTLSSession::Take(void* ABuf, int32_t ALen)
 TNetTLSStep TNetTLSSession::Write(const void* ABuf, int32_t ALen, int32_t& AWritten)
 {
     AWritten = 0;
+    // The session broke behind the bytes read last: nothing more goes, and the write
+    // tells why as the next read would.
+    if (FFailure)
+        std::rethrow_exception(FFailure);
     ERR_clear_error();
     const int result = SSL_write(F->Session, ABuf, ALen);
     if (result > 0) {
@@ -368,7 +397,8 @@ TNetTLSStep TNetTLSSession::Write(const void* ABuf, int32_t ALen, int32_t& AWrit
     }
     if (const TNetTLSStep wait = WaitAskedFor(SSL_get_error(F->Session, result)); wait != TNetTLSStep::Done)
         return wait;
-    std::rethrow_exception(Failure(result, "the encrypted connection to " + FHost + " broke"));
+    FFailure = Failure(result, "the encrypted connection to " + FHost + " broke");
+    std::rethrow_exception(FFailure);
 }
 
 void TNetTLSSession::Shutdown()

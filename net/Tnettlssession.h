@@ -25,8 +25,8 @@ public:
     TNetTLSSession& operator=(const TNetTLSSession&) = delete;
 
     // One turn of the handshake. A refused certificate raises
-    // ENetCertificateRefused ("the certificate is not valid for host (reason)"),
-    // any other failure ENetTLSError.
+    // ENetCertificateRefused ("the certificate is not valid for host (reason)"), a
+    // reset ENetSocketError, any other failure ENetTLSError.
     TNetTLSStep Handshake();
     // "TLS 1.3" once the handshake is done.
     std::string Version() const;
@@ -37,11 +37,13 @@ public:
     // Closed when the peer ended the session, else what must come first. A failure
     // that arrived behind good bytes (a damaged record, a certificate refused in a
     // later handshake, a stream cut inside a record) is raised once they are taken,
-    // and by every call after.
+    // and by every call after, and by the next write at once. A reset of the
+    // connection raises ENetSocketError, as the socket layer raises it.
     TNetTLSStep Fill();
     // Takes up to ALen waiting bytes.
     int32_t Take(void* ABuf, int32_t ALen);
-    // Encrypts and sends some of the bytes; AWritten says how many went.
+    // Encrypts and sends some of the bytes; AWritten says how many went. Its failure
+    // is kept as Fill keeps one.
     TNetTLSStep Write(const void* ABuf, int32_t ALen, int32_t& AWritten);
     // Tells the peer the session ends, without waiting for its answer.
     void Shutdown();

@@ -50,6 +50,13 @@ void TScriptedPeer::Close()
     FSocket = ws2::INVALID_SOCKET;
 }
 
+void TScriptedPeer::Reset()
+{
+    const ws2::TLinger abort{1, 0};
+    ws2::setsockopt(FSocket, ws2::SOL_SOCKET, ws2::SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+    Close();
+}
+
 ws2::SOCKET LoopbackListener(int ABacklog, int& VPort)
 {
     ws2::SOCKET listener = ws2::socket(ws2::AF_INET, ws2::SOCK_STREAM, 0);

@@ -16,6 +16,8 @@ public:
     // Exactly ACount bytes (fewer when the client closed).
     std::string ReadBytes(size_t ACount);
     void Close();
+    // Ends the connection with a reset, as a peer that aborts it or dies does.
+    void Reset();
     bool Closed() const { return FSocket == ws2::INVALID_SOCKET; }
     // Everything the client sent, in order.
     std::string Received;
