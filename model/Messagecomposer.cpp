@@ -482,10 +482,11 @@ bool TDiscussion::SendCommand_YourCommandIgnored(const TArray<TRecipientsList>& 
   TComposedMessages journal;
   for (const TRecipientsList& row : receivers) {
     TCommandMessageHeader header;
+    // A refusal goes to someone who is not, or not known as, a participant: sealed with the
+    // leader's Key it could not be read by the person it is for.
     if (!StartCommandHeader(header, row, MessageCommand::YourCommandIgnored.Name) ||
-        !AddFields(header, {{"DIDENT", Info.DIdent},
-                            {"COMPOSE_DATETIME", ComposeDateTimeText()},
-                            {"IGNORED_COMMAND", ignoredCommand}}) ||
+        !header.AddField("DIDENT", Info.DIdent.View()) || (IsPrivate(*this) && !header.AddField("PRIVATE_REQ", "0")) ||
+        !AddFields(header, {{"COMPOSE_DATETIME", ComposeDateTimeText()}, {"IGNORED_COMMAND", ignoredCommand}}) ||
         (!auxInfo.IsEmpty() && !header.AddField("AUX_INFO", auxInfo.View())) ||
         (!comment.IsEmpty() && !header.AddField("RESULT_COMMENT", comment.View())) ||
         !header.AddField("MODEL_NAME", Info.Name.View()) ||

@@ -11,6 +11,9 @@
 // login's Key (its key password only unlocks it), and its block texts are packed with it;
 // every other message is sealed with the suite's key, so that its receivers can check it
 // without a password. Every message is then signed with the current login's key pair.
+// A refusal (YOUR_COMMAND_IGNORED) is for someone whose standing in the discussion is in
+// question, who may not hold its Key: it carries no packed text and is sealed as a public
+// discussion's messages are, whatever the discussion.
 
 #include "model/Postcommandnames.h"
 #include "model/Tcommandmessage.h"

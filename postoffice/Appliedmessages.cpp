@@ -206,6 +206,10 @@ void TAppliedMessages::Add(const THandledMessage& message, TDateTime now) {
     return e.Digest == message.Digest && e.DIdent == message.DIdent;
   });
   if (!known) fApplied.push_back({message.DIdent, message.Digest, now});
+  // A message of theirs taken: a later refusal in their name is told again.
+  std::erase_if(fLatest, [&](const TLatest& e) {
+    return e.Kind == TStateKind::RefusalTold && e.DIdent == message.DIdent && e.Sender == message.Sender;
+  });
   if (message.Kind == TStateKind::None) return;
   auto it = std::find_if(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
     return e.Kind == message.Kind && e.DIdent == message.DIdent && e.Sender == message.Sender;
@@ -251,6 +255,18 @@ bool TAppliedMessages::AnswersOurRequest(const THandledMessage& message) const {
   return !ident.empty() && std::any_of(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
     return e.Answer == message.Command && e.Ident == ident && e.Address == address;
   });
+}
+
+bool TAppliedMessages::MayTellOfRefusal(const std::string& dident, const std::string& author) const {
+  return std::none_of(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
+    return e.Kind == TStateKind::RefusalTold && e.DIdent == dident && e.Sender == author;
+  });
+}
+
+void TAppliedMessages::ToldOfRefusal(const std::string& dident, const std::string& author, TDateTime now) {
+  if (!MayTellOfRefusal(dident, author) || fLatest.size() >= MaxEntries) return;
+  fLatest.push_back({dident, author, TStateKind::RefusalTold, now});
+  Save(now);
 }
 
 bool TAppliedMessages::Remember(const THandledMessage& message, TDateTime now) { return AddAndSave({&message}, now); }

@@ -9,12 +9,14 @@
 //   8 bytes "QLAPPLD1"
 //   u32 n, then n entries: TStr DIdent, 32 bytes digest, 8 bytes TDateTime applied
 //   u32 m, then m entries: TStr DIdent, TStr sender LIdent, u8 kind, 8 bytes TDateTime composed
+//   (kind 4: when that author was told that a message in their name was refused; the time told)
 //   (files written since requests are awaited) u32 k, then k entries: TStr answer command,
 //   TStr the discussion's DIdent (MIdent for a registration), TStr receiver, 8 bytes TDateTime sent
 // Digests of messages last seen more than RememberedDays ago are dropped when it is written;
 // the latest state switch of each sender is kept for good, so that no older switch comes
-// back. Each save keeps the replaced contents as "AppliedPost.cbs.old", which a damaged or
-// lost record gives way to.
+// back; an author told of a refusal is not told again until a message of theirs is applied.
+// Each save keeps the replaced contents as "AppliedPost.cbs.old", which a damaged or lost
+// record gives way to.
 //
 // A message counts as applied from the moment its handler applied it, but it is written
 // down only once its effect is saved (Settle): one whose discussion could not be saved stays
@@ -35,8 +37,9 @@ inline constexpr int RememberedDays = 400;
 // applied).
 inline constexpr const char* AlreadyApplied = "уже применено";
 
-// Which state a command switches; None for the commands that switch none.
-enum class TStateKind : uint8_t { None = 0, Privacy = 1, Moderation = 2, AuthorData = 3 };
+// Which state a command switches; None for the commands that switch none. RefusalTold is
+// no command's: it marks an author told of a message refused in their name.
+enum class TStateKind : uint8_t { None = 0, Privacy = 1, Moderation = 2, AuthorData = 3, RefusalTold = 4 };
 TStateKind StateKindOfCommand(std::string_view command);
 
 // One message as the frame identifies it when it opens it.
@@ -72,6 +75,12 @@ class TAppliedMessages {
   // Whether the message answers a request this installation sent to the address the
   // message comes from, about the same discussion.
   bool AnswersOurRequest(const THandledMessage& message) const;
+  // Whether the author of that LIdent may be told that a message in their name about the
+  // discussion was refused: not when told since a message of theirs was last applied, so
+  // that forged messages make us mail them once, not once each.
+  bool MayTellOfRefusal(const std::string& dident, const std::string& author) const;
+  // They were told: written down until a message of theirs about the discussion is applied.
+  void ToldOfRefusal(const std::string& dident, const std::string& author, TDateTime now);
   // A handler applied the message of the received file at `path`: it counts as applied at
   // once and waits to be settled.
   void Hold(const std::string& path, const THandledMessage& message);

@@ -225,27 +225,36 @@ std::string SecretDiscussionRefusal(const std::string& path, const TMessageSigne
   if (logins && logins->KnownKeyOf(lident, key) && key == signer.PublicKey) return "";
   const std::string address = header.GetFieldValue("FROM_USER_EMAIL");
   const std::string name = discussion->GetName().ToString();
-  // The leader tells an author of the discussion, at the address known for them; a
-  // stranger's name may be anybody's.
+  // The leader tells an author of the discussion, at the address known for them (a
+  // stranger's name may be anybody's), once until a message of theirs is taken: each
+  // forged message would mail them again.
   const bool wasLoaded = discussion->Loaded;
-  bool knownSender = false;
+  std::string told;
   if (command != MessageCommand::YourCommandIgnored.Name && discussion->Load() && discussion->IsLeader()) {
     const int author = discussion->Authors.FindAuthorByLIdent(lident);
     const std::string known = author < 0 ? "" : discussion->Authors.Author(author).AutomaticEMail.ToString();
-    knownSender =
-        !known.empty() && discussion->SendCommand_YourCommandIgnored(
-                              MakeRecipientsList(known), TStr(command), TStr(),
-                              TStr("Discussion " + name +
-                                   " is private now. Your message was sealed as for a public discussion, and no key of "
-                                   "yours is known here yet. Pass your Key (\"My data\") to the leader, then send it "
-                                   "again."));
+    TAppliedMessages& applied = TAppliedMessages::Instance();
+    if (!known.empty() && !applied.MayTellOfRefusal(dident, lident.ToString())) {
+      told = "; the author of that name was told at the address known for them, " + ShownText(known) +
+             ", of an earlier one, and is told again only after a message of theirs is taken";
+    } else if (!known.empty() &&
+               discussion->SendCommand_YourCommandIgnored(
+                   MakeRecipientsList(known), TStr(command), TStr(),
+                   TStr("Discussion " + name +
+                        " is private now. A message in your name was sealed as for a public discussion, and no key "
+                        "of yours is known here yet. If you sent it, pass your Key (\"My data\") to the leader, then "
+                        "send it again."))) {
+      applied.ToldOfRefusal(dident, lident.ToString(), Now());
+      told = ", and the author of that name is told at the address known for them, " + ShownText(known) +
+             " (YOUR_COMMAND_IGNORED)";
+    }
     if (!wasLoaded) discussion->Unload();
   }
   return "The " + ShownText(command) + " message " + ShownText(path.substr(path.find_last_of('/') + 1)) + " from " +
          ShownText(address) + " is about the secret discussion " + ShownText(name) +
          ", but is sealed as for a public discussion, and no key is known here yet for its sender: nobody can tell "
          "who wrote it. It is set aside" +
-         (knownSender ? ", and its sender is told (YOUR_COMMAND_IGNORED)" : "") + ". If " + ShownText(address) +
+         told + ". If " + ShownText(address) +
          " takes part, ask them for their Key (\"My data\") and give them yours; "
          "then they send it again.";
 }

@@ -87,8 +87,9 @@ void KeepAppliedSwitch(const THandlerFrame& frame, TDiscussion& d);
 // Why a message about a secret discussion of this installation, sealed as for a public
 // one, is refused before its handler: the seal that every copy of the program can make
 // proves nothing there unless it is signed by the key its sender is known by, or it is a
-// request for the model. The sender is told (YOUR_COMMAND_IGNORED). "" for every other
-// message, also one that cannot be read (its handler tells).
+// request for the model. The author of that name, at the address the discussion knows for
+// them, is told (YOUR_COMMAND_IGNORED) once until a message of theirs is taken. "" for
+// every other message, also one that cannot be read (its handler tells).
 std::string SecretDiscussionRefusal(const std::string& path, const TMessageSigner& signer);
 
 // What a received message file's header, seal and signature say: missing, not readable,

@@ -410,6 +410,20 @@ TEST_F(Composer, YourCommandIgnored) {
   EXPECT_EQ(m.Header.GetFieldValue("AUX_INFO"), "aux");
   EXPECT_EQ(m.Header.GetFieldValue("RESULT_COMMENT"), "Sorry");
   EXPECT_EQ(FieldNames(m.Header).back(), "MODEL_NAME");
+
+  // A secret discussion's refusal is for someone who may not hold its Key: sealed as a
+  // public one's, written without the Key, read without one.
+  d_.Info.Secret = 1;
+  ModelHooks().PrivateMessageKey = [] { return TStr(); };
+  ASSERT_TRUE(d_.SendCommand_YourCommandIgnored(Rows({{"x@y", ""}}), "GIVE_MODEL", "", ""));
+  ASSERT_EQ(Files().size(), 3u);
+  m = ReadMessage(outbox_ + Files()[2]);
+  EXPECT_TRUE(m.Sealed);
+  EXPECT_FALSE(m.Header.IsPrivateMessage());
+  EXPECT_EQ(FieldNames(m.Header),
+            (std::vector<std::string>{"SENDER_LIDENT", "FROM_USER_EMAIL", "TO_USERS_EMAILS_CRYPTED", "COMMAND",
+                                      "DIDENT", "PRIVATE_REQ", "COMPOSE_DATETIME", "IGNORED_COMMAND", "MODEL_NAME"}));
+  EXPECT_EQ(m.Header.GetFieldValue("PRIVATE_REQ"), "0");
 }
 
 TEST_F(Composer, AlteredAndTruncatedMessagesAreRefused) {

@@ -1278,7 +1278,8 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_TRUE(mine->Info.BlockNamesRequesters.IsEmpty());
 
   // An author's request so sealed, with no key of theirs known here, is refused as well; the
-  // author is told, privately, at the address known for them, and the leader what to do.
+  // author is told at the address known for them, readable without the leader's Key, and
+  // the leader what to do.
   ModelHooks().PrivateMessageKey = [] { return TStr("lead key 1"); };
   ask("gb-author", "L-me", "elsewhere@x", "GIVE_BLOCKS");
   Boxes.clear();
@@ -1286,19 +1287,59 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   EXPECT_TRUE(Showed("HANDLING POST FILE",
                      "The GIVE_BLOCKS message gb-author from elsewhere@x is about the secret discussion Ecology, but "
                      "is sealed as for a public discussion, and no key is known here yet for its sender: nobody can "
-                     "tell who wrote it. It is set aside, and its sender is told (YOUR_COMMAND_IGNORED). If "
-                     "elsewhere@x takes part, ask them for their Key (\"My data\") and give them yours; then they "
-                     "send it again."));
+                     "tell who wrote it. It is set aside, and the author of that name is told at the address known "
+                     "for them, me@x (YOUR_COMMAND_IGNORED). If elsewhere@x takes part, ask them for their Key "
+                     "(\"My data\") and give them yours; then they send it again."));
   const std::string outbox = Post.Outbox.FolderPath.ToString();
-  const std::vector<std::string> told = ListFiles(outbox);
+  std::vector<std::string> told = ListFiles(outbox);
   ASSERT_EQ(told.size(), 1u);
   TCommandMessageHeader answer;
   ASSERT_TRUE(ReadMessageHeader(outbox + told[0], answer));
   EXPECT_EQ(answer.GetFieldValue("COMMAND"), "YOUR_COMMAND_IGNORED");
   EXPECT_EQ(answer.GetFieldValue("IGNORED_COMMAND"), "GIVE_BLOCKS");
-  EXPECT_EQ(answer.GetFieldValue("PRIVATE_REQ"), "1");
+  EXPECT_EQ(answer.GetFieldValue("PRIVATE_REQ"), "0");
   EXPECT_EQ(answer.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "me@x");
   EXPECT_NE(answer.GetFieldValue("RESULT_COMMENT").find("Discussion Ecology is private now."), std::string::npos);
+  {
+    HANDLE file = CreateFileA((outbox + told[0]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_TRUE(VerifyFileSign(file, false, ""));
+    CloseHandle(file);
+  }
+  DeleteFileA((outbox + told[0]).c_str());
+
+  // More forged requests in that name, after a restart too, mail the author no more; the
+  // box says they were told before.
+  TAppliedMessages::Reset();
+  ask("gb-author-2", "L-me", "elsewhere@x", "GIVE_BLOCKS");
+  ask("gebl-author-3", "L-me", "third@x", "GIVE_EXISTING_BLOCKS_LIST");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(ListFiles(outbox).empty());
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "gb-author-2 from elsewhere@x is about the secret discussion Ecology, but is sealed as for a "
+                     "public discussion, and no key is known here yet for its sender: nobody can tell who wrote it. "
+                     "It is set aside; the author of that name was told at the address known for them, me@x, of an "
+                     "earlier one, and is told again only after a message of theirs is taken."));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-author-3 from third@x"));
+
+  // A message of theirs taken here, sealed with their Key: the next forged one tells them again.
+  ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-me" ? TStr("me key 1") : TStr(); };
+  Compose(
+      inbox + "gebl-me", "L-me",
+      {{"FROM_USER_EMAIL", "me@x"}, {"COMMAND", "GIVE_EXISTING_BLOCKS_LIST"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
+      "me key 1");
+  Perform();
+  EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x");
+  ask("gb-author-4", "L-me", "elsewhere@x", "GIVE_BLOCKS");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "gb-author-4 from elsewhere@x is about the secret discussion Ecology"));
+  told = ListFiles(outbox);
+  ASSERT_EQ(told.size(), 1u);
+  TCommandMessageHeader again;
+  ASSERT_TRUE(ReadMessageHeader(outbox + told[0], again));
+  EXPECT_EQ(again.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "me@x");
 }
 
 TEST_F(Handlers, IdentifiersGivenByTheLeaderAreStoredInTheReadersRecord) {
