@@ -9,6 +9,7 @@
 #include "postoffice/Advisedlist.h"
 #include "postoffice/Appliedmessages.h"
 #include "postoffice/Postdates.h"
+#include "postoffice/Tpostfile.h"
 #include "model/Tdiscussion.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
@@ -18,6 +19,25 @@
 #include <algorithm>
 #include <charconv>
 #include <utility>
+
+namespace {
+
+// A private message whose seal no Key given here opens: whose Key it needs, and how the
+// user brings it back once they have it.
+std::string NoKeyRefusal(const std::string& path, const TCommandMessageHeader& header) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = path.substr(0, slash + 1), name = path.substr(slash + 1);
+  const std::string address = header.GetFieldValue("FROM_USER_EMAIL");
+  const std::string whose = ShownText(address.empty() ? header.GetFieldValue("SENDER_LIDENT") : address);
+  return "The " + ShownText(header.GetFieldValue("COMMAND")) + " message " + ShownText(name) + " from " + whose +
+         " is sealed with the Key of " + whose +
+         ", and no Key given here opens it: nothing of it can be read. It is set aside and not asked about again. "
+         "To read it, get the Key of " +
+         whose + " (they find it in \"My data\"), then move the file from " + folder + SetAsideFolderName +
+         " back into " + folder + ": the next handling asks for the Key.";
+}
+
+}  // namespace
 
 THandlerFrame::THandlerFrame(std::string who) : Who(std::move(who)) {}
 
@@ -40,7 +60,14 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   }
   fReader = std::make_unique<TBufReader>(fFile);
   if (fReader->IsFailed() || !Header.Read(*fReader)) return false;
-  if (!VerifyReceivedFileSign(fFile, Header, &Signer)) return ShowVerifyingError();
+  if (!VerifyReceivedFileSign(fFile, Header, &Signer)) {
+    // Whole and signed, but sealed with a Key not given here: asking again at every run
+    // opens it no better.
+    TMessageSigner signer;
+    if (Header.IsPrivateMessage() && VerifyFileSignature(fFile, signer) && Header.AcceptsSigner(signer.PublicKey))
+      return RefuseReceivedMessage(NoKeyRefusal(path, Header));
+    return ShowVerifyingError();
+  }
   Command = Header.GetFieldValue("COMMAND");
   if (std::find(commands.begin(), commands.end(), Command) == commands.end()) {
     TError::Report(Who + " - ошибка формата файла " + path);

@@ -58,7 +58,8 @@ TForger::TForger(std::string folder) : fFolder(std::move(folder)) {
   EXPECT_TRUE(MakeSigningKeyPair(Pair));
 }
 
-std::string TForger::Sign(const std::string& path, const std::string& bytes, const std::string& command) {
+std::string TForger::Sign(const std::string& path, const std::string& bytes, const std::string& command,
+                          const std::string& key) {
   std::remove(path.c_str());
   HANDLE file =
       CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -69,7 +70,7 @@ std::string TForger::Sign(const std::string& path, const std::string& bytes, con
     pair = Pair;
     return true;
   });
-  EXPECT_TRUE(SignFile(file, "", command, 0));
+  EXPECT_TRUE(SignFile(file, key, command, 0));
   SetMessageSigner(nullptr);
   CloseHandle(file);
   return path;
@@ -77,7 +78,7 @@ std::string TForger::Sign(const std::string& path, const std::string& bytes, con
 
 std::string TForger::Message(const std::string& name, const std::string& sender,
                              const std::vector<std::pair<std::string, std::string>>& fields,
-                             const std::vector<TDiscBlockRecord>& blocks) {
+                             const std::vector<TDiscBlockRecord>& blocks, const std::string& key) {
   TCommandMessageHeader header;
   std::string command;
   for (const auto& [field, value] : fields) {
@@ -90,11 +91,11 @@ std::string TForger::Message(const std::string& name, const std::string& sender,
   {
     TBufWriter writer(bytes);
     EXPECT_TRUE(header.Write(writer, sender));
-    for (const TDiscBlockRecord& record : blocks) EXPECT_TRUE(DiscBlockToBufWriter(writer, record, ""));
+    for (const TDiscBlockRecord& record : blocks) EXPECT_TRUE(DiscBlockToBufWriter(writer, record, key));
     if (!blocks.empty()) EndBlockRecords(writer);
     writer.Flush();
   }
-  return Sign(fFolder + "/" + name, bytes, command);
+  return Sign(fFolder + "/" + name, bytes, command, key);
 }
 
 std::string TForger::Altered(const std::string& name, const std::string& message, size_t fromEnd) {

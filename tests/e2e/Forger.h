@@ -24,10 +24,11 @@ class TForger {
 
   // A command message claiming `sender` as its SENDER_LIDENT: the fields in order (a name
   // ending in "*" is written encrypted), then the block records when there are any, sealed
-  // with the public seal and signed with the forger's own pair. Returns the file's path.
+  // with the public seal, or with `key` as a private message is (PRIVATE_REQ "1" among the
+  // fields), and signed with the forger's own pair. Returns the file's path.
   std::string Message(const std::string& name, const std::string& sender,
                       const std::vector<std::pair<std::string, std::string>>& fields,
-                      const std::vector<TDiscBlockRecord>& blocks = {});
+                      const std::vector<TDiscBlockRecord>& blocks = {}, const std::string& key = "");
   // A received message's bytes with one byte before its seal changed, sealed and signed
   // again by the forger: what one who alters mail on its way and knows the program sends.
   std::string Altered(const std::string& name, const std::string& message, size_t fromEnd);
@@ -48,7 +49,8 @@ class TForger {
   TSigningKeyPair Pair;
 
  private:
-  std::string Sign(const std::string& path, const std::string& bytes, const std::string& command);
+  std::string Sign(const std::string& path, const std::string& bytes, const std::string& command,
+                   const std::string& key = "");
   std::string fFolder;
 };
 

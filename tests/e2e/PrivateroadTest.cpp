@@ -16,22 +16,32 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace e2e {
 namespace {
 
-class PrivateRoad : public ::testing::Test {
+// A leader who may moderate (the moderation library lies in its data root) and two
+// others, on the mailboxes of that prefix and "a", "b", "c".
+class ModeratingLeaderRoad : public ::testing::Test {
  protected:
+  explicit ModeratingLeaderRoad(const std::string& mailboxes)
+      : A{Folder + "/A", "Анна", mailboxes + "a", "anna's key 7"},
+        B{Folder + "/B", "Борис", mailboxes + "b", "boris's key 7"},
+        C{Folder + "/C", "Вера", mailboxes + "c", "vera's key 77"} {}
   void SetUp() override {
     ASSERT_NE(TMailServers::Get().SmtpPort, 0) << "the mail server fixture did not run";
     testsupport::Run("mkdir -p '" + A.Home + "/Library' && cp '" + std::string(QUILLARAN_BINARY_DIR) +
                      "/app/Leafguard.so' '" + A.Home + "/Library/'");
   }
   const std::string Folder = testsupport::ScratchFolder();
-  TInstallation A{Folder + "/A", "Анна", "priva", "anna's key 7"};
-  TInstallation B{Folder + "/B", "Борис", "privb", "boris's key 7"};
-  TInstallation C{Folder + "/C", "Вера", "privc", "vera's key 77"};
+  TInstallation A, B, C;
+};
+
+class PrivateRoad : public ModeratingLeaderRoad {
+ protected:
+  PrivateRoad() : ModeratingLeaderRoad("priv") {}
 };
 
 // The Key the user reads in "My data": of the "Service" menu of a discussion, or of the
@@ -77,12 +87,7 @@ TEST_F(PrivateRoad, MessagesWrittenWhileTheDiscussionWasPublicAreTakenAfterItIsM
 
   // A makes the discussion private before the comment comes in; the comment is taken.
   ASSERT_TRUE(A.Run([&](TSession& s) {
-    TFormBrowse& window = DiscussedFolder(s);
-    ASSERT_TRUE(s.Choose(window, {"Moderating"}));
-    ASSERT_TRUE(s.Choose(window, {"Show all discussions"}));
-    s.Confirm("MAKE_DISCUSSION_PRIVATE");
-    ASSERT_TRUE(s.ChooseInPopup(window, s.FolderRow(window, "Ponds"), {"Set secrecy"}));
-    ASSERT_TRUE(s.Choose(window, {"Browsing"}));
+    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Ponds", true));
     TFormBrowse& ponds = OpenDiscussion(s, "Ponds");
     s.Tell("key", MyKey(s, ponds));
     s.Confirm("AUTO-HANDLING");  // the switch packed
@@ -137,6 +142,143 @@ TEST_F(PrivateRoad, MessagesWrittenWhileTheDiscussionWasPublicAreTakenAfterItIsM
   })) << C.LastBoxes();
   EXPECT_EQ(C.Told("model"), A.Told("model"));
   EXPECT_EQ(C.Told("secret"), "1");
+}
+
+// The leader of a private discussion, with a newcomer who asks for it and a participant in
+// whose name a stranger writes.
+class PrivateRefusals : public ModeratingLeaderRoad {
+ protected:
+  PrivateRefusals() : ModeratingLeaderRoad("seals") {}
+};
+
+// How many times a run met a modal window of that caption.
+int Met(const TSession& s, const std::string& caption) {
+  return int(std::count(s.Script.Seen().begin(), s.Script.Seen().end(), caption));
+}
+
+// The leader refuses a newcomer the private discussion: the newcomer reads the refusal and
+// is asked for no Key. Two forged requests in a participant's name, sealed as for a public
+// discussion, are set aside and mail the participant one notice at the address the leader
+// knows. A stranger's message sealed with a Key the newcomer never had is asked about once,
+// set aside with what to do, not asked about at the next receive, and read once moved back
+// with its Key.
+TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnopenedMessageIsAskedAboutOnce) {
+  Announce(A, {&B, &C}, "Wells", "Колодцы", {"Колодец 1"}, true);
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string dident = A.Told("dident");
+  ASSERT_NO_FATAL_FAILURE(TakeModel(A, B, "Wells"));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Wells", true));
+    TDiscussion* d = s.Shown(OpenDiscussion(s, "Wells"));
+    ASSERT_NE(d, nullptr);
+    const int b = d->Authors.FindAuthorByAutomaticEMail(TStr(B.Address()));
+    s.Tell("b", b < 0 ? "" : d->Authors.Author(b).LIdent.ToString());
+  })) << A.LastBoxes();
+  ASSERT_NE(A.Told("b"), "");
+  RequestModel(C);
+  ASSERT_FALSE(HasFatalFailure());
+
+  // The stranger asks twice for blocks in B's name, from an address of its own.
+  TForger stranger(Folder + "/stranger");
+  const std::string request = MailWith("sealsa", "-GM-");
+  ASSERT_NE(request, "");
+  for (int i = 1; i <= 2; ++i) {
+    const std::string forged = stranger.Message("F-Wells-GB-" + std::to_string(i), A.Told("b"),
+                                                {{"FROM_USER_EMAIL", "trustc@quillaran.test"},
+                                                 {"TO_USERS_EMAILS_CRYPTED*", A.Address()},
+                                                 {"COMMAND", "GIVE_BLOCKS"},
+                                                 {"DIDENT", dident},
+                                                 {"COMPOSE_DATETIME", "01/0" + std::to_string(i) + "/2020 10:00:00"},
+                                                 {"BLOCK_NAMES", "1"}});
+    Deliver("sealsa", stranger.Mail(request, forged, "-GM-"), i);
+  }
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");         // the switch packed
+    s.Confirm("AUTO-HANDLING");         // the request and the forged ones unpacked
+    s.Confirm("YOUR_COMMAND_IGNORED");  // B told of the first forged one
+    s.Confirm("GIVE_MODEL", 1);         // not to the newcomer
+    s.Confirm("YOUR_COMMAND_IGNORED");  // the newcomer told
+    s.Confirm("HANDLING POST FILE");    // the forged ones set aside
+    Answer(s);
+  })) << A.LastBoxes();
+  const std::string boxes = A.LastBoxes();
+  const auto setAside = [](const std::string& name) {
+    return name + ": The GIVE_BLOCKS message " + name +
+           " from trustc@quillaran.test is about the secret discussion Колодцы, but is sealed as for a public "
+           "discussion, and no key is known here yet for its sender: nobody can tell who wrote it. It is set aside";
+  };
+  EXPECT_NE(
+      boxes.find(setAside("F-Wells-GB-1") + ", and the author of that name is told at the address known for them, " +
+                 B.Address() + " (YOUR_COMMAND_IGNORED)."),
+      std::string::npos)
+      << boxes;
+  EXPECT_NE(boxes.find(setAside("F-Wells-GB-2") + "; the author of that name was told at the address known for them, " +
+                       B.Address() + ", of an earlier one, and is told again only after a message of theirs is taken."),
+            std::string::npos)
+      << boxes;
+  EXPECT_EQ(boxes.find("its sender is told"), std::string::npos) << boxes;
+  const auto notices = [](const std::string& mailbox) {
+    int n = 0;
+    for (const std::string& file : Waiting(mailbox))
+      n += testsupport::ReadFile(file).find("-YCI-") != std::string::npos;
+    return n;
+  };
+  EXPECT_EQ(notices("sealsb"), 1);
+  EXPECT_EQ(notices("trustc"), 0);
+  ASSERT_EQ(notices("sealsc"), 1);
+
+  // Beside A's refusal the stranger sends C a message sealed with a Key of its own.
+  const std::string strangerKey = "stranger's key 4242";
+  const std::string sealed = stranger.Message("F-Wells-YCI-9", "TRUSTC_424242_LID",
+                                              {{"FROM_USER_EMAIL", "trustc@quillaran.test"},
+                                               {"TO_USERS_EMAILS_CRYPTED*", C.Address()},
+                                               {"COMMAND", "YOUR_COMMAND_IGNORED"},
+                                               {"PRIVATE_REQ", "1"},
+                                               {"DIDENT", dident},
+                                               {"COMPOSE_DATETIME", "01/01/2020 10:00:00"},
+                                               {"IGNORED_COMMAND", "GIVE_MODEL"},
+                                               {"RESULT_COMMENT", "Write to trustc@quillaran.test"},
+                                               {"MODEL_NAME", "Колодцы"}},
+                                              {}, strangerKey);
+  Deliver("sealsc", stranger.Mail(MailWith("sealsc", "-YCI-"), sealed, "-YCI-"), 1);
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonCancel");  // no Key for the stranger's message
+    s.Confirm("YOUR_COMMAND_IGNORED");      // A's refusal, read as it is
+    s.Confirm("HANDLING POST FILE");        // the stranger's message set aside
+    Receive(s);
+    s.Tell("keys", std::to_string(Met(s, "KEY")));
+  })) << C.LastBoxes();
+  EXPECT_EQ(C.Told("keys"), "1");
+  const std::string inbox = C.File("Inbox/");
+  EXPECT_NE(C.LastBoxes().find("YOUR_COMMAND_IGNORED: " + A.Address() +
+                               ": Your command GIVE_MODEL in Discussion Колодцы has been ignored\n"),
+            std::string::npos)
+      << C.LastBoxes();
+  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 1 file set aside:\nF-Wells-YCI-9: The YOUR_COMMAND_IGNORED "
+                               "message F-Wells-YCI-9 from trustc@quillaran.test is sealed with the Key of "
+                               "trustc@quillaran.test, and no Key given here opens it: nothing of it can be read. It "
+                               "is set aside and not asked about again. To read it, get the Key of "
+                               "trustc@quillaran.test (they find it in \"My data\"), then move the file from " +
+                               inbox + "Set aside back into " + inbox + ": the next handling asks for the Key.\n"),
+            std::string::npos)
+      << C.LastBoxes();
+  EXPECT_EQ(C.LastBoxes().find("Write to"), std::string::npos) << C.LastBoxes();
+
+  // The next receive asks nothing; moved back, the message asks for its Key and is read.
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    Receive(s);
+    s.Tell("keys", std::to_string(Met(s, "KEY")));
+    testsupport::Run("mv '" + inbox + "Set aside/F-Wells-YCI-9' '" + inbox + "'");
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", strangerKey}});
+    s.Confirm("YOUR_COMMAND_IGNORED");
+    Receive(s);
+  })) << C.LastBoxes();
+  EXPECT_EQ(C.Told("keys"), "0");
+  EXPECT_NE(C.LastBoxes().find("YOUR_COMMAND_IGNORED: trustc@quillaran.test: Your command GIVE_MODEL in Discussion "
+                               "Колодцы has been ignored\nComment: Write to trustc@quillaran.test"),
+            std::string::npos)
+      << C.LastBoxes();
 }
 
 }  // namespace

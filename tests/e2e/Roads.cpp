@@ -109,6 +109,15 @@ TFormBrowse& OpenDiscussion(TSession& s, const std::string& folder) {
   return window;
 }
 
+void SwitchPrivacy(TSession& s, const std::string& folder, bool makePrivate) {
+  TFormBrowse& window = DiscussedFolder(s);
+  ASSERT_TRUE(s.Choose(window, {"Moderating"}));
+  ASSERT_TRUE(s.Choose(window, {"Show all discussions"}));  // not only those with comments waiting
+  s.Confirm(makePrivate ? "MAKE_DISCUSSION_PRIVATE" : "MAKE_DISCUSSION_PUBLIC");
+  ASSERT_TRUE(s.ChooseInPopup(window, s.FolderRow(window, folder), {makePrivate ? "Set secrecy" : "Set publicity"}));
+  ASSERT_TRUE(s.Choose(window, {"Browsing"}));
+}
+
 void PostNotesToAll(TSession& s, const std::string& folder, const std::string& block,
                     const std::vector<std::string>& texts) {
   TFormBrowse& window = OpenDiscussion(s, folder);

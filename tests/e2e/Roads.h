@@ -53,6 +53,9 @@ void Send(TSession& s);
 void Answer(TSession& s);
 // Opens the discussion of that folder from the folder of discussions.
 TFormBrowse& OpenDiscussion(TSession& s, const std::string& folder);
+// The moderating leader makes the discussion of that folder private (or public) in the
+// moderation listing of every discussion, and goes back to browsing.
+void SwitchPrivacy(TSession& s, const std::string& folder, bool makePrivate);
 
 // Writes each text as a note under the block `block` of the discussion `folder` and posts
 // it, then sends the post to all as the leader does, the notes becoming comments; tells

@@ -1495,32 +1495,46 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   EXPECT_EQ(Post.Inbox.Files[0].DIdent, "D-1");
   EXPECT_TRUE(gKeyPrompts.empty());
 
-  // A wrong key: the seal does not verify, nothing is applied, and the key is not kept.
-  // The leader's key password is never asked: it seals nothing.
+  // A wrong key: the seal does not verify, nothing is applied, and the key is not kept; the
+  // message is refused for good with what the user needs to read it later. The leader's
+  // key password is never asked: it seals nothing.
   const std::string leaderKey = leaders.GetLogin(leaders.Current).Key.ToString();
   const std::string before = SavedFiles();
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const std::string name = path.substr(inbox.size());
+  const std::string refusal = "The NEW_BLOCKS message " + name +
+                              " from lead@x is sealed with the Key of lead@x, and no Key given here opens it: "
+                              "nothing of it can be read. It is set aside and not asked about again. To read it, get "
+                              "the Key of lead@x (they find it in \"My data\"), then move the file from " +
+                              inbox + "Set aside back into " + inbox + ": the next handling asks for the Key.";
   TPostFilesHandler run(Post);
   gKeyAnswers = {"L-lead key 1"};
   Boxes.clear();
   EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
   EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"KEY|Key of lead@x:|hidden"});
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_EQ(TakeReceivedMessageRefusal(), refusal);
+  EXPECT_TRUE(Boxes.empty());
   EXPECT_EQ(SavedFiles(), before);
   EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")), "");
-  // Cancelled: asked again, refused the same way.
-  TError::Instance().Reset();
+  // Cancelled in a run: set aside with that text, and the next run does not ask.
   Boxes.clear();
-  EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
+  EXPECT_EQ(Perform(), 0);
   EXPECT_EQ(gKeyPrompts.size(), 2u);
-  EXPECT_TRUE(Showed("VERIFYING ERROR", "Incorrect command-message sign or verifying error!"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", name + ": " + refusal));
+  EXPECT_TRUE(InboxNames().empty());
+  Perform();
+  EXPECT_EQ(gKeyPrompts.size(), 2u);
   EXPECT_EQ(SavedFiles(), before);
+  // Moved back as the box says, it is asked about again.
+  ASSERT_TRUE(MoveFileA((inbox + "Set aside/" + name).c_str(), path.c_str()));
 
   // The right one: the texts arrive, and the leader's Key is kept with the participant's
   // own secrets.
   gKeyAnswers = {leaderKey};
   TError::Instance().Reset();
-  EXPECT_TRUE(HandleCommand_NewBlocks(run, path));
+  EXPECT_EQ(Perform(), 1);
   EXPECT_EQ(gKeyPrompts.size(), 3u);
+  EXPECT_TRUE(InboxNames().empty());
   {
     auto saved = Saved();
     ASSERT_EQ(saved->Storages.Comments.Count(), 1);
