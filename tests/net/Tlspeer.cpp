@@ -5,12 +5,28 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <filesystem>
 #include <stdexcept>
+
+#include <unistd.h>
 
 const TTestCertificates& TTestCertificates::Get()
 {
+    // Tests run as processes side by side, so each makes its certificates in a folder of its
+    // own, and removes it at its end (a forked child leaves its parent's alone).
+    struct TProcessFolder {
+        pid_t Maker = getpid();
+        std::string Path = netpeer::TestFolder("tls-certificates-" + std::to_string(getpid()));
+        ~TProcessFolder()
+        {
+            std::error_code ignored;
+            if (getpid() == Maker)
+                std::filesystem::remove_all(Path, ignored);
+        }
+    };
+    static const TProcessFolder folder;
     static const TTestCertificates certificates = [] {
-        const std::string dir = netpeer::TestFolder("tls-certificates");
+        const std::string& dir = folder.Path;
         const std::string ec = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ";
         const auto sign = [&](const std::string& AName, const std::string& AAltName) {
             return "openssl req" + ec + "-subj /CN=" + AName + " -keyout " + AName + ".key -out " + AName +
