@@ -72,6 +72,17 @@ bool IdentityOf(const std::string& folder, const std::string& prefix, long& pid,
 std::mutex HeldLock;
 std::vector<int> Held;
 
+// Renames a folder to a name not taken: 0, or the error.
+int GiveName(const std::string& from, const std::string& to) {
+  const std::string source = SystemPath(from), target = SystemPath(to);
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL) return errno;
+  // A file system that cannot refuse to replace: the names are this process's own.
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0) return EEXIST;
+  return ::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
 void LetGoOfRemovedLocked() {
   std::erase_if(Held, [](int fd) {
     struct stat st;
@@ -101,17 +112,35 @@ std::string MakeUniqueFolder(const std::string& prefix) {
 }
 
 std::string MakeProcessFolder(const std::string& prefix) {
-  const std::string folder = MakeUniqueFolder(prefix + OwnIdentity());
-  if (folder.empty()) return folder;
-  const int fd = ::open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0 && ::flock(fd, LOCK_SH) == 0) {
-    std::lock_guard<std::mutex> guard(HeldLock);
-    LetGoOfRemovedLocked();
-    Held.push_back(fd);
-  } else if (fd >= 0) {
-    ::close(fd);
+  // Others judge a folder by its hold when they cannot tell its process: it is made under
+  // a hidden name, held, and only then given its name, so that none sees it unheld.
+  const size_t slash = prefix.find_last_of('/');
+  const std::string at = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
+  const std::string identity = OwnIdentity();
+  const std::string hidden = at + "." + prefix.substr(at.size()) + identity;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string making = MakeUniqueFolder(hidden);
+    if (making.empty()) return making;
+    const std::string folder = prefix + identity + making.substr(making.size() - 6);
+    const int fd = ::open(SystemPath(making).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) ::flock(fd, LOCK_SH);
+    const int error = fd < 0 ? errno : GiveName(making, folder);
+    if (!error) {
+      std::lock_guard<std::mutex> guard(HeldLock);
+      LetGoOfRemovedLocked();
+      Held.push_back(fd);
+      return folder;
+    }
+    if (fd >= 0) ::close(fd);
+    ::rmdir(SystemPath(making).c_str());
+    // The name is taken (this process's own folder of the same letters): other letters.
+    if (error != EEXIST) {
+      SetLastError(ErrorFromErrno(error));
+      return std::string();
+    }
   }
-  return folder;
+  SetLastError(ErrorFromErrno(EEXIST));
+  return std::string();
 }
 
 void LetGoOfRemovedProcessFolders() {

@@ -18,9 +18,9 @@ std::string MakeUniqueFile(const std::string& prefix);
 
 // A folder of this process's own, named `prefix`, the process's identity (its id and the
 // time the system started it) and six unique characters. The process holds it while it
-// runs, so that whoever finds it can tell whether its process is gone, even when the system
-// has given the id to another process since. "" with the last error set when it cannot be
-// made.
+// runs, from before any other process can see it, so that whoever finds it can tell whether
+// its process is gone, even when the system has given the id to another process since. ""
+// with the last error set when it cannot be made.
 std::string MakeProcessFolder(const std::string& prefix);
 // Closes the holds of this process's folders that were removed (a new one is made in
 // MakeProcessFolder's place of one removed by hand).

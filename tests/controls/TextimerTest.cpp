@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "Screenfixture.h"
 #include "controls/Textimer.h"
@@ -95,6 +96,7 @@ TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
   std::atomic<int> ticks{0};
   std::atomic<bool> onMain{false};
   std::atomic<pid_t> worker{0};
+  std::atomic<int> begun{0}, let{0};  // ticks begun, ticks let end
   std::vector<std::string> reported;
   Application->OnException = [&](TObject*, Exception& e) {
     EXPECT_TRUE(platform::IsMainThread());
@@ -119,6 +121,27 @@ TEST_F(ExTimer, UnsynchronisedTicksRunOnTheWorkerAndSurviveExceptions) {
     const int before = ticks;
     ASSERT_TRUE(WaitUntil([&] { return replaced >= 3; }));
     EXPECT_EQ(ticks, before) << "the old handler ran on";
+    // The interval changed in the middle of a tick, three times: the ticks go on. The two
+    // threads meet through relaxed flags only, so that the race detector sees no order
+    // between them but the timer's own.
+    timer.SetOnTimer([&](TObject*) {
+      const int n = begun.load(std::memory_order_relaxed) + 1;
+      begun.store(n, std::memory_order_relaxed);
+      while (let.load(std::memory_order_relaxed) < n) std::this_thread::yield();
+    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);  // only so that a fault ends
+    for (const unsigned interval : {1u, 3u, 2u}) {
+      const int n = let.load(std::memory_order_relaxed) + 1;
+      while (begun.load(std::memory_order_relaxed) < n && std::chrono::steady_clock::now() < end)
+        std::this_thread::yield();
+      if (begun.load(std::memory_order_relaxed) < n) let.store(1 << 30, std::memory_order_relaxed);
+      ASSERT_GE(begun.load(std::memory_order_relaxed), n) << "no tick began";
+      timer.SetInterval(interval);
+      EXPECT_EQ(timer.Interval(), interval);
+      let.store(n, std::memory_order_relaxed);
+    }
+    let.store(1 << 30, std::memory_order_relaxed);
+    ASSERT_TRUE(WaitUntil([&] { return begun.load() >= 6; }));
     // Destroyed while ticking: the worker ends before the timer is gone.
   }
   Application->OnException = nullptr;
