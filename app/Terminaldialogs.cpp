@@ -86,3 +86,5 @@ void PrepareTerminalStartup(TStartupDriver& driver) {
                            " is logged in. Quillaran runs without a screen; Ctrl+C ends it.\n");
   };
 }
+
+void TellNoLoginOnTerminal() { platform::WriteConsole("The login was not given; Quillaran ends.\n"); }

@@ -12,3 +12,6 @@ class TStartupDriver;
 // Start-up without a screen: the questions on the terminal, no read-me (nobody could
 // close its window), and a word on the terminal once the user is logged in.
 void PrepareTerminalStartup(TStartupDriver& driver);
+// Start-up without a screen ended without a login (the input ended, or a stop signal came,
+// at a question): says so, so that the end has a word.
+void TellNoLoginOnTerminal();

@@ -117,6 +117,7 @@ int RunWithWindows(int argc, const char* const* argv, bool onScreen) {
   browseWindows.DestroyAll();  // windows left by a termination go before what they show
   driver.Shutdown();
   delete start;  // while the display and its fonts are still there
+  if (!onScreen && result == TStartupDriver::TStart::NoLogin) TellNoLoginOnTerminal();
   switch (result) {
     case TStartupDriver::TStart::Running: return 0;
     case TStartupDriver::TStart::AnotherInstance: return 3;

@@ -80,19 +80,24 @@ TEST(ProgramHeadless, ANewUserCreatesTheFirstLoginOnTheTerminalAndSigtermEndsItS
   EXPECT_NE(s.Log().rfind("PROGRAM FINISHED: "), s.Log().find("PROGRAM FINISHED: "));
 }
 
-TEST(ProgramHeadless, TheEndOfTheInputOrAStopSignalDuringTheLoginEndsWithoutALogin) {
+TEST(ProgramHeadless, TheEndOfTheInputOrAStopSignalDuringTheLoginEndsWithoutALoginAndSaysSo) {
   TAppScratch s;
+  const std::string told = "The login was not given; Quillaran ends.\n";
   {
     TProgramOnTerminal program(s);
     program.Answer("Анна");
     program.CloseInput();
     EXPECT_EQ(program.Wait(), 2) << program.Output();
+    const std::string said = program.Output();
+    EXPECT_TRUE(said.ends_with("CREATING LOGIN: Your name: \nCREATING LOGIN: Your e-mail address: \n" + told)) << said;
   }
   {
     TProgramOnTerminal program(s);
     ASSERT_TRUE(program.WaitForOutput("CREATING LOGIN: Your name: "));
     program.Signal(SIGTERM);  // while the question waits for its answer
     EXPECT_EQ(program.Wait(), 2) << program.Output();
+    const std::string said = program.Output();
+    EXPECT_TRUE(said.ends_with("CREATING LOGIN: Your name: \n" + told)) << said;
   }
   EXPECT_EQ(platform::FilePermissions(s.Home + "/Logins.cbs"), -1);
   EXPECT_EQ(s.Log().find("ERROR MESSAGE"), std::string::npos) << s.Log();
