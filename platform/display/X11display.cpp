@@ -77,6 +77,11 @@ struct Shown {
   // the place the user saw and left the window at.
   bool shownOnce = false;
   bool desktopPlaces = false;  // the window manager is placing it right now
+  // What the server has shown: the size it reports, and whether a showing we asked for
+  // (the window mapped, or a new size) has yet to come. Work that takes no messages waits
+  // for that once, never for a window the desktop keeps out of sight.
+  SIZE size{};
+  bool awaited = false;
 };
 
 // Motif's window-manager hints: which parts of the frame and which functions it offers.
@@ -286,7 +291,7 @@ struct X11Display::Impl {
     }
     if (data) XFree(data);
     s.maximized = maximized;
-    if (minimized) s.mapped = false;  // mapping it again is what restores it
+    if (minimized) s.mapped = s.awaited = false;  // mapping it again is what restores it
     else if (!s.mapped && s.viewable) s.mapped = true;
     DWORD state = minimized ? WS_MINIMIZE : maximized ? WS_MAXIMIZE : 0;
     if ((w->style & (WS_MINIMIZE | WS_MAXIMIZE)) != state) MirrorWindowState(h, state);
@@ -354,6 +359,7 @@ struct X11Display::Impl {
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                    KeyReleaseMask | FocusChangeMask | KeymapStateMask | StructureNotifyMask | PropertyChangeMask;
     s.rect = Deflated(w->rect, s.inset);
+    s.size = SIZE{Width(s.rect), Height(s.rect)};
     s.id = XCreateWindow(dpy, root, s.rect.left, s.rect.top, static_cast<unsigned>(Width(s.rect)),
                          static_cast<unsigned>(Height(s.rect)), 0, CopyFromParent, InputOutput,
                          CopyFromParent, CWOverrideRedirect | CWBackPixmap | CWBitGravity | CWEventMask, &a);
@@ -499,6 +505,7 @@ struct X11Display::Impl {
       XTranslateCoordinates(dpy, e.window, root, 0, 0, &x, &y, &child);
     }
     RECT now{x, y, x + e.width, y + e.height};
+    it->second.size = SIZE{e.width, e.height};
     if (SameRect(now, it->second.rect)) return;
     it->second.rect = now;
     Window* w = FindWindowObject(h);
@@ -598,7 +605,8 @@ struct X11Display::Impl {
       }
       case UnmapNotify: {
         HWND h = HandleOf(e.xunmap.window);
-        if (auto it = shown.find(h); h && it != shown.end()) it->second.viewable = false;
+        // Hidden by the desktop (minimised, another desktop): nothing to wait for.
+        if (auto it = shown.find(h); h && it != shown.end()) it->second.viewable = it->second.awaited = false;
         if (focused == h) focused = nullptr;
         break;
       }
@@ -677,11 +685,18 @@ struct X11Display::Impl {
     }
   }
 
-  // The events that show a window: mapped, placed, sized, uncovered.
-  static Bool ShowingOf(XDisplay*, XEvent* e, XPointer window) {
+  // The events that show or hide a window: mapped, placed, sized, uncovered, unmapped,
+  // minimised.
+  struct Showing {
+    XWindow window;
+    Atom wmState, netWmState;
+  };
+  static Bool ShowingOf(XDisplay*, XEvent* e, XPointer about) {
+    const auto& showing = *reinterpret_cast<const Showing*>(about);
     const int type = e->type;
-    return e->xany.window == *reinterpret_cast<XWindow*>(window) &&
-           (type == MapNotify || type == UnmapNotify || type == ConfigureNotify || type == Expose);
+    if (e->xany.window != showing.window) return False;
+    if (type == PropertyNotify) return e->xproperty.atom == showing.wmState || e->xproperty.atom == showing.netWmState;
+    return type == MapNotify || type == UnmapNotify || type == ConfigureNotify || type == Expose;
   }
 
   bool Readable(int timeoutMs) {
@@ -933,6 +948,7 @@ void X11Display::TopLevelChanged(HWND h) {
   if (!(w->style & WS_MINIMIZE) && !SameRect(s.rect, shownRect)) {
     // While the window manager places the window, a new size keeps the place it chooses.
     const bool keepPlace = s.desktopPlaces && shownRect.left == s.rect.left && shownRect.top == s.rect.top;
+    if (s.viewable && (Width(shownRect) != Width(s.rect) || Height(shownRect) != Height(s.rect))) s.awaited = true;
     s.rect = shownRect;
     if (s.managed) x.SetSizeHints(w, s);
     if (keepPlace)
@@ -960,12 +976,11 @@ void X11Display::TopLevelChanged(HWND h) {
       s.shownOnce = true;
     }
     XMapRaised(x.dpy, s.id);
-    s.mapped = true;
+    s.mapped = s.awaited = true;
   } else if (!visible && s.mapped) {
     if ((w->style & WS_MINIMIZE) && !s.overrideRedirect) XIconifyWindow(x.dpy, s.id, x.screen);
     else XUnmapWindow(x.dpy, s.id);
-    s.mapped = false;
-    s.viewable = false;
+    s.mapped = s.viewable = s.awaited = false;
   }
   if (GetActiveWindow() == h) x.Activated(h, s);
   XFlush(x.dpy);
@@ -1021,22 +1036,30 @@ void X11Display::ShowNow(HWND h, int timeoutMs) {
   for (;;) {
     auto it = x.shown.find(h);
     if (it == x.shown.end() || !it->second.mapped) return;
-    // Only this window's showing is taken here; input waits for the message loop.
-    XSync(x.dpy, False);
+    // What the server has told of this window so far, without asking it; input waits for
+    // the message loop.
     XEvent e;
-    XWindow id = it->second.id;
-    while (XCheckIfEvent(x.dpy, &e, &Impl::ShowingOf, reinterpret_cast<XPointer>(&id))) x.Handle(e);
+    Impl::Showing showing{it->second.id, x.wmState, x.netWmState};
+    while (XCheckIfEvent(x.dpy, &e, &Impl::ShowingOf, reinterpret_cast<XPointer>(&showing))) x.Handle(e);
     it = x.shown.find(h);
-    if (it == x.shown.end()) return;
+    if (it == x.shown.end() || !it->second.mapped) return;  // minimised meanwhile
     Shown& s = it->second;
-    XWindowAttributes a{};
-    if (s.viewable && XGetWindowAttributes(x.dpy, s.id, &a) && a.width == Width(s.rect) && a.height == Height(s.rect)) {
-      x.Put(h, s, RECT{0, 0, 1 << 15, 1 << 15});
+    // Shown as it stands: the painting went to the screen as it was made.
+    if (!s.awaited) {
+      XFlush(x.dpy);
+      return;
+    }
+    if (s.viewable && s.size.cx == Width(s.rect) && s.size.cy == Height(s.rect)) {
+      s.awaited = false;
+      x.Put(h, s, RECT{0, 0, 1 << 15, 1 << 15});  // what the server could not show before
       XFlush(x.dpy);
       return;
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return;
+    if (left.count() <= 0) {
+      s.awaited = false;  // the patience is spent once, not at every step
+      return;
+    }
     x.Readable(static_cast<int>(std::min<long long>(left.count(), 20)));
   }
 }

@@ -33,7 +33,9 @@ class Display {
   virtual void SurfaceChanged(HWND, const RECT&) {}
   // Waits, up to the time given, until the screen shows a top-level window as it stands
   // (shown, at its size) with its surface: for a window painted just before the thread
-  // works on without taking its messages. Nothing to wait for where the screen is ours.
+  // works on without taking its messages. Nothing to wait for where the screen is ours,
+  // for a window the desktop keeps out of sight (minimised, on another desktop), or for a
+  // showing already waited for in vain.
   virtual void ShowNow(HWND, int /*timeoutMs*/) {}
   // The message queue is empty. Wait up to timeout (negative: no limit) for input of the
   // back end; false when no input can ever come (a blocked loop would hang).

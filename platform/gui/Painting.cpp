@@ -52,9 +52,10 @@ HDC MakeWindowDc(Window* w, bool clientOnly, const Region* limit) {
   return AddDeviceContext(std::move(dc));
 }
 
-void SurfaceChanged(Window* w) {
-  if (Window* top = TopLevelOf(w); top && !top->IsDesktop())
-    CurrentDisplay().SurfaceChanged(top->handle, RECT{0, 0, Width(top->rect), Height(top->rect)});
+// New pixels within `area` (surface coordinates): only they go to the screen.
+void SurfaceChanged(Window* w, const RECT& area) {
+  if (Window* top = TopLevelOf(w); top && !top->IsDesktop() && !Empty(area))
+    CurrentDisplay().SurfaceChanged(top->handle, area);
 }
 
 void PaintNow(Window* w, bool children) {
@@ -212,8 +213,9 @@ int ReleaseDC(HWND, HDC hdc) {
   DeviceContext* dc = FindDeviceContext(hdc);
   if (!dc || dc->paintDc || dc->kind != OBJ_DC) return 0;
   Window* w = FindWindowObject(dc->window);
+  const RECT drawn = dc->visible.Bounds();  // all the context could draw on
   RemoveDeviceContext(hdc);
-  if (w) SurfaceChanged(w);
+  if (w) SurfaceChanged(w, drawn);
   return 1;
 }
 
@@ -245,9 +247,11 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* ps) {
 
 BOOL EndPaint(HWND window, const PAINTSTRUCT* ps) {
   if (!ps) return FALSE;
+  const DeviceContext* dc = FindDeviceContext(ps->hdc);
+  const RECT drawn = dc ? dc->visible.Bounds() : RECT{};
   RemoveDeviceContext(ps->hdc);
   ResumeCaret(window);
-  if (Window* w = FindWindowObject(window)) SurfaceChanged(w);
+  if (Window* w = FindWindowObject(window)) SurfaceChanged(w, drawn);
   return TRUE;
 }
 
@@ -402,6 +406,6 @@ int ScrollWindowEx(HWND window, int dx, int dy, const RECT* scroll, const RECT* 
   if (Region* out = FindRegion(updateRgn)) *out = uncovered;
   if (updateRect) *updateRect = uncovered.Bounds();
   ResumeCaret(window);
-  if ((w = FindWindowObject(window))) SurfaceChanged(w);
+  if ((w = FindWindowObject(window))) SurfaceChanged(w, Offset(moved.Bounds(), org.x, org.y));
   return RegionComplexity(uncovered);
 }

@@ -7,10 +7,13 @@
 #include <poll.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/display/X11display.h"
 #include "platform/forms/Forms.h"
@@ -661,6 +664,57 @@ TEST_F(X11Managed, AModalFormKeepsTheKeysAndClicksOfTheWindowItInterrupts) {
   EXPECT_TRUE(PumpUntil([&] { return ran.size() == 1; }));
   EXPECT_EQ(opened, 1);
   XDestroyWindow(peer, elsewhere);
+}
+
+// A form that tells of work going on, as a waiting window does: each step of the work
+// repaints its text and shows it at once, taking no messages. Once the person has minimised
+// it through the manager, no step waits for it to show.
+TEST_F(X11Managed, StepsOfWorkDoNotWaitForAFormTheManagerMinimised) {
+  constexpr int kPatience = 60000;  // how long a step would wait for the form: a fault, seen below
+  std::unique_ptr<TForm> form(MakeForm("Please, wait", 40, 50, 320, 80));
+  auto* label = new TLabel(form.get());
+  label->SetParent(form.get());
+  label->SetCaption("Step 0");
+  form->Show();
+  form->Update();
+  const HWND h = form->Handle();
+  display->ShowNow(h, kPatience);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(h); }));
+  const std::string minimise = "DISPLAY=" + server->Name() + " xdotool windowminimize --sync " + std::to_string(XOf(h));
+  ASSERT_EQ(std::system(minimise.c_str()), 0);
+  // The server hides it (our side hears of it only at the next step).
+  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+       Viewable(h) && std::chrono::steady_clock::now() < end;)
+    poll(nullptr, 0, 5);
+  ASSERT_FALSE(Viewable(h));
+
+  // Should a step wait for the form, the person brings it back after a while, which ends
+  // the wait; the steps tell whether that was needed.
+  std::mutex lock;
+  std::condition_variable ended;
+  bool done = false, broughtBack = false;
+  std::thread person([&, window = XOf(h), name = server->Name()] {
+    std::unique_lock<std::mutex> hold(lock);
+    if (ended.wait_for(hold, std::chrono::seconds(30), [&] { return done; })) return;
+    broughtBack = true;
+    if (::Display* other = XOpenDisplay(name.c_str())) {
+      XMapWindow(other, window);
+      XCloseDisplay(other);
+    }
+  });
+  for (int step = 1; step <= 20; ++step) {
+    label->SetCaption("Step " + std::to_string(step));
+    form->Update();
+    display->ShowNow(h, kPatience);
+  }
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    done = true;
+  }
+  ended.notify_all();
+  person.join();
+  EXPECT_FALSE(broughtBack) << "a step waited for the minimised form";
+  EXPECT_TRUE(PumpUntil([&] { return IsIconic(h) != 0; }));
 }
 
 }  // namespace
