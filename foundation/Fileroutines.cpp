@@ -79,10 +79,7 @@ bool IsWithin(const std::string& inner, const std::string& outer) {
 bool IsFileExists(const std::string& path, int64_t* length) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    DWORD e = GetLastError();
-    return e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND && e != ERROR_INVALID_NAME;
-  }
+  if (h == INVALID_HANDLE_VALUE) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (length) {
     DWORD high = 0;
     DWORD low = GetFileSize(h, &high);
@@ -90,6 +87,13 @@ bool IsFileExists(const std::string& path, int64_t* length) {
   }
   CloseHandle(h);
   return true;
+}
+
+TPathState PathState(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  if (platform::GetEntryInfo(path, entry)) return TPathState::Present;
+  const DWORD e = GetLastError();
+  return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? TPathState::Absent : TPathState::Unknown;
 }
 
 bool IsDirExists(const std::string& path) {

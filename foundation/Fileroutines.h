@@ -8,9 +8,16 @@
 #include <cstdint>
 #include <string>
 
-// True when the file can be opened; an open failure other than "not found"
-// counts as existing too. `length` receives the size of an opened file.
+// True when the file can be opened, or when the system says that it is there though it
+// cannot be opened (no permission to read it). A name too long, a folder that may not be
+// searched, a failing disk: nothing said, nothing exists. `length` receives the size of an
+// opened file.
 bool IsFileExists(const std::string& path, int64_t* length = nullptr);
+// What the system says of a path, a final symbolic link not followed: there, not there, or
+// neither (a name too long, a folder that may not be searched, a failing disk), with the
+// system's error in GetLastError.
+enum class TPathState { Present, Absent, Unknown };
+TPathState PathState(const std::string& path);
 // True for an existing folder; a trailing '/' is ignored.
 bool IsDirExists(const std::string& path);
 // True when the path itself is a symbolic link (whatever it points to).

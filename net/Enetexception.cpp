@@ -13,5 +13,5 @@ ENetWS2StubError::ENetWS2StubError(const std::string& ATitle, int32_t AWin32Erro
 
 bool ENetAttachmentSaveError::IsNameRefusal(uint32_t Code)
 {
-    return Code == ERROR_INVALID_NAME || Code == ERROR_INVALID_PARAMETER;
+    return Code == ERROR_INVALID_NAME || Code == ERROR_INVALID_PARAMETER || Code == ERROR_FILENAME_EXCED_RANGE;
 }

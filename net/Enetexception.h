@@ -42,15 +42,14 @@ private:
 };
 
 // An attachment could not be saved: the message names the system's reason; the system's
-// error code tells a name the file system refuses as not valid there (the message's fault)
-// from a fault of this computer (its disk full or failing, a folder that may not be
-// written, a path too long).
+// error code tells a name the file system refuses (not valid there, or too long) from a
+// fault of this computer (its disk full or failing, a folder that may not be written).
 class ENetAttachmentSaveError : public ENetException {
 public:
     ENetAttachmentSaveError(std::string Msg, uint32_t Code) : ENetException(std::move(Msg)), FSystemError(Code) { }
     uint32_t SystemError() const { return FSystemError; }
     bool NameRefused() const { return IsNameRefusal(FSystemError); }
-    // A system error code that refuses a file's name as not valid.
+    // A system error code that refuses a file's name: not valid there, or too long.
     static bool IsNameRefusal(uint32_t Code);
 
 private:

@@ -4,8 +4,10 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Terror.h"
 #include "model/Tcommandmessage.h"
+#include "net/Netsystem.h"
 #include "net/Tcabreader.h"
 #include "net/Tcabwriter.h"
+#include "platform/kernel/Codepage.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Strutil.h"
 
@@ -62,14 +64,25 @@ class TPostBound {
 
 }  // namespace
 
-std::string FreeFileName(const std::string& folder, const std::string& name) {
-  if (!IsFileExists(folder + name)) return name;
-  const size_t dot = name.find('.');
-  for (unsigned n = 2;; ++n) {
-    std::string candidate = name;
-    candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
-    if (!IsFileExists(folder + candidate)) return candidate;
+std::string FreeFileName(const std::string& folder, const std::string& name, bool beforeLastDot) {
+  const size_t room = platform::MaxNameBytes(folder);
+  const size_t at = std::min(beforeLastDot ? name.rfind('.') : name.find('.'), name.size());
+  const std::string head = name.substr(0, at), tail = name.substr(at);
+  const size_t headBytes = platform::AnsiToUtf8(head).size();
+  for (unsigned n = 1; n <= MaxFreeNameTries; ++n) {
+    const std::string mark = n == 1 ? std::string() : "#" + std::to_string(n);
+    // The mark and the tail come first; the tail leaves the head a character at least.
+    const size_t left = room > mark.size() + 3 ? room - mark.size() : 3;
+    const std::string end = FitFileName(tail, left - std::min<size_t>(headBytes, 3));
+    const std::string candidate = FitFileName(head, left - platform::AnsiToUtf8(end).size()) + mark + end;
+    switch (PathState(folder + candidate)) {
+      case TPathState::Absent: return candidate;
+      case TPathState::Present: break;
+      case TPathState::Unknown: return {};
+    }
   }
+  SetLastError(ERROR_FILE_EXISTS);
+  return {};
 }
 
 bool PackMessageCabinet(const std::string& folder, const std::string& name, const std::string& cabinet,
@@ -135,13 +148,14 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
   return ok;
 }
 
-bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder, std::vector<std::string>& names,
-                           std::string& error, const std::function<bool(const std::string& path)>& accept) {
+TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder,
+                                     std::vector<std::string>& names, std::string& error,
+                                     const std::function<bool(const std::string& path)>& accept) {
   names.clear();
   const std::string work = folder + ".unpack/";
   if (!RecourseDelete(work) || !CreateFolder(work)) {
     error = "the work folder " + work + " cannot be made";
-    return false;
+    return TUnpackOutcome::Refused;
   }
   TPostBound bound;
   try {
@@ -170,19 +184,24 @@ bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder
     if (!accept(work + unpacked[i]))
       error = "the message " + EscapeControlChars(unpacked[i]) + " is not sealed or was altered";
   // Only when every file came out do they move, each by one rename.
+  bool unplaced = false;
   for (size_t i = 0; error.empty() && i < unpacked.size(); ++i) {
     const std::string name = FreeFileName(folder, unpacked[i]);
-    if (MoveFileA((work + unpacked[i]).c_str(), (folder + name).c_str())) {
+    if (!name.empty() && MoveFileA((work + unpacked[i]).c_str(), (folder + name).c_str())) {
       names.push_back(name);
-    } else {
-      error = "cannot move " + EscapeControlChars(unpacked[i]) + " into " + folder + ": " +
-              platform::ErrorText(GetLastError());
-      for (size_t j = 0; j < names.size(); ++j) MoveFileA((folder + names[j]).c_str(), (work + unpacked[j]).c_str());
-      names.clear();
+      continue;
     }
+    const DWORD code = GetLastError();
+    error = (name.empty() ? "no free name for " : "cannot move ") + EscapeControlChars(unpacked[i]) +
+            (name.empty() ? " in " : " into ") + folder + ": " + platform::SystemReason(code);
+    // Every name tried is taken, or the names are too long there: no later run makes room.
+    // Another fault of the folder may pass.
+    unplaced = name.empty() && (code == ERROR_FILE_EXISTS || code == ERROR_FILENAME_EXCED_RANGE);
+    for (size_t j = 0; j < names.size(); ++j) MoveFileA((folder + names[j]).c_str(), (work + unpacked[j]).c_str());
+    names.clear();
   }
   RecourseDelete(work);
-  return error.empty();
+  return error.empty() ? TUnpackOutcome::Unpacked : unplaced ? TUnpackOutcome::Unplaced : TUnpackOutcome::Refused;
 }
 
 void RemoveFolderFiles(const std::string& folder) {

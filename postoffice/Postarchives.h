@@ -35,16 +35,26 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
 // Unpacks a cabinet into `folder` (ending with '/'): every member is written into the work
 // folder folder + ".unpack/" first, and output beyond what its post may hold (above) is
 // refused before it is written; when the whole cabinet came out, its plain files move
-// into the folder, a name that is taken there getting "#2", "#3" ... False with a text in
-// `error` when the cabinet is refused or damaged; nothing comes into the folder then.
+// into the folder, a name that is taken there getting "#2", "#3" ... (FreeFileName).
+// Refused, with a text in `error`, when the cabinet is refused or damaged or a file cannot
+// move in; Unplaced when a file finds no free name there (every name tried is taken, or the
+// names are too long for the folder's file system). Nothing comes into the folder then.
 // `names` receives the names the files have in the folder. With `accept`, every file must
 // pass it in the work folder before any moves.
-bool UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder, std::vector<std::string>& names,
-                           std::string& error, const std::function<bool(const std::string& path)>& accept = nullptr);
+enum class TUnpackOutcome { Unpacked, Refused, Unplaced };
+TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder,
+                                     std::vector<std::string>& names, std::string& error,
+                                     const std::function<bool(const std::string& path)>& accept = nullptr);
 
+// Names tried for one new file before the search gives up.
+inline constexpr unsigned MaxFreeNameTries = 1000;
 // A name for a new file in `folder`: the name itself when it is free, else with "#2", "#3" ...
-// before its first '.'.
-std::string FreeFileName(const std::string& folder, const std::string& name);
+// before its first '.' (its last with `beforeLastDot`, which keeps a post part's postfix
+// after it). Each name tried fits the folder's file system: the part before the mark is cut
+// at a character, the mark and what follows it kept. "" when the system cannot tell whether
+// a name is free (its error in GetLastError) or MaxFreeNameTries names are taken
+// (ERROR_FILE_EXISTS).
+std::string FreeFileName(const std::string& folder, const std::string& name, bool beforeLastDot = false);
 
 // Deletes the plain files of a folder (not its sub-folders).
 void RemoveFolderFiles(const std::string& folder);

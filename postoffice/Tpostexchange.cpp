@@ -13,6 +13,7 @@
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tdatetime.h"
+#include "postoffice/Postarchives.h"
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
 
@@ -41,14 +42,10 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), tail);
 }
 
-// A free name beside a received part whose name is taken: "#2", "#3" ... before the part
-// postfix, so that the copy stays in the part's set ("X#2.1_3").
-std::string KeptPartName(const std::string& folder, const std::string& name) {
-  const size_t dot = name.rfind('.');
-  for (unsigned n = 2;; ++n) {
-    const std::string candidate = name.substr(0, dot) + "#" + std::to_string(n) + name.substr(dot);
-    if (!IsFileExists(folder + candidate)) return candidate;
-  }
+// A failure's text as one line of the log: the mail library's sentences, which it parts by
+// CR LF, stand side by side; anything else the server's words hold is escaped.
+std::string OneLine(std::string_view text) {
+  return EscapeControlChars(StringReplace(text, "\r\n", " ", rfReplaceAll));
 }
 
 bool SameContents(const std::string& a, const std::string& b) {
@@ -213,11 +210,13 @@ bool TPostExchange::TryServer(bool pop3, const TEMailInfo& account, std::string&
     // A refused certificate or a refused unencrypted server is told as the exchange tells it:
     // the refusal names the server itself, but one met after the handshake does not.
     RefusedUnencrypted = dynamic_cast<const ENetUnencryptedRefused*>(&e) != nullptr;
-    const std::string what = e.what();
+    // The server's words are shown as one line, whatever they hold.
+    const std::string what = OneLine(e.what());
     if (RefusedUnencrypted || (dynamic_cast<const ENetTLSError*>(&e) && what.rfind(told, 0) == 0)) told = what;
     else if (dynamic_cast<const ENetTLSError*>(&e)) told += ": " + what;
-    else if (dynamic_cast<const ENetProtocolReplyError*>(&e)) told += " answered but refused: " + reason(e.what());
-    else told += " did not answer: " + reason(e.what());
+    else if (dynamic_cast<const ENetProtocolReplyError*>(&e))
+      told += " answered but refused: " + EscapeControlChars(reason(e.what()));
+    else told += " did not answer: " + EscapeControlChars(reason(e.what()));
     return false;
   }
   try {
@@ -259,7 +258,7 @@ bool TPostExchange::ReceiveFromAccount(const TEMailInfo& account, bool& connecte
     Log("There are " + std::to_string(ReceivedMessages.Count()) + " new command-message(s) on server.");
     ReceivePostMessages();
   } catch (const std::exception& e) {
-    Log("Error receiving message (" + std::string(e.what()) + ")");
+    Log("Error receiving message (" + OneLine(e.what()) + ")");
     TellTimeout(e, "receiving messages");
     Cancel = 1;
   }
@@ -357,12 +356,20 @@ void TPostExchange::ReceivePostMessages() {
       Refuse(received, "cannot be read", TextOf(failure));
       continue;
     }
-    std::string refusal;
-    const bool saved = SaveAttachments(refusal);
+    std::string reason;
+    const TSaving saving = SaveAttachments(reason);
     if (Cancel) return;
-    if (!saved) {
+    if (saving == TSaving::Refused) {
       // Its attachment can never be saved here: it would stop every exchange.
-      Refuse(received, "refused", refusal);
+      Refuse(received, "refused", reason);
+      continue;
+    }
+    if (saving == TSaving::Left) {
+      // This file system refuses a name our own rules made: the mail is sound and waits on
+      // the server, and the mail behind it comes in.
+      Log("Message #" + std::to_string(received.Number) + " left on the server: " + reason);
+      TError::AppendToLog("MAIL LEFT ON THE SERVER: message #" + std::to_string(received.Number) + " from " +
+                          EscapeControlChars(received.Sender.View()) + " on " + fServer + ": " + reason);
       continue;
     }
     // Only now, with every attachment saved or kept, may the message go.
@@ -388,7 +395,7 @@ bool TPostExchange::Retrieved(const std::function<bool()>& retrieve, const std::
     TellTimeout(e, step);
   }
   fHearing = false;
-  if (!read) Log("Error receiving message (" + error + ")");
+  if (!read) Log("Error receiving message (" + OneLine(error) + ")");
   return read;
 }
 
@@ -455,7 +462,7 @@ bool TPostExchange::InStep(const std::exception_ptr& failure) {
       continued = Receiver.ReadLnSplit();
     }
   } catch (const std::exception& e) {
-    Log("Error receiving message (" + std::string(e.what()) + ")");
+    Log("Error receiving message (" + OneLine(e.what()) + ")");
   }
   Receiver.SetMaxLineAction(action);
   return ended;
@@ -463,8 +470,8 @@ bool TPostExchange::InStep(const std::exception_ptr& failure) {
 
 void TPostExchange::LogConnectFailure(const std::exception& e) {
   // A refusal for the password's sake is a line of its own that names the server.
-  if (dynamic_cast<const ENetTLSError*>(&e) || dynamic_cast<const ENetUnencryptedRefused*>(&e)) Log(e.what());
-  else Log("Error connecting (" + std::string(e.what()) + ")");
+  if (dynamic_cast<const ENetTLSError*>(&e) || dynamic_cast<const ENetUnencryptedRefused*>(&e)) Log(OneLine(e.what()));
+  else Log("Error connecting (" + OneLine(e.what()) + ")");
 }
 
 void TPostExchange::TellTimeout(const std::exception& e, const std::string& step) {
@@ -483,7 +490,7 @@ void TPostExchange::Refuse(const TReceivedMessage& received, const std::string& 
   Receiver.Delete(received.Number);
 }
 
-bool TPostExchange::SaveAttachments(std::string& refusal) {
+TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
   TNetMessageParts* parts = Message.MessageParts();
   for (int i = 0; i < parts->Count(); ++i) {
     auto* attachment = dynamic_cast<TNetAttachment*>(parts->Items(i));
@@ -504,10 +511,10 @@ bool TPostExchange::SaveAttachments(std::string& refusal) {
     if (cabinet && !CreateFolder(folder)) {
       Log("Error saving " + name + " (cannot create " + folder + ")");
       Cancel = 1;
-      return false;
+      return TSaving::Stopped;
     }
     // Its file system may take shorter names than most: the name then fits it too, with
-    // what saving adds ("." and ".part", or "#99999" beside a taken name).
+    // what saving adds ("." and ".part"); a name kept beside a taken one fits by itself.
     const size_t room = platform::MaxNameBytes(folder);
     if (room < MaxSafeNameBytes + 12) name = FitFileName(name, room > 24 ? room - 12 : 12);
     std::string path = folder + name;
@@ -524,7 +531,7 @@ bool TPostExchange::SaveAttachments(std::string& refusal) {
     const std::string partial = folder + "." + name + ".part";
     DeleteFileA(partial.c_str());
     std::string error;
-    bool nameRefused = false;
+    bool nameRefused = false, refused = false;
     try {
       attachment->SaveToFile(partial);
       if (taken && SameContents(partial, path)) {
@@ -532,12 +539,18 @@ bool TPostExchange::SaveAttachments(std::string& refusal) {
         Log("File " + path + " exists - skipping decoding...");
         continue;
       }
-      if (taken) {
-        const std::string kept = KeptPartName(folder, name);
+      const std::string kept = taken ? FreeFileName(folder, name, true) : name;
+      if (kept.empty()) {
+        const DWORD code = GetLastError();
+        error = "no free name beside " + path + ": " + platform::SystemReason(code);
+        // Every name tried is taken by copies that came before: the mail's own doing.
+        refused = code == ERROR_FILE_EXISTS;
+        nameRefused = ENetAttachmentSaveError::IsNameRefusal(code);
+      } else if (taken) {
         Log("File " + path + " exists with other content - kept as " + kept + "...");
         path = folder + kept;
       }
-      if (!MoveFileA(partial.c_str(), path.c_str())) {
+      if (error.empty() && !MoveFileA(partial.c_str(), path.c_str())) {
         const DWORD code = GetLastError();
         error = "cannot rename " + partial + ": " + platform::SystemReason(code);
         nameRefused = ENetAttachmentSaveError::IsNameRefusal(code);
@@ -551,17 +564,16 @@ bool TPostExchange::SaveAttachments(std::string& refusal) {
     if (!error.empty()) {
       DeleteFileA(partial.c_str());
       Log("Error saving " + name + " (" + error + ")");
-      if (nameRefused) {
-        // A name this file system takes as not valid is the message's fault, not this
-        // computer's.
-        refusal = "Error saving " + name + " (" + error + ")";
-        return false;
-      }
+      reason = "Error saving " + name + " (" + error + ")";
+      if (refused) return TSaving::Refused;
+      // A name this file system takes as not valid, though our rules made it: a stricter
+      // file system's answer, no fault of the mail.
+      if (nameRefused) return TSaving::Left;
       Cancel = 1;  // the message stays on the server
-      return false;
+      return TSaving::Stopped;
     }
   }
-  return true;
+  return TSaving::Saved;
 }
 
 void TPostExchange::SendStep() {
@@ -699,14 +711,14 @@ bool TPostExchange::SendPostFileTo(uint32_t index, const std::vector<std::string
     const int32_t code = e.ReplyErrorCode();
     refused = code >= 550 && code <= 553 ? RefusedReceiver(e.what(), batch) : std::string();
     if (!refused.empty()) {
-      Log("Receiver " + refused + " refused (" + std::string(e.what()) + ")");
+      Log("Receiver " + refused + " refused (" + OneLine(e.what()) + ")");
       return true;
     }
-    Log("Error sending " + name + " (" + std::string(e.what()) + ")");
+    Log("Error sending " + name + " (" + OneLine(e.what()) + ")");
     Cancel = 1;
     return false;
   } catch (const std::exception& e) {
-    Log("Error sending " + name + " (" + std::string(e.what()) + ")");
+    Log("Error sending " + name + " (" + OneLine(e.what()) + ")");
     TellTimeout(e, "sending " + name);
     Cancel = 1;
     return false;

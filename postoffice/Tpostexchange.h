@@ -126,10 +126,12 @@ class TPostExchange {
   // Receives the kept messages, saves their attachments and deletes them on the server;
   // a spammer's message is deleted unread, one over the size limit left there.
   void ReceivePostMessages();
-  // Saves the attachments of the message just received. False when it cannot be saved:
-  // refused for its own fault (a name the file system cannot take; `refusal` tells why), or
-  // with Cancel set when this computer failed (the message stays on the server).
-  bool SaveAttachments(std::string& refusal);
+  // Saves the attachments of the message just received: Saved; Refused for its own fault
+  // (its part's name is taken by as many copies as a name may have); Left when this file
+  // system refuses a name our rules made (the mail stays on the server, the next comes in);
+  // Stopped, with Cancel set, when this computer failed. `reason` tells why it was not saved.
+  enum class TSaving { Saved, Refused, Left, Stopped };
+  TSaving SaveAttachments(std::string& reason);
   // A message that would fail at every exchange: told in the log and in errors.log, and
   // deleted on the server so that the mail behind it comes in.
   void Refuse(const TReceivedMessage& received, const std::string& what, const std::string& reason);

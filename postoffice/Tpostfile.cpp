@@ -319,22 +319,17 @@ bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason, 
   return true;
 }
 
-void MakeHistoryPathUnique(std::string& path) {
-  if (!IsFileExists(path)) return;
+bool MakeHistoryPathUnique(std::string& path) {
+  if (PathState(path) != TPathState::Present) return true;
   ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER",
                  "The message file " + path + "already exists.\nThe handled message will be placed to " +
                      FolderOf(path) + " folder with suffix #N appended to its name.");
-  const size_t slash = path.find_last_of("/:");
-  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = path.find('.', nameStart);
-  for (unsigned n = 2; n < 1000000; ++n) {
-    std::string candidate = path;
-    candidate.insert(dot == std::string::npos ? candidate.size() : dot, "#" + std::to_string(n));
-    if (!IsFileExists(candidate)) {
-      path = candidate;
-      return;
-    }
-  }
+  std::string folder, name;
+  SplitFilePath(path, folder, name);
+  const std::string free = FreeFileName(folder, name);
+  if (free.empty()) return false;
+  path = folder + free;
+  return true;
 }
 
 bool RetirePostFile(const std::string& source, const std::string& name, const std::string& broadcastFolder,
@@ -356,10 +351,7 @@ bool RetirePostFile(const std::string& source, const std::string& name, const st
   }
   std::string target = historyFolder + name;
   bool moved = CreateFolder(historyFolder);
-  if (moved) {
-    MakeHistoryPathUnique(target);
-    moved = MoveFileA(source.c_str(), target.c_str()) != 0;
-  }
+  if (moved) moved = MakeHistoryPathUnique(target) && MoveFileA(source.c_str(), target.c_str()) != 0;
   if (!moved) {
     ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER", "Error moving file " + name + " to history.\nError: " +
                                                                 platform::ErrorText(GetLastError()) +

@@ -108,9 +108,10 @@ class TPostFilesStorage {
   void ReadMessageData(TPostFile& file, const std::string& path) const;
 };
 
-// While a file of that path exists, tells the user and tries the name with "#2", "#3" ...
-// inserted before the first '.' of its name (or appended when it has none).
-void MakeHistoryPathUnique(std::string& path);
+// When a file of that path exists, tells the user and takes a free name with "#2", "#3" ...
+// inserted before the first '.' of its name, or appended when it has none (FreeFileName).
+// False, with the system's error in GetLastError, when no free name is found.
+bool MakeHistoryPathUnique(std::string& path);
 
 // Copies a handled post file to a broadcast folder (never over an existing copy) and
 // moves it to a history folder under a unique name. False, after telling the user, when

@@ -462,12 +462,12 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
   const std::string cabinet = work + me.Base + "cab";
   // A whole cabinet whose message does not hold its seal was altered or forged: no other
   // part makes it better, so its set is refused at once instead of waiting.
-  bool altered = false;
+  bool altered = false, unplaced = false;
   const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
   std::vector<size_t> pick(count, 0);
   std::vector<uint32_t> joined;
   std::string error;
-  for (int attempt = 0; attempt < MaxJoinAttempts && joined.empty() && !Stop; ++attempt) {
+  for (int attempt = 0; attempt < MaxJoinAttempts && joined.empty() && !Stop && !unplaced; ++attempt) {
     std::vector<uint32_t> parts;
     std::vector<std::string> paths;
     uint64_t total = 0;
@@ -484,7 +484,10 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       Stop = 1;
     } else {
       // Only a set whose messages keep their seals is taken.
-      if (UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed)) joined = parts;
+      const TUnpackOutcome outcome =
+          UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed);
+      if (outcome == TUnpackOutcome::Unpacked) joined = parts;
+      unplaced = outcome == TUnpackOutcome::Unplaced;
       if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
         ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
     }
@@ -508,6 +511,14 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       SetAside(storage, member,
                "The post " + ShownText(me.Base) + "cab came whole, but " + error +
                    " on its way: nobody can tell who wrote it. Nothing of it was applied.");
+    Post.ToldSets.erase(set);
+  } else if (!Stop && unplaced) {
+    // Another copy of the post keeps the names it could take, or the folder cannot tell:
+    // no later part makes room, the post goes aside and the files behind it are handled.
+    for (const std::string& member : members)
+      SetAside(storage, member,
+               "The post " + ShownText(me.Base) + "cab cannot be placed in " + inbox.FolderName.ToString() + " (" +
+                   error + "); nothing of it was applied.");
     Post.ToldSets.erase(set);
   } else if (!Stop) {
     PassOverSet(storage, set, members, "Can't unpack " + ShownText(me.Base) + "cab: " + error);

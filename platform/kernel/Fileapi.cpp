@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +50,19 @@ BOOL Fail(DWORD code) {
 }
 
 BOOL FailErrno() { return Fail(platform::ErrorFromErrno(errno)); }
+
+// The test seam's file system: a part of the names it refuses, and the error it refuses with.
+std::string gRefusedNamePart;
+int gRefusalErrno = 0;
+
+// True, with the error set, when the seam refuses the name of a file to be made or moved to.
+bool NameRefused(const char* path) {
+  if (gRefusedNamePart.empty() || !path) return false;
+  const std::string_view name = std::string_view(path).substr(std::string_view(path).rfind('/') + 1);
+  if (name.find(gRefusedNamePart) == std::string_view::npos) return false;
+  Fail(platform::ErrorFromErrno(gRefusalErrno));
+  return true;
+}
 
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd)); }
 
@@ -188,6 +202,7 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD, void*, DWOR
     case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
     default: Fail(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
   }
+  if ((flags & O_CREAT) && NameRefused(fileName)) return INVALID_HANDLE_VALUE;
   std::string path = platform::SystemPath(fileName);
   bool existed = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS
                      ? ::access(path.c_str(), F_OK) == 0
@@ -316,6 +331,7 @@ BOOL RemoveDirectoryA(const char* pathName) {
 }
 
 BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists) {
+  if (NameRefused(newName)) return 0;
   std::string from = platform::SystemPath(existingName ? existingName : "");
   std::string to = platform::SystemPath(newName ? newName : "");
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
@@ -361,6 +377,11 @@ namespace platform {
 
 void WatchFileCalls(FileCallWatcher watcher) { gWatcher = watcher; }
 
+void RefuseFileNames(const std::string& part, int err) {
+  gRefusedNamePart = part;
+  gRefusalErrno = err;
+}
+
 bool SyncFolderOf(const std::string& systemPath) {
   const std::string folder = FolderOfPath(systemPath);
   Tell("SyncFolder", folder);
@@ -382,6 +403,7 @@ void StartWriteBack(HANDLE file) {
 }  // namespace platform
 
 BOOL MoveFileExA(const char* existingName, const char* newName, DWORD flags) {
+  if (NameRefused(newName)) return 0;
   std::string from = platform::SystemPath(existingName ? existingName : "");
   std::string to = platform::SystemPath(newName ? newName : "");
   bool replace = flags & MOVEFILE_REPLACE_EXISTING;

@@ -134,4 +134,9 @@ void StartWriteBack(HANDLE file);
 using FileCallWatcher = void (*)(const char* call, const std::string& path);
 void WatchFileCalls(FileCallWatcher watcher);
 
+// Test seam: a file system with stricter names. Every file made, copied or moved to a name
+// that holds `part` (a program text) fails with the C library's error `err` (EINVAL: not a
+// valid name there); an empty part ends it.
+void RefuseFileNames(const std::string& part, int err);
+
 }  // namespace platform

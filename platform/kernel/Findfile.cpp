@@ -1,6 +1,7 @@
 #include "platform/kernel/Findfile.h"
 
 #include "platform/kernel/Codepage.h"
+#include "platform/kernel/Fileapi.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -62,7 +63,10 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
 
 bool GetEntryInfo(const std::string& path, WIN32_FIND_DATAA& info) {
   struct stat st;
-  if (::lstat(SystemPath(path).c_str(), &st) != 0) return false;
+  if (::lstat(SystemPath(path).c_str(), &st) != 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return false;
+  }
   info = WIN32_FIND_DATAA();
   std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
   if (S_ISLNK(st.st_mode)) info.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;

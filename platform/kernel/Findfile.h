@@ -33,7 +33,7 @@ namespace platform {
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 
 // The attributes and times of a path without following a final symbolic link;
-// false when it does not exist.
+// false (with the system's error in GetLastError) when it cannot be told of.
 bool GetEntryInfo(const std::string& path, WIN32_FIND_DATAA& info);
 
 // The path with every symbolic link and "." or ".." resolved; false when it does not exist.

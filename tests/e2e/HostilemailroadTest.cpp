@@ -6,6 +6,8 @@
 
 #include "net/Tnetcoder.h"
 #include "net/Tnetcoder3to4.h"
+#include "platform/kernel/Fileapi.h"
+#include "tests/e2e/Forger.h"
 #include "tests/e2e/Installation.h"
 #include "tests/e2e/Roads.h"
 #include "tests/net/Mailservers.h"
@@ -123,6 +125,74 @@ TEST_F(HostileMail, APartNameTooLongOnDiskAndAMailOfEmptyLinesStopNothingBehindT
   // The sanitizer keeps freed memory aside for a while: its figure is no bound.
   EXPECT_LE(grown, 4 * mailBytes);
 #endif
+}
+
+class TakenNames : public TTwoInstallationsRoad {
+ protected:
+  TakenNames() : TTwoInstallationsRoad("namesa", "namesb") {}
+};
+
+// A post mail to `to` of one part `part`: a cabinet of the message file, made by an
+// independent tool. The mail's file.
+std::string PostMail(const std::string& work, const std::string& message, const std::string& part,
+                     const std::string& to) {
+  testsupport::WriteFile(work + "/post.py", R"(import email.message, os, subprocess, sys
+work, message, part, to = sys.argv[1:5]
+subprocess.run(['gcab', '-c', '-z', work + '/post.cab', os.path.basename(message)], cwd=os.path.dirname(message),
+               check=True)
+m = email.message.EmailMessage()
+m['Subject'] = 'Quillaran### ' + part; m['From'] = 'stranger@quillaran.test'; m['To'] = to
+m.set_content('Quillaran###')
+m.add_attachment(open(work + '/post.cab', 'rb').read(), maintype='application', subtype='octet-stream', filename=part)
+open(work + '/post.eml', 'wb').write(m.as_bytes())
+)");
+  testsupport::RunPeer("python3 '" + work + "/post.py' '" + work + "' '" + platform::SystemPath(message) + "' '" +
+                       part + "' '" + to + "'");
+  return testsupport::ReadFile(work + "/post.eml");
+}
+
+// Two posts hold a message under the same name of 255 bytes on the disk, two more one of 127
+// Cyrillic letters (254 bytes), ahead of a participant's genuine comment. The second of
+// each takes a name that fits beside the first, the four are set aside, and the comment is
+// applied in the same run.
+TEST_F(TakenNames, MessagesOfOneLongNameTwiceStopNothingBehindThem) {
+  Announce(A, {&B}, "Hills", "Холмы", {"Холм 1"});
+  ASSERT_FALSE(HasFatalFailure());
+  TakeModel(A, B, "Hills");
+  ASSERT_FALSE(HasFatalFailure());
+  Comment(A, "Холм 1 осыпается");
+  ASSERT_FALSE(HasFatalFailure());
+
+  TForger stranger(Folder + "/stranger");
+  const std::string latin(255, 'q'), cyrillic(127, '\xE6');  // "жжж...ж" in the code page
+  int post = 0;
+  for (const std::string& name : {latin, cyrillic})
+    for (const char* second : {"00", "01"}) {
+      const std::string message = stranger.Message(name, "STRANGER-1",
+                                                   {{"FROM_USER_EMAIL", "stranger@quillaran.test"},
+                                                    {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+                                                    {"COMMAND", "BOGUS_COMMAND"},
+                                                    {"COMPOSE_DATETIME", std::string("01/02/2020 10:00:") + second}});
+      ++post;
+      DeliverFirst(B.Mailbox, "taken" + std::to_string(post),
+                   PostMail(Folder + "/stranger", message, "QS-" + std::to_string(post) + ".1_1", B.Address()));
+      DeleteFileA(message.c_str());  // the next of that name is made anew
+    }
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    s.Confirm("HANDLING POST FILE");  // the four messages are set aside
+    Receive(s);
+    s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 осыпается\n") << B.Told("exchange");
+  EXPECT_NE(B.LastBoxes().find("HANDLING POST FILE: 4 files set aside:"), std::string::npos) << B.LastBoxes();
+  // Each second copy took a name that fits: its base cut by a character before its mark.
+  EXPECT_EQ(testsupport::Run("LC_ALL=C ls '" + B.File("Inbox/Set aside") + "'"),
+            std::string(253, 'q') + "#2\n" + latin + "\n" + platform::SystemPath(std::string(126, '\xE6') + "#2") +
+                "\n" + platform::SystemPath(cyrillic) + "\n");
+  EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
 }
 
 }  // namespace

@@ -9,6 +9,10 @@
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
 #include "net/Netsystem.h"
+#include "net/Tnetcoder.h"
+#include "net/Tnetcoder3to4.h"
+#include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tdatetime.h"
 #include "platform/display/Headlessscreen.h"
 #include "platform/display/Screendriver.h"
@@ -24,6 +28,7 @@
 #include "postoffice/Tpostexchange.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/net/Mailservers.h"
+#include "tests/net/Scriptedserver.h"
 #include "tests/support/Testsupport.h"
 
 #include <arpa/inet.h>
@@ -428,6 +433,119 @@ TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
   EXPECT_FALSE(IsErrorReported());
 }
 
+// A file system with stricter names (injected) refuses a post part's name that our rules
+// made: that mail stays on the server, told in the log and in errors.log, and the mail
+// behind it is received in the same run; the file system mended, the next run takes it.
+TEST_F(Exchange, ANameTheFileSystemRefusesLeavesItsMailOnTheServer) {
+  const std::string first = Root + "first", second = Root + "second";
+  WriteFile(first, "refused part");
+  WriteFile(second, "second part");
+  Deliver("postrefuse", "1-post", "", "Quillaran### R 2005.12.19 14:05:09 #0", {{"R.1_1", first}});
+  ASSERT_EQ(Count("postrefuse"), 1);
+  Deliver("postrefuse", "2-post", "", "Quillaran### S 2005.12.19 14:05:09 #0", {{"S.1_1", second}});
+  ASSERT_EQ(Count("postrefuse"), 2);
+  AddAccount("postrefuse");
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  for (int run = 1; run <= 2; ++run) {
+    platform::RefuseFileNames("R.1_1", EINVAL);
+    exchange.Lines.clear();
+    exchange.ReceiveStep();
+    platform::RefuseFileNames("", 0);
+    const auto left = std::find_if(exchange.Lines.begin(), exchange.Lines.end(), [](const std::string& line) {
+      return line.rfind("Message #1 left on the server: Error saving R.1_1 (", 0) == 0;
+    });
+    ASSERT_NE(left, exchange.Lines.end()) << exchange.Log();
+    EXPECT_NE(left->find("Invalid argument"), std::string::npos) << *left;
+    EXPECT_EQ(exchange.Cancel, 0);
+    EXPECT_EQ(exchange.Lines.back(), "Finished.");
+    EXPECT_EQ(RunPeer("ls -A " + inboxPost), "S.1_1\n");
+    EXPECT_EQ(Count("postrefuse"), 1) << exchange.Log();
+  }
+  // Told once in each run.
+  const std::string log = ReadFile(Root + "errors.log");
+  const std::string told = "MAIL LEFT ON THE SERVER: message #1 from a@x.org on 127.0.0.1: Error saving R.1_1 (";
+  const size_t once = log.find(told);
+  ASSERT_NE(once, std::string::npos) << log;
+  EXPECT_NE(log.find(told, once + 1), std::string::npos) << log;
+  EXPECT_EQ(log.find(told, log.find(told, once + 1) + 1), std::string::npos) << log;
+  EXPECT_EQ(log.find("REFUSED MAIL"), std::string::npos) << log;
+
+  exchange.ReceiveStep();
+  EXPECT_EQ(ReadFile(inboxPost + "R.1_1"), "refused part");
+  EXPECT_EQ(Count("postrefuse"), 0) << exchange.Log();
+}
+
+// What a mail and its server say reaches the exchange window and errors.log as one line of
+// its own, its control characters escaped: a subject with ESC, CR LF, the code page's
+// unassigned byte and a forged "ERROR MESSAGE:" line, the sender of a mail that cannot be
+// read with ESC and that byte, and a server's refusal that holds them.
+TEST_F(Exchange, ReceivedTextsAreShownAndLoggedOneLineEach) {
+  platform::HeadlessScreen screen{800, 600};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  const std::string hostile = "\x1B[2J\r\nERROR MESSAGE: forged\x98";
+  const std::string escaped = "\\x1B[2J\\r\\nERROR MESSAGE: forged\\x98";
+  // "=?windows-1251?B?...?=": the subject decodes to the hostile text.
+  const std::string subject = "=?windows-1251?B?" + EncodeString<TNetEncoderMIME>("Hello" + hostile) + "?=";
+  const std::string sender = "a\x1B\x98@x.org";
+  const std::string unread = "From: <" + sender + ">\r\nSubject: Quillaran### U 2005.12.19 14:05:09 #0\r\n";
+  TScriptedServer server([&](TScriptedPeer& peer) {
+    peer.Send("+OK scripted\r\n");
+    for (std::string line = peer.ReadLine(); !line.empty(); line = peer.ReadLine()) {
+      if (line == "CAPA") peer.Send("-ERR\r\n");
+      else if (line == "STAT") peer.Send("+OK 2 600\r\n");
+      else if (line == "TOP 1 0") peer.Send("+OK\r\nFrom: c@x.org\r\nSubject: " + subject + "\r\n\r\n.\r\n");
+      else if (line == "TOP 2 0") peer.Send("+OK\r\n" + unread + "\r\n.\r\n");
+      else if (line.rfind("LIST ", 0) == 0) peer.Send("+OK " + line.substr(5) + " 300\r\n");
+      // A line longer than the library reads: the mail cannot be read, and is refused.
+      else if (line == "RETR 2") peer.Send("+OK\r\n" + unread + "\r\n" + std::string(20000, 'a') + "\r\n.\r\n");
+      // Its deletion is refused with the server's hostile words.
+      else if (line == "DELE 2") peer.Send("-ERR " + hostile.substr(0, 4) + "\r" + hostile.substr(6) + "\r\n");
+      else if (line == "QUIT") {
+        peer.Send("+OK\r\n");
+        break;
+      } else peer.Send("+OK\r\n");
+    }
+  });
+  TEMailInfo account;
+  account.POP3Server = "127.0.0.1:" + std::to_string(server.Port());
+  account.UserName = "someone";
+  account.Password = "secret";
+  accounts.AddItem(account);
+  TFormRetrieveSendPost form(nullptr);
+  form.Exchange().ReadTimeout = 20000;
+  std::vector<std::string> lines;
+  script.Answer("Receive/Send post", [&lines](TCustomForm& shown) {
+    auto& window = dynamic_cast<TFormRetrieveSendPost&>(shown);
+    platform::ScreenDriver().Advance(600);
+    for (int i = 0; i < window.MemoLog->Lines()->Count(); ++i) lines.push_back(window.MemoLog->Lines()->Strings(i));
+    platform::PressControl(shown, "ButtonClose");
+  });
+  form.Execute(true, false, &accounts, &Post, "InboxPost", Post.InboxPost.FolderPath.ToString());
+  server.Finish();
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  const auto shown = [&lines](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  EXPECT_TRUE(shown("Non-quillaran message with Subject='Hello" + escaped + "' skipped...")) << all;
+  EXPECT_TRUE(shown("Message #2 cannot be read - deleted...")) << all;
+  EXPECT_TRUE(shown("Error receiving message ( \\x1B[2J\\rERROR MESSAGE: forged\\x98 )")) << all;
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line, EscapeControlChars(line));
+    EXPECT_NE(line.rfind("ERROR MESSAGE", 0), 0u) << line;
+  }
+  // errors.log: one entry, one line, the sender and the library's words escaped.
+  const std::string log = ReadFile(Root + "errors.log");
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  EXPECT_EQ(log.rfind("REFUSED MAIL: message #2 from a\\x1B\\x98@x.org on " + account.POP3Server.ToString() +
+                          " cannot be read (",
+                      0),
+            0u)
+      << log;
+  EXPECT_EQ(log.find('\x1B'), std::string::npos) << log;
+}
+
 TEST_F(Exchange, PostFilesAreMailedInBatchesToTheirReceivers) {
   platform::SetNowSource([] { return EncodeDate(2005, 12, 19) + EncodeTime(14, 5, 9, 0); });
   WriteFile(Root + "Extra.txt", "along");
@@ -670,7 +788,7 @@ TEST_F(Exchange, TheMailLibrarysWordsForAFailedConnectionReachTheLog) {
     exchange.Pop3Port = gone.Port;
   }
   exchange.ReceiveStep();
-  EXPECT_TRUE(exchange.Logged("Error connecting (Socket Error # 10061\r\nConnection refused.)"))
+  EXPECT_TRUE(exchange.Logged("Error connecting (Socket Error # 10061 Connection refused.)"))
       << testing::PrintToString(exchange.Lines);
   // A server that hangs up before its greeting.
   TSilentServer rude;

@@ -319,6 +319,35 @@ TEST_F(Handling, IncompleteOrDamagedSetsWaitToldOnceAndAreSetAsideLater) {
   EXPECT_FALSE(IsErrorReported());
 }
 
+// A post whose message finds no free name in the Inbox (every name tried is taken) goes
+// aside with its reason at once, and the post behind it is joined in the same run.
+TEST_F(Handling, APostWhoseMessageFindsNoFreeNameIsSetAsideAndThePostBehindItJoined) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
+  const std::string peer = Root + "peer/";
+  ASSERT_TRUE(CreateFolder(peer));
+  for (const char* name : {"Taken-NB-001", "Good-NB-001"})
+    WriteMessage(peer + name, {{"TO_USERS_EMAILS_CRYPTED*", "me@x"}, {"COMMAND", "NEW_BLOCKS"}}, name);
+  RunPeer("cd " + peer + " && gcab -c -z taken.cab Taken-NB-001 && cp taken.cab " + inboxPost +
+          "taken.1_1 && gcab -c -z good.cab Good-NB-001 && cp good.cab " + inboxPost + "good.1_1");
+  RunPeer("touch -d '1 hour ago' " + inboxPost + "taken.1_1");
+  RunPeer("cd " + inbox + " && : > Taken-NB-001 && for i in $(seq 2 " + std::to_string(MaxFreeNameTries) +
+          "); do : > \"Taken-NB-001#$i\"; done");
+  Post.InboxPost.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"taken.1_1", "good.1_1"}, done));
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(ReadFile(inbox + "Good-NB-001"), ReadFile(peer + "Good-NB-001"));
+  EXPECT_EQ(ReadFile(inboxPost + "Set aside/taken.1_1"), ReadFile(peer + "taken.cab"));
+  const std::string why = "The post taken.cab cannot be placed in Inbox (no free name for Taken-NB-001 in " + inbox +
+                          ": The file exists); nothing of it was applied.";
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text, "1 file set aside:\ntaken.1_1: " + why + "\nThey are kept in " + inboxPost +
+                               "Set aside; errors.log tells why.");
+  EXPECT_NE(ReadFile(Root + "errors.log").find("set aside as " + inboxPost + "Set aside/taken.1_1: " + why),
+            std::string::npos);
+  EXPECT_EQ(RunPeer("ls " + inbox + " | wc -l"), std::to_string(MaxFreeNameTries + 1) + "\n");
+}
+
 TEST_F(Handling, ReceivedMessagesGoToTheHandlersOfTheirCommands) {
   std::vector<std::string> seen;
   RegisterPostCommandHandler("NEW_BLOCKS", [&seen](TPostFilesHandler& r, const std::string& path) {

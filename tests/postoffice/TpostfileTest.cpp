@@ -8,13 +8,19 @@
 #include "foundation/Postfilename.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussionsmanager.h"
+#include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
+#include "postoffice/Postarchives.h"
 #include "postoffice/Postdates.h"
 #include "postoffice/Tpostadaptor.h"
 #include "tests/support/Testsupport.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace posttest;
 using testsupport::ReadFile;
+using testsupport::RunPeer;
 using testsupport::WriteFile;
 
 namespace {
@@ -140,6 +146,39 @@ TEST_F(PostFolders, ProcessedFilesAreDeletedOrMovedToHistoryUnderUniqueNames) {
   std::string third = history + "N-001";
   MakeHistoryPathUnique(third);
   EXPECT_EQ(third, history + "N-001#3");
+}
+
+// A free name fits the folder's file system and its search ends. A taken name of 255 bytes
+// on the disk, or of 127 Cyrillic letters, gets its mark by a cut of its base at a
+// character, a part keeps its postfix after the mark; a name whose every candidate is
+// taken, or a folder that may not be searched, gives none. A name too long to be there is
+// not there.
+TEST_F(PostFolders, AFreeNameFitsTheDiskAndItsSearchEnds) {
+  const std::string folder = Root + "names/";
+  ASSERT_TRUE(CreateFolder(folder));
+  const std::string latin(255, 'q'), cyrillic(127, '\xE6'), part = std::string(251, 'p') + ".1_3";
+  for (const std::string& name : {latin, cyrillic, part}) WriteFile(platform::SystemPath(folder + name), "taken");
+  EXPECT_EQ(FreeFileName(folder, latin), std::string(253, 'q') + "#2");
+  EXPECT_EQ(FreeFileName(folder, cyrillic), std::string(126, '\xE6') + "#2");
+  EXPECT_EQ(FreeFileName(folder, part, true), std::string(249, 'p') + "#2.1_3");
+  EXPECT_EQ(FreeFileName(folder, "free.1_3", true), "free.1_3");
+  EXPECT_FALSE(IsFileExists(folder + latin + "q"));
+  EXPECT_EQ(PathState(folder + latin + "q"), TPathState::Unknown);
+
+  RunPeer("cd " + folder + " && : > M.1_1 && for i in $(seq 2 " + std::to_string(MaxFreeNameTries) +
+          "); do : > \"M#$i.1_1\"; done");
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(FreeFileName(folder, "M.1_1", true), "");
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  std::string history = folder + "M.1_1";
+  EXPECT_FALSE(MakeHistoryPathUnique(history));
+
+  if (geteuid() != 0) {
+    chmod(folder.c_str(), 0);
+    EXPECT_EQ(FreeFileName(folder, "new"), "");
+    EXPECT_FALSE(IsFileExists(folder + latin));
+    chmod(folder.c_str(), 0755);
+  }
 }
 
 TEST_F(PostFolders, BroadcastFilesAreCopiedOnceAndStayWhenTheirMoveFails) {
