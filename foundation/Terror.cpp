@@ -4,6 +4,7 @@
 #include "platform/kernel/Codepage.h"
 #include "platform/kernel/Datafolders.h"
 #include "platform/kernel/Fileapi.h"
+#include "platform/rtl/Strutil.h"
 
 #include <cstdio>
 
@@ -63,7 +64,8 @@ void TError::AppendToLog(std::string_view line) {
     f = std::fopen(path.c_str(), "a");
   }
   if (!f) return;
-  std::string utf8 = platform::AnsiToUtf8(line);
+  // One entry, one line, whatever the texts it quotes hold.
+  std::string utf8 = platform::AnsiToUtf8(EscapeControlChars(line));
   std::fprintf(f, "%s\n", utf8.c_str());
   std::fclose(f);
 }

@@ -34,7 +34,8 @@ class TError {
 
   // The log file: the data root's "errors.log".
   static std::string LogPath();
-  // Appends one line to the log, in UTF-8.
+  // Appends one line to the log, in UTF-8: line breaks and other control characters in
+  // it are written escaped ("\n", "\x1B").
   static void AppendToLog(std::string_view line);
 
  private:

@@ -190,12 +190,12 @@ std::string TFormPost::CellText(int col, int row) const {
       std::string name = file.Name.ToString();
       const size_t dash = name.find('-');
       if (dash != std::string::npos) name = LowerCase(name.substr(0, dash + 1)) + name.substr(dash + 1);
-      return name;
+      return EscapeControlChars(name);
     }
     case 2: return FormatFloat(",0", double(file.Size));
     case 3:
       return FormatDateTime("mm'/'dd'/'yy hh:nn:ss", fKind == PostKind_InboxPost ? file.FileTime : file.ComposeTime);
-    case 4: return file.Command.ToString();
+    case 4: return EscapeControlChars(file.Command.View());
     default: return "";
   }
 }
@@ -312,9 +312,10 @@ void TFormPost::ShowEMailsOfRow(int row) {
       to += file.Robots.ToString();
     }
   }
-  fToEMails = to;
-  LabelFromEMail->SetCaption(from);
-  LabelToEMails->SetCaption(to);
+  // The addresses come from the messages: each shown as one line.
+  fToEMails = EscapeControlChars(to);
+  LabelFromEMail->SetCaption(EscapeControlChars(from));
+  LabelToEMails->SetCaption(fToEMails);
 }
 
 void TFormPost::DrawGridPostsDrawCell(int col, int row, RECT rect, bool selected) {

@@ -20,11 +20,14 @@ TEST(Terror, ReportLogsInUtf8AndStaysReported) {
   EXPECT_TRUE(IsErrorReported());
   TError::Report("second");
   EXPECT_TRUE(IsErrorReported());
+  // One entry, one line: what a text quotes cannot start a line of its own.
+  TError::AppendToLog("SET ASIDE: a\r\nERROR MESSAGE: forged\x1B\x98");
   EXPECT_EQ(root.Log(),
             "ERROR MESSAGE: TDiscBlockStorages::GetDiscBlock - "
             "\xd0\xbd\xd0\xb5\xd0\xb2\xd0\xb5\xd1\x80\xd0\xbd\xd1\x8b\xd0\xb9 "
             "\xd0\xb8\xd0\xbd\xd0\xb4\xd0\xb5\xd0\xba\xd1\x81\n"
-            "ERROR MESSAGE: second\n");
+            "ERROR MESSAGE: second\n"
+            "SET ASIDE: a\\r\\nERROR MESSAGE: forged\\x1B\\x98\n");
   EXPECT_FALSE(TError::Instance().IsTerminateRequested());
 }
 

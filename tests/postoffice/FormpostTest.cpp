@@ -175,6 +175,26 @@ TEST_F(PostWindow, OpeningPacksTheOutboxAndTheGridShowsEachFolderCellByCell) {
   EXPECT_TRUE(IsFileExists(Root + "PostFiles.cbs"));
 }
 
+// A received message's sender and command come from another participant: each is shown as
+// one line, its control characters escaped, whatever it holds.
+TEST_F(PostWindow, AReceivedSenderAndCommandShowAsOneLineEach) {
+  const std::string hostile = "\x1B[2J\r\nERROR MESSAGE: forged\x98",
+                    escaped = "\\x1B[2J\\r\\nERROR MESSAGE: forged\\x98";
+  WriteMessage(Post.Inbox.FolderPath.ToString() + "QK-Eco-051219-YCI-001",
+               {{"FROM_USER_EMAIL", "a@x" + hostile},
+                {"TO_USERS_EMAILS_CRYPTED*", "me@x"},
+                {"COMMAND", "BOGUS" + hostile},
+                {"DIDENT", "D-1"},
+                {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}});
+  TFormPost form(nullptr, &Post);
+  form.Show();
+  platform::ScreenDriver().Pump();
+  platform::PressControl(form, "RadioButtonInbox");
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
+  EXPECT_EQ(form.CellText(4, 1), "BOGUS" + escaped);
+  EXPECT_EQ(form.LabelFromEMail->Caption(), "a@x" + escaped);
+}
+
 TEST_F(PostWindow, PerformHandlesTheMarkedFilesAndAnUnknownOneStopsNothing) {
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   // Sorts first and carries no command anybody knows.
