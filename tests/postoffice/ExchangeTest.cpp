@@ -477,8 +477,8 @@ TEST_F(Exchange, ANameTheFileSystemRefusesLeavesItsMailOnTheServer) {
 
 // What a mail and its server say reaches the exchange window and errors.log as one line of
 // its own, its control characters escaped: a subject with ESC, CR LF, the code page's
-// unassigned byte and a forged "ERROR MESSAGE:" line, the sender of a mail that cannot be
-// read with ESC and that byte, and a server's refusal that holds them.
+// unassigned byte and a forged "ERROR MESSAGE:" line, a part's name with them, the sender of
+// a mail that cannot be read with ESC and that byte, and a server's refusal that holds them.
 TEST_F(Exchange, ReceivedTextsAreShownAndLoggedOneLineEach) {
   platform::HeadlessScreen screen{800, 600};
   platform::DialogScript script;
@@ -489,18 +489,29 @@ TEST_F(Exchange, ReceivedTextsAreShownAndLoggedOneLineEach) {
   const std::string subject = "=?windows-1251?B?" + EncodeString<TNetEncoderMIME>("Hello" + hostile) + "?=";
   const std::string sender = "a\x1B\x98@x.org";
   const std::string unread = "From: <" + sender + ">\r\nSubject: Quillaran### U 2005.12.19 14:05:09 #0\r\n";
+  const std::string part =
+      "From: b@x.org\r\nSubject: Quillaran### P 2005.12.19 14:05:09 #1\r\nMIME-Version: "
+      "1.0\r\nContent-Type: multipart/mixed; boundary=\"cut\"\r\n";
+  const std::string parts =
+      "--cut\r\nContent-Type: text/plain\r\n\r\nQuillaran###\r\n--cut\r\nContent-Type: "
+      "application/octet-stream\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: "
+      "attachment; filename=\"=?windows-1251?B?" +
+      EncodeString<TNetEncoderMIME>("QK" + hostile + ".1_1") + "?=\"\r\n\r\n" + EncodeString<TNetEncoderMIME>("part") +
+      "\r\n--cut--\r\n";
   TScriptedServer server([&](TScriptedPeer& peer) {
     peer.Send("+OK scripted\r\n");
     for (std::string line = peer.ReadLine(); !line.empty(); line = peer.ReadLine()) {
       if (line == "CAPA") peer.Send("-ERR\r\n");
-      else if (line == "STAT") peer.Send("+OK 2 600\r\n");
+      else if (line == "STAT") peer.Send("+OK 3 900\r\n");
       else if (line == "TOP 1 0") peer.Send("+OK\r\nFrom: c@x.org\r\nSubject: " + subject + "\r\n\r\n.\r\n");
-      else if (line == "TOP 2 0") peer.Send("+OK\r\n" + unread + "\r\n.\r\n");
+      else if (line == "TOP 2 0") peer.Send("+OK\r\n" + part + "\r\n.\r\n");
+      else if (line == "RETR 2") peer.Send("+OK\r\n" + part + "\r\n" + parts + ".\r\n");
+      else if (line == "TOP 3 0") peer.Send("+OK\r\n" + unread + "\r\n.\r\n");
       else if (line.rfind("LIST ", 0) == 0) peer.Send("+OK " + line.substr(5) + " 300\r\n");
       // A line longer than the library reads: the mail cannot be read, and is refused.
-      else if (line == "RETR 2") peer.Send("+OK\r\n" + unread + "\r\n" + std::string(20000, 'a') + "\r\n.\r\n");
+      else if (line == "RETR 3") peer.Send("+OK\r\n" + unread + "\r\n" + std::string(20000, 'a') + "\r\n.\r\n");
       // Its deletion is refused with the server's hostile words.
-      else if (line == "DELE 2") peer.Send("-ERR " + hostile.substr(0, 4) + "\r" + hostile.substr(6) + "\r\n");
+      else if (line == "DELE 3") peer.Send("-ERR " + hostile.substr(0, 4) + "\r" + hostile.substr(6) + "\r\n");
       else if (line == "QUIT") {
         peer.Send("+OK\r\n");
         break;
@@ -529,7 +540,10 @@ TEST_F(Exchange, ReceivedTextsAreShownAndLoggedOneLineEach) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   };
   EXPECT_TRUE(shown("Non-quillaran message with Subject='Hello" + escaped + "' skipped...")) << all;
-  EXPECT_TRUE(shown("Message #2 cannot be read - deleted...")) << all;
+  // A part's name keeps no path (up to the ':' of the forged line) and no control character.
+  EXPECT_TRUE(shown("Decoding forged_.1_1 to " + Post.InboxPost.FolderPath.ToString() + "...")) << all;
+  EXPECT_EQ(ReadFile(Post.InboxPost.FolderPath.ToString() + "forged_.1_1"), "part");
+  EXPECT_TRUE(shown("Message #3 cannot be read - deleted...")) << all;
   EXPECT_TRUE(shown("Error receiving message ( \\x1B[2J\\rERROR MESSAGE: forged\\x98 )")) << all;
   for (const std::string& line : lines) {
     EXPECT_EQ(line, EscapeControlChars(line));
@@ -538,7 +552,7 @@ TEST_F(Exchange, ReceivedTextsAreShownAndLoggedOneLineEach) {
   // errors.log: one entry, one line, the sender and the library's words escaped.
   const std::string log = ReadFile(Root + "errors.log");
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
-  EXPECT_EQ(log.rfind("REFUSED MAIL: message #2 from a\\x1B\\x98@x.org on " + account.POP3Server.ToString() +
+  EXPECT_EQ(log.rfind("REFUSED MAIL: message #3 from a\\x1B\\x98@x.org on " + account.POP3Server.ToString() +
                           " cannot be read (",
                       0),
             0u)
