@@ -4,11 +4,15 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tlogin.h"
 #include "platform/kernel/Console.h"
+#include "platform/rtl/Strutil.h"
 
 #include <string>
 #include <vector>
 
 namespace {
+
+// A box's texts may quote what came by mail: nothing of them may steer the terminal.
+void WriteShown(const std::string& text) { platform::WriteConsole(EscapeControlChars(text, LineEnds::Kept)); }
 
 std::vector<std::string> SplitButtons(const std::string& buttons) {
   std::vector<std::string> result;
@@ -31,11 +35,11 @@ int MessageBoxOnTerminal(const std::string& caption, const std::string& message,
   if (!third.empty()) text += third + "\n";
   const std::vector<std::string> choices = SplitButtons(buttons);
   if (choices.size() < 2) {
-    platform::WriteConsole(text);
+    WriteShown(text);
     return defaultButton;
   }
   for (size_t i = 0; i < choices.size(); ++i) text += "  " + std::to_string(i + 1) + ". " + choices[i] + "\n";
-  platform::WriteConsole(text);
+  WriteShown(text);
   for (;;) {
     platform::WriteConsole("Your choice [" + std::to_string(defaultButton + 1) + "]: ");
     std::string answer;
@@ -53,7 +57,7 @@ bool InputStringOnTerminal(const std::string& caption, const std::string& prompt
                            std::string& result, bool hidden) {
   std::string question = caption + ": " + prompt;
   if (!proposal.empty() && !hidden) question += " [" + proposal + "]";
-  platform::WriteConsole(question + " ");
+  WriteShown(question + " ");
   std::string line;
   const bool answered = platform::ReadConsoleLine(line, hidden);
   // A person's Enter ends the line on a terminal; piped answers leave no trace there.
@@ -64,7 +68,7 @@ bool InputStringOnTerminal(const std::string& caption, const std::string& prompt
 }
 
 void ShowWaitingOnTerminal(const std::string& caption, const std::string& text) {
-  if (!text.empty()) platform::WriteConsole(caption + ": " + text + "\n");
+  if (!text.empty()) WriteShown(caption + ": " + text + "\n");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "foundation/Guihooks.h"
 
 #include "platform/kernel/Codepage.h"
+#include "platform/rtl/Strutil.h"
 
 #include <cstdio>
 
@@ -15,7 +16,8 @@ int ShowMessageBox(const std::string& caption, const std::string& message, const
                    const std::string& buttons, int defaultButton) {
   if (gHooks.ShowMessageBox) return gHooks.ShowMessageBox(caption, message, third, buttons, defaultButton);
   std::string text = caption + ": " + message + (third.empty() ? "" : "\n" + third);
-  std::fprintf(stderr, "%s\n", platform::AnsiToUtf8(text).c_str());
+  // A box may quote what came by mail: nothing of it may steer the terminal.
+  std::fprintf(stderr, "%s\n", platform::AnsiToUtf8(EscapeControlChars(text, LineEnds::Kept)).c_str());
   return defaultButton;
 }
 

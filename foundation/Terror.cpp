@@ -90,7 +90,7 @@ void TError::Report(std::string_view text) {
   if (state.fShowing) return;
   state.fShowing = true;
   if (GuiHooks().ShowErrorWindow) GuiHooks().ShowErrorWindow(std::string(text));
-  else std::fprintf(stderr, "ERROR MESSAGE: %s\n", platform::AnsiToUtf8(text).c_str());
+  else std::fprintf(stderr, "ERROR MESSAGE: %s\n", platform::AnsiToUtf8(EscapeControlChars(text)).c_str());
   state.fShowing = false;
 }
 

@@ -46,7 +46,7 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::stri
   // A record made only now has no name yet: its address, or the identity it is for, names it.
   const std::string name = AuthorNamedInBox(d->Authors.Author(author), lident.ToString());
   std::string text = given ? "Identifier of " + name + " is received." : "Registration of " + name + " is refused.";
-  if (!comment.empty()) text += "\nComments: " + comment.substr(0, 4000);
+  if (!comment.empty()) text += "\nComments: " + ShownComment(comment);
   ShowMessageBox("Author identifier", text);
   if (given) {
     const TAuthor old = d->Authors.Author(author);

@@ -71,7 +71,7 @@ bool HandleCommand_ModelRegistration(TPostFilesHandler& run, const std::string& 
   }
   std::string text = "\nModel: " + d.GetName().ToString() + "\nRegistration result: " +
                      (success ? "SUCCESSFUL" : "FAILED");
-  if (!comment.empty()) text += "\nModerator comments: " + comment.substr(0, 4000);
+  if (!comment.empty()) text += "\nModerator comments: " + ShownComment(comment);
   ShowMessageBox(command, text);
   if (!success) return true;
 

@@ -26,10 +26,8 @@ bool HandleCommand_YourCommandIgnored(TPostFilesHandler&, const std::string& pat
                      ShownText(frame.Field("IGNORED_COMMAND")) + " in Discussion " +
                      ShownText(frame.Field("MODEL_NAME")) + " has been ignored";
   const std::string aux = frame.Field("AUX_INFO"), comment = frame.Field("RESULT_COMMENT");
-  // A comment is the refusing person's own words: shown whole up to a screenful.
-  constexpr size_t longest = 4000;
-  if (!aux.empty()) text += "\nAux info: " + aux.substr(0, longest);
-  if (!comment.empty()) text += "\nComment: " + comment.substr(0, longest);
+  if (!aux.empty()) text += "\nAux info: " + ShownComment(aux);
+  if (!comment.empty()) text += "\nComment: " + ShownComment(comment);
   ShowMessageBox(command, text);
   return true;
 }

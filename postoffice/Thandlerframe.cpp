@@ -301,6 +301,11 @@ std::string ShownText(std::string_view text) {
   return text.size() <= limit ? EscapeControlChars(text) : EscapeControlChars(text.substr(0, limit)) + "...";
 }
 
+std::string ShownComment(std::string_view text) {
+  constexpr size_t longest = 4000;
+  return EscapeControlChars(text.substr(0, longest), LineEnds::Kept);
+}
+
 void CopyReceivedValues(TDiscBlock& block, const TDiscBlockRecord& record) {
   block.Num = record.Num;
   block.TextType = record.TextType;

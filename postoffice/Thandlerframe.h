@@ -116,6 +116,9 @@ bool HoldsItsSeal(TSealState screened);
 // A text of a message as the handlers' message boxes show it: cut at 80 characters, its
 // control characters escaped.
 std::string ShownText(std::string_view text);
+// A comment a person wrote into a message, as the boxes show it: whole up to a screenful,
+// its lines kept and its other control characters escaped.
+std::string ShownComment(std::string_view text);
 
 // The values of a received block record that a block takes over as they are (number in
 // names, text type, novelty, importance, possibility, delete state).

@@ -185,14 +185,18 @@ bool IsControlChar(char C) {
   return b < 0x20 || b == 0x7F || b == 0x98;
 }
 
-std::string EscapeControlChars(std::string_view S) {
+std::string EscapeControlChars(std::string_view S, LineEnds Ends) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(S.size());
-  for (char c : S) {
+  for (size_t i = 0; i < S.size(); ++i) {
+    const char c = S[i];
     const auto b = static_cast<unsigned char>(c);
+    const bool lineEnd = c == '\n' || (c == '\r' && i + 1 < S.size() && S[i + 1] == '\n');
     if (!IsControlChar(c)) {
       out += c;
+    } else if (Ends == LineEnds::Kept && lineEnd) {
+      if (c == '\n') out += c;
     } else if (c == '\t') {
       out += "\\t";
     } else if (c == '\n') {

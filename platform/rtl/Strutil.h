@@ -57,11 +57,14 @@ std::string StringOfChar(char Ch, int Count);
 // unassigned byte, which becomes a C1 control in UTF-8.
 bool IsControlChar(char C);
 
+// What becomes of a text's line ends: escaped for one line of a log, kept where a text of
+// several lines is shown (a box, the terminal), a CR LF there becoming one line end.
+enum class LineEnds { Escaped, Kept };
 // A text that came from outside (a mail, a cabinet) as it may be shown in a box, on the
 // terminal or in a log: every control character is written as "\t", "\n", "\r" or "\xHH",
 // so that the text stays one line and cannot steer a terminal. Letters, Cyrillic ones too,
 // stay as they are.
-std::string EscapeControlChars(std::string_view S);
+std::string EscapeControlChars(std::string_view S, LineEnds Ends = LineEnds::Escaped);
 
 bool IsDelimiter(std::string_view Delimiters, std::string_view S, int Index);
 int LastDelimiter(std::string_view Delimiters, std::string_view S);

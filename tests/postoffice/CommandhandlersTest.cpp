@@ -976,11 +976,12 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
   ASSERT_TRUE(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(3)).GetShortName().IsEmpty());
   EXPECT_TRUE(Showed("YOUR_BLOCKS_IGNORED", "Sended by me@x blocks of discussion Ecology is ignored by Moderator."));
 
-  // The model's notice of an ignored command, for a discussion unknown here all the same.
+  // The model's notice of an ignored command, for a discussion unknown here all the same; the
+  // comment's lines are kept, nothing else of it can steer what shows it.
   AsLeader();
   leader.Info.DIdent = "D-elsewhere";
   ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("GIVE_MODEL"), TStr(),
-                                                    TStr("Not now")));
+                                                    TStr("Not now,\r\nlater\x1b[2J\x98")));
   ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("SUBSCRIBE_ME"), TStr(), TStr()));
   AsParticipant();
   Deliver();
@@ -988,7 +989,8 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
   Perform();
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED",
-                     "lead@x: Your command GIVE_MODEL in Discussion Ecology has been ignored\nComment: Not now"));
+                     "lead@x: Your command GIVE_MODEL in Discussion Ecology has been ignored\n"
+                     "Comment: Not now,\nlater\\x1B[2J\\x98"));
   bool oneLine = false;
   for (const TShownBox& box : Boxes)
     oneLine |= box.Text == "lead@x: Your command SUBSCRIBE_ME in Discussion Ecology has been ignored";
