@@ -15,6 +15,7 @@
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfileshandler.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
@@ -77,25 +78,41 @@ TDiscBlockIndex ResolveConclusion(const TDiscussion& discussion, TDiscBlockIndex
   return conclusion;
 }
 
+// What applying a record does, decided for every record before the user is asked, so that
+// the question counts what the answer then tells.
+enum class TFate : uint8_t { Add, Update, Skip, Ignore };
+
+struct TPlanned {
+  TFate Fate = TFate::Add;
+  uint8_t Storage = 0;
+  int Index = -1;  // the block updated
+};
+
 class TNewBlocksHandler {
  public:
   TNewBlocksHandler(TPostFilesHandler& run, THandlerFrame& frame, TDiscussion& discussion)
       : fRun(run), fFrame(frame), d(discussion) {}
 
   bool ReadRecords(std::string_view key);
-  bool HasRoom() const;
+  // Decides each record's fate; false when the storages cannot take the blocks to add.
+  bool Plan();
+  // The question to the user, counting as the summary counts; empty when the message
+  // changes no block.
+  std::string Question() const;
   void Apply();
   void Link();
   bool Finish();
 
  private:
-  void ApplyRecord(TDiscBlockRecord& record);
+  int Count(TFate fate) const;
+  void ApplyRecord(TDiscBlockRecord& record, const TPlanned& planned);
   void Ignore(const TDiscBlockRecord& record);
 
   TPostFilesHandler& fRun;
   THandlerFrame& fFrame;
   TDiscussion& d;
   std::vector<TDiscBlockRecord> fRecords;
+  std::vector<TPlanned> fPlan;
   std::vector<TReceivedBlock> fReceived;
   std::vector<TYourBlocksIgnoredInfo> fIgnored;
   int fAdded = 0, fUpdated = 0, fSkipped = 0, fIgnoredCount = 0, fErased = 0;
@@ -121,27 +138,58 @@ bool TNewBlocksHandler::ReadRecords(std::string_view key) {
   return TError::Instance().ReportCount() == before;
 }
 
-// Whether the storages can take every block the message may add, so that applying it
-// cannot stop half-way.
-bool TNewBlocksHandler::HasRoom() const {
+bool TNewBlocksHandler::Plan() {
   const bool moderator = d.IsModerator();
-  std::set<std::pair<uint8_t, std::string>> fresh;
-  for (const TDiscBlockRecord& record : fRecords) {
-    const uint8_t storage = TargetStorage(record, moderator);
-    if (FindTarget(d, storage, record.Name.ToString()) < 0) fresh.insert({storage, record.Name.ToString()});
+  // A block sent twice in one message is taken once, as its last record has it.
+  std::set<std::pair<uint8_t, std::string>> later;
+  std::vector<bool> last(fRecords.size());
+  for (size_t i = fRecords.size(); i-- > 0;)
+    last[i] = later.insert({TargetStorage(fRecords[i], moderator), fRecords[i].Name.ToString()}).second;
+  size_t kept = 0;
+  for (size_t i = 0; i < fRecords.size(); ++i) {
+    if (!last[i]) continue;
+    if (kept != i) fRecords[kept] = std::move(fRecords[i]);
+    ++kept;
   }
+  fRecords.resize(kept);
+  int fresh[StorageType_ModeratedComments + 1] = {};
+  for (const TDiscBlockRecord& record : fRecords) {
+    TPlanned planned;
+    planned.Storage = TargetStorage(record, moderator);
+    if (planned.Storage == StorageType_ModeratedComments && IsDiscredited(d, record.ADIdent)) {
+      planned.Fate = TFate::Ignore;
+    } else if ((planned.Index = FindTarget(d, planned.Storage, record.Name.ToString())) >= 0) {
+      const TDiscBlockIndex found{planned.Storage, uint16_t(planned.Index)};
+      planned.Fate =
+          d.Storages.GetDiscBlock(found)->ComposeTextLine(d, found) == record.CheckValue ? TFate::Skip : TFate::Update;
+    } else {
+      ++fresh[planned.Storage];
+    }
+    fPlan.push_back(planned);
+  }
+  // Applying cannot stop half-way for want of room.
   for (uint8_t type : {StorageType_Model, StorageType_Comments, StorageType_ModeratedComments}) {
-    size_t count = 0;
-    for (const auto& entry : fresh) count += entry.first == type;
     const TBlocksStorage& storage = *d.Storages.GetStorage(type);
-    if (size_t(storage.Count()) + count > size_t(MaxBlocksInStorage) ||
-        size_t(storage.LastBlockNum) + count > 0xFFFF) {
+    if (size_t(storage.Count()) + size_t(fresh[type]) > size_t(MaxBlocksInStorage) ||
+        size_t(storage.LastBlockNum) + size_t(fresh[type]) > 0xFFFF) {
       TError::Report(fFrame.Who + " - хранилище блоков переполнено; команда-сообщение " + fFrame.Path +
                      " не применена");
       return false;
     }
   }
   return true;
+}
+
+int TNewBlocksHandler::Count(TFate fate) const {
+  return int(std::count_if(fPlan.begin(), fPlan.end(), [fate](const TPlanned& p) { return p.Fate == fate; }));
+}
+
+std::string TNewBlocksHandler::Question() const {
+  const int added = Count(TFate::Add), updated = Count(TFate::Update);
+  const std::string model = "model '" + d.GetName().ToString() + "'";
+  if (updated == 0) return added == 0 ? std::string() : "Add " + std::to_string(added) + " blocks to " + model + "?";
+  if (added == 0) return "Update " + std::to_string(updated) + " blocks of " + model + "?";
+  return "Add " + std::to_string(added) + " blocks to " + model + " and update " + std::to_string(updated) + " blocks?";
 }
 
 void TNewBlocksHandler::Ignore(const TDiscBlockRecord& record) {
@@ -158,31 +206,28 @@ void TNewBlocksHandler::Ignore(const TDiscBlockRecord& record) {
 }
 
 void TNewBlocksHandler::Apply() {
-  for (TDiscBlockRecord& record : fRecords) ApplyRecord(record);
+  for (size_t i = 0; i < fRecords.size(); ++i) ApplyRecord(fRecords[i], fPlan[i]);
 }
 
-void TNewBlocksHandler::ApplyRecord(TDiscBlockRecord& record) {
+void TNewBlocksHandler::ApplyRecord(TDiscBlockRecord& record, const TPlanned& planned) {
   const bool leader = d.IsLeader();
   if (record.StorageType == StorageType_Comments && leader) {
     TDiscBlock today;
     today.SetDate(Date());
     record.Date = today.Date;
   }
-  const uint8_t target = TargetStorage(record, d.IsModerator());
-  if (target == StorageType_ModeratedComments) {
-    fModeratedReceived = true;
-    if (IsDiscredited(d, record.ADIdent)) return Ignore(record);
+  const uint8_t target = planned.Storage;
+  if (target == StorageType_ModeratedComments) fModeratedReceived = true;
+  if (planned.Fate == TFate::Ignore) return Ignore(record);
+  if (planned.Fate == TFate::Skip) {
+    ++fSkipped;
+    return;
   }
   TBlocksStorage& storage = *d.Storages.GetStorage(target);
-  int index = FindTarget(d, target, record.Name.ToString());
-  if (index >= 0) {
-    TDiscBlock& found = storage.Block(index);
-    if (found.ComposeTextLine(d, {target, uint16_t(index)}) == record.CheckValue) {
-      ++fSkipped;
-      return;
-    }
+  int index = planned.Index;
+  if (planned.Fate == TFate::Update) {
     ++fUpdated;
-    found.UnlinkedIndex = NoUnlinkedBlockInfo;
+    storage.Block(index).UnlinkedIndex = NoUnlinkedBlockInfo;
   } else {
     // Room was checked before anything was applied; the upper block is linked by its name
     // once every received block is in.
@@ -294,7 +339,6 @@ bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
     return false;
   const std::string& command = frame.Command;
   const std::string dident = frame.Field("DIDENT");
-  const std::string count = frame.Field("BLOCKSCOUNT");
   bool loadedHere = false;
   TDiscussion* discussion = FindMessageDiscussion(dident, command, &loadedHere);
   if (!discussion) return false;
@@ -309,15 +353,15 @@ bool HandleCommand_NewBlocks(TPostFilesHandler& run, const std::string& path) {
 
   const bool sender = discussion->IsLeader() ? IsFromAuthor(frame, *discussion) : IsFromLeader(frame, *discussion);
   if (!sender) return RefuseSender(frame, *discussion, discussion->IsLeader() ? "one of its authors" : "its leader");
-  if (ShowMessageBox(command, "Add " + ShownText(count) + " blocks to model '" + discussion->GetName().ToString() + "'?",
-                     "", "OK|Cancel", 0) != 0)
-    return false;
   const std::string key = frame.Header.IsPrivateMessage() ? frame.Header.SenderKey() : std::string();
 
   TNewBlocksHandler handler(run, frame, *discussion);
-  // Every record is read and checked before the discussion is touched.
-  if (!handler.ReadRecords(key) || !handler.HasRoom()) return false;
+  // Every record is read and checked before the user is asked and the discussion touched.
+  if (!handler.ReadRecords(key) || !handler.Plan()) return false;
   frame.Close();
+  if (const std::string question = handler.Question();
+      !question.empty() && ShowMessageBox(command, question, "", "OK|Cancel", 0) != 0)
+    return false;
   handler.Apply();
   handler.Link();
   return handler.Finish();

@@ -242,15 +242,17 @@ TEST_F(ModeratedCommandKinds, ADiscreditedReaderIsToldToSendNoMoreAndThatItsComm
   })) << B.LastBoxes();
   EXPECT_NE(B.LastBoxes().find("DO_NOT_BOTHER_MORE: Registration of "), std::string::npos)
       << B.LastBoxes();
-  // The moderator's copy ignores the comment and answers so.
+  // The moderator's copy ignores the comment and answers so; with no block to add, the
+  // moderator is not asked to add one.
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
-    s.Confirm("NEW_BLOCKS");  // add them
     s.Confirm("NEW_BLOCKS");
     Answer(s);
     s.Tell("kept", Tree(*s.Shown(OpenDiscussion(s, "Brooks"))));
   })) << A.LastBoxes();
   EXPECT_EQ(A.Told("kept"), A.Told("model"));
+  EXPECT_NE(A.LastBoxes().find("NEW_BLOCKS: 1 comments of discredited authors ignored.\n"), std::string::npos)
+      << A.LastBoxes();
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("YOUR_BLOCKS_IGNORED");

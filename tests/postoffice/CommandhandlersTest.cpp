@@ -179,6 +179,17 @@ std::string UpperName(const TDiscussion& d, const std::string& name) {
   return block->Upper.IsEmpty() ? "" : d.Storages.GetDiscBlock(block->Upper)->Name.ToString();
 }
 
+// Writes the bytes of a message, its seal left off, to the file and seals them anew; the
+// sealed bytes.
+std::string Resealed(const std::string& path, const std::string& bytes, const char* command) {
+  WriteFile(path, bytes);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_TRUE(SignFile(file, "", command, 0));
+  CloseHandle(file);
+  return ReadFile(path);
+}
+
 }  // namespace
 
 TEST_F(Handlers, RequestedBlocksJoinTheDiscussionAndAreSavedWhole) {
@@ -214,18 +225,66 @@ TEST_F(Handlers, RequestedBlocksJoinTheDiscussionAndAreSavedWhole) {
               leader.Storages.GetDiscBlock(oneOne)->ComposeTextLine(leader, oneOne));
   }
 
-  // The same blocks again are skipped; a changed one is updated in place.
+  // The same blocks again are skipped; a changed one is updated in place; the question
+  // counts what the answer then tells, with the same verbs.
   leader.Storages.Model.Texts(one.Index).Str.Text = "Forests burn faster";
   SendBlocks("1;1.1");
   Deliver();
   Boxes.clear();
   EXPECT_EQ(Perform(), 1);
   ASSERT_GE(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text, "Update 1 blocks of model 'Ecology'?");
   EXPECT_EQ(Boxes[1].Text, "1 blocks updated\n1 blocks skipped\n");
-  auto saved = Saved();
-  EXPECT_EQ(saved->Storages.Model.Count(), 4);
-  EXPECT_EQ(Text(*saved, "1"), "Forests burn faster");
-  EXPECT_EQ(UpperName(*saved, "1.1"), "1");
+  {
+    auto saved = Saved();
+    EXPECT_EQ(saved->Storages.Model.Count(), 4);
+    EXPECT_EQ(Text(*saved, "1"), "Forests burn faster");
+    EXPECT_EQ(UpperName(*saved, "1.1"), "1");
+  }
+  AddBlock(leader, StorageType_Model, one, TextType_Premise, "Lakes shrink");
+  leader.Storages.Model.Texts(one.Index).Str.Text = "Forests burn";
+  SendBlocks("1;1.1;1.2");
+  Deliver();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  ASSERT_GE(Boxes.size(), 3u);
+  EXPECT_EQ(Boxes[0].Text, "Add 1 blocks to model 'Ecology' and update 1 blocks?");
+  EXPECT_EQ(Boxes[1].Text, "1 blocks added\n1 blocks updated\n1 blocks skipped\n");
+  EXPECT_TRUE(Showed("New blocks", "There are 1 blocks added."));
+  // Nothing to add or update: no question, and what was skipped is told.
+  SendBlocks("1;1.2");
+  Deliver();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text, "2 blocks skipped\n");
+  EXPECT_EQ(Saved()->Storages.Model.Count(), 5);
+
+  // A message that carries a block twice, as none of ours does, takes it once, as its last
+  // record has it, and says so before and after.
+  AddBlock(leader, StorageType_Model, one, TextType_Premise, "Lakes shrink");
+  SendBlocks("1.3");
+  leader.Storages.Model.Texts(leader.Storages.FindDiscBlockIndexByName("1.3").Index).Str.Text = "Lakes shrink fast";
+  SendBlocks("1.3");
+  const std::vector<std::string> twice = Deliver();
+  ASSERT_EQ(twice.size(), 2u);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto records = [](const std::string& message) {
+    const size_t from = message.find("\r\nDATA\r\n") + 8;
+    return message.substr(from, message.size() - (SealTrailerSize + SignatureBlockSize) - 1 - from);
+  };
+  const std::string first = ReadFile(inbox + twice[0]), second = ReadFile(inbox + twice[1]);
+  const std::string both =
+      first.substr(0, first.find("\r\nDATA\r\n") + 8) + records(first) + records(second) + char(BlockRecordsEnd);
+  Resealed(inbox + twice[0], both, "REQUESTED_BLOCKS");
+  DeleteFileA((inbox + twice[1]).c_str());
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  ASSERT_GE(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text, "Add 1 blocks to model 'Ecology'?");
+  EXPECT_EQ(Boxes[1].Text, "1 blocks added\n");
+  EXPECT_EQ(Saved()->Storages.Model.Count(), 6);
+  EXPECT_EQ(Text(*Saved(), "1.3"), "Lakes shrink fast");
 }
 
 TEST_F(Handlers, ABlockWithoutItsUpperBlockIsErased) {
@@ -284,14 +343,7 @@ TEST_F(Handlers, ForgedDamagedAndMalformedMessagesChangeNothing) {
   ASSERT_EQ(malformed.back(), char(BlockRecordsEnd));
   malformed.back() = char(BlockRecordMark);
   malformed += std::string("\x07garbage", 8);
-  const auto seal = [&](const std::string& bytes, const char* command) {
-    WriteFile(path, bytes);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_TRUE(SignFile(file, "", command, 0));
-    CloseHandle(file);
-    return ReadFile(path);
-  };
+  const auto seal = [&](const std::string& bytes, const char* command) { return Resealed(path, bytes, command); };
   refused(seal(malformed, "REQUESTED_BLOCKS"));
   EXPECT_FALSE(Reports.empty());
 
