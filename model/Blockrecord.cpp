@@ -152,9 +152,9 @@ TStr ComposeCheckValue(const TDiscBlockRecord& r) {
   line += char(r.Importance);
   line += char(r.Possibility & 0xFF);
   line += char(r.DeleteFlag);
-  AddText(line, r.Texts.Text.View());
-  AddText(line, r.Texts.URL.View());
-  AddText(line, r.Texts.FormulaText.View());
+  const bool root = r.StorageType == StorageType_Model && r.UpperName.IsEmpty() && name == RootBlockName;
+  for (const TStr* text : {&r.Texts.Text, &r.Texts.URL, &r.Texts.FormulaText})
+    AddText(line, root ? std::string_view() : text->View());
   uint8_t digest[GostHashSize];
   TGostHash::Compute(line.data(), line.size(), digest);
   static const char digits[] = "0123456789ABCDEF";

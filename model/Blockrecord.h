@@ -81,5 +81,7 @@ bool DiscBlockNameAndCRCFromBufReader(TBufReader& reader, TStr& name, TStr& chec
 // where every text is a u32 little-endian length and its bytes, and a moderated comment's
 // name is taken without its final "M" (it is the comment its author sent). What differs
 // between installations (numbers, dates, authors' numbering, storage positions) is left
-// out, so equal blocks have equal values everywhere.
+// out, so equal blocks have equal values everywhere; so are the root block's texts, taken
+// as empty: the root shows the discussion's name, which a copy formed from the model also
+// keeps as the root's text and the leader's copy does not.
 TStr ComposeCheckValue(const TDiscBlockRecord& record);

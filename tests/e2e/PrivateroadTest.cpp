@@ -281,5 +281,56 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
       << C.LastBoxes();
 }
 
+// A participant's copy after the switch.
+class PrivateSwitch : public ModeratingLeaderRoad {
+ protected:
+  PrivateSwitch() : ModeratingLeaderRoad("privsw") {}
+};
+
+// The leader makes a discussion private that a participant holds: the participant's copy
+// is still the leader's, and the list of blocks it asks for afterwards says so.
+TEST_F(PrivateSwitch, AParticipantsBlocksListAfterItFindsNoBlockThatDiffers) {
+  Announce(A, {&B}, "Brooks", "Ручьи", {"Ручей 1", "Ручей 2"}, true);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_NO_FATAL_FAILURE(TakeModel(A, B, "Brooks"));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Brooks", true));
+    s.Tell("key", MyKey(s, OpenDiscussion(s, "Brooks")));
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << A.LastBoxes();
+
+  // B takes the switch and asks for the list of blocks.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("MAKE_DISCUSSION_PRIVATE");
+    Receive(s);
+    TFormBrowse& window = OpenDiscussion(s, "Brooks");
+    s.Tell("key", MyKey(s, window));
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", B.Key}});  // to seal the private request
+    s.Confirm("GIVE_EXISTING_BLOCKS_LIST");
+    ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Request blocks list"}));
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << B.LastBoxes();
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", B.Told("key")}});
+    s.Confirm("Existing blocks list");  // post it
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
+    s.Confirm("EXISTING_BLOCKS_LIST");
+    Answer(s);
+  })) << A.LastBoxes();
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", A.Told("key")}});
+    s.Confirm("EXISTING_BLOCKS_LIST");
+    Receive(s);
+  })) << B.LastBoxes();
+  EXPECT_NE(B.LastBoxes().find("EXISTING_BLOCKS_LIST: All blocks in your discussion are equal to original.\n"),
+            std::string::npos)
+      << B.LastBoxes();
+}
+
 }  // namespace
 }  // namespace e2e
