@@ -51,9 +51,9 @@ void TFormProgress::SetStatus(const std::string& text) {
     SetClientHeight(textHeight + 2 * kMargin);
     Centre();
   }
-  // Painted now: the caller goes on working without returning to the message loop.
+  // Painted now: the caller goes on working without returning to the message loop. The
+  // label asked for its own area only: a step repaints its text, not the window.
   if (HandleAllocated()) {
-    Invalidate();
     Update();
     platform::CurrentDisplay().ShowNow(Handle(), kShowPatienceMs);
   }

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // The headless screen with the program's dialogs as forms, answered by a script.
@@ -205,6 +207,15 @@ TEST(Guidialogs, TheProgressWindowGrowsWithItsStatusAndStaysCentred) {
   progress.SetStatus("Packing");
   EXPECT_EQ(progress.Width(), narrow);
   EXPECT_EQ(CaptionOf(progress, "LabelStatus"), "Packing");
+  // The next step repaints its text, not the window, and before SetStatus returns.
+  std::vector<RECT> painted;
+  progress.OnPaint = [&](TObject*) { painted.push_back(progress.Canvas()->ClipRect()); };
+  progress.SetStatus("Sending");
+  const RECT label = dynamic_cast<TControl*>(platform::FindNamed(progress, "LabelStatus"))->BoundsRect();
+  ASSERT_EQ(painted.size(), 1u);
+  EXPECT_TRUE(painted[0].left >= label.left && painted[0].top >= label.top && painted[0].right <= label.right &&
+              painted[0].bottom <= label.bottom);
+  progress.OnPaint = nullptr;
   progress.SetStatus(std::string(120, 'W'));
   EXPECT_GT(progress.Width(), narrow);
   EXPECT_EQ(progress.Left(), (800 - progress.Width()) / 2);
