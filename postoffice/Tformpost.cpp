@@ -243,6 +243,7 @@ bool TFormPost::HandlePostFiles(TPostFilesStorage& storage, TArray<int32_t>& ind
     control->SetEnabled(true);
   ButtonHandle->SetCaption(perform);
   fRunning = false;
+  ShowCommandStates();
   if (fClosePending) PostMessage(Handle(), WM_CLOSE, 0, 0);
   return result;
 }
@@ -292,10 +293,15 @@ void TFormPost::RefreshPostsList() {
   if (fAnchorRow >= files) fAnchorRow = files > 0 ? files - 1 : 0;
   DrawGridPosts->Invalidate();
   ShowPostFileEMails();
-  ButtonHandle->SetEnabled(fRunning || (files > 0 && fKind != PostKind_OutboxPost));
+  ShowCommandStates();
   const bool outgoing = fKind == PostKind_Outbox || fKind == PostKind_OutboxPost;
   ButtonToEMails->SetVisible(outgoing);
   LabelToEMails->SetVisible(outgoing);
+}
+
+void TFormPost::ShowCommandStates() {
+  // "Perform" stops a run, or handles the files shown; OutboxPost's files only go by mail.
+  ButtonHandle->SetEnabled(fRunning || (!fList.IsEmpty() && fKind != PostKind_OutboxPost));
 }
 
 void TFormPost::ShowPostFileEMails() { ShowEMailsOfRow(DrawGridPosts->Row()); }

@@ -93,6 +93,8 @@ class TFormPost : public TForm {
   void ButtonToEMailsClick();
   void Button2Click();
   void FocusGrid();
+  // The commands enabled by what they can do now, whatever came before.
+  void ShowCommandStates();
   void ShowEMailsOfRow(int row);
   // Runs the handling of every unprocessed file of a folder without asking; the count.
   int AutoHandle(TPostFilesStorage& storage);

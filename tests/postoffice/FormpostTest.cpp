@@ -230,6 +230,46 @@ TEST_F(PostWindow, PerformHandlesTheMarkedFilesAndAnUnknownOneStopsNothing) {
   form.Close();
 }
 
+// "Perform" looks as it acts: on an Inbox that its run emptied it is greyed, drawn as on an
+// Inbox that never held a file, and drawn enabled while a file waits.
+TEST_F(PostWindow, PerformOnAnEmptiedInboxIsGreyedAsOnANeverFilledOne) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  RegisterPostCommandHandler("YOUR_COMMAND_IGNORED", [](TPostFilesHandler&, const std::string&) { return true; });
+  TFormPost form(nullptr, &Post);
+  form.Show();
+  const auto perform = [&] {
+    platform::ScreenDriver().Pump();
+    std::vector<COLORREF> pixels;
+    const HWND button = form.ButtonHandle->Handle();
+    for (int y = 0; y < form.ButtonHandle->Height(); ++y)
+      for (int x = 0; x < form.ButtonHandle->Width(); ++x) pixels.push_back(screen.WindowPixel(button, x, y));
+    return pixels;
+  };
+  platform::PressControl(form, "RadioButtonInbox");
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 1);
+  EXPECT_FALSE(form.ButtonHandle->Enabled());
+  const std::vector<COLORREF> neverFilled = perform();
+
+  Message(inbox, "QK-Eco-051219-YCI-001", "YOUR_COMMAND_IGNORED", "12/19/2005 14:05:09");
+  platform::PressControl(form, "RadioButtonOutbox");
+  platform::PressControl(form, "RadioButtonInbox");
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 2);
+  EXPECT_TRUE(form.ButtonHandle->Enabled());
+  EXPECT_NE(perform(), neverFilled);
+
+  platform::PressControl(form, "ButtonHandle");
+  EXPECT_FALSE(IsFileExists(inbox + "QK-Eco-051219-YCI-001"));
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 1);
+  EXPECT_FALSE(form.ButtonHandle->Enabled());
+  EXPECT_EQ(form.ButtonHandle->Caption(), "Perform");
+  EXPECT_EQ(perform(), neverFilled);
+  // Greyed, it does nothing but beep.
+  const int beeps = screen.Beeps();
+  platform::PressControl(form, "ButtonHandle");
+  EXPECT_EQ(screen.Beeps(), beeps + 1);
+  form.Close();
+}
+
 TEST_F(PostWindow, ClosingTheWindowDuringARunEndsTheRunAfterItsFileAndThenTheWindow) {
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   for (const char* name : {"QK-A-1", "QK-A-2", "QK-A-3"})
