@@ -80,8 +80,7 @@ std::string TBrowse::GetFormBrowseCaption() const {
       if (item.Kind() == BrowseItem_Folder) return FolderPath(item.Ident.Folder);
       if (item.Kind() == BrowseItem_Author) {
         if (!discussion) return "";
-        const int author = discussion->Authors.FindAuthorByADIdent(item.Ident.ADIdent);
-        return author >= 0 ? discussion->Authors.Author(author).GetFullName().ToString() : "";
+        return discussion->Authors.GetShownName(discussion->Authors.FindAuthorByADIdent(item.Ident.ADIdent));
       }
       return GetDiscBlockSummary(item.GetDiscBlockIndex());
     }
@@ -210,8 +209,7 @@ std::string TBrowse::GetStringForWindowsMenu() const {
     }
     case BrowseItem_Author:
       if (discussion) {
-        const int author = discussion->Authors.FindAuthorByADIdent(item.Ident.ADIdent);
-        if (author >= 0) text = discussion->Authors.Author(author).GetFullName().ToString();
+        text = discussion->Authors.GetShownName(discussion->Authors.FindAuthorByADIdent(item.Ident.ADIdent));
       }
       break;
     case BrowseItem_Folder: text = FolderPath(item.Ident.Folder); break;

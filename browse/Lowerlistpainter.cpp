@@ -303,10 +303,10 @@ int TLowerListPainter::AuthorServiceRow(const TBrowseItem& item, const RECT& rec
   if (item.Moderation) {
     int type = ModerateType_Undefined;
     if (AuthorModerateType(*discussion, item.Ident.ADIdent, type) != ModerationCall_Done) type = ModerateType_Undefined;
-    line = "[" + std::to_string(item.Ident.ADIdent) + "]  " + record.GetFullName().ToString() + " (" +
+    line = "[" + std::to_string(item.Ident.ADIdent) + "]  " + discussion->Authors.GetShownName(author) + " (" +
            GetModerateTypeText(type) + ")";
   } else {
-    line = " " + record.GetFullName().ToString();
+    line = " " + discussion->Authors.GetShownName(author);
   }
   fCanvas.TextOut(x, y, line);
   y += fCanvas.TextHeight(line) + 1;

@@ -31,7 +31,7 @@ std::string GetKindMarkText(const TDiscBlock& block, const TDiscussion& discussi
 std::string GetAuthorText(const TDiscBlock& block, TDiscussion& discussion) {
   if (!HasAuthorField(block.StorageType)) return "";
   const int author = block.GetAuthor(discussion);
-  return author >= 0 ? discussion.Authors.Author(author).LastName.ToString() : "";
+  return discussion.Authors.GetShownName(author);
 }
 
 std::string GetShortDateText(const TDiscBlock& block) {

@@ -92,7 +92,7 @@ void TBrowse::DrawUpperBrowseItem() {
       if (!discussion) return;
       const int author = discussion->Authors.FindAuthorByADIdent(*discussion, item.Ident.ADIdent, true);
       if (IsErrorReported() || author < 0) return;
-      drawText(TDiscBlockIndex{}, discussion->Authors.Author(author).GetFullName().ToString(), "", true);
+      drawText(TDiscBlockIndex{}, discussion->Authors.GetShownName(author), "", true);
       return;
     }
     default: TError::Report("TBrowse::DrawUpperBrowseItem - неизвестный тип элемента просмотра");

@@ -87,7 +87,7 @@ void TFormAuthor::SetAuthor(TDiscussion* discussion, int author, TForm*) {
   const bool mine = me && !record.LIdent.IsEmpty() && me->LIdent == record.LIdent;
   fKey->SetText(mine ? me->SealingKey() : std::string());
   ShowKeys();
-  SetCaption("Author " + record.GetFullName().ToString());
+  SetCaption("Author " + discussion->Authors.GetShownName(author));
 }
 
 void TFormAuthor::ShowLogin(const std::string& owner, const std::string& fingerprint, const std::string& key) {

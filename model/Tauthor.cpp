@@ -2,6 +2,7 @@
 
 #include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
 
@@ -45,6 +46,12 @@ TStr TAuthor::GetShortName() const {
 }
 
 TStr TAuthor::GetIdentText() const { return TStr(std::to_string(ADIdent).c_str()); }
+
+std::string TAuthor::GetShownName(std::string_view otherwise) const {
+  if (!LastName.IsEmpty()) return GetShortName().ToString();
+  if (std::string full = GetFullName().ToString(); !full.empty()) return full;
+  return AutomaticEMail.IsEmpty() ? std::string(otherwise) : AutomaticEMail.ToString();
+}
 
 int TAuthor::TakeNewCommentNumber() {
   if (CommentCounter == 0xFFFF) {
@@ -148,4 +155,13 @@ int TAuthorsStorage::GetMaxADIdent() const {
   for (int i = 0; i < Count(); ++i)
     if (Authors[i].ADIdent != 0xFFFF && Authors[i].ADIdent > highest) highest = Authors[i].ADIdent;
   return highest;
+}
+
+std::string TAuthorsStorage::GetShownName(int index) const {
+  if (index < 0 || index >= Count()) return {};
+  const TAuthor& author = Authors[index];
+  const TModelLogin login = CurrentModelLogin();
+  const bool mine = !author.LIdent.IsEmpty() && author.LIdent == login.LIdent;
+  if (mine) return author.GetShownName(login.EMail.View());
+  return author.GetShownName(author.ADIdent == 0xFFFF ? std::string() : author.GetIdentText().ToString());
 }

@@ -46,6 +46,10 @@ struct TAuthor {
   TStr GetShortName() const;
   // The ident that opens the names of the author's comments.
   TStr GetIdentText() const;
+  // How an author is named wherever one is shown (lists, window titles, rows, boxes): the
+  // short name, else the full name (a first name alone), else the author's address, else
+  // `otherwise`.
+  std::string GetShownName(std::string_view otherwise) const;
   // The number of the author's next comment (stored back); -1 (reported) when the numbers
   // are used up.
   int TakeNewCommentNumber();
@@ -91,6 +95,10 @@ public:
   int CopyAuthorDataFromModel(TDiscussionsManager& manager, TDiscussion& discussion, int authorIndex);
   // The largest ADIdent in use (0xFFFF excluded), -1 when there is none.
   int GetMaxADIdent() const;
+  // The author's shown name (TAuthor::GetShownName); a record without name or address
+  // falls back to the current login's address when it is the login's own, else to its
+  // identifier.
+  std::string GetShownName(int index) const;
 
   void Clear() { Authors.Clear(); }
 };

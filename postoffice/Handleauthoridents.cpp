@@ -44,7 +44,7 @@ bool HandleCommand_AuthorIdentsGenerated(TPostFilesHandler& run, const std::stri
   const int author = d->Authors.FindAuthorByLIdent(*d, lident, true);
   if (author < 0) return false;
   // A record made only now has no name yet: its address, or the identity it is for, names it.
-  const std::string name = AuthorNamedInBox(d->Authors.Author(author), lident.ToString());
+  const std::string name = d->Authors.Author(author).GetShownName(lident.ToString());
   std::string text = given ? "Identifier of " + name + " is received." : "Registration of " + name + " is refused.";
   if (!comment.empty()) text += "\nComments: " + ShownComment(comment);
   ShowMessageBox("Author identifier", text);

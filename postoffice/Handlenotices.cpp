@@ -12,7 +12,7 @@ bool HandleCommand_YourBlocksIgnored(TPostFilesHandler&, const std::string& path
   int author = -1;
   if (!OpenLeaderNoticeOnAuthor(frame, path, command, d, author)) return false;
   // YOUR_ADIDENT is this login's identifier: its address names a record without name or address.
-  const std::string name = AuthorNamedInBox(d->Authors.Author(author), d->GetCurrentLoginEMail().ToString());
+  const std::string name = d->Authors.Author(author).GetShownName(d->GetCurrentLoginEMail().ToString());
   ShowMessageBox(
       command, "Sended by " + name + " blocks of discussion " + d->GetName().ToString() + " is ignored by Moderator.");
   return true;

@@ -130,7 +130,7 @@ bool HandleCommand_DontBotherMore(TPostFilesHandler&, const std::string& path) {
   if (!OpenLeaderNoticeOnAuthor(frame, path, command, d, author)) return false;
   // The notice is about this login's identifier (YOUR_ADIDENT): its address names a record
   // without name or address.
-  const std::string name = AuthorNamedInBox(d->Authors.Author(author), d->GetCurrentLoginEMail().ToString());
+  const std::string name = d->Authors.Author(author).GetShownName(d->GetCurrentLoginEMail().ToString());
   ShowMessageBox(command, "Registration of " + name + " in discussion " + d->GetName().ToString() + " is stopped.");
   return true;
 }

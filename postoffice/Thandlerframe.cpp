@@ -339,8 +339,3 @@ bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, con
   author = d->Authors.FindAuthorByADIdent(*d, uint16_t(adident), true);
   return author >= 0;
 }
-
-std::string AuthorNamedInBox(const TAuthor& author, const std::string& otherwise) {
-  if (std::string name = author.GetShortName().ToString(); !name.empty()) return name;
-  return author.AutomaticEMail.IsEmpty() ? otherwise : author.AutomaticEMail.ToString();
-}

@@ -14,7 +14,6 @@
 #include <string_view>
 
 class TDiscussion;
-struct TAuthor;
 struct TDiscBlock;
 struct TDiscBlockRecord;
 
@@ -132,7 +131,3 @@ bool ParseDecimal(std::string_view text, int& value, int max);
 // when the file, the discussion, the sender or the author does not hold (the user told).
 bool OpenLeaderNoticeOnAuthor(THandlerFrame& frame, const std::string& path, const char* command, TDiscussion*& d,
                               int& author);
-
-// How a handler's box names an author: the short name, else the author's address, else
-// `otherwise` (a record made from an identifier alone has neither name nor address).
-std::string AuthorNamedInBox(const TAuthor& author, const std::string& otherwise);

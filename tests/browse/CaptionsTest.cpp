@@ -146,14 +146,19 @@ TEST_F(Captions, EveryKindOfStateHasItsCaption) {
   EXPECT_EQ(browse.GetFormBrowseCaption(), "");
   EXPECT_EQ(TakeReport(), "TBrowse::GetFormBrowseCaption - неизвестный CurrentBrowseState.SpecCaptionType");
 
-  // Plain authors and folders are named by who and where they are.
+  // Plain authors and folders are named by who and where they are: an author as every
+  // window names one, by the short name, else by the address.
   state.SpecCaptionType = SpecCaption_None;
   const int author = d->Authors.CreateAuthor(*d, "lident", 7, 0);
   d->Authors.Author(author).FirstName = "Ann";
   d->Authors.Author(author).LastName = "Lee";
   ShowAuthor(7);
-  EXPECT_EQ(browse.GetFormBrowseCaption(), "Ann Lee");
-  EXPECT_EQ(browse.GetStringForWindowsMenu(), "Ann Lee");
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "A.Lee");
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "A.Lee");
+  d->Authors.Author(d->Authors.CreateAuthor(*d, "nameless", 8, 0)).AutomaticEMail = "ann@x.ru";
+  ShowAuthor(8);
+  EXPECT_EQ(browse.GetFormBrowseCaption(), "ann@x.ru");
+  EXPECT_EQ(browse.GetStringForWindowsMenu(), "ann@x.ru");
   ShowFolder(discussions->DiscussedRoot);
   EXPECT_EQ(browse.GetFormBrowseCaption(), discussions->GetFolderPath(discussions->DiscussedRoot).ToString());
   const std::string discussed = discussions->GetFolderPath(discussions->DiscussedRoot).ToString();

@@ -51,6 +51,15 @@ class CommandsTest : public browsetest::BrowseTest {
   static std::vector<TDiscBlockIndex> ListedBlocks(TBrowse& browse);
 
   bool ChooseIn(TSmartMenu& menu, std::initializer_list<std::string> captions);
+  // True when a text drawn in a browse font shows in an area of a window (client
+  // coordinates): somewhere there the pixels are exactly those of the text drawn alone on
+  // a colour that fills much of the area. Told apart letter by letter with the system's fonts in use
+  // (UseSystemFonts).
+  bool ShowsText(HWND window, RECT area, const std::string& text, const TBrowseFont& font);
+  // The same in a row of a window's lower list, painted first as the idle handler paints.
+  bool RowShowsText(TFormBrowse& form, int row, const std::string& text, const TBrowseFont& font);
+  // Draws with the system's fonts, as the program does, for the rest of the test.
+  void UseSystemFonts();
   // Puts an X server of the test's own (Xvfb) in place of the headless screen for the rest
   // of the test; false when it does not start or cannot be reached.
   bool UseXServer();
@@ -59,6 +68,7 @@ class CommandsTest : public browsetest::BrowseTest {
   bool PumpX(const std::function<bool()>& done);
 
   std::unique_ptr<xvfbtest::XvfbServer> xServer;
+  bool systemFonts = false;
   std::unique_ptr<platform::X11Display> xDisplay;
 
   TDiscussion* d = nullptr;

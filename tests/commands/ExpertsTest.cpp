@@ -111,13 +111,24 @@ class Experts : public CommandsTest {
   TSuitePaths savedPaths;
 };
 
+// Each expert a row with the identifier, the name (the address of an expert who published
+// no name) and the trust.
 TEST_F(Experts, ListsOfExpertsByTrustOpenInNewWindows) {
+  UseSystemFonts();
   TBrowse& browse = Listing();
   const int windows = manager->Count();
   ASSERT_TRUE(ChooseInPopup(browse, {listed}, {"Discredited experts"}));
   ASSERT_EQ(manager->Count(), windows + 1);
   TBrowse& discredited = Newest()->Browse;
   EXPECT_EQ(ListedAuthors(discredited), (std::vector<uint16_t>{6, 7}));
+  for (const int expert : {6, 7}) {
+    const std::string row =
+        "[" + std::to_string(expert) + "]  expert" + std::to_string(expert) + "@example.org (Discredited)";
+    bool shown = false;
+    for (int i = 0; i < discredited.CurrentBrowseState.RowCount() && !shown; ++i)
+      shown = RowShowsText(*Newest(), i, row, discredited.Settings->ServiceLineFont);
+    EXPECT_TRUE(shown) << row;
+  }
   EXPECT_EQ(Newest()->Caption(), discussions->GetFolderPath(m->FolderIndex).ToString() + " Discredited");
   EXPECT_EQ(discredited.ModerationMode, 1);
   EXPECT_EQ(Newest()->PanelUpperBlock->Height(), 0);

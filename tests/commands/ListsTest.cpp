@@ -14,6 +14,10 @@
 #include "platform/rtl/Tdatetime.h"
 #include "platform/forms/Tpanel.h"
 #include "tests/model/Modeltesthelpers.h"
+#include "tests/support/Testsupport.h"
+
+#include <functional>
+#include <utility>
 
 namespace commandstest {
 namespace {
@@ -194,6 +198,75 @@ TEST_F(Lists, HistoryDisputantsChainAndFormulas) {
   EXPECT_EQ(Boxes().back().Caption, "FORMULA ERROR");
   EXPECT_EQ(Boxes().back().Message.rfind("There is incorrect formula 1 +:\n", 0), 0u) << Boxes().back().Message;
   EXPECT_EQ(GetPossibilityInForce(*d, conclusion), 20);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// An author who published no data is named by the address wherever an author is shown:
+// the author field of the comment rows, the rows of "The thesis disputants" and the title
+// of the window that opens the author; the login's own record, not even with an address
+// yet, by the login's address. A named author keeps the short name.
+TEST_F(Lists, AnAuthorWithoutDataIsNamedByTheAddressInRowsListsAndTitles) {
+  UseSystemFonts();
+  const testsupport::TScopedGlobal<std::function<TModelLogin()>> login(ModelHooks().CurrentLogin, [] {
+    return TModelLogin{3, TStr("L-me"), TStr("me@x.ru")};
+  });
+  TFormBrowse* form = OpenTree();
+  ASSERT_NE(form, nullptr);
+  const int ant = d->Authors.CreateAuthor(*d, TStr("L-ant"), 2, 0);
+  d->Authors.Author(ant).AutomaticEMail = TStr("ant@x.ru");
+  ASSERT_GE(d->Authors.CreateAuthor(*d, TStr("L-me"), 3, 0), 0);
+  const int bee = d->Authors.CreateAuthor(*d, TStr("L-bee"), 4, 0);
+  d->Authors.Author(bee).AutomaticEMail = TStr("bee@x.ru");
+  d->Authors.Author(bee).FirstName = TStr("Beatrix");
+  d->Authors.Author(bee).LastName = TStr("Kiddo");
+  const TDiscBlockIndex comment = modeltest::AddBlock(*d, StorageType_Comments, a1, TextType_Premise, "mine", 2);
+  const TDiscBlockIndex named = modeltest::AddBlock(*d, StorageType_Comments, a1, TextType_Premise, "hers", 4);
+  modeltest::AddBlock(*d, StorageType_Notes, a1, TextType_Premise, "a note of mine");
+  TBrowse& browse = form->Browse;
+  const TBrowsePars& settings = *browse.Settings;
+  browse.GoToDiscBlock(a1);
+  Pump();
+
+  // The comment rows: the author field of the selected service row.
+  const auto serviceRow = [](TBrowse& on, auto&& wanted) {
+    TBrowseState& state = on.CurrentBrowseState;
+    for (int row = 0; row < state.RowCount(); ++row) {
+      const TBrowseItem* item = state.Row(row).GetBrowseItem(state.CurrentItem);
+      if (state.Row(row).RowType == LowerListRow_Service && item && wanted(*item)) return row;
+    }
+    return -1;
+  };
+  for (const auto& [block, name] : {std::pair{comment, "ant@x.ru"}, std::pair{named, "B.Kiddo"}}) {
+    const int row = serviceRow(browse, [&](const TBrowseItem& item) { return item.GetDiscBlockIndex() == block; });
+    ASSERT_GE(row, 0) << name;
+    browse.SelectLowerListRow(row, false);
+    EXPECT_TRUE(RowShowsText(*form, row, name, settings.ServiceLineFont)) << name;
+  }
+
+  // The thesis disputants: each author a row named.
+  ASSERT_TRUE(Choose(browse, {"Service", "The thesis disputants"}));
+  TFormBrowse* disputants = Newest();
+  ASSERT_NE(disputants, form);
+  const auto authorRow = [&](uint16_t adident) {
+    return serviceRow(disputants->Browse, [&](const TBrowseItem& item) {
+      return item.Kind() == BrowseItem_Author && item.Ident.ADIdent == adident;
+    });
+  };
+  for (const auto& [adident, name] :
+       {std::pair{uint16_t(2), "ant@x.ru"}, std::pair{uint16_t(3), "me@x.ru"}, std::pair{uint16_t(4), "B.Kiddo"}}) {
+    const int row = authorRow(adident);
+    ASSERT_GE(row, 0) << name;
+    EXPECT_TRUE(RowShowsText(*disputants, row, name, settings.ServiceLineFont)) << name;
+    EXPECT_FALSE(RowShowsText(*disputants, row, "[" + std::to_string(adident) + "]", settings.ServiceLineFont));
+  }
+
+  // The window that opens an author is titled with the name.
+  disputants->Browse.SelectLowerListRow(authorRow(2), false);
+  disputants->SetFocus();
+  person.PressKey(VK_RETURN);
+  Pump();
+  ASSERT_EQ(disputants->Browse.CurrentBrowseState.CurrentItem.Kind(), BrowseItem_Author);
+  EXPECT_EQ(disputants->Caption(), "ant@x.ru");
   EXPECT_TRUE(Reports().empty());
 }
 
