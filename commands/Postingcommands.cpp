@@ -134,11 +134,17 @@ void CancelPostingCommand(TCommand& command) {
   if (!d || !command.Block || !command.Path || !command.Root ||
       !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
     return;
-  // The window keeps its list; the blocks taken out of the post list leave it.
-  for (uint32_t i = 0; i < blocks.Count(); ++i) {
-    IncludeToPostList(d->Storages, *d, 0, command.Data1, blocks[i]);
-    command.Browse.RemoveRowsOfDiscBlock(blocks[i]);
-  }
+  const int list = command.Data1;
+  if (list < 0 || list >= int(d->User.PostLists.Items.Count())) return;
+  const TArray<TDiscBlockCode> listed = d->User.PostLists.Items[uint32_t(list)].Blocks;
+  for (uint32_t i = 0; i < blocks.Count(); ++i) IncludeToPostList(d->Storages, *d, 0, list, blocks[i]);
+  // The window keeps its list; the blocks taken out of the post list leave it, with the
+  // comments they brought.
+  for (uint32_t i = 0; i < blocks.Count(); ++i) command.Browse.RemoveRowsOfDiscBlock(blocks[i]);
+  for (const TDiscBlockCode& code : listed)
+    if (d->User.PostLists.Items[uint32_t(list)].FindBlock(code) < 0)
+      if (const TDiscBlockIndex gone = d->Storages.FindDiscBlockIndex(code); !gone.IsEmpty())
+        command.Browse.RemoveRowsOfDiscBlock(gone);
   command.Browse.CurrentBrowseItemChanged();
 }
 

@@ -39,14 +39,39 @@ bool ChangeInList(TDiscussion& discussion, int postList, TDiscBlockIndex block, 
 }
 
 // The moderated comment that is the block or lies above it; empty when none.
-TDiscBlockIndex UnpublishedModeratedComment(TDiscussion& discussion, TDiscBlockIndex block) {
+TDiscBlockIndex ModeratedCommentAbove(TDiscussion& discussion, TDiscBlockIndex at) {
   // A chain longer than the storages hold has a loop.
-  TDiscBlockIndex at = block;
   for (int step = 0; step < 4 * MaxBlocksInStorage && discussion.Storages.IsValidIndex(at); ++step) {
     if (at.StorageType == StorageType_ModeratedComments) return at;
     at = discussion.Storages.GetDiscBlock(at)->Upper;
   }
   return {};
+}
+
+// The moderated comment the block answers or, for a formula, computes; empty when none.
+TDiscBlockIndex UnpublishedModeratedComment(TDiscussion& discussion, TDiscBlockIndex block) {
+  const TDiscBlockIndex above = ModeratedCommentAbove(discussion, block);
+  const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
+  if (!above.IsEmpty() || !record || record->TextType != TextType_Formula) return above;
+  return ModeratedCommentAbove(discussion, record->Conclusion);
+}
+
+// Takes out of the list the comments the block brought that no other block of the list
+// hangs under: a withdrawn answer must not carry the comments it answered to everyone.
+void TakeBackRelatedComments(TDiscussion& discussion, int postList, TDiscBlockIndex block) {
+  std::vector<TDiscBlockIndex> brought;
+  AddRelatedComments(discussion, block, brought);
+  if (brought.empty()) return;
+  std::vector<TDiscBlockIndex> needed;
+  const TBlocksPostListItem& list = discussion.User.PostLists.Items[uint32_t(postList)];
+  for (const TDiscBlockCode& code : list.Blocks) {
+    const TDiscBlockIndex other = discussion.Storages.FindDiscBlockIndex(code);
+    if (other.IsEmpty() || other == block || std::find(brought.begin(), brought.end(), other) != brought.end())
+      continue;
+    AddRelatedComments(discussion, other, needed);
+  }
+  for (auto it = brought.rbegin(); it != brought.rend(); ++it)
+    if (std::find(needed.begin(), needed.end(), *it) == needed.end()) ChangeInList(discussion, postList, *it, false);
 }
 
 }  // namespace
@@ -55,18 +80,25 @@ bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, in
                        TDiscBlockIndex block) {
   TBlocksPostList& lists = discussion.User.PostLists;
   if (postList < 0 || postList >= int(lists.Items.Count()) || !storages.IsValidIndex(block)) return false;
-  if (!include) return ChangeInList(discussion, postList, block, false);
+  if (!include) {
+    if (!ChangeInList(discussion, postList, block, false)) return false;
+    TakeBackRelatedComments(discussion, postList, block);
+    return true;
+  }
   // A moderated comment is the moderator's until published: neither it nor an answer under
   // it can reach the others before.
   if (const TDiscBlockIndex waiting = UnpublishedModeratedComment(discussion, block); !waiting.IsEmpty()) {
     const std::string name = storages.GetDiscBlock(block)->GetBlockName(discussion).ToString();
     const std::string comment = storages.GetDiscBlock(waiting)->GetBlockName(discussion).ToString();
-    ShowMessageBox("NOT PUBLISHED",
-                   (waiting == block ? "Moderated comment <" + name + "> is not published yet"
-                                     : "Block <" + name + "> answers moderated comment <" + comment +
-                                           ">, which is not published yet") +
-                       ";\nit can't be posted. Publish the comment first (\"Publish embedded comments\"),\n"
-                       "then post again.");
+    const bool answers = !ModeratedCommentAbove(discussion, block).IsEmpty();
+    ShowMessageBox(
+        "NOT PUBLISHED",
+        (waiting == block ? "Moderated comment <" + name + "> is not published yet"
+         : answers ? "Block <" + name + "> answers moderated comment <" + comment + ">, which is not published yet"
+                   : "Formula block <" + name + "> computes moderated comment <" + comment +
+                         ">, which is not published yet") +
+            ";\nit can't be posted. Publish the comment first (\"Publish embedded comments\"),\n"
+            "then post again.");
     return false;
   }
   // Only the leader sends to everyone; the others send to the leader, who holds every

@@ -3,6 +3,7 @@
 #include "Sendingtest.h"
 
 #include "browse/Commandcodes.h"
+#include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tgrid.h"
@@ -22,6 +23,19 @@ namespace commandstest {
 namespace {
 
 using SendingCommands = SendingTest;
+
+// The discussion's post lists, a first one begun when there is none.
+TBlocksPostList& BegunPostLists(TDiscussion& d) {
+  if (d.User.PostLists.Items.Count() == 0) {
+    EXPECT_TRUE(d.User.PostLists.AddNewItem(d));
+  }
+  return d.User.PostLists;
+}
+
+// The place of a block among the listed ones (the popup's path to its item).
+uint16_t PlaceOf(const std::vector<TDiscBlockIndex>& listed, TDiscBlockIndex block) {
+  return uint16_t(std::find(listed.begin(), listed.end(), block) - listed.begin());
+}
 
 TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
   TFormBrowse* form = OpenAsLeader();
@@ -124,10 +138,7 @@ TEST_F(SendingCommands, SendPostWritesOneSealedMessageAReceiversRowWithTheNotesM
   ASSERT_NE(form, nullptr);
   AddSubscriber("Ant", "a@x.org", 1);
   d->Authors.Author(AddSubscriber("MailService", "r@x.org", 0xFFFF)).Robot = 1;
-  TBlocksPostList& lists = d->User.PostLists;
-  if (lists.Items.Count() == 0) {
-    ASSERT_TRUE(lists.AddNewItem(*d));
-  }
+  TBlocksPostList& lists = BegunPostLists(*d);
   // "Post" on the first row of the window puts its block into the list.
   Run(form->Browse, Command_Post, {0}, "", 0);
   ASSERT_EQ(lists.Items[0].Blocks.Count(), 1u);
@@ -191,10 +202,7 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
   ASSERT_NE(form, nullptr);
   d->Info.DIdent = TStr("D-ECOLOGY-1");
   d->Authors.Author(AddSubscriber("Me", "me@x.org", 5)).LIdent = logins.GetCurrentLogin()->LIdent;
-  TBlocksPostList& lists = d->User.PostLists;
-  if (lists.Items.Count() == 0) {
-    ASSERT_TRUE(lists.AddNewItem(*d));
-  }
+  BegunPostLists(*d);
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my note");
   TBrowse& browse = form->Browse;
   browse.CurrentBrowseItemChanged(true);
@@ -229,7 +237,7 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
   };
   const std::vector<COLORREF> unsent = rowPixels();
   const std::vector<TDiscBlockIndex> listed = ListedBlocks(browse);
-  const auto position = uint16_t(std::find(listed.begin(), listed.end(), note) - listed.begin());
+  const uint16_t position = PlaceOf(listed, note);
   ASSERT_TRUE(ChooseInPopup(browse, {position}, {"Post"}));
   EXPECT_EQ(rowPixels(), unsent) << "on the list, not sent";
 
@@ -247,17 +255,12 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
 TEST_F(SendingCommands, CancelPostingLeavesThePostListWindowWithTheRestOfTheList) {
   TFormBrowse* form = OpenAsLeader();
   ASSERT_NE(form, nullptr);
-  TBlocksPostList& lists = d->User.PostLists;
-  if (lists.Items.Count() == 0) {
-    ASSERT_TRUE(lists.AddNewItem(*d));
-  }
+  TBlocksPostList& lists = BegunPostLists(*d);
   const TDiscBlockIndex first = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "first note");
   const TDiscBlockIndex second = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "second note");
   form->Browse.CurrentBrowseItemChanged(true);
   const std::vector<TDiscBlockIndex> listed = ListedBlocks(form->Browse);
-  const auto position = [&](TDiscBlockIndex block) {
-    return uint16_t(std::find(listed.begin(), listed.end(), block) - listed.begin());
-  };
+  const auto position = [&](TDiscBlockIndex block) { return PlaceOf(listed, block); };
   ASSERT_TRUE(ChooseInPopup(form->Browse, {position(first)}, {"Post"}));
   ASSERT_TRUE(ChooseInPopup(form->Browse, {position(second)}, {"Post"}));
   EXPECT_EQ(ListedBlocks(form->Browse), listed) << "posting keeps the window's list";
@@ -275,15 +278,94 @@ TEST_F(SendingCommands, CancelPostingLeavesThePostListWindowWithTheRestOfTheList
   EXPECT_TRUE(Reports().empty());
 }
 
+// The leader's answer takes into the post list the participant's comments it hangs under;
+// "Cancel posting" of the answer takes back those no other block of the list hangs under,
+// in the list and in its window. A formula computing a moderated comment not published yet
+// is refused as an answer under one is; one computing a published comment brings it.
+TEST_F(SendingCommands, CancelPostingOfAnAnswerTakesBackTheCommentsItBrought) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  TBlocksPostList& lists = BegunPostLists(*d);
+  const auto add = [&](uint8_t storage, TDiscBlockIndex upper, uint8_t kind, const std::string& text) {
+    return modeltest::AddBlock(*d, storage, upper, kind, text, storage == StorageType_Notes ? NoADIdent : 1);
+  };
+  const TDiscBlockIndex comment = add(StorageType_Comments, b, TextType_Premise, "Ant's comment");
+  const TDiscBlockIndex further = add(StorageType_Comments, comment, TextType_Premise, "Ant again");
+  const TDiscBlockIndex mine = add(StorageType_Notes, root, TextType_Premise, "a note of my own");
+  const TDiscBlockIndex first = add(StorageType_Notes, comment, TextType_Premise, "answer to the comment");
+  const TDiscBlockIndex answer = add(StorageType_Notes, further, TextType_Premise, "answer to the second");
+  const auto codes = [&] {
+    std::vector<TDiscBlockIndex> blocks;
+    for (const TDiscBlockCode& code : lists.Items[0].Blocks) blocks.push_back(d->Storages.FindDiscBlockIndex(code));
+    return blocks;
+  };
+  const auto sorted = [](std::vector<TDiscBlockIndex> blocks) {
+    const auto key = [](TDiscBlockIndex block) { return block.StorageType * 0x10000 + block.Index; };
+    std::sort(blocks.begin(), blocks.end(), [&](TDiscBlockIndex x, TDiscBlockIndex y) { return key(x) < key(y); });
+    return blocks;
+  };
+  ASSERT_TRUE(IncludeToPostList(d->Storages, *d, 1, 0, mine));
+  ASSERT_TRUE(IncludeToPostList(d->Storages, *d, 1, 0, first));
+  const std::vector<TDiscBlockIndex> beforeAnswer = codes();
+  ASSERT_EQ(beforeAnswer, (std::vector<TDiscBlockIndex>{mine, comment, first}));
+  ASSERT_TRUE(IncludeToPostList(d->Storages, *d, 1, 0, answer));
+  ASSERT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine, comment, first, further, answer}));
+
+  form->Browse.CurrentBrowseItemChanged(true);
+  ASSERT_TRUE(Choose(form->Browse, {"Retrieval", lists.Items[0].Name.ToString()}));
+  TFormBrowse* posts = Newest();
+  ASSERT_NE(posts, form);
+  ASSERT_EQ(sorted(ListedBlocks(posts->Browse)), sorted(codes()));
+  // The popup's path: the item's place among the window's items.
+  const auto row = [&](TDiscBlockIndex block) {
+    const auto& items = posts->Browse.CurrentBrowseState.CurrentItem.Children;
+    return uint16_t(std::find_if(items.begin(), items.end(),
+                                 [&](const TBrowseItem& item) { return item.GetDiscBlockIndex() == block; }) -
+                    items.begin());
+  };
+  // The second answer withdrawn: the list as before it; the first comment stays, the first
+  // answer hangs under it.
+  ASSERT_TRUE(ChooseInPopup(posts->Browse, {row(answer)}, {"Cancel posting"}));
+  EXPECT_EQ(codes(), beforeAnswer);
+  EXPECT_EQ(sorted(ListedBlocks(posts->Browse)), sorted(beforeAnswer));
+  ASSERT_TRUE(ChooseInPopup(posts->Browse, {row(first)}, {"Cancel posting"}));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine}));
+  EXPECT_EQ(ListedBlocks(posts->Browse), (std::vector<TDiscBlockIndex>{mine}));
+
+  // A formula computing the published comment brings it, and takes it back.
+  const TDiscBlockIndex counts = add(StorageType_Notes, root, TextType_Formula, "2");
+  d->Storages.GetDiscBlock(counts)->Conclusion = further;
+  ASSERT_TRUE(IncludeToPostList(d->Storages, *d, 1, 0, counts));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine, comment, further, counts}));
+  ASSERT_TRUE(IncludeToPostList(d->Storages, *d, 0, 0, counts));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine}));
+
+  // A formula computing a moderated comment that waits for its publishing: refused.
+  const TDiscBlockIndex waiting = add(StorageType_ModeratedComments, b, TextType_Premise, "waits");
+  const TDiscBlockIndex computes = add(StorageType_Notes, root, TextType_Formula, "1");
+  d->Storages.GetDiscBlock(computes)->Conclusion = waiting;
+  form->Browse.CurrentBrowseItemChanged(true);
+  const std::vector<TDiscBlockIndex> listed = ListedBlocks(form->Browse);
+  const uint16_t position = PlaceOf(listed, computes);
+  Answer(0);
+  ASSERT_TRUE(ChooseInPopup(form->Browse, {position}, {"Post"}));
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back().Caption, "NOT PUBLISHED");
+  EXPECT_EQ(Boxes().back().Message, "Formula block <" + Name(computes) + "> computes moderated comment <" +
+                                        Name(waiting) +
+                                        ">, which is not published yet;\nit can't be posted. Publish the comment "
+                                        "first (\"Publish embedded comments\"),\nthen post again.");
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine}));
+  EXPECT_TRUE(Reports().empty());
+}
+
 // A comment leaves only under its author's identifier: a reader, or a moderator, whose
 // identifier has not come yet is told so, and nothing is written.
 TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
-  TBlocksPostList& lists = d->User.PostLists;
-  if (lists.Items.Count() == 0) {
-    ASSERT_TRUE(lists.AddNewItem(*d));
-  }
+  TBlocksPostList& lists = BegunPostLists(*d);
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "a note");
   lists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(note)->GetDiscBlockCode());
   const int comments = d->Storages.Comments.Count();
@@ -339,10 +421,7 @@ TEST_F(SendingCommands, ASaveThatFailsWithdrawsTheMessageAndTakesTheSendingBack)
   TFormBrowse* form = OpenAsLeader();
   ASSERT_NE(form, nullptr);
   AddSubscriber("Ant", "a@x.org", 1);
-  TBlocksPostList& lists = d->User.PostLists;
-  if (lists.Items.Count() == 0) {
-    ASSERT_TRUE(lists.AddNewItem(*d));
-  }
+  TBlocksPostList& lists = BegunPostLists(*d);
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, b, TextType_Premise, "my note");
   const TDiscBlockCode noted = d->Storages.GetDiscBlock(note)->GetDiscBlockCode();
   lists.Items[0].Blocks.AddItem(noted);
