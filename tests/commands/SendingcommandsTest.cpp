@@ -248,6 +248,52 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
   EXPECT_NE(atOnce, unsent);
   browse.CurrentBrowseItemChanged(true);
   EXPECT_EQ(rowPixels(), atOnce) << "the row shows what the window rebuilt shows";
+
+  // The comment comes back with the leader's answer: it stands in the note's place.
+  const TDiscBlockIndex comment = modeltest::AddBlock(*d, StorageType_Comments, root, TextType_Premise, "my note", 5);
+  idle();
+  const std::vector<TDiscBlockIndex> rows = ListedBlocks(browse);
+  EXPECT_NE(std::find(rows.begin(), rows.end(), comment), rows.end());
+  EXPECT_EQ(std::find(rows.begin(), rows.end(), note), rows.end()) << "the same text is shown once";
+}
+
+// The leader's posted note becomes a comment at "Send post (to all)": under its block the
+// comment stands in its place, as the help says, and the note is listed under "Retrieval",
+// "Notes composed on". Another posted note whose text differs from every comment stays.
+TEST_F(SendingCommands, TheLeadersPostedNoteGivesWayToTheCommentItBecame) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  BegunPostLists(*d);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my answer");
+  const TDiscBlockIndex other = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "sent before");
+  d->Storages.GetDiscBlock(other)->Posted = 1;
+  for (TDiscBlockIndex block : {note, other}) d->Storages.GetDiscBlock(block)->SetDate(Date());
+  TBrowse& browse = form->Browse;
+  browse.CurrentBrowseItemChanged(true);
+  const std::vector<TDiscBlockIndex> listed = ListedBlocks(browse);
+  const uint16_t position = PlaceOf(listed, note);
+  ASSERT_TRUE(ChooseInPopup(browse, {position}, {"Post"}));
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is announced
+  browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
+  ASSERT_TRUE(Choose(browse, {"Service", "Form post command", "Send post (to all)"}));
+  ASSERT_EQ(d->Storages.Comments.Count(), 1);
+  const TDiscBlockIndex comment{StorageType_Comments, 0};
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 1);
+  Pump();
+  TListeners::Send(Notify_Idle, false);
+  TListeners::Instance().DeliverQueued();
+  Pump();
+  const std::vector<TDiscBlockIndex> rows = ListedBlocks(browse);
+  EXPECT_NE(std::find(rows.begin(), rows.end(), comment), rows.end());
+  EXPECT_EQ(std::find(rows.begin(), rows.end(), note), rows.end()) << "the same text is shown once";
+  EXPECT_NE(std::find(rows.begin(), rows.end(), other), rows.end());
+
+  ASSERT_TRUE(Choose(browse, {"Retrieval", "Notes composed on", FormatDateTime("mm'/'dd'/'yy", Date())}));
+  std::vector<TDiscBlockIndex> notes = ListedBlocks(Newest()->Browse);
+  std::sort(notes.begin(), notes.end(), [](TDiscBlockIndex x, TDiscBlockIndex y) { return x.Index < y.Index; });
+  EXPECT_EQ(notes, (std::vector<TDiscBlockIndex>{note, other}));
+  EXPECT_TRUE(Reports().empty());
 }
 
 // Notes posted from their popups are listed in a window of the post list; "Cancel posting"
