@@ -146,7 +146,7 @@ std::string TFormCommandMessageHeader::ReceiverDescription(const TCommandMessage
       return logins->GetLogin(receiver.LoginIndex).Name.ToString();
   } else if (receiver.Kind == TCommandMessageReceiver::Author && receiver.AuthorIndex >= 0 &&
              receiver.AuthorIndex < fDiscussion.Authors.Count()) {
-    return fDiscussion.Authors.Author(receiver.AuthorIndex).GetShortName().ToString();
+    return fDiscussion.Authors.GetShownName(receiver.AuthorIndex);
   }
   return {};
 }

@@ -38,6 +38,7 @@ uint16_t PlaceOf(const std::vector<TDiscBlockIndex>& listed, TDiscBlockIndex blo
 }
 
 TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
+  UseSystemFonts();
   TFormBrowse* form = OpenAsLeader();
   ASSERT_NE(form, nullptr);
   AddSubscriber("Bee", "b@x.org", 2);
@@ -46,12 +47,17 @@ TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
   d->Authors.Author(robot).Robot = 1;
   d->Authors.Author(AddSubscriber("Gone", "g@x.org", 0xFFFF)).Deleted = 1;
   d->Authors.Author(AddSubscriber("Left", "l@x.org", 3)).Unsubscribed = 1;
+  AddSubscriber("", "nameless@x.org", 4);  // published no data: named by the address
 
   std::vector<std::string> shown;
-  bool cancelShown = true, broadcastShown = true;
+  bool cancelShown = true, broadcastShown = true, namelessNamed = false;
   script.Answer("TFormCommandMessageHeader", [&](TCustomForm& f) {
     auto& editor = dynamic_cast<TFormCommandMessageHeader&>(f);
     EXPECT_EQ(editor.Caption(), "Edit subscribers list");
+    Pump();  // painted: the cells have grown to their texts
+    for (int row = 1; row < editor.DrawGridReceivers->RowCount(); ++row)
+      namelessNamed |= ShowsText(editor.DrawGridReceivers->Handle(), editor.DrawGridReceivers->CellRect(1, row),
+                                 "nameless@x.org", form->Browse.Settings->RowFont);
     cancelShown = editor.ButtonCancel->Visible();
     broadcastShown = editor.CheckBoxBroadcastMessage->Visible();
     platform::PressControl(f, "ButtonNewRecipient");  // refused: two addresses
@@ -73,6 +79,7 @@ TEST_F(SendingCommands, TheSubscribersListAddsChecksAndRemovesSubscribers) {
 
   EXPECT_FALSE(cancelShown);
   EXPECT_FALSE(broadcastShown);
+  EXPECT_TRUE(namelessNamed);
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[0].Caption, "NEW SUBSCRIBER");
   EXPECT_EQ(Boxes()[0].Message, "\"c@x.org,d@x.org\" is not one e-mail address.");
