@@ -48,12 +48,11 @@ TDiscBlockIndex ModeratedCommentAbove(TDiscussion& discussion, TDiscBlockIndex a
   return {};
 }
 
-// The moderated comment the block answers or, for a formula, computes; empty when none.
-TDiscBlockIndex UnpublishedModeratedComment(TDiscussion& discussion, TDiscBlockIndex block) {
-  const TDiscBlockIndex above = ModeratedCommentAbove(discussion, block);
+// The moderated comment a formula computes (its conclusion or one above it); empty when none.
+TDiscBlockIndex ModeratedCommentComputed(TDiscussion& discussion, TDiscBlockIndex block) {
   const TDiscBlock* record = discussion.Storages.GetDiscBlock(block);
-  if (!above.IsEmpty() || !record || record->TextType != TextType_Formula) return above;
-  return ModeratedCommentAbove(discussion, record->Conclusion);
+  return record && record->TextType == TextType_Formula ? ModeratedCommentAbove(discussion, record->Conclusion)
+                                                        : TDiscBlockIndex{};
 }
 
 // Takes out of the list the comments the block brought that no other block of the list
@@ -87,10 +86,12 @@ bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, in
   }
   // A moderated comment is the moderator's until published: neither it nor an answer under
   // it can reach the others before.
-  if (const TDiscBlockIndex waiting = UnpublishedModeratedComment(discussion, block); !waiting.IsEmpty()) {
+  const TDiscBlockIndex above = ModeratedCommentAbove(discussion, block);
+  const bool answers = !above.IsEmpty();
+  if (const TDiscBlockIndex waiting = answers ? above : ModeratedCommentComputed(discussion, block);
+      !waiting.IsEmpty()) {
     const std::string name = storages.GetDiscBlock(block)->GetBlockName(discussion).ToString();
     const std::string comment = storages.GetDiscBlock(waiting)->GetBlockName(discussion).ToString();
-    const bool answers = !ModeratedCommentAbove(discussion, block).IsEmpty();
     ShowMessageBox(
         "NOT PUBLISHED",
         (waiting == block ? "Moderated comment <" + name + "> is not published yet"

@@ -202,7 +202,8 @@ bool StartCommandHeader(TCommandMessageHeader& header, const TRecipientsList& ro
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& given, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData) {
   // Every message about a secret discussion is sealed with the sender's key: the other
-  // copies accept no other seal for it.
+  // copies accept no other seal for it. A header that says "PRIVATE_REQ" itself keeps it
+  // (a refusal, for someone who may not hold the key, says "0").
   TCommandMessageHeader header = given;
   if (IsPrivate(discussion) && !header.HasField("PRIVATE_REQ") && !header.AddField("PRIVATE_REQ", "1")) return false;
   const std::string path = NewOutboxFileName(discussion.GetModelFolderName().View(), shortCode);

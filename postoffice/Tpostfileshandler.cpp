@@ -513,8 +513,9 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
                    " on its way: nobody can tell who wrote it. Nothing of it was applied.");
     Post.ToldSets.erase(set);
   } else if (!Stop && unplaced) {
-    // Another copy of the post keeps the names it could take, or the folder cannot tell:
-    // no later part makes room, the post goes aside and the files behind it are handled.
+    // Earlier copies hold every name its message could take, or the names are too long for
+    // the folder: no later part makes room, the post goes aside and the files behind it are
+    // handled.
     for (const std::string& member : members)
       SetAside(storage, member,
                "The post " + ShownText(me.Base) + "cab cannot be placed in " + inbox.FolderName.ToString() + " (" +
