@@ -179,6 +179,10 @@ void ClearStaleMailFolders(const std::string& Base, std::chrono::seconds Age)
 {
     const std::string base = WithTrailingBackslash(Base);
     const auto now = std::chrono::system_clock::now();
+    // A process that died while it made its folder left it under its hidden name.
+    for (const std::string& folder : EntriesNamed(base, std::string(".") + MailFolderPrefix))
+        if (platform::IsLeftProcessFolder(folder, base + MailFolderPrefix))
+            RemoveMailFolder(folder);
     for (const std::string& folder : EntriesNamed(base, MailFolderPrefix)) {
         // A folder named for its process goes as soon as that process is gone.
         if (platform::IsLeftProcessFolder(folder, base + MailFolderPrefix)) {

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Fileapi.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -53,8 +54,10 @@ bool IdentityOf(const std::string& folder, const std::string& prefix, long& pid,
   const std::string_view name = std::string_view(folder).substr(slash == std::string::npos ? 0 : slash + 1);
   const size_t ownPrefix = prefix.find_last_of('/');
   const std::string_view leaf = std::string_view(prefix).substr(ownPrefix == std::string::npos ? 0 : ownPrefix + 1);
-  if (!name.starts_with(leaf)) return false;
-  const std::string_view rest = name.substr(leaf.size());
+  // A folder still being made has the hidden name that MakeProcessFolder gives it first.
+  const std::string_view shown = name.starts_with('.') && !leaf.starts_with('.') ? name.substr(1) : name;
+  if (!shown.starts_with(leaf)) return false;
+  const std::string_view rest = shown.substr(leaf.size());
   // The start time is empty when the process could not read its own.
   const size_t dash = rest.find('-'), second = dash == std::string_view::npos ? dash : rest.find('-', dash + 1);
   if (dash == 0 || second == std::string_view::npos) return false;
@@ -72,15 +75,34 @@ bool IdentityOf(const std::string& folder, const std::string& prefix, long& pid,
 std::mutex HeldLock;
 std::vector<int> Held;
 
+// The test seams' failures: of the rename that refuses to replace, and of the hold.
+std::atomic<int> RenameFailure{0}, LockFailure{0};
+std::atomic<void (*)(const std::string&)> BeforeNaming{nullptr};
+
 // Renames a folder to a name not taken: 0, or the error.
 int GiveName(const std::string& from, const std::string& to) {
   const std::string source = SystemPath(from), target = SystemPath(to);
-  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL) return errno;
-  // A file system that cannot refuse to replace: the names are this process's own.
+  const int refused = RenameFailure.load();
+  if (refused == 0 && ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  const int error = refused ? refused : errno;
+  // A file system that cannot refuse to replace (EINVAL), a system without the call
+  // (ENOSYS), or one whose sandbox forbids it (EPERM): a plain rename, after a look at the
+  // name. The names carry this process's identity, so that only this process makes them,
+  // and its threads look and rename one at a time.
+  if (error != EINVAL && error != ENOSYS && error != EPERM) return error;
+  static std::mutex naming;
+  std::lock_guard<std::mutex> guard(naming);
   struct stat st;
   if (::lstat(target.c_str(), &st) == 0) return EEXIST;
   return ::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
+// Takes the shared hold of a folder: 0, or the error.
+int Hold(int fd) {
+  if (const int refused = LockFailure.load()) return refused;
+  while (::flock(fd, LOCK_SH) != 0)
+    if (errno != EINTR) return errno;
+  return 0;
 }
 
 void LetGoOfRemovedLocked() {
@@ -118,13 +140,17 @@ std::string MakeProcessFolder(const std::string& prefix) {
   const std::string at = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
   const std::string identity = OwnIdentity();
   const std::string hidden = at + "." + prefix.substr(at.size()) + identity;
+  int error = EEXIST;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string making = MakeUniqueFolder(hidden);
     if (making.empty()) return making;
     const std::string folder = prefix + identity + making.substr(making.size() - 6);
     const int fd = ::open(SystemPath(making).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) ::flock(fd, LOCK_SH);
-    const int error = fd < 0 ? errno : GiveName(making, folder);
+    error = fd < 0 ? errno : Hold(fd);
+    if (!error) {
+      if (auto* pause = BeforeNaming.load()) pause(making);
+      error = GiveName(making, folder);
+    }
     if (!error) {
       std::lock_guard<std::mutex> guard(HeldLock);
       LetGoOfRemovedLocked();
@@ -133,15 +159,21 @@ std::string MakeProcessFolder(const std::string& prefix) {
     }
     if (fd >= 0) ::close(fd);
     ::rmdir(SystemPath(making).c_str());
-    // The name is taken (this process's own folder of the same letters): other letters.
-    if (error != EEXIST) {
-      SetLastError(ErrorFromErrno(error));
-      return std::string();
-    }
+    // The name is taken (this process's own folder of the same letters), or a sweep that
+    // could tell this process's folder by its hold alone removed it before the hold was
+    // taken: other letters.
+    if (error != EEXIST && error != ENOENT) break;
   }
-  SetLastError(ErrorFromErrno(EEXIST));
+  SetLastError(ErrorFromErrno(error));
   return std::string();
 }
+
+void FailProcessFolderCalls(int renameError, int lockError) {
+  RenameFailure = renameError;
+  LockFailure = lockError;
+}
+
+void PauseBeforeNaming(void (*pause)(const std::string& hidden)) { BeforeNaming = pause; }
 
 void LetGoOfRemovedProcessFolders() {
   std::lock_guard<std::mutex> guard(HeldLock);

@@ -32,7 +32,16 @@ bool IsProcessFolder(const std::string& folder, const std::string& prefix);
 bool IsOwnProcessFolder(const std::string& folder, const std::string& prefix);
 // Whether such a folder was left by a process that no longer runs: a folder (no link) of
 // this user, named for a process that is not running (its id free, or given to a process
-// started at another time), and held by none.
+// started at another time), and held by none. The three tell of the hidden name a folder
+// has while it is made too ("." before the prefix's last part), which a process that died
+// before naming it leaves behind.
 bool IsLeftProcessFolder(const std::string& folder, const std::string& prefix);
+
+// Test seam: the system calls that name and hold a process's folder fail with these C
+// library errors (0: they run): the rename that refuses to replace a name, and the hold.
+void FailProcessFolderCalls(int renameError, int lockError);
+// Test seam: called with the hidden name of each process folder made and held, before it
+// is given its name; null stops it.
+void PauseBeforeNaming(void (*pause)(const std::string& hidden));
 
 }  // namespace platform

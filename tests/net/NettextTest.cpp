@@ -187,9 +187,13 @@ TEST(Netsystem, AFolderNamedWithoutAStartTimeIsStillItsProcesssAndGoesWhenItsPro
     EXPECT_TRUE(platform::IsProcessFolder(gone, prefix));
     EXPECT_FALSE(platform::IsOwnProcessFolder(gone, prefix));
     EXPECT_TRUE(platform::IsLeftProcessFolder(gone, prefix));
+    // Its process died before it gave its folder that name.
+    const std::string hidden = base + ".quillaran-mail-4194305--XyZ789";
+    ASSERT_EQ(mkdir(hidden.c_str(), 0700), 0);
     ClearStaleMailFolders(base, StaleMailFolderAge);
     struct stat st { };
     EXPECT_NE(stat(gone.c_str(), &st), 0);
+    EXPECT_NE(stat(hidden.c_str(), &st), 0);
 }
 
 TEST(Netlines, ABodyKeptInOneBlockReadsAsTheListOfItsLines)

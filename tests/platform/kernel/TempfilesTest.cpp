@@ -1,16 +1,22 @@
 // Folders of running processes in a shared temporary folder: processes that make their
 // own and sweep away the ones left by processes gone, at the same time.
 
+#include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Tempfiles.h"
 #include "tests/support/Testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -52,6 +58,110 @@ TRoundsEnd Rounds(const std::string& at, char who, int rounds) {
     platform::LetGoOfRemovedProcessFolders();
   }
   return swept > 0 ? kKept : kNoneSwept;
+}
+
+// The names in a folder, "." and ".." left out, sorted.
+std::vector<std::string> Names(const std::string& at) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(at.c_str())) {
+    while (const dirent* entry = readdir(dir))
+      if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Whether another process could take the folder's hold: none holds it.
+bool Unheld(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  return free;
+}
+
+// The pipe on which a child tells the hidden name of its folder before it stops for good.
+int gTell = -1;
+void TellAndStop(const std::string& hidden) {
+  const std::string line = hidden + "\n";
+  if (write(gTell, line.data(), line.size()) != static_cast<ssize_t>(line.size())) _exit(3);
+  for (;;) pause();
+}
+
+TEST(ProcessFolders, AFolderWhoseMakerDiedBeforeNamingItIsSweptOnceItsMakerIsGone) {
+  const std::string at = testsupport::ScratchFolder();
+  int told[2];
+  ASSERT_EQ(pipe(told), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(told[0]);
+    gTell = told[1];
+    platform::PauseBeforeNaming(TellAndStop);
+    platform::MakeProcessFolder(at + "/q-");
+    _exit(2);
+  }
+  close(told[1]);
+  std::string hidden;
+  char c;
+  while (read(told[0], &c, 1) == 1 && c != '\n') hidden += c;
+  close(told[0]);
+  ASSERT_EQ(hidden.rfind(at + "/.q-" + std::to_string(child) + "-", 0), 0u) << hidden;
+  // Its maker runs and holds it: no sweep takes it.
+  EXPECT_EQ(Sweep(at, at + "/q-"), 0);
+  EXPECT_FALSE(Unheld(hidden));
+  ASSERT_EQ(kill(child, SIGKILL), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  // The next process's sweep.
+  EXPECT_EQ(Sweep(at, at + "/q-"), 1);
+  EXPECT_EQ(Names(at), std::vector<std::string>{});
+}
+
+// Made on a system where the rename that refuses to replace fails: the folder is still
+// named only once it is held, never over a name that is taken.
+std::string gTakenBeforeNaming;
+void TakeTheName(const std::string& hidden) {
+  if (!gTakenBeforeNaming.empty()) return;
+  const size_t slash = hidden.rfind('/');
+  gTakenBeforeNaming = hidden.substr(0, slash + 1) + hidden.substr(slash + 2);
+  mkdir(gTakenBeforeNaming.c_str(), 0700);
+}
+
+TEST(ProcessFolders, WithoutARenameThatRefusesToReplaceAFolderIsNamedOnlyHeldAndReplacesNothing) {
+  for (const int error : {ENOSYS, EPERM, EINVAL}) {
+    const std::string at = testsupport::ScratchFolder();
+    platform::FailProcessFolderCalls(error, 0);
+    gTakenBeforeNaming.clear();
+    platform::PauseBeforeNaming(TakeTheName);
+    const std::string made = platform::MakeProcessFolder(at + "/q-");
+    platform::PauseBeforeNaming(nullptr);
+    platform::FailProcessFolderCalls(0, 0);
+    ASSERT_FALSE(made.empty()) << error;
+    // The name the first letters gave was taken: the folder there is the one made in its
+    // way, and the process's folder has other letters.
+    struct stat taken;
+    ASSERT_EQ(stat(gTakenBeforeNaming.c_str(), &taken), 0) << error;
+    EXPECT_NE(made, gTakenBeforeNaming);
+    EXPECT_TRUE(Unheld(gTakenBeforeNaming));
+    EXPECT_FALSE(Unheld(made)) << error;
+    const std::string leaf = made.substr(made.rfind('/') + 1), other = gTakenBeforeNaming.substr(at.size() + 1);
+    EXPECT_EQ(Names(at), (std::vector<std::string>{std::min(leaf, other), std::max(leaf, other)})) << error;
+    rmdir(made.c_str());
+    platform::LetGoOfRemovedProcessFolders();
+  }
+}
+
+TEST(ProcessFolders, AFolderThatCannotBeHeldIsNotUsed) {
+  const std::string at = testsupport::ScratchFolder();
+  platform::FailProcessFolderCalls(0, ENOLCK);
+  const std::string made = platform::MakeProcessFolder(at + "/q-");
+  platform::FailProcessFolderCalls(0, 0);
+  EXPECT_EQ(made, "");
+  EXPECT_EQ(GetLastError(), platform::ErrorFromErrno(ENOLCK));
+  EXPECT_EQ(Names(at), std::vector<std::string>{});
 }
 
 TEST(ProcessFolders, TwoProcessesMakingAndSweepingAtOnceRemoveNoFolderWhileItsMakerLives) {
