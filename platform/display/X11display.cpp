@@ -22,6 +22,7 @@
 #include "platform/gui/Guilock.h"
 #include "platform/gui/Input.h"
 #include "platform/gui/Messagequeue.h"
+#include "platform/gui/Painting.h"
 #include "platform/gui/Rects.h"
 #include "platform/gui/Sysmetrics.h"
 #include "platform/gui/Window.h"
@@ -1032,15 +1033,34 @@ void X11Display::ShowNow(HWND h, int timeoutMs) {
   Impl& x = *impl_;
   if (!x.dpy) return;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // What the server has told of this window so far, without asking it: only what has
+  // arrived is read, so that a minimised window costs no round trip a step, and its coming
+  // back is heard at the next step. Input waits for the message loop.
+  const auto takeShowing = [&x](XWindow id) {
+    XEvent e;
+    Impl::Showing showing{id, x.wmState, x.netWmState};
+    while (XCheckIfEvent(x.dpy, &e, &Impl::ShowingOf, reinterpret_cast<XPointer>(&showing))) x.Handle(e);
+  };
+  bool broughtBack = false;
+  {
+    std::lock_guard<std::recursive_mutex> guard(x.lock);
+    auto it = x.shown.find(h);
+    if (it == x.shown.end()) return;
+    if (!it->second.mapped) {
+      takeShowing(it->second.id);
+      it = x.shown.find(h);
+      if (it == x.shown.end() || !it->second.mapped) return;
+      broughtBack = true;
+    }
+  }
+  // The steps it missed painted nothing (a minimised window is not painted): the current
+  // one is painted now, and goes to the screen as it is painted.
+  if (broughtBack) ::UpdateWindow(h);
   std::lock_guard<std::recursive_mutex> guard(x.lock);
   for (;;) {
     auto it = x.shown.find(h);
     if (it == x.shown.end() || !it->second.mapped) return;
-    // What the server has told of this window so far, without asking it; input waits for
-    // the message loop.
-    XEvent e;
-    Impl::Showing showing{it->second.id, x.wmState, x.netWmState};
-    while (XCheckIfEvent(x.dpy, &e, &Impl::ShowingOf, reinterpret_cast<XPointer>(&showing))) x.Handle(e);
+    takeShowing(it->second.id);
     it = x.shown.find(h);
     if (it == x.shown.end() || !it->second.mapped) return;  // minimised meanwhile
     Shown& s = it->second;

@@ -92,6 +92,48 @@ class X11Managed : public ::testing::Test {
     return XOf(h) && XGetWindowAttributes(peer, XOf(h), &a) && a.map_state == IsViewable;
   }
 
+  // Whether the manager has the window minimised, as the person sees it.
+  bool Iconic(HWND h) {
+    const Atom state = XInternAtom(peer, "WM_STATE", False);
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(peer, XOf(h), state, 0, 1, False, state, &type, &format, &items, &after, &data);
+    const bool iconic = data && items == 1 && *reinterpret_cast<long*>(data) == IconicState;
+    if (data) XFree(data);
+    return iconic;
+  }
+
+  // Waits, taking no message, until the condition holds; the bound only ends a fault.
+  static bool Seen(const std::function<bool()>& done) {
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+         !done() && std::chrono::steady_clock::now() < end;)
+      poll(nullptr, 0, 5);
+    return done();
+  }
+
+  // A form that tells of work going on, as a waiting window does, shown with its first step
+  // and then minimised by the person through the manager (our side hears of it only at the
+  // next step). Each step repaints its text and shows it at once, taking no messages.
+  void MinimisedFormOfWork(std::unique_ptr<TForm>& form, TLabel*& label, int patience) {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetCaption("Please, wait");
+    form->SetBounds(40, 50, 320, 80);
+    label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetCaption("Step 0");
+    form->Show();
+    form->Update();
+    const HWND h = form->Handle();
+    display->ShowNow(h, patience);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(h); }));
+    const std::string minimise =
+        "DISPLAY=" + server->Name() + " xdotool windowminimize --sync " + std::to_string(XOf(h));
+    ASSERT_EQ(std::system(minimise.c_str()), 0);
+    ASSERT_TRUE(Seen([&] { return !Viewable(h) && Iconic(h); }));
+  }
+
   std::vector<Atom> Atoms(Window w, const char* property, Atom kind = XA_ATOM) {
     Atom type;
     int format;
@@ -671,22 +713,10 @@ TEST_F(X11Managed, AModalFormKeepsTheKeysAndClicksOfTheWindowItInterrupts) {
 // it through the manager, no step waits for it to show.
 TEST_F(X11Managed, StepsOfWorkDoNotWaitForAFormTheManagerMinimised) {
   constexpr int kPatience = 60000;  // how long a step would wait for the form: a fault, seen below
-  std::unique_ptr<TForm> form(MakeForm("Please, wait", 40, 50, 320, 80));
-  auto* label = new TLabel(form.get());
-  label->SetParent(form.get());
-  label->SetCaption("Step 0");
-  form->Show();
-  form->Update();
+  std::unique_ptr<TForm> form;
+  TLabel* label = nullptr;
+  ASSERT_NO_FATAL_FAILURE(MinimisedFormOfWork(form, label, kPatience));
   const HWND h = form->Handle();
-  display->ShowNow(h, kPatience);
-  ASSERT_TRUE(PumpUntil([&] { return Viewable(h); }));
-  const std::string minimise = "DISPLAY=" + server->Name() + " xdotool windowminimize --sync " + std::to_string(XOf(h));
-  ASSERT_EQ(std::system(minimise.c_str()), 0);
-  // The server hides it (our side hears of it only at the next step).
-  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-       Viewable(h) && std::chrono::steady_clock::now() < end;)
-    poll(nullptr, 0, 5);
-  ASSERT_FALSE(Viewable(h));
 
   // Should a step wait for the form, the person brings it back after a while, which ends
   // the wait; the steps tell whether that was needed.
@@ -715,6 +745,65 @@ TEST_F(X11Managed, StepsOfWorkDoNotWaitForAFormTheManagerMinimised) {
   person.join();
   EXPECT_FALSE(broughtBack) << "a step waited for the minimised form";
   EXPECT_TRUE(PumpUntil([&] { return IsIconic(h) != 0; }));
+}
+
+// The pixels of a window's client part as it painted them, row by row.
+std::vector<COLORREF> Painted(HWND h) {
+  RECT client{};
+  GetClientRect(h, &client);
+  std::vector<COLORREF> pixels;
+  HDC dc = GetDC(h);
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+  ReleaseDC(h, dc);
+  return pixels;
+}
+
+// The same form of work, minimised and then brought back by the person while the work goes
+// on: the next step shows the step of now on the screen, with no message taken.
+TEST_F(X11Managed, AFormOfWorkBroughtBackShowsTheStepOfNowAtTheNextStep) {
+  constexpr int kPatience = 60000;
+  std::unique_ptr<TForm> form;
+  TLabel* label = nullptr;
+  ASSERT_NO_FATAL_FAILURE(MinimisedFormOfWork(form, label, kPatience));
+  const HWND h = form->Handle();
+  int step = 0;
+  const auto takeStep = [&] {
+    label->SetCaption("Step " + std::to_string(++step));
+    form->Update();
+    display->ShowNow(h, kPatience);
+  };
+  for (int i = 0; i < 3; ++i) takeStep();
+  XMapWindow(peer, XOf(h));  // the person brings it back
+  XSync(peer, False);
+  ASSERT_TRUE(Seen([&] { return Viewable(h) && !Iconic(h); }));
+  takeStep();
+  EXPECT_FALSE(IsIconic(h));
+  // The screen shows what the form painted...
+  const auto differing = [&] {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(peer, XOf(h), &a)) return -1;
+    XImage* image = XGetImage(peer, XOf(h), 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height),
+                              AllPlanes, ZPixmap);
+    if (!image) return -1;
+    const std::vector<COLORREF> painted = Painted(h);
+    RECT client{};
+    GetClientRect(h, &client);
+    int count = 0;
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) {
+        const COLORREF ours = y < client.bottom && x < client.right ? painted[y * client.right + x] : CLR_INVALID;
+        count += XGetPixel(image, x, y) !=
+                 static_cast<unsigned long>((GetRValue(ours) << 16) | (GetGValue(ours) << 8) | GetBValue(ours));
+      }
+    XDestroyImage(image);
+    return count;
+  };
+  EXPECT_TRUE(Seen([&] { return differing() == 0; })) << differing() << " pixels differ";
+  // ...and that is the step of now: painted whole again, the form is the same.
+  const std::vector<COLORREF> shown = Painted(h);
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_TRUE(Painted(h) == shown) << "the screen shows an earlier step";
 }
 
 }  // namespace
