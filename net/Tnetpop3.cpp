@@ -9,6 +9,8 @@
 #include "platform/rtl/Strutil.h"
 #include "platform/rtl/Tstringlist.h"
 
+#include <exception>
+
 namespace {
 
 constexpr int16_t wsOk = 1;
@@ -103,6 +105,20 @@ void TNetPOP3::Disconnect()
 {
     WriteLnIfConnected("QUIT");
     TNetMessageClient::Disconnect();
+}
+
+void TNetPOP3::Quit()
+{
+    std::exception_ptr failure;
+    try {
+        if (Connected())
+            WriteLn("QUIT");
+    } catch (const ENetException&) {
+        failure = std::current_exception();
+    }
+    TNetMessageClient::Disconnect();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 int32_t TNetPOP3::CheckMessages()

@@ -20,6 +20,9 @@ public:
     // QUIT without waiting for its reply (the server then applies the
     // deletions), then the connection's disconnect.
     void Disconnect() override;
+    // Disconnect, and then raises why QUIT could not be sent, if it could not: the
+    // connection broke before it, and the server deletes none of the messages.
+    void Quit();
     // "+OK" counts as code 1 and "-ERR" as 2; any other reply raises.
     int16_t GetResponse(std::initializer_list<int16_t> AAllowedResponses) override;
     using TNetMessageClient::GetResponse;

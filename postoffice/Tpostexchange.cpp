@@ -129,8 +129,14 @@ void TPostExchange::ReceiveStep() {
     if (connected) {
       Log("Disconnecting...");
       try {
-        Receiver.Disconnect();
-      } catch (const std::exception&) {
+        Receiver.Quit();
+      } catch (const std::exception& e) {
+        // The server applies the deletions at QUIT: without it, the mail stays there. A
+        // connection that broke before was told when it broke.
+        if (!Cancel) {
+          Log("Error disconnecting (" + OneLine(e.what()) + "): the server deletes no message of this run.");
+          TellTimeout(e, "disconnecting");
+        }
       }
     }
     if (!goOn || Cancel) break;
@@ -445,6 +451,8 @@ bool TPostExchange::InStep(const std::exception_ptr& failure) {
     return false;
   } catch (const ENetSocketError&) {
     return false;
+  } catch (const ENetTLSError&) {
+    return false;  // the encrypted session broke: nothing more can be read
   } catch (const std::exception&) {
   }
   // What the message was read with failed inside its answer: the rest of the answer is

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -211,12 +212,36 @@ int PosixSocketOption(int optname)
     }
 }
 
-bool IsConnected(int fd)
-{
-    sockaddr_storage peer;
-    socklen_t len = sizeof peer;
-    return ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0;
-}
+// The sockets whose non-blocking connect has not been seen to succeed. Winsock puts
+// a failed connect in the error set only, while a connection that broke later (a
+// reset) is ready to read and to write, so that the call that meets the error is
+// made; the system reports both alike, so the difference is remembered here.
+class TConnectsUnderWay {
+public:
+    void Begin(int fd)
+    {
+        const std::lock_guard lock(FLock);
+        if (std::find(FFds.begin(), FFds.end(), fd) == FFds.end())
+            FFds.push_back(fd);
+    }
+    // The socket connected, or its descriptor was closed or given to another socket.
+    void End(int fd)
+    {
+        const std::lock_guard lock(FLock);
+        std::erase(FFds, fd);
+    }
+    bool Contains(int fd)
+    {
+        const std::lock_guard lock(FLock);
+        return std::find(FFds.begin(), FFds.end(), fd) != FFds.end();
+    }
+
+private:
+    std::mutex FLock;
+    std::vector<int> FFds;
+};
+
+TConnectsUnderWay gConnects;
 
 struct HostRecord {
     std::string name;
@@ -328,6 +353,7 @@ SOCKET socket(int af, int type, int protocol)
         FailErrno();
         return INVALID_SOCKET;
     }
+    gConnects.End(fd);
     return fd;
 }
 
@@ -352,8 +378,10 @@ int connect(SOCKET s, const TSockAddr* name, int namelen)
         return 0;
     if (errno == EINTR)
         return FinishInterruptedConnect(fd);
-    if (errno == EINPROGRESS)
+    if (errno == EINPROGRESS) {
+        gConnects.Begin(fd);
         return Fail(WSAEWOULDBLOCK); // a non-blocking connect under way, as Winsock reports it
+    }
     return FailErrno();
 }
 
@@ -386,6 +414,7 @@ SOCKET accept(SOCKET s, TSockAddr* addr, int* addrlen)
         FailErrno();
         return INVALID_SOCKET;
     }
+    gConnects.End(client);
     FromPosix(peer, addr, addrlen);
     return client;
 }
@@ -481,6 +510,7 @@ int closesocket(SOCKET s)
     int fd = Fd(s);
     if (fd < 0)
         return SOCKET_ERROR;
+    gConnects.End(fd);
     // A close interrupted by a signal has released the descriptor all the same.
     if (::close(fd) < 0 && errno != EINTR)
         return FailErrno();
@@ -687,13 +717,24 @@ int select(int, TFDSet* readfds, TFDSet* writefds, TFDSet* exceptfds, const TTim
     for (const pollfd& p : polled)
         if (p.revents & POLLNVAL)
             return Fail(WSAENOTSOCK);
+    // A connect under way ends writable (it succeeded) or in error (it failed).
+    std::vector<int> failedConnects;
+    for (const pollfd& p : polled)
+        if ((p.revents & (POLLOUT | POLLERR)) == POLLOUT)
+            gConnects.End(p.fd);
+        else if ((p.revents & POLLERR) != 0 && gConnects.Contains(p.fd))
+            failedConnects.push_back(p.fd);
     auto isReady = [&](int k, int fd) {
         auto it = std::find_if(polled.begin(), polled.end(), [fd](const pollfd& p) { return p.fd == fd; });
-        short r = it->revents;
+        const short r = it->revents;
+        const bool failedConnect = std::find(failedConnects.begin(), failedConnects.end(), fd) != failedConnects.end();
+        // A broken connection is writable too: the send tells its error.
         switch (k) {
         case 0: return (r & (POLLIN | POLLHUP | POLLERR)) != 0;
-        case 1: return (r & POLLOUT) != 0 && (r & POLLERR) == 0;
-        default: return (r & POLLPRI) != 0 || ((r & POLLERR) != 0 && !IsConnected(fd)); // failed connect
+        case 1:
+            return (r & (POLLOUT | POLLERR)) != 0 && !failedConnect;
+        default:
+            return (r & POLLPRI) != 0 || failedConnect;
         }
     };
     int count = 0;

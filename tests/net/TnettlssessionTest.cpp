@@ -3,14 +3,23 @@
 // that are read first.
 #include "Tlspeer.h"
 #include "net/Enetexception.h"
+#include "net/Tnetiohandlersocket.h"
+#include "net/Tnetmessage.h"
+#include "net/Tnetsockethandle.h"
 #include "net/Tnetpop3.h"
+#include "net/Tnetsmtp.h"
 #include "net/Tnettcpconnection.h"
 #include "net/Tnettlssession.h"
 
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -90,6 +99,82 @@ std::string ReadUntilReset(bool AEncrypted)
     return read;
 }
 
+// Whether a thread of this process sleeps in one of these system calls now.
+bool BlockedIn(pid_t ATid, std::initializer_list<long> ASyscalls)
+{
+    std::ifstream state("/proc/self/task/" + std::to_string(ATid) + "/syscall");
+    long number = -1;
+    return state >> number && std::find(ASyscalls.begin(), ASyscalls.end(), number) != ASyscalls.end();
+}
+
+// A message too large for the sockets' buffers: its sending must wait for the server.
+void LargeMessage(TNetMessage& AMsg)
+{
+    AMsg.From()->SetAddress("from@test");
+    AMsg.Recipients()->Add()->SetAddress("to@test");
+    AMsg.SetSubject("large");
+    const std::string line(70, 'x');
+    for (int i = 0; i < 40000; ++i)
+        AMsg.Body()->Add(line);
+}
+
+// The server takes the envelope and the message's first line, then stops reading; once
+// the client waits for room to write the rest, the server resets the connection. How
+// the client's sending failed.
+std::string SendUntilReset(bool AEncrypted)
+{
+    const TTestCertificates& c = TTestCertificates::Get();
+    setenv(MailCAVariable, c.Authority.c_str(), 1);
+    const pid_t clientTid = gettid();
+    TScriptedServer server([&](TScriptedPeer& APeer) {
+        std::unique_ptr<TTlsPeer> tls;
+        if (AEncrypted) {
+            tls = std::make_unique<TTlsPeer>(APeer, c.Cert, c.Key);
+            if (!tls->Accept())
+                return;
+        }
+        const auto say = [&](const std::string& ALine) { tls ? tls->Send(ALine) : APeer.Send(ALine); };
+        const auto hear = [&] { return tls ? tls->ReadLine() : APeer.ReadLine(); };
+        say("220 ready\r\n");
+        for (std::string line; (line = hear()) != "DATA";) {
+            if (line.empty())
+                return;
+            say("250 ok\r\n");
+        }
+        say("354 go on\r\n");
+        hear();
+        while (!BlockedIn(clientTid, {SYS_poll, SYS_ppoll, SYS_sendto}))
+            std::this_thread::yield();
+        APeer.Reset();
+    });
+    TNetSMTP smtp(nullptr);
+    PointAt(smtp, server.Port());
+    if (AEncrypted)
+        smtp.ImplicitTLSPort = server.Port();
+    smtp.Connect();
+    // A small send buffer, that the server's few kilobytes of reading do not drain.
+    const int32_t room = 16384;
+    ws2::setsockopt(dynamic_cast<TNetIOHandlerSocket*>(smtp.IOHandler())->Binding()->Handle(), ws2::SOL_SOCKET,
+                    ws2::SO_SNDBUF, reinterpret_cast<const char*>(&room), sizeof room);
+    TNetMessage msg(nullptr);
+    LargeMessage(msg);
+    std::string told = "sent";
+    try {
+        smtp.Send(&msg);
+    } catch (const ENetSocketError& e) {
+        told = std::string("socket: ") + e.what();
+    } catch (const std::exception& e) {
+        told = std::string("other: ") + e.what();
+    }
+    try {
+        smtp.Disconnect();
+    } catch (const std::exception&) {
+    }
+    server.Finish();
+    unsetenv(MailCAVariable);
+    return told;
+}
+
 } // namespace
 
 TEST(TnetTLSSession, ADamagedRecordOrACutOneIsToldAsSuchAfterTheGoodRecordsBeforeIt)
@@ -120,6 +205,15 @@ TEST(TnetTLSSession, AResetInsideARecordIsToldAsTheSameResetInTheClear)
     const std::string reset = "one|socket: Socket Error # 10054\r\nConnection reset by peer.";
     EXPECT_EQ(ReadUntilReset(false), reset);
     EXPECT_EQ(ReadUntilReset(true), reset);
+}
+
+// A large message's sending waits for the server to read, and the server resets the
+// connection: told as that reset, over encryption as in the clear, never as a time-out.
+TEST(TnetTLSSession, AResetWhileTheClientWaitsToWriteIsToldAsTheSameResetInTheClear)
+{
+    const std::string reset = "socket: Socket Error # 10054\r\nConnection reset by peer.";
+    EXPECT_EQ(SendUntilReset(false), reset);
+    EXPECT_EQ(SendUntilReset(true), reset);
 }
 
 // The answer to USER comes with a damaged record behind it: the password is not sent,

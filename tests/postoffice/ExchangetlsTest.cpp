@@ -5,6 +5,7 @@
 #include "net/Tnettlssession.h"
 #include "postoffice/Tpostexchange.h"
 #include "tests/net/Mailservers.h"
+#include "tests/net/Scriptedserver.h"
 #include "tests/net/Tlspeer.h"
 #include "tests/support/Testsupport.h"
 
@@ -123,4 +124,64 @@ TEST(ExchangeTLS, ACertificateForAnotherNameInARenegotiationIsRefusedWithTheServ
   EXPECT_FALSE(taken);
   EXPECT_EQ(told, "SMTP server " + smtp + ": the certificate is not valid for 127.0.0.1 (IP address mismatch)");
   unsetenv(MailCAVariable);
+}
+
+namespace {
+
+// A POP3 server whose encrypted session breaks behind an answer (a damaged record): told
+// once, by the command that meets it, also when that is the QUIT that makes the server
+// apply the deletions.
+std::vector<std::string> ReceivedOverABreakingSession(const std::string& statAnswer, bool breakAtStat) {
+  const TTestCertificates& c = TTestCertificates::Get();
+  setenv(MailCAVariable, c.Authority.c_str(), 1);
+  TScriptedServer server([&](TScriptedPeer& peer) {
+    peer.Send("+OK ready\r\n");
+    peer.ReadLine();  // CAPA
+    peer.Send("+OK\r\nSTLS\r\n.\r\n");
+    peer.ReadLine();
+    peer.Send("+OK begin\r\n");
+    TTlsPeer tls(peer, c.Cert, c.Key);
+    if (!tls.Accept()) return;
+    // A record with one bit flipped.
+    const auto damaged = [&tls] {
+      std::string bad = tls.Records("+OK\r\nSubject: x\r\n\r\n.\r\n");
+      bad[bad.size() / 2] ^= 0x08;
+      return bad;
+    };
+    for (std::string line; !(line = tls.ReadLine()).empty();) {
+      if (line == "STAT" && breakAtStat) {
+        const std::string answer = tls.Records(statAnswer);  // made first: records are numbered
+        peer.Send(answer + damaged());
+      } else if (line.rfind("TOP ", 0) == 0) peer.Send(damaged());
+      else tls.Send(line == "STAT" ? statAnswer : "+OK\r\n");
+    }
+  });
+  TArray<TEMailInfo> accounts;
+  accounts.AddItem(Account("127.0.0.1:" + std::to_string(server.Port()), "", "user"));
+  TLoggedExchange exchange;
+  exchange.Accounts = &accounts;
+  exchange.ConnectTimeout = exchange.ReadTimeout = 20000;
+  exchange.ReceiveStep();
+  server.Finish();
+  unsetenv(MailCAVariable);
+  return exchange.Lines;
+}
+
+}  // namespace
+
+TEST(ExchangeTLS, ASessionThatBreaksIsToldOnceAndAtQuitToo) {
+  const std::string broke = "the encrypted connection to 127.0.0.1 broke (decryption failed or bad record mac)";
+  // Inside a message's answer: one line tells it, and nothing more is read.
+  std::vector<std::string> lines = ReceivedOverABreakingSession("+OK 1 100\r\n", false);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Error receiving message (" + broke + ")"), 1)
+      << testing::PrintToString(lines);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(broke) != l.npos; }), 1)
+      << testing::PrintToString(lines);
+  // Behind the last answer: QUIT cannot go, and the step says so before it ends.
+  lines = ReceivedOverABreakingSession("+OK 0 0\r\n", true);
+  const std::vector<std::string> end{"No new messages.", "Disconnecting...",
+                                     "Error disconnecting (" + broke + "): the server deletes no message of this run.",
+                                     "Finished."};
+  ASSERT_GE(lines.size(), end.size());
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()), end) << testing::PrintToString(lines);
 }

@@ -220,6 +220,45 @@ TEST_F(WinsockTest, NonBlockingConnectCompletesInTheWriteSet)
     closesocket(s);
 }
 
+// A connection the peer reset is ready to read and to write, as a select reports it, so that
+// the call that meets the reset is made; only a connect that failed is in the error set.
+TEST_F(WinsockTest, AConnectionResetByItsPeerIsReadyToWriteAndTheSendTellsTheReset)
+{
+    for (const bool waited : {false, true}) {
+        SOCKET client, peer;
+        if (!waited) {
+            Pair(client, peer);
+        } else {
+            // Connected without blocking, the connect seen to succeed in the write set.
+            SOCKET server;
+            const u_short port = Listen(server);
+            client = socket(AF_INET, SOCK_STREAM, 0);
+            ws2::u_long on = 1;
+            ioctlsocket(client, FIONBIO, &on);
+            TSockAddrIn a = Loopback(port);
+            connect(client, reinterpret_cast<TSockAddr*>(&a), sizeof a);
+            TFDSet writeSet{1, {client}}, errorSet{1, {client}};
+            TTimeVal tv{5, 0};
+            ASSERT_EQ(select(0, nullptr, &writeSet, &errorSet, &tv), 1);
+            ASSERT_EQ(writeSet.fd_count, 1u);
+            peer = accept(server, nullptr, nullptr);
+            closesocket(server);
+        }
+        const TLinger abort{1, 0};
+        setsockopt(peer, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+        closesocket(peer);
+        ASSERT_EQ(SelectRead(client, 5000), 1); // the reset has come
+        TFDSet writeSet{1, {client}}, errorSet{1, {client}};
+        TTimeVal tv{0, 0};
+        EXPECT_EQ(select(0, nullptr, &writeSet, &errorSet, &tv), 1) << waited;
+        EXPECT_EQ(writeSet.fd_count, 1u) << waited;
+        EXPECT_EQ(errorSet.fd_count, 0u) << waited;
+        EXPECT_EQ(send(client, "x", 1, 0), SOCKET_ERROR);
+        EXPECT_EQ(WSAGetLastError(), WSAECONNRESET) << waited;
+        closesocket(client);
+    }
+}
+
 TEST_F(WinsockTest, SendToAClosedPeerFailsWithoutSignal)
 {
     SOCKET client, peer;
