@@ -28,10 +28,12 @@ void AddRelatedComments(TDiscussion& discussion, TDiscBlockIndex block, std::vec
   }
 }
 
-bool ChangeInList(TDiscussion& discussion, int postList, TDiscBlockIndex block, bool include) {
+// Includes the block (brought: for a block under it) or excludes it; whether the list
+// changed.
+bool ChangeInList(TDiscussion& discussion, int postList, TDiscBlockIndex block, bool include, bool brought = false) {
   TBlocksPostList& lists = discussion.User.PostLists;
   const TDiscBlockCode code = discussion.Storages.GetDiscBlock(block)->GetDiscBlockCode();
-  const int changed = include ? lists.AddBlockToItem(discussion, postList, code)
+  const int changed = include ? lists.AddBlockToItem(discussion, postList, code, brought)
                               : lists.DeleteBlockFromItem(discussion, postList, code);
   if (changed < 0) return false;
   SendBlockNotification(Notify_BlockChanged, discussion, block, false);
@@ -55,14 +57,18 @@ TDiscBlockIndex ModeratedCommentComputed(TDiscussion& discussion, TDiscBlockInde
                                                         : TDiscBlockIndex{};
 }
 
-// Takes out of the list the comments the block brought that no other block of the list
-// hangs under: a withdrawn answer must not carry the comments it answered to everyone.
+// Takes out of the list the comments above the block that the list brought (the user did
+// not list them) and no other block of the list hangs under: a withdrawn answer must not
+// carry the comments it answered to everyone, and a comment the user listed stays.
 void TakeBackRelatedComments(TDiscussion& discussion, int postList, TDiscBlockIndex block) {
+  const TBlocksPostListItem& list = discussion.User.PostLists.Items[uint32_t(postList)];
   std::vector<TDiscBlockIndex> brought;
   AddRelatedComments(discussion, block, brought);
+  std::erase_if(brought, [&](TDiscBlockIndex comment) {
+    return !list.IsBrought(discussion.Storages.GetDiscBlock(comment)->GetDiscBlockCode());
+  });
   if (brought.empty()) return;
   std::vector<TDiscBlockIndex> needed;
-  const TBlocksPostListItem& list = discussion.User.PostLists.Items[uint32_t(postList)];
   for (const TDiscBlockCode& code : list.Blocks) {
     const TDiscBlockIndex other = discussion.Storages.FindDiscBlockIndex(code);
     if (other.IsEmpty() || other == block || std::find(brought.begin(), brought.end(), other) != brought.end())
@@ -107,7 +113,7 @@ bool IncludeToPostList(TDiscBlockStorages& storages, TDiscussion& discussion, in
   if (discussion.IsLeader()) {
     std::vector<TDiscBlockIndex> related;
     AddRelatedComments(discussion, block, related);
-    for (const TDiscBlockIndex comment : related) ChangeInList(discussion, postList, comment, true);
+    for (const TDiscBlockIndex comment : related) ChangeInList(discussion, postList, comment, true, true);
   }
   return ChangeInList(discussion, postList, block, true);
 }

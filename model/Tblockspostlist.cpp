@@ -6,15 +6,56 @@
 #include "model/Tdiscussion.h"
 
 #include <cmath>
+#include <vector>
+
+namespace {
+
+// The mark that opens the section of brought codes after the lists.
+constexpr uint8_t BroughtSection = 1;
+
+// The codes of a list that a file keeps: blocks that still exist and are not erased.
+TArray<TDiscBlockCode> KeptCodes(const TDiscussion& discussion, const TArray<TDiscBlockCode>& codes) {
+  TArray<TDiscBlockCode> kept;
+  for (int c = 0; c < int(codes.Count()); ++c) {
+    const TDiscBlockIndex index = discussion.Storages.FindDiscBlockIndex(codes[c]);
+    if (index.IsEmpty() || discussion.Storages.GetDiscBlock(index)->DeleteFlag == DeleteFlag_Erased) continue;
+    const int k = kept.AddEmptyItem();
+    if (k >= 0) kept[k] = codes[c];
+  }
+  return kept;
+}
+
+void WriteCodes(TBufWriter& w, const TArray<TDiscBlockCode>& codes) {
+  w.WriteWord(uint16_t(codes.Count()));
+  for (int c = 0; c < int(codes.Count()); ++c) codes[c].SaveToBufWriter(w);
+}
+
+// Reads a u16 count and the codes; an empty text when they are sound.
+std::string ReadCodes(TBufReader& r, TArray<TDiscBlockCode>& codes) {
+  const int count = r.ReadWord();
+  for (int c = 0; c < count && !r.IsFailed(); ++c) {
+    TDiscBlockCode code;
+    code.LoadFromBufReader(r);
+    if (!IsValidStorageType(code.StorageType)) return "неверный код блока в списке отправки";
+    const int k = codes.AddEmptyItem();
+    if (k < 0) return "нет памяти";
+    codes[k] = code;
+  }
+  return r.IsFailed() ? "файл обрезан" : "";
+}
+
+}  // namespace
 
 TBlocksPostListItem::TBlocksPostListItem() = default;
 
 bool TBlocksPostListItem::operator==(const TBlocksPostListItem& o) const {
   if (Number != o.Number || !(Name == o.Name) || CreationDate != o.CreationDate || SentDate != o.SentDate ||
-      Blocks.Count() != o.Blocks.Count())
+      Blocks.Count() != o.Blocks.Count() || Brought.Count() != o.Brought.Count())
     return false;
   for (int i = 0; i < int(Blocks.Count()); ++i)
     if (!(Blocks[i] == o.Blocks[i])) return false;
+  for (int i = 0; i < int(Brought.Count()); ++i)
+    if (!(Brought[i] == o.Brought[i])) return false;
   return true;
 }
 
@@ -37,7 +78,20 @@ int TBlocksPostListItem::AddBlock(TDiscBlockCode code) {
 int TBlocksPostListItem::DeleteBlock(TDiscBlockCode code) {
   const int index = FindBlock(code);
   if (index >= 0) Blocks.Delete(index);
+  SetBrought(code, false);
   return index;
+}
+
+bool TBlocksPostListItem::IsBrought(TDiscBlockCode code) const {
+  for (const TDiscBlockCode& brought : Brought)
+    if (brought == code) return true;
+  return false;
+}
+
+void TBlocksPostListItem::SetBrought(TDiscBlockCode code, bool brought) {
+  for (int i = int(Brought.Count()) - 1; i >= 0; --i)
+    if (Brought[i] == code) Brought.Delete(i);
+  if (brought && FindBlock(code) >= 0) Brought.AddItem(code);
 }
 
 TBlocksPostList::TBlocksPostList() = default;
@@ -57,13 +111,21 @@ bool TBlocksPostList::AddNewItem(TDiscussion& discussion) {
   return true;
 }
 
-int TBlocksPostList::AddBlockToItem(TDiscussion& discussion, int item, TDiscBlockCode code) {
+int TBlocksPostList::AddBlockToItem(TDiscussion& discussion, int item, TDiscBlockCode code, bool brought) {
   if (item < 0 || item >= int(Items.Count())) return -1;
-  const TStr oldName = Items[item].Name;
-  const int added = Items[item].AddBlock(code);
-  if (added >= 0 && this == &discussion.User.PostLists) {
-    if (!(Items[item].Name == oldName))
-      discussion.Undo.AddPostsListItemFieldChange(item, PostListField_Name, 0, 0, oldName);
+  TBlocksPostListItem& list = Items[item];
+  const bool recorded = this == &discussion.User.PostLists;
+  if (const int listed = list.FindBlock(code); listed >= 0) {
+    if (brought || !list.IsBrought(code)) return -1;
+    list.SetBrought(code, false);
+    if (recorded) discussion.Undo.AddPostsListItemCodeOwned(item, code);
+    return listed;
+  }
+  const TStr oldName = list.Name;
+  const int added = list.AddBlock(code);
+  if (added >= 0 && brought) list.SetBrought(code, true);
+  if (added >= 0 && recorded) {
+    if (!(list.Name == oldName)) discussion.Undo.AddPostsListItemFieldChange(item, PostListField_Name, 0, 0, oldName);
     discussion.Undo.AddPostsListItemFieldChange(item, PostListField_CodeAppended, 0, 0, TStr());
   }
   return added;
@@ -71,9 +133,10 @@ int TBlocksPostList::AddBlockToItem(TDiscussion& discussion, int item, TDiscBloc
 
 int TBlocksPostList::DeleteBlockFromItem(TDiscussion& discussion, int item, TDiscBlockCode code) {
   if (item < 0 || item >= int(Items.Count())) return -1;
+  const bool brought = Items[item].IsBrought(code);
   const int removed = Items[item].DeleteBlock(code);
   if (removed >= 0 && this == &discussion.User.PostLists)
-    discussion.Undo.AddPostsListItemCodeChange(item, removed, code);
+    discussion.Undo.AddPostsListItemCodeChange(item, removed, code, brought);
   return removed;
 }
 
@@ -86,16 +149,18 @@ void TBlocksPostList::SaveToBufWriter(const TDiscussion& discussion, TBufWriter&
     item.Name.SaveToBufWriter(w);
     w.WriteDWord(uint32_t(int32_t(std::floor(item.CreationDate))));
     w.WriteDWord(uint32_t(int32_t(std::floor(item.SentDate))));
-    TArray<TDiscBlockCode> kept;
-    for (int c = 0; c < int(item.Blocks.Count()); ++c) {
-      const TDiscBlockIndex index = discussion.Storages.FindDiscBlockIndex(item.Blocks[c]);
-      if (index.IsEmpty() || discussion.Storages.GetDiscBlock(index)->DeleteFlag == DeleteFlag_Erased) continue;
-      const int k = kept.AddEmptyItem();
-      if (k >= 0) kept[k] = item.Blocks[c];
-    }
-    w.WriteWord(uint16_t(kept.Count()));
-    for (int c = 0; c < int(kept.Count()); ++c) kept[c].SaveToBufWriter(w);
+    WriteCodes(w, KeptCodes(discussion, item.Blocks));
   }
+  // The brought codes only when there are any: a file without them is as before.
+  std::vector<TArray<TDiscBlockCode>> brought;
+  bool any = false;
+  for (const TBlocksPostListItem& item : Items) {
+    brought.push_back(KeptCodes(discussion, item.Brought));
+    any |= brought.back().Count() > 0;
+  }
+  if (!any) return;
+  w.WriteByte(BroughtSection);
+  for (const TArray<TDiscBlockCode>& codes : brought) WriteCodes(w, codes);
 }
 
 std::string TBlocksPostList::LoadFromBufReader(TBufReader& r) {
@@ -110,15 +175,19 @@ std::string TBlocksPostList::LoadFromBufReader(TBufReader& r) {
     item.Name.LoadFromBufReader(r);
     item.CreationDate = TDateTime(int32_t(r.ReadDWord()));
     item.SentDate = TDateTime(int32_t(r.ReadDWord()));
-    const int codes = r.ReadWord();
-    for (int c = 0; c < codes && !r.IsFailed(); ++c) {
-      TDiscBlockCode code;
-      code.LoadFromBufReader(r);
-      if (!IsValidStorageType(code.StorageType)) return "неверный код блока в списке отправки";
-      const int k = item.Blocks.AddEmptyItem();
-      if (k < 0) return "нет памяти";
-      item.Blocks[k] = code;
+    if (std::string fault = ReadCodes(r, item.Blocks); !fault.empty()) return fault;
+  }
+  if (r.IsFailed()) return "файл обрезан";
+  if (r.IsEof()) return "";
+  if (r.ReadByte() != BroughtSection) return "неверный раздел списков отправки";
+  for (TBlocksPostListItem& item : Items) {
+    TArray<TDiscBlockCode> brought;
+    if (std::string fault = ReadCodes(r, brought); !fault.empty()) return fault;
+    // A brought code is one of the list's own codes, each once.
+    for (const TDiscBlockCode& code : brought) {
+      if (item.FindBlock(code) < 0 || item.IsBrought(code)) return "неверный код в разделе списков отправки";
+      item.SetBrought(code, true);
     }
   }
-  return r.IsFailed() ? "файл обрезан" : "";
+  return "";
 }

@@ -21,6 +21,9 @@ struct TBlocksPostListItem {
   TDateTime CreationDate = 0;
   TDateTime SentDate = 0;
   TArray<TDiscBlockCode> Blocks;
+  // The listed comments the list took for the blocks under them, which the user did not
+  // list: withdrawing those blocks takes them back. Always codes of Blocks.
+  TArray<TDiscBlockCode> Brought;
 
   TBlocksPostListItem();
   bool operator==(const TBlocksPostListItem& other) const;
@@ -32,6 +35,9 @@ struct TBlocksPostListItem {
   int AddBlock(TDiscBlockCode code);
   // The removed code's former index, -1 when absent.
   int DeleteBlock(TDiscBlockCode code);
+  bool IsBrought(TDiscBlockCode code) const;
+  // Marks a listed code brought (or the user's own).
+  void SetBrought(TDiscBlockCode code, bool brought);
 };
 
 class TBlocksPostList {
@@ -44,12 +50,17 @@ public:
   // Appends a list "Postlist" with the next number and today's date; false (reported) when
   // the numbers are used up.
   bool AddNewItem(TDiscussion& discussion);
-  int AddBlockToItem(TDiscussion& discussion, int item, TDiscBlockCode code);
+  // Appends the code (brought: for a block under it); a code listed as brought that the
+  // user lists is the user's own from then on. The code's index when the list changed,
+  // else -1.
+  int AddBlockToItem(TDiscussion& discussion, int item, TDiscBlockCode code, bool brought = false);
   int DeleteBlockFromItem(TDiscussion& discussion, int item, TDiscBlockCode code);
 
   // Stored form: u16 counter, u16 item count; per item u16 number, text name, i32 creation
   // day, i32 sent day, u16 code count, codes. Only codes of blocks that still exist and are
-  // not erased are written.
+  // not erased are written. When a list holds brought codes, a section follows (files
+  // without it read every code as the user's own): u8 BroughtSection, then per item u16
+  // count and the brought codes.
   void SaveToBufWriter(const TDiscussion& discussion, TBufWriter& writer) const;
   std::string LoadFromBufReader(TBufReader& reader);
   void Clear() { Counter = 0; Items.Clear(); }

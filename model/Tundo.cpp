@@ -418,10 +418,18 @@ void TUndo::AddPostsListItemFieldChange(int item, uint8_t field, int64_t oldValu
   action.OldText = oldText;
 }
 
-void TUndo::AddPostsListItemCodeChange(int item, int position, TDiscBlockCode code) {
+void TUndo::AddPostsListItemCodeChange(int item, int position, TDiscBlockCode code, bool brought) {
   TUndoAction& action = Record(UndoAction_PostListCodeRemoved);
   action.ObjectIndex = item;
   action.SubIndex = position;
+  action.Code = code;
+  action.OldInt = brought ? 1 : 0;
+}
+
+void TUndo::AddPostsListItemCodeOwned(int item, TDiscBlockCode code) {
+  TUndoAction& action = Record(UndoAction_PostListField);
+  action.ObjectIndex = item;
+  action.Field = PostListField_CodeOwned;
   action.Code = code;
 }
 
@@ -599,17 +607,23 @@ void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {
         case PostListField_CreationDate: item.CreationDate = action.OldDate; break;
         case PostListField_SentDate: item.SentDate = action.OldDate; break;
         case PostListField_CodeAppended:
-          if (item.Blocks.Count() > 0) item.Blocks.Delete(item.Blocks.Count() - 1);
+          if (item.Blocks.Count() > 0) {
+            const TDiscBlockCode last = item.Blocks[item.Blocks.Count() - 1];
+            item.Blocks.Delete(item.Blocks.Count() - 1);
+            if (item.FindBlock(last) < 0) item.SetBrought(last, false);
+          }
           break;
+        case PostListField_CodeOwned: item.SetBrought(action.Code, true); break;
       }
       return;
     }
     case UndoAction_PostListCodeRemoved: {
       TBlocksPostList& lists = discussion.User.PostLists;
       if (!ValidIndex(action.ObjectIndex, lists.Items.Count())) return;
-      TArray<TDiscBlockCode>& codes = lists.Items[action.ObjectIndex].Blocks;
-      if (action.SubIndex >= 0 && uint32_t(action.SubIndex) <= codes.Count())
-        codes.InsertItem(uint32_t(action.SubIndex), action.Code);
+      TBlocksPostListItem& item = lists.Items[action.ObjectIndex];
+      if (action.SubIndex >= 0 && uint32_t(action.SubIndex) <= item.Blocks.Count() &&
+          item.Blocks.InsertItem(uint32_t(action.SubIndex), action.Code) >= 0)
+        item.SetBrought(action.Code, action.OldInt != 0);
       return;
     }
     case UndoAction_PostListCodeReplaced: {

@@ -122,12 +122,13 @@ enum : uint8_t { PropertyField_Mark = 110, PropertyField_Possibility = 111, Prop
 enum : uint8_t { ThemeField_Name = 121 };
 // Block texts:
 enum : uint8_t { TextField_Text = 130, TextField_URL = 131, TextField_FormulaText = 132 };
-// Post lists (144: a code appended at the end):
+// Post lists (144: a code appended at the end; 145: a brought code became the user's own):
 enum : uint8_t {
   PostListField_Name = 140,
   PostListField_CreationDate = 141,
   PostListField_SentDate = 142,
   PostListField_CodeAppended = 144,
+  PostListField_CodeOwned = 145,
 };
 
 // One recorded action: what it undoes, on which object, and the old value.
@@ -206,7 +207,10 @@ public:
   // The user's post lists.
   void AddPostsListItemCreation(int item, uint16_t oldCounter);
   void AddPostsListItemFieldChange(int item, uint8_t field, int64_t oldValue, double oldDate, const TStr& oldText);
-  void AddPostsListItemCodeChange(int item, int position, TDiscBlockCode code);
+  // A code removed from its position; brought: the list had brought it.
+  void AddPostsListItemCodeChange(int item, int position, TDiscBlockCode code, bool brought = false);
+  // A code the list had brought is the user's own now.
+  void AddPostsListItemCodeOwned(int item, TDiscBlockCode code);
   // The code at a position of a post list gave way to another (a note sent as the comment
   // made of it).
   void AddPostsListItemCodeReplaced(int item, int position, TDiscBlockCode oldCode);

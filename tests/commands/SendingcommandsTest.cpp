@@ -413,6 +413,77 @@ TEST_F(SendingCommands, CancelPostingOfAnAnswerTakesBackTheCommentsItBrought) {
   EXPECT_TRUE(Reports().empty());
 }
 
+// A comment the leader listed on its own stays listed whatever is withdrawn under it: here
+// his comment made of a note by a "Send post" whose message could not be written, which
+// leaves the list naming the comment. "Cancel posting" of an answer under a participant's
+// comment below it takes back the participant's comment the answer brought, "Cancel
+// posting" of that lower comment takes back nothing more; the next "Send post" carries the
+// leader's comment.
+TEST_F(SendingCommands, CancelPostingKeepsACommentListedOnItsOwn) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  TBlocksPostList& lists = BegunPostLists(*d);
+  TBrowse& browse = form->Browse;
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, b, TextType_Premise, "my comment");
+  browse.GoToDiscBlock(b);
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), note)}, {"Post"}));
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is sealed (and announced), then fails
+  FailMessageWrite(1);
+  Run(browse, Command_SendPost, {}, "", 0);
+  FailMessageWrite(0);
+  ASSERT_TRUE(Outbox().empty());
+  ASSERT_EQ(lists.Items.Count(), 1u);
+  ASSERT_EQ(lists.Items[0].Blocks.Count(), 1u);
+  const TDiscBlockIndex mine = d->Storages.FindDiscBlockIndex(lists.Items[0].Blocks[0]);
+  ASSERT_EQ(mine.StorageType, StorageType_Comments);
+
+  const TDiscBlockIndex theirs = modeltest::AddBlock(*d, StorageType_Comments, mine, TextType_Premise, "Ant's", 1);
+  const TDiscBlockIndex answer = modeltest::AddBlock(*d, StorageType_Notes, theirs, TextType_Premise, "my reply");
+  const auto codes = [&] {
+    std::vector<TDiscBlockIndex> blocks;
+    for (const TDiscBlockCode& code : lists.Items[0].Blocks) blocks.push_back(d->Storages.FindDiscBlockIndex(code));
+    return blocks;
+  };
+  const auto postAnswer = [&] {
+    browse.GoToDiscBlock(theirs);
+    ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), answer)}, {"Post"}));
+    ASSERT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine, theirs, answer}));
+  };
+  // "Cancel posting" from a window of the post list, on a block's row.
+  const auto cancel = [&](TDiscBlockIndex block) {
+    ASSERT_TRUE(Choose(browse, {"Retrieval", lists.Items[0].Name.ToString()}));
+    TBrowse& posts = Newest()->Browse;
+    ASSERT_NE(&posts, &browse);
+    ASSERT_TRUE(ChooseInPopup(posts, {PlaceOf(ListedBlocks(posts), block)}, {"Cancel posting"}));
+  };
+  ASSERT_NO_FATAL_FAILURE(postAnswer());
+  ASSERT_NO_FATAL_FAILURE(cancel(answer));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine}));
+  // Undone, the list is as it was, and knows again what the answer brought.
+  ASSERT_TRUE(Choose(browse, {"Undo"}));
+  ASSERT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine, theirs, answer}));
+  ASSERT_NO_FATAL_FAILURE(cancel(answer));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine}));
+  ASSERT_NO_FATAL_FAILURE(postAnswer());
+  ASSERT_NO_FATAL_FAILURE(cancel(theirs));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine, answer}));
+  ASSERT_NO_FATAL_FAILURE(cancel(answer));
+  EXPECT_EQ(codes(), (std::vector<TDiscBlockIndex>{mine}));
+
+  Answer(0);  // the message is announced
+  Run(browse, Command_SendPost, {}, "", 0);
+  const std::vector<std::string> files = Outbox();
+  ASSERT_EQ(files.size(), 1u);
+  TCommandMessageHeader header;
+  std::vector<std::string> names;
+  ASSERT_TRUE(ReadMessage(files[0], "NEW_BLOCKS", header, &names));
+  EXPECT_EQ(names, (std::vector<std::string>{Name(mine)}));
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);  // sent
+  EXPECT_TRUE(Reports().empty());
+}
+
 // A comment leaves only under its author's identifier: a reader, or a moderator, whose
 // identifier has not come yet is told so, and nothing is written.
 TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {

@@ -1,6 +1,7 @@
 // Saving and loading the files of a discussion folder.
 
 #include "Modeltesthelpers.h"
+#include "foundation/Tbufwriter.h"
 #include "tests/support/Testsupport.h"
 #include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
@@ -392,6 +393,66 @@ TEST_F(DiscussionFiles, UnsoundContentIsRefused) {
   d.Folder = Folder();
   EXPECT_FALSE(d.Load());
   EXPECT_FALSE(d.Loaded);
+}
+
+// A post list remembers the comments it brought for the blocks under them: the user file
+// keeps them in a section after the lists, written only when there are any, so that a
+// list without them is stored as before; a file without the section (written before)
+// reads every code as the user's own, and a section naming a code the list lacks is
+// refused.
+TEST_F(DiscussionFiles, APostListKeepsTheCommentsItBroughtAndReadsOlderFiles) {
+  TDiscussion saved;
+  MakeRoot(saved, Folder());
+  const TDiscBlockIndex comment =
+      AddBlock(saved, StorageType_Comments, saved.Storages.GetRootBlockIndex(), TextType_Premise, "theirs", 1);
+  const TDiscBlockIndex note = AddBlock(saved, StorageType_Notes, comment, TextType_Premise, "mine");
+  const TDiscBlockCode brought = saved.Storages.GetDiscBlock(comment)->GetDiscBlockCode();
+  const TDiscBlockCode own = saved.Storages.GetDiscBlock(note)->GetDiscBlockCode();
+  TBlocksPostList& lists = saved.User.PostLists;
+  ASSERT_TRUE(lists.AddNewItem(saved));
+  ASSERT_EQ(lists.AddBlockToItem(saved, 0, brought, true), 0);
+  ASSERT_EQ(lists.AddBlockToItem(saved, 0, own), 1);
+  ASSERT_TRUE(lists.Items[0].IsBrought(brought));
+  ASSERT_TRUE(saved.Save());
+  const std::string stored = saved.ComposeFile(10);
+  std::string section;
+  {
+    TBufWriter w(section);
+    w.WriteByte(1);
+    w.WriteWord(1);
+    brought.SaveToBufWriter(w);
+    w.Flush();
+  }
+  ASSERT_GT(stored.size(), section.size());
+  EXPECT_EQ(stored.substr(stored.size() - section.size()), section);
+  const std::string before = stored.substr(0, stored.size() - section.size());
+  {
+    TDiscussion loaded;
+    loaded.Folder = Folder();
+    ASSERT_TRUE(loaded.Load());
+    EXPECT_TRUE(loaded.User.PostLists.Items[0] == lists.Items[0]);
+  }
+  // Listed by the user, the comment is the user's own: stored as before the section was.
+  ASSERT_EQ(lists.AddBlockToItem(saved, 0, brought), 0);
+  EXPECT_FALSE(lists.Items[0].IsBrought(brought));
+  EXPECT_EQ(saved.ComposeFile(10), before);
+  WriteWithContent(Folder(), 10, before);
+  {
+    TDiscussion loaded;
+    loaded.Folder = Folder();
+    ASSERT_TRUE(loaded.Load());
+    EXPECT_TRUE(loaded.User.PostLists.Items[0] == lists.Items[0]);
+    EXPECT_EQ(loaded.User.PostLists.Items[0].Blocks.Count(), 2u);
+  }
+  // A section that names a code the list lacks.
+  std::string forged = section;
+  forged[4] = char(forged[4] + 7);
+  WriteWithContent(Folder(), 10, before + forged);
+  TDiscussion refused;
+  refused.Folder = Folder();
+  EXPECT_FALSE(refused.Load());
+  ASSERT_FALSE(Reports().empty());
+  Reports().clear();
 }
 
 TEST_F(DiscussionFiles, AFolderWithoutFilesIsNoDiscussion) {
