@@ -138,13 +138,27 @@ bool TNewBlocksHandler::ReadRecords(std::string_view key) {
   return TError::Instance().ReportCount() == before;
 }
 
+// The name under which the lookup finds the block a record names in its target storage:
+// the block's own name when there is one, else the name it is looked for by, so that "3-1"
+// and "3-1M" name one block as FindTarget takes them.
+std::string LookupName(const TDiscussion& discussion, uint8_t storage, const std::string& name) {
+  if (const int found = FindTarget(discussion, storage, name); found >= 0)
+    return discussion.Storages.GetStorage(storage)->Block(found).Name.ToString();
+  const bool marked = !name.empty() && name.back() == 'M';
+  if (storage == StorageType_ModeratedComments) return marked ? name : name + "M";
+  return marked ? name.substr(0, name.size() - 1) : name;
+}
+
 bool TNewBlocksHandler::Plan() {
   const bool moderator = d.IsModerator();
-  // A block sent twice in one message is taken once, as its last record has it.
+  // Records that name one block are taken once, as the last of them has it: applied one by
+  // one, each later record would update the block the first added.
   std::set<std::pair<uint8_t, std::string>> later;
   std::vector<bool> last(fRecords.size());
-  for (size_t i = fRecords.size(); i-- > 0;)
-    last[i] = later.insert({TargetStorage(fRecords[i], moderator), fRecords[i].Name.ToString()}).second;
+  for (size_t i = fRecords.size(); i-- > 0;) {
+    const uint8_t storage = TargetStorage(fRecords[i], moderator);
+    last[i] = later.insert({storage, LookupName(d, storage, fRecords[i].Name.ToString())}).second;
+  }
   size_t kept = 0;
   for (size_t i = 0; i < fRecords.size(); ++i) {
     if (!last[i]) continue;

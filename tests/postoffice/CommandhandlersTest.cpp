@@ -287,6 +287,56 @@ TEST_F(Handlers, RequestedBlocksJoinTheDiscussionAndAreSavedWhole) {
   EXPECT_EQ(Text(*Saved(), "1.3"), "Lakes shrink fast");
 }
 
+// A comment and its published moderated form ("3-1" and "3-1M") name one block, as the
+// lookup takes them: records naming it make one block, the later record updating the
+// earlier, and are counted once, however many a stranger mails in one message.
+TEST_F(Handlers, RecordsNamingOneCommentMakeOneBlock) {
+  const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
+  const TDiscBlockIndex one = AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forests burn");
+  const TDiscBlockIndex comment = AddBlock(leader, StorageType_Comments, one, TextType_Premise, "Not all", 3);
+  const std::string name = leader.Storages.GetDiscBlock(comment)->Name.ToString();
+  ASSERT_EQ(name.substr(0, 2), "3-");
+  SendBlocks("1");
+  ASSERT_EQ(Deliver().size(), 1u);
+  EXPECT_EQ(Perform(), 1);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  // One message of records named by turns "3-n" and "3-nM", the last text the one kept.
+  const auto deliverRecords = [&](int count) {
+    SendBlocks(name);
+    const std::vector<std::string> sent = Deliver();
+    ASSERT_EQ(sent.size(), 1u);
+    const std::string message = ReadFile(inbox + sent[0]);
+    std::string records;
+    {
+      TBufWriter w(records);
+      for (int i = 0; i < count; ++i) {
+        TDiscBlockRecord record = MakeDiscBlockRecord(leader, comment);
+        if (i % 2) record.Name = TStr(name + "M");
+        record.Texts.Text = TStr("Not all, " + std::to_string(i));
+        record.CheckValue = ComposeCheckValue(record);
+        ASSERT_TRUE(DiscBlockToBufWriter(w, record, ""));
+      }
+      EndBlockRecords(w);
+      w.Flush();
+    }
+    Resealed(inbox + sent[0], message.substr(0, message.find("\r\nDATA\r\n") + 8) + records, "REQUESTED_BLOCKS");
+  };
+  for (const int count : {2, 1000}) {
+    SCOPED_TRACE(count);
+    deliverRecords(count);
+    Boxes.clear();
+    EXPECT_EQ(Perform(), 1);
+    ASSERT_GE(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].Text, count == 2 ? "Add 1 blocks to model 'Ecology'?" : "Update 1 blocks of model 'Ecology'?");
+    EXPECT_EQ(Boxes[1].Text, count == 2 ? "1 blocks added\n" : "1 blocks updated\n");
+    auto saved = Saved();
+    EXPECT_EQ(saved->Storages.Comments.Count(), 1);
+    EXPECT_EQ(Text(*saved, name), "Not all, " + std::to_string(count - 1));
+    EXPECT_EQ(UpperName(*saved, name), "1");
+  }
+  EXPECT_TRUE(Reports.empty());
+}
+
 TEST_F(Handlers, ABlockWithoutItsUpperBlockIsErased) {
   const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
   const TDiscBlockIndex one = AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forests burn");
