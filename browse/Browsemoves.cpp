@@ -4,6 +4,7 @@
 // history.
 
 #include "browse/Lowerlistcollectors.h"
+#include "browse/Standinnotes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Guihooks.h"
@@ -138,9 +139,11 @@ void TBrowse::GoToNeighbourBlock(const TBrowseItem& item, int step) {
   CollectChildBlocks(*discussion, block->Upper, siblings);
   if (IsErrorReported()) return;
   const int count = int(siblings.Count());
+  // A posted note's place is the row of the comment that stands for it.
+  const TDiscBlockIndex place = RowBlockOfNote(*discussion, own);
   int position = -1;
   for (int i = 0; i < count; ++i)
-    if (siblings[uint32_t(i)] == own) position = i;
+    if (siblings[uint32_t(i)] == place) position = i;
   if (position < 0) {
     MessageBeep(1);
     return;
@@ -154,7 +157,10 @@ bool TBrowse::SelectRowByDiscBlock(TDiscBlockIndex block, bool scroll) {
   if (!discussion || block.IsEmpty()) return false;
   TBrowseItemIdent ident;
   if (!ident.SetDiscBlock(*discussion, block)) return false;
-  return SelectRowByItemIdent(ident, scroll);
+  if (SelectRowByItemIdent(ident, scroll)) return true;
+  // A posted note without a row of its own is shown by the comment that stands for it.
+  const TDiscBlockIndex row = RowBlockOfNote(*discussion, block);
+  return !(row == block) && ident.SetDiscBlock(*discussion, row) && SelectRowByItemIdent(ident, scroll);
 }
 
 void TBrowse::RemoveRowsOfBlocksInState(uint8_t deleteFlag) {

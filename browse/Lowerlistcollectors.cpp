@@ -1,5 +1,6 @@
 #include "browse/Lowerlistcollectors.h"
 
+#include "browse/Standinnotes.h"
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
@@ -134,51 +135,6 @@ bool TakeBlocks(const TDiscussion& discussion, uint8_t storageType, TArray<TDisc
   return true;
 }
 
-// Leaves out of a list each posted note whose comment stands in it: a comment of the
-// login's own author under the same block, of the same kind and texts, which "Send post"
-// made of the note (the leader's at once, a participant's once it came back). The list
-// shows the comment, not the same text twice. A note with notes under it stays, the way
-// to them; each comment stands for one note.
-void LeaveOutNotesThatBecameComments(const TDiscussion& discussion, TArray<TDiscBlockIndex>& blocks) {
-  const TDiscBlockStorages& storages = discussion.Storages;
-  const auto posted = [&](TDiscBlockIndex index) {
-    return index.StorageType == StorageType_Notes && storages.GetDiscBlock(index)->Posted != 0;
-  };
-  if (std::none_of(blocks.begin(), blocks.end(), posted)) return;
-  const int own = discussion.Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
-  if (own < 0) return;
-  const uint16_t me = discussion.Authors.Author(own).ADIdent;
-  const auto texts = [&](TDiscBlockIndex index) {
-    const TStrHashItem* item = storages.GetStrHashItem(index);
-    return item ? item->Str : TDiscBlockStr();
-  };
-  const auto holdsNotes = [&](TDiscBlockIndex note) {
-    const TBlocksStorage& notes = storages.Notes;
-    for (int i = 0; i < notes.Count(); ++i)
-      if (notes.Block(i).Upper == note && IsListed(notes.Block(i))) return true;
-    return false;
-  };
-  std::vector<bool> used(blocks.Count(), false), left(blocks.Count(), false);
-  for (uint32_t n = 0; n < blocks.Count(); ++n) {
-    if (!posted(blocks[n])) continue;
-    const TDiscBlock& note = *storages.GetDiscBlock(blocks[n]);
-    for (uint32_t c = 0; c < blocks.Count(); ++c) {
-      if (used[c] || blocks[c].StorageType != StorageType_Comments) continue;
-      const TDiscBlock& comment = *storages.GetDiscBlock(blocks[c]);
-      if (comment.ADIdent != me || !(comment.Upper == note.Upper) || comment.TextType != note.TextType ||
-          !(texts(blocks[c]) == texts(blocks[n])))
-        continue;
-      if (holdsNotes(blocks[n])) break;
-      used[c] = left[n] = true;
-      break;
-    }
-  }
-  TArray<TDiscBlockIndex> kept;
-  for (uint32_t i = 0; i < blocks.Count(); ++i)
-    if (!left[i] && kept.AddItem(blocks[i]) < 0) return;
-  blocks = std::move(kept);
-}
-
 }  // namespace
 
 void CollectChildBlocks(TDiscussion& discussion, TDiscBlockIndex parent, TArray<TDiscBlockIndex>& result) {
@@ -187,7 +143,7 @@ void CollectChildBlocks(TDiscussion& discussion, TDiscBlockIndex parent, TArray<
     if (IsListedChildStorage(parent.StorageType, type) &&
         !TakeBlocks(discussion, type, result, [&](const TDiscBlock& b) { return b.Upper == parent; }))
       return;
-  LeaveOutNotesThatBecameComments(discussion, result);
+  LeaveOutStoodNotes(discussion, result);
   SortBlocks(discussion, result);
 }
 
@@ -210,7 +166,7 @@ void CollectBlocksOfAuthor(TDiscussion& discussion, uint16_t adident, bool moder
         !TakeBlocks(discussion, StorageType_Notes, result, [](const TDiscBlock&) { return true; }))
       return;
   }
-  LeaveOutNotesThatBecameComments(discussion, result);
+  LeaveOutStoodNotes(discussion, result);
   SortBlocks(discussion, result);
 }
 

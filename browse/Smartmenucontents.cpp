@@ -190,8 +190,9 @@ namespace {
 // Editing the item and its author's data.
 void AddEditingEntries(const TSmartMenuFacts& facts, TSection& section) {
   const TDiscBlock* block = facts.Block;
-  const bool editable = facts.NoteItem || (facts.CreatingWindow && facts.BlockItem &&
-                                           (block->StorageType == StorageType_Model || facts.UnlinkedItem));
+  const bool editable =
+      facts.NoteItem || !facts.StoodNote.IsEmpty() ||
+      (facts.CreatingWindow && facts.BlockItem && (block->StorageType == StorageType_Model || facts.UnlinkedItem));
   section.Add(NoMain, Popup, facts.BlockItem && !facts.ErasedOrDeletedList, Command_Edit, editable, 1, 1);
   section.Add(NoMain, Popup, (facts.AuthorItem || (facts.BlockItem && !facts.NoteItem)) && !facts.CreatingDiscussion,
               facts.AuthorItem ? "Data" : "Author", Command_Data, true);
@@ -294,9 +295,11 @@ void AddPostingEntries(const TSmartMenuFacts& facts, TSection& section) {
   const bool ruleS = discussion && !facts.MainMenu && !facts.CreatingWindow && facts.BlockItem &&
                      block->StorageType != StorageType_ModeratedComments && posts->Items.Count() > 0;
   const int32_t lastPostList = posts ? int32_t(posts->Items.Count()) - 1 : -1;
+  // A row that stands for a posted note posts the note.
+  const TDiscBlock* posted = facts.StoodNote.IsEmpty() ? block : discussion->Storages.GetDiscBlock(facts.StoodNote);
   section.Add(NoMain, Popup,
               ruleS && facts.EveryMarked(Note) && !facts.ErasedOrDeletedList &&
-                  posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
+                  posts->Items[uint32_t(lastPostList)].FindBlock(posted->GetDiscBlockCode()) < 0,
               Command_Post, true, lastPostList);
   section.Add(NoMain, Popup, ruleS && facts.RetrievalList && facts.RetrievalKind == Retrieval_PostList,
               Command_CancelPosting, true, lastPostList);

@@ -1,6 +1,7 @@
 #include "browse/Smartmenufacts.h"
 
 #include "browse/Lowerlistcollectors.h"
+#include "browse/Standinnotes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "foundation/Tbrowseglobal.h"
@@ -66,13 +67,16 @@ TSmartMenuFacts::TSmartMenuFacts(TBrowse& browse, const TBrowseItem& item, const
       UnderCreated = folder == manager->CreatedRoot || parent == manager->CreatedRoot;
     }
   UpperPanelShown = browse.Form && browse.Form->PanelUpperBlock->Height() != 0;
-  if (!mainMenu) CollectMarked(browse, rootItem, index);
+  if (mainMenu) return;
+  if (BlockItem) StoodNote = NoteStoodFor(*Discussion, BlockIndex);
+  CollectMarked(browse, rootItem, index);
 }
 
 void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem* rootItem, const TBrowseItemIndex& index) {
   if (!rootItem) return;
   TArray<TDiscBlockIndex> marked;
   MarkedAreBlocks = browse.GetMarkedDiscBlocks(index, *rootItem, marked);
+  if (Discussion) ActOnStoodNotes(*Discussion, marked);
   for (TDiscBlockIndex block : marked) Marked.push_back(block);
 }
 

@@ -1,6 +1,7 @@
 #include "browse/Tbrowselistener.h"
 
 #include "browse/Lowerlistcollectors.h"
+#include "browse/Standinnotes.h"
 #include "browse/Tbrowse.h"
 #include "browse/Tformbrowse.h"
 #include "browse/Tgraph.h"
@@ -129,6 +130,31 @@ void BlockAdded(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block)
   browse.BuildLowerList_JustLowerList(TBrowseItemIndex(), -1);
 }
 
+// A posted note's row gives way to the comment "Send post" made of it, and comes back when
+// the note no longer matches the comment (amended): a window listing the note's place
+// (its upper block's children, or the login's own blocks) lists again when what it shows
+// of the note is no longer so.
+void StandInChanged(TBrowse& browse, TDiscussion& discussion, TDiscBlockIndex block) {
+  TBrowseState& state = browse.CurrentBrowseState;
+  const TDiscBlock* note = block.StorageType == StorageType_Notes && discussion.Storages.IsValidIndex(block)
+                               ? discussion.Storages.GetDiscBlock(block)
+                               : nullptr;
+  if (!note || !note->IsAlive() || state.SpecCaptionType != SpecCaption_None) return;
+  TBrowseItem& current = state.CurrentItem;
+  const bool children =
+      state.ListKind == ListKind_Children && current.Kind() == BrowseItem_Block && current.Ident.Index == note->Upper;
+  const int own = discussion.Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
+  const bool mine = state.ListKind == ListKind_BlocksOfAuthor && current.Kind() == BrowseItem_Author && own >= 0 &&
+                    current.Ident.ADIdent == discussion.Authors.Author(own).ADIdent;
+  if (!children && !mine) return;
+  bool shown = false;
+  for (const TLowerListRow& row : state.Rows) {
+    const TBrowseItem* item = row.GetBrowseItem(current);
+    shown |= item && item->Kind() == BrowseItem_Block && item->Ident.Index == block;
+  }
+  if (shown != (RowBlockOfNote(discussion, block) == block)) browse.RebuildKeepingSelection();
+}
+
 }  // namespace
 
 void TBrowseListener::Listen(const TListenMessage& message) {
@@ -164,6 +190,7 @@ void TBrowseListener::Listen(const TListenMessage& message) {
       BlockChanged(browse, about, block);
       // A block back from the recycle bin (undo, restore) returns to its upper block's list.
       if (ours && !block.IsEmpty()) BlockAdded(browse, *discussion, block);
+      if (ours && !block.IsEmpty()) StandInChanged(browse, *discussion, block);
       break;
     }
     case Notify_FormulaReferenceChanged: BlockChanged(browse, about, UnpackDiscBlockIndex(message.Word2)); break;

@@ -22,7 +22,7 @@ void FillClipboard(TCommand& command, bool cut) {
   TBrowse& browse = command.Browse;
   clip->Reset(cut ? 1 : 0);
   TArray<TDiscBlockIndex> blocks;
-  browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks);
+  GetCommandBlocks(command, blocks);
   for (const TDiscBlockIndex block : blocks) {
     TDiscBlock* record = discussion->Storages.GetDiscBlock(block);
     if (!record) return;

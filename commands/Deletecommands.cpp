@@ -18,8 +18,7 @@ namespace {
 
 // The blocks the command works on; false (with a beep) when there are none.
 bool CommandBlocks(TCommand& command, TArray<TDiscBlockIndex>& blocks) {
-  if (!command.Discussion || !command.Path || !command.Root ||
-      !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks) || blocks.IsEmpty()) {
+  if (!command.Discussion || !GetCommandBlocks(command, blocks) || blocks.IsEmpty()) {
     MessageBeep(1);
     return false;
   }

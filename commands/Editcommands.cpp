@@ -202,6 +202,8 @@ void EditCommand(TCommand& command) {
   }
   if (old.TextType == TextType_Conclusion && block.TextType != TextType_Conclusion)
     discussion->Storages.UnlinkFormulaBlocks(*discussion, index);
+  // A posted note amended is not what went out: it reads "note" until posted again.
+  if (block.StorageType == StorageType_Notes && (textsChanged || block.TextType != old.TextType)) block.Posted = 0;
   discussion->Undo.AddDiscBlockChanges(*discussion, index, old);
   SendBlockNotification(Notify_BlockChanged, *discussion, index, false);
   if (command.Data1) discussion->Save();

@@ -112,8 +112,7 @@ TDiscBlockIndex MakeCommentFrom(TDiscussion& discussion, TDiscBlockIndex source,
 void PostCommand(TCommand& command) {
   TDiscussion* d = command.Discussion;
   TArray<TDiscBlockIndex> blocks;
-  if (!d || !command.Path || !command.Root || !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
-    return;
+  if (!d || !GetCommandBlocks(command, blocks)) return;
   bool told = false;
   for (uint32_t i = 0; i < blocks.Count(); ++i) {
     const TDiscBlock* block = d->Storages.GetDiscBlock(blocks[i]);
@@ -131,9 +130,7 @@ void PostCommand(TCommand& command) {
 void CancelPostingCommand(TCommand& command) {
   TDiscussion* d = command.Discussion;
   TArray<TDiscBlockIndex> blocks;
-  if (!d || !command.Block || !command.Path || !command.Root ||
-      !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
-    return;
+  if (!d || !command.Block || !GetCommandBlocks(command, blocks)) return;
   const int list = command.Data1;
   if (list < 0 || list >= int(d->User.PostLists.Items.Count())) return;
   const TArray<TDiscBlockCode> listed = d->User.PostLists.Items[uint32_t(list)].Blocks;

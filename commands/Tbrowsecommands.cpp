@@ -2,6 +2,7 @@
 
 #include "browse/Browsecommand.h"
 #include "browse/Commandcodes.h"
+#include "browse/Standinnotes.h"
 #include "browse/Tbrowse.h"
 #include "commands/Annotationcommands.h"
 #include "commands/Clipboardcommands.h"
@@ -150,6 +151,13 @@ THandlers& Handlers() {
   return handlers;
 }
 
+// The commands of a note's own that the row of the comment standing for it offers: they
+// act on the note.
+bool ActsOnStoodNote(uint8_t code) {
+  return code == Command_Edit || code == Command_Post || code == Command_CancelPosting || code == Command_Delete ||
+         code == Command_Cut;
+}
+
 TLogin* CurrentLogin() {
   TLoginsStorage* logins = LoginsStorage();
   return logins ? logins->GetCurrentLogin() : nullptr;
@@ -164,6 +172,13 @@ void SetCommandHandler(uint8_t code, TCommandHandler handler) {
 }
 
 void ResetCommandHandlers() { Handlers() = kDefaultHandlers; }
+
+bool GetCommandBlocks(TCommand& command, TArray<TDiscBlockIndex>& blocks) {
+  if (!command.Path || !command.Root || !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
+    return false;
+  if (command.Discussion && ActsOnStoodNote(command.Code)) ActOnStoodNotes(*command.Discussion, blocks);
+  return true;
+}
 
 void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
                           const std::string& text, uint8_t code, int32_t data1, int32_t data2) {
@@ -197,6 +212,9 @@ void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const T
       if (command.Item && command.Item->Kind() == BrowseItem_Block && command.Discussion &&
           !command.Item->Ident.Index.IsEmpty()) {
         command.BlockIndex = command.Item->Ident.Index;
+        if (ActsOnStoodNote(code))
+          if (const TDiscBlockIndex note = NoteStoodFor(*command.Discussion, command.BlockIndex); !note.IsEmpty())
+            command.BlockIndex = note;
         command.Block = command.Discussion->Storages.GetDiscBlock(command.BlockIndex);
       }
     }

@@ -35,6 +35,11 @@ struct TCommand {
 
 using TCommandHandler = void (*)(TCommand& command);
 
+// The blocks a command works on (TBrowse::GetMarkedDiscBlocks); false when a marked item
+// is not a block. A row that stands for the login's posted note gives the note to the
+// commands of the note's own that the row offers.
+bool GetCommandBlocks(TCommand& command, TArray<TDiscBlockIndex>& blocks);
+
 // Runs a command of a window through the frame.
 void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
                           const std::string& text, uint8_t code, int32_t data1, int32_t data2);

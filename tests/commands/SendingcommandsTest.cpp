@@ -3,6 +3,8 @@
 #include "Sendingtest.h"
 
 #include "browse/Commandcodes.h"
+#include "browse/Tsmartmenu.h"
+#include "foundation/Guihooks.h"
 #include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "platform/forms/Tbutton.h"
@@ -300,6 +302,94 @@ TEST_F(SendingCommands, TheLeadersPostedNoteGivesWayToTheCommentItBecame) {
   std::vector<TDiscBlockIndex> notes = ListedBlocks(Newest()->Browse);
   std::sort(notes.begin(), notes.end(), [](TDiscBlockIndex x, TDiscBlockIndex y) { return x.Index < y.Index; });
   EXPECT_EQ(notes, (std::vector<TDiscBlockIndex>{note, other}));
+  EXPECT_TRUE(Reports().empty());
+}
+
+// The queued news of a change waits for the idle time of the application, which the modal
+// loop of a box also gives: these boxes deliver it, as the program's do.
+int (*answerBox)(const std::string&, const std::string&, const std::string&, const std::string&, int) = nullptr;
+int BoxInIdleTime(const std::string& caption, const std::string& message, const std::string& third,
+                  const std::string& buttons, int defaultButton) {
+  const int answer = answerBox(caption, message, third, buttons, defaultButton);
+  TListeners::Instance().DeliverQueued();
+  return answer;
+}
+
+// The leader's published text is amended where it is seen. The window open during "Send
+// post" shows the comment in the note's place at once, even though the news of the comment
+// came while a box of the sending waited. "Next" from the note, opened from "Notes composed
+// on", goes on from the comment's place. The comment's row offers "Edit", as the note's row
+// did, beside what a comment's row offers: it amends the note, whose row comes back with
+// the amended text reading "note", and "Post" and "Send post" carry the amended text.
+TEST_F(SendingCommands, ALeadersPublishedTextIsAmendedFromItsRow) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  BegunPostLists(*d);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my answer");
+  d->Storages.GetDiscBlock(note)->SetDate(Date());
+  TBrowse& browse = form->Browse;
+  browse.CurrentBrowseItemChanged(true);
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), note)}, {"Post"}));
+  const TGuiHooks kept = GuiHooks();
+  TGuiHooks idle = kept;
+  answerBox = kept.ShowMessageBox;
+  idle.ShowMessageBox = BoxInIdleTime;
+  SetGuiHooks(idle);
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is announced
+  Run(browse, Command_SendPost, {}, "", 0);
+  SetGuiHooks(kept);
+  ASSERT_EQ(d->Storages.Comments.Count(), 1);
+  const TDiscBlockIndex comment{StorageType_Comments, 0};
+  EXPECT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{a, b, c, comment}));
+
+  ASSERT_TRUE(Choose(browse, {"Retrieval", "Notes composed on", FormatDateTime("mm'/'dd'/'yy", Date())}));
+  TBrowse& notes = Newest()->Browse;
+  ASSERT_TRUE(ChooseInPopup(notes, {PlaceOf(ListedBlocks(notes), note)}, {"Open block in", "New window"}));
+  TBrowse& opened = Newest()->Browse;
+  ASSERT_EQ(Shown(opened), note);
+  const int beeps = Beeps();
+  ASSERT_TRUE(Choose(opened, {"Next"}));
+  EXPECT_EQ(Shown(opened), a) << "after the comment, the last row, comes the first";
+  opened.GoToDiscBlock(note);
+  ASSERT_TRUE(Choose(opened, {"Previous"}));
+  EXPECT_EQ(Shown(opened), c);
+  EXPECT_EQ(Beeps(), beeps);
+
+  const uint16_t row = PlaceOf(ListedBlocks(browse), comment);
+  for (const char* offered : {"Edit", "Author", "Block text", "Post", "Delete"}) {
+    TBrowseItemIndex path;
+    path.Append(row);
+    browse.PopupMenu.Build(path, browse.CurrentBrowseState.CurrentItem, 0);
+    const TSmartMenuItem* entry = browse.PopupMenu.Root.Find(offered);
+    EXPECT_TRUE(entry && entry->Enabled) << offered;
+  }
+  script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "my better answer"}});
+  ASSERT_TRUE(ChooseInPopup(browse, {row}, {"Edit"}));
+  EXPECT_EQ(d->Storages.GetStrHashItem(note)->Str.Text, "my better answer");
+  EXPECT_EQ(d->Storages.GetStrHashItem(comment)->Str.Text, "my answer");
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 0);
+  const std::vector<TDiscBlockIndex> rows = ListedBlocks(browse);
+  EXPECT_EQ(rows, (std::vector<TDiscBlockIndex>{note, a, b, c, comment}));
+
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(rows, note)}, {"Post"}));
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is announced
+  const std::vector<std::string> before = Outbox();
+  ASSERT_TRUE(Choose(browse, {"Service", "Form post command", "Send post (to all)"}));
+  ASSERT_EQ(d->Storages.Comments.Count(), 2);
+  const TDiscBlockIndex amended{StorageType_Comments, 1};
+  EXPECT_EQ(d->Storages.GetStrHashItem(amended)->Str.Text, "my better answer");
+  std::vector<std::string> sent;
+  for (const std::string& file : Outbox())
+    if (std::find(before.begin(), before.end(), file) == before.end()) sent.push_back(file);
+  ASSERT_EQ(sent.size(), 1u);
+  TCommandMessageHeader header;
+  std::vector<std::string> names;
+  ASSERT_TRUE(ReadMessage(sent[0], "NEW_BLOCKS", header, &names));
+  EXPECT_EQ(names, (std::vector<std::string>{Name(amended)}));
+  EXPECT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{a, b, c, comment, amended}));
   EXPECT_TRUE(Reports().empty());
 }
 

@@ -95,6 +95,45 @@ TEST_F(ReplyRoad, AnAnswerUnderAParticipantsCommentReachesEveryoneWithTheComment
         << boxes;
     EXPECT_NE(boxes.find("New blocks: There are 3 blocks added."), std::string::npos) << boxes;
   }
+
+  // A published text is amended where it is seen: B's comment stands in the place of the
+  // note it was made of, and "Edit" from its row amends the note, whose row comes back
+  // with the amended text; posted and sent to the leader, the amended text reaches A. A
+  // amends its first answer the same way and sends it to all: C receives it.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    TFormBrowse& window = OpenDiscussion(s, "Seas");
+    ASSERT_TRUE(s.OpenRow(window, "1"));
+    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Море 1 очень глубокое"}});
+    ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, "Море 1 глубокое"), {"Edit"}));
+    ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, "Море 1 очень глубокое"), {"Post"}));
+    s.Key(window, VK_BACK);
+    SendPostToLeader(s, window);
+  })) << B.LastBoxes();
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    ReceiveNewBlocks(s);
+    TFormBrowse& window = OpenDiscussion(s, "Seas");
+    ASSERT_TRUE(s.OpenRow(window, "1"));
+    ASSERT_TRUE(s.OpenRow(window, "1-1"));
+    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Глубже всех морей"}});
+    ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, "Глубже всех"), {"Edit"}));
+    ASSERT_TRUE(s.ChooseInPopup(window, s.RowOf(window, "Глубже всех морей"), {"Post"}));
+    s.Key(window, VK_BACK);
+    s.Key(window, VK_BACK);
+    s.Confirm("AUTHORS_UPDATE");
+    s.Confirm("SENDING POST");  // the note becomes a comment
+    s.Confirm("NEW_BLOCKS");
+    ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Send post (to all)"}));
+    s.Tell("amended", Tree(*s.Shown(window)));
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << A.LastBoxes();
+  EXPECT_NE(A.Told("amended").find("2|1-2|1|Море 1 очень глубокое\n"), std::string::npos) << A.Told("amended");
+  EXPECT_NE(A.Told("amended").find("2|0-3|1-1|Глубже всех морей\n"), std::string::npos) << A.Told("amended");
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    ReceiveNewBlocks(s);
+    s.Tell("read", Tree(*s.Shown(OpenDiscussion(s, "Seas"))));
+  })) << C.LastBoxes();
+  EXPECT_NE(C.Told("read").find("2|0-3|1-1|Глубже всех морей\n"), std::string::npos) << C.Told("read");
 }
 
 }  // namespace
