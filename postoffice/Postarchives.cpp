@@ -1,17 +1,22 @@
 #include "postoffice/Postarchives.h"
 
 #include "foundation/Fileroutines.h"
+#include "foundation/Gostpassword.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Terror.h"
 #include "model/Tcommandmessage.h"
+#include "net/Ecabinet.h"
+#include "net/Enetexception.h"
 #include "net/Netsystem.h"
 #include "net/Tcabreader.h"
 #include "net/Tcabwriter.h"
+#include "platform/cab/Fdi.h"
 #include "platform/kernel/Codepage.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Strutil.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -62,6 +67,14 @@ class TPostBound {
   bool known_ = false;
 };
 
+// "#" and twelve digits of the system's random source: a mark no sender can foretell.
+std::string ChosenMark() {
+  uint64_t value = 0;
+  RandomBytes(reinterpret_cast<uint8_t*>(&value), sizeof value);
+  std::string digits = std::to_string(value % 1'000'000'000'000);
+  return "#" + std::string(12 - digits.size(), '0') + digits;
+}
+
 }  // namespace
 
 std::string FreeFileName(const std::string& folder, const std::string& name, bool beforeLastDot) {
@@ -69,8 +82,8 @@ std::string FreeFileName(const std::string& folder, const std::string& name, boo
   const size_t at = std::min(beforeLastDot ? name.rfind('.') : name.find('.'), name.size());
   const std::string head = name.substr(0, at), tail = name.substr(at);
   const size_t headBytes = platform::AnsiToUtf8(head).size();
-  for (unsigned n = 1; n <= MaxFreeNameTries; ++n) {
-    const std::string mark = n == 1 ? std::string() : "#" + std::to_string(n);
+  for (unsigned n = 1; n <= MaxCountedNames + MaxChosenNameTries; ++n) {
+    const std::string mark = n == 1 ? std::string() : n <= MaxCountedNames ? "#" + std::to_string(n) : ChosenMark();
     // The mark and the tail come first; the tail leaves the head a character at least.
     const size_t left = room > mark.size() + 3 ? room - mark.size() : 3;
     const std::string end = FitFileName(tail, left - std::min<size_t>(headBytes, 3));
@@ -100,6 +113,18 @@ bool PackMessageCabinet(const std::string& folder, const std::string& name, cons
   }
   DeleteFileA(cabinet.c_str());
   return false;
+}
+
+uint64_t CabinetSizeOf(const std::string& path) {
+  HANDLE in =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return 0;
+  uint8_t head[12] = {};
+  DWORD got = 0;
+  const bool read = ReadFile(in, head, sizeof head, &got, nullptr) && got == sizeof head;
+  CloseHandle(in);
+  if (!read || std::memcmp(head, "MSCF", 4) != 0) return 0;
+  return uint64_t(head[8]) | uint64_t(head[9]) << 8 | uint64_t(head[10]) << 16 | uint64_t(head[11]) << 24;
 }
 
 bool JoinPostParts(const std::vector<std::string>& parts, const std::string& target,
@@ -148,6 +173,24 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
   return ok;
 }
 
+namespace {
+
+// A cabinet the reader failed on: true when this computer failed (the cabinet just joined
+// was not found, memory ran out, a member could not be written for another reason than its
+// name), not the cabinet.
+bool IsLocalCabinetFault(const std::exception& e) {
+  const auto* cabinet = dynamic_cast<const ECabinet*>(&e);
+  if (!cabinet) return true;  // memory, a file of this computer
+  switch (cabinet->ErrorCode()) {
+    case FDIERROR_CABINET_NOT_FOUND:
+    case FDIERROR_ALLOC_FAIL: return true;
+    case FDIERROR_TARGET_FILE: return !ENetAttachmentSaveError::IsNameRefusal(uint32_t(cabinet->SystemErrorCode()));
+    default: return false;
+  }
+}
+
+}  // namespace
+
 TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder,
                                      std::vector<std::string>& names, std::string& error,
                                      const std::function<bool(const std::string& path)>& accept) {
@@ -155,9 +198,10 @@ TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::stri
   const std::string work = folder + ".unpack/";
   if (!RecourseDelete(work) || !CreateFolder(work)) {
     error = "the work folder " + work + " cannot be made";
-    return TUnpackOutcome::Refused;
+    return TUnpackOutcome::Failed;
   }
   TPostBound bound;
+  bool local = false;
   try {
     auto reader = std::make_unique<TCabReader>(nullptr);
     reader->SetOutputLimit(MaxUnpackedPostSize);
@@ -167,6 +211,7 @@ TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::stri
     reader->Extract(cabinet, work);
   } catch (const std::exception& e) {
     error = bound.Reason().empty() ? e.what() : bound.Reason();
+    local = bound.Reason().empty() && IsLocalCabinetFault(e);
   }
   std::vector<std::string> unpacked;
   if (error.empty()) {
@@ -194,14 +239,16 @@ TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::stri
     const DWORD code = GetLastError();
     error = (name.empty() ? "no free name for " : "cannot move ") + EscapeControlChars(unpacked[i]) +
             (name.empty() ? " in " : " into ") + folder + ": " + platform::SystemReason(code);
-    // Every name tried is taken, or the names are too long there: no later run makes room.
-    // Another fault of the folder may pass.
-    unplaced = name.empty() && (code == ERROR_FILE_EXISTS || code == ERROR_FILENAME_EXCED_RANGE);
+    // No name the folder takes now; any other fault is this computer's. Neither is the
+    // post's: another run may place it.
+    unplaced = code == ERROR_FILE_EXISTS || ENetAttachmentSaveError::IsNameRefusal(code);
+    local = !unplaced;
     for (size_t j = 0; j < names.size(); ++j) MoveFileA((folder + names[j]).c_str(), (work + unpacked[j]).c_str());
     names.clear();
   }
   RecourseDelete(work);
-  return error.empty() ? TUnpackOutcome::Unpacked : unplaced ? TUnpackOutcome::Unplaced : TUnpackOutcome::Refused;
+  if (error.empty()) return TUnpackOutcome::Unpacked;
+  return unplaced ? TUnpackOutcome::Unplaced : local ? TUnpackOutcome::Failed : TUnpackOutcome::Refused;
 }
 
 void RemoveFolderFiles(const std::string& folder) {

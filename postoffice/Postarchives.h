@@ -27,6 +27,10 @@ inline constexpr uint64_t MaxUnpackedPostSize = uint64_t(256) << 20;
 bool PackMessageCabinet(const std::string& folder, const std::string& name, const std::string& cabinet,
                         std::string& error);
 
+// The size of the whole cabinet that `path` begins, as its header gives it ("MSCF", four
+// bytes, the size); 0 when the file begins no cabinet.
+uint64_t CabinetSizeOf(const std::string& path);
+
 // Appends the parts in order into a new file `target`. False after a report ("Can't open
 // <sourceFolderName> source file - <path>" ...); no target is left then.
 bool JoinPostParts(const std::vector<std::string>& parts, const std::string& target,
@@ -35,25 +39,30 @@ bool JoinPostParts(const std::vector<std::string>& parts, const std::string& tar
 // Unpacks a cabinet into `folder` (ending with '/'): every member is written into the work
 // folder folder + ".unpack/" first, and output beyond what its post may hold (above) is
 // refused before it is written; when the whole cabinet came out, its plain files move
-// into the folder, a name that is taken there getting "#2", "#3" ... (FreeFileName).
-// Refused, with a text in `error`, when the cabinet is refused or damaged or a file cannot
-// move in; Unplaced when a file finds no free name there (every name tried is taken, or the
-// names are too long for the folder's file system). Nothing comes into the folder then.
+// into the folder, a name that is taken there getting a free one (FreeFileName).
+// Refused, with a text in `error`, when the cabinet itself is refused, damaged or holds a
+// file that `accept` refuses: no later run unpacks it. Unplaced when a file finds no name
+// the folder takes now; Failed when this computer failed (the work folder, the disk,
+// memory): another run may unpack it. Nothing comes into the folder but on Unpacked.
 // `names` receives the names the files have in the folder. With `accept`, every file must
 // pass it in the work folder before any moves.
-enum class TUnpackOutcome { Unpacked, Refused, Unplaced };
+enum class TUnpackOutcome { Unpacked, Refused, Unplaced, Failed };
 TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::string& folder,
                                      std::vector<std::string>& names, std::string& error,
                                      const std::function<bool(const std::string& path)>& accept = nullptr);
 
-// Names tried for one new file before the search gives up.
-inline constexpr unsigned MaxFreeNameTries = 1000;
+// Names counted for one new file, the name itself, "#2", "#3" ..., before the search
+// chooses marks no other file can have foretold.
+inline constexpr unsigned MaxCountedNames = 16;
+// Chosen marks tried after the counted names: twelve random digits each.
+inline constexpr unsigned MaxChosenNameTries = 8;
 // A name for a new file in `folder`: the name itself when it is free, else with "#2", "#3" ...
-// before its first '.' (its last with `beforeLastDot`, which keeps a post part's postfix
-// after it). Each name tried fits the folder's file system: the part before the mark is cut
-// at a character, the mark and what follows it kept. "" when the system cannot tell whether
-// a name is free (its error in GetLastError) or MaxFreeNameTries names are taken
-// (ERROR_FILE_EXISTS).
+// up to MaxCountedNames, then with a chosen mark "#" and twelve random digits, before its
+// first '.' (its last with `beforeLastDot`, which keeps a post part's postfix after it):
+// however many files others made hold the counted names, a name is found. Each name tried
+// fits the folder's file system: the part before the mark is cut at a character, the mark
+// and what follows it kept. "" when the system cannot tell whether a name is free (its
+// error in GetLastError) or every name tried is taken (ERROR_FILE_EXISTS).
 std::string FreeFileName(const std::string& folder, const std::string& name, bool beforeLastDot = false);
 
 // Deletes the plain files of a folder (not its sub-folders).

@@ -365,14 +365,9 @@ void TPostExchange::ReceivePostMessages() {
     std::string reason;
     const TSaving saving = SaveAttachments(reason);
     if (Cancel) return;
-    if (saving == TSaving::Refused) {
-      // Its attachment can never be saved here: it would stop every exchange.
-      Refuse(received, "refused", reason);
-      continue;
-    }
     if (saving == TSaving::Left) {
-      // This file system refuses a name our own rules made: the mail is sound and waits on
-      // the server, and the mail behind it comes in.
+      // No name here takes its part now: the mail is sound and waits on the server, none
+      // of it kept, and the mail behind it comes in.
       Log("Message #" + std::to_string(received.Number) + " left on the server: " + reason);
       TError::AppendToLog("MAIL LEFT ON THE SERVER: message #" + std::to_string(received.Number) + " from " +
                           EscapeControlChars(received.Sender.View()) + " on " + fServer + ": " + reason);
@@ -499,6 +494,13 @@ void TPostExchange::Refuse(const TReceivedMessage& received, const std::string& 
 }
 
 TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
+  // A mail is saved whole or not at all: one that stays on the server leaves none of its
+  // files behind, so that it brings them again, once, when it comes in.
+  std::vector<std::string> placed;
+  const auto leave = [&placed](TSaving saving) {
+    for (const std::string& path : placed) DeleteFileA(path.c_str());
+    return saving;
+  };
   TNetMessageParts* parts = Message.MessageParts();
   for (int i = 0; i < parts->Count(); ++i) {
     auto* attachment = dynamic_cast<TNetAttachment*>(parts->Items(i));
@@ -519,16 +521,17 @@ TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
     if (cabinet && !CreateFolder(folder)) {
       Log("Error saving " + name + " (cannot create " + folder + ")");
       Cancel = 1;
-      return TSaving::Stopped;
+      return leave(TSaving::Stopped);
     }
     // Its file system may take shorter names than most: the name then fits it too, with
     // what saving adds ("." and ".part"); a name kept beside a taken one fits by itself.
     const size_t room = platform::MaxNameBytes(folder);
     if (room < MaxSafeNameBytes + 12) name = FitFileName(name, room > 24 ? room - 12 : 12);
     std::string path = folder + name;
-    // A part whose name is taken by a file of other content (junk sent under a predictable
-    // name, or the same post cut short) is kept beside it: joining takes the set that
-    // unpacks. A cabinet is named by its message and keeps the file first there.
+    // A part whose name is taken by a file of other content (junk sent under a foretold
+    // name, or the same post cut short) is kept beside it under a free name, which others'
+    // files never all hold: joining takes the set that unpacks. A cabinet is named by its
+    // message and keeps the file first there.
     const bool taken = IsFileExists(path);
     if (taken && cabinet) {
       Log("File " + path + " exists - skipping decoding...");
@@ -539,7 +542,7 @@ TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
     const std::string partial = folder + "." + name + ".part";
     DeleteFileA(partial.c_str());
     std::string error;
-    bool nameRefused = false, refused = false;
+    bool nameRefused = false;
     try {
       attachment->SaveToFile(partial);
       if (taken && SameContents(partial, path)) {
@@ -551,9 +554,7 @@ TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
       if (kept.empty()) {
         const DWORD code = GetLastError();
         error = "no free name beside " + path + ": " + platform::SystemReason(code);
-        // Every name tried is taken by copies that came before: the mail's own doing.
-        refused = code == ERROR_FILE_EXISTS;
-        nameRefused = ENetAttachmentSaveError::IsNameRefusal(code);
+        nameRefused = code == ERROR_FILE_EXISTS || ENetAttachmentSaveError::IsNameRefusal(code);
       } else if (taken) {
         Log("File " + path + " exists with other content - kept as " + kept + "...");
         path = folder + kept;
@@ -573,13 +574,13 @@ TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
       DeleteFileA(partial.c_str());
       Log("Error saving " + name + " (" + error + ")");
       reason = "Error saving " + name + " (" + error + ")";
-      if (refused) return TSaving::Refused;
-      // A name this file system takes as not valid, though our rules made it: a stricter
-      // file system's answer, no fault of the mail.
-      if (nameRefused) return TSaving::Left;
+      // No name this folder takes now, though our rules made it: a stricter file system's
+      // answer, or names held by other files, never the fault of the mail.
+      if (nameRefused) return leave(TSaving::Left);
       Cancel = 1;  // the message stays on the server
-      return TSaving::Stopped;
+      return leave(TSaving::Stopped);
     }
+    placed.push_back(path);
   }
   return TSaving::Saved;
 }

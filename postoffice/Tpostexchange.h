@@ -126,11 +126,12 @@ class TPostExchange {
   // Receives the kept messages, saves their attachments and deletes them on the server;
   // a spammer's message is deleted unread, one over the size limit left there.
   void ReceivePostMessages();
-  // Saves the attachments of the message just received: Saved; Refused for its own fault
-  // (its part's name is taken by as many copies as a name may have); Left when this file
-  // system refuses a name our rules made (the mail stays on the server, the next comes in);
-  // Stopped, with Cancel set, when this computer failed. `reason` tells why it was not saved.
-  enum class TSaving { Saved, Refused, Left, Stopped };
+  // Saves the attachments of the message just received, all or none: Saved; Left when no
+  // name of the receive folder takes a part now (a file system that refuses a name our
+  // rules made): the mail stays on the server and the next comes in; Stopped, with Cancel
+  // set, when this computer failed. A part whose name other files hold is kept under a
+  // free name, never refused. `reason` tells why it was not saved.
+  enum class TSaving { Saved, Left, Stopped };
   TSaving SaveAttachments(std::string& reason);
   // A message that would fail at every exchange: told in the log and in errors.log, and
   // deleted on the server so that the mail behind it comes in.

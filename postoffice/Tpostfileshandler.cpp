@@ -24,6 +24,7 @@
 #include "postoffice/Tpostadaptor.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace {
@@ -146,6 +147,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   for (uint32_t k = 0; k < order.size(); ++k) storage.Files[uint32_t(order[k])].ListRow = uint16_t(k);
 
   Stop = 0;
+  fJoined = false;
   fToldModerationWaits = false;
   fSetAsideFiles.clear();
   fPassedSets.clear();
@@ -177,6 +179,12 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   if (&storage == &Post.Outbox) {
     if (Post.Adaptor) Post.Adaptor->PostFileHandled(Post.OutboxPost);
     Post.Save();
+  }
+  if (storage.Kind == PostKind_InboxPost) {
+    // Once for the run, however many posts were joined: the unpacked messages are listed,
+    // their parts take their discussions from them and go into their histories.
+    if (fJoined) Post.Inbox.Refresh(Post);
+    storage.MoveProcessedToHistory(Post);
   }
   AnswerRequests(ModelRequests, true);
   AnswerRequests(BlockNameRequests, false);
@@ -430,101 +438,188 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
     fSetAside = true;
     return;
   }
-  // Every file of the set, and for each part number the files that may be it: the part of
-  // that name first, then copies kept beside it because the name was taken.
   const uint64_t count = std::stoull(me.CountText);
-  std::vector<std::string> members;
-  std::vector<std::vector<uint32_t>> candidates(count);
-  for (uint32_t i = 0; i < storage.Files.Count(); ++i) {
-    TPartName part;
-    if (storage.Files[i].Processed || !ParsePartName(storage.Files[i].Name.ToString(), part) ||
-        part.Base != me.Base || part.CountText != me.CountText)
-      continue;
-    members.push_back(storage.Files[i].Name.ToString());
-    if (part.Member) candidates[part.Number - 1].push_back(i);
-  }
-  std::string missing;
-  for (uint64_t i = 0; i < count && missing.size() < 60; ++i)
-    if (candidates[i].empty()) missing += (missing.empty() ? "" : ",") + std::to_string(i + 1);
-  if (!missing.empty()) {
-    PassOverSet(storage, set, members, "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing);
-    return;
-  }
-  for (std::vector<uint32_t>& files : candidates)
-    std::stable_sort(files.begin(), files.end(), [&storage](uint32_t a, uint32_t b) {
-      const bool aCopy = storage.Files[a].Name.View().find('#') != std::string_view::npos;
-      const bool bCopy = storage.Files[b].Name.View().find('#') != std::string_view::npos;
-      return aCopy != bCopy ? !aCopy : storage.Files[a].Name.View() < storage.Files[b].Name.View();
-    });
-
   TPostFilesStorage& inbox = Post.Inbox;
   const std::string work = inbox.FolderPath.ToString() + ".join/";
   const std::string cabinet = work + me.Base + "cab";
-  // A whole cabinet whose message does not hold its seal was altered or forged: no other
-  // part makes it better, so its set is refused at once instead of waiting.
-  bool altered = false, unplaced = false;
-  const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
-  std::vector<size_t> pick(count, 0);
-  std::vector<uint32_t> joined;
-  std::string error;
-  for (int attempt = 0; attempt < MaxJoinAttempts && joined.empty() && !Stop && !unplaced; ++attempt) {
-    std::vector<uint32_t> parts;
-    std::vector<std::string> paths;
-    uint64_t total = 0;
-    for (uint64_t i = 0; i < count; ++i) {
-      parts.push_back(candidates[i][pick[i]]);
-      paths.push_back(storage.FilePath(parts.back()));
-      total += storage.Files[parts.back()].Size;
+  const std::string post = "The post " + ShownText(me.Base) + "cab";
+
+  // Every file of the set, and for each part number the files that may be it: the part of
+  // that name first, then copies kept beside it because the name was taken. Files are
+  // named, not counted: setting one aside moves the others in the list.
+  std::vector<std::string> members;
+  std::vector<std::vector<std::string>> candidates;
+  std::map<std::string, uint64_t> sizes;
+  const auto gather = [&] {
+    members.clear();
+    sizes.clear();
+    candidates.assign(count, {});
+    for (const TPostFile& file : storage.Files) {
+      TPartName part;
+      if (file.Processed || !ParsePartName(file.Name.ToString(), part) || part.Base != me.Base ||
+          part.CountText != me.CountText)
+        continue;
+      members.push_back(file.Name.ToString());
+      sizes[members.back()] = file.Size;
+      if (part.Member) candidates[part.Number - 1].push_back(file.Name.ToString());
     }
-    std::vector<std::string> unpacked;
+    for (std::vector<std::string>& files : candidates)
+      std::stable_sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+        const bool aCopy = a.find('#') != std::string::npos, bCopy = b.find('#') != std::string::npos;
+        return aCopy != bCopy ? !aCopy : a < b;
+      });
+  };
+  const auto sizeOf = [&sizes](const std::string& file) {
+    const auto at = sizes.find(file);
+    return at == sizes.end() ? uint64_t(0) : at->second;
+  };
+
+  // One choice of files joined and unpacked into the Inbox. A whole cabinet whose message
+  // does not hold its seal was altered or forged.
+  std::string error;
+  const auto join = [&](const std::vector<std::string>& parts, bool& altered) {
+    altered = false;
+    const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
+    std::vector<std::string> paths, unpacked;
+    uint64_t total = 0;
+    for (const std::string& part : parts) {
+      paths.push_back(storage.FolderPath.ToString() + part);
+      total += sizeOf(part);
+    }
     error.clear();
     if (total > MaxJoinedCabinetSize) {
       error = "its parts are larger than " + std::to_string(MaxJoinedCabinetSize) + " bytes together";
-    } else if (!CreateFolder(work) || !JoinPostParts(paths, cabinet, folder, inbox.FolderName.ToString())) {
-      Stop = 1;
-    } else {
-      // Only a set whose messages keep their seals is taken.
-      const TUnpackOutcome outcome =
-          UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed);
-      if (outcome == TUnpackOutcome::Unpacked) joined = parts;
-      unplaced = outcome == TUnpackOutcome::Unplaced;
-      if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
-        ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
+      return TUnpackOutcome::Refused;
     }
-    // The next combination of kept copies, as an odometer turns.
-    uint64_t wheel = 0;
-    while (wheel < count && ++pick[wheel] == candidates[wheel].size()) pick[wheel++] = 0;
-    if (wheel == count) break;
+    if (!CreateFolder(work) || !JoinPostParts(paths, cabinet, folder, inbox.FolderName.ToString())) {
+      Stop = 1;
+      return TUnpackOutcome::Failed;
+    }
+    const TUnpackOutcome outcome = UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed);
+    if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
+      ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
+    return outcome;
+  };
+  const auto failedHere = [&] {
+    // This computer failed, not the post: its parts stay for the next run, which ends here.
+    Stop = 1;
+    Refuse(post + " could not be unpacked because of a fault on this computer (" + error + "). Its parts stay in " +
+           folder + " and are joined again in the next run.");
+  };
+
+  bool joinedAny = false, unplaced = false, altered = false;
+  std::string unplacedError;
+  gather();
+  if (count == 1) {
+    // A post of one part is whole: each file of that name is a post of its own, tried
+    // alone. One that is no post of ours goes aside at once, freeing its name; none waits
+    // for another, and however many others came, each genuine one is joined.
+    for (const std::string& file : std::vector<std::string>(candidates[0])) {
+      bool forged = false;
+      const TUnpackOutcome outcome = join({file}, forged);
+      if (outcome == TUnpackOutcome::Unpacked) {
+        storage.Files[uint32_t(storage.FindPostFile(file))].Processed = 1;
+        joinedAny = true;
+      } else if (outcome == TUnpackOutcome::Refused) {
+        SetAside(storage, file,
+                 forged ? post + " came whole, but " + error +
+                              " on its way: nobody can tell who wrote it. Nothing "
+                              "of it was applied."
+                        : "Can't unpack " + ShownText(me.Base) + "cab: " + error + ". Nothing of it was applied.");
+      } else if (outcome == TUnpackOutcome::Unplaced) {
+        unplaced = true;
+        unplacedError = error;
+      } else {
+        if (!Stop) failedHere();
+        break;
+      }
+    }
+  } else {
+    // The parts of a cabinet are cut to one size, the last no larger, and together make
+    // the size its first part's header gives: a choice of files that cannot be the cabinet
+    // is never joined, so that copies others sent under these names cost no attempt.
+    for (bool more = true; more && !Stop && !unplaced;) {
+      more = false;
+      if (std::any_of(candidates.begin(), candidates.end(), [](const auto& files) { return files.empty(); })) break;
+      const bool only =
+          std::all_of(candidates.begin(), candidates.end(), [](const auto& files) { return files.size() == 1; });
+      std::vector<std::string> joined;
+      int attempts = 0;
+      for (const std::string& first : candidates[0]) {
+        std::vector<std::vector<std::string>> fitting(count);
+        fitting[0] = {first};
+        const uint64_t size = sizeOf(first), whole = only ? 0 : CabinetSizeOf(storage.FolderPath.ToString() + first);
+        const bool shaped = whole > size * (count - 1) && whole - size * (count - 1) <= size;
+        for (uint64_t i = 1; i < count; ++i)
+          for (const std::string& file : candidates[i])
+            if (only || (shaped && sizeOf(file) == (i + 1 < count ? size : whole - size * (count - 1))))
+              fitting[i].push_back(file);
+        if (std::any_of(fitting.begin(), fitting.end(), [](const auto& files) { return files.empty(); })) continue;
+        std::vector<size_t> pick(count, 0);
+        for (bool turning = true; turning && attempts < MaxJoinAttempts;) {
+          std::vector<std::string> parts;
+          for (uint64_t i = 0; i < count; ++i) parts.push_back(fitting[i][pick[i]]);
+          ++attempts;
+          bool forged = false;
+          const TUnpackOutcome outcome = join(parts, forged);
+          if (outcome == TUnpackOutcome::Unpacked) joined = parts;
+          if (outcome == TUnpackOutcome::Unplaced) {
+            unplaced = true;
+            unplacedError = error;
+          }
+          if (outcome == TUnpackOutcome::Failed && !Stop) failedHere();
+          // Forged for certain only when no other choice of files is left.
+          if (forged && only) altered = true;
+          if (!joined.empty() || Stop || unplaced) break;
+          // The next choice of kept copies, as an odometer turns.
+          uint64_t wheel = 1;
+          while (wheel < count && ++pick[wheel] == fitting[wheel].size()) pick[wheel++] = 0;
+          turning = wheel < count;
+        }
+        if (!joined.empty() || Stop || unplaced || attempts >= MaxJoinAttempts) break;
+      }
+      if (joined.empty()) {
+        if (attempts == 0) error = "no choice of its files makes a whole cabinet";
+        break;
+      }
+      for (const std::string& part : joined) storage.Files[uint32_t(storage.FindPostFile(part))].Processed = 1;
+      joinedAny = more = true;
+      // The rest may hold another whole post of these names.
+      gather();
+    }
   }
   RemoveDirectoryA(work.c_str());
-  if (!joined.empty()) {
-    std::vector<std::string> others = members;
-    for (uint32_t part : joined) {
-      storage.Files[part].Processed = 1;
-      others.erase(std::find(others.begin(), others.end(), storage.Files[part].Name.ToString()));
-    }
-    inbox.Refresh(Post);
-    for (const std::string& other : others) SetAside(storage, other, "another copy of this part was joined");
+  if (joinedAny) {
+    fJoined = true;
     fSetAside = false;
-  } else if (!Stop && altered) {
-    for (const std::string& member : members)
-      SetAside(storage, member,
-               "The post " + ShownText(me.Base) + "cab came whole, but " + error +
-                   " on its way: nobody can tell who wrote it. Nothing of it was applied.");
-    Post.ToldSets.erase(set);
-  } else if (!Stop && unplaced) {
-    // Earlier copies hold every name its message could take, or the names are too long for
-    // the folder: no later part makes room, the post goes aside and the files behind it are
-    // handled.
-    for (const std::string& member : members)
-      SetAside(storage, member,
-               "The post " + ShownText(me.Base) + "cab cannot be placed in " + inbox.FolderName.ToString() + " (" +
-                   error + "); nothing of it was applied.");
-    Post.ToldSets.erase(set);
-  } else if (!Stop) {
-    PassOverSet(storage, set, members, "Can't unpack " + ShownText(me.Base) + "cab: " + error);
   }
-  storage.MoveProcessedToHistory(Post);
+  if (Stop) {
+    // The run ends; what was joined is retired below.
+  } else if (unplaced) {
+    // No name the Inbox takes now: the post is sound and waits, for a later run.
+    gather();
+    PassOverSet(storage, set, members,
+                post + " cannot be placed in " + inbox.FolderName.ToString() + " now (" + unplacedError + ")");
+  } else if (joinedAny) {
+    gather();
+    for (const std::string& other : members) SetAside(storage, other, "another copy of this part was joined");
+    fSetAside = false;
+  } else if (altered) {
+    for (const std::string& member : members)
+      SetAside(
+          storage, member,
+          post + " came whole, but " + error + " on its way: nobody can tell who wrote it. Nothing of it was applied.");
+    Post.ToldSets.erase(set);
+  } else if (count != 1) {
+    std::string missing;
+    for (uint64_t i = 0; i < count && missing.size() < 60; ++i)
+      if (candidates[i].empty()) missing += (missing.empty() ? "" : ",") + std::to_string(i + 1);
+    PassOverSet(storage, set, members,
+                missing.empty() ? "Can't unpack " + ShownText(me.Base) + "cab: " + error
+                                : "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing);
+  } else {
+    Post.ToldSets.erase(set);
+  }
   if (interactive) RefreshList();
 }
 

@@ -82,6 +82,7 @@ class TPostFilesHandler {
   std::vector<std::pair<std::string, std::string>> fSetAsideFiles;  // file name, reason
   std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
   bool fSetAside = false;  // the present file was refused
+  bool fJoined = false;    // the run unpacked posts into the Inbox
   bool fToldModerationWaits = false;  // the user knows that identifier requests wait
   std::string fRefusal;    // why the present message's handler refused it
 };

@@ -78,7 +78,7 @@ TEST_F(HostileMail, APartNameTooLongOnDiskAndAMailOfEmptyLinesStopNothingBehindT
     s.Confirm("AUTO-HANDLING");
     s.Confirm("NEW_BLOCKS");
     s.Confirm("New blocks");
-    s.Confirm("HANDLING POST FILE");  // the junk under the cut name does not unpack
+    s.Confirm("HANDLING POST FILE");  // the junk under the cut name does not unpack: set aside
     Receive(s);
     s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
   })) << B.LastBoxes();
@@ -88,7 +88,8 @@ TEST_F(HostileMail, APartNameTooLongOnDiskAndAMailOfEmptyLinesStopNothingBehindT
   EXPECT_LT(exchange.find("Decoding " + std::string(98, '\xE6') + ".1_1 to"), exchange.find("Message #2 receiving"))
       << exchange;
   const std::string log = testsupport::ReadFile(B.File("errors.log"));
-  EXPECT_NE(log.find("HANDLING POST FILE: Can't unpack "), std::string::npos) << log;
+  EXPECT_NE(log.find(": Can't unpack "), std::string::npos) << log;
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("InboxPost") + "'"), "Set aside\n");
   EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
 
   // 2. A mail of 60 MB of empty lines, within the size bound of 64 MiB, received with 1 GiB
@@ -98,7 +99,6 @@ TEST_F(HostileMail, APartNameTooLongOnDiskAndAMailOfEmptyLinesStopNothingBehindT
   constexpr long long mailBytes = 60'000'000;  // on the wire: each line ends in CR LF
   DeliverFirst(B.Mailbox, "emptylines", Header(B.Address(), "") + std::string(mailBytes / 2, '\n'));
   ASSERT_TRUE(B.Run([&](TSession& s) {
-    s.Confirm("HANDLING POST FILE");  // the junk's set still waits for parts
     s.Confirm("AUTO-HANDLING");
     s.Confirm("NEW_BLOCKS");
     s.Confirm("New blocks");
@@ -132,23 +132,29 @@ class TakenNames : public TTwoInstallationsRoad {
   TakenNames() : TTwoInstallationsRoad("namesa", "namesb") {}
 };
 
-// A post mail to `to` of one part `part`: a cabinet of the message file, made by an
-// independent tool. The mail's file.
-std::string PostMail(const std::string& work, const std::string& message, const std::string& part,
-                     const std::string& to) {
-  testsupport::WriteFile(work + "/post.py", R"(import email.message, os, subprocess, sys
-work, message, part, to = sys.argv[1:5]
-subprocess.run(['gcab', '-c', '-z', work + '/post.cab', os.path.basename(message)], cwd=os.path.dirname(message),
-               check=True)
+// A stranger's mail to `to` of `count` attachments named `name` ("{}" in it is the
+// attachment's number): each 64 random bytes, or with `message` one cabinet of that message
+// file, made by an independent tool. The mail's file.
+std::string FloodMail(const std::string& work, const std::string& to, const std::string& name, int count,
+                      const std::string& message = "") {
+  testsupport::WriteFile(work + "/flood.py", R"(import email.message, os, subprocess, sys
+work, to, name, count, message = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5]
+data = None
+if message:
+    subprocess.run(['gcab', '-c', '-z', work + '/flood.cab', os.path.basename(message)],
+                   cwd=os.path.dirname(message), check=True)
+    data = open(work + '/flood.cab', 'rb').read()
 m = email.message.EmailMessage()
-m['Subject'] = 'Quillaran### ' + part; m['From'] = 'stranger@quillaran.test'; m['To'] = to
+m['Subject'] = 'Quillaran### ' + name; m['From'] = 'stranger@quillaran.test'; m['To'] = to
 m.set_content('Quillaran###')
-m.add_attachment(open(work + '/post.cab', 'rb').read(), maintype='application', subtype='octet-stream', filename=part)
-open(work + '/post.eml', 'wb').write(m.as_bytes())
+for i in range(1, count + 1):
+    m.add_attachment(data or os.urandom(64), maintype='application', subtype='octet-stream',
+                     filename=name.replace('{}', str(i)))
+open(work + '/flood.eml', 'wb').write(m.as_bytes())
 )");
-  testsupport::RunPeer("python3 '" + work + "/post.py' '" + work + "' '" + platform::SystemPath(message) + "' '" +
-                       part + "' '" + to + "'");
-  return testsupport::ReadFile(work + "/post.eml");
+  testsupport::RunPeer("python3 '" + work + "/flood.py' '" + work + "' '" + to + "' '" + name + "' " +
+                       std::to_string(count) + " '" + (message.empty() ? "" : platform::SystemPath(message)) + "'");
+  return testsupport::ReadFile(work + "/flood.eml");
 }
 
 // Two posts hold a message under the same name of 255 bytes on the disk, two more one of 127
@@ -175,7 +181,7 @@ TEST_F(TakenNames, MessagesOfOneLongNameTwiceStopNothingBehindThem) {
                                                     {"COMPOSE_DATETIME", std::string("01/02/2020 10:00:") + second}});
       ++post;
       DeliverFirst(B.Mailbox, "taken" + std::to_string(post),
-                   PostMail(Folder + "/stranger", message, "QS-" + std::to_string(post) + ".1_1", B.Address()));
+                   FloodMail(Folder + "/stranger", B.Address(), "QS-" + std::to_string(post) + ".1_1", 1, message));
       DeleteFileA(message.c_str());  // the next of that name is made anew
     }
   ASSERT_TRUE(B.Run([&](TSession& s) {
@@ -193,6 +199,60 @@ TEST_F(TakenNames, MessagesOfOneLongNameTwiceStopNothingBehindThem) {
             std::string(253, 'q') + "#2\n" + latin + "\n" + platform::SystemPath(std::string(126, '\xE6') + "#2") +
                 "\n" + platform::SystemPath(cyrillic) + "\n");
   EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
+}
+
+class Floods : public TTwoInstallationsRoad {
+ protected:
+  Floods() : TTwoInstallationsRoad("floodsa", "floodsb") {}
+};
+
+// A stranger who foretells the names of the leader's next post mails ahead of it 1000 junk
+// attachments of 64 bytes under its part's name and 300 one-part posts whose sealed
+// message bears its message's name. The participant's program keeps the leader's post
+// beside them, deletes its mail only once it is kept, and applies the comment in the run it
+// arrives; the stranger's files go aside.
+TEST_F(Floods, ThousandsOfCopiesUnderTheLeadersNextNamesCostItsPostNothing) {
+  Announce(A, {&B}, "Hills", "Холмы", {"Холм 1"});
+  ASSERT_FALSE(HasFatalFailure());
+  TakeModel(A, B, "Hills");
+  ASSERT_FALSE(HasFatalFailure());
+  Comment(A, "Холм 1 под снегом");
+  ASSERT_FALSE(HasFatalFailure());
+  // The names the stranger foretells: the post's part, "<message>.1_1", is its subject's
+  // first word.
+  const std::vector<std::string> waiting = Waiting(B.Mailbox);
+  ASSERT_EQ(waiting.size(), 1u);
+  const std::string mail = testsupport::ReadFile(waiting[0]);
+  const size_t subject = mail.find("Subject: Quillaran### ");
+  ASSERT_NE(subject, std::string::npos);
+  const size_t start = subject + std::string("Subject: Quillaran### ").size();
+  const std::string part = mail.substr(start, mail.find_first_of(" \r\n", start) - start);
+  ASSERT_EQ(part.substr(part.size() - 4), ".1_1") << part;
+  const std::string message = part.substr(0, part.size() - 4);
+
+  TForger stranger(Folder + "/stranger");
+  const std::string forged = stranger.Message(message, "STRANGER-1",
+                                              {{"FROM_USER_EMAIL", "stranger@quillaran.test"},
+                                               {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+                                               {"COMMAND", "BOGUS_COMMAND"},
+                                               {"COMPOSE_DATETIME", "01/02/2020 10:00:00"}});
+  DeliverFirst(B.Mailbox, "junk", FloodMail(Folder + "/stranger", B.Address(), part, 1000));
+  // Posts beyond the counted names of the message; the postoffice tests send 1000.
+  DeliverFirst(B.Mailbox, "posts", FloodMail(Folder + "/stranger", B.Address(), "QS-{}.1_1", 300, forged));
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");  // the junk parts are set aside
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    s.Confirm("HANDLING POST FILE");  // the stranger's messages are set aside
+    Receive(s);
+    s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 под снегом\n") << B.LastBoxes();
+  EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
+  const std::string log = testsupport::ReadFile(B.File("errors.log"));
+  EXPECT_EQ(log.find("REFUSED MAIL"), std::string::npos);
+  EXPECT_EQ(log.find("nothing of it was applied"), std::string::npos);
 }
 
 }  // namespace

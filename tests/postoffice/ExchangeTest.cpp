@@ -169,6 +169,56 @@ open(sys.argv[1] + '.tmp', 'wb').write(m.as_bytes())
     for (const auto& [name, path] : attachments) command += " '" + name + "=" + path + "'";
     RunPeer(command + " && mv '" + target + ".tmp' '" + target + "'");
   }
+  // A stranger's mail put straight into a mailbox, written by Python's email package: `count`
+  // attachments named `name` ("{}" in it is the attachment's number), each 64 random bytes
+  // or, with `path`, that file's bytes.
+  void Flood(const std::string& user, const std::string& file, const std::string& name, int count,
+             const std::string& path = "") {
+    const std::string target = Servers().MailRoot + "/" + user + "/Maildir/new/" + file;
+    const std::string script = Root + "flood.py";
+    WriteFile(script, R"(import os, sys, email.message
+target, name, count, path = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+m = email.message.EmailMessage()
+m['Subject'] = 'Quillaran### ' + name; m['From'] = 'stranger@x.org'; m['To'] = 'post@quillaran.test'
+m.set_content('Quillaran###')
+for i in range(1, count + 1):
+    data = open(path, 'rb').read() if path else os.urandom(64)
+    m.add_attachment(data, maintype='application', subtype='octet-stream', filename=name.replace('{}', str(i)))
+open(target + '.tmp', 'wb').write(m.as_bytes())
+os.rename(target + '.tmp', target)
+)");
+    RunPeer("python3 " + script + " '" + target + "' '" + name + "' " + std::to_string(count) + " '" + path + "'");
+  }
+  // A message of new blocks written into the Outbox and packed into one part in OutboxPost;
+  // the message's bytes.
+  std::string PackedPost(const std::string& name) {
+    const std::string outbox = Post.Outbox.FolderPath.ToString();
+    WriteMessage(outbox + name,
+                 {{"FROM_USER_EMAIL", "a@x"},
+                  {"TO_USERS_EMAILS_CRYPTED*", "me@quillaran.test"},
+                  {"COMMAND", "NEW_BLOCKS"},
+                  {"DIDENT", "D-1"},
+                  {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}},
+                 "the leader's blocks");
+    const std::string message = ReadFile(outbox + name);
+    Post.Outbox.Refresh(Post);
+    TPostFilesHandler packer(Post);
+    TArray<int32_t> indices;
+    indices.AddItem(Post.Outbox.FindPostFile(name));
+    EXPECT_TRUE(packer.HandlePostFiles(Post.Outbox, indices, false, nullptr, "Auto-handling"));
+    EXPECT_TRUE(IsFileExists(Post.OutboxPost.FolderPath.ToString() + name + ".1_1"));
+    return message;
+  }
+  // Joins every file of InboxPost; the number of files gone through.
+  int JoinAll() {
+    Post.InboxPost.Refresh(Post);
+    TPostFilesHandler joiner(Post);
+    TArray<int32_t> parts;
+    for (uint32_t i = 0; i < Post.InboxPost.Files.Count(); ++i) parts.AddItem(int32_t(i));
+    int done = 0;
+    EXPECT_TRUE(joiner.HandlePostFiles(Post.InboxPost, parts, false, &done, "Auto-handling"));
+    return done;
+  }
   // The messages the POP3 server counts in a mailbox; counting numbers the mail delivered so far
   // before the mail delivered after.
   int Count(const std::string& user) {
@@ -375,7 +425,7 @@ TEST_F(Exchange, CancelEndsTheRetrievalOfOneLongMessage) {
   EXPECT_EQ(cancelled.Heard, 2) << cancelled.Log();
   EXPECT_TRUE(cancelled.Logged("Aborting...")) << cancelled.Log();
   EXPECT_EQ(cancelled.Lines.back(), "Finished.");
-  EXPECT_EQ(RunPeer("ls -A " + Post.InboxPost.FolderPath.ToString()), "");
+  for (const TPostFile& file : Post.InboxPost.Files) EXPECT_TRUE(file.Processed) << file.Name.ToString();
   EXPECT_EQ(Count("postcancel"), 1);
 
   exchange.ReceiveStep();
@@ -416,12 +466,7 @@ TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
   EXPECT_EQ(Mailbox("postjunk"), "");
 
   // Joining takes the set that unpacks; the junk goes aside, once.
-  Post.InboxPost.Refresh(Post);
-  TPostFilesHandler joiner(Post);
-  TArray<int32_t> parts;
-  for (uint32_t i = 0; i < Post.InboxPost.Files.Count(); ++i) parts.AddItem(int32_t(i));
-  int done = 0;
-  ASSERT_TRUE(joiner.HandlePostFiles(Post.InboxPost, parts, false, &done, "Auto-handling"));
+  EXPECT_EQ(JoinAll(), 1);
   EXPECT_EQ(ReadFile(Post.Inbox.FolderPath.ToString() + name), message);
   EXPECT_EQ(ReadFile(inboxPost + "Set aside/" + name + ".1_2"), "not the part you wait for");
   ASSERT_EQ(Boxes.size(), 1u);
@@ -433,20 +478,79 @@ TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
   EXPECT_FALSE(IsErrorReported());
 }
 
+// A stranger's mail of 1000 attachments of 64 bytes, all under the name the leader's next
+// part bears, comes just before that part: each copy is kept beside the others, the post's
+// mail is deleted only once its part is kept, nothing is refused for the names others hold,
+// and joining unpacks the post in the same run while the copies go aside, in one box.
+TEST_F(Exchange, AThousandCopiesUnderAPartsNameCostThePostNothing) {
+  const std::string name = "QJ-Ecology-051219-NB-002";
+  const std::string message = PackedPost(name);
+  Flood("postflood", "1-junk", name + ".1_1", 1000);
+  ASSERT_EQ(Count("postflood"), 1);
+  Deliver("postflood", "2-post", "", "Quillaran### " + name + " 2005.12.19 14:05:09 #0",
+          {{name + ".1_1", Post.OutboxPost.FolderPath.ToString() + name + ".1_1"}});
+  AddAccount("postflood");
+  exchange.ReceiveStep();
+  const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
+  EXPECT_EQ(Count("postflood"), 0) << exchange.Log();
+  EXPECT_EQ(RunPeer("ls " + inboxPost + " | grep -c '^" + name + "'"), "1001\n");
+  EXPECT_EQ(ReadFile(Root + "errors.log").find("REFUSED MAIL"), std::string::npos);
+
+  EXPECT_EQ(JoinAll(), 1);
+  EXPECT_EQ(ReadFile(Post.Inbox.FolderPath.ToString() + name), message);
+  // The post's part is retired; none of the copies waits.
+  for (const TPostFile& file : Post.InboxPost.Files) EXPECT_TRUE(file.Processed) << file.Name.ToString();
+  EXPECT_EQ(RunPeer("ls '" + inboxPost + "Set aside' | grep -c '^" + name + "'"), "1000\n");
+  EXPECT_EQ(Boxes.size(), 1u);
+  EXPECT_FALSE(IsErrorReported());
+}
+
+// A stranger's mail of 1000 one-part posts, each holding a sealed message under the name of
+// the leader's next message, comes in the same run as that message's post: the copies take
+// the counted names and chosen ones, and the leader's message takes a free name beside
+// them; nothing of it is set aside.
+TEST_F(Exchange, AThousandPostsOfAMessagesNameInTheSameRunCostThePostNothing) {
+  const std::string name = "QJ-Ecology-051219-NB-003";
+  const std::string message = PackedPost(name);
+  const std::string stranger = Root + "stranger/";
+  ASSERT_TRUE(CreateFolder(stranger));
+  WriteMessage(stranger + name, {{"FROM_USER_EMAIL", "stranger@x.org"}, {"COMMAND", "BOGUS_COMMAND"}}, "junk");
+  RunPeer("cd " + stranger + " && gcab -c -z post.cab " + name);
+  Flood("postsame", "1-flood", "QS-{}.1_1", 1000, stranger + "post.cab");
+  ASSERT_EQ(Count("postsame"), 1);
+  Deliver("postsame", "2-post", "", "Quillaran### " + name + " 2005.12.19 14:05:09 #0",
+          {{name + ".1_1", Post.OutboxPost.FolderPath.ToString() + name + ".1_1"}});
+  AddAccount("postsame");
+  exchange.ReceiveStep();
+  EXPECT_EQ(Count("postsame"), 0) << exchange.Log();
+
+  EXPECT_EQ(JoinAll(), 1001);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  for (const TPostFile& file : Post.InboxPost.Files) EXPECT_TRUE(file.Processed) << file.Name.ToString();
+  EXPECT_EQ(RunPeer("ls " + inbox + " | grep -c '^" + name + "'"), "1001\n");
+  int genuine = 0;
+  for (const TPostFile& file : Post.Inbox.Files) genuine += ReadFile(inbox + file.Name.ToString()) == message;
+  EXPECT_EQ(genuine, 1);
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_FALSE(IsErrorReported());
+}
+
 // A file system with stricter names (injected) refuses a post part's name that our rules
 // made: that mail stays on the server, told in the log and in errors.log, and the mail
-// behind it is received in the same run; the file system mended, the next run takes it.
-TEST_F(Exchange, ANameTheFileSystemRefusesLeavesItsMailOnTheServer) {
-  const std::string first = Root + "first", second = Root + "second";
+// behind it is received in the same run; the sound part before the refused one is not kept
+// either, so that no run keeps it again. The file system mended, the next run takes both.
+TEST_F(Exchange, ANameTheFileSystemRefusesLeavesItsMailOnTheServerWhole) {
+  const std::string sound = Root + "sound", first = Root + "first", second = Root + "second";
+  WriteFile(sound, "sound part");
   WriteFile(first, "refused part");
   WriteFile(second, "second part");
-  Deliver("postrefuse", "1-post", "", "Quillaran### R 2005.12.19 14:05:09 #0", {{"R.1_1", first}});
+  Deliver("postrefuse", "1-post", "", "Quillaran### R 2005.12.19 14:05:09 #0", {{"Q.1_1", sound}, {"R.1_1", first}});
   ASSERT_EQ(Count("postrefuse"), 1);
   Deliver("postrefuse", "2-post", "", "Quillaran### S 2005.12.19 14:05:09 #0", {{"S.1_1", second}});
   ASSERT_EQ(Count("postrefuse"), 2);
   AddAccount("postrefuse");
   const std::string inboxPost = Post.InboxPost.FolderPath.ToString();
-  for (int run = 1; run <= 2; ++run) {
+  for (int run = 1; run <= 3; ++run) {
     platform::RefuseFileNames("R.1_1", EINVAL);
     exchange.Lines.clear();
     exchange.ReceiveStep();
@@ -458,19 +562,19 @@ TEST_F(Exchange, ANameTheFileSystemRefusesLeavesItsMailOnTheServer) {
     EXPECT_NE(left->find("Invalid argument"), std::string::npos) << *left;
     EXPECT_EQ(exchange.Cancel, 0);
     EXPECT_EQ(exchange.Lines.back(), "Finished.");
-    EXPECT_EQ(RunPeer("ls -A " + inboxPost), "S.1_1\n");
+    EXPECT_EQ(RunPeer("ls -A " + inboxPost), "S.1_1\n") << "run " << run;
     EXPECT_EQ(Count("postrefuse"), 1) << exchange.Log();
   }
   // Told once in each run.
   const std::string log = ReadFile(Root + "errors.log");
   const std::string told = "MAIL LEFT ON THE SERVER: message #1 from a@x.org on 127.0.0.1: Error saving R.1_1 (";
-  const size_t once = log.find(told);
-  ASSERT_NE(once, std::string::npos) << log;
-  EXPECT_NE(log.find(told, once + 1), std::string::npos) << log;
-  EXPECT_EQ(log.find(told, log.find(told, once + 1) + 1), std::string::npos) << log;
+  size_t times = 0;
+  for (size_t at = log.find(told); at != std::string::npos; at = log.find(told, at + 1)) ++times;
+  EXPECT_EQ(times, 3u) << log;
   EXPECT_EQ(log.find("REFUSED MAIL"), std::string::npos) << log;
 
   exchange.ReceiveStep();
+  EXPECT_EQ(ReadFile(inboxPost + "Q.1_1"), "sound part");
   EXPECT_EQ(ReadFile(inboxPost + "R.1_1"), "refused part");
   EXPECT_EQ(Count("postrefuse"), 0) << exchange.Log();
 }

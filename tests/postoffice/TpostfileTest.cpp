@@ -150,9 +150,9 @@ TEST_F(PostFolders, ProcessedFilesAreDeletedOrMovedToHistoryUnderUniqueNames) {
 
 // A free name fits the folder's file system and its search ends. A taken name of 255 bytes
 // on the disk, or of 127 Cyrillic letters, gets its mark by a cut of its base at a
-// character, a part keeps its postfix after the mark; a name whose every candidate is
-// taken, or a folder that may not be searched, gives none. A name too long to be there is
-// not there.
+// character, a part keeps its postfix after the mark; a name whose every counted name is
+// taken gets a chosen mark, and a folder that may not be searched gives none. A name too
+// long to be there is not there.
 TEST_F(PostFolders, AFreeNameFitsTheDiskAndItsSearchEnds) {
   const std::string folder = Root + "names/";
   ASSERT_TRUE(CreateFolder(folder));
@@ -165,13 +165,14 @@ TEST_F(PostFolders, AFreeNameFitsTheDiskAndItsSearchEnds) {
   EXPECT_FALSE(IsFileExists(folder + latin + "q"));
   EXPECT_EQ(PathState(folder + latin + "q"), TPathState::Unknown);
 
-  RunPeer("cd " + folder + " && : > M.1_1 && for i in $(seq 2 " + std::to_string(MaxFreeNameTries) +
+  // Others' files that hold every counted name leave a chosen one: twelve random digits.
+  RunPeer("cd " + folder + " && : > M.1_1 && for i in $(seq 2 " + std::to_string(MaxCountedNames) +
           "); do : > \"M#$i.1_1\"; done");
-  SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(FreeFileName(folder, "M.1_1", true), "");
-  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-  std::string history = folder + "M.1_1";
-  EXPECT_FALSE(MakeHistoryPathUnique(history));
+  const std::string chosen = FreeFileName(folder, "M.1_1", true), again = FreeFileName(folder, "M.1_1", true);
+  ASSERT_EQ(chosen.size(), std::string("M#000000000000.1_1").size()) << chosen;
+  EXPECT_EQ(chosen.find_first_not_of("0123456789", 2), 14u) << chosen;
+  EXPECT_EQ(chosen.substr(0, 2) + chosen.substr(14), "M#.1_1");
+  EXPECT_NE(chosen, again);
 
   if (geteuid() != 0) {
     chmod(folder.c_str(), 0);
