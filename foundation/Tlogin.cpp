@@ -250,7 +250,7 @@ bool TLogin::VerifyKeyPassword(bool perCommand) {
 // ---- TLoginsStorage ----
 
 TLoginsStorage::TLoginsStorage() = default;
-TLoginsStorage::~TLoginsStorage() = default;
+TLoginsStorage::~TLoginsStorage() { ForgetKeyAnswers(); }
 
 std::string TLoginsStorage::DefaultPath() {
   const std::string& root = TBrowseGlobal::Paths.Root;
@@ -452,11 +452,21 @@ TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
   if (lident.IsEmpty()) return TStr();
   const TStr known = GetKeyOf(lident);
   if (!known.IsEmpty()) return known;
+  // Asked in this run already: the answer serves the sender's other messages, so that a
+  // flood of one sender asks once.
+  const std::string sender = lident.ToString();
+  if (const auto answered = fKeyAnswers.find(sender); answered != fKeyAnswers.end()) return TStr(answered->second);
   TLogin* current = GetCurrentLogin();
   if (!current || !current->IsUnlocked()) return TStr();
+  // A flood under many names asks a few times a run, not once for each name.
+  const auto declined =
+      std::count_if(fKeyAnswers.begin(), fKeyAnswers.end(), [](const auto& answer) { return answer.second.empty(); });
+  if (size_t(declined) >= MaxDeclinedKeyQuestions) return TStr();
   std::string entered;
-  const std::string shown = email.IsEmpty() ? lident.ToString() : email.ToString();
-  if (!AskKeyPassword("KEY", "Key of " + shown + ":", entered) || entered.empty()) return TStr();
+  const std::string shown = email.IsEmpty() ? sender : email.ToString();
+  if (!AskKeyPassword("KEY", "Key of " + shown + ":", entered)) entered.clear();
+  if (fKeyRuns > 0) fKeyAnswers[sender] = entered;
+  if (entered.empty()) return TStr();
   current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, TStr(entered)});
   WipeMemory(entered.data(), entered.size());
   Save();
@@ -468,10 +478,27 @@ void TLoginsStorage::ForgetKeyOf(const TStr& lident) {
   if (!current) return;
   for (uint32_t i = 0; i < current->CorrespondentKeys.Count(); ++i)
     if (current->CorrespondentKeys[i].LIdent == lident) {
+      // The message it failed may be a stranger's in the sender's name: the sender's other
+      // messages of the run are still tried with it, without a question.
+      if (fKeyRuns > 0) fKeyAnswers.try_emplace(lident.ToString(), current->CorrespondentKeys[i].Key.ToString());
       current->CorrespondentKeys.Delete(i);
       Save();
       return;
     }
+}
+
+void TLoginsStorage::ForgetKeyAnswers() {
+  for (auto& [sender, key] : fKeyAnswers)
+    if (!key.empty()) WipeMemory(key.data(), key.size());
+  fKeyAnswers.clear();
+}
+
+TKeyQuestionsRun::TKeyQuestionsRun(TLoginsStorage* logins) : fLogins(logins) {
+  if (fLogins && fLogins->fKeyRuns++ == 0) fLogins->ForgetKeyAnswers();
+}
+
+TKeyQuestionsRun::~TKeyQuestionsRun() {
+  if (fLogins && --fLogins->fKeyRuns == 0) fLogins->ForgetKeyAnswers();
 }
 
 TStr TLoginsStorage::GetPrivateMessageKey() {

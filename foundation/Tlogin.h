@@ -15,6 +15,7 @@
 #include "foundation/Tstr.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -183,10 +184,15 @@ class TLoginsStorage {
   // keeps for that correspondent; "" when there is none.
   TStr GetKeyOf(const TStr& lident) const;
   // The same for the sender of a received private message; when none is known the user is
-  // asked once for the sender's Key ("Key of <address>:"), which the current login keeps,
-  // enciphered under its own key password, from then on. "" when the user cancels.
+  // asked for the sender's Key ("Key of <address>:"), which the current login keeps,
+  // enciphered under its own key password, from then on. "" when the user cancels. Within a
+  // handling run (TKeyQuestionsRun) a sender is asked once: the answer, a Key or none, serves
+  // their other messages of the run; and once the user declined the questions of
+  // MaxDeclinedKeyQuestions senders, the run asks no more.
   TStr AskKeyOf(const TStr& lident, const TStr& email);
-  // A correspondent's Key that failed a seal check is dropped, so the next message asks.
+  static constexpr size_t MaxDeclinedKeyQuestions = 3;
+  // A correspondent's Key that failed a seal check is dropped, so that a later run asks;
+  // within the run it still serves the sender's other messages, unasked.
   void ForgetKeyOf(const TStr& lident);
   // The Key the current login seals its private messages with, once its key password is
   // verified (asked of the user when not yet); "" when the user cancels or fails.
@@ -229,7 +235,27 @@ class TLoginsStorage {
   // Takes the logins of the file's contents; false (reported) when they are damaged, and
   // nothing is taken then.
   bool Parse(const std::string& path, std::string_view data);
+  // Forgets the answers of a run, wiping the Keys among them.
+  void ForgetKeyAnswers();
   std::string fPath;
+  friend class TKeyQuestionsRun;
+  int fKeyRuns = 0;  // handling runs going on: they nest
+  // The Key questions of the run: each sender asked (by LIdent) and the Key given, or "".
+  std::map<std::string, std::string> fKeyAnswers;
+};
+
+// One handling run of received messages, as far as the Key questions go: while it lasts
+// (the outermost one, when runs nest) each sender is asked for their Key at most once, and
+// what was answered is forgotten when it ends, never carried into another run.
+class TKeyQuestionsRun {
+ public:
+  explicit TKeyQuestionsRun(TLoginsStorage* logins);
+  ~TKeyQuestionsRun();
+  TKeyQuestionsRun(const TKeyQuestionsRun&) = delete;
+  TKeyQuestionsRun& operator=(const TKeyQuestionsRun&) = delete;
+
+ private:
+  TLoginsStorage* fLogins;
 };
 
 // The process-wide logins, made by the start-up driver; null before.

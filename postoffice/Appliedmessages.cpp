@@ -6,6 +6,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Textroutines.h"
+#include "foundation/Tlogin.h"
 #include "foundation/Terror.h"
 #include "foundation/Tstr.h"
 #include "model/Modelhooks.h"
@@ -206,10 +207,13 @@ void TAppliedMessages::Add(const THandledMessage& message, TDateTime now) {
     return e.Digest == message.Digest && e.DIdent == message.DIdent;
   });
   if (!known) fApplied.push_back({message.DIdent, message.Digest, now});
-  // A message of theirs taken: a later refusal in their name is told again.
-  std::erase_if(fLatest, [&](const TLatest& e) {
-    return e.Kind == TStateKind::RefusalTold && e.DIdent == message.DIdent && e.Sender == message.Sender;
-  });
+  // A message shown to be theirs taken: a later refusal in their name is told again. One
+  // a stranger can write in their name (a request the user declined, one signed with any
+  // key) buys no more mail to them.
+  if (message.Proven)
+    std::erase_if(fLatest, [&](const TLatest& e) {
+      return e.Kind == TStateKind::RefusalTold && e.DIdent == message.DIdent && e.Sender == message.Sender;
+    });
   if (message.Kind == TStateKind::None) return;
   auto it = std::find_if(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
     return e.Kind == message.Kind && e.DIdent == message.DIdent && e.Sender == message.Sender;
@@ -246,15 +250,24 @@ void TAppliedMessages::AwaitAnswer(const std::string& path, TDateTime now) {
   if (added) Save(now);
 }
 
+bool TAppliedMessages::Awaits(std::string_view answer, bool byMIdent, const THandledMessage& message) const {
+  const std::string& ident = byMIdent ? message.MIdent : message.DIdent;
+  const std::string address = LowerCaseAddress(message.Address);
+  return !ident.empty() && std::any_of(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
+    return e.Answer == answer && e.Ident == ident && e.Address == address;
+  });
+}
+
 bool TAppliedMessages::AnswersOurRequest(const THandledMessage& message) const {
   const auto request = std::find_if(std::begin(RequestAnswers), std::end(RequestAnswers),
                                     [&](const TRequestAnswer& r) { return r.Answer == message.Command; });
-  if (request == std::end(RequestAnswers)) return false;
-  const std::string& ident = request->ByMIdent ? message.MIdent : message.DIdent;
-  const std::string address = LowerCaseAddress(message.Address);
-  return !ident.empty() && std::any_of(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
-    return e.Answer == message.Command && e.Ident == ident && e.Address == address;
-  });
+  return request != std::end(RequestAnswers) && Awaits(request->Answer, request->ByMIdent, message);
+}
+
+bool TAppliedMessages::RefusesOurRequest(const THandledMessage& refusal, std::string_view ignored) const {
+  const auto request = std::find_if(std::begin(RequestAnswers), std::end(RequestAnswers),
+                                    [&](const TRequestAnswer& r) { return r.Request == ignored; });
+  return request != std::end(RequestAnswers) && Awaits(request->Answer, request->ByMIdent, refusal);
 }
 
 bool TAppliedMessages::MayTellOfRefusal(const std::string& dident, const std::string& author) const {
@@ -328,10 +341,16 @@ bool TApplyingScope::Apply(bool now) {
   const TModelHooks& hooks = ModelHooks();
   TAppliedMessages& applied = TAppliedMessages::Instance();
   bool kept = true;
-  for (const THandledMessage& message : fMessages) {
+  for (THandledMessage& message : fMessages) {
+    const bool answers = applied.AnswersOurRequest(message);
+    TPublicKey known{};
+    message.Proven =
+        !fDeclined &&
+        (answers || message.SealedWithKey ||
+         (hooks.Logins && hooks.Logins->KnownKeyOf(TStr(message.Sender), known) && known == message.SignerKey));
     if (now) kept = applied.Remember(message, Now()) && kept;
     else applied.Hold(fPath, message);
-    const bool vouched = !fDeclined && (fVouched || applied.AnswersOurRequest(message));
+    const bool vouched = !fDeclined && (fVouched || answers);
     if (vouched && hooks.PinSignerKey &&
         !hooks.PinSignerKey(TStr(message.Sender), TStr(message.Address), message.SignerKey)) {
       TError::Report("TApplyingScope - ключ подписи отправителя не закреплён: " + fPath);

@@ -53,6 +53,10 @@ struct THandledMessage {
   TMessageDigestValue Digest{};
   std::string Address;     // FROM_USER_EMAIL, kept with a pinned key
   TPublicKey SignerKey{};  // pinned for Sender once the message is applied
+  bool SealedWithKey = false;  // private: its seal held under the Key kept for Sender
+  // Taken, and shown to be Sender's (sealed with their Key, signed with the key known for
+  // them, or answering our request): it renews the notices of refusals told to Sender.
+  bool Proven = false;
 };
 
 class TAppliedMessages {
@@ -75,11 +79,13 @@ class TAppliedMessages {
   // Whether the message answers a request this installation sent to the address the
   // message comes from, about the same discussion.
   bool AnswersOurRequest(const THandledMessage& message) const;
+  // Whether a refusal (YOUR_COMMAND_IGNORED) of the command `ignored` answers such a request.
+  bool RefusesOurRequest(const THandledMessage& refusal, std::string_view ignored) const;
   // Whether the author of that LIdent may be told that a message in their name about the
-  // discussion was refused: not when told since a message of theirs was last applied, so
-  // that forged messages make us mail them once, not once each.
+  // discussion was refused: not when told since a message shown to be theirs was last
+  // taken, so that forged messages make us mail them once, not once each.
   bool MayTellOfRefusal(const std::string& dident, const std::string& author) const;
-  // They were told: written down until a message of theirs about the discussion is applied.
+  // They were told: written down until a message proven theirs about the discussion is taken.
   void ToldOfRefusal(const std::string& dident, const std::string& author, TDateTime now);
   // A handler applied the message of the received file at `path`: it counts as applied at
   // once and waits to be settled.
@@ -110,6 +116,9 @@ class TAppliedMessages {
   // Adds the messages and writes the file; when it cannot be written, none is remembered.
   bool AddAndSave(const std::vector<const THandledMessage*>& messages, TDateTime now);
   bool Save(TDateTime now);
+  // Whether an answer of that command is awaited from the message's address about what
+  // it names (its model when `byMIdent`, else its discussion).
+  bool Awaits(std::string_view answer, bool byMIdent, const THandledMessage& message) const;
   std::string fPath;
   std::vector<TApplied> fApplied;
   std::vector<TLatest> fLatest;

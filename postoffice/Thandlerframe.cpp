@@ -84,6 +84,7 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
   message.Digest = Signer.Digest;
   message.Address = Field("FROM_USER_EMAIL");
   message.SignerKey = Signer.PublicKey;
+  message.SealedWithKey = Header.IsPrivateMessage();
   const std::string refusal = TAppliedMessages::Instance().Refusal(message);
   if (!refusal.empty()) {
     const std::string what = "The " + ShownText(Command) + " message " + ShownText(path.substr(path.rfind('/') + 1)) +

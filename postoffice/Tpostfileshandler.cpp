@@ -146,6 +146,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   for (TPostFile& file : storage.Files) file.ListRow = 0xFFFF;
   for (uint32_t k = 0; k < order.size(); ++k) storage.Files[uint32_t(order[k])].ListRow = uint16_t(k);
 
+  const TKeyQuestionsRun keyQuestions(ModelHooks().Logins);  // a sender's Key asked once a run
   Stop = 0;
   fJoined = false;
   fToldModerationWaits = false;

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace e2e {
@@ -159,9 +160,11 @@ int Met(const TSession& s, const std::string& caption) {
 // The leader refuses a newcomer the private discussion: the newcomer reads the refusal and
 // is asked for no Key. Two forged requests in a participant's name, sealed as for a public
 // discussion, are set aside and mail the participant one notice at the address the leader
-// knows. A stranger's message sealed with a Key the newcomer never had is asked about once,
-// set aside with what to do, not asked about at the next receive, and read once moved back
-// with its Key.
+// knows, though a forged request for the model in that name is taken between them. A
+// stranger's message sealed with a Key the newcomer never had is asked about once, set
+// aside with what to do, not asked about at the next receive, and read once moved back
+// with its Key: a refusal in the stranger's own name of a request that never went to it,
+// it is set aside, not shown.
 TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnopenedMessageIsAskedAboutOnce) {
   Announce(A, {&B, &C}, "Wells", "Колодцы", {"Колодец 1"}, true);
   ASSERT_FALSE(HasFatalFailure());
@@ -178,41 +181,60 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
   RequestModel(C);
   ASSERT_FALSE(HasFatalFailure());
 
-  // The stranger asks twice for blocks in B's name, from an address of its own.
+  // The stranger asks twice for blocks in B's name, from an address of its own, and in
+  // between for the model in B's name and at B's address, which A's post office takes as
+  // B's request and A leaves unanswered: each in a run of its own.
   TForger stranger(Folder + "/stranger");
   const std::string request = MailWith("sealsa", "-GM-");
   ASSERT_NE(request, "");
-  for (int i = 1; i <= 2; ++i) {
-    const std::string forged = stranger.Message("F-Wells-GB-" + std::to_string(i), A.Told("b"),
-                                                {{"FROM_USER_EMAIL", "trustc@quillaran.test"},
+  const auto forge = [&](int i, const std::string& command, const std::string& code,
+                         const std::string& from = "trustc@quillaran.test") {
+    const std::string forged = stranger.Message("F-Wells-" + code + "-" + std::to_string(i), A.Told("b"),
+                                                {{"FROM_USER_EMAIL", from},
                                                  {"TO_USERS_EMAILS_CRYPTED*", A.Address()},
-                                                 {"COMMAND", "GIVE_BLOCKS"},
+                                                 {"COMMAND", command},
                                                  {"DIDENT", dident},
                                                  {"COMPOSE_DATETIME", "01/0" + std::to_string(i) + "/2020 10:00:00"},
                                                  {"BLOCK_NAMES", "1"}});
     Deliver("sealsa", stranger.Mail(request, forged, "-GM-"), i);
-  }
+  };
+  forge(1, "GIVE_BLOCKS", "GB");
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");         // the switch packed
-    s.Confirm("AUTO-HANDLING");         // the request and the forged ones unpacked
-    s.Confirm("YOUR_COMMAND_IGNORED");  // B told of the first forged one
+    s.Confirm("AUTO-HANDLING");         // the request and the forged one unpacked
+    s.Confirm("YOUR_COMMAND_IGNORED");  // B told of the forged one
     s.Confirm("GIVE_MODEL", 1);         // not to the newcomer
     s.Confirm("YOUR_COMMAND_IGNORED");  // the newcomer told
-    s.Confirm("HANDLING POST FILE");    // the forged ones set aside
+    s.Confirm("HANDLING POST FILE");    // the forged one set aside
     Answer(s);
   })) << A.LastBoxes();
-  const std::string boxes = A.LastBoxes();
   const auto setAside = [](const std::string& name) {
     return name + ": The GIVE_BLOCKS message " + name +
            " from trustc@quillaran.test is about the secret discussion Колодцы, but is sealed as for a public "
            "discussion, and no key is known here yet for its sender: nobody can tell who wrote it. It is set aside";
   };
-  EXPECT_NE(
-      boxes.find(setAside("F-Wells-GB-1") + ", and the author of that name is told at the address known for them, " +
-                 B.Address() + " (YOUR_COMMAND_IGNORED)."),
-      std::string::npos)
-      << boxes;
-  EXPECT_NE(boxes.find(setAside("F-Wells-GB-2") + "; the author of that name was told at the address known for them, " +
+  EXPECT_NE(A.LastBoxes().find(setAside("F-Wells-GB-1") +
+                               ", and the author of that name is told at the address known for them, " + B.Address() +
+                               " (YOUR_COMMAND_IGNORED)."),
+            std::string::npos)
+      << A.LastBoxes();
+  forge(2, "GIVE_MODEL", "GM", B.Address());
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("GIVE_MODEL", 1);  // no model sent now
+    Answer(s);
+  })) << A.LastBoxes();
+  EXPECT_NE(A.LastBoxes().find("GIVE_MODEL: Discussion: Колодцы\nThere are 1 new / 1 in all GIVE_MODEL requests."),
+            std::string::npos)
+      << A.LastBoxes();
+  forge(3, "GIVE_BLOCKS", "GB");
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("HANDLING POST FILE");
+    Answer(s);
+  })) << A.LastBoxes();
+  const std::string boxes = A.LastBoxes();
+  EXPECT_NE(boxes.find(setAside("F-Wells-GB-3") + "; the author of that name was told at the address known for them, " +
                        B.Address() + ", of an earlier one, and is told again only after a message of theirs is taken."),
             std::string::npos)
       << boxes;
@@ -227,25 +249,31 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
   EXPECT_EQ(notices("trustc"), 0);
   ASSERT_EQ(notices("sealsc"), 1);
 
-  // Beside A's refusal the stranger sends C a message sealed with a Key of its own.
+  // Beside A's refusal the stranger sends C 50 messages sealed with a Key of its own.
   const std::string strangerKey = "stranger's key 4242";
-  const std::string sealed = stranger.Message("F-Wells-YCI-9", "TRUSTC_424242_LID",
-                                              {{"FROM_USER_EMAIL", "trustc@quillaran.test"},
-                                               {"TO_USERS_EMAILS_CRYPTED*", C.Address()},
-                                               {"COMMAND", "YOUR_COMMAND_IGNORED"},
-                                               {"PRIVATE_REQ", "1"},
-                                               {"DIDENT", dident},
-                                               {"COMPOSE_DATETIME", "01/01/2020 10:00:00"},
-                                               {"IGNORED_COMMAND", "GIVE_MODEL"},
-                                               {"RESULT_COMMENT", "Write to trustc@quillaran.test"},
-                                               {"MODEL_NAME", "Колодцы"}},
-                                              {}, strangerKey);
-  Deliver("sealsc", stranger.Mail(MailWith("sealsc", "-YCI-"), sealed, "-YCI-"), 1);
+  const std::string refusal = MailWith("sealsc", "-YCI-");
+  for (int i = 0; i < 50; ++i) {
+    char when[32];
+    std::snprintf(when, sizeof when, "01/01/2020 10:00:%02d", i);
+    const std::string sealed =
+        stranger.Message(i == 0 ? "F-Wells-YCI-9" : "F-Wells-YCI-" + std::to_string(100 + i), "TRUSTC_424242_LID",
+                         {{"FROM_USER_EMAIL", "trustc@quillaran.test"},
+                          {"TO_USERS_EMAILS_CRYPTED*", C.Address()},
+                          {"COMMAND", "YOUR_COMMAND_IGNORED"},
+                          {"PRIVATE_REQ", "1"},
+                          {"DIDENT", dident},
+                          {"COMPOSE_DATETIME", when},
+                          {"IGNORED_COMMAND", "GIVE_MODEL"},
+                          {"RESULT_COMMENT", "Write to trustc@quillaran.test"},
+                          {"MODEL_NAME", "Колодцы"}},
+                         {}, strangerKey);
+    Deliver("sealsc", stranger.Mail(refusal, sealed, "-YCI-"), 1 + i);
+  }
   ASSERT_TRUE(C.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
-    s.Script.Press("KEY", "ButtonCancel");  // no Key for the stranger's message
+    s.Script.Press("KEY", "ButtonCancel");  // no Key for the stranger's messages: asked once
     s.Confirm("YOUR_COMMAND_IGNORED");      // A's refusal, read as it is
-    s.Confirm("HANDLING POST FILE");        // the stranger's message set aside
+    s.Confirm("HANDLING POST FILE");        // the stranger's messages set aside
     Receive(s);
     s.Tell("keys", std::to_string(Met(s, "KEY")));
   })) << C.LastBoxes();
@@ -255,7 +283,7 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
                                ": Your command GIVE_MODEL in Discussion Колодцы has been ignored\n"),
             std::string::npos)
       << C.LastBoxes();
-  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 1 file set aside:\nF-Wells-YCI-9: The YOUR_COMMAND_IGNORED "
+  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 50 files set aside:\nF-Wells-YCI-9: The YOUR_COMMAND_IGNORED "
                                "message F-Wells-YCI-9 from trustc@quillaran.test is sealed with the Key of "
                                "trustc@quillaran.test, and no Key given here opens it: nothing of it can be read. It "
                                "is set aside and not asked about again. To read it, get the Key of "
@@ -265,20 +293,25 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
       << C.LastBoxes();
   EXPECT_EQ(C.LastBoxes().find("Write to"), std::string::npos) << C.LastBoxes();
 
-  // The next receive asks nothing; moved back, the message asks for its Key and is read.
+  // The next receive asks nothing; moved back, the message asks for its Key and is read: a
+  // refusal of a command that never went to its sender, it is set aside with why, not shown.
   ASSERT_TRUE(C.Run([&](TSession& s) {
     Receive(s);
     s.Tell("keys", std::to_string(Met(s, "KEY")));
     testsupport::Run("mv '" + inbox + "Set aside/F-Wells-YCI-9' '" + inbox + "'");
     s.Script.Press("KEY", "ButtonOk", {{"EditValue", strangerKey}});
-    s.Confirm("YOUR_COMMAND_IGNORED");
+    s.Confirm("HANDLING POST FILE");
     Receive(s);
   })) << C.LastBoxes();
   EXPECT_EQ(C.Told("keys"), "0");
-  EXPECT_NE(C.LastBoxes().find("YOUR_COMMAND_IGNORED: trustc@quillaran.test: Your command GIVE_MODEL in Discussion "
-                               "Колодцы has been ignored\nComment: Write to trustc@quillaran.test"),
+  EXPECT_NE(C.LastBoxes().find("F-Wells-YCI-9: The YOUR_COMMAND_IGNORED message F-Wells-YCI-9 from "
+                               "trustc@quillaran.test says that your command GIVE_MODEL in discussion Колодцы was "
+                               "ignored, but no such command went from here to trustc@quillaran.test about that "
+                               "discussion, and it is not signed with the key of the discussion's leader here: it is "
+                               "not shown. Nothing of it was applied.\n"),
             std::string::npos)
       << C.LastBoxes();
+  EXPECT_EQ(C.LastBoxes().find("Write to"), std::string::npos) << C.LastBoxes();
 }
 
 // A participant's copy after the switch.

@@ -40,6 +40,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 using namespace posttest;
@@ -1078,18 +1079,37 @@ TEST_F(Handlers, NoticesOfIgnoredBlocksAndCommandsAreShown) {
   ASSERT_TRUE(mine->Authors.Author(mine->Authors.FindAuthorByADIdent(3)).GetShortName().IsEmpty());
   EXPECT_TRUE(Showed("YOUR_BLOCKS_IGNORED", "Sended by me@x blocks of discussion Ecology is ignored by Moderator."));
 
-  // The model's notice of an ignored command, for a discussion unknown here all the same; the
-  // comment's lines are kept, nothing else of it can steer what shows it.
+  // The model's notice of an ignored command, for a discussion unknown here all the same,
+  // answering requests sent from here to the leader; the comment's lines are kept, nothing
+  // else of it can steer what shows it.
+  for (const char* request : {"GIVE_MODEL", "SUBSCRIBE_ME"}) {
+    const std::string sent = Root + "sent-" + request;
+    WriteMessage(sent, {{"FROM_USER_EMAIL", "me@x"},
+                        {"TO_USERS_EMAILS_CRYPTED*", "lead@x"},
+                        {"COMMAND", request},
+                        {"DIDENT", "D-elsewhere"}});
+    TAppliedMessages::Instance().AwaitAnswer(sent, Now());
+  }
   AsLeader();
   leader.Info.DIdent = "D-elsewhere";
   ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("GIVE_MODEL"), TStr(),
                                                     TStr("Not now,\r\nlater\x1b[2J\x98")));
   ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("SUBSCRIBE_ME"), TStr(), TStr()));
+  // Of a command never sent from here: nobody can tell who wrote it.
+  ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("GIVE_BLOCKS"), TStr(),
+                                                    TStr("Send your Key to x@x")));
   AsParticipant();
   Deliver();
   Boxes.clear();
   Perform();
   EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "X-Ecology-051219-YCI-003: The YOUR_COMMAND_IGNORED message X-Ecology-051219-YCI-003 from lead@x "
+                     "says that your command "
+                     "GIVE_BLOCKS in discussion Ecology was ignored, but no such command went from here to lead@x "
+                     "about that discussion, and it is not signed with the key of the discussion's leader here: it "
+                     "is not shown. Nothing of it was applied."));
+  EXPECT_FALSE(Showed("YOUR_COMMAND_IGNORED", "x@x"));
   EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED",
                      "lead@x: Your command GIVE_MODEL in Discussion Ecology has been ignored\n"
                      "Comment: Not now,\nlater\\x1B[2J\\x98"));
@@ -1427,6 +1447,27 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
                      "earlier one, and is told again only after a message of theirs is taken."));
   EXPECT_TRUE(Showed("HANDLING POST FILE", "gebl-author-3 from third@x"));
 
+  // Requests for the model in that name are not theirs either: one the leader declines, one
+  // taken at once for the author's address, each in a run of its own; the forged request
+  // after them mails the author no more.
+  ask("gm-author-5", "L-me", "stranger@x", "GIVE_MODEL");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(Showed("GIVE_MODEL", "Non-advised person stranger@x requests the Discussion. Post it to him/her?"));
+  for (const std::string& name : ListFiles(outbox)) DeleteFileA((outbox + name).c_str());
+  ask("gm-author-6", "L-me", "me@x", "GIVE_MODEL");
+  Perform();
+  EXPECT_EQ(mine->Info.ModelRequesters, "me@x");
+  ask("gb-author-7", "L-me", "elsewhere@x", "GIVE_BLOCKS");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(ListFiles(outbox).empty());
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "gb-author-7 from elsewhere@x is about the secret discussion Ecology, but "
+                     "is sealed as for a public discussion, and no key is known here yet for "
+                     "its sender: nobody can tell who wrote it. It is set aside; the author of "
+                     "that name was told"));
+
   // A message of theirs taken here, sealed with their Key: the next forged one tells them again.
   ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-me" ? TStr("me key 1") : TStr(); };
   Compose(
@@ -1655,6 +1696,175 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   RegisterLoginHooks(leaders);
   EXPECT_TRUE(frame.Open(next, {"NEW_BLOCKS"}));
   EXPECT_EQ(gKeyPrompts.size(), 3u);
+}
+
+// The Keys the user gives, by the sender named in the question; a sender not named here
+// is cancelled.
+std::map<std::string, std::string> gKeysGiven;
+
+// Private messages sealed with Keys this installation was never given: a flood of one
+// stranger asks for the stranger's Key once a run, the cancel answering its other messages,
+// and the leader's message of the same run is still asked about and read; a flood under
+// many names asks a few times, not once a name. The next run asks again. A stranger's
+// message in the leader's name that fails the leader's kept Key costs the leader's genuine
+// message of the run no question.
+TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
+  TGuiHooks gui = GuiHooks();
+  gui.InputString = [](const std::string&, const std::string& prompt, const std::string&, std::string& result, bool) {
+    gKeyPrompts.push_back(prompt);
+    const auto given = gKeysGiven.find(prompt);
+    if (given == gKeysGiven.end()) return false;
+    result = given->second;
+    return true;
+  };
+  SetGuiHooks(gui);
+  gKeyPrompts.clear();
+  TLoginsStorage leaders, strangers, participants;
+  leaders.Load(Root + "leaders.cbs");
+  strangers.Load(Root + "strangers.cbs");
+  participants.Load(Root + "participants.cbs");
+  const std::string leaderKey = LogIn(leaders, "L-lead", "lead@x").Key.ToString();
+  LogIn(strangers, "L-x", "x@x");
+  LogIn(participants, "L-me", "me@x");
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  // A stranger's private message; `when` before the leader's, composed at the run's "now".
+  const auto forge = [&](const std::string& name, const std::string& lident, const std::string& from,
+                         const std::string& key, const std::string& when = "") {
+    RegisterLoginHooks(strangers);
+    TFields fields = {{"FROM_USER_EMAIL", from}, {"COMMAND", "NEW_BLOCKS"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}};
+    if (!when.empty()) fields.push_back({"COMPOSE_DATETIME", when});
+    Compose(inbox + name, lident, fields, key);
+    RegisterLoginHooks(participants);
+  };
+  leader.Info.Secret = 1;
+  AddBlock(leader, StorageType_Comments, leader.Storages.GetRootBlockIndex(), TextType_Premise, "Текст ведущего");
+  const auto lead = [&] {
+    RegisterLoginHooks(leaders);
+    EXPECT_TRUE(leader.SendCommand_NewBlocks_AllComments(MakeRecipientsList("me@x")));
+    EXPECT_EQ(Deliver().size(), 1u);
+    RegisterLoginHooks(participants);
+  };
+  const auto comments = [&] { return Saved()->Storages.Comments.Count(); };
+  const auto asked = [](const std::string& prompt) {
+    return std::count(gKeyPrompts.begin(), gKeyPrompts.end(), prompt);
+  };
+
+  for (int i = 0; i < 50; ++i) forge("x-" + std::to_string(i), "L-x", "x@x", "x's key 4242");
+  lead();
+  gKeysGiven = {{"Key of lead@x:", leaderKey}};
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(asked("Key of x@x:"), 1);
+  EXPECT_EQ(asked("Key of lead@x:"), 1);
+  EXPECT_EQ(gKeyPrompts.size(), 2u);
+  EXPECT_EQ(comments(), 1);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "50 files set aside:\nx-"));
+  EXPECT_TRUE(InboxNames().empty());
+
+  // Four more strangers in one run: the user declined three, the fourth is not asked.
+  gKeyPrompts.clear();
+  for (const char* who : {"y1", "y2", "y3", "y4"})
+    forge(std::string(who) + "-1", std::string("L-") + who, std::string(who) + "@x", "their key 4242");
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y1@x:", "Key of y2@x:", "Key of y3@x:"}));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "4 files set aside:"));
+
+  // A message moved back is asked about in the next run: nothing of a run stays.
+  gKeyPrompts.clear();
+  ASSERT_TRUE(MoveFileA((inbox + "Set aside/x-7").c_str(), (inbox + "x-7").c_str()));
+  Perform();
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of x@x:"});
+
+  // The leader's Key is kept now. A stranger's message in the leader's name, sealed with
+  // another Key and composed before the leader's next one, fails it: the leader's message
+  // of the same run is still read with it, unasked.
+  gKeyPrompts.clear();
+  gKeysGiven.clear();
+  leader.Storages.Comments.Texts(0).Str.Text = "Второй текст ведущего";
+  forge("lead-forged", "L-lead", "lead@x", "not the leader's", "12/19/2005 09:00:00");
+  lead();
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(gKeyPrompts.empty());
+  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Второй текст ведущего");
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "1 file set aside:\nlead-forged: "));
+  EXPECT_TRUE(InboxNames().empty());
+}
+
+// Refusals in the leader's name: the leader's own, signed with the key pinned for it, is
+// shown; one signed with another key, one in a stranger's identifier with the leader's
+// address, and one with the leader's address signed by another key about a request that
+// went to the leader are set aside, each with why.
+TEST_F(Handlers, ARefusalIsShownInTheLeadersNameOnlyWhenItProvesIt) {
+  TLoginsStorage leaders, strangers, participants;
+  leaders.Load(Root + "leaders.cbs");
+  strangers.Load(Root + "strangers.cbs");
+  participants.Load(Root + "participants.cbs");
+  const TPublicKey leaderKey = LogIn(leaders, "L-lead", "lead@x").PublicKey;
+  LogIn(strangers, "L-x", "x@x");
+  LogIn(participants, "L-me", "me@x");
+  ASSERT_TRUE(participants.PinSignerKey(TStr("L-lead"), TStr("lead@x"), leaderKey));
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const std::string sent = Root + "sent-gm";
+  WriteMessage(sent, {{"FROM_USER_EMAIL", "me@x"},
+                      {"TO_USERS_EMAILS_CRYPTED*", "lead@x"},
+                      {"COMMAND", "GIVE_MODEL"},
+                      {"DIDENT", "D-asked"}});
+  TAppliedMessages::Instance().AwaitAnswer(sent, Now());
+  const auto forge = [&](const std::string& name, const std::string& lident, const std::string& dident) {
+    RegisterLoginHooks(strangers);
+    Compose(inbox + name, lident,
+            {{"FROM_USER_EMAIL", "lead@x"},
+             {"COMMAND", "YOUR_COMMAND_IGNORED"},
+             {"DIDENT", dident},
+             {"IGNORED_COMMAND", "GIVE_MODEL"},
+             {"RESULT_COMMENT", "The discussion moved. Send your Key to x@x"},
+             {"MODEL_NAME", "Ecology"}});
+    RegisterLoginHooks(participants);
+  };
+  forge("yci-other-key", "L-lead", "D-1");
+  forge("yci-stranger", "L-x", "D-1");
+  forge("yci-asked", "L-x", "D-asked");
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 0);
+  EXPECT_FALSE(Showed("YOUR_COMMAND_IGNORED", ""));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "3 files set aside:"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "The message yci-other-key claims to come from lead@x, but is signed "
+                     "with another key than the one known for them."));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "yci-stranger: The YOUR_COMMAND_IGNORED message yci-stranger claims to "
+                     "come from lead@x (L-x), who is not its leader of discussion Ecology "
+                     "here. Nothing of it was applied."));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "yci-asked: The YOUR_COMMAND_IGNORED message yci-asked from lead@x is "
+                     "not signed with the key known here for lead@x: someone else wrote it. "
+                     "It is not shown; nothing of it was applied."));
+
+  // The leader's own, about the discussion held here or the one asked for, is shown.
+  RegisterLoginHooks(leaders);
+  AsLeader();
+  ASSERT_TRUE(
+      leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("GIVE_BLOCKS"), TStr(), TStr("Not now")));
+  leader.Info.DIdent = "D-asked";
+  ASSERT_TRUE(leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr("GIVE_MODEL"), TStr(), TStr()));
+  AsParticipant();
+  RegisterLoginHooks(participants);
+  Deliver();
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 2);
+  EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED",
+                     "lead@x: Your command GIVE_BLOCKS in Discussion Ecology has been ignored\nComment: Not now"));
+  EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED", "lead@x: Your command GIVE_MODEL in Discussion Ecology has been ignored"));
+  EXPECT_FALSE(Showed("HANDLING POST FILE", "set aside"));
 }
 
 // A stranger with a key pair of its own writes first in the leader's name, about the
