@@ -17,6 +17,7 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <fstream>
 #include <string>
 
@@ -253,6 +254,58 @@ TEST_F(Floods, ThousandsOfCopiesUnderTheLeadersNextNamesCostItsPostNothing) {
   const std::string log = testsupport::ReadFile(B.File("errors.log"));
   EXPECT_EQ(log.find("REFUSED MAIL"), std::string::npos);
   EXPECT_EQ(log.find("nothing of it was applied"), std::string::npos);
+}
+
+class LeftMail : public TTwoInstallationsRoad {
+ protected:
+  LeftMail() : TTwoInstallationsRoad("leftsa", "leftsb") {}
+};
+
+// The leader's post comes in a mail beside a second part whose name the participant's
+// file system refuses (injected): the mail stays on the server, and three runs keep
+// nothing of it, show no box and add no file. Once the file system takes the name, the
+// comment is applied.
+TEST_F(LeftMail, AMailLeftOnTheServerLeavesNothingBehindRunAfterRun) {
+  Announce(A, {&B}, "Hills", "Холмы", {"Холм 1"});
+  ASSERT_FALSE(HasFatalFailure());
+  TakeModel(A, B, "Hills");
+  ASSERT_FALSE(HasFatalFailure());
+  Comment(A, "Холм 1 в тумане");
+  ASSERT_FALSE(HasFatalFailure());
+  const std::vector<std::string> waiting = Waiting(B.Mailbox);
+  ASSERT_EQ(waiting.size(), 1u);
+  // The same mail with a second part, added by Python's email package.
+  testsupport::WriteFile(Folder + "/second.py", R"(import email, email.policy, os, sys
+m = email.message_from_bytes(open(sys.argv[1], 'rb').read(), policy=email.policy.default)
+m.add_attachment(os.urandom(64), maintype='application', subtype='octet-stream', filename='Refused.1_1')
+open(sys.argv[1] + '.new', 'wb').write(m.as_bytes())
+os.rename(sys.argv[1] + '.new', sys.argv[1])
+)");
+  testsupport::RunPeer("python3 '" + Folder + "/second.py' '" + waiting[0] + "'");
+  const std::string files = "cd '" + B.Home + "' && find Inbox InboxPost InboxPostHistory 2>/dev/null | sort";
+  const std::string before = testsupport::Run(files);
+  for (int run = 1; run <= 3; ++run) {
+    // No box is answered: any box fails the run.
+    ASSERT_TRUE(B.Run([&](TSession& s) {
+      platform::RefuseFileNames("Refused.1_1", EINVAL);
+      Receive(s);
+      platform::RefuseFileNames("", 0);
+    })) << "run "
+        << run << ": " << B.LastBoxes() << B.Told("exchange") << testsupport::ReadFile(B.File("errors.log"));
+    EXPECT_EQ(testsupport::Run(files), before) << "run " << run;
+    // Read once, the mail waits among the server's seen mail.
+    EXPECT_EQ(testsupport::Run("ls " + TMailServers::Get().MailRoot + "/" + B.Mailbox + "/Maildir/cur | wc -l"), "1\n");
+  }
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("HANDLING POST FILE");  // the second part is no post
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    Receive(s);
+    s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 в тумане\n") << B.LastBoxes();
+  EXPECT_EQ(testsupport::Run("ls " + TMailServers::Get().MailRoot + "/" + B.Mailbox + "/Maildir/cur | wc -l"), "0\n");
 }
 
 }  // namespace
