@@ -355,6 +355,11 @@ TEST_F(SendingCommands, ALeadersPublishedTextIsAmendedFromItsRow) {
   opened.GoToDiscBlock(note);
   ASSERT_TRUE(Choose(opened, {"Previous"}));
   EXPECT_EQ(Shown(opened), c);
+  // "Up" from the note selects the row that stands for it.
+  opened.GoToDiscBlock(note);
+  Run(opened, Command_Up);
+  EXPECT_EQ(Shown(opened), root);
+  EXPECT_EQ(SelectedBlock(opened), comment);
   EXPECT_EQ(Beeps(), beeps);
 
   const uint16_t row = PlaceOf(ListedBlocks(browse), comment);
