@@ -3,6 +3,7 @@
 #include "foundation/Storedfields.h"
 #include "foundation/Terror.h"
 #include "model/Blocknames.h"
+#include "model/Commentnames.h"
 #include "model/Tdiscussion.h"
 
 #include <cmath>
@@ -55,6 +56,12 @@ int TDiscBlock::GetCommentedState(const TDiscussion& discussion, TDiscBlockIndex
   return 2;
 }
 
+std::string ComposedCommentName(const TDiscussion& discussion, uint16_t adident, uint16_t num, bool moderated) {
+  const int author = discussion.Authors.FindAuthorByADIdent(adident);
+  return (author >= 0 ? discussion.Authors.Author(author).GetIdentText().ToString() : std::to_string(adident)) + "-" +
+         std::to_string(num) + (moderated ? "M" : "");
+}
+
 bool TDiscBlock::SetComposedBlockName(TDiscussion& discussion, TDiscBlockIndex own) {
   std::string name;
   switch (StorageType) {
@@ -71,14 +78,9 @@ bool TDiscBlock::SetComposedBlockName(TDiscussion& discussion, TDiscBlockIndex o
       break;
     }
     case StorageType_Comments:
-    case StorageType_ModeratedComments: {
-      const int author = discussion.Authors.FindAuthorByADIdent(ADIdent);
-      name = std::string(author >= 0 ? discussion.Authors.Author(author).GetIdentText().c_str()
-                                     : std::to_string(ADIdent).c_str()) +
-             "-" + std::to_string(Num);
-      if (StorageType == StorageType_ModeratedComments) name += "M";
+    case StorageType_ModeratedComments:
+      name = ComposedCommentName(discussion, ADIdent, Num, StorageType == StorageType_ModeratedComments);
       break;
-    }
     case StorageType_Notes:
       name = std::string(NotesNamePrefix) + "-" + std::to_string(Num);
       break;

@@ -5,6 +5,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "model/Blockrecord.h"
+#include "model/Commentnames.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
@@ -16,7 +17,7 @@
 #include "postoffice/Tpostfileshandler.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,12 +41,19 @@ int FindInStorage(const TDiscussion& discussion, uint8_t storage, const std::str
   return found.StorageType == storage ? int(found.Index) : -1;
 }
 
+// The other form of a name the lookup tries when the name itself names no block: a
+// moderated comment is found by its comment's name, a comment by its moderated form's.
+std::string LookupForm(uint8_t storage, const std::string& name) {
+  if (storage == StorageType_ModeratedComments) return name + "M";
+  if (!name.empty() && name.back() == 'M') return name.substr(0, name.size() - 1);
+  return name;
+}
+
 int FindTarget(const TDiscussion& discussion, uint8_t storage, const std::string& name) {
-  int found = FindInStorage(discussion, storage, name);
+  const int found = FindInStorage(discussion, storage, name);
   if (found >= 0) return found;
-  if (storage == StorageType_ModeratedComments) return FindInStorage(discussion, storage, name + "M");
-  if (!name.empty() && name.back() == 'M') return FindInStorage(discussion, storage, name.substr(0, name.size() - 1));
-  return -1;
+  const std::string other = LookupForm(storage, name);
+  return other == name ? -1 : FindInStorage(discussion, storage, other);
 }
 
 uint8_t TargetStorage(const TDiscBlockRecord& record, bool moderator) {
@@ -138,34 +146,46 @@ bool TNewBlocksHandler::ReadRecords(std::string_view key) {
   return TError::Instance().ReportCount() == before;
 }
 
-// The name under which the lookup finds the block a record names in its target storage:
-// the block's own name when there is one, else the name it is looked for by, so that "3-1"
-// and "3-1M" name one block as FindTarget takes them.
-std::string LookupName(const TDiscussion& discussion, uint8_t storage, const std::string& name) {
-  if (const int found = FindTarget(discussion, storage, name); found >= 0)
-    return discussion.Storages.GetStorage(storage)->Block(found).Name.ToString();
-  const bool marked = !name.empty() && name.back() == 'M';
-  if (storage == StorageType_ModeratedComments) return marked ? name : name + "M";
-  return marked ? name.substr(0, name.size() - 1) : name;
+// The name a block added by the record gets: a comment's is composed of its author and
+// number, a model block keeps the record's.
+std::string AddedName(const TDiscussion& discussion, uint8_t storage, const TDiscBlockRecord& record) {
+  return HasAuthorField(storage)
+             ? ComposedCommentName(discussion, record.ADIdent, record.Num, storage == StorageType_ModeratedComments)
+             : record.Name.ToString();
 }
 
 bool TNewBlocksHandler::Plan() {
   const bool moderator = d.IsModerator();
-  // Records that name one block are taken once, as the last of them has it: applied one by
-  // one, each later record would update the block the first added.
-  std::set<std::pair<uint8_t, std::string>> later;
-  std::vector<bool> last(fRecords.size());
-  for (size_t i = fRecords.size(); i-- > 0;) {
-    const uint8_t storage = TargetStorage(fRecords[i], moderator);
-    last[i] = later.insert({storage, LookupName(d, storage, fRecords[i].Name.ToString())}).second;
+  // Records that name one block, as the lookup finds it when the records are applied one
+  // by one (a block held, or one an earlier record adds, under the name it then has), are
+  // taken once, in the place of the first, as the last of them has it: each later record
+  // would update the block.
+  std::map<std::pair<uint8_t, int>, size_t> held;
+  std::map<std::pair<uint8_t, std::string>, size_t> added;
+  const auto addedBy = [&](uint8_t storage, const std::string& name) {
+    for (const std::string& form : {name, LookupForm(storage, name)})
+      if (const auto it = added.find({storage, form}); it != added.end()) return it;
+    return added.end();
+  };
+  std::vector<TDiscBlockRecord> kept;
+  for (TDiscBlockRecord& record : fRecords) {
+    const uint8_t storage = TargetStorage(record, moderator);
+    const std::string name = record.Name.ToString();
+    if (const int index = FindTarget(d, storage, name); index >= 0) {
+      const auto [it, first] = held.try_emplace({storage, index}, kept.size());
+      if (first) kept.push_back(std::move(record));
+      else kept[it->second] = std::move(record);
+    } else if (const auto it = addedBy(storage, name); it != added.end()) {
+      const size_t at = it->second;
+      added.erase(it);
+      kept[at] = std::move(record);
+      added.try_emplace({storage, AddedName(d, storage, kept[at])}, at);
+    } else {
+      added.try_emplace({storage, AddedName(d, storage, record)}, kept.size());
+      kept.push_back(std::move(record));
+    }
   }
-  size_t kept = 0;
-  for (size_t i = 0; i < fRecords.size(); ++i) {
-    if (!last[i]) continue;
-    if (kept != i) fRecords[kept] = std::move(fRecords[i]);
-    ++kept;
-  }
-  fRecords.resize(kept);
+  fRecords = std::move(kept);
   int fresh[StorageType_ModeratedComments + 1] = {};
   for (const TDiscBlockRecord& record : fRecords) {
     TPlanned planned;

@@ -289,8 +289,9 @@ TEST_F(Handlers, RequestedBlocksJoinTheDiscussionAndAreSavedWhole) {
 }
 
 // A comment and its published moderated form ("3-1" and "3-1M") name one block, as the
-// lookup takes them: records naming it make one block, the later record updating the
-// earlier, and are counted once, however many a stranger mails in one message.
+// lookup takes them, and so does a record naming the block an earlier record of the
+// message adds: records naming it make one block, the later record updating the earlier,
+// and are counted once, however many a stranger mails in one message.
 TEST_F(Handlers, RecordsNamingOneCommentMakeOneBlock) {
   const TDiscBlockIndex root = leader.Storages.GetRootBlockIndex();
   const TDiscBlockIndex one = AddBlock(leader, StorageType_Model, root, TextType_Premise, "Forests burn");
@@ -313,6 +314,9 @@ TEST_F(Handlers, RecordsNamingOneCommentMakeOneBlock) {
       for (int i = 0; i < count; ++i) {
         TDiscBlockRecord record = MakeDiscBlockRecord(leader, comment);
         if (i % 2) record.Name = TStr(name + "M");
+        // A first record under a name of its own adds the block under the name its author
+        // and number compose, which the next record names.
+        if (count == 2 && i == 0) record.Name = TStr("77-1");
         record.Texts.Text = TStr("Not all, " + std::to_string(i));
         record.CheckValue = ComposeCheckValue(record);
         ASSERT_TRUE(DiscBlockToBufWriter(w, record, ""));
