@@ -3,6 +3,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
 #include "platform/forms/Tapplication.h"
 #include "platform/forms/Tscreen.h"
 #include "tests/support/Testsupport.h"
@@ -86,6 +87,9 @@ void BrowseTest::TearDown() {
   manager.reset();
   Pump();
   EXPECT_EQ(FormBrowseManager(), nullptr);
+  // The news still queued names this test's discussions, which go now: the next test of
+  // the same process must not hear it.
+  TListeners::Instance().ClearQueue();
   DiscussionsManager() = nullptr;
   discussions.reset();
   screen.reset();
