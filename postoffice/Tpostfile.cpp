@@ -72,7 +72,46 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// Makes a folder and the missing folders above it without a box of its own: a refusal or
+// retirement that fails tells of it among its files, once a run. False with the system's
+// error in GetLastError.
+bool MakeFolderQuietly(const std::string& folder) {
+  for (size_t end = 1; end <= folder.size(); ++end) {
+    if (end != folder.size() && folder[end] != '/') continue;
+    if (folder[end - 1] == '/') continue;
+    const std::string part = folder.substr(0, end);
+    if (IsDirExists(part) || CreateDirectoryA(part.c_str(), nullptr)) continue;
+    const DWORD error = GetLastError();
+    if (IsDirExists(part)) continue;  // made meanwhile
+    SetLastError(error);
+    return false;
+  }
+  return true;
+}
+
+// The gathering that tells what retiring post files met; null when none lives.
+TRetireBoxes* gatheringBoxes = nullptr;
+
+// "name: error" lines of files, as a box lists them.
+std::string ListedErrors(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<std::string> lines;
+  for (const auto& [name, error] : files) lines.push_back(EscapeControlChars(name) + ": " + error);
+  return ListedInBox(lines);
+}
+
 }  // namespace
+
+std::string ListedInBox(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size() && i < MaxFilesInBox; ++i) text += (i ? "\n" : "") + lines[i];
+  if (lines.size() > MaxFilesInBox) text += "\nand " + std::to_string(lines.size() - MaxFilesInBox) + " more";
+  return text;
+}
+
+std::string MessageOfPostFile(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(0, dot);
+}
 
 // The stored record's fields in their order, each with the first version of the post
 // state file that has it; the writer writes them all, the reader those its version has.
@@ -231,8 +270,7 @@ void TPostFilesStorage::Refresh(TPost& post) {
           if (StartsWith(part.Name.View(), prefix)) part.CopyMessageData(file);
       }
     } else {
-      const size_t dot = name.rfind('.');
-      const std::string message = dot == std::string::npos ? std::string() : name.substr(0, dot);
+      const std::string message = MessageOfPostFile(name);
       if (!message.empty()) {
         const TPostFilesStorage& messages = Kind == PostKind_InboxPost ? post.Inbox : post.Outbox;
         const int32_t found = messages.FindPostFile(message);
@@ -280,10 +318,17 @@ void TPostFilesStorage::DeleteProcessedFiles() {
 }
 
 void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
+  TRetireBoxes boxes;
   for (uint32_t i = Files.Count(); i-- > 0;) {
     const TPostFile& file = Files[i];
     const bool broadcast = Kind == PostKind_OutboxPost && file.IsBroadcast();
     if (!file.Processed && !broadcast) continue;
+    // A joined part follows its message: aside with it when it is refused, to history only
+    // once it was handled. A stranger's refused post so never fills a discussion's history.
+    if (Kind == PostKind_InboxPost) {
+      const std::string message = MessageOfPostFile(file.Name.ToString());
+      if (!message.empty() && post.Inbox.FindPostFile(message) >= 0) continue;
+    }
     std::string history, copies;
     if (file.DIdent.IsEmpty()) {
       history = HistoryPath.ToString();
@@ -301,29 +346,105 @@ void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
   }
 }
 
-bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder) {
-  if (index >= Files.Count()) return false;
+std::string TPostFilesStorage::MoveAside(uint32_t index, const std::string& folder, const std::string& reason,
+                                         std::string& error) {
   const std::string name = Files[index].Name.ToString();
-  const std::string aside =
-      FolderPath.ToString() + SetAsideFolderName + "/" + (subfolder.empty() ? "" : subfolder + "/");
-  const std::string target = CreateFolder(aside) ? FreeFileName(aside, name) : std::string();
-  if (target.empty() || !MoveFileA(FilePath(index).c_str(), (aside + target).c_str())) {
+  const std::string target = MakeFolderQuietly(folder) ? FreeFileName(folder, name) : std::string();
+  if (target.empty() || !MoveFileA(FilePath(index).c_str(), (folder + target).c_str())) {
+    error = platform::ErrorText(GetLastError());
     TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + EscapeControlChars(name) +
-                        " could not be set aside (" + platform::ErrorText(GetLastError()) + "): " + reason);
-    Files[index].Sendable = 0;
-    return false;
+                        " could not be set aside (" + error + "): " + reason);
+    return {};
   }
   TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + EscapeControlChars(name) + " set aside as " +
-                      aside + EscapeControlChars(target) + ": " + reason);
+                      folder + EscapeControlChars(target) + ": " + reason);
   Files.Delete(index);
+  return target;
+}
+
+bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder,
+                                     std::string& outcome) {
+  outcome.clear();
+  if (index >= Files.Count()) return false;
+  const std::string within = subfolder.empty() ? std::string() : subfolder + "/";
+  std::string error;
+  const std::string target = MoveAside(index, FolderPath.ToString() + SetAsideFolderName + "/" + within, reason, error);
+  if (target.empty()) {
+    Files[index].Sendable = 0;
+    outcome = error;
+    return false;
+  }
+  outcome = within + target;
   return true;
+}
+
+void TPostFilesStorage::SetAsidePartsOf(const std::string& message, const std::string& folder) {
+  for (uint32_t i = Files.Count(); i-- > 0;) {
+    if (!Files[i].Processed || MessageOfPostFile(Files[i].Name.ToString()) != message) continue;
+    std::string error;
+    MoveAside(i, folder, "a part of " + EscapeControlChars(message) + ", which was set aside", error);
+  }
+}
+
+TRetireBoxes::TRetireBoxes() {
+  if (!gatheringBoxes) gatheringBoxes = this;
+}
+
+TRetireBoxes::~TRetireBoxes() {
+  if (gatheringBoxes != this) return;
+  gatheringBoxes = nullptr;
+  Show();
+}
+
+void TRetireBoxes::Taken(const std::string& path) {
+  TRetireBoxes here;
+  gatheringBoxes->fTaken.push_back(path);
+}
+
+void TRetireBoxes::NotMoved(const std::string& name, const std::string& error) {
+  TRetireBoxes here;
+  gatheringBoxes->fNotMoved.push_back({name, error});
+}
+
+void TRetireBoxes::NotCopied(const std::string& name, const std::string& error) {
+  TRetireBoxes here;
+  gatheringBoxes->fNotCopied.push_back({name, error});
+}
+
+void TRetireBoxes::Show() const {
+  constexpr const char* moving = "MOVING MESSAGE FILE TO HISTORY FOLDER";
+  if (fTaken.size() == 1) {
+    ShowMessageBox(moving, "The message file " + EscapeControlChars(fTaken[0]) +
+                               " already exists.\nThe handled message will be placed to " +
+                               EscapeControlChars(FolderOf(fTaken[0])) +
+                               " folder with suffix #N appended to its name.");
+  } else if (!fTaken.empty()) {
+    std::vector<std::string> paths;
+    for (const std::string& path : fTaken) paths.push_back(EscapeControlChars(path));
+    ShowMessageBox(moving, "The message files\n" + ListedInBox(paths) +
+                               "\nalready exist.\nThe handled messages will be placed to the same folders with suffix "
+                               "#N appended to their names.");
+  }
+  if (fNotMoved.size() == 1) {
+    ShowMessageBox(moving, "Error moving file " + EscapeControlChars(fNotMoved[0].first) +
+                               " to history.\nError: " + fNotMoved[0].second + "\nIt will be moving next time.");
+  } else if (!fNotMoved.empty()) {
+    ShowMessageBox(moving, "Error moving " + std::to_string(fNotMoved.size()) + " files to history:\n" +
+                               ListedErrors(fNotMoved) + "\nThey will be moving next time.");
+  }
+  constexpr const char* copying = "COPYING POST FILE TO BROADCAST FOLDER";
+  if (fNotCopied.size() == 1) {
+    ShowMessageBox(copying, "Error copying file " + EscapeControlChars(fNotCopied[0].first) +
+                                " to broadcast folder.\nError:" + fNotCopied[0].second);
+  } else if (!fNotCopied.empty()) {
+    ShowMessageBox(copying, "Error copying " + std::to_string(fNotCopied.size()) + " files to broadcast folder:\n" +
+                                ListedErrors(fNotCopied));
+  }
 }
 
 bool MakeHistoryPathUnique(std::string& path) {
   if (PathState(path) != TPathState::Present) return true;
-  ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER",
-                 "The message file " + path + "already exists.\nThe handled message will be placed to " +
-                     FolderOf(path) + " folder with suffix #N appended to its name.");
+  TRetireBoxes::Taken(path);
   std::string folder, name;
   SplitFilePath(path, folder, name);
   const std::string free = FreeFileName(folder, name);
@@ -334,28 +455,25 @@ bool MakeHistoryPathUnique(std::string& path) {
 
 bool RetirePostFile(const std::string& source, const std::string& name, const std::string& broadcastFolder,
                     const std::string& historyFolder) {
-  if (!broadcastFolder.empty() && CreateFolder(broadcastFolder)) {
+  if (!broadcastFolder.empty()) {
     const std::string copy = broadcastFolder + name;
     // An existing copy is the copy of an earlier attempt. The bytes go under a
     // temporary name first, so that a copy is either whole or absent.
-    if (!IsFileExists(copy)) {
+    if (!MakeFolderQuietly(broadcastFolder)) {
+      TRetireBoxes::NotCopied(name, platform::ErrorText(GetLastError()));
+    } else if (!IsFileExists(copy)) {
       const std::string temporary = copy + ".tmp";
       DeleteFileA(temporary.c_str());
       if (!CopyFileA(source.c_str(), temporary.c_str(), 1) || !MoveFileA(temporary.c_str(), copy.c_str())) {
         const std::string error = platform::ErrorText(GetLastError());
         DeleteFileA(temporary.c_str());
-        ShowMessageBox("COPYING POST FILE TO BROADCAST FOLDER",
-                       "Error copying file " + name + " to broadcast folder.\nError:" + error);
+        TRetireBoxes::NotCopied(name, error);
       }
     }
   }
   std::string target = historyFolder + name;
-  bool moved = CreateFolder(historyFolder);
+  bool moved = MakeFolderQuietly(historyFolder);
   if (moved) moved = MakeHistoryPathUnique(target) && MoveFileA(source.c_str(), target.c_str()) != 0;
-  if (!moved) {
-    ShowMessageBox("MOVING MESSAGE FILE TO HISTORY FOLDER", "Error moving file " + name + " to history.\nError: " +
-                                                                platform::ErrorText(GetLastError()) +
-                                                                "\nIt will be moving next time.");
-  }
+  if (!moved) TRetireBoxes::NotMoved(name, platform::ErrorText(GetLastError()));
   return moved;
 }

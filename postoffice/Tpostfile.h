@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class TBufReader;
 class TBufWriter;
@@ -19,6 +21,16 @@ class TPost;
 // The folder inside a post folder where its refused files wait for the user; nothing in it
 // is handled again.
 inline constexpr const char* SetAsideFolderName = "Set aside";
+
+// Files named in one box; the others are counted.
+inline constexpr size_t MaxFilesInBox = 10;
+// Lines of a box, one a file: the first MaxFilesInBox joined by line ends, then "and K
+// more", so that a box of a thousand files stays readable.
+std::string ListedInBox(const std::vector<std::string>& lines);
+
+// The message a post file belongs to: its name up to its last '.' ("X" of "X.cab" and
+// "X.1_3"); "" when it has none.
+std::string MessageOfPostFile(const std::string& name);
 
 // Kinds of the post folders.
 enum : uint8_t { PostKind_Inbox = 1, PostKind_InboxPost = 2, PostKind_Outbox = 3, PostKind_OutboxPost = 4 };
@@ -94,27 +106,60 @@ class TPostFilesStorage {
   bool HasUnhandledPostFile(std::string_view dident, std::string_view command) const;
   // Deletes the processed files from the disk and the list.
   void DeleteProcessedFiles();
-  // Moves processed files (and copies broadcast ones) to the history folders.
+  // Moves processed files (and copies broadcast ones) to the history folders; what went
+  // wrong or was renamed is told in one box a kind. A joined part of InboxPost waits while
+  // its message is in the Inbox: it goes where its message goes, to history only once the
+  // message was handled.
   void MoveProcessedToHistory(TPost& post);
   // Moves a refused file into the folder's "Set aside" folder (under a free name there) and
   // drops its record; errors.log tells where it went and why. A `subfolder` of that folder
-  // keeps the files that wait for something. False when it cannot be moved: it then
-  // stays, unmarked.
-  bool SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder = "");
+  // keeps the files that wait for something. True with `outcome` the file's path within
+  // the "Set aside" folder; false, with the system's reason in `outcome`, when it cannot be
+  // moved: it then stays, unmarked.
+  bool SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder, std::string& outcome);
+  // Moves the processed parts that were joined into the Inbox message `message` into
+  // `folder` (ending with '/'), where the message was set aside; a part that cannot move
+  // stays listed.
+  void SetAsidePartsOf(const std::string& message, const std::string& folder);
 
   std::string FilePath(uint32_t index) const { return FolderPath.ToString() + Files[index].Name.ToString(); }
 
  private:
   void ReadMessageData(TPostFile& file, const std::string& path) const;
+  // Moves a file into `folder` under a free name, told in errors.log; the name there, or
+  // "" with the system's reason in `error`.
+  std::string MoveAside(uint32_t index, const std::string& folder, const std::string& reason, std::string& error);
 };
 
-// When a file of that path exists, tells the user and takes a free name with "#2", "#3" ...
-// inserted before the first '.' of its name, or appended when it has none (FreeFileName).
-// False, with the system's error in GetLastError, when no free name is found.
+// While one lives, retiring post files gathers what it tells (a name taken in a history
+// folder, a move to history or a copy to a broadcast folder that failed): when the
+// outermost ends, one box a kind lists the files. Without one, each retirement tells its
+// own. A run over a thousand files so asks for one click, not a thousand.
+class TRetireBoxes {
+ public:
+  TRetireBoxes();
+  ~TRetireBoxes();
+  TRetireBoxes(const TRetireBoxes&) = delete;
+  TRetireBoxes& operator=(const TRetireBoxes&) = delete;
+
+  // Told to the outermost one that lives, or at once when none does.
+  static void Taken(const std::string& path);
+  static void NotMoved(const std::string& name, const std::string& error);
+  static void NotCopied(const std::string& name, const std::string& error);
+
+ private:
+  void Show() const;
+  std::vector<std::string> fTaken;                                         // paths
+  std::vector<std::pair<std::string, std::string>> fNotMoved, fNotCopied;  // name, error
+};
+
+// When a file of that path exists, tells the user (TRetireBoxes) and takes a free name with
+// "#2", "#3" ... inserted before the first '.' of its name, or appended when it has none
+// (FreeFileName). False, with the system's error in GetLastError, when no free name is found.
 bool MakeHistoryPathUnique(std::string& path);
 
 // Copies a handled post file to a broadcast folder (never over an existing copy) and
-// moves it to a history folder under a unique name. False, after telling the user, when
-// the move failed; the file then stays for the next attempt.
+// moves it to a history folder under a unique name. False, after telling the user
+// (TRetireBoxes), when the move failed; the file then stays for the next attempt.
 bool RetirePostFile(const std::string& source, const std::string& name, const std::string& broadcastFolder,
                     const std::string& historyFolder);

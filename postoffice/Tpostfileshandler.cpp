@@ -147,6 +147,8 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   for (uint32_t k = 0; k < order.size(); ++k) storage.Files[uint32_t(order[k])].ListRow = uint16_t(k);
 
   const TKeyQuestionsRun keyQuestions(ModelHooks().Logins);  // a sender's Key asked once a run
+  // The parts and copies the run retires tell of themselves once, at its end.
+  TRetireBoxes retireBoxes;
   Stop = 0;
   fJoined = false;
   fToldModerationWaits = false;
@@ -273,19 +275,38 @@ void TPostFilesHandler::SetAside(TPostFilesStorage& storage, const std::string& 
   fSetAside = true;
   const int32_t at = storage.FindPostFile(name);
   if (at < 0) return;
-  storage.SetAsideFile(uint32_t(at), text, subfolder);
-  fSetAsideFiles.push_back({name, text});
+  // A file that stayed is tried once a run: a second refusal of it adds nothing to tell.
+  for (const TSetAsideFile& told : fSetAsideFiles)
+    if (told.Name == name && !told.Moved) return;
+  std::string outcome;
+  const bool moved = storage.SetAsideFile(uint32_t(at), text, subfolder, outcome);
+  fSetAsideFiles.push_back({name, text, outcome, moved});
+  // The parts that were joined into a refused message go aside with it; those of one that
+  // waits for a key lie beside the folder of waiting messages, which holds messages only.
+  if (moved && &storage == &Post.Inbox)
+    Post.InboxPost.SetAsidePartsOf(name, storage.FolderPath.ToString() + SetAsideFolderName + "/");
 }
 
 void TPostFilesHandler::TellSetAside(const std::string& folder) {
-  if (fSetAsideFiles.empty()) return;
-  const size_t count = fSetAsideFiles.size();
-  std::string text = std::to_string(count) + (count == 1 ? " file" : " files") + " set aside:";
-  for (size_t i = 0; i < count && i < MaxShownSetAside; ++i)
-    text += "\n" + ShownText(fSetAsideFiles[i].first) + ": " + fSetAsideFiles[i].second;
-  if (count > MaxShownSetAside) text += "\n...";
-  text += "\nThey are kept in " + folder + SetAsideFolderName + "; errors.log tells why.";
+  std::vector<std::string> aside, stayed;
+  for (const TSetAsideFile& file : fSetAsideFiles) {
+    const std::string line = ShownText(file.Name) + ": ";
+    if (!file.Moved) stayed.push_back(line + file.Outcome);
+    else if (file.Outcome != file.Name)
+      aside.push_back(line + file.Reason + " (kept as " + ShownText(file.Outcome) + ")");
+    else aside.push_back(line + file.Reason);
+  }
   fSetAsideFiles.clear();
+  if (aside.empty() && stayed.empty()) return;
+  const auto files = [](size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); };
+  std::string text;
+  if (!aside.empty())
+    text = files(aside.size()) + " set aside:\n" + ListedInBox(aside) + "\nThey are kept in " + folder +
+           SetAsideFolderName + "; errors.log tells why.";
+  // What they were refused for would say "set aside" of a file that stayed: errors.log has it.
+  if (!stayed.empty())
+    text += (text.empty() ? "" : "\n") + files(stayed.size()) + " refused could not be set aside and stay in " +
+            folder + ":\n" + ListedInBox(stayed) + "\nThe next run refuses them again; errors.log tells why.";
   ShowMessageBox(Caption, text);
 }
 
@@ -323,8 +344,16 @@ void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
         },
         Now());
   };
+  // Joined parts wait in InboxPost, marked, for their messages: the mark is kept at once, so
+  // that a start after a crash does not join them again. Those joined into handled messages
+  // follow them into history.
+  const auto retireParts = [this, &storage] {
+    if (&storage == &Post.InboxPost) Post.Save();
+    if (&storage == &Post.Inbox) Post.InboxPost.MoveProcessedToHistory(Post);
+  };
   if (fHandled.empty()) {
     settle();
+    retireParts();
     return;
   }
   std::vector<std::string> unsaved;
@@ -352,6 +381,7 @@ void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
     for (TPostFile& file : storage.Files) file.Processed = 0;
   settle();
   storage.DeleteProcessedFiles();
+  retireParts();
 }
 
 void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled) {

@@ -63,14 +63,16 @@ class TPostFilesHandler {
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);
   // Moves a refused file to its folder's "Set aside" folder (told in the run's summary and
-  // in errors.log); the run goes on.
+  // in errors.log), a refused Inbox message with the parts it was joined from; the run
+  // goes on.
   void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text,
                 const std::string& subfolder = "");
   // A set of received parts that cannot be joined now waits, told once, until the keeping
   // time has passed since its last part came; then its parts are set aside.
   void PassOverSet(TPostFilesStorage& storage, const std::string& set, const std::vector<std::string>& names,
                    const std::string& text);
-  // One box for the files the run set aside.
+  // One box for the files the run refused: those set aside, by the name each is kept
+  // under when another, and those that could not move and stay.
   void TellSetAside(const std::string& folder);
   // Saves the discussions that the handled messages changed, then deletes the messages;
   // a message whose discussion could not be saved stays unhandled.
@@ -79,7 +81,12 @@ class TPostFilesHandler {
 
   std::unique_ptr<TFormProgress> fProgress;
   std::vector<std::pair<std::string, std::string>> fHandled;  // file name, DIDENT
-  std::vector<std::pair<std::string, std::string>> fSetAsideFiles;  // file name, reason
+  struct TSetAsideFile {
+    std::string Name, Reason;
+    std::string Outcome;  // its path within the "Set aside" folder, or why it stayed
+    bool Moved = false;
+  };
+  std::vector<TSetAsideFile> fSetAsideFiles;  // the files the run refused
   std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
   bool fSetAside = false;  // the present file was refused
   bool fJoined = false;    // the run unpacked posts into the Inbox

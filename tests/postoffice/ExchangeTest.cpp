@@ -8,6 +8,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
+#include "model/Tdiscussionsmanager.h"
 #include "net/Netsystem.h"
 #include "net/Tnetcoder.h"
 #include "net/Tnetcoder3to4.h"
@@ -23,6 +24,8 @@
 #include "platform/forms/Tgrid.h"
 #include "platform/gui/Messagequeue.h"
 #include "platform/forms/Tlabel.h"
+#include "postoffice/Postarchives.h"
+#include "postoffice/Postcommands.h"
 #include "postoffice/Tformretrievesendpost.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "postoffice/Tpostexchange.h"
@@ -532,6 +535,102 @@ TEST_F(Exchange, AThousandPostsOfAMessagesNameInTheSameRunCostThePostNothing) {
   for (const TPostFile& file : Post.Inbox.Files) genuine += ReadFile(inbox + file.Name.ToString()) == message;
   EXPECT_EQ(genuine, 1);
   EXPECT_TRUE(Boxes.empty());
+}
+
+// A stranger mails thirty posts in the name of a discussion in one mail, beside the leader's
+// genuine post, and the same mail twice more. Each run's refusals are one box, the refused
+// messages leave the Inbox with the parts they came in, and only the genuine post's part
+// goes into the discussion's history, once its message was handled.
+TEST_F(Exchange, AStrangersFloodLeavesTheInboxWithItsPartsToldInOneBoxARun) {
+  TDiscussionsManager manager;
+  struct TForget {
+    ~TForget() {
+      DiscussionsManager() = nullptr;
+      RegisterPostCommandHandler("NEW_BLOCKS", nullptr);
+    }
+  } forget;
+  DiscussionsManager() = &manager;
+  std::string root = Root;
+  root.pop_back();
+  ASSERT_TRUE(manager.Init(root));
+  TDiscussion& discussion =
+      manager.GetDiscussion(manager.CreateNewDiscussion(manager.DiscussedRoot, TStr("Ecology"), true, 0));
+  discussion.Info.DIdent = "D-1";
+  ASSERT_TRUE(discussion.Save());
+  const std::string history = discussion.Folder.ToString() + "/InboxPostHistory/";
+  RegisterPostCommandHandler("NEW_BLOCKS", [](TPostFilesHandler& handler, const std::string& path) {
+    if (path.find("/S-") == std::string::npos) return true;
+    handler.RefuseMessage("not signed by the leader");
+    return false;
+  });
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
+  const std::string peer = Root + "peer/";
+  ASSERT_TRUE(CreateFolder(peer));
+  // Each message travels as a one-part post named after it, as the program sends it.
+  std::vector<std::pair<std::string, std::string>> posts;
+  for (int i = 9; i < 40; ++i) {
+    const std::string name = i == 9 ? "G-NB-001" : "S-NB-0" + std::to_string(i);
+    WriteMessage(peer + name,
+                 {{"FROM_USER_EMAIL", "a@x"},
+                  {"TO_USERS_EMAILS_CRYPTED*", "me@quillaran.test"},
+                  {"COMMAND", "NEW_BLOCKS"},
+                  {"DIDENT", "D-1"},
+                  {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}},
+                 name);
+    std::string error;
+    ASSERT_TRUE(PackMessageCabinet(peer, name, peer + name + ".1_1", error)) << error;
+    posts.push_back({name + ".1_1", peer + name + ".1_1"});
+  }
+  AddAccount("postaside");
+  const auto unprocessed = [](TPostFilesStorage& storage) {
+    TArray<int32_t> indices;
+    for (uint32_t i = 0; i < storage.Files.Count(); ++i)
+      if (!storage.Files[i].Processed) indices.AddItem(int32_t(i));
+    return indices;
+  };
+  for (int delivery = 1; delivery <= 3; ++delivery) {
+    SCOPED_TRACE(delivery);
+    if (delivery == 2) posts.erase(posts.begin());  // the stranger's mail alone
+    Deliver("postaside", "flood-" + std::to_string(delivery), "",
+            "Quillaran### S-NB 2005.12.19 14:05:0" + std::to_string(delivery) + " #0", posts);
+    exchange.ReceiveStep();
+    EXPECT_EQ(Count("postaside"), 0) << exchange.Log();
+    Post.InboxPost.Refresh(Post);
+    TArray<int32_t> parts = unprocessed(Post.InboxPost);
+    EXPECT_EQ(parts.Count(), posts.size());
+    int done = 0;
+    ASSERT_TRUE(TPostFilesHandler(Post).HandlePostFiles(Post.InboxPost, parts, false, &done, "Auto-handling"));
+    EXPECT_EQ(done, int(posts.size()));
+    // Joined, the parts wait for their messages' fate.
+    EXPECT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    EXPECT_EQ(RunPeer("ls " + inboxPost + " | wc -l"), std::to_string(posts.size()) + "\n");
+    EXPECT_EQ(IsFileExists(history + "G-NB-001.1_1"), delivery > 1);
+
+    Post.Inbox.Refresh(Post);
+    TArray<int32_t> messages = unprocessed(Post.Inbox);
+    ASSERT_TRUE(TPostFilesHandler(Post).HandlePostFiles(Post.Inbox, messages, true, &done, "Perform"));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Caption, "HANDLING POST FILE");
+    const std::string again = delivery == 1 ? "" : " (kept as S-NB-010#" + std::to_string(delivery) + ")";
+    EXPECT_EQ(Boxes[0].Text.rfind("30 files set aside:\nS-NB-010: not signed by the leader" + again + "\n", 0), 0u)
+        << Boxes[0].Text;
+    EXPECT_NE(Boxes[0].Text.find("\nand 20 more\nThey are kept in " + inbox + "Set aside; errors.log tells why."),
+              std::string::npos)
+        << Boxes[0].Text;
+    Boxes.clear();
+    // Nothing stays behind; the refused parts lie beside their messages.
+    EXPECT_EQ(RunPeer("ls -A " + inbox), "Set aside\n");
+    EXPECT_EQ(RunPeer("ls -A " + inboxPost), "");
+    EXPECT_EQ(Post.InboxPost.Files.Count(), 0u);
+    EXPECT_EQ(RunPeer("ls '" + inbox + "Set aside' | wc -l"), std::to_string(60 * delivery) + "\n");
+    EXPECT_TRUE(
+        IsFileExists(inbox + "Set aside/S-NB-039" + (delivery == 1 ? "" : "#" + std::to_string(delivery)) + ".1_1"));
+    EXPECT_EQ(RunPeer("ls -A " + history), "G-NB-001.1_1\n");
+  }
+  EXPECT_NE(ReadFile(Root + "errors.log")
+                .find("SET ASIDE: InboxPost file S-NB-010.1_1 set aside as " + inbox +
+                      "Set aside/S-NB-010.1_1: a part of S-NB-010, which was set aside"),
+            std::string::npos);
   EXPECT_FALSE(IsErrorReported());
 }
 

@@ -127,7 +127,7 @@ TEST_F(ModerateDll, ABadCabinetOrNameChangesNothingAndSaysWhy) {
     EXPECT_FALSE(IsFileExists(TBrowseGlobal::Paths.LibraryFolder + ".incoming/Leafguard.so"));
     // Refused once: set aside, never offered again.
     EXPECT_FALSE(MessageWaits());
-    EXPECT_EQ(boxes[1].Text.rfind("1 file set aside:\nQK-Mod-051219-MD-001: " + why + " Nothing is installed.\n", 0), 0u)
+    EXPECT_EQ(boxes[1].Text.rfind("1 file set aside:\nQK-Mod-051219-MD-001: " + why + " Nothing is installed.", 0), 0u)
         << boxes[1].Text;
     EXPECT_TRUE(Perform().empty());
   };

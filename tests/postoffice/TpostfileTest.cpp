@@ -139,13 +139,46 @@ TEST_F(PostFolders, ProcessedFilesAreDeletedOrMovedToHistoryUnderUniqueNames) {
   EXPECT_EQ(ReadFile(history + "N-001"), "old");
   ASSERT_EQ(Post.InboxPost.Files.Count(), 1u);
   EXPECT_EQ(Post.InboxPost.Files[0].Name, "Y.1_1");
-  EXPECT_TRUE(Showed("MOVING MESSAGE FILE TO HISTORY FOLDER",
-                     "The message file " + history + "N-001already exists.\nThe handled message will be placed to " +
-                         Root + "InboxPostHistory folder with suffix #N appended to its name."));
+  // One box a move tells of both taken names.
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Caption, "MOVING MESSAGE FILE TO HISTORY FOLDER");
+  EXPECT_EQ(Boxes[0].Text.rfind("The message files\n", 0), 0u) << Boxes[0].Text;
+  EXPECT_NE(Boxes[0].Text.find("\n" + history + "X.1_2\n"), std::string::npos) << Boxes[0].Text;
+  EXPECT_NE(Boxes[0].Text.find("\n" + history + "N-001\n"), std::string::npos) << Boxes[0].Text;
+  EXPECT_NE(Boxes[0].Text.find("\nalready exist.\nThe handled messages will be placed to the same folders with suffix "
+                               "#N appended to their names."),
+            std::string::npos);
 
   std::string third = history + "N-001";
+  Boxes.clear();
   MakeHistoryPathUnique(third);
   EXPECT_EQ(third, history + "N-001#3");
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text, "The message file " + history +
+                               "N-001 already exists.\nThe handled message will be "
+                               "placed to " +
+                               Root + "InboxPostHistory folder with suffix #N appended to its name.");
+
+  // Thirty taken names and thirty moves that fail in one run: one box of each, ten named.
+  Boxes.clear();
+  {
+    TRetireBoxes run;
+    for (int i = 0; i < 30; ++i) {
+      const std::string name = "J-" + std::to_string(10 + i) + ".1_1";
+      WriteFile(history + name, "old");
+      WriteFile(inboxPost + name, "again");
+      EXPECT_TRUE(RetirePostFile(inboxPost + name, name, "", history));
+      EXPECT_FALSE(RetirePostFile(inboxPost + "gone-" + name, "gone-" + name, "", history));
+    }
+    EXPECT_TRUE(Boxes.empty());
+  }
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text.rfind("The message files\n" + history + "J-10.1_1\n", 0), 0u) << Boxes[0].Text;
+  EXPECT_NE(Boxes[0].Text.find("\n" + history + "J-19.1_1\nand 20 more\nalready exist.\n"), std::string::npos)
+      << Boxes[0].Text;
+  EXPECT_EQ(Boxes[1].Text.rfind("Error moving 30 files to history:\ngone-J-10.1_1: ", 0), 0u) << Boxes[1].Text;
+  EXPECT_NE(Boxes[1].Text.find("\nand 20 more\nThey will be moving next time."), std::string::npos) << Boxes[1].Text;
+  EXPECT_EQ(ReadFile(history + "J-39#2.1_1"), "again");
 }
 
 // A free name fits the folder's file system and its search ends. A taken name of 255 bytes
