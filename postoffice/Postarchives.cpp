@@ -201,6 +201,7 @@ TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::stri
     return TUnpackOutcome::Failed;
   }
   TPostBound bound;
+  std::string crossing;  // the post's own fault, found before the reader failed
   bool local = false;
   try {
     auto reader = std::make_unique<TCabReader>(nullptr);
@@ -208,10 +209,16 @@ TUnpackOutcome UnpackReceivedCabinet(const std::string& cabinet, const std::stri
     reader->OnCopyFile = [&bound](TObject*, const std::string&, int32_t size, uint16_t, uint16_t, uint16_t, uint16_t,
                                   std::string&, bool&) { bound.Declare(size); };
     reader->OnOutput = [&bound](const uint8_t* data, size_t size) { return bound.Take(data, size); };
+    // A post is one cabinet: one that goes on into another opens no other file.
+    reader->OnNextCabinet = [&crossing](TObject*, const std::string&, const std::string&, std::string&, FDIERROR,
+                                        bool& abort) {
+      crossing = "it goes on into another cabinet, which no post does";
+      abort = true;
+    };
     reader->Extract(cabinet, work);
   } catch (const std::exception& e) {
-    error = bound.Reason().empty() ? e.what() : bound.Reason();
-    local = bound.Reason().empty() && IsLocalCabinetFault(e);
+    error = !crossing.empty() ? crossing : bound.Reason().empty() ? e.what() : bound.Reason();
+    local = crossing.empty() && bound.Reason().empty() && IsLocalCabinetFault(e);
   }
   std::vector<std::string> unpacked;
   if (error.empty()) {

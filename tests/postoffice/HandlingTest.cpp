@@ -236,6 +236,47 @@ TEST_F(Handling, ACabinetBombIsRefusedBeforeItsOutputIsWritten) {
   EXPECT_TRUE(Reports.empty());
 }
 
+// What a stranger's cabinet makes the reader fail on is the post's own fault, never this
+// computer's: a cabinet that goes on into another (no post of ours does), members that
+// cannot all be written (a file and a folder of one name). Each goes aside, and the run goes
+// on with the post behind it.
+TEST_F(Handling, ACabinetThatCannotBeUnpackedStopsNothingBehindIt) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString(), inboxPost = Post.InboxPost.FolderPath.ToString();
+  const std::string peer = Root + "peer/";
+  ASSERT_TRUE(CreateFolder(peer));
+  WriteMessage(peer + "Long-NB-001", {{"COMMAND", "NEW_BLOCKS"}, {"BLOCKSCOUNT", "1"}},
+               testsupport::RandomBytes(60000, 3), false);
+  WriteMessage(peer + "Good-NB-002", {{"COMMAND", "NEW_BLOCKS"}, {"BLOCKSCOUNT", "1"}}, "one block");
+  {
+    TCabWriter writer(nullptr);
+    writer.SetCabinetSizeThreshold(30000);
+    writer.Open(peer + "long.cab");
+    writer.AddFile(peer + "Long-NB-001", "Long-NB-001", false);
+    writer.Close(true);
+  }
+  ASSERT_TRUE(IsFileExists(peer + "long2.cab"));  // the set goes on; only its first cabinet is sent
+  {
+    TCabWriter writer(nullptr);
+    writer.Open(peer + "clash.cab");
+    writer.AddFile(peer + "Good-NB-002", "Clash", false);
+    writer.AddFile(peer + "Good-NB-002", "Clash\\Inner", false);
+    writer.Close(true);
+  }
+  RunPeer("cd " + peer + " && gcab -c -z good.cab Good-NB-002 && cp long.cab " + inboxPost + "a.1_1 && cp clash.cab " +
+          inboxPost + "b.1_1 && cp good.cab " + inboxPost + "c.1_1");
+  Post.InboxPost.Refresh(Post);
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.InboxPost, {"a.1_1", "b.1_1", "c.1_1"}, done));
+  EXPECT_EQ(RunPeer("ls -A " + inbox), "Good-NB-002\n");
+  EXPECT_EQ(ReadFile(inboxPost + "Set aside/a.1_1"), ReadFile(peer + "long.cab"));
+  EXPECT_EQ(ReadFile(inboxPost + "Set aside/b.1_1"), ReadFile(peer + "clash.cab"));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_NE(Boxes[0].Text.find("a.1_1: Can't unpack a.cab: it goes on into another cabinet, which no post does."),
+            std::string::npos)
+      << Boxes[0].Text;
+  EXPECT_NE(Boxes[0].Text.find("b.1_1: Can't unpack b.cab: "), std::string::npos) << Boxes[0].Text;
+}
+
 TEST_F(Handling, AReceivedCabinetNeverStartsAProgram) {
   // A sealed message, marked to run once it is out of the cabinet, whose lines would leave a
   // mark when a shell ran them.
