@@ -3,8 +3,10 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Terror.h"
 #include "platform/kernel/Datafolders.h"
+#include "platform/kernel/Fileapi.h"
 #include "platform/kernel/Findfile.h"
 
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -101,9 +103,16 @@ bool IsDirExists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateFolder(const std::string& path) {
+bool CreateFolderQuietly(const std::string& path) {
   if (IsDirExists(path)) return true;
+  errno = 0;
   if (!path.empty() && platform::MakeFolders(platform::SystemPath(WithoutTrailingSlash(path)))) return true;
+  SetLastError(platform::ErrorFromErrno(errno ? errno : ENOTDIR));
+  return false;
+}
+
+bool CreateFolder(const std::string& path) {
+  if (CreateFolderQuietly(path)) return true;
   ShowMessageBox("ERROR", "Error creating folder '" + path + "'");
   return false;
 }

@@ -22,6 +22,9 @@ TPathState PathState(const std::string& path);
 bool IsDirExists(const std::string& path);
 // True when the path itself is a symbolic link (whatever it points to).
 bool IsLinkPath(const std::string& path);
+// Makes a folder and the missing ones above it, without a box; false with the system's
+// error in GetLastError.
+bool CreateFolderQuietly(const std::string& path);
 // Creates a folder (and its missing parents) when it does not exist; a failure
 // shows "Error creating folder '<path>'" under "ERROR" and answers false.
 bool CreateFolder(const std::string& path);

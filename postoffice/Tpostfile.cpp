@@ -72,23 +72,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Makes a folder and the missing folders above it without a box of its own: a refusal or
-// retirement that fails tells of it among its files, once a run. False with the system's
-// error in GetLastError.
-bool MakeFolderQuietly(const std::string& folder) {
-  for (size_t end = 1; end <= folder.size(); ++end) {
-    if (end != folder.size() && folder[end] != '/') continue;
-    if (folder[end - 1] == '/') continue;
-    const std::string part = folder.substr(0, end);
-    if (IsDirExists(part) || CreateDirectoryA(part.c_str(), nullptr)) continue;
-    const DWORD error = GetLastError();
-    if (IsDirExists(part)) continue;  // made meanwhile
-    SetLastError(error);
-    return false;
-  }
-  return true;
-}
-
 // The gathering that tells what retiring post files met; null when none lives.
 TRetireBoxes* gatheringBoxes = nullptr;
 
@@ -349,7 +332,7 @@ void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
 std::string TPostFilesStorage::MoveAside(uint32_t index, const std::string& folder, const std::string& reason,
                                          std::string& error) {
   const std::string name = Files[index].Name.ToString();
-  const std::string target = MakeFolderQuietly(folder) ? FreeFileName(folder, name) : std::string();
+  const std::string target = CreateFolderQuietly(folder) ? FreeFileName(folder, name) : std::string();
   if (target.empty() || !MoveFileA(FilePath(index).c_str(), (folder + target).c_str())) {
     error = platform::ErrorText(GetLastError());
     TError::AppendToLog("SET ASIDE: " + FolderName.ToString() + " file " + EscapeControlChars(name) +
@@ -459,7 +442,7 @@ bool RetirePostFile(const std::string& source, const std::string& name, const st
     const std::string copy = broadcastFolder + name;
     // An existing copy is the copy of an earlier attempt. The bytes go under a
     // temporary name first, so that a copy is either whole or absent.
-    if (!MakeFolderQuietly(broadcastFolder)) {
+    if (!CreateFolderQuietly(broadcastFolder)) {
       TRetireBoxes::NotCopied(name, platform::ErrorText(GetLastError()));
     } else if (!IsFileExists(copy)) {
       const std::string temporary = copy + ".tmp";
@@ -472,7 +455,7 @@ bool RetirePostFile(const std::string& source, const std::string& name, const st
     }
   }
   std::string target = historyFolder + name;
-  bool moved = MakeFolderQuietly(historyFolder);
+  bool moved = CreateFolderQuietly(historyFolder);
   if (moved) moved = MakeHistoryPathUnique(target) && MoveFileA(source.c_str(), target.c_str()) != 0;
   if (!moved) TRetireBoxes::NotMoved(name, platform::ErrorText(GetLastError()));
   return moved;
