@@ -44,6 +44,11 @@ constexpr TRequestAnswer RequestAnswers[] = {
 
 std::string LowerCaseAddress(std::string_view address) { return LowerCase(Trim(address)); }
 
+// What a refusal of the command is awaited as.
+std::string RefusalOf(std::string_view command) {
+  return std::string(MessageCommand::YourCommandIgnored.Name) + " " + std::string(command);
+}
+
 std::unique_ptr<TAppliedMessages>& Store() {
   static std::unique_ptr<TAppliedMessages> store;
   return store;
@@ -226,10 +231,13 @@ void TAppliedMessages::AwaitAnswer(const std::string& path, TDateTime now) {
   TCommandMessageHeader header;
   if (!ReadMessageHeader(path, header)) return;
   const std::string command = header.GetFieldValue("COMMAND");
+  // A refusal is refused by nobody.
+  if (command.empty() || command == MessageCommand::YourCommandIgnored.Name) return;
   const auto request = std::find_if(std::begin(RequestAnswers), std::end(RequestAnswers),
                                     [&](const TRequestAnswer& r) { return r.Request == command; });
-  if (request == std::end(RequestAnswers)) return;
-  const std::string ident = header.GetFieldValue(request->ByMIdent ? "MIDENT" : "DIDENT");
+  const std::string dident = header.GetFieldValue("DIDENT");
+  const bool asks = request != std::end(RequestAnswers);
+  const std::string ident = !asks ? "" : header.GetFieldValue(request->ByMIdent ? "MIDENT" : "DIDENT");
   bool added = false;
   // The receivers, as the composer joins them: addresses separated by "; ".
   TArray<TStr> receivers;
@@ -237,17 +245,30 @@ void TAppliedMessages::AwaitAnswer(const std::string& path, TDateTime now) {
   for (const TStr& receiver : receivers) {
     const std::string address = LowerCaseAddress(receiver.View());
     if (address.empty() || address == "*") continue;
-    auto it = std::find_if(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
-      return e.Answer == request->Answer && e.Ident == ident && e.Address == address;
-    });
-    if (it != fAwaited.end()) {
-      it->When = now;
-    } else if (fAwaited.size() < MaxAwaited) {
-      fAwaited.push_back({std::string(request->Answer), ident, address, now});
-    }
+    if (!dident.empty()) Await(RefusalOf(command), dident, address, now);
+    if (asks) Await(request->Answer, ident, address, now);
     added = true;
   }
   if (added) Save(now);
+}
+
+void TAppliedMessages::Await(std::string_view answer, const std::string& ident, const std::string& address,
+                             TDateTime now) {
+  auto it = std::find_if(fAwaited.begin(), fAwaited.end(), [&](const TAwaited& e) {
+    return e.Answer == answer && e.Ident == ident && e.Address == address;
+  });
+  if (it != fAwaited.end()) {
+    it->When = now;
+    return;
+  }
+  const TAwaited entry{std::string(answer), ident, address, now};
+  if (fAwaited.size() < MaxAwaited) {
+    fAwaited.push_back(entry);
+    return;
+  }
+  // Full: what was sent last is the likelier to be answered.
+  *std::min_element(fAwaited.begin(), fAwaited.end(),
+                    [](const TAwaited& a, const TAwaited& b) { return a.When < b.When; }) = entry;
 }
 
 bool TAppliedMessages::Awaits(std::string_view answer, bool byMIdent, const THandledMessage& message) const {
@@ -264,7 +285,9 @@ bool TAppliedMessages::AnswersOurRequest(const THandledMessage& message) const {
   return request != std::end(RequestAnswers) && Awaits(request->Answer, request->ByMIdent, message);
 }
 
-bool TAppliedMessages::RefusesOurRequest(const THandledMessage& refusal, std::string_view ignored) const {
+bool TAppliedMessages::RefusesOurCommand(const THandledMessage& refusal, std::string_view ignored) const {
+  if (Awaits(RefusalOf(ignored), false, refusal)) return true;
+  // A request sent before refusals were awaited is known by the answer it awaits.
   const auto request = std::find_if(std::begin(RequestAnswers), std::end(RequestAnswers),
                                     [&](const TRequestAnswer& r) { return r.Request == ignored; });
   return request != std::end(RequestAnswers) && Awaits(request->Answer, request->ByMIdent, refusal);

@@ -12,6 +12,9 @@
 //   (kind 4: when that author was told that a message in their name was refused; the time told)
 //   (files written since requests are awaited) u32 k, then k entries: TStr answer command,
 //   TStr the discussion's DIdent (MIdent for a registration), TStr receiver, 8 bytes TDateTime sent
+//   (the refusal of a command sent from here is awaited under "YOUR_COMMAND_IGNORED " and
+//   the command, with the discussion's DIdent: no message bears that command, so a build
+//   that awaits only answers keeps such entries and matches none)
 // Digests of messages last seen more than RememberedDays ago are dropped when it is written;
 // the latest state switch of each sender is kept for good, so that no older switch comes
 // back; an author told of a refusal is not told again until a message of theirs is applied.
@@ -73,14 +76,15 @@ class TAppliedMessages {
   // Remembers an applied message and writes the file; false (reported) when it cannot, and
   // then the message is not remembered: handled again, it is applied again.
   bool Remember(const THandledMessage& message, TDateTime now);
-  // This installation sends the request of the outgoing message file at `path`: its answer
-  // from each receiver is awaited. A request of another kind is not remembered.
+  // This installation sends the outgoing message file at `path`: a refusal of its command
+  // about its discussion from each receiver is awaited, and the answer of a request.
   void AwaitAnswer(const std::string& path, TDateTime now);
   // Whether the message answers a request this installation sent to the address the
   // message comes from, about the same discussion.
   bool AnswersOurRequest(const THandledMessage& message) const;
-  // Whether a refusal (YOUR_COMMAND_IGNORED) of the command `ignored` answers such a request.
-  bool RefusesOurRequest(const THandledMessage& refusal, std::string_view ignored) const;
+  // Whether a refusal (YOUR_COMMAND_IGNORED) of the command `ignored` answers a command of
+  // that name this installation sent to the refusal's address about the same discussion.
+  bool RefusesOurCommand(const THandledMessage& refusal, std::string_view ignored) const;
   // Whether the author of that LIdent may be told that a message in their name about the
   // discussion was refused: not when told since a message shown to be theirs was last
   // taken, so that forged messages make us mail them once, not once each.
@@ -119,6 +123,8 @@ class TAppliedMessages {
   // Whether an answer of that command is awaited from the message's address about what
   // it names (its model when `byMIdent`, else its discussion).
   bool Awaits(std::string_view answer, bool byMIdent, const THandledMessage& message) const;
+  // Awaits that answer from the address about `ident`, from `now` on.
+  void Await(std::string_view answer, const std::string& ident, const std::string& address, TDateTime now);
   std::string fPath;
   std::vector<TApplied> fApplied;
   std::vector<TLatest> fLatest;

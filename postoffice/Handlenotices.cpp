@@ -28,7 +28,7 @@ namespace {
 // Whether a refusal may be shown in the name it gives. Its fields are anybody's to write,
 // and the seal of a public discussion anybody's to make: it speaks for the leader of its
 // discussion here only when it comes from the leader's identifier signed with the key
-// pinned for it, and otherwise only when it refuses a request this installation sent to
+// pinned for it, and otherwise only when it refuses a command this installation sent to
 // that address about that discussion, signed with the key known for the address if one
 // is. Any other is refused for good with why (false).
 bool ProvesItsName(const THandlerFrame& frame) {
@@ -61,7 +61,7 @@ bool ProvesItsName(const THandlerFrame& frame) {
       return RefuseReceivedMessage(what + " is not signed with the key known here for " + ShownText(address) +
                                    ": someone else wrote it. It is not shown; nothing of it was applied.");
   }
-  if (TAppliedMessages::Instance().RefusesOurRequest(frame.Received, ignored)) return true;
+  if (TAppliedMessages::Instance().RefusesOurCommand(frame.Received, ignored)) return true;
   const std::string why = " was ignored, but no such command went from here to " + ShownText(address) +
                           " about that discussion, and it is not signed with the key of the discussion's leader "
                           "here: it is not shown. Nothing of it was applied.";

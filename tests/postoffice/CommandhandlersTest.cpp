@@ -1871,6 +1871,67 @@ TEST_F(Handlers, ARefusalIsShownInTheLeadersNameOnlyWhenItProvesIt) {
   EXPECT_FALSE(Showed("HANDLING POST FILE", "set aside"));
 }
 
+// The participant's comment goes out to the leader, whose key is not pinned here (none of
+// the leader's messages was asked for): the leader's refusal of it is shown. Refusals in
+// the leader's name of what never went from here, a command of another name or the same
+// command about another discussion, are still set aside, each with why.
+TEST_F(Handlers, TheLeadersRefusalOfACommentSentFromHereIsShownThoughItsKeyIsNotPinned) {
+  TLoginsStorage leaders, strangers, participants;
+  leaders.Load(Root + "leaders.cbs");
+  strangers.Load(Root + "strangers.cbs");
+  participants.Load(Root + "participants.cbs");
+  LogIn(leaders, "L-lead", "lead@x");
+  LogIn(strangers, "L-lead", "lead@x");
+  LogIn(participants, "L-me", "me@x");
+  struct TUnregister {
+    ~TUnregister() { UnregisterLoginHooks(); }
+  } unregister;
+  RegisterLoginHooks(participants);
+  ASSERT_TRUE(mine->Load());
+  AddBlock(*mine, StorageType_Comments, mine->Storages.GetRootBlockIndex(), TextType_Premise, "Мой комментарий");
+  ASSERT_TRUE(mine->SendCommand_NewBlocks_AllComments(MakeRecipientsList("lead@x")));
+  Post.Outbox.Refresh(Post);
+  ASSERT_EQ(Post.Outbox.Files.Count(), 1u);
+  TArray<int32_t> outgoing;
+  outgoing.AddItem(0);
+  TPostFilesHandler packer(Post);
+  ASSERT_TRUE(packer.HandlePostFiles(Post.Outbox, outgoing, false, nullptr, "Auto-handling"));
+  ASSERT_EQ(Post.OutboxPost.Files.Count(), 1u);
+
+  AsLeader();
+  const std::string why =
+      "Discussion Ecology is private now. If you sent it, pass your Key (\"My data\") to the leader, then send it "
+      "again.";
+  const auto refuse = [&](TLoginsStorage& from, const char* command, const char* comment) {
+    RegisterLoginHooks(from);
+    ASSERT_TRUE(
+        leader.SendCommand_YourCommandIgnored(MakeRecipientsList("me@x"), TStr(command), TStr(), TStr(comment)));
+  };
+  refuse(leaders, "NEW_BLOCKS", why.c_str());
+  refuse(strangers, "AUTHORS_UPDATE", "Send your Key to x@x");
+  leader.Info.DIdent = "D-2";
+  refuse(strangers, "NEW_BLOCKS", "Send your Key to x@x");
+  AsParticipant();
+  RegisterLoginHooks(participants);
+  const std::vector<std::string> names = Deliver();
+  ASSERT_EQ(names.size(), 3u);
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 1);
+  EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED",
+                     "lead@x: Your command NEW_BLOCKS in Discussion Ecology has been ignored\nComment: " + why));
+  EXPECT_FALSE(Showed("YOUR_COMMAND_IGNORED", "x@x"));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "2 files set aside:"));
+  for (const auto& [name, command] : {std::pair{names[1], "AUTHORS_UPDATE"}, std::pair{names[2], "NEW_BLOCKS"}})
+    EXPECT_TRUE(Showed("HANDLING POST FILE",
+                       name + ": The YOUR_COMMAND_IGNORED message " + name + " from lead@x says that your command " +
+                           command +
+                           " in discussion Ecology was ignored, but no such command went from here to lead@x about "
+                           "that discussion, and it is not signed with the key of the discussion's leader here: it is "
+                           "not shown. Nothing of it was applied."))
+        << name;
+}
+
 // A stranger with a key pair of its own writes first in the leader's name, about the
 // participant's secret copy but under the seal every copy can make: the screening sets it
 // aside, and nothing of it stays, not even its key for the name it claims. The leader's
