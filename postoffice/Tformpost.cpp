@@ -503,6 +503,7 @@ void TFormPost::TestIncompletePostFiles() {
     TDateTime Latest = 0;
     uint64_t Count = 0;
     std::set<uint64_t> Seen;
+    std::string Set;  // as the handling runs know it
   };
   const std::string folder = fPost.InboxPost.FolderName.ToString();
   std::map<std::string, TGroup> groups;
@@ -527,6 +528,7 @@ void TFormPost::TestIncompletePostFiles() {
     if (fresh) {
       order.push_back(base);
       at->second.Count = std::stoull(count);
+      at->second.Set = SetOfPartName(name);
     }
     at->second.Latest = std::max(at->second.Latest, file.FileTime);
     at->second.Seen.insert(std::stoull(number));
@@ -541,8 +543,9 @@ void TFormPost::TestIncompletePostFiles() {
     for (uint64_t i = 1; i <= listed; ++i)
       if (!group.Seen.count(i)) missing += (missing.empty() ? "" : ",") + std::to_string(i);
     if (listed < group.Count) missing += ",...";
-    if (!missing.empty())
-      lines += "\n\r" + FormatDateTime("dd.mm.yy hh:nn", group.Latest) + "  " + base + " (" + missing + ")";
+    // A set the user was told of waits, here or in a handling run, is not told again.
+    if (missing.empty() || (!group.Set.empty() && !fPost.ToldSets.insert(group.Set).second)) continue;
+    lines += "\n\r" + FormatDateTime("dd.mm.yy hh:nn", group.Latest) + "  " + base + " (" + missing + ")";
   }
   if (!lines.empty())
     ShowMessageBox("INCOMPLETED " + UpperCase(folder) + " POSTFILES",

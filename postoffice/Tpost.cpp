@@ -53,6 +53,27 @@ bool ReadStored(TBufReader& reader, uint16_t, uint8_t& flag) {
   return !reader.IsFailed();
 }
 
+// The names of the waiting sets told follow the fields every build reads, in files of this
+// version on.
+constexpr uint16_t ToldSetsSince = 9;
+void WriteToldSets(TBufWriter& writer, const std::set<std::string>& sets) {
+  if (sets.empty()) return;
+  const uint16_t count = static_cast<uint16_t>(std::min<size_t>(sets.size(), 0xFFFF));
+  writer.WriteWord(count);
+  auto set = sets.begin();
+  for (uint16_t i = 0; i < count; ++i, ++set) TStr(*set).SaveToBufWriter(writer);
+}
+bool ReadToldSets(TBufReader& reader, std::set<std::string>& sets) {
+  if (reader.IsEof()) return true;
+  const uint16_t count = reader.ReadWord();
+  for (uint16_t i = 0; i < count && !reader.IsFailed(); ++i) {
+    TStr name;
+    name.LoadFromBufReader(reader);
+    sets.insert(name.ToString());
+  }
+  return !reader.IsFailed();
+}
+
 // A folder keeps its place on disk; only its list is taken from the file.
 template <class T>
 void TakeStored(T& target, T& staged) {
@@ -118,8 +139,10 @@ bool TPost::LoadFrom(TBufReader& reader) {
   VisitStoredFields(staged, *this, [&](uint16_t since, auto& field, auto&) {
     if (read && version >= since) read = ReadStored(reader, version, field);
   });
+  if (read && version >= ToldSetsSince) read = ReadToldSets(reader, staged.ToldSets);
   if (!read || reader.IsFailed()) return false;
   VisitStoredFields(staged, *this, [](uint16_t, auto& field, auto& target) { TakeStored(target, field); });
+  ToldSets = std::move(staged.ToldSets);
   return true;
 }
 
@@ -158,6 +181,7 @@ bool TPost::Save() {
     TBufWriter writer(data);
     writer.WriteWord(FileVersion);
     VisitStoredFields(*this, *this, [&](uint16_t, const auto& field, const auto&) { WriteStored(writer, field); });
+    WriteToldSets(writer, ToldSets);
     if (!writer.Flush()) {
       TError::Report("TPost::Save - ошибка создания TBufWriter");
       return false;

@@ -10,6 +10,8 @@
 //   (version 2 on) the advertising list
 //   (version 3 on) the robot's address, the robot pattern
 //   (version 5 on) u16 robot pattern group size, u8 robot enabled
+//   (version 9, only when there are any) u16 count of waiting sets told, the sets' names:
+//   a build that reads no further ignores them and tells those sets once more
 // A record: name, u32 size, i32 file time * 10000, i32 compose time * 10000, sender,
 // receivers, (4 on) robots, discussion ident, command, u8 processed, (6 on) u16, u16
 // reserved, (7 on) reserved text, (8 on) double reserved value, (9 on) attached file name.
@@ -46,7 +48,9 @@ class TPost {
   uint8_t RobotEnabled = 0;
   TStr CBSFileName;
   uint8_t Opened = 0;  // the state was loaded; nothing is saved before
-  std::set<std::string> ToldSets;  // waiting sets of received parts the user was told of; not stored
+  // Sets of received parts that wait, of which the user was told: each is told once, until
+  // its files are gone.
+  std::set<std::string> ToldSets;
 
   // The folder of a kind (1 to 4).
   TPostFilesStorage& Storage(uint8_t kind);

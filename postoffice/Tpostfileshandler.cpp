@@ -80,6 +80,9 @@ bool ParsePartName(const std::string& name, TPartName& part) {
   return true;
 }
 
+// The set a part belongs to: the parts of one post share it.
+std::string SetOf(const TPartName& part) { return part.Base + "_" + part.CountText; }
+
 // The file of the run whose row is k, -1 when it already left the list.
 int32_t FileWithRow(const TPostFilesStorage& storage, uint32_t k) {
   for (uint32_t i = 0; i < storage.Files.Count(); ++i)
@@ -108,6 +111,11 @@ int FindDiscussion(const TStr& dident, const char* command) {
 }
 
 }  // namespace
+
+std::string SetOfPartName(const std::string& name) {
+  TPartName part;
+  return ParsePartName(name, part) ? SetOf(part) : std::string();
+}
 
 TPostFilesHandler::TPostFilesHandler(TPost& post) : Post(post) {}
 
@@ -154,6 +162,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   fToldModerationWaits = false;
   fSetAsideFiles.clear();
   fPassedSets.clear();
+  fWaitingTold.clear();
   ModelRequests.Clear();
   BlockNameRequests.Clear();
   StrangerRequests = 0;
@@ -188,10 +197,12 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
     // their parts take their discussions from them and go into their histories.
     if (fJoined) Post.Inbox.Refresh(Post);
     storage.MoveProcessedToHistory(Post);
+    ForgetGoneSets(storage);
   }
   AnswerRequests(ModelRequests, true);
   AnswerRequests(BlockNameRequests, false);
   SaveAndDeleteHandled(storage);
+  TellWaitingSets();
   TellSetAside(storage.FolderPath.ToString());
   if (AddedBlocks != 0) ShowMessageBox("New blocks", "There are " + std::to_string(AddedBlocks) + " blocks added.");
   if (progress) CloseProgress();
@@ -327,9 +338,34 @@ void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::strin
     Post.ToldSets.erase(set);
     return;
   }
-  if (Post.ToldSets.insert(set).second)
-    Refuse(text + "\nThe set waits for its parts; it is set aside when none came for " +
-           std::to_string(TPost::SetKeepDays) + " days.");
+  if (Post.ToldSets.insert(set).second) {
+    TError::AppendToLog(std::string(Caption) + ": " + text);
+    fWaitingTold.push_back(text);
+  }
+}
+
+void TPostFilesHandler::TellWaitingSets() {
+  if (fWaitingTold.empty()) return;
+  const std::string keeping = "it is set aside when none came for " + std::to_string(TPost::SetKeepDays) + " days.";
+  if (fWaitingTold.size() == 1) {
+    ShowMessageBox(Caption, fWaitingTold[0] + "\nThe set waits for its parts; " + keeping);
+  } else {
+    // One line a set.
+    std::vector<std::string> lines;
+    for (std::string text : fWaitingTold) {
+      std::replace(text.begin(), text.end(), '\n', ' ');
+      lines.push_back(text);
+    }
+    ShowMessageBox(Caption, std::to_string(lines.size()) + " sets of received parts wait:\n" + ListedInBox(lines) +
+                                "\nEach set waits for its parts; " + keeping);
+  }
+  fWaitingTold.clear();
+}
+
+void TPostFilesHandler::ForgetGoneSets(const TPostFilesStorage& storage) {
+  std::set<std::string> present;
+  for (const TPostFile& file : storage.Files) present.insert(SetOfPartName(file.Name.ToString()));
+  std::erase_if(Post.ToldSets, [&present](const std::string& set) { return !present.count(set); });
 }
 
 void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
@@ -464,7 +500,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
     SetAside(storage, name, "Handling " + folder + " files - can't find postfix");
     return;
   }
-  const std::string set = me.Base + "_" + me.CountText;
+  const std::string set = SetOf(me);
   if (fPassedSets.count(set)) {
     fSetAside = true;
     return;

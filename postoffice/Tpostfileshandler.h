@@ -22,6 +22,10 @@ class TFormProgress;
 class TPost;
 class TPostFilesStorage;
 
+// The set of received parts a file of that name belongs to (TPost::ToldSets); "" when the
+// name is no part's.
+std::string SetOfPartName(const std::string& name);
+
 class TPostFilesHandler {
  public:
   explicit TPostFilesHandler(TPost& post);
@@ -67,10 +71,15 @@ class TPostFilesHandler {
   // goes on.
   void SetAside(TPostFilesStorage& storage, const std::string& name, const std::string& text,
                 const std::string& subfolder = "");
-  // A set of received parts that cannot be joined now waits, told once, until the keeping
-  // time has passed since its last part came; then its parts are set aside.
+  // A set of received parts that cannot be joined now waits, told once (in the run's box of
+  // waiting sets), until the keeping time has passed since its last part came; then its
+  // parts are set aside.
   void PassOverSet(TPostFilesStorage& storage, const std::string& set, const std::vector<std::string>& names,
                    const std::string& text);
+  // One box for the sets the run found waiting and told of first.
+  void TellWaitingSets();
+  // The sets told of whose files are all gone from `storage` are forgotten.
+  void ForgetGoneSets(const TPostFilesStorage& storage);
   // One box for the files the run refused: those set aside, by the name each is kept
   // under when another, and those that could not move and stay.
   void TellSetAside(const std::string& folder);
@@ -88,6 +97,7 @@ class TPostFilesHandler {
   };
   std::vector<TSetAsideFile> fSetAsideFiles;  // the files the run refused
   std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
+  std::vector<std::string> fWaitingTold;  // what the run tells of each set that waits
   bool fSetAside = false;  // the present file was refused
   bool fJoined = false;    // the run unpacked posts into the Inbox
   bool fToldModerationWaits = false;  // the user knows that identifier requests wait

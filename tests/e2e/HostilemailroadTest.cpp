@@ -308,5 +308,48 @@ os.rename(sys.argv[1] + '.new', sys.argv[1])
   EXPECT_EQ(testsupport::Run("ls " + TMailServers::Get().MailRoot + "/" + B.Mailbox + "/Maildir/cur | wc -l"), "0\n");
 }
 
+class WaitingSets : public TTwoInstallationsRoad {
+ protected:
+  WaitingSets() : TTwoInstallationsRoad("waitsa", "waitsb") {}
+};
+
+// A stranger's one mail holds the first parts of 30 posts of two parts each, under 30
+// names: the run tells of the sets that wait in one box, ten of them by name, and the next
+// start tells of them no more, neither on screen nor in errors.log.
+TEST_F(WaitingSets, ThirtySetsFromOneMailAreToldInOneBoxAndNotAgainAfterARestart) {
+  DeliverFirst(B.Mailbox, "waiting", FloodMail(Folder, B.Address(), "QW-{}.1_2", 30));
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+  })) << B.LastBoxes();
+  const std::string boxes = B.LastBoxes();
+  const std::string lacks = "\nNot enough message parts! QW-";
+  EXPECT_NE(boxes.find("\nHANDLING POST FILE: 30 sets of received parts wait:" + lacks), std::string::npos) << boxes;
+  int listed = 0;
+  for (size_t at = boxes.find(lacks); at != std::string::npos; at = boxes.find(lacks, at + 1)) {
+    const std::string line = boxes.substr(at + 1, boxes.find('\n', at + 1) - at - 1);
+    EXPECT_TRUE(line.ends_with(".cab lacks part(s) 2")) << line;
+    ++listed;
+  }
+  EXPECT_EQ(listed, 10) << boxes;
+  EXPECT_NE(boxes.find("\nand 20 more\nEach set waits for its parts; it is set aside when none came for 7 days.\n"),
+            std::string::npos)
+      << boxes;
+  const auto logged = [&] {
+    const std::string log = testsupport::ReadFile(B.File("errors.log"));
+    int n = 0;
+    for (size_t at = log.find("Not enough message parts!"); at != std::string::npos;
+         at = log.find("Not enough message parts!", at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(logged(), 30);
+
+  // Any box fails the run.
+  ASSERT_TRUE(B.Run([&](TSession& s) { Receive(s); })) << B.LastBoxes();
+  EXPECT_EQ(logged(), 30);
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("InboxPost") + "' | grep -c '^QW-'"), "30\n");
+}
+
 }  // namespace
 }  // namespace e2e

@@ -165,13 +165,17 @@ TEST_F(PostWindow, OpeningPacksTheOutboxAndTheGridShowsEachFolderCellByCell) {
   EXPECT_EQ(form.CellText(3, 0), "file date/time");
   EXPECT_EQ(form.CellText(1, 1).substr(0, 8), "qk-Part.");
 
-  // Closing tells of the incomplete set and saves the post state.
+  // Closing tells of the incomplete set that came since, not of the one the opening told
+  // of, and saves the post state.
+  WriteFile(Post.InboxPost.FolderPath.ToString() + "QK-Late.2_2", "second");
+  Post.InboxPost.Refresh(Post);
   Boxes.clear();
   form.Close();
   ASSERT_EQ(Boxes.size(), 1u);
   EXPECT_EQ(Boxes[0].Caption, "INCOMPLETED INBOXPOST POSTFILES");
   EXPECT_EQ(Boxes[0].Text.substr(0, 46), "This postfiles in InboxPost are incompleted:\n\r");
-  EXPECT_EQ(Boxes[0].Text.substr(Boxes[0].Text.size() - 13), "  QK-Part (2)");
+  EXPECT_EQ(Boxes[0].Text.substr(Boxes[0].Text.size() - 13), "  QK-Late (1)");
+  EXPECT_EQ(Boxes[0].Text.find("QK-Part"), std::string::npos) << Boxes[0].Text;
   EXPECT_TRUE(IsFileExists(Root + "PostFiles.cbs"));
 }
 

@@ -139,6 +139,19 @@ TEST_F(PostState, SavesTheExactLayoutAndLoadsEveryFieldBack) {
   // Saving what was loaded gives the same bytes.
   ASSERT_TRUE(loaded.Save());
   EXPECT_EQ(testsupport::ReadFile(Post.CBSFileName.ToString()), expected.Data);
+  EXPECT_TRUE(loaded.ToldSets.empty());
+
+  // The waiting sets told follow the fields every build reads, which stay as they were.
+  loaded.ToldSets = {"QK-Ecology-051219-NB-003._2", "x._12"};
+  ASSERT_TRUE(loaded.Save());
+  TBytes told = expected;
+  told.U16(2).Str("QK-Ecology-051219-NB-003._2").Str("x._12");
+  EXPECT_EQ(testsupport::Hex(testsupport::ReadFile(Post.CBSFileName.ToString())), testsupport::Hex(told.Data));
+  TPost restarted;
+  restarted.SetCBSFileName(Post.CBSFileName);
+  ASSERT_TRUE(restarted.Load());
+  EXPECT_EQ(restarted.ToldSets, loaded.ToldSets);
+  EXPECT_EQ(restarted.RobotEnabled, 1);
   EXPECT_TRUE(Reports.empty());
 }
 
