@@ -57,7 +57,6 @@ bool ReadStored(TBufReader& reader, uint16_t, uint8_t& flag) {
 // version on.
 constexpr uint16_t ToldSetsSince = 9;
 void WriteToldSets(TBufWriter& writer, const std::set<std::string>& sets) {
-  if (sets.empty()) return;
   const uint16_t count = static_cast<uint16_t>(std::min<size_t>(sets.size(), 0xFFFF));
   writer.WriteWord(count);
   auto set = sets.begin();
@@ -80,6 +79,50 @@ void TakeStored(T& target, T& staged) {
   target = std::move(staged);
 }
 void TakeStored(TPostFilesStorage& target, TPostFilesStorage& staged) { target.Files = std::move(staged.Files); }
+
+// The section after the told sets that tells which messages the joined parts of InboxPost
+// were joined into: a tag byte, a u32 count of parts, each a name, a u16 count of messages
+// and their names. Written only when a part has one; a build that knows no such section
+// stops reading before it.
+constexpr uint8_t JoinedPartsSection = 0x4A;
+
+bool IsJoinedPart(const TPostFile& file) { return !file.JoinedInto.empty(); }
+bool HasJoinedParts(const TPostFilesStorage& parts) {
+  return std::any_of(parts.Files.begin(), parts.Files.end(), IsJoinedPart);
+}
+
+void WriteJoinedParts(TBufWriter& writer, const TPostFilesStorage& parts) {
+  const uint32_t count = uint32_t(std::count_if(parts.Files.begin(), parts.Files.end(), IsJoinedPart));
+  if (count == 0) return;
+  writer.WriteByte(JoinedPartsSection);
+  writer.WriteDWord(count);
+  for (const TPostFile& file : parts.Files) {
+    if (!IsJoinedPart(file)) continue;
+    file.Name.SaveToBufWriter(writer);
+    const uint16_t messages = uint16_t(std::min<size_t>(file.JoinedInto.size(), 0xFFFF));
+    writer.WriteWord(messages);
+    for (uint16_t i = 0; i < messages; ++i) TStr(file.JoinedInto[i]).SaveToBufWriter(writer);
+  }
+}
+
+bool ReadJoinedParts(TBufReader& reader, TPostFilesStorage& parts) {
+  if (reader.IsEof()) return !reader.IsFailed();
+  if (reader.ReadByte() != JoinedPartsSection) return false;
+  const uint32_t count = reader.ReadDWord();
+  for (uint32_t i = 0; i < count && !reader.IsFailed(); ++i) {
+    TStr name;
+    name.LoadFromBufReader(reader);
+    std::vector<std::string> messages(reader.ReadWord());
+    for (std::string& message : messages) {
+      TStr text;
+      text.LoadFromBufReader(reader);
+      message = text.ToString();
+    }
+    const int32_t at = parts.FindPostFile(name.View());
+    if (at >= 0) parts.Files[uint32_t(at)].JoinedInto = std::move(messages);
+  }
+  return !reader.IsFailed();
+}
 
 }  // namespace
 
@@ -140,7 +183,7 @@ bool TPost::LoadFrom(TBufReader& reader) {
     if (read && version >= since) read = ReadStored(reader, version, field);
   });
   if (read && version >= ToldSetsSince) read = ReadToldSets(reader, staged.ToldSets);
-  if (!read || reader.IsFailed()) return false;
+  if (!read || reader.IsFailed() || !ReadJoinedParts(reader, staged.InboxPost)) return false;
   VisitStoredFields(staged, *this, [](uint16_t, auto& field, auto& target) { TakeStored(target, field); });
   ToldSets = std::move(staged.ToldSets);
   return true;
@@ -181,7 +224,9 @@ bool TPost::Save() {
     TBufWriter writer(data);
     writer.WriteWord(FileVersion);
     VisitStoredFields(*this, *this, [&](uint16_t, const auto& field, const auto&) { WriteStored(writer, field); });
-    WriteToldSets(writer, ToldSets);
+    // The told sets come first, as a count of none when only joined parts follow.
+    if (!ToldSets.empty() || HasJoinedParts(InboxPost)) WriteToldSets(writer, ToldSets);
+    WriteJoinedParts(writer, InboxPost);
     if (!writer.Flush()) {
       TError::Report("TPost::Save - ошибка создания TBufWriter");
       return false;

@@ -12,6 +12,9 @@
 //   (version 5 on) u16 robot pattern group size, u8 robot enabled
 //   (version 9, only when there are any) u16 count of waiting sets told, the sets' names:
 //   a build that reads no further ignores them and tells those sets once more
+//   (only when a joined part of InboxPost waits; after a count of none when no set was
+//   told) u8 0x4A, u32 count, each part's name,
+//   u16 count and the names of the Inbox messages it was joined into
 // A record: name, u32 size, i32 file time * 10000, i32 compose time * 10000, sender,
 // receivers, (4 on) robots, discussion ident, command, u8 processed, (6 on) u16, u16
 // reserved, (7 on) reserved text, (8 on) double reserved value, (9 on) attached file name.

@@ -18,6 +18,7 @@
 #include "postoffice/Tpost.h"
 #include "postoffice/Tpostadaptor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -94,6 +95,12 @@ std::string ListedInBox(const std::vector<std::string>& lines) {
 std::string MessageOfPostFile(const std::string& name) {
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(0, dot);
+}
+
+std::vector<std::string> MessagesOfJoinedPart(const TPostFile& part) {
+  if (!part.JoinedInto.empty()) return part.JoinedInto;
+  const std::string message = MessageOfPostFile(part.Name.ToString());
+  return message.empty() ? std::vector<std::string>() : std::vector<std::string>{message};
 }
 
 // The stored record's fields in their order, each with the first version of the post
@@ -247,10 +254,15 @@ void TPostFilesStorage::Refresh(TPost& post) {
     if (Kind == PostKind_Inbox || Kind == PostKind_Outbox) {
       ReadMessageData(file, folder + name);
       if (Kind == PostKind_Inbox) {
-        // The received parts of this message take its data: "X.cab", "X.1_3" ...
+        // The received parts of this message take its data: those joined into it, or by
+        // their names ("X.cab", "X.1_3" ...) those not joined yet.
         const std::string prefix = name + ".";
-        for (TPostFile& part : post.InboxPost.Files)
-          if (StartsWith(part.Name.View(), prefix)) part.CopyMessageData(file);
+        for (TPostFile& part : post.InboxPost.Files) {
+          const bool joined = !part.JoinedInto.empty();
+          if (joined ? std::find(part.JoinedInto.begin(), part.JoinedInto.end(), name) != part.JoinedInto.end()
+                     : StartsWith(part.Name.View(), prefix))
+            part.CopyMessageData(file);
+        }
       }
     } else {
       const std::string message = MessageOfPostFile(name);
@@ -309,8 +321,10 @@ void TPostFilesStorage::MoveProcessedToHistory(TPost& post) {
     // A joined part follows its message: aside with it when it is refused, to history only
     // once it was handled. A stranger's refused post so never fills a discussion's history.
     if (Kind == PostKind_InboxPost) {
-      const std::string message = MessageOfPostFile(file.Name.ToString());
-      if (!message.empty() && post.Inbox.FindPostFile(message) >= 0) continue;
+      const std::vector<std::string> messages = MessagesOfJoinedPart(file);
+      if (std::any_of(messages.begin(), messages.end(),
+                      [&post](const std::string& message) { return post.Inbox.FindPostFile(message) >= 0; }))
+        continue;
     }
     std::string history, copies;
     if (file.DIdent.IsEmpty()) {
@@ -363,7 +377,8 @@ bool TPostFilesStorage::SetAsideFile(uint32_t index, const std::string& reason, 
 
 void TPostFilesStorage::SetAsidePartsOf(const std::string& message, const std::string& folder) {
   for (uint32_t i = Files.Count(); i-- > 0;) {
-    if (!Files[i].Processed || MessageOfPostFile(Files[i].Name.ToString()) != message) continue;
+    const std::vector<std::string> messages = MessagesOfJoinedPart(Files[i]);
+    if (!Files[i].Processed || std::find(messages.begin(), messages.end(), message) == messages.end()) continue;
     std::string error;
     MoveAside(i, folder, "a part of " + EscapeControlChars(message) + ", which was set aside", error);
   }

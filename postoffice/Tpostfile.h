@@ -32,6 +32,11 @@ std::string ListedInBox(const std::vector<std::string>& lines);
 // "X.1_3"); "" when it has none.
 std::string MessageOfPostFile(const std::string& name);
 
+class TPostFile;
+// The Inbox messages a joined part of InboxPost came to: those it was joined into, or
+// by its name for a part whose record an older build kept.
+std::vector<std::string> MessagesOfJoinedPart(const TPostFile& part);
+
 // Kinds of the post folders.
 enum : uint8_t { PostKind_Inbox = 1, PostKind_InboxPost = 2, PostKind_Outbox = 3, PostKind_OutboxPost = 4 };
 
@@ -64,6 +69,10 @@ class TPostFile {
   uint8_t Processed = 0;   // sent or handled
   uint8_t Sendable = 1;    // marked in the post office window; not stored
   uint16_t ListRow = 0xFFFF;  // the file's row in a list or a handling run; not stored
+  // A joined part of InboxPost: the Inbox messages its post unpacked to, whose fate it
+  // shares. Stored in a section of its own after the post state's fields; a part without
+  // it (kept by an older build) follows the message its name bears.
+  std::vector<std::string> JoinedInto;
 
   bool SaveToBufWriter(TBufWriter& writer) const;
   // Fields that an older version lacks keep their defaults.
@@ -119,7 +128,7 @@ class TPostFilesStorage {
   bool SetAsideFile(uint32_t index, const std::string& reason, const std::string& subfolder, std::string& outcome);
   // Moves the processed parts that were joined into the Inbox message `message` into
   // `folder` (ending with '/'), where the message was set aside; a part that cannot move
-  // stays listed.
+  // stays listed. Parts joined into other messages stay, whatever their names.
   void SetAsidePartsOf(const std::string& message, const std::string& folder);
 
   std::string FilePath(uint32_t index) const { return FolderPath.ToString() + Files[index].Name.ToString(); }

@@ -2,6 +2,7 @@
 
 #include "dialogs/Tformprogress.h"
 #include "foundation/Commoncrypt.h"
+#include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
@@ -47,8 +48,6 @@ bool IsDecimal(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Combinations of kept copies of parts tried for one set before it waits.
-constexpr int MaxJoinAttempts = 16;
 // Files named in one summary of what a run set aside; the rest are counted.
 constexpr size_t MaxShownSetAside = 10;
 
@@ -510,16 +509,14 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
   const std::string work = inbox.FolderPath.ToString() + ".join/";
   const std::string cabinet = work + me.Base + "cab";
   const std::string post = "The post " + ShownText(me.Base) + "cab";
+  const std::string parts = storage.FolderPath.ToString();
 
-  // Every file of the set, and for each part number the files that may be it: the part of
-  // that name first, then copies kept beside it because the name was taken. Files are
-  // named, not counted: setting one aside moves the others in the list.
+  // The files of the set not joined yet, and for each part number the files that may be
+  // it: the part of that name first, then copies kept beside it because the name was taken.
   std::vector<std::string> members;
-  std::vector<std::vector<std::string>> candidates;
-  std::map<std::string, uint64_t> sizes;
+  std::vector<std::vector<TPartChoice::TFile>> candidates;
   const auto gather = [&] {
     members.clear();
-    sizes.clear();
     candidates.assign(count, {});
     for (const TPostFile& file : storage.Files) {
       TPartName part;
@@ -527,31 +524,26 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
           part.CountText != me.CountText)
         continue;
       members.push_back(file.Name.ToString());
-      sizes[members.back()] = file.Size;
-      if (part.Member) candidates[part.Number - 1].push_back(file.Name.ToString());
+      if (part.Member) candidates[part.Number - 1].push_back({file.Name.ToString(), file.Size});
     }
-    for (std::vector<std::string>& files : candidates)
-      std::stable_sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
-        const bool aCopy = a.find('#') != std::string::npos, bCopy = b.find('#') != std::string::npos;
-        return aCopy != bCopy ? !aCopy : a < b;
+    for (std::vector<TPartChoice::TFile>& files : candidates)
+      std::stable_sort(files.begin(), files.end(), [](const TPartChoice::TFile& a, const TPartChoice::TFile& b) {
+        const bool aCopy = a.Name.find('#') != std::string::npos, bCopy = b.Name.find('#') != std::string::npos;
+        return aCopy != bCopy ? !aCopy : a.Name < b.Name;
       });
-  };
-  const auto sizeOf = [&sizes](const std::string& file) {
-    const auto at = sizes.find(file);
-    return at == sizes.end() ? uint64_t(0) : at->second;
   };
 
   // One choice of files joined and unpacked into the Inbox. A whole cabinet whose message
   // does not hold its seal was altered or forged.
   std::string error;
-  const auto join = [&](const std::vector<std::string>& parts, bool& altered) {
+  const auto join = [&](const std::vector<std::string>& chosen, bool& altered, std::vector<std::string>& unpacked) {
     altered = false;
     const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
-    std::vector<std::string> paths, unpacked;
+    std::vector<std::string> paths;
     uint64_t total = 0;
-    for (const std::string& part : parts) {
-      paths.push_back(storage.FolderPath.ToString() + part);
-      total += sizeOf(part);
+    for (const std::string& part : chosen) {
+      paths.push_back(parts + part);
+      if (const int32_t at = storage.FindPostFile(part); at >= 0) total += storage.Files[uint32_t(at)].Size;
     }
     error.clear();
     if (total > MaxJoinedCabinetSize) {
@@ -567,127 +559,112 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
     return outcome;
   };
-  const auto failedHere = [&] {
-    // This computer failed, not the post: its parts stay for the next run, which ends here.
-    Stop = 1;
-    Refuse(post + " could not be unpacked because of a fault on this computer (" + error + "). Its parts stay in " +
-           folder + " and are joined again in the next run.");
-  };
 
-  bool joinedAny = false, unplaced = false, altered = false;
-  std::string unplacedError;
   gather();
-  if (count == 1) {
-    // A post of one part is whole: each file of that name is a post of its own, tried
-    // alone. One that is no post of ours goes aside at once, freeing its name; none waits
-    // for another, and however many others came, each genuine one is joined.
-    for (const std::string& file : std::vector<std::string>(candidates[0])) {
-      bool forged = false;
-      const TUnpackOutcome outcome = join({file}, forged);
-      if (outcome == TUnpackOutcome::Unpacked) {
-        storage.Files[uint32_t(storage.FindPostFile(file))].Processed = 1;
-        joinedAny = true;
-      } else if (outcome == TUnpackOutcome::Refused) {
-        SetAside(storage, file,
-                 forged ? post + " came whole, but " + error +
-                              " on its way: nobody can tell who wrote it. Nothing "
-                              "of it was applied."
-                        : "Can't unpack " + ShownText(me.Base) + "cab: " + error + ". Nothing of it was applied.");
-      } else if (outcome == TUnpackOutcome::Unplaced) {
+  // Each part has one file: a choice that fails is the post's own fault.
+  const bool only =
+      std::all_of(candidates.begin(), candidates.end(), [](const auto& files) { return files.size() == 1; });
+  TPartChoice choice(
+      candidates, [&parts](const std::string& file, std::string& bytes) { return ReadWholeFile(parts + file, bytes); });
+  std::vector<std::vector<std::string>> joined;
+  bool unplaced = false, altered = false;
+  std::string unplacedError, refusedError;
+  for (std::vector<std::string> chosen = choice.Next(); !chosen.empty() && !Stop && !unplaced; chosen = choice.Next()) {
+    bool forged = false;
+    std::vector<std::string> unpacked;
+    switch (join(chosen, forged, unpacked)) {
+      case TUnpackOutcome::Unpacked:
+        choice.Joined();
+        // The parts share the fate of the messages they were joined into, whatever other
+        // messages bear their names.
+        for (const std::string& part : chosen) {
+          TPostFile& file = storage.Files[uint32_t(storage.FindPostFile(part))];
+          file.Processed = 1;
+          file.JoinedInto = unpacked;
+        }
+        joined.push_back(chosen);
+        break;
+      case TUnpackOutcome::Refused:
+        // A post of one part is each file alone: one that is no post of ours goes aside at
+        // once, freeing its name.
+        if (count == 1)
+          SetAside(storage, chosen[0],
+                   forged ? post + " came whole, but " + error +
+                                " on its way: nobody can tell who wrote it. Nothing of it was applied."
+                          : "Can't unpack " + ShownText(me.Base) + "cab: " + error + ". Nothing of it was applied.");
+        else altered = altered || (forged && only);
+        refusedError = error;
+        break;
+      case TUnpackOutcome::Unplaced:
         unplaced = true;
         unplacedError = error;
-      } else {
-        if (!Stop) failedHere();
         break;
-      }
-    }
-  } else {
-    // The parts of a cabinet are cut to one size, the last no larger, and together make
-    // the size its first part's header gives: a choice of files that cannot be the cabinet
-    // is never joined, so that copies others sent under these names cost no attempt.
-    for (bool more = true; more && !Stop && !unplaced;) {
-      more = false;
-      if (std::any_of(candidates.begin(), candidates.end(), [](const auto& files) { return files.empty(); })) break;
-      const bool only =
-          std::all_of(candidates.begin(), candidates.end(), [](const auto& files) { return files.size() == 1; });
-      std::vector<std::string> joined;
-      int attempts = 0;
-      for (const std::string& first : candidates[0]) {
-        std::vector<std::vector<std::string>> fitting(count);
-        fitting[0] = {first};
-        const uint64_t size = sizeOf(first), whole = only ? 0 : CabinetSizeOf(storage.FolderPath.ToString() + first);
-        const bool shaped = whole > size * (count - 1) && whole - size * (count - 1) <= size;
-        for (uint64_t i = 1; i < count; ++i)
-          for (const std::string& file : candidates[i])
-            if (only || (shaped && sizeOf(file) == (i + 1 < count ? size : whole - size * (count - 1))))
-              fitting[i].push_back(file);
-        if (std::any_of(fitting.begin(), fitting.end(), [](const auto& files) { return files.empty(); })) continue;
-        std::vector<size_t> pick(count, 0);
-        for (bool turning = true; turning && attempts < MaxJoinAttempts;) {
-          std::vector<std::string> parts;
-          for (uint64_t i = 0; i < count; ++i) parts.push_back(fitting[i][pick[i]]);
-          ++attempts;
-          bool forged = false;
-          const TUnpackOutcome outcome = join(parts, forged);
-          if (outcome == TUnpackOutcome::Unpacked) joined = parts;
-          if (outcome == TUnpackOutcome::Unplaced) {
-            unplaced = true;
-            unplacedError = error;
-          }
-          if (outcome == TUnpackOutcome::Failed && !Stop) failedHere();
-          // Forged for certain only when no other choice of files is left.
-          if (forged && only) altered = true;
-          if (!joined.empty() || Stop || unplaced) break;
-          // The next choice of kept copies, as an odometer turns.
-          uint64_t wheel = 1;
-          while (wheel < count && ++pick[wheel] == fitting[wheel].size()) pick[wheel++] = 0;
-          turning = wheel < count;
+      case TUnpackOutcome::Failed:
+        if (!Stop) {
+          // This computer failed, not the post: its parts stay for the next run, which ends here.
+          Stop = 1;
+          Refuse(post + " could not be unpacked because of a fault on this computer (" + error +
+                 "). Its parts stay in " + folder + " and are joined again in the next run.");
         }
-        if (!joined.empty() || Stop || unplaced || attempts >= MaxJoinAttempts) break;
-      }
-      if (joined.empty()) {
-        if (attempts == 0) error = "no choice of its files makes a whole cabinet";
         break;
-      }
-      for (const std::string& part : joined) storage.Files[uint32_t(storage.FindPostFile(part))].Processed = 1;
-      joinedAny = more = true;
-      // The rest may hold another whole post of these names.
-      gather();
     }
   }
   RemoveDirectoryA(work.c_str());
-  if (joinedAny) {
+  if (!joined.empty()) {
     fJoined = true;
-    fSetAside = false;
+    gather();
+    SetAsideCopiesOf(storage, candidates, joined);
   }
   if (Stop) {
     // The run ends; what was joined is retired below.
+  } else if (gather(); members.empty()) {
+    Post.ToldSets.erase(set);
   } else if (unplaced) {
     // No name the Inbox takes now: the post is sound and waits, for a later run.
-    gather();
     PassOverSet(storage, set, members,
                 post + " cannot be placed in " + inbox.FolderName.ToString() + " now (" + unplacedError + ")");
-  } else if (joinedAny) {
-    gather();
-    for (const std::string& other : members) SetAside(storage, other, "another copy of this part was joined");
-    fSetAside = false;
   } else if (altered) {
     for (const std::string& member : members)
-      SetAside(
-          storage, member,
-          post + " came whole, but " + error + " on its way: nobody can tell who wrote it. Nothing of it was applied.");
+      SetAside(storage, member,
+               post + " came whole, but " + refusedError +
+                   " on its way: nobody can tell who wrote it. Nothing of it was applied.");
     Post.ToldSets.erase(set);
-  } else if (count != 1) {
+  } else {
+    // The files no post was made of wait for the parts they lack, or for their own set.
     std::string missing;
     for (uint64_t i = 0; i < count && missing.size() < 60; ++i)
       if (candidates[i].empty()) missing += (missing.empty() ? "" : ",") + std::to_string(i + 1);
     PassOverSet(storage, set, members,
-                missing.empty() ? "Can't unpack " + ShownText(me.Base) + "cab: " + error
-                                : "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing);
-  } else {
-    Post.ToldSets.erase(set);
+                !missing.empty()
+                    ? "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing
+                    : "Can't unpack " + ShownText(me.Base) + "cab: " +
+                          (refusedError.empty() ? "no choice of its files makes a whole cabinet" : refusedError));
   }
+  // A post joined counts the file as gone through, whatever waits beside it.
+  if (!joined.empty()) fSetAside = false;
   if (interactive) RefreshList();
+}
+
+void TPostFilesHandler::SetAsideCopiesOf(TPostFilesStorage& storage,
+                                         const std::vector<std::vector<TPartChoice::TFile>>& candidates,
+                                         const std::vector<std::vector<std::string>>& joined) {
+  // A file is another copy of a joined part only when its bytes are that part's: any other
+  // file under the name may be a part of another post, and waits for it.
+  const std::string folder = storage.FolderPath.ToString();
+  std::vector<std::pair<std::string, std::string>> copies;  // file, part joined
+  for (size_t i = 0; i < candidates.size(); ++i)
+    for (const TPartChoice::TFile& file : candidates[i])
+      for (const std::vector<std::string>& chosen : joined) {
+        const int32_t at = storage.FindPostFile(chosen[i]);
+        std::string mine, theirs;
+        if (at >= 0 && storage.Files[uint32_t(at)].Size == file.Size && ReadWholeFile(folder + file.Name, mine) &&
+            ReadWholeFile(folder + chosen[i], theirs) && mine == theirs) {
+          copies.push_back({file.Name, chosen[i]});
+          break;
+        }
+      }
+  for (const auto& [copy, part] : copies)
+    SetAside(storage, copy, "another copy of " + ShownText(part) + ", which was joined");
 }
 
 void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive) {

@@ -10,6 +10,7 @@
 
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
+#include "postoffice/Partchoice.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,6 +65,10 @@ class TPostFilesHandler {
   void HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled);
   void JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive);
+  // Sets aside the files left of a set (`candidates`, a list a part number) whose bytes
+  // are those of the part of that number in one of the `joined` choices.
+  void SetAsideCopiesOf(TPostFilesStorage& storage, const std::vector<std::vector<TPartChoice::TFile>>& candidates,
+                        const std::vector<std::vector<std::string>>& joined);
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);
   // Moves a refused file to its folder's "Set aside" folder (told in the run's summary and

@@ -4,6 +4,7 @@
 // 1 GiB of address space to spare. Each is dealt with in the run that meets it, and the
 // comment behind it is applied in that same run.
 
+#include "foundation/Fileroutines.h"
 #include "net/Tnetcoder.h"
 #include "net/Tnetcoder3to4.h"
 #include "platform/kernel/Fileapi.h"
@@ -17,7 +18,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <string>
 
@@ -196,9 +199,10 @@ TEST_F(TakenNames, MessagesOfOneLongNameTwiceStopNothingBehindThem) {
   EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 осыпается\n") << B.Told("exchange");
   EXPECT_NE(B.LastBoxes().find("HANDLING POST FILE: 4 files set aside:"), std::string::npos) << B.LastBoxes();
   // Each second copy took a name that fits: its base cut by a character before its mark.
+  // The parts the messages came in lie beside them.
   EXPECT_EQ(testsupport::Run("LC_ALL=C ls '" + B.File("Inbox/Set aside") + "'"),
-            std::string(253, 'q') + "#2\n" + latin + "\n" + platform::SystemPath(std::string(126, '\xE6') + "#2") +
-                "\n" + platform::SystemPath(cyrillic) + "\n");
+            "QS-1.1_1\nQS-2.1_1\nQS-3.1_1\nQS-4.1_1\n" + std::string(253, 'q') + "#2\n" + latin + "\n" +
+                platform::SystemPath(std::string(126, '\xE6') + "#2") + "\n" + platform::SystemPath(cyrillic) + "\n");
   EXPECT_EQ(Waiting(B.Mailbox).size(), 0u);
 }
 
@@ -254,6 +258,232 @@ TEST_F(Floods, ThousandsOfCopiesUnderTheLeadersNextNamesCostItsPostNothing) {
   const std::string log = testsupport::ReadFile(B.File("errors.log"));
   EXPECT_EQ(log.find("REFUSED MAIL"), std::string::npos);
   EXPECT_EQ(log.find("nothing of it was applied"), std::string::npos);
+}
+
+class Joining : public TTwoInstallationsRoad {
+ protected:
+  Joining(const std::string& mailbox, const std::string& other) : TTwoInstallationsRoad(mailbox, other) {}
+
+  // A's comment on block 1, sent in parts of 1 KB; the part names, in order, and the mails
+  // waiting for B, one a part.
+  void CommentInParts(const std::string& text, size_t parts) {
+    ASSERT_TRUE(A.Run([&](TSession& s) {
+      s.Script.Press("Customize", "ButtonOk", {{"EditPostPartSize", "1"}});
+      ASSERT_TRUE(s.Choose(DiscussedFolder(s), {"Customize"}));
+      PostNotesToAll(s, "Hills", "1", {text});
+      s.Confirm("AUTO-HANDLING");
+      Send(s);
+    }));
+    Mails = Waiting(B.Mailbox);
+    Parts.clear();
+    for (const std::string& mail : Mails) Parts.push_back(PartOf(testsupport::ReadFile(mail)));
+    std::sort(Parts.begin(), Parts.end());
+    ASSERT_EQ(Parts.size(), parts);
+    std::sort(Mails.begin(), Mails.end(), [](const std::string& a, const std::string& b) {
+      return PartOf(testsupport::ReadFile(a)) < PartOf(testsupport::ReadFile(b));
+    });
+    Message = Parts[0].substr(0, Parts[0].rfind('.'));
+  }
+
+  // The post part a mail of the program carries: its subject's first word.
+  static std::string PartOf(const std::string& mail) {
+    const std::string head = "Subject: Quillaran### ";
+    const size_t start = mail.find(head) + head.size();
+    return mail.substr(start, mail.find_first_of(" \r\n", start) - start);
+  }
+
+  // A stranger's mail of these attachments (name, bytes).
+  std::string StrangersMail(const std::vector<std::pair<std::string, std::string>>& files) {
+    const std::string work = Folder + "/stranger";
+    CreateFolder(work);
+    std::string list;
+    for (size_t i = 0; i < files.size(); ++i) {
+      testsupport::WriteFile(work + "/file" + std::to_string(i), files[i].second);
+      list += " '" + files[i].first + "' '" + work + "/file" + std::to_string(i) + "'";
+    }
+    testsupport::WriteFile(work + "/files.py", R"(import email.message, sys
+m = email.message.EmailMessage()
+m['Subject'] = 'Quillaran### ' + sys.argv[3]; m['From'] = 'stranger@quillaran.test'; m['To'] = sys.argv[2]
+m.set_content('Quillaran###')
+for name, path in zip(sys.argv[3::2], sys.argv[4::2]):
+    m.add_attachment(open(path, 'rb').read(), maintype='application', subtype='octet-stream', filename=name)
+open(sys.argv[1], 'wb').write(m.as_bytes())
+)");
+    testsupport::RunPeer("python3 '" + work + "/files.py' '" + work + "/files.eml' '" + B.Address() + "'" + list);
+    return testsupport::ReadFile(work + "/files.eml");
+  }
+
+  // A cabinet of a stranger's sealed message of that name, made by an independent tool.
+  std::string StrangersCabinet(const std::string& name) {
+    TForger stranger(Folder + "/forger");
+    const std::string message = stranger.Message(name, "STRANGER-1",
+                                                 {{"FROM_USER_EMAIL", "stranger@quillaran.test"},
+                                                  {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+                                                  {"COMMAND", "BOGUS_COMMAND"},
+                                                  {"COMPOSE_DATETIME", "01/02/2020 10:00:00"}});
+    const std::string folder = platform::SystemPath(message.substr(0, message.rfind('/')));
+    testsupport::RunPeer("cd '" + folder + "' && gcab -c -z stranger.cab '" + name + "'");
+    const std::string cabinet = testsupport::ReadFile(folder + "/stranger.cab");
+    DeleteFileA(message.c_str());
+    return cabinet;
+  }
+
+  // B receives and handles what came within the watchdog's time, answering boxes of these
+  // captions, and tells "commented" (the discussion's tree) when `look`.
+  void ReceiveWithin(const std::vector<std::string>& boxes, bool look = true) {
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(B.Run([&](TSession& s) {
+      for (const std::string& caption : boxes) s.Confirm(caption);
+      Receive(s);
+      if (look) s.Tell("commented", Tree(*s.Shown(OpenDiscussion(s, "Hills"))));
+    })) << B.LastBoxes();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(2));
+  }
+
+  void Start() {
+    Announce(A, {&B}, "Hills", "Холмы", {"Холм 1"});
+    ASSERT_FALSE(HasFatalFailure());
+    TakeModel(A, B, "Hills");
+  }
+
+  std::vector<std::string> Mails, Parts;
+  std::string Message;
+};
+
+class JunkParts : public Joining {
+ protected:
+  JunkParts() : Joining("junka", "junkb") {}
+};
+class WholeSets : public Joining {
+ protected:
+  WholeSets() : Joining("wholea", "wholeb") {}
+};
+class NamedMessages : public Joining {
+ protected:
+  NamedMessages() : Joining("nameda", "namedb") {}
+};
+
+// A comment of about 4 KB of letters, sent in 4 parts of 1 KB.
+std::string LongComment(uint32_t seed) {
+  std::string text = testsupport::RandomBytes(4300, seed);
+  for (char& c : text) c = "абвгдежзийклмнопрстуфхцчшщыэюя ,."[static_cast<unsigned char>(c) % 33];
+  return text;
+}
+
+// A stranger's mail of 19 files under the leader's next part names ahead of its post of 4
+// parts: a "part 1" whose cabinet header agrees with 16 different last parts, a second
+// and a third part. Not one choice of the junk is tried: the genuine post is applied in
+// the run it arrives, the junk waits as the set it makes, and no file is blamed.
+TEST_F(JunkParts, NineteenJunkFilesUnderThePartNamesCostTheGenuinePostNothing) {
+  Start();
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string text = LongComment(7);
+  CommentInParts(text, 4);
+  ASSERT_FALSE(HasFatalFailure());
+  std::string first = testsupport::RandomBytes(1000, 8);
+  first.replace(0, 36, std::string(36, '\0'));
+  first.replace(0, 4, "MSCF");
+  const uint32_t total = 3 * 1000 + 64;
+  for (int i = 0; i < 4; ++i) first[8 + i] = char(total >> (8 * i));
+  first[25] = 1;
+  first[26] = 1;
+  std::vector<std::pair<std::string, std::string>> junk = {
+      {Parts[0], first}, {Parts[1], testsupport::RandomBytes(1000, 9)}, {Parts[2], testsupport::RandomBytes(1000, 10)}};
+  for (uint32_t k = 0; k < 16; ++k) junk.push_back({Parts[3], testsupport::RandomBytes(64, 20 + k)});
+  DeliverFirst(B.Mailbox, "junk", StrangersMail(junk));
+
+  // The junk waits as a set.
+  ReceiveWithin({"AUTO-HANDLING", "HANDLING POST FILE", "NEW_BLOCKS", "New blocks"});
+  ASSERT_FALSE(HasFatalFailure());
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|" + text + "\n") << B.LastBoxes();
+  EXPECT_NE(B.LastBoxes().find("HANDLING POST FILE: Can't unpack " + Message +
+                               ".cab: no choice of its files makes a whole cabinet\nThe set waits for its parts"),
+            std::string::npos)
+      << B.LastBoxes();
+  // The genuine parts went into the discussion's history, the 19 files wait.
+  EXPECT_EQ(testsupport::Run("cd '" + B.Home + "' && find . -path '*InboxPostHistory/" + Message + "*' | wc -l"),
+            "4\n");
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("InboxPost") + "' | wc -l"), "19\n");
+  const std::string log = testsupport::ReadFile(B.File("errors.log"));
+  EXPECT_EQ(log.find("not sealed or was altered"), std::string::npos) << log;
+  EXPECT_EQ(log.find("SET ASIDE"), std::string::npos) << log;
+}
+
+// A stranger's whole set under the leader's part names comes in the run where only the
+// genuine first part came; the other genuine parts come a run later. The stranger's
+// message is refused with its own parts; the genuine first part, no copy of the
+// stranger's, waits for its set, and the comment is applied with no genuine part set aside.
+TEST_F(WholeSets, AStrangersWholeSetTakesNothingOfTheGenuinePartThatCameWithIt) {
+  Start();
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string text = LongComment(11);
+  CommentInParts(text, 4);
+  ASSERT_FALSE(HasFatalFailure());
+  std::vector<std::string> later;
+  for (size_t i = 1; i < Mails.size(); ++i) {
+    later.push_back(testsupport::ReadFile(Mails[i]));
+    DeleteFileA(Mails[i].c_str());
+  }
+  const std::string cabinet = StrangersCabinet(Message);
+  const size_t part = (cabinet.size() + 3) / 4;
+  std::vector<std::pair<std::string, std::string>> set;
+  for (size_t i = 0; i < 4; ++i) set.push_back({Parts[i], cabinet.substr(i * part, part)});
+  DeliverFirst(B.Mailbox, "set", StrangersMail(set));
+
+  // The genuine first part waits for its set; the stranger's message is set aside.
+  ReceiveWithin({"AUTO-HANDLING", "HANDLING POST FILE", "HANDLING POST FILE"}, false);
+  ASSERT_FALSE(HasFatalFailure());
+  EXPECT_NE(
+      B.LastBoxes().find("HANDLING POST FILE: Not enough message parts!\n" + Message + ".cab lacks part(s) 2,3,4"),
+      std::string::npos)
+      << B.LastBoxes();
+  EXPECT_NE(
+      B.LastBoxes().find("HANDLING POST FILE: 1 file set aside:\n" + Message + ": Unknown command (BOGUS_COMMAND)"),
+      std::string::npos)
+      << B.LastBoxes();
+  // The stranger's parts lie beside its message; the genuine part waits.
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("Inbox/Set aside") + "' | wc -l"), "5\n");
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("InboxPost") + "'"), Message + "#2.1_4\n");
+
+  for (size_t i = 0; i < later.size(); ++i) Deliver(B.Mailbox, later[i], int(i) + 1);
+  ReceiveWithin({"AUTO-HANDLING", "NEW_BLOCKS", "New blocks"});
+  ASSERT_FALSE(HasFatalFailure());
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|" + text + "\n") << B.LastBoxes();
+  EXPECT_EQ(testsupport::Run("cd '" + B.Home + "' && find . -path '*InboxPostHistory/" + Message + "*' | wc -l"),
+            "4\n");
+  EXPECT_EQ(testsupport::Run("ls -A '" + B.File("InboxPost") + "'"), "");
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("Inbox/Set aside") + "' | wc -l"), "5\n");
+  EXPECT_FALSE(IsDirExists(B.File("InboxPost/Set aside")));
+}
+
+// A stranger's post whose message bears the name of the leader's next message came first
+// and holds that name in the Inbox; the leader's post takes another. Refused, the
+// stranger's message takes only its own part aside, and the genuine part goes to the
+// discussion's history with the applied comment.
+TEST_F(NamedMessages, APartFollowsTheMessageItWasJoinedIntoNotOneOfItsName) {
+  Start();
+  ASSERT_FALSE(HasFatalFailure());
+  CommentInParts("Холм 1 в снегу", 1);
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string genuine = testsupport::ReadFile(Mails[0]);
+  DeleteFileA(Mails[0].c_str());
+  DeliverFirst(B.Mailbox, "named", StrangersMail({{"QS-1.1_1", StrangersCabinet(Message)}}));
+  // Received and joined, not handled yet.
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    InPostOffice(s, [&](TCustomForm& office) { Exchange(s, office, "Button1"); });
+  })) << B.LastBoxes();
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("Inbox") + "'"), Message + "\n");
+
+  Deliver(B.Mailbox, genuine, 1);
+  // The stranger's message is set aside.
+  ReceiveWithin({"AUTO-HANDLING", "NEW_BLOCKS", "New blocks", "HANDLING POST FILE"});
+  ASSERT_FALSE(HasFatalFailure());
+  EXPECT_EQ(B.Told("commented"), B.Told("model") + "2|0-1|1|Холм 1 в снегу\n") << B.LastBoxes();
+  EXPECT_EQ(testsupport::Run("ls '" + B.File("Inbox/Set aside") + "'"), Message + "\nQS-1.1_1\n") << B.LastBoxes();
+  EXPECT_NE(testsupport::Run("cd '" + B.Home + "' && find . -path '*InboxPostHistory/*'").find("/" + Parts[0] + "\n"),
+            std::string::npos);
+  EXPECT_EQ(testsupport::Run("ls -A '" + B.File("InboxPost") + "'"), "");
 }
 
 class LeftMail : public TTwoInstallationsRoad {

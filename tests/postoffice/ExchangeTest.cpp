@@ -437,7 +437,8 @@ TEST_F(Exchange, CancelEndsTheRetrievalOfOneLongMessage) {
 }
 
 // Junk sent first under the name of a post's part takes the name; the real part is kept
-// beside it, the set that unpacks is joined, and the junk is set aside.
+// beside it and the set that unpacks is joined. The junk is no copy of the joined part:
+// it waits for parts of its own, told so; an exact copy of a joined part goes aside.
 TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
   const std::string outbox = Post.Outbox.FolderPath.ToString(), outboxPost = Post.OutboxPost.FolderPath.ToString();
   const std::string name = "QJ-Ecology-051219-NB-001";
@@ -468,16 +469,22 @@ TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
   EXPECT_EQ(ReadFile(inboxPost + name + ".1_2"), "not the part you wait for");
   EXPECT_EQ(Mailbox("postjunk"), "");
 
-  // Joining takes the set that unpacks; the junk goes aside, once.
+  // An exact copy of the second part, kept beside it.
+  WriteFile(inboxPost + name + "#3.2_2", ReadFile(outboxPost + name + ".2_2"));
+
+  // Joining takes the set that unpacks and nothing else of its names.
   EXPECT_EQ(JoinAll(), 1);
   EXPECT_EQ(ReadFile(Post.Inbox.FolderPath.ToString() + name), message);
-  EXPECT_EQ(ReadFile(inboxPost + "Set aside/" + name + ".1_2"), "not the part you wait for");
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].Text, "1 file set aside:\n" + name + ".1_2: another copy of this part was joined\nThey are kept in " +
-                               inboxPost + "Set aside; errors.log tells why.");
-  EXPECT_NE(ReadFile(Root + "errors.log").find("SET ASIDE: InboxPost file " + name + ".1_2 set aside as " + inboxPost +
-                                                "Set aside/" + name + ".1_2: another copy of this part was joined"),
-            std::string::npos);
+  EXPECT_EQ(ReadFile(inboxPost + name + ".1_2"), "not the part you wait for");
+  EXPECT_FALSE(Post.InboxPost.Files[uint32_t(Post.InboxPost.FindPostFile(name + ".1_2"))].Processed);
+  EXPECT_EQ(ReadFile(inboxPost + "Set aside/" + name + "#3.2_2"), ReadFile(outboxPost + name + ".2_2"));
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text, "Not enough message parts!\n" + name +
+                               ".cab lacks part(s) 2\nThe set waits for its parts; "
+                               "it is set aside when none came for 7 days.");
+  EXPECT_EQ(Boxes[1].Text, "1 file set aside:\n" + name + "#3.2_2: another copy of " + name +
+                               ".2_2, which was joined\nThey are kept in " + inboxPost +
+                               "Set aside; errors.log tells why.");
   EXPECT_FALSE(IsErrorReported());
 }
 

@@ -155,6 +155,44 @@ TEST_F(PostState, SavesTheExactLayoutAndLoadsEveryFieldBack) {
   EXPECT_TRUE(Reports.empty());
 }
 
+// A joined part remembers the messages its post unpacked to in a section after the told
+// sets, written only when a part has one: a build that knows no such section reads the
+// state before it as it always did.
+TEST_F(PostState, AJoinedPartKeepsTheMessagesItWasJoinedIntoAfterARestart) {
+  ASSERT_TRUE(Post.Load());
+  Post.IssuedNames.Clear();
+  TPostFile part = SampleFile("M.1_2"), other = SampleFile("M.2_2");
+  part.JoinedInto = {"M#2", "N"};
+  Post.InboxPost.Files.AddItem(part);
+  Post.InboxPost.Files.AddItem(other);
+  ASSERT_TRUE(Post.Save());
+
+  TBytes expected;
+  expected.U16(9).U16(0).U16(2);
+  SampleRecord(expected, "M.1_2");
+  SampleRecord(expected, "M.2_2");
+  expected.U16(0).U16(0).U16(0).Str("").Str("").Str("%email <%name>").U16(8).U8(0);
+  const size_t known = expected.Data.size();
+  expected.U16(0);  // no waiting set told
+  expected.U8(0x4A).U32(1).Str("M.1_2").U16(2).Str("M#2").Str("N");
+  const std::string stored = testsupport::ReadFile(Post.CBSFileName.ToString());
+  EXPECT_EQ(testsupport::Hex(stored), testsupport::Hex(expected.Data));
+
+  TPost loaded;
+  loaded.SetCBSFileName(Post.CBSFileName);
+  ASSERT_TRUE(loaded.Load());
+  ASSERT_EQ(loaded.InboxPost.Files.Count(), 2u);
+  EXPECT_EQ(loaded.InboxPost.Files[0].JoinedInto, (std::vector<std::string>{"M#2", "N"}));
+  EXPECT_TRUE(loaded.InboxPost.Files[1].JoinedInto.empty());
+  // Kept by an older build, the part follows the message its name bears.
+  testsupport::WriteFile(Post.CBSFileName.ToString(), stored.substr(0, known));
+  TPost older;
+  older.SetCBSFileName(Post.CBSFileName);
+  ASSERT_TRUE(older.Load());
+  EXPECT_EQ(MessagesOfJoinedPart(older.InboxPost.Files[0]), std::vector<std::string>{"M"});
+  EXPECT_TRUE(Reports.empty());
+}
+
 TEST_F(PostState, AnOlderVersionKeepsTheDefaultsOfWhatItLacks) {
   TBytes v3;
   v3.U16(3).U16(1);
