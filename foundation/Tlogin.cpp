@@ -448,24 +448,57 @@ TStr TLoginsStorage::GetKeyOf(const TStr& lident) const {
   return current ? TStr(current->CorrespondentKey(lident)) : TStr();
 }
 
+namespace {
+
+// A Key question as the user reads it: whose LIdent, at which address.
+std::string KeyQuestionOf(const TStr& lident, const TStr& email) {
+  std::string address = email.ToString();
+  for (char& c : address)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return lident.ToString() + '\n' + address;
+}
+
+}  // namespace
+
 TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
+  fLastKeyWasKept = false;
   if (lident.IsEmpty()) return TStr();
   const TStr known = GetKeyOf(lident);
-  if (!known.IsEmpty()) return known;
-  // Asked in this run already: the answer serves the sender's other messages, so that a
-  // flood of one sender asks once.
-  const std::string sender = lident.ToString();
-  if (const auto answered = fKeyAnswers.find(sender); answered != fKeyAnswers.end()) return TStr(answered->second);
+  fLastKeyWasKept = !known.IsEmpty();
+  if (fLastKeyWasKept) return known;
   TLogin* current = GetCurrentLogin();
-  if (!current || !current->IsUnlocked()) return TStr();
-  // A flood under many names asks a few times a run, not once for each name.
-  const auto declined =
-      std::count_if(fKeyAnswers.begin(), fKeyAnswers.end(), [](const auto& answer) { return answer.second.empty(); });
-  if (size_t(declined) >= MaxDeclinedKeyQuestions) return TStr();
+  // A kept Key that failed a message in the sender's name (perhaps a stranger's) is still
+  // the sender's: tried on their other messages, and kept again by one it opens.
+  if (const auto dropped = fDroppedKeys.find(lident.ToString()); dropped != fDroppedKeys.end() && current) {
+    current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, TStr(dropped->second)});
+    Save();
+    fLastKeyWasKept = true;
+    return GetKeyOf(lident);
+  }
+  // Asked in this run already: the answer serves the messages that ask the same question,
+  // so that a flood of one sender asks once; another address in the same name asks anew.
+  const std::string question = KeyQuestionOf(lident, email);
+  if (const auto answered = fKeyAnswers.find(question); answered != fKeyAnswers.end()) return TStr(answered->second);
+  const bool inRun = fKeyRuns > 0;
+  if (!current || !current->IsUnlocked() || fAskNoMore) {
+    if (inRun) fPassedOver.insert(question);
+    return TStr();
+  }
   std::string entered;
-  const std::string shown = email.IsEmpty() ? sender : email.ToString();
-  if (!AskKeyPassword("KEY", "Key of " + shown + ":", entered)) entered.clear();
-  if (fKeyRuns > 0) fKeyAnswers[sender] = entered;
+  const std::string shown = email.IsEmpty() ? lident.ToString() : email.ToString();
+  const std::string prompt = "Key of " + shown + ":";
+  TInputAnswer answer = TInputAnswer::Cancelled;
+  if (inRun) answer = InputStringOrButton("KEY", prompt, "", entered, true, AskNoMoreButton);
+  else if (InputString("KEY", prompt, "", entered, true)) answer = TInputAnswer::Ok;
+  if (answer == TInputAnswer::Button) {
+    // The user's choice: this message and every question after it wait for the next run.
+    WipeMemory(entered.data(), entered.size());
+    fAskNoMore = true;
+    fPassedOver.insert(question);
+    return TStr();
+  }
+  if (answer != TInputAnswer::Ok) entered.clear();
+  if (inRun) fKeyAnswers[question] = entered;
   if (entered.empty()) return TStr();
   current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, TStr(entered)});
   WipeMemory(entered.data(), entered.size());
@@ -473,24 +506,39 @@ TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
   return GetKeyOf(lident);
 }
 
+bool TLoginsStorage::KeyQuestionPassedOver(const TStr& lident, const TStr& email) const {
+  return fPassedOver.count(KeyQuestionOf(lident, email)) != 0;
+}
+
 void TLoginsStorage::ForgetKeyOf(const TStr& lident) {
   TLogin* current = GetCurrentLogin();
-  if (!current) return;
+  if (!current || fOpenedKeys.count(lident.ToString()) != 0) return;
   for (uint32_t i = 0; i < current->CorrespondentKeys.Count(); ++i)
     if (current->CorrespondentKeys[i].LIdent == lident) {
       // The message it failed may be a stranger's in the sender's name: the sender's other
-      // messages of the run are still tried with it, without a question.
-      if (fKeyRuns > 0) fKeyAnswers.try_emplace(lident.ToString(), current->CorrespondentKeys[i].Key.ToString());
+      // messages of the run are still tried with it, without a question. A Key just given
+      // answered only its own question.
+      if (fKeyRuns > 0 && fLastKeyWasKept)
+        fDroppedKeys.try_emplace(lident.ToString(), current->CorrespondentKeys[i].Key.ToString());
       current->CorrespondentKeys.Delete(i);
       Save();
       return;
     }
 }
 
+void TLoginsStorage::KeyOpened(const TStr& lident) {
+  if (fKeyRuns > 0) fOpenedKeys.insert(lident.ToString());
+}
+
 void TLoginsStorage::ForgetKeyAnswers() {
-  for (auto& [sender, key] : fKeyAnswers)
-    if (!key.empty()) WipeMemory(key.data(), key.size());
-  fKeyAnswers.clear();
+  for (auto* answers : {&fKeyAnswers, &fDroppedKeys}) {
+    for (auto& [asked, key] : *answers)
+      if (!key.empty()) WipeMemory(key.data(), key.size());
+    answers->clear();
+  }
+  fOpenedKeys.clear();
+  fPassedOver.clear();
+  fAskNoMore = false;
 }
 
 TKeyQuestionsRun::TKeyQuestionsRun(TLoginsStorage* logins) : fLogins(logins) {

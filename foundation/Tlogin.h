@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -186,14 +187,25 @@ class TLoginsStorage {
   // The same for the sender of a received private message; when none is known the user is
   // asked for the sender's Key ("Key of <address>:"), which the current login keeps,
   // enciphered under its own key password, from then on. "" when the user cancels. Within a
-  // handling run (TKeyQuestionsRun) a sender is asked once: the answer, a Key or none, serves
-  // their other messages of the run; and once the user declined the questions of
-  // MaxDeclinedKeyQuestions senders, the run asks no more.
+  // handling run (TKeyQuestionsRun) a question (the sender's LIdent and the address shown)
+  // is asked once: the answer, a Key or none, serves the other messages that would ask the
+  // same question, and no other. The question offers to ask no more in the run; from then
+  // on "" comes back unasked, and KeyQuestionPassedOver says so.
   TStr AskKeyOf(const TStr& lident, const TStr& email);
-  static constexpr size_t MaxDeclinedKeyQuestions = 3;
-  // A correspondent's Key that failed a seal check is dropped, so that a later run asks;
-  // within the run it still serves the sender's other messages, unasked.
+  static constexpr const char* AskNoMoreButton = "Ask no more";
+  // Whether the run left that question unasked (the user chose to ask no more, or no login
+  // could keep a Key): its message waits for a later run rather than being refused.
+  bool KeyQuestionPassedOver(const TStr& lident, const TStr& email) const;
+  bool AskedNoMore() const { return fAskNoMore; }
+  // A correspondent's kept Key that failed a seal check is dropped, so that a later run
+  // asks; within the run it still serves the sender's other messages, unasked, and is kept
+  // again when one of them opens with it. A Key just given that failed stays the answer
+  // of its own question only.
   void ForgetKeyOf(const TStr& lident);
+  // A message in that LIdent's name opened with the Key given for it: the Key is the
+  // sender's, and a failure later in the run (a stranger's message in that name) drops it
+  // no more.
+  void KeyOpened(const TStr& lident);
   // The Key the current login seals its private messages with, once its key password is
   // verified (asked of the user when not yet); "" when the user cancels or fails.
   TStr GetPrivateMessageKey();
@@ -240,13 +252,22 @@ class TLoginsStorage {
   std::string fPath;
   friend class TKeyQuestionsRun;
   int fKeyRuns = 0;  // handling runs going on: they nest
-  // The Key questions of the run: each sender asked (by LIdent) and the Key given, or "".
+  // The Key questions of the run, by LIdent and address shown: the Key given, or "".
   std::map<std::string, std::string> fKeyAnswers;
+  // Kept Keys that failed a seal in the run, by LIdent.
+  std::map<std::string, std::string> fDroppedKeys;
+  // LIdents whose Keys opened a message in the run.
+  std::set<std::string> fOpenedKeys;
+  // Questions the run left unasked, and whether the user chose to ask no more.
+  std::set<std::string> fPassedOver;
+  bool fAskNoMore = false;
+  // Whence the Key AskKeyOf gave last came: kept before that message, or just given.
+  bool fLastKeyWasKept = false;
 };
 
 // One handling run of received messages, as far as the Key questions go: while it lasts
-// (the outermost one, when runs nest) each sender is asked for their Key at most once, and
-// what was answered is forgotten when it ends, never carried into another run.
+// (the outermost one, when runs nest) each question is asked at most once, and what was
+// answered, or left unasked, is forgotten when it ends, never carried into another run.
 class TKeyQuestionsRun {
  public:
   explicit TKeyQuestionsRun(TLoginsStorage* logins);

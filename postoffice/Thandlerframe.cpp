@@ -64,10 +64,16 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
     // Whole and signed, but sealed with a Key not given here: asking again at every run
     // opens it no better.
     TMessageSigner signer;
-    if (Header.IsPrivateMessage() && VerifyFileSignature(fFile, signer) && Header.AcceptsSigner(signer.PublicKey))
+    if (Header.IsPrivateMessage() && VerifyFileSignature(fFile, signer) && Header.AcceptsSigner(signer.PublicKey)) {
+      // Its question was not asked in this run: it waits for the next one.
+      TLoginsStorage* logins = ModelHooks().Logins;
+      if (logins && logins->KeyQuestionPassedOver(Sender(), TStr(Field("FROM_USER_EMAIL"))))
+        return LeaveReceivedMessageUnasked();
       return RefuseReceivedMessage(NoKeyRefusal(path, Header));
+    }
     return ShowVerifyingError();
   }
+  if (TLoginsStorage* logins = ModelHooks().Logins; logins && Header.IsPrivateMessage()) logins->KeyOpened(Sender());
   Command = Header.GetFieldValue("COMMAND");
   if (std::find(commands.begin(), commands.end(), Command) == commands.end()) {
     TError::Report(Who + " - ошибка формата файла " + path);
@@ -131,6 +137,22 @@ bool RefuseReceivedMessage(const std::string& text) {
 }
 
 std::string TakeReceivedMessageRefusal() { return std::exchange(PendingRefusal(), std::string()); }
+
+namespace {
+
+bool& PendingUnasked() {
+  static bool unasked = false;
+  return unasked;
+}
+
+}  // namespace
+
+bool LeaveReceivedMessageUnasked() {
+  PendingUnasked() = true;
+  return false;
+}
+
+bool TakeReceivedMessageUnasked() { return std::exchange(PendingUnasked(), false); }
 
 bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role) {
   return RefuseReceivedMessage("The " + ShownText(frame.Command) + " message " +

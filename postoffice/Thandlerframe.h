@@ -61,6 +61,11 @@ class THandlerFrame {
 bool RefuseReceivedMessage(const std::string& text);
 // The refusal of the message handled last, "" when none; taken once.
 std::string TakeReceivedMessageRefusal();
+// The running handler leaves its private message for a later run: the run did not ask for
+// its sender's Key (the user chose to ask no more). Always false.
+bool LeaveReceivedMessageUnasked();
+// Whether the message handled last was left so; taken once.
+bool TakeReceivedMessageUnasked();
 // The message's sender may not send it here: it is not `role` of the discussion ("its
 // leader", "one of its authors"). Refused for good; always false.
 bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role);

@@ -15,6 +15,7 @@
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Appliedmessages.h"
+#include "postoffice/Keyquestions.h"
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
 #include "postoffice/Postcommands.h"
@@ -148,6 +149,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   std::stable_sort(order.begin(), order.end(), [&storage](int32_t a, int32_t b) {
     return CompareByDates(storage.Files[uint32_t(a)], storage.Files[uint32_t(b)]) < 0;
   });
+  if (storage.Kind == PostKind_Inbox) AskKnownSendersFirst(storage, order);
   indices.Clear();
   for (int32_t index : order) indices.AddItem(index);
   for (TPostFile& file : storage.Files) file.ListRow = 0xFFFF;
@@ -160,6 +162,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   fJoined = false;
   fToldModerationWaits = false;
   fSetAsideFiles.clear();
+  fNotAsked.clear();
   fPassedSets.clear();
   fWaitingTold.clear();
   ModelRequests.Clear();
@@ -203,6 +206,11 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   SaveAndDeleteHandled(storage);
   TellWaitingSets();
   TellSetAside(storage.FolderPath.ToString());
+  if (!fNotAsked.empty()) {
+    const TLoginsStorage* logins = ModelHooks().Logins;
+    ShowMessageBox(Caption, NotAskedText(fNotAsked, storage.FolderPath.ToString(), logins && logins->AskedNoMore()));
+    fNotAsked.clear();
+  }
   if (AddedBlocks != 0) ShowMessageBox("New blocks", "There are " + std::to_string(AddedBlocks) + " blocks added.");
   if (progress) CloseProgress();
   RefreshList();
@@ -221,6 +229,7 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
     // that cannot be read, verified or applied is set aside and the run goes on.
     TErrorCapture capture;
     TakeReceivedMessageRefusal();  // none of an earlier message stays
+    TakeReceivedMessageUnasked();
     TCommandMessageHeader header;
     TMessageSigner signer;
     const TSealState screened = ScreenSeal(path, header, signer);
@@ -248,6 +257,11 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
       SetAside(storage, name,
                "The command " + command + " of " + folder + " file " + ShownText(name) +
                    " can't be handled yet. The file is set aside.");
+    }
+    // Its sender's Key was not asked in this run: it stays for the next.
+    if (TakeReceivedMessageUnasked() && !handled && !capture.Caught()) {
+      fNotAsked.push_back(name);
+      fSetAside = true;
     }
     // A handler's refusal for good, told in plain words.
     if (const std::string refused = TakeReceivedMessageRefusal(); !handled && !refused.empty())

@@ -103,7 +103,8 @@ class TPostFilesHandler {
   std::vector<TSetAsideFile> fSetAsideFiles;  // the files the run refused
   std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
   std::vector<std::string> fWaitingTold;  // what the run tells of each set that waits
-  bool fSetAside = false;  // the present file was refused
+  std::vector<std::string> fNotAsked;     // messages whose Key questions the run did not ask
+  bool fSetAside = false;                 // the present file was refused, or waits
   bool fJoined = false;    // the run unpacked posts into the Inbox
   bool fToldModerationWaits = false;  // the user knows that identifier requests wait
   std::string fRefusal;    // why the present message's handler refused it

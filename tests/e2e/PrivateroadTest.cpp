@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace e2e {
 namespace {
@@ -312,6 +314,98 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
             std::string::npos)
       << C.LastBoxes();
   EXPECT_EQ(C.LastBoxes().find("Write to"), std::string::npos) << C.LastBoxes();
+}
+
+// A newcomer who asks for the leader's private discussion, while strangers write to it.
+class KeyQuestions : public ModeratingLeaderRoad {
+ protected:
+  KeyQuestions() : ModeratingLeaderRoad("keyq") {}
+};
+
+// The newcomer's private model comes sealed with the leader's Key, after four strangers'
+// private messages it cannot open: one in the leader's identifier from an address of its
+// own, three in names of their own. The newcomer declines the four Key questions and is
+// still asked for the leader's Key, which forms the discussion: a declined question
+// answers only the messages that ask it, and declining strangers never stops the questions.
+TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
+  Announce(A, {&C}, "Springs", "Родники", {"Родник 1"}, true);
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string dident = A.Told("dident"), leader = A.Told("lident");
+  ASSERT_NE(leader, "");
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Springs", true));
+    s.Tell("key", MyKey(s, OpenDiscussion(s, "Springs")));
+  })) << A.LastBoxes();
+  const std::string aKey = A.Told("key");
+  ASSERT_EQ(aKey.size(), 24u);
+  RequestModel(C);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");  // the switch packed
+    s.Confirm("AUTO-HANDLING");  // the request unpacked
+    s.Confirm("GIVE_MODEL");     // C, whom A did not advise, may have it
+    s.Confirm("GIVE_MODEL");
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
+    s.Script.Answer("TFormCommandMessageHeader",
+                    [&](TCustomForm& receivers) { platform::PressControl(receivers, "ButtonOk"); });
+    s.Confirm("FORM_NEW_MODEL");
+    Answer(s);
+  })) << A.LastBoxes();
+  const std::string model = MailWith("keyqc", "-FNM-");
+  ASSERT_NE(model, "");
+
+  TForger stranger(Folder + "/stranger");
+  const std::vector<std::pair<std::string, std::string>> senders = {{leader, "nobody@spam.test"},
+                                                                    {"S1_111111_LID", "s1@spam.test"},
+                                                                    {"S2_222222_LID", "s2@spam.test"},
+                                                                    {"S3_333333_LID", "s3@spam.test"}};
+  for (size_t i = 0; i < senders.size(); ++i) {
+    const std::string sealed = stranger.Message("F-Springs-NB-" + std::to_string(i), senders[i].first,
+                                                {{"FROM_USER_EMAIL", senders[i].second},
+                                                 {"TO_USERS_EMAILS_CRYPTED*", C.Address()},
+                                                 {"COMMAND", "NEW_BLOCKS"},
+                                                 {"PRIVATE_REQ", "1"},
+                                                 {"DIDENT", dident},
+                                                 {"COMPOSE_DATETIME", "01/01/2020 10:00:0" + std::to_string(i)}},
+                                                {}, "stranger's key 4242");
+    Deliver("keyqc", stranger.Mail(model, sealed, "-FNM-"), int(1 + i));
+  }
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    std::string prompts;
+    s.Confirm("AUTO-HANDLING");
+    for (size_t i = 0; i <= senders.size(); ++i)
+      s.Script.Answer("KEY", [&](TCustomForm& form) {
+        const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "LabelPrompt"));
+        const std::string prompt = label ? label->Caption() : "";
+        prompts += prompt + "\n";
+        if (prompt != "Key of " + A.Address() + ":") {
+          platform::PressControl(form, "ButtonCancel");
+          return;
+        }
+        if (auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditValue"))) edit->SetText(aKey);
+        platform::PressControl(form, "ButtonOk");
+      });
+    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Springs"}});
+    s.Confirm("FORM_NEW_MODEL");
+    s.Confirm("MODEL IS CREATED");
+    s.Confirm("HANDLING POST FILE");  // the strangers' messages set aside
+    Receive(s);
+    s.Tell("prompts", prompts);
+    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Springs"));
+    ASSERT_NE(copy, nullptr);
+    s.Tell("model", Tree(*copy));
+  })) << C.LastBoxes();
+  EXPECT_EQ(C.Told("prompts"),
+            "Key of nobody@spam.test:\nKey of s1@spam.test:\nKey of s2@spam.test:\nKey of "
+            "s3@spam.test:\nKey of " +
+                A.Address() + ":\n");
+  EXPECT_EQ(C.Told("model"), A.Told("model"));
+  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 4 files set aside:\nF-Springs-NB-0: The NEW_BLOCKS message "
+                               "F-Springs-NB-0 from nobody@spam.test is sealed with the Key of nobody@spam.test, and "
+                               "no Key given here opens it"),
+            std::string::npos)
+      << C.LastBoxes();
+  EXPECT_EQ(C.LastBoxes().find("not asked in this run"), std::string::npos) << C.LastBoxes();
 }
 
 // A participant's copy after the switch.

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 namespace {
 
 const std::string kKeyPassword = "correct horse";
@@ -352,6 +356,86 @@ TEST(Tlogin, KeyPasswordPromptsVerifyAndRefuseWithoutAnError) {
   EXPECT_TRUE(dialogs.Showed("KEY PASSWORD", "7 to 32 characters long"));
   EXPECT_TRUE(dialogs.Showed("KEY PASSWORD", "differ"));
   EXPECT_FALSE(IsErrorReported());
+}
+
+// The Key questions of one handling run, with the button to ask no more; the prompts
+// asked, the Keys given by prompt (others cancelled) and the prompt whose button is pressed.
+std::vector<std::string> gKeyPrompts;
+std::map<std::string, std::string> gKeysGiven;
+std::string gAskNoMoreAt;
+
+TInputAnswer AnswerKeyQuestion(const std::string& caption, const std::string& prompt, const std::string&,
+                               std::string& result, bool hidden, const std::string& button) {
+  gKeyPrompts.push_back(caption + "|" + prompt + "|" + button + (hidden ? "|hidden" : ""));
+  if (prompt == gAskNoMoreAt) return TInputAnswer::Button;
+  const auto given = gKeysGiven.find(prompt);
+  if (given == gKeysGiven.end()) return TInputAnswer::Cancelled;
+  result = given->second;
+  return TInputAnswer::Ok;
+}
+
+// A declined question answers the messages that ask it again (the same LIdent at the same
+// address) and no other: a stranger at another address in the leader's name costs the
+// leader's own question nothing, nor does a wrong Key given to the stranger's question. The
+// user may stop the questions of a run: that question and every later one wait unasked,
+// while what was answered stays answered; the next run asks again.
+TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) {
+  TScratchRoot root;
+  TLoginsStorage logins;
+  ASSERT_TRUE(logins.Load(root.Path() + "/Logins.cbs"));
+  logins.Current = logins.AddLogin("Me", "me@x");
+  ASSERT_TRUE(logins.GetLogin(logins.Current).SetKeyPassword(kKeyPassword));
+  TGuiHooks hooks;
+  hooks.InputStringOrButton = &AnswerKeyQuestion;
+  SetGuiHooks(hooks);
+  gKeyPrompts.clear();
+  gKeysGiven = {{"Key of lead@x:", "lead key 77"}, {"Key of x@x:", "not x's key"}};
+  gAskNoMoreAt = "Key of s2@x:";
+  const auto asked = [](std::initializer_list<const char*> prompts) {
+    std::vector<std::string> expected;
+    for (const char* prompt : prompts) expected.push_back(std::string("KEY|") + prompt + "|Ask no more|hidden");
+    return expected;
+  };
+  {
+    const TKeyQuestionsRun run(&logins);
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "nobody@spam"), "");
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "Nobody@Spam"), "");  // the same question, answered
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");
+    EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD")), "lead key 77");
+    // A Key given to a stranger's question that does not open its message is not kept, and
+    // answers only that question.
+    EXPECT_EQ(logins.AskKeyOf("L-X", "nobody@spam"), "");
+    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "not x's key");
+    logins.ForgetKeyOf(TStr("L-X"));
+    EXPECT_EQ(logins.GetKeyOf(TStr("L-X")), "");
+    gKeysGiven["Key of x@x:"] = "x's key 42";
+    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "not x's key");
+    EXPECT_EQ(gKeyPrompts, asked({"Key of nobody@spam:", "Key of lead@x:", "Key of nobody@spam:", "Key of x@x:"}));
+
+    gKeyPrompts.clear();
+    EXPECT_EQ(logins.AskKeyOf("L-S1", "s1@x"), "");
+    EXPECT_FALSE(logins.AskedNoMore());
+    EXPECT_EQ(logins.AskKeyOf("L-S2", "s2@x"), "");
+    EXPECT_TRUE(logins.AskedNoMore());
+    EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x"), "");
+    EXPECT_EQ(logins.AskKeyOf("L-S1", "s1@x"), "");
+    EXPECT_EQ(gKeyPrompts, asked({"Key of s1@x:", "Key of s2@x:"}));
+    EXPECT_FALSE(logins.KeyQuestionPassedOver(TStr("L-S1"), TStr("s1@x")));
+    EXPECT_TRUE(logins.KeyQuestionPassedOver(TStr("L-S2"), TStr("s2@x")));
+    EXPECT_TRUE(logins.KeyQuestionPassedOver(TStr("L-S3"), TStr("s3@x")));
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");  // kept: no question
+  }
+  gKeyPrompts.clear();
+  gAskNoMoreAt.clear();
+  {
+    const TKeyQuestionsRun run(&logins);
+    EXPECT_FALSE(logins.AskedNoMore());
+    EXPECT_FALSE(logins.KeyQuestionPassedOver(TStr("L-S3"), TStr("s3@x")));
+    EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x"), "");
+    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "x's key 42");
+  }
+  EXPECT_EQ(gKeyPrompts, asked({"Key of s3@x:", "Key of x@x:"}));
+  SetGuiHooks(TGuiHooks());
 }
 
 TEST(Tlogin, ReplacingAFileIsAtomicAndReportsFailures) {

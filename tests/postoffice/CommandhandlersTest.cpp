@@ -1703,36 +1703,53 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
 }
 
 // The Keys the user gives, by the sender named in the question; a sender not named here
-// is cancelled.
+// is cancelled. At the question gAskNoMoreAt the user asks for no more Keys in the run.
 std::map<std::string, std::string> gKeysGiven;
+std::string gAskNoMoreAt;
+
+TInputAnswer AnswerKeyQuestion(const std::string&, const std::string& prompt, const std::string&, std::string& result,
+                               bool, const std::string&) {
+  gKeyPrompts.push_back(prompt);
+  if (prompt == gAskNoMoreAt) return TInputAnswer::Button;
+  const auto given = gKeysGiven.find(prompt);
+  if (given == gKeysGiven.end()) return TInputAnswer::Cancelled;
+  result = given->second;
+  return TInputAnswer::Ok;
+}
+
+// The logins of three installations, each in a file of its own: the leader's, a stranger's
+// and the participant's, whose hooks hold while the test runs; the Key questions are
+// answered by gKeysGiven and gAskNoMoreAt.
+struct TKeyLogins {
+  explicit TKeyLogins(const std::string& root) {
+    TGuiHooks gui = GuiHooks();
+    gui.InputStringOrButton = &AnswerKeyQuestion;
+    SetGuiHooks(gui);
+    gKeyPrompts.clear();
+    gAskNoMoreAt.clear();
+    Leaders.Load(root + "leaders.cbs");
+    Strangers.Load(root + "strangers.cbs");
+    Participants.Load(root + "participants.cbs");
+    LeaderKey = LogIn(Leaders, "L-lead", "lead@x").Key.ToString();
+    LogIn(Strangers, "L-x", "x@x");
+    LogIn(Participants, "L-me", "me@x");
+  }
+  ~TKeyLogins() { UnregisterLoginHooks(); }
+  TLoginsStorage Leaders, Strangers, Participants;
+  std::string LeaderKey;
+};
 
 // Private messages sealed with Keys this installation was never given: a flood of one
 // stranger asks for the stranger's Key once a run, the cancel answering its other messages,
 // and the leader's message of the same run is still asked about and read; a flood under
-// many names asks a few times, not once a name. The next run asks again. A stranger's
-// message in the leader's name that fails the leader's kept Key costs the leader's genuine
-// message of the run no question.
+// many names asks until the user chooses to ask no more, and what was not asked waits in
+// the Inbox, told in one box, for the next run. A stranger's message in the leader's name
+// that fails the leader's kept Key costs the leader's genuine message of the run no
+// question.
 TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
-  TGuiHooks gui = GuiHooks();
-  gui.InputString = [](const std::string&, const std::string& prompt, const std::string&, std::string& result, bool) {
-    gKeyPrompts.push_back(prompt);
-    const auto given = gKeysGiven.find(prompt);
-    if (given == gKeysGiven.end()) return false;
-    result = given->second;
-    return true;
-  };
-  SetGuiHooks(gui);
-  gKeyPrompts.clear();
-  TLoginsStorage leaders, strangers, participants;
-  leaders.Load(Root + "leaders.cbs");
-  strangers.Load(Root + "strangers.cbs");
-  participants.Load(Root + "participants.cbs");
-  const std::string leaderKey = LogIn(leaders, "L-lead", "lead@x").Key.ToString();
-  LogIn(strangers, "L-x", "x@x");
-  LogIn(participants, "L-me", "me@x");
-  struct TUnregister {
-    ~TUnregister() { UnregisterLoginHooks(); }
-  } unregister;
+  TKeyLogins logins(Root);
+  TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
+  const std::string leaderKey = logins.LeaderKey;
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   // A stranger's private message; `when` before the leader's, composed at the run's "now".
   const auto forge = [&](const std::string& name, const std::string& lident, const std::string& from,
@@ -1768,14 +1785,26 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   EXPECT_TRUE(Showed("HANDLING POST FILE", "50 files set aside:\nx-"));
   EXPECT_TRUE(InboxNames().empty());
 
-  // Four more strangers in one run: the user declined three, the fourth is not asked.
+  // Four more strangers in one run: the user declines two and at the third asks for no
+  // more Keys; the third and the fourth wait, and the next run asks for their Keys.
   gKeyPrompts.clear();
   for (const char* who : {"y1", "y2", "y3", "y4"})
     forge(std::string(who) + "-1", std::string("L-") + who, std::string(who) + "@x", "their key 4242");
+  gAskNoMoreAt = "Key of y3@x:";
   Boxes.clear();
   Perform();
   EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y1@x:", "Key of y2@x:", "Key of y3@x:"}));
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "4 files set aside:"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "2 files set aside:\ny1-1: "));
+  EXPECT_TRUE(Showed("HANDLING POST FILE",
+                     "2 messages not asked in this run: you chose \"Ask no more\" at a Key question. They stay in " +
+                         inbox + ", and the next run asks for the Key of each sender:\ny3-1\ny4-1"));
+  EXPECT_EQ(InboxNames(), (std::vector<std::string>{"y3-1", "y4-1"}));
+  gKeyPrompts.clear();
+  gAskNoMoreAt.clear();
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y3@x:", "Key of y4@x:"}));
+  EXPECT_TRUE(InboxNames().empty());
 
   // A message moved back is asked about in the next run: nothing of a run stays.
   gKeyPrompts.clear();
@@ -1797,6 +1826,50 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Второй текст ведущего");
   EXPECT_TRUE(Showed("HANDLING POST FILE", "1 file set aside:\nlead-forged: "));
   EXPECT_TRUE(InboxNames().empty());
+}
+
+// The discussion's own people are asked for their Keys before strangers, whatever the
+// order their messages came in: three strangers' messages and one in the leader's name from
+// another address, all composed before the leader's sealed switch back to public, wait
+// until the leader was asked. The user declines the strangers, one after the other, and the
+// run goes on asking: the leader's Key stays kept.
+TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
+  TKeyLogins logins(Root);
+  TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
+  const std::string leaderKey = logins.LeaderKey;
+  ASSERT_TRUE(mine->Load());
+  mine->Info.Secret = 1;
+  mine->Info.PrivateIdent = "P-7";
+  ASSERT_TRUE(mine->Save());
+  mine->Unload();
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  const auto compose = [&](TLoginsStorage& as, const std::string& name, const std::string& lident,
+                           const std::string& from, const std::string& command, const std::string& key,
+                           const std::string& when) {
+    RegisterLoginHooks(as);
+    Compose(inbox + name, lident,
+            {{"FROM_USER_EMAIL", from},
+             {"COMMAND", command},
+             {"DIDENT", "D-1"},
+             {"PRIVATE_REQ", "1"},
+             {"COMPOSE_DATETIME", when}},
+            key);
+    RegisterLoginHooks(participants);
+  };
+  compose(strangers, "lead-elsewhere", "L-lead", "nobody@spam", "NEW_BLOCKS", "spam key 4242", "12/19/2005 09:00:00");
+  for (const char* who : {"z1", "z2", "z3"})
+    compose(strangers, who, std::string("L-") + who, std::string(who) + "@x", "NEW_BLOCKS", "spam key 4242",
+            std::string("12/19/2005 09:0") + who[1] + ":00");
+  compose(leaders, "mdpu", "L-lead", "lead@x", "MAKE_DISCUSSION_PUBLIC", leaderKey, "12/19/2005 10:00:00");
+  gKeysGiven = {{"Key of lead@x:", leaderKey}};
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of lead@x:", "Key of z1@x:", "Key of z2@x:", "Key of z3@x:"}));
+  EXPECT_TRUE(Showed("MAKE_DISCUSSION_PUBLIC", "Discussion Ecology is public now!"));
+  EXPECT_EQ(Saved()->Info.Secret, 0);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "4 files set aside:\nlead-elsewhere: "));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
 }
 
 // Refusals in the leader's name: the leader's own, signed with the key pinned for it, is
