@@ -195,6 +195,7 @@ TPartChoice::TPartChoice(const std::vector<std::vector<TFile>>& parts, TReader r
   for (const std::vector<TFile>& files : parts) {
     fParts.emplace_back();
     for (const TFile& file : files) fParts.back().push_back({file.Name, file.Size});
+    fAllowedWeighings += WeighingsPerFile * files.size();
   }
   fStates.push_back({});
 }
@@ -215,6 +216,11 @@ int TPartChoice::Intern(size_t layer, std::unique_ptr<TCabinetWalk> walk) {
 int TPartChoice::Continue(int from, size_t candidate) {
   if (const auto known = fStates[size_t(from)].Edges.find(candidate); known != fStates[size_t(from)].Edges.end())
     return known->second;
+  // Every file weighed against the parts before it spends one of the weighings the files brought.
+  if (++fWeighings > fAllowedWeighings) {
+    fGaveUp = true;
+    return -1;
+  }
   const size_t layer = fStates[size_t(from)].Layer;
   const TCandidate& file = fParts[layer][candidate];
   int next = -1;
@@ -268,7 +274,7 @@ std::vector<std::string> TPartChoice::Only() {
 
 std::vector<std::string> TPartChoice::Next() {
   fLast.clear();
-  if (fParts.empty()) return {};
+  if (fParts.empty() || fGaveUp) return {};
   if (fParts.size() == 1) {
     for (size_t j = 0; j < fParts[0].size(); ++j)
       if (!fParts[0][j].Gone && !fParts[0][j].Tried) return Offer({j});
@@ -297,6 +303,7 @@ std::vector<std::string> TPartChoice::Next() {
       if (file.Gone) continue;
       const bool fresh = step.Fresh || !file.Tried;
       const int next = Continue(step.State, candidate);
+      if (fGaveUp) return {};
       if (next < 0 || fStates[size_t(next)].Dead || (!fresh && fStates[size_t(next)].Exhausted)) continue;
       picks.push_back(candidate);
       path.push_back({next, 0, fresh});

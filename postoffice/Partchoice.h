@@ -10,7 +10,12 @@
 //     and files that continue no part are never combined;
 //   - each choice offered holds a file that no choice offered before held, so that a file
 //     that does not make a post costs at most one try, and a post whose parts all came is
-//     among the choices offered however many other files came.
+//     among the choices offered however many other files came, as long as every part
+//     ends a data block begun before it;
+//   - parts that lie wholly inside one data block (parts smaller than a block) are checked
+//     only together, when the block ends, so the choices of their files multiply: each
+//     file brings an allowance of weighings against the parts before it, and a search
+//     that spent them all gives up, its set waiting, instead of holding the run.
 // A post of one part is each of its files alone. When each part has one file, that one
 // choice is offered whatever its bytes, so that joining tells what is wrong with it.
 
@@ -45,6 +50,9 @@ class TPartChoice {
   // Files read so far, for the figures of the tests: a file is read once per part it
   // continues, never once per choice.
   uint64_t Reads() const { return fReads; }
+  // The search spent the weighings its files brought and offers nothing more.
+  bool GaveUp() const { return fGaveUp; }
+  static constexpr uint64_t WeighingsPerFile = 256;
 
  private:
   struct TCandidate {
@@ -73,4 +81,6 @@ class TPartChoice {
   std::map<std::string, int> fStateOf;  // layer and walk -> state
   std::vector<size_t> fLast;            // the choice offered last
   uint64_t fReads = 0;
+  uint64_t fWeighings = 0, fAllowedWeighings = 0;
+  bool fGaveUp = false;
 };

@@ -652,7 +652,11 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
                 !missing.empty()
                     ? "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing
                     : "Can't unpack " + ShownText(me.Base) + "cab: " +
-                          (refusedError.empty() ? "no choice of its files makes a whole cabinet" : refusedError));
+                          (choice.GaveUp() ? "its parts are smaller than its data blocks, so they cannot be told from "
+                                             "the other files under their names (" +
+                                                 std::to_string(members.size()) + " files in all)"
+                           : refusedError.empty() ? "no choice of its files makes a whole cabinet"
+                                                  : refusedError));
   }
   // A post joined counts the file as gone through, whatever waits beside it.
   if (!joined.empty()) fSetAside = false;

@@ -48,7 +48,8 @@ class PartChoice : public PostTest {
   }
 
   // Every choice offered, the sets in `posts` joined when offered.
-  std::vector<std::vector<std::string>> Choices(const std::set<std::vector<std::string>>& posts, uint64_t* reads) {
+  std::vector<std::vector<std::string>> Choices(const std::set<std::vector<std::string>>& posts, uint64_t* reads,
+                                                bool* gaveUp = nullptr) {
     TPartChoice choice(Candidates, [this](const std::string& name, std::string& bytes) {
       bytes = Files.at(name);
       return true;
@@ -59,6 +60,7 @@ class PartChoice : public PostTest {
       if (posts.count(next)) choice.Joined();
     }
     *reads = choice.Reads();
+    if (gaveUp) *gaveUp = choice.GaveUp();
     return offered;
   }
 
@@ -149,6 +151,37 @@ TEST_F(PartChoice, PartsThatHoldTheirChecksumsButMakeNoPostCostATryEach) {
   Candidates = {{{"X1", 5}}, {{"X2", 5}}};
   Files = {{"X1", "junk1"}, {"X2", "junk2"}};
   EXPECT_EQ(Choices({}, &reads), (std::vector<std::vector<std::string>>{{"X1", "X2"}}));
+}
+
+// Parts of 1 KB lie inside the post's one data block, checked only when it ends: junk of
+// their size under their names multiplies the choices. A little junk costs the post
+// nothing; a flood spends the weighings its files brought and the search gives up, the
+// set waiting, instead of holding the run for ever.
+TEST_F(PartChoice, PartsInsideOneDataBlockCostWeighingsTheFilesBroughtAndNoMore) {
+  const std::vector<std::string> genuine = Post("G", 20000, 1, 1024);
+  ASSERT_GE(genuine.size(), 10u);
+  const auto flood = [&](size_t each) {
+    Candidates.clear();
+    Files.clear();
+    for (size_t i = 0; i < genuine.size(); ++i) {
+      for (size_t k = 0; k < each && i > 0 && i + 1 < genuine.size(); ++k)
+        Add("J" + std::to_string(i) + "-" + std::to_string(k),
+            testsupport::RandomBytes(genuine[i].size(), uint32_t(100 + i * 10 + k)), i);
+      Add("G" + std::to_string(i + 1), genuine[i], i);
+    }
+  };
+  uint64_t reads = 0;
+  bool gaveUp = true;
+  flood(1);
+  EXPECT_EQ(Choices({Names("G", genuine.size())}, &reads, &gaveUp),
+            (std::vector<std::vector<std::string>>{Names("G", genuine.size())}));
+  EXPECT_FALSE(gaveUp);
+
+  flood(3);
+  const size_t files = genuine.size() + 3 * (genuine.size() - 2);
+  EXPECT_TRUE(Choices({Names("G", genuine.size())}, &reads, &gaveUp).empty());
+  EXPECT_TRUE(gaveUp);
+  EXPECT_LE(reads, TPartChoice::WeighingsPerFile * files);
 }
 
 }  // namespace
