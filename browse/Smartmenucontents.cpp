@@ -295,11 +295,11 @@ void AddPostingEntries(const TSmartMenuFacts& facts, TSection& section) {
   const bool ruleS = discussion && !facts.MainMenu && !facts.CreatingWindow && facts.BlockItem &&
                      block->StorageType != StorageType_ModeratedComments && posts->Items.Count() > 0;
   const int32_t lastPostList = posts ? int32_t(posts->Items.Count()) - 1 : -1;
-  // A row that stands for a posted note posts the note.
-  const TDiscBlock* posted = facts.StoodNote.IsEmpty() ? block : discussion->Storages.GetDiscBlock(facts.StoodNote);
+  // A posted note has not changed since it went (amending it clears the mark): posted
+  // again it would make a second comment of the same text.
   section.Add(NoMain, Popup,
-              ruleS && facts.EveryMarked(Note) && !facts.ErasedOrDeletedList &&
-                  posts->Items[uint32_t(lastPostList)].FindBlock(posted->GetDiscBlockCode()) < 0,
+              ruleS && facts.EveryMarked(Note) && !facts.ErasedOrDeletedList && block->Posted == 0 &&
+                  posts->Items[uint32_t(lastPostList)].FindBlock(block->GetDiscBlockCode()) < 0,
               Command_Post, true, lastPostList);
   section.Add(NoMain, Popup, ruleS && facts.RetrievalList && facts.RetrievalKind == Retrieval_PostList,
               Command_CancelPosting, true, lastPostList);

@@ -76,7 +76,6 @@ void TSmartMenuFacts::CollectMarked(TBrowse& browse, const TBrowseItem* rootItem
   if (!rootItem) return;
   TArray<TDiscBlockIndex> marked;
   MarkedAreBlocks = browse.GetMarkedDiscBlocks(index, *rootItem, marked);
-  if (Discussion) ActOnStoodNotes(*Discussion, marked);
   for (TDiscBlockIndex block : marked) Marked.push_back(block);
 }
 

@@ -41,10 +41,11 @@ struct TSmartMenuFacts {
   bool ModelAuthor = false;
   uint16_t MyADIdent = 0xFFFF;          // the current login's author identifier in the discussion
   // Popup mode: a block item whose row stands for the login's posted note (Standinnotes.h):
-  // the note, which the note's own entries act on.
+  // the note, which "Edit" amends. The row's other entries are those of the comment it
+  // shows.
   TDiscBlockIndex StoodNote;
-  // Popup mode: the marked blocks of the lower list, else the item's own block, a row
-  // that stands for a note giving the note; false when a marked item is not a block.
+  // Popup mode: the marked blocks of the lower list, else the item's own block; false
+  // when a marked item is not a block.
   std::vector<TDiscBlockIndex> Marked;
   bool MarkedAreBlocks = true;
   // Of an item's entries.

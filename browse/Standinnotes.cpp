@@ -96,13 +96,3 @@ void LeaveOutStoodNotes(const TDiscussion& discussion, TArray<TDiscBlockIndex>& 
     if (!stood(block) && kept.AddItem(block) < 0) return;
   blocks = std::move(kept);
 }
-
-void ActOnStoodNotes(const TDiscussion& discussion, TArray<TDiscBlockIndex>& blocks) {
-  if (std::none_of(blocks.begin(), blocks.end(),
-                   [](TDiscBlockIndex block) { return block.StorageType == StorageType_Comments; }))
-    return;
-  const std::vector<TStandIn> pairs = CollectStandIns(discussion);
-  for (TDiscBlockIndex& block : blocks)
-    for (const TStandIn& pair : pairs)
-      if (pair.Comment == block) block = pair.Note;
-}

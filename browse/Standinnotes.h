@@ -1,8 +1,8 @@
 #pragma once
 // A posted note and the comment "Send post" made of it (the leader's at once, a
 // participant's once the leader's answer brings it back): the comment's row stands in the
-// lists for the note, so that one text is shown once, and the row offers what the note's
-// row offered, acting on the note.
+// lists for the note, so that one text is shown once. Its "Edit" amends the note; its other
+// entries are the comment's.
 
 #include "foundation/Tarray.h"
 #include "model/Tdiscblockindex.h"
@@ -28,5 +28,3 @@ TDiscBlockIndex NoteStoodFor(const TDiscussion& discussion, TDiscBlockIndex bloc
 TDiscBlockIndex RowBlockOfNote(const TDiscussion& discussion, TDiscBlockIndex note);
 // Leaves out of a list each note whose comment stands in it.
 void LeaveOutStoodNotes(const TDiscussion& discussion, TArray<TDiscBlockIndex>& blocks);
-// Puts each comment that stands for a note in the list in its note's place.
-void ActOnStoodNotes(const TDiscussion& discussion, TArray<TDiscBlockIndex>& blocks);

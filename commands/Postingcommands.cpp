@@ -54,11 +54,8 @@ bool WriteNewBlocksMessages(TDiscussion& discussion, const TArray<TRecipientsLis
   return true;
 }
 
-// Takes back what a command recorded from the undo action `before` on, when that began
-// the command's step.
-void TakeBack(TDiscussion& discussion, int before) {
-  if (discussion.Undo.Count() > before && discussion.Undo.Action(before).FirstOfStep) discussion.Undo.UndoStep(discussion);
-}
+// Takes back what a command recorded from the undo action `before` on.
+void TakeBack(TDiscussion& discussion, int before) { discussion.Undo.UndoSince(discussion, before); }
 
 bool IsNote(const TDiscussion& discussion, TDiscBlockIndex block) {
   return !block.IsEmpty() && discussion.Storages.IsValidIndex(block) && block.StorageType == StorageType_Notes;
@@ -71,6 +68,8 @@ std::string PostListRefusal(TDiscussion& discussion, const TDiscBlock& block) {
   if (block.TextType == TextType_Formula && IsNote(discussion, block.Conclusion))
     return "Formula block <" + name + "> has conclusion remark block;\ndeleted from postlist.";
   if (block.UnlinkedIndex != NoUnlinkedBlockInfo) return "Block <" + name + "> unlinked;\ndeleted from postlist.";
+  if (block.StorageType == StorageType_Notes && block.Posted != 0)
+    return "Note <" + name + "> was sent already and has not changed since;\ndeleted from postlist.";
   return {};
 }
 
@@ -116,7 +115,8 @@ void PostCommand(TCommand& command) {
   bool told = false;
   for (uint32_t i = 0; i < blocks.Count(); ++i) {
     const TDiscBlock* block = d->Storages.GetDiscBlock(blocks[i]);
-    if (!block) continue;
+    // A posted note is what went out: listed again it would go out twice.
+    if (!block || (blocks[i].StorageType == StorageType_Notes && block->Posted != 0)) continue;
     if (IsNote(*d, block->Upper)) {
       if (!told) ShowMessageBox("PARENT NOTE", "Notes attached to notes can't be published and will be skipped.");
       told = true;
@@ -189,14 +189,18 @@ std::vector<TDiscBlockIndex> DropUnsendableEntries(TDiscussion& d, int list) {
   return notes;
 }
 
-// The leader's notes in a post list become comments, once the leader agrees; the list
-// then names the comments. False when the leader declines or a comment cannot be made.
-bool MakeCommentsOfNotes(TDiscussion& d, int list, int author, size_t notes) {
-  if (ShowMessageBox(SendingPost,
-                     std::to_string(notes) +
-                         " notes are included into post and will be converted to comments.\nForm comments from them?",
-                     "", "Yes|No", 0) != 0)
-    return false;
+// Whether the leader agrees that the notes of the post list become comments.
+bool AgreesToMakeComments(size_t notes) {
+  return ShowMessageBox(
+             SendingPost,
+             std::to_string(notes) +
+                 " notes are included into post and will be converted to comments.\nForm comments from them?",
+             "", "Yes|No", 0) == 0;
+}
+
+// The leader's notes in a post list become comments; the list then names the comments.
+// False when a comment cannot be made.
+bool MakeCommentsOfNotes(TDiscussion& d, int list, int author) {
   TBlocksPostListItem& item = d.User.PostLists.Items[list];
   for (uint32_t i = 0; i < item.Blocks.Count(); ++i) {
     const TDiscBlockIndex index = d.Storages.FindDiscBlockIndex(item.Blocks[i]);
@@ -254,6 +258,28 @@ void CloseSentList(TDiscussion& d, int list, const std::vector<TDiscBlockIndex>&
   }
 }
 
+enum class TSendingStage { Writing, Saving, Moving };
+
+// What the user is told of a "Send post" that failed at a stage.
+std::string SendingFailure(TSendingStage stage, const TComposedMessages& journal) {
+  const std::string& path = journal.FailedPath();
+  const std::string why = path.empty() ? std::string() : " (" + journal.FailureReason() + ")";
+  std::string what;
+  switch (stage) {
+    case TSendingStage::Writing:
+      what = path.empty() ? "The post's message could not be written (errors.log tells why)."
+                          : "The message " + path + " could not be written" + why + ".";
+      break;
+    case TSendingStage::Saving:
+      what = "The discussion could not be saved with the post's numbers (errors.log tells why).";
+      break;
+    case TSendingStage::Moving: what = "The message " + path + " could not be moved into the Outbox" + why + "."; break;
+  }
+  return what +
+         "\nNothing was sent: the post list and its notes are as they were.\n"
+         "Send the post again once the cause is mended.";
+}
+
 }  // namespace
 
 void SendPostCommand(TCommand& command) {
@@ -268,26 +294,48 @@ void SendPostCommand(TCommand& command) {
   if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "", leader ? Receivers_Ordinary : Receivers_Moderator,
                                      receivers, false))
     return;
-  const int before = d->Undo.Count();
   const std::vector<TDiscBlockIndex> notes = DropUnsendableEntries(*d, list);
-  // The leader's notes become comments.
-  if (leader && !notes.empty() && !MakeCommentsOfNotes(*d, list, author, notes.size())) return;
-  // The records, once for every receivers row.
+  if (leader && !notes.empty() && !AgreesToMakeComments(notes.size())) return;
+  // From here on the sending changes the discussion only when every message goes into the
+  // Outbox: a failure takes back all but the cleaning told above, and says what failed.
+  const int before = d->Undo.Count();
   TComposedMessages journal;
   journal.Hold();
-  std::vector<TDiscBlockRecord> records;
-  if (!PostRecords(*d, list, author, records) || !WriteNewBlocksMessages(*d, receivers, records, false, "Sending post"))
-    return;
-  CloseSentList(*d, list, notes);
-  if (leader) d->Reply(receivers, -2, 1);
-  // The comment numbers the messages carry are the discussion's once it is saved; only
-  // then do the messages go to the Outbox, so that no later post can take them again.
-  // When the save fails the messages are withdrawn and the sending is taken back.
-  if (!d->Save() || !journal.Release()) {
-    TakeBack(*d, before);
+  TSendingStage stage = TSendingStage::Writing;
+  bool sent = false, saved = false, caught = false;
+  {
+    TErrorCapture capture;
+    std::vector<TDiscBlockRecord> records;
+    sent = (!leader || notes.empty() || MakeCommentsOfNotes(*d, list, author)) &&
+           PostRecords(*d, list, author, records) &&
+           WriteNewBlocksMessages(*d, receivers, records, false, "Sending post");
+    if (sent) {
+      CloseSentList(*d, list, notes);
+      if (leader) d->Reply(receivers, -2, 1);
+      sent = !capture.Caught();
+    }
+    // The comment numbers the messages carry are the discussion's once it is saved; only
+    // then do the messages go to the Outbox, so that no later post can take them again.
+    if (sent) {
+      stage = TSendingStage::Saving;
+      saved = d->Save();
+      sent = saved && !capture.Caught();
+    }
+    if (sent) {
+      stage = TSendingStage::Moving;
+      sent = journal.Release();
+    }
+    caught = capture.Caught();
+  }
+  if (sent) {
+    command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
     return;
   }
-  command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
+  // The messages are withdrawn with the journal; the list, the notes and the numbers are as
+  // they were, in memory and, when the sending had saved them, in the files.
+  TakeBack(*d, before);
+  if (saved) d->Save();
+  if (caught) ShowMessageBox(SendingPost, SendingFailure(stage, journal));
 }
 
 void PublishEmbeddedCommentsCommand(TCommand& command) {

@@ -151,13 +151,6 @@ THandlers& Handlers() {
   return handlers;
 }
 
-// The commands of a note's own that the row of the comment standing for it offers: they
-// act on the note.
-bool ActsOnStoodNote(uint8_t code) {
-  return code == Command_Edit || code == Command_Post || code == Command_CancelPosting || code == Command_Delete ||
-         code == Command_Cut;
-}
-
 TLogin* CurrentLogin() {
   TLoginsStorage* logins = LoginsStorage();
   return logins ? logins->GetCurrentLogin() : nullptr;
@@ -174,10 +167,7 @@ void SetCommandHandler(uint8_t code, TCommandHandler handler) {
 void ResetCommandHandlers() { Handlers() = kDefaultHandlers; }
 
 bool GetCommandBlocks(TCommand& command, TArray<TDiscBlockIndex>& blocks) {
-  if (!command.Path || !command.Root || !command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks))
-    return false;
-  if (command.Discussion && ActsOnStoodNote(command.Code)) ActOnStoodNotes(*command.Discussion, blocks);
-  return true;
+  return command.Path && command.Root && command.Browse.GetMarkedDiscBlocks(*command.Path, *command.Root, blocks);
 }
 
 void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const TBrowseItem* root,
@@ -212,7 +202,10 @@ void ProcessBrowseCommand(TBrowse& browse, const TBrowseItemIndex* path, const T
       if (command.Item && command.Item->Kind() == BrowseItem_Block && command.Discussion &&
           !command.Item->Ident.Index.IsEmpty()) {
         command.BlockIndex = command.Item->Ident.Index;
-        if (ActsOnStoodNote(code))
+        // The row of a comment that stands for the login's posted note amends the note: the
+        // text shown is the note's. Its other entries act on the comment shown (a published
+        // comment is neither posted again, nor deleted, nor cut).
+        if (code == Command_Edit)
           if (const TDiscBlockIndex note = NoteStoodFor(*command.Discussion, command.BlockIndex); !note.IsEmpty())
             command.BlockIndex = note;
         command.Block = command.Discussion->Storages.GetDiscBlock(command.BlockIndex);

@@ -35,9 +35,8 @@ struct TCommand {
 
 using TCommandHandler = void (*)(TCommand& command);
 
-// The blocks a command works on (TBrowse::GetMarkedDiscBlocks); false when a marked item
-// is not a block. A row that stands for the login's posted note gives the note to the
-// commands of the note's own that the row offers.
+// The blocks a command works on (TBrowse::GetMarkedDiscBlocks): the blocks of the rows
+// the user sees; false when a marked item is not a block.
 bool GetCommandBlocks(TCommand& command, TArray<TDiscBlockIndex>& blocks);
 
 // Runs a command of a window through the frame.

@@ -162,6 +162,11 @@ void TComposedMessages::Written(const std::string& path) {
   if (gJournal) gJournal->Files.push_back(path);
 }
 
+void TComposedMessages::Failed(const std::string& path, const std::string& reason) {
+  for (TComposedMessages* journal = gJournal; journal; journal = journal->Outer)
+    if (journal->Failure.Path.empty()) journal->Failure = {path, reason};
+}
+
 bool TComposedMessages::Held() {
   for (const TComposedMessages* journal = gJournal; journal; journal = journal->Outer)
     if (journal->Holding) return true;
@@ -174,6 +179,7 @@ bool TComposedMessages::Release() {
     // is gone cannot go out, and neither do the others.
     const std::string held = path + UnfinishedMessageSuffix;
     if (!MoveFileA(held.c_str(), path.c_str())) {
+      Failed(path, platform::ErrorText(GetLastError()));
       TError::Report("TComposedMessages::Release - ошибка открытия файла команды-сообщения " + path);
       return false;
     }
@@ -249,24 +255,35 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
   HANDLE file = CreateFileA(writing.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE || IsFileExists(path)) {
+    const DWORD why = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_FILE_EXISTS;
     if (file != INVALID_HANDLE_VALUE) {
       CloseHandle(file);
       DeleteFileA(writing.c_str());
     }
+    TComposedMessages::Failed(path, platform::ErrorText(why));
+    SetLastError(why);  // the report tells this computer's faults by it
     TError::Report(FailureLead(who) + "ошибка открытия файла команды-сообщения " + path);
     return false;
   }
   bool complete;
   {
     TBufWriter writer(file);
+    SetLastError(ERROR_SUCCESS);
     complete = header.Write(writer, "") && (!writeData || writeData(writer, key)) && writer.Flush();
+    if (!complete && GetLastError() != ERROR_SUCCESS)
+      TComposedMessages::Failed(path, platform::ErrorText(GetLastError()));
   }
   complete = complete && SignFile(file, key, command, announce, Addressees(header)) && !FailNextMessageWrite();
   CloseHandle(file);
   // A held message keeps its unfinished name until its journal releases it.
   if (!complete || (!TComposedMessages::Held() && !MoveFileA(writing.c_str(), path.c_str()))) {
+    const DWORD why = GetLastError();
     DeleteFileA(writing.c_str());
-    if (complete) TError::Report(FailureLead(who) + "ошибка открытия файла команды-сообщения " + path);
+    if (complete) {
+      TComposedMessages::Failed(path, platform::ErrorText(why));
+      SetLastError(why);
+      TError::Report(FailureLead(who) + "ошибка открытия файла команды-сообщения " + path);
+    }
     return false;
   }
   TComposedMessages::Written(path);

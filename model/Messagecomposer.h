@@ -81,14 +81,23 @@ class TComposedMessages {
   // cannot be moved, which stays withdrawn with the rest.
   bool Release();
   const std::vector<std::string>& Paths() const { return Files; }
+  // The first message of the journal, or of one inside it, whose file could not be made,
+  // written or moved into the Outbox, and the system's reason; empty when none.
+  const std::string& FailedPath() const { return Failure.Path; }
+  const std::string& FailureReason() const { return Failure.Reason; }
   // Records a written file in the innermost journal.
   static void Written(const std::string& path);
+  // Records a message's file that failed, in every journal that has none yet.
+  static void Failed(const std::string& path, const std::string& reason);
   // True while the innermost journal or one around it holds its messages.
   static bool Held();
 
  private:
   TComposedMessages* Outer;
   std::vector<std::string> Files;
+  struct {
+    std::string Path, Reason;
+  } Failure;
   bool Kept = false;
   bool Holding = false;
 };

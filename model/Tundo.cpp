@@ -461,20 +461,27 @@ bool TUndo::UndoStep(TDiscussion& discussion) {
     ModelBeep();
     return false;
   }
-  while (Actions.Count() > 0 && !IsErrorReported()) {
-    const uint32_t last = Actions.Count() - 1;
-    const TUndoAction action = Actions[last];
-    Actions.Delete(last);
-    TakeBack(discussion, action);
-    if (action.SubIndex >= 0 && size_t(action.SubIndex) + 1 == Snapshots.size() &&
-        (action.Action == UndoAction_InfoPersons || action.Action == UndoAction_ThemeDeletion ||
-         action.Action == UndoAction_PairChanged || action.Action == UndoAction_PairRemoved))
-      Snapshots.pop_back();
-    if (action.FirstOfStep) break;
-  }
+  while (Actions.Count() > 0 && !IsErrorReported())
+    if (TakeBackLast(discussion)) break;
   // What is recorded next never joins the step before the one taken back.
   PendingFirstOfStep = 1;
   return true;
+}
+
+void TUndo::UndoSince(TDiscussion& discussion, int count) {
+  while (Count() > count && Count() > 0 && !IsErrorReported()) TakeBackLast(discussion);
+}
+
+bool TUndo::TakeBackLast(TDiscussion& discussion) {
+  const uint32_t last = Actions.Count() - 1;
+  const TUndoAction action = Actions[last];
+  Actions.Delete(last);
+  TakeBack(discussion, action);
+  if (action.SubIndex >= 0 && size_t(action.SubIndex) + 1 == Snapshots.size() &&
+      (action.Action == UndoAction_InfoPersons || action.Action == UndoAction_ThemeDeletion ||
+       action.Action == UndoAction_PairChanged || action.Action == UndoAction_PairRemoved))
+    Snapshots.pop_back();
+  return action.FirstOfStep != 0;
 }
 
 void TUndo::TakeBack(TDiscussion& discussion, const TUndoAction& action) {

@@ -163,6 +163,9 @@ public:
   void StartStep();
   // Takes back the last step; beeps and returns false when there is nothing to undo.
   bool UndoStep(TDiscussion& discussion);
+  // Takes back every action recorded after the first `count`, newest first: what a
+  // command that failed half-way had changed, whatever step it began in.
+  void UndoSince(TDiscussion& discussion, int count);
   void Clear();
 
   // The user's note counter, recorded before anything that may raise it.
@@ -226,4 +229,6 @@ private:
   TUndoAction& Record(uint8_t action);
   int KeepSnapshot(std::any value);
   void TakeBack(TDiscussion& discussion, const TUndoAction& action);
+  // Takes back the newest action; true when it began its step.
+  bool TakeBackLast(TDiscussion& discussion);
 };

@@ -20,6 +20,7 @@
 #include "tests/support/Testsupport.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace commandstest {
 namespace {
@@ -368,7 +369,9 @@ TEST_F(SendingCommands, ALeadersPublishedTextIsAmendedFromItsRow) {
     path.Append(row);
     browse.PopupMenu.Build(path, browse.CurrentBrowseState.CurrentItem, 0);
     const TSmartMenuItem* entry = browse.PopupMenu.Root.Find(offered);
-    EXPECT_TRUE(entry && entry->Enabled) << offered;
+    // The note has not changed since it went, and the published comment stays.
+    const bool expected = std::string(offered) != "Post" && std::string(offered) != "Delete";
+    EXPECT_EQ(entry && entry->Enabled, expected) << offered;
   }
   script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "my better answer"}});
   ASSERT_TRUE(ChooseInPopup(browse, {row}, {"Edit"}));
@@ -509,30 +512,20 @@ TEST_F(SendingCommands, CancelPostingOfAnAnswerTakesBackTheCommentsItBrought) {
 }
 
 // A comment the leader listed on its own stays listed whatever is withdrawn under it: here
-// his comment made of a note by a "Send post" whose message could not be written, which
-// leaves the list naming the comment. "Cancel posting" of an answer under a participant's
-// comment below it takes back the participant's comment the answer brought, "Cancel
-// posting" of that lower comment takes back nothing more; the next "Send post" carries the
-// leader's comment.
+// his comment in a list an earlier build left. "Cancel posting" of an answer under a
+// participant's comment below it takes back the participant's comment the answer brought,
+// "Cancel posting" of that lower comment takes back nothing more; the next "Send post"
+// carries the leader's comment.
 TEST_F(SendingCommands, CancelPostingKeepsACommentListedOnItsOwn) {
   TFormBrowse* form = OpenAsLeader();
   ASSERT_NE(form, nullptr);
   AddSubscriber("Ant", "a@x.org", 1);
   TBlocksPostList& lists = BegunPostLists(*d);
   TBrowse& browse = form->Browse;
-  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, b, TextType_Premise, "my comment");
-  browse.GoToDiscBlock(b);
-  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), note)}, {"Post"}));
-  Answer(0);  // Yes, the note becomes a comment
-  Answer(0);  // the message is sealed (and announced), then fails
-  FailMessageWrite(1);
-  Run(browse, Command_SendPost, {}, "", 0);
-  FailMessageWrite(0);
-  ASSERT_TRUE(Outbox().empty());
-  ASSERT_EQ(lists.Items.Count(), 1u);
+  const TDiscBlockIndex mine =
+      modeltest::AddBlock(*d, StorageType_Comments, b, TextType_Premise, "my comment", ModelAuthorADIdent);
+  ASSERT_TRUE(IncludeToPostList(d->Storages, *d, 1, 0, mine));
   ASSERT_EQ(lists.Items[0].Blocks.Count(), 1u);
-  const TDiscBlockIndex mine = d->Storages.FindDiscBlockIndex(lists.Items[0].Blocks[0]);
-  ASSERT_EQ(mine.StorageType, StorageType_Comments);
 
   const TDiscBlockIndex theirs = modeltest::AddBlock(*d, StorageType_Comments, mine, TextType_Premise, "Ant's", 1);
   const TDiscBlockIndex answer = modeltest::AddBlock(*d, StorageType_Notes, theirs, TextType_Premise, "my reply");
@@ -663,6 +656,196 @@ TEST_F(SendingCommands, ASaveThatFailsWithdrawsTheMessageAndTakesTheSendingBack)
   EXPECT_EQ(counters(), before);  // the comment number is free again
   for (int i = comments; i < d->Storages.Comments.Count(); ++i) EXPECT_FALSE(d->Storages.Comments.Block(i).IsAlive());
   EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 0);
+}
+
+// The rows of a leader's published text, as the user meets them. Under its block the row of
+// the comment standing for the posted note offers "Edit" (it amends the note) but neither
+// "Post" (the note has not changed since it went) nor "Delete" or "Cut" (a published
+// comment stays). Among the notes ("Notes composed on") the posted note's own row offers no
+// "Post" either; "Post" on another note with both rows marked lists the other note alone,
+// and "Send post" makes no second comment of the sent text. A confirmed "Delete" there takes
+// the note's row away. In the window of the post list, "Cancel posting" on the row of the
+// published comment, listed because an answer under a participant's comment below it
+// brought it, takes that comment off the list: its row goes, and "Send post" leaves it out.
+TEST_F(SendingCommands, EveryEntryOnAPublishedTextsRowDoesWhatItSays) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  TBlocksPostList& lists = BegunPostLists(*d);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my answer");
+  d->Storages.GetDiscBlock(note)->SetDate(Date());
+  TBrowse& browse = form->Browse;
+  const auto idle = [&] {
+    Pump();
+    TListeners::Send(Notify_Idle, false);
+    TListeners::Instance().DeliverQueued();
+    Pump();
+  };
+  // Sends the last post list to all; the names of the blocks its message carries.
+  const auto sendPost = [&](int answers) {
+    for (int i = 0; i < answers; ++i) Answer(0);  // comments formed, the message announced
+    const std::vector<std::string> before = Outbox();
+    browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
+    EXPECT_TRUE(Choose(browse, {"Service", "Form post command", "Send post (to all)"}));
+    idle();
+    std::vector<std::string> names;
+    for (const std::string& file : Outbox()) {
+      if (std::find(before.begin(), before.end(), file) != before.end()) continue;
+      TCommandMessageHeader header;
+      EXPECT_TRUE(ReadMessage(file, "NEW_BLOCKS", header, &names)) << file;
+    }
+    return names;
+  };
+  const auto offered = [](TBrowse& window, uint16_t row, const char* caption) {
+    TBrowseItemIndex path;
+    path.Append(row);
+    window.PopupMenu.Build(path, window.CurrentBrowseState.CurrentItem, 0);
+    const TSmartMenuItem* entry = window.PopupMenu.Root.Find(caption);
+    return entry && entry->Enabled;
+  };
+  browse.CurrentBrowseItemChanged(true);
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), note)}, {"Post"}));
+  ASSERT_EQ(sendPost(2).size(), 1u);
+  ASSERT_EQ(d->Storages.Comments.Count(), 1);
+  const TDiscBlockIndex comment{StorageType_Comments, 0};
+  ASSERT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{a, b, c, comment}));
+  const uint16_t row = PlaceOf(ListedBlocks(browse), comment);
+  EXPECT_TRUE(offered(browse, row, "Edit"));
+  for (const char* caption : {"Post", "Delete", "Cut"}) EXPECT_FALSE(offered(browse, row, caption)) << caption;
+
+  // Among the notes: the posted note and a new one, both marked, "Post" on the new one.
+  const TDiscBlockIndex fresh = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "one more");
+  d->Storages.GetDiscBlock(fresh)->SetDate(Date());
+  ASSERT_TRUE(Choose(browse, {"Retrieval", "Notes composed on", FormatDateTime("mm'/'dd'/'yy", Date())}));
+  TFormBrowse* notesForm = Newest();
+  TBrowse& notes = notesForm->Browse;
+  const auto place = [&](TDiscBlockIndex block) { return PlaceOf(ListedBlocks(notes), block); };
+  ASSERT_EQ(ListedBlocks(notes).size(), 2u);
+  EXPECT_FALSE(offered(notes, place(note), "Post"));
+  TBrowseItem& shown = notes.CurrentBrowseState.CurrentItem;
+  for (TBrowseItem& item : shown.Children) item.Marked = 1;
+  ASSERT_TRUE(ChooseInPopup(notes, {place(fresh)}, {"Post"}));
+  ASSERT_EQ(lists.Items.Count(), 2u);
+  EXPECT_EQ(std::vector<TDiscBlockCode>(lists.Items[1].Blocks.begin(), lists.Items[1].Blocks.end()),
+            (std::vector<TDiscBlockCode>{d->Storages.GetDiscBlock(fresh)->GetDiscBlockCode()}));
+  for (TBrowseItem& item : shown.Children) item.Marked = 0;
+  const std::vector<std::string> second = sendPost(2);
+  ASSERT_EQ(d->Storages.Comments.Count(), 2);
+  EXPECT_EQ(second, (std::vector<std::string>{Name({StorageType_Comments, 1})}));
+  EXPECT_EQ(d->Storages.GetStrHashItem({StorageType_Comments, 1})->Str.Text, "one more");
+  // The note deleted from the notes: its row goes; the published comment stays.
+  Answer(0);
+  ASSERT_TRUE(ChooseInPopup(notes, {place(note)}, {"Delete"}));
+  EXPECT_EQ(Boxes().back().Caption, "MOVING TO RECYCLE BIN");
+  EXPECT_EQ(ListedBlocks(notes), (std::vector<TDiscBlockIndex>{fresh}));
+  idle();
+  EXPECT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{a, b, c, comment, {StorageType_Comments, 1}}));
+  notesForm->Close();
+  Pump();
+
+  // A participant's comment under the published one, and the leader's answer under it.
+  const TDiscBlockIndex theirs = modeltest::AddBlock(*d, StorageType_Comments, comment, TextType_Premise, "Ant's", 1);
+  const TDiscBlockIndex answer = modeltest::AddBlock(*d, StorageType_Notes, theirs, TextType_Premise, "my reply");
+  browse.GoToDiscBlock(theirs);
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), answer)}, {"Post"}));
+  ASSERT_TRUE(Choose(browse, {"Retrieval", lists.Items[2].Name.ToString()}));
+  TBrowse& posts = Newest()->Browse;
+  ASSERT_EQ(ListedBlocks(posts).size(), 3u);
+  ASSERT_TRUE(ChooseInPopup(posts, {PlaceOf(ListedBlocks(posts), comment)}, {"Cancel posting"}));
+  const std::vector<TDiscBlockIndex> left = ListedBlocks(posts);
+  EXPECT_EQ(std::find(left.begin(), left.end(), comment), left.end());
+  EXPECT_EQ(lists.Items[2].FindBlock(d->Storages.GetDiscBlock(comment)->GetDiscBlockCode()), -1);
+  EXPECT_EQ(lists.Items[2].Blocks.Count(), 2u);
+  const std::vector<std::string> sent = sendPost(2);
+  ASSERT_EQ(d->Storages.Comments.Count(), 4);
+  EXPECT_EQ(sent, (std::vector<std::string>{Name(theirs), Name({StorageType_Comments, 3})}));
+  EXPECT_TRUE(Reports().empty());
+}
+
+// The Outbox folder replaced by a file: "Send post" cannot write its message. A box says
+// which file failed and why, not the window that only ends the program; the post list still
+// names the note, which is not posted, its comment and its number are not taken, and so the
+// saved files read too. With the folder back, the next "Send post" sends the note once, as
+// the comment of the number the failed one would have taken.
+TEST_F(SendingCommands, ASendPostThatCannotWriteItsMessageLosesNothing) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  TBlocksPostList& lists = BegunPostLists(*d);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, b, TextType_Premise, "my note");
+  const TDiscBlockCode noted = d->Storages.GetDiscBlock(note)->GetDiscBlockCode();
+  TBrowse& browse = form->Browse;
+  browse.GoToDiscBlock(b);
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), note)}, {"Post"}));
+  ASSERT_TRUE(d->Save());
+  const int comments = d->Storages.Comments.Count();
+  const int me = d->Authors.FindAuthorByADIdent(ModelAuthorADIdent);
+  const uint16_t counter = d->Authors.Author(me).CommentCounter;
+  const auto codes = [](const TBlocksPostList& posts) {
+    std::vector<std::vector<TDiscBlockCode>> all;
+    for (const TBlocksPostListItem& item : posts.Items) all.emplace_back(item.Blocks.begin(), item.Blocks.end());
+    return all;
+  };
+  const std::vector<std::vector<TDiscBlockCode>> listed{{noted}};
+  ASSERT_EQ(codes(lists), listed);
+  const std::string outbox = TBrowseGlobal::Paths.Outbox;
+  const std::string outboxFolder = outbox.substr(0, outbox.size() - 1);
+  ASSERT_TRUE(Outbox().empty());
+  std::filesystem::remove(outboxFolder);
+  testsupport::WriteFile(outboxFolder, "not a folder");
+  const auto sendPost = [&] {
+    browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
+    return Choose(browse, {"Service", "Form post command", "Send post (to all)"});
+  };
+
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the failure told
+  ASSERT_TRUE(sendPost());
+  ASSERT_FALSE(Boxes().empty());
+  const browsetest::TShownBox told = Boxes().back();
+  EXPECT_EQ(told.Caption, "SENDING POST");
+  EXPECT_EQ(told.Message.rfind("The message " + outbox, 0), 0u) << told.Message;
+  const std::string why =
+      " could not be written (The system cannot find the path specified.).\nNothing was sent: the post list and its "
+      "notes are as they were.\nSend the post again once the cause is mended.";
+  EXPECT_TRUE(told.Message.size() > why.size() && told.Message.ends_with(why)) << told.Message;
+  EXPECT_TRUE(Reports().empty()) << "not the window that ends the program";
+  EXPECT_EQ(codes(lists), listed);
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 0);
+  EXPECT_EQ(d->Authors.Author(me).CommentCounter, counter);
+  for (int i = comments; i < d->Storages.Comments.Count(); ++i) EXPECT_FALSE(d->Storages.Comments.Block(i).IsAlive());
+  {
+    TDiscussion saved;
+    saved.Folder = d->Folder;
+    ASSERT_TRUE(saved.Load());
+    EXPECT_EQ(codes(saved.User.PostLists), listed);
+    EXPECT_EQ(saved.Storages.GetDiscBlock(note)->Posted, 0);
+    EXPECT_EQ(saved.Authors.Author(me).CommentCounter, counter);
+  }
+
+  std::filesystem::remove(outboxFolder);
+  ASSERT_TRUE(std::filesystem::create_directory(outboxFolder));
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is announced
+  ASSERT_TRUE(sendPost());
+  const std::vector<std::string> files = Outbox();
+  ASSERT_EQ(files.size(), 1u);
+  TCommandMessageHeader header;
+  std::vector<std::string> names;
+  ASSERT_TRUE(ReadMessage(files[0], "NEW_BLOCKS", header, &names));
+  const TDiscBlockIndex made = d->Storages.FindDiscBlockIndexByName(names.empty() ? "" : names[0]);
+  ASSERT_EQ(names.size(), 1u);
+  ASSERT_EQ(made.StorageType, StorageType_Comments);
+  EXPECT_EQ(d->Storages.GetDiscBlock(made)->Num, counter + 1);
+  EXPECT_EQ(d->Storages.GetStrHashItem(made)->Str.Text, "my note");
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 1);
+  EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
+  TDiscussion saved;
+  saved.Folder = d->Folder;
+  ASSERT_TRUE(saved.Load());
+  EXPECT_EQ(saved.Storages.GetDiscBlock(note)->Posted, 1);
+  EXPECT_EQ(saved.User.PostLists.Items[0].Blocks.Count(), 0u);
+  EXPECT_TRUE(Reports().empty());
 }
 
 }  // namespace
