@@ -304,7 +304,7 @@ void SendPostCommand(TCommand& command) {
   TSendingStage stage = TSendingStage::Writing;
   bool sent = false, saved = false, caught = false;
   {
-    TErrorCapture capture;
+    TErrorCapture capture(TErrorCapture::OwnWork);
     std::vector<TDiscBlockRecord> records;
     sent = (!leader || notes.empty() || MakeCommentsOfNotes(*d, list, author)) &&
            PostRecords(*d, list, author, records) &&

@@ -27,7 +27,8 @@ bool IsLocalFault(DWORD code) {
 }
 }  // namespace
 
-TErrorCapture::TErrorCapture() : fOuter(gCapture), fWasReported(TError::Instance().fReported) {
+TErrorCapture::TErrorCapture(TKind kind)
+    : fOuter(gCapture), fWasReported(TError::Instance().fReported), fOwnWork(kind == OwnWork) {
   TError::Instance().fReported = false;
   gCapture = this;
   SetLastError(ERROR_SUCCESS);  // only a failure inside counts
@@ -82,7 +83,7 @@ void TError::Report(std::string_view text) {
     if (!gCapture->fCaught) gCapture->fFirst = std::string(text);
     gCapture->fCaught = true;
     gCapture->fLocal = gCapture->fLocal || local;
-    AppendToLog(std::string(local ? "ERROR MESSAGE: " : "REFUSED INPUT: ") + std::string(text));
+    AppendToLog(std::string(local || gCapture->fOwnWork ? "ERROR MESSAGE: " : "REFUSED INPUT: ") + std::string(text));
     return;
   }
   ++state.fCount;

@@ -55,9 +55,12 @@ bool IsErrorReported();
 // program. While a capture lives, reports are kept by it and logged ("REFUSED INPUT: ")
 // instead of shown, and the error state reads as reported once one was made, so that the
 // code below stops as usual. When the capture ends the state is what it was before.
+// A command that tells the user of its own failure in a box of its own captures its work
+// too (OwnWork): what is reported there is logged as an error.
 class TErrorCapture {
  public:
-  TErrorCapture();
+  enum TKind { Input, OwnWork };
+  explicit TErrorCapture(TKind kind = Input);
   ~TErrorCapture();
   TErrorCapture(const TErrorCapture&) = delete;
   TErrorCapture& operator=(const TErrorCapture&) = delete;
@@ -73,6 +76,7 @@ class TErrorCapture {
   friend class TError;
   TErrorCapture* fOuter;
   bool fWasReported;
+  bool fOwnWork;
   bool fCaught = false;
   bool fLocal = false;
   std::string fFirst;

@@ -12,6 +12,7 @@
 #include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tpost.h"
 #include "foundation/Tbrowseglobal.h"
+#include "foundation/Terror.h"
 #include "foundation/Tlisteners.h"
 #include "browse/Tformbrowse.h"
 #include "platform/forms/Tpaintbox.h"
@@ -216,15 +217,9 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my note");
   TBrowse& browse = form->Browse;
   browse.CurrentBrowseItemChanged(true);
-  const auto idle = [&] {
-    Pump();
-    TListeners::Send(Notify_Idle, false);
-    TListeners::Instance().DeliverQueued();
-    Pump();
-  };
   // The pixels of the note's service row, selected (its texts show only then).
   const auto rowPixels = [&] {
-    idle();
+    Idle();
     TBrowseState& state = browse.CurrentBrowseState;
     for (uint32_t row = 0; row < state.Rows.Count(); ++row) {
       const TBrowseItem* item = state.Rows[row].GetBrowseItem(state.CurrentItem);
@@ -232,7 +227,7 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
           !(item->GetDiscBlockIndex() == note))
         continue;
       browse.SelectLowerListRow(int(row), false);
-      idle();
+      Idle();
       const RECT rect = browse.GetLowerListRowRect(int(row));
       std::vector<COLORREF> pixels;
       const HWND panel = form->PanelLowerListPaintBox->Handle();
@@ -261,7 +256,7 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
 
   // The comment comes back with the leader's answer: it stands in the note's place.
   const TDiscBlockIndex comment = modeltest::AddBlock(*d, StorageType_Comments, root, TextType_Premise, "my note", 5);
-  idle();
+  Idle();
   const std::vector<TDiscBlockIndex> rows = ListedBlocks(browse);
   EXPECT_NE(std::find(rows.begin(), rows.end(), comment), rows.end());
   EXPECT_EQ(std::find(rows.begin(), rows.end(), note), rows.end()) << "the same text is shown once";
@@ -290,10 +285,7 @@ TEST_F(SendingCommands, TheLeadersPostedNoteGivesWayToTheCommentItBecame) {
   ASSERT_EQ(d->Storages.Comments.Count(), 1);
   const TDiscBlockIndex comment{StorageType_Comments, 0};
   EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 1);
-  Pump();
-  TListeners::Send(Notify_Idle, false);
-  TListeners::Instance().DeliverQueued();
-  Pump();
+  Idle();
   const std::vector<TDiscBlockIndex> rows = ListedBlocks(browse);
   EXPECT_NE(std::find(rows.begin(), rows.end(), comment), rows.end());
   EXPECT_EQ(std::find(rows.begin(), rows.end(), note), rows.end()) << "the same text is shown once";
@@ -675,19 +667,13 @@ TEST_F(SendingCommands, EveryEntryOnAPublishedTextsRowDoesWhatItSays) {
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my answer");
   d->Storages.GetDiscBlock(note)->SetDate(Date());
   TBrowse& browse = form->Browse;
-  const auto idle = [&] {
-    Pump();
-    TListeners::Send(Notify_Idle, false);
-    TListeners::Instance().DeliverQueued();
-    Pump();
-  };
   // Sends the last post list to all; the names of the blocks its message carries.
   const auto sendPost = [&](int answers) {
     for (int i = 0; i < answers; ++i) Answer(0);  // comments formed, the message announced
     const std::vector<std::string> before = Outbox();
     browse.Menu.Build(TBrowseItemIndex(), browse.CurrentBrowseState.CurrentItem, 1);
     EXPECT_TRUE(Choose(browse, {"Service", "Form post command", "Send post (to all)"}));
-    idle();
+    Idle();
     std::vector<std::string> names;
     for (const std::string& file : Outbox()) {
       if (std::find(before.begin(), before.end(), file) != before.end()) continue;
@@ -738,7 +724,7 @@ TEST_F(SendingCommands, EveryEntryOnAPublishedTextsRowDoesWhatItSays) {
   ASSERT_TRUE(ChooseInPopup(notes, {place(note)}, {"Delete"}));
   EXPECT_EQ(Boxes().back().Caption, "MOVING TO RECYCLE BIN");
   EXPECT_EQ(ListedBlocks(notes), (std::vector<TDiscBlockIndex>{fresh}));
-  idle();
+  Idle();
   EXPECT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{a, b, c, comment, {StorageType_Comments, 1}}));
   notesForm->Close();
   Pump();
@@ -810,6 +796,11 @@ TEST_F(SendingCommands, ASendPostThatCannotWriteItsMessageLosesNothing) {
       "notes are as they were.\nSend the post again once the cause is mended.";
   EXPECT_TRUE(told.Message.size() > why.size() && told.Message.ends_with(why)) << told.Message;
   EXPECT_TRUE(Reports().empty()) << "not the window that ends the program";
+  const std::string log = testsupport::ReadFile(TError::LogPath());
+  EXPECT_NE(log.find("ERROR MESSAGE: Sending post: "), std::string::npos) << log;
+  EXPECT_EQ(log.find("REFUSED INPUT"), std::string::npos) << log;
+  Idle();
+  EXPECT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{note})) << "the note's row, reading \"note\"";
   EXPECT_EQ(codes(lists), listed);
   EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 0);
   EXPECT_EQ(d->Authors.Author(me).CommentCounter, counter);
@@ -840,6 +831,8 @@ TEST_F(SendingCommands, ASendPostThatCannotWriteItsMessageLosesNothing) {
   EXPECT_EQ(d->Storages.GetStrHashItem(made)->Str.Text, "my note");
   EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 1);
   EXPECT_EQ(lists.Items[0].Blocks.Count(), 0u);
+  Idle();
+  EXPECT_EQ(ListedBlocks(browse), (std::vector<TDiscBlockIndex>{made}));
   TDiscussion saved;
   saved.Folder = d->Folder;
   ASSERT_TRUE(saved.Load());

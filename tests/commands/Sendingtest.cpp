@@ -3,6 +3,7 @@
 #include "foundation/Fileroutines.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
+#include "foundation/Tlisteners.h"
 #include "model/Blockrecord.h"
 #include "model/Modelhooks.h"
 #include "postoffice/Thandlerframe.h"
@@ -60,6 +61,13 @@ TFormBrowse* SendingTest::OpenAsLeader() {
   d->Info.ModelAuthorLIdent = logins.GetCurrentLogin()->LIdent;
   d->Info.DIdent = TStr("D-ECOLOGY-1");
   return form;
+}
+
+void SendingTest::Idle() {
+  Pump();
+  TListeners::Send(Notify_Idle, false);
+  TListeners::Instance().DeliverQueued();
+  Pump();
 }
 
 int SendingTest::AddSubscriber(const std::string& name, const std::string& address, uint16_t adident) {

@@ -34,6 +34,9 @@ class SendingTest : public CommandsTest {
                           std::vector<std::string>* blockNames = nullptr);
   // The header's field names after SENDER_LIDENT, in order.
   static std::vector<std::string> FieldNames(const TCommandMessageHeader& header);
+  // The application's idle time: the queued news of changes reaches the windows, which
+  // repaint.
+  void Idle();
 
   platform::DialogScript script;
   TLoginsStorage logins;
