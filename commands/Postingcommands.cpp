@@ -15,6 +15,7 @@
 #include "postoffice/Tformcommandmessageheader.h"
 #include "platform/rtl/Tdatetime.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -260,8 +261,9 @@ void CloseSentList(TDiscussion& d, int list, const std::vector<TDiscBlockIndex>&
 
 enum class TSendingStage { Writing, Saving, Moving };
 
-// What the user is told of a "Send post" that failed at a stage.
-std::string SendingFailure(TSendingStage stage, const TComposedMessages& journal) {
+// What the user is told of a sending that failed at a stage: which file, why, and that
+// `kept` stayed as it was.
+std::string SendingFailure(TSendingStage stage, const TComposedMessages& journal, const std::string& kept) {
   const std::string& path = journal.FailedPath();
   const std::string why = path.empty() ? std::string() : " (" + journal.FailureReason() + ")";
   std::string what;
@@ -275,9 +277,42 @@ std::string SendingFailure(TSendingStage stage, const TComposedMessages& journal
       break;
     case TSendingStage::Moving: what = "The message " + path + " could not be moved into the Outbox" + why + "."; break;
   }
-  return what +
-         "\nNothing was sent: the post list and its notes are as they were.\n"
-         "Send the post again once the cause is mended.";
+  return what + "\nNothing was sent: " + kept + " as they were.\nSend the post again once the cause is mended.";
+}
+
+// A sending changes the discussion only when every message goes into the Outbox. `compose`
+// writes the messages (held by the journal) and changes the discussion; the discussion is
+// then saved, since the numbers the messages carry are the discussion's once it is saved,
+// and only then do the messages go to the Outbox, so that no later post can take them
+// again. When a step fails, what was recorded from the undo action `before` on is taken
+// back (and saved again when the sending had saved it), and a box under `caption` says
+// what failed and that `kept` stayed as it was. True when the messages are in the Outbox.
+bool RunSending(TDiscussion& d, int before, const std::function<bool()>& compose, const char* caption,
+                const std::string& kept) {
+  TComposedMessages journal;
+  journal.Hold();
+  TSendingStage stage = TSendingStage::Writing;
+  bool sent = false, saved = false, caught = false;
+  {
+    TErrorCapture capture(TErrorCapture::OwnWork);
+    sent = compose() && !capture.Caught();
+    if (sent) {
+      stage = TSendingStage::Saving;
+      saved = d.Save();
+      sent = saved && !capture.Caught();
+    }
+    if (sent) {
+      stage = TSendingStage::Moving;
+      sent = journal.Release();
+    }
+    caught = capture.Caught();
+  }
+  if (sent) return true;
+  // The messages are withdrawn with the journal.
+  TakeBack(d, before);
+  if (saved) d.Save();
+  if (caught) ShowMessageBox(caption, SendingFailure(stage, journal, kept));
+  return false;
 }
 
 }  // namespace
@@ -299,43 +334,18 @@ void SendPostCommand(TCommand& command) {
   // From here on the sending changes the discussion only when every message goes into the
   // Outbox: a failure takes back all but the cleaning told above, and says what failed.
   const int before = d->Undo.Count();
-  TComposedMessages journal;
-  journal.Hold();
-  TSendingStage stage = TSendingStage::Writing;
-  bool sent = false, saved = false, caught = false;
-  {
-    TErrorCapture capture(TErrorCapture::OwnWork);
+  const auto compose = [&] {
     std::vector<TDiscBlockRecord> records;
-    sent = (!leader || notes.empty() || MakeCommentsOfNotes(*d, list, author)) &&
-           PostRecords(*d, list, author, records) &&
-           WriteNewBlocksMessages(*d, receivers, records, false, "Sending post");
-    if (sent) {
-      CloseSentList(*d, list, notes);
-      if (leader) d->Reply(receivers, -2, 1);
-      sent = !capture.Caught();
-    }
-    // The comment numbers the messages carry are the discussion's once it is saved; only
-    // then do the messages go to the Outbox, so that no later post can take them again.
-    if (sent) {
-      stage = TSendingStage::Saving;
-      saved = d->Save();
-      sent = saved && !capture.Caught();
-    }
-    if (sent) {
-      stage = TSendingStage::Moving;
-      sent = journal.Release();
-    }
-    caught = capture.Caught();
-  }
-  if (sent) {
+    if (!(!leader || notes.empty() || MakeCommentsOfNotes(*d, list, author)) ||
+        !PostRecords(*d, list, author, records) ||
+        !WriteNewBlocksMessages(*d, receivers, records, false, "Sending post"))
+      return false;
+    CloseSentList(*d, list, notes);
+    if (leader) d->Reply(receivers, -2, 1);
+    return true;
+  };
+  if (RunSending(*d, before, compose, SendingPost, "the post list and its notes are"))
     command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
-    return;
-  }
-  // The messages are withdrawn with the journal; the list, the notes and the numbers are as
-  // they were, in memory and, when the sending had saved them, in the files.
-  TakeBack(*d, before);
-  if (saved) d->Save();
-  if (caught) ShowMessageBox(SendingPost, SendingFailure(stage, journal));
 }
 
 void PublishEmbeddedCommentsCommand(TCommand& command) {
@@ -368,30 +378,27 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
 
   // The comments are made and sent first; only when every message is written do the
   // moderated comments give way to them.
-  std::vector<TDiscBlockIndex> made;
-  TComposedMessages journal;
-  journal.Hold();
   d->Undo.StartStep();
   const int before = d->Undo.Count();
-  const auto takeBack = [&] { TakeBack(*d, before); };
-  for (TDiscBlockIndex source : chosen) {
-    const uint16_t adident = d->Storages.GetDiscBlock(source)->ADIdent;
-    const int author = d->Authors.FindAuthorByADIdent(*d, adident, true);
-    const TDiscBlockIndex comment = author < 0 ? TDiscBlockIndex() : MakeCommentFrom(*d, source, author);
-    if (comment.IsEmpty()) break;
-    made.push_back(comment);
-  }
-  std::vector<TDiscBlockRecord> records;
-  for (TDiscBlockIndex comment : made) records.push_back(MakeDiscBlockRecord(*d, comment));
-  if (made.size() != chosen.size() || !WriteNewBlocksMessages(*d, receivers, records, true, "Publishing")) {
-    takeBack();
-    return;
-  }
-  for (size_t i = 0; i < chosen.size(); ++i) {
-    d->Storages.RelinkBlocks(*d, chosen[i], made[i]);
-    d->Storages.GetDiscBlock(chosen[i])->SetDeleteFlag(*d, chosen[i], DeleteFlag_Erased, 0);
-  }
-  d->UpdateModeratedCommentsCount();
-  d->Reply(receivers, -2, 1);
-  if (!d->Save() || !journal.Release()) takeBack();
+  const auto compose = [&] {
+    std::vector<TDiscBlockIndex> made;
+    for (TDiscBlockIndex source : chosen) {
+      const uint16_t adident = d->Storages.GetDiscBlock(source)->ADIdent;
+      const int author = d->Authors.FindAuthorByADIdent(*d, adident, true);
+      const TDiscBlockIndex comment = author < 0 ? TDiscBlockIndex() : MakeCommentFrom(*d, source, author);
+      if (comment.IsEmpty()) return false;
+      made.push_back(comment);
+    }
+    std::vector<TDiscBlockRecord> records;
+    for (TDiscBlockIndex comment : made) records.push_back(MakeDiscBlockRecord(*d, comment));
+    if (!WriteNewBlocksMessages(*d, receivers, records, true, "Publishing")) return false;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+      d->Storages.RelinkBlocks(*d, chosen[i], made[i]);
+      d->Storages.GetDiscBlock(chosen[i])->SetDeleteFlag(*d, chosen[i], DeleteFlag_Erased, 0);
+    }
+    d->UpdateModeratedCommentsCount();
+    d->Reply(receivers, -2, 1);
+    return true;
+  };
+  RunSending(*d, before, compose, "PUBLISHING", "the moderated comments are");
 }
