@@ -194,8 +194,20 @@ class TCabinetWalk {
 TPartChoice::TPartChoice(const std::vector<std::vector<TFile>>& parts, TReader read) : fRead(std::move(read)) {
   for (const std::vector<TFile>& files : parts) {
     fParts.emplace_back();
-    for (const TFile& file : files) fParts.back().push_back({file.Name, file.Size});
+    fByArrival.emplace_back();
+    for (const TFile& file : files) {
+      fByArrival.back().push_back(fParts.back().size());
+      fParts.back().push_back({file.Name, file.Size, file.Arrival});
+    }
+    const std::vector<TCandidate>& added = fParts.back();
+    std::stable_sort(fByArrival.back().begin(), fByArrival.back().end(),
+                     [&added](size_t a, size_t b) { return added[a].Arrival < added[b].Arrival; });
     fAllowedWeighings += WeighingsPerFile * files.size();
+  }
+  if (!fByArrival.empty()) {
+    const std::vector<TCandidate>& first = fParts[0];
+    std::stable_sort(fByArrival[0].begin(), fByArrival[0].end(),
+                     [&first](size_t a, size_t b) { return first[a].Arrival > first[b].Arrival; });
   }
   fStates.push_back({});
 }
@@ -280,6 +292,44 @@ std::vector<std::string> TPartChoice::Next() {
       if (!fParts[0][j].Gone && !fParts[0][j].Tried) return Offer({j});
     return {};
   }
+  if (!fArrivalOrderDone) {
+    std::vector<std::string> chosen = NextInArrivalOrder();
+    if (!chosen.empty()) return chosen;
+    // The search of all choices has the weighings of its own.
+    fArrivalOrderDone = true;
+    fGaveUp = false;
+    fWeighings = 0;
+  }
+  return NextOfAll();
+}
+
+std::vector<std::string> TPartChoice::NextInArrivalOrder() {
+  while (fNextFirst < fByArrival[0].size() && !fGaveUp) {
+    const size_t first = fByArrival[0][fNextFirst++];
+    if (fParts[0][first].Gone || fParts[0][first].Tried) continue;
+    std::vector<size_t> picks{first};
+    int state = Continue(0, first);
+    for (size_t layer = 1; state >= 0 && !fGaveUp && layer < fParts.size(); ++layer) {
+      // The earliest of the files that came with the part before or after it.
+      const double after = fParts[layer - 1][picks.back()].Arrival;
+      const std::vector<size_t>& order = fByArrival[layer];
+      auto at = std::lower_bound(order.begin(), order.end(), after,
+                                 [this, layer](size_t j, double time) { return fParts[layer][j].Arrival < time; });
+      int next = -1;
+      for (; at != order.end() && next < 0 && !fGaveUp; ++at) {
+        if (fParts[layer][*at].Gone) continue;
+        next = Continue(state, *at);
+        if (next >= 0 && fStates[size_t(next)].Dead) next = -1;
+        if (next >= 0) picks.push_back(*at);
+      }
+      state = next;
+    }
+    if (state >= 0 && !fGaveUp && fStates[size_t(state)].Walk->Whole()) return Offer(picks);
+  }
+  return {};
+}
+
+std::vector<std::string> TPartChoice::NextOfAll() {
   // Depth first through the parts, a state a step; a state found to lead nowhere (or to no
   // file not tried yet) is marked so and never walked again.
   struct TStep {

@@ -13,9 +13,13 @@
 //     among the choices offered however many other files came, as long as every part
 //     ends a data block begun before it;
 //   - parts that lie wholly inside one data block (parts smaller than a block) are checked
-//     only together, when the block ends, so the choices of their files multiply: each
-//     file brings an allowance of weighings against the parts before it, and a search
-//     that spent them all gives up, its set waiting, instead of holding the run.
+//     only together, when the block ends, so the choices of their files multiply. A post's
+//     own parts come one after another: each file of the first part, the last to come
+//     first, is tried first with the earliest files that came with it or after it and
+//     continue it, part after part, so that files sent before the post cost a weighing or
+//     two each. Beyond that, each file brings an allowance of weighings against the parts
+//     before it, and a search that spent them all gives up, its set waiting, instead of
+//     holding the run.
 // A post of one part is each of its files alone. When each part has one file, that one
 // choice is offered whatever its bytes, so that joining tells what is wrong with it.
 
@@ -33,6 +37,7 @@ class TPartChoice {
   struct TFile {
     std::string Name;
     uint64_t Size = 0;
+    double Arrival = 0;  // when the file came: files of one time came together
   };
   // The bytes of a file, whole; false when it cannot be read.
   using TReader = std::function<bool(const std::string& name, std::string& bytes)>;
@@ -58,6 +63,7 @@ class TPartChoice {
   struct TCandidate {
     std::string Name;
     uint64_t Size = 0;
+    double Arrival = 0;
     bool Tried = false;  // held by a choice already offered
     bool Gone = false;   // joined into a post
   };
@@ -72,6 +78,8 @@ class TPartChoice {
 
   int Continue(int state, size_t candidate);
   int Intern(size_t layer, std::unique_ptr<TCabinetWalk> walk);
+  std::vector<std::string> NextInArrivalOrder();
+  std::vector<std::string> NextOfAll();
   std::vector<std::string> Offer(const std::vector<size_t>& picks);
   std::vector<std::string> Only();
 
@@ -81,6 +89,10 @@ class TPartChoice {
   std::map<std::string, int> fStateOf;  // layer and walk -> state
   std::vector<size_t> fLast;            // the choice offered last
   uint64_t fReads = 0;
+  // Each part's candidates in the order they came, and the first part's the last first.
+  std::vector<std::vector<size_t>> fByArrival;
+  size_t fNextFirst = 0;  // of the first part's, the next to try in arrival order
+  bool fArrivalOrderDone = false;
   uint64_t fWeighings = 0, fAllowedWeighings = 0;
   bool fGaveUp = false;
 };

@@ -538,7 +538,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
           part.CountText != me.CountText)
         continue;
       members.push_back(file.Name.ToString());
-      if (part.Member) candidates[part.Number - 1].push_back({file.Name.ToString(), file.Size});
+      if (part.Member) candidates[part.Number - 1].push_back({file.Name.ToString(), file.Size, double(file.FileTime)});
     }
     for (std::vector<TPartChoice::TFile>& files : candidates)
       std::stable_sort(files.begin(), files.end(), [](const TPartChoice::TFile& a, const TPartChoice::TFile& b) {
