@@ -329,7 +329,7 @@ TEST_F(TwoInstallations, TheyHoldOneDiscussionByMailFromTheAnnouncementToLargePo
     sendNotes("5", large)(s);
   }));
   EXPECT_GE(Waiting("e2eb").size(), 4u);
-  // The genuine post still applies; the refused sets still wait, told of again by a new start.
+  // The genuine post still applies; the refused sets still wait, told once already, so no box tells them again.
   ASSERT_TRUE(receive("large", {"AUTO-HANDLING", "NEW_BLOCKS", "New blocks"}));
   for (const std::string& text : large) EXPECT_NE(B.Told("large").find("|5|" + text + "\n"), std::string::npos);
 
