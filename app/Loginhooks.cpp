@@ -53,8 +53,8 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
   hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email) {
     return Logins() ? Logins()->AskKeyOf(lident, email) : TStr();
   };
-  hooks.ForgetKeyOfLogin = [](const TStr& lident) {
-    if (TLoginsStorage* storage = Logins()) storage->ForgetKeyOf(lident);
+  hooks.KeepKeyOfLogin = [](const TStr& lident, const TStr& key) {
+    if (TLoginsStorage* storage = Logins()) storage->KeepKeyOf(lident, key);
   };
   hooks.MaySign = [](const TStr& lident, const TPublicKey& key) { return Logins() && Logins()->MaySign(lident, key); };
   hooks.PinSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {
@@ -76,7 +76,7 @@ void UnregisterLoginHooks() {
   hooks.PrivateMessageKey = nullptr;
   hooks.KeyOfLogin = nullptr;
   hooks.AskKeyOfLogin = nullptr;
-  hooks.ForgetKeyOfLogin = nullptr;
+  hooks.KeepKeyOfLogin = nullptr;
   hooks.MaySign = nullptr;
   hooks.PinSignerKey = nullptr;
   SetMessageSigner(nullptr);

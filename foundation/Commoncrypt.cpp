@@ -518,16 +518,29 @@ bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSig
 
 bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer) {
   TMessageSigner found;
+  const bool privateMessage = header.IsPrivateMessage();
+  const auto opens = [&](std::string_view key) {
+    return VerifyFileSign(file, privateMessage, key, &found) && header.AcceptsSigner(found.PublicKey);
+  };
   bool good;
-  if (!header.IsPrivateMessage()) {
-    good = VerifyFileSign(file, header, &found);
+  if (!privateMessage) {
+    good = opens({});
   } else {
-    std::string key = header.AskSenderKey();
-    good = VerifyFileSign(file, true, key, &found);
-    WipeString(key);
-    if (!good) header.ForgetSenderKey();
+    std::string kept = header.SenderKey();
+    good = !kept.empty() && opens(kept);
+    // No Key is kept, or the kept one fails this message (a stranger's in the sender's name,
+    // or the sender changed their Key): the message asks its own question, unless its own
+    // bytes show that no Key opens it (its signature does not hold, or is not its sender's).
+    // The kept Key stays unless the one given opens the message.
+    TMessageSigner signedBy;
+    if (!good && VerifyFileSignature(file, signedBy) && header.AcceptsSigner(signedBy.PublicKey)) {
+      std::string given = header.AskSenderKey();
+      good = !given.empty() && given != kept && opens(given);
+      if (good) header.KeepSenderKey(given);
+      WipeString(given);
+    }
+    WipeString(kept);
   }
-  good = good && header.AcceptsSigner(found.PublicKey);
   if (good && signer) *signer = found;
   return good;
 }

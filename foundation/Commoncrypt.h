@@ -82,10 +82,12 @@ class TSealedMessageHeader {
   virtual ~TSealedMessageHeader() = default;
   virtual bool IsPrivateMessage() const = 0;  // PRIVATE_REQ other than "0"
   virtual std::string SenderKey() const = 0;  // the key kept for the sender's login
-  // The sender's key, asked of the user when none is kept; by default only what is kept.
-  virtual std::string AskSenderKey() const { return SenderKey(); }
-  // The sender's key did not verify: what was kept of it is dropped.
-  virtual void ForgetSenderKey() const {}
+  // The sender's key as the user gives it for this message, which no kept key opens; by
+  // default none is asked.
+  virtual std::string AskSenderKey() const { return std::string(); }
+  // The key the user gave opened this message: it is kept for the sender in place of the
+  // one kept before.
+  virtual void KeepSenderKey(const std::string&) const {}
   // Whether the signer's key may speak for the sender the header names: the key pinned for
   // that sender, any while none is (asking pins nothing). By default every key may.
   virtual bool AcceptsSigner(const TPublicKey&) const { return true; }
@@ -100,9 +102,10 @@ bool VerifyFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSig
 // Checks the signature block alone, which needs no key: true when it ends the file and
 // signs every byte before it; `signer` receives who signed. The file position is kept.
 bool VerifyFileSignature(HANDLE file, TMessageSigner& signer);
-// The check of a message about to be handled: for a private message whose sender has no
-// key kept the user is asked for it once, and a key that fails the check is forgotten; the
-// signer's key must be the one the header's sender is known by.
+// The check of a message about to be handled: a private message is opened with the key
+// kept for its sender, else with the one the user gives for it (asked only when its
+// signature holds), which is then kept in place of the other; a kept key that fails stays
+// kept. The signer's key must be the one the header's sender is known by.
 bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMessageSigner* signer = nullptr);
 
 // How many times this process hashed the bytes of a message file for its seal or for its

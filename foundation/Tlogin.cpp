@@ -461,25 +461,13 @@ std::string KeyQuestionOf(const TStr& lident, const TStr& email) {
 }  // namespace
 
 TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
-  fLastKeyWasKept = false;
   if (lident.IsEmpty()) return TStr();
-  const TStr known = GetKeyOf(lident);
-  fLastKeyWasKept = !known.IsEmpty();
-  if (fLastKeyWasKept) return known;
-  TLogin* current = GetCurrentLogin();
-  // A kept Key that failed a message in the sender's name (perhaps a stranger's) is still
-  // the sender's: tried on their other messages, and kept again by one it opens.
-  if (const auto dropped = fDroppedKeys.find(lident.ToString()); dropped != fDroppedKeys.end() && current) {
-    current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, TStr(dropped->second)});
-    Save();
-    fLastKeyWasKept = true;
-    return GetKeyOf(lident);
-  }
   // Asked in this run already: the answer serves the messages that ask the same question,
   // so that a flood of one sender asks once; another address in the same name asks anew.
   const std::string question = KeyQuestionOf(lident, email);
   if (const auto answered = fKeyAnswers.find(question); answered != fKeyAnswers.end()) return TStr(answered->second);
   const bool inRun = fKeyRuns > 0;
+  TLogin* current = GetCurrentLogin();
   if (!current || !current->IsUnlocked() || fAskNoMore) {
     if (inRun) fPassedOver.insert(question);
     return TStr();
@@ -498,45 +486,33 @@ TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
     return TStr();
   }
   if (answer != TInputAnswer::Ok) entered.clear();
+  const TStr given(entered);
   if (inRun) fKeyAnswers[question] = entered;
-  if (entered.empty()) return TStr();
-  current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, TStr(entered)});
   WipeMemory(entered.data(), entered.size());
-  Save();
-  return GetKeyOf(lident);
+  return given;
 }
 
 bool TLoginsStorage::KeyQuestionPassedOver(const TStr& lident, const TStr& email) const {
   return fPassedOver.count(KeyQuestionOf(lident, email)) != 0;
 }
 
-void TLoginsStorage::ForgetKeyOf(const TStr& lident) {
+bool TLoginsStorage::KeepKeyOf(const TStr& lident, const TStr& key) {
   TLogin* current = GetCurrentLogin();
-  if (!current || fOpenedKeys.count(lident.ToString()) != 0) return;
-  for (uint32_t i = 0; i < current->CorrespondentKeys.Count(); ++i)
-    if (current->CorrespondentKeys[i].LIdent == lident) {
-      // The message it failed may be a stranger's in the sender's name: the sender's other
-      // messages of the run are still tried with it, without a question. A Key just given
-      // answered only its own question.
-      if (fKeyRuns > 0 && fLastKeyWasKept)
-        fDroppedKeys.try_emplace(lident.ToString(), current->CorrespondentKeys[i].Key.ToString());
-      current->CorrespondentKeys.Delete(i);
-      Save();
-      return;
+  if (!current || !current->IsUnlocked() || lident.IsEmpty() || key.IsEmpty()) return false;
+  for (TCorrespondentKey& kept : current->CorrespondentKeys)
+    if (kept.LIdent == lident) {
+      if (kept.Key == key) return true;
+      kept.Key = key;
+      return Save();
     }
-}
-
-void TLoginsStorage::KeyOpened(const TStr& lident) {
-  if (fKeyRuns > 0) fOpenedKeys.insert(lident.ToString());
+  current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, key});
+  return Save();
 }
 
 void TLoginsStorage::ForgetKeyAnswers() {
-  for (auto* answers : {&fKeyAnswers, &fDroppedKeys}) {
-    for (auto& [asked, key] : *answers)
-      if (!key.empty()) WipeMemory(key.data(), key.size());
-    answers->clear();
-  }
-  fOpenedKeys.clear();
+  for (auto& [asked, key] : fKeyAnswers)
+    if (!key.empty()) WipeMemory(key.data(), key.size());
+  fKeyAnswers.clear();
   fPassedOver.clear();
   fAskNoMore = false;
 }

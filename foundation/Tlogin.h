@@ -184,9 +184,9 @@ class TLoginsStorage {
   // of this installation's own Key while it is unlocked, else the Key the current login
   // keeps for that correspondent; "" when there is none.
   TStr GetKeyOf(const TStr& lident) const;
-  // The same for the sender of a received private message; when none is known the user is
-  // asked for the sender's Key ("Key of <address>:"), which the current login keeps,
-  // enciphered under its own key password, from then on. "" when the user cancels. Within a
+  // The Key of the sender of a received private message as the user gives it, asked
+  // ("Key of <address>:") when no Key kept opens the message. Nothing is kept by asking:
+  // KeepKeyOf keeps the Key once it opened the message. "" when the user cancels. Within a
   // handling run (TKeyQuestionsRun) a question (the sender's LIdent and the address shown)
   // is asked once: the answer, a Key or none, serves the other messages that would ask the
   // same question, and no other. The question offers to ask no more in the run; from then
@@ -197,15 +197,13 @@ class TLoginsStorage {
   // could keep a Key): its message waits for a later run rather than being refused.
   bool KeyQuestionPassedOver(const TStr& lident, const TStr& email) const;
   bool AskedNoMore() const { return fAskNoMore; }
-  // A correspondent's kept Key that failed a seal check is dropped, so that a later run
-  // asks; within the run it still serves the sender's other messages, unasked, and is kept
-  // again when one of them opens with it. A Key just given that failed stays the answer
-  // of its own question only.
-  void ForgetKeyOf(const TStr& lident);
-  // A message in that LIdent's name opened with the Key given for it: the Key is the
-  // sender's, and a failure later in the run (a stranger's message in that name) drops it
-  // no more.
-  void KeyOpened(const TStr& lident);
+  // A Key the user gave for that LIdent opened its message: the current login keeps it,
+  // enciphered under its own key password, in place of the one kept before (the sender
+  // may have changed their Key: the user's answer decides), and the file is saved at once.
+  // A kept Key is never dropped because a message fails with it: what a message claims
+  // decides nothing about the Keys the user keeps. False when no login is open to keep it,
+  // or (reported) when the file cannot be kept.
+  bool KeepKeyOf(const TStr& lident, const TStr& key);
   // The Key the current login seals its private messages with, once its key password is
   // verified (asked of the user when not yet); "" when the user cancels or fails.
   TStr GetPrivateMessageKey();
@@ -254,15 +252,9 @@ class TLoginsStorage {
   int fKeyRuns = 0;  // handling runs going on: they nest
   // The Key questions of the run, by LIdent and address shown: the Key given, or "".
   std::map<std::string, std::string> fKeyAnswers;
-  // Kept Keys that failed a seal in the run, by LIdent.
-  std::map<std::string, std::string> fDroppedKeys;
-  // LIdents whose Keys opened a message in the run.
-  std::set<std::string> fOpenedKeys;
   // Questions the run left unasked, and whether the user chose to ask no more.
   std::set<std::string> fPassedOver;
   bool fAskNoMore = false;
-  // Whence the Key AskKeyOf gave last came: kept before that message, or just given.
-  bool fLastKeyWasKept = false;
 };
 
 // One handling run of received messages, as far as the Key questions go: while it lasts

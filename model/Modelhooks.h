@@ -82,11 +82,12 @@ struct TModelHooks {
   std::function<TStr()> PrivateMessageKey;
   // The Key kept for the sender of that LIdent, empty when there is none.
   std::function<TStr(const TStr& lident)> KeyOfLogin;
-  // The same for the sender of a message being handled, asked of the user (the sender
-  // named by its e-mail address) when none is kept; empty when the user cancels.
+  // The Key of the sender of a message being handled that no kept Key opens, asked of the
+  // user (the sender named by its e-mail address); empty when the user cancels.
   std::function<TStr(const TStr& lident, const TStr& email)> AskKeyOfLogin;
-  // A Key of that LIdent failed a seal check: it is forgotten.
-  std::function<void(const TStr& lident)> ForgetKeyOfLogin;
+  // The Key the user gave for that LIdent opened its message: it is kept in place of the
+  // one kept before.
+  std::function<void(const TStr& lident, const TStr& key)> KeepKeyOfLogin;
   // Whether a message signed with `key` may be taken as the sender's of that LIdent: the
   // key pinned for it, any key while none is pinned; every key may while none is set.
   std::function<bool(const TStr& lident, const TPublicKey& key)> MaySign;

@@ -251,13 +251,13 @@ std::string TCommandMessageHeader::SenderKey() const {
 
 std::string TCommandMessageHeader::AskSenderKey() const {
   const TModelHooks& hooks = ModelHooks();
-  if (!hooks.AskKeyOfLogin) return SenderKey();
+  if (!hooks.AskKeyOfLogin) return std::string();
   return hooks.AskKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL"))).ToString();
 }
 
-void TCommandMessageHeader::ForgetSenderKey() const {
+void TCommandMessageHeader::KeepSenderKey(const std::string& key) const {
   const TModelHooks& hooks = ModelHooks();
-  if (hooks.ForgetKeyOfLogin) hooks.ForgetKeyOfLogin(TStr(GetFieldValue(SenderField)));
+  if (hooks.KeepKeyOfLogin) hooks.KeepKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(key));
 }
 
 bool TCommandMessageHeader::AcceptsSigner(const TPublicKey& key) const {

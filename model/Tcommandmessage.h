@@ -78,9 +78,10 @@ class TCommandMessageHeader : public TSealedMessageHeader {
   // SENDER_LIDENT's login.
   bool IsPrivateMessage() const override;
   std::string SenderKey() const override;
-  // The same, asked of the user (naming FROM_USER_EMAIL) when none is kept.
+  // The sender's Key asked of the user (naming FROM_USER_EMAIL) when no kept one opens the
+  // message; the one that opened it kept for the SENDER_LIDENT.
   std::string AskSenderKey() const override;
-  void ForgetSenderKey() const override;
+  void KeepSenderKey(const std::string& key) const override;
   // The key pinned for SENDER_LIDENT, any while none is (pinned only once a message
   // signed with it is applied).
   bool AcceptsSigner(const TPublicKey& key) const override;

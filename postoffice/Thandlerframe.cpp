@@ -73,7 +73,6 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
     }
     return ShowVerifyingError();
   }
-  if (TLoginsStorage* logins = ModelHooks().Logins; logins && Header.IsPrivateMessage()) logins->KeyOpened(Sender());
   Command = Header.GetFieldValue("COMMAND");
   if (std::find(commands.begin(), commands.end(), Command) == commands.end()) {
     TError::Report(Who + " - ошибка формата файла " + path);

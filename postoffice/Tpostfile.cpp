@@ -205,11 +205,11 @@ void TPostFilesStorage::ReadMessageData(TPostFile& file, const std::string& path
   }
   if (read) {
     const std::string receivers = header.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED");
-    // A private message from a sender whose key is not known here yet cannot be checked
-    // now: it is listed by its header, and its handler asks for the key and checks the
-    // seal before anything of it is applied.
-    const bool unchecked = header.IsPrivateMessage() && header.SenderKey().empty();
-    const bool trusted = (!receivers.empty() && receivers[0] == '$') || unchecked || VerifyFileSign(handle, header);
+    // A private message that no Key kept here opens (none is kept for its sender yet, or the
+    // kept one fails it) cannot be checked now: it is listed by its header, and its handler
+    // asks for the Key and checks the seal before anything of it is applied.
+    const bool trusted =
+        (!receivers.empty() && receivers[0] == '$') || VerifyFileSign(handle, header) || header.IsPrivateMessage();
     if (trusted && !capture.Caught()) {
       if (header.HasField("FROM_USER_EMAIL")) file.Sender = Clipped(header.GetFieldValue("FROM_USER_EMAIL"));
       if (header.HasField("TO_USERS_EMAILS_CRYPTED")) file.Receivers = Clipped(receivers);

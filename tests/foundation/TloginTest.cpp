@@ -53,18 +53,24 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
     Fill(logins);
     key = logins.GetLogin(0).Key.ToString();
     EXPECT_EQ(key.size(), 24u);
-    // A correspondent's Key, entered once, is kept with the current login's secrets.
+    // A correspondent's Key, entered once, is kept with the current login's secrets once
+    // it opened its message; asking alone keeps nothing. Another Key that opens a message
+    // of theirs takes its place: one Key a correspondent.
     logins.Current = 0;
     TScriptedDialogs dialogs;
-    dialogs.Answer("Key of far@example.net:", "far key 123");
-    EXPECT_EQ(logins.AskKeyOf("FAR_LID", "far@example.net"), "far key 123");
+    dialogs.Answer("Key of far@example.net:", "far key 000");
+    EXPECT_EQ(logins.AskKeyOf("FAR_LID", "far@example.net"), "far key 000");
+    EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "");
+    EXPECT_TRUE(logins.KeepKeyOf(TStr("FAR_LID"), TStr("far key 000")));
+    EXPECT_TRUE(logins.KeepKeyOf(TStr("FAR_LID"), TStr("far key 123")));
     EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "far key 123");
+    EXPECT_EQ(logins.GetLogin(0).CorrespondentKeys.Count(), 1u);
     ASSERT_TRUE(logins.Save());
   }
   EXPECT_EQ(platform::FilePermissions(path), 0600);
   const std::string bytes = testsupport::ReadFile(path);
-  for (const std::string& secret :
-       {kKeyPassword, key, std::string("mail-secret-1"), std::string("another password"), std::string("far key 123")})
+  for (const std::string& secret : {kKeyPassword, key, std::string("mail-secret-1"), std::string("another password"),
+                                    std::string("far key 123"), std::string("far key 000")})
     EXPECT_EQ(bytes.find(secret), std::string::npos) << secret;
   EXPECT_NE(bytes.find("pop.example.org"), std::string::npos);
 
@@ -401,12 +407,12 @@ TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) 
     EXPECT_EQ(logins.AskKeyOf("L-LEAD", "nobody@spam"), "");
     EXPECT_EQ(logins.AskKeyOf("L-LEAD", "Nobody@Spam"), "");  // the same question, answered
     EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");
+    EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("lead key 77")));  // it opened the leader's message
     EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD")), "lead key 77");
     // A Key given to a stranger's question that does not open its message is not kept, and
     // answers only that question.
     EXPECT_EQ(logins.AskKeyOf("L-X", "nobody@spam"), "");
     EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "not x's key");
-    logins.ForgetKeyOf(TStr("L-X"));
     EXPECT_EQ(logins.GetKeyOf(TStr("L-X")), "");
     gKeysGiven["Key of x@x:"] = "x's key 42";
     EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "not x's key");
@@ -423,8 +429,9 @@ TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) 
     EXPECT_FALSE(logins.KeyQuestionPassedOver(TStr("L-S1"), TStr("s1@x")));
     EXPECT_TRUE(logins.KeyQuestionPassedOver(TStr("L-S2"), TStr("s2@x")));
     EXPECT_TRUE(logins.KeyQuestionPassedOver(TStr("L-S3"), TStr("s3@x")));
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");  // kept: no question
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");  // answered: no question
   }
+  EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD")), "lead key 77");  // declined questions in its name dropped nothing
   gKeyPrompts.clear();
   gAskNoMoreAt.clear();
   {

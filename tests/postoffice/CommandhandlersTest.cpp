@@ -1743,9 +1743,11 @@ struct TKeyLogins {
 // stranger asks for the stranger's Key once a run, the cancel answering its other messages,
 // and the leader's message of the same run is still asked about and read; a flood under
 // many names asks until the user chooses to ask no more, and what was not asked waits in
-// the Inbox, told in one box, for the next run. A stranger's message in the leader's name
-// that fails the leader's kept Key costs the leader's genuine message of the run no
-// question.
+// the Inbox, told in one box, for the next run. With the leader's Key kept, strangers'
+// messages in the leader's name that fail it ask their own questions, and once declined are
+// set aside with a true box: the Key stays kept, and the leader's messages of that run and
+// the next open with it unasked. When the leader changes their Key, the kept one fails their
+// message, which asks; the new Key given opens it and is kept in place of the old.
 TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   TKeyLogins logins(Root);
   TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
@@ -1812,27 +1814,66 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   Perform();
   EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of x@x:"});
 
-  // The leader's Key is kept now. A stranger's message in the leader's name, sealed with
-  // another Key and composed before the leader's next one, fails it: the leader's message
-  // of the same run is still read with it, unasked.
+  // The leader's Key is kept now. Strangers' messages in the leader's name, at the leader's
+  // address and at another, sealed with another Key and composed before the leader's next
+  // one, fail it: each asks its own question, the user declines both, and they are set
+  // aside with whose Key they need. The leader's message of the same run is read with the
+  // kept Key, unasked, and the Key stays kept.
   gKeyPrompts.clear();
   gKeysGiven.clear();
   leader.Storages.Comments.Texts(0).Str.Text = "Второй текст ведущего";
   forge("lead-forged", "L-lead", "lead@x", "not the leader's", "12/19/2005 09:00:00");
+  forge("lead-elsewhere", "L-lead", "nobody@spam", "not the leader's", "12/19/2005 09:00:01");
+  lead();
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of lead@x:", "Key of nobody@spam:"}));
+  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Второй текст ведущего");
+  const auto noKey = [&](const std::string& name, const std::string& from) {
+    return name + ": The NEW_BLOCKS message " + name + " from " + from + " is sealed with the Key of " + from +
+           ", and no Key given here opens it: nothing of it can be read. It is set aside and not asked about again. "
+           "To read it, get the Key of " +
+           from + " (they find it in \"My data\"), then move the file from " + inbox + "Set aside back into " + inbox +
+           ": the next handling asks for the Key.";
+  };
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "2 files set aside:\n"));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", noKey("lead-forged", "lead@x")));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", noKey("lead-elsewhere", "nobody@spam")));
+  EXPECT_TRUE(InboxNames().empty());
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
+
+  // The next run reads the leader's next message with the Key still kept, unasked.
+  gKeyPrompts.clear();
+  leader.Storages.Comments.Texts(0).Str.Text = "Третий текст ведущего";
   lead();
   Boxes.clear();
   Perform();
   EXPECT_TRUE(gKeyPrompts.empty());
-  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Второй текст ведущего");
-  EXPECT_TRUE(Showed("HANDLING POST FILE", "1 file set aside:\nlead-forged: "));
+  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Третий текст ведущего");
+  EXPECT_FALSE(Showed("HANDLING POST FILE", ""));
+
+  // The leader changed their Key: the kept one fails their next message, which asks; the
+  // user gives the new Key, the message is applied, and the new Key is kept in its place.
+  const std::string changedKey = "leader's new key 9090";
+  leaders.GetLogin(leaders.Current).Key = TStr(changedKey);
+  leader.Storages.Comments.Texts(0).Str.Text = "Четвёртый текст ведущего";
+  lead();
+  gKeysGiven = {{"Key of lead@x:", changedKey}};
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of lead@x:"});
+  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Четвёртый текст ведущего");
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), changedKey);
+  EXPECT_FALSE(Showed("HANDLING POST FILE", ""));
   EXPECT_TRUE(InboxNames().empty());
 }
 
 // The discussion's own people are asked for their Keys before strangers, whatever the
 // order their messages came in: three strangers' messages and one in the leader's name from
 // another address, all composed before the leader's sealed switch back to public, wait
-// until the leader was asked. The user declines the strangers, one after the other, and the
-// run goes on asking: the leader's Key stays kept.
+// until the leader was asked. The one in the leader's name fails the leader's Key, kept
+// now, and asks its own question. The user declines the strangers, one after the other, and
+// the run goes on asking: the leader's Key stays kept.
 TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
   TKeyLogins logins(Root);
   TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
@@ -1864,7 +1905,8 @@ TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
   gKeysGiven = {{"Key of lead@x:", leaderKey}};
   Boxes.clear();
   Perform();
-  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of lead@x:", "Key of z1@x:", "Key of z2@x:", "Key of z3@x:"}));
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{
+                             "Key of lead@x:", "Key of nobody@spam:", "Key of z1@x:", "Key of z2@x:", "Key of z3@x:"}));
   EXPECT_TRUE(Showed("MAKE_DISCUSSION_PUBLIC", "Discussion Ecology is public now!"));
   EXPECT_EQ(Saved()->Info.Secret, 0);
   EXPECT_TRUE(Showed("HANDLING POST FILE", "4 files set aside:\nlead-elsewhere: "));
