@@ -507,6 +507,7 @@ void TFormPost::TestIncompletePostFiles() {
   };
   const std::string folder = fPost.InboxPost.FolderName.ToString();
   std::map<std::string, TGroup> groups;
+  std::map<std::string, std::vector<std::string>> members;
   std::vector<std::string> order;
   for (const TPostFile& file : fPost.InboxPost.Files) {
     const std::string name = file.Name.ToString();
@@ -531,6 +532,8 @@ void TFormPost::TestIncompletePostFiles() {
       at->second.Set = SetOfPartName(name);
     }
     at->second.Latest = std::max(at->second.Latest, file.FileTime);
+    // A set's files as a handling run counts them, copies under marked names too.
+    if (!file.Processed) members[SetOfPartName(name)].push_back(name);
     at->second.Seen.insert(std::stoull(number));
   }
   std::string lines;
@@ -544,7 +547,7 @@ void TFormPost::TestIncompletePostFiles() {
       if (!group.Seen.count(i)) missing += (missing.empty() ? "" : ",") + std::to_string(i);
     if (listed < group.Count) missing += ",...";
     // A set the user was told of waits, here or in a handling run, is not told again.
-    if (missing.empty() || (!group.Set.empty() && !fPost.ToldSets.insert(group.Set).second)) continue;
+    if (missing.empty() || (!group.Set.empty() && !fPost.TellOfWaitingSet(group.Set, members[group.Set]))) continue;
     lines += "\n\r" + FormatDateTime("dd.mm.yy hh:nn", group.Latest) + "  " + base + " (" + missing + ")";
   }
   if (!lines.empty())

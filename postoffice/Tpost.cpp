@@ -1,5 +1,6 @@
 #include "postoffice/Tpost.h"
 
+#include "foundation/Crc32.h"
 #include "foundation/Filereplace.h"
 #include "foundation/Fileroutines.h"
 #include "foundation/Keptfile.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -239,3 +241,22 @@ TPost*& PostState() {
   static TPost* post = nullptr;
   return post;
 }
+
+bool TPost::TellOfWaitingSet(const std::string& set, std::vector<std::string> members) {
+  std::sort(members.begin(), members.end());
+  uint32_t digest = 0;
+  for (const std::string& member : members) digest = Crc32(member.c_str(), member.size() + 1, digest);
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%08x", digest);
+  const std::string entry = set + "\n" + hex + "/" + std::to_string(members.size());
+  if (ToldSets.count(entry)) return false;
+  ForgetToldSet(set);
+  ToldSets.insert(entry);
+  return true;
+}
+
+void TPost::ForgetToldSet(const std::string& set) {
+  std::erase_if(ToldSets, [&set](const std::string& entry) { return ToldSetName(entry) == set; });
+}
+
+std::string TPost::ToldSetName(const std::string& entry) { return entry.substr(0, entry.rfind('\n')); }

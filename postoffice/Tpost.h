@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 class TPostAdaptor;
 
@@ -51,9 +52,16 @@ class TPost {
   uint8_t RobotEnabled = 0;
   TStr CBSFileName;
   uint8_t Opened = 0;  // the state was loaded; nothing is saved before
-  // Sets of received parts that wait, of which the user was told: each is told once, until
-  // its files are gone.
+  // Sets of received parts that wait, of which the user was told, each with the very files
+  // it held then ("<set>\n<their digest>"): told once, until its files change or are gone.
   std::set<std::string> ToldSets;
+  // Whether the set `set` waiting with the files `members` is to be told of: the first
+  // time these very files wait. A file that comes under its names later, anybody's, has it
+  // told again; the names alone decide nothing.
+  bool TellOfWaitingSet(const std::string& set, std::vector<std::string> members);
+  void ForgetToldSet(const std::string& set);
+  // The set a stored entry of ToldSets tells of.
+  static std::string ToldSetName(const std::string& entry);
 
   // The folder of a kind (1 to 4).
   TPostFilesStorage& Storage(uint8_t kind);

@@ -348,10 +348,10 @@ void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::strin
   if (double(Now()) - double(newest) > TPost::SetKeepDays) {
     for (const std::string& name : names)
       SetAside(storage, name, text + " (no part came for " + std::to_string(TPost::SetKeepDays) + " days)");
-    Post.ToldSets.erase(set);
+    Post.ForgetToldSet(set);
     return;
   }
-  if (Post.ToldSets.insert(set).second) {
+  if (Post.TellOfWaitingSet(set, names)) {
     TError::AppendToLog(std::string(Caption) + ": " + text);
     fWaitingTold.push_back(text);
   }
@@ -378,7 +378,8 @@ void TPostFilesHandler::TellWaitingSets() {
 void TPostFilesHandler::ForgetGoneSets(const TPostFilesStorage& storage) {
   std::set<std::string> present;
   for (const TPostFile& file : storage.Files) present.insert(SetOfPartName(file.Name.ToString()));
-  std::erase_if(Post.ToldSets, [&present](const std::string& set) { return !present.count(set); });
+  std::erase_if(Post.ToldSets,
+                [&present](const std::string& entry) { return !present.count(TPost::ToldSetName(entry)); });
 }
 
 void TPostFilesHandler::SaveAndDeleteHandled(TPostFilesStorage& storage) {
@@ -632,7 +633,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
   if (Stop) {
     // The run ends; what was joined is retired below.
   } else if (gather(); members.empty()) {
-    Post.ToldSets.erase(set);
+    Post.ForgetToldSet(set);
   } else if (unplaced) {
     // No name the Inbox takes now: the post is sound and waits, for a later run.
     PassOverSet(storage, set, members,
@@ -642,7 +643,7 @@ void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t i
       SetAside(storage, member,
                post + " came whole, but " + refusedError +
                    " on its way: nobody can tell who wrote it. Nothing of it was applied.");
-    Post.ToldSets.erase(set);
+    Post.ForgetToldSet(set);
   } else {
     // The files no post was made of wait for the parts they lack, or for their own set.
     std::string missing;

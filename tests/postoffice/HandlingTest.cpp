@@ -353,6 +353,17 @@ TEST_F(Handling, IncompleteOrDamagedSetsWaitToldOnceAndAreSetAsideLater) {
   ASSERT_TRUE(Post.Load());
   ASSERT_TRUE(RunOver(Post.InboxPost, all(), done));
   EXPECT_TRUE(Boxes.empty());
+  // A file that comes under a told set's names, anybody's, has the set told again: the
+  // names alone decide nothing of what the user learns.
+  WriteFile(inboxPost + "msg.1_3", "p1");
+  Post.InboxPost.Refresh(Post);
+  ASSERT_TRUE(RunOver(Post.InboxPost, all(), done));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "Can't unpack msg.cab: ")) << Boxes[0].Text;
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.InboxPost, all(), done));
+  EXPECT_TRUE(Boxes.empty());
+  ASSERT_TRUE(DeleteFileA((inboxPost + "msg.1_3").c_str()));
 
   // No part came for the keeping time: the sets go aside, with one summary.
   RunPeer("cd " + inboxPost + " && touch -d '8 days ago' bad.1_2 bad.2_2 msg.2_3 msg.3_3");
