@@ -50,8 +50,8 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
   };
   hooks.PrivateMessageKey = [] { return Logins() ? Logins()->GetPrivateMessageKey() : TStr(); };
   hooks.KeyOfLogin = [](const TStr& lident) { return Logins() ? Logins()->GetKeyOf(lident) : TStr(); };
-  hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email) {
-    return Logins() ? Logins()->AskKeyOf(lident, email) : TStr();
+  hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email, const TPublicKey& signer) {
+    return Logins() ? Logins()->AskKeyOf(lident, email, signer) : TStr();
   };
   hooks.KeepKeyOfLogin = [](const TStr& lident, const TStr& key) {
     if (TLoginsStorage* storage = Logins()) storage->KeepKeyOf(lident, key);

@@ -534,7 +534,7 @@ bool VerifyReceivedFileSign(HANDLE file, const TSealedMessageHeader& header, TMe
     // The kept Key stays unless the one given opens the message.
     TMessageSigner signedBy;
     if (!good && VerifyFileSignature(file, signedBy) && header.AcceptsSigner(signedBy.PublicKey)) {
-      std::string given = header.AskSenderKey();
+      std::string given = header.AskSenderKey(signedBy.PublicKey);
       good = !given.empty() && given != kept && opens(given);
       if (good) header.KeepSenderKey(given);
       WipeString(given);

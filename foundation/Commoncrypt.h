@@ -82,9 +82,9 @@ class TSealedMessageHeader {
   virtual ~TSealedMessageHeader() = default;
   virtual bool IsPrivateMessage() const = 0;  // PRIVATE_REQ other than "0"
   virtual std::string SenderKey() const = 0;  // the key kept for the sender's login
-  // The sender's key as the user gives it for this message, which no kept key opens; by
-  // default none is asked.
-  virtual std::string AskSenderKey() const { return std::string(); }
+  // The sender's key as the user gives it for this message, which no kept key opens and
+  // whose signature `signer` made; by default none is asked.
+  virtual std::string AskSenderKey(const TPublicKey& /*signer*/) const { return std::string(); }
   // The key the user gave opened this message: it is kept for the sender in place of the
   // one kept before.
   virtual void KeepSenderKey(const std::string&) const {}

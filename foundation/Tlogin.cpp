@@ -460,12 +460,14 @@ std::string KeyQuestionOf(const TStr& lident, const TStr& email) {
 
 }  // namespace
 
-TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
+TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email, const TPublicKey& signer) {
   if (lident.IsEmpty()) return TStr();
-  // Asked in this run already: the answer serves the messages that ask the same question,
-  // so that a flood of one sender asks once; another address in the same name asks anew.
+  // Asked in this run already: the answer serves the messages that ask the same question
+  // and were signed with the same key, so that a flood of one sender asks once; another
+  // address in the same name, or another signer, asks anew.
   const std::string question = KeyQuestionOf(lident, email);
-  if (const auto answered = fKeyAnswers.find(question); answered != fKeyAnswers.end()) return TStr(answered->second);
+  const std::string asked = question + '\n' + std::string(signer.begin(), signer.end());
+  if (const auto answered = fKeyAnswers.find(asked); answered != fKeyAnswers.end()) return TStr(answered->second);
   const bool inRun = fKeyRuns > 0;
   TLogin* current = GetCurrentLogin();
   if (!current || !current->IsUnlocked() || fAskNoMore) {
@@ -487,7 +489,7 @@ TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email) {
   }
   if (answer != TInputAnswer::Ok) entered.clear();
   const TStr given(entered);
-  if (inRun) fKeyAnswers[question] = entered;
+  if (inRun) fKeyAnswers[asked] = entered;
   WipeMemory(entered.data(), entered.size());
   return given;
 }

@@ -188,10 +188,12 @@ class TLoginsStorage {
   // ("Key of <address>:") when no Key kept opens the message. Nothing is kept by asking:
   // KeepKeyOf keeps the Key once it opened the message. "" when the user cancels. Within a
   // handling run (TKeyQuestionsRun) a question (the sender's LIdent and the address shown)
-  // is asked once: the answer, a Key or none, serves the other messages that would ask the
-  // same question, and no other. The question offers to ask no more in the run; from then
-  // on "" comes back unasked, and KeyQuestionPassedOver says so.
-  TStr AskKeyOf(const TStr& lident, const TStr& email);
+  // is asked once for the messages signed with one key (`signer`, as their own bytes
+  // prove): the answer, a Key or none, serves them and no other, so that a stranger who
+  // claims a sender's LIdent and address answers nothing for the sender's own messages.
+  // The question offers to ask no more in the run; from then on "" comes back unasked,
+  // and KeyQuestionPassedOver says so.
+  TStr AskKeyOf(const TStr& lident, const TStr& email, const TPublicKey& signer = {});
   static constexpr const char* AskNoMoreButton = "Ask no more";
   // Whether the run left that question unasked (the user chose to ask no more, or no login
   // could keep a Key): its message waits for a later run rather than being refused.
@@ -250,7 +252,7 @@ class TLoginsStorage {
   std::string fPath;
   friend class TKeyQuestionsRun;
   int fKeyRuns = 0;  // handling runs going on: they nest
-  // The Key questions of the run, by LIdent and address shown: the Key given, or "".
+  // The Key questions of the run, by LIdent, address shown and signer: the Key given, or "".
   std::map<std::string, std::string> fKeyAnswers;
   // Questions the run left unasked, and whether the user chose to ask no more.
   std::set<std::string> fPassedOver;

@@ -83,8 +83,9 @@ struct TModelHooks {
   // The Key kept for the sender of that LIdent, empty when there is none.
   std::function<TStr(const TStr& lident)> KeyOfLogin;
   // The Key of the sender of a message being handled that no kept Key opens, asked of the
-  // user (the sender named by its e-mail address); empty when the user cancels.
-  std::function<TStr(const TStr& lident, const TStr& email)> AskKeyOfLogin;
+  // user (the sender named by its e-mail address; `signer` made its signature); empty when
+  // the user cancels.
+  std::function<TStr(const TStr& lident, const TStr& email, const TPublicKey& signer)> AskKeyOfLogin;
   // The Key the user gave for that LIdent opened its message: it is kept in place of the
   // one kept before.
   std::function<void(const TStr& lident, const TStr& key)> KeepKeyOfLogin;

@@ -249,10 +249,11 @@ std::string TCommandMessageHeader::SenderKey() const {
   return hooks.KeyOfLogin ? hooks.KeyOfLogin(TStr(GetFieldValue(SenderField))).ToString() : std::string();
 }
 
-std::string TCommandMessageHeader::AskSenderKey() const {
+std::string TCommandMessageHeader::AskSenderKey(const TPublicKey& signer) const {
   const TModelHooks& hooks = ModelHooks();
   if (!hooks.AskKeyOfLogin) return std::string();
-  return hooks.AskKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL"))).ToString();
+  return hooks.AskKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL")), signer)
+      .ToString();
 }
 
 void TCommandMessageHeader::KeepSenderKey(const std::string& key) const {

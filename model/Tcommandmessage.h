@@ -80,7 +80,7 @@ class TCommandMessageHeader : public TSealedMessageHeader {
   std::string SenderKey() const override;
   // The sender's Key asked of the user (naming FROM_USER_EMAIL) when no kept one opens the
   // message; the one that opened it kept for the SENDER_LIDENT.
-  std::string AskSenderKey() const override;
+  std::string AskSenderKey(const TPublicKey& signer) const override;
   void KeepSenderKey(const std::string& key) const override;
   // The key pinned for SENDER_LIDENT, any while none is (pinned only once a message
   // signed with it is applied).

@@ -440,8 +440,18 @@ TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) 
     EXPECT_FALSE(logins.KeyQuestionPassedOver(TStr("L-S3"), TStr("s3@x")));
     EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x"), "");
     EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "x's key 42");
+    // A stranger who claims the leader's LIdent and address but signs with a key of his
+    // own is declined; the leader's own message, signed with another key, still asks.
+    TPublicKey stranger{}, leader{};
+    stranger[0] = 1;
+    leader[0] = 2;
+    gKeysGiven.erase("Key of lead@x:");
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", stranger), "");
+    gKeysGiven["Key of lead@x:"] = "lead key 78";
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", leader), "lead key 78");
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", stranger), "");  // answered: no question
   }
-  EXPECT_EQ(gKeyPrompts, asked({"Key of s3@x:", "Key of x@x:"}));
+  EXPECT_EQ(gKeyPrompts, asked({"Key of s3@x:", "Key of x@x:", "Key of lead@x:", "Key of lead@x:"}));
   SetGuiHooks(TGuiHooks());
 }
 
