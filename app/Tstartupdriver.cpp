@@ -15,6 +15,7 @@
 #include "foundation/Tshellregistry.h"
 #include "foundation/Tstartimagecaller.h"
 #include "foundation/Tutilityglobal.h"
+#include "model/Heldsending.h"
 #include "model/Tclip.h"
 #include "model/Tdiscussionsmanager.h"
 #include "pointer/Tformstartcursorwright.h"
@@ -116,6 +117,9 @@ bool TStartupDriver::CreateProcessWideObjects() {
   if (root.size() > 1 && root.back() == '/') root.pop_back();
   if (!fDiscussions->Init(root)) return false;
   fDiscussions->SetAsideUnreadable();
+  // A sending the last run did not finish is finished as its discussion's saved files say,
+  // before anything saves a discussion again.
+  SettleHeldSendings();
   fClip = std::make_unique<TClip>();
   BlockClipboard() = fClip.get();
   fPostOffice = std::make_unique<TPostOffice>();

@@ -73,12 +73,19 @@ void RetrievalCommand(TCommand& command) {
   TBrowse* opened = RetrieveInNewWindow(command, kind, command.Data2, std::string(), false);
   if (!opened || CloseEmptyListWindow(*opened, "", "Such blocks are lacking in the discussion branch")) return;
   if (kind != Retrieval_PostList) return;
-  // One list of a post list stays open: the others close, from the last window to the first.
+  // One list of a post list stays open: the others close.
+  ClosePostListWindows(opened);
+}
+
+void ClosePostListWindows(const TBrowse* keep, const TDiscussion* discussion, int32_t number) {
   TFormBrowseManager* manager = FormBrowseManager();
+  if (!manager) return;
   for (int i = manager->Count() - 1; i >= 0; --i) {
     TFormBrowse* form = manager->GetFormBrowse(i);
     const TBrowseState& state = form->Browse.CurrentBrowseState;
-    if (&form->Browse != opened && state.SpecCaptionType == SpecCaption_Retrieval && state.RetrievalKind == Retrieval_PostList)
+    if (&form->Browse != keep && state.SpecCaptionType == SpecCaption_Retrieval &&
+        state.RetrievalKind == Retrieval_PostList && (!discussion || form->Browse.GetDiscussion() == discussion) &&
+        (number < 0 || state.RetrievalData == number))
       form->Close();
   }
 }

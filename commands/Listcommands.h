@@ -8,6 +8,7 @@
 #include <string>
 
 class TBrowse;
+class TDiscussion;
 struct TCommand;
 
 // A new window showing a copy of the command window's state with its upper panel folded
@@ -23,6 +24,10 @@ TBrowse* RetrieveInNewWindow(TCommand& command, uint8_t kind, int32_t data, cons
 // A list window that came out empty is closed, after the message when one is given; true
 // then. A list whose building reported an error is closed without a word.
 bool CloseEmptyListWindow(TBrowse& opened, const std::string& caption, const std::string& message);
+
+// Closes the windows of post lists but `keep`, from the last to the first; with a
+// discussion, only its windows, and with a number (not -1), only those of that list.
+void ClosePostListWindows(const TBrowse* keep, const TDiscussion* discussion = nullptr, int32_t number = -1);
 
 void RetrievalCommand(TCommand& command);         // a retrieval list of a kind, in a new window
 void HistoryCommand(TCommand& command);           // the blocks the user visited, in a new window

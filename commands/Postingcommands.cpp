@@ -1,11 +1,13 @@
 #include "commands/Postingcommands.h"
 
 #include "browse/Tbrowse.h"
+#include "commands/Listcommands.h"
 #include "commands/Tbrowsecommands.h"
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "model/Blockrecord.h"
+#include "model/Heldsending.h"
 #include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "model/Modelhooks.h"
@@ -259,47 +261,86 @@ void CloseSentList(TDiscussion& d, int list, const std::vector<TDiscBlockIndex>&
   }
 }
 
-enum class TSendingStage { Writing, Saving, Moving };
+enum class TSendingStage { Writing, Recording, Saving, Moving };
 
-// What the user is told of a sending that failed at a stage: which file, why, and that
-// `kept` stayed as it was.
-std::string SendingFailure(TSendingStage stage, const TComposedMessages& journal, const std::string& kept) {
+// What a sending tells the user when it fails: its caption, what stays as it was, the
+// command to repeat; and whether its take-back changes the moderated comments.
+struct TSendingRoad {
+  const char* Caption;
+  std::string Kept;  // "the post list and its notes are"
+  std::string Step;  // "send the post"
+  bool Moderated = false;
+};
+
+std::string Capitalized(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
+  return text;
+}
+
+// A system's reason inside a sentence: without its own full stop.
+std::string ReasonInSentence(std::string reason) {
+  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) reason.pop_back();
+  return reason;
+}
+
+// What the user is told of a sending that failed at a stage: which file, why, what stayed as
+// it was and what to do. `saved` is false when the take-back could not be saved, so that
+// the discussion's saved files still say the post went.
+std::string SendingFailure(TSendingStage stage, const TComposedMessages& journal, const TSendingRoad& road,
+                           bool saved) {
   const std::string& path = journal.FailedPath();
-  const std::string why = path.empty() ? std::string() : " (" + journal.FailureReason() + ")";
+  const std::string why = path.empty() ? std::string() : " (" + ReasonInSentence(journal.FailureReason()) + ")";
   std::string what;
   switch (stage) {
     case TSendingStage::Writing:
       what = path.empty() ? "The post's message could not be written (errors.log tells why)."
                           : "The message " + path + " could not be written" + why + ".";
       break;
+    case TSendingStage::Recording:
+      what = "The post's messages could not be recorded as waiting for the save (errors.log tells why).";
+      break;
     case TSendingStage::Saving:
       what = "The discussion could not be saved with the post's numbers (errors.log tells why).";
       break;
     case TSendingStage::Moving: what = "The message " + path + " could not be moved into the Outbox" + why + "."; break;
   }
-  return what + "\nNothing was sent: " + kept + " as they were.\nSend the post again once the cause is mended.";
+  if (saved)
+    return what + "\nNothing was sent: " + road.Kept + " as they were.\n" + Capitalized(road.Step) +
+           " again once the cause is mended.";
+  return what + "\nNothing was sent, and here " + road.Kept +
+         " as they were; but the discussion could not be saved so (errors.log tells why): its saved files still say "
+         "the post went, and its messages wait for its next save.\nSave the discussion (\"Save\") once the cause is "
+         "mended, then " +
+         road.Step +
+         " again. Should the program end before that save, the post goes out at its next "
+         "start, as the saved files say.";
 }
 
 // A sending changes the discussion only when every message goes into the Outbox. `compose`
-// writes the messages (held by the journal) and changes the discussion; the discussion is
-// then saved, since the numbers the messages carry are the discussion's once it is saved,
-// and only then do the messages go to the Outbox, so that no later post can take them
-// again. When a step fails, what was recorded from the undo action `before` on is taken
-// back (and saved again when the sending had saved it), and a box under `caption` says
-// what failed and that `kept` stayed as it was. True when the messages are in the Outbox.
-bool RunSending(TDiscussion& d, int before, const std::function<bool()>& compose, const char* caption,
-                const std::string& kept) {
+// writes the messages (held by the journal) and changes the discussion; the messages are
+// recorded as waiting for the discussion's save, the discussion is saved, since the numbers
+// the messages carry are the discussion's once it is saved, and only then do the messages go
+// to the Outbox, so that no later post can take them again. Whatever stops the program, the
+// saved files decide at the next start whether the messages go. When a step fails, what was
+// recorded from the undo action `before` on is taken back (and saved when the saved files
+// say the post went), and a box says what failed and what to do. True when the messages
+// are in the Outbox.
+bool RunSending(TDiscussion& d, int before, const std::function<bool()>& compose, const TSendingRoad& road) {
   TComposedMessages journal;
   journal.Hold();
+  THeldSending held;
   TSendingStage stage = TSendingStage::Writing;
-  bool sent = false, saved = false, caught = false;
+  bool sent = false, caught = false;
   {
     TErrorCapture capture(TErrorCapture::OwnWork);
     sent = compose() && !capture.Caught();
     if (sent) {
+      stage = TSendingStage::Recording;
+      sent = held.Record(d, journal.Paths()) && !capture.Caught();
+    }
+    if (sent) {
       stage = TSendingStage::Saving;
-      saved = d.Save();
-      sent = saved && !capture.Caught();
+      sent = d.Save() && !capture.Caught();
     }
     if (sent) {
       stage = TSendingStage::Moving;
@@ -307,11 +348,24 @@ bool RunSending(TDiscussion& d, int before, const std::function<bool()>& compose
     }
     caught = capture.Caught();
   }
-  if (sent) return true;
-  // The messages are withdrawn with the journal.
+  if (sent) {
+    held.Finish();
+    return true;
+  }
   TakeBack(d, before);
-  if (saved) d.Save();
-  if (caught) ShowMessageBox(caption, SendingFailure(stage, journal, kept));
+  if (road.Moderated) d.UpdateModeratedCommentsCount();
+  bool saved = true;
+  if (held.SavedAsSent()) {
+    TErrorCapture capture(TErrorCapture::OwnWork);
+    saved = d.Save() && !capture.Caught();
+  }
+  if (saved) {
+    held.Finish();  // the messages are withdrawn with the journal
+  } else {
+    journal.Keep();
+    held.Leave();
+  }
+  if (caught || !saved) ShowMessageBox(road.Caption, SendingFailure(stage, journal, road, saved));
   return false;
 }
 
@@ -344,8 +398,11 @@ void SendPostCommand(TCommand& command) {
     if (leader) d->Reply(receivers, -2, 1);
     return true;
   };
-  if (RunSending(*d, before, compose, SendingPost, "the post list and its notes are"))
-    command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
+  const int32_t number = int32_t(d->User.PostLists.Items[uint32_t(list)].Number);
+  if (!RunSending(*d, before, compose, {SendingPost, "the post list and its notes are", "send the post"})) return;
+  command.Browse.Menu.Build(TBrowseItemIndex(), command.Browse.CurrentBrowseState.CurrentItem, 1);
+  // What went is nothing to act on any more: the windows of the sent list close.
+  ClosePostListWindows(nullptr, d, number);
 }
 
 void PublishEmbeddedCommentsCommand(TCommand& command) {
@@ -400,5 +457,6 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
     d->Reply(receivers, -2, 1);
     return true;
   };
-  RunSending(*d, before, compose, "PUBLISHING", "the moderated comments are");
+  RunSending(*d, before, compose,
+             {"PUBLISHING", "the moderated comments are", "choose \"Publish embedded comments\"", true});
 }

@@ -174,12 +174,17 @@ bool TComposedMessages::Held() {
 }
 
 bool TComposedMessages::Release() {
-  for (const std::string& path : Files) {
+  for (size_t i = 0; i < Files.size(); ++i) {
     // Every message of a held journal lies under its unfinished name until now; one that
-    // is gone cannot go out, and neither do the others.
+    // is gone cannot go out, and neither do the others: those moved already wait again.
+    const std::string& path = Files[i];
     const std::string held = path + UnfinishedMessageSuffix;
     if (!MoveFileA(held.c_str(), path.c_str())) {
-      Failed(path, platform::ErrorText(GetLastError()));
+      const DWORD why = GetLastError();
+      for (size_t back = 0; back < i; ++back)
+        MoveFileA(Files[back].c_str(), (Files[back] + UnfinishedMessageSuffix).c_str());
+      Failed(path, platform::ErrorText(why));
+      SetLastError(why);
       TError::Report("TComposedMessages::Release - ошибка открытия файла команды-сообщения " + path);
       return false;
     }
@@ -238,6 +243,18 @@ std::string Addressees(const TCommandMessageHeader& header) {
   return text;
 }
 
+// Why a message's file could not be made: a folder on its path that is a file says so,
+// where the system only says that the path is not found.
+std::string CreationFailure(const std::string& path, DWORD why) {
+  if (why == ERROR_PATH_NOT_FOUND)
+    for (size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0; slash = path.rfind('/', slash - 1)) {
+      const std::string folder = path.substr(0, slash);
+      if (IsDirExists(folder)) break;
+      if (PathState(folder) == TPathState::Present) return "the folder " + folder + " is a file";
+    }
+  return platform::ErrorText(why);
+}
+
 }  // namespace
 
 bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader& header, const std::string& who,
@@ -260,7 +277,7 @@ bool WriteCommandMessageTo(const std::string& path, const TCommandMessageHeader&
       CloseHandle(file);
       DeleteFileA(writing.c_str());
     }
-    TComposedMessages::Failed(path, platform::ErrorText(why));
+    TComposedMessages::Failed(path, CreationFailure(path, why));
     SetLastError(why);  // the report tells this computer's faults by it
     TError::Report(FailureLead(who) + "ошибка открытия файла команды-сообщения " + path);
     return false;

@@ -10,6 +10,7 @@
 #include "model/Blocklinks.h"
 #include "model/Discussionfileset.h"
 #include "model/Foldertree.h"
+#include "model/Heldsending.h"
 #include "model/Tdiscussionsmanager.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
@@ -444,7 +445,7 @@ bool TDiscussion::Save() {
     if (crash()) return false;
     if (!MoveFileExA(set.Paths[file].c_str(), path.c_str(), Durably)) return SaveFailed(path);
   }
-  const uint32_t generation = std::max(set.HighestGeneration, Generation) + 1;
+  const uint32_t generation = NextGeneration(set);
   const auto dropTemporaries = [&](int upTo) {
     for (int done = 0; done <= upTo; ++done) DeleteFileA((folder + "/" + TDiscussionFileSet::Names[done] + ".tmp").c_str());
   };
@@ -485,7 +486,19 @@ bool TDiscussion::Save() {
   if (!platform::SyncFolderOf(folder + "/" + TDiscussionFileSet::Names[0])) return SaveFailed(folder);
   Generation = generation;
   LastSaveTime = Now();
+  HeldSendingsSaved(folder);
   return true;
+}
+
+uint32_t TDiscussion::NextGeneration(const TDiscussionFileSet& set) const {
+  return std::max(set.HighestGeneration, Generation) + 1;
+}
+
+uint32_t TDiscussion::NextSaveGeneration() const {
+  TDiscussionFileSet set;
+  std::string reason;
+  set.Choose(Folder.ToString(), reason);
+  return NextGeneration(set);
 }
 
 bool TDiscussion::SaveFailed(const std::string& path) {

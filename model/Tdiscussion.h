@@ -67,6 +67,8 @@ public:
   // Writes the complete set of files (the ordinary save and the user's "Save database"
   // alike); a failure leaves the last saved set in place.
   bool Save();
+  // The generation the next save gives the discussion's files.
+  uint32_t NextSaveGeneration() const;
   // Drops the loaded content, keeping the entry and its information.
   void Unload();
   // Copies the last saved set into a new sub-folder of the backup folder named after the
@@ -142,6 +144,8 @@ public:
 
 private:
   uint32_t Generation = 0;  // of the set last saved, or the highest found when loading
+  // Above every generation the folder's files hold and the one last saved here.
+  uint32_t NextGeneration(const TDiscussionFileSet& set) const;
   // While loading: the references the blocks' texts hold, as read.
   std::vector<TNamedReference> Referring;
 

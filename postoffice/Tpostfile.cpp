@@ -8,6 +8,7 @@
 #include "foundation/Tbufreader.h"
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
+#include "model/Heldsending.h"
 #include "model/Messagecomposer.h"
 #include "model/Tcommandmessage.h"
 #include "platform/kernel/Fileapi.h"
@@ -230,6 +231,8 @@ void TPostFilesStorage::Refresh(TPost& post) {
   const std::string folder = FolderPath.ToString();
   // Messages that waited for a key the user trusts now are received again.
   if (Kind == PostKind_Inbox) ReleaseTrustedMessages(folder);
+  // Messages a sending left waiting go in, or are removed, as their discussion's save says.
+  if (Kind == PostKind_Outbox) SettleHeldSendings();
   for (uint32_t i = Files.Count(); i-- > 0;)
     if (!IsFileExists(folder + Files[i].Name.ToString())) Files.Delete(i);
 
@@ -242,7 +245,7 @@ void TPostFilesStorage::Refresh(TPost& post) {
     const std::string name = entry.Name;
     if (FindPostFile(name) >= 0) continue;
     if (IsCabinetLeftover(name) || name.ends_with(UnfinishedMessageSuffix)) {
-      DeleteFileA((folder + name).c_str());
+      if (!IsHeldForSending(folder + name)) DeleteFileA((folder + name).c_str());
       continue;
     }
     if (Files.Count() >= MaxFiles) continue;  // listed once others have left

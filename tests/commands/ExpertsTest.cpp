@@ -4,16 +4,19 @@
 // undoable step.
 
 #include "Commandstest.h"
+#include "Killedsending.h"
 
 #include "browse/Commandcodes.h"
 #include "foundation/Commoncrypt.h"
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Tbufreader.h"
 #include "foundation/Tlogin.h"
+#include "model/Heldsending.h"
 #include "model/Modelhooks.h"
 #include "model/Tcommandmessage.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Tpanel.h"
+#include "platform/kernel/Fileapi.h"
 #include "postoffice/Tmoderatecaller.h"
 #include "tests/model/Modeltesthelpers.h"
 #include "tests/support/Testsupport.h"
@@ -160,7 +163,8 @@ TEST_F(Experts, EmbeddedCommentsOfTrustedExpertsArePublishedFromThePopup) {
   EXPECT_EQ(Boxes().back().Caption, "PUBLISHING");
   EXPECT_EQ(Boxes().back().Message.rfind("The message " + outbox, 0), 0u) << Boxes().back().Message;
   EXPECT_TRUE(Boxes().back().Message.ends_with(
-      ".\nNothing was sent: the moderated comments are as they were.\nSend the post again once the cause is mended."))
+      " is a file).\nNothing was sent: the moderated comments are as they were.\nChoose \"Publish embedded comments\" "
+      "again once the cause is mended."))
       << Boxes().back().Message;
   EXPECT_TRUE(Reports().empty()) << "not the window that ends the program";
   for (int i = published; i < m->Storages.Comments.Count(); ++i) EXPECT_FALSE(m->Storages.Comments.Block(i).IsAlive());
@@ -193,6 +197,82 @@ TEST_F(Experts, EmbeddedCommentsOfTrustedExpertsArePublishedFromThePopup) {
   ASSERT_EQ(files.size(), 1u);
   EXPECT_NE(files[0].find("-NB-"), std::string::npos) << files[0];
   EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(Reports().empty());
+}
+
+// A publishing whose message cannot be moved into the Outbox once the discussion is saved:
+// the moderated comment waits again, and the moderation library counts it again as waiting.
+// Killed at every step instead, the publishing is done once or not at all at the next start.
+TEST_F(Experts, APublishingThatFailsOrIsKilledPublishesOnceOrNotAtAll) {
+  TBrowse& browse = Listing();
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  ASSERT_TRUE(m->Save());
+  const std::string dident = m->Info.DIdent.ToString();
+  m->UpdateModeratedCommentsCount();
+  const auto counts = [&] {
+    int32_t trustworthy = -1, doubtful = -1;
+    EXPECT_EQ(caller.GetModeratedCommentsCountByDIdent(dident, trustworthy, doubtful), ModerationCall_Done);
+    return std::pair(trustworthy, doubtful);
+  };
+  ASSERT_EQ(counts(), std::pair(1, 1));
+  const auto publish = [&](int boxes) {
+    script.Press("TFormCommandMessageHeader", "ButtonOk");
+    for (int i = 0; i < boxes; ++i) Answer(0);  // Yes, publish; the message announced; the failure told
+    ChooseInPopup(browse, {listed}, {"Publish embedded comments"});
+  };
+  static std::string discussionFolder;
+  discussionFolder = platform::SystemPath(m->Folder.ToString());
+  platform::WatchFileCalls([](const char* call, const std::string& path) {
+    if (std::string(call) == "SyncFolder" && path == discussionFolder) platform::RefuseFileNames("-NB-", EIO);
+  });
+  publish(3);
+  platform::WatchFileCalls(nullptr);
+  platform::RefuseFileNames("", 0);
+  ASSERT_FALSE(Boxes().empty());
+  const std::string told = Boxes().back().Message;
+  EXPECT_EQ(told.rfind("The message " + outbox, 0), 0u) << told;
+  EXPECT_NE(told.find(" could not be moved into the Outbox ("), std::string::npos) << told;
+  EXPECT_TRUE(
+      told.ends_with(").\nNothing was sent: the moderated comments are as they were.\nChoose \"Publish "
+                     "embedded comments\" again once the cause is mended."))
+      << told;
+  EXPECT_EQ(counts(), std::pair(1, 1)) << "the comment waits, and is counted, again";
+  EXPECT_EQ(m->Storages.GetDiscBlock(comments[0])->DeleteFlag, DeleteFlag_Alive);
+  EXPECT_TRUE(FilesIn(outbox).empty());
+
+  const std::string saved = m->Folder.ToString();
+  const std::string pristine = outbox + "../pristine";
+  std::filesystem::copy(saved, pristine, std::filesystem::copy_options::recursive);
+  const std::string records = outbox + "../Sending";
+  int published = 0, kept = 0;
+  KillAtEveryStep(
+      [&] {
+        std::filesystem::remove_all(saved);
+        std::filesystem::copy(pristine, saved, std::filesystem::copy_options::recursive);
+        for (const std::string& file : FilesIn(outbox)) std::filesystem::remove(outbox + file);
+      },
+      [&] { publish(2); },
+      [&](int step, bool finished) {
+        SettleHeldSendings();
+        const std::string when = finished ? std::string("finished") : "killed at step " + std::to_string(step);
+        TDiscussion reloaded;
+        reloaded.Folder = m->Folder;
+        ASSERT_TRUE(LoadAfterKill(reloaded)) << when;
+        const bool erased = reloaded.Storages.GetDiscBlock(comments[0])->DeleteFlag == DeleteFlag_Erased;
+        std::vector<std::string> messages, waiting;
+        for (const std::string& file : FilesIn(outbox)) (file.ends_with("~") ? waiting : messages).push_back(file);
+        EXPECT_EQ(messages.size(), erased ? 1u : 0u) << when;
+        if (erased) {
+          EXPECT_TRUE(waiting.empty()) << when;
+        }
+        EXPECT_TRUE(!std::filesystem::exists(records) || std::filesystem::is_empty(records)) << when;
+        EXPECT_TRUE(erased || !finished) << when;
+        (erased ? published : kept) += 1;
+      });
+  EXPECT_GT(published, 1);
+  EXPECT_GT(kept, 1);
+  std::filesystem::remove_all(pristine);
   EXPECT_TRUE(Reports().empty());
 }
 

@@ -5,6 +5,7 @@
 #include "browse/Commandcodes.h"
 #include "browse/Tsmartmenu.h"
 #include "foundation/Guihooks.h"
+#include "model/Blockretrieval.h"
 #include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
 #include "platform/forms/Tbutton.h"
@@ -748,6 +749,45 @@ TEST_F(SendingCommands, EveryEntryOnAPublishedTextsRowDoesWhatItSays) {
   EXPECT_TRUE(Reports().empty());
 }
 
+// The window of a post list offers "Cancel posting" on its rows until the list is sent:
+// "Send post" chosen in that very window sends the list and closes the window, so that
+// nothing is left offering to act on what went.
+TEST_F(SendingCommands, ThePostListsWindowClosesOnceItsListIsSent) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
+  TBlocksPostList& lists = BegunPostLists(*d);
+  const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, b, TextType_Premise, "my note");
+  TBrowse& browse = form->Browse;
+  browse.GoToDiscBlock(b);
+  ASSERT_TRUE(ChooseInPopup(browse, {PlaceOf(ListedBlocks(browse), note)}, {"Post"}));
+  const int windows = manager->Count();
+  ASSERT_TRUE(Choose(browse, {"Retrieval", lists.Items[0].Name.ToString()}));
+  ASSERT_EQ(manager->Count(), windows + 1);
+  TBrowse& posts = Newest()->Browse;
+  ASSERT_EQ(ListedBlocks(posts), (std::vector<TDiscBlockIndex>{note}));
+  TBrowseItemIndex firstRow;
+  firstRow.Append(0);
+  posts.PopupMenu.Build(firstRow, posts.CurrentBrowseState.CurrentItem, 0);
+  const TSmartMenuItem* cancel = posts.PopupMenu.Root.Find("Cancel posting");
+  EXPECT_TRUE(cancel && cancel->Enabled) << "offered while the list waits";
+
+  Answer(0);  // Yes, the note becomes a comment
+  Answer(0);  // the message is announced
+  posts.Menu.Build(TBrowseItemIndex(), posts.CurrentBrowseState.CurrentItem, 1);
+  ASSERT_TRUE(Choose(posts, {"Service", "Form post command", "Send post (to all)"}));
+  Idle();
+  EXPECT_EQ(manager->Count(), windows) << "the sent list's window is gone";
+  for (int i = 0; i < manager->Count(); ++i) {
+    const TBrowseState& state = manager->GetFormBrowse(i)->Browse.CurrentBrowseState;
+    EXPECT_FALSE(state.SpecCaptionType == SpecCaption_Retrieval && state.RetrievalKind == Retrieval_PostList) << i;
+  }
+  EXPECT_EQ(Outbox().size(), 1u);
+  EXPECT_NE(lists.Items[0].SentDate, 0);
+  EXPECT_EQ(d->Storages.GetDiscBlock(note)->Posted, 1);
+  EXPECT_TRUE(Reports().empty());
+}
+
 // The Outbox folder replaced by a file: "Send post" cannot write its message. A box says
 // which file failed and why, not the window that only ends the program; the post list still
 // names the note, which is not posted, its comment and its number are not taken, and so the
@@ -791,9 +831,9 @@ TEST_F(SendingCommands, ASendPostThatCannotWriteItsMessageLosesNothing) {
   const browsetest::TShownBox told = Boxes().back();
   EXPECT_EQ(told.Caption, "SENDING POST");
   EXPECT_EQ(told.Message.rfind("The message " + outbox, 0), 0u) << told.Message;
-  const std::string why =
-      " could not be written (The system cannot find the path specified.).\nNothing was sent: the post list and its "
-      "notes are as they were.\nSend the post again once the cause is mended.";
+  const std::string why = " could not be written (the folder " + outboxFolder +
+                          " is a file).\nNothing was sent: the post list and its notes are as they were.\nSend the "
+                          "post again once the cause is mended.";
   EXPECT_TRUE(told.Message.size() > why.size() && told.Message.ends_with(why)) << told.Message;
   EXPECT_TRUE(Reports().empty()) << "not the window that ends the program";
   const std::string log = testsupport::ReadFile(TError::LogPath());
