@@ -67,7 +67,8 @@ std::string NewOutboxFileName(std::string_view namePart, const char* shortCode);
 // message under its unfinished name, where the post office does not take it, until Release
 // gives them their Outbox names. A command that changes the discussion for its messages
 // saves the discussion in between: a crash before the save leaves leftovers that the post
-// office removes, never a message whose numbers the discussion has not kept.
+// office removes, never a message whose numbers the discussion has not kept; one after it
+// leaves them recorded for the next start to finish (Heldsending.h).
 class TComposedMessages {
  public:
   TComposedMessages();
@@ -78,7 +79,7 @@ class TComposedMessages {
   void Keep() { Kept = true; }
   void Hold() { Holding = true; }
   // Moves the held messages into the Outbox and keeps them; false (reported) when one
-  // cannot be moved, which stays withdrawn with the rest.
+  // cannot be moved: the ones moved before it wait again under their unfinished names.
   bool Release();
   const std::vector<std::string>& Paths() const { return Files; }
   // The first message of the journal, or of one inside it, whose file could not be made,

@@ -246,7 +246,7 @@ TEST_F(Experts, APublishingThatFailsOrIsKilledPublishesOnceOrNotAtAll) {
   std::filesystem::copy(saved, pristine, std::filesystem::copy_options::recursive);
   const std::string records = outbox + "../Sending";
   int published = 0, kept = 0;
-  KillAtEveryStep(
+  const int steps = KillAtEveryStep(
       [&] {
         std::filesystem::remove_all(saved);
         std::filesystem::copy(pristine, saved, std::filesystem::copy_options::recursive);
@@ -270,6 +270,9 @@ TEST_F(Experts, APublishingThatFailsOrIsKilledPublishesOnceOrNotAtAll) {
         EXPECT_TRUE(erased || !finished) << when;
         (erased ? published : kept) += 1;
       });
+  RecordProperty("steps", steps);
+  RecordProperty("published", published);
+  RecordProperty("not_published", kept);
   EXPECT_GT(published, 1);
   EXPECT_GT(kept, 1);
   std::filesystem::remove_all(pristine);

@@ -140,6 +140,9 @@ TEST_F(SendingCrash, AKilledSendPostIsSentOnceOrNotAtAll) {
         Start();
         EXPECT_EQ(Outbox(), files) << when;
       });
+  RecordProperty("steps", steps);
+  RecordProperty("sent", sent);
+  RecordProperty("not_sent", unsent);
   EXPECT_GT(steps, 20) << "the save's steps were among them";
   EXPECT_GT(sent, 1) << "killed after the save, the post goes at the next start";
   EXPECT_GT(unsent, 1);
