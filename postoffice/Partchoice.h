@@ -1,98 +1,82 @@
 #pragma once
-// Which of the received files under one post's part names are its parts, chosen from the
-// part numbers in their names and from their bytes alone. Anybody may send files under a
-// post's foreseeable names, as many as they like; the choice costs work per file, never
-// a bound that all senders share:
-//   - a choice is offered only when it can be one whole cabinet: the first part's header
-//     gives the cabinet's size, the parts are cut to one size (the last no larger), and
-//     every data block of the cabinet holds its checksum, also the blocks cut between two
-//     parts. A file is so checked against the parts before it, one part after another,
-//     and files that continue no part are never combined;
-//   - each choice offered holds a file that no choice offered before held, so that a file
-//     that does not make a post costs at most one try, and a post whose parts all came is
-//     among the choices offered however many other files came, as long as every part
-//     ends a data block begun before it;
-//   - parts that lie wholly inside one data block (parts smaller than a block) are checked
-//     only together, when the block ends, so the choices of their files multiply. A post's
-//     own parts come one after another: each file of the first part, the last to come
-//     first, is tried first with the earliest files that came with it or after it and
-//     continue it, part after part, so that files sent before the post cost a weighing or
-//     two each. Beyond that, each file brings an allowance of weighings against the parts
-//     before it, and a search that spent them all gives up, its set waiting, instead of
-//     holding the run.
-// A post of one part is each of its files alone. When each part has one file, that one
-// choice is offered whatever its bytes, so that joining tells what is wrong with it.
+// Which of the received files under one post's part names are the parts of which post.
+// A post of several parts links its own (Packandsplit.h): every file under the first
+// part's name that holds links is one list, and its parts are the files whose digests it
+// names, whatever their names, marks or times. Each file is read once, and each list
+// finds its parts in a map of digests: the cost grows with the files, never with their
+// combinations, and a file one list names is never spent on another.
+// Files that no list names may be a post of a sender that writes no links: when each part
+// has exactly one such file, they are that post; junk under its names keeps it waiting.
+// What was learnt of a file is kept while the program runs, so that files that wait cost a
+// later run nothing but their listing.
+
+#include "postoffice/Packandsplit.h"
 
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-class TCabinetWalk;
+// The digests a first part links, in part order from part 2; false when the bytes begin
+// no cabinet that links `count` parts.
+bool ReadPostLinks(const std::string& first, uint64_t count, std::vector<TPartDigest>& links);
 
 class TPartChoice {
  public:
   struct TFile {
     std::string Name;
     uint64_t Size = 0;
-    double Arrival = 0;  // when the file came: files of one time came together
+    double Time = 0;  // when it was last written
   };
   // The bytes of a file, whole; false when it cannot be read.
   using TReader = std::function<bool(const std::string& name, std::string& bytes)>;
+  struct TList {
+    std::string First;               // the file that holds the links: part 1
+    std::vector<std::string> Parts;  // the file of each part, part 1 first; "" where none came
+    bool Whole() const;
+    std::string Missing() const;  // the numbers of the parts that did not come: "2,4"
+  };
 
-  // `parts[i]` holds the files that may be part i + 1, in the order they are to be tried.
-  TPartChoice(const std::vector<std::vector<TFile>>& parts, TReader read);
-  ~TPartChoice();
-  TPartChoice(const TPartChoice&) = delete;
-  TPartChoice& operator=(const TPartChoice&) = delete;
+  // `parts[i]` holds the files under part i + 1's name, those to be preferred first. With
+  // `folder`, what is learnt of its files is kept and used again for a file of the same
+  // name, size and time: received files are never written again under their names.
+  TPartChoice(const std::vector<std::vector<TFile>>& parts, const TReader& read, const std::string& folder = "");
 
-  // The next files to join, one a part in part order; empty when no choice is left.
-  std::vector<std::string> Next();
-  // The files of the last choice made the post: no later choice holds them.
-  void Joined();
-  // Files read so far, for the figures of the tests: a file is read once per part it
-  // continues, never once per choice.
+  const std::vector<TList>& Lists() const { return fLists; }
+  // A file some list names, its own first part included.
+  bool Linked(const std::string& name) const { return fLinked.count(name) > 0; }
+  // The files of a post without links, one a part, when each part has exactly one file
+  // that is no list and that no list names; empty otherwise.
+  const std::vector<std::string>& Unlinked() const { return fUnlinked; }
+  // The digest of a file read after the first part; null when it was not read.
+  const TPartDigest* DigestOf(const std::string& name) const;
+  // Files read, for the figures of the tests: each at most once.
   uint64_t Reads() const { return fReads; }
-  // The search spent the weighings its files brought and offers nothing more.
-  bool GaveUp() const { return fGaveUp; }
-  static constexpr uint64_t WeighingsPerFile = 256;
+  // Forgets what was learnt of the files of `folder` not among `names`: a name that a
+  // file left may come again with another file.
+  static void KeepLearntOf(const std::string& folder, const std::set<std::string>& names);
 
  private:
-  struct TCandidate {
-    std::string Name;
+  // What one reading of a file told: its digest and, of a first part, its links.
+  struct TLearnt {
     uint64_t Size = 0;
-    double Arrival = 0;
-    bool Tried = false;  // held by a choice already offered
-    bool Gone = false;   // joined into a post
+    double Time = 0;
+    bool Readable = false, List = false;
+    TPartDigest Digest{};
+    std::vector<TPartDigest> Links;
   };
-  // What the parts chosen so far leave to check: the cabinet's walk after `Layer` parts.
-  struct TState {
-    size_t Layer = 0;
-    std::unique_ptr<TCabinetWalk> Walk;
-    std::map<size_t, int> Edges;  // candidate of the next part -> state after it, -1: does not continue
-    bool Dead = false;            // no choice of the parts after it makes a cabinet
-    bool Exhausted = false;       // none that holds a file not tried yet
-  };
+  const TLearnt& Learn(const TFile& file, size_t count);
+  static std::unordered_map<std::string, TLearnt>& Learnt();
 
-  int Continue(int state, size_t candidate);
-  int Intern(size_t layer, std::unique_ptr<TCabinetWalk> walk);
-  std::vector<std::string> NextInArrivalOrder();
-  std::vector<std::string> NextOfAll();
-  std::vector<std::string> Offer(const std::vector<size_t>& picks);
-  std::vector<std::string> Only();
-
-  std::vector<std::vector<TCandidate>> fParts;
   TReader fRead;
-  std::vector<TState> fStates;          // 0: before any part
-  std::map<std::string, int> fStateOf;  // layer and walk -> state
-  std::vector<size_t> fLast;            // the choice offered last
+  std::string fFolder;
+  TLearnt fFresh;  // what was learnt when nothing is kept
+  std::vector<TList> fLists;
+  std::set<std::string> fLinked;
+  std::vector<std::string> fUnlinked;
+  std::map<std::string, TPartDigest> fDigests;
   uint64_t fReads = 0;
-  // Each part's candidates in the order they came, and the first part's the last first.
-  std::vector<std::vector<size_t>> fByArrival;
-  size_t fNextFirst = 0;  // of the first part's, the next to try in arrival order
-  bool fArrivalOrderDone = false;
-  uint64_t fWeighings = 0, fAllowedWeighings = 0;
-  bool fGaveUp = false;
 };

@@ -99,11 +99,12 @@ std::string FreeFileName(const std::string& folder, const std::string& name, boo
 }
 
 bool PackMessageCabinet(const std::string& folder, const std::string& name, const std::string& cabinet,
-                        std::string& error) {
+                        std::string& error, uint32_t linkArea) {
   try {
     auto writer = std::make_unique<TCabWriter>(nullptr);
     // Post files are MSZIP cabinets, whatever the writer's own default.
     writer->SetCompressionType(cctMsZip);
+    writer->SetReservePerCabinetSize(linkArea);
     writer->Open(cabinet);
     writer->AddFile(folder + name, name, false);
     writer->Close(true);

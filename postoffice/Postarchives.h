@@ -22,10 +22,11 @@ inline constexpr uint64_t MaxBlockRecordBytes = 6 * 65536 + 4096;
 inline constexpr uint64_t MessageDataRoom = uint64_t(16) << 20;
 inline constexpr uint64_t MaxUnpackedPostSize = uint64_t(256) << 20;
 
-// Packs folder + name into a new cabinet (MSZIP) under that name. False with the cabinet
+// Packs folder + name into a new cabinet (MSZIP) under that name, its header reserving
+// `linkArea` bytes for the links of its parts (Packandsplit.h). False with the cabinet
 // library's text in `error`; no cabinet is left then.
 bool PackMessageCabinet(const std::string& folder, const std::string& name, const std::string& cabinet,
-                        std::string& error);
+                        std::string& error, uint32_t linkArea = 0);
 
 // The size of the whole cabinet that `path` begins, as its header gives it ("MSCF", four
 // bytes, the size); 0 when the file begins no cabinet.

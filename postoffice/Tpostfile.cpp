@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 
 namespace {
 
@@ -241,9 +242,12 @@ void TPostFilesStorage::Refresh(TPost& post) {
     if (!IsDirExists(folder)) TError::Report("Post catalog not found: " + folder);
     return;
   }
+  // Found by name at once: a folder of thousands of waiting files is listed in one pass.
+  std::unordered_set<std::string> listed;
+  for (const TPostFile& file : Files) listed.insert(file.Name.ToString());
   do {
     const std::string name = entry.Name;
-    if (FindPostFile(name) >= 0) continue;
+    if (!listed.insert(name).second) continue;
     if (IsCabinetLeftover(name) || name.ends_with(UnfinishedMessageSuffix)) {
       if (!IsHeldForSending(folder + name)) DeleteFileA((folder + name).c_str());
       continue;

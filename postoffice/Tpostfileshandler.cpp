@@ -52,6 +52,14 @@ bool IsDecimal(std::string_view text) {
 // Files named in one summary of what a run set aside; the rest are counted.
 constexpr size_t MaxShownSetAside = 10;
 
+// Files named in a box: the first few, then how many more.
+std::string ListedNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (size_t i = 0; i < names.size() && i < MaxShownSetAside; ++i) text += (i ? ", " : "") + ShownText(names[i]);
+  if (names.size() > MaxShownSetAside) text += " and " + std::to_string(names.size() - MaxShownSetAside) + " more";
+  return text;
+}
+
 // A received part's name: the base up to and including its last '.', the part number and
 // the part count. A copy kept beside a part of the same name ("X#2.1_3") belongs to the
 // set of the plain name. `Member`: the number has the count's width and lies in 1..count.
@@ -83,11 +91,17 @@ bool ParsePartName(const std::string& name, TPartName& part) {
 // The set a part belongs to: the parts of one post share it.
 std::string SetOf(const TPartName& part) { return part.Base + "_" + part.CountText; }
 
-// The file of the run whose row is k, -1 when it already left the list.
-int32_t FileWithRow(const TPostFilesStorage& storage, uint32_t k) {
+// The file of the run whose row is k, -1 when it already left the list. `at` remembers
+// where each row's file was, looked for again only when files left the list before it.
+int32_t FileWithRow(const TPostFilesStorage& storage, uint32_t k, std::vector<int32_t>& at) {
+  const auto holds = [&](int32_t i) {
+    return i >= 0 && uint32_t(i) < storage.Files.Count() && storage.Files[uint32_t(i)].ListRow == k;
+  };
+  if (k < at.size() && holds(at[k])) return at[k];
+  std::fill(at.begin(), at.end(), -1);
   for (uint32_t i = 0; i < storage.Files.Count(); ++i)
-    if (storage.Files[i].ListRow == k) return static_cast<int32_t>(i);
-  return -1;
+    if (storage.Files[i].ListRow < at.size()) at[storage.Files[i].ListRow] = int32_t(i);
+  return k < at.size() ? at[k] : -1;
 }
 
 void ClearKeyPasswordVerified() {
@@ -142,10 +156,12 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
                                         int* done, const std::string& caption) {
   // Indices that name no file, and repeats, take no part.
   std::vector<int32_t> order;
+  std::vector<bool> taken(storage.Files.Count());
   for (int32_t index : indices)
-    if (index >= 0 && uint32_t(index) < storage.Files.Count() &&
-        std::find(order.begin(), order.end(), index) == order.end())
+    if (index >= 0 && uint32_t(index) < storage.Files.Count() && !taken[uint32_t(index)]) {
+      taken[uint32_t(index)] = true;
       order.push_back(index);
+    }
   std::stable_sort(order.begin(), order.end(), [&storage](int32_t a, int32_t b) {
     return CompareByDates(storage.Files[uint32_t(a)], storage.Files[uint32_t(b)]) < 0;
   });
@@ -155,6 +171,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   for (TPostFile& file : storage.Files) file.ListRow = 0xFFFF;
   for (uint32_t k = 0; k < order.size(); ++k) storage.Files[uint32_t(order[k])].ListRow = uint16_t(k);
 
+  if (storage.Kind == PostKind_InboxPost) ForgetLearntOfGoneFiles(storage);
   const TKeyQuestionsRun keyQuestions(ModelHooks().Logins);  // a sender's Key asked once a run
   // The parts and copies the run retires tell of themselves once, at its end.
   TRetireBoxes retireBoxes;
@@ -173,8 +190,9 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   if (done) *done = 0;
   bool progress = false;
   const uint32_t count = static_cast<uint32_t>(order.size());
+  std::vector<int32_t> rows(count, -1);
   for (uint32_t k = 0; k < count && !Stop; ++k) {
-    const int32_t index = FileWithRow(storage, k);
+    const int32_t index = FileWithRow(storage, k, rows);
     // Retired together with an earlier file; a processed part of a set that was joined
     // waits for its discussion to take it into its history.
     if (index < 0 || storage.Files[uint32_t(index)].Processed) continue;
@@ -200,6 +218,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
     if (fJoined) Post.Inbox.Refresh(Post);
     storage.MoveProcessedToHistory(Post);
     ForgetGoneSets(storage);
+    ForgetLearntOfGoneFiles(storage);
   }
   AnswerRequests(ModelRequests, true);
   AnswerRequests(BlockNameRequests, false);
@@ -339,11 +358,11 @@ void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::strin
   fSetAside = true;
   fPassedSets.insert(set);
   TDateTime newest = 0;
-  for (const std::string& name : names) {
-    const int32_t at = storage.FindPostFile(name);
-    if (at < 0) continue;
-    newest = std::max(newest, storage.Files[uint32_t(at)].FileTime);
-    storage.Files[uint32_t(at)].Sendable = 0;
+  const std::set<std::string> named(names.begin(), names.end());
+  for (TPostFile& file : storage.Files) {
+    if (!named.count(file.Name.ToString())) continue;
+    newest = std::max(newest, file.FileTime);
+    file.Sendable = 0;
   }
   if (double(Now()) - double(newest) > TPost::SetKeepDays) {
     for (const std::string& name : names)
@@ -373,6 +392,12 @@ void TPostFilesHandler::TellWaitingSets() {
                                 "\nEach set waits for its parts; " + keeping);
   }
   fWaitingTold.clear();
+}
+
+void TPostFilesHandler::ForgetLearntOfGoneFiles(const TPostFilesStorage& storage) {
+  std::set<std::string> present;
+  for (const TPostFile& file : storage.Files) present.insert(file.Name.ToString());
+  TPartChoice::KeepLearntOf(storage.FolderPath.ToString(), present);
 }
 
 void TPostFilesHandler::ForgetGoneSets(const TPostFilesStorage& storage) {
@@ -506,184 +531,220 @@ void TPostFilesHandler::HandleGenerateAuthorIdents(TPostFilesStorage& storage, u
   if (handled) scope.Commit();
 }
 
+// The files under one post's names that are not joined yet, and for each part number the
+// files that may be it: the part of that name first, then copies kept beside it because
+// the name was taken.
+struct TPostFilesHandler::TReceivedSet {
+  TPartName Me;
+  std::string Set, Cabinet;  // the set's name, the name its cabinet is told by
+  std::vector<std::string> Members;
+  std::vector<std::vector<TPartChoice::TFile>> Candidates;
+  std::vector<std::vector<std::string>> Joined;  // the files of each post joined
+  std::string Unplaced;                          // why a post found no name in the Inbox
+};
+
+void TPostFilesHandler::GatherSet(const TPostFilesStorage& storage, TReceivedSet& set) const {
+  set.Members.clear();
+  set.Candidates.assign(std::stoull(set.Me.CountText), {});
+  for (const TPostFile& file : storage.Files) {
+    TPartName part;
+    if (file.Processed || !ParsePartName(file.Name.ToString(), part) || part.Base != set.Me.Base ||
+        part.CountText != set.Me.CountText)
+      continue;
+    set.Members.push_back(file.Name.ToString());
+    if (part.Member)
+      set.Candidates[part.Number - 1].push_back({file.Name.ToString(), file.Size, double(file.FileTime)});
+  }
+  for (std::vector<TPartChoice::TFile>& files : set.Candidates)
+    std::stable_sort(files.begin(), files.end(), [](const TPartChoice::TFile& a, const TPartChoice::TFile& b) {
+      const bool aCopy = a.Name.find('#') != std::string::npos, bCopy = b.Name.find('#') != std::string::npos;
+      return aCopy != bCopy ? !aCopy : a.Name < b.Name;
+    });
+}
+
+TUnpackOutcome TPostFilesHandler::JoinChoice(TPostFilesStorage& storage, TReceivedSet& set,
+                                             const std::vector<std::string>& chosen, std::string& error, bool& forged) {
+  TPostFilesStorage& inbox = Post.Inbox;
+  const std::string work = inbox.FolderPath.ToString() + ".join/", cabinet = work + set.Me.Base + "cab";
+  // A whole cabinet whose message does not hold its seal was altered or forged.
+  forged = false;
+  const auto sealed = [&forged](const std::string& path) { return HoldsItsSeal(path) || !(forged = true); };
+  std::vector<std::string> paths;
+  uint64_t total = 0;
+  for (const std::string& part : chosen) {
+    paths.push_back(storage.FolderPath.ToString() + part);
+    if (const int32_t at = storage.FindPostFile(part); at >= 0) total += storage.Files[uint32_t(at)].Size;
+  }
+  error.clear();
+  if (total > MaxJoinedCabinetSize) {
+    error = "its parts are larger than " + std::to_string(MaxJoinedCabinetSize) + " bytes together";
+    return TUnpackOutcome::Refused;
+  }
+  if (!CreateFolder(work) ||
+      !JoinPostParts(paths, cabinet, storage.FolderName.ToString(), inbox.FolderName.ToString())) {
+    Stop = 1;
+    return TUnpackOutcome::Failed;
+  }
+  std::vector<std::string> unpacked;
+  const TUnpackOutcome outcome = UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed);
+  if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
+    ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
+  RemoveDirectoryA(work.c_str());
+  if (outcome == TUnpackOutcome::Unpacked) {
+    // The parts share the fate of the messages they were joined into, whatever other
+    // messages bear their names.
+    for (const std::string& part : chosen) {
+      TPostFile& file = storage.Files[uint32_t(storage.FindPostFile(part))];
+      file.Processed = 1;
+      file.JoinedInto = unpacked;
+    }
+    set.Joined.push_back(chosen);
+    fJoined = true;
+  } else if (outcome == TUnpackOutcome::Unplaced) {
+    set.Unplaced = error;
+  } else if (outcome == TUnpackOutcome::Failed && !Stop) {
+    // This computer failed, not the post: its parts stay for the next run, which ends here.
+    Stop = 1;
+    Refuse("The post " + set.Cabinet + " could not be unpacked because of a fault on this computer (" + error +
+           "). Its parts stay in " + storage.FolderName.ToString() + " and are joined again in the next run.");
+  }
+  return outcome;
+}
+
 void TPostFilesHandler::JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive) {
   const std::string name = storage.Files[index].Name.ToString();
-  const std::string folder = storage.FolderName.ToString();
-  TPartName me;
-  if (!ParsePartName(name, me)) {
-    SetAside(storage, name, "Handling " + folder + " files - can't find postfix");
+  TReceivedSet set;
+  if (!ParsePartName(name, set.Me)) {
+    SetAside(storage, name, "Handling " + storage.FolderName.ToString() + " files - can't find postfix");
     return;
   }
-  const std::string set = SetOf(me);
-  if (fPassedSets.count(set)) {
+  set.Set = SetOf(set.Me);
+  if (fPassedSets.count(set.Set)) {
     fSetAside = true;
     return;
   }
-  const uint64_t count = std::stoull(me.CountText);
-  TPostFilesStorage& inbox = Post.Inbox;
-  const std::string work = inbox.FolderPath.ToString() + ".join/";
-  const std::string cabinet = work + me.Base + "cab";
-  const std::string post = "The post " + ShownText(me.Base) + "cab";
-  const std::string parts = storage.FolderPath.ToString();
-
-  // The files of the set not joined yet, and for each part number the files that may be
-  // it: the part of that name first, then copies kept beside it because the name was taken.
-  std::vector<std::string> members;
-  std::vector<std::vector<TPartChoice::TFile>> candidates;
-  const auto gather = [&] {
-    members.clear();
-    candidates.assign(count, {});
-    for (const TPostFile& file : storage.Files) {
-      TPartName part;
-      if (file.Processed || !ParsePartName(file.Name.ToString(), part) || part.Base != me.Base ||
-          part.CountText != me.CountText)
-        continue;
-      members.push_back(file.Name.ToString());
-      if (part.Member) candidates[part.Number - 1].push_back({file.Name.ToString(), file.Size, double(file.FileTime)});
-    }
-    for (std::vector<TPartChoice::TFile>& files : candidates)
-      std::stable_sort(files.begin(), files.end(), [](const TPartChoice::TFile& a, const TPartChoice::TFile& b) {
-        const bool aCopy = a.Name.find('#') != std::string::npos, bCopy = b.Name.find('#') != std::string::npos;
-        return aCopy != bCopy ? !aCopy : a.Name < b.Name;
-      });
-  };
-
-  // One choice of files joined and unpacked into the Inbox. A whole cabinet whose message
-  // does not hold its seal was altered or forged.
-  std::string error;
-  const auto join = [&](const std::vector<std::string>& chosen, bool& altered, std::vector<std::string>& unpacked) {
-    altered = false;
-    const auto sealed = [&altered](const std::string& path) { return HoldsItsSeal(path) || !(altered = true); };
-    std::vector<std::string> paths;
-    uint64_t total = 0;
-    for (const std::string& part : chosen) {
-      paths.push_back(parts + part);
-      if (const int32_t at = storage.FindPostFile(part); at >= 0) total += storage.Files[uint32_t(at)].Size;
-    }
-    error.clear();
-    if (total > MaxJoinedCabinetSize) {
-      error = "its parts are larger than " + std::to_string(MaxJoinedCabinetSize) + " bytes together";
-      return TUnpackOutcome::Refused;
-    }
-    if (!CreateFolder(work) || !JoinPostParts(paths, cabinet, folder, inbox.FolderName.ToString())) {
-      Stop = 1;
-      return TUnpackOutcome::Failed;
-    }
-    const TUnpackOutcome outcome = UnpackReceivedCabinet(cabinet, inbox.FolderPath.ToString(), unpacked, error, sealed);
-    if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet))
-      ShowMessageBox("DELETING ERROR", "Can't delete file " + cabinet + " - delete it manually!");
-    return outcome;
-  };
-
-  gather();
-  // Each part has one file: a choice that fails is the post's own fault.
-  const bool only =
-      std::all_of(candidates.begin(), candidates.end(), [](const auto& files) { return files.size() == 1; });
-  TPartChoice choice(
-      candidates, [&parts](const std::string& file, std::string& bytes) { return ReadWholeFile(parts + file, bytes); });
-  std::vector<std::vector<std::string>> joined;
-  bool unplaced = false, altered = false;
-  std::string unplacedError, refusedError;
-  for (std::vector<std::string> chosen = choice.Next(); !chosen.empty() && !Stop && !unplaced; chosen = choice.Next()) {
-    bool forged = false;
-    std::vector<std::string> unpacked;
-    switch (join(chosen, forged, unpacked)) {
-      case TUnpackOutcome::Unpacked:
-        choice.Joined();
-        // The parts share the fate of the messages they were joined into, whatever other
-        // messages bear their names.
-        for (const std::string& part : chosen) {
-          TPostFile& file = storage.Files[uint32_t(storage.FindPostFile(part))];
-          file.Processed = 1;
-          file.JoinedInto = unpacked;
-        }
-        joined.push_back(chosen);
-        break;
-      case TUnpackOutcome::Refused:
-        // A post of one part is each file alone: one that is no post of ours goes aside at
-        // once, freeing its name.
-        if (count == 1)
-          SetAside(storage, chosen[0],
-                   forged ? post + " came whole, but " + error +
-                                " on its way: nobody can tell who wrote it. Nothing of it was applied."
-                          : "Can't unpack " + ShownText(me.Base) + "cab: " + error + ". Nothing of it was applied.");
-        else altered = altered || (forged && only);
-        refusedError = error;
-        break;
-      case TUnpackOutcome::Unplaced:
-        unplaced = true;
-        unplacedError = error;
-        break;
-      case TUnpackOutcome::Failed:
-        if (!Stop) {
-          // This computer failed, not the post: its parts stay for the next run, which ends here.
-          Stop = 1;
-          Refuse(post + " could not be unpacked because of a fault on this computer (" + error +
-                 "). Its parts stay in " + folder + " and are joined again in the next run.");
-        }
-        break;
-    }
-  }
-  RemoveDirectoryA(work.c_str());
-  if (!joined.empty()) {
-    fJoined = true;
-    gather();
-    SetAsideCopiesOf(storage, candidates, joined);
-  }
-  if (Stop) {
-    // The run ends; what was joined is retired below.
-  } else if (gather(); members.empty()) {
-    Post.ForgetToldSet(set);
-  } else if (unplaced) {
-    // No name the Inbox takes now: the post is sound and waits, for a later run.
-    PassOverSet(storage, set, members,
-                post + " cannot be placed in " + inbox.FolderName.ToString() + " now (" + unplacedError + ")");
-  } else if (altered) {
-    for (const std::string& member : members)
-      SetAside(storage, member,
-               post + " came whole, but " + refusedError +
-                   " on its way: nobody can tell who wrote it. Nothing of it was applied.");
-    Post.ForgetToldSet(set);
-  } else {
-    // The files no post was made of wait for the parts they lack, or for their own set.
-    std::string missing;
-    for (uint64_t i = 0; i < count && missing.size() < 60; ++i)
-      if (candidates[i].empty()) missing += (missing.empty() ? "" : ",") + std::to_string(i + 1);
-    PassOverSet(storage, set, members,
-                !missing.empty()
-                    ? "Not enough message parts!\n" + ShownText(me.Base) + "cab lacks part(s) " + missing
-                    : "Can't unpack " + ShownText(me.Base) + "cab: " +
-                          (choice.GaveUp() ? "its parts are smaller than its data blocks, so they cannot be told from "
-                                             "the other files under their names (" +
-                                                 std::to_string(members.size()) + " files in all)"
-                           : refusedError.empty() ? "no choice of its files makes a whole cabinet"
-                                                  : refusedError));
-  }
+  set.Cabinet = ShownText(set.Me.Base) + "cab";
+  GatherSet(storage, set);
+  if (set.Candidates.size() == 1) JoinEachAlone(storage, set);
+  else JoinLinkedSet(storage, set);
   // A post joined counts the file as gone through, whatever waits beside it.
-  if (!joined.empty()) fSetAside = false;
+  if (!set.Joined.empty()) fSetAside = false;
   if (interactive) RefreshList();
 }
 
-void TPostFilesHandler::SetAsideCopiesOf(TPostFilesStorage& storage,
-                                         const std::vector<std::vector<TPartChoice::TFile>>& candidates,
-                                         const std::vector<std::vector<std::string>>& joined) {
+void TPostFilesHandler::JoinEachAlone(TPostFilesStorage& storage, TReceivedSet& set) {
+  // A post of one part is each file alone: one that is no post of ours goes aside at
+  // once, freeing its name.
+  for (size_t i = 0; i < set.Candidates[0].size() && !Stop && set.Unplaced.empty(); ++i) {
+    const std::string& file = set.Candidates[0][i].Name;
+    std::string error;
+    bool forged = false;
+    if (JoinChoice(storage, set, {file}, error, forged) != TUnpackOutcome::Refused) continue;
+    SetAside(storage, file,
+             forged ? "The post " + set.Cabinet + " came whole, but " + error +
+                          " on its way: nobody can tell who wrote it. Nothing of it was applied."
+                    : "Can't unpack " + set.Cabinet + ": " + error + ". Nothing of it was applied.");
+  }
+  TellWhatWaits(storage, set, nullptr, "");
+}
+
+void TPostFilesHandler::JoinLinkedSet(TPostFilesStorage& storage, TReceivedSet& set) {
+  const std::string folder = storage.FolderPath.ToString();
+  const TPartChoice::TReader read = [&folder](const std::string& file, std::string& bytes) {
+    return ReadWholeFile(folder + file, bytes);
+  };
+  const TPartChoice choice(set.Candidates, read, folder);
+  std::set<TPartDigest> joinedFirsts;
+  for (const TPartChoice::TList& list : choice.Lists()) {
+    if (!list.Whole() || Stop || !set.Unplaced.empty() || joinedFirsts.count(*choice.DigestOf(list.First))) continue;
+    std::string error;
+    bool forged = false;
+    const TUnpackOutcome outcome = JoinChoice(storage, set, list.Parts, error, forged);
+    if (outcome == TUnpackOutcome::Unpacked) joinedFirsts.insert(*choice.DigestOf(list.First));
+    if (outcome != TUnpackOutcome::Refused) continue;
+    // The list fails alone: the parts it links stay for any other post that links them.
+    std::vector<std::string> linked(list.Parts.begin() + 1, list.Parts.end());
+    SetAside(storage, list.First,
+             "the first part of a post " + set.Cabinet + " that links " + ListedNames(linked) + ": " +
+                 (forged ? "it came whole, but " + error + " on its way: nobody can tell who wrote it"
+                         : "it cannot be unpacked: " + error) +
+                 ". Nothing of it was applied; the parts it links stay for any other post that links them.");
+  }
+  std::string unlinkedError;
+  if (!choice.Unlinked().empty() && !Stop && set.Unplaced.empty()) {
+    bool forged = false;
+    if (JoinChoice(storage, set, choice.Unlinked(), unlinkedError, forged) != TUnpackOutcome::Refused)
+      unlinkedError.clear();
+  }
+  if (!set.Joined.empty()) SetAsideCopiesOf(storage, set, choice);
+  TellWhatWaits(storage, set, &choice, unlinkedError);
+}
+
+void TPostFilesHandler::SetAsideCopiesOf(TPostFilesStorage& storage, TReceivedSet& set, const TPartChoice& choice) {
   // A file is another copy of a joined part only when its bytes are that part's: any other
   // file under the name may be a part of another post, and waits for it.
-  const std::string folder = storage.FolderPath.ToString();
-  std::vector<std::pair<std::string, std::string>> copies;  // file, part joined
-  for (size_t i = 0; i < candidates.size(); ++i)
-    for (const TPartChoice::TFile& file : candidates[i])
-      for (const std::vector<std::string>& chosen : joined) {
-        const int32_t at = storage.FindPostFile(chosen[i]);
-        std::string mine, theirs;
-        if (at >= 0 && storage.Files[uint32_t(at)].Size == file.Size && ReadWholeFile(folder + file.Name, mine) &&
-            ReadWholeFile(folder + chosen[i], theirs) && mine == theirs) {
-          copies.push_back({file.Name, chosen[i]});
-          break;
-        }
+  std::map<TPartDigest, std::string> joined;
+  for (const std::vector<std::string>& post : set.Joined)
+    for (const std::string& part : post)
+      if (const TPartDigest* digest = choice.DigestOf(part)) joined.emplace(*digest, part);
+  GatherSet(storage, set);
+  for (const std::string& member : set.Members) {
+    const TPartDigest* digest = choice.DigestOf(member);
+    const auto found = digest ? joined.find(*digest) : joined.end();
+    if (found != joined.end())
+      SetAside(storage, member, "another copy of " + ShownText(found->second) + ", which was joined");
+  }
+}
+
+void TPostFilesHandler::TellWhatWaits(TPostFilesStorage& storage, TReceivedSet& set, const TPartChoice* choice,
+                                      const std::string& unlinkedError) {
+  if (Stop) return;  // the run ends; what was joined is retired below
+  GatherSet(storage, set);
+  if (set.Members.empty()) {
+    Post.ForgetToldSet(set.Set);
+    return;
+  }
+  if (!set.Unplaced.empty()) {
+    // No name the Inbox takes now: the post is sound and waits, for a later run.
+    PassOverSet(storage, set.Set, set.Members,
+                "The post " + set.Cabinet + " cannot be placed in " + Post.Inbox.FolderName.ToString() + " now (" +
+                    set.Unplaced + ")");
+    return;
+  }
+  // What waits is told by whose it is: a post that links its parts and lacks some, or
+  // files that no post that came links, which nobody can tell as anybody's post.
+  std::vector<std::string> lines, strangers;
+  const auto waits = [&storage](const std::string& file) {
+    const int32_t at = storage.FindPostFile(file);
+    return at >= 0 && !storage.Files[uint32_t(at)].Processed;
+  };
+  bool lists = false;
+  if (choice)
+    for (const TPartChoice::TList& list : choice->Lists())
+      if (waits(list.First) && !list.Whole()) {
+        lists = true;
+        lines.push_back("Not enough message parts!\n" + set.Cabinet + " linked by " + ShownText(list.First) +
+                        " lacks part(s) " + list.Missing());
       }
-  for (const auto& [copy, part] : copies)
-    SetAside(storage, copy, "another copy of " + ShownText(part) + ", which was joined");
+  for (const std::string& member : set.Members)
+    if (!choice || !choice->Linked(member)) strangers.push_back(member);
+  std::string missing;
+  for (size_t i = 0; i < set.Candidates.size() && missing.size() < 60; ++i)
+    if (set.Candidates[i].empty()) missing += (missing.empty() ? "" : ",") + std::to_string(i + 1);
+  if (!unlinkedError.empty())
+    lines.push_back("Can't unpack " + set.Cabinet + ": " + unlinkedError + " (" + ListedNames(choice->Unlinked()) +
+                    ", linked by no post that came: nobody can tell whose they are)");
+  else if (!lists && !missing.empty() && set.Joined.empty())
+    lines.push_back("Not enough message parts!\n" + set.Cabinet + " lacks part(s) " + missing);
+  else if (!strangers.empty())
+    lines.push_back(std::to_string(strangers.size()) + " file(s) under the names of " + set.Cabinet +
+                    " that no post that came links, so nobody can tell whose they are: " + ListedNames(strangers));
+  if (lines.empty())
+    lines.push_back(std::to_string(set.Members.size()) + " file(s) under the names of " + set.Cabinet +
+                    " wait for a post that links them: " + ListedNames(set.Members));
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  PassOverSet(storage, set.Set, set.Members, text);
 }
 
 void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive) {
@@ -706,9 +767,25 @@ void TPostFilesHandler::PackOutgoingMessage(TPostFilesStorage& storage, uint32_t
     Refuse("Can't pack " + storage.FolderName.ToString() + " file " + name + ": " + error);
     return;
   }
-  const bool split =
-      PackAndSplit(work, name + ".cab", parts, uint64_t(std::max(PostPartSizeKB, 1)) * 1024) &&
-      PublishFolderFiles(parts, Post.OutboxPost.FolderPath.ToString());
+  // The cabinet is packed again with room for the links of its parts, which the size of
+  // the bare one tells.
+  const uint64_t limit = uint64_t(std::max(PostPartSizeKB, 1)) * 1024, bare = CabinetSizeOf(cabinet);
+  TPostCut cut;
+  if (!PostLinkFits(bare, limit, cut)) {
+    DeleteFileA(cabinet.c_str());
+    Refuse("Can't send " + storage.FolderName.ToString() + " file " + name + " in parts of at most " +
+           std::to_string(std::max(PostPartSizeKB, 1)) + " KB: its " + std::to_string(cut.PartCount) +
+           " parts would be more than its first part can link. Set \"Largest post part\" to at least " +
+           std::to_string(SmallestLinkedPartKB(bare)) + " KB and perform again; the message waits in " +
+           storage.FolderName.ToString() + ".");
+    return;
+  }
+  if (cut.LinkArea > 0 && !PackMessageCabinet(folder, name, cabinet, error, uint32_t(cut.LinkArea))) {
+    Refuse("Can't pack " + storage.FolderName.ToString() + " file " + name + ": " + error);
+    return;
+  }
+  const bool split = PackAndSplit(work, name + ".cab", parts, limit) &&
+                     PublishFolderFiles(parts, Post.OutboxPost.FolderPath.ToString());
   if (!DeleteFileA(cabinet.c_str()) && IsFileExists(cabinet) && split)
     TError::Report("Can't delete file " + cabinet + " - delete it manually!");
   if (!split || TError::Instance().ReportCount() != reportsBefore) {

@@ -11,6 +11,7 @@
 #include "foundation/Tarray.h"
 #include "foundation/Tstr.h"
 #include "postoffice/Partchoice.h"
+#include "postoffice/Postarchives.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,11 +65,21 @@ class TPostFilesHandler {
  private:
   void HandleInboxFile(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void HandleGenerateAuthorIdents(TPostFilesStorage& storage, uint32_t index, bool& handled);
+  // Joins the posts of the set `index` belongs to that came whole: each list of links with
+  // the parts it names, and a post without links from the files no list names.
   void JoinReceivedParts(TPostFilesStorage& storage, uint32_t index, bool interactive);
-  // Sets aside the files left of a set (`candidates`, a list a part number) whose bytes
-  // are those of the part of that number in one of the `joined` choices.
-  void SetAsideCopiesOf(TPostFilesStorage& storage, const std::vector<std::vector<TPartChoice::TFile>>& candidates,
-                        const std::vector<std::vector<std::string>>& joined);
+  struct TReceivedSet;
+  void GatherSet(const TPostFilesStorage& storage, TReceivedSet& set) const;
+  // Joins the files chosen, in part order, and unpacks them into the Inbox.
+  TUnpackOutcome JoinChoice(TPostFilesStorage& storage, TReceivedSet& set, const std::vector<std::string>& chosen,
+                            std::string& error, bool& forged);
+  void JoinEachAlone(TPostFilesStorage& storage, TReceivedSet& set);
+  void JoinLinkedSet(TPostFilesStorage& storage, TReceivedSet& set);
+  // Sets aside the files left of a set whose bytes are those of a part joined.
+  void SetAsideCopiesOf(TPostFilesStorage& storage, TReceivedSet& set, const TPartChoice& choice);
+  // The files of the set that are left wait, told by whose they are.
+  void TellWhatWaits(TPostFilesStorage& storage, TReceivedSet& set, const TPartChoice* choice,
+                     const std::string& unlinkedError);
   void PackOutgoingMessage(TPostFilesStorage& storage, uint32_t index, bool interactive);
   void AnswerRequests(TArray<TStr>& requests, bool models);
   // Moves a refused file to its folder's "Set aside" folder (told in the run's summary and
@@ -85,6 +96,8 @@ class TPostFilesHandler {
   void TellWaitingSets();
   // The sets told of whose files are all gone from `storage` are forgotten.
   void ForgetGoneSets(const TPostFilesStorage& storage);
+  // What was learnt of received files is kept only while they stay (TPartChoice).
+  static void ForgetLearntOfGoneFiles(const TPostFilesStorage& storage);
   // One box for the files the run refused: those set aside, by the name each is kept
   // under when another, and those that could not move and stay.
   void TellSetAside(const std::string& folder);

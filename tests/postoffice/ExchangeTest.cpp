@@ -479,9 +479,10 @@ TEST_F(Exchange, ARealPartWhoseNameIsTakenIsKeptAndJoined) {
   EXPECT_FALSE(Post.InboxPost.Files[uint32_t(Post.InboxPost.FindPostFile(name + ".1_2"))].Processed);
   EXPECT_EQ(ReadFile(inboxPost + "Set aside/" + name + "#3.2_2"), ReadFile(outboxPost + name + ".2_2"));
   ASSERT_EQ(Boxes.size(), 2u);
-  EXPECT_EQ(Boxes[0].Text, "Not enough message parts!\n" + name +
-                               ".cab lacks part(s) 2\nThe set waits for its parts; "
-                               "it is set aside when none came for 7 days.");
+  // The junk is told as nobody's post, not as the post that was joined.
+  EXPECT_EQ(Boxes[0].Text, "1 file(s) under the names of " + name +
+                               ".cab that no post that came links, so nobody can tell whose they are: " + name +
+                               ".1_2\nThe set waits for its parts; it is set aside when none came for 7 days.");
   EXPECT_EQ(Boxes[1].Text, "1 file set aside:\n" + name + "#3.2_2: another copy of " + name +
                                ".2_2, which was joined\nThey are kept in " + inboxPost +
                                "Set aside; errors.log tells why.");

@@ -22,6 +22,7 @@
 #include "postoffice/Postcommands.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tmoderatecaller.h"
+#include "postoffice/Partchoice.h"
 #include "postoffice/Tpostfileshandler.h"
 #include "tests/support/Testsupport.h"
 
@@ -122,11 +123,24 @@ TEST_F(Handling, AnOutgoingMessageTravelsAsPartsAndComesBackWhole) {
   const std::string peer = Root + "peer/";
   ASSERT_TRUE(CreateFolder(peer));
   RunPeer("cat " + parts + "> " + peer + "joined.cab");
-  // Its one folder is MSZIP (the folder entry's compression word follows the 36-byte header).
-  EXPECT_EQ(ReadFile(peer + "joined.cab").substr(36 + 6, 2), std::string("\x01\x00", 2));
+  // Its one folder is MSZIP (the folder entry's compression word follows the header and
+  // its reserved area, which holds the links of the parts).
+  const std::string joined = ReadFile(peer + "joined.cab");
+  const size_t reserved = uint8_t(joined[36]) | size_t(uint8_t(joined[37])) << 8;
+  EXPECT_GE(reserved, PostLinkAreaSize(3));
+  EXPECT_EQ(joined.substr(PostLinkAreaOffset + reserved + 6, 2), std::string("\x01\x00", 2));
+  std::vector<TPartDigest> links;
+  ASSERT_TRUE(ReadPostLinks(ReadFile(outboxPost + "QK-Ecology-051219-NB-001.1_3"), 3, links));
+  for (uint32_t i = 2; i <= 3; ++i) {
+    const std::string part = ReadFile(outboxPost + "QK-Ecology-051219-NB-001." + std::to_string(i) + "_3");
+    EXPECT_EQ(links[i - 2], PostPartDigest(part.data(), part.size())) << i;
+  }
   RunPeer("cabextract -q -d " + peer + "x " + peer + "joined.cab");
   EXPECT_EQ(ReadFile(peer + "x/QK-Ecology-051219-NB-001"), message);
-  EXPECT_NE(RunPeer("gcab -l " + peer + "joined.cab").find("QK-Ecology-051219-NB-001"), std::string::npos);
+  RunPeer("cd " + peer + " && mkdir g && cd g && gcab -x ../joined.cab");
+  EXPECT_EQ(ReadFile(peer + "g/QK-Ecology-051219-NB-001"), message);
+  RunPeer("7z x -y -o" + peer + "z " + peer + "joined.cab > /dev/null");
+  EXPECT_EQ(ReadFile(peer + "z/QK-Ecology-051219-NB-001"), message);
 
   // Received by another program, which knows nothing of what this one sealed: any two
   // parts of the set start one join, and the message is hashed for its seal and its
