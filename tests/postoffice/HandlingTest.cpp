@@ -399,6 +399,57 @@ TEST_F(Handling, IncompleteOrDamagedSetsWaitToldOnceAndAreSetAsideLater) {
   EXPECT_FALSE(IsErrorReported());
 }
 
+// A participant's copy of the leader's first part, its data altered but its links kept,
+// holds the plain name, and an altered copy of the last part lies beside the genuine one:
+// the copy's post fails alone and only its first part goes aside, the genuine post is
+// joined from the very parts the copy linked, and the altered last part is told as nobody's.
+TEST_F(Handling, AListThatFailsSetsAsideOnlyItsFirstPart) {
+  const std::string outbox = Post.Outbox.FolderPath.ToString(), name = "QK-Ecology-051219-NB-002";
+  WriteMessage(outbox + name, {{"FROM_USER_EMAIL", "a@x"}, {"COMMAND", "NEW_BLOCKS"}, {"DIDENT", "D-1"}},
+               testsupport::RandomBytes(3000, 9));
+  const std::string message = ReadFile(outbox + name);
+  Post.Outbox.Refresh(Post);
+  run.PostPartSizeKB = 1;
+  int done = 0;
+  ASSERT_TRUE(RunOver(Post.Outbox, {name}, done));
+  ASSERT_EQ(Post.OutboxPost.Files.Count(), 4u);
+  const std::string outboxPost = Post.OutboxPost.FolderPath.ToString(),
+                    inboxPost = Post.InboxPost.FolderPath.ToString();
+  const auto altered = [](std::string bytes) {
+    bytes[bytes.size() - 100] ^= 0x33;
+    bytes[bytes.size() - 96] ^= 0x33;
+    return bytes;
+  };
+  WriteFile(inboxPost + name + ".1_4", altered(ReadFile(outboxPost + name + ".1_4")));
+  WriteFile(inboxPost + name + "#2.1_4", ReadFile(outboxPost + name + ".1_4"));
+  for (const char* part : {".2_4", ".3_4", ".4_4"})
+    WriteFile(inboxPost + name + part, ReadFile(outboxPost + name + part));
+  WriteFile(inboxPost + name + "#2.4_4", altered(ReadFile(outboxPost + name + ".4_4")));
+  Post.InboxPost.Refresh(Post);
+  std::vector<std::string> all;
+  for (const TPostFile& file : Post.InboxPost.Files) all.push_back(file.Name.ToString());
+  Boxes.clear();
+  ASSERT_TRUE(RunOver(Post.InboxPost, all, done));
+  EXPECT_EQ(ReadFile(Post.Inbox.FolderPath.ToString() + name), message);
+  EXPECT_EQ(RunPeer("ls " + inboxPost + "'Set aside'"), name + ".1_4\n");
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Text, "1 file(s) under the names of " + name +
+                               ".cab that no post that came links, so nobody can tell whose they are: " + name +
+                               "#2.4_4\nThe set waits for its parts; it is set aside when none came for 7 days.");
+  EXPECT_EQ(Boxes[1].Text.rfind("1 file set aside:\n" + name + ".1_4: the first part of a post " + name +
+                                    ".cab that links " + name + ".2_4, " + name + ".3_4, " + name + ".4_4: it ",
+                                0),
+            0u)
+      << Boxes[1].Text;
+  EXPECT_NE(
+      Boxes[1].Text.find(". Nothing of it was applied; the parts it links stay for any other post that links them."),
+      std::string::npos)
+      << Boxes[1].Text;
+  for (const char* part : {"#2.1_4", ".2_4", ".3_4", ".4_4"})
+    EXPECT_TRUE(Post.InboxPost.Files[uint32_t(Post.InboxPost.FindPostFile(name + part))].Processed) << part;
+  EXPECT_TRUE(Reports.empty());
+}
+
 // Others' files hold every counted name a post's message could take in the Inbox ("#2" ...
 // "#16"): the message takes a name the program chose, and it and the post behind it are
 // joined in the same run; nothing is set aside.
