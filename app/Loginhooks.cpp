@@ -49,12 +49,14 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
     return Logins()->Save();
   };
   hooks.PrivateMessageKey = [] { return Logins() ? Logins()->GetPrivateMessageKey() : TStr(); };
-  hooks.KeyOfLogin = [](const TStr& lident) { return Logins() ? Logins()->GetKeyOf(lident) : TStr(); };
+  hooks.KeyOfLogin = [](const TStr& lident, const TStr& email) {
+    return Logins() ? Logins()->GetKeyOf(lident, email) : TStr();
+  };
   hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email, const TPublicKey& signer) {
     return Logins() ? Logins()->AskKeyOf(lident, email, signer) : TStr();
   };
-  hooks.KeepKeyOfLogin = [](const TStr& lident, const TStr& key) {
-    if (TLoginsStorage* storage = Logins()) storage->KeepKeyOf(lident, key);
+  hooks.KeepKeyOfLogin = [](const TStr& lident, const TStr& email, const TStr& key) {
+    if (TLoginsStorage* storage = Logins()) storage->KeepKeyOf(lident, email, key);
   };
   hooks.MaySign = [](const TStr& lident, const TPublicKey& key) { return Logins() && Logins()->MaySign(lident, key); };
   hooks.PinSignerKey = [](const TStr& lident, const TStr& email, const TPublicKey& key) {

@@ -13,6 +13,7 @@
 #include "foundation/Terror.h"
 #include "foundation/Textroutines.h"
 #include "platform/kernel/Datafolders.h"
+#include "platform/rtl/Strutil.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,14 +24,15 @@ namespace {
 
 constexpr char kMagic[8] = {'Q', 'L', 'L', 'O', 'G', 'I', 'N', 'S'};
 // Version 2 adds each login's public key and the pinned keys of correspondents; the
-// secrets of format 2 add the signing pair. Version 3 adds the keys offered in place of
-// pinned ones.
+// secrets of format 2 add the signing pair, those of format 3 the address each
+// correspondent's Key was given for. Version 3 adds the keys offered in place of pinned ones.
 constexpr uint16_t kVersion = 3;
 constexpr uint16_t kPinsVersion = 2;
 constexpr uint16_t kOldVersion = 1;
 constexpr uint32_t kMaxOffered = 256;       // offered keys kept in all
 constexpr uint32_t kMaxOfferedPerName = 4;  // ... and for one correspondent
-constexpr uint8_t kSecretsFormat = 2;
+constexpr uint8_t kSecretsFormat = 3;
+constexpr uint8_t kPairSecretsFormat = 2;
 constexpr uint32_t kMaxLogins = 65536;
 constexpr uint32_t kMaxEntries = 1u << 20;
 constexpr uint32_t kMaxSecrets = 1u << 20;
@@ -99,6 +101,7 @@ std::string ComposeSecrets(const TLogin& login, const TSigningKeyPair& pair) {
     for (const TCorrespondentKey& entry : login.CorrespondentKeys) {
       entry.LIdent.SaveToBufWriter(w);
       entry.Key.SaveToBufWriter(w);
+      entry.Address.SaveToBufWriter(w);
     }
   }
   return plain;
@@ -167,13 +170,13 @@ bool TLogin::Unlock(const std::string& keyPassword) {
     return false;
   TBufReader r(plain);
   const uint8_t format = r.ReadByte();
-  if (format != 1 && format != kSecretsFormat) return false;
+  if (format != 1 && format != kPairSecretsFormat && format != kSecretsFormat) return false;
   TStr key, password;
   key.LoadFromBufReader(r);
   password.LoadFromBufReader(r);
   TSigningKeyPair pair;
   TArray<TCorrespondentKey> keys;
-  if (format == kSecretsFormat) {
+  if (format >= kPairSecretsFormat) {
     r.ReadBytes(pair.Private.data(), pair.Private.size());
     r.ReadBytes(pair.Public.data(), pair.Public.size());
     const uint32_t count = r.ReadDWord();
@@ -181,6 +184,7 @@ bool TLogin::Unlock(const std::string& keyPassword) {
       TCorrespondentKey entry;
       entry.LIdent.LoadFromBufReader(r);
       entry.Key.LoadFromBufReader(r);
+      if (format >= kSecretsFormat) entry.Address.LoadFromBufReader(r);
       keys.AddItem(std::move(entry));
     }
   }
@@ -203,11 +207,19 @@ bool TLogin::EnsureSigningPair() {
   return true;
 }
 
-std::string TLogin::CorrespondentKey(const TStr& lident) const {
+std::string TLogin::CorrespondentKey(const TStr& lident, const TStr& email) const {
   if (!IsUnlocked()) return std::string();
-  for (const TCorrespondentKey& entry : CorrespondentKeys)
-    if (entry.LIdent == lident) return entry.Key.ToString();
-  return std::string();
+  const TCorrespondentKey* best = nullptr;
+  int bestRank = 0;
+  for (const TCorrespondentKey& entry : CorrespondentKeys) {
+    if (!(entry.LIdent == lident)) continue;
+    const int rank = SameAddress(entry.Address.View(), email.View()) ? 3 : entry.Address.IsEmpty() ? 2 : 1;
+    if (rank > bestRank) {
+      best = &entry;
+      bestRank = rank;
+    }
+  }
+  return best ? best->Key.ToString() : std::string();
 }
 
 bool TLogin::SigningPair(TSigningKeyPair& pair) const {
@@ -440,12 +452,12 @@ int TLoginsStorage::AddLogin(const TStr& name, const TStr& email) {
   return Logins.AddItem(std::move(login));
 }
 
-TStr TLoginsStorage::GetKeyOf(const TStr& lident) const {
+TStr TLoginsStorage::GetKeyOf(const TStr& lident, const TStr& email) const {
   if (lident.IsEmpty()) return TStr();
   const int own = FindLoginByLIdent(lident);
   if (own >= 0 && Logins[own].IsUnlocked()) return TStr(Logins[own].SealingKey());
   const TLogin* current = Current >= 0 && uint32_t(Current) < Logins.Count() ? &Logins[Current] : nullptr;
-  return current ? TStr(current->CorrespondentKey(lident)) : TStr();
+  return current ? TStr(current->CorrespondentKey(lident, email)) : TStr();
 }
 
 namespace {
@@ -498,16 +510,18 @@ bool TLoginsStorage::KeyQuestionPassedOver(const TStr& lident, const TStr& email
   return fPassedOver.count(KeyQuestionOf(lident, email)) != 0;
 }
 
-bool TLoginsStorage::KeepKeyOf(const TStr& lident, const TStr& key) {
+bool TLoginsStorage::KeepKeyOf(const TStr& lident, const TStr& email, const TStr& key) {
   TLogin* current = GetCurrentLogin();
-  if (!current || !current->IsUnlocked() || lident.IsEmpty() || key.IsEmpty()) return false;
+  // A question without an address named nobody the Key could be kept for.
+  if (!current || !current->IsUnlocked() || lident.IsEmpty() || email.IsEmpty() || key.IsEmpty()) return false;
+  const TStr address(LowerCase(Trim(email.View())));
   for (TCorrespondentKey& kept : current->CorrespondentKeys)
-    if (kept.LIdent == lident) {
+    if (kept.LIdent == lident && SameAddress(kept.Address.View(), address.View())) {
       if (kept.Key == key) return true;
       kept.Key = key;
       return Save();
     }
-  current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, key});
+  current->CorrespondentKeys.AddItem(TCorrespondentKey{lident, key, address});
   return Save();
 }
 

@@ -46,10 +46,13 @@ struct TLoginAccess {
   bool operator==(const TLoginAccess&) const = default;
 };
 
-// The Key a correspondent gave this login for reading its private messages.
+// The Key a correspondent gave this login for reading its private messages, kept for the
+// person the user gave it for: the identifier and the address its question showed together
+// (no address: kept before the address was, it serves the identifier at any address).
 struct TCorrespondentKey {
   TStr LIdent;
   TStr Key;
+  TStr Address;
   bool operator==(const TCorrespondentKey&) const = default;
 };
 
@@ -112,8 +115,10 @@ class TLogin {
   const std::string& SessionKeyPassword() const { return fKeyPassword; }
   // The Key its private messages are sealed with, "" while locked.
   std::string SealingKey() const { return IsUnlocked() ? Key.ToString() : std::string(); }
-  // The Key of the correspondent of that LIdent as this login keeps it, "" when none.
-  std::string CorrespondentKey(const TStr& lident) const;
+  // The Key this login keeps for the correspondent of that LIdent at that address: the one
+  // kept for both, else one kept for the LIdent alone, else one kept for it at another
+  // address (a Key only opens seals, whoever it is tried for); "" when none.
+  std::string CorrespondentKey(const TStr& lident, const TStr& email = TStr()) const;
 
  private:
   friend class TLoginsStorage;
@@ -180,10 +185,10 @@ class TLoginsStorage {
   // the LIdent when it has none. -1 without an address, or (reported) when none can be
   // added.
   int FindOrAddLoginOf(const TStr& lident, const TStr& email);
-  // The Key that the private messages of the sender of that LIdent are sealed with: a login
-  // of this installation's own Key while it is unlocked, else the Key the current login
-  // keeps for that correspondent; "" when there is none.
-  TStr GetKeyOf(const TStr& lident) const;
+  // The Key that the private messages of the sender of that LIdent (at that address) are
+  // sealed with: a login of this installation's own Key while it is unlocked, else the Key
+  // the current login keeps for that correspondent (TLogin::CorrespondentKey); "" when none.
+  TStr GetKeyOf(const TStr& lident, const TStr& email = TStr()) const;
   // The Key of the sender of a received private message as the user gives it, asked
   // ("Key of <address>:") when no Key kept opens the message. Nothing is kept by asking:
   // KeepKeyOf keeps the Key once it opened the message. "" when the user cancels. Within a
@@ -199,13 +204,15 @@ class TLoginsStorage {
   // could keep a Key): its message waits for a later run rather than being refused.
   bool KeyQuestionPassedOver(const TStr& lident, const TStr& email) const;
   bool AskedNoMore() const { return fAskNoMore; }
-  // A Key the user gave for that LIdent opened its message: the current login keeps it,
-  // enciphered under its own key password, in place of the one kept before (the sender
-  // may have changed their Key: the user's answer decides), and the file is saved at once.
-  // A kept Key is never dropped because a message fails with it: what a message claims
-  // decides nothing about the Keys the user keeps. False when no login is open to keep it,
-  // or (reported) when the file cannot be kept.
-  bool KeepKeyOf(const TStr& lident, const TStr& key);
+  // A Key the user gave at the question of that LIdent and address opened its message: the
+  // current login keeps it for that LIdent and address together, enciphered under its own
+  // key password, in place of the one kept before for both (the sender may have changed
+  // their Key: the user's answer decides), and the file is saved at once. It never replaces
+  // a Key kept for another LIdent or another address, nor one kept for the LIdent alone:
+  // the answer was about the person the question showed, and proves nothing of any other.
+  // A kept Key is never dropped because a message fails with it. False when no login is
+  // open to keep it, or (reported) when the file cannot be kept.
+  bool KeepKeyOf(const TStr& lident, const TStr& email, const TStr& key);
   // The Key the current login seals its private messages with, once its key password is
   // verified (asked of the user when not yet); "" when the user cancels or fails.
   TStr GetPrivateMessageKey();

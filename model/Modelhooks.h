@@ -80,15 +80,15 @@ struct TModelHooks {
   // The Key the current login's private messages are sealed with, given once its key
   // password is verified (asked of the user when not yet); empty when the user fails.
   std::function<TStr()> PrivateMessageKey;
-  // The Key kept for the sender of that LIdent, empty when there is none.
-  std::function<TStr(const TStr& lident)> KeyOfLogin;
+  // The Key kept for the sender of that LIdent at that address, empty when there is none.
+  std::function<TStr(const TStr& lident, const TStr& email)> KeyOfLogin;
   // The Key of the sender of a message being handled that no kept Key opens, asked of the
   // user (the sender named by its e-mail address; `signer` made its signature); empty when
   // the user cancels.
   std::function<TStr(const TStr& lident, const TStr& email, const TPublicKey& signer)> AskKeyOfLogin;
-  // The Key the user gave for that LIdent opened its message: it is kept in place of the
-  // one kept before.
-  std::function<void(const TStr& lident, const TStr& key)> KeepKeyOfLogin;
+  // The Key the user gave at the question of that LIdent and address opened its message: it
+  // is kept for the two together, in place of the one kept before for them.
+  std::function<void(const TStr& lident, const TStr& email, const TStr& key)> KeepKeyOfLogin;
   // Whether a message signed with `key` may be taken as the sender's of that LIdent: the
   // key pinned for it, any key while none is pinned; every key may while none is set.
   std::function<bool(const TStr& lident, const TPublicKey& key)> MaySign;

@@ -246,7 +246,9 @@ bool TCommandMessageHeader::IsPrivateMessage() const {
 
 std::string TCommandMessageHeader::SenderKey() const {
   const TModelHooks& hooks = ModelHooks();
-  return hooks.KeyOfLogin ? hooks.KeyOfLogin(TStr(GetFieldValue(SenderField))).ToString() : std::string();
+  return hooks.KeyOfLogin
+             ? hooks.KeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL"))).ToString()
+             : std::string();
 }
 
 std::string TCommandMessageHeader::AskSenderKey(const TPublicKey& signer) const {
@@ -258,7 +260,8 @@ std::string TCommandMessageHeader::AskSenderKey(const TPublicKey& signer) const 
 
 void TCommandMessageHeader::KeepSenderKey(const std::string& key) const {
   const TModelHooks& hooks = ModelHooks();
-  if (hooks.KeepKeyOfLogin) hooks.KeepKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(key));
+  if (hooks.KeepKeyOfLogin)
+    hooks.KeepKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL")), TStr(key));
 }
 
 bool TCommandMessageHeader::AcceptsSigner(const TPublicKey& key) const {

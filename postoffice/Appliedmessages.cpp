@@ -12,6 +12,7 @@
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
 #include "model/Tcommandmessage.h"
+#include "postoffice/Provensender.h"
 #include "postoffice/Thandlerframe.h"
 #include "platform/rtl/Strutil.h"
 #include "platform/kernel/Datafolders.h"
@@ -293,6 +294,12 @@ bool TAppliedMessages::RefusesOurCommand(const THandledMessage& refusal, std::st
   return request != std::end(RequestAnswers) && Awaits(request->Answer, request->ByMIdent, refusal);
 }
 
+bool TAppliedMessages::RefusesOurRequest(const THandledMessage& refusal, std::string_view ignored) const {
+  const bool request = std::any_of(std::begin(RequestAnswers), std::end(RequestAnswers),
+                                   [&](const TRequestAnswer& r) { return r.Request == ignored; });
+  return request && RefusesOurCommand(refusal, ignored);
+}
+
 bool TAppliedMessages::MayTellOfRefusal(const std::string& dident, const std::string& author) const {
   return std::none_of(fLatest.begin(), fLatest.end(), [&](const TLatest& e) {
     return e.Kind == TStateKind::RefusalTold && e.DIdent == dident && e.Sender == author;
@@ -365,12 +372,9 @@ bool TApplyingScope::Apply(bool now) {
   TAppliedMessages& applied = TAppliedMessages::Instance();
   bool kept = true;
   for (THandledMessage& message : fMessages) {
-    const bool answers = applied.AnswersOurRequest(message);
-    TPublicKey known{};
-    message.Proven =
-        !fDeclined &&
-        (answers || message.SealedWithKey ||
-         (hooks.Logins && hooks.Logins->KnownKeyOf(TStr(message.Sender), known) && known == message.SignerKey));
+    const TSenderProof proof = ProofOfSender(message);
+    const bool answers = proof == TSenderProof::AnswersOurRequest;
+    message.Proven = !fDeclined && proof != TSenderProof::None;
     if (now) kept = applied.Remember(message, Now()) && kept;
     else applied.Hold(fPath, message);
     const bool vouched = !fDeclined && (fVouched || answers);

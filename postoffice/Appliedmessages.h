@@ -56,9 +56,10 @@ struct THandledMessage {
   TMessageDigestValue Digest{};
   std::string Address;     // FROM_USER_EMAIL, kept with a pinned key
   TPublicKey SignerKey{};  // pinned for Sender once the message is applied
-  bool SealedWithKey = false;  // private: its seal held under the Key kept for Sender
-  // Taken, and shown to be Sender's (sealed with their Key, signed with the key known for
-  // them, or answering our request): it renews the notices of refusals told to Sender.
+  // Private: its seal held under a Key, which proves only that it is sealed with that Key.
+  bool SealedWithKey = false;
+  // Taken, and proven Sender's (ProofOfSender): it renews the notices of refusals told to
+  // Sender.
   bool Proven = false;
 };
 
@@ -85,6 +86,8 @@ class TAppliedMessages {
   // Whether a refusal (YOUR_COMMAND_IGNORED) of the command `ignored` answers a command of
   // that name this installation sent to the refusal's address about the same discussion.
   bool RefusesOurCommand(const THandledMessage& refusal, std::string_view ignored) const;
+  // ... and that command is a request, whose refusal is its answer (GIVE_MODEL ...).
+  bool RefusesOurRequest(const THandledMessage& refusal, std::string_view ignored) const;
   // Whether the author of that LIdent may be told that a message in their name about the
   // discussion was refused: not when told since a message shown to be theirs was last
   // taken, so that forged messages make us mail them once, not once each.

@@ -42,9 +42,14 @@ bool FreeAuthorIdent(const std::string& path, uint16_t& adident);
 // saved.
 bool HandleCommand_MakeDiscussionPrivate(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_MakeDiscussionPublic(TPostFilesHandler& run, const std::string& path);
-// YOUR_BLOCKS_IGNORED (from the leader) and YOUR_COMMAND_IGNORED: the user is told.
+// YOUR_BLOCKS_IGNORED (from the leader) and YOUR_COMMAND_IGNORED: the user is told. A
+// refusal that nothing proves its leader's, of a command sent from here, is not shown in
+// their words: the run tells of all such refusals in one box (UnprovenRefusalsText).
 bool HandleCommand_YourBlocksIgnored(TPostFilesHandler& run, const std::string& path);
 bool HandleCommand_YourCommandIgnored(TPostFilesHandler& run, const std::string& path);
+// The box of the refusals taken since it was asked last that nothing proves who wrote
+// them, "" when none came; they are forgotten then.
+std::string UnprovenRefusalsText();
 // EXISTING_BLOCKS_LIST from the leader: blocks missing or different here are asked for
 // with GIVE_BLOCKS when the user agrees.
 bool HandleCommand_ExistingBlockNames(TPostFilesHandler& run, const std::string& path);

@@ -6,35 +6,11 @@
 #include "model/Tcommandmessage.h"
 #include "model/Tdiscussion.h"
 #include "model/Tdiscussionsmanager.h"
+#include "postoffice/Provensender.h"
 #include "postoffice/Thandlerframe.h"
 #include "postoffice/Tpostfile.h"
 
 #include <algorithm>
-
-namespace {
-
-std::string PersonOf(std::string_view lident, std::string_view address) {
-  std::string person(lident);
-  person += '\n';
-  for (char c : address) person += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-  return person;
-}
-
-std::set<std::string> PersonsKnownBy(TDiscussion& d) {
-  std::set<std::string> known;
-  for (int i = 0; i < d.Authors.Count(); ++i)
-    known.insert(PersonOf(d.Authors.Author(i).LIdent.View(), d.Authors.Author(i).AutomaticEMail.View()));
-  for (const TPersonRow& person : d.Info.Persons) known.insert(PersonOf(person.LIdent.View(), person.Address.View()));
-  TLoginsStorage* logins = ModelHooks().Logins;
-  const int moderator = logins && d.Info.IsModerated() ? logins->FindLogin(d.Info.ModeratorLoginIdent) : -1;
-  if (moderator >= 0) {
-    const TLogin& login = logins->GetLogin(moderator);
-    known.insert(PersonOf(login.LIdent.View(), login.AutomaticEMail.View()));
-  }
-  return known;
-}
-
-}  // namespace
 
 bool TKnownSenders::Knows(const std::string& dident, const std::string& lident, const std::string& address) {
   if (lident.empty() || address.empty()) return false;

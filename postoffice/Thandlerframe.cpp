@@ -9,6 +9,7 @@
 #include "postoffice/Advisedlist.h"
 #include "postoffice/Appliedmessages.h"
 #include "postoffice/Postdates.h"
+#include "postoffice/Provensender.h"
 #include "postoffice/Tpostfile.h"
 #include "model/Tdiscussion.h"
 #include "model/Modelhooks.h"
@@ -154,6 +155,19 @@ bool LeaveReceivedMessageUnasked() {
 bool TakeReceivedMessageUnasked() { return std::exchange(PendingUnasked(), false); }
 
 bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role) {
+  // An identifier the discussion knows, claimed without proof: the claim is what is refused.
+  if ((d.HasAuthorWithLIdent(frame.Sender()) || d.Info.ModelAuthorLIdent == frame.Sender()) &&
+      !MayActAsKnownPerson(frame.Received, d))
+    return RefuseReceivedMessage(
+        "The " + ShownText(frame.Command) + " message " + ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) +
+        " from " + ShownText(frame.Field("FROM_USER_EMAIL")) + " claims an identifier that discussion " +
+        ShownText(d.GetName().View()) + " knows here (" + ShownText(frame.Field("SENDER_LIDENT")) +
+        "), but nothing proves it theirs: it is not signed with a key known here for them, and " +
+        (frame.Header.IsPrivateMessage()
+             ? "the Key that opens it proves only that it is sealed with that Key, given for " +
+                   ShownText(frame.Field("FROM_USER_EMAIL")) + ", an address the discussion does not know for them"
+             : "it does not answer a request sent from here") +
+        ". It is not taken as " + role + "'s; nothing of it was applied.");
   return RefuseReceivedMessage("The " + ShownText(frame.Command) + " message " +
                                ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) + " claims to come from " +
                                ShownText(frame.Field("FROM_USER_EMAIL")) + " (" +
@@ -161,18 +175,12 @@ bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::s
                                ShownText(d.GetName().View()) + " here. Nothing of it was applied.");
 }
 
-bool THandlerFrame::SignedBySender() const {
-  const TModelHooks& hooks = ModelHooks();
-  if (!hooks.MaySign) return true;  // no keys kept: the parts run on their own
-  return hooks.MaySign(Sender(), Signer.PublicKey);
-}
-
 bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d) {
-  return d.IsLeaderLIdent(frame.Sender()) && frame.SignedBySender();
+  return d.IsLeaderLIdent(frame.Sender()) && MayActAsKnownPerson(frame.Received, d);
 }
 
 bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d) {
-  return d.HasAuthorWithLIdent(frame.Sender()) && frame.SignedBySender();
+  return d.HasAuthorWithLIdent(frame.Sender()) && MayActAsKnownPerson(frame.Received, d);
 }
 
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere) {
@@ -269,9 +277,7 @@ std::string SecretDiscussionRefusal(const std::string& path, const TMessageSigne
   // the seal of a public discussion is one every copy of the program can make.
   if (command == MessageCommand::GiveModel.Name) return "";
   const TStr lident(header.GetFieldValue("SENDER_LIDENT"));
-  TLoginsStorage* logins = ModelHooks().Logins;
-  TPublicKey key{};
-  if (logins && logins->KnownKeyOf(lident, key) && key == signer.PublicKey) return "";
+  if (SignedWithPinnedKey(lident.ToString(), signer.PublicKey)) return "";
   const std::string address = header.GetFieldValue("FROM_USER_EMAIL");
   const std::string name = discussion->GetName().ToString();
   // The leader tells an author of the discussion, at the address known for them (a

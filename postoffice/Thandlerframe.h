@@ -36,12 +36,8 @@ class THandlerFrame {
   std::string Field(std::string_view name) const { return Header.GetFieldValue(name); }
   TBufReader& Reader() { return *fReader; }
 
-  // SENDER_LIDENT, and whether the message was signed with the key this installation
-  // knows that sender by, or by any key while none is pinned for it: the first-use trust,
-  // whose key is pinned once the message is applied (the frame refuses any other, so after
-  // Open this holds unless no key source is set).
+  // SENDER_LIDENT: a claim, which only what proves the sender (Provensender.h) backs.
   TStr Sender() const { return TStr(Field("SENDER_LIDENT")); }
-  bool SignedBySender() const;
 
   const std::string Who;
   std::string Path;
@@ -67,7 +63,8 @@ bool LeaveReceivedMessageUnasked();
 // Whether the message handled last was left so; taken once.
 bool TakeReceivedMessageUnasked();
 // The message's sender may not send it here: it is not `role` of the discussion ("its
-// leader", "one of its authors"). Refused for good; always false.
+// leader", "one of its authors"), or claims the identifier of one without anything that
+// proves it theirs. Refused for good; always false.
 bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role);
 
 // The loaded discussion of a message's DIDENT; null when there is none here (the user is
@@ -76,8 +73,8 @@ bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::s
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere = nullptr);
 
 // The leader-only and author-only checks of the handlers: SENDER_LIDENT names the
-// discussion's leader (or one of its authors) and the message is signed with the key
-// pinned for that LIdent; the header field alone proves nothing.
+// discussion's leader (or one of its authors) and the message may be taken as theirs
+// (MayActAsKnownPerson); the header field alone proves nothing.
 bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d);
 bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d);
 

@@ -10,11 +10,13 @@
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
+#include "model/Postcommandnames.h"
 #include "model/Tdiscussionsmanager.h"
 #include "model/Unsavedchanges.h"
 #include "platform/kernel/Fileapi.h"
 #include "platform/rtl/Tdatetime.h"
 #include "postoffice/Appliedmessages.h"
+#include "postoffice/Commandhandlers.h"
 #include "postoffice/Keyquestions.h"
 #include "postoffice/Packandsplit.h"
 #include "postoffice/Postarchives.h"
@@ -186,6 +188,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   BlockNameRequests.Clear();
   StrangerRequests = 0;
   RequestKeys.clear();
+  UnprovenRefusalsText();  // none of an earlier run stays
   AddedBlocks = 0;
   if (done) *done = 0;
   bool progress = false;
@@ -230,6 +233,8 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
     ShowMessageBox(Caption, NotAskedText(fNotAsked, storage.FolderPath.ToString(), logins && logins->AskedNoMore()));
     fNotAsked.clear();
   }
+  if (const std::string unproven = UnprovenRefusalsText(); !unproven.empty())
+    ShowMessageBox(MessageCommand::YourCommandIgnored.Name, unproven);
   if (AddedBlocks != 0) ShowMessageBox("New blocks", "There are " + std::to_string(AddedBlocks) + " blocks added.");
   if (progress) CloseProgress();
   RefreshList();

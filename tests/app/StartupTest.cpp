@@ -70,7 +70,7 @@ TEST(Startup, ANewUserCreatesTheManagerLoginAndShutdownSavesEverything) {
     // Its private messages are sealed with its own Key, never with its key password.
     EXPECT_EQ(ModelHooks().PrivateMessageKey(), login->Key);
     EXPECT_NE(login->Key, kKey);
-    EXPECT_EQ(ModelHooks().KeyOfLogin(login->LIdent), login->Key);
+    EXPECT_EQ(ModelHooks().KeyOfLogin(login->LIdent, login->AutomaticEMail), login->Key);
     TArray<TStr> issued;
     EXPECT_EQ(MakePostFileName("", "Model", "/x/", "NB", issued).rfind("/x/" + MakeLetterCode("anna@example.org"), 0), 0u);
 

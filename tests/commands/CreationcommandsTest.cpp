@@ -104,7 +104,7 @@ class CreationCommands : public CommandsTest {
     SetGuiHooks(gui);
     ModelHooks().CurrentLogin = [] { return TModelLogin{0, "L-me", "me@example.org"}; };
     ModelHooks().PrivateMessageKey = [] { return TStr("my key 1234"); };
-    ModelHooks().KeyOfLogin = [](const TStr&) { return TStr("my key 1234"); };
+    ModelHooks().KeyOfLogin = [](const TStr&, const TStr&) { return TStr("my key 1234"); };
     script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
   }
   void TearDown() override {

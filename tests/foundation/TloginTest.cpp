@@ -61,8 +61,8 @@ TEST(Tlogin, FileRoundTripKeepsSecretsEncipheredAndOwnerOnly) {
     dialogs.Answer("Key of far@example.net:", "far key 000");
     EXPECT_EQ(logins.AskKeyOf("FAR_LID", "far@example.net"), "far key 000");
     EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "");
-    EXPECT_TRUE(logins.KeepKeyOf(TStr("FAR_LID"), TStr("far key 000")));
-    EXPECT_TRUE(logins.KeepKeyOf(TStr("FAR_LID"), TStr("far key 123")));
+    EXPECT_TRUE(logins.KeepKeyOf(TStr("FAR_LID"), TStr("far@example.net"), TStr("far key 000")));
+    EXPECT_TRUE(logins.KeepKeyOf(TStr("FAR_LID"), TStr("far@example.net"), TStr("far key 123")));
     EXPECT_EQ(logins.GetKeyOf(TStr("FAR_LID")), "far key 123");
     EXPECT_EQ(logins.GetLogin(0).CorrespondentKeys.Count(), 1u);
     ASSERT_TRUE(logins.Save());
@@ -407,7 +407,7 @@ TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) 
     EXPECT_EQ(logins.AskKeyOf("L-LEAD", "nobody@spam"), "");
     EXPECT_EQ(logins.AskKeyOf("L-LEAD", "Nobody@Spam"), "");  // the same question, answered
     EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");
-    EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("lead key 77")));  // it opened the leader's message
+    EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("lead@x"), TStr("lead key 77")));  // it opened the leader's message
     EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD")), "lead key 77");
     // A Key given to a stranger's question that does not open its message is not kept, and
     // answers only that question.
@@ -453,6 +453,45 @@ TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) 
   }
   EXPECT_EQ(gKeyPrompts, asked({"Key of s3@x:", "Key of x@x:", "Key of lead@x:", "Key of lead@x:"}));
   SetGuiHooks(TGuiHooks());
+}
+
+// A Key the user gives is kept for the person its question showed: the identifier and the
+// address together. A Key given at another address in the same identifier (a correspondent
+// who claims the leader's) is kept beside it and never replaces it, nor does one given for
+// another identifier at the same address; a question without an address keeps nothing. Each
+// is found by the identifier and address of the message that needs it, and kept in the
+// file; a Key kept before addresses were still serves its identifier at any address.
+TEST(Tlogin, AKeyIsKeptOnlyForTheIdentifierAndAddressItWasGivenFor) {
+  TScratchRoot root;
+  const std::string path = root.Path() + "/Logins.cbs";
+  TLoginsStorage logins;
+  ASSERT_TRUE(logins.Load(path));
+  Fill(logins);
+  logins.Current = 0;
+  TLogin& me = logins.GetLogin(0);
+  me.CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-OLD"), TStr("old key 1234"), TStr()});
+  EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("lead@x"), TStr("lead key 77")));
+  EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("x@x"), TStr("x's key 4242")));
+  EXPECT_TRUE(logins.KeepKeyOf(TStr("L-X"), TStr("lead@x"), TStr("x's key 4242")));
+  EXPECT_FALSE(logins.KeepKeyOf(TStr("L-LEAD"), TStr(), TStr("nobody's key 1")));
+  EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD"), TStr("Lead@X")), "lead key 77");
+  EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD"), TStr("x@x")), "x's key 4242");
+  EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD"), TStr("new@x")), "lead key 77");  // tried first, decides nothing
+  EXPECT_EQ(logins.GetKeyOf(TStr("L-OLD"), TStr("any@x")), "old key 1234");
+  // The leader changed their Key: given at the leader's own question, it replaces theirs only.
+  EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("LEAD@x"), TStr("lead key 78")));
+  EXPECT_EQ(me.CorrespondentKeys.Count(), 4u);
+  ASSERT_TRUE(logins.Save());
+
+  TLoginsStorage again;
+  ASSERT_TRUE(again.Load(path));
+  again.Current = 0;
+  ASSERT_TRUE(again.GetLogin(0).Unlock(kKeyPassword));
+  EXPECT_EQ(again.GetKeyOf(TStr("L-LEAD"), TStr("lead@x")), "lead key 78");
+  EXPECT_EQ(again.GetKeyOf(TStr("L-LEAD"), TStr("x@x")), "x's key 4242");
+  EXPECT_EQ(again.GetKeyOf(TStr("L-X"), TStr("lead@x")), "x's key 4242");
+  EXPECT_EQ(again.GetKeyOf(TStr("L-OLD"), TStr("any@x")), "old key 1234");
+  EXPECT_EQ(again.GetLogin(0).CorrespondentKeys.Count(), 4u);
 }
 
 TEST(Tlogin, ReplacingAFileIsAtomicAndReportsFailures) {

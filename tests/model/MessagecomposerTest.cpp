@@ -103,7 +103,7 @@ class Composer : public ModelTest {
     TModelHooks& hooks = ModelHooks();
     hooks.CurrentLogin = [] { return TModelLogin{0, "L-lead", "lead@x"}; };
     hooks.PrivateMessageKey = [] { return TStr(LeaderKey); };
-    hooks.KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr(LeaderKey) : TStr(); };
+    hooks.KeyOfLogin = [](const TStr& lident, const TStr&) { return lident == "L-lead" ? TStr(LeaderKey) : TStr(); };
     hooks.LoginLIdent = [](uint16_t ident) { return ident == 7 ? TStr("L-moderator") : TStr(); };
     hooks.ChooseReceivers = [](TDiscussion&, const std::string&, int, TArray<TRecipientsList>& rows) {
       rows = Chosen();
@@ -276,7 +276,7 @@ TEST_F(Composer, CreateModelOfAPrivateDiscussionPacksTextsWithTheLeadersKey) {
   TMessage wrong = ReadMessage(path, false, "another key 1");
   EXPECT_TRUE(wrong.Blocks.empty());
   EXPECT_TRUE(IsErrorReported());
-  ModelHooks().KeyOfLogin = [](const TStr&) { return TStr("another key 1"); };
+  ModelHooks().KeyOfLogin = [](const TStr&, const TStr&) { return TStr("another key 1"); };
   EXPECT_FALSE(ReadMessage(path).Sealed);
 
   // Without the key password nothing is written.

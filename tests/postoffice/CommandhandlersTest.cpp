@@ -997,7 +997,7 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
                      "but is sealed as for a public discussion, and no key is known here yet for its sender"));
   EXPECT_EQ(Saved()->Info.Secret, 1);
   DeleteFileA((inbox + "mdpu-forged").c_str());
-  ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
+  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
   Compose(inbox + "mdpu", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
           "lead key 1");
   Boxes.clear();
@@ -1473,7 +1473,7 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
                      "that name was told"));
 
   // A message of theirs taken here, sealed with their Key: the next forged one tells them again.
-  ModelHooks().KeyOfLogin = [](const TStr& lident) { return lident == "L-me" ? TStr("me key 1") : TStr(); };
+  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) { return lident == "L-me" ? TStr("me key 1") : TStr(); };
   Compose(
       inbox + "gebl-me", "L-me",
       {{"FROM_USER_EMAIL", "me@x"}, {"COMMAND", "GIVE_EXISTING_BLOCKS_LIST"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
@@ -1914,6 +1914,66 @@ TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
   EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
 }
 
+// A correspondent whose Key the participant holds writes from his own address in the
+// leader's identifier, sealed with his own Key, while no key is pinned for the leader. The
+// question names his address and the user gives his Key: it opens the message, which proves
+// only that it is sealed with that Key. The message is not taken as the leader's, the Key is
+// kept for his identifier and address together and never replaces the leader's, and the
+// leader's next message opens with the leader's Key, unasked. His next one opens with his
+// Key, unasked, and is refused the same way.
+TEST_F(Handlers, AKeyGivenForACorrespondentsAddressNeverMakesAMessageTheLeaders) {
+  TKeyLogins logins(Root);
+  TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
+  const std::string leaderKey = logins.LeaderKey, xKey = strangers.GetLogin(strangers.Current).Key.ToString();
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  leader.Info.Secret = 1;
+  AddBlock(leader, StorageType_Comments, leader.Storages.GetRootBlockIndex(), TextType_Premise, "Текст ведущего");
+  const auto lead = [&](const char* text) {
+    leader.Storages.Comments.Texts(0).Str.Text = text;
+    RegisterLoginHooks(leaders);
+    EXPECT_TRUE(leader.SendCommand_NewBlocks_AllComments(MakeRecipientsList("me@x")));
+    EXPECT_EQ(Deliver().size(), 1u);
+    RegisterLoginHooks(participants);
+  };
+  const auto correspondent = [&](const std::string& name) {
+    RegisterLoginHooks(strangers);
+    Compose(inbox + name, "L-lead",
+            {{"FROM_USER_EMAIL", "x@x"}, {"COMMAND", "NEW_BLOCKS"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}}, xKey);
+    RegisterLoginHooks(participants);
+  };
+  lead("Текст ведущего");
+  gKeysGiven = {{"Key of lead@x:", leaderKey}, {"Key of x@x:", xKey}};
+  Perform();
+  ASSERT_EQ(participants.GetKeyOf(TStr("L-lead"), TStr("lead@x")).ToString(), leaderKey);
+
+  const std::string refusal =
+      "x-1: The NEW_BLOCKS message x-1 from x@x claims an identifier that discussion Ecology knows here (L-lead), but "
+      "nothing proves it theirs: it is not signed with a key known here for them, and the Key that opens it proves "
+      "only that it is sealed with that Key, given for x@x, an address the discussion does not know for them. It is "
+      "not taken as its leader's; nothing of it was applied.";
+  correspondent("x-1");
+  gKeyPrompts.clear();
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of x@x:"});
+  EXPECT_TRUE(Showed("HANDLING POST FILE", refusal)) << Boxes.size();
+  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Текст ведущего");
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead"), TStr("lead@x")).ToString(), leaderKey);
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead"), TStr("X@x")).ToString(), xKey);
+  TPublicKey pinned{};
+  EXPECT_FALSE(participants.KnownKeyOf(TStr("L-lead"), pinned));
+
+  gKeyPrompts.clear();
+  lead("Второй текст ведущего");
+  correspondent("x-2");
+  Boxes.clear();
+  Perform();
+  EXPECT_TRUE(gKeyPrompts.empty());
+  EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Второй текст ведущего");
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "x-2: The NEW_BLOCKS message x-2 from x@x claims an identifier"));
+  EXPECT_TRUE(InboxNames().empty());
+}
+
 // Refusals in the leader's name: the leader's own, signed with the key pinned for it, is
 // shown; one signed with another key, one in a stranger's identifier with the leader's
 // address, and one with the leader's address signed by another key about a request that
@@ -1987,10 +2047,12 @@ TEST_F(Handlers, ARefusalIsShownInTheLeadersNameOnlyWhenItProvesIt) {
 }
 
 // The participant's comment goes out to the leader, whose key is not pinned here (none of
-// the leader's messages was asked for): the leader's refusal of it is shown. Refusals in
-// the leader's name of what never went from here, a command of another name or the same
-// command about another discussion, are still set aside, each with why.
-TEST_F(Handlers, TheLeadersRefusalOfACommentSentFromHereIsShownThoughItsKeyIsNotPinned) {
+// the leader's messages was asked for). Nothing proves a refusal of it the leader's: the
+// leader's own and twenty a stranger writes in the leader's identifier and address, once it
+// guessed that a comment went out, are told in one box that says so, none in the words it
+// carries. Refusals in the leader's name of what never went from here, a command of another
+// name or the same command about another discussion, are still set aside, each with why.
+TEST_F(Handlers, RefusalsOfACommentThatNoKeyProvesAreToldInOneBoxWithoutTheirWords) {
   TLoginsStorage leaders, strangers, participants;
   leaders.Load(Root + "leaders.cbs");
   strangers.Load(Root + "strangers.cbs");
@@ -2024,20 +2086,30 @@ TEST_F(Handlers, TheLeadersRefusalOfACommentSentFromHereIsShownThoughItsKeyIsNot
   };
   refuse(leaders, "NEW_BLOCKS", why.c_str());
   refuse(strangers, "AUTHORS_UPDATE", "Send your Key to x@x");
+  for (int i = 0; i < 20; ++i)
+    refuse(strangers, "NEW_BLOCKS", ("Discussion Ecology is private now. Send your Key to x" + std::to_string(i) + "@x").c_str());
   leader.Info.DIdent = "D-2";
   refuse(strangers, "NEW_BLOCKS", "Send your Key to x@x");
   AsParticipant();
   RegisterLoginHooks(participants);
   const std::vector<std::string> names = Deliver();
-  ASSERT_EQ(names.size(), 3u);
+  ASSERT_EQ(names.size(), 23u);
   Boxes.clear();
-  EXPECT_EQ(Perform(), 1);
+  EXPECT_EQ(Perform(), 21);
+  const auto refusalBoxes = std::count_if(Boxes.begin(), Boxes.end(),
+                                          [](const TShownBox& box) { return box.Caption == "YOUR_COMMAND_IGNORED"; });
+  EXPECT_EQ(refusalBoxes, 1);
   EXPECT_TRUE(Showed("YOUR_COMMAND_IGNORED",
-                     "lead@x: Your command NEW_BLOCKS in Discussion Ecology has been ignored\nComment: " + why));
+                     "21 refusals of commands sent from here came, and nothing proves who wrote them: no key known "
+                     "here for the discussion's leader signed them, and anyone who knows that a command went out can "
+                     "write such a refusal. Their words are not shown, and nothing of them was applied. To know "
+                     "whether a command was refused, ask its receiver by other means:\n21 in the name of lead@x, of "
+                     "NEW_BLOCKS in discussion Ecology"));
   EXPECT_FALSE(Showed("YOUR_COMMAND_IGNORED", "x@x"));
+  EXPECT_FALSE(Showed("YOUR_COMMAND_IGNORED", "has been ignored"));
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_TRUE(Showed("HANDLING POST FILE", "2 files set aside:"));
-  for (const auto& [name, command] : {std::pair{names[1], "AUTHORS_UPDATE"}, std::pair{names[2], "NEW_BLOCKS"}})
+  for (const auto& [name, command] : {std::pair{names[1], "AUTHORS_UPDATE"}, std::pair{names[22], "NEW_BLOCKS"}})
     EXPECT_TRUE(Showed("HANDLING POST FILE",
                        name + ": The YOUR_COMMAND_IGNORED message " + name + " from lead@x says that your command " +
                            command +

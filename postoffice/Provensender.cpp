@@ -1,0 +1,48 @@
+#include "postoffice/Provensender.h"
+
+#include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
+#include "postoffice/Appliedmessages.h"
+
+TSenderProof ProofOfSender(const THandledMessage& message) {
+  if (SignedWithPinnedKey(message.Sender, message.SignerKey)) return TSenderProof::PinnedKey;
+  if (TAppliedMessages::Instance().AnswersOurRequest(message)) return TSenderProof::AnswersOurRequest;
+  return TSenderProof::None;
+}
+
+bool SignedWithPinnedKey(const std::string& lident, const TPublicKey& key) {
+  const TLoginsStorage* logins = ModelHooks().Logins;
+  TPublicKey known{};
+  return logins && logins->KnownKeyOf(TStr(lident), known) && known == key;
+}
+
+bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d) {
+  const TModelHooks& hooks = ModelHooks();
+  if (!hooks.MaySign) return true;  // no keys kept: the parts run on their own
+  if (ProofOfSender(message) != TSenderProof::None) return true;
+  // Another key is pinned for the identifier (or it is a login of ours without a pair).
+  if (!hooks.MaySign(TStr(message.Sender), message.SignerKey)) return false;
+  return !message.SealedWithKey || PersonsKnownBy(d).count(PersonOf(message.Sender, message.Address)) != 0;
+}
+
+std::string PersonOf(std::string_view lident, std::string_view address) {
+  std::string person(lident);
+  person += '\n';
+  for (char c : address) person += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return person;
+}
+
+std::set<std::string> PersonsKnownBy(const TDiscussion& d) {
+  std::set<std::string> known;
+  for (int i = 0; i < d.Authors.Count(); ++i)
+    known.insert(PersonOf(d.Authors.Author(i).LIdent.View(), d.Authors.Author(i).AutomaticEMail.View()));
+  for (const TPersonRow& person : d.Info.Persons) known.insert(PersonOf(person.LIdent.View(), person.Address.View()));
+  TLoginsStorage* logins = ModelHooks().Logins;
+  const int moderator = logins && d.Info.IsModerated() ? logins->FindLogin(d.Info.ModeratorLoginIdent) : -1;
+  if (moderator >= 0) {
+    const TLogin& login = logins->GetLogin(moderator);
+    known.insert(PersonOf(login.LIdent.View(), login.AutomaticEMail.View()));
+  }
+  return known;
+}
