@@ -52,8 +52,8 @@ void RegisterLoginHooks(TLoginsStorage& logins) {
   hooks.KeyOfLogin = [](const TStr& lident, const TStr& email) {
     return Logins() ? Logins()->GetKeyOf(lident, email) : TStr();
   };
-  hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email, const TPublicKey& signer) {
-    return Logins() ? Logins()->AskKeyOf(lident, email, signer) : TStr();
+  hooks.AskKeyOfLogin = [](const TStr& lident, const TStr& email, const TPublicKey& signer, const std::string& about) {
+    return Logins() ? Logins()->AskKeyOf(lident, email, signer, about) : TStr();
   };
   hooks.KeepKeyOfLogin = [](const TStr& lident, const TStr& email, const TStr& key) {
     if (TLoginsStorage* storage = Logins()) storage->KeepKeyOf(lident, email, key);

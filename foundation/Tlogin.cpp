@@ -207,13 +207,16 @@ bool TLogin::EnsureSigningPair() {
   return true;
 }
 
-std::string TLogin::CorrespondentKey(const TStr& lident, const TStr& email) const {
+std::string TLogin::CorrespondentKey(const TStr& lident, const TStr& email, bool elsewhere) const {
   if (!IsUnlocked()) return std::string();
   const TCorrespondentKey* best = nullptr;
   int bestRank = 0;
   for (const TCorrespondentKey& entry : CorrespondentKeys) {
     if (!(entry.LIdent == lident)) continue;
-    const int rank = SameAddress(entry.Address.View(), email.View()) ? 3 : entry.Address.IsEmpty() ? 2 : 1;
+    const int rank = SameAddress(entry.Address.View(), email.View()) ? 3
+                     : entry.Address.IsEmpty()                       ? 2
+                     : elsewhere                                     ? 1
+                                                                     : 0;
     if (rank > bestRank) {
       best = &entry;
       bestRank = rank;
@@ -452,12 +455,12 @@ int TLoginsStorage::AddLogin(const TStr& name, const TStr& email) {
   return Logins.AddItem(std::move(login));
 }
 
-TStr TLoginsStorage::GetKeyOf(const TStr& lident, const TStr& email) const {
+TStr TLoginsStorage::GetKeyOf(const TStr& lident, const TStr& email, bool elsewhere) const {
   if (lident.IsEmpty()) return TStr();
   const int own = FindLoginByLIdent(lident);
   if (own >= 0 && Logins[own].IsUnlocked()) return TStr(Logins[own].SealingKey());
   const TLogin* current = Current >= 0 && uint32_t(Current) < Logins.Count() ? &Logins[Current] : nullptr;
-  return current ? TStr(current->CorrespondentKey(lident, email)) : TStr();
+  return current ? TStr(current->CorrespondentKey(lident, email, elsewhere)) : TStr();
 }
 
 namespace {
@@ -472,42 +475,67 @@ std::string KeyQuestionOf(const TStr& lident, const TStr& email) {
 
 }  // namespace
 
-TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email, const TPublicKey& signer) {
+TStr TLoginsStorage::AskKeyOf(const TStr& lident, const TStr& email, const TPublicKey& signer,
+                              const std::string& about) {
   if (lident.IsEmpty()) return TStr();
-  // Asked in this run already: the answer serves the messages that ask the same question
-  // and were signed with the same key, so that a flood of one sender asks once; another
-  // address in the same name, or another signer, asks anew.
+  // Asked in this run already: one question a run for each person claimed, however many
+  // messages and keys claim them; a Key given serves each of their messages.
   const std::string question = KeyQuestionOf(lident, email);
-  const std::string asked = question + '\n' + std::string(signer.begin(), signer.end());
-  if (const auto answered = fKeyAnswers.find(asked); answered != fKeyAnswers.end()) return TStr(answered->second);
+  if (const auto answered = fKeyAnswers.find(question); answered != fKeyAnswers.end())
+    return TStr(answered->second.Choice == TKeyChoice::Given ? answered->second.Key : std::string());
   const bool inRun = fKeyRuns > 0;
   TLogin* current = GetCurrentLogin();
   if (!current || !current->IsUnlocked() || fAskNoMore) {
-    if (inRun) fPassedOver.insert(question);
+    if (inRun) fKeyAnswers[question] = TKeyAnswer{TKeyChoice::NotAsked, std::string(), signer};
     return TStr();
   }
   std::string entered;
   const std::string shown = email.IsEmpty() ? lident.ToString() : email.ToString();
-  const std::string prompt = "Key of " + shown + ":";
+  std::string prompt = "Key of " + shown + (about.empty() ? "" : ", for " + about);
   TInputAnswer answer = TInputAnswer::Cancelled;
-  if (inRun) answer = InputStringOrButton("KEY", prompt, "", entered, true, AskNoMoreButton);
-  else if (InputString("KEY", prompt, "", entered, true)) answer = TInputAnswer::Ok;
+  if (inRun) {
+    prompt += ". OK with no Key sets the message aside; Cancel leaves it for the next run:";
+    answer = InputStringOrButton("KEY", prompt, "", entered, true, AskNoMoreButton);
+  } else if (InputString("KEY", prompt + ":", "", entered, true)) {
+    answer = TInputAnswer::Ok;
+  }
+  TKeyAnswer chosen{TKeyChoice::Given, std::string(), signer};
   if (answer == TInputAnswer::Button) {
     // The user's choice: this message and every question after it wait for the next run.
-    WipeMemory(entered.data(), entered.size());
+    chosen.Choice = TKeyChoice::AskedNoMore;
     fAskNoMore = true;
-    fPassedOver.insert(question);
-    return TStr();
+  } else if (answer != TInputAnswer::Ok) {
+    chosen.Choice = TKeyChoice::Cancelled;
+  } else if (entered.empty()) {
+    chosen.Choice = TKeyChoice::SetAside;
+  } else {
+    chosen.Key = entered;
   }
-  if (answer != TInputAnswer::Ok) entered.clear();
-  const TStr given(entered);
-  if (inRun) fKeyAnswers[asked] = entered;
   WipeMemory(entered.data(), entered.size());
+  if (inRun) fKeyAnswers[question] = chosen;
+  const TStr given(chosen.Key);
+  if (!inRun && !chosen.Key.empty()) WipeMemory(chosen.Key.data(), chosen.Key.size());
   return given;
 }
 
-bool TLoginsStorage::KeyQuestionPassedOver(const TStr& lident, const TStr& email) const {
-  return fPassedOver.count(KeyQuestionOf(lident, email)) != 0;
+TLoginsStorage::TKeyWait TLoginsStorage::KeyQuestionWait(const TStr& lident, const TStr& email,
+                                                         const TPublicKey& signer) const {
+  const auto answered = fKeyAnswers.find(KeyQuestionOf(lident, email));
+  if (answered == fKeyAnswers.end()) return TKeyWait::None;
+  switch (answered->second.Choice) {
+    case TKeyChoice::Cancelled: return TKeyWait::Cancelled;
+    case TKeyChoice::AskedNoMore: return answered->second.Signer == signer ? TKeyWait::AskedNoMore : TKeyWait::NotAsked;
+    case TKeyChoice::NotAsked: return TKeyWait::NotAsked;
+    case TKeyChoice::Given:
+    case TKeyChoice::SetAside: return answered->second.Signer == signer ? TKeyWait::None : TKeyWait::OtherSigner;
+  }
+  return TKeyWait::None;
+}
+
+bool TLoginsStorage::KeyQuestionSetAside(const TStr& lident, const TStr& email, const TPublicKey& signer) const {
+  const auto answered = fKeyAnswers.find(KeyQuestionOf(lident, email));
+  return answered != fKeyAnswers.end() && answered->second.Choice == TKeyChoice::SetAside &&
+         answered->second.Signer == signer;
 }
 
 bool TLoginsStorage::KeepKeyOf(const TStr& lident, const TStr& email, const TStr& key) {
@@ -526,10 +554,9 @@ bool TLoginsStorage::KeepKeyOf(const TStr& lident, const TStr& email, const TStr
 }
 
 void TLoginsStorage::ForgetKeyAnswers() {
-  for (auto& [asked, key] : fKeyAnswers)
-    if (!key.empty()) WipeMemory(key.data(), key.size());
+  for (auto& [asked, answer] : fKeyAnswers)
+    if (!answer.Key.empty()) WipeMemory(answer.Key.data(), answer.Key.size());
   fKeyAnswers.clear();
-  fPassedOver.clear();
   fAskNoMore = false;
 }
 

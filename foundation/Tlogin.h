@@ -118,7 +118,8 @@ class TLogin {
   // The Key this login keeps for the correspondent of that LIdent at that address: the one
   // kept for both, else one kept for the LIdent alone, else one kept for it at another
   // address (a Key only opens seals, whoever it is tried for); "" when none.
-  std::string CorrespondentKey(const TStr& lident, const TStr& email = TStr()) const;
+  // `elsewhere` false: only the Key kept for both, or for the LIdent alone.
+  std::string CorrespondentKey(const TStr& lident, const TStr& email = TStr(), bool elsewhere = true) const;
 
  private:
   friend class TLoginsStorage;
@@ -188,21 +189,27 @@ class TLoginsStorage {
   // The Key that the private messages of the sender of that LIdent (at that address) are
   // sealed with: a login of this installation's own Key while it is unlocked, else the Key
   // the current login keeps for that correspondent (TLogin::CorrespondentKey); "" when none.
-  TStr GetKeyOf(const TStr& lident, const TStr& email = TStr()) const;
+  TStr GetKeyOf(const TStr& lident, const TStr& email = TStr(), bool elsewhere = true) const;
   // The Key of the sender of a received private message as the user gives it, asked
-  // ("Key of <address>:") when no Key kept opens the message. Nothing is kept by asking:
-  // KeepKeyOf keeps the Key once it opened the message. "" when the user cancels. Within a
-  // handling run (TKeyQuestionsRun) a question (the sender's LIdent and the address shown)
-  // is asked once for the messages signed with one key (`signer`, as their own bytes
-  // prove): the answer, a Key or none, serves them and no other, so that a stranger who
-  // claims a sender's LIdent and address answers nothing for the sender's own messages.
-  // The question offers to ask no more in the run; from then on "" comes back unasked,
-  // and KeyQuestionPassedOver says so.
-  TStr AskKeyOf(const TStr& lident, const TStr& email, const TPublicKey& signer = {});
+  // ("Key of <address>, for <about>") when no Key kept opens the message; `about` names the
+  // message (its command and discussion). Nothing is kept by asking: KeepKeyOf keeps the Key
+  // once it opened the message. "" when the user gives none. Within a handling run
+  // (TKeyQuestionsRun) a person claimed (the sender's LIdent and the address shown) is asked
+  // once, whatever keys sign their messages: a Key given serves all of them, and what else
+  // the user chose answers the messages signed with the key of the one asked about (its
+  // bytes prove them of one signer); the others wait for another run (KeyQuestionWait).
+  // In a run the question offers to ask no more; from then on "" comes back unasked.
+  TStr AskKeyOf(const TStr& lident, const TStr& email, const TPublicKey& signer = {}, const std::string& about = "");
   static constexpr const char* AskNoMoreButton = "Ask no more";
-  // Whether the run left that question unasked (the user chose to ask no more, or no login
-  // could keep a Key): its message waits for a later run rather than being refused.
-  bool KeyQuestionPassedOver(const TStr& lident, const TStr& email) const;
+  // Why a message of that person, signed with `signer`, that no Key opened waits for another
+  // run: None when it does not (the user set it aside at its question, or the Key given
+  // there does not open it, or no run asks); else the user cancelled the question or chose
+  // to ask no more there, the run asked no more, or the question was answered for a message
+  // of another signer.
+  enum class TKeyWait { None, Cancelled, AskedNoMore, NotAsked, OtherSigner };
+  TKeyWait KeyQuestionWait(const TStr& lident, const TStr& email, const TPublicKey& signer) const;
+  // Whether the user set the messages of that person and signer aside at their question.
+  bool KeyQuestionSetAside(const TStr& lident, const TStr& email, const TPublicKey& signer) const;
   bool AskedNoMore() const { return fAskNoMore; }
   // A Key the user gave at the question of that LIdent and address opened its message: the
   // current login keeps it for that LIdent and address together, enciphered under its own
@@ -259,11 +266,16 @@ class TLoginsStorage {
   std::string fPath;
   friend class TKeyQuestionsRun;
   int fKeyRuns = 0;  // handling runs going on: they nest
-  // The Key questions of the run, by LIdent, address shown and signer: the Key given, or "".
-  std::map<std::string, std::string> fKeyAnswers;
-  // Questions the run left unasked, and whether the user chose to ask no more.
-  std::set<std::string> fPassedOver;
-  bool fAskNoMore = false;
+  // What the user chose at a Key question of the run.
+  enum class TKeyChoice { Given, SetAside, Cancelled, AskedNoMore, NotAsked };
+  struct TKeyAnswer {
+    TKeyChoice Choice = TKeyChoice::NotAsked;
+    std::string Key;      // given
+    TPublicKey Signer{};  // of the message asked about
+  };
+  // The Key questions of the run, by LIdent and address shown.
+  std::map<std::string, TKeyAnswer> fKeyAnswers;
+  bool fAskNoMore = false;  // the user chose to ask no more in the run
 };
 
 // One handling run of received messages, as far as the Key questions go: while it lasts

@@ -83,9 +83,10 @@ struct TModelHooks {
   // The Key kept for the sender of that LIdent at that address, empty when there is none.
   std::function<TStr(const TStr& lident, const TStr& email)> KeyOfLogin;
   // The Key of the sender of a message being handled that no kept Key opens, asked of the
-  // user (the sender named by its e-mail address; `signer` made its signature); empty when
-  // the user cancels.
-  std::function<TStr(const TStr& lident, const TStr& email, const TPublicKey& signer)> AskKeyOfLogin;
+  // user (the sender named by its e-mail address, the message by `about`; `signer` made its
+  // signature); empty when the user gives none.
+  std::function<TStr(const TStr& lident, const TStr& email, const TPublicKey& signer, const std::string& about)>
+      AskKeyOfLogin;
   // The Key the user gave at the question of that LIdent and address opened its message: it
   // is kept for the two together, in place of the one kept before for them.
   std::function<void(const TStr& lident, const TStr& email, const TStr& key)> KeepKeyOfLogin;

@@ -4,6 +4,9 @@
 #include "foundation/Tbufwriter.h"
 #include "foundation/Terror.h"
 #include "model/Modelhooks.h"
+#include "model/Tdiscussion.h"
+#include "model/Tdiscussionsmanager.h"
+#include "platform/rtl/Strutil.h"
 
 namespace {
 
@@ -254,7 +257,13 @@ std::string TCommandMessageHeader::SenderKey() const {
 std::string TCommandMessageHeader::AskSenderKey(const TPublicKey& signer) const {
   const TModelHooks& hooks = ModelHooks();
   if (!hooks.AskKeyOfLogin) return std::string();
-  return hooks.AskKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL")), signer)
+  // The question names the message: its command, and its discussion as it is called here.
+  std::string about = "the " + EscapeControlChars(GetFieldValue("COMMAND").substr(0, 40)) + " message";
+  TDiscussionsManager* manager = DiscussionsManager();
+  const int found =
+      manager ? manager->FindDiscussionByDIdent(TStr(GetFieldValue("DIDENT")), false, TStr(), TStr()) : -1;
+  if (found >= 0) about += " of discussion " + manager->GetDiscussion(found).GetName().ToString();
+  return hooks.AskKeyOfLogin(TStr(GetFieldValue(SenderField)), TStr(GetFieldValue("FROM_USER_EMAIL")), signer, about)
       .ToString();
 }
 

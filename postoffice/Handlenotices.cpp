@@ -142,7 +142,7 @@ std::string UnprovenRefusalsText() {
          " of commands sent from here came, and nothing proves who wrote " + (count == 1 ? "it" : "them") +
          ": no key known here for the discussion's leader signed " + (count == 1 ? "it" : "them") +
          ", and anyone who knows that a command went out can write such a refusal. " +
-         (count == 1 ? "Its words are" : "Their words are") +
-         " not shown, and nothing of " + (count == 1 ? "it" : "them") +
+         (count == 1 ? "Its words are" : "Their words are") + " not shown, and nothing of " +
+         (count == 1 ? "it" : "them") +
          " was applied. To know whether a command was refused, ask its receiver by other means:" + lines;
 }

@@ -4,10 +4,13 @@
 // strangers, but never decides about another sender's message; the messages whose questions
 // the run did not ask wait in the Inbox, told in one box.
 
+#include "foundation/Tlogin.h"
+
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TPostFilesStorage;
@@ -27,9 +30,15 @@ class TKnownSenders {
 // Orders the files of an Inbox run (indices into `inbox`, in date order): the Key-sealed
 // messages whose discussions do not know their senders go after all the others, each group
 // in its order, so that a stranger's decline or a stop of the questions comes after the
-// discussion's own people were asked.
+// discussion's own people were asked. One sender's messages keep their order among
+// themselves: a message that goes after the others takes every message signed with the same
+// key along (its bytes prove them one signer's; no claim can tie a stranger's message to
+// another sender's), so that a sender's switch is never handled after their own later
+// messages.
 void AskKnownSendersFirst(const TPostFilesStorage& inbox, std::vector<int32_t>& order);
 
-// The box of the messages a run left unasked in `folder`: how many, why, what becomes of
-// them, and their names (the first ten, then how many more).
-std::string NotAskedText(const std::vector<std::string>& names, const std::string& folder, bool userStopped);
+// The box of the messages a run left in `folder` for another run by their Key questions:
+// how many, what becomes of them, and each one's name and why (the first ten, then how many
+// more). `askedNoMore`: the user chose to ask no more in the run.
+std::string WaitingForKeysText(const std::vector<std::pair<std::string, TLoginsStorage::TKeyWait>>& waiting,
+                               const std::string& folder, bool askedNoMore);

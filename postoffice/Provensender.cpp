@@ -1,5 +1,7 @@
 #include "postoffice/Provensender.h"
 
+#include "foundation/Commoncrypt.h"
+#include "foundation/Gost28147.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
@@ -17,13 +19,38 @@ bool SignedWithPinnedKey(const std::string& lident, const TPublicKey& key) {
   return logins && logins->KnownKeyOf(TStr(lident), known) && known == key;
 }
 
-bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d) {
+namespace {
+
+// Whether the private message at `path` opens with the Key kept for its identifier at an
+// address the discussion knows for it.
+bool OpensWithAKnownPersonsKey(const THandledMessage& message, const TDiscussion& d, const std::string& path) {
+  const TLoginsStorage* logins = ModelHooks().Logins;
+  if (!logins) return false;
+  const std::string prefix = PersonOf(message.Sender, "");
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool opens = false;
+  for (const std::string& person : PersonsKnownBy(d)) {
+    if (opens || person.compare(0, prefix.size(), prefix) != 0) continue;
+    const TStr address(person.substr(prefix.size()));
+    std::string key = logins->GetKeyOf(TStr(message.Sender), address, false).ToString();
+    opens = !address.IsEmpty() && !key.empty() && VerifyFileSign(file, true, key);
+    WipeMemory(key.data(), key.size());
+  }
+  CloseHandle(file);
+  return opens;
+}
+
+}  // namespace
+
+bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d, const std::string& path) {
   const TModelHooks& hooks = ModelHooks();
   if (!hooks.MaySign) return true;  // no keys kept: the parts run on their own
   if (ProofOfSender(message) != TSenderProof::None) return true;
   // Another key is pinned for the identifier (or it is a login of ours without a pair).
   if (!hooks.MaySign(TStr(message.Sender), message.SignerKey)) return false;
-  return !message.SealedWithKey || PersonsKnownBy(d).count(PersonOf(message.Sender, message.Address)) != 0;
+  return !message.SealedWithKey || OpensWithAKnownPersonsKey(message, d, path);
 }
 
 std::string PersonOf(std::string_view lident, std::string_view address) {

@@ -26,14 +26,14 @@ TSenderProof ProofOfSender(const THandledMessage& message);
 // Whether `key` is the key pinned here for that identifier (our own login's for one of ours).
 bool SignedWithPinnedKey(const std::string& lident, const TPublicKey& key);
 
-// Whether the message may be taken as the one the discussion knows by its identifier (its
-// leader, one of its authors): proven (ProofOfSender); or, while no key is pinned for that
-// identifier (first use: nothing can be proven yet, and the signature is pinned only on the
-// evidence ProofOfSender names), a message sealed for everybody on its claim alone, and a
-// private one only when it comes from the address the discussion knows for that identifier,
-// so that a Key the user gave for somebody else's address never opens the way to a
-// person's name.
-bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d);
+// Whether the message (of the file at `path`) may be taken as the one the discussion knows
+// by its identifier (its leader, one of its authors): proven (ProofOfSender); or, while no
+// key is pinned for that identifier (first use: nothing can be proven yet, and the signature
+// is pinned only on the evidence ProofOfSender names), a message sealed for everybody on its
+// claim alone, and a private one only when the Key kept for that identifier at an address
+// the discussion knows for it opens it: a Key the user gave for somebody else's address
+// never opens the way to a person's name.
+bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d, const std::string& path);
 
 // A person as a discussion knows them: identifier and address (in lower case) together.
 std::string PersonOf(std::string_view lident, std::string_view address);

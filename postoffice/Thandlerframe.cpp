@@ -23,19 +23,24 @@
 
 namespace {
 
-// A private message whose seal no Key given here opens: whose Key it needs, and how the
-// user brings it back once they have it.
-std::string NoKeyRefusal(const std::string& path, const TCommandMessageHeader& header) {
+// A private message whose seal no Key given here opens, or which the user set aside at its
+// question: what is known of it (only what it claims: nothing proves who sealed it), and
+// how the user brings it back.
+std::string NoKeyRefusal(const std::string& path, const TCommandMessageHeader& header, bool setAsideByUser) {
   const size_t slash = path.find_last_of('/');
   const std::string folder = path.substr(0, slash + 1), name = path.substr(slash + 1);
   const std::string address = header.GetFieldValue("FROM_USER_EMAIL");
   const std::string whose = ShownText(address.empty() ? header.GetFieldValue("SENDER_LIDENT") : address);
-  return "The " + ShownText(header.GetFieldValue("COMMAND")) + " message " + ShownText(name) + " from " + whose +
-         " is sealed with the Key of " + whose +
-         ", and no Key given here opens it: nothing of it can be read. It is set aside and not asked about again. "
-         "To read it, get the Key of " +
-         whose + " (they find it in \"My data\"), then move the file from " + folder + SetAsideFolderName +
-         " back into " + folder + ": the next handling asks for the Key.";
+  const std::string what = "The " + ShownText(header.GetFieldValue("COMMAND")) + " message " + ShownText(name) +
+                           " from " + whose + " is sealed with a Key";
+  const std::string back = " move the file from " + folder + SetAsideFolderName + " back into " + folder +
+                           ": the next handling asks for the Key.";
+  if (setAsideByUser)
+    return what + ", and you set it aside at its Key question: nothing of it was read or applied. To read it," + back;
+  return what +
+         " that no Key given here opens: nothing of it can be read, and nothing proves who wrote it. It is set "
+         "aside and not asked about again. To read it, get the Key of whoever sealed it (the Key of " +
+         whose + " if it is theirs; they find it in \"My data\"), then" + back;
 }
 
 }  // namespace
@@ -66,11 +71,15 @@ bool THandlerFrame::Open(const std::string& path, std::initializer_list<std::str
     // opens it no better.
     TMessageSigner signer;
     if (Header.IsPrivateMessage() && VerifyFileSignature(fFile, signer) && Header.AcceptsSigner(signer.PublicKey)) {
-      // Its question was not asked in this run: it waits for the next one.
+      // The run's question of its sender left it for another run (cancelled, not asked, or
+      // answered for a message of another signer): it waits for the next one.
       TLoginsStorage* logins = ModelHooks().Logins;
-      if (logins && logins->KeyQuestionPassedOver(Sender(), TStr(Field("FROM_USER_EMAIL"))))
-        return LeaveReceivedMessageUnasked();
-      return RefuseReceivedMessage(NoKeyRefusal(path, Header));
+      const TStr address(Field("FROM_USER_EMAIL"));
+      const TLoginsStorage::TKeyWait wait =
+          logins ? logins->KeyQuestionWait(Sender(), address, signer.PublicKey) : TLoginsStorage::TKeyWait::None;
+      if (wait != TLoginsStorage::TKeyWait::None) return LeaveReceivedMessageUnasked(wait);
+      return RefuseReceivedMessage(
+          NoKeyRefusal(path, Header, logins && logins->KeyQuestionSetAside(Sender(), address, signer.PublicKey)));
     }
     return ShowVerifyingError();
   }
@@ -140,33 +149,35 @@ std::string TakeReceivedMessageRefusal() { return std::exchange(PendingRefusal()
 
 namespace {
 
-bool& PendingUnasked() {
-  static bool unasked = false;
+TLoginsStorage::TKeyWait& PendingUnasked() {
+  static TLoginsStorage::TKeyWait unasked = TLoginsStorage::TKeyWait::None;
   return unasked;
 }
 
 }  // namespace
 
-bool LeaveReceivedMessageUnasked() {
-  PendingUnasked() = true;
+bool LeaveReceivedMessageUnasked(TLoginsStorage::TKeyWait why) {
+  PendingUnasked() = why;
   return false;
 }
 
-bool TakeReceivedMessageUnasked() { return std::exchange(PendingUnasked(), false); }
+TLoginsStorage::TKeyWait TakeReceivedMessageUnasked() {
+  return std::exchange(PendingUnasked(), TLoginsStorage::TKeyWait::None);
+}
 
 bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::string& role) {
   // An identifier the discussion knows, claimed without proof: the claim is what is refused.
   if ((d.HasAuthorWithLIdent(frame.Sender()) || d.Info.ModelAuthorLIdent == frame.Sender()) &&
-      !MayActAsKnownPerson(frame.Received, d))
+      !MayActAsKnownPerson(frame.Received, d, frame.Path))
     return RefuseReceivedMessage(
         "The " + ShownText(frame.Command) + " message " + ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) +
         " from " + ShownText(frame.Field("FROM_USER_EMAIL")) + " claims an identifier that discussion " +
         ShownText(d.GetName().View()) + " knows here (" + ShownText(frame.Field("SENDER_LIDENT")) +
         "), but nothing proves it theirs: it is not signed with a key known here for them, and " +
         (frame.Header.IsPrivateMessage()
-             ? "the Key that opens it proves only that it is sealed with that Key, given for " +
-                   ShownText(frame.Field("FROM_USER_EMAIL")) + ", an address the discussion does not know for them"
-             : "it does not answer a request sent from here") +
+             ? std::string("the Key that opens it is none kept for them at an address the discussion knows: a Key "
+                           "proves only that a message is sealed with it")
+             : std::string("it does not answer a request sent from here")) +
         ". It is not taken as " + role + "'s; nothing of it was applied.");
   return RefuseReceivedMessage("The " + ShownText(frame.Command) + " message " +
                                ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) + " claims to come from " +
@@ -176,11 +187,11 @@ bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::s
 }
 
 bool IsFromLeader(const THandlerFrame& frame, TDiscussion& d) {
-  return d.IsLeaderLIdent(frame.Sender()) && MayActAsKnownPerson(frame.Received, d);
+  return d.IsLeaderLIdent(frame.Sender()) && MayActAsKnownPerson(frame.Received, d, frame.Path);
 }
 
 bool IsFromAuthor(const THandlerFrame& frame, const TDiscussion& d) {
-  return d.HasAuthorWithLIdent(frame.Sender()) && MayActAsKnownPerson(frame.Received, d);
+  return d.HasAuthorWithLIdent(frame.Sender()) && MayActAsKnownPerson(frame.Received, d, frame.Path);
 }
 
 TDiscussion* FindMessageDiscussion(const std::string& dident, const std::string& caption, bool* loadedHere) {

@@ -5,6 +5,7 @@
 // frame ends, on every path.
 
 #include "foundation/Tbufreader.h"
+#include "foundation/Tlogin.h"
 #include "model/Tcommandmessage.h"
 #include "postoffice/Appliedmessages.h"
 
@@ -57,11 +58,11 @@ class THandlerFrame {
 bool RefuseReceivedMessage(const std::string& text);
 // The refusal of the message handled last, "" when none; taken once.
 std::string TakeReceivedMessageRefusal();
-// The running handler leaves its private message for a later run: the run did not ask for
-// its sender's Key (the user chose to ask no more). Always false.
-bool LeaveReceivedMessageUnasked();
-// Whether the message handled last was left so; taken once.
-bool TakeReceivedMessageUnasked();
+// The running handler leaves its private message for a later run, for the reason the run's
+// Key question of its sender gives. Always false.
+bool LeaveReceivedMessageUnasked(TLoginsStorage::TKeyWait why);
+// Why the message handled last was left so, None when it was not; taken once.
+TLoginsStorage::TKeyWait TakeReceivedMessageUnasked();
 // The message's sender may not send it here: it is not `role` of the discussion ("its
 // leader", "one of its authors"), or claims the identifier of one without anything that
 // proves it theirs. Refused for good; always false.

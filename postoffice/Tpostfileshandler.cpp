@@ -230,7 +230,8 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   TellSetAside(storage.FolderPath.ToString());
   if (!fNotAsked.empty()) {
     const TLoginsStorage* logins = ModelHooks().Logins;
-    ShowMessageBox(Caption, NotAskedText(fNotAsked, storage.FolderPath.ToString(), logins && logins->AskedNoMore()));
+    ShowMessageBox(Caption,
+                   WaitingForKeysText(fNotAsked, storage.FolderPath.ToString(), logins && logins->AskedNoMore()));
     fNotAsked.clear();
   }
   if (const std::string unproven = UnprovenRefusalsText(); !unproven.empty())
@@ -283,8 +284,9 @@ void TPostFilesHandler::HandleInboxFile(TPostFilesStorage& storage, uint32_t ind
                    " can't be handled yet. The file is set aside.");
     }
     // Its sender's Key was not asked in this run: it stays for the next.
-    if (TakeReceivedMessageUnasked() && !handled && !capture.Caught()) {
-      fNotAsked.push_back(name);
+    if (const TLoginsStorage::TKeyWait wait = TakeReceivedMessageUnasked();
+        wait != TLoginsStorage::TKeyWait::None && !handled && !capture.Caught()) {
+      fNotAsked.emplace_back(name, wait);
       fSetAside = true;
     }
     // A handler's refusal for good, told in plain words.

@@ -9,6 +9,7 @@
 // a handler may set Stop, and so may the window, to end the run after the current file.
 
 #include "foundation/Tarray.h"
+#include "foundation/Tlogin.h"
 #include "foundation/Tstr.h"
 #include "postoffice/Partchoice.h"
 #include "postoffice/Postarchives.h"
@@ -116,7 +117,8 @@ class TPostFilesHandler {
   std::vector<TSetAsideFile> fSetAsideFiles;  // the files the run refused
   std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
   std::vector<std::string> fWaitingTold;  // what the run tells of each set that waits
-  std::vector<std::string> fNotAsked;     // messages whose Key questions the run did not ask
+  // Messages left for another run by their Key questions, and why.
+  std::vector<std::pair<std::string, TLoginsStorage::TKeyWait>> fNotAsked;
   bool fSetAside = false;                 // the present file was refused, or waits
   bool fJoined = false;    // the run unpacked posts into the Inbox
   bool fToldModerationWaits = false;  // the user knows that identifier requests wait

@@ -273,7 +273,7 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
   }
   ASSERT_TRUE(C.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
-    s.Script.Press("KEY", "ButtonCancel");  // no Key for the stranger's messages: asked once
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", ""}});  // the stranger's messages set aside: asked once
     s.Confirm("YOUR_COMMAND_IGNORED");      // A's refusal, read as it is
     s.Confirm("HANDLING POST FILE");        // the stranger's messages set aside
     Receive(s);
@@ -286,10 +286,9 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
             std::string::npos)
       << C.LastBoxes();
   EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 50 files set aside:\nF-Wells-YCI-9: The YOUR_COMMAND_IGNORED "
-                               "message F-Wells-YCI-9 from trustc@quillaran.test is sealed with the Key of "
-                               "trustc@quillaran.test, and no Key given here opens it: nothing of it can be read. It "
-                               "is set aside and not asked about again. To read it, get the Key of "
-                               "trustc@quillaran.test (they find it in \"My data\"), then move the file from " +
+                               "message F-Wells-YCI-9 from trustc@quillaran.test is sealed with a Key, and you set it "
+                               "aside at its Key question: nothing of it was read or applied. To read it, move the "
+                               "file from " +
                                inbox + "Set aside back into " + inbox + ": the next handling asks for the Key.\n"),
             std::string::npos)
       << C.LastBoxes();
@@ -324,9 +323,9 @@ class KeyQuestions : public ModeratingLeaderRoad {
 
 // The newcomer's private model comes sealed with the leader's Key, after four strangers'
 // private messages it cannot open: one in the leader's identifier from an address of its
-// own, three in names of their own. The newcomer declines the four Key questions and is
-// still asked for the leader's Key, which forms the discussion: a declined question
-// answers only the messages that ask it, and declining strangers never stops the questions.
+// own, three in names of their own. The newcomer sets the four aside at their Key questions
+// and is still asked for the leader's Key, which forms the discussion: an answer serves
+// only the person its question shows, and setting strangers aside never stops the questions.
 TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
   Announce(A, {&C}, "Springs", "Родники", {"Родник 1"}, true);
   ASSERT_FALSE(HasFatalFailure());
@@ -376,12 +375,16 @@ TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
     for (size_t i = 0; i <= senders.size(); ++i)
       s.Script.Answer("KEY", [&](TCustomForm& form) {
         const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "LabelPrompt"));
-        const std::string prompt = label ? label->Caption() : "";
+        const std::string caption = label ? label->Caption() : "";
+        const std::string prompt = caption.substr(0, caption.find(", for ")) + ":";
         prompts += prompt + "\n";
         if (prompt != "Key of " + A.Address() + ":") {
-          platform::PressControl(form, "ButtonCancel");
+          platform::PressControl(form, "ButtonOk");  // nothing typed: set aside
           return;
         }
+        EXPECT_EQ(caption, "Key of " + A.Address() +
+                               ", for the FORM_NEW_MODEL message. OK with no Key sets the message aside; Cancel leaves "
+                               "it for the next run:");
         if (auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditValue"))) edit->SetText(aKey);
         platform::PressControl(form, "ButtonOk");
       });
@@ -401,11 +404,11 @@ TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
                 A.Address() + ":\n");
   EXPECT_EQ(C.Told("model"), A.Told("model"));
   EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 4 files set aside:\nF-Springs-NB-0: The NEW_BLOCKS message "
-                               "F-Springs-NB-0 from nobody@spam.test is sealed with the Key of nobody@spam.test, and "
-                               "no Key given here opens it"),
+                               "F-Springs-NB-0 from nobody@spam.test is sealed with a Key, and you set it aside at its "
+                               "Key question"),
             std::string::npos)
       << C.LastBoxes();
-  EXPECT_EQ(C.LastBoxes().find("not asked in this run"), std::string::npos) << C.LastBoxes();
+  EXPECT_EQ(C.LastBoxes().find("for the next run"), std::string::npos) << C.LastBoxes();
 }
 
 // A participant's copy after the switch.

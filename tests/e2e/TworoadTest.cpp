@@ -466,12 +466,12 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   EXPECT_EQ(B.Told("secret"), "1");
   EXPECT_EQ(B.Told("read"), A.Told("model") + comment);
 
-  // C is not, and cancels: nothing of the message is applied, and it is set aside with
-  // whose Key it needs.
+  // C is not, and sets the message aside at its Key question (OK with no Key): nothing of
+  // it is applied, and the box says so.
   ASSERT_TRUE(C.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("MAKE_DISCUSSION_PRIVATE");
-    s.Script.Press("KEY", "ButtonCancel");
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", ""}});
     s.Confirm("HANDLING POST FILE");
     Receive(s);
     TDiscussion* copy = s.Shown(OpenDiscussion(s, "Lakes"));
@@ -479,7 +479,9 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Tell("refused", Tree(*copy));
   })) << C.Told("boxes3");
   EXPECT_EQ(C.Told("refused"), C.Told("model"));
-  EXPECT_NE(C.Told("boxes3").find(" is sealed with the Key of " + A.Address() + ", and no Key given here opens it"),
+  EXPECT_NE(C.Told("boxes3").find(" from " + A.Address() +
+                                  " is sealed with a Key, and you set it aside at its Key question: nothing of it was "
+                                  "read or applied."),
             std::string::npos)
       << C.Told("boxes3");
 

@@ -364,28 +364,38 @@ TEST(Tlogin, KeyPasswordPromptsVerifyAndRefuseWithoutAnError) {
   EXPECT_FALSE(IsErrorReported());
 }
 
-// The Key questions of one handling run, with the button to ask no more; the prompts
-// asked, the Keys given by prompt (others cancelled) and the prompt whose button is pressed.
+// The Key questions of one handling run, with the button to ask no more: the prompts asked,
+// the Keys given by the person the prompt shows ("" gives none, setting the message aside;
+// a person not listed is cancelled) and the person whose button is pressed.
 std::vector<std::string> gKeyPrompts;
 std::map<std::string, std::string> gKeysGiven;
 std::string gAskNoMoreAt;
 
+// "Key of x@x" of a question's prompt.
+std::string PersonAsked(const std::string& prompt) {
+  for (const char* end : {", for ", ". OK with", ":"})
+    if (const size_t at = prompt.find(end); at != std::string::npos) return prompt.substr(0, at);
+  return prompt;
+}
+
 TInputAnswer AnswerKeyQuestion(const std::string& caption, const std::string& prompt, const std::string&,
                                std::string& result, bool hidden, const std::string& button) {
   gKeyPrompts.push_back(caption + "|" + prompt + "|" + button + (hidden ? "|hidden" : ""));
-  if (prompt == gAskNoMoreAt) return TInputAnswer::Button;
-  const auto given = gKeysGiven.find(prompt);
+  if (PersonAsked(prompt) == gAskNoMoreAt) return TInputAnswer::Button;
+  const auto given = gKeysGiven.find(PersonAsked(prompt));
   if (given == gKeysGiven.end()) return TInputAnswer::Cancelled;
   result = given->second;
   return TInputAnswer::Ok;
 }
 
-// A declined question answers the messages that ask it again (the same LIdent at the same
-// address) and no other: a stranger at another address in the leader's name costs the
-// leader's own question nothing, nor does a wrong Key given to the stranger's question. The
-// user may stop the questions of a run: that question and every later one wait unasked,
-// while what was answered stays answered; the next run asks again.
-TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) {
+// One question a run for each person claimed (an identifier at an address), whatever keys
+// sign their messages, naming the message it is asked for and what each answer does. A Key
+// given serves every message of that person; the user's other choices answer the messages
+// of the signer asked about, and leave the others waiting: "Cancel" leaves them all for
+// another run, no Key sets the messages of that signer aside. The user may stop the
+// questions of a run: that question and every later one wait, each told why. Nothing of a
+// run stays for the next, and asking keeps no Key.
+TEST(Tlogin, AKeyQuestionIsAskedOnceARunForEachPersonClaimedAndCancelLeavesTheirMessagesWaiting) {
   TScratchRoot root;
   TLoginsStorage logins;
   ASSERT_TRUE(logins.Load(root.Path() + "/Logins.cbs"));
@@ -395,63 +405,68 @@ TEST(Tlogin, ADeclinedKeyQuestionAnswersOnlyItselfAndTheUserMayAskNoMoreInARun) 
   hooks.InputStringOrButton = &AnswerKeyQuestion;
   SetGuiHooks(hooks);
   gKeyPrompts.clear();
-  gKeysGiven = {{"Key of lead@x:", "lead key 77"}, {"Key of x@x:", "not x's key"}};
-  gAskNoMoreAt = "Key of s2@x:";
-  const auto asked = [](std::initializer_list<const char*> prompts) {
-    std::vector<std::string> expected;
-    for (const char* prompt : prompts) expected.push_back(std::string("KEY|") + prompt + "|Ask no more|hidden");
-    return expected;
+  gKeysGiven = {{"Key of lead@x", "lead key 77"}, {"Key of x@x", ""}};
+  gAskNoMoreAt = "Key of s2@x";
+  using TKeyWait = TLoginsStorage::TKeyWait;
+  const auto key = [](uint8_t n) {
+    TPublicKey k{};
+    k[0] = n;
+    return k;
   };
+  const std::string about = "the NEW_BLOCKS message of discussion Ecology";
   {
     const TKeyQuestionsRun run(&logins);
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "nobody@spam"), "");
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "Nobody@Spam"), "");  // the same question, answered
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");
-    EXPECT_TRUE(logins.KeepKeyOf(TStr("L-LEAD"), TStr("lead@x"), TStr("lead key 77")));  // it opened the leader's message
-    EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD")), "lead key 77");
-    // A Key given to a stranger's question that does not open its message is not kept, and
-    // answers only that question.
-    EXPECT_EQ(logins.AskKeyOf("L-X", "nobody@spam"), "");
-    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "not x's key");
-    EXPECT_EQ(logins.GetKeyOf(TStr("L-X")), "");
-    gKeysGiven["Key of x@x:"] = "x's key 42";
-    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "not x's key");
-    EXPECT_EQ(gKeyPrompts, asked({"Key of nobody@spam:", "Key of lead@x:", "Key of nobody@spam:", "Key of x@x:"}));
+    for (uint8_t i = 1; i <= 20; ++i) EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", key(i), about), "lead key 77");
+    EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"KEY|Key of lead@x, for the NEW_BLOCKS message of discussion "
+                                                    "Ecology. OK with no Key sets the message aside; Cancel leaves "
+                                                    "it for the next run:|Ask no more|hidden"});
+    EXPECT_EQ(logins.KeyQuestionWait("L-LEAD", "Lead@X", key(1)), TKeyWait::None);
+    EXPECT_EQ(logins.KeyQuestionWait("L-LEAD", "lead@x", key(7)), TKeyWait::OtherSigner);
+    // Another address in the leader's name is a person of its own: cancelled, every message
+    // of it waits, and it is not asked again.
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "nobody@spam", key(1), about), "");
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "nobody@spam", key(2), about), "");
+    EXPECT_EQ(logins.KeyQuestionWait("L-LEAD", "nobody@spam", key(2)), TKeyWait::Cancelled);
+    EXPECT_FALSE(logins.KeyQuestionSetAside("L-LEAD", "nobody@spam", key(1)));
+    // No Key given: the messages of that signer go aside, the others of the person wait.
+    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x", key(1), about), "");
+    EXPECT_TRUE(logins.KeyQuestionSetAside("L-X", "x@x", key(1)));
+    EXPECT_EQ(logins.KeyQuestionWait("L-X", "x@x", key(1)), TKeyWait::None);
+    EXPECT_FALSE(logins.KeyQuestionSetAside("L-X", "x@x", key(2)));
+    EXPECT_EQ(logins.KeyQuestionWait("L-X", "x@x", key(2)), TKeyWait::OtherSigner);
+    EXPECT_EQ(gKeyPrompts.size(), 3u);
 
-    gKeyPrompts.clear();
-    EXPECT_EQ(logins.AskKeyOf("L-S1", "s1@x"), "");
+    EXPECT_EQ(logins.AskKeyOf("L-S1", "s1@x", key(1)), "");
     EXPECT_FALSE(logins.AskedNoMore());
-    EXPECT_EQ(logins.AskKeyOf("L-S2", "s2@x"), "");
+    EXPECT_EQ(logins.AskKeyOf("L-S2", "s2@x", key(1)), "");
     EXPECT_TRUE(logins.AskedNoMore());
-    EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x"), "");
-    EXPECT_EQ(logins.AskKeyOf("L-S1", "s1@x"), "");
-    EXPECT_EQ(gKeyPrompts, asked({"Key of s1@x:", "Key of s2@x:"}));
-    EXPECT_FALSE(logins.KeyQuestionPassedOver(TStr("L-S1"), TStr("s1@x")));
-    EXPECT_TRUE(logins.KeyQuestionPassedOver(TStr("L-S2"), TStr("s2@x")));
-    EXPECT_TRUE(logins.KeyQuestionPassedOver(TStr("L-S3"), TStr("s3@x")));
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x"), "lead key 77");  // answered: no question
+    EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x", key(1)), "");
+    EXPECT_EQ(gKeyPrompts.size(), 5u);
+    EXPECT_EQ(gKeyPrompts.back(),
+              "KEY|Key of s2@x. OK with no Key sets the message aside; Cancel leaves it for the next run:|Ask no "
+              "more|hidden");
+    EXPECT_EQ(logins.KeyQuestionWait("L-S1", "s1@x", key(1)), TKeyWait::Cancelled);
+    EXPECT_EQ(logins.KeyQuestionWait("L-S2", "s2@x", key(1)), TKeyWait::AskedNoMore);
+    EXPECT_EQ(logins.KeyQuestionWait("L-S2", "s2@x", key(2)), TKeyWait::NotAsked);
+    EXPECT_EQ(logins.KeyQuestionWait("L-S3", "s3@x", key(1)), TKeyWait::NotAsked);
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", key(3)), "lead key 77");  // answered: no question
   }
-  EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD")), "lead key 77");  // declined questions in its name dropped nothing
+  EXPECT_EQ(logins.GetKeyOf(TStr("L-LEAD"), TStr("lead@x")), "");  // asking keeps nothing
   gKeyPrompts.clear();
   gAskNoMoreAt.clear();
   {
     const TKeyQuestionsRun run(&logins);
     EXPECT_FALSE(logins.AskedNoMore());
-    EXPECT_FALSE(logins.KeyQuestionPassedOver(TStr("L-S3"), TStr("s3@x")));
-    EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x"), "");
-    EXPECT_EQ(logins.AskKeyOf("L-X", "x@x"), "x's key 42");
-    // A stranger who claims the leader's LIdent and address but signs with a key of his
-    // own is declined; the leader's own message, signed with another key, still asks.
-    TPublicKey stranger{}, leader{};
-    stranger[0] = 1;
-    leader[0] = 2;
-    gKeysGiven.erase("Key of lead@x:");
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", stranger), "");
-    gKeysGiven["Key of lead@x:"] = "lead key 78";
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", leader), "lead key 78");
-    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", stranger), "");  // answered: no question
+    EXPECT_EQ(logins.KeyQuestionWait("L-S3", "s3@x", key(1)), TKeyWait::None);
+    EXPECT_EQ(logins.AskKeyOf("L-S3", "s3@x", key(1)), "");
+    EXPECT_EQ(logins.AskKeyOf("L-LEAD", "lead@x", key(1)), "lead key 77");
   }
-  EXPECT_EQ(gKeyPrompts, asked({"Key of s3@x:", "Key of x@x:", "Key of lead@x:", "Key of lead@x:"}));
+  EXPECT_EQ(gKeyPrompts.size(), 2u);
+  // Outside a run the plain question is asked, and nothing is remembered.
+  TScriptedDialogs dialogs;
+  dialogs.Answer("Key of far@x, for the GIVE_MODEL message:", "far key 000");
+  EXPECT_EQ(logins.AskKeyOf("L-FAR", "far@x", key(1), "the GIVE_MODEL message"), "far key 000");
+  EXPECT_EQ(logins.KeyQuestionWait("L-FAR", "far@x", key(1)), TKeyWait::None);
   SetGuiHooks(TGuiHooks());
 }
 

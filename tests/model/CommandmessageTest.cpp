@@ -162,7 +162,9 @@ TEST_F(CommandMessage, BoundsTheNumberOfFields) {
 }
 
 TEST_F(CommandMessage, PrivateAnnotationUnpacksWithTheSendersKeyOnly) {
-  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) { return lident == "L-sender" ? TStr("sender key 1") : TStr(); };
+  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) {
+    return lident == "L-sender" ? TStr("sender key 1") : TStr();
+  };
   TCommandMessageHeader header;
   ASSERT_TRUE(header.AddField("PRIVATE_REQ", "1"));
   ASSERT_TRUE(header.AddField("ANNOTATION", PackAS("Аннотация", "sender key 1")));

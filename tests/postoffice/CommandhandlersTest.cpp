@@ -42,6 +42,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <utility>
 
 using namespace posttest;
 using testsupport::ReadFile;
@@ -119,6 +120,14 @@ class Handlers : public PostTest {
   }
   void AsLeader() { Login() = {1, TStr("L-lead"), TStr("lead@x")}; }
   void AsParticipant() { Login() = {2, TStr("L-me"), TStr("me@x")}; }
+  // The participant's copy is of a secret discussion.
+  void MakeMineSecret() {
+    ASSERT_TRUE(mine->Load());
+    mine->Info.Secret = 1;
+    mine->Info.PrivateIdent = "P-7";
+    ASSERT_TRUE(mine->Save());
+    mine->Unload();
+  }
 
   // Moves what the composers wrote into the Inbox; the names moved.
   std::vector<std::string> Deliver() {
@@ -997,7 +1006,9 @@ TEST_F(Handlers, TheLeaderMakesTheDiscussionPrivateOrPublic) {
                      "but is sealed as for a public discussion, and no key is known here yet for its sender"));
   EXPECT_EQ(Saved()->Info.Secret, 1);
   DeleteFileA((inbox + "mdpu-forged").c_str());
-  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) { return lident == "L-lead" ? TStr("lead key 1") : TStr(); };
+  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) {
+    return lident == "L-lead" ? TStr("lead key 1") : TStr();
+  };
   Compose(inbox + "mdpu", "L-lead", {{"COMMAND", "MAKE_DISCUSSION_PUBLIC"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
           "lead key 1");
   Boxes.clear();
@@ -1462,24 +1473,51 @@ TEST_F(Handlers, RequestsForBlocksAndBlockNamesAreServedToWhomTheDiscussionIsOpe
   ask("gm-author-6", "L-me", "me@x", "GIVE_MODEL");
   Perform();
   EXPECT_EQ(mine->Info.ModelRequesters, "me@x");
-  ask("gb-author-7", "L-me", "elsewhere@x", "GIVE_BLOCKS");
-  Boxes.clear();
-  Perform();
-  EXPECT_TRUE(ListFiles(outbox).empty());
-  EXPECT_TRUE(Showed("HANDLING POST FILE",
-                     "gb-author-7 from elsewhere@x is about the secret discussion Ecology, but "
-                     "is sealed as for a public discussion, and no key is known here yet for "
-                     "its sender: nobody can tell who wrote it. It is set aside; the author of "
-                     "that name was told"));
+  // A forged request in that name once the author was told: set aside, mailing nobody.
+  const auto toldBefore = [&](const std::string& name) {
+    ask(name, "L-me", "elsewhere@x", "GIVE_BLOCKS");
+    Boxes.clear();
+    Perform();
+    EXPECT_TRUE(ListFiles(outbox).empty());
+    EXPECT_TRUE(Showed("HANDLING POST FILE",
+                       name + " from elsewhere@x is about the secret discussion Ecology, but is sealed as for a "
+                              "public discussion, and no key is known here yet for its sender: nobody can tell who "
+                              "wrote it. It is set aside; the author of that name was told"))
+        << name;
+  };
+  toldBefore("gb-author-7");
 
-  // A message of theirs taken here, sealed with their Key: the next forged one tells them again.
-  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) { return lident == "L-me" ? TStr("me key 1") : TStr(); };
-  Compose(
-      inbox + "gebl-me", "L-me",
-      {{"FROM_USER_EMAIL", "me@x"}, {"COMMAND", "GIVE_EXISTING_BLOCKS_LIST"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
-      "me key 1");
+  // A message in their name taken here, sealed with their Key, proves nothing of who wrote
+  // it (everybody who holds the Key can seal with it): the next forged one mails them no more.
+  ModelHooks().KeyOfLogin = [](const TStr& lident, const TStr&) {
+    return lident == "L-me" ? TStr("me key 1") : TStr();
+  };
+  const auto theirs = [&](const std::string& name) {
+    Compose(inbox + name, "L-me",
+            {{"FROM_USER_EMAIL", "me@x"},
+             {"COMMAND", "GIVE_EXISTING_BLOCKS_LIST"},
+             {"DIDENT", "D-1"},
+             {"PRIVATE_REQ", "1"}},
+            "me key 1");
+  };
+  theirs("gebl-me");
+  TMessageSigner signer;
+  {
+    HANDLE file = CreateFileA((inbox + "gebl-me").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_TRUE(VerifyFileSignature(file, signer));
+    CloseHandle(file);
+  }
   Perform();
   EXPECT_EQ(mine->Info.BlockNamesRequesters, "me@x");
+  toldBefore("gb-author-8");
+  // One signed with the key pinned for them is theirs: the next forged one tells them again.
+  TLoginsStorage pinned;
+  pinned.Pins.AddItem(TPinnedKey{TStr("L-me"), TStr("me@x"), signer.PublicKey});
+  TLoginsStorage* const logins = std::exchange(ModelHooks().Logins, &pinned);
+  theirs("gebl-me-2");
+  Perform();
+  ModelHooks().Logins = logins;
   ask("gb-author-4", "L-me", "elsewhere@x", "GIVE_BLOCKS");
   Boxes.clear();
   Perform();
@@ -1651,28 +1689,47 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   const std::string before = SavedFiles();
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   const std::string name = path.substr(inbox.size());
+  const std::string back =
+      " move the file from " + inbox + "Set aside back into " + inbox + ": the next handling asks for the Key.";
   const std::string refusal = "The NEW_BLOCKS message " + name +
-                              " from lead@x is sealed with the Key of lead@x, and no Key given here opens it: "
-                              "nothing of it can be read. It is set aside and not asked about again. To read it, get "
-                              "the Key of lead@x (they find it in \"My data\"), then move the file from " +
-                              inbox + "Set aside back into " + inbox + ": the next handling asks for the Key.";
+                              " from lead@x is sealed with a Key that no Key given here opens: nothing of it can be "
+                              "read, and nothing proves who wrote it. It is set aside and not asked about again. To "
+                              "read it, get the Key of whoever sealed it (the Key of lead@x if it is theirs; they find "
+                              "it in \"My data\"), then" +
+                              back;
   TPostFilesHandler run(Post);
   gKeyAnswers = {"L-lead key 1"};
   Boxes.clear();
   EXPECT_FALSE(HandleCommand_NewBlocks(run, path));
-  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"KEY|Key of lead@x:|hidden"});
+  EXPECT_EQ(gKeyPrompts,
+            std::vector<std::string>{"KEY|Key of lead@x, for the NEW_BLOCKS message of discussion Ecology:|hidden"});
   EXPECT_EQ(TakeReceivedMessageRefusal(), refusal);
   EXPECT_TRUE(Boxes.empty());
   EXPECT_EQ(SavedFiles(), before);
   EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")), "");
-  // Cancelled in a run: set aside with that text, and the next run does not ask.
+  // Cancelled in a run: it waits for the next run, as the question says, told in one box.
   Boxes.clear();
   EXPECT_EQ(Perform(), 0);
-  EXPECT_EQ(gKeyPrompts.size(), 2u);
-  EXPECT_TRUE(Showed("HANDLING POST FILE", name + ": " + refusal));
+  ASSERT_EQ(gKeyPrompts.size(), 2u);
+  EXPECT_EQ(gKeyPrompts[1],
+            "KEY|Key of lead@x, for the NEW_BLOCKS message of discussion Ecology. OK with no Key sets "
+            "the message aside; Cancel leaves it for the next run:|hidden");
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "1 message waits in " + inbox +
+                                               " for the next run, which asks for the Key of its sender again:\n" +
+                                               name + ": you cancelled its Key question"));
+  EXPECT_EQ(InboxNames(), std::vector<std::string>{name});
+  // OK with no Key: set aside on purpose with that text, and the next run does not ask.
+  gKeyAnswers = {""};
+  Boxes.clear();
+  EXPECT_EQ(Perform(), 0);
+  EXPECT_EQ(gKeyPrompts.size(), 3u);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", name + ": The NEW_BLOCKS message " + name +
+                                               " from lead@x is sealed with a Key, and you set it aside at its Key "
+                                               "question: nothing of it was read or applied. To read it," +
+                                               back));
   EXPECT_TRUE(InboxNames().empty());
   Perform();
-  EXPECT_EQ(gKeyPrompts.size(), 2u);
+  EXPECT_EQ(gKeyPrompts.size(), 3u);
   EXPECT_EQ(SavedFiles(), before);
   // Moved back as the box says, it is asked about again.
   ASSERT_TRUE(MoveFileA((inbox + "Set aside/" + name).c_str(), path.c_str()));
@@ -1682,7 +1739,7 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   gKeyAnswers = {leaderKey};
   TError::Instance().Reset();
   EXPECT_EQ(Perform(), 1);
-  EXPECT_EQ(gKeyPrompts.size(), 3u);
+  EXPECT_EQ(gKeyPrompts.size(), 4u);
   EXPECT_TRUE(InboxNames().empty());
   {
     auto saved = Saved();
@@ -1699,16 +1756,19 @@ TEST_F(Handlers, APrivateMessageIsReadWithTheSendersKeyAskedOnceAndKept) {
   EXPECT_TRUE(frame.Open(next, {"NEW_BLOCKS"}));
   RegisterLoginHooks(leaders);
   EXPECT_TRUE(frame.Open(next, {"NEW_BLOCKS"}));
-  EXPECT_EQ(gKeyPrompts.size(), 3u);
+  EXPECT_EQ(gKeyPrompts.size(), 4u);
 }
 
-// The Keys the user gives, by the sender named in the question; a sender not named here
-// is cancelled. At the question gAskNoMoreAt the user asks for no more Keys in the run.
+// The Keys the user gives, by the sender the question shows ("Key of x@x:"; "" gives none,
+// setting the message aside); a sender not named here is cancelled. At the question
+// gAskNoMoreAt the user asks for no more Keys in the run. Each question is recorded by the
+// sender it shows.
 std::map<std::string, std::string> gKeysGiven;
 std::string gAskNoMoreAt;
 
-TInputAnswer AnswerKeyQuestion(const std::string&, const std::string& prompt, const std::string&, std::string& result,
-                               bool, const std::string&) {
+TInputAnswer AnswerKeyQuestion(const std::string&, const std::string& fullPrompt, const std::string&,
+                               std::string& result, bool, const std::string&) {
+  const std::string prompt = fullPrompt.substr(0, fullPrompt.find(", for ")) + ":";
   gKeyPrompts.push_back(prompt);
   if (prompt == gAskNoMoreAt) return TInputAnswer::Button;
   const auto given = gKeysGiven.find(prompt);
@@ -1740,14 +1800,15 @@ struct TKeyLogins {
 };
 
 // Private messages sealed with Keys this installation was never given: a flood of one
-// stranger asks for the stranger's Key once a run, the cancel answering its other messages,
-// and the leader's message of the same run is still asked about and read; a flood under
-// many names asks until the user chooses to ask no more, and what was not asked waits in
-// the Inbox, told in one box, for the next run. With the leader's Key kept, strangers'
-// messages in the leader's name that fail it ask their own questions, and once declined are
-// set aside with a true box: the Key stays kept, and the leader's messages of that run and
-// the next open with it unasked. When the leader changes their Key, the kept one fails their
-// message, which asks; the new Key given opens it and is kept in place of the old.
+// stranger asks for the stranger's Key once a run, the user's setting it aside answering its
+// other messages of the same key, and the leader's message of the same run is still asked
+// about and read; a flood under many names asks until the user chooses to ask no more, and
+// what was not asked waits in the Inbox, told in one box with why, for the next run. With
+// the leader's Key kept, strangers' messages in the leader's name that fail it ask their own
+// questions, and once set aside are told in a true box: the Key stays kept, and the leader's
+// messages of that run and the next open with it unasked. When the leader changes their
+// Key, the kept one fails their message, which asks; the new Key given opens it and is kept
+// in place of the old.
 TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   TKeyLogins logins(Root);
   TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
@@ -1777,7 +1838,7 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
 
   for (int i = 0; i < 50; ++i) forge("x-" + std::to_string(i), "L-x", "x@x", "x's key 4242");
   lead();
-  gKeysGiven = {{"Key of lead@x:", leaderKey}};
+  gKeysGiven = {{"Key of lead@x:", leaderKey}, {"Key of x@x:", ""}};
   Boxes.clear();
   Perform();
   EXPECT_EQ(asked("Key of x@x:"), 1);
@@ -1787,40 +1848,46 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   EXPECT_TRUE(Showed("HANDLING POST FILE", "50 files set aside:\nx-"));
   EXPECT_TRUE(InboxNames().empty());
 
-  // Four more strangers in one run: the user declines two and at the third asks for no
-  // more Keys; the third and the fourth wait, and the next run asks for their Keys.
+  // Five more strangers in one run: the user sets two aside, cancels the third and at the
+  // fourth asks for no more Keys; the last three wait, each told why, and the next run asks
+  // for their Keys.
   gKeyPrompts.clear();
-  for (const char* who : {"y1", "y2", "y3", "y4"})
+  for (const char* who : {"y1", "y2", "y3", "y4", "y5"})
     forge(std::string(who) + "-1", std::string("L-") + who, std::string(who) + "@x", "their key 4242");
-  gAskNoMoreAt = "Key of y3@x:";
+  gKeysGiven = {{"Key of y1@x:", ""}, {"Key of y2@x:", ""}};
+  gAskNoMoreAt = "Key of y4@x:";
   Boxes.clear();
   Perform();
-  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y1@x:", "Key of y2@x:", "Key of y3@x:"}));
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y1@x:", "Key of y2@x:", "Key of y3@x:", "Key of y4@x:"}));
   EXPECT_TRUE(Showed("HANDLING POST FILE", "2 files set aside:\ny1-1: "));
-  EXPECT_TRUE(Showed("HANDLING POST FILE",
-                     "2 messages not asked in this run: you chose \"Ask no more\" at a Key question. They stay in " +
-                         inbox + ", and the next run asks for the Key of each sender:\ny3-1\ny4-1"));
-  EXPECT_EQ(InboxNames(), (std::vector<std::string>{"y3-1", "y4-1"}));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "3 messages wait in " + inbox +
+                                               " for the next run, which asks for the Key of their senders again:\n"
+                                               "y3-1: you cancelled its Key question\n"
+                                               "y4-1: you chose \"Ask no more\" at its Key question\n"
+                                               "y5-1: not asked, you chose \"Ask no more\" at a Key question"));
+  EXPECT_EQ(InboxNames(), (std::vector<std::string>{"y3-1", "y4-1", "y5-1"}));
   gKeyPrompts.clear();
   gAskNoMoreAt.clear();
+  gKeysGiven = {{"Key of y3@x:", ""}, {"Key of y4@x:", ""}, {"Key of y5@x:", ""}};
   Boxes.clear();
   Perform();
-  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y3@x:", "Key of y4@x:"}));
+  EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of y3@x:", "Key of y4@x:", "Key of y5@x:"}));
   EXPECT_TRUE(InboxNames().empty());
 
   // A message moved back is asked about in the next run: nothing of a run stays.
   gKeyPrompts.clear();
+  gKeysGiven = {{"Key of x@x:", ""}};
   ASSERT_TRUE(MoveFileA((inbox + "Set aside/x-7").c_str(), (inbox + "x-7").c_str()));
   Perform();
   EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of x@x:"});
 
   // The leader's Key is kept now. Strangers' messages in the leader's name, at the leader's
   // address and at another, sealed with another Key and composed before the leader's next
-  // one, fail it: each asks its own question, the user declines both, and they are set
-  // aside with whose Key they need. The leader's message of the same run is read with the
-  // kept Key, unasked, and the Key stays kept.
+  // one, fail it: each asks its own question, the user sets both aside, and the box says
+  // only what is known of them. The leader's message of the same run is read with the kept
+  // Key, unasked, and the Key stays kept.
   gKeyPrompts.clear();
-  gKeysGiven.clear();
+  gKeysGiven = {{"Key of lead@x:", ""}, {"Key of nobody@spam:", ""}};
   leader.Storages.Comments.Texts(0).Str.Text = "Второй текст ведущего";
   forge("lead-forged", "L-lead", "lead@x", "not the leader's", "12/19/2005 09:00:00");
   forge("lead-elsewhere", "L-lead", "nobody@spam", "not the leader's", "12/19/2005 09:00:01");
@@ -1830,17 +1897,16 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
   EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{"Key of lead@x:", "Key of nobody@spam:"}));
   EXPECT_EQ(Saved()->Storages.Comments.Texts(0).Str.Text, "Второй текст ведущего");
   const auto noKey = [&](const std::string& name, const std::string& from) {
-    return name + ": The NEW_BLOCKS message " + name + " from " + from + " is sealed with the Key of " + from +
-           ", and no Key given here opens it: nothing of it can be read. It is set aside and not asked about again. "
-           "To read it, get the Key of " +
-           from + " (they find it in \"My data\"), then move the file from " + inbox + "Set aside back into " + inbox +
-           ": the next handling asks for the Key.";
+    return name + ": The NEW_BLOCKS message " + name + " from " + from +
+           " is sealed with a Key, and you set it aside at its Key question: nothing of it was read or applied. To "
+           "read it, move the file from " +
+           inbox + "Set aside back into " + inbox + ": the next handling asks for the Key.";
   };
   EXPECT_TRUE(Showed("HANDLING POST FILE", "2 files set aside:\n"));
   EXPECT_TRUE(Showed("HANDLING POST FILE", noKey("lead-forged", "lead@x")));
   EXPECT_TRUE(Showed("HANDLING POST FILE", noKey("lead-elsewhere", "nobody@spam")));
   EXPECT_TRUE(InboxNames().empty());
-  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
+  EXPECT_EQ(participants.GetKeyOf(TStr("L-lead"), TStr("lead@x")).ToString(), leaderKey);
 
   // The next run reads the leader's next message with the Key still kept, unasked.
   gKeyPrompts.clear();
@@ -1872,17 +1938,13 @@ TEST_F(Handlers, ASendersKeyIsAskedOnceARunHoweverManyTheirMessages) {
 // order their messages came in: three strangers' messages and one in the leader's name from
 // another address, all composed before the leader's sealed switch back to public, wait
 // until the leader was asked. The one in the leader's name fails the leader's Key, kept
-// now, and asks its own question. The user declines the strangers, one after the other, and
-// the run goes on asking: the leader's Key stays kept.
+// now, and asks its own question. The user sets the strangers' messages aside, one after
+// the other, and the run goes on asking: the leader's Key stays kept.
 TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
   TKeyLogins logins(Root);
   TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
   const std::string leaderKey = logins.LeaderKey;
-  ASSERT_TRUE(mine->Load());
-  mine->Info.Secret = 1;
-  mine->Info.PrivateIdent = "P-7";
-  ASSERT_TRUE(mine->Save());
-  mine->Unload();
+  MakeMineSecret();
   const std::string inbox = Post.Inbox.FolderPath.ToString();
   const auto compose = [&](TLoginsStorage& as, const std::string& name, const std::string& lident,
                            const std::string& from, const std::string& command, const std::string& key,
@@ -1902,7 +1964,11 @@ TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
     compose(strangers, who, std::string("L-") + who, std::string(who) + "@x", "NEW_BLOCKS", "spam key 4242",
             std::string("12/19/2005 09:0") + who[1] + ":00");
   compose(leaders, "mdpu", "L-lead", "lead@x", "MAKE_DISCUSSION_PUBLIC", leaderKey, "12/19/2005 10:00:00");
-  gKeysGiven = {{"Key of lead@x:", leaderKey}};
+  gKeysGiven = {{"Key of lead@x:", leaderKey},
+                {"Key of nobody@spam:", ""},
+                {"Key of z1@x:", ""},
+                {"Key of z2@x:", ""},
+                {"Key of z3@x:", ""}};
   Boxes.clear();
   Perform();
   EXPECT_EQ(gKeyPrompts, (std::vector<std::string>{
@@ -1912,6 +1978,55 @@ TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
   EXPECT_TRUE(Showed("HANDLING POST FILE", "4 files set aside:\nlead-elsewhere: "));
   EXPECT_TRUE(InboxNames().empty());
   EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
+}
+
+// The leader, whose key is not pinned here and whose Key is kept, writes from a new address:
+// a sealed switch back to public, then a comment sealed as for a public discussion. The
+// switch's sender is not known at that address, so its question would come after the
+// others; the comment, signed with the same key, goes along with it, and both apply in the
+// order they were composed. A stranger's message in the leader's name, signed with another
+// key, takes neither along.
+TEST_F(Handlers, OneSendersMessagesAreHandledInTheOrderTheyWereComposed) {
+  TKeyLogins logins(Root);
+  TLoginsStorage &leaders = logins.Leaders, &strangers = logins.Strangers, &participants = logins.Participants;
+  const std::string leaderKey = logins.LeaderKey;
+  ASSERT_TRUE(participants.KeepKeyOf(TStr("L-lead"), TStr("lead@x"), TStr(leaderKey)));
+  MakeMineSecret();
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  RegisterLoginHooks(strangers);
+  Compose(inbox + "forged", "L-lead",
+          {{"FROM_USER_EMAIL", "lead@x"},
+           {"COMMAND", "NEW_BLOCKS"},
+           {"DIDENT", "D-1"},
+           {"PRIVATE_REQ", "1"},
+           {"COMPOSE_DATETIME", "12/19/2005 09:00:00"}},
+          "spam key 4242");
+  RegisterLoginHooks(leaders);
+  Compose(inbox + "mdpu", "L-lead",
+          {{"FROM_USER_EMAIL", "new@x"},
+           {"COMMAND", "MAKE_DISCUSSION_PUBLIC"},
+           {"DIDENT", "D-1"},
+           {"PRIVATE_REQ", "1"},
+           {"COMPOSE_DATETIME", "12/19/2005 10:00:00"}},
+          leaderKey);
+  AsLeader();
+  Login() = {1, TStr("L-lead"), TStr("new@x")};
+  AddBlock(leader, StorageType_Comments, leader.Storages.GetRootBlockIndex(), TextType_Premise, "Снова открыто");
+  ASSERT_TRUE(leader.SendCommand_NewBlocks_AllComments(MakeRecipientsList("me@x")));
+  AsParticipant();
+  RegisterLoginHooks(participants);
+  ASSERT_EQ(Deliver().size(), 1u);
+  gKeysGiven = {{"Key of lead@x:", ""}};
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of lead@x:"});
+  EXPECT_TRUE(Showed("MAKE_DISCUSSION_PUBLIC", "Discussion Ecology is public now!"));
+  auto saved = Saved();
+  EXPECT_EQ(saved->Info.Secret, 0);
+  ASSERT_EQ(saved->Storages.Comments.Count(), 1);
+  EXPECT_EQ(saved->Storages.Comments.Texts(0).Str.Text, "Снова открыто");
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "1 file set aside:\nforged: "));
+  EXPECT_TRUE(InboxNames().empty());
 }
 
 // A correspondent whose Key the participant holds writes from his own address in the
@@ -1948,8 +2063,8 @@ TEST_F(Handlers, AKeyGivenForACorrespondentsAddressNeverMakesAMessageTheLeaders)
 
   const std::string refusal =
       "x-1: The NEW_BLOCKS message x-1 from x@x claims an identifier that discussion Ecology knows here (L-lead), but "
-      "nothing proves it theirs: it is not signed with a key known here for them, and the Key that opens it proves "
-      "only that it is sealed with that Key, given for x@x, an address the discussion does not know for them. It is "
+      "nothing proves it theirs: it is not signed with a key known here for them, and the Key that opens it is none "
+      "kept for them at an address the discussion knows: a Key proves only that a message is sealed with it. It is "
       "not taken as its leader's; nothing of it was applied.";
   correspondent("x-1");
   gKeyPrompts.clear();
@@ -2087,7 +2202,8 @@ TEST_F(Handlers, RefusalsOfACommentThatNoKeyProvesAreToldInOneBoxWithoutTheirWor
   refuse(leaders, "NEW_BLOCKS", why.c_str());
   refuse(strangers, "AUTHORS_UPDATE", "Send your Key to x@x");
   for (int i = 0; i < 20; ++i)
-    refuse(strangers, "NEW_BLOCKS", ("Discussion Ecology is private now. Send your Key to x" + std::to_string(i) + "@x").c_str());
+    refuse(strangers, "NEW_BLOCKS",
+           ("Discussion Ecology is private now. Send your Key to x" + std::to_string(i) + "@x").c_str());
   leader.Info.DIdent = "D-2";
   refuse(strangers, "NEW_BLOCKS", "Send your Key to x@x");
   AsParticipant();
@@ -2132,7 +2248,7 @@ TEST_F(Handlers, AStrangersRefusedMessageLeavesNoKeyPinnedForTheNameItClaims) {
   const TLogin& lead = LogIn(leaders, "L-lead", "lead@x");
   LogIn(strangers, "L-lead", "lead@x");
   // The participant was told the leader's Key, but has seen no message of the leader yet.
-  LogIn(participants, "L-me", "me@x").CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-lead"), lead.Key});
+  LogIn(participants, "L-me", "me@x").CorrespondentKeys.AddItem(TCorrespondentKey{TStr("L-lead"), lead.Key, TStr()});
   struct TUnregister {
     ~TUnregister() { UnregisterLoginHooks(); }
   } unregister;
