@@ -178,7 +178,7 @@ bool RefuseSender(const THandlerFrame& frame, const TDiscussion& d, const std::s
              ? std::string("the Key that opens it is none kept for them at an address the discussion knows: a Key "
                            "proves only that a message is sealed with it")
              : std::string("it does not answer a request sent from here")) +
-        ". It is not taken as " + role + "'s; nothing of it was applied.");
+        ". It is not taken as coming from " + role + "; nothing of it was applied.");
   return RefuseReceivedMessage("The " + ShownText(frame.Command) + " message " +
                                ShownText(frame.Path.substr(frame.Path.rfind('/') + 1)) + " claims to come from " +
                                ShownText(frame.Field("FROM_USER_EMAIL")) + " (" +

@@ -450,10 +450,27 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
   const std::string comment = "2|0-1|1|Озеро 1 глубокое\n";
   EXPECT_NE(A.Told("sent").find(comment), std::string::npos) << A.Told("sent");
 
-  // B is told A's Key and reads the comment.
+  // B, not told A's Key yet, cancels its question: nothing of the comment is applied, and it
+  // waits in the Inbox for the next run, told in one box. Told the Key, B's next run asks
+  // again and reads the comment.
   ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
     s.Confirm("MAKE_DISCUSSION_PRIVATE");
+    s.Script.Answer("KEY", [&](TCustomForm& form) {
+      const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "LabelPrompt"));
+      s.Tell("question", label ? label->Caption() : "");
+      platform::PressControl(form, "ButtonCancel");
+    });
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+  })) << B.LastBoxes();
+  EXPECT_EQ(B.Told("question"), "Key of " + A.Address() +
+                                    ", for the NEW_BLOCKS message of discussion Озёра. OK with no Key sets the message "
+                                    "aside; Cancel leaves it for the next run:");
+  EXPECT_NE(B.LastBoxes().find(" for the next run, which asks for the Key of its sender again:\n"), std::string::npos)
+      << B.LastBoxes();
+  EXPECT_NE(B.LastBoxes().find(": you cancelled its Key question"), std::string::npos) << B.LastBoxes();
+  ASSERT_TRUE(B.Run([&](TSession& s) {
     s.Script.Press("KEY", "ButtonOk", {{"EditValue", aKey}});
     s.Confirm("NEW_BLOCKS");
     s.Confirm("New blocks");

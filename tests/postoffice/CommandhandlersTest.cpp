@@ -1980,6 +1980,44 @@ TEST_F(Handlers, TheDiscussionsOwnPeopleAreAskedForTheirKeysBeforeStrangers) {
   EXPECT_EQ(participants.GetKeyOf(TStr("L-lead")).ToString(), leaderKey);
 }
 
+// A stranger's twenty private messages under one claim, each signed with a key pair of its
+// own, ask one question a run. Cancelled, all twenty wait for the next run, told in one box
+// with why; set aside there, the one asked about goes aside and the others, signed with other
+// keys, wait, each told why.
+TEST_F(Handlers, FreshKeysUnderOneClaimAskOneQuestionARun) {
+  TKeyLogins logins(Root);
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  for (int i = 0; i < 20; ++i) {
+    TLoginsStorage fresh;
+    fresh.Load(Root + "fresh" + std::to_string(i) + ".cbs");
+    LogIn(fresh, "L-m", "mallory@evil.test");
+    RegisterLoginHooks(fresh);
+    Compose(
+        inbox + (i < 10 ? "m-0" : "m-") + std::to_string(i), "L-m",
+        {{"FROM_USER_EMAIL", "mallory@evil.test"}, {"COMMAND", "NEW_BLOCKS"}, {"DIDENT", "D-1"}, {"PRIVATE_REQ", "1"}},
+        "mallory key 4242");
+  }
+  RegisterLoginHooks(logins.Participants);
+  const std::string waiting = " for the next run, which asks for the Key of their senders again:\n";
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of mallory@evil.test:"});
+  EXPECT_EQ(InboxNames().size(), 20u);
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "20 messages wait in " + inbox + waiting +
+                                               "m-00: you cancelled its Key question\nm-01: you cancelled its Key "
+                                               "question\n"));
+  gKeyPrompts.clear();
+  gKeysGiven = {{"Key of mallory@evil.test:", ""}};
+  Boxes.clear();
+  Perform();
+  EXPECT_EQ(gKeyPrompts, std::vector<std::string>{"Key of mallory@evil.test:"});
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "set aside:\nm-00: "));
+  EXPECT_TRUE(Showed("HANDLING POST FILE", "19 messages wait in " + inbox + waiting +
+                                               "m-01: the Key question of its sender was answered for a message "
+                                               "signed with another key (one question a run for each sender)\n"));
+  EXPECT_EQ(InboxNames().size(), 19u);
+}
+
 // The leader, whose key is not pinned here and whose Key is kept, writes from a new address:
 // a sealed switch back to public, then a comment sealed as for a public discussion. The
 // switch's sender is not known at that address, so its question would come after the
@@ -2065,7 +2103,7 @@ TEST_F(Handlers, AKeyGivenForACorrespondentsAddressNeverMakesAMessageTheLeaders)
       "x-1: The NEW_BLOCKS message x-1 from x@x claims an identifier that discussion Ecology knows here (L-lead), but "
       "nothing proves it theirs: it is not signed with a key known here for them, and the Key that opens it is none "
       "kept for them at an address the discussion knows: a Key proves only that a message is sealed with it. It is "
-      "not taken as its leader's; nothing of it was applied.";
+      "not taken as coming from its leader; nothing of it was applied.";
   correspondent("x-1");
   gKeyPrompts.clear();
   Boxes.clear();
