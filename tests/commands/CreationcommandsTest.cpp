@@ -389,7 +389,7 @@ TEST_F(CreationCommands, APrivateBlockFileIsReadWithItsSendersKeyAndAnUnsealedOn
   // Cancelled at the key: refused, the model is made without blocks.
   Answer(0);  // VERIFYING ERROR
   TDiscussion* refused = import(file, "Cancelled", {"\x1b"});
-  EXPECT_EQ(Inputs.back(), "KEY|Key of lead@x:|");
+  EXPECT_EQ(Inputs.back(), "KEY|Key of lead@x, for the FORM_NEW_MODEL message:|");
   EXPECT_EQ(Boxes().back().Caption, "VERIFYING ERROR");
   EXPECT_EQ(Boxes().back().Message, "Incorrect command-message sign or verifying error!");
   ASSERT_NE(refused, nullptr);

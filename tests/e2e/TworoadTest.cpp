@@ -479,7 +479,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     ASSERT_NE(copy, nullptr);
     s.Tell("secret", std::to_string(copy->Info.Secret));
     s.Tell("read", Tree(*copy));
-  })) << B.Told("boxes3");
+  })) << B.LastBoxes();
   EXPECT_EQ(B.Told("secret"), "1");
   EXPECT_EQ(B.Told("read"), A.Told("model") + comment);
 
@@ -512,7 +512,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     ASSERT_TRUE(s.Choose(window, {"Service", "Form post command", "Give my identifier"}));
     s.Confirm("AUTO-HANDLING");
     Send(s);
-  })) << B.Told("boxes4");
+  })) << B.LastBoxes();
   // A's moderation library is missing for one run: A, which moderates the discussion,
   // keeps the request and says so; nothing is set aside. With the library back, the next
   // run answers it.
@@ -548,7 +548,7 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     ASSERT_NE(copy, nullptr);
     const int me = copy->Authors.FindAuthorByLIdent(CurrentModelLogin().LIdent);
     s.Tell("adident", me < 0 ? "none" : std::to_string(copy->Authors.Author(me).ADIdent));
-  })) << B.Told("boxes5");
+  })) << B.LastBoxes();
   EXPECT_EQ(B.Told("adident"), "2");
   // The same answer delivered to C, whom it does not name, is refused there before anything
   // of it is read: it is for B. A's private post set aside before is not asked about again.
@@ -579,9 +579,9 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Confirm("MAKE_DISCUSSION_PUBLIC");
     Receive(s);
     s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
-  })) << B.Told("boxes6");
+  })) << B.LastBoxes();
   EXPECT_EQ(B.Told("secret"), "0");
-  EXPECT_NE(B.Told("boxes6").find("is public now!"), std::string::npos) << B.Told("boxes6");
+  EXPECT_NE(B.LastBoxes().find("is public now!"), std::string::npos) << B.LastBoxes();
 
   // The old switch to private, validly sealed and signed by A, is delivered to B again: it
   // was applied once, and it is refused and set aside; the discussion stays public.
@@ -591,10 +591,10 @@ TEST_F(ThreeInstallations, ALeaderModeratesItsDiscussionMakesItPrivateAndOnlyWho
     s.Confirm("HANDLING POST FILE");
     Receive(s);
     s.Tell("secret", std::to_string(s.Shown(OpenDiscussion(s, "Lakes"))->Info.Secret));
-  })) << B.Told("boxes7");
+  })) << B.LastBoxes();
   EXPECT_EQ(B.Told("secret"), "0");
-  EXPECT_NE(B.Told("boxes7").find("was applied here before: a copy of it came again."), std::string::npos)
-      << B.Told("boxes7");
+  EXPECT_NE(B.LastBoxes().find("was applied here before: a copy of it came again."), std::string::npos)
+      << B.LastBoxes();
 
   // B's record of applied post is cut: its previous copy is taken instead, and the user told
   // which file. Then both copies are lost: the discussion itself keeps the time of the last
