@@ -323,9 +323,12 @@ class KeyQuestions : public ModeratingLeaderRoad {
 
 // The newcomer's private model comes sealed with the leader's Key, after four strangers'
 // private messages it cannot open: one in the leader's identifier from an address of its
-// own, three in names of their own. The newcomer sets the four aside at their Key questions
-// and is still asked for the leader's Key, which forms the discussion: an answer serves
-// only the person its question shows, and setting strangers aside never stops the questions.
+// own, three in names of their own, and twenty more under one claim of a fifth stranger, each
+// signed with a key pair of its own. The newcomer sets the strangers' messages aside at their
+// Key questions, one a person claimed, and is still asked for the leader's Key, which forms
+// the discussion: an answer serves only the person its question shows, and setting
+// strangers aside never stops the questions. Of the fifth stranger's twenty, the one asked
+// about goes aside; the others, of other keys, wait for the next run, told in one box.
 TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
   Announce(A, {&C}, "Springs", "Родники", {"Родник 1"}, true);
   ASSERT_FALSE(HasFatalFailure());
@@ -369,10 +372,24 @@ TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
                                                 {}, "stranger's key 4242");
     Deliver("keyqc", stranger.Mail(model, sealed, "-FNM-"), int(1 + i));
   }
+  for (int i = 0; i < 20; ++i) {
+    TForger fresh(Folder + "/mallory" + std::to_string(i));
+    char when[32];
+    std::snprintf(when, sizeof when, "01/01/2020 10:01:%02d", i);
+    const std::string sealed = fresh.Message("F-Springs-M-" + std::to_string(10 + i), "MALLORY_666666_LID",
+                                             {{"FROM_USER_EMAIL", "mallory@evil.test"},
+                                              {"TO_USERS_EMAILS_CRYPTED*", C.Address()},
+                                              {"COMMAND", "NEW_BLOCKS"},
+                                              {"PRIVATE_REQ", "1"},
+                                              {"DIDENT", dident},
+                                              {"COMPOSE_DATETIME", when}},
+                                             {}, "mallory's key 666");
+    Deliver("keyqc", fresh.Mail(model, sealed, "-FNM-"), 10 + i);
+  }
   ASSERT_TRUE(C.Run([&](TSession& s) {
     std::string prompts;
     s.Confirm("AUTO-HANDLING");
-    for (size_t i = 0; i <= senders.size(); ++i)
+    for (size_t i = 0; i <= senders.size() + 1; ++i)
       s.Script.Answer("KEY", [&](TCustomForm& form) {
         const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "LabelPrompt"));
         const std::string caption = label ? label->Caption() : "";
@@ -392,6 +409,7 @@ TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
     s.Confirm("FORM_NEW_MODEL");
     s.Confirm("MODEL IS CREATED");
     s.Confirm("HANDLING POST FILE");  // the strangers' messages set aside
+    s.Confirm("HANDLING POST FILE");  // the fifth stranger's others wait
     Receive(s);
     s.Tell("prompts", prompts);
     TDiscussion* copy = s.Shown(OpenDiscussion(s, "Springs"));
@@ -400,15 +418,20 @@ TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
   })) << C.LastBoxes();
   EXPECT_EQ(C.Told("prompts"),
             "Key of nobody@spam.test:\nKey of s1@spam.test:\nKey of s2@spam.test:\nKey of "
-            "s3@spam.test:\nKey of " +
+            "s3@spam.test:\nKey of mallory@evil.test:\nKey of " +
                 A.Address() + ":\n");
   EXPECT_EQ(C.Told("model"), A.Told("model"));
-  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 4 files set aside:\nF-Springs-NB-0: The NEW_BLOCKS message "
+  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 5 files set aside:\nF-Springs-NB-0: The NEW_BLOCKS message "
                                "F-Springs-NB-0 from nobody@spam.test is sealed with a Key, and you set it aside at its "
                                "Key question"),
             std::string::npos)
       << C.LastBoxes();
-  EXPECT_EQ(C.LastBoxes().find("for the next run"), std::string::npos) << C.LastBoxes();
+  EXPECT_NE(C.LastBoxes().find("HANDLING POST FILE: 19 messages wait in " + C.File("Inbox/") +
+                               " for the next run, which asks for the Key of their senders again:\nF-Springs-M-11: the "
+                               "Key question of its sender was answered for a message signed with another key (one "
+                               "question a run for each sender)\n"),
+            std::string::npos)
+      << C.LastBoxes();
 }
 
 // A participant's copy after the switch.
