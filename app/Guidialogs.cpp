@@ -41,10 +41,11 @@ void FitToCaption(TLabel& label) {
 }
 
 // Adds a label showing `text` at `top` (see FitToCaption); `top` moves below it.
-void AddText(TForm& form, const char* name, const std::string& text, int& top) {
+TLabel& AddText(TForm& form, const char* name, const std::string& text, int& top) {
   TLabel* label = nullptr;
   BuildControls(form, {{Into(label, FitToCaption), name, "", {kMargin, top}, alNone, text}});
   top += label->Height() + kGap;
+  return *label;
 }
 
 // A button as wide as its caption needs, and never narrower than kMinButtonWidth.
@@ -119,12 +120,12 @@ TFormInputString::TFormInputString(const std::string& caption, const std::string
   SetCaption(caption);
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
-  const int width = 360;
   // An edit is never shown without a label: a question without a prompt is labelled
-  // by its caption.
+  // by its caption. A long prompt (a question that names what it is asked for) widens
+  // the box, so that every word of it is seen.
   const std::string label = prompt.empty() ? caption + ":" : prompt;
   int top = kMargin;
-  AddText(*this, "LabelPrompt", label, top);
+  const int width = std::max(360, AddText(*this, "LabelPrompt", label, top).Width() + 2 * kMargin);
   const int buttonsTop = top + 21 + 2 * kGap, okLeft = width - 2 * (kMinButtonWidth + kGap) - kMargin + kGap;
   const auto value = [&proposal, hidden](TEdit& edit) {
     edit.SetText(proposal);

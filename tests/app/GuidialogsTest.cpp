@@ -97,6 +97,22 @@ TEST(Guidialogs, InputBoxesGiveTheTextOnOkAndHidePasswords) {
     platform::PressControl(form, "ButtonOk");
   });
   EXPECT_TRUE(InputString("Enter Nickname", "", "NewDiscussionNickName", result, false));
+  // A long prompt is seen whole: the box and its edit are as wide as it.
+  const std::string prompt =
+      "Key of somebody@example.org, for the NEW_BLOCKS message of discussion Ecology. OK with "
+      "no Key sets the message aside; Cancel leaves it for the next run:";
+  gui.script.Answer("KEY", [&](TCustomForm& form) {
+    EXPECT_EQ(CaptionOf(form, "LabelPrompt"), prompt);
+    const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "LabelPrompt"));
+    const auto* edit = dynamic_cast<TControl*>(platform::FindNamed(form, "EditValue"));
+    ASSERT_NE(label, nullptr);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_GT(label->Width(), 360);
+    EXPECT_LE(label->Left() + label->Width(), form.ClientWidth());
+    EXPECT_EQ(edit->Width(), label->Width());
+    platform::PressControl(form, "ButtonCancel");
+  });
+  EXPECT_EQ(InputStringOrButton("KEY", prompt, "", result, true, "Ask no more"), TInputAnswer::Cancelled);
 }
 
 TEST(Guidialogs, TheErrorWindowsButtonsTerminateOrReload) {
