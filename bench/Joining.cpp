@@ -63,8 +63,10 @@ void WriteMessage(const std::string& path) {
 // finds them in its InboxPost beside the waiting junk.
 class TJoining {
  public:
-  explicit TJoining(int junkSets)
-      : fWork(fs::temp_directory_path() / ("quillaran-bench-joining-" + std::to_string(junkSets))),
+  // `ownNames`: each junk set under names of its own instead of the post's.
+  TJoining(int junkSets, bool ownNames)
+      : fWork(fs::temp_directory_path() /
+              ("quillaran-bench-joining-" + std::to_string(junkSets) + (ownNames ? "-own" : ""))),
         fInstallation((fs::remove_all(fWork), fWork / "root"), TModelLogin{1, TStr("L-lead"), TStr("a@x")}) {
     benchposts::QuietWindows();
     fInstallation.Enter();
@@ -86,7 +88,8 @@ class TJoining {
     for (int set = 0; set < junkSets; ++set)
       for (const fs::path& part : fParts) {
         std::string name = part.filename().string();
-        name.insert(name.rfind('.'), "#" + std::to_string(set + 2));
+        if (ownNames) name.insert(0, "J" + std::to_string(set) + "-");
+        else name.insert(name.rfind('.'), "#" + std::to_string(set + 2));
         WriteBytes(inboxPost / name, RandomBytes(fs::file_size(part), uint32_t(set * 8 + name.size())));
       }
   }
@@ -133,7 +136,7 @@ class TJoining {
 };
 
 void Join(benchmark::State& state) {
-  TJoining joining(int(state.range(0)));
+  TJoining joining(int(state.range(0)), state.range(1) != 0);
   joining.Prepare();
   joining.Run();
   joining.Check();
@@ -151,4 +154,10 @@ void Join(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Join)->Arg(0)->Arg(1000)->ArgName("junk_sets")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(Join)
+    ->Args({0, 0})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->ArgNames({"junk_sets", "own_names"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);

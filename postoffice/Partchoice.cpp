@@ -60,7 +60,10 @@ const TPartChoice::TLearnt& TPartChoice::Learn(const TFile& file, size_t count) 
   if (!fFolder.empty()) {
     if (learnt.size() >= MaxLearntFiles) learnt.clear();
     known = &learnt[fFolder + file.Name];
-    if (known->Readable && known->Size == file.Size && known->Time == file.Time) return *known;
+    if (known->Readable && known->Size == file.Size && known->Time == file.Time) {
+      fKept.insert(file.Name);
+      return *known;
+    }
   }
   *known = TLearnt();
   known->Size = file.Size;
@@ -130,4 +133,16 @@ TPartChoice::TPartChoice(const std::vector<std::vector<TFile>>& parts, const TRe
 const TPartDigest* TPartChoice::DigestOf(const std::string& name) const {
   const auto found = fDigests.find(name);
   return found == fDigests.end() ? nullptr : &found->second;
+}
+
+bool TPartChoice::WholeListsAsLearnt() const {
+  for (const TList& list : fLists) {
+    if (!list.Whole()) continue;
+    for (const std::string& name : list.Parts) {
+      if (!fKept.count(name)) continue;
+      std::string bytes;
+      if (!fRead(name, bytes) || PostPartDigest(bytes.data(), bytes.size()) != *DigestOf(name)) return false;
+    }
+  }
+  return true;
 }

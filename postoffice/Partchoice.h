@@ -8,7 +8,8 @@
 // Files that no list names may be a post of a sender that writes no links: when each part
 // has exactly one such file, they are that post; junk under its names keeps it waiting.
 // What was learnt of a file is kept while the program runs, so that files that wait cost a
-// later run nothing but their listing.
+// later run nothing but their listing; the files of a list about to be joined are read
+// again, so that what was kept never decides a join.
 
 #include "postoffice/Packandsplit.h"
 
@@ -55,6 +56,9 @@ class TPartChoice {
   const TPartDigest* DigestOf(const std::string& name) const;
   // Files read, for the figures of the tests: each at most once.
   uint64_t Reads() const { return fReads; }
+  // Whether the files of the lists that are whole, as read now, are what an earlier run
+  // learnt of them: what was kept only saves reading, and a join rests on the bytes.
+  bool WholeListsAsLearnt() const;
   // Forgets what was learnt of the files of `folder` not among `names`: a name that a
   // file left may come again with another file.
   static void KeepLearntOf(const std::string& folder, const std::set<std::string>& names);
@@ -78,5 +82,6 @@ class TPartChoice {
   std::set<std::string> fLinked;
   std::vector<std::string> fUnlinked;
   std::map<std::string, TPartDigest> fDigests;
+  std::set<std::string> fKept;  // files whose digest an earlier run learnt
   uint64_t fReads = 0;
 };

@@ -188,8 +188,17 @@ bool TPostFilesStorage::LoadFromBufReader(TBufReader& reader, uint16_t version) 
 }
 
 int32_t TPostFilesStorage::FindPostFile(std::string_view name) const {
-  for (uint32_t i = 0; i < Files.Count(); ++i)
-    if (Files[i].Name == name) return static_cast<int32_t>(i);
+  // The remembered place is only a hint, checked against the list: files that left it
+  // move the others, and a name found elsewhere has every place learnt again.
+  if (const auto hint = fWhereNameStood.find(std::string(name));
+      hint != fWhereNameStood.end() && hint->second < Files.Count() && Files[hint->second].Name == name)
+    return static_cast<int32_t>(hint->second);
+  for (uint32_t i = 0; i < Files.Count(); ++i) {
+    if (Files[i].Name != name) continue;
+    fWhereNameStood.clear();
+    for (uint32_t j = 0; j < Files.Count(); ++j) fWhereNameStood.emplace(Files[j].Name.ToString(), j);
+    return static_cast<int32_t>(i);
+  }
   return -1;
 }
 

@@ -183,6 +183,7 @@ bool TPostFilesHandler::HandlePostFiles(TPostFilesStorage& storage, TArray<int32
   fSetAsideFiles.clear();
   fNotAsked.clear();
   fPassedSets.clear();
+  fSets = {};
   fWaitingTold.clear();
   ModelRequests.Clear();
   BlockNameRequests.Clear();
@@ -365,9 +366,10 @@ void TPostFilesHandler::PassOverSet(TPostFilesStorage& storage, const std::strin
   fSetAside = true;
   fPassedSets.insert(set);
   TDateTime newest = 0;
-  const std::set<std::string> named(names.begin(), names.end());
-  for (TPostFile& file : storage.Files) {
-    if (!named.count(file.Name.ToString())) continue;
+  for (const std::string& name : names) {
+    const int32_t at = storage.FindPostFile(name);
+    if (at < 0) continue;
+    TPostFile& file = storage.Files[uint32_t(at)];
     newest = std::max(newest, file.FileTime);
     file.Sendable = 0;
   }
@@ -551,16 +553,26 @@ struct TPostFilesHandler::TReceivedSet {
 };
 
 void TPostFilesHandler::GatherSet(const TPostFilesStorage& storage, TReceivedSet& set) const {
+  if (fSets.Of != &storage || storage.Files.Count() > fSets.Files) {
+    fSets = {&storage, storage.Files.Count(), {}};
+    for (const TPostFile& file : storage.Files) {
+      TPartName part;
+      if (ParsePartName(file.Name.ToString(), part)) fSets.Members[SetOf(part)].push_back(file.Name.ToString());
+    }
+  }
   set.Members.clear();
   set.Candidates.assign(std::stoull(set.Me.CountText), {});
-  for (const TPostFile& file : storage.Files) {
+  const auto members = fSets.Members.find(set.Set);
+  if (members == fSets.Members.end()) return;
+  for (const std::string& name : members->second) {
+    const int32_t at = storage.FindPostFile(name);
     TPartName part;
-    if (file.Processed || !ParsePartName(file.Name.ToString(), part) || part.Base != set.Me.Base ||
+    if (at < 0 || storage.Files[uint32_t(at)].Processed || !ParsePartName(name, part) || part.Base != set.Me.Base ||
         part.CountText != set.Me.CountText)
       continue;
-    set.Members.push_back(file.Name.ToString());
-    if (part.Member)
-      set.Candidates[part.Number - 1].push_back({file.Name.ToString(), file.Size, double(file.FileTime)});
+    const TPostFile& file = storage.Files[uint32_t(at)];
+    set.Members.push_back(name);
+    if (part.Member) set.Candidates[part.Number - 1].push_back({name, file.Size, double(file.FileTime)});
   }
   for (std::vector<TPartChoice::TFile>& files : set.Candidates)
     std::stable_sort(files.begin(), files.end(), [](const TPartChoice::TFile& a, const TPartChoice::TFile& b) {
@@ -660,7 +672,13 @@ void TPostFilesHandler::JoinLinkedSet(TPostFilesStorage& storage, TReceivedSet& 
   const TPartChoice::TReader read = [&folder](const std::string& file, std::string& bytes) {
     return ReadWholeFile(folder + file, bytes);
   };
-  const TPartChoice choice(set.Candidates, read, folder);
+  auto learnt = std::make_unique<TPartChoice>(set.Candidates, read, folder);
+  if (!learnt->WholeListsAsLearnt()) {
+    // A file changed under its name since it was read: nothing kept of the folder holds.
+    TPartChoice::KeepLearntOf(folder, {});
+    learnt = std::make_unique<TPartChoice>(set.Candidates, read, folder);
+  }
+  const TPartChoice& choice = *learnt;
   std::set<TPartDigest> joinedFirsts;
   for (const TPartChoice::TList& list : choice.Lists()) {
     if (!list.Whole() || Stop || !set.Unplaced.empty() || joinedFirsts.count(*choice.DigestOf(list.First))) continue;

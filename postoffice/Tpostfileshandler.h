@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <set>
 #include <string>
 #include <utility>
@@ -116,6 +117,14 @@ class TPostFilesHandler {
   };
   std::vector<TSetAsideFile> fSetAsideFiles;  // the files the run refused
   std::set<std::string> fPassedSets;  // sets of parts that wait, met in this run
+  // The files of each set, in the order of the list, indexed once a run: a run over many
+  // sets reads each name once, not once for every set.
+  struct TSetsIndex {
+    const TPostFilesStorage* Of = nullptr;
+    uint32_t Files = 0;  // the list's length when indexed: files added since are indexed anew
+    std::unordered_map<std::string, std::vector<std::string>> Members;
+  };
+  mutable TSetsIndex fSets;
   std::vector<std::string> fWaitingTold;  // what the run tells of each set that waits
   // Messages left for another run by their Key questions, and why.
   std::vector<std::pair<std::string, TLoginsStorage::TKeyWait>> fNotAsked;

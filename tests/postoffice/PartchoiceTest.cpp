@@ -137,6 +137,40 @@ TEST_F(PartChoice, APostWithoutLinksTakesOnlyFilesNoListLinks) {
   EXPECT_FALSE(ReadPostLinks(genuine[0], 4, links));  // links of another count are none
 }
 
+// What a run learnt of the files that wait is kept for the next, but never decides a join:
+// a learnt part replaced under its name by other bytes of its size and time (the user's
+// hand, a restored backup) makes the whole list read again, so that the list waits for its
+// own part instead of being joined, and failing, with the other file.
+TEST_F(PartChoice, WhatAnEarlierRunLearntNeverDecidesAJoin) {
+  const std::string folder = Root + "in/";
+  const std::vector<std::string> genuine = Post("G", 2500, 6, 1024);
+  ASSERT_EQ(genuine.size(), 3u);
+  Candidates.resize(3);
+  Add("G1", genuine[0], 0);
+  Add("G2", genuine[1], 1);
+  const auto choose = [this, &folder] {
+    return TPartChoice(
+        Candidates,
+        [this](const std::string& name, std::string& bytes) {
+          ++Reads[name];
+          bytes = Files.at(name);
+          return true;
+        },
+        folder);
+  };
+  EXPECT_EQ(choose().Lists().at(0).Missing(), "3");
+  Files["G2"] = Altered(genuine[1], 100);
+  Add("G3", genuine[2], 2);
+  const TPartChoice kept = choose();
+  ASSERT_TRUE(kept.Lists().at(0).Whole());  // as learnt: the list seems whole
+  EXPECT_FALSE(kept.WholeListsAsLearnt());
+  TPartChoice::KeepLearntOf(folder, {});
+  const TPartChoice fresh = choose();
+  EXPECT_EQ(fresh.Lists().at(0).Missing(), "2");
+  EXPECT_TRUE(fresh.WholeListsAsLearnt());
+  EXPECT_EQ(Reads["G1"], 3);  // learnt, read again for the check, read afresh
+}
+
 // Junk of any shape ahead of the genuine post of parts smaller than a data block, all at
 // one time: a "part 1" whose cabinet header agrees with 16 different last parts, 1000
 // files of a part's size under its second part's name, three random files under each
