@@ -7,6 +7,8 @@
 #include "tests/e2e/Roads.h"
 
 #include "browse/Tformbrowse.h"
+#include "foundation/Tlogin.h"
+#include "model/Modelhooks.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tedit.h"
@@ -315,6 +317,32 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
   EXPECT_EQ(C.LastBoxes().find("Write to"), std::string::npos) << C.LastBoxes();
 }
 
+// The leader announces a moderated discussion to the newcomer, makes it private (telling
+// its Key as "key"), and answers the newcomer's request with the private model.
+void SendPrivateModel(TInstallation& leader, TInstallation& newcomer, const std::string& folder,
+                      const std::string& root, const std::string& block) {
+  Announce(leader, {&newcomer}, folder, root, {block}, true);
+  ASSERT_FALSE(::testing::Test::HasFatalFailure());
+  ASSERT_TRUE(leader.Run([&](TSession& s) {
+    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, folder, true));
+    s.Tell("key", MyKey(s, OpenDiscussion(s, folder)));
+  })) << leader.LastBoxes();
+  ASSERT_EQ(leader.Told("key").size(), 24u);
+  RequestModel(newcomer);
+  ASSERT_FALSE(::testing::Test::HasFatalFailure());
+  ASSERT_TRUE(leader.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");  // the switch packed
+    s.Confirm("AUTO-HANDLING");  // the request unpacked
+    s.Confirm("GIVE_MODEL");     // the newcomer, whom the leader did not advise, may have it
+    s.Confirm("GIVE_MODEL");
+    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", leader.Key}});
+    s.Script.Answer("TFormCommandMessageHeader",
+                    [&](TCustomForm& receivers) { platform::PressControl(receivers, "ButtonOk"); });
+    s.Confirm("FORM_NEW_MODEL");
+    Answer(s);
+  })) << leader.LastBoxes();
+}
+
 // A newcomer who asks for the leader's private discussion, while strangers write to it.
 class KeyQuestions : public ModeratingLeaderRoad {
  protected:
@@ -330,29 +358,9 @@ class KeyQuestions : public ModeratingLeaderRoad {
 // strangers aside never stops the questions. Of the fifth stranger's twenty, the one asked
 // about goes aside; the others, of other keys, wait for the next run, told in one box.
 TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
-  Announce(A, {&C}, "Springs", "Родники", {"Родник 1"}, true);
-  ASSERT_FALSE(HasFatalFailure());
-  const std::string dident = A.Told("dident"), leader = A.Told("lident");
+  ASSERT_NO_FATAL_FAILURE(SendPrivateModel(A, C, "Springs", "Родники", "Родник 1"));
+  const std::string dident = A.Told("dident"), leader = A.Told("lident"), aKey = A.Told("key");
   ASSERT_NE(leader, "");
-  ASSERT_TRUE(A.Run([&](TSession& s) {
-    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Springs", true));
-    s.Tell("key", MyKey(s, OpenDiscussion(s, "Springs")));
-  })) << A.LastBoxes();
-  const std::string aKey = A.Told("key");
-  ASSERT_EQ(aKey.size(), 24u);
-  RequestModel(C);
-  ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(A.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");  // the switch packed
-    s.Confirm("AUTO-HANDLING");  // the request unpacked
-    s.Confirm("GIVE_MODEL");     // C, whom A did not advise, may have it
-    s.Confirm("GIVE_MODEL");
-    s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});
-    s.Script.Answer("TFormCommandMessageHeader",
-                    [&](TCustomForm& receivers) { platform::PressControl(receivers, "ButtonOk"); });
-    s.Confirm("FORM_NEW_MODEL");
-    Answer(s);
-  })) << A.LastBoxes();
   const std::string model = MailWith("keyqc", "-FNM-");
   ASSERT_NE(model, "");
 
@@ -432,6 +440,94 @@ TEST_F(KeyQuestions, DecliningStrangersKeysCostsTheLeadersPrivateModelNothing) {
                                "question a run for each sender)\n"),
             std::string::npos)
       << C.LastBoxes();
+}
+
+// A participant whose copy keeps no key pinned for the leader (as one kept before keys
+// were pinned) holds the leader's Key and the Key of a correspondent, x.
+class CorrespondentsKey : public ModeratingLeaderRoad {
+ protected:
+  CorrespondentsKey() : ModeratingLeaderRoad("corr") {}
+};
+
+// x writes from his own address a private message in the leader's identifier, sealed with
+// his own Key. The question shows his address and the newcomer gives his Key: it opens the
+// message, which is not taken as the leader's, and the leader's Key stays kept: the leader's
+// next comment is read unasked.
+TEST_F(CorrespondentsKey, AKeyGivenForACorrespondentNeverMakesHisMessageTheLeaders) {
+  ASSERT_NO_FATAL_FAILURE(SendPrivateModel(A, C, "Brooks", "Ручьи", "Ручей 1"));
+  const std::string dident = A.Told("dident"), leader = A.Told("lident"), aKey = A.Told("key");
+  const std::string model = MailWith("corrc", "-FNM-");
+  ASSERT_NE(model, "");
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", aKey}});
+    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Brooks"}});
+    s.Confirm("FORM_NEW_MODEL");
+    s.Confirm("MODEL IS CREATED");
+    Receive(s);
+    // No key pinned for anybody, as in a copy kept before keys were.
+    TLoginsStorage* logins = ModelHooks().Logins;
+    ASSERT_NE(logins, nullptr);
+    logins->Pins.Clear();
+    ASSERT_TRUE(logins->Save());
+  })) << C.LastBoxes();
+
+  TForger x(Folder + "/x");
+  const std::string xKey = "x's own key 4242";
+  const std::string sealed = x.Message("F-Brooks-NB-1", leader,
+                                       {{"FROM_USER_EMAIL", "x@quillaran.test"},
+                                        {"TO_USERS_EMAILS_CRYPTED*", C.Address()},
+                                        {"COMMAND", "NEW_BLOCKS"},
+                                        {"PRIVATE_REQ", "1"},
+                                        {"DIDENT", dident},
+                                        {"COMPOSE_DATETIME", "01/01/2020 10:00:00"}},
+                                       {ModelBlockRecord("1.1", 2, "Ручей пересох")}, xKey);
+  Deliver("corrc", x.Mail(model, sealed, "-FNM-"), 1);
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Answer("KEY", [&](TCustomForm& form) {
+      const auto* label = dynamic_cast<TControl*>(platform::FindNamed(form, "LabelPrompt"));
+      s.Tell("question", label ? label->Caption() : "");
+      if (auto* edit = dynamic_cast<TEdit*>(platform::FindNamed(form, "EditValue"))) edit->SetText(xKey);
+      platform::PressControl(form, "ButtonOk");
+    });
+    s.Confirm("HANDLING POST FILE");
+    Receive(s);
+    s.Tell("copy", Tree(*s.Shown(OpenDiscussion(s, "Brooks"))));
+  })) << C.LastBoxes();
+  EXPECT_EQ(C.Told("question").substr(0, 61), "Key of x@quillaran.test, for the NEW_BLOCKS message of discus");
+  EXPECT_EQ(C.Told("copy").find("пересох"), std::string::npos) << C.Told("copy");
+  EXPECT_NE(C.LastBoxes().find("F-Brooks-NB-1: The NEW_BLOCKS message F-Brooks-NB-1 from x@quillaran.test claims an "
+                               "identifier that discussion Ручьи knows here (" +
+                               leader + "), but nothing proves it theirs"),
+            std::string::npos)
+      << C.LastBoxes();
+
+  // The leader comments; the newcomer reads it with the leader's Key still kept, unasked.
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    TFormBrowse& brooks = OpenDiscussion(s, "Brooks");
+    ASSERT_NE(s.Shown(brooks), nullptr);
+    ASSERT_TRUE(s.OpenRow(brooks, "1"));
+    s.Script.Press("TFormDiscBlockHeader", "Button1", {{"MemoText", "Ручей 1 чистый"}});
+    ASSERT_TRUE(s.Choose(brooks, {"Add note"}));
+    ASSERT_TRUE(s.ChooseInPopup(brooks, s.RowOf(brooks, "Ручей 1 чистый"), {"Post"}));
+    s.Key(brooks, VK_BACK);
+    s.Confirm("SENDING POST");
+    s.Confirm("NEW_BLOCKS");
+    ASSERT_TRUE(s.Choose(brooks, {"Service", "Form post command", "Send post (to all)"}));
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << A.LastBoxes();
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    Receive(s);
+    s.Tell("copy", Tree(*s.Shown(OpenDiscussion(s, "Brooks"))));
+    s.Tell("keys", std::to_string(Met(s, "KEY")));
+  })) << C.LastBoxes();
+  EXPECT_EQ(C.Told("keys"), "0");
+  EXPECT_NE(C.Told("copy").find("Ручей 1 чистый"), std::string::npos) << C.Told("copy");
 }
 
 // A participant's copy after the switch.
