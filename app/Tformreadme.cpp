@@ -19,7 +19,8 @@ TFormReadme::TFormReadme(TComponent* owner) : TForm(owner) {
     memo.SetReadOnly(true);
     memo.SetScrollBars(ssVertical);
   };
-  // Button1 is "Close"; the label "CLOSE" beside it closes too.
+  // Button1 is "Close". Label1 stays hidden: shown, it would print "CLOSE" beside the
+  // button; a press where it lies reaches the form, which closes all the same.
   const auto closes = [](TButton& button) { button.SetModalResult(mrOk); };
   TLabel* closeLabel = nullptr;
   // clang-format off
@@ -33,6 +34,7 @@ TFormReadme::TFormReadme(TComponent* owner) : TForm(owner) {
   auto closeOnPress = [this](TObject*, TMouseButton, TShiftState, int, int) { SetModalResult(mrOk); };
   OnMouseDown = closeOnPress;
   closeLabel->OnMouseDown = closeOnPress;
+  closeLabel->SetVisible(false);
   // Space, Enter and Escape close; other keys do nothing.
   OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
     if (key == VK_SPACE || key == VK_RETURN || key == VK_ESCAPE) {

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace {
 
 struct TDialogScreen {
@@ -40,6 +44,40 @@ TEST(Readme, TheTextIsShownAndEscapeStillGivesTheChoice) {
     platform::ScreenDriver().PressKey('A');
     EXPECT_EQ(form.ModalResult(), mrNone);
     platform::ScreenDriver().PressKey(VK_SPACE);
+  });
+  TFormReadme readme(nullptr);
+  EXPECT_FALSE(readme.Execute(path));
+  EXPECT_EQ(d.script.Pending(), 0u);
+}
+
+// Beside its "Close" button the window shows nothing but its own colour, and no control
+// it shows reads "CLOSE"; a press there, on the form, closes it all the same.
+TEST(Readme, NoStrayLabelStandsBesideTheCloseButton) {
+  TAppScratch s;
+  TDialogScreen d;
+  const std::string path = s.Folder + "/Readme.txt";
+  testsupport::WriteFile(path, "Text\r\n");
+  d.script.Answer("ReadMe", [&d](TCustomForm& form) {
+    platform::ScreenDriver().Pump();
+    std::vector<std::string> shown;
+    for (int i = 0; i < form.ControlCount(); ++i)
+      if (form.Controls(i)->Visible()) shown.push_back(form.Controls(i)->Caption());
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "CLOSE"), 0);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Close"), 1);
+    auto* button = dynamic_cast<TControl*>(platform::FindNamed(form, "Button1"));
+    ASSERT_NE(button, nullptr);
+    const RECT beside = button->BoundsRect();
+    const COLORREF background = d.screen.WindowPixel(form.Handle(), beside.right + 2, beside.top);
+    int ink = 0;
+    for (int y = beside.top; y < beside.bottom; ++y)
+      for (int x = beside.right + 2; x < form.ClientWidth(); ++x)
+        ink += d.screen.WindowPixel(form.Handle(), x, y) != background;
+    EXPECT_EQ(ink, 0);
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    POINT there = form.ClientToScreen(POINT{beside.right + 30, (beside.top + beside.bottom) / 2});
+    platform::ScreenDriver().Click(there.x, there.y);
+    platform::ScreenDriver().Pump();
+    EXPECT_EQ(form.ModalResult(), mrOk);
   });
   TFormReadme readme(nullptr);
   EXPECT_FALSE(readme.Execute(path));
