@@ -20,20 +20,17 @@ bool IsSoundAddress(std::string_view address) {
   return true;
 }
 
-// The comments the advised-persons list keeps for the address, joined by "; "; `listed`
-// tells whether the address has a row at all.
-std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed) {
+std::optional<std::string> AdvisedComment(const TPost& post, std::string_view address) {
   TArray<TEMailComment> rows;
   ParseEMailComments(post.AdvertisingList.View(), rows);
   const std::string wanted = AnsiUpperCase(address);
-  std::string comment;
-  listed = false;
+  std::optional<std::string> comment;
   for (const TEMailComment& row : rows) {
     if (AnsiUpperCase(row.Address.View()) != wanted) continue;
-    listed = true;
+    if (!comment) comment.emplace();
     if (row.Comment.IsEmpty()) continue;
-    if (!comment.empty()) comment += "; ";
-    comment += row.Comment.View();
+    if (!comment->empty()) *comment += "; ";
+    *comment += row.Comment.View();
   }
   return comment;
 }
@@ -47,7 +44,6 @@ bool AddToAdvisedList(TPost& post, std::string_view address) {
   post.AdvertisingList = list;
   return true;
 }
-
 
 bool IsListedAddress(std::string_view list, std::string_view address) {
   size_t start = 0;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +23,10 @@ inline constexpr int MaxStrangerRequestsPerRun = 20;
 // One address of a message's sender: not empty, at most 320 characters, no blanks,
 // controls or list separators.
 bool IsSoundAddress(std::string_view address);
-// The comments the list keeps for the address (compared in upper case), joined by "; ";
-// `listed` tells whether the address has a row at all.
-std::string AdvisedComment(const TPost& post, std::string_view address, bool& listed);
+// Whether the address is advised, and what the list says of it: the comments of its rows
+// (addresses compared in upper case) joined by "; ", empty when its rows hold the address
+// alone; none when it has no row. A comment is optional: a bare address is advised.
+std::optional<std::string> AdvisedComment(const TPost& post, std::string_view address);
 // Appends the address as a row of its own; false when the list would grow too long.
 bool AddToAdvisedList(TPost& post, std::string_view address);
 // Whether a list of addresses joined by "; " holds the address (compared ignoring case).

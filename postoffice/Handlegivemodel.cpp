@@ -43,8 +43,8 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
   }
 
   if (discussion->Authors.FindAuthorByAutomaticEMail(TStr(address)) < 0) {
-    bool listed = false;
-    const std::string comment = AdvisedComment(run.Post, address, listed);
+    const std::optional<std::string> advised = AdvisedComment(run.Post, address);
+    const std::string comment = advised.value_or("");
     // One request a key each run, and a bounded number from strangers: a flood under many
     // names or keys leaves room for the requests of the runs after it.
     const std::string what =
@@ -54,11 +54,11 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
       return RefuseReceivedMessage(what +
                                    " is signed with the key of another request taken in this run: one "
                                    "request a key each run. Nothing changed.");
-    if (comment.empty() && ++run.StrangerRequests > MaxStrangerRequestsPerRun)
+    if (!advised && ++run.StrangerRequests > MaxStrangerRequestsPerRun)
       return RefuseReceivedMessage(what + " came after " + std::to_string(MaxStrangerRequestsPerRun) +
                                    " requests of people this installation does not know in this run; it is "
                                    "refused, and a request sent again is taken in a later run.");
-    if (comment.empty()) {
+    if (!advised) {
       const TDiscussionInfo& info = discussion->Info;
       if (info.Secret || info.SubscribersOnly) {
         if (ShowMessageBox(Command, "Non-advised person " + address + " requests the Discussion. Post it to him/her?",
@@ -68,7 +68,7 @@ bool HandleCommand_GiveModel(TPostFilesHandler& run, const std::string& path) {
                                                             TStr());
         }
       }
-      if (!listed && !AddToAdvisedList(run.Post, address)) {
+      if (!AddToAdvisedList(run.Post, address)) {
         TError::Report(frame.Who + " - список адресатов переполнен");
         return false;
       }

@@ -50,8 +50,7 @@ bool HandleCommand_SubscribeMe(TPostFilesHandler& run, const std::string& path) 
   }
   // The leader admits the reader: the key the request is signed with is the reader's.
   TApplyingScope::Vouch();
-  bool listed = false;
-  AdvisedComment(run.Post, address, listed);
+  const bool listed = AdvisedComment(run.Post, address).has_value();
   if (!listed && run.Post.AdvertisingList.Length() + address.size() + 4 > MaxListText)
     return FormatError(frame);
   // A reader who left and asks again is subscribed again; only one still subscribed is

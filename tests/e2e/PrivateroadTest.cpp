@@ -112,12 +112,11 @@ TEST_F(PrivateRoad, MessagesWrittenWhileTheDiscussionWasPublicAreTakenAfterItIsM
   ASSERT_EQ(aKey.size(), 24u);
 
   // C asks for the discussion as it was announced, public; A's post office takes the
-  // request, asks A whether C may have it, and sends the discussion private.
+  // request of C, whom A's advertising list advises, and sends the discussion private.
   RequestModel(C);
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_TRUE(A.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");
-    s.Confirm("GIVE_MODEL");  // C, whom A did not advise, may have it
     s.Confirm("GIVE_MODEL");
     s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", A.Key}});  // to seal the private model
     s.Script.Answer("TFormCommandMessageHeader",
@@ -175,6 +174,9 @@ TEST_F(PrivateRefusals, ARefusalIsReadWithoutAKeyAForgerMailsTheAuthorOnceAnUnop
   const std::string dident = A.Told("dident");
   ASSERT_NO_FATAL_FAILURE(TakeModel(A, B, "Wells"));
   ASSERT_TRUE(A.Run([&](TSession& s) {
+    // C heard of the discussion, but the leader advises only B now.
+    s.Script.Press("Edit advertising list", "Button1", {{"MemoAddresses", B.Address()}});
+    ASSERT_TRUE(s.Choose(DiscussedFolder(s), {"Edit advertising list"}));
     ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Wells", true));
     TDiscussion* d = s.Shown(OpenDiscussion(s, "Wells"));
     ASSERT_NE(d, nullptr);
@@ -333,8 +335,7 @@ void SendPrivateModel(TInstallation& leader, TInstallation& newcomer, const std:
   ASSERT_TRUE(leader.Run([&](TSession& s) {
     s.Confirm("AUTO-HANDLING");  // the switch packed
     s.Confirm("AUTO-HANDLING");  // the request unpacked
-    s.Confirm("GIVE_MODEL");     // the newcomer, whom the leader did not advise, may have it
-    s.Confirm("GIVE_MODEL");
+    s.Confirm("GIVE_MODEL");     // the newcomer is on the advertising list: only the model is asked about
     s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", leader.Key}});
     s.Script.Answer("TFormCommandMessageHeader",
                     [&](TCustomForm& receivers) { platform::PressControl(receivers, "ButtonOk"); });

@@ -588,6 +588,44 @@ TEST_F(Handlers, AModelRequestIsAdmittedRecordedAndQueued) {
   EXPECT_TRUE(Saved()->Info.ModelRequesters.IsEmpty());
 }
 
+// The advertising list's rows hold an address and, when the user wrote one, a comment: the
+// program itself writes bare addresses there. A person on it, either way, is advised.
+TEST_F(Handlers, APersonOnTheAdvertisingListIsAdvisedWithOrWithoutAComment) {
+  const std::string inbox = Post.Inbox.FolderPath.ToString();
+  // Each request in a run of its own (one request a key each run); the leader asked about
+  // a stranger declines, and posts no FORM_NEW_MODEL now.
+  const auto request = [&](const std::string& from) {
+    WriteMessage(inbox + "gm", {{"FROM_USER_EMAIL", from},
+                                {"TO_USERS_EMAILS_CRYPTED*", "lead@x"},
+                                {"COMMAND", "GIVE_MODEL"},
+                                {"DIDENT", "D-1"},
+                                {"COMPOSE_DATETIME", "12/19/2005 10:00:00"}});
+    Answer = 1;
+    Boxes.clear();
+    EXPECT_EQ(Perform(), 1);
+    EXPECT_TRUE(Reports.empty());
+    std::vector<std::string> asked;
+    for (const TShownBox& box : Boxes)
+      if (box.Caption == "GIVE_MODEL" && box.Text.starts_with("Non-advised")) asked.push_back(box.Text);
+    return asked;
+  };
+  mine->Load();
+  mine->Info.SubscribersOnly = 1;  // closed: a stranger is asked about
+  const std::string list = "dave@x\r\nold@x Old Friend\r\n";
+  Post.AdvertisingList = list;
+
+  EXPECT_EQ(request("Dave@X"), std::vector<std::string>());
+  ASSERT_EQ(mine->Info.Persons.Count(), 1u);
+  EXPECT_EQ(mine->Info.Persons[0].Address, "Dave@X");
+  EXPECT_EQ(mine->Info.Persons[0].Note, "");
+  EXPECT_EQ(request("old@x"), std::vector<std::string>());
+  EXPECT_EQ(mine->Info.Persons[0].Note, "Old Friend");
+  EXPECT_EQ(request("stranger@x"),
+            (std::vector<std::string>{"Non-advised person stranger@x requests the Discussion. Post it to him/her?"}));
+  EXPECT_EQ(mine->Info.ModelRequesters, "Dave@X; old@x");
+  EXPECT_EQ(Post.AdvertisingList.ToString(), list);  // nobody listed twice, the declined stranger not at all
+}
+
 namespace {
 
 // Folder names typed into the input box, in turn; none left is Cancel.
