@@ -10,6 +10,7 @@
 #include "model/Heldsending.h"
 #include "model/Includetopostlist.h"
 #include "model/Messagecomposer.h"
+#include "model/Messagereceivers.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
@@ -381,7 +382,8 @@ void SendPostCommand(TCommand& command) {
   const bool leader = d->IsLeader();
   TArray<TRecipientsList> receivers;
   if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "", leader ? Receivers_Ordinary : Receivers_Moderator,
-                                     receivers, false))
+                                     receivers, false) ||
+      !ReceiversOrSay(receivers, MessageCommand::NewBlocks.Name))
     return;
   const std::vector<TDiscBlockIndex> notes = DropUnsendableEntries(*d, list);
   if (leader && !notes.empty() && !AgreesToMakeComments(notes.size())) return;
@@ -430,7 +432,8 @@ void PublishEmbeddedCommentsCommand(TCommand& command) {
     return;
   TArray<TRecipientsList> receivers;
   if (!ChooseCommandMessageReceivers(*d, command.Browse.Settings, "Check subscribers of 'NEW_BLOCKS' command message",
-                                     Receivers_Ordinary, receivers, false))
+                                     Receivers_Ordinary, receivers, false) ||
+      !ReceiversOrSay(receivers, MessageCommand::NewBlocks.Name))
     return;
 
   // The comments are made and sent first; only when every message is written do the

@@ -7,6 +7,7 @@
 #include "foundation/Guihooks.h"
 #include "foundation/Tbrowseglobal.h"
 #include "model/Messagecomposer.h"
+#include "model/Messagereceivers.h"
 #include "model/Modelhooks.h"
 #include "model/Privateaccess.h"
 #include "model/Tdiscussion.h"
@@ -55,17 +56,11 @@ uint8_t LeaderOrModerator(TDiscussion& d) { return d.IsLeader() ? Receivers_Ordi
 // The user's own author record, made when missing.
 int MyAuthor(TDiscussion& d) { return d.Authors.FindAuthorByLIdent(d, CurrentModelLogin().LIdent, true); }
 
-bool HasAnyReceiver(const TArray<TRecipientsList>& rows) {
-  for (const TRecipientsList& row : rows)
-    if (!row.Users.IsEmpty() || !row.Robots.IsEmpty()) return true;
-  return false;
-}
-
 // True when the request went to at least one receiver.
 bool SendSubscription(TCommand& command, const TPostCommand& request) {
   TDiscussion* d = command.Discussion;
   TArray<TRecipientsList> rows;
-  if (!d || !Choose(command, *d, Receivers_Moderator, rows) || !HasAnyReceiver(rows)) return false;
+  if (!d || !Choose(command, *d, Receivers_Moderator, rows) || !ReceiversOrSay(rows, request.Name)) return false;
   return WriteRequests(*d, rows, request,
                        {{"DIDENT", d->Info.DIdent.ToString()}, {"COMPOSE_DATETIME", ComposeDateTimeText()}},
                        "Sending post");
@@ -118,7 +113,7 @@ void FormNewDiscussionCommand(TCommand& command) {
   }
   TArray<TRecipientsList> rows;
   if (!Choose(command, *d, Receivers_PendingRequesters, rows)) return takeBack();
-  if (!HasAnyReceiver(rows)) {
+  if (!NamesAnyReceiver(rows)) {
     ShowMessageBox("Send FORM_NEW_MODEL", "There are no FORM_NEW_MODEL requesters!");
     return takeBack();
   }
@@ -135,7 +130,9 @@ void FormNewDiscussionCommand(TCommand& command) {
 void GiveMyIdentifierCommand(TCommand& command) {
   TDiscussion* d = command.Discussion;
   TArray<TRecipientsList> rows;
-  if (!d || !Choose(command, *d, Receivers_Moderator, rows)) return;
+  if (!d || !Choose(command, *d, Receivers_Moderator, rows) ||
+      !ReceiversOrSay(rows, MessageCommand::GenerateAuthorIdents.Name))
+    return;
   const int author = MyAuthor(*d);
   if (author < 0) return;
   const TAuthor& me = d->Authors.Author(author);
@@ -152,7 +149,9 @@ void GiveMyIdentifierCommand(TCommand& command) {
 void PublishMyDataCommand(TCommand& command) {
   TDiscussion* d = command.Discussion;
   TArray<TRecipientsList> rows;
-  if (!d || !Choose(command, *d, LeaderOrModerator(*d), rows)) return;
+  if (!d || !Choose(command, *d, LeaderOrModerator(*d), rows) ||
+      !ReceiversOrSay(rows, MessageCommand::AuthorsUpdate.Name))
+    return;
   int adident = 0xFFFF;
   if (command.Data1 != 0) {
     const int author = MyAuthor(*d);
@@ -172,6 +171,9 @@ void SetPublicityCommand(TCommand& command) {
   if (!Choose(command, *d, Receivers_Ordinary, rows,
               std::string("Check subscribers of '") + request.Name + "' command message", true))
     return;
+  // With nobody to tell the discussion changes all the same; the user is told that no
+  // message goes.
+  ReceiversOrSay(rows, request.Name);
   TComposedMessages journal;
   if (!WriteRequests(*d, rows, request,
                      {{"DIDENT", d->Info.DIdent.ToString()}, {"COMPOSE_DATETIME", ComposeDateTimeText()}},
@@ -218,7 +220,9 @@ void ExistingBlocksListCommand(TCommand& command) {
   const TStr pending = d->Info.BlockNamesRequesters;
   TArray<TRecipientsList> rows;
   if (pending.IsEmpty()) {
-    if (!Choose(command, *d, LeaderOrModerator(*d), rows)) return;
+    if (!Choose(command, *d, LeaderOrModerator(*d), rows) ||
+        !ReceiversOrSay(rows, MessageCommand::ExistingBlocksList.Name))
+      return;
   } else {
     rows = MakeRecipientsList(pending.View());
   }

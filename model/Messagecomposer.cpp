@@ -10,6 +10,7 @@
 #include "foundation/Textroutines.h"
 #include "foundation/Tlogin.h"
 #include "model/Blockrecord.h"
+#include "model/Messagereceivers.h"
 #include "model/Modelhooks.h"
 #include "model/Postcommandnames.h"
 #include "model/Tdiscussion.h"
@@ -212,6 +213,9 @@ bool StartCommandHeader(TCommandMessageHeader& header, const TRecipientsList& ro
 
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& given, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData) {
+  // A row that names nobody is passed over (the users' row beside a robot's row, when only
+  // the robot was chosen): its message could never go.
+  if (!NamesReceiver(given)) return true;
   // Every message about a secret discussion is sealed with the sender's key: the other
   // copies accept no other seal for it. A header that says "PRIVATE_REQ" itself keeps it
   // (a refusal, for someone who may not hold the key, says "0").
@@ -350,7 +354,9 @@ bool TDiscussion::Reply(const TArray<TRecipientsList>& receivers, int author, in
 bool TDiscussion::SendCommand_GiveExistingBlockNames() {
   const TModelHooks& hooks = ModelHooks();
   TArray<TRecipientsList> receivers;
-  if (!hooks.ChooseReceivers || !hooks.ChooseReceivers(*this, "", 4, receivers)) return false;
+  if (!hooks.ChooseReceivers || !hooks.ChooseReceivers(*this, "", 4, receivers) ||
+      !ReceiversOrSay(receivers, MessageCommand::GiveExistingBlocksList.Name))
+    return false;
   const std::string who = "TDiscussion::SendCommand_GiveExistingBlockNames";
   if (!HasReceivers(receivers, who)) return false;
   TComposedMessages journal;
@@ -557,7 +563,7 @@ bool TDiscussion::SendCommandsForNewModel() {
   const TModelHooks& hooks = ModelHooks();
   bool sent = false;
   if (hooks.ChooseReceivers && hooks.ChooseReceivers(*this, "", 3, receivers)) {
-    if (receivers.Count() == 0) {
+    if (!NamesAnyReceiver(receivers)) {
       ShowMessageBox("Send FORM_NEW_MODEL", "There are no FORM_NEW_MODEL requesters!");
     } else {
       TComposedMessages journal;

@@ -48,7 +48,9 @@ using TMessageDataWriter = std::function<bool(TBufWriter& writer, std::string_vi
 
 // Writes one sealed message of the header's COMMAND into the Outbox. `who` opens the error
 // texts ("TDiscussion::Reply"); `announce` tells the user of the sealed message. False
-// (reported) when the file cannot be created, written or sealed; no file is left then.
+// (reported) when the file cannot be created, written or sealed; no file is left then. A
+// header whose receivers name nobody writes nothing (true): the command tells the user
+// when none of its rows names anybody (ReceiversOrSay).
 bool WriteCommandMessage(TDiscussion& discussion, const TCommandMessageHeader& header, const char* shortCode,
                          const std::string& who, int announce, const TMessageDataWriter& writeData = {});
 

@@ -5,6 +5,7 @@
 #include "foundation/Tbrowseglobal.h"
 #include "foundation/Terror.h"
 #include "foundation/Tlogin.h"
+#include "model/Messagereceivers.h"
 #include "model/Modelhooks.h"
 #include "net/Enetexception.h"
 #include "net/Netsystem.h"
@@ -51,6 +52,13 @@ std::string OneLine(std::string_view text) {
 bool SameContents(const std::string& a, const std::string& b) {
   std::string first, second;
   return ReadWholeFile(a, first) && ReadWholeFile(b, second) && first == second;
+}
+
+// A post file whose message names no receiver (older builds composed commands to nobody)
+// could never go. Its record tells it only once the message's header was read: a record
+// without its command is one whose receivers are not known.
+bool NamesNobody(const TPostFile& file) {
+  return !file.Command.IsEmpty() && !NamesReceiver(file.Receivers.View()) && !NamesReceiver(file.Robots.View());
 }
 
 }  // namespace
@@ -587,6 +595,15 @@ TPostExchange::TSaving TPostExchange::SaveAttachments(std::string& reason) {
 
 void TPostExchange::SendStep() {
   if (!Post) return;
+  // A marked file to nobody leaves the waiting post as handled, to go to history unsent.
+  bool told = false;
+  for (TPostFile& file : Post->OutboxPost.Files)
+    if (!file.Processed && file.Sendable && NamesNobody(file)) {
+      file.Processed = 1;
+      if (!told) Log("");
+      told = true;
+      Log(file.Name.ToString() + " names no receiver: it is not sent, and goes to history.");
+    }
   uint32_t waiting = 0, marked = 0;
   for (const TPostFile& file : Post->OutboxPost.Files)
     if (!file.Processed) {

@@ -5,9 +5,11 @@
 #include "browse/Commandcodes.h"
 #include "commands/Tformannotation.h"
 #include "foundation/Guihooks.h"
+#include "foundation/Tbrowseglobal.h"
 #include "model/Unsavedchanges.h"
 #include "platform/forms/Tbutton.h"
 #include "platform/forms/Tedit.h"
+#include "platform/kernel/Fileapi.h"
 #include "postoffice/Tformcommandmessageheader.h"
 #include "postoffice/Tpost.h"
 
@@ -201,6 +203,67 @@ TEST_F(ProtocolCommands, SecrecyChangesOnlyOnceEveryMessageIsWritten) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(FieldNames(sent.begin()->second), Order({"DIDENT", "COMPOSE_DATETIME"}));
   EXPECT_EQ(sent.begin()->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "a@x.org");
+}
+
+// A command message that names nobody is not composed: it would wait in the Outbox for
+// ever, passed over by every send. Beside a robot's row the empty row of users is passed
+// over; with nobody at all the user is told, what stands only for the message (a post
+// list) stays as it was, and the discussion's own change (its secrecy) is made all the same.
+TEST_F(ProtocolCommands, ACommandWithNobodyToTellIsNotComposed) {
+  TFormBrowse* form = OpenAsLeader();
+  ASSERT_NE(form, nullptr);
+  const int robot = AddSubscriber("MailService", "r@x.org", 0xFFFF);
+  d->Authors.Author(robot).Robot = 1;
+  form->Browse.CurrentBrowseItemChanged();
+  Answer(0);  // the announcement
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Publish my data"}));
+  auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent.begin()->second.GetCryptedFieldValue("TO_USERS_EMAILS_CRYPTED"), "*");
+  EXPECT_EQ(sent.begin()->second.GetCryptedFieldValue("TO_ROBOTS_EMAILS_CRYPTED"), "r@x.org");
+  for (const std::string& file : Outbox()) ASSERT_TRUE(DeleteFileA((TBrowseGlobal::Paths.Outbox + file).c_str()));
+
+  // The robot gone, nobody subscribes to the discussion.
+  d->Authors.Author(robot).Deleted = 1;
+  ASSERT_TRUE(d->User.PostLists.AddNewItem(*d));
+  d->User.PostLists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(a)->GetDiscBlockCode());
+  Boxes().clear();
+  Answer(0);
+  Run(form->Browse, Command_SendPost, {}, "", 0);
+  Answer(0);
+  Run(form->Browse, Command_SetPublicity, {}, "", 1);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].Caption, "NEW_BLOCKS");
+  EXPECT_EQ(Boxes()[0].Message, "Command message NEW_BLOCKS has no receivers: it is not composed.");
+  EXPECT_EQ(Boxes()[1].Caption, "MAKE_DISCUSSION_PRIVATE");
+  EXPECT_EQ(Boxes()[1].Message, "Command message MAKE_DISCUSSION_PRIVATE has no receivers: it is not composed.");
+  EXPECT_TRUE(Outbox().empty());
+  ASSERT_EQ(d->User.PostLists.Items.Count(), 1u);
+  EXPECT_EQ(d->User.PostLists.Items[0].Blocks.Count(), 1u);
+  EXPECT_EQ(d->User.PostLists.Items[0].SentDate, 0);
+  EXPECT_EQ(d->Info.Secret, 1);
+}
+
+// A reader whose leader has no address known here asks nothing of nobody.
+TEST_F(ProtocolCommands, ARequestToALeaderWithNoAddressIsNotComposed) {
+  TFormBrowse* form = OpenAsReader();
+  ASSERT_NE(form, nullptr);
+  d->Authors.Author(d->Authors.FindAuthorByADIdent(ModelAuthorADIdent)).AutomaticEMail = TStr();
+  form->Browse.CurrentBrowseItemChanged();
+  for (int i = 0; i < 3; ++i) Answer(0);
+  Run(form->Browse, Command_Subscribe);
+  Run(form->Browse, Command_GiveMyIdentifier);
+  ASSERT_TRUE(Choose(form->Browse, {"Form post command", "Request blocks list"}));
+  std::vector<std::string> told;
+  for (const auto& box : Boxes()) told.push_back(box.Caption + ": " + box.Message);
+  EXPECT_EQ(told,
+            (std::vector<std::string>{
+                "SUBSCRIBE_ME: Command message SUBSCRIBE_ME has no receivers: it is not composed.",
+                "GENERATE_AUTHOR_IDENTS: Command message GENERATE_AUTHOR_IDENTS has no receivers: it is not "
+                "composed.",
+                "GIVE_EXISTING_BLOCKS_LIST: Command message GIVE_EXISTING_BLOCKS_LIST has no receivers: it is not "
+                "composed."}));
+  EXPECT_TRUE(Outbox().empty());
 }
 
 TEST_F(ProtocolCommands, TheAnnotationGoesToTheAdvertisingListTheRobotAndTheWeb) {

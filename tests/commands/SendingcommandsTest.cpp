@@ -214,6 +214,7 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
   ASSERT_NE(form, nullptr);
   d->Info.DIdent = TStr("D-ECOLOGY-1");
   d->Authors.Author(AddSubscriber("Me", "me@x.org", 5)).LIdent = logins.GetCurrentLogin()->LIdent;
+  d->Authors.Author(d->Authors.FindAuthorByADIdent(*d, ModelAuthorADIdent, true)).AutomaticEMail = TStr("lead@y.org");
   BegunPostLists(*d);
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my note");
   TBrowse& browse = form->Browse;
@@ -269,6 +270,7 @@ TEST_F(SendingCommands, ASentNoteReadsPostedInItsRowAtOnce) {
 TEST_F(SendingCommands, TheLeadersPostedNoteGivesWayToTheCommentItBecame) {
   TFormBrowse* form = OpenAsLeader();
   ASSERT_NE(form, nullptr);
+  AddSubscriber("Ant", "a@x.org", 1);
   BegunPostLists(*d);
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "my answer");
   const TDiscBlockIndex other = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "sent before");
@@ -570,6 +572,7 @@ TEST_F(SendingCommands, CancelPostingKeepsACommentListedOnItsOwn) {
 TEST_F(SendingCommands, NoPostLeavesBeforeTheAuthorsIdentifierCame) {
   TFormBrowse* form = OpenTree();
   ASSERT_NE(form, nullptr);
+  d->Authors.Author(d->Authors.FindAuthorByADIdent(*d, ModelAuthorADIdent, true)).AutomaticEMail = TStr("lead@y.org");
   TBlocksPostList& lists = BegunPostLists(*d);
   const TDiscBlockIndex note = modeltest::AddBlock(*d, StorageType_Notes, root, TextType_Premise, "a note");
   lists.Items[0].Blocks.AddItem(d->Storages.GetDiscBlock(note)->GetDiscBlockCode());

@@ -329,11 +329,15 @@ void SendPrivateModel(TInstallation& leader, TInstallation& newcomer, const std:
     ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, folder, true));
     s.Tell("key", MyKey(s, OpenDiscussion(s, folder)));
   })) << leader.LastBoxes();
+  // The switch had nobody to tell (the newcomer does not subscribe yet): no message of it waits.
+  EXPECT_NE(leader.LastBoxes().find("MAKE_DISCUSSION_PRIVATE: Command message MAKE_DISCUSSION_PRIVATE has no "
+                                    "receivers: it is not composed."),
+            std::string::npos)
+      << leader.LastBoxes();
   ASSERT_EQ(leader.Told("key").size(), 24u);
   RequestModel(newcomer);
   ASSERT_FALSE(::testing::Test::HasFatalFailure());
   ASSERT_TRUE(leader.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");  // the switch packed
     s.Confirm("AUTO-HANDLING");  // the request unpacked
     s.Confirm("GIVE_MODEL");     // the newcomer is on the advertising list: only the model is asked about
     s.Script.Press("KEY PASSWORD", "ButtonOk", {{"EditValue", leader.Key}});

@@ -19,6 +19,7 @@
 #include "platform/display/Screendriver.h"
 #include "platform/forms/Dialogscript.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Tedit.h"
 #include "postoffice/Tformbadrecipientaddresses.h"
 #include "postoffice/Tformpost.h"
 #include "platform/forms/Tgrid.h"
@@ -1103,6 +1104,54 @@ TEST_F(Exchange, ThePostOfficeWindowMailsTheOutboxAndJoinsWhatComesBack) {
   EXPECT_EQ(form.CellText(1, 1), "qk-Mail-051219-NB-001");
   EXPECT_EQ(form.CellText(4, 1), "NEW_BLOCKS");
   EXPECT_EQ(form.LabelFromEMail->Caption(), "me@quillaran.test");
+  form.Close();
+}
+
+// A message that an older build composed to nobody was packed like any other, and its part
+// would wait for ever, passed over by every send: "Send" says so in its log and moves it to
+// history unsent; the post beside it is mailed as before.
+TEST_F(Exchange, APartToNobodyIsNotLeftWaiting) {
+  platform::HeadlessScreen screen{1024, 768};
+  platform::DialogScript script;
+  script.OnFailure = [](const std::string& what) { ADD_FAILURE() << what; };
+  logins.GetLogin(0).EMail.SMTPServer = "127.0.0.1";
+  logins.GetLogin(0).EMail.UserName = "postnobody";
+  logins.GetLogin(0).EMail.Password = Servers().Password;
+  const std::string outbox = Post.Outbox.FolderPath.ToString();
+  WriteMessage(outbox + "QK-Mail-051219-MDPR-001", {{"FROM_USER_EMAIL", "me@quillaran.test"},
+                                                    {"TO_USERS_EMAILS_CRYPTED*", ""},
+                                                    {"COMMAND", "MAKE_DISCUSSION_PRIVATE"},
+                                                    {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}});
+  WriteMessage(outbox + "QK-Mail-051219-NB-002",
+               {{"FROM_USER_EMAIL", "me@quillaran.test"},
+                {"TO_USERS_EMAILS_CRYPTED*", "postnobody@quillaran.test"},
+                {"COMMAND", "NEW_BLOCKS"},
+                {"COMPOSE_DATETIME", "12/19/2005 14:05:09"}},
+               "blocks");
+
+  TFormPost form(nullptr, &Post);
+  form.SmtpPort = Servers().SmtpPort;
+  form.Show();
+  ASSERT_EQ(form.FolderKind(), PostKind_OutboxPost);
+  ASSERT_EQ(form.DrawGridPosts->RowCount(), 3);
+  std::vector<std::string> log;
+  script.Answer("Receive/Send post", [&log](TCustomForm& shown) {
+    platform::ScreenDriver().Advance(600);
+    const TStrings* lines = dynamic_cast<TFormRetrieveSendPost&>(shown).MemoLog->Lines();
+    for (int i = 0; i < lines->Count(); ++i) log.push_back(lines->Strings(i));
+    platform::PressControl(shown, "ButtonClose");
+  });
+  platform::PressControl(form, "Button3");  // "Send"
+  EXPECT_EQ(script.Pending(), 0u);
+  const auto logged = [&log](const std::string& line) { return std::count(log.begin(), log.end(), line); };
+  EXPECT_EQ(logged("QK-Mail-051219-MDPR-001.1_1 names no receiver: it is not sent, and goes to history."), 1);
+  EXPECT_EQ(logged("Sending QK-Mail-051219-NB-002.1_1..."), 1) << testing::PrintToString(log);
+  EXPECT_EQ(logged("Sending QK-Mail-051219-MDPR-001.1_1..."), 0);
+  EXPECT_EQ(Count("postnobody"), 1);
+  EXPECT_EQ(form.DrawGridPosts->RowCount(), 1);  // nothing waits
+  const std::string history = Post.OutboxPost.HistoryPath.ToString();
+  EXPECT_TRUE(IsFileExists(history + "QK-Mail-051219-MDPR-001.1_1"));
+  EXPECT_TRUE(IsFileExists(history + "QK-Mail-051219-NB-002.1_1"));
   form.Close();
 }
 
