@@ -7,8 +7,10 @@
 #include "tests/e2e/Roads.h"
 
 #include "browse/Tformbrowse.h"
+#include "foundation/Tbufreader.h"
 #include "foundation/Tlogin.h"
 #include "model/Modelhooks.h"
+#include "model/Tcommandmessage.h"
 #include "model/Tdiscussion.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Tedit.h"
@@ -19,8 +21,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -348,6 +354,29 @@ void SendPrivateModel(TInstallation& leader, TInstallation& newcomer, const std:
   })) << leader.LastBoxes();
 }
 
+// Leaves the running installation's logins with no key pinned for anybody, as in a copy
+// kept before keys were pinned.
+void ForgetPins() {
+  TLoginsStorage* logins = ModelHooks().Logins;
+  ASSERT_NE(logins, nullptr);
+  logins->Pins.Clear();
+  ASSERT_TRUE(logins->Save());
+}
+
+// The newcomer is asked for the leader's Key, gives it and forms the private model it was
+// sent as `folder`; its logins then keep no key pinned (ForgetPins).
+void FormUnpinnedPrivateCopy(TInstallation& newcomer, const std::string& folder, const std::string& key) {
+  ASSERT_TRUE(newcomer.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Script.Press("KEY", "ButtonOk", {{"EditValue", key}});
+    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", folder}});
+    s.Confirm("FORM_NEW_MODEL");
+    s.Confirm("MODEL IS CREATED");
+    Receive(s);
+    ForgetPins();
+  })) << newcomer.LastBoxes();
+}
+
 // A newcomer who asks for the leader's private discussion, while strangers write to it.
 class KeyQuestions : public ModeratingLeaderRoad {
  protected:
@@ -463,19 +492,7 @@ TEST_F(CorrespondentsKey, AKeyGivenForACorrespondentNeverMakesHisMessageTheLeade
   const std::string dident = A.Told("dident"), leader = A.Told("lident"), aKey = A.Told("key");
   const std::string model = MailWith("corrc", "-FNM-");
   ASSERT_NE(model, "");
-  ASSERT_TRUE(C.Run([&](TSession& s) {
-    s.Confirm("AUTO-HANDLING");
-    s.Script.Press("KEY", "ButtonOk", {{"EditValue", aKey}});
-    s.Script.Press("Forming new model", "ButtonOk", {{"EditValue", "Brooks"}});
-    s.Confirm("FORM_NEW_MODEL");
-    s.Confirm("MODEL IS CREATED");
-    Receive(s);
-    // No key pinned for anybody, as in a copy kept before keys were.
-    TLoginsStorage* logins = ModelHooks().Logins;
-    ASSERT_NE(logins, nullptr);
-    logins->Pins.Clear();
-    ASSERT_TRUE(logins->Save());
-  })) << C.LastBoxes();
+  ASSERT_NO_FATAL_FAILURE(FormUnpinnedPrivateCopy(C, "Brooks", aKey));
 
   TForger x(Folder + "/x");
   const std::string xKey = "x's own key 4242";
@@ -533,6 +550,158 @@ TEST_F(CorrespondentsKey, AKeyGivenForACorrespondentNeverMakesHisMessageTheLeade
   })) << C.LastBoxes();
   EXPECT_EQ(C.Told("keys"), "0");
   EXPECT_NE(C.Told("copy").find("Ручей 1 чистый"), std::string::npos) << C.Told("copy");
+}
+
+// A participant who commented a discussion, and a stranger who guesses so. The
+// participant's copy keeps no key pinned for the leader (as one kept before keys were
+// pinned): with the leader's key pinned, a refusal signed with another key is set aside as
+// signed with another key than the leader's, so only such a copy lets a forged refusal come
+// this far.
+class ForgedRefusals : public ModeratingLeaderRoad {
+ protected:
+  ForgedRefusals() : ModeratingLeaderRoad("forg") {}
+};
+
+// The stranger mails twenty refusals of the participant's comment in the leader's
+// address, identifier and discussion, signed with its own key: the participant's run shows
+// one box that says nothing proves who wrote them, within the watchdog's time, and no box
+// carries their words.
+TEST_F(ForgedRefusals, TwentyRefusalsOfACommentThatNoKeyProvesAreToldInOneBoxWithoutTheirWords) {
+  Announce(A, {&B}, "Meadows", "Луга", {"Луг 1"});
+  ASSERT_FALSE(HasFatalFailure());
+  const std::string dident = A.Told("dident"), leader = A.Told("lident");
+  ASSERT_NO_FATAL_FAILURE(TakeModel(A, B, "Meadows"));
+  ASSERT_NO_FATAL_FAILURE(GrantAuthorIdentifier(B, A, "Meadows", false));
+  const std::string granted = MailWith("forgb", "-AIG-");  // the leader's mail the forgeries copy
+  ASSERT_NE(granted, "");
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("Author identifier");
+    Receive(s);
+    TFormBrowse& window = OpenDiscussion(s, "Meadows");
+    PostNote(s, window, {"1"}, "Луг 1 скошен");
+    SendPostToLeader(s, window);
+    ForgetPins();
+  })) << B.LastBoxes();
+  ASSERT_EQ(Waiting("forga").size(), 1u);  // the comment, whose refusal is awaited
+
+  TForger stranger(Folder + "/stranger");
+  for (int i = 0; i < 20; ++i) {
+    char when[32];
+    std::snprintf(when, sizeof when, "01/01/2020 10:00:%02d", i);
+    const std::string forged = stranger.Message(
+        "F-Meadows-YCI-" + std::to_string(10 + i), leader,
+        {{"FROM_USER_EMAIL", A.Address()},
+         {"TO_USERS_EMAILS_CRYPTED*", B.Address()},
+         {"COMMAND", "YOUR_COMMAND_IGNORED"},
+         {"DIDENT", dident},
+         {"COMPOSE_DATETIME", when},
+         {"IGNORED_COMMAND", "NEW_BLOCKS"},
+         {"RESULT_COMMENT", "Discussion Луга is private now. Send your Key (\"My data\") to keys@elsewhere.example"},
+         {"MODEL_NAME", "Луга"}});
+    Deliver("forgb", stranger.Mail(granted, forged, "-AIG-"), 1 + i);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(B.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("YOUR_COMMAND_IGNORED");
+    Receive(s);
+    s.Tell("refusals", std::to_string(Met(s, "YOUR_COMMAND_IGNORED")));
+    std::string seen;
+    for (const auto& c : s.Script.Seen()) seen += c + "|";
+    s.Tell("seen", seen);
+  })) << B.LastBoxes();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(3));
+  EXPECT_EQ(B.Told("refusals"), "1");
+  // The run's windows: the refusals' one box is the only one beside the handling's count.
+  EXPECT_EQ(B.Told("seen"), "LOGIN|post|Receive/Send post|AUTO-HANDLING|YOUR_COMMAND_IGNORED|") << B.LastBoxes();
+  const std::string boxes = B.LastBoxes();
+  EXPECT_NE(boxes.find("YOUR_COMMAND_IGNORED: 20 refusals of commands sent from here came, and nothing proves who "
+                       "wrote them: no key known here for the discussion's leader signed them, and anyone who knows "
+                       "that a command went out can write such a refusal. Their words are not shown, and nothing of "
+                       "them was applied. To know whether a command was refused, ask its receiver by other means:\n20 "
+                       "in the name of " +
+                       A.Address() + ", of NEW_BLOCKS in discussion Луга"),
+            std::string::npos)
+      << boxes;
+  for (const char* words : {"has been ignored", "Comment:", "keys@elsewhere", "is private now"})
+    EXPECT_EQ(boxes.find(words), std::string::npos) << words << "\n" << boxes;
+  // Nothing of them waits or was set aside.
+  EXPECT_EQ(testsupport::Run("find '" + B.File("Inbox") + "' -type f | wc -l"), "0\n");
+}
+
+// A leader of a private discussion who writes from a new address, and a participant who
+// holds its Key.
+class LeaderMoved : public ModeratingLeaderRoad {
+ protected:
+  LeaderMoved() : ModeratingLeaderRoad("move") {}
+};
+
+// The leader, writing from a new address, makes the discussion public (its switch sealed
+// with the Key, composed while the discussion was private), then comments it for all: the
+// participant's run, within the watchdog's time, takes the switch before the comment, as
+// they were composed, and applies both; nothing is set aside.
+TEST_F(LeaderMoved, TheSealedSwitchToPublicAndTheCommentAfterItFromANewAddressAreBothApplied) {
+  ASSERT_NO_FATAL_FAILURE(SendPrivateModel(A, C, "Creeks", "Протоки", "Проток 1"));
+  // No key pinned for anybody, as in a copy kept before keys were: with the leader's key
+  // pinned, its public comment is taken even while the copy is still private, whatever the
+  // order.
+  ASSERT_NO_FATAL_FAILURE(FormUnpinnedPrivateCopy(C, "Creeks", A.Told("key")));
+
+  // The program has no window to change a login's address: the test writes the new one
+  // into the leader's login as a move leaves it.
+  const std::string moved = "moved@quillaran.test";
+  ASSERT_TRUE(A.Run([&](TSession&) {
+    TLoginsStorage* logins = ModelHooks().Logins;
+    ASSERT_NE(logins, nullptr);
+    ASSERT_NE(logins->GetCurrentLogin(), nullptr);
+    logins->GetCurrentLogin()->AutomaticEMail = TStr(moved);
+    ASSERT_TRUE(logins->Save());
+  })) << A.LastBoxes();
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    ASSERT_NO_FATAL_FAILURE(SwitchPrivacy(s, "Creeks", false));
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << A.LastBoxes();
+  // Compose times are whole seconds: the comment falls in a later second than the switch.
+  const std::time_t switchedBy = std::time(nullptr);
+  while (std::time(nullptr) <= switchedBy) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(A.Run([&](TSession& s) {
+    PostNotesToAll(s, "Creeks", "1", {"Проток 1 снова открыт"});
+    s.Confirm("AUTO-HANDLING");
+    Send(s);
+  })) << A.LastBoxes();
+  // Both came from the new address, the switch sealed with the Key.
+  TForger reader(Folder + "/reader");
+  for (const char* code : {"-MDPU-", "-NB-"}) {
+    const std::string message = reader.Unpacked(MailWith("movec", code), code);
+    TCommandMessageHeader header;
+    TBufReader bytes{std::string_view(message)};
+    ASSERT_TRUE(header.Read(bytes)) << code;
+    EXPECT_EQ(header.GetFieldValue("FROM_USER_EMAIL"), moved) << code;
+    EXPECT_EQ(header.IsPrivateMessage(), code == std::string("-MDPU-")) << code;
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(C.Run([&](TSession& s) {
+    s.Confirm("AUTO-HANDLING");
+    s.Confirm("MAKE_DISCUSSION_PUBLIC");
+    s.Confirm("NEW_BLOCKS");
+    s.Confirm("New blocks");
+    Receive(s);
+    TDiscussion* copy = s.Shown(OpenDiscussion(s, "Creeks"));
+    ASSERT_NE(copy, nullptr);
+    s.Tell("secret", std::to_string(copy->Info.Secret));
+    s.Tell("copy", Tree(*copy));
+    s.Tell("keys", std::to_string(Met(s, "KEY")));
+  })) << C.LastBoxes();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(3));
+  EXPECT_EQ(C.Told("secret"), "0");
+  EXPECT_NE(C.Told("copy").find("Проток 1 снова открыт"), std::string::npos) << C.Told("copy");
+  EXPECT_NE(C.LastBoxes().find("MAKE_DISCUSSION_PUBLIC: Discussion Протоки is public now!"), std::string::npos)
+      << C.LastBoxes();
+  EXPECT_EQ(C.LastBoxes().find("set aside"), std::string::npos) << C.LastBoxes();
+  EXPECT_EQ(C.Told("keys"), "0");
 }
 
 // A participant's copy after the switch.

@@ -18,7 +18,7 @@ umask 022
 state=${1:?usage: start.sh STATE}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
-users="replya,replyb,replyc,modera,moderb,moderc,moderd,priva,privb,privc,roundtrip,faults,bench,apop,postrecv,postlong,postlocal,postcancel,senda,sendb,postjunk,posta,postb,postc,postd,poste,postwin,postrefa,postrefb,postrefc,postform,postport,e2ea,e2eb,e2ec,e2ed,e2ee,x11a,x11b,x11c,x11d,crasha,crashb,crashc,crashd,crashe,crashf,crashg,crashh,crashi,crashj,crashk,crashl,hostilea,hostileb,namesa,namesb,postrefuse,postflood,postaside,postsame,floodsa,floodsb,leftsa,leftsb,trusta,trustb,trustc,sealsa,sealsb,sealsc,privswa,privswb,privswc,account,tls,tlsrefused,tlsa,tlsb,tlsaccount,tlsplain,waitsa,waitsb,junka,junkb,wholea,wholeb,nameda,namedb,keyqa,keyqb,keyqc,corra,corrb,corrc,linka,linkb,linkfa,linkfb,linkca,linkcb,linkla,linklb,postnobody"
+users="replya,replyb,replyc,modera,moderb,moderc,moderd,priva,privb,privc,roundtrip,faults,bench,apop,postrecv,postlong,postlocal,postcancel,senda,sendb,postjunk,posta,postb,postc,postd,poste,postwin,postrefa,postrefb,postrefc,postform,postport,e2ea,e2eb,e2ec,e2ed,e2ee,x11a,x11b,x11c,x11d,crasha,crashb,crashc,crashd,crashe,crashf,crashg,crashh,crashi,crashj,crashk,crashl,hostilea,hostileb,namesa,namesb,postrefuse,postflood,postaside,postsame,floodsa,floodsb,leftsa,leftsb,trusta,trustb,trustc,sealsa,sealsb,sealsc,privswa,privswb,privswc,account,tls,tlsrefused,tlsa,tlsb,tlsaccount,tlsplain,waitsa,waitsb,junka,junkb,wholea,wholeb,nameda,namedb,keyqa,keyqb,keyqc,corra,corrb,corrc,forga,forgb,forgc,movea,moveb,movec,moved,linka,linkb,linkfa,linkfb,linkca,linkcb,linkla,linklb,postnobody"
 password="Pa55word"
 
 "$here/stop.sh" "$state" || true
