@@ -146,3 +146,32 @@ bool TPartChoice::WholeListsAsLearnt() const {
   }
   return true;
 }
+
+std::unordered_map<std::string, std::string>& TPartChoice::RefusedUnlinked() {
+  static std::unordered_map<std::string, std::string> refused;
+  return refused;
+}
+
+const std::string& TPartChoice::UnlinkedBytes() const {
+  if (!fUnlinkedBytes.empty()) return fUnlinkedBytes;
+  std::string key;
+  for (const std::string& name : fUnlinked) {
+    std::string bytes;
+    if (!fRead(name, bytes)) return fUnlinkedBytes;  // unread: nothing is known of it
+    const TPartDigest digest = PostPartDigest(bytes.data(), bytes.size());
+    key.append(reinterpret_cast<const char*>(digest.data()), digest.size());
+  }
+  return fUnlinkedBytes = std::move(key);
+}
+
+const std::string* TPartChoice::UnlinkedRefusedBefore() const {
+  if (fUnlinked.empty() || UnlinkedBytes().empty()) return nullptr;
+  const auto found = RefusedUnlinked().find(fUnlinkedBytes);
+  return found == RefusedUnlinked().end() ? nullptr : &found->second;
+}
+
+void TPartChoice::UnlinkedRefused(const std::string& reason) const {
+  if (fUnlinked.empty() || UnlinkedBytes().empty()) return;
+  if (RefusedUnlinked().size() >= MaxLearntFiles) RefusedUnlinked().clear();
+  RefusedUnlinked()[fUnlinkedBytes] = reason;
+}

@@ -52,6 +52,11 @@ class TPartChoice {
   // The files of a post without links, one a part, when each part has exactly one file
   // that is no list and that no list names; empty otherwise.
   const std::vector<std::string>& Unlinked() const { return fUnlinked; }
+  // Bytes refused once are refused again: the reason an earlier run refused a post without
+  // links whose files, read now, are byte for byte those of Unlinked(); null otherwise.
+  const std::string* UnlinkedRefusedBefore() const;
+  // The post without links could not be unpacked, for `reason`, which its bytes decide.
+  void UnlinkedRefused(const std::string& reason) const;
   // The digest of a file read after the first part; null when it was not read.
   const TPartDigest* DigestOf(const std::string& name) const;
   // Files read, for the figures of the tests: each at most once.
@@ -81,6 +86,9 @@ class TPartChoice {
   std::vector<TList> fLists;
   std::set<std::string> fLinked;
   std::vector<std::string> fUnlinked;
+  mutable std::string fUnlinkedBytes;  // the digests of the files of Unlinked(), read afresh
+  const std::string& UnlinkedBytes() const;
+  static std::unordered_map<std::string, std::string>& RefusedUnlinked();
   std::map<std::string, TPartDigest> fDigests;
   std::set<std::string> fKept;  // files whose digest an earlier run learnt
   uint64_t fReads = 0;

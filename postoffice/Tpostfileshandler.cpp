@@ -698,8 +698,11 @@ void TPostFilesHandler::JoinLinkedSet(TPostFilesStorage& storage, TReceivedSet& 
   std::string unlinkedError;
   if (!choice.Unlinked().empty() && !Stop && set.Unplaced.empty()) {
     bool forged = false;
-    if (JoinChoice(storage, set, choice.Unlinked(), unlinkedError, forged) != TUnpackOutcome::Refused)
+    if (const std::string* refused = choice.UnlinkedRefusedBefore())
+      unlinkedError = *refused;  // the same bytes as a run before: they make no post
+    else if (JoinChoice(storage, set, choice.Unlinked(), unlinkedError, forged) != TUnpackOutcome::Refused)
       unlinkedError.clear();
+    else choice.UnlinkedRefused(unlinkedError);
   }
   if (!set.Joined.empty()) SetAsideCopiesOf(storage, set, choice);
   TellWhatWaits(storage, set, &choice, unlinkedError);

@@ -171,6 +171,22 @@ TEST_F(PartChoice, WhatAnEarlierRunLearntNeverDecidesAJoin) {
   EXPECT_EQ(Reads["G1"], 3);  // learnt, read again for the check, read afresh
 }
 
+// Files with no links that could not be unpacked are not joined again while their bytes,
+// read afresh each run, stay those refused; other bytes under the same names are tried.
+TEST_F(PartChoice, BytesRefusedOnceAreNotJoinedAgainButOtherBytesAre) {
+  for (size_t i = 0; i < 3; ++i) Add("J" + std::to_string(i + 1), testsupport::RandomBytes(900, 40 + i), i);
+  const TPartChoice first = Choose();
+  ASSERT_EQ(first.Unlinked().size(), 3u);
+  EXPECT_EQ(first.UnlinkedRefusedBefore(), nullptr);
+  first.UnlinkedRefused("no cabinet");
+  const TPartChoice again = Choose();
+  ASSERT_NE(again.UnlinkedRefusedBefore(), nullptr);
+  EXPECT_EQ(*again.UnlinkedRefusedBefore(), "no cabinet");
+  EXPECT_EQ(Reads["J3"], 2);  // read afresh in each run, never taken from what was kept
+  Files["J3"] = Altered(Files["J3"], 10);
+  EXPECT_EQ(Choose().UnlinkedRefusedBefore(), nullptr);
+}
+
 // Junk of any shape ahead of the genuine post of parts smaller than a data block, all at
 // one time: a "part 1" whose cabinet header agrees with 16 different last parts, 1000
 // files of a part's size under its second part's name, three random files under each
