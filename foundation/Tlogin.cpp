@@ -463,15 +463,14 @@ TStr TLoginsStorage::GetKeyOf(const TStr& lident, const TStr& email, bool elsewh
   return current ? TStr(current->CorrespondentKey(lident, email, elsewhere)) : TStr();
 }
 
+std::string PersonOf(std::string_view lident, std::string_view address) {
+  return std::string(lident) + '\n' + LowerCase(address);
+}
+
 namespace {
 
 // A Key question as the user reads it: whose LIdent, at which address.
-std::string KeyQuestionOf(const TStr& lident, const TStr& email) {
-  std::string address = email.ToString();
-  for (char& c : address)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return lident.ToString() + '\n' + address;
-}
+std::string KeyQuestionOf(const TStr& lident, const TStr& email) { return PersonOf(lident.View(), email.View()); }
 
 }  // namespace
 

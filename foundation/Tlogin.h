@@ -139,6 +139,9 @@ struct TPinnedKey {
   TPublicKey Key{};
 };
 
+// A person as the post office knows them: identifier and address (in lower case) together.
+std::string PersonOf(std::string_view lident, std::string_view address);
+
 class TLoginsStorage {
  public:
   TLoginsStorage();

@@ -53,13 +53,6 @@ bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d, c
   return !message.SealedWithKey || OpensWithAKnownPersonsKey(message, d, path);
 }
 
-std::string PersonOf(std::string_view lident, std::string_view address) {
-  std::string person(lident);
-  person += '\n';
-  for (char c : address) person += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-  return person;
-}
-
 std::set<std::string> PersonsKnownBy(const TDiscussion& d) {
   std::set<std::string> known;
   for (int i = 0; i < d.Authors.Count(); ++i)

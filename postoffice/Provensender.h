@@ -10,7 +10,6 @@
 
 #include <set>
 #include <string>
-#include <string_view>
 
 class TDiscussion;
 struct THandledMessage;
@@ -35,7 +34,5 @@ bool SignedWithPinnedKey(const std::string& lident, const TPublicKey& key);
 // never opens the way to a person's name.
 bool MayActAsKnownPerson(const THandledMessage& message, const TDiscussion& d, const std::string& path);
 
-// A person as a discussion knows them: identifier and address (in lower case) together.
-std::string PersonOf(std::string_view lident, std::string_view address);
 // The persons the discussion knows: its authors, the persons it keeps and its moderator.
 std::set<std::string> PersonsKnownBy(const TDiscussion& d);
